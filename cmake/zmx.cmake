@@ -1,0 +1,10 @@
+# zmx_shared_library(name DIR dir [LINK libs...]): one shared library from every .cpp of a folder.
+function(zmx_shared_library name)
+  cmake_parse_arguments(ARG "" "DIR" "LINK" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp)
+  add_library(${name} SHARED ${srcs})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
+  if(ARG_LINK)
+    target_link_libraries(${name} PUBLIC ${ARG_LINK})
+  endif()
+endfunction()
