@@ -137,3 +137,13 @@ ZMX_EXPORT void SHR_OPENSURFACE(const char* name, Int nameLength, Int* status);
 ZMX_EXPORT Int SHR_ACCESSSURFACE(const Int* operation, Int* count);
 ZMX_EXPORT void SHR_CLOSESURFACE();
 }
+
+// ---- Solver scratch database ----------------------------------------------------------------
+
+// ---- Named sets, handle-based containers, long labels and path names -----------------------
+
+// ---- Sequential units, user-named files, debug dump, size reports, wave file ----------------
+
+// ---- Results file, results units, run-wide defaults, orderly exit ---------------------------
+
+// ---- Page pools, record units, substructure libraries ---------------------------------------
