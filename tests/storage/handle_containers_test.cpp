@@ -85,6 +85,50 @@ TEST_F(Containers, StringKeysIgnoreTrailingBlanks) {
   SHR_MAPSTRING2INTDELETE(copy);
 }
 
+TEST_F(Containers, StringKeyedFamiliesAgreeWithAStdMapOverRandomOperations) {
+  const Int ints = SHR_MAPSTRING2INTCREATE();
+  const Int reals = SHR_MAPSTR2FDBLCREATE();
+  std::map<std::string, Int> intModel;
+  std::map<std::string, std::vector<Real>> realModel;
+  std::mt19937 random(8);
+  std::uniform_int_distribution<int> pickKey(0, 80);
+  std::uniform_int_distribution<int> pickBlanks(0, 3);
+  for (int step = 0; step < 4000; ++step) {
+    const std::string key = "K" + std::to_string(pickKey(random));
+    const std::string field = key + std::string(static_cast<std::size_t>(pickBlanks(random)), ' ');
+    const Int fieldLength = static_cast<Int>(field.size());
+    const Int value = step;
+    const Int n = step % 4;
+    const std::vector<Real> values(static_cast<std::size_t>(n), 0.5 * step);
+    if (step % 2 == 0) {
+      EXPECT_EQ(SHR_MAPSTRING2INTINSERT(ints, field.data(), fieldLength, &value), intModel.count(key) ? 1 : 0);
+      intModel[key] = value;
+      EXPECT_EQ(SHR_MAPSTR2FDBLINSERT(reals, field.data(), fieldLength, values.data(), &n),
+                n < 1 || realModel.count(key) ? 1 : 0);
+      if (n > 0) realModel[key] = values;
+    } else {
+      EXPECT_EQ(SHR_MAPSTRING2INTISMEMBER(ints, field.data(), fieldLength), intModel.count(key) ? 1 : 0);
+      if (intModel.count(key)) {
+        EXPECT_EQ(SHR_MAPSTRING2INTGET(ints, field.data(), fieldLength), intModel[key]);
+      }
+      std::vector<Real> out(4);
+      const Int capacity = 4;
+      const Int got = SHR_MAPSTR2FDBLGET(reals, field.data(), fieldLength, out.data(), &capacity);
+      if (realModel.count(key)) {
+        ASSERT_EQ(got, static_cast<Int>(realModel[key].size()));
+        out.resize(static_cast<std::size_t>(got));
+        EXPECT_EQ(out, realModel[key]);
+      } else {
+        EXPECT_EQ(got, -1);
+      }
+    }
+  }
+  EXPECT_EQ(SHR_MAPSTRING2INTSIZE(ints), static_cast<Int>(intModel.size()));
+  EXPECT_EQ(SHR_MAPSTR2FDBLSIZE(reals), static_cast<Int>(realModel.size()));
+  SHR_MAPSTRING2INTDELETE(ints);
+  SHR_MAPSTR2FDBLDELETE(reals);
+}
+
 TEST_F(Containers, ArrayValuedMapsStoreCopiesAndCheckTheCallersCapacity) {
   const Int map = SHR_MAPINT2FDBLCREATE();
   const Int key = -4;
