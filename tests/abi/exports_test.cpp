@@ -25,7 +25,8 @@ bool belongsToTheToolChain(const std::string& name) {
                                           "typeinfo name for std::", "vtable for std::", "guard variable for std::",
                                           "_init",          "_fini",                "_edata",
                                           "_end",           "__bss_start",          "operator new",
-                                          "operator delete", "void std::",           "__cxx"};
+                                          "operator delete", "void std::",           "__cxx",
+                                          "__odr_asan"};
   for (const char* prefix : kPrefixes)
     if (name.rfind(prefix, 0) == 0) return true;
   return false;
