@@ -20,11 +20,6 @@ namespace {
 
 using namespace zmx::files;
 
-constexpr int kJobName = 1;
-constexpr int kSecondName = 2;
-constexpr int kGivenFile = 4;
-constexpr int kJobDirectory = 7;
-constexpr int kSecondDirectory = 9;
 constexpr int kReadFailuresQuiet = 30;  // CWORK: 1 = read failures of DBSA are not reported
 constexpr int kErrorCode = 1;           // CERRCD
 constexpr Int kOpenFailedCode = 1;
