@@ -200,6 +200,7 @@ void DBSASC(const Int* unit, char* text, Int textLength, const Int* n, const Int
         fchar::assign(text, length, "");
       } else if (errorFlag != 0) {
         sayInteger(-3, kIoError, *unit);
+        *status = 1;  // a failed read is never reported as success
       }
       return;
     }
@@ -207,10 +208,12 @@ void DBSASC(const Int* unit, char* text, Int textLength, const Int* n, const Int
     case kWriteAlso: {
       static const fio::Format& line = fio::format("(A80)");
       const int iostat = fio::write(*unit, line, {std::string_view(text, static_cast<std::size_t>(length))});
-      if (iostat != fio::kOk && *unit == kCheckedUnit && explicitProgram()) {
-        *status = 1;
-        rec::i(CERRCD, kErrorCode) = kWriteFailedCode;
-      }
+      if (iostat == fio::kOk) return;
+      // A failed write is never reported as success; the explicit program reads CERRCD instead
+      // of a message.
+      *status = 1;
+      if (explicitProgram()) rec::i(CERRCD, kErrorCode) = kWriteFailedCode;
+      else sayInteger(-3, kIoError, *unit);
       return;
     }
     case kRewind: fio::rewind(*unit); return;
