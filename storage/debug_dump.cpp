@@ -341,6 +341,7 @@ void DWSLDB(void* buffer) {
       DWCH(kBlank.data(), 1);
     }
     const Int read = 0;
+    rec::setSlotI(buffer, 1, 0);  // a record DBSL refuses reads as length 0
     DBSL(&read, buffer, &address);
     static constexpr std::string_view kAddress = " Address, vol ", kRecord = " dbsl record: ";
     DW2I(kAddress.data(), static_cast<Int>(kAddress.size()), &address, &volume);

@@ -274,3 +274,25 @@ TEST_F(DebugDump, CodedNodeListGoesToTheUnitGiven) {
 }
 
 }  // namespace
+
+namespace {
+
+// A record whose length word is 0 would hold the walk in place for ten million records; the walk
+// stops at once with the limit message instead.
+TEST_F(DebugDump, DamagedSlideLineRecordStopsTheWalk) {
+  eqc_testing::setSlideLineStore({eqc_testing::integerSlot(2), eqc_testing::integerSlot(7),
+                                  eqc_testing::integerSlot(0), eqc_testing::integerSlot(0)});
+  rec::clear(CSLV);
+  for (int j = 1; j <= 15; ++j) rec::i(CSLV, j) = 1;
+  rec::i(CSLV, 16) = 5;
+  dwto(">damaged.txt");
+  double buffer[8];
+  DWSLDB(buffer);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN STEP - LOOP 400 LIMIT EXCEEDED"));
+  const std::string text = fileText(folder_ + "/damaged.txt");
+  EXPECT_NE(text.find("  Address, vol            3          15\n"), std::string::npos);
+  EXPECT_EQ(text.find("  Address, vol            4"), std::string::npos);
+  rec::clear(CSLV);
+}
+
+}  // namespace
