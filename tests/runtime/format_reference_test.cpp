@@ -3,7 +3,10 @@
 // program format_reference and by the engine, and the records must agree byte for byte.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -111,6 +114,57 @@ TEST(FormatAgainstGfortran, EveryCaseMatchesByteForByte) {
   for (std::size_t k = 0; k < all.size(); ++k) {
     const auto mine = engineRecords(all[k]);
     EXPECT_EQ(mine, reference[k]) << "case " << k + 1 << ": " << all[k].format;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Many random values through every numeric descriptor, against gfortran: rounding at the last
+// digit, the F/E choice of G, the scale factor and the widest exponents.
+TEST(FormatAgainstGfortran, RandomValuesMatchByteForByte) {
+  const char* formats[] = {"(4E15.8)",     "(4E12.5)",       "(4G12.3)",        "(4G15.8)",    "(4F10.3)",
+                           "(1P,4G12.4)",  "(4D15.8)",       "(4F8.0)",         "(4E10.3E3)",  "(1P,4E15.8)",
+                           "(-1P,4E15.8)", "(2P,4E15.8)",    "(1P,4F12.3)",     "(4G10.3)",    "(4E9.2)",
+                           "(4F6.1)",      "(4G25.17)",      "(4E25.16E3)"};
+  std::mt19937_64 random(2024);
+  std::vector<Case> cases;
+  const std::string folder = zmxtest::scratchFolder("format_random");
+  std::ofstream file(folder + "/cases.txt");
+  for (const char* f : formats) {
+    for (int trial = 0; trial < 60; ++trial) {
+      Case c;
+      c.format = f;
+      c.order = "SIR";
+      for (int k = 0; k < 4; ++k) {
+        const double mantissa = std::uniform_real_distribution<double>(1.0, 10.0)(random);
+        int exponent = static_cast<int>(random() % 40) - 20;
+        if (trial % 11 == 0) exponent *= 15;  // toward the ends of the double range
+        double value = mantissa * std::pow(10.0, exponent);
+        if (trial % 5 == 0) value = std::round(value * 1000.0) / 1000.0 + 0.0005;  // near a tie
+        if (trial % 7 == 0) value = std::pow(10.0, exponent) * (1.0 - 1e-9);          // just below a power
+        if (random() % 2 == 0) value = -value;
+        c.reals.push_back(value);
+      }
+      file << c.format << "\nSIR 0 0 4\n";
+      char line[200];
+      std::snprintf(line, sizeof line, "%.17E %.17E %.17E %.17E\n", c.reals[0], c.reals[1], c.reals[2], c.reals[3]);
+      file << line;
+      cases.push_back(c);
+    }
+  }
+  file.close();
+  const std::string output = folder + "/reference.txt";
+  ASSERT_EQ(std::system((std::string(FORMAT_REFERENCE) + " " + folder + "/cases.txt " + output).c_str()), 0);
+  const auto reference = readReference(output);
+  ASSERT_EQ(reference.size(), cases.size());
+  int mismatches = 0;
+  for (std::size_t k = 0; k < cases.size() && mismatches < 10; ++k) {
+    const auto mine = engineRecords(cases[k]);
+    if (mine != reference[k]) ++mismatches;
+    EXPECT_EQ(mine, reference[k]) << cases[k].format << " " << cases[k].reals[0] << " " << cases[k].reals[1] << " "
+                                  << cases[k].reals[2] << " " << cases[k].reals[3];
   }
 }
 
