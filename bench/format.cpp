@@ -106,28 +106,49 @@ void openUnformatted(const std::string& path, fio::Status status) {
   fio::open(kUnit, spec);
 }
 
+// The file a read benchmark goes through (rewinding at its end): kFileRecords records, framed
+// by the unit run-time or raw.
+constexpr int kFileRecords = 100000;
+
+std::string prepareRecordFile(const char* name, bool framed) {
+  const std::string path = scratchPath(name);
+  std::vector<double> record(kRecordWords, 2.5);
+  if (framed) {
+    openUnformatted(path, fio::Status::Replace);
+    for (int k = 0; k < kFileRecords; ++k) fio::writeRecord(kUnit, record.data(), kRecordWords * 8);
+    fio::close(kUnit);
+  } else {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    for (int k = 0; k < kFileRecords; ++k) std::fwrite(record.data(), 8, kRecordWords, file);
+    std::fclose(file);
+  }
+  return path;
+}
+
 void BM_Units_WriteRecords(benchmark::State& state) {
   std::vector<double> record(kRecordWords, 1.5);
-  openUnformatted(scratchPath("records.bin"), fio::Status::Replace);
+  openUnformatted(scratchPath("written.bin"), fio::Status::Replace);
   for (auto _ : state) fio::writeRecord(kUnit, record.data(), kRecordWords * 8);
-  fio::close(kUnit);
+  fio::close(kUnit, true);
   state.SetBytesProcessed(state.iterations() * kRecordWords * 8);
 }
 BENCHMARK(BM_Units_WriteRecords)->Iterations(kLines);
 
 void BM_Fwrite_Records(benchmark::State& state) {
   std::vector<double> record(kRecordWords, 1.5);
-  const std::string path = scratchPath("raw.bin");
+  const std::string path = scratchPath("written_raw.bin");
   std::FILE* file = std::fopen(path.c_str(), "wb");
   for (auto _ : state) std::fwrite(record.data(), 8, kRecordWords, file);
   std::fclose(file);
+  std::remove(path.c_str());
   state.SetBytesProcessed(state.iterations() * kRecordWords * 8);
 }
 BENCHMARK(BM_Fwrite_Records)->Iterations(kLines);
 
 void BM_Units_ReadRecords(benchmark::State& state) {
+  const std::string path = prepareRecordFile("records.bin", true);
   std::vector<double> record(kRecordWords);
-  openUnformatted(scratchPath("records.bin"), fio::Status::Old);
+  openUnformatted(path, fio::Status::Old);
   for (auto _ : state) {
     if (fio::readRecord(kUnit, record.data(), kRecordWords * 8) != fio::kOk) fio::rewind(kUnit);
     benchmark::DoNotOptimize(record.data());
@@ -138,8 +159,8 @@ void BM_Units_ReadRecords(benchmark::State& state) {
 BENCHMARK(BM_Units_ReadRecords)->Iterations(kLines);
 
 void BM_Fread_Records(benchmark::State& state) {
+  const std::string path = prepareRecordFile("raw.bin", false);
   std::vector<double> record(kRecordWords);
-  const std::string path = scratchPath("raw.bin");
   std::FILE* file = std::fopen(path.c_str(), "rb");
   for (auto _ : state) {
     if (std::fread(record.data(), 8, kRecordWords, file) != kRecordWords) std::rewind(file);

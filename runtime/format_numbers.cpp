@@ -56,15 +56,6 @@ int significantDigits(double magnitude, int digits, char* out) {
   return exponent;
 }
 
-void appendExponentDigits(std::string& out, int value, int digits) {
-  char buffer[12];
-  for (int k = digits - 1; k >= 0; --k) {
-    buffer[k] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  }
-  out.append(buffer, static_cast<std::size_t>(digits));
-}
-
 }  // namespace
 
 void putInteger(std::string& out, long long value, int width, int minDigits) {
@@ -112,37 +103,36 @@ void putExponent(std::string& out, double value, int width, int decimals, int ex
   } else {
     exponent = significantDigits(magnitude, digits, mantissa) + 1 - scale;
   }
-  std::string body;
-  body.reserve(64);
+  char body[96];
+  int n = 0;
+  auto put = [&](const char* text, int count) {
+    for (int k = 0; k < count; ++k) body[n++] = text[k];
+  };
   if (scale <= 0) {
-    body.append("0.");
-    body.append(static_cast<std::size_t>(-scale), '0');
-    body.append(mantissa, static_cast<std::size_t>(digits));
+    put("0.", 2);
+    for (int k = 0; k < -scale; ++k) body[n++] = '0';
+    put(mantissa, digits);
   } else {
-    body.append(mantissa, static_cast<std::size_t>(scale));
-    body.push_back('.');
-    body.append(mantissa + scale, static_cast<std::size_t>(digits - scale));
+    put(mantissa, scale);
+    body[n++] = '.';
+    put(mantissa + scale, digits - scale);
   }
   const int shown = exponent < 0 ? -exponent : exponent;
+  int exponentWidth = exponentDigits;
   if (exponentDigits > 0) {
     int limit = 1;
     for (int k = 0; k < exponentDigits; ++k) limit *= 10;
     if (shown >= limit) return putStars(out, width);
-    body.push_back(letter);
-    body.push_back(exponent < 0 ? '-' : '+');
-    appendExponentDigits(body, shown, exponentDigits);
-  } else if (shown <= 99) {
-    body.push_back(letter);
-    body.push_back(exponent < 0 ? '-' : '+');
-    appendExponentDigits(body, shown, 2);
-  } else if (shown <= 999) {
-    body.push_back(exponent < 0 ? '-' : '+');
-    appendExponentDigits(body, shown, 3);
   } else {
-    return putStars(out, width);
+    exponentWidth = shown <= 99 ? 2 : 3;
+    if (shown > 999) return putStars(out, width);
   }
+  if (exponentDigits > 0 || shown <= 99) body[n++] = letter;
+  body[n++] = exponent < 0 ? '-' : '+';
+  for (int k = exponentWidth - 1, v = shown; k >= 0; --k, v /= 10) body[n + k] = static_cast<char>('0' + v % 10);
+  n += exponentWidth;
   const bool negative = std::signbit(value);
-  std::string_view text(body);
+  std::string_view text(body, static_cast<std::size_t>(n));
   if (width > 0 && text.size() + (negative ? 1 : 0) > static_cast<std::size_t>(width) && scale <= 0)
     text.remove_prefix(1);
   putAligned(out, negative, text, width);
