@@ -1,0 +1,35 @@
+// Helpers shared by the results-file routines (binary form, ASCII form, results units).
+#pragma once
+
+#include <initializer_list>
+#include <string_view>
+
+#include "runtime/fortran_types.h"
+
+namespace zmx::results {
+
+// Reports text through KVXERR at the level, with its integers and its "%S" items (each of
+// stringLength characters, laid one after another in strings).
+void message(int level, std::string_view text, std::initializer_list<Int> integers = {},
+             std::string_view strings = {}, Int stringLength = 0);
+
+// The integer of an 8-byte record word (an integer-valued real, or an integer in the low half
+// of the slot), rounded and saturated to the integer range. False for a NaN, which names no
+// integer.
+bool integerOfWord(const void* word, Int& value);
+
+// The word as a length in [2, limit]: false, with the length message, for anything else.
+bool acceptableLength(const void* word, Int limit, Int& length);
+
+// Item tags and layout classes of the ASCII form.
+inline constexpr char kIntegerTag = 'I';
+inline constexpr char kRealTag = 'D';
+inline constexpr char kTextTag = 'A';
+inline constexpr int kNoClass = -1;
+
+// Class of the key in the key table, kNoClass when the key is not there.
+int keyClass(Int key);
+// The tag of item i (1-based) of a record of length L with the key of that class.
+char itemTag(Int key, int keyClass, Int length, Int item, const Real* record);
+
+}  // namespace zmx::results
