@@ -195,6 +195,8 @@ bool unitOpen(Int unit) {
 void binaryUserFile(Int op, Real* record, Int* unit, const char* name, Int nameLength, const Int* form,
                     Int* status) {
   if (op >= kRewind || !unitOpen(*unit)) {
+    // Words written since the last full block go out before the file is rewound or left.
+    if (gUserFile.state == kStateModified) seq(kEndPass, userFileStream(), gUserFile.buffer, nullptr, 0, status);
     gUserFile.position = kBlockWords + 1;
     gUserFile.blockLength = kBlockWords;
     gUserFile.state = kStateIdle;
