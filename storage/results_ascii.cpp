@@ -222,9 +222,12 @@ bool available(const Line& l, Int* status) {
   return false;
 }
 
+// A blank ends the rest of its line: the buffer holds the unread end of the line before (up to
+// last - line length) and then one whole line, so the next character read is the one after the
+// blank's own line.
 void endLine(const Line& l) {
-  l.position = l.lineLength + 1;
-  l.last = l.lineLength;
+  const Int keptEnd = l.last - l.lineLength;
+  l.position = l.position <= keptEnd ? keptEnd + 1 : l.last + 1;
 }
 
 // Skips to the next "*"; false (status 1) when the data end first or the scan runs too long.

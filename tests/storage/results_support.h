@@ -88,6 +88,8 @@ class ResultsFile : public zmxtest::HostFixture {
     rec::setChars(CJBPAR, eqc_records::kJobNameFirst, eqc_records::kJobStringLength, "job");
     rec::setChars(CJBPAR, eqc_records::kJobDirectoryFirst, eqc_records::kJobStringLength, folder_ + "/");
     eqc_job_testing::interceptExit(true);
+    rec::clear(COUTF);
+    rec::clear(CDPF);
     INITF();
     eqc_testing::clearMessages();
   }
