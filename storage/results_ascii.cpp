@@ -373,6 +373,9 @@ void asciiUserFile(Int op, Real* record, Int* unit, const char* name, Int nameLe
   capture(firstStream);
   install(gUserLine);
   if (op >= kRewind || !unitOpen(*unit)) {
+    // What was written since the last full line goes out before the file is rewound or left.
+    Int pendingStatus = 0;
+    if (saneLine(activeLine())) finish(activeLine(), kEndMode, &pendingStatus);
     rec::i(CDAFLE, kLineLengthWord) = kLineLength;
     rec::i(CDAFLE, kLinePosition) = 1;
     rec::i(CDAFLE, kLineLast) = 0;
