@@ -71,11 +71,11 @@ bool fileName(Int unit, std::string& name) {
 bool openUnit(Int unit, fio::Form form) {
   std::string name;
   if (!fileName(unit, name)) return false;
-  fio::OpenSpec spec;
-  spec.file = name;
-  spec.status = fio::Status::Unknown;
-  spec.form = form;
-  if (fio::open(unit, spec) != fio::kOk) return true;
+  fio::OpenSpec request;
+  request.file = name;
+  request.status = fio::Status::Unknown;
+  request.form = form;
+  if (fio::open(unit, request) != fio::kOk) return true;
   fio::rewind(unit);
   rec::i(CBUFFA, unit) = 1;
   return true;
