@@ -198,9 +198,9 @@ void BCU_COPY(const void* from, void* to, const Int* n) {
   if (m > 0 && from != to) std::memmove(to, from, 8 * m);
 }
 
-void BCU_COPYOVERLAP(const Int* a, Int* b, const Int* n) {
+void BCU_COPYOVERLAP(const void* a, void* b, const Int* n) {
   const std::size_t m = count(n);
-  if (m > 0 && a != b) std::memmove(b, a, m * sizeof(Int));
+  if (m > 0 && a != b) std::memmove(b, a, 8 * m);
 }
 
 void BCU_COMP_BLANK(const void* value, Int* flag) {

@@ -41,8 +41,8 @@ ZMX_EXPORT void AMULT(const Real* a, const Real* s, Real* b, const Int* n);
 ZMX_EXPORT void ALOCAL(Real* frame);
 // Copies n 8-byte slots from to to.
 ZMX_EXPORT void BCU_COPY(const void* from, void* to, const Int* n);
-// Copies n integers from a to b; the arrays may overlap.
-ZMX_EXPORT void BCU_COPYOVERLAP(const Int* a, Int* b, const Int* n);
+// Copies n 8-byte words from a to b; the arrays may overlap.
+ZMX_EXPORT void BCU_COPYOVERLAP(const void* a, void* b, const Int* n);
 // flag := 1 when the 8 bytes of the value are all blanks (or all unset, 0), else 0.
 ZMX_EXPORT void BCU_COMP_BLANK(const void* value, Int* flag);
 // Sort n integers of a ascending; the forms with b move b(i) with a(i). BCU_SORTCOMPINT2

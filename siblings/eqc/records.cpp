@@ -19,6 +19,7 @@ static_assert(sizeof(CSLNF_t) == 4000);
 static_assert(sizeof(CSLES_t) == 4000);
 static_assert(sizeof(CSLNS_t) == 4000);
 static_assert(sizeof(CSLV_t) == 4000);
+static_assert(sizeof(CNDEXS_t) == 36000);
 
 extern "C" {
 constinit CLINES_t CLINES{};
@@ -40,4 +41,11 @@ constinit CSLNF_t CSLNF{};
 constinit CSLES_t CSLES{};
 constinit CSLNS_t CSLNS{};
 constinit CSLV_t CSLV{};
+constinit CWARN_t CWARN{};
+constinit CERROR_t CERROR{};
+constinit CENEGY_t CENEGY{};
+constinit CAVRGK_t CAVRGK{};
+constinit CNDEXS_t CNDEXS{};
+constinit CDSINX_t CDSINX{};
+constinit CDSMNX_t CDSMNX{};
 }

@@ -37,6 +37,16 @@ ZMX_RECORD_TYPE(CSLNF, 1000);
 ZMX_RECORD_TYPE(CSLES, 1000);
 ZMX_RECORD_TYPE(CSLNS, 1000);
 ZMX_RECORD_TYPE(CSLV, 1000);
+// Warning counters, error measures, energies and averaging factors of the analysis programs.
+ZMX_RECORD_TYPE(CWARN, 1000);
+ZMX_RECORD_TYPE(CERROR, 1000);
+ZMX_RECORD_TYPE(CENEGY, 1000);
+ZMX_RECORD_TYPE(CAVRGK, 1000);
+// Substructure state: word 8707 of CNDEXS is the substructure-output-database-open flag; CDSINX
+// the index record of the current substructure, CDSMNX the substructure library's index words.
+ZMX_RECORD_TYPE(CNDEXS, 9000);
+ZMX_RECORD_TYPE(CDSINX, 1000);
+ZMX_RECORD_TYPE(CDSMNX, 1000);
 
 extern "C" {
 ZMX_EXPORT extern CLINES_t CLINES;
@@ -58,6 +68,13 @@ ZMX_EXPORT extern CSLNF_t CSLNF;
 ZMX_EXPORT extern CSLES_t CSLES;
 ZMX_EXPORT extern CSLNS_t CSLNS;
 ZMX_EXPORT extern CSLV_t CSLV;
+ZMX_EXPORT extern CWARN_t CWARN;
+ZMX_EXPORT extern CERROR_t CERROR;
+ZMX_EXPORT extern CENEGY_t CENEGY;
+ZMX_EXPORT extern CAVRGK_t CAVRGK;
+ZMX_EXPORT extern CNDEXS_t CNDEXS;
+ZMX_EXPORT extern CDSINX_t CDSINX;
+ZMX_EXPORT extern CDSMNX_t CDSMNX;
 }
 
 namespace eqc_records {
@@ -82,8 +99,13 @@ inline constexpr int kLibraryNames = 500;
 
 // CWORK
 inline constexpr int kResultsForm = 26;  // 1 ASCII, 2 binary
+inline constexpr int kQuietEndOfData = 30;  // 1: end of data on a sequential read gives status alone
+
+// CNDEXS
+inline constexpr int kSubstructureOdbOpen = 8707;
 
 // CSP
+inline constexpr int kWorkSpaceWords = 2;
 inline constexpr int kWorkSpaceBase = 3;  // byte address of work-space word 1
 
 // CONTRO

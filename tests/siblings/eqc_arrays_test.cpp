@@ -204,9 +204,9 @@ TEST_F(EqcArrays, FillsCopiesAndScalesLeaveTheRestAlone) {
   BCU_COPY(run.data() + 2, run.data(), &three);
   EXPECT_EQ(run, (std::vector<double>{3, 4, 4, 4, 4}));
 
-  std::vector<Int> overlap = {1, 2, 3, 4};
+  std::vector<double> overlap = {1, 2, 3, 4};
   BCU_COPYOVERLAP(overlap.data(), overlap.data() + 1, &three);
-  EXPECT_EQ(overlap, (std::vector<Int>{1, 1, 2, 3}));
+  EXPECT_EQ(overlap, (std::vector<double>{1, 1, 2, 3}));
 }
 
 TEST_F(EqcArrays, BlankTestOnEightCharacters) {
