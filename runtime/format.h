@@ -126,5 +126,9 @@ inline int readInternal(const char* buffer, Int length, const Format& f, std::in
 
 // The records the format makes of the items, each as one string (no newlines).
 ZMX_EXPORT std::vector<std::string> formatRecords(const Format& f, OutList items, int* iostat = nullptr);
+inline std::vector<std::string> formatRecords(const Format& f, std::initializer_list<OutItem> items,
+                                              int* iostat = nullptr) {
+  return formatRecords(f, OutList(items.begin(), items.size()), iostat);
+}
 
 }  // namespace fio

@@ -2,16 +2,23 @@
 #include <cstdlib>
 #include <string>
 
+#include "siblings/eqc/eqc_job.h"
 #include "siblings/eqc/eqc_messages.h"
-#include "siblings/eqc/job_services.h"
+#include "siblings/eqc/run_services.h"
 #include "siblings/eqc/records.h"
 #include "zmx/storage.h"
+
+// The long-label store of the sibling library; its job-exit operation is 7.
+extern "C" __attribute__((weak)) void LABELACCESS(const Int* operation, char* label, Int labelLength, Int* status);
 
 extern "C" {
 
 void SHR_XIT() {
   char label[80];
   std::string(sizeof label, ' ').copy(label, sizeof label);
+  const Int jobExit = 7;
+  Int status = 0;
+  if (LABELACCESS != nullptr) LABELACCESS(&jobExit, label, sizeof label, &status);
   Int& kind = rec::i(CPROG, eqc_records::kProgramKind);
   if (kind == -1) kind = 0;
   if (kind == 1) {
@@ -19,6 +26,10 @@ void SHR_XIT() {
   } else if (kind == 0) {
     const Int moveToDatabase = 3, none = 0;
     MSGACCESSADB(&moveToDatabase, &none, &none);
+  }
+  if (kind == 2) {
+    const Int normalEnd = 0;
+    BCU_EXIT(&normalEnd);
   }
   XITMSG();
   XITJOB();

@@ -119,6 +119,21 @@ bool parseInteger(std::string_view field, long long& value) {
   return true;
 }
 
+// The value in decimal with its minus sign (|value| below 10^9); the number of characters.
+int decimalDigits(Int value, char* out) {
+  char reversed[12];
+  int n = 0;
+  long long magnitude = value < 0 ? -static_cast<long long>(value) : value;
+  do {
+    reversed[n++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude > 0);
+  int width = 0;
+  if (value < 0) out[width++] = '-';
+  while (n > 0) out[width++] = reversed[--n];
+  return width;
+}
+
 void integerWriteFailed(Real* word, char* text, Int textLength, Int* status) {
   message(-2, "CANNOT CONVERT DATA FROM AN INTEGER TO A CHARACTER STRING.  SETTING INTEGER TO 0");
   (void)word;
@@ -147,9 +162,8 @@ Int AINTCH(Real* word, char* text, Int textLength, Int* status) {
     return kFailedIntegerItem;
   }
   char digits[12];
-  const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
-  const int width = static_cast<int>(end - digits);
-  if (error != std::errc() || textLength < 3 + width) {
+  const int width = decimalDigits(value, digits);
+  if (textLength < 3 + width) {
     integerWriteFailed(word, text, textLength, status);
     return kFailedIntegerItem;
   }

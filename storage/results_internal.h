@@ -32,4 +32,14 @@ int keyClass(Int key);
 // The tag of item i (1-based) of a record of length L with the key of that class.
 char itemTag(Int key, int keyClass, Int length, Int item, const Real* record);
 
+// The first stream's block buffer in the work space (CSP word 3, CDFILE word 4); null, reported,
+// when there is none.
+Real* firstStreamBuffer();
+
+// The ASCII form of the second stream (exchanged with the first around each write) and of a
+// user-named file (kept apart from the first stream).
+void asciiSecondStream(Int op, Real* record, Int* status);
+void asciiUserFile(Int op, Real* record, Int* unit, const char* name, Int nameLength, const Int* form,
+                   Int* status);
+
 }  // namespace zmx::results

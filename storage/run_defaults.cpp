@@ -11,7 +11,7 @@
 #include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/eqc_services.h"
-#include "siblings/eqc/job_services.h"
+#include "siblings/eqc/run_services.h"
 #include "siblings/eqc/records.h"
 #include "zmx/storage.h"
 
@@ -37,6 +37,7 @@ constexpr int kRelease = 1;
 constexpr int kDateFirst = 3;
 constexpr int kTimeFirst = 7;
 constexpr int kHeadingCharacters = 288;
+constexpr Int kMostUserFiles = 20;
 
 void setLabels() {
   for (int k = 0; k < kLabelPairs; ++k) {
@@ -89,6 +90,13 @@ void FIXCON() {
   rec::i(CDSMNX, 1) = 6;
   rec::i(CDSMNX, 6) = 350;
   rec::i(CSLNS, 1) = 22;
+  rec::i(CUSRFN, 1) = 0;
+  rec::i(CUSRFN, 2) = kMostUserFiles;
+  // Empties the user-file table without closing anything.
+  const Int emptyTable = 4, type = 0;
+  Int unit = 0, outUnit = 0, status = 0;
+  const std::string blankName(32, ' ');
+  DBUSRF(&emptyTable, &unit, &outUnit, blankName.data(), static_cast<Int>(blankName.size()), &type, &status);
 }
 
 void INITXX() {

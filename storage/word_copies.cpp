@@ -5,7 +5,7 @@
 #include <string>
 
 #include "siblings/eqc/eqc_arrays.h"
-#include "siblings/eqc/job_services.h"
+#include "siblings/eqc/run_services.h"
 #include "zmx/storage.h"
 
 namespace {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "runtime/fortran_types.h"
+#include "runtime/record.h"
 #include "siblings/utl/utl_singleton.h"
 
 // ---- Module frame ---------------------------------------------------------------------------
@@ -386,6 +387,41 @@ ZMX_EXPORT void substitute(cow_String& text, const char* pattern, const char* re
 
 
 // ---- Sequential units, user-named files, debug dump, size reports, wave file ----------------
+
+// Sequential job files (unformatted blocks of 8-byte words and lines of text), opened on first
+// use by a fixed rule per unit number; CBUFFA word u counts the calls on unit u.
+// CERRCD word 1: I/O error code of the explicit program (1 an open failed, 2 a write failed).
+ZMX_RECORD_TYPE(CERRCD, 2);
+extern "C" {
+ZMX_EXPORT extern CERRCD_t CERRCD;
+// op 0 read, 1 write, 2 rewind, 4 report an error, 5 close, 6 close and delete; status 0 or 1.
+ZMX_EXPORT void DBSA(const Int* unit, void* buffer, const Int* n, const Int* op, Int* status);
+ZMX_EXPORT void DBSAR(const Int* unit, void* buffer, const Int* n, Int* counters, Int* spare, Int* status);
+// op 0 read, 1 and 10 write, 2 rewind, 4 report an error; one line of n characters.
+ZMX_EXPORT void DBSASC(const Int* unit, char* text, Int textLength, const Int* n, const Int* op, Int* status);
+ZMX_EXPORT void DBSASR(const Int* unit, char* text, Int textLength, const Int* width, const Int* n, Int* endFlag,
+                       Int* errorFlag);
+// type 1 formatted (first character '*'), 2 unformatted; status 0 found, 1 not.
+ZMX_EXPORT void DBFLTP(const Int* unit, Int* type, Int* status);
+ZMX_EXPORT void DBFLTP1(const Int* unit, Int* type, const char* name, Int nameLength, const Int* length, Int* word,
+                        Int* status);
+// Reopens the printed-output unit of CLINES on the named file for appending; ends the job when
+// it cannot.
+ZMX_EXPORT void SHR_REOPENDATAFILE(const char* name, Int nameLength);
+}
+
+// User-named files, at most 20. CUSRFN: word 1 entries in use, word 2 the maximum (20), words 3
+// to 22 the unit of each entry (negative: closed since). CUSRFI: the 80-character names.
+ZMX_RECORD_TYPE(CUSRFN, 22);
+ZMX_RECORD_TYPE(CUSRFI, 20 * 80 / 4);
+extern "C" {
+ZMX_EXPORT extern CUSRFN_t CUSRFN;
+ZMX_EXPORT extern CUSRFI_t CUSRFI;
+// op 0 open for reading, 1 for writing, 2 rewind, 4 empty the table, 5 close and forget, 6 close
+// all; type 1 formatted, 2 unformatted; outunit the unit to use; status 0 or 1.
+ZMX_EXPORT void DBUSRF(const Int* op, Int* unit, Int* outunit, const char* name, Int nameLength, const Int* type,
+                       Int* status);
+}
 
 // ---- Results file, results units, run-wide defaults, orderly exit ---------------------------
 

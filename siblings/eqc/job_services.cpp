@@ -1,112 +1,168 @@
-#include "siblings/eqc/job_services.h"
+// Job services of the eqc stand-in: job file names, page control, unit flushing, character
+// helpers, scratch blocks and the job exit.
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
+#include "runtime/address_space.h"
 #include "runtime/fortran_chars.h"
+#include "runtime/units.h"
+#include "siblings/eqc/eqc_job.h"
 #include "siblings/eqc/job_testing.h"
 
 namespace {
 
-constexpr std::size_t kReleaseLength = 8;
-
 struct JobState {
-  bool endsProcess = true;
-  std::vector<std::string> calls;
-  std::string date, time;
-  std::string release = "6.14-1";
+  std::vector<int> pagingCalls;
+  int pagedLines = 0;
+  bool interceptExit = false;
+  std::vector<int> exitCodes;
+  std::unordered_map<Int, std::vector<float>> scratchBlocks;  // by address word
+  bool failNextScratch = false;
 };
 
-// Made on first use: loading the library runs no code.
-JobState& state() {
-  static JobState* s = new JobState();
-  return *s;
+constinit JobState* gJob = nullptr;
+
+JobState& job() {
+  if (gJob == nullptr) gJob = new JobState();
+  return *gJob;
 }
 
-std::string clockText(const char* format) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[16] = {};
-  std::strftime(text, sizeof text, format, &local);
-  return text;
+std::string_view strip(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  return fchar::trimmed(text);
+}
+
+bool carriesPath(std::string_view name) { return name.find('/') != std::string_view::npos; }
+
+bool hasExtension(std::string_view name) {
+  const std::size_t slash = name.rfind('/');
+  const std::size_t dot = name.rfind('.');
+  return dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
+}
+
+std::string extensionOf(Int unit) {
+  switch (unit) {
+    case 8: return ".fil";
+    case 9: return ".sel";
+    case 13: return ".dat";
+    case 23: return ".res";
+    case 45: return ".wav";
+    case 71:
+    case 72: return ".odb";
+    default: {
+      std::string digits = std::to_string(unit < 0 ? -unit : unit);
+      while (digits.size() < 3) digits.insert(digits.begin(), '0');
+      return "." + digits;
+    }
+  }
 }
 
 }  // namespace
 
 extern "C" {
 
-void XITMSG() { state().calls.emplace_back("XITMSG"); }
-
-void XITJOB() {
-  state().calls.emplace_back("XITJOB");
-  if (!state().endsProcess) return;
-  std::fflush(nullptr);
-  std::exit(0);
-}
-
-void LXDATE(char* date, Int dateLength) {
-  const std::string& fixed = state().date;
-  fchar::assign(date, dateLength, fixed.empty() ? clockText("%m-%d-%Y") : fixed);
-}
-
-void LXTIME(char* time, Int timeLength) {
-  const std::string& fixed = state().time;
-  fchar::assign(time, timeLength, fixed.empty() ? clockText("%H:%M:%S") : fixed);
-}
-
-void LFC_XUT_CHARTOINTG(const char* text, Int textLength, Int count, Int* words) {
-  if (count <= 0 || words == nullptr) return;
-  const std::string_view source = fchar::field(text, textLength);
-  const auto n = static_cast<std::size_t>(count);
-  std::string packed(4 * ((n + 3) / 4), ' ');
-  for (std::size_t k = 0; k < n && k < source.size(); ++k) packed[k] = source[k];
-  std::memcpy(words, packed.data(), packed.size());
-}
-
-void LFC_XUT_INTGTOCHAR(char* text, Int textLength, Int count, const Int* words) {
-  if (count <= 0 || words == nullptr) {
-    fchar::assign(text, textLength, "");
+void BCU_MKNAME(char* result, Int resultLength, const char* name, Int nameLength, const char* directory,
+                Int directoryLength, const Int* unit, const Int* /*programKind*/, Int* status) {
+  fchar::assign(result, resultLength, "");
+  if (status != nullptr) *status = 0;
+  const std::string_view base = strip(fchar::field(name, nameLength));
+  if (base.empty()) return;
+  std::string full;
+  if (!carriesPath(base)) full = std::string(strip(fchar::field(directory, directoryLength)));
+  full.append(base);
+  if (!hasExtension(base) && unit != nullptr) full.append(extensionOf(*unit));
+  if (full.size() > static_cast<std::size_t>(resultLength > 0 ? resultLength : 0)) {
+    if (status != nullptr) *status = 1;
     return;
   }
-  std::string unpacked(static_cast<std::size_t>(count), ' ');
-  std::memcpy(unpacked.data(), words, unpacked.size());
-  fchar::assign(text, textLength, unpacked);
+  fchar::assign(result, resultLength, full);
 }
 
-void IFC_GETVERSIONNUMBER(Int* word) {
-  if (word == nullptr) return;
-  std::string release = state().release;
-  release.resize(kReleaseLength, ' ');
-  std::memcpy(word, release.data(), kReleaseLength);
+void PAGING(const Int* lines) {
+  const int n = lines != nullptr ? *lines : 0;
+  job().pagingCalls.push_back(n);
+  job().pagedLines += n;
 }
 
-void BCU_SET_BLANK(void* text, const Int* count) {
-  if (text == nullptr || count == nullptr || *count <= 0) return;
-  std::memset(text, ' ', 8 * static_cast<std::size_t>(*count));
+void DBFLUS(const Int* unit) {
+  if (unit != nullptr) fio::flush(*unit);
 }
 
-void JOBTIME(const Int* first, const Int* second) {
-  state().calls.push_back("JOBTIME " + std::to_string(first ? *first : 0) + " " + std::to_string(second ? *second : 0));
+void PTHLOC(const char* text, Int textLength, const Int* length, Int* flag) {
+  const Int n = length != nullptr && *length < textLength ? *length : textLength;
+  if (flag != nullptr) *flag = carriesPath(fchar::field(text, n)) ? 1 : 0;
+}
+
+void LENSTR(const char* text, Int textLength, const Int* length, Int* first, Int* last) {
+  const std::string_view field = fchar::field(text, length != nullptr && *length < textLength ? *length : textLength);
+  const std::size_t begin = field.find_first_not_of(' ');
+  const std::size_t end = field.find_last_not_of(' ');
+  if (first != nullptr) *first = begin == std::string_view::npos ? 0 : static_cast<Int>(begin + 1);
+  if (last != nullptr) *last = end == std::string_view::npos ? 0 : static_cast<Int>(end + 1);
+}
+
+void ACODEC(const void* coded, char* field, Int fieldLength, const Int* n, Int* length) {
+  const auto* bytes = static_cast<const char*>(coded);
+  const Int limit = n != nullptr ? (*n < fieldLength ? *n : fieldLength) : 0;
+  Int moved = 0;
+  while (bytes != nullptr && moved < limit && bytes[moved] != '\0') ++moved;
+  fchar::assign(field, fieldLength, std::string_view(bytes != nullptr ? bytes : "", static_cast<std::size_t>(moved)));
+  if (length != nullptr) *length = moved;
+}
+
+void DBGETM(const Int* operation, const Int* words, Int* index, Int* status) {
+  JobState& state = job();
+  if (status != nullptr) *status = 1;
+  if (operation == nullptr || index == nullptr) return;
+  if (*operation == 1) {
+    const Int n = words != nullptr ? *words : 0;
+    if (n < 0 || state.failNextScratch) {
+      state.failNextScratch = false;
+      return;
+    }
+    std::vector<float> block(static_cast<std::size_t>(n > 0 ? n : 1));
+    const Int word = mem32::map(block.data(), block.size() * sizeof(float), eqc_job::kScratchBlockTag);
+    if (word == 0) return;
+    state.scratchBlocks.emplace(word, std::move(block));
+    *index = word;
+    if (status != nullptr) *status = 0;
+  } else if (*operation == 0) {
+    const auto found = state.scratchBlocks.find(*index);
+    if (found == state.scratchBlocks.end()) return;
+    mem32::unmap(found->first);
+    state.scratchBlocks.erase(found);
+    if (status != nullptr) *status = 0;
+  }
+}
+
+void BCU_EXIT(const Int* code) {
+  const int value = code != nullptr ? *code : 0;
+  if (job().interceptExit) {
+    job().exitCodes.push_back(value);
+    return;
+  }
+  fio::flushAll();
+  std::exit(value);
 }
 
 }  // extern "C"
 
-namespace eqc_testing {
+namespace eqc_job_testing {
 
-void setJobEndsProcess(bool on) { state().endsProcess = on; }
-std::vector<std::string> jobCalls() { return state().calls; }
-void clearJobCalls() { state().calls.clear(); }
-
-void setClock(const std::string& date, const std::string& time) {
-  state().date = date;
-  state().time = time;
+int pagedLines() { return job().pagedLines; }
+std::vector<int> pagingCalls() { return job().pagingCalls; }
+void resetPaging() {
+  job().pagingCalls.clear();
+  job().pagedLines = 0;
 }
+void interceptExit(bool on) { job().interceptExit = on; }
+std::vector<int> exitCodes() { return job().exitCodes; }
+int liveScratchBlocks() { return static_cast<int>(job().scratchBlocks.size()); }
+void failNextScratchBlock(bool on) { job().failNextScratch = on; }
 
-void setRelease(const std::string& release) { state().release = release; }
-
-}  // namespace eqc_testing
+}  // namespace eqc_job_testing

@@ -1,23 +1,23 @@
-// Test-facing side of the eqc job services: the end of the job, the clock and the release.
+// Test-facing view of the eqc job services: page-control counts, job exits and scratch blocks.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "runtime/fortran_types.h"
 
-namespace eqc_testing {
+namespace eqc_job_testing {
 
-// Whether XITJOB ends the process (the default). Switched off, it notes the call and returns.
-ZMX_EXPORT void setJobEndsProcess(bool on);
-// The job-service calls since the last clear, in order: "XITMSG", "XITJOB", "JOBTIME a b".
-ZMX_EXPORT std::vector<std::string> jobCalls();
-ZMX_EXPORT void clearJobCalls();
+// Lines announced to PAGING since the last reset, and the calls one by one.
+ZMX_EXPORT int pagedLines();
+ZMX_EXPORT std::vector<int> pagingCalls();
+ZMX_EXPORT void resetPaging();
 
-// Fixed date ("MM-DD-YYYY") and time ("HH:MM:SS") texts; empty texts return to the clock.
-ZMX_EXPORT void setClock(const std::string& date, const std::string& time);
+// While on, BCU_EXIT records its code and returns instead of ending the process.
+ZMX_EXPORT void interceptExit(bool on);
+ZMX_EXPORT std::vector<int> exitCodes();
 
-// The release identifier IFC_GETVERSIONNUMBER hands out (8 characters, blank-padded).
-ZMX_EXPORT void setRelease(const std::string& release);
+// Scratch blocks of DBGETM not given back yet; the next request fails while failNext is set.
+ZMX_EXPORT int liveScratchBlocks();
+ZMX_EXPORT void failNextScratchBlock(bool on);
 
-}  // namespace eqc_testing
+}  // namespace eqc_job_testing

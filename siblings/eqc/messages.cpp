@@ -12,15 +12,16 @@
 #include <string_view>
 
 #include "runtime/fortran_chars.h"
+#include "runtime/units.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/message_state.h"
+#include "siblings/eqc/records.h"
 
 namespace eqc_detail {
 namespace {
 
 constinit MessageState* gState = nullptr;
 
-// Where each line goes. The message unit is standard error until a unit run-time takes over.
 std::string_view levelPrefix(int level) {
   if (level <= -3) return " ***SYSTEM ERROR: ";
   if (level == -2) return " ***ERROR: ";
@@ -29,9 +30,13 @@ std::string_view levelPrefix(int level) {
   return " ***NOTE: ";
 }
 
+// Each line goes to the message unit of CLINES; standard error stands in while that word is 0
+// or its unit is not connected for formatted output.
 void writeToMessageUnit(int level, std::string_view text) {
   std::string line(levelPrefix(level));
   line.append(text);
+  const Int unit = rec::i(CLINES, eqc_records::kMessageUnit);
+  if (unit > 0 && fio::writeLine(unit, line) == fio::kOk) return;
   line.push_back('\n');
   std::fwrite(line.data(), 1, line.size(), stderr);
 }

@@ -1,12 +1,11 @@
-// Job services of eqc as the library calls them (upper-case convention): the end of a job, the
+// Run services of eqc as the library calls them (upper-case convention): the end of a job, the
 // date and time texts, packed text, the release identifier and small fill routines.
 #pragma once
 
 #include "runtime/fortran_types.h"
 
 extern "C" {
-// Closing messages of the job, and its end: XITJOB flushes the open units and ends the process
-// (tests switch the ending off through job_testing.h).
+// Closing messages of the job, and its end: XITJOB ends the job through BCU_EXIT with code 0.
 ZMX_EXPORT void XITMSG();
 ZMX_EXPORT void XITJOB();
 

@@ -1,0 +1,62 @@
+#include "storage/file_support.h"
+
+#include <string>
+
+#include "runtime/fortran_chars.h"
+#include "runtime/record.h"
+#include "siblings/eqc/eqc_job.h"
+#include "siblings/eqc/eqc_messages.h"
+#include "siblings/eqc/records.h"
+
+namespace zmx::files {
+
+void say(int level, std::string_view text) {
+  KVXERR(&level, text.data(), static_cast<Int>(text.size()), nullptr, nullptr, nullptr, 0);
+}
+
+void sayInteger(int level, std::string_view text, Int value) {
+  KVXERR(&level, text.data(), static_cast<Int>(text.size()), &value, nullptr, nullptr, 0);
+}
+
+void sayReal(int level, std::string_view text, Real value) {
+  KVXERR(&level, text.data(), static_cast<Int>(text.size()), nullptr, &value, nullptr, 0);
+}
+
+void sayString(int level, std::string_view text, std::string_view value) {
+  KVXERR(&level, text.data(), static_cast<Int>(text.size()), nullptr, nullptr, value.data(),
+         static_cast<Int>(value.size()));
+}
+
+Int programKind() { return rec::i(CPROG, eqc_records::kProgramKind); }
+
+std::string_view jobString(int k) {
+  return rec::chars(CJBPAR, (k - 1) * eqc_records::kJobStringLength + 1, eqc_records::kJobStringLength);
+}
+
+std::string jobFileName(std::string_view name, std::string_view directory, Int unit) {
+  constexpr Int kNameLength = 255;
+  char result[kNameLength];
+  const Int kind = programKind();
+  Int status = 0;
+  BCU_MKNAME(result, kNameLength, name.data(), static_cast<Int>(name.size()), directory.data(),
+             static_cast<Int>(directory.size()), &unit, &kind, &status);
+  if (status != 0) return {};
+  return std::string(fchar::view(result, kNameLength));
+}
+
+Int* useCounter(Int unit, std::string_view routine) {
+  if (unit >= 1 && unit <= static_cast<Int>(rec::words<CBUFFA_t>())) return &rec::i(CBUFFA, unit);
+  sayInteger(-3, "SYSTEM ERROR IN " + std::string(routine) + " - UNIT %I OUTSIDE THE UNIT TABLE", unit);
+  return nullptr;
+}
+
+int openUnit(Int unit, std::string_view file, fio::Status status, fio::Form form, fio::Access access) {
+  fio::OpenSpec spec;
+  spec.file = file;
+  spec.status = status;
+  spec.form = form;
+  spec.access = access;
+  return fio::open(unit, spec);
+}
+
+}  // namespace zmx::files

@@ -1,0 +1,7 @@
+# The gfortran program that writes reference real items, and the independent reader of results
+# files in Python.
+add_executable(real_items_reference ${CMAKE_CURRENT_LIST_DIR}/real_items_reference.f90)
+add_dependencies(test_storage real_items_reference)
+target_compile_definitions(test_storage PRIVATE
+  REAL_ITEMS_REFERENCE="$<TARGET_FILE:real_items_reference>"
+  RESULTS_READER_SCRIPT="${CMAKE_CURRENT_LIST_DIR}/results_reader.py")
