@@ -333,6 +333,35 @@ TEST_F(SubstructureLibrary, CompactionDropsModifiedSubstructuresAndPacksTheBlock
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBSUPC - SIZE OF WORKSPACE IS NOT SUFFICIENT TO PROCESS DATA."));
 }
 
+TEST_F(SubstructureLibrary, MAndCmRecordsGoToTheStoreAtTheirAddress) {
+  generate("LIB", 1, 2);
+  rec::setChars(CDSELF, 1, 80, libraryPath("LIB"));
+  rec::i(CDSEL, 41) = 1;
+  SUPOPN();
+  const Int start = rec::i(CDSEL, 27) + 1;
+  rec::i(CDM, 7) = start;
+  rec::i(CDSINX, 74) = 1;
+  std::vector<Real> a(4, 1.5), b(3, 2.5), back(8, 0.0);
+  rec::setSlotI(a.data(), 1, -4);
+  rec::setSlotI(b.data(), 1, 3);
+  Int status = 9;
+  const Int write = 1, read = 0, rewind = 2;
+  SHR_DBM(&write, a.data(), &status);
+  SHR_DBM(&write, b.data(), &status);
+  EXPECT_EQ(rec::i(CDM, 7), start + 7);
+  rec::i(CDM, 7) = start;
+  SHR_DBM(&read, back.data(), &status);
+  EXPECT_EQ(std::vector<Real>(back.begin(), back.begin() + 4), a);
+  Int address = start + 4, own = 0;
+  const Int fromStore = 1;
+  DBCM1(&read, back.data(), &own, &address, &fromStore, &status);  // a CM record at an address
+  EXPECT_EQ(std::vector<Real>(back.begin(), back.begin() + 3), b);
+  EXPECT_EQ(address, start + 7);
+  EXPECT_EQ(status, 0);
+  SHR_DBM(&rewind, back.data(), &status);
+  EXPECT_EQ(rec::i(CDM, 7), 1);
+}
+
 class ActiveDofs : public zmxtest::HostFixture {
  protected:
   std::vector<Int> supact(std::vector<Int> codes, Int nodes, std::size_t room) {
