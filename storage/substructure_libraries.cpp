@@ -81,10 +81,17 @@ void setLibraryEntry(Int i, std::string_view name) {
 
 std::string openLibraryName() { return std::string(rec::chars(CDSELF, 1, kLibraryNameLength)); }
 
+// A job string of CJBPAR up to its first NUL (a string never set), without trailing blanks.
+std::string jobString(int first) {
+  std::string_view text = rec::chars(CJBPAR, first, kJobStringLength);
+  text = text.substr(0, std::min(text.size(), text.find('\0')));
+  return std::string(fchar::trimmed(text));
+}
+
 // Full name of a substructure's files of one kind ("b" the library's copies, "c" the job's)
 // from a 160-character name and the second directory: the directory, the name, "_" and the kind.
 std::string fileBase(const std::string& name, const char* kind) {
-  const std::string_view directory = rec::chars(CJBPAR, kSecondDirectoryFirst, kJobStringLength);
+  const std::string directory = jobString(kSecondDirectoryFirst);
   const std::string named = std::string(fchar::trimmed(name)) + "_" + kind;
   char full[kFileNameLength];
   Int status = 0;
@@ -270,7 +277,7 @@ void DBSUPERLIB(const Int* operation, const Int* request, Int* status, Int* prtF
   Int directoryLength = 0, absolute = 0;
   SHR_GETPATH(names.library.data(), kLibraryNameLength, directory, kLibraryNameLength, &directoryLength, &absolute);
   std::string path(fchar::trimmed(names.library));
-  if (absolute == 0) path = std::string(fchar::trimmed(rec::chars(CJBPAR, kJobDirectoryFirst, kJobStringLength))) + path;
+  if (absolute == 0) path = jobString(kJobDirectoryFirst) + path;
   // 2.
   if (*operation != 1 && *operation != 2) {
     message("OPERATION FLAG = %I IS NOT SUPPORTED BY dbsuperlib", {*operation});

@@ -35,12 +35,17 @@ std::map<Int, UnitFile>& units() {
 
 void systemError(const std::string& text) { cfi_WriteMessage(-3, text.c_str()); }
 
+// A job string up to its first NUL (an unset record), without trailing blanks.
+std::string jobString(int first) {
+  std::string_view text = rec::chars(CJBPAR, first, eqc_records::kJobStringLength);
+  text = text.substr(0, text.find('\0') == std::string_view::npos ? text.size() : text.find('\0'));
+  return std::string(fchar::trimmed(text));
+}
+
 std::string defaultPath(Int fileUnit) {
-  std::string directory(fchar::trimmed(rec::chars(CJBPAR, eqc_records::kJobDirectoryFirst,
-                                                    eqc_records::kJobStringLength)));
-  std::string job(fchar::trimmed(rec::chars(CJBPAR, eqc_records::kJobNameFirst, eqc_records::kJobStringLength)));
+  std::string job = jobString(eqc_records::kJobNameFirst);
   if (job.empty()) job = "job";
-  return directory + job + ".u" + std::to_string(fileUnit);
+  return jobString(eqc_records::kJobDirectoryFirst) + job + ".u" + std::to_string(fileUnit);
 }
 
 int openUnit(Int fileUnit) {
