@@ -125,6 +125,17 @@ std::pair<int, int> releaseOf(std::string_view text) {
 
 // ---- the selection ------------------------------------------------------------------------
 
+// The file of a library name: the name itself when its directory is absolute, else the name in
+// the job directory.
+std::string libraryFile(const std::string& name) {
+  const std::string field80 = field(name.data(), static_cast<Int>(name.size()), kLibraryNameLength);
+  char directory[kLibraryNameLength];
+  Int directoryLength = 0, absolute = 0;
+  SHR_GETPATH(field80.data(), kLibraryNameLength, directory, kLibraryNameLength, &directoryLength, &absolute);
+  const std::string file(fchar::trimmed(field80));
+  return absolute != 0 ? file : jobString(kJobDirectoryFirst) + file;
+}
+
 void openSelection(Int number, const std::string& name) {
   sel(kSelOpenLibrary) = number;
   rec::setChars(CDSELF, 1, kLibraryNameLength, name);
@@ -272,12 +283,8 @@ void DBSUPERLIB(const Int* operation, const Int* request, Int* status, Int* prtF
                 Int fourthLength) {
   EnterNames names{field(library, libraryLength, kLibraryNameLength), field(second, secondLength, kLongNameLength),
                    field(third, thirdLength, kLongNameLength), field(fourth, fourthLength, kLongNameLength)};
-  // 1. The library's directory; a relative name lies in the job directory.
-  char directory[kLibraryNameLength];
-  Int directoryLength = 0, absolute = 0;
-  SHR_GETPATH(names.library.data(), kLibraryNameLength, directory, kLibraryNameLength, &directoryLength, &absolute);
-  std::string path(fchar::trimmed(names.library));
-  if (absolute == 0) path = jobString(kJobDirectoryFirst) + path;
+  // 1. The library's file.
+  const std::string path = libraryFile(names.library);
   // 2.
   if (*operation != 1 && *operation != 2) {
     message("OPERATION FLAG = %I IS NOT SUPPORTED BY dbsuperlib", {*operation});
@@ -461,9 +468,10 @@ void GETSUPLIBNAME(const Int* operation, const Int* request, Int* indexArray, In
       if (i == 0) {
         SUPCLS();
       } else if (i >= 1 && i <= kLibraryNames) {
-        if (!fchar::equal(openLibraryName(), libraryEntry(i))) {
+        const std::string path = libraryFile(libraryEntry(i));
+        if (!fchar::equal(openLibraryName(), path)) {
           SUPCLS();
-          openSelection(i, std::string(fchar::trimmed(libraryEntry(i))));
+          openSelection(i, path);
         }
         sel(kSelOpenLibrary) = i;
         if (*operation == 3) {

@@ -136,6 +136,25 @@ TEST_F(PagePools, ClosingAUnitCountsItsPoolsInUseAndFreesEverySlot) {
   EXPECT_EQ(ndPages(), 2);
 }
 
+TEST_F(PagePools, CodesBeyondFiveOnlyIdleTheLowestSlotUnlessTheHostPacks) {
+  makePools(3, 8);
+  op(0, 18, 2);
+  EXPECT_EQ(op(9, 18, 5), 1);  // each pass finds slot 1 again: one flag cleared, nothing taken
+  EXPECT_EQ(owner(1), 18);
+  EXPECT_EQ(inUse(1), 0);
+  EXPECT_EQ(inUse(2), 1);
+  EXPECT_EQ(ndPages(), 2);
+  EXPECT_EQ(op(-1, 18, 5), 0);
+
+  rec::i(CPROG, 1) = 3;  // a host-only kind packs instead
+  Int unit = 18, n = 0;
+  const Int code = 9;
+  DBALOC(&code, &unit, &n);
+  EXPECT_EQ(unit, 2);
+  EXPECT_EQ(owner(3), 18);
+  EXPECT_EQ(ndPages(), 1);
+}
+
 TEST_F(PagePools, OperationTwoGivesUpPoolsWithoutWritingThem) {
   makePools(2, 8);
   rec::i(CDND, 24) = 8;

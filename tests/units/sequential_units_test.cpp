@@ -150,6 +150,23 @@ TEST_F(SequentialUnits, TheMUnitKeepsItsRecordsThroughPoolMovesAndRewinds) {
   EXPECT_EQ(status, 0);
 }
 
+TEST_F(SequentialUnits, AHostOnlyKindDoesNoFileWorkForTheSingleBufferUnits) {
+  const Int words[] = {512, 44, 0, 0, 513, 0, 0};
+  std::copy(std::begin(words), std::end(words), CDME.w);
+  op(0, 12, 1);
+  ASSERT_EQ(rec::i(CDME, 4), rec::i(CDBPP, 21));
+  rec::i(CPROG, 1) = 3;
+  const Int w[] = {512, 44, 1, 1, 20, 1};  // a modified block in the buffer
+  std::copy(std::begin(w), std::end(w), CDME.w);
+  for (Int code : {1, 2, 4}) {
+    Int unit = 12, slot = 1, status = 5;
+    DBAL1(&code, &unit, &slot, &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(std::vector<Int>(CDME.w, CDME.w + 6), std::vector<Int>(std::begin(w), std::end(w))) << code;
+  }
+  EXPECT_FALSE(fio::isOpen(44));
+}
+
 TEST_F(SequentialUnits, TheStoreFormOfTheMUnitReadsZerosWithoutARecordAndRewindsToOne) {
   rec::i(CDM, 7) = 9;
   rec::i(CDSINX, 74) = 0;
