@@ -1,21 +1,21 @@
 // A small host program that walks the library's main roads as an analysis program would:
 // bring the library up, register the surfaces of a model, read them back, report a check
-// failure about one element and file it under its message key, and take the library down.
+// failure about one element and file it under its message key, write and read a results file,
+// use the data-base units, and take the library down.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <string>
-
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <vector>
 
+#include "runtime/address_space.h"
 #include "runtime/record.h"
+#include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/eqc_units.h"
 #include "siblings/eqc/records.h"
 #include "siblings/eqc/unit_records.h"
-#include "runtime/address_space.h"
-#include "siblings/eqc/eqc_messages.h"
 #include "zmx/storage.h"
 
 namespace {
@@ -64,6 +64,7 @@ void walkDataBaseUnits() {
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   const std::string directory = folder.string() + "/";
+  rec::setChars(CJBPAR, eqc_records::kJobNameFirst, eqc_records::kJobStringLength, "host");
   rec::setChars(CJBPAR, eqc_records::kJobDirectoryFirst, eqc_records::kJobStringLength, directory);
   rec::setChars(CJBPAR, eqc_records::kSecondDirectoryFirst, eqc_records::kJobStringLength, directory);
   rec::setChars(CJBPAR, eqc_records::kLibraryNamesFirst, 500 * 80, "");
@@ -171,6 +172,59 @@ void walkDataBaseUnits() {
 
 }  // namespace
 
+namespace {
+
+// A results file in each form: an analysis writes records on unit 8 (binary) and unit 14 (ASCII),
+// and a user program declares both units, makes each current in turn and reads it to its end.
+void resultsFileRoundTrip() {
+  const std::string folder = std::filesystem::temp_directory_path().string() + "/zmx_host_results";
+  std::filesystem::create_directories(folder);
+  const std::string name = folder + "/demo";
+  const Int units[] = {8, 2, 14, 1};
+  const Int count = 2, binaryOutput = 2;
+
+  std::printf("results file \"%s\" written in both forms and read back:\n", name.c_str());
+  SHR_INITPF(name.data(), static_cast<Int>(name.size()), &count, units, &binaryOutput);
+  for (const Int unit : {Int{8}, Int{14}}) {
+    SHR_DBRNU(&unit);
+    const Int write = 1, end = 10;
+    Int status = 0;
+    Real heading[] = {6, 1922, 0, 0, 0, 0};
+    std::memcpy(&heading[2], "DEMO JOB STEP 1 ", 16);
+    std::memcpy(&heading[4], "INCR 1  LOAD    ", 16);
+    SHR_DBFILE(&write, heading, &status);
+    Real displacements[] = {6, 101, 12, 0.125, -2.5e-3, 1.0e5};
+    SHR_DBFILE(&write, displacements, &status);
+    SHR_DBFILE(&end, displacements, &status);
+  }
+
+  // The user program: both units declared again, then each read to its end record.
+  SHR_INITPF(name.data(), static_cast<Int>(name.size()), &count, units, &binaryOutput);
+  for (const Int unit : {Int{8}, Int{14}}) {
+    SHR_DBRNU(&unit);
+    std::printf("  unit %d (%s):\n", unit, unit == 8 ? "binary" : "ASCII");
+    for (int guard = 0; guard < 10; ++guard) {
+      Real record[514] = {};
+      const Int read = 0;
+      Int status = 0;
+      SHR_DBFILE(&read, record, &status);
+      if (status == 1) break;
+      const int length = static_cast<int>(record[0]), key = static_cast<int>(record[1]);
+      std::printf("    key %4d, %3d words:", key, length);
+      if (key == 1922) {
+        std::printf(" \"%.32s\"", reinterpret_cast<const char*>(&record[2]));
+      } else {
+        for (int k = 2; k < length && k < 6; ++k) std::printf(" %g", record[k]);
+        if (length > 6) std::printf(" ...");
+      }
+      std::printf("\n");
+      if (key == 2001) break;
+    }
+  }
+}
+
+}  // namespace
+
 int main() {
   int modules = 0;
   shr_initialize(modules);
@@ -207,6 +261,7 @@ int main() {
   }
   (void)zero;
 
+  resultsFileRoundTrip();
   walkDataBaseUnits();
 
   shr_finalize(modules);

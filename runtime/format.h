@@ -119,7 +119,15 @@ ZMX_EXPORT int writeInternal(char* buffer, Int length, Int records, const Format
 inline int writeInternal(char* buffer, Int length, const Format& f, std::initializer_list<OutItem> items) {
   return writeInternal(buffer, length, 1, f, OutList(items.begin(), items.size()));
 }
+inline int writeInternal(char* buffer, Int length, Int records, const Format& f,
+                         std::initializer_list<OutItem> items) {
+  return writeInternal(buffer, length, records, f, OutList(items.begin(), items.size()));
+}
 ZMX_EXPORT int readInternal(const char* buffer, Int length, Int records, const Format& f, InList items);
+inline int readInternal(const char* buffer, Int length, Int records, const Format& f,
+                        std::initializer_list<InItem> items) {
+  return readInternal(buffer, length, records, f, InList(items.begin(), items.size()));
+}
 inline int readInternal(const char* buffer, Int length, const Format& f, std::initializer_list<InItem> items) {
   return readInternal(buffer, length, 1, f, InList(items.begin(), items.size()));
 }

@@ -3,13 +3,11 @@
 #include <string>
 
 #include "siblings/eqc/eqc_job.h"
+#include "siblings/eqc/eqc_labels.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/run_services.h"
 #include "siblings/eqc/records.h"
 #include "zmx/storage.h"
-
-// The long-label store of the sibling library; its job-exit operation is 7.
-extern "C" __attribute__((weak)) void LABELACCESS(const Int* operation, char* label, Int labelLength, Int* status);
 
 extern "C" {
 
@@ -18,7 +16,7 @@ void SHR_XIT() {
   std::string(sizeof label, ' ').copy(label, sizeof label);
   const Int jobExit = 7;
   Int status = 0;
-  if (LABELACCESS != nullptr) LABELACCESS(&jobExit, label, sizeof label, &status);
+  LABELACCESS(&jobExit, label, sizeof label, &status);
   Int& kind = rec::i(CPROG, eqc_records::kProgramKind);
   if (kind == -1) kind = 0;
   if (kind == 1) {

@@ -423,6 +423,60 @@ ZMX_EXPORT void DBUSRF(const Int* op, Int* unit, Int* outunit, const char* name,
                        Int* status);
 }
 
+// Debug dump. CDWFIL word 1: the dump unit (-1 off, 0 the job's log, 6 standard output, the
+// printed-output or message unit of CLINES, 201 the dump file); word 2: the largest count DWGN
+// dumps without a warning; characters 9 to 263: the name of the file on unit 201.
+ZMX_RECORD_TYPE(CDWFIL, 68);
+extern "C" {
+ZMX_EXPORT extern CDWFIL_t CDWFIL;
+// Selects the target: "off", blank (the default), ".dat", ".log", ".msg" (pre-processor), an
+// extension of the job name or a file name; a leading '>' replaces the file instead of appending.
+ZMX_EXPORT void DWTO(const char* name, Int nameLength);
+ZMX_EXPORT void DWMKNAME(char* result, Int resultLength, const char* base, Int baseLength, const char* directory,
+                         Int directoryLength, const char* extension, Int extensionLength);
+ZMX_EXPORT void DW2I(const char* label, Int labelLength, const Int* first, const Int* second);
+ZMX_EXPORT void DW2R(const char* label, Int labelLength, const Real* first, const Real* second);
+ZMX_EXPORT void DWCH(const char* label, Int labelLength);
+ZMX_EXPORT void DWAI(const char* label, Int labelLength, const Int* a, const Int* m, const Int* n);
+ZMX_EXPORT void DWAR(const char* label, Int labelLength, const Real* a, const Int* m, const Int* n);
+ZMX_EXPORT void DWTAI(const char* label, Int labelLength, const Int* a, const Int* m, const Int* n);
+ZMX_EXPORT void DWTAR(const char* label, Int labelLength, const Real* a, const Int* m, const Int* n);
+ZMX_EXPORT void DWVI(const char* label, Int labelLength, const Int* v, const Int* n);
+ZMX_EXPORT void DWVR(const char* label, Int labelLength, const Real* v, const Int* n);
+ZMX_EXPORT void DWGN(const char* label, Int labelLength, const void* words, const Int* n);
+ZMX_EXPORT void DWGR(const char* label, Int labelLength, const void* record);
+// One 8-byte word as DWGN shows it, blank-padded into text; length the characters used.
+ZMX_EXPORT void DWGP1(const void* word, char* text, Int textLength, Int* length);
+ZMX_EXPORT void DWSLDB(void* buffer);
+ZMX_EXPORT void DWENICS(const Int* codes, const Int* values, const Int* n, const Int* unit, const Int* nodeDatabase,
+                        const Int* nodeIndex);
+}
+// The body of DWGP1: the word seen as a real, as two integers and as 8 bytes, written as a
+// terminated text (at most 64 characters with its terminator); returns its length.
+ZMX_EXPORT int dwgp(const double* real, const int* integers, const char* bytes, char* text, int* length);
+
+// Size reports on the printed-output unit. CNSIZ words 2 to 17: expected sizes in words of the
+// 16 data-base units of the solver's unit list; words 24 to 26: the three restart-file sizes.
+ZMX_RECORD_TYPE(CNSIZ, 32);
+extern "C" {
+ZMX_EXPORT extern CNSIZ_t CNSIZ;
+ZMX_EXPORT void PRINTPROBLEMSIZE();
+ZMX_EXPORT void PRINTRESTARTFILESIZE();
+// sizes: megabytes of the solver factor, operator and solution files and of the Lanczos vector,
+// eigenvector and scratch files.
+ZMX_EXPORT void PRINTSPARSESOLVERSIZEINFO(const Int* units, const Real* sizes, const Real* total, const Real* upperBound,
+                                          const Int* lanczos, const Int* wavefront, const Real* operations);
+}
+
+// Wave-kinematics data file on unit 46. CPLDBPT word 5: 0 closed, 1 open before its first
+// record, 2 header and grid read. op 0 open (the 32-character name coded at the start of the
+// array), 1 close, 2 rewind, 10 read the header and grid into the array of 8-byte words.
+ZMX_RECORD_TYPE(CPLDBPT, 8);
+extern "C" {
+ZMX_EXPORT extern CPLDBPT_t CPLDBPT;
+ZMX_EXPORT void DBPELACONTROL(const Int* op, void* array, Int* status);
+}
+
 // ---- Results file, results units, run-wide defaults, orderly exit ---------------------------
 
 #include "runtime/record.h"  // named record types

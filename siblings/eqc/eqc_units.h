@@ -51,8 +51,8 @@ ZMX_EXPORT Int DELETEFILE(const char* name, Int nameLength);
 }
 
 namespace eqc_units {
-// The file of a paged unit: the path given by attach, else "<job directory><job name>.u<unit>"
-// (job name "job" when blank).
+// The file of a paged unit: the path given by attach, else the job file of the unit as
+// BCU_MKNAME names it (job name "job" when blank).
 ZMX_EXPORT void attach(Int fileUnit, const std::string& path);
 ZMX_EXPORT std::string filePath(Int fileUnit);
 // Closes every open unit file and forgets attached paths (the end of a host session).

@@ -15,6 +15,7 @@
 #include "runtime/fortran_chars.h"
 #include "runtime/record.h"
 #include "siblings/eqc/eqc_arrays.h"
+#include "siblings/eqc/eqc_job.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/eqc_units.h"
 #include "siblings/eqc/records.h"
@@ -42,10 +43,16 @@ std::string jobString(int first) {
   return std::string(fchar::trimmed(text));
 }
 
+// The job file of the unit: job directory, job name ("job" when none) and the unit's extension.
 std::string defaultPath(Int fileUnit) {
   std::string job = jobString(eqc_records::kJobNameFirst);
   if (job.empty()) job = "job";
-  return jobString(eqc_records::kJobDirectoryFirst) + job + ".u" + std::to_string(fileUnit);
+  const std::string directory = jobString(eqc_records::kJobDirectoryFirst);
+  char full[1024];
+  Int status = 0;
+  BCU_MKNAME(full, sizeof full, job.data(), static_cast<Int>(job.size()), directory.data(),
+             static_cast<Int>(directory.size()), &fileUnit, &rec::i(CPROG, eqc_records::kProgramKind), &status);
+  return status == 0 ? std::string(fchar::view(full, sizeof full)) : directory + job + "." + std::to_string(fileUnit);
 }
 
 int openUnit(Int fileUnit) {

@@ -1,0 +1,166 @@
+// The wave-kinematics data file, read from files written by gfortran.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "runtime/record.h"
+#include "runtime/units.h"
+#include "siblings/eqc/job_testing.h"
+#include "siblings/eqc/records.h"
+#include "siblings/eqc/testing.h"
+#include "tests/support/host_fixture.h"
+#include "zmx/storage.h"
+
+namespace {
+
+class WaveFile : public zmxtest::HostFixture {
+ protected:
+  void SetUp() override {
+    HostFixture::SetUp();
+    folder_ = zmxtest::scratchFolder("wave_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    ASSERT_EQ(std::system((std::string(UNFORMATTED_REFERENCE) + " " + folder_).c_str()), 0);
+    rec::setChars(CJBPAR, 2049, 256, folder_ + "/");
+    array_.assign(64, -9.0);
+  }
+  void TearDown() override {
+    fio::close(46);
+    rec::clear(CJBPAR);
+    rec::clear(CPLDBPT);
+    HostFixture::TearDown();
+  }
+
+  Int call(Int op) {
+    Int status = -1;
+    DBPELACONTROL(&op, array_.data(), &status);
+    return status;
+  }
+  // Codes the file name into the first words of the array, as the caller does.
+  void name(const std::string& file) {
+    std::memset(array_.data(), 0, 32);
+    std::memcpy(array_.data(), file.data(), std::min<std::size_t>(file.size(), 32));
+  }
+  Int slotI(int k) const { return rec::slotI(array_.data(), k); }
+  Real slotR(int k) const { return rec::slotR(array_.data(), k); }
+
+  std::string folder_;
+  std::vector<double> array_;
+};
+
+TEST_F(WaveFile, ThreeDirectionalGridIsReadIntoTheDocumentedWords) {
+  name("wave3d.bin");
+  ASSERT_EQ(call(0), 0);
+  EXPECT_EQ(rec::i(CPLDBPT, 5), 1);
+  ASSERT_EQ(call(10), 0);
+  EXPECT_EQ(rec::i(CPLDBPT, 5), 2);
+  EXPECT_EQ(slotI(1), 2);
+  EXPECT_EQ(slotR(2), 0.25);
+  EXPECT_EQ(slotI(3), 2);
+  EXPECT_EQ(slotI(4), 2);
+  EXPECT_EQ(slotI(5), 3);
+  EXPECT_EQ(slotI(6), 1);
+  EXPECT_EQ(slotR(7), -9.0);  // word 7 is not written
+  for (int k = 0; k < 6; ++k) EXPECT_EQ(slotR(8 + k), k + 1.0);
+  const double grid[] = {0.5, 1.5, -1.0, 1.0, -10.0, -5.0, 0.0};
+  for (int k = 0; k < 7; ++k) EXPECT_EQ(slotR(14 + k), grid[k]);
+  EXPECT_EQ(slotR(21), -9.0);
+  EXPECT_TRUE(eqc_testing::messages().empty());
+  EXPECT_EQ(eqc_job_testing::liveScratchBlocks(), 0);
+  // The caller goes on reading the kinematics on the same unit.
+  float next = 0;
+  EXPECT_EQ(fio::readRecord(46, &next, 4), fio::kOk);
+  EXPECT_EQ(next, 99.0f);
+  // A read right after a rewind gives the same words again.
+  const std::vector<double> first = array_;
+  ASSERT_EQ(call(2), 0);
+  EXPECT_EQ(rec::i(CPLDBPT, 5), 1);
+  ASSERT_EQ(call(10), 0);
+  EXPECT_EQ(array_, first);
+  ASSERT_EQ(call(1), 0);
+  EXPECT_EQ(rec::i(CPLDBPT, 5), 0);
+}
+
+TEST_F(WaveFile, TwoDirectionalGridEndsWithOneZero) {
+  name("wave2d.bin");
+  ASSERT_EQ(call(0), 0);
+  ASSERT_EQ(call(10), 0);
+  EXPECT_EQ(slotI(5), 1);
+  EXPECT_EQ(slotI(6), 0);
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(slotR(8 + k), k + 1.0);
+  const double grid[] = {0.5, 1.5, -1.0, 1.0, 0.0};
+  for (int k = 0; k < 5; ++k) EXPECT_EQ(slotR(11 + k), grid[k]);
+  EXPECT_EQ(slotR(16), -9.0);
+  // NY = 1 and NZ = 1 leave no vertical variation.
+  EXPECT_TRUE(eqc_testing::printed("ILLEGAL NUMBER OF GRIDPOINTS DEFINING THE VERTICAL VARIATION OF THE WAVE KINEMATICS"));
+}
+
+TEST_F(WaveFile, MissingFileAndOtherOperations) {
+  name("none.bin");
+  EXPECT_EQ(call(0), 1);
+  EXPECT_TRUE(eqc_testing::printed("CANNOT OPEN WAVE KINEMATICS DATA FILE " + folder_ + "/none.bin"));
+  EXPECT_EQ(call(3), 0);
+  EXPECT_EQ(call(2), 0);
+  EXPECT_TRUE(eqc_testing::printed("CANNOT REWIND THE WAVE KINEMATICS DATA FILE"));
+  // Reading without an open unit fails like any other read.
+  EXPECT_EQ(call(10), 1);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN dbPelaControl WHEN READING THE WAVE KINEMATICS DATA"));
+  EXPECT_EQ(slotR(5), -9.0);
+}
+
+// Writes a wave file of the given header with this run-time (its framing is gfortran's).
+void writeWave(const std::string& path, Int n, float dt, Int nx, Int ny, Int nz, Int points, Int grid) {
+  fio::OpenSpec spec;
+  spec.file = path;
+  spec.status = fio::Status::Replace;
+  spec.form = fio::Form::Unformatted;
+  ASSERT_EQ(fio::open(47, spec), fio::kOk);
+  const Int flag = 0;
+  fio::writeRecord(47, {{&n, 4}, {&dt, 4}, {&nx, 4}, {&ny, 4}, {&nz, 4}, {&flag, 4}});
+  std::vector<float> values(static_cast<std::size_t>(std::max(points, grid)), 1.0f);
+  if (points >= 0) fio::writeRecord(47, values.data(), 4 * static_cast<std::size_t>(points));
+  if (grid >= 0) fio::writeRecord(47, values.data(), 4 * static_cast<std::size_t>(grid));
+  fio::close(47);
+}
+
+TEST_F(WaveFile, InvalidHeaderStopsWithoutTouchingTheArray) {
+  writeWave(folder_ + "/bad.bin", 1, -1.0f, 0, 2, 2, 3, 4);
+  name("bad.bin");
+  ASSERT_EQ(call(0), 0);
+  const std::vector<double> before = array_;
+  EXPECT_EQ(call(10), 1);
+  EXPECT_TRUE(eqc_testing::printed("ILLEGAL TIME INCREMENT -1 FOR WAVE KINEMATICS DATA"));
+  EXPECT_TRUE(eqc_testing::printed("ILLEGAL NUMBER OF X GRIDPOINTS 0 FOR WAVE KINEMATICS DATA"));
+  EXPECT_EQ(array_, before);
+  EXPECT_EQ(rec::i(CPLDBPT, 5), 1);
+  EXPECT_EQ(eqc_job_testing::liveScratchBlocks(), 0);
+
+  writeWave(folder_ + "/huge.bin", 2000000000, 1.0f, 2, 2, 2, 0, 0);
+  name("huge.bin");
+  ASSERT_EQ(call(0), 0);
+  const std::vector<double> named = array_;
+  EXPECT_EQ(call(10), 1);
+  EXPECT_EQ(array_, named);
+}
+
+TEST_F(WaveFile, TruncatedRecordOrNoScratchBlockFailsTheRead) {
+  writeWave(folder_ + "/short.bin", 2, 1.0f, 2, 2, 3, 6, 3);  // record 3 lacks values
+  name("short.bin");
+  ASSERT_EQ(call(0), 0);
+  const std::vector<double> before = array_;
+  EXPECT_EQ(call(10), 1);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN dbPelaControl WHEN READING THE WAVE KINEMATICS DATA"));
+  EXPECT_EQ(array_, before);
+  EXPECT_EQ(eqc_job_testing::liveScratchBlocks(), 0);
+  name("wave3d.bin");
+  ASSERT_EQ(call(0), 0);
+  const std::vector<double> named = array_;
+  eqc_job_testing::failNextScratchBlock(true);
+  EXPECT_EQ(call(10), 1);
+  EXPECT_TRUE(eqc_testing::printed("MEMORY ALLOCATION ERROR.  EXECUTION TERMINATED"));
+  EXPECT_EQ(array_, named);
+}
+
+}  // namespace
