@@ -92,7 +92,8 @@ class UnitSink final : public RecordSink {
   int put(std::string_view record) override {
     if (!record.empty() && ::fwrite_unlocked(record.data(), 1, record.size(), file_) != record.size())
       return kWriteFailed;
-    return ::fputc_unlocked('\n', file_) == EOF ? kWriteFailed : kOk;
+    // A failed flush of earlier lines leaves the stream's error flag set.
+    return ::fputc_unlocked('\n', file_) == EOF || ::ferror_unlocked(file_) ? kWriteFailed : kOk;
   }
 
  private:

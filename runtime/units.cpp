@@ -388,7 +388,7 @@ int writeLine(Int unit, std::string_view text) {
   Unit* u = detail::unitForTransfer(unit, Form::Formatted, true, &iostat);
   if (u == nullptr) return iostat;
   const bool good = putBytes(u->file, text.data(), text.size()) && ::fputc_unlocked('\n', u->file) != EOF;
-  return good ? kOk : kWriteFailed;
+  return good && !::ferror_unlocked(u->file) ? kOk : kWriteFailed;
 }
 
 int readLine(Int unit, std::string& text) {

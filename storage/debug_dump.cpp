@@ -118,6 +118,30 @@ fio::OutItem labelCharacters(std::string& padded, std::string_view text, std::si
   return fio::outChars(padded.data(), n, 1);
 }
 
+// A matrix A(m, n) row by row: the label (list-directed), the header with m and n, then one
+// record per row.
+template <class T>
+void dumpByRows(std::string_view text, const T* a, Int m, Int n, std::string_view header, std::string_view row) {
+  if (dumpingOff()) return;
+  const Int unit = dumpUnit();
+  fio::writeList(unit, {text});
+  fio::write(unit, fio::format(header), {m, n});
+  const fio::Format& rowFormat = fio::format(row);
+  for (Int i = 0; i < m; ++i)
+    fio::write(unit, rowFormat,
+               {fio::outArray(a + i, static_cast<std::size_t>(std::max<Int>(n, 0)), static_cast<std::size_t>(m))});
+  flushDump();
+}
+
+// A matrix A(m, n) column by column, one record per column, then the flush.
+template <class T>
+void writeColumns(const T* a, Int m, Int n, std::string_view column) {
+  const fio::Format& columnFormat = fio::format(column);
+  const auto rows = static_cast<std::size_t>(std::max<Int>(m, 0));
+  for (Int j = 0; j < n; ++j) fio::write(dumpUnit(), columnFormat, {fio::outArray(a + j * rows, rows)});
+  flushDump();
+}
+
 }  // namespace
 
 extern "C" {
@@ -164,8 +188,8 @@ void DWTO(const char* name, Int nameLength) {
     rec::i(CDWFIL, kUnitWord) = kLogUnit;
     return;
   }
-  const std::string_view directory = jobString(7);
-  const std::string file = !rest.empty() && rest.front() == '.' ? makeName(jobString(1), directory, rest)
+  const std::string_view directory = jobString(kJobDirectory);
+  const std::string file = !rest.empty() && rest.front() == '.' ? makeName(jobString(kJobName), directory, rest)
                                                                 : makeName(rest, directory, " ");
   if (file.empty()) {
     // An over-long composed name: nothing sensible to open, so dumping is switched off.
@@ -197,52 +221,28 @@ void DWCH(const char* text, Int textLength) {
 }
 
 void DWAI(const char* text, Int textLength, const Int* a, const Int* m, const Int* n) {
-  if (dumpingOff()) return;
-  static const fio::Format& header = fio::format("(\" iarray \",I5,\" X \",I5)");
-  static const fio::Format& row = fio::format("(3X,12(I5,1X))");
-  const Int unit = dumpUnit();
-  fio::writeList(unit, {label(text, textLength)});
-  fio::write(unit, header, {*m, *n});
-  for (Int i = 0; i < *m; ++i)
-    fio::write(unit, row, {fio::outArray(a + i, static_cast<std::size_t>(std::max<Int>(*n, 0)), static_cast<std::size_t>(*m))});
-  flushDump();
+  dumpByRows(label(text, textLength), a, *m, *n, "(\" iarray \",I5,\" X \",I5)", "(3X,12(I5,1X))");
 }
 
 void DWAR(const char* text, Int textLength, const Real* a, const Int* m, const Int* n) {
-  if (dumpingOff()) return;
-  static const fio::Format& header = fio::format("(\" array \",I5,\" X \",I5)");
-  static const fio::Format& row = fio::format("(3X,10E15.8)");
-  const Int unit = dumpUnit();
-  fio::writeList(unit, {label(text, textLength)});
-  fio::write(unit, header, {*m, *n});
-  for (Int i = 0; i < *m; ++i)
-    fio::write(unit, row, {fio::outArray(a + i, static_cast<std::size_t>(std::max<Int>(*n, 0)), static_cast<std::size_t>(*m))});
-  flushDump();
+  dumpByRows(label(text, textLength), a, *m, *n, "(\" array \",I5,\" X \",I5)", "(3X,10E15.8)");
 }
 
 void DWTAI(const char* text, Int textLength, const Int* a, const Int* m, const Int* n) {
   if (dumpingOff()) return;
   static const fio::Format& header = fio::format("(30A1,\" iarray \",I5,\" X \",I5,\" transposed\")");
-  static const fio::Format& column = fio::format("(3X,12(I5,1X))");
-  const Int unit = dumpUnit();
-  fio::writeList(unit, {});
+  fio::writeList(dumpUnit(), {});
   std::string padded;
-  fio::write(unit, header, {labelCharacters(padded, label(text, textLength), 30), *m, *n});
-  const auto rows = static_cast<std::size_t>(std::max<Int>(*m, 0));
-  for (Int j = 0; j < *n; ++j) fio::write(unit, column, {fio::outArray(a + j * rows, rows)});
-  flushDump();
+  fio::write(dumpUnit(), header, {labelCharacters(padded, label(text, textLength), 30), *m, *n});
+  writeColumns(a, *m, *n, "(3X,12(I5,1X))");
 }
 
 void DWTAR(const char* text, Int textLength, const Real* a, const Int* m, const Int* n) {
   if (dumpingOff()) return;
   static const fio::Format& header = fio::format("(\" array \",I5,\" X \",I5,\"transposed\")");
-  static const fio::Format& column = fio::format("(3X,10E12.5)");
-  const Int unit = dumpUnit();
-  fio::writeList(unit, {label(text, textLength)});
-  fio::write(unit, header, {*m, *n});
-  const auto rows = static_cast<std::size_t>(std::max<Int>(*m, 0));
-  for (Int j = 0; j < *n; ++j) fio::write(unit, column, {fio::outArray(a + j * rows, rows)});
-  flushDump();
+  fio::writeList(dumpUnit(), {label(text, textLength)});
+  fio::write(dumpUnit(), header, {*m, *n});
+  writeColumns(a, *m, *n, "(3X,10E12.5)");
 }
 
 void DWVI(const char* text, Int textLength, const Int* v, const Int* n) {
@@ -341,6 +341,7 @@ void DWSLDB(void* buffer) {
       DWCH(kBlank.data(), 1);
     }
     const Int read = 0;
+    rec::setSlotI(buffer, 1, 0);  // a record DBSL refuses reads as length 0
     DBSL(&read, buffer, &address);
     static constexpr std::string_view kAddress = " Address, vol ", kRecord = " dbsl record: ";
     DW2I(kAddress.data(), static_cast<Int>(kAddress.size()), &address, &volume);

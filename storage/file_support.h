@@ -22,6 +22,13 @@ inline constexpr Int kExplicitProgram = 2;
 inline constexpr Int kPreProcessor = 1;
 Int programKind();
 
+// The strings of CJBPAR the file layers use.
+inline constexpr int kJobName = 1;
+inline constexpr int kSecondName = 2;
+inline constexpr int kGivenFile = 4;  // a complete file name
+inline constexpr int kJobDirectory = 7;
+inline constexpr int kSecondDirectory = 9;
+
 // String k (1 to 9) of CJBPAR, all 256 characters.
 std::string_view jobString(int k);
 

@@ -21,13 +21,6 @@ constinit CDFLAS_t CDFLAS{};
 namespace zmx::results {
 namespace {
 
-constexpr Int kRead = 0;
-constexpr Int kWrite = 1;
-constexpr Int kRewind = 2;
-constexpr Int kEndMode = 10;
-constexpr Int kStateRead = -1;
-constexpr Int kStateWritten = 1;
-constexpr Int kStateIdle = 0;
 // The reader refills the line buffer when no more than this many characters remain unread.
 constexpr Int kRefillMargin = 40;
 constexpr long kScanLimit = 10000000;
@@ -67,7 +60,7 @@ void emitLine(const Line& l, Int* status) {
   std::memmove(l.buffer, l.buffer + l.lineLength, static_cast<std::size_t>(over));
   blank(l.buffer + over, l.buffer + l.size);
   l.position = over + 1;
-  l.state = kStateWritten;
+  l.state = kStateModified;
 }
 
 // Moves the unread characters to the front and reads the next line behind them. At the end of
@@ -88,7 +81,7 @@ void refill(const Line& l, Int* status) {
 }
 
 void finish(const Line& l, Int op, Int* status) {
-  const bool written = l.state == kStateWritten || (l.state != kStateRead && l.position > 1);
+  const bool written = l.state == kStateModified || (l.state != kStateRead && l.position > 1);
   if (written) {
     if (l.position - 1 > l.lineLength) emitLine(l, status);
     blank(l.buffer + std::max<Int>(l.position - 1, 0), l.buffer + l.size);
@@ -273,8 +266,7 @@ Step readStep(const Line& l, Real* record, Int& items, Int* status) {
     case kRealTag:
     case kTextTag:
       if (items > kMaxRecordWords) {
-        message(-2, "RESULTS FILE RECORD LENGTH %I IS OUTSIDE THE RANGE 2 TO %I.  THE RECORD CANNOT BE READ",
-                {items, kMaxRecordWords});
+        reportRecordLength(items, kMaxRecordWords);
         return Step::Damaged;
       }
       if (!readItem(c, items, record + items - 1, l)) return Step::Damaged;
@@ -300,8 +292,7 @@ void readRecord(const Line& l, Real* record, Int* status) {
           *status = skipped ? 2 : 0;
           return;
         }
-        message(-2, "RESULTS FILE RECORD LENGTH %I IS OUTSIDE THE RANGE 2 TO %I.  THE RECORD CANNOT BE READ",
-                {items - 1, kMaxRecordWords});
+        reportRecordLength(items - 1, kMaxRecordWords);
         [[fallthrough]];
       case Step::Damaged:
         if (l.position <= l.last && l.buffer[l.position - 1] == '*') {
@@ -356,10 +347,6 @@ void install(const AsciiState& s) {
 constinit bool gUserLineReady = false;
 constinit AsciiState gUserLine{};
 
-bool unitOpen(Int unit) {
-  return unit >= 1 && unit <= static_cast<Int>(rec::words<CBUFFA_t>()) && rec::i(CBUFFA, unit) != 0;
-}
-
 }  // namespace
 
 void asciiSecondStream(Int op, Real* record, Int* status) {
@@ -386,6 +373,9 @@ void asciiUserFile(Int op, Real* record, Int* unit, const char* name, Int nameLe
   capture(firstStream);
   install(gUserLine);
   if (op >= kRewind || !unitOpen(*unit)) {
+    // What was written since the last full line goes out before the file is rewound or left.
+    Int pendingStatus = 0;
+    if (saneLine(activeLine())) finish(activeLine(), kEndMode, &pendingStatus);
     rec::i(CDAFLE, kLineLengthWord) = kLineLength;
     rec::i(CDAFLE, kLinePosition) = 1;
     rec::i(CDAFLE, kLineLast) = 0;

@@ -21,17 +21,6 @@ constinit COUTF_t COUTF{};
 namespace zmx::results {
 namespace {
 
-constexpr Int kRead = 0;
-constexpr Int kWrite = 1;
-constexpr Int kRewind = 2;
-constexpr Int kEndPass = 3;
-constexpr Int kReportError = 4;
-constexpr Int kEndMode = 10;
-
-constexpr Int kStateRead = -1;
-constexpr Int kStateModified = 1;
-constexpr Int kStateIdle = 0;
-
 // The block state of one sequential unit, as DBSEQ sees it.
 struct BlockState {
   Int& position;
@@ -186,10 +175,6 @@ constinit UserFileStream gUserFile{};
 
 BlockState userFileStream() {
   return {gUserFile.position, gUserFile.unit, gUserFile.blockLength, gUserFile.blockCount, gUserFile.state};
-}
-
-bool unitOpen(Int unit) {
-  return unit >= 1 && unit <= static_cast<Int>(rec::words<CBUFFA_t>()) && rec::i(CBUFFA, unit) != 0;
 }
 
 void binaryUserFile(Int op, Real* record, Int* unit, const char* name, Int nameLength, const Int* form,

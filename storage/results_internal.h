@@ -8,6 +8,22 @@
 
 namespace zmx::results {
 
+// Operations of the record routines and the block and line layers under them.
+inline constexpr Int kRead = 0;
+inline constexpr Int kWrite = 1;
+inline constexpr Int kRewind = 2;
+inline constexpr Int kEndPass = 3;
+inline constexpr Int kReportError = 4;
+inline constexpr Int kEndMode = 10;
+
+// Buffer states: filled by a read, modified by a write and not yet out, neither.
+inline constexpr Int kStateRead = -1;
+inline constexpr Int kStateModified = 1;
+inline constexpr Int kStateIdle = 0;
+
+// Whether sequential unit u is open (its CBUFFA word is not 0).
+bool unitOpen(Int unit);
+
 // Reports text through KVXERR at the level, with its integers and its "%S" items (each of
 // stringLength characters, laid one after another in strings).
 void message(int level, std::string_view text, std::initializer_list<Int> integers = {},
@@ -20,6 +36,8 @@ bool integerOfWord(const void* word, Int& value);
 
 // The word as a length in [2, limit]: false, with the length message, for anything else.
 bool acceptableLength(const void* word, Int limit, Int& length);
+// The message of a record whose length lies outside [2, limit]; the record is not read.
+void reportRecordLength(Int length, Int limit);
 
 // Item tags and layout classes of the ASCII form.
 inline constexpr char kIntegerTag = 'I';

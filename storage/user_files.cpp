@@ -24,7 +24,6 @@ constexpr int kMaximum = 2;
 constexpr int kFirstUnitWord = 3;
 constexpr Int kMaxEntries = 20;
 constexpr Int kNameLength = 80;
-constexpr int kJobDirectory = 7;
 
 enum Operation : Int { kOpenRead = 0, kOpenWrite = 1, kRewind = 2, kForget = 4, kClose = 5, kCloseAll = 6 };
 enum FileType : Int { kFormatted = 1, kUnformatted = 2 };

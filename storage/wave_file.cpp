@@ -22,7 +22,6 @@ using namespace zmx::files;
 
 constexpr Int kFileUnit = 46;
 constexpr Int kNameUnit = 45;
-constexpr int kSecondDirectory = 9;
 constexpr Int kCodedNameLength = 32;
 constexpr int kStateWord = 5;
 constexpr Int kClosed = 0, kOpen = 1, kRead = 2;

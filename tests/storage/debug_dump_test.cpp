@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -228,6 +229,70 @@ TEST_F(DebugDump, NothingIsWrittenWhenOff) {
   DW2I("x", 1, &one, &one);
   DWCH("x", 1);
   EXPECT_EQ(fileText(folder_ + "/quiet.txt"), "");
+}
+
+}  // namespace
+
+#include "siblings/dm2/testing.h"
+
+namespace {
+
+TEST_F(DebugDump, CodedNodeListGoesToTheUnitGiven) {
+  dm2_testing::resetModel();
+  std::vector<Int> index{0};  // offset 0 is not a node
+  for (Int k = 1; k <= 12; ++k) {
+    dm2_testing::Node node;
+    node.userNumber = 1000 + k;
+    index.push_back(dm2_testing::addNode(node));
+  }
+  std::vector<Int> codes, values;
+  for (Int k = 1; k <= 12; ++k) {
+    codes.push_back(100 * k + (k % 6) + 1);
+    values.push_back(-k);
+  }
+  ASSERT_EQ(fio::openMemory(38), fio::kOk);
+  const Int n = 12, unit = 38, database = dm2_testing::nodeDatabase();
+  rec::i(CDWFIL, 1) = -1;  // the dump target does not matter here
+  DWENICS(codes.data(), values.data(), &n, &unit, &database, index.data());
+  const std::string text = fio::memoryText(38);
+  std::string expected = " NODE/DF";
+  for (Int k = 1; k <= 10; ++k) {
+    char pair[16];
+    std::snprintf(pair, sizeof pair, "%9d/%2d", 1000 + k, (k % 6) + 1);
+    expected += pair;
+  }
+  expected += "\n NODE/DF     1011/ 6     1012/ 1\n NICNAME";
+  for (Int k = 1; k <= 10; ++k) {
+    char value[16];
+    std::snprintf(value, sizeof value, "%12d", -k);
+    expected += value;
+  }
+  expected += "\n NICNAME         -11         -12\n";
+  EXPECT_EQ(text, expected);
+  fio::close(38);
+  dm2_testing::resetModel();
+}
+
+}  // namespace
+
+namespace {
+
+// A record whose length word is 0 would hold the walk in place for ten million records; the walk
+// stops at once with the limit message instead.
+TEST_F(DebugDump, DamagedSlideLineRecordStopsTheWalk) {
+  eqc_testing::setSlideLineStore({eqc_testing::integerSlot(2), eqc_testing::integerSlot(7),
+                                  eqc_testing::integerSlot(0), eqc_testing::integerSlot(0)});
+  rec::clear(CSLV);
+  for (int j = 1; j <= 15; ++j) rec::i(CSLV, j) = 1;
+  rec::i(CSLV, 16) = 5;
+  dwto(">damaged.txt");
+  double buffer[8];
+  DWSLDB(buffer);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN STEP - LOOP 400 LIMIT EXCEEDED"));
+  const std::string text = fileText(folder_ + "/damaged.txt");
+  EXPECT_NE(text.find("  Address, vol            3          15\n"), std::string::npos);
+  EXPECT_EQ(text.find("  Address, vol            4"), std::string::npos);
+  rec::clear(CSLV);
 }
 
 }  // namespace

@@ -269,4 +269,26 @@ TEST_F(ResultsAscii, SecondStreamKeepsItsOwnLineBetweenWrites) {
   EXPECT_EQ(lines()[0].substr(0, 64), "*I 13I 15D 1.000000000000000D+00*I 13I 15D 3.000000000000000D+00");
 }
 
+TEST_F(ResultsAscii, UserNamedFileWritesOutItsLastLineBeforeItIsRewound) {
+  const std::string name = "mine.txt";
+  Int unit = 33, form = 1, status = -1, op = 1;
+  const CDAFLE_t before = CDAFLE;
+  std::vector<Record> written = {record(5, {1.5}), counting(11, 9)};
+  for (Record r : written) {
+    DBFILF(&op, r.data(), &unit, name.data(), static_cast<Int>(name.size()), &form, &status);
+    ASSERT_EQ(status, 0);
+  }
+  EXPECT_EQ(std::memcmp(&before, &CDAFLE, sizeof before), 0);
+  op = 2;
+  DBFILF(&op, nullptr, &unit, name.data(), static_cast<Int>(name.size()), &form, &status);
+  op = 0;
+  for (const Record& want : written) {
+    Record r(514, 0.0);
+    DBFILF(&op, r.data(), &unit, name.data(), static_cast<Int>(name.size()), &form, &status);
+    EXPECT_EQ(status, 0);
+    r.resize(want.size());
+    EXPECT_EQ(r, want);
+  }
+}
+
 }  // namespace

@@ -323,3 +323,43 @@ TEST_F(JobFiles, RewindCloseAndForget) {
 }
 
 }  // namespace
+
+namespace {
+
+// The decision over the text: a failed read or write of DBSASC gives status 1 after its message.
+TEST_F(JobFiles, FailedTextReadOrWriteGivesStatusOne) {
+  fio::OpenSpec full;
+  full.file = "/dev/full";
+  full.status = fio::Status::Old;
+  ASSERT_EQ(fio::open(15, full), fio::kOk);
+  rec::i(CBUFFA, 15) = 1;
+  std::string line(80, 'w');
+  Int status = 0;
+  for (int k = 0; k < 2000 && status == 0; ++k) status = dbsasc(15, line, 1);
+  EXPECT_EQ(status, 1);
+  EXPECT_TRUE(eqc_testing::printed("SEQUENTIAL I/O ERROR ON UNIT 15"));
+  fio::close(15);
+  eqc_testing::clearMessages();
+  fio::OpenSpec folder;
+  folder.file = folder_;
+  folder.status = fio::Status::Old;
+  ASSERT_EQ(fio::open(16, folder), fio::kOk);  // a directory opens for reading but cannot be read
+  rec::i(CBUFFA, 16) = 1;
+  EXPECT_EQ(dbsasc(16, line, 0), 1);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  EXPECT_TRUE(eqc_testing::printed("SEQUENTIAL I/O ERROR ON UNIT 16"));
+}
+
+TEST_F(JobFiles, FailedBlockWriteReportsAFullDisk) {
+  fio::OpenSpec full;
+  full.file = "/dev/full";
+  full.status = fio::Status::Old;
+  full.form = fio::Form::Unformatted;
+  ASSERT_EQ(fio::open(11, full), fio::kOk);
+  rec::i(CBUFFA, 11) = 1;
+  std::vector<double> block(20000, 1.0);
+  EXPECT_EQ(dbsa(11, block, 1), 1);
+  EXPECT_TRUE(eqc_testing::printed("SEQUENTIAL I/O ERROR ON UNIT 11.  OUT OF DISK SPACE OR DISK QUOTA EXCEEDED."));
+}
+
+}  // namespace
