@@ -1,13 +1,21 @@
 // A small host program that walks the library's main roads as an analysis program would:
 // bring the library up, register the surfaces of a model, read them back, report a check
-// failure about one element and file it under its message key, and take the library down.
+// failure about one element and file it under its message key, write and read a results file,
+// use the data-base units, and take the library down.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "runtime/address_space.h"
+#include "runtime/record.h"
 #include "siblings/eqc/eqc_messages.h"
+#include "siblings/eqc/eqc_units.h"
+#include "siblings/eqc/records.h"
+#include "siblings/eqc/unit_records.h"
 #include "zmx/storage.h"
 
 namespace {
@@ -45,6 +53,121 @@ void printSurface(const char* name) {
   for (Int k = 0; k < n && first != nullptr && second != nullptr; ++k) std::printf(" (%d,%d)", first[k], second[k]);
   std::printf("\n");
   SHR_CLOSESURFACE();
+}
+
+
+// Data-base units: a work space of page pools; a substructure library made, closed and opened
+// again, its node records read through the node unit; then node and restart records written
+// through their paged units and read back.
+void walkDataBaseUnits() {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "zmx_host_units";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  const std::string directory = folder.string() + "/";
+  rec::setChars(CJBPAR, eqc_records::kJobNameFirst, eqc_records::kJobStringLength, "host");
+  rec::setChars(CJBPAR, eqc_records::kJobDirectoryFirst, eqc_records::kJobStringLength, directory);
+  rec::setChars(CJBPAR, eqc_records::kSecondDirectoryFirst, eqc_records::kJobStringLength, directory);
+  rec::setChars(CJBPAR, eqc_records::kLibraryNamesFirst, 500 * 80, "");
+
+  constexpr Int kPools = 8, kPageWords = 64;
+  std::vector<Real> space(kPools * kPageWords);
+  const Int spaceWord = mem32::map(space.data(), space.size() * sizeof(Real), mem32::tag("WORK"));
+  rec::i(CSP, eqc_records::kWorkSpaceBase) = spaceWord;
+  for (Int slot = 1; slot <= kPools; ++slot) rec::i(CDBPP, 20 + slot) = (slot - 1) * kPageWords + 1;
+  rec::i(CDBPP, 61) = kPools;
+  for (auto* words : {CDSEL.w, CDND.w, CDRR.w}) {
+    words[0] = kPageWords;
+    words[1] = words == CDSEL.w ? 29 : words == CDND.w ? 30 : 31;
+  }
+  CDRW.w[1] = kPageWords;
+  CDRW.w[2] = 32;
+  Int unit = 9, n = 2;
+  const Int give = 0, close = 5, read = 0, write = 1;
+  DBALOC(&give, &unit, &n);
+
+  // A library with one substructure of three node records, as a generating job leaves it.
+  const std::string library = directory + "SUBLIB";
+  rec::setChars(CDSELF, 1, 80, library);
+  rec::i(CDSEL, eqc_records::kSelOpenLibrary) = 1;
+  SUPOPN();
+  Int index = rec::i(CDSEL, eqc_records::kSelWordsInUse) + 1, status = 0;
+  std::fill(CDSINX.w, CDSINX.w + 140, 0);
+  rec::i(CDSINX, eqc_records::kSubstructureId) = 1;
+  rec::i(CDSINX, eqc_records::kNodeRecordLength) = 3;
+  rec::i(CDSINX, eqc_records::kNodeRecordsStart) = index + 140;
+  const Int indexKind = 1, nodeKind = 9, none = 0, three = 3;
+  DBSUP(&write, &indexKind, &index, CDSINX.w, &none, &status);
+  for (Int node = 1; node <= 3; ++node) {
+    Real record[3] = {node * 1.0, node * 10.0, node * 100.0};
+    DBSUP(&write, &nodeKind, &node, record, &three, &status);
+  }
+  rec::i(CDSMNX, eqc_records::kSubstructures) = 1;
+  SUPCLS();
+  for (const char* kind : {".stt", ".mdl"}) std::ofstream(directory + "Z1_b" + kind) << "substructure Z1\n";
+
+  // Open it again and read its node records through the node unit.
+  Int request = 1, prtFlag = 0, row = 0, state = -1, odb = -1, limit = 0;
+  Int operation = 2;
+  std::string second(160, ' '), third(160, ' '), fourth(160, ' ');
+  fourth.replace(0, 2, "Z1");
+  std::string name(80, ' ');
+  name.replace(0, 6, "SUBLIB");
+  DBSUPERLIB(&operation, &request, &status, &prtFlag, &row, &state, &odb, &limit, nullptr, name.data(), 80,
+             second.data(), 160, third.data(), 160, fourth.data(), 160);
+  std::printf("substructure library SUBLIB open (library %d), substructure %d:\n",
+              rec::i(CDSEL, eqc_records::kSelOpenLibrary), rec::i(CDSINX, eqc_records::kSubstructureId));
+  for (Int node = 1; node <= 3; ++node) {
+    Real record[3] = {};
+    DBND(&read, record, &node);
+    std::printf("  node %d: %g %g %g\n", node, record[0], record[1], record[2]);
+  }
+  request = 0;
+  DBSUPERLIB(&operation, &request, &status, &prtFlag, &row, &state, &odb, &limit, nullptr, name.data(), 80,
+             second.data(), 160, third.data(), 160, fourth.data(), 160);
+
+  // Node records of the analysis through the paged unit 18, with fewer pages than records need.
+  unit = 18;
+  n = 2;
+  DBALOC(&give, &unit, &n);
+  rec::i(CDND, 24) = 4;
+  for (Int node = 1; node <= 200; ++node) {
+    Real record[4] = {node * 1.0, node + 0.25, node + 0.5, node + 0.75};
+    DBND(&write, record, &node);
+  }
+  Int same = 0;
+  for (Int node = 1; node <= 200; ++node) {
+    Real record[4] = {};
+    DBND(&read, record, &node);
+    same += record[0] == node && record[3] == node + 0.75 ? 1 : 0;
+  }
+  std::printf("node records through unit 18: %d of 200 read back equal\n", same);
+
+  // Restart records written through unit 23 and read back at their addresses.
+  unit = 23;
+  n = 1;
+  DBALOC(&give, &unit, &n);
+  Int address = 1;
+  for (Int k = 1; k <= 3; ++k) {
+    std::vector<Real> record(static_cast<std::size_t>(2 + k), k * 1.5);
+    rec::setSlotI(record.data(), 1, 2 + k);
+    DBRE(&write, record.data(), &address, &status);
+  }
+  std::printf("restart records:");
+  for (Int k = 1, at = 1; k <= 3; ++k) {
+    Real record[8] = {};
+    DBRE(&read, record, &at, &status);
+    std::printf(" [%d words, %g]", rec::slotI(record, 1), record[1]);
+  }
+  std::printf("; highest address %d\n", rec::i(CDRW, 10));
+
+  for (Int u : {9, 18, 23}) {
+    unit = u;
+    DBALOC(&close, &unit, &n);
+  }
+  eqc_units::closeAll();
+  mem32::unmap(spaceWord);
+  rec::i(CSP, eqc_records::kWorkSpaceBase) = 0;
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
@@ -139,6 +262,7 @@ int main() {
   (void)zero;
 
   resultsFileRoundTrip();
+  walkDataBaseUnits();
 
   shr_finalize(modules);
   std::printf("library down: %d modules\n", modules);
