@@ -62,7 +62,34 @@ ZMX_EXPORT void CREATE_INVERSE_MAP(Int* a, Int* map, const Int* n);
 
 // ---- Symmetric eigenproblem, skyline solver, polynomial roots, tridiagonal systems ----------
 
+// Householder reduction of the packed symmetric AP (lower triangle by rows, read only) to
+// tridiagonal form: diagonal D, sub-diagonal E(2..N) (E(1) = 0), the transformation in Z (N x N).
+ZMX_EXPORT void AHOUS(const Real* ap, Real* d, Real* e, Real* z, const Int* n);
+// QL iterations with implicit shifts on the output of AHOUS: D the eigenvalues (unsorted), column
+// k of Z the unit eigenvector of D(k); E is destroyed. IERR 0, or the index of the eigenvalue
+// that took more than 30 iterations.
+ZMX_EXPORT void AQR(Real* d, Real* e, Real* z, const Int* n, Int* ierr);
+
 // ---- Tensor invariants, principal values and transformation ---------------------------------
+//
+// A tensor S holds NDI direct components (11, 22, 33) then NSHR shear components (12, 13, 23),
+// 0 <= NDI, NSHR <= 3. LSTR 1 marks a stress; any other value a strain with engineering shears.
+
+// SINV1 = trace / 3 and SINV2 = the von Mises equivalent value; SSINV also gives the deviator.
+ZMX_EXPORT void SHR_SINV(const Real* s, Real* sinv1, Real* sinv2, const Int* ndi, const Int* nshr);
+ZMX_EXPORT void SSINV(const Real* s, Real* sdev, Real* sinv1, Real* sinv2, const Int* ndi, const Int* nshr);
+// Principal values PS(3) in closed form; in the general case ordered (largest, smallest, middle).
+ZMX_EXPORT void SHR_SPRINC(const Real* s, Real* ps, const Int* lstr, const Int* ndi, const Int* nshr);
+// The same with the unit principal directions in the rows of AN(3, 3) (orthonormal; not always
+// right-handed).
+ZMX_EXPORT void SHR_SPRIND(const Real* s, Real* ps, Real* an, const Int* lstr, const Int* ndi, const Int* nshr);
+// D := Ts D Ts^T for the direction cosines T(3, 3) (T(i, j) between new axis i and old axis j); D
+// of order NDI + NSHR packed (upper triangle by columns) when KSTORE = 0, else full with leading
+// dimension LD.
+ZMX_EXPORT void ROTD(Real* d, const Real* t, const Int* ndi, const Int* nshr, const Int* kstore, const Int* ld);
+// V := its projection on the rigid-body rotation axis found from the three 3 x 3 blocks of
+// A(3, 9). ISTAT 0; 1 for a zero V (V := 0); 2 when the axis could not be determined (warning).
+ZMX_EXPORT void SHR_ELORBB(const Real* a, Real* v, const Int* ndim, Int* istat);
 
 // ---- Array and matrix kernels ---------------------------------------------------------------
 
