@@ -28,6 +28,19 @@ struct StridedColumn {
   void swap(std::size_t i, std::size_t j) const { std::swap((*this)[i], (*this)[j]); }
 };
 
+// One value per entry, consecutive (the common case, without the stride multiplication).
+template <class T>
+struct Column {
+  T* at;
+  T held{};
+
+  T& operator[](std::size_t k) const { return at[k]; }
+  void hold(std::size_t k) { held = at[k]; }
+  void putHeld(std::size_t k) const { at[k] = held; }
+  void move(std::size_t from, std::size_t to) const { at[to] = at[from]; }
+  void swap(std::size_t i, std::size_t j) const { std::swap(at[i], at[j]); }
+};
+
 // m consecutive reals per entry (a column of a matrix with m rows).
 struct RealBlocks {
   Real* at;
@@ -52,6 +65,8 @@ struct SortEntries {
 
   KeyType key(std::size_t k) const { return keys[k]; }
   KeyType heldKey() const { return keys.held; }
+  // Writes a key alone, as a scan stop in a position whose entry is held elsewhere.
+  void setKey(std::size_t k, KeyType value) const { keys[k] = value; }
 
   void hold(std::size_t k) {
     keys.hold(k);

@@ -23,16 +23,26 @@ constexpr Index kInsertionSpan = 10;
 // The stack of pending ranges; the larger part is always the one pushed, so log2 n entries suffice.
 constexpr int kMaxPendingRanges = 50;
 
-// Straight insertion of [lo, hi]; equal keys keep their order.
+// Straight insertion of [lo, hi]; equal keys keep their order. Left of a range inside the array
+// lies the pivot that bounded it, no greater than any of its keys, which stops the shifting
+// without a bounds test.
 template <class Entries>
 void insertionSort(Entries& e, Index lo, Index hi) {
   for (Index k = lo + 1; k <= hi; ++k) {
     if (!(e.key(k - 1) > e.key(k))) continue;
     e.hold(k);
+    const auto key = e.heldKey();
     Index j = k - 1;
-    while (j >= lo && e.key(j) > e.heldKey()) {
-      e.move(j, j + 1);
-      --j;
+    if (lo > 0) {
+      while (e.key(j) > key) {
+        e.move(j, j + 1);
+        --j;
+      }
+    } else {
+      while (j >= lo && e.key(j) > key) {
+        e.move(j, j + 1);
+        --j;
+      }
     }
     e.putHeld(j + 1);
   }
@@ -49,8 +59,8 @@ void orderThree(Entries& e, Index lo, Index mid, Index hi) {
 }
 
 // Splits [lo, hi] around the median of three; returns the pivot's final position. The pivot is
-// held aside and a hole moves between the two scans, so each entry is written once per move.
-// Both scans stop at the hole, which keeps every read inside the range.
+// held aside and a hole moves between the two scans, so each entry is written once per move. The
+// hole's key is set to the pivot, which stops both scans there without a bounds test.
 template <class Entries>
 Index partition(Entries& e, Index lo, Index hi) {
   const Index mid = lo + (hi - lo) / 2;
@@ -58,18 +68,21 @@ Index partition(Entries& e, Index lo, Index hi) {
   e.hold(mid);
   e.move(lo, mid);  // the smallest goes to mid; lo is now the hole
   const auto pivot = e.heldKey();
+  e.setKey(lo, pivot);
   Index i = lo, j = hi;
   for (;;) {
-    while (j > i && pivot < e.key(j)) --j;
+    while (pivot < e.key(j)) --j;
     if (j <= i) break;
     e.move(j, i);
+    e.setKey(j, pivot);
     ++i;
-    while (i < j && e.key(i) < pivot) ++i;
+    while (e.key(i) < pivot) ++i;
     if (i >= j) {
       i = j;
       break;
     }
     e.move(i, j);
+    e.setKey(i, pivot);
     --j;
   }
   e.putHeld(i);
@@ -220,28 +233,31 @@ using namespace zmx::numerics;
 extern "C" {
 
 void ASORT4(Real* keys, Int* ib, const Int* ld, const Int* n, Int* status) {
-  const auto stride = static_cast<std::size_t>(std::max<Int>(*ld, 1));
-  quicksortReporting(entries(StridedColumn<Real>{keys}, StridedColumn<Int>{ib, stride}), n, status,
-                     "SYSTEM ERROR IN ASORT4");
+  constexpr std::string_view kRoutine = "SYSTEM ERROR IN ASORT4";
+  if (*ld <= 1)
+    quicksortReporting(entries(Column<Real>{keys}, Column<Int>{ib}), n, status, kRoutine);
+  else
+    quicksortReporting(entries(Column<Real>{keys}, StridedColumn<Int>{ib, static_cast<std::size_t>(*ld)}), n, status,
+                       kRoutine);
 }
 
 void ASORT10(Real* keys, Real* b, const Int* n, Int* status) {
-  quicksortReporting(entries(StridedColumn<Real>{keys}, StridedColumn<Real>{b}), n, status, "SYSTEM ERROR IN ASORT10");
+  quicksortReporting(entries(Column<Real>{keys}, Column<Real>{b}), n, status, "SYSTEM ERROR IN ASORT10");
 }
 
 void ASORT13(Real* keys, Real* v, Int* ib, const Int* m, const Int* n, Int* status) {
-  quicksortReporting(entries(StridedColumn<Real>{keys}, RealBlocks(v, entryCount(m)), StridedColumn<Int>{ib}), n,
-                     status, "SYSTEM ERROR IN ASORT4");
+  quicksortReporting(entries(Column<Real>{keys}, RealBlocks(v, entryCount(m)), Column<Int>{ib}), n, status,
+                     "SYSTEM ERROR IN ASORT4");
 }
 
 void ASORT14(Real* keys, Real* v, Int* ib, Int* ic, const Int* m, const Int* n, Int* status) {
-  quicksortReporting(entries(StridedColumn<Real>{keys}, RealBlocks(v, entryCount(m)), StridedColumn<Int>{ib},
-                             StridedColumn<Int>{ic}),
-                     n, status, "SYSTEM ERROR IN ASORT4");
+  quicksortReporting(
+      entries(Column<Real>{keys}, RealBlocks(v, entryCount(m)), Column<Int>{ib}, Column<Int>{ic}), n, status,
+      "SYSTEM ERROR IN ASORT4");
 }
 
 void ASORT6(Int* a, Int* b, Int* c, const Int* n, const Int* /*unused*/) {
-  auto e = entries(StridedColumn<Int>{a}, StridedColumn<Int>{b}, StridedColumn<Int>{c});
+  auto e = entries(Column<Int>{a}, Column<Int>{b}, Column<Int>{c});
   heapsort(e, entryCount(n));
 }
 
