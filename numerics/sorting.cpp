@@ -20,6 +20,10 @@ std::size_t entryCount(const Int* n) { return *n > 0 ? static_cast<std::size_t>(
 
 // Ranges of at most this many entries less one are finished by straight insertion.
 constexpr Index kInsertionSpan = 10;
+// Ranges from this many entries on are split by the branch-free partition.
+constexpr Index kBranchlessSpan = 32;
+// A split whose smaller side holds less than this share of the range is redone.
+constexpr Index kLopsidedShare = 16;
 // The stack of pending ranges; the larger part is always the one pushed, so log2 n entries suffice.
 constexpr int kMaxPendingRanges = 50;
 
@@ -89,6 +93,34 @@ Index partition(Entries& e, Index lo, Index hi) {
   return i;
 }
 
+// Lomuto partition without branches on the keys: every entry is exchanged with the boundary,
+// and the boundary advances only past smaller keys.
+template <class Entries>
+Index partitionBranchless(Entries& e, Index lo, Index hi) {
+  const Index mid = lo + (hi - lo) / 2;
+  orderThree(e, lo, mid, hi);
+  e.swap(lo, mid);
+  const auto pivot = e.key(lo);
+  Index boundary = lo + 1;
+  for (Index r = lo + 1; r <= hi; ++r) {
+    const bool smaller = e.key(r) < pivot;
+    e.swap(boundary, r);
+    boundary += smaller;
+  }
+  e.swap(lo, boundary - 1);
+  return boundary - 1;
+}
+
+// Long ranges of random keys are split fastest without branches; a split that leaves one side
+// nearly empty (many keys equal to the pivot) is redone by the hole partition, which halves them.
+template <class Entries>
+Index split(Entries& e, Index lo, Index hi) {
+  if (hi - lo < kBranchlessSpan) return partition(e, lo, hi);
+  const Index p = partitionBranchless(e, lo, hi);
+  if (std::min(p - lo, hi - p) >= (hi - lo) / kLopsidedShare) return p;
+  return partition(e, lo, hi);
+}
+
 // Quicksort of entries 0..n-1 by ascending key. Returns false when the stack of pending ranges
 // would overflow (impossible for any count that fits the arrays); the range is then left as is.
 template <class Entries>
@@ -108,7 +140,7 @@ bool quicksort(Entries& e, std::size_t n) {
       hi = pending[depth].hi;
       continue;
     }
-    const Index p = partition(e, lo, hi);
+    const Index p = split(e, lo, hi);
     if (depth == kMaxPendingRanges) return false;
     if (p - lo > hi - p) {
       pending[depth++] = {lo, p - 1};
