@@ -4,46 +4,18 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <random>
 #include <vector>
 
+#include "bench/ratio.h"
+#include "tests/numerics/lapack.h"
 #include "zmx/numerics.h"
-
-extern "C" {
-void dgesv_(const int* n, const int* nrhs, double* a, const int* lda, int* ipiv, double* b, const int* ldb, int* info);
-void dgetrf_(const int* m, const int* n, double* a, const int* lda, int* ipiv, int* info);
-void dgetri_(const int* n, double* a, const int* lda, const int* ipiv, double* work, const int* lwork, int* info);
-void dspev_(const char* jobz, const char* uplo, const int* n, double* ap, double* w, double* z, const int* ldz,
-            double* work, int* info, std::size_t, std::size_t);
-void dpbsv_(const char* uplo, const int* n, const int* kd, const int* nrhs, double* ab, const int* ldab, double* b,
-            const int* ldb, int* info, std::size_t);
-}
 
 namespace {
 
-// Seconds per call of f, over at least 0.2 s of calls.
-template <class F>
-double secondsPerCall(F f) {
-  using Clock = std::chrono::steady_clock;
-  long calls = 0;
-  const auto start = Clock::now();
-  double elapsed = 0;
-  do {
-    for (int k = 0; k < 16; ++k) f();
-    calls += 16;
-    elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-  } while (elapsed < 0.2);
-  return elapsed / static_cast<double>(calls);
-}
-
-template <class Ours, class Reference>
-void runWithRatio(benchmark::State& state, Ours ours, Reference reference) {
-  for (auto _ : state) ours();
-  state.counters["vs_lapack"] = secondsPerCall(ours) / secondsPerCall(reference);
-}
+using zmxbench::runWithRatio;
 
 std::vector<double> randomMatrix(int n) {
   std::mt19937 rng(static_cast<unsigned>(n));
@@ -81,7 +53,7 @@ struct Solve {
 
 void BM_AludcmpAlubksb(benchmark::State& state) {
   Solve s(static_cast<int>(state.range(0)));
-  runWithRatio(state, [&] { s.ours(); }, [&] { s.lapack(); });
+  runWithRatio(state, "vs_lapack", [&] { s.ours(); }, [&] { s.lapack(); });
 }
 BENCHMARK(BM_AludcmpAlubksb)->Arg(3)->Arg(6)->Arg(20);
 
@@ -124,13 +96,13 @@ struct Inverse {
 
 void BM_Ainv3(benchmark::State& state) {
   Inverse s(static_cast<int>(state.range(0)));
-  runWithRatio(state, [&] { s.ainv3(); }, [&] { s.lapack(); });
+  runWithRatio(state, "vs_lapack", [&] { s.ainv3(); }, [&] { s.lapack(); });
 }
 BENCHMARK(BM_Ainv3)->Arg(3)->Arg(6);
 
 void BM_Ainvmxvarb(benchmark::State& state) {
   Inverse s(static_cast<int>(state.range(0)));
-  runWithRatio(state, [&] { s.ainvmxvarb(); }, [&] { s.lapack(); });
+  runWithRatio(state, "vs_lapack", [&] { s.ainvmxvarb(); }, [&] { s.lapack(); });
 }
 BENCHMARK(BM_Ainvmxvarb)->Arg(3)->Arg(6);
 
@@ -166,7 +138,7 @@ struct Eigen {
 
 void BM_AhousAqr(benchmark::State& state) {
   Eigen s(static_cast<int>(state.range(0)));
-  runWithRatio(state, [&] { s.ours(); }, [&] { s.lapack(); });
+  runWithRatio(state, "vs_lapack", [&] { s.ours(); }, [&] { s.lapack(); });
 }
 BENCHMARK(BM_AhousAqr)->Arg(3)->Arg(6)->Arg(20);
 
@@ -221,7 +193,7 @@ struct Band {
 
 void BM_Colsol(benchmark::State& state) {
   Band s;
-  runWithRatio(state, [&] { s.ours(); }, [&] { s.lapack(); });
+  runWithRatio(state, "vs_lapack", [&] { s.ours(); }, [&] { s.lapack(); }, 1.0);
 }
 BENCHMARK(BM_Colsol)->Unit(benchmark::kMillisecond);
 

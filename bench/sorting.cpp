@@ -3,12 +3,12 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstddef>
 #include <random>
 #include <utility>
 #include <vector>
 
+#include "bench/ratio.h"
 #include "zmx/numerics.h"
 
 namespace {
@@ -39,24 +39,9 @@ struct Keys {
   }
 };
 
-template <class F>
-double secondsPerCall(F f) {
-  using Clock = std::chrono::steady_clock;
-  long calls = 0;
-  const auto start = Clock::now();
-  double elapsed = 0;
-  do {
-    f();
-    ++calls;
-    elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-  } while (elapsed < 0.5);
-  return elapsed / static_cast<double>(calls);
-}
-
 void BM_Asort4(benchmark::State& state) {
   Keys s;
-  for (auto _ : state) s.ours();
-  state.counters["vs_std_sort"] = secondsPerCall([&] { s.ours(); }) / secondsPerCall([&] { s.reference(); });
+  zmxbench::runWithRatio(state, "vs_std_sort", [&] { s.ours(); }, [&] { s.reference(); }, 0.5);
 }
 BENCHMARK(BM_Asort4)->Unit(benchmark::kMillisecond);
 

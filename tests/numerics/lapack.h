@@ -1,4 +1,4 @@
-// The reference LAPACK routines the numerical tests compare against (Fortran calling convention:
+// The reference LAPACK routines the numerical tests and benchmarks compare against (Fortran calling convention:
 // every argument by address, hidden character lengths last).
 #pragma once
 
@@ -14,6 +14,8 @@ void dsyev_(const char* jobz, const char* uplo, const int* n, double* a, const i
             const int* lwork, int* info, std::size_t, std::size_t);
 void dposv_(const char* uplo, const int* n, const int* nrhs, double* a, const int* lda, double* b, const int* ldb,
             int* info, std::size_t);
+void dpbsv_(const char* uplo, const int* n, const int* kd, const int* nrhs, double* ab, const int* ldab, double* b,
+            const int* ldb, int* info, std::size_t);
 void dgtsv_(const int* n, const int* nrhs, double* dl, double* d, double* du, double* b, const int* ldb, int* info);
 void dtptri_(const char* uplo, const char* diag, const int* n, double* ap, int* info, std::size_t, std::size_t);
 }
