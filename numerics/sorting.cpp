@@ -93,13 +93,21 @@ Index partition(Entries& e, Index lo, Index hi) {
   return i;
 }
 
+// The index of the median key of three entries.
+template <class Entries>
+Index medianIndex(const Entries& e, Index a, Index b, Index c) {
+  if (e.key(a) < e.key(b)) return e.key(b) < e.key(c) ? b : (e.key(a) < e.key(c) ? c : a);
+  return e.key(a) < e.key(c) ? a : (e.key(b) < e.key(c) ? c : b);
+}
+
 // Lomuto partition without branches on the keys: every entry is exchanged with the boundary,
-// and the boundary advances only past smaller keys.
+// and the boundary advances only past smaller keys. The pivot is the median of the keys at the
+// quarter points and the middle, which the rotation this partition leaves behind in its upper
+// part (its largest key first) does not mislead.
 template <class Entries>
 Index partitionBranchless(Entries& e, Index lo, Index hi) {
-  const Index mid = lo + (hi - lo) / 2;
-  orderThree(e, lo, mid, hi);
-  e.swap(lo, mid);
+  const Index quarter = (hi - lo) / 4;
+  e.swap(lo, medianIndex(e, lo + quarter, lo + (hi - lo) / 2, hi - quarter));
   const auto pivot = e.key(lo);
   Index boundary = lo + 1;
   for (Index r = lo + 1; r <= hi; ++r) {

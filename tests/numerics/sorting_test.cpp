@@ -25,13 +25,19 @@ std::vector<Real> randomKeys(std::size_t n, unsigned seed, int distinctValues = 
   return keys;
 }
 
-// Key sets of the shapes that break quicksorts: random, many ties, sorted, reversed, all equal.
+// Key sets of the shapes that break quicksorts: random, many ties, sorted, reversed, all equal,
+// organ pipe and sawtooth.
 std::vector<std::vector<Real>> keySets(std::size_t n) {
   auto sorted = randomKeys(n, 7);
   std::sort(sorted.begin(), sorted.end());
   auto reversed = sorted;
   std::reverse(reversed.begin(), reversed.end());
-  return {randomKeys(n, 1), randomKeys(n, 2, 3), sorted, reversed, std::vector<Real>(n, 4.0)};
+  std::vector<Real> organPipe(n), sawtooth(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    organPipe[k] = static_cast<Real>(std::min(k, n - k));
+    sawtooth[k] = static_cast<Real>(k % 37);
+  }
+  return {randomKeys(n, 1), randomKeys(n, 2, 3), sorted, reversed, std::vector<Real>(n, 4.0), organPipe, sawtooth};
 }
 
 // The keys must come out as std::sort gives them, and every companion must still belong to its
