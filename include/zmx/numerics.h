@@ -15,6 +15,58 @@ extern "C" {
 
 // ---- Array and matrix kernels ---------------------------------------------------------------
 
+// Counts below 1 change nothing. Packed matrices hold the upper triangle column by column
+// (entry (i, j), i <= j, at i + j(j - 1)/2); MXVARB matrices have leading dimension 7 (order 7 at
+// most; a larger order is reported and changes nothing).
+ZMX_EXPORT void AADD(const Real* a, const Real* b, Real* c, const Int* n);
+ZMX_EXPORT void ASUB(const Real* a, const Real* b, Real* c, const Int* n);
+ZMX_EXPORT void AADDII(const Int* a, const Int* b, Int* c, const Int* n);
+ZMX_EXPORT void AMAXII(const Int* a, Int* b, const Int* n);
+// c := a - b, set to 0 when its length is at most 0.01 scale.
+ZMX_EXPORT void VECTORMINUS(const Real* a, const Real* b, Real* c, const Int* n, const Real* scale);
+ZMX_EXPORT void IDENTITYVEC(Int* a, const Int* n);
+// equal := 1 when the 8-byte items are equal in both 4-byte words, else 0.
+ZMX_EXPORT void ACOMP(const void* a, const void* b, Int* equal);
+// Single to double first to last; ACONFD last to first (s may sit at the start of d).
+ZMX_EXPORT void ACOPSD(const float* s, Real* d, const Int* n);
+ZMX_EXPORT void ACONFD(const float* s, Real* d, const Int* n);
+// Double to single, saturated at +-1e36; s may sit at the start of d.
+ZMX_EXPORT void ACOPDS(const Real* d, float* s, const Int* n);
+ZMX_EXPORT void ACOP2TO1(const Real* a, const Int* ld, const Int* m, const Int* n, Real* b);
+// n integers a to b; the arrays may overlap.
+ZMX_EXPORT void SHR_ACOPII1(const Int* a, Int* b, const Int* n);
+ZMX_EXPORT void SHR_ACOPII2(const Int* a, const Int* k, Int* b, const Int* n);
+// b (m x n) := transpose of a (n x m).
+ZMX_EXPORT void ATRA(const Real* a, Real* b, const Int* n, const Int* m);
+ZMX_EXPORT void SHR_APRD1(const Real* a, const Real* b, Real* s, const Int* n);
+ZMX_EXPORT void ADOT3(const Real* a, const Real* b, Real* s);
+ZMX_EXPORT void APRDP1(const Real* A, const Real* x, Real* y, const Int* n);
+ZMX_EXPORT void SHR_APRDC(Real* y, const Real* A, const Real* x, const Real* c, const Int* n);
+ZMX_EXPORT void SHR_APRDTC(Real* y, const Real* A, const Real* x, const Real* c, const Int* n);
+ZMX_EXPORT void AMPVMXVARB(const Real* A, const Real* x, Real* y, const Int* n);
+ZMX_EXPORT void AVPMMXVARB(const Real* A, const Real* x, Real* y, const Int* n);
+ZMX_EXPORT void APRDMXVARB(const Real* A, const Real* B, Real* G, const Int* n);
+// G := G + A B for 3 x 3 A and B; G has leading dimension ldc.
+ZMX_EXPORT void SHR_MATRIXMULT(const Real* A, const Real* B, Real* G, const Int* ldc);
+ZMX_EXPORT void ADYAD3(const Real* a, const Real* b, Real* G);
+ZMX_EXPORT void ADET33(const Real* A, Real* d);
+ZMX_EXPORT void ATTOSC(const Real* P, Real* F, const Int* n);
+ZMX_EXPORT void ATTOSCMXVARB(Real* A, const Int* n);
+// G (p x k) += transpose(B) A;  A (m x k) -= B G;  A (m x n) -= B U;  A -= B transpose(U);
+// S (packed n x n, upper part) += transpose(B) A.
+ZMX_EXPORT void SHR_PRODRRANK(Real* G, const Real* A, const Real* B, const Int* m, const Int* k, const Int* p);
+ZMX_EXPORT void SHR_SUBRRANK(Real* A, const Real* B, const Real* G, const Int* m, const Int* k, const Int* p);
+ZMX_EXPORT void SHR_SUBURANK(Real* A, const Real* B, const Real* U, const Int* m, const Int* n);
+ZMX_EXPORT void SHR_SUBLRANK(Real* A, const Real* B, const Real* U, const Int* m, const Int* n);
+ZMX_EXPORT void SHR_SYMPRODRANK(Real* S, const Real* A, const Real* B, const Int* m, const Int* n);
+ZMX_EXPORT void ANORML(Real* v, const Int* n, Real* s, Int* flag);
+ZMX_EXPORT void ADNORM(const Real* e, Real* v, const Real* f, const Int* n);
+ZMX_EXPORT void S3SET(const Real* s, Real* T, const Int* ndi, const Int* nshr);
+ZMX_EXPORT void S3PROD(const Real* s, Real* d, const Int* ndi, const Int* nshr);
+// (real, imaginary) pairs become (magnitude, phase in degrees).
+ZMX_EXPORT void SHR_MSAMPH(Real* a, Real* b, const Int* n);
+
+
 // ---- Rotation vectors and quaternions -------------------------------------------------------
 
 // ---- Material and node orientations ---------------------------------------------------------
