@@ -69,6 +69,38 @@ ZMX_EXPORT void SHR_MSAMPH(Real* a, Real* b, const Int* n);
 
 // ---- Rotation vectors and quaternions -------------------------------------------------------
 
+// Rotation vectors: direction the axis, length the angle in radians. Quaternions are stored with
+// the vector part first and the scalar last (flag even) or the scalar first (flag odd); the
+// plane form holds the out-of-plane component and the scalar.
+// Y := R applied to the N columns of X (3 x N; Y may be X); a copy when CONTRO word 2 is 0.
+ZMX_EXPORT void SHR_ANROT(const Real* X, Real* Y, const Real* R, const Int* N);
+// The same with the switch passed (0 = copy).
+ZMX_EXPORT void ANROTSHR(const Real* X, Real* Y, const Real* R, const Int* N, const Int* IFLAG);
+// R3 := rotation R1 applied after R2.
+ZMX_EXPORT void COMPROT(const Real* R1, const Real* R2, Real* R3);
+// On entry R = R0 + increment; on exit R0 composed with the increment (increment first).
+ZMX_EXPORT void SHR_ROTUP(Real* R, const Real* R0);
+// T := [c -s; s c], the plane rotation that takes direction A to direction B.
+ZMX_EXPORT void COMPUTEROT2D(const Real* A, const Real* B, Real* T);
+// S := skew matrix of W (S v = W x v).
+ZMX_EXPORT void SHR_AXIALTOSKEW(const Real* W, Real* S);
+// Rotates the tangents T1, T2 by the rotation that takes N to NNEW; a nearly reversed normal
+// first turns N and T1 round in the caller's arrays.
+ZMX_EXPORT void ROTATE_ORIENTATION(Real* T1, const Real* T2, Real* N, const Real* NNEW, Real* T1NEW, Real* T2NEW);
+// Quaternion of the rotation matrix R (3 x 3) in the order chosen by IFLAG.
+ZMX_EXPORT void CALQUAT(Real* Q, const Real* R, const Int* IFLAG);
+// Z := conj(A) B in the vector-first order; the plane form when NDIM < 3. Z may be A or B.
+ZMX_EXPORT void QUATM(const Real* A, const Real* B, Real* Z, const Int* NDIM);
+// Z (3 x 3) := R(q) S R(q)^T of the six-word tensor A (11, 22, 33, 12, 13, 23) when MODE(1) = 1;
+// MODE(2) 1 or 3 adds a pass rounded to single precision. The last argument is not read.
+ZMX_EXPORT void QUATROT(const Real* A, const Real* Q, Real* Z, const Int* NQ, const Int* IFLAG, const Int* MODE,
+                        const void* unused);
+// Z := the tensor of a principal-frame record A (3 values, then the quaternion), optionally
+// after the further rotation B (MODE(1) = 2), printed when IPRINT is not 0.
+ZMX_EXPORT void QUATDEB(const Real* A, const Real* B, Real* Z, const Int* NDIM, const Int* IFLAG, const Int* MODE,
+                        const Int* IPRINT);
+
+
 // ---- Material and node orientations ---------------------------------------------------------
 
 // ---- Character, bit and number utilities ----------------------------------------------------
