@@ -105,4 +105,51 @@ ZMX_EXPORT void QUATDEB(const Real* A, const Real* B, Real* Z, const Int* NDIM, 
 
 // ---- Character, bit and number utilities ----------------------------------------------------
 
+// seed := (125 seed) mod 2796203 in 32-bit arithmetic; x := seed / 2796204.
+ZMX_EXPORT void ARAND(Real* x, Int* seed);
+// Bit array of 31 bits per word (bit k in word (k - 1)/31 + 1). Operation 0 clears 2 size words,
+// 1 sets bit k, 2 clears it, 3 gives result 1 when it is clear; result is 0 otherwise. A bit
+// number below 1 changes nothing.
+ZMX_EXPORT void PGRBIT(const Int* operation, Int* bits, const Int* size, const Int* k, Int* result);
+// 1 when bit n (1 to 31, worth 2^(n - 1)) of k is set, computed in signed arithmetic (negative k
+// gives 0).
+ZMX_EXPORT Int LTACDF(const Int* n, const Int* k);
+// Letters a to z among the first n characters become upper case.
+ZMX_EXPORT void VUPCAS(char* text, Int textLength, const Int* n);
+// equal := 1 when the texts without trailing blanks agree regardless of case, else 0.
+ZMX_EXPORT void SHR_ACOMPCASEPRESERV(const char* a, Int aLength, const char* b, Int bLength, Int* equal);
+// length := position of the last non-blank among the first n characters, 1 when all are blank.
+ZMX_EXPORT void SHR_STRLENEXCPTRAILBLANKS(const char* text, Int textLength, const Int* n, Int* length);
+// The first n characters (at most 132) as (n - 1)/8 + 1 blank-padded 8-character items.
+ZMX_EXPORT void ACODEE(const char* text, Int textLength, void* items, const Int* n);
+
+extern "C++" {
+// Ten-digit decimal integer that compares as a number: digits right-aligned and zero-filled,
+// then the number of significant digits (at least 1; the value 0 has 1).
+class ZMX_EXPORT shr_LargeInt {
+ public:
+  // From a terminated string of decimal digits; leading zeros are skipped and at most ten
+  // significant digits are kept.
+  explicit shr_LargeInt(const char* text);
+  bool operator==(shr_LargeInt other) const;
+  bool operator<(shr_LargeInt other) const;
+  bool operator<=(shr_LargeInt other) const;
+  bool operator>(shr_LargeInt other) const;
+  bool operator>=(shr_LargeInt other) const;
+
+ private:
+  int compare(const shr_LargeInt& other) const;
+  char digits_[11];
+  int significant_;
+};
+
+// field := string, blank-padded; 0 when the string fills the field, else the string's length.
+ZMX_EXPORT int apsc2f(char* field, const char* string, int fieldLength);
+// Removes every white-space character of the terminated string in place.
+ZMX_EXPORT void apcomp(char* string);
+// Removes leading and trailing white space of the terminated string in place.
+ZMX_EXPORT void apstrip(char* string);
+}
+
+
 }  // extern "C"
