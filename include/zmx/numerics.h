@@ -103,6 +103,18 @@ ZMX_EXPORT void QUATDEB(const Real* A, const Real* B, Real* Z, const Int* NDIM, 
 
 // ---- Material and node orientations ---------------------------------------------------------
 
+// Directions are 3 x 3 column-major, column m direction m; ORI is an orientation record of
+// 8-byte slots (3 the coded name, 4-6 point a, 7-9 point b, 10 the axis and 11-13 the angle,
+// cosine and sine of the additional rotation, 14-15 local node numbers).
+// Material directions at one point of an element. A is output (input for system types 0 and 4)
+// and comes back with the directions as rows, except for element types 300 to 399. ORI is
+// changed (node-defined points into slots 4-9, global shell directions into slots 1-6): pass a
+// working copy. A node-defined type (over 100) comes back reduced by 100.
+ZMX_EXPORT void MORIENT(Real* A, Real* ORI, const Real* X, const Real* S, const Int* element, const Real* nodes,
+                        const Int* point, const Int* layer, Int* type, const Int* nodeCount, const Int* kind,
+                        Int* reversed, const Int* elementType, const Int* ncoords);
+
+
 // ---- Character, bit and number utilities ----------------------------------------------------
 
 // seed := (125 seed) mod 2796203 in 32-bit arithmetic; x := seed / 2796204.
