@@ -113,6 +113,23 @@ ZMX_EXPORT void QUATDEB(const Real* A, const Real* B, Real* Z, const Int* NDIM, 
 ZMX_EXPORT void MORIENT(Real* A, Real* ORI, const Real* X, const Real* S, const Int* element, const Real* nodes,
                         const Int* point, const Int* layer, Int* type, const Int* nodeCount, const Int* kind,
                         Int* reversed, const Int* elementType, const Int* ncoords);
+// Local directions of the orientation at a node, as the rows of A; node is the node record
+// (word 2 the node number). Failures are printed at level -3 and the routine goes on.
+ZMX_EXPORT void NORIENT(Real* A, const Real* ORI, const Real* X, const Int* node, const Int* type);
+// Transforms n node vectors of U (stride ld) in place by T: two components in two-dimensional
+// models (CLDOF word 3 = 0), else three, and words 4-6 as well when code mod 64 is 63. With
+// flag 0, T is first transposed IN PLACE and stays transposed for the caller.
+ZMX_EXPORT void NODTRN(const Int* code, Real* T, Real* U, const Int* flag, const Int* n, const Int* ld);
+// Mode 0: T := the in-plane rotation stored in element variable 34. Otherwise: variable 32 :=
+// the two direction columns of D (flag 0) or D with the in-plane rotation T applied, and, when
+// flag2 is not 0, variable 34 := (T11, T12).
+ZMX_EXPORT void MORIENTS(const Int* mode, Real* T, const Real* D, const Int* flag, const Int* layout,
+                         const Int* flag2);
+// Mode 0 stores rows 1 and 2 of A (or A11 and A12) in variable 32; B := transpose of A always.
+ZMX_EXPORT void MORIENTW(const Real* A, Real* B, const Int* ndi, const Int* nshr, const Int* mode,
+                         const Int* layout, const Int* kind);
+// Variable 32 := rows 1 and 2 of A and of B (type code 3491), else (A11, A12, B11, B12).
+ZMX_EXPORT void CONNMORIENTW(const Real* A, const Real* B, const Int* type, const Int* layout);
 
 
 // ---- Character, bit and number utilities ----------------------------------------------------
