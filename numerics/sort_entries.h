@@ -1,0 +1,79 @@
+// Entries of a sort: a key column and the companion columns that travel with each key. Every
+// column is addressed by a 0-based entry index; a strided column holds entry k at k * stride.
+// The sorts hold one entry aside (the "held" entry) while others shift into its place.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "runtime/fortran_types.h"
+
+namespace zmx::numerics {
+
+// One value per entry, stride apart.
+template <class T>
+struct StridedColumn {
+  T* at;
+  std::size_t stride = 1;
+  T held{};
+
+  T& operator[](std::size_t k) const { return at[k * stride]; }
+  void hold(std::size_t k) { held = (*this)[k]; }
+  void putHeld(std::size_t k) const { (*this)[k] = held; }
+  void move(std::size_t from, std::size_t to) const { (*this)[to] = (*this)[from]; }
+  void swap(std::size_t i, std::size_t j) const { std::swap((*this)[i], (*this)[j]); }
+};
+
+// m consecutive reals per entry (a column of a matrix with m rows).
+struct RealBlocks {
+  Real* at;
+  std::size_t m;
+  std::vector<Real> held;
+
+  RealBlocks(Real* first, std::size_t rows) : at(first), m(rows), held(rows) {}
+  Real* block(std::size_t k) const { return at + k * m; }
+  void hold(std::size_t k) { std::copy(block(k), block(k) + m, held.begin()); }
+  void putHeld(std::size_t k) const { std::copy(held.begin(), held.end(), block(k)); }
+  void move(std::size_t from, std::size_t to) const { std::copy(block(from), block(from) + m, block(to)); }
+  void swap(std::size_t i, std::size_t j) const { std::swap_ranges(block(i), block(i) + m, block(j)); }
+};
+
+// The key column first, then the companions; every operation applies to all of them.
+template <class Key, class... Companions>
+struct SortEntries {
+  using KeyType = std::remove_cvref_t<decltype(std::declval<Key&>()[0])>;
+
+  Key keys;
+  std::tuple<Companions...> companions;
+
+  KeyType key(std::size_t k) const { return keys[k]; }
+  KeyType heldKey() const { return keys.held; }
+
+  void hold(std::size_t k) {
+    keys.hold(k);
+    std::apply([k](auto&... c) { (c.hold(k), ...); }, companions);
+  }
+  void putHeld(std::size_t k) {
+    keys.putHeld(k);
+    std::apply([k](auto&... c) { (c.putHeld(k), ...); }, companions);
+  }
+  void move(std::size_t from, std::size_t to) {
+    keys.move(from, to);
+    std::apply([from, to](auto&... c) { (c.move(from, to), ...); }, companions);
+  }
+  void swap(std::size_t i, std::size_t j) {
+    keys.swap(i, j);
+    std::apply([i, j](auto&... c) { (c.swap(i, j), ...); }, companions);
+  }
+};
+
+template <class Key, class... Companions>
+SortEntries<Key, Companions...> entries(Key key, Companions... companions) {
+  return {std::move(key), std::tuple<Companions...>(std::move(companions)...)};
+}
+
+}  // namespace zmx::numerics
