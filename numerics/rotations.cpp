@@ -355,4 +355,31 @@ void QUATDEB(const Real* A, const Real* B, Real* Z, const Int* NDIM, const Int* 
   });
 }
 
+void CALPRINQUAT(Real* S, Real* P, const Int* KTYPE, const Int* KSPACE, Int* NDI, const Int* NSHR) {
+  if (*NSHR == 1 && *KSPACE == 9 && *NDI == 1) {
+    S[2] = S[1];
+    S[1] = 0.0;
+    *NDI = 2;
+  }
+  const Int kind = *KTYPE > 1000 ? *KTYPE / 1000 : *KTYPE;
+  const bool strain = (kind >= 21 && kind <= 25) || (kind >= 88 && kind <= 91);
+  const Int lstr = strain ? 2 : 1;
+  Real AN[9], B[9];
+  SHR_SPRIND(S, P, AN, &lstr, NDI, NSHR);
+  const Int three = 3;
+  ATRA(AN, B, &three, &three);  // column k of B: direction of value k
+  if (*NDI > 1) ASORTD(P, B, KSPACE);
+  Real normal[3];
+  cross3(B, B + 3, normal);
+  if (dot3(normal, B + 6) < 0.0)
+    for (int k = 3; k < 6; ++k) B[k] = -B[k];
+  const Int vectorFirst = kFalse;
+  CALQUAT(P + 3, B, &vectorFirst);
+  if (*KSPACE < 7 || *KSPACE > 9) {
+    P[3] = P[5];
+    P[4] = P[6];
+    P[5] = P[6] = 0.0;
+  }
+}
+
 }  // extern "C"

@@ -177,6 +177,11 @@ ZMX_EXPORT void QUATROT(const Real* A, const Real* Q, Real* Z, const Int* NQ, co
 // after the further rotation B (MODE(1) = 2), printed when IPRINT is not 0.
 ZMX_EXPORT void QUATDEB(const Real* A, const Real* B, Real* Z, const Int* NDIM, const Int* IFLAG, const Int* MODE,
                         const Int* IPRINT);
+// P(1..3) := principal values of the tensor S (NDI direct, NSHR shear components; a strain for
+// the strain output types of KTYPE), P(4..7) := quaternion of the right-handed principal frame
+// (vector first), in the plane form (P(4), P(5)) unless 7 <= KSPACE <= 9. A one-direct-component
+// tensor with KSPACE 9 and one shear is first spread to two direct components (S and NDI change).
+ZMX_EXPORT void CALPRINQUAT(Real* S, Real* P, const Int* KTYPE, const Int* KSPACE, Int* NDI, const Int* NSHR);
 
 
 // ---- Material and node orientations ---------------------------------------------------------

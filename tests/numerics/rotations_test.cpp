@@ -380,3 +380,65 @@ TEST_F(Rotations, QuatdebRebuildsThePrincipalTensor) {
 }
 
 }  // namespace
+
+namespace {
+
+// Z of the principal-frame record, through QUATDEB.
+Mat tensorOfRecord(const double* P, int ndim) {
+  double Z[9];
+  const int even = 0, mode[2] = {1, 0}, quiet = 0;
+  QUATDEB(P, nullptr, Z, &ndim, &even, mode, &quiet);
+  Mat out{};
+  for (int k = 0; k < 9; ++k) out[k] = Z[k];
+  return out;
+}
+
+TEST_F(Rotations, CalprinquatRecordRebuildsTheStress) {
+  double S[6] = {4.0, -1.0, 2.5, 0.75, -0.5, 1.25};
+  double P[7];
+  int ndi = 3;
+  const int stress = 11, solid = 7, nshr = 3;
+  CALPRINQUAT(S, P, &stress, &solid, &ndi, &nshr);
+  EXPECT_GE(P[0], P[1]);
+  EXPECT_GE(P[1], P[2]);
+  const Mat full = {4.0, 0.75, -0.5, 0.75, -1.0, 1.25, -0.5, 1.25, 2.5};
+  expectMatrixNear(tensorOfRecord(P, 3), full, 1e-13);
+  EXPECT_NEAR(P[3] * P[3] + P[4] * P[4] + P[5] * P[5] + P[6] * P[6], 1.0, 1e-14);
+}
+
+TEST_F(Rotations, CalprinquatHalvesEngineeringShearsOfStrains) {
+  double S[6] = {0.01, -0.002, 0.004, 0.006, -0.002, 0.003};
+  double P[7];
+  int ndi = 3;
+  const int strain = 21000, solid = 8, nshr = 3;  // above 1000: divided by 1000
+  CALPRINQUAT(S, P, &strain, &solid, &ndi, &nshr);
+  const Mat tensor = {0.01, 0.003, -0.001, 0.003, -0.002, 0.0015, -0.001, 0.0015, 0.004};
+  expectMatrixNear(tensorOfRecord(P, 3), tensor, 1e-15);
+}
+
+TEST_F(Rotations, CalprinquatPlaneFormLeavesTheLastWordsZero) {
+  double S[4] = {3.0, 1.0, 0.5, 1.0};  // plane strain layout: 11, 22, 33, 12
+  double P[7] = {9, 9, 9, 9, 9, 9, 9};
+  int ndi = 3;
+  const int stress = 11, plane = 4, nshr = 1;
+  CALPRINQUAT(S, P, &stress, &plane, &ndi, &nshr);
+  EXPECT_EQ(P[5], 0.0);
+  EXPECT_EQ(P[6], 0.0);
+  EXPECT_GE(P[0], P[1]);
+  const Mat rebuilt = tensorOfRecord(P, 2);
+  const Mat inPlane = {3.0, 1.0, 0.0, 1.0, 1.0, 0.0, 0.0, 0.0, 0.5};
+  expectMatrixNear(rebuilt, inPlane, 1e-14);
+
+  // One direct component, one shear, KSPACE 9: spread to two direct components.
+  double T[3] = {2.0, 1.0, 7.0};  // 11 and the shear 12
+  int one = 1;
+  const int nine = 9;
+  CALPRINQUAT(T, P, &stress, &nine, &one, &nshr);
+  EXPECT_EQ(one, 2);
+  EXPECT_EQ(T[1], 0.0);
+  EXPECT_EQ(T[2], 1.0);
+  EXPECT_NEAR(P[0], 1.0 + std::sqrt(2.0), 1e-14);
+  EXPECT_NEAR(P[1], 1.0 - std::sqrt(2.0), 1e-14);
+}
+
+}  // namespace
