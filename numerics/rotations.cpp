@@ -124,7 +124,7 @@ void composeHalfTurns(const HalfTurn& qb, const HalfTurn& qa, const Real* refere
 // ---- Quaternion matrices and tensors ------------------------------------------------------------
 
 // Transposed rotation matrix of a stored quaternion: its k-th row is the k-th frame direction.
-void frameOfQuaternion(const Real* q, bool scalarFirst, bool plane, Real* M) {
+[[gnu::always_inline]] inline void frameOfQuaternion(const Real* q, bool scalarFirst, bool plane, Real* M) {
   Real x = 0.0, y = 0.0, z, w;
   if (plane) {
     z = scalarFirst ? q[1] : q[0];
@@ -146,7 +146,7 @@ void frameOfQuaternion(const Real* q, bool scalarFirst, bool plane, Real* M) {
 }
 
 // Z := M^T S M for 3 x 3 matrices.
-void congruence(const Real* M, const Real* S, Real* Z) {
+[[gnu::always_inline]] inline void congruence(const Real* M, const Real* S, Real* Z) {
   Real SM[9];
   for (int j = 0; j < 3; ++j)
     for (int i = 0; i < 3; ++i)
@@ -154,6 +154,12 @@ void congruence(const Real* M, const Real* S, Real* Z) {
   for (int j = 0; j < 3; ++j)
     for (int i = 0; i < 3; ++i)
       Z[i + 3 * j] = M[3 * i] * SM[3 * j] + M[1 + 3 * i] * SM[1 + 3 * j] + M[2 + 3 * i] * SM[2 + 3 * j];
+}
+
+// Z := M^T S M for the symmetric S given as six words (11, 22, 33, 12, 13, 23).
+void rotateSymmetric(const Real* M, const Real* a, Real* Z) {
+  const Real S[9] = {a[0], a[3], a[4], a[3], a[1], a[5], a[4], a[5], a[2]};
+  congruence(M, S, Z);
 }
 
 // Rounds n values to single precision and back, as the reduced-precision pass sees them.
@@ -310,6 +316,14 @@ void QUATROT(const Real* A, const Real* Q, Real* Z, const Int* NQ, const Int* IF
   if (MODE[0] != 1) return;
   const Int words = *NQ == 4 ? 4 : 2;
   const bool plane = *NQ == 2;
+  const bool scalarFirst = isTrueLowBit(*IFLAG);
+  const bool fullPrecisionOnly = MODE[1] != 1 && MODE[1] != 3;
+  if (fullPrecisionOnly && (plane || words == 4)) {  // the common case, without copies
+    Real M[9];
+    frameOfQuaternion(Q, scalarFirst, plane, M);
+    rotateSymmetric(M, A, Z);
+    return;
+  }
   runPasses(MODE[1], [&](bool rounded) {
     Real a[6], q[4] = {0.0, 0.0, 0.0, 0.0};
     for (int k = 0; k < 6; ++k) a[k] = A[k];
@@ -318,10 +332,9 @@ void QUATROT(const Real* A, const Real* Q, Real* Z, const Int* NQ, const Int* IF
       roundToSingle(a, 6);
       roundToSingle(q, words);
     }
-    const Real S[9] = {a[0], a[3], a[4], a[3], a[1], a[5], a[4], a[5], a[2]};
     Real M[9];
-    frameOfQuaternion(q, isTrueLowBit(*IFLAG), plane, M);
-    congruence(M, S, Z);
+    frameOfQuaternion(q, scalarFirst, plane, M);
+    rotateSymmetric(M, a, Z);
   });
 }
 
