@@ -104,13 +104,6 @@ struct Point {
   const Real* surface(int m) const { return S + 3 * m; }
 };
 
-bool normalise(Real* v) {
-  const Int three = 3;
-  Int status = 0;
-  ANORM(v, &three, &status);
-  return status == 0;
-}
-
 void systemError(std::string_view text) {
   const Int level = -3, zero = 0;
   KVXERR(&level, text.data(), static_cast<Int>(text.size()), &zero, nullptr, " ", 1);

@@ -43,13 +43,6 @@ constexpr std::string_view kNodeAtCentre =
     "KINEMATIC COUPLING NODE %I LIES AT THE CENTER OF ORIENTATION %S. THE ORIENTATION CANNOT BE DEFINED AT THIS "
     "NODE.";
 
-bool normalise(Real* v) {
-  const Int three = 3;
-  Int status = 0;
-  ANORM(v, &three, &status);
-  return status == 0;
-}
-
 // The orientation's name and the node number, as the NORIENT messages print them.
 struct NodeMessage {
   Int node;

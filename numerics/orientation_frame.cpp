@@ -14,18 +14,18 @@ using zmx_numerics::dot3;
 
 namespace {
 
+void copy3(const Real* from, Real* to) {
+  for (int k = 0; k < 3; ++k) to[k] = from[k];
+}
+
+}  // namespace
+
 bool normalise(Real* v) {
   const Int three = 3;
   Int status = 0;
   ANORM(v, &three, &status);
   return status == 0;
 }
-
-void copy3(const Real* from, Real* to) {
-  for (int k = 0; k < 3; ++k) to[k] = from[k];
-}
-
-}  // namespace
 
 Int rotationAxis(const Real* ori) {
   const Int k = rec::slotI(ori, kAxisSlot);

@@ -33,6 +33,9 @@ struct Directions {
   Real d[3][3];
 };
 
+// Scales the 3-vector to unit length (eqc ANORM); false, with v unchanged, when it is zero.
+bool normalise(Real* v);
+
 // Axis of the additional rotation (1 to 3) from slot 10; a value outside that range would
 // select no direction and is taken as 3.
 Int rotationAxis(const Real* ori);

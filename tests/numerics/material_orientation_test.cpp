@@ -8,13 +8,15 @@
 
 #include "runtime/record.h"
 #include "siblings/eqc/testing.h"
+#include "tests/numerics/orientation_checks.h"
 #include "tests/support/host_fixture.h"
 #include "zmx/numerics.h"
 
 namespace {
 
-using Mat = std::array<double, 9>;
-using Ori = std::array<double, 15>;
+using orientation_checks::expectOrthonormalRows;
+using orientation_checks::Mat;
+using orientation_checks::Ori;
 
 constexpr int kSolid = 10;  // an element type outside every surface treatment
 constexpr int kShell = 250;
@@ -22,32 +24,12 @@ constexpr int kGasket = 412;
 constexpr int kSurfaceNormal = 310;
 
 Ori orientation(std::array<double, 3> a, std::array<double, 3> b, int axis = 1, double angle = 0.0) {
-  Ori ori{};
-  for (int k = 0; k < 3; ++k) ori[3 + k] = a[k], ori[6 + k] = b[k];
-  rec::setSlotI(ori.data(), 10, axis);
-  ori[10] = angle;
-  ori[11] = std::cos(angle);
-  ori[12] = std::sin(angle);
-  return ori;
+  return orientation_checks::orientation(a, b, axis, angle);
 }
 
 void setLocalNodes(Ori& ori, int m1, int m2) {
   rec::setSlotI(ori.data(), 14, m1);
   rec::setSlotI(ori.data(), 15, m2);
-}
-
-double det(const Mat& A) {
-  return A[0] * (A[4] * A[8] - A[7] * A[5]) - A[3] * (A[1] * A[8] - A[7] * A[2]) + A[6] * (A[1] * A[5] - A[4] * A[2]);
-}
-
-void expectOrthonormalRightHanded(const Mat& A) {
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) {
-      double dot = 0.0;
-      for (int k = 0; k < 3; ++k) dot += A[i + 3 * k] * A[j + 3 * k];  // rows
-      EXPECT_NEAR(dot, i == j ? 1.0 : 0.0, 1e-13) << "rows " << i << "," << j;
-    }
-  EXPECT_NEAR(det(A), 1.0, 1e-13);
 }
 
 class MaterialOrientation : public zmxtest::HostFixture {
@@ -103,7 +85,7 @@ TEST_F(MaterialOrientation, EverySystemTypeGivesAnOrthonormalFrame) {
         for (int k = 0; k < 3; ++k) ori[6 + k] = b[k] / n;
       }
       SCOPED_TRACE(::testing::Message() << "type " << type0 << " axis " << axis);
-      expectOrthonormalRightHanded(run(ori, type, kSolid));
+      expectOrthonormalRows(run(ori, type, kSolid));
       EXPECT_EQ(type, type0 > 100 ? type0 - 100 : type0);
     }
   }
@@ -113,7 +95,7 @@ TEST_F(MaterialOrientation, EverySystemTypeGivesAnOrthonormalFrame) {
   const Mat rows = run(ori, type, kSolid, {0, 1, 0, -1, 0, 0, 0, 0, 1});
   EXPECT_EQ((Mat{0, -1, 0, 1, 0, 0, 0, 0, 1}), rows);
   type = 4;
-  expectOrthonormalRightHanded(run(ori, type, kSolid, {2, 0, 0, 1, 3, 0, 0, 0, 0}));
+  expectOrthonormalRows(run(ori, type, kSolid, {2, 0, 0, 1, 3, 0, 0, 0, 0}));
   EXPECT_TRUE(eqc_testing::messages().empty());
 }
 
@@ -262,7 +244,7 @@ TEST_F(MaterialOrientation, SurfaceNormalTypesFollowTheNormal) {
   Mat columns = A;  // not transposed: columns are the directions
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j) columns[i + 3 * j] = A[j + 3 * i];
-  expectOrthonormalRightHanded(columns);
+  expectOrthonormalRows(columns);
 
   // Third direction in the surface: message with the node number, A := S.
   ori = orientation({1, 0, 0}, {0, 0, 1}, 3);  // type 5: d3 = x

@@ -12,37 +12,18 @@
 #include "siblings/dm2/testing.h"
 #include "siblings/eqc/records.h"
 #include "siblings/eqc/testing.h"
+#include "tests/numerics/orientation_checks.h"
 #include "tests/support/host_fixture.h"
 #include "zmx/numerics.h"
 
 namespace {
 
-using Mat = std::array<double, 9>;
-using Ori = std::array<double, 15>;
+using orientation_checks::expectOrthonormalRows;
+using orientation_checks::Mat;
+using orientation_checks::Ori;
 
 Ori orientation(std::array<double, 3> a, std::array<double, 3> b, int axis = 3, double angle = 0.0) {
-  Ori ori{};
-  std::memcpy(&ori[2], "ORI-1   ", 8);
-  for (int k = 0; k < 3; ++k) ori[3 + k] = a[k], ori[6 + k] = b[k];
-  rec::setSlotI(ori.data(), 10, axis);
-  ori[10] = angle;
-  ori[11] = std::cos(angle);
-  ori[12] = std::sin(angle);
-  return ori;
-}
-
-double det(const Mat& A) {
-  return A[0] * (A[4] * A[8] - A[7] * A[5]) - A[3] * (A[1] * A[8] - A[7] * A[2]) + A[6] * (A[1] * A[5] - A[4] * A[2]);
-}
-
-void expectOrthonormalRows(const Mat& A) {
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) {
-      double dot = 0.0;
-      for (int k = 0; k < 3; ++k) dot += A[i + 3 * k] * A[j + 3 * k];
-      EXPECT_NEAR(dot, i == j ? 1.0 : 0.0, 1e-13);
-    }
-  EXPECT_NEAR(det(A), 1.0, 1e-13);
+  return orientation_checks::orientation(a, b, axis, angle);
 }
 
 class NodeOrientation : public zmxtest::HostFixture {
