@@ -39,11 +39,11 @@ void rotateVectors(const Real* x, Real* y, const Real* r, std::size_t columns, b
     for (std::size_t j = 0; j < columns; ++j, x += 3, y += 3) {
       Real rx[3];
       cross3(r, x, rx);
-      const Real along = (dot3(r, x) * (1.0 - c) / theta) / theta;
+      const Real along = dot3(r, x) * (1.0 - c) / theta;
       const Real x0 = x[0], x1 = x[1], x2 = x[2];
-      y[0] = c * x0 + (s * rx[0]) / theta + along * r[0];
-      y[1] = c * x1 + (s * rx[1]) / theta + along * r[1];
-      y[2] = c * x2 + (s * rx[2]) / theta + along * r[2];
+      y[0] = c * x0 + (s * rx[0]) / theta + along * r[0] / theta;
+      y[1] = c * x1 + (s * rx[1]) / theta + along * r[1] / theta;
+      y[2] = c * x2 + (s * rx[2]) / theta + along * r[2] / theta;
     }
     return;
   }
