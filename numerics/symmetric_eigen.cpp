@@ -5,21 +5,17 @@
 #include <cmath>
 #include <cstddef>
 
+#include "numerics/matrix_view.h"
 #include "zmx/numerics.h"
 
 namespace {
 
-// Column-major n x n matrix read 1-based.
-struct Square {
-  Real* at;
-  std::size_t n;
-  Real& operator()(std::size_t i, std::size_t j) const { return at[(j - 1) * n + (i - 1)]; }
-};
+using zmx::numerics::Vector;
 
-// Vector read 1-based.
-struct Vector1 {
-  Real* at;
-  Real& operator[](std::size_t i) const { return at[i - 1]; }
+// Column-major n x n matrix read 1-based.
+struct Square : zmx::numerics::Matrix {
+  std::size_t n;
+  Square(Real* first, std::size_t order) : zmx::numerics::Matrix{first, order}, n(order) {}
 };
 
 constexpr Real kNegligibleScale = 1.0e-36;
@@ -33,7 +29,7 @@ void unpack(const Real* ap, const Square& z) {
 }
 
 // Annihilates row i left of its sub-diagonal; d[i] receives h (0 when nothing was done).
-void reduceRow(const Square& z, Vector1 d, Vector1 e, std::size_t i) {
+void reduceRow(const Square& z, Vector d, Vector e, std::size_t i) {
   const std::size_t l = i - 1;
   Real h = 0.0;
   Real scale = 0.0;
@@ -73,7 +69,7 @@ void reduceRow(const Square& z, Vector1 d, Vector1 e, std::size_t i) {
 }
 
 // Turns the stored Householder vectors into the orthogonal transformation.
-void accumulate(const Square& z, Vector1 d, Vector1 e) {
+void accumulate(const Square& z, Vector d, Vector e) {
   d[1] = 0.0;
   e[1] = 0.0;
   for (std::size_t i = 1; i <= z.n; ++i) {
@@ -92,14 +88,14 @@ void accumulate(const Square& z, Vector1 d, Vector1 e) {
 }
 
 // The first m >= l whose sub-diagonal is negligible beside its diagonal neighbours, n if none.
-std::size_t splitPoint(Vector1 d, Vector1 e, std::size_t l, std::size_t n) {
+std::size_t splitPoint(Vector d, Vector e, std::size_t l, std::size_t n) {
   for (std::size_t m = l; m < n; ++m)
     if (std::fabs(e[m]) <= kMachineEpsilon * (std::fabs(d[m]) + std::fabs(d[m + 1]))) return m;
   return n;
 }
 
 // One implicit-shift QL sweep over rows l..m, rotating the columns of z along.
-void qlSweep(const Square& z, Vector1 d, Vector1 e, std::size_t l, std::size_t m) {
+void qlSweep(const Square& z, Vector d, Vector e, std::size_t l, std::size_t m) {
   Real g = (d[l + 1] - d[l]) / (2.0 * e[l]);
   Real r = std::sqrt(g * g + 1.0);
   g = d[m] - d[l] + e[l] / (g + (g < 0.0 ? -r : r));
@@ -146,7 +142,7 @@ extern "C" {
 void AHOUS(const Real* ap, Real* d, Real* e, Real* zm, const Int* n) {
   if (*n < 1) return;
   const Square z{zm, static_cast<std::size_t>(*n)};
-  const Vector1 d1{d}, e1{e};
+  const Vector d1{d}, e1{e};
   if (z.n == 1) {
     d[0] = ap[0];
     e[0] = 0.0;
@@ -162,7 +158,7 @@ void AQR(Real* d, Real* e, Real* zm, const Int* n, Int* ierr) {
   *ierr = 0;
   if (*n <= 1) return;
   const Square z{zm, static_cast<std::size_t>(*n)};
-  const Vector1 d1{d}, e1{e};
+  const Vector d1{d}, e1{e};
   for (std::size_t i = 2; i <= z.n; ++i) e1[i - 1] = e1[i];
   e1[z.n] = 0.0;
   for (std::size_t l = 1; l <= z.n; ++l) {
