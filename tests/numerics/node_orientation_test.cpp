@@ -76,6 +76,11 @@ TEST_F(NodeOrientation, EveryTypeGivesOrthonormalRows) {
   EXPECT_EQ((Mat{0, 0, 1, 1, 0, 0, 0, 1, 0}), A);
 }
 
+TEST_F(NodeOrientation, RotationAxisOutsideOneToThreeIsTakenAsThree) {
+  const Mat third = orient(orientation({1, 0, 0}, {0, 1, 0}, 3, 0.5), {0, 0, 0}, 1);
+  for (int axis : {0, 4, -1}) EXPECT_EQ(orient(orientation({1, 0, 0}, {0, 1, 0}, axis, 0.5), {0, 0, 0}, 1), third);
+}
+
 TEST_F(NodeOrientation, ConstraintDirectionFailuresNameTheOrientationAndNode) {
   orient(orientation({0, 0, 0}, {0, 1, 0}), {0, 0, 0}, 4);
   EXPECT_TRUE(eqc_testing::printed(
