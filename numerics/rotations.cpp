@@ -157,7 +157,7 @@ void composeHalfTurns(const HalfTurn& qb, const HalfTurn& qa, const Real* refere
 }
 
 // Z := M^T S M for the symmetric S given as six words (11, 22, 33, 12, 13, 23).
-void rotateSymmetric(const Real* M, const Real* a, Real* Z) {
+[[gnu::always_inline]] inline void rotateSymmetric(const Real* M, const Real* a, Real* Z) {
   const Real S[9] = {a[0], a[3], a[4], a[3], a[1], a[5], a[4], a[5], a[2]};
   congruence(M, S, Z);
 }
