@@ -1,0 +1,252 @@
+#include "runtime/async_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace {
+
+// The fault a test has armed, if any; consulted by the workers.
+struct FaultState {
+  std::mutex lock;
+  bool armed = false;
+  zmxrt_testing::TransferFault fault;
+};
+constinit FaultState* gFaults = nullptr;
+constinit std::mutex gFaultsLock;
+
+FaultState& faults() {
+  std::lock_guard guard(gFaultsLock);
+  if (gFaults == nullptr) gFaults = new FaultState();
+  return *gFaults;
+}
+
+// The armed fault when it hits this transfer (and disarms it).
+std::optional<zmxrt_testing::TransferFault> takeFault(bool write) {
+  if (gFaults == nullptr) return std::nullopt;
+  FaultState& state = faults();
+  std::lock_guard guard(state.lock);
+  if (!state.armed || state.fault.write != write) return std::nullopt;
+  if (state.fault.skip > 0) {
+    --state.fault.skip;
+    return std::nullopt;
+  }
+  state.armed = false;
+  return state.fault;
+}
+
+struct Outcome {
+  std::size_t count = 0;
+  int error = 0;
+};
+
+Outcome writeAll(int fd, const char* data, std::size_t size, std::uint64_t offset) {
+  Outcome out;
+  while (out.count < size) {
+    const ssize_t n = ::pwrite(fd, data + out.count, size - out.count, static_cast<off_t>(offset + out.count));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      out.error = n < 0 ? errno : EIO;
+      break;
+    }
+    out.count += static_cast<std::size_t>(n);
+  }
+  return out;
+}
+
+bool setDirect(int fd, bool on) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0) return false;
+  return ::fcntl(fd, F_SETFL, on ? (flags | O_DIRECT) : (flags & ~O_DIRECT)) == 0;
+}
+
+}  // namespace
+
+namespace zmxrt {
+
+struct AsyncFile::Worker {
+  int fd = -1;
+  std::atomic<bool> direct = false;
+  std::mutex lock;
+  std::condition_variable wake;  // a request was queued, or the worker is to stop
+  std::condition_variable done;  // a request completed
+  std::deque<AsyncRequest*> queue;
+  bool stop = false;
+  std::thread thread;
+
+  void run();
+  Outcome perform(AsyncRequest& request);
+  Outcome readAll(char* data, std::size_t size, std::uint64_t offset);
+};
+
+void AsyncFile::Worker::run() {
+  std::unique_lock guard(lock);
+  for (;;) {
+    wake.wait(guard, [this] { return stop || !queue.empty(); });
+    if (queue.empty()) return;
+    AsyncRequest* request = queue.front();
+    guard.unlock();
+    const Outcome out = perform(*request);
+    guard.lock();
+    queue.pop_front();
+    request->count_ = out.count;
+    request->error_ = out.error;
+    request->complete_ = true;
+    done.notify_all();
+  }
+}
+
+Outcome AsyncFile::Worker::perform(AsyncRequest& request) {
+  char* data = static_cast<char*>(request.buffer_);
+  std::size_t size = request.size_;
+  const auto fault = takeFault(request.write_);
+  if (fault) size = std::min(size, fault->bytesMoved);
+  Outcome out = request.write_ ? writeAll(fd, data, size, request.offset_) : readAll(data, size, request.offset_);
+  if (fault && out.error == 0) out.error = fault->error;
+  return out;
+}
+
+Outcome AsyncFile::Worker::readAll(char* data, std::size_t size, std::uint64_t offset) {
+  Outcome out;
+  while (out.count < size) {
+    const ssize_t n = ::pread(fd, data + out.count, size - out.count, static_cast<off_t>(offset + out.count));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EINVAL && direct && setDirect(fd, false)) {
+      direct = false;  // the file system or this transfer's alignment refuses direct reads
+      continue;
+    }
+    if (n < 0) {
+      out.error = errno;
+      break;
+    }
+    if (n == 0) break;  // end of file
+    out.count += static_cast<std::size_t>(n);
+    if (direct && out.count < size) break;  // a direct read is short only at the end of the file
+  }
+  if (out.error == 0 && out.count < size) {  // past the end of the file: zeros, as in a hole
+    std::memset(data + out.count, 0, size - out.count);
+    out.count = size;
+  }
+  return out;
+}
+
+AsyncFile::AsyncFile(int fd, bool directReads) : worker_(std::make_unique<Worker>()) {
+  worker_->fd = fd;
+  worker_->direct = directReads;
+  worker_->thread = std::thread([w = worker_.get()] { w->run(); });
+}
+
+std::unique_ptr<AsyncFile> AsyncFile::open(const std::string& path, bool forWriting, bool directReads, int& error) {
+  const int access = forWriting ? O_WRONLY : O_RDONLY;
+  const int flags = access | O_CREAT | O_CLOEXEC;
+  bool direct = directReads && !forWriting;
+  int fd = ::open(path.c_str(), flags | (direct ? O_DIRECT : 0), 0640);
+  if (fd < 0 && direct && errno == EINVAL) {
+    direct = false;
+    fd = ::open(path.c_str(), flags, 0640);
+  }
+  if (fd < 0) {
+    error = errno;
+    return nullptr;
+  }
+  error = 0;
+  return std::unique_ptr<AsyncFile>(new AsyncFile(fd, direct));
+}
+
+AsyncFile::~AsyncFile() { close(); }
+
+void AsyncFile::start(AsyncRequest& request) {
+  std::lock_guard guard(worker_->lock);
+  request.complete_ = false;
+  request.count_ = 0;
+  request.error_ = 0;
+  worker_->queue.push_back(&request);
+  worker_->wake.notify_one();
+}
+
+void AsyncFile::startRead(AsyncRequest& request, void* buffer, std::size_t size, std::uint64_t offset) {
+  request.write_ = false;
+  request.buffer_ = buffer;
+  request.size_ = size;
+  request.offset_ = offset;
+  start(request);
+}
+
+void AsyncFile::startWrite(AsyncRequest& request, const void* buffer, std::size_t size, std::uint64_t offset) {
+  request.write_ = true;
+  request.buffer_ = const_cast<void*>(buffer);  // the worker only reads it
+  request.size_ = size;
+  request.offset_ = offset;
+  start(request);
+}
+
+bool AsyncFile::result(AsyncRequest& request, bool wait, std::size_t& count, int& error) {
+  std::unique_lock guard(worker_->lock);
+  if (wait) worker_->done.wait(guard, [&request] { return request.complete_; });
+  if (!request.complete_) return false;
+  count = request.count_;
+  error = request.error_;
+  return true;
+}
+
+int AsyncFile::close() {
+  if (!worker_ || worker_->fd < 0) return 0;
+  {
+    std::lock_guard guard(worker_->lock);
+    worker_->stop = true;
+    worker_->wake.notify_one();
+  }
+  worker_->thread.join();  // the worker drains its queue before it stops
+  const int status = ::close(worker_->fd);
+  worker_->fd = -1;
+  return status == 0 ? 0 : errno;
+}
+
+bool AsyncFile::readsAreDirect() const { return worker_->direct; }
+
+std::size_t pageSize() {
+  const long size = ::sysconf(_SC_PAGESIZE);
+  return size > 0 ? static_cast<std::size_t>(size) : 4096;
+}
+
+std::size_t sectorSize(const std::string& directory) {
+  struct statx info {};
+  const char* path = directory.empty() ? "." : directory.c_str();
+  if (::statx(AT_FDCWD, path, 0, STATX_DIOALIGN, &info) == 0 && (info.stx_mask & STATX_DIOALIGN) != 0 &&
+      info.stx_dio_offset_align > 0)
+    return info.stx_dio_offset_align;
+  return 512;
+}
+
+std::string systemErrorText(int error) {
+  char buffer[256];
+  return ::strerror_r(error, buffer, sizeof buffer);
+}
+
+}  // namespace zmxrt
+
+namespace zmxrt_testing {
+
+void injectTransferFault(const TransferFault& fault) {
+  FaultState& state = faults();
+  std::lock_guard guard(state.lock);
+  state.fault = fault;
+  state.armed = true;
+}
+
+void clearTransferFaults() {
+  FaultState& state = faults();
+  std::lock_guard guard(state.lock);
+  state.armed = false;
+}
+
+}  // namespace zmxrt_testing
