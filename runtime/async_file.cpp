@@ -108,10 +108,9 @@ void AsyncFile::Worker::run() {
 Outcome AsyncFile::Worker::perform(AsyncRequest& request) {
   char* data = static_cast<char*>(request.buffer_);
   std::size_t size = request.size_;
-  const auto fault = takeFault(request.write_);
-  if (fault) size = std::min(size, fault->bytesMoved);
+  if (request.faulted_) size = std::min(size, request.faultBytes_);
   Outcome out = request.write_ ? writeAll(fd, data, size, request.offset_) : readAll(data, size, request.offset_);
-  if (fault && out.error == 0) out.error = fault->error;
+  if (request.faulted_ && out.error == 0) out.error = request.faultError_;
   return out;
 }
 
@@ -165,6 +164,10 @@ std::unique_ptr<AsyncFile> AsyncFile::open(const std::string& path, bool forWrit
 AsyncFile::~AsyncFile() { close(); }
 
 void AsyncFile::start(AsyncRequest& request) {
+  const auto fault = takeFault(request.write_);
+  request.faulted_ = fault.has_value();
+  request.faultBytes_ = fault ? fault->bytesMoved : 0;
+  request.faultError_ = fault ? fault->error : 0;
   std::lock_guard guard(worker_->lock);
   request.complete_ = false;
   request.count_ = 0;

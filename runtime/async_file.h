@@ -37,6 +37,9 @@ class ZMX_EXPORT AsyncRequest {
   void* buffer_ = nullptr;
   std::size_t size_ = 0;
   std::uint64_t offset_ = 0;
+  bool faulted_ = false;  // a test's fault, bound to the transfer when it starts
+  std::size_t faultBytes_ = 0;
+  int faultError_ = 0;
   bool complete_ = true;  // guarded by the file's lock while a transfer is under way
   std::size_t count_ = 0;
   int error_ = 0;
