@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -22,6 +23,7 @@ struct FaultState {
   zmxrt_testing::TransferFault fault;
 };
 constinit FaultState* gFaults = nullptr;
+constinit std::atomic<unsigned> gWriteDelay = 0;
 constinit std::mutex gFaultsLock;
 
 FaultState& faults() {
@@ -109,6 +111,8 @@ Outcome AsyncFile::Worker::perform(AsyncRequest& request) {
   char* data = static_cast<char*>(request.buffer_);
   std::size_t size = request.size_;
   if (request.faulted_) size = std::min(size, request.faultBytes_);
+  if (const unsigned delay = gWriteDelay.load(); delay != 0 && request.write_)
+    std::this_thread::sleep_for(std::chrono::microseconds(delay));
   Outcome out = request.write_ ? writeAll(fd, data, size, request.offset_) : readAll(data, size, request.offset_);
   if (request.faulted_ && out.error == 0) out.error = request.faultError_;
   return out;
@@ -245,6 +249,8 @@ void injectTransferFault(const TransferFault& fault) {
   state.fault = fault;
   state.armed = true;
 }
+
+void setWriteDelay(unsigned microseconds) { gWriteDelay.store(microseconds); }
 
 void clearTransferFaults() {
   FaultState& state = faults();

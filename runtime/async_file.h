@@ -106,4 +106,8 @@ struct TransferFault {
 ZMX_EXPORT void injectTransferFault(const TransferFault& fault);
 ZMX_EXPORT void clearTransferFaults();
 
+// Makes every write wait this long in the background before it starts, so that a caller that
+// does not wait for a write it depends on is caught (0, the default, for none).
+ZMX_EXPORT void setWriteDelay(unsigned microseconds);
+
 }  // namespace zmxrt_testing

@@ -43,6 +43,7 @@ class ScratchDb : public HostFixture {
   void TearDown() override {
     deletetheSdbManager();
     zmxrt_testing::clearTransferFaults();
+    zmxrt_testing::setWriteDelay(0);
     std::filesystem::current_path(previous_);
     HostFixture::TearDown();
   }
