@@ -82,6 +82,7 @@ struct AsyncFile::Worker {
   std::condition_variable wake;  // a request was queued, or the worker is to stop
   std::condition_variable done;  // a request completed
   std::deque<AsyncRequest*> queue;
+  std::atomic<int> queued = 0;  // the queue's length, for a worker looking without the lock
   bool stop = false;
   std::thread thread;
 
@@ -90,9 +91,29 @@ struct AsyncFile::Worker {
   Outcome readAll(char* data, std::size_t size, std::uint64_t offset);
 };
 
+// A hand-over between the caller and the worker costs two thread wake-ups; a streaming caller
+// gives the next transfer within microseconds, so each side first looks for a while before it
+// sleeps.
+constexpr auto kSpin = std::chrono::microseconds(100);
+
+template <class Ready>
+bool spinFor(Ready ready) {
+  const auto until = std::chrono::steady_clock::now() + kSpin;
+  do {
+    for (int k = 0; k < 64; ++k)
+      if (ready()) return true;
+  } while (std::chrono::steady_clock::now() < until);
+  return ready();
+}
+
 void AsyncFile::Worker::run() {
   std::unique_lock guard(lock);
   for (;;) {
+    if (!stop && queue.empty()) {
+      guard.unlock();
+      spinFor([this] { return queued.load(std::memory_order_acquire) != 0; });
+      guard.lock();
+    }
     wake.wait(guard, [this] { return stop || !queue.empty(); });
     if (queue.empty()) return;
     AsyncRequest* request = queue.front();
@@ -100,9 +121,10 @@ void AsyncFile::Worker::run() {
     const Outcome out = perform(*request);
     guard.lock();
     queue.pop_front();
+    queued.fetch_sub(1, std::memory_order_release);
     request->count_ = out.count;
     request->error_ = out.error;
-    request->complete_ = true;
+    request->complete_.store(true, std::memory_order_release);
     done.notify_all();
   }
 }
@@ -173,10 +195,11 @@ void AsyncFile::start(AsyncRequest& request) {
   request.faultBytes_ = fault ? fault->bytesMoved : 0;
   request.faultError_ = fault ? fault->error : 0;
   std::lock_guard guard(worker_->lock);
-  request.complete_ = false;
+  request.complete_.store(false, std::memory_order_relaxed);
   request.count_ = 0;
   request.error_ = 0;
   worker_->queue.push_back(&request);
+  worker_->queued.fetch_add(1, std::memory_order_release);
   worker_->wake.notify_one();
 }
 
@@ -197,9 +220,10 @@ void AsyncFile::startWrite(AsyncRequest& request, const void* buffer, std::size_
 }
 
 bool AsyncFile::result(AsyncRequest& request, bool wait, std::size_t& count, int& error) {
+  if (wait) spinFor([&request] { return request.complete_.load(std::memory_order_acquire); });
   std::unique_lock guard(worker_->lock);
-  if (wait) worker_->done.wait(guard, [&request] { return request.complete_; });
-  if (!request.complete_) return false;
+  if (wait) worker_->done.wait(guard, [&request] { return request.complete_.load(); });
+  if (!request.complete_.load()) return false;
   count = request.count_;
   error = request.error_;
   return true;

@@ -12,6 +12,7 @@
 // are always the bytes last written.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -40,7 +41,7 @@ class ZMX_EXPORT AsyncRequest {
   bool faulted_ = false;  // a test's fault, bound to the transfer when it starts
   std::size_t faultBytes_ = 0;
   int faultError_ = 0;
-  bool complete_ = true;  // guarded by the file's lock while a transfer is under way
+  std::atomic<bool> complete_ = true;  // set by the worker under the file's lock, after the results
   std::size_t count_ = 0;
   int error_ = 0;
 };

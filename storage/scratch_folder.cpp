@@ -179,11 +179,17 @@ sdb_MemoryPointer* sdb_RegularFolder::CreateMap(int mode, sdb_SULong address, st
 
 sdb_MemoryPointer* sdb_RegularFolder::Remap(int mode, sdb_SULong address, std::size_t oldSize, std::size_t newSize,
                                             sdb_MemoryPointer* pointer) {
-  const bool held = pointer != nullptr && pointer != &empty_;
+  bool held = pointer != nullptr && pointer != &empty_;
   if (held) oldSize = std::min(oldSize, pointer->allocated - sdb_MemoryPointer::kDataOffset);
-  if (held && (pointer->mode == sdb_Modify || pointer->mode == sdb_WriteNew) && oldSize != 0 && pointer->data != nullptr)
-    WriteFrom(pointer->address, oldSize, pointer->data);
   const bool sameBytes = held && pointer->address == address && newSize <= oldSize;
+  if (held && (pointer->mode == sdb_Modify || pointer->mode == sdb_WriteNew) && oldSize != 0 && pointer->data != nullptr) {
+    if (sameBytes) {
+      WriteFrom(pointer->address, oldSize, pointer->data);
+    } else {
+      pointer = HandOver(pointer, oldSize);
+      held = pointer != nullptr;
+    }
+  }
   const std::size_t bytes = sdb_MemoryPointer::kDataOffset + newSize;
   if (!held || pointer->allocated < bytes) {
     if (held) UnMap(sdb_Read, address, 0, pointer);
@@ -198,6 +204,21 @@ sdb_MemoryPointer* sdb_RegularFolder::Remap(int mode, sdb_SULong address, std::s
     return &empty_;
   }
   return pointer;
+}
+
+// Writes a mapping's bytes by handing its whole allocation to the handler, which gives back one
+// whose write has finished (or none): no copy of the bytes on the streaming road.
+sdb_MemoryPointer* sdb_RegularFolder::HandOver(sdb_MemoryPointer* pointer, std::size_t size) {
+  void* allocation = pointer;
+  std::size_t allocated = pointer->allocated;
+  if (handler_.WriteHandingOver(pointer->address, size, pointer->data, allocation, allocated) != size) WriteError();
+  if (allocation == pointer) return pointer;  // kept: the bytes were copied, or not written
+  takeFromTally(pointer->allocated);
+  if (allocation == nullptr) return nullptr;
+  addToTally(allocated);
+  auto* back = new (allocation) sdb_MemoryPointer();
+  back->allocated = allocated;
+  return back;
 }
 
 void sdb_RegularFolder::UnMap(int /*mode*/, sdb_SULong /*address*/, std::size_t size, sdb_MemoryPointer* pointer) {

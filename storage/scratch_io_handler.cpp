@@ -32,6 +32,13 @@ bool overlaps(std::uint64_t a, std::size_t aSize, std::uint64_t b, std::size_t b
 
 std::size_t roundUp(std::size_t value, std::size_t unit) { return (value + unit - 1) / unit * unit; }
 
+// A slot's two buffers trade places: one can be filled or emptied while the other is in use.
+void swapBuffers(shr_sdb_AsyncIOSlot& slot) {
+  std::swap(slot.buffer, slot.spareBuffer);
+  std::swap(slot.aligned, slot.spareAligned);
+  std::swap(slot.capacity, slot.spareCapacity);
+}
+
 constexpr const char* kReadFailure = "DURING READ. EXECUTION TERMINATED. CONTACT YOUR VELTRO AGENT.";
 constexpr const char* kWriteFailure = "DURING WRITE. EXECUTION TERMINATED. CONTACT YOUR VELTRO AGENT.";
 
@@ -139,19 +146,25 @@ shr_sdb_AsyncIOHandler::shr_sdb_AsyncIOHandler(const char* jobName, unsigned dir
       sectorSize_(ntSectorSize()) {
   std::snprintf(extension_, sizeof extension_, ".%.3s", folderName);
   for (auto& slot : slots_) slot.request = new zmxrt::AsyncRequest();
+  earlier_.request = new zmxrt::AsyncRequest();
 }
 
 shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler() {
-  static constexpr const char* kCountTexts[3] = {
+  static constexpr const char* kCountTexts[4] = {
       "shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler - I/O error in write slots - contact your VELTRO agent",
       "shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler - I/O error in read slots - contact your VELTRO agent",
-      "shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler - I/O error in blocking read - contact your VELTRO agent"};
-  for (int k = 0; k < 3; ++k) {
+      "shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler - I/O error in blocking read - contact your VELTRO agent",
+      "shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler - I/O error in read slots - contact your VELTRO agent"};
+  CompleteEarlierWrite(kCountTexts[kWriteSlot]);
+  for (int k = 0; k < 4; ++k) {
     if (slots_[k].pending != 0 && slots_[k].completed == 0) CompleteSlot(k, true, kCountTexts[k]);
     CloseSlotFile(k);
     FreeSlot(slots_[k]);
+    std::free(slots_[k].handedOver);
     delete slots_[k].request;
   }
+  std::free(earlier_.handedOver);
+  delete earlier_.request;
 }
 
 void shr_sdb_AsyncIOHandler::FreeSlot(shr_sdb_AsyncIOSlot& slot) {
@@ -182,33 +195,48 @@ void shr_sdb_AsyncIOHandler::SizeSlotMemory(shr_sdb_AsyncIOSlot& slot, std::size
   std::free(slot.buffer);
   slot.buffer = slot.aligned = nullptr;
   slot.capacity = 0;
-  const std::size_t bytes = size + 2 * sectorSize_;
+  // Aligned to whole pages as well as sectors: a direct transfer then moves whole pages.
+  const std::size_t alignment = std::max<std::size_t>(sectorSize_, ntPageSize());
+  const std::size_t bytes = size + 2 * alignment;
   slot.buffer = static_cast<char*>(std::malloc(bytes));
   if (slot.buffer == nullptr) sdb_OutOfMemoryError(bytes);
   const auto start = reinterpret_cast<std::uintptr_t>(slot.buffer);
-  slot.aligned = slot.buffer + (roundUp(start, sectorSize_) - start);
+  slot.aligned = slot.buffer + (roundUp(start, alignment) - start);
   slot.capacity = size;
 }
 
-bool shr_sdb_AsyncIOHandler::CompleteSlot(int k, bool wait, const char* countText, bool* busy) {
-  shr_sdb_AsyncIOSlot& slot = slots_[k];
+bool shr_sdb_AsyncIOHandler::TakeOver(zmxrt::AsyncFile& file, zmxrt::AsyncRequest& request, std::size_t needed,
+                                      bool writing, bool wait, const char* countText, bool* busy) {
   std::size_t count = 0;
   int error = 0;
-  if (busy != nullptr) *busy = false;
-  if (!slot.file->result(*slot.request, wait, count, error)) {
-    if (busy != nullptr) *busy = true;
-    return false;
-  }
-  slot.completed = 1;
-  if (error == 0 && count >= slot.lead + slot.requestedSize) return true;
+  const bool complete = file.result(request, wait, count, error);
+  if (busy != nullptr) *busy = !complete;
+  if (!complete) return false;
+  if (error == 0 && count >= needed) return true;
   if (error == ENOSPC || error == EDQUOT)
     report(format("I/O ERROR ON SOLVER FILE %s. OUT OF DISK SPACE.", extension_) + " EXECUTION TERMINATED.");
   else if (error != 0)
     report(format("I/O ERROR On SOLVER FILE %s. UNKNOWN ERROR %u ", extension_, static_cast<unsigned>(error)) +
-           (k == kWriteSlot ? kWriteFailure : kReadFailure));
+           (writing ? kWriteFailure : kReadFailure));
   else
     report(countText);
   return false;
+}
+
+bool shr_sdb_AsyncIOHandler::CompleteSlot(int k, bool wait, const char* countText, bool* busy) {
+  shr_sdb_AsyncIOSlot& slot = slots_[k];
+  bool running = false;
+  const bool ok =
+      TakeOver(*slot.file, *slot.request, slot.lead + slot.requestedSize, k == kWriteSlot, wait, countText, &running);
+  if (busy != nullptr) *busy = running;
+  if (!running) slot.completed = 1;
+  return ok;
+}
+
+bool shr_sdb_AsyncIOHandler::CompleteEarlierWrite(const char* countText) {
+  if (earlier_.pending == 0) return true;
+  earlier_.pending = 0;
+  return TakeOver(*slots_[kWriteSlot].file, *earlier_.request, earlier_.size, true, true, countText, nullptr);
 }
 
 bool shr_sdb_AsyncIOHandler::CloseSlotFile(int k) {
@@ -241,9 +269,10 @@ std::int64_t shr_sdb_AsyncIOHandler::SetFileOffset(sdb_SULong address, std::size
     return -1;  // it would spill into bytes that belong to the next file
   }
   if (slot.file != nullptr) {
-    bool ok = true;
+    bool ok = k != kWriteSlot ||
+              CompleteEarlierWrite("shr_sdb_AsyncIOHandler::SetFileOffset - size error - contact your VELTRO agent");
     if (slot.pending != 0 && slot.completed == 0)
-      ok = CompleteSlot(k, true, "shr_sdb_AsyncIOHandler::SetFileOffset - size error - contact your VELTRO agent");
+      ok = CompleteSlot(k, true, "shr_sdb_AsyncIOHandler::SetFileOffset - size error - contact your VELTRO agent") && ok;
     CloseSlotFile(k);
     if (!ok && k == kWriteSlot) return -1;  // the failed write is this caller's news
   }
@@ -265,29 +294,42 @@ std::int64_t shr_sdb_AsyncIOHandler::SetFileOffset(sdb_SULong address, std::size
 }
 
 bool shr_sdb_AsyncIOHandler::HandleConflictingWrite(sdb_SULong address, std::size_t size) {
+  static constexpr const char* kText =
+      "shr_sdb_AsyncIOHandler::HandleConflictingWrite - size error - contact your VELTRO agent";
   shr_sdb_AsyncIOSlot& slot = slots_[kWriteSlot];
-  if (slot.pending == 0 || slot.completed != 0) return true;
-  if (!overlaps(slot.address.Value(), slot.requestedSize, address.Value(), size)) return true;
-  const bool ok =
-      CompleteSlot(kWriteSlot, true, "shr_sdb_AsyncIOHandler::HandleConflictingWrite - size error - contact your VELTRO agent");
-  slot.pending = 0;
+  const bool latest = slot.pending != 0 && slot.completed == 0 &&
+                      overlaps(slot.address.Value(), slot.requestedSize, address.Value(), size);
+  const bool earlier = earlier_.pending != 0 && overlaps(earlier_.address.Value(), earlier_.size, address.Value(), size);
+  if (!latest && !earlier) return true;
+  bool ok = CompleteEarlierWrite(kText);  // it runs before the latest one
+  if (latest) {
+    ok = CompleteSlot(kWriteSlot, true, kText) && ok;
+    slot.pending = 0;
+  }
   return ok;
 }
 
 bool shr_sdb_AsyncIOHandler::CompleteWrite() {
+  static constexpr const char* kText =
+      "shr_sdb_AsyncIOHandler::Write - I/O error with write sizes in clear - contact your VELTRO agent";
   shr_sdb_AsyncIOSlot& slot = slots_[kWriteSlot];
-  if (slot.pending == 0 || slot.completed != 0) return true;
-  const bool ok =
-      CompleteSlot(kWriteSlot, true, "shr_sdb_AsyncIOHandler::Write - I/O error with write sizes in clear - contact your VELTRO agent");
+  bool ok = CompleteEarlierWrite(kText);
+  if (slot.pending == 0 || slot.completed != 0) return ok;
+  ok = CompleteSlot(kWriteSlot, true, kText) && ok;
   slot.pending = 0;
   return ok;
 }
 
 void shr_sdb_AsyncIOHandler::InvalidateReadAhead(sdb_SULong address, std::size_t size) {
   requests_.RemoveOverlapping(address, size);
-  shr_sdb_AsyncIOSlot& slot = slots_[kReadAheadSlot];
+  DropReadAhead(kReadAheadSlot, address, size);
+  DropReadAhead(kReadAheadLane, address, size);
+}
+
+void shr_sdb_AsyncIOHandler::DropReadAhead(int k, sdb_SULong address, std::size_t size) {
+  shr_sdb_AsyncIOSlot& slot = slots_[k];
   if (slot.pending == 0 || !overlaps(slot.address.Value(), slot.requestedSize, address.Value(), size)) return;
-  if (slot.completed == 0) CompleteSlot(kReadAheadSlot, true, "");  // its bytes are dropped either way
+  if (slot.completed == 0) CompleteSlot(k, true, "");  // its bytes are dropped either way
   slot.pending = 0;
   slot.completed = 1;
 }
@@ -304,22 +346,56 @@ std::size_t shr_sdb_AsyncIOHandler::Write(sdb_SULong address, std::size_t size, 
 }
 
 bool shr_sdb_AsyncIOHandler::WritePiece(sdb_SULong address, std::size_t size, const char* buffer) {
+  if (size == 0) return CompleteWrite();
+  shr_sdb_AsyncIOSlot& slot = slots_[kWriteSlot];
+  // The bytes go into the spare buffer while the write before them may still be under way.
+  swapBuffers(slot);
+  SizeSlotMemory(slot, size);
+  std::memcpy(slot.aligned, buffer, size);
   const bool previousOk = CompleteWrite();
-  if (size == 0) return previousOk;
   InvalidateReadAhead(address, size);
   const std::int64_t offset = SetFileOffset(address, size, kWriteSlot, true);
   if (offset < 0) return false;
+  StartWrite(address, size, slot.aligned, offset);
+  return previousOk;
+}
+
+void shr_sdb_AsyncIOHandler::StartWrite(sdb_SULong address, std::size_t size, const void* data, std::int64_t offset) {
   shr_sdb_AsyncIOSlot& slot = slots_[kWriteSlot];
-  SizeSlotMemory(slot, size);
   slot.address = address;
   slot.requestedSize = size;
   slot.lead = 0;
   slot.transferSize = size;  // writes go through the page cache: exactly the caller's bytes
   slot.pending = 1;
   slot.completed = 0;
-  std::memcpy(slot.aligned, buffer, size);
-  slot.file->startWrite(*slot.request, slot.aligned, size, static_cast<std::uint64_t>(offset));
-  return previousOk;
+  slot.file->startWrite(*slot.request, data, size, static_cast<std::uint64_t>(offset));
+}
+
+std::size_t shr_sdb_AsyncIOHandler::WriteHandingOver(sdb_SULong address, std::size_t size, const void* data,
+                                                     void*& allocation, std::size_t& allocated) {
+  if (size == 0 || size > kLargestTransfer) return Write(address, size, data);
+  shr_sdb_AsyncIOSlot& slot = slots_[kWriteSlot];
+  InvalidateReadAhead(address, size);
+  const bool inOpenFile = slot.file != nullptr && address.Value() >= slot.fileStart.Value() &&
+                          address.Value() + size <= slot.fileEnd.Value();
+  // Two writes may run: the one before this may go on, the one before that must be done.
+  const bool ok = inOpenFile ? CompleteEarlierWrite(
+                                   "shr_sdb_AsyncIOHandler::Write - I/O error with write sizes in clear - contact your VELTRO agent")
+                             : CompleteWrite();
+  const std::int64_t offset = SetFileOffset(address, size, kWriteSlot, true);
+  if (offset < 0) return 0;
+  // The latest write becomes the earlier one; the caller gets back the allocation whose write
+  // is done, and this write queues behind the earlier one in the same file.
+  std::swap(earlier_.request, slot.request);
+  earlier_.address = slot.address;
+  earlier_.size = slot.requestedSize;
+  earlier_.pending = slot.pending != 0 && slot.completed == 0 ? 1 : 0;
+  std::swap(earlier_.handedOver, slot.handedOver);
+  std::swap(earlier_.handedOverBytes, slot.handedOverBytes);
+  std::swap(slot.handedOver, allocation);
+  std::swap(slot.handedOverBytes, allocated);
+  StartWrite(address, size, data, offset);
+  return ok ? size : 0;
 }
 
 bool shr_sdb_AsyncIOHandler::StartRead(int k, sdb_SULong address, std::size_t size, const char* countText) {
@@ -347,15 +423,17 @@ void shr_sdb_AsyncIOHandler::ReadAhead(sdb_SULong address, std::size_t size) {
 
 void shr_sdb_AsyncIOHandler::ReadAheadPiece(sdb_SULong address, std::size_t size) {
   if (!HandleConflictingWrite(address, size)) return;
-  shr_sdb_AsyncIOSlot& slot = slots_[kReadAheadSlot];
-  if (slot.pending == 0) {
-    StartRead(kReadAheadSlot, address, size, "shr_sdb_AsyncIOHandler::ReadAhead - I/O error in sizes read - contact your VELTRO agent");
-    return;
-  }
-  if (slot.address == address) {
-    if (size > slot.requestedSize)
-      report("shr_sdb_AsyncIOHandler::ReadAhead - I/O error in sizes - contact your VELTRO agent");
-    return;
+  for (int k : {kReadAheadSlot, kReadAheadLane}) {
+    shr_sdb_AsyncIOSlot& slot = slots_[k];
+    if (slot.pending == 0) {
+      StartRead(k, address, size, "shr_sdb_AsyncIOHandler::ReadAhead - I/O error in sizes read - contact your VELTRO agent");
+      return;
+    }
+    if (slot.address == address) {
+      if (size > slot.requestedSize)
+        report("shr_sdb_AsyncIOHandler::ReadAhead - I/O error in sizes - contact your VELTRO agent");
+      return;
+    }
   }
   requests_.AddEntry(address, size);  // a duplicate wish is ignored
 }
@@ -371,29 +449,11 @@ std::size_t shr_sdb_AsyncIOHandler::Read(sdb_SULong address, std::size_t size, v
 
 std::size_t shr_sdb_AsyncIOHandler::ReadPiece(sdb_SULong address, std::size_t size, char* buffer) {
   if (!HandleConflictingWrite(address, size)) return 0;
-  shr_sdb_AsyncIOSlot& ahead = slots_[kReadAheadSlot];
   // A read larger than the read-ahead it meets is served as a miss.
-  const bool hit = ahead.pending != 0 && ahead.address == address && size <= ahead.requestedSize;
-  if (hit) {
-    bool ok = true;
-    if (ahead.completed == 0)
-      ok = CompleteSlot(kReadAheadSlot, true, "shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent");
-    const std::size_t lead = ahead.lead;
-    // The finished buffer becomes the spare, so the next wish can start before the copy.
-    std::swap(ahead.buffer, ahead.spareBuffer);
-    std::swap(ahead.aligned, ahead.spareAligned);
-    std::swap(ahead.capacity, ahead.spareCapacity);
-    const char* data = ahead.spareAligned + lead;
-    ahead.pending = 0;
-    ahead.completed = 1;
-    sdb_SULong next;
-    std::size_t nextSize = 0;
-    while (ahead.pending == 0 && requests_.GetNextEntry(next, nextSize) != 0)
-      if (HandleConflictingWrite(next, nextSize))
-        StartRead(kReadAheadSlot, next, nextSize, "shr_sdb_AsyncIOHandler::READ - I/O error in read ahead sizes - contact your VELTRO agent");
-    if (!ok) return 0;
-    std::memcpy(buffer, data, size);
-    return size;
+  for (int k : {kReadAheadSlot, kReadAheadLane}) {
+    const shr_sdb_AsyncIOSlot& ahead = slots_[k];
+    if (ahead.pending != 0 && ahead.address == address && size <= ahead.requestedSize)
+      return TakeReadAhead(k, size, buffer);
   }
   requests_.RemoveEntry(address);
   if (!StartRead(kBlockingSlot, address, size, "")) return 0;
@@ -406,17 +466,49 @@ std::size_t shr_sdb_AsyncIOHandler::ReadPiece(sdb_SULong address, std::size_t si
   return size;
 }
 
+// A read that hits a read-ahead: its bytes are taken over, and the next wishes start before
+// they are copied out.
+std::size_t shr_sdb_AsyncIOHandler::TakeReadAhead(int k, std::size_t size, char* buffer) {
+  shr_sdb_AsyncIOSlot& ahead = slots_[k];
+  bool ok = true;
+  if (ahead.completed == 0)
+    ok = CompleteSlot(k, true, "shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent");
+  // The finished buffer becomes the spare: no later read of this slot lands in it.
+  swapBuffers(ahead);
+  const char* data = ahead.spareAligned + ahead.lead;
+  ahead.pending = 0;
+  ahead.completed = 1;
+  // The lane's read-ahead, older than any queued wish, moves up to the read-ahead slot.
+  if (k == kReadAheadSlot && slots_[kReadAheadLane].pending != 0) std::swap(slots_[kReadAheadSlot], slots_[kReadAheadLane]);
+  StartQueuedWishes();
+  if (!ok) return 0;
+  std::memcpy(buffer, data, size);
+  return size;
+}
+
+void shr_sdb_AsyncIOHandler::StartQueuedWishes() {
+  sdb_SULong next;
+  std::size_t nextSize = 0;
+  for (int k : {kReadAheadSlot, kReadAheadLane})
+    while (slots_[k].pending == 0 && requests_.GetNextEntry(next, nextSize) != 0)
+      if (HandleConflictingWrite(next, nextSize))
+        StartRead(k, next, nextSize, "shr_sdb_AsyncIOHandler::READ - I/O error in read ahead sizes - contact your VELTRO agent");
+}
+
 void shr_sdb_AsyncIOHandler::UseFileCache() {
   useFileCache_ = 1;
-  shr_sdb_AsyncIOSlot& ahead = slots_[kReadAheadSlot];
-  if (ahead.pending != 0 && ahead.completed == 0)
-    CompleteSlot(kReadAheadSlot, true, "shr_sdb_AsyncIOHandler::UseFileCache - I/O error in read slots - contact your VELTRO agent");
+  for (int k : {kReadAheadSlot, kReadAheadLane}) {
+    shr_sdb_AsyncIOSlot& ahead = slots_[k];
+    if (ahead.pending != 0 && ahead.completed == 0)
+      CompleteSlot(k, true, "shr_sdb_AsyncIOHandler::UseFileCache - I/O error in read slots - contact your VELTRO agent");
+  }
   shr_sdb_AsyncIOSlot& blocking = slots_[kBlockingSlot];
   if (blocking.pending != 0 && blocking.completed == 0)
     report("shr_sdb_AsyncIOHandler::UseFileCache - I/O error in blocking read - contact your VELTRO agent");
   // A finished read-ahead keeps its bytes; only the files are reopened with the new flags.
-  const int aheadPending = ahead.pending;
-  CloseSlotFile(kReadAheadSlot);
-  CloseSlotFile(kBlockingSlot);
-  ahead.pending = aheadPending;
+  for (int k : {kReadAheadSlot, kBlockingSlot, kReadAheadLane}) {
+    const int pending = slots_[k].pending;
+    CloseSlotFile(k);
+    slots_[k].pending = pending;
+  }
 }

@@ -216,6 +216,8 @@ struct shr_sdb_AsyncIOSlot {
   char* spareBuffer = nullptr;
   char* spareAligned = nullptr;
   std::size_t spareCapacity = 0;
+  void* handedOver = nullptr;       // a caller's allocation the write slot holds (WriteHandingOver)
+  std::size_t handedOverBytes = 0;
 };
 
 // Read-ahead wishes not yet started, oldest first: entries linked in one array, with a stack
@@ -272,6 +274,12 @@ class ZMX_EXPORT shr_sdb_AsyncIOHandler {
 
   std::size_t Read(sdb_SULong address, std::size_t size, void* buffer);
   std::size_t Write(sdb_SULong address, std::size_t size, const void* buffer);
+  // Writes size bytes at data, which lie inside a malloc'd allocation that the caller gives up:
+  // the handler keeps it until the write is done and gives back, in allocation and allocated,
+  // the allocation of its previous such write (or null). When the bytes cannot be handed over
+  // they are copied as by Write and allocation is left as it was.
+  std::size_t WriteHandingOver(sdb_SULong address, std::size_t size, const void* data, void*& allocation,
+                               std::size_t& allocated);
   void ReadAhead(sdb_SULong address, std::size_t size);
   void UseFileCache();
   // Waits for the write under way; false when it failed (it is then reported).
@@ -281,7 +289,9 @@ class ZMX_EXPORT shr_sdb_AsyncIOHandler {
   std::size_t SectorSize() const { return sectorSize_; }
 
  private:
-  enum SlotIndex { kWriteSlot = 0, kReadAheadSlot = 1, kBlockingSlot = 2 };
+  // The second read-ahead lane lets the next wish run while the read-ahead before it is taken
+  // over, so a streaming reader always has a read under way.
+  enum SlotIndex { kWriteSlot = 0, kReadAheadSlot = 1, kBlockingSlot = 2, kReadAheadLane = 3 };
 
   std::size_t ReadPiece(sdb_SULong address, std::size_t size, char* buffer);
   bool WritePiece(sdb_SULong address, std::size_t size, const char* buffer);
@@ -291,8 +301,12 @@ class ZMX_EXPORT shr_sdb_AsyncIOHandler {
   std::int64_t SetFileOffset(sdb_SULong address, std::size_t size, int slot, bool forWriting);
   bool HandleConflictingWrite(sdb_SULong address, std::size_t size);
   void InvalidateReadAhead(sdb_SULong address, std::size_t size);
+  void DropReadAhead(int slot, sdb_SULong address, std::size_t size);
+  std::size_t TakeReadAhead(int slot, std::size_t size, char* buffer);
+  void StartQueuedWishes();
   void SizeSlotMemory(shr_sdb_AsyncIOSlot& slot, std::size_t size);
   bool StartRead(int slot, sdb_SULong address, std::size_t size, const char* countText);
+  void StartWrite(sdb_SULong address, std::size_t size, const void* data, std::int64_t offset);
   // Waits for (or, without waiting, asks after) the slot's transfer; marks it complete and
   // reports a failure with countText (or the system error's text). Gives false on failure, and
   // on a transfer still running when not waiting (then busy is set).
@@ -303,7 +317,21 @@ class ZMX_EXPORT shr_sdb_AsyncIOHandler {
   std::uint64_t FileSize(std::uint64_t fileIndex) const;
   const char* Directory(std::uint64_t fileIndex) const;
 
-  shr_sdb_AsyncIOSlot slots_[3];
+  // A handed-over write that still runs while the latest one queues behind it.
+  struct EarlierWrite {
+    zmxrt::AsyncRequest* request = nullptr;
+    sdb_SULong address;
+    std::size_t size = 0;
+    int pending = 0;
+    void* handedOver = nullptr;
+    std::size_t handedOverBytes = 0;
+  };
+  bool TakeOver(zmxrt::AsyncFile& file, zmxrt::AsyncRequest& request, std::size_t needed, bool writing, bool wait,
+                const char* countText, bool* busy);
+  bool CompleteEarlierWrite(const char* countText);
+
+  shr_sdb_AsyncIOSlot slots_[4];
+  EarlierWrite earlier_;
   shr_sdb_AsyncIORequestList requests_;
   const char* jobName_;
   unsigned directoryCount_;
@@ -392,6 +420,7 @@ class ZMX_EXPORT sdb_RegularFolder : public sdb_Folder {
   bool ReadInto(sdb_SULong address, std::size_t size, void* buffer);
   void WriteFrom(sdb_SULong address, std::size_t size, const void* buffer);
   sdb_MemoryPointer* Fill(sdb_MemoryPointer* pointer, int mode, sdb_SULong address);
+  sdb_MemoryPointer* HandOver(sdb_MemoryPointer* pointer, std::size_t size);
 
   sdb_MemoryPointer empty_;
 };

@@ -60,21 +60,25 @@ TEST_F(ScratchIo, APartialSectorWriteKeepsTheRestOfTheSector) {
 
 TEST_F(ScratchIo, ReadAheadHitsStartTheNextQueuedWishAndMissesDropTheirs) {
   auto h = handler();
-  const auto a = pattern(0, 8192), b = pattern(8192, 4096), c = pattern(16384, 4096);
+  const auto a = pattern(0, 8192), b = pattern(8192, 4096), c = pattern(16384, 4096), d = pattern(20480, 4096);
   write(*h, 0, a);
   write(*h, 8192, b);
   write(*h, 16384, c);
-  h->ReadAhead(sdb_SULong(0), 8192);
-  h->ReadAhead(sdb_SULong(8192), 4096);
-  h->ReadAhead(sdb_SULong(8192), 4096);  // a duplicate wish is ignored, the process goes on
+  write(*h, 20480, d);
+  h->ReadAhead(sdb_SULong(0), 8192);      // under way
+  h->ReadAhead(sdb_SULong(8192), 4096);   // under way behind it
+  h->ReadAhead(sdb_SULong(16384), 4096);  // queued
+  h->ReadAhead(sdb_SULong(16384), 4096);  // a duplicate wish is ignored, the process goes on
+  h->ReadAhead(sdb_SULong(8192), 4096);   // so is a wish for a read-ahead under way
   EXPECT_EQ(h->Requests().Count(), 1);
-  EXPECT_EQ(read(*h, 0, 8192), a);  // hit; the wish for b starts
+  EXPECT_EQ(read(*h, 0, 8192), a);  // hit; the queued wish starts
   EXPECT_EQ(h->Requests().Count(), 0);
-  h->ReadAhead(sdb_SULong(16384), 4096);  // queued behind b
+  h->ReadAhead(sdb_SULong(20480), 4096);  // queued behind b and c
   EXPECT_EQ(h->Requests().Count(), 1);
-  EXPECT_EQ(read(*h, 16384, 4096), c);  // miss: its wish is dropped
+  EXPECT_EQ(read(*h, 20480, 4096), d);  // miss: its wish is dropped
   EXPECT_EQ(h->Requests().Count(), 0);
-  EXPECT_EQ(read(*h, 8192, 4096), b);  // b is still under way in the read-ahead slot
+  EXPECT_EQ(read(*h, 16384, 4096), c);  // the read-aheads under way stay under way
+  EXPECT_EQ(read(*h, 8192, 4096), b);
   h->ReadAhead(sdb_SULong(0), 4096);
   EXPECT_EQ(read(*h, 0, 8192), a);  // larger than the read-ahead it meets: served as a miss
   EXPECT_EQ(read(*h, 0, 4096), std::vector<unsigned char>(a.begin(), a.begin() + 4096));
