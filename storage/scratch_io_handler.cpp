@@ -157,7 +157,7 @@ shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler() {
       "shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler - I/O error in read slots - contact your VELTRO agent"};
   CompleteEarlierWrite(kCountTexts[kWriteSlot]);
   for (int k = 0; k < 4; ++k) {
-    if (slots_[k].pending != 0 && slots_[k].completed == 0) CompleteSlot(k, true, kCountTexts[k]);
+    if (slots_[k].pending != 0 && slots_[k].completed == 0) CompleteSlot(k, kCountTexts[k]);
     CloseSlotFile(k);
     FreeSlot(slots_[k]);
     std::free(slots_[k].handedOver);
@@ -206,12 +206,10 @@ void shr_sdb_AsyncIOHandler::SizeSlotMemory(shr_sdb_AsyncIOSlot& slot, std::size
 }
 
 bool shr_sdb_AsyncIOHandler::TakeOver(zmxrt::AsyncFile& file, zmxrt::AsyncRequest& request, std::size_t needed,
-                                      bool writing, bool wait, const char* countText, bool* busy) {
+                                      bool writing, const char* countText) {
   std::size_t count = 0;
   int error = 0;
-  const bool complete = file.result(request, wait, count, error);
-  if (busy != nullptr) *busy = !complete;
-  if (!complete) return false;
+  file.result(request, true, count, error);
   if (error == 0 && count >= needed) return true;
   if (error == ENOSPC || error == EDQUOT)
     report(format("I/O ERROR ON SOLVER FILE %s. OUT OF DISK SPACE.", extension_) + " EXECUTION TERMINATED.");
@@ -223,32 +221,32 @@ bool shr_sdb_AsyncIOHandler::TakeOver(zmxrt::AsyncFile& file, zmxrt::AsyncReques
   return false;
 }
 
-bool shr_sdb_AsyncIOHandler::CompleteSlot(int k, bool wait, const char* countText, bool* busy) {
+bool shr_sdb_AsyncIOHandler::CompleteSlot(int k, const char* countText) {
   shr_sdb_AsyncIOSlot& slot = slots_[k];
-  bool running = false;
-  const bool ok =
-      TakeOver(*slot.file, *slot.request, slot.lead + slot.requestedSize, k == kWriteSlot, wait, countText, &running);
-  if (busy != nullptr) *busy = running;
-  if (!running) slot.completed = 1;
+  const bool ok = TakeOver(*slot.file, *slot.request, slot.lead + slot.requestedSize, k == kWriteSlot, countText);
+  slot.completed = 1;
   return ok;
 }
 
 bool shr_sdb_AsyncIOHandler::CompleteEarlierWrite(const char* countText) {
   if (earlier_.pending == 0) return true;
   earlier_.pending = 0;
-  return TakeOver(*slots_[kWriteSlot].file, *earlier_.request, earlier_.size, true, true, countText, nullptr);
+  return TakeOver(*slots_[kWriteSlot].file, *earlier_.request, earlier_.size, true, countText);
 }
 
 bool shr_sdb_AsyncIOHandler::CloseSlotFile(int k) {
   shr_sdb_AsyncIOSlot& slot = slots_[k];
   if (slot.file == nullptr) return true;
+  const std::uint64_t closedStart = slot.fileStart.Value();
   const int error = slot.file->close();
   delete slot.file;
   slot.file = nullptr;
   slot.fileStart = slot.fileEnd = sdb_SULong();
   if (error == 0) return true;
-  report(format("Async I/O ERROR WHEN CLOSING SOLVER FILE %s IN DIRECTORY %s: %s", extension_,
-                Directory(0), zmxrt::systemErrorText(error).c_str()));
+  std::uint64_t index = 0;
+  for (std::uint64_t start = 0; start < closedStart; start += FileSize(index)) ++index;
+  report(format("Async I/O ERROR WHEN CLOSING SOLVER FILE %s IN DIRECTORY %s: %s", extension_, Directory(index),
+                zmxrt::systemErrorText(error).c_str()));
   return false;
 }
 
@@ -272,7 +270,7 @@ std::int64_t shr_sdb_AsyncIOHandler::SetFileOffset(sdb_SULong address, std::size
     bool ok = k != kWriteSlot ||
               CompleteEarlierWrite("shr_sdb_AsyncIOHandler::SetFileOffset - size error - contact your VELTRO agent");
     if (slot.pending != 0 && slot.completed == 0)
-      ok = CompleteSlot(k, true, "shr_sdb_AsyncIOHandler::SetFileOffset - size error - contact your VELTRO agent") && ok;
+      ok = CompleteSlot(k, "shr_sdb_AsyncIOHandler::SetFileOffset - size error - contact your VELTRO agent") && ok;
     CloseSlotFile(k);
     if (!ok && k == kWriteSlot) return -1;  // the failed write is this caller's news
   }
@@ -303,7 +301,7 @@ bool shr_sdb_AsyncIOHandler::HandleConflictingWrite(sdb_SULong address, std::siz
   if (!latest && !earlier) return true;
   bool ok = CompleteEarlierWrite(kText);  // it runs before the latest one
   if (latest) {
-    ok = CompleteSlot(kWriteSlot, true, kText) && ok;
+    ok = CompleteSlot(kWriteSlot, kText) && ok;
     slot.pending = 0;
   }
   return ok;
@@ -315,7 +313,7 @@ bool shr_sdb_AsyncIOHandler::CompleteWrite() {
   shr_sdb_AsyncIOSlot& slot = slots_[kWriteSlot];
   bool ok = CompleteEarlierWrite(kText);
   if (slot.pending == 0 || slot.completed != 0) return ok;
-  ok = CompleteSlot(kWriteSlot, true, kText) && ok;
+  ok = CompleteSlot(kWriteSlot, kText) && ok;
   slot.pending = 0;
   return ok;
 }
@@ -329,7 +327,8 @@ void shr_sdb_AsyncIOHandler::InvalidateReadAhead(sdb_SULong address, std::size_t
 void shr_sdb_AsyncIOHandler::DropReadAhead(int k, sdb_SULong address, std::size_t size) {
   shr_sdb_AsyncIOSlot& slot = slots_[k];
   if (slot.pending == 0 || !overlaps(slot.address.Value(), slot.requestedSize, address.Value(), size)) return;
-  if (slot.completed == 0) CompleteSlot(k, true, "");  // its bytes are dropped either way
+  if (slot.completed == 0)  // its bytes are dropped either way
+    CompleteSlot(k, "shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent");
   slot.pending = 0;
   slot.completed = 1;
 }
@@ -398,8 +397,8 @@ std::size_t shr_sdb_AsyncIOHandler::WriteHandingOver(sdb_SULong address, std::si
   return ok ? size : 0;
 }
 
-bool shr_sdb_AsyncIOHandler::StartRead(int k, sdb_SULong address, std::size_t size, const char* countText) {
-  (void)countText;  // a transfer never finishes at once here; its count is checked when taken over
+// A transfer never finishes at once here: its count is checked when it is taken over.
+bool shr_sdb_AsyncIOHandler::StartRead(int k, sdb_SULong address, std::size_t size) {
   const std::int64_t offset = SetFileOffset(address, size, k, false);
   if (offset < 0) return false;
   shr_sdb_AsyncIOSlot& slot = slots_[k];
@@ -426,7 +425,7 @@ void shr_sdb_AsyncIOHandler::ReadAheadPiece(sdb_SULong address, std::size_t size
   for (int k : {kReadAheadSlot, kReadAheadLane}) {
     shr_sdb_AsyncIOSlot& slot = slots_[k];
     if (slot.pending == 0) {
-      StartRead(k, address, size, "shr_sdb_AsyncIOHandler::ReadAhead - I/O error in sizes read - contact your VELTRO agent");
+      StartRead(k, address, size);
       return;
     }
     if (slot.address == address) {
@@ -456,10 +455,10 @@ std::size_t shr_sdb_AsyncIOHandler::ReadPiece(sdb_SULong address, std::size_t si
       return TakeReadAhead(k, size, buffer);
   }
   requests_.RemoveEntry(address);
-  if (!StartRead(kBlockingSlot, address, size, "")) return 0;
+  if (!StartRead(kBlockingSlot, address, size)) return 0;
   shr_sdb_AsyncIOSlot& slot = slots_[kBlockingSlot];
   const bool ok =
-      CompleteSlot(kBlockingSlot, true, "shr_sdb_AsyncIOHandler::Read - I/O error with blocking read sizes - contact your VELTRO agent");
+      CompleteSlot(kBlockingSlot, "shr_sdb_AsyncIOHandler::Read - I/O error with blocking read sizes - contact your VELTRO agent");
   slot.pending = 0;
   if (!ok) return 0;
   std::memcpy(buffer, slot.aligned + slot.lead, size);
@@ -472,7 +471,7 @@ std::size_t shr_sdb_AsyncIOHandler::TakeReadAhead(int k, std::size_t size, char*
   shr_sdb_AsyncIOSlot& ahead = slots_[k];
   bool ok = true;
   if (ahead.completed == 0)
-    ok = CompleteSlot(k, true, "shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent");
+    ok = CompleteSlot(k, "shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent");
   // The finished buffer becomes the spare: no later read of this slot lands in it.
   swapBuffers(ahead);
   const char* data = ahead.spareAligned + ahead.lead;
@@ -492,7 +491,7 @@ void shr_sdb_AsyncIOHandler::StartQueuedWishes() {
   for (int k : {kReadAheadSlot, kReadAheadLane})
     while (slots_[k].pending == 0 && requests_.GetNextEntry(next, nextSize) != 0)
       if (HandleConflictingWrite(next, nextSize))
-        StartRead(k, next, nextSize, "shr_sdb_AsyncIOHandler::READ - I/O error in read ahead sizes - contact your VELTRO agent");
+        StartRead(k, next, nextSize);
 }
 
 void shr_sdb_AsyncIOHandler::UseFileCache() {
@@ -500,7 +499,7 @@ void shr_sdb_AsyncIOHandler::UseFileCache() {
   for (int k : {kReadAheadSlot, kReadAheadLane}) {
     shr_sdb_AsyncIOSlot& ahead = slots_[k];
     if (ahead.pending != 0 && ahead.completed == 0)
-      CompleteSlot(k, true, "shr_sdb_AsyncIOHandler::UseFileCache - I/O error in read slots - contact your VELTRO agent");
+      CompleteSlot(k, "shr_sdb_AsyncIOHandler::UseFileCache - I/O error in read slots - contact your VELTRO agent");
   }
   shr_sdb_AsyncIOSlot& blocking = slots_[kBlockingSlot];
   if (blocking.pending != 0 && blocking.completed == 0)

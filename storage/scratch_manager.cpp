@@ -84,14 +84,31 @@ char* copyText(const cow_String& text) {
 sdb_Manager* gettheSdbManager() { return gManager; }
 int validatetheSdbManager() { return gManager != nullptr ? 1 : 0; }
 
-sdb_Manager* sdb_Manager::CreateSdb() {
+namespace {
+
+// Builds a manager; when the building ends in an exception (memory ran out) no half-built
+// manager stays registered and the new-handler is the one before.
+template <class Build>
+sdb_Manager* build(Build construct) {
   deletetheSdbManager();
-  return new sdb_Manager(sdb_Manager_Create);
+  const std::new_handler before = std::get_new_handler();
+  try {
+    return construct();
+  } catch (...) {
+    gManager = nullptr;
+    std::set_new_handler(before);
+    throw;
+  }
+}
+
+}  // namespace
+
+sdb_Manager* sdb_Manager::CreateSdb() {
+  return build([] { return new sdb_Manager(sdb_Manager_Create); });
 }
 
 sdb_Manager_Status sdb_Manager::OpenSdb() {
-  deletetheSdbManager();
-  auto* manager = new sdb_Manager();
+  sdb_Manager* manager = build([] { return new sdb_Manager(); });
   if (!manager->openFailed_) return sdb_Manager_Opened;
   delete manager;
   return sdb_Manager_CannotOpen;
@@ -103,7 +120,6 @@ sdb_Manager* newtheSdbManager() {
   try {
     return sdb_Manager::OpenSdb() == sdb_Manager_Opened ? gManager : nullptr;
   } catch (const std::bad_alloc&) {
-    deletetheSdbManager();
     return nullptr;
   }
 }
@@ -117,6 +133,13 @@ unsigned ntPageSize() { return static_cast<unsigned>(zmxrt::pageSize()); }
 unsigned ntSectorSize() { return static_cast<unsigned>(zmxrt::sectorSize("")); }
 
 void sdb_OutOfMemoryError(std::size_t /*size*/) {
+  // The report itself may need memory: a failure while it is made ends at once.
+  static constinit bool reporting = false;
+  if (reporting) throw std::bad_alloc();
+  reporting = true;
+  struct Done {
+    ~Done() { reporting = false; }
+  } done;
   if (shr_getMemoryTallyInPre() != 0) {
     kvxerrC(-3,
             "ERROR ALLOCATING RUN TIME MEMORY. THIS IS MEMORY ALLOCATED IN ADDITION TO MEMORY SPECIFIED BY "

@@ -305,12 +305,11 @@ class ZMX_EXPORT shr_sdb_AsyncIOHandler {
   std::size_t TakeReadAhead(int slot, std::size_t size, char* buffer);
   void StartQueuedWishes();
   void SizeSlotMemory(shr_sdb_AsyncIOSlot& slot, std::size_t size);
-  bool StartRead(int slot, sdb_SULong address, std::size_t size, const char* countText);
+  bool StartRead(int slot, sdb_SULong address, std::size_t size);
   void StartWrite(sdb_SULong address, std::size_t size, const void* data, std::int64_t offset);
-  // Waits for (or, without waiting, asks after) the slot's transfer; marks it complete and
-  // reports a failure with countText (or the system error's text). Gives false on failure, and
-  // on a transfer still running when not waiting (then busy is set).
-  bool CompleteSlot(int slot, bool wait, const char* countText, bool* busy = nullptr);
+  // Waits for the slot's transfer and marks it complete; a failure is reported with countText
+  // (or the system error's text) and gives false.
+  bool CompleteSlot(int slot, const char* countText);
   bool CloseSlotFile(int slot);
   void FreeSlot(shr_sdb_AsyncIOSlot& slot);
   std::string FileName(std::uint64_t fileIndex) const;
@@ -326,8 +325,8 @@ class ZMX_EXPORT shr_sdb_AsyncIOHandler {
     void* handedOver = nullptr;
     std::size_t handedOverBytes = 0;
   };
-  bool TakeOver(zmxrt::AsyncFile& file, zmxrt::AsyncRequest& request, std::size_t needed, bool writing, bool wait,
-                const char* countText, bool* busy);
+  bool TakeOver(zmxrt::AsyncFile& file, zmxrt::AsyncRequest& request, std::size_t needed, bool writing,
+                const char* countText);
   bool CompleteEarlierWrite(const char* countText);
 
   shr_sdb_AsyncIOSlot slots_[4];
