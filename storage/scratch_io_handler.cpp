@@ -39,6 +39,10 @@ void swapBuffers(shr_sdb_AsyncIOSlot& slot) {
   std::swap(slot.capacity, slot.spareCapacity);
 }
 
+// Requests larger than this are cut into pieces of this size (a value, not the class member, so
+// that no symbol of it is needed).
+constexpr std::size_t kPiece = shr_sdb_AsyncIOHandler::kLargestTransfer;
+
 constexpr const char* kReadFailure = "DURING READ. EXECUTION TERMINATED. CONTACT YOUR VELTRO AGENT.";
 constexpr const char* kWriteFailure = "DURING WRITE. EXECUTION TERMINATED. CONTACT YOUR VELTRO AGENT.";
 
@@ -336,7 +340,7 @@ void shr_sdb_AsyncIOHandler::DropReadAhead(int k, sdb_SULong address, std::size_
 std::size_t shr_sdb_AsyncIOHandler::Write(sdb_SULong address, std::size_t size, const void* buffer) {
   bool ok = true;
   for (std::size_t done = 0; done < size || (size == 0 && done == 0);) {
-    const std::size_t piece = std::min(size - done, kLargestTransfer);
+    const std::size_t piece = std::min(size - done, kPiece);
     ok = WritePiece(address + done, piece, static_cast<const char*>(buffer) + done) && ok;
     if (size == 0) break;
     done += piece;
@@ -372,7 +376,7 @@ void shr_sdb_AsyncIOHandler::StartWrite(sdb_SULong address, std::size_t size, co
 
 std::size_t shr_sdb_AsyncIOHandler::WriteHandingOver(sdb_SULong address, std::size_t size, const void* data,
                                                      void*& allocation, std::size_t& allocated) {
-  if (size == 0 || size > kLargestTransfer) return Write(address, size, data);
+  if (size == 0 || size > kPiece) return Write(address, size, data);
   shr_sdb_AsyncIOSlot& slot = slots_[kWriteSlot];
   InvalidateReadAhead(address, size);
   const bool inOpenFile = slot.file != nullptr && address.Value() >= slot.fileStart.Value() &&
@@ -416,8 +420,8 @@ bool shr_sdb_AsyncIOHandler::StartRead(int k, sdb_SULong address, std::size_t si
 }
 
 void shr_sdb_AsyncIOHandler::ReadAhead(sdb_SULong address, std::size_t size) {
-  for (std::size_t done = 0; done < size; done += kLargestTransfer)
-    ReadAheadPiece(address + done, std::min(size - done, kLargestTransfer));
+  for (std::size_t done = 0; done < size; done += kPiece)
+    ReadAheadPiece(address + done, std::min(size - done, kPiece));
 }
 
 void shr_sdb_AsyncIOHandler::ReadAheadPiece(sdb_SULong address, std::size_t size) {
@@ -439,8 +443,8 @@ void shr_sdb_AsyncIOHandler::ReadAheadPiece(sdb_SULong address, std::size_t size
 
 std::size_t shr_sdb_AsyncIOHandler::Read(sdb_SULong address, std::size_t size, void* buffer) {
   bool ok = true;
-  for (std::size_t done = 0; done < size; done += kLargestTransfer) {
-    const std::size_t piece = std::min(size - done, kLargestTransfer);
+  for (std::size_t done = 0; done < size; done += kPiece) {
+    const std::size_t piece = std::min(size - done, kPiece);
     ok = ReadPiece(address + done, piece, static_cast<char*>(buffer) + done) == piece && ok;
   }
   return ok ? size : 0;

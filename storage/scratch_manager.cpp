@@ -23,6 +23,7 @@ namespace {
 constinit sdb_Manager* gManager = nullptr;
 
 constexpr std::uint32_t kDefaultFileSize = 2147483647u;
+constexpr unsigned kArenaFloor = sdb_Manager::kArenaBytes;
 constexpr const char* kNewFileExtensions[] = {".sdb", ".fct", ".opr", ".sol"};
 
 void newHandler() { sdb_OutOfMemoryError(0); }
@@ -345,7 +346,7 @@ void sdb_Manager::SetUpDirectories() {
 
 void sdb_Manager::ReadFolders() {
   // Room for every folder object, each grant a multiple of 16 bytes.
-  arenaSize_ = std::max<unsigned>(kArenaBytes, 8 * static_cast<unsigned>(roundUp(sizeof(sdb_RegularFolder), 16)));
+  arenaSize_ = std::max<unsigned>(kArenaFloor, 8 * static_cast<unsigned>(roundUp(sizeof(sdb_RegularFolder), 16)));
   arena_ = static_cast<unsigned char*>(std::aligned_alloc(16, arenaSize_));
   if (arena_ == nullptr) sdb_OutOfMemoryError(arenaSize_);
   arenaUsed_ = 0;
