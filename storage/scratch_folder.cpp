@@ -5,21 +5,13 @@
 #include <cstdlib>
 #include <new>
 
-#include "siblings/eqc/eqc_messages.h"
-#include "siblings/eqc/memory_tally.h"
+#include "storage/scratch_support.h"
 #include "zmx/storage.h"
 
 namespace {
 
-void addToTally(std::size_t bytes) {
-  const auto n = static_cast<std::int64_t>(bytes);
-  BCU_ADDMEMORYTOTALLY(&n);
-}
-
-void takeFromTally(std::size_t bytes) {
-  const auto n = static_cast<std::int64_t>(bytes);
-  BCU_SUBMEMORYFROMTALLY(&n);
-}
+using zmx::scratch::addToTally;
+using zmx::scratch::takeFromTally;
 
 // A buffer of the library's own; the run ends (reported) when memory is out.
 void* allocateBuffer(std::size_t bytes) {

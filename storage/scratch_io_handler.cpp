@@ -12,10 +12,12 @@
 #include <string>
 
 #include "runtime/async_file.h"
-#include "siblings/eqc/eqc_messages.h"
+#include "storage/scratch_support.h"
 #include "zmx/storage.h"
 
 namespace {
+
+using zmx::scratch::roundUp;
 
 void report(const std::string& text) { cfi_WriteMessage(-3, text.c_str()); }
 
@@ -29,8 +31,6 @@ std::string format(const char* pattern, Args... args) {
 bool overlaps(std::uint64_t a, std::size_t aSize, std::uint64_t b, std::size_t bSize) {
   return a < b + bSize && b < a + aSize;
 }
-
-std::size_t roundUp(std::size_t value, std::size_t unit) { return (value + unit - 1) / unit * unit; }
 
 // A slot's two buffers trade places: one can be filled or emptied while the other is in use.
 void swapBuffers(shr_sdb_AsyncIOSlot& slot) {

@@ -14,11 +14,14 @@
 
 #include "runtime/async_file.h"
 #include "siblings/eqc/eqc_messages.h"
-#include "siblings/eqc/memory_tally.h"
+#include "storage/scratch_support.h"
 #include "siblings/utl/utl.h"
 #include "zmx/storage.h"
 
 namespace {
+
+using zmx::scratch::reportLimit;
+using zmx::scratch::roundUp;
 
 constinit sdb_Manager* gManager = nullptr;
 
@@ -27,11 +30,6 @@ constexpr unsigned kArenaFloor = sdb_Manager::kArenaBytes;
 constexpr const char* kNewFileExtensions[] = {".sdb", ".fct", ".opr", ".sol"};
 
 void newHandler() { sdb_OutOfMemoryError(0); }
-
-void reportLimit(const char* routine, const char* what) {
-  const std::string text = std::string("SYSTEM ERROR IN ") + routine + " - " + what + " LIMIT EXCEEDED";
-  cfi_WriteMessage(-3, text.c_str());
-}
 
 std::vector<std::string> items(const char* value) {
   std::vector<std::string> out;
@@ -68,8 +66,6 @@ std::string upper(const char* name) {
   for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return out;
 }
-
-std::size_t roundUp(std::size_t value, std::size_t unit) { return (value + unit - 1) / unit * unit; }
 
 char* copyText(const cow_String& text) {
   char* copy = static_cast<char*>(std::malloc(text.Length() + 1));

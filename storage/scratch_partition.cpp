@@ -4,21 +4,17 @@
 #include <cstdio>
 #include <string>
 
-#include "siblings/eqc/eqc_messages.h"
+#include "storage/scratch_support.h"
 #include "zmx/storage.h"
 
 namespace {
 
-void reportLimit(const char* routine, const char* what) {
-  const std::string text = std::string("SYSTEM ERROR IN ") + routine + " - " + what + " LIMIT EXCEEDED";
-  cfi_WriteMessage(-3, text.c_str());
-}
+using zmx::scratch::reportLimit;
+using zmx::scratch::roundUp;
 
 constexpr std::uint32_t kTypeBits = 7;
 constexpr std::uint32_t kWordArray = 4;    // integers and objects
 constexpr std::uint32_t kDoubleArray = 2;
-
-std::uint64_t roundUp(std::uint64_t value, std::uint64_t unit) { return (value + unit - 1) / unit * unit; }
 
 }  // namespace
 

@@ -6,26 +6,20 @@
 #include <cstring>
 #include <string>
 
-#include "siblings/eqc/eqc_messages.h"
-#include "siblings/eqc/memory_tally.h"
+#include "storage/scratch_support.h"
 #include "zmx/storage.h"
 
 namespace {
 
 using Rcd = opr_SegmentedPkg_Rcd;
 
-void report(const char* routine, const char* what) {
-  const std::string text = std::string("SYSTEM ERROR IN ") + routine + " - " + what;
-  cfi_WriteMessage(-3, text.c_str());
-}
+void report(const char* routine, const char* what) { zmx::scratch::reportSystemError(routine, what); }
 
 void tally(std::int64_t bytes) {
   if (bytes >= 0)
-    BCU_ADDMEMORYTOTALLY(&bytes);
-  else {
-    bytes = -bytes;
-    BCU_SUBMEMORYFROMTALLY(&bytes);
-  }
+    zmx::scratch::addToTally(static_cast<std::size_t>(bytes));
+  else
+    zmx::scratch::takeFromTally(static_cast<std::size_t>(-bytes));
 }
 
 constexpr std::uint32_t kEntryWords = 3;
