@@ -2,8 +2,13 @@
 // over the folder's spill files.
 //
 // Consistency rules: a read, a read-ahead and a queued wish that is started all first wait for
-// a pending write of any of their bytes; a write drops the queued wishes and the read-ahead that
+// a pending write of any of their bytes; a write drops the queued wishes and the read-aheads that
 // share bytes with it. So a read always gives the bytes last written.
+//
+// Streaming: a write copies the caller's bytes, or takes over the caller's whole buffer
+// (WriteHandingOver), so the caller is free at once; handed-over writes run two deep in the one
+// write file, so the file never waits for the caller. Read-ahead runs in two lanes, so the next
+// wish is under way while the one before it is copied out.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
