@@ -169,6 +169,36 @@ TEST_F(SegmentedPackage, TheElementOperatorKeepsFourPackagesInItsRecord) {
   }
 }
 
+TEST_F(SegmentedPackage, UnsignedPackagesReadWithoutWriteBackAndTypeThreeDiffersByKind) {
+  opr_UIntSegmentedPkg_Rcd unsignedRecord;
+  opr_DoubleSegmentedPkg_Rcd doubleRecord;
+  unsignedRecord.Allocate(2, 10);
+  doubleRecord.Allocate(2, 10);
+  {
+    opr_UIntSegmentedPkg u(unsignedRecord, sdb_FolderNames::opr, opr_SegmentedPkg::writing);
+    opr_DoubleSegmentedPkg d(doubleRecord, sdb_FolderNames::opr, opr_SegmentedPkg::writing);
+    for (std::uint32_t s = 0; s < 2; ++s) {
+      u.CreateSegment(4)[0] = 100 + s;
+      d.CreateSegment(4)[0] = 100.0 + s;
+    }
+  }
+  {
+    opr_UIntSegmentedPkg modify(unsignedRecord, sdb_FolderNames::opr, opr_SegmentedPkg::readingWithWriteBack);
+    modify.AccessSegment();
+    modify.SegmentData()[0] = 7;  // an unsigned package always maps its segments for reading
+  }
+  opr_UIntSegmentedPkg u(unsignedRecord, sdb_FolderNames::opr, opr_SegmentedPkg::accessType3);
+  u.AccessSegment();
+  EXPECT_EQ(u.SegmentData()[0], 100u);
+  u.AccessSegment();  // type 3 reads on like type 0
+  EXPECT_EQ(u.SegmentData()[0], 101u);
+  opr_DoubleSegmentedPkg d(doubleRecord, sdb_FolderNames::opr, opr_SegmentedPkg::accessType3);
+  d.AccessSegment();
+  d.AccessSegment();  // a double package of type 3 goes back to its first segment every time
+  EXPECT_EQ(d.CurrentSegment(), 0u);
+  EXPECT_EQ(d.SegmentData()[0], 100.0);
+}
+
 TEST_F(SegmentedPackage, AnUnreadablePackageOrAWriteOnAReaderIsRefused) {
   opr_DoubleSegmentedPkg_Rcd record;
   record.Allocate(1, 10);
