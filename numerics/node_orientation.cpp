@@ -11,7 +11,7 @@
 #include "runtime/record.h"
 #include "siblings/dm2/dm2_adb.h"
 #include "siblings/eqc/eqc_arrays.h"
-#include "siblings/eqc/eqc_chars.h"
+#include "siblings/eqc/eqc_job.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/records.h"
 #include "zmx/numerics.h"
@@ -104,7 +104,7 @@ extern "C" {
 void NORIENT(Real* A, const Real* ORI, const Real* X, const Int* node, const Int* type) {
   NodeMessage message{node[1], {}};
   const Int eight = 8;
-  ACODEC(ORI + (kNameSlot - 1), message.name, 8, &eight);
+  ACODEC(ORI + (kNameSlot - 1), message.name, 8, &eight, nullptr);
 
   Directions frame{};
   if (*type == kUserDirections) {
