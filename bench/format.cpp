@@ -29,10 +29,10 @@ std::vector<double> sampleValues() {
 }
 
 void openFormatted(const std::string& path) {
-  fio::OpenSpec spec;
-  spec.file = path;
-  spec.status = fio::Status::Replace;
-  fio::open(kUnit, spec);
+  fio::OpenSpec request;
+  request.file = path;
+  request.status = fio::Status::Replace;
+  fio::open(kUnit, request);
 }
 
 void BM_Engine_LabelTwoReals(benchmark::State& state) {
@@ -99,11 +99,11 @@ BENCHMARK(BM_Snprintf_TenReals)->Iterations(kLines);
 // ---- unformatted records ------------------------------------------------------------------------
 
 void openUnformatted(const std::string& path, fio::Status status) {
-  fio::OpenSpec spec;
-  spec.file = path;
-  spec.status = status;
-  spec.form = fio::Form::Unformatted;
-  fio::open(kUnit, spec);
+  fio::OpenSpec request;
+  request.file = path;
+  request.status = status;
+  request.form = fio::Form::Unformatted;
+  fio::open(kUnit, request);
 }
 
 // The file a read benchmark goes through (rewinding at its end): kFileRecords records, framed

@@ -201,22 +201,22 @@ bool parseForm(std::string_view word, Form& form) {
   return true;
 }
 
-int open(Int unit, const OpenSpec& spec) {
+int open(Int unit, const OpenSpec& request) {
   Unit* u = detail::findUnit(unit);
   if (u == nullptr) return kBadUnit;
   detail::closeUnit(*u, false);
-  std::string name = detail::trimmedName(spec.file);
-  if (name.empty() && spec.status != Status::Scratch) name = "fort." + std::to_string(unit);
-  std::FILE* file = detail::openNamed(name, spec.status);
+  std::string name = detail::trimmedName(request.file);
+  if (name.empty() && request.status != Status::Scratch) name = "fort." + std::to_string(unit);
+  std::FILE* file = detail::openNamed(name, request.status);
   if (file == nullptr) return kOpenFailed;
   std::setvbuf(file, nullptr, _IOFBF, detail::kStreamBuffer);
-  if (spec.access == Access::Append) std::fseek(file, 0, SEEK_END);
+  if (request.access == Access::Append) std::fseek(file, 0, SEEK_END);
   u->file = file;
   u->ownsFile = true;
-  u->scratch = spec.status == Status::Scratch;
-  u->form = spec.form;
-  u->access = spec.access;
-  u->recl = spec.recl;
+  u->scratch = request.status == Status::Scratch;
+  u->form = request.form;
+  u->access = request.access;
+  u->recl = request.recl;
   u->name = u->scratch ? std::string() : name;
   detail::rememberIdentity(*u);
   return kOk;

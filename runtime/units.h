@@ -60,7 +60,7 @@ ZMX_EXPORT bool parseAccess(std::string_view word, Access& access);
 ZMX_EXPORT bool parseForm(std::string_view word, Form& form);
 
 // Connects the unit to the file. A unit that is already connected is closed first (kept).
-ZMX_EXPORT int open(Int unit, const OpenSpec& spec);
+ZMX_EXPORT int open(Int unit, const OpenSpec& request);
 // Closes the unit; deleteFile removes the file ("DELETE"). A scratch file is always removed.
 // Closing a unit that is not connected is not an error.
 ZMX_EXPORT int close(Int unit, bool deleteFile = false);

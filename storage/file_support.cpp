@@ -51,12 +51,12 @@ Int* useCounter(Int unit, std::string_view routine) {
 }
 
 int openUnit(Int unit, std::string_view file, fio::Status status, fio::Form form, fio::Access access) {
-  fio::OpenSpec spec;
-  spec.file = file;
-  spec.status = status;
-  spec.form = form;
-  spec.access = access;
-  return fio::open(unit, spec);
+  fio::OpenSpec request;
+  request.file = file;
+  request.status = status;
+  request.form = form;
+  request.access = access;
+  return fio::open(unit, request);
 }
 
 }  // namespace zmx::files

@@ -20,11 +20,11 @@ std::string fileBytes(const std::string& path) {
 }
 
 fio::OpenSpec unformatted(const std::string& path, fio::Status status = fio::Status::Unknown) {
-  fio::OpenSpec spec;
-  spec.file = path;
-  spec.status = status;
-  spec.form = fio::Form::Unformatted;
-  return spec;
+  fio::OpenSpec request;
+  request.file = path;
+  request.status = status;
+  request.form = fio::Form::Unformatted;
+  return request;
 }
 
 TEST(UnformattedUnits, RecordsAreFramedByTheirLengthAndReadBack) {

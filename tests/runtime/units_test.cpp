@@ -23,7 +23,7 @@ std::string fileText(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-fio::OpenSpec spec(const std::string& file, fio::Status status, fio::Form form = fio::Form::Formatted,
+fio::OpenSpec request(const std::string& file, fio::Status status, fio::Form form = fio::Form::Formatted,
                    fio::Access access = fio::Access::Sequential) {
   fio::OpenSpec s;
   s.file = file;
@@ -47,16 +47,16 @@ class Units : public ::testing::Test {
 };
 
 TEST_F(Units, OpenStatusesFollowFortranRules) {
-  EXPECT_EQ(fio::open(20, spec(path("a.txt"), fio::Status::Old)), fio::kOpenFailed);
+  EXPECT_EQ(fio::open(20, request(path("a.txt"), fio::Status::Old)), fio::kOpenFailed);
   EXPECT_FALSE(fio::isOpen(20));
-  EXPECT_EQ(fio::open(20, spec(path("a.txt"), fio::Status::New)), fio::kOk);
+  EXPECT_EQ(fio::open(20, request(path("a.txt"), fio::Status::New)), fio::kOk);
   EXPECT_EQ(fio::writeLine(20, "abc"), fio::kOk);
   EXPECT_EQ(fio::close(20), fio::kOk);
-  EXPECT_EQ(fio::open(20, spec(path("a.txt"), fio::Status::New)), fio::kOpenFailed);
-  EXPECT_EQ(fio::open(20, spec(path("a.txt"), fio::Status::Old, fio::Form::Formatted, fio::Access::Append)), fio::kOk);
+  EXPECT_EQ(fio::open(20, request(path("a.txt"), fio::Status::New)), fio::kOpenFailed);
+  EXPECT_EQ(fio::open(20, request(path("a.txt"), fio::Status::Old, fio::Form::Formatted, fio::Access::Append)), fio::kOk);
   EXPECT_EQ(fio::writeLine(20, "def"), fio::kOk);
   // Opening a connected unit closes the first file.
-  EXPECT_EQ(fio::open(20, spec(path("b.txt"), fio::Status::Unknown)), fio::kOk);
+  EXPECT_EQ(fio::open(20, request(path("b.txt"), fio::Status::Unknown)), fio::kOk);
   EXPECT_EQ(fileText(path("a.txt")), "abc\ndef\n");
   const fio::FileInquiry b = fio::inquireFile(path("b.txt"));
   EXPECT_TRUE(b.exists);
@@ -77,7 +77,7 @@ TEST_F(Units, OpenStatusesFollowFortranRules) {
 }
 
 TEST_F(Units, ScratchFilesVanishAndSequentialFilesEndAtTheLastWrite) {
-  EXPECT_EQ(fio::open(21, spec("", fio::Status::Scratch, fio::Form::Unformatted)), fio::kOk);
+  EXPECT_EQ(fio::open(21, request("", fio::Status::Scratch, fio::Form::Unformatted)), fio::kOk);
   const double x = 2.0;
   EXPECT_EQ(fio::writeRecord(21, &x, 8), fio::kOk);
   EXPECT_EQ(fio::rewind(21), fio::kOk);
@@ -87,7 +87,7 @@ TEST_F(Units, ScratchFilesVanishAndSequentialFilesEndAtTheLastWrite) {
   EXPECT_EQ(fio::inquireUnit(21).name, "");
   fio::close(21);
 
-  EXPECT_EQ(fio::open(22, spec(path("seq.txt"), fio::Status::Replace)), fio::kOk);
+  EXPECT_EQ(fio::open(22, request(path("seq.txt"), fio::Status::Replace)), fio::kOk);
   for (const char* line : {"one", "two", "three"}) fio::writeLine(22, line);
   fio::rewind(22);
   fio::writeLine(22, "ONE");
@@ -104,22 +104,22 @@ TEST_F(Units, FailuresAreIostatValuesNeverCrashes) {
   EXPECT_EQ(fio::write(40, "(I5)", {1}), fio::kNotConnected);
   EXPECT_EQ(fio::rewind(40), fio::kNotConnected);
   EXPECT_EQ(fio::writeLine(1000, "x"), fio::kBadUnit);
-  EXPECT_EQ(fio::open(-3, spec(path("x"), fio::Status::Unknown)), fio::kBadUnit);
+  EXPECT_EQ(fio::open(-3, request(path("x"), fio::Status::Unknown)), fio::kBadUnit);
   // Wrong form for the transfer.
-  ASSERT_EQ(fio::open(41, spec(path("f.txt"), fio::Status::Replace)), fio::kOk);
+  ASSERT_EQ(fio::open(41, request(path("f.txt"), fio::Status::Replace)), fio::kOk);
   EXPECT_EQ(fio::writeRecord(41, buffer, 8), fio::kWrongForm);
-  ASSERT_EQ(fio::open(42, spec(path("u.bin"), fio::Status::Replace, fio::Form::Unformatted)), fio::kOk);
+  ASSERT_EQ(fio::open(42, request(path("u.bin"), fio::Status::Replace, fio::Form::Unformatted)), fio::kOk);
   EXPECT_EQ(fio::writeLine(42, "x"), fio::kWrongForm);
   // A truncated record: the marker promises more bytes than the file holds.
   std::ofstream(path("cut.bin"), std::ios::binary) << std::string("\x10\x00\x00\x00" "abcd", 8);
-  ASSERT_EQ(fio::open(43, spec(path("cut.bin"), fio::Status::Old, fio::Form::Unformatted)), fio::kOk);
+  ASSERT_EQ(fio::open(43, request(path("cut.bin"), fio::Status::Old, fio::Form::Unformatted)), fio::kOk);
   EXPECT_EQ(fio::readRecord(43, buffer, 16), fio::kReadFailed);
   std::string whole;
   fio::rewind(43);
   EXPECT_EQ(fio::readWholeRecord(43, whole), fio::kReadFailed);
   // Mismatched trailing marker.
   std::ofstream(path("bad.bin"), std::ios::binary) << std::string("\x04\x00\x00\x00" "abcd" "\x05\x00\x00\x00", 12);
-  ASSERT_EQ(fio::open(44, spec(path("bad.bin"), fio::Status::Old, fio::Form::Unformatted)), fio::kOk);
+  ASSERT_EQ(fio::open(44, request(path("bad.bin"), fio::Status::Old, fio::Form::Unformatted)), fio::kOk);
   EXPECT_EQ(fio::readRecord(44, buffer, 4), fio::kReadFailed);
   // A malformed format and an item of the wrong type.
   EXPECT_EQ(fio::write(41, "(I5", {1}), fio::kBadFormat);
@@ -202,7 +202,7 @@ TEST_F(Units, ReversionRestartsAtTheLastTopLevelGroup) {
 
 TEST_F(Units, GfortranUnformattedFilesReadBackAndWriteAlike) {
   ASSERT_EQ(std::system((std::string(UNFORMATTED_REFERENCE) + " " + folder_).c_str()), 0);
-  ASSERT_EQ(fio::open(50, spec(path("records.bin"), fio::Status::Old, fio::Form::Unformatted)), fio::kOk);
+  ASSERT_EQ(fio::open(50, request(path("records.bin"), fio::Status::Old, fio::Form::Unformatted)), fio::kOk);
   Int n = 0;
   double three[3] = {};
   ASSERT_EQ(fio::readRecord(50, {{&n, 4}, {three, 24}}), fio::kOk);
@@ -221,7 +221,7 @@ TEST_F(Units, GfortranUnformattedFilesReadBackAndWriteAlike) {
   EXPECT_EQ(fio::readRecord(50, &seven, 4), fio::kEnd);
   fio::close(50);
   // The same records written here give the same bytes.
-  ASSERT_EQ(fio::open(51, spec(path("mine.bin"), fio::Status::Replace, fio::Form::Unformatted)), fio::kOk);
+  ASSERT_EQ(fio::open(51, request(path("mine.bin"), fio::Status::Replace, fio::Form::Unformatted)), fio::kOk);
   const double values[3] = {1.5, -2.0, 4.25};
   fio::writeRecord(51, {{&n, 4}, {values, 24}});
   fio::writeRecord(51, nullptr, 0);
@@ -258,7 +258,7 @@ TEST_F(Units, RandomFormatsAndRecordFilesNeverCrash) {
     const int size = static_cast<int>(random() % 40);
     for (int k = 0; k < size; ++k) bytes.push_back(static_cast<char>(random() % 8 == 0 ? random() % 256 : random() % 12));
     std::ofstream(path("random.bin"), std::ios::binary) << bytes;
-    ASSERT_EQ(fio::open(52, spec(path("random.bin"), fio::Status::Old, fio::Form::Unformatted)), fio::kOk);
+    ASSERT_EQ(fio::open(52, request(path("random.bin"), fio::Status::Old, fio::Form::Unformatted)), fio::kOk);
     for (int k = 0; k < 4; ++k) {
       double item[2];
       std::string whole;

@@ -112,11 +112,11 @@ TEST_F(WaveFile, MissingFileAndOtherOperations) {
 
 // Writes a wave file of the given header with this run-time (its framing is gfortran's).
 void writeWave(const std::string& path, Int n, float dt, Int nx, Int ny, Int nz, Int points, Int grid) {
-  fio::OpenSpec spec;
-  spec.file = path;
-  spec.status = fio::Status::Replace;
-  spec.form = fio::Form::Unformatted;
-  ASSERT_EQ(fio::open(47, spec), fio::kOk);
+  fio::OpenSpec request;
+  request.file = path;
+  request.status = fio::Status::Replace;
+  request.form = fio::Form::Unformatted;
+  ASSERT_EQ(fio::open(47, request), fio::kOk);
   const Int flag = 0;
   fio::writeRecord(47, {{&n, 4}, {&dt, 4}, {&nx, 4}, {&ny, 4}, {&nz, 4}, {&flag, 4}});
   std::vector<float> values(static_cast<std::size_t>(std::max(points, grid)), 1.0f);
