@@ -327,6 +327,9 @@ TEST(WordCopies, DateAndTimeTexts) {
   eqc_run_testing::setClock(" 1-31-2027", "00:00:00");
   ADATIM(date, time);
   EXPECT_EQ(packed(date, 16), "31-JAN-2027     ");
+  eqc_run_testing::setClock("1 -31-2027", "00:00:00");  // blanks of an (I2) field are ignored
+  ADATIM(date, time);
+  EXPECT_EQ(packed(date, 16), "31-JAN-2027     ");
   eqc_run_testing::setClock("", "");
   ADATIM(date, time);
   EXPECT_NE(packed(date, 16).substr(3, 3), "???");
