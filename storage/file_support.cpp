@@ -9,21 +9,27 @@
 #include "siblings/eqc/records.h"
 
 namespace zmx::files {
+namespace {
+// What a message gets for the arrays its text does not use: a 0 word and a single blank.
+constexpr Int kNoInteger = 0;
+constexpr Real kNoReal = 0.0;
+constexpr char kNoText = ' ';
+}  // namespace
 
 void say(int level, std::string_view text) {
-  KVXERR(&level, text.data(), static_cast<Int>(text.size()), nullptr, nullptr, nullptr, 0);
+  KVXERR(&level, text.data(), static_cast<Int>(text.size()), &kNoInteger, &kNoReal, &kNoText, 1);
 }
 
 void sayInteger(int level, std::string_view text, Int value) {
-  KVXERR(&level, text.data(), static_cast<Int>(text.size()), &value, nullptr, nullptr, 0);
+  KVXERR(&level, text.data(), static_cast<Int>(text.size()), &value, &kNoReal, &kNoText, 1);
 }
 
 void sayReal(int level, std::string_view text, Real value) {
-  KVXERR(&level, text.data(), static_cast<Int>(text.size()), nullptr, &value, nullptr, 0);
+  KVXERR(&level, text.data(), static_cast<Int>(text.size()), &kNoInteger, &value, &kNoText, 1);
 }
 
 void sayString(int level, std::string_view text, std::string_view value) {
-  KVXERR(&level, text.data(), static_cast<Int>(text.size()), nullptr, nullptr, value.data(),
+  KVXERR(&level, text.data(), static_cast<Int>(text.size()), &kNoInteger, &kNoReal, value.data(),
          static_cast<Int>(value.size()));
 }
 

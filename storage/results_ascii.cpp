@@ -86,7 +86,10 @@ void finish(const Line& l, Int op, Int* status) {
     if (l.position - 1 > l.lineLength) emitLine(l, status);
     blank(l.buffer + std::max<Int>(l.position - 1, 0), l.buffer + l.size);
     lineTransfer(l, l.buffer, kWrite, status);
-    lineTransfer(l, l.buffer + l.lineLength, kWrite, status);
+    // The closing blank line comes from a line of its own: the characters behind the active
+    // buffer belong to the other stream.
+    std::string blankLine(static_cast<std::size_t>(l.lineLength), ' ');
+    lineTransfer(l, blankLine.data(), kWrite, status);
   }
   if (op == kRewind) lineTransfer(l, l.buffer, kRewind, status);
   if (written || op == kRewind) {

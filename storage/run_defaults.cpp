@@ -160,8 +160,9 @@ void DBINIT(Real* array, const Int* count, const char* name, Int nameLength) {
   const std::string_view pattern = "Z'7FFFFFFF7FFFFFFF' (NaN)";
   strings.replace(80, pattern.size(), pattern);
   const std::string text = "%S INITIALIZED TO %S";
-  const Int level = 1;
-  KVXERR(&level, text.data(), static_cast<Int>(text.size()), nullptr, nullptr, strings.data(), 80);
+  const Int level = 1, noInteger = 0;
+  const Real noReal = 0.0;
+  KVXERR(&level, text.data(), static_cast<Int>(text.size()), &noInteger, &noReal, strings.data(), 80);
 }
 
 }  // extern "C"

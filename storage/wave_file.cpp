@@ -59,7 +59,7 @@ bool checkHeader(const Header& h, Int nz) {
   if (h.nx < 1) sayInteger(-3, "ILLEGAL NUMBER OF X GRIDPOINTS %I FOR WAVE KINEMATICS DATA", h.nx);
   if (h.ny < 1) sayInteger(-3, "ILLEGAL NUMBER OF Y GRIDPOINTS %I FOR WAVE KINEMATICS DATA", h.ny);
   if (nz < 1) sayInteger(-3, "ILLEGAL NUMBER OF Z GRIDPOINTS %I FOR WAVE KINEMATICS DATA", nz);
-  if (h.ny + nz < 3) say(-3, "ILLEGAL NUMBER OF GRIDPOINTS DEFINING THE VERTICAL VARIATION OF THE WAVE KINEMATICS");
+  if (static_cast<long long>(h.ny) + nz < 3) say(-3, "ILLEGAL NUMBER OF GRIDPOINTS DEFINING THE VERTICAL VARIATION OF THE WAVE KINEMATICS");
   const long long values = 3LL * h.points + h.nx + h.ny + nz;
   return h.points >= 0 && h.nx >= 1 && h.ny >= 1 && nz >= 1 && values < kMaxValues;
 }

@@ -13,18 +13,15 @@ namespace {
 constexpr std::array<const char*, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                                  "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 
-// The month of a two-character field read as (I2): blanks count as zeros; anything else that is
-// not a digit gives 0, which names no month.
+// The month of a two-character field read as (I2) with blanks ignored, as a formatted read does by
+// default (" 1" and "1 " are both 1); anything else that is not a digit gives 0, which names no month.
 int monthNumber(const char* field) {
   int value = 0;
   for (int k = 0; k < 2; ++k) {
     const char c = field[k];
-    if (c == ' ')
-      value *= 10;
-    else if (c >= '0' && c <= '9')
-      value = 10 * value + (c - '0');
-    else
-      return 0;
+    if (c == ' ') continue;
+    if (c < '0' || c > '9') return 0;
+    value = 10 * value + (c - '0');
   }
   return value;
 }

@@ -194,6 +194,109 @@ TEST_F(ResultsAscii, LayoutsFollowTheKey) {
   EXPECT_EQ(all.find("D"), all.find("D 4.5"));
 }
 
+// The item tags of a layout written as "I 1-6, A 7, I 8..L": runs of items by number, where L
+// is the record length and L-k counts back from it; items no run names are reals.
+std::string layoutTags(const std::string& layout, int length) {
+  std::string tags(static_cast<std::size_t>(length), 'D');
+  auto item = [length](const std::string& t) {
+    if (t[0] != 'L') return std::stoi(t);
+    return t.size() == 1 ? length : length - std::stoi(t.substr(2));
+  };
+  std::istringstream runs(layout);
+  for (std::string run; std::getline(runs, run, ',');) {
+    run = run.substr(run.find_first_not_of(' '));
+    const char tag = run[0];
+    const std::string range = run.substr(2);
+    const auto dots = range.find(".."), dash = range.find('-');
+    int first = 0, last = 0;
+    if (dots != std::string::npos) {
+      first = item(range.substr(0, dots));
+      last = item(range.substr(dots + 2));
+    } else if (range[0] != 'L' && dash != std::string::npos) {
+      first = item(range.substr(0, dash));
+      last = item(range.substr(dash + 1));
+    } else {
+      first = last = item(range);
+    }
+    for (int k = first; k <= last; ++k) tags[static_cast<std::size_t>(k - 1)] = tag;
+  }
+  return tags;
+}
+
+// The tags of the items of the first record in an ASCII stream.
+std::string writtenTags(const std::string& stream) {
+  std::string tags;
+  for (std::size_t at = 1; at < stream.size() && stream[at] != '*' && stream[at] != ' ';) {
+    const char tag = stream[at];
+    tags += tag;
+    at += tag == 'I' ? 3 + static_cast<std::size_t>(std::stoi(stream.substr(at + 1, 2))) : tag == 'D' ? 23 : 9;
+  }
+  return tags;
+}
+
+TEST_F(ResultsAscii, EveryLayoutWritesItsItemsWithTheirTags) {
+  struct Layout {
+    int key, length;
+    const char* items;
+  };
+  const Layout layouts[] = {
+      {5, 16, "I 1-2, D 3..L"},                 // class 1
+      {101, 16, "I 1-3, D 4..L"},               // class 2
+      {1002, 16, "I 1..L"},                     // class 3
+      {3, 16, "I 1-2, A 3, D 4..L"},            // class 4
+      {304, 16, "I 1-3, D 4..L-1, A L"},        // class 7
+      {1, 16, "I 1-6, A 7, I 8..L"},
+      {22, 16, "I 1-2, D 3..L-2, A L-1, D L"},
+      {31, 16, "I 1-2, A 3, D 4..L"},
+      {45, 10, "I 1-2, D 3, A 4, D 5, A 6, D 7, A 8, D 9, A 10"},
+      {463, 16, "I 1-2, D 3..L-2, A L-1, A L"},
+      {473, 4, "I 1-2, D 3, A 4"},
+      {499, 16, "I 1-2, A 3..L"},
+      {1922, 16, "I 1-2, A 3..L"},
+      {1001, 16, "I 1-3, A 4, I 5..L"},
+      {1041, 16, "I 1-3, A 4, I 5..L"},
+      {1602, 16, "I 1-3, A 4, I 5..L"},
+      {1900, 16, "I 1-3, A 4, I 5..L"},
+      {1501, 16, "I 1-2, A 3, I 4-7, A 8..L"},  // word 5 is not 2
+      {1503, 16, "I 1-3, A 4..L"},
+      {1580, 16, "I 1-3, A 4..L"},
+      {1601, 16, "I 1-3, A 4..L"},
+      {1603, 16, "I 1-3, A 4..L"},
+      {1605, 16, "I 1-3, A 4..L"},
+      {1608, 16, "I 1-3, A 4..L"},
+      {1911, 16, "I 1-3, A 4..L"},
+      {1940, 16, "I 1-3, A 4..L"},
+      {1581, 16, "I 1-2, A 3, I 4-5, D 6..L"},
+      {1604, 16, "I 1-4, D 5..L"},
+      {1910, 16, "I 1-4, A 5, I 6..L"},
+      {1921, 16, "I 1-2, A 3..L-3, I L-2, I L-1, D L"},
+      {1931, 16, "I 1-2, A 3, I 4..L"},
+      {1933, 16, "I 1-2, A 3, I 4..L"},
+      {1991, 16, "I 1-3, A 4, I 5, D 6..L"},
+      {1992, 16, "I 1-3, A 4, I 5, D 6..L"},
+      {1993, 16, "I 1-3, A 4-5, I 6-8, D 9..L"},
+      {2000, 16, "I 1-2, D 3-6, I 7-10, D 11-13, A 14..L"},
+  };
+  for (const Layout& layout : layouts) {
+    // Integer-valued words, so that every item converts whatever its tag.
+    Record r = counting(layout.key, layout.length, 7.0);
+    write(r);
+    ASSERT_EQ(control(10), 0);
+    EXPECT_EQ(writtenTags(text()), layoutTags(layout.items, layout.length)) << "key " << layout.key;
+    // A fresh file for the next layout: unit 8 closed with its file, the streams started anew.
+    Int unit = 8, closeAndDelete = 6, none = 0, status = 0;
+    DBSA(&unit, nullptr, &none, &closeAndDelete, &status);
+    INITF();
+    rec::i(CWORK, eqc_records::kResultsForm) = 1;
+  }
+  // Key 1501 with word 5 holding 2: integers from item 4 on.
+  Record r = counting(1501, 16, 7.0);
+  r[4] = 2.0;
+  write(r);
+  ASSERT_EQ(control(10), 0);
+  EXPECT_EQ(writtenTags(text()), layoutTags("I 1-2, A 3, I 4..L", 16));
+}
+
 TEST_F(ResultsAscii, RecordsRoundTripThroughTheText) {
   std::vector<Record> written;
   for (int k = 0; k < 30; ++k) {
@@ -262,11 +365,19 @@ TEST_F(ResultsAscii, SecondStreamKeepsItsOwnLineBetweenWrites) {
   Record r = record(5, {2.0});
   SHR_DBFILW(nullptr, r.data(), &status);
   ASSERT_EQ(write(record(5, {3.0})), 0);
+  // The first stream ends while the second one's line is still pending: each stream's closing
+  // line is blank, whatever the other stream holds.
+  ASSERT_EQ(control(10), 0);
   Record end = {2.0, 2001.0};
   SHR_DBFILW(nullptr, end.data(), &status);
-  ASSERT_EQ(control(10), 0);
-  EXPECT_EQ(linesOf(path("job.sel"))[0].substr(0, 44), "*I 13I 15D 2.000000000000000D+00*I 12I 42001");
-  EXPECT_EQ(lines()[0].substr(0, 64), "*I 13I 15D 1.000000000000000D+00*I 13I 15D 3.000000000000000D+00");
+  const auto second = linesOf(path("job.sel"));
+  ASSERT_EQ(second.size(), 2u);
+  EXPECT_EQ(second[0].substr(0, 44), "*I 13I 15D 2.000000000000000D+00*I 12I 42001");
+  EXPECT_EQ(second[1], std::string(80, ' '));
+  const auto first = lines();
+  ASSERT_EQ(first.size(), 2u);
+  EXPECT_EQ(first[0].substr(0, 64), "*I 13I 15D 1.000000000000000D+00*I 13I 15D 3.000000000000000D+00");
+  EXPECT_EQ(first[1], std::string(80, ' '));
 }
 
 TEST_F(ResultsAscii, UserNamedFileWritesOutItsLastLineBeforeItIsRewound) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "siblings/eqc/job_testing.h"
@@ -62,6 +63,126 @@ TEST_F(RunDefaults, FixvalGivesTheRunItsDefaults) {
   rec::i(CPROG, 1) = 0;
   FIXCON();
   EXPECT_EQ(rec::i(CLINES, 14), 6);
+}
+
+// Every word FIXVAL writes, checked against records that held a sentinel before the call: the
+// listed words get their defaults and every other word keeps the sentinel. The record's own
+// contents come back when the check is done, for the tests that follow.
+template <class R>
+class Expected {
+ public:
+  explicit Expected(R& live) : live_(live), saved_(live) {
+    std::memset(live_.w, kSentinel, sizeof live_.w);
+    want_ = live_;
+  }
+  ~Expected() { live_ = saved_; }
+  Expected(const Expected&) = delete;
+  Expected& operator=(const Expected&) = delete;
+  Expected& ints(int first, int last, Int value) {
+    for (int k = first; k <= last; ++k) rec::i(want_, k) = value;
+    return *this;
+  }
+  Expected& real(int first, Real value) {
+    rec::setR(want_, first, value);
+    return *this;
+  }
+  Expected& text(int first, std::string_view chars) {
+    rec::setChars(want_, first, static_cast<int>(chars.size()), chars);
+    return *this;
+  }
+  void check(const char* name) const {
+    for (std::size_t k = 0; k < std::size(live_.w); ++k)
+      EXPECT_EQ(live_.w[k], want_.w[k]) << name << " word " << k + 1;
+  }
+
+ private:
+  static constexpr int kSentinel = 0x5A;
+  R& live_;
+  const R saved_;
+  R want_;
+};
+
+TEST_F(RunDefaults, FixvalWritesExactlyItsWords) {
+  eqc_run_testing::setClock("12-06-2026", "07:15:30");
+  eqc_run_testing::setRelease("6.14-1");
+  Expected prog(CPROG);
+  Expected lines(CLINES);
+  Expected labels(CFLDLB);
+  Expected warn(CWARN);
+  Expected sles(CSLES);
+  Expected sinx(CDSINX);
+  Expected smnx(CDSMNX);
+  Expected slns(CSLNS);
+  Expected usrfn(CUSRFN);
+  Expected usrfi(CUSRFI);
+  Expected buffa(CBUFFA);
+  Expected head(CHEAD);
+  Expected contro(CONTRO);
+  Expected error(CERROR);
+  Expected odb(CODB);
+  Expected work(CWORK);
+  Expected avrgk(CAVRGK);
+  Expected count(COUNT);
+  Expected dyn(CDYN);
+  Expected negy(CENEGY);
+  Expected dfile(CDFILE);
+  FIXVAL();
+
+  prog.ints(1, 1, 1);
+  lines.text(1, "6.14-1  ").text(9, "06-DEC-2026     07:15:30").ints(11, 11, 0).ints(12, 12, 5).ints(13, 13, 6)
+      .ints(14, 14, 7).ints(16, 17, 0).ints(19, 19, 0);
+  const char* conjugates[] = {"FORCE", "MOMENT", "HEAT FLUX", "VOL. FLUX", "MASS FLUX", "CAV. VOL.", "CURRENT",
+                              "CHARGE"};
+  const char* fields[] = {"DISP.", "ROTATION", "TEMP.", "P.PRESS.", "CONCENT.", "H.PRESS.", "E. POT.", "E. POT."};
+  for (int k = 0; k < 8; ++k) {
+    labels.text(1 + 9 * k, (std::string(conjugates[k]) + "         ").substr(0, 9));
+    labels.text(73 + 8 * k, (std::string(fields[k]) + "        ").substr(0, 8));
+  }
+  warn.ints(1, 2, 0);
+  sles.ints(1, 1, 59);
+  sinx.ints(281, 281, 140);
+  smnx.ints(1, 1, 6).ints(6, 6, 350);
+  slns.ints(1, 1, 22);
+  usrfn.ints(1, 1, 0).ints(2, 2, 20).ints(3, 22, 0);
+  usrfi.text(1, std::string(20 * 80, ' '));
+  buffa.ints(1, 1, 1).ints(2, 33, 0);
+  head.text(1, std::string(288, ' '));
+  contro.ints(1, 134, 0).ints(1, 1, 1);
+  for (int k = 7; k <= 27; k += 2) error.real(k, 0.0);
+  error.real(31, 0.0).real(37, 0.0).real(47, 0.0);
+  odb.ints(1, 2, 0).ints(3, 3, -1);
+  work.ints(26, 26, 2).ints(27, 28, 0);
+  avrgk.real(1, 1.0).real(3, 1.0).ints(5, 6, 1);
+  count.ints(1, 1, 0).ints(3, 3, 0).ints(19, 24, 0).ints(27, 27, 1);
+  for (int k : {47, 48, 49, 50, 51, 84, 88, 89}) count.ints(k, k, 0);
+  for (int k = 5; k <= 15; k += 2) count.real(k, 0.0);
+  count.real(17, 0.0).real(29, 0.0).real(11, 1.0e36);
+  for (int k = 1; k <= 77; k += 2) dyn.real(k, 0.0);
+  dyn.ints(71, 86, 0);
+  for (int k : {1, 17, 43, 45, 47}) negy.real(k, 0.0);
+  dfile.ints(8, 8, 1);
+
+  prog.check("CPROG");
+  lines.check("CLINES");
+  labels.check("CFLDLB");
+  warn.check("CWARN");
+  sles.check("CSLES");
+  sinx.check("CDSINX");
+  smnx.check("CDSMNX");
+  slns.check("CSLNS");
+  usrfn.check("CUSRFN");
+  usrfi.check("CUSRFI");
+  buffa.check("CBUFFA");
+  head.check("CHEAD");
+  contro.check("CONTRO");
+  error.check("CERROR");
+  odb.check("CODB");
+  work.check("CWORK");
+  avrgk.check("CAVRGK");
+  count.check("COUNT");
+  dyn.check("CDYN");
+  negy.check("CENEGY");
+  dfile.check("CDFILE");
 }
 
 TEST_F(RunDefaults, FieldLabelsPairConjugatesWithFields) {
@@ -204,6 +325,9 @@ TEST(WordCopies, DateAndTimeTexts) {
   ADATIM(date, time);
   EXPECT_EQ(packed(date, 16), "01-" "???" "-2027     ");
   eqc_run_testing::setClock(" 1-31-2027", "00:00:00");
+  ADATIM(date, time);
+  EXPECT_EQ(packed(date, 16), "31-JAN-2027     ");
+  eqc_run_testing::setClock("1 -31-2027", "00:00:00");  // blanks of an (I2) field are ignored
   ADATIM(date, time);
   EXPECT_EQ(packed(date, 16), "31-JAN-2027     ");
   eqc_run_testing::setClock("", "");

@@ -143,6 +143,14 @@ TEST_F(WaveFile, InvalidHeaderStopsWithoutTouchingTheArray) {
   const std::vector<double> named = array_;
   EXPECT_EQ(call(10), 1);
   EXPECT_EQ(array_, named);
+
+  // Counts whose sum leaves the integer range are refused like any other oversized grid.
+  writeWave(folder_ + "/wide.bin", 1, 1.0f, 2, 2147483647, 5, 0, 0);
+  name("wide.bin");
+  ASSERT_EQ(call(0), 0);
+  const std::vector<double> wide = array_;
+  EXPECT_EQ(call(10), 1);
+  EXPECT_EQ(array_, wide);
 }
 
 TEST_F(WaveFile, TruncatedRecordOrNoScratchBlockFailsTheRead) {
