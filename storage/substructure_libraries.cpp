@@ -239,6 +239,8 @@ struct Block {
 // Moves length words from one library address to another through the buffer; false when the
 // move needs more pieces than allowed.
 bool moveBlock(Real* buffer, Int bufferLength, Int from, Int to, Int length) {
+  // Without room for a word the move never ends (and a read of length 0 would take a whole record).
+  if (length > 0 && bufferLength < 1) return false;
   const Int read = 0, write = 1;
   Int status = 0;
   long long pieces = 0;
