@@ -129,6 +129,15 @@ class SubstructureLibrary : public UnitFixture {
                e.indexWords.data(), lib.data(), 80, e.second.data(), 160, e.third.data(), 160, e.fourth.data(), 160);
   }
 
+  // Marks the first substructure of the open library as being generated or modified.
+  void markFirstBeingModified() {
+    Int address = rec::i(CDSMNX, 1) + 1, status = 0;
+    const Int read = 0, write = 1, none = 0;
+    DBSUP(&read, &kIndexKind, &address, CDSINX.w, &none, &status);
+    rec::i(CDSINX, 1) = 0;
+    DBSUP(&write, &kIndexKind, &address, CDSINX.w, &none, &status);
+  }
+
   static constexpr Int kIndexKind = 1, kNodeKind = 9;
 };
 
@@ -335,12 +344,9 @@ TEST_F(SubstructureLibrary, CompactionDropsModifiedSubstructuresAndPacksTheBlock
   generate("LIB", 3, 4);
   Enter e;
   enter(2, 1, "LIB", e);
-  // Mark the first substructure as being modified; its blocks leave the file.
-  Int address = rec::i(CDSMNX, 1) + 1, status = 0;
-  const Int read = 0, write = 1, none = 0, index = 1;
-  DBSUP(&read, &index, &address, CDSINX.w, &none, &status);
-  rec::i(CDSINX, 1) = 0;
-  DBSUP(&write, &index, &address, CDSINX.w, &none, &status);
+  markFirstBeingModified();  // its blocks leave the file
+  Int status = 0;
+  const Int read = 0;
 
   std::vector<Int> records(3 * 140), entries(3 * 29 * 3);
   std::vector<Real> buffer(5);
@@ -373,11 +379,7 @@ TEST_F(SubstructureLibrary, ACompactionBufferWithoutRoomEndsAtTheLoopLimitAtOnce
   generate("LIB", 2, 4);
   Enter e;
   enter(2, 1, "LIB", e);
-  Int address = rec::i(CDSMNX, 1) + 1, status = 0;
-  const Int read = 0, write = 1, none = 0, index = 1;
-  DBSUP(&read, &index, &address, CDSINX.w, &none, &status);
-  rec::i(CDSINX, 1) = 0;  // the first substructure's blocks must move down
-  DBSUP(&write, &index, &address, CDSINX.w, &none, &status);
+  markFirstBeingModified();  // the other substructure's blocks must move down
   std::vector<Int> records(2 * 140), entries(2 * 29 * 3);
   std::vector<Real> buffer(1, -1.0);
   const Int blocks = 29, noRoom = 0;
