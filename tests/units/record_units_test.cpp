@@ -327,8 +327,8 @@ struct DirectoryModel {
   }
 };
 
-// Chains that run into a loop (of three records behind one, of five behind two) end where the
-// full walk of ten million records would end, in every form of the lookup.
+// Chains that run into a loop (of three records behind one, of five behind two, of two alone)
+// end where the full walk of ten million records would end, in every form of the lookup.
 TEST_F(StepDirectory, ALoopedChainGivesTheResultOfTheFullWalk) {
   const auto check = [this](const DirectoryModel& model, Int first) {
     for (const auto& [address, record] : model.records) directory(address, record.first, record.second);
@@ -354,6 +354,10 @@ TEST_F(StepDirectory, ALoopedChainGivesTheResultOfTheFullWalk) {
     five.records[200 + 30 * k] = {next, {{k % 3 + 1, k + 1, 100 + k, 200 + k}}};
   }
   check(five, 200);
+  DirectoryModel two;
+  two.records[400] = {430, {{1, 1, 40, 41}}};
+  two.records[430] = {400, {{2, 2, 43, 44}}};
+  check(two, 400);
 }
 
 TEST_F(StepDirectory, ARunawayChainIsReportedInBothWalks) {
