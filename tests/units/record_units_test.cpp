@@ -303,8 +303,11 @@ struct DirectoryModel {
     const bool allSteps = step == 0, lastIncrement = increment == -1;
     const Int wanted = step;
     ranOut = true;
+    std::vector<const std::pair<Int, std::vector<std::array<Int, 4>>>*> at(
+        static_cast<std::size_t>(records.rbegin()->first) + 1, nullptr);
+    for (const auto& [a, record] : records) at[static_cast<std::size_t>(a)] = &record;
     for (long long n = 0; n < 10'000'000; ++n) {
-      const auto& [next, entries] = records.at(address);
+      const auto& [next, entries] = *at[static_cast<std::size_t>(address)];
       for (const auto& [s, i, a, b] : entries) {
         if (anyStep && allSteps) {
           step = s;
