@@ -506,11 +506,13 @@ void GETSUPLIBNAME(const Int* operation, const Int* request, Int* indexArray, In
 }
 
 void DBSUPC(Int* indexRecords, Int* entries, Real* buffer, const Int* blockCount, const Int* bufferLength) {
-  if (*blockCount != kBlocksPerRecord) {
+  // An index record must hold the words of all 29 blocks and fit the index record the store
+  // keeps; another length would read past the records.
+  const Int words = indexLength();
+  if (*blockCount != kBlocksPerRecord || words < kBlockWords[kBlocksPerRecord - 1][1] || words > kIndexRecordWords) {
     message("SYSTEM ERROR IN DBSUPC - SIZE OF WORKSPACE IS NOT SUFFICIENT TO PROCESS DATA.");
     return;
   }
-  const Int words = indexLength();
   // 2. The kept index records, one after another.
   Int address = rec::i(CDSMNX, kIndexAreaBase) + 1;
   Int kept = 0;

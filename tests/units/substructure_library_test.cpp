@@ -373,6 +373,15 @@ TEST_F(SubstructureLibrary, CompactionDropsModifiedSubstructuresAndPacksTheBlock
   const Int wrongCount = 28;
   DBSUPC(records.data(), entries.data(), buffer.data(), &wrongCount, &bufferLength);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBSUPC - SIZE OF WORKSPACE IS NOT SUFFICIENT TO PROCESS DATA."));
+  // An index length the records cannot have is refused before anything is read.
+  for (const Int length : {1000, 80}) {
+    eqc_testing::clearMessages();
+    rec::i(CDSINX, 281) = length;
+    const std::vector<Int> before = records;
+    DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &bufferLength);
+    EXPECT_TRUE(eqc_testing::printed("SIZE OF WORKSPACE IS NOT SUFFICIENT"));
+    EXPECT_EQ(records, before);
+  }
 }
 
 TEST_F(SubstructureLibrary, ACompactionBufferWithoutRoomEndsAtTheLoopLimitAtOnce) {
