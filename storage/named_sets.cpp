@@ -502,7 +502,7 @@ void reportSortedWarning(const SetKind& kind, int result, const std::string& nam
   if (kind.nodes && result == -1) report(-1, "UNSORTED NODE SET %S WILL BE SORTED", name);
 }
 
-int addSortedSet(const SetKind& kind, const std::string& name, int& count, int* members, int& status) {
+int addSortedSet(const SetKind& kind, const std::string& name, int count, int* members, int& status) {
   if (!name.empty() && std::isdigit(static_cast<unsigned char>(name[0])) != 0) {
     report(-2, "SET NAMES MUST BEGIN WITH A LETTER", name);
     status = 1;
@@ -581,7 +581,8 @@ int serve(const SetKind& kind, int operation, char* nameArg, int& count, int* me
     destroyList(kind);
     return 0;
   }
-  if (operation > 14 || (!kind.nodes && (operation == 3 || operation == 8 || operation == 12))) return 0;
+  if (operation < 0 || operation > 14 || (!kind.nodes && (operation == 3 || operation == 8 || operation == 12)))
+    return 0;
   if (*kind.list == nullptr) {
     status = 1;
     count = 0;
@@ -589,11 +590,13 @@ int serve(const SetKind& kind, int operation, char* nameArg, int& count, int* me
   }
   SetList& list = **kind.list;
   const std::string name = setName(nameArg);
+  // A count without an array (an absent argument) gives nothing to add or number.
+  const int given = members != nullptr ? count : 0;
   switch (operation) {
     case 2:
-      return addSortedSet(kind, name, count, members, status);
+      return addSortedSet(kind, name, given, members, status);
     case 3: {
-      status = list.AddSet(name.c_str(), count, members, 0);
+      status = list.AddSet(name.c_str(), given, members, 0);
       reportSortedWarning(kind, status, name);
       return 0;
     }
@@ -618,7 +621,7 @@ int serve(const SetKind& kind, int operation, char* nameArg, int& count, int* me
     }
     case 11:
     case 13:
-      numberSets(kind, members, count, operation == 13);
+      numberSets(kind, members, given, operation == 13);
       return 0;
     case 12: {
       const SetRecord* record = list.GetSet(name.c_str());

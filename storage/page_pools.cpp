@@ -201,7 +201,7 @@ void DBAL1(const Int* operation, Int* unit, const Int* slot, Int* status) {
   Int oldSlot = 0;
   if (*operation == kMoved) {
     oldSlot = *unit;
-    *unit = rec::i(CDBPP, kOwner + oldSlot);
+    *unit = oldSlot >= 1 && oldSlot <= kSlots ? owner(oldSlot) : 0;  // no slot: no unit to tell
   }
   const Int level = -3;
   const Real noReal = 0.0;

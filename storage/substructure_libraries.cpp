@@ -239,6 +239,8 @@ struct Block {
 // Moves length words from one library address to another through the buffer; false when the
 // move needs more pieces than allowed.
 bool moveBlock(Real* buffer, Int bufferLength, Int from, Int to, Int length) {
+  // Without room for a word the move never ends (and a read of length 0 would take a whole record).
+  if (length > 0 && bufferLength < 1) return false;
   const Int read = 0, write = 1;
   Int status = 0;
   long long pieces = 0;
@@ -504,11 +506,13 @@ void GETSUPLIBNAME(const Int* operation, const Int* request, Int* indexArray, In
 }
 
 void DBSUPC(Int* indexRecords, Int* entries, Real* buffer, const Int* blockCount, const Int* bufferLength) {
-  if (*blockCount != kBlocksPerRecord) {
+  // An index record must hold the words of all 29 blocks and fit the index record the store
+  // keeps; another length would read past the records.
+  const Int words = indexLength();
+  if (*blockCount != kBlocksPerRecord || words < kBlockWords[kBlocksPerRecord - 1][1] || words > kIndexRecordWords) {
     message("SYSTEM ERROR IN DBSUPC - SIZE OF WORKSPACE IS NOT SUFFICIENT TO PROCESS DATA.");
     return;
   }
-  const Int words = indexLength();
   // 2. The kept index records, one after another.
   Int address = rec::i(CDSMNX, kIndexAreaBase) + 1;
   Int kept = 0;

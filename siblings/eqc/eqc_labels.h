@@ -1,10 +1,10 @@
 // The long-label store of the sibling library eqc, as this library calls it.
 //
-// Labels longer than 8 characters are kept in a list; coded 8-character names refer to entry i
-// by the token " L" followed by i in 6 columns. Operations: 0 registers the label in the field
-// (result: its entry number, 0 for a label of at most 8 characters; status 2 when the store is
-// full); 1 and 11 expand a token in the field into its full label, blank-padded; 5 gives the
-// number of labels; 7 (job exit) and any other operation do nothing.
+// Labels longer than 8 characters are kept in a list. Operations: 0, 1 and 11 register the label
+// in the field (result: its entry number, 0 for a label of at most 8 characters; status 2 when
+// the store is full); 5 gives the number of labels; 6 makes the long labels of the substructure
+// named in the field current (status 1 when they cannot be had, as a test may arrange); 7 (job
+// exit), 8 and any other operation do nothing.
 #pragma once
 
 #include <string>
@@ -21,4 +21,6 @@ namespace eqc_testing {
 ZMX_EXPORT std::vector<std::string> longLabels();
 // Empties the store and sets how many labels it takes (a large number by default).
 ZMX_EXPORT void resetLongLabels(int capacity = 999999);
+// Makes operation 6 fail (status 1) until reset.
+ZMX_EXPORT void failLabelRetrieval(bool fails);
 }  // namespace eqc_testing

@@ -172,6 +172,25 @@ TEST_F(Sets, ServicesWithoutAListFailInsteadOfCrashing) {
   EXPECT_EQ(call(true, 9, "").count, 0);
 }
 
+TEST_F(Sets, UnknownCodesAndAbsentMemberArraysChangeNothing) {
+  add(false, "N", {3, 1});
+  for (Int operation : {-1, 15}) {
+    const Answer answer = call(false, operation, "N", 7);
+    EXPECT_EQ(answer.result, 0);
+    EXPECT_EQ(answer.status, 0);
+    EXPECT_EQ(answer.count, 7);
+  }
+  call(true, 1, "");
+  EXPECT_EQ(call(true, -3, "", 7).status, 0);  // no list needed for a code that does nothing
+
+  EXPECT_EQ(call(false, 2, "N", 5, nullptr).status, 0);
+  EXPECT_EQ(call(false, 3, "M", 5, nullptr).status, 0);  // a new set, empty
+  EXPECT_EQ(members(false, "N"), (std::vector<int>{1, 3}));
+  EXPECT_EQ(call(false, 4, "M").count, 0);
+  call(false, 11, "", 5, nullptr);
+  EXPECT_EQ(call(false, 6, "N").count, 0);
+}
+
 TEST_F(Sets, IterationGoesBucketByBucketAndChainsInOrderOfAddition) {
   // Three names of one bucket and one of an earlier bucket.
   std::vector<std::string> chain;

@@ -210,7 +210,11 @@ TEST_F(PagePools, RetiredUnitsAndMissingPagesAreSystemErrors) {
     EXPECT_EQ(eqc_testing::messages()[0].text.find(text) != std::string::npos, true) << text;
   }
   eqc_testing::clearMessages();
-  Int code = 1, unit = 18, slot = 2, status = 0;
+  Int code = 3, unit = 21, slot = 1, status = 0;  // a move from a slot beyond the table
+  DBAL1(&code, &unit, &slot, &status);
+  EXPECT_EQ(unit, 0);
+  EXPECT_EQ(eqc_testing::messages().size(), 0u);
+  code = 1, unit = 18, slot = 2;
   DBAL1(&code, &unit, &slot, &status);  // unit 18 has no page in slot 2
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBAL3"));
 }

@@ -293,6 +293,76 @@ TEST_F(StepDirectory, LooksUpTheLastStepTheLargestIncrementAndTheLastEntryAtOrBe
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 }
 
+// The walks of a directory, record by record up to the record limit, as the lookup defines them.
+struct DirectoryModel {
+  std::map<Int, std::pair<Int, std::vector<std::array<Int, 4>>>> records;  // address: next, entries
+
+  std::array<Int, 4> lookup(Int address, Int step, Int increment, bool& ranOut) const {
+    Int v1 = 0, v2 = -1;
+    const bool anyStep = step == 0 || increment == -1;
+    const bool allSteps = step == 0, lastIncrement = increment == -1;
+    const Int wanted = step;
+    ranOut = true;
+    std::vector<const std::pair<Int, std::vector<std::array<Int, 4>>>*> at(
+        static_cast<std::size_t>(records.rbegin()->first) + 1, nullptr);
+    for (const auto& [a, record] : records) at[static_cast<std::size_t>(a)] = &record;
+    for (long long n = 0; n < 10'000'000; ++n) {
+      const auto& [next, entries] = *at[static_cast<std::size_t>(address)];
+      for (const auto& [s, i, a, b] : entries) {
+        if (anyStep && allSteps) {
+          step = s;
+          if (lastIncrement) increment = i;
+        } else if (anyStep && s == wanted) {
+          increment = std::max(increment, i);
+        } else if (anyStep || i <= 0 || s > step || (s == step && i > increment)) {
+          continue;
+        }
+        v1 = a;
+        v2 = b;
+      }
+      address = next;
+      if (address == 0) {
+        ranOut = false;
+        break;
+      }
+    }
+    return {step, increment, v1, v2};
+  }
+};
+
+// Chains that run into a loop (of three records behind one, of five behind two, of two alone)
+// end where the full walk of ten million records would end, in every form of the lookup.
+TEST_F(StepDirectory, ALoopedChainGivesTheResultOfTheFullWalk) {
+  const auto check = [this](const DirectoryModel& model, Int first) {
+    for (const auto& [address, record] : model.records) directory(address, record.first, record.second);
+    const std::array<std::array<Int, 2>, 4> requests{{{0, -1}, {0, 3}, {1, -1}, {2, 1}}};
+    for (const auto& [step, increment] : requests) {
+      bool ranOut = false;
+      const std::array<Int, 4> expected = model.lookup(first, step, increment, ranOut);
+      ASSERT_TRUE(ranOut);
+      eqc_testing::clearMessages();
+      EXPECT_EQ(lookup(first, step, increment), expected) << step << " " << increment;
+      EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+    }
+  };
+  DirectoryModel three;
+  three.records[1] = {30, {{1, 1, 10, 11}}};
+  three.records[30] = {60, {{2, 1, 20, 21}, {1, 4, 14, 15}}};
+  three.records[60] = {90, {{2, 2, 22, 23}}};
+  three.records[90] = {30, {{3, 1, 30, 31}, {1, 2, 12, 13}}};
+  check(three, 1);
+  DirectoryModel five;
+  for (Int k = 0; k < 7; ++k) {
+    const Int next = k < 6 ? 200 + 30 * (k + 1) : 260;
+    five.records[200 + 30 * k] = {next, {{k % 3 + 1, k + 1, 100 + k, 200 + k}}};
+  }
+  check(five, 200);
+  DirectoryModel two;
+  two.records[400] = {430, {{1, 1, 40, 41}}};
+  two.records[430] = {400, {{2, 2, 43, 44}}};
+  check(two, 400);
+}
+
 TEST_F(StepDirectory, ARunawayChainIsReportedInBothWalks) {
   directory(1, 1, {{1, 1, 10, 11}});  // points at itself
   lookup(1, 0, -1);

@@ -11,6 +11,8 @@
 #include "siblings/dm2/dm2_state.h"
 #include "siblings/eqc/eqc_labels.h"
 #include "siblings/eqc/eqc_units.h"
+#include "siblings/eqc/job_testing.h"
+#include "siblings/eqc/run_testing.h"
 #include "siblings/eqc/records.h"
 #include "siblings/eqc/testing.h"
 #include "siblings/eqc/unit_records.h"
@@ -125,6 +127,15 @@ class SubstructureLibrary : public UnitFixture {
     const std::string lib = padded(library, 80);
     DBSUPERLIB(&operation, &request, &e.status, &e.prtFlag, &row, &e.stateHandle, &e.odbHandle, &e.limit,
                e.indexWords.data(), lib.data(), 80, e.second.data(), 160, e.third.data(), 160, e.fourth.data(), 160);
+  }
+
+  // Marks the first substructure of the open library as being generated or modified.
+  void markFirstBeingModified() {
+    Int address = rec::i(CDSMNX, 1) + 1, status = 0;
+    const Int read = 0, write = 1, none = 0;
+    DBSUP(&read, &kIndexKind, &address, CDSINX.w, &none, &status);
+    rec::i(CDSINX, 1) = 0;
+    DBSUP(&write, &kIndexKind, &address, CDSINX.w, &none, &status);
   }
 
   static constexpr Int kIndexKind = 1, kNodeKind = 9;
@@ -300,16 +311,42 @@ TEST_F(SubstructureLibrary, LibraryNamesAndTheSelectionContextTravelThroughGetSu
   EXPECT_TRUE(eqc_testing::printed("change the size of the substructure index array to 150"));
 }
 
+// When the label store cannot give a substructure's long labels, they come from the library
+// (request given) or the global ones are reported missing (request 0); a caller of
+// GETSUPLIBNAME that cannot have them ends the job.
+TEST_F(SubstructureLibrary, LongLabelsTheStoreCannotGiveAreReadFromTheLibraryOrReported) {
+  generate("LIB", 2, 2);
+  eqc_testing::resetLongLabels();
+  eqc_testing::failLabelRetrieval(true);
+  Enter e;
+  enter(2, 1, "LIB", e);
+  EXPECT_EQ(eqc_testing::longLabels(), (std::vector<std::string>{"SUBSTRUCTURE-LONG-LABEL-NUMBER-1",
+                                                                  "SUBSTRUCTURE-LONG-LABEL-NUMBER-2"}));
+  EXPECT_FALSE(eqc_testing::printed("GLOBAL LABELS"));
+
+  enter(2, 0, "LIB", e);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN dbsuperlib - CAN NOT RETRIEVE GLOBAL LABELS"));
+
+  eqc_job_testing::interceptExit(true);
+  eqc_run_testing::clearJobCalls();
+  Int number = 0, dof = 0, handle = -1;
+  std::vector<Int> index(140), context(7, 0);
+  std::vector<cow_String> names{cow_String("LIB")};
+  cow_String name("SUBSTRUCTURE-ONE"), second("WORK");
+  getsuplibnameC(5, 1, index.data(), context.data(), number, dof, name, names, handle, second);
+  eqc_testing::failLabelRetrieval(false);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN getsuplibname - CAN NOT RETRIEVE LONG LABELS FOR SUBSTRUCTURE-ONE"));
+  const auto calls = eqc_run_testing::jobCalls();
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "XITJOB"), calls.end());
+}
+
 TEST_F(SubstructureLibrary, CompactionDropsModifiedSubstructuresAndPacksTheBlocks) {
   generate("LIB", 3, 4);
   Enter e;
   enter(2, 1, "LIB", e);
-  // Mark the first substructure as being modified; its blocks leave the file.
-  Int address = rec::i(CDSMNX, 1) + 1, status = 0;
-  const Int read = 0, write = 1, none = 0, index = 1;
-  DBSUP(&read, &index, &address, CDSINX.w, &none, &status);
-  rec::i(CDSINX, 1) = 0;
-  DBSUP(&write, &index, &address, CDSINX.w, &none, &status);
+  markFirstBeingModified();  // its blocks leave the file
+  Int status = 0;
+  const Int read = 0;
 
   std::vector<Int> records(3 * 140), entries(3 * 29 * 3);
   std::vector<Real> buffer(5);
@@ -336,6 +373,28 @@ TEST_F(SubstructureLibrary, CompactionDropsModifiedSubstructuresAndPacksTheBlock
   const Int wrongCount = 28;
   DBSUPC(records.data(), entries.data(), buffer.data(), &wrongCount, &bufferLength);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBSUPC - SIZE OF WORKSPACE IS NOT SUFFICIENT TO PROCESS DATA."));
+  // An index length the records cannot have is refused before anything is read.
+  for (const Int length : {1000, 80}) {
+    eqc_testing::clearMessages();
+    rec::i(CDSINX, 281) = length;
+    const std::vector<Int> before = records;
+    DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &bufferLength);
+    EXPECT_TRUE(eqc_testing::printed("SIZE OF WORKSPACE IS NOT SUFFICIENT"));
+    EXPECT_EQ(records, before);
+  }
+}
+
+TEST_F(SubstructureLibrary, ACompactionBufferWithoutRoomEndsAtTheLoopLimitAtOnce) {
+  generate("LIB", 2, 4);
+  Enter e;
+  enter(2, 1, "LIB", e);
+  markFirstBeingModified();  // the other substructure's blocks must move down
+  std::vector<Int> records(2 * 140), entries(2 * 29 * 3);
+  std::vector<Real> buffer(1, -1.0);
+  const Int blocks = 29, noRoom = 0;
+  DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &noRoom);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBSUPC - LOOP 330 LIMIT EXCEEDED"));
+  EXPECT_EQ(buffer[0], -1.0);
 }
 
 TEST_F(SubstructureLibrary, MAndCmRecordsGoToTheStoreAtTheirAddress) {
