@@ -33,8 +33,18 @@ sdb_Folder::sdb_Folder(const char* jobName, const char* folderName, unsigned dir
       sizeCount_(sizeCount),
       directories_(directories),
       sizes_(sizes) {
-  std::snprintf(extension_, sizeof extension_, ".%.3s", folderName);
+  std::snprintf(extension_, sizeof extension_, ".%.3s", folderName != nullptr ? folderName : "");
   ResetFolderRecord(record);
+}
+
+sdb_Folder::sdb_Folder(const char* jobName, const char* /*firstText*/, const char* /*secondText*/, char* /*workText*/,
+                       sdb_FolderRecord* record, const char* folderName)
+    : sdb_Folder(jobName, folderName, 0, 0, nullptr, nullptr, record) {
+  // Its spill files count from address 0, whatever start the record holds; Allocate moves on
+  // to the file that holds the next free address.
+  fileIndex_ = 0;
+  fileStart_ = sdb_SULong();
+  fileFree_ = FileSize(0) > nextFree_.Value() ? FileSize(0) - nextFree_.Value() : 0;
 }
 
 sdb_Folder::~sdb_Folder() {
@@ -80,9 +90,9 @@ sdb_SULong sdb_Folder::Allocate(std::size_t size, unsigned alignment) {
       return sdb_SULong::FromValue(next + gap);
     }
     start += FileSize(index++);
-    next = start;
-    free = FileSize(index);
-    if (index >= sizeCount_ && size > free) break;  // the last size of the list, reused, is too small
+    next = std::max(start, nextFree_.Value());  // never below what was handed out already
+    free = start + FileSize(index) > next ? start + FileSize(index) - next : 0;
+    if (index >= sizeCount_ && size > FileSize(index)) break;  // the last size of the list, reused, is too small
   }
   char text[400];
   std::snprintf(text, sizeof text,

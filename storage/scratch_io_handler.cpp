@@ -48,6 +48,14 @@ void swapBuffers(shr_sdb_AsyncIOSlot& slot) {
 // that no symbol of it is needed).
 constexpr std::size_t kPiece = shr_sdb_AsyncIOHandler::kLargestTransfer;
 
+// An offset off a sector boundary is reported; the transfer goes ahead all the same (reads start
+// on the sector before it, writes go through the page cache).
+std::int64_t checkedOffset(std::uint64_t offset, std::size_t sector) {
+  if (offset % sector != 0)
+    report("shr_sdb_AsyncIOHandler::SetFileOffset - alignment error - contact your VELTRO agent");
+  return static_cast<std::int64_t>(offset);
+}
+
 constexpr const char* kReadFailure = "DURING READ. EXECUTION TERMINATED. CONTACT YOUR VELTRO AGENT.";
 constexpr const char* kWriteFailure = "DURING WRITE. EXECUTION TERMINATED. CONTACT YOUR VELTRO AGENT.";
 
@@ -147,13 +155,13 @@ int shr_sdb_AsyncIORequestList::GetNextEntry(sdb_SULong& address, std::size_t& s
 shr_sdb_AsyncIOHandler::shr_sdb_AsyncIOHandler(const char* jobName, unsigned directoryCount, unsigned sizeCount,
                                                const char* const* directories, const std::uint32_t* sizes,
                                                const char* folderName)
-    : jobName_(jobName),
+    : jobName_(jobName != nullptr ? jobName : ""),
       directoryCount_(directoryCount),
       sizeCount_(sizeCount),
       directories_(directories),
       sizes_(sizes),
       sectorSize_(ntSectorSize()) {
-  std::snprintf(extension_, sizeof extension_, ".%.3s", folderName);
+  std::snprintf(extension_, sizeof extension_, ".%.3s", folderName != nullptr ? folderName : "");
   for (auto& slot : slots_) slot.request = new zmxrt::AsyncRequest();
   earlier_.request = new zmxrt::AsyncRequest();
 }
@@ -264,7 +272,7 @@ std::int64_t shr_sdb_AsyncIOHandler::SetFileOffset(sdb_SULong address, std::size
   const std::uint64_t first = address.Value();
   const std::uint64_t end = first + size;
   if (slot.file != nullptr && first >= slot.fileStart.Value() && end <= slot.fileEnd.Value())
-    return static_cast<std::int64_t>(first - slot.fileStart.Value());
+    return checkedOffset(first - slot.fileStart.Value(), sectorSize_);
 
   // The file that holds the first byte: a request that starts where a file starts is its.
   std::uint64_t index = 0;
@@ -296,8 +304,7 @@ std::int64_t shr_sdb_AsyncIOHandler::SetFileOffset(sdb_SULong address, std::size
   slot.completed = 1;
   slot.pending = 0;
   slot.transferSize = slot.requestedSize = 0;
-  // An offset off a sector boundary needs no report: reads start on the sector before it.
-  return static_cast<std::int64_t>(first - start);
+  return checkedOffset(first - start, sectorSize_);
 }
 
 bool shr_sdb_AsyncIOHandler::HandleConflictingWrite(sdb_SULong address, std::size_t size) {
