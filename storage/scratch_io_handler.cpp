@@ -438,18 +438,21 @@ void shr_sdb_AsyncIOHandler::ReadAhead(sdb_SULong address, std::size_t size) {
 
 void shr_sdb_AsyncIOHandler::ReadAheadPiece(sdb_SULong address, std::size_t size) {
   if (!HandleConflictingWrite(address, size)) return;
+  // A wish for a read-ahead under way in either lane starts no second read of it.
   for (int k : {kReadAheadSlot, kReadAheadLane}) {
-    shr_sdb_AsyncIOSlot& slot = slots_[k];
-    if (slot.pending == 0) {
-      StartRead(k, address, size);
-      return;
-    }
-    if (slot.address == address) {
+    const shr_sdb_AsyncIOSlot& slot = slots_[k];
+    if (slot.pending != 0 && slot.address == address) {
       if (size > slot.requestedSize)
         report("shr_sdb_AsyncIOHandler::ReadAhead - I/O error in sizes - contact your VELTRO agent");
       return;
     }
   }
+  for (int k : {kReadAheadSlot, kReadAheadLane})
+    if (slots_[k].pending == 0) {
+      requests_.RemoveEntry(address);  // a wish queued earlier is served by this read
+      StartRead(k, address, size);
+      return;
+    }
   requests_.AddEntry(address, size);  // a duplicate wish is ignored
 }
 

@@ -111,6 +111,27 @@ TEST_F(ScratchIo, AWriteInvalidatesReadAheadsAndWishesOfItsBytes) {
   EXPECT_EQ(read(*h, 0, 4096), fresh2);
 }
 
+TEST_F(ScratchIo, AWishForAReadAheadUnderWayInEitherLaneStartsNoSecondRead) {
+  auto h = handler();
+  const auto a = pattern(0, 4096), y = pattern(4096, 4096), x = pattern(8192, 4096), c = pattern(12288, 4096);
+  for (std::uint64_t k = 0; k < 4; ++k) write(*h, 4096 * k, pattern(4096 * k, 4096));
+  h->ReadAhead(sdb_SULong(0), 4096);     // first lane
+  h->ReadAhead(sdb_SULong(4096), 4096);  // second lane
+  h->ReadAhead(sdb_SULong(8192), 4096);  // queued
+  write(*h, 0, a);                       // drops the first lane's read-ahead; the other stays
+  EXPECT_EQ(h->Requests().Count(), 1);
+  // A read started now would take this fault: the wish for the second lane's bytes starts none.
+  zmxrt_testing::injectTransferFault({false, 0, 0, EIO});
+  h->ReadAhead(sdb_SULong(4096), 4096);
+  EXPECT_TRUE(read(*h, 12288, 4096).empty());  // the blocking read took the fault
+  EXPECT_EQ(read(*h, 4096, 4096), y);
+  // The queued wish, wished again while a lane is free, starts and leaves the queue.
+  h->ReadAhead(sdb_SULong(8192), 4096);
+  EXPECT_EQ(h->Requests().Count(), 0);
+  EXPECT_EQ(read(*h, 8192, 4096), x);
+  EXPECT_EQ(read(*h, 12288, 4096), c);
+}
+
 TEST_F(ScratchIo, RequestsEndingAtAFileEndUseThatFileAndTheNextAddressTheNextFile) {
   auto h = handler({kMiB});
   write(*h, kMiB - 4096, pattern(kMiB - 4096, 4096));
