@@ -28,6 +28,8 @@ constinit sdb_Manager* gManager = nullptr;
 constexpr std::uint32_t kDefaultFileSize = 2147483647u;
 constexpr unsigned kArenaFloor = sdb_Manager::kArenaBytes;
 constexpr const char* kNewFileExtensions[] = {".sdb", ".fct", ".opr", ".sol"};
+constexpr const char* kHeaderNotValid =
+    "SYSTEM ERROR IN sdb_Manager::sdb_Manager - THE SCRATCH DATABASE HEADER IS NOT VALID";
 
 void newHandler() { sdb_OutOfMemoryError(0); }
 
@@ -151,12 +153,15 @@ void sdb_OutOfMemoryError(std::size_t /*size*/) {
 }
 
 extern "C" void SDB_WRITEFAIL(const Int* extension) {
-  std::string text = "I/O ERROR ON SOLVER FILE ";
-  for (int k = 0; k < 3; ++k) text.push_back(static_cast<char>(extension[k]));
-  text += ". OUT OF DISK SPACE OR DISK QUOTA EXCEEDED. EXECUTION ";
-  text += "TERMINATED";
+  // Built in place: this report must not need memory, which may be what ran out.
+  static constexpr char kHead[] = "I/O ERROR ON SOLVER FILE ";
+  static constexpr char kTail[] = ". OUT OF DISK SPACE OR DISK QUOTA EXCEEDED. EXECUTION TERMINATED";
+  char text[sizeof kHead - 1 + 3 + sizeof kTail - 1];
+  std::memcpy(text, kHead, sizeof kHead - 1);
+  for (int k = 0; k < 3; ++k) text[sizeof kHead - 1 + k] = extension != nullptr ? static_cast<char>(extension[k]) : ' ';
+  std::memcpy(text + sizeof kHead - 1 + 3, kTail, sizeof kTail - 1);
   const Int level = -3;
-  KVXERR(&level, text.data(), static_cast<Int>(text.size()), nullptr, nullptr, nullptr, 0);
+  KVXERR(&level, text, static_cast<Int>(sizeof text), nullptr, nullptr, nullptr, 0);
 }
 
 // ---- Construction -------------------------------------------------------------------------------
@@ -235,7 +240,7 @@ bool sdb_Manager::ReadExistingHeader() {
   header_ = nullptr;
   headerSize_ = 0;
   if (!probeSound) {
-    cfi_WriteMessage(-3, "SYSTEM ERROR IN sdb_Manager::sdb_Manager - THE SCRATCH DATABASE HEADER IS NOT VALID");
+    cfi_WriteMessage(-3, kHeaderNotValid);
     return false;
   }
   temporaryRecord_.nextFree = sdb_SULong(size);
@@ -244,7 +249,7 @@ bool sdb_Manager::ReadExistingHeader() {
   if (header_ == nullptr) return false;
   headerSize_ = size;
   if (HeaderIsSound()) return true;
-  cfi_WriteMessage(-3, "SYSTEM ERROR IN sdb_Manager::sdb_Manager - THE SCRATCH DATABASE HEADER IS NOT VALID");
+  cfi_WriteMessage(-3, kHeaderNotValid);
   folder_[1]->UnMap(sdb_Read, sdb_SULong(), headerSize_, header_);
   header_ = nullptr;
   return false;

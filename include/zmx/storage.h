@@ -512,7 +512,6 @@ class ZMX_EXPORT sdb_Manager {
   unsigned pageSize_ = 0;
   unsigned sectorSize_ = 0;
   char* jobName_ = nullptr;
-  const char* defaultDirectory_ = "";
   char* inputDirectory_ = nullptr;
   char folderName_[kFolderSlots][4] = {};
   unsigned char* arena_ = nullptr;

@@ -182,6 +182,18 @@ TEST_F(ScratchManager, SpillListsAndSizesComeFromTheEnvironment) {
   EXPECT_TRUE(std::filesystem::exists(path("tmp/job.sdb")));  // the header lives in the sdb folder
 }
 
+TEST_F(ScratchManager, WithoutListsAnAllocationPastFileZeroStartsFileOneNamedWithItsNumber) {
+  create();
+  sdb_RegularFolder* scr = folder(sdb_FolderNames::scr);
+  EXPECT_EQ(scr->Allocate(2147483000u, 1).Value(), 0u);  // no write: file 0 stays short
+  const sdb_SULong address = scr->Allocate(4096, 1);
+  EXPECT_EQ(address.Value(), 2147483647u);  // the start of file 1
+  scr->UnMap(sdb_WriteNew, address, 4096, scr->Map(sdb_WriteNew, address, 4096));
+  deletetheSdbManager();
+  EXPECT_EQ(std::filesystem::file_size("job.scr.1"), 4096u);
+  EXPECT_EQ(wordAt(fileBytes("job.sdb"), 68 + 16 * 3 + 12), 2147483647u);  // the folder record's file start
+}
+
 TEST_F(ScratchManager, ARequestNoFileOfTheSizeListCanHoldIsRefused) {
   ::setenv("SPLIT_SOL", "1048576 2097152", 1);
   create();
