@@ -133,7 +133,7 @@ unsigned ntSectorSize() { return static_cast<unsigned>(zmxrt::sectorSize("")); }
 
 void sdb_OutOfMemoryError(std::size_t /*size*/) {
   // The report itself may need memory: a failure while it is made ends at once.
-  static constinit bool reporting = false;
+  static constinit thread_local bool reporting = false;  // per thread: any thread may run out
   if (reporting) throw std::bad_alloc();
   reporting = true;
   struct Done {

@@ -209,6 +209,38 @@ TEST_F(ScratchPartition, ASegmentedIssueNeedsAWholeNumberOfPages) {
   EXPECT_EQ(issue.FlushSegment(nullptr).size, 0u);
 }
 
+TEST_F(ScratchPartition, PartitionAndIssueRecordsLieAtTheirHeaderOffsetsInTheFile) {
+  sdb_IntegerOid ints;
+  sdb_SULong address;
+  {
+    sdb_MMapPartition unused(sdb_FolderNames::eig);
+    sdb_MMapPartition partition(sdb_FolderNames::fct);
+    ASSERT_EQ(partition.Id(), 1);
+    partition.AllocateInteger(ints, 1000);
+    sdb_MMapPartition::Issue issue(partition, sdb_WriteNew);
+    address = issue.Address();
+  }
+  deletetheSdbManager();
+  const auto file = fileBytes("job.sdb");
+  ASSERT_EQ(file.size(), page_);
+  EXPECT_EQ(wordAt(file, 24), 2u);   // next partition id
+  EXPECT_EQ(wordAt(file, 232), 2u);  // partitions created
+  EXPECT_EQ(wordAt(file, 728), 1u);  // issue records used
+  const std::size_t partition = 244 + 24 * 1;
+  EXPECT_EQ(wordAt(file, partition), 4000u);  // size
+  EXPECT_EQ(wordAt(file, partition + 4), static_cast<std::uint32_t>(sdb_FolderNames::fct));
+  EXPECT_EQ(wordAt(file, partition + 8), 1u);   // an issue record reserved
+  EXPECT_EQ(wordAt(file, partition + 12), 1u);  // issue 0 released
+  EXPECT_EQ(wordAt(file, partition + 16) & 0xE, sdb_Partition::kClosed);
+  EXPECT_EQ(wordAt(file, partition + 20), 0u);  // its issue record
+  EXPECT_EQ(wordAt(file, 244 + 8), 0u);         // the unused partition reserved none
+  const std::size_t issue = 740 + 16 * 0;
+  EXPECT_EQ(wordAt(file, issue), static_cast<std::uint32_t>(sdb_FolderNames::fct));
+  EXPECT_EQ(wordAt(file, issue + 4), 1u);  // no issue open
+  EXPECT_EQ(wordAt(file, issue + 8), address.high);
+  EXPECT_EQ(wordAt(file, issue + 12), address.low);
+}
+
 TEST_F(ScratchPartition, APartitionBeyondTheTableIsRefused) {
   std::vector<std::unique_ptr<sdb_MMapPartition>> partitions;
   for (int k = 0; k < 20; ++k) partitions.push_back(std::make_unique<sdb_MMapPartition>(sdb_FolderNames::eig));
