@@ -207,6 +207,50 @@ TEST_F(ScratchIo, AShortReadIsReportedAndFails) {
   EXPECT_EQ(read(*h, 0, 8192), pattern(0, 8192));  // the bytes themselves are whole
 }
 
+TEST_F(ScratchIo, EachShortTransferIsReportedWithTheTextOfWhereItIsFound) {
+  const auto bytes = pattern(0, 8192);
+  auto expect = [](const char* where) {
+    EXPECT_TRUE(eqc_testing::printed(std::string("shr_sdb_AsyncIOHandler::") + where + " - contact your VELTRO agent"))
+        << where;
+    eqc_testing::clearMessages();
+  };
+  auto h = handler();
+  zmxrt_testing::injectTransferFault({true, 0, 100, 0});
+  write(*h, 0, bytes);
+  h->ReadAhead(sdb_SULong(0), 4096);  // waits for the write of its bytes
+  expect("HandleConflictingWrite - size error");
+  zmxrt_testing::injectTransferFault({true, 0, 100, 0});
+  write(*h, 0, bytes);
+  EXPECT_EQ(h->Write(sdb_SULong(8192), bytes.size(), bytes.data()), 0u);  // the write before it failed
+  expect("Write - I/O error with write sizes in clear");
+  ASSERT_TRUE(h->CompleteWrite());
+  h->ReadAhead(sdb_SULong(0), 4096);
+  h->ReadAhead(sdb_SULong(0), 8192);  // more than the read-ahead under way
+  expect("ReadAhead - I/O error in sizes");
+  auto hit = read(*h, 0, 4096);  // only 100 bytes of each short write reached the file
+  ASSERT_EQ(hit.size(), 4096u);
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 100, hit.begin()));
+  EXPECT_EQ(hit[100], 0);
+  zmxrt_testing::injectTransferFault({false, 0, 100, 0});
+  h->ReadAhead(sdb_SULong(4096), 4096);
+  h->UseFileCache();
+  expect("UseFileCache - I/O error in read slots");
+  zmxrt_testing::injectTransferFault({true, 0, 100, 0});
+  write(*h, 16384, bytes);
+  zmxrt_testing::injectTransferFault({false, 0, 100, 0});
+  h->ReadAhead(sdb_SULong(0), 4096);
+  h.reset();
+  EXPECT_TRUE(eqc_testing::printed(
+      "shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler - I/O error in write slots - contact your VELTRO agent"));
+  expect("~shr_sdb_AsyncIOHandler - I/O error in read slots");
+
+  directories_[0] = "no-such-directory/";
+  auto lost = handler();
+  EXPECT_EQ(lost->Write(sdb_SULong(0), bytes.size(), bytes.data()), 0u);
+  EXPECT_TRUE(eqc_testing::printed("Async I/O ERROR WHEN OPENING SOLVER FILE .opr IN DIRECTORY no-such-directory/: " +
+                                   zmxrt::systemErrorText(ENOENT)));
+}
+
 TEST_F(ScratchIo, BytesNeverWrittenReadAsZeros) {
   auto h = handler();
   write(*h, 0, pattern(0, 512));
