@@ -259,8 +259,10 @@ void sdb_SGMMapPartition::Issue::AccessForward() {
   if (data_ == nullptr) return;
   const std::uint64_t old = offset_.Value();
   offset_ = offset_ + size_;
-  // A modify window is written back before the next one is read into the same buffer.
-  if (mode_ == sdb_WriteNew || mode_ == sdb_Modify) folderObject_->Sync(sdb_WriteNew, address_ + old, size_, data_);
+  // A modify window is written back before the next one is read into the same buffer; a window
+  // past the partition's space is never written (the bytes there belong to others).
+  if ((mode_ == sdb_WriteNew || mode_ == sdb_Modify) && Fits(old, size_, "sdb_SGMMapPartition::Issue::AccessForward"))
+    folderObject_->Sync(sdb_WriteNew, address_ + old, size_, data_);
   if ((mode_ == sdb_Read || mode_ == sdb_Modify) && Fits(offset_.Value(), size_, "sdb_SGMMapPartition::Issue::AccessForward"))
     folderObject_->Sync(sdb_Read, address_ + offset_.Value(), size_, data_);
 }

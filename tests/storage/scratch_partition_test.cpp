@@ -167,6 +167,33 @@ TEST_F(ScratchPartition, SegmentedIssuesMoveAWindowThroughTheSpace) {
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN sdb_SGMMapPartition::Issue::AccessForward - PARTITION SPACE LIMIT EXCEEDED"));
 }
 
+TEST_F(ScratchPartition, AWritingWindowPastThePartitionSpaceWritesNothing) {
+  sdb_SGMMapPartition partition(sdb_FolderNames::scr, page_);
+  sdb_IntegerOid all;
+  partition.AllocateInteger(all, 2 * page_ / 4);  // two windows
+  sdb_RegularFolder* scr = gettheSdbManager()->GetFolder(sdb_FolderNames::scr);
+  sdb_SULong neighbour;
+  {
+    sdb_SGMMapPartition::Issue issue(partition, sdb_WriteNew);
+    // Someone else's data right after the partition's space.
+    neighbour = scr->Allocate(page_, page_);
+    ASSERT_EQ(neighbour.Value(), issue.Address().Value() + 2 * page_);
+    void* buffer = scr->Map(sdb_WriteNew, neighbour, page_);
+    std::memset(buffer, 0x5A, page_);
+    scr->UnMap(sdb_WriteNew, neighbour, page_, buffer);
+    for (int w = 0; w < 4; ++w) {
+      std::memset(issue.Data(), 0x11 * (w + 1), page_);
+      issue.AccessForward();
+    }
+    EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN sdb_SGMMapPartition::Issue::AccessForward - PARTITION SPACE LIMIT EXCEEDED"));
+  }
+  void* buffer = scr->Map(sdb_Read, neighbour, page_);
+  ASSERT_NE(buffer, nullptr);
+  EXPECT_EQ(static_cast<unsigned char*>(buffer)[0], 0x5A);
+  EXPECT_EQ(static_cast<unsigned char*>(buffer)[page_ - 1], 0x5A);
+  scr->UnMap(sdb_Read, neighbour, page_, buffer);
+}
+
 TEST_F(ScratchPartition, FlushedSegmentsTakeWholePagesAndReadBack) {
   sdb_SGMMapPartition partition(sdb_FolderNames::scr, 10 * page_);
   sdb_IntegerOid all;
