@@ -145,7 +145,13 @@ sdb_PrtIssueRcrd* sdb_Partition::AccessIssue(int issue, int /*mode*/, unsigned a
   if (issueRecord_ == nullptr) return nullptr;
   // Space is reserved once, by the first issue; a partition that grew since gets space that
   // holds all of it before a larger issue is mapped.
-  if ((!haveSpace_ || Reservation() > reserved_) && !ReserveSpace(alignment)) return nullptr;
+  const bool grown = haveSpace_ && Reservation() > reserved_;
+  if (grown && openIssues_ > 0) {
+    // Moving the space now would leave the open issue writing its bytes to the old place.
+    reportLimit("sdb_Partition::AccessIssue", "PARTITION SPACE");
+    return nullptr;
+  }
+  if ((!haveSpace_ || grown) && !ReserveSpace(alignment)) return nullptr;
   ++openIssues_;
   return manager->AccessIssueTable(static_cast<int>(record_->issueIndex) + issue);
 }

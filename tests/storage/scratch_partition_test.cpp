@@ -134,6 +134,31 @@ TEST_F(ScratchPartition, APartitionThatGrewMovesToLargerSpaceBeforeALargerIssue)
   opr->UnMap(sdb_Read, neighbour, 4096, buffer);
 }
 
+TEST_F(ScratchPartition, APartitionThatGrewUnderAnOpenIssueGivesNoSecondIssueUntilItCloses) {
+  sdb_MMapPartition partition(sdb_FolderNames::opr);
+  sdb_IntegerOid first, second;
+  partition.AllocateInteger(first, 1024);
+  {
+    sdb_MMapPartition::Issue open(partition, sdb_WriteNew);
+    sdb_DbBasePter base;
+    partition.AllocateInteger(second, 4096);
+    {
+      sdb_MMapPartition::Issue refused(partition, sdb_Modify);
+      EXPECT_EQ(refused.Data(), nullptr);
+      EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN sdb_Partition::AccessIssue - PARTITION SPACE LIMIT EXCEEDED"));
+    }
+    EXPECT_EQ(partition.OpenIssues(), 1);
+    std::fill_n(open.AccessInteger(first, base), 1024, 3);  // written to the space when it closes
+  }
+  sdb_MMapPartition::Issue later(partition, sdb_Modify);  // now the space moves, with its bytes
+  sdb_DbBasePter base;
+  const int* kept = later.AccessInteger(first, base);
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(kept[0], 3);
+  EXPECT_EQ(kept[1023], 3);
+  EXPECT_NE(later.AccessInteger(second, base), nullptr);
+}
+
 TEST_F(ScratchPartition, SegmentedIssuesMoveAWindowThroughTheSpace) {
   sdb_SGMMapPartition partition(sdb_FolderNames::scr, 2 * page_);
   ASSERT_EQ(partition.FixedIssueSize(), 2 * page_);
