@@ -192,8 +192,7 @@ void shr_sdb_AsyncIOHandler::FreeSlot(shr_sdb_AsyncIOSlot& slot) {
 }
 
 std::uint64_t shr_sdb_AsyncIOHandler::FileSize(std::uint64_t k) const {
-  if (sizeCount_ == 0) return 2147483647u;
-  return sizes_[std::min<std::uint64_t>(k, sizeCount_ - 1)];
+  return zmx::scratch::spillFileSize(sizes_, sizeCount_, k);
 }
 
 const char* shr_sdb_AsyncIOHandler::Directory(std::uint64_t k) const {
@@ -260,8 +259,7 @@ bool shr_sdb_AsyncIOHandler::CloseSlotFile(int k) {
   slot.file = nullptr;
   slot.fileStart = slot.fileEnd = sdb_SULong();
   if (error == 0) return true;
-  std::uint64_t index = 0;
-  for (std::uint64_t start = 0; start < closedStart; start += FileSize(index)) ++index;
+  const std::uint64_t index = zmx::scratch::spillFileHolding(sizes_, sizeCount_, closedStart).index;
   report(format("Async I/O ERROR WHEN CLOSING SOLVER FILE %s IN DIRECTORY %s: %s", extension_, Directory(index),
                 zmxrt::systemErrorText(error).c_str()));
   return false;
@@ -275,11 +273,11 @@ std::int64_t shr_sdb_AsyncIOHandler::SetFileOffset(sdb_SULong address, std::size
     return checkedOffset(first - slot.fileStart.Value(), sectorSize_);
 
   // The file that holds the first byte: a request that starts where a file starts is its.
-  std::uint64_t index = 0;
-  std::uint64_t start = 0;
-  while (start + FileSize(index) <= first) start += FileSize(index++);
-  const std::uint64_t fileEnd = start + FileSize(index);
-  if (end > fileEnd) {
+  const zmx::scratch::SpillFile holding = zmx::scratch::spillFileHolding(sizes_, sizeCount_, first);
+  const std::uint64_t index = holding.index;
+  const std::uint64_t start = holding.start;
+  const std::uint64_t fileEnd = start + holding.size;
+  if (end < first || end > fileEnd) {
     report("shr_sdb_AsyncIOHandler::SetFileOffset - I/O internal error - contact your VELTRO agent");
     return -1;  // it would spill into bytes that belong to the next file
   }

@@ -25,7 +25,7 @@ using zmx::scratch::roundUp;
 
 constinit sdb_Manager* gManager = nullptr;
 
-constexpr std::uint32_t kDefaultFileSize = 2147483647u;
+using zmx::scratch::kDefaultSpillFileSize;
 constexpr unsigned kArenaFloor = sdb_Manager::kArenaBytes;
 constexpr const char* kNewFileExtensions[] = {".sdb", ".fct", ".opr", ".sol"};
 constexpr const char* kHeaderNotValid =
@@ -58,7 +58,7 @@ std::uint32_t byteCount(const std::string& item) {
   std::uint64_t value = 0;
   for (char c : item) {
     if (!std::isdigit(static_cast<unsigned char>(c))) break;
-    value = std::min<std::uint64_t>(value * 10 + static_cast<unsigned>(c - '0'), kDefaultFileSize);
+    value = std::min<std::uint64_t>(value * 10 + static_cast<unsigned>(c - '0'), kDefaultSpillFileSize);
   }
   return static_cast<std::uint32_t>(value);
 }
@@ -316,7 +316,7 @@ void sdb_Manager::SetUpDirectories() {
         if (const std::uint32_t bytes = byteCount(item); bytes > 0) sizes[slot].push_back(bytes);
     }
     if (directories[slot].empty()) directories[slot].push_back(defaultDirectory);
-    if (sizes[slot].empty()) sizes[slot].push_back(kDefaultFileSize);
+    if (sizes[slot].empty()) sizes[slot].push_back(kDefaultSpillFileSize);
   }
 
   // One block: per slot the text pointers and the sizes, then every text.

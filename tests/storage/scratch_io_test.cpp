@@ -148,6 +148,11 @@ TEST_F(ScratchIo, RequestsEndingAtAFileEndUseThatFileAndTheNextAddressTheNextFil
   EXPECT_EQ(h->Write(sdb_SULong(kMiB - 4096), across.size(), across.data()), 0u);
   EXPECT_TRUE(eqc_testing::printed("shr_sdb_AsyncIOHandler::SetFileOffset - I/O internal error - contact your VELTRO agent"));
   EXPECT_EQ(read(*h, kMiB - 4096, 4096), pattern(kMiB - 4096, 4096));
+  // However far an address lies, its file is found at once: 2^42 bytes on is file 2^22.
+  EXPECT_EQ(read(*h, std::uint64_t{1} << 42, 512), std::vector<unsigned char>(512, 0));
+  EXPECT_TRUE(std::filesystem::exists("job.opr." + std::to_string(1u << 22)));
+  // A request that would run past the last address is refused.
+  EXPECT_TRUE(read(*h, sdb_SULong::Invalid().Value(), 512).empty());
 }
 
 TEST_F(ScratchIo, TransfersOver40MiBAreCutIntoPiecesAlsoAbove4GiB) {
