@@ -267,6 +267,17 @@ TEST_F(ScratchManager, CreatingEmptiesTheFirstFilesOfFourFoldersOnly) {
             0640u & ~static_cast<unsigned>(mask));
 }
 
+TEST_F(ScratchManager, AJobNameWithAPathPlacesTheNewFilesThere) {
+  std::filesystem::create_directories(path("sub"));
+  utl_testing::setCommandLine("job", "sub/run");
+  create();
+  for (const char* extension : {".sdb", ".fct", ".opr", ".sol"})
+    EXPECT_TRUE(std::filesystem::exists(std::string("sub/run") + extension)) << extension;
+  deletetheSdbManager();
+  EXPECT_EQ(std::filesystem::file_size("sub/run.sdb"), ntPageSize());  // the header, in the sdb folder's file 0
+  EXPECT_EQ(sdb_Manager::OpenSdb(), sdb_Manager_Opened);
+}
+
 TEST_F(ScratchManager, TablesRefuseEntriesPastTheirCapacity) {
   sdb_Manager* manager = create();
   for (int id = 0; id < 20; ++id) EXPECT_EQ(manager->CreatePartition(sdb_FolderNames::opr), id);
