@@ -22,19 +22,19 @@ struct FaultState {
   bool armed = false;
   zmxrt_testing::TransferFault fault;
 };
-constinit FaultState* gFaults = nullptr;
+constinit std::atomic<FaultState*> gFaults = nullptr;  // made once, under gFaultsLock
 constinit std::atomic<unsigned> gWriteDelay = 0;
 constinit std::mutex gFaultsLock;
 
 FaultState& faults() {
   std::lock_guard guard(gFaultsLock);
-  if (gFaults == nullptr) gFaults = new FaultState();
-  return *gFaults;
+  if (gFaults.load(std::memory_order_relaxed) == nullptr) gFaults.store(new FaultState(), std::memory_order_release);
+  return *gFaults.load(std::memory_order_relaxed);
 }
 
 // The armed fault when it hits this transfer (and disarms it).
 std::optional<zmxrt_testing::TransferFault> takeFault(bool write) {
-  if (gFaults == nullptr) return std::nullopt;
+  if (gFaults.load(std::memory_order_acquire) == nullptr) return std::nullopt;  // no test has armed one
   FaultState& state = faults();
   std::lock_guard guard(state.lock);
   if (!state.armed || state.fault.write != write) return std::nullopt;

@@ -11,6 +11,8 @@
 namespace {
 
 using zmx::scratch::addToTally;
+using zmx::scratch::SpillFile;
+using zmx::scratch::spillFileHolding;
 using zmx::scratch::takeFromTally;
 
 // A buffer of the library's own; the run ends (reported) when memory is out.
@@ -19,8 +21,6 @@ void* allocateBuffer(std::size_t bytes) {
   if (p == nullptr) sdb_OutOfMemoryError(bytes);
   return p;
 }
-
-constexpr std::uint64_t kDefaultFileSize = 2147483647u;
 
 }  // namespace
 
@@ -33,31 +33,36 @@ sdb_Folder::sdb_Folder(const char* jobName, const char* folderName, unsigned dir
       sizeCount_(sizeCount),
       directories_(directories),
       sizes_(sizes) {
-  std::snprintf(extension_, sizeof extension_, ".%.3s", folderName);
+  std::snprintf(extension_, sizeof extension_, ".%.3s", folderName != nullptr ? folderName : "");
   ResetFolderRecord(record);
+}
+
+sdb_Folder::sdb_Folder(const char* jobName, const char* /*firstText*/, const char* /*secondText*/, char* /*workText*/,
+                       sdb_FolderRecord* record, const char* folderName)
+    : sdb_Folder(jobName, folderName, 0, 0, nullptr, nullptr, record) {
+  // Its spill files count from address 0, whatever start the record holds; Allocate moves on
+  // to the file that holds the next free address.
+  fileIndex_ = 0;
+  fileStart_ = sdb_SULong();
+  fileFree_ = FileSize(0) > nextFree_.Value() ? FileSize(0) - nextFree_.Value() : 0;
 }
 
 sdb_Folder::~sdb_Folder() {
   if (!handler_.CompleteWrite()) WriteError();
 }
 
-std::uint64_t sdb_Folder::FileSize(std::uint64_t k) const {
-  if (sizeCount_ == 0) return kDefaultFileSize;
-  return sizes_[std::min<std::uint64_t>(k, sizeCount_ - 1)];
-}
+std::uint64_t sdb_Folder::FileSize(std::uint64_t k) const { return zmx::scratch::spillFileSize(sizes_, sizeCount_, k); }
 
 void sdb_Folder::ResetFolderRecord(sdb_FolderRecord* record) {
   record_ = record;
   nextFree_ = record->nextFree;
   // The current file is the one that starts at the recorded start; its free bytes are what
   // lies beyond the next free address, so a reopened folder never hands out used space.
-  std::uint64_t index = 0;
-  std::uint64_t start = 0;
-  while (start + FileSize(index) <= record->fileStart.Value()) start += FileSize(index++);
-  fileIndex_ = index;
-  fileStart_ = sdb_SULong::FromValue(start);
-  const std::uint64_t end = start + FileSize(index);
-  fileFree_ = end > nextFree_.Value() ? end - std::max(nextFree_.Value(), start) : 0;
+  const SpillFile file = spillFileHolding(sizes_, sizeCount_, record->fileStart.Value());
+  fileIndex_ = file.index;
+  fileStart_ = sdb_SULong::FromValue(file.start);
+  const std::uint64_t end = file.start + file.size;
+  fileFree_ = end > nextFree_.Value() ? end - std::max(nextFree_.Value(), file.start) : 0;
 }
 
 sdb_SULong sdb_Folder::Allocate(std::size_t size, unsigned alignment) {
@@ -79,10 +84,14 @@ sdb_SULong sdb_Folder::Allocate(std::size_t size, unsigned alignment) {
       if (sdb_Manager* manager = gettheSdbManager()) manager->MarkHeaderDirty();
       return sdb_SULong::FromValue(next + gap);
     }
-    start += FileSize(index++);
-    next = start;
-    free = FileSize(index);
-    if (index >= sizeCount_ && size > free) break;  // the last size of the list, reused, is too small
+    // The next spill file, or the one that holds the next free address when that lies further
+    // on: never below what was handed out already.
+    const SpillFile file = spillFileHolding(sizes_, sizeCount_, std::max(start + FileSize(index), nextFree_.Value()));
+    index = file.index;
+    start = file.start;
+    next = std::max(start, nextFree_.Value());
+    free = start + file.size - next;
+    if (index >= sizeCount_ && size > file.size) break;  // the last size of the list, reused, is too small
   }
   char text[400];
   std::snprintf(text, sizeof text,

@@ -48,6 +48,14 @@ void swapBuffers(shr_sdb_AsyncIOSlot& slot) {
 // that no symbol of it is needed).
 constexpr std::size_t kPiece = shr_sdb_AsyncIOHandler::kLargestTransfer;
 
+// An offset off a sector boundary is reported; the transfer goes ahead all the same (reads start
+// on the sector before it, writes go through the page cache).
+std::int64_t checkedOffset(std::uint64_t offset, std::size_t sector) {
+  if (offset % sector != 0)
+    report("shr_sdb_AsyncIOHandler::SetFileOffset - alignment error - contact your VELTRO agent");
+  return static_cast<std::int64_t>(offset);
+}
+
 constexpr const char* kReadFailure = "DURING READ. EXECUTION TERMINATED. CONTACT YOUR VELTRO AGENT.";
 constexpr const char* kWriteFailure = "DURING WRITE. EXECUTION TERMINATED. CONTACT YOUR VELTRO AGENT.";
 
@@ -147,13 +155,13 @@ int shr_sdb_AsyncIORequestList::GetNextEntry(sdb_SULong& address, std::size_t& s
 shr_sdb_AsyncIOHandler::shr_sdb_AsyncIOHandler(const char* jobName, unsigned directoryCount, unsigned sizeCount,
                                                const char* const* directories, const std::uint32_t* sizes,
                                                const char* folderName)
-    : jobName_(jobName),
+    : jobName_(jobName != nullptr ? jobName : ""),
       directoryCount_(directoryCount),
       sizeCount_(sizeCount),
       directories_(directories),
       sizes_(sizes),
       sectorSize_(ntSectorSize()) {
-  std::snprintf(extension_, sizeof extension_, ".%.3s", folderName);
+  std::snprintf(extension_, sizeof extension_, ".%.3s", folderName != nullptr ? folderName : "");
   for (auto& slot : slots_) slot.request = new zmxrt::AsyncRequest();
   earlier_.request = new zmxrt::AsyncRequest();
 }
@@ -184,8 +192,7 @@ void shr_sdb_AsyncIOHandler::FreeSlot(shr_sdb_AsyncIOSlot& slot) {
 }
 
 std::uint64_t shr_sdb_AsyncIOHandler::FileSize(std::uint64_t k) const {
-  if (sizeCount_ == 0) return 2147483647u;
-  return sizes_[std::min<std::uint64_t>(k, sizeCount_ - 1)];
+  return zmx::scratch::spillFileSize(sizes_, sizeCount_, k);
 }
 
 const char* shr_sdb_AsyncIOHandler::Directory(std::uint64_t k) const {
@@ -252,8 +259,7 @@ bool shr_sdb_AsyncIOHandler::CloseSlotFile(int k) {
   slot.file = nullptr;
   slot.fileStart = slot.fileEnd = sdb_SULong();
   if (error == 0) return true;
-  std::uint64_t index = 0;
-  for (std::uint64_t start = 0; start < closedStart; start += FileSize(index)) ++index;
+  const std::uint64_t index = zmx::scratch::spillFileHolding(sizes_, sizeCount_, closedStart).index;
   report(format("Async I/O ERROR WHEN CLOSING SOLVER FILE %s IN DIRECTORY %s: %s", extension_, Directory(index),
                 zmxrt::systemErrorText(error).c_str()));
   return false;
@@ -264,14 +270,14 @@ std::int64_t shr_sdb_AsyncIOHandler::SetFileOffset(sdb_SULong address, std::size
   const std::uint64_t first = address.Value();
   const std::uint64_t end = first + size;
   if (slot.file != nullptr && first >= slot.fileStart.Value() && end <= slot.fileEnd.Value())
-    return static_cast<std::int64_t>(first - slot.fileStart.Value());
+    return checkedOffset(first - slot.fileStart.Value(), sectorSize_);
 
   // The file that holds the first byte: a request that starts where a file starts is its.
-  std::uint64_t index = 0;
-  std::uint64_t start = 0;
-  while (start + FileSize(index) <= first) start += FileSize(index++);
-  const std::uint64_t fileEnd = start + FileSize(index);
-  if (end > fileEnd) {
+  const zmx::scratch::SpillFile holding = zmx::scratch::spillFileHolding(sizes_, sizeCount_, first);
+  const std::uint64_t index = holding.index;
+  const std::uint64_t start = holding.start;
+  const std::uint64_t fileEnd = start + holding.size;
+  if (end < first || end > fileEnd) {
     report("shr_sdb_AsyncIOHandler::SetFileOffset - I/O internal error - contact your VELTRO agent");
     return -1;  // it would spill into bytes that belong to the next file
   }
@@ -296,8 +302,7 @@ std::int64_t shr_sdb_AsyncIOHandler::SetFileOffset(sdb_SULong address, std::size
   slot.completed = 1;
   slot.pending = 0;
   slot.transferSize = slot.requestedSize = 0;
-  // An offset off a sector boundary needs no report: reads start on the sector before it.
-  return static_cast<std::int64_t>(first - start);
+  return checkedOffset(first - start, sectorSize_);
 }
 
 bool shr_sdb_AsyncIOHandler::HandleConflictingWrite(sdb_SULong address, std::size_t size) {
@@ -431,18 +436,21 @@ void shr_sdb_AsyncIOHandler::ReadAhead(sdb_SULong address, std::size_t size) {
 
 void shr_sdb_AsyncIOHandler::ReadAheadPiece(sdb_SULong address, std::size_t size) {
   if (!HandleConflictingWrite(address, size)) return;
+  // A wish for a read-ahead under way in either lane starts no second read of it.
   for (int k : {kReadAheadSlot, kReadAheadLane}) {
-    shr_sdb_AsyncIOSlot& slot = slots_[k];
-    if (slot.pending == 0) {
-      StartRead(k, address, size);
-      return;
-    }
-    if (slot.address == address) {
+    const shr_sdb_AsyncIOSlot& slot = slots_[k];
+    if (slot.pending != 0 && slot.address == address) {
       if (size > slot.requestedSize)
         report("shr_sdb_AsyncIOHandler::ReadAhead - I/O error in sizes - contact your VELTRO agent");
       return;
     }
   }
+  for (int k : {kReadAheadSlot, kReadAheadLane})
+    if (slots_[k].pending == 0) {
+      requests_.RemoveEntry(address);  // a wish queued earlier is served by this read
+      StartRead(k, address, size);
+      return;
+    }
   requests_.AddEntry(address, size);  // a duplicate wish is ignored
 }
 

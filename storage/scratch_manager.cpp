@@ -25,9 +25,11 @@ using zmx::scratch::roundUp;
 
 constinit sdb_Manager* gManager = nullptr;
 
-constexpr std::uint32_t kDefaultFileSize = 2147483647u;
+using zmx::scratch::kDefaultSpillFileSize;
 constexpr unsigned kArenaFloor = sdb_Manager::kArenaBytes;
 constexpr const char* kNewFileExtensions[] = {".sdb", ".fct", ".opr", ".sol"};
+constexpr const char* kHeaderNotValid =
+    "SYSTEM ERROR IN sdb_Manager::sdb_Manager - THE SCRATCH DATABASE HEADER IS NOT VALID";
 
 void newHandler() { sdb_OutOfMemoryError(0); }
 
@@ -56,7 +58,7 @@ std::uint32_t byteCount(const std::string& item) {
   std::uint64_t value = 0;
   for (char c : item) {
     if (!std::isdigit(static_cast<unsigned char>(c))) break;
-    value = std::min<std::uint64_t>(value * 10 + static_cast<unsigned>(c - '0'), kDefaultFileSize);
+    value = std::min<std::uint64_t>(value * 10 + static_cast<unsigned>(c - '0'), kDefaultSpillFileSize);
   }
   return static_cast<std::uint32_t>(value);
 }
@@ -131,7 +133,7 @@ unsigned ntSectorSize() { return static_cast<unsigned>(zmxrt::sectorSize("")); }
 
 void sdb_OutOfMemoryError(std::size_t /*size*/) {
   // The report itself may need memory: a failure while it is made ends at once.
-  static constinit bool reporting = false;
+  static constinit thread_local bool reporting = false;  // per thread: any thread may run out
   if (reporting) throw std::bad_alloc();
   reporting = true;
   struct Done {
@@ -151,12 +153,15 @@ void sdb_OutOfMemoryError(std::size_t /*size*/) {
 }
 
 extern "C" void SDB_WRITEFAIL(const Int* extension) {
-  std::string text = "I/O ERROR ON SOLVER FILE ";
-  for (int k = 0; k < 3; ++k) text.push_back(static_cast<char>(extension[k]));
-  text += ". OUT OF DISK SPACE OR DISK QUOTA EXCEEDED. EXECUTION ";
-  text += "TERMINATED";
+  // Built in place: this report must not need memory, which may be what ran out.
+  static constexpr char kHead[] = "I/O ERROR ON SOLVER FILE ";
+  static constexpr char kTail[] = ". OUT OF DISK SPACE OR DISK QUOTA EXCEEDED. EXECUTION TERMINATED";
+  char text[sizeof kHead - 1 + 3 + sizeof kTail - 1];
+  std::memcpy(text, kHead, sizeof kHead - 1);
+  for (int k = 0; k < 3; ++k) text[sizeof kHead - 1 + k] = extension != nullptr ? static_cast<char>(extension[k]) : ' ';
+  std::memcpy(text + sizeof kHead - 1 + 3, kTail, sizeof kTail - 1);
   const Int level = -3;
-  KVXERR(&level, text.data(), static_cast<Int>(text.size()), nullptr, nullptr, nullptr, 0);
+  KVXERR(&level, text, static_cast<Int>(sizeof text), nullptr, nullptr, nullptr, 0);
 }
 
 // ---- Construction -------------------------------------------------------------------------------
@@ -235,7 +240,7 @@ bool sdb_Manager::ReadExistingHeader() {
   header_ = nullptr;
   headerSize_ = 0;
   if (!probeSound) {
-    cfi_WriteMessage(-3, "SYSTEM ERROR IN sdb_Manager::sdb_Manager - THE SCRATCH DATABASE HEADER IS NOT VALID");
+    cfi_WriteMessage(-3, kHeaderNotValid);
     return false;
   }
   temporaryRecord_.nextFree = sdb_SULong(size);
@@ -244,7 +249,7 @@ bool sdb_Manager::ReadExistingHeader() {
   if (header_ == nullptr) return false;
   headerSize_ = size;
   if (HeaderIsSound()) return true;
-  cfi_WriteMessage(-3, "SYSTEM ERROR IN sdb_Manager::sdb_Manager - THE SCRATCH DATABASE HEADER IS NOT VALID");
+  cfi_WriteMessage(-3, kHeaderNotValid);
   folder_[1]->UnMap(sdb_Read, sdb_SULong(), headerSize_, header_);
   header_ = nullptr;
   return false;
@@ -311,7 +316,7 @@ void sdb_Manager::SetUpDirectories() {
         if (const std::uint32_t bytes = byteCount(item); bytes > 0) sizes[slot].push_back(bytes);
     }
     if (directories[slot].empty()) directories[slot].push_back(defaultDirectory);
-    if (sizes[slot].empty()) sizes[slot].push_back(kDefaultFileSize);
+    if (sizes[slot].empty()) sizes[slot].push_back(kDefaultSpillFileSize);
   }
 
   // One block: per slot the text pointers and the sizes, then every text.

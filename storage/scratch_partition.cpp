@@ -145,7 +145,13 @@ sdb_PrtIssueRcrd* sdb_Partition::AccessIssue(int issue, int /*mode*/, unsigned a
   if (issueRecord_ == nullptr) return nullptr;
   // Space is reserved once, by the first issue; a partition that grew since gets space that
   // holds all of it before a larger issue is mapped.
-  if ((!haveSpace_ || Reservation() > reserved_) && !ReserveSpace(alignment)) return nullptr;
+  const bool grown = haveSpace_ && Reservation() > reserved_;
+  if (grown && openIssues_ > 0) {
+    // Moving the space now would leave the open issue writing its bytes to the old place.
+    reportLimit("sdb_Partition::AccessIssue", "PARTITION SPACE");
+    return nullptr;
+  }
+  if ((!haveSpace_ || grown) && !ReserveSpace(alignment)) return nullptr;
   ++openIssues_;
   return manager->AccessIssueTable(static_cast<int>(record_->issueIndex) + issue);
 }
@@ -259,8 +265,10 @@ void sdb_SGMMapPartition::Issue::AccessForward() {
   if (data_ == nullptr) return;
   const std::uint64_t old = offset_.Value();
   offset_ = offset_ + size_;
-  // A modify window is written back before the next one is read into the same buffer.
-  if (mode_ == sdb_WriteNew || mode_ == sdb_Modify) folderObject_->Sync(sdb_WriteNew, address_ + old, size_, data_);
+  // A modify window is written back before the next one is read into the same buffer; a window
+  // past the partition's space is never written (the bytes there belong to others).
+  if ((mode_ == sdb_WriteNew || mode_ == sdb_Modify) && Fits(old, size_, "sdb_SGMMapPartition::Issue::AccessForward"))
+    folderObject_->Sync(sdb_WriteNew, address_ + old, size_, data_);
   if ((mode_ == sdb_Read || mode_ == sdb_Modify) && Fits(offset_.Value(), size_, "sdb_SGMMapPartition::Issue::AccessForward"))
     folderObject_->Sync(sdb_Read, address_ + offset_.Value(), size_, data_);
 }

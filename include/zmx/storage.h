@@ -355,6 +355,12 @@ class ZMX_EXPORT sdb_Folder {
  public:
   sdb_Folder(const char* jobName, const char* folderName, unsigned directoryCount, unsigned sizeCount,
              const char* const* directories, const std::uint32_t* sizes, sdb_FolderRecord* record);
+  // A folder a host builds for itself, outside the manager: it goes on from the record's next
+  // free address, counts its spill files from address 0 and has no directory or size lists, so
+  // its spill files lie in the current directory and hold 2147483647 bytes each. The two texts
+  // and the writable text belong to the host; the folder keeps none of them.
+  sdb_Folder(const char* jobName, const char* firstText, const char* secondText, char* workText,
+             sdb_FolderRecord* record, const char* folderName);
   virtual ~sdb_Folder();
   sdb_Folder(const sdb_Folder&) = delete;
   sdb_Folder& operator=(const sdb_Folder&) = delete;
@@ -506,7 +512,6 @@ class ZMX_EXPORT sdb_Manager {
   unsigned pageSize_ = 0;
   unsigned sectorSize_ = 0;
   char* jobName_ = nullptr;
-  const char* defaultDirectory_ = "";
   char* inputDirectory_ = nullptr;
   char folderName_[kFolderSlots][4] = {};
   unsigned char* arena_ = nullptr;

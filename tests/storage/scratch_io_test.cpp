@@ -56,6 +56,9 @@ TEST_F(ScratchIo, APartialSectorWriteKeepsTheRestOfTheSector) {
   std::copy(part.begin(), part.end(), expected.begin() + 100);
   EXPECT_EQ(read(*h, 0, 1024), expected);
   EXPECT_EQ(read(*h, 100, 10), part);  // an address off a sector boundary reads as well
+  // Both transfers off a sector boundary were reported, and went ahead.
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
+  EXPECT_TRUE(eqc_testing::printed("shr_sdb_AsyncIOHandler::SetFileOffset - alignment error - contact your VELTRO agent"));
 }
 
 TEST_F(ScratchIo, ReadAheadHitsStartTheNextQueuedWishAndMissesDropTheirs) {
@@ -108,6 +111,27 @@ TEST_F(ScratchIo, AWriteInvalidatesReadAheadsAndWishesOfItsBytes) {
   EXPECT_EQ(read(*h, 0, 4096), fresh2);
 }
 
+TEST_F(ScratchIo, AWishForAReadAheadUnderWayInEitherLaneStartsNoSecondRead) {
+  auto h = handler();
+  const auto a = pattern(0, 4096), y = pattern(4096, 4096), x = pattern(8192, 4096), c = pattern(12288, 4096);
+  for (std::uint64_t k = 0; k < 4; ++k) write(*h, 4096 * k, pattern(4096 * k, 4096));
+  h->ReadAhead(sdb_SULong(0), 4096);     // first lane
+  h->ReadAhead(sdb_SULong(4096), 4096);  // second lane
+  h->ReadAhead(sdb_SULong(8192), 4096);  // queued
+  write(*h, 0, a);                       // drops the first lane's read-ahead; the other stays
+  EXPECT_EQ(h->Requests().Count(), 1);
+  // A read started now would take this fault: the wish for the second lane's bytes starts none.
+  zmxrt_testing::injectTransferFault({false, 0, 0, EIO});
+  h->ReadAhead(sdb_SULong(4096), 4096);
+  EXPECT_TRUE(read(*h, 12288, 4096).empty());  // the blocking read took the fault
+  EXPECT_EQ(read(*h, 4096, 4096), y);
+  // The queued wish, wished again while a lane is free, starts and leaves the queue.
+  h->ReadAhead(sdb_SULong(8192), 4096);
+  EXPECT_EQ(h->Requests().Count(), 0);
+  EXPECT_EQ(read(*h, 8192, 4096), x);
+  EXPECT_EQ(read(*h, 12288, 4096), c);
+}
+
 TEST_F(ScratchIo, RequestsEndingAtAFileEndUseThatFileAndTheNextAddressTheNextFile) {
   auto h = handler({kMiB});
   write(*h, kMiB - 4096, pattern(kMiB - 4096, 4096));
@@ -124,11 +148,18 @@ TEST_F(ScratchIo, RequestsEndingAtAFileEndUseThatFileAndTheNextAddressTheNextFil
   EXPECT_EQ(h->Write(sdb_SULong(kMiB - 4096), across.size(), across.data()), 0u);
   EXPECT_TRUE(eqc_testing::printed("shr_sdb_AsyncIOHandler::SetFileOffset - I/O internal error - contact your VELTRO agent"));
   EXPECT_EQ(read(*h, kMiB - 4096, 4096), pattern(kMiB - 4096, 4096));
+  // However far an address lies, its file is found at once: 2^42 bytes on is file 2^22.
+  EXPECT_EQ(read(*h, std::uint64_t{1} << 42, 512), std::vector<unsigned char>(512, 0));
+  EXPECT_TRUE(std::filesystem::exists("job.opr." + std::to_string(1u << 22)));
+  // A request that would run past the last address is refused.
+  EXPECT_TRUE(read(*h, sdb_SULong::Invalid().Value(), 512).empty());
 }
 
 TEST_F(ScratchIo, TransfersOver40MiBAreCutIntoPiecesAlsoAbove4GiB) {
   auto h = handler();
-  const std::uint64_t address = (std::uint64_t{4} << 30) + 8192;  // in file 2 of 2147483647 bytes
+  // Sector-aligned inside file 2 of 2147483647 bytes, above 4 GiB.
+  const std::uint64_t address = 2 * std::uint64_t{2147483647} + 8192;
+  ASSERT_GT(address, std::uint64_t{1} << 32);
   const std::size_t size = 100 * std::size_t{kMiB};
   const auto bytes = pattern(address, size);
   // Three pieces: a fault that lets two writes through hits the third one...
@@ -179,6 +210,50 @@ TEST_F(ScratchIo, AShortReadIsReportedAndFails) {
   EXPECT_TRUE(read(*h, 0, 512).empty());
   EXPECT_TRUE(eqc_testing::printed("I/O ERROR On SOLVER FILE .opr. UNKNOWN ERROR 5 DURING READ. EXECUTION TERMINATED. CONTACT YOUR VELTRO AGENT."));
   EXPECT_EQ(read(*h, 0, 8192), pattern(0, 8192));  // the bytes themselves are whole
+}
+
+TEST_F(ScratchIo, EachShortTransferIsReportedWithTheTextOfWhereItIsFound) {
+  const auto bytes = pattern(0, 8192);
+  auto expect = [](const char* where) {
+    EXPECT_TRUE(eqc_testing::printed(std::string("shr_sdb_AsyncIOHandler::") + where + " - contact your VELTRO agent"))
+        << where;
+    eqc_testing::clearMessages();
+  };
+  auto h = handler();
+  zmxrt_testing::injectTransferFault({true, 0, 100, 0});
+  write(*h, 0, bytes);
+  h->ReadAhead(sdb_SULong(0), 4096);  // waits for the write of its bytes
+  expect("HandleConflictingWrite - size error");
+  zmxrt_testing::injectTransferFault({true, 0, 100, 0});
+  write(*h, 0, bytes);
+  EXPECT_EQ(h->Write(sdb_SULong(8192), bytes.size(), bytes.data()), 0u);  // the write before it failed
+  expect("Write - I/O error with write sizes in clear");
+  ASSERT_TRUE(h->CompleteWrite());
+  h->ReadAhead(sdb_SULong(0), 4096);
+  h->ReadAhead(sdb_SULong(0), 8192);  // more than the read-ahead under way
+  expect("ReadAhead - I/O error in sizes");
+  auto hit = read(*h, 0, 4096);  // only 100 bytes of each short write reached the file
+  ASSERT_EQ(hit.size(), 4096u);
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 100, hit.begin()));
+  EXPECT_EQ(hit[100], 0);
+  zmxrt_testing::injectTransferFault({false, 0, 100, 0});
+  h->ReadAhead(sdb_SULong(4096), 4096);
+  h->UseFileCache();
+  expect("UseFileCache - I/O error in read slots");
+  zmxrt_testing::injectTransferFault({true, 0, 100, 0});
+  write(*h, 16384, bytes);
+  zmxrt_testing::injectTransferFault({false, 0, 100, 0});
+  h->ReadAhead(sdb_SULong(0), 4096);
+  h.reset();
+  EXPECT_TRUE(eqc_testing::printed(
+      "shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler - I/O error in write slots - contact your VELTRO agent"));
+  expect("~shr_sdb_AsyncIOHandler - I/O error in read slots");
+
+  directories_[0] = "no-such-directory/";
+  auto lost = handler();
+  EXPECT_EQ(lost->Write(sdb_SULong(0), bytes.size(), bytes.data()), 0u);
+  EXPECT_TRUE(eqc_testing::printed("Async I/O ERROR WHEN OPENING SOLVER FILE .opr IN DIRECTORY no-such-directory/: " +
+                                   zmxrt::systemErrorText(ENOENT)));
 }
 
 TEST_F(ScratchIo, BytesNeverWrittenReadAsZeros) {

@@ -182,6 +182,18 @@ TEST_F(ScratchManager, SpillListsAndSizesComeFromTheEnvironment) {
   EXPECT_TRUE(std::filesystem::exists(path("tmp/job.sdb")));  // the header lives in the sdb folder
 }
 
+TEST_F(ScratchManager, WithoutListsAnAllocationPastFileZeroStartsFileOneNamedWithItsNumber) {
+  create();
+  sdb_RegularFolder* scr = folder(sdb_FolderNames::scr);
+  EXPECT_EQ(scr->Allocate(2147483000u, 1).Value(), 0u);  // no write: file 0 stays short
+  const sdb_SULong address = scr->Allocate(4096, 1);
+  EXPECT_EQ(address.Value(), 2147483647u);  // the start of file 1
+  scr->UnMap(sdb_WriteNew, address, 4096, scr->Map(sdb_WriteNew, address, 4096));
+  deletetheSdbManager();
+  EXPECT_EQ(std::filesystem::file_size("job.scr.1"), 4096u);
+  EXPECT_EQ(wordAt(fileBytes("job.sdb"), 68 + 16 * 3 + 12), 2147483647u);  // the folder record's file start
+}
+
 TEST_F(ScratchManager, ARequestNoFileOfTheSizeListCanHoldIsRefused) {
   ::setenv("SPLIT_SOL", "1048576 2097152", 1);
   create();
@@ -209,6 +221,40 @@ TEST_F(ScratchManager, AllocationAlignsInsideTheCurrentFile) {
   EXPECT_EQ(scr->Allocate(100, 3 * sector - 1).Value(), 1000u + 2 * 1536);  // units of 1536 from 1000
 }
 
+TEST_F(ScratchManager, AHostBuiltFolderHasNoListsAndGoesOnFromItsRecord) {
+  // No manager: the host keeps the record; files lie in the current directory, 2147483647 bytes each.
+  sdb_FolderRecord record{sdb_SULong(10000), sdb_SULong(123, 0)};
+  char work[8] = {};
+  const auto bytes = pattern(0, 5000);
+  {
+    sdb_RegularFolder folder("host", "first", "second", work, &record, "hst");
+    EXPECT_STREQ(folder.Name(), "hst");
+    const sdb_SULong address = folder.Allocate(bytes.size(), 4096);
+    EXPECT_EQ(address.Value(), 12288u);  // after the record's next free address, page-aligned in file 0
+    EXPECT_EQ(record.nextFree.Value(), 12288u + bytes.size());
+    EXPECT_EQ(record.fileStart.Value(), 0u);  // counted from address 0, not the start the record held
+    void* buffer = folder.Map(sdb_WriteNew, address, bytes.size());
+    std::memcpy(buffer, bytes.data(), bytes.size());
+    folder.UnMap(sdb_WriteNew, address, bytes.size(), buffer);
+    void* back = folder.Map(sdb_Read, address, bytes.size());
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(std::memcmp(back, bytes.data(), bytes.size()), 0);
+    folder.UnMap(sdb_Read, address, bytes.size(), back);
+  }
+  EXPECT_EQ(std::filesystem::file_size("host.hst"), 12288u + bytes.size());
+
+  // A next free address past file 0: allocation goes on in the file that holds it, never below it.
+  const std::uint64_t far = 3ull << 30;
+  sdb_FolderRecord beyond{sdb_SULong::FromValue(far), sdb_SULong()};
+  sdb_RegularFolder folder("host", nullptr, nullptr, nullptr, &beyond, "hst");
+  const sdb_SULong address = folder.Allocate(100, 1);
+  EXPECT_GE(address.Value(), far);
+  EXPECT_LT(address.Value(), far + folder.Handler().SectorSize());
+  EXPECT_EQ(beyond.fileStart.Value(), 2147483647u);  // file 1
+  EXPECT_EQ((address.Value() - 2147483647u) % folder.Handler().SectorSize(), 0u);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
 TEST_F(ScratchManager, CreatingEmptiesTheFirstFilesOfFourFoldersOnly) {
   writeFile("job.opr", pattern(0, 5000));
   writeFile("job.scr", pattern(0, 5000));
@@ -219,6 +265,17 @@ TEST_F(ScratchManager, CreatingEmptiesTheFirstFilesOfFourFoldersOnly) {
   ::umask(mask);
   EXPECT_EQ(static_cast<unsigned>(std::filesystem::status("job.sol").permissions() & std::filesystem::perms::all),
             0640u & ~static_cast<unsigned>(mask));
+}
+
+TEST_F(ScratchManager, AJobNameWithAPathPlacesTheNewFilesThere) {
+  std::filesystem::create_directories(path("sub"));
+  utl_testing::setCommandLine("job", "sub/run");
+  create();
+  for (const char* extension : {".sdb", ".fct", ".opr", ".sol"})
+    EXPECT_TRUE(std::filesystem::exists(std::string("sub/run") + extension)) << extension;
+  deletetheSdbManager();
+  EXPECT_EQ(std::filesystem::file_size("sub/run.sdb"), ntPageSize());  // the header, in the sdb folder's file 0
+  EXPECT_EQ(sdb_Manager::OpenSdb(), sdb_Manager_Opened);
 }
 
 TEST_F(ScratchManager, TablesRefuseEntriesPastTheirCapacity) {

@@ -134,6 +134,31 @@ TEST_F(ScratchPartition, APartitionThatGrewMovesToLargerSpaceBeforeALargerIssue)
   opr->UnMap(sdb_Read, neighbour, 4096, buffer);
 }
 
+TEST_F(ScratchPartition, APartitionThatGrewUnderAnOpenIssueGivesNoSecondIssueUntilItCloses) {
+  sdb_MMapPartition partition(sdb_FolderNames::opr);
+  sdb_IntegerOid first, second;
+  partition.AllocateInteger(first, 1024);
+  {
+    sdb_MMapPartition::Issue open(partition, sdb_WriteNew);
+    sdb_DbBasePter base;
+    partition.AllocateInteger(second, 4096);
+    {
+      sdb_MMapPartition::Issue refused(partition, sdb_Modify);
+      EXPECT_EQ(refused.Data(), nullptr);
+      EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN sdb_Partition::AccessIssue - PARTITION SPACE LIMIT EXCEEDED"));
+    }
+    EXPECT_EQ(partition.OpenIssues(), 1);
+    std::fill_n(open.AccessInteger(first, base), 1024, 3);  // written to the space when it closes
+  }
+  sdb_MMapPartition::Issue later(partition, sdb_Modify);  // now the space moves, with its bytes
+  sdb_DbBasePter base;
+  const int* kept = later.AccessInteger(first, base);
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(kept[0], 3);
+  EXPECT_EQ(kept[1023], 3);
+  EXPECT_NE(later.AccessInteger(second, base), nullptr);
+}
+
 TEST_F(ScratchPartition, SegmentedIssuesMoveAWindowThroughTheSpace) {
   sdb_SGMMapPartition partition(sdb_FolderNames::scr, 2 * page_);
   ASSERT_EQ(partition.FixedIssueSize(), 2 * page_);
@@ -165,6 +190,33 @@ TEST_F(ScratchPartition, SegmentedIssuesMoveAWindowThroughTheSpace) {
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
   issue.AccessForward();  // past the space: refused
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN sdb_SGMMapPartition::Issue::AccessForward - PARTITION SPACE LIMIT EXCEEDED"));
+}
+
+TEST_F(ScratchPartition, AWritingWindowPastThePartitionSpaceWritesNothing) {
+  sdb_SGMMapPartition partition(sdb_FolderNames::scr, page_);
+  sdb_IntegerOid all;
+  partition.AllocateInteger(all, 2 * page_ / 4);  // two windows
+  sdb_RegularFolder* scr = gettheSdbManager()->GetFolder(sdb_FolderNames::scr);
+  sdb_SULong neighbour;
+  {
+    sdb_SGMMapPartition::Issue issue(partition, sdb_WriteNew);
+    // Someone else's data right after the partition's space.
+    neighbour = scr->Allocate(page_, page_);
+    ASSERT_EQ(neighbour.Value(), issue.Address().Value() + 2 * page_);
+    void* buffer = scr->Map(sdb_WriteNew, neighbour, page_);
+    std::memset(buffer, 0x5A, page_);
+    scr->UnMap(sdb_WriteNew, neighbour, page_, buffer);
+    for (int w = 0; w < 4; ++w) {
+      std::memset(issue.Data(), 0x11 * (w + 1), page_);
+      issue.AccessForward();
+    }
+    EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN sdb_SGMMapPartition::Issue::AccessForward - PARTITION SPACE LIMIT EXCEEDED"));
+  }
+  void* buffer = scr->Map(sdb_Read, neighbour, page_);
+  ASSERT_NE(buffer, nullptr);
+  EXPECT_EQ(static_cast<unsigned char*>(buffer)[0], 0x5A);
+  EXPECT_EQ(static_cast<unsigned char*>(buffer)[page_ - 1], 0x5A);
+  scr->UnMap(sdb_Read, neighbour, page_, buffer);
 }
 
 TEST_F(ScratchPartition, FlushedSegmentsTakeWholePagesAndReadBack) {
@@ -207,6 +259,38 @@ TEST_F(ScratchPartition, ASegmentedIssueNeedsAWholeNumberOfPages) {
   EXPECT_EQ(issue.Data(), nullptr);
   issue.AccessForward();
   EXPECT_EQ(issue.FlushSegment(nullptr).size, 0u);
+}
+
+TEST_F(ScratchPartition, PartitionAndIssueRecordsLieAtTheirHeaderOffsetsInTheFile) {
+  sdb_IntegerOid ints;
+  sdb_SULong address;
+  {
+    sdb_MMapPartition unused(sdb_FolderNames::eig);
+    sdb_MMapPartition partition(sdb_FolderNames::fct);
+    ASSERT_EQ(partition.Id(), 1);
+    partition.AllocateInteger(ints, 1000);
+    sdb_MMapPartition::Issue issue(partition, sdb_WriteNew);
+    address = issue.Address();
+  }
+  deletetheSdbManager();
+  const auto file = fileBytes("job.sdb");
+  ASSERT_EQ(file.size(), page_);
+  EXPECT_EQ(wordAt(file, 24), 2u);   // next partition id
+  EXPECT_EQ(wordAt(file, 232), 2u);  // partitions created
+  EXPECT_EQ(wordAt(file, 728), 1u);  // issue records used
+  const std::size_t partition = 244 + 24 * 1;
+  EXPECT_EQ(wordAt(file, partition), 4000u);  // size
+  EXPECT_EQ(wordAt(file, partition + 4), static_cast<std::uint32_t>(sdb_FolderNames::fct));
+  EXPECT_EQ(wordAt(file, partition + 8), 1u);   // an issue record reserved
+  EXPECT_EQ(wordAt(file, partition + 12), 1u);  // issue 0 released
+  EXPECT_EQ(wordAt(file, partition + 16) & 0xE, sdb_Partition::kClosed);
+  EXPECT_EQ(wordAt(file, partition + 20), 0u);  // its issue record
+  EXPECT_EQ(wordAt(file, 244 + 8), 0u);         // the unused partition reserved none
+  const std::size_t issue = 740 + 16 * 0;
+  EXPECT_EQ(wordAt(file, issue), static_cast<std::uint32_t>(sdb_FolderNames::fct));
+  EXPECT_EQ(wordAt(file, issue + 4), 1u);  // no issue open
+  EXPECT_EQ(wordAt(file, issue + 8), address.high);
+  EXPECT_EQ(wordAt(file, issue + 12), address.low);
 }
 
 TEST_F(ScratchPartition, APartitionBeyondTheTableIsRefused) {

@@ -1,4 +1,5 @@
 // Segmented packages and the element operator store.
+#include <cerrno>
 #include <numeric>
 
 #include "tests/storage/scratch_fixture.h"
@@ -96,6 +97,30 @@ TEST_F(SegmentedPackage, AStoredPackageReadsBackForwardsAndBackwards) {
   EXPECT_EQ(readAll(backward, 3), (Visits{{1, 60000}, {0, 1000}}));
   EXPECT_EQ(gettheSdbManager()->GetFolder(sdb_FolderNames::opr)->Handler().Requests().Count(), 0);
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
+TEST_F(SegmentedPackage, ReadingBackwardsReadsTheSegmentBeforeAhead) {
+  opr_DoubleSegmentedPkg_Rcd record;
+  record.Allocate(4, 10);
+  {
+    opr_DoubleSegmentedPkg package(record, sdb_FolderNames::opr, opr_SegmentedPkg::writing);
+    writeSegments(package, {10, 20, 30});
+  }
+  opr_DoubleSegmentedPkg backward(record, sdb_FolderNames::opr, opr_SegmentedPkg::reading);
+  backward.SetDirection(-1);
+  backward.AccessSegment();
+  EXPECT_EQ(backward.CurrentSegment(), 2u);
+  // The next read started fails: segment 1 is already on its way, so the read of segment 0 takes it.
+  zmxrt_testing::injectTransferFault({false, 0, 0, EIO});
+  backward.AccessSegment();
+  EXPECT_EQ(backward.CurrentSegment(), 1u);
+  ASSERT_NE(backward.SegmentData(), nullptr);
+  EXPECT_EQ(backward.SegmentData()[19], value(1, 19));
+  zmxrt_testing::clearTransferFaults();
+  backward.AccessSegment();  // its read-ahead, started while on 1, failed
+  EXPECT_EQ(backward.CurrentSegment(), 0u);
+  EXPECT_EQ(backward.SegmentData(), nullptr);
+  EXPECT_TRUE(eqc_testing::printed("I/O ERROR On SOLVER FILE .opr. UNKNOWN ERROR 5 DURING READ."));
 }
 
 TEST_F(SegmentedPackage, AWriterThatTurnsReadsItsOwnSegmentsAndStillStoresItsTotals) {
