@@ -6,10 +6,11 @@
 // to them; no routine allocates.
 
 #include <cmath>
-#include <cstdio>
 
 #include "numerics/kernel_support.h"
+#include "runtime/format.h"
 #include "runtime/record.h"
+#include "runtime/units.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/records.h"
 #include "zmx/numerics.h"
@@ -181,10 +182,10 @@ void runPasses(Int precision, Pass pass) {
   pass(precision == 1 || precision == 3);
 }
 
+// The nine components under their pass's label on unit 0, then a list-directed blank line.
 void printTensor(const Real* Z, bool rounded) {
-  std::fprintf(stderr, "%-5s", rounded ? "TENs " : "TEN  ");
-  for (int k = 0; k < 9; ++k) std::fprintf(stderr, "%15.7E", Z[k]);
-  std::fprintf(stderr, "\n  \n");
+  fio::write(fio::kStandardError, "(A5,9E15.7)", {rounded ? "TENs " : "TEN  ", fio::outArray(Z, 9)});
+  fio::writeList(fio::kStandardError, {" "});
 }
 
 void systemError(const char* text) {

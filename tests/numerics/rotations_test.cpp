@@ -377,6 +377,12 @@ TEST_F(Rotations, QuatdebRebuildsThePrincipalTensor) {
   const std::string out = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(out.rfind("TEN  ", 0), 0u) << out;
   EXPECT_NE(out.find("\nTENs "), std::string::npos) << out;
+  // Each pass: the label and the nine components on one line, then the blank of the
+  // list-directed write on a line of its own.
+  const std::string firstLine = out.substr(0, out.find('\n'));
+  EXPECT_EQ(firstLine.size(), 5u + 9u * 15u) << firstLine;
+  EXPECT_NEAR(std::stod(firstLine.substr(5, 15)), Z[0], 1e-6 * std::fabs(Z[0]) + 1e-12) << firstLine;
+  EXPECT_EQ(out.substr(out.find('\n') + 1, 3), "  \n") << out;
 }
 
 }  // namespace
