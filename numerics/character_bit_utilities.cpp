@@ -5,10 +5,9 @@
 #include <cctype>
 #include <cstdint>
 #include <cstring>
-#include <string>
+#include <string_view>
 
 #include "runtime/fortran_chars.h"
-#include "siblings/eqc/eqc_chars.h"
 #include "zmx/numerics.h"
 
 namespace {
