@@ -6,8 +6,6 @@
 #include <array>
 #include <cmath>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "numerics/kernel_support.h"
 #include "siblings/eqc/eqc_messages.h"
@@ -20,11 +18,12 @@ namespace {
 constexpr std::size_t kVarbDimension = 7;   // leading dimension of the MXVARB matrices
 constexpr float kSingleLimit = 1.0e36f;      // nearest single-precision value to 1e36
 
-// Order of an MXVARB matrix; an order above 7 does not fit the storage and changes nothing.
-std::size_t varbOrder(const Int* n, const char* routine) {
+// Order of an MXVARB matrix; an order above 7 does not fit the storage, is reported with the
+// routine's text and changes nothing.
+std::size_t varbOrder(const Int* n, const char* orderTooLarge) {
   const std::size_t order = count(n);
   if (order > kVarbDimension) {
-    cfi_WriteMessage(-3, (std::string("SYSTEM ERROR IN ") + routine + " - ORDER ABOVE 7").c_str());
+    cfi_WriteMessage(-3, orderTooLarge);
     return 0;
   }
   return order;
@@ -148,14 +147,23 @@ void ATRA(const Real* a, Real* b, const Int* n, const Int* m) {
   const std::size_t rows = count(n), columns = count(m);
   if (rows == 0 || columns == 0) return;
   const std::size_t total = rows * columns;
-  const bool sharesStorage = a < b + total && b < a + total;
-  std::vector<Real> copy;
-  if (sharesStorage) {
-    copy.assign(a, a + total);
-    a = copy.data();
+  if (a + total <= b || b + total <= a) {
+    for (std::size_t j = 0; j < columns; ++j)
+      for (std::size_t i = 0; i < rows; ++i) b[j + i * columns] = a[i + j * rows];
+    return;
   }
-  for (std::size_t j = 0; j < columns; ++j)
-    for (std::size_t i = 0; i < rows; ++i) b[j + i * columns] = a[i + j * rows];
+  // Shared storage: bring a to b's place, then transpose there by following the cycles of the
+  // permutation, each from its smallest position, so that no work array is needed.
+  if (a != b) std::memmove(b, a, total * sizeof(Real));
+  const auto target = [rows, columns](std::size_t p) { return p / rows + (p % rows) * columns; };
+  for (std::size_t start = 0; start < total; ++start) {
+    std::size_t p = target(start);
+    while (p > start) p = target(p);
+    if (p < start) continue;  // the cycle was moved from a smaller position
+    Real carried = b[start];
+    for (p = target(start); p != start; p = target(p)) std::swap(carried, b[p]);
+    b[start] = carried;
+  }
 }
 
 // ---- Products -----------------------------------------------------------------------------------
@@ -197,13 +205,13 @@ void SHR_APRDTC(Real* y, const Real* A, const Real* x, const Real* c, const Int*
 }
 
 void AMPVMXVARB(const Real* A, const Real* x, Real* y, const Int* n) {
-  const std::size_t m = varbOrder(n, "AMPVMXVARB");
+  const std::size_t m = varbOrder(n, "SYSTEM ERROR IN AMPVMXVARB - ORDER ABOVE 7");
   if (m == 0) return;
   zmx_numerics::matrixVector(A, kVarbDimension, x, y, m, m);
 }
 
 void AVPMMXVARB(const Real* A, const Real* x, Real* y, const Int* n) {
-  const std::size_t m = varbOrder(n, "AVPMMXVARB");
+  const std::size_t m = varbOrder(n, "SYSTEM ERROR IN AVPMMXVARB - ORDER ABOVE 7");
   Real result[kVarbDimension];
   for (std::size_t j = 0; j < m; ++j) {
     Real sum = 0.0;
@@ -214,7 +222,7 @@ void AVPMMXVARB(const Real* A, const Real* x, Real* y, const Int* n) {
 }
 
 void APRDMXVARB(const Real* A, const Real* B, Real* G, const Int* n) {
-  const std::size_t m = varbOrder(n, "APRDMXVARB");
+  const std::size_t m = varbOrder(n, "SYSTEM ERROR IN APRDMXVARB - ORDER ABOVE 7");
   Real result[kVarbDimension * kVarbDimension];
   for (std::size_t j = 0; j < m; ++j)
     for (std::size_t i = 0; i < m; ++i) {
@@ -249,7 +257,7 @@ void ATTOSC(const Real* P, Real* F, const Int* n) {
 }
 
 void ATTOSCMXVARB(Real* A, const Int* n) {
-  const std::size_t m = varbOrder(n, "ATTOSCMXVARB");
+  const std::size_t m = varbOrder(n, "SYSTEM ERROR IN ATTOSCMXVARB - ORDER ABOVE 7");
   // The packed triangle and the full matrix share the start of A: unpack from a copy.
   Real packedCopy[kVarbDimension * (kVarbDimension + 1) / 2];
   std::copy_n(A, m * (m + 1) / 2, packedCopy);

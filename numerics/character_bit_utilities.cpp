@@ -5,10 +5,9 @@
 #include <cctype>
 #include <cstdint>
 #include <cstring>
-#include <string>
+#include <string_view>
 
 #include "runtime/fortran_chars.h"
-#include "siblings/eqc/eqc_chars.h"
 #include "zmx/numerics.h"
 
 namespace {
@@ -123,13 +122,14 @@ void VUPCAS(char* text, Int textLength, const Int* n) {
 }
 
 void SHR_ACOMPCASEPRESERV(const char* a, Int aLength, const char* b, Int bLength, Int* equal) {
-  std::string first(static_cast<std::size_t>(std::max<Int>(aLength, 0)) + 1, '\0');
-  std::string second(static_cast<std::size_t>(std::max<Int>(bLength, 0)) + 1, '\0');
-  const int na = apsf2c(first.data(), a, aLength);
-  const int nb = apsf2c(second.data(), b, bLength);
-  *equal = na == nb && std::equal(first.begin(), first.begin() + na, second.begin(), [](char x, char y) {
-             return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           })
+  // The texts as terminated strings without their trailing blanks, compared in place.
+  const std::string_view first = fchar::view(a, aLength), second = fchar::view(b, bLength);
+  *equal = first.size() == second.size() &&
+                   std::equal(first.begin(), first.end(), second.begin(),
+                              [](char x, char y) {
+                                return std::toupper(static_cast<unsigned char>(x)) ==
+                                       std::toupper(static_cast<unsigned char>(y));
+                              })
                ? 1
                : 0;
 }

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <memory>
 #include <tuple>
 #include <type_traits>
 #include <utility>
-#include <vector>
 
 #include "runtime/fortran_types.h"
 
@@ -41,16 +41,23 @@ struct Column {
   void swap(std::size_t i, std::size_t j) const { std::swap(at[i], at[j]); }
 };
 
-// m consecutive reals per entry (a column of a matrix with m rows).
+// m consecutive reals per entry (a column of a matrix with m rows). The held column lives in
+// the entry itself up to kInlineRows rows (the usual coordinates and directions), on the heap
+// beyond (which may throw std::bad_alloc).
 struct RealBlocks {
+  static constexpr std::size_t kInlineRows = 8;
   Real* at;
   std::size_t m;
-  std::vector<Real> held;
+  Real inlineHeld[kInlineRows] = {};
+  std::unique_ptr<Real[]> heapHeld;
 
-  RealBlocks(Real* first, std::size_t rows) : at(first), m(rows), held(rows) {}
+  RealBlocks(Real* first, std::size_t rows)
+      : at(first), m(rows), heapHeld(rows > kInlineRows ? std::make_unique<Real[]>(rows) : nullptr) {}
+  Real* held() { return m > kInlineRows ? heapHeld.get() : inlineHeld; }
+  const Real* held() const { return m > kInlineRows ? heapHeld.get() : inlineHeld; }
   Real* block(std::size_t k) const { return at + k * m; }
-  void hold(std::size_t k) { std::copy(block(k), block(k) + m, held.begin()); }
-  void putHeld(std::size_t k) const { std::copy(held.begin(), held.end(), block(k)); }
+  void hold(std::size_t k) { std::copy(block(k), block(k) + m, held()); }
+  void putHeld(std::size_t k) const { std::copy(held(), held() + m, block(k)); }
   void move(std::size_t from, std::size_t to) const { std::copy(block(from), block(from) + m, block(to)); }
   void swap(std::size_t i, std::size_t j) const { std::swap_ranges(block(i), block(i) + m, block(j)); }
 };

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <new>
 #include <string_view>
 
 #include "numerics/numerics_report.h"
@@ -285,15 +286,29 @@ void ASORT10(Real* keys, Real* b, const Int* n, Int* status) {
   quicksortReporting(entries(Column<Real>{keys}, Column<Real>{b}), n, status, "SYSTEM ERROR IN ASORT10");
 }
 
+// The column companions hold one column aside in a work array of m reals; when even that cannot
+// be had, the sort reports its system error and leaves the arrays as they are.
 void ASORT13(Real* keys, Real* v, Int* ib, const Int* m, const Int* n, Int* status) {
-  quicksortReporting(entries(Column<Real>{keys}, RealBlocks(v, entryCount(m)), Column<Int>{ib}), n, status,
-                     "SYSTEM ERROR IN ASORT4");
+  constexpr std::string_view kRoutine = "SYSTEM ERROR IN ASORT4";
+  try {
+    quicksortReporting(entries(Column<Real>{keys}, RealBlocks(v, entryCount(m)), Column<Int>{ib}), n, status,
+                       kRoutine);
+  } catch (const std::bad_alloc&) {
+    *status = 0;
+    reportFixed(kSystemError, kRoutine);
+  }
 }
 
 void ASORT14(Real* keys, Real* v, Int* ib, Int* ic, const Int* m, const Int* n, Int* status) {
-  quicksortReporting(
-      entries(Column<Real>{keys}, RealBlocks(v, entryCount(m)), Column<Int>{ib}, Column<Int>{ic}), n, status,
-      "SYSTEM ERROR IN ASORT4");
+  constexpr std::string_view kRoutine = "SYSTEM ERROR IN ASORT4";
+  try {
+    quicksortReporting(
+        entries(Column<Real>{keys}, RealBlocks(v, entryCount(m)), Column<Int>{ib}, Column<Int>{ic}), n, status,
+        kRoutine);
+  } catch (const std::bad_alloc&) {
+    *status = 0;
+    reportFixed(kSystemError, kRoutine);
+  }
 }
 
 void ASORT6(Int* a, Int* b, Int* c, const Int* n, const Int* /*unused*/) {

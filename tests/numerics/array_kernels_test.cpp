@@ -1,6 +1,7 @@
 // Array and matrix kernels against the reference BLAS and against closed forms.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -196,6 +197,23 @@ TEST(ThreeByThree, ProductsDyadsDeterminantAndTranspose) {
   EXPECT_EQ(out, (Matrix{1, 3, 5, 2, 4, 6}));
   ATRA(t.data(), t.data(), &two, &three);
   EXPECT_EQ(t, out);
+
+  // In place for every shape up to 7 x 7, and with the result overlapping the source shifted by
+  // a few words: the same as into separate storage.
+  for (int rows = 1; rows <= 7; ++rows)
+    for (int columns = 1; columns <= 7; ++columns) {
+      const int total = rows * columns;
+      Matrix source(total + 3), separate(total);
+      for (int k = 0; k < total; ++k) source[k] = k + 1;
+      ATRA(source.data(), separate.data(), &rows, &columns);
+      Matrix same = source;
+      ATRA(same.data(), same.data(), &rows, &columns);
+      EXPECT_TRUE(std::equal(separate.begin(), separate.end(), same.begin())) << rows << " x " << columns;
+      Matrix shifted(total + 3);
+      std::copy(source.begin(), source.begin() + total, shifted.begin());
+      ATRA(shifted.data(), shifted.data() + 3, &rows, &columns);
+      EXPECT_TRUE(std::equal(separate.begin(), separate.end(), shifted.begin() + 3)) << rows << " x " << columns;
+    }
 
   const Matrix P = {1, 2, 3, 4, 5, 6};
   Matrix F(9);

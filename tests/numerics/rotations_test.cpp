@@ -114,6 +114,23 @@ TEST_P(AnrotAngles, MatchesRodriguesInEveryBranch) {
 INSTANTIATE_TEST_SUITE_P(SeriesAndClosedForm, AnrotAngles,
                          ::testing::Values(0.0, 0.005, 0.01, 0.05, 0.1, 0.2, 3.0, 10.0));
 
+TEST_F(Rotations, AnrotSeriesCutAtTheirThresholds) {
+  // About x, the second component of the rotated y axis is alpha itself. At 0.01 rad the short
+  // series stops at t^2/24 and falls short of cos(0.01) by t^3/720 (about a dozen units in the
+  // last place); just above 0.01 the longer series agrees with the cosine.
+  const double x[3] = {0.0, 1.0, 0.0};
+  double y[3];
+  const int one = 1;
+  const double atThreshold[3] = {0.01, 0.0, 0.0};
+  SHR_ANROT(x, y, atThreshold, &one);
+  const long double t = 0.01L * 0.01L;
+  EXPECT_NEAR(y[1], (double)(1.0L - t / 2.0L + t * t / 24.0L), 3e-16);
+  EXPECT_GT(std::fabs(y[1] - (double)std::cos(0.01L)), 1e-15);
+  const double above[3] = {0.0101, 0.0, 0.0};
+  SHR_ANROT(x, y, above, &one);
+  EXPECT_NEAR(y[1], (double)std::cos(0.0101L), 3e-16);
+}
+
 TEST_F(Rotations, AnrotZeroAngleAndSwitch) {
   const double X[3] = {1.0, -2.0, 3.0};
   const double zero[3] = {0.0, 0.0, 0.0};
@@ -377,6 +394,12 @@ TEST_F(Rotations, QuatdebRebuildsThePrincipalTensor) {
   const std::string out = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(out.rfind("TEN  ", 0), 0u) << out;
   EXPECT_NE(out.find("\nTENs "), std::string::npos) << out;
+  // Each pass: the label and the nine components on one line, then the blank of the
+  // list-directed write on a line of its own.
+  const std::string firstLine = out.substr(0, out.find('\n'));
+  EXPECT_EQ(firstLine.size(), 5u + 9u * 15u) << firstLine;
+  EXPECT_NEAR(std::stod(firstLine.substr(5, 15)), Z[0], 1e-6 * std::fabs(Z[0]) + 1e-12) << firstLine;
+  EXPECT_EQ(out.substr(out.find('\n') + 1, 3), "  \n") << out;
 }
 
 }  // namespace

@@ -89,32 +89,36 @@ TEST_F(Sorting, Asort4SortsAMillionKeysWithoutOverflowingItsStack) {
 }
 
 TEST_F(Sorting, QuicksortFamilyMovesRealColumnsAndIntegersWithTheKeys) {
-  const std::size_t n = 300, m = 3;
-  for (const auto& keys : keySets(n)) {
-    std::vector<Real> k10 = keys, k13 = keys, k14 = keys, b(n), v13(m * n), v14(m * n);
-    std::vector<Int> ib13(n), ib14(n), ic14(n);
-    for (std::size_t k = 0; k < n; ++k) {
-      b[k] = static_cast<Real>(k + 1);
-      ib13[k] = ib14[k] = static_cast<Int>(k + 1);
-      ic14[k] = -static_cast<Int>(k + 1);
-      for (std::size_t r = 0; r < m; ++r) v13[m * k + r] = v14[m * k + r] = 10.0 * static_cast<Real>(k + 1) + static_cast<Real>(r);
-    }
-    const Int count = static_cast<Int>(n), rows = static_cast<Int>(m);
-    Int s10 = 1, s13 = 1, s14 = 1;
-    ASORT10(k10.data(), b.data(), &count, &s10);
-    ASORT13(k13.data(), v13.data(), ib13.data(), &rows, &count, &s13);
-    ASORT14(k14.data(), v14.data(), ib14.data(), ic14.data(), &rows, &count, &s14);
-    EXPECT_EQ(s10 + s13 + s14, 0);
-    std::vector<Int> from10(n);
-    for (std::size_t k = 0; k < n; ++k) from10[k] = static_cast<Int>(b[k]);
-    expectSortedWithCompanions(keys, k10, from10);
-    expectSortedWithCompanions(keys, k13, ib13);
-    expectSortedWithCompanions(keys, k14, ib14);
-    for (std::size_t k = 0; k < n; ++k) {
-      ASSERT_EQ(ic14[k], -ib14[k]);
-      for (std::size_t r = 0; r < m; ++r) {
-        ASSERT_EQ(v13[m * k + r], 10.0 * ib13[k] + static_cast<Real>(r));
-        ASSERT_EQ(v14[m * k + r], 10.0 * ib14[k] + static_cast<Real>(r));
+  // Columns of 3 reals, and of 12 (more than an entry holds aside in itself).
+  const std::size_t n = 300;
+  for (const std::size_t m : {std::size_t{3}, std::size_t{12}}) {
+    for (const auto& keys : keySets(n)) {
+      std::vector<Real> k10 = keys, k13 = keys, k14 = keys, b(n), v13(m * n), v14(m * n);
+      std::vector<Int> ib13(n), ib14(n), ic14(n);
+      for (std::size_t k = 0; k < n; ++k) {
+        b[k] = static_cast<Real>(k + 1);
+        ib13[k] = ib14[k] = static_cast<Int>(k + 1);
+        ic14[k] = -static_cast<Int>(k + 1);
+        for (std::size_t r = 0; r < m; ++r)
+          v13[m * k + r] = v14[m * k + r] = 10.0 * static_cast<Real>(k + 1) + static_cast<Real>(r);
+      }
+      const Int count = static_cast<Int>(n), rows = static_cast<Int>(m);
+      Int s10 = 1, s13 = 1, s14 = 1;
+      ASORT10(k10.data(), b.data(), &count, &s10);
+      ASORT13(k13.data(), v13.data(), ib13.data(), &rows, &count, &s13);
+      ASORT14(k14.data(), v14.data(), ib14.data(), ic14.data(), &rows, &count, &s14);
+      EXPECT_EQ(s10 + s13 + s14, 0);
+      std::vector<Int> from10(n);
+      for (std::size_t k = 0; k < n; ++k) from10[k] = static_cast<Int>(b[k]);
+      expectSortedWithCompanions(keys, k10, from10);
+      expectSortedWithCompanions(keys, k13, ib13);
+      expectSortedWithCompanions(keys, k14, ib14);
+      for (std::size_t k = 0; k < n; ++k) {
+        ASSERT_EQ(ic14[k], -ib14[k]);
+        for (std::size_t r = 0; r < m; ++r) {
+          ASSERT_EQ(v13[m * k + r], 10.0 * ib13[k] + static_cast<Real>(r));
+          ASSERT_EQ(v14[m * k + r], 10.0 * ib14[k] + static_cast<Real>(r));
+        }
       }
     }
   }
