@@ -58,9 +58,11 @@ long findBlock(const Space& s, std::int64_t word) {
   return static_cast<long>(it - s.blocks.begin());
 }
 
+// A span of 0 bytes may sit one past the last byte; the guard gap keeps that word off the next
+// block.
 bool spanInside(const Block& b, std::int64_t word, std::size_t bytes) {
-  return b.live && word >= b.low && word + static_cast<std::int64_t>(bytes) <= b.high &&
-         (bytes > 0 || word < b.reserved);
+  return b.live && detail::spanFits(static_cast<std::uint64_t>(word - b.low), bytes,
+                                    static_cast<std::uint64_t>(b.high - b.low));
 }
 
 }  // namespace
@@ -147,7 +149,7 @@ void* resolveSlow(Int word, std::size_t bytes, Tag tag) {
     reportWord("ADDRESS WORD OF A BLOCK OF ANOTHER KIND", word, bytes);
     return nullptr;
   }
-  if (b.high > b.low) detail::gHot = detail::HotBlock{b.low, b.high, b.base, b.tag};
+  if (b.high > b.low) detail::gHot = detail::HotBlock{b.low, static_cast<std::uint64_t>(b.high - b.low), b.base, b.tag};
   return b.base + (word - b.low);
 }
 

@@ -59,19 +59,25 @@ ZMX_EXPORT std::size_t liveBlocks();
 namespace detail {
 // The block that resolved last; a hit costs two compares and an add.
 struct HotBlock {
-  std::int64_t low = 1;   // empty: no span satisfies low <= word && word + bytes <= high
-  std::int64_t high = 0;  // one past the last byte
+  std::int64_t low = -(std::int64_t{1} << 40);  // empty: far below every word, so nothing fits
+  std::uint64_t size = 0;                        // bytes of the block
   char* base = nullptr;
   Tag tag = 0;
 };
 ZMX_EXPORT extern HotBlock gHot;
+
+// True when [offset, offset + bytes) lies inside size bytes. The offset is taken unsigned, so a
+// word below the block is far out of range; no sum is formed, so a huge span cannot wrap round.
+inline bool spanFits(std::uint64_t offset, std::uint64_t bytes, std::uint64_t size) {
+  return offset <= size && bytes <= size - offset;
+}
 }  // namespace detail
 
 inline void* resolve(Int word, std::size_t bytes, Tag tag = kAnyTag) {
   const detail::HotBlock& hot = detail::gHot;
-  const std::int64_t w = word;
-  if (w >= hot.low && w + static_cast<std::int64_t>(bytes) <= hot.high && (tag == kAnyTag || tag == hot.tag))
-    return hot.base + (w - hot.low);
+  const std::uint64_t offset = static_cast<std::uint64_t>(word - hot.low);
+  if (detail::spanFits(offset, bytes, hot.size) && (tag == kAnyTag || tag == hot.tag))
+    return hot.base + offset;
   return resolveSlow(word, bytes, tag);
 }
 
@@ -79,7 +85,9 @@ inline void* resolve(Int word, std::size_t bytes, Tag tag = kAnyTag) {
 // live block of the tag or the word is not aligned for T.
 template <class T>
 T* at(Int word, std::size_t count = 1, Tag tag = kAnyTag) {
-  void* p = resolve(word, count * sizeof(T), tag);
+  // A count whose byte size does not fit a size_t can lie in no block.
+  const std::size_t bytes = count <= SIZE_MAX / sizeof(T) ? count * sizeof(T) : SIZE_MAX;
+  void* p = resolve(word, bytes, tag);
   if (p == nullptr) return nullptr;
   if (reinterpret_cast<std::uintptr_t>(p) % alignof(T) != 0) {
     reportMisaligned(word, alignof(T));

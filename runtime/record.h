@@ -34,10 +34,19 @@ ZMX_EXPORT void reportBadWord(std::size_t words, long long first, long long coun
 ZMX_EXPORT std::int32_t* scratchWords();  // zeroed before each use, at least 4 words
 inline constexpr std::size_t kScratchWords = 4;
 
+// True when units first..first+count-1 (1-based) lie in a record of total units. Written without
+// the sum first + count, which would overflow for a wild first.
+inline bool unitsInside(long long first, long long count, long long total) {
+  return first >= 1 && count >= 0 && count <= total && first - 1 <= total - count;
+}
+
 template <WordRecord R>
 bool inRange(long long first, long long count) {
-  return first >= 1 && count >= 0 && first - 1 + count <= static_cast<long long>(words<R>());
+  return unitsInside(first, count, static_cast<long long>(words<R>()));
 }
+
+// Reports a character range as the words it touches.
+ZMX_EXPORT void reportBadChars(std::size_t words, long long first, long long length);
 }  // namespace detail
 
 // Integer word k (1-based), by reference.
@@ -83,9 +92,8 @@ void setR(R& record, long long k, Real value) {
 // Characters first..first+length-1 (1-based character positions of the record).
 template <WordRecord R>
 std::string_view chars(const R& record, long long first, long long length) {
-  const long long total = static_cast<long long>(sizeof(R::w));
-  if (first < 1 || length < 0 || first - 1 + length > total) {
-    detail::reportBadWord(words<R>(), (first + 3) / 4, (length + 3) / 4);
+  if (!detail::unitsInside(first, length, static_cast<long long>(sizeof(R::w)))) {
+    detail::reportBadChars(words<R>(), first, length);
     return {};
   }
   const char* base = reinterpret_cast<const char*>(record.w);
@@ -95,9 +103,8 @@ std::string_view chars(const R& record, long long first, long long length) {
 // Writes text into characters first..first+length-1, blank-padded or cut to length.
 template <WordRecord R>
 void setChars(R& record, long long first, long long length, std::string_view text) {
-  const long long total = static_cast<long long>(sizeof(R::w));
-  if (first < 1 || length < 0 || first - 1 + length > total) {
-    detail::reportBadWord(words<R>(), (first + 3) / 4, (length + 3) / 4);
+  if (!detail::unitsInside(first, length, static_cast<long long>(sizeof(R::w)))) {
+    detail::reportBadChars(words<R>(), first, length);
     return;
   }
   char* base = reinterpret_cast<char*>(record.w) + (first - 1);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,24 @@ TEST_F(Records, WordsOutsideTheRecordAreReportedAndNeverTouched) {
   EXPECT_EQ(reports().size(), 6u);
   EXPECT_EQ(0, std::memcmp(&before, &record, sizeof record));
   EXPECT_NE(reports()[0].find("SYSTEM ERROR IN record access"), std::string::npos);
+}
+
+TEST_F(Records, WildWordNumbersAndLengthsAreReportedWithoutOverflow) {
+  const TESTREC_t before = record;
+  constexpr long long kHuge = std::numeric_limits<long long>::max();
+  constexpr long long kLeast = std::numeric_limits<long long>::min();
+  rec::i(record, kHuge) = 1;
+  rec::i(record, kLeast) = 1;
+  rec::setR(record, kHuge, 1.0);
+  rec::setChars(record, kHuge, 2, "AB");
+  rec::setChars(record, 1, kHuge, "AB");
+  rec::setChars(record, 2, -1, "AB");
+  EXPECT_TRUE(rec::chars(record, kHuge - 1, kHuge).empty());
+  EXPECT_EQ(reports().size(), 7u);
+  EXPECT_EQ(0, std::memcmp(&before, &record, sizeof record));
+  // The full record is still a valid range.
+  EXPECT_EQ(rec::chars(record, 1, 24).size(), 24u);
+  EXPECT_EQ(reports().size(), 7u);
 }
 
 TEST_F(Records, CharacterRangesArePaddedAndCut) {
