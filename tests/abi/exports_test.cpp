@@ -53,6 +53,16 @@ std::set<std::string> exported() {
   return names;
 }
 
+// The list is kept sorted byte-wise and free of repeats, so that merges show up as plain diffs.
+TEST(Exports, TheListIsSortedWithoutRepeats) {
+  std::ifstream in(ZMX_SOURCE_DIR "/tests/exports.txt");
+  std::string previous;
+  for (std::string line; std::getline(in, line);) {
+    EXPECT_LT(previous, line) << "out of order or repeated: " << line;
+    previous = line;
+  }
+}
+
 TEST(Exports, DynamicSymbolTableMatchesTheList) {
   const auto want = listed();
   const auto have = exported();
