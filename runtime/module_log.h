@@ -1,4 +1,5 @@
-// A log of module initialise and finalise calls, kept by the sibling stand-ins so that a test
+// A log of module initialise and finalise calls, kept by the sibling stand-ins and by the
+// library's import and sensitivity modules so that a test
 // can see the order in which a host brought the suite up and down.
 #pragma once
 

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/module_log.h"
+#include "zmx/import.h"
+#include "zmx/sensitivity.h"
 #include "zmx/storage.h"
 
 namespace {
@@ -14,10 +17,13 @@ std::vector<std::string> routines() {
   return names;
 }
 
-const std::vector<std::string> kSiblingsUp = {"utl_initialize", "bdo_initialize", "inp_initialize",
-                                              "eqc_initialize", "glo_initialize", "dm2_initialize"};
-const std::vector<std::string> kSiblingsDown = {"dm2_finalize", "glo_finalize", "eqc_finalize",
-                                                "inp_finalize", "bdo_finalize", "utl_finalize"};
+// The six siblings, then the import and the sensitivity modules; down in the reverse order.
+const std::vector<std::string> kModulesUp = {"utl_initialize", "bdo_initialize", "inp_initialize",
+                                             "eqc_initialize", "glo_initialize", "dm2_initialize",
+                                             "edi_initialize", "dsa_initialize"};
+const std::vector<std::string> kModulesDown = {"dsa_finalize", "edi_finalize", "dm2_finalize",
+                                               "glo_finalize", "eqc_finalize", "inp_finalize",
+                                               "bdo_finalize", "utl_finalize"};
 
 // The library itself, six siblings, the import module and the sensitivity module.
 constexpr int kModules = 9;
@@ -27,14 +33,14 @@ TEST(ModuleFrame, NestedCallsBringTheSuiteUpAndDownOnceInOrder) {
   int counter = 0;
   shr_initialize(counter);
   EXPECT_EQ(counter, kModules);
-  EXPECT_EQ(routines(), kSiblingsUp);
-  // The library counts itself before the siblings are called; each sibling adds its own 1.
+  EXPECT_EQ(routines(), kModulesUp);
+  // The library counts itself before any module is called; each module then adds its own 1.
   const auto up = zmxrt::moduleCalls();
   for (std::size_t k = 0; k < up.size(); ++k) EXPECT_EQ(up[k].counterOnEntry, static_cast<int>(k) + 1);
 
   shr_initialize(counter);
   EXPECT_EQ(counter, kModules);
-  EXPECT_EQ(routines().size(), kSiblingsUp.size());
+  EXPECT_EQ(routines().size(), kModulesUp.size());
 
   zmxrt::clearModuleCalls();
   shr_finalize(counter);
@@ -43,9 +49,34 @@ TEST(ModuleFrame, NestedCallsBringTheSuiteUpAndDownOnceInOrder) {
 
   shr_finalize(counter);
   EXPECT_EQ(counter, 0);
-  EXPECT_EQ(routines(), kSiblingsDown);
-  // The library, the sensitivity and the import modules are down before dm2 is called.
-  EXPECT_EQ(zmxrt::moduleCalls().front().counterOnEntry, kModules - 3);
+  EXPECT_EQ(routines(), kModulesDown);
+  // The library counts itself down first; each module then takes its own 1.
+  const auto down = zmxrt::moduleCalls();
+  for (std::size_t k = 0; k < down.size(); ++k)
+    EXPECT_EQ(down[k].counterOnEntry, kModules - 1 - static_cast<int>(k));
+}
+
+TEST(ModuleFrame, ImportAndSensitivityModulesAreUseCounted) {
+  using Pair = void (*)(int&);
+  const std::pair<Pair, Pair> modules[] = {{edi_initialize, edi_finalize}, {dsa_initialize, dsa_finalize}};
+  for (const auto& [up, down] : modules) {
+    int counter = 0;
+    up(counter);
+    up(counter);
+    EXPECT_EQ(counter, 1);
+    down(counter);
+    EXPECT_EQ(counter, 1);
+    down(counter);
+    EXPECT_EQ(counter, 0);
+    // An unmatched finalise only counts below 0; the next initialise only counts back.
+    down(counter);
+    up(counter);
+    EXPECT_EQ(counter, 0);
+    up(counter);
+    EXPECT_EQ(counter, 1);
+    down(counter);
+    EXPECT_EQ(counter, 0);
+  }
 }
 
 TEST(ModuleFrame, TheSuiteComesUpAgainAfterAFullTakeDown) {
@@ -55,7 +86,7 @@ TEST(ModuleFrame, TheSuiteComesUpAgainAfterAFullTakeDown) {
   zmxrt::clearModuleCalls();
   shr_initialize(counter);
   EXPECT_EQ(counter, kModules);
-  EXPECT_EQ(routines(), kSiblingsUp);
+  EXPECT_EQ(routines(), kModulesUp);
   shr_finalize(counter);
   EXPECT_EQ(counter, 0);
 }
