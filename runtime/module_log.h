@@ -1,6 +1,6 @@
 // A log of module initialise and finalise calls, kept by the sibling stand-ins and by the
-// library's import and sensitivity modules so that a test
-// can see the order in which a host brought the suite up and down.
+// library's import and sensitivity modules, so that a test can see the order in which a host
+// brought the suite up and down.
 #pragma once
 
 #include <string>
