@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "runtime/address_space.h"
@@ -109,8 +110,10 @@ TEST_F(SurfaceRegistry, AccessToAClosedSurfaceIsReported) {
   Int op = 1, n = 5;
   EXPECT_EQ(SHR_ACCESSSURFACE(&op, &n), 0);
   EXPECT_EQ(n, 0);
-  EXPECT_TRUE(eqc_testing::printed(
-      "SYSTEM ERROR IN ModelSurfaceDb::SurfaceAccess - ACCESSING INFO FOR A CLOSED SURFACE"));
+  ASSERT_EQ(eqc_testing::messages().size(), 1u);
+  EXPECT_EQ(eqc_testing::messages().back().level, -3);
+  EXPECT_EQ(eqc_testing::messages().back().text,
+            "SYSTEM ERROR IN ModelSurfaceDb::SurfaceAccess - ACCESSING INFO FOR A CLOSED SURFACE");
 }
 
 TEST_F(SurfaceRegistry, BrokenLimitsReturnOneAndChangeNothing) {
@@ -120,7 +123,8 @@ TEST_F(SurfaceRegistry, BrokenLimitsReturnOneAndChangeNothing) {
 
   // Pool too small for the block.
   EXPECT_EQ(add("BIG", 3), 1);
-  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ModelSurfaceDb::AddSurface - SURFACE DATABASE TOO SMALL"));
+  EXPECT_EQ(eqc_testing::messages().back().text,
+            "SYSTEM ERROR IN ModelSurfaceDb::AddSurface - SURFACE DATABASE TOO SMALL");
   // Name longer than 8 characters.
   EXPECT_EQ(add("NINECHARS", 0), 1);
   // A negative entry count.
@@ -181,10 +185,24 @@ TEST_F(SurfaceRegistry, OverlongModelNameIsRefused) {
 }
 
 TEST_F(SurfaceRegistry, AllocationFailureIsReportedWithTheWordsAskedFor) {
+  const int liveBefore = dm2_testing::liveAllocations();
   dm2_testing::failNextAllocations(1);
   makeDb(3, 40);
-  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ModelSurfaceDb::ModelSurfaceDb - UNABLE TO ALLOCATE 12 WORDS"));
+  ASSERT_EQ(eqc_testing::messages().size(), 1u);
+  EXPECT_EQ(eqc_testing::messages().back().level, -3);
+  EXPECT_EQ(eqc_testing::messages().back().text,
+            "SYSTEM ERROR IN ModelSurfaceDb::ModelSurfaceDb - UNABLE TO ALLOCATE 12 WORDS");
   EXPECT_EQ(add("A", 1), 1);
+
+  // The pool that cannot be had is reported with its own size, and the table is given back.
+  SHR_MKMODELSURFACEDBCURRENT("other", 5);
+  eqc_testing::clearMessages();
+  makeDb(1, std::numeric_limits<Int>::max());
+  ASSERT_EQ(eqc_testing::messages().size(), 1u);
+  EXPECT_EQ(eqc_testing::messages().back().text,
+            "SYSTEM ERROR IN ModelSurfaceDb::ModelSurfaceDb - UNABLE TO ALLOCATE 2147483647 WORDS");
+  EXPECT_EQ(dm2_testing::liveAllocations(), liveBefore);
+  EXPECT_EQ(add("B", 0), 1);
 }
 
 TEST_F(SurfaceRegistry, ListWordsGoStaleWhenTheRegistryEnds) {
