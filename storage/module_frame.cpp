@@ -1,4 +1,6 @@
 // The library's use-counted start and end, and its small process-wide switches.
+#include <csignal>
+
 #include "siblings/bdo/bdo_module.h"
 #include "siblings/dm2/dm2_memory.h"
 #include "siblings/eqc/eqc_messages.h"
@@ -14,7 +16,8 @@ namespace {
 // next shr_initialize then only counts back up.
 constinit int gUseCount = 0;
 constinit int gMemoryTallyInPre = 1;
-constinit int gSignalReceived = 0;
+// Written from a signal handler, so of the one type such a handler may safely store to.
+constinit volatile std::sig_atomic_t gSignalReceived = 0;
 }  // namespace
 
 void shr_initialize(int& counter) {

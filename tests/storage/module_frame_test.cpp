@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 #include <utility>
 #include <vector>
@@ -129,8 +130,12 @@ TEST(ModuleFrame, ProcessWideSwitches) {
   shr_setMemoryTallyInPre(-7);
   EXPECT_EQ(shr_getMemoryTallyInPre(), -7);
 
+  // Installed as a host would install it, and raised for real.
   EXPECT_EQ(zmx::signalReceived(), 0);
-  shr_signalHandler(11);
+  const auto previous = std::signal(SIGUSR1, shr_signalHandler);
+  ASSERT_NE(previous, SIG_ERR);
+  std::raise(SIGUSR1);
+  std::signal(SIGUSR1, previous);
   EXPECT_EQ(zmx::signalReceived(), 1);
   shr_signalHandler(-1);
   EXPECT_EQ(zmx::signalReceived(), 1);
