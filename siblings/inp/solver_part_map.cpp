@@ -1,7 +1,6 @@
 #include "siblings/inp/solver_part_map.h"
 
 namespace {
-constinit inp_SolverPartMap* gPartMap = nullptr;
 constinit std::vector<std::string>* gCalls = nullptr;
 
 std::vector<std::string>& calls() {
@@ -10,17 +9,8 @@ std::vector<std::string>& calls() {
 }
 }  // namespace
 
-template <>
-inp_SolverPartMap* thr_ThreadSingleton<inp_SolverPartMap>::Instance() {
-  if (gPartMap == nullptr) gPartMap = new inp_SolverPartMap();
-  return gPartMap;
-}
-
-template <>
-void thr_ThreadSingleton<inp_SolverPartMap>::Finalize() {
-  delete gPartMap;
-  gPartMap = nullptr;
-}
+template class omi_SingletonBase<inp_SolverPartMap>;
+template class omi_Singleton<inp_SolverPartMap>;
 
 void inp_SolverPartMap::MakeCurrent(const cow_String& path) {
   current_ = path.CStr();

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "runtime/fortran_types.h"
-#include "siblings/utl/thread_singleton.h"
+#include "siblings/utl/utl_singleton.h"
 #include "siblings/utl/utl.h"
 
 class ZMX_EXPORT inp_SolverPartMap {
@@ -22,16 +22,15 @@ class ZMX_EXPORT inp_SolverPartMap {
   const std::string& CurrentPath() const { return current_; }
 
  private:
-  friend class thr_ThreadSingleton<inp_SolverPartMap>;
+  friend class omi_Singleton<inp_SolverPartMap>;
+  friend class omi_SingletonBase<inp_SolverPartMap>;
   inp_SolverPartMap() = default;
 
   std::string current_;
 };
 
-template <>
-ZMX_EXPORT inp_SolverPartMap* thr_ThreadSingleton<inp_SolverPartMap>::Instance();
-template <>
-ZMX_EXPORT void thr_ThreadSingleton<inp_SolverPartMap>::Finalize();
+extern template class omi_SingletonBase<inp_SolverPartMap>;
+extern template class omi_Singleton<inp_SolverPartMap>;
 
 namespace inp_testing {
 

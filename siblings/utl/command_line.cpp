@@ -6,21 +6,8 @@
 #include "siblings/utl/testing.h"
 #include "siblings/utl/utl.h"
 
-namespace {
-constinit utl_CommandLine* gCommandLine = nullptr;
-}
-
-template <>
-utl_CommandLine* thr_GlobalSingleton<utl_CommandLine>::Instance() {
-  if (gCommandLine == nullptr) gCommandLine = new utl_CommandLine();
-  return gCommandLine;
-}
-
-template <>
-void thr_GlobalSingleton<utl_CommandLine>::Finalize() {
-  delete gCommandLine;
-  gCommandLine = nullptr;
-}
+template class omi_SingletonBase<utl_CommandLine>;
+template class omi_Singleton<utl_CommandLine>;
 
 const cow_String& utl_CommandLine::ConstGetValue(const char* key) const {
   const std::string_view wanted = key == nullptr ? std::string_view() : std::string_view(key);

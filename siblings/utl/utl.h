@@ -55,7 +55,8 @@ class ZMX_EXPORT utl_CommandLine {
   const cow_String& ConstGetValue(const char* key) const;
 
  private:
-  friend class thr_GlobalSingleton<utl_CommandLine>;
+  friend class omi_Singleton<utl_CommandLine>;
+  friend class omi_SingletonBase<utl_CommandLine>;
   friend struct utl_CommandLineAccess;
   utl_CommandLine() = default;
 
@@ -63,10 +64,8 @@ class ZMX_EXPORT utl_CommandLine {
   cow_String none_;
 };
 
-template <>
-ZMX_EXPORT utl_CommandLine* thr_GlobalSingleton<utl_CommandLine>::Instance();
-template <>
-ZMX_EXPORT void thr_GlobalSingleton<utl_CommandLine>::Finalize();
+extern template class omi_SingletonBase<utl_CommandLine>;
+extern template class omi_Singleton<utl_CommandLine>;
 
 // A file in a directory. The file is taken as it stands when it carries its own root (a leading
 // separator or a drive letter and colon) or the directory is empty; otherwise the two are joined

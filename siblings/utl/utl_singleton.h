@@ -27,25 +27,13 @@ class ZMX_EXPORT omi_Singleton : public omi_SingletonBase<T> {
   }
 };
 
-// Process-wide single objects of the utility library: thr_GlobalSingleton<T>::Instance makes the
-// object on first use and hands it back. For a T used by several libraries, the library that
-// owns T declares and exports its own Instance for that T, so that every library reaches the
-// same object rather than a hidden copy of its own.
+// The utility library's names for single objects. The suite runs one analysis thread, so a
+// thread singleton is as process-wide as a global one; both are omi_Singleton under another name.
+// For a T reached from several libraries, the library that owns T instantiates the templates
+// (template class omi_SingletonBase<T>; template class omi_Singleton<T>;) and its header
+// declares them extern, so every library reaches the one exported object.
 template <class T>
-class thr_GlobalSingleton {
- public:
-  static T* Instance() {
-    if (instance == nullptr) instance = new T();
-    return instance;
-  }
-  static void Finalize() {
-    delete instance;
-    instance = nullptr;
-  }
-
- private:
-  static T* instance;
-};
+class ZMX_EXPORT thr_GlobalSingleton : public omi_Singleton<T> {};
 
 template <class T>
-constinit T* thr_GlobalSingleton<T>::instance = nullptr;
+class ZMX_EXPORT thr_ThreadSingleton : public omi_Singleton<T> {};
