@@ -1,10 +1,13 @@
-// Time per call of our routine divided by the reference's, measured in the same process, for the
-// benchmarks that report how they compare.
+// How every benchmark compares with its reference: one counter, `ratio`, our time for the work
+// divided by the reference's time for the same work in the same run (below 1 is faster than the
+// reference). The label names the reference and the ratio the benchmark aims for, so that
+// scripts/bench can print one table from every program's JSON output.
 #pragma once
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 
 namespace zmxbench {
@@ -28,12 +31,22 @@ double secondsPerCall(F f, double minSeconds = 0.2) {
   return elapsed / static_cast<double>(calls);
 }
 
-// Times ours as the benchmark and adds the counter `name` = our time / the reference's.
+// Sets the counter `ratio` (our time / the reference's) and the label "reference: <name>;
+// target: <target>", where target is the largest ratio the benchmark accepts.
+inline void reportRatio(benchmark::State& state, const std::string& reference, double target, double ratio) {
+  state.counters["ratio"] = ratio;
+  char label[160];
+  std::snprintf(label, sizeof label, "reference: %s; target: %g", reference.c_str(), target);
+  state.SetLabel(label);
+}
+
+// Times ours as the benchmark and reports its ratio to the reference doing the same work.
 template <class Ours, class Reference>
-void runWithRatio(benchmark::State& state, const std::string& name, Ours ours, Reference reference,
-                  double minSeconds = 0.2) {
+void runWithRatio(benchmark::State& state, const std::string& reference, double target, Ours ours,
+                  Reference referenceCall, double minSeconds = 0.2) {
   for (auto _ : state) ours();
-  state.counters[name] = secondsPerCall(ours, minSeconds) / secondsPerCall(reference, minSeconds);
+  reportRatio(state, reference, target,
+              secondsPerCall(ours, minSeconds) / secondsPerCall(referenceCall, minSeconds));
 }
 
 }  // namespace zmxbench

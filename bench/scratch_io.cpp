@@ -22,6 +22,7 @@
 #include <vector>
 #include <string>
 
+#include "bench/ratio.h"
 #include "siblings/eqc/testing.h"
 #include "siblings/utl/testing.h"
 #include "zmx/storage.h"
@@ -138,12 +139,12 @@ struct Turns {
   void add(double oursSeconds, double referenceSeconds) {
     ours.push_back(oursSeconds);
     reference.push_back(referenceSeconds);
-    ratio.push_back(referenceSeconds / oursSeconds);
+    ratio.push_back(oursSeconds / referenceSeconds);
   }
   void report(benchmark::State& state, const char* label) const {
     state.counters["package_MiB_s"] = mibPerSecond(median(ours));
     state.counters["dd_MiB_s"] = mibPerSecond(median(reference));
-    state.counters["ratio"] = median(ratio);
+    zmxbench::reportRatio(state, "dd-like pwrite/pread", 1.0, median(ratio));
     std::printf("%-22s %8.1f MiB/s   dd %8.1f MiB/s   ratio %.2f\n", label, mibPerSecond(median(ours)),
                 mibPerSecond(median(reference)), median(ratio));
   }
@@ -167,27 +168,21 @@ void BM_Write(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(gBytes * state.iterations()));
 }
 
-void BM_Read(benchmark::State& state) {
-  Turns forward, backward;
+// direction 1 reads the package forwards, -1 backwards; both with read-ahead.
+void BM_Read(benchmark::State& state, int direction) {
+  Turns turns;
   long growth = 0;
   for (auto _ : state) {
-    const bool referenceFirst = forward.ours.size() % 2 == 1;
+    const bool referenceFirst = turns.ours.size() % 2 == 1;
     const double reference = referenceFirst ? ddRead() : 0;
     resetPeak();
     const long before = peakKiB();
-    const double ahead = packageRead(1);
-    const double back = packageRead(-1);
+    const double ours = packageRead(direction);
     growth = std::max(growth, peakKiB() - before);
-    const double dd = referenceFirst ? reference : ddRead();
-    forward.add(ahead, dd);
-    backward.add(back, dd);
-    state.SetIterationTime(ahead);
+    turns.add(ours, referenceFirst ? reference : ddRead());
+    state.SetIterationTime(ours);
   }
-  forward.report(state, "package read forward");
-  const double forwardRatio = median(forward.ratio);
-  backward.report(state, "package read backward");
-  state.counters["forward_ratio"] = forwardRatio;
-  state.counters["backward_ratio"] = median(backward.ratio);
+  turns.report(state, direction > 0 ? "package read forward" : "package read backward");
   state.counters["peak_growth_MiB"] = static_cast<double>(growth) / 1024.0;
   state.SetBytesProcessed(static_cast<std::int64_t>(gBytes * state.iterations()));
 }
@@ -196,7 +191,8 @@ void registerAll() {
   // Turns enough for a median: ten of the default size, three of 1 GiB.
   const auto turns = static_cast<benchmark::IterationCount>(std::max<std::size_t>(3, 640 * kBlock / gBytes));
   benchmark::RegisterBenchmark("BM_Write", BM_Write)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(turns);
-  benchmark::RegisterBenchmark("BM_Read", BM_Read)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(turns);
+  benchmark::RegisterBenchmark("BM_ReadForward", BM_Read, 1)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(turns);
+  benchmark::RegisterBenchmark("BM_ReadBackward", BM_Read, -1)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(turns);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // ASORT4 on 10^6 random reals with an integer companion, beside std::sort of (key, index) pairs.
-// The counter "vs_std_sort" is our time per sort divided by std::sort's on the same keys.
+// The counter "ratio" is our time per sort divided by std::sort's on the same keys.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -41,7 +41,7 @@ struct Keys {
 
 void BM_Asort4(benchmark::State& state) {
   Keys s;
-  zmxbench::runWithRatio(state, "vs_std_sort", [&] { s.ours(); }, [&] { s.reference(); }, 0.5);
+  zmxbench::runWithRatio(state, "std::sort", 1.0, [&] { s.ours(); }, [&] { s.reference(); }, 0.5);
 }
 BENCHMARK(BM_Asort4)->Unit(benchmark::kMillisecond);
 

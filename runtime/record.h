@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "runtime/fortran_types.h"
+#include "zmx/record_types.h"
 
 namespace rec {
 
@@ -143,10 +144,3 @@ inline void setSlotR(void* slots, long long k, Real value) {
 }
 
 }  // namespace rec
-
-// Declares a named record type of the given number of 4-byte words, 8-byte aligned.
-#define ZMX_RECORD_TYPE(name, nwords)                 \
-  struct alignas(8) name##_t {                        \
-    std::int32_t w[nwords];                           \
-  };                                                  \
-  static_assert(sizeof(name##_t) == 4 * (nwords), #name " layout")

@@ -1,7 +1,7 @@
-// Import interface to a previous analysis: the exported routines of subsystem 9.
+// Import of an earlier explicit analysis: the module's exported routines.
 #pragma once
 
-#include "runtime/fortran_types.h"
+#include "zmx/types.h"
 
 // Use-counted initialise and finalise pair of the import module.
 ZMX_EXPORT void edi_initialize(int& counter);

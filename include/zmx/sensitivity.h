@@ -1,7 +1,7 @@
-// Design sensitivity analysis: the exported routines of subsystem 10.
+// Design sensitivity analysis: the module's exported routines.
 #pragma once
 
-#include "runtime/fortran_types.h"
+#include "zmx/types.h"
 
 // Use-counted initialise and finalise pair of the design-sensitivity module.
 ZMX_EXPORT void dsa_initialize(int& counter);

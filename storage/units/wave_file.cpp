@@ -1,0 +1,150 @@
+// The wave-kinematics data file of the offshore wave-loading option: unit 46, unformatted, with a
+// header record, a record of point triples and a record of grid coordinates, all in 4-byte
+// values. DBPELACONTROL opens, rewinds and closes it and reads the header and the grid into the
+// caller's array of 8-byte words, widening the reals.
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "runtime/address_space.h"
+#include "runtime/fortran_chars.h"
+#include "runtime/record.h"
+#include "siblings/eqc/eqc_job.h"
+#include "storage/units/file_support.h"
+#include "zmx/storage.h"
+
+CPLDBPT_t CPLDBPT{};
+
+namespace {
+
+using namespace zmx::files;
+
+constexpr Int kFileUnit = 46;
+constexpr Int kNameUnit = 45;
+constexpr Int kCodedNameLength = 32;
+constexpr int kStateWord = 5;
+constexpr Int kClosed = 0, kOpen = 1, kRead = 2;
+constexpr int kFirstPointWord = 8;
+constexpr long long kMaxValues = 1 << 28;  // a header asking for more is taken as damaged
+
+enum Operation : Int { kOpenFile = 0, kCloseFile = 1, kRewindFile = 2, kReadGrid = 10 };
+
+constexpr std::string_view kReadFailed = "SYSTEM ERROR IN dbPelaControl WHEN READING THE WAVE KINEMATICS DATA";
+
+struct Header {
+  Int points = 0;
+  float increment = 0;
+  Int nx = 0, ny = 0, nz = 0;
+  Int flag = 0;
+};
+
+void setState(Int state) { rec::i(CPLDBPT, kStateWord) = state; }
+
+std::string fileName(const void* array) {
+  char coded[kCodedNameLength];
+  Int length = 0;
+  ACODEC(array, coded, kCodedNameLength, &kCodedNameLength, &length);
+  return jobFileName(std::string_view(coded, kCodedNameLength), jobString(kSecondDirectory), kNameUnit);
+}
+
+bool readHeader(Header& h) {
+  return fio::readRecord(kFileUnit, {{&h.points, 4}, {&h.increment, 4}, {&h.nx, 4}, {&h.ny, 4}, {&h.nz, 4},
+                                     {&h.flag, 4}}) == fio::kOk;
+}
+
+// Reports every check of the header; true when the counts describe a grid that can be read.
+bool checkHeader(const Header& h, Int nz) {
+  if (h.increment <= 0) sayReal(-3, "ILLEGAL TIME INCREMENT %R FOR WAVE KINEMATICS DATA", h.increment);
+  if (h.nx < 1) sayInteger(-3, "ILLEGAL NUMBER OF X GRIDPOINTS %I FOR WAVE KINEMATICS DATA", h.nx);
+  if (h.ny < 1) sayInteger(-3, "ILLEGAL NUMBER OF Y GRIDPOINTS %I FOR WAVE KINEMATICS DATA", h.ny);
+  if (nz < 1) sayInteger(-3, "ILLEGAL NUMBER OF Z GRIDPOINTS %I FOR WAVE KINEMATICS DATA", nz);
+  if (static_cast<long long>(h.ny) + nz < 3) say(-3, "ILLEGAL NUMBER OF GRIDPOINTS DEFINING THE VERTICAL VARIATION OF THE WAVE KINEMATICS");
+  const long long values = 3LL * h.points + h.nx + h.ny + nz;
+  return h.points >= 0 && h.nx >= 1 && h.ny >= 1 && nz >= 1 && values < kMaxValues;
+}
+
+// Reads the next record of count 4-byte reals into the scratch block and widens them into out.
+bool readReals(float* block, Int count, std::vector<double>& out) {
+  if (fio::readRecord(kFileUnit, block, 4 * static_cast<std::size_t>(count)) != fio::kOk) return false;
+  out.insert(out.end(), block, block + count);
+  return true;
+}
+
+// Reads the header and the grid; the caller's array is written only when every record was read.
+Int readGrid(void* array) {
+  Header h;
+  if (!readHeader(h)) {
+    say(-3, kReadFailed);
+    return 1;
+  }
+  const Int nz = h.nz == 0 ? 1 : h.nz;
+  if (!checkHeader(h, nz)) return 1;
+  const bool threeDirectional = nz != 1;
+  const Int gridValues = h.nx + h.ny + (threeDirectional ? nz : 0);
+  const Int blockWords = std::max(3 * h.points, h.nx + h.ny + nz);
+  const Int take = 1;
+  Int index = 0, status = 0;
+  DBGETM(&take, &blockWords, &index, &status);
+  float* block = status == 0 ? mem32::at<float>(index, static_cast<std::size_t>(blockWords), eqc_job::kScratchBlockTag)
+                             : nullptr;
+  if (block == nullptr) {
+    say(-3, "MEMORY ALLOCATION ERROR.  EXECUTION TERMINATED");
+    return 1;
+  }
+  std::vector<double> values;
+  values.reserve(static_cast<std::size_t>(3 * h.points + gridValues + 1));
+  const bool good = readReals(block, 3 * h.points, values) && readReals(block, gridValues, values);
+  const Int giveBack = 0;
+  DBGETM(&giveBack, &blockWords, &index, &status);
+  if (!good) {
+    say(-3, kReadFailed);
+    return 1;
+  }
+  if (!threeDirectional) values.push_back(0.0);
+  for (int k = 1; k <= 6; ++k) rec::setSlotI(array, k, 0);
+  rec::setSlotI(array, 1, h.points);
+  rec::setSlotR(array, 2, h.increment);
+  rec::setSlotI(array, 3, h.nx);
+  rec::setSlotI(array, 4, h.ny);
+  rec::setSlotI(array, 5, nz);
+  rec::setSlotI(array, 6, h.flag != 0 ? 1 : 0);
+  for (std::size_t k = 0; k < values.size(); ++k) rec::setSlotR(array, kFirstPointWord + static_cast<long long>(k), values[k]);
+  setState(kRead);
+  return 0;
+}
+
+}  // namespace
+
+extern "C" void DBPELACONTROL(const Int* op, void* array, Int* status) {
+  *status = 0;
+  switch (*op) {
+    case kOpenFile: {
+      const std::string file = fileName(array);
+      if (!file.empty() && openUnit(kFileUnit, file, fio::Status::Old, fio::Form::Unformatted) == fio::kOk) {
+        setState(kOpen);
+        return;
+      }
+      sayString(-3, "CANNOT OPEN WAVE KINEMATICS DATA FILE %S", file);
+      *status = 1;
+      return;
+    }
+    case kCloseFile:
+      if (fio::close(kFileUnit) == fio::kOk) {
+        setState(kClosed);
+        return;
+      }
+      say(-2, "SYSTEM ERROR IN dbPelaControl.  CANNOT CLOSE THE WAVE KINEMATICS DATA FILE");
+      *status = 1;
+      return;
+    case kRewindFile:
+      if (fio::rewind(kFileUnit) == fio::kOk) {
+        setState(kOpen);
+        return;
+      }
+      say(-3, "SYSTEM ERROR IN dbPelaControl.  CANNOT REWIND THE WAVE KINEMATICS DATA FILE");
+      return;
+    case kReadGrid: *status = readGrid(array); return;
+    default: return;
+  }
+}

@@ -1,0 +1,374 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <vector>
+
+#include "runtime/address_space.h"
+#include "runtime/record.h"
+#include "siblings/eqc/eqc_arrays.h"
+#include "siblings/eqc/eqc_units.h"
+#include "siblings/eqc/job_testing.h"
+#include "siblings/eqc/run_testing.h"
+#include "siblings/eqc/records.h"
+#include "siblings/eqc/testing.h"
+#include "siblings/eqc/unit_records.h"
+#include "tests/storage/db_units/unit_fixture.h"
+#include "zmx/storage.h"
+
+namespace {
+
+using zmxtest::UnitFixture;
+
+// A record of 8-byte words whose word 1 holds its length as an integer slot.
+std::vector<Real> makeRecord(Int length, Real fill) {
+  std::vector<Real> words(static_cast<std::size_t>(length), fill);
+  rec::setSlotI(words.data(), 1, length);
+  return words;
+}
+
+class RecordUnits : public UnitFixture {
+ protected:
+  void SetUp() override {
+    UnitFixture::SetUp();
+    makePools(12, 16);
+  }
+
+  void node(Int operation, std::vector<Real>& array, Int n) { DBND(&operation, array.data(), &n); }
+
+  Int restart(Int operation, std::vector<Real>& array, Int& address) {
+    Int status = -1;
+    DBRE(&operation, array.data(), &address, &status);
+    return status;
+  }
+};
+
+TEST_F(RecordUnits, NodeZeroAndAZeroRecordLengthTransferNothing) {
+  op(0, 18, 2);
+  std::vector<Real> array(4, 3.0);
+  node(1, array, 0);  // no node 0 in the analysis
+  rec::i(CDND, 24) = 0;
+  node(1, array, 5);
+  node(0, array, 5);
+  EXPECT_EQ(array, std::vector<Real>(4, 3.0));
+  EXPECT_EQ(rec::i(CDND, 3), 0);  // no page was loaded
+  EXPECT_EQ(rec::i(CDND, 4), 0);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
+TEST_F(RecordUnits, NodeRecordsAtRandomNodesReadBackAfterPageEvictions) {
+  op(0, 18, 3);  // 3 pages of 16 words for records of 5 words: records straddle pages
+  rec::i(CDND, 24) = 5;
+  std::mt19937 random(7);
+  std::map<Int, std::vector<Real>> written;
+  for (int k = 0; k < 4000; ++k) {
+    const Int n = 1 + static_cast<Int>(random() % 600);
+    if (random() % 2 == 0) {
+      std::vector<Real> array(5);
+      for (Real& w : array) w = static_cast<Real>(random() % 100000) / 7.0;
+      node(1, array, n);
+      written[n] = array;
+    } else if (written.count(n) != 0) {
+      std::vector<Real> array(5, -1.0);
+      node(0, array, n);
+      ASSERT_EQ(array, written[n]) << "node " << n << " at step " << k;
+    }
+  }
+  // Everything again after the unit gave its pools back and got fresh ones.
+  op(5, 18, 0);
+  op(0, 18, 2);
+  for (const auto& [n, expected] : written) {
+    std::vector<Real> array(5, -1.0);
+    node(0, array, n);
+    ASSERT_EQ(array, expected) << "node " << n;
+  }
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
+TEST_F(RecordUnits, RestartRecordsReadBackFromTheFileBeingWrittenAndTheFileBeingRead) {
+  op(0, 23, 1);
+  op(0, 22, 3);
+  rec::i(CDRW, 3) = 11;  // the restart file
+  rec::i(CDRR, 2) = 12;  // not 11: reads come back from the file being written
+  std::mt19937 random(11);
+  // Records laid end to end, written in random order.
+  std::vector<std::pair<Int, std::vector<Real>>> records;
+  Int next = 1;
+  for (int k = 0; k < 300; ++k) {
+    std::vector<Real> r = makeRecord(2 + static_cast<Int>(random() % 40), 0.0);
+    for (std::size_t w = 1; w < r.size(); ++w) r[w] = static_cast<Real>(k) + static_cast<Real>(w) / 64.0;
+    records.emplace_back(next, r);
+    next += static_cast<Int>(r.size());
+  }
+  std::vector<std::size_t> order(records.size());
+  for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+  std::shuffle(order.begin(), order.end(), random);
+  Int highest = 0;
+  for (std::size_t k : order) {
+    Int address = records[k].first;
+    EXPECT_EQ(restart(1, records[k].second, address), 0);
+    EXPECT_EQ(address, records[k].first + static_cast<Int>(records[k].second.size()));
+    highest = std::max(highest, address);
+    EXPECT_EQ(rec::i(CDRW, 10), highest);
+  }
+  std::vector<Real> buffer(64);
+  std::shuffle(order.begin(), order.end(), random);
+  for (std::size_t k : order) {
+    Int address = records[k].first;
+    restart(0, buffer, address);
+    ASSERT_EQ(std::vector<Real>(buffer.begin(), buffer.begin() + static_cast<long>(records[k].second.size())),
+              records[k].second);
+  }
+
+  // Once the writer's page is out, the same file is read through unit 22, record by record.
+  op(5, 23, 0);
+  rec::i(CDRR, 2) = 11;
+  Int address = 1;
+  for (const auto& [start, expected] : records) {
+    ASSERT_EQ(address, start);
+    Int skipped = address;
+    restart(2, buffer, skipped);  // skip reads the length alone
+    restart(0, buffer, address);
+    ASSERT_EQ(skipped, address);
+    ASSERT_EQ(buffer[1], expected[1]);
+    ASSERT_EQ(buffer[expected.size() - 1], expected.back());
+  }
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+
+  restart(7, buffer, address);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN SUBROUTINE DBRE: JOP = 7"));
+}
+
+class SubstructureStore : public RecordUnits {
+ protected:
+  void SetUp() override {
+    RecordUnits::SetUp();
+    op(0, 3, 2);
+    table_.assign(2 * 25, 0);
+    tableWord_ = mem32::map(table_.data(), table_.size() * sizeof(Int), mem32::tag("SUPS"));
+    rec::i(CDSUPS, 1) = 1;
+    rec::i(CDSUPS, 3) = tableWord_;
+    rec::i(CDSUS, 36) = 2;
+    eqc_job_testing::interceptExit(true);
+  }
+  void TearDown() override {
+    mem32::unmap(tableWord_);
+    RecordUnits::TearDown();
+  }
+
+  Int& row(Int r, Int word) { return table_[static_cast<std::size_t>(25 * (r - 1) + word - 1)]; }
+
+  void store(Int operation, Int kind, Int& index, std::vector<Real>& array, Int r = 1) {
+    Int status = -1;
+    DBSUPS(&operation, &kind, &index, array.data(), &r, &status);
+    EXPECT_EQ(status, 0);
+  }
+
+  // Writes records of the lengths into a kind's region of a row, from a high-water mark.
+  void fillRegion(Int kind, Int r, const std::vector<Int>& lengths, Real tag) {
+    Int index = 1;
+    std::vector<Real> none;
+    store(2, kind, index, none, r);
+    for (Int length : lengths) {
+      std::vector<Real> record = makeRecord(length, tag);
+      store(1, kind, index, record, r);
+    }
+    store(3, kind, index, none, r);
+  }
+
+  std::vector<Int> table_;
+  Int tableWord_ = 0;
+};
+
+TEST_F(SubstructureStore, RegionsOpenAtTheHighWaterMarkAndRecordsAdvanceTheirIndex) {
+  row(1, 11) = 3;  // node records of 3 words
+  Int index = 0;
+  std::vector<Real> none;
+  store(2, 1, index, none);
+  EXPECT_EQ(row(1, 1), 1);
+  for (Int n = 1; n <= 4; ++n) {
+    std::vector<Real> record(3, static_cast<Real>(n));
+    store(1, 1, n, record);
+  }
+  index = 4;
+  store(3, 1, index, none);
+  EXPECT_EQ(row(1, 2), 12);
+  EXPECT_EQ(rec::i(CDSUS, 24), 12);
+
+  fillRegion(3, 1, {4, 2, 5}, 9.0);
+  EXPECT_EQ(row(1, 5), 13);
+  EXPECT_EQ(row(1, 6), 11);
+  EXPECT_EQ(rec::i(CDSUS, 24), 23);
+
+  index = 5;  // the second record of kind 3
+  std::vector<Real> back(8, 0.0);
+  store(0, 3, index, back);
+  EXPECT_EQ(rec::slotI(back.data(), 1), 2);
+  EXPECT_EQ(index, 7);
+  Int n = 3;
+  store(0, 1, n, back);
+  EXPECT_EQ(back[0], 3.0);
+
+  store(9, 3, index, none);  // any other operation clears the region
+  EXPECT_EQ(row(1, 5), 0);
+  EXPECT_EQ(row(1, 6), 0);
+}
+
+TEST_F(SubstructureStore, PackingMovesTheRegionThatLiesFirstToAddressOneAndTheOtherBehindIt) {
+  // Leave a gap first, then the kind-4 region of row 2, then the kind-3 region of row 1.
+  rec::i(CDSUS, 24) = 20;
+  fillRegion(4, 2, {3, 4}, 4.0);  // words 21-27
+  rec::i(CDSUS, 24) = 40;
+  fillRegion(3, 1, {6}, 3.0);     // words 41-46
+  std::vector<Real> buffer(16);
+  Int index = 0;
+  store(4, 1, index, buffer);
+  EXPECT_EQ(row(2, 7), 1);
+  EXPECT_EQ(row(1, 5), 8);
+  EXPECT_EQ(rec::i(CDSUS, 24), 13);
+
+  std::vector<Real> back(8, 0.0);
+  index = 4;
+  store(0, 4, index, back, 2);
+  EXPECT_EQ(rec::slotI(back.data(), 1), 4);
+  EXPECT_EQ(back[3], 4.0);
+  index = 1;
+  store(0, 3, index, back, 1);
+  EXPECT_EQ(rec::slotI(back.data(), 1), 6);
+  EXPECT_EQ(back[5], 3.0);
+}
+
+TEST_F(SubstructureStore, TheRetiredKindEndsTheJob) {
+  eqc_run_testing::clearJobCalls();
+  Int index = 1;
+  std::vector<Real> none(1);
+  Int operation = 1, kind = 2, r = 1, status = 0;
+  DBSUPS(&operation, &kind, &index, none.data(), &r, &status);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBSUPS - MATERIAL POINT DATABASE IS NOT USED ANYMORE"));
+  const auto calls = eqc_run_testing::jobCalls();
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "XITJOB"), calls.end());
+}
+
+class StepDirectory : public RecordUnits {
+ protected:
+  void SetUp() override {
+    UnitFixture::SetUp();
+    makePools(2, 64);  // a directory record fits one page
+    op(0, 23, 1);
+    rec::i(CDRR, 2) = 0;
+    rec::i(CDRW, 12) = 3;
+  }
+
+  // Writes a directory record of up to 3 entries (step, increment, value1, value2) at address.
+  void directory(Int address, Int next, const std::vector<std::array<Int, 4>>& entries) {
+    std::vector<Real> r = makeRecord(3 + 3 * 6, 0.0);
+    rec::setSlotI(r.data(), 3, next);
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+      for (int w = 0; w < 4; ++w) rec::setSlotI(r.data(), static_cast<long long>(4 + 6 * e + w), entries[e][w]);
+      rec::setSlotI(r.data(), static_cast<long long>(8 + 6 * e), 1);
+    }
+    for (std::size_t e = entries.size(); e < 3; ++e) rec::setSlotI(r.data(), static_cast<long long>(8 + 6 * e), 0);
+    restart(1, r, address);
+  }
+
+  std::array<Int, 4> lookup(Int address, Int step, Int increment) {
+    std::vector<Real> buffer(32);
+    Int v1 = 99, v2 = 99;
+    SHR_MRESTSTEPINC(buffer.data(), &address, &step, &increment, &v1, &v2);
+    return {step, increment, v1, v2};
+  }
+};
+
+TEST_F(StepDirectory, LooksUpTheLastStepTheLargestIncrementAndTheLastEntryAtOrBeforeARequest) {
+  directory(1, 30, {{1, 1, 10, 11}, {1, 2, 12, 13}, {2, 1, 20, 21}});
+  directory(30, 0, {{2, 3, 22, 23}, {2, 2, 24, 25}});
+  EXPECT_EQ(lookup(0, 5, 5), (std::array<Int, 4>{5, 5, 0, -1}));
+  EXPECT_EQ(lookup(1, 0, -1), (std::array<Int, 4>{2, 2, 24, 25}));
+  EXPECT_EQ(lookup(1, 0, 7), (std::array<Int, 4>{2, 7, 24, 25}));  // the increment is kept
+  EXPECT_EQ(lookup(1, 2, -1), (std::array<Int, 4>{2, 3, 24, 25}));
+  EXPECT_EQ(lookup(1, 1, -1), (std::array<Int, 4>{1, 2, 12, 13}));
+  EXPECT_EQ(lookup(1, 2, 2), (std::array<Int, 4>{2, 2, 24, 25}));
+  EXPECT_EQ(lookup(1, 2, 1), (std::array<Int, 4>{2, 1, 20, 21}));
+  EXPECT_EQ(lookup(1, 1, 9), (std::array<Int, 4>{1, 9, 12, 13}));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
+// The walks of a directory, record by record up to the record limit, as the lookup defines them.
+struct DirectoryModel {
+  std::map<Int, std::pair<Int, std::vector<std::array<Int, 4>>>> records;  // address: next, entries
+
+  std::array<Int, 4> lookup(Int address, Int step, Int increment, bool& ranOut) const {
+    Int v1 = 0, v2 = -1;
+    const bool anyStep = step == 0 || increment == -1;
+    const bool allSteps = step == 0, lastIncrement = increment == -1;
+    const Int wanted = step;
+    ranOut = true;
+    std::vector<const std::pair<Int, std::vector<std::array<Int, 4>>>*> at(
+        static_cast<std::size_t>(records.rbegin()->first) + 1, nullptr);
+    for (const auto& [a, record] : records) at[static_cast<std::size_t>(a)] = &record;
+    for (long long n = 0; n < 10'000'000; ++n) {
+      const auto& [next, entries] = *at[static_cast<std::size_t>(address)];
+      for (const auto& [s, i, a, b] : entries) {
+        if (anyStep && allSteps) {
+          step = s;
+          if (lastIncrement) increment = i;
+        } else if (anyStep && s == wanted) {
+          increment = std::max(increment, i);
+        } else if (anyStep || i <= 0 || s > step || (s == step && i > increment)) {
+          continue;
+        }
+        v1 = a;
+        v2 = b;
+      }
+      address = next;
+      if (address == 0) {
+        ranOut = false;
+        break;
+      }
+    }
+    return {step, increment, v1, v2};
+  }
+};
+
+// Chains that run into a loop (of three records behind one, of five behind two, of two alone)
+// end where the full walk of ten million records would end, in every form of the lookup.
+TEST_F(StepDirectory, ALoopedChainGivesTheResultOfTheFullWalk) {
+  const auto check = [this](const DirectoryModel& model, Int first) {
+    for (const auto& [address, record] : model.records) directory(address, record.first, record.second);
+    const std::array<std::array<Int, 2>, 4> requests{{{0, -1}, {0, 3}, {1, -1}, {2, 1}}};
+    for (const auto& [step, increment] : requests) {
+      bool ranOut = false;
+      const std::array<Int, 4> expected = model.lookup(first, step, increment, ranOut);
+      ASSERT_TRUE(ranOut);
+      eqc_testing::clearMessages();
+      EXPECT_EQ(lookup(first, step, increment), expected) << step << " " << increment;
+      EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+    }
+  };
+  DirectoryModel three;
+  three.records[1] = {30, {{1, 1, 10, 11}}};
+  three.records[30] = {60, {{2, 1, 20, 21}, {1, 4, 14, 15}}};
+  three.records[60] = {90, {{2, 2, 22, 23}}};
+  three.records[90] = {30, {{3, 1, 30, 31}, {1, 2, 12, 13}}};
+  check(three, 1);
+  DirectoryModel five;
+  for (Int k = 0; k < 7; ++k) {
+    const Int next = k < 6 ? 200 + 30 * (k + 1) : 260;
+    five.records[200 + 30 * k] = {next, {{k % 3 + 1, k + 1, 100 + k, 200 + k}}};
+  }
+  check(five, 200);
+  DirectoryModel two;
+  two.records[400] = {430, {{1, 1, 40, 41}}};
+  two.records[430] = {400, {{2, 2, 43, 44}}};
+  check(two, 400);
+}
+
+TEST_F(StepDirectory, ARunawayChainIsReportedInBothWalks) {
+  directory(1, 1, {{1, 1, 10, 11}});  // points at itself
+  lookup(1, 0, -1);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN MRESTSTEPINC-LOOP 1 EXCEEDED"));
+  lookup(1, 1, 1);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN MRESTSTEPINC-LOOP 2 EXCEEDED"));
+}
+
+}  // namespace

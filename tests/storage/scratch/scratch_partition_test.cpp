@@ -1,0 +1,308 @@
+// Partitions, object ids, issues and segmented issues of the scratch database.
+#include <numeric>
+
+#include "tests/storage/scratch/scratch_fixture.h"
+
+namespace {
+
+using zmxtest::ScratchDb;
+
+class ScratchPartition : public ScratchDb {
+ protected:
+  void SetUp() override {
+    ScratchDb::SetUp();
+    sdb_Manager::CreateSdb();
+    page_ = gettheSdbManager()->GetPageSize();
+  }
+
+  sdb_PartitionRecord* record(sdb_PartitionId id) { return gettheSdbManager()->OpenPartition(id); }
+
+  std::uint32_t page_ = 0;
+};
+
+TEST_F(ScratchPartition, ArraysAreAlignedToTheirUnitAtTheEndOfThePartition) {
+  sdb_MMapPartition partition(sdb_FolderNames::scr);
+  ASSERT_TRUE(partition.IsValid());
+  sdb_IntegerOid ints;
+  sdb_DoubleOid doubles;
+  sdb_GenericObjectOid objects;
+  partition.AllocateInteger(ints, 3);
+  EXPECT_EQ(partition.Size(), 12u);
+  partition.AllocateDouble(doubles, 1);
+  EXPECT_EQ(ints.offset, 0u);
+  EXPECT_EQ(doubles.offset, 2u);
+  EXPECT_EQ(partition.Size(), 24u);
+  EXPECT_EQ(partition.ObjectCount(), 2);
+  EXPECT_EQ(ints.flags & 7, 4u);
+  EXPECT_EQ(doubles.flags & 7, 2u);
+  partition.AllocateObject(objects, 5, 3, 0);
+  EXPECT_EQ(objects.count, 4u);
+  EXPECT_EQ(objects.offset, 6u);
+  EXPECT_EQ(objects.partition, partition.Id());
+  EXPECT_EQ(record(partition.Id())->flags & 0xE, sdb_Partition::kCreated);
+  EXPECT_EQ(record(partition.Id())->folder, static_cast<std::uint32_t>(sdb_FolderNames::scr));
+}
+
+TEST_F(ScratchPartition, IssuesShareTheSpaceTheFirstOneReservedAndKeepTheData) {
+  sdb_PartitionId id = -1;
+  sdb_IntegerOid ints;
+  sdb_DoubleOid doubles;
+  sdb_SULong address;
+  {
+    sdb_MMapPartition partition(sdb_FolderNames::opr);
+    id = partition.Id();
+    partition.AllocateInteger(ints, 1000);
+    partition.AllocateDouble(doubles, 3000);
+    ints.callerWord = 77;
+    {
+      sdb_MMapPartition::Issue issue(partition, sdb_WriteNew);
+      EXPECT_EQ(record(id)->flags & 0xE, sdb_Partition::kInUse);
+      address = issue.Address();
+      EXPECT_EQ(address.Value() % page_, 0u);
+      sdb_DbBasePter base;
+      int* i = issue.AccessInteger(ints, base);
+      ASSERT_NE(i, nullptr);
+      EXPECT_EQ(base.issue, &issue);
+      EXPECT_EQ(base.callerWord, 77);
+      std::iota(i, i + 1000, 1);
+      double* d = issue.AccessDouble(doubles, base);
+      ASSERT_NE(d, nullptr);
+      for (int k = 0; k < 3000; ++k) d[k] = 0.5 * k;
+      EXPECT_EQ(gettheSdbManager()->AccessIssueTable(static_cast<int>(record(id)->issueIndex))->mode, 3u);
+    }
+    EXPECT_EQ(gettheSdbManager()->AccessIssueTable(static_cast<int>(record(id)->issueIndex))->mode, 1u);
+    EXPECT_EQ(record(id)->nextSpaceIssue, 1u);
+    sdb_MMapPartition::Issue again(partition, sdb_Read);
+    EXPECT_EQ(again.Address(), address);
+    EXPECT_EQ(partition.OpenIssues(), 1);
+  }
+  EXPECT_EQ(record(id)->flags & 0xE, sdb_Partition::kClosed);
+  deletetheSdbManager();
+
+  ASSERT_EQ(sdb_Manager::OpenSdb(), sdb_Manager_Opened);
+  sdb_MMapPartition reopened(id);
+  EXPECT_EQ(reopened.Size(), 4000u + 24000u);
+  sdb_MMapPartition::Issue issue(reopened, sdb_Read);
+  EXPECT_EQ(issue.Address(), address);
+  sdb_DbBasePter base;
+  const int* i = issue.AccessInteger(ints, base);
+  const double* d = issue.AccessDouble(doubles, base);
+  ASSERT_NE(i, nullptr);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(i[0], 1);
+  EXPECT_EQ(i[999], 1000);
+  EXPECT_EQ(d[2999], 1499.5);
+  sdb_IntegerOid outside;
+  outside.offset = 7000;
+  outside.count = 10;
+  EXPECT_EQ(issue.AccessInteger(outside, base), nullptr);  // past the issue's data
+}
+
+TEST_F(ScratchPartition, APartitionThatGrewMovesToLargerSpaceBeforeALargerIssue) {
+  sdb_MMapPartition partition(sdb_FolderNames::opr);
+  sdb_IntegerOid first, second;
+  partition.AllocateInteger(first, 1024);
+  sdb_SULong oldAddress;
+  {
+    sdb_MMapPartition::Issue issue(partition, sdb_WriteNew);
+    oldAddress = issue.Address();
+    sdb_DbBasePter base;
+    std::fill_n(issue.AccessInteger(first, base), 1024, 5);
+  }
+  // Someone else's data right after the partition's space.
+  sdb_RegularFolder* opr = gettheSdbManager()->GetFolder(sdb_FolderNames::opr);
+  const sdb_SULong neighbour = opr->Allocate(4096, 4096);
+  void* buffer = opr->Map(sdb_WriteNew, neighbour, 4096);
+  std::memset(buffer, 0x5A, 4096);
+  opr->UnMap(sdb_WriteNew, neighbour, 4096, buffer);
+
+  partition.AllocateInteger(second, 4096);
+  {
+    sdb_MMapPartition::Issue issue(partition, sdb_Modify);
+    EXPECT_NE(issue.Address(), oldAddress);
+    EXPECT_GE(issue.Size(), 4u * (1024 + 4096));
+    sdb_DbBasePter base;
+    const int* kept = issue.AccessInteger(first, base);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept[1023], 5);
+    std::fill_n(issue.AccessInteger(second, base), 4096, 9);
+  }
+  EXPECT_EQ(partition.Reserved(), 4u * (1024 + 4096));
+  buffer = opr->Map(sdb_Read, neighbour, 4096);
+  ASSERT_NE(buffer, nullptr);
+  EXPECT_EQ(static_cast<unsigned char*>(buffer)[4095], 0x5A);
+  opr->UnMap(sdb_Read, neighbour, 4096, buffer);
+}
+
+TEST_F(ScratchPartition, APartitionThatGrewUnderAnOpenIssueGivesNoSecondIssueUntilItCloses) {
+  sdb_MMapPartition partition(sdb_FolderNames::opr);
+  sdb_IntegerOid first, second;
+  partition.AllocateInteger(first, 1024);
+  {
+    sdb_MMapPartition::Issue open(partition, sdb_WriteNew);
+    sdb_DbBasePter base;
+    partition.AllocateInteger(second, 4096);
+    {
+      sdb_MMapPartition::Issue refused(partition, sdb_Modify);
+      EXPECT_EQ(refused.Data(), nullptr);
+      EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN sdb_Partition::AccessIssue - PARTITION SPACE LIMIT EXCEEDED"));
+    }
+    EXPECT_EQ(partition.OpenIssues(), 1);
+    std::fill_n(open.AccessInteger(first, base), 1024, 3);  // written to the space when it closes
+  }
+  sdb_MMapPartition::Issue later(partition, sdb_Modify);  // now the space moves, with its bytes
+  sdb_DbBasePter base;
+  const int* kept = later.AccessInteger(first, base);
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(kept[0], 3);
+  EXPECT_EQ(kept[1023], 3);
+  EXPECT_NE(later.AccessInteger(second, base), nullptr);
+}
+
+TEST_F(ScratchPartition, SegmentedIssuesMoveAWindowThroughTheSpace) {
+  sdb_SGMMapPartition partition(sdb_FolderNames::scr, 2 * page_);
+  ASSERT_EQ(partition.FixedIssueSize(), 2 * page_);
+  sdb_DoubleOid all;
+  partition.AllocateDouble(all, 5 * page_ / 8);  // five pages: space for three windows
+  const std::uint32_t perWindow = 2 * page_ / 8;
+  {
+    sdb_SGMMapPartition::Issue issue(partition, sdb_WriteNew);
+    for (int w = 0; w < 3; ++w) {
+      double* d = static_cast<double*>(issue.Data());
+      for (std::uint32_t k = 0; k < perWindow; ++k) d[k] = w * 1000.0 + k;
+      issue.AccessForward();
+    }
+    EXPECT_EQ(partition.Reserved(), 6u * page_);
+  }
+  {
+    sdb_SGMMapPartition::Issue issue(partition, sdb_Modify);
+    issue.AccessForward();  // window 1, read
+    static_cast<double*>(issue.Data())[0] = -1.0;
+  }  // written back when the issue ends
+  sdb_SGMMapPartition::Issue issue(partition, sdb_Read);
+  std::vector<double> seen;
+  for (int w = 0; w < 3; ++w) {
+    seen.push_back(static_cast<double*>(issue.Data())[0]);
+    seen.push_back(static_cast<double*>(issue.Data())[perWindow - 1]);
+    if (w < 2) issue.AccessForward();
+  }
+  EXPECT_EQ(seen, (std::vector<double>{0, perWindow - 1.0, -1, 1000 + perWindow - 1.0, 2000, 2000 + perWindow - 1.0}));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  issue.AccessForward();  // past the space: refused
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN sdb_SGMMapPartition::Issue::AccessForward - PARTITION SPACE LIMIT EXCEEDED"));
+}
+
+TEST_F(ScratchPartition, AWritingWindowPastThePartitionSpaceWritesNothing) {
+  sdb_SGMMapPartition partition(sdb_FolderNames::scr, page_);
+  sdb_IntegerOid all;
+  partition.AllocateInteger(all, 2 * page_ / 4);  // two windows
+  sdb_RegularFolder* scr = gettheSdbManager()->GetFolder(sdb_FolderNames::scr);
+  sdb_SULong neighbour;
+  {
+    sdb_SGMMapPartition::Issue issue(partition, sdb_WriteNew);
+    // Someone else's data right after the partition's space.
+    neighbour = scr->Allocate(page_, page_);
+    ASSERT_EQ(neighbour.Value(), issue.Address().Value() + 2 * page_);
+    void* buffer = scr->Map(sdb_WriteNew, neighbour, page_);
+    std::memset(buffer, 0x5A, page_);
+    scr->UnMap(sdb_WriteNew, neighbour, page_, buffer);
+    for (int w = 0; w < 4; ++w) {
+      std::memset(issue.Data(), 0x11 * (w + 1), page_);
+      issue.AccessForward();
+    }
+    EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN sdb_SGMMapPartition::Issue::AccessForward - PARTITION SPACE LIMIT EXCEEDED"));
+  }
+  void* buffer = scr->Map(sdb_Read, neighbour, page_);
+  ASSERT_NE(buffer, nullptr);
+  EXPECT_EQ(static_cast<unsigned char*>(buffer)[0], 0x5A);
+  EXPECT_EQ(static_cast<unsigned char*>(buffer)[page_ - 1], 0x5A);
+  scr->UnMap(sdb_Read, neighbour, page_, buffer);
+}
+
+TEST_F(ScratchPartition, FlushedSegmentsTakeWholePagesAndReadBack) {
+  sdb_SGMMapPartition partition(sdb_FolderNames::scr, 10 * page_);
+  sdb_IntegerOid all;
+  partition.AllocateInteger(all, 30 * page_ / 4);
+  sdb_SGMMapPartition::Issue issue(partition, sdb_WriteNew);
+  char* data = static_cast<char*>(issue.Data());
+  ASSERT_NE(data, nullptr);
+  std::memset(data, 1, 10 * page_);
+  const sdb_SegmentAddress a = issue.FlushSegment(data + 1);
+  std::memset(data, 2, 10 * page_);
+  const sdb_SegmentAddress b = issue.FlushSegment(data + page_ + 1);
+  std::memset(data, 3, 10 * page_);
+  const sdb_SegmentAddress c = issue.FlushSegment(data + 9 * page_ + 8);
+  EXPECT_EQ(a.size, page_);
+  EXPECT_EQ(b.size, 2 * page_);
+  EXPECT_EQ(c.size, 10 * page_);
+  EXPECT_EQ(a.offset.Value(), 0u);
+  EXPECT_EQ(b.offset.Value(), page_);
+  EXPECT_EQ(c.offset.Value(), 3u * page_);
+  EXPECT_EQ(issue.WindowOffset().Value(), 13u * page_);
+  issue.AccessSegment(b);
+  EXPECT_EQ(data[2 * page_ - 1], 2);
+  issue.AccessSegment(a);
+  EXPECT_EQ(data[page_ - 1], 1);
+  EXPECT_EQ(data[page_], 2);  // the rest of the window keeps what it held
+  issue.AccessSegment(c);
+  EXPECT_EQ(data[10 * page_ - 1], 3);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
+TEST_F(ScratchPartition, ASegmentedIssueNeedsAWholeNumberOfPages) {
+  sdb_SGMMapPartition partition(sdb_FolderNames::scr, page_ + 8);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN sdb_SGMMapPartition - ISSUE SIZE " + std::to_string(page_ + 8) +
+                                   " IS NOT A WHOLE NUMBER OF PAGES"));
+  sdb_IntegerOid all;
+  partition.AllocateInteger(all, 100);
+  sdb_SGMMapPartition::Issue issue(partition, sdb_WriteNew);
+  EXPECT_EQ(issue.Data(), nullptr);
+  issue.AccessForward();
+  EXPECT_EQ(issue.FlushSegment(nullptr).size, 0u);
+}
+
+TEST_F(ScratchPartition, PartitionAndIssueRecordsLieAtTheirHeaderOffsetsInTheFile) {
+  sdb_IntegerOid ints;
+  sdb_SULong address;
+  {
+    sdb_MMapPartition unused(sdb_FolderNames::eig);
+    sdb_MMapPartition partition(sdb_FolderNames::fct);
+    ASSERT_EQ(partition.Id(), 1);
+    partition.AllocateInteger(ints, 1000);
+    sdb_MMapPartition::Issue issue(partition, sdb_WriteNew);
+    address = issue.Address();
+  }
+  deletetheSdbManager();
+  const auto file = fileBytes("job.sdb");
+  ASSERT_EQ(file.size(), page_);
+  EXPECT_EQ(wordAt(file, 24), 2u);   // next partition id
+  EXPECT_EQ(wordAt(file, 232), 2u);  // partitions created
+  EXPECT_EQ(wordAt(file, 728), 1u);  // issue records used
+  const std::size_t partition = 244 + 24 * 1;
+  EXPECT_EQ(wordAt(file, partition), 4000u);  // size
+  EXPECT_EQ(wordAt(file, partition + 4), static_cast<std::uint32_t>(sdb_FolderNames::fct));
+  EXPECT_EQ(wordAt(file, partition + 8), 1u);   // an issue record reserved
+  EXPECT_EQ(wordAt(file, partition + 12), 1u);  // issue 0 released
+  EXPECT_EQ(wordAt(file, partition + 16) & 0xE, sdb_Partition::kClosed);
+  EXPECT_EQ(wordAt(file, partition + 20), 0u);  // its issue record
+  EXPECT_EQ(wordAt(file, 244 + 8), 0u);         // the unused partition reserved none
+  const std::size_t issue = 740 + 16 * 0;
+  EXPECT_EQ(wordAt(file, issue), static_cast<std::uint32_t>(sdb_FolderNames::fct));
+  EXPECT_EQ(wordAt(file, issue + 4), 1u);  // no issue open
+  EXPECT_EQ(wordAt(file, issue + 8), address.high);
+  EXPECT_EQ(wordAt(file, issue + 12), address.low);
+}
+
+TEST_F(ScratchPartition, APartitionBeyondTheTableIsRefused) {
+  std::vector<std::unique_ptr<sdb_MMapPartition>> partitions;
+  for (int k = 0; k < 20; ++k) partitions.push_back(std::make_unique<sdb_MMapPartition>(sdb_FolderNames::eig));
+  sdb_MMapPartition extra(sdb_FolderNames::eig);
+  EXPECT_FALSE(extra.IsValid());
+  sdb_IntegerOid oid;
+  extra.AllocateInteger(oid, 10);
+  sdb_MMapPartition::Issue issue(extra, sdb_WriteNew);
+  EXPECT_EQ(issue.Data(), nullptr);
+  EXPECT_TRUE(eqc_testing::printed("PARTITION TABLE LIMIT EXCEEDED"));
+}
+
+}  // namespace

@@ -1,0 +1,466 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "runtime/fortran_chars.h"
+#include "runtime/record.h"
+#include "siblings/dm2/dm2_state.h"
+#include "siblings/eqc/eqc_labels.h"
+#include "siblings/eqc/eqc_units.h"
+#include "siblings/eqc/job_testing.h"
+#include "siblings/eqc/run_testing.h"
+#include "siblings/eqc/records.h"
+#include "siblings/eqc/testing.h"
+#include "siblings/eqc/unit_records.h"
+#include "siblings/glo/output_database.h"
+#include "siblings/inp/solver_part_map.h"
+#include "siblings/utl/utl.h"
+#include "tests/storage/db_units/unit_fixture.h"
+#include "zmx/storage.h"
+
+namespace {
+
+using zmxtest::UnitFixture;
+
+constexpr Int kNodeWords = 3;
+
+std::string padded(const std::string& text, std::size_t length) {
+  std::string out = text;
+  out.resize(length, ' ');
+  return out;
+}
+
+std::vector<char> readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class SubstructureLibrary : public UnitFixture {
+ protected:
+  void SetUp() override {
+    UnitFixture::SetUp();
+    startSession();
+  }
+
+  // What a fresh host does: pools for unit 9, the index length from the run defaults.
+  void startSession() {
+    makePools(4, 32);
+    op(0, 9, 2);
+    rec::i(CDSINX, 281) = 140;
+    rec::i(CPROG, 1) = 1;
+    rec::setChars(CJBPAR, 2049, 256, jobDirectory_);
+    rec::setChars(CJBPAR, 2305, 500 * 80, "");
+  }
+
+  // The library's copies of a substructure's working files.
+  void workingFiles(const std::string& id, std::initializer_list<const char*> kinds) {
+    for (const char* kind : kinds) std::ofstream(jobDirectory_ + id + "_b" + kind) << kind;
+  }
+
+  void restartSession() {
+    SUPCLS();
+    newSession();
+    startSession();
+  }
+
+  std::string libraryPath(const std::string& name) { return jobDirectory_ + name; }
+
+  // Generates a library of substructures Z1..Zn with `nodes` node records each (node k of
+  // substructure s holds s*1000 + k*10 + word), and one long label per substructure.
+  void generate(const std::string& name, Int substructures, Int nodes, bool lastBeingModified = false) {
+    rec::setChars(CDSELF, 1, 80, libraryPath(name));
+    rec::i(CDSEL, 41) = 1;
+    SUPOPN();
+    Int status = 0;
+    const Int write = 1, none = 0;
+    Int previous = 0;
+    for (Int s = 1; s <= substructures; ++s) {
+      Int address = rec::i(CDSEL, 27) + 1;
+      if (previous != 0) {  // link the previous index record to this one
+        Int at = previous;
+        const Int read = 0;
+        DBSUP(&read, &kIndexKind, &at, CDSINX.w, &none, &status);
+        rec::i(CDSINX, 65) = address;
+        DBSUP(&write, &kIndexKind, &at, CDSINX.w, &none, &status);
+      }
+      std::fill(CDSINX.w, CDSINX.w + 140, 0);
+      rec::i(CDSINX, 1) = lastBeingModified && s == substructures ? 0 : s;
+      rec::i(CDSINX, 2) = kNodeWords;
+      rec::i(CDSINX, 3) = address + 140;
+      rec::i(CDSINX, 4) = nodes * kNodeWords;
+      rec::i(CDSINX, 60) = address;
+      DBSUP(&write, &kIndexKind, &address, CDSINX.w, &none, &status);
+      for (Int k = 1; k <= nodes; ++k) {
+        std::vector<Real> record{s * 1000.0 + k * 10 + 1, s * 1000.0 + k * 10 + 2, s * 1000.0 + k * 10 + 3};
+        DBSUP(&write, &kNodeKind, &k, record.data(), &kNodeWords, &status);
+      }
+      previous = address;
+    }
+    // The label record: its length, the count, then 160 characters per label.
+    const Int count = substructures;
+    std::vector<Real> labels(static_cast<std::size_t>(2 + 20 * count), 0.0);
+    rec::setSlotI(labels.data(), 1, static_cast<Int>(labels.size()));
+    rec::setSlotI(labels.data(), 2, count);
+    for (Int s = 1; s <= count; ++s) {
+      const std::string label = padded("SUBSTRUCTURE-LONG-LABEL-NUMBER-" + std::to_string(s), 160);
+      std::memcpy(&labels[static_cast<std::size_t>(2 + 20 * (s - 1))], label.data(), 160);
+    }
+    Int labelAddress = rec::i(CDSEL, 27) + 1;
+    const Int cm = 14;
+    DBSUP(&write, &cm, &labelAddress, labels.data(), &none, &status);
+    rec::i(CDSMNX, 5) = labelAddress;
+    rec::i(CDSMNX, 3) = substructures;
+    SUPCLS();
+  }
+
+  struct Enter {
+    Int status = 1, prtFlag = -7, stateHandle = -1, odbHandle = -1, limit = 0;
+    std::vector<Int> indexWords = std::vector<Int>(2 * 140, 0);
+    std::string second = padded("WORK", 160), third = padded("SUBSTRUCTURE-ONE", 160), fourth = padded("Z1", 160);
+  };
+
+  void enter(Int operation, Int request, const std::string& library, Enter& e, Int row = 0) {
+    const std::string lib = padded(library, 80);
+    DBSUPERLIB(&operation, &request, &e.status, &e.prtFlag, &row, &e.stateHandle, &e.odbHandle, &e.limit,
+               e.indexWords.data(), lib.data(), 80, e.second.data(), 160, e.third.data(), 160, e.fourth.data(), 160);
+  }
+
+  // Marks the first substructure of the open library as being generated or modified.
+  void markFirstBeingModified() {
+    Int address = rec::i(CDSMNX, 1) + 1, status = 0;
+    const Int read = 0, write = 1, none = 0;
+    DBSUP(&read, &kIndexKind, &address, CDSINX.w, &none, &status);
+    rec::i(CDSINX, 1) = 0;
+    DBSUP(&write, &kIndexKind, &address, CDSINX.w, &none, &status);
+  }
+
+  static constexpr Int kIndexKind = 1, kNodeKind = 9;
+};
+
+TEST_F(SubstructureLibrary, AnUnsupportedOperationIsReportedAndChangesNothing) {
+  Enter e;
+  const CDSEL_t before = CDSEL;
+  enter(3, 1, "LIB", e);
+  EXPECT_TRUE(eqc_testing::printed("OPERATION FLAG = 3 IS NOT SUPPORTED BY dbsuperlib"));
+  EXPECT_EQ(std::vector<Int>(before.w, before.w + 50), std::vector<Int>(CDSEL.w, CDSEL.w + 50));
+  EXPECT_EQ(e.prtFlag, -7);
+}
+
+TEST_F(SubstructureLibrary, ALibraryWrittenInOneSessionIsFoundInTheNext) {
+  generate("LIB", 2, 5);
+  restartSession();
+
+  workingFiles("Z2", {".stt", ".mdl"});
+  Enter e;
+  e.fourth = padded("Z2", 160);
+  enter(2, 2, "LIB", e);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  EXPECT_EQ(rec::i(CDSEL, 41), 1);
+  EXPECT_EQ(fchar::trimmed(rec::chars(CJBPAR, 2305, 80)), "LIB");
+  EXPECT_EQ(rec::i(CDSMNX, 3), 2);
+  EXPECT_EQ(rec::i(CDSINX, 1), 2);  // the second substructure's index record
+  EXPECT_EQ(e.indexWords[0], 2);    // handed out as 4-byte integers
+  EXPECT_EQ(e.indexWords[1], kNodeWords);
+  EXPECT_EQ(e.limit, 140);
+  EXPECT_EQ(rec::i(CDND, 25), 1);
+
+  // Node records now come from the library.
+  rec::i(CPROG, 1) = 0;
+  std::vector<Real> record(kNodeWords);
+  const Int read = 0, node = 4;
+  DBND(&read, record.data(), &node);
+  EXPECT_EQ(record, (std::vector<Real>{2041.0, 2042.0, 2043.0}));
+
+  // And its long labels.
+  std::vector<char> labels(4 * 160);
+  Int capacity = 4, count = 0, status = 1;
+  DBSUPL(labels.data(), 160, &capacity, &count, &status);
+  EXPECT_EQ(status, 0);
+  ASSERT_EQ(count, 2);
+  EXPECT_EQ(fchar::view(labels.data() + 160, 160), "SUBSTRUCTURE-LONG-LABEL-NUMBER-2");
+
+  // Request 0 closes the selection and makes the global maps current.
+  inp_testing::clearPartMapCalls();
+  enter(2, 0, "LIB", e);
+  EXPECT_EQ(rec::i(CDSEL, 41), 0);
+  EXPECT_EQ(rec::i(CDND, 25), 0);
+  EXPECT_EQ(rec::i(CDSINX, 1), 0);
+  EXPECT_EQ(e.prtFlag, 1);
+  EXPECT_EQ(inp_testing::partMapCalls(), std::vector<std::string>{"MakeCurrent"});
+}
+
+TEST_F(SubstructureLibrary, TheSameLibraryStaysOpenAndAnotherRewritesTheIndexOnlyWhenItChanged) {
+  generate("A", 1, 2);
+  generate("B", 1, 2);
+  Enter e;
+  enter(2, 1, "A", e);
+  const std::vector<char> unchanged = readFile(libraryPath("A"));
+  rec::setChars(CJBPAR, 2305, 80, "X");  // an opening would write the name here again
+  enter(2, 1, "A", e);
+  EXPECT_EQ(rec::i(CDSEL, 41), 1);
+  EXPECT_EQ(fchar::trimmed(rec::chars(CJBPAR, 2305, 80)), "X");
+  enter(2, 1, "B", e);  // A's index words did not change: its header stays as it was
+  const std::vector<char> after = readFile(libraryPath("A"));
+  ASSERT_GE(after.size(), 64u);
+  EXPECT_TRUE(std::equal(after.begin(), after.begin() + 64, unchanged.begin()));
+  EXPECT_EQ(fchar::trimmed(rec::chars(CDSELF, 1, 80)), libraryPath("B"));
+
+  rec::i(CDSMNX, 6) = 77;  // B's index words change while it is open
+  enter(2, 1, "A", e);
+  SUPCLS();
+  rec::setChars(CDSELF, 1, 80, libraryPath("B"));
+  rec::i(CDSEL, 41) = 1;
+  SUPOPN();
+  EXPECT_EQ(rec::i(CDSMNX, 6), 77);
+  EXPECT_EQ(rec::i(CDSMNX, 12), 77);
+}
+
+TEST_F(SubstructureLibrary, EnteringCopiesTheWorkingFilesAndOpensTheSubstructuresDatabases) {
+  generate("LIB", 1, 2);
+  workingFiles("Z1", {".stt", ".mdl", ".prt", ".odb"});
+  Enter e;
+  inp_testing::clearPartMapCalls();
+  const std::size_t stateFiles = dm2_testing::openStateFiles().size();
+  enter(1, 1, "LIB", e, 3);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  EXPECT_EQ(e.prtFlag, 1);
+  EXPECT_EQ(rec::i(CDSUS, 34), 3);
+  for (const char* kind : {".stt", ".mdl", ".prt"}) {
+    EXPECT_TRUE(std::filesystem::exists(jobDirectory_ + "WORK_c" + kind)) << kind;
+  }
+  EXPECT_NE(e.stateHandle, -1);
+  EXPECT_EQ(dm2_testing::openStateFiles().size(), stateFiles + 1);
+  EXPECT_EQ(dm2_testing::openStateFiles().back(), "WORK");
+  EXPECT_NE(e.odbHandle, -1);
+  EXPECT_EQ(glo_testing::currentOutputDatabase(), jobDirectory_ + "Z1_b.odb");
+  const auto calls = inp_testing::partMapCalls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_NE(calls[0].find("Z1.prt"), std::string::npos);
+
+  // A second entry finds the job's copies and copies nothing; a lost state file is reported.
+  std::filesystem::remove(jobDirectory_ + "WORK_c.mdl");
+  enter(1, 1, "LIB", e);
+  EXPECT_FALSE(std::filesystem::exists(jobDirectory_ + "WORK_c.mdl"));
+  std::filesystem::remove(jobDirectory_ + "WORK_c.stt");
+  std::filesystem::remove(jobDirectory_ + "Z1_b.prt");
+  enter(1, 1, "LIB", e);
+  EXPECT_TRUE(eqc_testing::printed(jobDirectory_ + "WORK_c.stt DOES NOT EXIST. THIS FILE HAS BEEN ERASED FROM DISK."));
+  EXPECT_TRUE(eqc_testing::printed("CAN NOT ENTER SUBSTRUCTURE Z1 WITH RECOVERY=NO"));
+  EXPECT_TRUE(std::filesystem::exists(jobDirectory_ + "WORK_c.stt"));
+}
+
+TEST_F(SubstructureLibrary, TheImplicitAnalysisDeletesAStaleOutputDatabase) {
+  generate("LIB", 1, 2);
+  workingFiles("Z1", {".stt", ".mdl", ".prt", ".odb"});
+  rec::i(CPROG, 1) = 0;
+  Enter e;
+  enter(1, 1, "LIB", e);
+  EXPECT_FALSE(std::filesystem::exists(jobDirectory_ + "Z1_b.odb"));
+  EXPECT_EQ(e.odbHandle, -1);
+}
+
+TEST_F(SubstructureLibrary, MissingLibrariesAndSubstructuresBeingModifiedAreReported) {
+  Enter e;
+  enter(2, 1, "NOWHERE", e);
+  EXPECT_TRUE(eqc_testing::printed("THE SUBSTRUCTURE LIBRARY NOWHERE CANNOT BE LOCATED."));
+  enter(2, 1, std::string(81, 'x'), e);
+  EXPECT_TRUE(eqc_testing::printed("HAS EXCEEDED 80 CHARACTERS."));
+
+  generate("LIB", 2, 2, true);
+  e.fourth = padded("Z12", 160);
+  enter(2, 2, "LIB", e);
+  EXPECT_TRUE(eqc_testing::printed("SUBSTRUCTURE ID Z12 IN LIBRARY LIB"));
+  EXPECT_TRUE(eqc_testing::printed("HAS BEEN MODIFIED. IT IS NOT ALLOWED TO USE A SUBSTRUCTURE THAT WILL BE GENERATED"));
+}
+
+TEST_F(SubstructureLibrary, LibraryNamesAndTheSelectionContextTravelThroughGetSupLibName) {
+  generate("A", 1, 2);
+  generate("B", 1, 2);
+  Enter e;
+  enter(2, 1, "A", e);
+  rec::i(CDSUS, 34) = 5;
+
+  Int request = 0, number = 0, dof = 0, handle = -1;
+  std::vector<Int> index(140), context(7, -9);
+  std::vector<cow_String> names;
+  cow_String name("JOB"), second("WORK");
+  getsuplibnameC(0, request, index.data(), context.data(), number, dof, name, names, handle, second);
+  EXPECT_EQ(number, 1);
+  EXPECT_EQ(context, (std::vector<Int>{5, 1, 1, 0, 1, 0, 0}));
+  EXPECT_EQ(index[0], 1);
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_STREQ(names[0].CStr(), "A");
+
+  // Library 2 of a table that names B: the selection switches and the context is put back.
+  names.push_back(cow_String(libraryPath("B").c_str()));
+  context = {0, 0, 0, 0, 0, 0, 0};
+  getsuplibnameC(3, 2, index.data(), context.data(), number, dof, name, names, handle, second);
+  EXPECT_EQ(rec::i(CDSEL, 41), 2);
+  EXPECT_EQ(fchar::trimmed(rec::chars(CDSELF, 1, 80)), libraryPath("B"));
+  EXPECT_EQ(rec::i(CDND, 25), 0);
+  EXPECT_EQ(rec::i(CDSUS, 34), 0);
+
+  getsuplibnameC(9, 0, index.data(), context.data(), number, dof, name, names, handle, second);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN getsuplibname - jop 9 is out of range"));
+  rec::i(CDSINX, 281) = 150;
+  getsuplibnameC(0, 0, index.data(), context.data(), number, dof, name, names, handle, second);
+  EXPECT_TRUE(eqc_testing::printed("change the size of the substructure index array to 150"));
+}
+
+// When the label store cannot give a substructure's long labels, they come from the library
+// (request given) or the global ones are reported missing (request 0); a caller of
+// GETSUPLIBNAME that cannot have them ends the job.
+TEST_F(SubstructureLibrary, LongLabelsTheStoreCannotGiveAreReadFromTheLibraryOrReported) {
+  generate("LIB", 2, 2);
+  eqc_testing::resetLongLabels();
+  eqc_testing::failLabelRetrieval(true);
+  Enter e;
+  enter(2, 1, "LIB", e);
+  EXPECT_EQ(eqc_testing::longLabels(), (std::vector<std::string>{"SUBSTRUCTURE-LONG-LABEL-NUMBER-1",
+                                                                  "SUBSTRUCTURE-LONG-LABEL-NUMBER-2"}));
+  EXPECT_FALSE(eqc_testing::printed("GLOBAL LABELS"));
+
+  enter(2, 0, "LIB", e);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN dbsuperlib - CAN NOT RETRIEVE GLOBAL LABELS"));
+
+  eqc_job_testing::interceptExit(true);
+  eqc_run_testing::clearJobCalls();
+  Int number = 0, dof = 0, handle = -1;
+  std::vector<Int> index(140), context(7, 0);
+  std::vector<cow_String> names{cow_String("LIB")};
+  cow_String name("SUBSTRUCTURE-ONE"), second("WORK");
+  getsuplibnameC(5, 1, index.data(), context.data(), number, dof, name, names, handle, second);
+  eqc_testing::failLabelRetrieval(false);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN getsuplibname - CAN NOT RETRIEVE LONG LABELS FOR SUBSTRUCTURE-ONE"));
+  const auto calls = eqc_run_testing::jobCalls();
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "XITJOB"), calls.end());
+}
+
+TEST_F(SubstructureLibrary, CompactionDropsModifiedSubstructuresAndPacksTheBlocks) {
+  generate("LIB", 3, 4);
+  Enter e;
+  enter(2, 1, "LIB", e);
+  markFirstBeingModified();  // its blocks leave the file
+  Int status = 0;
+  const Int read = 0;
+
+  std::vector<Int> records(3 * 140), entries(3 * 29 * 3);
+  std::vector<Real> buffer(5);
+  const Int blocks = 29, bufferLength = 5;
+  DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &bufferLength);
+  EXPECT_EQ(rec::i(CDSMNX, 3), 2);
+  EXPECT_EQ(records[0], 2);
+  EXPECT_EQ(records[140], 3);
+  const Int indexEnd = rec::i(CDSMNX, 1) + 2 * 140;
+  // The node blocks of substructures 2 and 3 sit right behind the index area, in order.
+  EXPECT_EQ(records[2], indexEnd + 1);
+  EXPECT_EQ(records[140 + 2], indexEnd + 1 + 4 * kNodeWords);
+  EXPECT_EQ(entries[0], 16 + 140 + 4 * kNodeWords + 140 + 1);  // where the block was
+  EXPECT_EQ(entries[1], 4 * kNodeWords);
+  EXPECT_EQ(entries[2], 3);
+  for (Int s = 0; s < 2; ++s) {
+    std::vector<Real> words(4 * kNodeWords);
+    Int at = records[static_cast<std::size_t>(140 * s + 2)], length = 4 * kNodeWords;
+    const Int cm = 14;
+    DBSUP(&read, &cm, &at, words.data(), &length, &status);
+    EXPECT_EQ(words[0], (s + 2) * 1000.0 + 11);
+    EXPECT_EQ(words.back(), (s + 2) * 1000.0 + 43);
+  }
+  const Int wrongCount = 28;
+  DBSUPC(records.data(), entries.data(), buffer.data(), &wrongCount, &bufferLength);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBSUPC - SIZE OF WORKSPACE IS NOT SUFFICIENT TO PROCESS DATA."));
+  // An index length the records cannot have is refused before anything is read.
+  for (const Int length : {1000, 80}) {
+    eqc_testing::clearMessages();
+    rec::i(CDSINX, 281) = length;
+    const std::vector<Int> before = records;
+    DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &bufferLength);
+    EXPECT_TRUE(eqc_testing::printed("SIZE OF WORKSPACE IS NOT SUFFICIENT"));
+    EXPECT_EQ(records, before);
+  }
+}
+
+TEST_F(SubstructureLibrary, ACompactionBufferWithoutRoomEndsAtTheLoopLimitAtOnce) {
+  generate("LIB", 2, 4);
+  Enter e;
+  enter(2, 1, "LIB", e);
+  markFirstBeingModified();  // the other substructure's blocks must move down
+  std::vector<Int> records(2 * 140), entries(2 * 29 * 3);
+  std::vector<Real> buffer(1, -1.0);
+  const Int blocks = 29, noRoom = 0;
+  DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &noRoom);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBSUPC - LOOP 330 LIMIT EXCEEDED"));
+  EXPECT_EQ(buffer[0], -1.0);
+}
+
+TEST_F(SubstructureLibrary, MAndCmRecordsGoToTheStoreAtTheirAddress) {
+  generate("LIB", 1, 2);
+  rec::setChars(CDSELF, 1, 80, libraryPath("LIB"));
+  rec::i(CDSEL, 41) = 1;
+  SUPOPN();
+  const Int start = rec::i(CDSEL, 27) + 1;
+  rec::i(CDM, 7) = start;
+  rec::i(CDSINX, 74) = 1;
+  std::vector<Real> a(4, 1.5), b(3, 2.5), back(8, 0.0);
+  rec::setSlotI(a.data(), 1, -4);
+  rec::setSlotI(b.data(), 1, 3);
+  Int status = 9;
+  const Int write = 1, read = 0, rewind = 2;
+  SHR_DBM(&write, a.data(), &status);
+  SHR_DBM(&write, b.data(), &status);
+  EXPECT_EQ(rec::i(CDM, 7), start + 7);
+  rec::i(CDM, 7) = start;
+  SHR_DBM(&read, back.data(), &status);
+  EXPECT_EQ(std::vector<Real>(back.begin(), back.begin() + 4), a);
+  Int address = start + 4, own = 0;
+  const Int fromStore = 1;
+  DBCM1(&read, back.data(), &own, &address, &fromStore, &status);  // a CM record at an address
+  EXPECT_EQ(std::vector<Real>(back.begin(), back.begin() + 3), b);
+  EXPECT_EQ(address, start + 7);
+  EXPECT_EQ(status, 0);
+  SHR_DBM(&rewind, back.data(), &status);
+  EXPECT_EQ(rec::i(CDM, 7), 1);
+}
+
+class ActiveDofs : public zmxtest::HostFixture {
+ protected:
+  std::vector<Int> supact(std::vector<Int> codes, Int nodes, std::size_t room) {
+    Int n = static_cast<Int>(codes.size());
+    codes.resize(room, 0);
+    SHR_SUPACT(codes.data(), &n, &nodes);
+    codes.resize(static_cast<std::size_t>(n));
+    return codes;
+  }
+  void dofs(std::initializer_list<Int> flags) {
+    Int k = 1;
+    for (Int f : flags) rec::i(CLDOF, k++) = f;
+  }
+};
+
+TEST_F(ActiveDofs, RetainedCodesAreCompletedNodeByNodeInWholeGroups) {
+  dofs({1, 1, 1, 1, 1, 1});
+  EXPECT_EQ(supact({101, 5}, 2, 12), (std::vector<Int>{101, 5, 4, 6, 102, 103}));
+  dofs({1, 1, 0, 0, 0, 1});  // planar: translations 1-2, rotation 6 only
+  EXPECT_EQ(supact({2, 104}, 2, 12), (std::vector<Int>{2, 104, 1, 105, 106}));  // 104 makes dof 4 active
+}
+
+TEST_F(ActiveDofs, CodesOfNodesBeyondTheCountAreLeftAlone) {
+  dofs({0, 0, 0, 0, 0, 0});
+  Int active[6] = {9, 9, 9, 9, 9, 9};
+  const Int codes[] = {203, 2}, n = 2, nodes = 2, flags[] = {0, 0, 0, 0, 0, 0};
+  SHR_SUBSTRACTIVEDOF(active, codes, &n, &nodes, flags);
+  EXPECT_EQ(std::vector<Int>(active, active + 6), (std::vector<Int>{0, 1, 0, 0, 0, 0}));
+  EXPECT_EQ(supact({203}, 2, 12), (std::vector<Int>{203}));
+}
+
+TEST_F(ActiveDofs, AListThatWouldOutgrowSixCodesPerNodeStops) {
+  dofs({1, 1, 1, 0, 0, 0});
+  EXPECT_EQ(supact({1, 201, 202, 203, 204, 205}, 1, 6), (std::vector<Int>{1, 201, 202, 203, 204, 205}));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+}
+
+}  // namespace
