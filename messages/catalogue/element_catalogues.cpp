@@ -203,8 +203,8 @@ constexpr Row kPreRows[] = {
     {-107, "ErrElemMissingTransfFile", -2, kElementSet,
      "The transformation file is missing for %I elements. The elements have been identified in element set %S."},
     {-106, "ErrElemSysmrCavRadDOF", -2, kElementSet,
-     "The cavity radiation degrees of freedom of %I elements are incorrect. The elements have been identified "
-     "in element set %S."},
+     "A system error occurred in the cavity radiation degrees of freedom of %I elements. The elements have "
+     "been identified in element set %S."},
     {-105, "ErrElemImportMissTransfFile", -2, kElementSet,
      "The transformation file is missing for %I imported elements. The elements have been identified in "
      "element set %S."},
@@ -617,11 +617,11 @@ constexpr Row kStdRows[] = {
      "The third direction of %I elements is opposite to the element normal. The elements have been identified "
      "in element set %S."},
     {-2124, "ErrElemFacZeroNormCoinTang", -2, kElementSet,
-     "%I facets have a zero normal that coincides with a tangent. The elements have been identified in element "
-     "set %S."},
+     "%I elements have facets with a zero normal, or with a normal that coincides with a tangent. The elements "
+     "have been identified in element set %S."},
     {-2123, "ErrElemFacZeroTangCoinTang", -2, kElementSet,
-     "%I facets have a zero tangent that coincides with another tangent. The elements have been identified in "
-     "element set %S."},
+     "%I elements have facets with a zero tangent, or with two tangents that coincide. The elements have been "
+     "identified in element set %S."},
     {-2120, "WarnElemLineSpringPlas", -1, kElementSet,
      "The line spring plasticity algorithm did not converge in %I elements. The elements have been identified "
      "in element set %S."},

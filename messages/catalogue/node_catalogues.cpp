@@ -145,7 +145,7 @@ constexpr Row kPreRows[] = {
      "Multi-point constraints of %I nodes on quadratic curves may be inaccurate. The nodes have been "
      "identified in node set %S."},
     {-2505, "ErrNodeSysErrERSECOUT", -2, kNodeSet,
-     "The section output of %I nodes could not be written. The nodes have been identified in node set %S."},
+     "A system error occurred in the section output of %I nodes. The nodes have been identified in node set %S."},
     {-2504, "ErrNodeSecNoConnNoDef", -2, kNodeSet,
      "%I nodes of sections are not connected to any element and have not been defined. The nodes have been "
      "identified in node set %S."},
@@ -166,7 +166,7 @@ constexpr Row kPreRows[] = {
      "The third component of the normal has been adjusted at %I nodes. The nodes have been identified in node "
      "set %S."},
     {-1104, "ErrNodeSyssl_rigid_surf_b", -2, kNodeSet,
-     "The rigid surface definitions of %I nodes on slide lines are incorrect. The nodes have been identified "
+     "A system error occurred in the rigid surfaces of slide lines at %I nodes. The nodes have been identified "
      "in node set %S."},
     {-1103, "ErrNodeTempInactive", -2, kNodeSet,
      "Temperatures are specified on %I nodes that are inactive. The nodes have been identified in node set %S."},
@@ -177,8 +177,8 @@ constexpr Row kPreRows[] = {
      "%I nodes are not part of any element. The nodes may have been deleted because they were not connected to "
      "any elements."},
     {-1099, "ErrNodeSysslide_surf_pore_dof", -2, kNodeSet,
-     "The pore pressure degrees of freedom of %I nodes on sliding surfaces are incorrect. The nodes have been "
-     "identified in node set %S."},
+     "A system error occurred in the pore pressure degrees of freedom of sliding surfaces at %I nodes. The "
+     "nodes have been identified in node set %S."},
     {-1098, "WarnNodePerturbConcLoad", -1, kNodeSet,
      "Concentrated loads in a perturbation step have been specified on %I nodes. The nodes have been "
      "identified in node set %S."},
@@ -209,11 +209,11 @@ constexpr Row kPreRows[] = {
      "Degrees of freedom are missing from the constraint definitions of %I nodes. The nodes have been "
      "identified in node set %S."},
     {-1087, "ErrNodeSysmrcontactporedofjnl", -2, kNodeSet,
-     "The contact pore pressure degrees of freedom of %I nodes on joints are incorrect. The nodes have been "
-     "identified in node set %S."},
+     "A system error occurred in the pore pressure degrees of freedom of contact on joints at %I nodes. The "
+     "nodes have been identified in node set %S."},
     {-1086, "ErrNodeSysmrcontactporedof", -2, kNodeSet,
-     "The contact pore pressure degrees of freedom of %I nodes are incorrect. The nodes have been identified "
-     "in node set %S."},
+     "A system error occurred in the pore pressure degrees of freedom of contact at %I nodes. The nodes have "
+     "been identified in node set %S."},
     {-1085, "ErrNodeGasketElemMPC", -2, kNodeSet,
      "Multi-point constraints have been specified at %I gasket element nodes. The nodes have been identified "
      "in node set %S."},
@@ -283,7 +283,8 @@ constexpr Row kPreRows[] = {
      "The multi-point constraint definitions of %I nodes are incorrect. The nodes have been identified in node "
      "set %S."},
     {-1060, "ErrNodeSysEFindactivenodes", -2, kNodeSet,
-     "The active nodes could not be found for %I nodes. The nodes have been identified in node set %S."},
+     "A system error occurred while the active nodes were found; %I nodes are concerned. The nodes have been "
+     "identified in node set %S."},
     {-1058, "WarnNodeBCIncorrectDof", -1, kNodeSet,
      "Boundary conditions are specified on incorrect degrees of freedom of %I nodes. They will be ignored. The "
      "nodes have been identified in node set %S."},
