@@ -55,7 +55,8 @@ struct Phase {
   int second;
 };
 
-// The catalogues in the order they are asked; the numerical one answers every key.
+// The catalogues in their fixed order, up to the first that holds the key; the numerical one
+// answers every key, so the entry is always written.
 Entry lookUp(int key, const Phase& phase) {
   Entry e;
   auto& [label, text, severity, setType] = e;
