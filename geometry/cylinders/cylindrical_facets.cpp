@@ -52,9 +52,16 @@ void arcSeries(Real a, Real theta, bool second, Real* n, Real* dn, Real* d2n) {
   d2n[2] = ((-6.0 * s - 6.0 * q + 1.0) * 2.0 * c + 1.0) / aa;
 }
 
+// The closed form's denominator is zero when no arc passes through the nodes: a midside angle on
+// an end angle, or a full circle. Its sines then cancel to rounding, which grows with the angles.
+bool noArc(const Real* t, Real d) {
+  const Real rounding = 4.0 * 2.22e-16 * (std::fabs(t[1] - t[0]) + std::fabs(t[2] - t[1]) + std::fabs(t[0] - t[2]));
+  return !(std::fabs(d) >= kZeroSpan) || std::fabs(d) <= rounding;
+}
+
 void arcClosedForm(const Real* t, Real theta, bool second, Real* n, Real* dn, Real* d2n) {
   const Real d = std::sin(t[1] - t[0]) + std::sin(t[2] - t[1]) + std::sin(t[0] - t[2]);
-  if (!(std::fabs(d) >= kZeroSpan)) {
+  if (noArc(t, d)) {
     zeroArc(second, n, dn, d2n);
     return;
   }
