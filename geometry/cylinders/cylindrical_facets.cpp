@@ -60,16 +60,17 @@ bool noArc(const Real* t, Real d) {
 }
 
 void arcClosedForm(const Real* t, Real theta, bool second, Real* n, Real* dn, Real* d2n) {
-  const Real d = std::sin(t[1] - t[0]) + std::sin(t[2] - t[1]) + std::sin(t[0] - t[2]);
+  const Real s21 = std::sin(t[1] - t[0]), s32 = std::sin(t[2] - t[1]), s13 = std::sin(t[0] - t[2]);
+  const Real d = s21 + s32 + s13;
   if (noArc(t, d)) {
     zeroArc(second, n, dn, d2n);
     return;
   }
   const Real s1 = std::sin(theta - t[0]), s2 = std::sin(theta - t[1]), s3 = std::sin(theta - t[2]);
   const Real c1 = std::cos(theta - t[0]), c2 = std::cos(theta - t[1]), c3 = std::cos(theta - t[2]);
-  n[0] = (std::sin(t[2] - t[1]) - s2 + s3) / d;
-  n[1] = (std::sin(t[0] - t[2]) - s3 + s1) / d;
-  n[2] = (std::sin(t[1] - t[0]) - s1 + s2) / d;
+  n[0] = (s32 - s2 + s3) / d;
+  n[1] = (s13 - s3 + s1) / d;
+  n[2] = (s21 - s1 + s2) / d;
   dn[0] = (c3 - c2) / d;
   dn[1] = (c1 - c3) / d;
   dn[2] = (c2 - c1) / d;

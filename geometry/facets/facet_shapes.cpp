@@ -73,18 +73,26 @@ constexpr int kQuarterCorners[4][4] = {{1, 5, 9, 8}, {5, 2, 6, 9}, {9, 6, 3, 7},
 // The quarter's coordinates are 2 xi + shift.
 constexpr Real kQuarterShift[4][2] = {{1.0, 1.0}, {-1.0, 1.0}, {-1.0, -1.0}, {1.0, -1.0}};
 
-// Adds value to facet node `node` (1-based) of an n-node facet; on the 8-node facet the centre is
-// carried with -1/4 to each corner and 1/2 to each midside node.
-void addToNode(Real* to, int n, int node, Real value) {
-  if (node < 9 || n == 9) {
-    to[node - 1] += value;
-    return;
+// Writes one row (values, or derivatives scaled by factor) of the facet's n functions from the
+// quarter's four bilinear ones; on the 8-node facet the centre is carried with -1/4 to each
+// corner and 1/2 to each midside node.
+template <int n>
+void distribute(int quarter, const Real* bilinear, Real factor, Real* row) {
+  for (int j = 0; j < n; ++j) row[j] = 0.0;
+  for (int c = 0; c < 4; ++c) {
+    const int node = kQuarterCorners[quarter][c];
+    const Real value = factor * bilinear[c];
+    if (n == 9 || node < 9) {
+      row[node - 1] += value;
+      continue;
+    }
+    for (int j = 0; j < 4; ++j) row[j] -= 0.25 * value;
+    for (int j = 4; j < 8; ++j) row[j] += 0.5 * value;
   }
-  for (int j = 0; j < 4; ++j) to[j] -= 0.25 * value;
-  for (int j = 4; j < 8; ++j) to[j] += 0.5 * value;
 }
 
-void quarterShape(int n, Int k, const Real* xi, const Real* eta, Real* shape, const Int* mode) {
+template <int n>
+void quarterShape(Int k, const Real* xi, const Real* eta, Real* shape, const Int* mode) {
   const int quarter = k >= 1 && k <= 3 ? k - 1 : 3;
   const Real qxi = 2.0 * *xi + kQuarterShift[quarter][0];
   const Real qeta = 2.0 * *eta + kQuarterShift[quarter][1];
@@ -93,125 +101,135 @@ void quarterShape(int n, Int k, const Real* xi, const Real* eta, Real* shape, co
   const Real* derivatives = bilinear + (*mode == kDerivativesOnly ? 0 : 4);
   Real* out = shape;
   if (*mode == kValuesAndDerivatives) {
-    for (int j = 0; j < n; ++j) out[j] = 0.0;
-    for (int c = 0; c < 4; ++c) addToNode(out, n, kQuarterCorners[quarter][c], bilinear[c]);
+    distribute<n>(quarter, bilinear, 1.0, out);
     out += n;
   }
-  for (int j = 0; j < 2 * n; ++j) out[j] = 0.0;
   // The quarter's coordinates change twice as fast as the facet's.
-  for (int c = 0; c < 4; ++c) {
-    addToNode(out, n, kQuarterCorners[quarter][c], 2.0 * derivatives[c]);
-    addToNode(out + n, n, kQuarterCorners[quarter][c], 2.0 * derivatives[4 + c]);
-  }
+  distribute<n>(quarter, derivatives, 2.0, out);
+  distribute<n>(quarter, derivatives + 4, 2.0, out + n);
 }
 
 // ---- Second derivatives of the plain facets ---------------------------------------------------------
+//
+// Each fills the three blocks of n second derivatives: d2/dxi2, d2/dxi deta, d2/deta2.
 
-void zeroSecond(int n, FacetFunctions& s) {
-  for (int j = 0; j < n; ++j) s.fxx[j] = s.fxe[j] = s.fee[j] = 0.0;
+void bilinearSecond(Real* d2) {
+  static constexpr Real kSecond[12] = {0, 0, 0, 0, 0.25, -0.25, 0.25, -0.25, 0, 0, 0, 0};
+  for (int j = 0; j < 12; ++j) d2[j] = kSecond[j];
 }
 
-void bilinearSecond(FacetFunctions& s) {
-  zeroSecond(4, s);
-  s.fxe[0] = s.fxe[2] = 0.25;
-  s.fxe[1] = s.fxe[3] = -0.25;
+void quadraticTriangleSecond(Real* d2) {
+  static constexpr Real kSecond[18] = {4, 4, 0, -8, 0, 0, 4, 0, 0, -4, 4, -4, 4, 0, 4, 0, 0, -8};
+  for (int j = 0; j < 18; ++j) d2[j] = kSecond[j];
 }
 
-void quadraticTriangleSecond(FacetFunctions& s) {
-  static constexpr Real kXX[6] = {4, 4, 0, -8, 0, 0};
-  static constexpr Real kXE[6] = {4, 0, 0, -4, 4, -4};
-  static constexpr Real kEE[6] = {4, 0, 4, 0, 0, -8};
-  for (int j = 0; j < 6; ++j) {
-    s.fxx[j] = kXX[j];
-    s.fxe[j] = kXE[j];
-    s.fee[j] = kEE[j];
-  }
-}
-
-void serendipitySecond(Real xi, Real eta, FacetFunctions& s) {
+void serendipitySecond(Real xi, Real eta, Real* d2) {
+  Real* xx = d2;
+  Real* xe = d2 + 8;
+  Real* ee = d2 + 16;
   // Corners at (xc, ec) = (+-1, +-1): N = (1 + xc xi)(1 + ec eta)(xc xi + ec eta - 1) / 4.
   static constexpr Real kXc[4] = {-1, 1, 1, -1};
   static constexpr Real kEc[4] = {-1, -1, 1, 1};
   for (int j = 0; j < 4; ++j) {
     const Real xc = kXc[j], ec = kEc[j];
-    s.fxx[j] = 0.5 * (1.0 + ec * eta);
-    s.fxe[j] = 0.25 * xc * ec * (2.0 * xc * xi + 2.0 * ec * eta + 1.0);
-    s.fee[j] = 0.5 * (1.0 + xc * xi);
+    xx[j] = 0.5 * (1.0 + ec * eta);
+    xe[j] = 0.25 * xc * ec * (2.0 * xc * xi + 2.0 * ec * eta + 1.0);
+    ee[j] = 0.5 * (1.0 + xc * xi);
   }
-  s.fxx[4] = eta - 1.0, s.fxe[4] = xi, s.fee[4] = 0.0;
-  s.fxx[5] = 0.0, s.fxe[5] = -eta, s.fee[5] = -(1.0 + xi);
-  s.fxx[6] = -(1.0 + eta), s.fxe[6] = -xi, s.fee[6] = 0.0;
-  s.fxx[7] = 0.0, s.fxe[7] = eta, s.fee[7] = xi - 1.0;
+  xx[4] = eta - 1.0, xe[4] = xi, ee[4] = 0.0;
+  xx[5] = 0.0, xe[5] = -eta, ee[5] = -(1.0 + xi);
+  xx[6] = -(1.0 + eta), xe[6] = -xi, ee[6] = 0.0;
+  xx[7] = 0.0, xe[7] = eta, ee[7] = xi - 1.0;
 }
 
-void lagrangeSecond(Real xi, Real eta, FacetFunctions& s) {
+void lagrangeSecond(Real xi, Real eta, Real* d2) {
   static constexpr int kXiIndex[9] = {0, 2, 2, 0, 1, 2, 1, 0, 1};
   static constexpr int kEtaIndex[9] = {0, 0, 2, 2, 0, 1, 2, 1, 1};
-  const auto quadratic = [](Real t, Real* f, Real* d) {
-    f[0] = 0.5 * t * (t - 1.0), f[1] = 1.0 - t * t, f[2] = 0.5 * t * (t + 1.0);
-    d[0] = t - 0.5, d[1] = -2.0 * t, d[2] = t + 0.5;
-  };
   static constexpr Real kSecond[3] = {1.0, -2.0, 1.0};
-  Real p[3], dp[3], q[3], dq[3];
-  quadratic(xi, p, dp);
-  quadratic(eta, q, dq);
+  const Real p[3] = {0.5 * xi * (xi - 1.0), 1.0 - xi * xi, 0.5 * xi * (xi + 1.0)};
+  const Real dp[3] = {xi - 0.5, -2.0 * xi, xi + 0.5};
+  const Real q[3] = {0.5 * eta * (eta - 1.0), 1.0 - eta * eta, 0.5 * eta * (eta + 1.0)};
+  const Real dq[3] = {eta - 0.5, -2.0 * eta, eta + 0.5};
   for (int j = 0; j < 9; ++j) {
     const int a = kXiIndex[j], b = kEtaIndex[j];
-    s.fxx[j] = kSecond[a] * q[b];
-    s.fxe[j] = dp[a] * dq[b];
-    s.fee[j] = p[a] * kSecond[b];
+    d2[j] = kSecond[a] * q[b];
+    d2[9 + j] = dp[a] * dq[b];
+    d2[18 + j] = p[a] * kSecond[b];
   }
 }
 
-// Functions of a plain facet from the shape routine's mode-0 array.
+// The point and derivative vectors: result(3r + i) = sum over nodes j of w[r][j] x(i, j).
 template <int n>
-void fromArray(void (*routine)(const Real*, const Real*, Real*, const Int*), Real xi, Real eta, FacetFunctions& s) {
-  Real shape[3 * n];
+void accumulate(const Real* x, const Real* const (&w)[6], Real* result) {
+  for (int r = 0; r < 6; ++r) {
+    Real a = 0.0, b = 0.0, c = 0.0;
+    for (int j = 0; j < n; ++j) {
+      a += w[r][j] * x[3 * j];
+      b += w[r][j] * x[3 * j + 1];
+      c += w[r][j] * x[3 * j + 2];
+    }
+    result[3 * r] = a, result[3 * r + 1] = b, result[3 * r + 2] = c;
+  }
+}
+
+// A plain facet: mode-0 functions from the shape routine, second derivatives beside them.
+template <int n>
+void plainFacet(void (*routine)(const Real*, const Real*, Real*, const Int*), void (*second)(Real, Real, Real*),
+                const Real* x, Real xi, Real eta, Real* result) {
+  Real shape[3 * n], d2[3 * n];
   const Int mode = kValuesAndDerivatives;
   routine(&xi, &eta, shape, &mode);
-  for (int j = 0; j < n; ++j) {
-    s.f[j] = shape[j];
-    s.fx[j] = shape[n + j];
-    s.fe[j] = shape[2 * n + j];
-  }
+  second(xi, eta, d2);
+  const Real* const w[6] = {shape, shape + n, shape + 2 * n, d2, d2 + n, d2 + 2 * n};
+  accumulate<n>(x, w, result);
 }
 
-// The functions of the facet and their second derivatives; false for a node count no plain facet
-// has.
-bool facetFunctions(Int n, Real xi, Real eta, Int k, bool cylindrical, const Real* cylinder, FacetFunctions& s) {
+void noSecond3(Real, Real, Real* d2) {
+  for (int j = 0; j < 9; ++j) d2[j] = 0.0;
+}
+void bilinearSecond4(Real, Real, Real* d2) { bilinearSecond(d2); }
+void quadraticTriangleSecond6(Real, Real, Real* d2) { quadraticTriangleSecond(d2); }
+
+// The 6-node triangle through sub-quadrilateral k: bilinear, so only the cross derivatives,
+// constant, are not zero.
+void subTriangleFacet(Int k, const Real* x, Real xi, Real eta, Real* result) {
+  Real f[6], fx[6], fe[6], zero[6] = {}, cross[6];
+  subTriangleFunctions(subRegion(k), xi, eta, f, fx, fe);
+  subTriangleCross(subRegion(k), cross);
+  const Real* const w[6] = {f, fx, fe, zero, cross, zero};
+  accumulate<6>(x, w, result);
+}
+
+template <int n>
+void cylindricalFacet(const Real* x, Real xi, Real eta, const Real* cylinder, Real* result) {
+  FacetFunctions s;
+  zmx::geometry::cylinderFunctions(n, xi, eta, cylinder, true, s);
+  const Real* const w[6] = {s.f, s.fx, s.fe, s.fxx, s.fxe, s.fee};
+  accumulate<n>(x, w, result);
+}
+
+// Fills the result for the facet; false for a node count no plain facet has.
+bool facetDerivatives(const Real* x, Int n, Real xi, Real eta, Int k, bool cylindrical, const Real* cylinder,
+                      Real* result) {
   if (cylindrical) {
-    zmx::geometry::cylinderFunctions(n == 6 ? 6 : 9, xi, eta, cylinder, true, s);
+    if (n == 6)
+      cylindricalFacet<6>(x, xi, eta, cylinder, result);
+    else
+      cylindricalFacet<9>(x, xi, eta, cylinder, result);
     return true;
   }
   switch (n) {
-    case 3:
-      fromArray<3>(EQC_INTT3, xi, eta, s);
-      zeroSecond(3, s);
-      return true;
-    case 4:
-      fromArray<4>(EQC_INTQ4, xi, eta, s);
-      bilinearSecond(s);
-      return true;
+    case 3: plainFacet<3>(EQC_INTT3, noSecond3, x, xi, eta, result); return true;
+    case 4: plainFacet<4>(EQC_INTQ4, bilinearSecond4, x, xi, eta, result); return true;
     case 6:
-      if (k < 1) {
-        fromArray<6>(EQC_INTT6, xi, eta, s);
-        quadraticTriangleSecond(s);
-      } else {
-        subTriangleFunctions(subRegion(k), xi, eta, s.f, s.fx, s.fe);
-        zeroSecond(6, s);
-        subTriangleCross(subRegion(k), s.fxe);
-      }
+      if (k < 1)
+        plainFacet<6>(EQC_INTT6, quadraticTriangleSecond6, x, xi, eta, result);
+      else
+        subTriangleFacet(k, x, xi, eta, result);
       return true;
-    case 8:
-      fromArray<8>(EQC_INTQ8, xi, eta, s);
-      serendipitySecond(xi, eta, s);
-      return true;
-    case 9:
-      fromArray<9>(EQC_INTQ9, xi, eta, s);
-      lagrangeSecond(xi, eta, s);
-      return true;
-    default:
-      return false;
+    case 8: plainFacet<8>(EQC_INTQ8, serendipitySecond, x, xi, eta, result); return true;
+    case 9: plainFacet<9>(EQC_INTQ9, lagrangeSecond, x, xi, eta, result); return true;
+    default: return false;
   }
 }
 
@@ -267,11 +285,11 @@ void INTT6C(const Int* k, const Real* xi, const Real* eta, Real* shape, const In
 }
 
 void INTQ8C(const Int* k, const Real* xi, const Real* eta, Real* shape, const Int* mode) {
-  quarterShape(8, *k, xi, eta, shape, mode);
+  quarterShape<8>(*k, xi, eta, shape, mode);
 }
 
 void INTQ9C(const Int* k, const Real* xi, const Real* eta, Real* shape, const Int* mode) {
-  quarterShape(9, *k, xi, eta, shape, mode);
+  quarterShape<9>(*k, xi, eta, shape, mode);
 }
 
 void FACET_3D_SHAPEVALUES(const Real* xi, const Real* eta, const Int* n, const Logical* subRegionFlag, const Int* k,
@@ -293,21 +311,10 @@ void FACET_3D_SHAPEVALUES(const Real* xi, const Real* eta, const Int* n, const L
 
 void FACET_DERIV(const Real* x, const Int* n, const Real* xi, const Real* eta, Real* result, const Int* k,
                  const Logical* cylindrical, const Real* cylinder) {
+  if (facetDerivatives(x, *n, *xi, *eta, *k, isTrueLowBit(*cylindrical), cylinder, result)) return;
   for (int i = 0; i < 18; ++i) result[i] = 0.0;
-  const bool curvedFacet = isTrueLowBit(*cylindrical);
-  FacetFunctions s;
-  if (!facetFunctions(*n, *xi, *eta, *k, curvedFacet, cylinder, s)) {
-    zmx::geometry::report(zmx::geometry::kError, "SYSTEM ERROR IN facet_deriv - THE NUMBER OF VERTICES OF A FACET IS %I",
-                          {*n});
-    return;
-  }
-  const int nodes = curvedFacet ? (*n == 6 ? 6 : 9) : *n;
-  for (int j = 0; j < nodes; ++j) {
-    const Real* xj = x + 3 * j;
-    const Real weights[6] = {s.f[j], s.fx[j], s.fe[j], s.fxx[j], s.fxe[j], s.fee[j]};
-    for (int r = 0; r < 6; ++r)
-      for (int i = 0; i < 3; ++i) result[3 * r + i] += weights[r] * xj[i];
-  }
+  zmx::geometry::report(zmx::geometry::kError, "SYSTEM ERROR IN facet_deriv - THE NUMBER OF VERTICES OF A FACET IS %I",
+                        {*n});
 }
 
 void INTT6C_M(const Int* k, const Real* xi, const Real* eta, const Real* x, Real* shape, const Int* mode) {
