@@ -4,27 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
-#include <new>
 
+#include "bench/allocation_count.h"
 #include "bench/ratio.h"
 #include "zmx/geometry.h"
-
-namespace {
-std::atomic<long long> gAllocations{0};
-}  // namespace
-
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t bytes) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(bytes == 0 ? 1 : bytes)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -159,10 +143,9 @@ __attribute__((noinline)) void referenceQuarter8(int k, double xi, double eta, d
 
 template <class Ours, class Reference>
 void timedWithRatio(benchmark::State& state, Ours ours, Reference reference) {
-  const long long before = gAllocations.load();
+  const long long before = zmxbench::gAllocations.load();
   for (auto _ : state) ours();
-  state.counters["allocs/call"] = benchmark::Counter(static_cast<double>(gAllocations.load() - before) /
-                                                      static_cast<double>(state.iterations()));
+  zmxbench::reportAllocations(state, before);
   double oursBest = 1e300, referenceBest = 1e300;
   for (int round = 0; round < 8; ++round) {
     oursBest = std::min(oursBest, zmxbench::secondsPerCall(ours, 0.05));
