@@ -318,10 +318,12 @@ void FACET_DERIV(const Real* x, const Int* n, const Real* xi, const Real* eta, R
 }
 
 void INTT6C_M(const Int* k, const Real* xi, const Real* eta, const Real* x, Real* shape, const Int* mode) {
-  for (int i = 0; i < 18; ++i) shape[i] = 0.0;
+  // A mode-1 array holds only the 12 derivatives: nothing is written past them.
+  const bool values = *mode != kDerivativesOnly;
+  const int length = values ? 18 : 12;
+  for (int i = 0; i < length; ++i) shape[i] = 0.0;
   SubPoint points[3];
   const int count = subPointsAt(*k, *xi, *eta, points);
-  const bool values = *mode != kDerivativesOnly;
   Real* dU = shape + (values ? 6 : 0);
   Real* dV = dU + 6;
   for (int p = 0; p < count; ++p) {
@@ -351,7 +353,7 @@ void INTT6C_M(const Int* k, const Real* xi, const Real* eta, const Real* x, Real
   }
   if (count > 1) {
     const Real share = 1.0 / count;
-    for (int i = 0; i < (values ? 18 : 12); ++i) shape[i] *= share;
+    for (int i = 0; i < length; ++i) shape[i] *= share;
   }
 }
 

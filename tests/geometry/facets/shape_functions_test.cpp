@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <functional>
@@ -247,10 +248,13 @@ TEST_F(ShapeFunctions, SubQuadrilateralsOfTheTriangleReproduceLinearFields) {
         // Derivatives along the area coordinates per unit length of the triangle's sides.
         EXPECT_NEAR(dU, au / lu, 1e-11);
         EXPECT_NEAR(dV, av / lv, 1e-11);
-        double d[12];
+        // Mode 1 writes the 12 derivatives and nothing past them.
+        double d[18];
+        std::fill(d, d + 18, 42.0);
         const int derivativesOnly = 1;
         INTT6C_M(&k, &p[0], &p[1], x.data(), d, &derivativesOnly);
         for (int j = 0; j < 12; ++j) EXPECT_NEAR(d[j], m[6 + j], 1e-15);
+        for (int j = 12; j < 18; ++j) EXPECT_EQ(d[j], 42.0);
       }
     }
   }
