@@ -1,5 +1,6 @@
 #include "import/frame/block_views.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "runtime/address_space.h"
@@ -40,13 +41,13 @@ float Words::r(long long k) const {
 }
 
 Int* baseWords(Request& request, Int index, Int length) {
-  const Int base = rho(rw::kBase);
-  if (index < 1 || length < 0 || index >= kNoBlock || base == 0 ||
-      !mem32::valid(base + 4 * (index - 1), static_cast<std::size_t>(length) * 4, mem32::kAnyTag)) {
+  const long long word = rho(rw::kBase) + 4LL * (index - 1);
+  if (index < 1 || length < 0 || index >= kNoBlock || rho(rw::kBase) == 0 || word > INT32_MAX ||
+      !mem32::valid(static_cast<Int>(word), static_cast<std::size_t>(length) * 4, mem32::kAnyTag)) {
     request.damaged("INDEX " + std::to_string(index));
     return nullptr;
   }
-  return mem32::at<Int>(base + 4 * (index - 1), static_cast<std::size_t>(length));
+  return mem32::at<Int>(static_cast<Int>(word), static_cast<std::size_t>(length));
 }
 
 Block::Block(Block&& other) noexcept

@@ -1,6 +1,8 @@
 // The frame of the import: start, open and close of the previous-analysis database, the global
 // store of the index offset, scratch blocks, the temporary package and the release check.
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -208,21 +210,20 @@ void EDI_ACC_TEMPORARYPACKAGE() {
   const Words t = model.table.words();
   const Int classes = t.i(L::kClasses);
   const long long first = t.i(L::kClassRecords);
-  long long elements = 0;
+  Int shells = 0;
+  if (classes < 0) return request.damaged("CLASS COUNT " + std::to_string(classes));
   if (classes > 0) {
     // Every record, and the type-record word each shell record names, must lie in the table.
     if (!t.has(first) || !t.has(first + 19LL * classes - 1)) return request.damaged("CLASS RECORDS");
     for (Int k = 0; k < classes; ++k) {
       const long long record = first + 19LL * k;
-      if (t.i(record) != 20) continue;
-      if (!t.has(0LL + t.i(record + 1) + 2)) return request.damaged("TYPE RECORD OF CLASS " + std::to_string(k + 1));
-      elements += t.i(0LL + t.i(record + 1) + 2);
+      if (t.i(record) == 20 && !t.has(0LL + t.i(record + 1) + 2))
+        return request.damaged("TYPE RECORD OF CLASS " + std::to_string(k + 1));
     }
+    EDI_UTI_GETNUMELEMENTS(&classes, &shells, model.table.data() + first - 1, model.table.data());
   }
-  const long long size = 16 * elements + t.i(L::kPackageFirstTerm) + t.i(L::kPackageSecondTerm);
-  if (classes < 0 || elements < 0 || size < 0 || size >= kNoBlock) return request.damaged("PACKAGE SIZE");
-  Int shells = 0;
-  if (classes > 0) EDI_UTI_GETNUMELEMENTS(&classes, &shells, model.table.data() + first - 1, model.table.data());
+  const long long size = 16LL * shells + t.i(L::kPackageFirstTerm) + t.i(L::kPackageSecondTerm);
+  if (shells < 0 || size < 0 || size >= kNoBlock) return request.damaged("PACKAGE SIZE " + std::to_string(size));
   Block package(request);
   if (!package.make(static_cast<Int>(size), true)) return;
   EDI_REL_TEMPORARYPACKAGE();
@@ -260,11 +261,13 @@ void CNQ_GDB_GETNAME(char* result, Int resultLength, const Int* i, const Int* wo
 }
 
 void EDI_UTI_GETNUMELEMENTS(const Int* count, Int* total, const Int* records, const Int* data) {
-  *total = 0;
+  // Summed wide, so that a damaged count cannot wrap round; a sum beyond an integer is -1.
+  long long sum = 0;
   for (Int k = 0; k < *count; ++k) {
-    const Int* record = records + 19 * k;
-    if (record[0] == 20) *total += data[record[1] + 1];
+    const Int* record = records + 19LL * k;
+    if (record[0] == 20) sum += data[record[1] + 1LL];
   }
+  *total = sum >= INT32_MIN && sum <= INT32_MAX ? static_cast<Int>(sum) : -1;
 }
 
 }  // extern "C"

@@ -1,6 +1,9 @@
 // Inquiries of the restart data, the steps and the times of the previous analysis: which steps
 // and increments were stored, at which times, and the option bits of each step.
 
+#include <cstdint>
+#include <string>
+
 #include "import/reader/restart_data.h"
 #include "siblings/glo/block_store.h"
 #include "zmx/import/reader.h"
@@ -21,7 +24,9 @@ Int incrementKey(Request& request, Int stepRow, Int increment, Int& key) {
   Restart restart(request);
   if (!readRestart(request, restart, false)) return 1;
   if (stepRow < 1 || stepRow > restart.count || increment < 0 || increment > restart.row(stepRow, 2)) return 2;
-  key = increment + restart.row(stepRow, 4);
+  const long long sum = 0LL + increment + restart.row(stepRow, 4);
+  if (sum < 0 || sum > INT32_MAX) request.damaged("INCREMENT KEY " + std::to_string(sum));
+  key = static_cast<Int>(sum);
   return request.ok() ? 0 : 1;
 }
 
