@@ -147,6 +147,18 @@ bool stepDataOpen() {
   return key != 0;
 }
 
+Int domainCount(const Words& table) {
+  const Int d = table.i(L::kDomains);
+  if (d >= 0 && (d == 0 || table.has(tableRow(d, L::kRowWords)))) return d;
+  table.request().damaged("DOMAIN COUNT " + std::to_string(d));
+  return 0;
+}
+
+void handOut(std::initializer_list<Int*> indexes) {
+  const Int offset = indexOffset();
+  for (Int* index : indexes) *index = outward(*index, offset);
+}
+
 bool readModel(Request& request, Model& model, bool withReals) {
   Block directory(request);
   if (!directory.read(rho(rw::kModel), 1, L::kModelDirectoryWords, false)) return false;

@@ -6,6 +6,7 @@
 // views that give them back when they end, so every path releases what it read.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 #include "runtime/fortran_types.h"
@@ -162,6 +163,15 @@ struct Slot {
   Int length = 0;
 };
 Slot groupSlot(const Words& table, int offsetWord, int slots, Int d, int slot);
+
+// Word number of word of domain d's 65-word row at the head of the model table.
+inline long long tableRow(Int d, int word) { return static_cast<long long>(L::kRowWords) * (d - 1) + word; }
+
+// Number of domains, checked against the rows the table holds (0, reported, when damaged).
+Int domainCount(const Words& table);
+
+// Adds the index offset to every index that goes out (kNoBlock stays).
+void handOut(std::initializer_list<Int*> indexes);
 
 // The offset an index gets when it goes out; kNoBlock stays.
 inline Int outward(Int index, Int offset) { return index == kNoBlock ? kNoBlock : index + offset; }

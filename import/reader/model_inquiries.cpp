@@ -15,21 +15,12 @@ using namespace zmx::imp;
 
 constexpr long long kSetWords = L::kSetRecordWords;
 
-long long row(Int d, int word) { return static_cast<long long>(L::kRowWords) * (d - 1) + word; }
-
 // Table word at the position held in another word, plus an offset.
 Int via(const Words& t, long long word, long long offset = 0) { return t.i(offset + t.i(word)); }
 
-Int domains(const Words& t) {
-  const Int d = t.i(L::kDomains);
-  if (d < 0 || !t.has(row(d, L::kRowWords)) ) {
-    if (d != 0) t.request().damaged("DOMAIN COUNT " + std::to_string(d));
-    return 0;
-  }
-  return d;
-}
+Int domains(const Words& t) { return domainCount(t); }
 
-Int components(const Words& t, Int d) { return via(t, row(d, L::kRowNodeLayout)); }
+Int components(const Words& t, Int d) { return via(t, tableRow(d, L::kRowNodeLayout)); }
 
 // Word of domain d's 13-word node entry, found through the position in word.
 Int nodeEntry(const Words& t, Int d, int entryWord, int positionWord = L::kNodeEntries) {
@@ -84,7 +75,7 @@ void nodeModelDomain(const Words& t, Int d, Target labels, Target coordinates) {
     }
   }
   if (second != 0) {
-    const Int stride = via(t, row(1, L::kRowNodeLayout), L::kLayoutSecondStride - 1);
+    const Int stride = via(t, tableRow(1, L::kRowNodeLayout), L::kLayoutSecondStride - 1);
     const auto slot = [&](int s) { return groupSlot(t, L::kOffsetSecond, L::kSecondSlots, d, s).number; };
     Block names(request), positions(request), values(request);
     if (!readDomain(names, slot(L::kSLabels), second, false) ||
@@ -401,12 +392,6 @@ void noBlocks(std::initializer_list<Int*> indexes, std::initializer_list<Int*> c
   for (Int* count : counts) *count = 0;
 }
 
-// Adds the offset to every index that goes out.
-void handOut(std::initializer_list<Int*> indexes) {
-  const Int offset = indexOffset();
-  for (Int* index : indexes) *index = outward(*index, offset);
-}
-
 // The two node blocks made, filled by fill, and handed out (without the offset) when all went well.
 template <class Fill>
 void nodeBlocks(const Words& t, Int* labels, Int* coordinates, Fill fill) {
@@ -442,7 +427,7 @@ void elementModelConnectivity(const Words& t, Int k, Int* connectivity) {
 Int largestLayoutWord(const Words& t, int offset) {
   Int largest = 0;
   const Int count = domains(t);
-  for (Int d = 1; d <= count; ++d) largest = std::max(largest, via(t, row(d, L::kRowNodeLayout), offset));
+  for (Int d = 1; d <= count; ++d) largest = std::max(largest, via(t, tableRow(d, L::kRowNodeLayout), offset));
   return largest;
 }
 

@@ -14,8 +14,6 @@ using namespace zmx::imp;
 
 constexpr int kKeys = 10;
 
-long long row(Int d, int word) { return static_cast<long long>(L::kRowWords) * (d - 1) + word; }
-
 void closeState() {
   DSM_PAR_CLOSE(&rho(rw::kState));
   DSM_PAR_CLOSE(&rho(rw::kSharedState));
@@ -108,18 +106,11 @@ Group groupOf(Int key) {
 // Values per node that the key fills in domain d.
 Int widthOf(const Words& t, Int d, Int key, Int nodeValues) {
   switch (groupOf(key)) {
-    case Group::kTranslational: return t.i(t.i(row(d, L::kRowNodeLayout)));
-    case Group::kRotational: return t.i(0LL + t.i(row(d, L::kRowNodeLayout)) + 1);
+    case Group::kTranslational: return t.i(t.i(tableRow(d, L::kRowNodeLayout)));
+    case Group::kRotational: return t.i(0LL + t.i(tableRow(d, L::kRowNodeLayout)) + 1);
     case Group::kThird: return key == 7000 ? 1 : nodeValues;
     default: return 0;
   }
-}
-
-Int domainCount(const Words& t) {
-  const Int d = t.i(L::kDomains);
-  if (d >= 0 && (d == 0 || t.has(row(d, L::kRowWords)))) return d;
-  t.request().damaged("DOMAIN COUNT " + std::to_string(d));
-  return 0;
 }
 
 // True when some domain fills more values per node than the caller's components.
@@ -168,8 +159,8 @@ struct DomainCounts {
 
 DomainCounts countsOf(const Words& t, Int d) {
   const long long entry = 0LL + t.i(L::kNodeEntries) + static_cast<long long>(L::kNodeEntryWords) * (d - 1) - 1;
-  const long long domainEntry = 0LL + t.i(row(d, L::kRowDomainEntry)) - 1;
-  const long long layout = t.i(row(d, L::kRowNodeLayout));
+  const long long domainEntry = 0LL + t.i(tableRow(d, L::kRowDomainEntry)) - 1;
+  const long long layout = t.i(tableRow(d, L::kRowNodeLayout));
   return {t.i(entry + L::kEntryNodes),  t.i(entry + L::kEntryRotNodes), t.i(entry + L::kEntryThirdNodes),
           t.i(layout),                  t.i(layout + 1),                t.i(domainEntry + L::kDomainFirstOutputFlag),
           t.i(domainEntry + L::kDomainSecondOutputFlag)};
@@ -197,10 +188,15 @@ void nodeKeyDomain(const Words& t, Int d, const Words& global, Int key, Int comp
   const Group positionGroup = group;
   const int positionSlot = group == Group::kThird ? L::kUPositions : rotational ? L::kRPositions : L::kTPositions;
   if (!reader.read(positions, positionGroup, positionSlot, nodes, rw::kDomainData, false)) return;
-  const auto put = [&](Int i, Int k, float value) {
+  // Global position of node i, 0 (reported) when out of the model.
+  const auto positionOf = [&](Int i) {
     const Int g = positions.i(i);
-    if (g < 1 || g > t.i(L::kNodes)) return request.damaged("NODE POSITION " + std::to_string(g));
-    target.setR((g - 1LL) * components + k, value);
+    if (g >= 1 && g <= t.i(L::kNodes)) return g;
+    request.damaged("NODE POSITION " + std::to_string(g));
+    return 0;
+  };
+  const auto put = [&](Int i, Int k, float value) {
+    if (const Int g = positionOf(i)) target.setR((g - 1LL) * components + k, value);
   };
   // value(i, k) of every node and component.
   const auto each = [&](auto value) {
@@ -274,19 +270,14 @@ void nodeKeyDomain(const Words& t, Int d, const Words& global, Int key, Int comp
     }
     case 7000:
       if (!reader.read(a, T::kThird, L::kUScalar, nodes, rw::kSharedState, true)) return;
-      for (Int i = 1; i <= nodes && request.ok(); ++i) {
-        const Int g = positions.i(i);
-        if (g < 1 || g > t.i(L::kNodes)) return request.damaged("NODE POSITION " + std::to_string(g));
-        target.setR(g, a.r(i));
-      }
+      for (Int i = 1; i <= nodes && request.ok(); ++i)
+        if (const Int g = positionOf(i)) target.setR(g, a.r(i));
       break;
     case 10000:
       if (!reader.read(a, T::kThird, L::kUValues, values, rw::kSharedState, true)) return;
-      for (Int i = 1; i <= nodes && request.ok(); ++i) {
-        const Int g = positions.i(i);
-        if (g < 1 || g > t.i(L::kNodes)) return request.damaged("NODE POSITION " + std::to_string(g));
-        for (Int k = 1; k <= comps; ++k) target.setR((g - 1LL) * comps + k, a.r((i - 1LL) * comps + k));
-      }
+      for (Int i = 1; i <= nodes && request.ok(); ++i)
+        if (const Int g = positionOf(i))
+          for (Int k = 1; k <= comps; ++k) target.setR((g - 1LL) * comps + k, a.r((i - 1LL) * comps + k));
       break;
     default:
       return;
@@ -301,7 +292,7 @@ void nodeKeys(const Words& t, Int key, int count, const Int* keys, const Int* co
   const Int domains = domainCount(t);
   for (Int d = 1; d <= domains && request.ok(); ++d) {
     openDomainState(key, d);
-    const long long entry = 0LL + t.i(row(d, L::kRowDomainEntry)) + L::kDomainGlobalBlock - 1;
+    const long long entry = 0LL + t.i(tableRow(d, L::kRowDomainEntry)) + L::kDomainGlobalBlock - 1;
     Block global(request);
     if (!global.read(rho(rw::kState), t.i(entry), L::kDomainGlobalWords, true)) return;
     for (int j = 0; j < count && request.ok(); ++j)

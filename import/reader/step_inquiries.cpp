@@ -131,11 +131,6 @@ TimeAnswer timeSearch(Request& request, float time, Int steps, const Words& tabl
   return {};
 }
 
-void handOut(std::initializer_list<Int*> indexes) {
-  const Int offset = indexOffset();
-  for (Int* index : indexes) *index = outward(*index, offset);
-}
-
 }  // namespace
 
 extern "C" {
