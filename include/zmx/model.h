@@ -1,0 +1,4 @@
+// Model, material and procedure data: every area's public header.
+#pragma once
+
+#include "zmx/model/outputs.h"
