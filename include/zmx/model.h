@@ -2,3 +2,4 @@
 #pragma once
 
 #include "zmx/model/outputs.h"
+#include "zmx/model/printers.h"
