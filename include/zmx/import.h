@@ -2,6 +2,7 @@
 #pragma once
 
 #include "zmx/types.h"
+#include "zmx/import/records.h"
 
 // Use-counted initialise and finalise pair of the import module.
 ZMX_EXPORT void edi_initialize(int& counter);

@@ -1,0 +1,19 @@
+// Messages of the model-data routines: a text at a level through KVXERR, with up to two integers
+// for its "%I" placeholders and the one blank character these reports pass.
+#pragma once
+
+#include <string_view>
+
+#include "zmx/types.h"
+
+namespace zmx::model {
+
+inline constexpr Int kInformation = 1;
+inline constexpr Int kWarning = -1;
+inline constexpr Int kError = -2;
+inline constexpr Int kSystemError = -3;
+
+void report(Int level, std::string_view text);
+void report(Int level, std::string_view text, Int first, Int second = 0);
+
+}  // namespace zmx::model
