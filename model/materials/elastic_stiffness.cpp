@@ -82,18 +82,37 @@ void laminaStiffness(Real e1, Real e2, Real nu12, Real g12, Real* d) {
   d[5] = g12;
 }
 
-// One static-condensation step of the full 6 x 6 matrix F (column-major): pivot k eliminated
-// from every component still kept. A zero pivot leaves F as it was.
-void condense(Real (&f)[36], int k, const bool (&kept)[7]) {
-  const Real pivot = f[(k - 1) + 6 * (k - 1)];
-  if (pivot == 0.0) return;
-  for (int j = 1; j <= 6; ++j) {
-    if (!kept[j] || j == k) continue;
-    const Real factor = f[(k - 1) + 6 * (j - 1)] / pivot;
-    for (int i = 1; i <= 6; ++i)
-      if (kept[i] && i != k) f[(i - 1) + 6 * (j - 1)] -= f[(i - 1) + 6 * (k - 1)] * factor;
+// The symmetric 6 x 6 matrix of the anisotropic terms, upper triangle used, with static
+// condensation of chosen components: eliminating component k updates every component not yet
+// eliminated; a zero pivot leaves the matrix as it was.
+class Condensed {
+ public:
+  explicit Condensed(const Real* props) {
+    for (int j = 0, p = 0; j < 6; ++j)
+      for (int i = 0; i <= j; ++i) f_[i][j] = props[p++];
   }
-}
+  Real at(int i, int j) const { return i <= j ? f_[i][j] : f_[j][i]; }  // 0-based
+  void eliminate(int k) {
+    const int kk = k - 1;
+    if (kk < 0 || kk >= 6) return;
+    const Real pivot = f_[kk][kk];
+    active_ &= ~(1u << kk);
+    if (pivot == 0.0) return;
+    Real column[6];
+    for (int i = 0; i < 6; ++i) column[i] = at(i, kk);
+    const Real inverse = 1.0 / pivot;
+    for (int j = 0; j < 6; ++j) {
+      if (!(active_ >> j & 1u)) continue;
+      const Real factor = column[j] * inverse;
+      for (int i = 0; i <= j; ++i)
+        if (active_ >> i & 1u) f_[i][j] -= column[i] * factor;
+    }
+  }
+
+ private:
+  Real f_[6][6];
+  unsigned active_ = 0x3f;  // components not yet eliminated
+};
 
 }  // namespace
 
@@ -154,28 +173,20 @@ void MATEK2(const Real* props, Real* ddsdde, const Int* ndi, const Int* nshr) {
 
 void MATEK3(const Real* props, Real* ddsdde, const Int* ndi, const Int* nshr) {
   const int nd = directCount(ndi), ns = shearCount(nshr);
-  Real f[36];
-  const Int six = 6;
-  ATTOSC(props, f, &six);
+  Condensed f(props);
   if (nd == 1 || nd == 2) {
-    // Condense the components the output leaves out, last shear first; each step updates every
-    // component not yet eliminated, so the kept block ends as the inverse of the kept block of
-    // the compliance.
-    bool kept[7] = {false, true, true, true, true, true, true};
-    const auto drop = [&](int k) {
-      condense(f, k, kept);
-      kept[k] = false;
-    };
-    if (ns < 3) drop(6);
-    if (ns < 2) drop(5);
-    drop(3);
-    if (nd == 1) drop(2);
-    if (ns == 0) drop(4);
+    // Condense the components the output leaves out, last shear first, so that the kept block
+    // ends as the inverse of the kept block of the compliance.
+    if (ns < 3) f.eliminate(6);
+    if (ns < 2) f.eliminate(5);
+    f.eliminate(3);
+    if (nd == 1) f.eliminate(2);
+    if (ns == 0) f.eliminate(4);
   }
   const auto full = [nd](int p) { return p <= nd ? p : p - nd + 3; };
   const int ntens = nd + ns;
   for (int c = 1; c <= ntens; ++c)
-    for (int r = 1; r <= c; ++r) ddsdde[packed(r, c)] = f[(full(r) - 1) + 6 * (full(c) - 1)];
+    for (int r = 1; r <= c; ++r) ddsdde[packed(r, c)] = f.at(full(r) - 1, full(c) - 1);
 }
 
 void MATEK4(const Real* props, Real* ddsdde, const Int* ndi, const Int* nshr) {

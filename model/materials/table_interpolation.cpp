@@ -68,9 +68,8 @@ struct Rows {
   long valueColumn;
   long variableColumn;  // column of variable 1
 
-  double at(long row, long column) const {
-    return base[row * stride + (column == 0 ? valueColumn : variableColumn + column - 1)];
-  }
+  double at(long row, long column) const { return base[row * stride + offset(column)]; }
+  long offset(long column) const { return column == 0 ? valueColumn : variableColumn + column - 1; }
 };
 
 // The reduction of one value in D variables. derivatives 1 carries only the derivative with
@@ -116,9 +115,153 @@ long reduceVariable(const Rows& from, long rows, double* to, const Reduction& r,
 }
 
 // Value and derivatives of one value column of a table; flags(j) false skips variable j.
+// ---- Direct evaluation ----------------------------------------------------------------------------
+//
+// When every variable is reduced, the result depends only on the runs that bracket the point in
+// each variable; they are found from the top variable down by binary and galloping searches over
+// the ordered rows, and combined with the same arithmetic the run-by-run reduction uses. The cost
+// is logarithmic in the table instead of linear.
+
+constexpr long kDirectVariables = 8;
+
+// First row r in [lo, hi) with column value >= x (the column ascends over [lo, hi)).
+long lowerBound(const Rows& t, long column, long lo, long hi, double x) {
+  const double* c = t.base + t.offset(column);
+  // Written without a branch on the comparison, which the data make unpredictable.
+  for (long n = hi - lo; n > 0;) {
+    const long half = n / 2;
+    const bool below = c[(lo + half) * t.stride] < x;
+    lo = below ? lo + half + 1 : lo;
+    n = below ? n - half - 1 : half;
+  }
+  return lo;
+}
+
+// End of the run of rows equal to row start in the column, searched forward up to limit.
+long runEnd(const Rows& t, long column, long start, long limit) {
+  const double v = t.at(start, column);
+  long known = start, step = 1, hi = limit;
+  while (known + step < limit) {
+    if (t.at(known + step, column) != v) {
+      hi = known + step;
+      break;
+    }
+    known += step;
+    step *= 2;
+  }
+  for (long lo = known + 1; lo < hi;) {
+    const long mid = lo + (hi - lo) / 2;
+    if (t.at(mid, column) == v)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  return hi;
+}
+
+// Start of the run of rows equal to row last in the column, searched backward down to floor.
+long runStart(const Rows& t, long column, long last, long floor) {
+  const double v = t.at(last, column);
+  long known = last, step = 1, lo = floor;
+  while (known - step >= floor) {
+    if (t.at(known - step, column) != v) {
+      lo = known - step + 1;
+      break;
+    }
+    known -= step;
+    step *= 2;
+  }
+  for (long hi = known; lo < hi;) {
+    const long mid = lo + (hi - lo) / 2;
+    if (t.at(mid, column) == v)
+      hi = mid;
+    else
+      lo = mid + 1;
+  }
+  return lo;
+}
+
+// Value (out[0]) and derivatives in variables 1..j (out[1..j]) over the rows [a, b), which share
+// variables j + 1 to D.
+void evaluateRuns(const Rows& t, long j, long a, long b, const double* x, double* out) {
+  const double xx = x[j - 1];
+  if (j == 1) {
+    // Rows are the units: the one-variable rule.
+    Bracket br;
+    br.lo = br.hi = a;
+    if (b - a > 1 && xx >= t.at(a, 1)) {
+      const long i = lowerBound(t, 1, a + 1, b, xx);
+      if (i == b) {
+        br.lo = br.hi = b - 1;
+      } else {
+        const double xi = t.at(i, 1), xl = t.at(i - 1, 1);
+        br.lo = br.hi = i - 1;
+        if (xi != xl) {
+          br.hi = i;
+          br.s = 1.0 / (xi - xl);
+          br.wlo = xi - xx;
+          br.whi = xx - xl;
+          br.sloped = true;
+        }
+      }
+    }
+    out[0] = br.value(t.at(br.lo, 0), t.at(br.hi, 0));
+    out[1] = br.slope(t.at(br.lo, 0), t.at(br.hi, 0));
+    return;
+  }
+  // Units are the runs of equal variable j. The unit at or above the point is found first; only a
+  // point at or below the first unit needs that unit's end.
+  long p = lowerBound(t, j, a, b, xx);
+  if (p == a) {
+    const long firstEnd = runEnd(t, j, a, b);
+    if (firstEnd == b || xx < t.at(a, j)) {
+      evaluateRuns(t, j - 1, a, firstEnd, x, out);
+      out[j] = 0.0;
+      return;
+    }
+    p = firstEnd;
+  }
+  if (p == b) {
+    evaluateRuns(t, j - 1, runStart(t, j, b - 1, a), b, x, out);
+    out[j] = 0.0;
+    return;
+  }
+  const double xi = t.at(p, j), xl = t.at(p - 1, j);
+  // Units of a full grid have one length: the unit below is tried at the length of the unit above
+  // before it is searched for.
+  const long highEnd = runEnd(t, j, p, b), guess = p - (highEnd - p);
+  const bool guessed = guess >= a && t.at(guess, j) == xl && (guess == a || t.at(guess - 1, j) != xl);
+  double low[kDirectVariables + 1];
+  evaluateRuns(t, j - 1, guessed ? guess : runStart(t, j, p - 1, a), p, x, low);
+  if (xi == xl) {
+    std::copy_n(low, j, out);
+    out[j] = 0.0;
+    return;
+  }
+  double high[kDirectVariables + 1];
+  evaluateRuns(t, j - 1, p, highEnd, x, high);
+  Bracket br;
+  br.s = 1.0 / (xi - xl);
+  br.wlo = xi - xx;
+  br.whi = xx - xl;
+  br.sloped = true;
+  for (long m = 1; m < j; ++m) out[m] = br.value(low[m], high[m]);
+  out[0] = br.value(low[0], high[0]);
+  out[j] = br.slope(low[0], high[0]);
+}
+
 template <class Flag>
 void reduce(const Rows& source, long rows, const Reduction& r, Flag flag, double* value, double* derivative,
             long derivativeStride) {
+  bool everyVariable = r.d >= 1 && r.d <= kDirectVariables;
+  for (long j = 1; j <= r.d && everyVariable; ++j) everyVariable = flag(j);
+  if (everyVariable) {
+    double out[kDirectVariables + 1];
+    evaluateRuns(source, r.d, 0, rows, r.x, out);
+    *value = out[0];
+    for (long m = 1; m <= r.derivatives; ++m) derivative[(m - 1) * derivativeStride] = out[m];
+    return;
+  }
   bool reduced[kTracked] = {};
   const long tracked = std::min(r.d, kTracked - 1);
   Rows current = source;
