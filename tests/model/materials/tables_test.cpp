@@ -134,6 +134,53 @@ TEST(Tables, MultilinearGridsAreReproducedWithTheirPartials) {
   }
 }
 
+TEST(Tables, IrregularRunsInterpolateRunByRun) {
+  // Runs of different lengths and breakpoints: the value is each bracketing run interpolated in
+  // the first variable, then those two interpolated in the second.
+  const std::vector<std::vector<double>> runs = {{0.0, 1.0}, {-1.0, 0.5, 2.0, 3.0}, {0.2, 0.4, 0.6}};
+  const std::vector<double> second = {1.0, 2.0, 4.0};
+  std::vector<std::vector<double>> rows;
+  std::vector<std::vector<double>> runTables;
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    std::vector<double> table;
+    for (double x1 : runs[r]) {
+      const double v = std::sin(3 * x1 + r) + 0.1 * r;
+      rows.push_back({v, x1, second[r]});
+      table.insert(table.end(), {v, x1});
+    }
+    runTables.push_back(table);
+  }
+  // The same rows with a third variable they do not vary with: reduced run by run.
+  Slots t, skipped;
+  modeltest::appendTable(t, {1, 1}, 1, rows);
+  for (auto& row : rows) row.push_back(0.0);
+  modeltest::appendTable(skipped, {1, 1, 0}, 1, rows);
+  std::vector<double> work(64);
+  for (const double x1 : {-2.0, 0.0, 0.3, 0.45, 1.7, 5.0})
+    for (const double x2 : {0.5, 1.0, 1.5, 2.0, 3.1, 4.0, 9.0}) {
+      double run[3], slope[3];
+      for (int r = 0; r < 3; ++r) {
+        const Int w = 2, v = 1, n = static_cast<Int>(runs[r].size());
+        TABINT(runTables[r].data(), &run[r], &x1, &w, &v, &n, &slope[r]);
+      }
+      // The runs' values and slopes as a table in the second variable.
+      const double outer[6] = {run[0], second[0], run[1], second[1], run[2], second[2]};
+      const double slopes[6] = {slope[0], second[0], slope[1], second[1], slope[2], second[2]};
+      const Int w = 2, v = 1, n = 3;
+      double want, d2, wantSlope, unused;
+      TABINT(outer, &want, &x2, &w, &v, &n, &d2);
+      TABINT(slopes, &wantSlope, &x2, &w, &v, &n, &unused);
+      const double x[3] = {x1, x2, 0.0};
+      for (const Slots* table : {&t, &skipped}) {
+        double val, dval[3];
+        TABVAL2(table->asIntegers(), table->s.data(), &val, x, work.data(), dval);
+        EXPECT_NEAR(val, want, 1e-14) << x1 << " " << x2;
+        EXPECT_NEAR(dval[0], wantSlope, 1e-13) << x1 << " " << x2;
+        EXPECT_NEAR(dval[1], d2, 1e-13) << x1 << " " << x2;
+      }
+    }
+}
+
 TEST(Tables, OneVariableEdges) {
   // Rows (value, x): x = 1, 2, 2, 4.
   const double tab[] = {10, 1, 20, 2, 30, 2, 50, 4};
