@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "model/support/model_report.h"
 #include "runtime/record.h"
 #include "zmx/model/materials.h"
 
@@ -383,7 +384,7 @@ void TABVAL3(const void* ivars, const Int* /*unused*/, const Real* tab, const In
   double* scratch = stack;
   const long need = static_cast<long>(*r) * (variables + 1);
   if (need > kStackReals) {
-    heap.resize(static_cast<std::size_t>(need));
+    if (!zmx::model::withMemory([&] { heap.resize(static_cast<std::size_t>(need)); })) return;
     scratch = heap.data();
   }
   const Reduction red{variables, 1, x, scratch};

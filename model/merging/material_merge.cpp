@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/merging/merge_support.h"
+#include "model/support/model_report.h"
 #include "runtime/record.h"
 #include "siblings/eqc/eqc_services.h"
 #include "zmx/model/merging.h"
@@ -118,18 +119,9 @@ bool hasNeverMergedOption(const SlotRecord& r) {
   return false;
 }
 
-}  // namespace
-
-extern "C" {
-
-void COMPAREMATERIAL(Int* same, const Real* a, const Real* b) {
-  *same = sameMaterial(SlotRecord::of(a), SlotRecord::of(b)) ? 1 : 0;
-}
-
-void MERGEMATERIAL(Int* mapm, Real* mats, const Int* start, const Int* end) {
-  const long words = std::max<long>(static_cast<long>(*end) - *start, 0);
-  std::fill(mapm, mapm + words, 0);
-  const std::vector<long> offsets = zmx::model::merge::readRecords(mats, *start, *end);
+// Numbers the material records from start to end into mapm.
+void numberMaterials(Int* mapm, Real* mats, Int start, Int end) {
+  const std::vector<long> offsets = zmx::model::merge::readRecords(mats, start, end);
   // Candidates are bucketed by a key that equal records share; within a bucket they stay in
   // address order, so the first equal one is the first equal record of all.
   std::unordered_map<std::uint64_t, std::vector<long>> buckets;
@@ -151,6 +143,20 @@ void MERGEMATERIAL(Int* mapm, Real* mats, const Int* start, const Int* end) {
     if (bucket != nullptr) bucket->push_back(offset);
     mapm[offset] = number;
   }
+}
+
+}  // namespace
+
+extern "C" {
+
+void COMPAREMATERIAL(Int* same, const Real* a, const Real* b) {
+  *same = sameMaterial(SlotRecord::of(a), SlotRecord::of(b)) ? 1 : 0;
+}
+
+void MERGEMATERIAL(Int* mapm, Real* mats, const Int* start, const Int* end) {
+  const long words = std::max<long>(static_cast<long>(*end) - *start, 0);
+  std::fill(mapm, mapm + words, 0);
+  zmx::model::withMemory([&] { numberMaterials(mapm, mats, *start, *end); });
 }
 
 }  // extern "C"

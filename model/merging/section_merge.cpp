@@ -261,43 +261,46 @@ void MERGESECTION(const Int* /*database*/, Int* result, Real* mirror, const Real
   const long words = std::max<long>(static_cast<long>(end) - first, 0);
   std::fill(partMap, partMap + words, 0);
   std::fill(flagMap, flagMap + words, 0);
-  std::vector<long> offsets = zmx::model::merge::readRecords(mirror, first, end);
-  if (static_cast<long>(offsets.size()) > capacity) offsets.resize(static_cast<std::size_t>(capacity));
-  for (std::size_t j = 0; j < offsets.size(); ++j) {
-    Int* entry = sectionList + 4 * j;
-    entry[0] = static_cast<Int>(offsets[j] + 1);
-    entry[1] = static_cast<Int>(first + offsets[j]);
-    entry[2] = entry[3] = 0;
-  }
-  markSectionsOfElements(elementList, partTable, partMap, flagMap, first, end);
-  // Candidates bucketed by kind, part and record length (every comparison needs all three equal);
-  // within a bucket they stay in address order.
-  std::map<std::tuple<Int, Int, long>, std::vector<std::size_t>> buckets;
-  Int count = 0;
-  for (std::size_t j = 0; j < offsets.size(); ++j) {
-    const long offset = offsets[j];
-    const Int address = static_cast<Int>(first + offset), kind = kindOf(address), part = partMap[offset];
-    const SlotRecord record = SlotRecord::of(mirror + offset);
-    Int number = 0;
-    if (kind != kUnmergedKind) {
-      auto& bucket = buckets[{kind, part, kind == kPartOnlyKind ? 0 : record.length}];
-      for (const std::size_t earlier : bucket) {
-        const bool equal = kind == kPartOnlyKind ||
-                           sameSection(kind, record, SlotRecord::of(mirror + offsets[earlier]), mapm, *materialFirst,
-                                       *materialEnd, flagMap[offset]);
-        if (equal) {
-          number = sectionList[4 * earlier + 3];
-          break;
-        }
-      }
-      bucket.push_back(j);
+  // When memory runs out the numbering stops there; the failure is reported.
+  zmx::model::withMemory([&] {
+    std::vector<long> offsets = zmx::model::merge::readRecords(mirror, first, end);
+    if (static_cast<long>(offsets.size()) > capacity) offsets.resize(static_cast<std::size_t>(capacity));
+    for (std::size_t j = 0; j < offsets.size(); ++j) {
+      Int* entry = sectionList + 4 * j;
+      entry[0] = static_cast<Int>(offsets[j] + 1);
+      entry[1] = static_cast<Int>(first + offsets[j]);
+      entry[2] = entry[3] = 0;
     }
-    if (number == 0) number = ++count;
-    sectionList[4 * j + 2] = kind;
-    sectionList[4 * j + 3] = number;
-    result[j] = address;
-    result[capacity + j] = number;
-  }
+    markSectionsOfElements(elementList, partTable, partMap, flagMap, first, end);
+    // Candidates bucketed by kind, part and record length (every comparison needs all three equal);
+    // within a bucket they stay in address order.
+    std::map<std::tuple<Int, Int, long>, std::vector<std::size_t>> buckets;
+    Int count = 0;
+    for (std::size_t j = 0; j < offsets.size(); ++j) {
+      const long offset = offsets[j];
+      const Int address = static_cast<Int>(first + offset), kind = kindOf(address), part = partMap[offset];
+      const SlotRecord record = SlotRecord::of(mirror + offset);
+      Int number = 0;
+      if (kind != kUnmergedKind) {
+        auto& bucket = buckets[{kind, part, kind == kPartOnlyKind ? 0 : record.length}];
+        for (const std::size_t earlier : bucket) {
+          const bool equal = kind == kPartOnlyKind ||
+                             sameSection(kind, record, SlotRecord::of(mirror + offsets[earlier]), mapm, *materialFirst,
+                                         *materialEnd, flagMap[offset]);
+          if (equal) {
+            number = sectionList[4 * earlier + 3];
+            break;
+          }
+        }
+        bucket.push_back(j);
+      }
+      if (number == 0) number = ++count;
+      sectionList[4 * j + 2] = kind;
+      sectionList[4 * j + 3] = number;
+      result[j] = address;
+      result[capacity + j] = number;
+    }
+  });
 }
 
 void MERGESECTION1(const Int* database, Int* result, Real* work, const Int* n, const Real* elementList, Real* scratch,

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/support/model_report.h"
 #include "runtime/address_space.h"
 #include "runtime/record.h"
 #include "siblings/dm2/dm2_adb.h"
@@ -155,7 +156,11 @@ void SHR_LOADCASENAMES(Real* names, const Int* n) {
   // Each record is read whole, so it goes through a buffer as long as the rest of the range and
   // is kept in the block only when it fits there.
   const Int first = rec::i(CSLV, kStepRecordsFirst), end = rec::i(CSLV, kStepRecordsEnd);
-  std::vector<Real> record(static_cast<std::size_t>(std::max<long>(static_cast<long>(end) - first, 1)));
+  std::vector<Real> record;
+  if (!zmx::model::withMemory([&] { record.resize(static_cast<std::size_t>(std::max<long>(static_cast<long>(end) - first, 1))); })) {
+    ADB_MEMCLOSE(&block);
+    return;
+  }
   constexpr Int kRead = 0;
   long length = 0;
   bool found = false;

@@ -10,6 +10,7 @@
 #include <numeric>
 #include <vector>
 
+#include "model/support/model_report.h"
 #include "siblings/dm2/model_parts.h"
 #include "zmx/model/records.h"
 
@@ -67,20 +68,17 @@ class Regions {
 
 }  // namespace
 
-extern "C" {
+namespace {
 
-Int SHR_CHECKUNCONNECTEDREGIONS(const Int* imode, const Int* part, Int* ireg, Int* nreg, const Int* nel,
-                                const Int* nnodes) {
-  *nreg = 0;
-  const adb_Part* p = omi_Singleton<adb_Manager>::Instance()->GetPart(*part);
-  if (*nel < 1 || p == nullptr || *nnodes < 1) return 0;
-  const Int nodes = *nnodes, elements = std::min(*nel, p->ElementCount());
+// Labels the nodes of the part's first 'elements' elements that the mode selects; returns the
+// number of regions.
+Int labelRegions(Int mode, const adb_Part& p, Int elements, Int nodes, Int* ireg) {
   Regions regions(nodes);
   Int foundings = 0;
   for (Int e = 1; e <= elements; ++e) {
-    if (!selected(*imode, p->TypeCode(e))) continue;
+    if (!selected(mode, p.TypeCode(e))) continue;
     Int count = 0;
-    const Int* list = p->Nodes(e, count);
+    const Int* list = p.Nodes(e, count);
     Int r = 0;
     for (Int k = 0; k < count && r == 0; ++k)
       if (list[k] >= 1 && list[k] <= nodes && regions.labelled(list[k])) r = regions.root(list[k]);
@@ -104,8 +102,20 @@ Int SHR_CHECKUNCONNECTEDREGIONS(const Int* imode, const Int* part, Int* ireg, In
     if (rank[f] != 0) rank[f] = ++regionCount;
   for (Int node = 1; node <= nodes; ++node)
     if (regions.labelled(node)) ireg[node - 1] = rank[regions.founding(node)];
-  *nreg = regionCount;
   return regionCount;
+}
+
+}  // namespace
+
+extern "C" {
+
+Int SHR_CHECKUNCONNECTEDREGIONS(const Int* imode, const Int* part, Int* ireg, Int* nreg, const Int* nel,
+                                const Int* nnodes) {
+  *nreg = 0;
+  const adb_Part* p = omi_Singleton<adb_Manager>::Instance()->GetPart(*part);
+  if (*nel < 1 || p == nullptr || *nnodes < 1) return 0;
+  zmx::model::withMemory([&] { *nreg = labelRegions(*imode, *p, std::min(*nel, p->ElementCount()), *nnodes, ireg); });
+  return *nreg;
 }
 
 }  // extern "C"
