@@ -296,6 +296,9 @@ void resultsFileRoundTrip() {
 
 }  // namespace
 
+// The import road (import_road.cpp).
+void walkImportRoad();
+
 int main() {
   int modules = 0;
   shr_initialize(modules);
@@ -316,6 +319,7 @@ int main() {
 
   resultsFileRoundTrip();
   walkDataBaseUnits();
+  walkImportRoad();
 
   shr_finalize(modules);
   std::printf("library down: %d modules\n", modules);

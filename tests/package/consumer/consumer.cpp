@@ -2,6 +2,7 @@
 // calls one routine of each subsystem through the installed headers and takes it down again.
 #include <cstdio>
 
+#include "zmx/geometry.h"
 #include "zmx/import.h"
 #include "zmx/model.h"
 #include "zmx/numerics.h"
@@ -25,6 +26,11 @@ int main() {
   Real three[3] = {3.0, 1.0, 2.0};
   ASORTA(three);
 
+  // Surface geometry: the facet catalogue names the cylindrical facets of class 171.
+  const Int elementClass = 171;
+  Int facetType = 0;
+  GETSURFACEFACETTYPE(&elementClass, &facetType);
+
   // Model data: the counts of four degree-of-freedom kinds with their running sums.
   Int ncum[8] = {};
   const Int n1 = 3, n2 = 0, n3 = 2, n4 = 1;
@@ -38,8 +44,8 @@ int main() {
   dsa_finalize(again);
 
   shr_finalize(modules);
-  const bool ok = found == 42 && three[0] == 1.0 && three[2] == 3.0 && ncum[4] == 6 && ncum[7] == 5 &&
-                  modules == 0;
+  const bool ok = found == 42 && three[0] == 1.0 && three[2] == 3.0 && modules == 0 && facetType == 14 &&
+                  ncum[4] == 6 && ncum[7] == 5;
   std::printf("consumer: %s\n", ok ? "ok" : "FAILED");
   return ok ? 0 : 1;
 }

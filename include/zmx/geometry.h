@@ -1,0 +1,5 @@
+// Surface geometry: every area's public header.
+#pragma once
+
+#include "zmx/geometry/cylinders.h"
+#include "zmx/geometry/facets.h"
