@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <iterator>
 
-#include "model/common/report.h"
+#include "model/support/model_report.h"
 #include "model/outputs/descriptors.h"
 #include "runtime/record.h"
 #include "siblings/eqc/control_records.h"
@@ -129,7 +129,7 @@ Int tensorType(const void* rec, Int key) {
   const Int k = key > 1000 ? key / 1000 : key;
   const Int cls = tensorClass(k);
   if (cls == 0) {
-    zmx::model::reportInteger(zmx::model::kSystemError, "ETENSOR: UNKNOWN KEY %I", key);
+    zmx::model::report(zmx::model::kSystemError, "ETENSOR: UNKNOWN KEY %I", key);
     return 7;
   }
   const Int e = rec::slotI(rec, 17);

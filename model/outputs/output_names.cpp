@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/common/report.h"
+#include "model/support/model_report.h"
 #include "model/outputs/vocabulary.h"
 #include "runtime/fortran_chars.h"
 #include "runtime/record.h"
@@ -20,6 +20,7 @@ namespace {
 
 namespace voc = zmx::vocabulary;
 using zmx::model::report;
+using zmx::model::reportNames;
 
 constexpr int kN = voc::kNameLength;
 constexpr std::string_view kNotAvailable = "OUTPUT REQUEST %S IS NOT AVAILABLE FOR THIS OPTION";
@@ -247,7 +248,7 @@ enum class Next { Name, EndCall };
 void reportDg(const NameRequest& q, Int key, const std::string& name) {
   const bool dg = ((q.kind == 21 || q.kind == 25) && key == 30) || (q.kind == 21 && key >= 30001 && key <= 30009);
   if (dg)
-    report(zmx::model::kWarning,
+    reportNames(zmx::model::kWarning,
            "OUTPUT REQUEST %S IS ONLY AVAILABLE FOR *HYPERELASTIC/FOAM AND *USER MATERIAL.", name.data(), kN);
 }
 
@@ -256,10 +257,10 @@ void unidentified(const NameRequest& q, const std::string& name, std::string_vie
   const bool quietKind = q.kind == 9 || q.kind == 29 || q.kind == 15 || q.kind == 2;
   if (rec::i(CPROG, eqc_records::kProgramKind) == 2 || quietKind) return;
   if (fchar::trimmed(lastStem) == "SDV")
-    report(zmx::model::kError, "ANY SDVs BEYOND THE FIRST 999 CAN NOT BE OUTPUT. %S CANNOT BE IDENTIFIED.",
+    reportNames(zmx::model::kError, "ANY SDVs BEYOND THE FIRST 999 CAN NOT BE OUTPUT. %S CANNOT BE IDENTIFIED.",
            name.data(), kN);
   else
-    report(zmx::model::kError, kUnidentified, name.data(), kN);
+    reportNames(zmx::model::kError, kUnidentified, name.data(), kN);
 }
 
 Next oneNameToKey(const NameRequest& q, const std::string& name, Int* key, Int* ok) {
@@ -267,7 +268,7 @@ Next oneNameToKey(const NameRequest& q, const std::string& name, Int* key, Int* 
     if (!fchar::equal(tableName(q.tableNames, q.tableLength, row), name)) continue;
     *key = q.tableKeys[row - 1];
     if (*key == 0) {
-      if (!programQuiet()) report(zmx::model::kError, kNotAvailable, name.data(), kN);
+      if (!programQuiet()) reportNames(zmx::model::kError, kNotAvailable, name.data(), kN);
       *ok = 0;
     }
     reportDg(q, *key, name);
@@ -281,7 +282,7 @@ Next oneNameToKey(const NameRequest& q, const std::string& name, Int* key, Int* 
     if (length < 1 || length > kN || std::string_view(name).substr(0, static_cast<std::size_t>(length)) != stem)
       continue;
     if (q.available[k - 1] == 0) {
-      if (!programQuiet()) report(zmx::model::kError, kNotAvailable, name.data(), kN);
+      if (!programQuiet()) reportNames(zmx::model::kError, kNotAvailable, name.data(), kN);
       *ok = 0;
       return Next::EndCall;
     }
@@ -304,7 +305,7 @@ Next oneNameToKey(const NameRequest& q, const std::string& name, Int* key, Int* 
       return Next::Name;
     }
     if (q.numbered == 0) {
-      report(zmx::model::kError, kNotAvailable, name.data(), kN);
+      reportNames(zmx::model::kError, kNotAvailable, name.data(), kN);
       *ok = 0;
       return Next::Name;
     }
@@ -312,7 +313,7 @@ Next oneNameToKey(const NameRequest& q, const std::string& name, Int* key, Int* 
     if (number <= 10 && (name.rfind("NT", 0) == 0 || name.rfind("NNC", 0) == 0)) {
       *ok = 0;
       if (!(q.kind == 9 || q.kind == 29 || q.kind == 15 || programQuiet()))
-        report(zmx::model::kError, kUnidentified, name.data(), kN);
+        reportNames(zmx::model::kError, kUnidentified, name.data(), kN);
       return Next::Name;
     }
     *key = q.stemBases[k - 1] + number;
@@ -394,7 +395,7 @@ void ENMLD(char* name, Int nameLength, Int* key, const Int* mode, Int* ok) {
     }
   }
   *ok = 0;
-  if (!programQuiet()) report(zmx::model::kError, kUnidentified, whole.data(), kN);
+  if (!programQuiet()) reportNames(zmx::model::kError, kUnidentified, whole.data(), kN);
 }
 
 void ELVRID(Int* keys, char* names, Int namesLength, const Int* n, Int* kind, Int* ok, const Int* sel,
@@ -466,7 +467,7 @@ void SHR_ERELOP(Int* key, Int* mode, Int* pass, const Int* print) {
       Int keysToNamesKind = 1;
       const Int noFlag = 0;
       ELVRID(pair, both, kN, &count, &keysToNamesKind, pass, &noFlag, &noFlag);
-      report(zmx::model::kInformation, "THE REQUEST FOR %S OUTPUT WILL BE REPLACED BY A REQUEST FOR %S OUTPUT", both,
+      reportNames(zmx::model::kInformation, "THE REQUEST FOR %S OUTPUT WILL BE REPLACED BY A REQUEST FOR %S OUTPUT", both,
              kN);
     }
     *key = newKey;

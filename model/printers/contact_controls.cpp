@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/common/report.h"
+#include "model/support/model_report.h"
 #include "model/printers/print_support.h"
 #include "runtime/fortran_chars.h"
 #include "runtime/record.h"
