@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <unistd.h>
+
 #include "runtime/record.h"
 #include "runtime/units.h"
 #include "siblings/eqc/page_control_testing.h"
@@ -39,7 +41,10 @@ Expected& Expected::put(std::string_view format, const std::vector<Item>& items)
 }
 
 std::string Expected::text() const {
-  const std::string folder = zmxtest::scratchFolder("expected_lines");
+  // Tests run in parallel processes: each takes a folder of its own.
+  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::string folder = zmxtest::scratchFolder(std::string("expected_lines_") + test->test_suite_name() + "_" +
+                                                    test->name() + "_" + std::to_string(getpid()));
   const std::string script = folder + "/script.txt";
   const std::string output = folder + "/expected.txt";
   std::ofstream(script) << script_;
