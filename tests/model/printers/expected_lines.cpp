@@ -40,6 +40,12 @@ Expected& Expected::put(std::string_view format, const std::vector<Item>& items)
   return *this;
 }
 
+Expected& Expected::description(const StepRecord& rec) {
+  std::vector<Item> pieces;
+  for (std::size_t k = 0; k < 10; ++k) pieces.push_back(C(rec.description().substr(8 * k, 8)));
+  return put("(/,/,10X,10A8)", pieces);
+}
+
 std::string Expected::text() const {
   // Tests run in parallel processes: each takes a folder of its own.
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();

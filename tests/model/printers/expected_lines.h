@@ -21,6 +21,8 @@ inline Item I(long long v) { return {'I', v, 0.0, {}}; }
 inline Item R(double v) { return {'R', 0, v, {}}; }
 inline Item C(std::string_view v) { return {'C', 0, 0.0, std::string(v)}; }
 
+class StepRecord;
+
 class Expected {
  public:
   // One write of the items through the format.
@@ -28,6 +30,8 @@ class Expected {
   Expected& put(std::string_view format, const std::vector<Item>& items);
   // An empty record.
   Expected& blank() { return put("()"); }
+  // The step description of slots 6 to 15, as the printers echo it.
+  Expected& description(const StepRecord& rec);
   // The records gfortran writes for everything listed.
   std::string text() const;
 

@@ -35,12 +35,6 @@ StepRecord frequencyRecord(int rangesAt, int ranges, const std::vector<double>& 
   return rec;
 }
 
-void description(Expected& e, const StepRecord& rec) {
-  std::vector<Item> pieces;
-  for (int k = 0; k < 10; ++k) pieces.push_back(C(rec.description().substr(static_cast<std::size_t>(8 * k), 8)));
-  e.put("(/,/,10X,10A8)", pieces);
-}
-
 void ranges(Expected& e, const char* format, int count) {
   const char* scaling[2][2] = {{"LOGARITH", "MIC     "}, {"LINEAR  ", "        "}};
   for (int r = 0; r < count; ++r)
@@ -63,7 +57,7 @@ TEST_F(FrequencyPrinters, RandomResponseWithRangesAndAdditionalPoints) {
   HRRES(rec.ints(), rec.data(), &N, &istep, kPrint);
   Expected e;
   e.put("(/,/,24X,'S T E P',3X,I5,5X,'R A N D O M    R E S P O N S E   A N A L Y S I S         ')", {I(6)});
-  description(e, rec);
+  e.description(rec);
   e.put("(10X,'THE VARIANCE WILL BE COMPUTED NUMERICALLY  ')").put(kRangeHeader);
   ranges(e, "(18X,2(1P,G10.3),I6,5X,1P,G13.3,2X,2A8)", 2);
   e.put("(/,/,10X,'ADDITIONAL POINTS',/)");
@@ -85,7 +79,7 @@ TEST_F(FrequencyPrinters, SteadyStateDynamicsStoresTheMethodAndPrintsSinglePoint
   EXPECT_EQ(rec::i(CPROD, 19), 3);
   Expected e;
   e.put("(/,/,24X,'S T E P',3X,I5,5X,'S T E A D Y   S T A T E   A N A L Y S I S                ')", {I(8)});
-  description(e, rec);
+  e.description(rec);
   e.put("(10X,'SUBSPACE CALCULATION WITH REAL MATRICES ONLY',/)").put(kRangeHeader);
   ranges(e, "(10X,2(1P,G13.3),I9,4X,1P,G13.3,2X,2A8)", 2);
   e.put("(10X,'INTERVAL WILL BE DIVIDED FIRST USING ',/,/,'EIGENFREQUENCIES.',/)");
