@@ -1,0 +1,245 @@
+// Searches of a slave node against rigid slide lines of straight two-node segments, open and
+// closed. Each segment offers its perpendicular foot, its end vertex or the smoothed corner at
+// its end: over the fraction f of the two segments next to a vertex the line is replaced by the
+// quadratic Bezier arc through the two cut points with the vertex as control point. The straight
+// extensions of an open line enter as a virtual node in the spare column beyond the end.
+
+#include "contact/slide_lines/slide_walk.h"
+#include "zmx/geometry/sharp_folds.h"
+
+namespace zmx_slide {
+namespace {
+
+struct StraightSegments {
+  static constexpr int kSpareColumns = 1;
+  static constexpr int kNodesPerSegment = 1;
+  using Walk = SlideWalk<StraightSegments>;
+
+  static int windowAhead(const SearchArgs&) { return 2; }
+  static Int startNode(const Walk& w, Int j) { return w.line().wrap(static_cast<long>(w.line().spare) + j); }
+  static Int endNode(const Walk& w, Int j) { return w.line().wrap(static_cast<long>(w.line().spare) + j + 1); }
+  static Real chordQuarter(const Walk& w, Int j) {
+    const Line& L = w.line();
+    return L.squared(L.column(startNode(w, j)), L.column(endNode(w, j))) / 4.0;
+  }
+  static Real startValue(Real D, Real lref2) { return D + std::max(kAcceptShare * D, 1.0e-10 * lref2); }
+  // A corner arc stays within 1.625 f of the longer neighbouring segment from its vertex (for
+  // |xi| <= 1.5).
+  static Real reachFactor2(Real f) { return 1.625 * 1.625 * f * f * 1.0201; }
+
+  static void segmentShape(Real xi, PointShape& s) {
+    s.m = 2;
+    s.N[0] = (1.0 - xi) / 2.0;
+    s.N[1] = (1.0 + xi) / 2.0;
+    s.dN[0] = -0.5;
+    s.dN[1] = 0.5;
+  }
+  static void smoothedShape(Real f, Real xi, PointShape& s) {
+    s.m = 3;
+    s.N[0] = f * (xi - 1.0) * (xi - 1.0) / 4.0;
+    s.N[1] = 1.0 - f * (xi * xi + 1.0) / 2.0;
+    s.N[2] = f * (xi + 1.0) * (xi + 1.0) / 4.0;
+    s.dN[0] = f * (xi - 1.0) / 2.0;
+    s.dN[1] = -f * xi;
+    s.dN[2] = f * (xi + 1.0) / 2.0;
+    s.d2N[0] = f / 2.0;
+    s.d2N[1] = -f;
+    s.d2N[2] = f / 2.0;
+  }
+
+  static int foldTest(Walk& w, long k, bool& behindGaveSharp);
+  static void offerCandidates(Walk& w, Int j, Real Q, Real lower, Real upper, bool firstSegment, bool lastSegment);
+  static void extensionNodes(const Walk& w, int extension, Real image[2][3]);
+  static void copyBlocks(Walk& w, int m);
+  static void restoreSpareSlots(Walk& w, int extension);
+};
+
+using StraightWalk = SlideWalk<StraightSegments>;
+
+// One fold check of three consecutive nodes; returns its code.
+int checkFold(const StraightWalk& w, bool ahead, Int p, Int q, Int r, Real& d2, Real& xi) {
+  const SearchArgs& A = w.args();
+  const Logical towards = ahead ? kTrue : kFalse;
+  const Real tol = kFoldTolerance;
+  const Int nu = w.line().nu;
+  Int code = 0;
+  CHECKSHARPFOLD1(&code, &d2, &xi, &towards, &p, &q, &r, A.x, A.y, &tol, &A.sharp, &A.ld, &A.ldy, &nu, &A.crossing);
+  return code;
+}
+
+// The fold test round the previous segment k: the pair ahead (segments k+1, k+2), then the pair
+// behind (k-1, k). Returns the code of the last check.
+int StraightSegments::foldTest(Walk& w, long k, bool& behindGaveSharp) {
+  const Line& L = w.line();
+  const long S = L.spare;
+  int code = 0;
+  Real d2 = kUnset, xi = 0.0;
+  if (L.closed || S + k + 3 <= L.last) {
+    const Int p = L.wrap(S + k + 1), q = L.wrap(S + k + 2), r = L.wrap(S + k + 3);
+    code = checkFold(w, true, p, q, r, d2, xi);
+    const Int nodes[2] = {q, r};
+    if (code == 1 || code == 2) w.takeFoldPoint(d2, xi, L.wrapSegment(k + 2), nodes);
+  }
+  if ((code == 0 || code == 1) && (L.closed || (k >= 2 && S + k + 1 <= L.last))) {
+    const Int p = L.wrap(S + k - 1), q = L.wrap(S + k), r = L.wrap(S + k + 1);
+    code = checkFold(w, false, p, q, r, d2, xi);
+    behindGaveSharp = code == 3;
+    const Int nodes[2] = {p, q};
+    if ((code == 1 || code == 2) && d2 < w.bestDistance()) w.takeFoldPoint(d2, xi, L.wrapSegment(k - 1), nodes);
+  }
+  return code;
+}
+
+void StraightSegments::offerCandidates(Walk& w, Int j, Real Q, Real lower, Real upper, bool firstSegment,
+                                       bool lastSegment) {
+  const Line& L = w.line();
+  const Int a = startNode(w, j), b = endNode(w, j);
+  const Int c = lastSegment ? b : endNode(w, L.wrapSegment(j + 1));
+  const Real* xa = L.column(a);
+  const Real* xb = L.column(b);
+  Real P = 0.0, dB = 0.0;
+  for (int i = 0; i < L.nu; ++i) {
+    const Real toSlave = L.s[i] - xb[i];
+    P += (xa[i] - xb[i]) * toSlave;
+    dB += toSlave * toSlave;
+  }
+  P /= 2.0;
+  const Real xi = 1.0 - P / Q;
+  const bool firstEnd = firstSegment && L.ext1 && xi < lower;
+  const bool lastEnd = lastSegment && L.ext2 && xi > upper;
+  if (!firstEnd && !lastEnd) {
+    if (xi >= lower && xi <= upper) {
+      w.offer(dB - (1.0 - xi) * P, j, Form::SegmentPoint, xi, 0, [&](Int* n) {
+        n[0] = a;
+        n[1] = b;
+      });
+      return;
+    }
+    if (lastSegment || upper == 1.0) {
+      w.offerVertex(dB, j, b, a, c);
+      return;
+    }
+  }
+  // Smoothed corner at b, or at an extended end.
+  if (!(L.f > 0.0)) {
+    if (firstEnd)
+      w.offerFirstNode(L.toSlave(xa), j);
+    else
+      w.offerVertex(dB, j, b, a, c);
+    return;
+  }
+  const Real* xc = L.column(c);
+  if (!firstEnd && !lastEnd) {
+    const Real reach2 = L.reach2 * std::max(L.squared(xa, xb), L.squared(xc, xb));
+    if (dB > 2.0 * (reach2 + w.target()) * (1.0 + 1.0e-9)) return;
+  }
+  Real image[3] = {};
+  const Real *x1 = xa, *xv = xb, *x3 = xc;
+  Int triple[3] = {a, b, c};
+  int extension = 0;
+  if (lastEnd) {
+    extensionImage(L, xb, xa, L.e2, image);
+    x3 = image;
+    triple[2] = L.spare;
+    extension = 2;
+  } else if (firstEnd) {
+    extensionImage(L, xa, xb, L.e1, image);
+    x1 = image;
+    xv = xa;
+    x3 = xb;
+    triple[0] = L.spare;
+    triple[1] = a;
+    triple[2] = b;
+    extension = 1;
+  }
+  Real V0[3] = {}, V1[3] = {}, V2[3] = {};
+  for (int i = 0; i < L.nu; ++i) {
+    V1[i] = (x3[i] - x1[i]) * L.f / 2.0;
+    V2[i] = (x1[i] + x3[i] - 2.0 * xv[i]) * L.f / 4.0;
+    V0[i] = xv[i] - L.s[i] + V2[i];
+  }
+  Real c0 = 0.0, c1 = 0.0, c2 = 0.0, c3 = 0.0;
+  for (int i = 0; i < L.nu; ++i) {
+    c0 += V1[i] * V0[i];
+    c1 += V1[i] * V1[i] + 2.0 * V2[i] * V0[i];
+    c2 += 3.0 * V1[i] * V2[i];
+    c3 += 2.0 * V2[i] * V2[i];
+  }
+  Real t = 0.0;
+  const auto h = [&](Real u) { return ((c3 * u + c2) * u + c1) * u + c0; };
+  const auto slope = [&](Real u) { return (3.0 * c3 * u + 2.0 * c2) * u + c1; };
+  if (!bracketedFoot(h, slope, t)) return;
+  Real d2 = 0.0;
+  for (int i = 0; i < L.nu; ++i) {
+    const Real r = V0[i] + (V1[i] + V2[i] * t) * t;
+    d2 += r * r;
+  }
+  w.offer(d2, j, Form::Smoothed, t, extension, [&](Int* n) {
+    n[0] = triple[0];
+    n[1] = triple[1];
+    n[2] = triple[2];
+  });
+}
+
+// The virtual node of an extended end, for the spare column.
+void StraightSegments::extensionNodes(const Walk& w, int extension, Real image[2][3]) {
+  const Line& L = w.line();
+  if (extension == 1)
+    extensionImage(L, L.column(L.first), L.column(L.first + 1), L.e1, image[0]);
+  else
+    extensionImage(L, L.column(L.first + L.nseg), L.column(L.first + L.nseg - 1), L.e2, image[0]);
+}
+
+void StraightSegments::copyBlocks(Walk& w, int) {
+  Real* res = w.args().result;
+  const bool halve = !w.args().copyA;
+  for (int k = 0; k < 6; ++k) {
+    res[kSlotCopyValues - 1 + k] = res[kSlotMarker - 1 + k];
+    res[kSlotCopyDerivatives - 1 + k] = (halve ? 0.5 : 1.0) * res[kSlotMarker + 5 + k];
+  }
+  if (halve) res[kSlotCopyDerivatives - 1] = -res[kSlotCopyDerivatives - 1];
+}
+
+// A point slot that names the spare column names the node whose image it holds.
+void StraightSegments::restoreSpareSlots(Walk& w, int) {
+  void* pt = w.args().points;
+  const Int S = w.line().spare;
+  if (rec::slotI(pt, kSlotNode3) == S) rec::setSlotILow(pt, kSlotNode3, rec::slotI(pt, kSlotNode1));
+  if (rec::slotI(pt, kSlotNode1) == S) rec::setSlotILow(pt, kSlotNode1, rec::slotI(pt, kSlotNode3));
+}
+
+}  // namespace
+
+}  // namespace zmx_slide
+
+using zmx_slide::SearchArgs;
+
+extern "C" {
+
+ZMX_EXPORT void RSLID1(void* POINTS, Real* RESULT, const Int* IDENT, Real* X, const Int* LD, const Int* NSEG,
+                       const Real* SMOOTH, const Real* OFFSET, const Int* SLAVE, Int* LAST, const Int* NDIR,
+                       const Int* S, const Logical* COPYA, const Logical* COPYB, const Int* TYPE,
+                       const Int* PREVSEG, const Logical* FOLD, const Real* Y, const Int* LDY, const Int* SHARP,
+                       const Int* CROSSING, const Real* ENDTOL, const Real* EXTDIR) {
+  const SearchArgs args{POINTS, RESULT, IDENT, X, *LD, *NSEG, *SMOOTH, *OFFSET, *SLAVE, LAST, *NDIR, *S,
+                        isTrueLowBit(*COPYA), isTrueLowBit(*COPYB), *TYPE, *PREVSEG, isTrueLowBit(*FOLD), false,
+                        Y, *LDY, *SHARP, *CROSSING, *ENDTOL, EXTDIR};
+  if (!zmx_slide::usableLine(args, 1)) return;
+  zmx_slide::SlideWalk<zmx_slide::StraightSegments>(args).run();
+}
+
+ZMX_EXPORT void RSLID1C(void* POINTS, Real* RESULT, Real* X, const Int* LD, const Int* NSEG, const Real* SMOOTH,
+                        const Real* OFFSET, const Int* SLAVE, Int* LAST, const Int* NDIR, const Int* S,
+                        const Logical* COPYA, const Logical* COPYB, const Int* TYPE, const Int* PREVSEG,
+                        const Logical* FOLD, const Real* Y, const Int* LDY, const Int* SHARP, const Int* CROSSING) {
+  const SearchArgs args{POINTS, RESULT, nullptr, X, *LD, *NSEG, *SMOOTH, *OFFSET, *SLAVE, LAST, *NDIR, *S,
+                        isTrueLowBit(*COPYA), isTrueLowBit(*COPYB), *TYPE, *PREVSEG, isTrueLowBit(*FOLD), false,
+                        Y, *LDY, *SHARP, *CROSSING, 0.0, nullptr};
+  if (!zmx_slide::usableLine(args, 1)) {
+    *LAST = 0;
+    return;
+  }
+  zmx_slide::SlideWalk<zmx_slide::StraightSegments>(args).run();
+}
+
+}  // extern "C"
