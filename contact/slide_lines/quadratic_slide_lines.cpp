@@ -20,9 +20,42 @@ struct QuadraticSegments {
   static Int startNode(const Walk& w, Int j) { return w.line().wrap(w.line().spare + 2L * j - 1); }
   static Int midNode(const Walk& w, Int j) { return w.line().wrap(w.line().spare + 2L * j); }
   static Int endNode(const Walk& w, Int j) { return w.line().wrap(w.line().spare + 2L * j + 1); }
+  static Int segmentOfNode(const Walk& w, Int node) {
+    return std::clamp<Int>((node - w.line().spare + 1) / 2, 1, w.line().nseg);
+  }
   static Real chordQuarter(const Walk& w, Int j) {
     const Line& L = w.line();
     return L.squared(L.column(startNode(w, j)), L.column(endNode(w, j))) / 4.0;
+  }
+  // Every point a segment offers (foot, end vertex, junction at its end) lies within the reach
+  // factor times the largest distance of the other nodes of this and the next segment from the
+  // end node b; none can replace the best when the slave node is farther from b.
+  static bool outOfReach(const Walk& w, Int j, Real Q, Real Qnext) {
+    const Line& L = w.line();
+    const Real* xb = L.column(endNode(w, j));
+    const Int next = L.wrapSegment(j + 1L);
+    const bool last = !L.closed && j == L.nseg;
+    const Real rho2 = std::max(std::max(4.0 * Q, L.squared(L.column(midNode(w, j)), xb)),
+                               std::max(last ? 0.0 : L.squared(L.column(midNode(w, next)), xb), 4.0 * Qnext));
+    return L.toSlave(xb) > w.reachSlack() + 2.0 * (1.0 + 1.0e-9) * L.reach2 * rho2;
+  }
+  // As the straight scan: passes over segments j .. last out of reach; nodes are not wrapped.
+  static Int scanOutOfReach(const Walk& w, Int j, Int last, Real& Q, const Int* ident, Int own) {
+    const Line& L = w.line();
+    const Real slack = w.reachSlack(), factor = 2.0 * (1.0 + 1.0e-9) * L.reach2;
+    const long ld = L.ld;
+    const Real* xb = L.column(L.spare + 2 * j + 1);
+    for (; j <= last; ++j, xb += 2 * ld) {
+      const Real* xm = xb - ld;
+      const Real* xm2 = xb + ld;
+      const Real* xc = xb + 2 * ld;
+      const Real qNext = L.squared(xc, xb) / 4.0;
+      const Real rho2 = std::max(std::max(4.0 * Q, L.squared(xm, xb)), std::max(L.squared(xm2, xb), 4.0 * qNext));
+      if (!(Q > 0.0) || !(L.toSlave(xb) > slack + factor * rho2)) return j;
+      if (ident != nullptr && (ident[L.spare + 2 * j - 2] == own || ident[L.spare + 2 * j] == own)) return j;
+      Q = qNext;
+    }
+    return j;
   }
   static Real startValue(Real D, Real) { return 1.05 * D; }
   static Real reachFactor2(Real f);
@@ -42,7 +75,8 @@ struct QuadraticSegments {
   static void smoothedShape(Real f, Real xi, PointShape& s);
 
   static int foldTest(Walk& w, long k, bool& behindGaveSharp);
-  static void offerCandidates(Walk& w, Int j, Real Q, Real lower, Real upper, bool firstSegment, bool lastSegment);
+  static void offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real lower, Real upper, bool firstSegment,
+                              bool lastSegment);
   static void extensionNodes(const Walk& w, int extension, Real image[2][3]);
   static void copyBlocks(Walk& w, int m);
   static void restoreSpareSlots(Walk& w, int extension);
@@ -164,8 +198,8 @@ void offerJunction(QuadraticWalk& w, Int j, const Real* const x[5], const Int* n
   });
 }
 
-void QuadraticSegments::offerCandidates(Walk& w, Int j, Real, Real lower, Real upper, bool firstSegment,
-                                        bool lastSegment) {
+void QuadraticSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real lower, Real upper,
+                                        bool firstSegment, bool lastSegment) {
   const Line& L = w.line();
   const Int a = startNode(w, j), m = midNode(w, j), b = endNode(w, j);
   const Int m2 = lastSegment ? b : midNode(w, L.wrapSegment(j + 1));
@@ -174,11 +208,7 @@ void QuadraticSegments::offerCandidates(Walk& w, Int j, Real, Real lower, Real u
   const Real* xm = L.column(m);
   const Real* xb = L.column(b);
   const Real dB = L.toSlave(xb);
-  if (L.closed || (!firstSegment && !lastSegment)) {
-    const Real rho2 = std::max(std::max(L.squared(xa, xb), L.squared(xm, xb)),
-                               std::max(L.squared(L.column(m2), xb), L.squared(L.column(c), xb)));
-    if (dB > 2.0 * (L.reach2 * rho2 + w.target()) * (1.0 + 1.0e-9)) return;
-  }
+  if ((L.closed || (!firstSegment && !lastSegment)) && outOfReach(w, j, Q, Qnext)) return;
   Real V0[3] = {}, V1[3] = {}, V2[3] = {};
   Real c0 = 0.0, c1 = 0.0, c2 = 0.0, c3 = 0.0, side = 0.0;
   for (int i = 0; i < L.nu; ++i) {

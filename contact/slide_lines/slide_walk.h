@@ -85,19 +85,21 @@ struct Line {
   Real* column(Int node) { return x + (static_cast<long>(node) - 1) * ld; }
   // Node numbers past either end of a closed line wrap round.
   Int wrap(long node) const {
-    if (!closed) return static_cast<Int>(node);
+    if (!closed || (node > spare && node <= last)) return static_cast<Int>(node);
     const long period = last - spare;
     if (period <= 0) return static_cast<Int>(node);
     const long k = ((node - spare - 1) % period + period) % period;
     return static_cast<Int>(spare + 1 + k);
   }
   Int wrapSegment(long j) const {
-    if (!closed || nseg <= 0) return static_cast<Int>(j);
+    if (!closed || nseg <= 0 || (j >= 1 && j <= nseg)) return static_cast<Int>(j);
     return static_cast<Int>(((j - 1) % nseg + nseg) % nseg + 1);
   }
+  // Squared distance over the nu (2 or 3) directions used.
   Real squared(const Real* p, const Real* q) const {
-    Real sum = 0.0;
-    for (int i = 0; i < nu; ++i) sum += (p[i] - q[i]) * (p[i] - q[i]);
+    const Real dx = p[0] - q[0], dy = p[1] - q[1];
+    Real sum = dx * dx + dy * dy;
+    if (nu == 3) sum += (p[2] - q[2]) * (p[2] - q[2]);
     return sum;
   }
   Real toSlave(const Real* p) const { return squared(p, s); }
@@ -184,7 +186,14 @@ class SlideWalk {
   Line& line() { return line_; }
   const SearchArgs& args() const { return args_; }
   // The largest squared distance a candidate may have and still replace the best.
-  Real target() const { return args_.fold && !line_.closed ? best_.d2 + kAcceptShare * (best_.d2 + kTiny) : best_.d2; }
+  // Also no candidate beyond the probe's bound can be the final best.
+  // Candidates are out of reach when the squared distance of the slave node from the segment's
+  // end node exceeds twice (reach^2 + target); this is the target part, with a little slack.
+  Real reachSlack() const { return 2.0 * target() * (1.0 + 1.0e-9); }
+  Real target() const {
+    const Real t = args_.fold && !line_.closed ? best_.d2 + kAcceptShare * (best_.d2 + kTiny) : best_.d2;
+    return std::min(t, probeBest_);
+  }
   bool accepts(Real d2, Int j) const {
     if (!args_.fold || line_.closed) return d2 < best_.d2;
     const Real r = std::fabs(d2 - best_.d2) / (best_.d2 + kTiny);
@@ -194,14 +203,25 @@ class SlideWalk {
   // Offers a candidate; the nodes are filled only when it is taken.
   template <class Fill>
   void offer(Real d2, Int j, Form form, Real xi, int extension, Fill fill) {
+    if (probing_) {
+      probeBest_ = std::min(probeBest_, d2);
+      Probe& p = probes_[probeCount_ - 1];
+      p.offered = true;
+      setChoice(p.choice, d2, j, form, xi, extension);
+      fill(p.choice.nodes);
+      return;
+    }
     if (!accepts(d2, j)) return;
-    best_.form = form;
-    best_.d2 = d2;
-    best_.slaveD2 = d2;
-    best_.xi = xi;
-    best_.segment = j;
-    best_.extension = extension;
+    setChoice(best_, d2, j, form, xi, extension);
     fill(best_.nodes);
+  }
+  static void setChoice(Choice& c, Real d2, Int j, Form form, Real xi, int extension) {
+    c.form = form;
+    c.d2 = d2;
+    c.slaveD2 = d2;
+    c.xi = xi;
+    c.segment = j;
+    c.extension = extension;
   }
   void offerVertex(Real d2, Int j, Int b, Int before, Int after) {
     offer(d2, j, Form::Vertex, 0.0, 0, [&](Int* n) {
@@ -238,7 +258,12 @@ class SlideWalk {
   Real bound();
   bool inWindow(long j) const;
   void walkSegments();
+  void walkAll();
+  Int nearestNodeSampled() const;
+  void probeNearestSegments();
+  bool replayProbe(Int j, Real lower, Real upper);
   void walkSegment(Int j, bool& previousCounted, bool& stop);
+  Real chordQuarter(Int j);
   Real turningAngle() const;
   Real vertexTurn(Int s) const;
   void finish();
@@ -257,6 +282,20 @@ class SlideWalk {
   Real lref2_ = 0.0;
   Int rslideFirst_ = 0;
   Real saved_[2][3] = {};
+  // The segments probed before the walk: their bounds and the candidate each offered.
+  struct Probe {
+    Int segment = 0;
+    Real lower = 0.0, upper = 0.0;
+    bool offered = false;
+    Choice choice{};
+  };
+  Probe probes_[3];
+  int probeCount_ = 0;
+  bool probing_ = false;
+  bool identitySeen_ = false;  // the slave node's identity met on the line (cut or start moved)
+  Real probeBest_ = kUnset;    // the least distance among the candidates probed
+  Int carriedSegment_ = 0;  // the segment whose chord quarter is carried from the last step
+  Real carriedQ_ = 0.0;
 };
 
 template <class Kind>
@@ -271,7 +310,7 @@ void SlideWalk<Kind>::setUp() {
   L.last = *args_.last;
   L.nseg = args_.nseg;
   L.closed = args_.ident == nullptr;
-  L.nu = args_.type > 285 ? 2 : std::clamp<int>(args_.ndir, 1, 3);
+  L.nu = args_.type > 285 ? 2 : std::clamp<int>(args_.ndir, 2, 3);
   L.f = args_.smooth;
   L.g = L.f > 0.0 ? std::max(0.0, 1.0 - 2.0 * L.f) : 1.0;
   L.endTol = L.closed ? 0.0 : args_.endTol;
@@ -325,9 +364,13 @@ void SlideWalk<Kind>::findBound() {
   for (long n = 0; n < count; ++n, p += L.ld) {
     const Real dx = p[0] - L.s[0], dy = p[1] - L.s[1];
     const Real d2 = dx * dx + dy * dy;
+    // Branches rather than selects: distances fall, then rise along a line, so they predict
+    // well and leave no chain of dependent minima.
     if (d2 <= kTiny) continue;
-    if (d2 > m1) m2 = std::min(m2, d2);
-    m1 = std::min(m1, d2);
+    if (d2 < m1)
+      m1 = d2;
+    else if (d2 > m1 && d2 < m2)
+      m2 = d2;
   }
   bound_ = m2;
   boundKnown_ = true;
@@ -381,24 +424,138 @@ void SlideWalk<Kind>::run() {
 
 template <class Kind>
 void SlideWalk<Kind>::walkSegments() {
-  const Line& L = line_;
-  bool stop = false;
+  Line& L = line_;
   if (args_.fold) {
     // Only the window is walked; its first segment follows one that did not count.
     const long count = lo_ <= hi_ ? hi_ - lo_ + 1 : L.nseg - lo_ + 1 + hi_;
-    bool previousCounted = false;
+    bool previousCounted = false, stop = false;
     for (long n = 0; n < count && !stop; ++n) walkSegment(L.wrapSegment(lo_ + n), previousCounted, stop);
     return;
   }
+  const Choice before = best_;
+  const Int lastBefore = L.last, firstBefore = rslideFirst_;
+  probeNearestSegments();
+  walkAll();
+  if (identitySeen_ && probeCount_ > 0) {
+    // The probe assumed the whole line; the slave node's identity changed it: walk again
+    // without the probe.
+    best_ = before;
+    line_.last = lastBefore;
+    *args_.last = lastBefore;
+    rslideFirst_ = firstBefore;
+    probeCount_ = 0;
+    probeBest_ = kUnset;
+    identitySeen_ = false;
+    walkAll();
+  }
+}
+
+// The full walk. Runs of interior segments whose candidates are all out of reach are passed
+// over by the segment kind's scan (identities checked, chords carried from step to step).
+template <class Kind>
+void SlideWalk<Kind>::walkAll() {
+  const Line& L = line_;
+  const Int* ident = L.closed ? nullptr : args_.ident;
+  const Int own = L.closed ? 0 : ident[L.slave - 1];
   // The closed line starts after its closing segment, which counts unless degenerate.
-  bool previousCounted = L.closed && L.nseg > 0 && Kind::chordQuarter(*this, L.nseg) > 0.0;
-  for (Int j = 1; j <= L.nseg && !stop; ++j) walkSegment(j, previousCounted, stop);
+  bool previousCounted = L.closed && L.nseg > 0 && chordQuarter(L.nseg) > 0.0;
+  bool stop = false;
+  const Int scanEnd = L.nseg - 2;  // the next segment's nodes lie inside the line
+  for (Int j = 1; j <= L.nseg && !stop; ++j) {
+    if (j > 1 && j <= scanEnd) {
+      Real q = Kind::chordQuarter(*this, j);
+      const Int next = Kind::scanOutOfReach(*this, j, scanEnd, q, ident, own);
+      if (next > j) previousCounted = true;
+      j = next;
+      if (j > scanEnd) {
+        --j;  // resume the ordinary walk after the scanned run
+        continue;
+      }
+    }
+    walkSegment(j, previousCounted, stop);
+  }
+}
+
+// A line node near the slave node, in about 2 sqrt(n) steps: the nearest of every s-th node,
+// then the nearest within s nodes of it (first two directions).
+template <class Kind>
+Int SlideWalk<Kind>::nearestNodeSampled() const {
+  const Line& L = line_;
+  const long count = static_cast<long>(L.last) - L.first + 1;
+  const long stride = std::max(1L, static_cast<long>(std::sqrt(static_cast<double>(count))));
+  const auto d2 = [&](long n) {
+    const Real* p = L.column(static_cast<Int>(L.first + n));
+    return (p[0] - L.s[0]) * (p[0] - L.s[0]) + (p[1] - L.s[1]) * (p[1] - L.s[1]);
+  };
+  long best = 0;
+  Real bestD2 = kUnset;
+  for (long n = 0; n < count; n += stride) {
+    const Real d = d2(n);
+    if (d < bestD2) {
+      bestD2 = d;
+      best = n;
+    }
+  }
+  const long from = std::max(0L, best - stride), to = std::min(count - 1, best + stride);
+  for (long n = from; n <= to; ++n) {
+    const Real d = d2(n);
+    if (d < bestD2) {
+      bestD2 = d;
+      best = n;
+    }
+  }
+  return static_cast<Int>(L.first + best);
+}
+
+// Before the full walk, the candidates of the segments round a node near the slave node are
+// computed as the walk will compute them: the least of their distances bounds the final best
+// from the start, so that the walk passes over far candidates at once, and the walk takes the
+// probed candidates as they are when it meets the same bounds.
+template <class Kind>
+void SlideWalk<Kind>::probeNearestSegments() {
+  const Line& L = line_;
+  if (L.nseg < 3) return;
+  const long j0 = Kind::segmentOfNode(*this, nearestNodeSampled());
+  probing_ = true;
+  for (long j = j0 - 1; j <= j0 + 1; ++j) {
+    if (!L.closed && (j < 1 || j > L.nseg)) continue;
+    const Int jj = L.wrapSegment(j);
+    bool previousCounted = (L.closed || jj > 1) && chordQuarter(L.wrapSegment(jj - 1L)) > 0.0;
+    bool stop = false;
+    walkSegment(jj, previousCounted, stop);
+  }
+  probing_ = false;
+  if (identitySeen_) {
+    probeCount_ = 0;
+    probeBest_ = kUnset;
+    identitySeen_ = false;
+  }
+}
+
+template <class Kind>
+bool SlideWalk<Kind>::replayProbe(Int j, Real lower, Real upper) {
+  for (int k = 0; k < probeCount_; ++k) {
+    const Probe& p = probes_[k];
+    if (p.segment != j || p.lower != lower || p.upper != upper) continue;
+    if (p.offered && accepts(p.choice.d2, j)) best_ = p.choice;
+    return true;
+  }
+  return false;
+}
+
+// A quarter of the squared chord of segment j; the walk computes each one once.
+template <class Kind>
+Real SlideWalk<Kind>::chordQuarter(Int j) {
+  if (j == carriedSegment_) return carriedQ_;
+  carriedSegment_ = j;
+  carriedQ_ = Kind::chordQuarter(*this, j);
+  return carriedQ_;
 }
 
 template <class Kind>
 void SlideWalk<Kind>::walkSegment(Int j, bool& previousCounted, bool& stop) {
   Line& L = line_;
-  const Real Q = Kind::chordQuarter(*this, j);
+  const Real Q = chordQuarter(j);
   if (!(Q > 0.0)) {
     previousCounted = false;
     return;
@@ -406,6 +563,10 @@ void SlideWalk<Kind>::walkSegment(Int j, bool& previousCounted, bool& stop) {
   const Int a = Kind::startNode(*this, j), b = Kind::endNode(*this, j);
   if (!L.closed) {
     const Int own = args_.ident[L.slave - 1];
+    if (args_.ident[a - 1] == own || args_.ident[b - 1] == own) {
+      identitySeen_ = true;
+      if (probing_) return;
+    }
     if (args_.ident[a - 1] == own) {
       // The slave node belongs to the line: the line starts after it.
       rslideFirst_ = b;
@@ -420,7 +581,7 @@ void SlideWalk<Kind>::walkSegment(Int j, bool& previousCounted, bool& stop) {
     }
   }
   const bool firstSegment = !L.closed && j == 1, lastSegment = !L.closed && j == L.nseg;
-  const Real Qnext = lastSegment ? 0.0 : Kind::chordQuarter(*this, L.wrapSegment(j + 1));
+  const Real Qnext = lastSegment ? 0.0 : chordQuarter(L.wrapSegment(j + 1));
   Real lower;
   if (firstSegment && !L.ext1)
     lower = -1.0 - L.endTol;
@@ -437,7 +598,12 @@ void SlideWalk<Kind>::walkSegment(Int j, bool& previousCounted, bool& stop) {
     upper = 1.0;
   else
     upper = L.g + kBoundSlack;
-  Kind::offerCandidates(*this, j, Q, lower, upper, firstSegment, lastSegment);
+  if (probing_) {
+    probes_[probeCount_++] = Probe{j, lower, upper, false, {}};
+    Kind::offerCandidates(*this, j, Q, Qnext, lower, upper, firstSegment, lastSegment);
+  } else if (!replayProbe(j, lower, upper)) {
+    Kind::offerCandidates(*this, j, Q, Qnext, lower, upper, firstSegment, lastSegment);
+  }
   previousCounted = true;
 }
 

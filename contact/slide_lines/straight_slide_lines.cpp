@@ -18,9 +18,48 @@ struct StraightSegments {
   static int windowAhead(const SearchArgs&) { return 2; }
   static Int startNode(const Walk& w, Int j) { return w.line().wrap(static_cast<long>(w.line().spare) + j); }
   static Int endNode(const Walk& w, Int j) { return w.line().wrap(static_cast<long>(w.line().spare) + j + 1); }
+  static Int segmentOfNode(const Walk& w, Int node) {
+    return std::clamp<Int>(node - w.line().spare, 1, w.line().nseg);
+  }
   static Real chordQuarter(const Walk& w, Int j) {
     const Line& L = w.line();
     return L.squared(L.column(startNode(w, j)), L.column(endNode(w, j))) / 4.0;
+  }
+  // Every point an interior segment offers lies within its own length of its end node b (the
+  // foot, the vertex) or within the corner's reach of b: none can replace the best when the
+  // slave node is farther from b (the bound takes (p + q)^2 <= 2 p^2 + 2 q^2).
+  static Real reachOf(const Line& L, Real Q, Real Qnext) {
+    return 8.0 * (1.0 + 1.0e-9) * std::max(std::max(1.0001, L.reach2) * Q, L.reach2 * Qnext);
+  }
+  static bool outOfReach(const Walk& w, Int j, Real Q, Real Qnext) {
+    const Line& L = w.line();
+    return L.toSlave(L.column(endNode(w, j))) > w.reachSlack() + reachOf(L, Q, Qnext);
+  }
+  // Passes over segments j .. last that are out of reach and do not hold the slave node's
+  // identity; returns the first segment to walk (last + 1 when none), with its chord quarter in
+  // Q. Nodes are not wrapped: segment last + 1 must lie inside the line.
+  static Int scanOutOfReach(const Walk& w, Int j, Int last, Real& Q, const Int* ident, Int own) {
+    const Line& L = w.line();
+    const Real slack = w.reachSlack();
+    const Real f1 = 8.0 * (1.0 + 1.0e-9) * std::max(1.0001, L.reach2), f2 = 8.0 * (1.0 + 1.0e-9) * L.reach2;
+    const Real s0 = L.s[0], s1 = L.s[1], s2 = L.s[2];
+    const long ld = L.ld;
+    const bool three = L.nu == 3;
+    const Real* xb = L.column(L.spare + j + 1);
+    for (; j <= last; ++j, xb += ld) {
+      const Real* xc = xb + ld;
+      const Real cx = xc[0] - xb[0], cy = xc[1] - xb[1], bx = s0 - xb[0], by = s1 - xb[1];
+      Real qNext = cx * cx + cy * cy, dB = bx * bx + by * by;
+      if (three) {
+        qNext += (xc[2] - xb[2]) * (xc[2] - xb[2]);
+        dB += (s2 - xb[2]) * (s2 - xb[2]);
+      }
+      qNext /= 4.0;
+      if (!(Q > 0.0) || !(dB > slack + std::max(f1 * Q, f2 * qNext))) return j;
+      if (ident != nullptr && (ident[L.spare + j - 1] == own || ident[L.spare + j] == own)) return j;
+      Q = qNext;
+    }
+    return j;
   }
   static Real startValue(Real D, Real lref2) { return D + std::max(kAcceptShare * D, 1.0e-10 * lref2); }
   // A corner arc stays within 1.625 f of the longer neighbouring segment from its vertex (for
@@ -48,7 +87,8 @@ struct StraightSegments {
   }
 
   static int foldTest(Walk& w, long k, bool& behindGaveSharp);
-  static void offerCandidates(Walk& w, Int j, Real Q, Real lower, Real upper, bool firstSegment, bool lastSegment);
+  static void offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real lower, Real upper, bool firstSegment,
+                              bool lastSegment);
   static void extensionNodes(const Walk& w, int extension, Real image[2][3]);
   static void copyBlocks(Walk& w, int m);
   static void restoreSpareSlots(Walk& w, int extension);
@@ -90,19 +130,17 @@ int StraightSegments::foldTest(Walk& w, long k, bool& behindGaveSharp) {
   return code;
 }
 
-void StraightSegments::offerCandidates(Walk& w, Int j, Real Q, Real lower, Real upper, bool firstSegment,
-                                       bool lastSegment) {
+void StraightSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real lower, Real upper,
+                                       bool firstSegment, bool lastSegment) {
   const Line& L = w.line();
   const Int a = startNode(w, j), b = endNode(w, j);
-  const Int c = lastSegment ? b : endNode(w, L.wrapSegment(j + 1));
   const Real* xa = L.column(a);
   const Real* xb = L.column(b);
-  Real P = 0.0, dB = 0.0;
-  for (int i = 0; i < L.nu; ++i) {
-    const Real toSlave = L.s[i] - xb[i];
-    P += (xa[i] - xb[i]) * toSlave;
-    dB += toSlave * toSlave;
-  }
+  const Real dB = L.toSlave(xb);
+  if ((L.closed || (!firstSegment && !lastSegment)) && outOfReach(w, j, Q, Qnext)) return;
+  const Int c = lastSegment ? b : endNode(w, L.wrapSegment(j + 1));
+  Real P = (xa[0] - xb[0]) * (L.s[0] - xb[0]) + (xa[1] - xb[1]) * (L.s[1] - xb[1]);
+  if (L.nu == 3) P += (xa[2] - xb[2]) * (L.s[2] - xb[2]);
   P /= 2.0;
   const Real xi = 1.0 - P / Q;
   const bool firstEnd = firstSegment && L.ext1 && xi < lower;
@@ -130,7 +168,7 @@ void StraightSegments::offerCandidates(Walk& w, Int j, Real Q, Real lower, Real 
   }
   const Real* xc = L.column(c);
   if (!firstEnd && !lastEnd) {
-    const Real reach2 = L.reach2 * std::max(L.squared(xa, xb), L.squared(xc, xb));
+    const Real reach2 = 4.0 * L.reach2 * std::max(Q, Qnext);
     if (dB > 2.0 * (reach2 + w.target()) * (1.0 + 1.0e-9)) return;
   }
   Real image[3] = {};

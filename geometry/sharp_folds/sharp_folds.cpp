@@ -38,11 +38,13 @@ PlaneDirection planeDifference(const Nodes& x, Int from, Int to) {
 // same directions at the start of the increment.
 int classifyTurn(PlaneDirection a, PlaneDirection b, PlaneDirection a0, PlaneDirection b0, Real tolerance,
                  Int sharpSwitch, Int crossingSwitch, Real angleLimit) {
+  // No fold where the directions do not turn back (a zero direction included), so the common
+  // case needs no square root.
+  const Real dot = a.x * b.x + a.y * b.y;
+  if (dot >= 0.0) return kNoFold;
   const Real la = std::max(std::sqrt(a.x * a.x + a.y * a.y), kTiny);
   const Real lb = std::max(std::sqrt(b.x * b.x + b.y * b.y), kTiny);
   if (la == kTiny || lb == kTiny) return kNoFold;
-  const Real dot = a.x * b.x + a.y * b.y;
-  if (dot >= 0.0) return kNoFold;
   const Real cross = a.x * b.y - a.y * b.x;
   Real sine = cross / (la * lb);
   if (sine > kSmallestClockwiseSine && sine < 0.0) sine = kSmallestClockwiseSine;
