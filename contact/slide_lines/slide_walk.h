@@ -289,7 +289,7 @@ class SlideWalk {
     bool offered = false;
     Choice choice{};
   };
-  Probe probes_[3];
+  Probe probes_[2];
   int probeCount_ = 0;
   bool probing_ = false;
   bool identitySeen_ = false;  // the slave node's identity met on the line (cut or start moved)
@@ -361,17 +361,36 @@ void SlideWalk<Kind>::findBound() {
   Real m1 = kUnset, m2 = kUnset;
   const Real* p = L.column(L.first);
   const long count = static_cast<long>(L.last) - L.first + 1;
-  for (long n = 0; n < count; ++n, p += L.ld) {
-    const Real dx = p[0] - L.s[0], dy = p[1] - L.s[1];
-    const Real d2 = dx * dx + dy * dy;
-    // Branches rather than selects: distances fall, then rise along a line, so they predict
-    // well and leave no chain of dependent minima.
-    if (d2 <= kTiny) continue;
+  const long ld = L.ld;
+  const Real s0 = L.s[0], s1 = L.s[1];
+  const auto at = [&](const Real* q) { return (q[0] - s0) * (q[0] - s0) + (q[1] - s1) * (q[1] - s1); };
+  // One node at a time: branches rather than selects, since distances fall, then rise along a
+  // line and the branches predict well.
+  const auto one = [&](Real d2) {
+    if (d2 <= kTiny) return;
     if (d2 < m1)
       m1 = d2;
     else if (d2 > m1 && d2 < m2)
       m2 = d2;
+  };
+  long n = 0;
+  // Four nodes at a time where they all lie beyond the least distance so far (each then counts
+  // for m2), or all fall below it in strictly falling order (each a new least distance).
+  for (; n + 4 <= count; n += 4, p += 4 * ld) {
+    const Real d0 = at(p), d1 = at(p + ld), d2 = at(p + 2 * ld), d3 = at(p + 3 * ld);
+    const Real low = std::min(std::min(d0, d1), std::min(d2, d3));
+    if (low > m1) {
+      m2 = std::min(m2, low);
+    } else if (d0 < m1 && d1 < d0 && d2 < d1 && d3 < d2 && d3 > kTiny) {
+      m1 = d3;
+    } else {
+      one(d0);
+      one(d1);
+      one(d2);
+      one(d3);
+    }
   }
+  for (; n < count; ++n, p += ld) one(at(p));
   bound_ = m2;
   boundKnown_ = true;
 }
@@ -517,7 +536,9 @@ void SlideWalk<Kind>::probeNearestSegments() {
   if (L.nseg < 3) return;
   const long j0 = Kind::segmentOfNode(*this, nearestNodeSampled());
   probing_ = true;
-  for (long j = j0 - 1; j <= j0 + 1; ++j) {
+  // The node ends segment j0 - 1 and starts segment j0: the slave node's nearest segment is
+  // usually one of the two.
+  for (long j = j0 - 1; j <= j0; ++j) {
     if (!L.closed && (j < 1 || j > L.nseg)) continue;
     const Int jj = L.wrapSegment(j);
     bool previousCounted = (L.closed || jj > 1) && chordQuarter(L.wrapSegment(jj - 1L)) > 0.0;
