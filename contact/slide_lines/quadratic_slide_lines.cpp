@@ -41,20 +41,28 @@ struct QuadraticSegments {
   }
   // As the straight scan: passes over segments j .. last out of reach; nodes are not wrapped.
   static Int scanOutOfReach(const Walk& w, Int j, Int last, Real& Q, const Int* ident, Int own) {
+    return w.line().nu == 3 ? scan<3>(w, j, last, Q, ident, own) : scan<2>(w, j, last, Q, ident, own);
+  }
+  template <int N>
+  static Int scan(const Walk& w, Int j, Int last, Real& Q, const Int* ident, Int own) {
     const Line& L = w.line();
     const Real slack = w.reachSlack(), factor = 2.0 * (1.0 + 1.0e-9) * L.reach2;
     const long ld = L.ld;
+    const auto squared = [](const Real* p, const Real* r) {
+      Real sum = 0.0;
+      for (int i = 0; i < N; ++i) sum += (p[i] - r[i]) * (p[i] - r[i]);
+      return sum;
+    };
     const Real* xb = L.column(L.spare + 2 * j + 1);
+    Real q = Q;
     for (; j <= last; ++j, xb += 2 * ld) {
-      const Real* xm = xb - ld;
-      const Real* xm2 = xb + ld;
-      const Real* xc = xb + 2 * ld;
-      const Real qNext = L.squared(xc, xb) / 4.0;
-      const Real rho2 = std::max(std::max(4.0 * Q, L.squared(xm, xb)), std::max(L.squared(xm2, xb), 4.0 * qNext));
-      if (!(Q > 0.0) || !(L.toSlave(xb) > slack + factor * rho2)) return j;
-      if (ident != nullptr && (ident[L.spare + 2 * j - 2] == own || ident[L.spare + 2 * j] == own)) return j;
-      Q = qNext;
+      const Real qNext = squared(xb + 2 * ld, xb) * 0.25;
+      const Real rho2 = std::max(std::max(4.0 * q, squared(xb - ld, xb)), std::max(squared(xb + ld, xb), 4.0 * qNext));
+      if (!(q > 0.0) || !(squared(L.s, xb) > slack + factor * rho2)) break;
+      if (ident != nullptr && (ident[L.spare + 2 * j - 2] == own || ident[L.spare + 2 * j] == own)) break;
+      q = qNext;
     }
+    Q = q;
     return j;
   }
   static Real startValue(Real D, Real) { return 1.05 * D; }

@@ -257,6 +257,7 @@ class SlideWalk {
   void findBound();
   Real bound();
   bool inWindow(long j) const;
+  void takeStartValue();
   void walkSegments();
   void walkAll();
   Int nearestNodeSampled() const;
@@ -408,6 +409,21 @@ bool SlideWalk<Kind>::inWindow(long j) const {
   return j >= lo_ || j <= hi_;  // a window wrapped round a closed line
 }
 
+// The first node of an open line as a vertex point, its distance raised so that a point of the
+// line at nearly the same distance wins over it.
+template <class Kind>
+void SlideWalk<Kind>::takeStartValue() {
+  const Real D = line_.toSlave(line_.column(line_.first));
+  Real start = Kind::startValue(D, lref2_);
+  if (start < kTiny) start = bound();
+  best_.form = Form::StartVertex;
+  best_.d2 = start;
+  best_.slaveD2 = D;
+  best_.segment = 1;
+  best_.nodes[0] = best_.nodes[1] = line_.first;
+  best_.nodes[2] = line_.first + 1;
+}
+
 template <class Kind>
 void SlideWalk<Kind>::run() {
   setUp();
@@ -417,17 +433,7 @@ void SlideWalk<Kind>::run() {
     endSearch_ = code == 2;
   }
   if (!endSearch_) {
-    if (!line_.closed && !line_.ext1 && best_.d2 >= kUnset) {
-      const Real D = line_.toSlave(line_.column(line_.first));
-      Real start = Kind::startValue(D, lref2_);
-      if (start < kTiny) start = bound();
-      best_.form = Form::StartVertex;
-      best_.d2 = start;
-      best_.slaveD2 = D;
-      best_.segment = 1;
-      best_.nodes[0] = best_.nodes[1] = line_.first;
-      best_.nodes[2] = line_.first + 1;
-    }
+    if (!line_.closed && !line_.ext1 && best_.d2 >= kUnset) takeStartValue();
     walkSegments();
     if (args_.fold && best_.d2 < kUnset) {
       if (best_.d2 > bound()) {
@@ -451,14 +457,14 @@ void SlideWalk<Kind>::walkSegments() {
     for (long n = 0; n < count && !stop; ++n) walkSegment(L.wrapSegment(lo_ + n), previousCounted, stop);
     return;
   }
-  const Choice before = best_;
   const Int lastBefore = L.last, firstBefore = rslideFirst_;
   probeNearestSegments();
   walkAll();
   if (identitySeen_ && probeCount_ > 0) {
     // The probe assumed the whole line; the slave node's identity changed it: walk again
-    // without the probe.
-    best_ = before;
+    // without the probe, from the start value (the only best a walk without folds starts from).
+    best_ = Choice{};
+    if (!line_.closed && !line_.ext1) takeStartValue();
     line_.last = lastBefore;
     *args_.last = lastBefore;
     rslideFirst_ = firstBefore;
@@ -495,8 +501,8 @@ void SlideWalk<Kind>::walkAll() {
   }
 }
 
-// A line node near the slave node, in about 2 sqrt(n) steps: the nearest of every s-th node,
-// then the nearest within s nodes of it (first two directions).
+// A line node near the slave node: the nearest of every s-th node (s about sqrt(n)), then
+// downhill from it along the line (first two directions).
 template <class Kind>
 Int SlideWalk<Kind>::nearestNodeSampled() const {
   const Line& L = line_;
@@ -515,10 +521,10 @@ Int SlideWalk<Kind>::nearestNodeSampled() const {
       best = n;
     }
   }
-  const long from = std::max(0L, best - stride), to = std::min(count - 1, best + stride);
-  for (long n = from; n <= to; ++n) {
-    const Real d = d2(n);
-    if (d < bestD2) {
+  for (int direction : {1, -1}) {
+    for (long n = best + direction; n >= 0 && n < count; n += direction) {
+      const Real d = d2(n);
+      if (!(d < bestD2)) break;
       bestD2 = d;
       best = n;
     }
@@ -537,8 +543,15 @@ void SlideWalk<Kind>::probeNearestSegments() {
   const long j0 = Kind::segmentOfNode(*this, nearestNodeSampled());
   probing_ = true;
   // The node ends segment j0 - 1 and starts segment j0: the slave node's nearest segment is
-  // usually one of the two.
-  for (long j = j0 - 1; j <= j0; ++j) {
+  // usually one of the two. The one whose far end is nearer goes first, so that the other may
+  // be out of reach already.
+  long order[2] = {j0 - 1, j0};
+  if (j0 > 1 || L.closed) {
+    const Real before = L.toSlave(L.column(Kind::startNode(*this, L.wrapSegment(j0 - 1L))));
+    const Real after = L.toSlave(L.column(Kind::endNode(*this, L.wrapSegment(j0))));
+    if (after < before) std::swap(order[0], order[1]);
+  }
+  for (long j : order) {
     if (!L.closed && (j < 1 || j > L.nseg)) continue;
     const Int jj = L.wrapSegment(j);
     bool previousCounted = (L.closed || jj > 1) && chordQuarter(L.wrapSegment(jj - 1L)) > 0.0;

@@ -36,29 +36,32 @@ struct StraightSegments {
     return L.toSlave(L.column(endNode(w, j))) > w.reachSlack() + reachOf(L, Q, Qnext);
   }
   // Passes over segments j .. last that are out of reach and do not hold the slave node's
-  // identity; returns the first segment to walk (last + 1 when none), with its chord quarter in
-  // Q. Nodes are not wrapped: segment last + 1 must lie inside the line.
+  // identity (ident null: none does); returns the first segment to walk (last + 1 when none),
+  // with its chord quarter in Q. Nodes are not wrapped: segment last + 1 lies inside the line.
   static Int scanOutOfReach(const Walk& w, Int j, Int last, Real& Q, const Int* ident, Int own) {
+    return w.line().nu == 3 ? scan<3>(w, j, last, Q, ident, own) : scan<2>(w, j, last, Q, ident, own);
+  }
+  template <int N>
+  static Int scan(const Walk& w, Int j, Int last, Real& Q, const Int* ident, Int own) {
     const Line& L = w.line();
     const Real slack = w.reachSlack();
     const Real f1 = 8.0 * (1.0 + 1.0e-9) * std::max(1.0001, L.reach2), f2 = 8.0 * (1.0 + 1.0e-9) * L.reach2;
-    const Real s0 = L.s[0], s1 = L.s[1], s2 = L.s[2];
     const long ld = L.ld;
-    const bool three = L.nu == 3;
     const Real* xb = L.column(L.spare + j + 1);
+    Real q = Q;
     for (; j <= last; ++j, xb += ld) {
       const Real* xc = xb + ld;
-      const Real cx = xc[0] - xb[0], cy = xc[1] - xb[1], bx = s0 - xb[0], by = s1 - xb[1];
-      Real qNext = cx * cx + cy * cy, dB = bx * bx + by * by;
-      if (three) {
-        qNext += (xc[2] - xb[2]) * (xc[2] - xb[2]);
-        dB += (s2 - xb[2]) * (s2 - xb[2]);
+      Real qNext = 0.0, dB = 0.0;
+      for (int i = 0; i < N; ++i) {
+        qNext += (xc[i] - xb[i]) * (xc[i] - xb[i]);
+        dB += (L.s[i] - xb[i]) * (L.s[i] - xb[i]);
       }
-      qNext /= 4.0;
-      if (!(Q > 0.0) || !(dB > slack + std::max(f1 * Q, f2 * qNext))) return j;
-      if (ident != nullptr && (ident[L.spare + j - 1] == own || ident[L.spare + j] == own)) return j;
-      Q = qNext;
+      qNext *= 0.25;
+      if (!(q > 0.0) || !(dB > slack + std::max(f1 * q, f2 * qNext))) break;
+      if (ident != nullptr && (ident[L.spare + j - 1] == own || ident[L.spare + j] == own)) break;
+      q = qNext;
     }
+    Q = q;
     return j;
   }
   static Real startValue(Real D, Real lref2) { return D + std::max(kAcceptShare * D, 1.0e-10 * lref2); }

@@ -348,6 +348,14 @@ TEST(SlideSearch, EndToleranceAndCutBackLines) {
   EXPECT_EQ(cut.m, 1);
   EXPECT_NEAR(cut.point[0], 1.0, 1e-12);
   EXPECT_EQ(cut.clearance, 1.0e36);  // the new last node is an end node
+  // On a long line the cut lies far before the slave node's nearest segment.
+  Line longLine;
+  for (int k = 0; k <= 12; ++k) longLine.nodes.push_back({1.0 * k, 0.1 * (k % 2), 0.0});
+  o.cutAt = 4;
+  const Outcome far = search(longLine, {9.5, 0.5, 0}, o);
+  EXPECT_EQ(far.last, 5);  // column of line node 3
+  EXPECT_EQ(far.m, 1);
+  EXPECT_NEAR(far.point[0], 3.0, 1e-12);
   Line quadratic;
   quadratic.quadratic = true;
   for (int k = 0; k <= 6; ++k) quadratic.nodes.push_back({0.5 * k, 0.0, 0.0});
