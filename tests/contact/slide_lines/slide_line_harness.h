@@ -42,6 +42,7 @@ struct Options {
   Vec ext1{}, ext2{};
   bool copyA = false, copyB = false;
   int cutAt = -1;  // line node (0-based) that shares the slave node's identity
+  std::vector<Vec> increments;  // per line node (0-based), when given
 };
 
 struct Outcome {
@@ -67,6 +68,8 @@ inline Outcome search(const Line& line, const Vec& slave, const Options& o) {
   const Int slaveCol = spares + count + 1;
   for (int i = 0; i < 3; ++i) x[3 * (slaveCol - 1) + i] = slave[i];
   std::vector<double> y(x.size(), 0.0);
+  for (std::size_t k = 0; k < o.increments.size(); ++k)
+    for (int i = 0; i < 3; ++i) y[3 * (spares + k) + i] = o.increments[k][i];
   std::vector<Int> ident(static_cast<std::size_t>(slaveCol));
   for (Int k = 0; k < slaveCol; ++k) ident[k] = 1000 + k;
   if (o.cutAt >= 0) ident[spares + o.cutAt] = ident[slaveCol - 1];

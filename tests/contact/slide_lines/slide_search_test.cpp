@@ -294,6 +294,43 @@ TEST(SlideSearch, FoldPointAndStartValueGetUnitNormals) {
   EXPECT_NEAR(norm(start.normal), 1.0, 1e-12);
 }
 
+TEST(SlideSearch, TurningBackClockwiseFindsNothingUnlessTheTurnWoundRound) {
+  // A line turning right by 0.6 rad at each node; the previous point was on segment 1, the
+  // slave node is now nearest to segment 3.
+  Line line;
+  Vec at{0, 0, 0};
+  double heading = 0.0;
+  for (int k = 0; k < 6; ++k) {
+    line.nodes.push_back(at);
+    at = at + Vec{std::cos(heading), std::sin(heading), 0.0};
+    heading -= 0.6;
+  }
+  const Vec slave = 0.5 * (line.nodes[2] + line.nodes[3]) + Vec{0.2 * std::sin(-1.2), -0.2 * std::cos(-1.2), 0.0};
+  Options o;
+  o.fold = true;
+  o.prevSeg = 1;
+  o.sharp = 1;  // no correction from the start of the increment
+  const Outcome back = search(line, slave, o);
+  EXPECT_FALSE(back.found());
+  EXPECT_EQ(back.m, 0);
+  o.sharp = 0;  // the same turns at the start of the increment: still nothing
+  EXPECT_FALSE(search(line, slave, o).found());
+  // At the start of the increment node 2 lay mirrored across the line from node 1 to node 3:
+  // the line turned left there, so the clockwise turn now has wound round and counts positive.
+  const Vec a = line.nodes[1], c = line.nodes[3], b = line.nodes[2];
+  const Vec ac = c - a;
+  const Vec foot = a + (dot(b - a, ac) / dot(ac, ac)) * ac;
+  o.increments.assign(line.nodes.size(), Vec{});
+  o.increments[2] = 2.0 * (b - foot);
+  const Outcome wound = search(line, slave, o);
+  EXPECT_TRUE(wound.found());
+  EXPECT_EQ(wound.m, 2);
+  EXPECT_EQ(wound.nodes[0], 4);  // segment 3 from line node 2 (column 4)
+  o.increments.clear();
+  o.fold = false;
+  EXPECT_TRUE(search(line, slave, o).found());  // the full walk finds it
+}
+
 // ---- Extensions, cut-back, written-back arguments, copy blocks ---------------------------------
 
 TEST(SlideSearch, ExtensionAtRightAnglesContinuesTheLineStraight) {
