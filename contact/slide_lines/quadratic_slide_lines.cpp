@@ -82,7 +82,16 @@ struct QuadraticSegments {
   }
   static void smoothedShape(Real f, Real xi, PointShape& s);
 
-  static int foldTest(Walk& w, long k, bool& behindGaveSharp);
+  // The fold pairs round the previous segment k: ahead segments k+1, k+2 (point on k+2), or
+  // with the middle-node flag k, k+1 (point on k+1); behind segments k-1, k (point on k-1).
+  static constexpr int kFoldNodes = 5;
+  static long foldStart(const Walk& w, long k, bool ahead) {
+    return w.line().spare + 2 * k + (ahead ? (w.args().middle ? -1 : 1) : -3);
+  }
+  static long foldSegment(const Walk& w, long k, bool ahead) {
+    return ahead ? k + (w.args().middle ? 1 : 2) : k - 1;
+  }
+  static int checkFold(const Walk& w, bool ahead, const Int* n, Real& d2, Real& xi);
   static void offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real lower, Real upper, bool firstSegment,
                               bool lastSegment);
   static void extensionNodes(const Walk& w, int extension, Real image[2][3]);
@@ -132,7 +141,8 @@ Real QuadraticSegments::reachFactor2(Real f) {
   return k * k;
 }
 
-int checkFold(const QuadraticWalk& w, bool ahead, const Int* n, Real& d2, Real& xi) {
+// The fold check of five consecutive nodes (two segments); returns its code.
+int QuadraticSegments::checkFold(const Walk& w, bool ahead, const Int* n, Real& d2, Real& xi) {
   const SearchArgs& A = w.args();
   const Logical towards = ahead ? kTrue : kFalse, middle = A.middle ? kTrue : kFalse;
   const Real tol = kFoldTolerance;
@@ -140,30 +150,6 @@ int checkFold(const QuadraticWalk& w, bool ahead, const Int* n, Real& d2, Real& 
   Int code = 0;
   CHECKSHARPFOLD2(&code, &d2, &xi, &towards, &n[0], &n[1], &n[2], &n[3], &n[4], A.x, A.y, &tol, &A.sharp, &A.ld,
                   &A.ldy, &nu, &A.crossing, &middle);
-  return code;
-}
-
-int QuadraticSegments::foldTest(Walk& w, long k, bool& behindGaveSharp) {
-  const Line& L = w.line();
-  const long S = L.spare;
-  const bool middle = w.args().middle;
-  int code = 0;
-  Real d2 = kUnset, xi = 0.0;
-  const long s0 = middle ? 2 * k + S - 1 : 2 * k + S + 1;
-  if (L.closed || s0 + 4 <= L.last) {
-    Int n[5];
-    for (int i = 0; i < 5; ++i) n[i] = L.wrap(s0 + i);
-    code = checkFold(w, true, n, d2, xi);
-    if (code == 1 || code == 2) w.takeFoldPoint(d2, xi, L.wrapSegment(k + (middle ? 1 : 2)), n + 2);
-  }
-  const long b0 = 2 * k + S - 3;
-  if ((code == 0 || code == 1) && (L.closed || (b0 >= S + 1 && b0 + 4 <= L.last))) {
-    Int n[5];
-    for (int i = 0; i < 5; ++i) n[i] = L.wrap(b0 + i);
-    code = checkFold(w, false, n, d2, xi);
-    behindGaveSharp = code == 3;
-    if ((code == 1 || code == 2) && d2 < w.bestDistance()) w.takeFoldPoint(d2, xi, L.wrapSegment(k - 1), n);
-  }
   return code;
 }
 

@@ -257,6 +257,7 @@ class SlideWalk {
   void findBound();
   Real bound();
   bool inWindow(long j) const;
+  int foldTest();
   void takeStartValue();
   void walkSegments();
   void walkAll();
@@ -409,6 +410,28 @@ bool SlideWalk<Kind>::inWindow(long j) const {
   return j >= lo_ || j <= hi_;  // a window wrapped round a closed line
 }
 
+// The fold test round the previous segment: the pair ahead, then (unless it gave a sharp
+// fold) the pair behind; codes 1 and 2 offer the projected point. Returns the last code.
+template <class Kind>
+int SlideWalk<Kind>::foldTest() {
+  const Line& L = line_;
+  constexpr int n = Kind::kFoldNodes, pointNodes = Kind::kNodesPerSegment + 1;
+  int code = 0;
+  for (bool ahead : {true, false}) {
+    if (!ahead && code != 0 && code != 1) break;
+    const long start = Kind::foldStart(*this, k_, ahead);
+    if (!L.closed && (start < L.first || start + n - 1 > L.last)) continue;
+    Int nodes[n];
+    for (int i = 0; i < n; ++i) nodes[i] = L.wrap(start + i);
+    Real d2 = kUnset, xi = 0.0;
+    code = Kind::checkFold(*this, ahead, nodes, d2, xi);
+    if (!ahead) behindGaveSharp_ = code == 3;
+    if ((code == 1 || code == 2) && (ahead || d2 < best_.d2))
+      takeFoldPoint(d2, xi, L.wrapSegment(Kind::foldSegment(*this, k_, ahead)), ahead ? nodes + n - pointNodes : nodes);
+  }
+  return code;
+}
+
 // The first node of an open line as a vertex point, its distance raised so that a point of the
 // line at nearly the same distance wins over it.
 template <class Kind>
@@ -428,7 +451,7 @@ template <class Kind>
 void SlideWalk<Kind>::run() {
   setUp();
   if (args_.fold) {
-    const int code = Kind::foldTest(*this, k_, behindGaveSharp_);
+    const int code = foldTest();
     if (code == 3) best_ = Choice{};  // no contact at the fold: nothing found so far
     endSearch_ = code == 2;
   }

@@ -89,7 +89,12 @@ struct StraightSegments {
     s.d2N[2] = f / 2.0;
   }
 
-  static int foldTest(Walk& w, long k, bool& behindGaveSharp);
+  // The fold pairs round the previous segment k: ahead segments k+1, k+2 (point on k+2),
+  // behind segments k-1, k (point on k-1).
+  static constexpr int kFoldNodes = 3;
+  static long foldStart(const Walk& w, long k, bool ahead) { return w.line().spare + k + (ahead ? 1 : -1); }
+  static long foldSegment(const Walk&, long k, bool ahead) { return ahead ? k + 2 : k - 1; }
+  static int checkFold(const Walk& w, bool ahead, const Int* n, Real& d2, Real& xi);
   static void offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real lower, Real upper, bool firstSegment,
                               bool lastSegment);
   static void extensionNodes(const Walk& w, int extension, Real image[2][3]);
@@ -99,37 +104,15 @@ struct StraightSegments {
 
 using StraightWalk = SlideWalk<StraightSegments>;
 
-// One fold check of three consecutive nodes; returns its code.
-int checkFold(const StraightWalk& w, bool ahead, Int p, Int q, Int r, Real& d2, Real& xi) {
+// The fold check of three consecutive nodes; returns its code.
+int StraightSegments::checkFold(const Walk& w, bool ahead, const Int* n, Real& d2, Real& xi) {
   const SearchArgs& A = w.args();
   const Logical towards = ahead ? kTrue : kFalse;
   const Real tol = kFoldTolerance;
   const Int nu = w.line().nu;
   Int code = 0;
-  CHECKSHARPFOLD1(&code, &d2, &xi, &towards, &p, &q, &r, A.x, A.y, &tol, &A.sharp, &A.ld, &A.ldy, &nu, &A.crossing);
-  return code;
-}
-
-// The fold test round the previous segment k: the pair ahead (segments k+1, k+2), then the pair
-// behind (k-1, k). Returns the code of the last check.
-int StraightSegments::foldTest(Walk& w, long k, bool& behindGaveSharp) {
-  const Line& L = w.line();
-  const long S = L.spare;
-  int code = 0;
-  Real d2 = kUnset, xi = 0.0;
-  if (L.closed || S + k + 3 <= L.last) {
-    const Int p = L.wrap(S + k + 1), q = L.wrap(S + k + 2), r = L.wrap(S + k + 3);
-    code = checkFold(w, true, p, q, r, d2, xi);
-    const Int nodes[2] = {q, r};
-    if (code == 1 || code == 2) w.takeFoldPoint(d2, xi, L.wrapSegment(k + 2), nodes);
-  }
-  if ((code == 0 || code == 1) && (L.closed || (k >= 2 && S + k + 1 <= L.last))) {
-    const Int p = L.wrap(S + k - 1), q = L.wrap(S + k), r = L.wrap(S + k + 1);
-    code = checkFold(w, false, p, q, r, d2, xi);
-    behindGaveSharp = code == 3;
-    const Int nodes[2] = {p, q};
-    if ((code == 1 || code == 2) && d2 < w.bestDistance()) w.takeFoldPoint(d2, xi, L.wrapSegment(k - 1), nodes);
-  }
+  CHECKSHARPFOLD1(&code, &d2, &xi, &towards, &n[0], &n[1], &n[2], A.x, A.y, &tol, &A.sharp, &A.ld, &A.ldy, &nu,
+                  &A.crossing);
   return code;
 }
 

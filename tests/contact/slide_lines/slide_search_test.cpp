@@ -285,6 +285,18 @@ TEST(SlideSearch, FoldPointAndStartValueGetUnitNormals) {
   EXPECT_EQ(fold.nodes[1], 5);
   EXPECT_NEAR(norm(fold.normal), 1.0, 1e-12);
   EXPECT_NEAR(fold.clearance, norm(fold.point - Vec{1.5, 3.0, 0}), 1e-12);
+  // The same with three-node segments: the fold at line node 4 offers node 2 projected onto
+  // segment 3 (line nodes 4, 5, 6).
+  Line quad;
+  quad.quadratic = true;
+  quad.nodes = {{0, 0, 0}, {0.5, 0, 0}, {1, 0, 0},      {1.5, 0, 0},   {2, 0, 0},
+                {1.5, 0.25, 0}, {1, 0.5, 0}, {0.5, 0.75, 0}, {0, 1.0, 0}};
+  const Outcome qfold = search(quad, {1.5, 3.0, 0}, o);
+  ASSERT_TRUE(qfold.found());
+  EXPECT_EQ(qfold.m, 3);
+  EXPECT_EQ(qfold.nodes[0], 7);  // columns: two spares, then line nodes from 3
+  EXPECT_NEAR(norm(qfold.normal), 1.0, 1e-12);
+  EXPECT_NEAR(qfold.clearance, norm(qfold.point - Vec{1.5, 3.0, 0}), 1e-12);
   // Before the first node the start value is the point; its distance is not the raised one.
   Line straight;
   straight.nodes = {{0, 0, 0}, {1, 0, 0}, {2, 0.3, 0}, {3, 0.8, 0}};
