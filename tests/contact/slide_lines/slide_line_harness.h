@@ -53,6 +53,7 @@ struct Outcome {
   std::vector<double> result;
   std::vector<double> x;  // the coordinate array after the call
   std::vector<double> xBefore;
+  bool highWordsKept = false;  // the high 4 bytes of every point slot as the caller left them
   bool found() const { return clearance != -1.0e36; }
 };
 
@@ -73,7 +74,9 @@ inline Outcome search(const Line& line, const Vec& slave, const Options& o) {
   std::vector<Int> ident(static_cast<std::size_t>(slaveCol));
   for (Int k = 0; k < slaveCol; ++k) ident[k] = 1000 + k;
   if (o.cutAt >= 0) ident[spares + o.cutAt] = ident[slaveCol - 1];
-  std::vector<std::int64_t> points(64, 0);
+  // The caller's high words of the point slots hold a pattern the searches must leave alone.
+  constexpr std::int64_t kHigh = static_cast<std::int64_t>(0x5A5A5A5AU) << 32;
+  std::vector<std::int64_t> points(64, kHigh);
   std::vector<double> result(64, 0.0);
   const double ext[6] = {o.ext1[0], o.ext1[1], o.ext1[2], o.ext2[0], o.ext2[1], o.ext2[2]};
   Int last = spares + count, nseg = line.segments(), S = spares, prev = o.prevSeg;
@@ -97,6 +100,8 @@ inline Outcome search(const Line& line, const Vec& slave, const Options& o) {
   out.clearance = result[12];
   std::memcpy(&out.m, &points[16], sizeof(Int));
   for (int k = 0; k < 5; ++k) std::memcpy(&out.nodes[k], &points[18 + k], sizeof(Int));
+  out.highWordsKept = std::all_of(points.begin(), points.end(),
+                                  [&](std::int64_t p) { return (p & ~std::int64_t{0xFFFFFFFF}) == kHigh; });
   out.last = last;
   out.prevSeg = prev;
   out.result = result;

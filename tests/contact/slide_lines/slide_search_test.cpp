@@ -91,6 +91,7 @@ void expectNearest(const Line& line, const Vec& slave, const Options& o, const O
     EXPECT_NEAR(out.clearance, d - o.offset, kPointTol);
   }
   EXPECT_NEAR(norm(out.normal), 1.0, 1e-9);
+  EXPECT_TRUE(out.highWordsKept);
 }
 
 // Leaves out slave nodes whose nearest point is within 5 % of a tie with the first node of an
