@@ -256,7 +256,6 @@ class SlideWalk {
   void setUp();
   void findBound();
   Real bound();
-  bool inWindow(long j) const;
   int foldTest();
   void takeStartValue();
   void walkSegments();
@@ -346,12 +345,19 @@ void SlideWalk<Kind>::setUp() {
   const Real* b = L.column(L.wrap(L.first + Kind::kNodesPerSegment));
   lref2_ = (a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]);
   k_ = args_.prevSeg;
+  const long ahead = Kind::windowAhead(args_);
   if (L.closed) {
-    lo_ = k_ - 1 < 1 ? L.nseg : k_ - 1;
-    hi_ = k_ + Kind::windowAhead(args_) > L.nseg ? k_ + Kind::windowAhead(args_) - L.nseg : k_ + Kind::windowAhead(args_);
+    if (k_ < 0 || k_ > L.nseg) k_ = L.wrapSegment(k_);
+    if (ahead + 2 >= L.nseg) {
+      lo_ = 1;  // the window takes in the whole line
+      hi_ = L.nseg;
+    } else {
+      lo_ = k_ - 1 < 1 ? L.nseg : k_ - 1;
+      hi_ = k_ + ahead > L.nseg ? k_ + ahead - L.nseg : k_ + ahead;
+    }
   } else {
     lo_ = std::max<long>(1, k_ - 1);
-    hi_ = std::min<long>(L.nseg, k_ + Kind::windowAhead(args_));
+    hi_ = std::min<long>(L.nseg, k_ + ahead);
   }
 }
 
@@ -401,13 +407,6 @@ template <class Kind>
 Real SlideWalk<Kind>::bound() {
   if (!boundKnown_) findBound();
   return bound_;
-}
-
-template <class Kind>
-bool SlideWalk<Kind>::inWindow(long j) const {
-  if (!args_.fold) return true;
-  if (lo_ <= hi_) return j >= lo_ && j <= hi_;
-  return j >= lo_ || j <= hi_;  // a window wrapped round a closed line
 }
 
 // The fold test round the previous segment: the pair ahead, then (unless it gave a sharp
@@ -475,7 +474,7 @@ void SlideWalk<Kind>::walkSegments() {
   Line& L = line_;
   if (args_.fold) {
     // Only the window is walked; its first segment follows one that did not count.
-    const long count = lo_ <= hi_ ? hi_ - lo_ + 1 : L.nseg - lo_ + 1 + hi_;
+    const long count = lo_ <= hi_ ? hi_ - lo_ + 1 : (L.closed ? L.nseg - lo_ + 1 + hi_ : 0);
     bool previousCounted = false, stop = false;
     for (long n = 0; n < count && !stop; ++n) walkSegment(L.wrapSegment(lo_ + n), previousCounted, stop);
     return;
