@@ -1,4 +1,6 @@
 // Surface geometry: every area's public header.
 #pragma once
 
+#include "zmx/geometry/cylinders.h"
+#include "zmx/geometry/facets.h"
 #include "zmx/geometry/sharp_folds.h"
