@@ -361,16 +361,13 @@ void SlideWalk<Kind>::setUp() {
   }
 }
 
-// The bound B: over the line nodes in the first two directions, the smallest squared distance
-// that exceeds the smallest one seen before it (values up to 1e-36 are passed over).
-template <class Kind>
-void SlideWalk<Kind>::findBound() {
-  const Line& L = line_;
+// The bound B of count nodes (columns of ld reals from x) and the slave node s, in the first two
+// directions: running over the nodes, m1 is the least squared distance so far and B the least
+// one that exceeded the m1 before it (values up to 1e-36 are passed over; B stays 1e36 when the
+// distances only fall).
+inline Real nodeBound(const Real* x, long ld, long count, const Real* s) {
   Real m1 = kUnset, m2 = kUnset;
-  const Real* p = L.column(L.first);
-  const long count = static_cast<long>(L.last) - L.first + 1;
-  const long ld = L.ld;
-  const Real s0 = L.s[0], s1 = L.s[1];
+  const Real s0 = s[0], s1 = s[1];
   const auto at = [&](const Real* q) { return (q[0] - s0) * (q[0] - s0) + (q[1] - s1) * (q[1] - s1); };
   // One node at a time: branches rather than selects, since distances fall, then rise along a
   // line and the branches predict well.
@@ -382,8 +379,9 @@ void SlideWalk<Kind>::findBound() {
       m2 = d2;
   };
   long n = 0;
+  const Real* p = x;
   // Four nodes at a time where they all lie beyond the least distance so far (each then counts
-  // for m2), or all fall below it in strictly falling order (each a new least distance).
+  // for B), or all fall below it in strictly falling order (each a new least distance).
   for (; n + 4 <= count; n += 4, p += 4 * ld) {
     const Real d0 = at(p), d1 = at(p + ld), d2 = at(p + 2 * ld), d3 = at(p + 3 * ld);
     const Real low = std::min(std::min(d0, d1), std::min(d2, d3));
@@ -399,7 +397,13 @@ void SlideWalk<Kind>::findBound() {
     }
   }
   for (; n < count; ++n, p += ld) one(at(p));
-  bound_ = m2;
+  return m2;
+}
+
+template <class Kind>
+void SlideWalk<Kind>::findBound() {
+  const Line& L = line_;
+  bound_ = nodeBound(L.column(L.first), L.ld, static_cast<long>(L.last) - L.first + 1, L.s);
   boundKnown_ = true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "contact/slide_lines/slide_walk.h"
 #include "tests/contact/slide_lines/slide_line_harness.h"
 
 namespace {
@@ -467,6 +468,51 @@ TEST(SlideSearch, WrittenBackArgumentsAndCopyBlocks) {
   const Outcome v = search(quad, {1.0, -0.4, 0}, q);
   EXPECT_EQ(v.m, 1);
   EXPECT_NEAR(v.point[0], 1.0, 1e-12);
+}
+
+}  // namespace
+
+// ---- The bound of the nearest nodes ------------------------------------------------------------
+
+namespace {
+
+// The rule as stated, one node at a time.
+double literalBound(const std::vector<double>& d2) {
+  double m1 = 1e36, m2 = 1e36;
+  for (double d : d2) {
+    if (d <= 1e-36) continue;
+    m1 = std::min(m1, d);
+    if (d < m2 && d != m1) m2 = d;
+  }
+  return m2;
+}
+
+TEST(SlideSearch, NodeBoundFollowsTheRuleOnRisingFallingAndTiedDistances) {
+  std::mt19937 rng(77);
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  for (int trial = 0; trial < 2000; ++trial) {
+    const int count = 1 + static_cast<int>(u(rng) * 40);
+    // Nodes on the x axis, the slave node at the origin: a distance per node, in runs that fall,
+    // rise, repeat a value or sit on the slave node.
+    std::vector<double> x(2 * static_cast<std::size_t>(count), 0.0), d2;
+    double value = 1.0 + 10.0 * u(rng);
+    for (int n = 0; n < count; ++n) {
+      const double r = u(rng);
+      if (r < 0.35)
+        value *= 0.5 + 0.4 * u(rng);
+      else if (r < 0.7)
+        value *= 1.1 + u(rng);
+      else if (r < 0.8)
+        value = 0.0;
+      else if (r < 0.9 && !d2.empty())
+        value = std::sqrt(d2[static_cast<std::size_t>(u(rng) * d2.size())]);
+      x[2 * static_cast<std::size_t>(n)] = value;
+      d2.push_back(value * value);
+      if (value == 0.0) value = 1.0 + u(rng);
+    }
+    const double s[2] = {0.0, 0.0};
+    EXPECT_EQ(zmx_slide::nodeBound(x.data(), 2, count, s), literalBound(d2)) << trial;
+  }
 }
 
 }  // namespace
