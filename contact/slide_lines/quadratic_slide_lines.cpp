@@ -361,8 +361,7 @@ ZMX_EXPORT void RSLID2(void* POINTS, Real* RESULT, const Int* IDENT, Real* X, co
       {POINTS, RESULT, IDENT, X, *LD, *NSEG, *SMOOTH, *OFFSET, *SLAVE, LAST, *NDIR, *S, isTrueLowBit(*COPYA),
        isTrueLowBit(*COPYB), *TYPE, 0, isTrueLowBit(*FOLD), false, Y, *LDY, *SHARP, *CROSSING, *ENDTOL, EXTDIR},
       PREVSEG);
-  if (!zmx_slide::usableLine(args, 2)) return;
-  zmx_slide::SlideWalk<zmx_slide::QuadraticSegments>(args).run();
+  zmx_slide::runSearch<zmx_slide::QuadraticSegments>(args);
 }
 
 ZMX_EXPORT void RSLID2C(void* POINTS, Real* RESULT, Real* X, const Int* LD, const Int* NSEG, const Real* SMOOTH,
@@ -373,11 +372,7 @@ ZMX_EXPORT void RSLID2C(void* POINTS, Real* RESULT, Real* X, const Int* LD, cons
       {POINTS, RESULT, nullptr, X, *LD, *NSEG, *SMOOTH, *OFFSET, *SLAVE, LAST, *NDIR, *S, isTrueLowBit(*COPYA),
        isTrueLowBit(*COPYB), *TYPE, 0, isTrueLowBit(*FOLD), false, Y, *LDY, *SHARP, *CROSSING, 0.0, nullptr},
       PREVSEG);
-  if (!zmx_slide::usableLine(args, 2)) {
-    *LAST = 0;
-    return;
-  }
-  zmx_slide::SlideWalk<zmx_slide::QuadraticSegments>(args).run();
+  zmx_slide::runSearch<zmx_slide::QuadraticSegments>(args);
 }
 
 }  // extern "C"

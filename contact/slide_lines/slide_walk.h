@@ -167,6 +167,19 @@ inline bool usableLine(const SearchArgs& args, int nodesPerSegment) {
   return false;
 }
 
+template <class Kind>
+class SlideWalk;
+
+// One search: a line that cannot hold its segments finds nothing (a closed line's last-node
+// argument still comes back 0).
+template <class Kind>
+void runSearch(const SearchArgs& args) {
+  if (usableLine(args, Kind::kNodesPerSegment))
+    SlideWalk<Kind>(args).run();
+  else if (args.ident == nullptr)
+    *args.last = 0;
+}
+
 // The shape of the chosen point handed to RSLIDE.
 struct PointShape {
   int m = 0;

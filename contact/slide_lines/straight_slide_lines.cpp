@@ -248,8 +248,7 @@ ZMX_EXPORT void RSLID1(void* POINTS, Real* RESULT, const Int* IDENT, Real* X, co
   const SearchArgs args{POINTS, RESULT, IDENT, X, *LD, *NSEG, *SMOOTH, *OFFSET, *SLAVE, LAST, *NDIR, *S,
                         isTrueLowBit(*COPYA), isTrueLowBit(*COPYB), *TYPE, *PREVSEG, isTrueLowBit(*FOLD), false,
                         Y, *LDY, *SHARP, *CROSSING, *ENDTOL, EXTDIR};
-  if (!zmx_slide::usableLine(args, 1)) return;
-  zmx_slide::SlideWalk<zmx_slide::StraightSegments>(args).run();
+  zmx_slide::runSearch<zmx_slide::StraightSegments>(args);
 }
 
 ZMX_EXPORT void RSLID1C(void* POINTS, Real* RESULT, Real* X, const Int* LD, const Int* NSEG, const Real* SMOOTH,
@@ -259,11 +258,7 @@ ZMX_EXPORT void RSLID1C(void* POINTS, Real* RESULT, Real* X, const Int* LD, cons
   const SearchArgs args{POINTS, RESULT, nullptr, X, *LD, *NSEG, *SMOOTH, *OFFSET, *SLAVE, LAST, *NDIR, *S,
                         isTrueLowBit(*COPYA), isTrueLowBit(*COPYB), *TYPE, *PREVSEG, isTrueLowBit(*FOLD), false,
                         Y, *LDY, *SHARP, *CROSSING, 0.0, nullptr};
-  if (!zmx_slide::usableLine(args, 1)) {
-    *LAST = 0;
-    return;
-  }
-  zmx_slide::SlideWalk<zmx_slide::StraightSegments>(args).run();
+  zmx_slide::runSearch<zmx_slide::StraightSegments>(args);
 }
 
 }  // extern "C"

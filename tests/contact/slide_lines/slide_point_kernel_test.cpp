@@ -34,6 +34,17 @@ struct Kernel {
   }
   Vec at(int n) const { return {x[3 * (n - 1)], x[3 * (n - 1) + 1], x[3 * (n - 1) + 2]}; }
   void slot(int k, Int v) { std::memcpy(&points[k - 1], &v, sizeof v); }
+  // A point of m nodes (1, 2, 3 in slots 19-21; a vertex names its line direction in 20, 21) for
+  // slave node 4, the nodes of the point sitting in columns 1 to 4 as given.
+  void point(Int m, const Vec& x1, const Vec& x2, const Vec& x3, const Vec& slave) {
+    node(1, x1);
+    node(2, x2);
+    node(3, x3);
+    node(4, slave);
+    slot(17, m);
+    slot(18, 4);
+    for (Int n = 1; n <= 3; ++n) slot(18 + n, n);
+  }
   double& r(int k) { return result[k - 1]; }
   Vec vec(int k) const { return {result[k - 1], result[k], result[k + 1]}; }
 
@@ -46,15 +57,7 @@ struct Kernel {
 // Vertex node 1 with the line direction node 2 -> node 3, slave node 4.
 Kernel vertexCase(const Vec& vertex, const Vec& slave, const Vec& d) {
   Kernel k;
-  k.node(1, vertex);
-  k.node(2, {0, 0, 0});
-  k.node(3, d);
-  k.node(4, slave);
-  k.slot(17, 1);
-  k.slot(18, 4);
-  k.slot(19, 1);
-  k.slot(20, 2);
-  k.slot(21, 3);
+  k.point(1, vertex, {0, 0, 0}, d, slave);
   return k;
 }
 
@@ -173,15 +176,7 @@ TEST(SlidePointKernel, InterpolatedFramesCarryCurvatureAndUnitTangents) {
     const Int type = n == 2 && trial % 5 == 0 ? 290 : 280;  // one-sided rules are plane
 
     Kernel k;
-    k.node(1, q.x1);
-    k.node(2, q.x2);
-    k.node(3, q.x3);
-    k.node(4, slave);
-    k.slot(17, 3);
-    k.slot(18, 4);
-    k.slot(19, 1);
-    k.slot(20, 2);
-    k.slot(21, 3);
+    k.point(3, q.x1, q.x2, q.x3, slave);
     const double N[3] = {s * (s - 1) / 2, 1 - s * s, s * (s + 1) / 2}, dN[3] = {s - 0.5, -2 * s, s + 0.5};
     for (int j = 0; j < 3; ++j) {
       k.r(25 + j) = N[j];
@@ -234,13 +229,7 @@ TEST(SlidePointKernel, InterpolatedFramesCarryCurvatureAndUnitTangents) {
 
 TEST(SlidePointKernel, StraightSegmentPointsLeaveTheCurvatureTerms) {
   Kernel k;
-  k.node(1, {0, 0, 0});
-  k.node(2, {2, 0, 0});
-  k.node(4, {0.5, 0.7, 0});
-  k.slot(17, 2);
-  k.slot(18, 4);
-  k.slot(19, 1);
-  k.slot(20, 2);
+  k.point(2, {0, 0, 0}, {2, 0, 0}, {0, 0, 0}, {0.5, 0.7, 0});
   k.r(25) = 0.75;
   k.r(26) = 0.25;
   k.r(31) = -0.5;
