@@ -524,7 +524,7 @@ void SlideWalk<Kind>::walkAll() {
   // The closed line starts after its closing segment, which counts unless degenerate.
   bool previousCounted = L.closed && L.nseg > 0 && chordQuarter(L.nseg) > 0.0;
   bool stop = false;
-  const Int scanEnd = L.nseg - 2;  // the next segment's nodes lie inside the line
+  const Int scanEnd = L.closed ? L.nseg - 2 : L.nseg - 1;  // the next segment's nodes lie inside the line
   for (Int j = 1; j <= L.nseg && !stop; ++j) {
     if (j > 1 && j <= scanEnd) {
       Real q = Kind::chordQuarter(*this, j);
