@@ -198,11 +198,11 @@ class SlideWalk {
   const Line& line() const { return line_; }
   Line& line() { return line_; }
   const SearchArgs& args() const { return args_; }
-  // The largest squared distance a candidate may have and still replace the best.
-  // Also no candidate beyond the probe's bound can be the final best.
   // Candidates are out of reach when the squared distance of the slave node from the segment's
   // end node exceeds twice (reach^2 + target); this is the target part, with a little slack.
   Real reachSlack() const { return 2.0 * target() * (1.0 + 1.0e-9); }
+  // The largest squared distance a candidate may have and still replace the best (and, after
+  // the probe, still be the final best).
   Real target() const {
     const Real t = args_.fold && !line_.closed ? best_.d2 + kAcceptShare * (best_.d2 + kTiny) : best_.d2;
     return std::min(t, probeBest_);
@@ -248,7 +248,7 @@ class SlideWalk {
     offer(d2, j, Form::StartVertex, 0.0, 0, [&](Int* n) {
       n[0] = line_.spare + 1;
       n[1] = line_.spare + 1;
-      n[2] = line_.spare + Kind::kNodesPerSegment;
+      n[2] = line_.spare + 2;
     });
   }
   // A fold point as the fold test offers it (the distance is that of the projected node).

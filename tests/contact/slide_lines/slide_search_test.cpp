@@ -383,6 +383,29 @@ TEST(SlideSearch, ExtensionAtRightAnglesContinuesTheLineStraight) {
   }
 }
 
+TEST(SlideSearch, UnsmoothedExtendedEndIsTheFirstNodeWithTheLinesDirection) {
+  // f = 0 with a first-end extension: the corner there is the first node itself, a vertex point
+  // whose tangent follows the first segment.
+  for (bool quadratic : {false, true}) {
+    Line line;
+    line.quadratic = quadratic;
+    for (int k = 0; k <= 4; ++k) line.nodes.push_back({0.5 * k, 0.1 * k, 0.05 * k});
+    Options o;
+    o.ndir = 3;
+    o.ext1 = {0, 0, 1};
+    const Outcome out = search(line, {-0.5, -0.3, 0.2}, o);
+    ASSERT_EQ(out.m, 1) << quadratic;
+    const Int first = quadratic ? 3 : 2;
+    EXPECT_EQ(out.nodes[0], first);
+    EXPECT_EQ(out.nodes[1], first);
+    EXPECT_EQ(out.nodes[2], first + 1);
+    const Vec t{out.result[6], out.result[7], out.result[8]}, b{out.result[9], out.result[10], out.result[11]};
+    EXPECT_NEAR(norm(t), 1.0, 1e-12);
+    EXPECT_NEAR(norm(b), 1.0, 1e-12);
+    EXPECT_NEAR(dot(b, line.nodes[1] - line.nodes[0]), 0.0, 1e-12);
+  }
+}
+
 TEST(SlideSearch, EndToleranceAndCutBackLines) {
   Line line;
   line.nodes = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}};
