@@ -406,6 +406,32 @@ TEST(SlideSearch, UnsmoothedExtendedEndIsTheFirstNodeWithTheLinesDirection) {
   }
 }
 
+TEST(SlideSearch, ShortAndDegenerateLinesAreHandledSafely) {
+  // A closed triangle in neighbourhood mode: the window takes in the whole line, whichever
+  // previous segment (even one out of range) is handed in.
+  Line triangle;
+  triangle.closed = true;
+  triangle.nodes = {{0, 0, 0}, {2, 0, 0}, {1, 2, 0}};
+  Options o;
+  o.fold = true;
+  for (Int previous : {0, 1, 2, 3, 7, -4}) {
+    o.prevSeg = previous;
+    const Outcome out = search(triangle, {1.0, -0.5, 0}, o);
+    ASSERT_TRUE(out.found()) << previous;
+    EXPECT_NEAR(out.point[0], 1.0, 1e-12);
+    EXPECT_NEAR(out.point[1], 0.0, 1e-12);
+    EXPECT_EQ(out.last, 0);
+  }
+  // A line without a segment finds nothing, and reads nothing beyond its nodes.
+  Line single;
+  single.nodes = {{0, 0, 0}};
+  const Outcome none = search(single, {1.0, 1.0, 0}, Options{});
+  EXPECT_FALSE(none.found());
+  EXPECT_EQ(none.m, 0);
+  single.closed = true;
+  EXPECT_EQ(search(single, {1.0, 1.0, 0}, Options{}).last, 0);
+}
+
 TEST(SlideSearch, EndToleranceAndCutBackLines) {
   Line line;
   line.nodes = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}};
