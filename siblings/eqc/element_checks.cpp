@@ -32,7 +32,7 @@ std::vector<Real> nodeBlock(const Real* X, const Int* ldim, const Int* nodes) { 
 
 void record(const char* name, std::initializer_list<const Int*> ints, std::initializer_list<const void*> arrays,
             std::vector<Real> coordinates, std::vector<Real> reals = {}) {
-  CheckCall call{name, {}, {arrays.begin(), arrays.end()}, std::move(coordinates), std::move(reals)};
+  CheckCall call{name, {}, std::vector<const void*>(arrays.begin(), arrays.end()), std::move(coordinates), std::move(reals)};
   for (const Int* value : ints) call.ints.push_back(*value);
   state().calls.push_back(std::move(call));
 }
