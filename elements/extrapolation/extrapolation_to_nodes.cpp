@@ -267,36 +267,64 @@ void printConstantThicknessWarning() {
              {});
 }
 
+// Two reals handled as one: the compiler keeps them in one vector register where it can.
+using Pair = Real __attribute__((vector_size(16)));
+
+inline Pair loadPair(const Real* p) {
+  Pair v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+inline void storePair(Real* p, Pair v) { std::memcpy(p, &v, sizeof v); }
+
+// out(r) = sum over p of weights(p) values(r, p) for `rows` rows of a column-major block whose
+// columns are `stride` reals apart: eight rows at a time with the sums held in registers.
+void combineColumns(const Real* values, long long stride, const Real* weights, long long points, long long rows,
+                    Real* out) {
+  long long r = 0;
+  for (; r + 8 <= rows; r += 8) {
+    Pair s0{}, s1{}, s2{}, s3{};
+    for (long long p = 0; p < points; ++p) {
+      const Pair w = {weights[p], weights[p]};
+      const Real* v = values + r + p * stride;
+      s0 += w * loadPair(v);
+      s1 += w * loadPair(v + 2);
+      s2 += w * loadPair(v + 4);
+      s3 += w * loadPair(v + 6);
+    }
+    storePair(out + r, s0);
+    storePair(out + r + 2, s1);
+    storePair(out + r + 4, s2);
+    storePair(out + r + 6, s3);
+  }
+  for (; r + 2 <= rows; r += 2) {
+    Pair s{};
+    for (long long p = 0; p < points; ++p) {
+      const Pair w = {weights[p], weights[p]};
+      s += w * loadPair(values + r + p * stride);
+    }
+    storePair(out + r, s);
+  }
+  if (r < rows) {
+    Real sum = 0.0;
+    for (long long p = 0; p < points; ++p) sum += weights[p] * values[r + p * stride];
+    out[r] = sum;
+  }
+}
+
 // O(., k + (m - 1) K) = sum over p of W(p, m) V(., k + (p - 1) K) for rows 1..ncomp. When the
 // rows fill the leading dimension, the K value sets of a point form one run of K ncomp reals.
 void applyMatrix(const Real* V, Real* O, const Real* W, long long ld, long long ncomp, long long nip, long long K,
                  long long nout) {
-  const long long run = K * ld;
-  constexpr long long kStackRun = 256;
-  if (ncomp == ld && run <= kStackRun) {
-    Real sum[kStackRun];
-    for (long long m = 0; m < nout; ++m) {
-      const Real* wm = W + m * nip;
-      for (long long j = 0; j < run; ++j) sum[j] = 0.0;
-      for (long long p = 0; p < nip; ++p) {
-        const Real weight = wm[p];
-        const Real* v = V + p * run;
-        for (long long j = 0; j < run; ++j) sum[j] += weight * v[j];
-      }
-      std::memcpy(O + m * run, sum, static_cast<std::size_t>(run) * sizeof(Real));
-    }
+  if (ncomp == ld) {
+    const long long run = K * ld;
+    for (long long m = 0; m < nout; ++m) combineColumns(V, run, W + m * nip, nip, run, O + m * run);
     return;
   }
   for (long long m = 0; m < nout; ++m)
-    for (long long k = 0; k < K; ++k) {
-      Real* o = O + (k + m * K) * ld;
-      for (long long i = 0; i < ncomp; ++i) o[i] = 0.0;
-      for (long long p = 0; p < nip; ++p) {
-        const Real weight = W[p + m * nip];
-        const Real* v = V + (k + p * K) * ld;
-        for (long long i = 0; i < ncomp; ++i) o[i] += weight * v[i];
-      }
-    }
+    for (long long k = 0; k < K; ++k)
+      combineColumns(V + k * ld, K * ld, W + m * nip, nip, ncomp, O + (k + m * K) * ld);
 }
 
 }  // namespace
