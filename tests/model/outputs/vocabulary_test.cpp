@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -48,16 +47,45 @@ std::vector<std::string> textLines() {
   return lines;
 }
 
+// The quoted names of a text in order, each with what follows it: "=key" or " (row r) key".
+struct Quoted {
+  std::string name;
+  std::string before;  // the text since the previous quoted name
+  std::string after;   // up to the next separator
+};
+
+std::vector<Quoted> quotedNames(const std::string& text) {
+  std::vector<Quoted> list;
+  std::size_t at = 0;
+  std::size_t previous = 0;
+  while ((at = text.find('"', at)) != std::string::npos) {
+    const std::size_t close = text.find('"', at + 1);
+    Quoted q{text.substr(at + 1, close - at - 1), text.substr(previous, at - previous), {}};
+    std::size_t end = close + 1;
+    while (end < text.size() && std::string_view(",;.\"").find(text[end]) == std::string_view::npos) ++end;
+    q.after = text.substr(close + 1, end - close - 1);
+    list.push_back(q);
+    previous = end;
+    at = close + 1;
+  }
+  return list;
+}
+
+int numberAfter(const std::string& text, const std::string& tag) {
+  const std::size_t at = text.find(tag);
+  return at == std::string::npos ? -1 : std::stoi(text.substr(at + tag.size()));
+}
+
 void readRows(const std::string& text, Vocabulary& v) {
-  static const std::regex row(R"rx((?:\(row (\d+)\) )?"([^"]*)"(?:=(\d+))?)rx");
   int key = 0;
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), row); it != std::sregex_iterator(); ++it) {
-    const std::smatch& m = *it;
-    if (m[1].matched) {
-      EXPECT_EQ(std::stoi(m[1]), static_cast<int>(v.names.size()) + 1) << "row marker";
+  for (const Quoted& q : quotedNames(text)) {
+    const int marker = numberAfter(q.before, "(row ");
+    if (marker >= 0) {
+      EXPECT_EQ(marker, static_cast<int>(v.names.size()) + 1) << "row marker";
     }
-    key = m[3].matched ? std::stoi(m[3]) : (key < 1000 ? key * 1000 + 1 : key + 1);
-    v.names.push_back(m[2]);
+    const int given = numberAfter(q.after, "=");
+    key = given >= 0 ? given : (key < 1000 ? key * 1000 + 1 : key + 1);
+    v.names.push_back(q.name);
     v.keys.push_back(key);
   }
 }
@@ -76,31 +104,47 @@ std::set<int> rowList(const std::string& text) {
   return rows;
 }
 
+std::vector<std::string> cells(const std::string& line) {
+  std::vector<std::string> list;
+  std::stringstream in(line);
+  for (std::string cell; std::getline(in, cell, '|');) {
+    const auto first = cell.find_first_not_of(' ');
+    list.push_back(first == std::string::npos ? "" : cell.substr(first, cell.find_last_not_of(' ') - first + 1));
+  }
+  return list;
+}
+
+// The table names at the end of a text such as "...; table 15: " or "Tables 36 and 50036: ".
+std::vector<std::string> tableHeads(const std::string& before) {
+  const std::size_t colon = before.rfind(':');
+  if (colon == std::string::npos) return {};
+  std::size_t at = before.rfind("able", colon);
+  if (at == std::string::npos) return {};
+  std::stringstream words(before.substr(at + 4, colon - at - 4));
+  std::vector<std::string> heads;
+  for (std::string w; words >> w;)
+    if (w != "s" && w != "and") heads.push_back(w);
+  return heads;
+}
+
 void readTables(const std::vector<std::string>& lines, std::size_t from, std::size_t to, Vocabulary& v) {
-  static const std::regex table(R"rx(^\| table (\w+) \|[^|]*\| (\d+) rows: ([\d, -]+) \|)rx");
-  static const std::regex exception(R"rx((?:(?:nodal )?[Tt]ables? ([\w ]+?): )?"([^"]*)" \(row (\d+)\) (\d+))rx");
   for (std::size_t k = from; k < to; ++k) {
-    std::smatch m;
-    if (std::regex_search(lines[k], m, table)) {
-      v.tables[m[1]] = rowList(m[3]);
-      v.declaredCounts[m[1]] = std::stoi(m[2]);
+    const auto c = cells(lines[k]);
+    if (c.size() >= 4 && c[1].rfind("table ", 0) == 0 && c[3].find(" rows: ") != std::string::npos) {
+      const std::string name = c[1].substr(6);
+      v.tables[name] = rowList(c[3].substr(c[3].find(": ") + 2));
+      v.declaredCounts[name] = std::stoi(c[3]);
     }
     if (lines[k].rfind("Entries that differ", 0) != 0) continue;
     const std::string text = lines[k].substr(0, lines[k].find(". Availability"));
     std::vector<std::string> current;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), exception); it != std::sregex_iterator(); ++it) {
-      const std::smatch& e = *it;
-      if (e[1].matched) {
-        current.clear();
-        std::string heads = e[1];
-        for (std::size_t at; (at = heads.find(" and ")) != std::string::npos;) heads.replace(at, 5, " ");
-        std::stringstream words(heads);
-        for (std::string w; words >> w;) current.push_back(w);
-      }
-      const int row = std::stoi(e[3]);
+    for (const Quoted& q : quotedNames(text)) {
+      if (auto heads = tableHeads(q.before); !heads.empty()) current = heads;
+      const int row = numberAfter(q.after, "(row ");
+      const int key = std::stoi(q.after.substr(q.after.find(')') + 1));
       for (const std::string& t : current) {
-        EXPECT_EQ(v.names[static_cast<std::size_t>(row - 1)], e[2].str()) << "exception row " << row;
-        v.exceptions[t][row] = std::stoi(e[4]);
+        EXPECT_EQ(v.names[static_cast<std::size_t>(row - 1)], q.name) << "exception row " << row;
+        v.exceptions[t][row] = key;
       }
     }
   }
@@ -132,10 +176,7 @@ const Vocabularies& vocabularies() {
     v.modal.tables["122"] = rowList("1-4, 41-46");
     v.modal.tables["126"] = rowList("1-4, 41-46");
     v.modal.tables["15"] = rowList("5-40");
-    const std::string loads = lines[find("Load-type names")];
-    static const std::regex quoted(R"rx("([^"]*)")rx");
-    for (auto it = std::sregex_iterator(loads.begin(), loads.end(), quoted); it != std::sregex_iterator(); ++it)
-      v.loads.push_back((*it)[1]);
+    for (const Quoted& q : quotedNames(lines[find("Load-type names")])) v.loads.push_back(q.name);
     return v;
   }();
   return all;
