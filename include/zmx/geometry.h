@@ -1,5 +1,6 @@
 // Surface geometry: every area's public header.
 #pragma once
 
+#include "zmx/geometry/bspline.h"
 #include "zmx/geometry/cylinders.h"
 #include "zmx/geometry/facets.h"
