@@ -4,3 +4,4 @@
 #include "zmx/geometry/bspline.h"
 #include "zmx/geometry/cylinders.h"
 #include "zmx/geometry/facets.h"
+#include "zmx/geometry/tributary.h"
