@@ -64,84 +64,45 @@ struct CubicEdge {
   }
 };
 
-void BM_CubicEdgePoint(benchmark::State& state) {
+// Our evaluator (point for nder < 0, else nder derivatives) beside s1221 with the same order.
+void edgeBenchmark(benchmark::State& state, bool rational, int nder) {
   CubicEdge e;
-  double x[2];
-  double eder[8];
+  const int ldd = 2, order = nder < 0 ? 0 : nder;
+  double d[8];
   int ierr = 0, stat = 0;
+  const double* w = e.w.data();
+  SISLCurve* curve = rational ? e.rational : e.plain;
   runWithRatio(
       state, "SISL s1221", 0.5,
       [&] {
         const double u = e.nextParameter();
-        BSPLINENONRATEDGE(x, &e.p, &e.nknot, e.t.data(), e.cp.data(), &e.ldim, &e.ndim, &u, &e.span, &e.open, &e.umin,
-                          &e.umax, &ierr);
-        benchmark::DoNotOptimize(x);
+        if (nder < 0 && rational)
+          BSPLINERATEDGE(d, &e.p, &e.nknot, e.t.data(), e.cp.data(), &e.ldim, &e.ndim, w, &u, &e.span, &e.open,
+                         &e.umin, &e.umax, &ierr);
+        else if (nder < 0)
+          BSPLINENONRATEDGE(d, &e.p, &e.nknot, e.t.data(), e.cp.data(), &e.ldim, &e.ndim, &u, &e.span, &e.open,
+                            &e.umin, &e.umax, &ierr);
+        else if (rational)
+          BSPLINERATEDGE_DERIV(d, &ldd, &nder, &e.p, &e.nknot, e.t.data(), e.cp.data(), &e.ldim, &e.ndim, w, &u,
+                               &e.span, &e.open, &e.umin, &e.umax, &ierr);
+        else
+          BSPLINENONRATEDGE_DERIV(d, &ldd, &nder, &e.p, &e.nknot, e.t.data(), e.cp.data(), &e.ldim, &e.ndim, &u,
+                                  &e.span, &e.open, &e.umin, &e.umax, &ierr);
+        benchmark::DoNotOptimize(d);
       },
       [&] {
-        s1221(e.plain, 0, e.nextParameter(), &e.left, eder, &stat);
-        benchmark::DoNotOptimize(eder);
+        s1221(curve, order, e.nextParameter(), &e.left, d, &stat);
+        benchmark::DoNotOptimize(d);
       });
 }
+
+void BM_CubicEdgePoint(benchmark::State& state) { edgeBenchmark(state, false, -1); }
+void BM_CubicRationalEdgePoint(benchmark::State& state) { edgeBenchmark(state, true, -1); }
+void BM_CubicEdgeDerivatives3(benchmark::State& state) { edgeBenchmark(state, false, 3); }
+void BM_CubicRationalEdgeDerivatives3(benchmark::State& state) { edgeBenchmark(state, true, 3); }
 BENCHMARK(BM_CubicEdgePoint);
-
-void BM_CubicRationalEdgePoint(benchmark::State& state) {
-  CubicEdge e;
-  double x[2];
-  double eder[8];
-  int ierr = 0, stat = 0;
-  runWithRatio(
-      state, "SISL s1221", 0.5,
-      [&] {
-        const double u = e.nextParameter();
-        BSPLINERATEDGE(x, &e.p, &e.nknot, e.t.data(), e.cp.data(), &e.ldim, &e.ndim, e.w.data(), &u, &e.span, &e.open,
-                       &e.umin, &e.umax, &ierr);
-        benchmark::DoNotOptimize(x);
-      },
-      [&] {
-        s1221(e.rational, 0, e.nextParameter(), &e.left, eder, &stat);
-        benchmark::DoNotOptimize(eder);
-      });
-}
 BENCHMARK(BM_CubicRationalEdgePoint);
-
-void BM_CubicEdgeDerivatives3(benchmark::State& state) {
-  CubicEdge e;
-  const int ldd = 2, nder = 3;
-  double d[8];
-  int ierr = 0, stat = 0;
-  runWithRatio(
-      state, "SISL s1221", 0.5,
-      [&] {
-        const double u = e.nextParameter();
-        BSPLINENONRATEDGE_DERIV(d, &ldd, &nder, &e.p, &e.nknot, e.t.data(), e.cp.data(), &e.ldim, &e.ndim, &u, &e.span,
-                                &e.open, &e.umin, &e.umax, &ierr);
-        benchmark::DoNotOptimize(d);
-      },
-      [&] {
-        s1221(e.plain, 3, e.nextParameter(), &e.left, d, &stat);
-        benchmark::DoNotOptimize(d);
-      });
-}
 BENCHMARK(BM_CubicEdgeDerivatives3);
-
-void BM_CubicRationalEdgeDerivatives3(benchmark::State& state) {
-  CubicEdge e;
-  const int ldd = 2, nder = 3;
-  double d[8];
-  int ierr = 0, stat = 0;
-  runWithRatio(
-      state, "SISL s1221", 0.5,
-      [&] {
-        const double u = e.nextParameter();
-        BSPLINERATEDGE_DERIV(d, &ldd, &nder, &e.p, &e.nknot, e.t.data(), e.cp.data(), &e.ldim, &e.ndim, e.w.data(), &u,
-                             &e.span, &e.open, &e.umin, &e.umax, &ierr);
-        benchmark::DoNotOptimize(d);
-      },
-      [&] {
-        s1221(e.rational, 3, e.nextParameter(), &e.left, d, &stat);
-        benchmark::DoNotOptimize(d);
-      });
-}
 BENCHMARK(BM_CubicRationalEdgeDerivatives3);
 
 struct BicubicFace {

@@ -33,6 +33,8 @@ void BAREA3DSURFACE_CYL(Real* table, const Int* nnode, const Int* npt, const Rea
                         const Int* iclass, Int* lastclass, const Real* cylpar, Real* nodevec) {
   if (!cylinderFits(*nnode, *npt)) {
     zmx::geometry::report(zmx::geometry::kSystemError, kNoRule, {*nnode, *npt});
+    std::fill_n(shares, 3 * kSharesLd, 0.0);
+    std::fill_n(da, std::clamp<Int>(*npt, 0, kMostPoints), 0.0);
     return;
   }
   const Int n = *nnode;

@@ -46,6 +46,17 @@ Real distance(const Real* coords, int a, int b, int dims) {
   return std::sqrt(sum);
 }
 
+// The straight line from node a to node b (1-based) in dims coordinates: half its length to each
+// end, or in an axisymmetric model its revolved area split pi L (2 r_a + r_b)/3 and
+// pi L (2 r_b + r_a)/3 (r: coordinate 1). Returns the length.
+Real straightShares(const Real* coords, int a, int b, int dims, bool axisymmetric, Real* s) {
+  const Real length = distance(coords, a - 1, b - 1, dims);
+  const Real ra = coords[3 * (a - 1)], rb = coords[3 * (b - 1)];
+  s[a - 1] = axisymmetric ? kPi * length * (2.0 * ra + rb) / 3.0 : length / 2.0;
+  s[b - 1] = axisymmetric ? kPi * length * (2.0 * rb + ra) / 3.0 : length / 2.0;
+  return length;
+}
+
 Choice surfaceRule(Int rule, Int nodes, Int points) { return Choice{Method::surface, rule, nodes, points}; }
 
 // Who last built which table where: the table's address and its rule, node and point count.
@@ -121,27 +132,11 @@ Real lineShares(const Choice& choice, const FacetClass& f, const Real* coords, I
   const int dims = choice.edge ? 3 : 2;
   switch (choice.method) {
     case Method::segment:
-    case Method::straightEdge: {
-      const Real length = distance(coords, 0, 1, choice.method == Method::segment ? 2 : 3);
-      if (axisymmetric && choice.method == Method::segment) {
-        s[0] = kPi * length * (2.0 * r(1) + r(2)) / 3.0;
-        s[1] = kPi * length * (2.0 * r(2) + r(1)) / 3.0;
-      } else {
-        s[0] = s[1] = length / 2.0;
-      }
-      return length;
-    }
-    case Method::chord: {
-      const Real length = distance(coords, 0, 2, dims);
-      s[1] = 0.0;
-      if (axisymmetric && !choice.edge) {
-        s[0] = kPi * length * (2.0 * r(1) + r(3)) / 3.0;
-        s[2] = kPi * length * (2.0 * r(3) + r(1)) / 3.0;
-      } else {
-        s[0] = s[2] = length / 2.0;
-      }
-      return length;
-    }
+      return straightShares(coords, 1, 2, 2, axisymmetric, s);
+    case Method::straightEdge:
+      return straightShares(coords, 1, 2, 3, false, s);
+    case Method::chord:
+      return straightShares(coords, 1, 3, dims, axisymmetric && !choice.edge, s);
     case Method::curvedLine: {
       Real length = 0.0;
       for (int p = 0; p < 3; ++p) {

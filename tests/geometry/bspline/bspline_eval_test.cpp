@@ -123,7 +123,7 @@ TEST(BsplineEdges, PointsAndDerivativesAgreeWithReference) {
       ASSERT_GE(stat, 0);
 
       double x[3] = {9, 9, 9};
-      double d[ldd * 6];
+      double d[ldd * 7];  // up to degree 5 plus one column past it
       int ispan = 1, ierr = -1;
       if (rational)
         BSPLINERATEDGE(x, &p, &nknot, k.ours.data(), cp.data(), &ldim, &ndim, w.data(), &u, &ispan, &lper, &umin,
