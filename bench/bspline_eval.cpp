@@ -64,25 +64,26 @@ struct CubicEdge {
   }
 };
 
-// Our evaluator (point for nder < 0, else nder derivatives) beside s1221 with the same order.
-void edgeBenchmark(benchmark::State& state, bool rational, int nder) {
+// Our evaluator (the point for Nder < 0, else Nder derivatives) beside s1221 of the same order.
+template <bool Rational, int Nder>
+void edgeBenchmark(benchmark::State& state) {
   CubicEdge e;
-  const int ldd = 2, order = nder < 0 ? 0 : nder;
+  const int ldd = 2, nder = Nder, order = Nder < 0 ? 0 : Nder;
   double d[8];
   int ierr = 0, stat = 0;
   const double* w = e.w.data();
-  SISLCurve* curve = rational ? e.rational : e.plain;
+  SISLCurve* curve = Rational ? e.rational : e.plain;
   runWithRatio(
       state, "SISL s1221", 0.5,
       [&] {
         const double u = e.nextParameter();
-        if (nder < 0 && rational)
+        if constexpr (Nder < 0 && Rational)
           BSPLINERATEDGE(d, &e.p, &e.nknot, e.t.data(), e.cp.data(), &e.ldim, &e.ndim, w, &u, &e.span, &e.open,
                          &e.umin, &e.umax, &ierr);
-        else if (nder < 0)
+        else if constexpr (Nder < 0)
           BSPLINENONRATEDGE(d, &e.p, &e.nknot, e.t.data(), e.cp.data(), &e.ldim, &e.ndim, &u, &e.span, &e.open,
                             &e.umin, &e.umax, &ierr);
-        else if (rational)
+        else if constexpr (Rational)
           BSPLINERATEDGE_DERIV(d, &ldd, &nder, &e.p, &e.nknot, e.t.data(), e.cp.data(), &e.ldim, &e.ndim, w, &u,
                                &e.span, &e.open, &e.umin, &e.umax, &ierr);
         else
@@ -96,10 +97,10 @@ void edgeBenchmark(benchmark::State& state, bool rational, int nder) {
       });
 }
 
-void BM_CubicEdgePoint(benchmark::State& state) { edgeBenchmark(state, false, -1); }
-void BM_CubicRationalEdgePoint(benchmark::State& state) { edgeBenchmark(state, true, -1); }
-void BM_CubicEdgeDerivatives3(benchmark::State& state) { edgeBenchmark(state, false, 3); }
-void BM_CubicRationalEdgeDerivatives3(benchmark::State& state) { edgeBenchmark(state, true, 3); }
+void BM_CubicEdgePoint(benchmark::State& state) { edgeBenchmark<false, -1>(state); }
+void BM_CubicRationalEdgePoint(benchmark::State& state) { edgeBenchmark<true, -1>(state); }
+void BM_CubicEdgeDerivatives3(benchmark::State& state) { edgeBenchmark<false, 3>(state); }
+void BM_CubicRationalEdgeDerivatives3(benchmark::State& state) { edgeBenchmark<true, 3>(state); }
 BENCHMARK(BM_CubicEdgePoint);
 BENCHMARK(BM_CubicRationalEdgePoint);
 BENCHMARK(BM_CubicEdgeDerivatives3);

@@ -49,9 +49,11 @@ Edge makeEdge(const Int* p, const Int* nknot, const Real* t, const Real* cp, con
 bool usableEdge(const Edge& e) { return e.dir.usable() && e.ndim >= 1 && e.ndim <= kMaxDim && e.ldim >= e.ndim; }
 
 void edgePoint(Real* x, const Edge& e, Real u, Int* ispan, Int* ierr) {
-  zeroFill(x, e.ndim);
   *ierr = 1;
-  if (!usableEdge(e) || !locateOrClear(e.dir, kPointTolerance, u, ispan)) return;
+  if (!usableEdge(e) || !locateOrClear(e.dir, kPointTolerance, u, ispan)) {
+    zeroFill(x, e.ndim);
+    return;
+  }
   const Int i = *ispan;
   withShape(e.dir.degree, e.ndim, e.rational(), [&]<int P, int N, bool Rational>() {
     Points<N + Rational> q;

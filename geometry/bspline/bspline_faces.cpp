@@ -59,9 +59,11 @@ void withDegrees(const Face& f, F&& body) {
 }
 
 void facePoint(Real* x, const Face& f, Real u, Real v, Int* ispanu, Int* ispanv, Int* ierr) {
-  zeroFill(x, f.ndim);
   *ierr = 1;
-  if (!usableFace(f) || !locateBoth(f, kPointTolerance, u, v, ispanu, ispanv)) return;
+  if (!usableFace(f) || !locateBoth(f, kPointTolerance, u, v, ispanu, ispanv)) {
+    zeroFill(x, f.ndim);
+    return;
+  }
   const Int i = *ispanu;
   const Int j = *ispanv;
   withDegrees(f, [&]<int PU, int PV>() {
