@@ -123,7 +123,7 @@ Choice choose(const FacetClass& f, bool shellEdge, bool linearOnly) {
   if (f.nodesPerFacet == 8) return linearOnly ? surfaceRule(2, 4, 4) : surfaceRule(4, 8, 9);
   if (f.nodesPerFacet == 9) return linearOnly ? surfaceRule(2, 4, 4) : surfaceRule(5, 9, 9);
   if (f.kind == 1) return Choice{Method::point, 0, 0, 0};
-  return Choice{Method::unsupported, 0, 3, 0};
+  return Choice{Method::unsupported, 0, 0, 0};
 }
 
 Real lineShares(const Choice& choice, const FacetClass& f, const Real* coords, Int nnode, Real* s) {
@@ -170,7 +170,8 @@ Real lineShares(const Choice& choice, const FacetClass& f, const Real* coords, I
     case Method::unsupported:
       geometry::report(geometry::kError, "SYSTEM - UNDERLYING ELEMENT OF CLASS %I IS NOT CURRENTLY SUPPORTED",
                        {f.elementClass});
-      BTRIBUTARYTRI(coords, coords + 3, coords + 6, &s[0], &s[1], &s[2]);
+      // A facet of fewer than three nodes has no triangle to fall back on.
+      if (nnode >= 3) BTRIBUTARYTRI(coords, coords + 3, coords + 6, &s[0], &s[1], &s[2]);
       return 0.0;
     default:
       return 0.0;

@@ -37,7 +37,7 @@ enum class Method {
   cylinder,         // cylindrical facet on `nodes` nodes and `points` points
   point,            // every node's share 1
   refused,          // cylindrical facet taken as linear
-  unsupported,      // reported; flat triangle of nodes 1-3
+  unsupported,      // reported; flat triangle of nodes 1-3 when there are three
 };
 
 struct Choice {

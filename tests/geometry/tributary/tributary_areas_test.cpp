@@ -249,6 +249,11 @@ TEST(TributaryAreas, EdgeCasesOfTheSurfaceLoop) {
   EXPECT_TRUE(eqc_testing::printed("SYSTEM - UNDERLYING ELEMENT OF CLASS 500 IS NOT CURRENTLY SUPPORTED"));
   EXPECT_EQ(eqc_testing::countAtLevel(-2), 1);
   EXPECT_NEAR(unknown.area[1], 0.25, 1e-15);
+  // A 2-node line facet of a class no method takes (68): reported, and no third node is read.
+  Surface line(2);
+  line.add(68, 1, {0, 0, 0, 1, 0, 0}, {1, 2});
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM - UNDERLYING ELEMENT OF CLASS 68 IS NOT CURRENTLY SUPPORTED"));
+  EXPECT_EQ(line.area[1] + line.area[2], 0.0);
 }
 
 // A wedge face 1 (triangle) then face 3 (quadrilateral) of one class: each integrated with its
