@@ -432,6 +432,16 @@ TEST(BsplineLimits, RefusedArgumentsEvaluateNothingAndWriteOnlyTheirOutput) {
                      wts.data(), &cu, &cv, &su, &sv, &no, &no, &lo, &hi, &lo, &hi, &yes, &ierr);
   EXPECT_EQ(ierr, 1);
   untouchedOutside(28);
+  // A net narrower than its u-knots ask for, and knots too few for one span: nothing evaluated.
+  const int narrow = 1, shortKnots = 1, two1 = 2;
+  std::fill(buffer.begin(), buffer.end(), kGuard);
+  BSPLINE_FACE(d, &one, &one, &nk, &nk, t.data(), t.data(), net.data(), &ldim, &narrow, &ndim, wts.data(), &cu, &cv,
+               &su, &sv, &no, &no, &lo, &hi, &lo, &hi, &no, &ierr);
+  EXPECT_EQ(ierr, 1);
+  untouchedOutside(3);
+  BSPLINENONRATEDGE(d, &two1, &shortKnots, e.t.data(), e.cp.data(), &e.ldim, &e.ndim, &u, &ispan, &open, &e.umin,
+                    &e.umax, &ierr);
+  EXPECT_EQ(ierr, 1);
   // Zero weights divide as 1: finite output.
   const std::vector<double> zeros(4, 0.0);
   double x[3];
