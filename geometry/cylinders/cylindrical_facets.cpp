@@ -80,6 +80,47 @@ void arcClosedForm(const Real* t, Real theta, bool second, Real* n, Real* dn, Re
   d2n[2] = (s1 - s2) / d;
 }
 
+// The arcs of one facet at the angle theta: every line of nodes runs from 0 to the total angle,
+// only its midside angle differs, so the sines and cosines of the end angles are shared. The
+// expressions are those of the closed form, term for term.
+void facetArcs(int lines, const Real* middles, Real total, Real theta, bool second, Real (*h)[3], Real (*dh)[3],
+               Real (*ddh)[3]) {
+  const Real a = 0.5 * total;
+  if (!(std::fabs(a) >= kSeriesSpan)) {
+    for (int l = 0; l < lines; ++l) {
+      const Real angles[3] = {0.0, middles[l], total};
+      arcFunctions(angles, theta, second, h[l], dh[l], ddh[l]);
+    }
+    return;
+  }
+  const Real s1 = std::sin(theta), c1 = std::cos(theta);
+  const Real s3 = std::sin(theta - total), c3 = std::cos(theta - total);
+  const Real s13 = std::sin(0.0 - total);
+  for (int l = 0; l < lines; ++l) {
+    const Real t[3] = {0.0, middles[l], total};
+    const Real s21 = std::sin(t[1] - t[0]), s32 = std::sin(t[2] - t[1]);
+    const Real d = s21 + s32 + s13;
+    Real* n = h[l];
+    Real* dn = dh[l];
+    Real* d2n = ddh[l];
+    if (noArc(t, d)) {
+      zeroArc(second, n, dn, d2n);
+      continue;
+    }
+    const Real s2 = std::sin(theta - t[1]), c2 = std::cos(theta - t[1]);
+    n[0] = (s32 - s2 + s3) / d;
+    n[1] = (s13 - s3 + s1) / d;
+    n[2] = (s21 - s1 + s2) / d;
+    dn[0] = (c3 - c2) / d;
+    dn[1] = (c1 - c3) / d;
+    dn[2] = (c2 - c1) / d;
+    if (!second) continue;
+    d2n[0] = (s2 - s3) / d;
+    d2n[1] = (s3 - s1) / d;
+    d2n[2] = (s1 - s2) / d;
+  }
+}
+
 // Quadratic Lagrange functions through -1, 0, 1 with their first and second derivatives.
 void lagrange(Real s, Real* f, Real* d, Real* dd) {
   f[0] = s * (s - 1.0) / 2.0;
@@ -126,15 +167,10 @@ void cylinderFunctions(int nodes, Real xi, Real eta, const Real* cylinder, bool 
     lagrange(xi, g, dg, ddg);
   }
   Real h[3][3], dh[3][3], ddh[3][3];
-  const bool curved = cylinder[0] > kFlatAngle;
-  for (int line = 0; line < lines; ++line) {
-    if (curved) {
-      const Real angles[3] = {0.0, cylinder[1 + line], cylinder[0]};
-      arcFunctions(angles, eta, second, h[line], dh[line], ddh[line]);
-    } else {
-      lagrange(eta, h[line], dh[line], ddh[line]);
-    }
-  }
+  if (cylinder[0] > kFlatAngle)
+    facetArcs(lines, cylinder + 1, cylinder[0], eta, second, h, dh, ddh);
+  else
+    for (int line = 0; line < lines; ++line) lagrange(eta, h[line], dh[line], ddh[line]);
   const int* lineOf = lines == 2 ? kLine6 : kLine9;
   const int* stationOf = lines == 2 ? kStation6 : kStation9;
   for (int j = 0; j < nodes; ++j) {
