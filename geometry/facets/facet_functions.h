@@ -18,7 +18,7 @@ struct FacetWeights {
 };
 
 // The facet's functions: 3-, 4-, 6- (through sub-region k when subRegion), 8- and 9-node facets,
-// the 6- and 9-node cylindrical facets (any count but 6 is 9 there). A plain facet of another
+// the 6- and 9-node cylindrical facets (any count but 3, 4 and 6 is 9 there). A plain facet of another
 // count takes the 9-node functions when otherAsNine, else the call gives false and nothing.
 bool facetWeights(FacetWeights& s, Int n, Real xi, Real eta, bool subRegion, Int k, bool cylindrical,
                   const Real* cylinder, bool second, bool otherAsNine);

@@ -257,7 +257,8 @@ namespace zmx::geometry {
 
 bool facetWeights(FacetWeights& s, Int n, Real xi, Real eta, bool throughSubRegion, Int k, bool cylindrical,
                   const Real* cylinder, bool second, bool otherAsNine) {
-  if (cylindrical) {
+  // The 3- and 4-node facets keep their own functions whatever the cylindrical flag says.
+  if (cylindrical && n != 3 && n != 4) {
     s.nodes = n == 6 ? 6 : 9;
     cylinderFunctions(s.nodes, xi, eta, cylinder, second, s.cylinder);
     const Real* rows[6] = {s.cylinder.f, s.cylinder.fx, s.cylinder.fe, s.cylinder.fxx, s.cylinder.fxe, s.cylinder.fee};

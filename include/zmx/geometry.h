@@ -3,3 +3,4 @@
 
 #include "zmx/geometry/cylinders.h"
 #include "zmx/geometry/facets.h"
+#include "zmx/geometry/projection.h"
