@@ -7,7 +7,6 @@
 
 #include "geometry/facets/facet_functions.h"
 #include "geometry/facets/facet_properties.h"
-#include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/facet_shapes.h"
 #include "zmx/geometry/facets.h"
 #include "zmx/numerics/rotations.h"
@@ -33,8 +32,46 @@ int lineFunctions(Int n, bool halves, Int half, Real xi, Real* f, Real* d, Real*
   return 3;
 }
 
-// Normalises v (count components) in place; status non-zero when it has no length.
-void normalise(Real* v, Int count, Int* status) { ANORM(v, &count, status); }
+// Normalises v (count components) in place; status 1, v unchanged, when it has no (finite)
+// length. The same as the sibling's ANORM, written here for the projections' hot path.
+void normalise(Real* v, Int count, Int* status) {
+  Real square = 0.0;
+  for (Int i = 0; i < count; ++i) square += v[i] * v[i];
+  const Real length = std::sqrt(square);
+  if (!(length > 0.0) || !std::isfinite(length)) {
+    *status = 1;
+    return;
+  }
+  const Real inverse = 1.0 / length;
+  for (Int i = 0; i < count; ++i) v[i] *= inverse;
+}
+
+void crossNormal(const Real* t1, const Real* t2, Real* normal, Int* status) {
+  normal[0] = t1[1] * t2[2] - t1[2] * t2[1];
+  normal[1] = t1[2] * t2[0] - t1[0] * t2[2];
+  normal[2] = t1[0] * t2[1] - t1[1] * t2[0];
+  normalise(normal, 3, status);
+}
+
+// The 3-node triangle: the functions of EQC_INTT3 (1 - xi - eta, xi, eta), summed in the same
+// order as for every other facet, without a call per evaluation on the projections' hot path.
+bool flatTriangleProperties(bool withSecond, bool pointOnly, Real xi, Real eta, const Real* x, Int ld, Real* point,
+                            Real* normal, Real* tangents, Real* second, Int* status) {
+  const Real* x1 = x;
+  const Real* x2 = x + ld;
+  const Real* x3 = x + 2 * static_cast<long long>(ld);
+  const Real f1 = 1.0 - xi - eta;
+  for (int i = 0; i < 3; ++i) point[i] = 0.0 + f1 * x1[i] + xi * x2[i] + eta * x3[i];
+  if (pointOnly) return true;
+  for (int i = 0; i < 3; ++i) {
+    tangents[i] = 0.0 + -1.0 * x1[i] + 1.0 * x2[i] + 0.0 * x3[i];
+    tangents[3 + i] = 0.0 + -1.0 * x1[i] + 0.0 * x2[i] + 1.0 * x3[i];
+  }
+  crossNormal(tangents, tangents + 3, normal, status);
+  if (withSecond)
+    for (int i = 0; i < 12; ++i) second[i] = 0.0;
+  return true;
+}
 
 }  // namespace
 
@@ -64,21 +101,21 @@ bool facetProperties(bool withSecond, bool pointOnly, Real xi, Real eta, Int n, 
                      bool cylindrical, const Real* cylinder, const Real* x, Int ld, Real* point, Real* normal,
                      Real* tangents, Real* second, Int* status) {
   *status = 0;
+  if (n == 3) return flatTriangleProperties(withSecond, pointOnly, xi, eta, x, ld, point, normal, tangents, second, status);
   FacetWeights s;
   facetWeights(s, n, xi, eta, subRegion, k, cylindrical, cylinder, withSecond, true);
   if (pointOnly) {
     combine(s, x, ld, 3, 1, point);
     return true;
   }
-  Real rows[18];
-  combine(s, x, ld, 3, withSecond ? 6 : 3, rows);
-  for (int i = 0; i < 3; ++i) point[i] = rows[i];
-  for (int i = 0; i < 6; ++i) tangents[i] = rows[3 + i];
-  AXPRD(tangents, tangents + 3, normal);
-  normalise(normal, 3, status);
-  if (!withSecond) return true;
   // d2/dxi2, d2/dxi deta, d2/deta dxi, d2/deta2; a flat triangle has none.
   const bool flatTriangle = n == 3;
+  Real rows[18];
+  combine(s, x, ld, 3, withSecond && !flatTriangle ? 6 : 3, rows);
+  for (int i = 0; i < 3; ++i) point[i] = rows[i];
+  for (int i = 0; i < 6; ++i) tangents[i] = rows[3 + i];
+  crossNormal(tangents, tangents + 3, normal, status);
+  if (!withSecond) return true;
   for (int i = 0; i < 3; ++i) {
     second[i] = flatTriangle ? 0.0 : rows[9 + i];
     second[3 + i] = second[6 + i] = flatTriangle ? 0.0 : rows[12 + i];
