@@ -60,8 +60,10 @@ Real length(const Vec& a) { return std::sqrt(dot(a, a)); }
 // Scales a to unit length when it has one; its Euclidean length either way.
 Real normalise(Vec& a) {
   const Real l = length(a);
-  if (l * l >= kTiny)
-    for (Real& c : a.v) c /= l;
+  if (l * l >= kTiny) {
+    const Real inverse = 1.0 / l;
+    for (Real& c : a.v) c *= inverse;
+  }
   return l;
 }
 
@@ -148,9 +150,10 @@ void PERPDISTTOCURVECOEF(const Real* y, const Real* p, const Logical* straight, 
   Real c[4];
   if (isTrueLowBit(*straight)) {
     const Vec side = combine(1.0, y2, -1.0, y1);
-    Vec t = side;
-    setReal(kStraightLength, normalise(t));
-    c[0] = dot(t, d), c[1] = dot(t, side), c[2] = c[3] = 0.0;
+    const Real l = length(side);
+    const Real inverse = l * l >= kTiny ? 1.0 / l : 1.0;
+    setReal(kStraightLength, l);
+    c[0] = inverse * dot(side, d), c[1] = inverse * dot(side, side), c[2] = c[3] = 0.0;
   } else {
     const Vec y3 = node(y, 3, flat);
     const Vec a = combine(3.0, y1, -4.0, y2, 1.0, y3), b = combine(1.0, y1, -2.0, y2, 1.0, y3);

@@ -41,17 +41,31 @@ struct Facet {
   Real scaleSquared;  // square of the characteristic length
 };
 
+// Every path sets all of it: notFound() or an accepted foot.
 struct Result {
-  Real xi = 0.0, eta = 0.0;
-  bool found = false;
-  Real distance = kNoDistance;
-  Real tangents[6] = {};
-  Real normal[3] = {};
-  Real foot[3] = {};
-  Real outside = kNone;
-  Int corner = 0;
-  Int degenerate = 0;
+  Real xi, eta;
+  bool found;
+  Real distance;
+  Real tangents[6];
+  Real normal[3];
+  Real foot[3];
+  Real outside;
+  Int corner;
+  Int degenerate;
 };
+
+Result notFound() {
+  Result r;
+  r.xi = r.eta = 0.0;
+  r.found = false;
+  r.distance = kNoDistance;
+  for (Real& c : r.tangents) c = 0.0;
+  for (int i = 0; i < 3; ++i) r.normal[i] = r.foot[i] = 0.0;
+  r.outside = kNone;
+  r.corner = 0;
+  r.degenerate = 0;
+  return r;
+}
 
 // The facet's point, normal, tangents and (withSecond) second derivatives; false without normal.
 struct Evaluation {
@@ -244,6 +258,7 @@ bool lineSearch(const Facet& f, Int corner, const Residual& r, const Real (&step
 
 void acceptedResult(const Facet& f, const Evaluation& e, Int corner, Real xi, Real eta, Real outside, Result& out) {
   out.found = true;
+  out.degenerate = 0;
   out.xi = xi;
   out.eta = f.dim == 3 ? eta : 0.0;
   out.outside = outside;
@@ -388,29 +403,59 @@ bool supported(const Facet& f) {
 }
 
 // The commonest case, a flat 3-node facet of a three-dimensional surface, taken through the same
-// steps in one place: the estimate, then the first Newton iteration, which on a flat triangle
-// converges at once. Whatever the steps would do next is left to the general path (false).
+// steps in one place: the estimate (the exact foot's area coordinates), then the first Newton
+// iteration, which on a flat triangle converges at once (its second derivatives are zero). Whatever
+// the steps would do next is left to the general path (false).
 bool flatTriangle(const Facet& f, Result& out) {
-  Real xi, eta;
-  Int status;
-  zmx::geometry::estimateTrialPoint(f.p, 3, f.x, f.ld, 0, &xi, &eta, &status);
-  if (status == 1) return false;
-  if (xi < -f.tolerance || eta < -f.tolerance || 1.0 - xi - eta < -f.tolerance) {
-    out = Result{};
+  // Scalars throughout: the compiler keeps them in registers.
+  const Real* x1 = f.x;
+  const Real* x2 = f.x + f.ld;
+  const Real* x3 = f.x + 2 * static_cast<long long>(f.ld);
+  const Real* p = f.p;
+  const Real dx = x1[0] - p[0], dy = x1[1] - p[1], dz = x1[2] - p[2];
+  const Real ax = x2[0] - x1[0], ay = x2[1] - x1[1], az = x2[2] - x1[2];
+  const Real bx = x3[0] - x1[0], by = x3[1] - x1[1], bz = x3[2] - x1[2];
+  const Real a11 = ax * ax + ay * ay + az * az, a12 = ax * bx + ay * by + az * bz, a22 = bx * bx + by * by + bz * bz;
+  const Real r1 = -(dx * ax + dy * ay + dz * az), r2 = -(dx * bx + dy * by + dz * bz);
+  const Real det = a11 * a22 - a12 * a12;
+  if (!(std::fabs(det) >= kTiny)) return false;
+  const Real xi = (r1 * a22 - a12 * r2) / det, eta = (a11 * r2 - a12 * r1) / det;
+  const Real f1 = 1.0 - xi - eta;
+  if (xi < -f.tolerance || eta < -f.tolerance || f1 < -f.tolerance) {
+    out = notFound();
     return true;
   }
-  Evaluation e;
-  if (!evaluate(f, 0, xi, eta, true, e)) return false;
-  const Residual r = residual(f, e, true);
-  const Real det = r.j[0][0] * r.j[1][1] - r.j[0][1] * r.j[1][0];
-  const Real squared = r.f[0] * r.f[0] + r.f[1] * r.f[1];
-  if (!std::isfinite(squared) || !std::isfinite(det)) return false;
-  if (!(onTheFacet(f, e) || smallResidual(squared, det))) return false;
-  Real outside = kNone;
-  if (accept(f, 0, xi, eta, outside))
-    acceptedResult(f, e, 0, xi, eta, outside, out);
-  else
-    out = Result{};
+  // The point, the unit normal and the offset from the point there.
+  const Real sx = f1 * x1[0] + xi * x2[0] + eta * x3[0];
+  const Real sy = f1 * x1[1] + xi * x2[1] + eta * x3[1];
+  const Real sz = f1 * x1[2] + xi * x2[2] + eta * x3[2];
+  const Real ox = sx - p[0], oy = sy - p[1], oz = sz - p[2];
+  Real nx = ay * bz - az * by, ny = az * bx - ax * bz, nz = ax * by - ay * bx;
+  const Real length = std::sqrt(nx * nx + ny * ny + nz * nz);
+  if (!(length > 0.0) || !std::isfinite(length)) return false;
+  const Real inverse = 1.0 / length;
+  nx *= inverse, ny *= inverse, nz *= inverse;
+  // The residual of the first iteration; the Jacobian is the tangents' Gram matrix.
+  const Real g1 = ox * ax + oy * ay + oz * az, g2 = ox * bx + oy * by + oz * bz;
+  const Real squared = g1 * g1 + g2 * g2;
+  if (!std::isfinite(squared)) return false;
+  const Real offset = ox * ox + oy * oy + oz * oz;
+  if (!(offset <= kTight * kTight * f.scaleSquared || squared <= kTight * kTight * (det * det))) return false;
+  Real outside = 0.0;
+  if (!areaRule(f, f1, xi, eta, outside)) {
+    out = notFound();
+    return true;
+  }
+  out.found = true;
+  out.degenerate = 0;
+  out.xi = xi, out.eta = eta;
+  out.outside = outside;
+  out.corner = 0;
+  out.distance = ox * nx + oy * ny + oz * nz;
+  out.foot[0] = sx, out.foot[1] = sy, out.foot[2] = sz;
+  out.normal[0] = nx, out.normal[1] = ny, out.normal[2] = nz;
+  out.tangents[0] = ax, out.tangents[1] = ay, out.tangents[2] = az;
+  out.tangents[3] = bx, out.tangents[4] = by, out.tangents[5] = bz;
   return true;
 }
 
@@ -429,7 +474,7 @@ void project(const Facet& f, Result& out) {
       const Outcome outcome = fromStart(f, corner, xi, eta, out);
       if (outcome == Outcome::kAccepted) return;
       if (outcome == Outcome::kDegenerate) {
-        out = Result{};
+        out = notFound();
         out.degenerate = 1;
         return;
       }
@@ -442,7 +487,7 @@ void project(const Facet& f, Result& out) {
       ++corner;
       starts.add(0.0, eta);
     } else {
-      out = Result{};
+      out = notFound();
       return;
     }
   }
@@ -531,10 +576,12 @@ void CALPERPDISTTOSURF(const Real* x, const Int* ld, const Real* p, Real* xi, Re
                        const Real* cylinder, Int* degenerate) {
   const Facet f = facetOf(x, ld, p, n, tolerance, collapsed, dimension, cylindrical, cylinder);
   Result r;
-  if (supported(f))
+  if (supported(f)) {
     project(f, r);
-  else
+  } else {
+    r = notFound();
     reportCount(f, surface, surfaceLength);
+  }
   store(f, r, xi, eta, found, distance, tangents, normal, foot, outside, corner, degenerate);
 }
 
@@ -546,7 +593,7 @@ void CALPERPDISTTOSURF1(const Real* x, const Int* ld, const Real* p, Real* xi, R
   Facet f = facetOf(x, ld, p, n, tolerance, collapsed, dimension, cylindrical, cylinder);
   *location = kNotClassified;
   *nearest = 0;
-  Result r;
+  Result r = notFound();
   if (!supported(f)) {
     reportCount(f, surface, surfaceLength);
     store(f, r, xi, eta, found, distance, tangents, normal, foot, outside, corner, degenerate);

@@ -11,7 +11,6 @@
 #include "geometry/facets/facet_functions.h"
 #include "geometry/facets/facet_properties.h"
 #include "geometry/support/geometry_report.h"
-#include "siblings/eqc/eqc_arrays.h"
 #include "zmx/geometry/projection.h"
 #include "zmx/numerics/dense.h"
 
@@ -35,13 +34,14 @@ Vec column(const Real* x, Int ld, int j) {
   return {{c[0], c[1], c[2]}};
 }
 
-// The unit normal of the tangents; false when they are parallel.
+// The unit normal of the tangents; false when they are parallel (or not finite).
 bool unitNormal(const Vec& t1, const Vec& t2, Vec& n) {
   n = cross(t1, t2);
-  const Int three = 3;
-  Int status = 0;
-  ANORM(n.v, &three, &status);
-  return status == 0;
+  const Real length = std::sqrt(dot(n, n));
+  if (!(length > 0.0) || !std::isfinite(length)) return false;
+  const Real inverse = 1.0 / length;
+  for (Real& c : n.v) c *= inverse;
+  return true;
 }
 
 constexpr Real kTiny = 1e-36;
