@@ -23,24 +23,24 @@ struct Vec {
   Real operator[](int i) const { return v[i]; }
 };
 
-Vec add(const Vec& a, const Vec& b, Real s = 1.0) { return {{a[0] + s * b[0], a[1] + s * b[1], a[2] + s * b[2]}}; }
-Real dot(const Vec& a, const Vec& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-Vec cross(const Vec& a, const Vec& b) {
+[[gnu::always_inline]] inline Vec add(const Vec& a, const Vec& b, Real s = 1.0) { return {{a[0] + s * b[0], a[1] + s * b[1], a[2] + s * b[2]}}; }
+[[gnu::always_inline]] inline Real dot(const Vec& a, const Vec& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+[[gnu::always_inline]] inline Vec cross(const Vec& a, const Vec& b) {
   return {{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]}};
 }
-Real triple(const Vec& a, const Vec& b, const Vec& c) { return dot(a, cross(b, c)); }
-Vec column(const Real* x, Int ld, int j) {
+[[gnu::always_inline]] inline Real triple(const Vec& a, const Vec& b, const Vec& c) { return dot(a, cross(b, c)); }
+[[gnu::always_inline]] inline Vec column(const Real* x, Int ld, int j) {
   const Real* c = x + static_cast<long long>(j - 1) * ld;
   return {{c[0], c[1], c[2]}};
 }
 
 // The unit normal of the tangents; false when they are parallel (or not finite).
-bool unitNormal(const Vec& t1, const Vec& t2, Vec& n) {
-  n = cross(t1, t2);
-  const Real length = std::sqrt(dot(n, n));
+[[gnu::always_inline]] inline bool unitNormal(const Vec& t1, const Vec& t2, Vec& n) {
+  const Real x = t1[1] * t2[2] - t1[2] * t2[1], y = t1[2] * t2[0] - t1[0] * t2[2], z = t1[0] * t2[1] - t1[1] * t2[0];
+  const Real length = std::sqrt(x * x + y * y + z * z);
   if (!(length > 0.0) || !std::isfinite(length)) return false;
   const Real inverse = 1.0 / length;
-  for (Real& c : n.v) c *= inverse;
+  n.v[0] = x * inverse, n.v[1] = y * inverse, n.v[2] = z * inverse;
   return true;
 }
 
