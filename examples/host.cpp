@@ -225,6 +225,8 @@ void resultsFileRoundTrip() {
 
 }  // namespace
 
+void projectOntoFacets();
+
 int main() {
   int modules = 0;
   shr_initialize(modules);
@@ -263,6 +265,7 @@ int main() {
 
   resultsFileRoundTrip();
   walkDataBaseUnits();
+  projectOntoFacets();
 
   shr_finalize(modules);
   std::printf("library down: %d modules\n", modules);
