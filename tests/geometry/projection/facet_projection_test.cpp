@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "siblings/eqc/testing.h"
@@ -313,6 +314,56 @@ TEST_F(FacetProjection, UnsupportedCountsAndNaNEndCleanly) {
   bad[4] = nan;
   r = project(bad, 4, {0.1, 0.2, 1});
   EXPECT_EQ(r.found, kFalse);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FacetProjection, TrialPointsStartFromTheFootOrSayWhyNot) {
+  const auto estimate = [](const std::vector<double>& x, int n, const V3& p, int corner) {
+    double xi = 9, eta = 9;
+    int status = 9;
+    const int ld = 3;
+    ESTIMATETRIALPOINT(p.data(), &n, x.data(), &ld, &corner, &xi, &eta, &status);
+    return std::tuple{xi, eta, status};
+  };
+  // A triangle: the foot's area coordinates.
+  const std::vector<double> triangle = {1, 1, 0, 3, 1, 0, 1, 4, 0};
+  auto [xi, eta, status] = estimate(triangle, 3, {1.5, 2.5, 7}, 0);
+  EXPECT_EQ(status, 0);
+  EXPECT_NEAR(xi, 0.25, 1e-15);
+  EXPECT_NEAR(eta, 0.5, 1e-15);
+  // A flat square: straight above the centre (0, 0); far beyond a side status 2.
+  const std::vector<double> square = {-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0};
+  std::tie(xi, eta, status) = estimate(square, 4, {0, 0, 3}, 0);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(xi, 0.0);
+  EXPECT_EQ(eta, 0.0);
+  std::tie(xi, eta, status) = estimate(square, 4, {2.5, 0.3, 1}, 0);
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(xi, 0.0);  // the root beyond 2 is not taken: the last values set stand
+  // A 6-node triangle without a sub-facet is not served.
+  eqc_testing::clearMessages();
+  std::tie(xi, eta, status) = estimate(std::vector<double>(18, 0.0), 6, {0, 0, 0}, 0);
+  EXPECT_EQ(status, 1);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN estimateTrialPoint - NOT CODED FOR OTHER TYPE OF FACETS"));
+  // The points of a segment and a facet, with the distance along a direction.
+  const std::vector<double> segment = {0, 0, 1, 0.5, 2, 0};
+  const double v2[2] = {0, 1}, p2[2] = {1, 3};
+  double point[3], distance;
+  const int three = 3, ld2 = 2, half = 2, ld = 3, k = 0;
+  const Logical halves = kTrue, no = kFalse;
+  const double at = 0.0;
+  LINETOFACETRIALPT2D(&at, v2, p2, &three, &halves, &half, segment.data(), &ld2, point, &distance);
+  EXPECT_DOUBLE_EQ(point[0], 1.5);  // the middle of the second half
+  EXPECT_DOUBLE_EQ(point[1], 0.25);
+  EXPECT_DOUBLE_EQ(distance, 2.75);
+  const double v3[3] = {0, 0, 1}, p3[3] = {2, 2, 5}, xi3 = 0.25, eta3 = 0.5;
+  LINETOFACETRIALPT3D(&xi3, &eta3, v3, p3, &three, &no, &k, triangle.data(), &ld, point, &distance);
+  EXPECT_DOUBLE_EQ(point[0], 1.5);
+  EXPECT_DOUBLE_EQ(point[1], 2.5);
+  EXPECT_DOUBLE_EQ(distance, 5.0);
 }
 
 }  // namespace
