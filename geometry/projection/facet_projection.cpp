@@ -640,7 +640,8 @@ void CALPERPDISTTOSURF1(const Real* x, const Int* ld, const Real* p, Real* xi, R
   }
   // A vertex strictly nearer than the best edge point (or no edge point at all) is the result.
   const int node = nearestNode(f, from, squared);
-  if (*location == kNotClassified || squared < best * best) {
+  if (node == 0 && *location == kNotClassified) return;  // no finite distance at all (a NaN point)
+  if (node != 0 && (*location == kNotClassified || squared < best * best)) {
     *nearest = node;
     *location = kVertex;
     for (int k = 0; k < 3; ++k) closest[k] = x[static_cast<long long>(node - 1) * *ld + k];
