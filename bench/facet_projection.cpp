@@ -16,6 +16,7 @@
 
 #include "bench/allocation_count.h"
 #include "bench/ratio.h"
+#include "tests/support/closest_point.h"
 #include "zmx/geometry.h"
 
 namespace {
@@ -26,28 +27,10 @@ using V3 = std::array<double, 3>;
 constexpr int kCases = 1024;
 
 V3 sub(const V3& a, const V3& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-V3 add(const V3& a, const V3& b, double s = 1) { return {a[0] + s * b[0], a[1] + s * b[1], a[2] + s * b[2]}; }
 double dot(const V3& a, const V3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
-// The textbook closest point on a triangle (region tests on barycentric coordinates).
 __attribute__((noinline)) V3 plainClosest(const V3& p, const V3& a, const V3& b, const V3& c) {
-  const V3 ab = sub(b, a), ac = sub(c, a), ap = sub(p, a);
-  const double d1 = dot(ab, ap), d2 = dot(ac, ap);
-  if (d1 <= 0 && d2 <= 0) return a;
-  const V3 bp = sub(p, b);
-  const double d3 = dot(ab, bp), d4 = dot(ac, bp);
-  if (d3 >= 0 && d4 <= d3) return b;
-  const double vc = d1 * d4 - d3 * d2;
-  if (vc <= 0 && d1 >= 0 && d3 <= 0) return add(a, ab, d1 / (d1 - d3));
-  const V3 cp = sub(p, c);
-  const double d5 = dot(ab, cp), d6 = dot(ac, cp);
-  if (d6 >= 0 && d5 <= d6) return c;
-  const double vb = d5 * d2 - d1 * d6;
-  if (vb <= 0 && d2 >= 0 && d6 <= 0) return add(a, ac, d2 / (d2 - d6));
-  const double va = d3 * d6 - d5 * d4;
-  if (va <= 0 && (d4 - d3) >= 0 && (d5 - d6) >= 0) return add(b, sub(c, b), (d4 - d3) / ((d4 - d3) + (d5 - d6)));
-  const double denom = 1.0 / (va + vb + vc);
-  return add(add(a, ab, vb * denom), ac, vc * denom);
+  return zmxtest::closestOnTriangle(p, a, b, c);
 }
 
 __attribute__((noinline)) Kernel::Point_3 cgalClosest(const Kernel::Triangle_3& t, const Kernel::Point_3& p) {

@@ -16,6 +16,7 @@
 #include "siblings/eqc/testing.h"
 #include "tests/geometry/cylinders/cylinder_model.h"
 #include "tests/geometry/projection/projection_support.h"
+#include "tests/support/closest_point.h"
 #include "tests/support/host_fixture.h"
 #include "zmx/geometry.h"
 
@@ -207,26 +208,7 @@ TEST_F(FacetProjection, LinesInTwoDimensionsAndTheAcceptanceEdges) {
   EXPECT_NEAR(r.xi, 0.25, 1e-15);
 }
 
-// The textbook closest point of a triangle (region tests on the barycentric coordinates).
-V3 closestOnTriangle(const V3& p, const V3& a, const V3& b, const V3& c) {
-  const V3 ab = sub(b, a), ac = sub(c, a), ap = sub(p, a);
-  const double d1 = dot(ab, ap), d2 = dot(ac, ap);
-  if (d1 <= 0 && d2 <= 0) return a;
-  const V3 bp = sub(p, b);
-  const double d3 = dot(ab, bp), d4 = dot(ac, bp);
-  if (d3 >= 0 && d4 <= d3) return b;
-  const double vc = d1 * d4 - d3 * d2;
-  if (vc <= 0 && d1 >= 0 && d3 <= 0) return add(a, ab, d1 / (d1 - d3));
-  const V3 cp = sub(p, c);
-  const double d5 = dot(ab, cp), d6 = dot(ac, cp);
-  if (d6 >= 0 && d5 <= d6) return c;
-  const double vb = d5 * d2 - d1 * d6;
-  if (vb <= 0 && d2 >= 0 && d6 <= 0) return add(a, ac, d2 / (d2 - d6));
-  const double va = d3 * d6 - d5 * d4;
-  if (va <= 0 && (d4 - d3) >= 0 && (d5 - d6) >= 0) return add(b, sub(c, b), (d4 - d3) / ((d4 - d3) + (d5 - d6)));
-  const double denom = 1.0 / (va + vb + vc);
-  return add(add(a, ab, vb * denom), ac, vc * denom);
-}
+using zmxtest::closestOnTriangle;
 
 TEST_F(FacetProjection, ClassificationMatchesTheExactClosestPoint) {
   std::mt19937 rng(13);
