@@ -27,4 +27,19 @@ bool facetWeights(FacetWeights& s, Int n, Real xi, Real eta, bool subRegion, Int
 // dimension ld.
 void combine(const FacetWeights& s, const Real* x, Int ld, int dim, int rows, Real* out);
 
+// A point of sub-quadrilateral `region` (0-based) of a 6-node triangle.
+struct SubPoint {
+  int region;
+  Real xi, eta;
+};
+
+// The sub-quadrilaterals that hold the point (k, xi, eta): its own and, beyond 0.99 in xi or eta,
+// the neighbours whose seam it lies on (the next one, the one before, both at the centroid). Any k
+// but 1 and 2 is sub-quadrilateral 3, alone.
+int subPointsAt(Int k, Real xi, Real eta, SubPoint (&points)[3]);
+
+// Jacobian (du/dxi, du/deta; dv/dxi, dv/deta) of sub-quadrilateral `region`'s map onto the
+// triangle's area coordinates (u, v) of vertices 2 and 3.
+void subJacobian(int region, Real xi, Real eta, Real (&j)[2][2]);
+
 }  // namespace zmx::geometry

@@ -210,18 +210,21 @@ void accumulateIn(const zmx::geometry::FacetWeights& s, const Real* x, Int ld, i
     accumulate<n, 2, false>(s, x, ld, rows, out);
 }
 
-// ---- Seams of the sub-quadrilaterals -----------------------------------------------------------------
+Real lengthOrOne(const Real* v) {
+  const Real length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+  return length < 1e-36 ? 1.0 : length;
+}
 
-struct SubPoint {
-  int region;
-  Real xi, eta;
-};
+}  // namespace
+
+namespace zmx::geometry {
+
+// ---- Seams of the sub-quadrilaterals -----------------------------------------------------------------
 
 constexpr Real kSeam = 0.99;
 
-// The sub-quadrilaterals that hold the point: its own, and the neighbours whose seam it lies on.
 int subPointsAt(Int k, Real xi, Real eta, SubPoint (&points)[3]) {
-  points[0] = {subRegion(k), xi, eta};
+  points[0] = {k == 1 ? 0 : k == 2 ? 1 : 2, xi, eta};
   if (k < 1 || k > 3) return 1;
   const int next = (k % 3), previous = (k + 1) % 3;  // the regions after and before k, 0-based
   int count = 1;
@@ -234,8 +237,6 @@ int subPointsAt(Int k, Real xi, Real eta, SubPoint (&points)[3]) {
   return count;
 }
 
-// Jacobian (du/dxi, du/deta; dv/dxi, dv/deta) of sub-quadrilateral r's map onto the triangle's
-// area coordinates (u, v) of vertices 2 and 3.
 void subJacobian(int region, Real xi, Real eta, Real (&j)[2][2]) {
   const Real a = (5.0 - eta) / 24.0, b = (-1.0 - xi) / 24.0, c = (-1.0 - eta) / 24.0, d = (5.0 - xi) / 24.0;
   const Real e = (eta - 2.0) / 12.0, g = (xi - 2.0) / 12.0;
@@ -245,15 +246,6 @@ void subJacobian(int region, Real xi, Real eta, Real (&j)[2][2]) {
     default: j[0][0] = c, j[0][1] = d, j[1][0] = e, j[1][1] = g; break;
   }
 }
-
-Real lengthOrOne(const Real* v) {
-  const Real length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-  return length < 1e-36 ? 1.0 : length;
-}
-
-}  // namespace
-
-namespace zmx::geometry {
 
 bool facetWeights(FacetWeights& s, Int n, Real xi, Real eta, bool throughSubRegion, Int k, bool cylindrical,
                   const Real* cylinder, bool second, bool otherAsNine) {
@@ -353,8 +345,8 @@ void INTT6C_M(const Int* k, const Real* xi, const Real* eta, const Real* x, Real
   const bool values = *mode != kDerivativesOnly;
   const int length = values ? 18 : 12;
   for (int i = 0; i < length; ++i) shape[i] = 0.0;
-  SubPoint points[3];
-  const int count = subPointsAt(*k, *xi, *eta, points);
+  zmx::geometry::SubPoint points[3];
+  const int count = zmx::geometry::subPointsAt(*k, *xi, *eta, points);
   Real* dU = shape + (values ? 6 : 0);
   Real* dV = dU + 6;
   for (int p = 0; p < count; ++p) {
@@ -364,7 +356,7 @@ void INTT6C_M(const Int* k, const Real* xi, const Real* eta, const Real* x, Real
       for (int j = 0; j < 6; ++j) shape[j] += f[j];
     // Derivatives by the area coordinates through the inverse of the sub-quadrilateral's Jacobian.
     Real jac[2][2];
-    subJacobian(points[p].region, points[p].xi, points[p].eta, jac);
+    zmx::geometry::subJacobian(points[p].region, points[p].xi, points[p].eta, jac);
     Real det = jac[0][0] * jac[1][1] - jac[0][1] * jac[1][0];
     if (std::fabs(det) < 1e-36) det = 1.0;
     Real fu[6], fv[6], tu[3] = {}, tv[3] = {};

@@ -3,4 +3,5 @@
 
 #include "zmx/geometry/cylinders.h"
 #include "zmx/geometry/facets.h"
+#include "zmx/geometry/normals.h"
 #include "zmx/geometry/projection.h"
