@@ -1,0 +1,38 @@
+// Contact search: bounding-box trees over the facets of master surfaces and their queries.
+//
+// Facet table (integers, one column of leading dimension ld per facet): word 2 the node count c,
+// words 8 to 7 + c the node numbers; node n is column n - offset of the coordinates. A tree node
+// record is 10 8-byte words (integers in the low 4 bytes): 1 parent, 2 next sibling, 3 first
+// child, 4-9 the box (xmin, ymin, zmin, xmax, ymax, zmax), 10 the leaf's facet (0 inside); record
+// 1 is the root, records stand in breadth-first order. A rigid block: word 1 its length 4 + 10 x
+// nodes, 2 the record length 10, 3 the node count, 4 the word of record 1 (5), then the records.
+#pragma once
+
+#include "zmx/types.h"
+
+extern "C" {
+
+// Builds the tree of a deformable surface's n facets (coordinates x, y, z in columns of leading
+// dimension ld; boxes widened by margin) and loads it as the process's deformable tree.
+ZMX_EXPORT void SHR_CREATESRCHDBDEFVSDEF(const Int* n, const Int* facets, const Int* facetLd, const Int* offset,
+                                         const Real* coords, const Int* ld, const Real* margin);
+// Builds the tree of a rigid surface (d coordinates a node, 2 or 3) as a block in the caller's
+// array (blockReals and blockInts the same storage) of capacity words; the build needs
+// 4 + 10 n + the sum over tree nodes of (11 + facets under the node) + 10 x nodes words at its
+// peak. Beyond the capacity: "MEMORY FAILURE." at level -3, the empty header 4, 10, 0, 5.
+ZMX_EXPORT void SHR_CREATESRCHDBDEFVSRIGID(const Int* n, const Int* facets, const Int* facetLd, const Int* offset,
+                                           const Real* coords, const Int* d, Real* blockReals, Int* blockInts,
+                                           Int* capacity, const Real* margin);
+// The process's deformable tree: operation 1 loads count records of recordLength words, 0 gives
+// the facets whose leaf boxes hold the point, 2 those of the boxes nearest to it, 6 frees the
+// tree. error 1 for a query without a tree, an unknown operation or an invalid tree.
+ZMX_EXPORT void SHR_CONTACTSRCHDBDEFVSDEF(const Int* operation, const Real* records, const Int* recordLength,
+                                          const Int* count, const Real* point, const Int* dimension, Int* items,
+                                          Int* itemCount, Int* error);
+// The same queries (0, 2; 6 frees the scratch arrays) on a rigid block's records read in place
+// (from header word 4 on, as integers and as reals).
+ZMX_EXPORT void SHR_CONTACTSRCHDBDEFVSRIGID(const Int* operation, const Real* point, const Int* dimension, Int* items,
+                                            Int* itemCount, const Int* recordInts, const Real* recordReals,
+                                            const Int* recordLength, const Int* count);
+
+}  // extern "C"
