@@ -35,4 +35,15 @@ ZMX_EXPORT void SHR_CONTACTSRCHDBDEFVSRIGID(const Int* operation, const Real* po
                                             Int* itemCount, const Int* recordInts, const Real* recordReals,
                                             const Int* recordLength, const Int* count);
 
+// Candidate facets of a rigid surface for a point (x, y, z; x, y when dimension is 2) from its
+// block searchDb: the tree's containing leaves, else its nearest ones; bound(i) = the nearest
+// node distance of candidate i less its facet size (never above the true distance); nodeDistance
+// (nodeCount entries, node n at n - offset) the node distances met, 1e36 elsewhere; dmin and
+// nearest the nearest node met (1e36, 0 for none, an unset point or an empty tree).
+ZMX_EXPORT void FIND_CANDIDATE_FACETS(const Real* searchDb, const Int* facetCount, const Int* facetTable,
+                                      const Int* facetLd, const Real* facetSize, const Int* nodeCount,
+                                      const Int* nodeOffset, const Real* point, const Real* coords,
+                                      const Int* dimension, Real* nodeDistance, Real* bound, Int* candidates,
+                                      Int* count, Real* dmin, Int* nearest);
+
 }  // extern "C"

@@ -314,3 +314,65 @@ TEST_F(SearchTrees, RefusedBlocksAndMalformedTreesEndCleanly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SearchTrees, CandidateBoundsNeverExceedTheDistanceAndTheNearestNodeIsFoundFirst) {
+  std::mt19937 rng(17);
+  std::uniform_real_distribution<double> d(-1, 11);
+  const Mesh m = randomMesh(500, rng, 10, 0.8);
+  std::vector<double> block(200000, 0.0);
+  rigidTree(m, 0.05, block);
+  // Facet sizes: the largest distance from a node to the facet's other points.
+  std::vector<double> size(m.facets);
+  for (int j = 0; j < m.facets; ++j) {
+    const double* x = &m.coords[9 * j];
+    for (int a = 0; a < 3; ++a)
+      for (int b = 0; b < 3; ++b)
+        size[j] = std::max(size[j], std::hypot(x[3 * a] - x[3 * b], x[3 * a + 1] - x[3 * b + 1], x[3 * a + 2] - x[3 * b + 2]));
+  }
+  const int nodes = static_cast<int>(m.coords.size() / 3), offset = 0, three = 3;
+  std::vector<double> distance(nodes), bound(m.facets);
+  std::vector<int> candidates(m.facets);
+  for (int trial = 0; trial < 50; ++trial) {
+    const Point3 p = {d(rng), d(rng), d(rng)};
+    int count = -1, nearest = -1;
+    double dmin = -1;
+    FIND_CANDIDATE_FACETS(block.data(), &m.facets, m.table.data(), &kLd, size.data(), &nodes, &offset, p.data(),
+                          m.coords.data(), &three, distance.data(), bound.data(), candidates.data(), &count, &dmin,
+                          &nearest);
+    ASSERT_GT(count, 0);
+    auto want = rigidQuery(0, block, p);
+    if (want.empty()) want = rigidQuery(2, block, p);
+    ASSERT_EQ(std::vector<int>(candidates.begin(), candidates.begin() + count), want);
+    double best = 1e36;
+    int first = 0;
+    for (int i = 0; i < count; ++i) {
+      const int f = candidates[i];
+      const double* x = &m.coords[9 * (f - 1)];
+      const Point3 q = zmxtest::closestOnTriangle(p, {x[0], x[1], x[2]}, {x[3], x[4], x[5]}, {x[6], x[7], x[8]});
+      EXPECT_LE(bound[i], std::hypot(q[0] - p[0], q[1] - p[1], q[2] - p[2]) + 1e-12);
+      for (int k = 0; k < 3; ++k) {
+        const int n = m.table[kLd * (f - 1) + 7 + k];
+        const double dx = x[3 * k] - p[0], dy = x[3 * k + 1] - p[1], dz = x[3 * k + 2] - p[2];
+        const double dn = std::sqrt(dx * dx + dy * dy + dz * dz);
+        EXPECT_EQ(distance[n - 1], dn);
+        if (dn < best) best = dn, first = n;
+      }
+    }
+    EXPECT_EQ(dmin, best);
+    EXPECT_EQ(nearest, first);
+  }
+  // An unset point: nothing.
+  const Point3 unset = {1e36, 0, 0};
+  int count = -1, nearest = -1;
+  double dmin = -1;
+  FIND_CANDIDATE_FACETS(block.data(), &m.facets, m.table.data(), &kLd, size.data(), &nodes, &offset, unset.data(),
+                        m.coords.data(), &three, distance.data(), bound.data(), candidates.data(), &count, &dmin,
+                        &nearest);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(dmin, 1e36);
+  EXPECT_EQ(nearest, 0);
+}
+
+}  // namespace
