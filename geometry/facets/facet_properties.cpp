@@ -13,6 +13,23 @@
 
 namespace zmx::geometry {
 
+bool unitLength(Real* v, int count) {
+  Real square = 0.0;
+  for (int i = 0; i < count; ++i) square += v[i] * v[i];
+  const Real length = std::sqrt(square);
+  if (!(length > 0.0) || !std::isfinite(length)) return false;
+  const Real inverse = 1.0 / length;
+  for (int i = 0; i < count; ++i) v[i] *= inverse;
+  return true;
+}
+
+bool unitCross(const Real* a, const Real* b, Real* n) {
+  n[0] = a[1] * b[2] - a[2] * b[1];
+  n[1] = a[2] * b[0] - a[0] * b[2];
+  n[2] = a[0] * b[1] - a[1] * b[0];
+  return unitLength(n, 3);
+}
+
 namespace {
 
 // The line functions: 2 nodes, 3 nodes (quadratic), or one straight half of a 3-node line.
@@ -32,25 +49,13 @@ int lineFunctions(Int n, bool halves, Int half, Real xi, Real* f, Real* d, Real*
   return 3;
 }
 
-// Normalises v (count components) in place; status 1, v unchanged, when it has no (finite)
-// length. The same as the sibling's ANORM, written here for the projections' hot path.
+// The sibling's ANORM with its status, over the shared normalisation.
 void normalise(Real* v, Int count, Int* status) {
-  Real square = 0.0;
-  for (Int i = 0; i < count; ++i) square += v[i] * v[i];
-  const Real length = std::sqrt(square);
-  if (!(length > 0.0) || !std::isfinite(length)) {
-    *status = 1;
-    return;
-  }
-  const Real inverse = 1.0 / length;
-  for (Int i = 0; i < count; ++i) v[i] *= inverse;
+  if (!unitLength(v, count)) *status = 1;
 }
 
 void crossNormal(const Real* t1, const Real* t2, Real* normal, Int* status) {
-  normal[0] = t1[1] * t2[2] - t1[2] * t2[1];
-  normal[1] = t1[2] * t2[0] - t1[0] * t2[2];
-  normal[2] = t1[0] * t2[1] - t1[1] * t2[0];
-  normalise(normal, 3, status);
+  if (!unitCross(t1, t2, normal)) *status = 1;
 }
 
 // The 3-node triangle: the functions of EQC_INTT3 (1 - xi - eta, xi, eta), summed in the same

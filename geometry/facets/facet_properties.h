@@ -8,6 +8,11 @@ namespace zmx::geometry {
 
 inline Real dot3(const Real* a, const Real* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
+// Scales v (count components) to unit length; false, v unchanged, when it has no finite length.
+bool unitLength(Real* v, int count);
+// n := a x b scaled to unit length; false when it has none (n is then the cross product).
+bool unitCross(const Real* a, const Real* b, Real* n);
+
 // A line facet of 2 or 3 nodes (or one straight half of a 3-node line): point (2); unless
 // pointOnly the tangent, the unit normal (-t_y, t_x) and, when withSecond, the second derivative.
 void lineProperties(bool withSecond, bool pointOnly, Real xi, Int n, bool halves, Int half, const Real* x, Int ld,

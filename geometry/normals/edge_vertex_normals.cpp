@@ -9,6 +9,7 @@
 
 #include "geometry/cylinders/cylinder_functions.h"
 #include "geometry/facets/facet_functions.h"
+#include "geometry/facets/facet_properties.h"
 #include "geometry/support/geometry_report.h"
 #include "siblings/eqc/facet_shapes.h"
 #include "zmx/geometry/cylinders.h"
@@ -23,23 +24,8 @@ namespace {
 constexpr Real kFlat = 2.22e-16;
 constexpr int kMostNodes = 9;
 
-// Scales v (count components) to unit length; false, v unchanged, when it has no finite length.
-bool normalise(Real* v, int count) {
-  Real square = 0.0;
-  for (int i = 0; i < count; ++i) square += v[i] * v[i];
-  const Real length = std::sqrt(square);
-  if (!(length > 0.0) || !std::isfinite(length)) return false;
-  for (int i = 0; i < count; ++i) v[i] /= length;
-  return true;
-}
-
-// n := t1 x t2 normalised; false when it vanishes (n is then the zero cross product).
-bool crossNormal(const Real* t1, const Real* t2, Real* n) {
-  n[0] = t1[1] * t2[2] - t1[2] * t2[1];
-  n[1] = t1[2] * t2[0] - t1[0] * t2[2];
-  n[2] = t1[0] * t2[1] - t1[1] * t2[0];
-  return normalise(n, 3);
-}
+bool normalise(Real* v, int count) { return unitLength(v, count); }
+bool crossNormal(const Real* t1, const Real* t2, Real* n) { return unitCross(t1, t2, n); }
 
 // One facet with its nodes' coordinates gathered (3 rows a node; 2 in two dimensions).
 struct Facet {
