@@ -11,6 +11,7 @@
 #include "runtime/address_space.h"
 #include "runtime/record.h"
 #include "siblings/dm2/dm2_adb.h"
+#include "contact/search/search_stamps.h"
 #include "zmx/contact/search.h"
 
 namespace {
@@ -253,6 +254,7 @@ void SHR_CONTACTSRCHDBDEFVSRIGID(const Int* operation, const Real* point, const 
   switch (*operation) {
     case 6:
       gRigid.clear();
+      zmx::contact::releaseRigidSearchStamps();
       return;
     case 0:
     case 2: {

@@ -46,4 +46,23 @@ ZMX_EXPORT void FIND_CANDIDATE_FACETS(const Real* searchDb, const Int* facetCoun
                                       const Int* dimension, Real* nodeDistance, Real* bound, Int* candidates,
                                       Int* count, Real* dmin, Int* nearest);
 
+// The closest contact of a slave point on a faceted rigid surface (see the surface arrays in the
+// routine's description): CONTACT_REAL 1 the signed distance (-1e36 none), 8-10 the foot, 11-13
+// the unit normal, 14-19 a face's tangents, 20-42 zero, 43-44 local coordinates; CONTACT_INT slots
+// 45 kind (0 none, 1 vertex, 2 edge, 3 face, 4 centre, 5 internal edge), 46 entity, 47 sub-facet,
+// 48 failed projection. contactKind/contactEntity hand the previous contact in (0: search the
+// tree) and the new one out; contactCount counts the calls in a row with contact.
+ZMX_EXPORT void FACETEDRIGIDSURFSEARCH(const Int* nfacet, const Int* facetElement, const Int* facetTable,
+                                       const Int* ldFacet, const Int* edgeTable, const Int* ldEdge,
+                                       const Int* edgeFacets, const Int* nodeFacets, const Int* freeVertices,
+                                       const Int* freeCount, const Real* facetSize, const Real* surfaceSize,
+                                       const Int* nnode, const Int* nodeOffset, const Int* unused,
+                                       const Int* ldNodeFacets, const Real* point, const Real* coords,
+                                       const Int* dimension, Real* nodeDistance, Real* bound, Int* candidates,
+                                       void* contactInt, Real* contactReal, const Int* splitT6, const Int* quadratic,
+                                       const char* surfaceName, Int surfaceNameLength, Int* contactKind,
+                                       Int* contactEntity, Int* contactCount, const Real* extension,
+                                       const Real* searchDb, const Real* disp, const Real* dispScale,
+                                       const Int* useDisp);
+
 }  // extern "C"
