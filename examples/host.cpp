@@ -226,6 +226,7 @@ void resultsFileRoundTrip() {
 }  // namespace
 
 void projectOntoFacets();
+void searchOneSlavePoint();
 
 int main() {
   int modules = 0;
@@ -266,6 +267,7 @@ int main() {
   resultsFileRoundTrip();
   walkDataBaseUnits();
   projectOntoFacets();
+  searchOneSlavePoint();
 
   shr_finalize(modules);
   std::printf("library down: %d modules\n", modules);
