@@ -68,9 +68,9 @@ class TemporaryArea : public WorkArea {
 
 class BlockArea : public WorkArea {
  public:
-  explicit BlockArea(Int* capacity) : capacity_(capacity) {}
-  // The block grows through DBCORE, which here books the words within the caller's capacity;
-  // beyond it nothing is written.
+  BlockArea(Real* block, Int* capacity) : capacity_(capacity) { slots = block; }
+  // The block itself is the work area. It grows through DBCORE, which books the words within the
+  // caller's capacity; a need beyond it is refused before any word past the capacity is written.
   bool reserve(long long required, long long) override {
     if (required > *capacity_) {
       refused = true;
@@ -79,8 +79,7 @@ class BlockArea : public WorkArea {
     if (required > size) {
       Int words = static_cast<Int>(required);
       DBCORE(&words, capacity_);
-      storage_.resize(static_cast<std::size_t>(required), 0.0);
-      slots = storage_.data(), size = required;
+      size = required;
     }
     return true;
   }
@@ -88,7 +87,6 @@ class BlockArea : public WorkArea {
 
  private:
   Int* capacity_;
-  std::vector<Real> storage_;
 };
 
 // Two halves of facet numbers, packed two to a word (half 1 low, half 2 high 4 bytes).
@@ -400,7 +398,7 @@ void SHR_CREATESRCHDBDEFVSRIGID(const Int* n, const Int* facets, const Int* face
   };
   if (*n <= 0) return emptyHeader();
   const int dim = *d == 2 ? 2 : 3;
-  BlockArea area(capacity);
+  BlockArea area(blockReals, capacity);
   Build build(area, kHeaderWords, *n);
   const long long start = kHeaderWords + static_cast<long long>(kFacetWords) * *n + 11 + *n;
   bool ok = area.reserve(start, start) &&
@@ -421,7 +419,6 @@ void SHR_CREATESRCHDBDEFVSRIGID(const Int* n, const Int* facets, const Int* face
   area.setI(2, kNodeWords);
   area.setI(3, build.nodes);
   area.setI(4, kHeaderWords + 1);
-  std::memcpy(blockReals, area.slots, sizeof(Real) * static_cast<std::size_t>(kHeaderWords + words));
 }
 
 }  // extern "C"

@@ -17,7 +17,8 @@ extern "C" {
 ZMX_EXPORT void SHR_CREATESRCHDBDEFVSDEF(const Int* n, const Int* facets, const Int* facetLd, const Int* offset,
                                          const Real* coords, const Int* ld, const Real* margin);
 // Builds the tree of a rigid surface (d coordinates a node, 2 or 3) as a block in the caller's
-// array (blockReals and blockInts the same storage) of capacity words; the build needs
+// array (blockReals and blockInts the same storage) of capacity words, which is also its work
+// area; the build needs
 // 4 + 10 n + the sum over tree nodes of (11 + facets under the node) + 10 x nodes words at its
 // peak. Beyond the capacity: "MEMORY FAILURE." at level -3, the empty header 4, 10, 0, 5.
 ZMX_EXPORT void SHR_CREATESRCHDBDEFVSRIGID(const Int* n, const Int* facets, const Int* facetLd, const Int* offset,
