@@ -84,6 +84,17 @@ void GLO_UTI_VADDR(const Int* n, float* sum, const float* a, const float* b) {
   for (Int k = 0; k < *n; ++k) sum[k] = a[k] + b[k];
 }
 
+void GLO_UTI_EIG21S(const float* matrix, float* values, float* pair) {
+  const double u11 = matrix[0], u22 = matrix[1], u12 = matrix[2];
+  const double mean = 0.5 * (u11 + u22), half = 0.5 * (u11 - u22);
+  const double radius = std::sqrt(half * half + u12 * u12);
+  const double angle = 0.5 * std::atan2(2.0 * u12, u11 - u22);  // direction of the larger value
+  values[0] = static_cast<float>(mean + radius);
+  values[1] = static_cast<float>(mean - radius);
+  pair[0] = static_cast<float>(std::sin(0.5 * angle));
+  pair[1] = static_cast<float>(std::cos(0.5 * angle));
+}
+
 void GLO_UTI_GENEIG33(const Int* ld, const Int* n, float* a, float* v) {
   const long long l = *ld;
   for (Int i = 0; i < *n; ++i) {

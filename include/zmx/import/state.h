@@ -21,3 +21,46 @@ ZMX_EXPORT void ACC_GDB_SYMROTS31S31(const Int* n, const Int* inverse, const flo
 ZMX_EXPORT void ACC_GDB_SYMROTS33S33(const Int* n, const Int* inverse, const float* rotation, const float* source,
                                      float* result);
 }
+
+// ---- Shell state extraction -------------------------------------------------------------------
+// Stored arrays of one segment hold n rows (elements), column-major; the answer has one row per
+// element of (direct + shear) values. Rotation pairs R and drill pairs D are (sin, cos) of the
+// half angle; P the transfer coefficients (cosine, sine, then a, b, d); type 13316 or 25090; the
+// small-stretch flag 1 when set.
+extern "C" {
+ZMX_EXPORT void ACC_SDB_EXTRACTSHELLSECTFORCE(const Int* n, const Int* type, const Int* small, const Int* direct,
+                                              const Int* shear, const float* forces, const float* transverse,
+                                              const float* rotation, float* answer, const Int* rotate,
+                                              const float* transfer);
+ZMX_EXPORT void ACC_SDB_EXTRACTSECTMOMENT(const Int* n, const Int* direct, const Int* shear, const Int* type,
+                                          const Int* small, const float* rotation, const float* moments, float* answer,
+                                          const Int* rotate, const float* transfer);
+ZMX_EXPORT void ACC_SDB_EXTRACTCURVATURE(const Int* n, const Int* direct, const Int* shear, const Int* type,
+                                         const Int* small, const float* rotation, const float* curvatures,
+                                         float* answer, const Int* rotate, const float* transfer);
+// W is the caller's (n, 4) stretch work array.
+ZMX_EXPORT void ACC_SDB_EXTRACTSHELLSECTSTRAIN(const Int* n, const Int* direct, const Int* shear, const Int* type,
+                                               const Int* small, const float* gradient, const float* drill,
+                                               const float* transverse, const float* rotation, float* stretch,
+                                               float* answer, const Int* rotate, const float* transfer);
+ZMX_EXPORT void ACC_SDB_EXTRACTTRANSF(const Int* n, const Int* type, const Int* small, const Int* direct,
+                                      const Int* shear, const float* forces, const float* rotation, float* answer,
+                                      const Int* rotate, const float* transfer);
+ZMX_EXPORT void ACC_SDB_EXTRACTTRANSTRN(const Int* n, const Int* type, const Int* small, const Int* direct,
+                                        const Int* shear, const float* strains, const float* rotation, float* answer,
+                                        const Int* rotate, const float* transfer);
+ZMX_EXPORT void ACC_SDB_EXTRACTTHININGSTRAIN(const Int* n, const Int* type, const float* gradient, float* answer);
+ZMX_EXPORT void ACC_SDB_EXTRACTSHELLMEMJACOBIAN(const Int* n, const Int* direct, const Int* shear,
+                                                const Int* fullDirect, const Int* type, const Int* small,
+                                                const float* gradient, const float* drill, float* stretch,
+                                                float* answer);
+ZMX_EXPORT void ACC_SDB_EXTRACTSHELLINPLANEROT(const Int* n, const Int* direct, const Int* shear,
+                                               const float* rotation, float* answer, const Int* rotate);
+ZMX_EXPORT void ACC_SDB_EXTRACTSHELLELEMDIR(const Int* n, const Int* direct, const Int* shear,
+                                            const float* quaternions, const float* drill, float* answer);
+ZMX_EXPORT void ACC_SDB_EXTRACTSHELLLOCALDIR(const Int* n, const Int* direct, const Int* shear,
+                                             const float* quaternions, const float* drill, const float* rotation,
+                                             float* answer, const Int* rotate);
+// Unit normals at the four mid-side points of each element from corners X (n, 4, 3).
+ZMX_EXPORT void ACC_SDB_EXTRACTMIDSIDENORMAL(const Int* n, float* answer, const float* corners);
+}
