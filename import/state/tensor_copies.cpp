@@ -69,3 +69,44 @@ void ACC_GDB_SYMROTS33S33(const Int* n, const Int* inverse, const float* rotatio
 }
 
 }  // extern "C"
+
+namespace {
+
+// Copies the stored strain point-major, from its rotation when one applies, and doubles the shears.
+void modifiedStrain(const Int* n, bool rotateIt, bool solid, const Int* m, const Int* j0, const Int* k, const Int* s0,
+                    const float* rotation, float* destination, const float* stored, float* work) {
+  const float* source = stored;
+  if (rotateIt) {
+    const Int inverse = 0;
+    if (solid)
+      ACC_GDB_SYMROTS33S33(n, &inverse, rotation, stored, work);
+    else
+      ACC_GDB_SYMROTS31S31(n, &inverse, rotation, stored, work);
+    source = work;
+  }
+  ACC_GDB_COPYR(n, m, k, j0, s0, source, destination);
+  const long long width = 0LL + *m + *k;
+  for (long long p = 0; p < *n; ++p)
+    for (Int q = 0; q < *k; ++q) destination[p * width + *m + q] *= 2.0F;
+}
+
+}  // namespace
+
+extern "C" {
+
+void ACC_SDB_MODIFYSTRAIN(const Int* n, const Int* keep1, const Int* keep2, const Int* m, const Int* j0, const Int* k,
+                          const Int* s0, const Int* type, const Int* keep3, const float* rotation, float* destination,
+                          const float* stored, float* work) {
+  const bool rotateIt = *keep1 == 0 && *keep2 == 0 && *keep3 == 0 && *type != 13316 && *m >= 2;
+  modifiedStrain(n, rotateIt, *type == 15368, m, j0, k, s0, rotation, destination, stored, work);
+}
+
+void ACC_SDB_MODIFYSTRAINSOLID(const Int* n, const Int* keep1, const Int* m, const Int* j0, const Int* k,
+                               const Int* s0, const Int* type, const Int* keep2, const float* rotation, const void*,
+                               float* destination, const float* stored, float* work) {
+  const bool ownRotation = *type == 13316 || *type == 15368 || *type == 9220 || *type == 25604;
+  const bool rotateIt = *keep1 == 0 && *keep2 == 0 && !ownRotation && *m >= 2;
+  modifiedStrain(n, rotateIt, false, m, j0, k, s0, rotation, destination, stored, work);
+}
+
+}  // extern "C"

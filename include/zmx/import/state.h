@@ -64,3 +64,80 @@ ZMX_EXPORT void ACC_SDB_EXTRACTSHELLLOCALDIR(const Int* n, const Int* direct, co
 // Unit normals at the four mid-side points of each element from corners X (n, 4, 3).
 ZMX_EXPORT void ACC_SDB_EXTRACTMIDSIDENORMAL(const Int* n, float* answer, const float* corners);
 }
+
+// ---- Material keys, strain copies, beam extraction and rebar angles -----------------------------
+// The material routines: P the position table, F the flag table, the material block, the state
+// key, the destination, the status, n points and the wanted direct m, stored direct j0, wanted
+// shear k and stored shear s0 counts; the families with a strain take the total strain and give
+// the strain result, (j0 + s0) n words each.
+extern "C" {
+#define ZMX_IMPORT_STRAIN_MATERIAL(NAME)                                                                        \
+  ZMX_EXPORT void NAME(const Int* P, const Int* F, const float* block, const Int* key, float* destination,       \
+                       Int* status, const Int* n, const Int* m, const Int* j0, const Int* k, const Int* s0,      \
+                       const float* total, float* result)
+#define ZMX_IMPORT_ELASTIC_MATERIAL(NAME)                                                                       \
+  ZMX_EXPORT void NAME(const Int* P, const Int* F, const float* block, const Int* key, float* destination,       \
+                       Int* status, const Int* n, const Int* m, const Int* j0, const Int* k, const Int* s0)
+ZMX_IMPORT_STRAIN_MATERIAL(ACC_SDB_ELEMKEYPLASTIC);
+ZMX_IMPORT_STRAIN_MATERIAL(ACC_SDB_ELEMKEYDUCTILEFAIL);
+ZMX_IMPORT_STRAIN_MATERIAL(ACC_SDB_ELEMKEYEOSPLASTIC);
+ZMX_IMPORT_STRAIN_MATERIAL(ACC_SDB_ELEMKEYPLASTICFOAM);
+ZMX_IMPORT_STRAIN_MATERIAL(ACC_SDB_ELEMKEYCAP);
+ZMX_IMPORT_STRAIN_MATERIAL(ACC_SDB_ELEMKEYGURSON);
+ZMX_IMPORT_STRAIN_MATERIAL(ACC_SDB_ELEMKEYCRUSHFOAM);
+ZMX_IMPORT_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYBRIT);
+ZMX_IMPORT_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYORTHO);
+ZMX_IMPORT_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYANISO);
+ZMX_IMPORT_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYHYPERPOLY);
+ZMX_IMPORT_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYHYPEROGDEN);
+ZMX_IMPORT_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYHYPERFOAM);
+ZMX_IMPORT_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYVISELASTIC);
+ZMX_IMPORT_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYHYPERAB);
+ZMX_IMPORT_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYHYPERVDW);
+#undef ZMX_IMPORT_STRAIN_MATERIAL
+#undef ZMX_IMPORT_ELASTIC_MATERIAL
+// User materials: 6500 the tensor at P(1), 3000 the value at P(2).
+ZMX_EXPORT void ACC_SDB_ELEMKEYVUMAT(const Int* P, const float* block, const Int* key, float* destination, Int* status,
+                                     const Int* n, const Int* m, const Int* j0, const Int* k, const Int* s0);
+
+// Stored strain point-major with doubled shears, turned first by the rotation unless a flag
+// keeps it (or the type keeps its own axes).
+ZMX_EXPORT void ACC_SDB_MODIFYSTRAIN(const Int* n, const Int* keep1, const Int* keep2, const Int* m, const Int* j0,
+                                     const Int* k, const Int* s0, const Int* type, const Int* keep3,
+                                     const float* rotation, float* destination, const float* stored, float* work);
+ZMX_EXPORT void ACC_SDB_MODIFYSTRAINSOLID(const Int* n, const Int* keep1, const Int* m, const Int* j0, const Int* k,
+                                          const Int* s0, const Int* type, const Int* keep2, const float* rotation,
+                                          const void* unused, float* destination, const float* stored, float* work);
+
+// Beams (types 12802, 12803 spatial; 8706, 8707 planar): answers point-major, direct + shear per point.
+ZMX_EXPORT void ACC_SDB_EXTRACTBEAMLOCALDIR(const Int* n, const Int* direct, const Int* shear, const Int* type,
+                                            const float* rotation, float* answer);
+ZMX_EXPORT void ACC_SDB_EXTRACTBEAMSECTSTRAIN(const Int* n, const Int* direct, const Int* shear, const Int* type,
+                                              const float* axial, const float* bending, float* answer);
+ZMX_EXPORT void ACC_SDB_EXTRACTBEAMSECTFORCE(const Int* n, const Int* direct, const Int* shear, const Int* type,
+                                             const float* axial, const float* shearStrains, const float* section,
+                                             const float* lengths, const float* stored, float* answer);
+ZMX_EXPORT void ACC_SDB_EXTRACTBEAMPSECTSTRAIN(const Int* P, const Int* F, const float* block, float* answer,
+                                               const Int* type, const Int* n, const Int* stride, Int* status);
+ZMX_EXPORT void ACC_SDB_EXTRACTBEAMTHERSTRAIN(const Int* n, const Int* m, const Int* j0, const Int* k, const Int* s0,
+                                              const Int* P, const float* block, const Int* F, float* destination,
+                                              Int* status);
+ZMX_EXPORT void ACC_SDB_EXTRACTCURVATUREBEAM(const Int* n, const Int* direct, const Int* shear, const Int* type,
+                                             const float* curvatures, const float* lengths, float* answer);
+ZMX_EXPORT void ACC_SDB_EXTRACTMOMENTBEAM(const Int* n, const Int* direct, const Int* shear, const Int* type,
+                                          const float* moments, float* answer);
+
+// Rebar angles, (reference, current) per element. Shells: initial directions (n, 2), reference
+// directions (n, 2: cosine, sine), curvatures (n, 3), the switch (1: reference from the
+// directions, else the stored angles), the layer's coordinate through the thickness, effective
+// thicknesses (n), gradients (n, 5) and rotation pairs (n, 2).
+ZMX_EXPORT void ACC_SDB_REBARANGLESHELL(const Int* n, const float* initialDirection, const float* referenceDirection,
+                                        const float* curvatures, float* answer, const Int* referenceSwitch,
+                                        const float* coordinate, const float* thickness, const float* gradient,
+                                        const float* pairs, const float* storedAngles);
+// Membranes: element quaternions (n, 4), the layer's direction weights (n, 2), corners (n, 12:
+// x1..x4, y1..y4, z1..z4), reference directions (n, 2), stored reference angles (n), the switch.
+ZMX_EXPORT void ACC_SDB_REBARANGLEMEMBRANE(const Int* n, const float* quaternions, const float* weights,
+                                           const float* corners, const float* referenceDirection,
+                                           const float* referenceAngles, const Int* referenceSwitch, float* answer);
+}
