@@ -84,6 +84,31 @@ void GLO_UTI_VADDR(const Int* n, float* sum, const float* a, const float* b) {
   for (Int k = 0; k < *n; ++k) sum[k] = a[k] + b[k];
 }
 
+void GLO_UTI_VSCALER(const Int* n, const float* factor, const float* from, float* to) {
+  for (Int k = 0; k < *n; ++k) to[k] = *factor * from[k];
+}
+
+void GLO_UTI_GENGATHERR(const Int* count, const Int* stride, const Int* components, const Int* nodes,
+                        const Int* indexes, float* to, const float* from) {
+  const long long c = *count;
+  for (long long t = 0; t < c; ++t) {
+    const Int node = indexes[t];
+    const bool inside = node >= 1 && node <= *nodes;
+    for (Int k = 0; k < *components; ++k) to[k * c + t] = inside ? from[(node - 1LL) * *stride + k] : 0.0F;
+  }
+}
+
+void GLO_UTI_GATHERR(const Int* count, const Int* width, const Int* nodes, const Int* indexes, float* to,
+                     const float* from) {
+  const long long c = *count;
+  const int source[4] = {1, 2, 3, 0};  // stored (w, x, y, z) to blocks x, y, z, w
+  for (long long t = 0; t < c; ++t) {
+    const Int node = indexes[t];
+    const bool inside = node >= 1 && node <= *nodes;
+    for (int k = 0; k < 4; ++k) to[k * c + t] = inside ? from[(node - 1LL) * *width + source[k]] : 0.0F;
+  }
+}
+
 void GLO_UTI_EIG21S(const float* matrix, float* values, float* pair) {
   const double u11 = matrix[0], u22 = matrix[1], u12 = matrix[2];
   const double mean = 0.5 * (u11 + u22), half = 0.5 * (u11 - u22);
