@@ -27,7 +27,7 @@ float currentAngle(float a, float b) {
 
 extern "C" {
 
-void ACC_SDB_REBARANGLESHELL(const Int* n, const float* initialDirection, const float* referenceDirection,
+void ACC_SDB_REBARANGLESHELL(const Int* n, const float* referenceDirection, const float* initialDirection,
                              const float* curvatures, float* answer, const Int* referenceSwitch,
                              const float* coordinate, const float* thickness, const float* gradient, const float* pairs,
                              const float* storedAngles) {

@@ -91,6 +91,10 @@ struct Slot {
   int offset = 0, columns = 0;
 };
 
+// Words per element after a material block, so that reading the widest stored tensor from any of
+// its variables stays inside the point's data.
+constexpr int kMaterialPadding = 8;
+
 struct GroupSlots {
   int first501 = 0, per501 = 0, first502 = 0, per502 = 0, domain202 = 0, materialOffset = 0;
   std::map<int, Slot> point501, point502, group202;
@@ -133,6 +137,7 @@ ClassSlots slotsOf(const ClassModel& c) {
         gs.positions[i] = gs.per501 - gs.materialOffset + 1;
         gs.per501 += L * columnsOf(values);
       }
+    gs.per501 += L * kMaterialPadding;
     at501 += g.id * gs.per501;
     gs.first502 = at502;
     gs.per502 = g.pointShared.empty() ? 0 : lay(g.pointShared.front(), 0, L, gs.point502);
@@ -436,7 +441,7 @@ class Builder {
       t_.at(l + 8) = groupVariables;
       for (const auto* table : {&gs.point501, &gs.point502, &gs.group202})
         for (const auto& [word, slot] : *table) t_.at(groupVariables + word - 1) = slot.offset;
-      int count = 1;
+      int count = L::kMaterialPositions;
       for (const auto& [i, position] : gs.positions) count = std::max(count, i);
       const int positions = t_.reserve(count);
       for (int i = 1; i <= count; ++i) t_.at(positions + i - 1) = gs.positions.count(i) != 0 ? gs.positions.at(i) : 1;
@@ -446,7 +451,7 @@ class Builder {
       t_.at(material + 2) = gs.materialOffset;
       t_.at(material + 4) = positions;
       // The group's own table: word 2 names the word where the flag table starts.
-      const int own = t_.reserve(2 + static_cast<int>(group.flags.size()));
+      const int own = t_.reserve(2 + std::max(L::kMaterialFlags, static_cast<int>(group.flags.size())));
       t_.at(l + 1) = own;
       t_.at(own + 1) = 3;
       for (std::size_t f = 0; f < group.flags.size(); ++f) t_.at(own + 2 + static_cast<int>(f)) = group.flags[f];

@@ -157,6 +157,13 @@ inline constexpr int kGroupListWords = 8;
 inline constexpr int kGroupRecordWords = 23;
 inline constexpr int kGroupLayoutWords = 20;
 inline constexpr int kSectionRealWords = 12;
+// A group's material: its record (5 words: code, -, offset of the material block in the point's
+// 501 data, -, position of the position table P), P of at least 16 words, and the flag table F
+// of at least 200 words in the group's own table from the word its word 2 names. Offsets of
+// stored arrays (class and group variable tables, group layouts) count words from 0.
+inline constexpr int kMaterialRecordWords = 5;
+inline constexpr int kMaterialPositions = 16;
+inline constexpr int kMaterialFlags = 200;
 // The global table at model-table word 33: word 3 the thickness switch.
 inline constexpr int kGlobalTable = 33;
 inline constexpr int kGlobalTableWords = 4;

@@ -127,11 +127,11 @@ ZMX_EXPORT void ACC_SDB_EXTRACTCURVATUREBEAM(const Int* n, const Int* direct, co
 ZMX_EXPORT void ACC_SDB_EXTRACTMOMENTBEAM(const Int* n, const Int* direct, const Int* shear, const Int* type,
                                           const float* moments, float* answer);
 
-// Rebar angles, (reference, current) per element. Shells: initial directions (n, 2), reference
-// directions (n, 2: cosine, sine), curvatures (n, 3), the switch (1: reference from the
+// Rebar angles, (reference, current) per element. Shells: reference directions (n, 2: cosine,
+// sine), initial directions (n, 2), curvatures (n, 3), the switch (1: reference from the
 // directions, else the stored angles), the layer's coordinate through the thickness, effective
 // thicknesses (n), gradients (n, 5) and rotation pairs (n, 2).
-ZMX_EXPORT void ACC_SDB_REBARANGLESHELL(const Int* n, const float* initialDirection, const float* referenceDirection,
+ZMX_EXPORT void ACC_SDB_REBARANGLESHELL(const Int* n, const float* referenceDirection, const float* initialDirection,
                                         const float* curvatures, float* answer, const Int* referenceSwitch,
                                         const float* coordinate, const float* thickness, const float* gradient,
                                         const float* pairs, const float* storedAngles);
@@ -140,4 +140,35 @@ ZMX_EXPORT void ACC_SDB_REBARANGLESHELL(const Int* n, const float* initialDirect
 ZMX_EXPORT void ACC_SDB_REBARANGLEMEMBRANE(const Int* n, const float* quaternions, const float* weights,
                                            const float* corners, const float* referenceDirection,
                                            const float* referenceAngles, const Int* referenceSwitch, float* answer);
+}
+
+// ---- Element state of a stored increment ------------------------------------------------------
+extern "C" {
+// One state key of one class at one point ordinal (0: an element-level quantity), for every
+// element of the class: counts of direct and shear components, the index of the answer in the
+// temporary package (index offset added) and the status (0 served, 1 not available, 2 step or
+// increment, or a beam's point, out of range). The step is a row of the stored step table.
+ZMX_EXPORT void ACC_SDB_ELEMKEY(const Int* step, const Int* increment, const Int* stateKey, const Int* elementClass,
+                                const Int* point, Int* direct, Int* shear, Int* index, Int* status);
+// The same with the state of the class's domain open: the model tables with their lengths and the
+// reference-angle switch; index without the offset.
+// The segment worker of shell classes: one state key for the n elements of a segment, from the
+// segment's arrays (each the address of its first word); the status becomes 1 when not served.
+ZMX_EXPORT void ACC_SDB_ELEMKEYSHELLSEG(
+    const Int* key, const Int* n, const Int* referenceSwitch, const Int* direct, const Int* storedDirect,
+    const Int* shear, const Int* storedShear, const Int* fullDirect, const Int* fullShear, const Int* point,
+    const Int* type, Int* status, const Int* thicknessSwitch, const Int* groupKind, const float* drill,
+    const float* quaternions, const float* gradient, const float* area, const float* transverseStrain,
+    const float* transverseForce, const float* forces, const float* curvatures, const float* moments,
+    const float* drillMoments, const float* nodalVectors, const Int* inPlaneFlag, const float* inPlanePairs,
+    const float* transfer, const float* hourglass1, const float* hourglass2, const Int* nodes, const Int* K1,
+    const Int* K2, const Int* K2second, const float* coordinates, const Int* nodeLists, const float* section,
+    const float* pointShared, const float* pointState, const Int* groupVariables, const Int* material, float* answer,
+    const Int* table, const Int* small, const float* groupDomain, const Int* segmentIntegers, float* scratch2,
+    const float* secondState, float* scratch1, const float* summed, const float* firstRead, const Int* thicknessFlag,
+    const Int* orientation, float* scratch3, float* scratch4, const Int* ownTable, const Int* ownTableAgain,
+    const float* elementFlags);
+ZMX_EXPORT void ACC_SDB_ELEMKEY1(const Int* stateKey, const Int* elementClass, const Int* point, Int* direct,
+                                 Int* shear, Int* index, Int* status, const Int* table, const Int* tableLength,
+                                 const float* reals, const Int* realsLength, const Int* referenceAngleSwitch);
 }

@@ -178,13 +178,13 @@ TEST(RebarAngles, CurrentAnglesFollowTheDeformedDirection) {
   const V pairs{0, 0, 0, 1, 1, 1}, stored{0.1F, 0.2F, 0.3F};
   const float coordinate = 0.0F;
   V answer(6);
-  ACC_SDB_REBARANGLESHELL(&n, initial.data(), reference.data(), curvatures.data(), answer.data(), &on, &coordinate,
+  ACC_SDB_REBARANGLESHELL(&n, reference.data(), initial.data(), curvatures.data(), answer.data(), &on, &coordinate,
                           thickness.data(), gradient.data(), pairs.data(), stored.data());
   EXPECT_NEAR(answer[1], a, 1e-6);
   EXPECT_NEAR(answer[3], M_PI / 2, 1e-6);
   EXPECT_NEAR(answer[5], -M_PI / 4, 1e-6);
   EXPECT_NEAR(answer[0], -std::acos(0.5), 1e-6);
-  ACC_SDB_REBARANGLESHELL(&n, initial.data(), reference.data(), curvatures.data(), answer.data(), &off, &coordinate,
+  ACC_SDB_REBARANGLESHELL(&n, reference.data(), initial.data(), curvatures.data(), answer.data(), &off, &coordinate,
                           thickness.data(), gradient.data(), pairs.data(), stored.data());
   EXPECT_EQ(answer[2], 0.2F);
 

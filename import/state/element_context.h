@@ -1,0 +1,64 @@
+// What the element-state readers share: the request for one state key of one class at the open
+// increment, the class's stored blocks read segment by segment, the point group of the point
+// ordinal, and the answer's place in the temporary package.
+#pragma once
+
+#include "import/frame/block_views.h"
+
+namespace zmx::imp {
+
+inline constexpr int kNoState = 0;
+
+// One request of ACC_SDB_ELEMKEY, as the kind routines receive it.
+struct ClassRequest {
+  Request& request;
+  Words table;  // integer model table
+  Words reals;  // real model table
+  Int elementClass = 0;
+  long long record = 0;  // table word of class-record word 1
+  Int key = 0, point = 0;
+  Int referenceSwitch = 0, thicknessSwitch = 0;
+  Int K1 = 0, K2 = 0, K2second = 0;
+  const float* summed = nullptr;       // K1 x K2: reference plus displacement
+  const float* firstRead = nullptr;    // K1 x K2: reference coordinates
+  const float* secondState = nullptr;  // 4 x K2second: nodal quaternions (shells)
+  Int* direct = nullptr;
+  Int* shear = nullptr;
+  Int* index = nullptr;  // package position, without the index offset
+  Int* status = nullptr;
+
+  Int CR(int word) const { return table.i(record + word - 1); }
+  Int TR(int word) const { return table.i(0LL + CR(2) + word - 1); }
+};
+
+// The point group that holds the point ordinal: its number, the point within it and the table
+// word of its 23-word record; group 0 when none.
+struct GroupPick {
+  Int group = 0, point = 0;
+  long long record = 0;
+};
+GroupPick findGroup(const ClassRequest& r);
+
+// The four stored blocks of a class (202 integers, 202 reals, 501, 502), each of its words per
+// segment times the block multiplier, and the segment count and length.
+struct ClassBlocks {
+  explicit ClassBlocks(Request& request) : integers(request), domain(request), state(request), shared(request) {}
+  Block integers, domain, state, shared;
+  Int words[4] = {0, 0, 0, 0};
+  Int segments = 0, length = 0;
+  bool read(const ClassRequest& r);
+  // Pointer to the rows of an array in segment s (from 0) of a block, checked to hold n x columns
+  // words from offset; null (reported) otherwise.
+  float* at(const Block& block, int which, Int segment, long long offset, long long words) const;
+};
+
+// Scratch blocks of the request, zero-filled.
+bool makeScratch(Request& request, Block& block, long long words);
+
+// The answer of c values per element for N elements in the temporary package, from the fill
+// counter on: its start (null when no package is made or the values do not fit).
+float* packageAnswer(const ClassRequest& r, long long words);
+// Moves the fill counter on by the words of a served answer.
+void advancePackage(long long words);
+
+}  // namespace zmx::imp
