@@ -20,6 +20,7 @@ struct ClassRequest {
   Int referenceSwitch = 0, thicknessSwitch = 0;
   Int K1 = 0, K2 = 0, K2second = 0;
   const float* summed = nullptr;       // K1 x K2: reference plus displacement
+  const float* displacement = nullptr;  // K1 x K2: the displacement alone
   const float* firstRead = nullptr;    // K1 x K2: reference coordinates
   const float* secondState = nullptr;  // 4 x K2second: nodal quaternions (shells)
   Int* direct = nullptr;

@@ -15,6 +15,7 @@
 namespace zmx::imp {
 
 void shellKind(const ClassRequest& r);
+void solidKind(const ClassRequest& r);
 
 GroupPick findGroup(const ClassRequest& r) {
   const long long list = r.CR(L::kClassGroupList);
@@ -97,6 +98,7 @@ bool nodalBlocks(ClassRequest& r, Block& summed, Block& reference, Block& displa
                 reinterpret_cast<const float*>(reference.data()), reinterpret_cast<const float*>(displacement.data()));
   r.summed = reinterpret_cast<const float*>(summed.data());
   r.firstRead = reinterpret_cast<const float*>(reference.data());
+  r.displacement = reinterpret_cast<const float*>(displacement.data());
   if (r.CR(1) == 20) {
     // The nodal quaternions with their stored length: 4 values per node with rotations.
     const Slot q = groupSlot(r.table, L::kOffsetRotational, L::kRotationalSlots, d, L::kRQuaternions);
@@ -128,9 +130,11 @@ void elementKey(ClassRequest& r) {
     *r.status = 1;
     return;
   }
-  // Continuum (10) and beam (30) classes are not served yet: status 1.
+  // Beam classes (30) are not served yet: status 1.
   if (kind == 20)
     shellKind(r);
+  else if (kind == 10)
+    solidKind(r);
   else
     *r.status = 1;
   if (!r.request.ok()) *r.status = 1;

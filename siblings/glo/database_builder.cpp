@@ -94,6 +94,8 @@ struct Slot {
 // Words per element after a material block, so that reading the widest stored tensor from any of
 // its variables stays inside the point's data.
 constexpr int kMaterialPadding = 8;
+// Words per element at the end of every segment of a class with element state.
+constexpr int kSpareWords = 16;
 
 struct GroupSlots {
   int first501 = 0, per501 = 0, first502 = 0, per502 = 0, domain202 = 0, materialOffset = 0;
@@ -147,9 +149,10 @@ ClassSlots slotsOf(const ClassModel& c) {
     lay(g.domainArrays, 0, L, gs.group202);
     s.groups.push_back(gs);
   }
-  s.words501 = std::max(at501, 1);
-  s.words502 = std::max(at502, 1);
-  s.words202 = std::max(at202, 1);
+  // Spare words after the arrays: an array a class does not store reads as zeros from offset 0.
+  s.words501 = at501 + kSpareWords * L;
+  s.words502 = at502 + kSpareWords * L;
+  s.words202 = at202 + kSpareWords * L;
   return s;
 }
 

@@ -157,6 +157,15 @@ inline constexpr int kGroupListWords = 8;
 inline constexpr int kGroupRecordWords = 23;
 inline constexpr int kGroupLayoutWords = 20;
 inline constexpr int kSectionRealWords = 12;
+// Continuum classes: the class variable table holds one 57-word entry per point group; entry
+// words 2 the stored rotation (quaternions, or pairs for planar types), 3 the stored element
+// array (the gradient), 10 the hourglass components, 11 the membrane drill pairs, 16 a factor,
+// 28 an element array of 12 columns, 29 the element area or volume (501 data, from type-record
+// word 16); 20 the values of key 9302 and 22 the element value of key 33000 (502 data, from
+// word 30). Group variables as for shells: 1 stress, 3 and 4, 28 strain (point, 501), 22 and 33
+// the rebar direction weights (point, 502), 21 thickness, 31 reference directions (cosine, sine)
+// and 32 reference angles (group, 202).
+inline constexpr int kSolidEntryWords = 57;
 // A group's material: its record (5 words: code, -, offset of the material block in the point's
 // 501 data, -, position of the position table P), P of at least 16 words, and the flag table F
 // of at least 200 words in the group's own table from the word its word 2 names. Offsets of

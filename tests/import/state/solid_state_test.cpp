@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <Eigen/Dense>
+#include <cmath>
+#include <vector>
+
+#include "siblings/eqc/testing.h"
+#include "tests/import/import_fixture.h"
+#include "zmx/import.h"
+
+namespace importtest {
+namespace {
+
+using namespace glo_testing;
+using Mat3 = Eigen::Matrix3d;
+
+
+Rows constantRows(int elements, std::vector<double> row) { return Rows(static_cast<std::size_t>(elements), row); }
+
+// Three hexahedra in a row (16 nodes), in segments of two, moved at increment 1 by x = A X; one
+// point group with a material of the given code and flag F(index).
+ImportModel hexModel(const Mat3& A, int materialCode, int flagIndex, int centreFlag) {
+  ImportModel m;
+  m.nodes = 16;
+  DomainModel d;
+  d.origin = {5.0, -1.0, 2.0};
+  for (int i = 0; i < 4; ++i)
+    for (int k = 0; k < 4; ++k) {
+      const double y = k == 1 || k == 2 ? 1.0 : 0.0, z = k >= 2 ? 1.0 : 0.0;
+      d.local.push_back({static_cast<double>(i) + 0.1 * z, y + 0.05 * i, z});
+      d.labels.push_back(100 + 4 * i + k);
+      d.positions.push_back(4 * i + k + 1);
+    }
+  d.rotating.clear();
+  m.domains = {d};
+  ClassModel c;
+  c.type = 10;
+  c.code = 15368;
+  c.groupSize = 2;
+  c.hasState = true;
+  const auto node = [](int slice, int k) { return 4 * slice + k + 1; };
+  for (int e = 0; e < 3; ++e) {
+    c.labels.push_back(700 + e);
+    // Corners 1-4 on the face y = 0 / y = 1 ... a hexahedron between slices e and e + 1.
+    c.nodes.push_back({node(e, 0), node(e + 1, 0), node(e + 1, 1), node(e, 1), node(e, 3), node(e + 1, 3), node(e + 1, 2), node(e, 2)});
+  }
+  ClassState& s = c.classState;
+  s.variableWords = 57;
+  s.centreFlag = centreFlag;
+  Rows rotation;
+  for (int e = 0; e < 3; ++e) {
+    const Eigen::Quaterniond q(Eigen::AngleAxisd(0.4 * (e + 1), Eigen::Vector3d(0.2, 1, -0.3).normalized()));
+    rotation.push_back({q.x(), q.y(), q.z(), q.w()});
+  }
+  s.state = {{2, rotation}, {3, constantRows(3, {1, 1, 1, 0, 0, 0, 0, 0, 0})}, {29, constantRows(3, {1})}};
+  SectionEntry group(1, {}, 0.0);
+  Rows stress, plastic;
+  for (int e = 0; e < 3; ++e) {
+    stress.push_back({10.0 + e, 20.0, 30.0, 1.0, 2.0, 3.0});
+    plastic.push_back({0.001 * (e + 1), 0.002, -0.003, 0.0004, 0.0005, 0.0006});
+  }
+  group.pointState = {{{1, stress}, {28, constantRows(3, {0, 0, 0, 0, 0, 0})}}};
+  group.materialVariables = {{{1, constantRows(3, {0.5})}, {2, stress}, {5, plastic}, {7, plastic}, {11, plastic}}};
+  group.materialCode = materialCode;
+  group.flags.assign(200, 0);
+  group.flags[static_cast<std::size_t>(flagIndex - 1)] = 1;
+  c.sections = {group};
+  m.classes = {c};
+  StepModel step;
+  step.number = 1;
+  step.increments = {1};
+  step.times = {1.0};
+  for (int i = 0; i <= 1; ++i) {
+    IncrementState state;
+    DomainState ds;
+    for (const Vec3& X : d.local) {
+      const Eigen::Vector3d x(X[0], X[1], X[2]);
+      const Eigen::Vector3d u = i == 0 ? Eigen::Vector3d::Zero() : Eigen::Vector3d((A - Mat3::Identity()) * x);
+      ds.displacement.push_back({u[0], u[1], u[2]});
+      ds.velocity.push_back({0, 0, 0});
+      ds.force = ds.reaction = ds.start = ds.velocity;
+      ds.mass.push_back(1.0);
+    }
+    state.domains = {ds};
+    step.states.push_back(state);
+  }
+  m.steps = {step};
+  m.packageFirstTerm = 400;
+  return m;
+}
+
+class SolidState : public ImportFixture {
+ protected:
+  void begin(int materialCode, int flagIndex, int centre) {
+    A_ << 1.1, 0.2, -0.05, 0.03, 0.95, 0.1, -0.02, 0.04, 1.05;
+    model_ = hexModel(A_, materialCode, flagIndex, centre);
+    startSample();
+    EDI_ACC_TEMPORARYPACKAGE();
+  }
+  void TearDown() override {
+    EDI_REL_TEMPORARYPACKAGE();
+    closeClean();
+    ImportFixture::TearDown();
+  }
+  struct Answer {
+    Int direct = -1, shear = -1, index = 0, status = -1;
+  };
+  Answer ask(Int key, Int point) {
+    Answer a;
+    const Int row = 1, increment = 1, elementClass = 1;
+    ACC_SDB_ELEMKEY(&row, &increment, &key, &elementClass, &point, &a.direct, &a.shear, &a.index, &a.status);
+    return a;
+  }
+  Mat3 rotationOf(int e) const {
+    const auto& q = model_.classes[0].classState.state.at(2)[static_cast<std::size_t>(e)];
+    return Eigen::Quaterniond(q[3], q[0], q[1], q[2]).toRotationMatrix();
+  }
+  Mat3 A_;
+};
+
+TEST_F(SolidState, AffineMotionGivesTheGradientWithTheCentreFlagOffAndOn) {
+  for (const int centre : {0, 1}) {
+    begin(200, 34, centre);
+    const Answer a = ask(30000, 0);
+    ASSERT_EQ(a.status, 0) << centre;
+    EXPECT_EQ(a.direct, 3);
+    EXPECT_EQ(a.shear, 6);
+    const int order[9][2] = {{0, 0}, {1, 1}, {2, 2}, {0, 1}, {1, 2}, {2, 0}, {1, 0}, {2, 1}, {0, 2}};
+    for (int e = 0; e < 3; ++e)
+      for (int k = 0; k < 9; ++k)
+        EXPECT_NEAR(realAt(a.index, 9 * e + k + 1), A_(order[k][0], order[k][1]), 2e-5) << centre << " " << e;
+    EDI_REL_TEMPORARYPACKAGE();
+    closeClean();
+    eqc_testing::clearMessages();
+  }
+  begin(200, 34, 0);  // for the fixture's closing
+}
+
+TEST_F(SolidState, StressIsTurnedByTheStoredRotation) {
+  begin(200, 34, 0);
+  const Answer a = ask(1000, 1);
+  ASSERT_EQ(a.status, 0);
+  EXPECT_EQ(a.direct, 3);
+  EXPECT_EQ(a.shear, 3);
+  for (int e = 0; e < 3; ++e) {
+    Mat3 S;
+    S << 10.0 + e, 1, 3, 1, 20, 2, 3, 2, 30;
+    const Mat3 R = rotationOf(e), T = R * S * R.transpose();
+    const double want[6] = {T(0, 0), T(1, 1), T(2, 2), T(0, 1), T(0, 2), T(1, 2)};  // the last two shears exchanged
+    for (int k = 0; k < 6; ++k) EXPECT_NEAR(realAt(a.index, 6 * e + k + 1), want[k], 2e-4) << e << " " << k;
+  }
+}
+
+TEST_F(SolidState, PlasticStrainIsTotalMinusPlasticWithDoubledShears) {
+  for (const int flag : {34, 33}) {  // F(34) on, then off
+    begin(200, flag, 0);
+    const Answer a = ask(4600, 1);
+    ASSERT_EQ(a.status, 0);
+    for (int e = 0; e < 3; ++e) {
+      // Total strain in the element's axes: R^T (log of the left stretch) R.
+      Eigen::SelfAdjointEigenSolver<Mat3> solver(A_ * A_.transpose());
+      const Mat3 logV = solver.eigenvectors() * (solver.eigenvalues().array().log() * 0.5).matrix().asDiagonal() *
+                        solver.eigenvectors().transpose();
+      const Mat3 R = rotationOf(e), E = R.transpose() * logV * R;
+      const double total[6] = {E(0, 0), E(1, 1), E(2, 2), E(0, 1), E(1, 2), E(0, 2)};
+      const double p[6] = {0.001 * (e + 1), 0.002, -0.003, 0.0004, 0.0005, 0.0006};
+      const double stored[6] = {total[0] - (flag == 34 ? p[0] : 0), total[1] - (flag == 34 ? p[1] : 0),
+                                total[2] - (flag == 34 ? p[2] : 0), total[3] - (flag == 34 ? p[3] : 0),
+                                total[4] - (flag == 34 ? p[4] : 0), total[5] - (flag == 34 ? p[5] : 0)};
+      // Point-major: 11, 22, 33, then the shears doubled with the second and third exchanged.
+      const double want[6] = {stored[0], stored[1], stored[2], 2 * stored[3], 2 * stored[5], 2 * stored[4]};
+      for (int k = 0; k < 6; ++k) EXPECT_NEAR(realAt(a.index, 6 * e + k + 1), want[k], 3e-6) << flag << " " << e << " " << k;
+    }
+    EDI_REL_TEMPORARYPACKAGE();
+    closeClean();
+  }
+  begin(206, 42, 0);  // the cap model with F(42) = 1 refuses the thermal strain
+  EXPECT_EQ(ask(2700, 1).status, 1);
+  EXPECT_EQ(ask(3000, 1).status, 0);
+}
+
+}  // namespace
+}  // namespace importtest
