@@ -16,6 +16,7 @@ namespace zmx::imp {
 
 void shellKind(const ClassRequest& r);
 void solidKind(const ClassRequest& r);
+void beamKind(const ClassRequest& r);
 
 GroupPick findGroup(const ClassRequest& r) {
   const long long list = r.CR(L::kClassGroupList);
@@ -130,13 +131,9 @@ void elementKey(ClassRequest& r) {
     *r.status = 1;
     return;
   }
-  // Beam classes (30) are not served yet: status 1.
-  if (kind == 20)
-    shellKind(r);
-  else if (kind == 10)
-    solidKind(r);
-  else
-    *r.status = 1;
+  if (kind == 10) solidKind(r);
+  if (kind == 20) shellKind(r);
+  if (kind == 30) beamKind(r);
   if (!r.request.ok()) *r.status = 1;
 }
 

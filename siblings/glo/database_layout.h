@@ -156,7 +156,7 @@ inline constexpr int kNodeListWords = 2;
 inline constexpr int kGroupListWords = 8;
 inline constexpr int kGroupRecordWords = 23;
 inline constexpr int kGroupLayoutWords = 20;
-inline constexpr int kSectionRealWords = 12;
+inline constexpr int kSectionRealWords = 20;
 // Continuum classes: the class variable table holds one 57-word entry per point group; entry
 // words 2 the stored rotation (quaternions, or pairs for planar types), 3 the stored element
 // array (the gradient), 10 the hourglass components, 11 the membrane drill pairs, 16 a factor,
@@ -166,6 +166,10 @@ inline constexpr int kSectionRealWords = 12;
 // the rebar direction weights (point, 502), 21 thickness, 31 reference directions (cosine, sine)
 // and 32 reference angles (group, 202).
 inline constexpr int kSolidEntryWords = 57;
+// Beam classes: class variables 3 moments (3), 4 curvatures (3), 5 rotation (quaternion, or pair), 6 axial
+// strain, 7 axial force, 8 the element value of key 33000, 13 an element array (5 blocks of n),
+// 14, 15 and 16 the factors of key 31000, 29 lengths (2), 30 the stored section array (4) (501);
+// 9 shear strains (2) (502). The section real record's words 4, 17, 18, 19 are section factors.
 // A group's material: its record (5 words: code, -, offset of the material block in the point's
 // 501 data, -, position of the position table P), P of at least 16 words, and the flag table F
 // of at least 200 words in the group's own table from the word its word 2 names. Offsets of
