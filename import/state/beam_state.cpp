@@ -266,3 +266,22 @@ void beamKind(const ClassRequest& r) {
 }
 
 }  // namespace zmx::imp
+
+extern "C" {
+
+void ACC_SDB_ELEMKEYBEAMSEG(const Int* key, const Int* n, const Int* point, const Int* direct, const Int* shear,
+                            const Int* type, const Int* sectionFlag, Int* status, const float* curvatures,
+                            const float* moments, const float* rotation, const float* axialStrain,
+                            const float* axialForce, const float* factor1, const float* factor2, const float* factor3,
+                            const float* lengths, const float* sectionArray, const float* shearStrains,
+                            const float* sectionReal, const float* pointState, const float* pointShared,
+                            const Int* groupVariables, const Int* material, const Int* table, const Int* ownTable,
+                            float* work, float* answer) {
+  using namespace zmx::imp;
+  BeamSegment s{*key, *n, *point, *direct, *shear, *type, *sectionFlag != 0, status, curvatures, moments, rotation,
+                axialStrain, axialForce, {factor1, factor2, factor3}, lengths, sectionArray, shearStrains,
+                sectionReal, pointState, pointShared, groupVariables, material, table, ownTable, work, answer};
+  beamSegment(s);
+}
+
+}  // extern "C"

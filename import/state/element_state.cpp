@@ -122,7 +122,9 @@ Int referenceSwitch(Request& request) {
 
 void elementKey(ClassRequest& r) {
   const Int kind = r.CR(1);
-  if (!r.request.ok() || (kind != 10 && kind != 20 && kind != 30)) {
+  // A class the writer stored no state for (no block number in 501) is quietly not available.
+  const bool stored = r.table.i(0LL + r.CR(L::kClassBlockNumbers) + L::kBlockState - 1) != 0;
+  if (!r.request.ok() || (kind != 10 && kind != 20 && kind != 30) || !stored) {
     *r.status = 1;
     return;
   }
@@ -143,6 +145,38 @@ bool classInRange(const Words& t, Int c) {
 }
 
 }  // namespace
+
+// One class's key with its domain state open; kind 0 serves every kind, else only that kind.
+void classKey(Int kind, const Int* key, const Int* elementClass, const Int* point, Int* direct, Int* shear, Int* index,
+              Int* status, const Int* table, const Int* tableLength, const float* reals, const Int* realsLength,
+              const Int* referenceAngleSwitch) {
+  Request request("ACC_SDB_ELEMKEY1");
+  ClassRequest r{request, Words(request, table, *tableLength),
+                 Words(request, reinterpret_cast<const Int*>(reals), *realsLength)};
+  *index = kNoBlock;
+  *direct = *shear = 0;
+  if (!classInRange(r.table, *elementClass)) {
+    *status = 1;
+    return;
+  }
+  r.elementClass = *elementClass;
+  r.record = r.table.i(L::kClassRecords) + static_cast<long long>(L::kClassRecordWords) * (*elementClass - 1);
+  if (kind != 0 && r.CR(1) != kind) {
+    *status = 1;
+    return;
+  }
+  r.key = *key;
+  r.point = *point;
+  r.direct = direct;
+  r.shear = shear;
+  r.index = index;
+  r.status = status;
+  r.referenceSwitch = *referenceAngleSwitch;
+  r.thicknessSwitch = r.table.i(0LL + r.table.i(L::kGlobalTable) + L::kThicknessSwitch - 1);
+  elementKey(r);
+  if (*status != 0) *index = kNoBlock;
+}
+
 }  // namespace zmx::imp
 
 extern "C" {
@@ -182,27 +216,20 @@ void ACC_SDB_ELEMKEY(const Int* step, const Int* increment, const Int* key, cons
 void ACC_SDB_ELEMKEY1(const Int* key, const Int* elementClass, const Int* point, Int* direct, Int* shear, Int* index,
                       Int* status, const Int* table, const Int* tableLength, const float* reals,
                       const Int* realsLength, const Int* referenceAngleSwitch) {
-  using namespace zmx::imp;
-  Request request("ACC_SDB_ELEMKEY1");
-  ClassRequest r{request, Words(request, table, *tableLength),
-                 Words(request, reinterpret_cast<const Int*>(reals), *realsLength)};
-  *index = kNoBlock;
-  if (!classInRange(r.table, *elementClass)) {
-    *status = 1;
-    return;
-  }
-  r.elementClass = *elementClass;
-  r.record = r.table.i(L::kClassRecords) + static_cast<long long>(L::kClassRecordWords) * (*elementClass - 1);
-  r.key = *key;
-  r.point = *point;
-  r.direct = direct;
-  r.shear = shear;
-  r.index = index;
-  r.status = status;
-  r.referenceSwitch = *referenceAngleSwitch;
-  r.thicknessSwitch = r.table.i(0LL + r.table.i(L::kGlobalTable) + L::kThicknessSwitch - 1);
-  elementKey(r);
-  if (*status != 0) *index = kNoBlock;
+  zmx::imp::classKey(0, key, elementClass, point, direct, shear, index, status, table, tableLength, reals, realsLength,
+                     referenceAngleSwitch);
 }
+
+#define ZMX_KIND_ENTRY(NAME, KIND)                                                                              \
+  void NAME(const Int* key, const Int* elementClass, const Int* point, Int* direct, Int* shear, Int* index,      \
+            Int* status, const Int* table, const Int* tableLength, const float* reals, const Int* realsLength,   \
+            const Int* referenceAngleSwitch) {                                                                  \
+    zmx::imp::classKey(KIND, key, elementClass, point, direct, shear, index, status, table, tableLength, reals, \
+                       realsLength, referenceAngleSwitch);                                                      \
+  }
+ZMX_KIND_ENTRY(ACC_SDB_ELEMKEYSOLID, 10)
+ZMX_KIND_ENTRY(ACC_SDB_ELEMKEYSHELL, 20)
+ZMX_KIND_ENTRY(ACC_SDB_ELEMKEYBEAM, 30)
+#undef ZMX_KIND_ENTRY
 
 }  // extern "C"

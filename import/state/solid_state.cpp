@@ -431,3 +431,30 @@ void solidKind(const ClassRequest& r) {
 }
 
 }  // namespace zmx::imp
+
+extern "C" {
+
+void ACC_SDB_ELEMKEYSOLIDSEG(const Int* key, const Int* n, const Int* point, const Int* direct, const Int* shear,
+                             const Int* storedDirect, const Int* storedShear, const Int* type, const Int* reduced,
+                             Int* status, const Int* referenceSwitch, const Int* groupKind, const Int* thicknessFlag,
+                             const Int* orientation, const Int* nodes, const Int* K1, const Int* K2,
+                             const float* section, const float* rotation, const float* elementArray,
+                             const float* hourglass, const float* drill, const float* factor, const float* area,
+                             const float* values9302, const float* value33000, const float* pointState,
+                             const float* pointShared, const float* groupDomain, const Int* groupVariables,
+                             const Int* material, const Int* table, const Int* ownTable, const Int* segmentIntegers,
+                             const Int* nodeLists, const float* summed, const float* firstRead, float* strain,
+                             float* gradient, float* computedRotation, float* corners, float* total, float* result,
+                             float* work, float* answer) {
+  using namespace zmx::imp;
+  SolidSegment s{*key,        *n,          *point,      *direct,     *shear,       *storedDirect, *storedShear,
+                 *type,       *reduced,    status,      *referenceSwitch, *groupKind, *thicknessFlag, *orientation,
+                 *nodes,      *K1,         *K2,         section,     rotation,    elementArray, hourglass,
+                 drill,       factor,      area,        values9302,  value33000,  pointState,  pointShared,
+                 groupDomain, groupVariables, material, table,       ownTable,    segmentIntegers, nodeLists,
+                 summed,      firstRead,   strain,      gradient,    computedRotation, corners, total,
+                 result,      work,        answer};
+  solidSegment(s);
+}
+
+}  // extern "C"

@@ -168,7 +168,38 @@ ZMX_EXPORT void ACC_SDB_ELEMKEYSHELLSEG(
     const float* secondState, float* scratch1, const float* summed, const float* firstRead, const Int* thicknessFlag,
     const Int* orientation, float* scratch3, float* scratch4, const Int* ownTable, const Int* ownTableAgain,
     const float* elementFlags);
+// Segment workers of continuum and beam classes: one key for the n elements of a segment from the
+// segment's arrays (each the address of its first word), the strain operators' results given.
+ZMX_EXPORT void ACC_SDB_ELEMKEYSOLIDSEG(
+    const Int* key, const Int* n, const Int* point, const Int* direct, const Int* shear, const Int* storedDirect,
+    const Int* storedShear, const Int* type, const Int* reduced, Int* status, const Int* referenceSwitch,
+    const Int* groupKind, const Int* thicknessFlag, const Int* orientation, const Int* nodes, const Int* K1,
+    const Int* K2, const float* section, const float* rotation, const float* elementArray, const float* hourglass,
+    const float* drill, const float* factor, const float* area, const float* values9302, const float* value33000,
+    const float* pointState, const float* pointShared, const float* groupDomain, const Int* groupVariables,
+    const Int* material, const Int* table, const Int* ownTable, const Int* segmentIntegers, const Int* nodeLists,
+    const float* summed, const float* firstRead, float* strain, float* gradient, float* computedRotation,
+    float* corners, float* total, float* result, float* work, float* answer);
+ZMX_EXPORT void ACC_SDB_ELEMKEYBEAMSEG(const Int* key, const Int* n, const Int* point, const Int* direct,
+                                       const Int* shear, const Int* type, const Int* sectionFlag, Int* status,
+                                       const float* curvatures, const float* moments, const float* rotation,
+                                       const float* axialStrain, const float* axialForce, const float* factor1,
+                                       const float* factor2, const float* factor3, const float* lengths,
+                                       const float* sectionArray, const float* shearStrains, const float* sectionReal,
+                                       const float* pointState, const float* pointShared, const Int* groupVariables,
+                                       const Int* material, const Int* table, const Int* ownTable, float* work,
+                                       float* answer);
 ZMX_EXPORT void ACC_SDB_ELEMKEY1(const Int* stateKey, const Int* elementClass, const Int* point, Int* direct,
                                  Int* shear, Int* index, Int* status, const Int* table, const Int* tableLength,
                                  const float* reals, const Int* realsLength, const Int* referenceAngleSwitch);
+// The same for a class of one kind (continuum, shell, beam); a class of another kind: status 1.
+ZMX_EXPORT void ACC_SDB_ELEMKEYSOLID(const Int* stateKey, const Int* elementClass, const Int* point, Int* direct,
+                                     Int* shear, Int* index, Int* status, const Int* table, const Int* tableLength,
+                                     const float* reals, const Int* realsLength, const Int* referenceAngleSwitch);
+ZMX_EXPORT void ACC_SDB_ELEMKEYSHELL(const Int* stateKey, const Int* elementClass, const Int* point, Int* direct,
+                                     Int* shear, Int* index, Int* status, const Int* table, const Int* tableLength,
+                                     const float* reals, const Int* realsLength, const Int* referenceAngleSwitch);
+ZMX_EXPORT void ACC_SDB_ELEMKEYBEAM(const Int* stateKey, const Int* elementClass, const Int* point, Int* direct,
+                                    Int* shear, Int* index, Int* status, const Int* table, const Int* tableLength,
+                                    const float* reals, const Int* realsLength, const Int* referenceAngleSwitch);
 }
