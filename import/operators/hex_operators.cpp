@@ -99,13 +99,6 @@ Nodes gather(const Int* connectivity, long long ld, long long ldn, long long i, 
   return n;
 }
 
-bool copyStored(const Int* copy, const Int* first, const Int* last, const Int* ld, const float* stored,
-                float* gradient) {
-  if (*copy == 0) return false;
-  for (int k = 1; k <= 9; ++k)
-    for (long long i = *first; i <= *last; ++i) at(gradient, *ld, i, k) = at(stored, *ld, i, k);
-  return true;
-}
 
 // Elements are worked through in chunks of this many, each pass over the whole chunk, so that
 // the passes run over contiguous element columns.
@@ -174,7 +167,7 @@ extern "C" {
 void EDI_OPE_C3D8RSTRAIN(const Int* copy, const Int* first, const Int* last, const Int* ld, const Int* ldn,
                          const Int* connectivity, const float* reference, const float* field, const float* stored,
                          float* gradient) {
-  if (copyStored(copy, first, last, ld, stored, gradient)) return;
+  if (zmx::ops::copyStored(copy, first, last, ld, 9, stored, gradient)) return;
   for (long long base = *first; base <= *last; base += kChunk) {
     const int count = static_cast<int>(*last - base + 1 < kChunk ? *last - base + 1 : kChunk);
     ChunkNodes X, x;
@@ -201,7 +194,7 @@ void EDI_OPE_C3D8RSTRAIN(const Int* copy, const Int* first, const Int* last, con
 void EDI_OPE_C3D8RCSTRAIN(const Int* copy, const Int* first, const Int* last, const Int* ld, const Int* ldn,
                           const Int* connectivity, const float* reference, const float* field, const float* stored,
                           float* gradient) {
-  if (copyStored(copy, first, last, ld, stored, gradient)) return;
+  if (zmx::ops::copyStored(copy, first, last, ld, 9, stored, gradient)) return;
   const int diagonal[4][2] = {{0, 6}, {1, 7}, {2, 4}, {3, 5}};  // opposite corners 1-7, 2-8, 3-5, 4-6
   for (long long i = *first; i <= *last; ++i) {
     const Nodes X = gather(connectivity, *ld, *ldn, i, reference);

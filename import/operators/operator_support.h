@@ -16,6 +16,16 @@ inline T& at(T* a, long long ld, long long i, long long k) {
   return a[(i - 1) + (k - 1) * ld];
 }
 
+// With a non-zero copy flag, copies columns 1 .. columns of the stored array for elements
+// first..last and returns true; the operators then compute nothing.
+inline bool copyStored(const Int* copy, const Int* first, const Int* last, const Int* ld, int columns,
+                       const float* stored, float* out) {
+  if (*copy == 0) return false;
+  for (int k = 1; k <= columns; ++k)
+    for (long long i = *first; i <= *last; ++i) at(out, *ld, i, k) = at(stored, *ld, i, k);
+  return true;
+}
+
 // The rotation matrix of a quaternion (vector part q1..q3, scalar q4), r[row][column].
 inline void quaternionMatrix(float q1, float q2, float q3, float q4, float r[3][3]) {
   r[0][0] = 1.0F - 2.0F * (q2 * q2 + q3 * q3);

@@ -60,13 +60,6 @@ AxisymmetricWeights axisymmetricWeights(const Corners& c) {
   return w;
 }
 
-bool copyStored(const Int* copy, const Int* first, const Int* last, const Int* ld, int columns, const float* stored,
-                float* gradient) {
-  if (*copy == 0) return false;
-  for (int k = 1; k <= columns; ++k)
-    for (long long i = *first; i <= *last; ++i) at(gradient, *ld, i, k) = at(stored, *ld, i, k);
-  return true;
-}
 
 // cos and sin of the angle of a rotation pair.
 inline void pairAngle(const float* pairs, long long n, long long i, float& c, float& s) {
@@ -105,7 +98,7 @@ extern "C" {
 void EDI_OPE_C2DQ4STRAIN(const Int* copy, const Int* first, const Int* last, const Int* ld, const Int* ldn,
                          const Int* connectivity, const float* reference, const float* current, const float* stored,
                          float* gradient) {
-  if (copyStored(copy, first, last, ld, 5, stored, gradient)) return;
+  if (zmx::ops::copyStored(copy, first, last, ld, 5, stored, gradient)) return;
   for (long long i = *first; i <= *last; ++i) {
     const Corners X = gather(connectivity, *ld, *ldn, i, reference);
     const Corners x = gather(connectivity, *ld, *ldn, i, current);
@@ -124,7 +117,7 @@ void EDI_OPE_C2DQ4STRAIN(const Int* copy, const Int* first, const Int* last, con
 void EDI_OPE_CAXQ4STRAIN(const Int* copy, const Int* first, const Int* last, const Int* ld, const Int* ldn,
                          const Int* connectivity, const float* reference, const float* current, const float* stored,
                          float* gradient) {
-  if (copyStored(copy, first, last, ld, 5, stored, gradient)) return;
+  if (zmx::ops::copyStored(copy, first, last, ld, 5, stored, gradient)) return;
   for (long long i = *first; i <= *last; ++i) {
     const AxisymmetricWeights w = axisymmetricWeights(gather(connectivity, *ld, *ldn, i, reference));
     const Corners x = gather(connectivity, *ld, *ldn, i, current);

@@ -122,12 +122,8 @@ void beamSegment(const BeamSegment& s) {
       return;
     case 14001:
     case 14002:
-    case 14004: {
-      const int column = s.key == 14001 ? 0 : s.key == 14002 ? 1 : 3;
-      for (Int i = 0; i < n; ++i)
-        out[i] = groupArray(s, 3)[i + column * n] * (s.section ? 1.0F : groupArray(s, 4)[i]);
-      return;
-    }
+    case 14004:
+      return pointProduct(s.key, n, groupArray(s, 3), s.section ? nullptr : groupArray(s, 4), out);
     case 1000:
       return ACC_GDB_COPYR(&s.n, &s.direct, &s.shear, &s.direct, &s.shear, groupArray(s, 1), out);
     case 2700:
@@ -160,23 +156,16 @@ void beamKind(const ClassRequest& r) {
   }
   const long long layout = r.TR(L::kTypeGroupLayouts) - 1;
   const auto GL = [&](int word) { return t.i(layout + word); };
-  const long long own = GL(1), material = GL(7), variables = GL(8), classVariables = r.TR(L::kTypeVariables);
-  const long long flags = own + t.i(own + 1) - 1, positions = t.i(material + 4);
-  if (!t.has(own) || !t.has(flags) || !t.has(flags + L::kMaterialFlags - 1) || !t.has(material) ||
-      !t.has(material + L::kMaterialRecordWords - 1) || !t.has(positions) ||
-      !t.has(positions + L::kMaterialPositions - 1) || !t.has(variables) || !t.has(variables + 36) ||
-      !t.has(classVariables) || !t.has(classVariables + 39)) {
-    request.damaged("GROUP TABLES OF CLASS " + std::to_string(r.elementClass));
+  const long long classVariables = r.TR(L::kTypeVariables);
+  GroupTables g;
+  if (!readGroupTables(r, layout, g) || !t.has(classVariables) || !t.has(classVariables + 39)) {
+    request.damaged("CLASS VARIABLES OF CLASS " + std::to_string(r.elementClass));
     *r.status = 1;
     return;
   }
+  const long long own = g.own, material = g.material, variables = g.variables;
   Counts counts = beamCounts(r.key, type, section);
-  if (r.key == 6500) {
-    Int m = 0;
-    const Int code = t.i(material);
-    ACC_GDB_GETSVDNUMBER(t.data() + own - 1, &code, t.data() + own - 1, &m);
-    counts = Counts{m, 0};
-  }
+  if (r.key == 6500) counts = Counts{stateVariableCount(r, g), 0};
   if (counts.direct <= 0 && counts.shear <= 0) {
     *r.status = 1;
     return;
@@ -235,12 +224,7 @@ void beamKind(const ClassRequest& r) {
       s.shearStrains = shared(o502 + CV(9), 2);
       s.pointState = state(point501, 0);
       s.pointShared = shared(point502, 0);
-      const long long region = GL(6), offset = t.i(material + 2);
-      bool materialOk = offset >= 0 && blocks.at(blocks.state, 2, segment, point501, region) != nullptr;
-      for (int i = 1; i <= L::kMaterialPositions && materialOk; ++i) {
-        const long long p = t.i(positions + i - 1);
-        materialOk = p >= 1 && offset + p - 1 + 1LL * n * std::max(c, 4) <= region;
-      }
+      const bool materialOk = materialInside(r, blocks, g, segment, point501, 1LL * n * std::max(c, 4));
       const float* value33000 = state(o501 + CV(8), 1);
       const float* array13 = state(o501 + CV(13), 12);
       const bool arraysOk = s.curvatures && s.moments && s.rotation && s.axialStrain && s.axialForce && s.factors[0] &&

@@ -53,6 +53,24 @@ struct ClassBlocks {
   float* at(const Block& block, int which, Int segment, long long offset, long long words) const;
 };
 
+// The tables of a point group: its layout record (20 words at layout, word i at layout + i), its
+// own table with the flag table F, its material record with the position table P, and its
+// group variable table.
+struct GroupTables {
+  long long layout = 0, own = 0, material = 0, variables = 0, flags = 0, positions = 0;
+};
+// Reads them for the group and checks that every word the workers read lies in the model table
+// (reported otherwise).
+bool readGroupTables(const ClassRequest& r, long long layout, GroupTables& g);
+// The number of stored state variables (key 6500) of the group's material.
+Int stateVariableCount(const ClassRequest& r, const GroupTables& g);
+// True when the point's 501 region and every material variable read from it (widest words per
+// variable) lie in segment s.
+bool materialInside(const ClassRequest& r, const ClassBlocks& blocks, const GroupTables& g, Int segment,
+                    long long point501, long long widest);
+// Keys 14001, 14002, 14004: component 1, 2 or 4 of a point array times a point factor (1 without).
+void pointProduct(Int key, Int n, const float* values, const float* factor, float* out);
+
 // Scratch blocks of the request, zero-filled.
 bool makeScratch(Request& request, Block& block, long long words);
 

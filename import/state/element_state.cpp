@@ -63,6 +63,46 @@ float* ClassBlocks::at(const Block& block, int which, Int segment, long long off
   return base == nullptr ? nullptr : reinterpret_cast<float*>(base + 1LL * segment * words[which] + offset);
 }
 
+bool readGroupTables(const ClassRequest& r, long long layout, GroupTables& g) {
+  const Words& t = r.table;
+  g.layout = layout;
+  g.own = t.i(layout + 1);
+  g.material = t.i(layout + 7);
+  g.variables = t.i(layout + 8);
+  g.flags = g.own + t.i(g.own + 1) - 1;
+  g.positions = t.i(g.material + 4);
+  if (t.has(g.own) && t.has(g.flags) && t.has(g.flags + L::kMaterialFlags - 1) && t.has(g.material) &&
+      t.has(g.material + L::kMaterialRecordWords - 1) && t.has(g.positions) &&
+      t.has(g.positions + L::kMaterialPositions - 1) && t.has(g.variables) && t.has(g.variables + 36))
+    return true;
+  r.request.damaged("GROUP TABLES OF CLASS " + std::to_string(r.elementClass));
+  return false;
+}
+
+Int stateVariableCount(const ClassRequest& r, const GroupTables& g) {
+  Int m = 0;
+  const Int code = r.table.i(g.material);
+  const Int* own = r.table.data() + g.own - 1;
+  ACC_GDB_GETSVDNUMBER(own, &code, own, &m);
+  return m;
+}
+
+bool materialInside(const ClassRequest& r, const ClassBlocks& blocks, const GroupTables& g, Int segment,
+                    long long point501, long long widest) {
+  const long long region = r.table.i(g.layout + 6), offset = r.table.i(g.material + 2);
+  if (offset < 0 || blocks.at(blocks.state, 2, segment, point501, region) == nullptr) return false;
+  for (int i = 1; i <= L::kMaterialPositions; ++i) {
+    const long long p = r.table.i(g.positions + i - 1);
+    if (p < 1 || offset + p - 1 + widest > region) return false;
+  }
+  return true;
+}
+
+void pointProduct(Int key, Int n, const float* values, const float* factor, float* out) {
+  const long long column = key == 14001 ? 0 : key == 14002 ? 1 : 3;
+  for (Int i = 0; i < n; ++i) out[i] = values[i + column * n] * (factor != nullptr ? factor[i] : 1.0F);
+}
+
 bool makeScratch(Request& request, Block& block, long long words) {
   return blockLength(request, words) && block.make(static_cast<Int>(words), true);
 }

@@ -283,13 +283,8 @@ void shellSegment(const ShellSegment& s) {
       return;
     case 14001:
     case 14002:
-    case 14004: {
-      const int column = s.key == 14001 ? 0 : s.key == 14002 ? 1 : 3;
-      const float* values = groupArray(s, s.pointState, 3);
-      const float* factor = groupArray(s, s.pointState, 4);
-      for (Int i = 0; i < n; ++i) out[i] = values[i + column * n] * factor[i];
-      return;
-    }
+    case 14004:
+      return pointProduct(s.key, n, groupArray(s, s.pointState, 3), groupArray(s, s.pointState, 4), out);
     case 2400:
       loadStrain(s, s.scratch4);
       return modifyStrain(s);
@@ -324,21 +319,15 @@ void shellKind(const ClassRequest& r) {
   const auto GL = [&](int word) { return t.i(layout + word); };
   const auto GR = [&](int word) { return t.i(pick.record + word - 1); };
   s.groupKind = GR(19);
-  const long long own = GL(1), material = GL(7), variables = GL(8);
-  const long long flags = own + t.i(own + 1) - 1, positions = t.i(material + 4);
-  // Every table word the worker may read must lie in the model table.
-  if (!t.has(own) || !t.has(flags) || !t.has(flags + L::kMaterialFlags - 1) || !t.has(material) ||
-      !t.has(material + L::kMaterialRecordWords - 1) || !t.has(positions) ||
-      !t.has(positions + L::kMaterialPositions - 1) || !t.has(variables) || !t.has(variables + 36)) {
-    request.damaged("GROUP TABLES OF CLASS " + std::to_string(r.elementClass));
+  GroupTables g;
+  if (!readGroupTables(r, layout, g)) {
     *r.status = 1;
     return;
   }
+  const long long own = g.own, material = g.material, variables = g.variables;
   Counts counts = shellCounts(r.key, type, s.groupKind == 1);
   if (r.key == 6500 && s.groupKind != 1) {
-    Int m = 0;
-    const Int code = t.i(material);
-    ACC_GDB_GETSVDNUMBER(t.data() + own - 1, &code, t.data() + own - 1, &m);
+    const Int m = stateVariableCount(r, g);
     counts = Counts{m, 0, m, 0};
   }
   if ((r.key == 8900 || r.key == 9000) && r.point != 0) counts = {};
@@ -410,17 +399,6 @@ void shellKind(const ClassRequest& r) {
   const auto width = [&](Int reader) { return r.key == reader ? pointWords : 1; };
   const bool readsStrain = r.key != 1000 && r.key != 17000 && r.key != 18000 && r.key != 27100;
   const Int strainWidth = readsStrain ? pointWords : 1;
-  // The point's region, and every material variable read from it, lie in the segment.
-  const auto materialInside = [&](long long point501) {
-    const long long region = GL(6), offset = t.i(material + 2);
-    const long long widest = 1LL * segmentElements * std::max<long long>({pointWords, c, 1});
-    if (offset < 0 || blocks.at(blocks.state, 2, 0, point501, region) == nullptr) return false;
-    for (int i = 1; i <= L::kMaterialPositions; ++i) {
-      const long long p = t.i(positions + i - 1);
-      if (p < 1 || offset + p - 1 + widest > region) return false;
-    }
-    return true;
-  };
   // The node lists of the gathers lie in the segment's integers, for elements of at most 4 nodes.
   const auto nodeListsInside = [&] {
     const long long count = 1LL * segmentElements * nodes;
@@ -470,7 +448,9 @@ void shellKind(const ClassRequest& r) {
         s.hourglass1 && s.hourglass2 && s.transverseStrain && s.transverseForce && s.nodalVectors && s.inPlanePairs &&
         s.transfer && s.elementFlags && s.pointState && s.pointShared && s.groupDomain && s.segmentIntegers &&
         state(point501 + GV(1), width(1000)) && state(point501 + GV(3), 4) && state(point501 + GV(4), 1) &&
-        state(point501 + GV(28), strainWidth) && materialInside(point501) && nodeListsInside() &&
+        state(point501 + GV(28), strainWidth) &&
+        materialInside(r, blocks, g, segment, point501, 1LL * n * std::max<long long>({pointWords, c, 1})) &&
+        nodeListsInside() &&
         shared(point502 + GV(22), 1) && shared(point502 + GV(33), 2) && domain(group202 + GV(15), 2) &&
         domain(group202 + GV(21), 1) && domain(group202 + GV(31), 2) && domain(group202 + GV(32), 1) &&
         domain(group202 + GV(36), width(17000)) && domain(group202 + GV(37), width(18000));

@@ -220,13 +220,8 @@ void solidSegment(const SolidSegment& s) {
       return;
     case 14001:
     case 14002:
-    case 14004: {
-      const int column = s.key == 14001 ? 0 : s.key == 14002 ? 1 : 3;
-      const float* values = groupArray(s, s.pointState, 3);
-      const float* factor = groupArray(s, s.pointState, 4);
-      for (Int i = 0; i < n; ++i) out[i] = values[i + column * n] * factor[i];
-      return;
-    }
+    case 14004:
+      return pointProduct(s.key, n, groupArray(s, s.pointState, 3), groupArray(s, s.pointState, 4), out);
     case 2400:
       if (s.groupKind == 1) {
         std::copy_n(groupArray(s, s.pointState, 28), n, out);
@@ -277,22 +272,17 @@ void solidKind(const ClassRequest& r) {
   const auto GL = [&](int word) { return t.i(layout + word); };
   const auto GR = [&](int word) { return t.i(pick.record + word - 1); };
   const Int groupKind = GR(19);
-  const long long own = GL(1), material = GL(7), variables = GL(8);
-  const long long flags = own + t.i(own + 1) - 1, positions = t.i(material + 4);
   const long long entry = r.TR(L::kTypeVariables) + static_cast<long long>(L::kSolidEntryWords) * (pick.group - 1);
-  if (!t.has(own) || !t.has(flags) || !t.has(flags + L::kMaterialFlags - 1) || !t.has(material) ||
-      !t.has(material + L::kMaterialRecordWords - 1) || !t.has(positions) ||
-      !t.has(positions + L::kMaterialPositions - 1) || !t.has(variables) || !t.has(variables + 36) ||
-      !t.has(entry) || !t.has(entry + L::kSolidEntryWords - 1)) {
-    request.damaged("GROUP TABLES OF CLASS " + std::to_string(r.elementClass));
+  GroupTables g;
+  if (!readGroupTables(r, layout, g) || !t.has(entry) || !t.has(entry + L::kSolidEntryWords - 1)) {
+    request.damaged("CLASS VARIABLES OF CLASS " + std::to_string(r.elementClass));
     *r.status = 1;
     return;
   }
+  const long long own = g.own, material = g.material, variables = g.variables;
   Counts counts = solidCounts(r.key, type, kind, groupKind == 1, r.point);
   if (r.key == 6500 && groupKind != 1) {
-    Int m = 0;
-    const Int code = t.i(material);
-    ACC_GDB_GETSVDNUMBER(t.data() + own - 1, &code, t.data() + own - 1, &m);
+    const Int m = stateVariableCount(r, g);
     counts = Counts{m, 0, m, 0};
   }
   if (counts.direct <= 0 && counts.shear <= 0) {
@@ -369,12 +359,8 @@ void solidKind(const ClassRequest& r) {
     s.pointShared = shared(point502, 0);
     s.groupDomain = domain(group202, 0);
     s.segmentIntegers = reinterpret_cast<const Int*>(blocks.at(blocks.integers, 0, segment, 0, 2LL * L * nodes));
-    const long long region = GL(6), offset = t.i(material + 2);
-    bool materialOk = offset >= 0 && blocks.at(blocks.state, 2, segment, point501, region) != nullptr;
-    for (int i = 1; i <= L::kMaterialPositions && materialOk; ++i) {
-      const long long p = t.i(positions + i - 1);
-      materialOk = p >= 1 && offset + p - 1 + 1LL * n * std::max<long long>({pointWords, c, 1}) <= region;
-    }
+    const bool materialOk =
+        materialInside(r, blocks, g, segment, point501, 1LL * n * std::max<long long>({pointWords, c, 1}));
     const long long first = t.i(nodeLists);
     const bool arraysOk =
         s.rotation && s.elementArray && s.hourglass && s.drill && s.factor && s.area && s.values9302 && s.value33000 &&

@@ -58,15 +58,8 @@ class BeamState : public ImportFixture {
     closeClean();
     ImportFixture::TearDown();
   }
-  struct Answer {
-    Int direct = -1, shear = -1, index = 0, status = -1;
-  };
-  Answer ask(Int key, Int point) {
-    Answer a;
-    const Int row = 1, increment = 1, elementClass = 1;
-    ACC_SDB_ELEMKEY(&row, &increment, &key, &elementClass, &point, &a.direct, &a.shear, &a.index, &a.status);
-    return a;
-  }
+  using Answer = ElementAnswer;
+  Answer ask(Int key, Int point) { return askElement(key, 1, point); }
 };
 
 TEST_F(BeamState, DirectionsMomentsAndStressOfSpatialBeams) {

@@ -96,13 +96,9 @@ class ShellState : public ImportFixture {
     ImportFixture::TearDown();
   }
 
-  struct Answer {
-    Int direct = -1, shear = -1, index = 0, status = -1;
-  };
+  using Answer = ElementAnswer;
   Answer ask(Int key, Int elementClass, Int point, Int row = 2, Int increment = 1) {
-    Answer a;
-    ACC_SDB_ELEMKEY(&row, &increment, &key, &elementClass, &point, &a.direct, &a.shear, &a.index, &a.status);
-    return a;
+    return askElement(key, elementClass, point, row, increment);
   }
   const ClassModel& shell() const { return model_.classes[0]; }
   const Rows& stateRows(int c, int word) const { return model_.classes[static_cast<std::size_t>(c)].classState.state.at(word); }

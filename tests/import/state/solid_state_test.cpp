@@ -102,15 +102,8 @@ class SolidState : public ImportFixture {
     closeClean();
     ImportFixture::TearDown();
   }
-  struct Answer {
-    Int direct = -1, shear = -1, index = 0, status = -1;
-  };
-  Answer ask(Int key, Int point) {
-    Answer a;
-    const Int row = 1, increment = 1, elementClass = 1;
-    ACC_SDB_ELEMKEY(&row, &increment, &key, &elementClass, &point, &a.direct, &a.shear, &a.index, &a.status);
-    return a;
-  }
+  using Answer = ElementAnswer;
+  Answer ask(Int key, Int point) { return askElement(key, 1, point); }
   Mat3 rotationOf(int e) const {
     const auto& q = model_.classes[0].classState.state.at(2)[static_cast<std::size_t>(e)];
     return Eigen::Quaterniond(q[3], q[0], q[1], q[2]).toRotationMatrix();
