@@ -83,6 +83,7 @@ class ShellState : public ImportFixture {
   void SetUp() override {
     ImportFixture::SetUp();
     model_.classes = {shellClass(13316, 5), shellClass(25090, 3)};
+    model_.classes[1].typeWord24 = 2072;  // small-stretch axisymmetric shells
     model_.elementSets.clear();
     model_.packageFirstTerm = 2;
     model_.packageSecondTerm = 0;
@@ -146,6 +147,8 @@ TEST_F(ShellState, ThicknessOfAxisymmetricShellsIsScaledButTheFactorKeyIsNot) {
   }
   EXPECT_EQ(ask(8900, 2, 1).status, 1);  // thickness keys at element level only
   EXPECT_EQ(ask(3100, 2, 0).status, 1);  // a key of type 13316 only
+  EXPECT_EQ(ask(9700, 2, 0).status, 1);  // nothing would be written for 25090
+  EXPECT_EQ(ask(7000, 2, 0).status, 1);  // small-stretch forces need three values a row, 25090 has two
 }
 
 TEST_F(ShellState, PointStressAndPlasticStrainOfAPoint) {

@@ -53,6 +53,7 @@ ImportModel hexModel(const Mat3& A, int materialCode, int flagIndex, int centreF
     rotation.push_back({q.x(), q.y(), q.z(), q.w()});
   }
   s.state = {{2, rotation}, {3, constantRows(3, {1, 1, 1, 0, 0, 0, 0, 0, 0})}, {29, constantRows(3, {1})}};
+  s.shared = {{20, Rows{{-1.0}, {3.0}, {-2.0}}}};  // key 9302: the second segment has no positive value
   SectionEntry group(1, {}, 0.0);
   Rows stress, plastic;
   for (int e = 0; e < 3; ++e) {
@@ -167,6 +168,12 @@ TEST_F(SolidState, PlasticStrainIsTotalMinusPlasticWithDoubledShears) {
     EDI_REL_TEMPORARYPACKAGE();
     closeClean();
   }
+  begin(200, 34, 0);
+  const Answer mean = ask(9302, 1);
+  ASSERT_EQ(mean.status, 0);
+  EXPECT_EQ(reals(mean.index, 3), (std::vector<float>{1.5F, 1.5F, 0.0F}));  // 3 / (2 x 1), then none
+  EDI_REL_TEMPORARYPACKAGE();
+  closeClean();
   begin(206, 42, 0);  // the cap model with F(42) = 1 refuses the thermal strain
   EXPECT_EQ(ask(2700, 1).status, 1);
   EXPECT_EQ(ask(3000, 1).status, 0);
