@@ -224,7 +224,7 @@ void beamKind(const ClassRequest& r) {
       s.shearStrains = shared(o502 + CV(9), 2);
       s.pointState = state(point501, 0);
       s.pointShared = shared(point502, 0);
-      const bool materialOk = materialInside(r, blocks, g, segment, point501, 1LL * n * std::max(c, 4));
+      const bool materialOk = materialInside(r, blocks, g, segment, point501, 1LL * n * std::max(c, 1));
       const float* value33000 = state(o501 + CV(8), 1);
       const float* array13 = state(o501 + CV(13), 12);
       const bool arraysOk = s.curvatures && s.moments && s.rotation && s.axialStrain && s.axialForce && s.factors[0] &&

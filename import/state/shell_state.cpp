@@ -449,7 +449,7 @@ void shellKind(const ClassRequest& r) {
         s.transfer && s.elementFlags && s.pointState && s.pointShared && s.groupDomain && s.segmentIntegers &&
         state(point501 + GV(1), width(1000)) && state(point501 + GV(3), 4) && state(point501 + GV(4), 1) &&
         state(point501 + GV(28), strainWidth) &&
-        materialInside(r, blocks, g, segment, point501, 1LL * n * std::max<long long>({pointWords, c, 1})) &&
+        materialInside(r, blocks, g, segment, point501, 1LL * n * std::max(pointWords, 1)) &&
         nodeListsInside() &&
         shared(point502 + GV(22), 1) && shared(point502 + GV(33), 2) && domain(group202 + GV(15), 2) &&
         domain(group202 + GV(21), 1) && domain(group202 + GV(31), 2) && domain(group202 + GV(32), 1) &&

@@ -360,7 +360,7 @@ void solidKind(const ClassRequest& r) {
     s.groupDomain = domain(group202, 0);
     s.segmentIntegers = reinterpret_cast<const Int*>(blocks.at(blocks.integers, 0, segment, 0, 2LL * L * nodes));
     const bool materialOk =
-        materialInside(r, blocks, g, segment, point501, 1LL * n * std::max<long long>({pointWords, c, 1}));
+        materialInside(r, blocks, g, segment, point501, 1LL * n * std::max(pointWords, 1));
     const long long first = t.i(nodeLists);
     const bool arraysOk =
         s.rotation && s.elementArray && s.hourglass && s.drill && s.factor && s.area && s.values9302 && s.value33000 &&

@@ -202,3 +202,64 @@ TEST_F(ShellState, RefusalsLeaveTheFillCounterAndOneDomainOpensItsStateOnce) {
 
 }  // namespace
 }  // namespace importtest
+
+namespace importtest {
+namespace {
+
+// Corner arrays (n, 12) of the shell class's elements from nodal values of domain 1.
+std::vector<float> cornersOf(const glo_testing::ClassModel& c, int elements, const std::vector<glo_testing::Vec3>& x) {
+  std::vector<float> corners(static_cast<std::size_t>(12 * elements));
+  for (int e = 0; e < elements; ++e)
+    for (int k = 0; k < 4; ++k)
+      for (int d = 0; d < 3; ++d)
+        corners[static_cast<std::size_t>(e + elements * (4 * d + k))] =
+            f(x[static_cast<std::size_t>(c.nodes[static_cast<std::size_t>(e)][static_cast<std::size_t>(k)] - 1)][static_cast<std::size_t>(d)]);
+  return corners;
+}
+
+std::vector<float> column(const glo_testing::Rows& rows, int elements) {
+  std::vector<float> out;
+  const std::size_t columns = rows.front().size();
+  for (std::size_t c = 0; c < columns; ++c)
+    for (int e = 0; e < elements; ++e) out.push_back(f(rows[static_cast<std::size_t>(e)][c]));
+  return out;
+}
+
+TEST_F(ShellState, HourglassForcesAndRotationalMeasuresGatherTheRightNodes) {
+  // Current corners: local coordinates plus the displacement of step row 2, increment 1.
+  const DomainModel& d = model_.domains[0];
+  const DomainState& state = model_.steps[1].states[1].domains[0];
+  std::vector<Vec3> current;
+  for (std::size_t i = 0; i < d.local.size(); ++i)
+    current.push_back({f(d.local[i][0]) + f(state.displacement[i][0]), f(d.local[i][1]) + f(state.displacement[i][1]),
+                       f(d.local[i][2]) + f(state.displacement[i][2])});
+  const ClassModel& c = shell();
+  const std::vector<float> drill = column(c.classState.state.at(2), 5), q = column(c.classState.state.at(5), 5),
+                           area = column(c.classState.state.at(29), 5), hg = column(c.classState.state.at(10), 5),
+                           flags = column(c.classState.domain.at(33), 5);
+  // One call over the whole class gives the same forces as the segments of two.
+  std::vector<float> want(60), measures(10);
+  const Int n = 5;
+  std::vector<float> corners = cornersOf(c, 5, current);
+  EDI_UTI_S3DQ4HGFORCE(&n, hg.data(), corners.data(), area.data(), want.data(), drill.data(), q.data());
+  const Answer forces = ask(9800, 1, 0);
+  ASSERT_EQ(forces.status, 0);
+  EXPECT_EQ(forces.direct, 12);
+  for (int k = 0; k < 60; ++k) EXPECT_FLOAT_EQ(realAt(forces.index, k + 1), want[static_cast<std::size_t>(k)]) << k;
+
+  // Reference corners and the nodal quaternions of the rotating nodes (1, 1, 2, 2 of each element).
+  corners = cornersOf(c, 5, d.local);
+  std::vector<float> nodal(80);
+  for (int e = 0; e < 5; ++e)
+    for (int k = 0; k < 4; ++k) {
+      const auto& r = state.rotation[static_cast<std::size_t>(c.rotationalNodes[static_cast<std::size_t>(e)][static_cast<std::size_t>(k)] - 1)];
+      for (int comp = 0; comp < 4; ++comp) nodal[static_cast<std::size_t>(e + 5 * (4 * comp + k))] = f(r[static_cast<std::size_t>(comp)]);
+    }
+  EDI_UTI_S3DQ4ROTHGMAGNITUDE(&n, corners.data(), measures.data(), flags.data(), nodal.data());
+  const Answer rotational = ask(3100, 1, 0);
+  ASSERT_EQ(rotational.status, 0);
+  for (int k = 0; k < 10; ++k) EXPECT_FLOAT_EQ(realAt(rotational.index, k + 1), measures[static_cast<std::size_t>(k)]) << k;
+}
+
+}  // namespace
+}  // namespace importtest

@@ -52,7 +52,13 @@ ImportModel hexModel(const Mat3& A, int materialCode, int flagIndex, int centreF
     const Eigen::Quaterniond q(Eigen::AngleAxisd(0.4 * (e + 1), Eigen::Vector3d(0.2, 1, -0.3).normalized()));
     rotation.push_back({q.x(), q.y(), q.z(), q.w()});
   }
-  s.state = {{2, rotation}, {3, constantRows(3, {1, 1, 1, 0, 0, 0, 0, 0, 0})}, {29, constantRows(3, {1})}};
+  Rows hourglass;
+  for (int e = 0; e < 3; ++e) {
+    std::vector<double> row;
+    for (int k = 0; k < 12; ++k) row.push_back(0.1 * (k + 1) - 0.05 * e);
+    hourglass.push_back(row);
+  }
+  s.state = {{2, rotation}, {3, constantRows(3, {1, 1, 1, 0, 0, 0, 0, 0, 0})}, {10, hourglass}, {29, constantRows(3, {1.25})}};
   s.shared = {{20, Rows{{-1.0}, {3.0}, {-2.0}}}};  // key 9302: the second segment has no positive value
   SectionEntry group(1, {}, 0.0);
   Rows stress, plastic;
@@ -177,6 +183,45 @@ TEST_F(SolidState, PlasticStrainIsTotalMinusPlasticWithDoubledShears) {
   begin(206, 42, 0);  // the cap model with F(42) = 1 refuses the thermal strain
   EXPECT_EQ(ask(2700, 1).status, 1);
   EXPECT_EQ(ask(3000, 1).status, 0);
+}
+
+}  // namespace
+}  // namespace importtest
+
+namespace importtest {
+namespace {
+
+TEST_F(SolidState, DirectorsAndHourglassForcesOfTheHexahedra) {
+  begin(200, 34, 0);
+  const Answer triads = ask(11000, 0);
+  ASSERT_EQ(triads.status, 0);
+  EXPECT_EQ(triads.direct, 3);
+  for (int e = 0; e < 3; ++e) {
+    const Mat3 R = rotationOf(e);
+    for (int c = 0; c < 3; ++c)
+      for (int r = 0; r < 3; ++r) EXPECT_NEAR(realAt(triads.index, 9 * e + 3 * c + r + 1), R(r, c), 2e-6);
+  }
+  // The forces of one call over all three elements with their current corners.
+  const ClassModel& c = model_.classes[0];
+  const DomainModel& d = model_.domains[0];
+  std::vector<float> corners(72), components(36), volume(3, 1.25F), quaternions(12), want(72);
+  for (int e = 0; e < 3; ++e) {
+    for (int k = 0; k < 8; ++k) {
+      const Vec3& X = d.local[static_cast<std::size_t>(c.nodes[static_cast<std::size_t>(e)][static_cast<std::size_t>(k)] - 1)];
+      const Eigen::Vector3d x = A_ * Eigen::Vector3d(static_cast<float>(X[0]), static_cast<float>(X[1]), static_cast<float>(X[2]));
+      for (int dim = 0; dim < 3; ++dim) corners[static_cast<std::size_t>(e + 3 * (8 * dim + k))] = static_cast<float>(x[dim]);
+    }
+    for (int k = 0; k < 12; ++k)
+      components[static_cast<std::size_t>(e + 3 * k)] = static_cast<float>(c.classState.state.at(10)[static_cast<std::size_t>(e)][static_cast<std::size_t>(k)]);
+    for (int k = 0; k < 4; ++k)
+      quaternions[static_cast<std::size_t>(e + 3 * k)] = static_cast<float>(c.classState.state.at(2)[static_cast<std::size_t>(e)][static_cast<std::size_t>(k)]);
+  }
+  const Int n = 3;
+  EDI_UTI_C3DH8HGFORCE(&n, components.data(), corners.data(), volume.data(), want.data(), quaternions.data());
+  const Answer forces = ask(9800, 0);
+  ASSERT_EQ(forces.status, 0);
+  EXPECT_EQ(forces.direct, 24);
+  for (int k = 0; k < 72; ++k) EXPECT_NEAR(realAt(forces.index, k + 1), want[static_cast<std::size_t>(k)], 2e-5) << k;
 }
 
 }  // namespace
