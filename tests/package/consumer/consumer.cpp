@@ -2,7 +2,9 @@
 // calls one routine of each subsystem through the installed headers and takes it down again.
 #include <cstdio>
 
+#include "zmx/geometry.h"
 #include "zmx/import.h"
+#include "zmx/model.h"
 #include "zmx/numerics.h"
 #include "zmx/sensitivity.h"
 #include "zmx/storage.h"
@@ -24,6 +26,16 @@ int main() {
   Real three[3] = {3.0, 1.0, 2.0};
   ASORTA(three);
 
+  // Surface geometry: the facet catalogue names the cylindrical facets of class 171.
+  const Int elementClass = 171;
+  Int facetType = 0;
+  GETSURFACEFACETTYPE(&elementClass, &facetType);
+
+  // Model data: the counts of four degree-of-freedom kinds with their running sums.
+  Int ncum[8] = {};
+  const Int n1 = 3, n2 = 0, n3 = 2, n4 = 1;
+  DOFCOUNT(ncum, &n1, &n2, &n3, &n4);
+
   // Import and design sensitivity: their modules come up with the library.
   int again = 0;
   edi_initialize(again);
@@ -32,7 +44,8 @@ int main() {
   dsa_finalize(again);
 
   shr_finalize(modules);
-  const bool ok = found == 42 && three[0] == 1.0 && three[2] == 3.0 && modules == 0;
+  const bool ok = found == 42 && three[0] == 1.0 && three[2] == 3.0 && modules == 0 && facetType == 14 &&
+                  ncum[4] == 6 && ncum[7] == 5;
   std::printf("consumer: %s\n", ok ? "ok" : "FAILED");
   return ok ? 0 : 1;
 }
