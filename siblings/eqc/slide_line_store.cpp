@@ -8,6 +8,7 @@
 #include "siblings/eqc/eqc_services.h"
 #include "siblings/eqc/message_state.h"
 #include "siblings/eqc/testing.h"
+#include "siblings/eqc/writer_services.h"
 
 namespace {
 
@@ -76,3 +77,9 @@ int appendSlideLineRecord(const std::vector<int>& integersAfterLength) {
 }
 
 }  // namespace eqc_testing
+
+namespace eqc_detail {
+Int slideLineLength(Int address) {
+  return insideStore(address, 1) ? rec::slotI(store().data(), address) : 0;
+}
+}  // namespace eqc_detail
