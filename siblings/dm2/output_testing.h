@@ -63,7 +63,8 @@ struct OdbSet {
 };
 
 struct OutputDatabase {
-  std::string path, title, solver, release;
+  std::string path, title, solver, release;  // without trailing blanks
+  Int pathLength = 0, titleLength = 0, solverLength = 0, releaseLength = 0;  // as passed
   Int directions = 0;
   std::vector<OdbOrientation> orientations;
   std::vector<OdbNode> nodes;  // in call order, duplicates kept

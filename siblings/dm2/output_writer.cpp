@@ -179,6 +179,10 @@ Int DM2_OPENNEWFILE(const char* path, Int pathLength, const Int* directions, con
   db->view.title = text(title, titleLength);
   db->view.solver = text(solver, solverLength);
   db->view.release = text(release, releaseLength);
+  db->view.pathLength = pathLength;
+  db->view.titleLength = titleLength;
+  db->view.solverLength = solverLength;
+  db->view.releaseLength = releaseLength;
   const Int handle = s.nextHandle++;
   db->transcript = std::fopen(db->view.path.c_str(), "w");
   if (db->transcript == nullptr) error(db.get(), "OPENNEWFILE: cannot create " + db->view.path);

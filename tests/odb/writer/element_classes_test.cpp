@@ -114,6 +114,28 @@ TEST_F(ElementClasses, CategoryWordsAndTheirAppendedParts) {
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 }
 
+TEST_F(ElementClasses, EveryRangeHasItsWord) {
+  const std::vector<std::pair<int, std::string>> words = {
+      {36, "frame"},     {6, "dashpot"},      {7, "mass"},    {21, "rotaryi"},     {8, "gap < elset = G >"},
+      {9, "dragchain"},  {42, "pipe-soil"},   {40, "heatcap"}, {26, "fluid"},      {27, "fluid link"},
+      {12, "unknown category"}};
+  std::vector<int> records;
+  for (const auto& [word, text] : words) records.push_back(builder.record(word, {N("G")}));
+  builder.build();
+  for (std::size_t k = 0; k < words.size(); ++k) {
+    const Int address = builder.address(records[k]);
+    const Int read = 0;
+    buffer.assign(64, 0.0);
+    DBSL(&read, buffer.data(), &address);
+    const Int type[4] = {100, 0, 0, 0};
+    std::string field(132, '?');
+    Int count = 0;
+    const Int max = 0;
+    GETCATEGORY(buffer.data(), type, field.data(), 132, &address, &count, nullptr, 80, &max);
+    EXPECT_EQ(fchar::view(field.data(), 132), words[k].second) << words[k].first;
+  }
+}
+
 TEST_F(ElementClasses, CategoryIsCutAt132WithBothMessages) {
   const int membrane = builder.record(30, {I(0), I(0)});
   std::vector<std::string> names;

@@ -82,7 +82,11 @@ TEST_F(OdbWriter, UnitCubeIsWrittenWithItsFileFieldsNodesClassesAndRows) {
   const OutputDatabase* db = dm2_testing::outputDatabase(handle);
   ASSERT_NE(db, nullptr);
   EXPECT_EQ(db->solver, "VELTRO/Standard");
+  EXPECT_EQ(db->solverLength, 24);
+  EXPECT_EQ(db->pathLength, 255);
   EXPECT_EQ(db->title, "CUBE UNDER LOAD");
+  EXPECT_EQ(db->titleLength, 80);
+  EXPECT_EQ(db->releaseLength, 8);
   EXPECT_EQ(db->release, "6.4-1");
   EXPECT_EQ(db->directions, 3);
   EXPECT_NE(db->path.find("model.odb"), std::string::npos);
@@ -210,6 +214,7 @@ TEST_F(OdbWriter, TwoPartsWriteEachElementOnceAndAMissingPartIsReported) {
   for (const auto& cls : db->classes)
     for (const auto& e : cls.elements) written.push_back(e.label);
   EXPECT_EQ(written, (std::vector<Int>{11, 13, 12}));
+  EXPECT_EQ(db->title, "");  // a heading of blank words
   EXPECT_EQ(db->nodes.size(), 4u);  // node 2 belongs to both parts
   EXPECT_TRUE(eqc_testing::printed("NODE DATA FOR PART XIDLOST NOT FOUND"));
   EXPECT_EQ(eqc_testing::countAtLevel(-2), 0);
