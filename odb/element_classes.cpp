@@ -12,6 +12,7 @@
 #include "siblings/dm2/model_parts.h"
 #include "siblings/dm2/output_writer.h"
 #include "siblings/eqc/eqc_services.h"
+#include "siblings/eqc/slide_line_codes.h"
 #include "siblings/eqc/writer_services.h"
 #include "zmx/storage/sets.h"
 

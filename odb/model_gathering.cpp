@@ -17,6 +17,7 @@
 #include "siblings/dm2/output_writer.h"
 #include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/eqc_units.h"
+#include "siblings/eqc/slide_line_codes.h"
 #include "siblings/eqc/writer_services.h"
 #include "zmx/storage/db_units.h"
 #include "zmx/storage/sets.h"

@@ -8,6 +8,7 @@
 #include "siblings/eqc/eqc_job.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/eqc_services.h"
+#include "siblings/eqc/slide_line_codes.h"
 #include "siblings/eqc/writer_services.h"
 #include "zmx/storage/sets.h"
 

@@ -1,5 +1,7 @@
 #include "siblings/dm2/node_packages.h"
 
+#include "siblings/dm2/element_numbers.h"
+
 #include "runtime/address_space.h"
 #include "siblings/dm2/dm2_adb.h"
 #include "siblings/dm2/dm2_memory.h"
@@ -12,8 +14,6 @@ constexpr int kRequestKindWord = 3;
 struct Packages {
   std::vector<Int> requests;
   int open = 0;
-  std::vector<Int> flags;
-  Int flagsWord = 0;
 };
 
 constinit Packages* gPackages = nullptr;
@@ -52,14 +52,6 @@ void ADB_CLOSENDPKG(const Int* nodeDatabase, const Int* request) {
   if (packages().open > 0) --packages().open;
 }
 
-Int ADB_GETBITVECRW(const Int* nodeDatabase) {
-  if (!knownDatabase(nodeDatabase)) {
-    adb_Kvxerr1(-3, "SYSTEM ERROR IN ADB_GETBITVECRW - UNKNOWN NODE DATABASE %I", nodeDatabase ? *nodeDatabase : 0);
-    return 0;
-  }
-  return packages().flagsWord;
-}
-
 }  // extern "C"
 
 namespace dm2_testing {
@@ -67,14 +59,6 @@ namespace dm2_testing {
 std::vector<Int> nodePackageRequests() { return packages().requests; }
 
 int openNodePackages() { return packages().open; }
-
-void setNodeFlags(const std::vector<Int>& flags) {
-  Packages& p = packages();
-  if (p.flagsWord != 0) mem32::unmap(p.flagsWord);
-  p.flagsWord = 0;
-  p.flags = flags;
-  if (!p.flags.empty()) p.flagsWord = mem32::map(p.flags.data(), p.flags.size() * sizeof(Int), dm2::kDataTag);
-}
 
 void resetNodePackages() {
   Packages& p = packages();

@@ -1,6 +1,6 @@
 // Node packages of the analysis database as the output-database writer reads them: the node
-// database of an analysis database, node packages opened and closed around the node reads, and
-// the nodes' flag words. Upper-case convention: every argument by pointer.
+// database of an analysis database and node packages opened and closed around the node reads.
+// (The nodes' flag words: element_numbers.h.) Upper-case convention: every argument by pointer.
 #pragma once
 
 #include <vector>
@@ -14,8 +14,6 @@ ZMX_EXPORT Int ADB_GETNDB(const Int* analysisDatabase);
 // handle that the node-variable reads (ADB_GETVARNDR) take, here the node database itself.
 ZMX_EXPORT Int ADB_OPENNDPKG(const Int* nodeDatabase, const Int* request);
 ZMX_EXPORT void ADB_CLOSENDPKG(const Int* nodeDatabase, const Int* request);
-// Address word (data tag) of one flag word per node, node i at word i; 0 when no flags were set.
-ZMX_EXPORT Int ADB_GETBITVECRW(const Int* nodeDatabase);
 }
 
 namespace dm2_testing {
@@ -23,8 +21,6 @@ namespace dm2_testing {
 ZMX_EXPORT std::vector<Int> nodePackageRequests();
 // Number of packages opened and not yet closed.
 ZMX_EXPORT int openNodePackages();
-// The flag words of the nodes, node i at index i - 1.
-ZMX_EXPORT void setNodeFlags(const std::vector<Int>& flags);
-// Forgets the requests and the flag words.
+// Forgets the requests and the nodes' flag words.
 ZMX_EXPORT void resetNodePackages();
 }  // namespace dm2_testing

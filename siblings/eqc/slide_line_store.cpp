@@ -7,8 +7,8 @@
 #include "runtime/record.h"
 #include "siblings/eqc/eqc_services.h"
 #include "siblings/eqc/message_state.h"
+#include "siblings/eqc/slide_line_codes.h"
 #include "siblings/eqc/testing.h"
-#include "siblings/eqc/writer_services.h"
 
 namespace {
 
@@ -49,6 +49,10 @@ extern "C" void DBSL(const Int* operation, void* buffer, const Int* address) {
   std::memcpy(buffer, store().data() + (first - 1), 8 * static_cast<std::size_t>(length));
 }
 
+extern "C" Int DBSLLENGTH(const Int* address) {
+  return insideStore(*address, 1) ? rec::slotI(store().data(), *address) : 0;
+}
+
 namespace eqc_testing {
 
 void setSlideLineStore(std::vector<double> slots) { store() = std::move(slots); }
@@ -77,9 +81,3 @@ int appendSlideLineRecord(const std::vector<int>& integersAfterLength) {
 }
 
 }  // namespace eqc_testing
-
-namespace eqc_detail {
-Int slideLineLength(Int address) {
-  return insideStore(address, 1) ? rec::slotI(store().data(), address) : 0;
-}
-}  // namespace eqc_detail

@@ -30,15 +30,6 @@ WriterServices& services() {
 
 extern "C" {
 
-void ACODCE(const char* name, Int nameLength, void* code, const Int* n) {
-  const std::string_view field = fchar::field(name, nameLength);
-  char* out = static_cast<char*>(code);
-  for (Int k = 0; k < *n; ++k)
-    out[k] = static_cast<std::size_t>(k) < field.size() ? field[static_cast<std::size_t>(k)] : ' ';
-}
-
-Int DBSLLENGTH(const Int* address) { return eqc_detail::slideLineLength(*address); }
-
 Int LFC_XUT_AND(const Int* a, const Int* b) { return *a & *b; }
 
 void IPM_MESSAGE(const char* kind, Int kindLength, const char* format, Int formatLength, const Int* first,

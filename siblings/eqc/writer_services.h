@@ -1,6 +1,6 @@
-// Services of the eqc stand-in that the output-database writer calls: coding a name into its
-// 8-byte (or longer) code, the length word of a slide-line record, a bitwise and, the job-monitor
-// report, and the records of node and material counts the writer reads and sets.
+// Services of the eqc stand-in that the output-database writer calls: a bitwise and, the
+// job-monitor report, the substructure's stored CGM, and the records of node and material data the
+// writer reads and sets. (Name codes and record lengths: slide_line_codes.h.)
 // Upper-case convention: every argument by pointer, a text followed by its length.
 #pragma once
 
@@ -20,11 +20,6 @@ extern "C" {
 ZMX_EXPORT extern CNODE_t CNODE;
 ZMX_EXPORT extern CMATYP_t CMATYP;
 
-// The first n characters of the blank-padded name, byte for byte, into code (n bytes).
-ZMX_EXPORT void ACODCE(const char* name, Int nameLength, void* code, const Int* n);
-// Length word (slot 1) of the slide-line record at the address, without copying the record;
-// 0 when the address lies outside the slide-line database.
-ZMX_EXPORT Int DBSLLENGTH(const Int* address);
 // Bitwise and of the two integers.
 ZMX_EXPORT Int LFC_XUT_AND(const Int* a, const Int* b);
 // Report to the job monitor: a kind, a format with "%s" for the text, two integers and a text;
@@ -34,8 +29,6 @@ ZMX_EXPORT void IPM_MESSAGE(const char* kind, Int kindLength, const char* format
 }
 
 namespace eqc_detail {
-// The length word of the slide-line record at address, 0 outside the store.
-Int slideLineLength(Int address);
 // DBSUP kind 21: the substructure's stored CGM as 4-byte integers (its count first) into array,
 // at most capacity integers; status 1 when none is stored or it does not fit.
 void readStoredModelCounts(void* array, Int capacity, Int* status);

@@ -5,6 +5,7 @@
 
 #include "runtime/record.h"
 #include "siblings/dm2/model_testing.h"
+#include "siblings/dm2/element_numbers.h"
 #include "siblings/dm2/node_packages.h"
 #include "siblings/dm2/output_testing.h"
 #include "siblings/dm2/testing.h"
