@@ -1,0 +1,5 @@
+// Surface geometry: every area's public header.
+#pragma once
+
+#include "zmx/geometry/bezier.h"
+#include "zmx/geometry/planes.h"
