@@ -105,11 +105,12 @@ NewtonResult newtonFrom(Real u, Real v, const Real* p, const Real* coefficients,
                         Real distanceTolerance) {
   NewtonResult result;
   PatchJet jet;
+  bool evaluated = false;  // the jet already holds (u, v): the accepted trial of the last step
   for (int step = 0; step < 15; ++step) {
     result.u = u;
     result.v = v;
     if (outsideRange(u, v)) return result;
-    evaluatePatch(coefficients, u, v, true, jet);
+    if (!evaluated) evaluatePatch(coefficients, u, v, true, jet);
     const Real r[3] = {jet.x[0] - p[0], jet.x[1] - p[1], jet.x[2] - p[2]};
     const Real rn = norm3(r);
     const Real gu = dot3(r, jet.xu), gv = dot3(r, jet.xv);
@@ -147,7 +148,9 @@ NewtonResult newtonFrom(Real u, Real v, const Real* p, const Real* coefficients,
       tu = u + line.lambda() * du;
       tv = v + line.lambda() * dv;
       if (outsideRange(tu, tv)) return result;
-      evaluatePatch(coefficients, tu, tv, false, jet);
+      // The full step is usually taken: its second derivatives then serve the next step.
+      evaluated = line.reductions() == 0;
+      evaluatePatch(coefficients, tu, tv, evaluated, jet);
       const Real rt[3] = {jet.x[0] - p[0], jet.x[1] - p[1], jet.x[2] - p[2]};
       const Real g1u = dot3(rt, jet.xu), g1v = dot3(rt, jet.xv);
       const Real f1 = 0.5 * (g1u * g1u + g1v * g1v);

@@ -19,38 +19,44 @@ struct PatchJet {
   Real x[3], xu[3], xv[3], xuu[3], xuv[3], xvv[3];
 };
 
-// d^k/dt^k of t^p, for k = 0, 1, 2, from the powers t^0 .. t^4.
-inline Real powerDerivative(const Real* powers, int p, int k) {
-  if (p < k) return 0.0;
-  const Real factor = k == 0 ? 1.0 : (k == 1 ? p : p * (p - 1));
-  return factor * powers[p - k];
+// Coefficient positions of row q of the power form, X = sum over q of v^q A_q(u) with
+// A_q(u) = sum over p of a(p, q) u^p: the monomial index of u^p v^q for p = 0 .. 4 - q.
+inline constexpr int kRow0[5] = {14, 12, 9, 7, 0};
+inline constexpr int kRow1[4] = {13, 11, 5, 2};
+inline constexpr int kRow2[3] = {10, 6, 3};
+inline constexpr int kRow3[2] = {8, 4};
+inline constexpr int kRow4[1] = {1};
+
+// A_q, A_q' and A_q'' at u for coordinate c by Horner's rule.
+template <int N>
+inline void rowValues(const Real* coefficients, const int (&row)[N], int c, Real u, Real& a, Real& a1, Real& a2) {
+  a = coefficients[3 * row[N - 1] + c];
+  a1 = a2 = 0.0;
+  for (int k = N - 2; k >= 0; --k) {
+    a2 = a2 * u + a1;
+    a1 = a1 * u + a;
+    a = a * u + coefficients[3 * row[k] + c];
+  }
+  a2 *= 2.0;
 }
 
-// X and its first derivatives, and the second ones when wanted (else left unset).
+// X and its first derivatives, and the second ones when wanted (else left unset), by Horner's
+// rule in u along each power of v, then in v.
 inline void evaluatePatch(const Real* coefficients, Real u, Real v, bool second, PatchJet& jet) {
-  const Real pu[5] = {1.0, u, u * u, u * u * u, u * u * u * u};
-  const Real pv[5] = {1.0, v, v * v, v * v * v, v * v * v * v};
-  for (int c = 0; c < 3; ++c) jet.x[c] = jet.xu[c] = jet.xv[c] = jet.xuu[c] = jet.xuv[c] = jet.xvv[c] = 0.0;
-  for (int m = 0; m < kMonomials; ++m) {
-    const int p = kPowerU[m], q = kPowerV[m];
-    const Real* a = coefficients + 3 * m;
-    const Real w = powerDerivative(pu, p, 0) * powerDerivative(pv, q, 0);
-    const Real wu = powerDerivative(pu, p, 1) * powerDerivative(pv, q, 0);
-    const Real wv = powerDerivative(pu, p, 0) * powerDerivative(pv, q, 1);
-    for (int c = 0; c < 3; ++c) {
-      jet.x[c] += w * a[c];
-      jet.xu[c] += wu * a[c];
-      jet.xv[c] += wv * a[c];
-    }
+  for (int c = 0; c < 3; ++c) {
+    Real a[5], a1[5], a2[5];
+    rowValues(coefficients, kRow0, c, u, a[0], a1[0], a2[0]);
+    rowValues(coefficients, kRow1, c, u, a[1], a1[1], a2[1]);
+    rowValues(coefficients, kRow2, c, u, a[2], a1[2], a2[2]);
+    rowValues(coefficients, kRow3, c, u, a[3], a1[3], a2[3]);
+    rowValues(coefficients, kRow4, c, u, a[4], a1[4], a2[4]);
+    jet.x[c] = a[0] + v * (a[1] + v * (a[2] + v * (a[3] + v * a[4])));
+    jet.xu[c] = a1[0] + v * (a1[1] + v * (a1[2] + v * a1[3]));
+    jet.xv[c] = a[1] + v * (2.0 * a[2] + v * (3.0 * a[3] + v * 4.0 * a[4]));
     if (!second) continue;
-    const Real wuu = powerDerivative(pu, p, 2) * powerDerivative(pv, q, 0);
-    const Real wuv = powerDerivative(pu, p, 1) * powerDerivative(pv, q, 1);
-    const Real wvv = powerDerivative(pu, p, 0) * powerDerivative(pv, q, 2);
-    for (int c = 0; c < 3; ++c) {
-      jet.xuu[c] += wuu * a[c];
-      jet.xuv[c] += wuv * a[c];
-      jet.xvv[c] += wvv * a[c];
-    }
+    jet.xuu[c] = a2[0] + v * (a2[1] + v * a2[2]);
+    jet.xuv[c] = a1[1] + v * (2.0 * a1[2] + v * 3.0 * a1[3]);
+    jet.xvv[c] = 2.0 * a[2] + v * (6.0 * a[3] + v * 12.0 * a[4]);
   }
 }
 
