@@ -4,31 +4,13 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
-#include <new>
 
+#include "bench/allocation_count.h"
 #include "bench/ratio.h"
 #include "runtime/record.h"
 #include "siblings/eqc/records.h"
 #include "zmx/numerics.h"
-
-namespace {
-std::atomic<long long> gAllocations{0};
-}  // namespace
-
-// Counting replacement of the global allocation functions (malloc-backed on both sides; GCC
-// cannot see that pairing through the inlined static initialisers).
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t bytes) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(bytes == 0 ? 1 : bytes)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -83,10 +65,9 @@ __attribute__((noinline)) void referenceProduct(const double* A, const double* B
 // Runs body once per iteration and reports heap allocations per call.
 template <class Body>
 void timed(benchmark::State& state, Body body) {
-  const long long before = gAllocations.load();
+  const long long before = zmxbench::gAllocations.load();
   for (auto _ : state) body();
-  state.counters["allocs/call"] = benchmark::Counter(static_cast<double>(gAllocations.load() - before) /
-                                                      static_cast<double>(state.iterations()));
+  zmxbench::reportAllocations(state, before);
 }
 
 // As timed, and adds the ratio of our time per call to the reference's: the best of several

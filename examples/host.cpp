@@ -1,8 +1,10 @@
 // A small host program that walks the library's main roads as an analysis program would:
-// bring the library up, register the surfaces of a model, read them back, report a check
-// failure about one element and file it under its message key, write and read a results file,
-// use the data-base units, and take the library down.
+// bring the library up, register the surfaces of a model, read them back, report check failures
+// and file them under their message keys, drain them into printed lines and sets, print the
+// heading notice, write and read a results file, use the data-base units, and take the library
+// down.
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,10 +14,14 @@
 
 #include "runtime/address_space.h"
 #include "runtime/record.h"
+#include "runtime/units.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/eqc_units.h"
 #include "siblings/eqc/records.h"
+#include "siblings/eqc/run_services.h"
 #include "siblings/eqc/unit_records.h"
+#include "siblings/glo/ddb_access.h"
+#include "zmx/messages.h"
 #include "zmx/storage.h"
 
 namespace {
@@ -170,6 +176,71 @@ void walkDataBaseUnits() {
   std::filesystem::remove_all(folder);
 }
 
+
+// The road of one message: checks report entities and file them under message keys; at the end
+// of the phase the host drains the keys into one line each and a set of the entities each.
+void fileUnderKey(Int key, Int element, Int node, const std::string& text) {
+  const Int level = -2, fileEntity = 1, none = 0;
+  const Real noReal = 0.0;
+  KVXNERR1(&level, text.data(), static_cast<Int>(text.size()), &none, &noReal, " ", 1, &element, &node);
+  MSGACCESS(&fileEntity, element != 0 ? &element : &node, &key);
+}
+
+void printSet(bool elements, const char* name) {
+  std::string field(name);
+  field.resize(80, ' ');
+  const Int lookUp = 5;
+  Int count = 0, status = 0;
+  const Int word = elements ? DBESET(&lookUp, field.data(), 80, &count, nullptr, &status)
+                            : DBNSET(&lookUp, field.data(), 80, &count, nullptr, &status);
+  std::printf("  %s set %s:", elements ? "element" : "node", name);
+  const Int* members = status == 0 && count > 0 ? mem32::at<Int>(word, static_cast<std::size_t>(count)) : nullptr;
+  for (Int k = 0; members != nullptr && k < count; ++k) std::printf(" %d", members[k]);
+  std::printf("\n");
+}
+
+void walkMessageRoad() {
+  rec::i(CLINES, eqc_records::kPrintUnit) = 6;
+  rec::i(CLINES, eqc_records::kMessageUnit) = 6;
+  int count = 0, status = 0;
+  dbesetC(0, nullptr, count, nullptr, status);
+  dbnsetC(0, nullptr, count, nullptr, status);
+
+  std::printf("pre-processor checks: elements 17 and 23 under -2130, node 5 under -1001; the drain:\n");
+  std::fflush(stdout);
+  fileUnderKey(-2130, 17, 0, "ELEMENT %E HAS AN INVALID LOCAL NODE NUMBER");
+  fileUnderKey(-2130, 23, 0, "ELEMENT %E HAS AN INVALID LOCAL NODE NUMBER");
+  fileUnderKey(-1001, 0, 5, "NODE %N HAS NO COORDINATES");
+  const Int print = 0, preProcessor = 0, analysis = 1, none = 0;
+  Int step = 1, increment = 1;
+  SHR_MSGPRINT(&print, &preProcessor, &step, &increment, &none, &none);
+  std::fflush(stdout);
+  printSet(true, "ErrElemLocalNodeNumber");
+  printSet(false, "ErrNodeMissingCoords");
+
+  std::printf("analysis, step 2 increment 14: a zero pivot at node 40 (key -3060) and key 4242 that no "
+              "catalogue holds; the drain:\n");
+  std::fflush(stdout);
+  fileUnderKey(-3060, 0, 40, "ZERO PIVOT AT NODE %N");
+  fileUnderKey(4242, 0, 41, "NODE %N FAILED A CHECK OF ITS OWN");
+  step = 2;
+  increment = 14;
+  SHR_MSGPRINT(&print, &analysis, &step, &increment, &none, &none);
+  std::fflush(stdout);
+  for (const auto& set : glo_testing::nodeElemSets()) {
+    std::printf("  %s set %s in the running analysis:", set.kind == 1 ? "element" : "node", set.name.c_str());
+    for (const int member : set.members) std::printf(" %d", member);
+    std::printf("\n");
+  }
+
+  std::printf("heading notice:\n");
+  std::fflush(stdout);
+  IFC_GETVERSIONNUMBER(&rec::i(CLINES, 1));
+  ::setenv("VELTRO_SEQ", "example-host-build", 0);
+  const Logical notNuclear = kTrue;
+  PHNOTE(&none, &notNuclear);
+  fio::flush(6);
+}
 }  // namespace
 
 namespace {
@@ -225,6 +296,9 @@ void resultsFileRoundTrip() {
 
 }  // namespace
 
+// The import road (import_road.cpp).
+void walkImportRoad();
+
 int main() {
   int modules = 0;
   shr_initialize(modules);
@@ -241,28 +315,11 @@ int main() {
   printSurface("BASE");
   printSurface("SIDE");
 
-  std::printf("a check about element 17, filed under message key -2004:\n");
-  const Int level = -1, key = -2004, element = 17, node = 0, zero = 0;
-  const Real noReal = 0.0;
-  const std::string text = "ELEMENT %E HAS AN INVALID LOCAL NODE NUMBER %I";
-  const Int localNode = 9;
-  KVXNERR1(&level, text.data(), static_cast<Int>(text.size()), &localNode, &noReal, " ", 1, &element, &node);
-  const Int fileEntity = 1;
-  MSGACCESS(&fileEntity, &element, &key);
-  int keys = 0;
-  const int* pending = msgaccessC(3, &keys, 0);
-  for (int k = 0; k < keys; ++k) {
-    int entities = 0;
-    const int pendingKey = pending[k];
-    const int* filed = msgaccessC(2, &entities, pendingKey);
-    std::printf("  key %d holds %d entit%s:", pendingKey, entities, entities == 1 ? "y" : "ies");
-    for (int e = 0; e < entities; ++e) std::printf(" %d", filed[e]);
-    std::printf("\n");
-  }
-  (void)zero;
+  walkMessageRoad();
 
   resultsFileRoundTrip();
   walkDataBaseUnits();
+  walkImportRoad();
 
   shr_finalize(modules);
   std::printf("library down: %d modules\n", modules);

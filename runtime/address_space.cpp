@@ -161,6 +161,29 @@ std::size_t blockBytes(Int word) {
   return static_cast<std::size_t>(b.high - b.low);
 }
 
+Int wordOf(const void* p) {
+  if (gSpace == nullptr || p == nullptr) return 0;
+  const char* c = static_cast<const char*>(p);
+  for (const Block& b : gSpace->blocks) {
+    if (!b.live || b.high <= b.low) continue;
+    // Compared as integers: pointers into different objects have no order of their own.
+    const auto at = reinterpret_cast<std::uintptr_t>(c);
+    const auto first = reinterpret_cast<std::uintptr_t>(b.base);
+    if (at >= first && at - first < static_cast<std::uint64_t>(b.high - b.low))
+      return static_cast<Int>(b.low + static_cast<std::int64_t>(at - first));
+  }
+  return 0;
+}
+
+std::size_t bytesFrom(Int word) {
+  if (gSpace == nullptr) return 0;
+  const long k = findBlock(*gSpace, word);
+  if (k < 0) return 0;
+  const Block& b = gSpace->blocks[static_cast<std::size_t>(k)];
+  if (!b.live || word >= b.high) return 0;
+  return static_cast<std::size_t>(b.high - word);
+}
+
 std::size_t liveBlocks() { return gSpace == nullptr ? 0 : gSpace->live; }
 
 }  // namespace mem32

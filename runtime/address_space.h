@@ -53,6 +53,12 @@ ZMX_EXPORT bool valid(Int word, std::size_t bytes, Tag tag);
 // Size in bytes of the live block that holds word, 0 when there is none.
 ZMX_EXPORT std::size_t blockBytes(Int word);
 
+// Address word of the byte at p when p lies in a live block, else 0; never reports.
+ZMX_EXPORT Int wordOf(const void* p);
+
+// Bytes from word to the end of the live block that holds it, 0 when there is none.
+ZMX_EXPORT std::size_t bytesFrom(Int word);
+
 // Number of live blocks (for tests and leak checks).
 ZMX_EXPORT std::size_t liveBlocks();
 

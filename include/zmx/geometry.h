@@ -2,4 +2,6 @@
 #pragma once
 
 #include "zmx/geometry/bezier.h"
+#include "zmx/geometry/cylinders.h"
+#include "zmx/geometry/facets.h"
 #include "zmx/geometry/planes.h"

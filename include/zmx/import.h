@@ -1,9 +1,5 @@
-// Import of an earlier explicit analysis: the module's exported routines.
+// Import of an earlier explicit analysis: every area of the module.
 #pragma once
 
-#include "zmx/types.h"
-
-// Use-counted initialise and finalise pair of the import module.
-ZMX_EXPORT void edi_initialize(int& counter);
-ZMX_EXPORT void edi_finalize(int& counter);
-ZMX_EXPORT void EDI_COMMON();
+#include "zmx/import/frame.h"
+#include "zmx/import/reader.h"

@@ -12,7 +12,5 @@ extern "C" void LXGENV(const char* name, Int nameLength, char* value, Int valueL
   const char* found = key.empty() ? nullptr : std::getenv(key.c_str());
   const std::string_view text = found != nullptr ? std::string_view(found) : std::string_view();
   fchar::assign(value, valueLength, text);
-  if (length == nullptr) return;
-  const std::size_t field = valueLength > 0 ? static_cast<std::size_t>(valueLength) : 0;
-  *length = static_cast<Int>(text.size() < field ? text.size() : field);
+  if (length != nullptr) *length = static_cast<Int>(text.size());
 }

@@ -11,7 +11,7 @@ extern "C" {
 ZMX_EXPORT void DBSL(const Int* operation, void* buffer, const Int* address);
 
 // Environment lookup: the value of the variable named by name (trailing blanks ignored), cut or
-// blank-padded to the caller's field; length receives the number of characters of the value
-// that the field holds, 0 when the variable is not set (the field is then blank).
+// blank-padded to the caller's field; length receives the value's actual length, also when it
+// is longer than the field, and 0 when the variable is not set (the field is then blank).
 ZMX_EXPORT void LXGENV(const char* name, Int nameLength, char* value, Int valueLength, Int* length);
 }

@@ -32,6 +32,10 @@ MessageState& messageState();
 // Prints and logs one finished message text at the level.
 void emitMessage(int level, std::string text, int element, int node, bool filed);
 
+// The text with its placeholders filled as KVXERR fills them (character items of stringLength).
+std::string fillPlaceholders(const char* text, Int textLength, const Int* integers, const Real* reals,
+                             const char* strings, Int stringLength);
+
 // Reports an internal inconsistency at level -3; "%I" in the text takes the value.
 void reportSystemError(const char* text, int value);
 

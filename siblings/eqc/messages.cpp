@@ -150,6 +150,11 @@ void emitMessage(int level, std::string text, int element, int node, bool filed)
   state.log.push_back({level, std::move(text), element, node, filed});
 }
 
+std::string fillPlaceholders(const char* text, Int textLength, const Int* integers, const Real* reals,
+                             const char* strings, Int stringLength) {
+  return fillText(text, textLength, fixedItems(integers, reals, strings, stringLength));
+}
+
 void reportSystemError(const char* text, int value) { kvxerrC(-3, text, &value, nullptr, nullptr); }
 
 }  // namespace eqc_detail

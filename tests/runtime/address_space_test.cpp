@@ -36,8 +36,13 @@ TEST_F(AddressSpace, WordArithmeticInsideABlockResolves) {
   EXPECT_EQ(*mem32::at<std::int32_t>(base + 4 * 57), 171);
   EXPECT_EQ(mem32::at<std::int32_t>(base + 4 * 90, 10, mem32::tag("TEST")), &data[90]);
   EXPECT_EQ(mem32::blockBytes(base + 8), 400u);
+  // Back from a pointer to its word, and the bytes left to the block's end.
+  EXPECT_EQ(mem32::wordOf(&data[57]), base + 4 * 57);
+  EXPECT_EQ(mem32::bytesFrom(base + 4 * 57), 400u - 4 * 57);
   EXPECT_TRUE(reports().empty());
   EXPECT_TRUE(mem32::unmap(base));
+  EXPECT_EQ(mem32::wordOf(&data[57]), 0);
+  EXPECT_EQ(mem32::bytesFrom(base), 0u);
 }
 
 TEST_F(AddressSpace, BadWordsAreReportedAndResolveToNothing) {

@@ -2,6 +2,7 @@
 // calls one routine of each subsystem through the installed headers and takes it down again.
 #include <cstdio>
 
+#include "zmx/geometry.h"
 #include "zmx/import.h"
 #include "zmx/numerics.h"
 #include "zmx/sensitivity.h"
@@ -24,6 +25,11 @@ int main() {
   Real three[3] = {3.0, 1.0, 2.0};
   ASORTA(three);
 
+  // Surface geometry: the facet catalogue names the cylindrical facets of class 171.
+  const Int elementClass = 171;
+  Int facetType = 0;
+  GETSURFACEFACETTYPE(&elementClass, &facetType);
+
   // Import and design sensitivity: their modules come up with the library.
   int again = 0;
   edi_initialize(again);
@@ -32,7 +38,7 @@ int main() {
   dsa_finalize(again);
 
   shr_finalize(modules);
-  const bool ok = found == 42 && three[0] == 1.0 && three[2] == 3.0 && modules == 0;
+  const bool ok = found == 42 && three[0] == 1.0 && three[2] == 3.0 && modules == 0 && facetType == 14;
   std::printf("consumer: %s\n", ok ? "ok" : "FAILED");
   return ok ? 0 : 1;
 }

@@ -1,5 +1,5 @@
 // Initialise and finalise pair of the import module.
-#include "zmx/import.h"
+#include "zmx/import/frame.h"
 
 #include "runtime/module_counter.h"
 #include "runtime/module_log.h"
