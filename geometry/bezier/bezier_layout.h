@@ -7,6 +7,13 @@
 
 namespace zmx::bezier {
 
+// Markers and tolerances: not yet computed or infinite, not found, ties, and the floor below which
+// a length or determinant counts as zero.
+inline constexpr Real kUnset = 1.0e36;
+inline constexpr Real kNotFound = -1.0e36;
+inline constexpr Real kTie = 2.22e-16;
+inline constexpr Real kTiny = 1.0e-36;
+
 // Words of CBZIER.
 inline constexpr int kNodeStride = 2;        // reals per node
 inline constexpr int kPatchDataStride = 3;   // reals per patch in the patch data

@@ -15,9 +15,6 @@ namespace {
 
 using namespace zmx::bezier;
 
-constexpr Real kTiny = 1.0e-36;
-constexpr Real kUnset = 1.0e36;
-constexpr Real kNotFound = -1.0e36;
 constexpr int kSamples = 31;
 constexpr int kGridPoints = 15;
 // A foot this far outside its sub-triangle (in u, v or w) still counts as inside.
@@ -316,7 +313,7 @@ void UNEWT(const Real* stepTolerance, const Real* distanceTolerance, const Real*
 void LOSRCH(const Real* nodes, const void* patches, const Int* table, Real* coefficients, const Int* patch,
             const Real* p, Int* found, Int* list, Real* uvw, const Real* length) {
   *found = 0;
-  const Real distanceTolerance = 2.22e-16 * *length;
+  const Real distanceTolerance = kTie * *length;
   if (*patch <= 0) return;
   Real samples[3 * kSamples];
   SUBDIV(patch, nodes, patches, samples);

@@ -15,9 +15,6 @@ namespace {
 
 using namespace zmx::bezier;
 
-constexpr Real kTie = 2.22e-16;
-constexpr Real kUnset = 1.0e36;
-constexpr Real kNotFound = -1.0e36;
 
 void setWords(int first, std::initializer_list<Int> values) {
   int k = first;

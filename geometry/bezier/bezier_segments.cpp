@@ -12,9 +12,6 @@ namespace {
 
 using namespace zmx::bezier;
 
-constexpr Real kTiny = 1.0e-36;
-constexpr Real kUnset = 1.0e36;
-constexpr Real kNotFound = -1.0e36;
 constexpr Real kHuge = 1.0e13;
 // Start parameters of the control points Q0, Q3, Q1, Q2.
 constexpr Real kStartParameter[4] = {0.0, 1.0, 0.333333, 0.666666};
