@@ -133,6 +133,11 @@ inline void setSlotI(void* slots, long long k, Int value) {
   std::memcpy(slot + 4, &high, sizeof high);
 }
 
+// Writes only the low 4 bytes of slot k: for arrays whose high words belong to the caller.
+inline void setSlotILow(void* slots, long long k, Int value) {
+  std::memcpy(static_cast<char*>(slots) + 8 * (k - 1), &value, sizeof value);
+}
+
 inline Real slotR(const void* slots, long long k) {
   Real value;
   std::memcpy(&value, static_cast<const char*>(slots) + 8 * (k - 1), sizeof value);

@@ -5,3 +5,4 @@
 #include "zmx/geometry/cylinders.h"
 #include "zmx/geometry/facets.h"
 #include "zmx/geometry/planes.h"
+#include "zmx/geometry/sharp_folds.h"

@@ -9,3 +9,4 @@
 #include "zmx/storage/results.h"
 #include "zmx/storage/db_units.h"
 #include "zmx/storage/substructures.h"
+#include "zmx/storage/records.h"

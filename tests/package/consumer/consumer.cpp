@@ -4,6 +4,7 @@
 
 #include "zmx/geometry.h"
 #include "zmx/import.h"
+#include "zmx/model.h"
 #include "zmx/numerics.h"
 #include "zmx/sensitivity.h"
 #include "zmx/storage.h"
@@ -30,6 +31,11 @@ int main() {
   Int facetType = 0;
   GETSURFACEFACETTYPE(&elementClass, &facetType);
 
+  // Model data: the counts of four degree-of-freedom kinds with their running sums.
+  Int ncum[8] = {};
+  const Int n1 = 3, n2 = 0, n3 = 2, n4 = 1;
+  DOFCOUNT(ncum, &n1, &n2, &n3, &n4);
+
   // Import and design sensitivity: their modules come up with the library.
   int again = 0;
   edi_initialize(again);
@@ -38,7 +44,8 @@ int main() {
   dsa_finalize(again);
 
   shr_finalize(modules);
-  const bool ok = found == 42 && three[0] == 1.0 && three[2] == 3.0 && modules == 0 && facetType == 14;
+  const bool ok = found == 42 && three[0] == 1.0 && three[2] == 3.0 && modules == 0 && facetType == 14 &&
+                  ncum[4] == 6 && ncum[7] == 5;
   std::printf("consumer: %s\n", ok ? "ok" : "FAILED");
   return ok ? 0 : 1;
 }

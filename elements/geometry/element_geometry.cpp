@@ -1,0 +1,306 @@
+// ELGGEN, the one entry of the input-time element geometry: it fetches the element from the
+// analysis database, checks the radial coordinates of axisymmetric elements and hands the element
+// to the geometry routine its family code selects.
+//
+// The line, shell, special and interface families have their geometry routines in their own
+// areas; a family whose routine is not part of the library reports a system error with its code.
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "elements/geometry/element_records.h"
+#include "runtime/address_space.h"
+#include "runtime/record.h"
+#include "siblings/dm2/dm2_adb.h"
+#include "siblings/eqc/eqc_messages.h"
+#include "siblings/eqc/records.h"
+
+namespace {
+
+using namespace zmx_elements::typeword;
+using zmx_elements::word;
+
+constexpr Int kTypeRecordCopy = 80;
+
+// Every argument of ELGGEN and what was fetched for the element.
+struct Call {
+  Real* a1;
+  Real* a2;
+  const Int* a3;
+  Real* a4;
+  Real* a5;
+  Real* X;
+  Int* a7;
+  const Int* ldim;
+  Real* a15;
+  Real* a16;
+  const Int* imported;
+  const Int* handle;
+  Int* status;
+  const Int* nodeDatabase;
+  const Int* a23;
+  Real* a24;
+  Real* a25;
+  const Int* a26;
+  const Int* a27;
+  Real* a28;
+
+  Int element = 0;
+  Int layout = 0;
+  const Int* rec = nullptr;
+  const Int* nodes = nullptr;
+  Int nodeCount = 0;
+};
+
+// The program kind handed to the shell routines.
+Int shellProgramKind() {
+  const Int kind = zmx_elements::programKind();
+  if (kind == 0 && rec::i(CAXIMODEL, zmx_elements::kAxisymmetricModel) == 0) return 2;
+  return kind;
+}
+
+Int userNodeNumber(const Call& c, int j) {
+  if (j > c.nodeCount || c.nodes == nullptr) return 0;
+  const Int node = ADB_GETNODE(c.nodeDatabase, &c.nodes[j - 1]);
+  Int user = 0;
+  const Int three = 3;
+  ADB_NODEACCESS(&three, &node, &user);
+  return user;
+}
+
+Real planarDistance(const Call& c, int u, int v) {
+  const long long ld = *c.ldim;
+  const Real dx = c.X[ld * (u - 1)] - c.X[ld * (v - 1)];
+  const Real dy = c.X[1 + ld * (u - 1)] - c.X[1 + ld * (v - 1)];
+  return std::sqrt(dx * dx + dy * dy);
+}
+
+void negativeRadius(const Call& c, Int level, const char* text, Int user, Real r, Int key) {
+  KVXNERR2I(&level, text, static_cast<Int>(std::char_traits<char>::length(text)), &user, &c.element, &r, " ", 1);
+  const Int file = 1;
+  MSGACCESS(&file, &user, &key);
+}
+
+// Negative radial coordinates of an axisymmetric element: small ones of a reactivated or imported
+// element are taken as zero with a warning, all others are errors.
+void radialCheck(const Call& c) {
+  const Int nodes = word(c.rec, kRadialNodes);
+  if (word(c.rec, kAxisymmetric) == 0 || nodes <= 0) return;
+  const Int kind = zmx_elements::programKind();
+  for (int j = 1; j <= nodes; ++j) {
+    Real& r = c.X[static_cast<long long>(*c.ldim) * (j - 1)];
+    const Int user = userNodeNumber(c, j);
+    if (!(r < 0.0)) continue;
+    // A single node has no length to scale the tolerance by.
+    Real length = 0.0;
+    if (nodes == 2)
+      length = planarDistance(c, 1, 2);
+    else if (nodes > 2)
+      length = std::max(planarDistance(c, 1, 2), planarDistance(c, 2, 3));
+    const Real tolerance = 1.0e-5 * length;
+    if (kind == 1 && std::fabs(r) < tolerance) {
+      negativeRadius(c, -1,
+                     "THE RADIAL CURRENT COORDINATE OF NODE NUMBER %I RESIDING ON REACTIVATED AXYSYMMETRIC ELEMENT %I "
+                     "HAS A NEGATIVE  VALUE %R. THIS VALUE HAS BEEN ASSUMED  SMALL ENOUGH TO BE TAKEN AS ZERO",
+                     user, r, -3001);
+      r = 0.0;
+    } else if (kind == 0 && *c.imported != 0 && std::fabs(r) < tolerance) {
+      negativeRadius(c, -1,
+                     "THE RADIAL CURRENT COORDINATE OF NODE NUMBER %I RESIDING ON IMPORTED AXYSYMMETRIC ELEMENT %I "
+                     "HAS A NEGATIVE  VALUE %R. THIS VALUE HAS BEEN ASSUMED  SMALL ENOUGH TO BE TAKEN AS ZERO",
+                     user, r, -3002);
+      r = 0.0;
+    } else {
+      negativeRadius(c, -2,
+                     "THE RADIAL COORDINATE OF NODE NUMBER %I RESIDING ON ELEMENT %I HAS A VALUE  %R. A NEGATIVE "
+                     "VALUE IS ILLEGAL FOR  AXISYMMETRIC ELEMENTS",
+                     user, r, -3003);
+    }
+  }
+}
+
+// A family whose geometry routine the library does not hold.
+void notBuilt(Int family) { zmx_elements::systemError("SYSTEM ERROR IN ELGGEN: NO GEOMETRY ROUTINE FOR FAMILY %I", family); }
+
+// Size of element variable 99 of the element's second sub-layout.
+Int interfaceVariableSize(const Call& c) {
+  const Int zero = 0, one = 1, id = 99;
+  const Int first = GETSUBLAYOUT(&zero, c.handle, &one);
+  const Int second = GETSUBLAYOUT(&one, &first, &one);
+  Int rows = 0, columns = 0;
+  QUERYVAR(&second, &id, &rows, &columns);
+  return rows * columns;
+}
+
+void planarContinuum(const Call& c, Int family) {
+  const Int w36 = word(c.rec, kNodeCount), w14 = word(c.rec, kPoints);
+  const bool triangle = w36 == 3 || w36 == 6;
+  if ((family == 2 || family == 4 || family == 9) && triangle)
+    LC2DGT(c.a4, c.a5, &w36, c.rec, &c.element, c.status, c.X, c.ldim);
+  else if ((family == 2 || family == 4) && w36 == 4 && w14 == 1)
+    LC2DGR(c.a4, c.a5, c.rec, &c.element, c.status, c.X, c.ldim);
+  else
+    LC2DG(c.a4, c.a5, c.rec, &w36, &c.element, c.status, c.X, c.ldim);
+}
+
+void band1(const Call& c, Int family) {
+  const Int w36 = word(c.rec, kNodeCount);
+  Int cgn7 = rec::i(CGN, 7), cgn15 = rec::i(CGN, 15);
+  switch (family) {
+    case 1:
+      return notBuilt(family);
+    case 2:
+    case 4:
+    case 5:
+    case 9:
+      return planarContinuum(c, family);
+    case 3:
+      if (w36 >= 20) return LC3DG_CHECK(&c.element, c.a5, c.X, &w36, c.ldim, c.rec, c.status);
+      return LC3DGT(&c.element, c.a5, c.X, &w36, c.ldim, c.rec, c.status);
+    case 6:
+    case 7:
+      return LC3DG2(&c.element, c.a5, c.X, c.ldim, c.rec, c.status);
+    case 8:
+      return LC2DGR(c.a4, c.a5, c.rec, &c.element, c.status, c.X, c.ldim);
+    case 10:
+      return LINF2D(&c.element, c.a4, c.a5, &w36, c.rec, c.status, c.X, c.ldim);
+    case 11:
+      return LINF3D(&c.element, c.a5, &w36, c.rec, c.status, c.X, c.ldim);
+    case 12:
+    case 14:
+      return LC2DG6C(c.a4, c.a2, c.a3, c.a5, c.rec, &c.element, c.nodes, c.status, c.X, c.ldim, c.a23, &cgn7, c.a27,
+                     &cgn15, c.a24, c.a25, c.a26);
+    case 13:
+      return LC3DG10C(c.a5, c.a2, c.a3, &c.element, c.nodes, c.status, c.X, c.ldim, c.a23, &cgn7, c.a27, &cgn15,
+                      c.a24, c.a25, c.a26);
+    case 15:
+      return SHR_LCYLCHECK(c.handle, c.X, c.a5, c.rec, &c.element, c.ldim, c.status);
+    case 62:
+      return SHR_LACIN2D(&c.element, c.a4, c.a5, c.rec, c.X, c.status, c.a28, c.nodes);
+    case 63:
+      return SHR_LACIN3D(&c.element, c.a4, c.a5, c.rec, c.X, c.status, c.a28, c.nodes);
+    case 64:
+      return SHR_LACINAX(&c.element, c.a4, c.a5, c.rec, c.X, c.status, c.a28, c.nodes);
+    default:
+      return;
+  }
+}
+
+void band2(const Call& c, Int family) {
+  const Int w36 = word(c.rec, kNodeCount), w14 = word(c.rec, kPoints), type = word(c.rec, kType);
+  switch (family) {
+    case 204: {
+      Real work[64] = {};
+      const Int kind = shellProgramKind();
+      return LSGBAT(&c.element, c.X, c.ldim, &w36, &kind, work, c.a15, c.a16, c.imported);
+    }
+    case 213:
+      return LMEMG_CHECK(&c.element, c.a5, c.X, c.ldim, c.a4, c.rec, c.status);
+    case 214:
+      return LAXMEMG(&c.element, c.a5, &w36, c.X, c.ldim, &type, &w14, c.status);
+    case 215:
+      return SHR_LCYLMEMG_CHECK(&c.element, c.a5, c.X, c.ldim, c.a4, c.rec, c.status, c.handle);
+    case 201:
+    case 202:
+    case 203:
+    case 205:
+    case 206:
+    case 207:
+    case 208:
+    case 210:
+    case 211:
+    case 212:
+    case 216:
+      return notBuilt(family);
+    default:
+      return;
+  }
+}
+
+void band3(const Call& c, Int family) {
+  const Int w36 = word(c.rec, kNodeCount), w14 = word(c.rec, kPoints), type = word(c.rec, kType);
+  switch (family) {
+    case 304:
+    case 309:
+      return notBuilt(family);
+    case 305:
+    case 306:
+      if (interfaceVariableSize(c) > 0) notBuilt(family);
+      return;
+    case 307:
+      if (type > 250 && type <= 253) return LRIGS(&c.element, c.a1, c.a5, c.X, &w36, c.ldim, &w14);
+      return notBuilt(family);
+    default:
+      return;
+  }
+}
+
+void band4(const Call& c, Int family) {
+  const Int w36 = word(c.rec, kNodeCount), w14 = word(c.rec, kPoints), type = word(c.rec, kType);
+  switch (family) {
+    case 402:
+      if (type == 3103) LSPRING_CHECK(c.X, c.ldim, &c.element);
+      return;
+    case 408:
+      if (type != 3431) notBuilt(family);
+      return;
+    case 410:
+      if (type == 3451 || type == 3452) return notBuilt(family);
+      if (type == 223 || type == 224) LRIGID_CHECK(&c.element, c.X, c.ldim, c.rec, c.status);
+      return;
+    case 414:
+      if (type == 3652) notBuilt(family);
+      return;
+    case 419:
+      return LAXMEMG(&c.element, c.a5, &w36, c.X, c.ldim, &type, &w14, c.status);
+    case 420:
+      return SHR_LSURFELEG_CHECK(&c.element, c.a5, c.X, c.ldim, c.rec, c.status);
+    case 421:
+      return SHR_LCYLSURFELE_CHECK(c.handle, c.X, c.a5, c.rec, &c.element, c.ldim, c.status);
+    default:
+      return;
+  }
+}
+
+void dispatch(const Call& c) {
+  const Int family = word(c.rec, kFamily);
+  if (family >= 1 && family <= 98) return band1(c, family);
+  if (family >= 101 && family <= 105) return notBuilt(family);
+  if (family >= 201 && family <= 298) return band2(c, family);
+  if (family >= 301 && family <= 398) return band3(c, family);
+  if (family >= 401 && family <= 498) return band4(c, family);
+}
+
+}  // namespace
+
+extern "C" {
+
+void ELGGEN(Real* a1, Real* a2, const Int* a3, Real* a4, Real* a5, Real* a6, Int* a7, const Int* a8, const Int* /*a9*/,
+            Real* /*a10*/, Real* /*a11*/, Real* /*a12*/, Real* /*a13*/, Real* /*a14*/, Real* a15, Real* a16,
+            const Int* a17, const Int* a18, Real* /*a19*/, Int* a20, Real* /*a21*/, const Int* a22, const Int* a23,
+            Real* a24, Real* a25, const Int* a26, const Int* a27, Real* a28) {
+  Call c{a1, a2, a3, a4, a5, a6, a7, a8, a15, a16, a17, a18, a20, a22, a23, a24, a25, a26, a27, a28};
+  Int section = 0, scratch = 0;
+  c.layout = ELAYOACCESS(a18, &section, &scratch);
+  const Int zero = 0, one = 1, two = 2, four = 4;
+  ELEMACCESS(&zero, &c.layout, &c.element);
+  Int recordLength = 0;
+  const Int recordWord = ELEMACCESS(&two, &c.layout, &recordLength);
+  *a7 = 0;
+  const Int nodesWord = ELEMACCESS(&one, &c.layout, a7);
+  c.nodeCount = *a7;
+  Int interfaceCount = 0;
+  ELEMACCESS(&four, &c.layout, &interfaceCount);
+  // The type record is read through a copy of its words, so that words past a short record read 0.
+  const Int* given = recordLength > 0 ? mem32::at<Int>(recordWord, static_cast<std::size_t>(recordLength), dm2::kDataTag)
+                                      : nullptr;
+  if (given == nullptr) return;
+  Int record[kTypeRecordCopy] = {};
+  std::copy_n(given, std::min<Int>(recordLength, kTypeRecordCopy), record);
+  c.rec = record;
+  c.nodes = c.nodeCount > 0 ? mem32::at<Int>(nodesWord, static_cast<std::size_t>(c.nodeCount), dm2::kDataTag) : nullptr;
+  radialCheck(c);
+  dispatch(c);
+}
+
+}  // extern "C"

@@ -1,0 +1,4 @@
+// Contact search and sliding: every area's public header.
+#pragma once
+
+#include "zmx/contact/slide_lines.h"

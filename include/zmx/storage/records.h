@@ -1,0 +1,12 @@
+// Named records defined by this library and read by several subsystems.
+#pragma once
+
+#include "zmx/record_types.h"
+#include "zmx/types.h"
+
+// Element work-array layout of the current element: words name offsets of its sections in the
+// element work array (word 33 the node-condition scratch record, words 3, 4, 6, 30, 99, 100 the
+// node array, degree-of-freedom list, record buffers and maps; word 17 and 106 the ends of the
+// element's output-database block).
+ZMX_RECORD_TYPE(CELGI, 200);
+extern "C" ZMX_EXPORT CELGI_t CELGI;

@@ -1,0 +1,33 @@
+// Messages of the model-data routines: a text at a level through KVXERR, with up to two integers
+// for its "%I" placeholders and the one blank character these reports pass.
+#pragma once
+
+#include <new>
+#include <string_view>
+
+#include "zmx/types.h"
+
+namespace zmx::model {
+
+inline constexpr Int kInformation = 1;
+inline constexpr Int kWarning = -1;
+inline constexpr Int kError = -2;
+inline constexpr Int kSystemError = -3;
+
+void report(Int level, std::string_view text);
+void report(Int level, std::string_view text, Int first, Int second = 0);
+
+// Runs body; when memory runs out reports "MEMORY FAILURE." (level -3) and returns false, so that
+// no exception leaves the library.
+template <class Body>
+bool withMemory(Body&& body) {
+  try {
+    body();
+    return true;
+  } catch (const std::bad_alloc&) {
+    report(kSystemError, "MEMORY FAILURE.");
+    return false;
+  }
+}
+
+}  // namespace zmx::model

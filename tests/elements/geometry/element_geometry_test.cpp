@@ -1,0 +1,307 @@
+// ELGGEN sends each family to its check with the record words the check reads, checks radial
+// coordinates, and the characteristic length gains each element's scaled measure.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "siblings/eqc/eqc_messages.h"
+#include "tests/elements/geometry/geometry_harness.h"
+
+namespace {
+
+using namespace geometry_test;
+using eqc_checks_testing::CheckCall;
+
+constexpr Real kMeasure = 6.0;
+
+std::vector<std::string> names(const std::vector<CheckCall>& calls) {
+  std::vector<std::string> n;
+  for (const auto& c : calls) n.push_back(c.name);
+  return n;
+}
+
+struct Row {
+  Int family, type;
+  int nodes;
+  Words words;
+  std::vector<std::string> checks;
+};
+
+TEST_F(GeometryTest, EveryFamilyReachesItsCheck) {
+  const std::vector<Row> rows = {
+      {2, 1, 3, {{14, 1}}, {"EQC_LC2DGT_ERRWARN"}},
+      {4, 1, 6, {{14, 3}}, {"EQC_LC2DGT_ERRWARN"}},
+      {2, 1, 4, {{14, 1}}, {"EQC_LC2DGR_ERRWARN"}},
+      {2, 1, 4, {{14, 2}}, {"EQC_LC2DG_ERRWARN"}},
+      {4, 1, 8, {{14, 4}}, {"EQC_LC2DG_ERRWARN"}},
+      {5, 1, 4, {{14, 1}}, {"EQC_LC2DG_ERRWARN"}},
+      {9, 1, 4, {{14, 1}}, {"EQC_LC2DG_ERRWARN"}},
+      {9, 1, 6, {{14, 3}}, {"EQC_LC2DGT_ERRWARN"}},
+      {8, 1, 4, {{14, 1}}, {"EQC_LC2DGR_ERRWARN"}},
+      {3, 1, 20, {{14, 8}}, {"EQC_LC3DG_CHECK_ERRWARN"}},
+      {3, 1, 8, {{14, 8}}, {"EQC_LC3DGT_ERRWARN"}},
+      {6, 1, 8, {{14, 8}, {15, 8}}, {"EQC_LC3DG2"}},
+      {7, 1, 8, {{14, 8}, {15, 8}}, {"EQC_LC3DG2"}},
+      {10, 1, 5, {{14, 2}}, {"EQC_LINF2D"}},
+      {11, 1, 18, {{14, 8}}, {"EQC_LINF3D"}},
+      {12, 1, 7, {}, {"EQC_LC2DG6C"}},
+      {14, 1, 7, {}, {"EQC_LC2DG6C"}},
+      {13, 1, 11, {}, {"EQC_LC3DG10C"}},
+      {62, 1, 3, {{9, 3}}, {"EQC_LACIN2DAX"}},
+      {63, 1, 4, {{9, 4}}, {"EQC_LACIN3D"}},
+      {64, 1, 3, {{9, 3}}, {"EQC_LACIN2DAX"}},
+      {204, 1, 4, {}, {"EQC_LSGBAT"}},
+      {213, 1, 4, {{14, 4}}, {"EQC_LMEMG_CHECK", "EQC_2NDORDER_DISTORTIONCHECK"}},
+      {214, 7, 3, {{14, 2}}, {"EQC_LAXMEMG", "EQC_3NLINE_ERRWARN"}},
+      {419, 7, 2, {{14, 2}}, {"EQC_LAXMEMG"}},
+      {307, 252, 4, {{14, 1}}, {"EQC_LRIGS"}},
+      {402, 3103, 2, {}, {"EQC_LSPRING"}},
+      {410, 224, 4, {}, {"EQC_LRIGID_CHECK"}},
+      {420, 1, 4, {{14, 4}}, {"EQC_LSURFELEG_CHECK"}},
+  };
+  for (const Row& r : rows) {
+    eqc_checks_testing::clearCalls();
+    eqc_testing::clearMessages();
+    const bool planar = r.family == 2 || r.family == 4 || r.family == 5 || r.family == 8 || r.family == 9 ||
+                        r.family == 10 || r.family == 12 || r.family == 14;
+    const bool acoustic = r.family >= 62 && r.family <= 64;
+    std::vector<std::vector<Real>> c = planar ? planarNodes(r.nodes) : solidNodes(r.nodes);
+    if (acoustic)
+      for (auto& node : c) node.resize(r.family == 63 ? 6 : 5, 0.5);
+    element(r.family, r.type, c, r.words);
+    run();
+    EXPECT_EQ(names(calls()), r.checks) << "family " << r.family;
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 0) << "family " << r.family;
+    for (const auto& call : calls()) {
+      if (call.name == "EQC_LSPRING" || call.name == "EQC_3NLINE_ERRWARN") continue;
+      EXPECT_NE(std::find(call.ints.begin(), call.ints.end(), 501), call.ints.end()) << call.name << ": element number";
+    }
+  }
+  EXPECT_EQ(a7, 4) << "the integer beside the node list";
+}
+
+TEST_F(GeometryTest, ChecksGetTheStatedArguments) {
+  // LC2DG: local 2 x 9 copy with the extra node, section reals 7-9, words 27, 14, 15, 36, 68, 19, 4, 45.
+  section[6] = 7.5;
+  auto nodes = planarNodes(5);
+  element(2, 1, nodes, {{36, 4}, {68, 1}, {27, 270}, {14, 2}, {15, 150}, {19, 190}, {45, 450}});
+  run();
+  auto c = calls();
+  ASSERT_EQ(c.size(), 1u);
+  EXPECT_EQ(c[0].name, "EQC_LC2DG_ERRWARN");
+  EXPECT_EQ(c[0].ints, std::vector<Int>({501, 270, 2, 150, 4, 1, 190, 2, 450, 77}));
+  EXPECT_EQ(c[0].arrays[0], data.data());
+  EXPECT_EQ(c[0].arrays[1], section.data() + 6);
+  for (int n = 0; n < 5; ++n) {
+    EXPECT_EQ(c[0].coordinates[2 * n], nodes[n][0]);
+    EXPECT_EQ(c[0].coordinates[2 * n + 1], nodes[n][1]);
+  }
+  EXPECT_EQ(c[0].coordinates[10], 0.0);
+
+  // LC3DG_CHECK gets X itself with its leading dimension and words 1, 14, 15, 56, 36.
+  eqc_checks_testing::clearCalls();
+  element(3, 33, solidNodes(20), {{14, 8}, {15, 27}, {56, 560}});
+  run();
+  c = calls();
+  ASSERT_EQ(c.size(), 1u);
+  EXPECT_EQ(c[0].ints, std::vector<Int>({501, 3, 33, 8, 27, 560, 20, 77}));
+  EXPECT_EQ(c[0].arrays[0], X.data());
+
+  // Acoustic infinite 3-D: six reals per node, node list and a28 handed on.
+  eqc_checks_testing::clearCalls();
+  std::vector<std::vector<Real>> six;
+  for (int n = 0; n < 4; ++n) six.push_back({1.0 * n, 2.0, 3.0, 4.0, 5.0, 6.0 + n});
+  element(63, 1, six, {{9, 4}, {16, 160}, {8, 80}});
+  run();
+  c = calls();
+  ASSERT_EQ(c.size(), 1u);
+  EXPECT_EQ(c[0].ints, std::vector<Int>({77, 501, 160, 4, 80}));
+  EXPECT_EQ(c[0].coordinates[6 * 3 + 5], 9.0);
+  EXPECT_EQ(c[0].arrays[2], a28.data());
+
+  // Battery shells: the leading dimension and its copy, the program kind and the imported flag.
+  eqc_checks_testing::clearCalls();
+  rec::i(CPROG, eqc_records::kProgramKind) = 0;
+  imported = 1;
+  element(204, 1, solidNodes(4));
+  run();
+  c = calls();
+  ASSERT_EQ(c.size(), 1u);
+  EXPECT_EQ(c[0].ints, std::vector<Int>({501, 3, 3, 4, 2, 0, 1}));  // kind 2: CPROG 0, not an axisymmetric model
+  EXPECT_NE(c[0].arrays[4], static_cast<const void*>(&ldim)) << "a copy of the leading dimension";
+}
+
+TEST_F(GeometryTest, FamiliesWithoutARoutineHereReportTheirCode) {
+  const std::vector<std::pair<Int, Int>> reported = {{1, 1},   {101, 1},  {104, 1},   {201, 1},    {216, 1},
+                                                     {304, 1}, {309, 1},  {307, 300}, {408, 3400}, {410, 3451},
+                                                     {410, 3452}, {414, 3652}};
+  for (const auto& [family, type] : reported) {
+    eqc_testing::clearMessages();
+    element(family, type, solidNodes(2));
+    run();
+    const auto m = eqc_testing::messages();
+    ASSERT_EQ(m.size(), 1u) << family;
+    EXPECT_EQ(m[0].level, -3);
+    EXPECT_EQ(m[0].text, "SYSTEM ERROR IN ELGGEN: NO GEOMETRY ROUTINE FOR FAMILY " + std::to_string(family));
+  }
+  // Interface family 305 reports only when the element has variable 99.
+  eqc_testing::clearMessages();
+  element(305, 1, solidNodes(2));
+  run();
+  EXPECT_TRUE(eqc_testing::messages().empty());
+  dm2_testing::Variable v99{99, false, std::vector<Real>(3, 0.0)};
+  element(306, 1, solidNodes(2), {}, {v99});
+  run();
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  // Codes outside the rows do nothing at all.
+  eqc_testing::clearMessages();
+  eqc_checks_testing::clearCalls();
+  for (Int family : {0, 99, 100, 106, 199, 200, 299, 300, 399, 400, 499, 500}) {
+    element(family, 1, solidNodes(2));
+    run();
+  }
+  for (const auto& [family, type] : std::vector<std::pair<Int, Int>>{{402, 3104}, {410, 1}, {408, 3431}, {414, 1}}) {
+    element(family, type, solidNodes(2));
+    run();
+  }
+  EXPECT_TRUE(eqc_testing::messages().empty());
+  EXPECT_TRUE(calls().empty());
+}
+
+TEST_F(GeometryTest, CharacteristicLengthForEveryScaleFactor) {
+  eqc_checks_testing::setMeasures(kMeasure, 10.0);
+  struct Scaled {
+    Int family;
+    int nodes;
+    Words words;
+    Real added;
+  };
+  // Words: 7 coordinates per node (the dimension), 14 and 15 point counts.
+  const std::vector<Scaled> cases = {
+      {2, 4, {{14, 2}}, kMeasure / 2},
+      {2, 4, {{14, 1}}, kMeasure},                   // LC2DGR
+      {2, 3, {{14, 3}}, kMeasure / 6},               // LC2DGT
+      {3, 8, {{14, 4}}, kMeasure / (3 * 4)},         // LC3DGT
+      {3, 20, {{14, 4}}, 2 * kMeasure / (3 * 4)},    // LC3DG_CHECK
+      {6, 8, {{14, 4}, {15, 2}}, 2 * kMeasure / 3},  // first measure when 14 and 15 differ
+      {6, 8, {{14, 4}, {15, 4}}, 2 * 10.0 / (4 * 3)},
+      {10, 4, {{14, 2}}, kMeasure},
+      {11, 8, {{14, 2}}, 0.25 * kMeasure},
+      {213, 3, {{14, 3}}, kMeasure / 6},
+      {213, 4, {{14, 3}}, kMeasure / 3},
+      {420, 6, {{14, 3}}, kMeasure / 6},
+      {420, 8, {{14, 3}}, kMeasure / 3},
+      {62, 3, {{9, 3}}, kMeasure},
+      {64, 2, {{9, 2}}, kMeasure},
+      {63, 8, {{9, 8}}, 0.25 * kMeasure},
+      {13, 11, {}, 2 * kMeasure / 3},
+  };
+  Int count = 0;
+  Real sum = 0;
+  for (const Scaled& s : cases) {
+    const bool planar = s.family == 2 || s.family == 10;
+    auto c = planar ? planarNodes(s.nodes) : solidNodes(s.nodes);
+    if (s.family == 62 || s.family == 64)
+      for (auto& n : c) n.resize(5, 0.0);
+    if (s.family == 63)
+      for (auto& n : c) n.resize(6, 0.0);
+    element(s.family, 1, c, s.words);
+    run();
+    ++count;
+    sum += s.added;
+    EXPECT_EQ(rec::i(CPHCON, 1), count) << "family " << s.family;
+    EXPECT_NEAR(cphconReal(11), sum, 1e-12) << "family " << s.family;
+  }
+  // A zero measure still counts; the modified triangle adds nothing.
+  eqc_checks_testing::setMeasures(0.0, 0.0);
+  element(2, 1, planarNodes(4), {{14, 2}});
+  run();
+  EXPECT_EQ(rec::i(CPHCON, 1), count + 1);
+  element(12, 1, planarNodes(7));
+  run();
+  EXPECT_EQ(rec::i(CPHCON, 1), count + 1);
+  EXPECT_NEAR(cphconReal(11), sum, 1e-12);
+  // The rigid check updates the four cells itself.
+  eqc_checks_testing::setMeasures(2.0, 3.0);
+  rec::setR(CPHCON, 17, 1.0);
+  element(307, 251, solidNodes(4), {{14, 1}});
+  run();
+  EXPECT_EQ(rec::i(CPHCON, 1), count + 2);
+  EXPECT_EQ(rec::i(CPHCON, 2), 1);
+  EXPECT_NEAR(cphconReal(11), sum + 2.0, 1e-12);
+  EXPECT_EQ(cphconReal(17), 4.0);
+}
+
+TEST_F(GeometryTest, TooManyNodesForTheLocalCopyIsASystemError) {
+  eqc_checks_testing::setMeasures(kMeasure);
+  element(2, 1, planarNodes(10), {{36, 9}, {68, 1}, {14, 2}});
+  run();
+  EXPECT_TRUE(calls().empty());
+  EXPECT_EQ(rec::i(CPHCON, 1), 0);
+  ASSERT_EQ(eqc_testing::countAtLevel(-3), 1);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN LC2DG"));
+  eqc_testing::clearMessages();
+  element(62, 1, std::vector<std::vector<Real>>(4, std::vector<Real>(5, 0.0)), {{9, 4}});
+  run();
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN SHR_LACIN2D"));
+  EXPECT_TRUE(calls().empty());
+}
+
+// ---- radial coordinates ----
+
+struct Radial {
+  Int program;
+  Int imported;
+  Real r;  // node 2's radius as a multiple of the tolerance length
+  int level;
+  Int key;
+  bool zeroed;
+};
+
+TEST_F(GeometryTest, NegativeRadiiAreZeroedOrReported) {
+  // Three nodes: edge 1-2 of length 2, edge 2-3 of length 5, so L = 5 and the tolerance 5e-5.
+  const std::vector<Radial> cases = {
+      {1, 0, -0.5e-5, -1, -3001, true},  {1, 0, -1.0e-5, -2, -3003, false}, {0, 1, -0.5e-5, -1, -3002, true},
+      {-1, 1, -0.5e-5, -1, -3002, true}, {0, 0, -0.5e-5, -2, -3003, false}, {2, 1, -1e-9, -2, -3003, false},
+      {1, 0, 0.0, 0, 0, false},
+  };
+  for (const Radial& c : cases) {
+    eqc_testing::clearMessages();
+    rec::i(CPROG, eqc_records::kProgramKind) = c.program;
+    imported = c.imported;
+    const Real r = c.r * 5.0;
+    element(2, 1, {{1.0, 0.0}, {r, 0.0}, {r + 3.0, 4.0}}, {{65, 1}, {9, 3}, {14, 1}}, {}, 777);
+    run();
+    const auto m = eqc_testing::messages();
+    if (c.level == 0) {
+      EXPECT_TRUE(m.empty());
+      continue;
+    }
+    ASSERT_EQ(m.size(), 1u) << c.program << " " << c.r;
+    EXPECT_EQ(m[0].level, c.level);
+    EXPECT_EQ(eqc_testing::filed(c.key), std::vector<int>({1002})) << "the user node number";
+    EXPECT_EQ(X[2], c.zeroed ? 0.0 : r);
+    const auto check = calls().back();
+    EXPECT_EQ(check.coordinates[2], c.zeroed ? 0.0 : r) << "the check gets the zeroed radius";
+    int cleared = 0;
+    msgaccessC(4, &cleared, 0);
+  }
+  eqc_testing::clearMessages();
+  rec::i(CPROG, eqc_records::kProgramKind) = 1;
+  element(2, 1, {{1.0, 0.0}, {-1e-6, 0.0}, {3.0, 4.0}}, {{65, 1}, {9, 3}, {14, 1}}, {}, 777);
+  run();
+  EXPECT_EQ(eqc_testing::messages()[0].text.substr(0, 98),
+            "THE RADIAL CURRENT COORDINATE OF NODE NUMBER 1002 RESIDING ON REACTIVATED AXYSYMMETRIC ELEMENT 777");
+  EXPECT_TRUE(eqc_testing::printed("HAS A NEGATIVE  VALUE"));
+  EXPECT_TRUE(eqc_testing::printed("THIS VALUE HAS BEEN ASSUMED  SMALL ENOUGH TO BE TAKEN AS ZERO"));
+  // Two nodes: L is the distance between them only.
+  eqc_testing::clearMessages();
+  element(2, 1, {{0.0, 0.0}, {-0.9e-5, 1.0}, {50.0, 0.0}}, {{65, 1}, {9, 2}, {14, 1}});
+  run();
+  EXPECT_EQ(eqc_testing::countAtLevel(-1), 1);
+  element(2, 1, {{0.0, 0.0}, {-1.1e-5, 1.0}, {50.0, 0.0}}, {{65, 1}, {9, 2}, {14, 1}});
+  run();
+  EXPECT_EQ(eqc_testing::countAtLevel(-2), 1);
+}
+
+}  // namespace

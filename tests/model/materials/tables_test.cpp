@@ -1,0 +1,329 @@
+// Table interpolation on grids of random multilinear functions (which linear interpolation in each
+// variable reproduces exactly), the one-variable edges, the option flag table, the failure indices
+// and the soil constants.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "runtime/record.h"
+#include "siblings/eqc/records.h"
+#include "tests/model/model_support.h"
+#include "zmx/import.h"
+#include "zmx/model.h"
+
+namespace {
+
+using modeltest::Slots;
+
+// f(x) = sum over subsets S of the variables of c_S * prod_{j in S} x_j.
+struct Multilinear {
+  int d;
+  std::vector<double> c;
+  Multilinear(int dims, std::mt19937& rng) : d(dims), c(std::size_t{1} << dims) {
+    std::uniform_real_distribution<double> u(-2.0, 2.0);
+    for (double& x : c) x = u(rng);
+  }
+  double value(const std::vector<double>& x) const {
+    double sum = 0;
+    for (std::size_t s = 0; s < c.size(); ++s) {
+      double term = c[s];
+      for (int j = 0; j < d; ++j)
+        if (s >> j & 1) term *= x[j];
+      sum += term;
+    }
+    return sum;
+  }
+  double partial(const std::vector<double>& x, int m) const {
+    double sum = 0;
+    for (std::size_t s = 0; s < c.size(); ++s) {
+      if (!(s >> m & 1)) continue;
+      double term = c[s];
+      for (int j = 0; j < d; ++j)
+        if (j != m && (s >> j & 1)) term *= x[j];
+      sum += term;
+    }
+    return sum;
+  }
+};
+
+// A table record of V functions on a grid (first variable fastest); a variable with one grid
+// value and flag 0 is one the rows do not vary with.
+struct Grid {
+  std::vector<std::vector<double>> axes;
+  std::vector<Int> flags;
+  std::vector<Multilinear> f;
+  Slots record;
+
+  Grid(std::vector<std::vector<double>> a, std::vector<Int> fl, int v, std::mt19937& rng)
+      : axes(std::move(a)), flags(std::move(fl)) {
+    const int d = static_cast<int>(axes.size());
+    for (int k = 0; k < v; ++k) f.emplace_back(d, rng);
+    std::vector<std::vector<double>> rows;
+    std::vector<std::size_t> index(axes.size(), 0);
+    for (;;) {
+      std::vector<double> x(axes.size()), row;
+      for (int j = 0; j < d; ++j) x[j] = axes[j][index[j]];
+      for (const auto& fk : f) row.push_back(fk.value(x));
+      row.insert(row.end(), x.begin(), x.end());
+      rows.push_back(row);
+      int j = 0;
+      while (j < d && ++index[j] == axes[j].size()) index[j++] = 0;
+      if (j == d) break;
+    }
+    modeltest::appendTable(record, flags, v, rows);
+  }
+  long rows() const { return record.integerAt(static_cast<long>(flags.size()) + 2); }
+};
+
+TEST(Tables, MultilinearGridsAreReproducedWithTheirPartials) {
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  const std::vector<double> a1 = {-1.0, -0.2, 0.5, 1.3, 2.0}, a2 = {0.0, 1.0, 2.5, 3.0}, a3 = {-3.0, 0.0, 4.0};
+  struct Shape {
+    std::vector<std::vector<double>> axes;
+    std::vector<Int> flags;
+  };
+  const Shape shapes[] = {{{a1}, {1}}, {{a1, a2}, {1, 1}}, {{a1, a2, a3}, {1, 1, 1}},
+                          {{a1, {0.7}, a3}, {1, 0, 1}},  // the middle variable skipped
+                          {{{0.4}, a2}, {0, 1}}};        // the first variable skipped
+  for (const Shape& shape : shapes) {
+    const int d = static_cast<int>(shape.axes.size()), v = 3;
+    Grid g(shape.axes, shape.flags, v, rng);
+    std::vector<double> work(static_cast<std::size_t>(g.rows() * (d + 1)) + 8);
+    for (int trial = 0; trial < 20; ++trial) {
+      std::vector<double> x(d);
+      for (int j = 0; j < d; ++j) {
+        const auto& ax = shape.axes[j];
+        x[j] = ax.front() + (ax.back() - ax.front()) * u(rng);
+      }
+      std::vector<double> val(v), dval(v), val2(v), dval2(v * d);
+      TABVAL(g.record.asIntegers(), g.record.s.data(), val.data(), x.data(), work.data(), dval.data());
+      TABVAL2(g.record.asIntegers(), g.record.s.data(), val2.data(), x.data(), work.data(), dval2.data());
+      for (int k = 0; k < v; ++k) {
+        const double want = g.f[k].value(x);
+        EXPECT_NEAR(val[k], want, 1e-12 * (1 + std::fabs(want)));
+        EXPECT_NEAR(val2[k], want, 1e-12 * (1 + std::fabs(want)));
+        const double d1 = shape.flags[0] != 0 ? g.f[k].partial(x, 0) : 0.0;
+        EXPECT_NEAR(dval[k], d1, 1e-10 * (1 + std::fabs(d1))) << "d = " << d;
+        for (int m = 0; m < d; ++m) {
+          const double dm = shape.flags[m] != 0 ? g.f[k].partial(x, m) : 0.0;
+          EXPECT_NEAR(dval2[k + m * v], dm, 1e-10 * (1 + std::fabs(dm))) << "d = " << d << " variable " << m;
+        }
+      }
+      if (d < 2) continue;
+      // The bare-row form: value 2 with the flags from IVARS slots 7 onward.
+      Slots ivars;
+      for (int s = 0; s < 6 + d; ++s) ivars.integer(s >= 6 && shape.flags[s - 6] != 0 ? 1 : 0);
+      const Int r = static_cast<Int>(g.rows()), w = v + d, k = 2, vv = v, dd = d, unused = 0;
+      const double* rows = g.record.s.data() + d + 3;
+      double one = 0;
+      TABVAL3(ivars.s.data(), &unused, rows, &r, &w, &one, &k, &vv, x.data(), &dd);
+      EXPECT_NEAR(one, g.f[1].value(x), 1e-12 * (1 + std::fabs(one)));
+    }
+    // Outside the range the values are held at the nearest grid point with no slope there.
+    std::vector<double> x(d), clamped(d);
+    for (int j = 0; j < d; ++j) x[j] = clamped[j] = shape.axes[j][shape.axes[j].size() / 2];
+    x[0] = shape.axes[0].back() + 5.0;
+    clamped[0] = shape.axes[0].back();
+    std::vector<double> val(v), dval2(v * d);
+    TABVAL2(g.record.asIntegers(), g.record.s.data(), val.data(), x.data(), work.data(), dval2.data());
+    EXPECT_NEAR(val[0], g.f[0].value(clamped), 1e-12);
+    EXPECT_EQ(dval2[0], 0.0);
+  }
+}
+
+TEST(Tables, IrregularRunsInterpolateRunByRun) {
+  // Runs of different lengths and breakpoints: the value is each bracketing run interpolated in
+  // the first variable, then those two interpolated in the second.
+  const std::vector<std::vector<double>> runs = {{0.0, 1.0}, {-1.0, 0.5, 2.0, 3.0}, {0.2, 0.4, 0.6}};
+  const std::vector<double> second = {1.0, 2.0, 4.0};
+  std::vector<std::vector<double>> rows;
+  std::vector<std::vector<double>> runTables;
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    std::vector<double> table;
+    for (double x1 : runs[r]) {
+      const double v = std::sin(3 * x1 + r) + 0.1 * r;
+      rows.push_back({v, x1, second[r]});
+      table.insert(table.end(), {v, x1});
+    }
+    runTables.push_back(table);
+  }
+  // The same rows with a third variable they do not vary with: reduced run by run.
+  Slots t, skipped;
+  modeltest::appendTable(t, {1, 1}, 1, rows);
+  for (auto& row : rows) row.push_back(0.0);
+  modeltest::appendTable(skipped, {1, 1, 0}, 1, rows);
+  std::vector<double> work(64);
+  for (const double x1 : {-2.0, 0.0, 0.3, 0.45, 1.7, 5.0})
+    for (const double x2 : {0.5, 1.0, 1.5, 2.0, 3.1, 4.0, 9.0}) {
+      double run[3], slope[3];
+      for (int r = 0; r < 3; ++r) {
+        const Int w = 2, v = 1, n = static_cast<Int>(runs[r].size());
+        TABINT(runTables[r].data(), &run[r], &x1, &w, &v, &n, &slope[r]);
+      }
+      // The runs' values and slopes as a table in the second variable.
+      const double outer[6] = {run[0], second[0], run[1], second[1], run[2], second[2]};
+      const double slopes[6] = {slope[0], second[0], slope[1], second[1], slope[2], second[2]};
+      const Int w = 2, v = 1, n = 3;
+      double want, d2, wantSlope, unused;
+      TABINT(outer, &want, &x2, &w, &v, &n, &d2);
+      TABINT(slopes, &wantSlope, &x2, &w, &v, &n, &unused);
+      const double x[3] = {x1, x2, 0.0};
+      for (const Slots* table : {&t, &skipped}) {
+        double val, dval[3];
+        TABVAL2(table->asIntegers(), table->s.data(), &val, x, work.data(), dval);
+        EXPECT_NEAR(val, want, 1e-14) << x1 << " " << x2;
+        EXPECT_NEAR(dval[0], wantSlope, 1e-13) << x1 << " " << x2;
+        EXPECT_NEAR(dval[1], d2, 1e-13) << x1 << " " << x2;
+      }
+    }
+}
+
+TEST(Tables, OneVariableEdges) {
+  // Rows (value, x): x = 1, 2, 2, 4.
+  const double tab[] = {10, 1, 20, 2, 30, 2, 50, 4};
+  const Int w = 2, v = 1, r = 4;
+  double val = 0, dval = 0;
+  const auto at = [&](double xx) {
+    TABINT(tab, &val, &xx, &w, &v, &r, &dval);
+  };
+  at(1.0);  // the first abscissa: row 1 with the slope of the first interval
+  EXPECT_EQ(val, 10.0);
+  EXPECT_EQ(dval, 10.0);
+  at(0.5);  // below: row 1, no slope
+  EXPECT_EQ(val, 10.0);
+  EXPECT_EQ(dval, 0.0);
+  at(9.0);  // above: the last row, no slope
+  EXPECT_EQ(val, 50.0);
+  EXPECT_EQ(dval, 0.0);
+  at(2.0);  // an interior breakpoint takes the left interval
+  EXPECT_EQ(val, 20.0);
+  EXPECT_EQ(dval, 10.0);
+  at(3.0);
+  EXPECT_EQ(val, 40.0);
+  EXPECT_EQ(dval, 10.0);
+  // A zero-length interval at the point: the left row, derivative 0, never NaN.
+  const double flat[] = {7, 1, 9, 1, 11, 3};
+  const Int three = 3;
+  const double xx = 1.0;
+  TABINT(flat, &val, &xx, &w, &v, &three, &dval);
+  EXPECT_EQ(val, 7.0);
+  EXPECT_EQ(dval, 0.0);
+  // One row, or no variable: row 1 and zero derivatives whatever X holds.
+  Slots single;
+  modeltest::appendTable(single, {1}, 2, {{3.0, 4.0, 100.0}});
+  double two[2], slopes[2] = {9, 9}, x = -50.0, work[8];
+  TABVAL(single.asIntegers(), single.s.data(), two, &x, work, slopes);
+  EXPECT_EQ(two[0], 3.0);
+  EXPECT_EQ(two[1], 4.0);
+  EXPECT_EQ(slopes[1], 0.0);
+}
+
+class OptionTable : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rec::clear(CONTRO);
+    rec::clear(CPROG);
+    rec::clear(CIMPORT);
+    rec::clear(CWORK);
+    rec::clear(COUNT);
+  }
+  std::vector<Int> flags(const std::vector<modeltest::Option>& options) {
+    const Slots m = modeltest::material(options);
+    std::vector<Int> f(1402, -9);
+    MATFLAGSET(m.s.data(), f.data());
+    EXPECT_EQ(f[1400], -9) << "written past the table";
+    return f;
+  }
+  static modeltest::Option option(Int code) { return {code, {}, 1, {{0.0}}}; }
+};
+
+TEST_F(OptionTable, LocationsAndSummaryWords) {
+  auto f = flags({});
+  EXPECT_TRUE(std::all_of(f.begin(), f.begin() + 1400, [](Int w) { return w == 0; }));
+  // A code from 21 to 26 changes word 1304 only while word 1305 is 0.
+  f = flags({option(19), option(22)});
+  EXPECT_EQ(f[1303], 3);
+  EXPECT_EQ(f[1304], 1);
+  EXPECT_GT(f[18], 0);
+  EXPECT_GT(f[21], 0);
+  // Codes outside 1 to 1300 get no location word; their summary rules still apply.
+  f = flags({option(0), option(1301), option(-4), option(1273)});
+  EXPECT_EQ(f[1300], -4);  // "3 and below" takes the last such code
+  EXPECT_EQ(f[1303], 1);
+  EXPECT_EQ(f[1316], 1);
+  for (int w = 1317; w < 1400; ++w) EXPECT_EQ(f[w], 0);
+  // Word 1316: plasticity without its companion option.
+  f = flags({option(31), option(1273)});
+  EXPECT_EQ(f[1315], 1);
+  f = flags({option(31), option(34), option(1273)});
+  EXPECT_EQ(f[1315], 0);
+  // The integer three slots into an option's data.
+  Slots m = modeltest::material({option(75)});
+  m.setInteger(m.integerAt(7) + 3, 42);
+  MATFLAGSET(m.s.data(), f.data());
+  EXPECT_EQ(f[1309], 42);
+  // Analysis switch.
+  rec::i(CONTRO, 13) = 1;
+  f = flags({option(1000)});
+  EXPECT_EQ(f[1308], 1);
+  // Outside the pre-processor the law is dropped unless something keeps it.
+  rec::i(CPROG, 1) = 1;
+  f = flags({option(1071)});
+  EXPECT_EQ(f[1303], 0);
+  rec::i(CIMPORT, 5) = 1;
+  f = flags({option(1071)});
+  EXPECT_EQ(f[1303], 2);
+}
+
+TEST_F(OptionTable, FailureIndices) {
+  const double xt = 1500, xc = -1200, yt = 50, yc = -200, s = 70, fs = -0.5, sb = 0;
+  const Slots m = modeltest::material({{986, {}, 7, {{xt, xc, yt, yc, s, fs, sb}}},
+                                       {987, {}, 5, {{0.01, -0.008, 0.005, -0.02, 0.03}}}});
+  double findex[5], x[1] = {0}, work[16];
+  const double zero[3] = {0, 0, 0};
+  MATPCF(zero, zero, m.s.data(), findex, x, work);
+  for (double v : findex) EXPECT_EQ(v, 0.0);
+  const double stress[3] = {800, -90, 30}, strain[3] = {0.004, -0.012, 0.006};
+  MATPCF(stress, strain, m.s.data(), findex, x, work);
+  EXPECT_DOUBLE_EQ(findex[0], std::max({800 / xt, -90 / yc, 30 / s}));
+  EXPECT_DOUBLE_EQ(findex[4], std::max({0.004 / 0.01, -0.012 / -0.02, 0.006 / 0.03}));
+  // Tsai-Wu: the strength ratio R solves A R^2 + B R = 1 and the index is 1/R.
+  const double f1 = 1 / xt + 1 / xc, f11 = -1 / (xt * xc), f2 = 1 / yt + 1 / yc, f22 = -1 / (yt * yc);
+  const double f12 = fs * std::sqrt(f11 * f22);
+  const double a = f11 * 800 * 800 + f22 * 90 * 90 + 30 * 30 / (s * s) + 2 * f12 * 800 * -90;
+  const double b = f1 * 800 + f2 * -90;
+  const double ratio = (-b + std::sqrt(b * b + 4 * a)) / (2 * a);
+  EXPECT_NEAR(findex[2], 1 / ratio, 1e-12);
+  // At the tensile limit alone the stress indices are 1.
+  const double limit[3] = {xt, 0, 0};
+  MATPCF(limit, zero, m.s.data(), findex, x, work);
+  EXPECT_DOUBLE_EQ(findex[0], 1.0);
+  EXPECT_DOUBLE_EQ(findex[1], 1.0);
+  EXPECT_DOUBLE_EQ(findex[3], 1.0);
+}
+
+TEST_F(OptionTable, SoilConstants) {
+  const Slots m = modeltest::material({{1, {}, 7, {{2.0, 0, 5.0, 3.0, 0, 0, 7.0}}}});
+  const Int loc = m.integerAt(7), sand = 4, clay = 3, one = 1, two = 2, three = 3;
+  double x[1] = {0}, work[16], dval[8];
+  double p[8] = {1.5, 0.2, 30.0, 2.0, 9.0, 8.0, 0.5, 0};
+  PSIMATASCE(&sand, &one, &loc, p, m.s.data(), x, work, dval);
+  EXPECT_NEAR(p[0], 1.570796326794895 * 1.5 * 2.0 * 0.5 * 1.2 * std::tan(M_PI / 6), 1e-12);
+  EXPECT_EQ(p[1], p[0]);
+  EXPECT_EQ(p[2], 9.0);
+  double q[8] = {1.5, 0.2, 4.0, 2.0, 9.0, 8.0, 0, 0};
+  PSIMATASCE(&sand, &two, &loc, q, m.s.data(), x, work, dval);
+  EXPECT_DOUBLE_EQ(q[0], 0.5 * 1.5 * 4.0 * 3.0 * 3.0 + 2.0 * 7.0 * 0.2 * 3.0);
+  EXPECT_DOUBLE_EQ(q[1], 2.0 * 7.0 * 2.0 * 3.0);
+  EXPECT_EQ(q[2], 9.0);
+  EXPECT_EQ(q[3], 8.0);
+  double r[8] = {1.5, 0.25, 0, 0, 0, 0, 0, 0};
+  PSIMATASCE(&clay, &three, &loc, r, m.s.data(), x, work, dval);
+  EXPECT_DOUBLE_EQ(r[0], 2.0 * 1.5 * 5.0);
+  EXPECT_EQ(r[2], 0.25);
+}
+
+}  // namespace
