@@ -1,0 +1,64 @@
+// Backtracking line search along a Newton step of two unknowns on f = |F|^2 / 2: the full step
+// first, then the minimiser of a quadratic (first backtrack) or cubic (later) model of f along
+// the step, never below a tenth of the current step. The facet and B-spline foot searches all
+// take their damped steps through it.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+
+#include "runtime/fortran_types.h"
+
+namespace zmx::geometry {
+
+struct LineSearchRule {
+  bool capFirst = false;  // also keep the first reduction at or below half the step
+};
+
+// value(a, b, f) evaluates f at the trial unknowns (a, b) and returns false when the trial fails
+// (evaluation error, out of range). On success x holds the accepted unknowns; false means the
+// search failed: a trial failed, a value was not finite, or 50 backtracks did not end it.
+template <class Value>
+bool backtrack(Real (&x)[2], const Real (&step)[2], Real f0, Real slope, Value&& value, LineSearchRule rule = {}) {
+  constexpr Real kAccept = 1e-4;
+  constexpr Real kTiny = 1e-36;
+  constexpr int kMostBacktracks = 50;
+  const Real test = std::max(std::fabs(step[0]) / std::max(std::fabs(x[0]), 1.0),
+                             std::fabs(step[1]) / std::max(std::fabs(x[1]), 1.0));
+  const Real smallest = 1e-7 / test;
+  Real lambda = 1.0, previousLambda = 0.0, previousF = 0.0;
+  for (int count = 0; count <= kMostBacktracks; ++count) {
+    const Real a = x[0] + lambda * step[0], b = x[1] + lambda * step[1];
+    if (!std::isfinite(a) || !std::isfinite(b)) return false;
+    Real f = 0.0;
+    if (!value(a, b, f) || !std::isfinite(f)) return false;
+    if (lambda < smallest || f <= f0 + kAccept * lambda * slope) {
+      x[0] = a, x[1] = b;
+      return true;
+    }
+    Real next;
+    if (count == 0) {
+      next = -slope / (2.0 * (f - f0 - slope));
+      if (rule.capFirst) next = std::min(next, 0.5 * lambda);
+    } else {
+      const Real r1 = f - f0 - lambda * slope, r2 = previousF - f0 - previousLambda * slope;
+      const Real l2 = lambda * lambda, p2 = previousLambda * previousLambda;
+      const Real ca = (r1 / l2 - r2 / p2) / (lambda - previousLambda);
+      Real cb = (-previousLambda * r1 / l2 + lambda * r2 / p2) / (lambda - previousLambda);
+      if (std::fabs(ca) < kTiny) {
+        if (std::fabs(cb) < kTiny) cb = 1.0;
+        next = -slope / (2.0 * cb);
+      } else {
+        next = (-cb + std::sqrt(std::max(0.0, cb * cb - 3.0 * ca * slope))) / (3.0 * ca);
+      }
+      next = std::min(next, 0.5 * lambda);
+    }
+    previousLambda = lambda;
+    previousF = f;
+    lambda = std::max(next, 0.1 * lambda);
+    if (!std::isfinite(lambda)) return false;
+  }
+  return false;
+}
+
+}  // namespace zmx::geometry
