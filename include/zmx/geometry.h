@@ -4,5 +4,6 @@
 #include "zmx/geometry/bspline.h"
 #include "zmx/geometry/cylinders.h"
 #include "zmx/geometry/facets.h"
+#include "zmx/geometry/feet.h"
 #include "zmx/geometry/sharp_folds.h"
 #include "zmx/geometry/tributary.h"
