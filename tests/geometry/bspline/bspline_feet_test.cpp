@@ -467,6 +467,65 @@ TEST(BsplineSearch, RandomEdgesAndFacesFindTheGlobalFootOfDenseSampling) {
     EXPECT_NEAR(std::fabs(res.distance), dref, 1e-6 * dref + 1e-10) << s;
   }
   freeCurve(curve);
+
+  Face f{clamped(3, {0.25, 0.5, 0.75}), clamped(3, {0.5}), {}, {}, false};
+  for (int j = 0; j < 5; ++j)
+    for (int i = 0; i < 7; ++i) {
+      f.cp.insert(f.cp.end(), {double(i), double(j), 0.8 * std::sin(0.9 * i) * std::cos(0.7 * j) + 0.2 * unit(rng)});
+      f.w.push_back(1.0);
+    }
+  SISLSurf* surf = f.sisl();
+  // A 6 x 4 grid of patches over the parameter square, each with its centre and covering radius.
+  const int na = 6, nb = 4;
+  std::vector<double> q, radius, u0(na), v0(nb);
+  for (int a = 0; a < na; ++a) u0[a] = (a + 0.5) / na;
+  for (int b = 0; b < nb; ++b) v0[b] = (b + 0.5) / nb;
+  for (int b = 0; b < nb; ++b)
+    for (int a = 0; a < na; ++a) {
+      double mid[3], y[3], r = 0.0;
+      f.point(u0[a], v0[b], mid);
+      for (int i = 0; i <= 6; ++i)
+        for (int j = 0; j <= 6; ++j) {
+          f.point((a + i / 6.0) / na, (b + j / 6.0) / nb, y);
+          r = std::max(r, std::hypot(y[0] - mid[0], y[1] - mid[1], y[2] - mid[2]));
+        }
+      q.insert(q.end(), mid, mid + 3);
+      radius.push_back(r);
+    }
+  std::vector<Int> su(na, 1), sv(nb, 1);
+  std::vector<double> fwork(2 * na * nb);
+  int checked = 0;
+  for (int s = 0; s < 60; ++s) {
+    const double x[3] = {0.5 + 5.0 * unit(rng), 0.5 + 3.0 * unit(rng), 1.2 * (unit(rng) - 0.5)};
+    double best = 1e300, bu = 0, bv = 0, y[3];
+    for (int i = 0; i <= 200; ++i)
+      for (int j = 0; j <= 200; ++j) {
+        f.point(i / 200.0, j / 200.0, y);
+        const double d = std::hypot(x[0] - y[0], x[1] - y[1], x[2] - y[2]);
+        if (d < best) best = d, bu = i / 200.0, bv = j / 200.0;
+      }
+    double lo2[2] = {0, 0}, hi2[2] = {1, 1}, start[2] = {bu, bv}, ref[2];
+    int stat = 0;
+    s1775(surf, const_cast<double*>(x), 3, 1e-12, lo2, hi2, start, ref, &stat);
+    if (std::min({ref[0], ref[1], 1 - ref[0], 1 - ref[1]}) <= 1e-9) continue;  // foot on the boundary
+    f.point(ref[0], ref[1], y);
+    const double dref = std::hypot(x[0] - y[0], x[1] - y[1], x[2] - y[2]);
+    const Int ldq = 3, pdu = 3, pdv = 3, nku = f.ku.nknot(), nkv = f.kv.nknot(), ldim = 3, ncu = 7, ndim = 3;
+    const Int nA = na, nB = nb;
+    Int size = static_cast<Int>(fwork.size()), spanu, spanv, status;
+    const Logical per = kOpen, rat = kFalse;
+    const double lo = 0.0, hi = 1.0, length = 10.0;
+    double u, v, d, foot[3], t[6], k[3], skew[8];
+    BSPLINESEARCH3D(x, q.data(), &ldq, &nA, &nB, u0.data(), v0.data(), su.data(), sv.data(), radius.data(), &pdu,
+                    &pdv, &nku, &nkv, f.ku.ours.data(), f.kv.ours.data(), f.cp.data(), &ldim, &ncu, &ndim, f.w.data(),
+                    &u, &v, &spanu, &spanv, &per, &per, &lo, &hi, &lo, &hi, &length, &rat, &d, foot, t, k, skew,
+                    fwork.data(), &size, &status);
+    ASSERT_EQ(status, 0) << s;
+    EXPECT_NEAR(std::fabs(d), dref, 1e-6 * dref + 1e-10) << s;
+    ++checked;
+  }
+  EXPECT_GT(checked, 30);
+  freeSurf(surf);
 }
 
 }  // namespace
