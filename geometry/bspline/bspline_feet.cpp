@@ -374,10 +374,10 @@ ZMX_EXPORT void FNDDISTTO3DBSPLINE(const Real* pt, const Int* pu, const Int* pv,
                        (s.h[1][0] * dir[0] + s.h[1][1] * dir[1]) * s.r[1];
     Real x[2] = {*u, *v};
     Int trialU = *ispanu, trialV = *ispanv, evaluatorError = 0;
-    auto value = [&](Real a, Real b, Real& fv) {
+    auto value = [&](const Real(&uv)[2], Real& fv) {
       FaceState trial{};
       trialU = *ispanu, trialV = *ispanv;
-      evaluatorError = f.derivatives(trial.d, 1, a, b, trialU, trialV);
+      evaluatorError = f.derivatives(trial.d, 1, uv[0], uv[1], trialU, trialV);
       if (evaluatorError != 0) return false;
       faceResidual(pt, trial, false);
       fv = 0.5 * (trial.r[0] * trial.r[0] + trial.r[1] * trial.r[1]);

@@ -183,9 +183,9 @@ bool converge(const Facet& f, const Real* pt, Int k, Real length, Param& p) {
     const Real f0 = 0.5 * (it.r[0] * it.r[0] + it.r[1] * it.r[1]);
     const Real slope = (it.h[0][0] * s[0] + it.h[0][1] * s[1]) * it.r[0] + (it.h[1][0] * s[0] + it.h[1][1] * s[1]) * it.r[1];
     Real x[2] = {p.xi, p.eta};
-    auto value = [&](Real a, Real b, Real& fv) {
+    auto value = [&](const Real(&trial)[2], Real& fv) {
       Iterate t;
-      evaluate(f, pt, a, b, k, t);
+      evaluate(f, pt, trial[0], trial[1], k, t);
       fv = 0.5 * (t.r[0] * t.r[0] + t.r[1] * t.r[1]);
       return true;
     };

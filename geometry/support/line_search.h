@@ -1,4 +1,4 @@
-// Backtracking line search along a Newton step of two unknowns on f = |F|^2 / 2: the full step
+// Backtracking line search along a Newton step of N unknowns on f = |F|^2 / 2: the full step
 // first, then the minimiser of a quadratic (first backtrack) or cubic (later) model of f along
 // the step, never below a tenth of the current step. The facet and B-spline foot searches all
 // take their damped steps through it.
@@ -15,25 +15,28 @@ struct LineSearchRule {
   bool capFirst = false;  // also keep the first reduction at or below half the step
 };
 
-// value(a, b, f) evaluates f at the trial unknowns (a, b) and returns false when the trial fails
+// value(trial, f) evaluates f at the trial unknowns and returns false when the trial fails
 // (evaluation error, out of range). On success x holds the accepted unknowns; false means the
 // search failed: a trial failed, a value was not finite, or 50 backtracks did not end it.
-template <class Value>
-bool backtrack(Real (&x)[2], const Real (&step)[2], Real f0, Real slope, Value&& value, LineSearchRule rule = {}) {
+template <int N, class Value>
+bool backtrack(Real (&x)[N], const Real (&step)[N], Real f0, Real slope, Value&& value, LineSearchRule rule = {}) {
   constexpr Real kAccept = 1e-4;
   constexpr Real kTiny = 1e-36;
   constexpr int kMostBacktracks = 50;
-  const Real test = std::max(std::fabs(step[0]) / std::max(std::fabs(x[0]), 1.0),
-                             std::fabs(step[1]) / std::max(std::fabs(x[1]), 1.0));
+  Real test = 0.0;
+  for (int i = 0; i < N; ++i) test = std::max(test, std::fabs(step[i]) / std::max(std::fabs(x[i]), 1.0));
   const Real smallest = 1e-7 / test;
   Real lambda = 1.0, previousLambda = 0.0, previousF = 0.0;
   for (int count = 0; count <= kMostBacktracks; ++count) {
-    const Real a = x[0] + lambda * step[0], b = x[1] + lambda * step[1];
-    if (!std::isfinite(a) || !std::isfinite(b)) return false;
+    Real trial[N];
+    for (int i = 0; i < N; ++i) {
+      trial[i] = x[i] + lambda * step[i];
+      if (!std::isfinite(trial[i])) return false;
+    }
     Real f = 0.0;
-    if (!value(a, b, f) || !std::isfinite(f)) return false;
+    if (!value(static_cast<const Real(&)[N]>(trial), f) || !std::isfinite(f)) return false;
     if (lambda < smallest || f <= f0 + kAccept * lambda * slope) {
-      x[0] = a, x[1] = b;
+      for (int i = 0; i < N; ++i) x[i] = trial[i];
       return true;
     }
     Real next;
