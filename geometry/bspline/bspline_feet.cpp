@@ -361,17 +361,10 @@ ZMX_EXPORT void FNDDISTTO3DBSPLINE(const Real* pt, const Int* pu, const Int* pv,
       *ierr = 1;
       return;
     }
-    const Real det = s.h[0][0] * s.h[1][1] - s.h[0][1] * s.h[0][1];
     Real dir[2];
-    if (std::fabs(det) <= kTiny) {
-      dir[0] = s.r[0], dir[1] = s.r[1];
-    } else {
-      dir[0] = (-s.r[0] * s.h[1][1] + s.r[1] * s.h[0][1]) / det;
-      dir[1] = (-s.r[1] * s.h[0][0] + s.r[0] * s.h[1][0]) / det;
-    }
+    zmx::geometry::nearestPointStep(s.r, s.h, dir);
     const Real f0 = 0.5 * (s.r[0] * s.r[0] + s.r[1] * s.r[1]);
-    const Real slope = (s.h[0][0] * dir[0] + s.h[0][1] * dir[1]) * s.r[0] +
-                       (s.h[1][0] * dir[0] + s.h[1][1] * dir[1]) * s.r[1];
+    const Real slope = zmx::geometry::slopeAlong(s.r, s.h, dir);
     Real x[2] = {*u, *v};
     Int trialU = *ispanu, trialV = *ispanv, evaluatorError = 0;
     auto value = [&](const Real(&uv)[2], Real& fv) {

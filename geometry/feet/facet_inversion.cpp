@@ -16,7 +16,6 @@ namespace {
 using zmx::geometry::report;
 
 constexpr Real kFlat = 2.22e-16;
-constexpr Real kTiny = 1e-36;
 constexpr int kMostSteps = 11;
 constexpr const char* kNotAtEdge = "SYSTEM ERROR IN fndParaCoordOnSurf - the point is not at the edge";
 constexpr const char* kNotAtVertex = "SYSTEM ERROR IN fndParaCoordOnSurf - the point is not at the vertex";
@@ -171,17 +170,11 @@ bool converge(const Facet& f, const Real* pt, Int k, Real length, Param& p) {
          std::fabs(it.r[1]) <= kResidual * it.gap * it.lengthEta))
       return true;
     if (step > kMostSteps) return false;
-    const Real det = it.h[0][0] * it.h[1][1] - it.h[0][1] * it.h[1][0];
     Real s[2];
-    if (std::fabs(det) <= kTiny) {
-      s[0] = it.r[0], s[1] = it.r[1];
-    } else {
-      s[0] = (-it.r[0] * it.h[1][1] + it.r[1] * it.h[0][1]) / det;
-      s[1] = (-it.r[1] * it.h[0][0] + it.r[0] * it.h[1][0]) / det;
-      if (std::fabs(s[0]) <= kTight && std::fabs(s[1]) <= kTight) return true;
-    }
+    if (zmx::geometry::nearestPointStep(it.r, it.h, s) && std::fabs(s[0]) <= kTight && std::fabs(s[1]) <= kTight)
+      return true;
     const Real f0 = 0.5 * (it.r[0] * it.r[0] + it.r[1] * it.r[1]);
-    const Real slope = (it.h[0][0] * s[0] + it.h[0][1] * s[1]) * it.r[0] + (it.h[1][0] * s[0] + it.h[1][1] * s[1]) * it.r[1];
+    const Real slope = zmx::geometry::slopeAlong(it.r, it.h, s);
     Real x[2] = {p.xi, p.eta};
     auto value = [&](const Real(&trial)[2], Real& fv) {
       Iterate t;

@@ -64,4 +64,22 @@ bool backtrack(Real (&x)[N], const Real (&step)[N], Real f0, Real slope, Value&&
   return false;
 }
 
+// The step of the nearest-point iterations on r = (x_u . d, x_v . d), d = P - x, with Jacobian h:
+// the solution of h s = -r, or r itself when |det h| <= 1e-36. True for the Newton step.
+inline bool nearestPointStep(const Real (&r)[2], const Real (&h)[2][2], Real (&s)[2]) {
+  const Real det = h[0][0] * h[1][1] - h[0][1] * h[1][0];
+  if (std::fabs(det) <= 1e-36) {
+    s[0] = r[0], s[1] = r[1];
+    return false;
+  }
+  s[0] = (-r[0] * h[1][1] + r[1] * h[0][1]) / det;
+  s[1] = (-r[1] * h[0][0] + r[0] * h[1][0]) / det;
+  return true;
+}
+
+// Slope of |r|^2 / 2 along s: r . (h s).
+inline Real slopeAlong(const Real (&r)[2], const Real (&h)[2][2], const Real (&s)[2]) {
+  return (h[0][0] * s[0] + h[0][1] * s[1]) * r[0] + (h[1][0] * s[0] + h[1][1] * s[1]) * r[1];
+}
+
 }  // namespace zmx::geometry

@@ -375,6 +375,29 @@ EdgeSearch search(const Edge& e, const Pieces& pc, const double* x, double lengt
   return r;
 }
 
+struct FaceSearch {
+  Int spanu, spanv, status;
+  double u, v, distance, foot[3], t[6], k[3], skew[8];
+};
+
+// BSPLINESEARCH3D over an na x nb grid of patches of the open face f.
+FaceSearch search(const Face& f, const std::vector<double>& q, const std::vector<double>& radius,
+                  const std::vector<double>& u0, const std::vector<double>& v0, const double* x, double length,
+                  std::vector<double>& work) {
+  FaceSearch r{};
+  const Int ldq = 3, pu = f.ku.degree, pv = f.kv.degree, nku = f.ku.nknot(), nkv = f.kv.nknot(), ldim = 3;
+  const Int ncu = f.ncu(), ndim = 3, na = static_cast<Int>(u0.size()), nb = static_cast<Int>(v0.size());
+  const std::vector<Int> su(na, 1), sv(nb, 1);
+  Int size = static_cast<Int>(work.size());
+  const Logical per = kOpen, rat = f.rational ? kTrue : kFalse;
+  const double lo = 0.0, hi = 1.0;
+  BSPLINESEARCH3D(x, q.data(), &ldq, &na, &nb, u0.data(), v0.data(), su.data(), sv.data(), radius.data(), &pu, &pv,
+                  &nku, &nkv, f.ku.ours.data(), f.kv.ours.data(), f.cp.data(), &ldim, &ncu, &ndim, f.w.data(), &r.u,
+                  &r.v, &r.spanu, &r.spanv, &per, &per, &lo, &hi, &lo, &hi, &length, &rat, &r.distance, r.foot, r.t,
+                  r.k, r.skew, work.data(), &size, &r.status);
+  return r;
+}
+
 TEST(BsplineSearch, CircleEdgeAndCylinderFaceMatchTheirClosedForms) {
   std::mt19937 rng(3);
   std::uniform_real_distribution<double> angle(0.0, 2 * std::numbers::pi), radial(0.8, 1.2), height(0.2, 1.8);
@@ -406,7 +429,6 @@ TEST(BsplineSearch, CircleEdgeAndCylinderFaceMatchTheirClosedForms) {
   const int na = 8, nb = 2;
   Pieces pu = pieces(na, 3, [&](double u, double* x) { f.point(u, 0.5, x); });
   std::vector<double> q, radius, u0(na), v0 = {0.25, 0.75};
-  std::vector<Int> su(na, 1), sv(nb, 1);
   for (int b = 0; b < nb; ++b)
     for (int a = 0; a < na; ++a) {
       q.insert(q.end(), {pu.q[3 * a], pu.q[3 * a + 1], 2.0 * v0[b]});
@@ -417,22 +439,13 @@ TEST(BsplineSearch, CircleEdgeAndCylinderFaceMatchTheirClosedForms) {
   for (int s = 0; s < 100; ++s) {
     const double a = angle(rng), rho = radial(rng) * r, z = height(rng);
     const double x[3] = {rho * std::cos(a), rho * std::sin(a), z};
-    const Int ldq = 3, pdu = 2, pdv = 1, nku = f.ku.nknot(), nkv = f.kv.nknot(), ldim = 3, ncu = 9, ndim = 3;
-    const Int nA = na, nB = nb;
-    Int size = static_cast<Int>(fwork.size()), spanu, spanv, status;
-    const Logical per = kOpen, rat = kTrue;
-    const double lo = 0.0, hi = 1.0, length = 2.0;
-    double u, v, d, foot[3], t[6], k[3], skew[8];
-    BSPLINESEARCH3D(x, q.data(), &ldq, &nA, &nB, u0.data(), v0.data(), su.data(), sv.data(), radius.data(), &pdu,
-                    &pdv, &nku, &nkv, f.ku.ours.data(), f.kv.ours.data(), f.cp.data(), &ldim, &ncu, &ndim, f.w.data(),
-                    &u, &v, &spanu, &spanv, &per, &per, &lo, &hi, &lo, &hi, &length, &rat, &d, foot, t, k, skew,
-                    fwork.data(), &size, &status);
-    ASSERT_EQ(status, 0) << s;
+    const FaceSearch res = search(f, q, radius, u0, v0, x, 2.0, fwork);
+    ASSERT_EQ(res.status, 0) << s;
     const double tol = 1e-6 * std::fabs(rho - r) + 1e-12;
-    EXPECT_NEAR(d, r - rho, tol);
-    EXPECT_NEAR(foot[0], r * std::cos(a), tol);
-    EXPECT_NEAR(foot[1], r * std::sin(a), tol);
-    EXPECT_NEAR(foot[2], z, tol);
+    EXPECT_NEAR(res.distance, r - rho, tol);
+    EXPECT_NEAR(res.foot[0], r * std::cos(a), tol);
+    EXPECT_NEAR(res.foot[1], r * std::sin(a), tol);
+    EXPECT_NEAR(res.foot[2], z, tol);
   }
 }
 
@@ -492,7 +505,6 @@ TEST(BsplineSearch, RandomEdgesAndFacesFindTheGlobalFootOfDenseSampling) {
       q.insert(q.end(), mid, mid + 3);
       radius.push_back(r);
     }
-  std::vector<Int> su(na, 1), sv(nb, 1);
   std::vector<double> fwork(2 * na * nb);
   int checked = 0;
   for (int s = 0; s < 60; ++s) {
@@ -510,18 +522,9 @@ TEST(BsplineSearch, RandomEdgesAndFacesFindTheGlobalFootOfDenseSampling) {
     if (std::min({ref[0], ref[1], 1 - ref[0], 1 - ref[1]}) <= 1e-9) continue;  // foot on the boundary
     f.point(ref[0], ref[1], y);
     const double dref = std::hypot(x[0] - y[0], x[1] - y[1], x[2] - y[2]);
-    const Int ldq = 3, pdu = 3, pdv = 3, nku = f.ku.nknot(), nkv = f.kv.nknot(), ldim = 3, ncu = 7, ndim = 3;
-    const Int nA = na, nB = nb;
-    Int size = static_cast<Int>(fwork.size()), spanu, spanv, status;
-    const Logical per = kOpen, rat = kFalse;
-    const double lo = 0.0, hi = 1.0, length = 10.0;
-    double u, v, d, foot[3], t[6], k[3], skew[8];
-    BSPLINESEARCH3D(x, q.data(), &ldq, &nA, &nB, u0.data(), v0.data(), su.data(), sv.data(), radius.data(), &pdu,
-                    &pdv, &nku, &nkv, f.ku.ours.data(), f.kv.ours.data(), f.cp.data(), &ldim, &ncu, &ndim, f.w.data(),
-                    &u, &v, &spanu, &spanv, &per, &per, &lo, &hi, &lo, &hi, &length, &rat, &d, foot, t, k, skew,
-                    fwork.data(), &size, &status);
-    ASSERT_EQ(status, 0) << s;
-    EXPECT_NEAR(std::fabs(d), dref, 1e-6 * dref + 1e-10) << s;
+    const FaceSearch res = search(f, q, radius, u0, v0, x, 10.0, fwork);
+    ASSERT_EQ(res.status, 0) << s;
+    EXPECT_NEAR(std::fabs(res.distance), dref, 1e-6 * dref + 1e-10) << s;
     ++checked;
   }
   EXPECT_GT(checked, 30);

@@ -81,6 +81,16 @@ std::vector<Kind> kinds() {
   };
 }
 
+std::vector<double> nodesOf(const Kind& kind) {
+  std::vector<double> x;
+  for (const Param& p : kind.nodes) {
+    double y[3];
+    kind.map(p, y);
+    x.insert(x.end(), y, y + 3);
+  }
+  return x;
+}
+
 // Facet coordinates of the sub-region point, as area coordinates of the triangle.
 Param toArea(int k, Param p) {
   const double a1 = (5 * p.xi + 5 - p.eta - p.xi * p.eta) / 24, a2 = (5 * p.eta + 5 - p.xi - p.xi * p.eta) / 24;
@@ -118,12 +128,7 @@ TEST(FacetInversion, RoundTripsOnEveryFacetKindInEveryMode) {
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   for (const Kind& kind : kinds()) {
     SCOPED_TRACE(kind.name);
-    std::vector<double> x;
-    for (const Param& p : kind.nodes) {
-      double y[3];
-      kind.map(p, y);
-      x.insert(x.end(), y, y + 3);
-    }
+    const std::vector<double> x = nodesOf(kind);
     const double extent = kind.cylindrical ? kind.c[0] : 0.0;
     auto check = [&](Param target, const Result& r, const std::string& what) {
       ASSERT_EQ(r.result, 0) << what;
@@ -170,12 +175,7 @@ TEST(FacetInversion, RoundTripsOnEveryFacetKindInEveryMode) {
 
 TEST(FacetInversion, StartsMessagesAndRejections) {
   const Kind quad = kinds()[1];
-  std::vector<double> x;
-  for (const Param& p : quad.nodes) {
-    double y[3];
-    quad.map(p, y);
-    x.insert(x.end(), y, y + 3);
-  }
+  std::vector<double> x = nodesOf(quad);
   eqct::clearMessages();
   // No node marked 1 for an edge: one level -2 message, the search still finds the point.
   Result r = invert(quad, x, {0.3, -0.4}, 2, {0, 3, 0, 0}, 0.5);
@@ -191,22 +191,12 @@ TEST(FacetInversion, StartsMessagesAndRejections) {
   EXPECT_EQ(r.result, 1);
   EXPECT_EQ(r.p.xi, 0.0);
   const Kind tri = kinds()[2];
-  x.clear();
-  for (const Param& p : tri.nodes) {
-    double y[3];
-    tri.map(p, y);
-    x.insert(x.end(), y, y + 3);
-  }
+  x = nodesOf(tri);
   EXPECT_EQ(invert(tri, x, {0.9, 0.9}, 3, {}, 0.0).result, 1);
 
   // Sub-region vertex without a marked node: message, k = 1, not found.
   const Kind sub = kinds()[3];
-  x.clear();
-  for (const Param& p : sub.nodes) {
-    double y[3];
-    sub.map(p, y);
-    x.insert(x.end(), y, y + 3);
-  }
+  x = nodesOf(sub);
   eqct::clearMessages();
   r = invert(sub, x, {0.0, 0.0}, 1, {0, 0, 0, 0, 0, 0}, 0.0);
   EXPECT_EQ(r.result, 1);
