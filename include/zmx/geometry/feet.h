@@ -32,4 +32,40 @@ ZMX_EXPORT void FNDNORMALDISTTOCURVE(const Real* x, const Int* ldx, const Real* 
                                      Real* distance, Real* tangent, Real* overshoot, Int* part,
                                      const Int* elementClass, Int* degenerate);
 
+// ---- Normal distance of a point to a facet -------------------------------------------------------
+//
+// x(ldx, n) the facet's nodes (3, 4, 6, 8, 9; 6 or 9 for the cylindrical facet types) and nn(ldn,
+// n) their unit normals. The foot is where the smoothed normal field passes through pt, searched
+// from fixed starts (per quarter of a curved 8- or 9-node facet, per sub-region k of a 6-node
+// triangle of facet type 9). Out: xi, eta, found (within tol outside the facet), signed distance
+// (x - P) . n (-1e36 none), two unit tangents built from the normal, the normal, the foot and its
+// overshoot (1e36 none); degenerate 1 when the normal field vanishes at a start inside the facet.
+// c the extent of a cylindrical facet along eta. An unsupported node count is reported (name the
+// master surface) and nothing is found. The routine keeps a reference frame between calls.
+ZMX_EXPORT void FNDNORMALDISTTOSURF(const Real* x, const Int* ldx, const Real* nn, const Int* ldn, const Real* pt,
+                                    Real* xi, Real* eta, const Int* n, const Real* tol, Logical* found,
+                                    Real* distance, Real* t, const char* name, Int nameLength, Real* normal,
+                                    Real* foot, Real* overshoot, Int* k, const Int* elementClass, const Real* c,
+                                    Int* degenerate);
+
+// ---- Projection along a vector --------------------------------------------------------------------
+//
+// Where the line through pt along v meets the facet x(ld, n) (2-D segments of 2 or 3 nodes when
+// dimension is not 3; 3-D facets of 3, 4, 6, 8, 9 nodes; halves: 3-node segment as two straight
+// halves, 6-node triangle as three sub-quadrilaterals, the part in corner). Out: xi, eta, found,
+// hitClass (3 inside, 2 in the tolerance band, 1 near, 0 rejected), t = (P - X) . v (-1e36 none),
+// tangents, normal and point X, overshoot, the characteristic length, location (3 inside, 2 on
+// a side, 1 at a corner), the nearest node, degenerate. A 3-D miss takes the nearest side or
+// corner of the corner polygon.
+ZMX_EXPORT void CALVECDISTTOSURF1(const Real* x, const Int* ld, const Real* pt, const Real* v, Real* xi, Real* eta,
+                                  const Int* n, const Real* tol, Logical* found, Int* hitClass, Real* t,
+                                  Real* tangents, const char* name, Int nameLength, Real* normal, Real* point,
+                                  Real* overshoot, Real* length, Int* corner, Int* location, Int* nearest,
+                                  const Logical* halves, const Int* dimension, Int* degenerate);
+// Facet coordinates within margin of the boundary are pulled inside by it; when any moved, the
+// facet point and unit normal are evaluated there (status from the facet evaluation).
+ZMX_EXPORT void SHR_SPOTADJUSTCOORD(const Real* x, const Int* ld, Real* xi, Real* eta, const Int* n,
+                                    const Real* margin, Real* normal, Real* point, const Int* corner,
+                                    const Logical* halves, const void* unused, Int* status);
+
 }  // extern "C"
