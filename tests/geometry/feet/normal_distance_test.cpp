@@ -208,6 +208,21 @@ TEST(NormalDistance, QuarterWalkDegenerateNormalsAndUnsupportedCounts) {
   EXPECT_EQ(f.found, kFalse);
   EXPECT_EQ(f.overshoot, 1e36);
 
+  // A 6-node triangle of facet type 9 worked as sub-quadrilaterals: a point over the corner-2
+  // region is found there after sub-region 1 rejects its foot (argument 18 advanced to 2).
+  const Int split = classWith([](Int t) { return t == 9; });
+  ASSERT_NE(split, 0);
+  const std::vector<double> tri = {0, 0, 0, 2, 0, 0, 0, 2, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
+  std::vector<double> up;
+  for (int j = 0; j < 6; ++j) up.insert(up.end(), {0.0, 0.0, 1.0});
+  const double over2[3] = {1.6, 0.2, 0.7};
+  f = foot(tri, up, over2, 6, 0.01, split);
+  ASSERT_EQ(f.found, kTrue);
+  EXPECT_EQ(f.k, 2);
+  EXPECT_NEAR(f.x[0], 1.6, 1e-6);  // converged to 1e-6 of the distance
+  EXPECT_NEAR(f.x[1], 0.2, 1e-6);
+  EXPECT_NEAR(f.distance, -0.7, 1e-9);
+
   eqc_testing::clearMessages();
   f = foot(x, nn, p, 5, 0.01, cls);
   EXPECT_EQ(f.found, kFalse);
