@@ -5,17 +5,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "geometry/feet/feet_common.h"
 #include "runtime/record.h"
 #include "zmx/geometry/facets.h"
 #include "zmx/geometry/feet.h"
 
 namespace {
 
-constexpr Real kNone = 1e36;
-constexpr Real kNoDistance = -1e36;
-constexpr Real kFlat = 2.22e-16;
-constexpr Real kTiny = 1e-36;
-constexpr Real kInside = 1.0000000000000004;
+using namespace zmx::geometry;
+
 constexpr int kMostSteps = 8;
 
 bool splitClass(Int elementClass) {

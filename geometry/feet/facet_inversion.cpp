@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "geometry/feet/sub_regions.h"
+#include "geometry/feet/feet_common.h"
 #include "geometry/support/geometry_report.h"
 #include "geometry/support/line_search.h"
 #include "zmx/geometry/facets.h"
@@ -13,9 +13,10 @@
 
 namespace {
 
+using namespace zmx::geometry;
+
 using zmx::geometry::report;
 
-constexpr Real kFlat = 2.22e-16;
 constexpr int kMostSteps = 11;
 constexpr const char* kNotAtEdge = "SYSTEM ERROR IN fndParaCoordOnSurf - the point is not at the edge";
 constexpr const char* kNotAtVertex = "SYSTEM ERROR IN fndParaCoordOnSurf - the point is not at the vertex";

@@ -6,20 +6,16 @@
 #include <algorithm>
 #include <cmath>
 
-#include "geometry/feet/sub_regions.h"
+#include "geometry/feet/feet_common.h"
 #include "geometry/support/line_search.h"
 #include "siblings/eqc/eqc_arrays.h"
-#include "siblings/eqc/eqc_messages.h"
 #include "zmx/geometry/facets.h"
 #include "zmx/geometry/feet.h"
 
 namespace {
 
-constexpr Real kNone = 1e36;
-constexpr Real kNoDistance = -1e36;
-constexpr Real kFlat = 2.22e-16;
-constexpr Real kTiny = 1e-36;
-constexpr Real kInside = 1.0000000000000004;
+using namespace zmx::geometry;
+
 constexpr Real kFlatCosine = 0.999048221582;  // cos 2.5 degrees
 constexpr Real kAxisCosine = 0.999998476913;  // cos 0.1 degree
 constexpr Real kQ = 0.577;
@@ -317,13 +313,8 @@ ZMX_EXPORT void FNDNORMALDISTTOSURF(const Real* x, const Int* ldx, const Real* n
   const bool supported = f.cylindrical ? (nodes == 6 || nodes == 9)
                                        : (nodes == 3 || nodes == 4 || nodes == 6 || nodes == 8 || nodes == 9);
   if (!supported) {
-    char label[8];
-    std::fill(label, label + 8, ' ');
-    std::copy_n(name, std::clamp<Int>(nameLength, 0, 8), label);
-    const Int level = -3, ints[2] = {nodes, 0};
-    const Real reals[2] = {0.0, 0.0};
-    const char text[] = "SYSTEM ERROR IN fndNormalDistToSurf - A SURFACE FACET OF MASTER %S CANNOT HAVE %I NODES";
-    KVXERR(&level, text, static_cast<Int>(sizeof text - 1), ints, reals, label, 8);
+    reportNodeCount("SYSTEM ERROR IN fndNormalDistToSurf - A SURFACE FACET OF MASTER %S CANNOT HAVE %I NODES", name,
+                    nameLength, nodes);
     notFound(xi, eta, found, distance, t, normal, foot, overshoot);
     return;
   }

@@ -6,9 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "geometry/feet/sub_regions.h"
+#include "geometry/feet/feet_common.h"
 #include "geometry/support/line_search.h"
-#include "siblings/eqc/eqc_messages.h"
 #include "zmx/geometry/facets.h"
 #include "zmx/geometry/feet.h"
 #include "zmx/geometry/projection.h"
@@ -16,10 +15,8 @@
 
 namespace {
 
-constexpr Real kNone = 1e36;
-constexpr Real kNoDistance = -1e36;
-constexpr Real kFlat = 2.22e-16;
-constexpr Real kTiny = 1e-36;
+using namespace zmx::geometry;
+
 constexpr Real kConverged = 1e-5;
 constexpr int kMostPasses = 10;
 
@@ -306,13 +303,8 @@ ZMX_EXPORT void CALVECDISTTOSURF1(const Real* x, const Int* ld, const Real* pt, 
   const bool supported = plane ? (nodes == 2 || nodes == 3) : (nodes == 3 || nodes == 4 || nodes == 6 || nodes == 8 || nodes == 9);
   *length = nodes >= 2 ? characteristicLength(f) : 0.0;
   if (!supported) {
-    char label[8];
-    std::fill(label, label + 8, ' ');
-    std::copy_n(name, std::clamp<Int>(nameLength, 0, 8), label);
-    const Int level = -3, ints[2] = {nodes, 0};
-    const Real reals[2] = {0.0, 0.0};
-    const char text[] = "SYSTEM ERROR IN calVecDistToSurf - A SURFACE FACET OF MASTER %S CANNOT HAVE %I NODES";
-    KVXERR(&level, text, static_cast<Int>(sizeof text - 1), ints, reals, label, 8);
+    reportNodeCount("SYSTEM ERROR IN calVecDistToSurf - A SURFACE FACET OF MASTER %S CANNOT HAVE %I NODES", name,
+                    nameLength, nodes);
     clearOutputs();
     return;
   }
