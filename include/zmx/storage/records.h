@@ -10,3 +10,12 @@
 // element's output-database block).
 ZMX_RECORD_TYPE(CELGI, 200);
 extern "C" ZMX_EXPORT CELGI_t CELGI;
+
+// Procedure state of the run: word 26 is 1 when the rigid surfaces are kept as analysis-time
+// records (the output-database writer then reads them from those records).
+ZMX_RECORD_TYPE(CPROC, 100);
+extern "C" ZMX_EXPORT CPROC_t CPROC;
+
+namespace zmx::procedure {
+inline constexpr int kAnalysisTimeRigidSurfaces = 26;
+}  // namespace zmx::procedure

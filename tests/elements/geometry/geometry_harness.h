@@ -72,9 +72,9 @@ class GeometryTest : public zmxtest::HostFixture {
 
   void run() {
     const Int nodeDb = dm2_testing::nodeDatabase();
-    ELGGEN(&a1, a2.data(), &a3, section.data(), data.data(), X.data(), &a7, &ldim, &a9, nullptr, nullptr, nullptr,
-           nullptr, nullptr, a15.data(), a16.data(), &imported, &handle, nullptr, &status, nullptr, &nodeDb, &a23, a24.data(),
-           a25.data(), &a26, &a27, a28.data());
+    ELGGEN(&a1, a2.data(), &a3, section.data(), data.data(), X.data(), &a7, &ldim, &a9, segments.data(), &segmentRows,
+           &rowsFilled, cavities.data(), info.data(), a15.data(), a16.data(), &imported, &handle, &a19, &status,
+           springBuffer.data(), &nodeDb, &a23, a24.data(), a25.data(), &a26, &a27, a28.data());
   }
 
   std::vector<eqc_checks_testing::CheckCall> calls() const { return eqc_checks_testing::calls(); }
@@ -86,6 +86,11 @@ class GeometryTest : public zmxtest::HostFixture {
   std::vector<Real> a15 = std::vector<Real>(8, 0.0), a16 = std::vector<Real>(8, 0.0);
   std::vector<Real> a24 = std::vector<Real>(256, 0.0), a25 = std::vector<Real>(32, 0.0), a28 = std::vector<Real>(4, 0.0);
   std::vector<Int> nodeList;
+  // Fluid segment table (segmentRows x 5), its rows filled, the cavity table and record buffers.
+  Int segmentRows = 8, rowsFilled = 0, a19 = 0;
+  std::vector<Int> segments = std::vector<Int>(40, 0);
+  std::vector<Real> cavities = std::vector<Real>(16, 0.0), info = std::vector<Real>(64, 0.0),
+                    springBuffer = std::vector<Real>(64, 0.0);
 };
 
 // Square and cube corner coordinates.
