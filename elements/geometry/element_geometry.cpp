@@ -53,7 +53,7 @@ struct Call {
   const Int* a11;
   Int* a12;
   void* a13;
-  void* a14;
+  const Int* a14;
   const Int* a19;
   void* a21;
 
@@ -179,8 +179,27 @@ void fluidElement(const Call& c) {
   LSGFLUID(c.a4, c.a10, c.a12, c.a11, c.a13, volume, &c.element, c.nodes, c.rec, c.X, c.ldim, c.nodeDatabase);
 }
 
+// Family 309: the slave-surface interface elements; argument 1 receives the node's value, which
+// then goes to element variable 99.
 void slaveSurfaceElement(const Call& c) {
-  zmx_elements::systemError("SYSTEM ERROR IN ELGGEN: NO GEOMETRY ROUTINE FOR FAMILY %I", word(c.rec, kFamily));
+  const Int size = interfaceVariableSize(c);
+  const Int user = userNodeNumber(c, 1);
+  const Int w36 = word(c.rec, kNodeCount), type = word(c.rec, kType);
+  const Int w29 = word(c.rec, kWord29), w31 = word(c.rec, kWord31);
+  const Int noCapacity = 0;
+  const Int* capacity = c.a14 != nullptr ? c.a14 : &noCapacity;
+  bool copy = size > 0;
+  if (word(c.rec, kCoordinates) == 2) {
+    LIGSL2(&w36, c.a4, c.interfaceList, &c.interfaceCount, &type, c.a1, &w31, &w29, capacity, c.X, c.ldim, &user);
+  } else {
+    LIGSL3(c.a4, c.interfaceList, &c.interfaceCount, &type, &w36, c.a1, capacity, c.X, c.ldim, &user);
+    copy = copy && type == 290;
+  }
+  if (!copy) return;
+  const Int zero = 0, one = 1;
+  const Int first = GETSUBLAYOUT(&zero, c.handle, &one);
+  const Int second = GETSUBLAYOUT(&one, &first, &one);
+  if (Real* v99 = zmx_elements::realVariable(second, 99, size)) v99[0] = c.a1[0];
 }
 
 void planarContinuum(const Call& c, Int family) {
@@ -367,7 +386,7 @@ void dispatch(const Call& c) {
 extern "C" {
 
 void ELGGEN(Real* a1, Real* a2, const Int* a3, Real* a4, Real* a5, Real* a6, Int* a7, const Int* a8, const Int* /*a9*/,
-            Int* a10, const Int* a11, Int* a12, void* a13, void* a14, Real* a15, Real* a16, const Int* a17,
+            Int* a10, const Int* a11, Int* a12, void* a13, const Int* a14, Real* a15, Real* a16, const Int* a17,
             const Int* a18, const Int* a19, Int* a20, void* a21, const Int* a22, const Int* a23, Real* a24, Real* a25,
             const Int* a26, const Int* a27, Real* a28) {
   Call c{a1,  a2,  a3,  a4,  a5,  a6,  a7,  a8,  a15, a16, a17, a18, a20, a22, a23, a24, a25,
