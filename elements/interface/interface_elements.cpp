@@ -189,9 +189,11 @@ void LIGSMALLSLID(Real* v99, const Int* s, void* buffer, const Int* addresses, c
                                                   : nullptr;
     return bits != nullptr ? bitLength(bits[index - 1]) : 0;
   };
+  // Every entry touched (first .. first + c) lies in 1..s and every node read in the node list, or
+  // nothing changes.
+  if (c < 0 || !entries.inside(first) || !entries.inside(first + c) || start + c - 1 > word(rec, kNodeCount)) return;
   for (Int i = 1; i <= c; ++i) {
     const Int k = first + i - 1;
-    if (!entries.inside(k)) continue;
     const Int index = nodeList[start + i - 2];
     const Int q = nearest(v99[k - 1]), b = bitsOf(index);
     if (temperature) {
@@ -206,7 +208,6 @@ void LIGSMALLSLID(Real* v99, const Int* s, void* buffer, const Int* addresses, c
     }
   }
   const Int k = first + c;
-  if (c < 0 || !entries.inside(k)) return;
   const Int q = nearest(v99[k - 1]), b = bitsOf(nodeList[0]);
   if (b < 8)
     missingDegreeOfFreedom(*nodeDatabase, nodeList[0]);
