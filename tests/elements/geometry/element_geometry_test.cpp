@@ -174,6 +174,23 @@ TEST_F(GeometryTest, LineShellSpecialAndInterfaceFamiliesReachTheirRoutines) {
   run();
   EXPECT_EQ(rec::i(CPHCON, 2), 1);
   EXPECT_NEAR(cphconReal(17), 5.0, 1e-12);
+  // Slave-surface elements: without an element record LIGSL3 measures node 1 to node n in space,
+  // LIGSL2 in the plane; type 290 then copies argument 1 into variable 99.
+  rec::clear(CPHCON);
+  dm2_testing::Variable v99{99, false, std::vector<Real>(2, -1.0)};
+  element(309, 290, {{0, 0, 0}, {2, 3, 6}}, {{7, 3}}, {v99});
+  a1[0] = 4.5;
+  run();
+  EXPECT_EQ(rec::i(CPHCON, 2), 0) << "type 290 measures its record only";
+  const Int id99 = 99, zero = 0, one = 1;
+  const Int first = GETSUBLAYOUT(&zero, &handle, &one), second = GETSUBLAYOUT(&one, &first, &one);
+  EXPECT_EQ(mem32::at<Real>(GETVARDRW(&second, &id99), 2, dm2::kDataTag)[0], 4.5);
+  element(309, 291, {{0, 0, 0}, {2, 3, 6}}, {{7, 3}}, {v99});
+  run();
+  EXPECT_NEAR(cphconReal(17), 7.0, 1e-14);
+  element(309, 282, {{0, 0, 0}, {2, 3, 6}}, {{7, 2}}, {v99});
+  run();
+  EXPECT_NEAR(cphconReal(17), 7.0 + std::sqrt(13.0), 1e-14);
   // A frame with orientation variable 18 and no orientation point stores zeros.
   dm2_testing::Variable v18{18, false, std::vector<Real>(6, 7.0)};
   element(414, 3652, solidNodes(2), {}, {v18});

@@ -335,3 +335,49 @@ TEST_F(Shells, ContinuumShellDirectorsAndThicknessMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ShellTying, SixAndNineNodeShearPoints) {
+  // A flat six-node triangle with normals along z: no tilt, 1/|t| from the edge lengths.
+  const std::vector<Real> six = {0, 0, 0, 2, 0, 0, 0, 2, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
+  const std::vector<Real> up(27, 0.0);
+  std::vector<Real> normals(27, 0.0);
+  for (int k = 0; k < 9; ++k) normals[3 * k + 2] = 1.0;
+  const Int ld = 3;
+  const Real area = 5.0;
+  Real points[18], interior[18], table[27];
+  LSGS6(&area, six.data(), &ld, normals.data(), points, interior, table);
+  const Real inverse[3] = {1.0, 1.0 / std::sqrt(2.0), 1.0};  // the tangent is half the edge
+  for (int p = 0; p < 6; ++p) {
+    EXPECT_EQ(points[3 * p], 0.0);
+    EXPECT_NEAR(points[3 * p + 1], inverse[p / 2], 1e-15);
+    EXPECT_EQ(points[3 * p + 2], 1.0);
+  }
+  for (int row = 0; row < 9; ++row) EXPECT_NEAR(table[3 * row] + table[3 * row + 1] + table[3 * row + 2], 1.0, 1e-12);
+  const Real first[6] = {0, 1 - 4.0 / 6, 3 - 4.0 / 6 - 8.0 / 3, -8.0 / 3, 8.0 / 6 - 4 + 8.0 / 3, 8.0 / 3};
+  for (int k = 0; k < 6; ++k) EXPECT_NEAR(interior[k], first[k], 1e-15);
+  // A flat nine-node square of side 2: lines 2 and 5 carry 2/3 of their sums, the others 1/6.
+  const std::vector<Real> nine = {-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0, 0, -1, 0, 1, 0, 0, 0, 1, 0, -1, 0, 0, 0, 0, 0};
+  const Real areas[4] = {1, 2, 3, 4};
+  Real tying[36], a6 = 17.0, a7 = 19.0;
+  LSGS9(areas, nine.data(), &ld, normals.data(), tying, &a6, &a7);
+  const Real reference[12] = {4.0 / 6, 6.0 / 6, 2.0 * 6 / 3, 2.0 * 4 / 3, 6.0 / 6, 4.0 / 6,
+                              3.0 / 6, 7.0 / 6, 2.0 * 3 / 3, 2.0 * 7 / 3, 3.0 / 6, 7.0 / 6};
+  for (int p = 0; p < 12; ++p) {
+    EXPECT_EQ(tying[3 * p], 0.0);
+    EXPECT_NEAR(tying[3 * p + 1], 1.0, 1e-15) << p;
+    EXPECT_NEAR(tying[3 * p + 2], reference[p], 1e-15) << p;
+  }
+  EXPECT_EQ(a6, 17.0);
+  EXPECT_EQ(a7, 19.0);
+  // Line 1 collapsed to a point: its tangent comes from points moved towards line 3, finite.
+  std::vector<Real> collapsed = nine;
+  for (int k : {0, 1, 4})
+    for (int r = 0; r < 3; ++r) collapsed[3 * k + r] = 0.0;
+  LSGS9(areas, collapsed.data(), &ld, normals.data(), tying, &a6, &a7);
+  EXPECT_GT(tying[1], 0.0);
+  EXPECT_LT(tying[1], 1e3);
+}
+
+}  // namespace
