@@ -298,6 +298,10 @@ void resultsFileRoundTrip() {
 
 // The import road (import_road.cpp).
 void walkImportRoad();
+void projectOntoFacets();
+void searchOneSlavePoint();
+// The output-database road (odb_road.cpp).
+void walkOdbRoad();
 
 int main() {
   int modules = 0;
@@ -320,6 +324,9 @@ int main() {
   resultsFileRoundTrip();
   walkDataBaseUnits();
   walkImportRoad();
+  projectOntoFacets();
+  searchOneSlavePoint();
+  walkOdbRoad();
 
   shr_finalize(modules);
   std::printf("library down: %d modules\n", modules);
