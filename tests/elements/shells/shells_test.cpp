@@ -381,3 +381,27 @@ TEST(ShellTying, SixAndNineNodeShearPoints) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Shells, LineShellsAndThickShellWrappersCallTheLineCheckForThreeNodes) {
+  for (const Int n : {2, 3}) {
+    eqc_checks_testing::clearCalls();
+    Coordinates nodes;
+    for (int k = 0; k < n; ++k) nodes.push_back({1.0 + k, 0.5 * k, 0.0, 0.3, 0.8});
+    build({.family = 207, .nodes = nodes, .variables = {reals(18, 2 * n)}});
+    Real a3[2] = {}, a5[2] = {}, a6[2] = {};
+    const Int a7 = 0;
+    Int a10 = 0;
+    const Logical no = kFalse;
+    LSG001(X.data(), &ldim, a3, &no, a5, a6, &a7, &handle, &n, &a10);
+    EXPECT_EQ(callsNamed("EQC_3NLINE_ERRWARN").size(), n == 3 ? 1u : 0u);
+    EXPECT_EQ(variable(18, 2)[1], 0.8) << "rows 4 and 5 of node 1";
+    const Int w8 = n, type = 1, w14 = 1;
+    Real a4[2] = {};
+    LHSG01(&handle, X.data(), &ldim, a4, &w8, &type, &w14, &a10);
+    EXPECT_EQ(callsNamed("EQC_3NLINE_ERRWARN").size(), n == 3 ? 2u : 0u);
+  }
+}
+
+}  // namespace
