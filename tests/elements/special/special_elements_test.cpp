@@ -245,6 +245,10 @@ TEST_F(FluidElements, ShellTransformationData) {
   EXPECT_EQ(std::vector<Real>(S, S + 4), std::vector<Real>({2.0, 0, 0, 2.0}));
   EXPECT_EQ(std::vector<Real>(W, W + 5), std::vector<Real>({1, 1, 0, 0, 1}));
   EXPECT_EQ(std::vector<Real>(R, R + 4), std::vector<Real>({2.0, 0, 0, 0.25}));
+  const Real degenerate = 0.0;
+  HELSAX(nullptr, &t, &degenerate, &c, &d, S, W, R);
+  EXPECT_EQ(R[3], 1.0) << "a vanishing meridian length takes the reciprocal 1";
+  EXPECT_EQ(S[3], d);
   std::vector<Int> rec(80, 0);
   rec[57] = 1, rec[3] = 300, rec[19] = 1;
   const Int four = 4, element = 81;
