@@ -3,4 +3,5 @@
 
 #include "zmx/contact/bezier_search.h"
 #include "zmx/contact/slide_lines.h"
+#include "zmx/contact/slide_surfaces.h"
 #include "zmx/contact/search.h"
