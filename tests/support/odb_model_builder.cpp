@@ -11,6 +11,7 @@
 #include "siblings/dm2/testing.h"
 #include "siblings/eqc/eqc_labels.h"
 #include "siblings/eqc/records.h"
+#include "siblings/eqc/restart_record.h"
 #include "siblings/eqc/testing.h"
 #include "siblings/eqc/writer_services.h"
 #include "zmx/odb.h"
@@ -28,7 +29,7 @@ constexpr int kChain[] = {2,  30, 3,  36, 4,  5,  6,  7,  21, 8,  9,  10, 42, 35
 constexpr std::pair<int, int> kEmptyRanges[] = {{11, 10}, {29, 28}, {17, 24}, {32, 25}, {14, 13}};
 
 // Record ranges outside CSLEF, told apart from the CSLEF words by values no CSLEF word has.
-constexpr int kSurfaceRange = -7, kAnalysisRange = -15, kNodeRange4 = -104, kNodeRange11 = -111;
+constexpr int kSurfaceRange = -7, kAnalysisRange = -15, kNodeRange4 = -104, kNodeRange11 = -111, kBcRange = -202;
 
 double slotOf(Int value) { return eqc_testing::integerSlot(value); }
 
@@ -106,6 +107,8 @@ OdbModelBuilder::OdbModelBuilder() {
   rec::clear(CMATYP);
   rec::clear(CNODE);
   rec::clear(CBCODB);
+  rec::clear(CSLNS);
+  rec::clear(CREST);
 }
 
 Int OdbModelBuilder::node(Int label, std::array<Real, 3> x, Int flags, std::vector<int> records) {
@@ -118,6 +121,11 @@ int OdbModelBuilder::surfaceRecord(std::vector<Slot> slots) { return record(kSur
 int OdbModelBuilder::analysisRecord(std::vector<Slot> slots) { return record(kAnalysisRange, std::move(slots)); }
 int OdbModelBuilder::nodeRecord(int range, std::vector<Slot> slots) {
   return record(range == 4 ? kNodeRange4 : kNodeRange11, std::move(slots));
+}
+
+int OdbModelBuilder::bcRecord(std::vector<Slot> slots) { return record(kBcRange, std::move(slots)); }
+void OdbModelBuilder::boundaryConditions(Int node, std::vector<int> records) {
+  nodeConditions_[node] = std::move(records);
 }
 
 Int OdbModelBuilder::elementType(const std::string& name, Int typeCode, Int family, Int odbNodes,
@@ -234,6 +242,7 @@ Int OdbModelBuilder::build() {
   emit(kSurfaceRange);
   rec::i(CSLV, 8) = appendDirectory(store, elementSets_);
   rec::i(CSLV, 9) = appendDirectory(store, nodeSets_);
+  rec::i(CSLV, 10) = static_cast<Int>(store.size()) + 1;
   auto range = [&](int word, Int& first, Int& end) {
     first = next = static_cast<Int>(store.size()) + 1;
     place(word);
@@ -243,6 +252,7 @@ Int OdbModelBuilder::build() {
   range(kNodeRange4, rec::i(CSLNF, 4), rec::i(CSLNF, 5));
   range(kNodeRange11, rec::i(CSLNF, 11), rec::i(CSLNF, 12));
   range(kAnalysisRange, rec::i(CSLV, 15), rec::i(CSLV, 16));
+  range(kBcRange, rec::i(CSLNS, 2), rec::i(CSLNS, 3));
 
   Int longest = 1;
   for (std::size_t a = 0; a < store.size();) {
@@ -258,6 +268,9 @@ Int OdbModelBuilder::build() {
     n.userNumber = spec.label;
     n.coordinates.assign(spec.x.begin(), spec.x.end());
     for (int r : spec.records) n.slideLineAddresses.push_back(address(r));
+    const auto conditions = nodeConditions_.find(static_cast<Int>(&spec - nodeSpecs_.data()) + 1);
+    if (conditions != nodeConditions_.end())
+      for (int r : conditions->second) n.dofList.push_back(address(r));
     const Int index = dm2_testing::addNode(n);
     dm2_testing::setNodeVariable(index, 2, n.coordinates);
   }
@@ -276,7 +289,8 @@ Int OdbModelBuilder::build() {
 
   rec::i(CGN, 2) = nodeCount();
   rec::i(CGN, 3) = elementCount();
-  rec::i(CGN, 30) = 0;
+  rec::i(CGN, 30) = pseudoLabelStart;
+  rec::i(CGN, 7) = bcDegrees;
   rec::i(CGM, 1) = 100;
   rec::i(CGM, 37) = 13;
   for (int w = 40; w <= 54; ++w) rec::i(CGM, w) = longest;
@@ -286,6 +300,7 @@ Int OdbModelBuilder::build() {
   rec::i(CEOSZ, 12) = directions;
   rec::i(CELFLG, 14) = twoDimensionalFlag;
   rec::i(CPROC, 26) = analysisTimeRigid;
+  rec::i(CPROC, 2) = steps;
   rec::i(CMATYP, 32) = connectorFlag;
   rec::setChars(CHEAD, 1, 80, title);
   rec::setChars(CJBPAR, eqc_records::kJobDirectoryFirst, eqc_records::kJobStringLength, directory);
