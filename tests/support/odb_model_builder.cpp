@@ -33,15 +33,6 @@ constexpr int kSurfaceRange = -7, kAnalysisRange = -15, kNodeRange4 = -104, kNod
 
 double slotOf(Int value) { return eqc_testing::integerSlot(value); }
 
-double nameSlot(const std::string& name) {
-  char bytes[8];
-  std::memset(bytes, ' ', 8);
-  std::memcpy(bytes, name.data(), std::min<std::size_t>(name.size(), 8));
-  double slot;
-  std::memcpy(&slot, bytes, 8);
-  return slot;
-}
-
 Int nameWord(const std::string& name, int half) {
   char bytes[8];
   std::memset(bytes, ' ', 8);
@@ -80,6 +71,15 @@ Int appendDirectory(std::vector<double>& store, const std::vector<std::pair<std:
 }
 
 }  // namespace
+
+double nameSlot(const std::string& name) {
+  char bytes[8];
+  std::memset(bytes, ' ', 8);
+  std::memcpy(bytes, name.data(), std::min<std::size_t>(name.size(), 8));
+  double slot;
+  std::memcpy(&slot, bytes, 8);
+  return slot;
+}
 
 Slot I(Int value) { return {Slot::Kind::Integer, value, 0.0, "", 0}; }
 Slot R(Real value) { return {Slot::Kind::Real, 0, value, "", 0}; }

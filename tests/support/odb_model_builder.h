@@ -29,6 +29,8 @@ Slot I(Int value);
 Slot R(Real value);
 Slot N(const std::string& name);
 Slot A(int record);
+// The 8-character coded name in one slot, blank-padded.
+double nameSlot(const std::string& name);
 
 class OdbModelBuilder {
  public:

@@ -56,15 +56,7 @@ TEST_F(SetNames, EveryKindOfSlotIsNamedAsTheTableSays) {
 
 class OdbSets : public zmxtest::HostFixture {
  protected:
-  const dm2_testing::OutputDatabase* write() {
-    work.assign(200000, 0.0);
-    Int core = 200000, handle = 0;
-    const Int adb = builder.build();
-    const std::string name = zmxtest::scratchFolder("odb_sets") + "/model";
-    const Real g[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, t[3] = {0, 0, 0};
-    ODB_CREATESUPERMODEL(&adb, &handle, g, t, work.data(), &core, name.c_str(), static_cast<Int>(name.size()));
-    return dm2_testing::outputDatabase(handle);
-  }
+  const dm2_testing::OutputDatabase* write() { return writeModel(builder, work, "odb_sets"); }
   // A boundary-condition record: type, slot 3, kind, driven type and row.
   int condition(Int type, Int counts, Int kind, Int driven, Int row) {
     std::vector<zmxtest::Slot> s(38, I(0));

@@ -17,18 +17,14 @@ class SlideLines : public zmxtest::HostFixture {
  protected:
   void SetUp() override {
     HostFixture::SetUp();
-    dm2_testing::resetOutputWriter();
-    eqc_testing::clearMessages();
-    rec::clear(CGM);
+    handle = openDatabase("slide_lines");
     rec::clear(CGN);
     rec::clear(CSLEF);
     rec::clear(CSLV);
     rec::clear(CPROC);
     rec::clear(CEOSZ);
-    for (int w = 40; w <= 54; ++w) rec::i(CGM, w) = 64;
     rec::i(CGN, 2) = 6;
     rec::i(CEOSZ, 12) = 3;
-    handle = openDatabase("slide_lines");
   }
   // Nodes 1 to 6 (labels 101..106, node 4 labelled 7); nodes 5 and 6 belong to part 2.
   void run(Int part = 1) {

@@ -29,10 +29,6 @@ class SurfaceClasses : public zmxtest::HostFixture {
  protected:
   void SetUp() override {
     HostFixture::SetUp();
-    dm2_testing::resetOutputWriter();
-    eqc_testing::clearMessages();
-    rec::clear(CGM);
-    for (int w = 40; w <= 54; ++w) rec::i(CGM, w) = 64;
     handle = openDatabase("surface_classes");
     table.assign(28 * 200, 0);
   }
@@ -146,13 +142,7 @@ class Surfaces : public zmxtest::HostFixture {
     for (int k = 0; k < 8; ++k) nodes.push_back(builder.node(101 + k, {corners[k][0], corners[k][1], corners[k][2]}));
     const Int hex = builder.element(1, builder.elementType("C3D8", 3008, 100, 8), nodes);
     builder.part("XIDCUBE", {hex}, nodes);
-    work.assign(200000, 0.0);
-    Int core = 200000, handle = 0;
-    const Int adb = builder.build();
-    const std::string name = zmxtest::scratchFolder("odb_surfaces") + "/model";
-    const Real g[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, t[3] = {0, 0, 0};
-    ODB_CREATESUPERMODEL(&adb, &handle, g, t, work.data(), &core, name.c_str(), static_cast<Int>(name.size()));
-    return dm2_testing::outputDatabase(handle);
+    return writeModel(builder, work, "odb_surfaces");
   }
   zmxtest::OdbModelBuilder builder;
   std::vector<double> work;
