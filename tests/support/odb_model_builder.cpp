@@ -24,9 +24,11 @@ namespace {
 // CSLEF words in the order of the addresses they hold: each starts the segment of records added
 // with it, which runs to the next word of the chain. Words outside the chain that bound ranges
 // the writer walks hold the value of their partner, so those ranges are empty.
-constexpr int kChain[] = {2,  30, 3,  36, 4,  5,  6,  7,  21, 8,  9,  10, 42, 35, 38, 40, 45,
-                          12, 20, 26, 27, 28, 31, 13, 24, 25, 41, 44, 15, 16, 23, 34, 50};
-constexpr std::pair<int, int> kEmptyRanges[] = {{11, 10}, {29, 28}, {17, 24}, {32, 25}, {14, 13}};
+// Slide lines are the records of word 17, the first reference nodes those of 24, slide planes
+// those of 25, the pairing list those of 29 and the second reference nodes those of 31.
+constexpr int kChain[] = {2,  30, 3,  36, 4,  5,  6,  7,  21, 8,  9,  10, 42, 35, 38, 40, 45, 12,
+                          20, 26, 27, 28, 29, 31, 13, 17, 24, 25, 32, 41, 44, 15, 16, 23, 34, 50};
+constexpr std::pair<int, int> kEmptyRanges[] = {{11, 10}, {14, 13}};
 
 // Record ranges outside CSLEF, told apart from the CSLEF words by values no CSLEF word has.
 constexpr int kSurfaceRange = -7, kAnalysisRange = -15, kNodeRange4 = -104, kNodeRange11 = -111, kBcRange = -202;

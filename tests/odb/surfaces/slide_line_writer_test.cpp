@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/odb/surfaces/odb_test_support.h"
+#include "tests/support/odb_model_builder.h"
 #include "zmx/odb.h"
 #include "zmx/storage/records.h"
 
@@ -174,6 +175,45 @@ TEST_F(SlideLines, AnalysisTimeRigidSurfacesFindTheirEntriesAndPairings) {
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR 3 IN ODBSLIDE"));
   EXPECT_EQ(referenceSlot(2, 5), 0);  // a rigid kind outside 1 to 3 writes nothing
   EXPECT_EQ(counter, -2);
+}
+
+class SlideLinesOfParts : public zmxtest::HostFixture {};
+
+TEST_F(SlideLinesOfParts, EachPartWritesItsSegmentsAndRigidSurfacesAndEveryReferenceNode) {
+  zmxtest::OdbModelBuilder b;
+  b.pseudoLabelStart = 50;
+  const int rigid = b.record(2, {zmxtest::I(3)});
+  const int reference = b.nodeRecord(11, {zmxtest::A(rigid), zmxtest::I(0)});
+  const Int n1 = b.node(1, {0, 0, 0}), n2 = b.node(2, {1, 0, 0});
+  const Int n3 = b.node(3, {2, 0, 0}, 4, {reference}), n4 = b.node(4, {3, 0, 0});
+  const Int type = b.elementType("T3D2", 2010, 300, 2);
+  b.part("XIDA", {b.element(11, type, {n1, n2})}, {n1, n2});
+  b.part("XIDB", {b.element(12, type, {n3, n4})}, {n3, n4});
+  std::vector<zmxtest::Slot> line = {zmxtest::I(1), zmxtest::I(0), zmxtest::I(0), zmxtest::N("LINE")};
+  for (int k = 6; k <= 12; ++k) line.push_back(zmxtest::I(0));
+  for (Int n : {n1, n2, n3, n4}) line.push_back(zmxtest::I(n));
+  b.record(17, line);
+  b.record(24, {zmxtest::I(0), zmxtest::I(n1)});
+  std::vector<double> work;
+  const auto* db = writeModel(b, work, "slide_lines");
+  ASSERT_NE(db, nullptr);
+  auto labelsOf = [&](const std::string& type) {
+    std::vector<Int> out;
+    if (const auto* c = classNamed(db, type))
+      for (const auto& e : c->elements) out.push_back(e.label);
+    return out;
+  };
+  EXPECT_EQ(labelsOf("LSURF1"), (std::vector<Int>{-51, -53}));
+  EXPECT_EQ(labelsOf("RNODE2D"), (std::vector<Int>{-52, -56}));
+  EXPECT_EQ(labelsOf("ARSR"), (std::vector<Int>{-54}));
+  EXPECT_EQ(labelsOf("RNODE3D"), (std::vector<Int>{-55}));
+  EXPECT_EQ(classNamed(db, "LSURF1")->elements[1].row, (std::vector<Int>{3, 4}));
+  std::vector<std::vector<Int>> lines;
+  for (const auto& set : db->sets)
+    if (set.secondName == "Slideline LINE") lines.push_back(set.members);
+  EXPECT_EQ(lines, (std::vector<std::vector<Int>>{{-51}, {-53}}));
+  ASSERT_NE(setNamed(db, "surface", "Rigid Surface : Node     3"), nullptr);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 }
 
 }  // namespace
