@@ -241,6 +241,7 @@ TEST_F(Surfaces, AnalysisTimeSurfacesCollapseQuadrilateralsAndSkipSlaveSurfaceNa
 
 TEST_F(Surfaces, AWalkThatMeetsAZeroLengthRecordStopsWithItsMessage) {
   builder.surfaceRecord(slaveSurface("TOP", 3, 0, "", {{1, 1, 1, {101, 102, 103}}}));
+  builder.analysisRecord({I(132), N("POINTS"), I(0), I(6), I(1), I(3)});
   const auto* db = write();
   ASSERT_NE(db, nullptr);
   // Append a record of length 0 to the slave-surface range and write the surfaces again.
@@ -258,6 +259,16 @@ TEST_F(Surfaces, AWalkThatMeetsAZeroLengthRecordStopsWithItsMessage) {
   EXPECT_EQ(db->sets.size(), sets + 1);
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR 1 IN ODBSURFACE"));
+  // The name scan of the analysis-time surfaces stops at the same record, once, and the surface
+  // it could not match is written.
+  ++rec::i(CSLV, 15);
+  ++rec::i(CSLV, 16);
+  const Int adb = 1, nodeDatabase = ADB_GETNDB(&adb);
+  ODBSURFACEEXP(record.data(), labels.data(), table.data(), &first, &count, &counter, &handle, &nodeDatabase);
+  EXPECT_EQ(db->sets.size(), sets + 2);
+  EXPECT_EQ(db->sets.back().secondName, "POINTS");
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR 2 IN ODBSURFACEEXP"));
 }
 
 }  // namespace
