@@ -1,6 +1,8 @@
 // Surface geometry: every area's public header.
 #pragma once
 
+#include "zmx/geometry/bspline.h"
 #include "zmx/geometry/cylinders.h"
 #include "zmx/geometry/facets.h"
 #include "zmx/geometry/sharp_folds.h"
+#include "zmx/geometry/tributary.h"

@@ -5,3 +5,5 @@
 #include "zmx/model/invariants.h"
 #include "zmx/model/merging.h"
 #include "zmx/model/records.h"
+#include "zmx/model/outputs.h"
+#include "zmx/model/printers.h"

@@ -12,4 +12,10 @@ void report(Int level, std::string_view text, Int first, Int second) {
   KVXERR(&level, text.data(), static_cast<Int>(text.size()), integers, &noReal, " ", 1);
 }
 
+void reportNames(Int level, std::string_view text, const char* items, Int itemLength) {
+  const Int noInteger = 0;
+  const Real noReal = 0.0;
+  KVXERR(&level, text.data(), static_cast<Int>(text.size()), &noInteger, &noReal, items, itemLength);
+}
+
 }  // namespace zmx::model

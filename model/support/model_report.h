@@ -16,6 +16,8 @@ inline constexpr Int kSystemError = -3;
 
 void report(Int level, std::string_view text);
 void report(Int level, std::string_view text, Int first, Int second = 0);
+// The text with the items of a character array (itemLength characters each) for its "%S".
+void reportNames(Int level, std::string_view text, const char* items, Int itemLength);
 
 // Runs body; when memory runs out reports "MEMORY FAILURE." (level -3) and returns false, so that
 // no exception leaves the library.

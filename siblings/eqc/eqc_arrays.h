@@ -50,4 +50,18 @@ ZMX_EXPORT void BCU_COMP_BLANK(const void* value, Int* flag);
 ZMX_EXPORT void BCU_SORTINT1(Int* a, const Int* n);
 ZMX_EXPORT void BCU_SORTINT2(Int* a, Int* b, const Int* n);
 ZMX_EXPORT void BCU_SORTCOMPINT2(Int* a, Int* b, const Int* n);
+
+// Shape-function tables of the facet integration rules: for each point of the rule, three rows
+// of n reals (the values, the derivatives by the first and by the second facet coordinate), in
+// the node order of the plain facets. Points of a product rule run with the first coordinate
+// fastest.
+// 3-node triangle at its centroid (1 point, 9 reals).
+ZMX_EXPORT void EQC_INTTR3(Real* table);
+// 4-node quadrilateral at the order x order Gauss points (order 1 to 3).
+ZMX_EXPORT void EQC_INTOCA(Real* table, const Int* order);
+// 6-node triangle at the points (1/6, 1/6), (2/3, 1/6), (1/6, 2/3) (3 points, 54 reals).
+ZMX_EXPORT void EQC_INTTR6(Real* table);
+// 9-node quadrilateral at the order x order Gauss points (order 1 to 3).
+ZMX_EXPORT void EQC_INTTC9(Real* table, const Int* order);
+// Any other order leaves the table as it was.
 }

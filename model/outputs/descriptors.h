@@ -1,0 +1,30 @@
+// Filling CDWSP: the word layout and the helpers that element and nodal descriptors share.
+#pragma once
+
+#include <initializer_list>
+
+#include "runtime/fortran_types.h"
+
+namespace zmx::descriptors {
+
+inline constexpr int kCountWord = 1;
+inline constexpr int kFirstSizeWord = 121;   // + entry
+inline constexpr int kSecondSizeWord = 161;  // + entry
+inline constexpr int kThirdSizeWord = 201;   // + entry
+inline constexpr int kElementWord = 242;
+inline constexpr int kWorkSpaceWord = 243;
+inline constexpr Int kMaxEntries = 40;
+
+// Starts a fill: the element flag, the work-space difference, no entries, words 2 to 201 zero.
+void clearForFill(Int isElement, Int workSpaceDifference);
+// Adds one entry with its three sizes; count is the running number of entries (word 1 follows
+// it). An entry beyond the 40 slots of each size column writes no size and gives false.
+bool addEntry(Int& count, Int first, Int second, Int third);
+// The first size of a vector entry: 2 in a two-dimensional model (CEOSZ word 12 at most 2), else 3.
+Int vectorSize();
+Int cldof(int word);
+Int highestActive(int first, int last);
+bool among(Int key, std::initializer_list<Int> keys);
+bool within(Int key, Int low, Int high);
+
+}  // namespace zmx::descriptors

@@ -1,0 +1,189 @@
+// Output-database descriptors of the variables of an element output request: how many entries
+// each variable makes and the three sizes of each entry, left in CDWSP.
+
+#include <algorithm>
+
+#include "model/outputs/descriptors.h"
+#include "model/support/model_report.h"
+#include "runtime/record.h"
+#include "siblings/eqc/records.h"
+#include "zmx/model/outputs.h"
+#include "zmx/storage/records.h"
+#include "zmx/storage/results.h"
+
+namespace {
+
+namespace ds = zmx::descriptors;
+using ds::among;
+
+constexpr int kLastTensorTypeWord = 4;  // CODB
+constexpr int kBlockEndWord = 17;       // CELGI: end of the element's output-database block
+constexpr int kBlockStartWord = 106;    // CELGI
+
+// The request record's slots that the descriptors read.
+struct Request {
+  const void* rec;
+  Int kind;      // slot 2
+  Int list;      // slot 7: position p of the variable list
+  Int last;      // slot p: last position of the list
+  Int sections;  // slot p - 1
+  Int position;  // slot 10
+  Int count;     // slot 29
+  Int elementClass;  // slot 23
+
+  Int slot(int k) const { return rec::slotI(rec, k); }
+  Int key(Int s) const { return slot(list + sections + s); }
+};
+
+// Keys whose values come per node (forces, fluxes, currents).
+bool perNode(Int key) { return among(key, {127, 15, 10}); }
+
+// The first sizes of a tensor pair by tensor type; false for a type the database does not know.
+bool tensorPair(Int type, Int sizes[2]) {
+  switch (type) {
+    case 7:
+    case 8:
+      sizes[0] = 3, sizes[1] = 4;
+      return true;
+    case 9:
+      sizes[0] = 2, sizes[1] = 4;
+      return true;
+    case 10:
+      sizes[0] = 3, sizes[1] = 2;
+      return true;
+    case 11:
+      sizes[0] = 2, sizes[1] = 2;
+      return true;
+    default:
+      zmx::model::report(zmx::model::kSystemError, "INVALID TENSOR TYPE IN EJODBO");
+      return false;
+  }
+}
+
+Int tensorType(const Request& q, Int key) {
+  Int type = 7;
+  ETENSOR(q.rec, &key, &type);
+  rec::i(CODB, kLastTensorTypeWord) = type;
+  return type;
+}
+
+void tensorEntries(const Request& q, Int key, Int m, Int s, Int& count) {
+  Int sizes[2];
+  if (!tensorPair(tensorType(q, key), sizes)) return;
+  for (Int first : sizes) ds::addEntry(count, first, m * first, s * m * first);
+}
+
+Int components(const Request& q, Int key) {
+  if (key >= 1000) return 1;
+  const Int ndi = q.slot(19);
+  const Int nshr = q.slot(20);
+  const Int ntens = ndi + nshr;
+  const Int x7 = q.slot(31), x8 = q.slot(32), x9 = q.slot(15), x10 = q.slot(26), x11 = q.slot(34);
+  const Int etype = q.slot(17);
+  Int c = 0;
+  Int ok = 0;
+  ELOPS1(&key, &c, &ok, &ndi, &nshr, &ntens, &x7, &x8, &x9, &x10, &x11, &etype);
+  const bool halved = rec::i(CONTRO, 59) != 0 || rec::i(CONTRO, 50) == 3;
+  if (halved && c != 1 &&
+      among(key, {11, 21, 62, 65, 88, 101, 103, 110, 13, 29, 162, 164, 163, 83, 149, 175, 152, 153, 155, 156, 159,
+                  160, 166, 167, 15, 48, 125, 50, 51, 46, 49, 96, 95, 39, 94}))
+    c /= 2;
+  if (perNode(key)) c -= 1;
+  return c;
+}
+
+// The entries of the variable with key k; false when its type is not one the database takes.
+void variableEntries(const Request& q, Int k, Int nval, Int npt, Int s, Int& count) {
+  const Int m = nval * npt;
+  const bool byClass = q.elementClass == 1 || q.elementClass == 4;
+  if (q.position == 2) {
+    const Int base = k >= 1000 ? k / 1000 : k;
+    const Int first = perNode(base) ? nval * q.count : byClass ? m : nval;
+    ds::addEntry(count, first, first, s * first);
+    return;
+  }
+  Int type = 1;
+  if (q.kind == 226 || q.kind == 326)
+    type = 1;
+  else
+    GETEOTYP(&k, &type);
+  switch (type) {
+    case 3:
+      tensorEntries(q, k, m, s, count);
+      break;
+    case 5:
+      tensorEntries(q, k, m, s, count);
+      tensorEntries(q, k * 1000 + 100, m, s, count);
+      break;
+    case 2:
+    case 4: {
+      const Int first = ds::vectorSize();
+      const Int second = perNode(k) ? first * nval * q.count : first * m;
+      ds::addEntry(count, first, second, s * second);
+      break;
+    }
+    case 7: {
+      const Int first = q.slot(17) < 1101 ? 2 : 4;
+      ds::addEntry(count, first, first * nval, first * nval);
+      break;
+    }
+    case 1: {
+      const Int c = components(q, k);
+      const Int first = byClass ? m : perNode(k) ? nval * q.count : nval;
+      ds::addEntry(count, first, first * c, s * first * c);
+      break;
+    }
+    case 6: {
+      const Int t = tensorType(q, k);
+      Int first = 0;
+      if (t >= 7 && t <= 9) {
+        first = 4;
+      } else if (t == 10 || t == 11) {
+        first = 2;
+      } else {
+        zmx::model::report(zmx::model::kSystemError, "INVALID TENSOR TYPE IN EJODBO");
+        break;
+      }
+      ds::addEntry(count, first, first * m, s * first * m);
+      break;
+    }
+    default:
+      zmx::model::report(zmx::model::kSystemError, "INVALID OUTPUT TYPE IN EJODBO");
+      break;
+  }
+}
+
+}  // namespace
+
+extern "C" void EJODBO(const Int* npt, const Int* nval, Int* nsp, const void* rec, const Int* start) {
+  ds::clearForFill(1, 2 * (rec::i(CELGI, kBlockEndWord) - rec::i(CELGI, kBlockStartWord)));
+  Request q{rec, rec::slotI(rec, 2), 0, 0, 0, 0, 0, 0};
+  if ((q.kind == 202 || q.kind == 203) && q.slot(12) != 0) return;
+  rec::i(CODB, kLastTensorTypeWord) = 0;
+  q.list = q.slot(7);
+  q.last = q.slot(q.list);
+  q.sections = q.slot(q.list - 1);
+  q.position = q.slot(10);
+  q.count = q.slot(29);
+  q.elementClass = q.slot(23);
+  *nsp = q.sections;
+  const Int s = std::max<Int>(q.sections, 1);
+  const Int final = std::min(*start + 3, q.last);
+  if (q.kind == 206 || q.kind == 207 || ((q.kind == 326 || q.kind == 226 || q.kind == 227) && q.elementClass == 3)) {
+    rec::i(CDWSP, ds::kThirdSizeWord + 1) = 0;
+    for (Int position = *start; position <= final; ++position)
+      if (q.key(position) != 0) rec::i(CDWSP, ds::kCountWord) = 1;
+    return;
+  }
+  Int count = 0;
+  for (Int j = 1; j <= 4; ++j) {
+    const Int position = *start + j - 1;
+    if (position > final) break;
+    const Int k = q.key(position);
+    if (k == 0 || k == 98 || k == 83) continue;
+    const Int before = count;
+    variableEntries(q, k, *nval, *npt, s, count);
+    if (count > before) rec::i(CDWSP, 1 + j) = before + 1;
+  }
+  if (count > ds::kMaxEntries) zmx::model::report(zmx::model::kSystemError, "SYSTEM ERROR IN EJODBO");
+}

@@ -1,0 +1,271 @@
+// Output-database descriptors in CDWSP and the classification of output variables by key.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "runtime/record.h"
+#include "siblings/eqc/control_records.h"
+#include "siblings/eqc/records.h"
+#include "siblings/eqc/testing.h"
+#include "tests/support/host_fixture.h"
+#include "zmx/model/outputs.h"
+#include "zmx/storage/records.h"
+#include "zmx/storage/results.h"
+
+namespace {
+
+constexpr int P = 40;  // slot of the variable-list count
+
+// An output request record: kind, element data and the variable keys after NSP section slots.
+struct Request {
+  std::vector<double> slots = std::vector<double>(80, 0.0);
+  Request(int kind, int nsp, std::vector<int> keys) {
+    set(2, kind);
+    set(7, P);
+    set(P - 1, nsp);
+    set(P, static_cast<int>(keys.size()));
+    for (std::size_t s = 0; s < keys.size(); ++s) set(P + nsp + 1 + static_cast<int>(s), keys[s]);
+  }
+  Request& set(int slot, int value) {
+    rec::setSlotI(slots.data(), slot, value);
+    return *this;
+  }
+  // The element: type code E, dimension D and the direct and shear components.
+  Request& element(int e, int d, int ndi, int nshr) { return set(17, e).set(25, d).set(19, ndi).set(20, nshr); }
+};
+
+struct Entry {
+  int first, second, third;
+  bool operator==(const Entry&) const = default;
+};
+
+std::vector<Entry> entries() {
+  std::vector<Entry> list;
+  for (int i = 1; i <= rec::i(CDWSP, 1); ++i)
+    list.push_back({rec::i(CDWSP, 121 + i), rec::i(CDWSP, 161 + i), rec::i(CDWSP, 201 + i)});
+  return list;
+}
+
+std::vector<int> firstEntries() { return {rec::i(CDWSP, 2), rec::i(CDWSP, 3), rec::i(CDWSP, 4), rec::i(CDWSP, 5)}; }
+
+class Descriptors : public zmxtest::HostFixture {
+ protected:
+  void SetUp() override {
+    HostFixture::SetUp();
+    rec::clear(CDWSP);
+    rec::clear(CLDOF);
+    rec::clear(CONTRO);
+    rec::i(CEOSZ, 12) = 3;
+    rec::i(CELGI, 17) = 120;
+    rec::i(CELGI, 106) = 100;
+  }
+};
+
+TEST_F(Descriptors, StressOnSolidAndPlaneElementsAndSectionForcePairs) {
+  Request solid(21, 3, {11, 98, 13, 83});
+  solid.element(8, 3, 3, 3);
+  const Int npt = 2, nval = 5, start = 1;
+  Int nsp = 0;
+  EJODBO(&npt, &nval, &nsp, solid.slots.data(), &start);
+  EXPECT_EQ(nsp, 3);
+  EXPECT_EQ(rec::i(CDWSP, 242), 1);
+  EXPECT_EQ(rec::i(CDWSP, 243), 40);
+  // M = 10, S = 3: a tensor pair, then two pairs for SF (13 and 13100); 98 and 83 are skipped.
+  EXPECT_EQ(entries(), (std::vector<Entry>{{3, 30, 90}, {4, 40, 120}, {3, 30, 90}, {4, 40, 120}, {3, 30, 90},
+                                            {4, 40, 120}}));
+  EXPECT_EQ(firstEntries(), (std::vector<int>{1, 0, 3, 0}));
+  EXPECT_EQ(rec::i(CODB, 4), 7);
+
+  Request plane(21, 0, {11});
+  plane.element(50, 2, 2, 1);
+  EJODBO(&npt, &nval, &nsp, plane.slots.data(), &start);
+  EXPECT_EQ(nsp, 0);
+  EXPECT_EQ(entries(), (std::vector<Entry>{{3, 30, 30}, {2, 20, 20}}));
+  EXPECT_EQ(rec::i(CODB, 4), 10);
+}
+
+TEST_F(Descriptors, ASecondCallOverwritesTheRecordAndKeepsOlderThirdSizesBeyondIt) {
+  Request request(21, 0, {11, 11, 11, 11, 2, 0});
+  request.element(8, 3, 3, 3);
+  const Int npt = 1, nval = 4;
+  Int nsp = 0, start = 1;
+  EJODBO(&npt, &nval, &nsp, request.slots.data(), &start);
+  EXPECT_EQ(rec::i(CDWSP, 1), 8);
+  start = 5;
+  EJODBO(&npt, &nval, &nsp, request.slots.data(), &start);
+  EXPECT_EQ(entries(), (std::vector<Entry>{{4, 4, 4}}));  // TEMP: one component per value
+  EXPECT_EQ(firstEntries(), (std::vector<int>{1, 0, 0, 0}));
+  EXPECT_EQ(rec::i(CDWSP, 121 + 2), 0);
+  EXPECT_EQ(rec::i(CDWSP, 201 + 2), 16);  // the third size of the first call's entry 2 stays
+}
+
+TEST_F(Descriptors, PositionCodeTwoAndRequestsThatMakeOneEntry) {
+  Request request(21, 2, {15, 2001});
+  request.set(10, 2).set(29, 8).set(23, 2);
+  const Int npt = 3, nval = 2, start = 1;
+  Int nsp = 0;
+  EJODBO(&npt, &nval, &nsp, request.slots.data(), &start);
+  EXPECT_EQ(entries(), (std::vector<Entry>{{16, 16, 32}, {2, 2, 4}}));
+  Request section(206, 0, {0, 7});
+  EJODBO(&npt, &nval, &nsp, section.slots.data(), &start);
+  EXPECT_EQ(rec::i(CDWSP, 1), 1);
+  EXPECT_EQ(rec::i(CDWSP, 202), 0);
+  Request stopped(202, 0, {11});
+  stopped.set(12, 1);
+  rec::i(CDWSP, 1) = 9;
+  EJODBO(&npt, &nval, &nsp, stopped.slots.data(), &start);
+  EXPECT_EQ(rec::i(CDWSP, 1), 0);
+}
+
+TEST_F(Descriptors, NodalDisplacementWithSixDegreesOfFreedom) {
+  for (int d = 1; d <= 6; ++d) rec::i(CLDOF, d) = 1;
+  rec::i(CNOGI, 15) = 10;
+  rec::i(CNOGI, 16) = 25;
+  std::vector<double> rec(60, 0.0);
+  rec::setSlotI(rec.data(), 7, 20);
+  rec::setSlotI(rec.data(), 20, 3);
+  rec::setSlotI(rec.data(), 21, 101);
+  rec::setSlotI(rec.data(), 22, 107);
+  rec::setSlotI(rec.data(), 23, 201);
+  rec::i(CLDOF, 11) = 1;
+  rec::i(CLDOF, 12) = 1;
+  const Int nval = 2, mode = 0, start = 1;
+  NJODBO(rec.data(), &nval, &mode, &start);
+  EXPECT_EQ(rec::i(CDWSP, 242), 0);
+  EXPECT_EQ(rec::i(CDWSP, 243), 30);
+  EXPECT_EQ(entries(), (std::vector<Entry>{{3, 6, 6}, {3, 6, 6}, {3, 6, 6}, {2, 0, 4}}));
+  EXPECT_EQ(firstEntries(), (std::vector<int>{1, 3, 4, 0}));
+  // One rotation only: the rotation entry has first size 1; a two-dimensional model gives 2.
+  rec::i(CLDOF, 5) = 0;
+  rec::i(CLDOF, 6) = 0;
+  rec::i(CEOSZ, 12) = 2;
+  const Int one = 1;
+  NJODBO(rec.data(), &nval, &mode, &one);
+  EXPECT_EQ(entries()[1], (Entry{1, 2, 2}));
+  EXPECT_EQ(entries()[0], (Entry{2, 4, 4}));
+}
+
+TEST(OutputTypes, ElementAndNodalKeyListsHaveTheirSizes) {
+  int element = 0, nodal = 0;
+  for (Int key = 1; key < 1000; ++key) {
+    Int type = 0, n = 0;
+    GETEOTYP(&key, &type);
+    element += type != -1;
+    GETNOTYP(&key, &type, &n);
+    nodal += type != -1;
+  }
+  EXPECT_EQ(element + 4, 177);  // keys 3, 4, 7 and 60 are listed with type -1
+  EXPECT_EQ(nodal, 30 + 24 + 2);  // types 1, 2 and 4
+  Int key = 11001, type = 0, n = 0;
+  GETEOTYP(&key, &type);
+  EXPECT_EQ(type, 1);
+  key = 189;
+  GETEOTYP(&key, &type);
+  EXPECT_EQ(type, 7);
+  key = 101;
+  GETNOTYP(&key, &type, &n);
+  EXPECT_EQ(type, 2);
+}
+
+TEST_F(Descriptors, TensorTypesFollowTheElementFamily) {
+  const auto type = [](int key, int e, int d, int ndi, int nshr, int slot26 = 0) {
+    Request r(21, 0, {});
+    r.element(e, d, ndi, nshr).set(26, slot26);
+    Int t = 0;
+    const Int k = key;
+    ETENSOR(r.slots.data(), &k, &t);
+    return t;
+  };
+  EXPECT_EQ(type(11, 8, 3, 3, 3), 7);
+  EXPECT_EQ(type(21, 7008, 3, 2, 1), 8);   // 7008 is taken as 8 after the check of the listed solids
+  EXPECT_EQ(type(21, 50, 2, 2, 0), 10);    // class -2, plane
+  EXPECT_EQ(type(11, 50, 2, 2, 0), 11);
+  EXPECT_EQ(type(11, 1050, 2, 1, 1), 11);
+  EXPECT_EQ(type(11, 1200, 3, 1, 1), 9);
+  EXPECT_EQ(type(164, 3651, 3, 1, 1), 10);
+  EXPECT_EQ(type(11, 3652, 3, 1, 1), 9);
+  EXPECT_EQ(type(13, 2101, 3, 1, 1), 10);
+  EXPECT_EQ(type(13001, 2101, 3, 1, 1, 3), 9);
+  EXPECT_EQ(type(13001, 2101, 3, 1, 1, 0), 11);
+  EXPECT_EQ(type(85, 800, 5, 3, 3), 9);
+  EXPECT_EQ(type(11, 3900, 2, 3, 3), 10);
+  eqc_testing::clearMessages();
+  EXPECT_EQ(type(12, 8, 3, 3, 3), 7);
+  EXPECT_TRUE(eqc_testing::printed("ETENSOR: UNKNOWN KEY 12"));
+}
+
+TEST_F(Descriptors, ComponentCountsAndNodalComponents) {
+  const auto count = [](int key, int ndi, int nshr, int etype, Int* ok) {
+    Int n = 0;
+    const Int k = key, ntens = ndi + nshr, x7 = 7, x8 = 8, x9 = 9, x10 = 10, x11 = 11;
+    ELOPS1(&k, &n, ok, &ndi, &nshr, &ntens, &x7, &x8, &x9, &x10, &x11, &etype);
+    return n;
+  };
+  Int ok = 0;
+  EXPECT_EQ(count(11, 3, 3, 8, &ok), 6);
+  EXPECT_EQ(ok, 1);
+  EXPECT_EQ(count(13, 3, 3, 8, &ok), 19);
+  EXPECT_EQ(count(102, 1, 1, 8, &ok), 2);
+  EXPECT_EQ(count(163, 3, 3, 3651, &ok), 4);
+  EXPECT_EQ(count(42, 3, 3, 13, &ok), 19);
+  EXPECT_EQ(count(42, 3, 3, 12, &ok), 17);
+  rec::i(CONTRO, 50) = 3;
+  EXPECT_EQ(count(11, 3, 3, 8, &ok), 12);
+  EXPECT_EQ(count(24, 3, 3, 8, &ok), 6);
+  EXPECT_EQ(count(163, 3, 3, 3651, &ok), 8);
+  EXPECT_EQ(count(500, 3, 3, 8, &ok), 0);
+  EXPECT_EQ(ok, 0);
+
+  for (int d : {1, 2, 3, 4, 5, 6}) rec::i(CLDOF, d) = 1;
+  std::vector<double> list(10, 0.0);
+  Int n = 0;
+  const Int key = 101, withList = 1;
+  GETNDCOMP(&key, list.data(), &n, &withList);
+  ASSERT_EQ(n, 6);
+  for (int c = 1; c <= 6; ++c) EXPECT_EQ(rec::slotI(list.data(), c), 101000 + c);
+  rec::i(CLDOF, 7) = 1;
+  const Int velocity = 102;
+  GETNDCOMP(&velocity, list.data(), &n, &withList);
+  EXPECT_EQ(n, 6);  // only the first three of four rotations
+  GETNDCOMP(&key, list.data(), &n, &withList);
+  EXPECT_EQ(n, 7);
+  eqc_testing::clearMessages();
+  const Int unknown = 150;
+  GETNDCOMP(&unknown, list.data(), &n, &withList);
+  EXPECT_EQ(n, 0);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN GETNDCOMP - LOOP 150 LIMIT EXCEEDED"));
+}
+
+TEST(SectionForces, TwoTensorLayouts) {
+  struct Case {
+    int na, nb, etype;
+    std::vector<int> targets;
+    int dims[2], kinds[2];
+  };
+  const std::vector<Case> cases = {{1, 1, 0, {1, 7}, {2, 2}, {1, 1}},
+                                   {2, 1, 0, {1, 2, 7}, {2, 2}, {1, 1}},
+                                   {1, 3, 0, {1, 7, 8, 9}, {2, 2}, {1, 1}},
+                                   {3, 3, 2000, {1, 2, 4, 7, 8, 9}, {3, 2}, {3, 1}},
+                                   {3, 3, 1999, {1, 2, 3, 7, 8, 9}, {2, 2}, {1, 1}},
+                                   {3, 4, 0, {1, 2, 3, 7, 8, 9}, {2, 2}, {1, 1}},
+                                   {4, 2, 0, {1, 2, 4, 3, 7, 8}, {3, 2}, {1, 1}},
+                                   {4, 3, 0, {1, 2, 4, 3, 7, 8, 9}, {3, 2}, {1, 1}},
+                                   {5, 3, 0, {1, 2, 4, 5, 6, 7, 8, 9}, {3, 2}, {3, 1}},
+                                   {6, 3, 0, {1, 2, 4, 5, 6, 3, 7, 8, 9}, {3, 2}, {3, 1}},
+                                   {2, 2, 0, {}, {-1, -1}, {-1, -1}}};
+  const double in[9] = {11, 12, 13, 14, 15, 16, 17, 18, 19};
+  for (const Case& c : cases) {
+    std::vector<double> out(9, -1.0), want(9, -1.0);
+    for (std::size_t k = 0; k < c.targets.size(); ++k) want[static_cast<std::size_t>(c.targets[k] - 1)] = in[k];
+    Int dims[2] = {-1, -1}, kinds[2] = {-1, -1};
+    ELDBTEN1(out.data(), in, &c.etype, &c.na, &c.nb, dims, kinds);
+    EXPECT_EQ(out, want) << c.na << "," << c.nb;
+    EXPECT_EQ(dims[0], c.dims[0]);
+    EXPECT_EQ(dims[1], c.dims[1]);
+    EXPECT_EQ(kinds[0], c.kinds[0]);
+    EXPECT_EQ(kinds[1], c.kinds[1]);
+  }
+}
+
+}  // namespace
