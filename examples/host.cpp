@@ -298,6 +298,8 @@ void resultsFileRoundTrip() {
 
 // The import road (import_road.cpp).
 void walkImportRoad();
+void projectOntoFacets();
+void searchOneSlavePoint();
 
 int main() {
   int modules = 0;
@@ -320,6 +322,8 @@ int main() {
   resultsFileRoundTrip();
   walkDataBaseUnits();
   walkImportRoad();
+  projectOntoFacets();
+  searchOneSlavePoint();
 
   shr_finalize(modules);
   std::printf("library down: %d modules\n", modules);

@@ -6,3 +6,5 @@
 #include "zmx/geometry/facets.h"
 #include "zmx/geometry/sharp_folds.h"
 #include "zmx/geometry/tributary.h"
+#include "zmx/geometry/normals.h"
+#include "zmx/geometry/projection.h"
