@@ -300,6 +300,8 @@ void resultsFileRoundTrip() {
 void walkImportRoad();
 void projectOntoFacets();
 void searchOneSlavePoint();
+// The output-database road (odb_road.cpp).
+void walkOdbRoad();
 
 int main() {
   int modules = 0;
@@ -324,6 +326,7 @@ int main() {
   walkImportRoad();
   projectOntoFacets();
   searchOneSlavePoint();
+  walkOdbRoad();
 
   shr_finalize(modules);
   std::printf("library down: %d modules\n", modules);
