@@ -321,6 +321,16 @@ bool withinBoundary(const Surface& s, Int f, const Projection& r, bool retry) {
 struct Fallbacks {
   Real edgeDistance = kUnset, edgeS = 0.0;
   Int edge = 0, edgeFacet = 0;
+  // Edges measured from a plain facet (not cylindrical, not split): measured again from the
+  // facet on their other side they would give the same foot, which cannot replace the first.
+  Int plainEdges[64] = {};
+  int plainCount = 0;
+  bool measuredPlain(Int e) const {
+    for (int k = 0; k < plainCount; ++k) {
+      if (plainEdges[k] == e) return true;
+    }
+    return false;
+  }
   Real centreDistance = kUnset;
   Int centreFacet = 0;
   Real internalDistance = kUnset, internalT = 0.0;
@@ -430,8 +440,13 @@ bool measureFallbacks(const Surface& s, Int f, const Real* x, Fallbacks& r) {
       if (dk + kEps < r.internalDistance) r.internalDistance = dk, r.internalT = t, r.internalCode = 10 * f + k;
     }
   }
+  const bool plain = !splitFacet && !s.cylindrical(f);
   for (Int j = 1; j <= column[0]; ++j) {
     const Int e = column[2 + j];
+    if (plain) {
+      if (r.measuredPlain(e)) continue;
+      if (r.plainCount < 64) r.plainEdges[r.plainCount++] = e;
+    }
     EdgeNodes g;
     if (!gatherEdge(s, f, j, e, g)) return false;
     if (g.count < 2) continue;
