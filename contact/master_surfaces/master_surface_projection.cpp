@@ -323,7 +323,7 @@ struct Fallbacks {
   Int edge = 0, edgeFacet = 0;
   // Edges measured from a plain facet (not cylindrical, not split): measured again from the
   // facet on their other side they would give the same foot, which cannot replace the first.
-  Int plainEdges[64] = {};
+  Int plainEdges[64];  // the first plainCount are set
   int plainCount = 0;
   bool measuredPlain(Int e) const {
     for (int k = 0; k < plainCount; ++k) {
@@ -345,7 +345,7 @@ Real distanceAlong(const Surface& s, const Real* a, const Real* b, Real t, Real*
 // One edge of a facet as measured: its node coordinates, whether it is curved (an arc of a
 // cylindrical facet) and its angle pair.
 struct EdgeNodes {
-  Real y[9] = {};
+  Real y[9];  // the first 3 x count are written before they are read
   Int count = 0;  // 2 or 3
   Logical curved = kFalse;
   Real pair[2] = {0.0, 0.0};
@@ -671,7 +671,7 @@ void search(const Surface& s, const Output& o, Int kind, Int entity, bool keep) 
     const Real b = s.bound[i];
     const Int f = s.candidates[i];
     if (b > best || b > cutOff) break;
-    Real x[27] = {};
+    Real x[27];  // the facet's 3 x nn coordinates
     if (!s.facetNodes(f, x)) return (void)o.failed();
     bool retry = false;
     const Projection pr = projectCandidate(s, f, x, retry);
