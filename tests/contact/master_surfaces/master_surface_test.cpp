@@ -179,6 +179,15 @@ TEST(MasterSurface, BoundaryEdgesStandWithinTheExtensionOnly) {
     EXPECT_EQ(std::make_pair(a.kind, a.entity), keep ? std::make_pair(2, e) : std::make_pair(0, 0));
     EXPECT_NEAR(a.result[13], keep ? 0.5 : 0.0, 1e-12);
   }
+  // Beyond a corner the free vertex goes the same way.
+  for (Logical keep : {kFalse, kTrue}) {
+    Options o;
+    o.keepBoundary = keep;
+    a = project(s, w, Vec{-0.5 * h, -0.5 * h, 0.3 * h}, counted, o);
+    EXPECT_EQ(a.distance(), -1e36);
+    EXPECT_EQ(a.count, 0);
+    EXPECT_EQ(std::make_pair(a.kind, a.entity), keep ? std::make_pair(1, 1) : std::make_pair(0, 0));
+  }
   // The keyed search has no KEEP_BOUNDARY; evaluated alone the edge has no extension limit.
   a = projectKeyed(s, w, keys, beyond, counted);
   EXPECT_EQ(a.distance(), -1e36);
