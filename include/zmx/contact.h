@@ -5,3 +5,4 @@
 #include "zmx/contact/slide_lines.h"
 #include "zmx/contact/slide_surfaces.h"
 #include "zmx/contact/search.h"
+#include "zmx/contact/master_surfaces.h"
