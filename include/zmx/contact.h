@@ -2,3 +2,4 @@
 #pragma once
 
 #include "zmx/contact/slide_lines.h"
+#include "zmx/contact/slide_surfaces.h"

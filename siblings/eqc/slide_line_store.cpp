@@ -7,6 +7,7 @@
 #include "runtime/record.h"
 #include "siblings/eqc/eqc_services.h"
 #include "siblings/eqc/message_state.h"
+#include "siblings/eqc/slide_line_codes.h"
 #include "siblings/eqc/testing.h"
 
 namespace {
@@ -46,6 +47,10 @@ extern "C" void DBSL(const Int* operation, void* buffer, const Int* address) {
     return;
   }
   std::memcpy(buffer, store().data() + (first - 1), 8 * static_cast<std::size_t>(length));
+}
+
+extern "C" Int DBSLLENGTH(const Int* address) {
+  return insideStore(*address, 1) ? rec::slotI(store().data(), *address) : 0;
 }
 
 namespace eqc_testing {
