@@ -10,3 +10,5 @@ ZMX_EXPORT void dsa_finalize(int& counter);
 #include "zmx/sensitivity/state.h"
 #include "zmx/sensitivity/storage.h"
 #include "zmx/sensitivity/manipulators.h"
+#include "zmx/sensitivity/responses.h"
+#include "zmx/sensitivity/stores.h"
