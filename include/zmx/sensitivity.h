@@ -12,3 +12,4 @@ ZMX_EXPORT void dsa_finalize(int& counter);
 #include "zmx/sensitivity/manipulators.h"
 #include "zmx/sensitivity/responses.h"
 #include "zmx/sensitivity/stores.h"
+#include "zmx/sensitivity/drivers.h"
