@@ -298,6 +298,8 @@ void resultsFileRoundTrip() {
 
 // The import road (import_road.cpp).
 void walkImportRoad();
+// The output-database road (odb_road.cpp).
+void walkOdbRoad();
 
 int main() {
   int modules = 0;
@@ -320,6 +322,7 @@ int main() {
   resultsFileRoundTrip();
   walkDataBaseUnits();
   walkImportRoad();
+  walkOdbRoad();
 
   shr_finalize(modules);
   std::printf("library down: %d modules\n", modules);

@@ -10,7 +10,7 @@ extern "C" {
 // The file name of a job file: directory + name + the extension of the unit, blank-padded into
 // result. The directory is left out when the name carries its own path, and no extension is
 // added when the name already has one. Units 8 ".fil", 9 ".sel", 13 ".dat", 23 ".res", 45 ".wav",
-// 71 and 72 ".odb"; any other unit ".NNN" (its number in three digits). A blank name gives a
+// 71, 72 and 86 ".odb"; any other unit ".NNN" (its number in three digits). A blank name gives a
 // blank result; status 0, or 1 (result blank) when the name does not fit.
 ZMX_EXPORT void BCU_MKNAME(char* result, Int resultLength, const char* name, Int nameLength, const char* directory,
                            Int directoryLength, const Int* unit, const Int* programKind, Int* status);

@@ -53,7 +53,8 @@ std::string extensionOf(Int unit) {
     case 23: return ".res";
     case 45: return ".wav";
     case 71:
-    case 72: return ".odb";
+    case 72:
+    case 86: return ".odb";
     default: {
       std::string digits = std::to_string(unit < 0 ? -unit : unit);
       while (digits.size() < 3) digits.insert(digits.begin(), '0');

@@ -24,6 +24,7 @@
 #include "siblings/eqc/eqc_units.h"
 #include "siblings/eqc/records.h"
 #include "siblings/eqc/unit_records.h"
+#include "siblings/eqc/writer_services.h"
 
 namespace {
 
@@ -123,6 +124,10 @@ extern "C" {
 void DBSUP(const Int* operation, const Int* kind, const Int* address, void* array, const Int* length,
            Int* status) {
   *status = 0;
+  if (*kind == 21 && *operation == 0) {  // the substructure's stored CGM
+    eqc_detail::readStoredModelCounts(array, *length, status);
+    return;
+  }
   if (!libraryOpen() || (*operation != 0 && *operation != 1)) {
     *status = 1;
     return;

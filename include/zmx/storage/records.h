@@ -18,4 +18,14 @@ extern "C" ZMX_EXPORT CELFLG_t CELFLG;
 
 namespace zmx::element_flags {
 inline constexpr int kEmissivity = 26;
+inline constexpr int kTwoDimensionalNodes = 14;  // non-zero: nodes whose flag bit 3 is clear are planar
 }  // namespace zmx::element_flags
+
+// Procedure state of the run: word 26 is 1 when the rigid surfaces are kept as analysis-time
+// records (the output-database writer then reads them from those records).
+ZMX_RECORD_TYPE(CPROC, 100);
+extern "C" ZMX_EXPORT CPROC_t CPROC;
+
+namespace zmx::procedure {
+inline constexpr int kAnalysisTimeRigidSurfaces = 26;
+}  // namespace zmx::procedure

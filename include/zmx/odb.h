@@ -1,0 +1,5 @@
+// Output-database writer: every area's public header.
+#pragma once
+
+#include "zmx/odb/state.h"
+#include "zmx/odb/writer.h"

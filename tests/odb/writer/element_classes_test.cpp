@@ -1,0 +1,252 @@
+// Category texts, section points and connectivity expansion of element classes.
+#include <gtest/gtest.h>
+#include <gsl/gsl_integration.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "runtime/fortran_chars.h"
+#include "runtime/record.h"
+#include "siblings/eqc/eqc_labels.h"
+#include "siblings/eqc/eqc_services.h"
+#include "siblings/eqc/records.h"
+#include "siblings/eqc/testing.h"
+#include "tests/support/host_fixture.h"
+#include "tests/support/odb_model_builder.h"
+#include "zmx/odb.h"
+#include "zmx/storage/sets.h"
+
+namespace {
+
+using zmxtest::A;
+using zmxtest::I;
+using zmxtest::N;
+using zmxtest::R;
+using zmxtest::Slot;
+
+class ElementClasses : public zmxtest::HostFixture {
+ protected:
+  // Builds the model, reads the section record into the buffer; gives its address.
+  Int load(int section) {
+    builder.build();
+    const Int address = builder.address(section);
+    const Int read = 0;
+    buffer.assign(512, 0.0);
+    DBSL(&read, buffer.data(), &address);
+    return address;
+  }
+  std::string category(int section, Int typeCode, std::vector<std::string> names = {}) {
+    const Int address = load(section);
+    const Int type[4] = {typeCode, 0, 0, 0};
+    std::string field(132, '?');
+    std::string nameFields;
+    for (const auto& n : names) nameFields += n + std::string(80 - n.size(), ' ');
+    Int count = static_cast<Int>(names.size());
+    const Int max = count;
+    GETCATEGORY(buffer.data(), type, field.data(), 132, &address, &count, nameFields.data(), 80, &max);
+    return std::string(fchar::view(field.data(), 132));
+  }
+  struct Points {
+    Int points = 0, layered = 0, several = 0, profile = 0, two = 0;
+    std::vector<float> first, second;
+    std::vector<Int> counts;
+  };
+  Points position(int section, Int typeCode) {
+    const Int address = load(section);
+    Points p;
+    std::vector<float> positions(200, -9.0f);
+    std::vector<Int> counts(50, -9);
+    GETPOSITION(buffer.data(), buffer.data(), &p.points, &address, &typeCode, &p.layered, &p.several, &p.profile,
+                &p.two, positions.data(), counts.data());
+    p.first.assign(positions.begin(), positions.begin() + p.points);
+    p.second.assign(positions.begin() + p.points, positions.begin() + 2 * p.points);
+    p.counts.assign(counts.begin(), std::find(counts.begin(), counts.end(), -9));
+    return p;
+  }
+
+  zmxtest::OdbModelBuilder builder;
+  std::vector<double> buffer;
+};
+
+TEST_F(ElementClasses, CategoryWordsAndTheirAppendedParts) {
+  const int material = builder.record(2, {N("STEEL")});
+  const int solid = builder.record(2, {I(0), A(material)});
+  const int layered = builder.record(2, {I(0), I(-1)});
+  const int membrane = builder.record(30, {I(0), A(material)});
+  const int beam = builder.record(3, {N("BEAMS"), I(0), I(5)});
+  const int general = builder.record(3, {N("BEAMS"), I(0), I(106)});
+  const int odd = builder.record(3, {N("BEAMS"), I(0), I(9)});
+  const int elbow = builder.record(3, {N("ELB"), I(1)});
+  const int shellGeneral = builder.record(4, {N("SG"), I(0), A(material), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(1), I(3)});
+  const int shellLayers = builder.record(4, {N("SL"), I(2), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(3)});
+  const int shellPoints = builder.record(4, {N("SP"), I(5), I(0), I(0), I(0), I(0), I(0), I(0), I(2), I(1)});
+  const int spring = builder.record(5, {I(0)});
+  const int coupling = builder.record(38, {I(0)});
+  const int surface = builder.record(45, {I(0)});
+  const int connector = builder.record(41, {I(0)});
+  const int gasket = builder.record(35, {N("GSKT")});
+
+  EXPECT_EQ(category(solid, 100), "solid < STEEL >");
+  EXPECT_EQ(category(layered, 100), "solid < composite >");
+  EXPECT_EQ(category(membrane, 100), "membrane < STEEL >");
+  EXPECT_EQ(category(membrane, 100, {"R1", "R2"}), "membrane with rebar<R1><R2>");
+  EXPECT_EQ(category(beam, 100), "beam < I-section > < elset = BEAMS >");
+  EXPECT_EQ(category(general, 100), "beam general < rectangular > < elset = BEAMS >");
+  EXPECT_EQ(category(odd, 100), "beam < elset = BEAMS >");
+  EXPECT_EQ(category(elbow, 2201), "elbow < elset = ELB >");
+  EXPECT_EQ(category(shellGeneral, 100), "shell general < STEEL > < elset = SG >");
+  EXPECT_EQ(category(shellLayers, 100), "shell < composite > < elset = SL >");
+  EXPECT_EQ(category(shellLayers, 100, {"RB"}), "shell composite with rebar< elset = SL > <RB>");
+  // Five section points: "< ", the digit and " section points > " (22 characters); kind slot 10 + 2
+  // names slot 4, which holds no named record.
+  EXPECT_EQ(category(shellPoints, 100), "shell < 5 section points >");
+  EXPECT_EQ(category(shellPoints, 100, {"RB"}), "shell with rebar< 5 section points > <RB>");
+  EXPECT_EQ(category(spring, 100), "spring");
+  EXPECT_EQ(category(coupling, 100), "coupling");
+  EXPECT_EQ(category(surface, 100), "surface section");
+  EXPECT_EQ(category(surface, 100, {"R"}), "surface section with rebar<R>");
+  EXPECT_EQ(category(connector, 100), "connector");
+  EXPECT_EQ(category(gasket, 100), "gasket < elset = GSKT >");
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
+TEST_F(ElementClasses, EveryRangeHasItsWord) {
+  const std::vector<std::pair<int, std::string>> words = {
+      {36, "frame"},     {6, "dashpot"},      {7, "mass"},    {21, "rotaryi"},     {8, "gap < elset = G >"},
+      {9, "dragchain"},  {42, "pipe-soil"},   {40, "heatcap"}, {26, "fluid"},      {27, "fluid link"},
+      {12, "unknown category"}};
+  std::vector<int> records;
+  for (const auto& [word, text] : words) records.push_back(builder.record(word, {N("G")}));
+  builder.build();
+  for (std::size_t k = 0; k < words.size(); ++k) {
+    const Int address = builder.address(records[k]);
+    const Int read = 0;
+    buffer.assign(64, 0.0);
+    DBSL(&read, buffer.data(), &address);
+    const Int type[4] = {100, 0, 0, 0};
+    std::string field(132, '?');
+    Int count = 0;
+    const Int max = 0;
+    GETCATEGORY(buffer.data(), type, field.data(), 132, &address, &count, nullptr, 80, &max);
+    EXPECT_EQ(fchar::view(field.data(), 132), words[k].second) << words[k].first;
+  }
+}
+
+TEST_F(ElementClasses, CategoryIsCutAt132WithBothMessages) {
+  const int membrane = builder.record(30, {I(0), I(0)});
+  std::vector<std::string> names;
+  for (int k = 0; k < 20; ++k) names.push_back("REBARNAME" + std::to_string(k));
+  const std::string text = category(membrane, 100, names);
+  EXPECT_EQ(text.size(), 132u);
+  EXPECT_EQ(text.substr(0, 30), "membrane with rebar<REBARNAME0");
+  EXPECT_TRUE(eqc_testing::printed("THE REBAR NAMES ARE TOO LONG. USE SHORTER ONES IN THE MODEL."));
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN GETCATEGORY"));
+  EXPECT_EQ(eqc_testing::countAtLevel(-2), 1);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+}
+
+TEST_F(ElementClasses, ElsetNameIsCutToKeepTheCategoryWithin80) {
+  std::string label = "A_VERY_LONG_ELEMENT_SET_NAME_THAT_RUNS_ON_AND_ON";
+  label.resize(80, ' ');
+  const Int op = 0;
+  const Int entry = DBLABEL(&op, label.data(), 80);
+  char token[9];
+  std::snprintf(token, sizeof token, " L%6d", entry);
+  const int general = builder.record(3, {N(token), I(0), I(106)});
+  // "beam general < rectangular > " is 29 characters; "< elset = " and " > " take 13 more.
+  EXPECT_EQ(category(general, 100), "beam general < rectangular > < elset = A_VERY_LONG_ELEMENT_SET_NAME_THAT_RUNS >");
+}
+
+TEST_F(ElementClasses, LayeredSolidPointsByHand) {
+  // Three layers: thickness 1 with 3 points, 2 with 2 points, 1 with 1 point; total 4.
+  const int section = builder.record(2, {I(0), I(-1), I(0), I(0), I(0), I(3), I(6), R(1), I(3), I(0), I(0), R(2),
+                                         I(2), I(0), I(0), R(1), I(1)});
+  const Points p = position(section, 100);
+  EXPECT_EQ(p.points, 6);
+  EXPECT_EQ(p.layered, 1);
+  EXPECT_EQ(p.several, 1);
+  EXPECT_EQ(p.first, (std::vector<float>{-0.5f, -0.375f, -0.25f, -0.25f, 0.25f, 0.375f}));
+  EXPECT_EQ(p.second, std::vector<float>(6, 0.0f));
+  EXPECT_EQ(p.counts, (std::vector<Int>{3, 5, 6}));
+}
+
+TEST_F(ElementClasses, ShellGaussRuleMatchesGslNodes) {
+  // Two layers of thickness 1 and 3 with 5 and 7 Gauss points; S = slot 10 + 1 = 20.
+  std::vector<Slot> slots = {I(0), I(12), I(0), I(0), I(0), I(0), I(0), I(0), I(19), I(2), I(0), I(0), I(0),
+                             I(0), I(0), I(0), I(2)};
+  while (slots.size() < 30) slots.push_back(I(0));
+  slots[19 - 2] = I(5);  // slot 19: count of layer 1
+  slots[20 - 2] = R(1);  // slot 20: thickness of layer 1
+  slots[23 - 2] = I(7);
+  slots[24 - 2] = R(3);
+  const int section = builder.record(4, slots);
+  const Points p = position(section, 100);
+  ASSERT_EQ(p.points, 12);
+  EXPECT_EQ(p.several, 1);
+  EXPECT_EQ(p.counts, (std::vector<Int>{5, 12}));
+  std::vector<double> expected;
+  for (const auto& [order, a, b] : {std::tuple{5, -0.5, -0.25}, std::tuple{7, -0.25, 0.5}}) {
+    gsl_integration_glfixed_table* table = gsl_integration_glfixed_table_alloc(static_cast<std::size_t>(order));
+    std::vector<double> nodes;
+    for (int i = 0; i < order; ++i) {
+      double x = 0, w = 0;
+      gsl_integration_glfixed_point(a, b, static_cast<std::size_t>(i), &x, &w, table);
+      nodes.push_back(x);
+    }
+    gsl_integration_glfixed_table_free(table);
+    std::sort(nodes.begin(), nodes.end());
+    expected.insert(expected.end(), nodes.begin(), nodes.end());
+  }
+  for (std::size_t k = 0; k < expected.size(); ++k) EXPECT_NEAR(p.first[k], expected[k], 1e-6) << k;
+}
+
+TEST_F(ElementClasses, ElbowPointsLieOnTheirCircles) {
+  std::vector<Slot> slots(20, I(0));
+  slots[3 - 2] = I(3);     // through the thickness
+  slots[14 - 2] = R(0.2);  // thickness
+  slots[17 - 2] = R(1.0);  // mid-surface radius
+  slots[21 - 2] = I(8);    // around
+  const int section = builder.record(3, slots);
+  const Points p = position(section, 2250);
+  ASSERT_EQ(p.points, 24);
+  EXPECT_EQ(p.profile, 2);
+  EXPECT_EQ(p.two, 1);
+  for (int j = 0; j < 8; ++j)
+    for (int i = 0; i < 3; ++i) {
+      const std::size_t k = static_cast<std::size_t>(3 * j + i);
+      const double r = 0.9 + 0.1 * i, angle = 2 * std::numbers::pi * j / 8;
+      EXPECT_NEAR(std::hypot(p.first[k], p.second[k]), r, 1e-6);
+      EXPECT_NEAR(p.first[k], r * std::cos(angle), 1e-6);
+      EXPECT_NEAR(p.second[k], r * std::sin(angle), 1e-6);
+    }
+}
+
+TEST_F(ElementClasses, ExpandedConnectivityGivesTheListBackWithoutItsZeros) {
+  for (Int code : {70, 71, 72, 73, 74, 75, 76, 77, 500, 513, 542, 563, 599, 637, 699}) {
+    const bool small = code < 100;
+    const Int fixed = small ? 15 : 21, optional = small ? 3 : 6, bits = small ? code % 10 : code % 100;
+    const Int present = fixed + std::popcount(static_cast<unsigned>(bits & ((1 << optional) - 1)));
+    std::vector<Int> row(static_cast<std::size_t>(fixed + optional), 0), given;
+    for (Int k = 0; k < present; ++k) given.push_back(row[static_cast<std::size_t>(k)] = 100 + k);
+    ELEXPND(row.data(), &code);
+    std::vector<Int> back;
+    for (Int v : row)
+      if (v != 0) back.push_back(v);
+    EXPECT_EQ(back, given) << code;
+    for (Int j = 1; j <= optional; ++j) {
+      if (((bits >> (j - 1)) & 1) == 0) {
+        EXPECT_EQ(row[static_cast<std::size_t>(fixed + j - 1)], 0) << code << " " << j;
+      }
+    }
+  }
+  Int other[4] = {1, 2, 3, 4};
+  const Int code = 3008;
+  ELEXPND(other, &code);
+  EXPECT_EQ(other[3], 4);
+}
+
+}  // namespace

@@ -1,0 +1,282 @@
+// The writer end to end: a gathered model written into a new output database, read back through
+// the writer stand-in's view.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "runtime/record.h"
+#include "siblings/dm2/node_packages.h"
+#include "siblings/dm2/output_testing.h"
+#include "siblings/eqc/records.h"
+#include "siblings/eqc/testing.h"
+#include "siblings/eqc/writer_services.h"
+#include "tests/support/host_fixture.h"
+#include "tests/support/odb_model_builder.h"
+#include "zmx/odb.h"
+
+namespace {
+
+using dm2_testing::OutputDatabase;
+using zmxtest::A;
+using zmxtest::I;
+using zmxtest::N;
+using zmxtest::R;
+
+class OdbWriter : public zmxtest::HostFixture {
+ protected:
+  // Runs the gathering with the rotation G (by columns) and translation t; gives the handle.
+  Int write(const std::array<Real, 9>& g = {1, 0, 0, 0, 1, 0, 0, 0, 1}, const std::array<Real, 3>& t = {0, 0, 0},
+            Int core = 200000) {
+    work.assign(static_cast<std::size_t>(core), 0.0);
+    coreCount = core;
+    Int handle = -7;
+    const Int adb = builder.build();
+    const std::string name = zmxtest::scratchFolder("odb_writer") + "/model";
+    ODB_CREATESUPERMODEL(&adb, &handle, g.data(), t.data(), work.data(), &coreCount, name.c_str(),
+                         static_cast<Int>(name.size()));
+    return handle;
+  }
+  Int resultSlot(int k) const { return rec::slotI(work.data(), k); }
+
+  zmxtest::OdbModelBuilder builder;
+  std::vector<double> work;
+  Int coreCount = 0;
+};
+
+// A unit cube of one hexahedron with a solid section of a named material and an orientation, and
+// a grounded connector on its last node.
+struct Cube {
+  std::vector<Int> nodes;
+  Int hex = 0, connector = 0;
+};
+
+Cube unitCube(zmxtest::OdbModelBuilder& b) {
+  Cube c;
+  const Real corners[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
+  for (int k = 0; k < 8; ++k) c.nodes.push_back(b.node(101 + k, {corners[k][0], corners[k][1], corners[k][2]}));
+  const int material = b.record(2, {N("STEEL")});
+  const int solid = b.record(2, {I(0), A(material), I(1)}, 1);
+  const int behaviour = b.record(41, {N("BEHAV")});
+  const int connectorSection = b.record(41, {N("CONNSECT"), A(behaviour), I(0), I(0), I(0), I(11), I(12)}, 2);
+  const Int hexType = b.elementType("C3D8", 3008, 100, 8);
+  const Int connType = b.elementType("CONNX", 3491, 417, 2, {{46, 33}});
+  c.hex = b.element(1, hexType, c.nodes, solid);
+  c.connector = b.element(2, connType, {0, c.nodes[6]}, connectorSection);
+  b.orientation(1, "ORI1", {1, 0, 0, 0, 1, 0}, 3, 0.5);
+  b.orientation(0, "SKIPPED", {1, 0, 0, 0, 1, 0});
+  b.orientation(100, "SKIPPED2", {1, 0, 0, 0, 1, 0});
+  b.part("XIDCUBE", {c.hex, c.connector}, c.nodes);
+  return c;
+}
+
+TEST_F(OdbWriter, UnitCubeIsWrittenWithItsFileFieldsNodesClassesAndRows) {
+  builder.title = "CUBE UNDER LOAD";
+  unitCube(builder);
+  const std::array<Real, 9> g = {0, 1, 0, -1, 0, 0, 0, 0, 1};  // 90 degrees about z, by columns
+  const std::array<Real, 3> t = {10, 20, 30};
+  const Int handle = write(g, t);
+  const OutputDatabase* db = dm2_testing::outputDatabase(handle);
+  ASSERT_NE(db, nullptr);
+  EXPECT_EQ(db->solver, "VELTRO/Standard");
+  EXPECT_EQ(db->solverLength, 24);
+  EXPECT_EQ(db->pathLength, 255);
+  EXPECT_EQ(db->title, "CUBE UNDER LOAD");
+  EXPECT_EQ(db->titleLength, 80);
+  EXPECT_EQ(db->releaseLength, 8);
+  EXPECT_EQ(db->release, "6.4-1");
+  EXPECT_EQ(db->directions, 3);
+  EXPECT_NE(db->path.find("model.odb"), std::string::npos);
+  ASSERT_EQ(db->nodes.size(), 8u);
+  for (int k = 0; k < 8; ++k) {
+    const auto& n = db->nodes[static_cast<std::size_t>(k)];
+    const Real x[3] = {static_cast<Real>(k == 1 || k == 2 || k == 5 || k == 6), static_cast<Real>(k == 2 || k == 3 || k == 6 || k == 7),
+                       static_cast<Real>(k >= 4)};
+    EXPECT_EQ(n.label, 101 + k);
+    for (int i = 0; i < 3; ++i) {
+      Real y = t[static_cast<std::size_t>(i)];
+      for (int j = 0; j < 3; ++j) y += g[static_cast<std::size_t>(j + 3 * i)] * x[j];  // G^T x
+      EXPECT_FLOAT_EQ(n.x[static_cast<std::size_t>(i)], static_cast<float>(y)) << k << " " << i;
+    }
+  }
+  ASSERT_EQ(db->orientations.size(), 1u);
+  EXPECT_EQ(db->orientations[0].name, "ORI1");
+  for (float o : db->orientations[0].origin) EXPECT_FLOAT_EQ(o, 0.5f);
+  EXPECT_EQ(db->orientations[0].integer, 3);
+
+  ASSERT_EQ(db->classes.size(), 2u);
+  const auto& hex = db->classes[0];
+  EXPECT_EQ(hex.typeName, "C3D8");
+  EXPECT_EQ(hex.category, "solid < STEEL >");
+  EXPECT_EQ(hex.orientationKind, 2);
+  EXPECT_EQ(hex.sectionReference.substr(0, 1), "S");
+  ASSERT_EQ(hex.elements.size(), 1u);
+  EXPECT_EQ(hex.elements[0].label, 1);
+  EXPECT_EQ(hex.elements[0].row, (std::vector<Int>{101, 102, 103, 104, 105, 106, 107, 108}));
+  const auto& conn = db->classes[1];
+  EXPECT_EQ(conn.typeName, "CONN3D2G");
+  EXPECT_EQ(conn.category, "connector");
+  ASSERT_EQ(conn.elements.size(), 1u);
+  EXPECT_EQ(conn.elements[0].row, (std::vector<Int>{107, 0}));
+  ASSERT_EQ(db->connectorClasses.size(), 1u);
+  EXPECT_EQ(db->connectorClasses[0].names[0], "CONNSECT");
+  EXPECT_EQ(db->connectorClasses[0].names[1], "BEHAV");
+  EXPECT_EQ(db->connectorClasses[0].first, 11);
+  EXPECT_EQ(db->connectorClasses[0].second, 12);
+  ASSERT_EQ(db->connectorClasses[0].connectors.size(), 1u);
+  EXPECT_EQ(db->connectorClasses[0].connectors[0].node1, 0);
+  EXPECT_EQ(db->connectorClasses[0].connectors[0].node2, 107);
+  EXPECT_TRUE(db->errors.empty());
+  EXPECT_TRUE(dm2_testing::writerErrors().empty()) << dm2_testing::writerErrors()[0];
+  EXPECT_EQ(dm2_testing::openNodePackages(), 0);
+  EXPECT_EQ(dm2_testing::nodePackageRequests(), (std::vector<Int>{2, 1}));
+  const auto monitor = eqc_testing::jobMonitorMessages();
+  ASSERT_EQ(monitor.size(), 1u);
+  EXPECT_EQ(monitor[0].kind, "Odb_File");
+  EXPECT_EQ(monitor[0].text, db->path);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0) << eqc_testing::messages()[0].text;
+
+  // The result record.
+  EXPECT_EQ(resultSlot(2), 2);
+  EXPECT_EQ(resultSlot(3), 1);
+  EXPECT_EQ(resultSlot(5), 14);
+  EXPECT_EQ(rec::slotI(work.data(), 14), 1);  // element 1: class 1
+  EXPECT_EQ(rec::slotI(work.data(), 16), 2);  // element 2: class 2
+  EXPECT_GT(resultSlot(1), resultSlot(13));
+
+  // The transcript at the path holds one line per call.
+  dm2_testing::closeOutputDatabase(handle);
+  std::ifstream file(db->path);
+  std::string first;
+  std::getline(file, first);
+  EXPECT_EQ(first.rfind("OPENNEWFILE | \"" + db->path + "\" | 3 | \"CUBE UNDER LOAD\" | \"VELTRO/Standard\" | \"6.4-1\"", 0), 0u)
+      << first;
+}
+
+TEST_F(OdbWriter, ModelWithoutElementsOpensNothing) {
+  builder.node(1, {0, 0, 0});
+  const Int handle = write();
+  EXPECT_EQ(handle, 0);
+  EXPECT_TRUE(dm2_testing::outputDatabases().empty());
+  EXPECT_TRUE(eqc_testing::messages().empty());
+}
+
+TEST_F(OdbWriter, TwoDimensionalNodesOfAClearFlagGetZeroDepth) {
+  Cube c = unitCube(builder);
+  builder.twoDimensionalFlag = 1;
+  const Int handle = write();
+  (void)c;
+  const OutputDatabase* db = dm2_testing::outputDatabase(handle);
+  ASSERT_NE(db, nullptr);
+  for (const auto& n : db->nodes) EXPECT_GT(n.x[2] + 1.0f, 0.0f);
+  // Clear bit 3 on every node: all depths become 0.
+  zmxtest::OdbModelBuilder again;
+  again.twoDimensionalFlag = 1;
+  const Real corner[3] = {2, 3, 4};
+  const Int n1 = again.node(5, {corner[0], corner[1], corner[2]}, 0);
+  const Int n2 = again.node(6, {1, 1, 1}, 4);
+  const Int type = again.elementType("B31", 2100, 300, 2);
+  const Int e = again.element(9, type, {n1, n2});
+  again.part("XIDBEAM", {e}, {n1, n2});
+  work.assign(100000, 0.0);
+  Int core = 100000, h = 0;
+  const Int adb = again.build();
+  const std::array<Real, 9> g = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  const std::array<Real, 3> t = {0, 0, 5};
+  const std::string name = zmxtest::scratchFolder("odb_writer2d") + "/beam";
+  ODB_CREATESUPERMODEL(&adb, &h, g.data(), t.data(), work.data(), &core, name.c_str(), static_cast<Int>(name.size()));
+  const OutputDatabase* d2 = dm2_testing::outputDatabase(h);
+  ASSERT_NE(d2, nullptr);
+  ASSERT_EQ(d2->nodes.size(), 2u);
+  EXPECT_EQ(d2->nodes[0].x, (std::array<float, 3>{2, 3, 0}));
+  EXPECT_EQ(d2->nodes[1].x, (std::array<float, 3>{1, 1, 6}));
+}
+
+TEST_F(OdbWriter, TwoPartsWriteEachElementOnceAndAMissingPartIsReported) {
+  const Int a = builder.node(1, {0, 0, 0}), b = builder.node(2, {1, 0, 0}), c = builder.node(3, {2, 0, 0});
+  const Int type = builder.elementType("T3D2", 2010, 300, 2);
+  const Int e1 = builder.element(11, type, {a, b});
+  const Int e2 = builder.element(12, type, {b, c});
+  const Int e3 = builder.element(13, type, {a, c});
+  builder.part("XIDONE", {e1, e3}, {a, b});
+  builder.elementSet("PIPE", {e2});        // not a part: no leading blank
+  builder.part(" PITWO", {e2}, {b, c});
+  builder.elementSet("XIDLOST", {});       // a part without node data
+  const Int handle = write();
+  const OutputDatabase* db = dm2_testing::outputDatabase(handle);
+  ASSERT_NE(db, nullptr);
+  // The class is defined again in the second part; each element is written once.
+  ASSERT_EQ(db->classes.size(), 2u);
+  std::vector<Int> written;
+  for (const auto& cls : db->classes)
+    for (const auto& e : cls.elements) written.push_back(e.label);
+  EXPECT_EQ(written, (std::vector<Int>{11, 13, 12}));
+  EXPECT_EQ(db->title, "");  // a heading of blank words
+  EXPECT_EQ(db->nodes.size(), 4u);  // node 2 belongs to both parts
+  EXPECT_TRUE(eqc_testing::printed("NODE DATA FOR PART XIDLOST NOT FOUND"));
+  EXPECT_EQ(eqc_testing::countAtLevel(-2), 0);
+}
+
+TEST_F(OdbWriter, ElementOfLabelZeroHasNoClassAndIsFiledUnderItsKey) {
+  const Int a = builder.node(1, {0, 0, 0}), b = builder.node(2, {1, 0, 0});
+  const Int type = builder.elementType("T3D2", 2010, 300, 2);
+  const Int e1 = builder.element(11, type, {a, b});
+  const Int e2 = builder.element(0, type, {a, b});  // label 0: not classified
+  builder.part("XIDONE", {e1, e2}, {a, b});
+  work.assign(100000, 0.0);
+  Int core = 100000, handle = 0;
+  const Int adb = builder.build();
+  const std::array<Real, 9> g = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  const std::array<Real, 3> t = {0, 0, 0};
+  const std::string name = zmxtest::scratchFolder("odb_label_zero") + "/m";
+  ODB_CREATESUPERMODEL(&adb, &handle, g.data(), t.data(), work.data(), &core, name.c_str(), static_cast<Int>(name.size()));
+  EXPECT_TRUE(eqc_testing::printed("CLASS UNKNOWN FOR ELEMENT 0"));
+  ASSERT_FALSE(eqc_testing::filed(-2511).empty());
+  EXPECT_EQ(eqc_testing::filed(-2511).back(), 0);
+}
+
+TEST_F(OdbWriter, TooSmallAWorkArrayOpensNoFileAndKeepsTheCoreCount) {
+  unitCube(builder);
+  builder.storeCounts = true;
+  const Int handle = write({1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}, 60);
+  EXPECT_EQ(handle, 0);
+  EXPECT_EQ(coreCount, 60);
+  EXPECT_EQ(resultSlot(1), 0);
+  EXPECT_TRUE(dm2_testing::outputDatabases().empty());
+  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+  EXPECT_EQ(rec::i(CGM, 1), 100);  // put back
+}
+
+TEST_F(OdbWriter, PartsNotFoundAreReportedAtLevelMinusTwo) {
+  const Int a = builder.node(1, {0, 0, 0}), b = builder.node(2, {1, 0, 0});
+  const Int type = builder.elementType("T3D2", 2010, 300, 2);
+  const Int e = builder.element(11, type, {a, b});
+  builder.part("XIDONE", {e}, {a, b});
+  const Int adb = builder.build();
+  // The driver alone, told of three parts; the element table gives the element no class.
+  std::vector<double> b1(64), b2(64), b3(64), work(2000), refs(10), names(4), connectorBuffer(64);
+  std::vector<Int> elementTable(4, 0), classTable(28 * 130), partTable(28 * 3), nodeMap(4), bcTable(40), labels(10);
+  elementTable[2] = 11;
+  const Int nodeLabels[2] = {1, 2};
+  const Int references = 0, m13 = 2000, m14 = 16, unused = 0, expected = 3, solver = 0, connectorFlag = 0;
+  Int classes = 0, handle = 0;
+  const std::string path = zmxtest::scratchFolder("odb_parts") + "/m";
+  const std::array<Real, 9> g = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  const std::array<Real, 3> t = {0, 0, 0};
+  WRITEMODELODBSUPER(b1.data(), b2.data(), b3.data(), elementTable.data(), work.data(), refs.data(), nodeLabels,
+                     classTable.data(), partTable.data(), nodeMap.data(), bcTable.data(), &references, &m13, &m14,
+                     &unused, path.c_str(), static_cast<Int>(path.size()), &expected, &classes, g.data(), t.data(), &adb, &handle, &solver, names.data(),
+                     connectorBuffer.data(), &connectorFlag, labels.data());
+  EXPECT_TRUE(eqc_testing::printed("CLASS UNKNOWN FOR ELEMENT 11"));
+  ASSERT_FALSE(eqc_testing::filed(-2511).empty());
+  EXPECT_EQ(eqc_testing::filed(-2511).back(), 11);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN WRITEODB. UNABLE TO LOCATE PART DATA FOR 2 PARTS"));
+  EXPECT_EQ(eqc_testing::countAtLevel(-2), 1);
+  EXPECT_EQ(nodeMap[0], 1);  // node 1 written by part 1
+  EXPECT_EQ(partTable[0], rec::i(CSLV, 8) + 6);  // the element list behind the directory
+}
+
+}  // namespace
