@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include "sensitivity/manipulators/named_variables.h"
+#include "runtime/record.h"
 #include "siblings/utl/utl.h"
+#include "zmx/storage/records.h"
 #include "zmx/sensitivity.h"
 
 namespace {
@@ -129,6 +131,20 @@ extern "C" {
 
 void DSAELEMCHK(const Int* type, Int* answer) {
   *answer = std::find(std::begin(kSupportedTypes), std::end(kSupportedTypes), *type) != std::end(kSupportedTypes) ? 0 : 1;
+}
+
+void DSAELOUTVAR(const Int* id, Int* answer, Int* invalid) {
+  static constexpr int kSensitivityOutputOnly = 10;
+  static constexpr Int kAlwaysValid = 58;
+  *answer = 0;
+  *invalid = 0;
+  const auto row = std::find_if(std::begin(kElementResponses), std::end(kElementResponses),
+                                [id](const Response& r) { return r.id == *id; });
+  if (row != std::end(kElementResponses))
+    *answer = row->answer;
+  else
+    *invalid = 1;
+  if (rec::i(CPROC, kSensitivityOutputOnly) == 1 && *id != kAlwaysValid) *invalid = 1;
 }
 
 void DSA_ERESPCHK(const Int* id, const Int* mode, Int* found, Int* answer) {
