@@ -54,24 +54,25 @@ void dsa_DataManip::report() const {
 }
 
 bool dsa_DataManip::span(const Layout& layout, Int id, int copy, Span& out) const {
-  const VarBlock& block = layout.Block();
-  const VarBlock::Entry* e = block.Find(id);
-  if (e == nullptr || e->points <= 0) {
+  dsa_VarPlace found;
+  const dsa_VarPlace* place = nullptr;
+  if (current_ != nullptr)
+    for (const dsa_VarPlace& p : current_->place)
+      if (p.id == id) {
+        place = &p;
+        break;
+      }
+  if (place == nullptr) {
+    dsa_LocateVar(layout, id, found);
+    place = &found;
+  }
+  if (place->size < 0) {
     report();
     return false;
   }
-  const Layout::Copies* c = layout.ClassCopies(e->storageClass);
-  const adb_dsaVarFormat& f = getglobalVarFormat(id < block.DefinedIds() ? id : adb_dsaParentVarID(id));
-  const Int perPoint = f.count * getglobalVarFormatSize(f.format);
-  const long long first = static_cast<long long>(c->baseIndex + e->position) * c->stride;
-  const long long size = static_cast<long long>(e->points) * perPoint;
-  if (perPoint < 0 || first < 0 || first + size > static_cast<long long>(c->length)) {
-    report();
-    return false;
-  }
-  out.values = c->base[copy] + first;
-  out.points = e->points;
-  out.perPoint = perPoint;
+  out.values = layout.ClassCopies(place->storageClass)->base[copy] + place->first;
+  out.points = place->points;
+  out.perPoint = place->perPoint;
   return true;
 }
 
@@ -94,15 +95,10 @@ Real* dsa_DataManip::whole(const Span& store, const Span& variable) const {
 
 namespace {
 
-void walkVar(dsa_DataManip& m, const Layout& layout, const dsa_Var& var) {
-  const VarBlock& block = layout.Block();
-  for (Int k = 0; k < var.count; ++k) m.manip(layout, var.classes[k], var.ids[k], var.descriptors[k], block);
-}
-
 void walkMats(dsa_DataManip& m, const std::vector<dsa_MatVar>& mats, Int count, MatPointLayout* (*at)(const void*, Int),
               const void* owner) {
   const Int n = std::min<Int>(count, static_cast<Int>(mats.size()));
-  for (Int k = 1; k <= n; ++k) walkVar(m, *at(owner, k), mats[static_cast<std::size_t>(k - 1)].var);
+  for (Int k = 1; k <= n; ++k) m.visit(*at(owner, k), mats[static_cast<std::size_t>(k - 1)].var);
 }
 
 MatPointLayout* rebarMat(const void* owner, Int k) { return static_cast<const RebarLayout*>(owner)->MatPoint(k); }
@@ -114,16 +110,25 @@ void walkRebar(dsa_DataManip& m, const RebarLayout& layout, const dsa_RebarVar& 
 
 }  // namespace
 
+void dsa_DataManip::visit(const Layout& layout, const dsa_Var& var) {
+  const VarBlock& block = layout.Block();
+  for (Int k = 0; k < var.count; ++k) {
+    current_ = var.access ? &var.access[k] : nullptr;
+    manip(layout, var.classes[k], var.ids[k], var.descriptors[k], block);
+  }
+  current_ = nullptr;
+}
+
 void dsa_DataManip::doManip() {
   const dsa_VarStorage* storage = heldStorage();
   if (storage == nullptr || layout_ == nullptr) return;
   const ElementLayout& e = *layout_;
-  walkVar(*this, e, storage->var);
+  visit(e, storage->var);
   const Int sects = std::min<Int>(e.NumSectPoints(), static_cast<Int>(storage->sects.size()));
   for (Int s = 1; s <= sects; ++s) {
     const SectIntLayout& layout = *e.SectPoint(s);
     const dsa_SectVar& sect = storage->sects[static_cast<std::size_t>(s - 1)];
-    walkVar(*this, layout, sect.var);
+    visit(layout, sect.var);
     const Int rebars = std::min<Int>(layout.NumRebars(), static_cast<Int>(sect.rebars.size()));
     for (Int r = 1; r <= rebars; ++r) walkRebar(*this, *layout.Rebar(r), sect.rebars[static_cast<std::size_t>(r - 1)]);
     walkMats(*this, sect.mats, layout.NumMatPoints(), sectMat, &layout);

@@ -11,11 +11,32 @@ constexpr Int kMatPointIds = 274;
 
 dsa_Var::~dsa_Var() = default;
 
+bool dsa_LocateVar(const Layout& layout, Int id, dsa_VarPlace& place) {
+  place = dsa_VarPlace{};
+  place.id = id;
+  const VarBlock& block = layout.Block();
+  const VarBlock::Entry* e = block.Find(id);
+  if (e == nullptr || e->points <= 0) return false;
+  const Layout::Copies* c = layout.ClassCopies(e->storageClass);
+  const adb_dsaVarFormat& f = getglobalVarFormat(id < block.DefinedIds() ? id : adb_dsaParentVarID(id));
+  const long long perPoint = static_cast<long long>(f.count) * getglobalVarFormatSize(f.format);
+  const long long first = static_cast<long long>(c->baseIndex + e->position) * c->stride;
+  const long long size = perPoint * e->points;
+  if (perPoint < 0 || first < 0 || size > 0x7fffffff || first + size > static_cast<long long>(c->length)) return false;
+  place.storageClass = e->storageClass;
+  place.first = static_cast<Int>(first);
+  place.points = e->points;
+  place.perPoint = static_cast<Int>(perPoint);
+  place.size = static_cast<Int>(size);
+  return true;
+}
+
 void dsa_Var::FormStorage(const Layout& layout, Int nIds, Int kind) {
   const std::size_t room = nIds > 0 ? static_cast<std::size_t>(nIds) : 0;
   ids = std::make_unique<Int[]>(room);
   classes = std::make_unique<Int[]>(room);
   descriptors = std::make_unique<adb_dsaVars[]>(room);
+  access = std::make_unique<dsa_VarAccess[]>(room);
   count = 0;
   const VarBlock& block = layout.Block();
   for (Int id = 0; id < nIds; ++id) {
@@ -24,6 +45,8 @@ void dsa_Var::FormStorage(const Layout& layout, Int nIds, Int kind) {
     ids[count] = id;
     classes[count] = e->storageClass;
     descriptors[count] = adb_dsaVarID(kind, id);
+    dsa_LocateVar(layout, id, access[count].place[0]);
+    for (int k = 0; k < 3; ++k) dsa_LocateVar(layout, descriptors[count].d[k], access[count].place[k + 1]);
     ++count;
   }
 }

@@ -8,6 +8,8 @@ class Layout;
 class ElementLayout;
 class VarBlock;
 struct adb_dsaVars;
+class dsa_Var;
+struct dsa_VarAccess;
 
 class ZMX_EXPORT dsa_DataManip {
  public:
@@ -21,6 +23,8 @@ class ZMX_EXPORT dsa_DataManip {
   void doManip();
   // The listed ids of blocks of one kind (0 element, 1 section points, 3 their material points).
   void doManip(const Int* ids, Int kind, Int n);
+  // Calls manip for every variable of one block, with the places found when it was formed.
+  void visit(const Layout& layout, const dsa_Var& var);
   virtual void manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars,
                      const VarBlock& block) = 0;
 
@@ -52,6 +56,7 @@ class ZMX_EXPORT dsa_DataManip {
   Int debug_ = 0;
   const char* debugText_ = nullptr;
   const char* entry_;
+  const dsa_VarAccess* current_ = nullptr;  // places of the variable being handled
 };
 
 class ZMX_EXPORT dsa_FiniteDiff : public dsa_DataManip {

@@ -14,6 +14,23 @@ class RebarLayout;
 class MatPointLayout;
 struct adb_dsaVars;
 
+// Where a variable or a companion lies in its layout, found once when the storage is formed:
+// its storage class, its first real in the copies of that class and its number of points and
+// values per point; size -1 when the layout lacks it.
+struct dsa_VarPlace {
+  Int id = -1;
+  Int storageClass = 0;
+  Int first = 0;
+  Int points = 0;
+  Int perPoint = 0;
+  Int size = -1;
+};
+
+// The variable itself (place 0) and its companions d0 to d2 (places 1 to 3).
+struct dsa_VarAccess {
+  dsa_VarPlace place[4];
+};
+
 // The present variables of one block, ids ascending.
 class ZMX_EXPORT dsa_Var {
  public:
@@ -27,7 +44,12 @@ class ZMX_EXPORT dsa_Var {
   std::unique_ptr<Int[]> ids;
   std::unique_ptr<Int[]> classes;
   std::unique_ptr<adb_dsaVars[]> descriptors;
+  std::unique_ptr<dsa_VarAccess[]> access;  // where each variable and its companions lie
 };
+
+// Finds where variable id of the layout lies; false (place.size -1) when the layout lacks it or
+// it runs past its class's copies.
+ZMX_EXPORT bool dsa_LocateVar(const Layout& layout, Int id, dsa_VarPlace& place);
 
 class ZMX_EXPORT dsa_MatVar {
  public:
