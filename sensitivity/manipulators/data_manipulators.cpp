@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include "siblings/dm2/dsa_layouts.h"
 #include "siblings/dm2/dsa_state.h"
@@ -53,30 +55,33 @@ void dsa_DataManip::report() const {
   cfi_WriteMessage(-3, text.c_str());
 }
 
-bool dsa_DataManip::span(const Layout& layout, Int id, int copy, Span& out) const {
-  dsa_VarPlace found;
-  const dsa_VarPlace* place = nullptr;
-  if (current_ != nullptr)
-    for (const dsa_VarPlace& p : current_->place)
-      if (p.id == id) {
-        place = &p;
-        break;
-      }
-  if (place == nullptr) {
-    dsa_LocateVar(layout, id, found);
-    place = &found;
-  }
-  if (place->size < 0) {
+inline bool dsa_DataManip::spanAt(const Layout& layout, const dsa_VarPlace& place, int copy, Span& out) const {
+  if (place.size < 0) {
     report();
     return false;
   }
-  out.values = layout.ClassCopies(place->storageClass)->base[copy] + place->first;
-  out.points = place->points;
-  out.perPoint = place->perPoint;
+  out.values = layout.ClassCopies(place.storageClass)->base[copy] + place.first;
+  out.count = place.size;
   return true;
 }
 
-Real* dsa_DataManip::block(const Span& store, const Span& variable, Int p) const {
+bool dsa_DataManip::span(const Layout& layout, Int id, int copy, Span& out) const {
+  if (current_ != nullptr) {
+    for (const dsa_VarPlace& p : current_->place)
+      if (p.id == id) return spanAt(layout, p, copy, out);
+  }
+  dsa_VarPlace found;
+  dsa_LocateVar(layout, id, found);
+  return spanAt(layout, found, copy, out);
+}
+
+inline bool dsa_DataManip::span(const Layout& layout, Int id, const adb_dsaVars& vars, int which, int copy,
+                         Span& out) const {
+  if (current_ != nullptr) return spanAt(layout, current_->place[which + 1], copy, out);
+  return span(layout, which < 0 ? id : vars.d[which], copy, out);
+}
+
+inline Real* dsa_DataManip::block(const Span& store, const Span& variable, Int p) const {
   const long long n = variable.size();
   if (p < 1 || static_cast<long long>(p) * n > store.size()) {
     report();
@@ -93,22 +98,42 @@ Real* dsa_DataManip::whole(const Span& store, const Span& variable) const {
   return store.values;
 }
 
-namespace {
-
-void walkMats(dsa_DataManip& m, const std::vector<dsa_MatVar>& mats, Int count, MatPointLayout* (*at)(const void*, Int),
-              const void* owner) {
-  const Int n = std::min<Int>(count, static_cast<Int>(mats.size()));
-  for (Int k = 1; k <= n; ++k) m.visit(*at(owner, k), mats[static_cast<std::size_t>(k - 1)].var);
+// The walk of every present variable in the order of the storage tree. Entries walk with the
+// manipulator's own type, so that its operation is called directly; doManip() calls it through
+// the virtual table.
+template <class M>
+void dsaWalk(M& m) {
+  const dsa_VarStorage* storage = heldStorage();
+  if (storage == nullptr || m.layout_ == nullptr) return;
+  auto block = [&m](const Layout& layout, const dsa_Var& var) {
+    const VarBlock& vb = layout.Block();
+    for (Int k = 0; k < var.count; ++k) {
+      m.current_ = var.access ? &var.access[k] : nullptr;
+      if constexpr (std::is_same_v<M, dsa_DataManip>)
+        m.manip(layout, var.classes[k], var.ids[k], var.descriptors[k], vb);
+      else
+        m.M::manip(layout, var.classes[k], var.ids[k], var.descriptors[k], vb);
+    }
+    m.current_ = nullptr;
+  };
+  auto mats = [&block](const auto& layout, const std::vector<dsa_MatVar>& vars) {
+    const Int n = std::min<Int>(layout.NumMatPoints(), static_cast<Int>(vars.size()));
+    for (Int k = 1; k <= n; ++k) block(*layout.MatPoint(k), vars[static_cast<std::size_t>(k - 1)].var);
+  };
+  const ElementLayout& e = *m.layout_;
+  block(e, storage->var);
+  const Int sects = std::min<Int>(e.NumSectPoints(), static_cast<Int>(storage->sects.size()));
+  for (Int s = 1; s <= sects; ++s) {
+    const SectIntLayout& layout = *e.SectPoint(s);
+    const dsa_SectVar& sect = storage->sects[static_cast<std::size_t>(s - 1)];
+    block(layout, sect.var);
+    const Int rebars = std::min<Int>(layout.NumRebars(), static_cast<Int>(sect.rebars.size()));
+    for (Int r = 1; r <= rebars; ++r) mats(*layout.Rebar(r), sect.rebars[static_cast<std::size_t>(r - 1)].mats);
+    mats(layout, sect.mats);
+  }
+  const Int rebars = std::min<Int>(e.NumRebars(), static_cast<Int>(storage->rebars.size()));
+  for (Int r = 1; r <= rebars; ++r) mats(*e.Rebar(r), storage->rebars[static_cast<std::size_t>(r - 1)].mats);
 }
-
-MatPointLayout* rebarMat(const void* owner, Int k) { return static_cast<const RebarLayout*>(owner)->MatPoint(k); }
-MatPointLayout* sectMat(const void* owner, Int k) { return static_cast<const SectIntLayout*>(owner)->MatPoint(k); }
-
-void walkRebar(dsa_DataManip& m, const RebarLayout& layout, const dsa_RebarVar& rebar) {
-  walkMats(m, rebar.mats, layout.NumMatPoints(), rebarMat, &layout);
-}
-
-}  // namespace
 
 void dsa_DataManip::visit(const Layout& layout, const dsa_Var& var) {
   const VarBlock& block = layout.Block();
@@ -119,23 +144,7 @@ void dsa_DataManip::visit(const Layout& layout, const dsa_Var& var) {
   current_ = nullptr;
 }
 
-void dsa_DataManip::doManip() {
-  const dsa_VarStorage* storage = heldStorage();
-  if (storage == nullptr || layout_ == nullptr) return;
-  const ElementLayout& e = *layout_;
-  visit(e, storage->var);
-  const Int sects = std::min<Int>(e.NumSectPoints(), static_cast<Int>(storage->sects.size()));
-  for (Int s = 1; s <= sects; ++s) {
-    const SectIntLayout& layout = *e.SectPoint(s);
-    const dsa_SectVar& sect = storage->sects[static_cast<std::size_t>(s - 1)];
-    visit(layout, sect.var);
-    const Int rebars = std::min<Int>(layout.NumRebars(), static_cast<Int>(sect.rebars.size()));
-    for (Int r = 1; r <= rebars; ++r) walkRebar(*this, *layout.Rebar(r), sect.rebars[static_cast<std::size_t>(r - 1)]);
-    walkMats(*this, sect.mats, layout.NumMatPoints(), sectMat, &layout);
-  }
-  const Int rebars = std::min<Int>(e.NumRebars(), static_cast<Int>(storage->rebars.size()));
-  for (Int r = 1; r <= rebars; ++r) walkRebar(*this, *e.Rebar(r), storage->rebars[static_cast<std::size_t>(r - 1)]);
-}
+void dsa_DataManip::doManip() { dsaWalk(*this); }
 
 void dsa_DataManip::doManip(const Int* ids, Int kind, Int n) {
   if (layout_ == nullptr) return;
@@ -163,33 +172,33 @@ void dsa_DataManip::doManip(const Int* ids, Int kind, Int n) {
 dsa_Perturb::dsa_Perturb(ElementLayout* layout, const Int* c1, const Int* c2, Real factor, const char* entry)
     : dsa_DataManip(layout, c1, c2, factor, entry), mode_(perturbationMode()), control11_(c1 ? c1[10] : 0) {}
 
-void dsa_Perturb::perturbFrom(const Layout& layout, Int id, Int companion, int copy) {
+inline void dsa_Perturb::perturbFrom(const Layout& layout, Int id, const adb_dsaVars& vars, int companion, int copy) {
   Span s, t;
-  if (!span(layout, id, 0, s) || !span(layout, companion, copy, t)) return;
+  if (!span(layout, id, vars, kSelf, 0, s) || !span(layout, id, vars, companion, copy, t)) return;
   if (const Real* source = block(t, s, parameter())) addScaled(s.values, source, s.size(), factor_);
 }
 
 void dsa_Perturb::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
   if (storageClass == 3 || (storageClass == 9 && id != 251))
-    perturbFrom(layout, id, mode_ == 1 ? vars.d[1] : vars.d[2], 0);
+    perturbFrom(layout, id, vars, mode_ == 1 ? 1 : 2, 0);
   else if ((storageClass == 4 || storageClass == 5) && control11_ != 0)
-    perturbFrom(layout, id, vars.d[1], 0);
+    perturbFrom(layout, id, vars, 1, 0);
 }
 
 void dsa_PerturbSigin::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars,
                              const VarBlock&) {
   if (storageClass == 4)
-    perturbFrom(layout, id, vars.d[1], 0);
+    perturbFrom(layout, id, vars, 1, 0);
   else if (storageClass == 3 || storageClass == 9)
-    mode_ == 1 ? perturbFrom(layout, id, vars.d[1], 2) : perturbFrom(layout, id, vars.d[2], 0);
+    mode_ == 1 ? perturbFrom(layout, id, vars, 1, 2) : perturbFrom(layout, id, vars, 2, 0);
 }
 
 void dsa_PerturbElout::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars,
                              const VarBlock&) {
   if (storageClass == 0 || storageClass == 1 || storageClass == 3 || storageClass == 9)
-    perturbFrom(layout, id, vars.d[2], 0);
+    perturbFrom(layout, id, vars, 2, 0);
   else if (storageClass == 4)
-    perturbFrom(layout, id, vars.d[1], 0);
+    perturbFrom(layout, id, vars, 1, 0);
 }
 
 // ---- finite differences and their initialisation ----
@@ -198,7 +207,7 @@ dsa_FiniteDiff::dsa_FiniteDiff(ElementLayout* layout, const Int* c1, const Int* 
                                const char* entry)
     : dsa_DataManip(layout, c1, c2, factor, entry), a_(a), b_(b), c_(c) {}
 
-bool dsa_FiniteDiff::choose(Int storageClass, Int id, int& companion, int& storeCopy, int& sourceCopy) const {
+inline bool dsa_FiniteDiff::choose(Int storageClass, Int id, int& companion, int& storeCopy, int& sourceCopy) const {
   auto pick = [&](int d, int copy) {
     companion = d;
     storeCopy = copy;
@@ -221,7 +230,7 @@ void dsa_FiniteDiff::manip(const Layout& layout, Int storageClass, Int id, const
   int d = 0, storeCopy = 0, sourceCopy = 0;
   if (!choose(storageClass, id, d, storeCopy, sourceCopy)) return;
   Span s, t;
-  if (!span(layout, id, sourceCopy, s) || !span(layout, vars.d[d], storeCopy, t)) return;
+  if (!span(layout, id, vars, kSelf, sourceCopy, s) || !span(layout, id, vars, d, storeCopy, t)) return;
   if (Real* target = block(t, s, parameter())) addScaled(target, s.values, s.size(), factor_);
 }
 
@@ -232,14 +241,14 @@ void dsa_InitDeriv::manip(const Layout& layout, Int storageClass, Int id, const 
   int d = 0, storeCopy = 0, sourceCopy = 0;
   if (!choose(storageClass, id, d, storeCopy, sourceCopy)) return;
   Span s, t;
-  if (!span(layout, id, sourceCopy, s) || !span(layout, vars.d[d], storeCopy, t)) return;
+  if (!span(layout, id, vars, kSelf, sourceCopy, s) || !span(layout, id, vars, d, storeCopy, t)) return;
   Real* target = block(t, s, parameter());
   if (target == nullptr) return;
   const Int n = s.size();
   if (control1_ != nullptr && control1_[12] == 1) {
     if (storageClass == 9 || (storageClass == 3 && mode_ == 2)) {
       Span t0;
-      if (!span(layout, vars.d[d], 0, t0)) return;
+      if (!span(layout, id, vars, d, 0, t0)) return;
       if (const Real* from = block(t0, s, parameter())) copyValues(target, from, n);
     } else {
       zero(target, n);
@@ -257,7 +266,7 @@ dsa_Init::dsa_Init(ElementLayout* layout, const Int* c1, const Int* c2)
 void dsa_Init::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
   if (storageClass != 9) return;
   Span s, t;
-  if (!span(layout, id, 2, s) || !span(layout, vars.d[2], 2, t)) return;
+  if (!span(layout, id, vars, kSelf, 2, s) || !span(layout, id, vars, 2, 2, t)) return;
   if (Real* target = block(t, s, parameter())) zero(target, s.size());
 }
 
@@ -270,7 +279,7 @@ void dsa_StoreInitState::manip(const Layout& layout, Int storageClass, Int id, c
                                const VarBlock&) {
   if (storageClass != 3 && storageClass != 9) return;
   Span s, t;
-  if (!span(layout, id, storageClass == 9 ? 2 : 1, s) || !span(layout, vars.d[0], 2, t)) return;
+  if (!span(layout, id, vars, kSelf, storageClass == 9 ? 2 : 1, s) || !span(layout, id, vars, 0, 2, t)) return;
   if (Real* target = whole(t, s)) copyValues(target, s.values, s.size());
 }
 
@@ -281,7 +290,7 @@ void dsa_RestoreInitState::manip(const Layout& layout, Int storageClass, Int id,
                                  const VarBlock&) {
   if (storageClass != 3 && storageClass != 9) return;
   Span s, t;
-  if (!span(layout, id, 0, s) || !span(layout, vars.d[0], 0, t)) return;
+  if (!span(layout, id, vars, kSelf, 0, s) || !span(layout, id, vars, 0, 0, t)) return;
   if (const Real* source = whole(t, s)) copyValues(s.values, source, s.size());
 }
 
@@ -296,7 +305,9 @@ void dsa_Transfer::manip(const Layout& layout, Int storageClass, Int id, const a
   if (storageClass != 3 && storageClass != 9) return;
   const int fromCopy = storageClass == 9 || direction_ != 0 ? 2 : 1;
   Span s, from, to;
-  if (!span(layout, id, 0, s) || !span(layout, vars.d[2], fromCopy, from) || !span(layout, vars.d[1], 2, to)) return;
+  if (!span(layout, id, vars, kSelf, 0, s) || !span(layout, id, vars, 2, fromCopy, from) ||
+      !span(layout, id, vars, 1, 2, to))
+    return;
   const Real* source = block(from, s, parameter());
   Real* target = source ? block(to, s, parameter()) : nullptr;
   if (target != nullptr) copyValues(target, source, s.size());
@@ -315,34 +326,34 @@ extern "C" {
 
 void ELDSAPERTURB(const Int* layout, const Int* control1, const Int* control2, const Real* factor, const Int*) {
   dsa_Perturb m(elementLayout(layout), control1, control2, *factor);
-  m.doManip();
+  dsaWalk(m);
 }
 
 void SIGINDSAPERTURB(const Int* layout, const Int* control1, const Int* control2, const Real* factor, const Int*) {
   dsa_PerturbSigin m(elementLayout(layout), control1, control2, *factor, "SIGINDSAPERTURB");
-  m.doManip();
+  dsaWalk(m);
 }
 
 void ELDSAFINITEDIFF(const Int* layout, const Int* control1, const Int* control2, const Int* a, const Int* b,
                      const Int* c, const Real* factor) {
   dsa_FiniteDiff m(elementLayout(layout), control1, control2, *a, *b, *c, *factor);
-  m.doManip();
+  dsaWalk(m);
 }
 
 void ELDSAINITDERIV(const Int* layout, const Int* control1, const Int* control2, const Int* a, const Int* b,
                     const Int* c, const Real* factor) {
   dsa_InitDeriv m(elementLayout(layout), control1, control2, *a, *b, *c, *factor);
-  m.doManip();
+  dsaWalk(m);
 }
 
 void DSA_ZEROUPSTATE(const Int* layout, const Int* control1, const Int* control2) {
   dsa_Init m(elementLayout(layout), control1, control2);
-  m.doManip();
+  dsaWalk(m);
 }
 
 void DSASTOREINITSTATE(const Int* layout, const Int* control1, const Int* control2) {
   dsa_StoreInitState m(elementLayout(layout), control1, control2);
-  m.doManip();
+  dsaWalk(m);
 }
 
 void ELDSARESTOREDATA(const Int* layout, const Int* element, const Int* flag1, const Int* flag2) {
@@ -350,18 +361,18 @@ void ELDSARESTOREDATA(const Int* layout, const Int* element, const Int* flag1, c
   refreshrwbuffer(*element, e);
   if (*flag1 != 1 || *flag2 != 0) return;
   dsa_RestoreInitState m(e);
-  m.doManip();
+  dsaWalk(m);
 }
 
 void DSATRANSFER(const Int* layout, const Int* control1, const Int* control2, const Int* direction) {
   dsa_Transfer m(elementLayout(layout), control1, control2, *direction);
-  m.doManip();
+  dsaWalk(m);
 }
 
 void ELDSAVERIF(const Int* layout, const Real* first, const Real* second, const Int* i1, const Int* i2, const Int* i3,
                 const Int* i4) {
   dsa_Verif m(elementLayout(layout), first, second, *i1, *i2, *i3, *i4);
-  m.doManip();
+  dsaWalk(m);
 }
 
 void DSA_STDVERIFELVECTOR(const Real* first, const Real* second, const Int* i1, const Int* i2, const Int* i3,

@@ -25,8 +25,6 @@ bool dsa_LocateVar(const Layout& layout, Int id, dsa_VarPlace& place) {
   if (perPoint < 0 || first < 0 || size > 0x7fffffff || first + size > static_cast<long long>(c->length)) return false;
   place.storageClass = e->storageClass;
   place.first = static_cast<Int>(first);
-  place.points = e->points;
-  place.perPoint = static_cast<Int>(perPoint);
   place.size = static_cast<Int>(size);
   return true;
 }

@@ -10,6 +10,7 @@ class VarBlock;
 struct adb_dsaVars;
 class dsa_Var;
 struct dsa_VarAccess;
+struct dsa_VarPlace;
 
 class ZMX_EXPORT dsa_DataManip {
  public:
@@ -31,16 +32,20 @@ class ZMX_EXPORT dsa_DataManip {
   Int DebugLevel() const { return debug_; }
 
  protected:
-  // Values of a variable in one copy: points, values per point, and where they start.
+  // Values of a variable in one copy: where they start and how many there are.
   struct Span {
     Real* values = nullptr;
-    Int points = 0;
-    Int perPoint = 0;
-    Int size() const { return points * perPoint; }
+    Int count = 0;
+    Int size() const { return count; }
   };
   // The variable (id) or a companion in copy of the layout; false (reported) when the layout
   // lacks it.
   bool span(const Layout& layout, Int id, int copy, Span& out) const;
+  // The variable (which = kSelf) or its companion d[which] in copy, from the places found when
+  // the storage was formed (or looked up when the walk has none).
+  static constexpr int kSelf = -1;
+  bool span(const Layout& layout, Int id, const adb_dsaVars& vars, int which, int copy, Span& out) const;
+  bool spanAt(const Layout& layout, const dsa_VarPlace& place, int copy, Span& out) const;
   // Block p of a derivative store shaped like the variable; null (reported) when the block lies
   // outside the store.
   Real* block(const Span& store, const Span& variable, Int p) const;
@@ -57,6 +62,9 @@ class ZMX_EXPORT dsa_DataManip {
   const char* debugText_ = nullptr;
   const char* entry_;
   const dsa_VarAccess* current_ = nullptr;  // places of the variable being handled
+
+  template <class M>
+  friend void dsaWalk(M& m);
 };
 
 class ZMX_EXPORT dsa_FiniteDiff : public dsa_DataManip {
@@ -94,7 +102,7 @@ class ZMX_EXPORT dsa_Perturb : public dsa_DataManip {
 
  protected:
   // Adds factor times block p of the companion's copy to the variable's copy 0.
-  void perturbFrom(const Layout& layout, Int id, Int companion, int copy);
+  void perturbFrom(const Layout& layout, Int id, const adb_dsaVars& vars, int companion, int copy);
   Int mode_;
   Int control11_;
 };

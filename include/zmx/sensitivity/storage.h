@@ -15,14 +15,12 @@ class MatPointLayout;
 struct adb_dsaVars;
 
 // Where a variable or a companion lies in its layout, found once when the storage is formed:
-// its storage class, its first real in the copies of that class and its number of points and
-// values per point; size -1 when the layout lacks it.
+// its storage class, its first real in the copies of that class and its number of reals
+// (points times values per point); size -1 when the layout lacks it.
 struct dsa_VarPlace {
   Int id = -1;
   Int storageClass = 0;
   Int first = 0;
-  Int points = 0;
-  Int perPoint = 0;
   Int size = -1;
 };
 
