@@ -116,6 +116,10 @@ struct dm2_dsa_detail {
 };
 
 Layout::~Layout() { dm2_dsa_detail::unmap(*this); }
+MatPointLayout::~MatPointLayout() = default;
+RebarLayout::~RebarLayout() = default;
+SectIntLayout::~SectIntLayout() = default;
+ElementLayout::~ElementLayout() = default;
 
 adb_dsaVars adb_dsaVarID(Int kind, Int id) {
   const auto found = tables().varIds.find({kind, id});

@@ -90,10 +90,14 @@ class ZMX_EXPORT Layout {
   Int word_ = 0;
 };
 
-class ZMX_EXPORT MatPointLayout : public Layout {};
+class ZMX_EXPORT MatPointLayout : public Layout {
+ public:
+  ~MatPointLayout() override;  // out of line: the type's information lives in this library
+};
 
 class ZMX_EXPORT RebarLayout : public Layout {
  public:
+  ~RebarLayout() override;
   Int NumMatPoints() const { return static_cast<Int>(mats_.size()); }
   MatPointLayout* MatPoint(Int k) const { return mats_[static_cast<std::size_t>(k - 1)].get(); }
 
@@ -104,6 +108,7 @@ class ZMX_EXPORT RebarLayout : public Layout {
 
 class ZMX_EXPORT SectIntLayout : public Layout {
  public:
+  ~SectIntLayout() override;
   Int NumMatPoints() const { return static_cast<Int>(mats_.size()); }
   Int NumRebars() const { return static_cast<Int>(rebars_.size()); }
   MatPointLayout* MatPoint(Int k) const { return mats_[static_cast<std::size_t>(k - 1)].get(); }
@@ -117,6 +122,7 @@ class ZMX_EXPORT SectIntLayout : public Layout {
 
 class ZMX_EXPORT ElementLayout : public Layout {
  public:
+  ~ElementLayout() override;
   Int NumSectPoints() const { return static_cast<Int>(sects_.size()); }
   Int NumRebars() const { return static_cast<Int>(rebars_.size()); }
   SectIntLayout* SectPoint(Int k) const { return sects_[static_cast<std::size_t>(k - 1)].get(); }

@@ -387,7 +387,8 @@ TEST_F(Manipulators, ParameterThreeOfFourPointsOfSixValuesWritesReals48To71) {
   const Int a = 0, b = 1, c = 0;
   const Real factor = 1;
   ELDSAFINITEDIFF(&word, c1, c2, &a, &b, &c, &factor);
-  const Real* store = Snapshot({e}).at(e, zmxtest::dsa::companion(0, 9, 1), 2);
+  Snapshot after({e});
+  const Real* store = after.at(e, zmxtest::dsa::companion(0, 9, 1), 2);
   std::vector<Real> d1(store, store + 4 * 24);
   const auto& companions = dm2_dsa_testing::copyData(*e, zmxtest::dsa::kCompanionClass, 2);
   for (int i = 0; i < 96; ++i) EXPECT_EQ(d1[i], i >= 48 && i <= 71 ? 1.0 : 0.0) << i;
@@ -491,7 +492,8 @@ TEST_F(Manipulators, MassStoreAndContactPerturbationAddressTheirVariables) {
   const std::vector<Real> mass = {1, 2, 3, 4, 5, 6};
   Int n = 6;
   DSA_MASSTORE(&word, mass.data(), &n);
-  const Real* stored = Snapshot({e}).at(e, zmxtest::dsa::companion(0, 50, 1), 2);
+  Snapshot afterStore({e});
+  const Real* stored = afterStore.at(e, zmxtest::dsa::companion(0, 50, 1), 2);
   EXPECT_EQ(std::vector<Real>(stored, stored + 6), mass);
   n = 7;
   DSA_MASSTORE(&word, mass.data(), &n);
