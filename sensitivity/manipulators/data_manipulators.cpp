@@ -178,14 +178,14 @@ inline void dsa_Perturb::perturbFrom(const Layout& layout, Int id, const adb_dsa
   if (const Real* source = block(t, s, parameter())) addScaled(s.values, source, s.size(), factor_);
 }
 
-void dsa_Perturb::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
+inline void dsa_Perturb::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
   if (storageClass == 3 || (storageClass == 9 && id != 251))
     perturbFrom(layout, id, vars, mode_ == 1 ? 1 : 2, 0);
   else if ((storageClass == 4 || storageClass == 5) && control11_ != 0)
     perturbFrom(layout, id, vars, 1, 0);
 }
 
-void dsa_PerturbSigin::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars,
+inline void dsa_PerturbSigin::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars,
                              const VarBlock&) {
   if (storageClass == 4)
     perturbFrom(layout, id, vars, 1, 0);
@@ -193,7 +193,7 @@ void dsa_PerturbSigin::manip(const Layout& layout, Int storageClass, Int id, con
     mode_ == 1 ? perturbFrom(layout, id, vars, 1, 2) : perturbFrom(layout, id, vars, 2, 0);
 }
 
-void dsa_PerturbElout::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars,
+inline void dsa_PerturbElout::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars,
                              const VarBlock&) {
   if (storageClass == 0 || storageClass == 1 || storageClass == 3 || storageClass == 9)
     perturbFrom(layout, id, vars, 2, 0);
@@ -226,7 +226,7 @@ inline bool dsa_FiniteDiff::choose(Int storageClass, Int id, int& companion, int
   return false;
 }
 
-void dsa_FiniteDiff::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
+inline void dsa_FiniteDiff::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
   int d = 0, storeCopy = 0, sourceCopy = 0;
   if (!choose(storageClass, id, d, storeCopy, sourceCopy)) return;
   Span s, t;
@@ -237,7 +237,7 @@ void dsa_FiniteDiff::manip(const Layout& layout, Int storageClass, Int id, const
 dsa_InitDeriv::dsa_InitDeriv(ElementLayout* layout, const Int* c1, const Int* c2, Int a, Int b, Int c, Real factor)
     : dsa_FiniteDiff(layout, c1, c2, a, b, c, factor, "ELDSAINITDERIV"), mode_(perturbationMode()) {}
 
-void dsa_InitDeriv::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
+inline void dsa_InitDeriv::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
   int d = 0, storeCopy = 0, sourceCopy = 0;
   if (!choose(storageClass, id, d, storeCopy, sourceCopy)) return;
   Span s, t;
@@ -263,7 +263,7 @@ void dsa_InitDeriv::manip(const Layout& layout, Int storageClass, Int id, const 
 dsa_Init::dsa_Init(ElementLayout* layout, const Int* c1, const Int* c2)
     : dsa_DataManip(layout, c1, c2, 0, "DSA_ZEROUPSTATE") {}
 
-void dsa_Init::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
+inline void dsa_Init::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
   if (storageClass != 9) return;
   Span s, t;
   if (!span(layout, id, vars, kSelf, 2, s) || !span(layout, id, vars, 2, 2, t)) return;
@@ -275,7 +275,7 @@ void dsa_Init::manip(const Layout& layout, Int storageClass, Int id, const adb_d
 dsa_StoreInitState::dsa_StoreInitState(ElementLayout* layout, const Int* c1, const Int* c2)
     : dsa_DataManip(layout, c1, c2, 0, "DSASTOREINITSTATE") {}
 
-void dsa_StoreInitState::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars,
+inline void dsa_StoreInitState::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars,
                                const VarBlock&) {
   if (storageClass != 3 && storageClass != 9) return;
   Span s, t;
@@ -301,7 +301,7 @@ void dsa_RestoreInitState::manip() { cfi_WriteMessage(1, "dsa_RestoreInitState::
 dsa_Transfer::dsa_Transfer(ElementLayout* layout, const Int* c1, const Int* c2, Int direction)
     : dsa_DataManip(layout, c1, c2, 0, "DSATRANSFER"), direction_(direction) {}
 
-void dsa_Transfer::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
+inline void dsa_Transfer::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
   if (storageClass != 3 && storageClass != 9) return;
   const int fromCopy = storageClass == 9 || direction_ != 0 ? 2 : 1;
   Span s, from, to;
