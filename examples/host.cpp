@@ -298,6 +298,8 @@ void resultsFileRoundTrip() {
 
 // The import road (import_road.cpp).
 void walkImportRoad();
+void projectOntoFacets();
+void searchOneSlavePoint();
 // The output-database road (odb_road.cpp).
 void walkOdbRoad();
 
@@ -322,6 +324,8 @@ int main() {
   resultsFileRoundTrip();
   walkDataBaseUnits();
   walkImportRoad();
+  projectOntoFacets();
+  searchOneSlavePoint();
   walkOdbRoad();
 
   shr_finalize(modules);

@@ -59,25 +59,59 @@ bool noArc(const Real* t, Real d) {
   return !(std::fabs(d) >= kZeroSpan) || std::fabs(d) <= rounding;
 }
 
-void arcClosedForm(const Real* t, Real theta, bool second, Real* n, Real* dn, Real* d2n) {
-  const Real s21 = std::sin(t[1] - t[0]), s32 = std::sin(t[2] - t[1]), s13 = std::sin(t[0] - t[2]);
-  const Real d = s21 + s32 + s13;
+// The closed form from its terms: the sines of the node gaps (2 - 1, 3 - 2, 1 - 3) and the sines
+// and cosines of theta less each node's angle.
+struct ArcTerms {
+  Real gap[3], s[3], c[3];
+};
+
+void arcFromTerms(const Real* t, const ArcTerms& a, bool second, Real* n, Real* dn, Real* d2n) {
+  const Real d = a.gap[0] + a.gap[1] + a.gap[2];
   if (noArc(t, d)) {
     zeroArc(second, n, dn, d2n);
     return;
   }
-  const Real s1 = std::sin(theta - t[0]), s2 = std::sin(theta - t[1]), s3 = std::sin(theta - t[2]);
-  const Real c1 = std::cos(theta - t[0]), c2 = std::cos(theta - t[1]), c3 = std::cos(theta - t[2]);
-  n[0] = (s32 - s2 + s3) / d;
-  n[1] = (s13 - s3 + s1) / d;
-  n[2] = (s21 - s1 + s2) / d;
-  dn[0] = (c3 - c2) / d;
-  dn[1] = (c1 - c3) / d;
-  dn[2] = (c2 - c1) / d;
+  const Real *s = a.s, *c = a.c;
+  n[0] = (a.gap[1] - s[1] + s[2]) / d;
+  n[1] = (a.gap[2] - s[2] + s[0]) / d;
+  n[2] = (a.gap[0] - s[0] + s[1]) / d;
+  dn[0] = (c[2] - c[1]) / d;
+  dn[1] = (c[0] - c[2]) / d;
+  dn[2] = (c[1] - c[0]) / d;
   if (!second) return;
-  d2n[0] = (s2 - s3) / d;
-  d2n[1] = (s3 - s1) / d;
-  d2n[2] = (s1 - s2) / d;
+  d2n[0] = (s[1] - s[2]) / d;
+  d2n[1] = (s[2] - s[0]) / d;
+  d2n[2] = (s[0] - s[1]) / d;
+}
+
+void arcClosedForm(const Real* t, Real theta, bool second, Real* n, Real* dn, Real* d2n) {
+  ArcTerms a;
+  a.gap[0] = std::sin(t[1] - t[0]), a.gap[1] = std::sin(t[2] - t[1]), a.gap[2] = std::sin(t[0] - t[2]);
+  for (int k = 0; k < 3; ++k) a.s[k] = std::sin(theta - t[k]), a.c[k] = std::cos(theta - t[k]);
+  arcFromTerms(t, a, second, n, dn, d2n);
+}
+
+// The arcs of one facet at the angle theta: every line of nodes runs from 0 to the total angle,
+// only its midside angle differs, so the terms of the end angles are shared.
+void facetArcs(int lines, const Real* middles, Real total, Real theta, bool second, Real (*h)[3], Real (*dh)[3],
+               Real (*ddh)[3]) {
+  if (!(std::fabs(0.5 * total) >= kSeriesSpan)) {
+    for (int l = 0; l < lines; ++l) {
+      const Real angles[3] = {0.0, middles[l], total};
+      arcFunctions(angles, theta, second, h[l], dh[l], ddh[l]);
+    }
+    return;
+  }
+  ArcTerms a;
+  a.gap[2] = std::sin(0.0 - total);
+  a.s[0] = std::sin(theta - 0.0), a.c[0] = std::cos(theta - 0.0);
+  a.s[2] = std::sin(theta - total), a.c[2] = std::cos(theta - total);
+  for (int l = 0; l < lines; ++l) {
+    const Real t[3] = {0.0, middles[l], total};
+    a.gap[0] = std::sin(t[1] - t[0]), a.gap[1] = std::sin(t[2] - t[1]);
+    a.s[1] = std::sin(theta - t[1]), a.c[1] = std::cos(theta - t[1]);
+    arcFromTerms(t, a, second, h[l], dh[l], ddh[l]);
+  }
 }
 
 // Quadratic Lagrange functions through -1, 0, 1 with their first and second derivatives.
@@ -126,15 +160,10 @@ void cylinderFunctions(int nodes, Real xi, Real eta, const Real* cylinder, bool 
     lagrange(xi, g, dg, ddg);
   }
   Real h[3][3], dh[3][3], ddh[3][3];
-  const bool curved = cylinder[0] > kFlatAngle;
-  for (int line = 0; line < lines; ++line) {
-    if (curved) {
-      const Real angles[3] = {0.0, cylinder[1 + line], cylinder[0]};
-      arcFunctions(angles, eta, second, h[line], dh[line], ddh[line]);
-    } else {
-      lagrange(eta, h[line], dh[line], ddh[line]);
-    }
-  }
+  if (cylinder[0] > kFlatAngle)
+    facetArcs(lines, cylinder + 1, cylinder[0], eta, second, h, dh, ddh);
+  else
+    for (int line = 0; line < lines; ++line) lagrange(eta, h[line], dh[line], ddh[line]);
   const int* lineOf = lines == 2 ? kLine6 : kLine9;
   const int* stationOf = lines == 2 ? kStation6 : kStation9;
   for (int j = 0; j < nodes; ++j) {

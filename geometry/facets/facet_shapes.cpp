@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "geometry/cylinders/cylinder_functions.h"
+#include "geometry/facets/facet_functions.h"
 #include "geometry/support/geometry_report.h"
 #include "siblings/eqc/facet_shapes.h"
 #include "zmx/geometry/facets.h"
@@ -158,93 +159,72 @@ void lagrangeSecond(Real xi, Real eta, Real* d2) {
   }
 }
 
-// The point and derivative vectors: result(3r + i) = sum over nodes j of w[r][j] x(i, j).
-template <int n>
-void accumulate(const Real* x, const Real* const (&w)[6], Real* result) {
-  for (int r = 0; r < 6; ++r) {
+void noSecond(Real, Real, Real* d2) {
+  for (int j = 0; j < 27; ++j) d2[j] = 0.0;
+}
+void bilinearSecondAt(Real, Real, Real* d2) { bilinearSecond(d2); }
+void quadraticTriangleSecondAt(Real, Real, Real* d2) { quadraticTriangleSecond(d2); }
+
+using ShapeRoutine = void (*)(const Real*, const Real*, Real*, const Int*);
+using SecondRoutine = void (*)(Real, Real, Real*);
+
+// A plain facet: the mode-0 array of the shape routine and the second derivatives beside it.
+void plainWeights(zmx::geometry::FacetWeights& s, int n, ShapeRoutine routine, SecondRoutine secondRoutine, Real xi,
+                  Real eta, bool second) {
+  const Int mode = kValuesAndDerivatives;
+  routine(&xi, &eta, s.first, &mode);
+  if (second) secondRoutine(xi, eta, s.second);
+  s.nodes = n;
+  for (int r = 0; r < 3; ++r) {
+    s.w[r] = s.first + r * n;
+    s.w[3 + r] = s.second + r * n;
+  }
+}
+
+// ld is fixed at 3 when fixedLd is (the common case, which the compiler then unrolls).
+template <int n, int dim, bool fixedLd>
+void accumulate(const zmx::geometry::FacetWeights& s, const Real* x, long long variableLd, int rows, Real* out) {
+  const long long ld = fixedLd ? 3 : variableLd;
+  for (int r = 0; r < rows; ++r) {
+    const Real* w = s.w[r];
     Real a = 0.0, b = 0.0, c = 0.0;
     for (int j = 0; j < n; ++j) {
-      a += w[r][j] * x[3 * j];
-      b += w[r][j] * x[3 * j + 1];
-      c += w[r][j] * x[3 * j + 2];
+      const Real* xj = x + j * ld;
+      a += w[j] * xj[0];
+      b += w[j] * xj[1];
+      if constexpr (dim == 3) c += w[j] * xj[2];
     }
-    result[3 * r] = a, result[3 * r + 1] = b, result[3 * r + 2] = c;
+    out[dim * r] = a;
+    out[dim * r + 1] = b;
+    if constexpr (dim == 3) out[dim * r + 2] = c;
   }
-}
-
-// A plain facet: mode-0 functions from the shape routine, second derivatives beside them.
-template <int n>
-void plainFacet(void (*routine)(const Real*, const Real*, Real*, const Int*), void (*second)(Real, Real, Real*),
-                const Real* x, Real xi, Real eta, Real* result) {
-  Real shape[3 * n], d2[3 * n];
-  const Int mode = kValuesAndDerivatives;
-  routine(&xi, &eta, shape, &mode);
-  second(xi, eta, d2);
-  const Real* const w[6] = {shape, shape + n, shape + 2 * n, d2, d2 + n, d2 + 2 * n};
-  accumulate<n>(x, w, result);
-}
-
-void noSecond3(Real, Real, Real* d2) {
-  for (int j = 0; j < 9; ++j) d2[j] = 0.0;
-}
-void bilinearSecond4(Real, Real, Real* d2) { bilinearSecond(d2); }
-void quadraticTriangleSecond6(Real, Real, Real* d2) { quadraticTriangleSecond(d2); }
-
-// The 6-node triangle through sub-quadrilateral k: bilinear, so only the cross derivatives,
-// constant, are not zero.
-void subTriangleFacet(Int k, const Real* x, Real xi, Real eta, Real* result) {
-  Real f[6], fx[6], fe[6], zero[6] = {}, cross[6];
-  subTriangleFunctions(subRegion(k), xi, eta, f, fx, fe);
-  subTriangleCross(subRegion(k), cross);
-  const Real* const w[6] = {f, fx, fe, zero, cross, zero};
-  accumulate<6>(x, w, result);
 }
 
 template <int n>
-void cylindricalFacet(const Real* x, Real xi, Real eta, const Real* cylinder, Real* result) {
-  FacetFunctions s;
-  zmx::geometry::cylinderFunctions(n, xi, eta, cylinder, true, s);
-  const Real* const w[6] = {s.f, s.fx, s.fe, s.fxx, s.fxe, s.fee};
-  accumulate<n>(x, w, result);
+void accumulateIn(const zmx::geometry::FacetWeights& s, const Real* x, Int ld, int dim, int rows, Real* out) {
+  if (dim == 3 && ld == 3)
+    accumulate<n, 3, true>(s, x, ld, rows, out);
+  else if (dim == 3)
+    accumulate<n, 3, false>(s, x, ld, rows, out);
+  else
+    accumulate<n, 2, false>(s, x, ld, rows, out);
 }
 
-// Fills the result for the facet; false for a node count no plain facet has.
-bool facetDerivatives(const Real* x, Int n, Real xi, Real eta, Int k, bool cylindrical, const Real* cylinder,
-                      Real* result) {
-  if (cylindrical) {
-    if (n == 6)
-      cylindricalFacet<6>(x, xi, eta, cylinder, result);
-    else
-      cylindricalFacet<9>(x, xi, eta, cylinder, result);
-    return true;
-  }
-  switch (n) {
-    case 3: plainFacet<3>(EQC_INTT3, noSecond3, x, xi, eta, result); return true;
-    case 4: plainFacet<4>(EQC_INTQ4, bilinearSecond4, x, xi, eta, result); return true;
-    case 6:
-      if (k < 1)
-        plainFacet<6>(EQC_INTT6, quadraticTriangleSecond6, x, xi, eta, result);
-      else
-        subTriangleFacet(k, x, xi, eta, result);
-      return true;
-    case 8: plainFacet<8>(EQC_INTQ8, serendipitySecond, x, xi, eta, result); return true;
-    case 9: plainFacet<9>(EQC_INTQ9, lagrangeSecond, x, xi, eta, result); return true;
-    default: return false;
-  }
+Real lengthOrOne(const Real* v) {
+  const Real length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+  return length < 1e-36 ? 1.0 : length;
 }
+
+}  // namespace
+
+namespace zmx::geometry {
 
 // ---- Seams of the sub-quadrilaterals -----------------------------------------------------------------
 
-struct SubPoint {
-  int region;
-  Real xi, eta;
-};
-
 constexpr Real kSeam = 0.99;
 
-// The sub-quadrilaterals that hold the point: its own, and the neighbours whose seam it lies on.
 int subPointsAt(Int k, Real xi, Real eta, SubPoint (&points)[3]) {
-  points[0] = {subRegion(k), xi, eta};
+  points[0] = {k == 1 ? 0 : k == 2 ? 1 : 2, xi, eta};
   if (k < 1 || k > 3) return 1;
   const int next = (k % 3), previous = (k + 1) % 3;  // the regions after and before k, 0-based
   int count = 1;
@@ -257,8 +237,6 @@ int subPointsAt(Int k, Real xi, Real eta, SubPoint (&points)[3]) {
   return count;
 }
 
-// Jacobian (du/dxi, du/deta; dv/dxi, dv/deta) of sub-quadrilateral r's map onto the triangle's
-// area coordinates (u, v) of vertices 2 and 3.
 void subJacobian(int region, Real xi, Real eta, Real (&j)[2][2]) {
   const Real a = (5.0 - eta) / 24.0, b = (-1.0 - xi) / 24.0, c = (-1.0 - eta) / 24.0, d = (5.0 - xi) / 24.0;
   const Real e = (eta - 2.0) / 12.0, g = (xi - 2.0) / 12.0;
@@ -269,12 +247,53 @@ void subJacobian(int region, Real xi, Real eta, Real (&j)[2][2]) {
   }
 }
 
-Real lengthOrOne(const Real* v) {
-  const Real length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-  return length < 1e-36 ? 1.0 : length;
+bool facetWeights(FacetWeights& s, Int n, Real xi, Real eta, bool throughSubRegion, Int k, bool cylindrical,
+                  const Real* cylinder, bool second, bool otherAsNine) {
+  // The 3- and 4-node facets keep their own functions whatever the cylindrical flag says.
+  if (cylindrical && n != 3 && n != 4) {
+    s.nodes = n == 6 ? 6 : 9;
+    cylinderFunctions(s.nodes, xi, eta, cylinder, second, s.cylinder);
+    const Real* rows[6] = {s.cylinder.f, s.cylinder.fx, s.cylinder.fe, s.cylinder.fxx, s.cylinder.fxe, s.cylinder.fee};
+    for (int r = 0; r < 6; ++r) s.w[r] = rows[r];
+    return true;
+  }
+  switch (n) {
+    case 3: plainWeights(s, 3, EQC_INTT3, noSecond, xi, eta, second); return true;
+    case 4: plainWeights(s, 4, EQC_INTQ4, bilinearSecondAt, xi, eta, second); return true;
+    case 6:
+      if (!throughSubRegion) {
+        plainWeights(s, 6, EQC_INTT6, quadraticTriangleSecondAt, xi, eta, second);
+        return true;
+      }
+      // Bilinear on the sub-quadrilateral: only the cross derivatives, constant, are not zero.
+      subTriangleFunctions(subRegion(k), xi, eta, s.first, s.first + 6, s.first + 12);
+      if (second) {
+        for (int j = 0; j < 18; ++j) s.second[j] = 0.0;
+        subTriangleCross(subRegion(k), s.second + 6);
+      }
+      s.nodes = 6;
+      for (int r = 0; r < 3; ++r) s.w[r] = s.first + 6 * r, s.w[3 + r] = s.second + 6 * r;
+      return true;
+    case 8: plainWeights(s, 8, EQC_INTQ8, serendipitySecond, xi, eta, second); return true;
+    case 9: plainWeights(s, 9, EQC_INTQ9, lagrangeSecond, xi, eta, second); return true;
+    default:
+      if (!otherAsNine) return false;
+      plainWeights(s, 9, EQC_INTQ9, lagrangeSecond, xi, eta, second);
+      return true;
+  }
 }
 
-}  // namespace
+void combine(const FacetWeights& s, const Real* x, Int ld, int dim, int rows, Real* out) {
+  switch (s.nodes) {
+    case 3: accumulateIn<3>(s, x, ld, dim, rows, out); break;
+    case 4: accumulateIn<4>(s, x, ld, dim, rows, out); break;
+    case 6: accumulateIn<6>(s, x, ld, dim, rows, out); break;
+    case 8: accumulateIn<8>(s, x, ld, dim, rows, out); break;
+    default: accumulateIn<9>(s, x, ld, dim, rows, out); break;
+  }
+}
+
+}  // namespace zmx::geometry
 
 extern "C" {
 
@@ -311,7 +330,11 @@ void FACET_3D_SHAPEVALUES(const Real* xi, const Real* eta, const Int* n, const L
 
 void FACET_DERIV(const Real* x, const Int* n, const Real* xi, const Real* eta, Real* result, const Int* k,
                  const Logical* cylindrical, const Real* cylinder) {
-  if (facetDerivatives(x, *n, *xi, *eta, *k, isTrueLowBit(*cylindrical), cylinder, result)) return;
+  zmx::geometry::FacetWeights s;
+  if (zmx::geometry::facetWeights(s, *n, *xi, *eta, *k >= 1, *k, isTrueLowBit(*cylindrical), cylinder, true, false)) {
+    zmx::geometry::combine(s, x, 3, 3, 6, result);
+    return;
+  }
   for (int i = 0; i < 18; ++i) result[i] = 0.0;
   zmx::geometry::report(zmx::geometry::kError, "SYSTEM ERROR IN facet_deriv - THE NUMBER OF VERTICES OF A FACET IS %I",
                         {*n});
@@ -322,8 +345,8 @@ void INTT6C_M(const Int* k, const Real* xi, const Real* eta, const Real* x, Real
   const bool values = *mode != kDerivativesOnly;
   const int length = values ? 18 : 12;
   for (int i = 0; i < length; ++i) shape[i] = 0.0;
-  SubPoint points[3];
-  const int count = subPointsAt(*k, *xi, *eta, points);
+  zmx::geometry::SubPoint points[3];
+  const int count = zmx::geometry::subPointsAt(*k, *xi, *eta, points);
   Real* dU = shape + (values ? 6 : 0);
   Real* dV = dU + 6;
   for (int p = 0; p < count; ++p) {
@@ -333,7 +356,7 @@ void INTT6C_M(const Int* k, const Real* xi, const Real* eta, const Real* x, Real
       for (int j = 0; j < 6; ++j) shape[j] += f[j];
     // Derivatives by the area coordinates through the inverse of the sub-quadrilateral's Jacobian.
     Real jac[2][2];
-    subJacobian(points[p].region, points[p].xi, points[p].eta, jac);
+    zmx::geometry::subJacobian(points[p].region, points[p].xi, points[p].eta, jac);
     Real det = jac[0][0] * jac[1][1] - jac[0][1] * jac[1][0];
     if (std::fabs(det) < 1e-36) det = 1.0;
     Real fu[6], fv[6], tu[3] = {}, tv[3] = {};

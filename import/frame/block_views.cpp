@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "runtime/address_space.h"
 #include "runtime/record.h"
@@ -165,6 +166,19 @@ bool readModel(Request& request, Model& model, bool withReals) {
   if (!model.table.read(rho(rw::kModel), directory.i(3), directory.i(1), false)) return false;
   if (withReals && !model.reals.read(rho(rw::kModel), directory.i(4), directory.i(2), true)) return false;
   return request.ok();
+}
+
+void openStatePair(Int key, Int d) {
+  if (key == rho(rw::kIncrementKey) && d == rho(rw::kStateInstance)) return;
+  DSM_PAR_CLOSE(&rho(rw::kState));
+  DSM_PAR_CLOSE(&rho(rw::kSharedState));
+  rho(rw::kIncrementKey) = key;
+  rho(rw::kStateInstance) = d;
+  const Int unit = L::kStateUnit, one = 1;
+  for (const auto& [number, word] : {std::pair{L::kStatePartition, rw::kState}, std::pair{L::kSharedStatePartition, rw::kSharedState}}) {
+    const Int n = number;
+    DSM_PAR_OPEN(&unit, &rho(word), &n, &d, &one, &key);
+  }
 }
 
 void openDomainData(Int d) {

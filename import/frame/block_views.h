@@ -67,6 +67,7 @@ class Words {
   Int i(long long k) const;
   float r(long long k) const;
   Request& request() const { return *request_; }
+  const Int* data() const { return words_; }
 
  private:
   Request* request_ = nullptr;
@@ -152,6 +153,10 @@ bool stepDataOpen();
 // Word 11 of the third block of the open partition 203 (values per node of the third node
 // group), 0 when no step data is open.
 Int stepNodeValueCount(Request& request);
+
+// Opens both state partitions (501, 502) of domain d at the increment key, unless they hold that
+// pair already; the pair is kept in RHO_MAN_COMMONI words 15 and 17.
+void openStatePair(Int key, Int d);
 
 // Binds the domain-data handle to domain d's partition 202.
 void openDomainData(Int d);

@@ -14,11 +14,6 @@ using namespace zmx::imp;
 
 constexpr int kKeys = 10;
 
-void closeState() {
-  DSM_PAR_CLOSE(&rho(rw::kState));
-  DSM_PAR_CLOSE(&rho(rw::kSharedState));
-}
-
 void openState(Int number, int handleWord, Int instance, Int key) {
   const Int unit = L::kStateUnit, one = 1;
   DSM_PAR_OPEN(&unit, &rho(handleWord), &number, &instance, &one, &key);
@@ -37,16 +32,6 @@ void openGlobalState(Int key) {
   DSM_PAR_FINDFIRST(&unit, &number, &rho(rw::kFound), &one, &found);
   openState(L::kStatePartition, rw::kState, rho(rw::kFound), rho(rw::kIncrementKey));
   rho(rw::kStateInstance) = -1;
-}
-
-// Both state partitions of domain d at the key.
-void openDomainState(Int key, Int d) {
-  if (key == rho(rw::kIncrementKey) && d == rho(rw::kStateInstance)) return;
-  closeState();
-  rho(rw::kIncrementKey) = key;
-  rho(rw::kStateInstance) = d;
-  openState(L::kStatePartition, rw::kState, d, key);
-  openState(L::kSharedStatePartition, rw::kSharedState, d, key);
 }
 
 // ---- Global values --------------------------------------------------------------------------
@@ -291,7 +276,7 @@ void nodeKeys(const Words& t, Int key, int count, const Int* keys, const Int* co
   Request& request = t.request();
   const Int domains = domainCount(t);
   for (Int d = 1; d <= domains && request.ok(); ++d) {
-    openDomainState(key, d);
+    openStatePair(key, d);
     const long long entry = 0LL + t.i(tableRow(d, L::kRowDomainEntry)) + L::kDomainGlobalBlock - 1;
     Block global(request);
     if (!global.read(rho(rw::kState), t.i(entry), L::kDomainGlobalWords, true)) return;

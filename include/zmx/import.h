@@ -2,4 +2,6 @@
 #pragma once
 
 #include "zmx/import/frame.h"
+#include "zmx/import/operators.h"
 #include "zmx/import/reader.h"
+#include "zmx/import/state.h"

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "siblings/dm2/adb_model.h"
+#include "siblings/dm2/block_failures.h"
 #include "siblings/dm2/dm2_adb.h"
 #include "siblings/dm2/dm2_memory.h"
 
@@ -20,7 +21,7 @@ Blocks::iterator findBlock(Blocks& blocks, Int word) {
 // is negative or the block cannot be had.
 Int newBlock(Blocks& blocks, Int count, std::size_t unit, const char* routine) {
   std::unique_ptr<MemoryBlock> block;
-  if (count >= 0) block = dm2_detail::makeBlock(static_cast<std::size_t>(count) * unit);
+  if (count >= 0 && !dm2_detail::refuseBlock()) block = dm2_detail::makeBlock(static_cast<std::size_t>(count) * unit);
   if (block == nullptr) {
     adb_Kvxerr1(-3, (std::string("SYSTEM ERROR IN ") + routine + " - UNABLE TO ALLOCATE %I WORDS").c_str(), count);
     return 0;

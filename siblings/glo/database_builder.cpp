@@ -84,20 +84,146 @@ int groupsOf(const ClassModel& c) {
   return c.groupSize > 0 ? (n + c.groupSize - 1) / c.groupSize : 0;
 }
 
-Words connectivityBlock(const ClassModel& c) {
-  const int k = nodesPerElement(c);
-  const int n = static_cast<int>(c.labels.size());
-  const int stride = k * c.groupSize;
-  Words block(static_cast<std::size_t>(stride * groupsOf(c)), 0);
-  for (int e = 0; e < n; ++e) {
-    const int group = e / c.groupSize;
-    const int inGroup = std::min(c.groupSize, n - group * c.groupSize);
-    for (int j = 0; j < k; ++j) {
-      const int word = group * stride + j * inGroup + e % c.groupSize;  // from 0, start 1
-      block[static_cast<std::size_t>(word)] = c.nodes[static_cast<std::size_t>(e)][static_cast<std::size_t>(j)];
-    }
+// Where each stored array of a class with element state sits in a segment: offsets count words
+// from 0 at the segment's start; every array has a slot of segment-length rows, so the n-row
+// arrays of a short last segment fit the same slots.
+struct Slot {
+  int offset = 0, columns = 0;
+};
+
+// Words per element after a material block, so that reading the widest stored tensor from any of
+// its variables stays inside the point's data.
+constexpr int kMaterialPadding = 8;
+// Words per element at the end of every segment of a class with element state.
+constexpr int kSpareWords = 16;
+
+struct GroupSlots {
+  int first501 = 0, per501 = 0, first502 = 0, per502 = 0, domain202 = 0, materialOffset = 0;
+  std::map<int, Slot> point501, point502, group202;
+  std::map<int, int> positions;  // material variable i -> P(i)
+};
+
+struct ClassSlots {
+  int words501 = 1, words502 = 1, words202 = 1, words202i = 0;
+  std::map<int, Slot> state, shared, domain;
+  std::vector<GroupSlots> groups;
+};
+
+int columnsOf(const Rows& rows) { return rows.empty() ? 0 : static_cast<int>(rows.front().size()); }
+
+// Lays the arrays of a map one after another from offset; returns the offset after them.
+int lay(const std::map<int, Rows>& arrays, int offset, int rows, std::map<int, Slot>& slots) {
+  for (const auto& [word, values] : arrays) {
+    slots[word] = Slot{offset, columnsOf(values)};
+    offset += rows * columnsOf(values);
+  }
+  return offset;
+}
+
+ClassSlots slotsOf(const ClassModel& c) {
+  ClassSlots s;
+  const int L = c.groupSize, k = nodesPerElement(c);
+  s.words202i = 2 * L * k;  // connectivity, then the rotational index list
+  if (!c.hasState) return s;
+  int at501 = lay(c.classState.state, 0, L, s.state);
+  int at502 = lay(c.classState.shared, 0, L, s.shared);
+  int at202 = lay(c.classState.domain, 0, L, s.domain);
+  for (const SectionEntry& g : c.sections) {
+    GroupSlots gs;
+    std::map<int, Slot> unused;
+    gs.first501 = at501;
+    gs.per501 = g.pointState.empty() ? 0 : lay(g.pointState.front(), 0, L, gs.point501);
+    gs.materialOffset = gs.per501;
+    if (!g.materialVariables.empty())
+      for (const auto& [i, values] : g.materialVariables.front()) {
+        gs.positions[i] = gs.per501 - gs.materialOffset + 1;
+        gs.per501 += L * columnsOf(values);
+      }
+    gs.per501 += L * kMaterialPadding;
+    at501 += g.id * gs.per501;
+    gs.first502 = at502;
+    gs.per502 = g.pointShared.empty() ? 0 : lay(g.pointShared.front(), 0, L, gs.point502);
+    at502 += g.id * gs.per502;
+    gs.domain202 = at202;
+    at202 = lay(g.domainArrays, at202, L, unused);
+    lay(g.domainArrays, 0, L, gs.group202);
+    s.groups.push_back(gs);
+  }
+  // Spare words after the arrays: an array a class does not store reads as zeros from offset 0.
+  s.words501 = at501 + kSpareWords * L;
+  s.words502 = at502 + kSpareWords * L;
+  s.words202 = at202 + kSpareWords * L;
+  return s;
+}
+
+// Writes the rows of elements first .. first + n - 1 into a slot of a segment.
+void put(Words& segment, int base, const Slot& slot, const Rows& rows, int first, int n) {
+  for (int c = 0; c < slot.columns; ++c)
+    for (int i = 0; i < n; ++i)
+      segment[static_cast<std::size_t>(base + slot.offset + c * n + i)] =
+          bits(rows[static_cast<std::size_t>(first + i)][static_cast<std::size_t>(c)]);
+}
+
+void putAll(Words& segment, int base, const std::map<int, Slot>& slots, const std::map<int, Rows>& arrays, int first,
+            int n) {
+  for (const auto& [word, rows] : arrays) put(segment, base, slots.at(word), rows, first, n);
+}
+
+// A stored block of a class, segment after segment: fill(segment, first element, n).
+template <class Fill>
+Words segmented(const ClassModel& c, int words, Fill fill) {
+  const int elements = static_cast<int>(c.labels.size());
+  Words block;
+  for (int first = 0; first < elements; first += c.groupSize) {
+    Words segment(static_cast<std::size_t>(words), 0);
+    fill(segment, first, std::min(c.groupSize, elements - first));
+    block.insert(block.end(), segment.begin(), segment.end());
   }
   return block;
+}
+
+Words connectivityBlock(const ClassModel& c, const ClassSlots& s) {
+  const int k = nodesPerElement(c), L = c.groupSize;
+  return segmented(c, s.words202i, [&](Words& segment, int first, int n) {
+    for (int j = 0; j < k; ++j)
+      for (int i = 0; i < n; ++i) {
+        const auto e = static_cast<std::size_t>(first + i);
+        segment[static_cast<std::size_t>(j * n + i)] = c.nodes[e][static_cast<std::size_t>(j)];
+        if (e < c.rotationalNodes.size())
+          segment[static_cast<std::size_t>(L * k + j * n + i)] = c.rotationalNodes[e][static_cast<std::size_t>(j)];
+      }
+  });
+}
+
+Words domainRealBlock(const ClassModel& c, const ClassSlots& s) {
+  return segmented(c, s.words202, [&](Words& segment, int first, int n) {
+    putAll(segment, 0, s.domain, c.classState.domain, first, n);
+    for (std::size_t g = 0; g < c.sections.size(); ++g)
+      putAll(segment, s.groups[g].domain202, s.groups[g].group202, c.sections[g].domainArrays, first, n);
+  });
+}
+
+Words stateBlock(const ClassModel& c, const ClassSlots& s, bool shared) {
+  return segmented(c, shared ? s.words502 : s.words501, [&](Words& segment, int first, int n) {
+    putAll(segment, 0, shared ? s.shared : s.state, shared ? c.classState.shared : c.classState.state, first, n);
+    for (std::size_t g = 0; g < c.sections.size(); ++g) {
+      const SectionEntry& group = c.sections[g];
+      const GroupSlots& gs = s.groups[g];
+      for (int p = 0; p < group.id; ++p) {
+        const int base = (shared ? gs.first502 : gs.first501) + p * (shared ? gs.per502 : gs.per501);
+        if (shared) {
+          if (static_cast<std::size_t>(p) < group.pointShared.size())
+            putAll(segment, base, gs.point502, group.pointShared[static_cast<std::size_t>(p)], first, n);
+          continue;
+        }
+        if (static_cast<std::size_t>(p) < group.pointState.size())
+          putAll(segment, base, gs.point501, group.pointState[static_cast<std::size_t>(p)], first, n);
+        if (static_cast<std::size_t>(p) < group.materialVariables.size())
+          for (const auto& [i, rows] : group.materialVariables[static_cast<std::size_t>(p)])
+            put(segment, base + gs.materialOffset + gs.positions.at(i) - 1, Slot{0, columnsOf(rows)}, rows, first, n);
+      }
+    }
+  });
 }
 
 struct ModelPartitions {
@@ -232,44 +358,107 @@ class Builder {
     t_.at(L::kClasses) = n;
     const int records = t_.reserve(L::kClassRecordWords * n);
     t_.at(L::kClassRecords) = records;
-    std::vector<int> nextConnectivity(static_cast<std::size_t>(std::max(domains_, 1)), B202::kFirstConnectivity);
+    std::vector<int> nextDomainBlock(static_cast<std::size_t>(std::max(domains_, 1)), B202::kFirstConnectivity);
+    std::vector<int> nextStateBlock(static_cast<std::size_t>(std::max(domains_, 1)), B501::kCount + 1);
+    std::vector<int> nextSharedBlock(static_cast<std::size_t>(std::max(domains_, 1)), B502::kCount + 1);
+    const int global = t_.reserve(L::kGlobalTableWords);
+    t_.at(L::kGlobalTable) = global;
+    t_.at(global + L::kThicknessSwitch - 1) = m_.thicknessSwitch;
     for (int k = 0; k < n; ++k) {
       const ClassModel& c = m_.classes[static_cast<std::size_t>(k)];
+      const ClassSlots slots = slotsOf(c);
+      slots_.push_back(slots);
       const int r = records + L::kClassRecordWords * k - 1;  // record word i at r + i
       const int q = t_.reserve(L::kTypeRecordWords);
-      const int words = t_.reserve(L::kConnectivityWords);  // block number, group stride, start
+      const int numbers = t_.reserve(L::kClassBlockTableWords), lengths = t_.reserve(L::kClassBlockTableWords);
+      const int start = t_.reserve(1);
       const int groups = groupsOf(c);
       t_.at(r + 1) = c.type;
       t_.at(r + 2) = q;
-      t_.at(r + 3) = words;
-      t_.at(r + 4) = words + 1;
-      t_.at(r + 8) = groups;
+      t_.at(r + L::kClassBlockNumbers) = numbers;
+      t_.at(r + L::kClassBlockWords) = lengths;
+      t_.at(r + L::kClassSegments) = groups;
       t_.at(r + 11) = groups;
       t_.at(r + 12) = 1;
-      t_.at(r + 18) = c.domain;
+      t_.at(r + L::kClassCentreFlag) = c.classState.centreFlag;
+      t_.at(r + L::kClassDomain) = c.domain;
       t_.at(r + 19) = c.recordWord19;
       t_.at(q) = c.code;
       t_.at(q + 1) = c.flags;
       t_.at(q + 2) = static_cast<int>(c.labels.size());
       t_.at(q + 3) = c.groupSize;
       t_.at(q + 4) = c.typeWord5;
-      t_.at(q + 8) = words + 2;
+      t_.at(q + L::kTypeStart - 1) = start;
       t_.at(q + 23) = c.typeWord24;
       t_.at(q + 31) = c.typeWord32;
       t_.at(q + 40) = static_cast<int>(labels_.size()) + 1;
       labels_.insert(labels_.end(), c.labels.begin(), c.labels.end());
-      t_.at(words + 1) = nodesPerElement(c) * c.groupSize;
+      const auto d = static_cast<std::size_t>(c.domain - 1);
+      t_.at(lengths + L::kBlockDomainIntegers - 1) = slots.words202i;
       if (c.hasConnectivity) {
-        int& next = nextConnectivity[static_cast<std::size_t>(c.domain - 1)];
-        t_.at(words) = next++;
-        t_.at(words + 2) = 1;
+        t_.at(numbers + L::kBlockDomainIntegers - 1) = nextDomainBlock[d]++;
+        t_.at(start) = 1;
       } else {
-        t_.at(words + 2) = INT_MIN;
+        t_.at(start) = INT_MIN;
+      }
+      if (c.hasState) {
+        t_.at(numbers + L::kBlockDomainReals - 1) = nextDomainBlock[d]++;
+        t_.at(numbers + L::kBlockState - 1) = nextStateBlock[d]++;
+        t_.at(numbers + L::kBlockSharedState - 1) = nextSharedBlock[d]++;
+        t_.at(lengths + L::kBlockDomainReals - 1) = slots.words202;
+        t_.at(lengths + L::kBlockState - 1) = slots.words501;
+        t_.at(lengths + L::kBlockSharedState - 1) = slots.words502;
+        buildStateTables(c, slots, q);
       }
       buildSections(c, r);
     }
     t_.at(L::kLabelBlock) = B202::kLabels;
     t_.at(L::kLabelBlockLength) = static_cast<int>(labels_.size());
+  }
+
+  // Variable tables, node lists, group layouts, group variable tables and materials of a class.
+  void buildStateTables(const ClassModel& c, const ClassSlots& slots, int q) {
+    const int variables = t_.reserve(c.classState.variableWords);
+    t_.at(q + L::kTypeVariables - 1) = variables;
+    for (const auto* table : {&slots.state, &slots.shared, &slots.domain})
+      for (const auto& [word, slot] : *table) t_.at(variables + word - 1) = slot.offset;
+    const int lists = t_.reserve(L::kNodeListWords);
+    t_.at(q + L::kTypeNodeLists - 1) = lists;
+    t_.at(lists) = 1;
+    t_.at(lists + 1) = c.groupSize * nodesPerElement(c) + 1;
+    const int layouts = t_.reserve(L::kGroupLayoutWords * static_cast<int>(c.sections.size()));
+    t_.at(q + L::kTypeGroupLayouts - 1) = layouts;
+    for (std::size_t g = 0; g < c.sections.size(); ++g) {
+      const SectionEntry& group = c.sections[g];
+      const GroupSlots& gs = slots.groups[g];
+      const int l = layouts + L::kGroupLayoutWords * static_cast<int>(g) - 1;  // layout word i at l + i
+      t_.at(l + 4) = gs.first501;
+      t_.at(l + 6) = gs.per501;
+      t_.at(l + 10) = gs.domain202;
+      t_.at(l + 18) = gs.first502;
+      t_.at(l + 20) = gs.per502;
+      int longest = 40;
+      for (const auto* table : {&gs.point501, &gs.point502, &gs.group202})
+        for (const auto& [word, slot] : *table) longest = std::max(longest, word);
+      const int groupVariables = t_.reserve(longest);
+      t_.at(l + 8) = groupVariables;
+      for (const auto* table : {&gs.point501, &gs.point502, &gs.group202})
+        for (const auto& [word, slot] : *table) t_.at(groupVariables + word - 1) = slot.offset;
+      int count = L::kMaterialPositions;
+      for (const auto& [i, position] : gs.positions) count = std::max(count, i);
+      const int positions = t_.reserve(count);
+      for (int i = 1; i <= count; ++i) t_.at(positions + i - 1) = gs.positions.count(i) != 0 ? gs.positions.at(i) : 1;
+      const int material = t_.reserve(5);
+      t_.at(l + 7) = material;
+      t_.at(material) = group.materialCode;
+      t_.at(material + 2) = gs.materialOffset;
+      t_.at(material + 4) = positions;
+      // The group's own table: word 2 names the word where the flag table starts.
+      const int own = t_.reserve(2 + std::max(L::kMaterialFlags, static_cast<int>(group.flags.size())));
+      t_.at(l + 1) = own;
+      t_.at(own + 1) = 3;
+      for (std::size_t f = 0; f < group.flags.size(); ++f) t_.at(own + 2 + static_cast<int>(f)) = group.flags[f];
+    }
   }
 
   void buildSections(const ClassModel& c, int r) {
@@ -287,11 +476,26 @@ class Builder {
       const int entry = e + L::kSectionHeaderWords + L::kSectionEntryWords * i;  // entry word 1
       const int values = L::kSectionHeaderWords + L::kSectionEntryWords * entries + v * i + 1;  // in the area
       t_.at(entry) = s.id;
-      t_.at(entry + 4) = i == 0 ? c.firstEntryWord5 : 0;
+      t_.at(entry + 1) = s.orientation;
+      t_.at(entry + 4) = i == 0 && c.firstEntryWord5 != 0 ? c.firstEntryWord5 : s.thicknessFlag;
       t_.at(entry + 5) = v;
       t_.at(entry + 6) = values;
+      t_.at(entry + 7) = s.inPlaneRotation;
+      t_.at(entry + 18) = s.kind;
       for (int k = 0; k < v; ++k) t_.at(e + values - 1 + k) = s.values[static_cast<std::size_t>(k)];
       reals_.push_back(bits(s.real));
+    }
+    // The section real record and the groups' coordinate lists follow the entries' reals.
+    const int realBase = t_.at(r + 6);
+    std::vector<double> record(L::kSectionRealWords, 0.0);
+    record[9] = c.classState.sectionThickness;
+    record[11] = c.classState.sectionWord12;
+    t_.at(e + 5) = static_cast<int>(reals_.size()) + 2 - realBase;
+    for (double value : record) reals_.push_back(bits(value));
+    for (int i = 0; i < entries; ++i) {
+      const SectionEntry& s = c.sections[static_cast<std::size_t>(i)];
+      t_.at(e + L::kSectionHeaderWords + L::kSectionEntryWords * i + 2) = static_cast<int>(reals_.size()) + 2 - realBase;
+      for (double value : s.coordinates) reals_.push_back(bits(value));
     }
   }
 
@@ -360,8 +564,12 @@ class Builder {
     }
     put(B202::kSecondCoordinates, second);
     put(B202::kThirdPositions, integers(dm.thirdPositions));
-    for (const ClassModel& c2 : m_.classes)
-      if (c2.domain == d && c2.hasConnectivity) p.blocks.push_back(connectivityBlock(c2));
+    for (std::size_t k = 0; k < m_.classes.size(); ++k) {
+      const ClassModel& c2 = m_.classes[k];
+      if (c2.domain != d) continue;
+      if (c2.hasConnectivity) p.blocks.push_back(connectivityBlock(c2, slots_[k]));
+      if (c2.hasState) p.blocks.push_back(domainRealBlock(c2, slots_[k]));
+    }
     return p;
   }
 
@@ -432,6 +640,8 @@ class Builder {
       for (int k = 0; k < cr; ++k) quaternions.push_back(bits(cr == 1 ? q[2] : q[static_cast<std::size_t>(k)]));
     }
     put(B501::kQuaternions, quaternions);
+    for (std::size_t k = 0; k < m_.classes.size(); ++k)
+      if (m_.classes[k].domain == d && m_.classes[k].hasState) p.blocks.push_back(stateBlock(m_.classes[k], slots_[k], false));
     return p;
   }
 
@@ -447,6 +657,8 @@ class Builder {
       values.insert(values.end(), w.begin(), w.end());
     }
     p.blocks[B502::kThirdValues - 1] = values;
+    for (std::size_t k = 0; k < m_.classes.size(); ++k)
+      if (m_.classes[k].domain == d && m_.classes[k].hasState) p.blocks.push_back(stateBlock(m_.classes[k], slots_[k], true));
     return p;
   }
 
@@ -455,6 +667,7 @@ class Builder {
   Table t_;
   Words reals_;
   Words labels_;
+  std::vector<ClassSlots> slots_;
   int nodeEntries_ = 0, groupOffsets_ = 0, blockList_ = 0, lengthList_ = 0;
 };
 

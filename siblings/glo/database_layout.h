@@ -115,11 +115,75 @@ inline constexpr int kUValues = 3;            // 502, count x m3
 // A stored quaternion: cr + 1 reals per node, node after node, the scalar part first.
 inline constexpr int kQuaternionScalarFirst = 1;
 
-// Element class record (19 words) and the class's connectivity words (3, named by record words
-// 3 and 4 and by type-record word 9).
+// Element class record (19 words): 1 kind, 2 type record, 3 and 4 the two class block tables,
+// 5 group list, 6 real class data, 8 segments, 11 x 12 block multiplier, 15 centre flag,
+// 18 domain, 19 a flag of type 13316.
 inline constexpr int kClassRecordWords = 19;
-inline constexpr int kConnectivityWords = 3;
+inline constexpr int kClassBlockNumbers = 3;
+inline constexpr int kClassBlockWords = 4;
+inline constexpr int kClassGroupList = 5;
+inline constexpr int kClassReals = 6;
+inline constexpr int kClassSegments = 8;
+inline constexpr int kClassCentreFlag = 15;
+inline constexpr int kClassDomain = 18;
 inline constexpr int kTypeRecordWords = 41;
+// Class block tables (18 words each): block numbers of the class's stored blocks, and their
+// words per segment, at these words. The 202 integer segment holds the node-major connectivity
+// from the start word (type-record word 9 names the table word that holds it), then the
+// rotational index list; the node-list table (type-record word 10) gives both positions.
+inline constexpr int kClassBlockTableWords = 18;
+inline constexpr int kBlockDomainIntegers = 1;
+inline constexpr int kBlockDomainReals = 2;
+inline constexpr int kBlockState = 6;
+inline constexpr int kBlockSharedState = 18;
+// Type-record words of the element state.
+inline constexpr int kTypeCode = 1;
+inline constexpr int kTypeFlags = 2;
+inline constexpr int kTypeElements = 3;
+inline constexpr int kTypeSegmentLength = 4;
+inline constexpr int kTypePasses = 5;  // beams
+inline constexpr int kTypeGroupLayouts = 7;
+inline constexpr int kTypeVariables = 8;
+inline constexpr int kTypeStart = 9;
+inline constexpr int kTypeNodeLists = 10;
+inline constexpr int kTypeStateOffset = 16;
+inline constexpr int kTypeDomainOffset = 18;
+inline constexpr int kTypeSmallStretch = 24;
+inline constexpr int kTypeSharedOffset = 30;
+inline constexpr int kNodeListWords = 2;
+// Group list: word 1 the number of groups, word 4 where the group records start, word 6 the
+// section real record in the real class data (its word 10 the thickness, 12 a must-be-zero).
+inline constexpr int kGroupListWords = 8;
+inline constexpr int kGroupRecordWords = 23;
+inline constexpr int kGroupLayoutWords = 20;
+inline constexpr int kSectionRealWords = 20;
+// Continuum classes: the class variable table holds one 57-word entry per point group; entry
+// words 2 the stored rotation (quaternions, or pairs for planar types), 3 the stored element
+// array (the gradient), 10 the hourglass components, 11 the membrane drill pairs, 16 a factor,
+// 28 an element array of 12 columns, 29 the element area or volume (501 data, from type-record
+// word 16); 20 the values of key 9302 and 22 the element value of key 33000 (502 data, from
+// word 30). Group variables as for shells: 1 stress, 3 and 4, 28 strain (point, 501), 22 and 33
+// the rebar direction weights (point, 502), 21 thickness, 31 reference directions (cosine, sine)
+// and 32 reference angles (group, 202).
+inline constexpr int kSolidEntryWords = 57;
+// Beam classes: class variables 3 moments (3), 4 curvatures (3), 5 rotation (quaternion, or pair), 6 axial
+// strain, 7 axial force, 8 the element value of key 33000, 13 an element array (5 blocks of n),
+// 14, 15 and 16 the factors of key 31000, 29 lengths (2), 30 the stored section array (4) (501);
+// 9 shear strains (2) (502). The section real record's words 4, 17, 18, 19 are section factors.
+// A group's material: its record (5 words: code, -, offset of the material block in the point's
+// 501 data, -, position of the position table P), P of at least 16 words, and the flag table F
+// of at least 200 words in the group's own table from the word its word 2 names. Offsets of
+// stored arrays (class and group variable tables, group layouts) count words from 0.
+inline constexpr int kMaterialRecordWords = 5;
+inline constexpr int kMaterialPositions = 16;
+inline constexpr int kMaterialFlags = 200;
+// The global table at model-table word 33: word 3 the thickness switch.
+inline constexpr int kGlobalTable = 33;
+inline constexpr int kGlobalTableWords = 4;
+inline constexpr int kThicknessSwitch = 3;
+// Word of the step block read as the restart-side model block: the reference-angle switch (the
+// value that the step inquiry hands out).
+inline constexpr int kReferenceAngleSwitch = 51;
 inline constexpr int kSectionHeaderWords = 17;
 inline constexpr int kSectionEntryWords = 23;
 inline constexpr int kSetRecordWords = 12;

@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/fortran_types.h"
@@ -84,7 +86,7 @@ struct StepModel {
   std::vector<int> increments;  // the stored increment numbers
   std::vector<double> times;    // their times within the step
   int optionBits = 0;
-  int value = 0;
+  int value = 0;  // step-block word 51, also the reference-angle switch of the rebar angles
   int aleClass = 0;
   int nodeValueCount = 0;
   bool hasPartition = true;
@@ -92,10 +94,38 @@ struct StepModel {
   std::vector<IncrementState> states;  // increment 0 .. m
 };
 
+// One value row per element (or per element at one point of a group).
+using Rows = std::vector<std::vector<double>>;
+
+// A section entry of a class; for a class with element state it is also a point group, its id the
+// number of points through the group.
 struct SectionEntry {
+  SectionEntry() = default;
+  SectionEntry(int id_, std::vector<int> values_, double real_) : id(id_), values(std::move(values_)), real(real_) {}
   int id = 0;
   std::vector<int> values;
   double real = 0.0;
+  // Point-group words: orientation flag, per-element-thickness flag, in-plane rotation flag, kind.
+  int orientation = 0, thicknessFlag = 0, inPlaneRotation = 0, kind = 0;
+  std::vector<double> coordinates;              // one per point, through the thickness
+  std::map<int, Rows> domainArrays;             // group-variable word -> rows of the group (202)
+  std::vector<std::map<int, Rows>> pointState;  // per point: group-variable word -> rows (501)
+  std::vector<std::map<int, Rows>> pointShared;  // per point: group-variable word -> rows (502)
+  int materialCode = 0;
+  std::vector<std::map<int, Rows>> materialVariables;  // per point: variable i -> rows; P(i) follows
+  std::vector<int> flags;                              // the material's flag table F
+};
+
+// The element state of a class: its arrays by class-variable word and partition, the same at
+// every stored increment, laid segment by segment (each array a column-major n-row array in a
+// slot of segment-length rows).
+struct ClassState {
+  std::map<int, Rows> state;    // 501
+  std::map<int, Rows> shared;   // 502
+  std::map<int, Rows> domain;   // 202 real
+  int variableWords = 40;       // length of the class variable table
+  int centreFlag = 0;           // class-record word 15
+  double sectionThickness = 0.0, sectionWord12 = 0.0;
 };
 
 struct ClassModel {
@@ -109,6 +139,9 @@ struct ClassModel {
   bool hasConnectivity = true;
   int typeWord5 = 0, typeWord24 = 0, typeWord32 = 0, recordWord19 = 0, sectionWord17 = 0, firstEntryWord5 = 0;
   std::vector<SectionEntry> sections;
+  bool hasState = false;
+  ClassState classState;
+  std::vector<std::vector<int>> rotationalNodes;  // per element node: its number among the rotating nodes
 };
 
 struct SetModel {
@@ -127,6 +160,7 @@ struct ImportModel {
   std::vector<StepModel> steps;
   int packageFirstTerm = 0;
   int packageSecondTerm = 0;
+  int thicknessSwitch = 0;  // the global table's word 3
 };
 
 // Writes the model file (unit 60) and the state file (unit 61); false when either fails.

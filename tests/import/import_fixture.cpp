@@ -192,6 +192,12 @@ void ImportFixture::closeClean() {
   EXPECT_EQ(outstandingBlocks(), 0);
 }
 
+ImportFixture::ElementAnswer ImportFixture::askElement(Int key, Int elementClass, Int point, Int row, Int increment) {
+  ElementAnswer a;
+  ACC_SDB_ELEMKEY(&row, &increment, &key, &elementClass, &point, &a.direct, &a.shear, &a.index, &a.status);
+  return a;
+}
+
 float ImportFixture::realAt(Int index, long long k) const {
   float value;
   std::memcpy(&value, &work_[static_cast<std::size_t>(index - 1 + k - 1)], sizeof value);

@@ -37,6 +37,12 @@ class ImportFixture : public zmxtest::HostFixture {
   std::vector<int> ints(Int index, int n) const;
   std::vector<float> reals(Int index, int n) const;
 
+  // One element-state request: counts, index and status.
+  struct ElementAnswer {
+    Int direct = -1, shear = -1, index = 0, status = -1;
+  };
+  ElementAnswer askElement(Int key, Int elementClass, Int point, Int row = 1, Int increment = 1);
+
   glo_testing::ImportModel model_ = sampleModel();
   std::string folder_;
   std::string modelFile_, stateFile_;

@@ -11,6 +11,7 @@
 #include "siblings/eqc/import_services.h"
 #include "siblings/glo/block_store.h"
 #include "siblings/glo/testing.h"
+#include "siblings/glo/vector_routines.h"
 
 namespace {
 
@@ -178,6 +179,31 @@ TEST_F(GloBlockStore, AddressWordsOfArraysAndPaddedCompare) {
   EXPECT_EQ(reports().size(), 1u);
   EXPECT_EQ(BCU_ACOMP("6.4", 3, "6.4     ", 8), 0);
   EXPECT_NE(BCU_ACOMP("6.4-1", 5, "6.4-2", 5), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GloVectorRoutines, GathersLayComponentsInBlocksWithElementsFastest) {
+  // Two elements of two nodes; the index list runs node by node over the elements.
+  const std::vector<float> nodes{1, 2, 3, 10, 20, 30, 100, 200, 300};  // three nodes of three components
+  const std::vector<Int> indexes{1, 3, 2, 1};                          // node 1 of e1, e2; node 2 of e1, e2
+  std::vector<float> gathered(12);
+  const Int count = 4, stride = 3, components = 3, known = 3;
+  GLO_UTI_GENGATHERR(&count, &stride, &components, &known, indexes.data(), gathered.data(), nodes.data());
+  EXPECT_EQ(gathered, (std::vector<float>{1, 100, 10, 1, 2, 200, 20, 2, 3, 300, 30, 3}));
+  // Quaternions stored scalar first come out vector part first, scalar part in the fourth block.
+  const std::vector<float> quaternions{0.9F, 0.1F, 0.2F, 0.3F, 0.5F, 0.4F, 0.6F, 0.7F};
+  const std::vector<Int> rotating{2, 1};
+  std::vector<float> q(8);
+  const Int two = 2, four = 4, pairs = 2;
+  GLO_UTI_GATHERR(&two, &four, &pairs, rotating.data(), q.data(), quaternions.data());
+  EXPECT_EQ(q, (std::vector<float>{0.4F, 0.1F, 0.6F, 0.2F, 0.7F, 0.3F, 0.5F, 0.9F}));
+  const float factor = 2.0F;
+  std::vector<float> scaled(3);
+  GLO_UTI_VSCALER(&components, &factor, nodes.data(), scaled.data());
+  EXPECT_EQ(scaled, (std::vector<float>{2, 4, 6}));
 }
 
 }  // namespace

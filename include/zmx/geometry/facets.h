@@ -115,4 +115,40 @@ ZMX_EXPORT void INTQ9C(const Int* k, const Real* xi, const Real* eta, Real* shap
 // coordinates per unit length.
 ZMX_EXPORT void INTT6C_M(const Int* k, const Real* xi, const Real* eta, const Real* x, Real* shape, const Int* mode);
 
+// ---- Facet properties -------------------------------------------------------------------------------
+//
+// status is 0, or non-zero when no unit normal can be formed (a zero tangent or normal).
+//
+// Line facet of a two-dimensional surface (n 2 or 3; halves: one straight half of a 3-node line,
+// half 1 or any other 2), coordinates x (leading dimension ld): point, unit normal (-t_y, t_x),
+// tangent and, when noSecond is 0, the second derivative (2 reals each).
+ZMX_EXPORT void FACET_2D_FACETFACE_PROP(const Int* noSecond, const Real* xi, const Int* n, const Logical* halves,
+                                        const Int* half, const Real* x, const Int* ld, Real* point, Real* normal,
+                                        Real* tangent, Real* second, Int* status);
+// The same without the second derivative; mode 1 writes the point only.
+ZMX_EXPORT void FACET_2D_LINETOFACE_PROP(const Int* mode, const Real* xi, const Int* n, const Logical* halves,
+                                         const Int* half, const Real* x, const Int* ld, Real* point, Real* normal,
+                                         Real* tangent, Int* status);
+// Facet of a three-dimensional surface: point, unit normal, tangents (3 x 2) and, unless mode is
+// 1, the second derivatives d2/dxi2, d2/dxi deta, d2/deta dxi, d2/deta2 (3 reals each).
+ZMX_EXPORT void FACET_3D_FACETFACE_PROP(const Int* mode, const Real* xi, const Real* eta, const Int* n,
+                                        const Logical* subRegion, const Int* k, const Logical* cylindrical,
+                                        const Real* cylinder, const Real* x, const Int* ld, Real* point, Real* normal,
+                                        Real* tangents, Real* second, Int* status);
+// The same without second derivatives and cylindrical facets; mode 1 writes the point only.
+ZMX_EXPORT void FACET_3D_LINETOFACE_PROP(const Int* mode, const Real* xi, const Real* eta, const Int* n,
+                                         const Logical* subRegion, const Int* k, const Real* x, const Int* ld,
+                                         Real* point, Real* normal, Real* tangents, Int* status);
+// The smoothed normal field of nodal normals v (3 x n): point and, when mode is 0, tangents;
+// unit normal; the reference directions carried onto it (ROTATE_ORIENTATION, which may turn the
+// reference normal and first direction round); when mode is 0 the normal's derivatives and the
+// curvature terms -(d1 . dn/dxi) n, -(d2 . dn/dxi) n, -(d1 . dn/deta) n, -(d2 . dn/deta) n.
+// status 1, and nothing after the point and tangents, when the interpolated normal vanishes.
+ZMX_EXPORT void FACET_3D_FACE_PROP(const Int* mode, const Real* xi, const Real* eta, const Int* n,
+                                   const Logical* subRegion, const Int* k, const Logical* cylindrical,
+                                   const Real* cylinder, const Real* x, const Int* ldx, const Real* v, const Int* ldv,
+                                   Real* referenceNormal, Real* firstDirection, const Real* secondDirection,
+                                   Real* point, Real* tangents, Real* normal, Real* normalDerivatives,
+                                   Real* directions, Real* curvature, Int* status);
+
 }  // extern "C"

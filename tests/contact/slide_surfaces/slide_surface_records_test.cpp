@@ -70,6 +70,7 @@ TEST(SlaveSurfaceRecord, FoundByCodedNameOnlyAmongSlaveSurfaceRecords) {
   db.add(20, "SIDE", 4);
   const int bottom = db.add(kSlaveSurface, "BOTTOM", 5);
   const int top = db.add(kSlaveSurface, "TOP", 6);
+  const int info = db.add(kSlaveSurface, " INFOSLV", 4);
   db.install(0);
   const Int growthBefore = rec::i(CSIZE, zmx::units::kCoreGrowth);
 
@@ -80,6 +81,8 @@ TEST(SlaveSurfaceRecord, FoundByCodedNameOnlyAmongSlaveSurfaceRecords) {
   EXPECT_EQ(lookUp("BOTTOM  extra", 5).address, bottom);  // only the first 8 characters count
   EXPECT_EQ(lookUp("SIDE", 10).address, 0);               // carried by a record of another type
   EXPECT_EQ(lookUp("NOWHERE", 10).address, 0);
+  EXPECT_EQ(lookUp(" INFOSLV", 10).address, info);  // a leading blank is part of the name
+  EXPECT_EQ(lookUp("INFOSLV", 10).address, 0);
   EXPECT_TRUE(eqc_testing::messages().empty());
   EXPECT_EQ(rec::i(CSIZE, zmx::units::kCoreGrowth), growthBefore);
 }

@@ -28,6 +28,42 @@ void save(const std::string& path, const std::vector<std::int32_t>& words, std::
   out.write(reinterpret_cast<const char*>(words.data()), static_cast<std::streamsize>(bytes));
 }
 
+// A class with element state of the given kind and type on domain 1, four elements in segments
+// of three, one group of two points with a plastic material.
+ClassModel stateClass(int kind, int code) {
+  ClassModel c;
+  c.type = kind;
+  c.code = code;
+  c.groupSize = 3;
+  c.typeWord5 = 1;
+  c.hasState = true;
+  const int nodes = code & 31;
+  for (int e = 0; e < 4; ++e) {
+    c.labels.push_back(900 + 10 * kind + e);
+    std::vector<int> element;
+    for (int k = 0; k < nodes; ++k) element.push_back(1 + (e + k) % 4);
+    c.nodes.push_back(element);
+    c.rotationalNodes.push_back(std::vector<int>(static_cast<std::size_t>(nodes), 1));
+  }
+  const auto rows = [](int columns, double value) { return Rows(4, std::vector<double>(static_cast<std::size_t>(columns), value)); };
+  c.classState.variableWords = 57 * 2;
+  c.classState.state = {{2, rows(4, 0.5)}, {3, rows(9, 1.0)}, {4, rows(3, 0.1)}, {5, rows(4, 0.5)}, {29, rows(2, 1.0)}};
+  c.classState.shared = {{9, rows(2, 0.01)}, {22, rows(1, 3.0)}};
+  c.classState.domain = {{37, rows(5, 1.0)}, {40, rows(2, 0.5)}};
+  SectionEntry group(2, {}, 0.0);
+  group.coordinates = {-0.5, 0.5};
+  group.domainArrays = {{21, rows(1, 0.1)}, {32, rows(1, 0.2)}};
+  for (int p = 0; p < 2; ++p) {
+    group.pointState.push_back({{1, rows(6, 10.0)}, {3, rows(4, 1.0)}, {4, rows(1, 2.0)}, {28, rows(6, 0.01)}});
+    group.pointShared.push_back({{22, rows(1, 4.0)}, {33, rows(2, 0.7)}});
+    group.materialVariables.push_back({{1, rows(1, 1.0)}, {2, rows(6, 2.0)}, {7, rows(6, 0.001)}});
+  }
+  group.materialCode = 200;
+  group.flags.assign(200, 1);
+  c.sections = {group};
+  return c;
+}
+
 class DamagedDatabase : public ImportFixture {
  protected:
   // Status is 0, 1 or 2, and a block index is either "no block" or a block it gives back.
@@ -92,6 +128,16 @@ class DamagedDatabase : public ImportFixture {
       INQ_RDB_TIME(&time, &a, &b, &c, &start, &inStep);
     }
     EDI_ACC_TEMPORARYPACKAGE();
+    for (Int elementClass = 1; elementClass <= 8; ++elementClass)
+      for (Int key : {30000, 1000, 4600, 8500, 9800, 11000, 7100, 27000, 33000, 3100})
+        for (Int point : {0, 1, 2}) {
+          Int direct = 0, shear = 0, index = 0, row = 1, increment = 1, answer = -1;
+          ACC_SDB_ELEMKEY(&row, &increment, &key, &elementClass, &point, &direct, &shear, &index, &answer);
+          status(answer);
+          if (answer != 0) {
+            EXPECT_EQ(index, kNoBlock);
+          }
+        }
     EDI_REL_TEMPORARYPACKAGE();
     for (Int row = 0; row <= 2; ++row)
       for (Int inc = 0; inc <= 1; ++inc) {
@@ -130,6 +176,10 @@ TEST_F(DamagedDatabase, TruncatedFilesLeaveTheFolderEmptyAndEveryReaderAnswers) 
 }
 
 TEST_F(DamagedDatabase, FlippedWordsGiveAnswersNeverACrash) {
+  model_.classes.push_back(stateClass(10, 15368));
+  model_.classes.push_back(stateClass(20, 13316));
+  model_.classes.push_back(stateClass(30, 12802));
+  model_.packageFirstTerm = 2000;
   writeFiles(model_);
   const std::vector<std::int32_t> model = load(modelFile_), state = load(stateFile_);
   std::mt19937 random(2026);
@@ -153,7 +203,7 @@ TEST_F(DamagedDatabase, FlippedWordsGiveAnswersNeverACrash) {
     eqc_testing::clearMessages();
   }
   // The damage reaches the readers: many rounds are caught and reported, not all.
-  EXPECT_GT(reported, 30);
+  EXPECT_GT(reported, 10);
   EXPECT_LT(reported, 120);
 }
 

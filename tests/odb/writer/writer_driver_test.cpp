@@ -250,6 +250,30 @@ TEST_F(OdbWriter, TooSmallAWorkArrayOpensNoFileAndKeepsTheCoreCount) {
   EXPECT_EQ(rec::i(CGM, 1), 100);  // put back
 }
 
+TEST_F(OdbWriter, StoredCountsAreUsedWhileWritingAndPutBack) {
+  unitCube(builder);
+  const Int adb = builder.build();
+  const std::vector<Int> model(CGM.w, CGM.w + 100);
+  // The boundary-condition table lies behind the part table, CGM word 41 slots behind its buffer.
+  auto bcTableSlot = [&](const std::vector<Int>& stored) {
+    eqc_testing::setStoredModelCounts(stored);
+    std::vector<double> w(200000);
+    Int core = 200000, h = 0;
+    const std::array<Real, 9> g = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    const std::array<Real, 3> t = {0, 0, 0};
+    const std::string name = zmxtest::scratchFolder("odb_stored") + "/m";
+    ODB_CREATESUPERMODEL(&adb, &h, g.data(), t.data(), w.data(), &core, name.c_str(), static_cast<Int>(name.size()));
+    EXPECT_EQ(std::vector<Int>(CGM.w, CGM.w + 100), model);
+    return rec::i(CNODE, 6);
+  };
+  const Int plain = bcTableSlot({});
+  std::vector<Int> stored = model;
+  stored[40] += 100;  // word 41
+  EXPECT_EQ(bcTableSlot(stored), plain + 100);
+  stored[0] = 0;  // a count outside CGM: nothing is loaded
+  EXPECT_EQ(bcTableSlot(stored), plain);
+}
+
 TEST_F(OdbWriter, PartsNotFoundAreReportedAtLevelMinusTwo) {
   const Int a = builder.node(1, {0, 0, 0}), b = builder.node(2, {1, 0, 0});
   const Int type = builder.elementType("T3D2", 2010, 300, 2);

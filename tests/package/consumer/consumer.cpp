@@ -1,7 +1,9 @@
 // A program outside the tree, built against the installed library: it brings the library up,
 // calls one routine of each subsystem through the installed headers and takes it down again.
 #include <cstdio>
+#include <cstring>
 
+#include "zmx/contact.h"
 #include "zmx/geometry.h"
 #include "zmx/import.h"
 #include "zmx/model.h"
@@ -36,6 +38,15 @@ int main() {
   const Int n1 = 3, n2 = 0, n3 = 2, n4 = 1;
   DOFCOUNT(ncum, &n1, &n2, &n3, &n4);
 
+  // Contact search: a rigid surface of no facets gives the empty tree header.
+  double block[8] = {};
+  Int capacity = 8, none = 0, d = 3;
+  const Real margin = 0.0;
+  SHR_CREATESRCHDBDEFVSRIGID(&none, nullptr, &capacity, &none, nullptr, &d, block, reinterpret_cast<Int*>(block),
+                             &capacity, &margin);
+  Int header[2];
+  std::memcpy(header, block, sizeof header);
+
   // Import and design sensitivity: their modules come up with the library.
   int again = 0;
   edi_initialize(again);
@@ -45,7 +56,7 @@ int main() {
 
   shr_finalize(modules);
   const bool ok = found == 42 && three[0] == 1.0 && three[2] == 3.0 && modules == 0 && facetType == 14 &&
-                  ncum[4] == 6 && ncum[7] == 5;
+                  ncum[4] == 6 && ncum[7] == 5 && header[0] == 4;
   std::printf("consumer: %s\n", ok ? "ok" : "FAILED");
   return ok ? 0 : 1;
 }

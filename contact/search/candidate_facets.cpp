@@ -1,0 +1,53 @@
+// Candidate facets of a rigid surface for one point from its search tree: the leaves whose boxes
+// hold the point (else those of the nearest boxes), a lower bound of the distance to each, and the
+// nearest node met.
+
+#include <cmath>
+
+#include "runtime/record.h"
+#include "zmx/contact/search.h"
+
+extern "C" {
+
+void FIND_CANDIDATE_FACETS(const Real* searchDb, const Int*, const Int* facetTable, const Int* facetLd,
+                           const Real* facetSize, const Int* nodeCount, const Int* nodeOffset, const Real* point,
+                           const Real* coords, const Int* dimension, Real* nodeDistance, Real* bound, Int* candidates,
+                           Int* count, Real* dmin, Int* nearest) {
+  constexpr Real kUnset = 1e36;
+  *dmin = kUnset;
+  *count = 0;
+  *nearest = 0;
+  const Int dim = *dimension;
+  if (!(std::fabs(point[0]) < kUnset && std::fabs(point[1]) < kUnset && std::fabs(point[dim - 1]) < kUnset)) return;
+  const Int length = rec::slotI(searchDb, 2), nodes = rec::slotI(searchDb, 3), first = rec::slotI(searchDb, 4);
+  const Real* records = searchDb + (first - 1);
+  const Int* recordInts = reinterpret_cast<const Int*>(records);
+  for (const Int operation : {0, 2}) {
+    SHR_CONTACTSRCHDBDEFVSRIGID(&operation, point, dimension, candidates, count, recordInts, records, &length, &nodes);
+    if (*count > 0) break;
+  }
+  if (*count <= 0) return;
+  for (Int j = 0; j < *nodeCount; ++j) nodeDistance[j] = kUnset;
+  for (Int i = 0; i < *count; ++i) {
+    const Int f = candidates[i];
+    const Int* column = facetTable + static_cast<long long>(f - 1) * *facetLd;
+    Real m = kUnset;
+    for (Int k = 0; k < column[1]; ++k) {
+      const Int n = column[7 + k];
+      const long long j = static_cast<long long>(n) - *nodeOffset;
+      if (j < 1 || j > *nodeCount) continue;
+      Real& d = nodeDistance[j - 1];
+      if (d == kUnset) {
+        const Real* x = coords + (j - 1) * dim;
+        Real sum = 0.0;
+        for (Int c = 0; c < dim; ++c) sum += (x[c] - point[c]) * (x[c] - point[c]);
+        d = std::sqrt(sum);
+        if (d < *dmin) *dmin = d, *nearest = n;
+      }
+      m = std::fmin(m, d);
+    }
+    bound[i] = m - facetSize[f - 1];
+  }
+}
+
+}  // extern "C"

@@ -1,0 +1,424 @@
+// Builds the bounding-box tree of a master surface's facets: facet boxes and centroids, then a
+// breadth-first sweep over the build records (the work area is its own queue) that splits each
+// node twice at the mean centroid along its widest axis, giving up to four children. The
+// finished records go into the process's deformable tree or into the caller's rigid block.
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "geometry/support/geometry_report.h"
+#include "runtime/address_space.h"
+#include "runtime/record.h"
+#include "siblings/dm2/dm2_adb.h"
+#include "siblings/eqc/eqc_messages.h"
+#include "zmx/contact/search.h"
+#include "zmx/storage/db_units.h"
+#include "zmx/storage/sets.h"
+
+namespace {
+
+constexpr Real kFar = 1e36;
+constexpr Real kSpread = 2.22e-16;
+constexpr int kFacetWords = 10;
+constexpr int kNodeWords = 10;
+constexpr int kHeaderWords = 4;
+
+// The work area: 8-byte words addressed from 1. The deformable build keeps it in temporary
+// blocks (a larger block and a copy when it must grow); the rigid build in memory of its own,
+// every growth checked against the caller's capacity first, and copies the finished block out.
+class WorkArea {
+ public:
+  virtual ~WorkArea() = default;
+  // Makes room for `required` words; `suggested` is the size a new block takes. False on refusal.
+  virtual bool reserve(long long required, long long suggested) = 0;
+  Real* slots = nullptr;
+  long long size = 0;
+
+  Int i(long long k) const { return rec::slotI(slots, k); }
+  void setI(long long k, Int v) { rec::setSlotI(slots, k, v); }
+  Real r(long long k) const { return slots[k - 1]; }
+  void setR(long long k, Real v) { slots[k - 1] = v; }
+};
+
+class TemporaryArea : public WorkArea {
+ public:
+  ~TemporaryArea() override { release(); }
+  bool reserve(long long required, long long suggested) override {
+    if (required <= size) return true;
+    Int words = static_cast<Int>(std::max(required, suggested));
+    const Int word = RDM_ALLOCATETEMPORARY(&words);
+    if (word == 0) return false;
+    Real* fresh = mem32::at<Real>(word, static_cast<std::size_t>(words));
+    if (fresh == nullptr) return false;
+    if (slots != nullptr) std::memcpy(fresh, slots, static_cast<std::size_t>(size) * sizeof(Real));
+    release();
+    word_ = word, slots = fresh, size = words;
+    return true;
+  }
+  void release() {
+    if (word_ != 0) RDM_RELEASETEMPORARY(&word_);
+    word_ = 0, slots = nullptr, size = 0;
+  }
+
+ private:
+  Int word_ = 0;
+};
+
+class BlockArea : public WorkArea {
+ public:
+  BlockArea(Real* block, Int* capacity) : capacity_(capacity) { slots = block; }
+  // The block itself is the work area. It grows through DBCORE, which books the words within the
+  // caller's capacity; a need beyond it is refused before any word past the capacity is written.
+  bool reserve(long long required, long long) override {
+    if (required > *capacity_) {
+      refused = true;
+      return false;
+    }
+    if (required > size) {
+      Int words = static_cast<Int>(required);
+      DBCORE(&words, capacity_);
+      size = required;
+    }
+    return true;
+  }
+  bool refused = false;
+
+ private:
+  Int* capacity_;
+};
+
+// Two halves of facet numbers, packed two to a word (half 1 low, half 2 high 4 bytes).
+struct Halves {
+  Int* entries = nullptr;  // entry i of half h at 2 i + h
+  Int sizes[2] = {0, 0};
+  void clear() { sizes[0] = sizes[1] = 0; }
+  void add(int h, Int facet) { entries[2 * sizes[h]++ + h] = facet; }
+  Int at(int h, Int k) const { return entries[2 * k + h]; }
+};
+
+struct Box {
+  Real lo[3] = {kFar, kFar, kFar}, hi[3] = {-kFar, -kFar, -kFar};
+};
+
+class Build {
+ public:
+  Build(WorkArea& area, long long facetBase, Int n) : a_(area), facetBase_(facetBase), n_(n) {}
+
+  Int nodes = 1;
+  long long rootPosition = 0, freePosition = 0;
+  bool failed = false;
+
+  long long facet(Int j) const { return facetBase_ + static_cast<long long>(kFacetWords) * (j - 1); }
+
+  void readBox(long long first, Box& b) const {
+    for (int i = 0; i < 3; ++i) b.lo[i] = a_.r(first + i), b.hi[i] = a_.r(first + 3 + i);
+  }
+  void widen(Box& b, Int j) const {
+    for (int i = 0; i < 3; ++i) {
+      b.lo[i] = std::min(b.lo[i], a_.r(facet(j) + 5 + i));
+      b.hi[i] = std::max(b.hi[i], a_.r(facet(j) + 8 + i));
+    }
+  }
+  Real centroid(Int j, int axis) const { return a_.r(facet(j) + 2 + axis); }
+
+  // The root after the facet records: every facet under the overall box.
+  void root(const Box& overall) {
+    rootPosition = facetBase_ + static_cast<long long>(kFacetWords) * n_;
+    const long long p = rootPosition;
+    a_.setI(p + 1, 11 + n_);
+    a_.setI(p + 2, 0), a_.setI(p + 3, 0), a_.setI(p + 4, 0);
+    writeBox(p, overall);
+    a_.setI(p + 11, n_);
+    for (Int j = 1; j <= n_; ++j) a_.setI(p + 11 + j, j);
+    freePosition = p + 11 + n_;
+  }
+
+  // The sweep over the records in creation order.
+  void sweep(Halves& first, Halves& second) {
+    for (long long p = rootPosition; p < freePosition && !failed; p += a_.i(p + 1))
+      if (a_.i(p + 11) >= 2) split(p, first, second);
+  }
+
+ private:
+  void writeBox(long long p, const Box& b) {
+    for (int i = 0; i < 3; ++i) a_.setR(p + 5 + i, b.lo[i]), a_.setR(p + 8 + i, b.hi[i]);
+  }
+
+  // The axis to split along and the mean centroid on it (the spread test over up to three
+  // attempts unless skipped).
+  template <class Facets>
+  int chooseAxis(const Box& box, Int count, Facets facetAt, bool skipSpread, Real& mean) const {
+    Real extent[3];
+    for (int i = 0; i < 3; ++i) extent[i] = box.hi[i] - box.lo[i];
+    int axis = 0;
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+      axis = extent[0] >= std::max(extent[1], extent[2]) ? 0 : extent[1] >= std::max(extent[0], extent[2]) ? 1 : 2;
+      Real sum = 0.0, lo = kFar, hi = -kFar;
+      for (Int k = 0; k < count; ++k) {
+        const Real c = centroid(facetAt(k), axis);
+        sum += c, lo = std::min(lo, c), hi = std::max(hi, c);
+      }
+      mean = sum / count;
+      if (skipSpread || hi - lo > kSpread * std::max(extent[0], extent[1])) break;
+      extent[axis] = 0.0;
+    }
+    return axis;
+  }
+
+  // Splits facets at the mean into two halves with their boxes.
+  template <class Facets>
+  void halve(Int count, Facets facetAt, int axis, Real mean, Halves& halves, Box (&boxes)[2]) const {
+    halves.clear();
+    boxes[0] = boxes[1] = Box{};
+    for (Int k = 0; k < count; ++k) {
+      const Int j = facetAt(k);
+      const int h = centroid(j, axis) <= mean ? 0 : 1;
+      halves.add(h, j);
+      widen(boxes[h], j);
+    }
+  }
+
+  // A child record of the node at `parent` with the facets and box given; linked in.
+  template <class Facets>
+  bool child(long long parent, Int count, Facets facetAt, const Box& box, long long& previous) {
+    const long long p = freePosition;
+    a_.setI(p + 1, 11 + count);
+    a_.setI(p + 2, static_cast<Int>(parent)), a_.setI(p + 3, 0), a_.setI(p + 4, 0);
+    writeBox(p, box);
+    a_.setI(p + 11, count);
+    for (Int k = 0; k < count; ++k) a_.setI(p + 12 + k, facetAt(k));
+    freePosition = p + 11 + count;
+    if (a_.i(parent + 4) == 0) {
+      a_.setI(parent + 4, static_cast<Int>(p));
+    } else if (previous == 0) {
+      return failed = true, false;
+    } else {
+      a_.setI(previous + 3, static_cast<Int>(p));
+    }
+    previous = p;
+    ++nodes;
+    return true;
+  }
+
+  void split(long long p, Halves& first, Halves& second) {
+    const Int m = a_.i(p + 11);
+    Box box;
+    readBox(p + 5, box);
+    const auto nodeFacet = [&](Int k) { return a_.i(p + 12 + k); };
+    Real mean;
+    const int axis = chooseAxis(box, m, nodeFacet, false, mean);
+    Box halfBox[2];
+    halve(m, nodeFacet, axis, mean, first, halfBox);
+    long long previous = 0;
+    if (first.sizes[0] == 0 || first.sizes[1] == 0) {
+      const int h = first.sizes[0] == 0 ? 1 : 0;
+      const Int s = first.sizes[h];
+      if (!a_.reserve(freePosition + 12LL * s, 12LL * n_ + freePosition)) return fail();
+      for (Int k = 0; k < s; ++k) {
+        const Int j = first.at(h, k);
+        if (!child(p, 1, [&](Int) { return j; }, halfBox[h], previous)) return;
+      }
+      return;
+    }
+    for (int h = 0; h < 2; ++h) {
+      const Int count = first.sizes[h];
+      const auto halfFacet = [&](Int k) { return first.at(h, k); };
+      Real halfMean;
+      const int halfAxis = chooseAxis(halfBox[h], count, halfFacet, count == 1, halfMean);
+      Box subBox[2];
+      halve(count, halfFacet, halfAxis, halfMean, second, subBox);
+      for (int s = 0; s < 2; ++s) {
+        const Int t = second.sizes[s];
+        if (t < 1) continue;
+        if (!a_.reserve(freePosition + t + 11, freePosition + 100LL * t + 1100)) return fail();
+        if (!child(p, t, [&](Int k) { return second.at(s, k); }, subBox[s], previous)) return;
+      }
+    }
+  }
+
+  void fail() { failed = true; }
+
+  WorkArea& a_;
+  long long facetBase_;
+  Int n_;
+};
+
+void reportFailure() {
+  zmx::geometry::report(zmx::geometry::kSystemError, "SYSTEM ERROR IN pre_createsearchdb - FAILURE TO CREATE SEARCH TREE.");
+}
+
+// Facet records and the overall box; false for a facet the build cannot take.
+bool facetRecords(WorkArea& a, long long base, Int n, const Int* table, Int ld, Int offset, const Real* coords,
+                  Int coordLd, int dim, bool deformable, Real margin, Box& overall) {
+  for (Int j = 1; j <= n; ++j) {
+    const Int* column = table + static_cast<long long>(j - 1) * ld;
+    const Int c = column[1];
+    if (c > ld - 7 || c < (deformable ? 0 : 1)) return false;
+    const long long p = base + static_cast<long long>(kFacetWords) * (j - 1);
+    a.setI(p + 1, j);
+    Real sum[3] = {0, 0, 0};
+    Box b;
+    for (Int k = 0; k < c; ++k) {
+      const long long index = static_cast<long long>(column[7 + k]) - offset;
+      if (index < 1) {
+        if (k == 0 || !deformable) return false;
+        continue;  // later nodes below the offset add nothing
+      }
+      const Real* x = coords + (index - 1) * coordLd;
+      for (int i = 0; i < dim; ++i) {
+        sum[i] += x[i];
+        b.lo[i] = std::min(b.lo[i], x[i]);
+        b.hi[i] = std::max(b.hi[i], x[i]);
+      }
+    }
+    for (int i = 0; i < 3; ++i) {
+      const bool used = c >= 1 && i < dim;
+      a.setR(p + 2 + i, used ? sum[i] / c : 0.0);
+      a.setR(p + 5 + i, used ? b.lo[i] - margin : 0.0);
+      a.setR(p + 8 + i, used ? b.hi[i] + margin : 0.0);
+      if (!used) continue;
+      overall.lo[i] = std::min(overall.lo[i], b.lo[i] - margin);
+      overall.hi[i] = std::max(overall.hi[i], b.hi[i] + margin);
+    }
+  }
+  if (dim == 2) overall.lo[2] = overall.hi[2] = 0.0;
+  return true;
+}
+
+// The finished records (10 words a node, links as record numbers) from the build records of a,
+// written from word `to` + 1 of out.
+void finish(const WorkArea& a, const Build& b, WorkArea& out, long long to) {
+  const Int map = SHR_MAPINT2INTCREATE();
+  long long p = b.rootPosition;
+  for (Int r = 1; r <= b.nodes; ++r, p += a.i(p + 1)) {
+    const Int position = static_cast<Int>(p);
+    SHR_MAPINT2INTINSERT(map, &position, &r);
+    const long long q = to + static_cast<long long>(kNodeWords) * (r - 1);
+    for (int k = 0; k < 3; ++k) out.setI(q + 1 + k, a.i(p + 2 + k));
+    for (int k = 0; k < 6; ++k) out.setR(q + 4 + k, a.r(p + 5 + k));
+    out.setI(q + 10, a.i(p + 11) == 1 ? a.i(p + 12) : 0);
+  }
+  for (Int r = 1; r <= b.nodes; ++r) {
+    const long long q = to + static_cast<long long>(kNodeWords) * (r - 1);
+    for (int k = 1; k <= 3; ++k) {
+      const Int link = out.i(q + k);
+      if (link > 0) out.setI(q + k, SHR_MAPINT2INTGET(map, &link));
+    }
+  }
+  SHR_MAPINT2INTDELETE(map);
+}
+
+// The depth of a full 4-ary tree for n facets and the first size of the deformable work area.
+long long firstSize(Int n) {
+  long long k = std::lround(std::log(static_cast<Real>(n)) / 1.386294361);
+  long long power = 1;
+  for (long long i = 0; i < k; ++i) power *= 4;
+  while (power < n) ++k, power *= 4;
+  const long long nodes = (power * 4 - 1) / 3;
+  return 10LL * n + 11 * nodes + (k + 1) * n;
+}
+
+// Two partition lists of n words each, from temporary or global-memory blocks.
+struct PartitionLists {
+  bool deformable = false;
+  Int words[2] = {0, 0};
+  Halves halves[2];
+  bool open(Int n) {
+    for (int k = 0; k < 2; ++k) {
+      Int size = deformable ? n : 2 * n;
+      words[k] = deformable ? RDM_ALLOCATETEMPORARY(&size) : ADB_GLOBALMEMOPENI(&size);
+      if (words[k] == 0) return false;
+      halves[k].entries = mem32::at<Int>(words[k], 2 * static_cast<std::size_t>(n));
+      if (halves[k].entries == nullptr) return false;
+    }
+    return true;
+  }
+  void close() {
+    for (Int& w : words) {
+      if (w != 0) deformable ? RDM_RELEASETEMPORARY(&w) : ADB_MEMCLOSE(&w);
+      w = 0;
+    }
+  }
+};
+
+// The build over the area: facet records, root, sweep; false on a failure (reported by the caller).
+bool buildTree(WorkArea& a, Build& b, long long base, Int n, const Int* table, Int ld, Int offset, const Real* coords,
+               Int coordLd, int dim, bool deformable, Real margin) {
+  Box overall;
+  if (!facetRecords(a, base, n, table, ld, offset, coords, coordLd, dim, deformable, margin, overall)) return false;
+  b.root(overall);
+  PartitionLists lists;
+  lists.deformable = deformable;
+  if (!lists.open(n)) {
+    lists.close();
+    return false;
+  }
+  b.sweep(lists.halves[0], lists.halves[1]);
+  lists.close();
+  return !b.failed;
+}
+
+}  // namespace
+
+extern "C" {
+
+void SHR_CREATESRCHDBDEFVSDEF(const Int* n, const Int* facets, const Int* facetLd, const Int* offset,
+                              const Real* coords, const Int* ld, const Real* margin) {
+  if (*n <= 0) return;
+  TemporaryArea area, finished;
+  Build build(area, 0, *n);
+  bool ok = area.reserve(firstSize(*n), firstSize(*n)) &&
+            buildTree(area, build, 0, *n, facets, *facetLd, *offset, coords, *ld, 3, true, *margin) &&
+            finished.reserve(static_cast<long long>(kNodeWords) * build.nodes, 0);
+  Int zero = 0, none = 0, error = 0;
+  const Int length = kNodeWords;
+  if (ok) {
+    finish(area, build, finished, 0);
+    area.release();
+    const Int one = 1, count = build.nodes;
+    SHR_CONTACTSRCHDBDEFVSDEF(&one, finished.slots, &length, &count, nullptr, &zero, &none, &none, &error);
+    return;
+  }
+  // No tree: the searches then take every facet.
+  reportFailure();
+  const Int six = 6;
+  SHR_CONTACTSRCHDBDEFVSDEF(&six, nullptr, &length, &zero, nullptr, &zero, &none, &none, &error);
+}
+
+void SHR_CREATESRCHDBDEFVSRIGID(const Int* n, const Int* facets, const Int* facetLd, const Int* offset,
+                                const Real* coords, const Int* d, Real* blockReals, Int* blockInts, Int* capacity,
+                                const Real* margin) {
+  (void)blockInts;
+  const auto emptyHeader = [&] {
+    if (*capacity < kHeaderWords) return;
+    const Int header[4] = {kHeaderWords, kNodeWords, 0, kHeaderWords + 1};
+    for (int k = 0; k < 4; ++k) rec::setSlotI(blockReals, k + 1, header[k]);
+  };
+  if (*n <= 0) return emptyHeader();
+  const int dim = *d == 2 ? 2 : 3;
+  BlockArea area(blockReals, capacity);
+  Build build(area, kHeaderWords, *n);
+  const long long start = kHeaderWords + static_cast<long long>(kFacetWords) * *n + 11 + *n;
+  bool ok = area.reserve(start, start) &&
+            buildTree(area, build, kHeaderWords, *n, facets, *facetLd, *offset, coords, *d, dim, false, *margin);
+  const long long finishedAt = build.freePosition;
+  ok = ok && area.reserve(finishedAt + static_cast<long long>(kNodeWords) * build.nodes, 0);
+  if (!ok) {
+    if (area.refused)
+      zmx::geometry::report(zmx::geometry::kSystemError, "MEMORY FAILURE.");
+    else
+      reportFailure();
+    return emptyHeader();
+  }
+  finish(area, build, area, finishedAt);
+  const Int words = kNodeWords * build.nodes;
+  ACOPY1(area.slots + finishedAt, area.slots + kHeaderWords, &words);
+  area.setI(1, kHeaderWords + words);
+  area.setI(2, kNodeWords);
+  area.setI(3, build.nodes);
+  area.setI(4, kHeaderWords + 1);
+}
+
+}  // extern "C"

@@ -1,0 +1,275 @@
+// The entry of the element-state readers: one state key of one element class at one point
+// ordinal, for every element of the class, from the stored state of one increment. The request
+// is checked, the class's domain state opened, the nodal blocks formed, and the class's kind
+// routine (continuum, shell, beam) fills an answer in the temporary package.
+
+#include <algorithm>
+#include <string>
+
+#include "import/reader/restart_data.h"
+#include "import/state/element_context.h"
+#include "siblings/glo/block_store.h"
+#include "siblings/glo/vector_routines.h"
+#include "zmx/import/state.h"
+
+namespace zmx::imp {
+
+void shellKind(const ClassRequest& r);
+void solidKind(const ClassRequest& r);
+void beamKind(const ClassRequest& r);
+
+GroupPick findGroup(const ClassRequest& r) {
+  const long long list = r.CR(L::kClassGroupList);
+  const Int groups = r.table.i(list);
+  const long long first = list + r.table.i(list + 3) - 1;
+  long long before = 0;
+  for (Int g = 1; g <= groups && r.request.ok(); ++g) {
+    const long long record = first + static_cast<long long>(L::kGroupRecordWords) * (g - 1);
+    const Int points = r.table.i(record);
+    if (r.point <= before + points) return GroupPick{g, static_cast<Int>(r.point - before), record};
+    before += points;
+  }
+  return {};
+}
+
+bool ClassBlocks::read(const ClassRequest& r) {
+  const long long numbers = r.CR(L::kClassBlockNumbers), lengths = r.CR(L::kClassBlockWords);
+  const long long multiplier = 1LL * r.CR(11) * r.CR(12);
+  segments = r.CR(L::kClassSegments);
+  length = r.TR(L::kTypeSegmentLength);
+  const Int elements = r.TR(L::kTypeElements);
+  // A damaged class: no segment length, or too few segments for its elements.
+  if (!r.request.ok() || length < 1 || segments < 0 || 1LL * segments * length < elements || multiplier < segments)
+    return false;
+  const int table[4] = {L::kBlockDomainIntegers, L::kBlockDomainReals, L::kBlockState, L::kBlockSharedState};
+  const int handles[4] = {rw::kDomainData, rw::kDomainData, rw::kState, rw::kSharedState};
+  Block* blocks[4] = {&integers, &domain, &state, &shared};
+  for (int k = 0; k < 4; ++k) {
+    words[k] = r.table.i(lengths + table[k] - 1);
+    const long long size = words[k] * multiplier;
+    if (words[k] < 0 || !blockLength(r.request, size)) return false;
+    if (!blocks[k]->read(rho(handles[k]), r.table.i(numbers + table[k] - 1), static_cast<Int>(size), k != 0))
+      return false;
+  }
+  return r.request.ok();
+}
+
+float* ClassBlocks::at(const Block& block, int which, Int segment, long long offset, long long count) const {
+  if (offset < 0 || count < 0 || offset > words[which] - count) {
+    block.request().damaged("ARRAY AT " + std::to_string(offset) + " OF " + std::to_string(count) + " WORDS");
+    return nullptr;
+  }
+  Int* base = const_cast<Int*>(block.data());
+  return base == nullptr ? nullptr : reinterpret_cast<float*>(base + 1LL * segment * words[which] + offset);
+}
+
+bool readGroupTables(const ClassRequest& r, long long layout, GroupTables& g) {
+  const Words& t = r.table;
+  g.layout = layout;
+  g.own = t.i(layout + 1);
+  g.material = t.i(layout + 7);
+  g.variables = t.i(layout + 8);
+  g.flags = g.own + t.i(g.own + 1) - 1;
+  g.positions = t.i(g.material + 4);
+  if (t.has(g.own) && t.has(g.flags) && t.has(g.flags + L::kMaterialFlags - 1) && t.has(g.material) &&
+      t.has(g.material + L::kMaterialRecordWords - 1) && t.has(g.positions) &&
+      t.has(g.positions + L::kMaterialPositions - 1) && t.has(g.variables) && t.has(g.variables + 36))
+    return true;
+  r.request.damaged("GROUP TABLES OF CLASS " + std::to_string(r.elementClass));
+  return false;
+}
+
+Int stateVariableCount(const ClassRequest& r, const GroupTables& g) {
+  Int m = 0;
+  const Int code = r.table.i(g.material);
+  const Int* own = r.table.data() + g.own - 1;
+  ACC_GDB_GETSVDNUMBER(own, &code, own, &m);
+  return m;
+}
+
+bool materialInside(const ClassRequest& r, const ClassBlocks& blocks, const GroupTables& g, Int segment,
+                    long long point501, long long widest) {
+  const long long region = r.table.i(g.layout + 6), offset = r.table.i(g.material + 2);
+  if (offset < 0 || blocks.at(blocks.state, 2, segment, point501, region) == nullptr) return false;
+  for (int i = 1; i <= L::kMaterialPositions; ++i) {
+    const long long p = r.table.i(g.positions + i - 1);
+    if (p < 1 || offset + p - 1 + widest > region) return false;
+  }
+  return true;
+}
+
+void pointProduct(Int key, Int n, const float* values, const float* factor, float* out) {
+  const long long column = key == 14001 ? 0 : key == 14002 ? 1 : 3;
+  for (Int i = 0; i < n; ++i) out[i] = values[i + column * n] * (factor != nullptr ? factor[i] : 1.0F);
+}
+
+bool makeScratch(Request& request, Block& block, long long words) {
+  return blockLength(request, words) && block.make(static_cast<Int>(words), true);
+}
+
+float* packageAnswer(const ClassRequest& r, long long words) {
+  const Int package = rho(rw::kPackage), fill = rho(rw::kPackageFill);
+  if (package == 0 || words < 0 || words > 0LL + rho(rw::kPackageWords) - fill) return nullptr;
+  *r.index = package + fill;
+  return words == 0 ? reinterpret_cast<float*>(baseWords(r.request, package + fill, 0))
+                    : reinterpret_cast<float*>(baseWords(r.request, package + fill, static_cast<Int>(words)));
+}
+
+void advancePackage(long long words) { rho(rw::kPackageFill) += static_cast<Int>(words); }
+
+namespace {
+
+// The summed nodal block and, for shells, the nodal quaternions of the class's domain.
+bool nodalBlocks(ClassRequest& r, Block& summed, Block& reference, Block& displacement, Block& quaternions) {
+  const Int d = r.CR(L::kClassDomain);
+  const long long entry = 0LL + r.table.i(L::kNodeEntries) + static_cast<long long>(L::kNodeEntryWords) * (d - 1) - 1;
+  r.K1 = r.table.i(r.table.i(tableRow(d, L::kRowNodeLayout)));
+  r.K2 = r.table.i(entry + L::kEntryNodes);
+  r.K2second = r.table.i(entry + L::kEntryRotNodes);
+  const long long size = 1LL * r.K1 * r.K2;
+  const Slot local = groupSlot(r.table, L::kOffsetTranslational, L::kTranslationalSlots, d, L::kTLocalCoordinates);
+  const Slot moved = groupSlot(r.table, L::kOffsetTranslational, L::kTranslationalSlots, d, L::kTDisplacement);
+  if (!r.request.ok() || !blockLength(r.request, size)) return false;
+  openDomainData(d);
+  if (!makeScratch(r.request, summed, size) || !reference.read(rho(rw::kDomainData), local.number, static_cast<Int>(size), true) ||
+      !displacement.read(rho(rw::kState), moved.number, static_cast<Int>(size), true))
+    return false;
+  const Int words = static_cast<Int>(size);
+  GLO_UTI_VADDR(&words, reinterpret_cast<float*>(const_cast<Int*>(summed.data())),
+                reinterpret_cast<const float*>(reference.data()), reinterpret_cast<const float*>(displacement.data()));
+  r.summed = reinterpret_cast<const float*>(summed.data());
+  r.firstRead = reinterpret_cast<const float*>(reference.data());
+  r.displacement = reinterpret_cast<const float*>(displacement.data());
+  if (r.CR(1) == 20) {
+    // The nodal quaternions with their stored length: 4 values per node with rotations.
+    const Slot q = groupSlot(r.table, L::kOffsetRotational, L::kRotationalSlots, d, L::kRQuaternions);
+    if (!blockLength(r.request, 4LL * r.K2second) ||
+        !quaternions.read(rho(rw::kState), q.number, 4 * r.K2second, true))
+      return false;
+    r.secondState = reinterpret_cast<const float*>(quaternions.data());
+  }
+  return r.request.ok();
+}
+
+// The reference-angle switch: word 51 of the step block of the open step data (0 without one).
+Int referenceSwitch(Request& request) {
+  if (!stepDataOpen()) return 0;
+  Block directory(request), block(request);
+  if (!directory.read(rho(rw::kStep), 1, L::kStepDirectoryWords, false) || directory.i(4) < 1) return 0;
+  if (!block.read(rho(rw::kStep), directory.i(4), directory.i(1), false)) return 0;
+  return block.words().has(L::kReferenceAngleSwitch) ? block.i(L::kReferenceAngleSwitch) : 0;
+}
+
+void elementKey(ClassRequest& r) {
+  const Int kind = r.CR(1);
+  // A class the writer stored no state for (no block number in 501) is quietly not available.
+  const bool stored = r.table.i(0LL + r.CR(L::kClassBlockNumbers) + L::kBlockState - 1) != 0;
+  if (!r.request.ok() || (kind != 10 && kind != 20 && kind != 30) || !stored) {
+    *r.status = 1;
+    return;
+  }
+  Block summed(r.request), reference(r.request), displacement(r.request), quaternions(r.request);
+  if (!nodalBlocks(r, summed, reference, displacement, quaternions)) {
+    *r.status = 1;
+    return;
+  }
+  if (kind == 10) solidKind(r);
+  if (kind == 20) shellKind(r);
+  if (kind == 30) beamKind(r);
+  if (!r.request.ok()) *r.status = 1;
+}
+
+bool classInRange(const Words& t, Int c) {
+  return c >= 1 && c <= t.i(L::kClasses) &&
+         t.has(t.i(L::kClassRecords) + static_cast<long long>(L::kClassRecordWords) * c - 1);
+}
+
+}  // namespace
+
+// One class's key with its domain state open; kind 0 serves every kind, else only that kind.
+void classKey(Int kind, const Int* key, const Int* elementClass, const Int* point, Int* direct, Int* shear, Int* index,
+              Int* status, const Int* table, const Int* tableLength, const float* reals, const Int* realsLength,
+              const Int* referenceAngleSwitch) {
+  Request request("ACC_SDB_ELEMKEY1");
+  ClassRequest r{request, Words(request, table, *tableLength),
+                 Words(request, reinterpret_cast<const Int*>(reals), *realsLength)};
+  *index = kNoBlock;
+  *direct = *shear = 0;
+  if (!classInRange(r.table, *elementClass)) {
+    *status = 1;
+    return;
+  }
+  r.elementClass = *elementClass;
+  r.record = r.table.i(L::kClassRecords) + static_cast<long long>(L::kClassRecordWords) * (*elementClass - 1);
+  if (kind != 0 && r.CR(1) != kind) {
+    *status = 1;
+    return;
+  }
+  r.key = *key;
+  r.point = *point;
+  r.direct = direct;
+  r.shear = shear;
+  r.index = index;
+  r.status = status;
+  r.referenceSwitch = *referenceAngleSwitch;
+  r.thicknessSwitch = r.table.i(0LL + r.table.i(L::kGlobalTable) + L::kThicknessSwitch - 1);
+  elementKey(r);
+  if (*status != 0) *index = kNoBlock;
+}
+
+}  // namespace zmx::imp
+
+extern "C" {
+
+void ACC_SDB_ELEMKEY(const Int* step, const Int* increment, const Int* key, const Int* elementClass, const Int* point,
+                     Int* direct, Int* shear, Int* index, Int* status) {
+  using namespace zmx::imp;
+  Request request("ACC_SDB_ELEMKEY");
+  *direct = *shear = 0;
+  *index = kNoBlock;
+  Int incrementKeyValue = 0;
+  *status = incrementKey(request, *step, *increment, incrementKeyValue);
+  if (*status != 0) return;
+  Model model(request);
+  if (!readModel(request, model, true) || !classInRange(model.table.words(), *elementClass)) {
+    *status = 1;
+    return;
+  }
+  openStatePair(incrementKeyValue, model.table.words().i(model.table.words().i(L::kClassRecords) +
+                                                          static_cast<long long>(L::kClassRecordWords) *
+                                                              (*elementClass - 1) + L::kClassDomain - 1));
+  const Int switchValue = referenceSwitch(request);
+  const Int tableLength = model.table.length(), realsLength = model.reals.length();
+  Int answer = kNoBlock;
+  if (request.ok())
+    ACC_SDB_ELEMKEY1(key, elementClass, point, direct, shear, &answer, status, model.table.data(), &tableLength,
+                     reinterpret_cast<const float*>(model.reals.data()), &realsLength, &switchValue);
+  if (*status != 0 || !request.ok() || answer == kNoBlock) {
+    *status = *status == 0 ? 1 : *status;
+    *direct = *shear = 0;
+    *index = kNoBlock;
+    return;
+  }
+  *index = answer + indexOffset();
+}
+
+void ACC_SDB_ELEMKEY1(const Int* key, const Int* elementClass, const Int* point, Int* direct, Int* shear, Int* index,
+                      Int* status, const Int* table, const Int* tableLength, const float* reals,
+                      const Int* realsLength, const Int* referenceAngleSwitch) {
+  zmx::imp::classKey(0, key, elementClass, point, direct, shear, index, status, table, tableLength, reals, realsLength,
+                     referenceAngleSwitch);
+}
+
+#define ZMX_KIND_ENTRY(NAME, KIND)                                                                              \
+  void NAME(const Int* key, const Int* elementClass, const Int* point, Int* direct, Int* shear, Int* index,      \
+            Int* status, const Int* table, const Int* tableLength, const float* reals, const Int* realsLength,   \
+            const Int* referenceAngleSwitch) {                                                                  \
+    zmx::imp::classKey(KIND, key, elementClass, point, direct, shear, index, status, table, tableLength, reals, \
+                       realsLength, referenceAngleSwitch);                                                      \
+  }
+ZMX_KIND_ENTRY(ACC_SDB_ELEMKEYSOLID, 10)
+ZMX_KIND_ENTRY(ACC_SDB_ELEMKEYSHELL, 20)
+ZMX_KIND_ENTRY(ACC_SDB_ELEMKEYBEAM, 30)
+#undef ZMX_KIND_ENTRY
+
+}  // extern "C"

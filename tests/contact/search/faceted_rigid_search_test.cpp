@@ -1,0 +1,402 @@
+// The faceted rigid-surface search against the exact closest point (brute force over facets):
+// a closed sphere cold and warm, an open plate's free edges with the extension, a degenerate facet
+// with its message, displaced coordinates, the positions a call writes, and the stamps.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+#include <random>
+#include <tuple>
+#include <vector>
+
+#include "contact/search/search_stamps.h"
+#include "runtime/record.h"
+#include "siblings/eqc/testing.h"
+#include "tests/support/closest_point.h"
+#include "tests/support/host_fixture.h"
+#include "zmx/contact.h"
+
+namespace {
+
+using FacetedRigidSearch = zmxtest::HostFixture;
+using zmxtest::Point3;
+
+// A triangulated surface with every array the search reads.
+struct Surface {
+  std::vector<double> coords;
+  std::vector<std::array<int, 3>> triangles;
+  std::vector<int> facetTable, edgeTable, edgeFacets, nodeFacets, freeVertices, elements;
+  std::vector<double> facetSize, block;
+  int ldNodeFacets = 0;
+  double surfaceSize = 0;
+  static constexpr int kLdFacet = 10, kLdEdge = 4;
+
+  void finish(double margin) {
+    const int nf = static_cast<int>(triangles.size()), nn = static_cast<int>(coords.size() / 3);
+    std::map<std::pair<int, int>, int> edgeOf;
+    std::vector<std::vector<std::pair<int, int>>> at(nn + 1);
+    facetTable.assign(kLdFacet * nf, 0);
+    for (int f = 0; f < nf; ++f) {
+      int* column = &facetTable[kLdFacet * f];
+      column[0] = 3, column[1] = 3;
+      double size = 0;
+      for (int k = 0; k < 3; ++k) {
+        const int a = triangles[f][k], b = triangles[f][(k + 1) % 3];
+        column[7 + k] = a;
+        at[a].push_back({f + 1, k + 1});
+        const auto key = std::minmax(a, b);
+        auto it = edgeOf.find(key);
+        if (it == edgeOf.end()) {
+          it = edgeOf.emplace(key, static_cast<int>(edgeOf.size()) + 1).first;
+          edgeTable.insert(edgeTable.end(), {0, a, b, 0});
+          edgeFacets.insert(edgeFacets.end(), {0, 0});
+        }
+        const int e = it->second;
+        edgeFacets[2 * (e - 1) + edgeTable[kLdEdge * (e - 1)]] = f + 1;
+        ++edgeTable[kLdEdge * (e - 1)];
+        column[3 + k] = e;
+        for (int c = 0; c < 3; ++c) size = std::max(size, std::fabs(coords[3 * (a - 1) + c] - coords[3 * (b - 1) + c]));
+      }
+      facetSize.push_back(2 * size);
+      elements.push_back(1000 + f + 1);
+    }
+    std::size_t most = 0;
+    for (const auto& list : at) most = std::max(most, list.size());
+    ldNodeFacets = static_cast<int>(2 * most + 1);
+    nodeFacets.assign(static_cast<std::size_t>(ldNodeFacets) * nn, 0);
+    for (int n = 1; n <= nn; ++n) {
+      int* column = &nodeFacets[static_cast<std::size_t>(ldNodeFacets) * (n - 1)];
+      const int m = static_cast<int>(at[n].size());
+      column[0] = m;
+      for (int i = 0; i < m; ++i) column[1 + i] = at[n][i].first, column[1 + m + i] = at[n][i].second;
+    }
+    for (std::size_t e = 0; e < edgeFacets.size() / 2; ++e)
+      if (edgeTable[kLdEdge * e] == 1) freeVertices.insert(freeVertices.end(), {edgeTable[kLdEdge * e + 1], edgeTable[kLdEdge * e + 2]});
+    std::sort(freeVertices.begin(), freeVertices.end());
+    freeVertices.erase(std::unique(freeVertices.begin(), freeVertices.end()), freeVertices.end());
+    surfaceSize = 0;
+    for (double s : facetSize) surfaceSize = std::max(surfaceSize, s);
+    // The search tree.
+    block.assign(4 + 400 * nf + 1000, 0.0);
+    int capacity = static_cast<int>(block.size());
+    const int offset = 0, three = 3;
+    SHR_CREATESRCHDBDEFVSRIGID(&nf, facetTable.data(), &kLdFacet, &offset, coords.data(), &three, block.data(),
+                               reinterpret_cast<int*>(block.data()), &capacity, &margin);
+  }
+
+  struct Result {
+    std::vector<double> real = std::vector<double>(50, 777.0);
+    std::vector<double> slots = std::vector<double>(50, 555.0);
+    int kind = 0, entity = 0, count = 0;
+    double distance() const { return real[0]; }
+    Point3 foot() const { return {real[7], real[8], real[9]}; }
+  };
+
+  void search(const Point3& p, Result& r, double extension = 0.1, const std::vector<double>* disp = nullptr,
+              double scale = 0.0, const std::vector<double>* coordsOverride = nullptr) {
+    const int nf = static_cast<int>(triangles.size()), nn = static_cast<int>(coords.size() / 3), offset = 0, three = 3;
+    const int freeCount = static_cast<int>(freeVertices.size()), split = 0, quadratic = 0, unused = 0;
+    const int useDisp = disp != nullptr ? 1 : 0;
+    std::vector<double> nodeDistance(nn), bound(nf);
+    std::vector<int> candidates(nf);
+    const std::vector<double>& x = coordsOverride != nullptr ? *coordsOverride : coords;
+    const std::vector<double> noDisp(1, 0.0);
+    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facetTable.data(), &kLdFacet, edgeTable.data(), &kLdEdge,
+                           edgeFacets.data(), nodeFacets.data(), freeVertices.data(), &freeCount, facetSize.data(),
+                           &surfaceSize, &nn, &offset, &unused, &ldNodeFacets, p.data(), x.data(), &three,
+                           nodeDistance.data(), bound.data(), candidates.data(), r.slots.data(), r.real.data(), &split,
+                           &quadratic, "RIGID   ", 8, &r.kind, &r.entity, &r.count, &extension, block.data(),
+                           disp != nullptr ? disp->data() : noDisp.data(), &scale, &useDisp);
+  }
+
+  // The exact closest point of the surface.
+  Point3 closest(const Point3& p, double& distance) const {
+    distance = 1e300;
+    Point3 best{};
+    for (const auto& t : triangles) {
+      const auto node = [&](int n) { return Point3{coords[3 * (n - 1)], coords[3 * (n - 1) + 1], coords[3 * (n - 1) + 2]}; };
+      const Point3 q = zmxtest::closestOnTriangle(p, node(t[0]), node(t[1]), node(t[2]));
+      const double d = std::hypot(q[0] - p[0], q[1] - p[1], q[2] - p[2]);
+      if (d < distance) distance = d, best = q;
+    }
+    return best;
+  }
+};
+
+// A sphere of radius 1 from a latitude-longitude grid, facets facing out.
+Surface sphere(int rings, int sectors) {
+  Surface s;
+  s.coords = {0, 0, 1};
+  for (int i = 1; i < rings; ++i)
+    for (int j = 0; j < sectors; ++j) {
+      const double t = M_PI * i / rings, f = 2 * M_PI * j / sectors;
+      s.coords.insert(s.coords.end(), {std::sin(t) * std::cos(f), std::sin(t) * std::sin(f), std::cos(t)});
+    }
+  s.coords.insert(s.coords.end(), {0, 0, -1});
+  const int south = static_cast<int>(s.coords.size() / 3);
+  const auto at = [&](int i, int j) { return 2 + (i - 1) * sectors + (j % sectors); };
+  for (int j = 0; j < sectors; ++j) s.triangles.push_back({1, at(1, j), at(1, j + 1)});
+  for (int i = 1; i < rings - 1; ++i)
+    for (int j = 0; j < sectors; ++j) {
+      s.triangles.push_back({at(i, j), at(i + 1, j), at(i + 1, j + 1)});
+      s.triangles.push_back({at(i, j), at(i + 1, j + 1), at(i, j + 1)});
+    }
+  for (int j = 0; j < sectors; ++j) s.triangles.push_back({at(rings - 1, j), south, at(rings - 1, j + 1)});
+  s.finish(0.2);
+  return s;
+}
+
+TEST_F(FacetedRigidSearch, ASphereColdAndWarmAgainstTheExactClosestPoint) {
+  Surface s = sphere(12, 24);
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> d(-1, 1);
+  int kinds[4] = {0, 0, 0, 0};
+  for (int trial = 0; trial < 300; ++trial) {
+    Point3 p = {d(rng), d(rng), d(rng)};
+    // Within half the tree's margin of the surface, where the boxes holding the point hold every
+    // facet near enough to matter.
+    const double l = std::hypot(p[0], p[1], p[2]), r = 1.0 + 0.09 * d(rng);
+    for (double& c : p) c *= r / l;
+    Surface::Result cold;
+    s.search(p, cold);
+    double exact;
+    const Point3 q = s.closest(p, exact);
+    ASSERT_GE(cold.kind, 1) << trial;
+    ++kinds[cold.kind];
+    // A foot within 0.001 of a facet's parametric range counts as on it: the exact closest point to
+    // that accuracy.
+    EXPECT_NEAR(std::fabs(cold.distance()), exact, 1e-6) << trial << " kind " << cold.kind;
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(cold.foot()[i], q[i], 1e-3) << trial;
+    // Outside the sphere the point is in front of the surface: negative.
+    const bool outside = std::hypot(p[0], p[1], p[2]) > std::hypot(q[0], q[1], q[2]);
+    if (exact > 1e-9) {
+      EXPECT_EQ(cold.distance() < 0, outside) << trial;
+    }
+    // Only the named positions change.
+    for (int k = 2; k <= 7; ++k) EXPECT_EQ(cold.real[k - 1], 777.0);
+    for (int k = 45; k <= 50; ++k) EXPECT_EQ(cold.real[k - 1], 777.0);
+    for (int k = 1; k <= 44; ++k) EXPECT_EQ(cold.slots[k - 1], 555.0);
+    // Warm: a small step from here, handing the contact back, equals a cold search there.
+    Surface::Result warm = cold;
+    Point3 next = p;
+    for (int step = 0; step < 5; ++step) {
+      for (double& c : next) c += 0.005 * d(rng);
+      s.search(next, warm);
+      Surface::Result again;
+      s.search(next, again);
+      EXPECT_NEAR(warm.distance(), again.distance(), 1e-12) << trial;
+      EXPECT_EQ(warm.count, step + 2);
+    }
+  }
+  EXPECT_GT(kinds[3], 50);
+  EXPECT_GT(kinds[2] + kinds[1], 3);
+}
+
+TEST_F(FacetedRigidSearch, AnOpenPlateExtendsByAFractionOfItsFacetsAndEndsThere) {
+  Surface s;
+  for (int i = 0; i <= 4; ++i)
+    for (int j = 0; j <= 4; ++j) s.coords.insert(s.coords.end(), {static_cast<double>(i), static_cast<double>(j), 0.0});
+  const auto n = [](int i, int j) { return 1 + 5 * i + j; };
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) {
+      s.triangles.push_back({n(i, j), n(i + 1, j), n(i + 1, j + 1)});
+      s.triangles.push_back({n(i, j), n(i + 1, j + 1), n(i, j + 1)});
+    }
+  s.finish(0.5);
+  // Beyond the free edge x = 4, within the extension (0.1 x facet size 2 = 0.2): edge contact over
+  // the extended surface, distance along the normal, foot P + h n.
+  Surface::Result r;
+  s.search({4.15, 2.3, 0.5}, r);
+  EXPECT_EQ(r.kind, 2);
+  EXPECT_NEAR(r.distance(), -0.5, 1e-14);
+  EXPECT_NEAR(r.foot()[0], 4.15, 1e-14);
+  EXPECT_NEAR(r.foot()[2], 0.0, 1e-14);
+  EXPECT_EQ(r.count, 1);
+  // Farther out: no contact, the count back to 0.
+  s.search({4.5, 2.3, 0.5}, r);
+  EXPECT_EQ(r.kind, 0);
+  EXPECT_EQ(r.distance(), -1e36);
+  EXPECT_EQ(r.count, 0);
+  // Beyond a corner, beyond both facets and edges but within the extension: vertex contact over
+  // the extended surface.
+  s.search({4.12, 4.12, -0.3}, r);
+  EXPECT_EQ(r.kind, 1);
+  EXPECT_EQ(r.entity, n(4, 4));
+  EXPECT_NEAR(r.distance(), 0.3, 1e-14);
+  // Above the interior: a face, distance -h; a point on the plate ends at once with 0.
+  s.search({1.3, 2.6, 0.7}, r);
+  EXPECT_EQ(r.kind, 3);
+  EXPECT_NEAR(r.distance(), -0.7, 1e-14);
+  s.search({1.3, 2.6, 0.0}, r);
+  EXPECT_EQ(r.kind, 3);
+  EXPECT_EQ(r.distance(), 0.0);
+  // An unset point and a stale previous contact give no contact.
+  s.search({1e36, 0, 0}, r);
+  EXPECT_EQ(r.kind, 0);
+  r.kind = 3, r.entity = 999;
+  s.search({1, 1, 1}, r);
+  EXPECT_EQ(r.kind, 0);
+  // Displaced coordinates equal a search over coordinates displaced beforehand.
+  std::mt19937 rng(2);
+  std::uniform_real_distribution<double> d(-0.1, 0.1);
+  std::vector<double> disp(s.coords.size()), moved = s.coords;
+  for (std::size_t k = 0; k < disp.size(); ++k) disp[k] = d(rng), moved[k] += 0.5 * disp[k];
+  for (const Point3& p : {Point3{1.3, 2.6, 0.4}, Point3{4.1, 1.5, 0.2}, Point3{2.0, 2.0, -0.3}}) {
+    Surface::Result a, b;
+    s.search(p, a, 0.1, &disp, 0.5);
+    s.search(p, b, 0.1, nullptr, 0.0, &moved);
+    EXPECT_EQ(a.kind, b.kind);
+    EXPECT_NEAR(a.distance(), b.distance(), 1e-14);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(a.foot()[i], b.foot()[i], 1e-14);
+  }
+}
+
+TEST_F(FacetedRigidSearch, ADegenerateFacetIsReportedWithItsElement) {
+  Surface s;
+  s.coords = {0, 0, 0, 1, 0, 0, 2, 0, 0, 0, 1, 0};
+  s.triangles = {{1, 2, 3}, {1, 2, 4}};
+  s.finish(0.5);
+  eqc_testing::clearMessages();
+  Surface::Result r;
+  s.search({1.0, 0.0, 0.3}, r);
+  const auto messages = eqc_testing::messages();
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages[0].level, -2);
+  EXPECT_EQ(messages[0].text,
+            "A FACET OF SURFACE RIGID WITH UNDERLYING ELEMENT 1001 HAS A ZERO NORMAL VECTOR OR COINCIDENT TANGENT "
+            "VECTORS. CHECK CONNECTIVITY OF THE UNDERLYING ELEMENT.");
+  EXPECT_EQ(eqc_testing::filed(-2124), std::vector<int>{1001});
+}
+
+TEST_F(FacetedRigidSearch, StampsSurviveTheirEpochWrapping) {
+  zmx::contact::SearchStamps stamps(3);
+  stamps.begin(4, 2);
+  stamps.markNode(2);
+  EXPECT_TRUE(stamps.markFacet(1));
+  EXPECT_FALSE(stamps.markFacet(1));
+  stamps.begin(4, 2);
+  EXPECT_FALSE(stamps.nodeCurrent(2));
+  EXPECT_TRUE(stamps.markFacet(1));
+  stamps.begin(6, 2);  // epoch 3, the last
+  stamps.markNode(5);
+  EXPECT_EQ(stamps.epoch(), 3u);
+  stamps.begin(6, 2);  // wraps: every stamp cleared, epoch 1
+  EXPECT_EQ(stamps.epoch(), 1u);
+  for (int j = 1; j <= 6; ++j) EXPECT_FALSE(stamps.nodeCurrent(j));
+  EXPECT_TRUE(stamps.markFacet(2));
+}
+
+}  // namespace
+
+namespace {
+
+// A two-dimensional polyline of 2-node segments: facets of two "edges" (their end nodes).
+TEST_F(FacetedRigidSearch, APolylineInTwoDimensionsAgainstTheExactClosestPoint) {
+  const int nodes = 21, nf = nodes - 1, ldFacet = 10, ldEdge = 4, ldNodeFacets = 5, offset = 0, two = 2, unused = 0;
+  std::vector<double> coords;
+  for (int k = 0; k < nodes; ++k) coords.insert(coords.end(), {0.3 * k, std::sin(0.4 * k)});
+  // Edges are the nodes (an end is shared by the segments that meet there).
+  std::vector<int> facets(ldFacet * nf, 0), edges(ldEdge * nodes, 0), edgeFacets(2 * nodes, 0),
+      nodeFacets(ldNodeFacets * nodes, 0), elements(nf);
+  for (int f = 1; f <= nf; ++f) {
+    int* column = &facets[ldFacet * (f - 1)];
+    column[0] = 2, column[1] = 2, column[3] = f, column[4] = f + 1, column[7] = f, column[8] = f + 1;
+    elements[f - 1] = f;
+    for (int k = 0; k < 2; ++k) {
+      const int n = f + k;
+      int* e = &edges[ldEdge * (n - 1)];
+      edgeFacets[2 * (n - 1) + e[0]] = f;
+      ++e[0], e[1] = n;
+      int* at = &nodeFacets[ldNodeFacets * (n - 1)];
+      at[1 + at[0]] = f;
+      ++at[0];
+    }
+  }
+  for (int n = 1; n <= nodes; ++n) {
+    int* at = &nodeFacets[ldNodeFacets * (n - 1)];
+    for (int k = 0; k < at[0]; ++k) at[1 + at[0] + k] = facets[ldFacet * (at[1 + k] - 1) + 7] == n ? 1 : 2;
+  }
+  const std::vector<int> freeVertices = {1, nodes};
+  const int nfree = 2;
+  const std::vector<double> size(nf, 1.0);
+  const double surfaceSize = 1.0, margin = 0.5, extension = 0.1, scale = 0.0;
+  std::vector<double> block(20000, 0.0);
+  int capacity = 20000;
+  SHR_CREATESRCHDBDEFVSRIGID(&nf, facets.data(), &ldFacet, &offset, coords.data(), &two, block.data(),
+                             reinterpret_cast<int*>(block.data()), &capacity, &margin);
+  std::mt19937 rng(4);
+  std::uniform_real_distribution<double> d(0, 1);
+  for (int trial = 0; trial < 200; ++trial) {
+    const double x = 0.3 + 5.4 * d(rng);
+    const double p[2] = {x, std::sin(x / 0.3 * 0.4) + 0.4 * (d(rng) - 0.5)};
+    // The exact closest point of the polyline.
+    double exact = 1e300;
+    for (int k = 0; k + 1 < nodes; ++k) {
+      const double ax = coords[2 * k], ay = coords[2 * k + 1], bx = coords[2 * k + 2], by = coords[2 * k + 3];
+      const double t = std::clamp(((p[0] - ax) * (bx - ax) + (p[1] - ay) * (by - ay)) /
+                                      ((bx - ax) * (bx - ax) + (by - ay) * (by - ay)), 0.0, 1.0);
+      exact = std::min(exact, std::hypot(p[0] - ax - t * (bx - ax), p[1] - ay - t * (by - ay)));
+    }
+    std::vector<double> nodeDistance(nodes), bound(nf), real(50, 777.0), slots(50, 0.0);
+    std::vector<int> candidates(nf);
+    int kind = 0, entity = 0, count = 0;
+    const int split = 0, quadratic = 0, noDisp = 0;
+    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facets.data(), &ldFacet, edges.data(), &ldEdge, edgeFacets.data(),
+                           nodeFacets.data(), freeVertices.data(), &nfree, size.data(), &surfaceSize, &nodes, &offset,
+                           &unused, &ldNodeFacets, p, coords.data(), &two, nodeDistance.data(), bound.data(),
+                           candidates.data(), slots.data(), real.data(), &split, &quadratic, "LINE    ", 8, &kind,
+                           &entity, &count, &extension, block.data(), &scale, &scale, &noDisp);
+    ASSERT_TRUE(kind == 1 || kind == 3) << trial;  // no edge contacts in two dimensions
+    EXPECT_NEAR(std::fabs(real[0]), exact, 1e-6) << trial;
+    EXPECT_EQ(real[9], 0.0);  // the third foot component stays 0 in two dimensions
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// One flat 6-node triangle searched through its three sub-quadrilaterals.
+TEST_F(FacetedRigidSearch, ASplitSixNodeTriangleAnswersFromItsSubFacets) {
+  const std::vector<double> coords = {0, 0, 0, 2, 0, 0, 0, 2, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
+  const int nf = 1, nodes = 6, ldFacet = 16, ldEdge = 4, ldNodeFacets = 3, offset = 0, three = 3, unused = 0;
+  std::vector<int> facets(ldFacet, 0);
+  facets[0] = 3, facets[1] = 6, facets[3] = 1, facets[4] = 2, facets[5] = 3;
+  for (int k = 0; k < 6; ++k) facets[7 + k] = k + 1;
+  const std::vector<int> edges = {1, 1, 4, 2, 1, 2, 5, 3, 1, 3, 6, 1}, edgeFacets = {1, 0, 1, 0, 1, 0};
+  std::vector<int> nodeFacets(ldNodeFacets * nodes, 0);
+  for (int n = 1; n <= nodes; ++n) nodeFacets[ldNodeFacets * (n - 1)] = 1, nodeFacets[ldNodeFacets * (n - 1) + 1] = 1,
+                                   nodeFacets[ldNodeFacets * (n - 1) + 2] = n;
+  const std::vector<int> freeVertices = {1, 2, 3, 4, 5, 6}, elements = {7};
+  const int nfree = 6, split = 1, quadratic = 1, noDisp = 0;
+  const std::vector<double> size = {3.0};
+  const double surfaceSize = 3.0, margin = 0.5, extension = 0.1, scale = 0.0;
+  std::vector<double> block(1000, 0.0);
+  int capacity = 1000;
+  const int ten = ldFacet;
+  SHR_CREATESRCHDBDEFVSRIGID(&nf, facets.data(), &ten, &offset, coords.data(), &three, block.data(),
+                             reinterpret_cast<int*>(block.data()), &capacity, &margin);
+  for (const auto& [x, y, corner] : {std::tuple{0.3, 0.3, 1}, {1.5, 0.2, 2}, {0.2, 1.5, 3}, {2.0 / 3, 2.0 / 3, 0}}) {
+    const double p[3] = {x, y, 0.4};
+    std::vector<double> nodeDistance(nodes), bound(nf), real(50, 0.0), slots(50, 0.0);
+    std::vector<int> candidates(nf);
+    int kind = 0, entity = 0, count = 0;
+    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facets.data(), &ldFacet, edges.data(), &ldEdge, edgeFacets.data(),
+                           nodeFacets.data(), freeVertices.data(), &nfree, size.data(), &surfaceSize, &nodes, &offset,
+                           &unused, &ldNodeFacets, p, coords.data(), &three, nodeDistance.data(), bound.data(),
+                           candidates.data(), slots.data(), real.data(), &split, &quadratic, "T6      ", 8, &kind,
+                           &entity, &count, &extension, block.data(), &scale, &scale, &noDisp);
+    EXPECT_EQ(kind, 3);
+    EXPECT_NEAR(real[0], -0.4, 1e-12);
+    EXPECT_NEAR(real[7], x, 1e-12);
+    EXPECT_NEAR(real[8], y, 1e-12);
+    if (corner != 0) {
+      EXPECT_EQ(rec::slotI(slots.data(), 47), corner);
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,246 @@
+// Edge and vertex normals against geometry: planar facets at a known angle, fans, seams of 6-node
+// triangles from both sides, radial normals on an exact cylinder, 2-D segments, and the sorted
+// lookup twins against the plain routines under an identity key list.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <numeric>
+#include <random>
+#include <vector>
+
+#include "siblings/eqc/testing.h"
+#include "tests/geometry/cylinders/cylinder_model.h"
+#include "tests/support/host_fixture.h"
+#include "zmx/geometry.h"
+
+namespace {
+
+using EdgeVertexNormals = zmxtest::HostFixture;
+using V3 = std::array<double, 3>;
+
+V3 unit(V3 v) {
+  const double l = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+  return {v[0] / l, v[1] / l, v[2] / l};
+}
+V3 facetNormal(const std::vector<double>& x, int a, int b, int c) {
+  const V3 u = {x[3 * b] - x[3 * a], x[3 * b + 1] - x[3 * a + 1], x[3 * b + 2] - x[3 * a + 2]};
+  const V3 v = {x[3 * c] - x[3 * a], x[3 * c + 1] - x[3 * a + 1], x[3 * c + 2] - x[3 * a + 2]};
+  return unit({u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]});
+}
+
+// A facet record: node count in word 2, node numbers from word 8.
+std::vector<int> record(std::vector<int> nodes) {
+  std::vector<int> r(16, 0);
+  r[1] = static_cast<int>(nodes.size());
+  for (std::size_t k = 0; k < nodes.size(); ++k) r[7 + k] = nodes[k];
+  return r;
+}
+
+// An identity key list over nodes 1..count.
+struct Keys {
+  std::vector<int> map, keys, columns;
+  explicit Keys(int count) : map(count), keys(count), columns(count) {
+    std::iota(map.begin(), map.end(), 1);
+    keys = map;
+    columns = map;
+  }
+};
+
+V3 edge(const std::vector<int>& edgeNodes, double s, const std::vector<int>& a, const std::vector<int>& b,
+        const std::vector<double>& x, int facets, bool sorted = false, int kindA = 0, const double* cylA = nullptr,
+        int kindB = 0, const double* cylB = nullptr, Logical sub = kFalse) {
+  V3 n{9, 9, 9};
+  const int ld = 3, offset = 0;
+  const double none[4] = {0, 0, 0, 0};
+  if (cylA == nullptr) cylA = none;
+  if (cylB == nullptr) cylB = none;
+  if (!sorted) {
+    NORMAL_ON_EDGE(edgeNodes.data(), &s, a.data(), b.data(), &sub, x.data(), &ld, &offset, n.data(), &facets, &kindA, cylA,
+                   &kindB, cylB);
+  } else {
+    const Keys k(static_cast<int>(x.size() / 3));
+    const int count = static_cast<int>(k.keys.size());
+    Logical failed = 7;
+    NORMAL_ON_EDGE_B(edgeNodes.data(), &s, a.data(), b.data(), &sub, x.data(), &ld, n.data(), k.map.data(), k.keys.data(),
+                     k.columns.data(), &count, &failed, &facets, &kindA, cylA, &kindB, cylB);
+    EXPECT_EQ(failed, kFalse);
+  }
+  return n;
+}
+
+TEST_F(EdgeVertexNormals, PlanarFacetsAtAKnownAngleAndFans) {
+  // Two triangles hinged on the edge 1-2 (the x axis) at the angle 2 alpha.
+  for (double alpha : {0.1, 0.7, 1.3}) {
+    const std::vector<double> x = {0, 0, 0, 2, 0, 0, 1, std::cos(alpha), std::sin(alpha), 1, -std::cos(alpha),
+                                   std::sin(alpha)};
+    const auto a = record({1, 2, 3}), b = record({2, 1, 4});
+    for (bool sorted : {false, true}) {
+      const V3 n = edge({1, 2, 0}, 0.3, a, b, x, 2, sorted);
+      EXPECT_NEAR(n[0], 0.0, 1e-15);
+      EXPECT_NEAR(n[1], 0.0, 1e-15);
+      EXPECT_NEAR(n[2], 1.0, 1e-15);  // the bisector of the two facet normals
+      const V3 one = edge({1, 2, 0}, 0.3, a, b, x, 1, sorted);
+      const V3 want = facetNormal(x, 0, 1, 2);
+      for (int i = 0; i < 3; ++i) EXPECT_NEAR(one[i], want[i], 1e-15);
+    }
+  }
+  // A fan of k triangles around an apex: the normalised sum of their normals, the mean value.
+  std::mt19937 rng(4);
+  std::uniform_real_distribution<double> d(0.5, 1.5);
+  for (int k : {3, 5, 8}) {
+    std::vector<double> x = {0, 0, 1};
+    for (int i = 0; i < k; ++i) {
+      const double angle = 2 * M_PI * i / k, r = d(rng);
+      x.insert(x.end(), {r * std::cos(angle), r * std::sin(angle), 0.3 * d(rng)});
+    }
+    const int ld = 16;
+    std::vector<int> table(16 * k, 0), vertex = {k};
+    std::vector<double> values(k);
+    V3 sum{0, 0, 0};
+    for (int i = 0; i < k; ++i) {
+      const int b = 2 + i, c = 2 + (i + 1) % k;
+      const auto r = record({1, b, c});
+      std::copy(r.begin(), r.end(), table.begin() + 16 * i);
+      vertex.push_back(i + 1);
+      values[i] = d(rng);
+      const V3 n = facetNormal(x, 0, b - 1, c - 1);
+      for (int j = 0; j < 3; ++j) sum[j] += n[j];
+    }
+    for (int i = 0; i < k; ++i) vertex.push_back(1);  // the apex is node 1 of each facet
+    const V3 want = unit(sum);
+    const Logical no = kFalse;
+    const int three = 3, offset = 0;
+    const std::vector<int> kinds(k, 0);
+    const std::vector<double> cylinders(4 * k, 0.0);
+    V3 n;
+    double mean = 0;
+    NORMAL_ON_VERTEX(vertex.data(), table.data(), &ld, &no, x.data(), &three, &offset, n.data(), values.data(), &mean, &no,
+                     kinds.data(), cylinders.data());
+    for (int j = 0; j < 3; ++j) EXPECT_NEAR(n[j], want[j], 1e-14);
+    EXPECT_NEAR(mean, std::accumulate(values.begin(), values.end(), 0.0) / k, 1e-15);
+    const Keys keys(k + 1);
+    const int count = k + 1;
+    Logical failed = 7;
+    V3 nb;
+    double meanB = 0;
+    NORMAL_ON_VERTEX_B(vertex.data(), table.data(), &ld, &no, x.data(), &three, nb.data(), keys.map.data(),
+                       keys.keys.data(), keys.columns.data(), &count, &failed, values.data(), &meanB, kinds.data(),
+                       cylinders.data());
+    EXPECT_EQ(failed, kFalse);
+    EXPECT_EQ(nb, n);
+    EXPECT_EQ(meanB, mean);
+  }
+  // Two dimensions: two segments meeting at node 2, the sum of (-t_y, t_x) turned normals.
+  const std::vector<double> polyline = {0, 0, 1, 0, 2, 1};
+  const std::vector<int> table = {0, 2, 0, 0, 0, 0, 0, 1, 2, 0, 2, 0, 0, 0, 0, 0, 2, 3};
+  const std::vector<int> vertex = {2, 1, 2, 2, 1};
+  const int ld = 9, two = 2, offset = 0;
+  const Logical no = kFalse;
+  const int kinds[2] = {0, 0};
+  const double values[2] = {1, 3}, cylinders[8] = {};
+  double n[2], mean;
+  NORMAL_ON_VERTEX(vertex.data(), table.data(), &ld, &no, polyline.data(), &two, &offset, n, values, &mean, &no, kinds,
+                   cylinders);
+  const V3 want = unit({0 + -std::sqrt(0.5), 1 + std::sqrt(0.5), 0});
+  EXPECT_NEAR(n[0], want[0], 1e-15);
+  EXPECT_NEAR(n[1], want[1], 1e-15);
+  EXPECT_EQ(mean, 2.0);
+  // No facet at all: a zero normal and a zero mean.
+  const std::vector<int> empty = {0};
+  NORMAL_ON_VERTEX(empty.data(), table.data(), &ld, &no, polyline.data(), &two, &offset, n, values, &mean, &no, kinds,
+                   cylinders);
+  EXPECT_EQ(n[0], 0.0);
+  EXPECT_EQ(mean, 0.0);
+}
+
+TEST_F(EdgeVertexNormals, SeamsOfSixNodeTrianglesAgreeFromBothSides) {
+  // A curved 6-node triangle on z = (x^2 + x y - y^2) / 3.
+  const double at[6][2] = {{0, 0}, {1, 0}, {0, 1}, {0.5, 0}, {0.5, 0.5}, {0, 0.5}};
+  std::vector<double> x;
+  for (const auto& p : at) x.insert(x.end(), {p[0], p[1], (p[0] * p[0] + p[0] * p[1] - p[1] * p[1]) / 3});
+  const int ld = 3;
+  std::mt19937 rng(2);
+  std::uniform_real_distribution<double> d(-0.9, 0.9);
+  for (int trial = 0; trial < 20; ++trial) {
+    const int k = 1 + trial % 3, next = k % 3 + 1, previous = (k + 1) % 3 + 1;
+    const double t = d(rng), one = 1.0;
+    V3 a, b, c;
+    int status = 9;
+    NORMALONINTERNALEDGE(&k, &one, &t, x.data(), &ld, a.data(), &status);
+    EXPECT_EQ(status, 0);
+    NORMALONINTERNALEDGE(&next, &t, &one, x.data(), &ld, b.data(), &status);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(a[i], b[i], 1e-14);
+    NORMALONINTERNALEDGE(&k, &t, &one, x.data(), &ld, b.data(), &status);
+    NORMALONINTERNALEDGE(&previous, &one, &t, x.data(), &ld, c.data(), &status);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(b[i], c[i], 1e-14);
+    // Inside a sub-quadrilateral: the facet's own normal there.
+    const double xi = d(rng), eta = d(rng);
+    NORMALONINTERNALEDGE(&k, &xi, &eta, x.data(), &ld, a.data(), &status);
+    const int mode = 1, n = 6;
+    const Logical yes = kTrue, no = kFalse;
+    const double none[4] = {};
+    double point[3], tangents[6], second[12];
+    V3 own;
+    FACET_3D_FACETFACE_PROP(&mode, &xi, &eta, &n, &yes, &k, &no, none, x.data(), &ld, point, own.data(), tangents,
+                            second, &status);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(a[i], own[i], 1e-14);
+  }
+  // A flat 6-node triangle: the plane's normal on every seam and at the centroid; an edge on the
+  // sub-facet path at s = 0.5 uses the first corner's sub-facet.
+  std::vector<double> flat;
+  for (const auto& p : at) flat.insert(flat.end(), {p[0], 2 * p[1], 0.5 * p[0]});
+  const V3 plane = unit({-1, 0, 2});
+  const int k = 2;
+  const double one = 1.0, half = 0.3;
+  V3 n;
+  int status = 0;
+  NORMALONINTERNALEDGE(&k, &one, &one, flat.data(), &ld, n.data(), &status);
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(n[i], plane[i], 1e-15);
+  NORMALONINTERNALEDGE(&k, &one, &half, flat.data(), &ld, n.data(), &status);
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(n[i], plane[i], 1e-15);
+  const auto r = record({1, 2, 3, 4, 5, 6});
+  n = edge({1, 4, 2}, 0.5, r, r, flat, 1, false, 0, nullptr, 0, nullptr, kTrue);
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(n[i], plane[i], 1e-15);
+}
+
+TEST_F(EdgeVertexNormals, CylindricalEdgesAreRadialAndStrayEdgesAreReported) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> d(0, 1);
+  for (int trial = 0; trial < 10; ++trial) {
+    const cylinder_model::Cylinder c(rng);
+    const double total = 0.4 + d(rng), mid = total * (0.3 + 0.4 * d(rng));
+    // Two 6-node facets stacked along the axis: the first's arc 2-5-3 is the second's 1-6-4.
+    const double heights[3] = {-1, 0, 1};
+    std::vector<double> x;
+    for (double h : heights)
+      for (double angle : {0.0, mid, total}) {
+        const auto p = c.at(angle, h);
+        x.insert(x.end(), p.begin(), p.end());
+      }
+    // Nodes: level l (0, 1, 2) at angles 0, mid, total -> 3 l + 1, 3 l + 2, 3 l + 3.
+    const auto a = record({1, 4, 6, 3, 5, 2}), b = record({4, 7, 9, 6, 8, 5});
+    const double cylinder[4] = {total, mid, mid, 0};
+    const double s = total * d(rng);
+    for (bool sorted : {false, true}) {
+      const V3 n = edge({4, 5, 6}, s, a, b, x, 2, sorted, 1, cylinder, 1, cylinder);
+      const auto foot = c.at(s, 0), axis = c.at(s, 0, 0.0);
+      const V3 radial = unit({foot[0] - axis[0], foot[1] - axis[1], foot[2] - axis[2]});
+      const double along = n[0] * radial[0] + n[1] * radial[1] + n[2] * radial[2];
+      EXPECT_NEAR(std::fabs(along), 1.0, 1e-12) << trial;
+    }
+  }
+  // An edge whose first node the facet does not carry.
+  eqc_testing::clearMessages();
+  const std::vector<double> x = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+  const auto a = record({1, 2, 3});
+  const V3 n = edge({7, 2, 0}, 0.5, a, a, x, 1);
+  EXPECT_NEAR(n[2], 1.0, 1e-15);
+  const auto messages = eqc_testing::messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].level, -2);
+  EXPECT_EQ(messages[0].text, "SYSTEM ERROR IN normal_on_edge - the point is not at the edge");
+}
+
+}  // namespace

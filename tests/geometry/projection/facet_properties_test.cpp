@@ -1,0 +1,170 @@
+// Facet properties against central differences for every kind, and the smoothed normal field on
+// an exact cylinder with radial nodal normals.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/geometry/cylinders/cylinder_model.h"
+#include "tests/support/host_fixture.h"
+#include "zmx/geometry.h"
+
+namespace {
+
+using FacetProperties = zmxtest::HostFixture;
+
+struct Props {
+  double point[3], normal[3], t[6], d2[12];
+  int status;
+};
+
+Props props(const std::vector<double>& x, int n, double xi, double eta, bool sub, int k, bool cyl,
+            const std::array<double, 4>& c) {
+  Props p{};
+  const int mode = 0, ld = 3;
+  const Logical s = toLogical(sub), cy = toLogical(cyl);
+  FACET_3D_FACETFACE_PROP(&mode, &xi, &eta, &n, &s, &k, &cy, c.data(), x.data(), &ld, p.point, p.normal, p.t, p.d2,
+                          &p.status);
+  return p;
+}
+
+TEST_F(FacetProperties, TangentsNormalsAndSecondDerivativesMatchDifferences) {
+  std::mt19937 rng(31);
+  std::uniform_real_distribution<double> d(-1, 1);
+  struct Kind {
+    int n;
+    bool sub, cyl;
+    std::array<double, 4> c;
+    double lo, hi;  // range of eta
+  };
+  const std::vector<Kind> kinds = {{3, false, false, {}, 0.1, 0.4},  {4, false, false, {}, -0.9, 0.9},
+                                   {6, false, false, {}, 0.1, 0.4},  {6, true, false, {}, -0.9, 0.9},
+                                   {8, false, false, {}, -0.9, 0.9}, {9, false, false, {}, -0.9, 0.9},
+                                   {6, false, true, {0.8, 0.35, 0.45, 0}, 0.1, 0.7},
+                                   {9, false, true, {0.8, 0.35, 0.45, 0.4}, 0.1, 0.7},
+                                   {6, false, true, {0, 0, 0, 0}, -0.9, 0.9}};
+  for (const Kind& kind : kinds) {
+    SCOPED_TRACE(std::to_string(kind.n) + (kind.sub ? " sub" : "") + (kind.cyl ? " cylindrical" : ""));
+    std::vector<double> x(3 * kind.n);
+    for (int j = 0; j < kind.n; ++j) x[3 * j] = d(rng) + j, x[3 * j + 1] = d(rng) + j % 3, x[3 * j + 2] = 0.3 * d(rng);
+    for (int trial = 0; trial < 8; ++trial) {
+      const double xi = kind.n == 3 || (kind.n == 6 && !kind.sub && !kind.cyl) ? 0.1 + 0.3 * (d(rng) + 1) / 2 : 0.9 * d(rng);
+      const double eta = kind.lo + (kind.hi - kind.lo) * (d(rng) + 1) / 2;
+      const int k = 1 + trial % 3;
+      const Props p = props(x, kind.n, xi, eta, kind.sub, k, kind.cyl, kind.c);
+      ASSERT_EQ(p.status, 0);
+      const double h = 1e-6;
+      const Props px = props(x, kind.n, xi + h, eta, kind.sub, k, kind.cyl, kind.c);
+      const Props mx = props(x, kind.n, xi - h, eta, kind.sub, k, kind.cyl, kind.c);
+      const Props pe = props(x, kind.n, xi, eta + h, kind.sub, k, kind.cyl, kind.c);
+      const Props me = props(x, kind.n, xi, eta - h, kind.sub, k, kind.cyl, kind.c);
+      for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(p.t[i], (px.point[i] - mx.point[i]) / (2 * h), 1e-7);
+        EXPECT_NEAR(p.t[3 + i], (pe.point[i] - me.point[i]) / (2 * h), 1e-7);
+        EXPECT_NEAR(p.d2[i], (px.t[i] - mx.t[i]) / (2 * h), 1e-6);
+        EXPECT_NEAR(p.d2[3 + i], (pe.t[i] - me.t[i]) / (2 * h), 1e-6);
+        EXPECT_NEAR(p.d2[6 + i], (px.t[3 + i] - mx.t[3 + i]) / (2 * h), 1e-6);
+        EXPECT_NEAR(p.d2[9 + i], (pe.t[3 + i] - me.t[3 + i]) / (2 * h), 1e-6);
+      }
+      const double c[3] = {p.t[1] * p.t[5] - p.t[2] * p.t[4], p.t[2] * p.t[3] - p.t[0] * p.t[5],
+                           p.t[0] * p.t[4] - p.t[1] * p.t[3]};
+      const double l = std::sqrt(c[0] * c[0] + c[1] * c[1] + c[2] * c[2]);
+      for (int i = 0; i < 3; ++i) EXPECT_NEAR(p.normal[i], c[i] / l, 1e-14);
+    }
+  }
+  // Two dimensions: a straight 3-node line through its quadratic functions or either half.
+  const std::vector<double> line = {0, 0, 1, 1, 2, 2};
+  const int mode = 0, n = 3, ld = 2;
+  double point[2], normal[2], tangent[2], second[2];
+  int status;
+  const Logical no = kFalse, yes = kTrue;
+  for (const auto& [xi, halves, half, along] : {std::tuple{0.5, no, 1, 0.5}, {0.0, yes, 2, 0.5}, {-0.5, no, 1, -0.5},
+                                                {0.0, yes, 1, -0.5}}) {
+    FACET_2D_FACETFACE_PROP(&mode, &xi, &n, &halves, &half, line.data(), &ld, point, normal, tangent, second, &status);
+    EXPECT_DOUBLE_EQ(point[0], 1 + along);
+    EXPECT_DOUBLE_EQ(normal[0], -std::sqrt(0.5));
+    EXPECT_DOUBLE_EQ(normal[1], std::sqrt(0.5));
+  }
+  // Mode 1 writes the point only.
+  double untouched[2] = {42, 42};
+  const int pointOnly = 1;
+  const double at = 0.25;
+  FACET_2D_LINETOFACE_PROP(&pointOnly, &at, &n, &no, &mode, line.data(), &ld, point, untouched, untouched, &status);
+  EXPECT_EQ(untouched[0], 42.0);
+}
+
+TEST_F(FacetProperties, TheNormalFieldOfACylinderIsRadial) {
+  std::mt19937 rng(2);
+  std::uniform_real_distribution<double> d(0, 1);
+  for (int trial = 0; trial < 20; ++trial) {
+    const cylinder_model::Cylinder c(rng);
+    const int n = trial % 2 == 0 ? 6 : 9;
+    const double total = 0.3 + 1.2 * d(rng), mid = total * (0.3 + 0.4 * d(rng));
+    std::vector<std::array<double, 2>> at = {{-1, 0}, {1, 0}, {1, total}, {-1, total}};
+    if (n == 6)
+      at.insert(at.end(), {{1, mid}, {-1, mid}});
+    else
+      at.insert(at.end(), {{0, 0}, {1, mid}, {0, total}, {-1, mid}, {0, mid}});
+    std::vector<double> x, v;
+    for (const auto& a : at) {
+      const auto p = c.at(a[1], a[0]), axisPoint = c.at(a[1], a[0], 0.0);
+      x.insert(x.end(), p.begin(), p.end());
+      for (int i = 0; i < 3; ++i) v.push_back((p[i] - axisPoint[i]) / c.radius);
+    }
+    const std::array<double, 4> record = {total, mid, mid, mid};
+    const double xi = 1.8 * d(rng) - 0.9, eta = total * d(rng);
+    const int mode = 0, ld = 3, k = 1;
+    const Logical no = kFalse, yes = kTrue;
+    double reference[3] = {c.axis[0], c.axis[1], c.axis[2]};
+    double d1[3] = {c.u[0], c.u[1], c.u[2]}, d2[3] = {c.v[0], c.v[1], c.v[2]};
+    double point[3], tangents[6], normal[3], dn[6], directions[6], curvature[12];
+    int status = 9;
+    FACET_3D_FACE_PROP(&mode, &xi, &eta, &n, &no, &k, &yes, record.data(), x.data(), &ld, v.data(), &ld, reference, d1,
+                       d2, point, tangents, normal, dn, directions, curvature, &status);
+    ASSERT_EQ(status, 0);
+    const auto foot = c.at(eta, xi), axisPoint = c.at(eta, xi, 0.0);
+    const double er[3] = {(foot[0] - axisPoint[0]) / c.radius, (foot[1] - axisPoint[1]) / c.radius,
+                          (foot[2] - axisPoint[2]) / c.radius};
+    const double theta = c.origin + eta;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_NEAR(point[i], foot[i], 1e-12 * (1 + c.radius));
+      EXPECT_NEAR(normal[i], er[i], 1e-12);
+      EXPECT_NEAR(dn[i], 0.0, 1e-12);  // along the axis the normal does not turn
+      // d n / d theta = the circumferential unit vector.
+      EXPECT_NEAR(dn[3 + i], -std::sin(theta) * c.u[i] + std::cos(theta) * c.v[i], 1e-12);
+    }
+    // Curvature terms -(d . dn) n.
+    for (int a = 0; a < 2; ++a)
+      for (int b = 0; b < 2; ++b) {
+        double along = 0;
+        for (int i = 0; i < 3; ++i) along += directions[3 * b + i] * dn[3 * a + i];
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR(curvature[3 * (2 * a + b) + i], -along * normal[i], 1e-14);
+      }
+  }
+  // No normal at the nodes: status 1; a 6-node triangle reads only the vertex normals.
+  const std::vector<double> x = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0.5, 0, 0, 0.5, 0.5, 0, 0, 0.5, 0};
+  std::vector<double> v(18, 0.0);
+  const int mode = 0, ld = 3, n = 6, k = 0;
+  const Logical no = kFalse;
+  const double xi = 0.2, eta = 0.3, c4[4] = {};
+  double reference[3] = {0, 0, 1}, d1[3] = {1, 0, 0}, d2[3] = {0, 1, 0};
+  double point[3], tangents[6], normal[3] = {7, 7, 7}, dn[6], directions[6], curvature[12];
+  int status = 0;
+  FACET_3D_FACE_PROP(&mode, &xi, &eta, &n, &no, &k, &no, c4, x.data(), &ld, v.data(), &ld, reference, d1, d2, point,
+                     tangents, normal, dn, directions, curvature, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(normal[0], 7.0);
+  for (int j = 3; j < 6; ++j) v[3 * j] = 1.0;  // midside normals, ignored
+  for (int j = 0; j < 3; ++j) v[3 * j + 2] = 1.0;
+  FACET_3D_FACE_PROP(&mode, &xi, &eta, &n, &no, &k, &no, c4, x.data(), &ld, v.data(), &ld, reference, d1, d2, point,
+                     tangents, normal, dn, directions, curvature, &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(normal[0], 0.0);
+  EXPECT_EQ(normal[2], 1.0);
+}
+
+}  // namespace

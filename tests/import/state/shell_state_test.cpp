@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include <Eigen/Dense>
+#include <cmath>
+#include <vector>
+
+#include "siblings/eqc/testing.h"
+#include "tests/import/import_fixture.h"
+#include "zmx/import.h"
+
+namespace importtest {
+namespace {
+
+using namespace glo_testing;
+
+constexpr Int kNoBlock = 134217729;
+
+float f(double x) { return static_cast<float>(x); }
+
+// Rows of values made from the element number and the column, so each is known.
+Rows rows(int elements, int columns, double scale, double shift = 0.0) {
+  Rows r;
+  for (int e = 0; e < elements; ++e) {
+    std::vector<double> row;
+    for (int c = 0; c < columns; ++c) row.push_back(shift + scale * (e + 1) + 0.01 * (c + 1));
+    r.push_back(row);
+  }
+  return r;
+}
+
+// A shell class of five elements in segments of two, one group of three points with a plastic
+// material, on the four nodes of domain 1; and an axisymmetric shell class of three elements.
+ClassModel shellClass(int type, int elements) {
+  ClassModel c;
+  c.type = 20;
+  c.code = type;
+  c.domain = 1;
+  c.groupSize = 2;
+  c.hasState = true;
+  for (int e = 0; e < elements; ++e) {
+    c.labels.push_back(500 + e);
+    c.nodes.push_back(type == 13316 ? std::vector<int>{1, 2, 3, 4} : std::vector<int>{1, 2});
+    c.rotationalNodes.push_back(type == 13316 ? std::vector<int>{1, 1, 2, 2} : std::vector<int>{1, 2});
+  }
+  ClassState& s = c.classState;
+  s.sectionThickness = 0.25;
+  Rows drill, quaternions, gradient;
+  for (int e = 0; e < elements; ++e) {
+    const double t = 0.2 * (e + 1);
+    drill.push_back({std::sin(t / 2), std::cos(t / 2)});
+    const Eigen::Quaterniond q(Eigen::AngleAxisd(0.3 * (e + 1), Eigen::Vector3d(1, 0.5, -0.25).normalized()));
+    quaternions.push_back(type == 13316 ? std::vector<double>{q.x(), q.y(), q.z(), q.w()}
+                                        : std::vector<double>{std::sin(t / 4), std::cos(t / 4)});
+    gradient.push_back({1.0 + 0.01 * e, 0.98, 0.9 + 0.02 * e, 0.03, -0.02});
+  }
+  s.state = {{2, drill}, {3, gradient}, {4, rows(elements, 3, 0.1)}, {5, quaternions}, {7, rows(elements, 3, 10.0)},
+             {8, rows(elements, 3, 5.0)}, {10, rows(elements, 2, 1.0)}, {11, rows(elements, 2, 2.0)},
+             {18, rows(elements, 4, 3.0)}, {28, rows(elements, 12, 7.0)}, {29, rows(elements, 1, 0.5)}};
+  s.shared = {{9, rows(elements, 2, 0.001)}, {21, rows(elements, 12, 4.0)}, {22, rows(elements, 1, 9.0)},
+              {26, rows(elements, 2, 6.0)}};
+  s.domain = {{33, rows(elements, 1, 0.0)}, {37, rows(elements, 5, 0.0, 1.0)}, {40, rows(elements, 2, 0.0)}};
+  SectionEntry group(3, {}, 0.0);
+  group.thicknessFlag = 0;
+  group.coordinates = {-0.5, 0.0, 0.5};
+  group.domainArrays = {{15, rows(elements, 2, 0.0)}, {21, rows(elements, 1, 0.1)}, {31, rows(elements, 2, 0.2)},
+                        {32, rows(elements, 1, 0.3)}, {36, rows(elements, 10, 0.4)}, {37, rows(elements, 2, 0.5)}};
+  for (int p = 0; p < 3; ++p) {
+    group.pointState.push_back({{1, rows(elements, 4, 100.0 * (p + 1))}, {3, rows(elements, 4, 2.0)},
+                                {4, rows(elements, 1, 3.0)}, {28, rows(elements, 4, 0.01 * (p + 1))}});
+    group.pointShared.push_back({{22, rows(elements, 1, 11.0 * (p + 1))}, {33, rows(elements, 2, 0.0)}});
+    group.materialVariables.push_back({{1, rows(elements, 1, 1.5)}, {2, rows(elements, 4, 20.0)},
+                                       {7, rows(elements, 4, 0.001 * (p + 1))}});
+  }
+  group.materialCode = 200;
+  group.flags.assign(200, 0);
+  group.flags[33] = 1;  // F(34): the plastic strain is stored
+  c.sections = {group};
+  return c;
+}
+
+class ShellState : public ImportFixture {
+ protected:
+  void SetUp() override {
+    ImportFixture::SetUp();
+    model_.classes = {shellClass(13316, 5), shellClass(25090, 3)};
+    model_.classes[1].typeWord24 = 2072;  // small-stretch axisymmetric shells
+    model_.elementSets.clear();
+    model_.packageFirstTerm = 2;
+    model_.packageSecondTerm = 0;
+    startSample();
+    EDI_ACC_TEMPORARYPACKAGE();
+    ASSERT_EQ(RHO_MAN_COMMONI.w[19], 16 * 8 + 2);
+  }
+  void TearDown() override {
+    EDI_REL_TEMPORARYPACKAGE();
+    closeClean();
+    ImportFixture::TearDown();
+  }
+
+  using Answer = ElementAnswer;
+  Answer ask(Int key, Int elementClass, Int point, Int row = 2, Int increment = 1) {
+    return askElement(key, elementClass, point, row, increment);
+  }
+  const ClassModel& shell() const { return model_.classes[0]; }
+  const Rows& stateRows(int c, int word) const { return model_.classes[static_cast<std::size_t>(c)].classState.state.at(word); }
+};
+
+TEST_F(ShellState, FiveElementsInSegmentsOfTwoGiveFiveRows) {
+  const Answer a = ask(30000, 1, 0);
+  ASSERT_EQ(a.status, 0);
+  EXPECT_EQ(a.direct, 3);
+  EXPECT_EQ(a.shear, 2);
+  const Rows& F = stateRows(0, 3);
+  for (int e = 0; e < 5; ++e)
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(realAt(a.index, 5 * e + k + 1), f(F[static_cast<std::size_t>(e)][static_cast<std::size_t>(k)])) << e;
+  EXPECT_EQ(RHO_MAN_COMMONI.w[2], 25);  // the fill counter moved on by c N
+  EXPECT_TRUE(eqc_testing::messages().empty());
+}
+
+TEST_F(ShellState, DirectorsGiveNineValuesAndThreeDirectComponents) {
+  const Answer a = ask(11000, 1, 0);
+  ASSERT_EQ(a.status, 0);
+  EXPECT_EQ(a.direct, 3);
+  EXPECT_EQ(a.shear, 0);
+  for (int e = 0; e < 5; ++e) {
+    const auto& q = stateRows(0, 5)[static_cast<std::size_t>(e)];
+    const auto& drill = stateRows(0, 2)[static_cast<std::size_t>(e)];
+    const Eigen::Matrix3d R = Eigen::Quaterniond(q[3], q[0], q[1], q[2]).toRotationMatrix();
+    const double angle = 2 * std::atan2(drill[0], drill[1]);
+    const Eigen::Matrix3d T = Eigen::AngleAxisd(angle, R.col(2)).toRotationMatrix() * R;
+    for (int c = 0; c < 3; ++c)
+      for (int r = 0; r < 3; ++r) EXPECT_NEAR(realAt(a.index, 9 * e + 3 * c + r + 1), T(r, c), 3e-6);
+  }
+}
+
+TEST_F(ShellState, ThicknessOfAxisymmetricShellsIsScaledButTheFactorKeyIsNot) {
+  const float overTwoPi = 0.15915494F;
+  const Answer thickness = ask(8900, 2, 0), stretched = ask(9000, 2, 0), factor = ask(31000, 2, 0);
+  ASSERT_EQ(thickness.status, 0);
+  ASSERT_EQ(stretched.status, 0);
+  ASSERT_EQ(factor.status, 0);
+  for (int e = 0; e < 3; ++e) {
+    const float F33 = f(stateRows(1, 3)[static_cast<std::size_t>(e)][2]), area = f(stateRows(1, 29)[static_cast<std::size_t>(e)][0]);
+    EXPECT_FLOAT_EQ(realAt(thickness.index, e + 1), 0.25F * overTwoPi);
+    EXPECT_FLOAT_EQ(realAt(stretched.index, e + 1), 0.25F * F33 * overTwoPi);
+    EXPECT_FLOAT_EQ(realAt(factor.index, e + 1), 0.25F * F33 * area);
+  }
+  EXPECT_EQ(ask(8900, 2, 1).status, 1);  // thickness keys at element level only
+  EXPECT_EQ(ask(3100, 2, 0).status, 1);  // a key of type 13316 only
+  EXPECT_EQ(ask(9700, 2, 0).status, 1);  // nothing would be written for 25090
+  EXPECT_EQ(ask(7000, 2, 0).status, 1);  // small-stretch forces need three values a row, 25090 has two
+}
+
+TEST_F(ShellState, PointStressAndPlasticStrainOfAPoint) {
+  const Answer stress = ask(1000, 1, 2);
+  ASSERT_EQ(stress.status, 0);
+  EXPECT_EQ(stress.direct, 2);
+  EXPECT_EQ(stress.shear, 1);
+  const Rows& S = shell().sections[0].pointState[1].at(1);
+  for (int e = 0; e < 5; ++e) {
+    const auto& s = S[static_cast<std::size_t>(e)];
+    EXPECT_EQ(realAt(stress.index, 3 * e + 1), f(s[0]));
+    EXPECT_EQ(realAt(stress.index, 3 * e + 2), f(s[1]));
+    EXPECT_EQ(realAt(stress.index, 3 * e + 3), f(s[2]));  // stored as 11, 22, 12
+  }
+  const Answer plastic = ask(4600, 1, 1);
+  ASSERT_EQ(plastic.status, 0);
+  const Rows& total = shell().sections[0].pointState[0].at(28);
+  const Rows& stored = shell().sections[0].materialVariables[0].at(7);
+  for (int e = 0; e < 5; ++e) {
+    const auto& t = total[static_cast<std::size_t>(e)];
+    const auto& p = stored[static_cast<std::size_t>(e)];
+    EXPECT_FLOAT_EQ(realAt(plastic.index, 3 * e + 1), f(t[0]) - f(p[0]));
+    EXPECT_FLOAT_EQ(realAt(plastic.index, 3 * e + 2), f(t[1]) - f(p[1]));
+    EXPECT_FLOAT_EQ(realAt(plastic.index, 3 * e + 3), 2 * (f(t[3]) - f(p[3])));
+  }
+}
+
+TEST_F(ShellState, RefusalsLeaveTheFillCounterAndOneDomainOpensItsStateOnce) {
+  const int opens = opensOf(61, 501);
+  ask(30000, 1, 0);
+  const Int fill = RHO_MAN_COMMONI.w[2];
+  for (const auto& [key, point] : std::vector<std::pair<Int, Int>>{{1000, 0}, {12345, 1}, {8000, 9}, {6500, 1}}) {
+    const Answer a = ask(key, 1, point);
+    EXPECT_EQ(a.status, 1) << key;
+    EXPECT_EQ(a.index, kNoBlock);
+    EXPECT_EQ(a.direct, 0);
+    EXPECT_EQ(RHO_MAN_COMMONI.w[2], fill);
+  }
+  ask(8100, 2, 0);
+  EXPECT_EQ(opensOf(61, 501) - opens, 1);  // both classes live in domain 1, one increment
+  EXPECT_EQ(ask(30000, 1, 0, 0, 0).status, 2);
+  EXPECT_EQ(ask(30000, 1, 0, 1, -1).status, 2);
+  EXPECT_EQ(ask(30000, 3, 0).status, 1);
+  // The package holds 130 words: 25 a request, so the sixth request of 30000 does not fit.
+  RHO_MAN_COMMONI.w[2] = 0;
+  for (int k = 0; k < 5; ++k) EXPECT_EQ(ask(30000, 1, 0).status, 0);
+  EXPECT_EQ(RHO_MAN_COMMONI.w[2], 125);
+  EXPECT_EQ(ask(30000, 1, 0).status, 1);
+  EXPECT_EQ(RHO_MAN_COMMONI.w[2], 125);
+}
+
+}  // namespace
+}  // namespace importtest
+
+namespace importtest {
+namespace {
+
+// Corner arrays (n, 12) of the shell class's elements from nodal values of domain 1.
+std::vector<float> cornersOf(const glo_testing::ClassModel& c, int elements, const std::vector<glo_testing::Vec3>& x) {
+  std::vector<float> corners(static_cast<std::size_t>(12 * elements));
+  for (int e = 0; e < elements; ++e)
+    for (int k = 0; k < 4; ++k)
+      for (int d = 0; d < 3; ++d)
+        corners[static_cast<std::size_t>(e + elements * (4 * d + k))] =
+            f(x[static_cast<std::size_t>(c.nodes[static_cast<std::size_t>(e)][static_cast<std::size_t>(k)] - 1)][static_cast<std::size_t>(d)]);
+  return corners;
+}
+
+std::vector<float> column(const glo_testing::Rows& rows, int elements) {
+  std::vector<float> out;
+  const std::size_t columns = rows.front().size();
+  for (std::size_t c = 0; c < columns; ++c)
+    for (int e = 0; e < elements; ++e) out.push_back(f(rows[static_cast<std::size_t>(e)][c]));
+  return out;
+}
+
+TEST_F(ShellState, HourglassForcesAndRotationalMeasuresGatherTheRightNodes) {
+  // Current corners: local coordinates plus the displacement of step row 2, increment 1.
+  const DomainModel& d = model_.domains[0];
+  const DomainState& state = model_.steps[1].states[1].domains[0];
+  std::vector<Vec3> current;
+  for (std::size_t i = 0; i < d.local.size(); ++i)
+    current.push_back({f(d.local[i][0]) + f(state.displacement[i][0]), f(d.local[i][1]) + f(state.displacement[i][1]),
+                       f(d.local[i][2]) + f(state.displacement[i][2])});
+  const ClassModel& c = shell();
+  const std::vector<float> drill = column(c.classState.state.at(2), 5), q = column(c.classState.state.at(5), 5),
+                           area = column(c.classState.state.at(29), 5), hg = column(c.classState.state.at(10), 5),
+                           flags = column(c.classState.domain.at(33), 5);
+  // One call over the whole class gives the same forces as the segments of two.
+  std::vector<float> want(60), measures(10);
+  const Int n = 5;
+  std::vector<float> corners = cornersOf(c, 5, current);
+  EDI_UTI_S3DQ4HGFORCE(&n, hg.data(), corners.data(), area.data(), want.data(), drill.data(), q.data());
+  const Answer forces = ask(9800, 1, 0);
+  ASSERT_EQ(forces.status, 0);
+  EXPECT_EQ(forces.direct, 12);
+  for (int k = 0; k < 60; ++k) EXPECT_FLOAT_EQ(realAt(forces.index, k + 1), want[static_cast<std::size_t>(k)]) << k;
+
+  // Reference corners and the nodal quaternions of the rotating nodes (1, 1, 2, 2 of each element).
+  corners = cornersOf(c, 5, d.local);
+  std::vector<float> nodal(80);
+  for (int e = 0; e < 5; ++e)
+    for (int k = 0; k < 4; ++k) {
+      const auto& r = state.rotation[static_cast<std::size_t>(c.rotationalNodes[static_cast<std::size_t>(e)][static_cast<std::size_t>(k)] - 1)];
+      for (int comp = 0; comp < 4; ++comp) nodal[static_cast<std::size_t>(e + 5 * (4 * comp + k))] = f(r[static_cast<std::size_t>(comp)]);
+    }
+  EDI_UTI_S3DQ4ROTHGMAGNITUDE(&n, corners.data(), measures.data(), flags.data(), nodal.data());
+  const Answer rotational = ask(3100, 1, 0);
+  ASSERT_EQ(rotational.status, 0);
+  for (int k = 0; k < 10; ++k) EXPECT_FLOAT_EQ(realAt(rotational.index, k + 1), measures[static_cast<std::size_t>(k)]) << k;
+}
+
+}  // namespace
+}  // namespace importtest

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <Eigen/Dense>
+#include <cmath>
+#include <vector>
+
+#include "siblings/eqc/testing.h"
+#include "tests/import/import_fixture.h"
+#include "zmx/import.h"
+
+namespace importtest {
+namespace {
+
+using namespace glo_testing;
+using Mat3 = Eigen::Matrix3d;
+
+
+Rows constantRows(int elements, std::vector<double> row) { return Rows(static_cast<std::size_t>(elements), row); }
+
+// Three hexahedra in a row (16 nodes), in segments of two, moved at increment 1 by x = A X; one
+// point group with a material of the given code and flag F(index).
+ImportModel hexModel(const Mat3& A, int materialCode, int flagIndex, int centreFlag) {
+  ImportModel m;
+  m.nodes = 16;
+  DomainModel d;
+  d.origin = {5.0, -1.0, 2.0};
+  for (int i = 0; i < 4; ++i)
+    for (int k = 0; k < 4; ++k) {
+      const double y = k == 1 || k == 2 ? 1.0 : 0.0, z = k >= 2 ? 1.0 : 0.0;
+      d.local.push_back({static_cast<double>(i) + 0.1 * z, y + 0.05 * i, z});
+      d.labels.push_back(100 + 4 * i + k);
+      d.positions.push_back(4 * i + k + 1);
+    }
+  d.rotating.clear();
+  m.domains = {d};
+  ClassModel c;
+  c.type = 10;
+  c.code = 15368;
+  c.groupSize = 2;
+  c.hasState = true;
+  const auto node = [](int slice, int k) { return 4 * slice + k + 1; };
+  for (int e = 0; e < 3; ++e) {
+    c.labels.push_back(700 + e);
+    // Corners 1-4 on the face y = 0 / y = 1 ... a hexahedron between slices e and e + 1.
+    c.nodes.push_back({node(e, 0), node(e + 1, 0), node(e + 1, 1), node(e, 1), node(e, 3), node(e + 1, 3), node(e + 1, 2), node(e, 2)});
+  }
+  ClassState& s = c.classState;
+  s.variableWords = 57;
+  s.centreFlag = centreFlag;
+  Rows rotation;
+  for (int e = 0; e < 3; ++e) {
+    const Eigen::Quaterniond q(Eigen::AngleAxisd(0.4 * (e + 1), Eigen::Vector3d(0.2, 1, -0.3).normalized()));
+    rotation.push_back({q.x(), q.y(), q.z(), q.w()});
+  }
+  Rows hourglass;
+  for (int e = 0; e < 3; ++e) {
+    std::vector<double> row;
+    for (int k = 0; k < 12; ++k) row.push_back(0.1 * (k + 1) - 0.05 * e);
+    hourglass.push_back(row);
+  }
+  s.state = {{2, rotation}, {3, constantRows(3, {1, 1, 1, 0, 0, 0, 0, 0, 0})}, {10, hourglass}, {29, constantRows(3, {1.25})}};
+  s.shared = {{20, Rows{{-1.0}, {3.0}, {-2.0}}}};  // key 9302: the second segment has no positive value
+  SectionEntry group(1, {}, 0.0);
+  Rows stress, plastic;
+  for (int e = 0; e < 3; ++e) {
+    stress.push_back({10.0 + e, 20.0, 30.0, 1.0, 2.0, 3.0});
+    plastic.push_back({0.001 * (e + 1), 0.002, -0.003, 0.0004, 0.0005, 0.0006});
+  }
+  group.pointState = {{{1, stress}, {28, constantRows(3, {0, 0, 0, 0, 0, 0})}}};
+  group.materialVariables = {{{1, constantRows(3, {0.5})}, {2, stress}, {5, plastic}, {7, plastic}, {11, plastic}}};
+  group.materialCode = materialCode;
+  group.flags.assign(200, 0);
+  group.flags[static_cast<std::size_t>(flagIndex - 1)] = 1;
+  c.sections = {group};
+  m.classes = {c};
+  StepModel step;
+  step.number = 1;
+  step.increments = {1};
+  step.times = {1.0};
+  for (int i = 0; i <= 1; ++i) {
+    IncrementState state;
+    DomainState ds;
+    for (const Vec3& X : d.local) {
+      const Eigen::Vector3d x(X[0], X[1], X[2]);
+      const Eigen::Vector3d u = i == 0 ? Eigen::Vector3d::Zero() : Eigen::Vector3d((A - Mat3::Identity()) * x);
+      ds.displacement.push_back({u[0], u[1], u[2]});
+      ds.velocity.push_back({0, 0, 0});
+      ds.force = ds.reaction = ds.start = ds.velocity;
+      ds.mass.push_back(1.0);
+    }
+    state.domains = {ds};
+    step.states.push_back(state);
+  }
+  m.steps = {step};
+  m.packageFirstTerm = 400;
+  return m;
+}
+
+class SolidState : public ImportFixture {
+ protected:
+  void begin(int materialCode, int flagIndex, int centre) {
+    A_ << 1.1, 0.2, -0.05, 0.03, 0.95, 0.1, -0.02, 0.04, 1.05;
+    model_ = hexModel(A_, materialCode, flagIndex, centre);
+    startSample();
+    EDI_ACC_TEMPORARYPACKAGE();
+  }
+  void TearDown() override {
+    EDI_REL_TEMPORARYPACKAGE();
+    closeClean();
+    ImportFixture::TearDown();
+  }
+  using Answer = ElementAnswer;
+  Answer ask(Int key, Int point) { return askElement(key, 1, point); }
+  Mat3 rotationOf(int e) const {
+    const auto& q = model_.classes[0].classState.state.at(2)[static_cast<std::size_t>(e)];
+    return Eigen::Quaterniond(q[3], q[0], q[1], q[2]).toRotationMatrix();
+  }
+  Mat3 A_;
+};
+
+TEST_F(SolidState, AffineMotionGivesTheGradientWithTheCentreFlagOffAndOn) {
+  for (const int centre : {0, 1}) {
+    begin(200, 34, centre);
+    const Answer a = ask(30000, 0);
+    ASSERT_EQ(a.status, 0) << centre;
+    EXPECT_EQ(a.direct, 3);
+    EXPECT_EQ(a.shear, 6);
+    const int order[9][2] = {{0, 0}, {1, 1}, {2, 2}, {0, 1}, {1, 2}, {2, 0}, {1, 0}, {2, 1}, {0, 2}};
+    for (int e = 0; e < 3; ++e)
+      for (int k = 0; k < 9; ++k)
+        EXPECT_NEAR(realAt(a.index, 9 * e + k + 1), A_(order[k][0], order[k][1]), 2e-5) << centre << " " << e;
+    EDI_REL_TEMPORARYPACKAGE();
+    closeClean();
+    eqc_testing::clearMessages();
+  }
+  begin(200, 34, 0);  // for the fixture's closing
+}
+
+TEST_F(SolidState, StressIsTurnedByTheStoredRotation) {
+  begin(200, 34, 0);
+  const Answer a = ask(1000, 1);
+  ASSERT_EQ(a.status, 0);
+  EXPECT_EQ(a.direct, 3);
+  EXPECT_EQ(a.shear, 3);
+  for (int e = 0; e < 3; ++e) {
+    Mat3 S;
+    S << 10.0 + e, 1, 3, 1, 20, 2, 3, 2, 30;
+    const Mat3 R = rotationOf(e), T = R * S * R.transpose();
+    const double want[6] = {T(0, 0), T(1, 1), T(2, 2), T(0, 1), T(0, 2), T(1, 2)};  // the last two shears exchanged
+    for (int k = 0; k < 6; ++k) EXPECT_NEAR(realAt(a.index, 6 * e + k + 1), want[k], 2e-4) << e << " " << k;
+  }
+}
+
+TEST_F(SolidState, PlasticStrainIsTotalMinusPlasticWithDoubledShears) {
+  for (const int flag : {34, 33}) {  // F(34) on, then off
+    begin(200, flag, 0);
+    const Answer a = ask(4600, 1);
+    ASSERT_EQ(a.status, 0);
+    for (int e = 0; e < 3; ++e) {
+      // Total strain in the element's axes: R^T (log of the left stretch) R.
+      Eigen::SelfAdjointEigenSolver<Mat3> solver(A_ * A_.transpose());
+      const Mat3 logV = solver.eigenvectors() * (solver.eigenvalues().array().log() * 0.5).matrix().asDiagonal() *
+                        solver.eigenvectors().transpose();
+      const Mat3 R = rotationOf(e), E = R.transpose() * logV * R;
+      const double total[6] = {E(0, 0), E(1, 1), E(2, 2), E(0, 1), E(1, 2), E(0, 2)};
+      const double p[6] = {0.001 * (e + 1), 0.002, -0.003, 0.0004, 0.0005, 0.0006};
+      const double stored[6] = {total[0] - (flag == 34 ? p[0] : 0), total[1] - (flag == 34 ? p[1] : 0),
+                                total[2] - (flag == 34 ? p[2] : 0), total[3] - (flag == 34 ? p[3] : 0),
+                                total[4] - (flag == 34 ? p[4] : 0), total[5] - (flag == 34 ? p[5] : 0)};
+      // Point-major: 11, 22, 33, then the shears doubled with the second and third exchanged.
+      const double want[6] = {stored[0], stored[1], stored[2], 2 * stored[3], 2 * stored[5], 2 * stored[4]};
+      for (int k = 0; k < 6; ++k) EXPECT_NEAR(realAt(a.index, 6 * e + k + 1), want[k], 3e-6) << flag << " " << e << " " << k;
+    }
+    EDI_REL_TEMPORARYPACKAGE();
+    closeClean();
+  }
+  begin(200, 34, 0);
+  const Answer mean = ask(9302, 1);
+  ASSERT_EQ(mean.status, 0);
+  EXPECT_EQ(reals(mean.index, 3), (std::vector<float>{1.5F, 1.5F, 0.0F}));  // 3 / (2 x 1), then none
+  EDI_REL_TEMPORARYPACKAGE();
+  closeClean();
+  begin(206, 42, 0);  // the cap model with F(42) = 1 refuses the thermal strain
+  EXPECT_EQ(ask(2700, 1).status, 1);
+  EXPECT_EQ(ask(3000, 1).status, 0);
+}
+
+}  // namespace
+}  // namespace importtest
+
+namespace importtest {
+namespace {
+
+TEST_F(SolidState, DirectorsAndHourglassForcesOfTheHexahedra) {
+  begin(200, 34, 0);
+  const Answer triads = ask(11000, 0);
+  ASSERT_EQ(triads.status, 0);
+  EXPECT_EQ(triads.direct, 3);
+  for (int e = 0; e < 3; ++e) {
+    const Mat3 R = rotationOf(e);
+    for (int c = 0; c < 3; ++c)
+      for (int r = 0; r < 3; ++r) EXPECT_NEAR(realAt(triads.index, 9 * e + 3 * c + r + 1), R(r, c), 2e-6);
+  }
+  // The forces of one call over all three elements with their current corners.
+  const ClassModel& c = model_.classes[0];
+  const DomainModel& d = model_.domains[0];
+  std::vector<float> corners(72), components(36), volume(3, 1.25F), quaternions(12), want(72);
+  for (int e = 0; e < 3; ++e) {
+    for (int k = 0; k < 8; ++k) {
+      const Vec3& X = d.local[static_cast<std::size_t>(c.nodes[static_cast<std::size_t>(e)][static_cast<std::size_t>(k)] - 1)];
+      const Eigen::Vector3d x = A_ * Eigen::Vector3d(static_cast<float>(X[0]), static_cast<float>(X[1]), static_cast<float>(X[2]));
+      for (int dim = 0; dim < 3; ++dim) corners[static_cast<std::size_t>(e + 3 * (8 * dim + k))] = static_cast<float>(x[dim]);
+    }
+    for (int k = 0; k < 12; ++k)
+      components[static_cast<std::size_t>(e + 3 * k)] = static_cast<float>(c.classState.state.at(10)[static_cast<std::size_t>(e)][static_cast<std::size_t>(k)]);
+    for (int k = 0; k < 4; ++k)
+      quaternions[static_cast<std::size_t>(e + 3 * k)] = static_cast<float>(c.classState.state.at(2)[static_cast<std::size_t>(e)][static_cast<std::size_t>(k)]);
+  }
+  const Int n = 3;
+  EDI_UTI_C3DH8HGFORCE(&n, components.data(), corners.data(), volume.data(), want.data(), quaternions.data());
+  const Answer forces = ask(9800, 0);
+  ASSERT_EQ(forces.status, 0);
+  EXPECT_EQ(forces.direct, 24);
+  for (int k = 0; k < 72; ++k) EXPECT_NEAR(realAt(forces.index, k + 1), want[static_cast<std::size_t>(k)], 2e-5) << k;
+}
+
+}  // namespace
+}  // namespace importtest
