@@ -38,8 +38,7 @@ constexpr int kQuadOrder[2][9] = {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {6, 7, 8, 9, 2, 3
 
 // A cylindrical facet's points follow the quadrilateral's, except that its edge points start at
 // nn + 7 (nn + 5 and nn + 6 lie inside a curved facet's centre).
-void cylinderPoints(int region, int nn, int (&points)[4]) {
-  regions::regionPoints(Shape::kQuadrilateral, region, nn, points);
+void shiftToCylinder(int nn, int (&points)[4]) {
   for (int& p : points)
     if (p >= nn + 5) p += 2;
 }
@@ -49,7 +48,7 @@ bool planeRegion(Shape shape, int region, Real f, Real x1, Real x2, bool cylinde
   if (!regions::locate(shape, region, f, x1, x2, p)) return false;
   int points[4];
   in.count = regions::regionPoints(shape, region, nn, points);
-  if (cylinder) cylinderPoints(region, nn, points);
+  if (cylinder) shiftToCylinder(nn, points);
   for (int i = 0; i < in.count; ++i) in.points[i] = points[i];
   regions::regionWeights(shape, region, p, in.value, in.d1, in.d2);
   return true;
@@ -127,7 +126,8 @@ bool curvedRegion(int region, Real f, const CurvedFacet& c, Real xi, Real eta, I
     return true;
   }
   int points[4];
-  cylinderPoints(region, c.nn, points);
+  regions::regionPoints(Shape::kQuadrilateral, region, c.nn, points);
+  shiftToCylinder(c.nn, points);
   in.count = 4;
   for (int i = 0; i < 4; ++i) in.points[i] = points[i];
   regions::regionWeights(Shape::kQuadrilateral, region, p, in.value, in.d1, in.d2);

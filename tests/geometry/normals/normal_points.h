@@ -122,6 +122,27 @@ inline P2 samplePoint(Kind kind, std::mt19937& rng, const Cylinder& c, int nn, d
   return {v.x + s * (p.x - v.x), v.y + s * (p.y - v.y)};
 }
 
+// A point of a 6-node triangle's sub-quadrilateral k in the triangle's area coordinates: its
+// vertex, the midside nodes after and before it and the centroid, interpolated bilinearly.
+inline P2 subQuadrilateralPoint(int k, P2 p) {
+  const P2 vertex[3] = {{0, 0}, {1, 0}, {0, 1}}, midside[3] = {{0.5, 0}, {0.5, 0.5}, {0, 0.5}};
+  const P2 c[4] = {vertex[k - 1], midside[k - 1], {1.0 / 3, 1.0 / 3}, midside[(k + 1) % 3]};
+  const double n[4] = {(1 - p.x) * (1 - p.y) / 4, (1 + p.x) * (1 - p.y) / 4, (1 + p.x) * (1 + p.y) / 4,
+                       (1 - p.x) * (1 + p.y) / 4};
+  P2 r{0, 0};
+  for (int i = 0; i < 4; ++i) r.x += n[i] * c[i].x, r.y += n[i] * c[i].y;
+  return r;
+}
+
+// The boundaries between two regions of a facet: 2 on a line, 9 on a triangle (centre-band and
+// band-corner), 12 on a quadrilateral; with no centre (width 0.5) the corners meet each other.
+inline size_t boundaryCount(Kind kind, double width) {
+  const bool full = width == 0.5;
+  if (kind == Kind::kLine) return full ? 1 : 2;
+  if (kind == Kind::kTriangle) return full ? 3 : 9;
+  return full ? 4 : 12;
+}
+
 // A facet record: family, node count nn, node numbers 1..nn from word 8, then the normal points;
 // point k carries the number base + k so that a wrong point number shows.
 inline std::vector<int> facetRecord(int family, int nn, int points, int base) {

@@ -123,18 +123,6 @@ TEST_F(NormalRegions, RegionFunctionsReproduceTheFieldsOfTheirPoints) {
   EXPECT_EQ(eqc_testing::messages().size(), 0u);
 }
 
-// A point of a 6-node triangle's sub-quadrilateral k: its vertex, the midside nodes after and
-// before it and the centroid, interpolated bilinearly.
-P2 subQuadrilateralPoint(int k, P2 p) {
-  const P2 vertex[3] = {{0, 0}, {1, 0}, {0, 1}}, midside[3] = {{0.5, 0}, {0.5, 0.5}, {0, 0.5}};
-  const P2 c[4] = {vertex[k - 1], midside[k - 1], {1.0 / 3, 1.0 / 3}, midside[(k + 1) % 3]};
-  const double n[4] = {(1 - p.x) * (1 - p.y) / 4, (1 + p.x) * (1 - p.y) / 4, (1 + p.x) * (1 + p.y) / 4,
-                       (1 - p.x) * (1 + p.y) / 4};
-  P2 r{0, 0};
-  for (int i = 0; i < 4; ++i) r.x += n[i] * c[i].x, r.y += n[i] * c[i].y;
-  return r;
-}
-
 TEST_F(NormalRegions, SubQuadrilateralPointsAreCarriedToTheTriangle) {
   std::mt19937 rng(5);
   std::uniform_real_distribution<double> u(-1, 1);
@@ -178,13 +166,7 @@ TEST_F(NormalRegions, ValuesAgreeAcrossEveryRegionBoundary) {
         const auto rp = regionOf(p), rq = regionOf(q);
         boundaries.insert(std::minmax(rp, rq));
       }
-      // Every boundary between two regions is met: 2 on a line, 9 on a triangle (centre-band and
-      // band-corner), 12 on a quadrilateral; with no centre, the corners meet each other.
-      size_t expected = 12;
-      if (f.kind == Kind::kLine) expected = w == 0.5 ? 1 : 2;
-      else if (f.kind == Kind::kTriangle) expected = w == 0.5 ? 3 : 9;
-      else if (w == 0.5) expected = 4;
-      EXPECT_GE(boundaries.size(), expected) << name(f) << " width " << w;
+      EXPECT_GE(boundaries.size(), boundaryCount(f.kind, w)) << name(f) << " width " << w;
     }
   }
   EXPECT_EQ(eqc_testing::messages().size(), 0u);

@@ -101,17 +101,6 @@ Oracle oracle(bool line, P2 p) {
   return {{x / l, y / l, 1 / l}, {1 / l - x * x / l3, -x * y / l3, -x / l3}, {-x * y / l3, 1 / l - y * y / l3, -y / l3}};
 }
 
-// A point of a 6-node triangle's sub-quadrilateral k in the triangle's area coordinates.
-P2 subQuadrilateralPoint(int k, P2 p) {
-  const P2 vertex[3] = {{0, 0}, {1, 0}, {0, 1}}, midside[3] = {{0.5, 0}, {0.5, 0.5}, {0, 0.5}};
-  const P2 c[4] = {vertex[k - 1], midside[k - 1], {1.0 / 3, 1.0 / 3}, midside[(k + 1) % 3]};
-  const double n[4] = {(1 - p.x) * (1 - p.y) / 4, (1 + p.x) * (1 - p.y) / 4, (1 + p.x) * (1 + p.y) / 4,
-                       (1 - p.x) * (1 + p.y) / 4};
-  P2 r{0, 0};
-  for (int i = 0; i < 4; ++i) r.x += n[i] * c[i].x, r.y += n[i] * c[i].y;
-  return r;
-}
-
 TEST_F(SmoothedNormals, LinearFieldsGiveTheClosedFormNormalAndDerivatives) {
   std::mt19937 rng(3);
   std::uniform_real_distribution<double> width(0.01, 0.5), factor(0.5, 2.0), u(-1, 1);
@@ -186,11 +175,7 @@ TEST_F(SmoothedNormals, RandomNormalsAreContinuousAndDifferentiable) {
         for (int c = 0; c < f.dim(); ++c) ASSERT_NEAR(rp.n[c], rq.n[c], 1e-9) << name(f) << " width " << w;
         boundaries.insert(std::minmax(rp.region, rq.region));
       }
-      size_t expected = 12;
-      if (f.kind == Kind::kLine) expected = w == 0.5 ? 1 : 2;
-      else if (f.kind == Kind::kTriangle) expected = w == 0.5 ? 3 : 9;
-      else if (w == 0.5) expected = 4;
-      EXPECT_GE(boundaries.size(), expected) << name(f) << " width " << w;
+      EXPECT_GE(boundaries.size(), boundaryCount(f.kind, w)) << name(f) << " width " << w;
 
       // Central differences inside one region.
       const double h = 1e-6;
