@@ -10,6 +10,7 @@
 #include <new>
 
 #include "contact/search/search_stamps.h"
+#include "geometry/facets/facet_properties.h"
 #include "geometry/normals/edge_vertex_normals.h"
 #include "runtime/record.h"
 #include "siblings/eqc/eqc_messages.h"
@@ -368,16 +369,6 @@ void noContact(const Output& o, Int* kind, Int* entity, Int* count) {
   *kind = *entity = *count = 0;
 }
 
-// Unit direction of r in place; false when it has no length.
-bool unit(Real* r, int n) {
-  Real s = 0.0;
-  for (int i = 0; i < n; ++i) s += r[i] * r[i];
-  const Real l = std::sqrt(s);
-  if (!(l > 0.0) || !std::isfinite(l)) return false;
-  for (int i = 0; i < n; ++i) r[i] /= l;
-  return true;
-}
-
 // The sign rule of edge, vertex, internal-edge and centre contacts: writes the distance and the
 // normal; h (the component along n) for the extension rule.
 Real signedResult(const Search& s, const Output& o, const Real* q, const Real* n, Real distance) {
@@ -386,7 +377,7 @@ Real signedResult(const Search& s, const Output& o, const Real* q, const Real* n
   for (int i = 0; i < dim; ++i) r[i] = s.p[i] - q[i];
   Real h = 0.0;
   for (int i = 0; i < dim; ++i) h -= n[i] * r[i];
-  if (!unit(r, dim)) {
+  if (!zmx::geometry::unitLength(r, dim)) {
     for (int i = 0; i < dim; ++i) o.at(11 + i) = n[i];
     o.at(1) = distance;
     return h;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <map>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "contact/search/search_stamps.h"
@@ -286,6 +287,116 @@ TEST_F(FacetedRigidSearch, StampsSurviveTheirEpochWrapping) {
   EXPECT_EQ(stamps.epoch(), 1u);
   for (int j = 1; j <= 6; ++j) EXPECT_FALSE(stamps.nodeCurrent(j));
   EXPECT_TRUE(stamps.markFacet(2));
+}
+
+}  // namespace
+
+namespace {
+
+// A two-dimensional polyline of 2-node segments: facets of two "edges" (their end nodes).
+TEST_F(FacetedRigidSearch, APolylineInTwoDimensionsAgainstTheExactClosestPoint) {
+  const int nodes = 21, nf = nodes - 1, ldFacet = 10, ldEdge = 4, ldNodeFacets = 5, offset = 0, two = 2, unused = 0;
+  std::vector<double> coords;
+  for (int k = 0; k < nodes; ++k) coords.insert(coords.end(), {0.3 * k, std::sin(0.4 * k)});
+  // Edges are the nodes (an end is shared by the segments that meet there).
+  std::vector<int> facets(ldFacet * nf, 0), edges(ldEdge * nodes, 0), edgeFacets(2 * nodes, 0),
+      nodeFacets(ldNodeFacets * nodes, 0), elements(nf);
+  for (int f = 1; f <= nf; ++f) {
+    int* column = &facets[ldFacet * (f - 1)];
+    column[0] = 2, column[1] = 2, column[3] = f, column[4] = f + 1, column[7] = f, column[8] = f + 1;
+    elements[f - 1] = f;
+    for (int k = 0; k < 2; ++k) {
+      const int n = f + k;
+      int* e = &edges[ldEdge * (n - 1)];
+      edgeFacets[2 * (n - 1) + e[0]] = f;
+      ++e[0], e[1] = n;
+      int* at = &nodeFacets[ldNodeFacets * (n - 1)];
+      at[1 + at[0]] = f;
+      ++at[0];
+    }
+  }
+  for (int n = 1; n <= nodes; ++n) {
+    int* at = &nodeFacets[ldNodeFacets * (n - 1)];
+    for (int k = 0; k < at[0]; ++k) at[1 + at[0] + k] = facets[ldFacet * (at[1 + k] - 1) + 7] == n ? 1 : 2;
+  }
+  const std::vector<int> freeVertices = {1, nodes};
+  const int nfree = 2;
+  const std::vector<double> size(nf, 1.0);
+  const double surfaceSize = 1.0, margin = 0.5, extension = 0.1, scale = 0.0;
+  std::vector<double> block(20000, 0.0);
+  int capacity = 20000;
+  SHR_CREATESRCHDBDEFVSRIGID(&nf, facets.data(), &ldFacet, &offset, coords.data(), &two, block.data(),
+                             reinterpret_cast<int*>(block.data()), &capacity, &margin);
+  std::mt19937 rng(4);
+  std::uniform_real_distribution<double> d(0, 1);
+  for (int trial = 0; trial < 200; ++trial) {
+    const double x = 0.3 + 5.4 * d(rng);
+    const double p[2] = {x, std::sin(x / 0.3 * 0.4) + 0.4 * (d(rng) - 0.5)};
+    // The exact closest point of the polyline.
+    double exact = 1e300;
+    for (int k = 0; k + 1 < nodes; ++k) {
+      const double ax = coords[2 * k], ay = coords[2 * k + 1], bx = coords[2 * k + 2], by = coords[2 * k + 3];
+      const double t = std::clamp(((p[0] - ax) * (bx - ax) + (p[1] - ay) * (by - ay)) /
+                                      ((bx - ax) * (bx - ax) + (by - ay) * (by - ay)), 0.0, 1.0);
+      exact = std::min(exact, std::hypot(p[0] - ax - t * (bx - ax), p[1] - ay - t * (by - ay)));
+    }
+    std::vector<double> nodeDistance(nodes), bound(nf), real(50, 777.0), slots(50, 0.0);
+    std::vector<int> candidates(nf);
+    int kind = 0, entity = 0, count = 0;
+    const int split = 0, quadratic = 0, noDisp = 0;
+    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facets.data(), &ldFacet, edges.data(), &ldEdge, edgeFacets.data(),
+                           nodeFacets.data(), freeVertices.data(), &nfree, size.data(), &surfaceSize, &nodes, &offset,
+                           &unused, &ldNodeFacets, p, coords.data(), &two, nodeDistance.data(), bound.data(),
+                           candidates.data(), slots.data(), real.data(), &split, &quadratic, "LINE    ", 8, &kind,
+                           &entity, &count, &extension, block.data(), &scale, &scale, &noDisp);
+    ASSERT_TRUE(kind == 1 || kind == 3) << trial;  // no edge contacts in two dimensions
+    EXPECT_NEAR(std::fabs(real[0]), exact, 1e-6) << trial;
+    EXPECT_EQ(real[9], 0.0);  // the third foot component stays 0 in two dimensions
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// One flat 6-node triangle searched through its three sub-quadrilaterals.
+TEST_F(FacetedRigidSearch, ASplitSixNodeTriangleAnswersFromItsSubFacets) {
+  const std::vector<double> coords = {0, 0, 0, 2, 0, 0, 0, 2, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
+  const int nf = 1, nodes = 6, ldFacet = 16, ldEdge = 4, ldNodeFacets = 3, offset = 0, three = 3, unused = 0;
+  std::vector<int> facets(ldFacet, 0);
+  facets[0] = 3, facets[1] = 6, facets[3] = 1, facets[4] = 2, facets[5] = 3;
+  for (int k = 0; k < 6; ++k) facets[7 + k] = k + 1;
+  const std::vector<int> edges = {1, 1, 4, 2, 1, 2, 5, 3, 1, 3, 6, 1}, edgeFacets = {1, 0, 1, 0, 1, 0};
+  std::vector<int> nodeFacets(ldNodeFacets * nodes, 0);
+  for (int n = 1; n <= nodes; ++n) nodeFacets[ldNodeFacets * (n - 1)] = 1, nodeFacets[ldNodeFacets * (n - 1) + 1] = 1,
+                                   nodeFacets[ldNodeFacets * (n - 1) + 2] = n;
+  const std::vector<int> freeVertices = {1, 2, 3, 4, 5, 6}, elements = {7};
+  const int nfree = 6, split = 1, quadratic = 1, noDisp = 0;
+  const std::vector<double> size = {3.0};
+  const double surfaceSize = 3.0, margin = 0.5, extension = 0.1, scale = 0.0;
+  std::vector<double> block(1000, 0.0);
+  int capacity = 1000;
+  const int ten = ldFacet;
+  SHR_CREATESRCHDBDEFVSRIGID(&nf, facets.data(), &ten, &offset, coords.data(), &three, block.data(),
+                             reinterpret_cast<int*>(block.data()), &capacity, &margin);
+  for (const auto& [x, y, corner] : {std::tuple{0.3, 0.3, 1}, {1.5, 0.2, 2}, {0.2, 1.5, 3}, {2.0 / 3, 2.0 / 3, 0}}) {
+    const double p[3] = {x, y, 0.4};
+    std::vector<double> nodeDistance(nodes), bound(nf), real(50, 0.0), slots(50, 0.0);
+    std::vector<int> candidates(nf);
+    int kind = 0, entity = 0, count = 0;
+    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facets.data(), &ldFacet, edges.data(), &ldEdge, edgeFacets.data(),
+                           nodeFacets.data(), freeVertices.data(), &nfree, size.data(), &surfaceSize, &nodes, &offset,
+                           &unused, &ldNodeFacets, p, coords.data(), &three, nodeDistance.data(), bound.data(),
+                           candidates.data(), slots.data(), real.data(), &split, &quadratic, "T6      ", 8, &kind,
+                           &entity, &count, &extension, block.data(), &scale, &scale, &noDisp);
+    EXPECT_EQ(kind, 3);
+    EXPECT_NEAR(real[0], -0.4, 1e-12);
+    EXPECT_NEAR(real[7], x, 1e-12);
+    EXPECT_NEAR(real[8], y, 1e-12);
+    if (corner != 0) {
+      EXPECT_EQ(rec::slotI(slots.data(), 47), corner);
+    }
+  }
 }
 
 }  // namespace
