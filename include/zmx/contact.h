@@ -4,3 +4,4 @@
 #include "zmx/contact/bezier_search.h"
 #include "zmx/contact/slide_lines.h"
 #include "zmx/contact/search.h"
+#include "zmx/contact/small_sliding.h"
