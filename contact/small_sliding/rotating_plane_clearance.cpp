@@ -63,8 +63,15 @@ bool buildFrame(const Real* w, const Real* x, const Int* ldx, Int m, Int k, Fram
   return true;
 }
 
+// Turns count 3-vectors by the finite rotation r, whatever the job's rotation setting: the plane
+// follows the facet's actual rotation.
+void turn(const Real* from, Real* to, const Real* r, Int count) {
+  constexpr Int finite = 1;
+  ANROTSHR(from, to, r, &count, &finite);
+}
+
 // Rotation vector of angle atan2(|c|, cosine) about c; a vanishing c with a non-zero angle (a
-// half turn) takes the fallback axis, already perpendicular to what is turned.
+// half turn) takes the fallback axis, perpendicular to what is turned.
 void rotationAbout(const Real* c, Real cosine, const Real* fallback, Real* r) {
   const Real length = norm(c);
   const Real angle = std::atan2(length, cosine);
@@ -89,11 +96,14 @@ void frameRotation(const Frame& ref, const Frame& cur, Real* r) {
     axis[0] = ref.normal[1], axis[1] = -ref.normal[0], axis[2] = 0.0;
   }
   rotationAbout(c, dot(ref.normal, cur.normal), axis, r1);
-  constexpr Int one = 1;
+  // The twist turns about the current normal: b1 and the current bisector are both normal to
+  // it, so b1 x b' lies along it. Its component along the normal gives the signed angle; taken
+  // this way the twist keeps its axis also near a half turn, where the cross product is rounding.
   Real b1[3], d[3], r2[3];
-  SHR_ANROT(ref.bisector, b1, r1, &one);
+  turn(ref.bisector, b1, r1, 1);
   AXPRD(b1, cur.bisector, d);
-  rotationAbout(d, dot(cur.bisector, b1), cur.normal, r2);
+  const Real twist = std::atan2(dot(cur.normal, d), dot(cur.bisector, b1));
+  for (int i = 0; i < 3; ++i) r2[i] = twist * cur.normal[i];
   COMPROT(r2, r1, r);
 }
 
@@ -169,8 +179,8 @@ void clearance(Real* h, Real* xi1, Real* xi2, Real* n, Real* tt, Real* p, const 
     derivatives(ref, sums.s[0], sums.s[1], ref.area, in.w, in.m, dm);
   }
 
-  constexpr Int two = 2, three = 3;
-  SHR_ANROT(in.tref, tt, r, &two);
+  constexpr Int three = 3;
+  turn(in.tref, tt, r, 2);
   Int status = 0;
   ANORM(tt, &three, &status);
   ANORM(tt + 3, &three, &status);
