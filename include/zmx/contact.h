@@ -3,5 +3,6 @@
 
 #include "zmx/contact/bezier_search.h"
 #include "zmx/contact/slide_lines.h"
+#include "zmx/contact/slide_surfaces.h"
 #include "zmx/contact/search.h"
 #include "zmx/contact/small_sliding.h"

@@ -6,6 +6,7 @@
 #include "zmx/geometry/cylinders.h"
 #include "zmx/geometry/facets.h"
 #include "zmx/geometry/planes.h"
+#include "zmx/geometry/feet.h"
 #include "zmx/geometry/sharp_folds.h"
 #include "zmx/geometry/tributary.h"
 #include "zmx/geometry/normals.h"

@@ -1,6 +1,6 @@
 # References of the geometry tests, linked into the test binary only, never into the library:
-# SISL for the B-spline evaluators; CGAL's exact predicates and Eigen for the plane, polygon and
-# Bezier tests.
+# SISL for the B-spline evaluators; CGAL's exact predicates (with GMP and MPFR behind them) and
+# Eigen for the plane, polygon, Bezier and line-facet intersection tests.
 find_library(SISL_LIBRARY NAMES sisl REQUIRED)
 find_path(SISL_INCLUDE_DIR NAMES sisl.h REQUIRED)
 target_include_directories(test_geometry SYSTEM PRIVATE ${SISL_INCLUDE_DIR})
