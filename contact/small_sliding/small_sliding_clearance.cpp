@@ -8,8 +8,6 @@
 #include "siblings/eqc/eqc_arrays.h"
 #include "zmx/contact/small_sliding.h"
 #include "zmx/geometry/planes.h"
-#include "zmx/geometry/projection.h"
-#include "zmx/numerics/kernels.h"
 #include "zmx/numerics/rotations.h"
 
 namespace {
@@ -30,6 +28,27 @@ Real dot(const Real* a, const Real* b, int dim) {
   return s;
 }
 
+// y = A x for a dim x dim column-major A.
+void matrixTimes(const Real* a, const Real* x, Real* y, int dim) {
+  for (int r = 0; r < dim; ++r) {
+    y[r] = 0.0;
+    for (int c = 0; c < dim; ++c) y[r] += a[c * dim + r] * x[c];
+  }
+}
+
+void crossProduct(const Real* a, const Real* b, Real* c) {
+  const Real x = a[1] * b[2] - a[2] * b[1], y = a[2] * b[0] - a[0] * b[2], z = a[0] * b[1] - a[1] * b[0];
+  c[0] = x, c[1] = y, c[2] = z;
+}
+
+// Scales v to unit length; a vector of zero length stays as it is.
+void normalise(Real* v, int dim) {
+  const Real squared = dot(v, v, dim);
+  if (squared < kTiny || !std::isfinite(squared)) return;
+  const Real scale = 1.0 / std::sqrt(squared);
+  for (int c = 0; c < dim; ++c) v[c] *= scale;
+}
+
 const Real* column(const Real* x, const Int* ldx, Int j) { return x + static_cast<long>(j - 1) * *ldx; }
 
 // Weighted sum of the master node coordinates: s = sum over i of w(i) x(:, k + i).
@@ -41,23 +60,19 @@ void weightedSum(const Real* w, const Real* x, const Int* ldx, Int m, Int k, int
   }
 }
 
-// Foot parameter of the slave on the line P0 + xi t and the signed clearance, through the curve
-// kernels (unit normal (-t2, t1)). A tangent of zero length gives xi = 1e18 and h = -1e36.
+// Foot parameter of the slave on the line P0 + xi t and the signed clearance n . (P - Xs), n the
+// unit normal (-t2, t1): the straight-segment foot of the curve kernels, in closed form. A tangent
+// of zero length gives xi = 1e18 and h = -1e36.
 void lineClearance(const Real* p0, const Real* t, const Real* slave, Real* xi, Real* h) {
-  if (t[0] * t[0] + t[1] * t[1] < kTiny) {
+  const Real tt = t[0] * t[0] + t[1] * t[1];
+  if (tt < kTiny) {
     *xi = 1e18;
     *h = kUnset;
     return;
   }
-  const Real line[6] = {p0[0], p0[1], 0.0, p0[0] + t[0], p0[1] + t[1], 0.0};
-  const Real point[3] = {slave[0], slave[1], 0.0};
-  constexpr Logical yes = kTrue, no = kFalse;
-  constexpr Real tolerance = 1e-7, angles = 0.0;
-  Int count = 0;
-  Logical found = kFalse;
-  FNDPERPDISTTOCURVE(line, point, xi, &count, &yes, &tolerance, &yes, &no, &no, &angles, &found);
-  Real lengthTolerance = 0.0;
-  GETPERPDISTTOCURVE(line, point, xi, &count, h, &tolerance, &lengthTolerance, &yes, &yes, &no, &angles);
+  const Real rel[2] = {slave[0] - p0[0], slave[1] - p0[1]};
+  *xi = (rel[0] * t[0] + rel[1] * t[1]) / tt;
+  *h = (t[1] * rel[0] - t[0] * rel[1]) / std::sqrt(tt);
 }
 
 // Foot of the slave on the plane P0 + xi1 T1 + xi2 T2 through the plane kernel; a singular
@@ -105,15 +120,13 @@ Real deformableUpdate(const DeformableMaster& g, int dim, const Real* unit, cons
 
 void deformable2D(Real* h, Real* xi, Real* n, Real* t, Real* p, const DeformableMaster& g, bool update,
                   const PairDisplacements& u, const Int* ndb, const Int* nix, Real* rec) {
-  constexpr Int two = 2;
   Real p0[2], s[2];
   weightedSum(g.wa, g.x, g.ldx, g.m, g.k, 2, p0);
   weightedSum(g.wt[0], g.x, g.ldx, g.m, g.k, 2, s);
-  APRDP1(g.tm, s, t, &two);
+  matrixTimes(g.tm, s, t, 2);
   n[0] = -t[1];
   n[1] = t[0];
-  Int status = 0;
-  ANORM(n, &two, &status);
+  normalise(n, 2);
   lineClearance(p0, t, g.x, xi, h);
   for (int c = 0; c < 2; ++c) p[c] = p0[c] + *xi * t[c];
   if (update) *h += deformableUpdate(g, 2, n, xi, u, ndb, nix, rec, kMissing2D);
@@ -121,17 +134,15 @@ void deformable2D(Real* h, Real* xi, Real* n, Real* t, Real* p, const Deformable
 
 void deformable3D(Real* h, Real* xi1, Real* xi2, Real* n, Real* tt, Real* p, const DeformableMaster& g,
                   bool update, const PairDisplacements& u, const Int* ndb, const Int* nix, Real* rec) {
-  constexpr Int three = 3;
   Real p0[3], s[3];
   weightedSum(g.wa, g.x, g.ldx, g.m, g.k, 3, p0);
   weightedSum(g.wt[0], g.x, g.ldx, g.m, g.k, 3, s);
-  APRDP1(g.tm, s, tt, &three);
+  matrixTimes(g.tm, s, tt, 3);
   weightedSum(g.wt[1], g.x, g.ldx, g.m, g.k, 3, s);
-  APRDP1(g.tm, s, tt + 3, &three);
-  AXPRD(tt, tt + 3, n);
+  matrixTimes(g.tm, s, tt + 3, 3);
+  crossProduct(tt, tt + 3, n);
   Real unit[3] = {n[0], n[1], n[2]};
-  Int status = 0;
-  ANORM(unit, &three, &status);
+  normalise(unit, 3);
   Real xi[2];
   planeClearance(unit, tt, p0, g.x, xi, h, p);
   *xi1 = xi[0];

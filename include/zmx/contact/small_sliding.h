@@ -12,8 +12,8 @@
 // two-dimensional tangent of squared length below 1e-36 gives h = -1e36 and xi = 1e18.
 //
 // The rigid two-dimensional update uses the unscaled normal (-t2, t1): it is the exact first-order
-// change when the host passes a unit tangent, as it does. The two-dimensional routines share the
-// curve-distance scratch record and are not re-entrant.
+// change when the host passes a unit tangent, as it does. The foot on the tangent line is the
+// straight-segment foot of the curve kernels, computed in closed form.
 #pragma once
 
 #include "zmx/types.h"
