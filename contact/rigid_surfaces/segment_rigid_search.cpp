@@ -58,30 +58,38 @@ struct Best {
 // One segment as the walk sees it.
 struct Segment {
   Real xi = 0;
-  Real tolerance = 0;
-  Real extent = 0;         // what the length scale grows with
-  V2 startVector{}, endVector{};  // for the turn test at the vertices
+  Real extentSquared = 0;  // the squared length the tolerance and the length scale come from
+  V2 startVector{}, endVector{};  // for the turn test at the vertices (only their directions count)
   bool degenerate = false;  // passed over: no foot, no vertex region
   bool noFoot = false;      // three-node segment beside the point: only the previous xi changes
   Real afterNoFoot = 0;
+  bool straight = false;    // a line: foot and normal are formed only when the foot is kept
+  V2 a{}, e{};
   // The foot at xi.
   V2 foot{}, normal{};
   Real curvature = 0;
+
+  Real tolerance() const { return std::sqrt(extentSquared) * 1e-8; }
+  void finishLine() {
+    if (!straight) return;
+    const V2 d = e - a;
+    normal = (1.0 / std::sqrt(extentSquared)) * left(d);
+    foot = 0.5 * ((1 + xi) * e + (1 - xi) * a);
+  }
 };
 
 Segment line(V2 p, V2 a, V2 e) {
   Segment s;
-  Real l = length(e - a);
-  s.degenerate = l < kTiny;
-  if (s.degenerate) l = 1e-8;
-  s.tolerance = l * 1e-8;
-  s.extent = l;
-  if (s.degenerate) return s;
   const V2 d = e - a;
-  s.normal = (1.0 / l) * left(d);
-  s.xi = dot(2.0 * p - a - e, d) / (l * l);
-  s.startVector = s.endVector = s.normal;
-  s.foot = 0.5 * ((1 + s.xi) * e + (1 - s.xi) * a);
+  Real ll = dot(d, d);
+  s.degenerate = ll < kTiny * kTiny;
+  if (s.degenerate) ll = 1e-16;  // the length counts as 1e-8
+  s.extentSquared = ll;
+  if (s.degenerate) return s;
+  s.straight = true;
+  s.a = a, s.e = e;
+  s.xi = dot(2.0 * p - a - e, d) / ll;
+  s.startVector = s.endVector = left(d);
   return s;
 }
 
@@ -91,9 +99,7 @@ Segment arc(V2 p, V2 a, V2 c, V2 e) {
   if (q.x == 0 && q.y == 0) q = (e - c) + (a - c);
   Real r = length(a - c);
   const Real ql = length(q);
-  const Real chord = length(e - a);
-  s.tolerance = chord * 1e-8;
-  s.extent = chord;
+  s.extentSquared = dot(e - a, e - a);
   s.degenerate = r < kTiny || ql < kTiny;
   if (s.degenerate) return s;
   V2 n = (1.0 / ql) * q, ac = a - c, ec = e - c, ea = e - a;
@@ -112,8 +118,7 @@ Segment arc(V2 p, V2 a, V2 c, V2 e) {
 Segment threeNode(V2 p, V2 a, V2 m, V2 e) {
   Segment s;
   const V2 bend = a - 2.0 * m + e;
-  s.tolerance = length(bend) * 1e-8;
-  s.extent = length(bend);
+  s.extentSquared = dot(bend, bend);
   const V2 ts = -1.0 * bend - 0.5 * (a - e), te = bend - 0.5 * (a - e);
   s.startVector = left(ts);
   s.endVector = left(te);
@@ -150,6 +155,7 @@ Segment threeNode(V2 p, V2 a, V2 m, V2 e) {
 
 // Walks the profile from word first (start point at word first - 2); beyond is argument 15.
 Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
+  Real scaleSquared = scale * scale;
   Best best;
   const Real reach = std::max(beyond, 1e-8);
   V2 a = r.point(first - 2);
@@ -164,7 +170,7 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
     Segment s = type == kLine  ? line(p, a, e)
                 : type == kArc ? arc(p, a, r.point(word + 1), e)
                                : threeNode(p, a, r.point(word + 1), e);
-    scale = std::max(scale, s.extent);
+    scaleSquared = std::max(scaleSquared, s.extentSquared);
     const bool firstSegment = records == 0;
     const bool lastSegment = r.integer(word + size + 1) == kEndOfProfile;
     const Real lower = firstSegment ? -1 - reach : -kWindow, upper = lastSegment ? 1 + reach : kWindow;
@@ -172,6 +178,7 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
       previousXi = s.afterNoFoot;
     } else if (!s.degenerate) {
       if (s.xi >= lower && s.xi < upper) {
+        s.finishLine();
         best.keep(dot(s.foot - p, s.normal), s.curvature, s.normal, s.foot);
       } else if (s.xi < lower && previousXi >= kWindow) {
         // Outside both segments at their common vertex a.
@@ -187,8 +194,8 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
       previousXi = s.xi;
       previousEnd = s.endVector;
     }
-    if (firstSegment) startEnd += s.tolerance;
-    lastTolerance = s.tolerance;
+    if (firstSegment) startEnd += s.tolerance();
+    if (lastSegment) lastTolerance = s.tolerance();
     a = e;
     word += size + 1;
   }
@@ -198,6 +205,7 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
     constexpr char text[] = "SYSTEM ERROR IN SegmentRigidSurfSearch - LOOP 100 LIMIT EXCEEDED";
     KVXERR(&level, text, static_cast<Int>(std::strlen(text)), &zero, &zeroReal, " ", 1);
   }
+  scale = std::sqrt(scaleSquared);
   const Real openEnd = std::min(startEnd, length(p - a) + lastTolerance);
   if (openEnd < std::fabs(best.distance)) best = Best{};
   return best;

@@ -51,12 +51,22 @@ void normalise(Real* v, int dim) {
 
 const Real* column(const Real* x, const Int* ldx, Int j) { return x + static_cast<long>(j - 1) * *ldx; }
 
-// Weighted sum of the master node coordinates: s = sum over i of w(i) x(:, k + i).
-void weightedSum(const Real* w, const Real* x, const Int* ldx, Int m, Int k, int dim, Real* s) {
-  for (int c = 0; c < dim; ++c) s[c] = 0.0;
+// The anchor and the weighted tangent sums in one pass over the master nodes:
+// p0 = sum of wa(i) x(:, k + i), s(:, j) = sum of wt_j(i) x(:, k + i), one column per tangent.
+template <int Dim>
+void weightedSums(const Real* wa, const Real* const* wt, const Real* x, const Int* ldx, Int m, Int k, Real* p0,
+                  Real (*s)[3]) {
+  constexpr int tangents = Dim - 1;
+  for (int c = 0; c < Dim; ++c) {
+    p0[c] = 0.0;
+    for (int j = 0; j < tangents; ++j) s[j][c] = 0.0;
+  }
   for (Int i = 1; i <= m; ++i) {
     const Real* xi = column(x, ldx, k + i);
-    for (int c = 0; c < dim; ++c) s[c] += w[i - 1] * xi[c];
+    for (int c = 0; c < Dim; ++c) {
+      p0[c] += wa[i - 1] * xi[c];
+      for (int j = 0; j < tangents; ++j) s[j][c] += wt[j][i - 1] * xi[c];
+    }
   }
 }
 
@@ -106,6 +116,16 @@ Real deformableUpdate(const DeformableMaster& g, int dim, const Real* unit, cons
   for (int c = 0; c < dim; ++c)
     for (int r = 0; r < dim; ++r) tmUnit[c] += g.tm[c * dim + r] * unit[r];
   Real d[3], normal[3] = {};
+  if (!u.slaveOneDof && !u.mastersOneDof) {  // ordinary nodes: read u in place
+    Real dh = -dot(unit, u.u, dim);
+    for (Int i = 1; i <= g.m; ++i) {
+      const Real* di = u.u + i * u.stride;
+      Real c = 0.0;
+      for (int j = 0; j < dim - 1; ++j) c += xi[j] * g.wt[j][i - 1];
+      dh += g.wa[i - 1] * dot(unit, di, dim) + c * dot(tmUnit, di, dim);
+    }
+    return dh;
+  }
   u.slave(d);
   Real dh = -dot(unit, d, dim);
   for (Int i = 1; i <= g.m; ++i) {
@@ -120,10 +140,9 @@ Real deformableUpdate(const DeformableMaster& g, int dim, const Real* unit, cons
 
 void deformable2D(Real* h, Real* xi, Real* n, Real* t, Real* p, const DeformableMaster& g, bool update,
                   const PairDisplacements& u, const Int* ndb, const Int* nix, Real* rec) {
-  Real p0[2], s[2];
-  weightedSum(g.wa, g.x, g.ldx, g.m, g.k, 2, p0);
-  weightedSum(g.wt[0], g.x, g.ldx, g.m, g.k, 2, s);
-  matrixTimes(g.tm, s, t, 2);
+  Real p0[2], s[1][3];
+  weightedSums<2>(g.wa, g.wt, g.x, g.ldx, g.m, g.k, p0, s);
+  matrixTimes(g.tm, s[0], t, 2);
   n[0] = -t[1];
   n[1] = t[0];
   normalise(n, 2);
@@ -134,12 +153,10 @@ void deformable2D(Real* h, Real* xi, Real* n, Real* t, Real* p, const Deformable
 
 void deformable3D(Real* h, Real* xi1, Real* xi2, Real* n, Real* tt, Real* p, const DeformableMaster& g,
                   bool update, const PairDisplacements& u, const Int* ndb, const Int* nix, Real* rec) {
-  Real p0[3], s[3];
-  weightedSum(g.wa, g.x, g.ldx, g.m, g.k, 3, p0);
-  weightedSum(g.wt[0], g.x, g.ldx, g.m, g.k, 3, s);
-  matrixTimes(g.tm, s, tt, 3);
-  weightedSum(g.wt[1], g.x, g.ldx, g.m, g.k, 3, s);
-  matrixTimes(g.tm, s, tt + 3, 3);
+  Real p0[3], s[2][3];
+  weightedSums<3>(g.wa, g.wt, g.x, g.ldx, g.m, g.k, p0, s);
+  matrixTimes(g.tm, s[0], tt, 3);
+  matrixTimes(g.tm, s[1], tt + 3, 3);
   crossProduct(tt, tt + 3, n);
   Real unit[3] = {n[0], n[1], n[2]};
   normalise(unit, 3);
