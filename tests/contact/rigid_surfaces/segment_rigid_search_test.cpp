@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "tests/support/host_fixture.h"
@@ -208,6 +209,96 @@ TEST_F(RigidProfiles, StraightBsplineCurveAndWarmStart) {
     s = find(r, {1.0, 0.9}, 0.0, s, 3);
     EXPECT_NEAR(std::fabs(s.distance), std::fabs(0.9 - 0.5) / std::sqrt(1.25), 1e-12);
     EXPECT_EQ(s.calls, call == 4 ? 1 : call);
+  }
+}
+
+
+// The kind-7 record as the search reads it: the scalar words given, then the arrays placed from
+// word 40 with their positions written into the words that point at them; integer arrays packed.
+struct BsplineSpec {
+  bool curve = true;
+  std::vector<std::pair<std::size_t, Int>> integers;
+  std::vector<std::pair<std::size_t, Real>> reals;
+  std::vector<std::pair<std::size_t, std::vector<Real>>> arrays;
+  std::vector<std::pair<std::size_t, std::vector<Int>>> packed;  // placed after the real array at word
+};
+
+SurfaceRecord bsplineRecord(const BsplineSpec& spec) {
+  SurfaceRecord r;
+  r.integer(2, 7);
+  r.integer(11, spec.curve ? 2 : 3);
+  for (const auto& [w, v] : spec.integers) r.integer(w, v);
+  for (const auto& [w, v] : spec.reals) r.real(w, v);
+  std::size_t next = 40;
+  for (const auto& [w, values] : spec.arrays) {
+    r.integer(w, static_cast<Int>(next));
+    for (const Real v : values) r.real(next++, v);
+    for (const auto& [pw, ints] : spec.packed) {
+      if (pw != w) continue;
+      if (w == 20 && spec.curve) r.integer(20, static_cast<Int>(next));  // curve spans have a word of their own
+      std::vector<Int> padded = ints;
+      if (padded.size() % 2 == 1) padded.push_back(0);
+      r.real(next + padded.size() / 2, 0.0);
+      std::memcpy(&r.words[next - 1], padded.data(), padded.size() * sizeof(Int));
+      next += padded.size() / 2;
+    }
+  }
+  return r;
+}
+
+const Real kHalfRoot2 = std::sqrt(0.5);
+const std::vector<Real> kCircleKnots{0, 0, 0.25, 0.25, 0.5, 0.5, 0.75, 0.75, 1, 1};
+const Real kPx[9] = {1, 1, 0, -1, -1, -1, 0, 1, 1}, kPy[9] = {0, 1, 1, 1, 0, -1, -1, -1, 0};
+
+TEST_F(RigidProfiles, RationalCircleAndCylinderAgainstClosedForms) {
+  const Real radius = 2.0, h = 3.0;
+  std::vector<Real> cp, w, cp3, w3, q, q3, starts, starts3;
+  for (int j = 0; j < 9; ++j) {
+    cp.insert(cp.end(), {radius * kPx[j], radius * kPy[j]});
+    w.push_back(j % 2 == 1 ? kHalfRoot2 : 1.0);
+  }
+  for (int row = 0; row < 2; ++row)
+    for (int j = 0; j < 9; ++j) cp3.insert(cp3.end(), {radius * kPx[j], radius * kPy[j], row * h}), w3.push_back(w[j]);
+  for (int k = 0; k < 4; ++k) {
+    const Real a = (0.125 + 0.25 * k) * 2 * 3.14159265358979;
+    q.insert(q.end(), {radius * std::cos(a), radius * std::sin(a)});
+    q3.insert(q3.end(), {radius * std::cos(a), radius * std::sin(a), h / 2});
+  }
+  starts = {0.125, 0.375, 0.625, 0.875, radius, radius, radius, radius};
+  BsplineSpec curve;
+  curve.integers = {{4, kTrue}, {5, kFalse}, {6, 2}, {7, 10}, {8, 2}, {16, 4}, {17, 2}};
+  curve.reals = {{9, 0.0}, {10, 1.0}, {12, radius}};
+  curve.arrays = {{13, kCircleKnots}, {14, cp}, {15, w}, {18, q}, {19, starts}};
+  curve.packed = {{19, {2, 4, 6, 8}}};
+  const SurfaceRecord circle = bsplineRecord(curve);
+  // Face: the circle in u, linear in v from z = 0 to h; start u(4), v(1), radii(4), spans.
+  starts3 = {0.125, 0.375, 0.625, 0.875, 0.5, radius, radius, radius, radius};
+  BsplineSpec face;
+  face.curve = false;
+  face.integers = {{4, kTrue}, {5, kFalse}, {22, kFalse}, {6, 2}, {7, 1}, {8, 10}, {13, 2}, {14, 9}, {15, 3},
+                   {23, 3}, {24, 4}, {25, 1}};
+  face.reals = {{9, 0.0}, {10, 1.0}, {12, radius}, {26, 0.0}, {27, 1.0}};
+  face.arrays = {{16, kCircleKnots}, {17, {0.0, 1.0}}, {18, cp3}, {19, w3}, {20, q3}, {28, starts3}};
+  face.packed = {{28, {2, 4, 6, 8, 1}}};
+  const SurfaceRecord cylinder = bsplineRecord(face);
+  Result c, f;
+  for (int call = 0; call < 12; ++call) {
+    const Real a = 0.3 + 0.5 * call, rho = radius * (call % 2 == 0 ? 0.8 : 1.25);
+    c = find(circle, {rho * std::cos(a), rho * std::sin(a)}, 0.0, c, 4);
+    ASSERT_LT(std::fabs(c.distance), 1e36) << call;
+    EXPECT_NEAR(std::fabs(c.distance), std::fabs(rho - radius), 1e-9) << call;
+    EXPECT_NEAR(c.foot[0], radius * std::cos(a), 1e-8);
+    EXPECT_NEAR(std::fabs(c.curvatures[0]), 1 / radius, 1e-9);
+    EXPECT_EQ(c.curvatures[1], 0.0);
+    EXPECT_NEAR(std::fabs(c.normal[0] * std::cos(a) + c.normal[1] * std::sin(a)), 1.0, 1e-8);
+    EXPECT_EQ(c.calls, call % 4 + 1);  // the full search at the first call and after each limit
+    const Real z = 0.4 + 0.2 * call;
+    f = find(cylinder, {rho * std::cos(a), rho * std::sin(a), z}, 0.0, f, 4);
+    ASSERT_LT(std::fabs(f.distance), 1e36) << call;
+    EXPECT_NEAR(std::fabs(f.distance), std::fabs(rho - radius), 1e-9) << call;
+    EXPECT_NEAR(f.foot[2], z, 1e-8);
+    EXPECT_NEAR(std::fabs(f.normal[0] * std::cos(a) + f.normal[1] * std::sin(a)), 1.0, 1e-8);
+    EXPECT_NEAR(f.parameters[1], z / h, 1e-8);
   }
 }
 
