@@ -204,23 +204,8 @@ TEST_F(BezierPatchSearch, ManyCandidatesAndFailedFineSearch) {
 
 using Point = std::array<Real, 2>;
 
-struct Chain {
-  std::vector<Real> nodes;
-  std::vector<double> records;
-  Int count = 0;
-  explicit Chain(const std::vector<Point>& points) {
-    for (const auto& p : points) nodes.insert(nodes.end(), {0.0, p[0], p[1], 0.0});
-    count = static_cast<Int>((points.size() - 1) / 3);
-    records.assign(static_cast<std::size_t>(7 * count), 0.0);
-    for (Int s = 0; s < count; ++s) {
-      const Int q0 = 3 * s + 1;
-      const Int entries[4] = {q0, q0 + 3, q0 + 1, q0 + 2};
-      for (int k = 0; k < 4; ++k) {
-        const std::int64_t slot = entries[k];
-        std::memcpy(&records[static_cast<std::size_t>(7 * s + 3 + k)], &slot, 8);
-      }
-    }
-  }
+struct Chain : zmxtest::BezierChain {
+  using BezierChain::BezierChain;
   Real search(const Point& p, Point* foot = nullptr, Int debug = 0) const {
     Real f[2] = {}, frame[12] = {}, distance = 0;
     const Real length = 1.0;
