@@ -220,7 +220,9 @@ struct BsplineSpec {
   std::vector<std::pair<std::size_t, Int>> integers;
   std::vector<std::pair<std::size_t, Real>> reals;
   std::vector<std::pair<std::size_t, std::vector<Real>>> arrays;
-  std::vector<std::pair<std::size_t, std::vector<Int>>> packed;  // placed after the real array at word
+  // Integer arrays placed right after the real array of the word (a face's start spans follow its
+  // start parameters and radii; a curve's are pointed at by word 20).
+  std::vector<std::pair<std::size_t, std::vector<Int>>> packed;
 };
 
 SurfaceRecord bsplineRecord(const BsplineSpec& spec) {
@@ -235,7 +237,7 @@ SurfaceRecord bsplineRecord(const BsplineSpec& spec) {
     for (const Real v : values) r.real(next++, v);
     for (const auto& [pw, ints] : spec.packed) {
       if (pw != w) continue;
-      if (w == 20 && spec.curve) r.integer(20, static_cast<Int>(next));  // curve spans have a word of their own
+      if (spec.curve) r.integer(20, static_cast<Int>(next));  // a curve's start spans have a word of their own
       std::vector<Int> padded = ints;
       if (padded.size() % 2 == 1) padded.push_back(0);
       r.real(next + padded.size() / 2, 0.0);
