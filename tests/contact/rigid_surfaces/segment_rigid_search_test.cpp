@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sisl.h>
+
+#include <array>
 #include <cmath>
+#include <cstdlib>
+#include <random>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -302,6 +307,60 @@ TEST_F(RigidProfiles, RationalCircleAndCylinderAgainstClosedForms) {
     EXPECT_NEAR(std::fabs(f.normal[0] * std::cos(a) + f.normal[1] * std::sin(a)), 1.0, 1e-8);
     EXPECT_NEAR(f.parameters[1], z / h, 1e-8);
   }
+}
+
+TEST_F(RigidProfiles, CubicBsplineCurveAgainstSislClosestPoints) {
+  // A clamped cubic through six random control points; one candidate per span.
+  std::mt19937 rng(23);
+  std::uniform_real_distribution<Real> jitter(-0.6, 0.6);
+  std::vector<Real> cp, w(6, 1.0);
+  for (int j = 0; j < 6; ++j) cp.insert(cp.end(), {1.0 * j, jitter(rng)});
+  const std::vector<Real> full{0, 0, 0, 0, 1.0 / 3, 2.0 / 3, 1, 1, 1, 1};
+  const std::vector<Real> ours(full.begin() + 1, full.end() - 1);
+  std::vector<double> knots = full, coef = cp;
+  SISLCurve* curve = newCurve(6, 4, knots.data(), coef.data(), 1, 2, 1);
+  auto at = [&](Real u) {
+    Real x[2];
+    int left = 0, stat = 0;
+    s1221(curve, 0, u, &left, x, &stat);
+    return std::array<Real, 2>{x[0], x[1]};
+  };
+  std::vector<Real> q, starts{1.0 / 6, 0.5, 5.0 / 6, 2.0, 2.0, 2.0};
+  for (int k = 0; k < 3; ++k) {
+    const auto x = at(starts[k]);
+    q.insert(q.end(), {x[0], x[1]});
+  }
+  BsplineSpec spec;
+  spec.integers = {{4, kFalse}, {5, kFalse}, {6, 3}, {7, 8}, {8, 2}, {16, 3}, {17, 2}};
+  spec.reals = {{9, 0.0}, {10, 1.0}, {12, 5.0}};
+  spec.arrays = {{13, ours}, {14, cp}, {15, w}, {18, q}, {19, starts}};
+  spec.packed = {{19, {3, 4, 5}}};
+  const SurfaceRecord r = bsplineRecord(spec);
+  std::uniform_real_distribution<Real> ux(0.08, 0.92), off(-0.4, 0.4);
+  int compared = 0;
+  for (int trial = 0; trial < 40; ++trial) {
+    const auto base = at(ux(rng));
+    double p[2] = {base[0], base[1] + off(rng)};
+    int count = 0, curves = 0, stat = 0;
+    double* params = nullptr;
+    SISLIntcurve** segments = nullptr;
+    s1953(curve, p, 2, 1e-12, 1e-12, &count, &params, &curves, &segments, &stat);
+    Real best = 1e300, bestU = 0;
+    for (int i = 0; i < count; ++i) {
+      const auto x = at(params[i]);
+      const Real d = std::hypot(p[0] - x[0], p[1] - x[1]);
+      if (d < best) best = d, bestU = params[i];
+    }
+    std::free(params);
+    if (segments != nullptr) freeIntcrvlist(segments, curves);
+    if (count == 0 || bestU < 1e-6 || bestU > 1 - 1e-6) continue;  // the nearest point is an end
+    const Result s = find(r, {p[0], p[1]});
+    ++compared;
+    EXPECT_NEAR(std::fabs(s.distance), best, 1e-9) << trial;
+    EXPECT_NEAR(s.parameters[0], bestU, 1e-6) << trial;
+  }
+  freeCurve(curve);
+  EXPECT_GT(compared, 30);
 }
 
 }  // namespace
