@@ -7,6 +7,7 @@
 
 #include <sisl.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -361,6 +362,70 @@ TEST_F(RigidProfiles, CubicBsplineCurveAgainstSislClosestPoints) {
   }
   freeCurve(curve);
   EXPECT_GT(compared, 30);
+}
+
+TEST_F(RigidProfiles, BicubicBsplineFaceAgainstSislClosestPoints) {
+  // A clamped bicubic height field over 5 x 5 random control points; one candidate per span pair.
+  std::mt19937 rng(29);
+  std::uniform_real_distribution<Real> height(-0.4, 0.4);
+  std::vector<Real> cp, w(25, 1.0);
+  for (int j = 0; j < 5; ++j)
+    for (int i = 0; i < 5; ++i) cp.insert(cp.end(), {0.5 * i, 0.5 * j, height(rng)});
+  const std::vector<Real> full{0, 0, 0, 0, 0.5, 1, 1, 1, 1};
+  const std::vector<Real> ours(full.begin() + 1, full.end() - 1);
+  std::vector<double> tu = full, tv = full, coef = cp;
+  SISLSurf* surf = newSurf(5, 5, 4, 4, tu.data(), tv.data(), coef.data(), 1, 3, 1);
+  auto at = [&](Real u, Real v) {
+    double par[2] = {u, v}, x[3];
+    int left1 = 0, left2 = 0, stat = 0;
+    s1424(surf, 0, 0, par, &left1, &left2, x, &stat);
+    return std::array<Real, 3>{x[0], x[1], x[2]};
+  };
+  std::vector<Real> q;
+  for (const Real v : {0.25, 0.75})
+    for (const Real u : {0.25, 0.75}) {
+      const auto x = at(u, v);
+      q.insert(q.end(), x.begin(), x.end());
+    }
+  BsplineSpec spec;
+  spec.curve = false;
+  spec.integers = {{4, kFalse}, {5, kFalse}, {22, kFalse}, {6, 3}, {7, 3}, {8, 7}, {13, 7}, {14, 5}, {15, 3},
+                   {23, 3}, {24, 2}, {25, 2}};
+  spec.reals = {{9, 0.0}, {10, 1.0}, {12, 2.0}, {26, 0.0}, {27, 1.0}};
+  spec.arrays = {{16, ours}, {17, ours}, {18, cp}, {19, w}, {20, q}, {28, {0.25, 0.75, 0.25, 0.75, 0.3, 0.3, 0.3, 0.3}}};
+  spec.packed = {{28, {3, 4, 3, 4}}};
+  const SurfaceRecord r = bsplineRecord(spec);
+  std::uniform_real_distribution<Real> uv(0.1, 0.9), off(-0.3, 0.3);
+  int compared = 0, lost = 0;
+  for (int trial = 0; trial < 30; ++trial) {
+    const auto base = at(uv(rng), uv(rng));
+    double p[3] = {base[0], base[1], base[2] + off(rng)};
+    int count = 0, curves = 0, stat = 0;
+    double* params = nullptr;
+    SISLIntcurve** segments = nullptr;
+    s1954(surf, p, 3, 1e-12, 1e-12, &count, &params, &curves, &segments, &stat);
+    Real best = 1e300, bu = 0, bv = 0;
+    for (int i = 0; i < count; ++i) {
+      const auto x = at(params[2 * i], params[2 * i + 1]);
+      const Real d = std::hypot(p[0] - x[0], p[1] - x[1], p[2] - x[2]);
+      if (d < best) best = d, bu = params[2 * i], bv = params[2 * i + 1];
+    }
+    std::free(params);
+    if (segments != nullptr) freeIntcrvlist(segments, curves);
+    if (count == 0 || std::min({bu, bv, 1 - bu, 1 - bv}) < 1e-6) continue;  // nearest on the boundary
+    const Result s = find(r, {p[0], p[1], p[2]});
+    if (std::fabs(s.distance) == 1e36) {  // the full search gave up: the warm start ends
+      EXPECT_EQ(s.calls, 0);
+      ++lost;
+      continue;
+    }
+    ++compared;
+    EXPECT_NEAR(std::fabs(s.distance), best, 1e-9) << trial;
+    EXPECT_NEAR(s.normal[0] * s.normal[0] + s.normal[1] * s.normal[1] + s.normal[2] * s.normal[2], 1.0, 1e-12);
+  }
+  freeSurf(surf);
+  EXPECT_GT(compared, 20);
+  EXPECT_LE(lost, 2);
 }
 
 }  // namespace
