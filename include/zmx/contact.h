@@ -2,7 +2,9 @@
 #pragma once
 
 #include "zmx/contact/bezier_search.h"
+#include "zmx/contact/rigid_surfaces.h"
 #include "zmx/contact/slide_lines.h"
 #include "zmx/contact/slide_surfaces.h"
 #include "zmx/contact/search.h"
 #include "zmx/contact/master_surfaces.h"
+#include "zmx/contact/small_sliding.h"

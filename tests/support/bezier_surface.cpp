@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <tuple>
@@ -284,6 +285,17 @@ NetFoot nearestOnNet(const TriangleNet& net, const Vec3& p, int samplesPerSide) 
 Real distance(const Vec3& a, const Vec3& b) {
   const Vec3 d = a - b;
   return std::sqrt(dot(d, d));
+}
+
+BezierChain::BezierChain(const std::vector<std::array<Real, 2>>& points) {
+  for (const auto& p : points) nodes.insert(nodes.end(), {0.0, p[0], p[1], 0.0});
+  count = static_cast<Int>((points.size() - 1) / 3);
+  records.assign(static_cast<std::size_t>(7 * count), 0.0);
+  for (Int s = 0; s < count; ++s) {
+    const Int q0 = 3 * s + 1;
+    const std::int64_t entries[4] = {q0, q0 + 3, q0 + 1, q0 + 2};
+    std::memcpy(&records[static_cast<std::size_t>(7 * s + 3)], entries, sizeof entries);
+  }
 }
 
 }  // namespace zmxtest

@@ -78,4 +78,14 @@ NetFoot nearestOnNet(const TriangleNet& net, const Vec3& p, int samplesPerSide =
 
 Real distance(const Vec3& a, const Vec3& b);
 
+// A chain of planar cubic segments over its own nodes (4 reals each: 0, x, y, 0): Q0, Q1, Q2, Q3
+// of segment s are nodes 3s + 1 .. 3s + 4, and its record (7 slots) names them at offsets 3-6 in
+// the order Q0, Q3, Q1, Q2.
+struct BezierChain {
+  std::vector<Real> nodes;
+  std::vector<double> records;
+  Int count = 0;
+  explicit BezierChain(const std::vector<std::array<Real, 2>>& points);
+};
+
 }  // namespace zmxtest

@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "tests/support/bezier_surface.h"
 #include "tests/support/host_fixture.h"
 #include "zmx/geometry/bezier.h"
 
@@ -16,26 +17,7 @@ namespace {
 
 using Point = std::array<Real, 2>;
 
-// A chain of segments over its own nodes: Q0, Q1, Q2, Q3 of segment s are nodes 3s + 1 .. 3s + 4.
-struct Chain {
-  std::vector<Real> nodes;
-  std::vector<double> records;
-  Int count = 0;
-
-  explicit Chain(const std::vector<Point>& points) {
-    for (const auto& p : points) nodes.insert(nodes.end(), {0.0, p[0], p[1], 0.0});
-    count = static_cast<Int>((points.size() - 1) / 3);
-    records.assign(static_cast<std::size_t>(7 * count), 0.0);
-    for (Int s = 0; s < count; ++s) {
-      const Int q0 = 3 * s + 1;
-      const Int entries[4] = {q0, q0 + 3, q0 + 1, q0 + 2};  // offsets 3-6: Q0, Q3, Q1, Q2
-      for (int k = 0; k < 4; ++k) {
-        const std::int64_t slot = entries[k];
-        std::memcpy(&records[static_cast<std::size_t>(7 * s + 3 + k)], &slot, 8);
-      }
-    }
-  }
-};
+using Chain = zmxtest::BezierChain;
 
 class BezierSegments : public zmxtest::HostFixture {
  protected:

@@ -1,0 +1,438 @@
+// Closest point of a node on an analytical rigid surface whose profile is a chain of lines,
+// circular arcs and three-node segments: the plain profile, the profile extruded along a
+// direction, or revolved about an axis. The walk keeps the nearest foot or vertex region; an open
+// end of the profile nearer than all of them means there is no closest point.
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "runtime/record.h"
+#include "siblings/eqc/eqc_messages.h"
+#include "zmx/contact/rigid_surfaces.h"
+#include "siblings/eqc/eqc_arrays.h"
+#include "zmx/geometry/bspline.h"
+#include "zmx/geometry/projection.h"
+
+namespace {
+
+constexpr Real kUnset = 1e36;
+constexpr Real kTiny = 1e-36;
+constexpr Real kPrecision = 2.22e-16;
+constexpr Real kWindow = 1.00000001;
+constexpr long kMostRecords = 10000000;
+constexpr Int kEndOfProfile = -1;
+constexpr Int kLine = 1, kArc = 2;
+constexpr Int kPlanar = 1, kExtruded = 2, kBspline = 7;
+constexpr Int kThree = 3;
+
+struct V2 {
+  Real x = 0, y = 0;
+};
+V2 operator-(V2 a, V2 b) { return {a.x - b.x, a.y - b.y}; }
+V2 operator+(V2 a, V2 b) { return {a.x + b.x, a.y + b.y}; }
+V2 operator*(Real s, V2 a) { return {s * a.x, s * a.y}; }
+Real dot(V2 a, V2 b) { return a.x * b.x + a.y * b.y; }
+Real cross(V2 a, V2 b) { return a.x * b.y - a.y * b.x; }
+Real length(V2 a) { return std::sqrt(dot(a, a)); }
+V2 left(V2 a) { return {-a.y, a.x}; }
+
+// The profile record: integers and reals of the same 8-byte words, counted from 1.
+struct Record {
+  const void* words;
+  Int integer(long k) const { return rec::slotI(words, k); }
+  Real real(long k) const { return rec::slotR(words, k); }
+  V2 point(long k) const { return {real(k), real(k + 1)}; }
+};
+
+// The best result of the walk in profile coordinates.
+struct Best {
+  Real distance = -kUnset;
+  Real curvature = 0;
+  V2 normal{}, foot{};
+  void keep(Real d, Real c, V2 n, V2 f) {
+    if (std::fabs(d) < std::fabs(distance)) distance = d, curvature = c, normal = n, foot = f;
+  }
+};
+
+// One segment as the walk sees it.
+struct Segment {
+  Real xi = 0;
+  Real extentSquared = 0;  // the squared length the tolerance and the length scale come from
+  V2 startVector{}, endVector{};  // for the turn test at the vertices (only their directions count)
+  bool degenerate = false;  // passed over: no foot, no vertex region
+  bool noFoot = false;      // three-node segment beside the point: only the previous xi changes
+  Real afterNoFoot = 0;
+  bool straight = false;    // a line: foot and normal are formed only when the foot is kept
+  V2 a{}, e{};
+  // The foot at xi.
+  V2 foot{}, normal{};
+  Real curvature = 0;
+
+  Real tolerance() const { return std::sqrt(extentSquared) * 1e-8; }
+  void finishLine() {
+    if (!straight) return;
+    const V2 d = e - a;
+    normal = (1.0 / std::sqrt(extentSquared)) * left(d);
+    foot = 0.5 * ((1 + xi) * e + (1 - xi) * a);
+  }
+};
+
+Segment line(V2 p, V2 a, V2 e) {
+  Segment s;
+  const V2 d = e - a;
+  Real ll = dot(d, d);
+  s.degenerate = ll < kTiny * kTiny;
+  if (s.degenerate) ll = 1e-16;  // the length counts as 1e-8
+  s.extentSquared = ll;
+  if (s.degenerate) return s;
+  s.straight = true;
+  s.a = a, s.e = e;
+  s.xi = dot(2.0 * p - a - e, d) / ll;
+  s.startVector = s.endVector = left(d);
+  return s;
+}
+
+Segment arc(V2 p, V2 a, V2 c, V2 e) {
+  Segment s;
+  V2 q = p - c;
+  if (q.x == 0 && q.y == 0) q = (e - c) + (a - c);
+  Real r = length(a - c);
+  const Real ql = length(q);
+  s.extentSquared = dot(e - a, e - a);
+  s.degenerate = r < kTiny || ql < kTiny;
+  if (s.degenerate) return s;
+  V2 n = (1.0 / ql) * q, ac = a - c, ec = e - c, ea = e - a;
+  if (cross(ac, ea) > 0) {  // clockwise arc: the other side is the outside
+    n = -1.0 * n, r = -r, ac = -1.0 * ac, ec = -1.0 * ec, ea = -1.0 * ea;
+  }
+  s.xi = dot(ea, n) <= 0 ? cross(n, ac) / r - 1 : cross(n, ec) / r + 1;
+  s.startVector = ac;
+  s.endVector = ec;
+  s.normal = n;
+  s.foot = c + r * n;
+  s.curvature = -1 / r;
+  return s;
+}
+
+Segment threeNode(V2 p, V2 a, V2 m, V2 e) {
+  Segment s;
+  const V2 bend = a - 2.0 * m + e;
+  s.extentSquared = dot(bend, bend);
+  const V2 ts = -1.0 * bend - 0.5 * (a - e), te = bend - 0.5 * (a - e);
+  s.startVector = left(ts);
+  s.endVector = left(te);
+  const Real nodes[9] = {a.x, a.y, 0, m.x, m.y, 0, e.x, e.y, 0};
+  const Real point[3] = {p.x, p.y, 0};
+  constexpr Logical yes = kTrue, no = kFalse;
+  constexpr Real tolerance = 5e-9, angles = 0.0;
+  Real roots[3] = {}, distances[3] = {}, lengthTolerance = 0;
+  Int count = 0;
+  Logical found = kFalse;
+  FNDPERPDISTTOCURVE(nodes, point, roots, &count, &no, &tolerance, &yes, &yes, &no, &angles, &found);
+  if (found != kFalse) {
+    GETPERPDISTTOCURVE(nodes, point, roots, &count, distances, &tolerance, &lengthTolerance, &no, &yes, &no, &angles);
+    s.xi = 2 * roots[0] - 1;
+  } else if (dot(p - a, ts) <= 0) {
+    s.xi = -1.00000002;
+  } else {
+    s.noFoot = true;
+    s.afterNoFoot = dot(p - e, te) >= 0 ? 1.00000002 : -kUnset;
+    return s;
+  }
+  const Real xi = s.xi;
+  s.foot = (xi * (xi - 1) / 2) * a + (1 - xi * xi) * m + (xi * (xi + 1) / 2) * e;
+  const V2 t = (xi - 0.5) * a - (2 * xi) * m + (xi + 0.5) * e;
+  const Real tl = length(t);
+  if (tl < kTiny) {
+    s.degenerate = true;
+    return s;
+  }
+  s.normal = (1.0 / tl) * left(t);
+  s.curvature = dot(s.normal, bend) / (tl * tl);
+  return s;
+}
+
+// Walks the profile from word first (start point at word first - 2); beyond is argument 15.
+Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
+  Real scaleSquared = scale * scale;
+  Best best;
+  const Real reach = std::max(beyond, 1e-8);
+  V2 a = r.point(first - 2);
+  Real previousXi = -kUnset, startEnd = length(p - a), lastTolerance = 0;
+  V2 previousEnd{};
+  long word = first, records = 0;
+  for (; records < kMostRecords; ++records) {
+    const Int type = r.integer(word);
+    if (type == kEndOfProfile) break;
+    const long size = type == kLine ? 2 : 4;
+    const V2 e = r.point(word + size - 1);
+    Segment s = type == kLine  ? line(p, a, e)
+                : type == kArc ? arc(p, a, r.point(word + 1), e)
+                               : threeNode(p, a, r.point(word + 1), e);
+    scaleSquared = std::max(scaleSquared, s.extentSquared);
+    const bool firstSegment = records == 0;
+    const bool lastSegment = r.integer(word + size + 1) == kEndOfProfile;
+    const Real lower = firstSegment ? -1 - reach : -kWindow, upper = lastSegment ? 1 + reach : kWindow;
+    if (s.noFoot) {
+      previousXi = s.afterNoFoot;
+    } else if (!s.degenerate) {
+      if (s.xi >= lower && s.xi < upper) {
+        s.finishLine();
+        best.keep(dot(s.foot - p, s.normal), s.curvature, s.normal, s.foot);
+      } else if (s.xi < lower && previousXi >= kWindow) {
+        // Outside both segments at their common vertex a.
+        const Real gap = length(p - a);
+        const Real turn = previousEnd.y * s.startVector.x - previousEnd.x * s.startVector.y;
+        if (gap < kTiny) {
+          best.keep(0.0, 0.0, V2{}, a);
+        } else {
+          const Real d = turn >= 0 ? -gap : gap;
+          best.keep(d, 0.0, (-1.0 / d) * (p - a), a);
+        }
+      }
+      previousXi = s.xi;
+      previousEnd = s.endVector;
+    }
+    if (firstSegment) startEnd += s.tolerance();
+    if (lastSegment) lastTolerance = s.tolerance();
+    a = e;
+    word += size + 1;
+  }
+  if (records == kMostRecords) {
+    constexpr Int level = -3, zero = 0;
+    constexpr Real zeroReal = 0.0;
+    constexpr char text[] = "SYSTEM ERROR IN SegmentRigidSurfSearch - LOOP 100 LIMIT EXCEEDED";
+    KVXERR(&level, text, static_cast<Int>(std::strlen(text)), &zero, &zeroReal, " ", 1);
+  }
+  scale = std::sqrt(scaleSquared);
+  const Real openEnd = std::min(startEnd, length(p - a) + lastTolerance);
+  if (openEnd < std::fabs(best.distance)) best = Best{};
+  return best;
+}
+
+struct Frame {
+  Real o[3] = {0, 0, 0};
+  Real e1[3] = {1, 0, 0}, e2[3] = {0, 1, 0}, e3[3] = {0, 0, -1};
+};
+
+Real dot3(const Real* a, const Real* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+void cross3(const Real* a, const Real* b, Real* c) {
+  c[0] = a[1] * b[2] - a[2] * b[1];
+  c[1] = a[2] * b[0] - a[0] * b[2];
+  c[2] = a[0] * b[1] - a[1] * b[0];
+}
+
+void profileSearch(const Real* x, const Record& r, Int dim, Real* distance, Real* foot, Real* normal, Real* tangents,
+                   Real* curvatures, const Real* beyond) {
+  const Int kind = r.integer(2);
+  Frame f;
+  Real pt[3] = {0, 0, 0};
+  for (Int c = 0; c < dim; ++c) pt[c] = x[c];
+  Real local[3] = {0, 0, 0};
+  long first = 7;
+  Real radius = 0;
+  if (kind == kPlanar) {
+    local[0] = pt[0], local[1] = pt[1];
+    local[2] = dim == 3 ? -pt[2] : 0.0;  // a planar profile in space extends along z
+  } else if (kind == kExtruded) {
+    for (int c = 0; c < 3; ++c) {
+      f.o[c] = r.real(5 + c);
+      f.e1[c] = r.real(8 + c);
+      f.e3[c] = -r.real(11 + c);
+    }
+    cross3(f.e1, f.e3, f.e2);
+    Real rel[3] = {0, 0, 0};
+    for (Int c = 0; c < dim; ++c) rel[c] = pt[c] - f.o[c];
+    local[0] = dot3(rel, f.e1), local[1] = dot3(rel, f.e2), local[2] = dot3(rel, f.e3);
+    first = 16;
+  } else {
+    Real d[3], rel[3] = {0, 0, 0}, er[3];
+    for (int c = 0; c < 3; ++c) f.o[c] = r.real(5 + c), d[c] = r.real(8 + c);
+    for (Int c = 0; c < dim; ++c) rel[c] = pt[c] - f.o[c];
+    const Real h = dot3(rel, d);
+    for (int c = 0; c < 3; ++c) er[c] = rel[c] - h * d[c];
+    radius = std::sqrt(dot3(er, er));
+    if (radius > 0) {
+      for (Real& c : er) c /= radius;
+    } else {
+      const Real axis[3] = {std::fabs(d[0]) < 0.9999985 ? 1.0 : 0.0, 0.0, std::fabs(d[0]) < 0.9999985 ? 0.0 : 1.0};
+      cross3(d, axis, er);
+      const Real l = std::sqrt(dot3(er, er));
+      for (Real& c : er) c /= l;
+    }
+    for (int c = 0; c < 3; ++c) f.e1[c] = er[c], f.e2[c] = d[c];
+    cross3(er, d, f.e3);
+    local[0] = radius, local[1] = h;
+    first = 13;
+  }
+  Real scale = std::max(std::fabs(local[0]), std::fabs(local[1]));
+  const Best best = walkProfile(r, first, {local[0], local[1]}, *beyond, scale);
+  const Real third = kind == kPlanar || kind == kExtruded ? local[2] : 0.0;
+  const bool found = best.distance != -kUnset;
+  for (int c = 0; c < 3; ++c) {
+    foot[c] = found ? f.o[c] + f.e1[c] * best.foot.x + f.e2[c] * best.foot.y + f.e3[c] * third : 0.0;
+    normal[c] = f.e1[c] * best.normal.x + f.e2[c] * best.normal.y;
+    tangents[c] = f.e1[c] * best.normal.y - f.e2[c] * best.normal.x;
+    tangents[3 + c] = -f.e3[c];
+  }
+  if (dim == 2) foot[2] = normal[2] = tangents[2] = tangents[3] = tangents[4] = tangents[5] = 0.0;
+  *distance = found && std::fabs(best.distance) <= kPrecision * scale ? 0.0 : best.distance;
+  curvatures[0] = best.curvature;
+  curvatures[1] = 0.0;
+  if (kind != kPlanar && kind != kExtruded)
+    curvatures[1] = radius > kPrecision * scale ? -best.normal.x / radius : best.curvature;
+}
+
+// ---- B-spline curves and faces (kind 7) ---------------------------------------------------------
+
+// Words of the kind-7 record (see zmx/contact/rigid_surfaces.h).
+enum BsplineWord : long {
+  kRational = 4, kPeriodicU = 5, kUMin = 9, kUMax = 10, kSubKind = 11, kLengthScale = 12,
+  // curve
+  kCurveDegree = 6, kCurveKnotCount = 7, kCurveLdim = 8, kCurveKnots = 13, kCurvePoints = 14, kCurveWeights = 15,
+  kCurvePieces = 16, kCurveLdq = 17, kCurveReference = 18, kCurveStarts = 19, kCurveSpans = 20,
+  // face
+  kDegreeU = 6, kDegreeV = 7, kKnotCountU = 8, kKnotCountV = 13, kNetColumns = 14, kFaceLdim = 15, kKnotsU = 16,
+  kKnotsV = 17, kNet = 18, kFaceWeights = 19, kFaceReference = 20, kPeriodicV = 22, kFaceLdq = 23, kPiecesU = 24,
+  kPiecesV = 25, kVMin = 26, kVMax = 27, kFaceStarts = 28,
+};
+constexpr Int kCurveSubKind = 2;
+constexpr Real kFlat = 2.22e-16;
+
+// The kind-7 record as the kernels take it: integers and logicals by address into the integer
+// view, arrays at the word positions the record holds.
+struct Bspline {
+  const Int* irec;
+  const Real* rrec;
+  const Int* i(long word) const { return irec + 2 * (word - 1); }
+  const Real* r(long word) const { return rrec + (word - 1); }
+  const Real* at(long word) const { return rrec + (*i(word) - 1); }
+  const Int* packed(long word) const { return reinterpret_cast<const Int*>(rrec + (*i(word) - 1)); }
+};
+
+// Whether a span is the first or the last of a direction of degree p with nknot knots.
+bool boundarySpan(Int span, Int p, Int nknot) { return span <= p || span >= nknot - p; }
+
+// Local projection of the curve from the last foot; true when it is accepted.
+bool curveProjection(const Bspline& b, const Real* pt, Int& span, Real& u, Real* distance, Real* foot,
+                     Real* tangent, Real* curvature) {
+  const Int two = 2;
+  const Real distanceTolerance = kFlat * *b.r(kLengthScale);
+  const Real parameterTolerance = 1e-7 * (*b.r(kUMax) - *b.r(kUMin));
+  Int ierr = 0, s = span;
+  Real v = u;
+  FNDDISTTOBSPLINE(pt, b.i(kRational), b.i(kCurveDegree), b.i(kCurveKnotCount), b.at(kCurveKnots), b.at(kCurvePoints),
+                   b.i(kCurveLdim), &two, b.at(kCurveWeights), &s, b.i(kPeriodicU), b.r(kUMin), b.r(kUMax),
+                   &distanceTolerance, &parameterTolerance, &v, distance, foot, tangent, curvature, &ierr);
+  if (ierr != 0) return false;
+  span = s, u = v;
+  if (*distance <= kFlat || !boundarySpan(s, *b.i(kCurveDegree), *b.i(kCurveKnotCount))) return true;
+  // Against the nearer end control point.
+  const Int n = *b.i(kCurveKnotCount) - *b.i(kCurveDegree) + 1, ld = *b.i(kCurveLdim);
+  const Real* first = b.at(kCurvePoints);
+  const Real* last = first + static_cast<long>(n - 1) * ld;
+  const Real edge = std::min(std::hypot(pt[0] - first[0], pt[1] - first[1]), std::hypot(pt[0] - last[0], pt[1] - last[1]));
+  return *distance <= edge + kFlat;
+}
+
+bool faceProjection(const Bspline& b, const Real* pt, Int* span, Real* uv, Real* distance, Real* foot,
+                    Real* tangents, Real* curvatures, Real* skew) {
+  const Int three = 3;
+  const Real distanceTolerance = kFlat * *b.r(kLengthScale);
+  const Real parameterTolerance =
+      1e-7 * std::max(*b.r(kUMax) - *b.r(kUMin), *b.r(kVMax) - *b.r(kVMin));
+  Int ierr = 0, su = span[0], sv = span[1];
+  Real u = uv[0], v = uv[1];
+  FNDDISTTO3DBSPLINE(pt, b.i(kDegreeU), b.i(kDegreeV), b.i(kKnotCountU), b.i(kKnotCountV), b.at(kKnotsU),
+                     b.at(kKnotsV), b.at(kNet), b.i(kFaceLdim), b.i(kNetColumns), &three, b.at(kFaceWeights), &u, &v,
+                     &su, &sv, b.i(kPeriodicU), b.i(kPeriodicV), b.r(kUMin), b.r(kUMax), b.r(kVMin), b.r(kVMax),
+                     b.i(kRational), &distanceTolerance, &parameterTolerance, distance, foot, tangents, curvatures,
+                     skew, &ierr);
+  if (ierr != 0) return false;
+  span[0] = su, span[1] = sv, uv[0] = u, uv[1] = v;
+  const Int onU = boundarySpan(su, *b.i(kDegreeU), *b.i(kKnotCountU)) ? 1 : 0;
+  const Int onV = boundarySpan(sv, *b.i(kDegreeV), *b.i(kKnotCountV)) ? 1 : 0;
+  if (*distance <= kFlat || (onU == 0 && onV == 0)) return true;
+  const Int rows = *b.i(kKnotCountV) - *b.i(kDegreeV) + 1;
+  Real edge = 0;
+  DISTTOEDGE3DBSPLINE(&edge, pt, &su, &sv, &su, &sv, b.at(kNet), b.i(kFaceLdim), b.i(kNetColumns), &rows, &onU, &onV);
+  return *distance <= edge + kFlat;
+}
+
+void bsplineSearch(const Real* x, const Record& r, const Int* irec, Real* distance, Real* foot, Real* normal,
+                   Real* tangents, Real* curvatures, Real* skew, Real* spans, Real* parameters, Int* calls,
+                   const Int* limit, Real* work, Int* size) {
+  const Bspline b{irec, static_cast<const Real*>(r.words)};
+  const bool curve = r.integer(kSubKind) == kCurveSubKind;
+  Int span[2] = {static_cast<Int>(std::round(spans[0])), static_cast<Int>(std::round(spans[1]))};
+  Real uv[2] = {parameters[0], parameters[1]};
+  Real pt[3] = {x[0], x[1], curve ? 0.0 : x[2]};
+  Real t[6] = {}, k[3] = {}, f[3] = {};
+  if (*calls < 1 || *calls >= *limit) *calls = 0;
+  bool accepted = false;
+  if (*calls > 0)
+    accepted = curve ? curveProjection(b, pt, span[0], uv[0], distance, f, t, k)
+                     : faceProjection(b, pt, span, uv, distance, f, t, k, skew);
+  *calls += 1;
+  if (!accepted) {
+    Int status = 0;
+    const Real* starts = curve ? b.at(kCurveStarts) : b.at(kFaceStarts);
+    if (curve) {
+      const Int n = *b.i(kCurvePieces);
+      BSPLINESEARCH2D(pt, b.at(kCurveReference), starts, b.packed(kCurveSpans), starts + n, b.i(kCurvePieces),
+                      b.i(kRational), b.i(kCurveDegree), b.i(kCurveLdq), b.at(kCurvePoints), b.i(kCurveLdim),
+                      b.at(kCurveWeights), b.at(kCurveKnots), b.i(kCurveKnotCount), b.i(kPeriodicU), b.r(kUMin),
+                      b.r(kUMax), b.r(kLengthScale), work, size, &span[0], &uv[0], distance, f, t, k, &status);
+    } else {
+      const Int na = *b.i(kPiecesU), nb = *b.i(kPiecesV);
+      const Int* startSpans = reinterpret_cast<const Int*>(starts + na + nb + static_cast<long>(na) * nb);
+      BSPLINESEARCH3D(pt, b.at(kFaceReference), b.i(kFaceLdq), b.i(kPiecesU), b.i(kPiecesV), starts, starts + na,
+                      startSpans, startSpans + na, starts + na + nb, b.i(kDegreeU), b.i(kDegreeV), b.i(kKnotCountU),
+                      b.i(kKnotCountV), b.at(kKnotsU), b.at(kKnotsV), b.at(kNet), b.i(kFaceLdim), b.i(kNetColumns),
+                      &kThree, b.at(kFaceWeights), &uv[0], &uv[1], &span[0], &span[1], b.i(kPeriodicU),
+                      b.i(kPeriodicV), b.r(kUMin), b.r(kUMax), b.r(kVMin), b.r(kVMax), b.r(kLengthScale),
+                      b.i(kRational), distance, f, t, k, skew, work, size, &status);
+    }
+    if (status != 0) *calls = 0;
+  }
+  spans[0] = span[0];
+  spans[1] = span[1];
+  parameters[0] = uv[0];
+  parameters[1] = uv[1];
+  for (int c = 0; c < 3; ++c) foot[c] = f[c];
+  curvatures[0] = k[0];
+  if (curve) {
+    foot[2] = 0.0;
+    tangents[0] = t[0], tangents[1] = t[1];
+    for (int c = 2; c < 6; ++c) tangents[c] = 0.0;
+    normal[0] = -t[1], normal[1] = t[0], normal[2] = 0.0;
+    curvatures[1] = 0.0;
+    return;
+  }
+  for (int c = 0; c < 6; ++c) tangents[c] = t[c];
+  curvatures[1] = k[1];
+  AXPRD(t, t + 3, normal);
+  Int flag = 0;
+  ANORM(normal, &kThree, &flag);
+}
+
+}  // namespace
+
+extern "C" {
+
+void SEGMENTRIGIDSURFSEARCH(const Real* x, const Int* irec, const Real* rrec, const Int* dimension, Real* distance,
+                            Real* foot, Real* normal, Real* tangents, Real* curvatures, Real* skew, Real* spans,
+                            Real* parameters, Int* calls, const Int* limit, const Real* beyond, Real* work,
+                            Int* size) {
+  const Int dim = std::min<Int>(*dimension, 3);
+  const Record r{rrec};
+  if (r.integer(2) == kBspline) {
+    bsplineSearch(x, r, irec, distance, foot, normal, tangents, curvatures, skew, spans, parameters, calls, limit, work,
+                  size);
+    return;
+  }
+  profileSearch(x, r, dim, distance, foot, normal, tangents, curvatures, beyond);
+}
+
+}  // extern "C"

@@ -1,0 +1,431 @@
+// Profile and B-spline rigid surfaces against closed forms: lines and arcs, the vertex region and
+// its turn test, open ends, the zero snap, a zero-length line, three-node segments against dense
+// sampling, extrusion, revolution (cylinder, sphere, a point on the axis), and a straight B-spline
+// curve with the warm start counted.
+
+#include <gtest/gtest.h>
+
+#include <sisl.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <random>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "tests/support/host_fixture.h"
+#include "zmx/contact/rigid_surfaces.h"
+
+namespace {
+
+// A surface record of 8-byte words, built word by word from 1.
+struct SurfaceRecord {
+  std::vector<double> words = std::vector<double>(40, 0.0);
+  void integer(std::size_t k, Int v) {
+    if (words.size() < k) words.resize(k, 0.0);
+    const std::int64_t slot = v;
+    std::memcpy(&words[k - 1], &slot, 8);
+  }
+  void real(std::size_t k, Real v) {
+    if (words.size() < k) words.resize(k, 0.0);
+    words[k - 1] = v;
+  }
+};
+
+// Profile record of the kind: frame reals, then the start point and the segments given as
+// (type, reals...) groups, closed by -1.
+SurfaceRecord profile(Int kind, const std::vector<Real>& frame, const std::vector<Real>& start,
+                      const std::vector<std::vector<Real>>& segments) {
+  SurfaceRecord r;
+  r.integer(2, kind);
+  std::size_t w = 5;
+  for (const Real v : frame) r.real(w++, v);
+  r.real(w++, start[0]);
+  r.real(w++, start[1]);
+  for (const auto& s : segments) {
+    r.integer(w++, static_cast<Int>(s[0]));
+    for (std::size_t k = 1; k < s.size(); ++k) r.real(w++, s[k]);
+  }
+  r.integer(w, -1);
+  return r;
+}
+
+struct Result {
+  Real distance = 0, foot[3] = {}, normal[3] = {}, tangents[6] = {}, curvatures[2] = {}, skew[8] = {};
+  Real spans[2] = {}, parameters[2] = {};
+  Int calls = 0;
+};
+
+Result find(const SurfaceRecord& r, std::vector<Real> p, Real beyond = 0.0, Result state = {}, Int limit = 5) {
+  Result out = state;
+  const Int dim = static_cast<Int>(p.size());
+  std::vector<Real> work(64);
+  Int size = 64;
+  SEGMENTRIGIDSURFSEARCH(p.data(), reinterpret_cast<const Int*>(r.words.data()), r.words.data(), &dim, &out.distance,
+                         out.foot, out.normal, out.tangents, out.curvatures, out.skew, out.spans, out.parameters,
+                         &out.calls, &limit, &beyond, work.data(), &size);
+  return out;
+}
+
+using RigidProfiles = zmxtest::HostFixture;
+
+TEST_F(RigidProfiles, LinesArcsVerticesAndOpenEnds) {
+  // Line along x, a counter-clockwise quarter arc about (2, 1), a line up to (3, 3).
+  const SurfaceRecord r = profile(1, {}, {0, 0}, {{1, 2, 0}, {2, 2, 1, 3, 1}, {1, 3, 3}});
+  Result s = find(r, {1.0, 0.5});
+  EXPECT_NEAR(s.distance, -0.5, 1e-15);  // on the left (normal) side
+  EXPECT_NEAR(s.foot[0], 1.0, 1e-15);
+  EXPECT_EQ(s.normal[1], 1.0);
+  EXPECT_EQ(s.curvatures[0], 0.0);
+  for (const Real radius : {0.5, 1.5}) {
+    const Real a = -0.7;
+    s = find(r, {2 + radius * std::cos(a), 1 + radius * std::sin(a)});
+    EXPECT_NEAR(s.distance, radius - 1.0, 1e-14);  // inside the arc lies on its normal side
+    EXPECT_NEAR(s.foot[0], 2 + std::cos(a), 1e-14);
+    EXPECT_NEAR(s.curvatures[0], 1.0, 1e-15);
+  }
+  // Outside the corner of two lines: the vertex distance, signed by the turn test.
+  const SurfaceRecord corner = profile(1, {}, {0, 0}, {{1, 1, 0}, {1, 1, -1}});
+  s = find(corner, {1.5, 0.5});
+  EXPECT_NEAR(s.distance, -std::sqrt(0.5), 1e-15);
+  EXPECT_NEAR(s.normal[0], std::sqrt(0.5), 1e-15);
+  EXPECT_EQ(s.curvatures[0], 0.0);
+  const SurfaceRecord reflex = profile(1, {}, {0, 0}, {{1, 1, 0}, {1, 1, 1}});
+  s = find(reflex, {1.5, -0.5});
+  EXPECT_NEAR(s.distance, std::sqrt(0.5), 1e-15);
+  // Beyond the open start, and the last segment's end widened by beyond.
+  EXPECT_EQ(find(r, {-1.0, 0.1}).distance, -1e36);
+  const SurfaceRecord one = profile(1, {}, {0, 0}, {{1, 1, 0}});
+  EXPECT_NEAR(find(one, {1.04, 0.5}, 0.1).distance, -0.5, 1e-15);
+  EXPECT_EQ(find(one, {1.06, 0.5}, 0.1).distance, -1e36);
+  // A distance below 2.22e-16 times the scale is 0.
+  EXPECT_EQ(find(one, {0.5, 1e-20}).distance, 0.0);
+}
+
+TEST_F(RigidProfiles, DegenerateSegmentsArePassedOver) {
+  const SurfaceRecord r = profile(1, {}, {0, 0}, {{1, 1, 0}, {1, 1, 0}, {2, 1, 0, 1, 0}, {1, 2, 0}});
+  for (const Real x : {0.5, 1.0, 1.5}) {
+    const Result s = find(r, {x, 0.5});
+    EXPECT_NEAR(s.distance, -0.5, 1e-15) << x;
+    EXPECT_TRUE(std::isfinite(s.normal[0]) && std::isfinite(s.normal[1]));
+  }
+}
+
+TEST_F(RigidProfiles, ThreeNodeSegmentsAgainstDenseSampling) {
+  const Real a[2] = {0, 0}, m[2] = {1, 0.5}, e[2] = {2, 0};
+  const SurfaceRecord r = profile(1, {}, {a[0], a[1]}, {{3, m[0], m[1], e[0], e[1]}});
+  for (const Real px : {0.4, 0.9, 1.3, 1.7}) {
+    for (const Real py : {-0.3, 0.2, 0.8}) {
+      Real best = 1e300;
+      for (int i = 0; i <= 200000; ++i) {
+        const Real xi = -1 + i / 100000.0;
+        const Real n1 = xi * (xi - 1) / 2, n2 = 1 - xi * xi, n3 = xi * (xi + 1) / 2;
+        best = std::min(best, std::hypot(px - (n1 * a[0] + n2 * m[0] + n3 * e[0]), py - (n1 * a[1] + n2 * m[1] + n3 * e[1])));
+      }
+      const Result s = find(r, {px, py});
+      EXPECT_NEAR(std::fabs(s.distance), best, 1e-7) << px << " " << py;
+      EXPECT_NEAR(std::hypot(s.foot[0] - px, s.foot[1] - py), best, 1e-7);
+    }
+  }
+}
+
+TEST_F(RigidProfiles, ExtrusionAndRevolution) {
+  // Extruded along z: independent of the extrusion coordinate.
+  const SurfaceRecord slab = profile(2, {0, 0, 0, 1, 0, 0, 0, 0, 1}, {0, 0}, {{1, 2, 0}});
+  for (const Real z : {-3.0, 0.0, 2.5}) {
+    const Result s = find(slab, {1.0, 0.5, z});
+    EXPECT_NEAR(s.distance, -0.5, 1e-15);
+    EXPECT_NEAR(s.foot[2], z, 1e-15);
+    EXPECT_NEAR(s.normal[1], 1.0, 1e-15);
+    EXPECT_NEAR(s.tangents[5], 1.0, 1e-15);  // tangent 2 = -e3 = b
+  }
+  // Revolved about z: a line parallel to the axis is a cylinder of radius 1.
+  const SurfaceRecord cylinder = profile(3, {0, 0, 0, 0, 0, 1}, {1, 1}, {{1, 1, -1}});
+  Result s = find(cylinder, {0.6, 0.8, 0.3});  // on the surface
+  EXPECT_NEAR(s.distance, 0.0, 1e-15);
+  EXPECT_NEAR(s.curvatures[1], -1.0, 1e-15);
+  s = find(cylinder, {1.2, 1.6, 0.3});
+  EXPECT_NEAR(std::fabs(s.distance), 1.0, 1e-14);
+  EXPECT_NEAR(s.foot[0], 0.6, 1e-15);
+  EXPECT_NEAR(s.curvatures[1], -0.5, 1e-15);  // -n_r / r at the point's radius
+  // An arc centred on the axis is a sphere: both curvatures equal on the surface.
+  const SurfaceRecord sphere = profile(3, {0, 0, 0, 0, 0, 1}, {0, -1}, {{2, 0, 0, 1, 0}, {2, 0, 0, 0, 1}});
+  for (const Real k : {0.5, 1.0, 1.4}) {
+    const Real unit = std::sqrt(0.38);
+    const Real p[3] = {0.3 * k / unit, 0.2 * k / unit, 0.5 * k / unit};
+    const Real len = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+    s = find(sphere, {p[0], p[1], p[2]});
+    EXPECT_NEAR(std::fabs(s.distance), std::fabs(len - 1), 1e-14);
+    EXPECT_NEAR(s.foot[2], p[2] / len, 1e-14);
+    if (k == 1.0) {
+      EXPECT_NEAR(s.curvatures[1], s.curvatures[0], 1e-14);
+    }
+  }
+  // A point on an axis close to x: the radial direction is d x (0, 0, 1).
+  const SurfaceRecord alongX = profile(3, {0, 0, 0, 1, 0, 0}, {1, 1}, {{1, 1, -1}});
+  s = find(alongX, {0.25, 0.0, 0.0});
+  EXPECT_NEAR(s.foot[0], 0.25, 1e-15);
+  EXPECT_NEAR(s.foot[1], -1.0, 1e-15);
+  EXPECT_EQ(s.curvatures[1], s.curvatures[0]);
+}
+
+TEST_F(RigidProfiles, StraightBsplineCurveAndWarmStart) {
+  // A clamped quadratic with collinear control points along y = 0.5 x: the line's distance.
+  SurfaceRecord r;
+  r.integer(2, 7);
+  r.integer(4, kFalse);
+  r.integer(5, kFalse);
+  r.integer(6, 2);
+  r.integer(7, 4);
+  r.integer(8, 2);
+  r.real(9, 0.0);
+  r.real(10, 1.0);
+  r.integer(11, 2);
+  r.real(12, 2.0);
+  // Arrays from word 30: knots (4), control points (3 x 2), weights (3), q (2), start u and radius,
+  // start span (packed).
+  const std::vector<Real> knots{0, 0, 1, 1}, points{0, 0, 1, 0.5, 2, 1}, weights{1, 1, 1};
+  std::size_t w = 30;
+  auto place = [&](std::size_t word, const std::vector<Real>& values) {
+    r.integer(word, static_cast<Int>(w));
+    for (const Real v : values) r.real(w++, v);
+  };
+  place(13, knots);
+  place(14, points);
+  place(15, weights);
+  r.integer(16, 1);
+  r.integer(17, 2);
+  place(18, {1.0, 0.5});
+  place(19, {0.5, 1.2});
+  r.integer(20, static_cast<Int>(w));
+  r.integer(w++, 2);  // the start span, packed (and a second, unused, integer 0)
+  const Real expected = std::fabs(0.3 - 0.5 * 1.2) / std::sqrt(1.25);
+  Result s = find(r, {1.2, 0.3});
+  EXPECT_NEAR(std::fabs(s.distance), expected, 1e-12);
+  EXPECT_EQ(s.calls, 1);
+  EXPECT_EQ(s.spans[0], 2.0);
+  EXPECT_NEAR(s.parameters[0], s.foot[0] / 2, 1e-12);  // x(u) = 2 u on this curve
+  EXPECT_NEAR(s.normal[0] * s.normal[0] + s.normal[1] * s.normal[1], 1.0, 1e-12);
+  // Warm start: the local projection from the last foot, counted up to the limit.
+  for (int call = 2; call <= 4; ++call) {
+    s = find(r, {1.0, 0.9}, 0.0, s, 3);
+    EXPECT_NEAR(std::fabs(s.distance), std::fabs(0.9 - 0.5) / std::sqrt(1.25), 1e-12);
+    EXPECT_EQ(s.calls, call == 4 ? 1 : call);
+  }
+}
+
+
+// The kind-7 record as the search reads it: the scalar words given, then the arrays placed from
+// word 40 with their positions written into the words that point at them; integer arrays packed.
+struct BsplineSpec {
+  bool curve = true;
+  std::vector<std::pair<std::size_t, Int>> integers;
+  std::vector<std::pair<std::size_t, Real>> reals;
+  std::vector<std::pair<std::size_t, std::vector<Real>>> arrays;
+  // Integer arrays placed right after the real array of the word (a face's start spans follow its
+  // start parameters and radii; a curve's are pointed at by word 20).
+  std::vector<std::pair<std::size_t, std::vector<Int>>> packed;
+};
+
+SurfaceRecord bsplineRecord(const BsplineSpec& spec) {
+  SurfaceRecord r;
+  r.integer(2, 7);
+  r.integer(11, spec.curve ? 2 : 3);
+  for (const auto& [w, v] : spec.integers) r.integer(w, v);
+  for (const auto& [w, v] : spec.reals) r.real(w, v);
+  std::size_t next = 40;
+  for (const auto& [w, values] : spec.arrays) {
+    r.integer(w, static_cast<Int>(next));
+    for (const Real v : values) r.real(next++, v);
+    for (const auto& [pw, ints] : spec.packed) {
+      if (pw != w) continue;
+      if (spec.curve) r.integer(20, static_cast<Int>(next));  // a curve's start spans have a word of their own
+      std::vector<Int> padded = ints;
+      if (padded.size() % 2 == 1) padded.push_back(0);
+      r.real(next + padded.size() / 2, 0.0);
+      std::memcpy(&r.words[next - 1], padded.data(), padded.size() * sizeof(Int));
+      next += padded.size() / 2;
+    }
+  }
+  return r;
+}
+
+const Real kHalfRoot2 = std::sqrt(0.5);
+const std::vector<Real> kCircleKnots{0, 0, 0.25, 0.25, 0.5, 0.5, 0.75, 0.75, 1, 1};
+const Real kPx[9] = {1, 1, 0, -1, -1, -1, 0, 1, 1}, kPy[9] = {0, 1, 1, 1, 0, -1, -1, -1, 0};
+
+TEST_F(RigidProfiles, RationalCircleAndCylinderAgainstClosedForms) {
+  const Real radius = 2.0, h = 3.0;
+  std::vector<Real> cp, w, cp3, w3, q, q3, starts, starts3;
+  for (int j = 0; j < 9; ++j) {
+    cp.insert(cp.end(), {radius * kPx[j], radius * kPy[j]});
+    w.push_back(j % 2 == 1 ? kHalfRoot2 : 1.0);
+  }
+  for (int row = 0; row < 2; ++row)
+    for (int j = 0; j < 9; ++j) cp3.insert(cp3.end(), {radius * kPx[j], radius * kPy[j], row * h}), w3.push_back(w[j]);
+  for (int k = 0; k < 4; ++k) {
+    const Real a = (0.125 + 0.25 * k) * 2 * 3.14159265358979;
+    q.insert(q.end(), {radius * std::cos(a), radius * std::sin(a)});
+    q3.insert(q3.end(), {radius * std::cos(a), radius * std::sin(a), h / 2});
+  }
+  starts = {0.125, 0.375, 0.625, 0.875, radius, radius, radius, radius};
+  BsplineSpec curve;
+  curve.integers = {{4, kTrue}, {5, kFalse}, {6, 2}, {7, 10}, {8, 2}, {16, 4}, {17, 2}};
+  curve.reals = {{9, 0.0}, {10, 1.0}, {12, radius}};
+  curve.arrays = {{13, kCircleKnots}, {14, cp}, {15, w}, {18, q}, {19, starts}};
+  curve.packed = {{19, {2, 4, 6, 8}}};
+  const SurfaceRecord circle = bsplineRecord(curve);
+  // Face: the circle in u, linear in v from z = 0 to h; start u(4), v(1), radii(4), spans.
+  starts3 = {0.125, 0.375, 0.625, 0.875, 0.5, radius, radius, radius, radius};
+  BsplineSpec face;
+  face.curve = false;
+  face.integers = {{4, kTrue}, {5, kFalse}, {22, kFalse}, {6, 2}, {7, 1}, {8, 10}, {13, 2}, {14, 9}, {15, 3},
+                   {23, 3}, {24, 4}, {25, 1}};
+  face.reals = {{9, 0.0}, {10, 1.0}, {12, radius}, {26, 0.0}, {27, 1.0}};
+  face.arrays = {{16, kCircleKnots}, {17, {0.0, 1.0}}, {18, cp3}, {19, w3}, {20, q3}, {28, starts3}};
+  face.packed = {{28, {2, 4, 6, 8, 1}}};
+  const SurfaceRecord cylinder = bsplineRecord(face);
+  Result c, f;
+  for (int call = 0; call < 12; ++call) {
+    const Real a = 0.3 + 0.5 * call, rho = radius * (call % 2 == 0 ? 0.8 : 1.25);
+    c = find(circle, {rho * std::cos(a), rho * std::sin(a)}, 0.0, c, 4);
+    ASSERT_LT(std::fabs(c.distance), 1e36) << call;
+    EXPECT_NEAR(std::fabs(c.distance), std::fabs(rho - radius), 1e-9) << call;
+    EXPECT_NEAR(c.foot[0], radius * std::cos(a), 1e-8);
+    EXPECT_NEAR(std::fabs(c.curvatures[0]), 1 / radius, 1e-9);
+    EXPECT_EQ(c.curvatures[1], 0.0);
+    EXPECT_NEAR(std::fabs(c.normal[0] * std::cos(a) + c.normal[1] * std::sin(a)), 1.0, 1e-8);
+    EXPECT_EQ(c.calls, call % 4 + 1);  // the full search at the first call and after each limit
+    const Real z = 0.4 + 0.2 * call;
+    f = find(cylinder, {rho * std::cos(a), rho * std::sin(a), z}, 0.0, f, 4);
+    ASSERT_LT(std::fabs(f.distance), 1e36) << call;
+    EXPECT_NEAR(std::fabs(f.distance), std::fabs(rho - radius), 1e-9) << call;
+    EXPECT_NEAR(f.foot[2], z, 1e-8);
+    EXPECT_NEAR(std::fabs(f.normal[0] * std::cos(a) + f.normal[1] * std::sin(a)), 1.0, 1e-8);
+    EXPECT_NEAR(f.parameters[1], z / h, 1e-8);
+  }
+}
+
+TEST_F(RigidProfiles, CubicBsplineCurveAgainstSislClosestPoints) {
+  // A clamped cubic through six random control points; one candidate per span.
+  std::mt19937 rng(23);
+  std::uniform_real_distribution<Real> jitter(-0.6, 0.6);
+  std::vector<Real> cp, w(6, 1.0);
+  for (int j = 0; j < 6; ++j) cp.insert(cp.end(), {1.0 * j, jitter(rng)});
+  const std::vector<Real> full{0, 0, 0, 0, 1.0 / 3, 2.0 / 3, 1, 1, 1, 1};
+  const std::vector<Real> ours(full.begin() + 1, full.end() - 1);
+  std::vector<double> knots = full, coef = cp;
+  SISLCurve* curve = newCurve(6, 4, knots.data(), coef.data(), 1, 2, 1);
+  auto at = [&](Real u) {
+    Real x[2];
+    int left = 0, stat = 0;
+    s1221(curve, 0, u, &left, x, &stat);
+    return std::array<Real, 2>{x[0], x[1]};
+  };
+  std::vector<Real> q, starts{1.0 / 6, 0.5, 5.0 / 6, 2.0, 2.0, 2.0};
+  for (int k = 0; k < 3; ++k) {
+    const auto x = at(starts[k]);
+    q.insert(q.end(), {x[0], x[1]});
+  }
+  BsplineSpec spec;
+  spec.integers = {{4, kFalse}, {5, kFalse}, {6, 3}, {7, 8}, {8, 2}, {16, 3}, {17, 2}};
+  spec.reals = {{9, 0.0}, {10, 1.0}, {12, 5.0}};
+  spec.arrays = {{13, ours}, {14, cp}, {15, w}, {18, q}, {19, starts}};
+  spec.packed = {{19, {3, 4, 5}}};
+  const SurfaceRecord r = bsplineRecord(spec);
+  std::uniform_real_distribution<Real> ux(0.08, 0.92), off(-0.4, 0.4);
+  int compared = 0;
+  for (int trial = 0; trial < 40; ++trial) {
+    const auto base = at(ux(rng));
+    double p[2] = {base[0], base[1] + off(rng)};
+    int count = 0, curves = 0, stat = 0;
+    double* params = nullptr;
+    SISLIntcurve** segments = nullptr;
+    s1953(curve, p, 2, 1e-12, 1e-12, &count, &params, &curves, &segments, &stat);
+    Real best = 1e300, bestU = 0;
+    for (int i = 0; i < count; ++i) {
+      const auto x = at(params[i]);
+      const Real d = std::hypot(p[0] - x[0], p[1] - x[1]);
+      if (d < best) best = d, bestU = params[i];
+    }
+    std::free(params);
+    if (segments != nullptr) freeIntcrvlist(segments, curves);
+    if (count == 0 || bestU < 1e-6 || bestU > 1 - 1e-6) continue;  // the nearest point is an end
+    const Result s = find(r, {p[0], p[1]});
+    ++compared;
+    EXPECT_NEAR(std::fabs(s.distance), best, 1e-9) << trial;
+    EXPECT_NEAR(s.parameters[0], bestU, 1e-6) << trial;
+  }
+  freeCurve(curve);
+  EXPECT_GT(compared, 30);
+}
+
+TEST_F(RigidProfiles, BicubicBsplineFaceAgainstSislClosestPoints) {
+  // A clamped bicubic height field over 5 x 5 random control points; one candidate per span pair.
+  std::mt19937 rng(29);
+  std::uniform_real_distribution<Real> height(-0.4, 0.4);
+  std::vector<Real> cp, w(25, 1.0);
+  for (int j = 0; j < 5; ++j)
+    for (int i = 0; i < 5; ++i) cp.insert(cp.end(), {0.5 * i, 0.5 * j, height(rng)});
+  const std::vector<Real> full{0, 0, 0, 0, 0.5, 1, 1, 1, 1};
+  const std::vector<Real> ours(full.begin() + 1, full.end() - 1);
+  std::vector<double> tu = full, tv = full, coef = cp;
+  SISLSurf* surf = newSurf(5, 5, 4, 4, tu.data(), tv.data(), coef.data(), 1, 3, 1);
+  auto at = [&](Real u, Real v) {
+    double par[2] = {u, v}, x[3];
+    int left1 = 0, left2 = 0, stat = 0;
+    s1424(surf, 0, 0, par, &left1, &left2, x, &stat);
+    return std::array<Real, 3>{x[0], x[1], x[2]};
+  };
+  std::vector<Real> q;
+  for (const Real v : {0.25, 0.75})
+    for (const Real u : {0.25, 0.75}) {
+      const auto x = at(u, v);
+      q.insert(q.end(), x.begin(), x.end());
+    }
+  BsplineSpec spec;
+  spec.curve = false;
+  spec.integers = {{4, kFalse}, {5, kFalse}, {22, kFalse}, {6, 3}, {7, 3}, {8, 7}, {13, 7}, {14, 5}, {15, 3},
+                   {23, 3}, {24, 2}, {25, 2}};
+  spec.reals = {{9, 0.0}, {10, 1.0}, {12, 2.0}, {26, 0.0}, {27, 1.0}};
+  spec.arrays = {{16, ours}, {17, ours}, {18, cp}, {19, w}, {20, q}, {28, {0.25, 0.75, 0.25, 0.75, 0.3, 0.3, 0.3, 0.3}}};
+  spec.packed = {{28, {3, 4, 3, 4}}};
+  const SurfaceRecord r = bsplineRecord(spec);
+  std::uniform_real_distribution<Real> uv(0.1, 0.9), off(-0.3, 0.3);
+  int compared = 0, lost = 0;
+  for (int trial = 0; trial < 30; ++trial) {
+    const auto base = at(uv(rng), uv(rng));
+    double p[3] = {base[0], base[1], base[2] + off(rng)};
+    int count = 0, curves = 0, stat = 0;
+    double* params = nullptr;
+    SISLIntcurve** segments = nullptr;
+    s1954(surf, p, 3, 1e-12, 1e-12, &count, &params, &curves, &segments, &stat);
+    Real best = 1e300, bu = 0, bv = 0;
+    for (int i = 0; i < count; ++i) {
+      const auto x = at(params[2 * i], params[2 * i + 1]);
+      const Real d = std::hypot(p[0] - x[0], p[1] - x[1], p[2] - x[2]);
+      if (d < best) best = d, bu = params[2 * i], bv = params[2 * i + 1];
+    }
+    std::free(params);
+    if (segments != nullptr) freeIntcrvlist(segments, curves);
+    if (count == 0 || std::min({bu, bv, 1 - bu, 1 - bv}) < 1e-6) continue;  // nearest on the boundary
+    const Result s = find(r, {p[0], p[1], p[2]});
+    if (std::fabs(s.distance) == 1e36) {  // the full search gave up: the warm start ends
+      EXPECT_EQ(s.calls, 0);
+      ++lost;
+      continue;
+    }
+    ++compared;
+    EXPECT_NEAR(std::fabs(s.distance), best, 1e-9) << trial;
+    EXPECT_NEAR(s.normal[0] * s.normal[0] + s.normal[1] * s.normal[1] + s.normal[2] * s.normal[2], 1.0, 1e-12);
+  }
+  freeSurf(surf);
+  EXPECT_GT(compared, 20);
+  EXPECT_LE(lost, 2);
+}
+
+}  // namespace
