@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "contact/search/search_stamps.h"
@@ -42,6 +43,7 @@ namespace {
 constexpr Real kUnset = 1e36;
 constexpr Real kEps = 2.22e-16;
 constexpr Real kTiny = 1e-36;
+constexpr Real kPending = std::numeric_limits<Real>::quiet_NaN();
 
 // The surface and the point of one search.
 struct Search {
@@ -208,9 +210,8 @@ zmx::contact::SearchStamps::FacetReach reachOfFacet(const Search& s, const Real*
       if (s.extension >= 0.0) c.firstBest = std::min(c.firstBest, plane);
       return {plane, plane, plane};
     }
-    const Real near = triangleDistance(s.p, x, x + 3, x + 6);
-    const Real side = std::sqrt(std::max({uu, vv, uu - 2.0 * uv + vv}));
-    return {near, plane, std::max(plane, near - 0.005 * side)};
+    // The exact distance waits until a candidate needs it (see settled): tight holds the side.
+    return {kPending, plane, std::sqrt(std::max({uu, vv, uu - 2.0 * uv + vv}))};
   }
   if (!((s.dim == 2 && nn == 2) || (s.dim == 3 && nn == 4))) return {b, kNone, kNone};
   Real squared = 0.0;
@@ -223,11 +224,24 @@ zmx::contact::SearchStamps::FacetReach reachOfFacet(const Search& s, const Real*
   return {std::max(b, std::sqrt(squared)), kNone, kNone};
 }
 
+// What the search noted of candidate f, with the exact distance of a flat triangle whose foot lies
+// outside it worked out on first use.
+const zmx::contact::SearchStamps::FacetReach& settled(const Search& s, zmx::contact::SearchStamps& stamps, Int f) {
+  auto& reach = stamps.reach(f);
+  if (std::isnan(reach.near)) {
+    Real x[27];
+    s.facetNodes(f, x);
+    reach.near = triangleDistance(s.p, x, x + 3, x + 6);
+    reach.tight = std::max(reach.plane, reach.near - 0.005 * reach.tight);
+  }
+  return reach;
+}
+
 // Whether candidate f cannot change the result: every distance it can give lies beyond `least`.
 bool beyond(const Search& s, zmx::contact::SearchStamps& stamps, Int f, Real least) {
-  const auto& reach = stamps.reach(f);
   const Real limit = least + slack(s, least);
-  return reach.plane > limit || (reach.tight > limit && !onBoundary(s, f));
+  if (stamps.reach(f).plane > limit) return true;
+  return settled(s, stamps, f).tight > limit && !onBoundary(s, f);
 }
 
 void addCandidate(const Search& s, zmx::contact::SearchStamps& stamps, Int f, Candidates& c) {
@@ -311,7 +325,7 @@ Int spreadWithin(const Search& s, zmx::contact::SearchStamps& stamps, Real reach
   const Int first = c.count;
   for (Int i = 0; i < c.count; ++i) {
     const Int f = s.candidates[i];
-    if (s.bound[i] > reach || stamps.reach(f).near > reach) continue;
+    if (s.bound[i] > reach || settled(s, stamps, f).near > reach) continue;
     const Int* column = s.facet(f);
     for (Int k = 0; k < std::clamp<Int>(column[1], 0, 9); ++k) {
       const Int n = column[7 + k];
@@ -550,7 +564,7 @@ bool examineInOrder(const Search& s, zmx::contact::SearchStamps& stamps, Int fir
 // within reach: the spread starts from it.
 Real reachOf(const Search& s, zmx::contact::SearchStamps& stamps, const Records& r, const Candidates& c) {
   Real d = std::min({c.dmin, r.edgeDistance, r.internalDistance, r.centreDistance});
-  if (r.face.facet != 0) d = std::min(d, std::max(std::fabs(r.face.distance), stamps.reach(r.face.facet).near));
+  if (r.face.facet != 0) d = std::min(d, std::max(std::fabs(r.face.distance), settled(s, stamps, r.face.facet).near));
   return d + slack(s, d);
 }
 
