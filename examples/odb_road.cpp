@@ -1,5 +1,6 @@
 // The output-database road of the example host: a small substructure (a tetrahedron with a solid
-// section of a named material, one orientation, one part) is written into a new output database,
+// section of a named material, one orientation, one part, a surface on one face, an analytical
+// rigid surface on the fourth node and a fixed first node) is written into a new output database,
 // and the writer's transcript of the calls is printed.
 #include <cstdio>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include "siblings/dm2/testing.h"
 #include "siblings/eqc/records.h"
 #include "siblings/eqc/testing.h"
+#include "zmx/storage/records.h"
 #include "zmx/odb.h"
 
 namespace {
@@ -40,11 +42,13 @@ Int nameWord(const char* name, int half) {
   return w;
 }
 
-// Lays out the slide-line records of the model; gives the address of its section record.
-Int layOutRecords() {
+// Lays out the slide-line records of the model; gives the address of its section record and, in
+// the two references, the addresses of the node's rigid-surface reference and its fixing.
+Int layOutRecords(Int* rigidReference, Int* fixing) {
   rec::clear(CSLEF);
   rec::clear(CSLV);
   rec::clear(CSLNF);
+  rec::clear(CSLNS);
   std::vector<double> store;
   auto append = [&](std::vector<double> slots) {
     const Int address = static_cast<Int>(store.size()) + 1;
@@ -63,13 +67,31 @@ Int layOutRecords() {
   rec::i(CSLEF, 49) = append({slot(1), packed});
   rec::i(CSLV, 3) = append({slot(1), nameSlot("ORI"), 1.0, 0.0, 0.0, 0.0, 1.0, 0.0, slot(1), 0.0});
   rec::i(CSLV, 4) = rec::i(CSLV, 7) = static_cast<Int>(store.size()) + 1;
-  // The element-set and node-set directories, each with one entry and its list right behind it.
+  // The surface "TOP": one three-node facet (facet 2 of element class 1) on the last three nodes.
+  append({slot(30), nameSlot("TOP"), slot(3), slot(0), slot(1), slot(10), nameSlot(""), slot(0), slot(9), slot(0),
+          slot(2), slot(1), slot(1), slot(3), slot(20), slot(30), slot(40)});
+  // The element-set and node-set directories, each list right behind its directory.
   rec::i(CSLV, 8) = append({slot(1), slot(0), slot(0), nameSlot("XIDROAD"), slot(7)});
   append({slot(1)});
-  rec::i(CSLV, 9) = append({slot(1), slot(0), slot(0), nameSlot("XIDROAD"), slot(7)});
+  rec::i(CSLV, 9) = append({slot(2), slot(0), slot(0), nameSlot("XIDROAD"), slot(9), nameSlot(" PIBATCH"), slot(14)});
   append({slot(1), slot(2), slot(3), slot(4)});
-  rec::i(CSLNF, 4) = rec::i(CSLNF, 5) = rec::i(CSLNF, 11) = rec::i(CSLNF, 12) = static_cast<Int>(store.size()) + 1;
-  rec::i(CSLV, 15) = rec::i(CSLV, 16) = rec::i(CSLNF, 4);
+  append({slot(1)});
+  rec::i(CSLV, 10) = static_cast<Int>(store.size()) + 1;
+  rec::i(CSLNF, 4) = rec::i(CSLNF, 5) = static_cast<Int>(store.size()) + 1;
+  // The analytical rigid surface of the fourth node and the node's reference to it.
+  const Int rigid = append({slot(3)});
+  rec::i(CSLNF, 11) = static_cast<Int>(store.size()) + 1;
+  *rigidReference = append({slot(rigid), slot(0)});
+  rec::i(CSLNF, 12) = static_cast<Int>(store.size()) + 1;
+  rec::i(CSLV, 15) = rec::i(CSLV, 16) = rec::i(CSLNF, 12);
+  // The first node fixed in its first degree of freedom.
+  rec::i(CSLNS, 2) = static_cast<Int>(store.size()) + 1;
+  std::vector<double> fixed(38, slot(0));
+  fixed[0] = slot(1);
+  fixed[1] = slot(1);
+  fixed[37] = slot(1);
+  *fixing = append(fixed);
+  rec::i(CSLNS, 3) = static_cast<Int>(store.size()) + 1;
   eqc_testing::setSlideLineStore(store);
   return section;
 }
@@ -78,10 +100,14 @@ void buildModel() {
   dm2_testing::resetModel();
   dm2_testing::clearModelParts();
   dm2_testing::resetNodePackages();
+  Int rigidReference = 0, fixing = 0;
+  const Int section = layOutRecords(&rigidReference, &fixing);
   const Real corners[4][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
   for (int k = 0; k < 4; ++k) {
     dm2_testing::Node n;
     n.userNumber = 10 * (k + 1);
+    if (k == 3) n.slideLineAddresses = {rigidReference};
+    if (k == 0) n.dofList = {fixing};
     n.coordinates.assign(corners[k], corners[k] + 3);
     const Int index = dm2_testing::addNode(n);
     dm2_testing::setNodeVariable(index, 2, n.coordinates);
@@ -97,17 +123,18 @@ void buildModel() {
   element.userNumber = 1;
   element.type = dm2_testing::addElementType(type);
   element.nodes = {1, 2, 3, 4};
-  element.section = layOutRecords();
+  element.section = section;
   dm2_testing::mapElementEntry(1, dm2_testing::addElement(element));
 
   rec::i(CGN, 2) = 4;
   rec::i(CGN, 3) = 1;
   rec::i(CGM, 1) = 100;
   rec::i(CGM, 37) = 13;
-  for (int w = 40; w <= 54; ++w) rec::i(CGM, w) = 16;
+  for (int w = 40; w <= 54; ++w) rec::i(CGM, w) = 48;
   rec::i(CGM, 66) = 0;
   rec::i(CGM, 80) = 16;
   rec::i(CEOSZ, 12) = 3;
+  rec::i(CPROC, 2) = 1;
   rec::setChars(CHEAD, 1, 80, "ODB ROAD");
   rec::setChars(CJBPAR, eqc_records::kJobDirectoryFirst, eqc_records::kJobStringLength, "");
   rec::setChars(CLINES, 1, 8, "6.4-1");

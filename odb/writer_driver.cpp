@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "odb/gathering.h"
+#include "odb/surface_walks.h"
 #include "odb/writer_tables.h"
 #include "runtime/fortran_chars.h"
 #include "siblings/dm2/dm2_adb.h"
@@ -20,6 +21,7 @@
 #include "siblings/eqc/slide_line_codes.h"
 #include "siblings/eqc/writer_services.h"
 #include "zmx/numerics/kernels.h"
+#include "zmx/odb/sets.h"
 #include "zmx/storage/records.h"
 #include "zmx/storage/sets.h"
 
@@ -187,8 +189,8 @@ void SHR_ODBORIENTATION(const Int* handle, const void* record, const Real* origi
 }
 
 void WRITEMODELODBSUPER(void* buffer1, void* buffer2, void* buffer3, Int* elementTable, void* work,
-                        void* /*nodeReferences*/, const Int* nodeLabels, Int* classTable, Int* partTable,
-                        Int* nodeMap, Int* /*bcTable*/, const Int* /*referenceCount*/, const Int* m13,
+                        void* nodeReferences, const Int* nodeLabels, Int* classTable, Int* partTable,
+                        Int* nodeMap, Int* bcTable, const Int* referenceCount, const Int* m13,
                         const Int* m14, const Int* /*unused*/, const char* fileName, Int fileNameLength,
                         const Int* expectedParts, Int* classCount, const Real* rotation, const Real* translation,
                         const Int* analysisDatabase, Int* handle, const Int* solverFlag, void* connectorNames,
@@ -245,6 +247,10 @@ void WRITEMODELODBSUPER(void* buffer1, void* buffer2, void* buffer3, Int* elemen
   const bool namesRange = rec::i(CSLEF, kConnectorNamesFirst) != rec::i(CSLEF, kConnectorNamesEnd);
   Int partCount = 0;
   std::vector<Int> placedBefore;
+  // Pseudo-element classes go behind the element classes; their labels count down across parts.
+  const Int firstPseudoClass = *classCount + 1;
+  Int labelCounter = -rec::i(CGN, kPseudoLabelStart);
+  const Int trace = 0;
 
   for (Int j = 1; j <= elementEntries; ++j) {
     char name[80];
@@ -260,8 +266,9 @@ void WRITEMODELODBSUPER(void* buffer1, void* buffer2, void* buffer3, Int* elemen
     }
     const Int classesBefore = *classCount;
     placedBefore.assign(static_cast<std::size_t>(classesBefore) + 1, 0);
+    // A pseudo-element class stays defined: it is defined once per output database.
     for (Int c = 1; c <= classesBefore; ++c) {
-      classWord(classTable, c, kClassUsed) = 0;
+      if (c < firstPseudoClass) classWord(classTable, c, kClassUsed) = 0;
       placedBefore[static_cast<std::size_t>(c)] = classWord(classTable, c, kClassPlaced);
     }
     const Int flagsWord = ADB_GETBITVECRW(&nodeDatabase);
@@ -361,6 +368,20 @@ void WRITEMODELODBSUPER(void* buffer1, void* buffer2, void* buffer3, Int* elemen
       DM2_DEFINEALLELEMENTS(handle, &record[kClassSlot - 1], &count, labelArray + record[kClassLabels - 1] + first - 1,
                             labelArray + record[kClassRows - 1] + static_cast<long long>(first) * record[kClassNodes - 1] - 1);
     }
+
+    const SurfaceCall surfaces{{work, classTable, firstPseudoClass, classCount, pseudoClassLimit(firstPseudoClass),
+                                handle},
+                               std::min<long long>(m, room),
+                               static_cast<Int*>(buffer1),
+                               2 * listSlots,
+                               &labelCounter};
+    writeSurfaces(surfaces);
+    writeSlideLines({surfaces, nodeLabels, nodeMap, nodeReferences, *referenceCount, partCount});
+
+    const Int workSize = static_cast<Int>(std::max<long long>(room - m - 1, 0));
+    ODBBCSETSSUPER(work, counts, buffer1, partTable, bcTable, &partCount, &trace, handle, &workSize, &nodeDatabase);
+    ODBELSETSUPER(buffer2, work, elementTable, &partCount, &trace, handle);
+    ODBNSETSUPER(buffer3, work, nodeLabels, nodeMap, &partCount, &trace, handle);
   }
 
   const auto closeRequest = packageRequest(1);

@@ -10,6 +10,7 @@
 #include <limits>
 #include <new>
 
+#include "contact/search/search_core.h"
 #include "contact/search/search_stamps.h"
 #include "geometry/facets/facet_properties.h"
 #include "geometry/normals/edge_vertex_normals.h"
@@ -337,15 +338,8 @@ Int spreadWithin(const Search& s, zmx::contact::SearchStamps& stamps, Real reach
 
 // ---- Records ----------------------------------------------------------------------------------------
 
-struct FaceRecord {
-  Real distance = -kUnset, g = kUnset, xi = 0.0, eta = 0.0;
-  Int facet = 0, sub = 0;
-  bool failed = false;
-  Real foot[3] = {}, normal[3] = {}, tangents[6] = {};
-};
-
 struct Records {
-  FaceRecord face;
+  zmx::contact::FaceRecord face;
   Real edgeDistance = kUnset, edgeS = 0.0;
   Int edge = 0;
   Real centreDistance = kUnset;
@@ -353,32 +347,6 @@ struct Records {
   Real internalDistance = kUnset, internalT = 0.0;
   Int internalCode = 0;
 };
-
-// The replacement rule of the face record.
-bool replaces(const FaceRecord& r, Real distance, Real g, bool failed) {
-  const Real a = std::fabs(distance), held = std::fabs(r.distance);
-  if (held > a + kEps) return true;
-  if (std::fabs(held - a) > kEps) return false;
-  if (g + kEps < r.g) return true;
-  if (std::fabs(r.g - g) > kEps) return false;
-  return (distance > 0 && r.distance < 0) ||
-         (!failed && r.failed && ((distance > 0 && r.distance >= 0) || (distance <= 0 && r.distance < 0)));
-}
-
-void facetMessage(const Search& s, Int f, bool retry) {
-  static constexpr char kFirst[] =
-      "A FACET OF SURFACE %S WITH UNDERLYING ELEMENT %I HAS A ZERO NORMAL VECTOR OR COINCIDENT TANGENT VECTORS. "
-      "CHECK CONNECTIVITY OF THE UNDERLYING ELEMENT.";
-  static constexpr char kSecond[] =
-      "A FACET OF SURFACE %S WITH UNDERLYING ELEMENT %I HAS A ZERO TANGENT VECTOR OR COINCIDENT TANGENT VECTORS. "
-      "CHECK CONNECTIVITY OF THE UNDERLYING ELEMENT.";
-  const Int level = -2, element = s.facetElement[f - 1], key = retry ? -2123 : -2124, file = 1;
-  const Real zero = 0.0;
-  const char* text = retry ? kSecond : kFirst;
-  const Int length = static_cast<Int>(retry ? sizeof kSecond - 1 : sizeof kFirst - 1);
-  KVXNERR(&level, text, length, &element, &zero, s.name, 8);
-  MSGACCESS(&file, &element, &key);
-}
 
 struct Projection {
   Logical found;
@@ -399,67 +367,24 @@ Projection project(const Search& s, const Real* x, Int nn) {
 // The boundary test: a foot beyond a local edge that is not a boundary edge is not taken.
 bool withinBoundary(const Search& s, Int f, const Projection& r, bool failed) {
   const Int* column = s.facet(f);
-  const Int edges = column[0];
-  const auto boundary = [&](Int k) { return k >= 1 && k <= edges && s.edge(column[2 + k])[0] == 1; };
-  bool found = true;
-  const Real xi = r.xi, eta = r.eta;
-  if (edges == 2) {
-    if (!failed && r.sub > 0) {
-      if (xi < -1.002) {
-        if (r.sub == 1) found = found && boundary(1);
-      } else if (xi > 1.002 && r.sub == 2) {
-        found = found && boundary(2);
-      }
-    } else if (xi < -1.002) {
-      found = boundary(1);
-    } else if (xi > 1.002) {
-      found = boundary(2);
-    }
-  } else if (edges == 3) {
-    if (!failed && r.sub > 0) {
-      static constexpr Int kAcross[4] = {2, 3, 1, 2};
-      if (xi < -1.002) found = found && boundary(kAcross[r.sub <= 3 ? r.sub : 0]);
-      if (eta < -1.002) found = found && boundary(r.sub);
-    } else {
-      if (xi < -0.001) found = found && boundary(3);
-      if (eta < -0.001) found = found && boundary(1);
-      if (1.0 - xi - eta < -0.001) found = found && boundary(2);
-    }
-  } else if (edges == 4) {
-    if (xi < -1.002)
-      found = found && boundary(4);
-    else if (xi > 1.002)
-      found = found && boundary(2);
-    if (eta < -1.002)
-      found = found && boundary(1);
-    else if (eta > 1.002)
-      found = found && boundary(3);
-  }
-  return found;
+  const Int edges = std::clamp<Int>(column[0], 0, 4);
+  bool free[4] = {false, false, false, false};
+  for (Int k = 1; k <= edges; ++k) free[k - 1] = s.edge(column[2 + k])[0] == 1;
+  return zmx::contact::footWithinBoundary(column[0], free, r.xi, r.eta, r.sub, failed, 0.0);
 }
 
-// The foot of the point on segment a -> b as its parameter (0 for a degenerate segment).
-Real segmentParameter(const Search& s, const Real* a, const Real* b) {
-  Real num = 0.0, den = 0.0;
-  for (int i = 0; i < 3; ++i) num += (s.p[i] - a[i]) * (b[i] - a[i]), den += (b[i] - a[i]) * (b[i] - a[i]);
-  return den <= kTiny ? 0.0 : num / den;
-}
+Real segmentParameter(const Search& s, const Real* a, const Real* b) { return zmx::contact::segmentParameter(s.p, a, b); }
 
 Real distanceAlong(const Search& s, const Real* a, const Real* b, Real t, Real* q) {
   for (int i = 0; i < 3; ++i) q[i] = a[i] + t * (b[i] - a[i]);
   return s.distanceTo(q);
 }
 
-// Centre and internal edges of a split 6-node triangle.
-void centreOf(const Real* x, Real* c) {
-  for (int i = 0; i < 3; ++i) c[i] = (x[i] + x[3 + i] + x[6 + i]) / 12.0 + (x[9 + i] + x[12 + i] + x[15 + i]) / 4.0;
-}
-
 void fallBacks(const Search& s, Int f, const Real* x, Int nn, Records& r) {
   const Int* column = s.facet(f);
   if (s.split && nn == 6) {
     Real c[3];
-    centreOf(x, c);
+    zmx::contact::centreOf(x, c);
     const Real d = s.distanceTo(c);
     if (d + kEps < r.centreDistance) r.centreDistance = d, r.centreFacet = f;
     for (int k = 4; k <= 6; ++k) {
@@ -532,10 +457,10 @@ bool examineInOrder(const Search& s, zmx::contact::SearchStamps& stamps, Int fir
     const bool failed = pr.status != 0;
     if (failed) {
       if (!s.quadratic) {
-        facetMessage(s, f, false);
+        zmx::contact::facetMessage(s.facetElement[f - 1], s.name, false);
       } else {
         pr = project(s, x, nn == 3 ? 2 : nn == 6 ? 3 : 4);
-        if (pr.status != 0) facetMessage(s, f, true);
+        if (pr.status != 0) zmx::contact::facetMessage(s.facetElement[f - 1], s.name, true);
       }
     }
     bool found = isTrueLowBit(pr.found);
@@ -543,8 +468,8 @@ bool examineInOrder(const Search& s, zmx::contact::SearchStamps& stamps, Int fir
     if (found) {
       const Real a = std::fabs(pr.distance);
       best = std::min(best, a);
-      if (replaces(r.face, pr.distance, pr.g, failed)) {
-        FaceRecord& face = r.face;
+      if (zmx::contact::replaces(r.face, pr.distance, pr.g, failed)) {
+        zmx::contact::FaceRecord& face = r.face;
         face.distance = pr.distance, face.g = pr.g, face.facet = f, face.sub = pr.sub, face.xi = pr.xi,
         face.eta = pr.eta, face.failed = failed;
         std::memcpy(face.tangents, pr.tangents, sizeof face.tangents);
@@ -769,7 +694,7 @@ void FACETEDRIGIDSURFSEARCH(const Int* nfacet, const Int* facetElement, const In
   if (!s.facetValid(f)) return noContact(o, contactKind, contactEntity, contactCount);  // no distance at all (NaN)
   Real x[18], centre[3], q[3], n[3];
   for (Int k = 0; k < 6; ++k) s.node(s.facet(f)[7 + k], x + 3 * k);
-  centreOf(x, centre);
+  zmx::contact::centreOf(x, centre);
   const Int ld = 3;
   Int normalStatus = 0;
   if (internal) {

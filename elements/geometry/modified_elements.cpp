@@ -5,6 +5,7 @@
 #include <array>
 
 #include "elements/geometry/element_records.h"
+#include "elements/geometry/interior_nodes.h"
 #include "runtime/address_space.h"
 #include "runtime/record.h"
 #include "siblings/dm2/dm2_adb.h"
@@ -28,66 +29,11 @@ constexpr std::array<Real, 10> kTetrahedronInterior{0.006803281, 0.006803281, 0.
 // Nodes of the tetrahedron's faces (corners, then midsides) for its face points 12 to 15.
 constexpr int kTetrahedronFaces[4][6] = {{1, 3, 2, 7, 6, 5}, {1, 2, 4, 5, 9, 8}, {2, 3, 4, 6, 10, 9}, {3, 1, 4, 7, 8, 10}};
 
-// Where an element's nodal data live and how many rows of each they fill.
-struct NodalData {
-  Real* values;  // nodal value array, leading dimension valueRows
-  long long valueRows;
-  const Int* nodeList;
-  const Int* handle;  // of ADB_GETVARNDRW
-  long long cgn7;
-  long long blocks;  // a27: further blocks of the per-node array a24
-  long long layers;  // cgn15
-  Real* perNodeBlocks;
-  Real* perNodeScalar;
-  bool scalars;
-};
-
 template <std::size_t N>
 Real weighted(const std::array<Real, N>& w, auto&& valueOf) {
   Real sum = 0.0;
   for (std::size_t i = 0; i < N; ++i) sum += w[i] * valueOf(static_cast<int>(i) + 1);
   return sum;
-}
-
-// Gives the interior node (element node `interior`) its data from nodes 1..N with weights w.
-template <std::size_t N>
-void interiorNodeData(const NodalData& d, int interior, const std::array<Real, N>& w) {
-  using namespace zmx_elements;
-  const Int first = rec::i(CNSPRE, kFirstPresetRow), end = rec::i(CNSPRE, kEndPresetRow);
-  Real* column = d.values + d.valueRows * (interior - 1);
-  for (long long k = first; k < end; ++k)
-    column[k - 1] = weighted(w, [&](int n) { return d.values[(k - 1) + d.valueRows * (n - 1)]; });
-  const Int write = 1;
-  DBND(&write, column, &d.nodeList[interior - 1]);
-
-  auto internal = [&](int n) -> long long { return d.nodeList[n - 1]; };
-  if (rec::i(CGN, 6) != 0) {
-    const long long perNode = (d.blocks + 1) * d.cgn7;
-    auto start = [&](int n) { return d.perNodeBlocks + perNode * (internal(n) - 1); };
-    const Real value = weighted(w, [&](int n) { return start(n)[0]; });
-    for (long long b = 0; b <= d.blocks; ++b) start(interior)[b * d.cgn7] = value;
-  }
-  if (d.scalars) d.perNodeScalar[internal(interior) - 1] = weighted(w, [&](int n) { return d.perNodeScalar[internal(n) - 1]; });
-  if (d.layers != 0) {
-    const Int id = 8, mode = 1;
-    const Int address = ADB_GETVARNDRW(d.handle, &id, &mode);
-    if (address == 0) return;
-    // Per node: `layers` layers of two blocks of cgn7 values; each layer's first block is
-    // interpolated and stored in both blocks of the interior node.
-    const long long perNode = 2 * d.cgn7 * d.layers;
-    long long highest = 0;
-    for (std::size_t n = 1; n <= N; ++n) highest = std::max(highest, internal(static_cast<int>(n)));
-    highest = std::max(highest, internal(interior));
-    Real* nodal = mem32::at<Real>(address, static_cast<std::size_t>(perNode * highest), dm2::kDataTag);
-    if (nodal == nullptr) return;
-    for (long long l = 0; l < d.layers; ++l)
-      for (long long i = 0; i < d.cgn7; ++i) {
-        auto at = [&](int n) -> Real& { return nodal[perNode * (internal(n) - 1) + 2 * d.cgn7 * l + i]; };
-        const Real value = weighted(w, [&](int n) { return at(n); });
-        at(interior) = value;
-        nodal[perNode * (internal(interior) - 1) + 2 * d.cgn7 * l + d.cgn7 + i] = value;
-      }
-  }
 }
 
 }  // namespace
@@ -107,7 +53,8 @@ void LC2DG6C(const Real* section, Real* a2, const Int* a3, Real* data, const Int
     for (int r = 0; r < 2; ++r) local[r + 14] = X[r + *ldim * 7];
   EQC_LC2DG6C(local, data, section + 6, element, &w19, &w68, status);
   if (zmx_elements::programKind() != 0) return;
-  interiorNodeData(NodalData{a2, *a3, nodeList, a23, *cgn7, *a27, *cgn15, a24, a25, *a26 != 0}, 7, kTriangleInterior);
+  zmx_elements::interiorNodeData(zmx_elements::NodalData{a2, *a3, nodeList, a23, *cgn7, *a27, *cgn15, a24, a25, *a26 != 0},
+                                 7, kTriangleInterior.data(), 6, false);
 }
 
 void LC3DG10C(Real* data, Real* a2, const Int* a3, const Int* element, const Int* nodeList, Int* status, const Real* X,
@@ -125,8 +72,8 @@ void LC3DG10C(Real* data, Real* a2, const Int* a3, const Int* element, const Int
   EQC_LC3DG10C(local, data, &measure, element, status);
   zmx_elements::addStructural(2.0 * measure / 3.0);
   if (zmx_elements::programKind() != 0) return;
-  interiorNodeData(NodalData{a2, *a3, nodeList, a23, *cgn7, *a27, *cgn15, a24, a25, *a26 != 0}, 11,
-                   kTetrahedronInterior);
+  zmx_elements::interiorNodeData(zmx_elements::NodalData{a2, *a3, nodeList, a23, *cgn7, *a27, *cgn15, a24, a25, *a26 != 0},
+                                 11, kTetrahedronInterior.data(), 10, false);
 }
 
 }  // extern "C"

@@ -10,6 +10,7 @@
 #include "geometry/cylinders/cylinder_functions.h"
 #include "geometry/facets/facet_functions.h"
 #include "geometry/facets/facet_properties.h"
+#include "geometry/facets/facet_record.h"
 #include "geometry/support/geometry_report.h"
 #include "siblings/eqc/facet_shapes.h"
 #include "zmx/geometry/cylinders.h"
@@ -35,8 +36,9 @@ struct Facet {
 };
 
 bool gather(const NodeAccess& access, const Int* record, int dim, Facet& f) {
-  f.nodes = record[1];
-  f.labels = record + 7;
+  const FacetRecord r{record};
+  f.nodes = r.nodes();
+  f.labels = r.nodeList();
   if (f.nodes < 1 || f.nodes > kMostNodes) return true;
   if (access.startFacet != nullptr) access.startFacet(access.context);
   for (Int j = 0; j < f.nodes; ++j)

@@ -4,6 +4,7 @@
 
 #include "siblings/dm2/adb_model.h"
 #include "siblings/dm2/dm2_adb.h"
+#include "siblings/dm2/dsa_layouts.h"
 #include "siblings/dm2/dm2_memory.h"
 
 using dm2_detail::ElementRecord;
@@ -45,6 +46,7 @@ const VariableRecord* variableOf(Int layoutWord, Int id) {
 }
 
 Int variableAddress(const Int* layout, const Int* id, bool integer, const char* routine) {
+  if (Int sensitivity = 0; !integer && dm2_dsa_detail_api::variableAddress(*layout, *id, sensitivity)) return sensitivity;
   const VariableRecord* v = variableOf(*layout, *id);
   if (v == nullptr) return 0;
   if (v->integer != integer) {
@@ -132,6 +134,7 @@ Int ELEMACCESS(const Int* operation, const Int* layout, Int* out) {
 }
 
 Int GETSUBLAYOUT(const Int* operation, const Int* layout, const Int* index) {
+  if (Int sensitivity = 0; dm2_dsa_detail_api::subLayout(*operation, *layout, *index, sensitivity)) return sensitivity;
   const LayoutRecord* l = layoutOf(*layout);
   if (l == nullptr) return 0;
   const bool levelFits = (*operation == 0 && l->level == 0) || (*operation == 1 && l->level >= 1);

@@ -53,6 +53,8 @@ void setFrame(const std::vector<Real>& T, Real scalar) {
   std::copy_n(T.begin(), std::min<std::size_t>(T.size(), 9), state().frame);
   state().frame[9] = scalar;
 }
+void recordCall(CheckCall call) { state().calls.push_back(std::move(call)); }
+Real currentMeasure() { return state().measure; }
 }  // namespace eqc_checks_testing
 
 extern "C" {

@@ -25,3 +25,10 @@ ZMX_EXPORT void setMeasures(Real measure, Real second = 0.0);
 ZMX_EXPORT void setFrame(const std::vector<Real>& T, Real scalar);
 
 }  // namespace eqc_checks_testing
+
+namespace eqc_checks_testing {
+// Adds a call to the record (for checks kept in other files of the stand-in); the measure the
+// checks write.
+ZMX_EXPORT void recordCall(CheckCall call);
+ZMX_EXPORT Real currentMeasure();
+}  // namespace eqc_checks_testing

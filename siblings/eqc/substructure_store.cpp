@@ -19,6 +19,7 @@
 
 #include "runtime/fortran_chars.h"
 #include "runtime/record.h"
+#include "siblings/eqc/orientation_points.h"
 #include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/eqc_units.h"
@@ -241,9 +242,11 @@ void SUPOPN() {
 
 void DBSUPW(Int* status) { *status = libraryOpen() ? 1 : 0; }
 
-void DBML(const Int* operation, const Int* /*block*/, const Int* length, void* array1, void* /*array2*/,
+void DBML(const Int* operation, const Int* block, const Int* length, void* array1, void* /*array2*/,
           Int* address, Int* status) {
   *status = 0;
+  if (*operation == 0 && *block == eqc_detail::kOrientationPointRecords)
+    return eqc_detail::readOrientationRecord(array1, address, status);
   if ((*operation != 0 && *operation != 1) || *address < 1) {
     *status = 1;
     return;

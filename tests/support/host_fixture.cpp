@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+
+#include <unistd.h>
 
 #include "siblings/eqc/testing.h"
 #include "zmx/storage.h"
@@ -18,7 +21,9 @@ void HostFixture::TearDown() { shr_finalize(counter_); }
 
 std::string scratchFolder(const std::string& name) {
   const char* root = std::getenv("ZMX_TEST_TMP");
-  std::filesystem::path folder = std::filesystem::path(root != nullptr ? root : ZMX_BINARY_DIR "/test-tmp") / name;
+  // The process id keeps apart the tests that ctest runs at once under the same folder name.
+  std::filesystem::path folder = std::filesystem::path(root != nullptr ? root : ZMX_BINARY_DIR "/test-tmp") /
+                                 (name + "." + std::to_string(::getpid()));
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   return folder.string();

@@ -16,7 +16,8 @@ class HostFixture : public ::testing::Test {
   int counter_ = 0;
 };
 
-// A fresh, empty folder for files a test writes; removed with its contents first.
+// A fresh, empty folder of this test process for files a test writes; removed with its contents
+// first.
 std::string scratchFolder(const std::string& name);
 
 }  // namespace zmxtest

@@ -11,6 +11,7 @@
 #include "siblings/dm2/testing.h"
 #include "siblings/eqc/eqc_labels.h"
 #include "siblings/eqc/records.h"
+#include "siblings/eqc/restart_record.h"
 #include "siblings/eqc/testing.h"
 #include "siblings/eqc/writer_services.h"
 #include "zmx/odb.h"
@@ -23,23 +24,16 @@ namespace {
 // CSLEF words in the order of the addresses they hold: each starts the segment of records added
 // with it, which runs to the next word of the chain. Words outside the chain that bound ranges
 // the writer walks hold the value of their partner, so those ranges are empty.
-constexpr int kChain[] = {2,  30, 3,  36, 4,  5,  6,  7,  21, 8,  9,  10, 42, 35, 38, 40, 45,
-                          12, 20, 26, 27, 28, 31, 13, 24, 25, 41, 44, 15, 16, 23, 34, 50};
-constexpr std::pair<int, int> kEmptyRanges[] = {{11, 10}, {29, 28}, {17, 24}, {32, 25}, {14, 13}};
+// Slide lines are the records of word 17, the first reference nodes those of 24, slide planes
+// those of 25, the pairing list those of 29 and the second reference nodes those of 31.
+constexpr int kChain[] = {2,  30, 3,  36, 4,  5,  6,  7,  21, 8,  9,  10, 42, 35, 38, 40, 45, 12,
+                          20, 26, 27, 28, 29, 31, 13, 17, 24, 25, 32, 41, 44, 15, 16, 23, 34, 50};
+constexpr std::pair<int, int> kEmptyRanges[] = {{11, 10}, {14, 13}};
 
 // Record ranges outside CSLEF, told apart from the CSLEF words by values no CSLEF word has.
-constexpr int kSurfaceRange = -7, kAnalysisRange = -15, kNodeRange4 = -104, kNodeRange11 = -111;
+constexpr int kSurfaceRange = -7, kAnalysisRange = -15, kNodeRange4 = -104, kNodeRange11 = -111, kBcRange = -202;
 
 double slotOf(Int value) { return eqc_testing::integerSlot(value); }
-
-double nameSlot(const std::string& name) {
-  char bytes[8];
-  std::memset(bytes, ' ', 8);
-  std::memcpy(bytes, name.data(), std::min<std::size_t>(name.size(), 8));
-  double slot;
-  std::memcpy(&slot, bytes, 8);
-  return slot;
-}
 
 Int nameWord(const std::string& name, int half) {
   char bytes[8];
@@ -80,6 +74,15 @@ Int appendDirectory(std::vector<double>& store, const std::vector<std::pair<std:
 
 }  // namespace
 
+double nameSlot(const std::string& name) {
+  char bytes[8];
+  std::memset(bytes, ' ', 8);
+  std::memcpy(bytes, name.data(), std::min<std::size_t>(name.size(), 8));
+  double slot;
+  std::memcpy(&slot, bytes, 8);
+  return slot;
+}
+
 Slot I(Int value) { return {Slot::Kind::Integer, value, 0.0, "", 0}; }
 Slot R(Real value) { return {Slot::Kind::Real, 0, value, "", 0}; }
 Slot N(const std::string& name) { return {Slot::Kind::Name, 0, 0.0, name, 0}; }
@@ -106,6 +109,8 @@ OdbModelBuilder::OdbModelBuilder() {
   rec::clear(CMATYP);
   rec::clear(CNODE);
   rec::clear(CBCODB);
+  rec::clear(CSLNS);
+  rec::clear(CREST);
 }
 
 Int OdbModelBuilder::node(Int label, std::array<Real, 3> x, Int flags, std::vector<int> records) {
@@ -118,6 +123,11 @@ int OdbModelBuilder::surfaceRecord(std::vector<Slot> slots) { return record(kSur
 int OdbModelBuilder::analysisRecord(std::vector<Slot> slots) { return record(kAnalysisRange, std::move(slots)); }
 int OdbModelBuilder::nodeRecord(int range, std::vector<Slot> slots) {
   return record(range == 4 ? kNodeRange4 : kNodeRange11, std::move(slots));
+}
+
+int OdbModelBuilder::bcRecord(std::vector<Slot> slots) { return record(kBcRange, std::move(slots)); }
+void OdbModelBuilder::boundaryConditions(Int node, std::vector<int> records) {
+  nodeConditions_[node] = std::move(records);
 }
 
 Int OdbModelBuilder::elementType(const std::string& name, Int typeCode, Int family, Int odbNodes,
@@ -234,6 +244,7 @@ Int OdbModelBuilder::build() {
   emit(kSurfaceRange);
   rec::i(CSLV, 8) = appendDirectory(store, elementSets_);
   rec::i(CSLV, 9) = appendDirectory(store, nodeSets_);
+  rec::i(CSLV, 10) = static_cast<Int>(store.size()) + 1;
   auto range = [&](int word, Int& first, Int& end) {
     first = next = static_cast<Int>(store.size()) + 1;
     place(word);
@@ -243,6 +254,7 @@ Int OdbModelBuilder::build() {
   range(kNodeRange4, rec::i(CSLNF, 4), rec::i(CSLNF, 5));
   range(kNodeRange11, rec::i(CSLNF, 11), rec::i(CSLNF, 12));
   range(kAnalysisRange, rec::i(CSLV, 15), rec::i(CSLV, 16));
+  range(kBcRange, rec::i(CSLNS, 2), rec::i(CSLNS, 3));
 
   Int longest = 1;
   for (std::size_t a = 0; a < store.size();) {
@@ -258,6 +270,9 @@ Int OdbModelBuilder::build() {
     n.userNumber = spec.label;
     n.coordinates.assign(spec.x.begin(), spec.x.end());
     for (int r : spec.records) n.slideLineAddresses.push_back(address(r));
+    const auto conditions = nodeConditions_.find(static_cast<Int>(&spec - nodeSpecs_.data()) + 1);
+    if (conditions != nodeConditions_.end())
+      for (int r : conditions->second) n.dofList.push_back(address(r));
     const Int index = dm2_testing::addNode(n);
     dm2_testing::setNodeVariable(index, 2, n.coordinates);
   }
@@ -276,7 +291,8 @@ Int OdbModelBuilder::build() {
 
   rec::i(CGN, 2) = nodeCount();
   rec::i(CGN, 3) = elementCount();
-  rec::i(CGN, 30) = 0;
+  rec::i(CGN, 30) = pseudoLabelStart;
+  rec::i(CGN, 7) = bcDegrees;
   rec::i(CGM, 1) = 100;
   rec::i(CGM, 37) = 13;
   for (int w = 40; w <= 54; ++w) rec::i(CGM, w) = longest;
@@ -286,6 +302,7 @@ Int OdbModelBuilder::build() {
   rec::i(CEOSZ, 12) = directions;
   rec::i(CELFLG, 14) = twoDimensionalFlag;
   rec::i(CPROC, 26) = analysisTimeRigid;
+  rec::i(CPROC, 2) = steps;
   rec::i(CMATYP, 32) = connectorFlag;
   rec::setChars(CHEAD, 1, 80, title);
   rec::setChars(CJBPAR, eqc_records::kJobDirectoryFirst, eqc_records::kJobStringLength, directory);

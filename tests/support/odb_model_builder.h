@@ -29,6 +29,8 @@ Slot I(Int value);
 Slot R(Real value);
 Slot N(const std::string& name);
 Slot A(int record);
+// The 8-character coded name in one slot, blank-padded.
+double nameSlot(const std::string& name);
 
 class OdbModelBuilder {
  public:
@@ -41,6 +43,9 @@ class OdbModelBuilder {
   Int twoDimensionalFlag = 0;  // CELFLG word 14
   Int analysisTimeRigid = 0;   // CPROC word 26
   bool storeCounts = false;    // keep a copy of CGM as the substructure's stored CGM
+  Int steps = 1;               // CPROC word 2: the steps of the analysis
+  Int bcDegrees = 0;           // CGN word 7: boundary-condition slots beyond 32
+  Int pseudoLabelStart = 0;    // CGN word 30: pseudo-element labels count down from minus this
   std::string title;           // CHEAD, 80 characters
   std::string release = "6.4-1";
   std::string directory;       // CJBPAR string 7
@@ -63,6 +68,10 @@ class OdbModelBuilder {
   int surfaceRecord(std::vector<Slot> slotsAfterLength);
   int analysisRecord(std::vector<Slot> slotsAfterLength);
   int nodeRecord(int range, std::vector<Slot> slotsAfterLength);  // range 4 or 11
+  // A boundary-condition record (CSLNS words 2 to 3) and the records a node carries (its
+  // ADB_NODEACCESS operation 2 list).
+  int bcRecord(std::vector<Slot> slotsAfterLength);
+  void boundaryConditions(Int node, std::vector<int> records);
 
   // An orientation record (slot 2 the system type, slot 3 the name, 4-9 reals, 10 integer, 11 real).
   void orientation(Int systemType, const std::string& name, std::array<Real, 6> definition, Int integer = 0,
@@ -104,6 +113,7 @@ class OdbModelBuilder {
   std::vector<ElementSpec> elements_;
   std::vector<Int> nodes_;  // flag words
   std::vector<NodeSpec> nodeSpecs_;
+  std::map<Int, std::vector<int>> nodeConditions_;
   std::vector<std::vector<Slot>> orientations_;
   std::vector<std::pair<std::string, std::vector<Int>>> elementSets_, nodeSets_;
   bool built_ = false;

@@ -36,10 +36,14 @@ ZMX_EXPORT extern CNSPRE_t CNSPRE;
 // number, type record and node list, checks the radial coordinates of axisymmetric elements
 // (zeroing small negative radii where the program allows), then hands the element to the one
 // geometry routine its family code selects. a6 X(a8, nodes); a7 receives the integer beside the
-// node list; a17 imported-element flag; a18 element handle; a20 check status; a22 node database.
+// node list; a10 the fluid segment table (a11 its leading dimension, a12 its rows filled), a13 the
+// fluid cavity table; a1 the buffer that receives the slave-surface record of the interface elements
+// (its slot 1 their node's value), a14 its capacity in 8-byte slots; a17 imported-element flag; a18
+// element handle; a19 an integer of the shells; a20 check status; a21 a record buffer of the line
+// springs; a22 node database. Arrays a family does not use may be null.
 ZMX_EXPORT void ELGGEN(Real* a1, Real* a2, const Int* a3, Real* a4, Real* a5, Real* a6, Int* a7, const Int* a8,
-                       const Int* a9, Real* a10, Real* a11, Real* a12, Real* a13, Real* a14, Real* a15, Real* a16,
-                       const Int* a17, const Int* a18, Real* a19, Int* a20, Real* a21, const Int* a22,
+                       const Int* a9, Int* a10, const Int* a11, Int* a12, void* a13, const Int* a14, Real* a15, Real* a16,
+                       const Int* a17, const Int* a18, const Int* a19, Int* a20, void* a21, const Int* a22,
                        const Int* a23, Real* a24, Real* a25, const Int* a26, const Int* a27, Real* a28);
 
 // ---- Check wrappers that add to CPHCON --------------------------------------------------------

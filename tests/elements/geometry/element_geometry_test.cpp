@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "runtime/address_space.h"
+#include "siblings/dm2/dm2_adb.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "tests/elements/geometry/geometry_harness.h"
 
@@ -131,28 +133,78 @@ TEST_F(GeometryTest, ChecksGetTheStatedArguments) {
   EXPECT_NE(c[0].arrays[4], static_cast<const void*>(&ldim)) << "a copy of the leading dimension";
 }
 
-TEST_F(GeometryTest, FamiliesWithoutARoutineHereReportTheirCode) {
-  const std::vector<std::pair<Int, Int>> reported = {{1, 1},   {101, 1},  {104, 1},   {201, 1},    {216, 1},
-                                                     {304, 1}, {309, 1},  {307, 300}, {408, 3400}, {410, 3451},
-                                                     {410, 3452}, {414, 3652}};
-  for (const auto& [family, type] : reported) {
+TEST_F(GeometryTest, LineShellSpecialAndInterfaceFamiliesReachTheirRoutines) {
+  struct Row {
+    Int family, type;
+    int nodes;
+    const char* check;  // the check its routine calls first
+  };
+  const std::vector<Row> rows = {{1, 1, 2, "EQC_LTRUSG_ERRWARN"}, {410, 3451, 2, "EQC_LTRUSG_ERRWARN"},
+                                 {101, 1, 2, "EQC_LBG002GO"},      {102, 1, 2, "EQC_LTHBM2DG"},
+                                 {103, 1, 2, "EQC_LBG102GO"},      {105, 1, 2, "EQC_LBG102GO"},
+                                 {104, 1, 2, "EQC_LTHBMG"},        {201, 1, 4, "EQC_LSG002"},
+                                 {202, 1, 4, "EQC_LSG8"},          {203, 1, 4, "EQC_LSG8"},
+                                 {205, 2302, 3, "EQC_3NLINE_ERRWARN"}, {206, 2302, 3, "EQC_3NLINE_ERRWARN"},
+                                 {207, 1, 2, "EQC_LSG001"},        {410, 3452, 2, "EQC_LSG001"},
+                                 {208, 1, 3, "EQC_LSNORS"},        {210, 1, 2, "EQC_LSGSAX"},
+                                 {211, 1, 2, "EQC_LHSG01"},        {212, 1, 8, "EQC_LHSG002"},
+                                 {216, 1, 8, "EQC_LSC"}};
+  for (const Row& row : rows) {
+    eqc_checks_testing::clearCalls();
     eqc_testing::clearMessages();
-    element(family, type, solidNodes(2));
+    Words words = {{14, 1}, {7, 3}};
+    if (row.family == 216) words.push_back({36, 4});
+    element(row.family, row.type, std::vector<std::vector<Real>>(row.nodes, std::vector<Real>(6, 0.0)), words);
+    for (int k = 0; k < row.nodes; ++k) X[6 * k] = k, X[6 * k + 4] = 1.0, X[6 * k + 5] = 0.25 * k;
+    if (row.family == 216)
+      for (int k = 4; k < 8; ++k) X[6 * k + 2] = 1.0;
     run();
-    const auto m = eqc_testing::messages();
-    ASSERT_EQ(m.size(), 1u) << family;
-    EXPECT_EQ(m[0].level, -3);
-    EXPECT_EQ(m[0].text, "SYSTEM ERROR IN ELGGEN: NO GEOMETRY ROUTINE FOR FAMILY " + std::to_string(family));
+    const auto c = calls();
+    ASSERT_FALSE(c.empty()) << row.family;
+    EXPECT_EQ(c[0].name, row.check) << row.family;
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 0) << row.family;
   }
-  // Interface family 305 reports only when the element has variable 99.
-  eqc_testing::clearMessages();
-  element(305, 1, solidNodes(2));
+  // Characteristic lengths of the interface families: a 2 x 2 point surface and a contact pair.
+  rec::clear(CPHCON);
+  element(304, 1, {{0, 0, 0}, {2, 0, 0}, {2, 3, 0}, {0, 3, 0}}, {{14, 4}});
   run();
-  EXPECT_TRUE(eqc_testing::messages().empty());
-  dm2_testing::Variable v99{99, false, std::vector<Real>(3, 0.0)};
-  element(306, 1, solidNodes(2), {}, {v99});
+  EXPECT_EQ(rec::i(CPHCON, 1), 1);
+  EXPECT_NEAR(cphconReal(11), 2.5, 1e-12);  // the mean of the half side lengths summed
+  element(307, 300, {{0, 0, 0}, {3, 4, 0}});
   run();
-  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  EXPECT_EQ(rec::i(CPHCON, 2), 1);
+  EXPECT_NEAR(cphconReal(17), 5.0, 1e-12);
+  // Slave-surface elements: without an element record LIGSL3 measures node 1 to node n in space,
+  // LIGSL2 in the plane; type 290 then copies argument 1 into variable 99.
+  rec::clear(CPHCON);
+  dm2_testing::Variable v99{99, false, std::vector<Real>(2, -1.0)};
+  element(309, 290, {{0, 0, 0}, {2, 3, 6}}, {{7, 3}}, {v99});
+  a1[0] = 4.5;
+  run();
+  EXPECT_EQ(rec::i(CPHCON, 2), 0) << "type 290 measures its record only";
+  const Int id99 = 99, zero = 0, one = 1;
+  const Int first = GETSUBLAYOUT(&zero, &handle, &one), second = GETSUBLAYOUT(&one, &first, &one);
+  EXPECT_EQ(mem32::at<Real>(GETVARDRW(&second, &id99), 2, dm2::kDataTag)[0], 4.5);
+  element(309, 291, {{0, 0, 0}, {2, 3, 6}}, {{7, 3}}, {v99});
+  run();
+  EXPECT_NEAR(cphconReal(17), 7.0, 1e-14);
+  element(309, 282, {{0, 0, 0}, {2, 3, 6}}, {{7, 2}}, {v99});
+  run();
+  EXPECT_NEAR(cphconReal(17), 7.0 + std::sqrt(13.0), 1e-14);
+  // A frame with orientation variable 18 and no orientation point stores zeros.
+  dm2_testing::Variable v18{18, false, std::vector<Real>(6, 7.0)};
+  element(414, 3652, solidNodes(2), {}, {v18});
+  run();
+  const Int id = 18;
+  const Real* stored = mem32::at<Real>(GETVARDRW(&handle, &id), 6, dm2::kDataTag);
+  EXPECT_EQ(std::vector<Real>(stored, stored + 6), std::vector<Real>(6, 0.0));
+  // A fluid element files its volume under its reference node in the cavity table.
+  dm2_testing::Variable v136{136, false, std::vector<Real>(1, 0.0)};
+  element(408, 3411, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{8, 4}, {9, 3}}, {v136});
+  run();
+  EXPECT_EQ(rec::slotI(cavities.data(), 1), 1004);
+  EXPECT_NEAR(rec::slotR(cavities.data(), 2), -1.0 / 6.0, 1e-15);
+  EXPECT_EQ(rowsFilled, 3);
   // Codes outside the rows do nothing at all.
   eqc_testing::clearMessages();
   eqc_checks_testing::clearCalls();

@@ -72,20 +72,24 @@ class GeometryTest : public zmxtest::HostFixture {
 
   void run() {
     const Int nodeDb = dm2_testing::nodeDatabase();
-    ELGGEN(&a1, a2.data(), &a3, section.data(), data.data(), X.data(), &a7, &ldim, &a9, nullptr, nullptr, nullptr,
-           nullptr, nullptr, a15.data(), a16.data(), &imported, &handle, nullptr, &status, nullptr, &nodeDb, &a23, a24.data(),
-           a25.data(), &a26, &a27, a28.data());
+    ELGGEN(a1.data(), a2.data(), &a3, section.data(), data.data(), X.data(), &a7, &ldim, &a9, segments.data(), &segmentRows,
+           &rowsFilled, cavities.data(), &infoCapacity, a15.data(), a16.data(), &imported, &handle, &a19, &status,
+           springBuffer.data(), &nodeDb, &a23, a24.data(), a25.data(), &a26, &a27, a28.data());
   }
 
   std::vector<eqc_checks_testing::CheckCall> calls() const { return eqc_checks_testing::calls(); }
 
-  Real a1 = 0.0;
+  std::vector<Real> a1 = std::vector<Real>(64, 0.0);  // the slave-surface record buffer
   std::vector<Real> a2 = std::vector<Real>(64, 0.0);
   Int a3 = 4, a7 = -9, ldim = 3, a9 = 0, imported = 0, handle = 0, status = 77, a23 = 0, a26 = 0, a27 = 0;
   std::vector<Real> section, data, X;
   std::vector<Real> a15 = std::vector<Real>(8, 0.0), a16 = std::vector<Real>(8, 0.0);
   std::vector<Real> a24 = std::vector<Real>(256, 0.0), a25 = std::vector<Real>(32, 0.0), a28 = std::vector<Real>(4, 0.0);
   std::vector<Int> nodeList;
+  // Fluid segment table (segmentRows x 5), its rows filled, the cavity table and record buffers.
+  Int segmentRows = 8, rowsFilled = 0, a19 = 0, infoCapacity = 64;
+  std::vector<Int> segments = std::vector<Int>(40, 0);
+  std::vector<Real> cavities = std::vector<Real>(16, 0.0), springBuffer = std::vector<Real>(64, 0.0);
 };
 
 // Square and cube corner coordinates.

@@ -4,10 +4,13 @@
 #include <cstring>
 
 #include "zmx/contact.h"
+#include "zmx/elements.h"
 #include "zmx/geometry.h"
 #include "zmx/import.h"
+#include "zmx/messages.h"
 #include "zmx/model.h"
 #include "zmx/numerics.h"
+#include "zmx/odb.h"
 #include "zmx/sensitivity.h"
 #include "zmx/storage.h"
 
@@ -47,6 +50,27 @@ int main() {
   Int header[2];
   std::memcpy(header, block, sizeof header);
 
+  // Element library: the 2 x 2 extrapolation to four nodes carries a constant field unchanged.
+  Real w[16] = {};
+  const Int fourNodes = 4, fullRule = 1;
+  LX22(w, &fourNodes, &fullRule);
+  Real rowSum = 0;
+  for (int k = 0; k < 4; ++k) rowSum += w[4 * k];
+
+  // Messages: a formatted message line goes to the message unit.
+  const char format[] = "CONSUMER MESSAGE %I";
+  const Int integer = 1;
+  const Real real = 0;
+  KVXMES(format, static_cast<Int>(sizeof format - 1), &real, &integer, " ", 1);
+
+  // Output database: the descriptor list is emptied for a new database.
+  const Int empty = 0;
+  ODBDYN(&empty);
+
+  // Design sensitivity: the name of a sensitivity output variable.
+  char outName[kDsaOutputNameRoom];
+  dsa_OutputName("U", outName, 7);
+
   // Import and design sensitivity: their modules come up with the library.
   int again = 0;
   edi_initialize(again);
@@ -56,7 +80,8 @@ int main() {
 
   shr_finalize(modules);
   const bool ok = found == 42 && three[0] == 1.0 && three[2] == 3.0 && modules == 0 && facetType == 14 &&
-                  ncum[4] == 6 && ncum[7] == 5 && header[0] == 4;
+                  ncum[4] == 6 && ncum[7] == 5 && header[0] == 4 &&
+                  rowSum > 1 - 1e-12 && rowSum < 1 + 1e-12 && std::strncmp(outName, "d_ U", 4) == 0;
   std::printf("consumer: %s\n", ok ? "ok" : "FAILED");
   return ok ? 0 : 1;
 }

@@ -1,0 +1,90 @@
+#include "contact/search/search_core.h"
+
+#include <cmath>
+
+#include "siblings/eqc/eqc_messages.h"
+
+namespace zmx::contact {
+
+namespace {
+constexpr Real kEps = 2.22e-16;
+constexpr Real kTiny = 1e-36;
+}  // namespace
+
+bool replaces(const FaceRecord& r, Real distance, Real g, bool failed) {
+  const Real a = std::fabs(distance), held = std::fabs(r.distance);
+  if (held > a + kEps) return true;
+  if (std::fabs(held - a) > kEps) return false;
+  if (g + kEps < r.g) return true;
+  if (std::fabs(r.g - g) > kEps) return false;
+  return (distance > 0 && r.distance < 0) ||
+         (!failed && r.failed && ((distance > 0 && r.distance >= 0) || (distance <= 0 && r.distance < 0)));
+}
+
+void facetMessage(Int element, const char* surfaceName, bool retry) {
+  static constexpr char kFirst[] =
+      "A FACET OF SURFACE %S WITH UNDERLYING ELEMENT %I HAS A ZERO NORMAL VECTOR OR COINCIDENT TANGENT VECTORS. "
+      "CHECK CONNECTIVITY OF THE UNDERLYING ELEMENT.";
+  static constexpr char kSecond[] =
+      "A FACET OF SURFACE %S WITH UNDERLYING ELEMENT %I HAS A ZERO TANGENT VECTOR OR COINCIDENT TANGENT VECTORS. "
+      "CHECK CONNECTIVITY OF THE UNDERLYING ELEMENT.";
+  const Int level = -2, key = retry ? -2123 : -2124, file = 1;
+  const Real zero = 0.0;
+  const char* text = retry ? kSecond : kFirst;
+  const Int length = static_cast<Int>(retry ? sizeof kSecond - 1 : sizeof kFirst - 1);
+  KVXNERR(&level, text, length, &element, &zero, surfaceName, 8);
+  MSGACCESS(&file, &element, &key);
+}
+
+bool footWithinBoundary(Int edges, const bool* freeEdge, Real xi, Real eta, Int sub, bool failed, Real cylinderAngle) {
+  const auto boundary = [&](Int k) { return k >= 1 && k <= edges && freeEdge[k - 1]; };
+  bool found = true;
+  if (edges == 2) {
+    if (!failed && sub > 0) {
+      if (xi < -1.002) {
+        if (sub == 1) found = found && boundary(1);
+      } else if (xi > 1.002 && sub == 2) {
+        found = found && boundary(2);
+      }
+    } else if (xi < -1.002) {
+      found = boundary(1);
+    } else if (xi > 1.002) {
+      found = boundary(2);
+    }
+  } else if (edges == 3) {
+    if (!failed && sub > 0) {
+      static constexpr Int kAcross[4] = {2, 3, 1, 2};
+      if (xi < -1.002) found = found && boundary(kAcross[sub <= 3 ? sub : 0]);
+      if (eta < -1.002) found = found && boundary(sub);
+    } else {
+      if (xi < -0.001) found = found && boundary(3);
+      if (eta < -0.001) found = found && boundary(1);
+      if (1.0 - xi - eta < -0.001) found = found && boundary(2);
+    }
+  } else if (edges == 4) {
+    if (xi < -1.002)
+      found = found && boundary(4);
+    else if (xi > 1.002)
+      found = found && boundary(2);
+    // A cylindrical facet's eta is an angle from 0 to W.
+    const bool angular = std::fabs(cylinderAngle) > kEps;
+    const Real low = angular ? -0.001 * cylinderAngle : -1.002, high = angular ? 1.001 * cylinderAngle : 1.002;
+    if (eta < low)
+      found = found && boundary(1);
+    else if (eta > high)
+      found = found && boundary(3);
+  }
+  return found;
+}
+
+Real segmentParameter(const Real* p, const Real* a, const Real* b) {
+  Real num = 0.0, den = 0.0;
+  for (int i = 0; i < 3; ++i) num += (p[i] - a[i]) * (b[i] - a[i]), den += (b[i] - a[i]) * (b[i] - a[i]);
+  return den <= kTiny ? 0.0 : num / den;
+}
+
+void centreOf(const Real* x, Real* c) {
+  for (int i = 0; i < 3; ++i) c[i] = (x[i] + x[3 + i] + x[6 + i]) / 12.0 + (x[9 + i] + x[12 + i] + x[15 + i]) / 4.0;
+}
+
+}  // namespace zmx::contact

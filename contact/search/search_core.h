@@ -1,0 +1,44 @@
+// Pieces that every faceted contact search shares: the record of the best face contact and its
+// replacement rule, the facet messages, the boundary test of a projection that fell beyond a
+// local edge, the foot on a segment and the centre of a split 6-node triangle.
+#pragma once
+
+#include "runtime/fortran_types.h"
+
+namespace zmx::contact {
+
+// The best face contact so far: signed distance, excess beyond the facet (0 inside), facet
+// coordinates, facet, sub-facet corner, whether its facet needed the corner retry, and its foot,
+// normal and tangents.
+struct FaceRecord {
+  Real distance = -1e36, g = 1e36, xi = 0.0, eta = 0.0;
+  Int facet = 0, sub = 0;
+  bool failed = false;
+  Real foot[3] = {}, normal[3] = {}, tangents[6] = {};
+};
+
+// Whether a projection (distance, excess g, retry flag) replaces the record: nearer by more than
+// 2.22e-16; on a tie the smaller excess; then a positive distance over a negative one, and a
+// facet without retry over one with it.
+bool replaces(const FaceRecord& r, Real distance, Real g, bool failed);
+
+// The facet without a normal (retry false, key -2124) or without one on its corner nodes too
+// (retry true, key -2123), reported at level -2 under its underlying element.
+void facetMessage(Int element, const char* surfaceName, bool retry);
+
+// Whether a foot that lies beyond the facet stands: only across its boundary edges. freeEdge(k),
+// k = 1 .. edges (1-based), tells whether local edge k is a boundary edge; sub is the sub-facet
+// corner of a split 6-node triangle (coordinates then in [-1, 1]); cylinderAngle is the total
+// angle W of a cylindrical facet, whose eta runs from 0 to W (0 for other facets). Two edges are a
+// segment of a two-dimensional surface.
+bool footWithinBoundary(Int edges, const bool* freeEdge, Real xi, Real eta, Int sub, bool failed, Real cylinderAngle);
+
+// The parameter of the foot of p on the segment a -> b (0 for a segment of squared length at
+// most 1e-36).
+Real segmentParameter(const Real* p, const Real* a, const Real* b);
+
+// The centre of a split 6-node triangle (x: 3 x 6): the mean of the centroids of its four
+// straight sub-triangles.
+void centreOf(const Real* x, Real* c);
+
+}  // namespace zmx::contact

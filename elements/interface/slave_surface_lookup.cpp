@@ -1,0 +1,108 @@
+// Interface elements on slave surfaces: their characteristic length and the value of their node
+// in the slave-surface data record " INFOSLV" (temperature or pore-pressure degree of freedom).
+#include <string>
+
+#include "elements/geometry/element_records.h"
+#include "elements/geometry/element_support.h"
+#include "elements/interface/interface_support.h"
+#include "runtime/record.h"
+#include "siblings/eqc/eqc_job.h"
+#include "siblings/eqc/eqc_messages.h"
+#include "siblings/eqc/import_services.h"
+#include "siblings/eqc/records.h"
+#include "zmx/contact/slide_surfaces.h"
+#include "zmx/elements/interface.h"
+#include "zmx/numerics/sorting.h"
+
+namespace {
+
+using namespace zmx_interface;
+
+// Outcome of the node's lookup in the " INFOSLV" record.
+enum class Lookup { kMissingRecord, kNoSurface, kDone };
+
+// Finds the surface entry named by the element record's slot 3 and the node in its sorted node
+// list: the node's value goes into info slot 1; a node not listed is reported under -3006. An
+// entry or node list that would run past the record's length ends the walk as if nothing matched.
+Lookup lookUpNode(const void* record, void* info, const Int* capacity, Int node, const char* systemText) {
+  Int address = 0;
+  ASURFREC(" INFOSLV", 8, &address, info, capacity);
+  if (address == 0) {
+    zmx_elements::message(-2, systemText, 0);
+    return Lookup::kMissingRecord;
+  }
+  const Int length = rec::slotI(info, 1);
+  const Int entries = rec::slotI(info, 4), offset = rec::slotI(info, 5);
+  const char* wanted = static_cast<const char*>(record) + 8 * 2;
+  Int s = 6;
+  for (Int k = 1; k <= entries; ++k) {
+    if (s < 6 || s + 1 > length) return Lookup::kNoSurface;
+    const char* name = static_cast<const char*>(info) + 8 * (s);
+    if (BCU_ACOMP(name, 8, wanted, 8) == 0) {
+      const Int n = offset + s - 1 >= 1 && offset + s - 1 <= length ? rec::slotI(info, offset + s - 1) : -1;
+      // The node numbers take n 4-byte words from slot o + s; the values end at slot o + s + 3n - 1.
+      if (n < 0 || offset + s + 3LL * n - 1 > length) return Lookup::kNoSurface;
+      const Int* nodes = reinterpret_cast<const Int*>(static_cast<const char*>(info) + 8 * (offset + s - 1));
+      Int position = 1, status = 0;
+      HUNTI(nodes, &n, &node, &position, &status);
+      if (status == 0 && position >= 1 && position <= n) {
+        rec::setSlotR(info, 1, rec::slotI(info, offset + s + 2 * n + position - 1));
+      } else {
+        char decoded[8];
+        const Int eight = 8;
+        Int used = 0;
+        ACODEC(name, decoded, 8, &eight, &used);
+        const Int level = -2, key = -3006, file = 1;
+        const Real noReal = 0.0;
+        const char* text = "FAILURE TO FIND NODE %I OF SLAVE SURFACE %S IN INFOSLV. THIS MAY BE DUE TO PREVIOUS ERRORS.";
+        KVXNERR(&level, text, static_cast<Int>(std::char_traits<char>::length(text)), &node, &noReal, decoded, 8);
+        MSGACCESS(&file, &node, &key);
+      }
+      return Lookup::kDone;
+    }
+    const Int step = rec::slotI(info, s);
+    if (step < 1) return Lookup::kNoSurface;
+    s += step;
+  }
+  return Lookup::kNoSurface;
+}
+
+}  // namespace
+
+extern "C" {
+
+void LIGSL2(const Int* n, void* buffer, const Int* addresses, const Int* count, const Int* type, void* info,
+            const Int* flag7, const Int* flag8, const Int* capacity, const Real* X, const Int* ldim, const Int* node) {
+  if (*type != 281) {
+    addBoth(endDistance(X, *ldim, *n, 2));
+    return;
+  }
+  if (!readRecord(lastInRange(addresses, *count, rec::i(CSLEF, 29), rec::i(CSLEF, 31)), buffer)) return;
+  const Real length = rec::slotR(buffer, 14);
+  if (length > 2.22e-16) addBoth(length);
+  if (*flag7 <= 0 && *flag8 <= 0) return;
+  if (lookUpNode(buffer, info, capacity, *node, "SYSTEM ERROR IN LIGSL2 - FAILURE TO READ SLAVE SURFACE INFO") !=
+      Lookup::kNoSurface)
+    return;
+  if (*flag7 != 0)
+    rec::setSlotR(info, 1, 11.0);
+  else if (*flag8 != 0)
+    rec::setSlotR(info, 1, 8.0);
+}
+
+void LIGSL3(void* buffer, const Int* addresses, const Int* count, const Int* type, const Int* n, void* info,
+            const Int* capacity, const Real* X, const Int* ldim, const Int* node) {
+  if (*type != 290) {
+    addBoth(endDistance(X, *ldim, *n, 3));
+    return;
+  }
+  if (!readRecord(lastInRange(addresses, *count, rec::i(CSLEF, 29), rec::i(CSLEF, 31)), buffer)) return;
+  addBoth(rec::slotR(buffer, 14));
+  const Int kind = rec::slotI(buffer, 11);
+  if (kind != 2 && kind != 4) return;
+  if (lookUpNode(buffer, info, capacity, *node, "SYSTEM ERROR IN LIGSL3 - FAILURE TO READ SLAVE SURFACE INFO") ==
+      Lookup::kNoSurface)
+    rec::setSlotR(info, 1, 0.0);
+}
+
+}  // extern "C"

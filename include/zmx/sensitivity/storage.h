@@ -1,0 +1,88 @@
+// Variable storage of the current element: per variable block of the element's layout, the
+// variables present, their storage classes and their sensitivity descriptors.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "zmx/types.h"
+
+class Layout;
+class ElementLayout;
+class SectIntLayout;
+class RebarLayout;
+class MatPointLayout;
+struct adb_dsaVars;
+
+// Where a variable or a companion lies in its layout, found once when the storage is formed:
+// its storage class, its first real in the copies of that class and its number of reals
+// (points times values per point); size -1 when the layout lacks it.
+struct dsa_VarPlace {
+  Int id = -1;
+  Int storageClass = 0;
+  Int first = 0;
+  Int size = -1;
+};
+
+// The variable itself (place 0) and its companions d0 to d2 (places 1 to 3).
+struct dsa_VarAccess {
+  dsa_VarPlace place[4];
+};
+
+// The present variables of one block, ids ascending.
+class ZMX_EXPORT dsa_Var {
+ public:
+  dsa_Var() = default;
+  dsa_Var(const dsa_Var&) = delete;
+  dsa_Var& operator=(const dsa_Var&) = delete;
+  ~dsa_Var();
+  void FormStorage(const Layout& layout, Int nIds, Int kind);
+
+  Int count = 0;
+  std::unique_ptr<Int[]> ids;
+  std::unique_ptr<Int[]> classes;
+  std::unique_ptr<adb_dsaVars[]> descriptors;
+  std::unique_ptr<dsa_VarAccess[]> access;  // where each variable and its companions lie
+};
+
+// Finds where variable id of the layout lies; false (place.size -1) when the layout lacks it or
+// it runs past its class's copies.
+ZMX_EXPORT bool dsa_LocateVar(const Layout& layout, Int id, dsa_VarPlace& place);
+
+class ZMX_EXPORT dsa_MatVar {
+ public:
+  void FormStorage(const MatPointLayout& layout);
+  dsa_Var var;
+};
+
+class ZMX_EXPORT dsa_RebarVar {
+ public:
+  void FormStorage(const RebarLayout& layout);
+  Int count = 0;  // stays 0
+  std::vector<dsa_MatVar> mats;
+};
+
+class ZMX_EXPORT dsa_SectVar {
+ public:
+  void FormStorage(const SectIntLayout& layout);
+  // Destroyed in the order var, rebars, mats.
+  std::vector<dsa_MatVar> mats;
+  std::vector<dsa_RebarVar> rebars;
+  dsa_Var var;
+};
+
+class ZMX_EXPORT dsa_VarStorage {
+ public:
+  void FormStorage(const ElementLayout& layout);
+  // Destroyed in the order var, section points, rebar layers.
+  std::vector<dsa_RebarVar> rebars;
+  std::vector<dsa_SectVar> sects;
+  dsa_Var var;
+};
+
+extern "C" {
+// Forms the storage of the element layout (an element handle) into the sensitivity state; a
+// storage the state still holds is destroyed first.
+ZMX_EXPORT void ELDSAFORMSTORAGE(const Int* layout);
+ZMX_EXPORT void ELDSADELSTORAGE();
+}

@@ -1,0 +1,19 @@
+// Records of type 23 of the paged main-memory store: the orientation points of beams. DBML with
+// block 23 reads them in sequence: key 0 reads the first record, each read advances the key by
+// one, and a key past the last record gives status 1 with nothing read.
+#pragma once
+
+#include <vector>
+
+#include "runtime/fortran_types.h"
+
+namespace eqc_detail {
+inline constexpr Int kOrientationPointRecords = 23;
+// Reads the record the key names into buffer (8-byte slots); status 0, or 1 past the last.
+void readOrientationRecord(void* buffer, Int* key, Int* status);
+}  // namespace eqc_detail
+
+namespace eqc_testing {
+// The type-23 records in order, each as its 8-byte slots (integers as integer slots).
+ZMX_EXPORT void setOrientationRecords(std::vector<std::vector<double>> records);
+}  // namespace eqc_testing

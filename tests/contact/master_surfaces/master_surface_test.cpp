@@ -1,0 +1,452 @@
+// The closest contact on element-based master surfaces against brute force over their facets, the
+// three projections against one another, and the boundary, lookup and message rules.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <tuple>
+
+#include "siblings/eqc/eqc_messages.h"
+#include "siblings/eqc/testing.h"
+#include "tests/contact/master_surfaces/master_surface_harness.h"
+
+namespace {
+
+using namespace master_test;
+
+// Each answer against the exact closest point. A face projection may stand up to 0.001 of the
+// facet's coordinate range beyond a shared edge, on the facet's extension: the answer's point lies
+// on the surface or that close to it, it is never farther than the exact distance, and nearer only
+// by how far its point lies off the surface. The sign is negative on the side the normal points
+// to; only PROJ_RESULT and slots 16-19 are written.
+void expectClosest(const Surface& s, const Vec& p, const Answer& a, double h) {
+  const double tolerance = 1e-9 * h;
+  const double d = norm(p - bruteClosest(s, p));
+  ASSERT_NE(a.kind, 0);
+  const double off = norm(a.point() - bruteClosest(s, a.point()));
+  EXPECT_LE(off, 1e-3 * h);
+  EXPECT_LE(std::fabs(a.distance()), d + tolerance);
+  EXPECT_GE(std::fabs(a.distance()), d - off - tolerance);
+  EXPECT_NEAR(norm(p - a.point()), std::fabs(a.distance()), tolerance);
+  if (d > 1e-9) {
+    EXPECT_NEAR(dot(a.normal(), p - a.point()), -a.distance(), 1e-9);
+  }
+  EXPECT_EQ(a.slots[0], a.kind);
+  EXPECT_EQ(a.slots[1], a.entity);
+  for (int k = 1; k <= kStateSlots; ++k) {
+    if (k < 16 || k > 19) {
+      EXPECT_EQ(a.state[static_cast<std::size_t>(k - 1)], kStateFill) << "slot " << k;
+    }
+  }
+}
+
+// Points within half an edge length of the surface: a random point of a random facet moved along
+// a random direction.
+std::vector<Vec> nearPoints(const Surface& s, std::mt19937& rng, int count, double reach) {
+  std::uniform_int_distribution<std::size_t> facet(0, s.facets.size() - 1);
+  std::uniform_real_distribution<double> u(0.0, 1.0), d(-1.0, 1.0);
+  std::vector<Vec> points;
+  for (int i = 0; i < count; ++i) {
+    const Facet& f = s.facets[facet(rng)];
+    double a = u(rng), b = u(rng);
+    if (a + b > 1) a = 1 - a, b = 1 - b;
+    const Vec on = s.at(f.nodes[0]) + a * (s.at(f.nodes[1]) - s.at(f.nodes[0])) + b * (s.at(f.nodes[2]) - s.at(f.nodes[0]));
+    Vec dir{d(rng), d(rng), d(rng)};
+    points.push_back(on + (reach * u(rng) / norm(dir)) * dir);
+  }
+  return points;
+}
+
+void checkSurface(Surface s, double h, unsigned seed) {
+  s.build();
+  std::mt19937 rng(seed);
+  const std::vector<Vec> points = nearPoints(s, rng, 300, 0.5 * h);
+  Work w(s);
+  for (bool tree : {true, false}) {
+    SCOPED_TRACE(tree ? "tree" : "no tree");
+    if (tree) loadTree(s, h);
+    for (const Vec& p : points) expectClosest(s, p, project(s, w, p, Answer{}), h);
+    freeTree();
+  }
+  // Warm: each search starts from the previous contact, along a path of small steps.
+  Answer previous;
+  Vec p = points[0];
+  for (int step = 0; step < 400; ++step) {
+    std::uniform_real_distribution<double> d(-0.2 * h, 0.2 * h);
+    p = p + Vec{d(rng), d(rng), d(rng)};
+    const Vec q = bruteClosest(s, p);
+    if (norm(p - q) > 0.5 * h) p = q + (0.4 * h / norm(p - q)) * (p - q);
+    previous = project(s, w, p, previous);
+    expectClosest(s, p, previous, h);
+  }
+}
+
+TEST(MasterSurface, BoxOfPlanarQuadrilateralsMatchesTheExactClosestPoint) {
+  checkSurface(box(6, 2.0, 1.5, 1.0), 2.0 / 6, 1);
+}
+
+TEST(MasterSurface, TorusOfTrianglesMatchesTheExactClosestPoint) {
+  checkSurface(torus(36, 18, 2.0, 0.6), 0.2, 2);
+}
+
+}  // namespace
+
+namespace {
+
+// The flat square [0, 1]^2 at z = 0, m x m quadrilaterals, normal +z.
+Surface plate(int m) {
+  Surface s;
+  for (int k = 0; k <= m; ++k) {
+    for (int i = 0; i <= m; ++i) s.coords.push_back({double(i) / m, double(k) / m, 0.0});
+  }
+  const auto node = [&](int i, int k) { return static_cast<Int>(k * (m + 1) + i + 1); };
+  for (int k = 0; k < m; ++k) {
+    for (int i = 0; i < m; ++i) s.facets.push_back({{node(i, k), node(i + 1, k), node(i + 1, k + 1), node(i, k + 1)}});
+  }
+  s.build();
+  return s;
+}
+
+// The edge between two nodes.
+Int edgeBetween(const Surface& s, Int a, Int b) {
+  for (std::size_t e = 0; e < s.edgeNodes.size(); ++e) {
+    const auto& n = s.edgeNodes[e];
+    if ((n.front() == a && n.back() == b) || (n.front() == b && n.back() == a)) return static_cast<Int>(e + 1);
+  }
+  return 0;
+}
+
+TEST(MasterSurface, TheThreeFormsAgree) {
+  Surface s = torus(24, 12, 2.0, 0.6);
+  s.build();
+  Work w(s), wb(s);
+  const Keys keys(s);
+  std::mt19937 rng(3);
+  Answer warm, warmKeyed;
+  for (const Vec& p : nearPoints(s, rng, 200, 0.2)) {
+    const Answer a = project(s, w, p, Answer{}), b = projectKeyed(s, wb, keys, p, Answer{});
+    EXPECT_EQ(a.result, b.result);
+    EXPECT_EQ(a.slots, b.slots);
+    EXPECT_EQ(std::make_tuple(a.kind, a.entity, a.count), std::make_tuple(b.kind, b.entity, b.count));
+    EXPECT_EQ(b.lookupFailed, kFalse);
+    warm = project(s, w, p, warm);
+    warmKeyed = projectKeyed(s, wb, keys, p, warmKeyed);
+    EXPECT_EQ(warm.result, warmKeyed.result);
+    EXPECT_EQ(std::make_tuple(warm.kind, warm.entity, warm.count),
+              std::make_tuple(warmKeyed.kind, warmKeyed.entity, warmKeyed.count));
+    if (a.kind == 3) {
+      // The entity found, evaluated alone, gives the same face result.
+      const Answer c = evaluate(s, keys, p, a.kind, a.entity);
+      EXPECT_EQ(c.result, a.result);
+      EXPECT_EQ(c.slots, a.slots);
+      EXPECT_EQ(c.lookupFailed, kFalse);
+      EXPECT_EQ(std::make_pair(c.kind, c.entity), std::make_pair(a.kind, a.entity));  // in only
+    }
+  }
+  EXPECT_EQ(warm.count, 200);
+}
+
+TEST(MasterSurface, BoundaryEdgesStandWithinTheExtensionOnly) {
+  const int m = 4;
+  const double h = 1.0 / m;
+  Surface s = plate(m);
+  for (double& size : s.facetSize) size = 2 * h;  // the edge extension reaches 0.2 h
+  Work w(s);
+  const Keys keys(s);
+  const Int e = edgeBetween(s, 6, 11);  // on x = 0, from y = h to 2h
+  ASSERT_GT(e, 0);
+  const Vec inside{-0.15 * h, 1.5 * h, 0.3 * h}, beyond{-0.5 * h, 1.5 * h, 0.3 * h};
+
+  // Within the extension, beyond the face's tolerance: the edge, measured along the normal.
+  Answer a = project(s, w, inside, Answer{});
+  EXPECT_EQ(std::make_pair(a.kind, a.entity), std::make_pair(2, e));
+  EXPECT_NEAR(a.distance(), -0.3 * h, 1e-14);
+  EXPECT_LT(norm(a.point() - Vec{-0.15 * h, 1.5 * h, 0.0}), 1e-14);
+  EXPECT_LT(norm(a.normal() - Vec{0, 0, 1}), 1e-14);
+  EXPECT_NEAR(a.result[13], 0.5, 1e-12);
+
+  // Beyond it: no contact and the count reset; KEEP_BOUNDARY keeps the edge and its parameter.
+  Answer counted;
+  counted.count = 7;
+  for (Logical keep : {kFalse, kTrue}) {
+    Options o;
+    o.keepBoundary = keep;
+    a = project(s, w, beyond, counted, o);
+    EXPECT_EQ(a.distance(), -1e36);
+    EXPECT_EQ(a.count, 0);
+    EXPECT_EQ(a.slots[0], 0);
+    EXPECT_EQ(a.slots[1], 0);
+    EXPECT_EQ(std::make_pair(a.kind, a.entity), keep ? std::make_pair(2, e) : std::make_pair(0, 0));
+    EXPECT_NEAR(a.result[13], keep ? 0.5 : 0.0, 1e-12);
+  }
+  // Beyond a corner the free vertex goes the same way.
+  for (Logical keep : {kFalse, kTrue}) {
+    Options o;
+    o.keepBoundary = keep;
+    a = project(s, w, Vec{-0.5 * h, -0.5 * h, 0.3 * h}, counted, o);
+    EXPECT_EQ(a.distance(), -1e36);
+    EXPECT_EQ(a.count, 0);
+    EXPECT_EQ(std::make_pair(a.kind, a.entity), keep ? std::make_pair(1, 1) : std::make_pair(0, 0));
+  }
+  // The keyed search has no KEEP_BOUNDARY; evaluated alone the edge has no extension limit.
+  a = projectKeyed(s, w, keys, beyond, counted);
+  EXPECT_EQ(a.distance(), -1e36);
+  EXPECT_EQ(std::make_tuple(a.kind, a.entity, a.count, a.lookupFailed), std::make_tuple(0, 0, 0, kFalse));
+  a = evaluate(s, keys, beyond, 2, e);
+  EXPECT_EQ(std::make_pair(a.slots[0], a.slots[1]), std::make_pair(2, e));
+  EXPECT_NEAR(a.distance(), -0.3 * h, 1e-14);
+  EXPECT_LT(norm(a.point() - Vec{-0.5 * h, 1.5 * h, 0.0}), 1e-14);
+}
+
+TEST(MasterSurface, EvaluatedEdgeReachesFivePercentBeyondItsEnds) {
+  const int m = 4;
+  const double h = 1.0 / m;
+  const Surface s = plate(m);
+  Work w(s);
+  const Keys keys(s);
+  const Int e = edgeBetween(s, 7, 8);  // shared: y = h, x from h to 2h
+  // The foot 3 % of the edge beyond its end at node 8, the point off the plate's plane on the
+  // side of the edge.
+  const Vec p{2 * h + 0.03 * h, h - 0.4 * h, 0.05 * h};
+  Answer previous;
+  previous.kind = 2, previous.entity = e;
+  const Answer a = project(s, w, p, previous);
+  EXPECT_FALSE(a.kind == 2 && a.entity == e);
+  const Answer b = evaluate(s, keys, p, 2, e);
+  EXPECT_EQ(std::make_pair(b.slots[0], b.slots[1]), std::make_pair(2, e));
+  const bool fromSeven = s.edgeNodes[static_cast<std::size_t>(e - 1)].front() == 7;
+  EXPECT_NEAR(b.result[13], fromSeven ? 1.03 : -0.03, 1e-12);
+  EXPECT_EQ(b.lookupFailed, kFalse);
+  // 6 % beyond is outside even that window: the cleared result.
+  const Answer c = evaluate(s, keys, Vec{2 * h + 0.06 * h, h - 0.4 * h, 0.05 * h}, 2, e);
+  EXPECT_EQ(c.distance(), -1e36);
+  EXPECT_EQ(c.slots[0], 0);
+}
+
+TEST(MasterSurface, MissingKeysAreReportedAtEachLookup) {
+  const Surface s = plate(4);
+  const Int dropped = 7;  // (h, h): an interior node
+  const Keys keys(s, dropped);
+  Work w(s);
+  const Vec p{0.25, 0.25, 0.1};
+  // The walk from a contact at the node, and every entity that needs the node.
+  Answer previous;
+  previous.kind = 1, previous.entity = dropped;
+  EXPECT_EQ(projectKeyed(s, w, keys, p, previous).lookupFailed, kTrue);
+  EXPECT_EQ(evaluate(s, keys, p, 1, dropped).lookupFailed, kTrue);
+  EXPECT_EQ(evaluate(s, keys, p, 2, edgeBetween(s, 7, 8)).lookupFailed, kTrue);
+  EXPECT_EQ(evaluate(s, keys, p, 3, 1).lookupFailed, kTrue);
+  // Far from it nothing fails.
+  EXPECT_EQ(evaluate(s, keys, Vec{0.9, 0.9, 0.1}, 3, 16).lookupFailed, kFalse);
+  EXPECT_EQ(evaluate(s, keys, p, 3, 16).distance(), -1e36);  // projects outside facet 16
+  // Without a previous contact the node is left out: the facets around it are no candidates, and
+  // the vertex nearest the point among the rest needs its normal from a facet that holds it.
+  const Answer cold = projectKeyed(s, w, keys, p, Answer{});
+  EXPECT_EQ(cold.lookupFailed, kTrue);
+  // Kinds without an entity of the surface give the cleared result.
+  for (auto [kind, entity] : {std::pair<Int, Int>{0, 1}, {6, 1}, {3, 0}, {3, 17}, {4, 1}, {5, 14}}) {
+    const Answer a = evaluate(s, keys, p, kind, entity);
+    EXPECT_EQ(a.distance(), -1e36) << kind << " " << entity;
+    EXPECT_EQ(a.lookupFailed, kFalse);
+  }
+}
+
+TEST(MasterSurface, DegenerateFacetIsReportedOnceUnderItsElement) {
+  // A good quadrilateral and, beside it, one whose corners lie on a line.
+  Surface s;
+  s.coords = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {1.2, 0, 0}, {1.4, 0, 0}, {1.6, 0, 0}, {1.8, 0, 0}};
+  s.facets = {{{1, 2, 3, 4}}, {{5, 6, 7, 8}}};
+  s.build();
+  Work w(s);
+  eqc_testing::clearMessages();
+  eqc_testing::setEcho(false);
+  const Answer a = project(s, w, Vec{0.9, 0.5, 0.3}, Answer{});
+  EXPECT_EQ(std::make_pair(a.kind, a.entity), std::make_pair(3, 1));
+  EXPECT_EQ(eqc_testing::countAtLevel(-2), 1);
+  EXPECT_EQ(eqc_testing::filed(-2124), std::vector<int>{5002});
+  EXPECT_TRUE(eqc_testing::filed(-2123).empty());
+  EXPECT_TRUE(eqc_testing::printed("A FACET OF SURFACE SURF-A WITH UNDERLYING ELEMENT 5002 HAS A ZERO NORMAL"));
+  eqc_testing::setEcho(true);
+  int none = 0;
+  msgaccessC(4, &none, 0);  // leave the accumulator empty for the next test in this process
+  eqc_testing::clearMessages();
+}
+
+// An exact cylinder: every answer at |r - R| along the radius, over faces and curved edges.
+void checkCylinder(int nodesPerFacet) {
+  const double r = 1.5, height = 2.0;
+  Surface s = cylinder(12, 4, r, height, nodesPerFacet);
+  s.build();
+  Work w(s);
+  std::mt19937 rng(static_cast<unsigned>(nodesPerFacet));
+  std::uniform_real_distribution<double> angle(0.0, 2 * std::acos(-1.0)), radius(0.7 * r, 1.3 * r), z(0.2, 1.8);
+  Answer warm;
+  for (int i = 0; i < 200; ++i) {
+    const double t = angle(rng), rho = radius(rng);
+    const double zz = i % 4 == 0 ? height * (1 + i % 3) / 4 : z(rng);  // every fourth on a curved edge
+    const Vec p{rho * std::cos(t), rho * std::sin(t), zz};
+    const Vec radial{std::cos(t), std::sin(t), 0.0};
+    for (const Answer& a : {project(s, w, p, Answer{}), warm = project(s, w, p, warm)}) {
+      ASSERT_NE(a.kind, 0) << i;
+      EXPECT_NEAR(std::fabs(a.distance()), std::fabs(rho - r), 1e-9) << i << " kind " << a.kind;
+      EXPECT_NEAR(std::fabs(dot(a.normal(), radial)), 1.0, 1e-9) << i << " kind " << a.kind;
+      EXPECT_LT(norm(a.point() - Vec{r * std::cos(t), r * std::sin(t), zz}), 1e-8) << i;
+    }
+  }
+}
+
+TEST(MasterSurface, SixNodeCylindricalFacetsAreExactCylinders) { checkCylinder(6); }
+TEST(MasterSurface, NineNodeCylindricalFacetsAreExactCylinders) { checkCylinder(9); }
+
+}  // namespace
+
+namespace {
+
+// Shape functions written out here, independent of the library: the 9-node Lagrange and 8-node
+// serendipity quadrilaterals, and the bilinear quadrilateral.
+void quadShape(int n, double xi, double eta, double* N) {
+  static constexpr double kXi[9] = {-1, 1, 1, -1, 0, 1, 0, -1, 0}, kEta[9] = {-1, -1, 1, 1, -1, 0, 1, 0, 0};
+  const auto lagrange = [](double a, double at) { return at == 0 ? 1 - a * a : 0.5 * a * (a + at); };
+  for (int k = 0; k < n; ++k) {
+    const double xk = kXi[k], ek = kEta[k];
+    if (n == 9) N[k] = lagrange(xi, xk) * lagrange(eta, ek);
+    else if (n == 4) N[k] = 0.25 * (1 + xi * xk) * (1 + eta * ek);
+    else if (k < 4) N[k] = 0.25 * (1 + xi * xk) * (1 + eta * ek) * (xi * xk + eta * ek - 1);
+    else if (xk == 0) N[k] = 0.5 * (1 - xi * xi) * (1 + eta * ek);
+    else N[k] = 0.5 * (1 + xi * xk) * (1 - eta * eta);
+  }
+}
+
+Vec quadPoint(const std::vector<Vec>& x, double xi, double eta) {
+  double N[9];
+  quadShape(static_cast<int>(x.size()), xi, eta, N);
+  Vec q{0, 0, 0};
+  for (std::size_t k = 0; k < x.size(); ++k) q = q + N[k] * x[k];
+  return q;
+}
+
+// The nearest point of a parametric quadrilateral patch by dense sampling, refined twice around
+// the best sample.
+double sampledDistance(const std::vector<Vec>& x, const Vec& p) {
+  double best = 1e300, bx = 0, be = 0, span = 1.0;
+  for (int round = 0; round < 4; ++round) {
+    const double cx = round == 0 ? 0 : bx, ce = round == 0 ? 0 : be;
+    for (int i = 0; i <= 80; ++i) {
+      for (int k = 0; k <= 80; ++k) {
+        const double xi = std::clamp(cx + span * (i / 40.0 - 1), -1.0, 1.0);
+        const double eta = std::clamp(ce + span * (k / 40.0 - 1), -1.0, 1.0);
+        const double d = norm(p - quadPoint(x, xi, eta));
+        if (d < best) best = d, bx = xi, be = eta;
+      }
+    }
+    span /= 20;
+  }
+  return best;
+}
+
+std::vector<Vec> facetNodes(const Surface& s, const Facet& f) {
+  std::vector<Vec> x;
+  for (Int n : f.nodes) x.push_back(s.at(n));
+  return x;
+}
+
+// A saddle-shaped patch of 3 x 3 quadrilaterals of 8 or 9 nodes over [0, 3]^2.
+Surface saddle(int nodesPerFacet) {
+  Surface s;
+  std::map<std::pair<int, int>, Int> number;
+  const auto node = [&](int i, int k) {
+    auto found = number.find({i, k});
+    if (found != number.end()) return found->second;
+    const double x = 0.5 * i, y = 0.5 * k;
+    s.coords.push_back({x, y, 0.15 * (x - 1.5) * (x - 1.5) - 0.1 * (y - 1.5) * (y - 1.5) + 0.05 * x * y});
+    return number[{i, k}] = static_cast<Int>(s.coords.size());
+  };
+  for (int i = 0; i < 6; i += 2) {
+    for (int k = 0; k < 6; k += 2) {
+      Facet f;
+      f.nodes = {node(i, k), node(i + 2, k), node(i + 2, k + 2), node(i, k + 2),
+                 node(i + 1, k), node(i + 2, k + 1), node(i + 1, k + 2), node(i, k + 1)};
+      if (nodesPerFacet == 9) f.nodes.push_back(node(i + 1, k + 1));
+      s.facets.push_back(f);
+    }
+  }
+  s.quadratic = true;
+  s.build();
+  return s;
+}
+
+void checkCurved(int nodesPerFacet) {
+  const Surface s = saddle(nodesPerFacet);
+  Work w(s);
+  std::mt19937 rng(static_cast<unsigned>(nodesPerFacet) + 10);
+  std::uniform_real_distribution<double> u(0.4, 2.6), up(-0.4, 0.4);
+  for (int i = 0; i < 40; ++i) {
+    const Vec p{u(rng), u(rng), up(rng)};
+    double best = 1e300;
+    for (const Facet& f : s.facets) best = std::min(best, sampledDistance(facetNodes(s, f), p));
+    const Answer a = project(s, w, p, Answer{});
+    ASSERT_NE(a.kind, 0);
+    EXPECT_NEAR(std::fabs(a.distance()), best, 1e-9) << i << " kind " << a.kind;
+    if (a.kind == 3) {
+      const Facet& f = s.facets[static_cast<std::size_t>(a.entity - 1)];
+      EXPECT_LT(norm(quadPoint(facetNodes(s, f), a.result[13], a.result[14]) - a.point()), 1e-9);
+    }
+  }
+}
+
+TEST(MasterSurface, EightNodeCurvedFacetsMatchDenseSampling) { checkCurved(8); }
+TEST(MasterSurface, NineNodeCurvedFacetsMatchDenseSampling) { checkCurved(9); }
+
+// A split 6-node triangle is three bilinear quadrilaterals: corner, midside, centre, midside.
+std::vector<std::vector<Vec>> subQuadrilaterals(const std::vector<Vec>& x) {
+  const Vec c = 0.25 * (x[3] + x[4] + x[5]) + (1.0 / 12) * (x[0] + x[1] + x[2]);
+  return {{x[0], x[3], c, x[5]}, {x[1], x[4], c, x[3]}, {x[2], x[5], c, x[4]}};
+}
+
+TEST(MasterSurface, SplitSixNodeTrianglesAnswerOnTheirSubQuadrilateralsCentresAndInternalEdges) {
+  // A ridge of two 6-node triangles whose midside nodes stand above the plane of their corners.
+  Surface s;
+  s.coords = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0.5, 0, 0.3}, {1, 0.5, 0.3},
+              {0.5, 0.5, 0.4}, {0.5, 1, 0.3}, {0, 0.5, 0.3}};
+  s.facets = {{{1, 2, 3, 5, 6, 7}}, {{1, 3, 4, 7, 8, 9}}};
+  s.quadratic = true;
+  s.build();
+  Work w(s);
+  Options o;
+  o.split = 1;
+  std::mt19937 rng(6);
+  std::uniform_real_distribution<double> u(0.2, 0.8), up(0.3, 1.0);
+  int kinds[6] = {};
+  for (int i = 0; i < 80; ++i) {
+    const Vec p{u(rng), u(rng), up(rng)};
+    const Answer a = project(s, w, p, Answer{}, o);
+    ++kinds[a.kind];
+    if (a.kind == 0) continue;  // beyond the extension of the boundary
+    double best = 1e300;
+    for (const Facet& f : s.facets) {
+      for (const auto& q : subQuadrilaterals(facetNodes(s, f))) best = std::min(best, sampledDistance(q, p));
+    }
+    // Never nearer than the surface is, and the point where the answer says.
+    EXPECT_GE(std::fabs(a.distance()), best - 1e-7) << i;
+    EXPECT_NEAR(norm(p - a.point()), std::fabs(a.distance()), 1e-12) << i;
+    const Int f = a.kind == 5 ? a.entity / 10 : a.entity;
+    if (a.kind >= 3) {
+      const auto subs = subQuadrilaterals(facetNodes(s, s.facets[static_cast<std::size_t>(f - 1)]));
+      const Vec centre = subs[0][2];
+      Vec expected = centre;
+      if (a.kind == 3) expected = quadPoint(subs[static_cast<std::size_t>(a.slots[2] - 1)], a.result[13], a.result[14]);
+      if (a.kind == 5) {
+        const Vec mid = s.at(s.facets[static_cast<std::size_t>(f - 1)].nodes[static_cast<std::size_t>(a.entity % 10 - 1)]);
+        expected = centre + a.result[13] * (mid - centre);
+        EXPECT_GE(a.result[13], 0.0);
+        EXPECT_LE(a.result[13], 1.0);
+      }
+      EXPECT_LT(norm(expected - a.point()), 1e-9) << i << " kind " << a.kind;
+    }
+  }
+  EXPECT_GT(kinds[3], 0);
+  EXPECT_GT(kinds[4] + kinds[5], 0);
+}
+
+}  // namespace

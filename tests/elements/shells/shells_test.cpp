@@ -1,0 +1,407 @@
+// Shells: nodal weights, projected-coordinate terms, per-section derivatives, surface measures,
+// shear normals, the nine-node centre rule, continuum-shell directors and what each family writes.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <random>
+
+#include "siblings/eqc/facet_shapes.h"
+#include "tests/elements/element_model.h"
+#include "zmx/elements/shells.h"
+
+namespace {
+
+using namespace element_model;
+constexpr Real kPi = 3.14159265358979323846;
+
+class Shells : public ElementTest {};
+
+// Shape-function table (row per node; value, d/dxi, d/deta per point) at 1 or 2 x 2 Gauss points.
+bool shapeTable(int n, int points, Real* table) {
+  const Real g = 1.0 / std::sqrt(3.0);
+  for (int p = 0; p < points; ++p) {
+    const Real xi = points == 1 ? 0.0 : (p % 2 == 0 ? -g : g), eta = points == 1 ? 0.0 : (p / 2 == 0 ? -g : g);
+    Real v[27];
+    const Int mode = 0;
+    if (n == 4) EQC_INTQ4(&xi, &eta, v, &mode);
+    else if (n == 8) EQC_INTQ8(&xi, &eta, v, &mode);
+    else if (n == 9) EQC_INTQ9(&xi, &eta, v, &mode);
+    else return false;
+    for (int k = 0; k < n; ++k)
+      for (int c = 0; c < 3; ++c) table[k + n * (3 * p + c)] = v[c * n + k];
+  }
+  return true;
+}
+
+// A random planar, convex-ish quadrilateral in a tilted plane, columns of 3.
+std::vector<Real> planarQuad(std::mt19937& random) {
+  std::uniform_real_distribution<Real> u(-0.3, 0.3);
+  const Real local[4][2] = {{-1 + u(random), -1 + u(random)}, {1 + u(random), -1 + u(random)},
+                            {1 + u(random), 1 + u(random)}, {-1 + u(random), 1 + u(random)}};
+  const Real e1[3] = {0.6, 0.0, 0.8}, e2[3] = {0.0, 1.0, 0.0}, o[3] = {1, 2, 3};
+  std::vector<Real> X;
+  for (const auto& p : local)
+    for (int r = 0; r < 3; ++r) X.push_back(o[r] + p[0] * e1[r] + p[1] * e2[r]);
+  return X;
+}
+
+TEST_F(Shells, NodalWeightsIntegrateTheShapeFunctions) {
+  std::mt19937 random(5);
+  const Real g = 1.0 / std::sqrt(3.0);
+  for (int trial = 0; trial < 20; ++trial) {
+    const auto X = planarQuad(random);
+    const Int ld = 3;
+    Real w[4];
+    SHELLNODALWEIGHTS(X.data(), &ld, w);
+    Real want[4] = {}, area = 0.0;
+    for (const Real xi : {-g, g})
+      for (const Real eta : {-g, g}) {
+        const Real N[4] = {(1 - xi) * (1 - eta) / 4, (1 + xi) * (1 - eta) / 4, (1 + xi) * (1 + eta) / 4,
+                           (1 - xi) * (1 + eta) / 4};
+        const Real dxi[4] = {-(1 - eta) / 4, (1 - eta) / 4, (1 + eta) / 4, -(1 + eta) / 4};
+        const Real deta[4] = {-(1 - xi) / 4, -(1 + xi) / 4, (1 + xi) / 4, (1 - xi) / 4};
+        Real a[3] = {}, b[3] = {};
+        for (int k = 0; k < 4; ++k)
+          for (int r = 0; r < 3; ++r) a[r] += dxi[k] * X[3 * k + r], b[r] += deta[k] * X[3 * k + r];
+        const Real c[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+        const Real J = std::sqrt(c[0] * c[0] + c[1] * c[1] + c[2] * c[2]);
+        for (int k = 0; k < 4; ++k) want[k] += N[k] * J;
+        area += J;
+      }
+    for (int k = 0; k < 4; ++k) EXPECT_NEAR(w[k], want[k], 1e-13);
+    EXPECT_NEAR(w[0] + w[1] + w[2] + w[3], area, 1e-13);
+  }
+}
+
+TEST_F(Shells, ParallelogramTermsAndTheInvertedProjection) {
+  // A parallelogram in the x-y plane: sides (2, 0) and (0.5, 1), area 2.
+  std::vector<Real> X = {0, 0, 0, 2, 0, 0, 2.5, 1, 0, 0.5, 1, 0};
+  const Int ld = 3, type = 2021, zero = 0;
+  Real g[6], det, g11, g12, g22, area = 0.0;
+  LHSG02GEOM1(X.data(), &ld, &type, g, &det, &g11, &g12, &g22, &area, &zero);
+  EXPECT_NEAR(area, 2.0, 1e-15);
+  const Int one = 1, other = 2006;
+  Real untouched = 0.0;
+  LHSG02GEOM1(X.data(), &ld, &type, g, &det, &g11, &g12, &g22, &untouched, &one);
+  EXPECT_EQ(untouched, 0.0);
+  EXPECT_EQ(det, 0.0);
+  LHSG02GEOM1(X.data(), &ld, &other, g, &det, &g11, &g12, &g22, &untouched, &zero);
+  EXPECT_EQ(g11, 0.0);
+
+  const Real p[8] = {0, 0, 2, 0, 2.5, 1, 0.5, 1};
+  Real a = 9, b = 9, v[4];
+  const Int user = 33;
+  LTSCOEFF(p, &a, &b, &v[0], &v[1], &v[2], &v[3], &user);
+  EXPECT_NEAR(a, 0.0, 1e-15);
+  EXPECT_NEAR(b, 0.0, 1e-15);
+  EXPECT_EQ(std::vector<Real>(v, v + 4), std::vector<Real>({0.5, -0.5, 0.5, -0.5}));
+  EXPECT_TRUE(eqc_testing::filed(-2005).empty());
+  const Real inverted[8] = {0, 0, 0.5, 1, 2.5, 1, 2, 0};
+  LTSCOEFF(inverted, &a, &b, &v[0], &v[1], &v[2], &v[3], &user);
+  EXPECT_EQ(eqc_testing::filed(-2005), std::vector<int>({33}));
+  for (Real c : {a, b, v[0], v[1], v[2], v[3]}) EXPECT_TRUE(std::isfinite(c));
+
+  // LSG45 on the parallelogram with the area as its measure: b = (1, -1, 1, -1) / 4.
+  const std::vector<Real> normals = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
+  const Real axes[6] = {1, 0, 0, 0, 1, 0};
+  Real measure = 2.0, derivatives[18] = {}, a9[2] = {}, a10[2] = {}, bv[4], edges[4] = {}, inverse[4], areaOut,
+       coefficients[2], vec[4];
+  LSG45(X.data(), &ld, normals.data(), &type, &user, &measure, axes, derivatives, a9, a10, bv, edges, inverse, &areaOut,
+        coefficients, vec, &zero);
+  for (int k = 0; k < 4; ++k) EXPECT_NEAR(bv[k], (k % 2 == 0 ? 0.25 : -0.25), 1e-15);
+  EXPECT_EQ(std::vector<Real>(edges, edges + 4), std::vector<Real>(4, 1.0));
+  EXPECT_NEAR(areaOut, 2.0, 1e-15);
+  // The inverse in-plane Jacobian times the Jacobian is the identity.
+  const Real K[4] = {g[0], g[1], g[3], g[4]};  // K11 = g1.e1, K21 = g1.e2, K12 = g2.e1, K22 = g2.e2
+  EXPECT_NEAR(inverse[0] * K[0] + inverse[2] * K[1], 1.0, 1e-15);
+  EXPECT_NEAR(inverse[1] * K[0] + inverse[3] * K[1], 0.0, 1e-15);
+  // Two coincident consecutive corners zero the vector.
+  std::vector<Real> collapsed = {0, 0, 0, 0, 0, 0, 2.5, 1, 0, 0.5, 1, 0};
+  LSG45(collapsed.data(), &ld, normals.data(), &type, &user, &measure, axes, derivatives, a9, a10, bv, edges, inverse,
+        &areaOut, coefficients, vec, &zero);
+  EXPECT_EQ(std::vector<Real>(vec, vec + 4), std::vector<Real>(4, 0.0));
+  EXPECT_EQ(edges[0], 0.0);
+}
+
+TEST_F(Shells, SectionDerivativesReproduceTheTangentsAndFlatShellsHaveNoCurvature) {
+  std::mt19937 random(9);
+  std::uniform_real_distribution<Real> u(-0.15, 0.15);
+  for (const int n : {4, 8, 9}) {
+    const int points = n == 4 ? 1 : 4;
+    const Real at[9][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {0, -1}, {1, 0}, {0, 1}, {-1, 0}, {0, 0}};
+    Coordinates nodes;
+    for (int k = 0; k < n; ++k) nodes.push_back({at[k][0] + u(random), at[k][1] + u(random), 0.0});
+    build({.family = 203, .type = 2006, .nodes = nodes, .words = {{14, points}, {48, 0}}});
+    Real table[9 * 27];
+    // The element's own shape functions at its points (what LSG8 hands on).
+    ASSERT_TRUE(shapeTable(n, points, table));
+    const std::vector<Real> normals(3 * n, 0.0);
+    std::vector<Real> flat(3 * n);
+    for (int k = 0; k < n; ++k) flat[3 * k + 2] = 1.0;
+    for (Int i = 1; i <= points; ++i) {
+      Real area, point[9], matrix[4], curvature[4], a13[2], a14[2], a15[2], a16[2], d[18], a18[9], a19[4], a20[4], a21,
+          a22[2], a23[4];
+      const Int flag = 1, zero = 0;
+      const Int nn = n;
+      LHSG02GEOM(X.data(), &ldim, table, &nn, &i, flat.data(), &flag, &handle, &area, point, matrix, curvature, a13, a14,
+                 a15, a16, d, a18, a19, a20, &a21, a22, a23, &zero, &zero);
+      for (int r = 1; r <= 3; ++r) {
+        Real s1 = 0.0, s2 = 0.0;
+        for (int k = 1; k <= n; ++k) s1 += d[k - 1] * x(r, k), s2 += d[9 + k - 1] * x(r, k);
+        EXPECT_NEAR(s1, point[r - 1], 1e-13) << n;
+        EXPECT_NEAR(s2, point[3 + r - 1], 1e-13) << n;
+      }
+      for (Real c : curvature) EXPECT_EQ(c, 0.0);
+      EXPECT_NEAR(point[8], 1.0, 1e-14) << "the interpolated normal";
+      if (n == 8) {
+        EXPECT_EQ(a14[0], 0.0);
+      }
+    }
+  }
+}
+
+TEST_F(Shells, LineShellMeasuresSumToTheFrustumArea) {
+  const Real r1 = 1.0, z1 = 0.0, r2 = 3.0, z2 = 2.0;
+  const Real slant = std::sqrt((r2 - r1) * (r2 - r1) + (z2 - z1) * (z2 - z1)), want = kPi * (r1 + r2) * slant;
+  const Int ld = 2;
+  const std::vector<Real> two = {r1, z1, r2, z2}, three = {r1, z1, 0.5 * (r1 + r2), 0.5 * (z1 + z2), r2, z2};
+  std::vector<Int> rec(80, 0);
+  for (const auto& [X, n] : {std::pair{two, 2}, std::pair{three, 3}}) {
+    const Int nodes = n, flag = 2;
+    Real sum = 0.0, surfaceSum = 0.0, withWord60 = 0.0;
+    rec[35] = n;
+    for (Int p = 1; p <= n; ++p) {
+      Real m = 0.0;
+      LSGSAXSURF(&p, &nodes, &flag, X.data(), &ld, &m);
+      sum += m;
+      rec[59] = 0, rec[13] = 2, rec[8] = n;
+      LSG001SURF(&m, X.data(), &p, &ld, rec.data());
+      surfaceSum += m;
+      rec[59] = 1;
+      LSG001SURF(&m, X.data(), &p, &ld, rec.data());
+      withWord60 += m;
+    }
+    EXPECT_NEAR(sum, want, 1e-12) << n;
+    EXPECT_NEAR(surfaceSum, want, 1e-12) << n;
+    EXPECT_NEAR(withWord60, want, 1e-12) << n;
+  }
+}
+
+TEST_F(Shells, EdgeShearNormalsOfAFlatSquare) {
+  const std::vector<Real> X = {0, 0, 0, 2, 0, 0, 2, 2, 0, 0, 2, 0};
+  const std::vector<Real> normals = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
+  const Int ld = 3, four = 4;
+  const Real thickness = 0.3;
+  Real out[12];
+  for (const Int type : {2021, 2022, 2031}) {
+    THICKSHELLSHEARNORM(X.data(), &ld, normals.data(), &type, out, &thickness, &four);
+    for (int e = 0; e < 4; ++e) EXPECT_EQ(std::vector<Real>(out + 3 * e, out + 3 * e + 3), std::vector<Real>({0, 0, 1}));
+  }
+  const Int plain = 2006;
+  THICKSHELLSHEARNORM(X.data(), &ld, normals.data(), &plain, out, &thickness, &four);
+  for (int e = 0; e < 4; ++e) EXPECT_EQ(std::vector<Real>(out + 3 * e, out + 3 * e + 3), std::vector<Real>({0, 0.5, 0.15}));
+  // A zero-length edge of a type-2021 element keeps the mean normal as it is.
+  const std::vector<Real> collapsed = {0, 0, 0, 0, 0, 0, 2, 2, 0, 0, 2, 0};
+  const std::vector<Real> tilted = {0, 0, 2, 0, 2, 0, 0, 0, 1, 0, 0, 1};
+  const Int type = 2021;
+  THICKSHELLSHEARNORM(collapsed.data(), &ld, tilted.data(), &type, out, &thickness, &four);
+  EXPECT_EQ(std::vector<Real>(out, out + 3), std::vector<Real>({0, 1, 1}));
+}
+
+TEST_F(Shells, AxisymmetricShearNormalsCountAndOrthogonality) {
+  const std::vector<Real> X = {1.0, 0.0, 1.6, 0.7, 2.5, 1.1};  // a curved three-node meridian
+  const Int ld = 2;
+  for (const Int n : {2, 3})
+    for (const Int k : {1, 2, 3}) {
+      Int count = 0, perEdge = 0;
+      const Int family = 210;
+      SETNUMSHEARPOINT(&n, &k, &family, &count, &perEdge);
+      std::vector<Real> out(3 * count + 3, 7.0);
+      SAXASHEARNORMALS(&n, &k, X.data(), &ld, out.data());
+      EXPECT_EQ(out[3 * count], 7.0) << "nothing past the counted points";
+      for (int p = 0; p < count; ++p) {
+        EXPECT_EQ(out[3 * p + 1], 0.0);
+        EXPECT_NEAR(out[3 * p] * out[3 * p] + out[3 * p + 2] * out[3 * p + 2], 1.0, 1e-14);
+      }
+      if (n == 2)
+        for (int p = 0; p < count; ++p) EXPECT_EQ(out[3 * p], out[0]);
+      else {
+        // Station 1 point 1 is at xi = -1/sqrt(3): the normal is orthogonal to the tangent there.
+        const Real xi = -1.0 / std::sqrt(3.0);
+        const Real tr = (xi - 0.5) * X[0] - 2 * xi * X[2] + (xi + 0.5) * X[4];
+        const Real tz = (xi - 0.5) * X[1] - 2 * xi * X[3] + (xi + 0.5) * X[5];
+        EXPECT_NEAR(out[0] * tr + out[2] * tz, 0.0, 1e-14);
+      }
+    }
+  Int count = 0, perEdge = 0;
+  const Int three = 3, one = 1, two = 2, family = 210;
+  SETNUMSHEARPOINT(&three, &one, &family, &count, &perEdge);
+  EXPECT_EQ(count, 2);
+  SETNUMSHEARPOINT(&three, &two, &family, &count, &perEdge);
+  EXPECT_EQ(count, 7);
+  Int p1, p2, c1 = 14, c2 = 27;
+  const Int on = 1;
+  ELAYINT(&on, &c1, &c2, &p1, &p2);
+  EXPECT_EQ(std::vector<Int>({p1, c1, p2, c2}), std::vector<Int>({5, 5, 3, 9}));
+}
+
+TEST_F(Shells, NineNodeCentreTakesTheSerendipityValue) {
+  const Real at[9][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {0, -1}, {1, 0}, {0, 1}, {-1, 0}, {0, 0}};
+  Coordinates nodes;
+  for (const auto& p : at) nodes.push_back({p[0], p[1], 0.0, 0, 0, 1});
+  build({.family = 203, .type = 2006, .nodes = nodes, .words = {{14, 4}}});
+  rec::i(CNSPRE, 2) = 2, rec::i(CNSPRE, 3) = 4;
+  auto field = [](Real s, Real t, int row) { return row + 1.5 * s - t + s * s + 0.5 * s * t - 2 * t * t + s * s * t - s * t * t; };
+  std::vector<Real> values(4 * 9, 0.0);
+  for (int k = 0; k < 8; ++k)
+    for (int row = 0; row < 4; ++row) values[4 * k + row] = field(at[k][0], at[k][1], row);
+  const Int a9 = 4, zero = 0, cgn7 = 0, cgn15 = 0;
+  Int a7 = 0, a15 = 0;
+  Real a3[4] = {}, a11[4] = {}, a12[4] = {}, a20[4] = {};
+  const Int nine = 9;
+  LSG8(X.data(), &ldim, a3, &zero, &nine, &handle, &a7, values.data(), &a9, nodeList.data(), a11, a12, &zero, &zero,
+       &a15, &zero, &cgn7, &zero, &cgn15, a20);
+  EXPECT_EQ(a7, 1);
+  EXPECT_EQ(values[4 * 8 + 0], 0.0) << "row 1 is not preset";
+  EXPECT_NEAR(values[4 * 8 + 1], 1.0, 1e-14);
+  EXPECT_NEAR(values[4 * 8 + 2], 2.0, 1e-14);
+  EXPECT_EQ(values[4 * 8 + 3], 0.0) << "row 4 is past the preset rows";
+}
+
+TEST_F(Shells, EachFamilyWritesItsVariables) {
+  const Real at[9][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {0, -1}, {1, 0}, {0, 1}, {-1, 0}, {0, 0}};
+  for (const Int family : {202, 203})
+    for (const int n : {4, 6, 8, 9}) {
+      Coordinates nodes;
+      for (int k = 0; k < n; ++k) nodes.push_back({at[k][0] + 0.1 * k, at[k][1], 0.05 * k, 0, 0.1, 1});
+      if (n == 6) nodes = {{0, 0, 0, 0, 0, 1}, {2, 0, 0, 0, 0, 1}, {0, 2, 0, 0, 0, 1},
+                           {1, 0, 0, 0, 0, 1}, {1, 1, 0, 0, 0, 1}, {0, 1, 0, 0, 0, 1}};
+      const int points = n == 6 ? 3 : 4;
+      std::vector<std::vector<dm2_testing::Variable>> subs(
+          points, {reals(17, 4), reals(24, 1), reals(28, 2), reals(29, 5)});
+      build({.family = family, .type = 2006, .nodes = nodes, .words = {{14, points}},
+             .variables = {reals(18, 3 * n), reals(22, 12), reals(23, 12), reals(24, 1)}, .sublayouts = subs});
+      const Int zero = 0, cgn = 0, nn = n;
+      Int a7 = 0, a15 = 0, v19 = 0;
+      Real a3[4] = {}, a11[4] = {}, a12[4] = {}, a20[4] = {};
+      std::vector<Real> values(9 * 4, 0.0);
+      const Int four = 4;
+      LSG8(X.data(), &ldim, a3, &v19, &nn, &handle, &a7, values.data(), &four, nodeList.data(), a11, a12, &zero, &zero,
+           &a15, &zero, &cgn, &zero, &cgn, a20);
+      const bool full = family != 202;
+      EXPECT_EQ(variable(18, 3)[2], 1.0);
+      EXPECT_EQ(variable(22, 1)[0] != -99.0, full) << family << " " << n;
+      EXPECT_EQ(variable(23, 1)[0] != -99.0, full);
+      EXPECT_EQ(variable(17, 1, 1)[0] != -99.0, full);
+      EXPECT_EQ(variable(29, 5, 1), full ? std::vector<Real>({1, 1, 0, 0, 1}) : std::vector<Real>(5, -99.0));
+      EXPECT_EQ(variable(28, 2, 1), full ? std::vector<Real>({0, 0}) : std::vector<Real>(2, -99.0));
+      EXPECT_EQ(variable(24, 1, 1)[0] != -99.0, family == 202 && n == 9);
+      EXPECT_EQ(variable(24, 1)[0] != -99.0, n == 6);
+      if (n == 6) {
+        EXPECT_NEAR(variable(24, 1)[0], 12.0, 1e-13) << "three points of weight 1 on det J 4";
+      }
+    }
+}
+
+TEST_F(Shells, ContinuumShellDirectorsAndThicknessMessage) {
+  Coordinates nodes = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}, {0, 0, 0.4}, {2, 0, 0.4}, {2, 2, 0.4}, {0, 2, 0.4}};
+  build({.family = 216, .type = 2031, .nodes = nodes, .words = {{14, 4}, {36, 4}},
+         .variables = {reals(18, 12), reals(22, 12), reals(23, 12)},
+         .sublayouts = std::vector<std::vector<dm2_testing::Variable>>(4, {reals(17, 4), reals(29, 5)})});
+  Real a4[4] = {}, a6[4] = {}, a7[4] = {};
+  const Int a8 = 0, program = 0;
+  Int a9 = 0, a11 = 0;
+  SHR_LSC(&handle, &handle, X.data(), a4, &ldim, a6, a7, &a8, &a9, &program, &a11);
+  EXPECT_EQ(variable(18, 12), std::vector<Real>({0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1}));
+  EXPECT_EQ(variable(22, 3), std::vector<Real>({0, 0, 1}));
+  EXPECT_EQ(variable(17, 4, 2), std::vector<Real>({0, 0, 0, 0})) << "a flat mid-surface has no normal derivatives";
+  EXPECT_EQ(variable(29, 5, 3), std::vector<Real>({1, 1, 0, 0, 1}));
+  const auto lsc = callsNamed("EQC_LSC");
+  ASSERT_EQ(lsc.size(), 1u);
+  EXPECT_EQ(lsc[0].coordinates, std::vector<Real>({0, 0, 0.2, 2, 0, 0.2, 2, 2, 0.2, 0, 2, 0.2}));
+  EXPECT_EQ(eqc_testing::countAtLevel(-2), 0);
+  // One pair collapsed: the message once, the check still called.
+  x(3, 7) = 0.0;
+  SHR_LSC(&handle, &handle, X.data(), a4, &ldim, a6, a7, &a8, &a9, &program, &a11);
+  EXPECT_EQ(eqc_testing::countAtLevel(-2), 1);
+  EXPECT_TRUE(eqc_testing::printed("THE THICKNESS OF ELEMENT 501 IS SMALL OR NEGATIVE"));
+  EXPECT_EQ(callsNamed("EQC_LSC").size(), 2u);
+  // Section thickness from four points and four vectors.
+  const Real points[12] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}, vectors[12] = {0, 0, 0.5, 0, 0, 0.7, 0.1, 0, 0.5, 0, 0, 0.3};
+  Real thickness = 0.0;
+  SHR_CSHELLSECTTHICK(points, vectors, &thickness);
+  EXPECT_NEAR(std::fabs(thickness), 0.5, 1e-15);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ShellTying, SixAndNineNodeShearPoints) {
+  // A flat six-node triangle with normals along z: no tilt, 1/|t| from the edge lengths.
+  const std::vector<Real> six = {0, 0, 0, 2, 0, 0, 0, 2, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
+  const std::vector<Real> up(27, 0.0);
+  std::vector<Real> normals(27, 0.0);
+  for (int k = 0; k < 9; ++k) normals[3 * k + 2] = 1.0;
+  const Int ld = 3;
+  const Real area = 5.0;
+  Real points[18], interior[18], table[27];
+  LSGS6(&area, six.data(), &ld, normals.data(), points, interior, table);
+  const Real inverse[3] = {1.0, 1.0 / std::sqrt(2.0), 1.0};  // the tangent is half the edge
+  for (int p = 0; p < 6; ++p) {
+    EXPECT_EQ(points[3 * p], 0.0);
+    EXPECT_NEAR(points[3 * p + 1], inverse[p / 2], 1e-15);
+    EXPECT_EQ(points[3 * p + 2], 1.0);
+  }
+  for (int row = 0; row < 9; ++row) EXPECT_NEAR(table[3 * row] + table[3 * row + 1] + table[3 * row + 2], 1.0, 1e-12);
+  const Real first[6] = {0, 1 - 4.0 / 6, 3 - 4.0 / 6 - 8.0 / 3, -8.0 / 3, 8.0 / 6 - 4 + 8.0 / 3, 8.0 / 3};
+  for (int k = 0; k < 6; ++k) EXPECT_NEAR(interior[k], first[k], 1e-15);
+  // A flat nine-node square of side 2: lines 2 and 5 carry 2/3 of their sums, the others 1/6.
+  const std::vector<Real> nine = {-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0, 0, -1, 0, 1, 0, 0, 0, 1, 0, -1, 0, 0, 0, 0, 0};
+  const Real areas[4] = {1, 2, 3, 4};
+  Real tying[36], a6 = 17.0, a7 = 19.0;
+  LSGS9(areas, nine.data(), &ld, normals.data(), tying, &a6, &a7);
+  const Real reference[12] = {4.0 / 6, 6.0 / 6, 2.0 * 6 / 3, 2.0 * 4 / 3, 6.0 / 6, 4.0 / 6,
+                              3.0 / 6, 7.0 / 6, 2.0 * 3 / 3, 2.0 * 7 / 3, 3.0 / 6, 7.0 / 6};
+  for (int p = 0; p < 12; ++p) {
+    EXPECT_EQ(tying[3 * p], 0.0);
+    EXPECT_NEAR(tying[3 * p + 1], 1.0, 1e-15) << p;
+    EXPECT_NEAR(tying[3 * p + 2], reference[p], 1e-15) << p;
+  }
+  EXPECT_EQ(a6, 17.0);
+  EXPECT_EQ(a7, 19.0);
+  // Line 1 collapsed to a point: its tangent comes from points moved towards line 3, finite.
+  std::vector<Real> collapsed = nine;
+  for (int k : {0, 1, 4})
+    for (int r = 0; r < 3; ++r) collapsed[3 * k + r] = 0.0;
+  LSGS9(areas, collapsed.data(), &ld, normals.data(), tying, &a6, &a7);
+  EXPECT_GT(tying[1], 0.0);
+  EXPECT_LT(tying[1], 1e3);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Shells, LineShellsAndThickShellWrappersCallTheLineCheckForThreeNodes) {
+  for (const Int n : {2, 3}) {
+    eqc_checks_testing::clearCalls();
+    Coordinates nodes;
+    for (int k = 0; k < n; ++k) nodes.push_back({1.0 + k, 0.5 * k, 0.0, 0.3, 0.8});
+    build({.family = 207, .nodes = nodes, .variables = {reals(18, 2 * n)}});
+    Real a3[2] = {}, a5[2] = {}, a6[2] = {};
+    const Int a7 = 0;
+    Int a10 = 0;
+    const Logical no = kFalse;
+    LSG001(X.data(), &ldim, a3, &no, a5, a6, &a7, &handle, &n, &a10);
+    EXPECT_EQ(callsNamed("EQC_3NLINE_ERRWARN").size(), n == 3 ? 1u : 0u);
+    EXPECT_EQ(variable(18, 2)[1], 0.8) << "rows 4 and 5 of node 1";
+    const Int w8 = n, type = 1, w14 = 1;
+    Real a4[2] = {};
+    LHSG01(&handle, X.data(), &ldim, a4, &w8, &type, &w14, &a10);
+    EXPECT_EQ(callsNamed("EQC_3NLINE_ERRWARN").size(), n == 3 ? 2u : 0u);
+  }
+}
+
+}  // namespace

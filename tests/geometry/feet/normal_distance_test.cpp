@@ -1,0 +1,235 @@
+// Normal distance of a point to a facet with smoothed nodal normals: orthogonal projection on flat
+// facets, a grid scan of the normal residual on a warped facet with varied normals, the overshoot
+// window, the quarter walk of a curved 8-node facet, the degenerate flag and the message.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "siblings/eqc/testing.h"
+#include "zmx/geometry/facets.h"
+#include "zmx/geometry/feet.h"
+
+namespace {
+
+// The first element class whose facet type satisfies the test.
+template <class Want>
+Int classWith(Want want) {
+  for (Int c = 1; c <= 182; ++c) {
+    Int type = 0;
+    GETSURFACEFACETTYPE(&c, &type);
+    if (want(type)) return c;
+  }
+  return 0;
+}
+
+Int plainClass() {
+  return classWith([](Int t) { return t != 9 && t != 12 && t != 13 && t != 14; });
+}
+
+struct Foot {
+  double xi, eta, distance, t[6], normal[3], x[3], overshoot;
+  Logical found;
+  Int k, degenerate;
+};
+
+Foot foot(const std::vector<double>& x, const std::vector<double>& nn, const double* p, Int n, double tol, Int cls,
+          double c = 0.0) {
+  Foot f{};
+  f.k = 0;
+  const Int ld = 3;
+  FNDNORMALDISTTOSURF(x.data(), &ld, nn.data(), &ld, p, &f.xi, &f.eta, &n, &tol, &f.found, &f.distance, f.t,
+                      "MASTER", 6, f.normal, f.x, &f.overshoot, &f.k, &cls, &c, &f.degenerate);
+  return f;
+}
+
+double dot(const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+// Nodes of a flat facet in the plane through o spanned by e1, e2, at the facet coordinates given.
+std::vector<double> flatNodes(const std::vector<std::array<double, 2>>& at, const double* o, const double* e1,
+                              const double* e2) {
+  std::vector<double> x;
+  for (auto [a, b] : at)
+    for (int i = 0; i < 3; ++i) x.push_back(o[i] + a * e1[i] + b * e2[i]);
+  return x;
+}
+
+TEST(NormalDistance, FlatFacetsGiveTheOrthogonalProjection) {
+  const Int cls = plainClass();
+  ASSERT_NE(cls, 0);
+  const double o[3] = {0.3, -0.2, 0.5}, e1[3] = {2.0, 0.2, 0.1}, e2[3] = {-0.1, 1.5, 0.3};
+  double n[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0]};
+  const double ln = std::sqrt(dot(n, n));
+  for (double& v : n) v /= ln;
+  const std::vector<std::array<double, 2>> tri = {{0, 0}, {1, 0}, {0, 1}, {0.5, 0}, {0.5, 0.5}, {0, 0.5}};
+  const std::vector<std::array<double, 2>> quad = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {0, -1},
+                                                   {1, 0},   {0, 1},  {-1, 0}, {0, 0}};
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (Int nodes : {3, 4, 6, 8, 9}) {
+    SCOPED_TRACE(nodes);
+    const bool triangle = nodes == 3 || nodes == 6;
+    std::vector<std::array<double, 2>> at(triangle ? tri.begin() : quad.begin(),
+                                          (triangle ? tri.begin() : quad.begin()) + nodes);
+    const std::vector<double> x = flatNodes(at, o, e1, e2);
+    std::vector<double> nn;
+    for (Int j = 0; j < nodes; ++j) nn.insert(nn.end(), n, n + 3);
+    for (int s = 0; s < 40; ++s) {
+      double a = unit(rng), b = unit(rng);
+      if (triangle && a + b > 1) a = 1 - a, b = 1 - b;
+      if (!triangle) a = 2 * a - 1, b = 2 * b - 1;
+      const double h = 2.0 * (unit(rng) - 0.5);
+      double p[3];
+      for (int i = 0; i < 3; ++i) p[i] = o[i] + a * e1[i] + b * e2[i] + h * n[i];
+      const Foot f = foot(x, nn, p, nodes, 0.01, cls);
+      ASSERT_EQ(f.found, kTrue);
+      EXPECT_NEAR(f.xi, a, 1e-9);
+      EXPECT_NEAR(f.eta, b, 1e-9);
+      EXPECT_NEAR(f.distance, -h, 1e-9);
+      EXPECT_EQ(f.overshoot, 0.0);
+      for (int i = 0; i < 3; ++i) EXPECT_NEAR(f.x[i], p[i] - h * n[i], 1e-9);
+      EXPECT_NEAR(dot(f.t, f.normal), 0.0, 1e-12);
+      EXPECT_NEAR(dot(f.t, f.t), 1.0, 1e-12);
+      EXPECT_NEAR(dot(f.t + 3, f.t), 0.0, 1e-12);
+    }
+  }
+  // The overshoot window of a 4-node facet: 1 < |xi| <= 2 tol + 1 is found with (|xi| - 1) / 2.
+  const std::vector<double> x4 = flatNodes({quad.begin(), quad.begin() + 4}, o, e1, e2);
+  std::vector<double> nn4;
+  for (int j = 0; j < 4; ++j) nn4.insert(nn4.end(), n, n + 3);
+  for (auto [xi, found] : {std::pair{1.015, true}, std::pair{1.03, false}}) {
+    double p[3];
+    for (int i = 0; i < 3; ++i) p[i] = o[i] + xi * e1[i] + 0.2 * e2[i] + 0.3 * n[i];
+    const Foot f = foot(x4, nn4, p, 4, 0.01, cls);
+    EXPECT_EQ(f.found, found ? kTrue : kFalse) << xi;
+    if (found) EXPECT_NEAR(f.overshoot, 0.0075, 1e-9);
+    else EXPECT_EQ(f.distance, -1e36);
+  }
+}
+
+// A warped 4-node facet with nodal normals tilted away from its geometric normals.
+struct Warped {
+  std::vector<double> x, nn;
+  void at(double xi, double eta, double* pos, double* normal) const {
+    const double s[4] = {(1 - xi) * (1 - eta) / 4, (1 + xi) * (1 - eta) / 4, (1 + xi) * (1 + eta) / 4,
+                         (1 - xi) * (1 + eta) / 4};
+    for (int i = 0; i < 3; ++i) {
+      pos[i] = normal[i] = 0.0;
+      for (int j = 0; j < 4; ++j) pos[i] += s[j] * x[3 * j + i], normal[i] += s[j] * nn[3 * j + i];
+    }
+    const double l = std::sqrt(dot(normal, normal));
+    for (int i = 0; i < 3; ++i) normal[i] /= l;
+  }
+  // |(P - x) x n| at (xi, eta).
+  double residual(const double* p, double xi, double eta) const {
+    double pos[3], n[3], d[3];
+    at(xi, eta, pos, n);
+    for (int i = 0; i < 3; ++i) d[i] = p[i] - pos[i];
+    const double c[3] = {d[1] * n[2] - d[2] * n[1], d[2] * n[0] - d[0] * n[2], d[0] * n[1] - d[1] * n[0]};
+    return std::sqrt(dot(c, c));
+  }
+};
+
+TEST(NormalDistance, WarpedFacetFootMatchesAGridScanOfTheNormalResidual) {
+  const Int cls = plainClass();
+  std::mt19937 rng(8);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (int s = 0; s < 30; ++s) {
+    Warped w;
+    const double corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    for (int j = 0; j < 4; ++j) {
+      w.x.insert(w.x.end(), {corners[j][0], corners[j][1], 0.15 * (unit(rng) - 0.5)});
+      double v[3] = {0.15 * (unit(rng) - 0.5), 0.15 * (unit(rng) - 0.5), 1.0};
+      const double l = std::sqrt(dot(v, v));
+      for (double& c : v) c /= l;
+      w.nn.insert(w.nn.end(), v, v + 3);
+    }
+    const double p[3] = {1.2 * (unit(rng) - 0.5), 1.2 * (unit(rng) - 0.5), 0.6 * (unit(rng) - 0.5)};
+    // Grid scan, then local refinement of the residual's minimum.
+    double best = 1e300, bx = 0, be = 0;
+    for (int i = 0; i <= 100; ++i)
+      for (int j = 0; j <= 100; ++j) {
+        const double r = w.residual(p, -1 + i / 50.0, -1 + j / 50.0);
+        if (r < best) best = r, bx = -1 + i / 50.0, be = -1 + j / 50.0;
+      }
+    for (double h = 0.02; h > 1e-12; h *= 0.5)
+      for (bool moved = true; moved;) {
+        moved = false;
+        for (auto [dx, de] : {std::pair{h, 0.0}, {-h, 0.0}, {0.0, h}, {0.0, -h}}) {
+          const double r = w.residual(p, bx + dx, be + de);
+          if (r < best) best = r, bx += dx, be += de, moved = true;
+        }
+      }
+    if (std::fabs(bx) > 0.99 || std::fabs(be) > 0.99) continue;
+    const Foot f = foot(w.x, w.nn, p, 4, 0.01, cls);
+    ASSERT_EQ(f.found, kTrue) << s;
+    EXPECT_NEAR(f.xi, bx, 1e-6) << s;
+    EXPECT_NEAR(f.eta, be, 1e-6) << s;
+    double pos[3], n[3];
+    w.at(f.xi, f.eta, pos, n);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(f.x[i], pos[i], 1e-12);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(f.normal[i], n[i], 1e-12);
+    EXPECT_LE(w.residual(p, f.xi, f.eta), 1e-6 * std::fabs(f.distance) + 1e-12);
+    double d[3] = {pos[0] - p[0], pos[1] - p[1], pos[2] - p[2]};
+    EXPECT_NEAR(f.distance, dot(d, n), 1e-12);
+  }
+}
+
+TEST(NormalDistance, QuarterWalkDegenerateNormalsAndUnsupportedCounts) {
+  const Int cls = plainClass();
+  // A curved 8-node facet (normals spread by more than 2.5 degrees): a point over quarter 3 is
+  // found there after quarters 1 and 2 reject their feet.
+  std::vector<double> x, nn;
+  const double at[8][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+  for (auto [a, b] : at) {
+    const double z = 0.1 * (a * a + b * b);
+    x.insert(x.end(), {a, b, z});
+    double v[3] = {-0.2 * a, -0.2 * b, 1.0};
+    const double l = std::sqrt(dot(v, v));
+    nn.insert(nn.end(), {v[0] / l, v[1] / l, v[2] / l});
+  }
+  const double p[3] = {0.5, 0.4, 0.5};
+  Foot f = foot(x, nn, p, 8, 0.01, cls);
+  ASSERT_EQ(f.found, kTrue);
+  EXPECT_GT(f.xi, 0.0);
+  EXPECT_GT(f.eta, 0.0);
+  double c[3] = {(p[1] - f.x[1]) * f.normal[2] - (p[2] - f.x[2]) * f.normal[1],
+                 (p[2] - f.x[2]) * f.normal[0] - (p[0] - f.x[0]) * f.normal[2],
+                 (p[0] - f.x[0]) * f.normal[1] - (p[1] - f.x[1]) * f.normal[0]};
+  EXPECT_LE(std::sqrt(dot(c, c)), 1e-6);
+
+  // Zero nodal normals: the evaluator fails at the first start, which lies inside.
+  const std::vector<double> zero(24, 0.0);
+  f = foot(x, zero, p, 8, 0.01, cls);
+  EXPECT_EQ(f.degenerate, 1);
+  EXPECT_EQ(f.found, kFalse);
+  EXPECT_EQ(f.overshoot, 1e36);
+
+  // A 6-node triangle of facet type 9 worked as sub-quadrilaterals: a point over the corner-2
+  // region is found there after sub-region 1 rejects its foot (argument 18 advanced to 2).
+  const Int split = classWith([](Int t) { return t == 9; });
+  ASSERT_NE(split, 0);
+  const std::vector<double> tri = {0, 0, 0, 2, 0, 0, 0, 2, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
+  std::vector<double> up;
+  for (int j = 0; j < 6; ++j) up.insert(up.end(), {0.0, 0.0, 1.0});
+  const double over2[3] = {1.6, 0.2, 0.7};
+  f = foot(tri, up, over2, 6, 0.01, split);
+  ASSERT_EQ(f.found, kTrue);
+  EXPECT_EQ(f.k, 2);
+  EXPECT_NEAR(f.x[0], 1.6, 1e-6);  // converged to 1e-6 of the distance
+  EXPECT_NEAR(f.x[1], 0.2, 1e-6);
+  EXPECT_NEAR(f.distance, -0.7, 1e-9);
+
+  eqc_testing::clearMessages();
+  f = foot(x, nn, p, 5, 0.01, cls);
+  EXPECT_EQ(f.found, kFalse);
+  ASSERT_EQ(eqc_testing::messages().size(), 1u);
+  EXPECT_EQ(eqc_testing::messages()[0].level, -3);
+  EXPECT_EQ(eqc_testing::messages()[0].text,
+            "SYSTEM ERROR IN fndNormalDistToSurf - A SURFACE FACET OF MASTER MASTER CANNOT HAVE 5 NODES");
+}
+
+}  // namespace

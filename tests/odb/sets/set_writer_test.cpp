@@ -1,0 +1,280 @@
+// Boundary-condition node sets, element sets and node sets of the output database.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "siblings/dm2/node_packages.h"
+#include "siblings/eqc/eqc_services.h"
+#include "siblings/eqc/restart_record.h"
+#include "tests/odb/surfaces/odb_test_support.h"
+#include "tests/support/odb_model_builder.h"
+#include "zmx/odb.h"
+#include "zmx/storage/records.h"
+#include "zmx/storage/sets.h"
+
+namespace {
+
+using namespace odbtest;
+using zmxtest::I;
+
+std::pair<std::string, std::string> describe(Int slot, Int step, Int part = 0, const std::string& loadCase = "") {
+  char name[80], brief[8];
+  const Int flag = loadCase.empty() ? 0 : 1, length = static_cast<Int>(loadCase.size());
+  OBCDES(name, 80, brief, 8, &slot, &step, &part, loadCase.c_str(), length, &length, &flag);
+  return {std::string(name, 80), std::string(brief, 8)};
+}
+
+std::string pad(const std::string& s, std::size_t n) { return (s + std::string(n, ' ')).substr(0, n); }
+
+class SetNames : public zmxtest::HostFixture {};
+
+TEST_F(SetNames, EveryKindOfSlotIsNamedAsTheTableSays) {
+  rec::i(CBCODB, 2) = 19;
+  rec::i(CBCODB, 3) = 32;
+  rec::i(CBCODB, 4) = 33;
+  rec::i(CBCODB, 5) = 35;
+  EXPECT_EQ(describe(1, 1), std::make_pair(pad("Step    1 Disp dof  1", 80), pad("DISP", 8)));
+  EXPECT_EQ(describe(12, 7), std::make_pair(pad("Step    7 Vel  dof  6", 80), pad("VEL", 8)));
+  EXPECT_EQ(describe(15, 12, 3), std::make_pair(pad("Step   12 Part        3 Acc  dof  3", 80), pad("ACCEL", 8)));
+  const char* driven[13] = {"XSYMM",  "YSYMM",  "ZSYMM",  "XASYMM",   "YASYMM",   "ZASYMM",  "ENCASTRE",
+                            "PINNED", "NOWARP", "NOOVAL", "NODEFORM", "SHELLTOS", "SHELLTOS"};
+  for (Int type = 1; type <= 13; ++type) {
+    const std::string text = type == 12 ? "DRIVEN" : pad(driven[type - 1], 8);
+    EXPECT_EQ(describe(18 + type, 2), std::make_pair(pad("Step    2 Type " + text, 80), pad(driven[type - 1], 8)));
+  }
+  EXPECT_EQ(describe(32, 1), std::make_pair(pad("Step    1 Pore ", 80), pad("POR", 8)));
+  EXPECT_EQ(describe(33, 1), std::make_pair(pad("Step    1 Temp dof 11", 80), pad("TEMP", 8)));
+  EXPECT_EQ(describe(35, 1), std::make_pair(pad("Step    1 Temp dof 13", 80), pad("TEMP", 8)));
+  EXPECT_EQ(describe(36, 1), std::make_pair(pad("Step    1", 80), pad("", 8)));
+  EXPECT_EQ(describe(1, -1), std::make_pair(pad(" Disp dof  1", 80), pad("DISP", 8)));
+  EXPECT_EQ(describe(32, 1, 0, "LC7"), std::make_pair(pad("Step    1 Load case LC7 Pore ", 80), pad("POR", 8)));
+}
+
+class OdbSets : public zmxtest::HostFixture {
+ protected:
+  const dm2_testing::OutputDatabase* write() { return writeModel(builder, work, "odb_sets"); }
+  // A boundary-condition record: type, slot 3, kind, driven type and row.
+  int condition(Int type, Int counts, Int kind, Int driven, Int row) {
+    std::vector<zmxtest::Slot> s(38, I(0));
+    s[0] = I(type);
+    s[1] = I(counts);
+    s[10] = I(kind);
+    s[12] = I(driven);
+    s[37] = I(row);
+    return builder.bcRecord(s);
+  }
+  zmxtest::OdbModelBuilder builder;
+  std::vector<double> work;
+};
+
+// The slot a record counts under, 0 when none (R = 34: two temperature slots).
+Int expectedSlot(Int type, Int counts, Int kind, Int driven, Int row) {
+  if (counts != 1 || row != 1) return 0;
+  if (type >= 1 && type <= 6) return 6 * kind + type;
+  if (type == 0) return driven >= 1 && driven <= 13 ? 18 + driven : 0;
+  if (type == 8) return 32;
+  if (type >= 11 && type <= 12) return 22 + type;
+  return 0;
+}
+
+TEST_F(OdbSets, RandomBoundaryConditionsGroupByTheirSlotInEveryStep) {
+  std::mt19937 rng(29);
+  builder.bcDegrees = 2;
+  builder.steps = 2;
+  std::vector<Int> batch, other;
+  for (Int k = 0; k < 12; ++k) batch.push_back(builder.node(500 + 3 * k, {Real(k), 0, 0}));
+  for (Int k = 0; k < 4; ++k) other.push_back(builder.node(900 + k, {Real(k), 1, 0}));
+  const Int type = builder.elementType("T3D2", 2010, 300, 2);
+  const Int e1 = builder.element(1, type, {batch[0], batch[1]});
+  const Int e2 = builder.element(2, type, {other[0], other[1]});
+  builder.part(" PIBATCH", {e1}, batch);
+  builder.part("XIDOTHER", {e2}, other);
+
+  struct Record {
+    int id;
+    Int slot;
+  };
+  std::vector<Record> records;
+  const Int types[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, -1};
+  records.push_back({condition(1, 1, 0, 0, 1), 1});  // the displacement of dof 1
+  for (int r = 0; r < 40; ++r) {
+    const Int t = types[rng() % 15], counts = rng() % 4 == 0 ? 0 : 1, kind = static_cast<Int>(rng() % 3);
+    const Int driven = static_cast<Int>(rng() % 14) + 1, row = rng() % 4 == 0 ? 2 : 1;
+    records.push_back({condition(t, counts, kind, driven, row), expectedSlot(t, counts, kind, driven, row)});
+  }
+  std::map<Int, std::vector<Int>> expected;  // slot -> labels, nodes in list order
+  auto carry = [&](const std::vector<Int>& nodes, bool counted) {
+    for (Int n : nodes) {
+      std::vector<int> carried;
+      for (const Record& r : records)
+        if (rng() % 4 == 0 || (n == nodes[0] && r.slot == 1)) carried.push_back(r.id);
+      builder.boundaryConditions(n, carried);
+      if (!counted) continue;
+      for (const Record& r : records) {
+        if (r.slot == 0 || std::find(carried.begin(), carried.end(), r.id) == carried.end()) continue;
+        auto& labels = expected[r.slot];
+        const Int label = 500 + 3 * (n - batch[0]);
+        if (std::find(labels.begin(), labels.end(), label) == labels.end()) labels.push_back(label);
+      }
+    }
+  };
+  carry(batch, true);
+  carry(other, false);
+  const auto* db = write();
+  ASSERT_NE(db, nullptr);
+
+  // The batch part's sets are written again in each of the two parts, alike.
+  std::map<std::string, std::vector<Int>> got;
+  std::map<std::string, int> times;
+  for (const auto& s : db->sets)
+    if (s.kind == "node" && s.secondName.rfind("Step", 0) == 0) {
+      EXPECT_EQ(s.firstName, s.secondName);
+      EXPECT_EQ(s.flag, 1);
+      if (!got.emplace(s.secondName, s.members).second) {
+        EXPECT_EQ(got[s.secondName], s.members);
+      }
+      ++times[s.secondName];
+    }
+  for (const auto& [name, n] : times) EXPECT_EQ(n, 2) << name;
+  std::map<std::string, std::vector<Int>> want;
+  for (Int step = 1; step <= 2; ++step)
+    for (const auto& [slot, labels] : expected) {
+      const std::string name = describe(slot, step).first;
+      want[name.substr(0, name.find_last_not_of(' ') + 1)] = labels;
+    }
+  EXPECT_EQ(got, want);
+  EXPECT_EQ(got.count("Step    1 Disp dof  1"), 1u);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
+TEST_F(OdbSets, RestartsChooseTheStepRange) {
+  struct Case {
+    Int restarted, inside, from, steps;
+    std::vector<Int> written;
+  };
+  const std::vector<Case> cases = {{0, 0, 0, 2, {1, 2}},    {1, 0, 3, 5, {3, 4, 5}}, {1, 0, 3, 0, {3}},
+                                   {1, 1, 3, 2, {4, 5}},    {0, 0, 0, 0, {}}};
+  for (const Case& c : cases) {
+    zmxtest::OdbModelBuilder b;
+    const Int n = b.node(5, {0, 0, 0});
+    std::vector<zmxtest::Slot> s(38, I(0));
+    s[0] = I(8);
+    s[1] = I(1);
+    s[37] = I(1);
+    b.boundaryConditions(n, {b.bcRecord(s)});
+    const Int e = b.element(1, b.elementType("T3D2", 2010, 300, 2), {n, n});
+    b.part(" PIBATCH", {e}, {n});
+    b.steps = c.steps;
+    std::vector<double> w(100000, 0.0);
+    Int core = 100000, handle = 0;
+    const Int adb = b.build();
+    rec::i(CREST, 10) = c.restarted;
+    rec::i(CREST, 11) = c.inside;
+    rec::i(CREST, 12) = c.from;
+    const std::string name = zmxtest::scratchFolder("odb_sets") + "/steps";
+    const Real g[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, t[3] = {0, 0, 0};
+    ODB_CREATESUPERMODEL(&adb, &handle, g, t, w.data(), &core, name.c_str(), static_cast<Int>(name.size()));
+    std::vector<Int> steps;
+    for (const auto& set : dm2_testing::outputDatabase(handle)->sets)
+      if (set.secondName.rfind("Step", 0) == 0) {
+        steps.push_back(std::stoi(set.secondName.substr(5, 4)));
+        EXPECT_EQ(set.members, (std::vector<Int>{5}));
+      }
+    EXPECT_EQ(steps, c.written) << c.restarted << c.inside << " " << c.from << " " << c.steps;
+    rec::clear(CREST);
+  }
+}
+
+TEST_F(OdbSets, ElementAndNodeSetsKeepTheMembersOfEachPart) {
+  std::vector<Int> nodes;
+  for (Int k = 1; k <= 8; ++k) nodes.push_back(builder.node(100 + k, {Real(k), 0, 0}));
+  const Int type = builder.elementType("T3D2", 2010, 300, 2);
+  const Int e1 = builder.element(11, type, {nodes[0], nodes[1]});
+  const Int e2 = builder.element(12, type, {nodes[4], nodes[5]});
+  builder.part("XIDA", {e1}, {nodes[0], nodes[1], nodes[2], nodes[3]});
+  builder.part("XIDB", {e2}, {nodes[4], nodes[5], nodes[6], nodes[7]});
+  builder.elementSet("ESET", {e1, e2});
+  builder.elementSet("", {e2});
+  builder.nodeSet("NSET", {nodes[0], nodes[4]});
+  builder.nodeSet("", {nodes[1], nodes[5]});
+  const auto* db = write();
+  ASSERT_NE(db, nullptr);
+  std::vector<std::string> written;
+  for (const auto& s : db->sets) {
+    std::string line = s.kind + " " + s.firstName + "|" + s.secondName + " " + std::to_string(s.flag) + " [";
+    for (Int m : s.members) line += " " + std::to_string(m);
+    written.push_back(line + " ]");
+  }
+  const std::vector<std::string> expected = {
+      "element XIDA|XIDA 0 [ 11 ]",          "element ESET|ESET 0 [ 11 ]",
+      "node SET          1|XIDA 0 [ 101 102 103 104 ]", "node SET          3|NSET 0 [ 101 ]",
+      "node SET          4| ALL NODES 0 [ 102 ]",       "element XIDB|XIDB 0 [ 12 ]",
+      "element ESET|ESET 0 [ 12 ]",          "element | ALL ELEMENTS 1 [ 12 ]",
+      "node SET          2|XIDB 0 [ 105 106 107 108 ]", "node SET          3|NSET 0 [ 105 ]",
+      "node SET          4| ALL NODES 0 [ 106 ]"};
+  EXPECT_EQ(written, expected);
+}
+
+TEST_F(OdbSets, TwinsAddTheSetServicesSetsOnce) {
+  std::vector<Int> nodes;
+  for (Int k = 1; k <= 4; ++k) nodes.push_back(builder.node(100 + k, {Real(k), 0, 0}));
+  const Int type = builder.elementType("T3D2", 2010, 300, 2);
+  const Int e1 = builder.element(11, type, {nodes[0], nodes[1]});
+  builder.part("XIDA", {e1}, nodes);
+  builder.elementSet("", {e1});
+  builder.nodeSet("", {nodes[2]});
+  const auto* db = write();
+  ASSERT_NE(db, nullptr);
+  const Int handle = dm2_testing::outputDatabases().back();
+  const std::size_t before = db->sets.size();
+
+  Int op = 0, count = 0, status = 0;
+  char field[80];
+  DBESET(&op, field, 80, &count, nullptr, &status);
+  DBNSET(&op, field, 80, &count, nullptr, &status);
+  auto add = [&](bool elements, const std::string& name, std::vector<Int> members) {
+    const Int two = 2;
+    std::string f = pad(name, 80);
+    Int n = static_cast<Int>(members.size());
+    (elements ? DBESET : DBNSET)(&two, f.data(), 80, &n, members.data(), &status);
+  };
+  add(true, "XIDA", {11});         // also in the directory: written once
+  add(true, "EXTRA", {11, 12});
+  add(false, "XIDA", {101});
+  add(false, " BOUNDRY", {101});   // never written
+  add(false, "NODES2", {102, 103});
+
+  // The directories and the tables as the writer left them.
+  std::vector<double> elementDirectory(64), nodeDirectory(64), record(64), written(16);
+  const Int read = 0, elementAt = rec::i(CSLV, 8), nodeAt = rec::i(CSLV, 9);
+  DBSL(&read, elementDirectory.data(), &elementAt);
+  DBSL(&read, nodeDirectory.data(), &nodeAt);
+  const Int* elementTable = reinterpret_cast<const Int*>(work.data() + rec::slotI(work.data(), 5) - 1);
+  const Int* nodeLabels = reinterpret_cast<const Int*>(work.data() + rec::slotI(work.data(), 8) - 1);
+  const Int* nodeMap = reinterpret_cast<const Int*>(work.data() + rec::slotI(work.data(), 10) - 1);
+  const Int part = 1, trace = 0;
+  ODBELSET(elementDirectory.data(), record.data(), written.data(), elementTable, &part, &trace, &handle);
+  ODBNSET(nodeDirectory.data(), record.data(), written.data(), nodeLabels, nodeMap, &part, &trace, &handle);
+
+  std::vector<std::string> added;
+  for (std::size_t k = before; k < db->sets.size(); ++k) {
+    const auto& s = db->sets[k];
+    std::string line = s.kind + " " + s.firstName + "|" + s.secondName + " " + std::to_string(s.flag) + " [";
+    for (Int m : s.members) line += " " + std::to_string(m);
+    added.push_back(line + " ]");
+  }
+  const std::vector<std::string> expected = {
+      "element XIDA|XIDA 0 [ 11 ]", "element | ALL ELEMENTS 0 [ 11 ]", "element EXTRA|EXTRA 0 [ 11 12 ]",
+      "node SET          1|XIDA 0 [ 101 102 103 104 ]", "node SET          2| ALL NODES 0 [ 103 ]",
+      "node NODES2|NODES2 0 [ 102 103 ]"};
+  EXPECT_EQ(added, expected);
+  op = 1;
+  DBESET(&op, field, 80, &count, nullptr, &status);
+  DBNSET(&op, field, 80, &count, nullptr, &status);
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+// Helpers of the surface and set writer tests: an open output database, a slide-line store laid
+// out by hand, and lookups in the writer stand-in's view.
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "runtime/record.h"
+#include "siblings/dm2/output_testing.h"
+#include "siblings/dm2/output_writer.h"
+#include "siblings/eqc/records.h"
+#include "siblings/eqc/testing.h"
+#include "tests/support/host_fixture.h"
+#include "tests/support/odb_model_builder.h"
+#include "zmx/odb/writer.h"
+
+namespace odbtest {
+
+using zmxtest::nameSlot;
+inline double slot(Int value) { return eqc_testing::integerSlot(value); }
+
+// Records appended one after another; slots are given after the length.
+struct Store {
+  std::vector<double> slots;
+  Int next() const { return static_cast<Int>(slots.size()) + 1; }
+  Int add(const std::vector<double>& after) {
+    const Int address = next();
+    slots.push_back(slot(static_cast<Int>(after.size()) + 1));
+    slots.insert(slots.end(), after.begin(), after.end());
+    return address;
+  }
+  void install() const { eqc_testing::setSlideLineStore(slots); }
+};
+
+// Forgets earlier databases and messages, sets record buffers of 64 slots and opens a database.
+inline Int openDatabase(const std::string& folder) {
+  dm2_testing::resetOutputWriter();
+  eqc_testing::clearMessages();
+  rec::clear(CGM);
+  for (int w = 40; w <= 54; ++w) rec::i(CGM, w) = 64;
+  const std::string path = zmxtest::scratchFolder(folder) + "/surfaces.odb";
+  const Int three = 3;
+  char title[80], solver[24], release[8];
+  std::memset(title, ' ', 80);
+  std::memset(solver, ' ', 24);
+  std::memset(release, ' ', 8);
+  return DM2_OPENNEWFILE(path.c_str(), static_cast<Int>(path.size()), &three, title, 80, solver, 24, release, 8);
+}
+
+// Writes the builder's model through the gathering into a work array of 200,000 slots.
+inline const dm2_testing::OutputDatabase* writeModel(zmxtest::OdbModelBuilder& builder, std::vector<double>& work,
+                                                     const std::string& folder) {
+  work.assign(200000, 0.0);
+  Int core = 200000, handle = 0;
+  const Int adb = builder.build();
+  const std::string name = zmxtest::scratchFolder(folder) + "/model";
+  const Real g[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, t[3] = {0, 0, 0};
+  ODB_CREATESUPERMODEL(&adb, &handle, g, t, work.data(), &core, name.c_str(), static_cast<Int>(name.size()));
+  return dm2_testing::outputDatabase(handle);
+}
+
+inline const dm2_testing::OdbClass* classNamed(const dm2_testing::OutputDatabase* db, const std::string& type) {
+  for (const auto& c : db->classes)
+    if (c.typeName == type) return &c;
+  return nullptr;
+}
+inline const dm2_testing::OdbClass* classWithId(const dm2_testing::OutputDatabase* db, Int id) {
+  for (const auto& c : db->classes)
+    if (c.id == id) return &c;
+  return nullptr;
+}
+inline const dm2_testing::OdbSet* setNamed(const dm2_testing::OutputDatabase* db, const std::string& kind,
+                                           const std::string& name) {
+  for (const auto& s : db->sets)
+    if (s.kind == kind && s.secondName == name) return &s;
+  return nullptr;
+}
+
+}  // namespace odbtest

@@ -1,0 +1,274 @@
+// Pseudo-element classes and the surfaces of the output database, read back through the writer
+// stand-in's view.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "siblings/dm2/node_packages.h"
+#include "tests/odb/surfaces/odb_test_support.h"
+#include "tests/support/odb_model_builder.h"
+#include "zmx/geometry/facets.h"
+#include "zmx/odb.h"
+
+namespace {
+
+using namespace odbtest;
+using zmxtest::I;
+using zmxtest::N;
+
+// The pseudo-element type names by row (0 single node, then facet node count) and column.
+const char* const kTable[10][3] = {
+    {"RNODE2D", "RNODE2D", "RNODE3D"}, {"PSURF2", "PSURF1", "PSURF3"},    {"LSURF2", "LSURF1", "LSURF3"},
+    {"LSURF5", "LSURF4", "TSURF1"},    {"DUMMYA4", "DUMMY24", "QSURF1"},  {"DUMMYA5", "DUMMY25", "DUMMY35"},
+    {"DUMMYA6", "DUMMY26", "TSURF2"},  {"DUMMYA7", "DUMMY27", "DUMMY37"}, {"DUMMYA8", "DUMMY28", "QSURF2"},
+    {"DUMMYA9", "DUMMY29", "QSURF3"}};
+
+class SurfaceClasses : public zmxtest::HostFixture {
+ protected:
+  void SetUp() override {
+    HostFixture::SetUp();
+    handle = openDatabase("surface_classes");
+    table.assign(28 * 200, 0);
+  }
+  // Chooses a class; gives the type name the class was defined with ("" when none).
+  std::string choose(Int n, Int s, Int gate, Int cylindrical, Int second, Int k) {
+    ODBCLSURF(record.data(), table.data(), &n, &first, &count, &lastIndex, &slot, &s, &gate, &cylindrical, &second,
+              &k, &handle);
+    const auto* c = classWithId(dm2_testing::outputDatabase(handle), slot);
+    return c != nullptr ? c->typeName : "";
+  }
+  std::vector<double> record = std::vector<double>(64, 0.0);
+  std::vector<Int> table;
+  Int handle = 0, first = 1, count = 0, lastIndex = 0, slot = -1;
+};
+
+TEST_F(SurfaceClasses, EveryRuleOfTheTypeTableChoosesItsNameAndEqualKeysShareOneClass) {
+  struct Case {
+    Int n, s, gate, cylindrical, second, k;
+    std::string name;
+  };
+  std::vector<Case> cases;
+  for (Int n = 1; n <= 9; ++n)
+    for (Int s = 1; s <= 3; ++s) cases.push_back({n, s, -1, 0, 0, 0, kTable[n][s - 1]});
+  for (Int s = 1; s <= 3; ++s) cases.push_back({1, s, 0, 0, 0, 0, kTable[0][s - 1]});
+  const char* rigid[4] = {"ARSSE", "ARSSS", "ARSC", "ARSR"};
+  for (Int k = 1; k <= 4; ++k) cases.push_back({1, 3, 0, 0, 0, k, rigid[k - 1]});
+  cases.push_back({3, 3, 0, 0, 1, 0, "LSURF6"});   // second order in three dimensions
+  cases.push_back({3, 2, 0, 0, 1, 0, "LSURF4"});   // second order elsewhere keeps the table
+  cases.push_back({6, 3, 0, 1, 0, 0, "CYLSURF1"});
+  cases.push_back({9, 3, 0, 1, 0, 0, "CYLSURF2"});
+  cases.push_back({4, 1, 0, 1, 1, 0, "CYLSURF2"});
+  cases.push_back({1, 2, 0, 0, 0, 0, "RNODE2D"});  // same key as a row-0 case above: shared
+
+  std::map<std::string, Int> slotOf;
+  for (const Case& c : cases) {
+    const std::string name = choose(c.n, c.s, c.gate, c.cylindrical, c.second, c.k);
+    EXPECT_EQ(name, c.name) << c.n << " " << c.s << " gate " << c.gate << " k " << c.k;
+  }
+  const Int classes = count;
+  EXPECT_EQ(classes, static_cast<Int>(cases.size()) - 1);  // the last case shares its class
+  // Every case again: found, never appended or defined again.
+  const std::size_t defined = dm2_testing::outputDatabase(handle)->classes.size();
+  for (const Case& c : cases) EXPECT_EQ(choose(c.n, c.s, c.gate, c.cylindrical, c.second, c.k), c.name);
+  EXPECT_EQ(count, classes);
+  EXPECT_EQ(dm2_testing::outputDatabase(handle)->classes.size(), defined);
+  // "TSURF1" and "LSURF6", "PSURF2" and "RNODE2D" are different classes.
+  const Int tsurf = (choose(3, 3, 0, 0, 0, 0), slot), lsurf6 = (choose(3, 3, 0, 0, 1, 0), slot);
+  const Int psurf2 = (choose(1, 1, -1, 0, 0, 0), slot), rnode = (choose(1, 1, 0, 0, 0, 0), slot);
+  EXPECT_NE(tsurf, lsurf6);
+  EXPECT_NE(psurf2, rnode);
+  // A hit at the cached index leaves the class slot as the caller has it.
+  choose(2, 3, 0, 0, 0, 0);
+  slot = 4711;
+  EXPECT_EQ(choose(2, 3, 0, 0, 0, 0), "");
+  EXPECT_EQ(slot, 4711);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
+TEST_F(SurfaceClasses, FacetsOfNoOrTenNodesChooseNoClass) {
+  for (Int n : {0, 10}) {
+    eqc_testing::clearMessages();
+    lastIndex = 3;
+    slot = 5;
+    EXPECT_EQ(choose(n, 3, 0, 0, 0, 0), "");
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(lastIndex, 0);
+    EXPECT_EQ(slot, -1);
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+    EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBCLSURF.  SURFACE CLASS REQUESTS A"));
+  }
+  EXPECT_TRUE(dm2_testing::outputDatabase(handle)->classes.empty());
+}
+
+// Element classes of the facet catalogue with the facet type and order asked for (0 when none).
+Int catalogueClass(bool wanted(Int type, bool firstOrder)) {
+  for (Int c = 1; c <= zmx::catalogue::kClasses; ++c)
+    if (wanted(rec::i(CSURFACEDEF, zmx::catalogue::kFacetType + c - 1),
+               rec::i(CSURFACEDEF, zmx::catalogue::kLinear + c - 1) != 0))
+      return c;
+  return 0;
+}
+
+// A slave-surface record: kind, the slot-5 flag, the slot-8 field and facets of (facet, class,
+// element label, node labels).
+struct Facet {
+  Int facet, elementClass, element;
+  std::vector<Int> nodes;
+};
+std::vector<zmxtest::Slot> slaveSurface(const std::string& name, Int kind, Int flag, const std::string& field,
+                                        const std::vector<Facet>& facets) {
+  std::vector<zmxtest::Slot> s = {I(30), N(name), I(kind), I(flag), I(static_cast<Int>(facets.size())), I(10),
+                                  N(field), I(0)};
+  for (const Facet& f : facets) {
+    s.push_back(I(6 + static_cast<Int>(f.nodes.size())));
+    s.push_back(I(0));
+    s.push_back(I(f.facet));
+    s.push_back(I(f.elementClass));
+    s.push_back(I(f.element));
+    s.push_back(I(static_cast<Int>(f.nodes.size())));
+    for (Int n : f.nodes) s.push_back(I(n));
+  }
+  return s;
+}
+
+class Surfaces : public zmxtest::HostFixture {
+ protected:
+  // Writes the builder's model (one hexahedron, one part) and gives the database.
+  const dm2_testing::OutputDatabase* write() {
+    const Real corners[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
+    std::vector<Int> nodes;
+    for (int k = 0; k < 8; ++k) nodes.push_back(builder.node(101 + k, {corners[k][0], corners[k][1], corners[k][2]}));
+    const Int hex = builder.element(1, builder.elementType("C3D8", 3008, 100, 8), nodes);
+    builder.part("XIDCUBE", {hex}, nodes);
+    return writeModel(builder, work, "odb_surfaces");
+  }
+  zmxtest::OdbModelBuilder builder;
+  std::vector<double> work;
+};
+
+TEST_F(Surfaces, SlaveSurfacesAreWrittenAsPseudoElementsWithTheirSets) {
+  const Int linear = catalogueClass([](Int type, bool first) { return type != 13 && type != 14 && first; });
+  const Int quadratic = catalogueClass([](Int type, bool first) { return type != 13 && type != 14 && !first; });
+  const Int cylinder = catalogueClass([](Int type, bool) { return type == 13; });
+  ASSERT_NE(linear * quadratic * cylinder, 0);
+  builder.pseudoLabelStart = 1000;
+  builder.surfaceRecord(slaveSurface("TOP", 3, 0, "", {{1, linear, 1, {105, 106, 107, 108}},
+                                                         {2, linear, 1, {101, 102, 103}},
+                                                         {3, quadratic, 1, {101, 102, 103}},
+                                                         {1, cylinder, 1, {101, 102, 103, 104, 105, 106}},
+                                                         {3, cylinder, 1, {101, 102, 103, 104, 105, 106}}}));
+  builder.surfaceRecord(slaveSurface("OWN", 2, 0, "LABELS", {{1, linear, 77, {101}}}));
+  builder.surfaceRecord(slaveSurface("EDGE", 1, 0, "", {{1, linear, 1, {102}}}));
+  builder.surfaceRecord(slaveSurface("SKIPPED", 3, 3, "", {{1, linear, 1, {101, 102, 103}}}));
+  builder.surfaceRecord(slaveSurface("", 3, 0, "", {{1, linear, 1, {101, 102, 103}}}));
+  builder.surfaceRecord(slaveSurface("EMPTY", 3, 0, "", {}));
+  builder.surfaceRecord(slaveSurface("BAD", 3, 0, "", {{1, linear, 1, {}}, {1, linear, 1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}}}));
+  const auto* db = write();
+  ASSERT_NE(db, nullptr);
+
+  const auto* top = setNamed(db, "surface", "TOP");
+  ASSERT_NE(top, nullptr);
+  EXPECT_EQ(top->members, (std::vector<Int>{-1001, -1002, -1003, -1004, -1005}));
+  EXPECT_EQ(top->firstName, "TOP");
+  EXPECT_EQ(top->firstLength, 80);
+  EXPECT_EQ(top->flag, 0);
+  const std::map<std::string, std::vector<Int>> expected = {
+      {"QSURF1", {-1001}}, {"TSURF1", {-1002}}, {"LSURF6", {-1003}}, {"TSURF2", {-1004}}, {"CYLSURF1", {-1005}},
+      {"RNODE2D", {77}},   {"PSURF2", {-1006}}};
+  for (const auto& [type, labels] : expected) {
+    const auto* c = classNamed(db, type);
+    ASSERT_NE(c, nullptr) << type;
+    std::vector<Int> got;
+    for (const auto& e : c->elements) got.push_back(e.label);
+    EXPECT_EQ(got, labels) << type;
+  }
+  const auto* quad = classNamed(db, "QSURF1");
+  EXPECT_EQ(quad->elements[0].row, (std::vector<Int>{105, 106, 107, 108}));
+  EXPECT_EQ(classNamed(db, "CYLSURF1")->elements[0].row, (std::vector<Int>{101, 102, 103, 104, 105, 106}));
+  ASSERT_NE(setNamed(db, "surface", "OWN"), nullptr);
+  EXPECT_EQ(setNamed(db, "surface", "OWN")->members, (std::vector<Int>{77}));
+  EXPECT_EQ(setNamed(db, "surface", "SKIPPED"), nullptr);
+  EXPECT_EQ(setNamed(db, "surface", "EMPTY"), nullptr);
+  EXPECT_EQ(setNamed(db, "surface", "BAD"), nullptr);
+  EXPECT_EQ(db->sets.size(), 3u + 2u);  // TOP, OWN, EDGE and the part's element and node sets
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);  // the 0- and 10-node facets of BAD
+  EXPECT_TRUE(db->errors.empty());
+  EXPECT_TRUE(dm2_testing::writerErrors().empty());
+}
+
+TEST_F(Surfaces, AnalysisTimeSurfacesCollapseQuadrilateralsAndSkipSlaveSurfaceNames) {
+  builder.pseudoLabelStart = 10;
+  builder.surfaceRecord(slaveSurface("SLAVE", 3, 0, "", {}));
+  // Kind 130: slot 4 nodes per facet, slot 6 the index of the facet count, slot 9 the flags.
+  builder.analysisRecord({I(130), N("QUADS"), I(4), I(0), I(10), I(0), I(0), I(0), I(2), I(0), I(0),
+                          I(1), I(2), I(3), I(0), I(5), I(6), I(7), I(8)});
+  builder.analysisRecord({I(130), N("SLAVE"), I(4), I(0), I(10), I(0), I(0), I(0), I(1), I(0), I(1), I(2), I(3), I(4)});
+  builder.analysisRecord({I(130), N("AXI"), I(2), I(0), I(10), I(0), I(0), I(8), I(1), I(0), I(1), I(2)});
+  builder.analysisRecord({I(132), N("POINTS"), I(0), I(6), I(2), I(3), I(4)});
+  builder.analysisRecord({I(132), N("NONE"), I(0), I(6), I(0)});
+  const auto* db = write();
+  ASSERT_NE(db, nullptr);
+  const std::size_t setsBefore = db->sets.size();
+  std::vector<Int> table(28 * 130, 0), labels(64, 0);
+  std::vector<double> record(64, 0.0);
+  Int first = 2, count = 1, counter = -10, handle = db == nullptr ? 0 : dm2_testing::outputDatabases().back();
+  const Int adb = 1, nodeDatabase = ADB_GETNDB(&adb);
+  ODBSURFACEEXP(record.data(), labels.data(), table.data(), &first, &count, &counter, &handle, &nodeDatabase);
+
+  const auto* quads = setNamed(db, "surface", "QUADS");
+  ASSERT_NE(quads, nullptr);
+  EXPECT_EQ(quads->members, (std::vector<Int>{-11, -12}));
+  const auto* q = classNamed(db, "QSURF1");
+  ASSERT_NE(q, nullptr);
+  ASSERT_EQ(q->elements.size(), 2u);
+  EXPECT_EQ(q->elements[0].row, (std::vector<Int>{101, 102, 103, 101}));  // zero fourth node: the first
+  EXPECT_EQ(q->elements[1].row, (std::vector<Int>{105, 106, 107, 108}));
+  const auto* axi = classNamed(db, "LSURF2");
+  ASSERT_NE(axi, nullptr);
+  EXPECT_EQ(axi->elements[0].row, (std::vector<Int>{102, 101}));  // two nodes swapped
+  const auto* points = classNamed(db, "PSURF1");
+  ASSERT_NE(points, nullptr);
+  EXPECT_EQ(points->elements.size(), 2u);
+  EXPECT_EQ(points->elements[1].row, (std::vector<Int>{104}));
+  EXPECT_EQ(setNamed(db, "surface", "SLAVE"), nullptr);
+  EXPECT_EQ(setNamed(db, "surface", "NONE"), nullptr);
+  EXPECT_EQ(db->sets.size(), setsBefore + 3);
+  EXPECT_EQ(count, 4);  // three classes behind the one element class
+  EXPECT_EQ(counter, -15);
+}
+
+TEST_F(Surfaces, AWalkThatMeetsAZeroLengthRecordStopsWithItsMessage) {
+  builder.surfaceRecord(slaveSurface("TOP", 3, 0, "", {{1, 1, 1, {101, 102, 103}}}));
+  builder.analysisRecord({I(132), N("POINTS"), I(0), I(6), I(1), I(3)});
+  const auto* db = write();
+  ASSERT_NE(db, nullptr);
+  // Append a record of length 0 to the slave-surface range and write the surfaces again.
+  std::vector<Int> table(28 * 130, 0), labels(64, 0);
+  std::vector<double> record(64, 0.0);
+  Int first = 2, count = 1, counter = -100, handle = dm2_testing::outputDatabases().back();
+  const std::size_t sets = db->sets.size();
+  eqc_testing::clearMessages();
+  std::vector<double> store = eqc_testing::slideLineStore();
+  const Int end = rec::i(CSLV, 8);
+  store.insert(store.begin() + end - 1, slot(0));
+  rec::i(CSLV, 8) = end + 1;
+  eqc_testing::setSlideLineStore(store);
+  ODBSURFACE(record.data(), labels.data(), table.data(), &first, &count, &counter, &handle);
+  EXPECT_EQ(db->sets.size(), sets + 1);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR 1 IN ODBSURFACE"));
+  // The name scan of the analysis-time surfaces stops at the same record, once, and the surface
+  // it could not match is written.
+  ++rec::i(CSLV, 15);
+  ++rec::i(CSLV, 16);
+  const Int adb = 1, nodeDatabase = ADB_GETNDB(&adb);
+  ODBSURFACEEXP(record.data(), labels.data(), table.data(), &first, &count, &counter, &handle, &nodeDatabase);
+  EXPECT_EQ(db->sets.size(), sets + 2);
+  EXPECT_EQ(db->sets.back().secondName, "POINTS");
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR 2 IN ODBSURFACEEXP"));
+}
+
+}  // namespace
