@@ -326,7 +326,7 @@ Int spreadWithin(const Search& s, zmx::contact::SearchStamps& stamps, Real reach
   const Int first = c.count;
   for (Int i = 0; i < c.count; ++i) {
     const Int f = s.candidates[i];
-    if (s.bound[i] > reach || settled(s, stamps, f).near > reach) continue;
+    if (s.bound[i] > reach || stamps.reach(f).plane > reach || settled(s, stamps, f).near > reach) continue;
     const Int* column = s.facet(f);
     for (Int k = 0; k < std::clamp<Int>(column[1], 0, 9); ++k) {
       const Int n = column[7 + k];
