@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "contact/search/search_core.h"
@@ -43,6 +44,7 @@ namespace {
 constexpr Real kUnset = 1e36;
 constexpr Real kEps = 2.22e-16;
 constexpr Real kTiny = 1e-36;
+constexpr Real kPending = std::numeric_limits<Real>::quiet_NaN();
 
 // The surface and the point of one search.
 struct Search {
@@ -84,12 +86,31 @@ struct Search {
   // The coordinates of node n (3 values, z 0 in two dimensions), displaced when asked.
   void node(Int n, Real* x) const {
     const long long j = static_cast<long long>(n) - offset;
-    for (int i = 0; i < 3; ++i) x[i] = 0.0;
-    if (j < 1 || j > nnode) return;
-    for (Int i = 0; i < dim; ++i) {
-      x[i] = coords[(j - 1) * dim + i];
-      if (useDisp) x[i] += dispScale * disp[(j - 1) * dim + i];
+    if (j < 1 || j > nnode) {
+      x[0] = x[1] = x[2] = 0.0;
+      return;
     }
+    const Real* at = coords + (j - 1) * dim;
+    x[0] = at[0], x[1] = dim > 1 ? at[1] : 0.0, x[2] = dim > 2 ? at[2] : 0.0;
+    if (!useDisp) return;
+    const Real* by = disp + (j - 1) * dim;
+    for (Int i = 0; i < dim; ++i) x[i] += dispScale * by[i];
+  }
+  // Asks the memory for the coordinates of facet f's nodes.
+  void prefetchNodes(Int f) const {
+    const Int* column = facet(f);
+    const Int nn = std::clamp<Int>(column[1], 0, 9);
+    for (Int k = 0; k < nn; ++k) {
+      const long long j = static_cast<long long>(column[7 + k]) - offset;
+      if (j >= 1 && j <= nnode) __builtin_prefetch(coords + (j - 1) * dim);
+    }
+  }
+  // The coordinates of facet f's nodes (3 rows a node, up to 9 nodes); returns their count.
+  Int facetNodes(Int f, Real* x) const {
+    const Int* column = facet(f);
+    const Int nn = std::clamp<Int>(column[1], 0, 9);
+    for (Int k = 0; k < nn; ++k) node(column[7 + k], x + 3 * k);
+    return nn;
   }
   Real distanceTo(const Real* x) const {
     Real s = 0.0;
@@ -104,15 +125,14 @@ struct Candidates {
   Int count = 0;
   Real dmin = kUnset;
   Int nearest = 0;
+  Real firstBest = kUnset;  // the least face distance of a flat triangle that holds the foot
 };
 
-// The distance of node n from the point: this search's entry of NODE_DIST, else computed once.
-Real nodeDistance(const Search& s, zmx::contact::SearchStamps& stamps, Int n, Candidates& c) {
+// The distance of node n (at x) from the point: this search's entry of NODE_DIST, else computed once.
+Real nodeDistance(const Search& s, zmx::contact::SearchStamps& stamps, Int n, const Real* x, Candidates& c) {
   const long long j = static_cast<long long>(n) - s.offset;
   if (j < 1 || j > s.nnode) return kUnset;
   if (stamps.nodeCurrent(j)) return s.nodeDistance[j - 1];
-  Real x[3];
-  s.node(n, x);
   const Real d = s.distanceTo(x);
   s.nodeDistance[j - 1] = d;
   stamps.markNode(j);
@@ -120,13 +140,126 @@ Real nodeDistance(const Search& s, zmx::contact::SearchStamps& stamps, Int n, Ca
   return d;
 }
 
+// The distance from p to the triangle a b c, by the region of its barycentric coordinates that
+// holds the foot of p.
+Real triangleDistance(const Real* p, const Real* a, const Real* b, const Real* c) {
+  using zmx::geometry::dot3;
+  Real ab[3], ac[3], ap[3], bp[3], cp[3], q[3];
+  for (int i = 0; i < 3; ++i) ab[i] = b[i] - a[i], ac[i] = c[i] - a[i], ap[i] = p[i] - a[i], bp[i] = p[i] - b[i],
+                              cp[i] = p[i] - c[i];
+  const auto at = [&](const Real* from, const Real* along, Real t) {
+    for (int i = 0; i < 3; ++i) q[i] = from[i] + t * along[i];
+  };
+  const Real d1 = dot3(ab, ap), d2 = dot3(ac, ap), d3 = dot3(ab, bp), d4 = dot3(ac, bp), d5 = dot3(ab, cp),
+             d6 = dot3(ac, cp);
+  const Real va = d3 * d6 - d5 * d4, vb = d5 * d2 - d1 * d6, vc = d1 * d4 - d3 * d2;
+  if (d1 <= 0 && d2 <= 0) {
+    at(a, ab, 0.0);
+  } else if (d3 >= 0 && d4 <= d3) {
+    at(b, ab, 0.0);
+  } else if (d6 >= 0 && d5 <= d6) {
+    at(c, ab, 0.0);
+  } else if (vc <= 0 && d1 >= 0 && d3 <= 0) {
+    at(a, ab, d1 / (d1 - d3));
+  } else if (vb <= 0 && d2 >= 0 && d6 <= 0) {
+    at(a, ac, d2 / (d2 - d6));
+  } else if (va <= 0 && d4 - d3 >= 0 && d5 - d6 >= 0) {
+    const Real bc[3] = {c[0] - b[0], c[1] - b[1], c[2] - b[2]};
+    at(b, bc, (d4 - d3) / ((d4 - d3) + (d5 - d6)));
+  } else {
+    const Real sum = va + vb + vc;
+    for (int i = 0; i < 3; ++i) q[i] = a[i] + (vb * ab[i] + vc * ac[i]) / sum;
+  }
+  Real squared = 0.0;
+  for (int i = 0; i < 3; ++i) squared += (p[i] - q[i]) * (p[i] - q[i]);
+  return std::sqrt(squared);
+}
+
+// Rounding allowance on a distance d compared with another: 1e-9 of it and of the surface size, at
+// least a few units of 2.22e-16.
+Real slack(const Search& s, Real d) { return 1e-9 * (std::fabs(d) + s.surfaceSize) + 4.0 * kEps; }
+
+// Whether a local edge of facet f is a boundary edge.
+bool onBoundary(const Search& s, Int f) {
+  const Int* column = s.facet(f);
+  for (Int k = 1; k <= std::min<Int>(column[0], 4); ++k)
+    if (s.edge(column[2 + k])[0] == 1) return true;
+  return false;
+}
+
+// Lower bounds of a candidate's distance, from its nodes at x and its candidate bound b. A flat
+// triangle: near is its exact distance. A projection onto it is taken only within 0.001 (in area
+// coordinates) of it, or across a boundary edge, so every distance it gives the search lies above
+// its plane's distance and, without boundary edges, above near less 0.005 of its longest side
+// (tight). When the foot on the plane lies inside it, its face distance is the plane's: a first
+// best. A 2-node segment or a 4-node facet lies within the box of its nodes; curved facets have b.
+zmx::contact::SearchStamps::FacetReach reachOfFacet(const Search& s, const Real* x, Int nn, Real b, Candidates& c) {
+  using zmx::geometry::dot3;
+  constexpr Real kNone = -kUnset;
+  if (s.dim == 3 && nn == 3) {
+    Real u[3], v[3], d[3];
+    for (int i = 0; i < 3; ++i) u[i] = x[3 + i] - x[i], v[i] = x[6 + i] - x[i], d[i] = s.p[i] - x[i];
+    const Real uu = dot3(u, u), uv = dot3(u, v), vv = dot3(v, v), du = dot3(d, u), dv = dot3(d, v);
+    const Real det = uu * vv - uv * uv;
+    // A triangle near collapse is left to the projection, which reports it.
+    if (!(det >= 1e-8 * uu * vv)) return {b, kNone, kNone};
+    const Real xi = (du * vv - uv * dv) / det, eta = (uu * dv - uv * du) / det;
+    Real q[3];
+    for (int i = 0; i < 3; ++i) q[i] = x[i] + xi * u[i] + eta * v[i];
+    const Real plane = s.distanceTo(q);
+    if (std::min({xi, eta, 1.0 - xi - eta}) >= 1e-9) {
+      if (s.extension >= 0.0) c.firstBest = std::min(c.firstBest, plane);
+      return {plane, plane, plane};
+    }
+    // The exact distance waits until a candidate needs it (see settled): tight holds the side.
+    return {kPending, plane, std::sqrt(std::max({uu, vv, uu - 2.0 * uv + vv}))};
+  }
+  if (!((s.dim == 2 && nn == 2) || (s.dim == 3 && nn == 4))) return {b, kNone, kNone};
+  Real squared = 0.0;
+  for (Int i = 0; i < s.dim; ++i) {
+    Real lo = x[i], hi = x[i];
+    for (Int k = 1; k < nn; ++k) lo = std::min(lo, x[3 * k + i]), hi = std::max(hi, x[3 * k + i]);
+    const Real gap = std::max({lo - s.p[i], s.p[i] - hi, 0.0});
+    squared += gap * gap;
+  }
+  return {std::max(b, std::sqrt(squared)), kNone, kNone};
+}
+
+// What the search noted of candidate f, with the exact distance of a flat triangle whose foot lies
+// outside it worked out on first use.
+const zmx::contact::SearchStamps::FacetReach& settled(const Search& s, zmx::contact::SearchStamps& stamps, Int f) {
+  auto& reach = stamps.reach(f);
+  if (std::isnan(reach.near)) {
+    Real x[27];
+    s.facetNodes(f, x);
+    reach.near = triangleDistance(s.p, x, x + 3, x + 6);
+    reach.tight = std::max(reach.plane, reach.near - 0.005 * reach.tight);
+  }
+  return reach;
+}
+
+// Whether candidate f cannot change the result: every distance it can give lies beyond `least`.
+bool beyond(const Search& s, zmx::contact::SearchStamps& stamps, Int f, Real least) {
+  const Real limit = least + slack(s, least);
+  if (stamps.reach(f).plane > limit) return true;
+  return settled(s, stamps, f).tight > limit && !onBoundary(s, f);
+}
+
 void addCandidate(const Search& s, zmx::contact::SearchStamps& stamps, Int f, Candidates& c) {
   const Int* column = s.facet(f);
+  Real x[27];
+  const Int nn = s.facetNodes(f, x);
   Real m = kUnset;
-  for (Int k = 0; k < column[1]; ++k) m = std::min(m, nodeDistance(s, stamps, column[7 + k], c));
+  for (Int k = 0; k < column[1]; ++k) {
+    Real y[3];
+    if (k >= nn) s.node(column[7 + k], y);
+    m = std::min(m, nodeDistance(s, stamps, column[7 + k], k < nn ? x + 3 * k : y, c));
+  }
+  const Real b = m - s.facetSize[f - 1];
   s.candidates[c.count] = f;
-  s.bound[c.count] = m - s.facetSize[f - 1];
+  s.bound[c.count] = b;
   ++c.count;
+  stamps.reach(f) = reachOfFacet(s, x, nn, b, c);
 }
 
 void treeCandidates(const Search& s, zmx::contact::SearchStamps& stamps, Candidates& c) {
@@ -138,9 +271,25 @@ void treeCandidates(const Search& s, zmx::contact::SearchStamps& stamps, Candida
                                 records, &length, &nodes);
     if (found > 0) break;
   }
+  // The facets lie scattered in the host's arrays: ask for all their columns, then for all their
+  // nodes, before reading any, so that the memory fetches overlap.
+  for (Int i = 0; i < found; ++i)
+    if (s.facetValid(s.candidates[i])) __builtin_prefetch(s.facet(s.candidates[i]) + 1);
+  for (Int i = 0; i < found; ++i)
+    if (s.facetValid(s.candidates[i])) s.prefetchNodes(s.candidates[i]);
   for (Int i = 0; i < found; ++i) {
     const Int f = s.candidates[i];
     if (s.facetValid(f)) addCandidate(s, stamps, f, c);
+  }
+}
+
+// The facets at node n that are not candidates yet join them.
+void gatherFacetsAt(const Search& s, zmx::contact::SearchStamps& stamps, Int n, Candidates& c) {
+  const Int* at = s.facetsAt(n);
+  for (Int k = 1; k <= at[0]; ++k) {
+    const Int f = at[k];
+    if (!s.facetValid(f) || !stamps.markFacet(f)) continue;
+    addCandidate(s, stamps, f, c);
   }
 }
 
@@ -160,16 +309,31 @@ bool walkCandidates(const Search& s, zmx::contact::SearchStamps& stamps, Int kin
   }
   for (Int node = start;;) {
     if (!s.nodeValid(node)) return false;
-    const Int* at = s.facetsAt(node);
-    for (Int k = 1; k <= at[0]; ++k) {
-      const Int f = at[k];
-      if (!s.facetValid(f) || !stamps.markFacet(f)) continue;
-      addCandidate(s, stamps, f, c);
-    }
+    stamps.markGathered(static_cast<long long>(node) - s.offset);
+    gatherFacetsAt(s, stamps, node, c);
     if (c.nearest == 0) return false;
     if (c.nearest == node) return true;
     node = c.nearest;
   }
+}
+
+// The walk ends at a node nearer than its neighbours, yet the closest point can lie on a facet
+// without that node: on long thin facets, or where the surface bends towards the point. From every
+// candidate that may come within reach of the point, the facets at its nodes join the candidates,
+// and so on from them: the facets within reach of a point near a smooth surface hang together
+// through their nodes, so none is left out. Returns the first new candidate.
+Int spreadWithin(const Search& s, zmx::contact::SearchStamps& stamps, Real reach, Candidates& c) {
+  const Int first = c.count;
+  for (Int i = 0; i < c.count; ++i) {
+    const Int f = s.candidates[i];
+    if (s.bound[i] > reach || stamps.reach(f).plane > reach || settled(s, stamps, f).near > reach) continue;
+    const Int* column = s.facet(f);
+    for (Int k = 0; k < std::clamp<Int>(column[1], 0, 9); ++k) {
+      const Int n = column[7 + k];
+      if (s.nodeValid(n) && stamps.markGathered(static_cast<long long>(n) - s.offset)) gatherFacetsAt(s, stamps, n, c);
+    }
+  }
+  return first;
 }
 
 // ---- Records ----------------------------------------------------------------------------------------
@@ -274,6 +438,61 @@ void fallBacks(const Search& s, Int f, const Real* x, Int nn, Records& r) {
   }
 }
 
+// Steps 4-5 over candidates first .. end - 1 in the order of their bounds: projection, boundary
+// test, face record or fall-backs, until a bound passes best or the cut-off. A candidate none of
+// whose distances can come below best, or below the face distance of a triangle that holds the
+// foot (a face the loop takes in its turn), cannot change the result and is passed by. True when
+// the point lies on a facet (nothing can be nearer).
+bool examineInOrder(const Search& s, zmx::contact::SearchStamps& stamps, Int first, Int end, Real cutOff,
+                    const Candidates& c, Real& best, Records& r) {
+  for (Int i = first; i < end; ++i) {
+    const Real b = s.bound[i];
+    const Int f = s.candidates[i];
+    if (best < b || b > cutOff) break;
+    const Real least = std::min(best, c.firstBest);
+    if (beyond(s, stamps, f, least)) continue;
+    Real x[27];
+    const Int nn = s.facetNodes(f, x);
+    Projection pr = project(s, x, nn);
+    const bool failed = pr.status != 0;
+    if (failed) {
+      if (!s.quadratic) {
+        zmx::contact::facetMessage(s.facetElement[f - 1], s.name, false);
+      } else {
+        pr = project(s, x, nn == 3 ? 2 : nn == 6 ? 3 : 4);
+        if (pr.status != 0) zmx::contact::facetMessage(s.facetElement[f - 1], s.name, true);
+      }
+    }
+    bool found = isTrueLowBit(pr.found);
+    if (found && pr.g > 0.001) found = withinBoundary(s, f, pr, failed);
+    if (found) {
+      const Real a = std::fabs(pr.distance);
+      best = std::min(best, a);
+      if (zmx::contact::replaces(r.face, pr.distance, pr.g, failed)) {
+        zmx::contact::FaceRecord& face = r.face;
+        face.distance = pr.distance, face.g = pr.g, face.facet = f, face.sub = pr.sub, face.xi = pr.xi,
+        face.eta = pr.eta, face.failed = failed;
+        std::memcpy(face.tangents, pr.tangents, sizeof face.tangents);
+        std::memcpy(face.normal, pr.normal, sizeof face.normal);
+        std::memcpy(face.foot, pr.foot, sizeof face.foot);
+        if (a < kEps && pr.g < kEps) return true;
+      }
+    } else if (s.dim == 3) {
+      fallBacks(s, f, x, nn, r);
+    }
+  }
+  return false;
+}
+
+// The distance within which a nearer contact than the records' may lie. A face accepted just
+// beyond its facet's edge counts with its distance from the facet itself, so that the facet is
+// within reach: the spread starts from it.
+Real reachOf(const Search& s, zmx::contact::SearchStamps& stamps, const Records& r, const Candidates& c) {
+  Real d = std::min({c.dmin, r.edgeDistance, r.internalDistance, r.centreDistance});
+  if (r.face.facet != 0) d = std::min(d, std::max(std::fabs(r.face.distance), settled(s, stamps, r.face.facet).near));
+  return d + slack(s, d);
+}
+
 // ---- Results ------------------------------------------------------------------------------------------
 
 struct Output {
@@ -365,55 +584,30 @@ void FACETEDRIGIDSURFSEARCH(const Int* nfacet, const Int* facetElement, const In
   zmx::contact::SearchStamps& stamps = zmx::contact::rigidSearchStamps();
   stamps.begin(s.nnode, s.nfacet);
   Candidates c;
-  if (*contactKind == 0)
+  const bool walked = *contactKind != 0;
+  if (!walked)
     treeCandidates(s, stamps, c);
   else if (!walkCandidates(s, stamps, *contactKind, *contactEntity, c))
     c.count = 0;
   if (c.count == 0 || c.nearest == 0) return noContact(o, contactKind, contactEntity, contactCount);
 
   // 3. Cut-off and order.
-  const Real cutOff = std::min(c.dmin + 0.25 * s.surfaceSize, 3.0 * c.dmin);
   const Int one = 1;
   Int status = 0;
   ASORT4(bound, candidates, &one, &c.count, &status);
 
-  // 4-5. The candidates in order of their bounds.
+  // 4-5. The candidates in order of their bounds; after a walk, those it passed by.
   Records r;
   Real best = c.dmin;
-  for (Int i = 0; i < c.count; ++i) {
-    const Real b = bound[i];
-    const Int f = candidates[i];
-    if (best < b || b > cutOff) break;
-    const Int* column = s.facet(f);
-    const Int nn = std::clamp<Int>(column[1], 0, 9);
-    Real x[27] = {};
-    for (Int k = 0; k < nn; ++k) s.node(column[7 + k], x + 3 * k);
-    Projection pr = project(s, x, nn);
-    const bool failed = pr.status != 0;
-    if (failed) {
-      if (!s.quadratic) {
-        zmx::contact::facetMessage(s.facetElement[f - 1], s.name, false);
-      } else {
-        pr = project(s, x, nn == 3 ? 2 : nn == 6 ? 3 : 4);
-        if (pr.status != 0) zmx::contact::facetMessage(s.facetElement[f - 1], s.name, true);
-      }
-    }
-    bool found = isTrueLowBit(pr.found);
-    if (found && pr.g > 0.001) found = withinBoundary(s, f, pr, failed);
-    if (found) {
-      const Real a = std::fabs(pr.distance);
-      best = std::min(best, a);
-      if (zmx::contact::replaces(r.face, pr.distance, pr.g, failed)) {
-        zmx::contact::FaceRecord& face = r.face;
-        face.distance = pr.distance, face.g = pr.g, face.facet = f, face.sub = pr.sub, face.xi = pr.xi,
-        face.eta = pr.eta, face.failed = failed;
-        std::memcpy(face.tangents, pr.tangents, sizeof face.tangents);
-        std::memcpy(face.normal, pr.normal, sizeof face.normal);
-        std::memcpy(face.foot, pr.foot, sizeof face.foot);
-        if (a < kEps && pr.g < kEps) break;
-      }
-    } else if (s.dim == 3) {
-      fallBacks(s, f, x, nn, r);
+  const bool onFacet =
+      examineInOrder(s, stamps, 0, c.count, std::min(c.dmin + 0.25 * s.surfaceSize, 3.0 * c.dmin), c, best, r);
+  if (walked && !onFacet) {
+    const Int first = spreadWithin(s, stamps, reachOf(s, stamps, r, c), c);
+    Int added = c.count - first;
+    if (added > 0) {
+      ASORT4(bound + first, candidates + first, &one, &added, &status);
+      best = std::min(best, c.dmin);
+      examineInOrder(s, stamps, first, c.count, std::min(c.dmin + 0.25 * s.surfaceSize, 3.0 * c.dmin), c, best, r);
     }
   }
 

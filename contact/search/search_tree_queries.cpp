@@ -84,6 +84,10 @@ struct CompactNodes {
   Int child(Int r) const { return links[4 * (r - 1) + 2]; }
   Int leaf(Int r) const { return links[4 * (r - 1) + 3]; }
   const Real* box(Int r) const { return boxes + 6 * (r - 1); }
+  void prefetch(Int r) const {
+    __builtin_prefetch(links + 4 * (r - 1));
+    __builtin_prefetch(box(r));
+  }
 };
 
 struct RecordNodes {
@@ -94,6 +98,11 @@ struct RecordNodes {
   Int child(Int r) const { return word(r, 3); }
   Int leaf(Int r) const { return word(r, 10); }
   const Real* box(Int r) const { return records + static_cast<long long>(r - 1) * length + 3; }
+  void prefetch(Int r) const {
+    const Real* first = records + static_cast<long long>(r - 1) * length;
+    __builtin_prefetch(first);
+    __builtin_prefetch(first + length - 1);
+  }
 };
 
 // A walk's queue with the checks that keep it inside a malformed tree.
@@ -125,18 +134,30 @@ bool inside(const Real* box, const Real* p, bool withZ) {
   return true;
 }
 
+// Every node's box is tested as the node is met, in breadth-first order: only inner nodes whose
+// boxes hold the point join the queue, and a leaf's facet is taken at once (the order a queue of
+// every node would give).
 template <class Nodes>
 bool containing(const Nodes& t, Int count, const Real* p, Int dimension, Int* queue, Int* items, Int* itemCount) {
   Queue q{queue, count};
-  q.push(1);
   const bool withZ = dimension != 2;
+  const auto meet = [&](Int r) {
+    if (r < 1 || r > count) return q.valid = false;
+    if (!inside(t.box(r), p, withZ)) return true;
+    if (t.leaf(r) == 0) return q.push(r);
+    items[(*itemCount)++] = t.leaf(r);
+    return true;
+  };
+  meet(1);
   for (Int k = 0; k < q.size && q.valid; ++k) {
     const Int r = q.entries[k];
-    if (!inside(t.box(r), p, withZ)) continue;
-    if (t.leaf(r) != 0)
-      items[(*itemCount)++] = t.leaf(r);
-    else
-      pushChildren(t, q, r);
+    // The build makes a node's children (up to four) one after another: fetching them together
+    // saves following the sibling links one memory wait at a time.
+    const Int first = t.child(r);
+    for (Int c = first; c >= 1 && c <= count && c < first + 4; ++c) t.prefetch(c);
+    Int met = 0;
+    for (Int c = first; c != 0 && q.valid; c = t.sibling(c))
+      if (!meet(c) || ++met > count) q.valid = false;
   }
   return q.valid;
 }

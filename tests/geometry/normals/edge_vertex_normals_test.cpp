@@ -243,4 +243,57 @@ TEST_F(EdgeVertexNormals, CylindricalEdgesAreRadialAndStrayEdgesAreReported) {
   EXPECT_EQ(messages[0].text, "SYSTEM ERROR IN normal_on_edge - the point is not at the edge");
 }
 
+// A curved 6-node triangle is three bilinear quadrilaterals (a corner, the midside nodes after and
+// before it, and the centre (X1 + X2 + X3) / 12 + (X4 + X5 + X6) / 4): inside one the normal is that
+// of its surface by central differences; on an internal edge the mean of the two that meet there;
+// at the centre the mean of all three.
+TEST_F(EdgeVertexNormals, InternalEdgeNormalsMatchFiniteDifferencesOfTheSubQuadrilaterals) {
+  const std::vector<double> x = {0, 0, 0.1, 1, 0, -0.2, 0, 1, 0.3, 0.5, 0.05, 0.2, 0.45, 0.55, -0.1, 0.05, 0.5, 0.25};
+  const int ld = 3;
+  V3 centre{};
+  for (int j = 0; j < 6; ++j)
+    for (int i = 0; i < 3; ++i) centre[i] += x[3 * j + i] * (j < 3 ? 1.0 / 12 : 0.25);
+  // Sub-quadrilateral k's point at (xi, eta): corners at k, the midside after k, the centre, the
+  // midside before k.
+  const auto point = [&](int k, double xi, double eta) {
+    static constexpr int kAfter[3] = {4, 5, 6}, kBefore[3] = {6, 4, 5};
+    const std::array<V3, 4> c = {V3{x[3 * (k - 1)], x[3 * (k - 1) + 1], x[3 * (k - 1) + 2]},
+                                 V3{x[3 * (kAfter[k - 1] - 1)], x[3 * (kAfter[k - 1] - 1) + 1], x[3 * (kAfter[k - 1] - 1) + 2]},
+                                 centre,
+                                 V3{x[3 * (kBefore[k - 1] - 1)], x[3 * (kBefore[k - 1] - 1) + 1], x[3 * (kBefore[k - 1] - 1) + 2]}};
+    const double w[4] = {(1 - xi) * (1 - eta) / 4, (1 + xi) * (1 - eta) / 4, (1 + xi) * (1 + eta) / 4,
+                         (1 - xi) * (1 + eta) / 4};
+    V3 q{};
+    for (int a = 0; a < 4; ++a)
+      for (int i = 0; i < 3; ++i) q[i] += w[a] * c[a][i];
+    return q;
+  };
+  const auto differenced = [&](int k, double xi, double eta) {
+    const double h = 1e-6;
+    const V3 a = point(k, xi + h, eta), b = point(k, xi - h, eta), c = point(k, xi, eta + h), d = point(k, xi, eta - h);
+    const V3 u = {a[0] - b[0], a[1] - b[1], a[2] - b[2]}, v = {c[0] - d[0], c[1] - d[1], c[2] - d[2]};
+    return unit({u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]});
+  };
+  const auto expectNormal = [&](int k, double xi, double eta, const V3& expected) {
+    V3 n;
+    int status = 9;
+    NORMALONINTERNALEDGE(&k, &xi, &eta, x.data(), &ld, n.data(), &status);
+    EXPECT_EQ(status, 0);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(n[i], expected[i], 1e-8) << k << " " << xi << " " << eta;
+  };
+  std::mt19937 rng(8);
+  std::uniform_real_distribution<double> d(-0.95, 0.95);
+  for (int k = 1; k <= 3; ++k) {
+    const int next = k % 3 + 1;
+    for (int trial = 0; trial < 10; ++trial) {
+      const double xi = d(rng), eta = d(rng), t = d(rng);
+      expectNormal(k, xi, eta, differenced(k, xi, eta));
+      const V3 a = differenced(k, 1.0, t), b = differenced(next, t, 1.0);
+      expectNormal(k, 1.0, t, unit({a[0] + b[0], a[1] + b[1], a[2] + b[2]}));
+    }
+  }
+  const V3 a = differenced(1, 1, 1), b = differenced(2, 1, 1), c = differenced(3, 1, 1);
+  expectNormal(2, 1.0, 1.0, unit({a[0] + b[0] + c[0], a[1] + b[1] + c[1], a[2] + b[2] + c[2]}));
+}
+
 }  // namespace
