@@ -204,16 +204,22 @@ Int walkStart(const Surface& s, Int kind, Int entity) {
   }
 }
 
+// The facets at node n that are not candidates yet join them; false on a failed lookup.
+bool gatherFacetsAt(const Surface& s, zmx::contact::SearchStamps& stamps, Int n, Candidates& c) {
+  const Int* at = s.facetsAt(n);
+  for (Int k = 1; k <= at[0]; ++k) {
+    const Int f = at[k];
+    if (s.facetValid(f) && stamps.markFacet(f) && !measureAndAdd(s, stamps, f, c, false)) return false;
+  }
+  return true;
+}
+
 // The greedy walk: the facets at the current node become candidates, and the walk moves to the
 // nearest node met until that stays where it is.
 void walk(const Surface& s, zmx::contact::SearchStamps& stamps, Int kind, Int entity, Candidates& c) {
   for (Int node = walkStart(s, kind, entity); s.nodeValid(node);) {
-    const Int* at = s.facetsAt(node);
-    for (Int k = 1; k <= at[0]; ++k) {
-      const Int f = at[k];
-      if (!s.facetValid(f) || !stamps.markFacet(f)) continue;
-      if (!measureAndAdd(s, stamps, f, c, false)) return;
-    }
+    stamps.markGathered(s.entry(node));
+    if (!gatherFacetsAt(s, stamps, node, c)) return;
     if (c.nearest == 0 || c.nearest == node) return;
     node = c.nearest;
   }
@@ -659,36 +665,57 @@ void search(const Surface& s, const Output& o, Int kind, Int entity, bool keep) 
   if (c.lookupFailed) return (void)o.failed();
   if (c.count == 0 || c.nearest == 0) return o.nothing();
 
-  const Real cutOff = std::min(3.0 * c.dmin, c.dmin + 0.25 * s.surfaceSize);
   const Int one = 1;
   Int status = 0;
   ASORT4(s.bound, s.candidates, &one, &c.count, &status);
 
+  // The candidates from first on in order of their bounds, up to the best distance so far and
+  // the cut-off; false on a failed lookup.
   zmx::contact::FaceRecord face;
   Fallbacks fb;
   Real best = c.dmin;
-  for (Int i = 0; i < c.count; ++i) {
-    const Real b = s.bound[i];
-    const Int f = s.candidates[i];
-    if (b > best || b > cutOff) break;
-    Real x[27];  // the facet's 3 x nn coordinates
-    if (!s.facetNodes(f, x)) return (void)o.failed();
-    bool retry = false;
-    const Projection pr = projectCandidate(s, f, x, retry);
-    bool found = isTrueLowBit(pr.found);
-    if (found && pr.excess > 0.001) found = withinBoundary(s, f, pr, retry);
-    if (!found) {
-      if (!measureFallbacks(s, f, x, fb)) return (void)o.failed();
-      continue;
+  const auto examine = [&](Int first) {
+    const Real cutOff = std::min(3.0 * c.dmin, c.dmin + 0.25 * s.surfaceSize);
+    best = std::min(best, c.dmin);
+    for (Int i = first; i < c.count; ++i) {
+      const Real b = s.bound[i];
+      const Int f = s.candidates[i];
+      if (b > best || b > cutOff) break;
+      Real x[27];  // the facet's 3 x nn coordinates
+      if (!s.facetNodes(f, x)) return false;
+      bool retry = false;
+      const Projection pr = projectCandidate(s, f, x, retry);
+      bool found = isTrueLowBit(pr.found);
+      if (found && pr.excess > 0.001) found = withinBoundary(s, f, pr, retry);
+      if (!found) {
+        if (!measureFallbacks(s, f, x, fb)) return false;
+        continue;
+      }
+      best = std::min(best, std::fabs(pr.distance));
+      if (!zmx::contact::replaces(face, pr.distance, pr.excess, retry)) continue;
+      face.distance = pr.distance, face.g = pr.excess, face.xi = pr.xi, face.eta = pr.eta, face.facet = f;
+      face.sub = pr.corner, face.failed = retry;
+      std::memcpy(face.foot, pr.foot, sizeof face.foot);
+      std::memcpy(face.normal, pr.normal, sizeof face.normal);
+      std::memcpy(face.tangents, pr.tangents, sizeof face.tangents);
+      if (std::fabs(pr.distance) < kEps && pr.excess < kEps) break;
     }
-    best = std::min(best, std::fabs(pr.distance));
-    if (!zmx::contact::replaces(face, pr.distance, pr.excess, retry)) continue;
-    face.distance = pr.distance, face.g = pr.excess, face.xi = pr.xi, face.eta = pr.eta, face.facet = f;
-    face.sub = pr.corner, face.failed = retry;
-    std::memcpy(face.foot, pr.foot, sizeof face.foot);
-    std::memcpy(face.normal, pr.normal, sizeof face.normal);
-    std::memcpy(face.tangents, pr.tangents, sizeof face.tangents);
-    if (std::fabs(pr.distance) < kEps && pr.excess < kEps) break;
+    return true;
+  };
+  if (!examine(0)) return (void)o.failed();
+  if (kind != 0) {
+    // After a walk, the facets it passed by that could still give a nearer answer.
+    const Real reach = std::min({std::fabs(face.distance), fb.edgeDistance, c.dmin, fb.centreDistance,
+                                 fb.internalDistance});
+    const Int first = zmx::contact::spreadWithin(
+        s, stamps, c, [&](Int i) { return s.bound[i] <= reach; },
+        [&](Int n) { return gatherFacetsAt(s, stamps, n, c); });
+    if (c.lookupFailed) return (void)o.failed();
+    Int added = c.count - first;
+    if (added > 0) {
+      ASORT4(s.bound + first, s.candidates + first, &one, &added, &status);
+      if (!examine(first)) return (void)o.failed();
+    }
   }
 
   o.clear();

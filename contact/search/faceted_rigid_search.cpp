@@ -317,25 +317,6 @@ bool walkCandidates(const Search& s, zmx::contact::SearchStamps& stamps, Int kin
   }
 }
 
-// The walk ends at a node nearer than its neighbours, yet the closest point can lie on a facet
-// without that node: on long thin facets, or where the surface bends towards the point. From every
-// candidate that may come within reach of the point, the facets at its nodes join the candidates,
-// and so on from them: the facets within reach of a point near a smooth surface hang together
-// through their nodes, so none is left out. Returns the first new candidate.
-Int spreadWithin(const Search& s, zmx::contact::SearchStamps& stamps, Real reach, Candidates& c) {
-  const Int first = c.count;
-  for (Int i = 0; i < c.count; ++i) {
-    const Int f = s.candidates[i];
-    if (s.bound[i] > reach || stamps.reach(f).plane > reach || settled(s, stamps, f).near > reach) continue;
-    const Int* column = s.facet(f);
-    for (Int k = 0; k < std::clamp<Int>(column[1], 0, 9); ++k) {
-      const Int n = column[7 + k];
-      if (s.nodeValid(n) && stamps.markGathered(static_cast<long long>(n) - s.offset)) gatherFacetsAt(s, stamps, n, c);
-    }
-  }
-  return first;
-}
-
 // ---- Records ----------------------------------------------------------------------------------------
 
 struct Records {
@@ -602,7 +583,17 @@ void FACETEDRIGIDSURFSEARCH(const Int* nfacet, const Int* facetElement, const In
   const bool onFacet =
       examineInOrder(s, stamps, 0, c.count, std::min(c.dmin + 0.25 * s.surfaceSize, 3.0 * c.dmin), c, best, r);
   if (walked && !onFacet) {
-    const Int first = spreadWithin(s, stamps, reachOf(s, stamps, r, c), c);
+    const Real reach = reachOf(s, stamps, r, c);
+    const Int first = zmx::contact::spreadWithin(
+        s, stamps, c,
+        [&](Int i) {
+          const Int f = s.candidates[i];
+          return s.bound[i] <= reach && stamps.reach(f).plane <= reach && settled(s, stamps, f).near <= reach;
+        },
+        [&](Int n) {
+          gatherFacetsAt(s, stamps, n, c);
+          return true;
+        });
     Int added = c.count - first;
     if (added > 0) {
       ASORT4(bound + first, candidates + first, &one, &added, &status);
