@@ -44,6 +44,9 @@ Real segmentParameter(const Real* p, const Real* a, const Real* b);
 // straight sub-triangles.
 void centreOf(const Real* x, Real* c);
 
+// The distance from p to the triangle a b c.
+Real triangleDistance(const Real* p, const Real* a, const Real* b, const Real* c);
+
 // A walk from the previous contact stops at a node nearer than its neighbours, yet the closest
 // point can lie on a facet without that node: across a sharp edge, on long thin facets, or where
 // the surface bends towards the point. From every candidate i that may come within reach of the
