@@ -204,16 +204,58 @@ Int walkStart(const Surface& s, Int kind, Int entity) {
   }
 }
 
+// The facets at node n that are not candidates yet join them; false on a failed lookup.
+bool gatherFacetsAt(const Surface& s, zmx::contact::SearchStamps& stamps, Int n, Candidates& c) {
+  const Int* at = s.facetsAt(n);
+  for (Int k = 1; k <= at[0]; ++k) {
+    const Int f = at[k];
+    if (s.facetValid(f) && stamps.markFacet(f) && !measureAndAdd(s, stamps, f, c, false)) return false;
+  }
+  return true;
+}
+
+// The bound of facet f by its nearest node, whose distances this call has measured.
+Real nodeBound(const Surface& s, Int f) {
+  const Int* column = s.facet(f);
+  Real m = kUnset;
+  for (Int k = 0; k < s.nodeCount(f); ++k) {
+    if (s.nodeValid(column[7 + k])) m = std::min(m, s.nodeDist[s.entry(column[7 + k]) - 1]);
+  }
+  return m - s.facetSize[f - 1];
+}
+
+// Raises the bounds of candidates first .. last - 1 of flat 3- and 4-node facets to their distance
+// from the point, less 0.005 of their size (a projection stands up to 0.001 in facet coordinates
+// beyond an edge, on the facet's extension). A 4-node facet flat to 1e-9 of its size lies within
+// its corners' convex hull, which the four triangles of its corners cover. Curved, cylindrical and
+// warped facets keep the bound of their nearest node.
+void tightenFlatBounds(const Surface& s, Int first, Int last) {
+  for (Int i = first; i < last; ++i) {
+    const Int f = s.candidates[i], nn = s.nodeCount(f);
+    Real x[12];
+    if ((nn != 3 && nn != 4) || s.cylindrical(f) || !s.facetNodes(f, x)) continue;
+    const Real size = s.facetSize[f - 1];
+    Real d = zmx::contact::triangleDistance(s.p, x, x + 3, x + 6);
+    if (nn == 4) {
+      Real u[3], v[3], w[3], n[3];
+      for (int k = 0; k < 3; ++k) u[k] = x[3 + k] - x[k], v[k] = x[6 + k] - x[k], w[k] = x[9 + k] - x[k];
+      n[0] = u[1] * v[2] - u[2] * v[1], n[1] = u[2] * v[0] - u[0] * v[2], n[2] = u[0] * v[1] - u[1] * v[0];
+      const Real area = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+      if (!(area > 0.0) || std::fabs(n[0] * w[0] + n[1] * w[1] + n[2] * w[2]) > 1e-9 * size * area) continue;
+      d = std::min({d, zmx::contact::triangleDistance(s.p, x, x + 6, x + 9),
+                    zmx::contact::triangleDistance(s.p, x, x + 3, x + 9),
+                    zmx::contact::triangleDistance(s.p, x + 3, x + 6, x + 9)});
+    }
+    s.bound[i] = std::max(s.bound[i], d - 0.005 * size);
+  }
+}
+
 // The greedy walk: the facets at the current node become candidates, and the walk moves to the
 // nearest node met until that stays where it is.
 void walk(const Surface& s, zmx::contact::SearchStamps& stamps, Int kind, Int entity, Candidates& c) {
   for (Int node = walkStart(s, kind, entity); s.nodeValid(node);) {
-    const Int* at = s.facetsAt(node);
-    for (Int k = 1; k <= at[0]; ++k) {
-      const Int f = at[k];
-      if (!s.facetValid(f) || !stamps.markFacet(f)) continue;
-      if (!measureAndAdd(s, stamps, f, c, false)) return;
-    }
+    stamps.markGathered(s.entry(node));
+    if (!gatherFacetsAt(s, stamps, node, c)) return;
     if (c.nearest == 0 || c.nearest == node) return;
     node = c.nearest;
   }
@@ -659,36 +701,61 @@ void search(const Surface& s, const Output& o, Int kind, Int entity, bool keep) 
   if (c.lookupFailed) return (void)o.failed();
   if (c.count == 0 || c.nearest == 0) return o.nothing();
 
-  const Real cutOff = std::min(3.0 * c.dmin, c.dmin + 0.25 * s.surfaceSize);
   const Int one = 1;
   Int status = 0;
+  if (kind != 0) tightenFlatBounds(s, 0, c.count);
   ASORT4(s.bound, s.candidates, &one, &c.count, &status);
 
+  // The candidates from first on in order of their bounds, up to the best distance so far and
+  // the cut-off; false on a failed lookup.
   zmx::contact::FaceRecord face;
   Fallbacks fb;
   Real best = c.dmin;
-  for (Int i = 0; i < c.count; ++i) {
-    const Real b = s.bound[i];
-    const Int f = s.candidates[i];
-    if (b > best || b > cutOff) break;
-    Real x[27];  // the facet's 3 x nn coordinates
-    if (!s.facetNodes(f, x)) return (void)o.failed();
-    bool retry = false;
-    const Projection pr = projectCandidate(s, f, x, retry);
-    bool found = isTrueLowBit(pr.found);
-    if (found && pr.excess > 0.001) found = withinBoundary(s, f, pr, retry);
-    if (!found) {
-      if (!measureFallbacks(s, f, x, fb)) return (void)o.failed();
-      continue;
+  const auto examine = [&](Int first) {
+    const Real cutOff = std::min(3.0 * c.dmin, c.dmin + 0.25 * s.surfaceSize);
+    best = std::min(best, c.dmin);
+    for (Int i = first; i < c.count; ++i) {
+      const Real b = s.bound[i];
+      const Int f = s.candidates[i];
+      if (b > best || b > cutOff) break;
+      Real x[27];  // the facet's 3 x nn coordinates
+      if (!s.facetNodes(f, x)) return false;
+      bool retry = false;
+      const Projection pr = projectCandidate(s, f, x, retry);
+      bool found = isTrueLowBit(pr.found);
+      if (found && pr.excess > 0.001) found = withinBoundary(s, f, pr, retry);
+      if (!found) {
+        if (!measureFallbacks(s, f, x, fb)) return false;
+        continue;
+      }
+      best = std::min(best, std::fabs(pr.distance));
+      if (!zmx::contact::replaces(face, pr.distance, pr.excess, retry)) continue;
+      face.distance = pr.distance, face.g = pr.excess, face.xi = pr.xi, face.eta = pr.eta, face.facet = f;
+      face.sub = pr.corner, face.failed = retry;
+      std::memcpy(face.foot, pr.foot, sizeof face.foot);
+      std::memcpy(face.normal, pr.normal, sizeof face.normal);
+      std::memcpy(face.tangents, pr.tangents, sizeof face.tangents);
+      if (std::fabs(pr.distance) < kEps && pr.excess < kEps) break;
     }
-    best = std::min(best, std::fabs(pr.distance));
-    if (!zmx::contact::replaces(face, pr.distance, pr.excess, retry)) continue;
-    face.distance = pr.distance, face.g = pr.excess, face.xi = pr.xi, face.eta = pr.eta, face.facet = f;
-    face.sub = pr.corner, face.failed = retry;
-    std::memcpy(face.foot, pr.foot, sizeof face.foot);
-    std::memcpy(face.normal, pr.normal, sizeof face.normal);
-    std::memcpy(face.tangents, pr.tangents, sizeof face.tangents);
-    if (std::fabs(pr.distance) < kEps && pr.excess < kEps) break;
+    return true;
+  };
+  if (!examine(0)) return (void)o.failed();
+  if (kind != 0) {
+    // After a walk, the facets it passed by that could still give a nearer answer.
+    const Real reach = std::min({std::fabs(face.distance), fb.edgeDistance, c.dmin, fb.centreDistance,
+                                 fb.internalDistance});
+    // Spread by the bound of the nearest node (the set within reach of the exact distance can
+    // fall apart on the concave side of an edge).
+    const Int first = zmx::contact::spreadWithin(
+        s, stamps, c, [&](Int i) { return nodeBound(s, s.candidates[i]) <= reach; },
+        [&](Int n) { return gatherFacetsAt(s, stamps, n, c); });
+    if (c.lookupFailed) return (void)o.failed();
+    Int added = c.count - first;
+    if (added > 0) {
+      tightenFlatBounds(s, first, c.count);
+      ASORT4(s.bound + first, s.candidates + first, &one, &added, &status);
+      if (!examine(first)) return (void)o.failed();
+    }
   }
 
   o.clear();

@@ -140,41 +140,6 @@ Real nodeDistance(const Search& s, zmx::contact::SearchStamps& stamps, Int n, co
   return d;
 }
 
-// The distance from p to the triangle a b c, by the region of its barycentric coordinates that
-// holds the foot of p.
-Real triangleDistance(const Real* p, const Real* a, const Real* b, const Real* c) {
-  using zmx::geometry::dot3;
-  Real ab[3], ac[3], ap[3], bp[3], cp[3], q[3];
-  for (int i = 0; i < 3; ++i) ab[i] = b[i] - a[i], ac[i] = c[i] - a[i], ap[i] = p[i] - a[i], bp[i] = p[i] - b[i],
-                              cp[i] = p[i] - c[i];
-  const auto at = [&](const Real* from, const Real* along, Real t) {
-    for (int i = 0; i < 3; ++i) q[i] = from[i] + t * along[i];
-  };
-  const Real d1 = dot3(ab, ap), d2 = dot3(ac, ap), d3 = dot3(ab, bp), d4 = dot3(ac, bp), d5 = dot3(ab, cp),
-             d6 = dot3(ac, cp);
-  const Real va = d3 * d6 - d5 * d4, vb = d5 * d2 - d1 * d6, vc = d1 * d4 - d3 * d2;
-  if (d1 <= 0 && d2 <= 0) {
-    at(a, ab, 0.0);
-  } else if (d3 >= 0 && d4 <= d3) {
-    at(b, ab, 0.0);
-  } else if (d6 >= 0 && d5 <= d6) {
-    at(c, ab, 0.0);
-  } else if (vc <= 0 && d1 >= 0 && d3 <= 0) {
-    at(a, ab, d1 / (d1 - d3));
-  } else if (vb <= 0 && d2 >= 0 && d6 <= 0) {
-    at(a, ac, d2 / (d2 - d6));
-  } else if (va <= 0 && d4 - d3 >= 0 && d5 - d6 >= 0) {
-    const Real bc[3] = {c[0] - b[0], c[1] - b[1], c[2] - b[2]};
-    at(b, bc, (d4 - d3) / ((d4 - d3) + (d5 - d6)));
-  } else {
-    const Real sum = va + vb + vc;
-    for (int i = 0; i < 3; ++i) q[i] = a[i] + (vb * ab[i] + vc * ac[i]) / sum;
-  }
-  Real squared = 0.0;
-  for (int i = 0; i < 3; ++i) squared += (p[i] - q[i]) * (p[i] - q[i]);
-  return std::sqrt(squared);
-}
-
 // Rounding allowance on a distance d compared with another: 1e-9 of it and of the surface size, at
 // least a few units of 2.22e-16.
 Real slack(const Search& s, Real d) { return 1e-9 * (std::fabs(d) + s.surfaceSize) + 4.0 * kEps; }
@@ -232,7 +197,7 @@ const zmx::contact::SearchStamps::FacetReach& settled(const Search& s, zmx::cont
   if (std::isnan(reach.near)) {
     Real x[27];
     s.facetNodes(f, x);
-    reach.near = triangleDistance(s.p, x, x + 3, x + 6);
+    reach.near = zmx::contact::triangleDistance(s.p, x, x + 3, x + 6);
     reach.tight = std::max(reach.plane, reach.near - 0.005 * reach.tight);
   }
   return reach;
@@ -315,25 +280,6 @@ bool walkCandidates(const Search& s, zmx::contact::SearchStamps& stamps, Int kin
     if (c.nearest == node) return true;
     node = c.nearest;
   }
-}
-
-// The walk ends at a node nearer than its neighbours, yet the closest point can lie on a facet
-// without that node: on long thin facets, or where the surface bends towards the point. From every
-// candidate that may come within reach of the point, the facets at its nodes join the candidates,
-// and so on from them: the facets within reach of a point near a smooth surface hang together
-// through their nodes, so none is left out. Returns the first new candidate.
-Int spreadWithin(const Search& s, zmx::contact::SearchStamps& stamps, Real reach, Candidates& c) {
-  const Int first = c.count;
-  for (Int i = 0; i < c.count; ++i) {
-    const Int f = s.candidates[i];
-    if (s.bound[i] > reach || stamps.reach(f).plane > reach || settled(s, stamps, f).near > reach) continue;
-    const Int* column = s.facet(f);
-    for (Int k = 0; k < std::clamp<Int>(column[1], 0, 9); ++k) {
-      const Int n = column[7 + k];
-      if (s.nodeValid(n) && stamps.markGathered(static_cast<long long>(n) - s.offset)) gatherFacetsAt(s, stamps, n, c);
-    }
-  }
-  return first;
 }
 
 // ---- Records ----------------------------------------------------------------------------------------
@@ -602,7 +548,17 @@ void FACETEDRIGIDSURFSEARCH(const Int* nfacet, const Int* facetElement, const In
   const bool onFacet =
       examineInOrder(s, stamps, 0, c.count, std::min(c.dmin + 0.25 * s.surfaceSize, 3.0 * c.dmin), c, best, r);
   if (walked && !onFacet) {
-    const Int first = spreadWithin(s, stamps, reachOf(s, stamps, r, c), c);
+    const Real reach = reachOf(s, stamps, r, c);
+    const Int first = zmx::contact::spreadWithin(
+        s, stamps, c,
+        [&](Int i) {
+          const Int f = s.candidates[i];
+          return s.bound[i] <= reach && stamps.reach(f).plane <= reach && settled(s, stamps, f).near <= reach;
+        },
+        [&](Int n) {
+          gatherFacetsAt(s, stamps, n, c);
+          return true;
+        });
     Int added = c.count - first;
     if (added > 0) {
       ASORT4(bound + first, candidates + first, &one, &added, &status);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "geometry/facets/facet_properties.h"
 #include "siblings/eqc/eqc_messages.h"
 
 namespace zmx::contact {
@@ -85,6 +86,40 @@ Real segmentParameter(const Real* p, const Real* a, const Real* b) {
 
 void centreOf(const Real* x, Real* c) {
   for (int i = 0; i < 3; ++i) c[i] = (x[i] + x[3 + i] + x[6 + i]) / 12.0 + (x[9 + i] + x[12 + i] + x[15 + i]) / 4.0;
+}
+
+// The distance from p to the triangle a b c, by the region of its barycentric coordinates that
+// holds the foot of p.
+Real triangleDistance(const Real* p, const Real* a, const Real* b, const Real* c) {
+  Real ab[3], ac[3], ap[3], bp[3], cp[3], q[3];
+  for (int i = 0; i < 3; ++i) ab[i] = b[i] - a[i], ac[i] = c[i] - a[i], ap[i] = p[i] - a[i], bp[i] = p[i] - b[i],
+                              cp[i] = p[i] - c[i];
+  const auto at = [&](const Real* from, const Real* along, Real t) {
+    for (int i = 0; i < 3; ++i) q[i] = from[i] + t * along[i];
+  };
+  const Real d1 = zmx::geometry::dot3(ab, ap), d2 = zmx::geometry::dot3(ac, ap), d3 = zmx::geometry::dot3(ab, bp), d4 = zmx::geometry::dot3(ac, bp), d5 = zmx::geometry::dot3(ab, cp),
+             d6 = zmx::geometry::dot3(ac, cp);
+  const Real va = d3 * d6 - d5 * d4, vb = d5 * d2 - d1 * d6, vc = d1 * d4 - d3 * d2;
+  if (d1 <= 0 && d2 <= 0) {
+    at(a, ab, 0.0);
+  } else if (d3 >= 0 && d4 <= d3) {
+    at(b, ab, 0.0);
+  } else if (d6 >= 0 && d5 <= d6) {
+    at(c, ab, 0.0);
+  } else if (vc <= 0 && d1 >= 0 && d3 <= 0) {
+    at(a, ab, d1 / (d1 - d3));
+  } else if (vb <= 0 && d2 >= 0 && d6 <= 0) {
+    at(a, ac, d2 / (d2 - d6));
+  } else if (va <= 0 && d4 - d3 >= 0 && d5 - d6 >= 0) {
+    const Real bc[3] = {c[0] - b[0], c[1] - b[1], c[2] - b[2]};
+    at(b, bc, (d4 - d3) / ((d4 - d3) + (d5 - d6)));
+  } else {
+    const Real sum = va + vb + vc;
+    for (int i = 0; i < 3; ++i) q[i] = a[i] + (vb * ab[i] + vc * ac[i]) / sum;
+  }
+  Real squared = 0.0;
+  for (int i = 0; i < 3; ++i) squared += (p[i] - q[i]) * (p[i] - q[i]);
+  return std::sqrt(squared);
 }
 
 }  // namespace zmx::contact

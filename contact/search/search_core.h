@@ -3,6 +3,9 @@
 // local edge, the foot on a segment and the centre of a split 6-node triangle.
 #pragma once
 
+#include <algorithm>
+
+#include "contact/search/search_stamps.h"
 #include "runtime/fortran_types.h"
 
 namespace zmx::contact {
@@ -40,5 +43,30 @@ Real segmentParameter(const Real* p, const Real* a, const Real* b);
 // The centre of a split 6-node triangle (x: 3 x 6): the mean of the centroids of its four
 // straight sub-triangles.
 void centreOf(const Real* x, Real* c);
+
+// The distance from p to the triangle a b c.
+Real triangleDistance(const Real* p, const Real* a, const Real* b, const Real* c);
+
+// A walk from the previous contact stops at a node nearer than its neighbours, yet the closest
+// point can lie on a facet without that node: across a sharp edge, on long thin facets, or where
+// the surface bends towards the point. From every candidate i that may come within reach of the
+// point (mayReach(i)), the facets at each of its nodes not gathered yet join the candidates
+// (gatherAt(node), false to stop), and so on from them: the facets within reach of a point near
+// the surface hang together through their nodes, so none is left out. The surface s gives a
+// facet's column (node count in word 1, nodes from word 7), node validity, the node offset and
+// the candidate list; c.count is the number of candidates. Returns the first new candidate.
+template <class Surface, class Candidates, class MayReach, class GatherAt>
+Int spreadWithin(const Surface& s, SearchStamps& stamps, Candidates& c, MayReach mayReach, GatherAt gatherAt) {
+  const Int first = c.count;
+  for (Int i = 0; i < c.count; ++i) {
+    if (!mayReach(i)) continue;
+    const Int* column = s.facet(s.candidates[i]);
+    for (Int k = 0; k < std::clamp<Int>(column[1], 0, 9); ++k) {
+      const Int n = column[7 + k];
+      if (s.nodeValid(n) && stamps.markGathered(static_cast<long long>(n) - s.offset) && !gatherAt(n)) return first;
+    }
+  }
+  return first;
+}
 
 }  // namespace zmx::contact

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <random>
 #include <tuple>
@@ -88,6 +90,43 @@ TEST(MasterSurface, BoxOfPlanarQuadrilateralsMatchesTheExactClosestPoint) {
 
 TEST(MasterSurface, TorusOfTrianglesMatchesTheExactClosestPoint) {
   checkSurface(torus(36, 18, 2.0, 0.6), 0.2, 2);
+}
+
+// Warm searches along free paths of small steps on a cube, inside and outside, near its edges and
+// corners: the walk from the previous contact can stop on one face of an edge while the closest
+// point lies on the other. Each warm answer is as near as the exact closest point (a face
+// projection may be nearer only by its 0.001 parametric tolerance beyond an edge) and as near as
+// the cold answer, which measures every facet.
+TEST(MasterSurface, WarmAlongPathsOfSmallStepsOnACubeFindsTheExactClosestPoint) {
+  const int m = 8;
+  const double h = 1.0 / m;
+  Surface s = box(m, 1.0, 1.0, 1.0);
+  s.build();
+  Work w(s);
+  std::mt19937 rng(16);
+  std::uniform_real_distribution<double> d(-1.0, 1.0);
+  int misses = 0;
+  for (int path = 0; path < 150; ++path) {
+    // A start near an edge of the cube, then a free walk of steps 0.2 h.
+    Vec p{0.5 + 0.5 * std::copysign(1.0, d(rng)), 0.5 + 0.5 * std::copysign(1.0, d(rng)), 0.5 + 0.5 * d(rng)};
+    std::rotate(p.begin(), p.begin() + path % 3, p.end());
+    p = p + Vec{0.5 * h * d(rng), 0.5 * h * d(rng), 0.5 * h * d(rng)};
+    Answer warm;
+    for (int step = 0; step < 60; ++step) {
+      const Vec e{d(rng), d(rng), d(rng)};
+      p = p + (0.2 * h / norm(e)) * e;
+      warm = project(s, w, p, warm);
+      const Answer cold = project(s, w, p, Answer{});
+      const double exact = norm(p - bruteClosest(s, p)), dw = std::fabs(warm.distance());
+      const bool agrees = warm.kind != 0 && dw <= exact + 1e-9 * h &&
+                          (dw >= exact - 1e-9 * h || (warm.kind == 3 && dw >= exact - 0.002 * h)) &&
+                          dw <= std::fabs(cold.distance()) + 1e-9 * h;
+      if (!agrees) ++misses;
+      EXPECT_TRUE(agrees) << "path " << path << " step " << step << ": warm " << dw << " (kind " << warm.kind
+                          << "), cold " << cold.distance() << ", exact " << exact;
+      if (misses > 5) return;
+    }
+  }
 }
 
 }  // namespace
