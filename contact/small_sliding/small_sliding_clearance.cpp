@@ -110,7 +110,8 @@ struct DeformableMaster {
 
 // dh = unit . (sum over i of (wa(i) I + c(i) tm) d(i) - d_s), c(i) = sum of xi_j wt_j(i): the
 // change of unit . (P - Xs) with xi and the normal held.
-Real deformableUpdate(const DeformableMaster& g, int dim, const Real* unit, const Real* xi,
+template <int dim>
+Real deformableUpdate(const DeformableMaster& g, const Real* unit, const Real* xi,
                       const PairDisplacements& u, const Int* ndb, const Int* nix, Real* rec, const char* missing) {
   Real tmUnit[3] = {};  // tm-transposed times the unit normal
   for (int c = 0; c < dim; ++c)
@@ -148,7 +149,7 @@ void deformable2D(Real* h, Real* xi, Real* n, Real* t, Real* p, const Deformable
   normalise(n, 2);
   lineClearance(p0, t, g.x, xi, h);
   for (int c = 0; c < 2; ++c) p[c] = p0[c] + *xi * t[c];
-  if (update) *h += deformableUpdate(g, 2, n, xi, u, ndb, nix, rec, kMissing2D);
+  if (update) *h += deformableUpdate<2>(g, n, xi, u, ndb, nix, rec, kMissing2D);
 }
 
 void deformable3D(Real* h, Real* xi1, Real* xi2, Real* n, Real* tt, Real* p, const DeformableMaster& g,
@@ -164,7 +165,7 @@ void deformable3D(Real* h, Real* xi1, Real* xi2, Real* n, Real* tt, Real* p, con
   planeClearance(unit, tt, p0, g.x, xi, h, p);
   *xi1 = xi[0];
   *xi2 = xi[1];
-  if (update) *h += deformableUpdate(g, 3, unit, xi, u, ndb, nix, rec, kMissing3D);
+  if (update) *h += deformableUpdate<3>(g, unit, xi, u, ndb, nix, rec, kMissing3D);
 }
 
 // Rigid master: x(:, 2) is the reference node R, u its translations u_r after the slave's
