@@ -98,6 +98,55 @@ Real* dsa_DataManip::whole(const Span& store, const Span& variable) const {
   return store.values;
 }
 
+// The rules of the perturbation and the differences for one variable, from the places found when
+// the storage was formed. They live outside the exported classes so that the walk calls them
+// directly and inlines them; the classes' manip() use them too.
+struct dsa_WalkRules {
+  static Real* at(const Layout& layout, const dsa_VarPlace& place, int copy) {
+    return layout.ClassCopies(place.storageClass)->base[copy] + place.first;
+  }
+
+  // The places of the variable being handled: those of the walk, or looked up when it has none.
+  static const dsa_VarAccess& places(const dsa_DataManip& m, const Layout& layout, Int id, const adb_dsaVars& vars,
+                                     dsa_VarAccess& found) {
+    if (m.current_ != nullptr) return *m.current_;
+    dsa_LocateVar(layout, id, found.place[0]);
+    for (int k = 0; k < 3; ++k) dsa_LocateVar(layout, vars.d[k], found.place[k + 1]);
+    return found;
+  }
+
+  // Adds factor times one to the other of the variable's copy and block p of a derivative store
+  // shaped like it (into the store when kIntoStore); a place the layout lacks or a block outside
+  // the store is reported and nothing added.
+  template <bool kIntoStore>
+  static void add(const dsa_DataManip& m, const Layout& layout, const dsa_VarPlace& self, int selfCopy,
+                  const dsa_VarPlace& store, int storeCopy, Int p) {
+    const Int n = self.size;
+    if (n < 0 || store.size < 0 || p < 1 || static_cast<long long>(p) * n > store.size) return m.report();
+    Real* values = at(layout, self, selfCopy);
+    Real* block = at(layout, store, storeCopy) + (p - 1) * n;
+    if constexpr (kIntoStore)
+      addScaled(block, values, n, m.factor_);
+    else
+      addScaled(values, block, n, m.factor_);
+  }
+
+  static void perturb(const dsa_Perturb& m, const Layout& layout, Int storageClass, Int id, const dsa_VarAccess& a,
+                      Int p) {
+    if (storageClass == 3 || (storageClass == 9 && id != 251))
+      add<false>(m, layout, a.place[0], 0, a.place[m.mode_ == 1 ? 2 : 3], 0, p);
+    else if ((storageClass == 4 || storageClass == 5) && m.control11_ != 0)
+      add<false>(m, layout, a.place[0], 0, a.place[2], 0, p);
+  }
+
+  static void difference(const dsa_FiniteDiff& m, const Layout& layout, Int storageClass, Int id,
+                         const dsa_VarAccess& a, Int p) {
+    int d = 0, storeCopy = 0, sourceCopy = 0;
+    if (m.choose(storageClass, id, d, storeCopy, sourceCopy))
+      add<true>(m, layout, a.place[0], sourceCopy, a.place[d + 1], storeCopy, p);
+  }
+};
+
 // The walk of every present variable in the order of the storage tree. Entries walk with the
 // manipulator's own type, so that its operation is called directly; doManip() calls it through
 // the virtual table.
@@ -105,7 +154,19 @@ template <class M>
 void dsaWalk(M& m) {
   const dsa_VarStorage* storage = heldStorage();
   if (storage == nullptr || m.layout_ == nullptr) return;
-  auto block = [&m](const Layout& layout, const dsa_Var& var) {
+  const Int p = m.parameter();
+  auto block = [&m, p](const Layout& layout, const dsa_Var& var) {
+    if constexpr (std::is_same_v<M, dsa_Perturb> || std::is_same_v<M, dsa_FiniteDiff>) {
+      if (var.access != nullptr) {
+        for (Int k = 0; k < var.count; ++k) {
+          if constexpr (std::is_same_v<M, dsa_Perturb>)
+            dsa_WalkRules::perturb(m, layout, var.classes[k], var.ids[k], var.access[k], p);
+          else
+            dsa_WalkRules::difference(m, layout, var.classes[k], var.ids[k], var.access[k], p);
+        }
+        return;
+      }
+    }
     const VarBlock& vb = layout.Block();
     for (Int k = 0; k < var.count; ++k) {
       m.current_ = var.access ? &var.access[k] : nullptr;
@@ -173,16 +234,15 @@ dsa_Perturb::dsa_Perturb(ElementLayout* layout, const Int* c1, const Int* c2, Re
     : dsa_DataManip(layout, c1, c2, factor, entry), mode_(perturbationMode()), control11_(c1 ? c1[10] : 0) {}
 
 inline void dsa_Perturb::perturbFrom(const Layout& layout, Int id, const adb_dsaVars& vars, int companion, int copy) {
-  Span s, t;
-  if (!span(layout, id, vars, kSelf, 0, s) || !span(layout, id, vars, companion, copy, t)) return;
-  if (const Real* source = block(t, s, parameter())) addScaled(s.values, source, s.size(), factor_);
+  dsa_VarAccess found;
+  const dsa_VarAccess& a = dsa_WalkRules::places(*this, layout, id, vars, found);
+  dsa_WalkRules::add<false>(*this, layout, a.place[0], 0, a.place[companion + 1], copy, parameter());
 }
 
-inline void dsa_Perturb::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
-  if (storageClass == 3 || (storageClass == 9 && id != 251))
-    perturbFrom(layout, id, vars, mode_ == 1 ? 1 : 2, 0);
-  else if ((storageClass == 4 || storageClass == 5) && control11_ != 0)
-    perturbFrom(layout, id, vars, 1, 0);
+void dsa_Perturb::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
+  dsa_VarAccess found;
+  dsa_WalkRules::perturb(*this, layout, storageClass, id, dsa_WalkRules::places(*this, layout, id, vars, found),
+                         parameter());
 }
 
 inline void dsa_PerturbSigin::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars,
@@ -226,12 +286,10 @@ inline bool dsa_FiniteDiff::choose(Int storageClass, Int id, int& companion, int
   return false;
 }
 
-inline void dsa_FiniteDiff::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
-  int d = 0, storeCopy = 0, sourceCopy = 0;
-  if (!choose(storageClass, id, d, storeCopy, sourceCopy)) return;
-  Span s, t;
-  if (!span(layout, id, vars, kSelf, sourceCopy, s) || !span(layout, id, vars, d, storeCopy, t)) return;
-  if (Real* target = block(t, s, parameter())) addScaled(target, s.values, s.size(), factor_);
+void dsa_FiniteDiff::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
+  dsa_VarAccess found;
+  dsa_WalkRules::difference(*this, layout, storageClass, id, dsa_WalkRules::places(*this, layout, id, vars, found),
+                            parameter());
 }
 
 dsa_InitDeriv::dsa_InitDeriv(ElementLayout* layout, const Int* c1, const Int* c2, Int a, Int b, Int c, Real factor)
