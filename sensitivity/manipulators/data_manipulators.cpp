@@ -1,6 +1,8 @@
 // Walks over the present variables of the current element and the rules that each manipulator
 // applies to one variable. Every access is checked against the layout: a companion the layout
 // lacks, or a design-parameter block outside its store, is reported and that variable skipped.
+#include <bit>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -131,6 +133,26 @@ struct dsa_WalkRules {
       addScaled(values, block, n, m.factor_);
   }
 
+  // The storage classes the rules below act on (a bit per class), for the walk to skip the others.
+  static unsigned classes(const dsa_Perturb& m) { return 1u << 3 | 1u << 9 | (m.control11_ != 0 ? 1u << 4 | 1u << 5 : 0u); }
+  static unsigned classes(const dsa_FiniteDiff& m) {
+    if (m.b_ != 0) return 1u << 3 | 1u << 9 | 1u << 4;
+    if (m.c_ != 0) return 1u << 1;
+    return 1u << 0 | 1u << 3 | 1u << 9 | (m.a_ != 0 ? 1u << 5 : 0u);
+  }
+
+  // Calls visit(k) for each variable k of the block whose class is among classes, ids ascending.
+  template <class Visit>
+  static void selected(const dsa_Var& var, unsigned classes, Visit&& visit) {
+    const Int words = var.ClassWords();
+    for (Int w = 0; w < words; ++w) {
+      std::uint64_t bits = 0;
+      for (int c = 0; c < dsa_Var::kClasses; ++c)
+        if ((classes >> c & 1u) != 0) bits |= var.classBits[c * words + w];
+      for (; bits != 0; bits &= bits - 1) visit(w * 64 + std::countr_zero(bits));
+    }
+  }
+
   static void perturb(const dsa_Perturb& m, const Layout& layout, Int storageClass, Int id, const dsa_VarAccess& a,
                       Int p) {
     if (storageClass == 3 || (storageClass == 9 && id != 251))
@@ -157,13 +179,13 @@ void dsaWalk(M& m) {
   const Int p = m.parameter();
   auto block = [&m, p](const Layout& layout, const dsa_Var& var) {
     if constexpr (std::is_same_v<M, dsa_Perturb> || std::is_same_v<M, dsa_FiniteDiff>) {
-      if (var.access != nullptr) {
-        for (Int k = 0; k < var.count; ++k) {
+      if (var.access != nullptr && var.classBits != nullptr) {
+        dsa_WalkRules::selected(var, dsa_WalkRules::classes(m), [&](Int k) {
           if constexpr (std::is_same_v<M, dsa_Perturb>)
             dsa_WalkRules::perturb(m, layout, var.classes[k], var.ids[k], var.access[k], p);
           else
             dsa_WalkRules::difference(m, layout, var.classes[k], var.ids[k], var.access[k], p);
-        }
+        });
         return;
       }
     }

@@ -2,6 +2,7 @@
 // variables present, their storage classes and their sensitivity descriptors.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -43,6 +44,11 @@ class ZMX_EXPORT dsa_Var {
   std::unique_ptr<Int[]> classes;
   std::unique_ptr<adb_dsaVars[]> descriptors;
   std::unique_ptr<dsa_VarAccess[]> access;  // where each variable and its companions lie
+  // Per storage class 0 to 9, a bit per variable (ClassWords() words a class): which variables
+  // have that class, so that a walk over some classes skips the others in walk order.
+  static constexpr int kClasses = 10;
+  Int ClassWords() const { return (count + 63) / 64; }
+  std::unique_ptr<std::uint64_t[]> classBits;
 };
 
 // Finds where variable id of the layout lies; false (place.size -1) when the layout lacks it or
