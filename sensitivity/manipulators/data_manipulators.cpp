@@ -104,9 +104,11 @@ Real* dsa_DataManip::whole(const Span& store, const Span& variable) const {
 // the storage was formed. They live outside the exported classes so that the walk calls them
 // directly and inlines them; the classes' manip() use them too.
 struct dsa_WalkRules {
-  static Real* at(const Layout& layout, const dsa_VarPlace& place, int copy) {
-    return layout.ClassCopies(place.storageClass)->base[copy] + place.first;
+  // A place found in the layout has a class of 0 to 9 (its copies were read when it was found).
+  static Real* at(const Layout::Copies* copies, const dsa_VarPlace& place, int copy) {
+    return copies[place.storageClass].base[copy] + place.first;
   }
+  static const Layout::Copies* copies(const Layout& layout) { return layout.ClassCopies(0); }
 
   // The places of the variable being handled: those of the walk, or looked up when it has none.
   static const dsa_VarAccess& places(const dsa_DataManip& m, const Layout& layout, Int id, const adb_dsaVars& vars,
@@ -125,8 +127,8 @@ struct dsa_WalkRules {
                   const dsa_VarPlace& store, int storeCopy, Int p) {
     const Int n = self.size;
     if (n < 0 || store.size < 0 || p < 1 || static_cast<long long>(p) * n > store.size) return m.report();
-    Real* values = at(layout, self, selfCopy);
-    Real* block = at(layout, store, storeCopy) + (p - 1) * n;
+    Real* values = at(copies(layout), self, selfCopy);
+    Real* block = at(copies(layout), store, storeCopy) + (p - 1) * n;
     if constexpr (kIntoStore)
       addScaled(block, values, n, m.factor_);
     else
