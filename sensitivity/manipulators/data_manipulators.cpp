@@ -114,8 +114,7 @@ struct dsa_WalkRules {
   static const dsa_VarAccess& places(const dsa_DataManip& m, const Layout& layout, Int id, const adb_dsaVars& vars,
                                      dsa_VarAccess& found) {
     if (m.current_ != nullptr) return *m.current_;
-    dsa_LocateVar(layout, id, found.place[0]);
-    for (int k = 0; k < 3; ++k) dsa_LocateVar(layout, vars.d[k], found.place[k + 1]);
+    found.Locate(layout, id, vars);
     return found;
   }
 
@@ -123,12 +122,12 @@ struct dsa_WalkRules {
   // shaped like it (into the store when kIntoStore); a place the layout lacks or a block outside
   // the store is reported and nothing added.
   template <bool kIntoStore>
-  static void add(const dsa_DataManip& m, const Layout& layout, const dsa_VarPlace& self, int selfCopy,
-                  const dsa_VarPlace& store, int storeCopy, Int p) {
-    const Int n = self.size;
-    if (n < 0 || store.size < 0 || p < 1 || static_cast<long long>(p) * n > store.size) return m.report();
-    Real* values = at(copies(layout), self, selfCopy);
-    Real* block = at(copies(layout), store, storeCopy) + (p - 1) * n;
+  static void add(const dsa_DataManip& m, const Layout& layout, const dsa_VarAccess& a, int selfCopy, int d,
+                  int storeCopy, Int p) {
+    if (p < 1 || p > a.blocks[d]) return m.report();
+    const Int n = a.place[0].size;
+    Real* values = at(copies(layout), a.place[0], selfCopy);
+    Real* block = at(copies(layout), a.place[d + 1], storeCopy) + (p - 1) * n;
     if constexpr (kIntoStore)
       addScaled(block, values, n, m.factor_);
     else
@@ -158,16 +157,16 @@ struct dsa_WalkRules {
   static void perturb(const dsa_Perturb& m, const Layout& layout, Int storageClass, Int id, const dsa_VarAccess& a,
                       Int p) {
     if (storageClass == 3 || (storageClass == 9 && id != 251))
-      add<false>(m, layout, a.place[0], 0, a.place[m.mode_ == 1 ? 2 : 3], 0, p);
+      add<false>(m, layout, a, 0, m.mode_ == 1 ? 1 : 2, 0, p);
     else if ((storageClass == 4 || storageClass == 5) && m.control11_ != 0)
-      add<false>(m, layout, a.place[0], 0, a.place[2], 0, p);
+      add<false>(m, layout, a, 0, 1, 0, p);
   }
 
   static void difference(const dsa_FiniteDiff& m, const Layout& layout, Int storageClass, Int id,
                          const dsa_VarAccess& a, Int p) {
     int d = 0, storeCopy = 0, sourceCopy = 0;
     if (m.choose(storageClass, id, d, storeCopy, sourceCopy))
-      add<true>(m, layout, a.place[0], sourceCopy, a.place[d + 1], storeCopy, p);
+      add<true>(m, layout, a, sourceCopy, d, storeCopy, p);
   }
 };
 
@@ -260,7 +259,7 @@ dsa_Perturb::dsa_Perturb(ElementLayout* layout, const Int* c1, const Int* c2, Re
 inline void dsa_Perturb::perturbFrom(const Layout& layout, Int id, const adb_dsaVars& vars, int companion, int copy) {
   dsa_VarAccess found;
   const dsa_VarAccess& a = dsa_WalkRules::places(*this, layout, id, vars, found);
-  dsa_WalkRules::add<false>(*this, layout, a.place[0], 0, a.place[companion + 1], copy, parameter());
+  dsa_WalkRules::add<false>(*this, layout, a, 0, companion, copy, parameter());
 }
 
 void dsa_Perturb::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {

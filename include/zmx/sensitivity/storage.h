@@ -25,9 +25,13 @@ struct dsa_VarPlace {
   Int size = -1;
 };
 
-// The variable itself (place 0) and its companions d0 to d2 (places 1 to 3).
+// The variable itself (place 0) and its companions d0 to d2 (places 1 to 3), and per companion
+// the number of whole blocks shaped like the variable it holds (-1 when the variable or the
+// companion is missing), so that a walk checks a block number with one comparison.
 struct dsa_VarAccess {
+  void Locate(const Layout& layout, Int id, const adb_dsaVars& vars);
   dsa_VarPlace place[4];
+  Int blocks[3] = {-1, -1, -1};
 };
 
 // The present variables of one block, ids ascending.
