@@ -1,8 +1,6 @@
 // Walks over the present variables of the current element and the rules that each manipulator
 // applies to one variable. Every access is checked against the layout: a companion the layout
 // lacks, or a design-parameter block outside its store, is reported and that variable skipped.
-#include <bit>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -134,39 +132,73 @@ struct dsa_WalkRules {
       addScaled(values, block, n, m.factor_);
   }
 
-  // The storage classes the rules below act on (a bit per class), for the walk to skip the others.
-  static unsigned classes(const dsa_Perturb& m) { return 1u << 3 | 1u << 9 | (m.control11_ != 0 ? 1u << 4 | 1u << 5 : 0u); }
-  static unsigned classes(const dsa_FiniteDiff& m) {
-    if (m.b_ != 0) return 1u << 3 | 1u << 9 | 1u << 4;
-    if (m.c_ != 0) return 1u << 1;
-    return 1u << 0 | 1u << 3 | 1u << 9 | (m.a_ != 0 ? 1u << 5 : 0u);
-  }
-
-  // Calls visit(k) for each variable k of the block whose class is among classes, ids ascending.
-  template <class Visit>
-  static void selected(const dsa_Var& var, unsigned classes, Visit&& visit) {
-    const Int words = var.ClassWords();
-    for (Int w = 0; w < words; ++w) {
-      std::uint64_t bits = 0;
-      for (int c = 0; c < dsa_Var::kClasses; ++c)
-        if ((classes >> c & 1u) != 0) bits |= var.classBits[c * words + w];
-      for (; bits != 0; bits &= bits - 1) visit(w * 64 + std::countr_zero(bits));
+  // Which companion d and copies an addition uses for a variable: factor times block p of
+  // companion d's storeCopy is added to the variable's selfCopy, or the reverse for differences.
+  struct Choice {
+    int d = 0, selfCopy = 0, storeCopy = 0;
+  };
+  template <class M>
+  static constexpr bool kIntoStore = std::is_same_v<M, dsa_FiniteDiff>;
+  static bool choose(const dsa_Perturb& m, Int storageClass, Int id, Choice& c) {
+    if (storageClass == 3 || (storageClass == 9 && id != 251)) {
+      c.d = m.mode_ == 1 ? 1 : 2;
+      return true;
     }
+    c.d = 1;
+    return (storageClass == 4 || storageClass == 5) && m.control11_ != 0;
+  }
+  static bool choose(const dsa_FiniteDiff& m, Int storageClass, Int id, Choice& c) {
+    return m.choose(storageClass, id, c.d, c.storeCopy, c.selfCopy);
+  }
+  // The variant of the walk's steps, from what choose() reads of the manipulator.
+  static int variant(const dsa_Perturb& m) { return (m.mode_ == 1 ? 1 : 0) + (m.control11_ != 0 ? 2 : 0); }
+  static int variant(const dsa_FiniteDiff& m) { return 4 + (m.b_ != 0 ? 0 : m.c_ != 0 ? 1 : m.a_ != 0 ? 2 : 3); }
+
+  // One variable, from its places.
+  template <class M>
+  static void apply(const M& m, const Layout& layout, Int storageClass, Int id, const dsa_VarAccess& a, Int p) {
+    Choice c;
+    if (choose(m, storageClass, id, c)) add<kIntoStore<M>>(m, layout, a, c.selfCopy, c.d, c.storeCopy, p);
   }
 
-  static void perturb(const dsa_Perturb& m, const Layout& layout, Int storageClass, Int id, const dsa_VarAccess& a,
-                      Int p) {
-    if (storageClass == 3 || (storageClass == 9 && id != 251))
-      add<false>(m, layout, a, 0, m.mode_ == 1 ? 1 : 2, 0, p);
-    else if ((storageClass == 4 || storageClass == 5) && m.control11_ != 0)
-      add<false>(m, layout, a, 0, 1, 0, p);
+  // The steps of a block for the manipulator's variant, formed at its first walk.
+  template <class M>
+  static const std::vector<dsa_Var::Step>& steps(const M& m, const dsa_Var& var) {
+    const int v = variant(m);
+    if (!var.stepsFormed[v]) {
+      std::vector<dsa_Var::Step>& steps = var.steps[v];
+      for (Int k = 0; k < var.count; ++k) {
+        Choice c;
+        if (!choose(m, var.classes[k], var.ids[k], c)) continue;
+        const dsa_VarAccess& a = var.access[k];
+        const dsa_VarPlace &self = a.place[0], &store = a.place[c.d + 1];
+        steps.push_back({self.storageClass * 3 + c.selfCopy, self.first, store.storageClass * 3 + c.storeCopy,
+                         store.first, self.size, a.blocks[c.d]});
+      }
+      var.stepsFormed[v] = true;
+    }
+    return var.steps[v];
   }
 
-  static void difference(const dsa_FiniteDiff& m, const Layout& layout, Int storageClass, Int id,
-                         const dsa_VarAccess& a, Int p) {
-    int d = 0, storeCopy = 0, sourceCopy = 0;
-    if (m.choose(storageClass, id, d, storeCopy, sourceCopy))
-      add<true>(m, layout, a, sourceCopy, d, storeCopy, p);
+  // The steps of a block: block p of each store checked with one comparison.
+  template <class M>
+  static void walk(const M& m, const Layout& layout, const dsa_Var& var, Int p) {
+    const Layout::Copies* c = copies(layout);
+    Real* bases[3 * Layout::kStorageClasses];
+    for (int k = 0; k < Layout::kStorageClasses; ++k)
+      for (int copy = 0; copy < 3; ++copy) bases[3 * k + copy] = c[k].base[copy];
+    for (const dsa_Var::Step& s : steps(m, var)) {
+      if (p < 1 || p > s.blocks) {
+        m.report();
+        continue;
+      }
+      Real* values = bases[s.selfSlot] + s.selfFirst;
+      Real* block = bases[s.storeSlot] + s.storeFirst + (p - 1) * s.size;
+      if constexpr (kIntoStore<M>)
+        addScaled(block, values, s.size, m.factor_);
+      else
+        addScaled(values, block, s.size, m.factor_);
+    }
   }
 };
 
@@ -180,15 +212,7 @@ void dsaWalk(M& m) {
   const Int p = m.parameter();
   auto block = [&m, p](const Layout& layout, const dsa_Var& var) {
     if constexpr (std::is_same_v<M, dsa_Perturb> || std::is_same_v<M, dsa_FiniteDiff>) {
-      if (var.access != nullptr && var.classBits != nullptr) {
-        dsa_WalkRules::selected(var, dsa_WalkRules::classes(m), [&](Int k) {
-          if constexpr (std::is_same_v<M, dsa_Perturb>)
-            dsa_WalkRules::perturb(m, layout, var.classes[k], var.ids[k], var.access[k], p);
-          else
-            dsa_WalkRules::difference(m, layout, var.classes[k], var.ids[k], var.access[k], p);
-        });
-        return;
-      }
+      if (var.access != nullptr) return dsa_WalkRules::walk(m, layout, var, p);
     }
     const VarBlock& vb = layout.Block();
     for (Int k = 0; k < var.count; ++k) {
@@ -264,8 +288,8 @@ inline void dsa_Perturb::perturbFrom(const Layout& layout, Int id, const adb_dsa
 
 void dsa_Perturb::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
   dsa_VarAccess found;
-  dsa_WalkRules::perturb(*this, layout, storageClass, id, dsa_WalkRules::places(*this, layout, id, vars, found),
-                         parameter());
+  dsa_WalkRules::apply(*this, layout, storageClass, id, dsa_WalkRules::places(*this, layout, id, vars, found),
+                       parameter());
 }
 
 inline void dsa_PerturbSigin::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars,
@@ -311,8 +335,8 @@ inline bool dsa_FiniteDiff::choose(Int storageClass, Int id, int& companion, int
 
 void dsa_FiniteDiff::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
   dsa_VarAccess found;
-  dsa_WalkRules::difference(*this, layout, storageClass, id, dsa_WalkRules::places(*this, layout, id, vars, found),
-                            parameter());
+  dsa_WalkRules::apply(*this, layout, storageClass, id, dsa_WalkRules::places(*this, layout, id, vars, found),
+                       parameter());
 }
 
 dsa_InitDeriv::dsa_InitDeriv(ElementLayout* layout, const Int* c1, const Int* c2, Int a, Int b, Int c, Real factor)

@@ -62,10 +62,6 @@ void dsa_Var::FormStorage(const Layout& layout, Int nIds, Int kind) {
     access[count].Locate(layout, id, descriptors[count]);
     ++count;
   }
-  const Int words = ClassWords();
-  classBits = std::make_unique<std::uint64_t[]>(static_cast<std::size_t>(kClasses * words));
-  for (Int k = 0; k < count; ++k)
-    if (classes[k] >= 0 && classes[k] < kClasses) classBits[classes[k] * words + k / 64] |= std::uint64_t{1} << (k % 64);
 }
 
 void dsa_MatVar::FormStorage(const MatPointLayout& layout) { var.FormStorage(layout, kMatPointIds, kMatPointVarBlock); }

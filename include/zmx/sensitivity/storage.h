@@ -2,7 +2,6 @@
 // variables present, their storage classes and their sensitivity descriptors.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -48,11 +47,15 @@ class ZMX_EXPORT dsa_Var {
   std::unique_ptr<Int[]> classes;
   std::unique_ptr<adb_dsaVars[]> descriptors;
   std::unique_ptr<dsa_VarAccess[]> access;  // where each variable and its companions lie
-  // Per storage class 0 to 9, a bit per variable (ClassWords() words a class): which variables
-  // have that class, so that a walk over some classes skips the others in walk order.
-  static constexpr int kClasses = 10;
-  Int ClassWords() const { return (count + 63) / 64; }
-  std::unique_ptr<std::uint64_t[]> classBits;
+  // The additions a perturbation or difference walk makes in this block, in walk order, formed at
+  // the first walk of each of their variants (by mode and control words): a slot is a storage
+  // class times 3 plus a copy; blocks as in dsa_VarAccess.
+  struct Step {
+    Int selfSlot, selfFirst, storeSlot, storeFirst, size, blocks;
+  };
+  static constexpr int kWalkVariants = 8;
+  mutable std::vector<Step> steps[kWalkVariants];
+  mutable bool stepsFormed[kWalkVariants] = {};
 };
 
 // Finds where variable id of the layout lies; false (place.size -1) when the layout lacks it or
