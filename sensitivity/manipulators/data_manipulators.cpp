@@ -280,7 +280,7 @@ void dsa_DataManip::doManip(const Int* ids, Int kind, Int n) {
 dsa_Perturb::dsa_Perturb(ElementLayout* layout, const Int* c1, const Int* c2, Real factor, const char* entry)
     : dsa_DataManip(layout, c1, c2, factor, entry), mode_(perturbationMode()), control11_(c1 ? c1[10] : 0) {}
 
-inline void dsa_Perturb::perturbFrom(const Layout& layout, Int id, const adb_dsaVars& vars, int companion, int copy) {
+void dsa_Perturb::perturbFrom(const Layout& layout, Int id, const adb_dsaVars& vars, int companion, int copy) {
   dsa_VarAccess found;
   const dsa_VarAccess& a = dsa_WalkRules::places(*this, layout, id, vars, found);
   dsa_WalkRules::add<false>(*this, layout, a, 0, companion, copy, parameter());
