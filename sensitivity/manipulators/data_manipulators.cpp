@@ -98,9 +98,9 @@ Real* dsa_DataManip::whole(const Span& store, const Span& variable) const {
   return store.values;
 }
 
-// The rules of the perturbation and the differences for one variable, from the places found when
-// the storage was formed. They live outside the exported classes so that the walk calls them
-// directly and inlines them; the classes' manip() use them too.
+// The rules of the perturbation and the differences, from the places found when the storage was
+// formed: per variable for manip(), and as each block's list of additions for the walk. They live
+// outside the exported classes so that the walk calls them directly and inlines them.
 struct dsa_WalkRules {
   // A place found in the layout has a class of 0 to 9 (its copies were read when it was found).
   static Real* at(const Layout::Copies* copies, const dsa_VarPlace& place, int copy) {
