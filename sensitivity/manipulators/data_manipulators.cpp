@@ -98,6 +98,110 @@ Real* dsa_DataManip::whole(const Span& store, const Span& variable) const {
   return store.values;
 }
 
+// The rules of the perturbation and the differences, from the places found when the storage was
+// formed: per variable for manip(), and as each block's list of additions for the walk. They live
+// outside the exported classes so that the walk calls them directly and inlines them.
+struct dsa_WalkRules {
+  // A place found in the layout has a class of 0 to 9 (its copies were read when it was found).
+  static Real* at(const Layout::Copies* copies, const dsa_VarPlace& place, int copy) {
+    return copies[place.storageClass].base[copy] + place.first;
+  }
+  static const Layout::Copies* copies(const Layout& layout) { return layout.ClassCopies(0); }
+
+  // The places of the variable being handled: those of the walk, or looked up when it has none.
+  static const dsa_VarAccess& places(const dsa_DataManip& m, const Layout& layout, Int id, const adb_dsaVars& vars,
+                                     dsa_VarAccess& found) {
+    if (m.current_ != nullptr) return *m.current_;
+    found.Locate(layout, id, vars);
+    return found;
+  }
+
+  // Adds factor times one to the other of the variable's copy and block p of a derivative store
+  // shaped like it (into the store when kIntoStore); a place the layout lacks or a block outside
+  // the store is reported and nothing added.
+  template <bool kIntoStore>
+  static void add(const dsa_DataManip& m, const Layout& layout, const dsa_VarAccess& a, int selfCopy, int d,
+                  int storeCopy, Int p) {
+    if (p < 1 || p > a.blocks[d]) return m.report();
+    const Int n = a.place[0].size;
+    Real* values = at(copies(layout), a.place[0], selfCopy);
+    Real* block = at(copies(layout), a.place[d + 1], storeCopy) + (p - 1) * n;
+    if constexpr (kIntoStore)
+      addScaled(block, values, n, m.factor_);
+    else
+      addScaled(values, block, n, m.factor_);
+  }
+
+  // Which companion d and copies an addition uses for a variable: factor times block p of
+  // companion d's storeCopy is added to the variable's selfCopy, or the reverse for differences.
+  struct Choice {
+    int d = 0, selfCopy = 0, storeCopy = 0;
+  };
+  template <class M>
+  static constexpr bool kIntoStore = std::is_same_v<M, dsa_FiniteDiff>;
+  static bool choose(const dsa_Perturb& m, Int storageClass, Int id, Choice& c) {
+    if (storageClass == 3 || (storageClass == 9 && id != 251)) {
+      c.d = m.mode_ == 1 ? 1 : 2;
+      return true;
+    }
+    c.d = 1;
+    return (storageClass == 4 || storageClass == 5) && m.control11_ != 0;
+  }
+  static bool choose(const dsa_FiniteDiff& m, Int storageClass, Int id, Choice& c) {
+    return m.choose(storageClass, id, c.d, c.storeCopy, c.selfCopy);
+  }
+  // The variant of the walk's steps, from what choose() reads of the manipulator.
+  static int variant(const dsa_Perturb& m) { return (m.mode_ == 1 ? 1 : 0) + (m.control11_ != 0 ? 2 : 0); }
+  static int variant(const dsa_FiniteDiff& m) { return 4 + (m.b_ != 0 ? 0 : m.c_ != 0 ? 1 : m.a_ != 0 ? 2 : 3); }
+
+  // One variable, from its places.
+  template <class M>
+  static void apply(const M& m, const Layout& layout, Int storageClass, Int id, const dsa_VarAccess& a, Int p) {
+    Choice c;
+    if (choose(m, storageClass, id, c)) add<kIntoStore<M>>(m, layout, a, c.selfCopy, c.d, c.storeCopy, p);
+  }
+
+  // The steps of a block for the manipulator's variant, formed at its first walk.
+  template <class M>
+  static const std::vector<dsa_Var::Step>& steps(const M& m, const dsa_Var& var) {
+    const int v = variant(m);
+    if (!var.stepsFormed[v]) {
+      std::vector<dsa_Var::Step>& steps = var.steps[v];
+      for (Int k = 0; k < var.count; ++k) {
+        Choice c;
+        if (!choose(m, var.classes[k], var.ids[k], c)) continue;
+        const dsa_VarAccess& a = var.access[k];
+        const dsa_VarPlace &self = a.place[0], &store = a.place[c.d + 1];
+        steps.push_back({self.storageClass * 3 + c.selfCopy, self.first, store.storageClass * 3 + c.storeCopy,
+                         store.first, self.size, a.blocks[c.d]});
+      }
+      var.stepsFormed[v] = true;
+    }
+    return var.steps[v];
+  }
+
+  // The steps of a block: block p of each store checked with one comparison.
+  template <class M>
+  static void walk(const M& m, const Layout& layout, const dsa_Var& var, Int p) {
+    const Layout::Copies* c = copies(layout);
+    Real* bases[3 * Layout::kStorageClasses];
+    for (int k = 0; k < Layout::kStorageClasses; ++k)
+      for (int copy = 0; copy < 3; ++copy) bases[3 * k + copy] = c[k].base[copy];
+    for (const dsa_Var::Step& s : steps(m, var)) {
+      if (p < 1 || p > s.blocks) {
+        m.report();
+        continue;
+      }
+      Real* values = bases[s.selfSlot] + s.selfFirst;
+      Real* block = bases[s.storeSlot] + s.storeFirst + (p - 1) * s.size;
+      if constexpr (kIntoStore<M>)
+        addScaled(block, values, s.size, m.factor_);
+      else
+        addScaled(values, block, s.size, m.factor_);
+    }
+  }
+};
+
 // The walk of every present variable in the order of the storage tree. Entries walk with the
 // manipulator's own type, so that its operation is called directly; doManip() calls it through
 // the virtual table.
@@ -105,7 +209,11 @@ template <class M>
 void dsaWalk(M& m) {
   const dsa_VarStorage* storage = heldStorage();
   if (storage == nullptr || m.layout_ == nullptr) return;
-  auto block = [&m](const Layout& layout, const dsa_Var& var) {
+  const Int p = m.parameter();
+  auto block = [&m, p](const Layout& layout, const dsa_Var& var) {
+    if constexpr (std::is_same_v<M, dsa_Perturb> || std::is_same_v<M, dsa_FiniteDiff>) {
+      if (var.access != nullptr) return dsa_WalkRules::walk(m, layout, var, p);
+    }
     const VarBlock& vb = layout.Block();
     for (Int k = 0; k < var.count; ++k) {
       m.current_ = var.access ? &var.access[k] : nullptr;
@@ -172,17 +280,16 @@ void dsa_DataManip::doManip(const Int* ids, Int kind, Int n) {
 dsa_Perturb::dsa_Perturb(ElementLayout* layout, const Int* c1, const Int* c2, Real factor, const char* entry)
     : dsa_DataManip(layout, c1, c2, factor, entry), mode_(perturbationMode()), control11_(c1 ? c1[10] : 0) {}
 
-inline void dsa_Perturb::perturbFrom(const Layout& layout, Int id, const adb_dsaVars& vars, int companion, int copy) {
-  Span s, t;
-  if (!span(layout, id, vars, kSelf, 0, s) || !span(layout, id, vars, companion, copy, t)) return;
-  if (const Real* source = block(t, s, parameter())) addScaled(s.values, source, s.size(), factor_);
+void dsa_Perturb::perturbFrom(const Layout& layout, Int id, const adb_dsaVars& vars, int companion, int copy) {
+  dsa_VarAccess found;
+  const dsa_VarAccess& a = dsa_WalkRules::places(*this, layout, id, vars, found);
+  dsa_WalkRules::add<false>(*this, layout, a, 0, companion, copy, parameter());
 }
 
-inline void dsa_Perturb::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
-  if (storageClass == 3 || (storageClass == 9 && id != 251))
-    perturbFrom(layout, id, vars, mode_ == 1 ? 1 : 2, 0);
-  else if ((storageClass == 4 || storageClass == 5) && control11_ != 0)
-    perturbFrom(layout, id, vars, 1, 0);
+void dsa_Perturb::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
+  dsa_VarAccess found;
+  dsa_WalkRules::apply(*this, layout, storageClass, id, dsa_WalkRules::places(*this, layout, id, vars, found),
+                       parameter());
 }
 
 inline void dsa_PerturbSigin::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars,
@@ -226,12 +333,10 @@ inline bool dsa_FiniteDiff::choose(Int storageClass, Int id, int& companion, int
   return false;
 }
 
-inline void dsa_FiniteDiff::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
-  int d = 0, storeCopy = 0, sourceCopy = 0;
-  if (!choose(storageClass, id, d, storeCopy, sourceCopy)) return;
-  Span s, t;
-  if (!span(layout, id, vars, kSelf, sourceCopy, s) || !span(layout, id, vars, d, storeCopy, t)) return;
-  if (Real* target = block(t, s, parameter())) addScaled(target, s.values, s.size(), factor_);
+void dsa_FiniteDiff::manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars, const VarBlock&) {
+  dsa_VarAccess found;
+  dsa_WalkRules::apply(*this, layout, storageClass, id, dsa_WalkRules::places(*this, layout, id, vars, found),
+                       parameter());
 }
 
 dsa_InitDeriv::dsa_InitDeriv(ElementLayout* layout, const Int* c1, const Int* c2, Int a, Int b, Int c, Real factor)

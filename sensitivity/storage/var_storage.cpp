@@ -1,4 +1,6 @@
 // The storage tree of the current element's present variables, held by the sensitivity state.
+#include <limits>
+
 #include "siblings/dm2/dsa_layouts.h"
 #include "siblings/dm2/dsa_state.h"
 #include "zmx/sensitivity.h"
@@ -29,6 +31,20 @@ bool dsa_LocateVar(const Layout& layout, Int id, dsa_VarPlace& place) {
   return true;
 }
 
+void dsa_VarAccess::Locate(const Layout& layout, Int id, const adb_dsaVars& vars) {
+  dsa_LocateVar(layout, id, place[0]);
+  const Int n = place[0].size;
+  for (int k = 0; k < 3; ++k) {
+    const dsa_VarPlace& store = place[k + 1];
+    dsa_LocateVar(layout, vars.d[k], place[k + 1]);
+    // Block p fits when p x n <= the store's size, that is when p <= size / n.
+    if (n < 0 || store.size < 0)
+      blocks[k] = -1;
+    else
+      blocks[k] = n == 0 ? std::numeric_limits<Int>::max() : store.size / n;
+  }
+}
+
 void dsa_Var::FormStorage(const Layout& layout, Int nIds, Int kind) {
   const std::size_t room = nIds > 0 ? static_cast<std::size_t>(nIds) : 0;
   ids = std::make_unique<Int[]>(room);
@@ -43,8 +59,7 @@ void dsa_Var::FormStorage(const Layout& layout, Int nIds, Int kind) {
     ids[count] = id;
     classes[count] = e->storageClass;
     descriptors[count] = adb_dsaVarID(kind, id);
-    dsa_LocateVar(layout, id, access[count].place[0]);
-    for (int k = 0; k < 3; ++k) dsa_LocateVar(layout, descriptors[count].d[k], access[count].place[k + 1]);
+    access[count].Locate(layout, id, descriptors[count]);
     ++count;
   }
 }

@@ -65,6 +65,7 @@ class ZMX_EXPORT dsa_DataManip {
 
   template <class M>
   friend void dsaWalk(M& m);
+  friend struct dsa_WalkRules;
 };
 
 class ZMX_EXPORT dsa_FiniteDiff : public dsa_DataManip {
@@ -78,6 +79,7 @@ class ZMX_EXPORT dsa_FiniteDiff : public dsa_DataManip {
   // class takes no part.
   bool choose(Int storageClass, Int id, int& companion, int& storeCopy, int& sourceCopy) const;
   Int a_, b_, c_;
+  friend struct dsa_WalkRules;
 };
 
 class ZMX_EXPORT dsa_Init : public dsa_DataManip {
@@ -105,6 +107,7 @@ class ZMX_EXPORT dsa_Perturb : public dsa_DataManip {
   void perturbFrom(const Layout& layout, Int id, const adb_dsaVars& vars, int companion, int copy);
   Int mode_;
   Int control11_;
+  friend struct dsa_WalkRules;
 };
 
 class ZMX_EXPORT dsa_PerturbElout : public dsa_Perturb {

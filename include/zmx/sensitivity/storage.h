@@ -24,9 +24,13 @@ struct dsa_VarPlace {
   Int size = -1;
 };
 
-// The variable itself (place 0) and its companions d0 to d2 (places 1 to 3).
+// The variable itself (place 0) and its companions d0 to d2 (places 1 to 3), and per companion
+// the number of whole blocks shaped like the variable it holds (-1 when the variable or the
+// companion is missing), so that a walk checks a block number with one comparison.
 struct dsa_VarAccess {
+  void Locate(const Layout& layout, Int id, const adb_dsaVars& vars);
   dsa_VarPlace place[4];
+  Int blocks[3] = {-1, -1, -1};
 };
 
 // The present variables of one block, ids ascending.
@@ -43,6 +47,15 @@ class ZMX_EXPORT dsa_Var {
   std::unique_ptr<Int[]> classes;
   std::unique_ptr<adb_dsaVars[]> descriptors;
   std::unique_ptr<dsa_VarAccess[]> access;  // where each variable and its companions lie
+  // The additions a perturbation or difference walk makes in this block, in walk order, formed at
+  // the first walk of each of their variants (by mode and control words): a slot is a storage
+  // class times 3 plus a copy; blocks as in dsa_VarAccess.
+  struct Step {
+    Int selfSlot, selfFirst, storeSlot, storeFirst, size, blocks;
+  };
+  static constexpr int kWalkVariants = 8;
+  mutable std::vector<Step> steps[kWalkVariants];
+  mutable bool stepsFormed[kWalkVariants] = {};
 };
 
 // Finds where variable id of the layout lies; false (place.size -1) when the layout lacks it or
