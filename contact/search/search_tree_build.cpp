@@ -287,27 +287,43 @@ bool facetRecords(WorkArea& a, long long base, Int n, const Int* table, Int ld, 
   return true;
 }
 
+// Record numbers of build-record positions. The sweep creates records in increasing positions,
+// and each kind of link (parent, next sibling, first child) points to records in increasing order
+// as the records are finished, so a forward cursor per kind finds them without a map.
+class RecordNumbers {
+ public:
+  explicit RecordNumbers(std::vector<long long> positions) : positions_(std::move(positions)) {}
+  Int of(int kind, long long position) {
+    std::size_t& c = cursor_[kind];
+    if (c >= positions_.size() || positions_[c] > position) c = 0;
+    while (c < positions_.size() && positions_[c] < position) ++c;
+    return c < positions_.size() && positions_[c] == position ? static_cast<Int>(c + 1) : 0;
+  }
+
+ private:
+  std::vector<long long> positions_;
+  std::size_t cursor_[3] = {0, 0, 0};
+};
+
 // The finished records (10 words a node, links as record numbers) from the build records of a,
 // written from word `to` + 1 of out.
 void finish(const WorkArea& a, const Build& b, WorkArea& out, long long to) {
-  const Int map = SHR_MAPINT2INTCREATE();
+  std::vector<long long> positions(static_cast<std::size_t>(b.nodes));
   long long p = b.rootPosition;
+  for (Int r = 1; r <= b.nodes; ++r, p += a.i(p + 1)) positions[static_cast<std::size_t>(r - 1)] = p;
+  RecordNumbers numbers(std::move(positions));
+  p = b.rootPosition;
   for (Int r = 1; r <= b.nodes; ++r, p += a.i(p + 1)) {
-    const Int position = static_cast<Int>(p);
-    SHR_MAPINT2INTINSERT(map, &position, &r);
+    Int links[3];
+    for (int k = 0; k < 3; ++k) {
+      const Int link = a.i(p + 2 + k);
+      links[k] = link > 0 ? numbers.of(k, link) : link;
+    }
     const long long q = to + static_cast<long long>(kNodeWords) * (r - 1);
-    for (int k = 0; k < 3; ++k) out.setI(q + 1 + k, a.i(p + 2 + k));
+    for (int k = 0; k < 3; ++k) out.setI(q + 1 + k, links[k]);
     for (int k = 0; k < 6; ++k) out.setR(q + 4 + k, a.r(p + 5 + k));
     out.setI(q + 10, a.i(p + 11) == 1 ? a.i(p + 12) : 0);
   }
-  for (Int r = 1; r <= b.nodes; ++r) {
-    const long long q = to + static_cast<long long>(kNodeWords) * (r - 1);
-    for (int k = 1; k <= 3; ++k) {
-      const Int link = out.i(q + k);
-      if (link > 0) out.setI(q + k, SHR_MAPINT2INTGET(map, &link));
-    }
-  }
-  SHR_MAPINT2INTDELETE(map);
 }
 
 // The depth of a full 4-ary tree for n facets and the first size of the deformable work area.
