@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "geometry/support/geometry_report.h"
@@ -97,8 +98,7 @@ struct Box {
 // compact array of these in which every node's facets lie together in increasing number, so the
 // passes read memory in order instead of jumping between scattered facet records.
 struct Item {
-  Real c[3];
-  Box box;
+  Real c[3], lo[3], hi[3];
   Int j;
 };
 
@@ -130,12 +130,13 @@ class Build {
 
   // The sweep over the records in creation order; record r's facets start at starts_[r].
   void sweep() {
-    items_.resize(static_cast<std::size_t>(n_));
-    spare_.resize(static_cast<std::size_t>(n_));
+    // Left uninitialised: every item is written before it is read.
+    items_.reset(new Item[static_cast<std::size_t>(n_)]);
+    spare_.reset(new Item[static_cast<std::size_t>(n_)]);
     for (Int j = 1; j <= n_; ++j) {
       Item& item = items_[static_cast<std::size_t>(j - 1)];
-      for (int i = 0; i < 3; ++i) item.c[i] = a_.r(facet(j) + 2 + i);
-      readBox(facet(j) + 5, item.box);
+      const Real* record = a_.slots + facet(j);  // words 2.. of the facet record
+      std::memcpy(item.c, record + 1, 9 * sizeof(Real));
       item.j = j;
     }
     starts_.assign(1, 0);
@@ -154,7 +155,7 @@ class Build {
   int chooseAxis(const Box& box, std::size_t first, Int count, bool skipSpread, Real& mean) const {
     Real extent[3];
     for (int i = 0; i < 3; ++i) extent[i] = box.hi[i] - box.lo[i];
-    const Item* items = items_.data() + first;
+    const Item* items = items_.get() + first;
     int axis = 0;
     for (int attempt = 1; attempt <= 3; ++attempt) {
       axis = extent[0] >= std::max(extent[1], extent[2]) ? 0 : extent[1] >= std::max(extent[0], extent[2]) ? 1 : 2;
@@ -174,21 +175,21 @@ class Build {
   // half first); the sizes and boxes of the halves.
   void halve(std::size_t first, Int count, int axis, Real mean, Int (&sizes)[2], Box (&boxes)[2]) {
     boxes[0] = boxes[1] = Box{};
-    Item* items = items_.data() + first;
+    Item* items = items_.get() + first;
     Int low = 0, high = 0;
     for (Int k = 0; k < count; ++k) {
       const Item& item = items[k];
       const int h = item.c[axis] <= mean ? 0 : 1;
       for (int i = 0; i < 3; ++i) {
-        boxes[h].lo[i] = std::min(boxes[h].lo[i], item.box.lo[i]);
-        boxes[h].hi[i] = std::max(boxes[h].hi[i], item.box.hi[i]);
+        boxes[h].lo[i] = std::min(boxes[h].lo[i], item.lo[i]);
+        boxes[h].hi[i] = std::max(boxes[h].hi[i], item.hi[i]);
       }
       if (h == 0)
         items[low++] = item;
       else
         spare_[static_cast<std::size_t>(high++)] = item;
     }
-    std::copy(spare_.begin(), spare_.begin() + high, items + low);
+    std::copy(spare_.get(), spare_.get() + high, items + low);
     sizes[0] = low, sizes[1] = high;
   }
 
@@ -257,7 +258,7 @@ class Build {
   WorkArea& a_;
   long long facetBase_;
   Int n_;
-  std::vector<Item> items_, spare_;
+  std::unique_ptr<Item[]> items_, spare_;
   std::vector<std::size_t> starts_;
 };
 
