@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "geometry/support/geometry_report.h"
@@ -89,17 +90,16 @@ class BlockArea : public WorkArea {
   Int* capacity_;
 };
 
-// Two halves of facet numbers, packed two to a word (half 1 low, half 2 high 4 bytes).
-struct Halves {
-  Int* entries = nullptr;  // entry i of half h at 2 i + h
-  Int sizes[2] = {0, 0};
-  void clear() { sizes[0] = sizes[1] = 0; }
-  void add(int h, Int facet) { entries[2 * sizes[h]++ + h] = facet; }
-  Int at(int h, Int k) const { return entries[2 * k + h]; }
-};
-
 struct Box {
   Real lo[3] = {kFar, kFar, kFar}, hi[3] = {-kFar, -kFar, -kFar};
+};
+
+// A facet's centroid, box and number, copied from its facet record. The split passes run over a
+// compact array of these in which every node's facets lie together in increasing number, so the
+// passes read memory in order instead of jumping between scattered facet records.
+struct Item {
+  Real c[3], lo[3], hi[3];
+  Int j;
 };
 
 class Build {
@@ -115,13 +115,6 @@ class Build {
   void readBox(long long first, Box& b) const {
     for (int i = 0; i < 3; ++i) b.lo[i] = a_.r(first + i), b.hi[i] = a_.r(first + 3 + i);
   }
-  void widen(Box& b, Int j) const {
-    for (int i = 0; i < 3; ++i) {
-      b.lo[i] = std::min(b.lo[i], a_.r(facet(j) + 5 + i));
-      b.hi[i] = std::max(b.hi[i], a_.r(facet(j) + 8 + i));
-    }
-  }
-  Real centroid(Int j, int axis) const { return a_.r(facet(j) + 2 + axis); }
 
   // The root after the facet records: every facet under the overall box.
   void root(const Box& overall) {
@@ -135,10 +128,21 @@ class Build {
     freePosition = p + 11 + n_;
   }
 
-  // The sweep over the records in creation order.
-  void sweep(Halves& first, Halves& second) {
-    for (long long p = rootPosition; p < freePosition && !failed; p += a_.i(p + 1))
-      if (a_.i(p + 11) >= 2) split(p, first, second);
+  // The sweep over the records in creation order; record r's facets start at starts_[r].
+  void sweep() {
+    // Left uninitialised: every item is written before it is read.
+    items_.reset(new Item[static_cast<std::size_t>(n_)]);
+    spare_.reset(new Item[static_cast<std::size_t>(n_)]);
+    for (Int j = 1; j <= n_; ++j) {
+      Item& item = items_[static_cast<std::size_t>(j - 1)];
+      const Real* record = a_.slots + facet(j);  // words 2.. of the facet record
+      std::memcpy(item.c, record + 1, 9 * sizeof(Real));
+      item.j = j;
+    }
+    starts_.assign(1, 0);
+    std::size_t r = 0;
+    for (long long p = rootPosition; p < freePosition && !failed; p += a_.i(p + 1), ++r)
+      if (a_.i(p + 11) >= 2) split(p, starts_[r]);
   }
 
  private:
@@ -146,18 +150,18 @@ class Build {
     for (int i = 0; i < 3; ++i) a_.setR(p + 5 + i, b.lo[i]), a_.setR(p + 8 + i, b.hi[i]);
   }
 
-  // The axis to split along and the mean centroid on it (the spread test over up to three
-  // attempts unless skipped).
-  template <class Facets>
-  int chooseAxis(const Box& box, Int count, Facets facetAt, bool skipSpread, Real& mean) const {
+  // The axis to split the items from `first` along and the mean centroid on it (the spread test
+  // over up to three attempts unless skipped).
+  int chooseAxis(const Box& box, std::size_t first, Int count, bool skipSpread, Real& mean) const {
     Real extent[3];
     for (int i = 0; i < 3; ++i) extent[i] = box.hi[i] - box.lo[i];
+    const Item* items = items_.get() + first;
     int axis = 0;
     for (int attempt = 1; attempt <= 3; ++attempt) {
       axis = extent[0] >= std::max(extent[1], extent[2]) ? 0 : extent[1] >= std::max(extent[0], extent[2]) ? 1 : 2;
       Real sum = 0.0, lo = kFar, hi = -kFar;
       for (Int k = 0; k < count; ++k) {
-        const Real c = centroid(facetAt(k), axis);
+        const Real c = items[k].c[axis];
         sum += c, lo = std::min(lo, c), hi = std::max(hi, c);
       }
       mean = sum / count;
@@ -167,29 +171,38 @@ class Build {
     return axis;
   }
 
-  // Splits facets at the mean into two halves with their boxes.
-  template <class Facets>
-  void halve(Int count, Facets facetAt, int axis, Real mean, Halves& halves, Box (&boxes)[2]) const {
-    halves.clear();
+  // Splits the items from `first` at the mean, keeping their order within each half (the lower
+  // half first); the sizes and boxes of the halves.
+  void halve(std::size_t first, Int count, int axis, Real mean, Int (&sizes)[2], Box (&boxes)[2]) {
     boxes[0] = boxes[1] = Box{};
+    Item* items = items_.get() + first;
+    Int low = 0, high = 0;
     for (Int k = 0; k < count; ++k) {
-      const Int j = facetAt(k);
-      const int h = centroid(j, axis) <= mean ? 0 : 1;
-      halves.add(h, j);
-      widen(boxes[h], j);
+      const Item& item = items[k];
+      const int h = item.c[axis] <= mean ? 0 : 1;
+      for (int i = 0; i < 3; ++i) {
+        boxes[h].lo[i] = std::min(boxes[h].lo[i], item.lo[i]);
+        boxes[h].hi[i] = std::max(boxes[h].hi[i], item.hi[i]);
+      }
+      if (h == 0)
+        items[low++] = item;
+      else
+        spare_[static_cast<std::size_t>(high++)] = item;
     }
+    std::copy(spare_.get(), spare_.get() + high, items + low);
+    sizes[0] = low, sizes[1] = high;
   }
 
-  // A child record of the node at `parent` with the facets and box given; linked in.
-  template <class Facets>
-  bool child(long long parent, Int count, Facets facetAt, const Box& box, long long& previous) {
+  // A child record of the node at `parent` with the items from `first` and the box given; linked in.
+  bool child(long long parent, std::size_t first, Int count, const Box& box, long long& previous) {
     const long long p = freePosition;
     a_.setI(p + 1, 11 + count);
     a_.setI(p + 2, static_cast<Int>(parent)), a_.setI(p + 3, 0), a_.setI(p + 4, 0);
     writeBox(p, box);
     a_.setI(p + 11, count);
-    for (Int k = 0; k < count; ++k) a_.setI(p + 12 + k, facetAt(k));
+    for (Int k = 0; k < count; ++k) a_.setI(p + 12 + k, items_[first + static_cast<std::size_t>(k)].j);
     freePosition = p + 11 + count;
+    starts_.push_back(first);
     if (a_.i(parent + 4) == 0) {
       a_.setI(parent + 4, static_cast<Int>(p));
     } else if (previous == 0) {
@@ -202,39 +215,41 @@ class Build {
     return true;
   }
 
-  void split(long long p, Halves& first, Halves& second) {
+  void split(long long p, std::size_t first) {
     const Int m = a_.i(p + 11);
     Box box;
     readBox(p + 5, box);
-    const auto nodeFacet = [&](Int k) { return a_.i(p + 12 + k); };
     Real mean;
-    const int axis = chooseAxis(box, m, nodeFacet, false, mean);
+    const int axis = chooseAxis(box, first, m, false, mean);
     Box halfBox[2];
-    halve(m, nodeFacet, axis, mean, first, halfBox);
+    Int sizes[2];
+    halve(first, m, axis, mean, sizes, halfBox);
     long long previous = 0;
-    if (first.sizes[0] == 0 || first.sizes[1] == 0) {
-      const int h = first.sizes[0] == 0 ? 1 : 0;
-      const Int s = first.sizes[h];
+    if (sizes[0] == 0 || sizes[1] == 0) {
+      const int h = sizes[0] == 0 ? 1 : 0;
+      const Int s = sizes[h];
       if (!a_.reserve(freePosition + 12LL * s, 12LL * n_ + freePosition)) return fail();
-      for (Int k = 0; k < s; ++k) {
-        const Int j = first.at(h, k);
-        if (!child(p, 1, [&](Int) { return j; }, halfBox[h], previous)) return;
-      }
+      for (Int k = 0; k < s; ++k)
+        if (!child(p, first + static_cast<std::size_t>(k), 1, halfBox[h], previous)) return;
       return;
     }
+    std::size_t halfFirst = first;
     for (int h = 0; h < 2; ++h) {
-      const Int count = first.sizes[h];
-      const auto halfFacet = [&](Int k) { return first.at(h, k); };
+      const Int count = sizes[h];
       Real halfMean;
-      const int halfAxis = chooseAxis(halfBox[h], count, halfFacet, count == 1, halfMean);
+      const int halfAxis = chooseAxis(halfBox[h], halfFirst, count, count == 1, halfMean);
       Box subBox[2];
-      halve(count, halfFacet, halfAxis, halfMean, second, subBox);
+      Int subSizes[2];
+      halve(halfFirst, count, halfAxis, halfMean, subSizes, subBox);
+      std::size_t subFirst = halfFirst;
       for (int s = 0; s < 2; ++s) {
-        const Int t = second.sizes[s];
+        const Int t = subSizes[s];
         if (t < 1) continue;
         if (!a_.reserve(freePosition + t + 11, freePosition + 100LL * t + 1100)) return fail();
-        if (!child(p, t, [&](Int k) { return second.at(s, k); }, subBox[s], previous)) return;
+        if (!child(p, subFirst, t, subBox[s], previous)) return;
+        subFirst += static_cast<std::size_t>(t);
       }
+      halfFirst += static_cast<std::size_t>(count);
     }
   }
 
@@ -243,6 +258,8 @@ class Build {
   WorkArea& a_;
   long long facetBase_;
   Int n_;
+  std::unique_ptr<Item[]> items_, spare_;
+  std::vector<std::size_t> starts_;
 };
 
 void reportFailure() {
@@ -287,27 +304,43 @@ bool facetRecords(WorkArea& a, long long base, Int n, const Int* table, Int ld, 
   return true;
 }
 
+// Record numbers of build-record positions. The sweep creates records in increasing positions,
+// and each kind of link (parent, next sibling, first child) points to records in increasing order
+// as the records are finished, so a forward cursor per kind finds them without a map.
+class RecordNumbers {
+ public:
+  explicit RecordNumbers(std::vector<long long> positions) : positions_(std::move(positions)) {}
+  Int of(int kind, long long position) {
+    std::size_t& c = cursor_[kind];
+    if (c >= positions_.size() || positions_[c] > position) c = 0;
+    while (c < positions_.size() && positions_[c] < position) ++c;
+    return c < positions_.size() && positions_[c] == position ? static_cast<Int>(c + 1) : 0;
+  }
+
+ private:
+  std::vector<long long> positions_;
+  std::size_t cursor_[3] = {0, 0, 0};
+};
+
 // The finished records (10 words a node, links as record numbers) from the build records of a,
 // written from word `to` + 1 of out.
 void finish(const WorkArea& a, const Build& b, WorkArea& out, long long to) {
-  const Int map = SHR_MAPINT2INTCREATE();
+  std::vector<long long> positions(static_cast<std::size_t>(b.nodes));
   long long p = b.rootPosition;
+  for (Int r = 1; r <= b.nodes; ++r, p += a.i(p + 1)) positions[static_cast<std::size_t>(r - 1)] = p;
+  RecordNumbers numbers(std::move(positions));
+  p = b.rootPosition;
   for (Int r = 1; r <= b.nodes; ++r, p += a.i(p + 1)) {
-    const Int position = static_cast<Int>(p);
-    SHR_MAPINT2INTINSERT(map, &position, &r);
+    Int links[3];
+    for (int k = 0; k < 3; ++k) {
+      const Int link = a.i(p + 2 + k);
+      links[k] = link > 0 ? numbers.of(k, link) : link;
+    }
     const long long q = to + static_cast<long long>(kNodeWords) * (r - 1);
-    for (int k = 0; k < 3; ++k) out.setI(q + 1 + k, a.i(p + 2 + k));
+    for (int k = 0; k < 3; ++k) out.setI(q + 1 + k, links[k]);
     for (int k = 0; k < 6; ++k) out.setR(q + 4 + k, a.r(p + 5 + k));
     out.setI(q + 10, a.i(p + 11) == 1 ? a.i(p + 12) : 0);
   }
-  for (Int r = 1; r <= b.nodes; ++r) {
-    const long long q = to + static_cast<long long>(kNodeWords) * (r - 1);
-    for (int k = 1; k <= 3; ++k) {
-      const Int link = out.i(q + k);
-      if (link > 0) out.setI(q + k, SHR_MAPINT2INTGET(map, &link));
-    }
-  }
-  SHR_MAPINT2INTDELETE(map);
 }
 
 // The depth of a full 4-ary tree for n facets and the first size of the deformable work area.
@@ -320,18 +353,17 @@ long long firstSize(Int n) {
   return 10LL * n + 11 * nodes + (k + 1) * n;
 }
 
-// Two partition lists of n words each, from temporary or global-memory blocks.
+// The two partition lists of n words each that the build claims from temporary or global-memory
+// blocks while it sweeps; a refusal fails the build as before. The splits themselves now work in
+// the compact item arrays.
 struct PartitionLists {
   bool deformable = false;
   Int words[2] = {0, 0};
-  Halves halves[2];
   bool open(Int n) {
-    for (int k = 0; k < 2; ++k) {
+    for (Int& w : words) {
       Int size = deformable ? n : 2 * n;
-      words[k] = deformable ? RDM_ALLOCATETEMPORARY(&size) : ADB_GLOBALMEMOPENI(&size);
-      if (words[k] == 0) return false;
-      halves[k].entries = mem32::at<Int>(words[k], 2 * static_cast<std::size_t>(n));
-      if (halves[k].entries == nullptr) return false;
+      w = deformable ? RDM_ALLOCATETEMPORARY(&size) : ADB_GLOBALMEMOPENI(&size);
+      if (w == 0) return false;
     }
     return true;
   }
@@ -355,7 +387,7 @@ bool buildTree(WorkArea& a, Build& b, long long base, Int n, const Int* table, I
     lists.close();
     return false;
   }
-  b.sweep(lists.halves[0], lists.halves[1]);
+  b.sweep();
   lists.close();
   return !b.failed;
 }
