@@ -29,7 +29,7 @@ std::vector<double> sampleValues() {
 }
 
 void openFormatted(const std::string& path) {
-  fio::OpenSpec request;
+  fio::OpenRequest request;
   request.file = path;
   request.status = fio::Status::Replace;
   fio::open(kUnit, request);
@@ -99,7 +99,7 @@ BENCHMARK(BM_Snprintf_TenReals)->Iterations(kLines);
 // ---- unformatted records ------------------------------------------------------------------------
 
 void openUnformatted(const std::string& path, fio::Status status) {
-  fio::OpenSpec request;
+  fio::OpenRequest request;
   request.file = path;
   request.status = status;
   request.form = fio::Form::Unformatted;

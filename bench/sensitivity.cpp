@@ -24,23 +24,23 @@ constexpr Real kFactor = 0.5;
 Int companion(Int kind, Int id, int k) { return 10000 * (kind + 1) + 4 * id + k; }
 
 // About 40 present variables a block, of every storage class the two manipulators touch.
-dm2_dsa_testing::BlockSpec block(Int kind, Int ids) {
+dm2_dsa_testing::BlockPlan block(Int kind, Int ids) {
   static constexpr Int kClasses[] = {3, 9, 0, 1, 4, 5};
-  dm2_dsa_testing::BlockSpec spec;
+  dm2_dsa_testing::BlockPlan plan;
   for (Int id = 0, n = 0; id < ids && n < 40; ++id) {
     if (kind == 3 && id % 6 == 5) continue;
     ++n;
     const Int points = 1 + id % 2, cls = kClasses[id % 6];
     dm2_dsa_testing::setVarFormat(id, {1 + id % 4, 0});
-    spec.variables.push_back({id, points, cls});
+    plan.variables.push_back({id, points, cls});
     const adb_dsaVars d{{companion(kind, id, 0), companion(kind, id, 1), companion(kind, id, 2), -1}};
     dm2_dsa_testing::setVarID(kind, id, d);
     for (int k = 0; k < 3; ++k) {
       dm2_dsa_testing::setParentVarID(d.d[k], id);
-      spec.variables.push_back({d.d[k], k == 0 ? points : points * kParameters, 7});
+      plan.variables.push_back({d.d[k], k == 0 ? points : points * kParameters, 7});
     }
   }
-  return spec;
+  return plan;
 }
 
 struct Element {
@@ -58,14 +58,14 @@ struct Element {
     adb_dsaGlobal& state = *omi_Singleton<adb_dsaGlobal>::Instance();
     for (Int p = 0; p < kParameters; ++p) state.space.addDesPar(1.0);
     state.model.perturbationMode = 1;
-    dm2_dsa_testing::ElementSpec spec;
-    spec.block = block(0, 62);
+    dm2_dsa_testing::ElementPlan plan;
+    plan.block = block(0, 62);
     for (int s = 0; s < 8; ++s) {
-      dm2_dsa_testing::SectSpec sect{block(1, 57), {}, {}};
+      dm2_dsa_testing::SectPlan sect{block(1, 57), {}, {}};
       for (int m = 0; m < 4; ++m) sect.mats.push_back(block(3, 274));
-      spec.sects.push_back(sect);
+      plan.sects.push_back(sect);
     }
-    layout = dm2_dsa_testing::buildElementLayout(spec);
+    layout = dm2_dsa_testing::buildElementLayout(plan);
     word = layout->Word();
     ELDSAFORMSTORAGE(&word);
     collect(*layout, 0);

@@ -201,7 +201,7 @@ bool parseForm(std::string_view word, Form& form) {
   return true;
 }
 
-int open(Int unit, const OpenSpec& request) {
+int open(Int unit, const OpenRequest& request) {
   Unit* u = detail::findUnit(unit);
   if (u == nullptr) return kBadUnit;
   detail::closeUnit(*u, false);

@@ -32,7 +32,7 @@ inline constexpr int kWriteFailed = 6;    // the file refused the bytes (disk fu
 inline constexpr int kRecordTooShort = 7; // more items asked for than the record holds
 inline constexpr int kBadFormat = 8;      // the format text could not be parsed
 inline constexpr int kCloseFailed = 9;    // the file could not be closed or deleted
-inline constexpr int kBadSpecifier = 10;  // an OPEN or CLOSE specifier with an unknown value
+inline constexpr int kBadOpenValue = 10;  // an OPEN or CLOSE keyword with an unknown value
 inline constexpr int kItemMismatch = 11;  // an item of the wrong type for its edit descriptor
 
 // Unit numbers accepted: 0 to kMaxUnit.
@@ -45,7 +45,7 @@ enum class Status { Old, New, Unknown, Scratch, Replace };
 enum class Access { Sequential, Append };
 enum class Form { Formatted, Unformatted };
 
-struct OpenSpec {
+struct OpenRequest {
   std::string_view file;  // trailing blanks ignored; ignored for Status::Scratch
   Status status = Status::Unknown;
   Access access = Access::Sequential;
@@ -60,7 +60,7 @@ ZMX_EXPORT bool parseAccess(std::string_view word, Access& access);
 ZMX_EXPORT bool parseForm(std::string_view word, Form& form);
 
 // Connects the unit to the file. A unit that is already connected is closed first (kept).
-ZMX_EXPORT int open(Int unit, const OpenSpec& request);
+ZMX_EXPORT int open(Int unit, const OpenRequest& request);
 // Closes the unit; deleteFile removes the file ("DELETE"). A scratch file is always removed.
 // Closing a unit that is not connected is not an error.
 ZMX_EXPORT int close(Int unit, bool deleteFile = false);

@@ -44,12 +44,12 @@ Int valuesPerPoint(Int id, Int definedIds) {
 }  // namespace
 
 struct dm2_dsa_detail {
-  static void fill(Layout& layout, const dm2_dsa_testing::BlockSpec& spec, Int definedIds, mem32::Tag tag) {
+  static void fill(Layout& layout, const dm2_dsa_testing::BlockPlan& plan, Int definedIds, mem32::Tag tag) {
     VarBlock& block = layout.block_;
     block.definedIds_ = definedIds;
     Int cursor[Layout::kStorageClasses] = {};
-    const Int stride = spec.stride > 0 ? spec.stride : 1;
-    for (const dm2_dsa_testing::VarSpec& v : spec.variables) {
+    const Int stride = plan.stride > 0 ? plan.stride : 1;
+    for (const dm2_dsa_testing::VarPlan& v : plan.variables) {
       if (v.id < 0 || v.storageClass < 0 || v.storageClass >= Layout::kStorageClasses) continue;
       if (block.entries_.size() <= static_cast<std::size_t>(v.id)) block.entries_.resize(static_cast<std::size_t>(v.id) + 1);
       VarBlock::Entry& e = block.entries_[static_cast<std::size_t>(v.id)];
@@ -61,9 +61,9 @@ struct dm2_dsa_detail {
     }
     for (int c = 0; c < Layout::kStorageClasses; ++c) {
       Layout::Copies& copies = layout.copies_[c];
-      copies.baseIndex = spec.baseIndex;
+      copies.baseIndex = plan.baseIndex;
       copies.stride = stride;
-      copies.length = static_cast<std::size_t>((spec.baseIndex + cursor[c]) * stride);
+      copies.length = static_cast<std::size_t>((plan.baseIndex + cursor[c]) * stride);
       for (int k = 0; k < 3; ++k) {
         layout.data_[c][k].assign(copies.length + 1, 0.0);  // never empty, so never null
         copies.base[k] = layout.data_[c][k].data();
@@ -80,31 +80,31 @@ struct dm2_dsa_detail {
     if (layout.word_ != 0) mem32::unmap(layout.word_);
   }
 
-  static std::unique_ptr<MatPointLayout> mat(const dm2_dsa_testing::BlockSpec& spec) {
+  static std::unique_ptr<MatPointLayout> mat(const dm2_dsa_testing::BlockPlan& plan) {
     auto m = std::make_unique<MatPointLayout>();
-    fill(*m, spec, kMatPointIds, kMatLayoutTag);
+    fill(*m, plan, kMatPointIds, kMatLayoutTag);
     return m;
   }
 
-  static std::unique_ptr<RebarLayout> rebar(const dm2_dsa_testing::RebarSpec& spec) {
+  static std::unique_ptr<RebarLayout> rebar(const dm2_dsa_testing::RebarPlan& plan) {
     auto r = std::make_unique<RebarLayout>();
-    fill(*r, spec.block, kMatPointIds, kRebarLayoutTag);
-    for (const auto& m : spec.mats) r->mats_.push_back(mat(m));
+    fill(*r, plan.block, kMatPointIds, kRebarLayoutTag);
+    for (const auto& m : plan.mats) r->mats_.push_back(mat(m));
     return r;
   }
 
-  static std::unique_ptr<ElementLayout> element(const dm2_dsa_testing::ElementSpec& spec, Int handle) {
+  static std::unique_ptr<ElementLayout> element(const dm2_dsa_testing::ElementPlan& plan, Int handle) {
     auto e = std::make_unique<ElementLayout>();
-    fill(*e, spec.block, kElementIds, kElementLayoutTag);
+    fill(*e, plan.block, kElementIds, kElementLayoutTag);
     e->element_ = handle;
-    for (const auto& s : spec.sects) {
+    for (const auto& s : plan.sects) {
       auto sect = std::make_unique<SectIntLayout>();
       fill(*sect, s.block, kSectionIds, kSectLayoutTag);
       for (const auto& r : s.rebars) sect->rebars_.push_back(rebar(r));
       for (const auto& m : s.mats) sect->mats_.push_back(mat(m));
       e->sects_.push_back(std::move(sect));
     }
-    for (const auto& r : spec.rebars) e->rebars_.push_back(rebar(r));
+    for (const auto& r : plan.rebars) e->rebars_.push_back(rebar(r));
     return e;
   }
 
@@ -214,9 +214,9 @@ bool variableAddress(Int word, Int id, Int& result) {
 
 namespace dm2_dsa_testing {
 
-ElementLayout* buildElementLayout(const ElementSpec& spec, Int element) {
+ElementLayout* buildElementLayout(const ElementPlan& plan, Int element) {
   Tables& t = tables();
-  t.layouts.push_back(dm2_dsa_detail::element(spec, element));
+  t.layouts.push_back(dm2_dsa_detail::element(plan, element));
   ElementLayout* e = t.layouts.back().get();
   if (element != 0) t.byElement[element] = e;
   return e;

@@ -8,39 +8,39 @@
 
 namespace dm2_dsa_testing {
 
-struct VarSpec {
+struct VarPlan {
   Int id = 0;
   Int points = 0;  // 0: listed but absent
   Int storageClass = 0;
 };
 
 // One block: its variables (companions included), and the copy addressing of every class.
-struct BlockSpec {
-  std::vector<VarSpec> variables{};
+struct BlockPlan {
+  std::vector<VarPlan> variables{};
   Int baseIndex = 1;
   Int stride = 1;
 };
 
-struct RebarSpec {
-  BlockSpec block{};
-  std::vector<BlockSpec> mats{};
+struct RebarPlan {
+  BlockPlan block{};
+  std::vector<BlockPlan> mats{};
 };
 
-struct SectSpec {
-  BlockSpec block{};
-  std::vector<RebarSpec> rebars{};
-  std::vector<BlockSpec> mats{};
+struct SectPlan {
+  BlockPlan block{};
+  std::vector<RebarPlan> rebars{};
+  std::vector<BlockPlan> mats{};
 };
 
-struct ElementSpec {
-  BlockSpec block{};
-  std::vector<SectSpec> sects{};
-  std::vector<RebarSpec> rebars{};
+struct ElementPlan {
+  BlockPlan block{};
+  std::vector<SectPlan> sects{};
+  std::vector<RebarPlan> rebars{};
 };
 
 // Builds the layouts and attaches them to the element handle (0: no element); returns them.
 // Each class copy is sized to its variables and filled with zeros.
-ZMX_EXPORT ElementLayout* buildElementLayout(const ElementSpec& spec, Int element = 0);
+ZMX_EXPORT ElementLayout* buildElementLayout(const ElementPlan& plan, Int element = 0);
 // Copies 0 to 2 of a class of a layout, as reals.
 ZMX_EXPORT std::vector<Real>& copyData(const Layout& layout, Int storageClass, int copy);
 // Copy 2 into copy 0 of every class of every layout of the element, as an increment's end does.

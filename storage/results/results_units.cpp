@@ -71,7 +71,7 @@ bool fileName(Int unit, std::string& name) {
 bool openUnit(Int unit, fio::Form form) {
   std::string name;
   if (!fileName(unit, name)) return false;
-  fio::OpenSpec request;
+  fio::OpenRequest request;
   request.file = name;
   request.status = fio::Status::Unknown;
   request.form = form;

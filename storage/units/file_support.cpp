@@ -57,7 +57,7 @@ Int* useCounter(Int unit, std::string_view routine) {
 }
 
 int openUnit(Int unit, std::string_view file, fio::Status status, fio::Form form, fio::Access access) {
-  fio::OpenSpec request;
+  fio::OpenRequest request;
   request.file = file;
   request.status = status;
   request.form = form;

@@ -25,7 +25,7 @@ using Coordinates = std::vector<std::vector<Real>>;
 
 inline dm2_testing::Variable reals(Int id, int n) { return {id, false, std::vector<Real>(n, -99.0)}; }
 
-struct Spec {
+struct Plan {
   Int family = 0, type = 1;
   Coordinates nodes;  // one vector per node
   Words words = {};
@@ -58,7 +58,7 @@ class ElementTest : public zmxtest::HostFixture {
   }
 
   // Builds the element; X gets the node columns (ldim = length of the first node's vector).
-  Int build(const Spec& s) {
+  Int build(const Plan& s) {
     ldim = s.nodes.empty() ? 3 : static_cast<Int>(s.nodes[0].size());
     X.clear();
     nodeList.clear();

@@ -19,8 +19,8 @@ std::string fileBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-fio::OpenSpec unformatted(const std::string& path, fio::Status status = fio::Status::Unknown) {
-  fio::OpenSpec request;
+fio::OpenRequest unformatted(const std::string& path, fio::Status status = fio::Status::Unknown) {
+  fio::OpenRequest request;
   request.file = path;
   request.status = status;
   request.form = fio::Form::Unformatted;

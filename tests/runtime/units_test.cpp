@@ -23,9 +23,9 @@ std::string fileText(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-fio::OpenSpec request(const std::string& file, fio::Status status, fio::Form form = fio::Form::Formatted,
+fio::OpenRequest request(const std::string& file, fio::Status status, fio::Form form = fio::Form::Formatted,
                    fio::Access access = fio::Access::Sequential) {
-  fio::OpenSpec s;
+  fio::OpenRequest s;
   s.file = file;
   s.status = status;
   s.form = form;

@@ -114,7 +114,7 @@ OdbModelBuilder::OdbModelBuilder() {
 }
 
 Int OdbModelBuilder::node(Int label, std::array<Real, 3> x, Int flags, std::vector<int> records) {
-  nodeSpecs_.push_back({label, x, std::move(records)});
+  nodePlans_.push_back({label, x, std::move(records)});
   nodes_.push_back(flags);
   return static_cast<Int>(nodes_.size());
 }
@@ -265,26 +265,26 @@ Int OdbModelBuilder::build() {
   }
   eqc_testing::setSlideLineStore(std::move(store));
 
-  for (const NodeSpec& spec : nodeSpecs_) {
+  for (const NodePlan& plan : nodePlans_) {
     dm2_testing::Node n;
-    n.userNumber = spec.label;
-    n.coordinates.assign(spec.x.begin(), spec.x.end());
-    for (int r : spec.records) n.slideLineAddresses.push_back(address(r));
-    const auto conditions = nodeConditions_.find(static_cast<Int>(&spec - nodeSpecs_.data()) + 1);
+    n.userNumber = plan.label;
+    n.coordinates.assign(plan.x.begin(), plan.x.end());
+    for (int r : plan.records) n.slideLineAddresses.push_back(address(r));
+    const auto conditions = nodeConditions_.find(static_cast<Int>(&plan - nodePlans_.data()) + 1);
     if (conditions != nodeConditions_.end())
       for (int r : conditions->second) n.dofList.push_back(address(r));
     const Int index = dm2_testing::addNode(n);
     dm2_testing::setNodeVariable(index, 2, n.coordinates);
   }
   for (std::size_t e = 0; e < elements_.size(); ++e) {
-    const ElementSpec& spec = elements_[e];
+    const ElementPlan& plan = elements_[e];
     dm2_testing::Element element;
-    element.userNumber = spec.label;
-    element.type = spec.type;
-    element.nodes = spec.nodes;
-    element.section = address(spec.section);
-    for (int r : spec.records) element.recordAddresses.push_back(address(r));
-    element.classValue = spec.classValue;
+    element.userNumber = plan.label;
+    element.type = plan.type;
+    element.nodes = plan.nodes;
+    element.section = address(plan.section);
+    for (int r : plan.records) element.recordAddresses.push_back(address(r));
+    element.classValue = plan.classValue;
     dm2_testing::mapElementEntry(static_cast<Int>(e + 1), dm2_testing::addElement(element));
   }
   dm2_testing::setNodeFlags(nodes_);

@@ -97,12 +97,12 @@ class OdbModelBuilder {
     Int key;
     Int address = 0;
   };
-  struct NodeSpec {
+  struct NodePlan {
     Int label;
     std::array<Real, 3> x;
     std::vector<int> records;
   };
-  struct ElementSpec {
+  struct ElementPlan {
     Int label, type;
     std::vector<Int> nodes;
     int section;
@@ -110,9 +110,9 @@ class OdbModelBuilder {
     Int classValue;
   };
   std::vector<Record> records_;
-  std::vector<ElementSpec> elements_;
+  std::vector<ElementPlan> elements_;
   std::vector<Int> nodes_;  // flag words
-  std::vector<NodeSpec> nodeSpecs_;
+  std::vector<NodePlan> nodePlans_;
   std::map<Int, std::vector<int>> nodeConditions_;
   std::vector<std::vector<Slot>> orientations_;
   std::vector<std::pair<std::string, std::vector<Int>>> elementSets_, nodeSets_;

@@ -9,21 +9,21 @@ namespace zmxtest::dsa {
 
 Int companion(Int kind, Int id, int k) { return 10000 * (kind + 1) + 4 * id + k; }
 
-dm2_dsa_testing::BlockSpec block(Int kind, const std::vector<Var>& vars, Int parameters, Int stride, Int baseIndex) {
-  dm2_dsa_testing::BlockSpec spec;
-  spec.stride = stride;
-  spec.baseIndex = baseIndex;
+dm2_dsa_testing::BlockPlan block(Int kind, const std::vector<Var>& vars, Int parameters, Int stride, Int baseIndex) {
+  dm2_dsa_testing::BlockPlan plan;
+  plan.stride = stride;
+  plan.baseIndex = baseIndex;
   for (const Var& v : vars) {
     dm2_dsa_testing::setVarFormat(v.id, {v.perPoint, 0});
-    spec.variables.push_back({v.id, v.points, v.storageClass});
+    plan.variables.push_back({v.id, v.points, v.storageClass});
     adb_dsaVars d{{companion(kind, v.id, 0), companion(kind, v.id, 1), companion(kind, v.id, 2), -1}};
     dm2_dsa_testing::setVarID(kind, v.id, d);
     for (int k = 0; k < 3; ++k) {
       dm2_dsa_testing::setParentVarID(d.d[k], v.id);
-      spec.variables.push_back({d.d[k], k == 0 ? v.points : v.points * parameters, kCompanionClass});
+      plan.variables.push_back({d.d[k], k == 0 ? v.points : v.points * parameters, kCompanionClass});
     }
   }
-  return spec;
+  return plan;
 }
 
 void resetAll() {

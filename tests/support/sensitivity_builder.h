@@ -26,7 +26,7 @@ inline constexpr Int kCompanionClass = 7;
 Int companion(Int kind, Int id, int k);
 // A block of the variables and their companions for the given number of design parameters;
 // registers the formats and descriptors.
-dm2_dsa_testing::BlockSpec block(Int kind, const std::vector<Var>& vars, Int parameters, Int stride = 1,
+dm2_dsa_testing::BlockPlan block(Int kind, const std::vector<Var>& vars, Int parameters, Int stride = 1,
                                  Int baseIndex = 1);
 // Drops the sensitivity state, the layouts, the element loops and the message log.
 void resetAll();

@@ -221,7 +221,7 @@ TEST_F(RigidProfiles, StraightBsplineCurveAndWarmStart) {
 
 // The kind-7 record as the search reads it: the scalar words given, then the arrays placed from
 // word 40 with their positions written into the words that point at them; integer arrays packed.
-struct BsplineSpec {
+struct BsplinePlan {
   bool curve = true;
   std::vector<std::pair<std::size_t, Int>> integers;
   std::vector<std::pair<std::size_t, Real>> reals;
@@ -231,19 +231,19 @@ struct BsplineSpec {
   std::vector<std::pair<std::size_t, std::vector<Int>>> packed;
 };
 
-SurfaceRecord bsplineRecord(const BsplineSpec& spec) {
+SurfaceRecord bsplineRecord(const BsplinePlan& plan) {
   SurfaceRecord r;
   r.integer(2, 7);
-  r.integer(11, spec.curve ? 2 : 3);
-  for (const auto& [w, v] : spec.integers) r.integer(w, v);
-  for (const auto& [w, v] : spec.reals) r.real(w, v);
+  r.integer(11, plan.curve ? 2 : 3);
+  for (const auto& [w, v] : plan.integers) r.integer(w, v);
+  for (const auto& [w, v] : plan.reals) r.real(w, v);
   std::size_t next = 40;
-  for (const auto& [w, values] : spec.arrays) {
+  for (const auto& [w, values] : plan.arrays) {
     r.integer(w, static_cast<Int>(next));
     for (const Real v : values) r.real(next++, v);
-    for (const auto& [pw, ints] : spec.packed) {
+    for (const auto& [pw, ints] : plan.packed) {
       if (pw != w) continue;
-      if (spec.curve) r.integer(20, static_cast<Int>(next));  // a curve's start spans have a word of their own
+      if (plan.curve) r.integer(20, static_cast<Int>(next));  // a curve's start spans have a word of their own
       std::vector<Int> padded = ints;
       if (padded.size() % 2 == 1) padded.push_back(0);
       r.real(next + padded.size() / 2, 0.0);
@@ -273,7 +273,7 @@ TEST_F(RigidProfiles, RationalCircleAndCylinderAgainstClosedForms) {
     q3.insert(q3.end(), {radius * std::cos(a), radius * std::sin(a), h / 2});
   }
   starts = {0.125, 0.375, 0.625, 0.875, radius, radius, radius, radius};
-  BsplineSpec curve;
+  BsplinePlan curve;
   curve.integers = {{4, kTrue}, {5, kFalse}, {6, 2}, {7, 10}, {8, 2}, {16, 4}, {17, 2}};
   curve.reals = {{9, 0.0}, {10, 1.0}, {12, radius}};
   curve.arrays = {{13, kCircleKnots}, {14, cp}, {15, w}, {18, q}, {19, starts}};
@@ -281,7 +281,7 @@ TEST_F(RigidProfiles, RationalCircleAndCylinderAgainstClosedForms) {
   const SurfaceRecord circle = bsplineRecord(curve);
   // Face: the circle in u, linear in v from z = 0 to h; start u(4), v(1), radii(4), spans.
   starts3 = {0.125, 0.375, 0.625, 0.875, 0.5, radius, radius, radius, radius};
-  BsplineSpec face;
+  BsplinePlan face;
   face.curve = false;
   face.integers = {{4, kTrue}, {5, kFalse}, {22, kFalse}, {6, 2}, {7, 1}, {8, 10}, {13, 2}, {14, 9}, {15, 3},
                    {23, 3}, {24, 4}, {25, 1}};
@@ -331,12 +331,12 @@ TEST_F(RigidProfiles, CubicBsplineCurveAgainstSislClosestPoints) {
     const auto x = at(starts[k]);
     q.insert(q.end(), {x[0], x[1]});
   }
-  BsplineSpec spec;
-  spec.integers = {{4, kFalse}, {5, kFalse}, {6, 3}, {7, 8}, {8, 2}, {16, 3}, {17, 2}};
-  spec.reals = {{9, 0.0}, {10, 1.0}, {12, 5.0}};
-  spec.arrays = {{13, ours}, {14, cp}, {15, w}, {18, q}, {19, starts}};
-  spec.packed = {{19, {3, 4, 5}}};
-  const SurfaceRecord r = bsplineRecord(spec);
+  BsplinePlan plan;
+  plan.integers = {{4, kFalse}, {5, kFalse}, {6, 3}, {7, 8}, {8, 2}, {16, 3}, {17, 2}};
+  plan.reals = {{9, 0.0}, {10, 1.0}, {12, 5.0}};
+  plan.arrays = {{13, ours}, {14, cp}, {15, w}, {18, q}, {19, starts}};
+  plan.packed = {{19, {3, 4, 5}}};
+  const SurfaceRecord r = bsplineRecord(plan);
   std::uniform_real_distribution<Real> ux(0.08, 0.92), off(-0.4, 0.4);
   int compared = 0;
   for (int trial = 0; trial < 40; ++trial) {
@@ -387,14 +387,14 @@ TEST_F(RigidProfiles, BicubicBsplineFaceAgainstSislClosestPoints) {
       const auto x = at(u, v);
       q.insert(q.end(), x.begin(), x.end());
     }
-  BsplineSpec spec;
-  spec.curve = false;
-  spec.integers = {{4, kFalse}, {5, kFalse}, {22, kFalse}, {6, 3}, {7, 3}, {8, 7}, {13, 7}, {14, 5}, {15, 3},
+  BsplinePlan plan;
+  plan.curve = false;
+  plan.integers = {{4, kFalse}, {5, kFalse}, {22, kFalse}, {6, 3}, {7, 3}, {8, 7}, {13, 7}, {14, 5}, {15, 3},
                    {23, 3}, {24, 2}, {25, 2}};
-  spec.reals = {{9, 0.0}, {10, 1.0}, {12, 2.0}, {26, 0.0}, {27, 1.0}};
-  spec.arrays = {{16, ours}, {17, ours}, {18, cp}, {19, w}, {20, q}, {28, {0.25, 0.75, 0.25, 0.75, 0.3, 0.3, 0.3, 0.3}}};
-  spec.packed = {{28, {3, 4, 3, 4}}};
-  const SurfaceRecord r = bsplineRecord(spec);
+  plan.reals = {{9, 0.0}, {10, 1.0}, {12, 2.0}, {26, 0.0}, {27, 1.0}};
+  plan.arrays = {{16, ours}, {17, ours}, {18, cp}, {19, w}, {20, q}, {28, {0.25, 0.75, 0.25, 0.75, 0.3, 0.3, 0.3, 0.3}}};
+  plan.packed = {{28, {3, 4, 3, 4}}};
+  const SurfaceRecord r = bsplineRecord(plan);
   std::uniform_real_distribution<Real> uv(0.1, 0.9), off(-0.3, 0.3);
   int compared = 0, lost = 0;
   for (int trial = 0; trial < 30; ++trial) {

@@ -286,8 +286,8 @@ TEST_F(StepPrinters, ModalDynamicsAndResponseSpectrum) {
   StepRecord s;
   s.integer(N, 4).integer(N + 1, 2);
   s.text(N + 5, " L000001").real(N + 6, 1.0).real(N + 7, 0.0).real(N + 8, -0.5).real(N + 9, 9.81);
-  s.text(N + 10, "SPEC2").real(N + 14, 0.0);
-  s.text(N + 15, "SPEC3").real(N + 16, 0.25).real(N + 19, 2.0);
+  s.text(N + 10, "SHOCK2").real(N + 14, 0.0);
+  s.text(N + 15, "SHOCK3").real(N + 16, 0.25).real(N + 19, 2.0);
   HSPEC(s.data(), &N, &istep, kPrint);
   heading("R E S P O N S E   S P E C T R U M", 11);
   expected.description(s);
@@ -298,7 +298,7 @@ TEST_F(StepPrinters, ModalDynamicsAndResponseSpectrum) {
       "(/,/,24X,'MODES ARE ADDED ACCORDING TO    ',A4,/,24X,'COMPONENTS ADDED ACCORDING TO   ',A8,A1)",
       {C("CQC     "), C("SRSS    "), C(" ")});
   expected.put(spectrumFormat, {C(std::string(longName, 80)), R(1.0), R(0.0), R(-0.5), R(9.81)});
-  expected.put(spectrumFormat, {C(std::string("SPEC3").append(75, ' ')), R(0.25), R(0.0), R(0.0), R(2.0)});
+  expected.put(spectrumFormat, {C(std::string("SHOCK3").append(75, ' ')), R(0.25), R(0.0), R(0.0), R(2.0)});
   expectPrinted();
   EXPECT_EQ(pages(), (std::vector<int>{3, 3, 2, 2, 3, 3, 3, 4, 4, 4}));
 }

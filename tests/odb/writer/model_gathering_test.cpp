@@ -21,10 +21,10 @@ namespace {
 using zmxtest::I;
 using zmxtest::N;
 
-struct TypeSpec {
+struct TypePlan {
   Int code, family, nodes;
 };
-struct SectionSpec {
+struct SectionPlan {
   int word;  // 2 solid, 10 a range that hides type 248, 28 not written
   Int key;
   int record = 0;
@@ -34,7 +34,7 @@ class ModelGathering : public zmxtest::HostFixture {};
 
 TEST_F(ModelGathering, RandomModelsGroupAsTheRulesSay) {
   std::mt19937 random(2811);
-  const std::vector<TypeSpec> types = {{3008, 100, 8}, {248, 100, 4}, {2010, 201, 2}, {2011, 213, 3}};
+  const std::vector<TypePlan> types = {{3008, 100, 8}, {248, 100, 4}, {2010, 201, 2}, {2011, 213, 3}};
   for (int model = 0; model < 25; ++model) {
     zmxtest::OdbModelBuilder b;
     b.connectorNames = 3;
@@ -43,20 +43,20 @@ TEST_F(ModelGathering, RandomModelsGroupAsTheRulesSay) {
     std::vector<Int> typeIds;
     for (std::size_t t = 0; t < types.size(); ++t)
       typeIds.push_back(b.elementType("TYPE" + std::to_string(t), types[t].code, types[t].family, types[t].nodes));
-    std::vector<SectionSpec> sections = {{2, 1}, {2, 1}, {2, 2}, {2, 0}, {10, 3}, {10, 0}, {28, 4}};
+    std::vector<SectionPlan> sections = {{2, 1}, {2, 1}, {2, 2}, {2, 0}, {10, 3}, {10, 0}, {28, 4}};
     for (auto& s : sections) s.record = b.record(s.word, {I(0), I(0)}, s.key);
     const int names[3] = {b.record(15, {I(0), I(0), N("CN-A")}), b.record(15, {I(0), I(0), N("CN-B")}),
                           b.record(15, {I(0), I(0), N("CN-C")})};
-    struct ElementSpec {
+    struct ElementPlan {
       std::size_t type;
       int section;  // index into sections, -1 none
       std::vector<int> names;
       Int label;
     };
-    std::vector<ElementSpec> elements;
+    std::vector<ElementPlan> elements;
     const int count = 50 + static_cast<int>(random() % 150);
     for (int e = 0; e < count; ++e) {
-      ElementSpec s;
+      ElementPlan s;
       s.type = random() % types.size();
       s.section = static_cast<int>(random() % (sections.size() + 1)) - 1;
       const int k = static_cast<int>(random() % 4);
@@ -81,7 +81,7 @@ TEST_F(ModelGathering, RandomModelsGroupAsTheRulesSay) {
     std::vector<Int> classOf(elements.size(), 0), classCount;
     std::vector<Int> classType, classSection;
     for (std::size_t e = 0; e < elements.size(); ++e) {
-      const ElementSpec& s = elements[e];
+      const ElementPlan& s = elements[e];
       const bool named = (types[s.type].family == 201 || types[s.type].family == 213) && !s.names.empty();
       int rep = 0;
       if (named) rep = firstWithNames.try_emplace(s.names, static_cast<int>(e + 1)).first->second;
@@ -89,7 +89,7 @@ TEST_F(ModelGathering, RandomModelsGroupAsTheRulesSay) {
       Int address = 0, flag = 0;
       Int known = 1, key = listSize + 1;
       if (s.section >= 0) {
-        const SectionSpec& sec = sections[static_cast<std::size_t>(s.section)];
+        const SectionPlan& sec = sections[static_cast<std::size_t>(s.section)];
         if (sec.word == 28) {
           flag = 1;
         } else {

@@ -369,9 +369,9 @@ class Verification : public Drivers {
       }
       const Int handle = dm2_testing::addElement(el);
       dm2_testing::mapElementEntry(e, handle);
-      dm2_dsa_testing::ElementSpec spec;
-      spec.block = zmxtest::dsa::block(0, {{3, 3, 1, 1}}, 2);
-      dm2_dsa_testing::buildElementLayout(spec, handle);
+      dm2_dsa_testing::ElementPlan plan;
+      plan.block = zmxtest::dsa::block(0, {{3, 3, 1, 1}}, 2);
+      dm2_dsa_testing::buildElementLayout(plan, handle);
     }
     rec::i(CGN, 3) = 2;
   }
@@ -416,9 +416,9 @@ TEST_F(Verification, EveryElementIsSetUpAndEveryBlockGivenBack) {
 TEST_F(Drivers, TwoParametersInModeTwoDifferenceALinearStateAndRestoreIt) {
   addParameters(2);
   state().model.perturbationMode = 2;
-  dm2_dsa_testing::ElementSpec spec;
-  spec.block = zmxtest::dsa::block(0, {{3, 3, 2, 2}, {8, 9, 1, 3}}, 2, 2, 1);
-  ElementLayout* e = dm2_dsa_testing::buildElementLayout(spec);
+  dm2_dsa_testing::ElementPlan plan;
+  plan.block = zmxtest::dsa::block(0, {{3, 3, 2, 2}, {8, 9, 1, 3}}, 2, 2, 1);
+  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
   const Int word = e->Word();
   auto values = [e](Int id, int copy) {
     const VarBlock::Entry* entry = e->Block().Find(id);

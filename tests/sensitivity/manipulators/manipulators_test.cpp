@@ -14,8 +14,8 @@
 
 namespace {
 
-using dm2_dsa_testing::BlockSpec;
-using dm2_dsa_testing::ElementSpec;
+using dm2_dsa_testing::BlockPlan;
+using dm2_dsa_testing::ElementPlan;
 using zmxtest::dsa::block;
 using zmxtest::dsa::SensitivityFixture;
 using zmxtest::dsa::Var;
@@ -32,16 +32,16 @@ std::vector<Var> randomVars(std::mt19937& random, Int ids) {
   return vars;
 }
 
-ElementSpec randomElement(std::mt19937& random) {
-  ElementSpec e;
+ElementPlan randomElement(std::mt19937& random) {
+  ElementPlan e;
   auto mats = [&](Int n) {
-    std::vector<BlockSpec> m;
+    std::vector<BlockPlan> m;
     for (Int k = 0; k < n; ++k) m.push_back(block(3, randomVars(random, kMatIds), 1));
     return m;
   };
   e.block = block(0, randomVars(random, kElementIds), 1);
   for (Int s = 0, ns = static_cast<Int>(random() % 3); s < ns; ++s) {
-    dm2_dsa_testing::SectSpec sect{block(1, randomVars(random, kSectionIds), 1), {}, mats(random() % 3)};
+    dm2_dsa_testing::SectPlan sect{block(1, randomVars(random, kSectionIds), 1), {}, mats(random() % 3)};
     for (Int r = 0, nr = static_cast<Int>(random() % 2); r < nr; ++r)
       sect.rebars.push_back({block(3, {}, 1), mats(1 + random() % 2)});
     e.sects.push_back(sect);
@@ -51,16 +51,16 @@ ElementSpec randomElement(std::mt19937& random) {
 }
 
 // Present ids of a block, ascending.
-std::vector<Int> presentIds(const BlockSpec& spec, Int ids) {
+std::vector<Int> presentIds(const BlockPlan& plan, Int ids) {
   std::vector<Int> present;
-  for (const auto& v : spec.variables)
+  for (const auto& v : plan.variables)
     if (v.id < ids && v.points != 0) present.push_back(v.id);
   std::sort(present.begin(), present.end());
   return present;
 }
 
-void expectVar(const dsa_Var& var, const Layout& layout, const BlockSpec& spec, Int ids, Int kind) {
-  const std::vector<Int> want = presentIds(spec, ids);
+void expectVar(const dsa_Var& var, const Layout& layout, const BlockPlan& plan, Int ids, Int kind) {
+  const std::vector<Int> want = presentIds(plan, ids);
   ASSERT_EQ(var.count, static_cast<Int>(want.size()));
   for (Int k = 0; k < var.count; ++k) {
     EXPECT_EQ(var.ids[k], want[k]);
@@ -82,22 +82,22 @@ class Manipulators : public SensitivityFixture {};
 TEST_F(Manipulators, TreesHoldThePresentIdsAndWalksFollowTheLayout) {
   std::mt19937 random(3);
   for (int trial = 0; trial < 25; ++trial) {
-    const ElementSpec spec = randomElement(random);
-    ElementLayout* e = dm2_dsa_testing::buildElementLayout(spec);
+    const ElementPlan plan = randomElement(random);
+    ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
     const Int word = e->Word();
     ELDSAFORMSTORAGE(&word);
     const auto* tree = static_cast<const dsa_VarStorage*>(state().varStorage);
     ASSERT_NE(tree, nullptr);
-    expectVar(tree->var, *e, spec.block, kElementIds, 0);
-    ASSERT_EQ(tree->sects.size(), spec.sects.size());
-    ASSERT_EQ(tree->rebars.size(), spec.rebars.size());
+    expectVar(tree->var, *e, plan.block, kElementIds, 0);
+    ASSERT_EQ(tree->sects.size(), plan.sects.size());
+    ASSERT_EQ(tree->rebars.size(), plan.rebars.size());
     std::vector<std::pair<const Layout*, Int>> walk;
-    auto visit = [&](const Layout& l, const BlockSpec& b, Int ids) {
+    auto visit = [&](const Layout& l, const BlockPlan& b, Int ids) {
       for (Int id : presentIds(b, ids)) walk.emplace_back(&l, id);
     };
-    visit(*e, spec.block, kElementIds);
+    visit(*e, plan.block, kElementIds);
     for (Int s = 1; s <= e->NumSectPoints(); ++s) {
-      const auto& ss = spec.sects[static_cast<std::size_t>(s - 1)];
+      const auto& ss = plan.sects[static_cast<std::size_t>(s - 1)];
       const SectIntLayout& sl = *e->SectPoint(s);
       expectVar(tree->sects[s - 1].var, sl, ss.block, kSectionIds, 1);
       visit(sl, ss.block, kSectionIds);
@@ -115,7 +115,7 @@ TEST_F(Manipulators, TreesHoldThePresentIdsAndWalksFollowTheLayout) {
     for (Int r = 1; r <= e->NumRebars(); ++r)
       for (Int m = 1; m <= e->Rebar(r)->NumMatPoints(); ++m) {
         EXPECT_EQ(tree->rebars[r - 1].count, 0);
-        visit(*e->Rebar(r)->MatPoint(m), spec.rebars[r - 1].mats[m - 1], kMatIds);
+        visit(*e->Rebar(r)->MatPoint(m), plan.rebars[r - 1].mats[m - 1], kMatIds);
       }
     Recorder recorder(e);
     recorder.doManip();
@@ -130,11 +130,11 @@ TEST_F(Manipulators, TreesHoldThePresentIdsAndWalksFollowTheLayout) {
 }
 
 TEST_F(Manipulators, IdListWalksVisitOnlyHeldIdsOfTheKind) {
-  ElementSpec spec;
-  spec.block = block(0, {{4, 3, 1, 1}, {6, 0, 0, 1}}, 1);
-  spec.sects = {{block(1, {{4, 1, 1, 1}}, 1), {}, {block(3, {{4, 3, 1, 1}}, 1), block(3, {}, 1)}}};
-  spec.sects.push_back(spec.sects[0]);
-  ElementLayout* e = dm2_dsa_testing::buildElementLayout(spec);
+  ElementPlan plan;
+  plan.block = block(0, {{4, 3, 1, 1}, {6, 0, 0, 1}}, 1);
+  plan.sects = {{block(1, {{4, 1, 1, 1}}, 1), {}, {block(3, {{4, 3, 1, 1}}, 1), block(3, {}, 1)}}};
+  plan.sects.push_back(plan.sects[0]);
+  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
   const Int ids[] = {4, 6, 9};
   for (auto [kind, count] : {std::pair{0, 1}, std::pair{1, 2}, std::pair{3, 2}, std::pair{2, 0}}) {
     Recorder r(e);
@@ -246,14 +246,14 @@ const std::vector<Var> kElementVars = {{1, 0, 2, 3}, {2, 1, 1, 2}, {3, 3, 2, 2},
 const std::vector<Var> kSectVars = {{10, 1, 2, 2}, {11, 3, 1, 4}, {12, 9, 1, 1}, {13, 0, 2, 1}};
 const std::vector<Var> kMatVars = {{251, 9, 1, 2}, {20, 3, 2, 3}, {21, 9, 2, 1}, {22, 4, 1, 2}, {23, 5, 1, 1}, {24, 6, 1, 1}};
 
-ElementSpec everyClass() {
-  ElementSpec spec;
-  spec.block = block(0, kElementVars, kParameters, 2, 3);
-  dm2_dsa_testing::SectSpec sect{block(1, kSectVars, kParameters, 1, 1), {}, {block(3, kMatVars, kParameters, 3, 0)}};
+ElementPlan everyClass() {
+  ElementPlan plan;
+  plan.block = block(0, kElementVars, kParameters, 2, 3);
+  dm2_dsa_testing::SectPlan sect{block(1, kSectVars, kParameters, 1, 1), {}, {block(3, kMatVars, kParameters, 3, 0)}};
   sect.rebars.push_back({block(3, {}, kParameters), {block(3, kMatVars, kParameters, 1, 2)}});
-  spec.sects = {sect};
-  spec.rebars.push_back({block(3, {}, kParameters), {block(3, kMatVars, kParameters)}});
-  return spec;
+  plan.sects = {sect};
+  plan.rebars.push_back({block(3, {}, kParameters), {block(3, kMatVars, kParameters)}});
+  return plan;
 }
 
 std::vector<const Layout*> layoutsOf(const ElementLayout* e) {
@@ -376,9 +376,9 @@ TEST_F(Manipulators, EveryManipulatorFollowsItsRuleTable) {
 
 TEST_F(Manipulators, ParameterThreeOfFourPointsOfSixValuesWritesReals48To71) {
   addParameters(4);
-  ElementSpec spec;
-  spec.block = block(0, {{9, 4, 4, 6}}, 4, 1, 0);
-  ElementLayout* e = dm2_dsa_testing::buildElementLayout(spec);
+  ElementPlan plan;
+  plan.block = block(0, {{9, 4, 4, 6}}, 4, 1, 0);
+  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
   const Int word = e->Word();
   ELDSAFORMSTORAGE(&word);
   for (Real& v : dm2_dsa_testing::copyData(*e, 4, 2)) v = 1;
@@ -397,9 +397,9 @@ TEST_F(Manipulators, ParameterThreeOfFourPointsOfSixValuesWritesReals48To71) {
 
 TEST_F(Manipulators, InitialiseMoveAndDifferenceRecoverTheDirection) {
   addParameters(2);
-  ElementSpec spec;
-  spec.block = block(0, {{3, 0, 3, 2}}, 2, 2, 1);
-  ElementLayout* e = dm2_dsa_testing::buildElementLayout(spec);
+  ElementPlan plan;
+  plan.block = block(0, {{3, 0, 3, 2}}, 2, 2, 1);
+  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
   const Int word = e->Word();
   ELDSAFORMSTORAGE(&word);
   std::mt19937 random(23);
@@ -427,9 +427,9 @@ TEST_F(Manipulators, InitialiseMoveAndDifferenceRecoverTheDirection) {
 
 TEST_F(Manipulators, StoredStateMeetsTheRestoreAfterAnIncrementsEnd) {
   addParameters(1);
-  ElementSpec spec;
-  spec.block = block(0, {{3, 3, 2, 2}, {6, 9, 1, 3}}, 1);
-  ElementLayout* e = dm2_dsa_testing::buildElementLayout(spec);
+  ElementPlan plan;
+  plan.block = block(0, {{3, 3, 2, 2}, {6, 9, 1, 3}}, 1);
+  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
   const Int word = e->Word();
   ELDSAFORMSTORAGE(&word);
   auto place = [e](Int id, int copy) {
@@ -458,10 +458,10 @@ TEST_F(Manipulators, StoredStateMeetsTheRestoreAfterAnIncrementsEnd) {
 
 TEST_F(Manipulators, MissingCompanionsAndBlocksOutsideTheStoreAreReportedAndSkipped) {
   addParameters(2);
-  ElementSpec spec;
-  spec.block = block(0, {{3, 3, 2, 2}, {5, 3, 1, 1}}, 2);
+  ElementPlan plan;
+  plan.block = block(0, {{3, 3, 2, 2}, {5, 3, 1, 1}}, 2);
   dm2_dsa_testing::setVarID(0, 5, {{-1, 999, -1, -1}});
-  ElementLayout* e = dm2_dsa_testing::buildElementLayout(spec);
+  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
   const Int word = e->Word();
   ELDSAFORMSTORAGE(&word);
   std::mt19937 random(9);
@@ -483,11 +483,11 @@ TEST_F(Manipulators, MissingCompanionsAndBlocksOutsideTheStoreAreReportedAndSkip
 
 TEST_F(Manipulators, MassStoreAndContactPerturbationAddressTheirVariables) {
   addParameters(1);
-  ElementSpec spec;
-  spec.block = block(0, {{50, 1, 2, 3}}, 1, 2, 1);
+  ElementPlan plan;
+  plan.block = block(0, {{50, 1, 2, 3}}, 1, 2, 1);
   for (int s = 0; s < 2; ++s)
-    spec.sects.push_back({block(1, {}, 1), {}, {block(3, {{251, 9, 1, 2}, {887, 2, 1, 3}}, 1)}});
-  ElementLayout* e = dm2_dsa_testing::buildElementLayout(spec);
+    plan.sects.push_back({block(1, {}, 1), {}, {block(3, {{251, 9, 1, 2}, {887, 2, 1, 3}}, 1)}});
+  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
   const Int word = e->Word();
   const std::vector<Real> mass = {1, 2, 3, 4, 5, 6};
   Int n = 6;

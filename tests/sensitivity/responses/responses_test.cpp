@@ -123,9 +123,9 @@ TEST(ResponseChecks, DerivedResponsesNameTheirBaseVariables) {
 class DerivedPerturbation : public SensitivityFixture {};
 
 TEST_F(DerivedPerturbation, SizesFollowVariablesFourAndSeventyEight) {
-  dm2_dsa_testing::ElementSpec spec;
-  spec.block = zmxtest::dsa::block(0, {{4, 1, 1, 1}, {78, 3, 1, 5}}, 1);
-  ElementLayout* e = dm2_dsa_testing::buildElementLayout(spec);
+  dm2_dsa_testing::ElementPlan plan;
+  plan.block = zmxtest::dsa::block(0, {{4, 1, 1, 1}, {78, 3, 1, 5}}, 1);
+  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
   const VarBlock::Entry* four = e->Block().Find(4);
   const VarBlock::Entry* values = e->Block().Find(78);
   dm2_dsa_testing::copyData(*e, 1, 0)[static_cast<std::size_t>(four->position + 1)] = 4;

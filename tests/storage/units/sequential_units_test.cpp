@@ -328,7 +328,7 @@ namespace {
 
 // The decision over the text: a failed read or write of DBSASC gives status 1 after its message.
 TEST_F(JobFiles, FailedTextReadOrWriteGivesStatusOne) {
-  fio::OpenSpec full;
+  fio::OpenRequest full;
   full.file = "/dev/full";
   full.status = fio::Status::Old;
   ASSERT_EQ(fio::open(15, full), fio::kOk);
@@ -340,7 +340,7 @@ TEST_F(JobFiles, FailedTextReadOrWriteGivesStatusOne) {
   EXPECT_TRUE(eqc_testing::printed("SEQUENTIAL I/O ERROR ON UNIT 15"));
   fio::close(15);
   eqc_testing::clearMessages();
-  fio::OpenSpec folder;
+  fio::OpenRequest folder;
   folder.file = folder_;
   folder.status = fio::Status::Old;
   ASSERT_EQ(fio::open(16, folder), fio::kOk);  // a directory opens for reading but cannot be read
@@ -351,7 +351,7 @@ TEST_F(JobFiles, FailedTextReadOrWriteGivesStatusOne) {
 }
 
 TEST_F(JobFiles, FailedBlockWriteReportsAFullDisk) {
-  fio::OpenSpec full;
+  fio::OpenRequest full;
   full.file = "/dev/full";
   full.status = fio::Status::Old;
   full.form = fio::Form::Unformatted;

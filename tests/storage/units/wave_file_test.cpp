@@ -112,7 +112,7 @@ TEST_F(WaveFile, MissingFileAndOtherOperations) {
 
 // Writes a wave file of the given header with this run-time (its framing is gfortran's).
 void writeWave(const std::string& path, Int n, float dt, Int nx, Int ny, Int nz, Int points, Int grid) {
-  fio::OpenSpec request;
+  fio::OpenRequest request;
   request.file = path;
   request.status = fio::Status::Replace;
   request.form = fio::Form::Unformatted;
