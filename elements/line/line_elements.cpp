@@ -249,14 +249,18 @@ void LTHBM(const Real* section, Real* X, const Int* ldim, Real* data, const Int*
     for (int j = 1; j <= n; ++j) store(b, &axes[6 * (j - 1)]);
   }
   for (int j = 1; j <= n; ++j) store(column(X, ld, j, 4), &axes[6 * (j - 1) + 3]);
-  if (programKind() == 0) {
-    storePerNode(e.layout, axes, 6 * n);
-  } else if (Real* v = realVariable(e.layout, 18, 6 * n)) {
-    for (int j = 0; j < n; ++j) std::copy_n(&axes[6 * j + 3], 3, &v[6 * j + 3]);
+  // Outside the pre-processor only the normals are renewed: each node's b stays as stored, and the
+  // checks see variable 18 as it then stands (stored b, new normals).
+  Real* stored = realVariable(e.layout, 18, 6 * n);
+  if (stored != nullptr && programKind() == 0) {
+    std::copy_n(axes, 6 * n, stored);
+  } else if (stored != nullptr) {
+    for (int j = 0; j < n; ++j) std::copy_n(&axes[6 * j + 3], 3, &stored[6 * j + 3]);
   }
+  const Real* handed = stored != nullptr ? stored : axes;
   for (Int k = 1; k <= word(e.rec, kPoints); ++k) {
     Real v27[6] = {};
-    EQC_LTHBMG(X, ldim, axes, data, &k, v27, &number, status);
+    EQC_LTHBMG(X, ldim, handed, data, &k, v27, &number, status);
     storeSectionPoint(*handle, k, nullptr, 0, v27, 6);
   }
 }

@@ -69,8 +69,11 @@ void LSG8(const Real* X, const Int* ldim, Real* a3, const Int* a4, const Int* no
   const ElementView e = viewElement(*handle);
   const Int type = word(e.rec, kType), family = word(e.rec, kFamily), w9 = word(e.rec, kRadialNodes);
   const Int w14 = word(e.rec, kPoints), w48 = word(e.rec, 48), n = *nodes;
-  if (n < 1 || n > kMaxShellNodes || w14 > kMaxShellNodes)
-    return systemError("SYSTEM ERROR IN LSG8: %I NODES", n);
+  // The shape table of the section points is formed before anything is written: an element whose
+  // node count or point count has no in-plane rule is reported and left alone.
+  if (!hasShapeFunctions(n)) return systemError("SYSTEM ERROR IN LSG8: %I NODES", n);
+  Real table[kMaxShellNodes * 3 * kMaxShellNodes] = {};
+  if (w14 != 0 && !shapeTable(n, w14, table)) return systemError("SYSTEM ERROR IN LSG8: %I SECTION POINTS", w14);
   EQC_LSG8(X, a3, ldim, nodes, &w9, &w14, &e.number, a7, a4, program(), &type, a11, a12, a13, a15);
   Real normals[3 * kMaxShellNodes];
   copyNormals(X, *ldim, n, 3, normals);
@@ -83,10 +86,8 @@ void LSG8(const Real* X, const Int* ldim, Real* a3, const Int* a4, const Int* no
     storeVariable(e.layout, 23, shear, 12);
     storeVariable(e.layout, 22, shear, 12);
   }
-  Real table[kMaxShellNodes * 3 * kMaxShellNodes] = {};
-  const bool haveTable = zmx_shells::shapeTable(n, w14, table);
   Real areas[kMaxShellNodes] = {};
-  for (Int i = 1; haveTable && i <= w14; ++i) {
+  for (Int i = 1; i <= w14; ++i) {
     Real area = 0.0, point[9] = {}, matrix[4] = {}, curvature[4] = {}, a13o[2], a14o[2], a15o[2], a16o[2];
     Real derivatives[18], a18o[kMaxShellNodes], a19o[4], a20o[4], a21o, a22o[2], a23o[4];
     LHSG02GEOM(X, ldim, table, nodes, &i, normals, a7, handle, &area, point, matrix, curvature, a13o, a14o, a15o,

@@ -28,17 +28,28 @@ Real gaussWeight(int n, int p) {
 
 namespace zmx_shells {
 
-bool shapeTable(int nodes, int points, Real* table) {
-  using Shape = void (*)(const Real*, const Real*, Real*, const Int*);
-  Shape shape = nullptr;
+namespace {
+
+using Shape = void (*)(const Real*, const Real*, Real*, const Int*);
+
+Shape shapeFunctions(int nodes) {
   switch (nodes) {
-    case 3: shape = EQC_INTT3; break;
-    case 4: shape = EQC_INTQ4; break;
-    case 6: shape = EQC_INTT6; break;
-    case 8: shape = EQC_INTQ8; break;
-    case 9: shape = EQC_INTQ9; break;
-    default: return false;
+    case 3: return EQC_INTT3;
+    case 4: return EQC_INTQ4;
+    case 6: return EQC_INTT6;
+    case 8: return EQC_INTQ8;
+    case 9: return EQC_INTQ9;
+    default: return nullptr;
   }
+}
+
+}  // namespace
+
+bool hasShapeFunctions(int nodes) { return shapeFunctions(nodes) != nullptr; }
+
+bool shapeTable(int nodes, int points, Real* table) {
+  const Shape shape = shapeFunctions(nodes);
+  if (shape == nullptr) return false;
   const bool triangle = nodes == 3 || nodes == 6;
   const int perDirection = points == 1 ? 1 : (points == 4 ? 2 : (points == 9 ? 3 : 0));
   if (triangle ? (points != 1 && points != 3) : perDirection == 0) return false;

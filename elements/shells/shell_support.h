@@ -26,6 +26,8 @@ namespace zmx_shells {
 // take 1, 4 or 9 Gauss points in lattice order (xi fastest), triangles the centroid (1) or the
 // three-point rule (3). False, with nothing written, for any other pairing.
 bool shapeTable(int nodes, int points, Real* table);
+// True for the node counts shapeTable serves (3, 4, 6, 8 and 9).
+bool hasShapeFunctions(int nodes);
 }  // namespace zmx_shells
 
 namespace zmx_shells {

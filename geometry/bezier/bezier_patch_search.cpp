@@ -275,6 +275,14 @@ void GCOEFF(const Int* group, const Real* samples, Real* coefficients) {
 void UNEWT(const Real* stepTolerance, const Real* distanceTolerance, const Real* p, const Int* group,
            const Real* samples, Real* coefficients, const Int* startMode, const Int* startIndex, Real* uv,
            Int* status) {
+  // A given start must name one of the grid points, and the group one of the samples for each: any
+  // other is a failed search.
+  bool known = *startMode != 1 || (*startIndex >= 1 && *startIndex <= kGridPoints);
+  for (int m = 0; m < kGridPoints; ++m) known = known && group[m] >= 0 && group[m] <= 3 * (kSamples - 1);
+  if (!known) {
+    *status = 1;
+    return;
+  }
   GCOEFF(group, samples, coefficients);
   const int grid = *startMode == 1 ? *startIndex : nearestGridPoint(p, group, samples);
   Real u = 0.25 * kGridI[grid - 1], v = 0.25 * kGridJ[grid - 1];

@@ -61,6 +61,18 @@ Real nodeDistance(const Real* nodes, Int node, const Real* p) {
   return std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
 }
 
+// The corners of every patch (offsets 4 to 6) are among the nv nodes whose distances the search
+// keeps, and its other control points (7 to 13) name nodes at all: the node table may hold more
+// than nv nodes.
+bool patchNodesKnown(const void* patches, Int np, Int nv) {
+  for (Int k = 1; k <= np; ++k)
+    for (int offset = 4; offset <= 13; ++offset) {
+      const Int node = recordEntry(patches, k, offsetWord(offset));
+      if (node < 1 || (offset <= 6 && node > nv)) return false;
+    }
+  return true;
+}
+
 // Outputs of the surface search before anything is found.
 void resetSearchResult(Real* foot, Real* frame, Real* distance, Int* patch) {
   const Real zero = 0.0;
@@ -125,6 +137,11 @@ void BEZIERSEARCH3D(const Real* nodes, const void* patches, const Real* reach, R
                     const Int* np, const Int* nv, const Int* table, const Real* p, Real* foot, Real* frame,
                     Real* distance, Int* patch, const Real* length, Int* status) {
   const Int nPatches = *np;
+  if (!patchNodesKnown(patches, nPatches, *nv)) {
+    resetSearchResult(foot, frame, distance, patch);
+    *status = 1;
+    return;
+  }
   Real dmin = kUnset;
   for (Int j = 1; j <= *nv; ++j) {
     nodeDist[j - 1] = nodeDistance(nodes, j, p);

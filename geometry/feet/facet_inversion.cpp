@@ -214,6 +214,8 @@ ZMX_EXPORT void FNDPARACOORDONSURF(const Real* x, const Int* n, const Real* pt, 
   *result = 1;
   *k = 0;
   const Int nn = *n;
+  // Every start measures its length between two nodes: a facet of fewer is never found.
+  if (nn < 2) return;
   Facet f{x, nn, isTrueLowBit(*subRegion) && nn == 6, isTrueLowBit(*cylindrical) && (nn == 6 || nn == 9), c, 0.0};
   if (f.cylindrical && std::fabs(c[0]) > kFlat) f.extent = c[0];
   const Int read = std::min<Int>(nn, 4);

@@ -63,6 +63,8 @@ extern "C" {
 
 void PLANEEQUATION(const Real* points, const Int* n, Real* normal, Real* centroid, Real* axes, Logical* xAxisFlag,
                    Real* vectors, const Logical* vectorsWanted) {
+  // No points, no plane: reported as a degenerate polygon, with nothing written.
+  if (*n <= 0) return reportDegeneratePlane();
   const Real zero = 0.0;
   const Int three = 3;
   ASET(normal, &zero, &three);

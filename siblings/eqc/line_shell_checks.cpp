@@ -82,7 +82,9 @@ void EQC_LBG102G(const Real* X, const Int* ldim, const Real* axes, const Int* n,
 
 void EQC_LTHBMG(const Real* X, const Int* ldim, const Real* axes, Real* data, const Int* k, Real* v27,
                 const Int* element, Int* status) {
-  record("EQC_LTHBMG", {ldim, k, element, status}, {axes, data, v27});
+  // Kept with the call: the axes of the two end nodes as the check saw them (b, then the normal).
+  eqc_checks_testing::recordCall(CheckCall{
+      "EQC_LTHBMG", {*ldim, *k, *element, *status}, {axes, data, v27}, {}, std::vector<Real>(axes, axes + 12)});
   (void)X;
   for (int r = 0; r < 6; ++r) v27[r] = 200.0 * *k + r;
 }

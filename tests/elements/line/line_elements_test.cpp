@@ -162,6 +162,38 @@ TEST_F(LineElements, ThickBeamAndFrameUseTheOrientationPoint) {
   EXPECT_EQ(v[3], v[0]);
 }
 
+TEST_F(LineElements, ThickBeamChecksSeeTheAxesItStores) {
+  // Stored before: b of node 1 along z, of node 2 along -z; normals that are about to change.
+  const std::vector<Real> before = {0, 0, 1, 7, 7, 7, 0, 0, -1, 7, 7, 7};
+  const Coordinates nodes = {{0, 0, 0, 0, -1, 0}, {2, 0, 0, 0.6, 0.8, 0}, {0, 0, 0, 0, 0, 0}};
+  std::vector<Real> section(16, 0.0), data(8, 0.0);
+  section[8] = 1.0;  // the section's orientation a = (0, 1, 0)
+  for (const Int kind : {0, 1, 2}) {
+    eqc_checks_testing::clearCalls();
+    build({.family = 104, .nodes = nodes, .words = {{14, 2}, {8, 2}, {36, 2}},
+           .variables = {{18, false, before}},
+           .sublayouts = {{reals(27, 6), reals(52, 6)}, {reals(27, 6), reals(52, 6)}}});
+    rec::i(CPROG, eqc_records::kProgramKind) = kind;
+    LTHBM(section.data(), X.data(), &ldim, data.data(), &handle, &status);
+    const auto stored = variable(18, 12);
+    const auto checks = callsNamed("EQC_LTHBMG");
+    ASSERT_EQ(checks.size(), 2u) << kind;
+    for (const auto& check : checks) EXPECT_EQ(check.reals, stored) << "kind " << kind << ": the stored axes";
+    // The normals are always renewed from the coordinates, as they stand after the side check.
+    for (int j = 1; j <= 2; ++j)
+      for (int r = 0; r < 3; ++r) EXPECT_EQ(stored[6 * (j - 1) + 3 + r], x(4 + r, j)) << kind;
+    if (kind == 0) {
+      // b = (n1 + n2) x t, normalised: (0.6, -0.2, 0) x (2, 0, 0) points along +z.
+      EXPECT_NEAR(stored[2], 1.0, 1e-15);
+      EXPECT_EQ(stored[2], stored[8]);
+    } else {
+      EXPECT_EQ(std::vector<Real>(stored.begin(), stored.begin() + 3), std::vector<Real>({0, 0, 1}));
+      EXPECT_EQ(std::vector<Real>(stored.begin() + 6, stored.begin() + 9), std::vector<Real>({0, 0, -1}))
+          << "the stored b of node 2 is kept";
+    }
+  }
+}
+
 TEST_F(LineElements, TrussAddsItsMeasureUnlessItsSectionIsExcluded) {
   eqc_checks_testing::setMeasures(2.5);
   rec::i(CSLEF, 31) = 100, rec::i(CSLEF, 13) = 200;

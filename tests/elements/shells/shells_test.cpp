@@ -304,6 +304,85 @@ TEST_F(Shells, EachFamilyWritesItsVariables) {
     }
 }
 
+TEST_F(Shells, EverySectionPointRuleGivesTheJacobianAtItsPointAndOthersAreReported) {
+  // Quadrilaterals: nodes placed by the bilinear map of a trapezoid, whose Jacobian varies with eta,
+  // so each section point is told apart. Triangles: the linear map of its first three corners.
+  const Real c[4][2] = {{0, 0}, {4, 0}, {3, 2}, {1, 2}};
+  const Real quad[9][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {0, -1}, {1, 0}, {0, 1}, {-1, 0}, {0, 0}};
+  const Real tri[6][2] = {{0, 0}, {1, 0}, {0, 1}, {0.5, 0}, {0.5, 0.5}, {0, 0.5}};
+  auto triangle = [](int n) { return n == 3 || n == 6; };
+  // Position and |dx/dxi x dx/deta| of the map at (xi, eta).
+  auto map = [&](int n, Real xi, Real eta, Real* x) {
+    Real N[4], dxi[4], deta[4];
+    if (triangle(n)) {
+      const Real t[4] = {1 - xi - eta, xi, eta, 0}, a[4] = {-1, 1, 0, 0}, b[4] = {-1, 0, 1, 0};
+      std::copy_n(t, 4, N), std::copy_n(a, 4, dxi), std::copy_n(b, 4, deta);
+    } else {
+      for (int k = 0; k < 4; ++k) {
+        N[k] = 0.25 * (1 + quad[k][0] * xi) * (1 + quad[k][1] * eta);
+        dxi[k] = 0.25 * quad[k][0] * (1 + quad[k][1] * eta), deta[k] = 0.25 * quad[k][1] * (1 + quad[k][0] * xi);
+      }
+    }
+    Real g[2][2] = {};
+    for (int r = 0; r < 2; ++r) {
+      x[r] = 0.0;
+      for (int k = 0; k < 4; ++k) x[r] += N[k] * c[k][r], g[0][r] += dxi[k] * c[k][r], g[1][r] += deta[k] * c[k][r];
+    }
+    return g[0][0] * g[1][1] - g[0][1] * g[1][0];
+  };
+  // Where section point p of a quadrilateral lies: a Gauss lattice, xi running fastest. (A
+  // triangle's Jacobian is the same at every point.)
+  auto pointOf = [&](int n, int points, int p) -> std::array<Real, 2> {
+    if (triangle(n)) return {1.0 / 3, 1.0 / 3};
+    const int m = points == 9 ? 3 : (points == 4 ? 2 : 1);
+    auto abscissa = [&](int i) {
+      return m == 1 ? 0.0 : (m == 2 ? (2 * i - 1) / std::sqrt(3.0) : (i - 1) * std::sqrt(0.6));
+    };
+    return {abscissa((p - 1) % m), abscissa((p - 1) / m)};
+  };
+  auto run = [&](int n, Int points) {
+    Coordinates nodes;
+    for (int k = 0; k < n; ++k) {
+      Real x[2];
+      map(n, triangle(n) ? tri[k][0] : quad[k][0], triangle(n) ? tri[k][1] : quad[k][1], x);
+      nodes.push_back({x[0], x[1], 0, 0, 0, 1});
+    }
+    build({.family = 203, .type = 2006, .nodes = nodes, .words = {{14, points}}, .variables = {reals(18, 3 * n)},
+           .sublayouts = std::vector<std::vector<dm2_testing::Variable>>(std::max<Int>(points, 0), {reals(17, 4)})});
+    const Int zero = 0, nn = n, four = 4;
+    Int a7 = 0, a15 = 0;
+    Real a3[4] = {}, a11[4] = {}, a12[4] = {}, a20[4] = {};
+    std::vector<Real> values(9 * 4, 0.0);
+    LSG8(X.data(), &ldim, a3, &zero, &nn, &handle, &a7, values.data(), &four, nodeList.data(), a11, a12, &zero, &zero,
+         &a15, &zero, &zero, &zero, &zero, a20);
+  };
+  for (const auto& [n, points] : std::vector<std::pair<int, Int>>{
+           {3, 1}, {3, 3}, {6, 1}, {6, 3}, {4, 1}, {4, 4}, {4, 9}, {8, 1}, {8, 4}, {8, 9}, {9, 1}, {9, 4}, {9, 9}}) {
+    eqc_testing::clearMessages();
+    run(n, points);
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+    for (int p = 1; p <= points; ++p) {
+      // The check leaves the inverse of the in-plane Jacobian in variable 17.
+      const auto inverse = variable(17, 4, p);
+      const auto [xi, eta] = pointOf(n, points, p);
+      Real x[2];
+      EXPECT_NEAR(1.0 / (inverse[0] * inverse[3] - inverse[1] * inverse[2]), map(n, xi, eta, x), 1e-12)
+          << n << " nodes, point " << p << " of " << points;
+    }
+  }
+  // Rules no shell has: one level -3 report naming the count, and the element left as it was.
+  for (const auto& [n, points] : std::vector<std::pair<int, Int>>{{4, 2}, {8, 3}, {9, 16}, {3, 4}, {6, 7}, {4, -1}}) {
+    eqc_testing::clearMessages();
+    eqc_checks_testing::clearCalls();
+    run(n, points);
+    ASSERT_EQ(eqc_testing::countAtLevel(-3), 1) << n << " nodes, " << points << " points";
+    const std::string text = eqc_testing::messages()[0].text;
+    EXPECT_NE(text.find(" " + std::to_string(points) + " SECTION POINTS"), std::string::npos) << text;
+    EXPECT_EQ(variable(18, 3 * n), std::vector<Real>(3 * n, -99.0));
+    EXPECT_TRUE(eqc_checks_testing::calls().empty());
+  }
+}
+
 TEST_F(Shells, ContinuumShellDirectorsAndThicknessMessage) {
   Coordinates nodes = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}, {0, 0, 0.4}, {2, 0, 0.4}, {2, 2, 0.4}, {0, 2, 0.4}};
   build({.family = 216, .type = 2031, .nodes = nodes, .words = {{14, 4}, {36, 4}},
