@@ -32,11 +32,12 @@ inline constexpr int kClassNames = 21;          // connector names per element
 inline constexpr int kClassRepresentative = 23;
 inline constexpr int kClassPlaced = 25;         // elements placed so far in the current part
 inline constexpr int kClassNodes = 27;          // nodes per element in the output database
-// Cleared room behind the gathered classes for the pseudo-element classes the surface and
-// slide-line writers add: facet node counts 1-9 x 6 column keys x 2 orders, the single-node
-// classes also by gate, and the four rigid kinds.
-inline constexpr int kSpareClasses = 124;
-inline constexpr int kSpareClassSlots = kSpareClasses * kClassSlots;
+// Cleared room the work-array layout keeps behind the gathered classes for the pseudo-element
+// classes the surface and slide-line writers add: 126 slots, nine classes. A class beyond it is
+// refused, so a host that sizes its class table by this layout is never written past.
+inline constexpr int kSpareClassSlots = 126;
+inline constexpr int kSpareClasses = kSpareClassSlots / kClassSlots;
+static_assert(kSpareClasses * kClassSlots == kSpareClassSlots);
 
 // Word w of class c (both from 1) of a class table.
 inline Int& classWord(Int* table, Int c, int w) { return table[static_cast<long long>(c - 1) * kClassWords + w - 1]; }
