@@ -465,7 +465,7 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
     return;
   }
   const long long partBuffer = hourglass + hourglassCount;
-  const Int elementSetSlots = std::max<Int>(rec::i(CGM, kCgmElementSetBuffer), 0);
+  const long long elementSetSlots = elementSetBufferSlots();
   if (partBuffer + elementSetSlots - 1 > capacity) {
     memoryFailure();
     fail();
@@ -497,7 +497,7 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
                                         {0, kBcRowSlots}}};
   long long resultEnd = 13;
   for (const Block& block : blocks) resultEnd += block.slots;
-  if (std::max(rest - 1, resultEnd) > capacity) {
+  if (std::max(rest - 1 + driverWorkSlots(), resultEnd) > capacity) {
     memoryFailure();
     fail();
     return;

@@ -197,6 +197,10 @@ void WRITEMODELODBSUPER(void* buffer1, void* buffer2, void* buffer3, Int* elemen
                         void* connectorBuffer, const Int* connectorFlag, Int* labelArray) {
   const Int elements = rec::i(CGN, kElementCount);
   if (elements == 0) return;
+  if (*m13 < driverWorkSlots()) {
+    report(-3, "MEMORY FAILURE.");
+    return;
+  }
   const Int nodes = std::max<Int>(rec::i(CGN, kNodeCount), 0);
   const Int nodeDatabase = ADB_GETNDB(analysisDatabase);
   const auto openRequest = packageRequest(2);
@@ -220,7 +224,7 @@ void WRITEMODELODBSUPER(void* buffer1, void* buffer2, void* buffer3, Int* elemen
   };
   const long long listSlots = std::max({rec::i(CGM, kCgmElementSetBuffer), rec::i(CGM, kCgmNodeSetBuffer),
                                         rec::i(CGM, kCgmListBuffer), 0});
-  const long long elementSetSlots = std::max<Int>(rec::i(CGM, kCgmElementSetBuffer), 0);
+  const long long elementSetSlots = elementSetBufferSlots();
   const long long nodeSetSlots = std::max<Int>(rec::i(CGM, kCgmNodeSetBuffer), 0);
   walkRecords(rec::i(CSLV, kOrientationsFirst), rec::i(CSLV, kOrientationsEnd), buffer2, elementSetSlots, nullptr,
               "WRITEMODELODBSUPER", [&](Int, Int) {

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "runtime/fortran_types.h"
@@ -138,6 +141,15 @@ inline Int recordBufferSlots() {
   return m;
 }
 
+// Slots the writer driver needs at the front of its work array: the record buffer the class and
+// set writers read into, then the count array (CGM word 80 slots) in front of the positions.
+inline long long driverWorkSlots() {
+  return static_cast<long long>(recordBufferSlots()) + std::max<Int>(rec::i(CGM, kCgmPositionOffset), 0);
+}
+
+// Slots of the buffer that receives the element-set directory (CGM word 47).
+inline long long elementSetBufferSlots() { return std::max<Int>(rec::i(CGM, kCgmElementSetBuffer), 0); }
+
 // Slots that n integers take when laid two to a slot behind each other: n div 2 + 1.
 inline long long slotsForIntegers(long long n) { return std::max(0LL, n) / 2 + 1; }
 
@@ -176,6 +188,20 @@ void systemError(const char* routine);
 // Reports a text at a level through KVXERR, with up to two integers and one string.
 void report(Int level, const char* text, Int first = 0, Int second = 0, const char* string = nullptr,
             Int stringLength = 0);
+
+// Runs the body of an exported routine; memory that runs out is reported ("MEMORY FAILURE." at
+// level -3) and false given, so that no exception leaves the library.
+template <class Body>
+bool guarded(Body&& body) noexcept {
+  try {
+    body();
+    return true;
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  report(-3, "MEMORY FAILURE.");
+  return false;
+}
 
 // The 8 characters of the type name coded in words 2 and 3 of the type record; "RNODE3D " for
 // type codes 10000 and above; the connector names for two-node connectors of family 417.
