@@ -257,7 +257,18 @@ struct SectionPoints {
   std::vector<float> first, second;
   std::vector<Int> counts;
 };
-SectionPoints sectionPoints(const void* section, Int length, Int address, Int typeCode);
+// Room for them: 4-byte reals of the position array (first, then second coordinates) and
+// integers of the count array. Nothing is sized by a count of the record before it is checked
+// against the room; a record whose counts do not fit gives nothing ("MEMORY FAILURE." at level -3).
+struct SectionRoom {
+  long long positions;
+  long long counts;
+};
+std::optional<SectionPoints> sectionPoints(const void* section, Int length, Int address, Int typeCode,
+                                           const SectionRoom& room);
+// The room of the writer's layout, which the exported class routines assume: the count array's
+// CGM word 80 slots (two integers each), and positions for as many points as it can count.
+SectionRoom layoutSectionRoom();
 
 // Decodes an 8-byte coded name into a blank 80-character field and, when op is not negative,
 // passes it through DBLABEL with that operation.
