@@ -134,7 +134,7 @@ std::string slotName(const void* code) {
 std::string recordName(Int address, long long nameSlot) {
   if (address == 0) return "";
   const Int length = DBSLLENGTH(&address);
-  if (length < nameSlot) {
+  if (length < nameSlot || length > recordBufferSlots()) {
     systemError("GETCATEGORY");
     return "";
   }

@@ -200,7 +200,7 @@ bool slaveSurfaceNamed(const void* code) {
   Int address = rec::i(CSLV, kSlaveSurfacesFirst);
   for (long long n = 0; address < rec::i(CSLV, kSlaveSurfacesEnd) && !found; ++n) {
     const Int length = DBSLLENGTH(&address);
-    if (length < 1 || n >= kWalkLimit) {
+    if (length < 1 || length > recordBufferSlots() || n >= kWalkLimit) {
       report(-3, "SYSTEM ERROR 2 IN ODBSURFACEEXP");
       break;
     }
@@ -321,13 +321,15 @@ void ODBCLSURF(void* record, Int* classTable, const Int* n, const Int* firstClas
 
 void ODBSURFACE(void* record, Int* labels, Int* classTable, const Int* firstClass, Int* classCount,
                 Int* labelCounter, const Int* handle) {
-  writeSurfaces(surfaceCall(record, labels, classTable, firstClass, classCount, labelCounter, handle));
+  guarded([&] { writeSurfaces(surfaceCall(record, labels, classTable, firstClass, classCount, labelCounter, handle)); });
 }
 
 void ODBSURFACEEXP(void* record, Int* labels, Int* classTable, const Int* firstClass, Int* classCount,
                    Int* labelCounter, const Int* handle, const Int* nodeDatabase) {
-  writeAnalysisSurfaces(surfaceCall(record, labels, classTable, firstClass, classCount, labelCounter, handle),
-                        *nodeDatabase);
+  guarded([&] {
+    writeAnalysisSurfaces(surfaceCall(record, labels, classTable, firstClass, classCount, labelCounter, handle),
+                          *nodeDatabase);
+  });
 }
 
 }  // extern "C"

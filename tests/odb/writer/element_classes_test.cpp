@@ -155,6 +155,21 @@ TEST_F(ElementClasses, CategoryIsCutAt132WithBothMessages) {
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
 }
 
+TEST_F(ElementClasses, ANamedRecordLongerThanTheLayoutsBufferIsNotRead) {
+  std::vector<Slot> material = {N("STEEL")};
+  material.resize(40, I(0));
+  const int membrane = builder.record(30, {I(0), A(builder.record(2, material))});
+  const Int address = load(membrane);
+  for (int w = 40; w <= 54; ++w) rec::i(CGM, w) = 20;  // every record buffer of the layout: 20 slots
+  const Int type[4] = {100, 0, 0, 0};
+  std::string field(132, '?');
+  Int count = 0;
+  const Int max = 0;
+  GETCATEGORY(buffer.data(), type, field.data(), 132, &address, &count, nullptr, 80, &max);
+  EXPECT_EQ(fchar::view(field.data(), 132), "membrane");
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN GETCATEGORY"));
+}
+
 TEST_F(ElementClasses, ElsetNameIsCutToKeepTheCategoryWithin80) {
   std::string label = "A_VERY_LONG_ELEMENT_SET_NAME_THAT_RUNS_ON_AND_ON";
   label.resize(80, ' ');
