@@ -134,7 +134,7 @@ void ODBBCWRITE(Int* setArea, const Int* pairs, void* record, const Int* flagTab
   const long long bufferSlots = recordBufferSlots();
   if (directory == 0 || m == 0 || width < 1) return;
   const Int listLength = DBSLLENGTH(&directory);
-  if (listLength < 2) {
+  if (listLength < 2 || listLength > bufferSlots) {
     systemError("ODBBCWRITE");
     return;
   }

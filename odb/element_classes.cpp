@@ -134,7 +134,7 @@ std::string slotName(const void* code) {
 std::string recordName(Int address, long long nameSlot) {
   if (address == 0) return "";
   const Int length = DBSLLENGTH(&address);
-  if (length < nameSlot) {
+  if (length < nameSlot || length > recordBufferSlots()) {
     systemError("GETCATEGORY");
     return "";
   }
@@ -171,7 +171,8 @@ std::string buildCategory(const void* section, Int length, Int address, Int type
       if (!name.empty()) text += "< " + name + " > ";
     }
   }
-  if (c.sectionPoints != 0) text += "< " + eightDigits(c.sectionPoints) + " section points > ";
+  // The part is 29 characters with the eight-digit field, its leading blanks dropped: two blanks follow.
+  if (c.sectionPoints != 0) text += "< " + eightDigits(c.sectionPoints) + " section points >  ";
   if (c.elsetSlot != 0 && c.elsetSlot <= length) {
     std::string name = slotName(static_cast<const char*>(section) + 8 * (c.elsetSlot - 1));
     const long long room = kElsetLimit - static_cast<long long>(text.size()) - 13;
@@ -253,7 +254,9 @@ void defineClass(const ClassDefinition& d) {
     char text[16];
     std::snprintf(text, sizeof text, "S%9d", address);
     fchar::assign(reference, 10, text);
-    sp = sectionPoints(d.buffer, length, address, typeCode);
+    std::optional<SectionPoints> fitted = sectionPoints(d.buffer, length, address, typeCode, {d.positionRoom, d.countRoom});
+    if (!fitted) return;
+    sp = std::move(*fitted);
     fchar::assign(category, kCategoryLength,
                   buildCategory(d.buffer, length, address, typeCode, nameCount, names.data(), kNameLength));
     if (typeCode == 2403 || typeCode == 2406)
@@ -358,17 +361,21 @@ extern "C" {
 
 void ODBCLASS(void* buffer, Int* classRecord, const Int* typeRecord, float* positions, const Int* handle,
               Int* counts, const void* connectorNames, const Int* maxNames, const Int* connectorFlag) {
-  constexpr long long kUnlimited = 1LL << 40;
-  defineClass({buffer, recordBufferSlots(), classRecord, typeRecord, positions, kUnlimited, counts, kUnlimited, handle,
-               connectorNames, *maxNames, *connectorFlag});
+  const SectionRoom room = layoutSectionRoom();
+  guarded([&] {
+    defineClass({buffer, recordBufferSlots(), classRecord, typeRecord, positions, room.positions, counts, room.counts,
+                 handle, connectorNames, *maxNames, *connectorFlag});
+  });
 }
 
 void GETCATEGORY(void* buffer, const Int* typeRecord, char* category, Int categoryLength, const Int* sectionAddress,
                  Int* nameCount, char* names, Int nameLength, const Int* maxNames) {
   const Int count = std::clamp<Int>(*nameCount, 0, std::max<Int>(*maxNames, 0));
-  fchar::assign(category, categoryLength,
-                buildCategory(buffer, rec::slotI(buffer, 1), *sectionAddress, typeRecord[dm2::kTypeCodeWord - 1],
-                              count, names, nameLength));
+  guarded([&] {
+    fchar::assign(category, categoryLength,
+                  buildCategory(buffer, rec::slotI(buffer, 1), *sectionAddress, typeRecord[dm2::kTypeCodeWord - 1],
+                                count, names, nameLength));
+  });
 }
 
 void ODBELEMENT(const Int* element, const Int* nodeLabels, Int* classTable, const Int* typeRecord,

@@ -266,8 +266,10 @@ void ODBCLASS1(void* buffer, Int* classTable, const Int* sectionMap, Int* elemen
                Int* coreCount, Int* connectorTable, void* connectorBuffer, void* connectorNames,
                const Int* namesPerElement, const Int* connectorFlag, const Int* /*analysisDatabase*/,
                Int* arraySize) {
-  classifyElements({buffer, classTable, *sectionMap, elementTable, classCount, coreCount, connectorTable,
-                    connectorBuffer, connectorNames, *namesPerElement, *connectorFlag, arraySize});
+  guarded([&] {
+    classifyElements({buffer, classTable, *sectionMap, elementTable, classCount, coreCount, connectorTable,
+                      connectorBuffer, connectorNames, *namesPerElement, *connectorFlag, arraySize});
+  });
 }
 
 void GETSECTION(const Int* element, const Int* typeRecord, Int* section, Int* notWritten) {
@@ -421,11 +423,14 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
   }
   Int classes = 0, arraySize = 0;
   Int classRoom = static_cast<Int>(std::min<long long>(capacity - classTable + 1, std::numeric_limits<Int>::max()));
-  const bool classified =
-      classifyElements({slotAt(work, recordBuffer), reinterpret_cast<Int*>(slotAt(work, classTable)), map,
-                        reinterpret_cast<Int*>(slotAt(work, elementTable)), &classes, &classRoom,
-                        reinterpret_cast<Int*>(slotAt(work, connectorTable)), slotAt(work, connectorRecords),
-                        slotAt(work, connectorNames), static_cast<Int>(namesPer), rec::i(CMATYP, 32), &arraySize});
+  bool classified = false;
+  guarded([&] {
+    classified = classifyElements({slotAt(work, recordBuffer), reinterpret_cast<Int*>(slotAt(work, classTable)), map,
+                                   reinterpret_cast<Int*>(slotAt(work, elementTable)), &classes, &classRoom,
+                                   reinterpret_cast<Int*>(slotAt(work, connectorTable)), slotAt(work, connectorRecords),
+                                   slotAt(work, connectorNames), static_cast<Int>(namesPer), rec::i(CMATYP, 32),
+                                   &arraySize});
+  });
   SHR_MAPINT2INTDELETE(map);
   if (!classified) {
     fail();
@@ -437,8 +442,12 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
 
   const long long references = classTable + classSlots;
   Int referenceCount = 0;
-  if (!gatherNodeReferences(slotAt(work, references), slotAt(work, recordBuffer), m14, &referenceCount, nodeDatabase,
-                            (capacity - references + 1) / kReferenceSlots)) {
+  bool referenced = false;
+  guarded([&] {
+    referenced = gatherNodeReferences(slotAt(work, references), slotAt(work, recordBuffer), m14, &referenceCount,
+                                      nodeDatabase, (capacity - references + 1) / kReferenceSlots);
+  });
+  if (!referenced) {
     fail();
     return;
   }
@@ -465,7 +474,7 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
     return;
   }
   const long long partBuffer = hourglass + hourglassCount;
-  const Int elementSetSlots = std::max<Int>(rec::i(CGM, kCgmElementSetBuffer), 0);
+  const long long elementSetSlots = elementSetBufferSlots();
   if (partBuffer + elementSetSlots - 1 > capacity) {
     memoryFailure();
     fail();
@@ -497,7 +506,7 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
                                         {0, kBcRowSlots}}};
   long long resultEnd = 13;
   for (const Block& block : blocks) resultEnd += block.slots;
-  if (std::max(rest - 1, resultEnd) > capacity) {
+  if (std::max(rest - 1 + driverWorkSlots(), resultEnd) > capacity) {
     memoryFailure();
     fail();
     return;

@@ -1,6 +1,7 @@
 // Lists the output-database gathering reads from the slide-line database: the node references
 // of rigid surfaces, the hourglass-material values, the part count and the node labels.
 #include <cstring>
+#include <limits>
 #include <set>
 #include <unordered_map>
 #include <utility>
@@ -17,6 +18,9 @@
 namespace zmx::odb {
 
 namespace {
+
+// Room of a list that nothing bounds: the entries run on as far as the records give them.
+constexpr long long kUnbounded = std::numeric_limits<long long>::max() / kReferenceSlots;
 
 Int nodeLabel(Int nodeDatabase, Int node) {
   const Int handle = ADB_GETNODE(&nodeDatabase, &node);
@@ -41,14 +45,18 @@ class References {
     rec::setSlotI(list_, first + kReferenceNumber, number);
     rec::setSlotI(list_, first + kReferenceFlag, flag);
     ++count_;
+    entries_.emplace(node, number);
     return true;
   }
+  // True when an entry of this node and number is in the list, from either walk.
+  bool has(Int node, Int number) const { return entries_.contains({node, number}); }
   Int count() const { return static_cast<Int>(count_); }
 
  private:
   void* list_;
   long long capacity_;
   long long count_ = 0;
+  std::set<std::pair<Int, Int>> entries_;
 };
 
 // Finds, in [CSLEF word 24, word 25), the first record for which match(buffer, length) holds;
@@ -108,7 +116,6 @@ bool gatherNodeReferences(void* list, void* buffer, long long bufferSlots, Int* 
   if (!ok) return false;
 
   if (rec::i(CPROC, zmx::procedure::kAnalysisTimeRigidSurfaces) != 1) {
-    std::set<std::pair<Int, Int>> seen;
     walkRecords(rec::i(CSLV, kSlaveSurfacesFirst), rec::i(CSLV, kSlaveSurfacesEnd), buffer, bufferSlots, nullptr,
                 "NODRFN", [&](Int, Int length) {
                   if (length < 11 || rec::slotI(buffer, 2) != 30 || rec::slotI(buffer, 6) != 0 ||
@@ -120,7 +127,7 @@ bool gatherNodeReferences(void* list, void* buffer, long long bufferSlots, Int* 
                   const Int node = internalNode(rec::slotI(buffer, 11));
                   if (node == 0) return true;
                   const Int number = rec::slotI(buffer, 9);
-                  if (!seen.emplace(node, number).second) return true;
+                  if (refs.has(node, number)) return true;
                   ok = refs.add(node, number, 0);
                   return ok;
                 });
@@ -238,14 +245,18 @@ using namespace zmx::odb;
 
 extern "C" {
 
-void NODRFN(void* references, void* buffer, Int* count, const Int* nodeDatabase, const Int* capacity,
-            const Int* bufferSlots) {
-  gatherNodeReferences(references, buffer, *bufferSlots, count, *nodeDatabase, *capacity);
+// The exported forms take the arguments of the gathering: the record buffer has the slots of the
+// layout's record buffer; the lists run to the end of the caller's array, which nothing here bounds.
+void NODRFN(void* references, void* buffer, Int* count, const Int* nodeDatabase) {
+  *count = 0;
+  guarded([&] {
+    gatherNodeReferences(references, buffer, recordBufferSlots(), count, *nodeDatabase, kUnbounded);
+  });
 }
 
-void HMATI(void* buffer, Int* count, const Int* capacity) { gatherHourglassValues(buffer, *capacity, count); }
+void HMATI(void* buffer, Int* count) { gatherHourglassValues(buffer, kUnbounded, count); }
 
-void ODBGETNPART(void* buffer, Int* count, const Int* bufferSlots) { *count = countParts(buffer, *bufferSlots); }
+void ODBGETNPART(void* buffer, Int* count) { *count = countParts(buffer, elementSetBufferSlots()); }
 
 void GETEXT2INTNODE(Int* labels, const Int* nodeCount, const Int* nodeDatabase) {
   for (Int i = 1; i <= *nodeCount; ++i) labels[i - 1] = nodeLabel(*nodeDatabase, i);

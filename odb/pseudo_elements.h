@@ -3,6 +3,9 @@
 // that the class chooser finds or appends behind the element classes.
 #pragma once
 
+#include <algorithm>
+#include <limits>
+
 #include "odb/writer_tables.h"
 
 namespace zmx::odb {
@@ -67,7 +70,10 @@ class PseudoWriter {
 };
 
 // The pseudo-element class room of a class table whose element classes end before firstClass.
-inline Int pseudoClassLimit(Int firstClass) { return firstClass - 1 + kSpareClasses; }
+inline Int pseudoClassLimit(Int firstClass) {
+  return static_cast<Int>(std::min<long long>(std::max<Int>(firstClass, 1) - 1LL + kSpareClasses,
+                                              std::numeric_limits<Int>::max()));
+}
 
 // User label of internal node n, 0 (reported) when n lies outside the model.
 Int nodeLabelOf(const Int* nodeLabels, Int n, const char* routine);

@@ -300,8 +300,10 @@ extern "C" {
 void ODBSLIDE(void* record, Int* labels, Int* classTable, const Int* nodeLabels, const Int* nodeMap, void* references,
               const Int* part, const Int* referenceCount, const Int* firstClass, Int* classCount, Int* labelCounter,
               const Int* handle) {
-  writeSlideLines({surfaceCall(record, labels, classTable, firstClass, classCount, labelCounter, handle), nodeLabels,
-                   nodeMap, references, *referenceCount, *part});
+  guarded([&] {
+    writeSlideLines({surfaceCall(record, labels, classTable, firstClass, classCount, labelCounter, handle),
+                     nodeLabels, nodeMap, references, *referenceCount, *part});
+  });
 }
 
 }  // extern "C"

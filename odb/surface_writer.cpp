@@ -68,7 +68,8 @@ bool chooseClass(const PseudoClasses& t, const FacetKey& key, Int* lastIndex, In
     return false;
   }
   Int found = 0;
-  for (Int c = std::max<Int>(t.firstClass, 1); c <= *t.classCount && found == 0; ++c)
+  const Int lastKnown = std::min(*t.classCount, t.lastClass);
+  for (Int c = std::max<Int>(t.firstClass, 1); c <= lastKnown && found == 0; ++c)
     if (matches(t.classTable + static_cast<long long>(c - 1) * kClassWords, key)) found = c;
   if (found != 0) {
     if (found != *lastIndex) {
@@ -76,8 +77,13 @@ bool chooseClass(const PseudoClasses& t, const FacetKey& key, Int* lastIndex, In
       *slot = classWord(t.classTable, found, kClassSlot);
     }
   } else {
-    if (*t.classCount + 1 > t.lastClass || *t.classCount + 1 < std::max<Int>(t.firstClass, 1)) {
-      systemError("ODBCLSURF. NO ROOM FOR A SURFACE CLASS");
+    // A new class goes behind the fixed ones and within the room the class table keeps for them.
+    const bool behindFixed = *t.classCount + 1 >= std::max<Int>(t.firstClass, 1);
+    if (!behindFixed || *t.classCount + 1 > t.lastClass) {
+      if (behindFixed)
+        report(-3, "MEMORY FAILURE.");
+      else
+        systemError("ODBCLSURF");
       *lastIndex = 0;
       *slot = -1;
       return false;
@@ -194,7 +200,7 @@ bool slaveSurfaceNamed(const void* code) {
   Int address = rec::i(CSLV, kSlaveSurfacesFirst);
   for (long long n = 0; address < rec::i(CSLV, kSlaveSurfacesEnd) && !found; ++n) {
     const Int length = DBSLLENGTH(&address);
-    if (length < 1 || n >= kWalkLimit) {
+    if (length < 1 || length > recordBufferSlots() || n >= kWalkLimit) {
       report(-3, "SYSTEM ERROR 2 IN ODBSURFACEEXP");
       break;
     }
@@ -315,13 +321,15 @@ void ODBCLSURF(void* record, Int* classTable, const Int* n, const Int* firstClas
 
 void ODBSURFACE(void* record, Int* labels, Int* classTable, const Int* firstClass, Int* classCount,
                 Int* labelCounter, const Int* handle) {
-  writeSurfaces(surfaceCall(record, labels, classTable, firstClass, classCount, labelCounter, handle));
+  guarded([&] { writeSurfaces(surfaceCall(record, labels, classTable, firstClass, classCount, labelCounter, handle)); });
 }
 
 void ODBSURFACEEXP(void* record, Int* labels, Int* classTable, const Int* firstClass, Int* classCount,
                    Int* labelCounter, const Int* handle, const Int* nodeDatabase) {
-  writeAnalysisSurfaces(surfaceCall(record, labels, classTable, firstClass, classCount, labelCounter, handle),
-                        *nodeDatabase);
+  guarded([&] {
+    writeAnalysisSurfaces(surfaceCall(record, labels, classTable, firstClass, classCount, labelCounter, handle),
+                          *nodeDatabase);
+  });
 }
 
 }  // extern "C"

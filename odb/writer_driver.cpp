@@ -188,15 +188,20 @@ void SHR_ODBORIENTATION(const Int* handle, const void* record, const Real* origi
   DM2_DEFINEORIENTATION(handle, name, 80, &systemType, at, definition, &integer, &real);
 }
 
-void WRITEMODELODBSUPER(void* buffer1, void* buffer2, void* buffer3, Int* elementTable, void* work,
-                        void* nodeReferences, const Int* nodeLabels, Int* classTable, Int* partTable,
-                        Int* nodeMap, Int* bcTable, const Int* referenceCount, const Int* m13,
-                        const Int* m14, const Int* /*unused*/, const char* fileName, Int fileNameLength,
-                        const Int* expectedParts, Int* classCount, const Real* rotation, const Real* translation,
-                        const Int* analysisDatabase, Int* handle, const Int* solverFlag, void* connectorNames,
-                        void* connectorBuffer, const Int* connectorFlag, Int* labelArray) {
+// The writer driver's body; WRITEMODELODBSUPER runs it so that no exception leaves the library.
+static void writeModel(void* buffer1, void* buffer2, void* buffer3, Int* elementTable, void* work,
+                       void* nodeReferences, const Int* nodeLabels, Int* classTable, Int* partTable, Int* nodeMap,
+                       Int* bcTable, const Int* referenceCount, const Int* m13, const Int* m14,
+                       const char* fileName, Int fileNameLength, const Int* expectedParts, Int* classCount,
+                       const Real* rotation, const Real* translation, const Int* analysisDatabase, Int* handle,
+                       const Int* solverFlag, void* connectorNames, void* connectorBuffer, const Int* connectorFlag,
+                       Int* labelArray) {
   const Int elements = rec::i(CGN, kElementCount);
   if (elements == 0) return;
+  if (*m13 < driverWorkSlots()) {
+    report(-3, "MEMORY FAILURE.");
+    return;
+  }
   const Int nodes = std::max<Int>(rec::i(CGN, kNodeCount), 0);
   const Int nodeDatabase = ADB_GETNDB(analysisDatabase);
   const auto openRequest = packageRequest(2);
@@ -220,7 +225,7 @@ void WRITEMODELODBSUPER(void* buffer1, void* buffer2, void* buffer3, Int* elemen
   };
   const long long listSlots = std::max({rec::i(CGM, kCgmElementSetBuffer), rec::i(CGM, kCgmNodeSetBuffer),
                                         rec::i(CGM, kCgmListBuffer), 0});
-  const long long elementSetSlots = std::max<Int>(rec::i(CGM, kCgmElementSetBuffer), 0);
+  const long long elementSetSlots = elementSetBufferSlots();
   const long long nodeSetSlots = std::max<Int>(rec::i(CGM, kCgmNodeSetBuffer), 0);
   walkRecords(rec::i(CSLV, kOrientationsFirst), rec::i(CSLV, kOrientationsEnd), buffer2, elementSetSlots, nullptr,
               "WRITEMODELODBSUPER", [&](Int, Int) {
@@ -388,6 +393,21 @@ void WRITEMODELODBSUPER(void* buffer1, void* buffer2, void* buffer3, Int* elemen
   ADB_CLOSENDPKG(&nodeDatabase, closeRequest.data());
   if (partCount != *expectedParts)
     report(-2, "SYSTEM ERROR IN WRITEODB. UNABLE TO LOCATE PART DATA FOR %I PARTS", *expectedParts - partCount);
+}
+
+void WRITEMODELODBSUPER(void* buffer1, void* buffer2, void* buffer3, Int* elementTable, void* work,
+                        void* nodeReferences, const Int* nodeLabels, Int* classTable, Int* partTable,
+                        Int* nodeMap, Int* bcTable, const Int* referenceCount, const Int* m13,
+                        const Int* m14, const Int* /*unused*/, const char* fileName, Int fileNameLength,
+                        const Int* expectedParts, Int* classCount, const Real* rotation, const Real* translation,
+                        const Int* analysisDatabase, Int* handle, const Int* solverFlag, void* connectorNames,
+                        void* connectorBuffer, const Int* connectorFlag, Int* labelArray) {
+  guarded([&] {
+    writeModel(buffer1, buffer2, buffer3, elementTable, work, nodeReferences, nodeLabels, classTable, partTable, nodeMap,
+               bcTable, referenceCount, m13, m14, fileName, fileNameLength, expectedParts, classCount, rotation,
+               translation, analysisDatabase, handle, solverFlag, connectorNames, connectorBuffer, connectorFlag,
+               labelArray);
+  });
 }
 
 }  // extern "C"

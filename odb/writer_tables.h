@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "runtime/fortran_types.h"
@@ -32,11 +35,12 @@ inline constexpr int kClassNames = 21;          // connector names per element
 inline constexpr int kClassRepresentative = 23;
 inline constexpr int kClassPlaced = 25;         // elements placed so far in the current part
 inline constexpr int kClassNodes = 27;          // nodes per element in the output database
-// Cleared room behind the gathered classes for the pseudo-element classes the surface and
-// slide-line writers add: facet node counts 1-9 x 6 column keys x 2 orders, the single-node
-// classes also by gate, and the four rigid kinds.
-inline constexpr int kSpareClasses = 124;
-inline constexpr int kSpareClassSlots = kSpareClasses * kClassSlots;
+// Cleared room the work-array layout keeps behind the gathered classes for the pseudo-element
+// classes the surface and slide-line writers add: 126 slots, nine classes. A class beyond it is
+// refused, so a host that sizes its class table by this layout is never written past.
+inline constexpr int kSpareClassSlots = 126;
+inline constexpr int kSpareClasses = kSpareClassSlots / kClassSlots;
+static_assert(kSpareClasses * kClassSlots == kSpareClassSlots);
 
 // Word w of class c (both from 1) of a class table.
 inline Int& classWord(Int* table, Int c, int w) { return table[static_cast<long long>(c - 1) * kClassWords + w - 1]; }
@@ -137,6 +141,15 @@ inline Int recordBufferSlots() {
   return m;
 }
 
+// Slots the writer driver needs at the front of its work array: the record buffer the class and
+// set writers read into, then the count array (CGM word 80 slots) in front of the positions.
+inline long long driverWorkSlots() {
+  return static_cast<long long>(recordBufferSlots()) + std::max<Int>(rec::i(CGM, kCgmPositionOffset), 0);
+}
+
+// Slots of the buffer that receives the element-set directory (CGM word 47).
+inline long long elementSetBufferSlots() { return std::max<Int>(rec::i(CGM, kCgmElementSetBuffer), 0); }
+
 // Slots that n integers take when laid two to a slot behind each other: n div 2 + 1.
 inline long long slotsForIntegers(long long n) { return std::max(0LL, n) / 2 + 1; }
 
@@ -175,6 +188,20 @@ void systemError(const char* routine);
 // Reports a text at a level through KVXERR, with up to two integers and one string.
 void report(Int level, const char* text, Int first = 0, Int second = 0, const char* string = nullptr,
             Int stringLength = 0);
+
+// Runs the body of an exported routine; memory that runs out is reported ("MEMORY FAILURE." at
+// level -3) and false given, so that no exception leaves the library.
+template <class Body>
+bool guarded(Body&& body) noexcept {
+  try {
+    body();
+    return true;
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  report(-3, "MEMORY FAILURE.");
+  return false;
+}
 
 // The 8 characters of the type name coded in words 2 and 3 of the type record; "RNODE3D " for
 // type codes 10000 and above; the connector names for two-node connectors of family 417.
@@ -230,7 +257,18 @@ struct SectionPoints {
   std::vector<float> first, second;
   std::vector<Int> counts;
 };
-SectionPoints sectionPoints(const void* section, Int length, Int address, Int typeCode);
+// Room for them: 4-byte reals of the position array (first, then second coordinates) and
+// integers of the count array. Nothing is sized by a count of the record before it is checked
+// against the room; a record whose counts do not fit gives nothing ("MEMORY FAILURE." at level -3).
+struct SectionRoom {
+  long long positions;
+  long long counts;
+};
+std::optional<SectionPoints> sectionPoints(const void* section, Int length, Int address, Int typeCode,
+                                           const SectionRoom& room);
+// The room of the writer's layout, which the exported class routines assume: the count array's
+// CGM word 80 slots (two integers each), and positions for as many points as it can count.
+SectionRoom layoutSectionRoom();
 
 // Decodes an 8-byte coded name into a blank 80-character field and, when op is not negative,
 // passes it through DBLABEL with that operation.

@@ -39,15 +39,16 @@ ZMX_EXPORT void ODBCLASS1(void* buffer, Int* classTable, const Int* sectionMap, 
                           Int* arraySize);
 ZMX_EXPORT void GETSECTION(const Int* element, const Int* typeRecord, Int* section, Int* notWritten);
 ZMX_EXPORT void GETORIENT(const void* sectionRecord, const Int* sectionAddress, Int* kind, const Int* typeCode);
-// Node references of the rigid surfaces and reference nodes, at most capacity entries of five
-// slots; the record buffer holds bufferSlots slots.
-ZMX_EXPORT void NODRFN(void* references, void* buffer, Int* count, const Int* nodeDatabase, const Int* capacity,
-                       const Int* bufferSlots);
-// The sorted distinct non-zero values of the hourglass-material records into the buffer of
-// capacity slots; count receives their number.
-ZMX_EXPORT void HMATI(void* buffer, Int* count, const Int* capacity);
-// The number of parts: element-set entries whose name begins with "XID" or " PI".
-ZMX_EXPORT void ODBGETNPART(void* buffer, Int* count, const Int* bufferSlots);
+// Node references of the rigid surfaces and reference nodes, five slots per entry, as many as
+// the records give; the record buffer holds the largest of CGM words 40 to 54 slots.
+ZMX_EXPORT void NODRFN(void* references, void* buffer, Int* count, const Int* nodeDatabase);
+// The sorted distinct non-zero values of the hourglass-material records, moved to the front of
+// the buffer (records are read into its first CGM word 44 slots, the values gathered behind);
+// count receives their number.
+ZMX_EXPORT void HMATI(void* buffer, Int* count);
+// The number of parts: element-set entries whose name begins with "XID" or " PI"; the buffer
+// receives the element-set directory and holds CGM word 47 slots.
+ZMX_EXPORT void ODBGETNPART(void* buffer, Int* count);
 ZMX_EXPORT void ODBMAXBEAM(const Int* classTable, const Int* classCount, Int* maximum);
 ZMX_EXPORT void GETEXT2INTNODE(Int* labels, const Int* nodeCount, const Int* nodeDatabase);
 

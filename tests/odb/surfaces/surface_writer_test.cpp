@@ -2,7 +2,10 @@
 // stand-in's view.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <set>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -29,8 +32,17 @@ class SurfaceClasses : public zmxtest::HostFixture {
  protected:
   void SetUp() override {
     HostFixture::SetUp();
+    restart();
+  }
+  // A new database and a class table sized as the layout sizes it: the classes before the first
+  // one, and 126 slots (252 integers) behind them.
+  void restart(Int fixedClasses = 0) {
     handle = openDatabase("surface_classes");
-    table.assign(28 * 200, 0);
+    table.assign(28 * static_cast<std::size_t>(fixedClasses) + 252, 0);
+    first = fixedClasses + 1;
+    count = fixedClasses;
+    lastIndex = 0;
+    slot = -1;
   }
   // Chooses a class; gives the type name the class was defined with ("" when none).
   std::string choose(Int n, Int s, Int gate, Int cylindrical, Int second, Int k) {
@@ -53,6 +65,7 @@ TEST_F(SurfaceClasses, EveryRuleOfTheTypeTableChoosesItsNameAndEqualKeysShareOne
   for (Int n = 1; n <= 9; ++n)
     for (Int s = 1; s <= 3; ++s) cases.push_back({n, s, -1, 0, 0, 0, kTable[n][s - 1]});
   for (Int s = 1; s <= 3; ++s) cases.push_back({1, s, 0, 0, 0, 0, kTable[0][s - 1]});
+  cases.push_back({1, 2, 0, 0, 0, 0, "RNODE2D"});  // same key as a row-0 case: shared
   const char* rigid[4] = {"ARSSE", "ARSSS", "ARSC", "ARSR"};
   for (Int k = 1; k <= 4; ++k) cases.push_back({1, 3, 0, 0, 0, k, rigid[k - 1]});
   cases.push_back({3, 3, 0, 0, 1, 0, "LSURF6"});   // second order in three dimensions
@@ -60,21 +73,28 @@ TEST_F(SurfaceClasses, EveryRuleOfTheTypeTableChoosesItsNameAndEqualKeysShareOne
   cases.push_back({6, 3, 0, 1, 0, 0, "CYLSURF1"});
   cases.push_back({9, 3, 0, 1, 0, 0, "CYLSURF2"});
   cases.push_back({4, 1, 0, 1, 1, 0, "CYLSURF2"});
-  cases.push_back({1, 2, 0, 0, 0, 0, "RNODE2D"});  // same key as a row-0 case above: shared
 
-  std::map<std::string, Int> slotOf;
-  for (const Case& c : cases) {
-    const std::string name = choose(c.n, c.s, c.gate, c.cylindrical, c.second, c.k);
-    EXPECT_EQ(name, c.name) << c.n << " " << c.s << " gate " << c.gate << " k " << c.k;
+  // The table has room for nine pseudo-element classes: the cases go in groups of nine.
+  for (std::size_t from = 0; from < cases.size(); from += 9) {
+    restart();
+    const std::vector<Case> group(cases.begin() + static_cast<std::ptrdiff_t>(from),
+                                  cases.begin() + static_cast<std::ptrdiff_t>(std::min(from + 9, cases.size())));
+    std::set<std::tuple<Int, Int, Int, Int, Int, Int>> keys;
+    for (const Case& c : group) {
+      const std::string name = choose(c.n, c.s, c.gate, c.cylindrical, c.second, c.k);
+      EXPECT_EQ(name, c.name) << c.n << " " << c.s << " gate " << c.gate << " k " << c.k;
+      keys.emplace(c.n, c.s, c.gate, c.cylindrical, c.second, c.k);
+    }
+    const Int classes = count;
+    EXPECT_EQ(classes, static_cast<Int>(keys.size()));  // a repeated key shares its class
+    // Every case again: found, never appended or defined again.
+    const std::size_t defined = dm2_testing::outputDatabase(handle)->classes.size();
+    for (const Case& c : group) EXPECT_EQ(choose(c.n, c.s, c.gate, c.cylindrical, c.second, c.k), c.name);
+    EXPECT_EQ(count, classes);
+    EXPECT_EQ(dm2_testing::outputDatabase(handle)->classes.size(), defined);
   }
-  const Int classes = count;
-  EXPECT_EQ(classes, static_cast<Int>(cases.size()) - 1);  // the last case shares its class
-  // Every case again: found, never appended or defined again.
-  const std::size_t defined = dm2_testing::outputDatabase(handle)->classes.size();
-  for (const Case& c : cases) EXPECT_EQ(choose(c.n, c.s, c.gate, c.cylindrical, c.second, c.k), c.name);
-  EXPECT_EQ(count, classes);
-  EXPECT_EQ(dm2_testing::outputDatabase(handle)->classes.size(), defined);
   // "TSURF1" and "LSURF6", "PSURF2" and "RNODE2D" are different classes.
+  restart();
   const Int tsurf = (choose(3, 3, 0, 0, 0, 0), slot), lsurf6 = (choose(3, 3, 0, 0, 1, 0), slot);
   const Int psurf2 = (choose(1, 1, -1, 0, 0, 0), slot), rnode = (choose(1, 1, 0, 0, 0, 0), slot);
   EXPECT_NE(tsurf, lsurf6);
@@ -100,6 +120,40 @@ TEST_F(SurfaceClasses, FacetsOfNoOrTenNodesChooseNoClass) {
     EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBCLSURF.  SURFACE CLASS REQUESTS A"));
   }
   EXPECT_TRUE(dm2_testing::outputDatabase(handle)->classes.empty());
+}
+
+TEST_F(SurfaceClasses, BeyondTheNineClassesTheLayoutKeepsNothingIsWritten) {
+  // Two fixed classes and the layout's room behind them; the fixed classes must stay as they are.
+  restart(2);
+  std::fill_n(table.begin(), 56, 77);
+  std::vector<std::string> chosen;
+  for (Int n = 1; n <= 9; ++n)
+    for (Int s = 1; s <= 3; ++s) chosen.push_back(choose(n, s, -1, 0, 0, 0));
+  for (std::size_t k = 0; k < chosen.size(); ++k)
+    EXPECT_EQ(chosen[k], k < 9 ? kTable[k / 3 + 1][k % 3] : "") << k;
+  EXPECT_EQ(count, 11);
+  EXPECT_EQ(lastIndex, 0);
+  EXPECT_EQ(slot, -1);
+  EXPECT_TRUE(std::all_of(table.begin(), table.begin() + 56, [](Int w) { return w == 77; }));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 18);
+  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+  const std::size_t defined = dm2_testing::outputDatabase(handle)->classes.size();
+  EXPECT_EQ(defined, 9u);
+
+  // A rigid surface that needs a tenth class writes no element and no set, and takes no label.
+  eqc_testing::clearMessages();
+  const double name = 0.0;
+  Int classIndex = -5, label = -5, counter = -40;
+  const Int node = 7;
+  ODBRSURFA(record.data(), table.data(), &name, &classIndex, &label, &node, &first, &count, &counter, &handle);
+  EXPECT_EQ(classIndex, 0);
+  EXPECT_EQ(label, 0);
+  EXPECT_EQ(counter, -40);
+  EXPECT_EQ(count, 11);
+  EXPECT_EQ(dm2_testing::outputDatabase(handle)->classes.size(), defined);
+  for (const auto& c : dm2_testing::outputDatabase(handle)->classes) EXPECT_TRUE(c.elements.empty());
+  EXPECT_TRUE(dm2_testing::outputDatabase(handle)->sets.empty());
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
 }
 
 // Element classes of the facet catalogue with the facet type and order asked for (0 when none).

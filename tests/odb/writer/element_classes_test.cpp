@@ -55,11 +55,14 @@ class ElementClasses : public zmxtest::HostFixture {
     std::vector<float> first, second;
     std::vector<Int> counts;
   };
+  // The position and count arrays are as large as the layout's count array (CGM word 80 slots)
+  // lets them be: two integers a slot, positions for as many points.
   Points position(int section, Int typeCode) {
     const Int address = load(section);
     Points p;
-    std::vector<float> positions(200, -9.0f);
-    std::vector<Int> counts(50, -9);
+    const std::size_t room = 2 * static_cast<std::size_t>(rec::i(CGM, 80));
+    positions.assign(2 * room, -9.0f);
+    counts.assign(room, -9);
     GETPOSITION(buffer.data(), buffer.data(), &p.points, &address, &typeCode, &p.layered, &p.several, &p.profile,
                 &p.two, positions.data(), counts.data());
     p.first.assign(positions.begin(), positions.begin() + p.points);
@@ -70,6 +73,8 @@ class ElementClasses : public zmxtest::HostFixture {
 
   zmxtest::OdbModelBuilder builder;
   std::vector<double> buffer;
+  std::vector<float> positions;
+  std::vector<Int> counts;
 };
 
 TEST_F(ElementClasses, CategoryWordsAndTheirAppendedParts) {
@@ -101,10 +106,11 @@ TEST_F(ElementClasses, CategoryWordsAndTheirAppendedParts) {
   EXPECT_EQ(category(shellGeneral, 100), "shell general < STEEL > < elset = SG >");
   EXPECT_EQ(category(shellLayers, 100), "shell < composite > < elset = SL >");
   EXPECT_EQ(category(shellLayers, 100, {"RB"}), "shell composite with rebar< elset = SL > <RB>");
-  // Five section points: "< ", the digit and " section points > " (22 characters); kind slot 10 + 2
-  // names slot 4, which holds no named record.
+  // Five section points: "< ", the digit and " section points > " and one blank more (22
+  // characters: 29 less the seven leading blanks of the eight-digit field); kind slot 10 + 2 names
+  // slot 4, which holds no named record.
   EXPECT_EQ(category(shellPoints, 100), "shell < 5 section points >");
-  EXPECT_EQ(category(shellPoints, 100, {"RB"}), "shell with rebar< 5 section points > <RB>");
+  EXPECT_EQ(category(shellPoints, 100, {"RB"}), "shell with rebar< 5 section points >  <RB>");
   EXPECT_EQ(category(spring, 100), "spring");
   EXPECT_EQ(category(coupling, 100), "coupling");
   EXPECT_EQ(category(surface, 100), "surface section");
@@ -147,6 +153,21 @@ TEST_F(ElementClasses, CategoryIsCutAt132WithBothMessages) {
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN GETCATEGORY"));
   EXPECT_EQ(eqc_testing::countAtLevel(-2), 1);
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+}
+
+TEST_F(ElementClasses, ANamedRecordLongerThanTheLayoutsBufferIsNotRead) {
+  std::vector<Slot> material = {N("STEEL")};
+  material.resize(40, I(0));
+  const int membrane = builder.record(30, {I(0), A(builder.record(2, material))});
+  const Int address = load(membrane);
+  for (int w = 40; w <= 54; ++w) rec::i(CGM, w) = 20;  // every record buffer of the layout: 20 slots
+  const Int type[4] = {100, 0, 0, 0};
+  std::string field(132, '?');
+  Int count = 0;
+  const Int max = 0;
+  GETCATEGORY(buffer.data(), type, field.data(), 132, &address, &count, nullptr, 80, &max);
+  EXPECT_EQ(fchar::view(field.data(), 132), "membrane");
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN GETCATEGORY"));
 }
 
 TEST_F(ElementClasses, ElsetNameIsCutToKeepTheCategoryWithin80) {
@@ -223,6 +244,45 @@ TEST_F(ElementClasses, ElbowPointsLieOnTheirCircles) {
       EXPECT_NEAR(p.first[k], r * std::cos(angle), 1e-6);
       EXPECT_NEAR(p.second[k], r * std::sin(angle), 1e-6);
     }
+}
+
+TEST_F(ElementClasses, SectionPointCountsBeyondTheRoomGiveNoPoints) {
+  // The builder's CGM word 80 is 64: room for 128 points. Counts are taken in 64 bits, so a
+  // product that wraps in 32 bits (65536 x 65536) is refused as well.
+  auto elbow = [&](Int around, Int through) {
+    std::vector<Slot> slots(20, I(0));
+    slots[3 - 2] = I(through);
+    slots[14 - 2] = R(0.2);
+    slots[17 - 2] = R(1.0);
+    slots[21 - 2] = I(around);
+    return builder.record(3, slots);
+  };
+  const int fits = elbow(8, 16);
+  struct Refused {
+    int section;
+    Int typeCode;
+  };
+  const std::vector<Refused> refused = {
+      {elbow(3, 43), 2250},
+      {elbow(2000000000, 2), 2250},
+      {elbow(65536, 65536), 2250},
+      {builder.record(2, {I(0), I(-1), I(0), I(0), I(0), I(1), I(2000000000), R(1), I(1)}), 100},  // slot 8
+      {builder.record(2, {I(0), I(-1), I(0), I(0), I(0), I(1), I(1), R(1), I(2000000000)}), 100},  // a layer's count
+      {builder.record(4, {I(0), I(2000000000), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(0),
+                          I(0), I(0), I(0), I(1)}), 100}};  // shell, slot 3
+
+  const Points p = position(fits, 2250);
+  EXPECT_EQ(p.points, 128);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  for (const Refused& r : refused) {
+    eqc_testing::clearMessages();
+    const Points q = position(r.section, r.typeCode);
+    EXPECT_EQ(q.points, 0) << r.section;
+    EXPECT_TRUE(std::all_of(positions.begin(), positions.end(), [](float x) { return x == -9.0f; })) << r.section;
+    EXPECT_TRUE(std::all_of(counts.begin(), counts.end(), [](Int c) { return c == -9; })) << r.section;
+    EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE.")) << r.section;
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 1) << r.section;
+  }
 }
 
 TEST_F(ElementClasses, ExpandedConnectivityGivesTheListBackWithoutItsZeros) {

@@ -2,20 +2,31 @@
 // slide-line records the model builder lays out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "runtime/record.h"
 #include "siblings/dm2/testing.h"
 #include "siblings/eqc/records.h"
 #include "siblings/eqc/testing.h"
+#include "tests/odb/surfaces/odb_test_support.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/odb_model_builder.h"
 #include "zmx/odb.h"
 
 namespace {
 
+using zmxtest::A;
 using zmxtest::I;
 using zmxtest::N;
+
+// The record buffer of the work-array layout: the largest of CGM words 40 to 54.
+Int recordBufferSlots() {
+  Int m = 0;
+  for (int w = 40; w <= 54; ++w) m = std::max(m, rec::i(CGM, w));
+  return m;
+}
 
 class NodeReferences : public zmxtest::HostFixture {
  protected:
@@ -23,11 +34,12 @@ class NodeReferences : public zmxtest::HostFixture {
     Int node, number, flag;
     bool operator==(const Entry&) const = default;
   };
-  std::vector<Entry> references(Int capacity = 20) {
-    std::vector<double> list(5 * static_cast<std::size_t>(capacity) + 5, -1.0), buffer(64);
+  // The list holds 20 entries; the record buffer exactly the layout's slots.
+  std::vector<Entry> references() {
+    std::vector<double> list(5 * 20, -1.0), buffer(static_cast<std::size_t>(recordBufferSlots()));
     Int count = -1;
-    const Int database = dm2_testing::nodeDatabase(), slots = 64;
-    NODRFN(list.data(), buffer.data(), &count, &database, &capacity, &slots);
+    const Int database = dm2_testing::nodeDatabase();
+    NODRFN(list.data(), buffer.data(), &count, &database);
     std::vector<Entry> out;
     for (Int k = 0; k < count; ++k)
       out.push_back({rec::slotI(list.data(), 5 * k + 1), rec::slotI(list.data(), 5 * k + 2),
@@ -53,11 +65,62 @@ TEST_F(NodeReferences, NodeRecordsAndRigidSurfaceRecordsGiveEntriesOnce) {
   (void)rigid;
   EXPECT_EQ(references(), (std::vector<Entry>{{second, 55, 1}, {1, 91, 0}}));
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
 
-  // No room for the second entry: reported, the list holds what fits.
-  eqc_testing::clearMessages();
-  EXPECT_EQ(references(1).size(), 1u);
-  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+// A rigid surface known twice: from its reference node's record and from the named surface of
+// the rigid surface on the same node. Gives the rigid-surface record.
+int rigidSurfaceKnownTwice(zmxtest::OdbModelBuilder& b) {
+  const int rigid = b.record(2, {I(3)});
+  const int reference = b.nodeRecord(11, {A(rigid), I(0)});
+  const Int n1 = b.node(7, {0, 0, 0}, 4, {reference}), n2 = b.node(8, {1, 0, 0});
+  b.surfaceRecord({I(30), N("RSURF"), I(3), I(2), I(0), I(0), I(0), A(rigid), I(0), I(7)});
+  const Int type = b.elementType("T3D2", 2010, 300, 2);
+  b.part("XIDA", {b.element(11, type, {n1, n2})}, {n1, n2});
+  return rigid;
+}
+
+TEST_F(NodeReferences, ARigidSurfaceKnownFromItsNodeAndItsSurfaceIsWrittenOnce) {
+  const int rigid = rigidSurfaceKnownTwice(builder);
+  builder.build();
+  EXPECT_EQ(references(), (std::vector<Entry>{{1, builder.address(rigid), 0}}));
+
+  std::vector<double> work;
+  const auto* db = odbtest::writeModel(builder, work, "odb_rigid_once");
+  ASSERT_NE(db, nullptr);
+  EXPECT_EQ(rec::slotI(work.data(), 4), 1);
+  const auto* arsr = odbtest::classNamed(db, "ARSR");
+  ASSERT_NE(arsr, nullptr);
+  EXPECT_EQ(arsr->elements.size(), 1u);
+  EXPECT_EQ(std::count_if(db->sets.begin(), db->sets.end(), [](const auto& set) { return set.secondName == "RSURF"; }),
+            1);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
+TEST_F(NodeReferences, AWorkArrayOfAnySizeIsNeverWrittenPast) {
+  // Every core count below the one the model needs fails whole: reported, no file, the core
+  // count kept; the array, exactly that large, is never written past.
+  rigidSurfaceKnownTwice(builder);
+  const Int adb = builder.build();
+  const Real g[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, t[3] = {0, 0, 0};
+  const std::string name = zmxtest::scratchFolder("odb_any_core") + "/model";
+  Int handle = 0;
+  Int core = 1;
+  for (; handle == 0 && core < 20000; ++core) {
+    eqc_testing::clearMessages();
+    std::vector<double> work(static_cast<std::size_t>(core), -1.0);
+    Int given = core;
+    ODB_CREATESUPERMODEL(&adb, &handle, g, t, work.data(), &given, name.c_str(), static_cast<Int>(name.size()));
+    if (handle != 0) {
+      EXPECT_EQ(rec::slotI(work.data(), 4), 1) << core;
+      EXPECT_LE(given, core);
+      break;
+    }
+    ASSERT_EQ(given, core);
+    ASSERT_EQ(rec::slotI(work.data(), 1), 0) << core;
+    ASSERT_TRUE(eqc_testing::printed("MEMORY FAILURE.")) << core;
+    ASSERT_TRUE(dm2_testing::outputDatabases().empty()) << core;
+  }
+  EXPECT_NE(handle, 0);
 }
 
 TEST_F(NodeReferences, AnalysisTimeRigidSurfacesFindTheirReferenceRecords) {
@@ -90,15 +153,14 @@ TEST_F(NodeReferences, HourglassValuesAndPartsAreCounted) {
   rec::i(CGM, 44) = 16;
   std::vector<double> buffer(40);
   Int count = 0;
-  const Int capacity = 40;
-  HMATI(buffer.data(), &count, &capacity);
+  HMATI(buffer.data(), &count);
   ASSERT_EQ(count, 2);
   const Int* values = reinterpret_cast<const Int*>(buffer.data());
   EXPECT_EQ(values[0], 3);
   EXPECT_EQ(values[1], 7);
   Int parts = 0;
-  const Int slots = 40;
-  ODBGETNPART(buffer.data(), &parts, &slots);
+  buffer.assign(static_cast<std::size_t>(rec::i(CGM, 47)), 0.0);  // the element-set buffer of the layout
+  ODBGETNPART(buffer.data(), &parts);
   EXPECT_EQ(parts, 3);
 }
 
