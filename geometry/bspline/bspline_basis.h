@@ -20,8 +20,11 @@ inline constexpr Int kMaxDegree = 5;
 inline constexpr int kMaxOrder = kMaxDegree + 1;  // points per span and direction
 inline constexpr Int kMaxDim = 3;
 inline constexpr Real kTiny = 1e-36;               // knot differences and weights below it count as 1
-inline constexpr Real kPointTolerance = 1e-6;      // of the range, for point evaluations
-inline constexpr Real kDerivTolerance = 2.22e-16;  // of the range, for derivative evaluations
+// Parameter tolerances, as fractions of the range: edge points and both face evaluators clamp
+// within 1e-6 (a face's Newton iterates may land just past an open end); edge derivatives do
+// not clamp beyond rounding.
+inline constexpr Real kPointTolerance = 1e-6;
+inline constexpr Real kEdgeDerivTolerance = 2.22e-16;
 
 // Binomial coefficients of rows 0 to 5.
 inline constexpr Real kBinomial[6][6] = {{1, 0, 0, 0, 0, 0},   {1, 1, 0, 0, 0, 0},  {1, 2, 1, 0, 0, 0},

@@ -121,7 +121,7 @@ void edgeDerivatives(Real* d, Int ldd, Int nder, const Edge& e, Real u, Int* isp
   *ierr = 1;
   if (nder < 0 || ldd < 1) return;
   if (!usableEdge(e) || ldd < e.ndim || (e.rational() && nder > kMaxRationalEdgeOrder) ||
-      !locateOrClear(e.dir, kDerivTolerance, u, ispan)) {
+      !locateOrClear(e.dir, kEdgeDerivTolerance, u, ispan)) {
     zeroFill(d, static_cast<std::ptrdiff_t>(nder + 1) * ldd);
     return;
   }

@@ -47,8 +47,9 @@ bool usableFace(const Face& f) {
          f.ncu >= f.u.knotCount - f.u.degree + 1;
 }
 
-bool locateBoth(const Face& f, Real tolerance, Real& u, Real& v, Int* ispanu, Int* ispanv) {
-  return locateOrClear(f.u, tolerance, u, ispanu) && locateOrClear(f.v, tolerance, v, ispanv);
+// Both face evaluators normalise each direction with the tolerance of the point evaluators.
+bool locateBoth(const Face& f, Real& u, Real& v, Int* ispanu, Int* ispanv) {
+  return locateOrClear(f.u, kPointTolerance, u, ispanu) && locateOrClear(f.v, kPointTolerance, v, ispanv);
 }
 
 // Calls body.template operator()<PU, PV>() for the degrees of a usable face.
@@ -60,7 +61,7 @@ void withDegrees(const Face& f, F&& body) {
 
 void facePoint(Real* x, const Face& f, Real u, Real v, Int* ispanu, Int* ispanv, Int* ierr) {
   *ierr = 1;
-  if (!usableFace(f) || !locateBoth(f, kPointTolerance, u, v, ispanu, ispanv)) {
+  if (!usableFace(f) || !locateBoth(f, u, v, ispanu, ispanv)) {
     zeroFill(x, f.ndim);
     return;
   }
@@ -151,7 +152,7 @@ void faceDerivatives(Real* d, Int ldd, Int nder, const Face& f, Real u, Real v, 
   if (nder >= 0 && ldd >= 1) zeroFill(d, static_cast<std::ptrdiff_t>(nder + 1) * (nder + 2) / 2 * ldd);
   *ierr = 1;
   if (!usableFace(f) || nder < 0 || ldd < f.ndim || (f.rational() && nder > kMaxRationalFaceOrder)) return;
-  if (!locateBoth(f, kDerivTolerance, u, v, ispanu, ispanv)) return;
+  if (!locateBoth(f, u, v, ispanu, ispanv)) return;
   withDegrees(f, [&]<int PU, int PV>() { derivativesOnSpan<PU, PV>(d, ldd, nder, f, *ispanu, *ispanv, u, v); });
   *ierr = 0;
 }

@@ -21,8 +21,9 @@ namespace zmx::geometry {
 namespace {
 
 constexpr Real kZeroSpan = 1e-36;
-// Below this half span the closed form loses its digits to cancellation and a series in the
-// angle takes over.
+// Below this half span an arc from 0 with its middle node exactly halfway is evaluated on the arc
+// by a series in the half span; everywhere else (off-centre middle nodes, angles beyond the ends,
+// where the truncated series drifts) the product form is used.
 constexpr Real kSeriesSpan = 0.005;
 
 void zeroArc(bool second, Real* n, Real* dn, Real* d2n) {
@@ -32,7 +33,7 @@ void zeroArc(bool second, Real* n, Real* dn, Real* d2n) {
   }
 }
 
-// Expansion in the half span a for nodes at 0, a and 2a.
+// Expansion in the half span a for nodes at 0, a and 2a only.
 void arcSeries(Real a, Real theta, bool second, Real* n, Real* dn, Real* d2n) {
   const Real s = theta / a - 1.0, q = s * s, c = a * a / 24.0, r = (1.0 - q) * c, u = s * r;
   n[0] = (s - 2.0) * u + s * (s - 1.0) / 2.0;
@@ -52,42 +53,62 @@ void arcSeries(Real a, Real theta, bool second, Real* n, Real* dn, Real* d2n) {
   d2n[2] = ((-6.0 * s - 6.0 * q + 1.0) * 2.0 * c + 1.0) / aa;
 }
 
-// The closed form's denominator is zero when no arc passes through the nodes: a midside angle on
-// an end angle, or a full circle. Its sines then cancel to rounding, which grows with the angles.
-bool noArc(const Real* t, Real d) {
-  const Real rounding = 4.0 * 2.22e-16 * (std::fabs(t[1] - t[0]) + std::fabs(t[2] - t[1]) + std::fabs(t[0] - t[2]));
-  return !(std::fabs(d) >= kZeroSpan) || std::fabs(d) <= rounding;
-}
-
-// The closed form from its terms: the sines of the node gaps (2 - 1, 3 - 2, 1 - 3) and the sines
-// and cosines of theta less each node's angle.
+// The interpolant through three nodes on an arc in product form: N_k is the product of
+// sin((theta - t_j) / 2) over the two other nodes j, divided by the same product at theta = t_k.
+// Each product of two such sines is a combination of 1, cos(theta) and sin(theta), so this is
+// the circle-exact interpolant; every factor comes from an angle difference, so no digits cancel
+// however short the arc or however far off-centre its middle node. With d sin(h)/dtheta =
+// cos(h) / 2 the derivatives of sin(h_i) sin(h_j) are (cos h_i sin h_j + sin h_i cos h_j) / 2 and
+// (cos h_i cos h_j - sin h_i sin h_j) / 2.
+//
+// Its terms: sine and cosine of (theta - t_k) / 2 and the sines of the half node gaps
+// (t1 - t2, t2 - t3, t3 - t1) / 2.
 struct ArcTerms {
-  Real gap[3], s[3], c[3];
+  Real s[3], c[3], gap[3];
 };
 
-void arcFromTerms(const Real* t, const ArcTerms& a, bool second, Real* n, Real* dn, Real* d2n) {
-  const Real d = a.gap[0] + a.gap[1] + a.gap[2];
-  if (noArc(t, d)) {
+void setPoint(ArcTerms& a, int k, Real theta, Real node) {
+  const Real h = 0.5 * (theta - node);
+  a.s[k] = std::sin(h), a.c[k] = std::cos(h);
+}
+void setGap(ArcTerms& a, int k, const Real* t) { a.gap[k] = std::sin(0.5 * (t[k] - t[(k + 1) % 3])); }
+
+// No arc passes through the nodes when a half gap's sine vanishes: two nodes on one angle, or
+// nodes a full turn apart, where the sine is rounding of the order of the angle's own.
+bool noArc(const Real* t, const ArcTerms& a) {
+  for (int k = 0; k < 3; ++k)
+    if (!(std::fabs(a.gap[k]) > 4.0 * 2.22e-16 * std::fabs(0.5 * (t[k] - t[(k + 1) % 3])))) return true;
+  return false;
+}
+
+// Inlined: the facet functions call it once per line of nodes.
+[[gnu::always_inline]] inline void arcFromTerms(const Real* t, const ArcTerms& a, bool second, Real* n, Real* dn,
+                                                Real* d2n) {
+  if (noArc(t, a)) {
     zeroArc(second, n, dn, d2n);
     return;
   }
-  const Real *s = a.s, *c = a.c;
-  n[0] = (a.gap[1] - s[1] + s[2]) / d;
-  n[1] = (a.gap[2] - s[2] + s[0]) / d;
-  n[2] = (a.gap[0] - s[0] + s[1]) / d;
-  dn[0] = (c[2] - c[1]) / d;
-  dn[1] = (c[0] - c[2]) / d;
-  dn[2] = (c[1] - c[0]) / d;
+  const Real *s = a.s, *c = a.c, *g = a.gap;
+  // The product of the half-gap sines from node k to the two others.
+  const Real at[3] = {-g[0] * g[2], -g[0] * g[1], -g[1] * g[2]};
+  const Real inverses[3] = {1.0 / at[0], 1.0 / at[1], 1.0 / at[2]};
+#pragma GCC unroll 3
+  for (int k = 0; k < 3; ++k) {
+    const int i = k == 0 ? 1 : 0, j = k == 2 ? 1 : 2;
+    n[k] = s[i] * s[j] * inverses[k];
+    dn[k] = 0.5 * (c[i] * s[j] + s[i] * c[j]) * inverses[k];
+  }
   if (!second) return;
-  d2n[0] = (s[1] - s[2]) / d;
-  d2n[1] = (s[2] - s[0]) / d;
-  d2n[2] = (s[0] - s[1]) / d;
+#pragma GCC unroll 3
+  for (int k = 0; k < 3; ++k) {
+    const int i = k == 0 ? 1 : 0, j = k == 2 ? 1 : 2;
+    d2n[k] = 0.5 * (c[i] * c[j] - s[i] * s[j]) * inverses[k];
+  }
 }
 
-void arcClosedForm(const Real* t, Real theta, bool second, Real* n, Real* dn, Real* d2n) {
+void arcProductForm(const Real* t, Real theta, bool second, Real* n, Real* dn, Real* d2n) {
   ArcTerms a;
-  a.gap[0] = std::sin(t[1] - t[0]), a.gap[1] = std::sin(t[2] - t[1]), a.gap[2] = std::sin(t[0] - t[2]);
-  for (int k = 0; k < 3; ++k) a.s[k] = std::sin(theta - t[k]), a.c[k] = std::cos(theta - t[k]);
+  for (int k = 0; k < 3; ++k) setPoint(a, k, theta, t[k]), setGap(a, k, t);
   arcFromTerms(t, a, second, n, dn, d2n);
 }
 
@@ -97,19 +118,21 @@ void facetArcs(int lines, const Real* middles, Real total, Real theta, bool seco
                Real (*ddh)[3]) {
   if (!(std::fabs(0.5 * total) >= kSeriesSpan)) {
     for (int l = 0; l < lines; ++l) {
-      const Real angles[3] = {0.0, middles[l], total};
-      arcFunctions(angles, theta, second, h[l], dh[l], ddh[l]);
+      const Real t[3] = {0.0, middles[l], total};
+      arcFunctions(t, theta, second, h[l], dh[l], ddh[l]);
     }
     return;
   }
   ArcTerms a;
-  a.gap[2] = std::sin(0.0 - total);
-  a.s[0] = std::sin(theta - 0.0), a.c[0] = std::cos(theta - 0.0);
-  a.s[2] = std::sin(theta - total), a.c[2] = std::cos(theta - total);
+  setPoint(a, 0, theta, 0.0);
+  setPoint(a, 2, theta, total);
+  const Real ends[3] = {0.0, 0.0, total};  // the gap from the end back to 0 is every line's
+  setGap(a, 2, ends);
   for (int l = 0; l < lines; ++l) {
     const Real t[3] = {0.0, middles[l], total};
-    a.gap[0] = std::sin(t[1] - t[0]), a.gap[1] = std::sin(t[2] - t[1]);
-    a.s[1] = std::sin(theta - t[1]), a.c[1] = std::cos(theta - t[1]);
+    setPoint(a, 1, theta, t[1]);
+    setGap(a, 0, t);
+    setGap(a, 1, t);
     arcFromTerms(t, a, second, h[l], dh[l], ddh[l]);
   }
 }
@@ -140,10 +163,11 @@ void arcFunctions(const Real* angles, Real theta, bool second, Real* n, Real* dn
   const Real a = 0.5 * (angles[2] - angles[0]);
   if (!(std::fabs(a) >= kZeroSpan))
     zeroArc(second, n, dn, d2n);
-  else if (std::fabs(a) < kSeriesSpan)
+  else if (std::fabs(a) < kSeriesSpan && angles[0] == 0.0 && angles[1] == a &&
+           std::fabs(theta - a) <= std::fabs(a))
     arcSeries(a, theta, second, n, dn, d2n);
   else
-    arcClosedForm(angles, theta, second, n, dn, d2n);
+    arcProductForm(angles, theta, second, n, dn, d2n);
 }
 
 void cylinderFunctions(int nodes, Real xi, Real eta, const Real* cylinder, bool second, FacetFunctions& out) {

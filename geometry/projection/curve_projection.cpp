@@ -229,13 +229,17 @@ void GETPERPDISTTOCURVE(const Real* y, const Real* p, const Real* parameters, co
     return;
   }
   if (isTrueLowBit(*straightFlag) && !isTrueLowBit(*cylindrical)) {
-    for (int k = 0; k < 3; ++k) setReal(kFeet + k, 0.0), setReal(kTangents + k, 0.0);
+    // The one foot and its unit tangent go to the record for the caller; without a foot there
+    // is no parameter to read and no distance to write.
+    const bool hasFoot = *count >= 1;
     const Vec y1 = node(y, 1, flat);
     Vec t = combine(1.0, node(y, 2, flat), -1.0, y1);
-    const Vec foot = combine(1.0, y1, parameters[0], t);
+    const Vec foot = hasFoot ? combine(1.0, y1, parameters[0], t) : Vec{};
     const Real l = normalise(t);
+    setVector(kFeet, foot);
+    setVector(kTangents, hasFoot ? t : Vec{});
     setReal(kTangentLengths, l);
-    distances[0] = footDistance(foot, t, p, flat);
+    if (hasFoot) distances[0] = footDistance(foot, t, p, flat);
     *lengthTolerance = l * *fraction;
     return;
   }

@@ -606,6 +606,8 @@ void CALPERPDISTTOSURF1(const Real* x, const Int* ld, const Real* p, Real* xi, R
   Real squared;
   if (r.found) {
     *nearest = nearestNode(f, r.foot, squared);
+    // Lines in two dimensions are never classified, not even a foot inside.
+    if (f.dim != 3) return;
     if (r.outside == 0.0) {
       *location = kInside;
       return;

@@ -12,6 +12,7 @@
 #include <limits>
 #include <numbers>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "zmx/geometry/bspline.h"
@@ -201,6 +202,91 @@ TEST(BsplineFaces, PointsAndDerivativesAgreeWithReference) {
           const int col = total * (total + 1) / 2 + l;
           expectClose(d.data() + col * ldd, reference(total - l, l), ndim, "face derivative");
         }
+    }
+    freeSurf(surf);
+  }
+}
+
+// Both face evaluators clamp a parameter onto an open end when it lies within 1e-6 of its own
+// direction's range beyond it, and refuse it (that span 0) just beyond that. The ranges differ
+// (4 in u, 0.5 in v), so a tolerance taken from the wrong range, or a tighter one in the
+// derivative evaluator, shows. Values at the clamped parameters come from the reference.
+TEST(BsplineFaces, ParametersJustPastOpenEndsClampWithinTheirOwnRange) {
+  Knots ku, kv;
+  ku.degree = 3;
+  ku.full = {-1, -1, -1, -1, 0.5, 1.5, 1.5, 3, 3, 3, 3};
+  kv.degree = 2;
+  kv.full = {0.5, 0.5, 0.5, 0.7, 1.0, 1.0, 1.0};
+  for (Knots* k : {&ku, &kv}) {
+    k->count = static_cast<int>(k->full.size()) - k->degree - 1;
+    k->ours.assign(k->full.begin() + 1, k->full.end() - 1);
+    k->lo = k->full.front();
+    k->hi = k->full.back();
+  }
+  std::mt19937 rng(35);
+  const int ldim = 3, ndim = 3, ncu = ku.count, ncv = kv.count, pu = ku.degree, pv = kv.degree;
+  const int nku = ku.nknot(), nkv = kv.nknot(), nder = 2, ldd = 3;
+  const std::vector<double> cp = randomValues(rng, static_cast<std::size_t>(ldim) * ncu * ncv, -3.0, 3.0);
+  const std::vector<double> w = randomValues(rng, static_cast<std::size_t>(ncu) * ncv, 0.5, 2.0);
+  const Logical open = kOpen;
+  const double ru = ku.hi - ku.lo, rv = kv.hi - kv.lo;
+
+  for (const bool rational : {false, true}) {
+    std::vector<double> coef = rational ? homogeneous(cp, w, ldim, ndim) : packed(cp, w.size(), ldim, ndim);
+    std::vector<double> tu = ku.full, tv = kv.full;
+    SISLSurf* surf = newSurf(ncu, ncv, pu + 1, pv + 1, tu.data(), tv.data(), coef.data(), rational ? 2 : 1, ndim, 1);
+    ASSERT_NE(surf, nullptr);
+    const Logical lrat = rational ? kTrue : kFalse;
+    struct Case {
+      double u, v;
+      bool accepted;
+      double clampedU, clampedV;
+    };
+    const double uMid = 0.9, vMid = 0.8;
+    const Case cases[] = {
+        {uMid, kv.hi + 0.5e-6 * rv, true, uMid, kv.hi},
+        {ku.hi + 1e-9, vMid, true, ku.hi, vMid},
+        {ku.lo - 0.5e-6 * ru, vMid, true, ku.lo, vMid},
+        {ku.lo - 0.9e-6 * ru, kv.lo - 0.9e-6 * rv, true, ku.lo, kv.lo},
+        {ku.hi + 0.9e-6 * ru, kv.hi + 0.9e-6 * rv, true, ku.hi, kv.hi},
+        {ku.hi + 1.1e-6 * ru, vMid, false, 0, 0},
+        {uMid, kv.lo - 1.1e-6 * rv, false, 0, 0},
+        {uMid, kv.hi + 0.9e-6 * ru, false, 0, 0},  // u's tolerance, too wide for v
+    };
+    for (const Case& c : cases) {
+      const std::string where = "u " + std::to_string(c.u - ku.hi) + " v " + std::to_string(c.v - kv.hi) +
+                                (rational ? " rational" : "");
+      double x[3] = {9, 9, 9};
+      int su = 1, sv = 1, ierr = -1;
+      BSPLINE_FACE(x, &pu, &pv, &nku, &nkv, ku.ours.data(), kv.ours.data(), cp.data(), &ldim, &ncu, &ndim, w.data(),
+                   &c.u, &c.v, &su, &sv, &open, &open, &ku.lo, &ku.hi, &kv.lo, &kv.hi, &lrat, &ierr);
+      std::vector<double> d(ldd * 6, 7.0);
+      int dsu = 1, dsv = 1, derr = -1;
+      BSPLINE_FACE_DERIV(d.data(), &ldd, &nder, &pu, &pv, &nku, &nkv, ku.ours.data(), kv.ours.data(), cp.data(), &ldim,
+                         &ncu, &ndim, w.data(), &c.u, &c.v, &dsu, &dsv, &open, &open, &ku.lo, &ku.hi, &kv.lo, &kv.hi,
+                         &lrat, &derr);
+      if (!c.accepted) {
+        EXPECT_EQ(ierr, 1) << where;
+        EXPECT_EQ(derr, 1) << where;
+        EXPECT_EQ(su * sv, 0) << where;
+        EXPECT_EQ(dsu * dsv, 0) << where;
+        for (double value : d) EXPECT_EQ(value, 0.0) << where;
+        continue;
+      }
+      ASSERT_EQ(ierr, 0) << where;
+      ASSERT_EQ(derr, 0) << where;
+      EXPECT_EQ(dsu, su) << where;
+      EXPECT_EQ(dsv, sv) << where;
+      double par[2] = {c.clampedU, c.clampedV};
+      int left1 = 0, left2 = 0, stat = 0;
+      std::vector<double> ref((nder + 1) * (nder + 1) * ndim);
+      s1424(surf, nder, nder, par, &left1, &left2, ref.data(), &stat);
+      ASSERT_GE(stat, 0);
+      auto reference = [&](int k, int l) { return ref.data() + (l * (nder + 1) + k) * ndim; };
+      expectClose(x, reference(0, 0), ndim, where.c_str());
+      for (int total = 0; total <= nder; ++total)
+        for (int l = 0; l <= total; ++l)
+          expectClose(d.data() + (total * (total + 1) / 2 + l) * ldd, reference(total - l, l), ndim, where.c_str());
     }
     freeSurf(surf);
   }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <numeric>
@@ -56,6 +57,55 @@ TEST_F(CylindricalFacets, ArcFunctionsReproduceOneCosineAndSine) {
       EXPECT_NEAR(value, field[f][0], 1e-11 * scale) << trial;
       EXPECT_NEAR(slope, field[f][1], 1e-11 * scale) << trial;
       EXPECT_NEAR(bend, field[f][2], 1e-11 * scale * scale) << trial;
+    }
+  }
+}
+
+// Spans from 1e-6 rad to beyond a half turn, middle nodes anywhere inside (exactly halfway
+// included), arcs starting at 0 and elsewhere. Reproduced are 1, cos and sin, and the same space
+// in a basis that stays well conditioned on a short arc (1, sin(x) / a, 4 sin^2(x / 2) / a^2 with
+// x = theta - centre, a the half span); the k-th derivative is held to 1e-10 / a^k, its scale.
+TEST_F(CylindricalFacets, ArcFunctionsStayExactForEverySpanAndMiddleNode) {
+  for (const double span : {1e-6, 3.3e-6, 1e-5, 1e-4, 1e-3, 0.0099, 0.00999999, 0.01, 0.0100001, 0.05, 0.7, 2.5}) {
+    for (const double where : {0.5, 0.01, 0.1, 0.37, 0.5 + 1e-9, 0.63, 0.9, 0.99}) {
+      for (const double t1 : {0.0, 0.7, -2.1}) {
+        const double t[3] = {t1, t1 + where * span, t1 + span};
+        const double a = 0.5 * span, centre = t1 + a;
+        for (const double f : {-0.2, 0.0, 0.13, where, 0.5, 0.81, 1.0, 1.2}) {
+          const double theta = f == where ? t[1] : t1 + f * span;
+          const Arc got = arc(t[0], t[1], t[2], theta);
+          const auto fields = [&](double x) {
+            const double y = x - centre, h = std::sin(0.5 * y);
+            return std::array<std::array<double, 3>, 6>{{
+                {1, 0, 0},
+                {std::cos(x), -std::sin(x), -std::cos(x)},
+                {std::sin(x), std::cos(x), -std::sin(x)},
+                {1, 0, 0},
+                {std::sin(y) / a, std::cos(y) / a, -std::sin(y) / a},
+                {4 * h * h / (a * a), 2 * std::sin(y) / (a * a), 2 * std::cos(y) / (a * a)},
+            }};
+          };
+          const auto want = fields(theta);
+          double sums[6][3] = {};
+          for (int k = 0; k < 3; ++k) {
+            const auto atNode = fields(t[k]);
+            for (int g = 0; g < 6; ++g) {
+              sums[g][0] += got.n[k] * atNode[g][0];
+              sums[g][1] += got.dn[k] * atNode[g][0];
+              sums[g][2] += got.d2n[k] * atNode[g][0];
+            }
+          }
+          for (int g = 0; g < 6; ++g)
+            for (int order = 0; order < 3; ++order)
+              ASSERT_NEAR(sums[g][order], want[g][order], 1e-10 / std::pow(a, order))
+                  << "span " << span << " middle at " << where << " from " << t1 << " theta at " << f << " field "
+                  << g << " derivative " << order;
+          if (f == where || f == 0.0 || f == 1.0) {
+            const int node = f == 0.0 ? 0 : f == 1.0 ? 2 : 1;
+            for (int k = 0; k < 3; ++k) EXPECT_NEAR(got.n[k], k == node ? 1.0 : 0.0, 1e-12);
+          }
+        }
+      }
     }
   }
 }

@@ -86,6 +86,19 @@ TEST_F(CurveProjection, StraightSegmentsInClosedFormWithTheRecord) {
   EXPECT_DOUBLE_EQ(recordReal(30), 5.0);  // the tangent's length
   EXPECT_DOUBLE_EQ(f.lengthTolerance, 0.05);
   EXPECT_DOUBLE_EQ(recordReal(5), 5.0);   // c1 = the length
+  // The record hands the caller the foot and the unit tangent, whatever it held before, in
+  // three dimensions and in two (where z is not read).
+  for (const bool plane : {false, true}) {
+    for (int k = 12; k <= 32; ++k) rec::setR(CDISTTOCURVE, 2 * k - 1, 99.0);
+    f = feet(y, p, true, plane, false);
+    const std::array<double, 3> wantFoot = {1 + 3 * s, 2 + 4 * s, 3};
+    const std::array<double, 3> wantTangent = {0.6, 0.8, 0};
+    for (int i = 0; i < (plane ? 2 : 3); ++i) {
+      EXPECT_NEAR(recordReal(12 + i), wantFoot[i], 1e-15) << plane << i;
+      EXPECT_NEAR(recordReal(21 + i), wantTangent[i], 1e-15) << plane << i;
+    }
+    EXPECT_DOUBLE_EQ(recordReal(30), 5.0);
+  }
   // Beyond the end: with the filter only within the tolerance, the unfiltered count kept.
   f = feet(y, {10, 12, 3}, true, false, true);
   EXPECT_EQ(f.count, 0);

@@ -180,6 +180,32 @@ TEST_F(FacetProjection, LinesInTwoDimensionsAndTheAcceptanceEdges) {
     EXPECT_NEAR(r.xi, xi, 1e-9);
     EXPECT_NEAR(r.distance, -0.2, 1e-12);
   }
+  // The classifying twin never classifies a line in two dimensions: location 0 inside, just
+  // outside and far outside; a found foot still names its nearest node; the rest is the plain
+  // projection's.
+  for (const auto& [nodes, x] : {std::pair{2, line}, std::pair{3, arc}}) {
+    for (const std::array<double, 3>& q :
+         {std::array<double, 3>{1, 0.5, 0}, {0.5, -0.3, 0}, {-0.01, 0.2, 0}, {-3, 1, 0}}) {
+      const Projection plain = project(x, nodes, q, plane);
+      const Projection classified = project(x, nodes, q, plane, true);
+      EXPECT_EQ(classified.location, 0) << nodes << " " << q[0];
+      EXPECT_EQ(classified.found, plain.found);
+      EXPECT_EQ(classified.distance, plain.distance);
+      EXPECT_EQ(classified.xi, plain.xi);
+      EXPECT_EQ(classified.outside, plain.outside);
+      if (!isTrueLowBit(plain.found)) {
+        EXPECT_EQ(classified.nearest, 0);
+        continue;
+      }
+      int nearest = 0;
+      double best = 1e300;
+      for (int j = 0; j < nodes; ++j) {
+        const double d = std::hypot(x[2 * j] - plain.foot[0], x[2 * j + 1] - plain.foot[1]);
+        if (d < best) best = d, nearest = j + 1;
+      }
+      EXPECT_EQ(classified.nearest, nearest) << nodes << " " << q[0];
+    }
+  }
   // Quadrilateral bounds: 1 + 4.4e-16 is inside, 1 + tol is accepted with tol / 2 outside,
   // beyond 1 + 2 tol nothing is found.
   const std::vector<double> square = {-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0};
