@@ -92,7 +92,7 @@ class ScratchModel : public ScratchDb {
         break;
       case 6: {  // a new bookkept mapping
         if (live_.size() >= 4) break;
-        const int mode = std::uniform_int_distribution<int>(1, 3)(random_);
+        const auto mode = static_cast<sdb_IssueAccessMode>(std::uniform_int_distribution<int>(1, 3)(random_));
         sdb_MemoryPointer* p = f->CreateMap(mode, address, r.size);
         ASSERT_NE(p->data, nullptr);
         if (mode != sdb_WriteNew) {
@@ -107,7 +107,7 @@ class ScratchModel : public ScratchDb {
         Mapping& m = live_[std::uniform_int_distribution<std::size_t>(0, live_.size() - 1)(random_)];
         const bool shrink = what == 8 && m.range.size > 1;
         const Range to = shrink ? Range{m.range.address, m.range.size / 2} : r;
-        const int mode = std::uniform_int_distribution<int>(1, 3)(random_);
+        const auto mode = static_cast<sdb_IssueAccessMode>(std::uniform_int_distribution<int>(1, 3)(random_));
         leave(m);
         const std::vector<unsigned char> held(static_cast<unsigned char*>(m.pointer->data),
                                               static_cast<unsigned char*>(m.pointer->data) + to.size * shrink);
@@ -138,7 +138,7 @@ class ScratchModel : public ScratchDb {
         if (live_.empty()) break;
         const std::size_t k = std::uniform_int_distribution<std::size_t>(0, live_.size() - 1)(random_);
         leave(live_[k]);
-        f->UnMap(live_[k].pointer->mode, sdb_SULong::FromValue(live_[k].range.address), live_[k].range.size,
+        f->UnMap(static_cast<sdb_IssueAccessMode>(live_[k].pointer->mode), sdb_SULong::FromValue(live_[k].range.address), live_[k].range.size,
                  live_[k].pointer);
         live_.erase(live_.begin() + static_cast<std::ptrdiff_t>(k));
         break;
@@ -147,7 +147,7 @@ class ScratchModel : public ScratchDb {
         if (std::uniform_int_distribution<int>(0, 20)(random_) != 0) break;
         for (const Mapping& m : live_) {
           leave(m);
-          f->UnMap(m.pointer->mode, sdb_SULong::FromValue(m.range.address), m.range.size, m.pointer);
+          f->UnMap(static_cast<sdb_IssueAccessMode>(m.pointer->mode), sdb_SULong::FromValue(m.range.address), m.range.size, m.pointer);
         }
         live_.clear();
         deletetheSdbManager();
