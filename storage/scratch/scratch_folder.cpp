@@ -178,8 +178,8 @@ sdb_MemoryPointer* sdb_RegularFolder::CreateMap(sdb_IssueAccessMode mode, sdb_SU
   return pointer;
 }
 
-sdb_MemoryPointer* sdb_RegularFolder::Remap(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t oldSize, std::size_t newSize,
-                                            sdb_MemoryPointer* pointer) {
+sdb_MemoryPointer* sdb_RegularFolder::Remap(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t oldSize,
+                                            std::size_t newSize, sdb_MemoryPointer* pointer) {
   bool held = pointer != nullptr && pointer != &empty_;
   if (held) oldSize = std::min(oldSize, pointer->allocated - sdb_MemoryPointer::kDataOffset);
   const bool sameBytes = held && pointer->address == address && newSize <= oldSize;

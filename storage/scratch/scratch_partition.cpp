@@ -242,7 +242,8 @@ sdb_MMapPartition::Issue::~Issue() {
 
 // ---- Segmented issues ---------------------------------------------------------------------------
 
-sdb_SGMMapPartition::Issue::Issue(sdb_SGMMapPartition& partition, sdb_IssueAccessMode mode) : sdb_Issue(partition, mode) {
+sdb_SGMMapPartition::Issue::Issue(sdb_SGMMapPartition& partition, sdb_IssueAccessMode mode)
+    : sdb_Issue(partition, mode) {
   sdb_Manager* manager = gettheSdbManager();
   if (folderObject_ == nullptr || manager == nullptr || partition.FixedIssueSize() == 0) return;
   reserved_ = partition.Reserved();

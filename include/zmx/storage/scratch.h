@@ -51,7 +51,7 @@ static_assert(sizeof(sdb_FolderRecord) == 16);
 struct sdb_MemoryPointer {
   static constexpr std::size_t kDataOffset = 48;  // record, pad, and 16-byte alignment of the data
   void* data = nullptr;
-  std::int32_t mode = 0;
+  sdb_IssueAccessMode mode{};  // 0 in the empty pointer
   std::size_t allocated = 0;  // record, pad and data
   sdb_SULong address;
 };

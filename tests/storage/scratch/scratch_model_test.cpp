@@ -138,7 +138,7 @@ class ScratchModel : public ScratchDb {
         if (live_.empty()) break;
         const std::size_t k = std::uniform_int_distribution<std::size_t>(0, live_.size() - 1)(random_);
         leave(live_[k]);
-        f->UnMap(static_cast<sdb_IssueAccessMode>(live_[k].pointer->mode), sdb_SULong::FromValue(live_[k].range.address), live_[k].range.size,
+        f->UnMap(live_[k].pointer->mode, sdb_SULong::FromValue(live_[k].range.address), live_[k].range.size,
                  live_[k].pointer);
         live_.erase(live_.begin() + static_cast<std::ptrdiff_t>(k));
         break;
@@ -147,7 +147,7 @@ class ScratchModel : public ScratchDb {
         if (std::uniform_int_distribution<int>(0, 20)(random_) != 0) break;
         for (const Mapping& m : live_) {
           leave(m);
-          f->UnMap(static_cast<sdb_IssueAccessMode>(m.pointer->mode), sdb_SULong::FromValue(m.range.address), m.range.size, m.pointer);
+          f->UnMap(m.pointer->mode, sdb_SULong::FromValue(m.range.address), m.range.size, m.pointer);
         }
         live_.clear();
         deletetheSdbManager();
