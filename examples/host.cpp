@@ -2,7 +2,8 @@
 // bring the library up, register the surfaces of a model, read them back, report check failures
 // and file them under their message keys, drain them into printed lines and sets, print the
 // heading notice, write and read a results file, use the data-base units, and take the library
-// down.
+// down. It works in a scratch folder of its own, which it removes at the end, so the files the
+// roads make never land in the folder it was started from.
 #include <algorithm>
 #include <cstdlib>
 #include <cstdio>
@@ -11,6 +12,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "runtime/address_space.h"
 #include "runtime/record.h"
@@ -66,7 +69,7 @@ void printSurface(const char* name) {
 // again, its node records read through the node unit; then node and restart records written
 // through their paged units and read back.
 void walkDataBaseUnits() {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "zmx_host_units";
+  const std::filesystem::path folder = std::filesystem::current_path() / "units";
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   const std::string directory = folder.string() + "/";
@@ -248,9 +251,8 @@ namespace {
 // A results file in each form: an analysis writes records on unit 8 (binary) and unit 14 (ASCII),
 // and a user program declares both units, makes each current in turn and reads it to its end.
 void resultsFileRoundTrip() {
-  const std::string folder = std::filesystem::temp_directory_path().string() + "/zmx_host_results";
-  std::filesystem::create_directories(folder);
-  const std::string name = folder + "/demo";
+  std::filesystem::create_directories("results");
+  const std::string name = "results/demo";
   const Int units[] = {8, 2, 14, 1};
   const Int count = 2, binaryOutput = 2;
 
@@ -304,6 +306,18 @@ void searchOneSlavePoint();
 void walkOdbRoad();
 
 int main() {
+  const std::filesystem::path started = std::filesystem::current_path();
+  const std::filesystem::path scratch =
+      std::filesystem::temp_directory_path() / ("zmx_host." + std::to_string(::getpid()));
+  std::error_code failed;
+  std::filesystem::remove_all(scratch, failed);
+  std::filesystem::create_directories(scratch, failed);
+  if (!failed) std::filesystem::current_path(scratch, failed);
+  if (failed) {
+    std::fprintf(stderr, "cannot work in %s: %s\n", scratch.c_str(), failed.message().c_str());
+    return 1;
+  }
+
   int modules = 0;
   shr_initialize(modules);
   std::printf("library up: %d modules\n", modules);
@@ -330,5 +344,7 @@ int main() {
 
   shr_finalize(modules);
   std::printf("library down: %d modules\n", modules);
+  std::filesystem::current_path(started, failed);
+  std::filesystem::remove_all(scratch, failed);
   return modules == 0 ? 0 : 1;
 }

@@ -58,7 +58,7 @@ float real(const std::vector<Int>& work, Int index, int k) {
 }  // namespace
 
 void walkImportRoad() {
-  const std::string folder = std::filesystem::temp_directory_path().string() + "/zmx_host_import";
+  const std::string folder = "import";
   std::filesystem::create_directories(folder);
   const std::string modelFile = folder + "/previous.pac", stateFile = folder + "/previous.kvx";
   glo_testing::writeDatabase(tinyModel(), modelFile, stateFile);

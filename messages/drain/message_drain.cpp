@@ -119,8 +119,7 @@ void drainKey(int key, const Phase& phase) {
 
 }  // namespace
 
-void shr_msgprintC(const int& printFlag, const int& analysisFlag, const int& step, const int& increment,
-                   const int& first, const int& second) {
+void shr_msgprintC(int& printFlag, int& analysisFlag, int& step, int& increment, int& first, int& second) {
   int count = 0;
   const int* pending = msgaccessC(kPendingKeys, &count, 0);
   if (count == 0) return;
@@ -137,5 +136,7 @@ void shr_msgprintC(const int& printFlag, const int& analysisFlag, const int& ste
 
 extern "C" void SHR_MSGPRINT(const Int* printFlag, const Int* analysisFlag, const Int* step, const Int* increment,
                              const Int* first, const Int* second) {
-  shr_msgprintC(*printFlag, *analysisFlag, *step, *increment, *first, *second);
+  // The same six references go on; shr_msgprintC only reads them.
+  shr_msgprintC(const_cast<Int&>(*printFlag), const_cast<Int&>(*analysisFlag), const_cast<Int&>(*step),
+                const_cast<Int&>(*increment), const_cast<Int&>(*first), const_cast<Int&>(*second));
 }

@@ -254,7 +254,7 @@ void dsa_DataManip::visit(const Layout& layout, const dsa_Var& var) {
 
 void dsa_DataManip::doManip() { dsaWalk(*this); }
 
-void dsa_DataManip::doManip(const Int* ids, Int kind, Int n) {
+void dsa_DataManip::doManip(const Int* ids, VarBlockTypeKey kind, Int n) {
   if (layout_ == nullptr) return;
   auto visit = [&](const Layout& layout) {
     const VarBlock& block = layout.Block();

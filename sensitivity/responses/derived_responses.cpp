@@ -90,10 +90,10 @@ bool contactVariable(const char* variable, Int length) {
 
 }  // namespace
 
-void dsa_DerivedRespTable(Int id, Int& kind, Int*& ids, Int& count, Int flag) {
+void dsa_DerivedRespTable(Int id, VarBlockTypeKey& kind, Int*& ids, Int& count, Int flag) {
   for (const Derived& d : kDerived) {
     if (std::find(std::begin(d.responses), std::end(d.responses), id) == std::end(d.responses) || id == 0) continue;
-    kind = d.kind;
+    kind = static_cast<VarBlockTypeKey>(d.kind);
     const bool single = d.alternative != 0 && flag <= 0;
     count = single ? 1 : d.count;
     ids = new Int[static_cast<std::size_t>(count)];

@@ -45,7 +45,7 @@ void dsa_VarAccess::Locate(const Layout& layout, Int id, const adb_dsaVars& vars
   }
 }
 
-void dsa_Var::FormStorage(const Layout& layout, Int nIds, Int kind) {
+void dsa_Var::FormStorage(const Layout& layout, Int nIds, VarBlockTypeKey kind) {
   const std::size_t room = nIds > 0 ? static_cast<std::size_t>(nIds) : 0;
   ids = std::make_unique<Int[]>(room);
   classes = std::make_unique<Int[]>(room);

@@ -128,7 +128,7 @@ void sdb_RegularFolder::WriteFrom(sdb_SULong address, std::size_t size, const vo
   if (handler_.Write(address, size, buffer) != size) WriteError();
 }
 
-void* sdb_RegularFolder::Map(int mode, sdb_SULong address, std::size_t size) {
+void* sdb_RegularFolder::Map(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t size) {
   addToTally(size);
   void* buffer = allocateBuffer(size);
   if ((mode == sdb_Read || mode == sdb_Modify) && !ReadInto(address, size, buffer)) {
@@ -139,27 +139,27 @@ void* sdb_RegularFolder::Map(int mode, sdb_SULong address, std::size_t size) {
   return buffer;
 }
 
-void sdb_RegularFolder::UnMap(int mode, sdb_SULong address, std::size_t size, void* buffer) {
+void sdb_RegularFolder::UnMap(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t size, void* buffer) {
   if ((mode == sdb_Modify || mode == sdb_WriteNew) && size != 0 && buffer != nullptr) WriteFrom(address, size, buffer);
   std::free(buffer);
   takeFromTally(size);
 }
 
-void sdb_RegularFolder::Sync(int mode, sdb_SULong address, std::size_t size, void* buffer) {
+void sdb_RegularFolder::Sync(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t size, void* buffer) {
   if (mode == sdb_Read)
     ReadInto(address, size, buffer);  // a failure is reported by the handler
   else if (mode == sdb_WriteNew)
     WriteFrom(address, size, buffer);
 }
 
-sdb_MemoryPointer* sdb_RegularFolder::Fill(sdb_MemoryPointer* pointer, int mode, sdb_SULong address) {
+sdb_MemoryPointer* sdb_RegularFolder::Fill(sdb_MemoryPointer* pointer, sdb_IssueAccessMode mode, sdb_SULong address) {
   pointer->data = reinterpret_cast<char*>(pointer) + sdb_MemoryPointer::kDataOffset;
   pointer->mode = mode;
   pointer->address = address;
   return pointer;
 }
 
-sdb_MemoryPointer* sdb_RegularFolder::CreateMap(int mode, sdb_SULong address, std::size_t size) {
+sdb_MemoryPointer* sdb_RegularFolder::CreateMap(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t size) {
   const std::size_t bytes = sdb_MemoryPointer::kDataOffset + size;
   addToTally(bytes);
   auto* pointer = new (allocateBuffer(bytes)) sdb_MemoryPointer();
@@ -178,8 +178,8 @@ sdb_MemoryPointer* sdb_RegularFolder::CreateMap(int mode, sdb_SULong address, st
   return pointer;
 }
 
-sdb_MemoryPointer* sdb_RegularFolder::Remap(int mode, sdb_SULong address, std::size_t oldSize, std::size_t newSize,
-                                            sdb_MemoryPointer* pointer) {
+sdb_MemoryPointer* sdb_RegularFolder::Remap(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t oldSize,
+                                            std::size_t newSize, sdb_MemoryPointer* pointer) {
   bool held = pointer != nullptr && pointer != &empty_;
   if (held) oldSize = std::min(oldSize, pointer->allocated - sdb_MemoryPointer::kDataOffset);
   const bool sameBytes = held && pointer->address == address && newSize <= oldSize;
@@ -222,7 +222,8 @@ sdb_MemoryPointer* sdb_RegularFolder::HandOver(sdb_MemoryPointer* pointer, std::
   return back;
 }
 
-void sdb_RegularFolder::UnMap(int /*mode*/, sdb_SULong /*address*/, std::size_t size, sdb_MemoryPointer* pointer) {
+void sdb_RegularFolder::UnMap(sdb_IssueAccessMode /*mode*/, sdb_SULong /*address*/, std::size_t size,
+                              sdb_MemoryPointer* pointer) {
   if (pointer == nullptr || pointer == &empty_) return;
   if ((pointer->mode == sdb_Modify || pointer->mode == sdb_WriteNew) && size != 0 && pointer->data != nullptr)
     WriteFrom(pointer->address, size, pointer->data);

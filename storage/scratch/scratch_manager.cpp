@@ -180,7 +180,7 @@ sdb_Manager::sdb_Manager(sdb_Manager_Initialize) {
   BeginConstruction();
   CreateDatabaseFiles();
   temporaryRecord_ = sdb_FolderRecord();
-  folder_[1] = BuildFolder(1, &temporaryRecord_);
+  folder_[1] = CreateFolder(1, &temporaryRecord_);
   const sdb_SULong address = folder_[1]->Allocate(pageSize_, 1);
   header_ = static_cast<unsigned char*>(folder_[1]->Map(sdb_WriteNew, address, pageSize_));
   headerSize_ = pageSize_;
@@ -194,7 +194,7 @@ sdb_Manager::sdb_Manager(sdb_Manager_Initialize) {
 sdb_Manager::sdb_Manager() {
   BeginConstruction();
   temporaryRecord_ = sdb_FolderRecord{sdb_SULong(kHeaderProbe), sdb_SULong()};
-  folder_[1] = BuildFolder(1, &temporaryRecord_);
+  folder_[1] = CreateFolder(1, &temporaryRecord_);
   if (!ReadExistingHeader()) {
     AbandonOpen();
     return;
@@ -420,7 +420,7 @@ sdb_FolderRecord* sdb_Manager::FolderRecord(unsigned slot) {
   return reinterpret_cast<sdb_FolderRecord*>(header_ + kFolderRecords + 16 * slot);
 }
 
-sdb_RegularFolder* sdb_Manager::BuildFolder(unsigned slot, sdb_FolderRecord* record) {
+sdb_RegularFolder* sdb_Manager::CreateFolder(unsigned slot, sdb_FolderRecord* record) {
   sdb_Folder* folder = factory_[slot](arena_ + objectPlace_[slot], jobName_, folderName_[slot], directoryCount_[slot],
                                       sizeCount_[slot], directories_[slot], sizes_[slot], record);
   return static_cast<sdb_RegularFolder*>(folder);
@@ -435,7 +435,7 @@ sdb_RegularFolder* sdb_Manager::GetFolder(sdb_FolderNames folder) {
   if (state_[slot] == 0 || folder_[slot] == nullptr) {
     sdb_FolderRecord* record = OpenFolder(folder);
     if (record == nullptr) return nullptr;
-    folder_[slot] = BuildFolder(slot, record);
+    folder_[slot] = CreateFolder(slot, record);
   }
   return folder_[slot];
 }
@@ -484,6 +484,9 @@ sdb_PartitionRecord* sdb_Manager::OpenPartition(sdb_PartitionId id) {
   }
   return reinterpret_cast<sdb_PartitionRecord*>(header_ + kPartitionRecords + 24 * static_cast<unsigned>(id));
 }
+
+unsigned sdb_Manager::GetPageSize() const { return pageSize_; }
+unsigned sdb_Manager::GetSectorSize() const { return sectorSize_; }
 
 int sdb_Manager::AllocateIssueTable(unsigned n) {
   const std::uint32_t used = Word(kIssueTable + 4);

@@ -125,7 +125,7 @@ bool sdb_Partition::ReserveSpace(unsigned alignment) {
   return true;
 }
 
-sdb_PrtIssueRcrd* sdb_Partition::AccessIssue(int issue, int /*mode*/, unsigned alignment) {
+sdb_PrtIssueRcrd* sdb_Partition::AccessIssue(int issue, sdb_IssueAccessMode /*mode*/, unsigned alignment) {
   sdb_Manager* manager = Manager();
   if (record_ == nullptr || manager == nullptr) return nullptr;
   if ((record_->flags & kStateMask) == kCreated) {
@@ -162,7 +162,10 @@ void sdb_Partition::ReleaseIssue(int issue) {
   if (static_cast<std::uint32_t>(issue) >= record_->nextSpaceIssue) ++record_->nextSpaceIssue;
 }
 
-sdb_PrtIssueRcrd* sdb_MMapPartition::AssignIssue(int issue, int mode) {
+sdb_MMapPartition::sdb_MMapPartition(sdb_FolderNames folder) : sdb_Partition(folder) {}
+sdb_MMapPartition::sdb_MMapPartition(sdb_PartitionId id) : sdb_Partition(id) {}
+
+sdb_PrtIssueRcrd* sdb_MMapPartition::AssignIssue(int issue, sdb_IssueAccessMode mode) {
   sdb_Manager* manager = gettheSdbManager();
   return AccessIssue(issue, mode, manager != nullptr ? manager->GetPageSize() : 1);
 }
@@ -189,7 +192,7 @@ void sdb_SGMMapPartition::TakeIssueSize(std::uint32_t issueSize) {
 
 // ---- Issues -------------------------------------------------------------------------------------
 
-sdb_Issue::sdb_Issue(sdb_Partition& partition, int mode) : partition_(&partition), mode_(mode) {
+sdb_Issue::sdb_Issue(sdb_Partition& partition, sdb_IssueAccessMode mode) : partition_(&partition), mode_(mode) {
   issueRecord_ = partition.AssignIssue(0, mode);
   if (issueRecord_ == nullptr) return;
   size_ = partition.FixedIssueSize() != 0 ? partition.FixedIssueSize() : partition.Size();
@@ -226,7 +229,7 @@ void* sdb_Issue::AccessObject(const sdb_GenericObjectOid& oid, sdb_DbBasePter& b
   return Located(oid, 4, 4ull * oid.count, base);
 }
 
-sdb_MMapPartition::Issue::Issue(sdb_MMapPartition& partition, int mode) : sdb_Issue(partition, mode) {
+sdb_MMapPartition::Issue::Issue(sdb_MMapPartition& partition, sdb_IssueAccessMode mode) : sdb_Issue(partition, mode) {
   sdb_Manager* manager = gettheSdbManager();
   if (folderObject_ == nullptr || manager == nullptr) return;
   if (address_.Value() % manager->GetPageSize() == 0) data_ = folderObject_->Map(mode, address_, size_);
@@ -239,7 +242,8 @@ sdb_MMapPartition::Issue::~Issue() {
 
 // ---- Segmented issues ---------------------------------------------------------------------------
 
-sdb_SGMMapPartition::Issue::Issue(sdb_SGMMapPartition& partition, int mode) : sdb_Issue(partition, mode) {
+sdb_SGMMapPartition::Issue::Issue(sdb_SGMMapPartition& partition, sdb_IssueAccessMode mode)
+    : sdb_Issue(partition, mode) {
   sdb_Manager* manager = gettheSdbManager();
   if (folderObject_ == nullptr || manager == nullptr || partition.FixedIssueSize() == 0) return;
   reserved_ = partition.Reserved();

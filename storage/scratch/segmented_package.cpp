@@ -43,6 +43,9 @@ void opr_SegmentedPkg_Rcd::AllocateFor(std::uint32_t mostIndexEntries, std::uint
   w[kState] = kAllocated;
 }
 
+opr_DoubleSegmentedPkg_Rcd::opr_DoubleSegmentedPkg_Rcd() = default;
+opr_UIntSegmentedPkg_Rcd::opr_UIntSegmentedPkg_Rcd() = default;
+
 void opr_DoubleSegmentedPkg_Rcd::Allocate(std::uint32_t mostIndexEntries, std::uint32_t segmentLength) {
   AllocateFor(mostIndexEntries, segmentLength, 8);
 }
@@ -53,7 +56,7 @@ void opr_UIntSegmentedPkg_Rcd::Allocate(std::uint32_t mostIndexEntries, std::uin
 
 // ---- Package ------------------------------------------------------------------------------------
 
-opr_SegmentedPkg::opr_SegmentedPkg(opr_SegmentedPkg_Rcd& record, sdb_FolderNames folder, int access,
+opr_SegmentedPkg::opr_SegmentedPkg(opr_SegmentedPkg_Rcd& record, sdb_FolderNames folder, AccessType access,
                                    std::uint32_t elementSize, bool doublePackage)
     : access_(access), record_(record), elementSize_(elementSize), doublePackage_(doublePackage) {
   entries_ = record.w[Rcd::kIndexEntriesUsed];
@@ -71,7 +74,7 @@ sdb_SULong opr_SegmentedPkg::EntryAddress(std::uint32_t segment) const {
   return sdb_SULong(entry[1], entry[0]);
 }
 
-int opr_SegmentedPkg::ReadingMode() const {
+sdb_IssueAccessMode opr_SegmentedPkg::ReadingMode() const {
   return doublePackage_ && access_ == readingWithWriteBack ? sdb_Modify : sdb_Read;
 }
 
@@ -264,19 +267,22 @@ void opr_SegmentedPkg::Close() {
 
 // ---- Typed packages -----------------------------------------------------------------------------
 
-opr_DoubleSegmentedPkg::opr_DoubleSegmentedPkg(opr_DoubleSegmentedPkg_Rcd& record, sdb_FolderNames folder, int access)
+opr_DoubleSegmentedPkg::opr_DoubleSegmentedPkg(opr_DoubleSegmentedPkg_Rcd& record, sdb_FolderNames folder,
+                                               AccessType access)
     : opr_SegmentedPkg(record, folder, access, 8, true) {}
 
 double* opr_DoubleSegmentedPkg::CreateSegment(std::uint32_t n) { return static_cast<double*>(CreateSegmentBytes(n)); }
 
-opr_UIntSegmentedPkg::opr_UIntSegmentedPkg(opr_UIntSegmentedPkg_Rcd& record, sdb_FolderNames folder, int access)
+opr_UIntSegmentedPkg::opr_UIntSegmentedPkg(opr_UIntSegmentedPkg_Rcd& record, sdb_FolderNames folder,
+                                           AccessType access)
     : opr_SegmentedPkg(record, folder, access, 4, false) {}
 
 std::uint32_t* opr_UIntSegmentedPkg::CreateSegment(std::uint32_t n) {
   return static_cast<std::uint32_t*>(CreateSegmentBytes(n));
 }
 
-opr_ElementOperator::opr_ElementOperator(opr_ElementOperator_Rcd& record, int access, int fourthAccess)
+opr_ElementOperator::opr_ElementOperator(opr_ElementOperator_Rcd& record, opr_SegmentedPkg::AccessType access,
+                                         opr_SegmentedPkg::AccessType fourthAccess)
     : unsigned_(record.unsignedPackage, sdb_FolderNames::opr, access),
       first_(record.doublePackage[0], sdb_FolderNames::opr, access),
       second_(record.doublePackage[1], sdb_FolderNames::opr, access),

@@ -52,13 +52,11 @@ void SHR_GETPATH(const char* file, Int fileLength, char* directory, Int director
 void SHR_CONVERTTONATIVE(char* path, Int pathLength) {
   const std::string_view given = trimmedBothEnds(path, pathLength);
   cow_String native(given.data(), given.size());
-  zmx::substitute(native, "\\", "/");
+  substitute(native, "\\", "/");
   fchar::assign(path, pathLength, std::string_view(native.CStr(), native.Length()));
 }
 
 }  // extern "C"
-
-namespace zmx {
 
 void substitute(cow_String& text, const char* pattern, const char* replacement) {
   const std::size_t patternLength = pattern != nullptr ? std::strlen(pattern) : 0;
@@ -66,5 +64,3 @@ void substitute(cow_String& text, const char* pattern, const char* replacement) 
   for (std::size_t at = 0; at + patternLength <= text.Length(); ++at)
     if (std::strncmp(text.CStr() + at, pattern, patternLength) == 0) text.SetAt(at, replacement[0]);
 }
-
-}  // namespace zmx

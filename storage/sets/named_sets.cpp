@@ -77,7 +77,20 @@ int packDistinct(int* values, int n) {
   return kept;
 }
 
+// Label -> its 0-based position in the list; a label listed twice keeps its first position, as
+// a search of the list from its start would give.
+void fillLabelTable(zmx::LabelTable& table, const int* labels, int n) {
+  table.clear();
+  table.reserve(static_cast<std::size_t>(std::max(n, 0)));
+  for (int i = 0; i < n; ++i) {
+    auto [position, inserted] = table.insert(labels[i]);
+    if (inserted) *position = i;
+  }
+}
+
 }  // namespace
+
+SetRecord::SetRecord() = default;
 
 SetRecord::~SetRecord() {
   Release();
@@ -288,8 +301,8 @@ int SetRecord::SortWith(int* values, int n, int* scratch) {
 // Fast path: members strictly ascending and labels ascending, so one walk over both suffices.
 // Otherwise each member is looked up in the label table (a label listed twice keeps its first
 // position, as a search of the label list from its start would give).
-void SetRecord::ConvertToInternal(const int* labels, int n, bool sortedCopy, bool general,
-                                  const zmx::LabelTable& table) {
+void SetRecord::ConvertWithTable(const int* labels, int n, bool sortedCopy, bool general,
+                                 const zmx::LabelTable& table) {
   if (sorted_ == 1 && !general) {
     release(internal_);
     if (!allocate(internal_, members_.count)) return;
@@ -313,10 +326,20 @@ void SetRecord::ConvertToInternal(const int* labels, int n, bool sortedCopy, boo
     if (sortedCopy) MakeSortedCopy();
     return;
   }
-  ConvertSingleSet(&table, n, sortedCopy);
+  ConvertFromTable(&table, n, sortedCopy);
 }
 
-void SetRecord::ConvertSingleSet(const zmx::LabelTable* table, int labelCount, bool sortedCopy) {
+void SetRecord::ConvertToInternal(const int* labels, int n, bool sortedCopy, bool general) {
+  zmx::LabelTable table;
+  if (sorted_ != 1 || general) fillLabelTable(table, labels, n);  // only the table path needs it
+  ConvertWithTable(labels, n, sortedCopy, general, table);
+}
+
+void SetRecord::ConvertSingleSet(SetRecord* record, const zmx::LabelTable* table, int labelCount, bool sortedCopy) {
+  if (record != nullptr) record->ConvertFromTable(table, labelCount, sortedCopy);
+}
+
+void SetRecord::ConvertFromTable(const zmx::LabelTable* table, int labelCount, bool sortedCopy) {
   if (table == nullptr || labelCount < 1) return;
   release(internal_);
   if (!allocate(internal_, members_.count)) return;
@@ -339,11 +362,13 @@ void SetRecord::MakeSortedCopy() {
 
 // Removes the members found in the ascending list. Each member is looked up by bisection, so
 // an unsorted set keeps the order and repeats of its remaining members.
-void SetRecord::Exclude(const int* list, int m) {
+void SetRecord::Exclude(SetRecord* record, const int* list, int m) {
+  if (record == nullptr) return;
+  WordArray& members = record->members_;
   int kept = 0;
-  for (int i = 0; i < members_.count; ++i)
-    if (FindValue(list, m, members_.data[i]) == 0) members_.data[kept++] = members_.data[i];
-  members_.count = kept;
+  for (int i = 0; i < members.count; ++i)
+    if (FindValue(list, m, members.data[i]) == 0) members.data[kept++] = members.data[i];
+  members.count = kept;
 }
 
 // ---- SetList ------------------------------------------------------------------------------------
@@ -410,9 +435,12 @@ int SetList::GetNumberSets(char* firstName) {
   return count_;
 }
 
-void SetList::CreateInternal(const int* labels, int n, bool sortedCopy, bool general, const zmx::LabelTable& table) {
+// The label table is built once for the whole list rather than once per set.
+void SetList::CreateInternal(const int* labels, int n, bool sortedCopy, bool general) {
+  zmx::LabelTable table;
+  fillLabelTable(table, labels, n);
   for (SetRecord* record = FindNextSet(nullptr); record != nullptr; record = FindNextSet(record->name_))
-    record->ConvertToInternal(labels, n, sortedCopy, general, table);
+    record->ConvertWithTable(labels, n, sortedCopy, general, table);
 }
 
 void SetList::RemoveFakeElement(int capacity, const char* const* names, const int* lengths, int k) {
@@ -431,7 +459,7 @@ void SetList::RemoveFakeElement(int capacity, const char* const* names, const in
   gathered.erase(std::unique(gathered.begin(), gathered.end()), gathered.end());
   if (gathered.empty()) return;
   for (SetRecord* record = FindNextSet(nullptr); record != nullptr; record = FindNextSet(record->name_))
-    if (!matches(record->name_)) record->Exclude(gathered.data(), static_cast<int>(gathered.size()));
+    if (!matches(record->name_)) SetRecord::Exclude(record, gathered.data(), static_cast<int>(gathered.size()));
 }
 
 // ---- The set services -------------------------------------------------------------------------
@@ -513,7 +541,7 @@ int addSortedSet(const SetKind& kind, const std::string& name, int count, int* m
   reportSortedWarning(kind, result, name);
   SetRecord* record = (*kind.list)->GetSet(name.c_str());
   if (record != nullptr && *kind.labelCount != 0)
-    record->ConvertSingleSet(*kind.labels, *kind.labelCount, kind.nodes);
+    SetRecord::ConvertSingleSet(record, *kind.labels, *kind.labelCount, kind.nodes);
   return 0;
 }
 
@@ -524,15 +552,9 @@ void numberSets(const SetKind& kind, const int* labels, int n, bool general) {
   for (int k = 0; k < kind.prefixCount; ++k) lengths[k] = static_cast<int>(std::strlen(kind.internalPrefixes[k]));
   SetList& list = **kind.list;
   list.RemoveFakeElement(n, kind.internalPrefixes, lengths, kind.prefixCount);
-  zmx::LabelTable& table = **kind.labels;
-  table.clear();
-  table.reserve(static_cast<std::size_t>(std::max(n, 0)));
-  for (int i = 0; i < n; ++i) {
-    auto [position, inserted] = table.insert(labels[i]);
-    if (inserted) *position = i;
-  }
+  fillLabelTable(**kind.labels, labels, n);
   *kind.labelCount = n;
-  list.CreateInternal(labels, n, kind.nodes, general, table);
+  list.CreateInternal(labels, n, kind.nodes, general);
 }
 
 // Count and array of a set, or the missing-set answer.

@@ -11,7 +11,14 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 
+# cmake --install keeps a list of what it installed in the build root; that list belongs to this
+# run, not to the build, so it goes again unless it was there before.
+manifest=$build/install_manifest.txt
+[ -e "$manifest" ] && keep_manifest=1 || keep_manifest=0
 cmake --install "$build" --prefix "$prefix" >/dev/null
+[ "$keep_manifest" = 1 ] || rm -f "$manifest"
+# Everything below runs in the scratch folder.
+cd "$work"
 readelf -d "$prefix/lib/libzmxshr.so.1" | grep -q 'SONAME.*\[libzmxshr.so.1\]' || {
   echo "libzmxshr.so.1 does not carry SONAME libzmxshr.so.1"; exit 1; }
 if grep -rn '#include "runtime/\|#include "siblings/' "$prefix/include"; then

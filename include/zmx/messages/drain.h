@@ -14,8 +14,8 @@ ZMX_EXPORT void SHR_MSGPRINT(const Int* printFlag, const Int* analysisFlag, cons
                              const Int* first, const Int* second);
 }
 
-ZMX_EXPORT void shr_msgprintC(const int& printFlag, const int& analysisFlag, const int& step, const int& increment,
-                              const int& first, const int& second);
+// Takes its six integers by plain reference, as hosts declare it; it writes none of them.
+ZMX_EXPORT void shr_msgprintC(int& printFlag, int& analysisFlag, int& step, int& increment, int& first, int& second);
 
 // label + "Step" + step + "Inc" + increment, numbers in decimal with no separators.
 ZMX_EXPORT cow_String AssembleSetNameStepInc(const char* label, int step, int increment);

@@ -8,6 +8,7 @@ class Layout;
 class ElementLayout;
 class VarBlock;
 struct adb_dsaVars;
+enum VarBlockTypeKey : int;
 class dsa_Var;
 struct dsa_VarAccess;
 struct dsa_VarPlace;
@@ -23,7 +24,7 @@ class ZMX_EXPORT dsa_DataManip {
   // Every present variable of the storage held by the state, in walk order.
   void doManip();
   // The listed ids of blocks of one kind (0 element, 1 section points, 3 their material points).
-  void doManip(const Int* ids, Int kind, Int n);
+  void doManip(const Int* ids, VarBlockTypeKey kind, Int n);
   // Calls manip for every variable of one block, with the places found when it was formed.
   void visit(const Layout& layout, const dsa_Var& var);
   virtual void manip(const Layout& layout, Int storageClass, Int id, const adb_dsaVars& vars,

@@ -4,11 +4,12 @@
 #include "zmx/types.h"
 
 class ElementLayout;
+enum VarBlockTypeKey : int;
 
 // For a derived response id: the block kind of its base variables and a new array of their ids
 // (the caller owns it, delete[]); where two ids are listed the first holds for flag > 0. Any
 // other id leaves the outputs as they are.
-ZMX_EXPORT void dsa_DerivedRespTable(Int id, Int& kind, Int*& ids, Int& count, Int flag);
+ZMX_EXPORT void dsa_DerivedRespTable(Int id, VarBlockTypeKey& kind, Int*& ids, Int& count, Int flag);
 // Perturbation sizes of n derived values from element variables 4 and 78 of the layout.
 ZMX_EXPORT void dsa_GetDerivedRespPert(ElementLayout* layout, Int n, Real* pert);
 // Room that dsa_OutputName needs: any integer fits.

@@ -13,6 +13,9 @@ class SectIntLayout;
 class RebarLayout;
 class MatPointLayout;
 struct adb_dsaVars;
+// Kind of a variable block (0 element, 1 section point, 3 material point); the analysis
+// database defines its values.
+enum VarBlockTypeKey : int;
 
 // Where a variable or a companion lies in its layout, found once when the storage is formed:
 // its storage class, its first real in the copies of that class and its number of reals
@@ -40,7 +43,7 @@ class ZMX_EXPORT dsa_Var {
   dsa_Var(const dsa_Var&) = delete;
   dsa_Var& operator=(const dsa_Var&) = delete;
   ~dsa_Var();
-  void FormStorage(const Layout& layout, Int nIds, Int kind);
+  void FormStorage(const Layout& layout, Int nIds, VarBlockTypeKey kind);
 
   Int count = 0;
   std::unique_ptr<Int[]> ids;

@@ -51,7 +51,7 @@ static_assert(sizeof(sdb_FolderRecord) == 16);
 struct sdb_MemoryPointer {
   static constexpr std::size_t kDataOffset = 48;  // record, pad, and 16-byte alignment of the data
   void* data = nullptr;
-  std::int32_t mode = 0;
+  sdb_IssueAccessMode mode{};  // 0 in the empty pointer
   std::size_t allocated = 0;  // record, pad and data
   sdb_SULong address;
 };
@@ -230,9 +230,9 @@ class ZMX_EXPORT sdb_Folder {
   sdb_Folder(const sdb_Folder&) = delete;
   sdb_Folder& operator=(const sdb_Folder&) = delete;
 
-  virtual void* Map(int mode, sdb_SULong address, std::size_t size) = 0;
-  virtual void UnMap(int mode, sdb_SULong address, std::size_t size, void* buffer) = 0;
-  virtual void Sync(int mode, sdb_SULong address, std::size_t size, void* buffer) = 0;
+  virtual void* Map(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t size) = 0;
+  virtual void UnMap(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t size, void* buffer) = 0;
+  virtual void Sync(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t size, void* buffer) = 0;
 
   // Aligned space of size bytes inside one spill file; sdb_SULong::Invalid() (reported) when
   // no file of the size list can hold it.
@@ -274,23 +274,23 @@ class ZMX_EXPORT sdb_RegularFolder : public sdb_Folder {
 
   // A buffer of size bytes holding the folder's bytes at the address (modes 1 and 2) or
   // nothing yet (mode 3); null when the read fails.
-  void* Map(int mode, sdb_SULong address, std::size_t size) override;
+  void* Map(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t size) override;
   // Writes the buffer back (modes 2 and 3) and frees it.
-  void UnMap(int mode, sdb_SULong address, std::size_t size, void* buffer) override;
+  void UnMap(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t size, void* buffer) override;
   // Mode 1 reads the buffer again, mode 3 writes it, mode 2 does nothing.
-  void Sync(int mode, sdb_SULong address, std::size_t size, void* buffer) override;
+  void Sync(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t size, void* buffer) override;
 
-  sdb_MemoryPointer* CreateMap(int mode, sdb_SULong address, std::size_t size);
-  sdb_MemoryPointer* Remap(int mode, sdb_SULong address, std::size_t oldSize, std::size_t newSize,
+  sdb_MemoryPointer* CreateMap(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t size);
+  sdb_MemoryPointer* Remap(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t oldSize, std::size_t newSize,
                            sdb_MemoryPointer* pointer);
-  void UnMap(int mode, sdb_SULong address, std::size_t size, sdb_MemoryPointer* pointer);
+  void UnMap(sdb_IssueAccessMode mode, sdb_SULong address, std::size_t size, sdb_MemoryPointer* pointer);
   // What failed maps give: no data.
   sdb_MemoryPointer* EmptyPointer() { return &empty_; }
 
  private:
   bool ReadInto(sdb_SULong address, std::size_t size, void* buffer);
   void WriteFrom(sdb_SULong address, std::size_t size, const void* buffer);
-  sdb_MemoryPointer* Fill(sdb_MemoryPointer* pointer, int mode, sdb_SULong address);
+  sdb_MemoryPointer* Fill(sdb_MemoryPointer* pointer, sdb_IssueAccessMode mode, sdb_SULong address);
   sdb_MemoryPointer* HandOver(sdb_MemoryPointer* pointer, std::size_t size);
 
   sdb_MemoryPointer empty_;
@@ -337,8 +337,8 @@ class ZMX_EXPORT sdb_Manager {
   // The first of n new issue records, or -1 (reported) when the issue table cannot hold them.
   int AllocateIssueTable(unsigned n);
   sdb_PrtIssueRcrd* AccessIssueTable(int index);
-  unsigned GetPageSize() const { return pageSize_; }
-  unsigned GetSectorSize() const { return sectorSize_; }
+  unsigned GetPageSize() const;
+  unsigned GetSectorSize() const;
 
   void AssignFolderName(sdb_FolderNames folder, const char* name, unsigned objectSize, sdb_FolderFactory factory);
   void DeclareFolders();
@@ -369,7 +369,7 @@ class ZMX_EXPORT sdb_Manager {
   bool HeaderIsSound() const;
   void AbandonOpen();
   sdb_FolderRecord* FolderRecord(unsigned slot);
-  sdb_RegularFolder* BuildFolder(unsigned slot, sdb_FolderRecord* record);
+  sdb_RegularFolder* CreateFolder(unsigned slot, sdb_FolderRecord* record);
   void DestroyFolders();
 
   int partitionOpenCount_ = 0;

@@ -58,7 +58,7 @@ class ZMX_EXPORT sdb_Partition {
   sdb_Partition& operator=(const sdb_Partition&) = delete;
 
   // The issue record of issue n with its space reserved; null when there is none.
-  virtual sdb_PrtIssueRcrd* AssignIssue(int issue, int mode) = 0;
+  virtual sdb_PrtIssueRcrd* AssignIssue(int issue, sdb_IssueAccessMode mode) = 0;
   void ReleaseIssue(int issue);
 
   void AllocateInteger(sdb_IntegerOid& oid, std::uint32_t count);
@@ -76,7 +76,7 @@ class ZMX_EXPORT sdb_Partition {
   std::uint64_t Reserved() const { return reserved_; }
 
  protected:
-  sdb_PrtIssueRcrd* AccessIssue(int issue, int mode, unsigned alignment);
+  sdb_PrtIssueRcrd* AccessIssue(int issue, sdb_IssueAccessMode mode, unsigned alignment);
   // Bytes the space of an issue must hold for the current size.
   std::uint64_t Reservation() const;
   void SetFixedIssueSize(std::uint32_t bytes);
@@ -100,8 +100,9 @@ class ZMX_EXPORT sdb_Partition {
 
 class ZMX_EXPORT sdb_MMapPartition : public sdb_Partition {
  public:
-  using sdb_Partition::sdb_Partition;
-  sdb_PrtIssueRcrd* AssignIssue(int issue, int mode) override;
+  explicit sdb_MMapPartition(sdb_FolderNames folder);
+  explicit sdb_MMapPartition(sdb_PartitionId id);
+  sdb_PrtIssueRcrd* AssignIssue(int issue, sdb_IssueAccessMode mode) override;
   class Issue;
 };
 
@@ -120,7 +121,7 @@ class ZMX_EXPORT sdb_SGMMapPartition : public sdb_MMapPartition {
 // One use of a partition's space.
 class ZMX_EXPORT sdb_Issue {
  public:
-  sdb_Issue(sdb_Partition& partition, int mode);
+  sdb_Issue(sdb_Partition& partition, sdb_IssueAccessMode mode);
   virtual ~sdb_Issue();
   sdb_Issue(const sdb_Issue&) = delete;
   sdb_Issue& operator=(const sdb_Issue&) = delete;
@@ -134,7 +135,7 @@ class ZMX_EXPORT sdb_Issue {
   void* Data() const { return data_; }
   std::uint64_t Size() const { return size_; }
   sdb_SULong Address() const { return address_; }
-  int Mode() const { return mode_; }
+  sdb_IssueAccessMode Mode() const { return mode_; }
 
  protected:
   void* Located(const sdb_GenericOid& oid, std::uint64_t unit, std::uint64_t bytes, sdb_DbBasePter& base);
@@ -146,18 +147,18 @@ class ZMX_EXPORT sdb_Issue {
   sdb_PrtIssueRcrd* issueRecord_ = nullptr;
   sdb_RegularFolder* folderObject_ = nullptr;
   sdb_SULong address_;
-  int mode_;
+  sdb_IssueAccessMode mode_;
 };
 
 class ZMX_EXPORT sdb_MMapPartition::Issue : public sdb_Issue {
  public:
-  Issue(sdb_MMapPartition& partition, int mode);
+  Issue(sdb_MMapPartition& partition, sdb_IssueAccessMode mode);
   ~Issue() override;
 };
 
 class ZMX_EXPORT sdb_SGMMapPartition::Issue : public sdb_Issue {
  public:
-  Issue(sdb_SGMMapPartition& partition, int mode);
+  Issue(sdb_SGMMapPartition& partition, sdb_IssueAccessMode mode);
   ~Issue() override;
 
   // Moves the window on by its size: mode 1 reads the next window, mode 3 writes the one just
@@ -194,9 +195,11 @@ struct ZMX_EXPORT opr_SegmentedPkg_Rcd {
 static_assert(sizeof(opr_SegmentedPkg_Rcd) == 52);
 
 struct ZMX_EXPORT opr_DoubleSegmentedPkg_Rcd : opr_SegmentedPkg_Rcd {
+  opr_DoubleSegmentedPkg_Rcd();  // all zero, a new record
   void Allocate(std::uint32_t mostIndexEntries, std::uint32_t segmentLength);
 };
 struct ZMX_EXPORT opr_UIntSegmentedPkg_Rcd : opr_SegmentedPkg_Rcd {
+  opr_UIntSegmentedPkg_Rcd();  // all zero, a new record
   void Allocate(std::uint32_t mostIndexEntries, std::uint32_t segmentLength);
 };
 
@@ -226,7 +229,7 @@ class ZMX_EXPORT opr_SegmentedPkg {
   std::uint64_t TotalElements() const { return total_; }
 
  protected:
-  opr_SegmentedPkg(opr_SegmentedPkg_Rcd& record, sdb_FolderNames folder, int access, std::uint32_t elementSize,
+  opr_SegmentedPkg(opr_SegmentedPkg_Rcd& record, sdb_FolderNames folder, AccessType access, std::uint32_t elementSize,
                    bool doublePackage);
   void* CreateSegmentBytes(std::uint32_t elements);
   void* SegmentBytes() const;
@@ -245,7 +248,7 @@ class ZMX_EXPORT opr_SegmentedPkg {
   void MapCurrent(bool first);
   void Close();
   void StoreTable();
-  int ReadingMode() const;
+  sdb_IssueAccessMode ReadingMode() const;
 
   std::uint32_t entries_ = 0;
   std::uint32_t mostEntries_ = 0;
@@ -259,7 +262,7 @@ class ZMX_EXPORT opr_SegmentedPkg {
   std::uint64_t total_ = 0;
   int turned_ = 0;
   std::uint32_t segmentLength_ = 0;
-  int access_;
+  AccessType access_;
   int direction_ = 1;
   std::uint32_t* table_ = nullptr;
   std::uint32_t tableCapacity_ = 0;  // segment entries the table buffer holds
@@ -274,7 +277,7 @@ class ZMX_EXPORT opr_SegmentedPkg {
 
 class ZMX_EXPORT opr_DoubleSegmentedPkg : public opr_SegmentedPkg {
  public:
-  opr_DoubleSegmentedPkg(opr_DoubleSegmentedPkg_Rcd& record, sdb_FolderNames folder, int access);
+  opr_DoubleSegmentedPkg(opr_DoubleSegmentedPkg_Rcd& record, sdb_FolderNames folder, AccessType access);
   // A new segment with room for at least n elements, of which n are used; null when it could
   // not be made.
   double* CreateSegment(std::uint32_t n);
@@ -283,7 +286,7 @@ class ZMX_EXPORT opr_DoubleSegmentedPkg : public opr_SegmentedPkg {
 
 class ZMX_EXPORT opr_UIntSegmentedPkg : public opr_SegmentedPkg {
  public:
-  opr_UIntSegmentedPkg(opr_UIntSegmentedPkg_Rcd& record, sdb_FolderNames folder, int access);
+  opr_UIntSegmentedPkg(opr_UIntSegmentedPkg_Rcd& record, sdb_FolderNames folder, AccessType access);
   std::uint32_t* CreateSegment(std::uint32_t n);
   std::uint32_t* SegmentData() const { return static_cast<std::uint32_t*>(SegmentBytes()); }
 };
@@ -298,7 +301,8 @@ static_assert(sizeof(opr_ElementOperator_Rcd) == 65 * 4);
 // The element operators of an analysis: one unsigned and three double packages in folder opr.
 class ZMX_EXPORT opr_ElementOperator {
  public:
-  opr_ElementOperator(opr_ElementOperator_Rcd& record, int access, int fourthAccess);
+  opr_ElementOperator(opr_ElementOperator_Rcd& record, opr_SegmentedPkg::AccessType access,
+                      opr_SegmentedPkg::AccessType fourthAccess);
   ~opr_ElementOperator() = default;
 
   opr_UIntSegmentedPkg& UnsignedPackage() { return unsigned_; }

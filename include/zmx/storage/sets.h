@@ -23,7 +23,7 @@ class ZMX_EXPORT SetRecord {
  public:
   static constexpr int kNameLength = 80;
 
-  SetRecord() = default;
+  SetRecord();
   // Releases this record's name and arrays and every record chained after it.
   ~SetRecord();
   SetRecord(const SetRecord&) = delete;
@@ -52,10 +52,10 @@ class ZMX_EXPORT SetRecord {
   int SortedFlag() const { return sorted_; }
   SetRecord* Next() const { return next_; }
 
-  // Internal numbers from the label table: each member found gives its position + 1, absent
-  // members are skipped; nothing happens without a table or labels. With sortedCopy the
-  // internal numbers are also kept sorted.
-  void ConvertSingleSet(const zmx::LabelTable* table, int labelCount, bool sortedCopy);
+  // Internal numbers of the record from the label table: each member found gives its position
+  // + 1, absent members are skipped; nothing happens without a table or labels. With sortedCopy
+  // the internal numbers are also kept sorted.
+  static void ConvertSingleSet(SetRecord* record, const zmx::LabelTable* table, int labelCount, bool sortedCopy);
 
  private:
   friend class SetList;
@@ -77,8 +77,14 @@ class ZMX_EXPORT SetRecord {
   void AddToExisting(int n, int* members, int sorted);
   void Release();
   void TakeFrom(SetRecord& other);
-  void ConvertToInternal(const int* labels, int n, bool sortedCopy, bool general, const zmx::LabelTable& table);
-  void Exclude(const int* list, int m);
+  // Internal numbers from the label list (ascending unless general): the 1-based position of
+  // each member found in it.
+  void ConvertToInternal(const int* labels, int n, bool sortedCopy, bool general);
+  // The same with the table already built from that label list.
+  void ConvertWithTable(const int* labels, int n, bool sortedCopy, bool general, const zmx::LabelTable& table);
+  // Removes from the record's members those found in the ascending list of m labels.
+  static void Exclude(SetRecord* record, const int* list, int m);
+  void ConvertFromTable(const zmx::LabelTable* table, int labelCount, bool sortedCopy);
   void MakeSortedCopy();
 
   char* name_ = nullptr;
@@ -103,9 +109,8 @@ class ZMX_EXPORT SetList {
   // True when a set of the name was removed.
   bool DeleteSet(const char* name);
   SetRecord* GetSet(const char* name);
-  // Internal numbers of every set from the label list (labels ascending unless general) and
-  // the table built from it.
-  void CreateInternal(const int* labels, int n, bool sortedCopy, bool general, const zmx::LabelTable& table);
+  // Internal numbers of every set from the label list (labels ascending unless general).
+  void CreateInternal(const int* labels, int n, bool sortedCopy, bool general);
   // Removes the members of the sets whose names begin with one of the k names from every
   // other set.
   void RemoveFakeElement(int capacity, const char* const* names, const int* lengths, int k);
@@ -241,8 +246,6 @@ ZMX_EXPORT void SHR_GETPATH(const char* file, Int fileLength, char* directory, I
 ZMX_EXPORT void SHR_CONVERTTONATIVE(char* path, Int pathLength);
 }
 
-namespace zmx {
 // Replaces the first character of every occurrence of pattern in text by the first character
 // of replacement, resuming one position after each hit.
 ZMX_EXPORT void substitute(cow_String& text, const char* pattern, const char* replacement);
-}  // namespace zmx

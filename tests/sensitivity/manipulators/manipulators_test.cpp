@@ -138,7 +138,7 @@ TEST_F(Manipulators, IdListWalksVisitOnlyHeldIdsOfTheKind) {
   const Int ids[] = {4, 6, 9};
   for (auto [kind, count] : {std::pair{0, 1}, std::pair{1, 2}, std::pair{3, 2}, std::pair{2, 0}}) {
     Recorder r(e);
-    r.doManip(ids, kind, 3);
+    r.doManip(ids, static_cast<VarBlockTypeKey>(kind), 3);
     EXPECT_EQ(static_cast<int>(r.seen.size()), count) << kind;
   }
 }

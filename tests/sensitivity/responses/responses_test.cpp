@@ -102,7 +102,8 @@ TEST(ResponseChecks, DerivedResponsesNameTheirBaseVariables) {
                         {73, 0, 3, {10}},   {185, 1, 3, {9}},   {17, 0, 1, {29, 18, 26, 25}},
                         {29, 1, 1, {3, 15, 26, 29, 25}}};
   for (const Case& c : cases) {
-    Int kind = -1, count = -1;
+    auto kind = static_cast<VarBlockTypeKey>(-1);
+    Int count = -1;
     Int* ids = nullptr;
     dsa_DerivedRespTable(c.id, kind, ids, count, c.flag);
     EXPECT_EQ(kind, c.kind);
@@ -111,7 +112,8 @@ TEST(ResponseChecks, DerivedResponsesNameTheirBaseVariables) {
     delete[] ids;
   }
   for (Int id : {999, 0, 11}) {
-    Int kind = -1, count = -1;
+    auto kind = static_cast<VarBlockTypeKey>(-1);
+    Int count = -1;
     Int* ids = nullptr;
     dsa_DerivedRespTable(id, kind, ids, count, 1);
     EXPECT_EQ(kind, -1);

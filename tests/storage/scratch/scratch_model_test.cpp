@@ -92,7 +92,7 @@ class ScratchModel : public ScratchDb {
         break;
       case 6: {  // a new bookkept mapping
         if (live_.size() >= 4) break;
-        const int mode = std::uniform_int_distribution<int>(1, 3)(random_);
+        const auto mode = static_cast<sdb_IssueAccessMode>(std::uniform_int_distribution<int>(1, 3)(random_));
         sdb_MemoryPointer* p = f->CreateMap(mode, address, r.size);
         ASSERT_NE(p->data, nullptr);
         if (mode != sdb_WriteNew) {
@@ -107,7 +107,7 @@ class ScratchModel : public ScratchDb {
         Mapping& m = live_[std::uniform_int_distribution<std::size_t>(0, live_.size() - 1)(random_)];
         const bool shrink = what == 8 && m.range.size > 1;
         const Range to = shrink ? Range{m.range.address, m.range.size / 2} : r;
-        const int mode = std::uniform_int_distribution<int>(1, 3)(random_);
+        const auto mode = static_cast<sdb_IssueAccessMode>(std::uniform_int_distribution<int>(1, 3)(random_));
         leave(m);
         const std::vector<unsigned char> held(static_cast<unsigned char*>(m.pointer->data),
                                               static_cast<unsigned char*>(m.pointer->data) + to.size * shrink);

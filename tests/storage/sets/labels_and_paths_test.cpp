@@ -106,13 +106,13 @@ TEST(Paths, ConversionToNativeTrimsTurnsBackslashesAndBlanksTheRest) {
 
 TEST(Paths, SubstituteReplacesTheFirstCharacterOfEachOccurrence) {
   cow_String text("a::b::c");
-  zmx::substitute(text, "::", "-+");
+  substitute(text, "::", "-+");
   EXPECT_STREQ(text.CStr(), "a-:b-:c");
   cow_String overlapping("aaaa");
-  zmx::substitute(overlapping, "aa", "b");
+  substitute(overlapping, "aa", "b");
   EXPECT_STREQ(overlapping.CStr(), "bbba");
   cow_String untouched("abc");
-  zmx::substitute(untouched, "", "x");
+  substitute(untouched, "", "x");
   EXPECT_STREQ(untouched.CStr(), "abc");
 }
 
