@@ -2,9 +2,11 @@
 // by record with DBSL.
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "runtime/record.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_services.h"
 #include "siblings/eqc/message_state.h"
 #include "siblings/eqc/slide_line_codes.h"
@@ -26,6 +28,30 @@ bool insideStore(long long first, long long slots) {
   return first >= 1 && slots >= 1 && first - 1 + slots <= size;
 }
 
+// Copies the record at address when its length is at most room slots; reports and copies
+// nothing otherwise.
+bool copyRecord(Int address, void* buffer, long long room) {
+  const long long first = address;
+  if (!insideStore(first, 1)) {
+    eqc_detail::reportSystemError("SYSTEM ERROR IN DBSL - ADDRESS %I OUTSIDE THE SLIDE-LINE DATABASE",
+                                  static_cast<int>(first));
+    return false;
+  }
+  const Int length = rec::slotI(store().data(), first);
+  if (!insideStore(first, length)) {
+    eqc_detail::reportSystemError("SYSTEM ERROR IN DBSL - RECORD AT ADDRESS %I RUNS PAST THE SLIDE-LINE DATABASE",
+                                  static_cast<int>(first));
+    return false;
+  }
+  if (length > room) {
+    eqc_detail::reportSystemError("SYSTEM ERROR IN DBSL - RECORD AT ADDRESS %I IS LONGER THAN ITS BUFFER",
+                                  static_cast<int>(first));
+    return false;
+  }
+  std::memcpy(buffer, store().data() + (first - 1), 8 * static_cast<std::size_t>(length));
+  return true;
+}
+
 }  // namespace
 
 extern "C" void DBSL(const Int* operation, void* buffer, const Int* address) {
@@ -34,20 +60,15 @@ extern "C" void DBSL(const Int* operation, void* buffer, const Int* address) {
     eqc_detail::reportSystemError("SYSTEM ERROR IN DBSL - UNKNOWN OPERATION %I", op);
     return;
   }
-  const long long first = address != nullptr ? *address : 0;
-  if (!insideStore(first, 1)) {
-    eqc_detail::reportSystemError("SYSTEM ERROR IN DBSL - ADDRESS %I OUTSIDE THE SLIDE-LINE DATABASE",
-                                  static_cast<int>(first));
-    return;
-  }
-  const Int length = rec::slotI(store().data(), first);
-  if (!insideStore(first, length)) {
-    eqc_detail::reportSystemError("SYSTEM ERROR IN DBSL - RECORD AT ADDRESS %I RUNS PAST THE SLIDE-LINE DATABASE",
-                                  static_cast<int>(first));
-    return;
-  }
-  std::memcpy(buffer, store().data() + (first - 1), 8 * static_cast<std::size_t>(length));
+  // The caller's buffer holds the whole record: callers outside the library are bound by that.
+  copyRecord(address != nullptr ? *address : 0, buffer, std::numeric_limits<long long>::max());
 }
+
+namespace eqc {
+
+bool readSlideLineRecord(Int address, void* buffer, long long room) { return copyRecord(address, buffer, room); }
+
+}  // namespace eqc
 
 extern "C" Int DBSLLENGTH(const Int* address) {
   return insideStore(*address, 1) ? rec::slotI(store().data(), *address) : 0;
