@@ -3,13 +3,11 @@
 // these forms instead, so a damaged or unexpected record can never overrun its buffer.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <vector>
 
 #include "runtime/address_space.h"
 #include "runtime/fortran_types.h"
-#include "siblings/eqc/slide_line_codes.h"
 
 namespace eqc {
 
@@ -20,14 +18,8 @@ ZMX_EXPORT bool readSlideLineRecord(Int address, void* buffer, long long room);
 
 // The same read into storage of the caller's own, sized to the record and padded with zero slots
 // to at least atLeast slots (slots the record does not have read as 0). False, with the storage
-// all zeros, when the record cannot be read.
-inline bool readSlideLineRecord(Int address, std::vector<Real>& record, std::size_t atLeast = 0) {
-  const Int length = std::max<Int>(DBSLLENGTH(&address), 0);
-  record.assign(std::max<std::size_t>(static_cast<std::size_t>(length), std::max<std::size_t>(atLeast, 1)), 0.0);
-  if (readSlideLineRecord(address, record.data(), length)) return true;
-  std::fill(record.begin(), record.end(), 0.0);
-  return false;
-}
+// all zeros, when the record cannot be read (reported as above, or as a memory failure).
+ZMX_EXPORT bool readSlideLineRecord(Int address, std::vector<Real>& record, std::size_t atLeast = 0);
 
 // Room in 8-byte slots of a caller's buffer that lies in the 32-bit address space (a work space
 // or a block of the analysis database): the slots to the end of its block. -1 for a buffer

@@ -1,8 +1,10 @@
 // The slide-line database of the stand-in: one run of 8-byte slots that tests fill, read record
 // by record with DBSL.
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <vector>
 
 #include "runtime/record.h"
@@ -67,6 +69,21 @@ extern "C" void DBSL(const Int* operation, void* buffer, const Int* address) {
 namespace eqc {
 
 bool readSlideLineRecord(Int address, void* buffer, long long room) { return copyRecord(address, buffer, room); }
+
+bool readSlideLineRecord(Int address, std::vector<Real>& record, std::size_t atLeast) {
+  record.assign(std::max<std::size_t>(atLeast, 1), 0.0);
+  const long long first = address;
+  const long long length = insideStore(first, 1) ? rec::slotI(store().data(), first) : 0;
+  // Storage is made only for a record that lies in the database; any other is reported unread.
+  if (!insideStore(first, length)) return copyRecord(address, nullptr, 0);
+  try {
+    if (static_cast<std::size_t>(length) > record.size()) record.resize(static_cast<std::size_t>(length), 0.0);
+  } catch (const std::bad_alloc&) {
+    eqc_detail::reportSystemError("MEMORY FAILURE.", 0);
+    return false;
+  }
+  return copyRecord(address, record.data(), length);
+}
 
 }  // namespace eqc
 
