@@ -169,9 +169,10 @@ void LBG102(Real* X, const Int* ldim, Real* /*section*/, const Int* handle, Int*
   if (!beamNodesFit("SYSTEM ERROR IN LBG102: %I NODES", n)) return;
   if (programKind() == 0) {
     // The record is read into storage of its own: the caller's section array has no stated room.
+    constexpr std::size_t kAxisEnd = 10;  // a = reals 8 to 10
     std::vector<Real> record;
-    eqc::readSlideLineRecord(sectionAddress, record, 10);
-    V3 a = load(&record[7]);
+    eqc::readSlideLineRecord(sectionAddress, record, kAxisEnd);
+    V3 a = load(&record[kAxisEnd - 3]);
     Real p[3];
     if (towardsPoint(X, ld, e.number, p)) {
       const Int three = 3;
