@@ -4,12 +4,9 @@
 // a status - or reads the record into storage of its own.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstring>
-#include <string>
 #include <vector>
 
-#include "runtime/format.h"
 #include "siblings/eqc/orientation_points.h"
 #include "tests/elements/element_model.h"
 #include "tests/model/printers/expected_lines.h"
@@ -186,14 +183,6 @@ TEST_F(RecordReads, ElementRoutinesReadOnlyWhatFits) {
            typeWords.data(), X.data(), &ldim, &db);
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
   EXPECT_EQ(rows, 0);
-
-  // Beam section points, kind 12: slot 6 names a slot past the record's length.
-  std::vector<Real> beam(21, 0.0), out = buffer(16);
-  beam[0] = slotOf(21), beam[3] = slotOf(12), beam[5] = slotOf(22);
-  Int points = 0;
-  ESXBM(beam.data(), out.data(), &points);
-  EXPECT_EQ(points, 0);
-  EXPECT_TRUE(untouched(out));
 }
 
 TEST_F(RecordReads, NodeRoutinesReadOnlyWhatFits) {
