@@ -5,6 +5,7 @@
 
 #include "odb/writer_tables.h"
 #include "siblings/dm2/dm2_adb.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_job.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/eqc_services.h"
@@ -24,9 +25,7 @@ Int readRecord(Int address, void* buffer, long long capacity) {
   if (capacity >= 1) rec::setSlotI(buffer, 1, 0);
   const Int length = DBSLLENGTH(&address);
   if (length < 1 || length > capacity) return 0;
-  const Int read = 0;
-  DBSL(&read, buffer, &address);
-  return length;
+  return eqc::readSlideLineRecord(address, buffer, capacity) ? length : 0;
 }
 
 void report(Int level, const char* text, Int first, Int second, const char* string, Int stringLength) {

@@ -7,6 +7,7 @@
 
 #include "runtime/record.h"
 #include "siblings/eqc/eqc_arrays.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/eqc_services.h"
 #include "siblings/eqc/import_services.h"
@@ -67,7 +68,6 @@ void ASURFREC(const char* NAME, Int NAMELEN, Int* ADDRESS, void* BUFFER, const I
   ACODCE(NAME, NAMELEN, code, &kCodeBytes);
   const long long end = rec::i(CSLV, eqc_records::kSlaveSurfaceEnd);
   long long address = rec::i(CSLV, eqc_records::kSlaveSurfaceFirst);
-  const Int kRead = 0;
   for (long long visited = 0; address < end; ++visited) {
     Int at = static_cast<Int>(address);
     const Int length = DBSLLENGTH(&at);
@@ -77,8 +77,7 @@ void ASURFREC(const char* NAME, Int NAMELEN, Int* ADDRESS, void* BUFFER, const I
     }
     if (length > *CAPACITY) {
       reportTooLong(length, *CAPACITY);
-    } else {
-      DBSL(&kRead, BUFFER, &at);
+    } else if (eqc::readSlideLineRecord(at, BUFFER, *CAPACITY)) {
       if (rec::i(CPROG, eqc_records::kProgramKind) == kImplicit) {
         Int limit = *CAPACITY;
         DBCORE(&length, &limit);

@@ -3,10 +3,12 @@
 #include "contact/small_sliding/one_dof_nodes.h"
 
 #include <cstring>
+#include <vector>
 
 #include "runtime/address_space.h"
 #include "runtime/record.h"
 #include "siblings/dm2/dm2_adb.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/eqc_services.h"
 #include "siblings/eqc/records.h"
@@ -14,13 +16,12 @@
 namespace zmx::small_sliding {
 namespace {
 constexpr Int kRecordListOperation = 1;
-constexpr Int kReadRecord = 0;
 constexpr int kNormalsFirstWord = 12;  // CSLNF: first address of the nodal-normal records
 constexpr int kNormalsEndWord = 7;     // CSLNF: end (exclusive) of those records
 constexpr Int kSystemError = -3;
 }  // namespace
 
-void storedNormal(const Int* ndb, Int node, int dim, Real* rec, const char* missingText, Real* normal) {
+void storedNormal(const Int* ndb, Int node, int dim, Real* /*rec*/, const char* missingText, Real* normal) {
   const Int handle = ADB_GETNODE(ndb, &node);
   Int count = 0;
   const Int listWord = ADB_NODEACCESS(&kRecordListOperation, &handle, &count);
@@ -28,8 +29,10 @@ void storedNormal(const Int* ndb, Int node, int dim, Real* rec, const char* miss
   const Int first = rec::i(CSLNF, kNormalsFirstWord), end = rec::i(CSLNF, kNormalsEndWord);
   for (Int j = 0; addresses != nullptr && j < count; ++j) {
     if (addresses[j] >= first && addresses[j] < end) {
-      DBSL(&kReadRecord, rec, &addresses[j]);
-      for (int c = 0; c < dim; ++c) normal[c] = rec[1 + c];
+      // The record is read into storage of its own: the caller's work array has no stated room.
+      std::vector<Real> record;
+      eqc::readSlideLineRecord(addresses[j], record, 1 + static_cast<std::size_t>(dim));
+      for (int c = 0; c < dim; ++c) normal[c] = record[1 + c];
       return;
     }
   }

@@ -7,9 +7,10 @@
 namespace zmx::small_sliding {
 
 // The unit normal stored for a one-dof master node (internal index node of the node database
-// ndb) in its nodal-normal record of the slide-line database, read into rec. dim reals are
-// written; a node without such a record is reported at level -3 with the text and then gets the
-// zero vector, so that its displacement adds nothing.
+// ndb) in its nodal-normal record of the slide-line database. The record is read into storage of
+// the routine's own, never into rec, whose room the callers do not give. dim reals are written; a
+// node without such a record is reported at level -3 with the text and then gets the zero vector,
+// so that its displacement adds nothing.
 void storedNormal(const Int* ndb, Int node, int dim, Real* rec, const char* missingText, Real* normal);
 
 // Displacement vectors of the pair's nodes as u holds them: the slave first, then the master

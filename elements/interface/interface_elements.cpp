@@ -2,6 +2,7 @@
 // entries and stored nodal normals with their design-sensitivity perturbation.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "elements/geometry/element_records.h"
 #include "elements/geometry/element_support.h"
@@ -10,6 +11,7 @@
 #include "runtime/record.h"
 #include "siblings/dm2/dm2_adb.h"
 #include "siblings/dm2/element_numbers.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_services.h"
 #include "siblings/eqc/facet_shapes.h"
 #include "siblings/eqc/line_shell_checks.h"
@@ -25,11 +27,9 @@ Int lastInRange(const Int* addresses, Int count, Int first, Int end) {
   return found;
 }
 
-bool readRecord(Int address, void* buffer) {
-  if (address == 0) return false;
-  const Int read = 0;
-  DBSL(&read, buffer, &address);
-  return true;
+bool readRecord(Int address, std::vector<Real>& record) {
+  constexpr std::size_t kSlotsRead = 14;  // up to the element's length measure
+  return address != 0 && eqc::readSlideLineRecord(address, record, kSlotsRead);
 }
 
 void addInterface(Real length, bool count) {
@@ -79,21 +79,24 @@ Int elementListEnd(const void* buffer, Int L) {
   return e >= 1 && e + 3 <= L ? e : 0;
 }
 
-// Calls use(e) for every stored-normal record of node `index` (internal) that lists the element.
+// Calls use(record, e, L) for every stored-normal record of node `index` (internal) that lists the
+// element.
 template <class Use>
-void forStoredNormals(void* buffer, Int nodeDatabase, Int index, Int element, Use&& use) {
+void forStoredNormals(Int nodeDatabase, Int index, Int element, Use&& use) {
   const Int node = ADB_GETNODE(&nodeDatabase, &index);
   const Int one = 1;
   Int count = 0;
   const Int list = ADB_NODEACCESS(&one, &node, &count);
   const Int* addresses = count > 0 ? mem32::at<Int>(list, static_cast<std::size_t>(count), dm2::kDataTag) : nullptr;
+  std::vector<Real> record;
   for (Int k = 0; addresses != nullptr && k < count; ++k) {
     if (addresses[k] < rec::i(CSLNF, 3) || addresses[k] >= rec::i(CSLNF, 4)) continue;
-    readRecord(addresses[k], buffer);
+    if (!readRecord(addresses[k], record)) continue;
+    Real* buffer = record.data();
     const Int L = rec::slotI(buffer, 1), e = elementListEnd(buffer, L);
     for (Int s = 2; s <= e; ++s)
       if (rec::slotI(buffer, s) == element) {
-        use(e, L);
+        use(buffer, e, L);
         break;
       }
   }
@@ -153,24 +156,26 @@ void LIASI(const Int* m, const Int* n, const Real* X, const Int* ldim) {
   addStructural(sum / *m);
 }
 
-void LIRS(const Real* X, const Int* ldim, void* buffer, const Int* rec, const Int* addresses, const Int* count) {
+void LIRS(const Real* X, const Int* ldim, void* /*buffer*/, const Int* rec, const Int* addresses, const Int* count) {
   const Int type = word(rec, kType);
   if (type == 254 || type == 255) {
-    if (readRecord(lastInRange(addresses, *count, rec::i(CSLEF, 29), rec::i(CSLEF, 31)), buffer))
-      addBoth(rec::slotR(buffer, 14));
+    std::vector<Real> record;
+    if (readRecord(lastInRange(addresses, *count, rec::i(CSLEF, 29), rec::i(CSLEF, 31)), record))
+      addBoth(rec::slotR(record.data(), 14));
     return;
   }
   const Int n = word(rec, kNodeCount);
   if (n != 1) addBoth(endDistance(X, *ldim, n, word(rec, kCoordinates) == 2 ? 2 : 3));
 }
 
-void LIGSMALLSLID(Real* v99, const Int* s, void* buffer, const Int* addresses, const Int* count, const Int* rec,
+void LIGSMALLSLID(Real* v99, const Int* s, void* /*buffer*/, const Int* addresses, const Int* count, const Int* rec,
                   const Int* sublayout, const Int* nodeDatabase, const Int* nodeList) {
   bool temperature = false, pore = false, third = false;
-  if (readRecord(lastInRange(addresses, *count, rec::i(CSLEF, 29), rec::i(CSLEF, 31)), buffer)) {
-    const Real length = rec::slotR(buffer, 14);
+  std::vector<Real> record;
+  if (readRecord(lastInRange(addresses, *count, rec::i(CSLEF, 29), rec::i(CSLEF, 31)), record)) {
+    const Real length = rec::slotR(record.data(), 14);
     addInterface(length, length > 2.22e-16);
-    const Int kind = rec::slotI(buffer, 11);
+    const Int kind = rec::slotI(record.data(), 11);
     temperature = kind == 2, pore = kind == 4, third = kind == 3;
   }
   const Int type = word(rec, kType);
@@ -231,24 +236,24 @@ Int LSGLS(void* buffer, const Real* X, const Int* ldim, const Real* a4, const In
   return EQC_LSGLS(X, ldim, a4, element, &w8, &w1, work, &w14, nodes);
 }
 
-Int LSNORS(Real* normals, const Real* X, const Int* ldim, void* buffer, const Int* nodes, const Int* element,
+Int LSNORS(Real* normals, const Real* X, const Int* ldim, void* /*buffer*/, const Int* nodes, const Int* element,
            const Int* nodeDatabase, const Int* nodeList) {
   for (Int i = 1; i <= *nodes; ++i) {
     store(column(X, *ldim, i, 4), &normals[3 * (i - 1)]);
-    forStoredNormals(buffer, *nodeDatabase, nodeList[i - 1], *element, [&](Int e, Int) {
-      for (int r = 0; r < 3; ++r) normals[3 * (i - 1) + r] = rec::slotR(buffer, e + 1 + r);
+    forStoredNormals(*nodeDatabase, nodeList[i - 1], *element, [&](Real* record, Int e, Int) {
+      for (int r = 0; r < 3; ++r) normals[3 * (i - 1) + r] = rec::slotR(record, e + 1 + r);
     });
   }
   return EQC_LSNORS(normals, nodes, element);
 }
 
-void LSNORGET(Real* a, const Int* ld, const Int* r, void* buffer, const Int* element, const Int* nodes,
+void LSNORGET(Real* a, const Int* ld, const Int* r, void* /*buffer*/, const Int* element, const Int* nodes,
               const Int* perturb, const Int* parameters, const Real* dv, const Int* nodeDatabase,
               const Int* nodeList) {
   for (Int i = 1; i <= *nodes; ++i)
-    forStoredNormals(buffer, *nodeDatabase, nodeList[i - 1], *element, [&](Int e, Int L) {
-      if (*perturb != 0) DSADBSLPERT(buffer, &parameters[7], dv);
-      for (Int k = 1; k <= *r - 3 && e + k <= L; ++k) at(a, *ld, 3 + k, i) = rec::slotR(buffer, e + k);
+    forStoredNormals(*nodeDatabase, nodeList[i - 1], *element, [&](Real* record, Int e, Int L) {
+      if (*perturb != 0) DSADBSLPERT(record, &parameters[7], dv);
+      for (Int k = 1; k <= *r - 3 && e + k <= L; ++k) at(a, *ld, 3 + k, i) = rec::slotR(record, e + k);
     });
 }
 

@@ -1,6 +1,7 @@
 // Interface elements on slave surfaces: their characteristic length and the value of their node
 // in the slave-surface data record " INFOSLV" (temperature or pore-pressure degree of freedom).
 #include <string>
+#include <vector>
 
 #include "elements/geometry/element_records.h"
 #include "elements/geometry/element_support.h"
@@ -71,17 +72,18 @@ Lookup lookUpNode(const void* record, void* info, const Int* capacity, Int node,
 
 extern "C" {
 
-void LIGSL2(const Int* n, void* buffer, const Int* addresses, const Int* count, const Int* type, void* info,
+void LIGSL2(const Int* n, void* /*buffer*/, const Int* addresses, const Int* count, const Int* type, void* info,
             const Int* flag7, const Int* flag8, const Int* capacity, const Real* X, const Int* ldim, const Int* node) {
   if (*type != 281) {
     addBoth(endDistance(X, *ldim, *n, 2));
     return;
   }
-  if (!readRecord(lastInRange(addresses, *count, rec::i(CSLEF, 29), rec::i(CSLEF, 31)), buffer)) return;
-  const Real length = rec::slotR(buffer, 14);
+  std::vector<Real> record;
+  if (!readRecord(lastInRange(addresses, *count, rec::i(CSLEF, 29), rec::i(CSLEF, 31)), record)) return;
+  const Real length = rec::slotR(record.data(), 14);
   if (length > 2.22e-16) addBoth(length);
   if (*flag7 <= 0 && *flag8 <= 0) return;
-  if (lookUpNode(buffer, info, capacity, *node, "SYSTEM ERROR IN LIGSL2 - FAILURE TO READ SLAVE SURFACE INFO") !=
+  if (lookUpNode(record.data(), info, capacity, *node, "SYSTEM ERROR IN LIGSL2 - FAILURE TO READ SLAVE SURFACE INFO") !=
       Lookup::kNoSurface)
     return;
   if (*flag7 != 0)
@@ -90,17 +92,18 @@ void LIGSL2(const Int* n, void* buffer, const Int* addresses, const Int* count, 
     rec::setSlotR(info, 1, 8.0);
 }
 
-void LIGSL3(void* buffer, const Int* addresses, const Int* count, const Int* type, const Int* n, void* info,
+void LIGSL3(void* /*buffer*/, const Int* addresses, const Int* count, const Int* type, const Int* n, void* info,
             const Int* capacity, const Real* X, const Int* ldim, const Int* node) {
   if (*type != 290) {
     addBoth(endDistance(X, *ldim, *n, 3));
     return;
   }
-  if (!readRecord(lastInRange(addresses, *count, rec::i(CSLEF, 29), rec::i(CSLEF, 31)), buffer)) return;
-  addBoth(rec::slotR(buffer, 14));
-  const Int kind = rec::slotI(buffer, 11);
+  std::vector<Real> record;
+  if (!readRecord(lastInRange(addresses, *count, rec::i(CSLEF, 29), rec::i(CSLEF, 31)), record)) return;
+  addBoth(rec::slotR(record.data(), 14));
+  const Int kind = rec::slotI(record.data(), 11);
   if (kind != 2 && kind != 4) return;
-  if (lookUpNode(buffer, info, capacity, *node, "SYSTEM ERROR IN LIGSL3 - FAILURE TO READ SLAVE SURFACE INFO") ==
+  if (lookUpNode(record.data(), info, capacity, *node, "SYSTEM ERROR IN LIGSL3 - FAILURE TO READ SLAVE SURFACE INFO") ==
       Lookup::kNoSurface)
     rec::setSlotR(info, 1, 0.0);
 }

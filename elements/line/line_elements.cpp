@@ -2,12 +2,14 @@
 // nodal normals, the section directions stored per node and the per-section-point checks.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "elements/geometry/element_records.h"
 #include "elements/geometry/element_support.h"
 #include "runtime/record.h"
 #include "siblings/dm2/dm2_adb.h"
 #include "siblings/dm2/element_numbers.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/element_checks.h"
 #include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/eqc_services.h"
@@ -110,9 +112,10 @@ extern "C" {
 void NGNORX(Real* point, const Int* element, Int* flag) {
   *flag = 0;
   Int key = 0, status = 0;
-  const Int read = 0, own = 0, one = 1;
+  const Int own = 0, one = 1;
+  // A record longer than the buffer is not read: to the walk it is a missing record.
   Real record[kOrientationSlots] = {};
-  DBML(&read, &kOrientationRecords, &own, record, record, &key, &status);
+  eqc::readMlRecord(kOrientationRecords, own, record, kOrientationSlots, &key, &status);
   if (status != 0) {
     *flag = status;
     return;
@@ -120,7 +123,7 @@ void NGNORX(Real* point, const Int* element, Int* flag) {
   Int count = 0;
   ACOPDJ(&record[1], &count, &one);
   for (Int i = 0; i < count; ++i) {
-    DBML(&read, &kOrientationRecords, &own, record, record, &key, &status);
+    eqc::readMlRecord(kOrientationRecords, own, record, kOrientationSlots, &key, &status);
     if (status != 0) break;
     Int number = 0;
     ACOPDJ(&record[1], &number, &one);
@@ -158,16 +161,18 @@ void LTHBM2D(Real* X, const Int* ldim, Real* data, const Int* handle, Int* statu
   planarBeam(X, *ldim, data, *handle, status, true);
 }
 
-void LBG102(Real* X, const Int* ldim, Real* section, const Int* handle, Int* status) {
+void LBG102(Real* X, const Int* ldim, Real* /*section*/, const Int* handle, Int* status) {
   Int sectionAddress = 0, scratch = 0;
   ELAYOACCESS(handle, &sectionAddress, &scratch);
   const ElementView e = viewElement(*handle);
   const Int n = word(e.rec, kNodeCount), ld = *ldim;
   if (!beamNodesFit("SYSTEM ERROR IN LBG102: %I NODES", n)) return;
   if (programKind() == 0) {
-    const Int read = 0;
-    DBSL(&read, section, &sectionAddress);
-    V3 a = load(&section[7]);
+    // The record is read into storage of its own: the caller's section array has no stated room.
+    constexpr std::size_t kAxisEnd = 10;  // a = reals 8 to 10
+    std::vector<Real> record;
+    eqc::readSlideLineRecord(sectionAddress, record, kAxisEnd);
+    V3 a = load(&record[kAxisEnd - 3]);
     Real p[3];
     if (towardsPoint(X, ld, e.number, p)) {
       const Int three = 3;
@@ -317,7 +322,10 @@ void ESXBM(const void* section, void* output, Int* count) {
       found = 3, points[0] = 1, points[1] = b, points[2] = a + b - 1;
       break;
     case 12: {
-      const Int s = rec::slotI(section, rec::slotI(section, 6));
+      // Slot 6 names a slot of the record itself: one past its length is never read.
+      const Int named = rec::slotI(section, 6);
+      if (named < 1 || named > rec::slotI(section, 1)) return systemError("SYSTEM ERROR IN ESXBM", named);
+      const Int s = rec::slotI(section, named);
       Int want = 2 * s + 1 > rec::slotI(section, 5) ? s : s + 1;
       if (*count != 0 && want > *count) {
         systemError("SYSTEM ERROR IN ESXBM", 0);

@@ -124,7 +124,11 @@ void LSGFLUID(const Real* section, Int* segments, Int* rowsFilled, const Int* L,
   Real own = 0.0;
   Real* v = volume != nullptr ? volume : &own;
   *v = 0.0;
-  const Int referenceIndex = nodeList[word(rec, kWord8) - 1];
+  // The reference node and the segment nodes are positions in the element's node list.
+  const Int nodes = word(rec, kNodeCount), reference = word(rec, kWord8);
+  if (reference < 1 || reference > nodes)
+    return systemError("SYSTEM ERROR IN LSGFLUID - REFERENCE NODE %I OUTSIDE THE ELEMENT", reference);
+  const Int referenceIndex = nodeList[reference - 1];
   const Int node = ADB_GETNODE(nodeDatabase, &referenceIndex);
   const Int dof = dofWordOf(node);
   const Int three = 3;
@@ -134,23 +138,26 @@ void LSGFLUID(const Real* section, Int* segments, Int* rowsFilled, const Int* L,
   addToCavity(cavities, user, v);
 
   const Int m = *rowsFilled, n = word(rec, kRadialNodes);
-  if (*L < n + m) {
+  const bool ends = type == 3401 || type == 3421, loop = type == 3411 || type == 3412;
+  if ((ends || loop) && (n < 1 || n > nodes)) return systemError("SYSTEM ERROR IN LSGFLUID - %I SEGMENT NODES", n);
+  if (m < 0) return systemError("SYSTEM ERROR IN LSGFLUID - %I ROWS FILLED", m);
+  // Two end rows whatever n is, or one row per node of the loop: the table must hold them all.
+  const Int added = ends ? 2 : loop ? n : 0;
+  const Int need = std::max(n, added);
+  if (*L < static_cast<long long>(need) + m) {
     message(-1,
             "ORIENTATION OF HYDROSTATIC FLUID ELEMENTS WILL ONLY BE PARTIALLY CHECKED BECAUSE OF INSUFFICIENT MEMORY "
             "ALLOCATED TO PROCESS INPUT DATA.  THE MEMORY ALLOCATED FOR THE ANALYSIS PREPROCESSOR SHOULD BE "
             "INCREASE BY AT LEAST %I WORDS",
-            5 * (n + m - *L));
+            5 * (need + m - *L));
     return;
   }
-  Int added = 0;
-  if (type == 3401 || type == 3421) {
+  if (ends) {
     addSegment(segments, *L, m + 1, referenceIndex, nodeList[0], -nodeList[0], *element);
     addSegment(segments, *L, m + 2, referenceIndex, nodeList[n - 1], nodeList[n - 1], *element);
-    added = 2;
-  } else if (type == 3411 || type == 3412) {
+  } else if (loop) {
     for (Int i = 1; i <= n; ++i)
       addSegment(segments, *L, m + i, referenceIndex, nodeList[i - 1], nodeList[i % n], *element);
-    added = n;
   }
   *rowsFilled += added;
 }

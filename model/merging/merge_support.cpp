@@ -1,20 +1,15 @@
 #include "model/merging/merge_support.h"
 
-#include "siblings/eqc/eqc_services.h"
+#include "siblings/eqc/bounded_reads.h"
 
 namespace zmx::model::merge {
 
 std::vector<long> readRecords(Real* mirror, Int start, Int end) {
   std::vector<long> offsets;
-  constexpr Int kRead = 0;
   for (long address = start; address < end;) {
-    Real lengthSlot = 0.0;
-    // The length first, so that a record that would run past the range is never copied.
-    const Int a = static_cast<Int>(address);
-    DBSL(&kRead, mirror + (address - start), &a);
-    std::memcpy(&lengthSlot, mirror + (address - start), sizeof lengthSlot);
-    const long length = rec::slotI(&lengthSlot, 1);
-    if (length < 1 || address + length > end) break;
+    // The room is what is left of the range, so a record that would run past it is never copied.
+    if (!eqc::readSlideLineRecord(static_cast<Int>(address), mirror + (address - start), end - address)) break;
+    const long length = rec::slotI(mirror + (address - start), 1);
     offsets.push_back(address - start);
     address += length;
   }

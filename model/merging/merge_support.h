@@ -31,7 +31,8 @@ inline bool sameReal(Real a, Real b) { return std::fabs(a - b) <= 2.22e-16 * std
 
 // Reads the records from address start (inclusive) to end (exclusive) into the mirror, each at
 // its address's place (slot address - start + 1); returns their offsets (address - start). A
-// length below 1, or a record that would run past end, ends the walk.
+// length below 1, or a record that would run past end, ends the walk without being copied (the
+// read reports it at level -3).
 std::vector<long> readRecords(Real* mirror, Int start, Int end);
 
 }  // namespace zmx::model::merge

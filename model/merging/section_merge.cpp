@@ -6,6 +6,7 @@
 // (one count for all kinds).
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <tuple>
@@ -17,6 +18,7 @@
 #include "runtime/record.h"
 #include "siblings/dm2/dm2_adb.h"
 #include "siblings/dm2/model_parts.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/records.h"
 #include "siblings/inp/solver_parts.h"
 #include "zmx/model/merging.h"
@@ -31,6 +33,9 @@ using zmx::model::merge::sameReal;
 constexpr int kMaterialFirst = 2, kMaterialEnd = 3, kSectionFirst = 5;
 // ... to CSLEF word 49.
 constexpr int kSectionEnd = 49;
+// CSLV word 8: the address the offsets of the element-list entries count from.
+constexpr int kElementListsBase = 8;
+constexpr std::size_t kElementSlot = 2;
 
 constexpr Int kUnmergedKind = 16, kPartOnlyKind = 15;
 
@@ -219,6 +224,18 @@ Int elementTypeCode(Int handle) {
   return type != nullptr ? type[0] : 0;
 }
 
+// The element an entry of the element list names: the entry holds the offset of an element-list
+// record after CSLV word 8, and slot 2 of that record is the element. 0 when it cannot be read.
+Int elementOfEntry(const Real* elementList, Int e) {
+  const long long address =
+      static_cast<long long>(rec::i(CSLV, kElementListsBase)) + rec::slotI(elementList, 6 + 2 * static_cast<long>(e)) - 1;
+  if (address < 1 || address > INT32_MAX) return 0;
+  std::vector<Real> record;
+  if (!eqc::readSlideLineRecord(static_cast<Int>(address), record, kElementSlot)) return 0;
+  const Int element = rec::slotI(record.data(), kElementSlot);
+  return ADB_ELEMGET(&element);
+}
+
 // Marks the sections that elements use: the flag map (beam sections of type codes 2201 to 2302)
 // and, with several solver parts, the part of each section.
 void markSectionsOfElements(const Real* elementList, const Int* partTable, Int* partMap, Int* flagMap,
@@ -227,8 +244,7 @@ void markSectionsOfElements(const Real* elementList, const Int* partTable, Int* 
   const Int parts = INP_SOLVERPARTINDEX(&countQuery, &askCount);
   const Int entries = rec::slotI(elementList, 2);
   for (Int e = 0; e < entries; ++e) {
-    const Int entry = rec::slotI(elementList, 6 + 2 * static_cast<long>(e));
-    const Int handle = ADB_ELEMGET(&entry);
+    const Int handle = elementOfEntry(elementList, e);
     if (handle == 0) continue;
     const Int sectionOperation = 3, numberOperation = 0;
     Int out = 0;

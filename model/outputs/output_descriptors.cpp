@@ -44,9 +44,11 @@ bool addEntry(Int& count, Int first, Int second, Int third) {
   ++count;
   rec::i(CDWSP, kCountWord) = count;
   if (count > kMaxEntries) return false;
-  rec::i(CDWSP, kFirstSizeWord + count) = first;
-  rec::i(CDWSP, kSecondSizeWord + count) = second;
-  rec::i(CDWSP, kThirdSizeWord + count) = third;
+  // A size is never negative: a variable with no component (no active degree of freedom) makes
+  // an entry of size 0, and the writer sizes its work space from these words.
+  rec::i(CDWSP, kFirstSizeWord + count) = std::max<Int>(first, 0);
+  rec::i(CDWSP, kSecondSizeWord + count) = std::max<Int>(second, 0);
+  rec::i(CDWSP, kThirdSizeWord + count) = std::max<Int>(third, 0);
   return true;
 }
 

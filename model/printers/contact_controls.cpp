@@ -8,11 +8,13 @@
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/support/model_report.h"
 #include "model/printers/print_support.h"
 #include "runtime/fortran_chars.h"
 #include "runtime/record.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/eqc_job.h"
 #include "siblings/eqc/eqc_labels.h"
@@ -32,6 +34,8 @@ using zmx::printing::realAt;
 
 constexpr Int kLabelLength = 80;
 constexpr long long kRecordLimit = 10000000;
+// A pair-control record: the echo reads its slots up to slot 20 (the contact patch).
+constexpr std::size_t kPairRecordSlots = 20;
 constexpr Real kTolerance = 2.22e-16;
 constexpr Real kPatchNotPrinted = 1.0e36;
 constexpr int kPairFirstWord = 33;  // CSLES: first pair-control record
@@ -137,20 +141,21 @@ bool blankName(const Real* record, int slot) {
   return fchar::trimmed(std::string_view(reinterpret_cast<const char*>(record + (slot - 1)), 8)).empty();
 }
 
-// Walks the pair-control records from CSLES word 33 to word 26; visit gets each record read into
-// the buffer. Gives false when the walk ran away (too many records, or a record of length 0).
+// Walks the pair-control records from CSLES word 33 to word 26; visit gets each record. Records
+// are read into storage of the walk's own, sized to the record: the callers' buffers have no
+// stated room. Gives false when the walk ran away (too many records, or a record of length 0,
+// which is how a record that cannot be read shows).
 template <class Visit>
-bool walkPairs(Real* buffer, Visit visit) {
+bool walkPairs(Visit visit) {
   Int address = rec::i(CSLES, kPairFirstWord);
   const Int end = rec::i(CSLES, kPairEndWord);
-  const Int read = 0;
+  std::vector<Real> record;
   for (long long count = 0; count < kRecordLimit; ++count) {
     if (address >= end) return true;
-    rec::setSlotI(buffer, 1, 0);
-    DBSL(&read, buffer, &address);
-    const Int length = integerAt(buffer, 1);
+    eqc::readSlideLineRecord(address, record, kPairRecordSlots);
+    const Int length = integerAt(record.data(), 1);
     if (length == 0) return false;
-    visit();
+    visit(record.data());
     address += length;
   }
   return address >= end;
@@ -307,27 +312,21 @@ void HGLOBALCONTCTRL(const Real* g) {
                      "A CONTACT CONTROLS FOR A SPECIFIC CONTACT PAIR"});
 }
 
-void HLOCALCONTCTRL(Real* p, const Int* skip) {
+void HLOCALCONTCTRL(Real* /*p*/, const Int* skip) {
   if (*skip != 0 || rec::i(CSLES, kPairFirstWord) <= 0) return;
   Echo out;
   bool note = false;
-  walkPairs(p, [&] { localPair(out, p, note); });
+  walkPairs([&](const Real* p) { localPair(out, p, note); });
   if (note)
     out.closingNote({"INDICATES USE OF NON-DEFAULT CONTACT CONTROLS APPLIED TO A CONTACT",
                      "PAIR UNLESS SPECIFICALLY OVERRIDDEN BY ANY LOCAL SURFACE BEHAVIOR."});
 }
 
-void HESCONTCTRL(Int* p, Real* r, const void* unused) {
-  (void)unused;
+void HESCONTCTRL(Int* /*p*/, Real* /*r*/, const void* /*unused*/) {
   if (rec::i(CSLES, kPairFirstWord) <= 0) return;
   Indented out;
   bool first = true;
-  Real* asReals = reinterpret_cast<Real*>(p);
-  const bool ended = walkPairs(asReals, [&] {
-    const Int length = integerAt(asReals, 1);
-    ACOPY(asReals, r, &length);
-    olderPair(out, r, first);
-  });
+  const bool ended = walkPairs([&](const Real* r) { olderPair(out, r, first); });
   if (!ended) zmx::model::report(zmx::model::kSystemError, "SYSTEM ERROR IN HESCONTCTRL - LOOP 800 LIMIT EXCEEDED");
 }
 

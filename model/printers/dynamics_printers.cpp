@@ -4,11 +4,13 @@
 
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "model/printers/print_support.h"
 #include "model/printers/step_lines.h"
 #include "model/support/model_report.h"
 #include "runtime/record.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/control_records.h"
 #include "siblings/eqc/eqc_services.h"
 #include "siblings/eqc/records.h"
@@ -151,22 +153,24 @@ struct CyclicModes {
 
 // The cyclic-symmetry request among the step records (a later one replaces an earlier one), or
 // the modes that the sector count gives.
-CyclicModes cyclicModes(Real* buf) {
+// The records are read into storage of the walk's own, sized to each record: the caller's buffer
+// has no stated room. A record that cannot be read shows as length 0 and ends the walk.
+CyclicModes cyclicModes() {
   const Int sectors = rec::i(CPHCON, kSectorsWord);
   CyclicModes modes{0, sectors / 2, 0};
   Int address = rec::i(CSLV, kStepRecordsFirst);
   const Int end = rec::i(CSLV, kStepRecordsEnd);
-  const Int read = 0;
+  std::vector<Real> record;
   const auto word = [&](int w) {
     Int value;
-    std::memcpy(&value, reinterpret_cast<const char*>(buf) + 4 * (w - 1), sizeof value);
+    std::memcpy(&value, reinterpret_cast<const char*>(record.data()) + 4 * (w - 1), sizeof value);
     return value;
   };
+  constexpr std::size_t kRequestSlots = 5;  // words 1 to 9
   bool ended = false;
   for (long long count = 0; count < kRecordLimit && !ended; ++count) {
     if (address >= end) return modes;
-    rec::setSlotI(buf, 1, 0);
-    DBSL(&read, buf, &address);
+    eqc::readSlideLineRecord(address, record, kRequestSlots);
     const Int length = word(1) < 0 ? -word(1) : word(1);
     if (length == 0) break;
     if (word(3) == kCyclicRequest) {
@@ -180,10 +184,10 @@ CyclicModes cyclicModes(Real* buf) {
   return modes;
 }
 
-void cyclicSymmetry(Real* buf, const Int* iprint) {
+void cyclicSymmetry(const Int* iprint) {
   const Int unit = printUnit(iprint);
   put(unit, "(5X,'CYCLIC SYMMETRY MODEL IS SOLVED')");
-  const CyclicModes modes = cyclicModes(buf);
+  const CyclicModes modes = cyclicModes();
   put(unit, "(5X,'LOWEST NUMBER OF CYCLIC SYMMETRY MODE',2X,I5)", {modes.lowest});
   put(unit, "(5X,'HIGHEST NUMBER OF CYCLIC SYMMETRY MODE',1X,I5)", {modes.highest});
   if (modes.evenOnly == 1) put(unit, "(5X,'ONLY EVEN CYCLIC SYMMETRY MODES REQUESTED')");
@@ -348,7 +352,7 @@ void HSTEPD(const Real* rec, const Int* n, const Int* unused, const Int* kproc, 
 }
 
 void HSTEPE(const Int* irec, const Real* rec, const Int* n, const Int* kproc, const Int* istep, const Int* iprint,
-            const Int* unsym, Int* lcase, const Int* lancz, Real* buf) {
+            const Int* unsym, Int* lcase, const Int* lancz, Real* /*buf*/) {
   (void)irec;
   const Int N = *n;
   const Int unit = printUnit(iprint);
@@ -363,7 +367,7 @@ void HSTEPE(const Int* irec, const Real* rec, const Int* n, const Int* kproc, co
   description(rec, iprint);
   if (lanczos) {
     put(unit, "(/,5X,'THE LANCZOS EIGENSOLVER IS USED FOR THIS ANALYSIS')");
-    if (rec::i(CPHCON, kSectorsWord) != 0) cyclicSymmetry(buf, iprint);
+    if (rec::i(CPHCON, kSectorsWord) != 0) cyclicSymmetry(iprint);
   } else {
     put(unit, "(/,5X,'THE SUBSPACE ITERATION METHOD IS USED FOR THIS ANALYSIS')");
   }

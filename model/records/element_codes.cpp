@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
-#include <vector>
 
 #include "model/support/model_report.h"
 #include "runtime/address_space.h"
 #include "runtime/record.h"
 #include "siblings/dm2/dm2_adb.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_services.h"
 #include "siblings/eqc/model_services.h"
 #include "siblings/eqc/records.h"
@@ -153,23 +153,16 @@ void SHR_LOADCASENAMES(Real* names, const Int* n) {
     return;
   }
   std::fill(buffer, buffer + slots, 0.0);
-  // Each record is read whole, so it goes through a buffer as long as the rest of the range and
-  // is kept in the block only when it fits there.
+  // A record is read into the block only when it fits both the block and the rest of the range;
+  // one that does not ends the walk.
   const Int first = rec::i(CSLV, kStepRecordsFirst), end = rec::i(CSLV, kStepRecordsEnd);
-  std::vector<Real> record;
-  if (!zmx::model::withMemory([&] { record.resize(static_cast<std::size_t>(std::max<long>(static_cast<long>(end) - first, 1))); })) {
-    ADB_MEMCLOSE(&block);
-    return;
-  }
-  constexpr Int kRead = 0;
   long length = 0;
   bool found = false;
   Int address = first;
   for (long k = 0; k < kRecordLimit && address < end; ++k) {
-    DBSL(&kRead, record.data(), &address);
-    length = rec::slotI(record.data(), 1);
-    if (length < 1 || static_cast<std::size_t>(length) > slots || address + length > end) break;
-    std::copy_n(record.data(), length, buffer);
+    const long long room = std::min<long long>(static_cast<long long>(slots), static_cast<long long>(end) - address);
+    if (!eqc::readSlideLineRecord(address, buffer, room)) break;
+    length = rec::slotI(buffer, 1);
     if (rec::slotI(buffer, 2) == kLoadCaseRecordKind) {
       found = true;
       break;

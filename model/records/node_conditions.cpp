@@ -4,10 +4,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "runtime/address_space.h"
 #include "runtime/record.h"
 #include "siblings/dm2/dm2_adb.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/eqc_services.h"
 #include "siblings/eqc/records.h"
@@ -17,7 +19,7 @@
 
 namespace {
 
-constexpr Int kRead = 0;
+constexpr std::size_t kTransformSlots = 11;
 constexpr Int kDofWordOperation = 0, kRecordListOperation = 1, kConditionListOperation = 2;
 
 // CGN word 4: flag words per node. CSLNS word 3: boundary-condition records lie below it.
@@ -155,19 +157,28 @@ void SHR_NODBC(Real* slrec, Int* iflags, Int* ilast, const Int* node) {
   if (addresses == nullptr) return;
   const Int end = rec::i(CSLNS, kConditionRecordsEnd);
   const bool unitValues = rec::i(CONTRO, kFlagEncoding) == 1 || rec::i(CONTRO, kUnitValueSwitch) != 0;
+  // The caller's scratch record receives each record when its room is known (a scratch in the
+  // work space); any other scratch has no stated room, and the records go into storage of the
+  // routine's own instead. Either keeps the last record read for the next equal address.
+  const long long room = eqc::knownRoom(slrec);
+  const bool intoScratch = room >= kTypeSlot;
+  std::vector<Real> own;
   for (Int k = 0; k < count && addresses[k] != 0; ++k) {
     const Int a = addresses[k];
     if (a >= end) continue;
-    if (a != *ilast) {
-      DBSL(&kRead, slrec, &a);
-      *ilast = a;
+    if (a != *ilast || (!intoScratch && own.empty())) {
+      const bool read = intoScratch ? eqc::readSlideLineRecord(a, slrec, room)
+                                    : eqc::readSlideLineRecord(a, own, kTypeSlot);
+      *ilast = read ? a : 0;
+      if (!read) continue;
     }
-    if (!blankLabel(slrec)) continue;
-    Int v = rec::slotI(slrec, kValueSlot);
+    const Real* record = intoScratch ? slrec : own.data();
+    if (!blankLabel(record)) continue;
+    Int v = rec::slotI(record, kValueSlot);
     if (v > 0 && unitValues) v = 1;
-    const Int dof = rec::slotI(slrec, kDofSlot);
+    const Int dof = rec::slotI(record, kDofSlot);
     if (dof == 0) {
-      const Int type = rec::slotI(slrec, kTypeSlot);
+      const Int type = rec::slotI(record, kTypeSlot);
       SHR_ELBCB(&type, iflags, &v);
     } else {
       addToDof(iflags, dof, v);
@@ -199,7 +210,7 @@ void ELTRM(Real* t, const Int* kind, const Real* definition, const Real* node) {
   }
 }
 
-void SHR_NODTRA(Real* vec, Real* slrec, const Int* itrans, const Int* nv, Int* iflag, const Real* coordinates,
+void SHR_NODTRA(Real* vec, Real* /*slrec*/, const Int* itrans, const Int* nv, Int* iflag, const Real* coordinates,
                 const Int* node, const Int* ldv) {
   Int count = 0;
   const Int listWord = ADB_NODEACCESS(&kRecordListOperation, node, &count);
@@ -213,10 +224,13 @@ void SHR_NODTRA(Real* vec, Real* slrec, const Int* itrans, const Int* nv, Int* i
     return;
   }
   *iflag = 0;
-  DBSL(&kRead, slrec, &found);
-  const Int kind = rec::slotI(slrec, 2);
+  // Read into storage of the routine's own (the caller's scratch record has no stated room), with
+  // the kind in slot 2 and nine definition reals from slot 3.
+  std::vector<Real> transform;
+  eqc::readSlideLineRecord(found, transform, kTransformSlots);
+  const Int kind = rec::slotI(transform.data(), 2);
   Real t[9];
-  ELTRM(t, &kind, slrec + 2, coordinates);
+  ELTRM(t, &kind, transform.data() + 2, coordinates);
   Int unused = 0;
   const Int recordWord = ADB_NODEACCESS(&kDofWordOperation, node, &unused);
   const Int* record = mem32::at<Int>(recordWord, 1);

@@ -8,6 +8,7 @@
 #include "sensitivity/drivers/slide_line_records.h"
 #include "siblings/dm2/dm2_adb.h"
 #include "siblings/dm2/dsa_state.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/eqc_services.h"
 #include "siblings/eqc/records.h"
@@ -28,9 +29,7 @@ bool readRecord(Int address, Real* buffer, Int room, const char* routine) {
     systemError(routine);
     return false;
   }
-  static constexpr Int kRead = 0;
-  DBSL(&kRead, buffer, &address);
-  return true;
+  return eqc::readSlideLineRecord(address, buffer, room);
 }
 
 }  // namespace zmx::dsa

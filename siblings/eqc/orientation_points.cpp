@@ -16,9 +16,10 @@ std::vector<std::vector<double>>& records() {
 
 namespace eqc_detail {
 
-void readOrientationRecord(void* buffer, Int* key, Int* status) {
+void readOrientationRecord(void* buffer, long long room, Int* key, Int* status) {
   const auto& all = records();
-  if (*key < 0 || static_cast<std::size_t>(*key) >= all.size()) {
+  if (*key < 0 || static_cast<std::size_t>(*key) >= all.size() ||
+      static_cast<long long>(all[static_cast<std::size_t>(*key)].size()) > room) {
     *status = 1;
     return;
   }

@@ -9,8 +9,9 @@
 
 namespace eqc_detail {
 inline constexpr Int kOrientationPointRecords = 23;
-// Reads the record the key names into buffer (8-byte slots); status 0, or 1 past the last.
-void readOrientationRecord(void* buffer, Int* key, Int* status);
+// Reads the record the key names into buffer (room 8-byte slots) and advances the key; status 0,
+// or 1 with nothing read past the last record or for a record longer than room.
+void readOrientationRecord(void* buffer, long long room, Int* key, Int* status);
 }  // namespace eqc_detail
 
 namespace eqc_testing {

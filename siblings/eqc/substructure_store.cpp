@@ -13,12 +13,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "runtime/fortran_chars.h"
 #include "runtime/record.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/orientation_points.h"
 #include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/eqc_messages.h"
@@ -114,6 +116,42 @@ constinit MlStore* gMl = nullptr;
 MlStore& ml() {
   if (gMl == nullptr) gMl = new MlStore();
   return *gMl;
+}
+
+// One ML-store transfer of DBML; a read longer than room slots moves nothing and gives status 1.
+void mlTransfer(Int operation, Int block, Int length, void* array1, long long room, Int* address, Int* status) {
+  *status = 0;
+  if (operation == 0 && block == eqc_detail::kOrientationPointRecords)
+    return eqc_detail::readOrientationRecord(array1, room, address, status);
+  if ((operation != 0 && operation != 1) || *address < 1) {
+    *status = 1;
+    return;
+  }
+  std::vector<Real>& store = ml().words;
+  const auto first = static_cast<std::size_t>(*address - 1);
+  Int words = length;
+  if (words == 0) {
+    if (operation == 1)
+      words = std::abs(slotValue(array1));
+    else if (first < store.size())
+      words = std::abs(slotValue(&store[first]));
+  }
+  if (words < 1 || (operation == 0 && words > room)) {
+    *status = 1;
+    return;
+  }
+  const std::size_t end = first + static_cast<std::size_t>(words);
+  if (operation == 1) {
+    if (store.size() < end) store.resize(end, 0.0);
+    std::memcpy(&store[first], array1, 8 * static_cast<std::size_t>(words));
+  } else {
+    if (store.size() < end) {
+      *status = 1;
+      return;
+    }
+    std::memcpy(array1, &store[first], 8 * static_cast<std::size_t>(words));
+  }
+  *address += words;
 }
 
 bool fileError(const std::error_code& error) { return static_cast<bool>(error); }
@@ -244,38 +282,8 @@ void DBSUPW(Int* status) { *status = libraryOpen() ? 1 : 0; }
 
 void DBML(const Int* operation, const Int* block, const Int* length, void* array1, void* /*array2*/,
           Int* address, Int* status) {
-  *status = 0;
-  if (*operation == 0 && *block == eqc_detail::kOrientationPointRecords)
-    return eqc_detail::readOrientationRecord(array1, address, status);
-  if ((*operation != 0 && *operation != 1) || *address < 1) {
-    *status = 1;
-    return;
-  }
-  std::vector<Real>& store = ml().words;
-  const auto first = static_cast<std::size_t>(*address - 1);
-  Int words = *length;
-  if (words == 0) {
-    if (*operation == 1)
-      words = std::abs(slotValue(array1));
-    else if (first < store.size())
-      words = std::abs(slotValue(&store[first]));
-  }
-  if (words < 1) {
-    *status = 1;
-    return;
-  }
-  const std::size_t end = first + static_cast<std::size_t>(words);
-  if (*operation == 1) {
-    if (store.size() < end) store.resize(end, 0.0);
-    std::memcpy(&store[first], array1, 8 * static_cast<std::size_t>(words));
-  } else {
-    if (store.size() < end) {
-      *status = 1;
-      return;
-    }
-    std::memcpy(array1, &store[first], 8 * static_cast<std::size_t>(words));
-  }
-  *address += words;
+  // The caller's array holds what is moved: callers outside the library are bound by that.
+  mlTransfer(*operation, *block, *length, array1, std::numeric_limits<long long>::max(), address, status);
 }
 
 Int FILECOPY(const char* from, Int fromLength, const char* to, Int toLength) {
@@ -292,3 +300,11 @@ Int DELETEFILE(const char* name, Int nameLength) {
 }
 
 }  // extern "C"
+
+namespace eqc {
+
+void readMlRecord(Int block, Int length, void* buffer, long long room, Int* address, Int* status) {
+  mlTransfer(0, block, length, buffer, room, address, status);
+}
+
+}  // namespace eqc

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "runtime/address_space.h"
 #include "runtime/format.h"
@@ -77,6 +79,11 @@ void unitTransfer(Int unit, Int operation, void* array, Int length, Int address)
   if (unit == kRestartReadUnit) index = CDRRIC.w;
   if (unit == kRestartWriteUnit) index = CDRWIC.w;
   zmx::units::transfer(u, operation, array, length, address, index);
+}
+
+// The unit DBRE reads from: the restart file being read, or the one being written.
+Int restartReadUnit() {
+  return rec::i(CDRR, kRestartReadFile) == kRestartFileUnit ? kRestartReadUnit : kRestartWriteUnit;
 }
 
 // ---- substructure-store table -------------------------------------------------------------
@@ -184,6 +191,27 @@ StepEntry entryOf(const void* record, Int e) {
           wordValue(record, first + 3), wordValue(record, first + 4)};
 }
 
+// Reads the directory record at address as DBRE reads it, but into storage of the walk's own:
+// sized to the record and to the entries a record holds (CDRW word 12), so that no read of an
+// entry or of the next address runs past it; the caller's array has no stated room. Storage that
+// cannot be had is reported, and the record then reads as zeros (no entries, no next record).
+void readDirectoryRecord(Int address, std::vector<Real>& record) {
+  const Int unit = restartReadUnit();
+  Real head = 0.0;
+  unitTransfer(unit, 0, &head, 1, address);
+  const Int length = wordValue(&head);
+  const long long entries = std::max<Int>(rec::i(CDRW, kStepEntries), 0);
+  const long long slots = std::max<long long>({3, 6 * entries + 2, static_cast<long long>(length)});
+  try {
+    record.assign(static_cast<std::size_t>(slots), 0.0);
+  } catch (const std::bad_alloc&) {
+    systemError("MEMORY FAILURE.");
+    record.assign(3, 0.0);
+    return;
+  }
+  if (length > 0) unitTransfer(unit, 0, record.data(), length, address);
+}
+
 // Walks the directory records from address, handing each entry (up to the first with flag 0
 // in each record) to visit; false when the walk ran past the record limit.
 //
@@ -192,21 +220,19 @@ StepEntry entryOf(const void* record, Int e) {
 // nothing: they are skipped (the loop is found by Brent's method) and only the remainder is
 // walked. The result is that of the full walk, without ten million reads.
 template <class Visit>
-bool walkDirectory(void* array, Int address, Visit visit) {
-  const Int read = 0;
-  Int status = 0;
+bool walkDirectory(Int address, Visit visit) {
+  std::vector<Real> record;
   Int turnStart = address;  // where the current turn of the loop search began
   long long turnLength = 0, power = 1;
   bool skipped = false;
   for (long long records = 0; records < kWalkLimit; ++records) {
-    Int at = address;
-    DBRE(&read, array, &at, &status);
+    readDirectoryRecord(address, record);
     for (Int e = 0; e < rec::i(CDRW, kStepEntries); ++e) {
-      const StepEntry entry = entryOf(array, e);
+      const StepEntry entry = entryOf(record.data(), e);
       if (entry.flag == 0) break;
       visit(entry);
     }
-    address = wordValue(array, 3);
+    address = wordValue(record.data(), 3);
     if (address == 0) return true;
     if (skipped) continue;
     ++turnLength;
@@ -309,8 +335,7 @@ void DBRE(const Int* operation, void* array, Int* address, Int* status) {
   *status = 0;
   switch (*operation) {
     case 0:
-      unitTransfer(rec::i(CDRR, kRestartReadFile) == kRestartFileUnit ? kRestartReadUnit : kRestartWriteUnit, 0,
-                   array, 0, *address);
+      unitTransfer(restartReadUnit(), 0, array, 0, *address);
       break;
     case 1: {
       const Int length = wordValue(array);
@@ -329,7 +354,7 @@ void DBRE(const Int* operation, void* array, Int* address, Int* status) {
   *address += wordValue(array);
 }
 
-void SHR_MRESTSTEPINC(void* array, const Int* address, Int* step, Int* increment, Int* value1, Int* value2) {
+void SHR_MRESTSTEPINC(void* /*array*/, const Int* address, Int* step, Int* increment, Int* value1, Int* value2) {
   *value1 = 0;
   *value2 = -1;
   if (*address == 0) return;
@@ -337,7 +362,7 @@ void SHR_MRESTSTEPINC(void* array, const Int* address, Int* step, Int* increment
     const bool allSteps = *step == 0;
     const bool lastIncrement = *increment == -1;
     const Int wanted = *step;
-    const bool done = walkDirectory(array, *address, [&](const StepEntry& e) {
+    const bool done = walkDirectory(*address, [&](const StepEntry& e) {
       if (allSteps) {
         *step = e.step;
         if (lastIncrement) *increment = e.increment;
@@ -352,7 +377,7 @@ void SHR_MRESTSTEPINC(void* array, const Int* address, Int* step, Int* increment
     if (!done) systemError("SYSTEM ERROR IN MRESTSTEPINC-LOOP 1 EXCEEDED");
     return;
   }
-  const bool done = walkDirectory(array, *address, [&](const StepEntry& e) {
+  const bool done = walkDirectory(*address, [&](const StepEntry& e) {
     if (e.increment > 0 && (e.step < *step || (e.step == *step && e.increment <= *increment))) {
       *value1 = e.value1;
       *value2 = e.value2;

@@ -8,11 +8,13 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "runtime/fortran_chars.h"
 #include "runtime/format.h"
 #include "runtime/record.h"
 #include "siblings/dm2/dm2_adb.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/eqc_job.h"
 #include "siblings/eqc/eqc_services.h"
@@ -311,7 +313,7 @@ void DWGR(const char* text, Int textLength, const void* record) {
   DWGN(text, textLength, record, &count);
 }
 
-void DWSLDB(void* buffer) {
+void DWSLDB(void* /*buffer*/) {
   if (dumpingOff()) return;
   static constexpr std::string_view kHeading = " ++ dumping sldb ";
   DWCH(kHeading.data(), static_cast<Int>(kHeading.size()));
@@ -330,6 +332,7 @@ void DWSLDB(void* buffer) {
   }
   Int address = 1;
   Int volume = 0;
+  std::vector<Real> record;
   for (long walked = 0; walked < kMaxRecords; ++walked) {
     if (address >= rec::i(CSLV, kSlideLineEnd)) return;
     if (volume < kSlideLineVolumes && address >= rec::i(CSLV, volume + 1)) {
@@ -340,15 +343,15 @@ void DWSLDB(void* buffer) {
       DW2I(kVolume.data(), static_cast<Int>(kVolume.size()), &volume, &volume);
       DWCH(kBlank.data(), 1);
     }
-    const Int read = 0;
-    rec::setSlotI(buffer, 1, 0);  // a record DBSL refuses reads as length 0
-    DBSL(&read, buffer, &address);
+    // Each record is read into storage of the dump's own, sized to the record, so no record can
+    // run past the caller's buffer; a record that cannot be read shows as length 0.
+    eqc::readSlideLineRecord(address, record);
     static constexpr std::string_view kAddress = " Address, vol ", kRecord = " dbsl record: ";
     DW2I(kAddress.data(), static_cast<Int>(kAddress.size()), &address, &volume);
-    DWGR(kRecord.data(), static_cast<Int>(kRecord.size()), buffer);
+    DWGR(kRecord.data(), static_cast<Int>(kRecord.size()), record.data());
     Int length = 0;
     const Int one = 1;
-    ACOPDI(buffer, &length, &one);
+    ACOPDI(record.data(), &length, &one);
     if (length < 1) break;  // a damaged record would hold the walk in place
     address += length;
   }

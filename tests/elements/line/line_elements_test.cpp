@@ -215,6 +215,7 @@ TEST_F(LineElements, TrussAddsItsMeasureUnlessItsSectionIsExcluded) {
 TEST_F(LineElements, SectionPointsOfEveryKind) {
   auto section = [](int kind, int a, int b, int c, int s5 = 0, int s6 = 0, std::vector<std::pair<int, int>> extra = {}) {
     std::vector<double> s(40, 0.0);
+    s[0] = slotOf(40);  // the record's length
     s[3] = slotOf(kind), s[18] = slotOf(a), s[19] = slotOf(b), s[20] = slotOf(c), s[4] = slotOf(s5), s[5] = slotOf(s6);
     for (auto [slot, value] : extra) s[slot - 1] = slotOf(value);
     return s;
@@ -251,6 +252,15 @@ TEST_F(LineElements, SectionPointsOfEveryKind) {
   EXPECT_EQ(count, 2);
   EXPECT_EQ(rec::slotI(out.data(), 13), 0) << "nothing beyond the given count";
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ESXBM"));
+  // Slot 6 naming a slot past the record's length: reported, nothing read or written.
+  eqc_testing::clearMessages();
+  out.assign(20, 0.0);
+  count = 0;
+  const auto past = section(12, 6, 0, 0, 20, 41);
+  ESXBM(past.data(), out.data(), &count);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(out, std::vector<double>(20, 0.0));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
 }
 
 }  // namespace

@@ -125,7 +125,8 @@ TEST_F(Merging, SectionsFollowMergedMaterialsAndParts) {
   MERGESECTION1(&db, result.data(), work.data(), &n, list.s.data(), scratch.s.data(), part, &capacity);
   EXPECT_EQ((std::vector<Int>(result.begin() + n, result.end())), (std::vector<Int>{1, 1, 2, 3, 4, 4, 5}));
   EXPECT_EQ(result[0], s1);
-  // Several solver parts: equal sections of elements in different parts stay apart.
+  // Several solver parts: equal sections of elements in different parts stay apart. Each entry
+  // holds the offset, from CSLV word 8, of an element-list record whose slot 2 is the element.
   std::vector<Int> entries;
   for (int j = 0; j < 2; ++j) {
     dm2_testing::Element e;
@@ -133,7 +134,9 @@ TEST_F(Merging, SectionsFollowMergedMaterialsAndParts) {
     e.section = result[j];
     e.type = dm2_testing::addElementType({3, 3, 3, 2, {}});
     dm2_testing::mapElementEntry(100 + j, dm2_testing::addElement(e));
-    entries.push_back(100 + j);
+    const Int address = eqc_testing::appendSlideLineRecord({100 + j});
+    if (j == 0) rec::i(CSLV, 8) = address - 5;  // the offsets need not start at 1
+    entries.push_back(address - rec::i(CSLV, 8) + 1);
   }
   Slots parted;
   parted.integer(0);

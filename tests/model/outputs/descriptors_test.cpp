@@ -100,6 +100,20 @@ TEST_F(Descriptors, ASecondCallOverwritesTheRecordAndKeepsOlderThirdSizesBeyondI
   EXPECT_EQ(rec::i(CDWSP, 201 + 2), 16);  // the third size of the first call's entry 2 stays
 }
 
+TEST_F(Descriptors, SizesAreNeverNegative) {
+  // Nodal forces (key 10) of an element with no active degree of freedom: no component, so the
+  // entry has size 0 where the per-node count would otherwise go below zero.
+  Request request(21, 2, {10, 11});
+  request.element(8, 3, 3, 3).set(29, 3);
+  const Int npt = 1, nval = 4, start = 1;
+  Int nsp = 0;
+  EJODBO(&npt, &nval, &nsp, request.slots.data(), &start);
+  const auto all = entries();
+  ASSERT_FALSE(all.empty());
+  EXPECT_EQ(all[0], (Entry{12, 0, 0}));
+  for (const Entry& e : all) EXPECT_TRUE(e.first >= 0 && e.second >= 0 && e.third >= 0);
+}
+
 TEST_F(Descriptors, PositionCodeTwoAndRequestsThatMakeOneEntry) {
   Request request(21, 2, {15, 2001});
   request.set(10, 2).set(29, 8).set(23, 2);

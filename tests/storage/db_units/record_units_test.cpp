@@ -363,6 +363,27 @@ TEST_F(StepDirectory, ALoopedChainGivesTheResultOfTheFullWalk) {
   check(two, 400);
 }
 
+TEST_F(StepDirectory, RecordsOfAnyLengthStayOutOfTheCallersArray) {
+  // A directory record far longer than the caller's array, and one shorter than the entries
+  // CDRW word 12 gives a record: the lookup reads each whole, and only each.
+  std::vector<Real> longRecord = makeRecord(200, 0.0), shortRecord = makeRecord(9, 0.0);
+  rec::setSlotI(longRecord.data(), 3, 300);
+  for (int w = 0; w < 4; ++w) rec::setSlotI(longRecord.data(), 4 + w, 7 + w);
+  rec::setSlotI(longRecord.data(), 8, 1);
+  for (int w = 0; w < 4; ++w) rec::setSlotI(shortRecord.data(), 4 + w, 3 + w);
+  rec::setSlotI(shortRecord.data(), 8, 1);
+  Int at = 1;
+  restart(1, longRecord, at);
+  at = 300;
+  restart(1, shortRecord, at);
+  std::vector<Real> array(9, -7.0);
+  Int address = 1, step = 0, increment = -1, v1 = 0, v2 = 0;
+  SHR_MRESTSTEPINC(array.data(), &address, &step, &increment, &v1, &v2);
+  EXPECT_EQ((std::array<Int, 4>{step, increment, v1, v2}), (std::array<Int, 4>{3, 4, 5, 6}));
+  EXPECT_EQ(array, std::vector<Real>(9, -7.0));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
 TEST_F(StepDirectory, ARunawayChainIsReportedInBothWalks) {
   directory(1, 1, {{1, 1, 10, 11}});  // points at itself
   lookup(1, 0, -1);
