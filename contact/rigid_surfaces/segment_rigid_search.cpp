@@ -176,6 +176,7 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
     const Real lower = firstSegment ? -1 - reach : -kWindow, upper = lastSegment ? 1 + reach : kWindow;
     if (s.noFoot) {
       previousXi = s.afterNoFoot;
+      previousEnd = s.endVector;  // the turn test at the next vertex needs this segment's end
     } else if (!s.degenerate) {
       if (s.xi >= lower && s.xi < upper) {
         s.finishLine();
