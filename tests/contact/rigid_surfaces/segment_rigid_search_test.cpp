@@ -1,7 +1,7 @@
 // Profile and B-spline rigid surfaces against closed forms: lines and arcs, the vertex region and
 // its turn test, open ends, the zero snap, a zero-length line, three-node segments against dense
-// sampling, random chains against a brute-force signed distance, extrusion, revolution (cylinder, sphere, a point on the axis), and a straight B-spline
-// curve with the warm start counted.
+// sampling, random chains against a brute-force signed distance, extrusion, revolution (cylinder,
+// sphere, a point on the axis), and a straight B-spline curve with the warm start counted.
 
 #include <gtest/gtest.h>
 
