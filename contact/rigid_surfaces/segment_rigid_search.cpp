@@ -261,13 +261,24 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
   V2 a = r.point(first - 2);
   Real startEnd = length(p - a), lastTolerance = 0;
   long word = first, records = 0;
+  Int type = r.integer(word);
   for (; records < kMostRecords; ++records) {
-    const Int type = r.integer(word);
     if (type == kEndOfProfile) break;
-    const long size = type == kLine ? 2 : 4;
-    const V2 e = r.point(word + size - 1);
+    // The record's size comes from a branch, not from arithmetic on the type: the walk to the
+    // next record then need not wait for this type to load.
+    long size;
+    V2 e, mid{};
+    if (type == kLine) {
+      size = 2;
+      e = r.point(word + 1);
+    } else {
+      size = 4;
+      mid = r.point(word + 1);
+      e = r.point(word + 3);
+    }
+    const Int nextType = r.integer(word + size + 1);
     const bool firstSegment = records == 0;
-    const bool lastSegment = r.integer(word + size + 1) == kEndOfProfile;
+    const bool lastSegment = nextType == kEndOfProfile;
     const bool interior = !firstSegment && !lastSegment;
     Segment s;
     if (type == kLine) {
@@ -276,23 +287,23 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
       if (where != Side::kUncertain) {
         scaleSquared = std::max(scaleSquared, o.ll);
         walk.pass(where, a, left(o.d), left(o.d));
-        a = e, word += size + 1;
+        a = e, word += size + 1, type = nextType;
         continue;
       }
       s = line(o, a, e);
     } else if (type == kArc) {
-      const V2 c = r.point(word + 1);
+      const V2 c = mid;
       const ArcOutline o = arcOutline(p, a, c, e);
       const Side where = interior ? side(o) : Side::kUncertain;
       if (where != Side::kUncertain) {
         scaleSquared = std::max(scaleSquared, dot(o.ea, o.ea));
         walk.pass(where, a, turned(o, o.ac), turned(o, o.ec));
-        a = e, word += size + 1;
+        a = e, word += size + 1, type = nextType;
         continue;
       }
       s = arc(o, c);
     } else {
-      s = threeNode(p, a, r.point(word + 1), e);
+      s = threeNode(p, a, mid, e);
     }
     scaleSquared = std::max(scaleSquared, s.extentSquared);
     walk.visit(s, a, firstSegment, lastSegment);
@@ -300,6 +311,7 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
     if (lastSegment) lastTolerance = s.tolerance();
     a = e;
     word += size + 1;
+    type = nextType;
   }
   if (records == kMostRecords) {
     constexpr Int level = -3, zero = 0;
