@@ -292,8 +292,7 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
       }
       s = line(o, a, e);
     } else if (type == kArc) {
-      const V2 c = mid;
-      const ArcOutline o = arcOutline(p, a, c, e);
+      const ArcOutline o = arcOutline(p, a, mid, e);
       const Side where = interior ? side(o) : Side::kUncertain;
       if (where != Side::kUncertain) {
         scaleSquared = std::max(scaleSquared, dot(o.ea, o.ea));
@@ -301,7 +300,7 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
         a = e, word += size + 1, type = nextType;
         continue;
       }
-      s = arc(o, c);
+      s = arc(o, mid);
     } else {
       s = threeNode(p, a, mid, e);
     }
