@@ -78,32 +78,51 @@ struct Segment {
   }
 };
 
-Segment line(V2 p, V2 a, V2 e) {
-  Segment s;
+// The products a line's xi is formed from.
+struct LineOutline {
+  V2 d{};
+  Real ll = 0, along = 0;  // |e - a|^2, (2p - a - e).(e - a)
+};
+
+LineOutline lineOutline(V2 p, V2 a, V2 e) {
   const V2 d = e - a;
-  Real ll = dot(d, d);
-  s.degenerate = ll < kTiny * kTiny;
-  if (s.degenerate) ll = 1e-16;  // the length counts as 1e-8
-  s.extentSquared = ll;
+  return {d, dot(d, d), dot(2.0 * p - a - e, d)};
+}
+
+Segment line(const LineOutline& o, V2 a, V2 e) {
+  Segment s;
+  s.degenerate = o.ll < kTiny * kTiny;
+  s.extentSquared = s.degenerate ? 1e-16 : o.ll;  // a vanishing length counts as 1e-8
   if (s.degenerate) return s;
   s.straight = true;
   s.a = a, s.e = e;
-  s.xi = dot(2.0 * p - a - e, d) / ll;
-  s.startVector = s.endVector = left(d);
+  s.xi = o.along / o.ll;
+  s.startVector = s.endVector = left(o.d);
   return s;
 }
 
-Segment arc(V2 p, V2 a, V2 c, V2 e) {
+// The vectors an arc's xi is formed from, before the turn of a clockwise arc.
+struct ArcOutline {
+  V2 q{}, ac{}, ec{}, ea{};
+  bool clockwise = false;
+};
+
+ArcOutline arcOutline(V2 p, V2 a, V2 c, V2 e) {
+  const V2 ac = a - c, ea = e - a;
+  return {p - c, ac, e - c, ea, cross(ac, ea) > 0};
+}
+
+Segment arc(const ArcOutline& o, V2 c) {
   Segment s;
-  V2 q = p - c;
-  if (q.x == 0 && q.y == 0) q = (e - c) + (a - c);
-  Real r = length(a - c);
+  V2 q = o.q, ac = o.ac, ec = o.ec, ea = o.ea;
+  if (q.x == 0 && q.y == 0) q = ec + ac;
+  Real r = length(ac);
   const Real ql = length(q);
-  s.extentSquared = dot(e - a, e - a);
+  s.extentSquared = dot(ea, ea);
   s.degenerate = r < kTiny || ql < kTiny;
   if (s.degenerate) return s;
-  V2 n = (1.0 / ql) * q, ac = a - c, ec = e - c, ea = e - a;
-  if (cross(ac, ea) > 0) {  // clockwise arc: the other side is the outside
+  V2 n = (1.0 / ql) * q;
+  if (o.clockwise) {  // the other side is the outside
     n = -1.0 * n, r = -r, ac = -1.0 * ac, ec = -1.0 * ec, ea = -1.0 * ea;
   }
   s.xi = dot(ea, n) <= 0 ? cross(n, ac) / r - 1 : cross(n, ec) / r + 1;
@@ -114,6 +133,40 @@ Segment arc(V2 p, V2 a, V2 c, V2 e) {
   s.curvature = -1 / r;
   return s;
 }
+
+// Where an interior segment's xi lies as far as its products tell without a division or a root:
+// before its start, beyond its end, or not certain (the foot may be accepted, or the product
+// lies too near a bound) - then the segment is evaluated in full. The margins are ten times the
+// window's (-1.00000001 to 1.00000001), far above the rounding of the full evaluation, so a
+// certain answer is the one the full evaluation gives. Comparisons are written so that a NaN
+// leaves the answer uncertain.
+enum class Side { kBefore, kBeyond, kUncertain };
+constexpr Real kClear = 1.0000001, kClearSine = 1e-7;
+
+Side side(const LineOutline& o) {
+  if (!(o.ll >= kTiny * kTiny)) return Side::kUncertain;
+  if (o.along > kClear * o.ll) return Side::kBeyond;
+  if (o.along < -kClear * o.ll) return Side::kBefore;
+  return Side::kUncertain;
+}
+
+// xi = sine - 1 where n leans to the start along the chord, sine + 1 where it leans to the end,
+// with sine = (n x (a - c)) / r or (n x (e - c)) / r, n and r turned together for a clockwise
+// arc: the sign of the sine is that of q x (a - c) or q x (e - c), turned with the arc, and its
+// size against 1e-7 follows from squares.
+Side side(const ArcOutline& o) {
+  const Real rr = dot(o.ac, o.ac), qq = dot(o.q, o.q);
+  if (!(std::min(rr, qq) > 1e-70)) return Side::kUncertain;  // also the point at the centre
+  const Real along = dot(o.ea, o.q);
+  if (!(along * along > 1e-20 * dot(o.ea, o.ea) * qq)) return Side::kUncertain;  // near the middle
+  const Real sine = (along <= 0 ? cross(o.q, o.ac) : cross(o.q, o.ec)) * (o.clockwise ? -1.0 : 1.0);
+  if (!(sine * sine > kClearSine * kClearSine * rr * qq)) return Side::kUncertain;
+  if (along <= 0) return sine < 0 ? Side::kBefore : Side::kUncertain;
+  return sine > 0 ? Side::kBeyond : Side::kUncertain;
+}
+
+// The turn-test vectors of an arc passed over: its radius vectors, turned for a clockwise arc.
+V2 turned(const ArcOutline& o, V2 v) { return o.clockwise ? -1.0 * v : v; }
 
 Segment threeNode(V2 p, V2 a, V2 m, V2 e) {
   Segment s;
@@ -153,51 +206,111 @@ Segment threeNode(V2 p, V2 a, V2 m, V2 e) {
   return s;
 }
 
-// Walks the profile from word first (start point at word first - 2); beyond is argument 15.
-Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
-  Real scaleSquared = scale * scale;
+// The walk's state: the best result so far, and what the vertex test at the next segment's start
+// needs of the segment before.
+struct Walk {
+  Walk(V2 point, Real window) : p(point), reach(window) {}
+  V2 p;
+  Real reach;
   Best best;
-  const Real reach = std::max(beyond, 1e-8);
-  V2 a = r.point(first - 2);
-  Real previousXi = -kUnset, startEnd = length(p - a), lastTolerance = 0;
+  bool previousBeyond = false;  // the previous xi was at least 1.00000001
   V2 previousEnd{};
-  long word = first, records = 0;
-  for (; records < kMostRecords; ++records) {
-    const Int type = r.integer(word);
-    if (type == kEndOfProfile) break;
-    const long size = type == kLine ? 2 : 4;
-    const V2 e = r.point(word + size - 1);
-    Segment s = type == kLine  ? line(p, a, e)
-                : type == kArc ? arc(p, a, r.point(word + 1), e)
-                               : threeNode(p, a, r.point(word + 1), e);
-    scaleSquared = std::max(scaleSquared, s.extentSquared);
-    const bool firstSegment = records == 0;
-    const bool lastSegment = r.integer(word + size + 1) == kEndOfProfile;
+
+  // Outside both segments at their common vertex a when this one's xi lies before its start.
+  void vertex(V2 a, V2 startVector) {
+    if (!previousBeyond) return;
+    const Real gap = length(p - a);
+    const Real turn = previousEnd.y * startVector.x - previousEnd.x * startVector.y;
+    if (gap < kTiny) {
+      best.keep(0.0, 0.0, V2{}, a);
+    } else {
+      const Real d = turn >= 0 ? -gap : gap;
+      best.keep(d, 0.0, (-1.0 / d) * (p - a), a);
+    }
+  }
+  // A segment whose xi is known to lie outside the window.
+  void pass(Side side, V2 a, V2 startVector, V2 endVector) {
+    if (side == Side::kBefore) vertex(a, startVector);
+    previousBeyond = side == Side::kBeyond;
+    previousEnd = endVector;
+  }
+  void visit(Segment& s, V2 a, bool firstSegment, bool lastSegment) {
     const Real lower = firstSegment ? -1 - reach : -kWindow, upper = lastSegment ? 1 + reach : kWindow;
     if (s.noFoot) {
-      previousXi = s.afterNoFoot;
+      previousBeyond = s.afterNoFoot >= kWindow;
+      previousEnd = s.endVector;  // the turn test at the next vertex needs this segment's end
     } else if (!s.degenerate) {
       if (s.xi >= lower && s.xi < upper) {
         s.finishLine();
         best.keep(dot(s.foot - p, s.normal), s.curvature, s.normal, s.foot);
-      } else if (s.xi < lower && previousXi >= kWindow) {
-        // Outside both segments at their common vertex a.
-        const Real gap = length(p - a);
-        const Real turn = previousEnd.y * s.startVector.x - previousEnd.x * s.startVector.y;
-        if (gap < kTiny) {
-          best.keep(0.0, 0.0, V2{}, a);
-        } else {
-          const Real d = turn >= 0 ? -gap : gap;
-          best.keep(d, 0.0, (-1.0 / d) * (p - a), a);
-        }
+      } else if (s.xi < lower) {
+        vertex(a, s.startVector);
       }
-      previousXi = s.xi;
+      previousBeyond = s.xi >= kWindow;
       previousEnd = s.endVector;
     }
+  }
+};
+
+// Walks the profile from word first (start point at word first - 2); beyond is argument 15.
+// Lines and arcs between the first and the last segment whose xi lies plainly outside the window
+// are passed over with what their products tell; every other segment is evaluated in full.
+Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
+  Real scaleSquared = scale * scale;
+  Walk walk(p, std::max(beyond, 1e-8));
+  V2 a = r.point(first - 2);
+  Real startEnd = length(p - a), lastTolerance = 0;
+  long word = first, records = 0;
+  Int type = r.integer(word);
+  for (; records < kMostRecords; ++records) {
+    if (type == kEndOfProfile) break;
+    // The record's size comes from a branch, not from arithmetic on the type: the walk to the
+    // next record then need not wait for this type to load.
+    long size;
+    V2 e, mid{};
+    if (type == kLine) {
+      size = 2;
+      e = r.point(word + 1);
+    } else {
+      size = 4;
+      mid = r.point(word + 1);
+      e = r.point(word + 3);
+    }
+    const Int nextType = r.integer(word + size + 1);
+    const bool firstSegment = records == 0;
+    const bool lastSegment = nextType == kEndOfProfile;
+    const bool interior = !firstSegment && !lastSegment;
+    Segment s;
+    if (type == kLine) {
+      const LineOutline o = lineOutline(p, a, e);
+      const Side where = interior ? side(o) : Side::kUncertain;
+      if (where != Side::kUncertain) {
+        scaleSquared = std::max(scaleSquared, o.ll);
+        walk.pass(where, a, left(o.d), left(o.d));
+        a = e, word += size + 1, type = nextType;
+        continue;
+      }
+      s = line(o, a, e);
+    } else if (type == kArc) {
+      const ArcOutline o = arcOutline(p, a, mid, e);
+      const Side where = interior ? side(o) : Side::kUncertain;
+      if (where != Side::kUncertain) {
+        scaleSquared = std::max(scaleSquared, dot(o.ea, o.ea));
+        walk.pass(where, a, turned(o, o.ac), turned(o, o.ec));
+        a = e, word += size + 1, type = nextType;
+        continue;
+      }
+      s = arc(o, mid);
+    } else {
+      s = threeNode(p, a, mid, e);
+    }
+    scaleSquared = std::max(scaleSquared, s.extentSquared);
+    walk.visit(s, a, firstSegment, lastSegment);
     if (firstSegment) startEnd += s.tolerance();
     if (lastSegment) lastTolerance = s.tolerance();
     a = e;
     word += size + 1;
+    type = nextType;
   }
   if (records == kMostRecords) {
     constexpr Int level = -3, zero = 0;
@@ -207,6 +320,7 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
   }
   scale = std::sqrt(scaleSquared);
   const Real openEnd = std::min(startEnd, length(p - a) + lastTolerance);
+  Best best = walk.best;
   if (openEnd < std::fabs(best.distance)) best = Best{};
   return best;
 }

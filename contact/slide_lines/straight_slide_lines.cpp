@@ -48,17 +48,23 @@ struct StraightSegments {
     const Real f1 = 8.0 * (1.0 + 1.0e-9) * std::max(1.0001, L.reach2), f2 = 8.0 * (1.0 + 1.0e-9) * L.reach2;
     const long ld = L.ld;
     const Real* xb = L.column(L.spare + j + 1);
+    const Real s0 = L.s[0], s1 = L.s[1], s2 = N == 3 ? L.s[2] : 0.0;
+    // Each node's identity is looked at once: the start node of the first segment here, then
+    // the end node of each segment (the start of the next).
+    if (ident != nullptr && j <= last && ident[L.spare + j - 1] == own) return j;
     Real q = Q;
     for (; j <= last; ++j, xb += ld) {
       const Real* xc = xb + ld;
-      Real qNext = 0.0, dB = 0.0;
-      for (int i = 0; i < N; ++i) {
-        qNext += (xc[i] - xb[i]) * (xc[i] - xb[i]);
-        dB += (L.s[i] - xb[i]) * (L.s[i] - xb[i]);
+      const Real c0 = xc[0] - xb[0], c1 = xc[1] - xb[1];
+      const Real d0 = s0 - xb[0], d1 = s1 - xb[1];
+      Real chord = c0 * c0 + c1 * c1, dB = d0 * d0 + d1 * d1;
+      if (N == 3) {
+        chord += (xc[2] - xb[2]) * (xc[2] - xb[2]);
+        dB += (s2 - xb[2]) * (s2 - xb[2]);
       }
-      qNext *= 0.25;
+      const Real qNext = chord * 0.25;
       if (!(q > 0.0) || !(dB > slack + std::max(f1 * q, f2 * qNext))) break;
-      if (ident != nullptr && (ident[L.spare + j - 1] == own || ident[L.spare + j] == own)) break;
+      if (ident != nullptr && ident[L.spare + j] == own) break;
       q = qNext;
     }
     Q = q;

@@ -90,12 +90,20 @@ void rotationAbout(const Real* c, Real cosine, const Real* fallback, Real* r) {
 void frameRotation(const Frame& ref, const Frame& cur, Real* r) {
   Real c[3], axis[3], r1[3];
   AXPRD(ref.normal, cur.normal, c);
+  const Real cosine = dot(ref.normal, cur.normal);
+  if (cosine < 0) {
+    // Near a half turn c is as small as the rounding of its products, and that rounding gives it a
+    // part along nref that would tilt the aligning turn by about rounding / |c|. The true axis is
+    // normal to nref: keep only that part (nothing left means the fallback axis below).
+    const Real along = dot(c, ref.normal);
+    for (int i = 0; i < 3; ++i) c[i] -= along * ref.normal[i];
+  }
   if (std::fabs(ref.normal[0]) < 0.9999985) {
     axis[0] = 0.0, axis[1] = ref.normal[2], axis[2] = -ref.normal[1];
   } else {
     axis[0] = ref.normal[1], axis[1] = -ref.normal[0], axis[2] = 0.0;
   }
-  rotationAbout(c, dot(ref.normal, cur.normal), axis, r1);
+  rotationAbout(c, cosine, axis, r1);
   // The twist turns about the current normal: b1 and the current bisector are both normal to
   // it, so b1 x b' lies along it. Its component along the normal gives the signed angle; taken
   // this way the twist keeps its axis also near a half turn, where the cross product is rounding.

@@ -24,14 +24,17 @@ constexpr char kMissing3D[] =
 
 Real dot(const Real* a, const Real* b, int dim) {
   Real s = 0.0;
+#pragma GCC unroll 3
   for (int c = 0; c < dim; ++c) s += a[c] * b[c];
   return s;
 }
 
 // y = A x for a dim x dim column-major A.
 void matrixTimes(const Real* a, const Real* x, Real* y, int dim) {
+#pragma GCC unroll 3
   for (int r = 0; r < dim; ++r) {
     y[r] = 0.0;
+#pragma GCC unroll 3
     for (int c = 0; c < dim; ++c) y[r] += a[c * dim + r] * x[c];
   }
 }
@@ -53,20 +56,27 @@ const Real* column(const Real* x, const Int* ldx, Int j) { return x + static_cas
 
 // The anchor and the weighted tangent sums in one pass over the master nodes:
 // p0 = sum of wa(i) x(:, k + i), s(:, j) = sum of wt_j(i) x(:, k + i), one column per tangent.
+// The sums are held in registers (loops over the fixed sizes unrolled) and stored once.
 template <int Dim>
 void weightedSums(const Real* wa, const Real* const* wt, const Real* x, const Int* ldx, Int m, Int k, Real* p0,
                   Real (*s)[3]) {
   constexpr int tangents = Dim - 1;
-  for (int c = 0; c < Dim; ++c) {
-    p0[c] = 0.0;
-    for (int j = 0; j < tangents; ++j) s[j][c] = 0.0;
-  }
-  for (Int i = 1; i <= m; ++i) {
-    const Real* xi = column(x, ldx, k + i);
+  Real anchor[Dim] = {}, sums[tangents][Dim] = {};
+  const long ld = *ldx;
+  const Real* xi = column(x, ldx, k + 1);
+  for (Int i = 0; i < m; ++i, xi += ld) {
+#pragma GCC unroll 3
     for (int c = 0; c < Dim; ++c) {
-      p0[c] += wa[i - 1] * xi[c];
-      for (int j = 0; j < tangents; ++j) s[j][c] += wt[j][i - 1] * xi[c];
+      anchor[c] += wa[i] * xi[c];
+#pragma GCC unroll 2
+      for (int j = 0; j < tangents; ++j) sums[j][c] += wt[j][i] * xi[c];
     }
+  }
+#pragma GCC unroll 3
+  for (int c = 0; c < Dim; ++c) {
+    p0[c] = anchor[c];
+#pragma GCC unroll 2
+    for (int j = 0; j < tangents; ++j) s[j][c] = sums[j][c];
   }
 }
 
@@ -114,7 +124,9 @@ template <int dim>
 Real deformableUpdate(const DeformableMaster& g, const Real* unit, const Real* xi,
                       const PairDisplacements& u, const Int* ndb, const Int* nix, Real* rec, const char* missing) {
   Real tmUnit[3] = {};  // tm-transposed times the unit normal
+#pragma GCC unroll 3
   for (int c = 0; c < dim; ++c)
+#pragma GCC unroll 3
     for (int r = 0; r < dim; ++r) tmUnit[c] += g.tm[c * dim + r] * unit[r];
   Real d[3], normal[3] = {};
   if (!u.slaveOneDof && !u.mastersOneDof) {  // ordinary nodes: read u in place
@@ -122,6 +134,7 @@ Real deformableUpdate(const DeformableMaster& g, const Real* unit, const Real* x
     for (Int i = 1; i <= g.m; ++i) {
       const Real* di = u.u + i * u.stride;
       Real c = 0.0;
+#pragma GCC unroll 2
       for (int j = 0; j < dim - 1; ++j) c += xi[j] * g.wt[j][i - 1];
       dh += g.wa[i - 1] * dot(unit, di, dim) + c * dot(tmUnit, di, dim);
     }

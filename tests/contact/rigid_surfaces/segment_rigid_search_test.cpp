@@ -1,7 +1,7 @@
 // Profile and B-spline rigid surfaces against closed forms: lines and arcs, the vertex region and
 // its turn test, open ends, the zero snap, a zero-length line, three-node segments against dense
-// sampling, extrusion, revolution (cylinder, sphere, a point on the axis), and a straight B-spline
-// curve with the warm start counted.
+// sampling, random chains against a brute-force signed distance, extrusion, revolution (cylinder,
+// sphere, a point on the axis), and a straight B-spline curve with the warm start counted.
 
 #include <gtest/gtest.h>
 
@@ -218,6 +218,147 @@ TEST_F(RigidProfiles, StraightBsplineCurveAndWarmStart) {
   }
 }
 
+
+// An independent model of a profile: each piece a parametrised curve on s in [0, 1] with its left
+// normal. The signed distance is found by dense sampling and golden-section refinement; at a
+// shared vertex the side comes from the sum of the two pieces' normals there.
+struct Piece {
+  std::array<Real, 2> a{}, m{}, e{}, c{};
+  int type = 1;  // 1 line, 2 arc (c the centre, swept from a to e), 3 three-node
+  Real radius = 0, from = 0, sweep = 0;
+  std::array<Real, 2> at(Real s) const {
+    if (type == 2) return {c[0] + radius * std::cos(from + s * sweep), c[1] + radius * std::sin(from + s * sweep)};
+    if (type == 1) return {a[0] + s * (e[0] - a[0]), a[1] + s * (e[1] - a[1])};
+    const Real xi = 2 * s - 1, n1 = xi * (xi - 1) / 2, n2 = 1 - xi * xi, n3 = xi * (xi + 1) / 2;
+    return {n1 * a[0] + n2 * m[0] + n3 * e[0], n1 * a[1] + n2 * m[1] + n3 * e[1]};
+  }
+  std::array<Real, 2> leftNormal(Real s) const {
+    const Real h = 1e-7, s0 = std::max(0.0, s - h), s1 = std::min(1.0, s + h);
+    const auto p0 = at(s0), p1 = at(s1);
+    const Real tx = p1[0] - p0[0], ty = p1[1] - p0[1], l = std::hypot(tx, ty);
+    return {-ty / l, tx / l};
+  }
+  // Nearest parameter and distance to q.
+  std::pair<Real, Real> nearest(const std::array<Real, 2>& q) const {
+    auto dist = [&](Real s) {
+      const auto x = at(s);
+      return std::hypot(q[0] - x[0], q[1] - x[1]);
+    };
+    constexpr int n = 1000;
+    int best = 0;
+    for (int i = 1; i <= n; ++i)
+      if (dist(Real(i) / n) < dist(Real(best) / n)) best = i;
+    Real lo = std::max(0.0, (best - 1.0) / n), hi = std::min(1.0, (best + 1.0) / n);
+    for (int it = 0; it < 80; ++it) {
+      const Real x1 = lo + 0.382 * (hi - lo), x2 = hi - 0.382 * (hi - lo);
+      (dist(x1) < dist(x2) ? hi : lo) = dist(x1) < dist(x2) ? x2 : x1;
+    }
+    const Real s = 0.5 * (lo + hi);
+    return {s, dist(s)};
+  }
+};
+
+TEST_F(RigidProfiles, RandomProfilesAgainstBruteForceSignedDistance) {
+  // The vertex after a three-node segment that yields no foot: the turn test there must see that
+  // segment's end, as it sees a straight first segment's.
+  const SurfaceRecord bent = profile(1, {}, {-1, 0}, {{3, 0, 0.1, 1, 0}, {1, 1, 1}});
+  const SurfaceRecord straight = profile(1, {}, {-1, 0}, {{1, 1, 0}, {1, 1, 1}});
+  for (const SurfaceRecord* r : {&bent, &straight}) {
+    const Result s = find(*r, {2.0, -1.0});
+    EXPECT_NEAR(s.distance, std::sqrt(2.0), 1e-12);
+    EXPECT_NEAR(s.normal[0], -std::sqrt(0.5), 1e-12);
+    EXPECT_NEAR(s.normal[1], std::sqrt(0.5), 1e-12);
+  }
+  // Random chains of lines, arcs and gently bent three-node segments, each turning by at most
+  // 110 degrees at a vertex; points within reach of the chain.
+  std::mt19937 rng(35);
+  std::uniform_real_distribution<Real> unit(0.0, 1.0);
+  int compared = 0, vertices = 0;
+  for (int chain = 0; chain < 60; ++chain) {
+    std::vector<Piece> pieces;
+    std::vector<std::vector<Real>> segments;
+    std::array<Real, 2> at{0, 0};
+    Real heading = 6.3 * unit(rng);
+    for (int k = 0; k < 4; ++k) {
+      Piece p;
+      p.a = at;
+      p.type = 1 + static_cast<int>(3 * unit(rng));
+      const Real len = 0.6 + unit(rng);
+      if (p.type == 2) {
+        p.sweep = (unit(rng) < 0.5 ? -1 : 1) * (0.3 + 1.2 * unit(rng));
+        p.radius = len / std::fabs(p.sweep) + 0.5;
+        const Real side = p.sweep > 0 ? 1 : -1;  // the centre on the side the arc turns to
+        p.c = {at[0] - side * p.radius * std::sin(heading), at[1] + side * p.radius * std::cos(heading)};
+        p.from = std::atan2(at[1] - p.c[1], at[0] - p.c[0]);
+        p.e = p.at(1.0);
+        heading += p.sweep;
+        segments.push_back({2, p.c[0], p.c[1], p.e[0], p.e[1]});
+      } else {
+        p.e = {at[0] + len * std::cos(heading), at[1] + len * std::sin(heading)};
+        if (p.type == 3) {
+          const Real bow = len * 0.2 * (unit(rng) - 0.5), shift = len * 0.1 * (unit(rng) - 0.5);
+          p.m = {0.5 * (p.a[0] + p.e[0]) - bow * std::sin(heading) + shift * std::cos(heading),
+                 0.5 * (p.a[1] + p.e[1]) + bow * std::cos(heading) + shift * std::sin(heading)};
+          segments.push_back({3, p.m[0], p.m[1], p.e[0], p.e[1]});
+        } else {
+          segments.push_back({1, p.e[0], p.e[1]});
+        }
+        const auto n = p.leftNormal(1.0);
+        heading = std::atan2(-n[0], n[1]);
+      }
+      pieces.push_back(p);
+      at = p.e;
+      heading += 1.9 * (unit(rng) - 0.5);
+    }
+    const SurfaceRecord r = profile(1, {}, {0, 0}, segments);
+    for (int trial = 0; trial < 40; ++trial) {
+      const Piece& near = pieces[static_cast<std::size_t>(4 * unit(rng)) % 4];
+      const auto base = near.at(unit(rng));
+      const Real angle = 6.3 * unit(rng), reach = 0.6 * unit(rng);
+      const std::array<Real, 2> q{base[0] + reach * std::cos(angle), base[1] + reach * std::sin(angle)};
+      // The nearest point of the chain, the runner-up on another piece, and the side.
+      Real best = 1e300, runnerUp = 1e300, sign = 0;
+      std::size_t bestPiece = 0;
+      Real bestS = 0;
+      for (std::size_t k = 0; k < pieces.size(); ++k) {
+        const auto [s, d] = pieces[k].nearest(q);
+        if (d < best) runnerUp = best, best = d, bestPiece = k, bestS = s;
+        else runnerUp = std::min(runnerUp, d);
+      }
+      const Piece& p = pieces[bestPiece];
+      const bool atStart = bestS < 1e-9, atEnd = bestS > 1 - 1e-9;
+      const bool openStart = atStart && bestPiece == 0, openEnd = atEnd && bestPiece + 1 == pieces.size();
+      const auto foot = p.at(bestS);
+      auto side = p.leftNormal(bestS);
+      if (atStart && !openStart) {
+        const auto before = pieces[bestPiece - 1].leftNormal(1.0);
+        side = {side[0] + before[0], side[1] + before[1]};
+      } else if (atEnd && !openEnd) {
+        const auto after = pieces[bestPiece + 1].leftNormal(0.0);
+        side = {side[0] + after[0], side[1] + after[1]};
+      }
+      sign = (foot[0] - q[0]) * side[0] + (foot[1] - q[1]) * side[1] > 0 ? 1.0 : -1.0;
+      const bool vertex = (atStart && !openStart) || (atEnd && !openEnd);
+      // Skip near-ties: on the profile, equally near two pieces that are not neighbours at the
+      // nearest point, or nearly as near to an open end.
+      const Real toStart = std::hypot(q[0], q[1]), toEnd = std::hypot(q[0] - at[0], q[1] - at[1]);
+      if (best < 1e-6 || (!vertex && runnerUp - best < 1e-6)) continue;
+      if (!openStart && !openEnd && std::min(toStart, toEnd) - best < 1e-6) continue;
+      const Result s = find(r, {q[0], q[1]});
+      if (openStart || openEnd) {
+        EXPECT_EQ(s.distance, -1e36) << chain << " " << trial;
+        continue;
+      }
+      ++compared;
+      vertices += vertex ? 1 : 0;
+      ASSERT_NE(s.distance, -1e36) << chain << " " << trial;
+      EXPECT_NEAR(s.distance, sign * best, 1e-7) << chain << " " << trial << (vertex ? " vertex" : "");
+      EXPECT_NEAR(std::hypot(s.foot[0] - foot[0], s.foot[1] - foot[1]), 0.0, 1e-5) << chain << " " << trial;
+    }
+  }
+  EXPECT_GT(compared, 1500) << vertices;
+  EXPECT_GT(vertices, 50);
+}
 
 // The kind-7 record as the search reads it: the scalar words given, then the arrays placed from
 // word 40 with their positions written into the words that point at them; integer arrays packed.

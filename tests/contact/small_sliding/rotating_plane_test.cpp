@@ -1,5 +1,6 @@
 // The rotating tangent plane: no rotation in the reference configuration, the exact rotation of
-// a rigidly turned master (a half turn among them), the derivative matrices against the
+// a rigidly turned master (a half turn among them), random rigid motions with exact and near half
+// turns against the turned reference plane, the derivative matrices against the
 // finite-difference spin of the plane's rotation, and the update against the clearance
 // recomputed in the displaced configuration.
 
@@ -40,6 +41,20 @@ class RotatingPlane : public zmxtest::HostFixture {
     r.dm.assign(9 * (m + 1), 7.0);
     SHR_SMSLIDDEF3DHDIST(&r.h, &r.xi1, &r.xi2, r.n, r.tt, r.p, wa.data(), w.data(), x.data(), &kLdx, &m, &k,
                          u.data(), &mode, x0.data(), tref.data(), r.dm.data());
+    return r;
+  }
+  // The one-dof form with ordinary nodes; it updates whatever the mode.
+  Result runOneDof(const Vec& x, const Vec& u, Int mode) {
+    Result r;
+    r.dm.assign(9 * (m + 1), 0.0);
+    constexpr Logical no = kFalse;
+    const Int ndb = 0;
+    Real rec[4];
+    const Real ns[3] = {0, 0, 1};
+    const std::vector<Int> nix(6, 0);
+    SHR_SMSLIDDEF3DHDIST_1DOF(&r.h, &r.xi1, &r.xi2, r.n, r.tt, r.p, wa.data(), w.data(), x.data(), &kLdx, &m, &k,
+                              u.data(), rec, &no, &no, ns, &ndb, nix.data(), x0.data(), tref.data(), r.dm.data(),
+                              &mode);
     return r;
   }
   // The plane's rotation: R tref(j) = tt(j) and R (tref1 x tref2) = n.
@@ -87,6 +102,60 @@ TEST_F(RotatingPlane, ReferenceConfigurationAndRigidTurns) {
       }
     }
   }
+}
+
+// Whatever rigid motion moves the facet and the slave together, the plane turns with it: tt = R
+// tref, n = R nref and the clearance is unchanged. Random facets and motions, with exact and near
+// half turns about the reference bisector and about axes in the facet's plane, where the current
+// normal is the reference normal reversed up to rounding.
+TEST_F(RotatingPlane, RigidMotionsTurnThePlaneExactly) {
+  std::mt19937 rng(37);
+  std::uniform_real_distribution<Real> d(-1, 1);
+  auto unit = [](std::array<Real, 3> v) {
+    const Real l = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    return std::array<Real, 3>{v[0] / l, v[1] / l, v[2] / l};
+  };
+  const Real pi = std::acos(-1.0);
+  int checked = 0;
+  for (int facet = 0; facet < 40; ++facet) {
+    for (std::size_t j = 0; j < x0.size(); ++j) x0[j] = (j % 3 == 2 ? 0.3 : 1.0) * d(rng);
+    for (auto& e : tref) e = d(rng);
+    const Result ref = run(x0, zeros(), 1);
+    ASSERT_NE(ref.h, -1e36);
+    // The reference bisector and normal from the weighted sums, formed here apart from the routine.
+    std::array<Real, 3> s1{}, s2{};
+    for (Int i = 0; i < m; ++i)
+      for (int c = 0; c < 3; ++c) s1[c] += w[i] * x0[3 * (i + 1) + c], s2[c] += w[m + i] * x0[3 * (i + 1) + c];
+    const auto e1 = unit(s1), e2 = unit(s2);
+    const auto bisector = unit({e1[0] + e2[0], e1[1] + e2[1], e1[2] + e2[2]});
+    const auto normal = unit({s1[1] * s2[2] - s1[2] * s2[1], s1[2] * s2[0] - s1[0] * s2[2], s1[0] * s2[1] - s1[1] * s2[0]});
+    const auto across = unit({normal[1] * bisector[2] - normal[2] * bisector[1],
+                              normal[2] * bisector[0] - normal[0] * bisector[2],
+                              normal[0] * bisector[1] - normal[1] * bisector[0]});
+    const Real mix = d(rng);
+    const auto inPlane = unit({bisector[0] + mix * across[0], bisector[1] + mix * across[1], bisector[2] + mix * across[2]});
+    const std::array<Real, 3> random = unit({d(rng), d(rng), d(rng)});
+    for (const auto& axis : {bisector, across, inPlane, random}) {
+      for (const Real angle : {pi, -pi, pi - 1e-15, pi + 1e-13, pi - 1e-10, pi - 1e-7, pi - 1e-4, 2.5, 3 * d(rng)}) {
+        const Mat q = turn(axis.data(), angle);
+        const Real shift[3] = {d(rng), d(rng), d(rng)};
+        const Result t = run(turned(x0, q, shift), zeros(), 1);
+        for (int j = 0; j < 2; ++j) {
+          const Real* a = &ref.tt[3 * j];
+          for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(t.tt[3 * j + i], q[i] * a[0] + q[3 + i] * a[1] + q[6 + i] * a[2], 1e-9)
+                << "facet " << facet << " angle " << angle;
+        }
+        for (int i = 0; i < 3; ++i)
+          EXPECT_NEAR(t.n[i], q[i] * ref.n[0] + q[3 + i] * ref.n[1] + q[6 + i] * ref.n[2], 1e-9);
+        EXPECT_NEAR(t.h, ref.h, 1e-9 * (1 + std::fabs(ref.h))) << "facet " << facet << " angle " << angle;
+        const Result one = runOneDof(turned(x0, q, shift), zeros(), 1);
+        for (int i = 0; i < 6; ++i) EXPECT_EQ(one.tt[i], t.tt[i]);
+        ++checked;
+      }
+    }
+  }
+  EXPECT_EQ(checked, 40 * 4 * 9);
 }
 
 // Column c of D(i) against the axial vector of (R(x + e) R(x)^T - R(x - e) R(x)^T) / 2e for
@@ -138,16 +207,7 @@ TEST_F(RotatingPlane, UpdateIsTheFirstOrderChangeOfTheTurningPlane) {
   EXPECT_NEAR(e1 / e2, 4.0, 0.4);
   // The one-dof form updates whatever the mode; with ordinary nodes it equals mode 0 of the plain form.
   const Result plain = run(x0, u, 0);
-  Result one;
-  one.dm.assign(9 * (m + 1), 0.0);
-  constexpr Logical no = kFalse;
-  const Int mode = 0, ndb = 0;
-  Real rec[4];
-  const Real ns[3] = {0, 0, 1};
-  const std::vector<Int> nix(6, 0);
-  SHR_SMSLIDDEF3DHDIST_1DOF(&one.h, &one.xi1, &one.xi2, one.n, one.tt, one.p, wa.data(), w.data(), x0.data(), &kLdx,
-                            &m, &k, u.data(), rec, &no, &no, ns, &ndb, nix.data(), x0.data(), tref.data(),
-                            one.dm.data(), &mode);
+  const Result one = runOneDof(x0, u, 0);
   EXPECT_DOUBLE_EQ(one.h, plain.h);
   // No update in the plain form for modes other than 0.
   EXPECT_EQ(run(x0, u, 1).h, run(x0, zeros(), 1).h);
