@@ -140,7 +140,12 @@ void SHR_LSC(const Int* layout, const Int* handle, const Real* X, Real* a4, cons
   const ElementView e = viewLayout(*layout);
   const Int m = word(e.rec, kNodeCount), w1 = word(e.rec, kType), w8 = word(e.rec, kWord8);
   const Int w14 = word(e.rec, kPoints);
-  if (m < 1 || m > kContinuumPairs || w14 > kMaxShellNodes) return systemError("SYSTEM ERROR IN SHR_LSC: %I NODES", m);
+  // The section-point shape table is formed before anything is written: an element whose pair
+  // count or point count has no in-plane rule is reported and left alone.
+  if (m > kContinuumPairs || !zmx_shells::hasShapeFunctions(m)) return systemError("SYSTEM ERROR IN SHR_LSC: %I NODES", m);
+  Real table[kContinuumPairs * 3 * kMaxShellNodes] = {};
+  if (w14 != 0 && !zmx_shells::shapeTable(m, w14, table))
+    return systemError("SYSTEM ERROR IN SHR_LSC: %I SECTION POINTS", w14);
   Real mid[3 * kContinuumPairs] = {}, directors[3 * kContinuumPairs] = {};
   Real product = 1.0;
   for (int k = 1; k <= m; ++k) {
@@ -169,8 +174,6 @@ void SHR_LSC(const Int* layout, const Int* handle, const Real* X, Real* a4, cons
   THICKSHELLSHEARNORM(mid, &three, directors, &w1, shear, &noThickness, &m);
   storeVariable(e.layout, 23, shear, 12);
   storeVariable(e.layout, 22, shear, 12);
-  Real table[kContinuumPairs * 3 * kMaxShellNodes] = {};
-  if (!zmx_shells::shapeTable(m, w14, table)) return;
   for (Int i = 1; i <= w14; ++i) {
     Int nodes = 0;
     Real area = 0.0, point[9] = {}, matrix[4] = {}, curvature[4], a13[2], a14[2], a15[2], a16[2], derivatives[18];

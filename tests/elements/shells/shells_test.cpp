@@ -406,6 +406,17 @@ TEST_F(Shells, ContinuumShellDirectorsAndThicknessMessage) {
   EXPECT_EQ(eqc_testing::countAtLevel(-2), 1);
   EXPECT_TRUE(eqc_testing::printed("THE THICKNESS OF ELEMENT 501 IS SMALL OR NEGATIVE"));
   EXPECT_EQ(callsNamed("EQC_LSC").size(), 2u);
+  // A point count with no in-plane rule is reported before anything is written or checked.
+  eqc_testing::clearMessages();
+  build({.family = 216, .type = 2031, .nodes = nodes, .words = {{14, 3}, {36, 4}},
+         .variables = {reals(18, 12), reals(22, 12), reals(23, 12)},
+         .sublayouts = std::vector<std::vector<dm2_testing::Variable>>(3, {reals(17, 4), reals(29, 5)})});
+  const std::size_t checksBefore = callsNamed("EQC_LSC").size();
+  SHR_LSC(&handle, &handle, X.data(), a4, &ldim, a6, a7, &a8, &a9, &program, &a11);
+  ASSERT_EQ(eqc_testing::countAtLevel(-3), 1);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN SHR_LSC: 3 SECTION POINTS"));
+  EXPECT_EQ(callsNamed("EQC_LSC").size(), checksBefore);
+  EXPECT_EQ(variable(18, 12), std::vector<Real>(12, -99.0));
   // Section thickness from four points and four vectors.
   const Real points[12] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}, vectors[12] = {0, 0, 0.5, 0, 0, 0.7, 0.1, 0, 0.5, 0, 0, 0.3};
   Real thickness = 0.0;
