@@ -1,6 +1,9 @@
 // Walks over the present variables of the current element and the rules that each manipulator
 // applies to one variable. Every access is checked against the layout: a companion the layout
-// lacks, or a design-parameter block outside its store, is reported and that variable skipped.
+// lacks, a design-parameter block outside its store, or a place (found when the storage was
+// formed) that runs past the copies of the layout walked, is reported and that variable skipped
+// (by the perturbation and difference walks, a block whose places run past is skipped whole).
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -55,12 +58,23 @@ void dsa_DataManip::report() const {
   cfi_WriteMessage(-3, text.c_str());
 }
 
+namespace {
+
+// True when the first `reals` values from the place lie in the copies of its class: the storage
+// may have been formed for another element's layout.
+inline bool placeInside(const Layout::Copies* copies, const dsa_VarPlace& place, long long reals) {
+  return copies != nullptr && 0LL + place.first + reals <= static_cast<long long>(copies->length);
+}
+
+}  // namespace
+
 inline bool dsa_DataManip::spanAt(const Layout& layout, const dsa_VarPlace& place, int copy, Span& out) const {
-  if (place.size < 0) {
+  const Layout::Copies* copies = layout.ClassCopies(place.storageClass);
+  if (place.size < 0 || !placeInside(copies, place, place.size)) {
     report();
     return false;
   }
-  out.values = layout.ClassCopies(place.storageClass)->base[copy] + place.first;
+  out.values = copies->base[copy] + place.first;
   out.count = place.size;
   return true;
 }
@@ -122,8 +136,11 @@ struct dsa_WalkRules {
   template <bool kIntoStore>
   static void add(const dsa_DataManip& m, const Layout& layout, const dsa_VarAccess& a, int selfCopy, int d,
                   int storeCopy, Int p) {
-    if (p < 1 || p > a.blocks[d]) return m.report();
     const Int n = a.place[0].size;
+    const Layout::Copies* c = copies(layout);
+    if (p < 1 || p > a.blocks[d] || !placeInside(&c[a.place[0].storageClass], a.place[0], n) ||
+        !placeInside(&c[a.place[d + 1].storageClass], a.place[d + 1], 1LL * p * n))
+      return m.report();
     Real* values = at(copies(layout), a.place[0], selfCopy);
     Real* block = at(copies(layout), a.place[d + 1], storeCopy) + (p - 1) * n;
     if constexpr (kIntoStore)
@@ -161,7 +178,17 @@ struct dsa_WalkRules {
     if (choose(m, storageClass, id, c)) add<kIntoStore<M>>(m, layout, a, c.selfCopy, c.d, c.storeCopy, p);
   }
 
-  // The steps of a block for the manipulator's variant, formed at its first walk.
+  // The farthest real a step reaches in a storage class, kept per class the steps touch.
+  static void reach(std::vector<dsa_Var::Reach>& reaches, Int storageClass, long long end) {
+    for (dsa_Var::Reach& r : reaches)
+      if (r.storageClass == storageClass) {
+        r.end = std::max(r.end, end);
+        return;
+      }
+    reaches.push_back({storageClass, end});
+  }
+
+  // The steps of a block for the manipulator's variant, and their reach, formed at its first walk.
   template <class M>
   static const std::vector<dsa_Var::Step>& steps(const M& m, const dsa_Var& var) {
     const int v = variant(m);
@@ -174,20 +201,28 @@ struct dsa_WalkRules {
         const dsa_VarPlace &self = a.place[0], &store = a.place[c.d + 1];
         steps.push_back({self.storageClass * 3 + c.selfCopy, self.first, store.storageClass * 3 + c.storeCopy,
                          store.first, self.size, a.blocks[c.d]});
+        if (a.blocks[c.d] < 1) continue;  // never added: every block number is refused
+        reach(var.reaches[v], self.storageClass, 0LL + self.first + self.size);
+        reach(var.reaches[v], store.storageClass, store.first + 1LL * a.blocks[c.d] * self.size);
       }
       var.stepsFormed[v] = true;
     }
     return var.steps[v];
   }
 
-  // The steps of a block: block p of each store checked with one comparison.
+  // The steps of a block: the places found when the storage was formed checked once against the
+  // copies of the layout walked (the storage may have been formed for another element), then
+  // block p of each store with one comparison.
   template <class M>
   static void walk(const M& m, const Layout& layout, const dsa_Var& var, Int p) {
     const Layout::Copies* c = copies(layout);
+    const std::vector<dsa_Var::Step>& list = steps(m, var);
+    for (const dsa_Var::Reach& r : var.reaches[variant(m)])
+      if (r.end > static_cast<long long>(c[r.storageClass].length)) return m.report();
     Real* bases[3 * Layout::kStorageClasses];
     for (int k = 0; k < Layout::kStorageClasses; ++k)
       for (int copy = 0; copy < 3; ++copy) bases[3 * k + copy] = c[k].base[copy];
-    for (const dsa_Var::Step& s : steps(m, var)) {
+    for (const dsa_Var::Step& s : list) {
       if (p < 1 || p > s.blocks) {
         m.report();
         continue;

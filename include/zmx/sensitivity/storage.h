@@ -53,8 +53,15 @@ class ZMX_EXPORT dsa_Var {
   struct Step {
     Int selfSlot, selfFirst, storeSlot, storeFirst, size, blocks;
   };
+  // Per storage class the steps touch, the end of the farthest reals they may reach, so that a
+  // walk checks the places against the layout it walks once per class.
+  struct Reach {
+    Int storageClass;
+    long long end;
+  };
   static constexpr int kWalkVariants = 8;
   mutable std::vector<Step> steps[kWalkVariants];
+  mutable std::vector<Reach> reaches[kWalkVariants];
   mutable bool stepsFormed[kWalkVariants] = {};
 };
 
