@@ -413,8 +413,10 @@ void shellKind(const ClassRequest& r) {
   const auto gathersInside = [&] {
     const bool corners = r.key == 3100 || r.key == 9800 || r.key == 9900;
     const long long count = 1LL * segmentElements * nodes;
-    return !corners || (gatherInside(r, s.segmentIntegers + (s.nodeLists[0] - 1), count, r.K2, 3) &&
-                        (r.key != 3100 || gatherInside(r, s.segmentIntegers + (s.nodeLists[1] - 1), count, r.K2second, 0)));
+    const Int* first = s.segmentIntegers + (s.nodeLists[0] - 1);
+    const Int* second = s.segmentIntegers + (s.nodeLists[1] - 1);
+    return !corners || (gatherInside(r, first, count, r.K2, 3) &&
+                        (r.key != 3100 || gatherInside(r, second, count, r.K2second, 0)));
   };
   const auto GV = [&](int word) { return 0LL + t.data()[variables + word - 2]; };
   for (Int segment = 0; segment < blocks.segments && *r.status == 0; ++segment) {

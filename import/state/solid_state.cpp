@@ -396,8 +396,9 @@ void solidKind(const ClassRequest& r) {
         domain(group202 + GV(31), 2) && domain(group202 + GV(32), 1) && state(o501 + EV(28), 12);
     // The operators and the corner gathers read coordinates at the stored local node numbers.
     const Int start = segment * blocks.words[0] + first;
-    if (!arraysOk || (components > 0 && !gatherInside(r, connectivity + (start - 1), 1LL * n * nodes, r.K2, components)) ||
-        !request.ok()) {
+    const bool nodesOk =
+        components == 0 || gatherInside(r, connectivity + (start - 1), 1LL * n * nodes, r.K2, components);
+    if (!arraysOk || !nodesOk || !request.ok()) {
       *r.status = 1;
       break;
     }

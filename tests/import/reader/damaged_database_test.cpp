@@ -246,8 +246,8 @@ TEST_F(DamagedDatabase, FlippedWordsGiveAnswersNeverACrash) {
 }
 
 // Damage confined to the data words of the class and node blocks (partition 202, and 501 and 502
-// at the increment read) gets past the file's tables to every element-state reader: every class answers differently
-// in some round, and none crashes or keeps a block.
+// at the increment read) gets past the file's tables to every element-state reader: every class
+// answers differently in some round, and none crashes or keeps a block.
 TEST_F(DamagedDatabase, FlippedClassDataReachesEveryElementReaderWithoutACrash) {
   const std::pair<int, int> kinds[] = {{10, 15368}, {10, 9220}, {10, 25604}, {10, 13316}, {20, 13316}, {30, 12802}};
   for (const auto& [kind, code] : kinds) model_.classes.push_back(stateClass(kind, code));
@@ -271,7 +271,8 @@ TEST_F(DamagedDatabase, FlippedClassDataReachesEveryElementReaderWithoutACrash) 
       const bool inModel = random() % 2 == 0;
       const std::vector<std::size_t>& data = inModel ? modelData : stateData;
       std::int32_t& word = (inModel ? m : s)[data[random() % data.size()]];
-      word = random() % 3 == 0 ? wild[random() % std::size(wild)] : word ^ static_cast<std::int32_t>(1u << (random() % 32));
+      const auto bit = static_cast<std::int32_t>(1u << (random() % 32));
+      word = random() % 3 == 0 ? wild[random() % std::size(wild)] : word ^ bit;
     }
     save(modelFile_, m, m.size() * 4);
     save(stateFile_, s, s.size() * 4);
