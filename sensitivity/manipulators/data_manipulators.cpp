@@ -1,8 +1,7 @@
 // Walks over the present variables of the current element and the rules that each manipulator
 // applies to one variable. Every access is checked against the layout: a companion the layout
 // lacks, a design-parameter block outside its store, or a place (found when the storage was
-// formed) that runs past the copies of the layout walked, is reported and that variable skipped
-// (by the perturbation and difference walks, a block whose places run past is skipped whole).
+// formed) that runs past the copies of the layout walked, is reported and that variable skipped.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -178,17 +177,7 @@ struct dsa_WalkRules {
     if (choose(m, storageClass, id, c)) add<kIntoStore<M>>(m, layout, a, c.selfCopy, c.d, c.storeCopy, p);
   }
 
-  // The farthest real a step reaches in a storage class, kept per class the steps touch.
-  static void reach(std::vector<dsa_Var::Reach>& reaches, Int storageClass, long long end) {
-    for (dsa_Var::Reach& r : reaches)
-      if (r.storageClass == storageClass) {
-        r.end = std::max(r.end, end);
-        return;
-      }
-    reaches.push_back({storageClass, end});
-  }
-
-  // The steps of a block for the manipulator's variant, and their reach, formed at its first walk.
+  // The steps of a block for the manipulator's variant, formed at its first walk.
   template <class M>
   static const std::vector<dsa_Var::Step>& steps(const M& m, const dsa_Var& var) {
     const int v = variant(m);
@@ -201,29 +190,29 @@ struct dsa_WalkRules {
         const dsa_VarPlace &self = a.place[0], &store = a.place[c.d + 1];
         steps.push_back({self.storageClass * 3 + c.selfCopy, self.first, store.storageClass * 3 + c.storeCopy,
                          store.first, self.size, a.blocks[c.d]});
-        if (a.blocks[c.d] < 1) continue;  // never added: every block number is refused
-        reach(var.reaches[v], self.storageClass, 0LL + self.first + self.size);
-        reach(var.reaches[v], store.storageClass, store.first + 1LL * a.blocks[c.d] * self.size);
       }
       var.stepsFormed[v] = true;
     }
     return var.steps[v];
   }
 
-  // The steps of a block: the places found when the storage was formed checked once against the
-  // copies of the layout walked (the storage may have been formed for another element), then
-  // block p of each store with one comparison.
-  template <class M>
+  // True when a step's values and block p of its store lie in the copies of the layout walked.
+  static bool stepInside(const Layout::Copies* c, const dsa_Var::Step& s, Int p) {
+    return 0LL + s.selfFirst + s.size <= static_cast<long long>(c[s.selfSlot / 3].length) &&
+           s.storeFirst + 1LL * p * s.size <= static_cast<long long>(c[s.storeSlot / 3].length);
+  }
+
+  // The steps of a block: block p of each store checked with one comparison; unless the storage
+  // was formed from the element walked (kChecked), the places found then are checked against the
+  // copies of the layout walked too.
+  template <bool kChecked, class M>
   static void walk(const M& m, const Layout& layout, const dsa_Var& var, Int p) {
     const Layout::Copies* c = copies(layout);
-    const std::vector<dsa_Var::Step>& list = steps(m, var);
-    for (const dsa_Var::Reach& r : var.reaches[variant(m)])
-      if (r.end > static_cast<long long>(c[r.storageClass].length)) return m.report();
     Real* bases[3 * Layout::kStorageClasses];
     for (int k = 0; k < Layout::kStorageClasses; ++k)
       for (int copy = 0; copy < 3; ++copy) bases[3 * k + copy] = c[k].base[copy];
-    for (const dsa_Var::Step& s : list) {
-      if (p < 1 || p > s.blocks) {
+    for (const dsa_Var::Step& s : steps(m, var)) {
+      if (p < 1 || p > s.blocks || (kChecked && !stepInside(c, s, p))) {
         m.report();
         continue;
       }
@@ -245,9 +234,13 @@ void dsaWalk(M& m) {
   const dsa_VarStorage* storage = heldStorage();
   if (storage == nullptr || m.layout_ == nullptr) return;
   const Int p = m.parameter();
-  auto block = [&m, p](const Layout& layout, const dsa_Var& var) {
+  const bool formedHere = storage->formedFrom == m.layout_ && storage->formedWord == m.layout_->Word();
+  auto block = [&m, p, formedHere](const Layout& layout, const dsa_Var& var) {
     if constexpr (std::is_same_v<M, dsa_Perturb> || std::is_same_v<M, dsa_FiniteDiff>) {
-      if (var.access != nullptr) return dsa_WalkRules::walk(m, layout, var, p);
+      if (var.access != nullptr) {
+        if (formedHere) return dsa_WalkRules::walk<false>(m, layout, var, p);
+        return dsa_WalkRules::walk<true>(m, layout, var, p);
+      }
     }
     const VarBlock& vb = layout.Block();
     for (Int k = 0; k < var.count; ++k) {

@@ -53,15 +53,8 @@ class ZMX_EXPORT dsa_Var {
   struct Step {
     Int selfSlot, selfFirst, storeSlot, storeFirst, size, blocks;
   };
-  // Per storage class the steps touch, the end of the farthest reals they may reach, so that a
-  // walk checks the places against the layout it walks once per class.
-  struct Reach {
-    Int storageClass;
-    long long end;
-  };
   static constexpr int kWalkVariants = 8;
   mutable std::vector<Step> steps[kWalkVariants];
-  mutable std::vector<Reach> reaches[kWalkVariants];
   mutable bool stepsFormed[kWalkVariants] = {};
 };
 
@@ -98,6 +91,10 @@ class ZMX_EXPORT dsa_VarStorage {
   std::vector<dsa_RebarVar> rebars;
   std::vector<dsa_SectVar> sects;
   dsa_Var var;
+  // The element layout the tree was formed from, and its address word: the places fit that
+  // layout, so a walk over it need not check them again.
+  const ElementLayout* formedFrom = nullptr;
+  Int formedWord = 0;
 };
 
 extern "C" {
