@@ -71,6 +71,10 @@ bool materialInside(const ClassRequest& r, const ClassBlocks& blocks, const Grou
 // Keys 14001, 14002, 14004: component 1, 2 or 4 of a point array times a point factor (1 without).
 void pointProduct(Int key, Int n, const float* values, const float* factor, float* out);
 
+// True when the count local node numbers of a gather all name nodes 1 to nodes and the nodal
+// blocks hold the components read of each node (K1 at least); reported otherwise.
+bool gatherInside(const ClassRequest& r, const Int* numbers, long long count, Int nodes, Int components);
+
 // Scratch blocks of the request, zero-filled.
 bool makeScratch(Request& request, Block& block, long long words);
 

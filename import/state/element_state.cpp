@@ -103,6 +103,19 @@ void pointProduct(Int key, Int n, const float* values, const float* factor, floa
   for (Int i = 0; i < n; ++i) out[i] = values[i + column * n] * (factor != nullptr ? factor[i] : 1.0F);
 }
 
+bool gatherInside(const ClassRequest& r, const Int* numbers, long long count, Int nodes, Int components) {
+  if (r.K1 < components) {
+    r.request.damaged("NODE LAYOUT OF " + std::to_string(r.K1) + " COMPONENTS");
+    return false;
+  }
+  for (long long k = 0; k < count; ++k)
+    if (numbers[k] < 1 || numbers[k] > nodes) {
+      r.request.damaged("NODE " + std::to_string(numbers[k]) + " OF CLASS " + std::to_string(r.elementClass));
+      return false;
+    }
+  return true;
+}
+
 bool makeScratch(Request& request, Block& block, long long words) {
   return blockLength(request, words) && block.make(static_cast<Int>(words), true);
 }

@@ -408,6 +408,16 @@ void shellKind(const ClassRequest& r) {
     }
     return nodes <= 4;
   };
+  // Keys 3100, 9800 and 9900 gather corner coordinates (and 3100 the nodal quaternions) at the
+  // stored local node numbers of the segment.
+  const auto gathersInside = [&] {
+    const bool corners = r.key == 3100 || r.key == 9800 || r.key == 9900;
+    const long long count = 1LL * segmentElements * nodes;
+    const Int* first = s.segmentIntegers + (s.nodeLists[0] - 1);
+    const Int* second = s.segmentIntegers + (s.nodeLists[1] - 1);
+    return !corners || (gatherInside(r, first, count, r.K2, 3) &&
+                        (r.key != 3100 || gatherInside(r, second, count, r.K2second, 0)));
+  };
   const auto GV = [&](int word) { return 0LL + t.data()[variables + word - 2]; };
   for (Int segment = 0; segment < blocks.segments && *r.status == 0; ++segment) {
     const Int n = std::min(L, N - segment * L);
@@ -450,7 +460,7 @@ void shellKind(const ClassRequest& r) {
         state(point501 + GV(1), width(1000)) && state(point501 + GV(3), 4) && state(point501 + GV(4), 1) &&
         state(point501 + GV(28), strainWidth) &&
         materialInside(r, blocks, g, segment, point501, 1LL * n * std::max(pointWords, 1)) &&
-        nodeListsInside() &&
+        nodeListsInside() && gathersInside() &&
         shared(point502 + GV(22), 1) && shared(point502 + GV(33), 2) && domain(group202 + GV(15), 2) &&
         domain(group202 + GV(21), 1) && domain(group202 + GV(31), 2) && domain(group202 + GV(32), 1) &&
         domain(group202 + GV(36), width(17000)) && domain(group202 + GV(37), width(18000));

@@ -78,6 +78,27 @@ struct SolidSegment {
 
 bool operatorType(Int type) { return type == kHexahedron || type == kQuadrilateral || type == kAxisymmetric; }
 
+// Coordinate components per node that a segment gathers through the stored connectivity (0: it
+// reads no coordinates): the strain operators run for every key of their types; the corner
+// gathers serve the hourglass forces and the rebar angles.
+Int gatheredComponents(Int type, Int key, Int point) {
+  const bool planar = type == kQuadrilateral || type == kAxisymmetric;
+  if (key == 27000 && point != 0) return 3;
+  if (operatorType(type) || key == 9800) return planar ? 2 : 3;
+  return 0;
+}
+
+// The stored stress keeps its own axes for the membrane, in a group with its own orientation
+// and with fewer than two direct components; otherwise it is turned into the element's axes.
+bool stressTurned(const SolidSegment& s) { return s.type != kMembrane && s.orientation == 0 && s.direct >= 2; }
+
+// Columns of the stored stress that key 1000 reads: the stored ones, or those its rotation reads.
+Int stressColumns(const SolidSegment& s, Int stored) {
+  if (s.key != 1000 || s.groupKind == 1 || !stressTurned(s)) return stored;
+  const Int turned = s.type == kHexahedron ? 6 : s.type != kAxisymmetric && s.reduced != 0 ? 3 : 4;
+  return std::max(stored, turned);
+}
+
 const float* groupArray(const SolidSegment& s, const float* base, int word) { return base + s.groupVariables[word - 1]; }
 
 // Corner values of the segment's elements gathered from a nodal block, components per node.
@@ -235,16 +256,18 @@ void solidSegment(const SolidSegment& s) {
         return;
       }
       const float* source = stress;
-      if (!((s.type == kMembrane && s.orientation != 0) || s.direct < 2)) {
+      if (stressTurned(s)) {
         const Int inverse = 0;
+        // The operators' rotation for their types; the stored one (a pair) for the others.
+        const float* planar = s.type == kQuadrilateral ? s.computedRotation : s.rotation;
         if (s.type == kHexahedron)
           ACC_GDB_SYMROTS33S33(&s.n, &inverse, s.computedRotation, stress, s.work);
         else if (s.type == kAxisymmetric)
           ACC_GDB_SYMROTS31S31(&s.n, &inverse, s.computedRotation, stress, s.work);
         else if (s.reduced != 0)
-          ACC_GDB_SYMROTS21S21(&s.n, &inverse, s.type == kQuadrilateral ? s.computedRotation : s.rotation, stress, s.work);
+          ACC_GDB_SYMROTS21S21(&s.n, &inverse, planar, stress, s.work);
         else
-          ACC_GDB_SYMROTS31S31(&s.n, &inverse, s.type == kQuadrilateral ? s.computedRotation : s.rotation, stress, s.work);
+          ACC_GDB_SYMROTS31S31(&s.n, &inverse, planar, stress, s.work);
         source = s.work;
       }
       return ACC_GDB_COPYR(&s.n, &s.direct, &s.shear, &s.storedDirect, &s.storedShear, source, out);
@@ -334,6 +357,8 @@ void solidKind(const ClassRequest& r) {
   const auto EV = [&](int word) { return 0LL + t.i(entry + word - 1); };
   const auto GV = [&](int word) { return 0LL + t.data()[variables + word - 2]; };
   const Int centre = r.CR(L::kClassCentreFlag);
+  const Int components = gatheredComponents(type, r.key, pick.point);
+  const Int* connectivity = reinterpret_cast<const Int*>(blocks.integers.data());
   for (Int segment = 0; segment < blocks.segments && *r.status == 0; ++segment) {
     const Int n = std::min(L, N - segment * L);
     if (n <= 0) break;
@@ -365,17 +390,20 @@ void solidKind(const ClassRequest& r) {
     const bool arraysOk =
         s.rotation && s.elementArray && s.hourglass && s.drill && s.factor && s.area && s.values9302 && s.value33000 &&
         s.pointState && s.pointShared && s.groupDomain && s.segmentIntegers && materialOk && first >= 1 &&
-        first - 1 + 1LL * n * nodes <= blocks.words[0] && state(point501 + GV(1), pointWords) &&
+        first - 1 + 1LL * n * nodes <= blocks.words[0] && state(point501 + GV(1), stressColumns(s, pointWords)) &&
         state(point501 + GV(3), 4) && state(point501 + GV(4), 1) && state(point501 + GV(28), strainWords) &&
         shared(point502 + GV(22), 1) && shared(point502 + GV(33), 2) && domain(group202 + GV(21), 1) &&
         domain(group202 + GV(31), 2) && domain(group202 + GV(32), 1) && state(o501 + EV(28), 12);
-    if (!arraysOk || !request.ok()) {
+    // The operators and the corner gathers read coordinates at the stored local node numbers.
+    const Int start = segment * blocks.words[0] + first;
+    const bool nodesOk =
+        components == 0 || gatherInside(r, connectivity + (start - 1), 1LL * n * nodes, r.K2, components);
+    if (!arraysOk || !nodesOk || !request.ok()) {
       *r.status = 1;
       break;
     }
     // The strain operators of the type: gradient, total strain and rotation of the segment.
-    const Int strainFlag = 1, rotate = 1, copy = 0, start = segment * blocks.words[0] + first;
-    const Int* connectivity = reinterpret_cast<const Int*>(blocks.integers.data());
+    const Int strainFlag = 1, rotate = 1, copy = 0;
     if (type == kHexahedron)
       EDI_UTI_C3DH8STRAIN(&copy, &centre, &strainFlag, &s.n, s.rotation, s.elementArray, scratch(stretches), &rotate,
                           connectivity, &s.K1, &start, centre != 0 ? r.displacement : r.summed, r.firstRead, s.strain,

@@ -106,8 +106,9 @@ void SHR_ELDSAVER(Real* x, const Real* y, const Int* dmap, const Int* n, const I
         Real* first = values;
         Real* second = values + static_cast<std::size_t>(ndof) * static_cast<std::size_t>(sets);
         const Real* nodeArray = x + (rec::i(CELGI, 4) - 1);
-        auto scatter = [&](Int r, Int p, const Real* source, Real* into) {
-          for (Int c = 1; c <= rows; ++c) {
+        // The first count rows of the node's map column take the source's values.
+        auto scatter = [&](Int r, Int p, const Real* source, Int count, Real* into) {
+          for (Int c = 1; c <= count; ++c) {
             const Int d = dmap[(c - 1) + static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(rows)];
             if (d >= 1 && d <= ndof) into[(p - 1) * ndof + d - 1] = source[c - 1];
           }
@@ -118,17 +119,18 @@ void SHR_ELDSAVER(Real* x, const Real* y, const Int* dmap, const Int* n, const I
             const Int off = rec::i(CNS, 10) + (p - 1) * ld;
             SHR_ELDSASETNPDBVEC(first + (p - 1) * ndof, &off, nodeArray, dmap, &ndof, &nodeCount, &rows, &kOneValue,
                                 &column);
+            // Variable 33 holds perNode values per parameter: the rows beyond them read nothing.
             for (Int r = 1; r <= nodeCount; ++r)
               if (const Real* g = nodal(&pkg, nodes[static_cast<std::size_t>(r - 1)], kNodeDerivatives, perNode * p))
-                scatter(r, p, g + (p - 1) * perNode, second);
+                scatter(r, p, g + (p - 1) * perNode, std::min(rows, perNode), second);
           }
           ELDSAVERIF(&layout, first, second, &ndof, &rec::i(COUNT, 1), &rec::i(COUNT, 19), &parameters);
         } else {
           for (Int r = 1; r <= nodeCount; ++r) {
             scatter(r, 1, y + static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(column) + (rec::i(CNS, 2) - 1),
-                    first);
+                    rows, first);
             if (const Real* v = nodal(&pkg, nodes[static_cast<std::size_t>(r - 1)], kNodeValues, rows))
-              scatter(r, 1, v, second);
+              scatter(r, 1, v, rows, second);
           }
           ELDSAVERIF(&layout, first, second, &ndof, &rec::i(COUNT, 1), &rec::i(COUNT, 19), &kNoInts);
         }

@@ -1,6 +1,8 @@
 // Walks over the present variables of the current element and the rules that each manipulator
 // applies to one variable. Every access is checked against the layout: a companion the layout
-// lacks, or a design-parameter block outside its store, is reported and that variable skipped.
+// lacks, a design-parameter block outside its store, or a place (found when the storage was
+// formed) that runs past the copies of the layout walked, is reported and that variable skipped.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -55,12 +57,23 @@ void dsa_DataManip::report() const {
   cfi_WriteMessage(-3, text.c_str());
 }
 
+namespace {
+
+// True when the first `reals` values from the place lie in the copies of its class: the storage
+// may have been formed for another element's layout.
+inline bool placeInside(const Layout::Copies* copies, const dsa_VarPlace& place, long long reals) {
+  return copies != nullptr && 0LL + place.first + reals <= static_cast<long long>(copies->length);
+}
+
+}  // namespace
+
 inline bool dsa_DataManip::spanAt(const Layout& layout, const dsa_VarPlace& place, int copy, Span& out) const {
-  if (place.size < 0) {
+  const Layout::Copies* copies = layout.ClassCopies(place.storageClass);
+  if (place.size < 0 || !placeInside(copies, place, place.size)) {
     report();
     return false;
   }
-  out.values = layout.ClassCopies(place.storageClass)->base[copy] + place.first;
+  out.values = copies->base[copy] + place.first;
   out.count = place.size;
   return true;
 }
@@ -122,8 +135,11 @@ struct dsa_WalkRules {
   template <bool kIntoStore>
   static void add(const dsa_DataManip& m, const Layout& layout, const dsa_VarAccess& a, int selfCopy, int d,
                   int storeCopy, Int p) {
-    if (p < 1 || p > a.blocks[d]) return m.report();
     const Int n = a.place[0].size;
+    const Layout::Copies* c = copies(layout);
+    if (p < 1 || p > a.blocks[d] || !placeInside(&c[a.place[0].storageClass], a.place[0], n) ||
+        !placeInside(&c[a.place[d + 1].storageClass], a.place[d + 1], 1LL * p * n))
+      return m.report();
     Real* values = at(copies(layout), a.place[0], selfCopy);
     Real* block = at(copies(layout), a.place[d + 1], storeCopy) + (p - 1) * n;
     if constexpr (kIntoStore)
@@ -180,15 +196,23 @@ struct dsa_WalkRules {
     return var.steps[v];
   }
 
-  // The steps of a block: block p of each store checked with one comparison.
-  template <class M>
+  // True when a step's values and block p of its store lie in the copies of the layout walked.
+  static bool stepInside(const Layout::Copies* c, const dsa_Var::Step& s, Int p) {
+    return 0LL + s.selfFirst + s.size <= static_cast<long long>(c[s.selfSlot / 3].length) &&
+           s.storeFirst + 1LL * p * s.size <= static_cast<long long>(c[s.storeSlot / 3].length);
+  }
+
+  // The steps of a block: block p of each store checked with one comparison; unless the storage
+  // was formed from the element walked (kChecked), the places found then are checked against the
+  // copies of the layout walked too.
+  template <bool kChecked, class M>
   static void walk(const M& m, const Layout& layout, const dsa_Var& var, Int p) {
     const Layout::Copies* c = copies(layout);
     Real* bases[3 * Layout::kStorageClasses];
     for (int k = 0; k < Layout::kStorageClasses; ++k)
       for (int copy = 0; copy < 3; ++copy) bases[3 * k + copy] = c[k].base[copy];
     for (const dsa_Var::Step& s : steps(m, var)) {
-      if (p < 1 || p > s.blocks) {
+      if (p < 1 || p > s.blocks || (kChecked && !stepInside(c, s, p))) {
         m.report();
         continue;
       }
@@ -210,9 +234,13 @@ void dsaWalk(M& m) {
   const dsa_VarStorage* storage = heldStorage();
   if (storage == nullptr || m.layout_ == nullptr) return;
   const Int p = m.parameter();
-  auto block = [&m, p](const Layout& layout, const dsa_Var& var) {
+  const bool formedHere = storage->formedFrom == m.layout_ && storage->formedWord == m.layout_->Word();
+  auto block = [&m, p, formedHere](const Layout& layout, const dsa_Var& var) {
     if constexpr (std::is_same_v<M, dsa_Perturb> || std::is_same_v<M, dsa_FiniteDiff>) {
-      if (var.access != nullptr) return dsa_WalkRules::walk(m, layout, var, p);
+      if (var.access != nullptr) {
+        if (formedHere) return dsa_WalkRules::walk<false>(m, layout, var, p);
+        return dsa_WalkRules::walk<true>(m, layout, var, p);
+      }
     }
     const VarBlock& vb = layout.Block();
     for (Int k = 0; k < var.count; ++k) {

@@ -80,6 +80,8 @@ void dsa_SectVar::FormStorage(const SectIntLayout& layout) {
 }
 
 void dsa_VarStorage::FormStorage(const ElementLayout& layout) {
+  formedFrom = &layout;
+  formedWord = layout.Word();
   var.FormStorage(layout, kElementIds, kElementVarBlock);
   sects = std::vector<dsa_SectVar>(static_cast<std::size_t>(layout.NumSectPoints()));
   rebars = std::vector<dsa_RebarVar>(static_cast<std::size_t>(layout.NumRebars()));

@@ -94,6 +94,10 @@ class ZMX_EXPORT dsa_VarStorage {
   std::vector<dsa_RebarVar> rebars;
   std::vector<dsa_SectVar> sects;
   dsa_Var var;
+  // The element layout the tree was formed from, and its address word: the places fit that
+  // layout, so a walk over it need not check them again.
+  const ElementLayout* formedFrom = nullptr;
+  Int formedWord = 0;
 };
 
 extern "C" {

@@ -151,6 +151,49 @@ TEST_F(SolidState, StressIsTurnedByTheStoredRotation) {
   }
 }
 
+// The hexahedra's class made a class of two membranes, each turned about z by 0.6 (a stored
+// quaternion), with the stress (10, 20, 30, 4) and (11, 21, 31, 5) stored at their one point.
+ImportModel membraneModel(int orientation) {
+  ImportModel m = hexModel(Mat3::Identity(), 200, 34, 0);
+  ClassModel& c = m.classes[0];
+  c.code = 13316;
+  c.labels = {800, 801};
+  c.nodes = {{1, 2, 3, 4}, {5, 6, 7, 8}};
+  const Eigen::Quaterniond q(Eigen::AngleAxisd(0.6, Eigen::Vector3d::UnitZ()));
+  c.classState.state = {{2, constantRows(2, {q.x(), q.y(), q.z(), q.w()})}, {3, constantRows(2, {1, 1, 1, 0, 0})}};
+  SectionEntry& group = c.sections[0];
+  group.orientation = orientation;
+  group.pointState = {{{1, Rows{{10, 20, 30, 4}, {11, 21, 31, 5}}}, {28, constantRows(2, {0, 0, 0, 0})}}};
+  return m;
+}
+
+// A stress is turned into the element's axes only where none of the three exemptions holds: the
+// membrane keeps its stored axes with either orientation flag, and a group that carries its own
+// orientation keeps them for the hexahedra too.
+TEST_F(SolidState, StressIsCopiedAsStoredForMembranesAndOrientedGroups) {
+  for (const int orientation : {0, 1}) {
+    model_ = membraneModel(orientation);
+    startSample();
+    EDI_ACC_TEMPORARYPACKAGE();
+    const Answer a = ask(1000, 1);
+    ASSERT_EQ(a.status, 0) << orientation;
+    EXPECT_EQ(a.direct, 2);
+    EXPECT_EQ(a.shear, 1);
+    EXPECT_EQ(reals(a.index, 6), (std::vector<float>{10, 20, 4, 11, 21, 5})) << orientation;
+    EDI_REL_TEMPORARYPACKAGE();
+    closeClean();
+  }
+  A_ = Mat3::Identity();
+  model_ = hexModel(A_, 200, 34, 0);
+  model_.classes[0].sections[0].orientation = 1;
+  startSample();
+  EDI_ACC_TEMPORARYPACKAGE();
+  const Answer a = ask(1000, 1);
+  ASSERT_EQ(a.status, 0);
+  // Point-major, the last two shears exchanged.
+  EXPECT_EQ(reals(a.index, 18), (std::vector<float>{10, 20, 30, 1, 3, 2, 11, 20, 30, 1, 3, 2, 12, 20, 30, 1, 3, 2}));
+}
+
 TEST_F(SolidState, PlasticStrainIsTotalMinusPlasticWithDoubledShears) {
   for (const int flag : {34, 33}) {  // F(34) on, then off
     begin(200, flag, 0);

@@ -364,6 +364,7 @@ class Verification : public Drivers {
       el.type = type;
       for (Int j = 0; j < 2; ++j) {
         el.nodes.push_back(dm2_testing::addNode({j + 1, {0, 0, 0}}));
+        nodes_.push_back(el.nodes.back());
         dm2_testing::setNodeVariable(el.nodes.back(), 2, std::vector<Real>(6, 1.0));
         dm2_testing::setNodeVariable(el.nodes.back(), 6, std::vector<Real>(6, 2.0));
       }
@@ -375,12 +376,15 @@ class Verification : public Drivers {
     }
     rec::i(CGN, 3) = 2;
   }
-  void verify() {
+  // With a map of n = 6 rows per node, empty or naming every degree of freedom of both nodes.
+  void verify(bool mapped = false) {
     std::vector<Real> x(200), y(12);
     std::vector<Int> dmap(12);
+    for (Int d = 1; mapped && d <= 12; ++d) dmap[static_cast<std::size_t>(d - 1)] = d;
     const Int n = 6, elemdb = 3;
     SHR_ELDSAVER(x.data(), y.data(), dmap.data(), &n, &elemdb);
   }
+  std::vector<Int> nodes_;
 };
 
 TEST_F(Verification, EveryElementIsSetUpAndEveryBlockGivenBack) {
@@ -409,6 +413,20 @@ TEST_F(Verification, EveryElementIsSetUpAndEveryBlockGivenBack) {
   verify();
   EXPECT_EQ(dm2_dsa_testing::bitVectorCalls(), (std::vector<std::pair<Int, Int>>{{9, 3}, {1, 3}}));
   EXPECT_EQ(dm2_testing::openBlocks(), 0);
+}
+
+// With derivatives from the nodes, variable 33 holds CGN(8) reals per design parameter: a map of
+// more rows than that reads no further than what each node holds.
+TEST_F(Verification, NodalDerivativesAreReadNoFurtherThanEachNodeHolds) {
+  rec::i(CDSAFLAGS, 2) = 1;
+  rec::i(CPROG, 1) = 1;
+  state().model.word7 = 1;
+  rec::i(CGN, 8) = 3;  // below the map's 6 rows
+  for (const Int node : nodes_) dm2_testing::setNodeVariable(node, 33, std::vector<Real>(3 * 2, 0.5));
+  verify(true);
+  EXPECT_EQ(dm2_testing::openBlocks(), 0);
+  EXPECT_EQ(dm2_dsa_testing::openElements(), 0);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 }
 
 // ---- a whole cycle ----

@@ -481,6 +481,29 @@ TEST_F(Manipulators, MissingCompanionsAndBlocksOutsideTheStoreAreReportedAndSkip
   EXPECT_EQ(Snapshot({e}).data, before.data);
 }
 
+// A storage formed for another element: the tree's variables of 5000 and 4000 values do not fit
+// the walked element's 3 and 2, so every entry over the stored places reports and changes nothing.
+TEST_F(Manipulators, AStorageFormedForAnotherElementIsReportedAndChangesNothing) {
+  addParameters(kParameters);
+  ElementPlan formed, walked;
+  formed.block = block(0, {{3, 3, 5000, 1}, {6, 9, 4000, 1}}, kParameters);
+  walked.block = block(0, {{3, 3, 3, 1}, {6, 9, 2, 1}}, kParameters);
+  const Int formedWord = dm2_dsa_testing::buildElementLayout(formed)->Word();
+  ElementLayout* e = dm2_dsa_testing::buildElementLayout(walked);
+  std::mt19937 random(36);
+  randomFill({e}, random);
+  const Snapshot before({e});
+  ELDSAFORMSTORAGE(&formedWord);
+  for (const auto& [name, entry] : std::map<std::string, std::string>{
+           {"perturb", "ELDSAPERTURB"}, {"sigin", "SIGINDSAPERTURB"}, {"finitediff", "ELDSAFINITEDIFF"},
+           {"initderiv", "ELDSAINITDERIV"}, {"zeroup", "DSA_ZEROUPSTATE"}, {"store", "DSASTOREINITSTATE"},
+           {"restore", "ELDSARESTOREDATA"}, {"transfer", "DSATRANSFER"}}) {
+    run(name, e->Word(), Settings{}, 0.5);
+    EXPECT_EQ(Snapshot({e}).data, before.data) << name;
+    EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN " + entry)) << name;
+  }
+}
+
 TEST_F(Manipulators, MassStoreAndContactPerturbationAddressTheirVariables) {
   addParameters(1);
   ElementPlan plan;
