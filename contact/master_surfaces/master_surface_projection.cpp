@@ -153,12 +153,12 @@ struct Candidates {
   bool lookupFailed = false;
 };
 
-// This call's distance of node n: from NODE_DIST when stamped in this call, else measured now.
-Real nodeDistance(const Surface& s, zmx::contact::SearchStamps& stamps, Int n, Candidates& c, bool fresh) {
+// This call's distance of node n: from NODE_DIST when stamped in this call, else measured now
+// (its coordinates into x, which is left alone otherwise).
+Real nodeDistance(const Surface& s, zmx::contact::SearchStamps& stamps, Int n, Candidates& c, bool fresh, Real* x) {
   if (!s.nodeValid(n)) return kUnset;
   const long long j = s.entry(n);
   if (!fresh && stamps.nodeCurrent(j)) return s.nodeDist[j - 1];
-  Real x[3];
   if (!s.node(n, x)) {
     c.lookupFailed = true;
     return kUnset;
@@ -170,21 +170,70 @@ Real nodeDistance(const Surface& s, zmx::contact::SearchStamps& stamps, Int n, C
   return d;
 }
 
+Real nodeDistance(const Surface& s, zmx::contact::SearchStamps& stamps, Int n, Candidates& c, bool fresh) {
+  Real x[3];
+  return nodeDistance(s, stamps, n, c, fresh, x);
+}
+
 void addCandidate(const Surface& s, Int f, Real nearestOfFacet, Candidates& c) {
   s.candidates[c.count] = f;
   s.bound[c.count] = nearestOfFacet - s.facetSize[f - 1];
   ++c.count;
 }
 
-// Measures the facet's nodes (fresh: again, whatever NODE_DIST holds) and adds it.
-bool measureAndAdd(const Surface& s, zmx::contact::SearchStamps& stamps, Int f, Candidates& c, bool fresh) {
+// Whether facet f is a 3- or 4-node facet that is not cylindrical: it lies within the convex hull
+// of its corners (a bilinear facet too).
+bool hullBounded(const Surface& s, Int f) {
+  const Int nn = s.nodeCount(f);
+  return (nn == 3 || nn == 4) && !s.cylindrical(f);
+}
+
+bool hasBoundaryEdge(const Surface& s, Int f) {
   const Int* column = s.facet(f);
-  Real m = kUnset;
-  for (Int k = 0; k < s.nodeCount(f); ++k) {
-    m = std::min(m, nodeDistance(s, stamps, column[7 + k], c, fresh));
+  for (Int k = 1; k <= std::clamp<Int>(column[0], 0, 4); ++k) {
+    if (s.boundaryEdge(column[2 + k])) return true;
+  }
+  return false;
+}
+
+// A projection onto a hull-bounded facet without boundary edges stands only up to 0.001 in facet
+// coordinates beyond its edges (across a boundary edge it stands within the extension): every
+// distance it gives lies above its distance from the point less this allowance.
+Real allowance(const Surface& s, Int f) { return 0.005 * s.facetSize[f - 1]; }
+
+// Measures the facet's nodes (fresh: again, whatever NODE_DIST holds) and adds it. After a walk
+// (boxed) the bound of a hull-bounded facet without boundary edges is raised to the distance from
+// the point to the box of its corners less the allowance: cheap, and exact for facets along the
+// axes.
+bool measureAndAdd(const Surface& s, zmx::contact::SearchStamps& stamps, Int f, Candidates& c, bool fresh,
+                   bool boxed = false) {
+  const Int* column = s.facet(f);
+  const Int nn = s.nodeCount(f);
+  boxed = boxed && hullBounded(s, f);
+  Real m = kUnset, gap[3][2] = {{kUnset, kUnset}, {kUnset, kUnset}, {kUnset, kUnset}};
+  for (Int k = 0; k < nn; ++k) {
+    const Int n = column[7 + k];
+    Real x[3];
+    const bool measured = !s.nodeValid(n) || (!fresh && stamps.nodeCurrent(s.entry(n)));
+    m = std::min(m, nodeDistance(s, stamps, n, c, fresh, x));
     if (c.lookupFailed) return false;
+    if (!boxed) continue;
+    if (measured && (!s.nodeValid(n) || !s.node(n, x))) {
+      boxed = false;
+      continue;
+    }
+    // The point's offsets beyond the corners' least and greatest coordinates.
+    for (int i = 0; i < 3; ++i) gap[i][0] = std::min(gap[i][0], x[i] - s.p[i]), gap[i][1] = std::min(gap[i][1], s.p[i] - x[i]);
   }
   addCandidate(s, f, m, c);
+  if (!boxed) return true;
+  Real squared = 0.0;
+  for (int i = 0; i < 3; ++i) {
+    const Real g = std::max({gap[i][0], gap[i][1], 0.0});
+    squared += g * g;
+  }
+  const Real d = std::sqrt(squared) - allowance(s, f);
+  if (d > s.bound[c.count - 1] && !hasBoundaryEdge(s, f)) s.bound[c.count - 1] = d;
   return true;
 }
 
@@ -209,45 +258,29 @@ bool gatherFacetsAt(const Surface& s, zmx::contact::SearchStamps& stamps, Int n,
   const Int* at = s.facetsAt(n);
   for (Int k = 1; k <= at[0]; ++k) {
     const Int f = at[k];
-    if (s.facetValid(f) && stamps.markFacet(f) && !measureAndAdd(s, stamps, f, c, false)) return false;
+    if (s.facetValid(f) && stamps.markFacet(f) && !measureAndAdd(s, stamps, f, c, false, true)) return false;
   }
   return true;
 }
 
-// The bound of facet f by its nearest node, whose distances this call has measured.
-Real nodeBound(const Surface& s, Int f) {
-  const Int* column = s.facet(f);
-  Real m = kUnset;
-  for (Int k = 0; k < s.nodeCount(f); ++k) {
-    if (s.nodeValid(column[7 + k])) m = std::min(m, s.nodeDist[s.entry(column[7 + k]) - 1]);
+// The bound of candidate f raised to its exact distance from the point (less the allowance) when
+// it is flat: a triangle, or a 4-node facet flat to 1e-9 of its size, which lies within the four
+// triangles of its corners. Worked out only for candidates the loop reaches.
+Real exactBound(const Surface& s, Int f, Real bound, const Real* x) {
+  if (!hullBounded(s, f) || hasBoundaryEdge(s, f)) return bound;
+  const Real size = s.facetSize[f - 1];
+  Real d = zmx::contact::triangleDistance(s.p, x, x + 3, x + 6);
+  if (s.nodeCount(f) == 4) {
+    Real u[3], v[3], w[3], n[3];
+    for (int k = 0; k < 3; ++k) u[k] = x[3 + k] - x[k], v[k] = x[6 + k] - x[k], w[k] = x[9 + k] - x[k];
+    n[0] = u[1] * v[2] - u[2] * v[1], n[1] = u[2] * v[0] - u[0] * v[2], n[2] = u[0] * v[1] - u[1] * v[0];
+    const Real area = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (!(area > 0.0) || std::fabs(n[0] * w[0] + n[1] * w[1] + n[2] * w[2]) > 1e-9 * size * area) return bound;
+    d = std::min({d, zmx::contact::triangleDistance(s.p, x, x + 6, x + 9),
+                  zmx::contact::triangleDistance(s.p, x, x + 3, x + 9),
+                  zmx::contact::triangleDistance(s.p, x + 3, x + 6, x + 9)});
   }
-  return m - s.facetSize[f - 1];
-}
-
-// Raises the bounds of candidates first .. last - 1 of flat 3- and 4-node facets to their distance
-// from the point, less 0.005 of their size (a projection stands up to 0.001 in facet coordinates
-// beyond an edge, on the facet's extension). A 4-node facet flat to 1e-9 of its size lies within
-// its corners' convex hull, which the four triangles of its corners cover. Curved, cylindrical and
-// warped facets keep the bound of their nearest node.
-void tightenFlatBounds(const Surface& s, Int first, Int last) {
-  for (Int i = first; i < last; ++i) {
-    const Int f = s.candidates[i], nn = s.nodeCount(f);
-    Real x[12];
-    if ((nn != 3 && nn != 4) || s.cylindrical(f) || !s.facetNodes(f, x)) continue;
-    const Real size = s.facetSize[f - 1];
-    Real d = zmx::contact::triangleDistance(s.p, x, x + 3, x + 6);
-    if (nn == 4) {
-      Real u[3], v[3], w[3], n[3];
-      for (int k = 0; k < 3; ++k) u[k] = x[3 + k] - x[k], v[k] = x[6 + k] - x[k], w[k] = x[9 + k] - x[k];
-      n[0] = u[1] * v[2] - u[2] * v[1], n[1] = u[2] * v[0] - u[0] * v[2], n[2] = u[0] * v[1] - u[1] * v[0];
-      const Real area = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-      if (!(area > 0.0) || std::fabs(n[0] * w[0] + n[1] * w[1] + n[2] * w[2]) > 1e-9 * size * area) continue;
-      d = std::min({d, zmx::contact::triangleDistance(s.p, x, x + 6, x + 9),
-                    zmx::contact::triangleDistance(s.p, x, x + 3, x + 9),
-                    zmx::contact::triangleDistance(s.p, x + 3, x + 6, x + 9)});
-    }
-    s.bound[i] = std::max(s.bound[i], d - 0.005 * size);
-  }
+  return std::max(bound, d - allowance(s, f));
 }
 
 // The greedy walk: the facets at the current node become candidates, and the walk moves to the
@@ -703,23 +736,28 @@ void search(const Surface& s, const Output& o, Int kind, Int entity, bool keep) 
 
   const Int one = 1;
   Int status = 0;
-  if (kind != 0) tightenFlatBounds(s, 0, c.count);
   ASORT4(s.bound, s.candidates, &one, &c.count, &status);
 
-  // The candidates from first on in order of their bounds, up to the best distance so far and
-  // the cut-off; false on a failed lookup.
+  // The candidates first .. end - 1 in order of their bounds, up to the best distance so far and
+  // the cut-off; after a walk a flat candidate is passed by when its exact distance lies beyond
+  // them. False on a failed lookup.
   zmx::contact::FaceRecord face;
   Fallbacks fb;
   Real best = c.dmin;
-  const auto examine = [&](Int first) {
-    const Real cutOff = std::min(3.0 * c.dmin, c.dmin + 0.25 * s.surfaceSize);
+  const auto cutOff = [&] { return std::min(3.0 * c.dmin, c.dmin + 0.25 * s.surfaceSize); };
+  const auto examine = [&](Int first, Int end) {
+    const Real limit = cutOff();
     best = std::min(best, c.dmin);
-    for (Int i = first; i < c.count; ++i) {
+    for (Int i = first; i < end; ++i) {
       const Real b = s.bound[i];
       const Int f = s.candidates[i];
-      if (b > best || b > cutOff) break;
+      if (b > best || b > limit) break;
       Real x[27];  // the facet's 3 x nn coordinates
       if (!s.facetNodes(f, x)) return false;
+      if (kind != 0) {
+        const Real exact = exactBound(s, f, b, x);
+        if (exact > best || exact > limit) continue;
+      }
       bool retry = false;
       const Projection pr = projectCandidate(s, f, x, retry);
       bool found = isTrueLowBit(pr.found);
@@ -739,22 +777,27 @@ void search(const Surface& s, const Output& o, Int kind, Int entity, bool keep) 
     }
     return true;
   };
-  if (!examine(0)) return (void)o.failed();
+  if (!examine(0, c.count)) return (void)o.failed();
   if (kind != 0) {
-    // After a walk, the facets it passed by that could still give a nearer answer.
+    // After a walk, the facets it passed by that could still give a nearer answer. The facets
+    // within reach of the answer found need not hang together: on the concave side of an edge the
+    // point can lie nearer to the far face while the walk ended on the near one. Their faces join
+    // at the edge, which lies within sqrt(2) of the reach when they meet at a right angle or flatter,
+    // and so does every facet on the way from one foot to the other: the spread goes through the
+    // facets within that distance (by their bounds, which never exceed their distances).
     const Real reach = std::min({std::fabs(face.distance), fb.edgeDistance, c.dmin, fb.centreDistance,
                                  fb.internalDistance});
-    // Spread by the bound of the nearest node (the set within reach of the exact distance can
-    // fall apart on the concave side of an edge).
+    const Real spread = std::sqrt(2.0) * reach * (1.0 + 1e-9);
     const Int first = zmx::contact::spreadWithin(
-        s, stamps, c, [&](Int i) { return nodeBound(s, s.candidates[i]) <= reach; },
+        s, stamps, c, [&](Int i) { return s.bound[i] <= spread; },
         [&](Int n) { return gatherFacetsAt(s, stamps, n, c); });
     if (c.lookupFailed) return (void)o.failed();
-    Int added = c.count - first;
-    if (added > 0) {
-      tightenFlatBounds(s, first, c.count);
-      ASORT4(s.bound + first, s.candidates + first, &one, &added, &status);
-      if (!examine(first)) return (void)o.failed();
+    // Most of them lie beyond the answer: only the others are ordered and examined.
+    Int kept = zmx::contact::keepWithin(s.bound, s.candidates, first, c.count, std::min({best, c.dmin, cutOff()}));
+    c.count = first + kept;
+    if (kept > 0) {
+      ASORT4(s.bound + first, s.candidates + first, &one, &kept, &status);
+      if (!examine(first, first + kept)) return (void)o.failed();
     }
   }
 

@@ -180,14 +180,7 @@ zmx::contact::SearchStamps::FacetReach reachOfFacet(const Search& s, const Real*
     return {kPending, plane, std::sqrt(std::max({uu, vv, uu - 2.0 * uv + vv}))};
   }
   if (!((s.dim == 2 && nn == 2) || (s.dim == 3 && nn == 4))) return {b, kNone, kNone};
-  Real squared = 0.0;
-  for (Int i = 0; i < s.dim; ++i) {
-    Real lo = x[i], hi = x[i];
-    for (Int k = 1; k < nn; ++k) lo = std::min(lo, x[3 * k + i]), hi = std::max(hi, x[3 * k + i]);
-    const Real gap = std::max({lo - s.p[i], s.p[i] - hi, 0.0});
-    squared += gap * gap;
-  }
-  return {std::max(b, std::sqrt(squared)), kNone, kNone};
+  return {std::max(b, zmx::contact::boxDistance(s.p, x, nn, s.dim)), kNone, kNone};
 }
 
 // What the search noted of candidate f, with the exact distance of a flat triangle whose foot lies

@@ -1,5 +1,6 @@
 #include "contact/search/search_core.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "geometry/facets/facet_properties.h"
@@ -120,6 +121,27 @@ Real triangleDistance(const Real* p, const Real* a, const Real* b, const Real* c
   Real squared = 0.0;
   for (int i = 0; i < 3; ++i) squared += (p[i] - q[i]) * (p[i] - q[i]);
   return std::sqrt(squared);
+}
+
+Real boxDistance(const Real* p, const Real* x, Int nn, Int dim) {
+  Real squared = 0.0;
+  for (Int i = 0; i < dim; ++i) {
+    Real lo = x[i], hi = x[i];
+    for (Int k = 1; k < nn; ++k) lo = std::min(lo, x[3 * k + i]), hi = std::max(hi, x[3 * k + i]);
+    const Real gap = std::max({lo - p[i], p[i] - hi, 0.0});
+    squared += gap * gap;
+  }
+  return std::sqrt(squared);
+}
+
+Int keepWithin(Real* bound, Int* candidates, Int first, Int count, Real limit) {
+  Int kept = first;
+  for (Int i = first; i < count; ++i) {
+    if (!(bound[i] <= limit)) continue;
+    bound[kept] = bound[i], candidates[kept] = candidates[i];
+    ++kept;
+  }
+  return kept - first;
 }
 
 }  // namespace zmx::contact

@@ -47,6 +47,13 @@ void centreOf(const Real* x, Real* c);
 // The distance from p to the triangle a b c.
 Real triangleDistance(const Real* p, const Real* a, const Real* b, const Real* c);
 
+// The distance from p to the box of the nn points x (3 rows a point; the first dim rows count).
+Real boxDistance(const Real* p, const Real* x, Int nn, Int dim);
+
+// Moves the candidates first .. count - 1 whose bound does not exceed limit, in their order, to
+// the front of that range; returns how many there are.
+Int keepWithin(Real* bound, Int* candidates, Int first, Int count, Real limit);
+
 // A walk from the previous contact stops at a node nearer than its neighbours, yet the closest
 // point can lie on a facet without that node: across a sharp edge, on long thin facets, or where
 // the surface bends towards the point. From every candidate i that may come within reach of the
