@@ -23,6 +23,7 @@
 
 #include "contact/search/search_core.h"
 #include "contact/search/search_stamps.h"
+#include "geometry/facets/facet_properties.h"
 #include "runtime/record.h"
 #include "siblings/eqc/eqc_arrays.h"
 #include "zmx/contact/master_surfaces.h"
@@ -153,12 +154,12 @@ struct Candidates {
   bool lookupFailed = false;
 };
 
-// This call's distance of node n: from NODE_DIST when stamped in this call, else measured now
-// (its coordinates into x, which is left alone otherwise).
-Real nodeDistance(const Surface& s, zmx::contact::SearchStamps& stamps, Int n, Candidates& c, bool fresh, Real* x) {
+// This call's distance of node n: from NODE_DIST when stamped in this call, else measured now.
+Real nodeDistance(const Surface& s, zmx::contact::SearchStamps& stamps, Int n, Candidates& c, bool fresh) {
   if (!s.nodeValid(n)) return kUnset;
   const long long j = s.entry(n);
   if (!fresh && stamps.nodeCurrent(j)) return s.nodeDist[j - 1];
+  Real x[3];
   if (!s.node(n, x)) {
     c.lookupFailed = true;
     return kUnset;
@@ -168,11 +169,6 @@ Real nodeDistance(const Surface& s, zmx::contact::SearchStamps& stamps, Int n, C
   stamps.markNode(j);
   if (d < c.dmin) c.dmin = d, c.nearest = n;
   return d;
-}
-
-Real nodeDistance(const Surface& s, zmx::contact::SearchStamps& stamps, Int n, Candidates& c, bool fresh) {
-  Real x[3];
-  return nodeDistance(s, stamps, n, c, fresh, x);
 }
 
 void addCandidate(const Surface& s, Int f, Real nearestOfFacet, Candidates& c) {
@@ -190,10 +186,10 @@ bool hullBounded(const Surface& s, Int f) {
 
 bool hasBoundaryEdge(const Surface& s, Int f) {
   const Int* column = s.facet(f);
-  for (Int k = 1; k <= std::clamp<Int>(column[0], 0, 4); ++k) {
-    if (s.boundaryEdge(column[2 + k])) return true;
-  }
-  return false;
+  const Int edges = std::clamp<Int>(column[0], 0, 4);
+  bool boundary = false;
+  for (Int k = 0; k < edges; ++k) boundary |= s.boundaryEdge(column[3 + k]);
+  return boundary;
 }
 
 // A projection onto a hull-bounded facet without boundary edges stands only up to 0.001 in facet
@@ -201,38 +197,53 @@ bool hasBoundaryEdge(const Surface& s, Int f) {
 // distance it gives lies above its distance from the point less this allowance.
 Real allowance(const Surface& s, Int f) { return 0.005 * s.facetSize[f - 1]; }
 
-// Measures the facet's nodes (fresh: again, whatever NODE_DIST holds) and adds it. After a walk
-// (boxed) the bound of a hull-bounded facet without boundary edges is raised to the distance from
-// the point to the box of its corners less the allowance: cheap, and exact for facets along the
-// axes.
-bool measureAndAdd(const Surface& s, zmx::contact::SearchStamps& stamps, Int f, Candidates& c, bool fresh,
-                   bool boxed = false) {
+// Measures the facet's nodes (fresh: again, whatever NODE_DIST holds) and adds it.
+bool measureAndAdd(const Surface& s, zmx::contact::SearchStamps& stamps, Int f, Candidates& c, bool fresh) {
   const Int* column = s.facet(f);
-  const Int nn = s.nodeCount(f);
-  boxed = boxed && hullBounded(s, f);
-  Real m = kUnset, gap[3][2] = {{kUnset, kUnset}, {kUnset, kUnset}, {kUnset, kUnset}};
-  for (Int k = 0; k < nn; ++k) {
-    const Int n = column[7 + k];
-    Real x[3];
-    const bool measured = !s.nodeValid(n) || (!fresh && stamps.nodeCurrent(s.entry(n)));
-    m = std::min(m, nodeDistance(s, stamps, n, c, fresh, x));
+  Real m = kUnset;
+  for (Int k = 0; k < s.nodeCount(f); ++k) {
+    m = std::min(m, nodeDistance(s, stamps, column[7 + k], c, fresh));
     if (c.lookupFailed) return false;
-    if (!boxed) continue;
-    if (measured && (!s.nodeValid(n) || !s.node(n, x))) {
-      boxed = false;
-      continue;
-    }
-    // The point's offsets beyond the corners' least and greatest coordinates.
-    for (int i = 0; i < 3; ++i) gap[i][0] = std::min(gap[i][0], x[i] - s.p[i]), gap[i][1] = std::min(gap[i][1], s.p[i] - x[i]);
   }
   addCandidate(s, f, m, c);
-  if (!boxed) return true;
-  Real squared = 0.0;
-  for (int i = 0; i < 3; ++i) {
-    const Real g = std::max({gap[i][0], gap[i][1], 0.0});
-    squared += g * g;
+  return true;
+}
+
+// After a walk: measures the facet's nodes and adds it, with the bound of a hull-bounded facet
+// without boundary edges raised to the distance from the point to the box of its corners less
+// the allowance (cheap, and exact for facets along the axes).
+bool measureAndAddBoxed(const Surface& s, zmx::contact::SearchStamps& stamps, Int f, Candidates& c) {
+  const Int* column = s.facet(f);
+  const Int nn = s.nodeCount(f);
+  if (!hullBounded(s, f)) return measureAndAdd(s, stamps, f, c, false);
+  Real m = kUnset, lx = kUnset, ly = kUnset, lz = kUnset, hx = -kUnset, hy = -kUnset, hz = -kUnset;
+  for (Int k = 0; k < nn; ++k) {
+    const Int n = column[7 + k];
+    const long long j = s.entry(n);
+    if (j < 1 || j > s.nnode) return measureAndAdd(s, stamps, f, c, false);
+    Real y[3];
+    const Real* x = s.coords + (j - 1) * s.ldCoord;
+    if (s.keyed()) {
+      if (!s.node(n, y)) return !(c.lookupFailed = true);
+      x = y;
+    }
+    Real d;
+    if (stamps.nodeCurrent(j)) {
+      d = s.nodeDist[j - 1];
+    } else {
+      d = s.distanceTo(x);
+      s.nodeDist[j - 1] = d;
+      stamps.markNode(j);
+      if (d < c.dmin) c.dmin = d, c.nearest = n;
+    }
+    m = std::min(m, d);
+    lx = std::min(lx, x[0]), ly = std::min(ly, x[1]), lz = std::min(lz, x[2]);
+    hx = std::max(hx, x[0]), hy = std::max(hy, x[1]), hz = std::max(hz, x[2]);
   }
-  const Real d = std::sqrt(squared) - allowance(s, f);
+  addCandidate(s, f, m, c);
+  const auto gap = [](Real lo, Real p, Real hi) { return std::max(std::max(lo - p, p - hi), 0.0); };
+  const Real gx = gap(lx, s.p[0], hx), gy = gap(ly, s.p[1], hy), gz = gap(lz, s.p[2], hz);
+  const Real d = std::sqrt(gx * gx + gy * gy + gz * gz) - allowance(s, f);
   if (d > s.bound[c.count - 1] && !hasBoundaryEdge(s, f)) s.bound[c.count - 1] = d;
   return true;
 }
@@ -258,25 +269,40 @@ bool gatherFacetsAt(const Surface& s, zmx::contact::SearchStamps& stamps, Int n,
   const Int* at = s.facetsAt(n);
   for (Int k = 1; k <= at[0]; ++k) {
     const Int f = at[k];
-    if (s.facetValid(f) && stamps.markFacet(f) && !measureAndAdd(s, stamps, f, c, false, true)) return false;
+    if (s.facetValid(f) && stamps.markFacet(f) && !measureAndAddBoxed(s, stamps, f, c)) return false;
   }
   return true;
 }
 
 // The bound of candidate f raised to its exact distance from the point (less the allowance) when
-// it is flat: a triangle, or a 4-node facet flat to 1e-9 of its size, which lies within the four
-// triangles of its corners. Worked out only for candidates the loop reaches.
+// it is flat: a triangle, or a 4-node facet flat to 1e-9 of its size, whose distance is its
+// plane's when the foot on the plane lies within its four sides and otherwise that of the nearest
+// of the four triangles of its corners, which cover it. Worked out only for candidates the loop
+// reaches.
 Real exactBound(const Surface& s, Int f, Real bound, const Real* x) {
   if (!hullBounded(s, f) || hasBoundaryEdge(s, f)) return bound;
   const Real size = s.facetSize[f - 1];
-  Real d = zmx::contact::triangleDistance(s.p, x, x + 3, x + 6);
-  if (s.nodeCount(f) == 4) {
-    Real u[3], v[3], w[3], n[3];
-    for (int k = 0; k < 3; ++k) u[k] = x[3 + k] - x[k], v[k] = x[6 + k] - x[k], w[k] = x[9 + k] - x[k];
-    n[0] = u[1] * v[2] - u[2] * v[1], n[1] = u[2] * v[0] - u[0] * v[2], n[2] = u[0] * v[1] - u[1] * v[0];
-    const Real area = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-    if (!(area > 0.0) || std::fabs(n[0] * w[0] + n[1] * w[1] + n[2] * w[2]) > 1e-9 * size * area) return bound;
-    d = std::min({d, zmx::contact::triangleDistance(s.p, x, x + 6, x + 9),
+  if (s.nodeCount(f) == 3) return std::max(bound, zmx::contact::triangleDistance(s.p, x, x + 3, x + 6) - allowance(s, f));
+  using zmx::geometry::dot3;
+  Real u[3], v[3], w[3], n[3];
+  for (int k = 0; k < 3; ++k) u[k] = x[3 + k] - x[k], v[k] = x[6 + k] - x[k], w[k] = x[9 + k] - x[k];
+  n[0] = u[1] * v[2] - u[2] * v[1], n[1] = u[2] * v[0] - u[0] * v[2], n[2] = u[0] * v[1] - u[1] * v[0];
+  const Real area = std::sqrt(dot3(n, n));
+  if (!(area > 0.0) || std::fabs(dot3(n, w)) > 1e-9 * size * area) return bound;
+  Real d = -1.0;
+  bool inside = true;
+  for (int k = 0; k < 4 && inside; ++k) {
+    const Real* a = x + 3 * k;
+    const Real* b = x + 3 * ((k + 1) % 4);
+    const Real side[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, to[3] = {s.p[0] - a[0], s.p[1] - a[1], s.p[2] - a[2]};
+    const Real across[3] = {side[1] * to[2] - side[2] * to[1], side[2] * to[0] - side[0] * to[2], side[0] * to[1] - side[1] * to[0]};
+    inside = dot3(across, n) >= 0.0;
+  }
+  if (inside) {
+    const Real to[3] = {s.p[0] - x[0], s.p[1] - x[1], s.p[2] - x[2]};
+    d = std::fabs(dot3(to, n)) / area;
+  } else {
+    d = std::min({zmx::contact::triangleDistance(s.p, x, x + 3, x + 6), zmx::contact::triangleDistance(s.p, x, x + 6, x + 9),
                   zmx::contact::triangleDistance(s.p, x, x + 3, x + 9),
                   zmx::contact::triangleDistance(s.p, x + 3, x + 6, x + 9)});
   }
