@@ -184,12 +184,13 @@ bool hullBounded(const Surface& s, Int f) {
   return (nn == 3 || nn == 4) && !s.cylindrical(f);
 }
 
-bool hasBoundaryEdge(const Surface& s, Int f) {
+inline bool hasBoundaryEdge(const Surface& s, Int f) {
   const Int* column = s.facet(f);
   const Int edges = std::clamp<Int>(column[0], 0, 4);
-  bool boundary = false;
-  for (Int k = 0; k < edges; ++k) boundary |= s.boundaryEdge(column[3 + k]);
-  return boundary;
+  for (Int k = 0; k < edges; ++k) {
+    if (s.edgeTable[4LL * (column[3 + k] - 1)] == 1) return true;
+  }
+  return false;
 }
 
 // A projection onto a hull-bounded facet without boundary edges stands only up to 0.001 in facet
@@ -808,15 +809,24 @@ void search(const Surface& s, const Output& o, Int kind, Int entity, bool keep) 
     // After a walk, the facets it passed by that could still give a nearer answer. The facets
     // within reach of the answer found need not hang together: on the concave side of an edge the
     // point can lie nearer to the far face while the walk ended on the near one. Their faces join
-    // at the edge, which lies within sqrt(2) of the reach when they meet at a right angle or flatter,
-    // and so does every facet on the way from one foot to the other: the spread goes through the
-    // facets within that distance (by their bounds, which never exceed their distances).
+    // at the edge, which lies within sqrt(2) of the reach when they meet at a right angle or
+    // flatter, and so does every facet and side on the way from one foot to the other: the spread
+    // goes across the sides within that distance of the facets within it (by their bounds, which
+    // never exceed their distances); a curved facet opens at all its nodes.
     const Real reach = std::min({std::fabs(face.distance), fb.edgeDistance, c.dmin, fb.centreDistance,
                                  fb.internalDistance});
     const Real spread = std::sqrt(2.0) * reach * (1.0 + 1e-9);
-    const Int first = zmx::contact::spreadWithin(
-        s, stamps, c, [&](Int i) { return s.bound[i] <= spread; },
-        [&](Int n) { return gatherFacetsAt(s, stamps, n, c); });
+    const auto openings = [&](Int i, Int* nodes) -> Int {
+      if (!(s.bound[i] <= spread)) return 0;
+      const Int f = s.candidates[i], nn = s.nodeCount(f);
+      const Int* column = s.facet(f);
+      Real x[12];
+      if (hullBounded(s, f) && s.facetNodes(f, x)) return zmx::contact::sidesWithin(s.p, x, column + 7, nn, spread, nodes);
+      std::copy_n(column + 7, nn, nodes);
+      return nn;
+    };
+    const Int first =
+        zmx::contact::spreadWithin(s, stamps, c, openings, [&](Int n) { return gatherFacetsAt(s, stamps, n, c); });
     if (c.lookupFailed) return (void)o.failed();
     // Most of them lie beyond the answer: only the others are ordered and examined.
     Int kept = zmx::contact::keepWithin(s.bound, s.candidates, first, c.count, std::min({best, c.dmin, cutOff()}));

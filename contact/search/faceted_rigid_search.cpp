@@ -544,9 +544,13 @@ void FACETEDRIGIDSURFSEARCH(const Int* nfacet, const Int* facetElement, const In
     const Real reach = reachOf(s, stamps, r, c);
     const Int first = zmx::contact::spreadWithin(
         s, stamps, c,
-        [&](Int i) {
+        [&](Int i, Int* nodes) -> Int {
           const Int f = s.candidates[i];
-          return s.bound[i] <= reach && stamps.reach(f).plane <= reach && settled(s, stamps, f).near <= reach;
+          if (!(s.bound[i] <= reach && stamps.reach(f).plane <= reach && settled(s, stamps, f).near <= reach)) return 0;
+          const Int* column = s.facet(f);
+          const Int nn = std::clamp<Int>(column[1], 0, 9);
+          std::copy_n(column + 7, nn, nodes);
+          return nn;
         },
         [&](Int n) {
           gatherFacetsAt(s, stamps, n, c);

@@ -144,4 +144,26 @@ Int keepWithin(Real* bound, Int* candidates, Int first, Int count, Real limit) {
   return kept - first;
 }
 
+Int sidesWithin(const Real* p, const Real* x, const Int* nodes, Int corners, Real reach, Int* openings) {
+  Int count = 0;
+  const Real squaredReach = reach * reach;
+  for (Int k = 0; k < corners; ++k) {
+    const Int next = (k + 1) % corners;
+    const Real* a = x + 3 * k;
+    const Real* b = x + 3 * next;
+    // With t the parameter of the foot on the side (num / den), the squared distance is that of
+    // the nearer end beyond the side's ends and |p - a|^2 - num^2 / den between them.
+    Real num = 0.0, den = 0.0, fromA = 0.0, fromB = 0.0;
+    for (int i = 0; i < 3; ++i) {
+      const Real side = b[i] - a[i], toA = p[i] - a[i], toB = p[i] - b[i];
+      num += toA * side, den += side * side, fromA += toA * toA, fromB += toB * toB;
+    }
+    const bool within = num <= 0.0   ? fromA <= squaredReach
+                        : num >= den ? fromB <= squaredReach
+                                     : fromA * den - num * num <= squaredReach * den;
+    if (within) openings[count++] = fromA <= fromB ? nodes[k] : nodes[next];
+  }
+  return count;
+}
+
 }  // namespace zmx::contact

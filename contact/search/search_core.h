@@ -56,24 +56,31 @@ Int keepWithin(Real* bound, Int* candidates, Int first, Int count, Real limit);
 
 // A walk from the previous contact stops at a node nearer than its neighbours, yet the closest
 // point can lie on a facet without that node: across a sharp edge, on long thin facets, or where
-// the surface bends towards the point. From every candidate i that may come within reach of the
-// point (mayReach(i)), the facets at each of its nodes not gathered yet join the candidates
-// (gatherAt(node), false to stop), and so on from them: the facets within reach of a point near
-// the surface hang together through their nodes, so none is left out. The surface s gives a
-// facet's column (node count in word 1, nodes from word 7), node validity, the node offset and
-// the candidate list; c.count is the number of candidates. Returns the first new candidate.
-template <class Surface, class Candidates, class MayReach, class GatherAt>
-Int spreadWithin(const Surface& s, SearchStamps& stamps, Candidates& c, MayReach mayReach, GatherAt gatherAt) {
+// the surface bends towards the point. The facets within some distance of the point hang together
+// through the sides they share, as long as that distance reaches the sides on the way; so the
+// spread goes from candidate to candidate across their sides. openings(i, nodes) writes the nodes
+// through which the spread goes on from candidate i (none: i lies beyond reach) and returns their
+// count (at most 9); the facets at each of them not gathered yet join the candidates
+// (gatherAt(node), false to stop), and so on from them. The surface s gives node validity, the
+// node offset and the candidate list; c.count is the number of candidates. Returns the first new
+// candidate.
+template <class Surface, class Candidates, class Openings, class GatherAt>
+Int spreadWithin(const Surface& s, SearchStamps& stamps, Candidates& c, Openings openings, GatherAt gatherAt) {
   const Int first = c.count;
+  Int nodes[9];
   for (Int i = 0; i < c.count; ++i) {
-    if (!mayReach(i)) continue;
-    const Int* column = s.facet(s.candidates[i]);
-    for (Int k = 0; k < std::clamp<Int>(column[1], 0, 9); ++k) {
-      const Int n = column[7 + k];
+    const Int count = std::clamp<Int>(openings(i, nodes), 0, 9);
+    for (Int k = 0; k < count; ++k) {
+      const Int n = nodes[k];
       if (s.nodeValid(n) && stamps.markGathered(static_cast<long long>(n) - s.offset) && !gatherAt(n)) return first;
     }
   }
   return first;
 }
+
+// The openings of a facet with straight sides between its corners x (3 rows a corner, corners
+// nodes): for every side whose distance from p does not exceed reach, the nearer of its end
+// nodes, through which the facet across that side is reached. Returns their count.
+Int sidesWithin(const Real* p, const Real* x, const Int* nodes, Int corners, Real reach, Int* openings);
 
 }  // namespace zmx::contact
