@@ -8,6 +8,8 @@
 
 namespace zmx::contact {
 
+using zmx::geometry::dot3;
+
 namespace {
 constexpr Real kEps = 2.22e-16;
 constexpr Real kTiny = 1e-36;
@@ -147,21 +149,22 @@ Int keepWithin(Real* bound, Int* candidates, Int first, Int count, Real limit) {
 Int sidesWithin(const Real* p, const Real* x, const Int* nodes, Int corners, Real reach, Int* openings) {
   Int count = 0;
   const Real squaredReach = reach * reach;
+  Real toA[3] = {p[0] - x[0], p[1] - x[1], p[2] - x[2]};
+  Real fromA = dot3(toA, toA);
   for (Int k = 0; k < corners; ++k) {
-    const Int next = (k + 1) % corners;
-    const Real* a = x + 3 * k;
+    const Int next = k + 1 == corners ? 0 : k + 1;
     const Real* b = x + 3 * next;
-    // With t the parameter of the foot on the side (num / den), the squared distance is that of
+    const Real toB[3] = {p[0] - b[0], p[1] - b[1], p[2] - b[2]};
+    const Real side[3] = {toA[0] - toB[0], toA[1] - toB[1], toA[2] - toB[2]};
+    const Real num = dot3(toA, side), den = dot3(side, side), fromB = dot3(toB, toB);
+    // With t = num / den the parameter of the foot on the side, the squared distance is that of
     // the nearer end beyond the side's ends and |p - a|^2 - num^2 / den between them.
-    Real num = 0.0, den = 0.0, fromA = 0.0, fromB = 0.0;
-    for (int i = 0; i < 3; ++i) {
-      const Real side = b[i] - a[i], toA = p[i] - a[i], toB = p[i] - b[i];
-      num += toA * side, den += side * side, fromA += toA * toA, fromB += toB * toB;
-    }
     const bool within = num <= 0.0   ? fromA <= squaredReach
                         : num >= den ? fromB <= squaredReach
                                      : fromA * den - num * num <= squaredReach * den;
     if (within) openings[count++] = fromA <= fromB ? nodes[k] : nodes[next];
+    toA[0] = toB[0], toA[1] = toB[1], toA[2] = toB[2];
+    fromA = fromB;
   }
   return count;
 }
