@@ -3,8 +3,11 @@
 // node twice at the mean centroid along its widest axis, giving up to four children. The
 // finished records go into the process's deformable tree or into the caller's rigid block.
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -102,6 +105,25 @@ struct Item {
   Int j;
 };
 
+// The item arrays are large (80 bytes a facet) and fresh for every build. Where they span 2 MB or
+// more they are taken in 2 MB pages where the system offers them: filling them then costs a few
+// page faults instead of one for every 4 KB, which took a quarter of a build's time. Null when
+// the memory cannot be had.
+struct FreeItems {
+  void operator()(Item* items) const { std::free(items); }
+};
+using ItemArray = std::unique_ptr<Item[], FreeItems>;
+
+ItemArray itemArray(std::size_t n) {
+  constexpr std::size_t kLargePage = std::size_t{2} << 20;
+  const std::size_t bytes = std::max<std::size_t>(n, 1) * sizeof(Item);
+  if (bytes < kLargePage) return ItemArray(static_cast<Item*>(std::malloc(bytes)));
+  const std::size_t rounded = (bytes + kLargePage - 1) / kLargePage * kLargePage;
+  void* items = std::aligned_alloc(kLargePage, rounded);
+  if (items != nullptr) madvise(items, rounded, MADV_HUGEPAGE);
+  return ItemArray(static_cast<Item*>(items));
+}
+
 class Build {
  public:
   Build(WorkArea& area, long long facetBase, Int n) : a_(area), facetBase_(facetBase), n_(n) {}
@@ -138,8 +160,9 @@ class Build {
   // The sweep over the records in creation order; record r's facets start at starts_[r].
   void sweep() {
     // Left uninitialised: every item is written before it is read.
-    items_.reset(new Item[static_cast<std::size_t>(n_)]);
-    spare_.reset(new Item[static_cast<std::size_t>(n_)]);
+    items_ = itemArray(static_cast<std::size_t>(n_));
+    spare_ = itemArray(static_cast<std::size_t>(n_));
+    if (!items_ || !spare_) return fail();
     for (Int j = 1; j <= n_; ++j) {
       Item& item = items_[static_cast<std::size_t>(j - 1)];
       const Real* record = a_.slots + facet(j);  // words 2.. of the facet record
@@ -273,7 +296,7 @@ class Build {
   WorkArea& a_;
   long long facetBase_;
   Int n_;
-  std::unique_ptr<Item[]> items_, spare_;
+  ItemArray items_, spare_;
   std::vector<std::size_t> starts_;
   std::vector<Links> links_;
 };
