@@ -820,10 +820,19 @@ void search(const Surface& s, const Output& o, Int kind, Int entity, bool keep) 
       if (!(s.bound[i] <= spread)) return 0;
       const Int f = s.candidates[i], nn = s.nodeCount(f);
       const Int* column = s.facet(f);
-      Real x[12];
-      if (hullBounded(s, f) && s.facetNodes(f, x)) return zmx::contact::sidesWithin(s.p, x, column + 7, nn, spread, nodes);
-      std::copy_n(column + 7, nn, nodes);
-      return nn;
+      Real distances[4];
+      bool measured = hullBounded(s, f);
+      for (Int k = 0; k < nn && measured; ++k) {
+        measured = s.nodeValid(column[7 + k]);
+        if (measured) distances[k] = s.nodeDist[s.entry(column[7 + k]) - 1];
+      }
+      if (!measured) {
+        std::copy_n(column + 7, nn, nodes);
+        return nn;
+      }
+      // The corners were looked up when the facet was measured.
+      const auto corner = [&](Int k, Real* x) { s.node(column[7 + k], x); };
+      return zmx::contact::sidesWithin(s.p, column + 7, distances, nn, spread, corner, nodes);
     };
     const Int first =
         zmx::contact::spreadWithin(s, stamps, c, openings, [&](Int n) { return gatherFacetsAt(s, stamps, n, c); });

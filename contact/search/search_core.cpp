@@ -146,27 +146,15 @@ Int keepWithin(Real* bound, Int* candidates, Int first, Int count, Real limit) {
   return kept - first;
 }
 
-Int sidesWithin(const Real* p, const Real* x, const Int* nodes, Int corners, Real reach, Int* openings) {
-  Int count = 0;
-  const Real squaredReach = reach * reach;
-  Real toA[3] = {p[0] - x[0], p[1] - x[1], p[2] - x[2]};
-  Real fromA = dot3(toA, toA);
-  for (Int k = 0; k < corners; ++k) {
-    const Int next = k + 1 == corners ? 0 : k + 1;
-    const Real* b = x + 3 * next;
-    const Real toB[3] = {p[0] - b[0], p[1] - b[1], p[2] - b[2]};
-    const Real side[3] = {toA[0] - toB[0], toA[1] - toB[1], toA[2] - toB[2]};
-    const Real num = dot3(toA, side), den = dot3(side, side), fromB = dot3(toB, toB);
-    // With t = num / den the parameter of the foot on the side, the squared distance is that of
-    // the nearer end beyond the side's ends and |p - a|^2 - num^2 / den between them.
-    const bool within = num <= 0.0   ? fromA <= squaredReach
-                        : num >= den ? fromB <= squaredReach
-                                     : fromA * den - num * num <= squaredReach * den;
-    if (within) openings[count++] = fromA <= fromB ? nodes[k] : nodes[next];
-    toA[0] = toB[0], toA[1] = toB[1], toA[2] = toB[2];
-    fromA = fromB;
-  }
-  return count;
+bool sideWithin(const Real* p, const Real* a, const Real* b, Real reach) {
+  const Real toA[3] = {p[0] - a[0], p[1] - a[1], p[2] - a[2]}, toB[3] = {p[0] - b[0], p[1] - b[1], p[2] - b[2]};
+  const Real side[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+  const Real num = dot3(toA, side), den = dot3(side, side), squaredReach = reach * reach;
+  // With t = num / den the parameter of the foot on the side, the squared distance is that of
+  // the nearer end beyond the side's ends and |p - a|^2 - num^2 / den between them.
+  if (num <= 0.0) return dot3(toA, toA) <= squaredReach;
+  if (num >= den) return dot3(toB, toB) <= squaredReach;
+  return dot3(toA, toA) * den - num * num <= squaredReach * den;
 }
 
 }  // namespace zmx::contact
