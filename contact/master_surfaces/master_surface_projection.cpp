@@ -184,6 +184,7 @@ bool hullBounded(const Surface& s, Int f) {
   return (nn == 3 || nn == 4) && !s.cylindrical(f);
 }
 
+// Whether one of facet f's edges is a boundary edge.
 inline bool hasBoundaryEdge(const Surface& s, Int f) {
   const Int* column = s.facet(f);
   const Int edges = std::clamp<Int>(column[0], 0, 4);
@@ -808,11 +809,11 @@ void search(const Surface& s, const Output& o, Int kind, Int entity, bool keep) 
   if (kind != 0) {
     // After a walk, the facets it passed by that could still give a nearer answer. The facets
     // within reach of the answer found need not hang together: on the concave side of an edge the
-    // point can lie nearer to the far face while the walk ended on the near one. Their faces join
+    // walk can end on the one face while the point lies nearer to the other. The two faces join
     // at the edge, which lies within sqrt(2) of the reach when they meet at a right angle or
-    // flatter, and so does every facet and side on the way from one foot to the other: the spread
-    // goes across the sides within that distance of the facets within it (by their bounds, which
-    // never exceed their distances); a curved facet opens at all its nodes.
+    // flatter, and so does every facet and side on the way from the one foot to the other: the
+    // spread goes across the sides within that distance of the facets within it (by their bounds,
+    // which never exceed their distances); a curved facet opens at all its nodes.
     const Real reach = std::min({std::fabs(face.distance), fb.edgeDistance, c.dmin, fb.centreDistance,
                                  fb.internalDistance});
     const Real spread = std::sqrt(2.0) * reach * (1.0 + 1e-9);
