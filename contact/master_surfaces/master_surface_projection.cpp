@@ -23,6 +23,7 @@
 
 #include "contact/search/search_core.h"
 #include "contact/search/search_stamps.h"
+#include "geometry/facets/facet_properties.h"
 #include "runtime/record.h"
 #include "siblings/eqc/eqc_arrays.h"
 #include "zmx/contact/master_surfaces.h"
@@ -176,6 +177,28 @@ void addCandidate(const Surface& s, Int f, Real nearestOfFacet, Candidates& c) {
   ++c.count;
 }
 
+// Whether facet f is a 3- or 4-node facet that is not cylindrical: it lies within the convex hull
+// of its corners (a bilinear facet too).
+bool hullBounded(const Surface& s, Int f) {
+  const Int nn = s.nodeCount(f);
+  return (nn == 3 || nn == 4) && !s.cylindrical(f);
+}
+
+// Whether one of facet f's edges is a boundary edge.
+inline bool hasBoundaryEdge(const Surface& s, Int f) {
+  const Int* column = s.facet(f);
+  const Int edges = std::clamp<Int>(column[0], 0, 4);
+  for (Int k = 0; k < edges; ++k) {
+    if (s.edgeTable[4LL * (column[3 + k] - 1)] == 1) return true;
+  }
+  return false;
+}
+
+// A projection onto a hull-bounded facet without boundary edges stands only up to 0.001 in facet
+// coordinates beyond its edges (across a boundary edge it stands within the extension): every
+// distance it gives lies above its distance from the point less this allowance.
+Real allowance(const Surface& s, Int f) { return 0.005 * s.facetSize[f - 1]; }
+
 // Measures the facet's nodes (fresh: again, whatever NODE_DIST holds) and adds it.
 bool measureAndAdd(const Surface& s, zmx::contact::SearchStamps& stamps, Int f, Candidates& c, bool fresh) {
   const Int* column = s.facet(f);
@@ -185,6 +208,45 @@ bool measureAndAdd(const Surface& s, zmx::contact::SearchStamps& stamps, Int f, 
     if (c.lookupFailed) return false;
   }
   addCandidate(s, f, m, c);
+  return true;
+}
+
+// After a walk: measures the facet's nodes and adds it, with the bound of a hull-bounded facet
+// without boundary edges raised to the distance from the point to the box of its corners less
+// the allowance (cheap, and exact for facets along the axes).
+bool measureAndAddBoxed(const Surface& s, zmx::contact::SearchStamps& stamps, Int f, Candidates& c) {
+  const Int* column = s.facet(f);
+  const Int nn = s.nodeCount(f);
+  if (!hullBounded(s, f)) return measureAndAdd(s, stamps, f, c, false);
+  Real m = kUnset, lx = kUnset, ly = kUnset, lz = kUnset, hx = -kUnset, hy = -kUnset, hz = -kUnset;
+  for (Int k = 0; k < nn; ++k) {
+    const Int n = column[7 + k];
+    const long long j = s.entry(n);
+    if (j < 1 || j > s.nnode) return measureAndAdd(s, stamps, f, c, false);
+    Real y[3];
+    const Real* x = s.coords + (j - 1) * s.ldCoord;
+    if (s.keyed()) {
+      if (!s.node(n, y)) return !(c.lookupFailed = true);
+      x = y;
+    }
+    Real d;
+    if (stamps.nodeCurrent(j)) {
+      d = s.nodeDist[j - 1];
+    } else {
+      d = s.distanceTo(x);
+      s.nodeDist[j - 1] = d;
+      stamps.markNode(j);
+      if (d < c.dmin) c.dmin = d, c.nearest = n;
+    }
+    m = std::min(m, d);
+    lx = std::min(lx, x[0]), ly = std::min(ly, x[1]), lz = std::min(lz, x[2]);
+    hx = std::max(hx, x[0]), hy = std::max(hy, x[1]), hz = std::max(hz, x[2]);
+  }
+  addCandidate(s, f, m, c);
+  const auto gap = [](Real lo, Real p, Real hi) { return std::max(std::max(lo - p, p - hi), 0.0); };
+  const Real gx = gap(lx, s.p[0], hx), gy = gap(ly, s.p[1], hy), gz = gap(lz, s.p[2], hz);
+  const Real d = std::sqrt(gx * gx + gy * gy + gz * gz) - allowance(s, f);
+  if (d > s.bound[c.count - 1] && !hasBoundaryEdge(s, f)) s.bound[c.count - 1] = d;
   return true;
 }
 
@@ -209,45 +271,44 @@ bool gatherFacetsAt(const Surface& s, zmx::contact::SearchStamps& stamps, Int n,
   const Int* at = s.facetsAt(n);
   for (Int k = 1; k <= at[0]; ++k) {
     const Int f = at[k];
-    if (s.facetValid(f) && stamps.markFacet(f) && !measureAndAdd(s, stamps, f, c, false)) return false;
+    if (s.facetValid(f) && stamps.markFacet(f) && !measureAndAddBoxed(s, stamps, f, c)) return false;
   }
   return true;
 }
 
-// The bound of facet f by its nearest node, whose distances this call has measured.
-Real nodeBound(const Surface& s, Int f) {
-  const Int* column = s.facet(f);
-  Real m = kUnset;
-  for (Int k = 0; k < s.nodeCount(f); ++k) {
-    if (s.nodeValid(column[7 + k])) m = std::min(m, s.nodeDist[s.entry(column[7 + k]) - 1]);
+// The bound of candidate f raised to its exact distance from the point (less the allowance) when
+// it is flat: a triangle, or a 4-node facet flat to 1e-9 of its size, whose distance is its
+// plane's when the foot on the plane lies within its four sides and otherwise that of the nearest
+// of the four triangles of its corners, which cover it. Worked out only for candidates the loop
+// reaches.
+Real exactBound(const Surface& s, Int f, Real bound, const Real* x) {
+  if (!hullBounded(s, f) || hasBoundaryEdge(s, f)) return bound;
+  const Real size = s.facetSize[f - 1];
+  if (s.nodeCount(f) == 3) return std::max(bound, zmx::contact::triangleDistance(s.p, x, x + 3, x + 6) - allowance(s, f));
+  using zmx::geometry::dot3;
+  Real u[3], v[3], w[3], n[3];
+  for (int k = 0; k < 3; ++k) u[k] = x[3 + k] - x[k], v[k] = x[6 + k] - x[k], w[k] = x[9 + k] - x[k];
+  n[0] = u[1] * v[2] - u[2] * v[1], n[1] = u[2] * v[0] - u[0] * v[2], n[2] = u[0] * v[1] - u[1] * v[0];
+  const Real area = std::sqrt(dot3(n, n));
+  if (!(area > 0.0) || std::fabs(dot3(n, w)) > 1e-9 * size * area) return bound;
+  Real d = -1.0;
+  bool inside = true;
+  for (int k = 0; k < 4 && inside; ++k) {
+    const Real* a = x + 3 * k;
+    const Real* b = x + 3 * ((k + 1) % 4);
+    const Real side[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, to[3] = {s.p[0] - a[0], s.p[1] - a[1], s.p[2] - a[2]};
+    const Real across[3] = {side[1] * to[2] - side[2] * to[1], side[2] * to[0] - side[0] * to[2], side[0] * to[1] - side[1] * to[0]};
+    inside = dot3(across, n) >= 0.0;
   }
-  return m - s.facetSize[f - 1];
-}
-
-// Raises the bounds of candidates first .. last - 1 of flat 3- and 4-node facets to their distance
-// from the point, less 0.005 of their size (a projection stands up to 0.001 in facet coordinates
-// beyond an edge, on the facet's extension). A 4-node facet flat to 1e-9 of its size lies within
-// its corners' convex hull, which the four triangles of its corners cover. Curved, cylindrical and
-// warped facets keep the bound of their nearest node.
-void tightenFlatBounds(const Surface& s, Int first, Int last) {
-  for (Int i = first; i < last; ++i) {
-    const Int f = s.candidates[i], nn = s.nodeCount(f);
-    Real x[12];
-    if ((nn != 3 && nn != 4) || s.cylindrical(f) || !s.facetNodes(f, x)) continue;
-    const Real size = s.facetSize[f - 1];
-    Real d = zmx::contact::triangleDistance(s.p, x, x + 3, x + 6);
-    if (nn == 4) {
-      Real u[3], v[3], w[3], n[3];
-      for (int k = 0; k < 3; ++k) u[k] = x[3 + k] - x[k], v[k] = x[6 + k] - x[k], w[k] = x[9 + k] - x[k];
-      n[0] = u[1] * v[2] - u[2] * v[1], n[1] = u[2] * v[0] - u[0] * v[2], n[2] = u[0] * v[1] - u[1] * v[0];
-      const Real area = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-      if (!(area > 0.0) || std::fabs(n[0] * w[0] + n[1] * w[1] + n[2] * w[2]) > 1e-9 * size * area) continue;
-      d = std::min({d, zmx::contact::triangleDistance(s.p, x, x + 6, x + 9),
-                    zmx::contact::triangleDistance(s.p, x, x + 3, x + 9),
-                    zmx::contact::triangleDistance(s.p, x + 3, x + 6, x + 9)});
-    }
-    s.bound[i] = std::max(s.bound[i], d - 0.005 * size);
+  if (inside) {
+    const Real to[3] = {s.p[0] - x[0], s.p[1] - x[1], s.p[2] - x[2]};
+    d = std::fabs(dot3(to, n)) / area;
+  } else {
+    d = std::min({zmx::contact::triangleDistance(s.p, x, x + 3, x + 6), zmx::contact::triangleDistance(s.p, x, x + 6, x + 9),
+                  zmx::contact::triangleDistance(s.p, x, x + 3, x + 9),
+                  zmx::contact::triangleDistance(s.p, x + 3, x + 6, x + 9)});
   }
+  return std::max(bound, d - allowance(s, f));
 }
 
 // The greedy walk: the facets at the current node become candidates, and the walk moves to the
@@ -703,23 +764,28 @@ void search(const Surface& s, const Output& o, Int kind, Int entity, bool keep) 
 
   const Int one = 1;
   Int status = 0;
-  if (kind != 0) tightenFlatBounds(s, 0, c.count);
   ASORT4(s.bound, s.candidates, &one, &c.count, &status);
 
-  // The candidates from first on in order of their bounds, up to the best distance so far and
-  // the cut-off; false on a failed lookup.
+  // The candidates first .. end - 1 in order of their bounds, up to the best distance so far and
+  // the cut-off; after a walk a flat candidate is passed by when its exact distance lies beyond
+  // them. False on a failed lookup.
   zmx::contact::FaceRecord face;
   Fallbacks fb;
   Real best = c.dmin;
-  const auto examine = [&](Int first) {
-    const Real cutOff = std::min(3.0 * c.dmin, c.dmin + 0.25 * s.surfaceSize);
+  const auto cutOff = [&] { return std::min(3.0 * c.dmin, c.dmin + 0.25 * s.surfaceSize); };
+  const auto examine = [&](Int first, Int end) {
+    const Real limit = cutOff();
     best = std::min(best, c.dmin);
-    for (Int i = first; i < c.count; ++i) {
+    for (Int i = first; i < end; ++i) {
       const Real b = s.bound[i];
       const Int f = s.candidates[i];
-      if (b > best || b > cutOff) break;
+      if (b > best || b > limit) break;
       Real x[27];  // the facet's 3 x nn coordinates
       if (!s.facetNodes(f, x)) return false;
+      if (kind != 0) {
+        const Real exact = exactBound(s, f, b, x);
+        if (exact > best || exact > limit) continue;
+      }
       bool retry = false;
       const Projection pr = projectCandidate(s, f, x, retry);
       bool found = isTrueLowBit(pr.found);
@@ -739,22 +805,45 @@ void search(const Surface& s, const Output& o, Int kind, Int entity, bool keep) 
     }
     return true;
   };
-  if (!examine(0)) return (void)o.failed();
+  if (!examine(0, c.count)) return (void)o.failed();
   if (kind != 0) {
-    // After a walk, the facets it passed by that could still give a nearer answer.
+    // After a walk, the facets it passed by that could still give a nearer answer. The facets
+    // within reach of the answer found need not hang together: on the concave side of an edge the
+    // walk can end on the one face while the point lies nearer to the other. The two faces join
+    // at the edge, which lies within sqrt(2) of the reach when they meet at a right angle or
+    // flatter, and so does every facet and side on the way from the one foot to the other: the
+    // spread goes across the sides within that distance of the facets within it (by their bounds,
+    // which never exceed their distances); a curved facet opens at all its nodes.
     const Real reach = std::min({std::fabs(face.distance), fb.edgeDistance, c.dmin, fb.centreDistance,
                                  fb.internalDistance});
-    // Spread by the bound of the nearest node (the set within reach of the exact distance can
-    // fall apart on the concave side of an edge).
-    const Int first = zmx::contact::spreadWithin(
-        s, stamps, c, [&](Int i) { return nodeBound(s, s.candidates[i]) <= reach; },
-        [&](Int n) { return gatherFacetsAt(s, stamps, n, c); });
+    const Real spread = std::sqrt(2.0) * reach * (1.0 + 1e-9);
+    const auto openings = [&](Int i, Int* nodes) -> Int {
+      if (!(s.bound[i] <= spread)) return 0;
+      const Int f = s.candidates[i], nn = s.nodeCount(f);
+      const Int* column = s.facet(f);
+      Real distances[4];
+      bool measured = hullBounded(s, f);
+      for (Int k = 0; k < nn && measured; ++k) {
+        measured = s.nodeValid(column[7 + k]);
+        if (measured) distances[k] = s.nodeDist[s.entry(column[7 + k]) - 1];
+      }
+      if (!measured) {
+        std::copy_n(column + 7, nn, nodes);
+        return nn;
+      }
+      // The corners were looked up when the facet was measured.
+      const auto corner = [&](Int k, Real* x) { s.node(column[7 + k], x); };
+      return zmx::contact::sidesWithin(s.p, column + 7, distances, nn, spread, corner, nodes);
+    };
+    const Int first =
+        zmx::contact::spreadWithin(s, stamps, c, openings, [&](Int n) { return gatherFacetsAt(s, stamps, n, c); });
     if (c.lookupFailed) return (void)o.failed();
-    Int added = c.count - first;
-    if (added > 0) {
-      tightenFlatBounds(s, first, c.count);
-      ASORT4(s.bound + first, s.candidates + first, &one, &added, &status);
-      if (!examine(first)) return (void)o.failed();
+    // Most of them lie beyond the answer: only the others are ordered and examined.
+    Int kept = zmx::contact::keepWithin(s.bound, s.candidates, first, c.count, std::min({best, c.dmin, cutOff()}));
+    c.count = first + kept;
+    if (kept > 0) {
+      ASORT4(s.bound + first, s.candidates + first, &one, &kept, &status);
+      if (!examine(first, first + kept)) return (void)o.failed();
     }
   }
 

@@ -168,26 +168,20 @@ zmx::contact::SearchStamps::FacetReach reachOfFacet(const Search& s, const Real*
     const Real det = uu * vv - uv * uv;
     // A triangle near collapse is left to the projection, which reports it.
     if (!(det >= 1e-8 * uu * vv)) return {b, kNone, kNone};
-    const Real xi = (du * vv - uv * dv) / det, eta = (uu * dv - uv * du) / det;
-    Real q[3];
-    for (int i = 0; i < 3; ++i) q[i] = x[i] + xi * u[i] + eta * v[i];
-    const Real plane = s.distanceTo(q);
-    if (std::min({xi, eta, 1.0 - xi - eta}) >= 1e-9) {
+    // The plane's distance |n . d| / |n| with n = u x v, |n|^2 = det; the foot's area
+    // coordinates times det.
+    const Real n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    const Real plane = std::fabs(dot3(n, d)) / std::sqrt(det);
+    const Real xi = du * vv - uv * dv, eta = uu * dv - uv * du;
+    if (std::min({xi, eta, det - xi - eta}) >= 1e-9 * det) {
       if (s.extension >= 0.0) c.firstBest = std::min(c.firstBest, plane);
       return {plane, plane, plane};
     }
-    // The exact distance waits until a candidate needs it (see settled): tight holds the side.
-    return {kPending, plane, std::sqrt(std::max({uu, vv, uu - 2.0 * uv + vv}))};
+    // The exact distance waits until a candidate needs it (see settled).
+    return {kPending, plane, kPending};
   }
   if (!((s.dim == 2 && nn == 2) || (s.dim == 3 && nn == 4))) return {b, kNone, kNone};
-  Real squared = 0.0;
-  for (Int i = 0; i < s.dim; ++i) {
-    Real lo = x[i], hi = x[i];
-    for (Int k = 1; k < nn; ++k) lo = std::min(lo, x[3 * k + i]), hi = std::max(hi, x[3 * k + i]);
-    const Real gap = std::max({lo - s.p[i], s.p[i] - hi, 0.0});
-    squared += gap * gap;
-  }
-  return {std::max(b, std::sqrt(squared)), kNone, kNone};
+  return {std::max(b, zmx::contact::boxDistance(s.p, x, nn, s.dim)), kNone, kNone};
 }
 
 // What the search noted of candidate f, with the exact distance of a flat triangle whose foot lies
@@ -198,7 +192,13 @@ const zmx::contact::SearchStamps::FacetReach& settled(const Search& s, zmx::cont
     Real x[27];
     s.facetNodes(f, x);
     reach.near = zmx::contact::triangleDistance(s.p, x, x + 3, x + 6);
-    reach.tight = std::max(reach.plane, reach.near - 0.005 * reach.tight);
+    Real longest = 0.0;
+    for (int k = 0; k < 3; ++k) {
+      const Real* a = x + 3 * k;
+      const Real* b = x + 3 * ((k + 1) % 3);
+      longest = std::max(longest, (b[0] - a[0]) * (b[0] - a[0]) + (b[1] - a[1]) * (b[1] - a[1]) + (b[2] - a[2]) * (b[2] - a[2]));
+    }
+    reach.tight = std::max(reach.plane, reach.near - 0.005 * std::sqrt(longest));
   }
   return reach;
 }
@@ -551,9 +551,13 @@ void FACETEDRIGIDSURFSEARCH(const Int* nfacet, const Int* facetElement, const In
     const Real reach = reachOf(s, stamps, r, c);
     const Int first = zmx::contact::spreadWithin(
         s, stamps, c,
-        [&](Int i) {
+        [&](Int i, Int* nodes) -> Int {
           const Int f = s.candidates[i];
-          return s.bound[i] <= reach && stamps.reach(f).plane <= reach && settled(s, stamps, f).near <= reach;
+          if (!(s.bound[i] <= reach && stamps.reach(f).plane <= reach && settled(s, stamps, f).near <= reach)) return 0;
+          const Int* column = s.facet(f);
+          const Int nn = std::clamp<Int>(column[1], 0, 9);
+          std::copy_n(column + 7, nn, nodes);
+          return nn;
         },
         [&](Int n) {
           gatherFacetsAt(s, stamps, n, c);

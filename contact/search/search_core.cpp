@@ -1,11 +1,14 @@
 #include "contact/search/search_core.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "geometry/facets/facet_properties.h"
 #include "siblings/eqc/eqc_messages.h"
 
 namespace zmx::contact {
+
+using zmx::geometry::dot3;
 
 namespace {
 constexpr Real kEps = 2.22e-16;
@@ -120,6 +123,38 @@ Real triangleDistance(const Real* p, const Real* a, const Real* b, const Real* c
   Real squared = 0.0;
   for (int i = 0; i < 3; ++i) squared += (p[i] - q[i]) * (p[i] - q[i]);
   return std::sqrt(squared);
+}
+
+Real boxDistance(const Real* p, const Real* x, Int nn, Int dim) {
+  Real squared = 0.0;
+  for (Int i = 0; i < dim; ++i) {
+    Real lo = x[i], hi = x[i];
+    for (Int k = 1; k < nn; ++k) lo = std::min(lo, x[3 * k + i]), hi = std::max(hi, x[3 * k + i]);
+    const Real gap = std::max({lo - p[i], p[i] - hi, 0.0});
+    squared += gap * gap;
+  }
+  return std::sqrt(squared);
+}
+
+Int keepWithin(Real* bound, Int* candidates, Int first, Int count, Real limit) {
+  Int kept = first;
+  for (Int i = first; i < count; ++i) {
+    if (!(bound[i] <= limit)) continue;
+    bound[kept] = bound[i], candidates[kept] = candidates[i];
+    ++kept;
+  }
+  return kept - first;
+}
+
+bool sideWithin(const Real* p, const Real* a, const Real* b, Real reach) {
+  const Real toA[3] = {p[0] - a[0], p[1] - a[1], p[2] - a[2]}, toB[3] = {p[0] - b[0], p[1] - b[1], p[2] - b[2]};
+  const Real side[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+  const Real num = dot3(toA, side), den = dot3(side, side), squaredReach = reach * reach;
+  // With t = num / den the parameter of the foot on the side, the squared distance is that of
+  // the nearer end beyond the side's ends and |p - a|^2 - num^2 / den between them.
+  if (num <= 0.0) return dot3(toA, toA) <= squaredReach;
+  if (num >= den) return dot3(toB, toB) <= squaredReach;
+  return dot3(toA, toA) * den - num * num <= squaredReach * den;
 }
 
 }  // namespace zmx::contact

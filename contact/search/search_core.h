@@ -47,26 +47,60 @@ void centreOf(const Real* x, Real* c);
 // The distance from p to the triangle a b c.
 Real triangleDistance(const Real* p, const Real* a, const Real* b, const Real* c);
 
+// The distance from p to the box of the nn points x (3 rows a point; the first dim rows count).
+Real boxDistance(const Real* p, const Real* x, Int nn, Int dim);
+
+// Moves the candidates first .. count - 1 whose bound does not exceed limit, in their order, to
+// the front of that range; returns how many there are.
+Int keepWithin(Real* bound, Int* candidates, Int first, Int count, Real limit);
+
 // A walk from the previous contact stops at a node nearer than its neighbours, yet the closest
 // point can lie on a facet without that node: across a sharp edge, on long thin facets, or where
-// the surface bends towards the point. From every candidate i that may come within reach of the
-// point (mayReach(i)), the facets at each of its nodes not gathered yet join the candidates
-// (gatherAt(node), false to stop), and so on from them: the facets within reach of a point near
-// the surface hang together through their nodes, so none is left out. The surface s gives a
-// facet's column (node count in word 1, nodes from word 7), node validity, the node offset and
-// the candidate list; c.count is the number of candidates. Returns the first new candidate.
-template <class Surface, class Candidates, class MayReach, class GatherAt>
-Int spreadWithin(const Surface& s, SearchStamps& stamps, Candidates& c, MayReach mayReach, GatherAt gatherAt) {
+// the surface bends towards the point. The facets within some distance of the point hang together
+// through the sides they share, as long as that distance reaches the sides on the way; so the
+// spread goes from candidate to candidate across their sides. openings(i, nodes) writes the nodes
+// through which the spread goes on from candidate i (none: i lies beyond reach) and returns their
+// count (at most 9); the facets at each of them not gathered yet join the candidates
+// (gatherAt(node), false to stop), and so on from them. The surface s gives node validity, the
+// node offset and the candidate list; c.count is the number of candidates. Returns the first new
+// candidate.
+template <class Surface, class Candidates, class Openings, class GatherAt>
+Int spreadWithin(const Surface& s, SearchStamps& stamps, Candidates& c, Openings openings, GatherAt gatherAt) {
   const Int first = c.count;
+  Int nodes[9];
   for (Int i = 0; i < c.count; ++i) {
-    if (!mayReach(i)) continue;
-    const Int* column = s.facet(s.candidates[i]);
-    for (Int k = 0; k < std::clamp<Int>(column[1], 0, 9); ++k) {
-      const Int n = column[7 + k];
+    const Int count = std::clamp<Int>(openings(i, nodes), 0, 9);
+    for (Int k = 0; k < count; ++k) {
+      const Int n = nodes[k];
       if (s.nodeValid(n) && stamps.markGathered(static_cast<long long>(n) - s.offset) && !gatherAt(n)) return first;
     }
   }
   return first;
+}
+
+// Whether the segment a b comes within reach of p.
+bool sideWithin(const Real* p, const Real* a, const Real* b, Real reach);
+
+// The openings of a facet with straight sides between its corners (nodes, their distances from
+// p in distances): for every side whose distance from p does not exceed reach, the nearer of its
+// end nodes, through which the facet across that side is reached. A side with an end within reach
+// needs no more; for the others corner(k, x) gives the coordinates of corner k (0-based) and the
+// side's own distance decides. Returns their count.
+template <class CornerAt>
+Int sidesWithin(const Real* p, const Int* nodes, const Real* distances, Int corners, Real reach, CornerAt corner,
+                Int* openings) {
+  Int count = 0;
+  for (Int k = 0; k < corners; ++k) {
+    const Int next = k + 1 == corners ? 0 : k + 1;
+    const bool first = distances[k] <= distances[next];
+    if (std::min(distances[k], distances[next]) > reach) {
+      Real a[3], b[3];
+      corner(k, a), corner(next, b);
+      if (!sideWithin(p, a, b, reach)) continue;
+    }
+    openings[count++] = first ? nodes[k] : nodes[next];
+  }
+  return count;
 }
 
 }  // namespace zmx::contact

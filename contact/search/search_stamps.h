@@ -40,8 +40,7 @@ class SearchStamps {
   struct FacetReach {
     double near;   // never above the facet's distance from the point (NaN: not worked out yet)
     double plane;  // never above a distance the facet can give the search
-    double tight;  // the same when the facet has no boundary edge (until near is worked out, the
-                   // facet's longest side)
+    double tight;  // the same when the facet has no boundary edge (worked out with near)
   };
   FacetReach& reach(long long f) { return reach_[static_cast<std::size_t>(f - 1)]; }
   void release() {

@@ -92,11 +92,22 @@ TEST(MasterSurface, TorusOfTrianglesMatchesTheExactClosestPoint) {
   checkSurface(torus(36, 18, 2.0, 0.6), 0.2, 2);
 }
 
+// Whether a warm answer at p is as near as the exact closest point (a face projection may be
+// nearer only by its 0.001 parametric tolerance beyond an edge) and as near as the cold answer,
+// which measures every facet.
+::testing::AssertionResult warmAgrees(const Surface& s, Work& w, const Vec& p, const Answer& warm, double h) {
+  const Answer cold = project(s, w, p, Answer{});
+  const double exact = norm(p - bruteClosest(s, p)), dw = std::fabs(warm.distance());
+  if (warm.kind != 0 && dw <= exact + 1e-9 * h && (dw >= exact - 1e-9 * h || (warm.kind == 3 && dw >= exact - 0.002 * h)) &&
+      dw <= std::fabs(cold.distance()) + 1e-9 * h)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "warm " << dw << " (kind " << warm.kind << "), cold " << cold.distance()
+                                       << ", exact " << exact;
+}
+
 // Warm searches along free paths of small steps on a cube, inside and outside, near its edges and
 // corners: the walk from the previous contact can stop on one face of an edge while the closest
-// point lies on the other. Each warm answer is as near as the exact closest point (a face
-// projection may be nearer only by its 0.001 parametric tolerance beyond an edge) and as near as
-// the cold answer, which measures every facet.
+// point lies on the other.
 TEST(MasterSurface, WarmAlongPathsOfSmallStepsOnACubeFindsTheExactClosestPoint) {
   const int m = 8;
   const double h = 1.0 / m;
@@ -116,16 +127,35 @@ TEST(MasterSurface, WarmAlongPathsOfSmallStepsOnACubeFindsTheExactClosestPoint) 
       const Vec e{d(rng), d(rng), d(rng)};
       p = p + (0.2 * h / norm(e)) * e;
       warm = project(s, w, p, warm);
-      const Answer cold = project(s, w, p, Answer{});
-      const double exact = norm(p - bruteClosest(s, p)), dw = std::fabs(warm.distance());
-      const bool agrees = warm.kind != 0 && dw <= exact + 1e-9 * h &&
-                          (dw >= exact - 1e-9 * h || (warm.kind == 3 && dw >= exact - 0.002 * h)) &&
-                          dw <= std::fabs(cold.distance()) + 1e-9 * h;
+      const auto agrees = warmAgrees(s, w, p, warm, h);
       if (!agrees) ++misses;
-      EXPECT_TRUE(agrees) << "path " << path << " step " << step << ": warm " << dw << " (kind " << warm.kind
-                          << "), cold " << cold.distance() << ", exact " << exact;
+      EXPECT_TRUE(agrees) << "path " << path << " step " << step;
       if (misses > 5) return;
     }
+  }
+}
+
+// Deep inside a cube, several facets from two faces that meet at a right angle: a point moves
+// from nearer the one face to nearer the other, and the warm search, which starts on the face that
+// is now farther, must cross the concave edge (farther from the point than either face) to reach
+// the nearer one; near a corner a third face joins in.
+TEST(MasterSurface, WarmDeepInsideACubeCrossesItsConcaveEdgesToTheNearerFace) {
+  const int m = 16;
+  const double h = 1.0 / m;
+  Surface s = box(m, 1.0, 1.0, 1.0);
+  s.build();
+  Work w(s);
+  std::mt19937 rng(23);
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  for (int trial = 0; trial < 200; ++trial) {
+    // Depths from the faces x = 0 and y = 0 (and z = 0 near a corner) of 1.5 to 7 h.
+    const double near = h * (1.5 + 5.5 * u(rng)), far = std::min(near * (1.02 + 0.3 * u(rng)), 7.5 * h);
+    const double z = trial % 4 == 0 ? h * (1.5 + 5.5 * u(rng)) : 0.5;
+    Vec from{far, near, z}, to{near, far, z};
+    std::rotate(from.begin(), from.begin() + trial % 3, from.end());
+    std::rotate(to.begin(), to.begin() + trial % 3, to.end());
+    const Answer warm = project(s, w, to, project(s, w, from, Answer{}));
+    EXPECT_TRUE(warmAgrees(s, w, to, warm, h)) << "trial " << trial;
   }
 }
 
