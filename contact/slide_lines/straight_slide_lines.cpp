@@ -4,6 +4,7 @@
 // quadratic Bezier arc through the two cut points with the vertex as control point. The straight
 // extensions of an open line enter as a virtual node in the spare column beyond the end.
 
+#include "contact/slide_lines/node_scans.h"
 #include "contact/slide_lines/slide_walk.h"
 #include "zmx/geometry/sharp_folds.h"
 
@@ -53,19 +54,33 @@ struct StraightSegments {
     // the end node of each segment (the start of the next).
     if (ident != nullptr && j <= last && ident[L.spare + j - 1] == own) return j;
     Real q = Q;
-    for (; j <= last; ++j, xb += ld) {
-      const Real* xc = xb + ld;
-      const Real c0 = xc[0] - xb[0], c1 = xc[1] - xb[1];
-      const Real d0 = s0 - xb[0], d1 = s1 - xb[1];
-      Real chord = c0 * c0 + c1 * c1, dB = d0 * d0 + d1 * d1;
-      if (N == 3) {
-        chord += (xc[2] - xb[2]) * (xc[2] - xb[2]);
-        dB += (s2 - xb[2]) * (s2 - xb[2]);
+    while (j <= last) {
+      // Whole blocks of eight while they pass; then segment by segment up to the next block.
+      bool blocksPassed = false;
+      while (j + 7 <= last &&
+             eightSegmentsOutOfReach<N>(xb - ld, ld, L.s, L.axis, slack, f1, ident ? ident + L.spare + j : nullptr, own)) {
+        j += 8;
+        xb += 8 * ld;
+        blocksPassed = true;
       }
-      const Real qNext = chord * 0.25;
-      if (!(q > 0.0) || !(dB > slack + std::max(f1 * q, f2 * qNext))) break;
-      if (ident != nullptr && ident[L.spare + j] == own) break;
-      q = qNext;
+      if (blocksPassed) q = L.squared(xb - ld, xb) / 4.0;
+      for (const Int stop = std::min(last, j + 7); j <= stop; ++j, xb += ld) {
+        const Real* xc = xb + ld;
+        const Real c0 = xc[0] - xb[0], c1 = xc[1] - xb[1];
+        const Real d0 = s0 - xb[0], d1 = s1 - xb[1];
+        Real chord = c0 * c0 + c1 * c1, dB = d0 * d0 + d1 * d1;
+        if (N == 3) {
+          chord += (xc[2] - xb[2]) * (xc[2] - xb[2]);
+          dB += (s2 - xb[2]) * (s2 - xb[2]);
+        }
+        const Real qNext = chord * 0.25;
+        if (!(q > 0.0) || !(dB > slack + std::max(f1 * q, f2 * qNext)) ||
+            (ident != nullptr && ident[L.spare + j] == own)) {
+          Q = q;
+          return j;
+        }
+        q = qNext;
+      }
     }
     Q = q;
     return j;
