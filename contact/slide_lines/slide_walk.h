@@ -81,6 +81,8 @@ struct Line {
   Real e1[3] = {}, e2[3] = {};
   Real s[3] = {};  // the slave node
   int axis = 0;     // the direction, of the first two, along which the nodes spread more
+  // The segment before which the scan tries no block of segments again (one failed there).
+  mutable Int blockRetry = 0;
   Int slave;
 
   const Real* column(Int node) const { return x + (static_cast<long>(node) - 1) * ld; }
@@ -535,6 +537,7 @@ void SlideWalk<Kind>::walkAll() {
   const Line& L = line_;
   const Int* ident = L.closed ? nullptr : args_.ident;
   const Int own = L.closed ? 0 : ident[L.slave - 1];
+  L.blockRetry = 0;
   // The closed line starts after its closing segment, which counts unless degenerate.
   bool previousCounted = L.closed && L.nseg > 0 && chordQuarter(L.nseg) > 0.0;
   bool stop = false;

@@ -56,9 +56,14 @@ struct StraightSegments {
     Real q = Q;
     while (j <= last) {
       // Whole blocks of eight while they pass; then segment by segment up to the next block.
+      // A block that failed is not tried again piece by piece: its segments are walked singly.
       bool blocksPassed = false;
-      while (j + 7 <= last &&
-             eightSegmentsOutOfReach<N>(xb - ld, ld, L.s, L.axis, slack, f1, ident ? ident + L.spare + j : nullptr, own)) {
+      while (j >= L.blockRetry && j + 7 <= last) {
+        if (!eightSegmentsOutOfReach<N>(xb - ld, ld, L.s, L.axis, slack, f1, ident ? ident + L.spare + j : nullptr,
+                                        own)) {
+          L.blockRetry = j + 8;
+          break;
+        }
         j += 8;
         xb += 8 * ld;
         blocksPassed = true;
