@@ -15,7 +15,6 @@
 namespace zmx_slide {
 
 using Pair = Real __attribute__((vector_size(16)));
-using PairMask = long __attribute__((vector_size(16)));
 using Quad = Int __attribute__((vector_size(16)));
 
 // Whether one of the eight integers from v equals value.
@@ -62,45 +61,49 @@ inline int spreadAxis(const Real* first, const Real* middle) {
   return std::fabs(middle[0] - first[0]) >= std::fabs(middle[1] - first[1]) ? 0 : 1;
 }
 
-// Whether the eight straight segments from the one that starts at node column xa are all out of
-// reach: each has a positive chord, no end node with the slave node's identity (ident: the
-// identities of the end nodes, null for none) and an end node farther from s, squared, than
-// slack + max(f1 q, f2 qNext) with q the segment's quarter squared chord and qNext the next's
-// (f1 >= f2). The distance along the axis stands for the end node's full distance (it is not
-// larger). N directions.
-template <int N>
-bool eightSegmentsOutOfReach(const Real* xa, long ld, const Real* s, int axis, Real slack, Real f1,
-                             const Int* ident, Int own) {
-  if (ident != nullptr && anyOfEight(ident, own)) return false;
+// How many whole blocks of eight straight segments, of at most `blocks` from the segment that
+// starts at node column xa, are out of reach one after another: every segment of a block has a
+// positive chord, no end node with the slave node's identity (ident: the identities of the end
+// nodes from the first segment's, null for none) and an end node farther from s, squared, than
+// slack + max(f1 q, f2 qNext), q being the segment's quarter squared chord and qNext the next
+// one's (f1 >= f2). The distance along the axis stands for an end node's full distance (it is
+// not larger), and the longest chord of the block and the one after it for each q and qNext.
+template <int N, int Axis>
+long farBlocksOfEight(const Real* xa, long ld, const Real* s, Real slack, Real f1, const Int* ident, Int own,
+                      long blocks) {
   constexpr int kSteps = 4;
-  const long apart = kSteps * ld;  // the second lane takes the last four segments
-  Pair prev[N];
-  for (int i = 0; i < N; ++i) prev[i] = lanes(xa, apart, i);
-  const Pair sa = {s[axis], s[axis]};
-  Pair nearest = {1.0e300, 1.0e300}, longest = {0.0, 0.0};
-  PairMask positive = {-1, -1};
-  const Real* p = xa + ld;
-  for (int k = 0; k < kSteps; ++k, p += ld) {
-    const Pair b0 = lanes(p, apart, 0), c0 = b0 - prev[0];
-    Pair chord = c0 * c0;
-    prev[0] = b0;
-    for (int i = 1; i < N; ++i) {
-      const Pair b = lanes(p, apart, i), c = b - prev[i];
-      chord += c * c;
-      prev[i] = b;
+  const long apart = kSteps * ld;  // the second lane takes the last four segments of a block
+  const Pair sa = {s[Axis], s[Axis]};
+  long passed = 0;
+  for (const Real* a = xa; passed < blocks; ++passed, a += 8 * ld) {
+    if (ident != nullptr && anyOfEight(ident + 8 * passed, own)) break;
+    Pair prev[N];
+    for (int i = 0; i < N; ++i) prev[i] = lanes(a, apart, i);
+    // The shortest and longest chords, and their sum, which is not a number when one is not.
+    Pair nearest = {1.0e300, 1.0e300}, longest = {0.0, 0.0}, shortest = nearest, total = longest;
+    const Real* p = a + ld;
+    for (int k = 0; k < kSteps; ++k, p += ld) {
+      Pair chord;
+      for (int i = 0; i < N; ++i) {
+        const Pair b = lanes(p, apart, i), c = b - prev[i];
+        chord = i == 0 ? c * c : chord + c * c;
+        prev[i] = b;
+      }
+      const Pair d = sa - prev[Axis];
+      const Pair dA = d * d;
+      shortest = chord < shortest ? chord : shortest;
+      total += chord;
+      longest = chord > longest ? chord : longest;
+      nearest = dA < nearest ? dA : nearest;
     }
-    const Pair d = sa - (axis == 0 ? b0 : prev[1]);
-    const Pair dA = d * d;
-    positive &= chord > 0.0;
-    longest = chord > longest ? chord : longest;
-    nearest = dA < nearest ? dA : nearest;
+    if (!(laneMin(shortest) * 0.25 > 0.0) || total[0] != total[0] || total[1] != total[1]) break;
+    const Real* last = a + 8 * ld;
+    Real after = (last[ld] - last[0]) * (last[ld] - last[0]);
+    for (int i = 1; i < N; ++i) after += (last[ld + i] - last[i]) * (last[ld + i] - last[i]);
+    const Real q = std::max(laneMax(longest), after) * 0.25;
+    if (!(laneMin(nearest) > slack + f1 * q)) break;
   }
-  // The chord after the block (the last segment's next one).
-  const Real* last = xa + 8 * ld;
-  Real after = (last[ld] - last[0]) * (last[ld] - last[0]);
-  for (int i = 1; i < N; ++i) after += (last[ld + i] - last[i]) * (last[ld + i] - last[i]);
-  const Real q = std::max(laneMax(longest), after) * 0.25;
-  return positive[0] != 0 && positive[1] != 0 && laneMin(nearest) > slack + f1 * q;
+  return passed;
 }
 
 }  // namespace zmx_slide
