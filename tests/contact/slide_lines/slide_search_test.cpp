@@ -413,6 +413,49 @@ TEST(SlideSearch, UnsmoothedExtendedEndIsTheFirstNodeWithTheLinesDirection) {
   }
 }
 
+// Long open lines with an end tolerance and, on some, a line node that shares the slave node's
+// identity: the master point is the nearest point of the line up to the node before that one,
+// which may pass the first node (and the last one, when the line is not cut) by the tolerance.
+TEST(SlideSearch, LongLinesWithEndToleranceAndCutsGiveTheNearestPointOfWhatRemains) {
+  std::mt19937 rng(4242);
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  int compared = 0;
+  for (int lineNo = 0; lineNo < 8; ++lineNo) {
+    const int corners = 60 + static_cast<int>(u(rng) * 60);
+    const Line full = randomLine(rng, false, true, false, corners, 1.2);
+    const bool cut = lineNo % 2 == 1;
+    const int cutAt = cut ? 10 + static_cast<int>(u(rng) * (corners - 20)) : -1;
+    Line kept = full;
+    if (cut) kept.nodes.resize(static_cast<std::size_t>(cutAt));
+    Options o;
+    o.endTol = 0.3 * u(rng);
+    o.cutAt = cutAt;
+    // The line with the tolerance added beyond its free ends.
+    std::vector<Piece> p = pieces(kept, 0.0);
+    const auto stub = [&](const Vec& end, const Vec& before) {
+      const Vec far = end + (o.endTol / 2.0) * (end - before);
+      p.push_back([=](double t) { return ((1 - t)) * end + t * far; });
+      return far;
+    };
+    const Vec farFirst = stub(kept.nodes[0], kept.nodes[1]);
+    const Vec farLast = cut ? Vec{1e9, 1e9, 0} : stub(kept.nodes.back(), kept.nodes[kept.nodes.size() - 2]);
+    for (int trial = 0; trial < 30; ++trial) {
+      const Vec slave = slaveNear(rng, trial % 3 == 0 ? full : kept, true, 0.8);
+      const Nearest best = nearestOf(p, slave);
+      // Past the far end of a tolerance the search takes the end node itself.
+      if (norm(best.point - farFirst) < 1e-6 || norm(best.point - farLast) < 1e-6) continue;
+      if (tiesWithFirstNode(kept, slave, best)) continue;
+      const Outcome out = search(full, slave, o);
+      SCOPED_TRACE(::testing::Message() << "line " << lineNo << " trial " << trial);
+      EXPECT_EQ(out.last, 1 + (cut ? cutAt : corners));  // the column of the last node kept
+      EXPECT_LT(nearestOf(p, out.point).d2, kPointTol * kPointTol);
+      EXPECT_NEAR(norm(out.point - slave), std::sqrt(best.d2), kPointTol);
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 150);
+}
+
 TEST(SlideSearch, ShortAndDegenerateLinesAreHandledSafely) {
   // A closed triangle in neighbourhood mode: the window takes in the whole line, whichever
   // previous segment (even one out of range) is handed in.
