@@ -26,26 +26,25 @@ struct StraightSegments {
     const Line& L = w.line();
     return L.squared(L.column(startNode(w, j)), L.column(endNode(w, j))) / 4.0;
   }
-  // Every point an interior segment offers lies within its own length of its end node b (the
-  // foot, the vertex) or within the corner's reach of b: none can replace the best when the
-  // slave node is farther from b (the bound takes (p + q)^2 <= 2 p^2 + 2 q^2).
-  static Real reachOf(const Line& L, Real Q, Real Qnext) {
-    return 8.0 * (1.0 + 1.0e-9) * std::max(std::max(1.0001, L.reach2) * Q, L.reach2 * Qnext);
-  }
-  // The same test for any segment from the slave node's squared distance dB to b, with the
-  // exact triangle bound where the cheap one fails. On the end segments of an open line the
-  // foot may pass the free end by the end tolerance; an extended end has no bound.
+  // Every point a segment offers lies within its own length of its end node b (the foot, the
+  // vertex) or within the corner's reach of b: none can replace the best when the slave node is
+  // farther from b than that reach plus the distance to beat. The cheap test takes
+  // (p + q)^2 <= 2 p^2 + 2 q^2; the exact triangle bound is tried where it fails. On the end
+  // segments of an open line the foot may pass the free end by the end tolerance; an extended
+  // end has no bound.
   static bool outOfReach(const Walk& w, Real dB, Real Q, Real Qnext, bool endSegment, bool extendedEnd) {
     const Line& L = w.line();
-    if (!endSegment && dB > w.reachSlack() + reachOf(L, Q, Qnext)) return true;
     if (endSegment && (extendedEnd || !std::isfinite(L.endTol))) return false;
-    return beyondReach(L, dB, Q, Qnext, endSegment ? 1.0 + std::fabs(L.endTol) / 2.0 : 1.0, w.target());
+    const Real reach2 = squaredReach(L, Q, Qnext, endSegment ? 1.0 + std::fabs(L.endTol) / 2.0 : 1.0);
+    return dB > w.reachSlack() + 2.0 * reach2 || beyondReach(dB, reach2, w.target());
   }
-  // The exact triangle bound: b is farther from the slave node than the reach of the segment's
-  // points plus the distance to beat (a foot may lie `pass` chord lengths from b). The margin
-  // covers the rounding of the candidates' distances.
-  static bool beyondReach(const Line& L, Real dB, Real Q, Real Qnext, Real pass, Real target) {
-    const Real reach2 = 4.0 * (1.0 + 1.0e-9) * std::max(std::max(1.0001 * pass * pass, L.reach2) * Q, L.reach2 * Qnext);
+  // The squared distance from b within which the segment's points lie (a foot may lie `pass`
+  // chord lengths from b).
+  static Real squaredReach(const Line& L, Real Q, Real Qnext, Real pass) {
+    return 4.0 * (1.0 + 1.0e-9) * std::max(std::max(1.0001 * pass * pass, L.reach2) * Q, L.reach2 * Qnext);
+  }
+  // The margin covers the rounding of the candidates' distances.
+  static bool beyondReach(Real dB, Real reach2, Real target) {
     const Real r = std::sqrt(reach2) + std::sqrt(target);
     return dB > r * r * (1.0 + 1.0e-6);
   }
@@ -91,7 +90,7 @@ struct StraightSegments {
         }
         const Real qNext = chord * 0.25;
         if (!(q > 0.0) || (ident != nullptr && ident[L.spare + j] == own) ||
-            !(dB > slack + std::max(f1 * q, f2 * qNext) || beyondReach(L, dB, q, qNext, 1.0, target))) {
+            !(dB > slack + std::max(f1 * q, f2 * qNext) || beyondReach(dB, squaredReach(L, q, qNext, 1.0), target))) {
           Q = q;
           return j;
         }
