@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "contact/slide_lines/node_scans.h"
 #include "contact/slide_lines/slide_slots.h"
 #include "runtime/record.h"
 #include "zmx/contact/slide_lines.h"
@@ -79,6 +80,9 @@ struct Line {
   bool ext1, ext2;
   Real e1[3] = {}, e2[3] = {};
   Real s[3] = {};  // the slave node
+  int axis = 0;     // the direction, of the first two, along which the nodes spread more
+  // The segment before which the scan tries no block of segments again (one failed there).
+  mutable Int blockRetry = 0;
   Int slave;
 
   const Real* column(Int node) const { return x + (static_cast<long>(node) - 1) * ld; }
@@ -269,6 +273,7 @@ class SlideWalk {
   void setUp();
   void findBound();
   Real bound();
+  bool exceedsBound(Real d2);
   int foldTest();
   void takeStartValue();
   void walkSegments();
@@ -331,6 +336,7 @@ void SlideWalk<Kind>::setUp() {
   L.reach2 = Kind::reachFactor2(L.f);
   L.slave = args_.slave;
   for (int i = 0; i < L.nu; ++i) L.s[i] = L.column(L.slave)[i];
+  L.axis = spreadAxis(L.column(L.first), L.column(L.first + (L.last - L.first) / 2));
   if (!L.closed) {
     Real n1 = 0.0, n2 = 0.0;
     for (int i = 0; i < 3; ++i) {
@@ -426,6 +432,16 @@ Real SlideWalk<Kind>::bound() {
   return bound_;
 }
 
+// Whether d2 exceeds the bound B. B is the distance of some node (or 1e36), so it does not when
+// no node is nearer than d2; only then is B itself needed.
+template <class Kind>
+bool SlideWalk<Kind>::exceedsBound(Real d2) {
+  const Line& L = line_;
+  const long count = static_cast<long>(L.last) - L.first + 1;
+  if (!boundKnown_ && !someNodeMayBeNearer(L.column(L.first), L.ld, count, L.s, d2, L.axis)) return false;
+  return d2 > bound();
+}
+
 // The fold test round the previous segment: the pair ahead, then (unless it gave a sharp
 // fold) the pair behind; codes 1 and 2 offer the projected point. Returns the last code.
 template <class Kind>
@@ -475,7 +491,7 @@ void SlideWalk<Kind>::run() {
     if (!line_.closed && !line_.ext1 && best_.d2 >= kUnset) takeStartValue();
     walkSegments();
     if (args_.fold && best_.d2 < kUnset) {
-      if (best_.d2 > bound()) {
+      if (exceedsBound(best_.d2)) {
         best_.d2 = kUnset;
       } else if (turningAngle() < 0.0) {
         best_.d2 = kUnset;
@@ -521,6 +537,7 @@ void SlideWalk<Kind>::walkAll() {
   const Line& L = line_;
   const Int* ident = L.closed ? nullptr : args_.ident;
   const Int own = L.closed ? 0 : ident[L.slave - 1];
+  L.blockRetry = 0;
   // The closed line starts after its closing segment, which counts unless degenerate.
   bool previousCounted = L.closed && L.nseg > 0 && chordQuarter(L.nseg) > 0.0;
   bool stop = false;

@@ -4,6 +4,7 @@
 // quadratic Bezier arc through the two cut points with the vertex as control point. The straight
 // extensions of an open line enter as a virtual node in the spare column beyond the end.
 
+#include "contact/slide_lines/node_scans.h"
 #include "contact/slide_lines/slide_walk.h"
 #include "zmx/geometry/sharp_folds.h"
 
@@ -25,15 +26,27 @@ struct StraightSegments {
     const Line& L = w.line();
     return L.squared(L.column(startNode(w, j)), L.column(endNode(w, j))) / 4.0;
   }
-  // Every point an interior segment offers lies within its own length of its end node b (the
-  // foot, the vertex) or within the corner's reach of b: none can replace the best when the
-  // slave node is farther from b (the bound takes (p + q)^2 <= 2 p^2 + 2 q^2).
-  static Real reachOf(const Line& L, Real Q, Real Qnext) {
-    return 8.0 * (1.0 + 1.0e-9) * std::max(std::max(1.0001, L.reach2) * Q, L.reach2 * Qnext);
-  }
-  static bool outOfReach(const Walk& w, Int j, Real Q, Real Qnext) {
+  // Every point a segment offers lies within its own length of its end node b (the foot, the
+  // vertex) or within the corner's reach of b: none can replace the best when the slave node is
+  // farther from b than that reach plus the distance to beat. The cheap test takes
+  // (p + q)^2 <= 2 p^2 + 2 q^2; the exact triangle bound is tried where it fails. On the end
+  // segments of an open line the foot may pass the free end by the end tolerance; an extended
+  // end has no bound.
+  static bool outOfReach(const Walk& w, Real dB, Real Q, Real Qnext, bool endSegment, bool extendedEnd) {
     const Line& L = w.line();
-    return L.toSlave(L.column(endNode(w, j))) > w.reachSlack() + reachOf(L, Q, Qnext);
+    if (endSegment && (extendedEnd || !std::isfinite(L.endTol))) return false;
+    const Real reach2 = squaredReach(L, Q, Qnext, endSegment ? 1.0 + std::fabs(L.endTol) / 2.0 : 1.0);
+    return dB > w.reachSlack() + 2.0 * reach2 || beyondReach(dB, reach2, w.target());
+  }
+  // The squared distance from b within which the segment's points lie (a foot may lie `pass`
+  // chord lengths from b).
+  static Real squaredReach(const Line& L, Real Q, Real Qnext, Real pass) {
+    return 4.0 * (1.0 + 1.0e-9) * std::max(std::max(1.0001 * pass * pass, L.reach2) * Q, L.reach2 * Qnext);
+  }
+  // The margin covers the rounding of the candidates' distances.
+  static bool beyondReach(Real dB, Real reach2, Real target) {
+    const Real r = std::sqrt(reach2) + std::sqrt(target);
+    return dB > r * r * (1.0 + 1.0e-6);
   }
   // Passes over segments j .. last that are out of reach and do not hold the slave node's
   // identity (ident null: none does); returns the first segment to walk (last + 1 when none),
@@ -44,7 +57,7 @@ struct StraightSegments {
   template <int N>
   static Int scan(const Walk& w, Int j, Int last, Real& Q, const Int* ident, Int own) {
     const Line& L = w.line();
-    const Real slack = w.reachSlack();
+    const Real slack = w.reachSlack(), target = w.target();
     const Real f1 = 8.0 * (1.0 + 1.0e-9) * std::max(1.0001, L.reach2), f2 = 8.0 * (1.0 + 1.0e-9) * L.reach2;
     const long ld = L.ld;
     const Real* xb = L.column(L.spare + j + 1);
@@ -53,19 +66,36 @@ struct StraightSegments {
     // the end node of each segment (the start of the next).
     if (ident != nullptr && j <= last && ident[L.spare + j - 1] == own) return j;
     Real q = Q;
-    for (; j <= last; ++j, xb += ld) {
-      const Real* xc = xb + ld;
-      const Real c0 = xc[0] - xb[0], c1 = xc[1] - xb[1];
-      const Real d0 = s0 - xb[0], d1 = s1 - xb[1];
-      Real chord = c0 * c0 + c1 * c1, dB = d0 * d0 + d1 * d1;
-      if (N == 3) {
-        chord += (xc[2] - xb[2]) * (xc[2] - xb[2]);
-        dB += (s2 - xb[2]) * (s2 - xb[2]);
+    while (j <= last) {
+      // Whole blocks of eight while they pass; then segment by segment up to the next block.
+      // A block that failed is not tried again piece by piece: its segments are walked singly.
+      if (j >= L.blockRetry && j + 7 <= last) {
+        const long blocks = (last - j + 1) / 8;
+        const Int* id = ident ? ident + L.spare + j : nullptr;
+        const long passed = L.axis == 0 ? farBlocksOfEight<N, 0>(xb - ld, ld, L.s, slack, f1, id, own, blocks)
+                                        : farBlocksOfEight<N, 1>(xb - ld, ld, L.s, slack, f1, id, own, blocks);
+        if (passed < blocks) L.blockRetry = j + 8 * static_cast<Int>(passed) + 8;
+        j += 8 * static_cast<Int>(passed);
+        xb += 8 * passed * ld;
+        if (passed > 0) q = L.squared(xb - ld, xb) / 4.0;
       }
-      const Real qNext = chord * 0.25;
-      if (!(q > 0.0) || !(dB > slack + std::max(f1 * q, f2 * qNext))) break;
-      if (ident != nullptr && ident[L.spare + j] == own) break;
-      q = qNext;
+      for (const Int stop = std::min(last, j < L.blockRetry ? L.blockRetry - 1 : j + 7); j <= stop; ++j, xb += ld) {
+        const Real* xc = xb + ld;
+        const Real c0 = xc[0] - xb[0], c1 = xc[1] - xb[1];
+        const Real d0 = s0 - xb[0], d1 = s1 - xb[1];
+        Real chord = c0 * c0 + c1 * c1, dB = d0 * d0 + d1 * d1;
+        if (N == 3) {
+          chord += (xc[2] - xb[2]) * (xc[2] - xb[2]);
+          dB += (s2 - xb[2]) * (s2 - xb[2]);
+        }
+        const Real qNext = chord * 0.25;
+        if (!(q > 0.0) || (ident != nullptr && ident[L.spare + j] == own) ||
+            !(dB > slack + std::max(f1 * q, f2 * qNext) || beyondReach(dB, squaredReach(L, q, qNext, 1.0), target))) {
+          Q = q;
+          return j;
+        }
+        q = qNext;
+      }
     }
     Q = q;
     return j;
@@ -129,7 +159,8 @@ void StraightSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real 
   const Real* xa = L.column(a);
   const Real* xb = L.column(b);
   const Real dB = L.toSlave(xb);
-  if ((L.closed || (!firstSegment && !lastSegment)) && outOfReach(w, j, Q, Qnext)) return;
+  const bool endSegment = firstSegment || lastSegment;
+  if (outOfReach(w, dB, Q, Qnext, endSegment, (firstSegment && L.ext1) || (lastSegment && L.ext2))) return;
   const Int c = lastSegment ? b : endNode(w, L.wrapSegment(j + 1));
   Real P = (xa[0] - xb[0]) * (L.s[0] - xb[0]) + (xa[1] - xb[1]) * (L.s[1] - xb[1]);
   if (L.nu == 3) P += (xa[2] - xb[2]) * (L.s[2] - xb[2]);

@@ -105,6 +105,7 @@ bool tiesWithFirstNode(const Line& line, const Vec& slave, const Nearest& best) 
 
 struct Case {
   bool quadratic, plane, closed;
+  int corners = 0;  // 0: the suite's usual short line
 };
 
 class PlainNearest : public ::testing::TestWithParam<Case> {};
@@ -114,7 +115,8 @@ TEST_P(PlainNearest, MasterPointIsTheBruteForceNearestPoint) {
   std::mt19937 rng(1234 + 8 * c.quadratic + 4 * c.plane + 2 * c.closed);
   int compared = 0;
   for (int lineNo = 0; lineNo < 6; ++lineNo) {
-    const Line line = randomLine(rng, c.quadratic, c.plane, c.closed, 9, c.quadratic ? 0.8 : 2.5);
+    const Line line = randomLine(rng, c.quadratic, c.plane, c.closed, c.corners > 0 ? c.corners : 9,
+                                 c.quadratic ? 0.8 : 2.5);
     const std::vector<Piece> p = pieces(line, 0.0);
     for (int trial = 0; trial < 40; ++trial) {
       const Vec slave = slaveNear(rng, line, c.plane, c.quadratic ? 0.3 : 1.5);
@@ -135,7 +137,8 @@ TEST_P(PlainNearest, MasterPointIsTheBruteForceNearestPoint) {
 INSTANTIATE_TEST_SUITE_P(SlideSearch, PlainNearest,
                          ::testing::Values(Case{false, true, false}, Case{false, false, false}, Case{false, true, true},
                                            Case{false, false, true}, Case{true, true, false}, Case{true, false, false},
-                                           Case{true, true, true}, Case{true, false, true}));
+                                           Case{true, true, true}, Case{true, false, true},
+                                           Case{false, true, false, 90}, Case{false, false, true, 90}));
 
 // A chain turning left round a circle: every corner is convex seen from outside.
 Line convexChain(std::mt19937& rng, bool quadratic, bool closed, int corners) {
@@ -168,7 +171,7 @@ TEST_P(SmoothedNearest, MasterPointIsNearestOnTheSmoothedLineOnItsConvexSide) {
   std::uniform_real_distribution<double> u(0.0, 1.0);
   int compared = 0;
   for (double f : {0.1, 0.3, 0.5}) {
-    const Line line = convexChain(rng, c.quadratic, c.closed, 8);
+    const Line line = convexChain(rng, c.quadratic, c.closed, c.corners > 0 ? c.corners : 8);
     const std::vector<Piece> p = pieces(line, f);
     for (int trial = 0; trial < 40; ++trial) {
       // Outside the circle through the corners: the convex side of every corner.
@@ -213,7 +216,8 @@ TEST_P(SmoothedNearest, SmallStepsRoundACornerMovePointAndNormalContinuously) {
 
 INSTANTIATE_TEST_SUITE_P(SlideSearch, SmoothedNearest,
                          ::testing::Values(Case{false, true, false}, Case{false, true, true}, Case{true, true, false},
-                                           Case{true, true, true}));
+                                           Case{true, true, true}, Case{false, true, false, 70},
+                                           Case{false, true, true, 70}));
 
 // ---- Neighbourhood mode ----------------------------------------------------------------------------
 
@@ -223,13 +227,13 @@ TEST_P(Neighbourhood, FindsTheFullWalksPointNearThePreviousSegment) {
   const Case c = GetParam();
   std::mt19937 rng(31 + c.quadratic);
   std::uniform_real_distribution<double> u(0.0, 1.0);
-  const Line line = convexChain(rng, c.quadratic, c.closed, 14);
+  const Line line = convexChain(rng, c.quadratic, c.closed, c.corners > 0 ? c.corners : 14);
   const int nseg = line.segments();
   const std::vector<Piece> p = pieces(line, 0.0);  // piece j is segment j + 1
   int compared = 0, rejected = 0;
   for (int trial = 0; trial < 300; ++trial) {
     const Vec slave = slaveNear(rng, line, true, 0.4);
-    const Int k = 2 + static_cast<Int>(u(rng) * (nseg - 5));
+    Int k = 2 + static_cast<Int>(u(rng) * (nseg - 5));
     // The nearest segment and how much it beats every other.
     int nearestSeg = 0;
     double d1 = 1e300, d2 = 1e300;
@@ -243,6 +247,8 @@ TEST_P(Neighbourhood, FindsTheFullWalksPointNearThePreviousSegment) {
         d2 = std::min(d2, d);
       }
     }
+    // On a long line the previous segment is mostly near the nearest one, as between increments.
+    if (c.corners > 0 && trial % 3 != 0) k = std::clamp(nearestSeg - 3 + trial % 7, 2, nseg - 3);
     Options o;
     o.prevSeg = k;
     o.fold = true;
@@ -270,7 +276,8 @@ TEST_P(Neighbourhood, FindsTheFullWalksPointNearThePreviousSegment) {
 
 INSTANTIATE_TEST_SUITE_P(SlideSearch, Neighbourhood,
                          ::testing::Values(Case{false, true, false}, Case{false, true, true}, Case{true, true, false},
-                                           Case{true, true, true}));
+                                           Case{true, true, true}, Case{false, true, false, 90},
+                                           Case{false, true, true, 90}));
 
 TEST(SlideSearch, FoldPointAndStartValueGetUnitNormals) {
   // Nodes 2, 3, 4 turn back to the left: the fold ahead of segment 1 offers node 2 projected onto
@@ -404,6 +411,49 @@ TEST(SlideSearch, UnsmoothedExtendedEndIsTheFirstNodeWithTheLinesDirection) {
     EXPECT_NEAR(norm(b), 1.0, 1e-12);
     EXPECT_NEAR(dot(b, line.nodes[1] - line.nodes[0]), 0.0, 1e-12);
   }
+}
+
+// Long open lines with an end tolerance and, on some, a line node that shares the slave node's
+// identity: the master point is the nearest point of the line up to the node before that one,
+// which may pass the first node (and the last one, when the line is not cut) by the tolerance.
+TEST(SlideSearch, LongLinesWithEndToleranceAndCutsGiveTheNearestPointOfWhatRemains) {
+  std::mt19937 rng(4242);
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  int compared = 0;
+  for (int lineNo = 0; lineNo < 8; ++lineNo) {
+    const int corners = 60 + static_cast<int>(u(rng) * 60);
+    const Line full = randomLine(rng, false, true, false, corners, 1.2);
+    const bool cut = lineNo % 2 == 1;
+    const int cutAt = cut ? 10 + static_cast<int>(u(rng) * (corners - 20)) : -1;
+    Line kept = full;
+    if (cut) kept.nodes.resize(static_cast<std::size_t>(cutAt));
+    Options o;
+    o.endTol = 0.3 * u(rng);
+    o.cutAt = cutAt;
+    // The line with the tolerance added beyond its free ends.
+    std::vector<Piece> p = pieces(kept, 0.0);
+    const auto stub = [&](const Vec& end, const Vec& before) {
+      const Vec far = end + (o.endTol / 2.0) * (end - before);
+      p.push_back([=](double t) { return ((1 - t)) * end + t * far; });
+      return far;
+    };
+    const Vec farFirst = stub(kept.nodes[0], kept.nodes[1]);
+    const Vec farLast = cut ? Vec{1e9, 1e9, 0} : stub(kept.nodes.back(), kept.nodes[kept.nodes.size() - 2]);
+    for (int trial = 0; trial < 30; ++trial) {
+      const Vec slave = slaveNear(rng, trial % 3 == 0 ? full : kept, true, 0.8);
+      const Nearest best = nearestOf(p, slave);
+      // Past the far end of a tolerance the search takes the end node itself.
+      if (norm(best.point - farFirst) < 1e-6 || norm(best.point - farLast) < 1e-6) continue;
+      if (tiesWithFirstNode(kept, slave, best)) continue;
+      const Outcome out = search(full, slave, o);
+      SCOPED_TRACE(::testing::Message() << "line " << lineNo << " trial " << trial);
+      EXPECT_EQ(out.last, 1 + (cut ? cutAt : corners));  // the column of the last node kept
+      EXPECT_LT(nearestOf(p, out.point).d2, kPointTol * kPointTol);
+      EXPECT_NEAR(norm(out.point - slave), std::sqrt(best.d2), kPointTol);
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 150);
 }
 
 TEST(SlideSearch, ShortAndDegenerateLinesAreHandledSafely) {
