@@ -8,6 +8,8 @@
 #include "contact/slide_lines/slide_walk.h"
 #include "zmx/geometry/sharp_folds.h"
 
+#include <limits>
+
 namespace zmx_slide {
 namespace {
 
@@ -94,6 +96,7 @@ struct QuadraticSegments {
   static int checkFold(const Walk& w, bool ahead, const Int* n, Real& d2, Real& xi);
   static void offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real lower, Real upper, bool firstSegment,
                               bool lastSegment);
+  static void offerSegmentEnd(Walk& w, Int j, Real upper, Real side, bool firstSegment, bool lastSegment);
   static void extensionNodes(const Walk& w, int extension, Real image[2][3]);
   static void copyBlocks(Walk& w, int m);
   static void restoreSpareSlots(Walk& w, int extension);
@@ -192,16 +195,43 @@ void offerJunction(QuadraticWalk& w, Int j, const Real* const x[5], const Int* n
   });
 }
 
+// The distance derivative h = c0 + c1 u + c2 u^2 + c3 u^3 (c3 >= 0) of a segment rises, falls
+// between its stationary points u1 < u2 and rises again; each rising piece holds at most one
+// crossing of zero from below, a minimum of the distance. The halving from the middle finds one
+// sign change at most, and none when both ends and the middle share a sign, so a segment bent
+// round the slave node can hide its nearest point from it. Returns the nearest minimum inside
+// [lower, upper] on a piece other than that of `taken` (NaN: none taken), or NaN.
+template <class Distance2>
+Real missedMinimum(const Real c[4], Real lower, Real upper, Real taken, Distance2 d2) {
+  const Real nan = std::numeric_limits<Real>::quiet_NaN();
+  const Real disc = c[2] * c[2] - 3.0 * c[3] * c[1];
+  if (!(c[3] > 0.0) || !(disc > 0.0)) return nan;  // h never falls: one crossing at most
+  const auto h = [&](Real u) { return ((c[3] * u + c[2]) * u + c[1]) * u + c[0]; };
+  const Real root = std::sqrt(disc), u1 = (-c[2] - root) / (3.0 * c[3]), u2 = (-c[2] + root) / (3.0 * c[3]);
+  // The crossing inside the rising piece [p, q], found by halving (h rises there).
+  const auto crossing = [&](Real p, Real q) {
+    if (!(p < q) || !(h(p) < 0.0) || h(q) < 0.0) return nan;
+    for (int k = 0; k < 200; ++k) {
+      const Real mid = 0.5 * (p + q);
+      if (!(mid > p && mid < q)) break;
+      (h(mid) < 0.0 ? p : q) = mid;
+    }
+    return q;
+  };
+  const Real first = taken <= u1 ? nan : crossing(lower, std::min(u1, upper));
+  const Real second = taken >= u2 ? nan : crossing(std::max(u2, lower), upper);
+  if (std::isnan(first)) return second;
+  if (std::isnan(second)) return first;
+  return d2(second) < d2(first) ? second : first;
+}
+
 void QuadraticSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real lower, Real upper,
                                         bool firstSegment, bool lastSegment) {
   const Line& L = w.line();
   const Int a = startNode(w, j), m = midNode(w, j), b = endNode(w, j);
-  const Int m2 = lastSegment ? b : midNode(w, L.wrapSegment(j + 1));
-  const Int c = lastSegment ? b : endNode(w, L.wrapSegment(j + 1));
   const Real* xa = L.column(a);
   const Real* xm = L.column(m);
   const Real* xb = L.column(b);
-  const Real dB = L.toSlave(xb);
   if ((L.closed || (!firstSegment && !lastSegment)) && outOfReach(w, j, Q, Qnext)) return;
   Real V0[3] = {}, V1[3] = {}, V2[3] = {};
   Real c0 = 0.0, c1 = 0.0, c2 = 0.0, c3 = 0.0, side = 0.0;
@@ -233,6 +263,21 @@ void QuadraticSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real
       hl = v;
     }
   }
+  const auto distance2 = [&](Real u) {
+    Real d2 = 0.0;
+    for (int i = 0; i < L.nu; ++i) {
+      const Real r = V0[i] + (V1[i] + V2[i] * u) * u;
+      d2 += r * r;
+    }
+    return d2;
+  };
+  const auto offerPoint = [&](Real u, Real d2) {
+    w.offer(d2, j, Form::SegmentPoint, u, 0, [&](Int* n) {
+      n[0] = a;
+      n[1] = m;
+      n[2] = b;
+    });
+  };
   if (xi < upper) {
     for (int k = 0; k < kNewtonSteps; ++k) {
       const Real d = (3.0 * c3 * xi + 2.0 * c2) * xi + c1;
@@ -241,18 +286,31 @@ void QuadraticSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real
       xi -= delta;
       if (std::fabs(delta) < kNewtonStep) break;
     }
-    Real d2 = 0.0;
-    for (int i = 0; i < L.nu; ++i) {
-      const Real r = V0[i] + (V1[i] + V2[i] * xi) * xi;
-      d2 += r * r;
-    }
-    w.offer(d2, j, Form::SegmentPoint, xi, 0, [&](Int* n) {
-      n[0] = a;
-      n[1] = m;
-      n[2] = b;
-    });
-    return;
+    offerPoint(xi, distance2(xi));
+    // The distance still falls at the end (the segment dips twice, or the bracketed root is a
+    // farthest point): the end is a nearer point of the segment than the root may be.
+    if (negativeSign(h(upper))) offerSegmentEnd(w, j, upper, side, firstSegment, lastSegment);
+  } else {
+    offerSegmentEnd(w, j, upper, side, firstSegment, lastSegment);
   }
+  // Offered after the bracketed candidates, so they are replaced only by a strictly nearer one.
+  const Real coefficients[4] = {c0, c1, c2, c3};
+  const Real taken = xi < upper ? xi : std::numeric_limits<Real>::quiet_NaN();
+  const Real other = missedMinimum(coefficients, lower, upper, taken, distance2);
+  if (!std::isnan(other)) offerPoint(other, distance2(other));
+}
+
+// The end of segment j as the bracketing leaves it: the junction at b with the next segment or
+// an extension, the vertex b, or the first node.
+void QuadraticSegments::offerSegmentEnd(Walk& w, Int j, Real upper, Real side, bool firstSegment, bool lastSegment) {
+  const Line& L = w.line();
+  const Int a = startNode(w, j), m = midNode(w, j), b = endNode(w, j);
+  const Int m2 = lastSegment ? b : midNode(w, L.wrapSegment(j + 1));
+  const Int c = lastSegment ? b : endNode(w, L.wrapSegment(j + 1));
+  const Real* xa = L.column(a);
+  const Real* xm = L.column(m);
+  const Real* xb = L.column(b);
+  const Real dB = L.toSlave(xb);
   const bool firstEnd = firstSegment && L.ext1 && side > 0.0;
   const bool lastEnd = !firstEnd && lastSegment && L.ext2;
   if (!firstEnd && !lastEnd && !(upper < 1.0)) {

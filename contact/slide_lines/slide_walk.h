@@ -217,12 +217,14 @@ class SlideWalk {
     return (d2 < best_.d2 && r >= kAcceptShare) ||
            (r < kAcceptShare && std::labs(static_cast<long>(j) - k_) < std::labs(static_cast<long>(best_.segment) - k_));
   }
-  // Offers a candidate; the nodes are filled only when it is taken.
+  // Offers a candidate; the nodes are filled only when it is taken. A probed segment keeps the
+  // nearest of the candidates it offers.
   template <class Fill>
   void offer(Real d2, Int j, Form form, Real xi, int extension, Fill fill) {
     if (probing_) {
       probeBest_ = std::min(probeBest_, d2);
       Probe& p = probes_[probeCount_ - 1];
+      if (p.offered && !(d2 < p.choice.d2)) return;
       p.offered = true;
       setChoice(p.choice, d2, j, form, xi, extension);
       fill(p.choice.nodes);

@@ -45,7 +45,8 @@ std::vector<Vec> randomCorners(std::mt19937& rng, int count, bool plane, bool cl
   return p;
 }
 
-Line randomLine(std::mt19937& rng, bool quadratic, bool plane, bool closed, int corners, double maxTurn) {
+Line randomLine(std::mt19937& rng, bool quadratic, bool plane, bool closed, int corners, double maxTurn,
+                double bend = 0.15) {
   Line line;
   line.quadratic = quadratic;
   line.closed = closed;
@@ -57,9 +58,9 @@ Line randomLine(std::mt19937& rng, bool quadratic, bool plane, bool closed, int 
     if (!quadratic || (!closed && k == n - 1)) continue;
     const Vec a = c[k], b = c[(k + 1) % n];
     const Vec chord = b - a;
-    // Midside node off the chord by at most 15 % of its length, in the middle third.
+    // Midside node off the chord by at most `bend` times its length, in the middle third.
     const Vec mid = (0.5 + 0.15 * u(rng)) * chord + a;
-    line.nodes.push_back(mid + (0.15 * norm(chord) * u(rng)) * randomPerpendicular(rng, chord, plane));
+    line.nodes.push_back(mid + (bend * norm(chord) * u(rng)) * randomPerpendicular(rng, chord, plane));
   }
   return line;
 }
@@ -106,6 +107,7 @@ bool tiesWithFirstNode(const Line& line, const Vec& slave, const Nearest& best) 
 struct Case {
   bool quadratic, plane, closed;
   int corners = 0;  // 0: the suite's usual short line
+  double bend = 0.15;  // largest offset of a midside node from its chord, per chord length
 };
 
 class PlainNearest : public ::testing::TestWithParam<Case> {};
@@ -116,7 +118,7 @@ TEST_P(PlainNearest, MasterPointIsTheBruteForceNearestPoint) {
   int compared = 0;
   for (int lineNo = 0; lineNo < 6; ++lineNo) {
     const Line line = randomLine(rng, c.quadratic, c.plane, c.closed, c.corners > 0 ? c.corners : 9,
-                                 c.quadratic ? 0.8 : 2.5);
+                                 c.quadratic ? 0.8 : 2.5, c.bend);
     const std::vector<Piece> p = pieces(line, 0.0);
     for (int trial = 0; trial < 40; ++trial) {
       const Vec slave = slaveNear(rng, line, c.plane, c.quadratic ? 0.3 : 1.5);
@@ -138,7 +140,11 @@ INSTANTIATE_TEST_SUITE_P(SlideSearch, PlainNearest,
                          ::testing::Values(Case{false, true, false}, Case{false, false, false}, Case{false, true, true},
                                            Case{false, false, true}, Case{true, true, false}, Case{true, false, false},
                                            Case{true, true, true}, Case{true, false, true},
-                                           Case{false, true, false, 90}, Case{false, false, true, 90}));
+                                           Case{false, true, false, 90}, Case{false, false, true, 90},
+                                           // Long chains, some bent round slave nodes near them: the
+                                           // distance along a segment may fall, rise and fall again.
+                                           Case{true, true, false, 40}, Case{true, true, false, 40, 0.3},
+                                           Case{true, true, true, 40, 0.3}, Case{true, false, true, 40, 0.3}));
 
 // A chain turning left round a circle: every corner is convex seen from outside.
 Line convexChain(std::mt19937& rng, bool quadratic, bool closed, int corners) {
