@@ -334,38 +334,48 @@ struct Look {
   Real extent = 0, clearance = kAlways;
 };
 
-// twice: the point doubled; spread: 1/4 of the square of the disc's radius over the half length,
-// for a line.
-[[gnu::always_inline]] inline Look look(const Record& r, long word, Int type, Pair a, Pair p, Pair twice,
-                                        Real spread) {
+// twice: the point doubled; spread: 1/4 of the square of the disc's radius over the half length.
+[[gnu::always_inline]] inline Look lineLook(const Record& r, long word, Pair a, Pair twice, Real spread) {
   Look l;
-  if (type == kLine) {
-    l.size = 2;
-    l.e = r.pair(word + 1);
-    const Pair d = l.e - a, w = twice - (a + l.e);  // w: twice the way from the middle to the point
-    const Pair squares = sums(d * d, w * w);
-    const Real ll = squares[0];
-    l.extent = ll;
-    l.clearance = kShrink / 8 * squares[1] - spread * ll;
-    if (!(ll >= 1e-70)) {
-      l.extent = ll < kTiny * kTiny ? 1e-16 : ll;  // a vanishing length counts as 1e-8
-      l.clearance = kAlways;
-    }
-  } else if (type == kArc) {
-    const Pair c = r.pair(word + 1);
-    l.e = r.pair(word + 3);
-    const Pair ac = a - c, ea = l.e - a, q = p - c;
-    const Pair squares = sums(ac * ac, ea * ea);
-    const Real rr = squares[0];
-    l.extent = squares[1];
-    l.clearance = kShrink / 2 * sum(q * q) - rr;
-    if (!(rr >= 1e-70)) l.clearance = kAlways;
-  } else {
-    l.e = r.pair(word + 3);
-    const Pair bend = a - 2.0 * r.pair(word + 1) + l.e;
-    l.extent = sum(bend * bend);
+  l.size = 2;
+  l.e = r.pair(word + 1);
+  const Pair d = l.e - a, w = twice - (a + l.e);  // w: twice the way from the middle to the point
+  const Pair squares = sums(d * d, w * w);
+  const Real ll = squares[0];
+  l.extent = ll;
+  l.clearance = sum(squares * Pair{-spread, kShrink / 8});
+  if (!(ll >= 1e-70)) {
+    l.extent = ll < kTiny * kTiny ? 1e-16 : ll;  // a vanishing length counts as 1e-8
+    l.clearance = kAlways;
   }
   return l;
+}
+
+[[gnu::always_inline]] inline Look arcLook(const Record& r, long word, Pair a, Pair p) {
+  Look l;
+  const Pair c = r.pair(word + 1);
+  l.e = r.pair(word + 3);
+  const Pair ac = a - c, ea = l.e - a, q = p - c;
+  const Pair squares = sums(ac * ac, ea * ea);
+  const Real rr = squares[0];
+  l.extent = squares[1];
+  l.clearance = kShrink / 2 * sum(q * q) - rr;
+  if (!(rr >= 1e-70)) l.clearance = kAlways;
+  return l;
+}
+
+Look threeNodeLook(const Record& r, long word, Pair a) {
+  Look l;
+  l.e = r.pair(word + 3);
+  const Pair bend = a - 2.0 * r.pair(word + 1) + l.e;
+  l.extent = sum(bend * bend);
+  return l;
+}
+
+Look look(const Record& r, long word, Pair a, Pair p, Real spread) {
+  const Int type = r.integer(word);
+  if (type == kLine) return lineLook(r, word, a, p + p, spread);
+  return type == kArc ? arcLook(r, word, a, p) : threeNodeLook(r, word, a);
 }
 
 // A stretch of up to kLength segments as the first pass leaves it: where each record starts and
@@ -373,7 +383,7 @@ struct Look {
 struct Stretch {
   static constexpr int kLength = 128;
   long word[kLength];
-  Real clearance[kLength];
+  Real clearance[kLength + 1];  // and a stop mark after the last
   int count = 0;
   int nearest = -1;  // the segment of the smallest clearance
 };
@@ -388,7 +398,8 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
   Real scaleSquared = scale * scale;
   const Real reach = std::max(beyond, 1e-8);
   Walk walk(r, p, reach);
-  const Pair start = r.pair(first - 2), point = pairOf(p), twice = point + point;
+  const Record rec = r;  // a copy the stores of the passes cannot touch
+  const Pair start = rec.pair(first - 2), point = pairOf(p), twice = point + point;
   Pair a = start;
   Real startEnd = length(p - pointOf(a)), lastTolerance = 0;
   const Real slack = 1e-12 * (std::fabs(p.x) + std::fabs(p.y)) + 1e-140;
@@ -404,32 +415,43 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
     const int stop = static_cast<int>(std::min<long>(Stretch::kLength, kMostRecords - records));
     Real nearest = std::numeric_limits<Real>::infinity(), extent = 0;
     int n = 0;
-    s.nearest = -1;
-    for (; n < stop && type != kEndOfProfile; ++n) {
-      const Look l = look(r, word, type, a, point, twice, kInterior);
+    for (; n < stop; ++n) {
+      Look l;
+      if (type == kLine) {
+        l = lineLook(rec, word, a, twice, kInterior);
+      } else if (type == kArc) {
+        l = arcLook(rec, word, a, point);
+      } else if (type == kEndOfProfile) {
+        break;
+      } else {
+        l = threeNodeLook(rec, word, a);
+      }
       scaleSquared = std::max(scaleSquared, l.extent);
       extent = l.extent;
-      if (l.clearance < nearest) nearest = l.clearance, s.nearest = n;
+      nearest = l.clearance < nearest ? l.clearance : nearest;
       s.word[n] = word;
       s.clearance[n] = l.clearance;
       a = l.e;
       word += l.size + 1;
-      type = r.integer(word);
+      type = rec.integer(word);
     }
     s.count = n;
     records += n;
+    s.nearest = -1;
+    if (nearest < std::numeric_limits<Real>::infinity())
+      for (s.nearest = 0; !(s.clearance[s.nearest] == nearest);) ++s.nearest;
     const bool ends = type == kEndOfProfile;
     more = !ends && records < kMostRecords;
     // The open ends: their tolerances, and their windows reaching further.
     const Real spread = kInterior * (1 + reach) * (1 + reach);
     if (firstStretch) {
-      const Look l = look(r, first, r.integer(first), start, point, twice, spread);
+      const Look l = look(r, first, start, point, spread);
       startEnd += std::sqrt(l.extent) * 1e-8;
       s.clearance[0] = l.clearance;
     }
     if (ends) {
       lastTolerance = std::sqrt(extent) * 1e-8;
-      s.clearance[n - 1] = look(r, s.word[n - 1], r.integer(s.word[n - 1]), r.pair(s.word[n - 1] - 2), point, twice, spread).clearance;
+      s.clearance[n - 1] = look(r, s.word[n - 1], r.pair(s.word[n - 1] - 2), point, spread).clearance;
     }
     const auto firstAt = [&](int k) { return firstStretch && k == 0; };
     const auto lastAt = [&](int k) { return ends && k == n - 1; };
@@ -447,12 +469,14 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
       if (found == kUnset) found = nearestResult(s.nearest - 1, s.nearest + 1);
       bound = std::min(bound, found);
     }
-    for (int k = 0; k < n; ++k) {
+    s.clearance[n] = kAlways;
+    for (int k = 0;; ++k) {
       const Real beat = limit(std::min(bound, std::fabs(walk.best.distance)));
       const int from = k;
-      while (k < n && s.clearance[k] > beat) ++k;
+      while (s.clearance[k] > beat) ++k;
       if (k > from) walk.skip(s.word[k - 1], firstAt(k - 1));
-      if (k < n) walk.step(s.word[k], firstAt(k), lastAt(k));
+      if (k == n) break;
+      walk.step(s.word[k], firstAt(k), lastAt(k));
     }
   }
   if (records == kMostRecords) {
