@@ -254,11 +254,13 @@ class Walk {
       visit(s, a, firstSegment, lastSegment);
     }
   }
+  // Whether the last segment evaluated has its xi beyond the window.
+  bool beyond() const { return previousBeyond; }
   // Passes over a line or arc none of whose results can be kept.
   void skip(long word, bool firstSegment) { unsettled = word, unsettledFirst = firstSegment; }
 
  private:
-  const Record& r;
+  Record r;
   V2 p;
   Real reach;
   bool previousBeyond = false;  // the previous xi was at least 1.00000001
@@ -385,7 +387,6 @@ struct Stretch {
   long word[kLength];
   Real clearance[kLength + 1];  // and a stop mark after the last
   int count = 0;
-  int nearest = -1;  // the segment of the smallest clearance
 };
 
 // Walks the profile from word first (start point at word first - 2); beyond is argument 15. The
@@ -437,9 +438,9 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
     }
     s.count = n;
     records += n;
-    s.nearest = -1;
+    int closest = -1;  // the segment of the smallest clearance
     if (nearest < std::numeric_limits<Real>::infinity())
-      for (s.nearest = 0; !(s.clearance[s.nearest] == nearest);) ++s.nearest;
+      for (closest = 0; !(nearest >= s.clearance[closest]);) ++closest;
     const bool ends = type == kEndOfProfile;
     more = !ends && records < kMostRecords;
     // The open ends: their tolerances, and their windows reaching further.
@@ -456,24 +457,31 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
     const auto firstAt = [&](int k) { return firstStretch && k == 0; };
     const auto lastAt = [&](int k) { return ends && k == n - 1; };
     // The distance to beat: the open ends', and the nearest result about the segment of the
-    // smallest clearance (its foot, else the feet and vertices of it and its neighbours).
-    const auto nearestResult = [&](int from, int to) {
-      Walk guess(r, p, reach);
-      for (int k = std::max(0, from); k <= std::min(n - 1, to); ++k) guess.step(s.word[k], firstAt(k), lastAt(k));
-      return std::fabs(guess.best.distance);
-    };
+    // smallest clearance: its foot, else the vertex at its end or its start and the segment there.
     Real bound = startEnd;
     if (!more) bound = std::min(bound, length(p - pointOf(a)) + lastTolerance);
-    if (s.nearest >= 0) {
-      Real found = nearestResult(s.nearest, s.nearest);
-      if (found == kUnset) found = nearestResult(s.nearest - 1, s.nearest + 1);
-      bound = std::min(bound, found);
+    if (closest >= 0) {
+      Walk guess(r, p, reach);
+      const auto step = [&](int k) { guess.step(s.word[k], firstAt(k), lastAt(k)); };
+      step(closest);
+      if (guess.best.distance == -kUnset) {
+        if (guess.beyond()) {
+          if (closest + 1 < n) step(closest + 1);
+        } else if (closest > 0) {
+          guess = Walk(r, p, reach);
+          step(closest - 1);
+          step(closest);
+        }
+      }
+      bound = std::min(bound, std::fabs(guess.best.distance));
     }
     s.clearance[n] = kAlways;
     for (int k = 0;; ++k) {
       const Real beat = limit(std::min(bound, std::fabs(walk.best.distance)));
       const int from = k;
-      while (s.clearance[k] > beat) ++k;
+      const Real* c = s.clearance + k;
+      while (*c > beat) ++c;
+      k = static_cast<int>(c - s.clearance);
       if (k > from) walk.skip(s.word[k - 1], firstAt(k - 1));
       if (k == n) break;
       walk.step(s.word[k], firstAt(k), lastAt(k));
