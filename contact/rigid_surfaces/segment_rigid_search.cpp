@@ -415,7 +415,7 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
     const bool firstStretch = records == 0;
     const int stop = static_cast<int>(std::min<long>(Stretch::kLength, kMostRecords - records));
     Real nearest = std::numeric_limits<Real>::infinity(), extent = 0;
-    int n = 0;
+    int n = 0, closest = -1;  // closest: the segment of the smallest clearance
     for (; n < stop; ++n) {
       Look l;
       if (type == kLine) {
@@ -429,7 +429,7 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
       }
       scaleSquared = std::max(scaleSquared, l.extent);
       extent = l.extent;
-      nearest = l.clearance < nearest ? l.clearance : nearest;
+      if (l.clearance < nearest) nearest = l.clearance, closest = n;
       s.word[n] = word;
       s.clearance[n] = l.clearance;
       a = l.e;
@@ -438,9 +438,6 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
     }
     s.count = n;
     records += n;
-    int closest = -1;  // the segment of the smallest clearance
-    if (nearest < std::numeric_limits<Real>::infinity())
-      for (closest = 0; !(nearest >= s.clearance[closest]);) ++closest;
     const bool ends = type == kEndOfProfile;
     more = !ends && records < kMostRecords;
     // The open ends: their tolerances, and their windows reaching further.
