@@ -380,6 +380,20 @@ Look look(const Record& r, long word, Pair a, Pair p, Real spread) {
   return type == kArc ? arcLook(r, word, a, p) : threeNodeLook(r, word, a);
 }
 
+// The distance from the point to a line or arc, roughly: to the nearest point of a line, and to
+// the nearer end of an arc or its circle where the point lies within its angle.
+Real roughDistance(const Record& r, long word, V2 p) {
+  const V2 a = r.point(word - 2);
+  if (r.integer(word) == kLine) {
+    const V2 d = r.point(word + 1) - a;
+    const Real t = std::clamp(dot(p - a, d) / dot(d, d), 0.0, 1.0);
+    return length(p - (a + t * d));
+  }
+  const V2 c = r.point(word + 1), e = r.point(word + 3), u = a - c, v = e - c, q = p - c;
+  const Real turn = cross(u, v), ends = std::min(length(p - a), length(p - e));
+  return cross(u, q) * turn >= 0 && cross(q, v) * turn >= 0 ? std::min(ends, std::fabs(length(q) - length(u))) : ends;
+}
+
 // A stretch of up to kLength segments as the first pass leaves it: where each record starts and
 // its clearance.
 struct Stretch {
@@ -453,36 +467,34 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
     }
     const auto firstAt = [&](int k) { return firstStretch && k == 0; };
     const auto lastAt = [&](int k) { return ends && k == n - 1; };
-    // The distance to beat: the open ends', and the nearest result about the segment of the
-    // smallest clearance: its foot, else the vertex at its end or its start and the segment there.
+    // The second pass, passing over the segments whose results are all farther than the bound or
+    // the best so far.
+    s.clearance[n] = kAlways;
+    const auto secondPass = [&](Real bound) {
+      for (int k = 0;; ++k) {
+        const Real beat = limit(std::min(bound, std::fabs(walk.best.distance)));
+        const int from = k;
+        const Real* c = s.clearance + k;
+        while (*c > beat) ++c;
+        k = static_cast<int>(c - s.clearance);
+        if (k > from) walk.skip(s.word[k - 1], firstAt(k - 1));
+        if (k == n) break;
+        walk.step(s.word[k], firstAt(k), lastAt(k));
+      }
+    };
+    // A result farther than an open end is dropped in the end. The segment of the smallest
+    // clearance likely holds the nearest result: its rough distance is tried as the bound, and
+    // holds when the walk finds a result as near; otherwise the stretch is walked again.
     Real bound = startEnd;
     if (!more) bound = std::min(bound, length(p - pointOf(a)) + lastTolerance);
-    if (closest >= 0) {
-      Walk guess(r, p, reach);
-      const auto step = [&](int k) { guess.step(s.word[k], firstAt(k), lastAt(k)); };
-      step(closest);
-      if (guess.best.distance == -kUnset) {
-        if (guess.beyond()) {
-          if (closest + 1 < n) step(closest + 1);
-        } else if (closest > 0) {
-          guess = Walk(r, p, reach);
-          step(closest - 1);
-          step(closest);
-        }
-      }
-      bound = std::min(bound, std::fabs(guess.best.distance));
+    const Real likely = closest >= 0 ? roughDistance(rec, s.word[closest], p) * (1 + 1e-7) + slack : kUnset;
+    if (likely < bound) {
+      const Walk before = walk;
+      secondPass(likely);
+      if (std::fabs(walk.best.distance) <= likely) continue;
+      walk = before;
     }
-    s.clearance[n] = kAlways;
-    for (int k = 0;; ++k) {
-      const Real beat = limit(std::min(bound, std::fabs(walk.best.distance)));
-      const int from = k;
-      const Real* c = s.clearance + k;
-      while (*c > beat) ++c;
-      k = static_cast<int>(c - s.clearance);
-      if (k > from) walk.skip(s.word[k - 1], firstAt(k - 1));
-      if (k == n) break;
-      walk.step(s.word[k], firstAt(k), lastAt(k));
-    }
+    secondPass(bound);
   }
   if (records == kMostRecords) {
     constexpr Int level = -3, zero = 0;
