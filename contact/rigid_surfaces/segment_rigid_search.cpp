@@ -394,6 +394,26 @@ Real roughDistance(const Record& r, long word, V2 p) {
   return cross(u, q) * turn >= 0 && cross(q, v) * turn >= 0 ? std::min(ends, std::fabs(length(q) - length(u))) : ends;
 }
 
+// The first of the n clearances with the smallest value (NaN passed over), or -1. The smallest
+// value is found four at a time, without a chain of comparisons from one to the next.
+int smallest(const Real* c, int n) {
+  constexpr Real kNone = std::numeric_limits<Real>::infinity();
+  Pair low{kNone, kNone}, high = low;
+  int k = 0;
+  for (; k + 4 <= n; k += 4) {
+    Pair x, y;
+    std::memcpy(&x, c + k, sizeof x);
+    std::memcpy(&y, c + k + 2, sizeof y);
+    low = x < low ? x : low;
+    high = y < high ? y : high;
+  }
+  Real least = std::min({low[0], low[1], high[0], high[1]});
+  for (; k < n; ++k) least = c[k] < least ? c[k] : least;
+  if (!(least < kNone)) return -1;
+  for (k = 0; !(least >= c[k]);) ++k;
+  return k;
+}
+
 // A stretch of up to kLength segments as the first pass leaves it: where each record starts and
 // its clearance.
 struct Stretch {
@@ -428,8 +448,8 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
   for (bool more = type != kEndOfProfile; more;) {
     const bool firstStretch = records == 0;
     const int stop = static_cast<int>(std::min<long>(Stretch::kLength, kMostRecords - records));
-    Real nearest = std::numeric_limits<Real>::infinity(), extent = 0;
-    int n = 0, closest = -1;  // closest: the segment of the smallest clearance
+    Real extent = 0;
+    int n = 0;
     for (; n < stop; ++n) {
       Look l;
       if (type == kLine) {
@@ -443,7 +463,6 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
       }
       scaleSquared = std::max(scaleSquared, l.extent);
       extent = l.extent;
-      if (l.clearance < nearest) nearest = l.clearance, closest = n;
       s.word[n] = word;
       s.clearance[n] = l.clearance;
       a = l.e;
@@ -452,6 +471,7 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
     }
     s.count = n;
     records += n;
+    const int closest = smallest(s.clearance, n);
     const bool ends = type == kEndOfProfile;
     more = !ends && records < kMostRecords;
     // The open ends: their tolerances, and their windows reaching further.
