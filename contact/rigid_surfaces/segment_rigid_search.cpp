@@ -420,15 +420,14 @@ struct Stretch {
   static constexpr int kLength = 128;
   long word[kLength];
   Real clearance[kLength + 1];  // and a stop mark after the last
-  int count = 0;
 };
 
 // Walks the profile from word first (start point at word first - 2); beyond is argument 15. The
 // records are read in stretches: a first pass finds where each segment starts, the length scale
-// and each segment's clearance; the segments about the nearest give a distance to beat, and the
-// second pass evaluates in order only the segments whose clearance does not rule them out. A
-// segment can be ruled out by the best result so far, by a result elsewhere on the profile or by
-// the open start or end: a result farther than an open end is dropped in the end anyway.
+// and each segment's clearance; the second pass evaluates in order only the segments whose
+// clearance does not rule them out, by the best result so far, by the open start or end (a result
+// farther than an open end is dropped in the end anyway) or by the likely distance, which the walk
+// then has to confirm.
 Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
   Real scaleSquared = scale * scale;
   const Real reach = std::max(beyond, 1e-8);
@@ -438,7 +437,7 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
   Pair a = start;
   Real startEnd = length(p - pointOf(a)), lastTolerance = 0;
   const Real slack = 1e-12 * (std::fabs(p.x) + std::fabs(p.y)) + 1e-140;
-  auto limit = [slack](Real t) {
+  auto limit = [slack](Real t) {  // the clearance beyond which a segment cannot beat t
     const Real grown = t * (1 + 1e-9) + slack;
     return grown * grown;
   };
@@ -469,7 +468,6 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
       word += l.size + 1;
       type = rec.integer(word);
     }
-    s.count = n;
     records += n;
     const int closest = smallest(s.clearance, n);
     const bool ends = type == kEndOfProfile;
