@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "runtime/record.h"
 #include "siblings/eqc/eqc_messages.h"
@@ -37,12 +38,25 @@ Real cross(V2 a, V2 b) { return a.x * b.y - a.y * b.x; }
 Real length(V2 a) { return std::sqrt(dot(a, a)); }
 V2 left(V2 a) { return {-a.y, a.x}; }
 
+// Two reals processed together by one instruction where the machine allows it: a point's x and y.
+using Pair = Real __attribute__((vector_size(16)));
+Pair pairOf(V2 v) { return Pair{v.x, v.y}; }
+V2 pointOf(Pair v) { return {v[0], v[1]}; }
+Real sum(Pair v) { return v[0] + v[1]; }
+// The sums of two pairs' halves together: (u.x + u.y, v.x + v.y).
+Pair sums(Pair u, Pair v) { return __builtin_shufflevector(u, v, 0, 2) + __builtin_shufflevector(u, v, 1, 3); }
+
 // The profile record: integers and reals of the same 8-byte words, counted from 1.
 struct Record {
   const void* words;
   Int integer(long k) const { return rec::slotI(words, k); }
   Real real(long k) const { return rec::slotR(words, k); }
   V2 point(long k) const { return {real(k), real(k + 1)}; }
+  Pair pair(long k) const {
+    Pair v;
+    std::memcpy(&v, static_cast<const char*>(words) + 8 * (k - 1), sizeof v);
+    return v;
+  }
 };
 
 // The best result of the walk in profile coordinates.
@@ -206,20 +220,69 @@ Segment threeNode(V2 p, V2 a, V2 m, V2 e) {
   return s;
 }
 
-// The walk's state: the best result so far, and what the vertex test at the next segment's start
-// needs of the segment before.
-struct Walk {
-  Walk(V2 point, Real window) : p(point), reach(window) {}
+// The walk over the segment records: the best result so far, and what the vertex test at the next
+// segment's start needs of the segment before. A segment passed over for its distance leaves that
+// state to be worked out from its record when, rarely, a vertex test needs it.
+class Walk {
+ public:
+  Walk(const Record& record, V2 point, Real window) : r(record), p(point), reach(window) {}
+
+  Best best;
+
+  // Evaluates the segment whose record starts at word (its start point is the two words before):
+  // keeps its foot or the vertex region at its start when nearer than the best so far.
+  void step(long word, bool firstSegment, bool lastSegment) {
+    const Int type = r.integer(word);
+    const V2 a = r.point(word - 2);
+    const bool interior = !firstSegment && !lastSegment;
+    if (type == kLine) {
+      const V2 e = r.point(word + 1);
+      const LineOutline o = lineOutline(p, a, e);
+      const Side where = interior ? side(o) : Side::kUncertain;
+      if (where != Side::kUncertain) return pass(where, a, left(o.d), left(o.d));
+      Segment s = line(o, a, e);
+      visit(s, a, firstSegment, lastSegment);
+    } else if (type == kArc) {
+      const V2 c = r.point(word + 1), e = r.point(word + 3);
+      const ArcOutline o = arcOutline(p, a, c, e);
+      const Side where = interior ? side(o) : Side::kUncertain;
+      if (where != Side::kUncertain) return pass(where, a, turned(o, o.ac), turned(o, o.ec));
+      Segment s = arc(o, c);
+      visit(s, a, firstSegment, lastSegment);
+    } else {
+      Segment s = threeNode(p, a, r.point(word + 1), r.point(word + 3));
+      visit(s, a, firstSegment, lastSegment);
+    }
+  }
+  // Whether the last segment evaluated has its xi beyond the window.
+  bool beyond() const { return previousBeyond; }
+  // Passes over a line or arc none of whose results can be kept.
+  void skip(long word, bool firstSegment) { unsettled = word, unsettledFirst = firstSegment; }
+
+ private:
+  Record r;
   V2 p;
   Real reach;
-  Best best;
   bool previousBeyond = false;  // the previous xi was at least 1.00000001
   V2 previousEnd{};
+  long unsettled = 0;  // the record of a segment passed over whose xi is not yet known, or 0
+  bool unsettledFirst = false;
 
+  void settle(bool beyond, V2 end) {
+    previousBeyond = beyond;
+    previousEnd = end;
+    unsettled = 0;
+  }
   // Outside both segments at their common vertex a when this one's xi lies before its start.
   void vertex(V2 a, V2 startVector) {
-    if (!previousBeyond) return;
     const Real gap = length(p - a);
+    if (!(gap < kTiny ? 0 < std::fabs(best.distance) : gap < std::fabs(best.distance))) return;  // never kept
+    if (unsettled != 0) {
+      Walk alone(r, p, reach);
+      alone.step(unsettled, unsettledFirst, false);
+      settle(alone.previousBeyond, alone.previousEnd);
+    }
+    if (!previousBeyond) return;
     const Real turn = previousEnd.y * startVector.x - previousEnd.x * startVector.y;
     if (gap < kTiny) {
       best.keep(0.0, 0.0, V2{}, a);
@@ -229,16 +292,14 @@ struct Walk {
     }
   }
   // A segment whose xi is known to lie outside the window.
-  void pass(Side side, V2 a, V2 startVector, V2 endVector) {
-    if (side == Side::kBefore) vertex(a, startVector);
-    previousBeyond = side == Side::kBeyond;
-    previousEnd = endVector;
+  void pass(Side where, V2 a, V2 startVector, V2 endVector) {
+    if (where == Side::kBefore) vertex(a, startVector);
+    settle(where == Side::kBeyond, endVector);
   }
   void visit(Segment& s, V2 a, bool firstSegment, bool lastSegment) {
     const Real lower = firstSegment ? -1 - reach : -kWindow, upper = lastSegment ? 1 + reach : kWindow;
     if (s.noFoot) {
-      previousBeyond = s.afterNoFoot >= kWindow;
-      previousEnd = s.endVector;  // the turn test at the next vertex needs this segment's end
+      settle(s.afterNoFoot >= kWindow, s.endVector);  // the next vertex's turn test needs this end
     } else if (!s.degenerate) {
       if (s.xi >= lower && s.xi < upper) {
         s.finishLine();
@@ -246,71 +307,212 @@ struct Walk {
       } else if (s.xi < lower) {
         vertex(a, s.startVector);
       }
-      previousBeyond = s.xi >= kWindow;
-      previousEnd = s.endVector;
+      settle(s.xi >= kWindow, s.endVector);
     }
   }
 };
 
-// Walks the profile from word first (start point at word first - 2); beyond is argument 15.
-// Lines and arcs between the first and the last segment whose xi lies plainly outside the window
-// are passed over with what their products tell; every other segment is evaluated in full.
+// How far a segment lies from the point, as a bound every result of the segment (its foot, the
+// vertex at its start) is farther than: a segment is passed over when its clearance exceeds
+// limit(t), and then none of its results has a |distance| of t or less. From squares, no roots:
+// - a line's foot lies in the disc about its middle of radius L/2 (1 + 5e-8), the window's
+//   overhang included (L/2 (1 + beyond) (1 + 5e-8) at the open ends), and so does its start;
+//   (2t + L)^2 <= 8t^2 + 2L^2;
+// - an arc's foot lies on its circle and so does its start, |q| - R away or more from the point;
+//   (t + R)^2 <= 2t^2 + 2R^2.
+// The far term is shrunk by 1e-9 and the limit grown by 1e-9 t plus 1e-12 of the point's size:
+// far above the rounding of the full evaluation, for coordinates far from the origin too. NaN
+// means the segment is always evaluated: three-node segments and segments too short or too small
+// to bound.
+constexpr Real kShrink = 1 - 1e-9, kInterior = (1 + 1e-7) / 4;
+constexpr Real kAlways = std::numeric_limits<Real>::quiet_NaN();
+
+// What the first pass takes from a segment record: where the segment ends, the words its record
+// takes after the type, its extent (the squared length its tolerance and the length scale come
+// from, formed as the full evaluation forms it) and its clearance.
+struct Look {
+  Pair e{};
+  long size = 4;
+  Real extent = 0, clearance = kAlways;
+};
+
+// twice: the point doubled; spread: 1/4 of the square of the disc's radius over the half length.
+[[gnu::always_inline]] inline Look lineLook(const Record& r, long word, Pair a, Pair twice, Real spread) {
+  Look l;
+  l.size = 2;
+  l.e = r.pair(word + 1);
+  const Pair d = l.e - a, w = twice - (a + l.e);  // w: twice the way from the middle to the point
+  const Pair squares = sums(d * d, w * w);
+  const Real ll = squares[0];
+  l.extent = ll;
+  l.clearance = sum(squares * Pair{-spread, kShrink / 8});
+  if (!(ll >= 1e-70)) {
+    l.extent = ll < kTiny * kTiny ? 1e-16 : ll;  // a vanishing length counts as 1e-8
+    l.clearance = kAlways;
+  }
+  return l;
+}
+
+[[gnu::always_inline]] inline Look arcLook(const Record& r, long word, Pair a, Pair p) {
+  Look l;
+  const Pair c = r.pair(word + 1);
+  l.e = r.pair(word + 3);
+  const Pair ac = a - c, ea = l.e - a, q = p - c;
+  const Pair squares = sums(ac * ac, ea * ea);
+  const Real rr = squares[0];
+  l.extent = squares[1];
+  l.clearance = kShrink / 2 * sum(q * q) - rr;
+  if (!(rr >= 1e-70)) l.clearance = kAlways;
+  return l;
+}
+
+Look threeNodeLook(const Record& r, long word, Pair a) {
+  Look l;
+  l.e = r.pair(word + 3);
+  const Pair bend = a - 2.0 * r.pair(word + 1) + l.e;
+  l.extent = sum(bend * bend);
+  return l;
+}
+
+Look look(const Record& r, long word, Pair a, Pair p, Real spread) {
+  const Int type = r.integer(word);
+  if (type == kLine) return lineLook(r, word, a, p + p, spread);
+  return type == kArc ? arcLook(r, word, a, p) : threeNodeLook(r, word, a);
+}
+
+// The distance from the point to a line or arc, roughly: to the nearest point of a line, and to
+// the nearer end of an arc or its circle where the point lies within its angle.
+Real roughDistance(const Record& r, long word, V2 p) {
+  const V2 a = r.point(word - 2);
+  if (r.integer(word) == kLine) {
+    const V2 d = r.point(word + 1) - a;
+    const Real t = std::clamp(dot(p - a, d) / dot(d, d), 0.0, 1.0);
+    return length(p - (a + t * d));
+  }
+  const V2 c = r.point(word + 1), e = r.point(word + 3), u = a - c, v = e - c, q = p - c;
+  const Real turn = cross(u, v), ends = std::min(length(p - a), length(p - e));
+  return cross(u, q) * turn >= 0 && cross(q, v) * turn >= 0 ? std::min(ends, std::fabs(length(q) - length(u))) : ends;
+}
+
+// The first of the n clearances with the smallest value (NaN passed over), or -1. The smallest
+// value is found four at a time, without a chain of comparisons from one to the next.
+int smallest(const Real* c, int n) {
+  constexpr Real kNone = std::numeric_limits<Real>::infinity();
+  Pair low{kNone, kNone}, high = low;
+  int k = 0;
+  for (; k + 4 <= n; k += 4) {
+    Pair x, y;
+    std::memcpy(&x, c + k, sizeof x);
+    std::memcpy(&y, c + k + 2, sizeof y);
+    low = x < low ? x : low;
+    high = y < high ? y : high;
+  }
+  Real least = std::min({low[0], low[1], high[0], high[1]});
+  for (; k < n; ++k) least = c[k] < least ? c[k] : least;
+  if (!(least < kNone)) return -1;
+  for (k = 0; !(least >= c[k]);) ++k;
+  return k;
+}
+
+// A stretch of up to kLength segments as the first pass leaves it: where each record starts and
+// its clearance.
+struct Stretch {
+  static constexpr int kLength = 128;
+  long word[kLength];
+  Real clearance[kLength + 1];  // and a stop mark after the last
+};
+
+// Walks the profile from word first (start point at word first - 2); beyond is argument 15. The
+// records are read in stretches: a first pass finds where each segment starts, the length scale
+// and each segment's clearance; the second pass evaluates in order only the segments whose
+// clearance does not rule them out, by the best result so far, by the open start or end (a result
+// farther than an open end is dropped in the end anyway) or by the likely distance, which the walk
+// then has to confirm.
 Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
   Real scaleSquared = scale * scale;
-  Walk walk(p, std::max(beyond, 1e-8));
-  V2 a = r.point(first - 2);
-  Real startEnd = length(p - a), lastTolerance = 0;
+  const Real reach = std::max(beyond, 1e-8);
+  Walk walk(r, p, reach);
+  const Record rec = r;  // a copy the stores of the passes cannot touch
+  const Pair start = rec.pair(first - 2), point = pairOf(p), twice = point + point;
+  Pair a = start;
+  Real startEnd = length(p - pointOf(a)), lastTolerance = 0;
+  const Real slack = 1e-12 * (std::fabs(p.x) + std::fabs(p.y)) + 1e-140;
+  auto limit = [slack](Real t) {  // the clearance beyond which a segment cannot beat t
+    const Real grown = t * (1 + 1e-9) + slack;
+    return grown * grown;
+  };
   long word = first, records = 0;
   Int type = r.integer(word);
-  for (; records < kMostRecords; ++records) {
-    if (type == kEndOfProfile) break;
-    // The record's size comes from a branch, not from arithmetic on the type: the walk to the
-    // next record then need not wait for this type to load.
-    long size;
-    V2 e, mid{};
-    if (type == kLine) {
-      size = 2;
-      e = r.point(word + 1);
-    } else {
-      size = 4;
-      mid = r.point(word + 1);
-      e = r.point(word + 3);
-    }
-    const Int nextType = r.integer(word + size + 1);
-    const bool firstSegment = records == 0;
-    const bool lastSegment = nextType == kEndOfProfile;
-    const bool interior = !firstSegment && !lastSegment;
-    Segment s;
-    if (type == kLine) {
-      const LineOutline o = lineOutline(p, a, e);
-      const Side where = interior ? side(o) : Side::kUncertain;
-      if (where != Side::kUncertain) {
-        scaleSquared = std::max(scaleSquared, o.ll);
-        walk.pass(where, a, left(o.d), left(o.d));
-        a = e, word += size + 1, type = nextType;
-        continue;
+  Stretch s;
+  for (bool more = type != kEndOfProfile; more;) {
+    const bool firstStretch = records == 0;
+    const int stop = static_cast<int>(std::min<long>(Stretch::kLength, kMostRecords - records));
+    Real extent = 0;
+    int n = 0;
+    for (; n < stop; ++n) {
+      Look l;
+      if (type == kLine) {
+        l = lineLook(rec, word, a, twice, kInterior);
+      } else if (type == kArc) {
+        l = arcLook(rec, word, a, point);
+      } else if (type == kEndOfProfile) {
+        break;
+      } else {
+        l = threeNodeLook(rec, word, a);
       }
-      s = line(o, a, e);
-    } else if (type == kArc) {
-      const ArcOutline o = arcOutline(p, a, mid, e);
-      const Side where = interior ? side(o) : Side::kUncertain;
-      if (where != Side::kUncertain) {
-        scaleSquared = std::max(scaleSquared, dot(o.ea, o.ea));
-        walk.pass(where, a, turned(o, o.ac), turned(o, o.ec));
-        a = e, word += size + 1, type = nextType;
-        continue;
-      }
-      s = arc(o, mid);
-    } else {
-      s = threeNode(p, a, mid, e);
+      scaleSquared = std::max(scaleSquared, l.extent);
+      extent = l.extent;
+      s.word[n] = word;
+      s.clearance[n] = l.clearance;
+      a = l.e;
+      word += l.size + 1;
+      type = rec.integer(word);
     }
-    scaleSquared = std::max(scaleSquared, s.extentSquared);
-    walk.visit(s, a, firstSegment, lastSegment);
-    if (firstSegment) startEnd += s.tolerance();
-    if (lastSegment) lastTolerance = s.tolerance();
-    a = e;
-    word += size + 1;
-    type = nextType;
+    records += n;
+    const int closest = smallest(s.clearance, n);
+    const bool ends = type == kEndOfProfile;
+    more = !ends && records < kMostRecords;
+    // The open ends: their tolerances, and their windows reaching further.
+    const Real spread = kInterior * (1 + reach) * (1 + reach);
+    if (firstStretch) {
+      const Look l = look(r, first, start, point, spread);
+      startEnd += std::sqrt(l.extent) * 1e-8;
+      s.clearance[0] = l.clearance;
+    }
+    if (ends) {
+      lastTolerance = std::sqrt(extent) * 1e-8;
+      s.clearance[n - 1] = look(r, s.word[n - 1], r.pair(s.word[n - 1] - 2), point, spread).clearance;
+    }
+    const auto firstAt = [&](int k) { return firstStretch && k == 0; };
+    const auto lastAt = [&](int k) { return ends && k == n - 1; };
+    // The second pass, passing over the segments whose results are all farther than the bound or
+    // the best so far.
+    s.clearance[n] = kAlways;
+    const auto secondPass = [&](Real bound) {
+      for (int k = 0;; ++k) {
+        const Real beat = limit(std::min(bound, std::fabs(walk.best.distance)));
+        const int from = k;
+        const Real* c = s.clearance + k;
+        while (*c > beat) ++c;
+        k = static_cast<int>(c - s.clearance);
+        if (k > from) walk.skip(s.word[k - 1], firstAt(k - 1));
+        if (k == n) break;
+        walk.step(s.word[k], firstAt(k), lastAt(k));
+      }
+    };
+    // A result farther than an open end is dropped in the end. The segment of the smallest
+    // clearance likely holds the nearest result: its rough distance is tried as the bound, and
+    // holds when the walk finds a result as near; otherwise the stretch is walked again.
+    Real bound = startEnd;
+    if (!more) bound = std::min(bound, length(p - pointOf(a)) + lastTolerance);
+    const Real likely = closest >= 0 ? roughDistance(rec, s.word[closest], p) * (1 + 1e-7) + slack : kUnset;
+    if (likely < bound) {
+      const Walk before = walk;
+      secondPass(likely);
+      if (std::fabs(walk.best.distance) <= likely) continue;
+      walk = before;
+    }
+    secondPass(bound);
   }
   if (records == kMostRecords) {
     constexpr Int level = -3, zero = 0;
@@ -319,7 +521,7 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
     KVXERR(&level, text, static_cast<Int>(std::strlen(text)), &zero, &zeroReal, " ", 1);
   }
   scale = std::sqrt(scaleSquared);
-  const Real openEnd = std::min(startEnd, length(p - a) + lastTolerance);
+  const Real openEnd = std::min(startEnd, length(p - pointOf(a)) + lastTolerance);
   Best best = walk.best;
   if (openEnd < std::fabs(best.distance)) best = Best{};
   return best;

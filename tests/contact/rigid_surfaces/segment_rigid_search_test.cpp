@@ -102,6 +102,12 @@ TEST_F(RigidProfiles, LinesArcsVerticesAndOpenEnds) {
   const SurfaceRecord one = profile(1, {}, {0, 0}, {{1, 1, 0}});
   EXPECT_NEAR(find(one, {1.04, 0.5}, 0.1).distance, -0.5, 1e-15);
   EXPECT_EQ(find(one, {1.06, 0.5}, 0.1).distance, -1e36);
+  // The first and the last segment reach as far in a longer profile, with segments that look
+  // nearer in between.
+  const SurfaceRecord hook = profile(1, {}, {2.7, 0.6}, {{1, 3.3, 0.6}, {1, 3.3, 3}, {1, -1, 3}, {1, 0, 0}, {1, 1, 0}});
+  EXPECT_NEAR(find(hook, {3.0, 0.1}, 5.0).distance, -0.1, 1e-15);
+  const SurfaceRecord reversed = profile(1, {}, {1, 0}, {{1, 0, 0}, {1, -1, 3}, {1, 3.3, 3}, {1, 3.3, 0.6}, {1, 2.7, 0.6}});
+  EXPECT_NEAR(find(reversed, {3.0, 0.1}, 5.0).distance, 0.1, 1e-15);
   // A distance below 2.22e-16 times the scale is 0.
   EXPECT_EQ(find(one, {0.5, 1e-20}).distance, 0.0);
 }
@@ -258,6 +264,106 @@ struct Piece {
   }
 };
 
+// A random chain of lines, arcs and gently bent three-node segments from the origin, each turning
+// by at most 110 degrees at a vertex: the model's pieces and the profile record.
+struct Chain {
+  std::vector<Piece> pieces;
+  SurfaceRecord record;
+};
+
+Chain randomChain(std::mt19937& rng, int count) {
+  std::uniform_real_distribution<Real> unit(0.0, 1.0);
+  Chain chain;
+  std::vector<std::vector<Real>> segments;
+  std::array<Real, 2> at{0, 0};
+  Real heading = 6.3 * unit(rng);
+  for (int k = 0; k < count; ++k) {
+    Piece p;
+    p.a = at;
+    p.type = 1 + static_cast<int>(3 * unit(rng));
+    const Real len = 0.6 + unit(rng);
+    if (p.type == 2) {
+      p.sweep = (unit(rng) < 0.5 ? -1 : 1) * (0.3 + 1.2 * unit(rng));
+      p.radius = len / std::fabs(p.sweep) + 0.5;
+      const Real side = p.sweep > 0 ? 1 : -1;  // the centre on the side the arc turns to
+      p.c = {at[0] - side * p.radius * std::sin(heading), at[1] + side * p.radius * std::cos(heading)};
+      p.from = std::atan2(at[1] - p.c[1], at[0] - p.c[0]);
+      p.e = p.at(1.0);
+      heading += p.sweep;
+      segments.push_back({2, p.c[0], p.c[1], p.e[0], p.e[1]});
+    } else {
+      p.e = {at[0] + len * std::cos(heading), at[1] + len * std::sin(heading)};
+      if (p.type == 3) {
+        const Real bow = len * 0.2 * (unit(rng) - 0.5), shift = len * 0.1 * (unit(rng) - 0.5);
+        p.m = {0.5 * (p.a[0] + p.e[0]) - bow * std::sin(heading) + shift * std::cos(heading),
+               0.5 * (p.a[1] + p.e[1]) + bow * std::cos(heading) + shift * std::sin(heading)};
+        segments.push_back({3, p.m[0], p.m[1], p.e[0], p.e[1]});
+      } else {
+        segments.push_back({1, p.e[0], p.e[1]});
+      }
+      const auto n = p.leftNormal(1.0);
+      heading = std::atan2(-n[0], n[1]);
+    }
+    chain.pieces.push_back(p);
+    at = p.e;
+    heading += 1.9 * (unit(rng) - 0.5);
+  }
+  chain.record = profile(1, {}, {0, 0}, segments);
+  return chain;
+}
+
+// The search at random points within reach of the chain against the model's signed distance and
+// foot; near ties (equally near two pieces that do not meet at the nearest point, or nearly as near
+// to an open end) are passed over. Counts the points compared and those at a vertex.
+void compareWithModel(const Chain& chain, std::mt19937& rng, int trials, int& compared, int& vertices) {
+  std::uniform_real_distribution<Real> unit(0.0, 1.0);
+  const auto& pieces = chain.pieces;
+  const std::size_t count = pieces.size();
+  const auto at = pieces.back().e;
+  for (int trial = 0; trial < trials; ++trial) {
+    const Piece& near = pieces[static_cast<std::size_t>(count * unit(rng)) % count];
+    const auto base = near.at(unit(rng));
+    const Real angle = 6.3 * unit(rng), reach = 0.6 * unit(rng);
+    const std::array<Real, 2> q{base[0] + reach * std::cos(angle), base[1] + reach * std::sin(angle)};
+    // The nearest point of the chain, the runner-up on another piece, and the side.
+    Real best = 1e300, runnerUp = 1e300, sign = 0;
+    std::size_t bestPiece = 0;
+    Real bestS = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+      const auto [s, d] = pieces[k].nearest(q);
+      if (d < best) runnerUp = best, best = d, bestPiece = k, bestS = s;
+      else runnerUp = std::min(runnerUp, d);
+    }
+    const Piece& p = pieces[bestPiece];
+    const bool atStart = bestS < 1e-9, atEnd = bestS > 1 - 1e-9;
+    const bool openStart = atStart && bestPiece == 0, openEnd = atEnd && bestPiece + 1 == count;
+    const auto foot = p.at(bestS);
+    auto side = p.leftNormal(bestS);
+    if (atStart && !openStart) {
+      const auto before = pieces[bestPiece - 1].leftNormal(1.0);
+      side = {side[0] + before[0], side[1] + before[1]};
+    } else if (atEnd && !openEnd) {
+      const auto after = pieces[bestPiece + 1].leftNormal(0.0);
+      side = {side[0] + after[0], side[1] + after[1]};
+    }
+    sign = (foot[0] - q[0]) * side[0] + (foot[1] - q[1]) * side[1] > 0 ? 1.0 : -1.0;
+    const bool vertex = (atStart && !openStart) || (atEnd && !openEnd);
+    const Real toStart = std::hypot(q[0], q[1]), toEnd = std::hypot(q[0] - at[0], q[1] - at[1]);
+    if (best < 1e-6 || (!vertex && runnerUp - best < 1e-6)) continue;
+    if (!openStart && !openEnd && std::min(toStart, toEnd) - best < 1e-6) continue;
+    const Result s = find(chain.record, {q[0], q[1]});
+    if (openStart || openEnd) {
+      EXPECT_EQ(s.distance, -1e36) << trial;
+      continue;
+    }
+    ++compared;
+    vertices += vertex ? 1 : 0;
+    ASSERT_NE(s.distance, -1e36) << trial;
+    EXPECT_NEAR(s.distance, sign * best, 1e-7) << trial << (vertex ? " vertex" : "");
+    EXPECT_NEAR(std::hypot(s.foot[0] - foot[0], s.foot[1] - foot[1]), 0.0, 1e-5) << trial;
+  }
+}
+
 TEST_F(RigidProfiles, RandomProfilesAgainstBruteForceSignedDistance) {
   // The vertex after a three-node segment that yields no foot: the turn test there must see that
   // segment's end, as it sees a straight first segment's.
@@ -269,95 +375,146 @@ TEST_F(RigidProfiles, RandomProfilesAgainstBruteForceSignedDistance) {
     EXPECT_NEAR(s.normal[0], -std::sqrt(0.5), 1e-12);
     EXPECT_NEAR(s.normal[1], std::sqrt(0.5), 1e-12);
   }
-  // Random chains of lines, arcs and gently bent three-node segments, each turning by at most
-  // 110 degrees at a vertex; points within reach of the chain.
+  // Random four-piece chains; points within reach of the chain.
   std::mt19937 rng(35);
-  std::uniform_real_distribution<Real> unit(0.0, 1.0);
   int compared = 0, vertices = 0;
   for (int chain = 0; chain < 60; ++chain) {
-    std::vector<Piece> pieces;
-    std::vector<std::vector<Real>> segments;
-    std::array<Real, 2> at{0, 0};
-    Real heading = 6.3 * unit(rng);
-    for (int k = 0; k < 4; ++k) {
-      Piece p;
-      p.a = at;
-      p.type = 1 + static_cast<int>(3 * unit(rng));
-      const Real len = 0.6 + unit(rng);
-      if (p.type == 2) {
-        p.sweep = (unit(rng) < 0.5 ? -1 : 1) * (0.3 + 1.2 * unit(rng));
-        p.radius = len / std::fabs(p.sweep) + 0.5;
-        const Real side = p.sweep > 0 ? 1 : -1;  // the centre on the side the arc turns to
-        p.c = {at[0] - side * p.radius * std::sin(heading), at[1] + side * p.radius * std::cos(heading)};
-        p.from = std::atan2(at[1] - p.c[1], at[0] - p.c[0]);
-        p.e = p.at(1.0);
-        heading += p.sweep;
-        segments.push_back({2, p.c[0], p.c[1], p.e[0], p.e[1]});
-      } else {
-        p.e = {at[0] + len * std::cos(heading), at[1] + len * std::sin(heading)};
-        if (p.type == 3) {
-          const Real bow = len * 0.2 * (unit(rng) - 0.5), shift = len * 0.1 * (unit(rng) - 0.5);
-          p.m = {0.5 * (p.a[0] + p.e[0]) - bow * std::sin(heading) + shift * std::cos(heading),
-                 0.5 * (p.a[1] + p.e[1]) + bow * std::cos(heading) + shift * std::sin(heading)};
-          segments.push_back({3, p.m[0], p.m[1], p.e[0], p.e[1]});
-        } else {
-          segments.push_back({1, p.e[0], p.e[1]});
-        }
-        const auto n = p.leftNormal(1.0);
-        heading = std::atan2(-n[0], n[1]);
-      }
-      pieces.push_back(p);
-      at = p.e;
-      heading += 1.9 * (unit(rng) - 0.5);
-    }
-    const SurfaceRecord r = profile(1, {}, {0, 0}, segments);
-    for (int trial = 0; trial < 40; ++trial) {
-      const Piece& near = pieces[static_cast<std::size_t>(4 * unit(rng)) % 4];
-      const auto base = near.at(unit(rng));
-      const Real angle = 6.3 * unit(rng), reach = 0.6 * unit(rng);
-      const std::array<Real, 2> q{base[0] + reach * std::cos(angle), base[1] + reach * std::sin(angle)};
-      // The nearest point of the chain, the runner-up on another piece, and the side.
-      Real best = 1e300, runnerUp = 1e300, sign = 0;
-      std::size_t bestPiece = 0;
-      Real bestS = 0;
-      for (std::size_t k = 0; k < pieces.size(); ++k) {
-        const auto [s, d] = pieces[k].nearest(q);
-        if (d < best) runnerUp = best, best = d, bestPiece = k, bestS = s;
-        else runnerUp = std::min(runnerUp, d);
-      }
-      const Piece& p = pieces[bestPiece];
-      const bool atStart = bestS < 1e-9, atEnd = bestS > 1 - 1e-9;
-      const bool openStart = atStart && bestPiece == 0, openEnd = atEnd && bestPiece + 1 == pieces.size();
-      const auto foot = p.at(bestS);
-      auto side = p.leftNormal(bestS);
-      if (atStart && !openStart) {
-        const auto before = pieces[bestPiece - 1].leftNormal(1.0);
-        side = {side[0] + before[0], side[1] + before[1]};
-      } else if (atEnd && !openEnd) {
-        const auto after = pieces[bestPiece + 1].leftNormal(0.0);
-        side = {side[0] + after[0], side[1] + after[1]};
-      }
-      sign = (foot[0] - q[0]) * side[0] + (foot[1] - q[1]) * side[1] > 0 ? 1.0 : -1.0;
-      const bool vertex = (atStart && !openStart) || (atEnd && !openEnd);
-      // Skip near-ties: on the profile, equally near two pieces that are not neighbours at the
-      // nearest point, or nearly as near to an open end.
-      const Real toStart = std::hypot(q[0], q[1]), toEnd = std::hypot(q[0] - at[0], q[1] - at[1]);
-      if (best < 1e-6 || (!vertex && runnerUp - best < 1e-6)) continue;
-      if (!openStart && !openEnd && std::min(toStart, toEnd) - best < 1e-6) continue;
-      const Result s = find(r, {q[0], q[1]});
-      if (openStart || openEnd) {
-        EXPECT_EQ(s.distance, -1e36) << chain << " " << trial;
-        continue;
-      }
-      ++compared;
-      vertices += vertex ? 1 : 0;
-      ASSERT_NE(s.distance, -1e36) << chain << " " << trial;
-      EXPECT_NEAR(s.distance, sign * best, 1e-7) << chain << " " << trial << (vertex ? " vertex" : "");
-      EXPECT_NEAR(std::hypot(s.foot[0] - foot[0], s.foot[1] - foot[1]), 0.0, 1e-5) << chain << " " << trial;
-    }
+    SCOPED_TRACE(chain);
+    compareWithModel(randomChain(rng, 4), rng, 40, compared, vertices);
   }
   EXPECT_GT(compared, 1500) << vertices;
   EXPECT_GT(vertices, 50);
+}
+
+TEST_F(RigidProfiles, LongProfilesAgainstBruteForceSignedDistance) {
+  // Chains long enough to be read in more than one stretch, meandering back near themselves, and
+  // points around their pieces and beyond their open ends: every nearest result must be found
+  // however few segments the search evaluates.
+  std::mt19937 rng(37);
+  int compared = 0, vertices = 0;
+  for (const int count : {60, 150, 300}) {
+    SCOPED_TRACE(count);
+    compareWithModel(randomChain(rng, count), rng, 100, compared, vertices);
+  }
+  EXPECT_GT(compared, 250) << vertices;
+  EXPECT_GT(vertices, 5);
+}
+
+// A plain model of the walk over a profile of lines and arcs: every segment evaluated, its foot
+// kept when its xi lies in the window, the vertex region at its start when its xi lies before and
+// the previous one's beyond, and an open end nearer than all of them means none. Besides the
+// result it gives the runner-up among the results and the open end, to pass over near ties.
+struct ModelResult {
+  Real distance = -1e36, foot[2] = {0, 0}, margin = 1e300;
+};
+
+ModelResult walkModel(const std::array<Real, 2>& start, const std::vector<std::vector<Real>>& segments,
+                      const std::array<Real, 2>& p, Real beyond) {
+  using P = std::array<Real, 2>;
+  const auto sub = [](P u, P v) { return P{u[0] - v[0], u[1] - v[1]}; };
+  const auto dotP = [](P u, P v) { return u[0] * v[0] + u[1] * v[1]; };
+  const auto crossP = [](P u, P v) { return u[0] * v[1] - u[1] * v[0]; };
+  const auto norm = [&](P u) { return std::sqrt(dotP(u, u)); };
+  const Real reach = std::max(beyond, 1e-8);
+  Real best = 1e300, runnerUp = 1e300, signedBest = -1e36, previousXi = -1e36, lastTolerance = 0;
+  P previousEnd{0, 0}, foot{0, 0}, a = start;
+  Real startEnd = norm(sub(p, a));
+  const auto keep = [&](Real d, P f) {
+    if (std::fabs(d) < best) runnerUp = best, best = std::fabs(d), signedBest = d, foot = f;
+    else runnerUp = std::min(runnerUp, std::fabs(d));
+  };
+  for (std::size_t k = 0; k < segments.size(); ++k) {
+    const auto& g = segments[k];
+    const bool first = k == 0, last = k + 1 == segments.size();
+    const Real lower = first ? -1 - reach : -1.00000001, upper = last ? 1 + reach : 1.00000001;
+    Real xi, tolerance;
+    P e, n, f, startVector, endVector;
+    if (g[0] == 1) {
+      e = {g[1], g[2]};
+      const P d = sub(e, a);
+      const Real length = norm(d);
+      tolerance = length * 1e-8;
+      n = {-d[1] / length, d[0] / length};
+      xi = dotP(P{2 * p[0] - a[0] - e[0], 2 * p[1] - a[1] - e[1]}, d) / (length * length);
+      f = {((1 + xi) * e[0] + (1 - xi) * a[0]) / 2, ((1 + xi) * e[1] + (1 - xi) * a[1]) / 2};
+      startVector = endVector = n;
+    } else {
+      const P c{g[1], g[2]};
+      e = {g[3], g[4]};
+      P ac = sub(a, c), ec = sub(e, c), ea = sub(e, a);
+      const P q = sub(p, c);
+      Real radius = norm(ac);
+      n = {q[0] / norm(q), q[1] / norm(q)};
+      tolerance = norm(ea) * 1e-8;
+      if (crossP(ac, ea) > 0) {
+        n = {-n[0], -n[1]}, radius = -radius, ac = {-ac[0], -ac[1]}, ec = {-ec[0], -ec[1]}, ea = {-ea[0], -ea[1]};
+      }
+      xi = dotP(ea, n) <= 0 ? crossP(n, ac) / radius - 1 : crossP(n, ec) / radius + 1;
+      f = {c[0] + radius * n[0], c[1] + radius * n[1]};
+      startVector = ac, endVector = ec;
+    }
+    if (xi >= lower && xi < upper) {
+      keep(dotP(sub(f, p), n), f);
+    } else if (xi < lower && previousXi >= 1.00000001) {
+      const Real gap = norm(sub(p, a)), turn = previousEnd[1] * startVector[0] - previousEnd[0] * startVector[1];
+      keep(turn >= 0 ? -gap : gap, a);
+    }
+    previousXi = xi, previousEnd = endVector;
+    if (first) startEnd += tolerance;
+    if (last) lastTolerance = tolerance;
+    a = e;
+  }
+  const Real openEnd = std::min(startEnd, norm(sub(p, a)) + lastTolerance);
+  ModelResult m;
+  m.margin = std::min(runnerUp - best, std::fabs(openEnd - best));
+  if (openEnd < best) return m;
+  m.distance = signedBest, m.foot[0] = foot[0], m.foot[1] = foot[1];
+  return m;
+}
+
+TEST_F(RigidProfiles, LongOddProfilesAgainstPlainWalk) {
+  // Long profiles read in several stretches, of lines and arcs whose centres lie anywhere (the end
+  // off the start's circle, arcs longer than half a turn), against the plain walk: the search may
+  // evaluate only the segments that can matter, with the same result as evaluating them all.
+  std::mt19937 rng(41);
+  std::uniform_real_distribution<Real> unit(0.0, 1.0);
+  int compared = 0, none = 0;
+  for (int profileNumber = 0; profileNumber < 12; ++profileNumber) {
+    const int count = profileNumber % 3 == 0 ? 300 : 40 + static_cast<int>(100 * unit(rng));
+    const std::array<Real, 2> start{4 * unit(rng), 4 * unit(rng)};
+    std::vector<std::vector<Real>> segments;
+    std::vector<std::array<Real, 2>> points{start};
+    std::array<Real, 2> at = start;
+    for (int k = 0; k < count; ++k) {
+      const std::array<Real, 2> e{at[0] + 2 * unit(rng) - 0.6, at[1] + 2 * unit(rng) - 1};
+      if (unit(rng) < 0.5) {
+        segments.push_back({1, e[0], e[1]});
+      } else {
+        const std::array<Real, 2> c{at[0] + 3 * unit(rng) - 1.5, at[1] + 3 * unit(rng) - 1.5};
+        segments.push_back({2, c[0], c[1], e[0], e[1]});
+        points.push_back(c);
+      }
+      points.push_back(e);
+      at = e;
+    }
+    const SurfaceRecord r = profile(1, {}, {start[0], start[1]}, segments);
+    const Real beyond = unit(rng) < 0.5 ? 0.0 : 0.3;
+    for (int trial = 0; trial < 150; ++trial) {
+      const auto& base = points[static_cast<std::size_t>(points.size() * unit(rng)) % points.size()];
+      const Real spread = trial % 3 == 0 ? 0.05 : 1.5;
+      const std::array<Real, 2> q{base[0] + spread * (2 * unit(rng) - 1), base[1] + spread * (2 * unit(rng) - 1)};
+      const ModelResult m = walkModel(start, segments, q, beyond);
+      if (m.margin < 1e-9) continue;
+      const Result s = find(r, {q[0], q[1]}, beyond);
+      ++compared;
+      none += m.distance == -1e36 ? 1 : 0;
+      EXPECT_NEAR(s.distance, m.distance, 1e-9) << profileNumber << " " << trial;
+      EXPECT_NEAR(s.foot[0], m.foot[0], 1e-9) << profileNumber << " " << trial;
+      EXPECT_NEAR(s.foot[1], m.foot[1], 1e-9) << profileNumber << " " << trial;
+    }
+  }
+  EXPECT_GT(compared, 1500);
+  EXPECT_GT(none, 10);
 }
 
 // The kind-7 record as the search reads it: the scalar words given, then the arrays placed from
