@@ -13,7 +13,7 @@
 
 #include "runtime/address_space.h"
 #include "runtime/fortran_chars.h"
-#include "storage/sets/flat_int_map.h"
+#include "siblings/utl/utl_int_table.h"
 #include "zmx/storage.h"
 
 namespace {

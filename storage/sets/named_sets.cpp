@@ -13,7 +13,7 @@
 #include "runtime/address_space.h"
 #include "runtime/fortran_chars.h"
 #include "siblings/eqc/eqc_messages.h"
-#include "storage/sets/flat_int_map.h"
+#include "siblings/utl/utl_int_table.h"
 #include "zmx/storage.h"
 
 SetList* eslist = nullptr;
@@ -82,10 +82,7 @@ int packDistinct(int* values, int n) {
 void fillLabelTable(zmx::LabelTable& table, const int* labels, int n) {
   table.clear();
   table.reserve(static_cast<std::size_t>(std::max(n, 0)));
-  for (int i = 0; i < n; ++i) {
-    auto [position, inserted] = table.insert(labels[i]);
-    if (inserted) *position = i;
-  }
+  for (int i = 0; i < n; ++i) table.insert(labels[i], i);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Named node and element sets, handle-based containers, sorted arrays, long labels and paths.
 #pragma once
 
+#include "zmx/int_table.h"
 #include "zmx/types.h"
 
 // ---- Named sets, handle-based containers, long labels and path names -----------------------
@@ -13,10 +14,8 @@
 class cow_String;
 
 namespace zmx {
-template <class V>
-class FlatIntMap;
 // Label -> 0-based position in the model's label list.
-using LabelTable = FlatIntMap<Int>;
+using LabelTable = omi_IntTable<Int>;
 }  // namespace zmx
 
 class ZMX_EXPORT SetRecord {

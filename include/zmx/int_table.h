@@ -1,5 +1,6 @@
-// A flat open-addressing hash table keyed by 32-bit integers.
+// Integer-keyed hash tables of the utility library, installed with the library's headers.
 //
+// zmx::FlatIntMap is a flat open-addressing table keyed by 32-bit integers.
 // The integer-keyed containers and the label tables of the set lists are looked up millions of
 // times per analysis; one probe into a contiguous slot array costs one cache miss where a
 // node-based map costs several. Slots hold key and value side by side, linear probing, a power of
@@ -15,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/fortran_types.h"
+#include "zmx/types.h"
 
 namespace zmx {
 
@@ -119,3 +120,41 @@ class FlatIntMap {
 };
 
 }  // namespace zmx
+
+// The utility library's integer table: two halves, negative keys stored under their absolute
+// value in the first, the others in the second. The absolute value of the most negative key does
+// not fit an int; its bit pattern does, and the halves compare bit patterns, so it is kept as well.
+template <class T>
+class omi_IntTable {
+ public:
+  std::size_t size() const { return negative_.size() + nonNegative_.size(); }
+
+  void clear() {
+    negative_.clear();
+    nonNegative_.clear();
+  }
+
+  // Room for n keys without growing, taken as non-negative (labels mostly are).
+  void reserve(std::size_t n) { nonNegative_.reserve(n); }
+
+  // Stores the value under the key when the key is absent; a present key keeps its value.
+  // True when the pair was inserted.
+  bool insert(Int key, const T& value) {
+    auto [stored, inserted] = half(key).insert(halfKey(key));
+    if (inserted) *stored = value;
+    return inserted;
+  }
+
+  // The value of the key, or null.
+  const T* find(Int key) const { return half(key).find(halfKey(key)); }
+
+ private:
+  static Int halfKey(Int key) {
+    return key < 0 ? static_cast<Int>(0u - static_cast<std::uint32_t>(key)) : key;
+  }
+  zmx::FlatIntMap<T>& half(Int key) { return key < 0 ? negative_ : nonNegative_; }
+  const zmx::FlatIntMap<T>& half(Int key) const { return key < 0 ? negative_ : nonNegative_; }
+
+  zmx::FlatIntMap<T> negative_;
+  zmx::FlatIntMap<T> nonNegative_;
+};

@@ -1,0 +1,4 @@
+// The integer tables are installed with the library's headers.
+#pragma once
+
+#include "zmx/int_table.h"
