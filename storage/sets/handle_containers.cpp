@@ -241,17 +241,21 @@ Int SHR_MAPINT2INTCREATECOPY(Int handle) { return copyHandle<IntToInt>(handle); 
 Int SHR_MAPINT2INTCLEAR(Int handle) { return clear<IntToInt>(handle); }
 Int SHR_MAPINT2INTDELETE(Int handle) { return deleteHandle<IntToInt>(handle); }
 
+// A key that is present keeps the value it has.
 Int SHR_MAPINT2INTINSERT(Int handle, const Int* key, const Int* value) {
   return withContainer<IntToInt>(handle, kPresent, [&](IntToInt& map) {
     auto [stored, inserted] = map.entries.insert(*key);
-    *stored = *value;
+    if (inserted) *stored = *value;
     return inserted ? kNew : kPresent;
   });
 }
 
 Int SHR_MAPINT2INTINSERTLIST(Int handle, const Int* keys, const Int* values, const Int* n) {
   return withContainer<IntToInt>(handle, 0, [&](IntToInt& map) {
-    for (Int k = 0; k < *n; ++k) *map.entries.insert(keys[k]).first = values[k];
+    for (Int k = 0; k < *n; ++k) {
+      auto [stored, inserted] = map.entries.insert(keys[k]);
+      if (inserted) *stored = values[k];
+    }
     return 0;
   });
 }

@@ -145,8 +145,8 @@ ZMX_EXPORT Int DBNSET(const Int* operation, char* name, Int nameLength, Int* cou
 
 // Handle-based containers. CREATE gives a handle (an address word tagged by family; 0 when no
 // memory); every other routine takes the handle itself, by value, first. A handle of another
-// family or of a deleted container is reported and nothing is done. INSERT of a present key
-// replaces its value. GETMAP and the pair-set GET write as many entries as the container holds:
+// family or of a deleted container is reported and nothing is done. INSERT of a present key keeps
+// its value in the integer-to-integer map and replaces it in the other maps. GETMAP and the pair-set GET write as many entries as the container holds:
 // callers size the arrays (SIZE for the maps, their own pair count for the pair set).
 extern "C" {
 ZMX_EXPORT Int SHR_MAPINT2INTCREATE();
