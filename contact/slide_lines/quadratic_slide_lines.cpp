@@ -13,6 +13,13 @@
 namespace zmx_slide {
 namespace {
 
+// Blend coefficients of the junction of fraction f.
+struct Blend {
+  Real f, h, q, F, G;
+  explicit Blend(Real fraction)
+      : f(fraction), h(fraction / 2.0), q(fraction / 4.0), F(fraction * fraction), G(fraction * fraction / 2.0) {}
+};
+
 struct QuadraticSegments {
   static constexpr int kSpareColumns = 2;
   static constexpr int kNodesPerSegment = 2;
@@ -32,6 +39,20 @@ struct QuadraticSegments {
   // Every point a segment offers (foot, end vertex, junction at its end) lies within the reach
   // factor times the largest distance of the other nodes of this and the next segment from the
   // end node b; none can replace the best when the slave node is farther from b.
+  // Whether a point of the junction at the end node b (|xi| <= 1, within the sum of the other
+  // shape values' bounds times the largest distance rho of the other nodes from b) may replace
+  // the best.
+  static bool junctionInReach(const Walk& w, Int j, Real Q, Real Qnext, bool last) {
+    const Line& L = w.line();
+    const Blend bl(L.f);
+    const Real outer = bl.G + std::fabs(bl.F - bl.q) + std::fabs(bl.h - bl.G) + bl.q;
+    const Real inner = 2.0 * (bl.G + std::fabs(bl.h - bl.F) + std::fabs(bl.G - bl.f) + bl.h);
+    const Real* xb = L.column(endNode(w, j));
+    const Real rho2 = std::max(std::max(4.0 * Q, L.squared(L.column(midNode(w, j)), xb)),
+                               std::max(last ? 0.0 : L.squared(L.column(midNode(w, L.wrapSegment(j + 1L))), xb), 4.0 * Qnext));
+    const Real r = 2.0 * (outer + inner) * std::sqrt(rho2) + std::sqrt(w.target());
+    return L.toSlave(xb) <= r * r * (1.0 + 1.0e-6);
+  }
   static bool outOfReach(const Walk& w, Int j, Real Q, Real Qnext) {
     const Line& L = w.line();
     const Real* xb = L.column(endNode(w, j));
@@ -104,13 +125,6 @@ struct QuadraticSegments {
 };
 
 using QuadraticWalk = SlideWalk<QuadraticSegments>;
-
-// Blend coefficients of the junction of fraction f.
-struct Blend {
-  Real f, h, q, F, G;
-  explicit Blend(Real fraction)
-      : f(fraction), h(fraction / 2.0), q(fraction / 4.0), F(fraction * fraction), G(fraction * fraction / 2.0) {}
-};
 
 void QuadraticSegments::smoothedShape(Real f, Real xi, PointShape& s) {
   const Blend b(f);
@@ -279,7 +293,7 @@ void QuadraticSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real
     // farthest point): the end is a nearer point of the segment than the root may be.
     if (negativeSign(h(upper)))
       offerSegmentEnd(w, j, upper, side, firstSegment, lastSegment);
-    else if (upper < 1.0)  // the distance rises into the junction at b, which may still dip
+    else if (upper < 1.0 && junctionInReach(w, j, Q, Qnext, lastSegment))  // rising into the junction, which may dip
       offerSegmentEnd(w, j, upper, side, firstSegment, lastSegment, true);
   } else {
     offerSegmentEnd(w, j, upper, side, firstSegment, lastSegment);

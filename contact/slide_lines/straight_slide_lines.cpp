@@ -177,7 +177,9 @@ void StraightSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real 
         n[0] = a;
         n[1] = b;
       });
-      if (!(upper < 1.0) || !(L.f > 0.0)) return;
+      // The corner lies within f times the longer neighbouring segment from b.
+      const Real r = 2.0 * L.f * std::sqrt(std::max(Q, Qnext)) + std::sqrt(w.target());
+      if (!(upper < 1.0) || !(L.f > 0.0) || dB > r * r * (1.0 + 1.0e-6)) return;
       minimaOnly = true;
     } else if (lastSegment || upper == 1.0) {
       w.offerVertex(dB, j, b, a, c);
