@@ -13,6 +13,13 @@
 namespace zmx_slide {
 namespace {
 
+// Blend coefficients of the junction of fraction f.
+struct Blend {
+  Real f, h, q, F, G;
+  explicit Blend(Real fraction)
+      : f(fraction), h(fraction / 2.0), q(fraction / 4.0), F(fraction * fraction), G(fraction * fraction / 2.0) {}
+};
+
 struct QuadraticSegments {
   static constexpr int kSpareColumns = 2;
   static constexpr int kNodesPerSegment = 2;
@@ -32,6 +39,20 @@ struct QuadraticSegments {
   // Every point a segment offers (foot, end vertex, junction at its end) lies within the reach
   // factor times the largest distance of the other nodes of this and the next segment from the
   // end node b; none can replace the best when the slave node is farther from b.
+  // Whether a point of the junction at the end node b (|xi| <= 1, within the sum of the other
+  // shape values' bounds times the largest distance rho of the other nodes from b) may replace
+  // the best.
+  static bool junctionInReach(const Walk& w, Int j, Real Q, Real Qnext, bool last) {
+    const Line& L = w.line();
+    const Blend bl(L.f);
+    const Real outer = bl.G + std::fabs(bl.F - bl.q) + std::fabs(bl.h - bl.G) + bl.q;
+    const Real inner = 2.0 * (bl.G + std::fabs(bl.h - bl.F) + std::fabs(bl.G - bl.f) + bl.h);
+    const Real* xb = L.column(endNode(w, j));
+    const Real rho2 = std::max(std::max(4.0 * Q, L.squared(L.column(midNode(w, j)), xb)),
+                               std::max(last ? 0.0 : L.squared(L.column(midNode(w, L.wrapSegment(j + 1L))), xb), 4.0 * Qnext));
+    const Real r = 2.0 * (outer + inner) * std::sqrt(rho2) + std::sqrt(w.target());
+    return L.toSlave(xb) <= r * r * (1.0 + 1.0e-6);
+  }
   static bool outOfReach(const Walk& w, Int j, Real Q, Real Qnext) {
     const Line& L = w.line();
     const Real* xb = L.column(endNode(w, j));
@@ -96,20 +117,14 @@ struct QuadraticSegments {
   static int checkFold(const Walk& w, bool ahead, const Int* n, Real& d2, Real& xi);
   static void offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real lower, Real upper, bool firstSegment,
                               bool lastSegment);
-  static void offerSegmentEnd(Walk& w, Int j, Real upper, Real side, bool firstSegment, bool lastSegment);
+  static void offerSegmentEnd(Walk& w, Int j, Real upper, Real side, bool firstSegment, bool lastSegment,
+                              bool minimaOnly = false);
   static void extensionNodes(const Walk& w, int extension, Real image[2][3]);
   static void copyBlocks(Walk& w, int m);
   static void restoreSpareSlots(Walk& w, int extension);
 };
 
 using QuadraticWalk = SlideWalk<QuadraticSegments>;
-
-// Blend coefficients of the junction of fraction f.
-struct Blend {
-  Real f, h, q, F, G;
-  explicit Blend(Real fraction)
-      : f(fraction), h(fraction / 2.0), q(fraction / 4.0), F(fraction * fraction), G(fraction * fraction / 2.0) {}
-};
 
 void QuadraticSegments::smoothedShape(Real f, Real xi, PointShape& s) {
   const Blend b(f);
@@ -156,8 +171,11 @@ int QuadraticSegments::checkFold(const Walk& w, bool ahead, const Int* n, Real& 
   return code;
 }
 
-// The junction of the segments x1-x2-x3 and x3-x4-x5 at x3.
-void offerJunction(QuadraticWalk& w, Int j, const Real* const x[5], const Int* nodes, int extension) {
+constexpr Real kOrigin[3] = {0.0, 0.0, 0.0};
+
+// The junction of the segments x1-x2-x3 and x3-x4-x5 at x3: its bracketed foot, then a minimum
+// of the distance the bracketing misses; only the latter with `minimaOnly`.
+void offerJunction(QuadraticWalk& w, Int j, const Real* const x[5], const Int* nodes, int extension, bool minimaOnly) {
   const Line& L = w.line();
   const Blend bl(L.f);
   Real W0[3] = {}, W1[3] = {}, W2[3] = {}, W3[3] = {};
@@ -183,46 +201,30 @@ void offerJunction(QuadraticWalk& w, Int j, const Real* const x[5], const Int* n
   const auto slope = [&](Real u) {
     return (((5.0 * c[5] * u + 4.0 * c[4]) * u + 3.0 * c[3]) * u + 2.0 * c[2]) * u + c[1];
   };
-  Real t = 0.0;
-  if (!bracketedFoot(h, slope, t)) return;
-  Real d2 = 0.0;
-  for (int i = 0; i < L.nu; ++i) {
-    const Real r = W0[i] + ((W3[i] * t + W2[i]) * t + W1[i]) * t;
-    d2 += r * r;
-  }
-  w.offer(d2, j, Form::Smoothed, t, extension, [&](Int* n) {
-    for (int k = 0; k < 5; ++k) n[k] = nodes[k];
-  });
-}
-
-// The distance derivative h = c0 + c1 u + c2 u^2 + c3 u^3 (c3 >= 0) of a segment rises, falls
-// between its stationary points u1 < u2 and rises again; each rising piece holds at most one
-// crossing of zero from below, a minimum of the distance. The halving from the middle finds one
-// sign change at most, and none when both ends and the middle share a sign, so a segment bent
-// round the slave node can hide its nearest point from it. Returns the nearest minimum inside
-// [lower, upper] on a piece other than that of `taken` (NaN: none taken), or NaN.
-template <class Distance2>
-Real missedMinimum(const Real c[4], Real lower, Real upper, Real taken, Distance2 d2) {
-  const Real nan = std::numeric_limits<Real>::quiet_NaN();
-  const Real disc = c[2] * c[2] - 3.0 * c[3] * c[1];
-  if (!(c[3] > 0.0) || !(disc > 0.0)) return nan;  // h never falls: one crossing at most
-  const auto h = [&](Real u) { return ((c[3] * u + c[2]) * u + c[1]) * u + c[0]; };
-  const Real root = std::sqrt(disc), u1 = (-c[2] - root) / (3.0 * c[3]), u2 = (-c[2] + root) / (3.0 * c[3]);
-  // The crossing inside the rising piece [p, q], found by halving (h rises there).
-  const auto crossing = [&](Real p, Real q) {
-    if (!(p < q) || !(h(p) < 0.0) || h(q) < 0.0) return nan;
-    for (int k = 0; k < 200; ++k) {
-      const Real mid = 0.5 * (p + q);
-      if (!(mid > p && mid < q)) break;
-      (h(mid) < 0.0 ? p : q) = mid;
+  const auto distance2 = [&](Real u) {
+    Real d2 = 0.0;
+    for (int i = 0; i < L.nu; ++i) {
+      const Real r = W0[i] + ((W3[i] * u + W2[i]) * u + W1[i]) * u;
+      d2 += r * r;
     }
-    return q;
+    return d2;
   };
-  const Real first = taken <= u1 ? nan : crossing(lower, std::min(u1, upper));
-  const Real second = taken >= u2 ? nan : crossing(std::max(u2, lower), upper);
-  if (std::isnan(first)) return second;
-  if (std::isnan(second)) return first;
-  return d2(second) < d2(first) ? second : first;
+  const auto offerPoint = [&](Real u) {
+    w.offer(distance2(u), j, Form::Smoothed, u, extension, [&](Int* n) {
+      for (int k = 0; k < 5; ++k) n[k] = nodes[k];
+    });
+  };
+  Real t = 0.0;
+  const bool bracketed = !minimaOnly && bracketedFoot(h, slope, t);
+  if (bracketed) offerPoint(t);
+  // Over |u| <= 1 the junction keeps |W0| - |W1| - |W2| - |W3| from the slave node: when that
+  // cannot replace the best, no missed minimum can.
+  Real near = std::sqrt(L.squared(W0, kOrigin));
+  for (const Real* v : {W1, W2, W3}) near -= std::sqrt(L.squared(v, kOrigin));
+  if (near > 0.0 && near * near > w.target() * (1.0 + 1.0e-6)) return;
+  // Offered after the bracketed foot, so it is replaced only by a strictly nearer minimum.
+  const Real other = missedMinimum(c, 5, -1.0, 1.0, bracketed ? t : std::numeric_limits<Real>::quiet_NaN(), distance2);
+  if (!std::isnan(other)) offerPoint(other);
 }
 
 void QuadraticSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real lower, Real upper,
@@ -289,20 +291,25 @@ void QuadraticSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real
     offerPoint(xi, distance2(xi));
     // The distance still falls at the end (the segment dips twice, or the bracketed root is a
     // farthest point): the end is a nearer point of the segment than the root may be.
-    if (negativeSign(h(upper))) offerSegmentEnd(w, j, upper, side, firstSegment, lastSegment);
+    if (negativeSign(h(upper)))
+      offerSegmentEnd(w, j, upper, side, firstSegment, lastSegment);
+    else if (upper < 1.0 && junctionInReach(w, j, Q, Qnext, lastSegment))  // rising into the junction, which may dip
+      offerSegmentEnd(w, j, upper, side, firstSegment, lastSegment, true);
   } else {
     offerSegmentEnd(w, j, upper, side, firstSegment, lastSegment);
   }
   // Offered after the bracketed candidates, so they are replaced only by a strictly nearer one.
   const Real coefficients[4] = {c0, c1, c2, c3};
   const Real taken = xi < upper ? xi : std::numeric_limits<Real>::quiet_NaN();
-  const Real other = missedMinimum(coefficients, lower, upper, taken, distance2);
+  const Real other = missedMinimum(coefficients, 3, lower, upper, taken, distance2);
   if (!std::isnan(other)) offerPoint(other, distance2(other));
 }
 
 // The end of segment j as the bracketing leaves it: the junction at b with the next segment or
-// an extension, the vertex b, or the first node.
-void QuadraticSegments::offerSegmentEnd(Walk& w, Int j, Real upper, Real side, bool firstSegment, bool lastSegment) {
+// an extension, the vertex b, or the first node. With `minimaOnly` (the segment's foot lies
+// before b) only the junction at b, and only its distance minima.
+void QuadraticSegments::offerSegmentEnd(Walk& w, Int j, Real upper, Real side, bool firstSegment, bool lastSegment,
+                                        bool minimaOnly) {
   const Line& L = w.line();
   const Int a = startNode(w, j), m = midNode(w, j), b = endNode(w, j);
   const Int m2 = lastSegment ? b : midNode(w, L.wrapSegment(j + 1));
@@ -311,8 +318,9 @@ void QuadraticSegments::offerSegmentEnd(Walk& w, Int j, Real upper, Real side, b
   const Real* xm = L.column(m);
   const Real* xb = L.column(b);
   const Real dB = L.toSlave(xb);
-  const bool firstEnd = firstSegment && L.ext1 && side > 0.0;
+  const bool firstEnd = !minimaOnly && firstSegment && L.ext1 && side > 0.0;
   const bool lastEnd = !firstEnd && lastSegment && L.ext2;
+  if (minimaOnly && !(L.f > 0.0)) return;
   if (!firstEnd && !lastEnd && !(upper < 1.0)) {
     w.offerVertex(dB, j, b, m, m2);
     return;
@@ -329,16 +337,16 @@ void QuadraticSegments::offerSegmentEnd(Walk& w, Int j, Real upper, Real side, b
     extensionNodes(w, 1, image);
     const Real* x[5] = {image[1], image[0], xa, xm, xb};
     const Int nodes[5] = {L.spare - 1, L.spare, a, m, b};
-    offerJunction(w, j, x, nodes, 1);
+    offerJunction(w, j, x, nodes, 1, minimaOnly);
   } else if (lastEnd) {
     extensionNodes(w, 2, image);
     const Real* x[5] = {xa, xm, xb, image[1], image[0]};
     const Int nodes[5] = {a, m, b, L.spare - 1, L.spare};
-    offerJunction(w, j, x, nodes, 2);
+    offerJunction(w, j, x, nodes, 2, minimaOnly);
   } else {
     const Real* x[5] = {xa, xm, xb, L.column(m2), L.column(c)};
     const Int nodes[5] = {a, m, b, m2, c};
-    offerJunction(w, j, x, nodes, 0);
+    offerJunction(w, j, x, nodes, 0, minimaOnly);
   }
 }
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "contact/slide_lines/node_scans.h"
 #include "contact/slide_lines/slide_slots.h"
@@ -148,6 +149,84 @@ bool bracketedFoot(Poly h, Slope slope, Real& xi) {
     if (std::fabs(delta) < kNewtonStep) break;
   }
   return true;
+}
+
+// The distance derivative h(u) = c[0] + c[1] u + ... + c[n] u^n (n = 3 or 5) of a segment,
+// corner or junction has c[n] >= 0, and c[n] is 0 only together with c[n-1]. Between its
+// stationary points h is monotone, and each piece where it rises through zero holds one minimum
+// of the distance. The bracketing of a foot looks at h only at a few points, so a curve bent
+// round the slave node can hide its nearest point from it.
+inline Real polynomialValue(const Real* c, int n, Real u) {
+  Real v = c[n];
+  for (int k = n - 1; k >= 0; --k) v = v * u + c[k];
+  return v;
+}
+
+// The crossing of zero inside [p, q] where h changes sign (h monotone there), found by halving.
+inline Real monotoneRoot(const Real* c, int n, Real p, Real q) {
+  const bool negativeAtP = negativeSign(polynomialValue(c, n, p));
+  for (int k = 0; k < 200; ++k) {
+    const Real mid = 0.5 * (p + q);
+    if (!(mid > p && mid < q)) break;
+    (negativeSign(polynomialValue(c, n, mid)) == negativeAtP ? p : q) = mid;
+  }
+  return q;
+}
+
+// The stationary points of h in rising order (at most n - 1): every real one when n = 3, those
+// inside (lower, upper) for higher degrees, where they are the crossings of h' on its own
+// monotone pieces.
+inline int stationaryPoints(const Real* c, int n, Real lower, Real upper, Real* s) {
+  if (n == 3) {
+    const Real disc = c[2] * c[2] - 3.0 * c[3] * c[1];
+    if (!(c[3] > 0.0) || !(disc > 0.0)) return 0;  // h never falls
+    const Real root = std::sqrt(disc);
+    s[0] = (-c[2] - root) / (3.0 * c[3]);
+    s[1] = (-c[2] + root) / (3.0 * c[3]);
+    return 2;
+  }
+  Real slope[5] = {};
+  for (int k = 1; k <= n; ++k) slope[k - 1] = k * c[k];
+  // Over |u| <= 1 the constant term of h' outweighing all others leaves h rising throughout.
+  Real rest = 0.0;
+  for (int k = 1; k < n; ++k) rest += std::fabs(slope[k]);
+  if (slope[0] > rest && std::fmax(std::fabs(lower), std::fabs(upper)) <= 1.0) return 0;
+  Real ends[6] = {lower};
+  int count = 1;
+  for (int k = 0, m = stationaryPoints(slope, n - 1, lower, upper, ends + 1); k < m; ++k)
+    if (ends[1 + k] > lower && ends[1 + k] < upper) ends[count++] = ends[1 + k];
+  ends[count++] = upper;
+  int found = 0;
+  for (int k = 0; k + 1 < count; ++k) {
+    if (negativeSign(polynomialValue(slope, n - 1, ends[k])) != negativeSign(polynomialValue(slope, n - 1, ends[k + 1])))
+      s[found++] = monotoneRoot(slope, n - 1, ends[k], ends[k + 1]);
+  }
+  return found;
+}
+
+// The nearest minimum of the distance inside [lower, upper] on a rising piece of h other than
+// the one holding `taken` (the bracketed foot; NaN: none taken), or NaN.
+template <class Distance2>
+Real missedMinimum(const Real* c, int n, Real lower, Real upper, Real taken, Distance2 d2) {
+  const Real nan = std::numeric_limits<Real>::quiet_NaN();
+  Real s[4] = {};
+  const int m = stationaryPoints(c, n, lower, upper, s);
+  Real best = nan, bestD2 = 0.0;
+  // Piece k runs from s[k-1] to s[k] (unbounded at the outer ends); h rises on every other one.
+  for (int k = 0; k <= m; ++k) {
+    const Real from = k == 0 ? -std::numeric_limits<Real>::infinity() : s[k - 1];
+    const Real to = k == m ? std::numeric_limits<Real>::infinity() : s[k];
+    if (taken >= from && taken <= to) continue;
+    const Real p = std::max(from, lower), q = std::min(to, upper);
+    if (!(p < q) || !negativeSign(polynomialValue(c, n, p)) || negativeSign(polynomialValue(c, n, q))) continue;
+    const Real u = monotoneRoot(c, n, p, q);
+    const Real du = d2(u);
+    if (std::isnan(best) || du < bestD2) {
+      best = u;
+      bestD2 = du;
+    }
+  }
+  return best;
 }
 
 // Squared distance of the slave node from a point given as nodes and shape values.

@@ -168,15 +168,20 @@ void StraightSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real 
   const Real xi = 1.0 - P / Q;
   const bool firstEnd = firstSegment && L.ext1 && xi < lower;
   const bool lastEnd = lastSegment && L.ext2 && xi > upper;
+  // The foot inside the bounds: the corner at a smoothed b may still dip nearer (only its
+  // distance minima are offered then).
+  bool minimaOnly = false;
   if (!firstEnd && !lastEnd) {
     if (xi >= lower && xi <= upper) {
       w.offer(dB - (1.0 - xi) * P, j, Form::SegmentPoint, xi, 0, [&](Int* n) {
         n[0] = a;
         n[1] = b;
       });
-      return;
-    }
-    if (lastSegment || upper == 1.0) {
+      // The corner lies within f times the longer neighbouring segment from b.
+      const Real r = 2.0 * L.f * std::sqrt(std::max(Q, Qnext)) + std::sqrt(w.target());
+      if (!(upper < 1.0) || !(L.f > 0.0) || dB > r * r * (1.0 + 1.0e-6)) return;
+      minimaOnly = true;
+    } else if (lastSegment || upper == 1.0) {
       w.offerVertex(dB, j, b, a, c);
       return;
     }
@@ -190,7 +195,9 @@ void StraightSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real 
     return;
   }
   const Real* xc = L.column(c);
-  if (!firstEnd && !lastEnd) {
+  // Below a smoothed b of the last segment lies the corner with the last-end extension.
+  const bool lastCorner = lastEnd || (minimaOnly && lastSegment);
+  if (!firstEnd && !lastCorner) {
     const Real reach2 = 4.0 * L.reach2 * std::max(Q, Qnext);
     if (dB > 2.0 * (reach2 + w.target()) * (1.0 + 1.0e-9)) return;
   }
@@ -198,7 +205,7 @@ void StraightSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real 
   const Real *x1 = xa, *xv = xb, *x3 = xc;
   Int triple[3] = {a, b, c};
   int extension = 0;
-  if (lastEnd) {
+  if (lastCorner) {
     extensionImage(L, xb, xa, L.e2, image);
     x3 = image;
     triple[2] = L.spare;
@@ -229,17 +236,28 @@ void StraightSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real 
   Real t = 0.0;
   const auto h = [&](Real u) { return ((c3 * u + c2) * u + c1) * u + c0; };
   const auto slope = [&](Real u) { return (3.0 * c3 * u + 2.0 * c2) * u + c1; };
-  if (!bracketedFoot(h, slope, t)) return;
-  Real d2 = 0.0;
-  for (int i = 0; i < L.nu; ++i) {
-    const Real r = V0[i] + (V1[i] + V2[i] * t) * t;
-    d2 += r * r;
-  }
-  w.offer(d2, j, Form::Smoothed, t, extension, [&](Int* n) {
-    n[0] = triple[0];
-    n[1] = triple[1];
-    n[2] = triple[2];
-  });
+  const auto distance2 = [&](Real u) {
+    Real d2 = 0.0;
+    for (int i = 0; i < L.nu; ++i) {
+      const Real r = V0[i] + (V1[i] + V2[i] * u) * u;
+      d2 += r * r;
+    }
+    return d2;
+  };
+  const auto offerPoint = [&](Real u) {
+    w.offer(distance2(u), j, Form::Smoothed, u, extension, [&](Int* n) {
+      n[0] = triple[0];
+      n[1] = triple[1];
+      n[2] = triple[2];
+    });
+  };
+  const bool bracketed = !minimaOnly && bracketedFoot(h, slope, t);
+  if (bracketed) offerPoint(t);
+  // Offered after the bracketed foot, so it is replaced only by a strictly nearer minimum.
+  const Real coefficients[4] = {c0, c1, c2, c3};
+  const Real other =
+      missedMinimum(coefficients, 3, -1.0, 1.0, bracketed ? t : std::numeric_limits<Real>::quiet_NaN(), distance2);
+  if (!std::isnan(other)) offerPoint(other);
 }
 
 // The virtual node of an extended end, for the spare column.

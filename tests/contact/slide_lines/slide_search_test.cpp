@@ -220,6 +220,34 @@ TEST_P(SmoothedNearest, SmallStepsRoundACornerMovePointAndNormalContinuously) {
   }
 }
 
+// Sharply turning lines with strongly bent segments and wide smoothing, slave nodes on both
+// sides: a corner or junction curved round the slave node may hold two distance minima, or dip
+// again after the distance has risen from the segment before it.
+TEST_P(SmoothedNearest, MasterPointIsNearestOnBentLinesFromEitherSide) {
+  const Case c = GetParam();
+  std::mt19937 rng(2024 + 8 * c.quadratic + 2 * c.closed + c.corners);
+  const int lines = c.corners > 0 ? 6 : 24;
+  int compared = 0;
+  for (int lineNo = 0; lineNo < lines; ++lineNo) {
+    const double f = 0.15 + 0.35 * (lineNo % 6) / 5.0;
+    const Line line = randomLine(rng, c.quadratic, true, c.closed, c.corners > 0 ? c.corners : 7,
+                                 c.quadratic ? 1.4 : 2.6, c.quadratic ? 0.5 : 0.0);
+    const std::vector<Piece> p = pieces(line, f);
+    for (int trial = 0; trial < 25; ++trial) {
+      const Vec slave = slaveNear(rng, line, true, 0.6);
+      const Nearest best = nearestOf(p, slave, 1000);
+      if (tiesWithFirstNode(line, slave, best)) continue;
+      Options o;
+      o.f = f;
+      const Outcome out = search(line, slave, o);
+      SCOPED_TRACE(::testing::Message() << "line " << lineNo << " f " << f << " trial " << trial);
+      expectNearest(line, slave, o, out, best);
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 16 * lines);
+}
+
 INSTANTIATE_TEST_SUITE_P(SlideSearch, SmoothedNearest,
                          ::testing::Values(Case{false, true, false}, Case{false, true, true}, Case{true, true, false},
                                            Case{true, true, true}, Case{false, true, false, 70},
