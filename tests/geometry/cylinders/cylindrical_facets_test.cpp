@@ -325,7 +325,7 @@ TEST_F(CylindricalFacets, SurfaceConstantsGroupFacetsLikeAUnionFindOverSharedCur
       const auto a = s.level(c, 20.0 + strip, 0.5, 0.25), b = s.level(c, 20.5 + strip, 0.5, 0.25);
       s.facet(169, 2, {a.start, b.start, b.end, a.end, b.middle, a.middle}, {});
     }
-    // The text's case: facets of 0.50 and 0.52 sharing a curved edge.
+    // Facets of 0.50 and 0.52 sharing a curved edge.
     const auto l0 = s.level(c, 30, 0.5, 0.2), l1 = s.level(c, 30.5, 0.5, 0.3), l2 = s.level(c, 31, 0.52, 0.25);
     const int f050 = s.facet6(l0, l1), f052 = s.facet6(l1, l2);
     s.joined.push_back({f050, f052});
