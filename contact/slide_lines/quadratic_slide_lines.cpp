@@ -235,19 +235,16 @@ void QuadraticSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real
   const Real* xm = L.column(m);
   const Real* xb = L.column(b);
   if ((L.closed || (!firstSegment && !lastSegment)) && outOfReach(w, j, Q, Qnext)) return;
-  Real V0[3] = {}, V1[3] = {}, V2[3] = {};
-  Real c0 = 0.0, c1 = 0.0, c2 = 0.0, c3 = 0.0, side = 0.0;
+  QuadraticPiece piece;
+  piece.nu = L.nu;
   for (int i = 0; i < L.nu; ++i) {
-    V0[i] = xm[i] - L.s[i];
-    V1[i] = (xb[i] - xa[i]) / 2.0;
-    V2[i] = (xa[i] + xb[i] - 2.0 * xm[i]) / 2.0;
-    c0 += V1[i] * V0[i];
-    c1 += V1[i] * V1[i] + 2.0 * V2[i] * V0[i];
-    c2 += 3.0 * V1[i] * V2[i];
-    c3 += 2.0 * V2[i] * V2[i];
+    piece.v0[i] = xm[i] - L.s[i];
+    piece.v1[i] = (xb[i] - xa[i]) / 2.0;
+    piece.v2[i] = (xa[i] + xb[i] - 2.0 * xm[i]) / 2.0;
   }
-  side = c0;
-  const auto h = [&](Real u) { return ((c3 * u + c2) * u + c1) * u + c0; };
+  piece.formCubic();
+  const Real side = piece.c[0];
+  const auto h = [&](Real u) { return piece.h(u); };
   // Bracketing inside the bounds; each moved end takes the value just evaluated.
   Real xi = (lower + upper) / 2.0, step = (upper - lower) / 2.0;
   Real hl = h(lower), hu = h(upper);
@@ -265,14 +262,7 @@ void QuadraticSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real
       hl = v;
     }
   }
-  const auto distance2 = [&](Real u) {
-    Real d2 = 0.0;
-    for (int i = 0; i < L.nu; ++i) {
-      const Real r = V0[i] + (V1[i] + V2[i] * u) * u;
-      d2 += r * r;
-    }
-    return d2;
-  };
+  const auto distance2 = [&](Real u) { return piece.distance2(u); };
   const auto offerPoint = [&](Real u, Real d2) {
     w.offer(d2, j, Form::SegmentPoint, u, 0, [&](Int* n) {
       n[0] = a;
@@ -282,7 +272,7 @@ void QuadraticSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real
   };
   if (xi < upper) {
     for (int k = 0; k < kNewtonSteps; ++k) {
-      const Real d = (3.0 * c3 * xi + 2.0 * c2) * xi + c1;
+      const Real d = piece.slope(xi);
       if (std::fabs(d) <= kTiny) break;
       const Real delta = h(xi) / d;
       xi -= delta;
@@ -299,9 +289,8 @@ void QuadraticSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real
     offerSegmentEnd(w, j, upper, side, firstSegment, lastSegment);
   }
   // Offered after the bracketed candidates, so they are replaced only by a strictly nearer one.
-  const Real coefficients[4] = {c0, c1, c2, c3};
   const Real taken = xi < upper ? xi : std::numeric_limits<Real>::quiet_NaN();
-  const Real other = missedMinimum(coefficients, 3, lower, upper, taken, distance2);
+  const Real other = missedMinimum(piece.c, 3, lower, upper, taken, distance2);
   if (!std::isnan(other)) offerPoint(other, distance2(other));
 }
 

@@ -204,6 +204,34 @@ inline int stationaryPoints(const Real* c, int n, Real lower, Real upper, Real* 
   return found;
 }
 
+// A quadratic piece r(u) = v0 + v1 u + v2 u^2 of a line, measured from the slave node, and the
+// cubic h(u) = c0 + c1 u + c2 u^2 + c3 u^3 (half the derivative of |r|^2) whose roots are its feet.
+struct QuadraticPiece {
+  int nu = 0;
+  Real v0[3] = {}, v1[3] = {}, v2[3] = {};
+  Real c[4] = {};
+
+  // Forms c from v0, v1 and v2.
+  void formCubic() {
+    for (int i = 0; i < nu; ++i) {
+      c[0] += v1[i] * v0[i];
+      c[1] += v1[i] * v1[i] + 2.0 * v2[i] * v0[i];
+      c[2] += 3.0 * v1[i] * v2[i];
+      c[3] += 2.0 * v2[i] * v2[i];
+    }
+  }
+  Real h(Real u) const { return ((c[3] * u + c[2]) * u + c[1]) * u + c[0]; }
+  Real slope(Real u) const { return (3.0 * c[3] * u + 2.0 * c[2]) * u + c[1]; }
+  Real distance2(Real u) const {
+    Real d2 = 0.0;
+    for (int i = 0; i < nu; ++i) {
+      const Real r = v0[i] + (v1[i] + v2[i] * u) * u;
+      d2 += r * r;
+    }
+    return d2;
+  }
+};
+
 // The nearest minimum of the distance inside [lower, upper] on a rising piece of h other than
 // the one holding `taken` (the bracketed foot; NaN: none taken), or NaN.
 template <class Distance2>

@@ -220,30 +220,17 @@ void StraightSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real 
     triple[2] = b;
     extension = 1;
   }
-  Real V0[3] = {}, V1[3] = {}, V2[3] = {};
+  QuadraticPiece piece;
+  piece.nu = L.nu;
   for (int i = 0; i < L.nu; ++i) {
-    V1[i] = (x3[i] - x1[i]) * L.f / 2.0;
-    V2[i] = (x1[i] + x3[i] - 2.0 * xv[i]) * L.f / 4.0;
-    V0[i] = xv[i] - L.s[i] + V2[i];
+    piece.v1[i] = (x3[i] - x1[i]) * L.f / 2.0;
+    piece.v2[i] = (x1[i] + x3[i] - 2.0 * xv[i]) * L.f / 4.0;
+    piece.v0[i] = xv[i] - L.s[i] + piece.v2[i];
   }
-  Real c0 = 0.0, c1 = 0.0, c2 = 0.0, c3 = 0.0;
-  for (int i = 0; i < L.nu; ++i) {
-    c0 += V1[i] * V0[i];
-    c1 += V1[i] * V1[i] + 2.0 * V2[i] * V0[i];
-    c2 += 3.0 * V1[i] * V2[i];
-    c3 += 2.0 * V2[i] * V2[i];
-  }
-  Real t = 0.0;
-  const auto h = [&](Real u) { return ((c3 * u + c2) * u + c1) * u + c0; };
-  const auto slope = [&](Real u) { return (3.0 * c3 * u + 2.0 * c2) * u + c1; };
-  const auto distance2 = [&](Real u) {
-    Real d2 = 0.0;
-    for (int i = 0; i < L.nu; ++i) {
-      const Real r = V0[i] + (V1[i] + V2[i] * u) * u;
-      d2 += r * r;
-    }
-    return d2;
-  };
+  piece.formCubic();
+  const auto h = [&](Real u) { return piece.h(u); };
+  const auto slope = [&](Real u) { return piece.slope(u); };
+  const auto distance2 = [&](Real u) { return piece.distance2(u); };
   const auto offerPoint = [&](Real u) {
     w.offer(distance2(u), j, Form::Smoothed, u, extension, [&](Int* n) {
       n[0] = triple[0];
@@ -251,12 +238,12 @@ void StraightSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real 
       n[2] = triple[2];
     });
   };
+  Real t = 0.0;
   const bool bracketed = !minimaOnly && bracketedFoot(h, slope, t);
   if (bracketed) offerPoint(t);
   // Offered after the bracketed foot, so it is replaced only by a strictly nearer minimum.
-  const Real coefficients[4] = {c0, c1, c2, c3};
   const Real other =
-      missedMinimum(coefficients, 3, -1.0, 1.0, bracketed ? t : std::numeric_limits<Real>::quiet_NaN(), distance2);
+      missedMinimum(piece.c, 3, -1.0, 1.0, bracketed ? t : std::numeric_limits<Real>::quiet_NaN(), distance2);
   if (!std::isnan(other)) offerPoint(other);
 }
 
