@@ -34,23 +34,43 @@ inline bool belongsToTheToolChain(const std::string& name) {
   return false;
 }
 
-inline std::set<std::string> exportedNames() {
-  std::set<std::string> names;
-  const std::string command = "nm -D --defined-only -C '" ZMX_LIBRARY_FILE "'";
+// Calls visit(type, name) for every line "<address> <type> <name>" that nm prints with the given
+// options for the library.
+template <class Visit>
+void readSymbolTable(const char* options, Visit visit) {
+  const std::string command = std::string("nm -D --defined-only ") + options + " '" ZMX_LIBRARY_FILE "'";
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  if (!pipe) return names;
+  if (!pipe) return;
   char buffer[4096];
   while (std::fgets(buffer, sizeof buffer, pipe.get()) != nullptr) {
     std::string line(buffer);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    // "<address> <type> <name>"
     const auto first = line.find(' ');
     if (first == std::string::npos) continue;
     const auto second = line.find(' ', first + 1);
     if (second == std::string::npos) continue;
-    const std::string name = line.substr(second + 1);
-    if (!belongsToTheToolChain(name)) names.insert(name);
+    visit(line.substr(first + 1, second - first - 1), line.substr(second + 1));
   }
+}
+
+inline std::set<std::string> exportedNames() {
+  std::set<std::string> names;
+  readSymbolTable("-C", [&](const std::string&, const std::string& name) {
+    if (!belongsToTheToolChain(name)) names.insert(name);
+  });
+  return names;
+}
+
+// The exported routines whose symbol is an upper-case name (the upper-case routines; records
+// are data, and class-style routines carry decorated names).
+inline std::set<std::string> exportedUpperCaseRoutines() {
+  std::set<std::string> names;
+  readSymbolTable("", [&](const std::string& type, const std::string& name) {
+    const bool code = type == "T" || type == "W" || type == "i";
+    const bool upperCase = !name.empty() && name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_") ==
+                                                std::string::npos && name[0] >= 'A' && name[0] <= 'Z';
+    if (code && upperCase) names.insert(name);
+  });
   return names;
 }
 
