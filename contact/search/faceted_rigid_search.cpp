@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <new>
 
 #include "contact/search/search_core.h"
@@ -44,7 +43,6 @@ namespace {
 constexpr Real kUnset = 1e36;
 constexpr Real kEps = 2.22e-16;
 constexpr Real kTiny = 1e-36;
-constexpr Real kPending = std::numeric_limits<Real>::quiet_NaN();
 
 // The surface and the point of one search.
 struct Search {
@@ -167,7 +165,7 @@ zmx::contact::SearchStamps::FacetReach reachOfFacet(const Search& s, const Real*
     const Real uu = dot3(u, u), uv = dot3(u, v), vv = dot3(v, v), du = dot3(d, u), dv = dot3(d, v);
     const Real det = uu * vv - uv * uv;
     // A triangle near collapse is left to the projection, which reports it.
-    if (!(det >= 1e-8 * uu * vv)) return {b, kNone, kNone};
+    if (!(det >= 1e-8 * uu * vv)) return {b, kNone, kNone, false};
     // The plane's distance |n . d| / |n| with n = u x v, |n|^2 = det; the foot's area
     // coordinates times det.
     const Real n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
@@ -175,20 +173,21 @@ zmx::contact::SearchStamps::FacetReach reachOfFacet(const Search& s, const Real*
     const Real xi = du * vv - uv * dv, eta = uu * dv - uv * du;
     if (std::min({xi, eta, det - xi - eta}) >= 1e-9 * det) {
       if (s.extension >= 0.0) c.firstBest = std::min(c.firstBest, plane);
-      return {plane, plane, plane};
+      return {plane, plane, plane, false};
     }
     // The exact distance waits until a candidate needs it (see settled).
-    return {kPending, plane, kPending};
+    return {b, plane, kNone, true};
   }
-  if (!((s.dim == 2 && nn == 2) || (s.dim == 3 && nn == 4))) return {b, kNone, kNone};
-  return {std::max(b, zmx::contact::boxDistance(s.p, x, nn, s.dim)), kNone, kNone};
+  if (!((s.dim == 2 && nn == 2) || (s.dim == 3 && nn == 4))) return {b, kNone, kNone, false};
+  return {std::max(b, zmx::contact::boxDistance(s.p, x, nn, s.dim)), kNone, kNone, false};
 }
 
 // What the search noted of candidate f, with the exact distance of a flat triangle whose foot lies
 // outside it worked out on first use.
 const zmx::contact::SearchStamps::FacetReach& settled(const Search& s, zmx::contact::SearchStamps& stamps, Int f) {
   auto& reach = stamps.reach(f);
-  if (std::isnan(reach.near)) {
+  if (reach.pending) {
+    reach.pending = false;
     Real x[27];
     s.facetNodes(f, x);
     reach.near = zmx::contact::triangleDistance(s.p, x, x + 3, x + 6);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <random>
 #include <tuple>
@@ -79,7 +80,11 @@ struct Surface {
     freeVertices.erase(std::unique(freeVertices.begin(), freeVertices.end()), freeVertices.end());
     surfaceSize = 0;
     for (double s : facetSize) surfaceSize = std::max(surfaceSize, s);
-    // The search tree.
+    buildTree(margin);
+  }
+
+  void buildTree(double margin) {
+    const int nf = static_cast<int>(triangles.size());
     block.assign(4 + 400 * nf + 1000, 0.0);
     int capacity = static_cast<int>(block.size());
     const int offset = 0, three = 3;
@@ -358,65 +363,157 @@ TEST_F(FacetedRigidSearch, StampsSurviveTheirEpochWrapping) {
 
 namespace {
 
-// A two-dimensional polyline of 2-node segments: facets of two "edges" (their end nodes).
-TEST_F(FacetedRigidSearch, APolylineInTwoDimensionsAgainstTheExactClosestPoint) {
-  const int nodes = 21, nf = nodes - 1, ldFacet = 10, ldEdge = 4, ldNodeFacets = 5, offset = 0, two = 2, unused = 0;
-  std::vector<double> coords;
-  for (int k = 0; k < nodes; ++k) coords.insert(coords.end(), {0.3 * k, std::sin(0.4 * k)});
+// A two-dimensional polyline of 2-node segments through (0.3 k, sin 0.4 k): facets of two "edges"
+// (their end nodes), every array the search reads, and its search tree.
+struct Polyline {
+  static constexpr int kNodes = 21, kFacets = kNodes - 1, kLdFacet = 10, kLdEdge = 4, kLdNodeFacets = 5;
+  std::vector<double> coords, size = std::vector<double>(kFacets, 1.0), block = std::vector<double>(20000, 0.0);
   // Edges are the nodes (an end is shared by the segments that meet there).
-  std::vector<int> facets(ldFacet * nf, 0), edges(ldEdge * nodes, 0), edgeFacets(2 * nodes, 0),
-      nodeFacets(ldNodeFacets * nodes, 0), elements(nf);
-  for (int f = 1; f <= nf; ++f) {
-    int* column = &facets[ldFacet * (f - 1)];
-    column[0] = 2, column[1] = 2, column[3] = f, column[4] = f + 1, column[7] = f, column[8] = f + 1;
-    elements[f - 1] = f;
-    for (int k = 0; k < 2; ++k) {
-      const int n = f + k;
-      int* e = &edges[ldEdge * (n - 1)];
-      edgeFacets[2 * (n - 1) + e[0]] = f;
-      ++e[0], e[1] = n;
-      int* at = &nodeFacets[ldNodeFacets * (n - 1)];
-      at[1 + at[0]] = f;
-      ++at[0];
+  std::vector<int> facets = std::vector<int>(kLdFacet * kFacets, 0), edges = std::vector<int>(kLdEdge * kNodes, 0),
+                   edgeFacets = std::vector<int>(2 * kNodes, 0), nodeFacets = std::vector<int>(kLdNodeFacets * kNodes, 0),
+                   elements = std::vector<int>(kFacets), freeVertices = {1, kNodes};
+  double surfaceSize = 1.0;
+
+  Polyline() {
+    for (int k = 0; k < kNodes; ++k) coords.insert(coords.end(), {0.3 * k, std::sin(0.4 * k)});
+    for (int f = 1; f <= kFacets; ++f) {
+      int* column = &facets[kLdFacet * (f - 1)];
+      column[0] = 2, column[1] = 2, column[3] = f, column[4] = f + 1, column[7] = f, column[8] = f + 1;
+      elements[f - 1] = f;
+      for (int k = 0; k < 2; ++k) {
+        const int n = f + k;
+        int* e = &edges[kLdEdge * (n - 1)];
+        edgeFacets[2 * (n - 1) + e[0]] = f;
+        ++e[0], e[1] = n;
+        int* at = &nodeFacets[kLdNodeFacets * (n - 1)];
+        at[1 + at[0]] = f;
+        ++at[0];
+      }
     }
+    for (int n = 1; n <= kNodes; ++n) {
+      int* at = &nodeFacets[kLdNodeFacets * (n - 1)];
+      for (int k = 0; k < at[0]; ++k) at[1 + at[0] + k] = facets[kLdFacet * (at[1 + k] - 1) + 7] == n ? 1 : 2;
+    }
+    buildTree();
   }
-  for (int n = 1; n <= nodes; ++n) {
-    int* at = &nodeFacets[ldNodeFacets * (n - 1)];
-    for (int k = 0; k < at[0]; ++k) at[1 + at[0] + k] = facets[ldFacet * (at[1 + k] - 1) + 7] == n ? 1 : 2;
+
+  void buildTree() {
+    const int nf = kFacets, ld = kLdFacet, offset = 0, two = 2;
+    const double margin = 0.5;
+    int capacity = static_cast<int>(block.size());
+    std::fill(block.begin(), block.end(), 0.0);
+    SHR_CREATESRCHDBDEFVSRIGID(&nf, facets.data(), &ld, &offset, coords.data(), &two, block.data(),
+                               reinterpret_cast<int*>(block.data()), &capacity, &margin);
   }
-  const std::vector<int> freeVertices = {1, nodes};
-  const int nfree = 2;
-  const std::vector<double> size(nf, 1.0);
-  const double surfaceSize = 1.0, margin = 0.5, extension = 0.1, scale = 0.0;
-  std::vector<double> block(20000, 0.0);
-  int capacity = 20000;
-  SHR_CREATESRCHDBDEFVSRIGID(&nf, facets.data(), &ldFacet, &offset, coords.data(), &two, block.data(),
-                             reinterpret_cast<int*>(block.data()), &capacity, &margin);
+
+  // One search at p (two reals); real and slots hold positions 1-44 and slots 1-48 exactly.
+  struct Result {
+    std::vector<double> real = std::vector<double>(44, 777.0), slots = std::vector<double>(48, 0.0);
+    int kind = 0, entity = 0, count = 0;
+  };
+  void search(const std::vector<double>& p, Result& r) {
+    const int nf = kFacets, nodes = kNodes, ldFacet = kLdFacet, ldEdge = kLdEdge, ldNodeFacets = kLdNodeFacets;
+    const int offset = 0, two = 2, unused = 0, nfree = 2, split = 0, quadratic = 0, noDisp = 0;
+    const double extension = 0.1, scale = 0.0;
+    std::vector<double> nodeDistance(nodes), bound(nf);
+    std::vector<int> candidates(nf);
+    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facets.data(), &ldFacet, edges.data(), &ldEdge, edgeFacets.data(),
+                           nodeFacets.data(), freeVertices.data(), &nfree, size.data(), &surfaceSize, &nodes, &offset,
+                           &unused, &ldNodeFacets, p.data(), coords.data(), &two, nodeDistance.data(), bound.data(),
+                           candidates.data(), r.slots.data(), r.real.data(), &split, &quadratic, "LINE    ", 8, &r.kind,
+                           &r.entity, &r.count, &extension, block.data(), &scale, &scale, &noDisp);
+  }
+};
+
+TEST_F(FacetedRigidSearch, APolylineInTwoDimensionsAgainstTheExactClosestPoint) {
+  Polyline line;
+  const std::vector<double>& coords = line.coords;
   std::mt19937 rng(4);
   std::uniform_real_distribution<double> d(0, 1);
   for (int trial = 0; trial < 200; ++trial) {
     const double x = 0.3 + 5.4 * d(rng);
-    const double p[2] = {x, std::sin(x / 0.3 * 0.4) + 0.4 * (d(rng) - 0.5)};
+    const std::vector<double> p = {x, std::sin(x / 0.3 * 0.4) + 0.4 * (d(rng) - 0.5)};
     // The exact closest point of the polyline.
     double exact = 1e300;
-    for (int k = 0; k + 1 < nodes; ++k) {
+    for (int k = 0; k + 1 < Polyline::kNodes; ++k) {
       const double ax = coords[2 * k], ay = coords[2 * k + 1], bx = coords[2 * k + 2], by = coords[2 * k + 3];
       const double t = std::clamp(((p[0] - ax) * (bx - ax) + (p[1] - ay) * (by - ay)) /
                                       ((bx - ax) * (bx - ax) + (by - ay) * (by - ay)), 0.0, 1.0);
       exact = std::min(exact, std::hypot(p[0] - ax - t * (bx - ax), p[1] - ay - t * (by - ay)));
     }
-    std::vector<double> nodeDistance(nodes), bound(nf), real(50, 777.0), slots(50, 0.0);
-    std::vector<int> candidates(nf);
-    int kind = 0, entity = 0, count = 0;
-    const int split = 0, quadratic = 0, noDisp = 0;
-    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facets.data(), &ldFacet, edges.data(), &ldEdge, edgeFacets.data(),
-                           nodeFacets.data(), freeVertices.data(), &nfree, size.data(), &surfaceSize, &nodes, &offset,
-                           &unused, &ldNodeFacets, p, coords.data(), &two, nodeDistance.data(), bound.data(),
-                           candidates.data(), slots.data(), real.data(), &split, &quadratic, "LINE    ", 8, &kind,
-                           &entity, &count, &extension, block.data(), &scale, &scale, &noDisp);
-    ASSERT_TRUE(kind == 1 || kind == 3) << trial;  // no edge contacts in two dimensions
-    EXPECT_NEAR(std::fabs(real[0]), exact, 1e-6) << trial;
-    EXPECT_EQ(real[9], 0.0);  // the third foot component stays 0 in two dimensions
+    Polyline::Result r;
+    line.search(p, r);
+    ASSERT_TRUE(r.kind == 1 || r.kind == 3) << trial;  // no edge contacts in two dimensions
+    EXPECT_NEAR(std::fabs(r.real[0]), exact, 1e-6) << trial;
+    EXPECT_EQ(r.real[9], 0.0);  // the third foot component stays 0 in two dimensions
+  }
+}
+
+// NaN, infinite and huge points, facet sizes and node coordinates, cold and from a previous contact,
+// on a polyline and on a sphere: any answer will do, but each search ends, names a contact the
+// surface holds (or none), and reads and writes nothing outside its arguments (the sanitizers
+// watch the arrays, each of exactly its size; the point of a polyline has two reals).
+TEST_F(FacetedRigidSearch, NonFiniteAndHugeInputStaysWithinTheArguments) {
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  const double odd[] = {nan, inf, -inf, 1e300, -1e300};
+  const auto named = [](int kind, int entity, int facets, int nodes, int edges) {
+    switch (kind) {
+      case 0: return entity == 0;
+      case 1: return entity >= 1 && entity <= nodes;
+      case 2: return entity >= 1 && entity <= edges;
+      case 3: return entity >= 1 && entity <= facets;
+      default: return false;
+    }
+  };
+  {
+    SCOPED_TRACE("polyline");
+    const Polyline good;
+    for (int round = 0; round < 3 * 5 * 3; ++round) {
+      Polyline line = good;
+      const double v = odd[round % 5];
+      const int what = round / 5 % 3, warm = round / 15;
+      std::vector<double> p = {1.4, 0.9};
+      if (what == 0) p[round % 2] = v;
+      if (what == 1) std::fill(line.size.begin(), line.size.end(), v);
+      if (what == 2) {
+        if (v == 1e300 || v == -1e300) {
+          for (double& c : line.coords) c *= v;
+        } else {
+          line.coords[2 * 5] = v, line.coords[2 * 6 + 1] = v;
+        }
+        if (warm == 2) line.buildTree();
+      }
+      Polyline::Result r;
+      if (warm > 0) r.kind = 3, r.entity = 5;
+      line.search(p, r);
+      EXPECT_TRUE(named(r.kind, r.entity, Polyline::kFacets, Polyline::kNodes, Polyline::kNodes)) << round;
+    }
+  }
+  {
+    SCOPED_TRACE("sphere");
+    const Surface good = sphere(8, 12);
+    const int facets = static_cast<int>(good.triangles.size()), nodes = static_cast<int>(good.coords.size() / 3);
+    const int edges = static_cast<int>(good.edgeFacets.size() / 2);
+    for (int round = 0; round < 3 * 5 * 3; ++round) {
+      Surface s = good;
+      const double v = odd[round % 5];
+      const int what = round / 5 % 3, warm = round / 15;
+      Point3 p = {0.3, 0.5, 0.9};
+      if (what == 0) p[round % 3] = v;
+      if (what == 1) std::fill(s.facetSize.begin(), s.facetSize.end(), v);
+      if (what == 2) {
+        if (v == 1e300 || v == -1e300) {
+          for (double& c : s.coords) c *= v;
+        } else {
+          s.coords[3 * 4] = v, s.coords[3 * 9 + 2] = v;
+        }
+        if (warm == 2) s.buildTree(0.2);
+      }
+      Surface::Result r;
+      if (warm > 0) r.kind = 3, r.entity = 7;
+      s.search(p, r);
+      EXPECT_TRUE(named(r.kind, r.entity, facets, nodes, edges)) << round;
+    }
   }
 }
 
