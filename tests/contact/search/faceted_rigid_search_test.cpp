@@ -16,6 +16,7 @@
 #include "contact/search/search_stamps.h"
 #include "runtime/record.h"
 #include "siblings/eqc/testing.h"
+#include "tests/contact/search/rigid_surface_harness.h"
 #include "tests/support/closest_point.h"
 #include "tests/support/host_fixture.h"
 #include "zmx/contact.h"
@@ -24,135 +25,9 @@ namespace {
 
 using FacetedRigidSearch = zmxtest::HostFixture;
 using zmxtest::Point3;
-
-// A triangulated surface with every array the search reads.
-struct Surface {
-  std::vector<double> coords;
-  std::vector<std::array<int, 3>> triangles;
-  std::vector<int> facetTable, edgeTable, edgeFacets, nodeFacets, freeVertices, elements;
-  std::vector<double> facetSize, block;
-  int ldNodeFacets = 0;
-  double surfaceSize = 0;
-  static constexpr int kLdFacet = 10, kLdEdge = 4;
-
-  void finish(double margin) {
-    const int nf = static_cast<int>(triangles.size()), nn = static_cast<int>(coords.size() / 3);
-    std::map<std::pair<int, int>, int> edgeOf;
-    std::vector<std::vector<std::pair<int, int>>> at(nn + 1);
-    facetTable.assign(kLdFacet * nf, 0);
-    for (int f = 0; f < nf; ++f) {
-      int* column = &facetTable[kLdFacet * f];
-      column[0] = 3, column[1] = 3;
-      double size = 0;
-      for (int k = 0; k < 3; ++k) {
-        const int a = triangles[f][k], b = triangles[f][(k + 1) % 3];
-        column[7 + k] = a;
-        at[a].push_back({f + 1, k + 1});
-        const auto key = std::minmax(a, b);
-        auto it = edgeOf.find(key);
-        if (it == edgeOf.end()) {
-          it = edgeOf.emplace(key, static_cast<int>(edgeOf.size()) + 1).first;
-          edgeTable.insert(edgeTable.end(), {0, a, b, 0});
-          edgeFacets.insert(edgeFacets.end(), {0, 0});
-        }
-        const int e = it->second;
-        edgeFacets[2 * (e - 1) + edgeTable[kLdEdge * (e - 1)]] = f + 1;
-        ++edgeTable[kLdEdge * (e - 1)];
-        column[3 + k] = e;
-        for (int c = 0; c < 3; ++c) size = std::max(size, std::fabs(coords[3 * (a - 1) + c] - coords[3 * (b - 1) + c]));
-      }
-      facetSize.push_back(2 * size);
-      elements.push_back(1000 + f + 1);
-    }
-    std::size_t most = 0;
-    for (const auto& list : at) most = std::max(most, list.size());
-    ldNodeFacets = static_cast<int>(2 * most + 1);
-    nodeFacets.assign(static_cast<std::size_t>(ldNodeFacets) * nn, 0);
-    for (int n = 1; n <= nn; ++n) {
-      int* column = &nodeFacets[static_cast<std::size_t>(ldNodeFacets) * (n - 1)];
-      const int m = static_cast<int>(at[n].size());
-      column[0] = m;
-      for (int i = 0; i < m; ++i) column[1 + i] = at[n][i].first, column[1 + m + i] = at[n][i].second;
-    }
-    for (std::size_t e = 0; e < edgeFacets.size() / 2; ++e)
-      if (edgeTable[kLdEdge * e] == 1) freeVertices.insert(freeVertices.end(), {edgeTable[kLdEdge * e + 1], edgeTable[kLdEdge * e + 2]});
-    std::sort(freeVertices.begin(), freeVertices.end());
-    freeVertices.erase(std::unique(freeVertices.begin(), freeVertices.end()), freeVertices.end());
-    surfaceSize = 0;
-    for (double s : facetSize) surfaceSize = std::max(surfaceSize, s);
-    buildTree(margin);
-  }
-
-  void buildTree(double margin) {
-    const int nf = static_cast<int>(triangles.size());
-    block.assign(4 + 400 * nf + 1000, 0.0);
-    int capacity = static_cast<int>(block.size());
-    const int offset = 0, three = 3;
-    SHR_CREATESRCHDBDEFVSRIGID(&nf, facetTable.data(), &kLdFacet, &offset, coords.data(), &three, block.data(),
-                               reinterpret_cast<int*>(block.data()), &capacity, &margin);
-  }
-
-  struct Result {
-    std::vector<double> real = std::vector<double>(50, 777.0);
-    std::vector<double> slots = std::vector<double>(50, 555.0);
-    int kind = 0, entity = 0, count = 0;
-    double distance() const { return real[0]; }
-    Point3 foot() const { return {real[7], real[8], real[9]}; }
-  };
-
-  void search(const Point3& p, Result& r, double extension = 0.1, const std::vector<double>* disp = nullptr,
-              double scale = 0.0, const std::vector<double>* coordsOverride = nullptr) {
-    const int nf = static_cast<int>(triangles.size()), nn = static_cast<int>(coords.size() / 3), offset = 0, three = 3;
-    const int freeCount = static_cast<int>(freeVertices.size()), split = 0, quadratic = 0, unused = 0;
-    const int useDisp = disp != nullptr ? 1 : 0;
-    std::vector<double> nodeDistance(nn), bound(nf);
-    std::vector<int> candidates(nf);
-    const std::vector<double>& x = coordsOverride != nullptr ? *coordsOverride : coords;
-    const std::vector<double> noDisp(1, 0.0);
-    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facetTable.data(), &kLdFacet, edgeTable.data(), &kLdEdge,
-                           edgeFacets.data(), nodeFacets.data(), freeVertices.data(), &freeCount, facetSize.data(),
-                           &surfaceSize, &nn, &offset, &unused, &ldNodeFacets, p.data(), x.data(), &three,
-                           nodeDistance.data(), bound.data(), candidates.data(), r.slots.data(), r.real.data(), &split,
-                           &quadratic, "RIGID   ", 8, &r.kind, &r.entity, &r.count, &extension, block.data(),
-                           disp != nullptr ? disp->data() : noDisp.data(), &scale, &useDisp);
-  }
-
-  // The exact closest point of the surface.
-  Point3 closest(const Point3& p, double& distance) const {
-    distance = 1e300;
-    Point3 best{};
-    for (const auto& t : triangles) {
-      const auto node = [&](int n) { return Point3{coords[3 * (n - 1)], coords[3 * (n - 1) + 1], coords[3 * (n - 1) + 2]}; };
-      const Point3 q = zmxtest::closestOnTriangle(p, node(t[0]), node(t[1]), node(t[2]));
-      const double d = std::hypot(q[0] - p[0], q[1] - p[1], q[2] - p[2]);
-      if (d < distance) distance = d, best = q;
-    }
-    return best;
-  }
-};
-
-// A sphere of radius 1 from a latitude-longitude grid, facets facing out.
-Surface sphere(int rings, int sectors) {
-  Surface s;
-  s.coords = {0, 0, 1};
-  for (int i = 1; i < rings; ++i)
-    for (int j = 0; j < sectors; ++j) {
-      const double t = M_PI * i / rings, f = 2 * M_PI * j / sectors;
-      s.coords.insert(s.coords.end(), {std::sin(t) * std::cos(f), std::sin(t) * std::sin(f), std::cos(t)});
-    }
-  s.coords.insert(s.coords.end(), {0, 0, -1});
-  const int south = static_cast<int>(s.coords.size() / 3);
-  const auto at = [&](int i, int j) { return 2 + (i - 1) * sectors + (j % sectors); };
-  for (int j = 0; j < sectors; ++j) s.triangles.push_back({1, at(1, j), at(1, j + 1)});
-  for (int i = 1; i < rings - 1; ++i)
-    for (int j = 0; j < sectors; ++j) {
-      s.triangles.push_back({at(i, j), at(i + 1, j), at(i + 1, j + 1)});
-      s.triangles.push_back({at(i, j), at(i + 1, j + 1), at(i, j + 1)});
-    }
-  for (int j = 0; j < sectors; ++j) s.triangles.push_back({at(rings - 1, j), south, at(rings - 1, j + 1)});
-  s.finish(0.2);
-  return s;
-}
+using rigid_test::Surface;
+using rigid_test::sphere;
+using rigid_test::torus;
 
 TEST_F(FacetedRigidSearch, ASphereColdAndWarmAgainstTheExactClosestPoint) {
   Surface s = sphere(12, 24);
@@ -200,24 +75,6 @@ TEST_F(FacetedRigidSearch, ASphereColdAndWarmAgainstTheExactClosestPoint) {
   EXPECT_GT(kinds[2] + kinds[1], 3);
 }
 
-// A torus (radii 1 and 0.3) from a grid of nu x nv quadrilaterals, each split along a diagonal:
-// long thin facets where nu is small against nv, so that the node nearest to a point is often not
-// a node of the facet that holds its closest point.
-Surface torus(int nu, int nv) {
-  Surface s;
-  for (int i = 0; i < nu; ++i)
-    for (int j = 0; j < nv; ++j) {
-      const double u = 2 * M_PI * i / nu, v = 2 * M_PI * j / nv, r = 1 + 0.3 * std::cos(v);
-      s.coords.insert(s.coords.end(), {r * std::cos(u), r * std::sin(u), 0.3 * std::sin(v)});
-    }
-  const auto at = [&](int i, int j) { return 1 + (i % nu) * nv + (j % nv); };
-  for (int i = 0; i < nu; ++i)
-    for (int j = 0; j < nv; ++j) {
-      s.triangles.push_back({at(i, j), at(i + 1, j), at(i + 1, j + 1)});
-      s.triangles.push_back({at(i, j), at(i + 1, j + 1), at(i, j + 1)});
-    }
-  return s;
-}
 
 // Paths of small steps near a torus of long thin facets, the contact handed back at every step:
 // the warm answer is the exact closest point (a face accepted within 0.001 of its facet may lie a
@@ -225,14 +82,7 @@ Surface torus(int nu, int nv) {
 // neighbours, misses the facet that holds the closest point at about one step in twelve here.
 TEST_F(FacetedRigidSearch, ATorusWarmAlongPathsOfSmallStepsFindsTheExactClosestPoint) {
   Surface s = torus(12, 48);
-  double h = 0;
-  for (const auto& t : s.triangles)
-    for (int k = 0; k < 3; ++k) {
-      const int a = t[k] - 1, b = t[(k + 1) % 3] - 1;
-      h += std::hypot(s.coords[3 * a] - s.coords[3 * b], s.coords[3 * a + 1] - s.coords[3 * b + 1],
-                      s.coords[3 * a + 2] - s.coords[3 * b + 2]);
-    }
-  h /= 3.0 * s.triangles.size();
+  const double h = rigid_test::meanSide(s);
   s.finish(h);
   std::mt19937 rng(7);
   std::uniform_real_distribution<double> d(-1, 1);
