@@ -284,9 +284,9 @@ static void writeModel(void* buffer1, void* buffer2, void* buffer3, Int* element
     for (Int k = 1; k <= nodeEntries && nodeEntry == 0; ++k)
       if (BCU_ACOMP(entryName(buffer3, k), 8, entryName(buffer2, j), 8) == 0) nodeEntry = k;
     if (nodeEntry != 0) {
-      const Int address = nodeDirectory + entryOffset(buffer3, nodeEntry) - 1;
+      const Int address = listAddress(nodeDirectory, entryOffset(buffer3, nodeEntry), "WRITEMODELODBSUPER");
       if (partRecord != nullptr) partRecord[kPartNodes - 1] = address;
-      if (readList(address, buffer1, listSlots) > 0) {
+      if (address != 0 && readList(address, buffer1, listSlots) > 0) {
         const Int positioning = 1;
         ODBNODES(buffer1, nodeMap, &partCount, &directions, &positioning, rotation, translation, handle,
                  &nodeDatabase, &package, flags);
@@ -295,9 +295,9 @@ static void writeModel(void* buffer1, void* buffer2, void* buffer3, Int* element
       report(-1, "NODE DATA FOR PART %S NOT FOUND", 0, 0, name, 80);
     }
 
-    const Int listAddress = elementDirectory + entryOffset(buffer2, j) - 1;
-    if (partRecord != nullptr) partRecord[kPartElements - 1] = listAddress;
-    const Int listLength = readList(listAddress, buffer1, listSlots);
+    const Int elementList = listAddress(elementDirectory, entryOffset(buffer2, j), "WRITEMODELODBSUPER");
+    if (partRecord != nullptr) partRecord[kPartElements - 1] = elementList;
+    const Int listLength = elementList != 0 ? readList(elementList, buffer1, listSlots) : 0;
     for (Int k = 2; k <= listLength; ++k) {
       const Int e = rec::slotI(buffer1, k);
       if (e < 1 || e > elements) {
