@@ -126,7 +126,7 @@ void ODBNODES(const void* nodeList, Int* nodeMap, const Int* part, const Int* di
               const Real* rotation, const Real* translation, const Int* handle, const Int* nodeDatabase,
               const Int* nodePackage, const Int* nodeFlags) {
   const Int nodes = rec::i(CGN, kNodeCount);
-  const Int count = rec::slotI(nodeList, 1) - 1;
+  const long long count = rec::slotI(nodeList, 1) - 1LL;
   const Int d = std::clamp<Int>(*directions, 1, 3);
   const Int op3 = 3, op1 = 1, one = 1, three = 3, bit = kNodeFlagBit;
   for (Int k = 1; k <= count; ++k) {
