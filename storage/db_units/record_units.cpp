@@ -6,9 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <new>
+#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "runtime/address_space.h"
 #include "runtime/format.h"
@@ -185,35 +184,49 @@ struct StepEntry {
   Int step, increment, value1, value2, flag;
 };
 
-StepEntry entryOf(const void* record, Int e) {
-  const Int first = 4 + 6 * e;
-  return {wordValue(record, first), wordValue(record, first + 1), wordValue(record, first + 2),
-          wordValue(record, first + 3), wordValue(record, first + 4)};
+// One directory record as the walk sees it: where it lies, its length and the next address.
+// Entries are read one at a time from the unit, so nothing is sized by the record's length
+// word: a damaged length only bounds the entries that are looked at.
+struct DirectoryRecord {
+  Int address = 0;
+  Int length = 0;
+  Int next = 0;
+};
+
+// Reads count words at address + offset of the restart unit DBRE reads from; false (nothing
+// read) when the span leaves the word addresses of the unit.
+bool readDirectoryWords(Int address, long long offset, Real* words, Int count) {
+  const long long first = static_cast<long long>(address) + offset;
+  if (first < 1 || first + count - 1 > INT32_MAX) return false;
+  unitTransfer(restartReadUnit(), 0, words, count, static_cast<Int>(first));
+  return true;
 }
 
-// Reads the directory record at address as DBRE reads it, but into storage of the walk's own:
-// sized to the record and to the entries a record holds (CDRW word 12), so that no read of an
-// entry or of the next address runs past it; the caller's array has no stated room. Storage that
-// cannot be had is reported, and the record then reads as zeros (no entries, no next record).
-void readDirectoryRecord(Int address, std::vector<Real>& record) {
-  const Int unit = restartReadUnit();
-  Real head = 0.0;
-  unitTransfer(unit, 0, &head, 1, address);
-  const Int length = wordValue(&head);
-  const long long entries = std::max<Int>(rec::i(CDRW, kStepEntries), 0);
-  const long long slots = std::max<long long>({3, 6 * entries + 2, static_cast<long long>(length)});
-  try {
-    record.assign(static_cast<std::size_t>(slots), 0.0);
-  } catch (const std::bad_alloc&) {
-    systemError("MEMORY FAILURE.");
-    record.assign(3, 0.0);
-    return;
+// The head of the record at address: its length and its next address (word 3). False, reported,
+// for a record too short to hold the next address or one that runs past the unit's addresses.
+bool readDirectoryHead(Int address, DirectoryRecord& record) {
+  Real head[3] = {};
+  if (!readDirectoryWords(address, 0, head, 3) || wordValue(head) < 3 ||
+      static_cast<long long>(address) + wordValue(head) - 1 > INT32_MAX) {
+    systemErrorWith("SYSTEM ERROR IN MRESTSTEPINC - DAMAGED DIRECTORY RECORD AT %I", address);
+    return false;
   }
-  if (length > 0) unitTransfer(unit, 0, record.data(), length, address);
+  record = {address, wordValue(head), wordValue(head, 3)};
+  return true;
+}
+
+// Entry e (0-based) of a record, or false when the record ends before it or its flag is 0.
+bool readDirectoryEntry(const DirectoryRecord& record, Int e, StepEntry& entry) {
+  const long long first = 4 + 6LL * e;  // the entry's words first .. first + 4
+  Real words[5] = {};
+  if (first + 4 > record.length || !readDirectoryWords(record.address, first - 1, words, 5)) return false;
+  entry = {wordValue(words, 1), wordValue(words, 2), wordValue(words, 3), wordValue(words, 4), wordValue(words, 5)};
+  return entry.flag != 0;
 }
 
 // Walks the directory records from address, handing each entry (up to the first with flag 0
-// in each record) to visit; false when the walk ran past the record limit.
+// in each record) to visit; false when the walk ran past the record limit. A damaged record
+// (reported) ends the walk with what was found before it.
 //
 // A chain that never ends loops back on itself. The visitors only overwrite what they keep or
 // take a maximum, so once one whole turn of the loop has been walked, further whole turns change
@@ -221,18 +234,15 @@ void readDirectoryRecord(Int address, std::vector<Real>& record) {
 // walked. The result is that of the full walk, without ten million reads.
 template <class Visit>
 bool walkDirectory(Int address, Visit visit) {
-  std::vector<Real> record;
+  DirectoryRecord record;
   Int turnStart = address;  // where the current turn of the loop search began
   long long turnLength = 0, power = 1;
   bool skipped = false;
   for (long long records = 0; records < kWalkLimit; ++records) {
-    readDirectoryRecord(address, record);
-    for (Int e = 0; e < rec::i(CDRW, kStepEntries); ++e) {
-      const StepEntry entry = entryOf(record.data(), e);
-      if (entry.flag == 0) break;
-      visit(entry);
-    }
-    address = wordValue(record.data(), 3);
+    if (!readDirectoryHead(address, record)) return true;
+    StepEntry entry{};
+    for (Int e = 0; e < rec::i(CDRW, kStepEntries) && readDirectoryEntry(record, e, entry); ++e) visit(entry);
+    address = record.next;
     if (address == 0) return true;
     if (skipped) continue;
     ++turnLength;
