@@ -12,6 +12,7 @@
 #include "runtime/address_space.h"
 #include "runtime/format.h"
 #include "runtime/record.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/eqc_units.h"
@@ -85,6 +86,70 @@ Int restartReadUnit() {
   return rec::i(CDRR, kRestartReadFile) == kRestartFileUnit ? kRestartReadUnit : kRestartWriteUnit;
 }
 
+// ---- records whose word 1 gives their length -------------------------------------------------
+
+// A length word taken as a count of words: its absolute value where the sign is a mark (M
+// records), in 64 bits, so that INT_MIN does not wrap.
+long long lengthOf(const void* word1, bool absolute = false) {
+  const long long value = wordValue(word1);
+  return absolute ? std::llabs(value) : value;
+}
+
+// Whether a record of length words read from a file may go to array at address: at least one
+// word, its end and the next address inside the 32-bit word addresses, and no more than the
+// array's room where the array lies in the address space (its room is known there).
+bool recordFits(long long length, Int address, const void* array) {
+  const long long room = eqc::knownRoom(array);
+  return length >= 1 && static_cast<long long>(address) + length <= INT32_MAX && (room < 0 || length <= room);
+}
+
+// Reports a damaged record length with the routine's text ("... %I"), the length cut to an Int.
+void damagedLength(const char* text, long long length) {
+  systemErrorWith(text, static_cast<Int>(std::clamp<long long>(length, INT32_MIN, INT32_MAX)));
+}
+
+// Reads the record at address of a paged unit whose word 1 gives its length. The length word is
+// read apart first; a record that does not fit (recordFits) is reported with the text and
+// nothing reaches the array. The length read, or 0.
+Int readOwnRecord(Int unit, void* array, Int address, const char* text) {
+  Real head = 0.0;
+  unitTransfer(unit, 0, &head, 1, address);
+  const long long length = lengthOf(&head);
+  if (!recordFits(length, address, array)) {
+    damagedLength(text, length);
+    return 0;
+  }
+  unitTransfer(unit, 0, array, static_cast<Int>(length), address);
+  return static_cast<Int>(length);
+}
+
+// The same for a record of the sibling substructure store (a read of length 0 there takes the
+// record's own length): the length word first, then exactly that many words. Returns the length
+// read, or 0 with status 1 (reported) or the store's own status.
+Int readOwnStoreRecord(Int kind, Int address, void* array, bool absolute, const char* text, Int* status) {
+  const Int read = 0, one = 1;
+  Real head = 0.0;
+  DBSUP(&read, &kind, &address, &head, &one, status);
+  if (*status != 0) return 0;
+  const long long length = lengthOf(&head, absolute);
+  if (!recordFits(length, address, array)) {
+    damagedLength(text, length);
+    *status = 1;
+    return 0;
+  }
+  const Int words = static_cast<Int>(length);
+  DBSUP(&read, &kind, &address, array, &words, status);
+  return *status == 0 ? words : 0;
+}
+
+// address + by, when that is still a word address; otherwise address unchanged and false.
+bool advance(Int& address, long long by) {
+  const long long next = static_cast<long long>(address) + by;
+  if (next < INT32_MIN || next > INT32_MAX) return false;
+  address = static_cast<Int>(next);
+  return true;
+}
+
 // ---- substructure-store table -------------------------------------------------------------
 
 // The 25 words of a table row (row relative to CDSUPS word 1), or null (reported).
@@ -107,17 +172,40 @@ struct Row {
 // Start and length words of a kind's region: 1 and 2, 3 and 4, 5 and 6, 7 and 8.
 int regionStartWord(Int kind) { return kind >= 1 && kind <= 4 ? 2 * kind - 1 : 0; }
 
-void storeTransfer(Int operation, Int kind, Int* index, void* array, Row row) {
+constexpr const char* kStoreLength = "SYSTEM ERROR IN DBSUPS - RECORD LENGTH %I";
+
+// A read or write of one record of a kind's region; status 1 (reported) for a record that lies
+// outside the unit's word addresses or a read the array cannot hold.
+void storeTransfer(Int operation, Int kind, Int* index, void* array, Row row, Int* status) {
   if (kind == 1) {
     const Int length = row[11];
-    unitTransfer(kStoreUnit, operation, array, length, row[1] + (*index - 1) * length);
+    const long long address = row[1] + (static_cast<long long>(*index) - 1) * length;
+    if (address < 1 || (operation == 0 && !recordFits(length, static_cast<Int>(address), array)) ||
+        address + length > INT32_MAX) {
+      damagedLength(kStoreLength, length);
+      *status = 1;
+      return;
+    }
+    unitTransfer(kStoreUnit, operation, array, length, static_cast<Int>(address));
     return;
   }
   if (kind != 3 && kind != 4) return;
-  const Int address = *index + row[regionStartWord(kind)] - 1;
-  const Int length = operation == 0 ? 0 : wordValue(array);
-  unitTransfer(kStoreUnit, operation, array, length, address);
-  *index += wordValue(array);
+  const long long address = static_cast<long long>(*index) + row[regionStartWord(kind)] - 1;
+  if (address < 1 || address > INT32_MAX) {
+    systemErrorWith("SYSTEM ERROR IN DBSUPS - ADDRESS %I", *index);
+    *status = 1;
+    return;
+  }
+  Int length = 0;
+  if (operation == 0) {
+    length = readOwnRecord(kStoreUnit, array, static_cast<Int>(address), kStoreLength);
+  } else {
+    length = wordValue(array);
+    if (length < 1 || address + length > INT32_MAX) length = 0;
+    if (length == 0) damagedLength(kStoreLength, wordValue(array));
+    if (length != 0) unitTransfer(kStoreUnit, operation, array, length, static_cast<Int>(address));
+  }
+  if (length == 0 || !advance(*index, length)) *status = 1;
 }
 
 void openRegion(Int kind, Row row, Int hw) {
@@ -136,9 +224,11 @@ void closeRegion(Int kind, Int index, Row row, Int& hw) {
   }
 }
 
-// Moves length words from old to next in pieces of at most one page through the buffer.
+// Moves length words from old to next in pieces of at most one page through the buffer, and no
+// larger than the buffer where its room is known.
 void moveWords(Real* buffer, Int from, Int to, Int length) {
-  const Int page = std::max(rec::i(CDSUS, 1), 1);
+  const long long room = eqc::knownRoom(buffer);
+  const Int page = static_cast<Int>(std::max<long long>(room < 0 ? rec::i(CDSUS, 1) : std::min<long long>(rec::i(CDSUS, 1), room), 1));
   for (Int done = 0; done < length;) {
     const Int piece = std::min(page, length - done);
     unitTransfer(kStoreUnit, 0, buffer, piece, from + done);
@@ -286,6 +376,8 @@ void traceRelativeAddress(Int address) {
 
 extern "C" {
 
+constexpr const char* kNodeLength_ = "SYSTEM ERROR IN DBND - NODE RECORD LENGTH %I";
+
 void DBND(const Int* operation, void* array, const Int* node) {
   const Int kind = programKind();
   if (kind != 0 && kind != 1) return;
@@ -293,10 +385,22 @@ void DBND(const Int* operation, void* array, const Int* node) {
   Int status = 0;
   if (rec::i(CDND, kNodeStore) == 0) {
     const Int length = rec::i(CDND, kNodeLength);
-    if (length != 0) unitTransfer(kNodeUnit, *operation, array, length, (*node - 1) * length + 1);
+    if (length == 0) return;
+    const long long address = (static_cast<long long>(*node) - 1) * length + 1;
+    if (address < 1 || !recordFits(length, static_cast<Int>(std::min<long long>(address, INT32_MAX)), array)) {
+      damagedLength(kNodeLength_, length);
+      return;
+    }
+    unitTransfer(kNodeUnit, *operation, array, length, static_cast<Int>(address));
     return;
   }
   if (kind == 0 || (*operation == 0 && rec::i(CDND, kPreReadsStore) == 0)) {
+    // The store reads a node record of the length its index record gives (CDSINX).
+    const Int length = rec::i(CDSINX, eqc_records::kNodeRecordLength);
+    if (*operation == 0 && !recordFits(length, 1, array)) {
+      damagedLength(kNodeLength_, length);
+      return;
+    }
     const Int none = 0;
     DBSUP(operation, &kKindNodeRecords, node, array, &none, &status);
     return;
@@ -324,7 +428,7 @@ void DBSUPS(const Int* operation, const Int* kind, Int* index, void* array, cons
   switch (*operation) {
     case 0:
     case 1:
-      storeTransfer(*operation, *kind, index, array, r);
+      storeTransfer(*operation, *kind, index, array, r, status);
       return;
     case 2:
       openRegion(*kind, r, hw);
@@ -342,26 +446,39 @@ void DBSUPS(const Int* operation, const Int* kind, Int* index, void* array, cons
 }
 
 void DBRE(const Int* operation, void* array, Int* address, Int* status) {
+  constexpr const char* kDamaged = "SYSTEM ERROR IN SUBROUTINE DBRE: RECORD LENGTH %I";
   *status = 0;
+  long long length = 0;
   switch (*operation) {
     case 0:
-      unitTransfer(restartReadUnit(), 0, array, 0, *address);
+      length = readOwnRecord(restartReadUnit(), array, *address, kDamaged);
       break;
-    case 1: {
-      const Int length = wordValue(array);
-      Int& highest = rec::i(CDRW, kRestartHighest);
-      highest = std::max(highest, *address + length);
-      unitTransfer(kRestartWriteUnit, 1, array, length, *address);
+    case 1:
+      length = lengthOf(array);
+      if (length < 0 || static_cast<long long>(*address) + length > INT32_MAX) {
+        damagedLength(kDamaged, length);
+        length = 0;
+        break;
+      }
+      rec::i(CDRW, kRestartHighest) = std::max(rec::i(CDRW, kRestartHighest), static_cast<Int>(*address + length));
+      unitTransfer(kRestartWriteUnit, 1, array, static_cast<Int>(length), *address);
+      if (length == 0) return;
       break;
-    }
     case 2:
       unitTransfer(kRestartReadUnit, 0, array, 1, *address);
+      length = lengthOf(array);
+      if (length < 1 || static_cast<long long>(*address) + length > INT32_MAX) {
+        damagedLength(kDamaged, length);
+        length = 0;
+      }
       break;
     default:
       systemErrorWith("SYSTEM ERROR IN SUBROUTINE DBRE: JOP = %I", *operation);
-      break;
+      advance(*address, lengthOf(array));
+      return;
   }
-  *address += wordValue(array);
+  // A record that was refused leaves the address where it was.
+  if (length == 0 || !advance(*address, length)) *status = 1;
 }
 
 void SHR_MRESTSTEPINC(void* /*array*/, const Int* address, Int* step, Int* increment, Int* value1, Int* value2) {
@@ -410,16 +527,26 @@ void DBCM(const Int* operation, void* array, const Int* n, Int* status) {
     return;
   }
   cmSequential(0, array, 1, status);
-  const Int length = wordValue(array);
-  if (length > 1) cmSequential(0, static_cast<char*>(array) + 8, length - 1, status);
+  if (*status != 0) return;
+  const long long length = lengthOf(array);
+  if (!recordFits(length, 1, array)) {
+    damagedLength("SYSTEM ERROR IN DBCM - RECORD LENGTH %I", length);
+    *status = 1;
+    return;
+  }
+  if (length > 1) cmSequential(0, static_cast<char*>(array) + 8, static_cast<Int>(length - 1), status);
 }
 
 void DBCM1(const Int* operation, void* array, const Int* n, Int* address, const Int* which, Int* status) {
   *status = 0;
   if (*which == 1) {
     if (*address != 0) {
-      DBSUP(operation, &kKindCmRecords, address, array, n, status);
-      *address += wordValue(array);
+      if (*operation == 0 && *n == 0)
+        readOwnStoreRecord(kKindCmRecords, *address, array, false, "SYSTEM ERROR IN SUBROUTINE DBCM1: RECORD LENGTH %I",
+                           status);
+      else
+        DBSUP(operation, &kKindCmRecords, address, array, n, status);
+      if (*status == 0 && !advance(*address, lengthOf(array))) *status = 1;
     } else {
       DBCM(operation, array, n, status);
     }
@@ -450,15 +577,29 @@ void DBMLRL(const Int* operation, const Int* k, const Int* n, void* array1, void
   *address -= offset;
 }
 
+constexpr const char* kMLength = "SYSTEM ERROR IN DBM - RECORD LENGTH %I";
+
 void SHR_DBM(const Int* operation, void* array, Int* status) {
   Int& storeAddress = rec::i(CDM, zmx::units::kStoreAddress);
   if (storeAddress == 0) {
     if (*operation <= 0) {
       mSequential(0, array, 1, status);
-      const Int length = std::abs(wordValue(array));
-      if (length > 1) mSequential(0, static_cast<char*>(array) + 8, length - 1, status);
+      if (*status != 0) return;
+      const long long length = lengthOf(array, true);
+      if (!recordFits(length, 1, array)) {
+        damagedLength(kMLength, length);
+        *status = 1;
+        return;
+      }
+      if (length > 1) mSequential(0, static_cast<char*>(array) + 8, static_cast<Int>(length - 1), status);
     } else {
-      mSequential(1, array, std::abs(wordValue(array)), status);
+      const long long length = lengthOf(array, true);
+      if (length > INT32_MAX) {
+        damagedLength(kMLength, length);
+        *status = 1;
+        return;
+      }
+      mSequential(1, array, static_cast<Int>(length), status);
     }
     return;
   }
@@ -472,9 +613,20 @@ void SHR_DBM(const Int* operation, void* array, Int* status) {
     return;
   }
   const Int op = *operation <= 0 ? 0 : 1;
-  const Int length = op == 0 ? 0 : std::abs(wordValue(array));
-  DBSUP(&op, &kKindMRecords, &storeAddress, array, &length, status);
-  storeAddress += op == 0 ? std::abs(wordValue(array)) : length;
+  long long length = 0;
+  if (op == 0) {
+    length = readOwnStoreRecord(kKindMRecords, storeAddress, array, true, kMLength, status);
+  } else {
+    length = lengthOf(array, true);
+    if (length > INT32_MAX) {
+      damagedLength(kMLength, length);
+      *status = 1;
+      return;
+    }
+    const Int words = static_cast<Int>(length);
+    DBSUP(&op, &kKindMRecords, &storeAddress, array, &words, status);
+  }
+  if (*status == 0 && !advance(storeAddress, length)) *status = 1;
 }
 
 }  // extern "C"
