@@ -20,6 +20,7 @@
 #include "siblings/eqc/unit_records.h"
 #include "tests/storage/db_units/unit_fixture.h"
 #include "tests/support/bounded_child.h"
+#include "tests/support/mapped_array.h"
 #include "zmx/storage.h"
 
 namespace {
@@ -36,20 +37,6 @@ std::vector<Real> damagedRecord(Int lengthWord) {
   rec::setSlotI(r.data(), 1, lengthWord);
   return r;
 }
-
-// The caller's array: kRoom slots mapped into the address space, then guard slots that show any
-// write past it.
-struct MappedArray {
-  std::vector<Real> slots = std::vector<Real>(kRoom + 8, -7.0);
-  Int word = mem32::map(slots.data(), kRoom * sizeof(Real), mem32::tag("TEST"));
-  ~MappedArray() { mem32::unmap(word); }
-  Real* data() { return slots.data(); }
-  bool guardsKept() const {
-    for (std::size_t k = kRoom; k < slots.size(); ++k)
-      if (slots[k] != -7.0) return false;
-    return true;
-  }
-};
 
 // A sequential unit written through DBSEQ with a buffer and block state of its own.
 struct OwnStream {
@@ -93,7 +80,7 @@ class DamagedRecordLengths : public zmxtest::UnitFixture {
       prepare(lengthWord);
       const int code = zmxtest::runInBoundedChild([&] {
         eqc_testing::clearMessages();
-        MappedArray array;
+        zmxtest::MappedArray array(kRoom);
         Int address = kAt;
         const Int status = read(array.data(), address);
         int faults = 0;
