@@ -10,7 +10,7 @@
 namespace zmxtest {
 namespace {
 
-std::size_t mappedBytes() {
+[[maybe_unused]] std::size_t mappedBytes() {
   unsigned long pages = 0;
   if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
     if (std::fscanf(statm, "%lu", &pages) != 1) pages = 0;
