@@ -200,4 +200,23 @@ TEST_F(DamagedRecordLengths, RecordsOfTheCmAndMUnits) {
         {0, INT_MIN, INT_MIN + 1, INT_MAX, INT_MAX - 3, kRoom + 1, -(kRoom + 1), 1 << 28});
 }
 
+// The random-access routine itself, asked for a record of its own length, copies none longer
+// than an array whose room it knows.
+TEST_F(DamagedRecordLengths, TheRandomAccessRoutineKeepsToAKnownRoom) {
+  op(0, 23, 1);
+  rec::i(CDRW, 3) = 11;
+  for (const Int lengthWord : {kRoom + 1, 1 << 20, INT_MAX}) {
+    restartRecord(lengthWord);
+    eqc_testing::clearMessages();
+    zmxtest::MappedArray array(kRoom);
+    const Int read = 0, own = 0;
+    Int address = kAt;
+    Int* w = CDRW.w;
+    DBRAN(&read, array.data(), &own, &address, &w[2], &w[1], &w[3], &w[5], &w[7], &w[6], &w[4], &w[8], CDRWIC.w,
+          &CDIC.w[7], &w[16]);
+    EXPECT_TRUE(array.guardsKept()) << lengthWord;
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 1) << lengthWord;
+  }
+}
+
 }  // namespace
