@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <new>
 
 #include "contact/search/search_core.h"
@@ -44,7 +43,6 @@ namespace {
 constexpr Real kUnset = 1e36;
 constexpr Real kEps = 2.22e-16;
 constexpr Real kTiny = 1e-36;
-constexpr Real kPending = std::numeric_limits<Real>::quiet_NaN();
 
 // The surface and the point of one search.
 struct Search {
@@ -167,7 +165,7 @@ zmx::contact::SearchStamps::FacetReach reachOfFacet(const Search& s, const Real*
     const Real uu = dot3(u, u), uv = dot3(u, v), vv = dot3(v, v), du = dot3(d, u), dv = dot3(d, v);
     const Real det = uu * vv - uv * uv;
     // A triangle near collapse is left to the projection, which reports it.
-    if (!(det >= 1e-8 * uu * vv)) return {b, kNone, kNone};
+    if (!(det >= 1e-8 * uu * vv)) return {b, kNone, kNone, false};
     // The plane's distance |n . d| / |n| with n = u x v, |n|^2 = det; the foot's area
     // coordinates times det.
     const Real n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
@@ -175,20 +173,21 @@ zmx::contact::SearchStamps::FacetReach reachOfFacet(const Search& s, const Real*
     const Real xi = du * vv - uv * dv, eta = uu * dv - uv * du;
     if (std::min({xi, eta, det - xi - eta}) >= 1e-9 * det) {
       if (s.extension >= 0.0) c.firstBest = std::min(c.firstBest, plane);
-      return {plane, plane, plane};
+      return {plane, plane, plane, false};
     }
     // The exact distance waits until a candidate needs it (see settled).
-    return {kPending, plane, kPending};
+    return {b, plane, kNone, true};
   }
-  if (!((s.dim == 2 && nn == 2) || (s.dim == 3 && nn == 4))) return {b, kNone, kNone};
-  return {std::max(b, zmx::contact::boxDistance(s.p, x, nn, s.dim)), kNone, kNone};
+  if (!((s.dim == 2 && nn == 2) || (s.dim == 3 && nn == 4))) return {b, kNone, kNone, false};
+  return {std::max(b, zmx::contact::boxDistance(s.p, x, nn, s.dim)), kNone, kNone, false};
 }
 
 // What the search noted of candidate f, with the exact distance of a flat triangle whose foot lies
 // outside it worked out on first use.
 const zmx::contact::SearchStamps::FacetReach& settled(const Search& s, zmx::contact::SearchStamps& stamps, Int f) {
   auto& reach = stamps.reach(f);
-  if (std::isnan(reach.near)) {
+  if (reach.pending) {
+    reach.pending = false;
     Real x[27];
     s.facetNodes(f, x);
     reach.near = zmx::contact::triangleDistance(s.p, x, x + 3, x + 6);
@@ -439,6 +438,64 @@ Real reachOf(const Search& s, zmx::contact::SearchStamps& stamps, const Records&
   return d + slack(s, d);
 }
 
+// The facet across side k (0-based, from corner k to the next) of facet f joins the candidates;
+// across an edge that more than two facets share, every facet at the side's end nodes.
+void gatherAcross(const Search& s, zmx::contact::SearchStamps& stamps, Int f, Int k, Int nn, Candidates& c) {
+  const Int* column = s.facet(f);
+  const Int e = column[3 + k];
+  if (e < 1) return;
+  const Int sharing = s.edge(e)[0];
+  if (sharing == 2) {
+    const Int* pair = s.edgeFacets + 2 * static_cast<long long>(e - 1);
+    const Int g = pair[0] == f ? pair[1] : pair[0];
+    if (s.facetValid(g) && stamps.markFacet(g)) addCandidate(s, stamps, g, c);
+    return;
+  }
+  if (sharing < 2) return;
+  for (const Int n : {column[7 + k], column[7 + (k + 1) % nn]})
+    if (s.nodeValid(n) && stamps.markGathered(static_cast<long long>(n) - s.offset)) gatherFacetsAt(s, stamps, n, c);
+}
+
+// After the walk, the candidates the walk passed by that could be nearer than the answer found
+// (within spread of the point): from every candidate within the spread, for a facet with straight
+// sides in three dimensions the facets across its sides within it, for a straight segment the
+// facets at its ends within it, for a curved facet the facets at all its nodes; and so on from
+// them. Returns the first new candidate.
+Int gatherWithinSpread(const Search& s, zmx::contact::SearchStamps& stamps, Real spread, Candidates& c) {
+  const Int first = c.count;
+  const auto gatherAt = [&](Int n) {
+    if (s.nodeValid(n) && stamps.markGathered(static_cast<long long>(n) - s.offset)) gatherFacetsAt(s, stamps, n, c);
+  };
+  for (Int i = 0; i < c.count; ++i) {
+    const Int f = s.candidates[i];
+    if (!(s.bound[i] <= spread && stamps.reach(f).plane <= spread)) continue;
+    const Int* column = s.facet(f);
+    const Int nn = std::clamp<Int>(column[1], 0, 9);
+    bool straight = s.dim == 3 ? nn == 3 || nn == 4 : nn == 2;
+    // The node distances were measured when the facet became a candidate; a facet with a node
+    // within the spread needs no exact distance.
+    Real distances[4], nearest = kUnset;
+    for (Int k = 0; k < nn && straight; ++k) {
+      straight = s.nodeValid(column[7 + k]);
+      if (straight) distances[k] = s.nodeDistance[column[7 + k] - static_cast<long long>(s.offset) - 1];
+      if (straight) nearest = std::min(nearest, distances[k]);
+    }
+    if (!(nearest <= spread) && !(settled(s, stamps, f).near <= spread)) continue;
+    if (!straight) {
+      for (Int k = 0; k < nn; ++k) gatherAt(column[7 + k]);
+    } else if (s.dim == 2) {
+      for (Int k = 0; k < nn; ++k)
+        if (distances[k] <= spread) gatherAt(column[7 + k]);
+    } else {
+      const auto corner = [&](Int k, Real* x) { s.node(column[7 + k], x); };
+      const unsigned sides = zmx::contact::sidesWithinMask(s.p, distances, nn, spread, corner);
+      for (Int k = 0; k < nn; ++k)
+        if ((sides >> k & 1u) != 0) gatherAcross(s, stamps, f, k, nn, c);
+    }
+  }
+  return first;
+}
+
 // ---- Results ------------------------------------------------------------------------------------------
 
 struct Output {
@@ -548,26 +605,24 @@ void FACETEDRIGIDSURFSEARCH(const Int* nfacet, const Int* facetElement, const In
   const bool onFacet =
       examineInOrder(s, stamps, 0, c.count, std::min(c.dmin + 0.25 * s.surfaceSize, 3.0 * c.dmin), c, best, r);
   if (walked && !onFacet) {
-    const Real reach = reachOf(s, stamps, r, c);
-    const Int first = zmx::contact::spreadWithin(
-        s, stamps, c,
-        [&](Int i, Int* nodes) -> Int {
-          const Int f = s.candidates[i];
-          if (!(s.bound[i] <= reach && stamps.reach(f).plane <= reach && settled(s, stamps, f).near <= reach)) return 0;
-          const Int* column = s.facet(f);
-          const Int nn = std::clamp<Int>(column[1], 0, 9);
-          std::copy_n(column + 7, nn, nodes);
-          return nn;
-        },
-        [&](Int n) {
-          gatherFacetsAt(s, stamps, n, c);
-          return true;
-        });
-    Int added = c.count - first;
-    if (added > 0) {
-      ASORT4(bound + first, candidates + first, &one, &added, &status);
-      best = std::min(best, c.dmin);
-      examineInOrder(s, stamps, first, c.count, std::min(c.dmin + 0.25 * s.surfaceSize, 3.0 * c.dmin), c, best, r);
+    // The walk ends at a node nearer than its neighbours, yet the nearest facet can lie across a
+    // concave edge, farther from the point than the answer found. The faces on either side of such
+    // an edge, and the edge, lie within sqrt(2) of the answer's distance when they meet at a right
+    // angle or flatter, and so does every facet and side on the way from the one foot to the other.
+    const Int first = gatherWithinSpread(s, stamps, std::sqrt(2.0) * reachOf(s, stamps, r, c), c);
+    // Most of them lie beyond the answer or the cut-off: only the others are ordered and examined.
+    best = std::min(best, c.dmin);
+    const Real cutOff = std::min(c.dmin + 0.25 * s.surfaceSize, 3.0 * c.dmin);
+    Int kept = 0;
+    for (Int i = first; i < c.count; ++i) {
+      if (!(bound[i] <= std::min(best, cutOff)) || beyond(s, stamps, candidates[i], best)) continue;
+      bound[first + kept] = bound[i], candidates[first + kept] = candidates[i];
+      ++kept;
+    }
+    c.count = first + kept;
+    if (kept > 0) {
+      ASORT4(bound + first, candidates + first, &one, &kept, &status);
+      examineInOrder(s, stamps, first, c.count, cutOff, c, best, r);
     }
   }
 

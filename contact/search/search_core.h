@@ -81,24 +81,37 @@ Int spreadWithin(const Surface& s, SearchStamps& stamps, Candidates& c, Openings
 // Whether the segment a b comes within reach of p.
 bool sideWithin(const Real* p, const Real* a, const Real* b, Real reach);
 
-// The openings of a facet with straight sides between its corners (nodes, their distances from
-// p in distances): for every side whose distance from p does not exceed reach, the nearer of its
-// end nodes, through which the facet across that side is reached. A side with an end within reach
-// needs no more; for the others corner(k, x) gives the coordinates of corner k (0-based) and the
-// side's own distance decides. Returns their count.
+// The sides of a facet with straight sides between its corners (their distances from p in
+// distances) whose distance from p does not exceed reach, as bits: bit k for the side from corner k
+// to the next. A side with an end within reach needs no more; for the others corner(k, x) gives the
+// coordinates of corner k (0-based) and the side's own distance decides.
 template <class CornerAt>
-Int sidesWithin(const Real* p, const Int* nodes, const Real* distances, Int corners, Real reach, CornerAt corner,
-                Int* openings) {
-  Int count = 0;
+unsigned sidesWithinMask(const Real* p, const Real* distances, Int corners, Real reach, CornerAt corner) {
+  unsigned mask = 0;
   for (Int k = 0; k < corners; ++k) {
     const Int next = k + 1 == corners ? 0 : k + 1;
-    const bool first = distances[k] <= distances[next];
     if (std::min(distances[k], distances[next]) > reach) {
       Real a[3], b[3];
       corner(k, a), corner(next, b);
       if (!sideWithin(p, a, b, reach)) continue;
     }
-    openings[count++] = first ? nodes[k] : nodes[next];
+    mask |= 1u << k;
+  }
+  return mask;
+}
+
+// The openings of a facet with straight sides between its corners (nodes, their distances from
+// p in distances): for every side whose distance from p does not exceed reach, the nearer of its
+// end nodes, through which the facet across that side is reached. Returns their count.
+template <class CornerAt>
+Int sidesWithin(const Real* p, const Int* nodes, const Real* distances, Int corners, Real reach, CornerAt corner,
+                Int* openings) {
+  const unsigned mask = sidesWithinMask(p, distances, corners, reach, corner);
+  Int count = 0;
+  for (Int k = 0; k < corners; ++k) {
+    if ((mask >> k & 1u) == 0) continue;
+    const Int next = k + 1 == corners ? 0 : k + 1;
+    openings[count++] = distances[k] <= distances[next] ? nodes[k] : nodes[next];
   }
   return count;
 }

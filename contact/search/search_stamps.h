@@ -38,9 +38,10 @@ class SearchStamps {
   // What the search noted of facet f's distance from the point when f became a candidate (written
   // before it is read, so it needs no stamp).
   struct FacetReach {
-    double near;   // never above the facet's distance from the point (NaN: not worked out yet)
+    double near;   // never above the facet's distance from the point (exact once worked out)
     double plane;  // never above a distance the facet can give the search
     double tight;  // the same when the facet has no boundary edge (worked out with near)
+    bool pending;  // near and tight wait for the exact distance of a flat triangle
   };
   FacetReach& reach(long long f) { return reach_[static_cast<std::size_t>(f - 1)]; }
   void release() {

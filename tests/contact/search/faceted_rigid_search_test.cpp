@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <random>
 #include <tuple>
@@ -15,6 +16,7 @@
 #include "contact/search/search_stamps.h"
 #include "runtime/record.h"
 #include "siblings/eqc/testing.h"
+#include "tests/contact/search/rigid_surface_harness.h"
 #include "tests/support/closest_point.h"
 #include "tests/support/host_fixture.h"
 #include "zmx/contact.h"
@@ -23,131 +25,9 @@ namespace {
 
 using FacetedRigidSearch = zmxtest::HostFixture;
 using zmxtest::Point3;
-
-// A triangulated surface with every array the search reads.
-struct Surface {
-  std::vector<double> coords;
-  std::vector<std::array<int, 3>> triangles;
-  std::vector<int> facetTable, edgeTable, edgeFacets, nodeFacets, freeVertices, elements;
-  std::vector<double> facetSize, block;
-  int ldNodeFacets = 0;
-  double surfaceSize = 0;
-  static constexpr int kLdFacet = 10, kLdEdge = 4;
-
-  void finish(double margin) {
-    const int nf = static_cast<int>(triangles.size()), nn = static_cast<int>(coords.size() / 3);
-    std::map<std::pair<int, int>, int> edgeOf;
-    std::vector<std::vector<std::pair<int, int>>> at(nn + 1);
-    facetTable.assign(kLdFacet * nf, 0);
-    for (int f = 0; f < nf; ++f) {
-      int* column = &facetTable[kLdFacet * f];
-      column[0] = 3, column[1] = 3;
-      double size = 0;
-      for (int k = 0; k < 3; ++k) {
-        const int a = triangles[f][k], b = triangles[f][(k + 1) % 3];
-        column[7 + k] = a;
-        at[a].push_back({f + 1, k + 1});
-        const auto key = std::minmax(a, b);
-        auto it = edgeOf.find(key);
-        if (it == edgeOf.end()) {
-          it = edgeOf.emplace(key, static_cast<int>(edgeOf.size()) + 1).first;
-          edgeTable.insert(edgeTable.end(), {0, a, b, 0});
-          edgeFacets.insert(edgeFacets.end(), {0, 0});
-        }
-        const int e = it->second;
-        edgeFacets[2 * (e - 1) + edgeTable[kLdEdge * (e - 1)]] = f + 1;
-        ++edgeTable[kLdEdge * (e - 1)];
-        column[3 + k] = e;
-        for (int c = 0; c < 3; ++c) size = std::max(size, std::fabs(coords[3 * (a - 1) + c] - coords[3 * (b - 1) + c]));
-      }
-      facetSize.push_back(2 * size);
-      elements.push_back(1000 + f + 1);
-    }
-    std::size_t most = 0;
-    for (const auto& list : at) most = std::max(most, list.size());
-    ldNodeFacets = static_cast<int>(2 * most + 1);
-    nodeFacets.assign(static_cast<std::size_t>(ldNodeFacets) * nn, 0);
-    for (int n = 1; n <= nn; ++n) {
-      int* column = &nodeFacets[static_cast<std::size_t>(ldNodeFacets) * (n - 1)];
-      const int m = static_cast<int>(at[n].size());
-      column[0] = m;
-      for (int i = 0; i < m; ++i) column[1 + i] = at[n][i].first, column[1 + m + i] = at[n][i].second;
-    }
-    for (std::size_t e = 0; e < edgeFacets.size() / 2; ++e)
-      if (edgeTable[kLdEdge * e] == 1) freeVertices.insert(freeVertices.end(), {edgeTable[kLdEdge * e + 1], edgeTable[kLdEdge * e + 2]});
-    std::sort(freeVertices.begin(), freeVertices.end());
-    freeVertices.erase(std::unique(freeVertices.begin(), freeVertices.end()), freeVertices.end());
-    surfaceSize = 0;
-    for (double s : facetSize) surfaceSize = std::max(surfaceSize, s);
-    // The search tree.
-    block.assign(4 + 400 * nf + 1000, 0.0);
-    int capacity = static_cast<int>(block.size());
-    const int offset = 0, three = 3;
-    SHR_CREATESRCHDBDEFVSRIGID(&nf, facetTable.data(), &kLdFacet, &offset, coords.data(), &three, block.data(),
-                               reinterpret_cast<int*>(block.data()), &capacity, &margin);
-  }
-
-  struct Result {
-    std::vector<double> real = std::vector<double>(50, 777.0);
-    std::vector<double> slots = std::vector<double>(50, 555.0);
-    int kind = 0, entity = 0, count = 0;
-    double distance() const { return real[0]; }
-    Point3 foot() const { return {real[7], real[8], real[9]}; }
-  };
-
-  void search(const Point3& p, Result& r, double extension = 0.1, const std::vector<double>* disp = nullptr,
-              double scale = 0.0, const std::vector<double>* coordsOverride = nullptr) {
-    const int nf = static_cast<int>(triangles.size()), nn = static_cast<int>(coords.size() / 3), offset = 0, three = 3;
-    const int freeCount = static_cast<int>(freeVertices.size()), split = 0, quadratic = 0, unused = 0;
-    const int useDisp = disp != nullptr ? 1 : 0;
-    std::vector<double> nodeDistance(nn), bound(nf);
-    std::vector<int> candidates(nf);
-    const std::vector<double>& x = coordsOverride != nullptr ? *coordsOverride : coords;
-    const std::vector<double> noDisp(1, 0.0);
-    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facetTable.data(), &kLdFacet, edgeTable.data(), &kLdEdge,
-                           edgeFacets.data(), nodeFacets.data(), freeVertices.data(), &freeCount, facetSize.data(),
-                           &surfaceSize, &nn, &offset, &unused, &ldNodeFacets, p.data(), x.data(), &three,
-                           nodeDistance.data(), bound.data(), candidates.data(), r.slots.data(), r.real.data(), &split,
-                           &quadratic, "RIGID   ", 8, &r.kind, &r.entity, &r.count, &extension, block.data(),
-                           disp != nullptr ? disp->data() : noDisp.data(), &scale, &useDisp);
-  }
-
-  // The exact closest point of the surface.
-  Point3 closest(const Point3& p, double& distance) const {
-    distance = 1e300;
-    Point3 best{};
-    for (const auto& t : triangles) {
-      const auto node = [&](int n) { return Point3{coords[3 * (n - 1)], coords[3 * (n - 1) + 1], coords[3 * (n - 1) + 2]}; };
-      const Point3 q = zmxtest::closestOnTriangle(p, node(t[0]), node(t[1]), node(t[2]));
-      const double d = std::hypot(q[0] - p[0], q[1] - p[1], q[2] - p[2]);
-      if (d < distance) distance = d, best = q;
-    }
-    return best;
-  }
-};
-
-// A sphere of radius 1 from a latitude-longitude grid, facets facing out.
-Surface sphere(int rings, int sectors) {
-  Surface s;
-  s.coords = {0, 0, 1};
-  for (int i = 1; i < rings; ++i)
-    for (int j = 0; j < sectors; ++j) {
-      const double t = M_PI * i / rings, f = 2 * M_PI * j / sectors;
-      s.coords.insert(s.coords.end(), {std::sin(t) * std::cos(f), std::sin(t) * std::sin(f), std::cos(t)});
-    }
-  s.coords.insert(s.coords.end(), {0, 0, -1});
-  const int south = static_cast<int>(s.coords.size() / 3);
-  const auto at = [&](int i, int j) { return 2 + (i - 1) * sectors + (j % sectors); };
-  for (int j = 0; j < sectors; ++j) s.triangles.push_back({1, at(1, j), at(1, j + 1)});
-  for (int i = 1; i < rings - 1; ++i)
-    for (int j = 0; j < sectors; ++j) {
-      s.triangles.push_back({at(i, j), at(i + 1, j), at(i + 1, j + 1)});
-      s.triangles.push_back({at(i, j), at(i + 1, j + 1), at(i, j + 1)});
-    }
-  for (int j = 0; j < sectors; ++j) s.triangles.push_back({at(rings - 1, j), south, at(rings - 1, j + 1)});
-  s.finish(0.2);
-  return s;
-}
+using rigid_test::Surface;
+using rigid_test::sphere;
+using rigid_test::torus;
 
 TEST_F(FacetedRigidSearch, ASphereColdAndWarmAgainstTheExactClosestPoint) {
   Surface s = sphere(12, 24);
@@ -195,24 +75,6 @@ TEST_F(FacetedRigidSearch, ASphereColdAndWarmAgainstTheExactClosestPoint) {
   EXPECT_GT(kinds[2] + kinds[1], 3);
 }
 
-// A torus (radii 1 and 0.3) from a grid of nu x nv quadrilaterals, each split along a diagonal:
-// long thin facets where nu is small against nv, so that the node nearest to a point is often not
-// a node of the facet that holds its closest point.
-Surface torus(int nu, int nv) {
-  Surface s;
-  for (int i = 0; i < nu; ++i)
-    for (int j = 0; j < nv; ++j) {
-      const double u = 2 * M_PI * i / nu, v = 2 * M_PI * j / nv, r = 1 + 0.3 * std::cos(v);
-      s.coords.insert(s.coords.end(), {r * std::cos(u), r * std::sin(u), 0.3 * std::sin(v)});
-    }
-  const auto at = [&](int i, int j) { return 1 + (i % nu) * nv + (j % nv); };
-  for (int i = 0; i < nu; ++i)
-    for (int j = 0; j < nv; ++j) {
-      s.triangles.push_back({at(i, j), at(i + 1, j), at(i + 1, j + 1)});
-      s.triangles.push_back({at(i, j), at(i + 1, j + 1), at(i, j + 1)});
-    }
-  return s;
-}
 
 // Paths of small steps near a torus of long thin facets, the contact handed back at every step:
 // the warm answer is the exact closest point (a face accepted within 0.001 of its facet may lie a
@@ -220,14 +82,7 @@ Surface torus(int nu, int nv) {
 // neighbours, misses the facet that holds the closest point at about one step in twelve here.
 TEST_F(FacetedRigidSearch, ATorusWarmAlongPathsOfSmallStepsFindsTheExactClosestPoint) {
   Surface s = torus(12, 48);
-  double h = 0;
-  for (const auto& t : s.triangles)
-    for (int k = 0; k < 3; ++k) {
-      const int a = t[k] - 1, b = t[(k + 1) % 3] - 1;
-      h += std::hypot(s.coords[3 * a] - s.coords[3 * b], s.coords[3 * a + 1] - s.coords[3 * b + 1],
-                      s.coords[3 * a + 2] - s.coords[3 * b + 2]);
-    }
-  h /= 3.0 * s.triangles.size();
+  const double h = rigid_test::meanSide(s);
   s.finish(h);
   std::mt19937 rng(7);
   std::uniform_real_distribution<double> d(-1, 1);
@@ -358,65 +213,157 @@ TEST_F(FacetedRigidSearch, StampsSurviveTheirEpochWrapping) {
 
 namespace {
 
-// A two-dimensional polyline of 2-node segments: facets of two "edges" (their end nodes).
-TEST_F(FacetedRigidSearch, APolylineInTwoDimensionsAgainstTheExactClosestPoint) {
-  const int nodes = 21, nf = nodes - 1, ldFacet = 10, ldEdge = 4, ldNodeFacets = 5, offset = 0, two = 2, unused = 0;
-  std::vector<double> coords;
-  for (int k = 0; k < nodes; ++k) coords.insert(coords.end(), {0.3 * k, std::sin(0.4 * k)});
+// A two-dimensional polyline of 2-node segments through (0.3 k, sin 0.4 k): facets of two "edges"
+// (their end nodes), every array the search reads, and its search tree.
+struct Polyline {
+  static constexpr int kNodes = 21, kFacets = kNodes - 1, kLdFacet = 10, kLdEdge = 4, kLdNodeFacets = 5;
+  std::vector<double> coords, size = std::vector<double>(kFacets, 1.0), block = std::vector<double>(20000, 0.0);
   // Edges are the nodes (an end is shared by the segments that meet there).
-  std::vector<int> facets(ldFacet * nf, 0), edges(ldEdge * nodes, 0), edgeFacets(2 * nodes, 0),
-      nodeFacets(ldNodeFacets * nodes, 0), elements(nf);
-  for (int f = 1; f <= nf; ++f) {
-    int* column = &facets[ldFacet * (f - 1)];
-    column[0] = 2, column[1] = 2, column[3] = f, column[4] = f + 1, column[7] = f, column[8] = f + 1;
-    elements[f - 1] = f;
-    for (int k = 0; k < 2; ++k) {
-      const int n = f + k;
-      int* e = &edges[ldEdge * (n - 1)];
-      edgeFacets[2 * (n - 1) + e[0]] = f;
-      ++e[0], e[1] = n;
-      int* at = &nodeFacets[ldNodeFacets * (n - 1)];
-      at[1 + at[0]] = f;
-      ++at[0];
+  std::vector<int> facets = std::vector<int>(kLdFacet * kFacets, 0), edges = std::vector<int>(kLdEdge * kNodes, 0),
+                   edgeFacets = std::vector<int>(2 * kNodes, 0), nodeFacets = std::vector<int>(kLdNodeFacets * kNodes, 0),
+                   elements = std::vector<int>(kFacets), freeVertices = {1, kNodes};
+  double surfaceSize = 1.0;
+
+  Polyline() {
+    for (int k = 0; k < kNodes; ++k) coords.insert(coords.end(), {0.3 * k, std::sin(0.4 * k)});
+    for (int f = 1; f <= kFacets; ++f) {
+      int* column = &facets[kLdFacet * (f - 1)];
+      column[0] = 2, column[1] = 2, column[3] = f, column[4] = f + 1, column[7] = f, column[8] = f + 1;
+      elements[f - 1] = f;
+      for (int k = 0; k < 2; ++k) {
+        const int n = f + k;
+        int* e = &edges[kLdEdge * (n - 1)];
+        edgeFacets[2 * (n - 1) + e[0]] = f;
+        ++e[0], e[1] = n;
+        int* at = &nodeFacets[kLdNodeFacets * (n - 1)];
+        at[1 + at[0]] = f;
+        ++at[0];
+      }
     }
+    for (int n = 1; n <= kNodes; ++n) {
+      int* at = &nodeFacets[kLdNodeFacets * (n - 1)];
+      for (int k = 0; k < at[0]; ++k) at[1 + at[0] + k] = facets[kLdFacet * (at[1 + k] - 1) + 7] == n ? 1 : 2;
+    }
+    buildTree();
   }
-  for (int n = 1; n <= nodes; ++n) {
-    int* at = &nodeFacets[ldNodeFacets * (n - 1)];
-    for (int k = 0; k < at[0]; ++k) at[1 + at[0] + k] = facets[ldFacet * (at[1 + k] - 1) + 7] == n ? 1 : 2;
+
+  void buildTree() {
+    const int nf = kFacets, ld = kLdFacet, offset = 0, two = 2;
+    const double margin = 0.5;
+    int capacity = static_cast<int>(block.size());
+    std::fill(block.begin(), block.end(), 0.0);
+    SHR_CREATESRCHDBDEFVSRIGID(&nf, facets.data(), &ld, &offset, coords.data(), &two, block.data(),
+                               reinterpret_cast<int*>(block.data()), &capacity, &margin);
   }
-  const std::vector<int> freeVertices = {1, nodes};
-  const int nfree = 2;
-  const std::vector<double> size(nf, 1.0);
-  const double surfaceSize = 1.0, margin = 0.5, extension = 0.1, scale = 0.0;
-  std::vector<double> block(20000, 0.0);
-  int capacity = 20000;
-  SHR_CREATESRCHDBDEFVSRIGID(&nf, facets.data(), &ldFacet, &offset, coords.data(), &two, block.data(),
-                             reinterpret_cast<int*>(block.data()), &capacity, &margin);
+
+  // One search at p (two reals); real and slots hold positions 1-44 and slots 1-48 exactly.
+  struct Result {
+    std::vector<double> real = std::vector<double>(44, 777.0), slots = std::vector<double>(48, 0.0);
+    int kind = 0, entity = 0, count = 0;
+  };
+  void search(const std::vector<double>& p, Result& r) {
+    const int nf = kFacets, nodes = kNodes, ldFacet = kLdFacet, ldEdge = kLdEdge, ldNodeFacets = kLdNodeFacets;
+    const int offset = 0, two = 2, unused = 0, nfree = 2, split = 0, quadratic = 0, noDisp = 0;
+    const double extension = 0.1, scale = 0.0;
+    std::vector<double> nodeDistance(nodes), bound(nf);
+    std::vector<int> candidates(nf);
+    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facets.data(), &ldFacet, edges.data(), &ldEdge, edgeFacets.data(),
+                           nodeFacets.data(), freeVertices.data(), &nfree, size.data(), &surfaceSize, &nodes, &offset,
+                           &unused, &ldNodeFacets, p.data(), coords.data(), &two, nodeDistance.data(), bound.data(),
+                           candidates.data(), r.slots.data(), r.real.data(), &split, &quadratic, "LINE    ", 8, &r.kind,
+                           &r.entity, &r.count, &extension, block.data(), &scale, &scale, &noDisp);
+  }
+};
+
+TEST_F(FacetedRigidSearch, APolylineInTwoDimensionsAgainstTheExactClosestPoint) {
+  Polyline line;
+  const std::vector<double>& coords = line.coords;
   std::mt19937 rng(4);
   std::uniform_real_distribution<double> d(0, 1);
   for (int trial = 0; trial < 200; ++trial) {
     const double x = 0.3 + 5.4 * d(rng);
-    const double p[2] = {x, std::sin(x / 0.3 * 0.4) + 0.4 * (d(rng) - 0.5)};
+    const std::vector<double> p = {x, std::sin(x / 0.3 * 0.4) + 0.4 * (d(rng) - 0.5)};
     // The exact closest point of the polyline.
     double exact = 1e300;
-    for (int k = 0; k + 1 < nodes; ++k) {
+    for (int k = 0; k + 1 < Polyline::kNodes; ++k) {
       const double ax = coords[2 * k], ay = coords[2 * k + 1], bx = coords[2 * k + 2], by = coords[2 * k + 3];
       const double t = std::clamp(((p[0] - ax) * (bx - ax) + (p[1] - ay) * (by - ay)) /
                                       ((bx - ax) * (bx - ax) + (by - ay) * (by - ay)), 0.0, 1.0);
       exact = std::min(exact, std::hypot(p[0] - ax - t * (bx - ax), p[1] - ay - t * (by - ay)));
     }
-    std::vector<double> nodeDistance(nodes), bound(nf), real(50, 777.0), slots(50, 0.0);
-    std::vector<int> candidates(nf);
-    int kind = 0, entity = 0, count = 0;
-    const int split = 0, quadratic = 0, noDisp = 0;
-    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facets.data(), &ldFacet, edges.data(), &ldEdge, edgeFacets.data(),
-                           nodeFacets.data(), freeVertices.data(), &nfree, size.data(), &surfaceSize, &nodes, &offset,
-                           &unused, &ldNodeFacets, p, coords.data(), &two, nodeDistance.data(), bound.data(),
-                           candidates.data(), slots.data(), real.data(), &split, &quadratic, "LINE    ", 8, &kind,
-                           &entity, &count, &extension, block.data(), &scale, &scale, &noDisp);
-    ASSERT_TRUE(kind == 1 || kind == 3) << trial;  // no edge contacts in two dimensions
-    EXPECT_NEAR(std::fabs(real[0]), exact, 1e-6) << trial;
-    EXPECT_EQ(real[9], 0.0);  // the third foot component stays 0 in two dimensions
+    Polyline::Result r;
+    line.search(p, r);
+    ASSERT_TRUE(r.kind == 1 || r.kind == 3) << trial;  // no edge contacts in two dimensions
+    EXPECT_NEAR(std::fabs(r.real[0]), exact, 1e-6) << trial;
+    EXPECT_EQ(r.real[9], 0.0);  // the third foot component stays 0 in two dimensions
+  }
+}
+
+// NaN, infinite and huge points, facet sizes and node coordinates, cold and from a previous contact,
+// on a polyline and on a sphere: any answer will do, but each search ends, names a contact the
+// surface holds (or none), and reads and writes nothing outside its arguments (the sanitizers
+// watch the arrays, each of exactly its size; the point of a polyline has two reals).
+TEST_F(FacetedRigidSearch, NonFiniteAndHugeInputStaysWithinTheArguments) {
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  const double odd[] = {nan, inf, -inf, 1e300, -1e300};
+  const auto named = [](int kind, int entity, int facets, int nodes, int edges) {
+    switch (kind) {
+      case 0: return entity == 0;
+      case 1: return entity >= 1 && entity <= nodes;
+      case 2: return entity >= 1 && entity <= edges;
+      case 3: return entity >= 1 && entity <= facets;
+      default: return false;
+    }
+  };
+  {
+    SCOPED_TRACE("polyline");
+    const Polyline good;
+    for (int round = 0; round < 3 * 5 * 3; ++round) {
+      Polyline line = good;
+      const double v = odd[round % 5];
+      const int what = round / 5 % 3, warm = round / 15;
+      std::vector<double> p = {1.4, 0.9};
+      if (what == 0) p[round % 2] = v;
+      if (what == 1) std::fill(line.size.begin(), line.size.end(), v);
+      if (what == 2) {
+        if (v == 1e300 || v == -1e300) {
+          for (double& c : line.coords) c *= v;
+        } else {
+          line.coords[2 * 5] = v, line.coords[2 * 6 + 1] = v;
+        }
+        if (warm == 2) line.buildTree();
+      }
+      Polyline::Result r;
+      if (warm > 0) r.kind = 3, r.entity = 5;
+      line.search(p, r);
+      EXPECT_TRUE(named(r.kind, r.entity, Polyline::kFacets, Polyline::kNodes, Polyline::kNodes)) << round;
+    }
+  }
+  {
+    SCOPED_TRACE("sphere");
+    const Surface good = sphere(8, 12);
+    const int facets = static_cast<int>(good.triangles.size()), nodes = static_cast<int>(good.coords.size() / 3);
+    const int edges = static_cast<int>(good.edgeFacets.size() / 2);
+    for (int round = 0; round < 3 * 5 * 3; ++round) {
+      Surface s = good;
+      const double v = odd[round % 5];
+      const int what = round / 5 % 3, warm = round / 15;
+      Point3 p = {0.3, 0.5, 0.9};
+      if (what == 0) p[round % 3] = v;
+      if (what == 1) std::fill(s.facetSize.begin(), s.facetSize.end(), v);
+      if (what == 2) {
+        if (v == 1e300 || v == -1e300) {
+          for (double& c : s.coords) c *= v;
+        } else {
+          s.coords[3 * 4] = v, s.coords[3 * 9 + 2] = v;
+        }
+        if (warm == 2) s.buildTree(0.2);
+      }
+      Surface::Result r;
+      if (warm > 0) r.kind = 3, r.entity = 7;
+      s.search(p, r);
+      EXPECT_TRUE(named(r.kind, r.entity, facets, nodes, edges)) << round;
+    }
   }
 }
 
