@@ -215,7 +215,8 @@ void offerJunction(QuadraticWalk& w, Int j, const Real* const x[5], const Int* n
     });
   };
   Real t = 0.0;
-  const bool bracketed = !minimaOnly && bracketedFoot(h, slope, t);
+  bool converged = false;
+  const bool bracketed = !minimaOnly && bracketedFoot(h, slope, t, converged);
   if (bracketed) offerPoint(t);
   // Over |u| <= 1 the junction keeps |W0| - |W1| - |W2| - |W3| from the slave node: when that
   // cannot replace the best, no missed minimum can.
@@ -223,7 +224,8 @@ void offerJunction(QuadraticWalk& w, Int j, const Real* const x[5], const Int* n
   for (const Real* v : {W1, W2, W3}) near -= std::sqrt(L.squared(v, kOrigin));
   if (near > 0.0 && near * near > w.target() * (1.0 + 1.0e-6)) return;
   // Offered after the bracketed foot, so it is replaced only by a strictly nearer minimum.
-  const Real other = missedMinimum(c, 5, -1.0, 1.0, bracketed ? t : std::numeric_limits<Real>::quiet_NaN(), distance2);
+  const Real other =
+      missedMinimum(c, 5, -1.0, 1.0, bracketed ? t : std::numeric_limits<Real>::quiet_NaN(), converged, distance2);
   if (!std::isnan(other)) offerPoint(other);
 }
 
@@ -270,14 +272,9 @@ void QuadraticSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real
       n[2] = b;
     });
   };
+  bool converged = false;
   if (xi < upper) {
-    for (int k = 0; k < kNewtonSteps; ++k) {
-      const Real d = piece.slope(xi);
-      if (std::fabs(d) <= kTiny) break;
-      const Real delta = h(xi) / d;
-      xi -= delta;
-      if (std::fabs(delta) < kNewtonStep) break;
-    }
+    converged = newtonSteps(h, [&](Real u) { return piece.slope(u); }, xi);
     offerPoint(xi, distance2(xi));
     // The distance still falls at the end (the segment dips twice, or the bracketed root is a
     // farthest point): the end is a nearer point of the segment than the root may be.
@@ -290,7 +287,7 @@ void QuadraticSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real
   }
   // Offered after the bracketed candidates, so they are replaced only by a strictly nearer one.
   const Real taken = xi < upper ? xi : std::numeric_limits<Real>::quiet_NaN();
-  const Real other = missedMinimum(piece.c, 3, lower, upper, taken, distance2);
+  const Real other = missedMinimum(piece.c, 3, lower, upper, taken, converged, distance2);
   if (!std::isnan(other)) offerPoint(other, distance2(other));
 }
 

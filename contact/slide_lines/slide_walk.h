@@ -122,10 +122,24 @@ inline void extensionImage(const Line& line, const Real* end, const Real* p, con
 
 inline bool negativeSign(Real v) { return v < 0.0; }
 
-// Foot of a polynomial distance derivative on [-1, 1] by five halvings from 0 and Newton steps.
-// Returns false when the signs at both ends and at the trial point agree.
+// Newton steps on h from xi; true when they close in on a root (the last step below kNewtonStep).
 template <class Poly, class Slope>
-bool bracketedFoot(Poly h, Slope slope, Real& xi) {
+bool newtonSteps(Poly h, Slope slope, Real& xi) {
+  for (int k = 0; k < kNewtonSteps; ++k) {
+    const Real d = slope(xi);
+    if (std::fabs(d) <= kTiny) return false;
+    const Real delta = h(xi) / d;
+    xi -= delta;
+    if (std::fabs(delta) < kNewtonStep) return true;
+  }
+  return false;
+}
+
+// Foot of a polynomial distance derivative on [-1, 1] by five halvings from 0 and Newton steps.
+// Returns false when the signs at both ends and at the trial point agree; `converged` tells
+// whether the Newton steps closed in on a root.
+template <class Poly, class Slope>
+bool bracketedFoot(Poly h, Slope slope, Real& xi, bool& converged) {
   Real hl = h(-1.0), hu = h(1.0);
   xi = 0.0;
   Real step = 1.0;
@@ -141,13 +155,7 @@ bool bracketedFoot(Poly h, Slope slope, Real& xi) {
       hu = v;
     }
   }
-  for (int k = 0; k < kNewtonSteps; ++k) {
-    const Real d = slope(xi);
-    if (std::fabs(d) <= kTiny) break;
-    const Real delta = h(xi) / d;
-    xi -= delta;
-    if (std::fabs(delta) < kNewtonStep) break;
-  }
+  converged = newtonSteps(h, slope, xi);
   return true;
 }
 
@@ -232,19 +240,33 @@ struct QuadraticPiece {
   }
 };
 
-// The nearest minimum of the distance inside [lower, upper] on a rising piece of h other than
-// the one holding `taken` (the bracketed foot; NaN: none taken), or NaN.
+// Whether h changes sign within a hair of u (or vanishes there): u is a root, not merely the
+// point where the Newton steps of a bracketed foot stopped.
+inline bool rootAt(const Real* c, int n, Real u) {
+  constexpr Real kHair = 1.0e-9;
+  const Real at = polynomialValue(c, n, u);
+  if (at == 0.0) return true;
+  const Real step = kHair * std::fmax(1.0, std::fabs(u));
+  return negativeSign(polynomialValue(c, n, u - step)) != negativeSign(polynomialValue(c, n, u + step));
+}
+
+// The nearest minimum of the distance inside [lower, upper] on a rising piece of h, or NaN.
+// `taken` is the bracketed foot (NaN: none taken): when it is a root of h (its Newton steps
+// `converged`, or h changes sign there), the piece holding it is covered and passed over. Where
+// the bracketing stopped beside a turn of h, the Newton steps may end short of any root; the
+// piece's own minimum is then looked for like any other.
 template <class Distance2>
-Real missedMinimum(const Real* c, int n, Real lower, Real upper, Real taken, Distance2 d2) {
+Real missedMinimum(const Real* c, int n, Real lower, Real upper, Real taken, bool converged, Distance2 d2) {
   const Real nan = std::numeric_limits<Real>::quiet_NaN();
   Real s[4] = {};
   const int m = stationaryPoints(c, n, lower, upper, s);
   Real best = nan, bestD2 = 0.0;
+  const bool takenIsRoot = !std::isnan(taken) && (converged || rootAt(c, n, taken));
   // Piece k runs from s[k-1] to s[k] (unbounded at the outer ends); h rises on every other one.
   for (int k = 0; k <= m; ++k) {
     const Real from = k == 0 ? -std::numeric_limits<Real>::infinity() : s[k - 1];
     const Real to = k == m ? std::numeric_limits<Real>::infinity() : s[k];
-    if (taken >= from && taken <= to) continue;
+    if (takenIsRoot && taken >= from && taken <= to) continue;
     const Real p = std::max(from, lower), q = std::min(to, upper);
     if (!(p < q) || !negativeSign(polynomialValue(c, n, p)) || negativeSign(polynomialValue(c, n, q))) continue;
     const Real u = monotoneRoot(c, n, p, q);

@@ -239,11 +239,12 @@ void StraightSegments::offerCandidates(Walk& w, Int j, Real Q, Real Qnext, Real 
     });
   };
   Real t = 0.0;
-  const bool bracketed = !minimaOnly && bracketedFoot(h, slope, t);
+  bool converged = false;
+  const bool bracketed = !minimaOnly && bracketedFoot(h, slope, t, converged);
   if (bracketed) offerPoint(t);
   // Offered after the bracketed foot, so it is replaced only by a strictly nearer minimum.
-  const Real other =
-      missedMinimum(piece.c, 3, -1.0, 1.0, bracketed ? t : std::numeric_limits<Real>::quiet_NaN(), distance2);
+  const Real other = missedMinimum(piece.c, 3, -1.0, 1.0, bracketed ? t : std::numeric_limits<Real>::quiet_NaN(),
+                                   converged, distance2);
   if (!std::isnan(other)) offerPoint(other);
 }
 

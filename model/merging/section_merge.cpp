@@ -255,8 +255,9 @@ void markSectionsOfElements(const Real* elementList, const Int* partTable, Int* 
     if (parts >= 2) partMap[address - sectionFirst] = ELEMACCESS(&numberOperation, &handle, &out);
   }
   if (parts < 2) return;
+  // Entry e of the part-number table (counted from 1) names the part of element e.
   for (long w = 0; w < static_cast<long>(sectionEnd) - sectionFirst; ++w)
-    if (partMap[w] > 0) partMap[w] = INP_SOLVERPARTINDEX(&partTable[partMap[w]], &askPart);
+    if (partMap[w] > 0) partMap[w] = INP_SOLVERPARTINDEX(&partTable[partMap[w] - 1], &askPart);
 }
 
 }  // namespace
@@ -336,7 +337,8 @@ void MERGESECTION1(const Int* database, Int* result, Real* work, const Int* n, c
   if (!reserve(listSlots + mapSlots + sectionWords + 2 * sectionMapSlots, capacity)) return;
   Int* partMap = integers(mirror + sectionWords);
   Int* flagMap = integers(mirror + sectionWords + sectionMapSlots);
-  MERGESECTION(database, result, mirror, elementList, scratch, partTable, partMap, &sectionFirst, &sectionEnd,
+  // The table's first word is not an element's entry: MERGESECTION takes it from its second word on.
+  MERGESECTION(database, result, mirror, elementList, scratch, partTable + 1, partMap, &sectionFirst, &sectionEnd,
                sectionList, n, mapm, &materialFirst, &materialEnd, flagMap);
 }
 

@@ -14,6 +14,7 @@
 #include "runtime/address_space.h"
 #include "runtime/fortran_chars.h"
 #include "runtime/record.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/eqc_job.h"
 #include "siblings/eqc/eqc_messages.h"
@@ -264,7 +265,9 @@ void DBRAN(const Int* operation, void* array, const Int* length, const Int* addr
     const Int one = 1;
     Int own = 0;
     ACOPDI(data, &own, &one);
-    if (own < 1) {
+    // A record longer than the array, where the array's room is known, is not copied.
+    const long long room = eqc::knownRoom(array);
+    if (own < 1 || (room >= 0 && own > room)) {
       systemError("SYSTEM ERROR IN DBRAN - RECORD LENGTH " + std::to_string(own) + " AT ADDRESS " +
                   std::to_string(*address));
       return;

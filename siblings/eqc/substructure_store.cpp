@@ -10,6 +10,7 @@
 // Besides it holds the ML store (in memory) and the file helpers of the substructure code.
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -82,15 +83,21 @@ Int slotValue(const void* slots) {
   return value;
 }
 
+// The magnitude of a length word in 64 bits (-2^31 has none in 32).
+long long magnitude(Int value) { return std::llabs(static_cast<long long>(value)); }
+
+// True when length words from address stay inside the file's word addresses.
+bool spanFits(long long address, long long length) { return address >= 1 && length >= 1 && address + length <= INT32_MAX; }
+
 // A record whose word 1 holds its length (its absolute value for M records).
 void readOwnLength(void* array, Int address, Int* status) {
   unit9(0, array, 1, address);
-  const Int length = std::abs(slotValue(array));
-  if (length < 1) {
+  const long long length = magnitude(slotValue(array));
+  if (!spanFits(address, length)) {
     *status = 1;
     return;
   }
-  unit9(0, array, length, address);
+  unit9(0, array, static_cast<Int>(length), address);
 }
 
 void writeHeader() {
@@ -129,14 +136,14 @@ void mlTransfer(Int operation, Int block, Int length, void* array1, long long ro
   }
   std::vector<Real>& store = ml().words;
   const auto first = static_cast<std::size_t>(*address - 1);
-  Int words = length;
+  long long words = length;
   if (words == 0) {
     if (operation == 1)
-      words = std::abs(slotValue(array1));
+      words = magnitude(slotValue(array1));
     else if (first < store.size())
-      words = std::abs(slotValue(&store[first]));
+      words = magnitude(slotValue(&store[first]));
   }
-  if (words < 1 || (operation == 0 && words > room)) {
+  if (!spanFits(*address, words) || (operation == 0 && words > room)) {
     *status = 1;
     return;
   }
@@ -151,7 +158,7 @@ void mlTransfer(Int operation, Int block, Int length, void* array1, long long ro
     }
     std::memcpy(array1, &store[first], 8 * static_cast<std::size_t>(words));
   }
-  *address += words;
+  *address += static_cast<Int>(words);
 }
 
 bool fileError(const std::error_code& error) { return static_cast<bool>(error); }
@@ -194,7 +201,9 @@ void DBSUP(const Int* operation, const Int* kind, const Int* address, void* arra
       const Int recordLength = rec::i(CDSINX, kNodeRecordLength);
       const Int start = rec::i(CDSINX, kNodeRecordsStart);
       if (recordLength < 1 || start < 1 || where < 1) break;
-      where = start + (where - 1) * recordLength;
+      const long long first = start + (static_cast<long long>(where) - 1) * recordLength;
+      if (!spanFits(first, recordLength)) break;
+      where = static_cast<Int>(first);
       if (words == 0 || !write) words = recordLength;
       unit9(*operation, array, words, where);
       if (write) noteWritten(where, words);
@@ -204,13 +213,15 @@ void DBSUP(const Int* operation, const Int* kind, const Int* address, void* arra
     case 27:
       if (where <= kHeaderWords) break;
       if (write) {
-        if (words == 0) words = std::abs(slotValue(array));
-        if (words < 1) break;
+        const long long length = words != 0 ? words : magnitude(slotValue(array));
+        if (!spanFits(where, length)) break;
+        words = static_cast<Int>(length);
         unit9(1, array, words, where);
         noteWritten(where, words);
       } else if (words == 0) {
         readOwnLength(array, where, status);
       } else {
+        if (!spanFits(where, words)) break;
         unit9(0, array, words, where);
       }
       return;
@@ -244,7 +255,9 @@ void DBSUPL(char* names, Int nameLength, const Int* capacity, Int* count, Int* s
   unit9(0, head, 2, address);
   const Int labels = slotValue(&head[1]);
   if (labels < 0) return;
-  const Int kept = std::min(labels, *capacity);
+  // Labels beyond the file's word addresses are not there.
+  const long long fit = (static_cast<long long>(INT32_MAX) - address - 2) / kLabelWords;
+  const Int kept = static_cast<Int>(std::min<long long>({labels, *capacity, fit}));
   std::vector<Real> text(kLabelWords);
   for (Int k = 0; k < kept; ++k) {
     unit9(0, text.data(), kLabelWords, address + 2 + k * kLabelWords);

@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <new>
+#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "runtime/address_space.h"
 #include "runtime/format.h"
 #include "runtime/record.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/eqc_units.h"
@@ -86,6 +86,70 @@ Int restartReadUnit() {
   return rec::i(CDRR, kRestartReadFile) == kRestartFileUnit ? kRestartReadUnit : kRestartWriteUnit;
 }
 
+// ---- records whose word 1 gives their length -------------------------------------------------
+
+// A length word taken as a count of words: its absolute value where the sign is a mark (M
+// records), in 64 bits, so that INT_MIN does not wrap.
+long long lengthOf(const void* word1, bool absolute = false) {
+  const long long value = wordValue(word1);
+  return absolute ? std::llabs(value) : value;
+}
+
+// Whether a record of length words read from a file may go to array at address: at least one
+// word, its end and the next address inside the 32-bit word addresses, and no more than the
+// array's room where the array lies in the address space (its room is known there).
+bool recordFits(long long length, Int address, const void* array) {
+  const long long room = eqc::knownRoom(array);
+  return length >= 1 && static_cast<long long>(address) + length <= INT32_MAX && (room < 0 || length <= room);
+}
+
+// Reports a damaged record length with the routine's text ("... %I"), the length cut to an Int.
+void damagedLength(const char* text, long long length) {
+  systemErrorWith(text, static_cast<Int>(std::clamp<long long>(length, INT32_MIN, INT32_MAX)));
+}
+
+// Reads the record at address of a paged unit whose word 1 gives its length. The length word is
+// read apart first; a record that does not fit (recordFits) is reported with the text and
+// nothing reaches the array. The length read, or 0.
+Int readOwnRecord(Int unit, void* array, Int address, const char* text) {
+  Real head = 0.0;
+  unitTransfer(unit, 0, &head, 1, address);
+  const long long length = lengthOf(&head);
+  if (!recordFits(length, address, array)) {
+    damagedLength(text, length);
+    return 0;
+  }
+  unitTransfer(unit, 0, array, static_cast<Int>(length), address);
+  return static_cast<Int>(length);
+}
+
+// The same for a record of the sibling substructure store (a read of length 0 there takes the
+// record's own length): the length word first, then exactly that many words. Returns the length
+// read, or 0 with status 1 (reported) or the store's own status.
+Int readOwnStoreRecord(Int kind, Int address, void* array, bool absolute, const char* text, Int* status) {
+  const Int read = 0, one = 1;
+  Real head = 0.0;
+  DBSUP(&read, &kind, &address, &head, &one, status);
+  if (*status != 0) return 0;
+  const long long length = lengthOf(&head, absolute);
+  if (!recordFits(length, address, array)) {
+    damagedLength(text, length);
+    *status = 1;
+    return 0;
+  }
+  const Int words = static_cast<Int>(length);
+  DBSUP(&read, &kind, &address, array, &words, status);
+  return *status == 0 ? words : 0;
+}
+
+// address + by, when that is still a word address; otherwise address unchanged and false.
+bool advance(Int& address, long long by) {
+  const long long next = static_cast<long long>(address) + by;
+  if (next < INT32_MIN || next > INT32_MAX) return false;
+  address = static_cast<Int>(next);
+  return true;
+}
+
 // ---- substructure-store table -------------------------------------------------------------
 
 // The 25 words of a table row (row relative to CDSUPS word 1), or null (reported).
@@ -108,17 +172,40 @@ struct Row {
 // Start and length words of a kind's region: 1 and 2, 3 and 4, 5 and 6, 7 and 8.
 int regionStartWord(Int kind) { return kind >= 1 && kind <= 4 ? 2 * kind - 1 : 0; }
 
-void storeTransfer(Int operation, Int kind, Int* index, void* array, Row row) {
+constexpr const char* kStoreLength = "SYSTEM ERROR IN DBSUPS - RECORD LENGTH %I";
+
+// A read or write of one record of a kind's region; status 1 (reported) for a record that lies
+// outside the unit's word addresses or a read the array cannot hold.
+void storeTransfer(Int operation, Int kind, Int* index, void* array, Row row, Int* status) {
   if (kind == 1) {
     const Int length = row[11];
-    unitTransfer(kStoreUnit, operation, array, length, row[1] + (*index - 1) * length);
+    const long long address = row[1] + (static_cast<long long>(*index) - 1) * length;
+    if (address < 1 || (operation == 0 && !recordFits(length, static_cast<Int>(address), array)) ||
+        address + length > INT32_MAX) {
+      damagedLength(kStoreLength, length);
+      *status = 1;
+      return;
+    }
+    unitTransfer(kStoreUnit, operation, array, length, static_cast<Int>(address));
     return;
   }
   if (kind != 3 && kind != 4) return;
-  const Int address = *index + row[regionStartWord(kind)] - 1;
-  const Int length = operation == 0 ? 0 : wordValue(array);
-  unitTransfer(kStoreUnit, operation, array, length, address);
-  *index += wordValue(array);
+  const long long address = static_cast<long long>(*index) + row[regionStartWord(kind)] - 1;
+  if (address < 1 || address > INT32_MAX) {
+    systemErrorWith("SYSTEM ERROR IN DBSUPS - ADDRESS %I", *index);
+    *status = 1;
+    return;
+  }
+  Int length = 0;
+  if (operation == 0) {
+    length = readOwnRecord(kStoreUnit, array, static_cast<Int>(address), kStoreLength);
+  } else {
+    length = wordValue(array);
+    if (length < 1 || address + length > INT32_MAX) length = 0;
+    if (length == 0) damagedLength(kStoreLength, wordValue(array));
+    if (length != 0) unitTransfer(kStoreUnit, operation, array, length, static_cast<Int>(address));
+  }
+  if (length == 0 || !advance(*index, length)) *status = 1;
 }
 
 void openRegion(Int kind, Row row, Int hw) {
@@ -137,9 +224,11 @@ void closeRegion(Int kind, Int index, Row row, Int& hw) {
   }
 }
 
-// Moves length words from old to next in pieces of at most one page through the buffer.
+// Moves length words from old to next in pieces of at most one page through the buffer, and no
+// larger than the buffer where its room is known.
 void moveWords(Real* buffer, Int from, Int to, Int length) {
-  const Int page = std::max(rec::i(CDSUS, 1), 1);
+  const long long room = eqc::knownRoom(buffer);
+  const Int page = static_cast<Int>(std::max<long long>(room < 0 ? rec::i(CDSUS, 1) : std::min<long long>(rec::i(CDSUS, 1), room), 1));
   for (Int done = 0; done < length;) {
     const Int piece = std::min(page, length - done);
     unitTransfer(kStoreUnit, 0, buffer, piece, from + done);
@@ -185,35 +274,49 @@ struct StepEntry {
   Int step, increment, value1, value2, flag;
 };
 
-StepEntry entryOf(const void* record, Int e) {
-  const Int first = 4 + 6 * e;
-  return {wordValue(record, first), wordValue(record, first + 1), wordValue(record, first + 2),
-          wordValue(record, first + 3), wordValue(record, first + 4)};
+// One directory record as the walk sees it: where it lies, its length and the next address.
+// Entries are read one at a time from the unit, so nothing is sized by the record's length
+// word: a damaged length only bounds the entries that are looked at.
+struct DirectoryRecord {
+  Int address = 0;
+  Int length = 0;
+  Int next = 0;
+};
+
+// Reads count words at address + offset of the restart unit DBRE reads from; false (nothing
+// read) when the span leaves the word addresses of the unit.
+bool readDirectoryWords(Int address, long long offset, Real* words, Int count) {
+  const long long first = static_cast<long long>(address) + offset;
+  if (first < 1 || first + count - 1 > INT32_MAX) return false;
+  unitTransfer(restartReadUnit(), 0, words, count, static_cast<Int>(first));
+  return true;
 }
 
-// Reads the directory record at address as DBRE reads it, but into storage of the walk's own:
-// sized to the record and to the entries a record holds (CDRW word 12), so that no read of an
-// entry or of the next address runs past it; the caller's array has no stated room. Storage that
-// cannot be had is reported, and the record then reads as zeros (no entries, no next record).
-void readDirectoryRecord(Int address, std::vector<Real>& record) {
-  const Int unit = restartReadUnit();
-  Real head = 0.0;
-  unitTransfer(unit, 0, &head, 1, address);
-  const Int length = wordValue(&head);
-  const long long entries = std::max<Int>(rec::i(CDRW, kStepEntries), 0);
-  const long long slots = std::max<long long>({3, 6 * entries + 2, static_cast<long long>(length)});
-  try {
-    record.assign(static_cast<std::size_t>(slots), 0.0);
-  } catch (const std::bad_alloc&) {
-    systemError("MEMORY FAILURE.");
-    record.assign(3, 0.0);
-    return;
+// The head of the record at address: its length and its next address (word 3). False, reported,
+// for a record too short to hold the next address or one that runs past the unit's addresses.
+bool readDirectoryHead(Int address, DirectoryRecord& record) {
+  Real head[3] = {};
+  if (!readDirectoryWords(address, 0, head, 3) || wordValue(head) < 3 ||
+      static_cast<long long>(address) + wordValue(head) - 1 > INT32_MAX) {
+    systemErrorWith("SYSTEM ERROR IN MRESTSTEPINC - DAMAGED DIRECTORY RECORD AT %I", address);
+    return false;
   }
-  if (length > 0) unitTransfer(unit, 0, record.data(), length, address);
+  record = {address, wordValue(head), wordValue(head, 3)};
+  return true;
+}
+
+// Entry e (0-based) of a record, or false when the record ends before it or its flag is 0.
+bool readDirectoryEntry(const DirectoryRecord& record, Int e, StepEntry& entry) {
+  const long long first = 4 + 6LL * e;  // the entry's words first .. first + 4
+  Real words[5] = {};
+  if (first + 4 > record.length || !readDirectoryWords(record.address, first - 1, words, 5)) return false;
+  entry = {wordValue(words, 1), wordValue(words, 2), wordValue(words, 3), wordValue(words, 4), wordValue(words, 5)};
+  return entry.flag != 0;
 }
 
 // Walks the directory records from address, handing each entry (up to the first with flag 0
-// in each record) to visit; false when the walk ran past the record limit.
+// in each record) to visit; false when the walk ran past the record limit. A damaged record
+// (reported) ends the walk with what was found before it.
 //
 // A chain that never ends loops back on itself. The visitors only overwrite what they keep or
 // take a maximum, so once one whole turn of the loop has been walked, further whole turns change
@@ -221,18 +324,15 @@ void readDirectoryRecord(Int address, std::vector<Real>& record) {
 // walked. The result is that of the full walk, without ten million reads.
 template <class Visit>
 bool walkDirectory(Int address, Visit visit) {
-  std::vector<Real> record;
+  DirectoryRecord record;
   Int turnStart = address;  // where the current turn of the loop search began
   long long turnLength = 0, power = 1;
   bool skipped = false;
   for (long long records = 0; records < kWalkLimit; ++records) {
-    readDirectoryRecord(address, record);
-    for (Int e = 0; e < rec::i(CDRW, kStepEntries); ++e) {
-      const StepEntry entry = entryOf(record.data(), e);
-      if (entry.flag == 0) break;
-      visit(entry);
-    }
-    address = wordValue(record.data(), 3);
+    if (!readDirectoryHead(address, record)) return true;
+    StepEntry entry{};
+    for (Int e = 0; e < rec::i(CDRW, kStepEntries) && readDirectoryEntry(record, e, entry); ++e) visit(entry);
+    address = record.next;
     if (address == 0) return true;
     if (skipped) continue;
     ++turnLength;
@@ -276,6 +376,8 @@ void traceRelativeAddress(Int address) {
 
 extern "C" {
 
+constexpr const char* kNodeLength_ = "SYSTEM ERROR IN DBND - NODE RECORD LENGTH %I";
+
 void DBND(const Int* operation, void* array, const Int* node) {
   const Int kind = programKind();
   if (kind != 0 && kind != 1) return;
@@ -283,10 +385,22 @@ void DBND(const Int* operation, void* array, const Int* node) {
   Int status = 0;
   if (rec::i(CDND, kNodeStore) == 0) {
     const Int length = rec::i(CDND, kNodeLength);
-    if (length != 0) unitTransfer(kNodeUnit, *operation, array, length, (*node - 1) * length + 1);
+    if (length == 0) return;
+    const long long address = (static_cast<long long>(*node) - 1) * length + 1;
+    if (address < 1 || !recordFits(length, static_cast<Int>(std::min<long long>(address, INT32_MAX)), array)) {
+      damagedLength(kNodeLength_, length);
+      return;
+    }
+    unitTransfer(kNodeUnit, *operation, array, length, static_cast<Int>(address));
     return;
   }
   if (kind == 0 || (*operation == 0 && rec::i(CDND, kPreReadsStore) == 0)) {
+    // The store reads a node record of the length its index record gives (CDSINX).
+    const Int length = rec::i(CDSINX, eqc_records::kNodeRecordLength);
+    if (*operation == 0 && !recordFits(length, 1, array)) {
+      damagedLength(kNodeLength_, length);
+      return;
+    }
     const Int none = 0;
     DBSUP(operation, &kKindNodeRecords, node, array, &none, &status);
     return;
@@ -314,7 +428,7 @@ void DBSUPS(const Int* operation, const Int* kind, Int* index, void* array, cons
   switch (*operation) {
     case 0:
     case 1:
-      storeTransfer(*operation, *kind, index, array, r);
+      storeTransfer(*operation, *kind, index, array, r, status);
       return;
     case 2:
       openRegion(*kind, r, hw);
@@ -332,26 +446,39 @@ void DBSUPS(const Int* operation, const Int* kind, Int* index, void* array, cons
 }
 
 void DBRE(const Int* operation, void* array, Int* address, Int* status) {
+  constexpr const char* kDamaged = "SYSTEM ERROR IN SUBROUTINE DBRE: RECORD LENGTH %I";
   *status = 0;
+  long long length = 0;
   switch (*operation) {
     case 0:
-      unitTransfer(restartReadUnit(), 0, array, 0, *address);
+      length = readOwnRecord(restartReadUnit(), array, *address, kDamaged);
       break;
-    case 1: {
-      const Int length = wordValue(array);
-      Int& highest = rec::i(CDRW, kRestartHighest);
-      highest = std::max(highest, *address + length);
-      unitTransfer(kRestartWriteUnit, 1, array, length, *address);
+    case 1:
+      length = lengthOf(array);
+      if (length < 0 || static_cast<long long>(*address) + length > INT32_MAX) {
+        damagedLength(kDamaged, length);
+        length = 0;
+        break;
+      }
+      rec::i(CDRW, kRestartHighest) = std::max(rec::i(CDRW, kRestartHighest), static_cast<Int>(*address + length));
+      unitTransfer(kRestartWriteUnit, 1, array, static_cast<Int>(length), *address);
+      if (length == 0) return;
       break;
-    }
     case 2:
       unitTransfer(kRestartReadUnit, 0, array, 1, *address);
+      length = lengthOf(array);
+      if (length < 1 || static_cast<long long>(*address) + length > INT32_MAX) {
+        damagedLength(kDamaged, length);
+        length = 0;
+      }
       break;
     default:
       systemErrorWith("SYSTEM ERROR IN SUBROUTINE DBRE: JOP = %I", *operation);
-      break;
+      advance(*address, lengthOf(array));
+      return;
   }
-  *address += wordValue(array);
+  // A record that was refused leaves the address where it was.
+  if (length == 0 || !advance(*address, length)) *status = 1;
 }
 
 void SHR_MRESTSTEPINC(void* /*array*/, const Int* address, Int* step, Int* increment, Int* value1, Int* value2) {
@@ -400,16 +527,26 @@ void DBCM(const Int* operation, void* array, const Int* n, Int* status) {
     return;
   }
   cmSequential(0, array, 1, status);
-  const Int length = wordValue(array);
-  if (length > 1) cmSequential(0, static_cast<char*>(array) + 8, length - 1, status);
+  if (*status != 0) return;
+  const long long length = lengthOf(array);
+  if (!recordFits(length, 1, array)) {
+    damagedLength("SYSTEM ERROR IN DBCM - RECORD LENGTH %I", length);
+    *status = 1;
+    return;
+  }
+  if (length > 1) cmSequential(0, static_cast<char*>(array) + 8, static_cast<Int>(length - 1), status);
 }
 
 void DBCM1(const Int* operation, void* array, const Int* n, Int* address, const Int* which, Int* status) {
   *status = 0;
   if (*which == 1) {
     if (*address != 0) {
-      DBSUP(operation, &kKindCmRecords, address, array, n, status);
-      *address += wordValue(array);
+      if (*operation == 0 && *n == 0)
+        readOwnStoreRecord(kKindCmRecords, *address, array, false, "SYSTEM ERROR IN SUBROUTINE DBCM1: RECORD LENGTH %I",
+                           status);
+      else
+        DBSUP(operation, &kKindCmRecords, address, array, n, status);
+      if (*status == 0 && !advance(*address, lengthOf(array))) *status = 1;
     } else {
       DBCM(operation, array, n, status);
     }
@@ -440,15 +577,29 @@ void DBMLRL(const Int* operation, const Int* k, const Int* n, void* array1, void
   *address -= offset;
 }
 
+constexpr const char* kMLength = "SYSTEM ERROR IN DBM - RECORD LENGTH %I";
+
 void SHR_DBM(const Int* operation, void* array, Int* status) {
   Int& storeAddress = rec::i(CDM, zmx::units::kStoreAddress);
   if (storeAddress == 0) {
     if (*operation <= 0) {
       mSequential(0, array, 1, status);
-      const Int length = std::abs(wordValue(array));
-      if (length > 1) mSequential(0, static_cast<char*>(array) + 8, length - 1, status);
+      if (*status != 0) return;
+      const long long length = lengthOf(array, true);
+      if (!recordFits(length, 1, array)) {
+        damagedLength(kMLength, length);
+        *status = 1;
+        return;
+      }
+      if (length > 1) mSequential(0, static_cast<char*>(array) + 8, static_cast<Int>(length - 1), status);
     } else {
-      mSequential(1, array, std::abs(wordValue(array)), status);
+      const long long length = lengthOf(array, true);
+      if (length > INT32_MAX) {
+        damagedLength(kMLength, length);
+        *status = 1;
+        return;
+      }
+      mSequential(1, array, static_cast<Int>(length), status);
     }
     return;
   }
@@ -462,9 +613,20 @@ void SHR_DBM(const Int* operation, void* array, Int* status) {
     return;
   }
   const Int op = *operation <= 0 ? 0 : 1;
-  const Int length = op == 0 ? 0 : std::abs(wordValue(array));
-  DBSUP(&op, &kKindMRecords, &storeAddress, array, &length, status);
-  storeAddress += op == 0 ? std::abs(wordValue(array)) : length;
+  long long length = 0;
+  if (op == 0) {
+    length = readOwnStoreRecord(kKindMRecords, storeAddress, array, true, kMLength, status);
+  } else {
+    length = lengthOf(array, true);
+    if (length > INT32_MAX) {
+      damagedLength(kMLength, length);
+      *status = 1;
+      return;
+    }
+    const Int words = static_cast<Int>(length);
+    DBSUP(&op, &kKindMRecords, &storeAddress, array, &words, status);
+  }
+  if (*status == 0 && !advance(storeAddress, length)) *status = 1;
 }
 
 }  // extern "C"

@@ -76,6 +76,36 @@ char* copyText(const cow_String& text) {
   return copy;
 }
 
+
+// A partition that holds space in its folder (its first issue was released) was last closed with
+// the size of that space: its issue record must be one of the table's used ones, in the
+// partition's folder, and the folder must have handed out at least that many bytes from it.
+// A size beyond that would map and read what the folder never held. The tables are checked
+// to lie inside the header first.
+bool partitionsAreSound(const unsigned char* header) {
+  const auto word = [header](unsigned offset) {
+    std::uint32_t value = 0;
+    std::memcpy(&value, header + offset, 4);
+    return value;
+  };
+  const std::uint32_t partitions = word(sdb_Manager::kNextPartitionWord), issuesUsed = word(sdb_Manager::kIssueTable + 4);
+  for (std::uint32_t id = 0; id < partitions; ++id) {
+    sdb_PartitionRecord partition{};
+    std::memcpy(&partition, header + sdb_Manager::kPartitionRecords + 24 * id, sizeof partition);
+    if (partition.issueReserved == 0) continue;
+    if (partition.issueIndex >= issuesUsed) return false;
+    if (partition.nextSpaceIssue == 0) continue;
+    sdb_PrtIssueRcrd issue{};
+    std::memcpy(&issue, header + sdb_Manager::kIssueRecords + 16 * std::uint64_t{partition.issueIndex}, sizeof issue);
+    if (issue.folder != partition.folder || issue.folder == 0 || issue.folder >= sdb_Manager::kFolderSlots) return false;
+    sdb_FolderRecord folder{};
+    std::memcpy(&folder, header + sdb_Manager::kFolderRecords + 16 * issue.folder, sizeof folder);
+    const std::uint64_t start = issue.address.Value(), end = folder.nextFree.Value();
+    if (start > end || partition.size > end - start) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // ---- Process-wide manager -----------------------------------------------------------------------
@@ -255,14 +285,16 @@ bool sdb_Manager::ReadExistingHeader() {
   return false;
 }
 
-// The table words that later operations index by: each table must lie inside the header.
+// The table words that later operations index by: each table must lie inside the header, and
+// every partition's size word must fit the space it holds.
 bool sdb_Manager::HeaderIsSound() const {
   const std::uint32_t issueCapacity = Word(kIssueTable);
-  return Word(kFolderTableWord) == kFolderTable && Word(kPartitionTableWord) == kPartitionTable &&
+  return Word(kFirstWord) == 1 && Word(kHeaderSizeWord) == headerSize_ && Word(kFolderTableWord) == kFolderTable && Word(kPartitionTableWord) == kPartitionTable &&
          Word(kIssueTableWord) == kIssueTable && Word(kFolderTable) == kFolderCapacity &&
          Word(kFolderTable + 4) <= kFolderCapacity && Word(kPartitionTable) == kPartitionCapacity &&
          Word(kPartitionTable + 4) <= kPartitionCapacity && Word(kNextPartitionWord) <= kPartitionCapacity &&
-         std::uint64_t{kIssueRecords} + 16ull * issueCapacity <= headerSize_ && Word(kIssueTable + 4) <= issueCapacity;
+         std::uint64_t{kIssueRecords} + 16ull * issueCapacity <= headerSize_ && Word(kIssueTable + 4) <= issueCapacity &&
+         partitionsAreSound(header_);
 }
 
 void sdb_Manager::AbandonOpen() {
@@ -507,7 +539,15 @@ sdb_PrtIssueRcrd* sdb_Manager::AccessIssueTable(int index) {
 // ---- Taking turns on the header -----------------------------------------------------------------
 
 void sdb_Manager::Lock() {
+  // The header as another program left it is taken only when it is sound; otherwise this
+  // program goes on with the header it had (reported).
+  const std::vector<unsigned char> kept(header_, header_ + headerSize_);
   folder_[1]->Sync(sdb_Read, sdb_SULong(), headerSize_, header_);
+  if (!HeaderIsSound()) {
+    cfi_WriteMessage(-3, "SYSTEM ERROR IN sdb_Manager::Lock - THE SCRATCH DATABASE HEADER IS NOT VALID");
+    std::memcpy(header_, kept.data(), headerSize_);
+    return;
+  }
   for (unsigned slot = 1; slot < kFolderSlots; ++slot) {
     if (state_[slot] == 0) continue;
     state_[slot] = 2;

@@ -24,6 +24,13 @@ void tally(std::int64_t bytes) {
 
 constexpr std::uint32_t kEntryWords = 3;
 
+// True when bytes from address lie in what the folder has handed out: a stored table or segment
+// said to lie further on is damaged, and mapping it would read what was never written.
+bool inFolder(const sdb_RegularFolder& folder, sdb_SULong address, std::uint64_t bytes) {
+  const std::uint64_t start = address.Value(), end = folder.NextFree().Value();
+  return start <= end && bytes <= end - start;
+}
+
 }  // namespace
 
 // ---- Record -------------------------------------------------------------------------------------
@@ -173,10 +180,26 @@ bool opr_SegmentedPkg::ReadStoredTable() {
   entries_ = record_.w[Rcd::kIndexEntriesUsed];
   segments_ = record_.w[Rcd::kSegments];
   const sdb_SULong address(record_.w[Rcd::kTableLow], record_.w[Rcd::kTableHigh]);
+  // The entry marks read at the start lie in the index words of the table.
+  if (!inFolder(*folder_, address, TableBytes()) || std::uint64_t{entries_} > std::uint64_t{mostEntries_} + 1) {
+    report("opr_SegmentedPkg::AccessSegment", "THE STORED PACKAGE IS DAMAGED");
+    return false;
+  }
   storedTable_ = folder_->CreateMap(sdb_Read, address, TableBytes());
   if (storedTable_->data == nullptr) return false;
   table_ = static_cast<std::uint32_t*>(storedTable_->data);
   tableCapacity_ = segments_;
+  // Every segment the table names must lie in written space.
+  for (std::uint32_t k = 0; k < segments_; ++k) {
+    if (!inFolder(*folder_, EntryAddress(k), std::uint64_t{Entry(k)[2]} * elementSize_)) {
+      report("opr_SegmentedPkg::AccessSegment", "THE STORED PACKAGE IS DAMAGED");
+      folder_->UnMap(sdb_Read, sdb_SULong(), 0, storedTable_);
+      storedTable_ = nullptr;
+      table_ = nullptr;
+      segments_ = 0;
+      return false;
+    }
+  }
   return true;
 }
 

@@ -4,6 +4,7 @@
 // file, and the active degrees of freedom of a substructure element.
 
 #include <algorithm>
+#include <cstdint>
 #include <cctype>
 #include <filesystem>
 #include <string>
@@ -142,13 +143,34 @@ void openSelection(Int number, const std::string& name) {
   SUPOPN();
 }
 
+// The address of the first index record, from the header's index-area word; 0 for a word that
+// leaves the file's word addresses.
+Int firstIndexRecord() {
+  const long long address = static_cast<long long>(rec::i(CDSMNX, kIndexAreaBase)) + 1;
+  return address >= 1 && address <= INT32_MAX ? static_cast<Int>(address) : 0;
+}
+
+// Words the open library file holds: its pages on the file and those in the page table.
+long long libraryExtentWords() {
+  Int pages = sel(kSelHighest);
+  for (Int k = 0; k < sel(kSelPageCount); ++k) pages = std::max(pages, rec::i(CDSEL, kSelRecords + k));
+  return static_cast<long long>(pages) * std::max(sel(kPageLength), 1);
+}
+
+// True when an index record at address lies inside the library file.
+bool indexRecordInFile(Int address) {
+  return address > 0 && static_cast<long long>(address) + kIndexRecordWords - 1 <= libraryExtentWords();
+}
+
 // The index record of the k-th substructure of the library into CDSINX; false when there is none.
 bool readIndexRecord(Int k) {
   if (k < 1 || k > rec::i(CDSMNX, kSubstructures)) return false;
-  Int address = rec::i(CDSMNX, kIndexAreaBase) + 1;
+  Int address = firstIndexRecord();
+  if (address == 0) return false;
   Int status = 0;
   const Int read = 0, none = 0;
   for (Int n = 1; n <= k; ++n) {
+    if (!indexRecordInFile(address)) return false;
     DBSUP(&read, &kIndexKind, &address, CDSINX.w, &none, &status);
     if (status != 0) return false;
     address = rec::i(CDSINX, kNextIndexRecord);
@@ -252,6 +274,48 @@ bool moveBlock(Real* buffer, Int bufferLength, Int from, Int to, Int length) {
     DBSUP(&write, &kDataKind, &target, buffer, &piece, &status);
   }
   return true;
+}
+
+// Pieces a move of length words through a buffer of bufferLength words takes.
+long long piecesOf(Int length, Int bufferLength) {
+  if (length <= 0) return 0;
+  if (bufferLength < 1) return kPieceLimit + 1;  // it never ends
+  return (static_cast<long long>(length) + bufferLength - 1) / bufferLength;
+}
+
+// The data blocks as the index records give them, checked before anything moves: every block
+// lies inside the library file, no two overlap, and no move takes more pieces than allowed.
+// The message of the first fault found (reported), or nothing.
+bool blocksAreSound(const std::vector<Block>& blocks, Int bufferLength, long long indexEnd) {
+  const long long extent = libraryExtentWords();
+  std::vector<const Block*> order;
+  for (const Block& block : blocks) {
+    if (block.address == 0) continue;
+    if (block.address < 1 || block.length < 0 || static_cast<long long>(block.address) + block.length - 1 > extent) {
+      message("SYSTEM ERROR IN DBSUPC - DATA BLOCK AT INDEX WORD %I IS DAMAGED", {block.position});
+      return false;
+    }
+    if (piecesOf(block.length, bufferLength) > kPieceLimit) {
+      message(block.address <= indexEnd ? "SYSTEM ERROR IN DBSUPC - LOOP 210 LIMIT EXCEEDED"
+                                        : "SYSTEM ERROR IN DBSUPC - LOOP 330 LIMIT EXCEEDED");
+      return false;
+    }
+    if (block.length > 0) order.push_back(&block);
+  }
+  std::sort(order.begin(), order.end(), [](const Block* a, const Block* b) { return a->address < b->address; });
+  for (std::size_t k = 1; k < order.size(); ++k) {
+    if (static_cast<long long>(order[k - 1]->address) + order[k - 1]->length > order[k]->address) {
+      message("SYSTEM ERROR IN DBSUPC - DATA BLOCK AT INDEX WORD %I IS DAMAGED", {order[k]->position});
+      return false;
+    }
+  }
+  return true;
+}
+
+// Room in bytes of a caller's array that lies in the address space, -1 when it is not known.
+long long knownBytes(const void* array) {
+  const Int word = mem32::wordOf(array);
+  return word != 0 ? static_cast<long long>(mem32::bytesFrom(word)) : -1;
 }
 
 }  // namespace
@@ -513,21 +577,38 @@ void DBSUPC(Int* indexRecords, Int* entries, Real* buffer, const Int* blockCount
     message("SYSTEM ERROR IN DBSUPC - SIZE OF WORKSPACE IS NOT SUFFICIENT TO PROCESS DATA.");
     return;
   }
-  // 2. The kept index records, one after another.
-  Int address = rec::i(CDSMNX, kIndexAreaBase) + 1;
+  // 2. The kept index records, one after another. A chain longer than the file can hold index
+  // records loops; records beyond the caller's array, where its room is known, do not fit.
+  Int address = firstIndexRecord();
+  const long long substructures = rec::i(CDSMNX, kSubstructures);
+  const long long chainLimit = libraryExtentWords() / kIndexRecordWords + 1;
+  const long long recordRoom = knownBytes(indexRecords), entryRoom = knownBytes(entries);
+  if (address == 0 || substructures > chainLimit || sel(kSelWordsInUse) > libraryExtentWords()) {
+    message("SYSTEM ERROR IN DBSUPC - THE LIBRARY HEADER IS DAMAGED");
+    return;
+  }
   Int kept = 0;
   const Int read = 0, none = 0;
-  for (Int n = 0; n < rec::i(CDSMNX, kSubstructures); ++n) {
+  for (Int n = 0; n < substructures; ++n) {
     Int status = 0;
+    if (!indexRecordInFile(address)) {
+      message("SYSTEM ERROR IN DBSUPC - THE LIBRARY HEADER IS DAMAGED");
+      return;
+    }
     DBSUP(&read, &kIndexKind, &address, CDSINX.w, &none, &status);
     if (status != 0) break;
     if (rec::i(CDSINX, kSubstructureId) != 0) {
+      const long long records = kept + 1LL;
+      if ((recordRoom >= 0 && records * words * 4 > recordRoom) ||
+          (entryRoom >= 0 && records * kBlocksPerRecord * 3 * 4 > entryRoom)) {
+        message("SYSTEM ERROR IN DBSUPC - SIZE OF WORKSPACE IS NOT SUFFICIENT TO PROCESS DATA.");
+        return;
+      }
       ACOPII(CDSINX.w, indexRecords + static_cast<std::ptrdiff_t>(kept) * words, &words);
       ++kept;
     }
     address = rec::i(CDSINX, kNextIndexRecord);
   }
-  rec::i(CDSMNX, kSubstructures) = kept;
   // 3. The entry table.
   std::vector<Block> blocks;
   for (Int r = 0; r < kept; ++r) {
@@ -535,18 +616,27 @@ void DBSUPC(Int* indexRecords, Int* entries, Real* buffer, const Int* blockCount
       const Int base = r * words;
       Block block{indexRecords[base + kBlockWords[b][0] - 1], indexRecords[base + kBlockWords[b][1] - 1],
                   base + kBlockWords[b][0]};
-      Int* entry = entries + 3 * static_cast<std::ptrdiff_t>(blocks.size());
-      entry[0] = block.address;
-      entry[1] = block.length;
-      entry[2] = block.position;
       blocks.push_back(block);
     }
   }
+  const long long indexEndWord = static_cast<long long>(rec::i(CDSMNX, kIndexAreaBase)) + static_cast<long long>(kept) * words;
+  if (indexEndWord > INT32_MAX || !blocksAreSound(blocks, *bufferLength, indexEndWord)) return;
+  rec::i(CDSMNX, kSubstructures) = kept;
+  for (std::size_t k = 0; k < blocks.size(); ++k) {
+    Int* entry = entries + 3 * static_cast<std::ptrdiff_t>(k);
+    entry[0] = blocks[k].address;
+    entry[1] = blocks[k].length;
+    entry[2] = blocks[k].position;
+  }
   // 4. Blocks inside the compacted index area go to the end of the file first.
-  const Int indexEnd = rec::i(CDSMNX, kIndexAreaBase) + kept * words;
+  const Int indexEnd = static_cast<Int>(indexEndWord);
   for (Block& block : blocks) {
     if (block.address == 0 || block.address > indexEnd) continue;
     const Int target = sel(kSelWordsInUse) + 1;
+    if (static_cast<long long>(target) + block.length > INT32_MAX) {
+      message("SYSTEM ERROR IN DBSUPC - DATA BLOCK AT INDEX WORD %I IS DAMAGED", {block.position});
+      return;
+    }
     if (!moveBlock(buffer, *bufferLength, block.address, target, block.length)) {
       message("SYSTEM ERROR IN DBSUPC - LOOP 210 LIMIT EXCEEDED");
       return;

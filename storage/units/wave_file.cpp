@@ -10,6 +10,7 @@
 #include "runtime/address_space.h"
 #include "runtime/fortran_chars.h"
 #include "runtime/record.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_job.h"
 #include "storage/units/file_support.h"
 #include "zmx/storage.h"
@@ -82,6 +83,14 @@ Int readGrid(void* array) {
   if (!checkHeader(h, nz)) return 1;
   const bool threeDirectional = nz != 1;
   const Int gridValues = h.nx + h.ny + (threeDirectional ? nz : 0);
+  // The array gets the header words, then the points and the grid (a closing 0 for a grid in
+  // two directions). Where its room is known, a file that asks for more is not read into it.
+  const long long words = kFirstPointWord - 1 + 3LL * h.points + gridValues + (threeDirectional ? 0 : 1);
+  const long long room = eqc::knownRoom(array);
+  if (room >= 0 && words > room) {
+    sayInteger(-3, "SYSTEM ERROR IN dbPelaControl - THE WAVE KINEMATICS DATA NEED %I WORDS", static_cast<Int>(words));
+    return 1;
+  }
   const Int blockWords = std::max(3 * h.points, h.nx + h.ny + nz);
   const Int take = 1;
   Int index = 0, status = 0;

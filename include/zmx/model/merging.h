@@ -20,6 +20,9 @@ ZMX_EXPORT void MERGESECTION1(const Int* database, Int* result, Real* work, cons
 ZMX_EXPORT void MERGEMATERIAL(Int* mapm, Real* mats, const Int* start, const Int* end);
 // SAME := 1 when every option of A compares equal to the same option of B, else 0.
 ZMX_EXPORT void COMPAREMATERIAL(Int* same, const Real* a, const Real* b);
+// Numbers the sections from SECTIONFIRST to SECTIONEND. With several solver parts, entry e of
+// PARTTABLE (counted from 1) names the part of element e; PARTMAP receives the part of each
+// section word.
 ZMX_EXPORT void MERGESECTION(const Int* database, Int* result, Real* mirror, const Real* elementList, Real* scratch,
                              const Int* partTable, Int* partMap, const Int* sectionFirst, const Int* sectionEnd,
                              Int* sectionList, const Int* n, const Int* mapm, const Int* materialFirst,

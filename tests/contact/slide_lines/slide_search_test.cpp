@@ -23,10 +23,13 @@ Vec randomPerpendicular(std::mt19937& rng, const Vec& d, bool plane) {
 }
 
 // End nodes of a random line: a walk with turns up to maxTurn (open), or a jittered ring (closed).
-std::vector<Vec> randomCorners(std::mt19937& rng, int count, bool plane, bool closed, double maxTurn) {
+// With `shortest` > 0 the walk's steps are log-uniform from `shortest` to 2, and a closed line
+// closes such a walk.
+std::vector<Vec> randomCorners(std::mt19937& rng, int count, bool plane, bool closed, double maxTurn,
+                               double shortest = 0.0) {
   std::uniform_real_distribution<double> u(-1.0, 1.0);
   std::vector<Vec> p;
-  if (closed) {
+  if (closed && shortest <= 0.0) {
     for (int k = 0; k < count; ++k) {
       const double a = 6.283185307179586 * (k + 0.3 * u(rng)) / count, r = 2.5 + 0.4 * u(rng);
       p.push_back({r * std::cos(a), r * std::sin(a), plane ? 0.0 : 0.5 * u(rng)});
@@ -40,17 +43,18 @@ std::vector<Vec> randomCorners(std::mt19937& rng, int count, bool plane, bool cl
     dir = Vec{dir[0] * std::cos(turn) - dir[1] * std::sin(turn), dir[0] * std::sin(turn) + dir[1] * std::cos(turn),
               plane ? 0.0 : 0.3 * u(rng)};
     dir = (1.0 / norm(dir)) * dir;
-    at = at + (0.7 + 0.6 * (u(rng) + 1) / 2) * dir;
+    const double w = (u(rng) + 1) / 2;
+    at = at + (shortest > 0.0 ? shortest * std::pow(2.0 / shortest, w) : 0.7 + 0.6 * w) * dir;
   }
   return p;
 }
 
 Line randomLine(std::mt19937& rng, bool quadratic, bool plane, bool closed, int corners, double maxTurn,
-                double bend = 0.15) {
+                double bend = 0.15, double shortest = 0.0) {
   Line line;
   line.quadratic = quadratic;
   line.closed = closed;
-  const std::vector<Vec> c = randomCorners(rng, corners, plane, closed, maxTurn);
+  const std::vector<Vec> c = randomCorners(rng, corners, plane, closed, maxTurn, shortest);
   std::uniform_real_distribution<double> u(-1.0, 1.0);
   const int n = static_cast<int>(c.size());
   for (int k = 0; k < n; ++k) {
@@ -78,7 +82,8 @@ Vec slaveNear(std::mt19937& rng, const Line& line, bool plane, double spread) {
 
 // The master point is on the line and nearest to the slave node. At an end node of an open
 // line the clearance is the end marker.
-void expectNearest(const Line& line, const Vec& slave, const Options& o, const Outcome& out, const Nearest& best) {
+void expectNearest(const Line& line, const Vec& slave, const Options& o, const Outcome& out, const Nearest& best,
+                   double tol = kPointTol, double normalTol = 1e-9) {
   const bool endNode = !line.closed && out.m == 1 &&
                        (norm(out.point - line.nodes.front()) == 0.0 || norm(out.point - line.nodes.back()) == 0.0);
   if (endNode)
@@ -86,13 +91,13 @@ void expectNearest(const Line& line, const Vec& slave, const Options& o, const O
   else
     ASSERT_TRUE(out.found());
   const std::vector<Piece> p = pieces(line, o.f);
-  EXPECT_LT(nearestOf(p, out.point).d2, kPointTol * kPointTol);  // on the line
+  EXPECT_LT(nearestOf(p, out.point).d2, tol * tol);  // on the line
   const double d = norm(out.point - slave);
-  EXPECT_NEAR(d, std::sqrt(best.d2), kPointTol);
+  EXPECT_NEAR(d, std::sqrt(best.d2), tol);
   if (!endNode) {
-    EXPECT_NEAR(out.clearance, d - o.offset, kPointTol);
+    EXPECT_NEAR(out.clearance, d - o.offset, tol);
   }
-  EXPECT_NEAR(norm(out.normal), 1.0, 1e-9);
+  EXPECT_NEAR(norm(out.normal), 1.0, normalTol);
   EXPECT_TRUE(out.highWordsKept);
 }
 
@@ -246,6 +251,72 @@ TEST_P(SmoothedNearest, MasterPointIsNearestOnBentLinesFromEitherSide) {
     }
   }
   EXPECT_GT(compared, 16 * lines);
+}
+
+// Lines whose segments range from 1e-3 to 2 long, slave nodes from 1e-5 to 1 off them: next to a
+// short segment a corner or junction bends sharply, and its distance derivative turns close to
+// where the bracketing of its foot stops.
+TEST(SlideSearch, MasterPointIsNearestOnTheSmoothedLineOfVeryUnequalSegments) {
+  std::mt19937 rng(77);
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  int compared = 0;
+  for (const bool quadratic : {false, true}) {
+    for (const bool closed : {false, true}) {
+      for (int lineNo = 0; lineNo < 40; ++lineNo) {
+        const double f = 0.02 + 0.28 * u(rng);
+        const Line line = randomLine(rng, quadratic, true, closed, 8, quadratic ? 1.4 : 2.6, quadratic ? 0.3 : 0.0,
+                                     1e-3);
+        const std::vector<Piece> p = pieces(line, f), plain = pieces(line, 0.0);
+        for (int trial = 0; trial < 100; ++trial) {
+          const Piece& c = plain[static_cast<std::size_t>(u(rng) * (plain.size() - 1e-9))];
+          const double t = u(rng), off = 1e-5 * std::pow(1e5, u(rng));
+          const Vec d = c(std::min(1.0, t + 1e-4)) - c(std::max(0.0, t - 1e-4));
+          const Vec slave = c(t) + ((u(rng) < 0.5 ? -off : off) * randomPerpendicular(rng, d, true));
+          const Nearest best = nearestOf(p, slave);
+          if (tiesWithFirstNode(line, slave, best)) continue;
+          Options o;
+          o.f = f;
+          const Outcome out = search(line, slave, o);
+          SCOPED_TRACE(::testing::Message() << "quadratic " << quadratic << " closed " << closed << " line " << lineNo
+                                            << " trial " << trial);
+          // The normal is the offset over the distance, whose square a segment's foot forms as a
+          // difference of squares up to about 10: its rounding weighs against a distance of 1e-5.
+          expectNearest(line, slave, o, out, best, 1e-6, 1e-9 + 2e-15 / best.d2);
+          ++compared;
+        }
+      }
+    }
+  }
+  EXPECT_GT(compared, 12000);
+}
+
+// A corner after a very short segment, and a junction of a short bent segment with a long
+// one: where the bracketing of the foot stops beside a turn of the distance derivative, the
+// point offered is the distance minimum of the corner, not where the Newton steps ended.
+TEST(SlideSearch, CornerAndJunctionBesideAShortSegmentGiveTheirDistanceMinimum) {
+  Options o;
+  o.f = 0.05;
+  Line corner;
+  corner.nodes = {{2.92829816, -1.82777429, 0}, {2.9286018, -1.8244581, 0}, {1.47765257, -0.541846996, 0}};
+  const Vec s1{2.92855314, -1.82454546, 0};
+  const Outcome c = search(corner, s1, o);
+  ASSERT_EQ(c.m, 3);
+  EXPECT_NEAR((c.result[26] - c.result[24]) / o.f, -0.94505, 1e-5);  // xi from the shape values
+  EXPECT_NEAR(norm(c.point - s1), 2.936e-5, 1e-8);
+  expectNearest(corner, s1, o, c, nearestOf(pieces(corner, o.f), s1, 4000), 1e-7, 1e-6);
+  o.f = 0.2;
+  Line junction;
+  junction.quadratic = true;
+  junction.nodes = {{0.06481469339874231, 0.060458920983401825, 0},
+                    {0.066433922972399834, 0.060990928908352018, 0},
+                    {0.067737463791215979, 0.060076755816429156, 0},
+                    {0.3135034356998937, -0.89158127079126648, 0},
+                    {1.0250078460772558, -1.176129298012371, 0}};
+  const Vec s2{0.067793218617769421, 0.060159770268881696, 0};
+  const Outcome j = search(junction, s2, o);
+  ASSERT_EQ(j.m, 5);
+  EXPECT_NEAR(norm(j.point - s2), 5.34e-4, 1e-6);
+  expectNearest(junction, s2, o, j, nearestOf(pieces(junction, o.f), s2, 4000), 1e-7, 1e-6);
 }
 
 INSTANTIATE_TEST_SUITE_P(SlideSearch, SmoothedNearest,

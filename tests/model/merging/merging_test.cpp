@@ -162,4 +162,44 @@ TEST_F(Merging, SectionsFollowMergedMaterialsAndParts) {
   EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
 }
 
+TEST_F(Merging, SectionPartsComeFromTheTableEntryOfEachElement) {
+  const auto m = materials({materialWith(1.0)});
+  // Four equal sections of kind 8 (CSLEF words 27 to 28), one per element 1 to 4.
+  std::vector<Int> sections;
+  for (int k = 0; k < 4; ++k) sections.push_back(eqc_testing::appendSlideLineSlots(section({0, m[0], 4})));
+  const Int first = sections[0], end = static_cast<Int>(eqc_testing::slideLineStore().size()) + 1;
+  rec::i(CSLEF, 27) = first;
+  rec::i(CSLEF, 28) = end;
+  Slots list;
+  list.integer(0);
+  list.integer(4);
+  for (int k = 0; k < 3; ++k) list.integer(0);
+  for (int j = 0; j < 4; ++j) {
+    dm2_testing::Element e;
+    e.userNumber = j + 1;
+    e.section = sections[static_cast<std::size_t>(j)];
+    e.type = dm2_testing::addElementType({3, 3, 3, 2, {}});
+    dm2_testing::mapElementEntry(200 + j, dm2_testing::addElement(e));
+    const Int address = eqc_testing::appendSlideLineRecord({200 + j});
+    if (j == 0) rec::i(CSLV, 8) = address;
+    list.integer(address - rec::i(CSLV, 8) + 1);
+    list.integer(0);
+  }
+  inp_testing::setSolverParts(2, {{50, 1}, {60, 2}});
+  // Exactly four entries, so a read past the table is caught under the sanitizers.
+  const std::vector<Int> table{50, 60, 50, 60};
+  const Int n = 4, db = 0, words = end - first;
+  std::vector<Int> result(2 * n, -1), partMap(static_cast<std::size_t>(words), -1), flagMap(partMap.size(), -1);
+  std::vector<Int> sectionList(4 * n, -1), mapm(static_cast<std::size_t>(end_ - first_), 1);
+  std::vector<double> mirror(static_cast<std::size_t>(words));
+  Slots scratch;
+  MERGESECTION(&db, result.data(), mirror.data(), list.s.data(), scratch.s.data(), table.data(), partMap.data(),
+               &first, &end, sectionList.data(), &n, mapm.data(), &first_, &end_, flagMap.data());
+  std::vector<Int> parts;
+  for (Int a : sections) parts.push_back(partMap[static_cast<std::size_t>(a - first)]);
+  EXPECT_EQ(parts, (std::vector<Int>{1, 2, 1, 2}));
+  // Only sections of the same part merge.
+  EXPECT_EQ((std::vector<Int>(result.begin() + n, result.end())), (std::vector<Int>{1, 2, 1, 2}));
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <limits>
 #include <map>
 #include <random>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "siblings/eqc/testing.h"
 #include "siblings/eqc/unit_records.h"
 #include "tests/storage/db_units/unit_fixture.h"
+#include "tests/support/bounded_child.h"
 #include "zmx/storage.h"
 
 namespace {
@@ -271,6 +274,14 @@ class StepDirectory : public RecordUnits {
     restart(1, r, address);
   }
 
+  // Writes word 1 of the array alone at address of the file being written, as DBRAN writes it.
+  void writeFirstWord(std::vector<Real>& array, Int address) {
+    const Int write = 1, one = 1;
+    Int* w = CDRW.w;
+    DBRAN(&write, array.data(), &one, &address, &w[2], &w[1], &w[3], &w[5], &w[7], &w[6], &w[4], &w[8], CDRWIC.w,
+          &CDIC.w[7], &w[16]);
+  }
+
   std::array<Int, 4> lookup(Int address, Int step, Int increment) {
     std::vector<Real> buffer(32);
     Int v1 = 99, v2 = 99;
@@ -390,6 +401,47 @@ TEST_F(StepDirectory, ARunawayChainIsReportedInBothWalks) {
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN MRESTSTEPINC-LOOP 1 EXCEEDED"));
   lookup(1, 1, 1);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN MRESTSTEPINC-LOOP 2 EXCEEDED"));
+}
+
+// Damaged length words of a directory record and entry counts of CDRW word 12 near the integer
+// limit: the walk reads the entries the record holds and nothing it does not, without memory of
+// the record's size; a record too short for its next address, or one running past the unit's
+// addresses, is reported. Each round runs in a child limited in memory and time.
+TEST_F(StepDirectory, DamagedLengthWordsAndEntryCountsReadOnlyTheEntriesTheRecordHolds) {
+  constexpr Int kAt = 5;
+  const std::vector<std::array<Int, 4>> entries{{1, 1, 10, 11}, {1, 2, 12, 13}, {2, 1, 20, 21}, {2, 5, 22, 23}};
+  const Int intMax = std::numeric_limits<Int>::max(), intMin = std::numeric_limits<Int>::min();
+  std::vector<Real> r = makeRecord(27, 0.0);
+  rec::setSlotI(r.data(), 3, 0);
+  for (std::size_t e = 0; e < entries.size(); ++e) {
+    for (int w = 0; w < 4; ++w) rec::setSlotI(r.data(), static_cast<long long>(4 + 6 * e + w), entries[e][w]);
+    rec::setSlotI(r.data(), static_cast<long long>(8 + 6 * e), 1);
+  }
+  Int address = kAt;
+  restart(1, r, address);
+  for (const Int lengthWord : {0, -1, 1, 2, 3, 14, 26, 27, 1 << 28, intMin, intMax, intMax - 4, intMax - 40}) {
+    rec::setSlotI(r.data(), 1, lengthWord);  // the length word alone is damaged
+    writeFirstWord(r, kAt);
+    const bool damaged = lengthWord < 3 || static_cast<long long>(kAt) + lengthWord - 1 > intMax;
+    for (const Int entriesWord : {3, intMax, intMax - 1}) {
+      rec::i(CDRW, 12) = entriesWord;
+      // Entries past the record's 27 words read as flag 0 from the unit.
+      const long long held = damaged ? 0 : std::min<long long>((lengthWord - 2LL) / 6, 4);  // entry e ends at word 8 + 6e
+      const long long seen = std::min<long long>(held, entriesWord);
+      std::array<Int, 4> expected{0, -1, 0, -1};
+      if (seen > 0) {
+        const auto& last = entries[static_cast<std::size_t>(seen - 1)];
+        expected = {last[0], last[1], last[2], last[3]};
+      }
+      eqc_testing::clearMessages();
+      const int code = zmxtest::runInBoundedChild([&] {
+        const bool right = lookup(kAt, 0, -1) == expected;
+        const bool reported = eqc_testing::countAtLevel(-3) > 0;
+        return right && reported == damaged ? 0 : 1;
+      });
+      EXPECT_EQ(code, 0) << "length " << lengthWord << " entries " << entriesWord;
+    }
+  }
 }
 
 }  // namespace

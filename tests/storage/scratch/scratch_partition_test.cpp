@@ -305,4 +305,75 @@ TEST_F(ScratchPartition, APartitionBeyondTheTableIsRefused) {
   EXPECT_TRUE(eqc_testing::printed("PARTITION TABLE LIMIT EXCEEDED"));
 }
 
+// A header written by another program with a damaged issue table or partition size word: the
+// open refuses it, and Lock keeps the header it had, reported, so that no issue record lies past
+// the header and no partition maps what its folder never held.
+class DamagedScratchHeader : public ScratchPartition {
+ protected:
+  // A partition of 4000 bytes whose space was reserved and released, all in the file.
+  void partitionWithSpace() {
+    sdb_MMapPartition partition(sdb_FolderNames::fct);
+    sdb_IntegerOid ints;
+    partition.AllocateInteger(ints, 1000);
+    sdb_MMapPartition::Issue issue(partition, sdb_WriteNew);
+  }
+  static constexpr std::size_t kSizeWord = 244;  // partition 0
+  static constexpr std::size_t kIssueCapacity = 724, kIssuesUsed = 728;
+
+  void patch(std::vector<unsigned char>& file, std::size_t offset, std::uint32_t value) {
+    std::memcpy(file.data() + offset, &value, 4);
+  }
+};
+
+TEST_F(DamagedScratchHeader, TheOpenRefusesIt) {
+  partitionWithSpace();
+  deletetheSdbManager();
+  const std::vector<unsigned char> clean = fileBytes("job.sdb");
+  struct Damage {
+    std::size_t offset;
+    std::uint32_t value;
+  };
+  for (const Damage d : {Damage{kSizeWord, 0xFFFFFFF0u}, Damage{kSizeWord, 0x80000000u}, Damage{kSizeWord, 4001},
+                         Damage{kSizeWord + 20, 5}, Damage{kSizeWord + 20, 0xFFFFFFFFu},
+                         Damage{kIssueCapacity, 65536}, Damage{kIssuesUsed, 0}, Damage{4, 0xFFFFFFFFu}}) {
+    std::vector<unsigned char> file = clean;
+    patch(file, d.offset, d.value);
+    writeFile("job.sdb", file);
+    eqc_testing::clearMessages();
+    EXPECT_EQ(sdb_Manager::OpenSdb(), sdb_Manager_CannotOpen) << d.offset << " = " << d.value;
+    EXPECT_TRUE(eqc_testing::printed("THE SCRATCH DATABASE HEADER IS NOT VALID")) << d.offset;
+    deletetheSdbManager();
+  }
+  writeFile("job.sdb", clean);
+  EXPECT_EQ(sdb_Manager::OpenSdb(), sdb_Manager_Opened);
+}
+
+TEST_F(DamagedScratchHeader, LockKeepsTheHeaderItHad) {
+  partitionWithSpace();
+  gettheSdbManager()->ReleaseLock();
+  const std::vector<unsigned char> clean = fileBytes("job.sdb");
+  ASSERT_EQ(clean.size(), page_);
+  // An issue table far larger than the header page, with many records in use.
+  std::vector<unsigned char> file = clean;
+  patch(file, kIssueCapacity, 65536);
+  patch(file, kIssuesUsed, 1000);
+  writeFile("job.sdb", file);
+  gettheSdbManager()->Lock();
+  EXPECT_TRUE(eqc_testing::printed("THE SCRATCH DATABASE HEADER IS NOT VALID"));
+  const int next = gettheSdbManager()->AllocateIssueTable(1);
+  EXPECT_EQ(next, 1);
+  ASSERT_NE(gettheSdbManager()->AccessIssueTable(next), nullptr);
+  EXPECT_EQ(gettheSdbManager()->AccessIssueTable(1000), nullptr);
+
+  // A partition size word far beyond the space the partition holds.
+  file = clean;
+  patch(file, kSizeWord, 0xFFFFFFF0u);
+  writeFile("job.sdb", file);
+  eqc_testing::clearMessages();
+  gettheSdbManager()->Lock();
+  EXPECT_TRUE(eqc_testing::printed("THE SCRATCH DATABASE HEADER IS NOT VALID"));
+  sdb_MMapPartition again(0);
+  EXPECT_EQ(again.Size(), 4000u);
+}
+
 }  // namespace

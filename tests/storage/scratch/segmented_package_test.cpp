@@ -3,6 +3,7 @@
 #include <numeric>
 
 #include "tests/storage/scratch/scratch_fixture.h"
+#include "tests/support/bounded_child.h"
 
 namespace {
 
@@ -233,6 +234,59 @@ TEST_F(SegmentedPackage, AnUnreadablePackageOrAWriteOnAReaderIsRefused) {
   EXPECT_EQ(reader.SegmentData(), nullptr);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN opr_SegmentedPkg::CreateSegment - THE PACKAGE IS NOT WRITING"));
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN opr_SegmentedPkg::AccessSegment - THE PACKAGE HAS NOT BEEN STORED"));
+}
+
+// A stored package whose record words or stored table are damaged: the table and every segment
+// it names must lie in what the folder has written, so the reader maps nothing it never wrote
+// and asks for no memory the damage names. Damaged record words are tried in a bounded child;
+// a damaged table in this process (a child has no transfer workers of the folder's files).
+TEST_F(SegmentedPackage, ADamagedStoredPackageIsRefusedBeforeAnythingIsMapped) {
+  opr_DoubleSegmentedPkg_Rcd stored;
+  stored.Allocate(4, 1000);
+  {
+    opr_DoubleSegmentedPkg package(stored, sdb_FolderNames::opr, opr_SegmentedPkg::writing);
+    writeSegments(package, {1000, 600, 7});
+  }
+  const auto refused = [](opr_DoubleSegmentedPkg_Rcd& record) {
+    eqc_testing::clearMessages();
+    opr_DoubleSegmentedPkg reader(record, sdb_FolderNames::opr, opr_SegmentedPkg::reading);
+    reader.AccessSegment();
+    return (reader.SegmentData() == nullptr ? 0 : 1) | (eqc_testing::countAtLevel(-3) > 0 ? 0 : 2);
+  };
+  struct Damage {
+    int word;
+    std::uint32_t value;
+  };
+  // Record words: 1 index entries used, 2 segments, 5 and 6 the table's address.
+  for (const Damage d : {Damage{2, 0xFFFFFFFFu}, Damage{2, 1u << 30}, Damage{2, 4}, Damage{1, 0xFFFFFFFFu},
+                         Damage{1, 6}, Damage{6, 0xFFFFFFF0u}, Damage{5, 1}}) {
+    const int code = zmxtest::runInBoundedChild([&] {
+      opr_DoubleSegmentedPkg_Rcd record = stored;
+      record.w[d.word] = d.value;
+      return refused(record);
+    });
+    EXPECT_EQ(code, 0) << "record word " << d.word << " = " << d.value << " (1 mapped, 2 no message)";
+  }
+  // Table words 10 to 18 hold the entries (address high, low, length) of the three segments.
+  sdb_RegularFolder* folder = gettheSdbManager()->GetFolder(sdb_FolderNames::opr);
+  const sdb_SULong table(stored.w[6], stored.w[5]);
+  const std::size_t tableBytes = (2 * 4 + 2 + 3 * 3) * 4;
+  const auto setTableWord = [&](int word, std::uint32_t value) {
+    auto* words = static_cast<std::uint32_t*>(folder->Map(sdb_Modify, table, tableBytes));
+    const std::uint32_t before = words[word];
+    words[word] = value;
+    folder->UnMap(sdb_WriteNew, table, tableBytes, words);
+    return before;
+  };
+  for (const Damage d : {Damage{12, 0xFFFFFFFFu}, Damage{12, 1u << 28}, Damage{10, 0xFFFF}, Damage{11, 0xFFFFFFF0u},
+                         Damage{18, 1u << 27}}) {
+    const std::uint32_t before = setTableWord(d.word, d.value);
+    opr_DoubleSegmentedPkg_Rcd record = stored;
+    EXPECT_EQ(refused(record), 0) << "table word " << d.word << " = " << d.value << " (1 mapped, 2 no message)";
+    setTableWord(d.word, before);
+  }
+  opr_DoubleSegmentedPkg reader(stored, sdb_FolderNames::opr, opr_SegmentedPkg::reading);
+  EXPECT_EQ(readAll(reader, 4), (Visits{{0, 1000}, {1, 600}, {2, 7}}));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -20,6 +22,8 @@
 #include "siblings/inp/solver_part_map.h"
 #include "siblings/utl/utl.h"
 #include "tests/storage/db_units/unit_fixture.h"
+#include "tests/support/bounded_child.h"
+#include "tests/support/mapped_array.h"
 #include "zmx/storage.h"
 
 namespace {
@@ -424,6 +428,114 @@ TEST_F(SubstructureLibrary, MAndCmRecordsGoToTheStoreAtTheirAddress) {
   EXPECT_EQ(status, 0);
   SHR_DBM(&rewind, back.data(), &status);
   EXPECT_EQ(rec::i(CDM, 7), 1);
+}
+
+// Length words a damaged library may hold, against a caller's array of room 8.
+const std::vector<Int> kDamagedLengths{0, INT_MIN, INT_MAX, INT_MAX - 3, 9, 1 << 28};
+
+// M, CM and node records of a library whose length words are damaged, read into an array whose
+// room is known: status 1 where the routine has one, a level -3 message, nothing past the array.
+TEST_F(SubstructureLibrary, DamagedRecordLengthsInTheLibraryAreRefused) {
+  generate("LIB", 1, 2);
+  rec::setChars(CDSELF, 1, 80, libraryPath("LIB"));
+  rec::i(CDSEL, 41) = 1;
+  SUPOPN();
+  const Int start = rec::i(CDSEL, 27) + 1;
+  std::vector<Real> record(8, 2.5);
+  rec::setSlotI(record.data(), 1, 8);
+  Int status = 0, at = start;
+  const Int write = 1, read = 0, one = 1, cm = 14;
+  const Int eight = 8;
+  DBSUP(&write, &cm, &at, record.data(), &eight, &status);
+  const auto refused = [](const std::function<Int(Real*)>& call) {
+    return zmxtest::runInBoundedChild([&] {
+      eqc_testing::clearMessages();
+      zmxtest::MappedArray array(8);
+      const Int status = call(array.data());
+      return (status != 1 ? 1 : 0) | (eqc_testing::countAtLevel(-3) == 0 ? 2 : 0) | (array.guardsKept() ? 0 : 4);
+    });
+  };
+  for (const Int length : kDamagedLengths) {
+    std::vector<Real> word1(1);
+    rec::setSlotI(word1.data(), 1, length);
+    at = start;
+    DBSUP(&write, &cm, &at, word1.data(), &one, &status);
+    rec::i(CDM, 7) = start;
+    rec::i(CDSINX, 74) = 1;
+    EXPECT_EQ(refused([](Real* array) {
+                Int status = 0;
+                const Int read = 0;
+                SHR_DBM(&read, array, &status);
+                return status;
+              }),
+              0)
+        << "M record of length " << length;
+    EXPECT_EQ(refused([&](Real* array) {
+                Int status = 0, address = start, own = 0;
+                const Int fromStore = 1;
+                DBCM1(&read, array, &own, &address, &fromStore, &status);
+                return address == start ? status : 0;
+              }),
+              0)
+        << "CM record of length " << length;
+  }
+  // A node record longer than the array, or of a length that leaves the file's addresses.
+  rec::i(CPROG, 1) = 0;
+  rec::i(CDND, 25) = 1;  // node records in the store
+  for (const Int length : {9, INT_MAX, INT_MAX - 3, 1 << 28}) {
+    rec::i(CDSINX, 2) = length;
+    EXPECT_EQ(refused([](Real* array) {
+                const Int read = 0, node = 2;
+                DBND(&read, array, &node);
+                return 1;
+              }),
+              0)
+        << "node records of length " << length;
+  }
+}
+
+// Compaction of a library whose index records or header are damaged: the fault is found before
+// anything moves, so nothing is written and the file does not grow. Each round runs in a child
+// limited in file size and time.
+TEST_F(SubstructureLibrary, CompactionOfADamagedLibraryMovesNothing) {
+  generate("LIB", 2, 4);
+  const auto sizeBefore = std::filesystem::file_size(libraryPath("LIB"));
+  Enter e;
+  enter(2, 1, "LIB", e);
+  const Int second = rec::i(CDSMNX, 1) + 1 + 140 + 4 * kNodeWords;  // the second index record
+  struct Damage {
+    int word;  // of the second index record, or 0 for the header's index-area word
+    Int value;
+  };
+  const std::vector<Damage> damages{{4, INT_MAX}, {4, INT_MAX - 3}, {4, -1}, {4, INT_MIN}, {4, 1 << 28},
+                                    {3, -1},      {3, INT_MIN},     {3, INT_MAX}, {3, 17},  // onto the first record
+                                    {0, INT_MAX}, {0, INT_MAX - 100}, {0, INT_MIN}};
+  for (const Damage& d : damages) {
+    const int code = zmxtest::runInBoundedChild(
+        [&] {
+          Int status = 0, address = second;
+          const Int read = 0, write = 1, none = 0;
+          if (d.word == 0) {
+            rec::i(CDSMNX, 1) = d.value;
+          } else {
+            DBSUP(&read, &kIndexKind, &address, CDSINX.w, &none, &status);
+            rec::i(CDSINX, d.word) = d.value;
+            DBSUP(&write, &kIndexKind, &address, CDSINX.w, &none, &status);
+          }
+          eqc_testing::clearMessages();
+          std::vector<Int> records(2 * 140), entries(2 * 29 * 3, -5);
+          std::vector<Real> buffer(5);
+          const Int blocks = 29, bufferLength = 5;
+          const Int count = rec::i(CDSMNX, 3);
+          DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &bufferLength);
+          SUPCLS();
+          const bool unchanged = entries == std::vector<Int>(2 * 29 * 3, -5) && rec::i(CDSMNX, 3) == count;
+          const bool grown = std::filesystem::file_size(libraryPath("LIB")) > sizeBefore + 4096;
+          return (unchanged ? 0 : 1) | (eqc_testing::countAtLevel(-3) == 0 ? 2 : 0) | (grown ? 4 : 0);
+        },
+        {.extraAddressSpace = std::size_t{512} << 20, .fileBytes = std::size_t{64} << 20, .seconds = 20});
+    EXPECT_EQ(code, 0) << "word " << d.word << " = " << d.value << " (1 moved, 2 no message, 4 file grew)";
+  }
 }
 
 class ActiveDofs : public zmxtest::HostFixture {

@@ -13,6 +13,7 @@
 #include "siblings/eqc/records.h"
 #include "siblings/eqc/testing.h"
 #include "tests/support/host_fixture.h"
+#include "tests/support/mapped_array.h"
 #include "zmx/storage.h"
 
 namespace {
@@ -169,6 +170,33 @@ TEST_F(WaveFile, TruncatedRecordOrNoScratchBlockFailsTheRead) {
   EXPECT_EQ(call(10), 1);
   EXPECT_TRUE(eqc_testing::printed("MEMORY ALLOCATION ERROR.  EXECUTION TERMINATED"));
   EXPECT_EQ(array_, named);
+}
+
+// A well-formed file whose counts ask for more words than the caller's array holds, where the
+// array lies in the address space: nothing is written past it, and the read fails reported.
+TEST_F(WaveFile, AGridLargerThanAMappedArrayIsNotRead) {
+  struct Counts {
+    Int points, nx, ny, nz;
+  };
+  // 7 header words, 3 per point, the grid: 7 + 6 + 7 = 20 words for the first.
+  for (const Counts c : {Counts{2, 2, 2, 3}, Counts{5, 2, 2, 3}, Counts{1, 5, 2, 0}, Counts{100, 50, 50, 50}}) {
+    const Int grid = c.nx + c.ny + (c.nz == 0 ? 0 : c.nz);
+    writeWave(folder_ + "/wide.bin", c.points, 0.5f, c.nx, c.ny, c.nz, 3 * c.points, grid);
+    zmxtest::MappedArray array(20);
+    std::memset(array.data(), 0, 32);
+    std::memcpy(array.data(), "wide.bin", 8);
+    Int status = -1;
+    const Int open = 0, read = 10, close = 1;
+    DBPELACONTROL(&open, array.data(), &status);
+    ASSERT_EQ(status, 0);
+    eqc_testing::clearMessages();
+    DBPELACONTROL(&read, array.data(), &status);
+    const long long need = 7 + 3LL * c.points + grid + (c.nz == 0 ? 1 : 0);
+    EXPECT_EQ(status, need <= 20 ? 0 : 1) << need;
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), need <= 20 ? 0 : 1) << need;
+    EXPECT_TRUE(array.guardsKept()) << need;
+    DBPELACONTROL(&close, array.data(), &status);
+  }
 }
 
 }  // namespace
