@@ -240,6 +240,10 @@ void GLBSCH(const Real* nodes, const void* patches, const Real* patchData, const
   const Logical f1 = toLogical(vertexOnBoundary), f2 = toLogical(running.boundary);
   *kind = 0;
   FNDCLOSESTENTITY(&patchDistance, &running.distance, &vertexDistance, &edgeTolerance, &edgeTolerance, &f1, &f2, kind);
+  // The choice weighs distances only: an entity that was never recorded (no node, edge or patch
+  // nearer than 1e36, as with a point or nodes that are not numbers) wins a tie of unset
+  // distances. Nothing was found then.
+  if ((*kind == 1 && vertex == 0) || (*kind == 2 && running.edge == 0) || (*kind == 3 && nearestPatch == 0)) *kind = 0;
 
   const Real zero = 0.0;
   const Int three = 3, twelve = 12;

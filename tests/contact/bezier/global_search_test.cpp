@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 #include <random>
 #include <set>
@@ -302,6 +303,42 @@ TEST_F(GlobalSearch, EqualEdgesFavourTheInnerEdgeAndBoundariesAreNeverChosen) {
   for (Real f : none.frame) EXPECT_EQ(f, 0.0);
   EXPECT_EQ(none.patch, 0);
   EXPECT_EQ(none.list, std::vector<Int>{1});  // the patches of the nearest vertex, X
+}
+
+// A point no node is nearer than 1e36 to (not a number, or that far), or a surface whose nodes
+// are not numbers, infinite or huge: no vertex is found, and the search reports no contact and
+// reads nothing outside its arguments.
+TEST_F(GlobalSearch, NoNodeWithinReachGivesNoContact) {
+  const Real nan = std::numeric_limits<Real>::quiet_NaN(), inf = std::numeric_limits<Real>::infinity();
+  const auto expectNone = [](const Search& r, const char* what) {
+    EXPECT_EQ(r.kind, 0) << what;
+    EXPECT_EQ(r.distance, -1e36) << what;
+    EXPECT_EQ(r.patch, 0) << what;
+    EXPECT_EQ(r.foot, (Vec3{0, 0, 0})) << what;
+  };
+  const BezierSurface s = sphere(1);
+  expectNone(globalSearch(s, {nan, 0.5, 0.5}, 0.1, 0.1), "point not a number");
+  expectNone(globalSearch(s, {2e36, 0, 0}, 0.1, 0.1), "point 2e36 away");
+  expectNone(globalSearch(s, {1e36, 1e36, 1e36}, 0.1, 0.1), "point 1.7e36 away");
+  for (const Real bad : {nan, inf, -inf}) {
+    BezierSurface broken = s;
+    for (Int n = 1; n <= broken.nodeCount; ++n) broken.nodes[4 * (n - 1) + 1 + (n % 3)] = bad;
+    expectNone(globalSearch(broken, {0.2, 0.3, 0.9}, 0.1, 0.1), "nodes not finite");
+  }
+  BezierSurface huge = s;
+  for (Int n = 1; n <= huge.nodeCount; ++n)
+    for (int c = 1; c <= 3; ++c) huge.nodes[4 * (n - 1) + c] *= 1e300;
+  expectNone(globalSearch(huge, {0.2, 0.3, 0.9}, 0.1, 0.1), "nodes scaled by 1e300");
+  // A candidate list of the patches whose first corner is one node, which is not a number.
+  BezierSurface oneBad = s;
+  const Int node = oneBad.patchEntry(1, 4);
+  std::vector<Int> sharing;
+  for (Int patch = 1; patch <= oneBad.patchCount; ++patch)
+    if (oneBad.patchEntry(patch, 4) == node) sharing.push_back(patch);
+  for (int c = 1; c <= 3; ++c) oneBad.nodes[4 * (node - 1) + c] = nan;
+  const Search listed = globalSearch(oneBad, {0.2, 0.3, 0.9}, 0.1, 0.1, sharing);
+  expectNone(listed, "listed patches share a corner that is not a number");
+  EXPECT_EQ(listed.list, sharing);
 }
 
 }  // namespace

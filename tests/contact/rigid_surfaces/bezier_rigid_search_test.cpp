@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -200,6 +201,45 @@ TEST_F(BezierPatchSearch, ManyCandidatesAndFailedFineSearch) {
   EXPECT_TRUE(eqc_testing::printed("FAILED TO YIELD THE SHORTEST PERPENDICULAR DISTANCE FOR SLAVE NODE 31"));
 }
 
+// Points and surfaces that are not numbers, infinite or beyond 1e36: each search ends, reads
+// nothing outside its arguments, and reports no contact where no node lies within reach.
+TEST_F(BezierPatchSearch, NonFiniteAndFarInputEndsWithoutContact) {
+  const Real nan = std::numeric_limits<Real>::quiet_NaN(), inf = std::numeric_limits<Real>::infinity();
+  const BezierSurface s = sphere();
+  BezierSurface broken = s, huge = s;
+  for (Int n = 1; n <= s.nodeCount; ++n)
+    for (int c = 1; c <= 3; ++c) {
+      broken.nodes[4 * (n - 1) + c] = n % 2 == 0 ? nan : inf;
+      huge.nodes[4 * (n - 1) + c] *= 1e300;
+    }
+  const Vec3 near{0.2, 0.3, 0.9};
+  const struct {
+    const BezierSurface* surface;
+    Vec3 p;
+  } cases[] = {{&s, {nan, 0.5, 0.5}}, {&s, {2e36, 0, 0}}, {&s, {inf, -inf, 0}}, {&broken, near}, {&huge, near}};
+  for (const auto& k : cases) {
+    Caller c;
+    search(*k.surface, k.p, c, 0.5, 0.1, 1, 5);
+    EXPECT_EQ(c.distance, -1e36);
+    // A list kept from an earlier point is searched again with the new one.
+    Caller kept;
+    search(s, near, kept, 0.5, 0.1);
+    ASSERT_NE(kept.state, 0);
+    search(*k.surface, k.p, kept, 0.5, 0.1);
+    Real foot[3], frame[12], distance = 0;
+    Int patch = 0, count = 0;
+    const Real length = 0.5;
+    std::vector<Real> nodeDistance(k.surface->nodeCount), work(2 * k.surface->patchCount);
+    for (Int start : {0, 1}) {
+      patch = start;
+      SEARCH_BEZIER(k.surface->nodes.data(), k.surface->patches.data(), k.surface->reach.data(), nodeDistance.data(),
+                    work.data(), &k.surface->patchCount, &k.surface->cornerCount, table_, k.p.data(), foot, frame,
+                    &distance, &length, &patch, &count);
+      EXPECT_TRUE(patch == 0 || std::isnan(distance) || std::fabs(distance) < 1e36) << patch;
+    }
+  }
+}
+
 // ---- planar cubic segments ------------------------------------------------------------------
 
 using Point = std::array<Real, 2>;
@@ -273,6 +313,21 @@ TEST_F(SegmentSearch, LinesCubicsAndOpenEnds) {
   EXPECT_EQ(unit.search({1.0000002, 1e-3}), -1e36);
   const Chain bent({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {3, 1}, {3, 2}, {3, 3}});
   EXPECT_EQ(bent.search({4.0, 3.5}), -1e36);  // the end (3, 3) is nearer than the foot on x = 3
+}
+
+TEST_F(SegmentSearch, NonFinitePointsAndNodesEndTheSearch) {
+  const Real nan = std::numeric_limits<Real>::quiet_NaN(), inf = std::numeric_limits<Real>::infinity();
+  const Chain curved({{0, 0}, {1, 2}, {2, -1}, {3, 1}, {4, 0}, {5, 1}, {6, 0}});
+  for (const Point p : {Point{nan, 0.5}, Point{inf, 0}, Point{2e36, 1}}) {
+    const Real d = curved.search(p);
+    EXPECT_TRUE(std::isnan(d) || d == -1e36 || std::fabs(d) >= 1e35) << p[0];
+  }
+  // Squares of 1e300 overflow: any answer will do, as long as the search ends within its arguments.
+  (void)curved.search({1e300, -1e300});
+  for (const Real bad : {nan, inf}) {
+    const Chain broken({{0, 0}, {1, bad}, {2, -1}, {3, 1}});
+    (void)broken.search({1.5, 0.5});
+  }
 }
 
 TEST_F(SegmentSearch, EmptyChainWritesTheFailureLine) {

@@ -14,6 +14,7 @@
 #include <random>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -556,8 +557,9 @@ const Real kHalfRoot2 = std::sqrt(0.5);
 const std::vector<Real> kCircleKnots{0, 0, 0.25, 0.25, 0.5, 0.5, 0.75, 0.75, 1, 1};
 const Real kPx[9] = {1, 1, 0, -1, -1, -1, 0, 1, 1}, kPy[9] = {0, 1, 1, 1, 0, -1, -1, -1, 0};
 
-TEST_F(RigidProfiles, RationalCircleAndCylinderAgainstClosedForms) {
-  const Real radius = 2.0, h = 3.0;
+// A rational quadratic circle of the radius about the origin (a curve record) and the cylinder it
+// sweeps from z = 0 to h (a face record), with a start point at each quarter.
+std::pair<SurfaceRecord, SurfaceRecord> circleAndCylinder(Real radius, Real h) {
   std::vector<Real> cp, w, cp3, w3, q, q3, starts, starts3;
   for (int j = 0; j < 9; ++j) {
     cp.insert(cp.end(), {radius * kPx[j], radius * kPy[j]});
@@ -576,7 +578,6 @@ TEST_F(RigidProfiles, RationalCircleAndCylinderAgainstClosedForms) {
   curve.reals = {{9, 0.0}, {10, 1.0}, {12, radius}};
   curve.arrays = {{13, kCircleKnots}, {14, cp}, {15, w}, {18, q}, {19, starts}};
   curve.packed = {{19, {2, 4, 6, 8}}};
-  const SurfaceRecord circle = bsplineRecord(curve);
   // Face: the circle in u, linear in v from z = 0 to h; start u(4), v(1), radii(4), spans.
   starts3 = {0.125, 0.375, 0.625, 0.875, 0.5, radius, radius, radius, radius};
   BsplinePlan face;
@@ -586,7 +587,12 @@ TEST_F(RigidProfiles, RationalCircleAndCylinderAgainstClosedForms) {
   face.reals = {{9, 0.0}, {10, 1.0}, {12, radius}, {26, 0.0}, {27, 1.0}};
   face.arrays = {{16, kCircleKnots}, {17, {0.0, 1.0}}, {18, cp3}, {19, w3}, {20, q3}, {28, starts3}};
   face.packed = {{28, {2, 4, 6, 8, 1}}};
-  const SurfaceRecord cylinder = bsplineRecord(face);
+  return {bsplineRecord(curve), bsplineRecord(face)};
+}
+
+TEST_F(RigidProfiles, RationalCircleAndCylinderAgainstClosedForms) {
+  const Real radius = 2.0, h = 3.0;
+  const auto [circle, cylinder] = circleAndCylinder(radius, h);
   Result c, f;
   for (int call = 0; call < 12; ++call) {
     const Real a = 0.3 + 0.5 * call, rho = radius * (call % 2 == 0 ? 0.8 : 1.25);
@@ -724,6 +730,40 @@ TEST_F(RigidProfiles, BicubicBsplineFaceAgainstSislClosestPoints) {
   freeSurf(surf);
   EXPECT_GT(compared, 20);
   EXPECT_LE(lost, 2);
+}
+
+// Points and records that are not numbers, infinite or huge: every search ends within its
+// arguments (warm starts included), whatever distance it gives.
+TEST_F(RigidProfiles, NonFiniteAndHugeInputEndsWithinTheArguments) {
+  const Real nan = std::numeric_limits<Real>::quiet_NaN(), inf = std::numeric_limits<Real>::infinity();
+  const auto [circle, cylinder] = circleAndCylinder(2.0, 3.0);
+  std::vector<SurfaceRecord> records{
+      profile(1, {}, {0, 0}, {{1, 2, 0}, {2, 2, 1, 3, 1}, {3, 3.5, 2, 3, 3}}),
+      profile(2, {0, 0, 0, 1, 0, 0, 0, 0, 1}, {0, 0}, {{1, 2, 0}, {1, 2, 2}}),
+      profile(3, {0, 0, 0, 0, 0, 1}, {0, -1}, {{2, 0, 0, 1, 0}, {2, 0, 0, 0, 1}}),
+      profile(1, {}, {nan, 0}, {{1, 2, nan}, {2, inf, 1, 3, 1}}),
+      profile(3, {0, 0, 0, nan, 0, 1}, {1, 1}, {{1, 1, -1}}),
+      circle,
+      cylinder};
+  for (const Real bad : {nan, inf}) {
+    SurfaceRecord broken = circle;
+    for (std::size_t w = 40; w < broken.words.size(); w += 3) broken.words[w] = bad;
+    records.push_back(broken);
+  }
+  for (std::size_t k = 0; k < records.size(); ++k) {
+    Result warm;
+    for (const std::vector<Real>& p : std::vector<std::vector<Real>>{{nan, 0.5, 0.2},
+                                                                     {inf, -inf, 0},
+                                                                     {2e36, 0, 0},
+                                                                     {1e300, 1e300, -1e300},
+                                                                     {0.5, 0.5, 0.5}}) {
+      warm = find(records[k], p, 0.0, warm, 4);
+      (void)find(records[k], p);
+      // Plane profiles and curves also take a point of two coordinates.
+      const bool planar = k == 0 || k == 3 || k == 5 || k >= 7;
+      if (planar) (void)find(records[k], {p[0], p[1]});
+    }
+  }
 }
 
 }  // namespace
