@@ -149,8 +149,8 @@ void ODBBCWRITE(Int* setArea, const Int* pairs, void* record, const Int* flagTab
                                *partMode);
     if (part < 0) continue;
     for (Int s = 0; s < m; ++s) setArea[static_cast<long long>(s) * width] = 0;
-    const Int address = directory + rec::slotI(partList.data(), 6 + 2LL * (j - 1)) - 1;
-    const Int length = readRecord(address, record, bufferSlots);
+    const Int address = listAddress(directory, rec::slotI(partList.data(), 6 + 2LL * (j - 1)), "ODBBCWRITE");
+    const Int length = address != 0 ? readRecord(address, record, bufferSlots) : 0;
     for (Int k = 2; k <= length; ++k) {
       Int n = rec::slotI(record, k);
       if (n < 1 || n > nodes) {

@@ -87,8 +87,8 @@ class SetWriter {
         if (blankCode(code)) flag = 0;
         noteKnown(code, name, DBESET);
       }
-      const Int length = readRecord(rec::i(CSLV, kElementSetDirectory) + entryOffset(directory_, j) - 1, record_,
-                                    recordBufferSlots());
+      const Int address = listAddress(rec::i(CSLV, kElementSetDirectory), entryOffset(directory_, j), "ODBELSETSUPER");
+      const Int length = address != 0 ? readRecord(address, record_, recordBufferSlots()) : 0;
       const Int count = keepMembers(record_, length, [&](Int e, Int* label) {
         if (e < 1 || e > elements) return false;
         *label = elementWord(const_cast<Int*>(elementTable), e, kElementLabel);
@@ -107,7 +107,8 @@ class SetWriter {
   void nodeSets(const Int* nodeLabels, const Int* nodeMap, Int part, bool twin) {
     const Int named = entries(directory_);
     if (named < 1) return;
-    Int address = rec::i(CSLV, kNodeSetDirectory) + entryOffset(directory_, 1) - 1;
+    long long address = listAddress(rec::i(CSLV, kNodeSetDirectory), entryOffset(directory_, 1), "ODBNSETSUPER");
+    if (address == 0) return;
     for (Int k = 1; address < rec::i(CSLV, kNodeSetsEnd); ++k) {
       char first[kNameLength], name[kNameLength];
       char text[24];
@@ -121,7 +122,7 @@ class SetWriter {
         flag = blankCode(code) ? 0 : name[0] == ' ' ? 1 : 0;
         if (twin) noteKnown(code, name, DBNSET);
       }
-      const Int length = readRecord(address, record_, recordBufferSlots());
+      const Int length = readRecord(static_cast<Int>(address), record_, recordBufferSlots());
       if (length < 1) {
         systemError("ODBNSETSUPER");
         return;

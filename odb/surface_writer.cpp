@@ -197,15 +197,16 @@ void writeSlaveSurface(const void* r, Int length, PseudoWriter& w) {
 bool slaveSurfaceNamed(const void* code) {
   std::vector<double> scratch;
   bool found = false;
-  Int address = rec::i(CSLV, kSlaveSurfacesFirst);
+  long long address = rec::i(CSLV, kSlaveSurfacesFirst);
   for (long long n = 0; address < rec::i(CSLV, kSlaveSurfacesEnd) && !found; ++n) {
-    const Int length = DBSLLENGTH(&address);
+    Int at = static_cast<Int>(address);
+    const Int length = DBSLLENGTH(&at);
     if (length < 1 || length > recordBufferSlots() || n >= kWalkLimit) {
       report(-3, "SYSTEM ERROR 2 IN ODBSURFACEEXP");
       break;
     }
     scratch.assign(static_cast<std::size_t>(length), 0.0);
-    readRecord(address, scratch.data(), length);
+    readRecord(at, scratch.data(), length);
     found = length >= 3 && BCU_ACOMP(slotBytes(scratch.data(), 3), 8, static_cast<const char*>(code), 8) == 0;
     address += length;
   }
@@ -243,7 +244,7 @@ void writeAnalysisSurface(const void* r, Int length, PseudoWriter& w, Int nodeDa
   }
   const Int facets = rec::slotI(r, start);
   const Int np = facetNodes ? rec::slotI(r, 4) : 1;
-  if (facets < 0 || np < 0 || start + static_cast<long long>(facets) * (facetNodes ? np + 1 : 1) > length) {
+  if (facets < 0 || np < 0 || start + static_cast<long long>(facets) * (facetNodes ? np + 1LL : 1LL) > length) {
     systemError("ODBSURFACEEXP. FACETS OUTSIDE THE RECORD");
     return;
   }

@@ -126,7 +126,7 @@ void ODBNODES(const void* nodeList, Int* nodeMap, const Int* part, const Int* di
               const Real* rotation, const Real* translation, const Int* handle, const Int* nodeDatabase,
               const Int* nodePackage, const Int* nodeFlags) {
   const Int nodes = rec::i(CGN, kNodeCount);
-  const Int count = rec::slotI(nodeList, 1) - 1;
+  const long long count = rec::slotI(nodeList, 1) - 1LL;
   const Int d = std::clamp<Int>(*directions, 1, 3);
   const Int op3 = 3, op1 = 1, one = 1, three = 3, bit = kNodeFlagBit;
   for (Int k = 1; k <= count; ++k) {
@@ -284,9 +284,9 @@ static void writeModel(void* buffer1, void* buffer2, void* buffer3, Int* element
     for (Int k = 1; k <= nodeEntries && nodeEntry == 0; ++k)
       if (BCU_ACOMP(entryName(buffer3, k), 8, entryName(buffer2, j), 8) == 0) nodeEntry = k;
     if (nodeEntry != 0) {
-      const Int address = nodeDirectory + entryOffset(buffer3, nodeEntry) - 1;
+      const Int address = listAddress(nodeDirectory, entryOffset(buffer3, nodeEntry), "WRITEMODELODBSUPER");
       if (partRecord != nullptr) partRecord[kPartNodes - 1] = address;
-      if (readList(address, buffer1, listSlots) > 0) {
+      if (address != 0 && readList(address, buffer1, listSlots) > 0) {
         const Int positioning = 1;
         ODBNODES(buffer1, nodeMap, &partCount, &directions, &positioning, rotation, translation, handle,
                  &nodeDatabase, &package, flags);
@@ -295,9 +295,9 @@ static void writeModel(void* buffer1, void* buffer2, void* buffer3, Int* element
       report(-1, "NODE DATA FOR PART %S NOT FOUND", 0, 0, name, 80);
     }
 
-    const Int listAddress = elementDirectory + entryOffset(buffer2, j) - 1;
-    if (partRecord != nullptr) partRecord[kPartElements - 1] = listAddress;
-    const Int listLength = readList(listAddress, buffer1, listSlots);
+    const Int elementList = listAddress(elementDirectory, entryOffset(buffer2, j), "WRITEMODELODBSUPER");
+    if (partRecord != nullptr) partRecord[kPartElements - 1] = elementList;
+    const Int listLength = elementList != 0 ? readList(elementList, buffer1, listSlots) : 0;
     for (Int k = 2; k <= listLength; ++k) {
       const Int e = rec::slotI(buffer1, k);
       if (e < 1 || e > elements) {

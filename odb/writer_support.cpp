@@ -1,6 +1,7 @@
 // Helpers the output-database writer's routines share: guarded record reads, messages and the
 // class type name.
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "odb/writer_tables.h"
@@ -26,6 +27,13 @@ Int readRecord(Int address, void* buffer, long long capacity) {
   const Int length = DBSLLENGTH(&address);
   if (length < 1 || length > capacity) return 0;
   return eqc::readSlideLineRecord(address, buffer, capacity) ? length : 0;
+}
+
+Int listAddress(Int directory, Int offset, const char* routine) {
+  const long long address = static_cast<long long>(directory) + offset - 1;
+  if (address >= 1 && address <= std::numeric_limits<Int>::max()) return static_cast<Int>(address);
+  systemError(routine);
+  return 0;
 }
 
 void report(Int level, const char* text, Int first, Int second, const char* string, Int stringLength) {

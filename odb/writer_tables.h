@@ -174,6 +174,11 @@ inline bool inRange(Int address, int a, int b) {
 // length is below 1 or the record does not fit (nothing is then read).
 Int readRecord(Int address, void* buffer, long long capacity);
 
+// The slide-line address of a list that a set directory at address directory places offset slots
+// from its own start: directory + offset - 1. An offset that puts it outside the addresses is
+// reported as a system error of the routine and gives 0, an address no record has.
+Int listAddress(Int directory, Int offset, const char* routine);
+
 // Walks the slide-line records from address first while the address is below end, reading each
 // into the buffer and calling visit(address, length); visit returns false to stop early. A
 // record that cannot be read (length below 1 or longer than the buffer) ends the walk with the
@@ -210,13 +215,13 @@ void classTypeName(const Int* typeRecord, char name[8]);
 template <class Visit>
 void walkRecords(Int first, Int end, void* buffer, long long capacity, const char* limitText, const char* routine,
                  Visit&& visit) {
-  Int address = first;
+  long long address = first;
   for (long long n = 0; address < end; ++n) {
     if (n >= kWalkLimit) {
       if (limitText != nullptr) report(-3, limitText);
       return;
     }
-    const Int length = readRecord(address, buffer, capacity);
+    const Int length = readRecord(static_cast<Int>(address), buffer, capacity);
     if (length < 1) {
       if (limitText != nullptr)
         report(-3, limitText);
@@ -224,7 +229,7 @@ void walkRecords(Int first, Int end, void* buffer, long long capacity, const cha
         systemError(routine);
       return;
     }
-    if (!visit(address, length)) return;
+    if (!visit(static_cast<Int>(address), length)) return;
     address += length;
   }
 }

@@ -117,6 +117,13 @@ void setChars(R& record, long long first, long long length, std::string_view tex
 template <WordRecord R>
 void clear(R& record) { std::memset(record.w, 0, sizeof(R::w)); }
 
+// True when the count units first..first+count-1 (1-based) lie within length units: the test for
+// an offset and a count read from a stored record before either indexes it. Worked in 64 bits
+// without forming first + count, so counts near the integer limit cannot wrap past it.
+inline bool spanInside(long long first, long long count, long long length) {
+  return detail::unitsInside(first, count, length);
+}
+
 // ---- 8-byte slots -------------------------------------------------------------------------------
 
 // Integer in slot k (1-based) of an array of 8-byte slots: its low 4 bytes.

@@ -4,9 +4,13 @@
 // per-node arrays; a rigid tree is read in place from the caller's block. The queue and distance
 // arrays live on between calls and are made again only for a larger tree.
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <new>
 
+#include "contact/search/search_tree_checks.h"
 #include "geometry/support/geometry_report.h"
 #include "runtime/address_space.h"
 #include "runtime/record.h"
@@ -40,9 +44,48 @@ T* data(const Block& b) {
   return b.word == 0 ? nullptr : mem32::at<T>(b.word, static_cast<std::size_t>(b.words) * 8 / sizeof(T));
 }
 
-// A queue of node numbers (two to a word) and a real per node, kept for trees of up to capacity nodes.
+// A mark per node that tells whether a walk has met it: a node met twice (a sibling link back into
+// its own chain, a child link to an ancestor) is a damaged tree, found before its leaf is taken
+// again. Each walk starts a new epoch, so nothing has to be reset between walks.
+class Marks {
+ public:
+  bool ready(Int count) {
+    if (count <= capacity_) return true;
+    release();
+    stamps_ = new (std::nothrow) std::uint32_t[static_cast<std::size_t>(count)]();
+    capacity_ = stamps_ != nullptr ? count : 0;
+    return stamps_ != nullptr;
+  }
+  void begin() {
+    if (++epoch_ == 0) {
+      std::fill_n(stamps_, capacity_, 0u);
+      epoch_ = 1;
+    }
+  }
+  // Marks node r (in 1..capacity); false when this walk met it already.
+  bool enter(Int r) {
+    std::uint32_t& stamp = stamps_[r - 1];
+    if (stamp == epoch_) return false;
+    stamp = epoch_;
+    return true;
+  }
+  void release() {
+    delete[] stamps_;
+    stamps_ = nullptr;
+    capacity_ = 0;
+  }
+
+ private:
+  std::uint32_t* stamps_ = nullptr;
+  Int capacity_ = 0;
+  std::uint32_t epoch_ = 0;
+};
+
+// A queue of node numbers (two to a word) and a real per node, kept for trees of up to capacity
+// nodes, with the walk's marks.
 struct Scratch {
   Block queue, distances;
+  Marks marks;
   bool ready(Int count, bool withDistances) {
     if (queue.word == 0 || (queue.words - 0) * 2 < count) {
       release(queue);
@@ -52,11 +95,14 @@ struct Scratch {
       release(distances);
       if (!make(distances, count)) return false;
     }
+    if (!marks.ready(count)) return false;
+    marks.begin();
     return true;
   }
   void clear() {
     release(queue);
     release(distances);
+    marks.release();
   }
 };
 
@@ -105,14 +151,22 @@ struct RecordNodes {
   }
 };
 
-// A walk's queue with the checks that keep it inside a malformed tree.
+// A walk's queue with the checks that keep it inside a malformed tree: every node met is one of
+// the tree's and met once, so the queue stays within its length and every leaf is taken at most
+// once, which keeps the output within the room of one entry per leaf.
 struct Queue {
   Int* entries;
-  Int count;     // nodes of the tree: links and the queue's length stay within it
+  Int count;  // nodes of the tree: links and the queue's length stay within it
+  Marks& marks;
   Int size = 0;
   bool valid = true;
+  bool enter(Int r) {
+    if (r < 1 || r > count || !marks.enter(r)) return valid = false;
+    return true;
+  }
+  // Queues node r, which the walk has entered.
   bool push(Int r) {
-    if (r < 1 || r > count || size >= count) return valid = false;
+    if (size >= count) return valid = false;
     entries[size++] = r;
     return true;
   }
@@ -121,10 +175,8 @@ struct Queue {
 // Appends the node's children to the queue.
 template <class Nodes>
 bool pushChildren(const Nodes& t, Queue& q, Int r) {
-  Int pushed = 0;
-  for (Int c = t.child(r); c != 0; c = t.sibling(c)) {
-    if (!q.push(c) || ++pushed > q.count) return q.valid = false;
-  }
+  for (Int c = t.child(r); c != 0; c = t.sibling(c))
+    if (!q.enter(c) || !q.push(c)) return false;
   return true;
 }
 
@@ -138,35 +190,35 @@ bool inside(const Real* box, const Real* p, bool withZ) {
 // boxes hold the point join the queue, and a leaf's facet is taken at once (the order a queue of
 // every node would give).
 template <class Nodes>
-bool containing(const Nodes& t, Int count, const Real* p, Int dimension, Int* queue, Int* items, Int* itemCount) {
-  Queue q{queue, count};
+bool containing(const Nodes& t, Int count, const Real* p, Int dimension, Int* queue, Marks& marks, Int* items,
+                Int* itemCount) {
+  Queue q{queue, count, marks};
   const bool withZ = dimension != 2;
   const auto meet = [&](Int r) {
-    if (r < 1 || r > count) return q.valid = false;
     if (!inside(t.box(r), p, withZ)) return true;
     if (t.leaf(r) == 0) return q.push(r);
     items[(*itemCount)++] = t.leaf(r);
     return true;
   };
-  meet(1);
+  if (q.enter(1)) meet(1);
   for (Int k = 0; k < q.size && q.valid; ++k) {
     const Int r = q.entries[k];
     // The build makes a node's children (up to four) one after another: fetching them together
     // saves following the sibling links one memory wait at a time.
     const Int first = t.child(r);
-    for (Int c = first; c >= 1 && c <= count && c < first + 4; ++c) t.prefetch(c);
-    Int met = 0;
-    for (Int c = first; c != 0 && q.valid; c = t.sibling(c))
-      if (!meet(c) || ++met > count) q.valid = false;
+    for (Int c = first; c >= 1 && c <= count && c - first < 4; ++c) t.prefetch(c);
+    // A link is followed only from a node the walk has entered, so a wild one is never read.
+    for (Int c = first; c != 0; c = t.sibling(c))
+      if (!q.enter(c) || !meet(c)) return q.valid = false;
   }
   return q.valid;
 }
 
 template <class Nodes>
-bool nearest(const Nodes& t, Int count, const Real* p, Int dimension, Int* queue, Real* gaps, Int* items,
-             Int* itemCount) {
-  Queue q{queue, count};
-  q.push(1);
+bool nearest(const Nodes& t, Int count, const Real* p, Int dimension, Int* queue, Marks& marks, Real* gaps,
+             Int* items, Int* itemCount) {
+  Queue q{queue, count, marks};
+  if (q.enter(1)) q.push(1);
   const int axes = dimension >= 3 ? 3 : 2;
   for (Int first = 0, last = q.size; first < last && q.valid; first = last, last = q.size) {
     Real best = kFar;
@@ -206,10 +258,15 @@ bool nearest(const Nodes& t, Int count, const Real* p, Int dimension, Int* queue
 
 void systemError(const char* text) { zmx::geometry::reportCounted(zmx::geometry::kSystemError, text, {}); }
 
-// Loads count records of `length` words into the compact arrays.
+constexpr const char* kInvalidDeformableTree = "SYSTEM ERROR IN PRE_CONTACTSEARCHDB - INVALID SEARCH TREE.";
+
+// Loads count records of `length` words into the compact arrays. Records too short to hold a
+// node, or more of them than the arrays' words can count, load nothing (reported).
 void load(const Real* records, Int length, Int count) {
   gDeformable.clear();
   if (count < 1) return;
+  constexpr long long kMostWords = 2147483647;
+  if (length < zmx::contact::kTreeRecordWords || 6LL * count > kMostWords) return systemError(kInvalidDeformableTree);
   if (!make(gDeformable.links, 2 * count) || !make(gDeformable.boxes, 6 * count)) {
     gDeformable.clear();
     return;
@@ -225,7 +282,26 @@ void load(const Real* records, Int length, Int count) {
   gDeformable.count = count;
 }
 
+// Rigid records are read in place: each must hold a node's words, and all of them must lie in
+// the caller's block where its room is known.
+bool rigidRecordsFit(const Real* records, Int length, Int count) {
+  if (length < zmx::contact::kTreeRecordWords) return false;
+  const long long bytes = zmx::contact::knownBytes(records);
+  return bytes < 0 || static_cast<long long>(length) * count <= bytes / static_cast<long long>(sizeof(Real));
+}
+
 }  // namespace
+
+namespace zmx::contact {
+
+void reportInvalidRigidTree() { systemError("SYSTEM ERROR IN PRE_CONTACTSRCHDBDEFVSRIGID - INVALID SEARCH TREE."); }
+
+long long knownBytes(const void* p) {
+  const Int word = mem32::wordOf(p);
+  return word != 0 ? static_cast<long long>(mem32::bytesFrom(word)) : -1;
+}
+
+}  // namespace zmx::contact
 
 extern "C" {
 
@@ -254,11 +330,13 @@ void SHR_CONTACTSRCHDBDEFVSDEF(const Int* operation, const Real* records, const 
       }
       const CompactNodes nodes{data<Int>(gDeformable.links), data<Real>(gDeformable.boxes)};
       Int* queue = data<Int>(gDeformable.scratch.queue);
-      const bool valid = far ? nearest(nodes, n, point, *dimension, queue, data<Real>(gDeformable.scratch.distances),
-                                       items, itemCount)
-                             : containing(nodes, n, point, *dimension, queue, items, itemCount);
+      Marks& marks = gDeformable.scratch.marks;
+      const bool valid = far ? nearest(nodes, n, point, *dimension, queue, marks,
+                                       data<Real>(gDeformable.scratch.distances), items, itemCount)
+                             : containing(nodes, n, point, *dimension, queue, marks, items, itemCount);
       if (!valid) {
-        systemError("SYSTEM ERROR IN PRE_CONTACTSEARCHDB - INVALID SEARCH TREE.");
+        systemError(kInvalidDeformableTree);
+        *itemCount = 0;
         *error = 1;
       }
       return;
@@ -283,13 +361,17 @@ void SHR_CONTACTSRCHDBDEFVSRIGID(const Int* operation, const Real* point, const 
       const Int n = *count;
       if (n <= 0) return;
       const bool far = *operation == 2;
+      if (!rigidRecordsFit(recordReals, *recordLength, n)) return zmx::contact::reportInvalidRigidTree();
       if (!gRigid.ready(n, far)) return;
       const RecordNodes nodes{recordReals, *recordLength};
       Int* queue = data<Int>(gRigid.queue);
       const bool valid =
-          far ? nearest(nodes, n, point, *dimension, queue, data<Real>(gRigid.distances), items, itemCount)
-              : containing(nodes, n, point, *dimension, queue, items, itemCount);
-      if (!valid) systemError("SYSTEM ERROR IN PRE_CONTACTSRCHDBDEFVSRIGID - INVALID SEARCH TREE.");
+          far ? nearest(nodes, n, point, *dimension, queue, gRigid.marks, data<Real>(gRigid.distances), items, itemCount)
+              : containing(nodes, n, point, *dimension, queue, gRigid.marks, items, itemCount);
+      if (!valid) {
+        zmx::contact::reportInvalidRigidTree();
+        *itemCount = 0;
+      }
       return;
     }
     default:

@@ -8,6 +8,7 @@
 // later still takes it; and a node that becomes within during its own turn goes over its facets
 // once more. The result is thus the closure of those rules whatever the node numbering.
 
+#include <algorithm>
 #include <cmath>
 
 #include "runtime/record.h"
@@ -37,13 +38,19 @@ struct Neighbourhood {
   void* list;  // slot k + 1 holds the k-th node number found
   Int count = 0;
 
-  bool isNode(Int n) const { return n > offset && n - offset <= nodes; }
+  bool isNode(Int n) const { return n > offset && static_cast<long long>(n) - offset <= nodes; }
   bool isFacet(Int f) const { return f >= 1 && f <= facets; }
   long long entry(Int n) const { return static_cast<long long>(n) - offset - 1; }  // 0-based
   Int edgeNode(Int e, int row) const { return edgeTable[4LL * (e - 1) + row - 1]; }
-  Int facetNodeCount(Int f) const { return facetTable[ldFacet * (f - 1) + kFacetCountRow - 1]; }
+  // A column's node count is read only as far as the column holds nodes.
+  Int facetNodeCount(Int f) const {
+    const Int n = facetTable[ldFacet * (f - 1) + kFacetCountRow - 1];
+    return static_cast<Int>(std::clamp<long long>(n, 0, std::max<long long>(ldFacet - (kFacetFirstNodeRow - 1), 0)));
+  }
   Int facetNode(Int f, Int k) const { return facetTable[ldFacet * (f - 1) + kFacetFirstNodeRow - 2 + k]; }
-  Int nodeFacetCount(Int n) const { return nodeFacets[ldNodeFacets * (n - 1)]; }
+  Int nodeFacetCount(Int n) const {
+    return static_cast<Int>(std::clamp<long long>(nodeFacets[ldNodeFacets * (n - 1)], 0, std::max(ldNodeFacets - 1, 0LL)));
+  }
   Int nodeFacet(Int n, Int k) const { return nodeFacets[ldNodeFacets * (n - 1) + k]; }
 
   bool listed(Int n) const { return nodeDist[entry(n)] != kNotListed; }

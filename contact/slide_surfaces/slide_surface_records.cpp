@@ -53,7 +53,10 @@ void reportTooLong(Int length, Int capacity) {
   }
 }
 
-bool namesSurface(const void* record, const char* code) {
+// A record names a surface only when it is long enough to hold its type and name slots.
+bool namesSurface(const void* record, Int length, const char* code) {
+  constexpr Int kNameSlots = 3;
+  if (length < kNameSlots) return false;
   const char* name = static_cast<const char*>(record) + kNameByte;
   return rec::slotI(record, kSlotType) == kSlaveSurfaceType && BCU_ACOMP(code, kCodeBytes, name, kCodeBytes) == 0;
 }
@@ -82,7 +85,7 @@ void ASURFREC(const char* NAME, Int NAMELEN, Int* ADDRESS, void* BUFFER, const I
         Int limit = *CAPACITY;
         DBCORE(&length, &limit);
       }
-      if (namesSurface(BUFFER, code)) {
+      if (namesSurface(BUFFER, length, code)) {
         *ADDRESS = at;
         return;
       }

@@ -75,8 +75,8 @@ Int bitLength(Int word) {
 // The element list end e of a stored-normal record of length L (0 when the record is malformed).
 Int elementListEnd(const void* buffer, Int L) {
   if (L < 4) return 0;
-  const Int e = rec::slotI(buffer, L) == kSensitivityMark ? rec::slotI(buffer, L - 1) - 4 : L - 3;
-  return e >= 1 && e + 3 <= L ? e : 0;
+  const long long e = rec::slotI(buffer, L) == kSensitivityMark ? rec::slotI(buffer, L - 1) - 4LL : L - 3LL;
+  return e >= 1 && e + 3 <= L ? static_cast<Int>(e) : 0;
 }
 
 // Calls use(record, e, L) for every stored-normal record of node `index` (internal) that lists the
@@ -100,6 +100,44 @@ void forStoredNormals(Int nodeDatabase, Int index, Int element, Use&& use) {
         break;
       }
   }
+}
+
+// Calls use(target, len, derivatives) for every block of the design-sensitivity lists of a record
+// of length L (slot L the end mark) whose list carries the parameter: len slots from slot target
+// take the parameter's derivatives, which start at slot derivatives. False, at the first list,
+// block or target that does not lie within the record.
+template <class Use>
+bool forParameterBlocks(const void* buffer, Int L, Int parameter, Use&& use) {
+  auto inside = [L](long long first, long long count) { return rec::spanInside(first, count, L); };
+  const long long p = rec::slotI(buffer, L - 1);
+  if (!inside(p, 1)) return false;
+  const Int lists = rec::slotI(buffer, p);
+  if (lists < 0 || !inside(p + 1, lists)) return false;
+  for (Int m = 1; m <= lists; ++m) {
+    const long long q = rec::slotI(buffer, p + m);
+    if (!inside(q, 2)) return false;
+    const Int blocks = rec::slotI(buffer, q), np = rec::slotI(buffer, q + 1);
+    if (np < 0 || !inside(q + 2, np)) return false;
+    Int j = -1;
+    for (Int k = 0; k < np && j < 0; ++k)
+      if (rec::slotI(buffer, q + 2 + k) == parameter) j = k;
+    if (j < 0) continue;
+    long long block = q + 2 + np;
+    for (Int b = 1; b <= blocks; ++b) {
+      if (!inside(block, 2)) return false;
+      const long long target = rec::slotI(buffer, block);
+      const Int len = rec::slotI(buffer, block + 1);
+      if (len <= 0) {
+        block += 2;
+        continue;
+      }
+      const long long values = static_cast<long long>(np) * len;
+      if (!inside(block + 2, values) || !inside(target, len)) return false;
+      use(target, len, block + 2 + static_cast<long long>(j) * len);
+      block += 2 + values;
+    }
+  }
+  return true;
 }
 
 // Writes the value into entry k (from 1) of variable 99 only inside 1..s.
@@ -258,40 +296,20 @@ void LSNORGET(Real* a, const Int* ld, const Int* r, void* /*buffer*/, const Int*
 }
 
 void DSADBSLPERT(void* buffer, const Int* parameter, const Real* dv) {
+  const long long room = eqc::knownRoom(buffer);
   const Int L = rec::slotI(buffer, 1);
-  if (L < 3 || rec::slotI(buffer, L) != kSensitivityMark) return;
-  const Int p = rec::slotI(buffer, L - 1);
-  if (p < 1 || p > L) return;
-  const Int lists = rec::slotI(buffer, p);
-  for (Int m = 1; m <= lists && p + m <= L; ++m) {
-    const Int q = rec::slotI(buffer, p + m);
-    if (q < 1 || q + 1 > L) continue;
-    const Int blocks = rec::slotI(buffer, q), np = rec::slotI(buffer, q + 1);
-    if (np < 0 || q + 1 + np > L) continue;
-    Int j = -1;
-    for (Int k = 0; k < np; ++k)
-      if (rec::slotI(buffer, q + 2 + k) == *parameter) {
-        j = k;
-        break;
-      }
-    if (j < 0) continue;
-    Int block = q + 2 + np;
-    for (Int b = 1; b <= blocks; ++b) {
-      if (block + 1 > L) break;
-      const Int t = rec::slotI(buffer, block), len = rec::slotI(buffer, block + 1);
-      if (len <= 0) {
-        block += 2;
-        continue;
-      }
-      const long long size = 2 + static_cast<long long>(np) * len;
-      if (block + size - 1 > L || t < 1 || t + len - 1 > L) break;
-      for (Int k = 1; k <= len; ++k) {
-        const Real d = rec::slotR(buffer, block + 2 + static_cast<long long>(j) * len + k - 1);
-        rec::setSlotR(buffer, t + k - 1, rec::slotR(buffer, t + k - 1) + *dv * d);
-      }
-      block += static_cast<Int>(size);
-    }
+  if (L < 3 || (room >= 0 && L > room) || rec::slotI(buffer, L) != kSensitivityMark) return;
+  // The record is walked once to check it and once to change it, so a damaged one is left whole.
+  auto noChange = [](long long, Int, long long) {};
+  if (!forParameterBlocks(buffer, L, *parameter, noChange)) {
+    systemError("SYSTEM ERROR IN DSADBSLPERT - DAMAGED SENSITIVITY RECORD", 0);
+    return;
   }
+  forParameterBlocks(buffer, L, *parameter, [&](long long target, Int len, long long derivatives) {
+    for (Int k = 1; k <= len; ++k)
+      rec::setSlotR(buffer, target + k - 1,
+                    rec::slotR(buffer, target + k - 1) + *dv * rec::slotR(buffer, derivatives + k - 1));
+  });
 }
 
 void LIG001() {}

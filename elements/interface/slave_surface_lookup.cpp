@@ -1,5 +1,6 @@
 // Interface elements on slave surfaces: their characteristic length and the value of their node
 // in the slave-surface data record " INFOSLV" (temperature or pore-pressure degree of freedom).
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,9 @@ using namespace zmx_interface;
 enum class Lookup { kMissingRecord, kNoSurface, kDone };
 
 // Finds the surface entry named by the element record's slot 3 and the node in its sorted node
-// list: the node's value goes into info slot 1; a node not listed is reported under -3006. An
-// entry or node list that would run past the record's length ends the walk as if nothing matched.
+// list: the node's value goes into info slot 1; a node not listed is reported under -3006. The
+// record holds what lies within both its own length and the buffer's room; an entry, a step or a
+// node list that would run past that ends the walk as if nothing matched (reported at level -3).
 Lookup lookUpNode(const void* record, void* info, const Int* capacity, Int node, const char* systemText) {
   Int address = 0;
   ASURFREC(" INFOSLV", 8, &address, info, capacity);
@@ -32,17 +34,26 @@ Lookup lookUpNode(const void* record, void* info, const Int* capacity, Int node,
     zmx_elements::message(-2, systemText, 0);
     return Lookup::kMissingRecord;
   }
-  const Int length = rec::slotI(info, 1);
-  const Int entries = rec::slotI(info, 4), offset = rec::slotI(info, 5);
+  const long long length = std::min<long long>(rec::slotI(info, 1), *capacity);
+  auto damaged = [&] {
+    zmx_elements::message(-3, systemText, 0);
+    return Lookup::kNoSurface;
+  };
+  constexpr long long kFirstEntry = 6;
+  if (!rec::spanInside(1, kFirstEntry - 1, length)) return damaged();
+  const Int entries = rec::slotI(info, 4);
+  const long long offset = rec::slotI(info, 5);
   const char* wanted = static_cast<const char*>(record) + 8 * 2;
-  Int s = 6;
+  long long s = kFirstEntry;
   for (Int k = 1; k <= entries; ++k) {
-    if (s < 6 || s + 1 > length) return Lookup::kNoSurface;
+    if (!rec::spanInside(s, 2, length)) return damaged();
     const char* name = static_cast<const char*>(info) + 8 * (s);
     if (BCU_ACOMP(name, 8, wanted, 8) == 0) {
-      const Int n = offset + s - 1 >= 1 && offset + s - 1 <= length ? rec::slotI(info, offset + s - 1) : -1;
-      // The node numbers take n 4-byte words from slot o + s; the values end at slot o + s + 3n - 1.
-      if (n < 0 || offset + s + 3LL * n - 1 > length) return Lookup::kNoSurface;
+      // The node count sits in slot o + s - 1, the node numbers take n 4-byte words from slot
+      // o + s and the values end at slot o + s + 3n - 1.
+      if (!rec::spanInside(offset + s - 1, 1, length)) return damaged();
+      const Int n = rec::slotI(info, offset + s - 1);
+      if (n < 0 || !rec::spanInside(offset + s, 3LL * n, length)) return damaged();
       const Int* nodes = reinterpret_cast<const Int*>(static_cast<const char*>(info) + 8 * (offset + s - 1));
       Int position = 1, status = 0;
       HUNTI(nodes, &n, &node, &position, &status);
@@ -62,7 +73,7 @@ Lookup lookUpNode(const void* record, void* info, const Int* capacity, Int node,
       return Lookup::kDone;
     }
     const Int step = rec::slotI(info, s);
-    if (step < 1) return Lookup::kNoSurface;
+    if (step < 1) return damaged();
     s += step;
   }
   return Lookup::kNoSurface;

@@ -42,12 +42,11 @@ struct NodeTable {
 // p + 3 to p + L - 1.
 struct FacetSlots {
   const void* slots;
-  Int first;
+  long long first;
   Int count;
 
-  FacetSlots(const void* records, Int position) : slots(records), first(position + 3) {
-    count = position >= 1 ? rec::slotI(records, position) - 3 : 0;
-    if (count < 0) count = 0;
+  FacetSlots(const void* records, Int position) : slots(records), first(position + 3LL) {
+    count = position >= 1 ? static_cast<Int>(std::max<long long>(rec::slotI(records, position) - 3LL, 0)) : 0;
   }
   Int label(Int k) const { return rec::slotI(slots, first + k); }
   bool holds(Int node) const {

@@ -128,7 +128,7 @@ Tables readOptions(const View& j, const Int* imaterial) {
   const Int count = rec::slotI(imaterial, 3);
   Int kind = 0;
   for (Int k = 1; k <= count; ++k) {
-    const Int code = rec::slotI(imaterial, 4 + 2 * k), location = rec::slotI(imaterial, 5 + 2 * k);
+    const Int code = rec::slotI(imaterial, 4 + 2LL * k), location = rec::slotI(imaterial, 5 + 2LL * k);
     switch (code) {
       case 1031:
       case 1032:

@@ -41,8 +41,8 @@ struct Options {
   Int count;
 
   explicit Options(const Real* r) : record(r), count(std::max<Int>(rec::slotI(r, 3), 0)) {}
-  Int code(Int k) const { return rec::slotI(record, 4 + 2 * k); }
-  Int location(Int k) const { return rec::slotI(record, 5 + 2 * k); }
+  Int code(Int k) const { return rec::slotI(record, 4 + 2LL * k); }
+  Int location(Int k) const { return rec::slotI(record, 5 + 2LL * k); }
   bool has(Int c) const {
     for (Int k = 1; k <= count; ++k)
       if (code(k) == c) return true;
@@ -54,7 +54,7 @@ struct Options {
   // The integer three slots into an option's data; 0 when the option has no data.
   Int dataInteger(Int k) const {
     const Int l = location(k);
-    return l >= 1 ? rec::slotI(record, l + 3) : 0;
+    return l >= 1 ? rec::slotI(record, l + 3LL) : 0;
   }
   // Location of the last option of the code, 0 when there is none.
   Int lastLocation(Int c) const {
@@ -199,14 +199,14 @@ void optionValues(const Real* record, Int l, const Real* x, Real* work, Real (&v
   const Real* table = record + (l - 1);
   const Int* itab = reinterpret_cast<const Int*>(table);
   const Int d = std::max<Int>(rec::slotI(table, 1), 0);
-  const Int v = rec::slotI(table, d + 3) - d;
+  const long long v = rec::slotI(table, d + 3LL) - static_cast<long long>(d);
   if (v < 1) return;
   // The table may hold more values than asked for: evaluate into room for all of them.
   constexpr int kRoom = 64;
   if (v > kRoom) return;
   Real all[kRoom], slopes[kRoom];
   TABVAL(itab, table, all, x, work, slopes);
-  std::copy_n(all, std::min<Int>(v, N), values);
+  std::copy_n(all, std::min<long long>(v, N), values);
 }
 
 Real largestRatio(Real a, Real la, Real b, Real lb, Real c, Real lc) {

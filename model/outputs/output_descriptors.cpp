@@ -390,7 +390,7 @@ void NJODBO(const void* rec, const Int* nval, const Int* mode, const Int* start)
   const bool singleRotation = (ds::cldof(4) != 0) + (ds::cldof(5) != 0) + (ds::cldof(6) != 0) == 1;
   Int count = 0;
   for (Int j = 1; j <= 4; ++j) {
-    const Int s = *start + j - 1;
+    const long long s = static_cast<long long>(*start) + j - 1;
     if (s > last) break;
     const Int key = rec::slotI(rec, listSlot + s);
     if (key == 0) continue;

@@ -40,8 +40,12 @@ using zmx::dsa::kListEnd;
 
 // A work block of reals from the analysis database, given back when it goes out of scope.
 class WorkBlock {
+  static constexpr long long kMostWords = 2147483647;
+
  public:
-  explicit WorkBlock(Int reals) : reals_(reals > 0 ? reals : 0) {
+  // A size that is not positive or whose words pass the integer limit gives no block.
+  explicit WorkBlock(long long reals) : reals_(reals > 0 && reals <= kMostWords / 2 ? static_cast<Int>(reals) : 0) {
+    if (reals_ == 0) return;
     const Int words = 2 * reals_;
     word_ = ADB_GLOBALMEMOPENI(&words);
     data_ = word_ ? mem32::at<Real>(word_, static_cast<std::size_t>(reals_), dm2::kBlockTag) : nullptr;
@@ -60,7 +64,7 @@ class WorkBlock {
   Real* data_ = nullptr;
 };
 
-Int slot(const Real* record, Int k) { return rec::slotI(record, k); }
+Int slot(const Real* record, long long k) { return rec::slotI(record, k); }
 
 // The element record's three lists: s(2), list 1, list 2 and list 3, and what follows them.
 struct ElementLists {
@@ -68,19 +72,19 @@ struct ElementLists {
   std::vector<Int> list1, list2, list3;
   std::vector<Real> tail;  // slots after list 3, moved along with it
 
-  // False when the counts run past the record's length.
-  bool read(const Real* E) {
+  // False when the record's length runs past its buffer of room slots or a count past the length.
+  bool read(const Real* E, long long room) {
     const Int L = slot(E, 1);
-    if (L < 3) return false;
+    if (L < 3 || L > room) return false;
     handedOn = slot(E, 2);
-    Int k = 3;
+    long long k = 3;
     for (std::vector<Int>* list : {&list1, &list2, &list3}) {
       if (k > L) return false;
       const Int count = slot(E, k);
-      if (count < 0 || k + count > L) return false;
+      if (count < 0 || !rec::spanInside(k + 1, count, L)) return false;
       list->clear();
       for (Int i = 1; i <= count; ++i) list->push_back(slot(E, k + i));
-      k += count + 1;
+      k += count + 1LL;
     }
     tail.assign(E + (k - 1), E + L);
     return true;
@@ -152,12 +156,12 @@ void SHR_DSAGETALLNICS(const Real* record, Int* out, const Int* offset) {
 void SHR_ELDSAMODREF(Real* E, const Int* element, const Int* nodedb) {
   static constexpr char kRoutine[] = "SHR_ELDSAMODREF";
   const Int room = rec::i(CGM, 41);
-  const Int P = std::max(rec::i(CGM, 45), rec::i(CGM, 52)) + 1;
+  const long long P = std::max(rec::i(CGM, 45), rec::i(CGM, 52)) + 1LL;
   const Int parameters = omi_Singleton<adb_dsaGlobal>::Instance()->space.NumDesPar();
-  WorkBlock block(3 * parameters + P + 5);
+  WorkBlock block(3LL * parameters + P + 5);
   if (block.data() == nullptr) return;
   ElementLists lists;
-  if (!lists.read(E)) return zmx::dsa::systemError(kRoutine);
+  if (!lists.read(E, room)) return zmx::dsa::systemError(kRoutine);
 
   static constexpr Int kNodes = 1;
   Int count = 0;
@@ -205,7 +209,7 @@ void SHR_ELDSAINIT(const Int* element, Int* eint, Int* eflag, Real* E, Int* n, c
   if (rec::i(CONTRO, 24) != 0 || omi_Singleton<adb_dsaGlobal>::Instance()->model.perturbationMode == 1)
     SHR_ELDSAMODREF(E, element, nodedb);
   ElementLists lists;
-  if (!lists.read(E)) return zmx::dsa::systemError("SHR_ELDSAINIT");
+  if (!lists.read(E, rec::i(CGM, 41))) return zmx::dsa::systemError("SHR_ELDSAINIT");
   const Int k = static_cast<Int>(lists.list1.size());
   const Int m = static_cast<Int>(lists.list2.size());
   eint[1] = k;

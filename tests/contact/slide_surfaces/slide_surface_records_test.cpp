@@ -182,3 +182,21 @@ TEST(SlaveNodeRotation, AgreesWithAngleAxisAndLeavesAxisPointsAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SlaveSurfaceRecord, RecordsTooShortToHoldANameNeverNameOne) {
+  // Records of one and two slots whose store happens to carry the name after them: the buffer has
+  // room for exactly the record, and nothing past it is read.
+  for (const int length : {1, 2}) {
+    Database db;
+    db.add(kSlaveSurface, " INFOSLV", length);
+    db.install(0);
+    Int capacity = 2, address = -1;
+    std::vector<double> buffer(2, 0.0);
+    ASURFREC(" INFOSLV", 8, &address, buffer.data(), &capacity);
+    EXPECT_EQ(address, 0) << length;
+  }
+}
+
+}  // namespace

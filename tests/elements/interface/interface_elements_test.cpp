@@ -151,6 +151,61 @@ TEST_F(Interfaces, SlaveSurfaceValueOfTheNode) {
   EXPECT_EQ(info[0], 4.0);
 }
 
+// The " INFOSLV" record with one word damaged (entry step, offset or node count): every routine
+// that walks it gives its no-surface result with a message at level -3 and reads nothing past the
+// record; a record shorter than its header slots likewise.
+TEST_F(Interfaces, DamagedSlaveSurfaceInfoGivesTheNoSurfaceResult) {
+  const std::vector<Real> X = {0, 0, 1, 0};
+  const Int ld = 2, n = 2, type281 = 281, type290 = 290, count = 1, on = 1, off = 0, node = 12;
+  const int big = 2147483647, least = -2147483647 - 1;
+  struct Word {
+    const char* what;
+    int slot;  // of the record (1-based); 28 is the matching entry's node count
+    std::vector<int> values;
+  };
+  const std::vector<Word> words = {{"first entry's step", 6, {big, big - 1, big - 5, 0, -1, least}},
+                                   {"offset", 5, {big, big - 1, big - 5, -40, least}},
+                                   {"node count", 28, {big, big - 1, big - 5, -1, least}}};
+  for (const Word& w : words) {
+    for (const int value : w.values) {
+      eqc_testing::setSlideLineStore({});
+      const std::vector<Int> addresses = {elementRecord("SURF    ", 2, 1.0)};
+      infoRecord("SURF    ", {3, 8, 12, 40}, {5, 6, 7, 9});
+      std::vector<double> store = eqc_testing::slideLineStore();
+      rec::setSlotI(store.data() + (rec::i(CSLV, 7) - 1), w.slot, value);
+      eqc_testing::setSlideLineStore(store);
+      eqc_testing::clearMessages();
+      info.assign(80, 0.0);
+      info[0] = 4.0;
+      LIGSL3(buffer.data(), addresses.data(), &count, &type290, &n, info.data(), &capacity, X.data(), &ld, &node);
+      EXPECT_EQ(info[0], 0.0) << w.what << " " << value;
+      EXPECT_EQ(eqc_testing::countAtLevel(-3), 1) << w.what << " " << value;
+      EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN LIGSL3 - FAILURE TO READ SLAVE SURFACE INFO"));
+      eqc_testing::clearMessages();
+      LIGSL2(&n, buffer.data(), addresses.data(), &count, &type281, info.data(), &on, &off, &capacity, X.data(), &ld,
+             &node);
+      EXPECT_EQ(info[0], 11.0) << w.what << " " << value;
+      EXPECT_EQ(eqc_testing::countAtLevel(-3), 1) << w.what << " " << value;
+    }
+  }
+  // A record of three or four slots in a buffer with room for exactly that: its entry count and
+  // offset are not there to read.
+  for (const int length : {3, 4}) {
+    eqc_testing::setSlideLineStore({});
+    const std::vector<Int> addresses = {elementRecord("SURF    ", 2, 1.0)};
+    std::vector<double> s = {slot(30), name(" INFOSLV"), slot(1)};
+    s.resize(static_cast<std::size_t>(length) - 1, slot(1));
+    const Int address = eqc_testing::appendSlideLineSlots(s);
+    rec::i(CSLV, 7) = address, rec::i(CSLV, 8) = address + length;
+    Int room = length;
+    std::vector<double> exact(static_cast<std::size_t>(length), 0.0);
+    eqc_testing::clearMessages();
+    LIGSL3(buffer.data(), addresses.data(), &count, &type290, &n, exact.data(), &room, X.data(), &ld, &node);
+    EXPECT_EQ(exact[0], 0.0) << length;
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 1) << length;
+  }
+}
+
 TEST_F(Interfaces, SmallSlidingEntriesFromBitLengths) {
   // Nodes 1 to 6 with flag words of bit lengths 12, 9, 7, 11, 10, 12.
   build({.family = 305, .type = 294, .nodes = Coordinates(6, std::vector<Real>(3, 0.0)),
@@ -237,6 +292,43 @@ TEST_F(Interfaces, SensitivityPerturbationByHand) {
   const auto unmarked = r;
   DSADBSLPERT(r.data(), &id, &dv);
   EXPECT_EQ(r, unmarked);
+}
+
+TEST_F(Interfaces, DamagedSensitivityListsLeaveTheRecordWhole) {
+  // The record of SensitivityPerturbationByHand, with one of its list words damaged; the buffer
+  // holds exactly the record. Counts that merely say "nothing" (no blocks, a block of no length)
+  // change nothing quietly; any other damage is reported and changes nothing either.
+  auto record = [] {
+    std::vector<double> r(21, 0.0);
+    auto s = [&](int k) -> double& { return r[k - 1]; };
+    s(1) = slot(21), s(2) = slot(77), s(4) = 1.0, s(6) = slot(1), s(7) = slot(8);
+    s(8) = slot(1), s(9) = slot(2), s(10) = slot(4), s(11) = slot(9), s(12) = slot(3), s(13) = slot(3);
+    for (int k = 14; k <= 19; ++k) s(k) = k;
+    s(20) = slot(6), s(21) = slot(2147483647);
+    return r;
+  };
+  const int big = 2147483647, least = -2147483647 - 1;
+  struct Word {
+    const char* what;
+    int slot;
+    bool quiet;  // a value below 1 means "none" here
+  };
+  const Real dv = 0.5;
+  const Int id = 9;
+  for (const Word w : {Word{"directory", 20, false}, Word{"lists", 6, false}, Word{"list address", 7, false},
+                       Word{"blocks", 8, true}, Word{"parameters", 9, false}, Word{"target", 12, false},
+                       Word{"block length", 13, true}}) {
+    for (const int value : {big, big - 1, big - 5, 0, -1, least}) {
+      std::vector<double> r = record();
+      rec::setSlotI(r.data(), w.slot, value);
+      const auto before = r;
+      eqc_testing::clearMessages();
+      DSADBSLPERT(r.data(), &id, &dv);
+      const bool reported = !(w.quiet && value < 1) && !(w.slot == 6 && value == 0) && !(w.slot == 9 && value == 0);
+      EXPECT_EQ(r, before) << w.what << " " << value;
+      EXPECT_EQ(eqc_testing::countAtLevel(-3), reported ? 1 : 0) << w.what << " " << value;
+    }
+  }
 }
 
 }  // namespace

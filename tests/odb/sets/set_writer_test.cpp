@@ -277,4 +277,39 @@ TEST_F(OdbSets, TwinsAddTheSetServicesSetsOnce) {
   DBNSET(&op, field, 80, &count, nullptr, &status);
 }
 
+TEST_F(OdbSets, DirectoryOffsetsPastTheAddressesAreReportedNotFollowed) {
+  // Each list offset of the element-set and node-set directories (parts and named sets) damaged in
+  // turn to a value whose address lies beyond the integers: the set is reported, not read. (Node
+  // sets follow one another from the first list, so only the first node-set offset is read.)
+  const int big = 2147483647, least = -2147483647 - 1;
+  for (const int directoryWord : {8, 9}) {
+    for (const int value : {big, big - 1, least, least + 1}) {
+      for (int entry = 1;; ++entry) {
+        builder = zmxtest::OdbModelBuilder();
+        std::vector<Int> nodes;
+        for (Int k = 1; k <= 4; ++k) nodes.push_back(builder.node(100 + k, {Real(k), 0, 0}));
+        const Int type = builder.elementType("T3D2", 2010, 300, 2);
+        const Int e1 = builder.element(11, type, {nodes[0], nodes[1]});
+        builder.part("XIDA", {e1}, nodes);
+        builder.elementSet("ESET", {e1});
+        builder.nodeSet("NSET", {nodes[0]});
+        work.assign(200000, 0.0);
+        Int core = 200000, handle = 0;
+        const Int adb = builder.build();
+        std::vector<double> store = eqc_testing::slideLineStore();
+        double* directory = store.data() + (rec::i(CSLV, directoryWord) - 1);
+        if (entry > (directoryWord == 9 ? 1 : rec::slotI(directory, 2))) break;
+        rec::setSlotI(directory, 6 + 2 * (entry - 1), value);
+        eqc_testing::setSlideLineStore(store);
+        eqc_testing::clearMessages();
+        const std::string name = zmxtest::scratchFolder("odb_sets_damaged") + "/model";
+        const Real g[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, t[3] = {0, 0, 0};
+        ODB_CREATESUPERMODEL(&adb, &handle, g, t, work.data(), &core, name.c_str(), static_cast<Int>(name.size()));
+        EXPECT_GE(eqc_testing::countAtLevel(-3), 1) << directoryWord << " " << entry << " " << value;
+        EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN")) << directoryWord << " " << entry << " " << value;
+      }
+    }
+  }
+}
+
 }  // namespace

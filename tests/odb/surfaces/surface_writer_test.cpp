@@ -325,4 +325,32 @@ TEST_F(Surfaces, AWalkThatMeetsAZeroLengthRecordStopsWithItsMessage) {
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR 2 IN ODBSURFACEEXP"));
 }
 
+TEST_F(Surfaces, AnalysisTimeSurfaceWithCountsPastItsRecordIsReportedNotWritten) {
+  // The facet record of QUADS with one of its counts damaged: nodes per facet (slot 4), the index
+  // of the facet count (slot 6) or the facet count itself (slot 10).
+  builder.analysisRecord({I(130), N("QUADS"), I(4), I(0), I(10), I(0), I(0), I(0), I(2), I(0), I(0), I(1), I(2),
+                          I(3), I(0), I(5), I(6), I(7), I(8)});
+  const auto* db = write();
+  ASSERT_NE(db, nullptr);
+  const std::vector<double> intact = eqc_testing::slideLineStore();
+  const Int address = rec::i(CSLV, 15);
+  const int big = 2147483647, least = -2147483647 - 1;
+  for (const int slotOfCount : {4, 6, 10}) {
+    for (const int value : {big, big - 1, big - 5, -1, least}) {
+      std::vector<double> store = intact;
+      rec::setSlotI(store.data() + (address - 1), slotOfCount, value);
+      eqc_testing::setSlideLineStore(store);
+      const std::size_t setsBefore = db->sets.size();
+      std::vector<Int> table(28 * 130, 0), labels(64, 0);
+      std::vector<double> record(64, 0.0);
+      Int first = 2, count = 1, counter = -10, handle = dm2_testing::outputDatabases().back();
+      const Int adb = 1, nodeDatabase = ADB_GETNDB(&adb);
+      eqc_testing::clearMessages();
+      ODBSURFACEEXP(record.data(), labels.data(), table.data(), &first, &count, &counter, &handle, &nodeDatabase);
+      EXPECT_EQ(db->sets.size(), setsBefore) << slotOfCount << " " << value;
+      EXPECT_EQ(eqc_testing::countAtLevel(-3), 1) << slotOfCount << " " << value;
+    }
+  }
+}
+
 }  // namespace

@@ -234,6 +234,43 @@ TEST_F(Drivers, ElementInitialisationExtendsTheRecordFromItsNodes) {
   EXPECT_EQ(dm2_testing::openBlocks(), 0);
 }
 
+TEST_F(Drivers, ElementInitialisationRefusesListCountsPastTheRecord) {
+  // The element record's three list counts (slots 3, 5 and 7) each damaged in turn, read with and
+  // without the node extension: the routine's system error, nothing read past the record.
+  addParameters(1);
+  rec::i(CGM, 41) = 20;
+  const int big = 2147483647, least = -2147483647 - 1;
+  for (const int mode : {0, 1}) {
+    state().model.perturbationMode = mode;
+    for (const int slotOfCount : {3, 5, 7}) {
+      for (const int value : {big, big - 1, big - 3, -1, least}) {
+        std::vector<int> words = {7, 1, 100, 1, 200, 0};
+        words[static_cast<std::size_t>(slotOfCount - 2)] = value;
+        eqc_testing::setSlideLineStore({});
+        const Int elementRecord = eqc_testing::appendSlideLineRecord(words);
+        const Int n1 = dm2_testing::addNode({1, {0, 0, 0}, {}, {}});
+        const Int type = dm2_testing::addElementType({3, 100, 3, 2});
+        dm2_testing::Element el;
+        el.type = type;
+        el.nodes = {n1};
+        el.slideLine = elementRecord;
+        const Int element = dm2_testing::addElement(el);
+        const Int db = dm2_testing::nodeDatabase();
+        std::vector<Real> E(20);
+        Int eint[14], eflag[13], n = -5;
+        eqc_testing::clearMessages();
+        SHR_ELDSAINIT(&element, eint, eflag, E.data(), &n, &db);
+        const char* routine = mode == 1 ? "SYSTEM ERROR IN SHR_ELDSAMODREF" : "SYSTEM ERROR IN SHR_ELDSAINIT";
+        EXPECT_TRUE(eqc_testing::printed(routine)) << mode << " " << slotOfCount << " " << value;
+        EXPECT_EQ(n, -5) << mode << " " << slotOfCount << " " << value;
+        EXPECT_EQ(eint[0], 0);
+        EXPECT_EQ(eint[1], 0);
+        EXPECT_EQ(dm2_testing::openBlocks(), 0);
+      }
+    }
+  }
+}
+
 // ---- element set-up ----
 
 class ElementSetUp : public Drivers {
