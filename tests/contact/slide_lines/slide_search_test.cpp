@@ -304,6 +304,9 @@ TEST(SlideSearch, CornerAndJunctionBesideAShortSegmentGiveTheirDistanceMinimum) 
   EXPECT_NEAR((c.result[26] - c.result[24]) / o.f, -0.94505, 1e-5);  // xi from the shape values
   EXPECT_NEAR(norm(c.point - s1), 2.936e-5, 1e-8);
   expectNearest(corner, s1, o, c, nearestOf(pieces(corner, o.f), s1, 4000), 1e-7, 1e-6);
+  corner.closed = true;  // the same nodes as a closed line
+  const Outcome closed = search(corner, s1, o);
+  expectNearest(corner, s1, o, closed, nearestOf(pieces(corner, o.f), s1, 4000), 1e-7, 1e-6);
   o.f = 0.2;
   Line junction;
   junction.quadratic = true;
