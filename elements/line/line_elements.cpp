@@ -287,12 +287,13 @@ void SHR_FRAMEG(const Real* X, const Int* ldim, const Real* /*section*/, const I
 
 void ESXBM(const void* section, void* output, Int* count) {
   const Int kind = rec::slotI(section, 4);
-  const Int a = rec::slotI(section, 19), b = rec::slotI(section, 20), c = rec::slotI(section, 21);
-  Int points[6] = {};
+  // Point numbers are worked in 64 bits: counts of a damaged record cannot overflow them.
+  const long long a = rec::slotI(section, 19), b = rec::slotI(section, 20), c = rec::slotI(section, 21);
+  long long points[6] = {};
   Int found = 0;
   switch (kind) {
     case 2: {
-      const Int q = a / 4;
+      const long long q = a / 4;
       found = 4, points[0] = 1, points[1] = q + 1, points[2] = 2 * q + 1, points[3] = 3 * q + 1;
       break;
     }
@@ -300,7 +301,7 @@ void ESXBM(const void* section, void* output, Int* count) {
       found = 4, points[0] = 1, points[1] = a, points[2] = a + b - 1, points[3] = 2 * a + b - 2;
       break;
     case 4: {
-      const Int q = b * (a - 1) / 4;
+      const long long q = b * (a - 1) / 4;
       found = 4, points[0] = a, points[1] = a + q, points[2] = a + 2 * q, points[3] = a + 3 * q;
       break;
     }
@@ -326,25 +327,32 @@ void ESXBM(const void* section, void* output, Int* count) {
       const Int named = rec::slotI(section, 6);
       if (named < 1 || named > rec::slotI(section, 1)) return systemError("SYSTEM ERROR IN ESXBM", named);
       const Int s = rec::slotI(section, named);
-      Int want = 2 * s + 1 > rec::slotI(section, 5) ? s : s + 1;
+      long long want = 2LL * s + 1 > rec::slotI(section, 5) ? s : s + 1LL;
       if (*count != 0 && want > *count) {
         systemError("SYSTEM ERROR IN ESXBM", 0);
         want = *count;
       }
+      // An output record in the address space is written only within its block.
+      constexpr long long kFirstPointSlot = 11;
+      const long long room = eqc::knownRoom(output);
+      if (room >= 0 && want > room - (kFirstPointSlot - 1)) {
+        systemError("SYSTEM ERROR IN ESXBM", 0);
+        want = std::max(room - (kFirstPointSlot - 1), 0LL);
+      }
       if (programKind() == 2) {
-        for (Int k = 0; k < want; ++k) rec::setSlotI(output, 11 + k, 2 * k + 1);
+        for (long long k = 0; k < want; ++k) rec::setSlotI(output, kFirstPointSlot + k, static_cast<Int>(2 * k + 1));
       } else {
-        const Int values[3] = {-1, a - 1, s};
+        const Int values[3] = {-1, static_cast<Int>(a - 1), s};
         const Int bound = *count != 0 ? std::min<Int>(3, *count) : 3;
         for (Int k = 0; k < bound; ++k) rec::setSlotI(output, 11 + k, values[k]);
       }
-      *count = want;
+      *count = static_cast<Int>(want);
       return;
     }
     default:
       return;
   }
-  for (Int k = 0; k < found; ++k) rec::setSlotI(output, 11 + k, points[k]);
+  for (Int k = 0; k < found; ++k) rec::setSlotI(output, 11 + k, static_cast<Int>(points[k]));
   *count = found;
 }
 

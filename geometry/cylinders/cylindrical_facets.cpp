@@ -9,6 +9,7 @@
 #include "geometry/cylinders/cylinder_functions.h"
 #include "geometry/support/geometry_report.h"
 #include "runtime/record.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/circular_arcs.h"
 #include "siblings/eqc/facet_shapes.h"
 #include "zmx/geometry/cylinders.h"
@@ -376,8 +377,22 @@ void SHR_MCYLSURFCONST(const void* surface, const Real* coords, Int* edges, Real
   const Table edgeTable{edges, 2LL * nf};
   const Table groupTable{groups, nf};
   Int rows = 0;
-  long long p = surfaceWord(surface, kFirstFacetWord);
-  for (Int f = 1; f <= nf; ++f, p += surfaceWord(surface, p)) {
+  // A facet position the record's steps lead to lies in the record: from word 1, and within its
+  // block when the record lies in the address space; a step moves past the facet's own words.
+  // A damaged one ends the walk, reported.
+  const long long room = eqc::knownRoom(surface);
+  const auto holds = [room](long long first, long long count) {
+    return first >= 1 && (room < 0 || rec::spanInside(first, count, room));
+  };
+  long long p = surfaceWord(surface, kFirstFacetWord), step = 0;
+  for (Int f = 1; f <= nf; ++f, p += step) {
+    if (holds(p, kLabelsWord)) step = surfaceWord(surface, p);
+    if (!holds(p, kLabelsWord) || (f < nf && step < kLabelsWord) ||
+        !holds(p + kLabelsWord, std::clamp(surfaceWord(surface, p + kNodeCountWord), 0, kMostFacetNodes))) {
+      zmx::geometry::report(zmx::geometry::kSystemError, "SYSTEM ERROR IN SHR_MCYLSURFCONST - FACET %I OUTSIDE THE RECORD",
+                            {f});
+      return;
+    }
     groupTable(f, kGroupFacet) = f;
     groupTable(f, kGroupNumber) = 0;
     Int type = 0;

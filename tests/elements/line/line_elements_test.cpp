@@ -7,6 +7,7 @@
 
 #include "siblings/eqc/orientation_points.h"
 #include "tests/elements/element_model.h"
+#include "tests/support/mapped_array.h"
 #include "zmx/elements/line.h"
 
 namespace {
@@ -210,6 +211,36 @@ TEST_F(LineElements, TrussAddsItsMeasureUnlessItsSectionIsExcluded) {
   EXPECT_EQ(rec::r(CPHCON, 11), 5.0);
   EXPECT_EQ(callsNamed("EQC_3NLINE_ERRWARN").size(), 4u);
   EXPECT_EQ(callsNamed("EQC_LTRUSG_ERRWARN")[0].coordinates, std::vector<Real>({0, 0, 0, 1, 0, 0, 2, 0, 0}));
+}
+
+TEST_F(LineElements, SectionPointsOfDamagedCountsStayInTheirOutput) {
+  // Counts near the integer limit in every kind: no overflow while the points are numbered (the
+  // sanitizer run checks), four to six points as usual.
+  const int big = 2147483647, least = -2147483647 - 1;
+  for (const int kind : {2, 3, 4, 5, 6, 7, 10, 11}) {
+    for (const int value : {big, big - 1, least, -1}) {
+      std::vector<double> s(40, 0.0), out(20, 0.0);
+      s[0] = slotOf(40), s[3] = slotOf(kind), s[18] = slotOf(value), s[19] = slotOf(value), s[20] = slotOf(value);
+      Int count = 0;
+      ESXBM(s.data(), out.data(), &count);
+      EXPECT_GE(count, 3) << kind << " " << value;
+      EXPECT_LE(count, 6) << kind << " " << value;
+    }
+  }
+  // Kind 12 with a point count near the limit and no count given: an output record that lies in
+  // the address space is written only within its block, with the system error.
+  rec::i(CPROG, eqc_records::kProgramKind) = 2;
+  for (const int points : {big, big - 1, 100}) {
+    std::vector<double> s(40, 0.0);
+    s[0] = slotOf(40), s[3] = slotOf(12), s[4] = slotOf(big), s[5] = slotOf(30), s[29] = slotOf(points);
+    zmxtest::MappedArray out(40);
+    Int count = 0;
+    eqc_testing::clearMessages();
+    ESXBM(s.data(), out.data(), &count);
+    EXPECT_EQ(count, 30) << points;
+    EXPECT_TRUE(out.guardsKept()) << points;
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 1) << points;
+  }
 }
 
 TEST_F(LineElements, SectionPointsOfEveryKind) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "runtime/record.h"
+#include "tests/support/mapped_array.h"
 #include "siblings/eqc/testing.h"
 #include "tests/geometry/cylinders/cylinder_model.h"
 #include "tests/support/host_fixture.h"
@@ -433,6 +434,40 @@ TEST_F(CylindricalFacets, SurfaceConstantsReportAnEdgeOfThreeFacetsAndSkipFlatSu
   EXPECT_EQ(size, 0);
   SHR_MAPINT2INTDELETE(nodeMap);
   SHR_MAPINT2INTDELETE(facetMap);
+}
+
+TEST_F(CylindricalFacets, SurfaceConstantsStopAtAFacetPositionOutsideTheRecord) {
+  // The first-facet word, or the second facet's step, damaged: the walk never reads before word 1
+  // or, for a record in the address space, past its block; the damage is reported once.
+  std::mt19937 rng(9);
+  const Cylinder c(rng);
+  const int big = 2147483647, least = -2147483647 - 1;
+  for (const bool firstWord : {true, false}) {
+    for (const int value : {big, big - 1, big - 7, 0, -1, -8, least}) {
+      Surface s;
+      const auto a = s.level(c, 0, 0.5, 0.25), b = s.level(c, 1, 0.5, 0.25), e = s.level(c, 2, 0.5, 0.25);
+      s.facet6(a, b);
+      s.facet6(b, e);
+      s.facet6(a, e);
+      const int nf = s.facets, nodeMap = SHR_MAPINT2INTCREATE(), facetMap = SHR_MAPINT2INTCREATE();
+      for (const auto& [label, column] : s.columnOf) SHR_MAPINT2INTINSERT(nodeMap, &label, &column);
+      zmxtest::MappedArray record(s.slots.size());
+      std::copy(s.slots.begin(), s.slots.end(), record.data());
+      const int firstFacet = rec::slotI(record.data(), 6);
+      const int secondFacet = firstFacet + rec::slotI(record.data(), firstFacet);
+      rec::setSlotI(record.data(), firstWord ? 6 : secondFacet, value);
+      std::vector<int> edges(10 * nf), groups(2 * nf);
+      std::vector<double> records(4 * nf);
+      int size = -1;
+      eqc_testing::clearMessages();
+      SHR_MCYLSURFCONST(record.data(), s.coords.data(), edges.data(), records.data(), &nodeMap, &nf, groups.data(),
+                        &facetMap, &size);
+      EXPECT_TRUE(record.guardsKept());
+      EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN SHR_MCYLSURFCONST")) << firstWord << " " << value;
+      SHR_MAPINT2INTDELETE(nodeMap);
+      SHR_MAPINT2INTDELETE(facetMap);
+    }
+  }
 }
 
 }  // namespace
