@@ -1,5 +1,6 @@
 #include "import/frame/block_views.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -39,6 +40,13 @@ float Words::r(long long k) const {
   float value;
   std::memcpy(&value, &word, sizeof value);
   return value;
+}
+
+Words callerWords(Request& request, const Int* words, Int known) {
+  const Int word = mem32::wordOf(words);
+  if (word == 0) return Words(request, words, words != nullptr ? known : 0);
+  const std::size_t reach = mem32::bytesFrom(word) / sizeof(Int);
+  return Words(request, words, static_cast<Int>(std::min<std::size_t>(reach, INT32_MAX)));
 }
 
 Int* baseWords(Request& request, Int index, Int length) {

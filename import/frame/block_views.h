@@ -128,6 +128,11 @@ class Block {
   Int* data_ = nullptr;
 };
 
+// A table the caller passes without its length. Inside the mapped base array it reaches to the
+// end of that array, so no read leaves mapped memory; a table of the caller's own memory is
+// taken to hold the known words, those the routine reads at fixed positions.
+Words callerWords(Request& request, const Int* words, Int known);
+
 // A word count that must fit a block: reported when negative or too large.
 bool blockLength(Request& request, long long length);
 

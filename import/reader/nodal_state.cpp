@@ -2,6 +2,7 @@
 // 501 and 502 of unit 61 are open for one (increment key, domain) pair at a time; the pair stays
 // in RHO_MAN_COMMONI between calls and is shared with the element-state readers.
 
+#include <algorithm>
 #include <cmath>
 
 #include "import/reader/restart_data.h"
@@ -343,10 +344,10 @@ void ACC_SDB_GLOBKEY(const Int* stepRow, const Int* increment, const Int* stateK
   if (*status == 0 || globalWord(*stateKey).block == 0) *value = found;
 }
 
-void ACC_SDB_GLOBKEY1(const Int* stateKey, float* value, const Int* table, const Int* tableLength, Int* status) {
+void ACC_SDB_GLOBKEY1(const Int* stateKey, float* value, const Int* table, Int* status) {
   Request request("ACC_SDB_GLOBKEY1");
   float found = 0.0F;
-  *status = globalValue(Words(request, table, *tableLength), *stateKey, &found);
+  *status = globalValue(callerWords(request, table, std::max(L::kGlobalBlockA, L::kGlobalBlockB)), *stateKey, &found);
   if (*status == 0 || globalWord(*stateKey).block == 0) *value = found;
 }
 

@@ -343,16 +343,17 @@ void DBAL2(const Int* operation, const Int* slot, Int* base, const Int* fileUnit
   }
 }
 
-void DBCORE(const Int* n, Int* limit) {
-  if (*n <= *limit) return;
+Int DBCORE(const Int* n, Int* limit) {
+  if (*n <= *limit) return *n;
+  Int& tally = rec::i(CSIZE, kCoreGrowth);
   if (SHR_DBCORE(n) == 0) {
     systemError("MEMORY FAILURE.");
-    return;
+    return tally;
   }
   const Int grow = *n;
-  Int& tally = rec::i(CSIZE, kCoreGrowth);
   tally += grow;
   if (limit != &tally) *limit += grow;
+  return tally;
 }
 
 Int SHR_DBCORE(const Int* n) {

@@ -178,9 +178,9 @@ bool readItem(char tag, Int item, Real* word, const Line& l) {
   const Int available = std::max<Int>(l.last - l.position + 1, 0);
   Int itemStatus = 0, used = 0;
   switch (tag) {
-    case kIntegerTag: used = ACHINT(at, available, word, &itemStatus); break;
-    case kTextTag: used = ACHRCH(at, available, word, &itemStatus); break;
-    default: used = ACHDRL(at, available, word, &itemStatus); break;
+    case kIntegerTag: used = ACHINT(word, at, available, &itemStatus); break;
+    case kTextTag: used = ACHRCH(word, at, available, &itemStatus); break;
+    default: used = ACHDRL(word, at, available, &itemStatus); break;
   }
   if (itemStatus == 0) {
     l.position += used;
@@ -322,11 +322,7 @@ void codec(Int op, const Line& l, Real* record, Int* status) {
     case kRead: readRecord(l, record, status); return;
     case kWrite: writeRecord(l, record, status); return;
     case kEndMode: writeEnd(l, record, status); return;
-    default: {
-      const Int size = l.size;
-      DBSEQA(&op, l.buffer, l.size, &size, &l.position, &l.unit, &l.lineLength, &l.last, &l.state, status);
-      return;
-    }
+    default: DBSEQA(&op, l.buffer, l.size, &l.position, &l.unit, &l.lineLength, &l.last, &l.state, status); return;
   }
 }
 
@@ -397,9 +393,9 @@ extern "C" {
 
 void DBFILA(const Int* operation, Real* record, Int* status) { codec(*operation, activeLine(), record, status); }
 
-void DBSEQA(const Int* operation, char* buffer, Int bufferLength, const Int* size, Int* position, const Int* unit,
+void DBSEQA(const Int* operation, char* buffer, Int bufferLength, Int* position, const Int* unit,
             const Int* lineLength, Int* last, Int* state, Int* status) {
-  const Line l{buffer, std::min(bufferLength, *size), *position, *unit, *lineLength, *last, *state};
+  const Line l{buffer, bufferLength, *position, *unit, *lineLength, *last, *state};
   if (!saneLine(l)) {
     *status = 1;
     return;

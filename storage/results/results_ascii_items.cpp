@@ -219,7 +219,7 @@ Int ARCHCH(Real* word, char* text, Int textLength, Int* status) {
   return kTextItem;
 }
 
-Int ACHINT(const char* text, Int textLength, Real* word, Int* status) {
+Int ACHINT(Real* word, const char* text, Int textLength, Int* status) {
   *status = 0;
   long long width = 0, value = 0;
   const std::string_view item(text, textLength > 0 ? static_cast<std::size_t>(textLength) : 0);
@@ -237,7 +237,7 @@ Int ACHINT(const char* text, Int textLength, Real* word, Int* status) {
   return static_cast<Int>(3 + width);
 }
 
-Int ACHDRL(const char* text, Int textLength, Real* word, Int* status) {
+Int ACHDRL(Real* word, const char* text, Int textLength, Int* status) {
   *status = 0;
   Real value = 0.0;
   if (textLength < kRealItem || !parseReal(std::string_view(text + 1, kRealItem - 1), value)) {
@@ -250,7 +250,7 @@ Int ACHDRL(const char* text, Int textLength, Real* word, Int* status) {
   return kRealItem;
 }
 
-Int ACHRCH(const char* text, Int textLength, Real* word, Int* status) {
+Int ACHRCH(Real* word, const char* text, Int textLength, Int* status) {
   *status = 0;
   if (textLength < kTextItem) {
     message(-2, "CANNOT CONVERT A CHARACTER STRING TO A STRINGSETTING THE STRING TO BLANK");

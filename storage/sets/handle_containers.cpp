@@ -341,7 +341,7 @@ Int SHR_MAPINT2FINTGET(Int handle, const Int* key, Int* values, const Int* capac
   return getArray<IntToInts>(handle, *key, values, *capacity);
 }
 Int SHR_MAPINT2FINTGETITER(Int handle) { return getIterator<IntToInts>(handle); }
-Int SHR_MAPINT2FINTGETNEXT(Int iterator, Int* key) { return nextIntKey<IntToInts>(iterator, key); }
+Int SHR_MAPINT2FINTGETNEXT(Int /*handle*/, Int iterator, Int* key) { return nextIntKey<IntToInts>(iterator, key); }
 
 Int SHR_MAPINT2FDBLCREATE() { return createHandle<IntToReals>(); }
 Int SHR_MAPINT2FDBLCLEAR(Int handle) { return clear<IntToReals>(handle); }
@@ -356,7 +356,7 @@ Int SHR_MAPINT2FDBLGET(Int handle, const Int* key, Real* values, const Int* capa
   return getArray<IntToReals>(handle, *key, values, *capacity);
 }
 Int SHR_MAPINT2FDBLGETITER(Int handle) { return getIterator<IntToReals>(handle); }
-Int SHR_MAPINT2FDBLGETNEXT(Int iterator, Int* key) { return nextIntKey<IntToReals>(iterator, key); }
+Int SHR_MAPINT2FDBLGETNEXT(Int /*handle*/, Int iterator, Int* key) { return nextIntKey<IntToReals>(iterator, key); }
 
 // ---- SHR_MAPSTR2FDBL -------------------------------------------------------------------------------
 
@@ -376,7 +376,7 @@ Int SHR_MAPSTR2FDBLGET(Int handle, const char* key, Int keyLength, Real* values,
 }
 Int SHR_MAPSTR2FDBLGETITER(Int handle) { return getIterator<StringToReals>(handle); }
 
-Int SHR_MAPSTR2FDBLGETNEXT(Int iterator, char* key, Int keyLength) {
+Int SHR_MAPSTR2FDBLGETNEXT(Int /*handle*/, Int iterator, char* key, Int keyLength) {
   auto* live = liveIterator<StringToReals::Iterator>(iterator);
   if (live == nullptr) return 1;
   const std::string& next = live->keys[live->next];

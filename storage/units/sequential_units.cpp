@@ -222,11 +222,10 @@ void DBSASC(const Int* unit, char* text, Int textLength, const Int* n, const Int
   }
 }
 
-void DBFLTP1(const Int* unit, Int* type, const char* name, Int nameLength, const Int* length, Int* word,
-             Int* status) {
+void DBFLTP1(const Int* unit, Int* type, const char* name, Int nameLength, Int* word, Int* status) {
   *status = 1;
   *type = 0;
-  const std::string file(fchar::view(name, std::min(std::max<Int>(*length, 0), nameLength)));
+  const std::string file(fchar::view(name, nameLength));
   if (openUnit(*unit, file, fio::Status::Old, fio::Form::Formatted) == fio::kOk) {
     std::string first;
     if (fio::readLine(*unit, first) == fio::kOk && !first.empty() && first[0] == '*') {
@@ -253,9 +252,8 @@ void DBFLTP(const Int* unit, Int* type, Int* status) {
   *type = 0;
   const std::string file =
       jobFileName(jobString(explicitProgram() ? kSecondName : kJobName), jobString(kJobDirectory), *unit);
-  const Int length = static_cast<Int>(file.size());
   Int word = 0;
-  DBFLTP1(unit, type, file.data(), length, &length, &word, status);
+  DBFLTP1(unit, type, file.data(), static_cast<Int>(file.size()), &word, status);
 }
 
 void SHR_REOPENDATAFILE(const char* name, Int nameLength) {

@@ -89,8 +89,7 @@ ZMX_EXPORT void INQ_RDB_TIMESTEP(const float* time, const float* stepStart, cons
 ZMX_EXPORT void ACC_SDB_GLOBKEY(const Int* stepRow, const Int* increment, const Int* stateKey, float* value,
                                 Int* status);
 // The value of the state key from the open increment's two global blocks.
-ZMX_EXPORT void ACC_SDB_GLOBKEY1(const Int* stateKey, float* value, const Int* table, const Int* tableLength,
-                                 Int* status);
+ZMX_EXPORT void ACC_SDB_GLOBKEY1(const Int* stateKey, float* value, const Int* table, Int* status);
 ZMX_EXPORT void ACC_SDB_NODEKEY(const Int* stepRow, const Int* increment, const Int* stateKey, Int* components,
                                 Int* block, Int* status);
 ZMX_EXPORT void ACC_SDB_NODEKEYALL(const Int* stepRow, const Int* increment, const Int* stateKeys, Int* components,

@@ -76,8 +76,10 @@ ZMX_EXPORT void DBAL2(const Int* operation, const Int* slot, Int* base, const In
 ZMX_EXPORT void DBAL3(const Int* operation, const Int* slot, Int* bases, const Int* fileUnit, const Int* pageLength,
                       Int* records, Int* modified, Int* ages, Int* count, const Int* oldSlot, Int* highest,
                       Int* status);
-// Grows a work array of limit words by n words when n > limit (limit then becomes limit + n).
-ZMX_EXPORT void DBCORE(const Int* n, Int* limit);
+// Grows a work array of limit words by n words when n > limit (limit then becomes limit + n) and
+// adds n to the run's core tally (CSIZE word 3). Returns n when it was within limit, else the
+// tally as it stands after the call (unchanged when the memory could not be raised).
+ZMX_EXPORT Int DBCORE(const Int* n, Int* limit);
 // Raises the analysis database's stack memory in use by 8n bytes; non-zero on success.
 ZMX_EXPORT Int SHR_DBCORE(const Int* n);
 }

@@ -127,8 +127,8 @@ ZMX_EXPORT void DBFIN(const Int* unit);
 ZMX_EXPORT void DBFILA(const Int* operation, Real* record, Int* status);
 // Line layer: 0 reads a line, 1 writes one, 10 finishes a written stream, 2 finishes and
 // rewinds; other operations go to the sequential unit unchanged.
-ZMX_EXPORT void DBSEQA(const Int* operation, char* buffer, Int bufferLength, const Int* size, Int* position,
-                       const Int* unit, const Int* lineLength, Int* last, Int* state, Int* status);
+ZMX_EXPORT void DBSEQA(const Int* operation, char* buffer, Int bufferLength, Int* position, const Int* unit,
+                       const Int* lineLength, Int* last, Int* state, Int* status);
 // Writes items next..lastInteger as integers, then up to lastReal as reals, advancing next.
 ZMX_EXPORT void AFILCH(const Int* operation, const Int* lastInteger, const Int* lastReal, Int* next, Real* record,
                        Int* status);
@@ -138,9 +138,9 @@ ZMX_EXPORT Int AINTCH(Real* word, char* text, Int textLength, Int* status);
 ZMX_EXPORT Int ADRLCH(Real* word, char* text, Int textLength, Int* status);
 ZMX_EXPORT Int ARCHCH(Real* word, char* text, Int textLength, Int* status);
 // Item readers: text starts at the item's tag; at most textLength characters are read.
-ZMX_EXPORT Int ACHINT(const char* text, Int textLength, Real* word, Int* status);
-ZMX_EXPORT Int ACHDRL(const char* text, Int textLength, Real* word, Int* status);
-ZMX_EXPORT Int ACHRCH(const char* text, Int textLength, Real* word, Int* status);
+ZMX_EXPORT Int ACHINT(Real* word, const char* text, Int textLength, Int* status);
+ZMX_EXPORT Int ACHDRL(Real* word, const char* text, Int textLength, Int* status);
+ZMX_EXPORT Int ACHRCH(Real* word, const char* text, Int textLength, Int* status);
 
 // Results units of user programs: declares the units of LRUNIT(2, count) (unit, form) and opens
 // their files; makes a declared unit current; the starting values of the results streams; and a

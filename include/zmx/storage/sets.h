@@ -176,8 +176,10 @@ ZMX_EXPORT Int SHR_MAPSTRING2INTGET(Int handle, const char* key, Int keyLength);
 
 // Array-valued maps: GET gives -1 for an absent key, -2 when the stored length exceeds the
 // capacity, else the length. GETITER gives an iterator over a copy of the keys (0 for an empty
-// map); GETNEXT gives 1 for a 0 or spent iterator, else the next key and 0. The iterator
-// releases itself after its last key.
+// map); GETNEXT takes the map's handle and the iterator and gives 1 for a 0 or spent iterator,
+// else the next key and 0. The iterator walks its own copy of the keys, so it goes on after the
+// map has changed or been deleted and the map's handle is not read. The iterator releases itself
+// after its last key.
 ZMX_EXPORT Int SHR_MAPINT2FINTCREATE();
 ZMX_EXPORT Int SHR_MAPINT2FINTCLEAR(Int handle);
 ZMX_EXPORT Int SHR_MAPINT2FINTDELETE(Int handle);
@@ -187,7 +189,7 @@ ZMX_EXPORT Int SHR_MAPINT2FINTISEMPTY(Int handle);
 ZMX_EXPORT Int SHR_MAPINT2FINTSIZE(Int handle);
 ZMX_EXPORT Int SHR_MAPINT2FINTGET(Int handle, const Int* key, Int* values, const Int* capacity);
 ZMX_EXPORT Int SHR_MAPINT2FINTGETITER(Int handle);
-ZMX_EXPORT Int SHR_MAPINT2FINTGETNEXT(Int iterator, Int* key);
+ZMX_EXPORT Int SHR_MAPINT2FINTGETNEXT(Int handle, Int iterator, Int* key);
 
 ZMX_EXPORT Int SHR_MAPINT2FDBLCREATE();
 ZMX_EXPORT Int SHR_MAPINT2FDBLCLEAR(Int handle);
@@ -198,7 +200,7 @@ ZMX_EXPORT Int SHR_MAPINT2FDBLISEMPTY(Int handle);
 ZMX_EXPORT Int SHR_MAPINT2FDBLSIZE(Int handle);
 ZMX_EXPORT Int SHR_MAPINT2FDBLGET(Int handle, const Int* key, Real* values, const Int* capacity);
 ZMX_EXPORT Int SHR_MAPINT2FDBLGETITER(Int handle);
-ZMX_EXPORT Int SHR_MAPINT2FDBLGETNEXT(Int iterator, Int* key);
+ZMX_EXPORT Int SHR_MAPINT2FDBLGETNEXT(Int handle, Int iterator, Int* key);
 
 // GETNEXT writes the key blank-padded; a key longer than the field gives 1 and the iterator
 // stays where it is.
@@ -211,7 +213,7 @@ ZMX_EXPORT Int SHR_MAPSTR2FDBLISEMPTY(Int handle);
 ZMX_EXPORT Int SHR_MAPSTR2FDBLSIZE(Int handle);
 ZMX_EXPORT Int SHR_MAPSTR2FDBLGET(Int handle, const char* key, Int keyLength, Real* values, const Int* capacity);
 ZMX_EXPORT Int SHR_MAPSTR2FDBLGETITER(Int handle);
-ZMX_EXPORT Int SHR_MAPSTR2FDBLGETNEXT(Int iterator, char* key, Int keyLength);
+ZMX_EXPORT Int SHR_MAPSTR2FDBLGETNEXT(Int handle, Int iterator, char* key, Int keyLength);
 
 // A set of (key, value) pairs; INSERT adds the pair even when it is present already.
 ZMX_EXPORT Int SHR_INTEGERPAIRSETCREATE();

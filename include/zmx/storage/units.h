@@ -21,8 +21,8 @@ ZMX_EXPORT void DBSASR(const Int* unit, char* text, Int textLength, const Int* w
                        Int* errorFlag);
 // type 1 formatted (first character '*'), 2 unformatted; status 0 found, 1 not.
 ZMX_EXPORT void DBFLTP(const Int* unit, Int* type, Int* status);
-ZMX_EXPORT void DBFLTP1(const Int* unit, Int* type, const char* name, Int nameLength, const Int* length, Int* word,
-                        Int* status);
+// The same test on a given file name; word receives the first integer of an unformatted file.
+ZMX_EXPORT void DBFLTP1(const Int* unit, Int* type, const char* name, Int nameLength, Int* word, Int* status);
 // Reopens the printed-output unit of CLINES on the named file for appending; ends the job when
 // it cannot.
 ZMX_EXPORT void SHR_REOPENDATAFILE(const char* name, Int nameLength);

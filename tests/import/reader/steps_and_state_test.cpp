@@ -4,6 +4,7 @@
 #include <random>
 
 #include "siblings/eqc/testing.h"
+#include "siblings/glo/block_store.h"
 #include "tests/import/import_fixture.h"
 #include "zmx/import.h"
 
@@ -177,6 +178,35 @@ TEST_F(StepsAndState, TimesSelectTheFirstIncrementReachingThem) {
     EXPECT_EQ(start, c.start);
     EXPECT_EQ(inStep, c.inStep);
   }
+}
+
+// A host that holds the model table selects global values itself once the increment is open:
+// from the table block it read, or from a copy of the table's head in its own memory.
+TEST_F(StepsAndState, GlobalSelectionFromTheModelTableTheHostHolds) {
+  const Int integers = 17, one = 1, directoryWords = 4;
+  Int directory = 0, table = 0;
+  DSM_BLO_ACCESS(&integers, &RHO_MAN_COMMONI.w[8], &one, &directoryWords, &directory);
+  ASSERT_NE(directory, 0);
+  const Int tableBlock = intAt(directory, 3), tableWords = intAt(directory, 1);
+  DSM_BLO_ACCESS(&integers, &RHO_MAN_COMMONI.w[8], &tableBlock, &tableWords, &table);
+  ASSERT_NE(table, 0);
+  const std::vector<Int> head(work() + table - 1, work() + table - 1 + 29);
+  const Int row = 2, inc = 1;
+  for (const Int key : {91, 92, 96, 98, 110, 97}) {
+    float opened = -7.0F, fromBlock = -8.0F, fromHead = -9.0F;
+    Int status = -1, blockStatus = -1, headStatus = -1;
+    ACC_SDB_GLOBKEY(&row, &inc, &key, &opened, &status);
+    ACC_SDB_GLOBKEY1(&key, &fromBlock, work() + table - 1, &blockStatus);
+    ACC_SDB_GLOBKEY1(&key, &fromHead, head.data(), &headStatus);
+    EXPECT_EQ(status, key == 97 ? 1 : 0);
+    EXPECT_EQ(blockStatus, status) << key;
+    EXPECT_EQ(headStatus, status) << key;
+    EXPECT_EQ(fromBlock, opened) << key;
+    EXPECT_EQ(fromHead, opened) << key;
+  }
+  DSM_BLO_RELEASE(&one, &table);
+  DSM_BLO_RELEASE(&one, &directory);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 }
 
 TEST_F(StepsAndState, GlobalValuesByKeyAndPairsOutOfRange) {

@@ -220,26 +220,27 @@ TEST_F(PagePools, RetiredUnitsAndMissingPagesAreSystemErrors) {
 }
 
 TEST_F(PagePools, CoreExtensionGrowsByTheRequestNotByTheShortfall) {
+  rec::i(CSIZE, 3) = 40;  // growth earlier in the run
   Int limit = 100, n = 100;
-  DBCORE(&n, &limit);
+  EXPECT_EQ(DBCORE(&n, &limit), 100) << "within the limit the request comes back";
   EXPECT_EQ(limit, 100);
-  EXPECT_EQ(rec::i(CSIZE, 3), 0);
+  EXPECT_EQ(rec::i(CSIZE, 3), 40);
   n = 101;
-  DBCORE(&n, &limit);
+  EXPECT_EQ(DBCORE(&n, &limit), 141) << "beyond it the run's new core tally";
   EXPECT_EQ(limit, 201);
-  EXPECT_EQ(rec::i(CSIZE, 3), 101);
+  EXPECT_EQ(rec::i(CSIZE, 3), 141);
   EXPECT_EQ(dm2_testing::stackInUse(), 8 * 101);
 
   n = 150;  // the tally itself as the limit is raised once
-  DBCORE(&n, &rec::i(CSIZE, 3));
-  EXPECT_EQ(rec::i(CSIZE, 3), 251);
+  EXPECT_EQ(DBCORE(&n, &rec::i(CSIZE, 3)), 291);
+  EXPECT_EQ(rec::i(CSIZE, 3), 291);
 
   dm2_testing::setStackLimit(dm2_testing::stackInUse() + 8);
   n = 1000;
-  DBCORE(&n, &limit);
+  EXPECT_EQ(DBCORE(&n, &limit), 291);
   EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
   EXPECT_EQ(limit, 201);
-  EXPECT_EQ(rec::i(CSIZE, 3), 251);
+  EXPECT_EQ(rec::i(CSIZE, 3), 291);
 }
 
 // A reference model of the slot table, written from the allocation rules.

@@ -71,21 +71,21 @@ TEST(ResultsAsciiItems, ReadersTakeBackWhatTheWritersWrote) {
   double word = 0;
   for (double value : {0.0, 7.0, -5.0, 999999999.0, -999999999.0}) {
     const std::string item = integerItem(value, &status);
-    EXPECT_EQ(ACHINT(item.data(), static_cast<Int>(item.size()), &word, &status), static_cast<Int>(item.size()));
+    EXPECT_EQ(ACHINT(&word, item.data(), static_cast<Int>(item.size()), &status), static_cast<Int>(item.size()));
     EXPECT_EQ(word, value);
   }
   for (const char* bad : {"I 0", "I11 12345678901", "I 31 2", "I 2ab", "I 5123"}) {
     eqc_testing::clearMessages();
-    ACHINT(bad, static_cast<Int>(std::strlen(bad)), &word, &status);
+    ACHINT(&word, bad, static_cast<Int>(std::strlen(bad)), &status);
     EXPECT_EQ(status, 2) << bad;
     EXPECT_EQ(word, 0.0);
     EXPECT_TRUE(eqc_testing::printed("CANNOT CONVERT A CHARACTER STRING TO AN INTEGERSETTING THE INTEGER TO ZERO"));
   }
   const std::string real = "D 2.500000000000000+200";
-  ACHDRL(real.data(), static_cast<Int>(real.size()), &word, &status);
+  ACHDRL(&word, real.data(), static_cast<Int>(real.size()), &status);
   EXPECT_EQ(word, 2.5e200);
   EXPECT_EQ(status, 0);
-  ACHDRL("D 1.2.3", 7, &word, &status);
+  ACHDRL(&word, "D 1.2.3", 7, &status);
   EXPECT_EQ(status, 2);
 }
 
@@ -104,7 +104,7 @@ TEST(ResultsAsciiItems, RealsMatchGfortranByteForByte) {
     EXPECT_EQ(realItem(value, &status), "D" + line.substr(17)) << line;
     double back = 0;
     const std::string item = "D" + line.substr(17);
-    ACHDRL(item.data(), static_cast<Int>(item.size()), &back, &status);
+    ACHDRL(&back, item.data(), static_cast<Int>(item.size()), &status);
     EXPECT_EQ(status, 0);
     EXPECT_NEAR(back, value, std::fabs(value) * 1e-15) << line;
   }
@@ -148,6 +148,55 @@ TEST_F(ResultsAscii, StreamOfTheEndRecordAlone) {
   Int status = 0;
   read(&status);
   EXPECT_EQ(status, 1);
+}
+
+// A host driving the line layer and the item routines itself, with its own 128-character buffer
+// and descriptor words, the way the codec does: the buffer's length follows it at once and every
+// later argument keeps its place.
+TEST_F(ResultsAscii, HostDrivesTheLineLayerAndItemsDirectly) {
+  char buffer[128];
+  std::memset(buffer, ' ', sizeof buffer);
+  Int position = 1, unit = 8, lineLength = 80, last = 0, state = 0, status = -1;
+  const Int writeLine = 1, finish = 10, rewind = 2, readLine = 0;
+  double words[] = {4.0, 5.0, -2.5, textWord("TEXT-ONE")};
+  buffer[0] = '*';
+  position = 2;
+  position += AINTCH(&words[0], buffer + position - 1, 128 - position + 1, &status);
+  position += AINTCH(&words[1], buffer + position - 1, 128 - position + 1, &status);
+  position += ADRLCH(&words[2], buffer + position - 1, 128 - position + 1, &status);
+  position += ARCHCH(&words[3], buffer + position - 1, 128 - position + 1, &status);
+  ASSERT_EQ(position, 2 + 4 + 4 + 23 + 9);
+  DBSEQA(&finish, buffer, 128, &position, &unit, &lineLength, &last, &state, &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(position, 1);
+  EXPECT_EQ(state, 0);
+  const auto all = lines();
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(all[0], "*I 14I 15D-2.500000000000000D+00ATEXT-ONE" + std::string(39, ' '));
+
+  DBSEQA(&rewind, buffer, 128, &position, &unit, &lineLength, &last, &state, &status);
+  DBSEQA(&readLine, buffer, 128, &position, &unit, &lineLength, &last, &state, &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(last, 80);
+  EXPECT_EQ(state, -1);
+  double back[4] = {};
+  position = 2;
+  position += ACHINT(&back[0], buffer + position - 1, last - position + 1, &status);
+  position += ACHINT(&back[1], buffer + position - 1, last - position + 1, &status);
+  position += ACHDRL(&back[2], buffer + position - 1, last - position + 1, &status);
+  position += ACHRCH(&back[3], buffer + position - 1, last - position + 1, &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(position, 42);
+  EXPECT_EQ(std::memcmp(back, words, sizeof words), 0);
+
+  // A line written alone leaves what ran over the line length at the front.
+  std::memset(buffer, 'x', 85);
+  position = 86;
+  DBSEQA(&writeLine, buffer, 128, &position, &unit, &lineLength, &last, &state, &status);
+  EXPECT_EQ(position, 6);
+  EXPECT_EQ(last, 85);
+  EXPECT_EQ(state, 1);
+  EXPECT_EQ(std::string(buffer, 6), "xxxxx ");
 }
 
 TEST_F(ResultsAscii, EndKeyWrittenAsARecordIsTheEndRecord) {

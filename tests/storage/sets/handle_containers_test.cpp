@@ -161,7 +161,7 @@ TEST_F(Containers, ArrayValuedMapsStoreCopiesAndCheckTheCallersCapacity) {
 
 // Each array-valued family against a model, iterators included.
 template <class Value, class Insert, class Get>
-void checkIntKeyedFamily(Int map, Insert insert, Get get, Int (*iter)(Int), Int (*next)(Int, Int*),
+void checkIntKeyedFamily(Int map, Insert insert, Get get, Int (*iter)(Int), Int (*next)(Int, Int, Int*),
                          Int (*size)(Int)) {
   std::map<Int, std::vector<Value>> model;
   std::mt19937 random(9);
@@ -187,11 +187,11 @@ void checkIntKeyedFamily(Int map, Insert insert, Get get, Int (*iter)(Int), Int 
   const Int iterator = iter(map);
   Int key = 0;
   for (Int k = 0; k < size(map); ++k) {
-    ASSERT_EQ(next(iterator, &key), 0);
+    ASSERT_EQ(next(map, iterator, &key), 0);
     seen.insert(key);
   }
   EXPECT_EQ(seen.size(), model.size());
-  EXPECT_EQ(next(iterator, &key), 1) << "a spent iterator gives 1";
+  EXPECT_EQ(next(map, iterator, &key), 1) << "a spent iterator gives 1";
   for (const auto& entry : model) EXPECT_TRUE(seen.count(entry.first));
 }
 
@@ -211,7 +211,7 @@ TEST_F(Containers, IteratorsWorkOnACopyAndEmptyMapsGiveNone) {
   const Int map = SHR_MAPSTR2FDBLCREATE();
   EXPECT_EQ(SHR_MAPSTR2FDBLGETITER(map), 0);
   char field[8];
-  EXPECT_EQ(SHR_MAPSTR2FDBLGETNEXT(0, field, 8), 1);
+  EXPECT_EQ(SHR_MAPSTR2FDBLGETNEXT(map, 0, field, 8), 1);
   const Real value = 1.0;
   const Int n = 1;
   SHR_MAPSTR2FDBLINSERT(map, "ALPHA", 5, &value, &n);
@@ -224,19 +224,19 @@ TEST_F(Containers, IteratorsWorkOnACopyAndEmptyMapsGiveNone) {
   std::vector<std::string> seen;
   for (int k = 0; k < 2; ++k) {
     std::string out(8, '#');
-    Int result = SHR_MAPSTR2FDBLGETNEXT(iterator, out.data(), 8);
+    Int result = SHR_MAPSTR2FDBLGETNEXT(map, iterator, out.data(), 8);
     if (result == 1) {
       // Too long for the field: the iterator stays; a wider field gets the key.
       EXPECT_EQ(out, std::string(8, '#'));
       out.assign(12, '#');
-      result = SHR_MAPSTR2FDBLGETNEXT(iterator, out.data(), 12);
+      result = SHR_MAPSTR2FDBLGETNEXT(map, iterator, out.data(), 12);
     }
     ASSERT_EQ(result, 0);
     seen.push_back(out);
   }
   std::sort(seen.begin(), seen.end());
   EXPECT_EQ(seen, (std::vector<std::string>{"ALPHA   ", "LONGER-NAME "}));
-  EXPECT_EQ(SHR_MAPSTR2FDBLGETNEXT(iterator, field, 8), 1);
+  EXPECT_EQ(SHR_MAPSTR2FDBLGETNEXT(map, iterator, field, 8), 1);
   EXPECT_EQ(eqc_testing::messages().size(), 0u);
 }
 
@@ -293,7 +293,7 @@ TEST_F(Containers, BadHandlesAreReportedAndNeverUsed) {
   // A handle of another family.
   EXPECT_EQ(SHR_INTEGERPAIRSETINSERT(ints, &key, &value), 1);
   EXPECT_EQ(SHR_MAPINT2INTSIZE(pairs), 0);
-  EXPECT_EQ(SHR_MAPINT2FINTGETNEXT(ints, nullptr), 1);
+  EXPECT_EQ(SHR_MAPINT2FINTGETNEXT(pairs, ints, nullptr), 1);
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 3);
 
   // A deleted container, and a 0 handle elsewhere than DELETE.

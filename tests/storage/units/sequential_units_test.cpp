@@ -203,6 +203,30 @@ TEST_F(JobFiles, FileTypeFromTheFirstCharacterOrTheFirstRecord) {
   EXPECT_EQ(status, 1);
 }
 
+// A host passes a blank-padded name field whose length is the one that follows it.
+TEST_F(JobFiles, FileTypeOfAGivenNameTakesTheFieldLength) {
+  const std::string name = path("given.bin");
+  Int status = -1;
+  const Int unit = 40;
+  ASSERT_EQ(fio::open(unit, {name, fio::Status::New, fio::Access::Sequential, fio::Form::Unformatted}), fio::kOk);
+  const Int first = 42;
+  ASSERT_EQ(fio::writeRecord(unit, &first, sizeof first), fio::kOk);
+  fio::close(unit);
+  char field[256];
+  std::memset(field, ' ', sizeof field);
+  std::memcpy(field, name.data(), name.size());
+  Int type = -1, word = 0;
+  DBFLTP1(&unit, &type, field, static_cast<Int>(sizeof field), &word, &status);
+  EXPECT_EQ(type, 2);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(word, 42);
+  EXPECT_FALSE(fio::isOpen(unit));
+  // Cut short, the name names no file.
+  DBFLTP1(&unit, &type, field, static_cast<Int>(name.size()) - 1, &word, &status);
+  EXPECT_EQ(type, 0);
+  EXPECT_EQ(status, 1);
+}
+
 TEST_F(JobFiles, ReopenedDataFileAppendsOrEndsTheJob) {
   const std::string data = path("run.dat");
   std::ofstream(data) << "first\n";
