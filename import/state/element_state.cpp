@@ -164,13 +164,30 @@ bool nodalBlocks(ClassRequest& r, Block& summed, Block& reference, Block& displa
   return r.request.ok();
 }
 
-// The reference-angle switch: word 51 of the step block of the open step data (0 without one).
-Int referenceSwitch(Request& request) {
-  if (!stepDataOpen()) return 0;
-  Block directory(request), block(request);
-  if (!directory.read(rho(rw::kStep), 1, L::kStepDirectoryWords, false) || directory.i(4) < 1) return 0;
-  if (!block.read(rho(rw::kStep), directory.i(4), directory.i(1), false)) return 0;
-  return block.words().has(L::kReferenceAngleSwitch) ? block.i(L::kReferenceAngleSwitch) : 0;
+// The restart-side model block of the open step data (partition 203), whose word 51 is the
+// reference-angle switch; false when no step data is open.
+bool readRestartBlock(Block& block) {
+  if (!stepDataOpen()) return false;
+  Block directory(block.request());
+  if (!directory.read(rho(rw::kStep), 1, L::kStepDirectoryWords, false) || directory.i(4) < 1) return false;
+  return block.read(rho(rw::kStep), directory.i(4), directory.i(1), false) &&
+         block.words().has(L::kReferenceAngleSwitch);
+}
+
+// The address of the table whose position stands in word `word` of the model table, or null when
+// that position lies outside it.
+const Int* tableAt(const Words& t, long long word) {
+  const long long position = t.has(word) ? t.i(word) : 0;
+  return t.has(position) ? t.data() + position - 1 : nullptr;
+}
+
+// The lengths of the integer and real model tables, from the model partition's directory.
+bool modelLengths(Request& request, Int& tableLength, Int& realsLength) {
+  Block directory(request);
+  if (!directory.read(rho(rw::kModel), 1, L::kModelDirectoryWords, false)) return false;
+  tableLength = directory.i(1);
+  realsLength = directory.i(2);
+  return request.ok();
 }
 
 void elementKey(ClassRequest& r) {
@@ -251,12 +268,20 @@ void ACC_SDB_ELEMKEY(const Int* step, const Int* increment, const Int* key, cons
   openStatePair(incrementKeyValue, model.table.words().i(model.table.words().i(L::kClassRecords) +
                                                           static_cast<long long>(L::kClassRecordWords) *
                                                               (*elementClass - 1) + L::kClassDomain - 1));
-  const Int switchValue = referenceSwitch(request);
-  const Int tableLength = model.table.length(), realsLength = model.reals.length();
+  const Words& t = model.table.words();
+  const Int d = t.i(t.i(L::kClassRecords) + static_cast<long long>(L::kClassRecordWords) * (*elementClass - 1) +
+                    L::kClassDomain - 1);
+  // Without step data the restart-side block reads as zeros (no reference angles).
+  Block restart(request);
+  const Int noRestart[L::kReferenceAngleSwitch] = {};
+  const Int* restartBlock = readRestartBlock(restart) ? restart.data() : noRestart;
   Int answer = kNoBlock;
   if (request.ok())
-    ACC_SDB_ELEMKEY1(key, elementClass, point, direct, shear, &answer, status, model.table.data(), &tableLength,
-                     reinterpret_cast<const float*>(model.reals.data()), &realsLength, &switchValue);
+    ACC_SDB_ELEMKEY1(key, elementClass, point, direct, shear, tableAt(t, L::kGlobalTable), &answer,
+                     tableAt(t, tableRow(d, L::kNodeEntries)), tableAt(t, tableRow(d, L::kRowNodeLayout)),
+                     tableAt(t, tableRow(d, L::kBlockList)), tableAt(t, tableRow(d, L::kGroupOffsets)), status,
+                     tableAt(t, L::kClassRecords), t.data(), reinterpret_cast<const float*>(model.reals.data()),
+                     restartBlock);
   if (*status != 0 || !request.ok() || answer == kNoBlock) {
     *status = *status == 0 ? 1 : *status;
     *direct = *shear = 0;
@@ -266,11 +291,26 @@ void ACC_SDB_ELEMKEY(const Int* step, const Int* increment, const Int* key, cons
   *index = answer + indexOffset();
 }
 
-void ACC_SDB_ELEMKEY1(const Int* key, const Int* elementClass, const Int* point, Int* direct, Int* shear, Int* index,
-                      Int* status, const Int* table, const Int* tableLength, const float* reals,
-                      const Int* realsLength, const Int* referenceAngleSwitch) {
-  zmx::imp::classKey(0, key, elementClass, point, direct, shear, index, status, table, tableLength, reals, realsLength,
-                     referenceAngleSwitch);
+void ACC_SDB_ELEMKEY1(const Int* key, const Int* elementClass, const Int* point, Int* direct, Int* shear,
+                      const Int* globalEntry, Int* index, const Int* /*nodeEntry*/, const Int* /*nodeLayout*/,
+                      const Int* /*blockNumbers*/, const Int* /*groupOffsets*/, Int* status, const Int* /*classTable*/,
+                      const Int* table, const float* reals, const Int* restartBlock) {
+  using namespace zmx::imp;
+  // The tables are those the model partition holds; their lengths come from its directory.
+  Request request("ACC_SDB_ELEMKEY1");
+  Int tableLength = 0, realsLength = 0;
+  const Words restart = callerWords(request, restartBlock, L::kReferenceAngleSwitch);
+  const Words entry = callerWords(request, globalEntry, L::kGlobalTableWords);
+  if (!modelLengths(request, tableLength, realsLength) || !restart.has(L::kReferenceAngleSwitch) ||
+      !entry.has(L::kThicknessSwitch)) {
+    *direct = *shear = 0;
+    *index = kNoBlock;
+    *status = 1;
+    return;
+  }
+  const Int referenceAngleSwitch = restart.i(L::kReferenceAngleSwitch);
+  classKey(0, key, elementClass, point, direct, shear, index, status, table, &tableLength, reals, &realsLength,
+           &referenceAngleSwitch);
 }
 
 #define ZMX_KIND_ENTRY(NAME, KIND)                                                                              \

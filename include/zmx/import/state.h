@@ -189,9 +189,15 @@ ZMX_EXPORT void ACC_SDB_ELEMKEYBEAMSEG(const Int* key, const Int* n, const Int* 
                                        const float* pointState, const float* pointShared, const Int* groupVariables,
                                        const Int* material, const Int* table, const Int* ownTable, float* work,
                                        float* answer);
+// The worker of ACC_SDB_ELEMKEY over the tables it holds: the global-table entry (its third word
+// the thickness switch), the four domain tables of the class's domain (node entry, node layout,
+// block numbers, group offsets), the class table, the integer and real model tables and the
+// restart-side model block (its word 51 the reference-angle switch).
 ZMX_EXPORT void ACC_SDB_ELEMKEY1(const Int* stateKey, const Int* elementClass, const Int* point, Int* direct,
-                                 Int* shear, Int* index, Int* status, const Int* table, const Int* tableLength,
-                                 const float* reals, const Int* realsLength, const Int* referenceAngleSwitch);
+                                 Int* shear, const Int* globalEntry, Int* index, const Int* nodeEntry,
+                                 const Int* nodeLayout, const Int* blockNumbers, const Int* groupOffsets, Int* status,
+                                 const Int* classTable, const Int* table, const float* reals,
+                                 const Int* restartBlock);
 // The same for a class of one kind (continuum, shell, beam); a class of another kind: status 1.
 ZMX_EXPORT void ACC_SDB_ELEMKEYSOLID(const Int* stateKey, const Int* elementClass, const Int* point, Int* direct,
                                      Int* shear, Int* index, Int* status, const Int* table, const Int* tableLength,
