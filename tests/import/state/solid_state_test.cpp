@@ -149,6 +149,17 @@ TEST_F(SolidState, TheWorkerServesAHostThatHandsItTheTables) {
   EDI_MAN_GLOBALSTORE(&scratch, &scratch, &scratch, &scratch, &scratch, &offset, &one);
   ASSERT_NE(index, a.index - offset) << "a second answer of its own";
   EXPECT_EQ(reals(index + offset, 27), reals(a.index, 27));
+
+  // The shell routine handed this continuum class's record declines it.
+  const Int* record8 = at(12) + 8 - 1;
+  const float none[1] = {};
+  const Int counts = 1;
+  ACC_SDB_ELEMKEYSHELL(&key, &point, &direct, &shear, &counts, &index, &status, noRestart, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, none, none, none, &counts, &counts,
+                       &counts, t, &counts, record8);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(index, 134217729);
+  EXPECT_EQ(direct + shear, 0);
   DSM_BLO_RELEASE(&two, &realTable);
   DSM_BLO_RELEASE(&one, &table);
   DSM_BLO_RELEASE(&one, &directory);
