@@ -3,6 +3,7 @@
 // for surface measures, nodal area weights, section thickness and integration points.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "elements/geometry/element_records.h"
 #include "elements/geometry/element_support.h"
@@ -91,9 +92,10 @@ void LSGSAX(const Int* element, const Real* X, const Int* ldim, const Int* nodes
   const Int k = word(rec, 48);
   const Int m = *points > 0 ? word(rec, kPoints) / *points : 0;
   const ElementView e = viewElement(*handle);
-  const Int shearReals = 3 * ((*nodes - 1) * k + (k - 1) * *nodes);
-  if (*nodes >= 2 && *nodes <= 3 && shearReals > 0)
-    if (Real* shear = realVariable(e.layout, 22, shearReals)) SAXASHEARNORMALS(nodes, &k, X, ldim, shear);
+  // Worked in 64 bits: a damaged count of the type record asks for no variable rather than wrapping.
+  const long long shearReals = 3 * ((*nodes - 1LL) * k + (k - 1LL) * *nodes);
+  if (*nodes >= 2 && *nodes <= 3 && shearReals > 0 && shearReals <= std::numeric_limits<Int>::max())
+    if (Real* shear = realVariable(e.layout, 22, static_cast<Int>(shearReals))) SAXASHEARNORMALS(nodes, &k, X, ldim, shear);
   EQC_LSGSAX(X, a6, ldim, nodes, element, points, program(), a11, a12, a13, a14);
   for (Int i = 1; i <= *points; ++i) {
     Real w1 = 0.0, t = 0.0, b = 0.0, w2 = 0.0, w3 = 0.0, c = 0.0, w4 = 0.0;

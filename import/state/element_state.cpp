@@ -164,13 +164,76 @@ bool nodalBlocks(ClassRequest& r, Block& summed, Block& reference, Block& displa
   return r.request.ok();
 }
 
-// The reference-angle switch: word 51 of the step block of the open step data (0 without one).
-Int referenceSwitch(Request& request) {
-  if (!stepDataOpen()) return 0;
-  Block directory(request), block(request);
-  if (!directory.read(rho(rw::kStep), 1, L::kStepDirectoryWords, false) || directory.i(4) < 1) return 0;
-  if (!block.read(rho(rw::kStep), directory.i(4), directory.i(1), false)) return 0;
-  return block.words().has(L::kReferenceAngleSwitch) ? block.i(L::kReferenceAngleSwitch) : 0;
+// The restart-side model block of the open step data (partition 203), whose word 51 is the
+// reference-angle switch; false when no step data is open.
+bool readRestartBlock(Block& block) {
+  if (!stepDataOpen()) return false;
+  Block directory(block.request());
+  if (!directory.read(rho(rw::kStep), 1, L::kStepDirectoryWords, false) || directory.i(4) < 1) return false;
+  return block.read(rho(rw::kStep), directory.i(4), directory.i(1), false) &&
+         block.words().has(L::kReferenceAngleSwitch);
+}
+
+// The address of the table whose position stands in word `word` of the model table, or null when
+// that position lies outside it.
+const Int* tableAt(const Words& t, long long word) {
+  const long long position = t.has(word) ? t.i(word) : 0;
+  return t.has(position) ? t.data() + position - 1 : nullptr;
+}
+
+// The lengths of the integer and real model tables, from the model partition's directory.
+bool modelLengths(Request& request, Int& tableLength, Int& realsLength) {
+  Block directory(request);
+  if (!directory.read(rho(rw::kModel), 1, L::kModelDirectoryWords, false)) return false;
+  tableLength = directory.i(1);
+  realsLength = directory.i(2);
+  return request.ok();
+}
+
+// The address of word `word` of the table from position p on, or null outside the table.
+const Int* wordAt(const Words& t, long long p, long long word = 1) {
+  return t.has(p) && t.has(p + word - 1) ? t.data() + p + word - 2 : nullptr;
+}
+
+// Hands the request to the routine of the class's kind with the arguments that routine takes:
+// the class record, the tables of the class and its type, the nodal blocks and the counts.
+void callKind(ClassRequest& r) {
+  const Words& t = r.table;
+  const long long list = r.CR(L::kClassGroupList), type = r.CR(2);
+  const Int* groupList = wordAt(t, list);
+  const Int* groupRecords = wordAt(t, list + t.i(list + 3) - 1);
+  const Int* typeRecord = wordAt(t, type);
+  const Int* blockNumbers = wordAt(t, r.CR(L::kClassBlockNumbers));
+  const Int* blockWords = wordAt(t, r.CR(L::kClassBlockWords));
+  const Int* groupLayouts = wordAt(t, r.TR(L::kTypeGroupLayouts));
+  const Int* classVariables = wordAt(t, r.TR(L::kTypeVariables));
+  const long long realData = r.CR(L::kClassReals);
+  const float* classReals =
+      r.reals.has(realData) ? reinterpret_cast<const float*>(r.reals.data()) + realData - 1 : nullptr;
+  const Int* record15 = wordAt(t, r.record, 15);
+  const Int* record8 = wordAt(t, r.record, L::kClassSegments);
+  const Int product = static_cast<Int>(std::clamp<long long>(1LL * r.CR(11) * r.CR(12), INT32_MIN, INT32_MAX));
+  if (!r.request.ok()) return;
+  switch (r.CR(1)) {
+    case 10:
+      ACC_SDB_ELEMKEYSOLID(record15, &r.key, &r.point, r.direct, r.shear, r.index, r.status, &r.referenceSwitch,
+                           groupList, groupList, groupRecords, typeRecord, classReals, blockNumbers, blockWords,
+                           groupLayouts, classVariables, r.summed, r.firstRead, &r.K1, &r.K2, t.data(), &product,
+                           record8, &r.thicknessSwitch);
+      return;
+    case 20:
+      ACC_SDB_ELEMKEYSHELL(&r.key, &r.point, r.direct, r.shear, &r.thicknessSwitch, r.index, r.status,
+                           &r.referenceSwitch, groupList, groupList, groupRecords, typeRecord, classReals,
+                           blockNumbers, blockWords, groupLayouts, classVariables, r.summed, r.firstRead,
+                           r.secondState, &r.K1, &r.K2, &r.K2second, t.data(), &product, record8);
+      return;
+    case 30:
+      ACC_SDB_ELEMKEYBEAM(&r.key, &r.point, r.direct, r.shear, r.index, r.status, groupList, groupRecords,
+                          typeRecord, classReals, blockNumbers, blockWords, groupLayouts, classVariables, t.data(),
+                          &product, record8);
+      return;
+    default: *r.status = 1;
+  }
 }
 
 void elementKey(ClassRequest& r) {
@@ -186,9 +249,7 @@ void elementKey(ClassRequest& r) {
     *r.status = 1;
     return;
   }
-  if (kind == 10) solidKind(r);
-  if (kind == 20) shellKind(r);
-  if (kind == 30) beamKind(r);
+  callKind(r);
   if (!r.request.ok()) *r.status = 1;
 }
 
@@ -230,6 +291,72 @@ void classKey(Int kind, const Int* key, const Int* elementClass, const Int* poin
   if (*status != 0) *index = kNoBlock;
 }
 
+// A kind routine called with the arguments its entry forms. The class record is found from the
+// address of its word 8 in the integer model table, and the real model table from the address of
+// the class's real data; the tables' lengths come from the model partition's directory.
+struct KindArguments {
+  const Int* record8;
+  Int key, point;
+  Int *direct, *shear, *index, *status;
+  Int referenceSwitch, thicknessSwitch;
+  const Int* table;
+  const float* classReals;
+  const float *summed, *firstRead, *secondState;
+  Int K1, K2, K2second;
+};
+
+void kindFromArguments(const char* routine, int kind, const KindArguments& a) {
+  Request request(routine);
+  *a.direct = *a.shear = 0;
+  *a.index = kNoBlock;
+  *a.status = 1;
+  Int tableLength = 0, realsLength = 0;
+  if (a.table == nullptr || a.record8 == nullptr || !modelLengths(request, tableLength, realsLength)) return;
+  const long long record = (a.record8 - a.table) - (L::kClassSegments - 1) + 1;
+  ClassRequest r{request, Words(request, a.table, tableLength), Words()};
+  const long long records = r.table.i(L::kClassRecords);
+  const long long c = (record - records) / L::kClassRecordWords + 1;
+  if (!request.ok() || record < records || (record - records) % L::kClassRecordWords != 0 ||
+      !classInRange(r.table, static_cast<Int>(std::min<long long>(c, INT32_MAX))))
+    return;
+  r.elementClass = static_cast<Int>(c);
+  r.record = record;
+  if (r.CR(1) != kind) return;
+  const long long realData = r.CR(L::kClassReals);
+  if (a.classReals != nullptr && realData >= 1 && realData <= realsLength)
+    r.reals = Words(request, reinterpret_cast<const Int*>(a.classReals - (realData - 1)), realsLength);
+  r.key = a.key;
+  r.point = a.point;
+  r.direct = a.direct;
+  r.shear = a.shear;
+  r.index = a.index;
+  r.status = a.status;
+  r.referenceSwitch = a.referenceSwitch;
+  r.thicknessSwitch = a.thicknessSwitch;
+  r.K1 = a.K1;
+  r.K2 = a.K2;
+  r.K2second = a.K2second;
+  r.summed = a.summed;
+  r.firstRead = a.firstRead;
+  r.secondState = a.secondState;
+  if (r.summed == nullptr || r.firstRead == nullptr || (kind == 20 && r.secondState == nullptr)) return;
+  // The displacement alone, for the strain operators that take it apart from the reference.
+  Block displacement(request);
+  const long long size = 1LL * r.K1 * r.K2;
+  if (kind == 10) {
+    if (!makeScratch(request, displacement, size)) return;
+    float* moved = reinterpret_cast<float*>(const_cast<Int*>(displacement.data()));
+    for (long long k = 0; k < size; ++k) moved[k] = r.summed[k] - r.firstRead[k];
+    r.displacement = moved;
+  }
+  *a.status = 0;
+  if (kind == 10) solidKind(r);
+  if (kind == 20) shellKind(r);
+  if (kind == 30) beamKind(r);
+  if (!request.ok()) *a.status = 1;
+  if (*a.status != 0) *a.index = kNoBlock;
+}
+
 }  // namespace zmx::imp
 
 extern "C" {
@@ -251,12 +378,20 @@ void ACC_SDB_ELEMKEY(const Int* step, const Int* increment, const Int* key, cons
   openStatePair(incrementKeyValue, model.table.words().i(model.table.words().i(L::kClassRecords) +
                                                           static_cast<long long>(L::kClassRecordWords) *
                                                               (*elementClass - 1) + L::kClassDomain - 1));
-  const Int switchValue = referenceSwitch(request);
-  const Int tableLength = model.table.length(), realsLength = model.reals.length();
+  const Words& t = model.table.words();
+  const Int d = t.i(t.i(L::kClassRecords) + static_cast<long long>(L::kClassRecordWords) * (*elementClass - 1) +
+                    L::kClassDomain - 1);
+  // Without step data the restart-side block reads as zeros (no reference angles).
+  Block restart(request);
+  const Int noRestart[L::kReferenceAngleSwitch] = {};
+  const Int* restartBlock = readRestartBlock(restart) ? restart.data() : noRestart;
   Int answer = kNoBlock;
   if (request.ok())
-    ACC_SDB_ELEMKEY1(key, elementClass, point, direct, shear, &answer, status, model.table.data(), &tableLength,
-                     reinterpret_cast<const float*>(model.reals.data()), &realsLength, &switchValue);
+    ACC_SDB_ELEMKEY1(key, elementClass, point, direct, shear, tableAt(t, L::kGlobalTable), &answer,
+                     tableAt(t, tableRow(d, L::kNodeEntries)), tableAt(t, tableRow(d, L::kRowNodeLayout)),
+                     tableAt(t, tableRow(d, L::kBlockList)), tableAt(t, tableRow(d, L::kGroupOffsets)), status,
+                     tableAt(t, L::kClassRecords), t.data(), reinterpret_cast<const float*>(model.reals.data()),
+                     restartBlock);
   if (*status != 0 || !request.ok() || answer == kNoBlock) {
     *status = *status == 0 ? 1 : *status;
     *direct = *shear = 0;
@@ -266,23 +401,62 @@ void ACC_SDB_ELEMKEY(const Int* step, const Int* increment, const Int* key, cons
   *index = answer + indexOffset();
 }
 
-void ACC_SDB_ELEMKEY1(const Int* key, const Int* elementClass, const Int* point, Int* direct, Int* shear, Int* index,
-                      Int* status, const Int* table, const Int* tableLength, const float* reals,
-                      const Int* realsLength, const Int* referenceAngleSwitch) {
-  zmx::imp::classKey(0, key, elementClass, point, direct, shear, index, status, table, tableLength, reals, realsLength,
-                     referenceAngleSwitch);
+void ACC_SDB_ELEMKEY1(const Int* key, const Int* elementClass, const Int* point, Int* direct, Int* shear,
+                      const Int* globalEntry, Int* index, const Int* /*nodeEntry*/, const Int* /*nodeLayout*/,
+                      const Int* /*blockNumbers*/, const Int* /*groupOffsets*/, Int* status, const Int* /*classTable*/,
+                      const Int* table, const float* reals, const Int* restartBlock) {
+  using namespace zmx::imp;
+  // The tables are those the model partition holds; their lengths come from its directory.
+  Request request("ACC_SDB_ELEMKEY1");
+  Int tableLength = 0, realsLength = 0;
+  const Words restart = callerWords(request, restartBlock, L::kReferenceAngleSwitch);
+  const Words entry = callerWords(request, globalEntry, L::kGlobalTableWords);
+  if (!modelLengths(request, tableLength, realsLength) || !restart.has(L::kReferenceAngleSwitch) ||
+      !entry.has(L::kThicknessSwitch)) {
+    *direct = *shear = 0;
+    *index = kNoBlock;
+    *status = 1;
+    return;
+  }
+  const Int referenceAngleSwitch = restart.i(L::kReferenceAngleSwitch);
+  classKey(0, key, elementClass, point, direct, shear, index, status, table, &tableLength, reals, &realsLength,
+           &referenceAngleSwitch);
 }
 
-#define ZMX_KIND_ENTRY(NAME, KIND)                                                                              \
-  void NAME(const Int* key, const Int* elementClass, const Int* point, Int* direct, Int* shear, Int* index,      \
-            Int* status, const Int* table, const Int* tableLength, const float* reals, const Int* realsLength,   \
-            const Int* referenceAngleSwitch) {                                                                  \
-    zmx::imp::classKey(KIND, key, elementClass, point, direct, shear, index, status, table, tableLength, reals, \
-                       realsLength, referenceAngleSwitch);                                                      \
-  }
-ZMX_KIND_ENTRY(ACC_SDB_ELEMKEYSOLID, 10)
-ZMX_KIND_ENTRY(ACC_SDB_ELEMKEYSHELL, 20)
-ZMX_KIND_ENTRY(ACC_SDB_ELEMKEYBEAM, 30)
-#undef ZMX_KIND_ENTRY
+void ACC_SDB_ELEMKEYSOLID(const Int* /*record15*/, const Int* key, const Int* point, Int* direct, Int* shear, Int* index,
+                          Int* status, const Int* restart51, const Int* /*groupList*/, const Int* /*groupListAgain*/,
+                          const Int* /*groupRecords*/, const Int* /*typeRecord*/, const float* classReals,
+                          const Int* /*blockNumbers*/, const Int* /*blockWords*/, const Int* /*groupLayouts*/,
+                          const Int* /*classVariables*/, const float* summed, const float* firstRead, const Int* K1,
+                          const Int* K2, const Int* table, const Int* /*segmentProduct*/, const Int* record8,
+                          const Int* global3) {
+  zmx::imp::kindFromArguments("ACC_SDB_ELEMKEYSOLID", 10,
+                              {record8, *key, *point, direct, shear, index, status, *restart51, *global3, table,
+                               classReals, summed, firstRead, nullptr, *K1, *K2, 0});
+}
+
+void ACC_SDB_ELEMKEYSHELL(const Int* key, const Int* point, Int* direct, Int* shear, const Int* global3, Int* index,
+                          Int* status, const Int* restart51, const Int* /*groupList*/, const Int* /*groupListAgain*/,
+                          const Int* /*groupRecords*/, const Int* /*typeRecord*/, const float* classReals,
+                          const Int* /*blockNumbers*/, const Int* /*blockWords*/, const Int* /*groupLayouts*/,
+                          const Int* /*classVariables*/, const float* summed, const float* firstRead,
+                          const float* secondState, const Int* K1, const Int* K2, const Int* K2second,
+                          const Int* table, const Int* /*segmentProduct*/, const Int* record8) {
+  zmx::imp::kindFromArguments("ACC_SDB_ELEMKEYSHELL", 20,
+                              {record8, *key, *point, direct, shear, index, status, *restart51, *global3, table,
+                               classReals, summed, firstRead, secondState, *K1, *K2, *K2second});
+}
+
+void ACC_SDB_ELEMKEYBEAM(const Int* key, const Int* point, Int* direct, Int* shear, Int* index, Int* status,
+                         const Int* /*groupList*/, const Int* /*groupRecords*/, const Int* /*typeRecord*/,
+                         const float* classReals, const Int* /*blockNumbers*/, const Int* /*blockWords*/,
+                         const Int* /*groupLayouts*/, const Int* /*classVariables*/, const Int* table,
+                         const Int* /*segmentProduct*/, const Int* record8) {
+  // The beam routine reads no nodal block and neither switch.
+  static constexpr float kNoNodes[1] = {};
+  zmx::imp::kindFromArguments("ACC_SDB_ELEMKEYBEAM", 30,
+                              {record8, *key, *point, direct, shear, index, status, 0, 0, table, classReals, kNoNodes,
+                               kNoNodes, nullptr, 0, 0, 0});
+}
 
 }  // extern "C"

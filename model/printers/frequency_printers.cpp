@@ -17,7 +17,7 @@ using namespace zmx::steps;
 using zmx::printing::pagin;
 using zmx::printing::put;
 
-constexpr int kRangeSlots = 5;
+constexpr long long kRangeSlots = 5;  // positions are worked in 64 bits: counts come from the record
 constexpr int kSolutionMethodWord = 19;  // CPROD
 
 std::string_view scalingName(Int code) {
@@ -26,9 +26,9 @@ std::string_view scalingName(Int code) {
   return "                ";
 }
 
-void ranges(std::string_view rowFormat, const Real* rec, Int N, Int count, const Int* iprint) {
+void ranges(std::string_view rowFormat, const Real* rec, long long N, Int count, const Int* iprint) {
   for (Int r = 0; r < count; ++r) {
-    const Int first = N + 5 + kRangeSlots * r;
+    const long long first = N + 5 + kRangeSlots * r;
     const std::string_view scaling = scalingName(integerAt(rec, first + 4));
     put(printUnit(iprint), rowFormat,
         {realAt(rec, first), realAt(rec, first + 1), integerAt(rec, first + 2), realAt(rec, first + 3),
@@ -38,7 +38,7 @@ void ranges(std::string_view rowFormat, const Real* rec, Int N, Int count, const
 }
 
 // The count reals from slot first, five a line.
-void points(const Real* rec, Int first, Int count, const Int* iprint) {
+void points(const Real* rec, long long first, Int count, const Int* iprint) {
   put(printUnit(iprint), "(10X,5(1P,G12.3))", {fio::outArray(at(rec, first), static_cast<std::size_t>(count))});
 }
 
@@ -48,7 +48,7 @@ extern "C" {
 
 void HRRES(const Int* irec, const Real* rec, const Int* n, const Int* istep, const Int* iprint) {
   (void)irec;
-  const Int N = *n;
+  const long long N = *n;
   const Int unit = printUnit(iprint);
   heading("R A N D O M    R E S P O N S E   A N A L Y S I S         ", istep, iprint);
   description(rec, iprint);
@@ -72,7 +72,7 @@ void HSSRES(const Int* irec, const Real* rec, const Int* n, const Int* istep, co
       "(10X,'DIRECT CALCULATION WITH REAL MATRICES ONLY',/)", "(10X,'DIRECT CALCULATION WITH COMPLEX MATRICES',/)",
       "(10X,'SUBSPACE CALCULATION WITH REAL MATRICES ONLY',/)",
       "(10X,'SUBSPACE CALCULATION WITH COMPLEX MATRICES',/)"};
-  const Int N = *n;
+  const long long N = *n;
   const Int unit = printUnit(iprint);
   heading("S T E A D Y   S T A T E   A N A L Y S I S                ", istep, iprint);
   description(rec, iprint);
@@ -103,13 +103,13 @@ void HSSRES(const Int* irec, const Real* rec, const Int* n, const Int* istep, co
 
 void FREQBOUND(const Int* n, const Int* irec, const Real* rec, Real* flow, Real* fhigh) {
   (void)irec;
-  const Int N = *n;
+  const long long N = *n;
   *flow = 1.0e36;
   *fhigh = -1.0e36;
   const Int nr = integerAt(rec, N + 2);
   const Int ns = integerAt(rec, N + 3);
   for (Int r = 0; r < nr; ++r) {
-    const Int first = N + 5 + kRangeSlots * r;
+    const long long first = N + 5 + kRangeSlots * r;
     *flow = std::min(*flow, realAt(rec, first));
     *fhigh = std::max(*fhigh, realAt(rec, first + 1));
   }

@@ -86,7 +86,7 @@ void SHR_BSECT(const Int* nnode, const Int* itype, const Int* nv, const Int* ld,
   const Int nodes = *nnode, offset = rec::i(CNS, kDisplacementOffset);
   const bool space = *itype >= kSpaceBeams;
   const Int perNode = space ? 6 : 2;
-  const Real* reference = mem32::at<Real>(GETVARDR(layout, &kReferenceDirections), static_cast<std::size_t>(nodes * perNode));
+  const Real* reference = mem32::at<Real>(GETVARDR(layout, &kReferenceDirections), static_cast<std::size_t>(nodes) * perNode);
   if (reference == nullptr) return;
   // Initial rotations, when stored: an equal share of variable 20 per node.
   const Real* initial = nullptr;

@@ -189,17 +189,37 @@ ZMX_EXPORT void ACC_SDB_ELEMKEYBEAMSEG(const Int* key, const Int* n, const Int* 
                                        const float* pointState, const float* pointShared, const Int* groupVariables,
                                        const Int* material, const Int* table, const Int* ownTable, float* work,
                                        float* answer);
+// The worker of ACC_SDB_ELEMKEY over the tables it holds: the global-table entry (its third word
+// the thickness switch), the four domain tables of the class's domain (node entry, node layout,
+// block numbers, group offsets), the class table, the integer and real model tables and the
+// restart-side model block (its word 51 the reference-angle switch).
 ZMX_EXPORT void ACC_SDB_ELEMKEY1(const Int* stateKey, const Int* elementClass, const Int* point, Int* direct,
-                                 Int* shear, Int* index, Int* status, const Int* table, const Int* tableLength,
-                                 const float* reals, const Int* realsLength, const Int* referenceAngleSwitch);
-// The same for a class of one kind (continuum, shell, beam); a class of another kind: status 1.
-ZMX_EXPORT void ACC_SDB_ELEMKEYSOLID(const Int* stateKey, const Int* elementClass, const Int* point, Int* direct,
-                                     Int* shear, Int* index, Int* status, const Int* table, const Int* tableLength,
-                                     const float* reals, const Int* realsLength, const Int* referenceAngleSwitch);
-ZMX_EXPORT void ACC_SDB_ELEMKEYSHELL(const Int* stateKey, const Int* elementClass, const Int* point, Int* direct,
-                                     Int* shear, Int* index, Int* status, const Int* table, const Int* tableLength,
-                                     const float* reals, const Int* realsLength, const Int* referenceAngleSwitch);
-ZMX_EXPORT void ACC_SDB_ELEMKEYBEAM(const Int* stateKey, const Int* elementClass, const Int* point, Int* direct,
-                                    Int* shear, Int* index, Int* status, const Int* table, const Int* tableLength,
-                                    const float* reals, const Int* realsLength, const Int* referenceAngleSwitch);
+                                 Int* shear, const Int* globalEntry, Int* index, const Int* nodeEntry,
+                                 const Int* nodeLayout, const Int* blockNumbers, const Int* groupOffsets, Int* status,
+                                 const Int* classTable, const Int* table, const float* reals,
+                                 const Int* restartBlock);
+// The routines of the three kinds (continuum, shell, beam), with the arguments ACC_SDB_ELEMKEY1
+// forms: "at" arguments are addresses of a word of the integer model table (or of the real model
+// table, or of a block) from which the routine reads on. A class of another kind: status 1.
+ZMX_EXPORT void ACC_SDB_ELEMKEYSOLID(const Int* record15, const Int* stateKey, const Int* point, Int* direct,
+                                     Int* shear, Int* index, Int* status, const Int* restart51,
+                                     const Int* groupList, const Int* groupListAgain, const Int* groupRecords,
+                                     const Int* typeRecord, const float* classReals, const Int* blockNumbers,
+                                     const Int* blockWords, const Int* groupLayouts, const Int* classVariables,
+                                     const float* summed, const float* firstRead, const Int* K1, const Int* K2,
+                                     const Int* table, const Int* segmentProduct, const Int* record8,
+                                     const Int* global3);
+ZMX_EXPORT void ACC_SDB_ELEMKEYSHELL(const Int* stateKey, const Int* point, Int* direct, Int* shear,
+                                     const Int* global3, Int* index, Int* status, const Int* restart51,
+                                     const Int* groupList, const Int* groupListAgain, const Int* groupRecords,
+                                     const Int* typeRecord, const float* classReals, const Int* blockNumbers,
+                                     const Int* blockWords, const Int* groupLayouts, const Int* classVariables,
+                                     const float* summed, const float* firstRead, const float* secondState,
+                                     const Int* K1, const Int* K2, const Int* K2second, const Int* table,
+                                     const Int* segmentProduct, const Int* record8);
+ZMX_EXPORT void ACC_SDB_ELEMKEYBEAM(const Int* stateKey, const Int* point, Int* direct, Int* shear, Int* index,
+                                    Int* status, const Int* groupList, const Int* groupRecords, const Int* typeRecord,
+                                    const float* classReals, const Int* blockNumbers, const Int* blockWords,
+                                    const Int* groupLayouts, const Int* classVariables, const Int* table,
+                                    const Int* segmentProduct, const Int* record8);
 }

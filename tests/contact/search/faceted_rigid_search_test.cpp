@@ -280,6 +280,7 @@ TEST_F(FacetedRigidSearch, APolylineInTwoDimensionsAgainstTheExactClosestPoint) 
   const std::vector<double>& coords = line.coords;
   std::mt19937 rng(4);
   std::uniform_real_distribution<double> d(0, 1);
+  Polyline::Result warm;
   for (int trial = 0; trial < 200; ++trial) {
     const double x = 0.3 + 5.4 * d(rng);
     const std::vector<double> p = {x, std::sin(x / 0.3 * 0.4) + 0.4 * (d(rng) - 0.5)};
@@ -296,6 +297,10 @@ TEST_F(FacetedRigidSearch, APolylineInTwoDimensionsAgainstTheExactClosestPoint) 
     ASSERT_TRUE(r.kind == 1 || r.kind == 3) << trial;  // no edge contacts in two dimensions
     EXPECT_NEAR(std::fabs(r.real[0]), exact, 1e-6) << trial;
     EXPECT_EQ(r.real[9], 0.0);  // the third foot component stays 0 in two dimensions
+    // From the previous point's contact, wherever that was.
+    warm.real.assign(44, 777.0);
+    line.search(p, warm);
+    EXPECT_NEAR(std::fabs(warm.real[0]), exact, 1e-6) << trial;
   }
 }
 

@@ -26,6 +26,8 @@ struct Surface {
   std::vector<Vec> coords;                // by entry j
   std::vector<std::vector<Int>> facets;   // node numbers
   std::vector<std::array<Int, 3>> edges;  // node numbers, third 0 for a 2-node edge
+  Int lastFacetCount = -1;                // when not -1: the node count written for the last facet
+  Int lastNodeFacetCount = -1;            // when not -1: the facet count written for the last node
 
   Int nodes() const { return static_cast<Int>(coords.size()); }
   Int label(Int n) const { return 1000 + 7 * n; }
@@ -58,6 +60,8 @@ struct Surface {
       nodeFacets[m * static_cast<std::size_t>(ldNodeFacets)] = static_cast<Int>(at[m].size());
       std::copy(at[m].begin(), at[m].end(), nodeFacets.begin() + static_cast<long>(m * ldNodeFacets + 1));
     }
+    if (lastFacetCount != -1) table[static_cast<std::size_t>(kFacetRows * (nf - 1) + 1)] = lastFacetCount;
+    if (lastNodeFacetCount != -1) nodeFacets[static_cast<std::size_t>(ldNodeFacets * (offset + n - 1))] = lastNodeFacetCount;
     std::vector<Int> edgeTable;
     for (const auto& e : edges) edgeTable.insert(edgeTable.end(), {0, e[0], e[1], e[2]});
     edgeTable.resize(std::max<std::size_t>(edgeTable.size(), 4));
@@ -220,6 +224,22 @@ TEST(LocalNeighbourhood, ListsInTheOrderFoundAndKeepsToItsEdges) {
   }
   // A centre or internal edge seeds its facet as a face does.
   EXPECT_EQ(s.neighbours(5, 25, {9, 9, 9}, 0.0).labels, s.neighbours(3, 2, {9, 9, 9}, 0.0).labels);
+}
+
+TEST(LocalNeighbourhood, CountsPastTheirColumnsAreReadOnlyAsFarAsTheColumns) {
+  // The last facet's node count, or the last node's facet count, damaged: the tables (sized
+  // exactly) are never read past; the answer is that of the columns' own entries.
+  const Surface intact = strip();
+  const auto want = intact.neighbours(3, 3, {2.5, 0.5, 0}, 0.8).labels;
+  for (const Int value : {2147483647, 2147483646, 2147483640, kFacetRows}) {
+    Surface s = strip();
+    s.lastFacetCount = value;
+    const auto got = s.neighbours(3, 3, {2.5, 0.5, 0}, 0.8).labels;
+    EXPECT_EQ(std::set<Int>(got.begin(), got.end()), std::set<Int>(want.begin(), want.end())) << value;
+    Surface t = strip();
+    t.lastNodeFacetCount = value;
+    EXPECT_EQ(t.neighbours(3, 3, {2.5, 0.5, 0}, 0.8).labels, want) << value;
+  }
 }
 
 TEST(LocalNeighbourhood, NodeThatBecomesWithinDuringItsTurnTakesItsEarlierFacets) {

@@ -130,6 +130,27 @@ TEST_F(RidgeClassification, AFlatFanIsSmoothWhateverItsDegenerateOrUnlistedFacet
   EXPECT_TRUE(eqc_testing::messages().empty());
 }
 
+TEST_F(RidgeClassification, AFacetRecordWithADamagedLengthHasNoNormal) {
+  // The flat fan with a last facet whose length word is damaged: no label past the records is
+  // read, and the facet simply has no normal.
+  std::mt19937 rng(2);
+  const Rotation rot(rng);
+  for (const int length : {-2147483647 - 1, -2147483647, -2147483646, -1, 0, 2}) {
+    Fan fan;
+    const int grid[3][3] = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) fan.nodes[grid[i][j]] = rot({j - 1.0, i - 1.0, 0.0});
+    fan.facet({10, 20, 50, 40});
+    fan.facet({20, 30, 60, 50});
+    fan.facet({50, 60, 90, 80});
+    fan.facet({40, 50, 80, 70});
+    fan.slots[static_cast<std::size_t>(fan.positions.back() - 1)] = eqc_testing::integerSlot(length);
+    const Result r = classify(fan, 50, kCos30);
+    EXPECT_EQ(r.classification, 4) << length;
+    EXPECT_EQ(r.normal(3), (V3{1e36, 1e36, 1e36})) << length;
+  }
+}
+
 // An L-shaped fold along the x axis through node 50: two triangles on z = 0 (y < 0) and two on
 // y = 0 (z > 0); the fold's nodes 20 at -x and 40 at +x (moved by `bend`).
 Fan fold(const Rotation& rot, const V3& bend = {0, 0, 0}) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "siblings/eqc/testing.h"
+#include "siblings/glo/block_store.h"
 #include "tests/import/import_fixture.h"
 #include "zmx/import.h"
 
@@ -117,6 +118,53 @@ class SolidState : public ImportFixture {
   }
   Mat3 A_;
 };
+
+// A host that holds the model tables calls the worker itself, once the entry has opened the
+// class's increment, and gets the same answer (its index without the offset).
+TEST_F(SolidState, TheWorkerServesAHostThatHandsItTheTables) {
+  begin(200, 34, 0);
+  const Answer a = ask(30000, 0);
+  ASSERT_EQ(a.status, 0);
+  const Int integers = 17, realKind = 18, one = 1, two = 2, directoryWords = 4;
+  Int directory = 0, table = 0, realTable = 0;
+  DSM_BLO_ACCESS(&integers, &RHO_MAN_COMMONI.w[8], &one, &directoryWords, &directory);
+  ASSERT_NE(directory, 0);
+  const Int tableBlock = intAt(directory, 3), tableWords = intAt(directory, 1);
+  const Int realBlock = intAt(directory, 4), realWords = intAt(directory, 2);
+  DSM_BLO_ACCESS(&integers, &RHO_MAN_COMMONI.w[8], &tableBlock, &tableWords, &table);
+  DSM_BLO_ACCESS(&realKind, &RHO_MAN_COMMONI.w[8], &realBlock, &realWords, &realTable);
+  ASSERT_NE(table, 0);
+  ASSERT_NE(realTable, 0);
+  const Int* t = work() + table - 1;
+  const auto at = [t](Int word) { return t + t[word - 1] - 1; };
+  const Int noRestart[51] = {};
+  const Int key = 30000, elementClass = 1, point = 0;
+  Int direct = -1, shear = -1, index = 0, status = -1;
+  ACC_SDB_ELEMKEY1(&key, &elementClass, &point, &direct, &shear, at(33), &index, at(5), at(4), at(9), at(6), &status,
+                   at(12), t, reinterpret_cast<const float*>(work() + realTable - 1), noRestart);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(direct, a.direct);
+  EXPECT_EQ(shear, a.shear);
+  Int scratch = 0, offset = 0;
+  EDI_MAN_GLOBALSTORE(&scratch, &scratch, &scratch, &scratch, &scratch, &offset, &one);
+  ASSERT_NE(index, a.index - offset) << "a second answer of its own";
+  EXPECT_EQ(reals(index + offset, 27), reals(a.index, 27));
+
+  // The shell routine handed this continuum class's record declines it.
+  const Int* record8 = at(12) + 8 - 1;
+  const float none[1] = {};
+  const Int counts = 1;
+  ACC_SDB_ELEMKEYSHELL(&key, &point, &direct, &shear, &counts, &index, &status, noRestart, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, none, none, none, &counts, &counts,
+                       &counts, t, &counts, record8);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(index, 134217729);
+  EXPECT_EQ(direct + shear, 0);
+  DSM_BLO_RELEASE(&two, &realTable);
+  DSM_BLO_RELEASE(&one, &table);
+  DSM_BLO_RELEASE(&one, &directory);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
 
 TEST_F(SolidState, AffineMotionGivesTheGradientWithTheCentreFlagOffAndOn) {
   for (const int centre : {0, 1}) {
