@@ -247,6 +247,14 @@ bool skipToNextRecord(const Line& l, Int* status) {
 
 enum class Step { Continue, RecordComplete, Damaged, EndOfData };
 
+// A character where no record item can be: reported with the line, and the record is damage.
+Step strayCharacter(const Line& l) {
+  message(-2, "INCORRECT RECORD LENGTH IN ASCII RESULTS FILE OUTPUT ERROR IS AT LOCATION %I IN THE ASCII RECORD %S",
+          {l.position}, std::string_view(l.buffer, static_cast<std::size_t>(std::max<Int>(l.last, 1))),
+          std::max<Int>(l.last, 1));
+  return Step::Damaged;
+}
+
 Step readStep(const Line& l, Real* record, Int& items, Int* status) {
   Int endStatus = 0;
   if (!available(l, &endStatus)) {
@@ -268,6 +276,7 @@ Step readStep(const Line& l, Real* record, Int& items, Int* status) {
     case kIntegerTag:
     case kRealTag:
     case kTextTag:
+      if (items == 0) return strayCharacter(l);  // an item before any "*" belongs to no record
       if (items > kMaxRecordWords) {
         reportRecordLength(items, kMaxRecordWords);
         return Step::Damaged;
@@ -276,10 +285,7 @@ Step readStep(const Line& l, Real* record, Int& items, Int* status) {
       ++items;
       return Step::Continue;
     default:
-      message(-2, "INCORRECT RECORD LENGTH IN ASCII RESULTS FILE OUTPUT ERROR IS AT LOCATION %I IN THE ASCII RECORD %S",
-              {l.position}, std::string_view(l.buffer, static_cast<std::size_t>(std::max<Int>(l.last, 1))),
-              std::max<Int>(l.last, 1));
-      return Step::Damaged;
+      return strayCharacter(l);
   }
 }
 
@@ -292,7 +298,9 @@ void readRecord(const Line& l, Real* record, Int* status) {
       case Step::EndOfData: return;
       case Step::RecordComplete:
         if (items - 1 >= 2) {
-          *status = skipped ? 2 : 0;
+          // The length item obeys the binary form's rule; the record is not taken otherwise.
+          Int length = 0;
+          *status = !acceptableLength(record, kMaxRecordWords, length) ? 1 : skipped ? 2 : 0;
           return;
         }
         reportRecordLength(items - 1, kMaxRecordWords);

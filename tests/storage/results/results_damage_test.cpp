@@ -106,4 +106,48 @@ TEST_F(ResultsDamage, TruncatedBinaryFileEndsWithStatusOne) {
   EXPECT_EQ(statuses.back(), 1);
 }
 
+// ASCII files made by hand: an item before any "*" (a damaged first line, or one after an
+// inserted blank) belongs to no record: it is damage, skipped, and never stored before the
+// caller's record. A length item outside 2 to 514 gives status 1, as the binary form does.
+TEST_F(ResultsDamage, AsciiItemsOutsideARecordAndLengthsOutOfRangeAreDamage) {
+  struct Case {
+    std::string line;
+    Int status;
+    Record words;
+  };
+  const std::vector<Case> cases{
+      {"I 15*I 13I 15I 17", 2, {3, 5, 7}},
+      {"D 1.500000000000000D+00*I 13I 15I 17", 2, {3, 5, 7}},
+      {"A12345678*I 13I 15I 17", 2, {3, 5, 7}},
+      {"*I 12I 15", 0, {2, 5}},
+      {"*I 10I 15", 1, {}},
+      {"*I 11I 15", 1, {}},
+      {"*I 2-1I 15", 1, {}},
+      {"*I 2-5I 15", 1, {}},
+      {"*I 3999I 15I 17", 1, {}},
+      {"*I 3515I 15", 1, {}},
+      {"*I102147483647I 15", 1, {}},
+      {"*I10-214748364I 15", 1, {}},
+  };
+  rec::i(CWORK, eqc_records::kResultsForm) = 1;
+  for (const Case& c : cases) {
+    restart();
+    std::string first = c.line, end = "*I 12I 42001";
+    first.resize(80, ' ');
+    end.resize(80, ' ');
+    std::ofstream(path("job.fil")) << first << "\n" << end << "\n" << std::string(80, ' ') << "\n";
+    Record r(1 + 600, -3.0);  // r[0] stands just before the caller's record
+    const Int mode = 0;
+    Int status = -1;
+    SHR_DBFILE(&mode, r.data() + 1, &status);
+    EXPECT_EQ(r[0], -3.0) << c.line;
+    EXPECT_EQ(status, c.status) << c.line;
+    if (c.status != 1) {
+      EXPECT_EQ(Record(r.begin() + 1, r.begin() + 1 + static_cast<long>(c.words.size())), c.words) << c.line;
+    }
+    SHR_DBFILE(&mode, r.data() + 1, &status);  // the end record follows in every case
+    EXPECT_EQ(r[2], 2001.0) << c.line;
+  }
+}
+
 }  // namespace
