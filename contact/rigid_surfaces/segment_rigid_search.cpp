@@ -676,14 +676,15 @@ bool faceProjection(const Bspline& b, const Real* pt, Int* span, Real* uv, Real*
   return *distance <= edge + kFlat;
 }
 
-void bsplineSearch(const Real* x, const Record& r, const Int* irec, Real* distance, Real* foot, Real* normal,
+void bsplineSearch(const Real* x, Int dim, const Record& r, const Int* irec, Real* distance, Real* foot, Real* normal,
                    Real* tangents, Real* curvatures, Real* skew, Real* spans, Real* parameters, Int* calls,
                    const Int* limit, Real* work, Int* size) {
   const Bspline b{irec, static_cast<const Real*>(r.words)};
   const bool curve = r.integer(kSubKind) == kCurveSubKind;
   Int span[2] = {static_cast<Int>(std::round(spans[0])), static_cast<Int>(std::round(spans[1]))};
   Real uv[2] = {parameters[0], parameters[1]};
-  Real pt[3] = {x[0], x[1], curve ? 0.0 : x[2]};
+  // A point of two coordinates has no third to read: a face takes it in the plane z = 0.
+  Real pt[3] = {x[0], x[1], curve || dim < 3 ? 0.0 : x[2]};
   Real t[6] = {}, k[3] = {}, f[3] = {};
   if (*calls < 1 || *calls >= *limit) *calls = 0;
   bool accepted = false;
@@ -744,7 +745,7 @@ void SEGMENTRIGIDSURFSEARCH(const Real* x, const Int* irec, const Real* rrec, co
   const Int dim = std::min<Int>(*dimension, 3);
   const Record r{rrec};
   if (r.integer(2) == kBspline) {
-    bsplineSearch(x, r, irec, distance, foot, normal, tangents, curvatures, skew, spans, parameters, calls, limit, work,
+    bsplineSearch(x, dim, r, irec, distance, foot, normal, tangents, curvatures, skew, spans, parameters, calls, limit, work,
                   size);
     return;
   }

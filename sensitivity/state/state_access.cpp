@@ -1,5 +1,6 @@
 // Upper-case face of the sensitivity state of the analysis database.
 #include <cmath>
+#include <new>
 
 #include "runtime/record.h"
 #include "siblings/dm2/dsa_state.h"
@@ -20,6 +21,17 @@ void freeEigenBuffer() {
   state().eigenBuffer = nullptr;
   state().eigenModes = 0;
   gEigenValues = 0;
+}
+
+// The buffer for n modes of m values read from records stride reals apart, or null when the
+// counts are unsound, the caller's array could not exist (more bytes than a process can
+// address) or the memory is not there; the buffer held so far is kept then.
+Real* eigenBufferFor(Int n, Int m, Int stride) {
+  constexpr long long kAddressableReals = (1LL << 47) / 8;
+  if (n < 0 || m < 0 || static_cast<long long>(stride) < static_cast<long long>(m) + 1) return nullptr;
+  if (n > kAddressableReals / stride) return nullptr;
+  const std::size_t words = (static_cast<std::size_t>(m) + 1) * static_cast<std::size_t>(n) + 1;
+  return new (std::nothrow) Real[words];
 }
 
 }  // namespace
@@ -171,13 +183,13 @@ void DSA_MARSHALL(const Int* flag, Real* array, const Int* n) {
 }
 
 void DSA_STOREEIGENSENS(const Real* a, const Int* n, const Int* m, const Int* stride) {
-  if (*n < 0 || *m < 0 || *stride < *m + 1) {
+  Real* buffer = eigenBufferFor(*n, *m, *stride);
+  if (buffer == nullptr) {
     cfi_WriteMessage(-3, "SYSTEM ERROR IN DSA_STOREEIGENSENS");
     return;
   }
   freeEigenBuffer();
   const std::size_t modes = static_cast<std::size_t>(*n), values = static_cast<std::size_t>(*m);
-  Real* buffer = new Real[(values + 1) * modes + 1];
   for (std::size_t k = 0; k < modes; ++k) {
     const Real* record = a + k * static_cast<std::size_t>(*stride);
     buffer[k] = static_cast<Real>(rec::slotI(record, 1));

@@ -2,7 +2,9 @@
 // eigen-sensitivity buffer across a restart, and the module's use count.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "runtime/address_space.h"
@@ -243,6 +245,19 @@ TEST_F(StateAccess, EigenSensitivitiesSurviveARestartInModeOrder) {
   DSA_STOREEIGENSENS(a.data(), &one, &m, &shortStride);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DSA_STOREEIGENSENS"));
   EXPECT_EQ(state().eigenModes, 0);
+  // Counts no array can hold are refused before anything is allocated or read; the buffer
+  // held so far stays.
+  const Int two = 2, three = 3;
+  DSA_STOREEIGENSENS(a.data(), &two, &one, &three);
+  for (const auto& [hugeN, hugeM] : {std::pair{INT_MAX, INT_MAX - 1}, std::pair{1 << 30, 1 << 20}}) {
+    const Int hugeStride = hugeM + 1;
+    DSA_STOREEIGENSENS(a.data(), &hugeN, &hugeM, &hugeStride);
+    EXPECT_EQ(state().eigenModes, 2);
+  }
+  Int keptModes[2], kept = 0;
+  Real keptValues[2];
+  DSA_RESTARTEIGENSENS(keptModes, keptValues, &kept, &one);
+  EXPECT_EQ(kept, 2);
 }
 
 TEST(SensitivityModule, UseCountRaisesTheCallersIntegerOnce) {
