@@ -12,8 +12,10 @@
 #include "siblings/eqc/job_testing.h"
 #include "siblings/eqc/records.h"
 #include "siblings/eqc/testing.h"
+#include "tests/support/bounded_child.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/mapped_array.h"
+#include "tests/support/truncation.h"
 #include "zmx/storage.h"
 
 namespace {
@@ -196,6 +198,54 @@ TEST_F(WaveFile, AGridLargerThanAMappedArrayIsNotRead) {
     EXPECT_EQ(eqc_testing::countAtLevel(-3), need <= 20 ? 0 : 1) << need;
     EXPECT_TRUE(array.guardsKept()) << need;
     DBPELACONTROL(&close, array.data(), &status);
+  }
+}
+
+// A well-formed file cut at every record boundary and in between: the read either gives the whole
+// of what the file held (the cut lies past the grid record) or fails reported with the array as it
+// was; nothing is written past a mapped array, each round in a child of its own.
+TEST_F(WaveFile, ATruncatedFileIsReadWholeOrRefused) {
+  constexpr Int kPoints = 4, kNx = 3, kNy = 2, kNz = 3, kRoom = 40;
+  const std::string whole = folder_ + "/whole.bin", cut = folder_ + "/cut.bin";
+  writeWave(whole, kPoints, 0.5f, kNx, kNy, kNz, 3 * kPoints, kNx + kNy + kNz);
+  // Records are framed by a 4-byte length before and after.
+  const std::uintmax_t header = 8 + 24, points = header + 8 + 12 * kPoints;
+  const std::uintmax_t grid = points + 8 + 4 * (kNx + kNy + kNz);
+  ASSERT_EQ(std::filesystem::file_size(whole), grid);
+  const auto read = [&](const std::string& file, zmxtest::MappedArray& array) {
+    std::memset(array.data(), 0, 32);
+    std::memcpy(array.data(), file.data(), file.size());
+    Int status = -1;
+    const Int open = 0, readGrid = 10;
+    DBPELACONTROL(&open, array.data(), &status);
+    if (status != 0) return Int{-1};
+    eqc_testing::clearMessages();
+    DBPELACONTROL(&readGrid, array.data(), &status);
+    return status;
+  };
+  zmxtest::MappedArray reference(kRoom);
+  ASSERT_EQ(read("whole.bin", reference), 0);
+  const std::vector<Real> expected(reference.data(), reference.data() + kRoom);
+  const Int closeOp = 1;
+  Int closed = 0;
+  DBPELACONTROL(&closeOp, reference.data(), &closed);
+  for (const std::uintmax_t length : zmxtest::truncationLengths(grid + 1, {header, points, grid})) {
+    zmxtest::writeTruncatedCopy(whole, cut, length);
+    const int code = zmxtest::runInBoundedChild([&] {
+      zmxtest::MappedArray array(kRoom);
+      const Int status = read("cut.bin", array);
+      const std::vector<Real> got(array.data(), array.data() + kRoom);
+      int faults = array.guardsKept() ? 0 : 8;
+      if (length >= grid) return faults | (status == 0 && got == expected ? 0 : 1);
+      std::vector<Real> named(kRoom, zmxtest::MappedArray::kGuard);
+      std::memset(named.data(), 0, 32);
+      std::memcpy(named.data(), "cut.bin", 7);
+      if (status != 1) faults |= 1;
+      if (eqc_testing::countAtLevel(-3) == 0) faults |= 2;
+      if (got != named) faults |= 4;
+      return faults;
+    });
+    EXPECT_EQ(code, 0) << "cut at " << length << " bytes (1 status, 2 no message, 4 array changed, 8 written past)";
   }
 }
 
