@@ -3,11 +3,14 @@
 // side of them; DBRE reads each record back in a child of its own. What the file does not hold
 // reads as zeros, so each record gives exactly what is left of it when its length word survives
 // and fits the caller's array, and otherwise status 1 and a message with the address unchanged.
+// The step directory is walked over such a cut file: each lookup gives what the records left in
+// it hold, and a record whose length word did not survive is reported and ends the walk.
 // The sequential units (DBCM, and SHR_DBM in sequential form) keep their records in blocks of 512
 // words, each one unformatted record of the file: a record whose blocks are all in the cut file
 // reads back whole; the first one that is not gives status 1 and a message.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -222,6 +225,93 @@ TEST_F(TruncatedUnitFiles, SequentialRecordsReadWholeUntilTheFirstCutBlock) {
       EXPECT_EQ(std::filesystem::file_size(file), cut) << reader.name;
     }
     closeSequential(kUnit);
+  }
+}
+
+// The lookup of the last step and increment over a chain of step-directory records, worked out
+// from the words the cut file holds (zeros past its end): a record whose length word cannot hold
+// the next address ends the walk, reported, with what was found before it.
+struct CutDirectory {
+  const std::vector<Real>& words;  // from address 1
+  Int entriesPerRecord;
+
+  Int at(long long address) const {
+    return address >= 1 && address <= static_cast<long long>(words.size()) ? wordAsInt(&words[static_cast<std::size_t>(address - 1)]) : 0;
+  }
+  std::array<Int, 4> lastEntry(Int address, bool& reported) const {
+    std::array<Int, 4> found{0, -1, 0, -1};
+    reported = false;
+    while (address != 0) {
+      const Int length = at(address);
+      if (length < 3) {
+        reported = true;
+        break;
+      }
+      for (Int e = 0; e < entriesPerRecord && 8 + 6LL * e <= length && at(address + 7 + 6LL * e) != 0; ++e)
+        for (int w = 0; w < 4; ++w) found[static_cast<std::size_t>(w)] = at(address + 3 + 6LL * e + w);
+      address = at(address + 2);
+    }
+    return found;
+  }
+};
+
+TEST_F(TruncatedUnitFiles, StepDirectoryWalksWhatIsLeftOfItsRecords) {
+  // Three records of 27 words (4 entries of 6 words behind the head) chained 1 -> 28 -> 55; the
+  // second ends after two entries, the third crosses a page boundary.
+  constexpr Int kEntries = 4, kLength = 27;
+  const std::vector<Int> starts{1, 28, 55};
+  std::vector<Real> image;
+  openRestart();
+  Int address = 1;
+  for (std::size_t r = 0; r < starts.size(); ++r) {
+    std::vector<Real> words(kLength, 0.0);
+    rec::setSlotI(words.data(), 1, kLength);
+    rec::setSlotI(words.data(), 3, r + 1 < starts.size() ? starts[r + 1] : 0);
+    const Int entries = r == 1 ? 2 : kEntries;
+    for (Int e = 0; e < kEntries; ++e) {
+      const Int step = static_cast<Int>(r) + 1, base = 4 + 6 * e;
+      const Int entry[] = {step, e + 1, 100 * step + 10 * e, 100 * step + 10 * e + 1, e < entries ? 1 : 0};
+      for (int w = 0; w < 5; ++w) rec::setSlotI(words.data(), base + w, entry[w]);
+    }
+    image.insert(image.end(), words.begin(), words.end());
+    Int status = 0;
+    const Int write = 1;
+    DBRE(&write, words.data(), &address, &status);
+    ASSERT_EQ(status, 0);
+  }
+  closeRestart();
+  rec::i(CDRW, 12) = kEntries;
+  const std::filesystem::path file = eqc_units::filePath(kFile);
+  const std::filesystem::path whole = file.string() + ".whole";
+  std::filesystem::copy_file(file, whole, std::filesystem::copy_options::overwrite_existing);
+  const std::uintmax_t size = std::filesystem::file_size(whole);
+  std::vector<std::uintmax_t> boundaries{8 * kPage};
+  for (const Int s : starts)
+    for (Int e = 0; e <= kEntries; ++e) boundaries.push_back(8 * static_cast<std::uintmax_t>(s - 1 + 3 + 6 * e));
+  {
+    bool reported = true;
+    ASSERT_EQ(CutDirectory({image, kEntries}).lastEntry(1, reported), (std::array<Int, 4>{3, 4, 330, 331}));
+  }
+  for (const std::uintmax_t cut : zmxtest::truncationLengths(size + 1, boundaries)) {
+    zmxtest::writeTruncatedCopy(whole, file, cut);
+    std::vector<Real> left(image.size(), 0.0);
+    std::memcpy(left.data(), image.data(), std::min<std::uintmax_t>(cut, 8 * image.size()));
+    bool reported = false;
+    const std::array<Int, 4> expected = CutDirectory{left, kEntries}.lastEntry(1, reported);
+    openRestart();
+    const int code = zmxtest::runInBoundedChild([&] {
+      eqc_testing::clearMessages();
+      zmxtest::MappedArray array(32);
+      Int first = 1, step = 0, increment = -1, v1 = 99, v2 = 99;
+      SHR_MRESTSTEPINC(array.data(), &first, &step, &increment, &v1, &v2);
+      int faults = 0;
+      if ((std::array<Int, 4>{step, increment, v1, v2}) != expected) faults |= 1;
+      if ((eqc_testing::countAtLevel(-3) > 0) != reported) faults |= 2;
+      if (!array.guardsKept()) faults |= 8;
+      return faults;
+    });
+    closeRestart();
+    EXPECT_EQ(code, 0) << "cut at " << cut << " bytes (1 wrong entry, 2 report, 8 written past)";
   }
 }
 
