@@ -2,6 +2,8 @@
 #include <numeric>
 
 #include "tests/storage/scratch/scratch_fixture.h"
+#include "tests/support/bounded_child.h"
+#include "tests/support/truncation.h"
 
 namespace {
 
@@ -374,6 +376,75 @@ TEST_F(DamagedScratchHeader, LockKeepsTheHeaderItHad) {
   EXPECT_TRUE(eqc_testing::printed("THE SCRATCH DATABASE HEADER IS NOT VALID"));
   sdb_MMapPartition again(0);
   EXPECT_EQ(again.Size(), 4000u);
+}
+
+// The header file and a folder file cut short, each cut in a child of its own: a header that
+// lost words is refused on open with a message (or, where the cut took nothing the header uses,
+// opens and reads the data); a folder file reads back what it still holds and zeros past its end,
+// as a hole in it would, and neither file grows.
+TEST_F(DamagedScratchHeader, TruncatedFilesAreRefusedOrReadAsFarAsTheyReach) {
+  sdb_PartitionId id = -1;
+  sdb_IntegerOid ints;
+  sdb_DoubleOid doubles;
+  std::uint64_t address = 0;
+  {
+    sdb_MMapPartition partition(sdb_FolderNames::opr);
+    id = partition.Id();
+    partition.AllocateInteger(ints, 1000);
+    partition.AllocateDouble(doubles, 700);
+    sdb_MMapPartition::Issue issue(partition, sdb_WriteNew);
+    address = issue.Address().Value();
+    sdb_DbBasePter base;
+    std::iota(issue.AccessInteger(ints, base), issue.AccessInteger(ints, base) + 1000, 1);
+    double* d = issue.AccessDouble(doubles, base);
+    for (int k = 0; k < 700; ++k) d[k] = 0.5 + k;
+  }
+  deletetheSdbManager();
+  const std::string header = "job.sdb", folder = "job.opr";
+  ASSERT_TRUE(std::filesystem::exists(folder));
+  const std::uint64_t intsAt = address, doublesAt = address + 8 * doubles.offset;
+
+  // In the child: open, then read the partition's data. 0 when the file was refused with a
+  // message or the data read back as expected from the first `held` bytes of the folder file.
+  const auto readBack = [&](std::uintmax_t held) {
+    eqc_testing::clearMessages();
+    if (sdb_Manager::OpenSdb() != sdb_Manager_Opened) return eqc_testing::countAtLevel(-3) > 0 ? 0 : 2;
+    sdb_MMapPartition partition(id);
+    sdb_MMapPartition::Issue issue(partition, sdb_Read);
+    sdb_DbBasePter base;
+    const int* i = issue.AccessInteger(ints, base);
+    const double* d = issue.AccessDouble(doubles, base);
+    if (i == nullptr || d == nullptr) return eqc_testing::countAtLevel(-3) > 0 ? 0 : 2;
+    int faults = 0;
+    for (std::uint64_t k = 0; k < 1000; ++k) {
+      const std::uint64_t end = intsAt + 4 * (k + 1);
+      if (end <= held ? i[k] != static_cast<int>(k + 1) : (end - 4 >= held && i[k] != 0)) faults |= 4;
+    }
+    for (std::uint64_t k = 0; k < 700; ++k) {
+      const std::uint64_t end = doublesAt + 8 * (k + 1);
+      if (end <= held ? d[k] != 0.5 + static_cast<double>(k) : (end - 8 >= held && d[k] != 0.0)) faults |= 4;
+    }
+    return faults;
+  };
+
+  struct Cut {
+    std::string file;
+    std::vector<std::uintmax_t> boundaries;
+  };
+  const std::uintmax_t folderSize = std::filesystem::file_size(folder);
+  for (const Cut& c : {Cut{header, {4, 8, 64, kSizeWord, kSizeWord + 24, kIssueCapacity, kIssuesUsed + 4, page_ / 2}},
+                       Cut{folder, {intsAt, intsAt + 4000, doublesAt, doublesAt + 4000, doublesAt + 5600, page_}}}) {
+    const std::vector<unsigned char> clean = fileBytes(c.file);
+    for (const std::uintmax_t cut : zmxtest::truncationLengths(clean.size(), c.boundaries)) {
+      writeFile(c.file, std::vector<unsigned char>(clean.begin(), clean.begin() + static_cast<std::ptrdiff_t>(cut)));
+      const std::uintmax_t otherSize = std::filesystem::file_size(c.file == header ? folder : header);
+      const int code = zmxtest::runInBoundedChild([&] { return readBack(c.file == folder ? cut : folderSize); });
+      EXPECT_EQ(code, 0) << c.file << " cut at " << cut << " bytes (2 refused without a message, 4 wrong data)";
+      EXPECT_EQ(std::filesystem::file_size(c.file), cut) << c.file;
+      EXPECT_EQ(std::filesystem::file_size(c.file == header ? folder : header), otherSize) << c.file;
+    }
+    writeFile(c.file, clean);
+  }
 }
 
 }  // namespace
