@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <functional>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +25,7 @@
 #include "tests/storage/db_units/unit_fixture.h"
 #include "tests/support/bounded_child.h"
 #include "tests/support/mapped_array.h"
+#include "tests/support/truncation.h"
 #include "zmx/storage.h"
 
 namespace {
@@ -535,6 +537,72 @@ TEST_F(SubstructureLibrary, CompactionOfADamagedLibraryMovesNothing) {
         },
         {.extraAddressSpace = std::size_t{512} << 20, .fileBytes = std::size_t{64} << 20, .seconds = 20});
     EXPECT_EQ(code, 0) << "word " << d.word << " = " << d.value << " (1 moved, 2 no message, 4 file grew)";
+  }
+}
+
+// Whether a word read from a cut file is what the file held of the word written: its first bytes,
+// zeros after them (all, none, or the part before the cut).
+bool heldPart(Real got, Real written) {
+  unsigned char g[8], w[8];
+  std::memcpy(g, &got, 8);
+  std::memcpy(w, &written, 8);
+  int k = 0;
+  while (k < 8 && g[k] == w[k]) ++k;
+  while (k < 8 && g[k] == 0) ++k;
+  return k == 8;
+}
+
+// A library file cut at every page boundary, every record of the first substructures and
+// between them, each cut in a child of its own: selecting a substructure, reading its node
+// records and labels and compacting the library either fail reported or give words the file held
+// (what lies past its end reads as zeros); nothing is written past the caller's array and the
+// file does not grow past its whole size.
+TEST_F(SubstructureLibrary, ATruncatedLibraryIsReadAsFarAsItReachesOrRefused) {
+  constexpr Int kNodes = 4;
+  generate("LIB", 2, kNodes);
+  restartSession();
+  const std::string file = libraryPath("LIB"), whole = file + ".whole";
+  std::filesystem::copy_file(file, whole, std::filesystem::copy_options::overwrite_existing);
+  const std::uintmax_t size = std::filesystem::file_size(whole);
+  std::vector<std::uintmax_t> boundaries;
+  for (std::uintmax_t b = 8 * 32; b < size; b += 8 * 32) boundaries.push_back(b);  // pages of 32 words
+  for (std::uintmax_t b = 8 * 16; b < size; b += 8 * 140) boundaries.push_back(b);  // index records
+  for (const std::uintmax_t cut : zmxtest::truncationLengths(size + 1, boundaries)) {
+    zmxtest::writeTruncatedCopy(whole, file, cut);
+    const int code = zmxtest::runInBoundedChild([&] {
+      int faults = 0;
+      eqc_testing::clearMessages();
+      workingFiles("Z2", {".stt", ".mdl"});
+      Enter e;
+      e.fourth = padded("Z2", 160);
+      enter(2, 2, "LIB", e);
+      const bool damageReported = eqc_testing::countAtLevel(-3) > 0;
+      if (rec::i(CDND, 25) != 1) return damageReported ? 0 : 2;  // not entered
+      rec::i(CPROG, 1) = 0;
+      for (Int node = 1; node <= kNodes; ++node) {
+        zmxtest::MappedArray array(kNodeWords);
+        const Int read = 0;
+        DBND(&read, array.data(), &node);
+        if (!array.guardsKept()) faults |= 8;
+        for (Int w = 0; w < kNodeWords; ++w) {
+          const Real got = array[static_cast<std::size_t>(w)];
+          if (got != zmxtest::MappedArray::kGuard && !heldPart(got, 2000.0 + node * 10 + w + 1)) faults |= 4;
+        }
+      }
+      std::vector<char> labels(4 * 160);
+      Int capacity = 4, count = 0, status = 1;
+      DBSUPL(labels.data(), 160, &capacity, &count, &status);
+      if (status == 0 && (count < 0 || count > capacity)) faults |= 4;
+      std::vector<Int> records(2 * 140), entries(2 * 29 * 3);
+      std::vector<Real> buffer(5);
+      const Int blocks = 29, bufferLength = 5;
+      DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &bufferLength);
+      SUPCLS();
+      if (std::filesystem::file_size(file) > size + 4096) faults |= 16;
+      return faults;
+    });
+    EXPECT_EQ(code, 0) << "cut at " << cut
+                       << " bytes (2 refused without a message, 4 words the file never held, 8 written past, 16 grew)";
   }
 }
 
