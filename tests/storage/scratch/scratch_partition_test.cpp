@@ -447,4 +447,27 @@ TEST_F(DamagedScratchHeader, TruncatedFilesAreRefusedOrReadAsFarAsTheyReach) {
   }
 }
 
+// Lock re-reads a header that was cut short meanwhile: what it cannot trust is reported and the
+// header it had is kept, so the partition keeps its size and the next issue record lies in the page.
+TEST_F(DamagedScratchHeader, LockOfATruncatedHeaderKeepsTheHeaderItHad) {
+  partitionWithSpace();
+  gettheSdbManager()->ReleaseLock();
+  const std::vector<unsigned char> clean = fileBytes("job.sdb");
+  for (const std::uintmax_t cut : zmxtest::truncationLengths(
+           clean.size(), {4, 8, 64, kSizeWord, kSizeWord + 24, kIssueCapacity, kIssuesUsed + 4, page_ / 2})) {
+    writeFile("job.sdb", std::vector<unsigned char>(clean.begin(), clean.begin() + static_cast<std::ptrdiff_t>(cut)));
+    const int code = zmxtest::runInBoundedChild([&] {
+      eqc_testing::clearMessages();
+      gettheSdbManager()->Lock();
+      sdb_MMapPartition again(0);
+      const int next = gettheSdbManager()->AllocateIssueTable(1);
+      int faults = again.Size() == 4000u ? 0 : 1;
+      if (next < 1 || gettheSdbManager()->AccessIssueTable(next) == nullptr) faults |= 4;
+      return faults;
+    });
+    EXPECT_EQ(code, 0) << "header cut at " << cut << " bytes (1 partition size lost, 4 no issue record)";
+  }
+  writeFile("job.sdb", clean);
+}
+
 }  // namespace
