@@ -110,7 +110,10 @@ bool partitionsAreSound(const unsigned char* header) {
 // Whether the file holds all size bytes of the header. A file cut short reads as zeros past its
 // end, and zeros pass for tables and partitions not used yet: such a header would lose the
 // partitions and issue records it had.
-bool fileHoldsHeader(const std::string& file, std::uint32_t size) {
+// The file is the first spill file of the header's folder: directory, job name, "." and the
+// folder's name, as the folder's handler names it.
+bool fileHoldsHeader(const char* directory, const char* jobName, const char* folderName, std::uint32_t size) {
+  const std::string file = std::string(directory != nullptr ? directory : "") + jobName + "." + folderName;
   struct stat status {};
   return ::stat(file.c_str(), &status) == 0 && status.st_size >= static_cast<off_t>(size);
 }
@@ -278,7 +281,7 @@ bool sdb_Manager::ReadExistingHeader() {
   folder_[1]->UnMap(sdb_Read, sdb_SULong(), kHeaderProbe, header_);
   header_ = nullptr;
   headerSize_ = 0;
-  if (!probeSound || !fileHoldsHeader(HeaderFileName(), size)) {
+  if (!probeSound || !fileHoldsHeader(Directory(static_cast<sdb_FolderNames>(1), 0), jobName_, folderName_[1], size)) {
     cfi_WriteMessage(-3, kHeaderNotValid);
     return false;
   }
@@ -292,12 +295,6 @@ bool sdb_Manager::ReadExistingHeader() {
   folder_[1]->UnMap(sdb_Read, sdb_SULong(), headerSize_, header_);
   header_ = nullptr;
   return false;
-}
-
-// The header's file: the first spill file of the header's folder.
-std::string sdb_Manager::HeaderFileName() const {
-  const char* directory = Directory(static_cast<sdb_FolderNames>(1), 0);
-  return std::string(directory != nullptr ? directory : "") + jobName_ + "." + folderName_[1];
 }
 
 // The table words that later operations index by: each table must lie inside the header, and
@@ -558,7 +555,8 @@ void sdb_Manager::Lock() {
   // program goes on with the header it had (reported).
   const std::vector<unsigned char> kept(header_, header_ + headerSize_);
   folder_[1]->Sync(sdb_Read, sdb_SULong(), headerSize_, header_);
-  if (!fileHoldsHeader(HeaderFileName(), headerSize_) || !HeaderIsSound()) {
+  const bool whole = fileHoldsHeader(Directory(static_cast<sdb_FolderNames>(1), 0), jobName_, folderName_[1], headerSize_);
+  if (!whole || !HeaderIsSound()) {
     cfi_WriteMessage(-3, "SYSTEM ERROR IN sdb_Manager::Lock - THE SCRATCH DATABASE HEADER IS NOT VALID");
     std::memcpy(header_, kept.data(), headerSize_);
     return;

@@ -367,7 +367,6 @@ class ZMX_EXPORT sdb_Manager {
   void FillNewHeader();
   bool ReadExistingHeader();
   bool HeaderIsSound() const;
-  std::string HeaderFileName() const;
   void AbandonOpen();
   sdb_FolderRecord* FolderRecord(unsigned slot);
   sdb_RegularFolder* CreateFolder(unsigned slot, sdb_FolderRecord* record);
