@@ -1,8 +1,8 @@
 // Unit files cut short. The restart file is written through DBRE with records that run
 // across pages, then cut at every page boundary, every record boundary and a few bytes either
-// side of them; DBRE reads each record back in a child of its own. What the file does not hold
-// reads as zeros, so each record gives exactly what is left of it when its length word survives
-// and fits the caller's array, and otherwise status 1 and a message with the address unchanged.
+// side of them; DBRE (and DBCM1 from the restart file) reads each record back, each cut in a
+// child of its own. What the file does not hold reads as zeros, so each record gives exactly what
+// is left of it when its length word survives and fits the caller's array, and otherwise status 1 and a message with the address unchanged.
 // The step directory is walked over such a cut file: each lookup gives what the records left in
 // it hold, and a record whose length word did not survive is reported and ends the walk.
 // The sequential units (DBCM, and SHR_DBM in sequential form) keep their records in blocks of 512
@@ -97,20 +97,29 @@ TEST_F(TruncatedUnitFiles, RestartRecordsReadBackWhatIsLeftOrAreRefused) {
     const int code = zmxtest::runInBoundedChild([&] {
       int faults = 0;
       for (const Int start : starts) {
-        eqc_testing::clearMessages();
-        zmxtest::MappedArray array(kRoom);
         const Real* expected = left.data() + (start - 1);
         const Int length = wordAsInt(expected);
-        Int at = start, status = -1;
-        const Int read = 0;
-        DBRE(&read, array.data(), &at, &status);
-        if (!array.guardsKept()) faults |= 8;
-        if (length >= 1 && length <= kRoom) {
-          if (status != 0 || at != start + length) faults |= 1;
-          if (std::memcmp(array.data(), expected, 8 * static_cast<std::size_t>(length)) != 0) faults |= 4;
-        } else {
-          if (status != 1 || at != start) faults |= 1;
-          if (eqc_testing::countAtLevel(-3) == 0) faults |= 2;
+        // DBRE itself, and DBCM1 from the restart file at CDRW word 11.
+        for (const bool throughCm1 : {false, true}) {
+          eqc_testing::clearMessages();
+          zmxtest::MappedArray array(kRoom);
+          Int at = start, status = -1;
+          const Int read = 0, own = 0, restart = 2;
+          if (throughCm1) {
+            rec::i(CDRW, 11) = start;
+            DBCM1(&read, array.data(), &own, &at, &restart, &status);
+            at = rec::i(CDRW, 11);
+          } else {
+            DBRE(&read, array.data(), &at, &status);
+          }
+          if (!array.guardsKept()) faults |= 8;
+          if (length >= 1 && length <= kRoom) {
+            if (status != 0 || at != start + length) faults |= 1;
+            if (std::memcmp(array.data(), expected, 8 * static_cast<std::size_t>(length)) != 0) faults |= 4;
+          } else {
+            if (status != 1 || at != start) faults |= 1;
+            if (eqc_testing::countAtLevel(-3) == 0) faults |= 2;
+          }
         }
       }
       return faults;
