@@ -22,18 +22,7 @@ std::vector<Real> makeRecord(Int length, Real first) {
   return words;
 }
 
-// A sequential unit written through DBSEQ with a buffer and block state of its own.
-struct OwnStream {
-  Int unit;
-  std::vector<Real> buffer = std::vector<Real>(512);
-  Int position = 513, blockLength = 512, blocks = 0, state = 0, status = 0;
-
-  void call(Int operation, std::vector<Real>* data = nullptr) {
-    const Int count = data != nullptr ? static_cast<Int>(data->size()) : 0;
-    DBSEQ(&operation, buffer.data(), data != nullptr ? data->data() : nullptr, &count, &position, &unit, &blockLength,
-          &blocks, &state, &status);
-  }
-};
+using OwnStream = zmxtest::OwnStream;
 
 class SequentialUnits : public UnitFixture {
  protected:

@@ -129,18 +129,7 @@ TEST_F(TruncatedUnitFiles, RestartRecordsReadBackWhatIsLeftOrAreRefused) {
   }
 }
 
-// A sequential unit's blocks written through DBSEQ with a buffer and block state of its own.
-struct BlockWriter {
-  Int unit;
-  std::vector<Real> buffer = std::vector<Real>(512);
-  Int position = 513, blockLength = 512, blocks = 0, state = 0, status = 0;
-
-  void call(Int operation, std::vector<Real>* data = nullptr) {
-    const Int count = data != nullptr ? static_cast<Int>(data->size()) : 0;
-    DBSEQ(&operation, buffer.data(), data != nullptr ? data->data() : nullptr, &count, &position, &unit, &blockLength,
-          &blocks, &state, &status);
-  }
-};
+using BlockWriter = zmxtest::OwnStream;
 
 void closeSequential(Int unit) {
   const Int close = 5, none = 0;

@@ -8,6 +8,7 @@
 
 #include "runtime/fortran_types.h"
 #include "tests/support/host_fixture.h"
+#include "zmx/storage/results.h"
 
 namespace zmxtest {
 
@@ -33,6 +34,20 @@ class UnitFixture : public HostFixture {
   Int pageLength_ = 0;
   std::vector<Real> space_;
   Int spaceWord_ = 0;
+};
+
+// A sequential unit's blocks written and read through DBSEQ with a buffer and block state of
+// its own.
+struct OwnStream {
+  Int unit;
+  std::vector<Real> buffer = std::vector<Real>(512);
+  Int position = 513, blockLength = 512, blocks = 0, state = 0, status = 0;
+
+  void call(Int operation, std::vector<Real>* data = nullptr) {
+    const Int count = data != nullptr ? static_cast<Int>(data->size()) : 0;
+    DBSEQ(&operation, buffer.data(), data != nullptr ? data->data() : nullptr, &count, &position, &unit, &blockLength,
+          &blocks, &state, &status);
+  }
 };
 
 }  // namespace zmxtest
