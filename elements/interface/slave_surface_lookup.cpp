@@ -26,10 +26,10 @@ enum class Lookup { kMissingRecord, kNoSurface, kDone };
 
 // Finds the surface entry named by the element record's slot 3 and the node in its sorted node
 // list: the node's value goes into info slot 1; a node not listed is reported under -3006. The
-// record is read within its own length and the buffer's room: the end of its block when the
-// buffer lies in the address space (ASURFREC may have raised the core past the capacity), else
-// the capacity, as such a buffer cannot grow. An entry, a step or a node list that would run
-// past that ends the walk as if nothing matched (reported at level -3).
+// record ASURFREC found lies whole in the buffer (it reads one only where it fits, the core raised
+// as far as the record needs); it is read within its own length and, where the buffer lies in the
+// address space, its block. An entry, a step or a node list that would run past that ends the
+// walk as if nothing matched (reported at level -3).
 Lookup lookUpNode(const void* record, void* info, const Int* capacity, Int node, const char* systemText) {
   Int address = 0;
   ASURFREC(" INFOSLV", 8, &address, info, capacity);
@@ -38,7 +38,7 @@ Lookup lookUpNode(const void* record, void* info, const Int* capacity, Int node,
     return Lookup::kMissingRecord;
   }
   const long long room = eqc::knownRoom(info);
-  const long long length = std::min<long long>(rec::slotI(info, 1), room >= 0 ? room : *capacity);
+  const long long length = room >= 0 ? std::min<long long>(rec::slotI(info, 1), room) : rec::slotI(info, 1);
   auto damaged = [&] {
     zmx_elements::message(-3, systemText, 0);
     return Lookup::kNoSurface;
