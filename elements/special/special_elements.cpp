@@ -238,10 +238,11 @@ void EQTRNINI(const void* a1, const Int* a2, const Int* element, const Int* rec,
 
 void HELSAX(const void* /*a1*/, const Real* t, const Real* b, const Real* c, const Real* d, Real* S, Real* W,
             Real* R) {
-  const Real inverse = *b * *b <= 1.0e-36 ? 1.0 : 1.0 / *b;
+  // A meridian length of exactly zero has no reciprocal; it takes 1 rather than an infinity.
+  const Real inverse = *b == 0.0 ? 1.0 : 1.0 / *b;
   S[0] = *t * *t * *c;
   S[1] = S[2] = 0.0;
-  S[3] = *d * inverse;
+  S[3] = *b == 0.0 ? *d : *d / *b;
   static constexpr Real kUnit[5] = {1.0, 1.0, 0.0, 0.0, 1.0};
   std::copy_n(kUnit, 5, W);
   R[0] = *t;

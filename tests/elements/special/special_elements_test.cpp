@@ -249,6 +249,10 @@ TEST_F(FluidElements, ShellTransformationData) {
   HELSAX(nullptr, &t, &degenerate, &c, &d, S, W, R);
   EXPECT_EQ(R[3], 1.0) << "a vanishing meridian length takes the reciprocal 1";
   EXPECT_EQ(S[3], d);
+  const Real tiny = 1.0e-20;  // short but not zero: the true reciprocal
+  HELSAX(nullptr, &t, &tiny, &c, &d, S, W, R);
+  EXPECT_EQ(R[3], 1.0 / tiny);
+  EXPECT_EQ(S[3], d / tiny);
   std::vector<Int> rec(80, 0);
   rec[57] = 1, rec[3] = 300, rec[19] = 1;
   const Int four = 4, element = 81;
