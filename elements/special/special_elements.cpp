@@ -145,6 +145,7 @@ void LSGFLUID(const Real* section, Int* segments, Int* rowsFilled, const Int* L,
   const Int added = ends ? 2 : loop ? n : 0;
   const Int need = std::max(n, added);
   if (*L < static_cast<long long>(need) + m) {
+    if (programKind() != 0) return;
     message(-1,
             "ORIENTATION OF HYDROSTATIC FLUID ELEMENTS WILL ONLY BE PARTIALLY CHECKED BECAUSE OF INSUFFICIENT MEMORY "
             "ALLOCATED TO PROCESS INPUT DATA.  THE MEMORY ALLOCATED FOR THE ANALYSIS PREPROCESSOR SHOULD BE "
@@ -164,7 +165,8 @@ void LSGFLUID(const Real* section, Int* segments, Int* rowsFilled, const Int* L,
 
 void LFLVOL(Real* volume, const Int* user, const Int* type, const Real* f, const Real* X, const Int* ldim,
             const Int* dofWord) {
-  if (*dofWord != 128)
+  // Like the elbow's, the fluid messages are the pre-processor's only.
+  if (*dofWord != 128 && programKind() == 0)
     messageFiled(0,
                  "THE REFERENCE CAVITY NODE %I MAY ONLY BE USED AS THE REFERENCE NODE FOR OTHER FLUID CAVITIES.  ITS "
                  "ONLY ACTIVE DEGREE OF FREEDOM MUST BE FLUID PRESSURE",

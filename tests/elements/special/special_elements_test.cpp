@@ -159,6 +159,18 @@ TEST_F(FluidElements, OneCavityOnePairAndTheSegmentRows) {
   EXPECT_EQ(rows, 3);
   EXPECT_EQ(row(3), std::vector<Int>({nodeList[3], nodeList[2], nodeList[0], 50, 3})) << "closing the loop";
   EXPECT_EQ(rec::slotI(cavities.data(), 3), 1004) << "a second cavity";
+  // Outside the pre-processor the fluid messages are not given; the volume still is.
+  rec::i(CPROG, eqc_records::kProgramKind) = 1;
+  eqc_testing::clearMessages();
+  const std::size_t filedBefore = eqc_testing::filed(-3014).size();
+  rows = 4;
+  volume = 0.0;
+  LSGFLUID(section.data(), segments.data(), &rows, &L, cavities.data(), &volume, &element, nodeList.data(),
+           typeWords.data(), X.data(), &ldim, &db);
+  EXPECT_EQ(rows, 4);
+  EXPECT_NE(volume, 0.0);
+  EXPECT_FALSE(eqc_testing::printed("INCREASE BY AT LEAST"));
+  EXPECT_EQ(eqc_testing::filed(-3014).size(), filedBefore);
 }
 
 bool rightHandedOrthonormal(const Real* c1, const Real* c2, const Real* c3) {
