@@ -154,6 +154,7 @@ void beamKind(const ClassRequest& r) {
     *r.status = r.point > t.i(first) ? 2 : 1;
     return;
   }
+  *r.direct = *r.shear = 0;
   const long long layout = r.TR(L::kTypeGroupLayouts) - 1;
   const auto GL = [&](int word) { return t.i(layout + word); };
   const long long classVariables = r.TR(L::kTypeVariables);

@@ -309,6 +309,7 @@ void shellKind(const ClassRequest& r) {
   s.fullDirect = type == kShell || type == kAxisymmetric ? 3 : 0;
   s.fullShear = type == kShell ? 2 : 0;
   *r.status = 0;
+  *r.direct = *r.shear = 0;
   const GroupPick pick = findGroup(r);
   if (pick.group == 0 || !request.ok()) {
     *r.status = 1;
@@ -419,7 +420,8 @@ void shellKind(const ClassRequest& r) {
                         (r.key != 3100 || gatherInside(r, second, count, r.K2second, 0)));
   };
   const auto GV = [&](int word) { return 0LL + t.data()[variables + word - 2]; };
-  for (Int segment = 0; segment < blocks.segments && *r.status == 0; ++segment) {
+  // A key a segment cannot serve sets the status and the walk goes on; damaged arrays end it.
+  for (Int segment = 0; segment < blocks.segments; ++segment) {
     const Int n = std::min(L, N - segment * L);
     if (n <= 0) break;
     s.n = n;

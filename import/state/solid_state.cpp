@@ -285,6 +285,7 @@ void solidKind(const ClassRequest& r) {
   const Int type = r.TR(L::kTypeCode), nodes = type & 31;
   const SolidType kind = solidType(type, r.TR(L::kTypeFlags));
   *r.status = 0;
+  *r.direct = *r.shear = 0;
   const GroupPick pick = findGroup(r);
   if (pick.group == 0 || !request.ok()) {
     *r.status = 1;

@@ -82,7 +82,10 @@ class ShellState : public ImportFixture {
  protected:
   void SetUp() override {
     ImportFixture::SetUp();
-    model_.classes = {shellClass(13316, 5), shellClass(25090, 3)};
+    ClassModel stateless = shellClass(13316, 1);
+    stateless.type = 41;
+    stateless.hasState = false;
+    model_.classes = {shellClass(13316, 5), shellClass(25090, 3), stateless};
     model_.classes[1].typeWord24 = 2072;  // small-stretch axisymmetric shells
     model_.elementSets.clear();
     model_.packageFirstTerm = 2;
@@ -180,18 +183,38 @@ TEST_F(ShellState, RefusalsLeaveTheFillCounterAndOneDomainOpensItsStateOnce) {
   const int opens = opensOf(61, 501);
   ask(30000, 1, 0);
   const Int fill = RHO_MAN_COMMONI.w[2];
-  for (const auto& [key, point] : std::vector<std::pair<Int, Int>>{{1000, 0}, {12345, 1}, {8000, 9}, {6500, 1}}) {
+  Int scratch = 0, offset = 0;
+  const Int one = 1;
+  EDI_MAN_GLOBALSTORE(&scratch, &scratch, &scratch, &scratch, &scratch, &offset, &one);
+  // Refused before the answer is placed: counts 0, and the index only gets the offset.
+  for (const auto& [key, point] : std::vector<std::pair<Int, Int>>{{12345, 1}, {8000, 9}, {6500, 1}}) {
     const Answer a = ask(key, 1, point);
     EXPECT_EQ(a.status, 1) << key;
-    EXPECT_EQ(a.index, kNoBlock);
-    EXPECT_EQ(a.direct, 0);
+    EXPECT_EQ(a.index, offset);
+    EXPECT_EQ(a.direct + a.shear, 0);
     EXPECT_EQ(RHO_MAN_COMMONI.w[2], fill);
   }
+  // Refused inside the segments: the counts and the place of the unclaimed answer stay.
+  const Answer inside = ask(1000, 1, 0);
+  EXPECT_EQ(inside.status, 1);
+  EXPECT_EQ(inside.index, RHO_MAN_COMMONI.w[1] + fill + offset);
+  EXPECT_EQ(inside.direct, 2);
+  EXPECT_EQ(inside.shear, 1);
+  EXPECT_EQ(RHO_MAN_COMMONI.w[2], fill);
+  // A class without element state is not reached by a kind routine: counts and index are not written.
+  const Answer stateless = ask(30000, 3, 0);
+  EXPECT_EQ(stateless.status, 1);
+  EXPECT_EQ(stateless.direct, -1);
+  EXPECT_EQ(stateless.index, offset);
+  const Answer late = ask(30000, 1, 0, 1, 3);
+  EXPECT_EQ(late.status, 2);
+  EXPECT_EQ(late.index, kNoBlock);
+  EXPECT_EQ(late.direct, -1);
   ask(8100, 2, 0);
   EXPECT_EQ(opensOf(61, 501) - opens, 1);  // both classes live in domain 1, one increment
   EXPECT_EQ(ask(30000, 1, 0, 0, 0).status, 2);
   EXPECT_EQ(ask(30000, 1, 0, 1, -1).status, 2);
-  EXPECT_EQ(ask(30000, 3, 0).status, 1);
+  EXPECT_EQ(ask(30000, 4, 0).status, 1);
   // The package holds 130 words: 25 a request, so the sixth request of 30000 does not fit.
   RHO_MAN_COMMONI.w[2] = 0;
   for (int k = 0; k < 5; ++k) EXPECT_EQ(ask(30000, 1, 0).status, 0);
