@@ -2,6 +2,7 @@
 
 #include <Eigen/Dense>
 #include <cmath>
+#include <set>
 #include <vector>
 
 #include "siblings/eqc/testing.h"
@@ -80,19 +81,25 @@ ClassModel shellClass(int type, int elements) {
 
 class ShellState : public ImportFixture {
  protected:
-  void SetUp() override {
-    ImportFixture::SetUp();
+  virtual std::vector<ClassModel> classes() const {
     ClassModel stateless = shellClass(13316, 1);
     stateless.type = 41;
     stateless.hasState = false;
-    model_.classes = {shellClass(13316, 5), shellClass(25090, 3), stateless};
-    model_.classes[1].typeWord24 = 2072;  // small-stretch axisymmetric shells
+    std::vector<ClassModel> c = {shellClass(13316, 5), shellClass(25090, 3), stateless};
+    c[1].typeWord24 = 2072;  // small-stretch axisymmetric shells
+    return c;
+  }
+  void SetUp() override {
+    ImportFixture::SetUp();
+    model_.classes = classes();
     model_.elementSets.clear();
     model_.packageFirstTerm = 2;
     model_.packageSecondTerm = 0;
     startSample();
     EDI_ACC_TEMPORARYPACKAGE();
-    ASSERT_EQ(RHO_MAN_COMMONI.w[19], 16 * 8 + 2);
+    std::size_t shellElements = 0;
+    for (const ClassModel& c : model_.classes) shellElements += c.type == 20 ? c.labels.size() : 0;
+    ASSERT_EQ(RHO_MAN_COMMONI.w[19], static_cast<Int>(16 * shellElements + 2));
   }
   void TearDown() override {
     EDI_REL_TEMPORARYPACKAGE();
@@ -282,6 +289,65 @@ TEST_F(ShellState, HourglassForcesAndRotationalMeasuresGatherTheRightNodes) {
   const Answer rotational = ask(3100, 1, 0);
   ASSERT_EQ(rotational.status, 0);
   for (int k = 0; k < 10; ++k) EXPECT_FLOAT_EQ(realAt(rotational.index, k + 1), measures[static_cast<std::size_t>(k)]) << k;
+}
+
+}  // namespace
+}  // namespace importtest
+
+namespace importtest {
+namespace {
+
+// Every key of the shell table at the element level and at each point of the group: the keys that
+// read no point data are served whatever the point, and no served key is refused for the room of
+// arrays it does not read.
+TEST_F(ShellState, EveryKeyOfTheTableIsServedWhereItsValuesAreStored) {
+  const std::set<Int> elementLevel = {3100,  7000,  7100,  8000,  8100,  8400,  8500,  9100,  9400,  9500,
+                                      9600,  9700,  9800,  9900,  11000, 15000, 16000, 17000, 18000, 19001,
+                                      19002, 19003, 19005, 19006};
+  const std::set<Int> pointOnly = {1000, 2400, 3000, 4000, 4200, 4600, 14001, 14002, 14004};
+  const std::set<Int> atZero = {8900, 9000, 30000, 31000, 33000};
+  std::set<Int> keys = {1100, 5000, 2200, 2300, 2500, 2700, 9302, 9200, 6500};
+  keys.insert(elementLevel.begin(), elementLevel.end());
+  keys.insert(pointOnly.begin(), pointOnly.end());
+  keys.insert(atZero.begin(), atZero.end());
+  for (const Int point : {0, 1, 2, 3})
+    for (const Int key : keys) {
+      RHO_MAN_COMMONI.w[2] = 0;
+      const bool served = elementLevel.count(key) != 0 || (point == 0 ? atZero.count(key) != 0
+                                                                      : pointOnly.count(key) != 0 || key == 33000);
+      EXPECT_EQ(ask(key, 1, point).status, served ? 0 : 1) << key << " at point " << point;
+    }
+}
+
+}  // namespace
+}  // namespace importtest
+
+namespace importtest {
+namespace {
+
+// A rebar layer in a class of eight-node elements: the rebar keys hold for every type code and
+// read no corner of the elements.
+class EightNodeRebar : public ShellState {
+ protected:
+  std::vector<ClassModel> classes() const override {
+    ClassModel c = shellClass(13316, 3);
+    c.code = 13320;
+    for (auto& nodes : c.nodes) nodes = {1, 2, 3, 4, 4, 3, 2, 1};
+    for (auto& nodes : c.rotationalNodes) nodes = {1, 1, 2, 2, 2, 2, 1, 1};
+    c.sections[0].kind = 1;
+    return {c};
+  }
+};
+
+TEST_F(EightNodeRebar, RebarKeysAreServed) {
+  for (const Int key : {1000, 2400, 4000, 14001, 14002, 14004, 27100, 27000}) {
+    const Answer a = ask(key, 1, 2);
+    EXPECT_EQ(a.status, 0) << key;
+    EXPECT_EQ(a.direct, key == 27000 ? 2 : 1) << key;
+  }
+  const Answer stress = ask(1000, 1, 2);
+  const Rows& stored = model_.classes[0].sections[0].pointState[1].at(1);
+  for (int e = 0; e < 3; ++e) EXPECT_EQ(realAt(stress.index, e + 1), f(stored[static_cast<std::size_t>(e)][0]));
 }
 
 }  // namespace
