@@ -68,6 +68,9 @@ Int stateVariableCount(const ClassRequest& r, const GroupTables& g);
 // variable) lie in segment s.
 bool materialInside(const ClassRequest& r, const ClassBlocks& blocks, const GroupTables& g, Int segment,
                     long long point501, long long widest);
+// The keys whose values a point's material routine may form (30000 at points other than 0; 9302
+// only in shells): the only keys that read the material block.
+bool readsMaterial(Int key);
 // Keys 14001, 14002, 14004: component 1, 2 or 4 of a point array times a point factor (1 without).
 void pointProduct(Int key, Int n, const float* values, const float* factor, float* out);
 

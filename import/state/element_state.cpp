@@ -129,6 +129,14 @@ float* packageAnswer(const ClassRequest& r, long long words) {
                     : reinterpret_cast<float*>(baseWords(r.request, package + fill, static_cast<Int>(words)));
 }
 
+bool readsMaterial(Int key) {
+  switch (key) {
+    case 1100: case 5000: case 2200: case 4200: case 4600: case 2300: case 2500: case 2700: case 3000: case 9302:
+    case 4000: case 9200: case 6500: case 30000: return true;
+    default: return false;
+  }
+}
+
 void advancePackage(long long words) { rho(rw::kPackageFill) += static_cast<Int>(words); }
 
 namespace {

@@ -64,15 +64,6 @@ Counts shellCounts(Int key, Int type, bool rebar) {
   }
 }
 
-// The keys whose values the point's material routine forms (the table's "material routine" rows).
-bool readsMaterial(Int key) {
-  switch (key) {
-    case 1100: case 5000: case 2200: case 4200: case 4600: case 2300: case 2500: case 2700: case 3000: case 9302:
-    case 4000: case 9200: case 6500: case 30000: return true;
-    default: return false;
-  }
-}
-
 // The arrays and values one segment worker call receives.
 struct ShellSegment {
   Int key, n, referenceSwitch, direct, storedDirect, shear, storedShear, fullDirect, fullShear, point, type;

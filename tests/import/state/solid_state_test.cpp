@@ -244,6 +244,26 @@ TEST_F(SolidState, StressIsCopiedAsStoredForMembranesAndOrientedGroups) {
   EXPECT_EQ(reals(a.index, 18), (std::vector<float>{10, 20, 30, 1, 3, 2, 11, 20, 30, 1, 3, 2, 12, 20, 30, 1, 3, 2}));
 }
 
+// A rebar layer holds its keys for every element type; a class of twenty-node elements reads no
+// corner for them.
+TEST_F(SolidState, RebarKeysOfATwentyNodeClassAreServed) {
+  A_ = Mat3::Identity();
+  model_ = hexModel(A_, 200, 34, 0);
+  ClassModel& c = model_.classes[0];
+  c.code = 15368 + 12;
+  for (auto& nodes : c.nodes) nodes.resize(20, 1);
+  c.sections[0].kind = 1;
+  for (auto& point : c.sections[0].pointState) point.at(1) = constantRows(3, {7.5});
+  startSample();
+  EDI_ACC_TEMPORARYPACKAGE();
+  for (const Int key : {1000, 2400, 4000, 14001, 14002, 14004, 27100}) {
+    const Answer a = ask(key, 1);
+    EXPECT_EQ(a.status, 0) << key;
+    EXPECT_EQ(a.direct, 1) << key;
+  }
+  EXPECT_EQ(reals(ask(1000, 1).index, 3), (std::vector<float>{7.5F, 7.5F, 7.5F}));
+}
+
 TEST_F(SolidState, PlasticStrainIsTotalMinusPlasticWithDoubledShears) {
   for (const int flag : {34, 33}) {  // F(34) on, then off
     begin(200, flag, 0);
