@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "import/reader/restart_data.h"
 #include "import/state/element_context.h"
@@ -73,8 +74,8 @@ bool readGroupTables(const ClassRequest& r, long long layout, GroupTables& g) {
   g.flags = g.own + t.i(g.own + 1) - 1;
   g.positions = t.i(g.material + 4);
   if (t.has(g.own) && t.has(g.flags) && t.has(g.flags + L::kMaterialFlags - 1) && t.has(g.material) &&
-      t.has(g.material + L::kMaterialRecordWords - 1) && t.has(g.positions) &&
-      t.has(g.positions + L::kMaterialPositions - 1) && t.has(g.variables) && t.has(g.variables + 36))
+      t.has(g.material + L::kMaterialRecordWords - 1) && t.has(g.positions) && t.has(g.variables) &&
+      t.has(g.variables + 36))
     return true;
   r.request.damaged("GROUP TABLES OF CLASS " + std::to_string(r.elementClass));
   return false;
@@ -89,10 +90,13 @@ Int stateVariableCount(const ClassRequest& r, const GroupTables& g) {
 }
 
 bool materialInside(const ClassRequest& r, const ClassBlocks& blocks, const GroupTables& g, Int segment,
-                    long long point501, long long widest) {
+                    long long point501, long long widest, const std::vector<int>& extra) {
   const long long region = r.table.i(g.layout + 6), offset = r.table.i(g.material + 2);
   if (offset < 0 || blocks.at(blocks.state, 2, segment, point501, region) == nullptr) return false;
-  for (int i = 1; i <= L::kMaterialPositions; ++i) {
+  std::vector<int> read = materialPositions(r.table.i(g.material), r.key, r.table.data() + g.flags - 1);
+  read.insert(read.end(), extra.begin(), extra.end());
+  for (const int i : read) {
+    if (!r.table.has(g.positions + i - 1)) return false;
     const long long p = r.table.i(g.positions + i - 1);
     if (p < 1 || offset + p - 1 + widest > region) return false;
   }

@@ -264,6 +264,18 @@ TEST_F(SolidState, RebarKeysOfATwentyNodeClassAreServed) {
   EXPECT_EQ(reals(ask(1000, 1).index, 3), (std::vector<float>{7.5F, 7.5F, 7.5F}));
 }
 
+// Only the positions a key reads are taken from the material's position table: a table that
+// names no place for the variables the material does not store serves every key.
+TEST_F(SolidState, PositionsOfVariablesNotStoredAreNotRead) {
+  A_ = Mat3::Identity();
+  model_ = hexModel(A_, 200, 34, 0);
+  model_.classes[0].sections[0].missingPosition = 0;
+  startSample();
+  EDI_ACC_TEMPORARYPACKAGE();
+  for (const Int key : {4600, 4200, 4000, 3000, 1000, 9302}) EXPECT_EQ(ask(key, 1).status, 0) << key;
+  EXPECT_EQ(ask(2700, 1).status, 1);  // F(106) is off
+}
+
 TEST_F(SolidState, PlasticStrainIsTotalMinusPlasticWithDoubledShears) {
   for (const int flag : {34, 33}) {  // F(34) on, then off
     begin(200, flag, 0);
