@@ -352,3 +352,31 @@ TEST_F(EightNodeRebar, RebarKeysAreServed) {
 
 }  // namespace
 }  // namespace importtest
+
+namespace importtest {
+namespace {
+
+// A material whose routine keeps no strain (brittle cracking) still gives key 4600 as the total
+// strain of the point, and reports it served.
+class BrittleShell : public ShellState {
+ protected:
+  std::vector<ClassModel> classes() const override {
+    ClassModel c = shellClass(13316, 5);
+    c.sections[0].materialCode = 208;
+    return {c};
+  }
+};
+
+TEST_F(BrittleShell, TotalStrainIsServed) {
+  const Answer a = ask(4600, 1, 1);
+  ASSERT_EQ(a.status, 0);
+  const Rows& total = shell().sections[0].pointState[0].at(28);
+  for (int e = 0; e < 5; ++e) {
+    const auto& t = total[static_cast<std::size_t>(e)];
+    EXPECT_EQ(reals(a.index + 3 * e, 3), (std::vector<float>{f(t[0]), f(t[1]), 2 * f(t[3])})) << e;
+  }
+  EXPECT_EQ(RHO_MAN_COMMONI.w[2], 15);
+}
+
+}  // namespace
+}  // namespace importtest
