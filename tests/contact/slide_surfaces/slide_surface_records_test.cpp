@@ -53,9 +53,10 @@ struct Lookup {
   std::vector<double> buffer;
 };
 
-Lookup lookUp(const std::string& name, Int capacity) {
+// The buffer holds `room` slots (the capacity unless the host's memory is larger), then guards.
+Lookup lookUp(const std::string& name, Int capacity, Int room = 0) {
   Lookup out;
-  out.buffer.assign(static_cast<std::size_t>(capacity) + 4, kGuard);
+  out.buffer.assign(static_cast<std::size_t>(std::max(capacity, room)) + 4, kGuard);
   ASURFREC(name.data(), static_cast<Int>(name.size()), &out.address, out.buffer.data(), &capacity);
   return out;
 }
@@ -101,10 +102,11 @@ TEST(SlaveSurfaceRecord, OverLongRecordGrowsTheMemoryOrIsReportedAndTheWalkGoesO
 
   db.install(0);
   Int growth = rec::i(CSIZE, zmx::units::kCoreGrowth);
-  Lookup grown = lookUp("BIG", capacity);  // the host's buffer: its room is the raised limit
+  Lookup grown = lookUp("BIG", capacity, 41);  // the host's memory, grown as DBCORE books it
   EXPECT_EQ(grown.address, big);
   EXPECT_EQ(rec::slotI(grown.buffer.data(), 1), 41);
   EXPECT_EQ(grown.buffer[40], 7.5);
+  EXPECT_TRUE(guardsIntact(grown, 41));
   EXPECT_EQ(rec::i(CSIZE, zmx::units::kCoreGrowth), growth + 41);
   EXPECT_TRUE(eqc_testing::messages().empty());
 
