@@ -419,7 +419,7 @@ void DBSUPERLIB(const Int* operation, const Int* request, Int* status, Int* prtF
   }
   // 5. Work space.
   rec::i(CDSUS, kCurrentRow) = programKind() != 0 && *status > 0 ? *row : 0;
-  const Int words = std::min(indexLength(), kIndexRecordWords);
+  const Int words = std::clamp(indexLength(), 0, kIndexRecordWords);  // a damaged length moves nothing
   if (*request == 0) {
     setStores(0);
     if (indexWords != nullptr) ACOPEI(indexWords, &words);

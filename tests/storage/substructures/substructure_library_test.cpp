@@ -211,6 +211,16 @@ TEST_F(SubstructureLibrary, AWorkArrayThatCannotGrowIsNotWritten) {
   EXPECT_EQ(e.limit, 0);
   EXPECT_EQ(e.indexWords, std::vector<Int>(2 * 140, 0));
   EXPECT_EQ(e.prtFlag, -7);
+
+  // An index record whose length word is damaged (negative) moves no words.
+  dm2_testing::setStackLimit(1LL << 40);
+  Int address = rec::i(CDSMNX, 1) + 1, status = 0;
+  const Int read = 0, write = 1, none = 0;
+  DBSUP(&read, &kIndexKind, &address, CDSINX.w, &none, &status);
+  rec::i(CDSINX, 281) = -5;
+  DBSUP(&write, &kIndexKind, &address, CDSINX.w, &none, &status);
+  enter(2, 1, "LIB", e);
+  EXPECT_EQ(e.indexWords, std::vector<Int>(2 * 140, 0));
 }
 
 TEST_F(SubstructureLibrary, TheSameLibraryStaysOpenAndAnotherRewritesTheIndexOnlyWhenItChanged) {
