@@ -13,7 +13,11 @@
 #include <tuple>
 #include <vector>
 
+#include "runtime/record.h"
+#include "siblings/dm2/dm2_state.h"
+#include "siblings/eqc/testing.h"
 #include "zmx/geometry/bspline.h"
+#include "zmx/storage/db_units.h"
 
 namespace {
 
@@ -409,7 +413,7 @@ TEST(BsplineSearch, CircleEdgeAndCylinderFaceMatchTheirClosedForms) {
   for (int s = 0; s < 100; ++s) {
     const double a = angle(rng), rho = radial(rng) * r;
     const double x[2] = {c[0] + rho * std::cos(a), c[1] + rho * std::sin(a)};
-    // A work size below 2 NSEG + 1: the search uses its own scratch and leaves the array alone.
+    // A work size below 2 NSEG + 1: the search works in scratch and leaves the array alone.
     const bool small = s % 2 == 1;
     std::fill(work.begin(), work.end(), -3.0);
     const EdgeSearch res = search(e, pc, x, 2.0, work, small ? Int(need - 1) : Int(need));
@@ -436,6 +440,7 @@ TEST(BsplineSearch, CircleEdgeAndCylinderFaceMatchTheirClosedForms) {
     }
   std::copy(pu.u0.begin(), pu.u0.end(), u0.begin());
   std::vector<double> fwork(2 * na * nb);
+  const Int tally = rec::i(CSIZE, 3);
   for (int s = 0; s < 100; ++s) {
     const double a = angle(rng), rho = radial(rng) * r, z = height(rng);
     const double x[3] = {rho * std::cos(a), rho * std::sin(a), z};
@@ -447,6 +452,55 @@ TEST(BsplineSearch, CircleEdgeAndCylinderFaceMatchTheirClosedForms) {
     EXPECT_NEAR(res.foot[1], r * std::sin(a), tol);
     EXPECT_NEAR(res.foot[2], z, tol);
   }
+  EXPECT_EQ(rec::i(CSIZE, 3), tally) << "2 NA NB reals are the whole need of the face search";
+}
+
+// A work size below the need is raised through DBCORE by the whole need (the size and the run's
+// core tally grow, the caller's array is not written); a raise the memory cannot give is a memory
+// failure and the search finds nothing.
+TEST(BsplineSearch, WorkSizeBelowTheNeedIsRaisedThroughTheCoreExtension) {
+  const double c[2] = {0.0, 0.0};
+  const Edge e = circle(c, 1.0);
+  const Pieces pc = pieces(16, 2, [&](double u, double* x) { e.point(u, x); });
+  const Int nseg = 16, deg = e.k.degree, ldq = 2, ldim = 2, nk = e.k.nknot(), need = 2 * nseg + 1;
+  const Logical rat = kTrue, per = kOpen;
+  const double lo = 0.0, hi = 1.0, length = 2.0, x[2] = {1.5, 0.2};
+  std::vector<double> work(need, -3.0);
+  auto run = [&](Int& size) {
+    EdgeSearch r{};
+    BSPLINESEARCH2D(x, pc.q.data(), pc.u0.data(), pc.span.data(), pc.radius.data(), &nseg, &rat, &deg, &ldq,
+                    e.cp.data(), &ldim, e.w.data(), e.k.ours.data(), &nk, &per, &lo, &hi, &length, work.data(),
+                    &size, &r.span, &r.u, &r.distance, r.foot, r.tangent, &r.curvature, &r.status);
+    return r;
+  };
+  const Int tally = rec::i(CSIZE, 3);
+  const long long stack = dm2_testing::stackInUse();
+  Int size = need;
+  EXPECT_EQ(run(size).status, 0);
+  EXPECT_EQ(size, need) << "a size that holds the need is left as it is";
+  EXPECT_EQ(rec::i(CSIZE, 3), tally);
+
+  size = 10;
+  std::fill(work.begin(), work.end(), -3.0);
+  const EdgeSearch grown = run(size);
+  EXPECT_EQ(grown.status, 0);
+  EXPECT_NEAR(grown.distance, std::hypot(1.5, 0.2) - 1.0, 1e-9);
+  EXPECT_EQ(size, 10 + need);
+  EXPECT_EQ(rec::i(CSIZE, 3), tally + need);
+  EXPECT_EQ(dm2_testing::stackInUse(), stack + 8LL * need);
+  EXPECT_TRUE(std::all_of(work.begin(), work.end(), [](double v) { return v == -3.0; }));
+
+  dm2_testing::setStackLimit(dm2_testing::stackInUse());
+  eqc_testing::clearMessages();
+  size = 10;
+  const EdgeSearch failed = run(size);
+  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_EQ(failed.span, 0);
+  EXPECT_EQ(failed.distance, -1e36);
+  EXPECT_EQ(size, 10);
+  EXPECT_EQ(rec::i(CSIZE, 3), tally + need);
+  EXPECT_TRUE(std::all_of(work.begin(), work.end(), [](double v) { return v == -3.0; }));
 }
 
 TEST(BsplineSearch, RandomEdgesAndFacesFindTheGlobalFootOfDenseSampling) {
