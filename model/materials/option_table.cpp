@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <vector>
 
+#include "model/support/model_report.h"
 #include "runtime/record.h"
 #include "siblings/eqc/records.h"
 #include "zmx/import.h"
@@ -201,11 +203,18 @@ void optionValues(const Real* record, Int l, const Real* x, Real* work, Real (&v
   const Int d = std::max<Int>(rec::slotI(table, 1), 0);
   const long long v = rec::slotI(table, d + 3LL) - static_cast<long long>(d);
   if (v < 1) return;
-  // The table may hold more values than asked for: evaluate into room for all of them.
-  constexpr int kRoom = 64;
-  if (v > kRoom) return;
-  Real all[kRoom], slopes[kRoom];
-  TABVAL(itab, table, all, x, work, slopes);
+  // The table may hold more values than asked for: evaluate into room for all of them, on the
+  // stack for usual tables.
+  constexpr std::size_t kRoom = 64;
+  const std::size_t room = std::max(static_cast<std::size_t>(v), kRoom);
+  Real stack[2 * kRoom];
+  std::vector<Real> wide;
+  Real* all = stack;
+  if (room > kRoom) {
+    if (!zmx::model::withMemory([&] { wide.resize(2 * room); })) return;
+    all = wide.data();
+  }
+  TABVAL(itab, table, all, x, work, all + room);
   std::copy_n(all, std::min<long long>(v, N), values);
 }
 

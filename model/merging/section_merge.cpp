@@ -204,16 +204,19 @@ Int* integers(Real* slots) { return reinterpret_cast<Int*>(slots); }
 
 long halfUp(long words) { return (words + 1) / 2; }
 
-// A phase of the driver needs slots of the work array: within the caller's capacity DBCORE books
-// it; beyond it nothing is written and the failure is reported.
-bool reserve(long need, Int* capacity) {
-  if (need > *capacity) {
+// A phase of the driver needs slots of the work array: DBCORE grows the capacity to the need,
+// and the caller's array holds it afterwards. Refused before DBCORE, with nothing written and
+// the capacity unchanged, when the need passes a 32-bit count or the array lies in a block of
+// the address space that is shorter than the need; a failed growth is reported by DBCORE.
+bool reserve(const Real* work, long need, Int* capacity) {
+  const long long room = eqc::knownRoom(work);
+  if (need > INT32_MAX || (room >= 0 && need > room)) {
     zmx::model::report(zmx::model::kSystemError, "MEMORY FAILURE.");
     return false;
   }
   const Int n = static_cast<Int>(need);
   DBCORE(&n, capacity);
-  return true;
+  return n <= *capacity;
 }
 
 Int elementTypeCode(Int handle) {
@@ -328,13 +331,13 @@ void MERGESECTION1(const Int* database, Int* result, Real* work, const Int* n, c
   const long materialWords = std::max<long>(static_cast<long>(materialEnd) - materialFirst, 0);
   const long sectionWords = std::max<long>(static_cast<long>(sectionEnd) - sectionFirst, 0);
   const long listSlots = 2 * sections, mapSlots = halfUp(materialWords);
-  if (!reserve(listSlots + mapSlots + materialWords, capacity)) return;
+  if (!reserve(work, listSlots + mapSlots + materialWords, capacity)) return;
   Int* sectionList = integers(work);
   Int* mapm = integers(work + listSlots);
   Real* mirror = work + listSlots + mapSlots;
   MERGEMATERIAL(mapm, mirror, &materialFirst, &materialEnd);
   const long sectionMapSlots = halfUp(sectionWords);
-  if (!reserve(listSlots + mapSlots + sectionWords + 2 * sectionMapSlots, capacity)) return;
+  if (!reserve(work, listSlots + mapSlots + sectionWords + 2 * sectionMapSlots, capacity)) return;
   Int* partMap = integers(mirror + sectionWords);
   Int* flagMap = integers(mirror + sectionWords + sectionMapSlots);
   // The table's first word is not an element's entry: MERGESECTION takes it from its second word on.

@@ -124,7 +124,6 @@ void BCIR(Real* p1, Real* p2, const Real* pc, Real* xout, const Real* xi, const 
     setUp(p1, p2, pc, ireq, ierr);
     return;
   }
-  *ierr = 0;
   evaluate(xout, *xi, ireq);
 }
 

@@ -1,4 +1,5 @@
 // Upper-case face of the sensitivity state of the analysis database.
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -24,14 +25,16 @@ void freeEigenBuffer() {
 }
 
 // The buffer for n modes of m values read from records stride reals apart, or null when the
-// counts are unsound, the caller's array could not exist (more bytes than a process can
-// address) or the memory is not there; the buffer held so far is kept then.
+// counts are negative, a record would lie before the array, the caller's array or the buffer
+// could not exist (more bytes than a process can address) or the memory is not there; the
+// buffer held so far is kept then.
 Real* eigenBufferFor(Int n, Int m, Int stride) {
   constexpr long long kAddressableReals = (1LL << 47) / 8;
-  if (n < 0 || m < 0 || static_cast<long long>(stride) < static_cast<long long>(m) + 1) return nullptr;
-  if (n > kAddressableReals / stride) return nullptr;
-  const std::size_t words = (static_cast<std::size_t>(m) + 1) * static_cast<std::size_t>(n) + 1;
-  return new (std::nothrow) Real[words];
+  if (n < 0 || m < 0 || (n > 1 && stride < 0)) return nullptr;
+  const long long span = (n > 0 ? n - 1LL : 0) * (n > 1 ? stride : 0) + m + 1;
+  const long long words = (m + 1LL) * n + 1;
+  if (span > kAddressableReals || words > kAddressableReals) return nullptr;
+  return new (std::nothrow) Real[static_cast<std::size_t>(words)];
 }
 
 }  // namespace
@@ -200,17 +203,17 @@ void DSA_STOREEIGENSENS(const Real* a, const Int* n, const Int* m, const Int* st
   gEigenValues = *m;
 }
 
+// The n·m reals after the mode numbers, as they lie in the buffer; no further than the buffer
+// holds when m is larger than the count stored.
 void DSA_RESTARTEIGENSENS(Int* modes, Real* values, Int* n, const Int* m) {
   *n = state().eigenModes;
   const Real* buffer = state().eigenBuffer;
   if (buffer != nullptr) {
     const std::size_t count = static_cast<std::size_t>(*n);
-    const std::size_t stored = static_cast<std::size_t>(gEigenValues);
-    const std::size_t asked = *m > 0 ? static_cast<std::size_t>(*m) : 0;
-    for (std::size_t k = 0; k < count; ++k) {
-      modes[k] = static_cast<Int>(std::trunc(buffer[k]));
-      for (std::size_t v = 0; v < asked && v < stored; ++v) values[k * asked + v] = buffer[count + k * stored + v];
-    }
+    const std::size_t stored = count * static_cast<std::size_t>(gEigenValues);
+    const std::size_t asked = count * (*m > 0 ? static_cast<std::size_t>(*m) : 0);
+    for (std::size_t k = 0; k < count; ++k) modes[k] = static_cast<Int>(std::trunc(buffer[k]));
+    std::copy(buffer + count, buffer + count + std::min(asked, stored), values);
   }
   freeEigenBuffer();
 }

@@ -234,11 +234,7 @@ void SHR_MKMODELSURFACEDBCURRENT(const char* model, Int modelLength) {
 void SHR_CREATEMODELSURFACEDB(const Int* slots, const Int* poolWords) {
   shr_SurfaceDbEntry* entry = registry().getCurrentEntry();
   if (entry == nullptr) return;
-  if (*slots < 0 || *poolWords < 0) {
-    systemError("SYSTEM ERROR IN SHR_CREATEMODELSURFACEDB - NEGATIVE SLOT OR POOL SIZE");
-    return;
-  }
-  entry->attachModelSurfaceDb(*slots, *poolWords);
+  entry->attachModelSurfaceDb(*slots, *poolWords);  // a negative size cannot be had (reported)
 }
 
 Int SHR_ADDSURFACE(const char* name, Int nameLength, const Int* n) {
@@ -248,10 +244,10 @@ Int SHR_ADDSURFACE(const char* name, Int nameLength, const Int* n) {
   return db == nullptr ? 1 : db->addSurface(surface.c_str(), *n);
 }
 
+// A name longer than a slot holds names no surface: status -1, like any other unknown name.
 void SHR_OPENSURFACE(const char* name, Int nameLength, Int* status) {
   *status = -1;
-  std::string surface;
-  if (!surfaceName(name, nameLength, "SHR_OPENSURFACE", surface)) return;
+  const std::string surface = fchar::toString(name, nameLength);
   if (shr_ModelSurfaceDb* db = currentDb("SHR_OPENSURFACE")) db->openSurface(surface.c_str(), *status);
 }
 

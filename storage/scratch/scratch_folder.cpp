@@ -72,16 +72,20 @@ sdb_SULong sdb_Folder::Allocate(std::size_t size, unsigned alignment) {
   std::uint64_t start = fileStart_.Value();
   std::uint64_t next = std::max(nextFree_.Value(), start);
   std::uint64_t free = fileFree_;
+  // The folder stands at the file, with the next free address and the bytes free in it.
+  const auto standAt = [this](std::uint64_t file, std::uint64_t first, std::uint64_t nextFree, std::uint64_t bytesFree) {
+    fileIndex_ = file;
+    fileStart_ = sdb_SULong::FromValue(first);
+    fileFree_ = bytesFree;
+    nextFree_ = sdb_SULong::FromValue(nextFree);
+    record_->nextFree = nextFree_;
+    record_->fileStart = fileStart_;
+    if (sdb_Manager* manager = gettheSdbManager()) manager->MarkHeaderDirty();
+  };
   for (;;) {
     const std::uint64_t gap = (unit - (next - start) % unit) % unit;
     if (size + gap <= free) {
-      fileIndex_ = index;
-      fileStart_ = sdb_SULong::FromValue(start);
-      fileFree_ = free - size - gap;
-      nextFree_ = sdb_SULong::FromValue(next + gap + size);
-      record_->nextFree = nextFree_;
-      record_->fileStart = fileStart_;
-      if (sdb_Manager* manager = gettheSdbManager()) manager->MarkHeaderDirty();
+      standAt(index, start, next + gap + size, free - size - gap);
       return sdb_SULong::FromValue(next + gap);
     }
     // The next spill file, or the one that holds the next free address when that lies further
@@ -93,13 +97,14 @@ sdb_SULong sdb_Folder::Allocate(std::size_t size, unsigned alignment) {
     free = start + file.size - next;
     if (index >= sizeCount_ && size > file.size) break;  // the last size of the list, reused, is too small
   }
+  standAt(index, start, next, free);  // the files passed over stay behind
   char text[400];
   std::snprintf(text, sizeof text,
                 "After %d spill files have been created, there is no file size in the size list for file %s that can "
                 "satisfy the minimum required file size of %d bytes",
                 static_cast<int>(index), Name(), static_cast<int>(std::min<std::size_t>(size, 2147483647u)));
   cfi_WriteMessage(-3, text);
-  return sdb_SULong::Invalid();  // nothing of the folder changes
+  return sdb_SULong::Invalid();
 }
 
 void sdb_Folder::UseFileCache() { handler_.UseFileCache(); }

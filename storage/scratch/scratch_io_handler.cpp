@@ -465,11 +465,13 @@ std::size_t shr_sdb_AsyncIOHandler::Read(sdb_SULong address, std::size_t size, v
 
 std::size_t shr_sdb_AsyncIOHandler::ReadPiece(sdb_SULong address, std::size_t size, char* buffer) {
   if (!HandleConflictingWrite(address, size)) return 0;
-  // A read larger than the read-ahead it meets is served as a miss.
+  // A read larger than the read-ahead it meets is reported and served as a miss: the read-ahead
+  // holds fewer bytes than the caller asks for.
   for (int k : {kReadAheadSlot, kReadAheadLane}) {
     const shr_sdb_AsyncIOSlot& ahead = slots_[k];
-    if (ahead.pending != 0 && ahead.address == address && size <= ahead.requestedSize)
-      return TakeReadAhead(k, size, buffer);
+    if (ahead.pending == 0 || ahead.address != address) continue;
+    if (size <= ahead.requestedSize) return TakeReadAhead(k, size, buffer);
+    report("shr_sdb_AsyncIOHandler::Read - I/O error with read ahead - contact your VELTRO agent");
   }
   requests_.RemoveEntry(address);
   if (!StartRead(kBlockingSlot, address, size)) return 0;

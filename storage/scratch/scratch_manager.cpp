@@ -277,7 +277,7 @@ bool sdb_Manager::ReadExistingHeader() {
   if (header_ == nullptr) return false;
   headerSize_ = kHeaderProbe;
   const std::uint32_t size = Word(kHeaderSizeWord);
-  const bool probeSound = Word(kFirstWord) == 1 && size >= kHeaderProbe && size <= pageSize_;
+  const bool probeSound = size >= kHeaderProbe && size <= pageSize_;
   folder_[1]->UnMap(sdb_Read, sdb_SULong(), kHeaderProbe, header_);
   header_ = nullptr;
   headerSize_ = 0;
@@ -298,10 +298,11 @@ bool sdb_Manager::ReadExistingHeader() {
 }
 
 // The table words that later operations index by: each table must lie inside the header, and
-// every partition's size word must fit the space it holds.
+// every partition's size word must fit the space it holds. The first word is written as 1 and
+// never read: a header with another value there is taken all the same.
 bool sdb_Manager::HeaderIsSound() const {
   const std::uint32_t issueCapacity = Word(kIssueTable);
-  return Word(kFirstWord) == 1 && Word(kHeaderSizeWord) == headerSize_ && Word(kFolderTableWord) == kFolderTable && Word(kPartitionTableWord) == kPartitionTable &&
+  return Word(kHeaderSizeWord) == headerSize_ && Word(kFolderTableWord) == kFolderTable && Word(kPartitionTableWord) == kPartitionTable &&
          Word(kIssueTableWord) == kIssueTable && Word(kFolderTable) == kFolderCapacity &&
          Word(kFolderTable + 4) <= kFolderCapacity && Word(kPartitionTable) == kPartitionCapacity &&
          Word(kPartitionTable + 4) <= kPartitionCapacity && Word(kNextPartitionWord) <= kPartitionCapacity &&
@@ -345,8 +346,9 @@ void sdb_Manager::SetUpDirectories() {
   const utl_CommandLine* commandLine = thr_GlobalSingleton<utl_CommandLine>::Instance();
   jobName_ = copyText(commandLine->ConstGetValue("job"));
   inputDirectory_ = copyText(commandLine->ConstGetValue("indir"));
+  // The default directory is taken as given: the host ends it with its separator.
   const cow_String& tmpdir = commandLine->ConstGetValue("tmpdir");
-  const std::string defaultDirectory = withSeparator(std::string(tmpdir.CStr(), tmpdir.Length()));
+  const std::string defaultDirectory(tmpdir.CStr(), tmpdir.Length());
   ReadFolders();
 
   std::vector<std::string> directories[kFolderSlots];

@@ -303,6 +303,13 @@ TEST_F(OptionTable, FailureIndices) {
   EXPECT_DOUBLE_EQ(findex[0], 1.0);
   EXPECT_DOUBLE_EQ(findex[1], 1.0);
   EXPECT_DOUBLE_EQ(findex[3], 1.0);
+  // A limit table with many more values than the seven it needs is read the same way.
+  std::vector<double> wideRow{xt, xc, yt, yc, s, fs, sb};
+  wideRow.resize(100, 9.0);
+  const Slots wide = modeltest::material({{986, {}, 100, {wideRow}}});
+  MATPCF(limit, zero, wide.s.data(), findex, x, work);
+  EXPECT_DOUBLE_EQ(findex[0], 1.0);
+  EXPECT_DOUBLE_EQ(findex[1], 1.0);
 }
 
 TEST_F(OptionTable, SoilConstants) {

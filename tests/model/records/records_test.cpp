@@ -377,6 +377,10 @@ TEST_F(NodeRecords, ArcPointsLieOnTheCircle) {
   BCIR(p1, far, pc, xout, &xi, &none, &setUp, &ierr);
   EXPECT_EQ(ierr, 2);
   EXPECT_NEAR(rec::r(CIRGEN, 21), M_PI / 2, 1e-12);
+  // Evaluation leaves the status of the set-up as it was.
+  const Int evaluate = 0;
+  BCIR(p1, far, pc, xout, &xi, &none, &evaluate, &ierr);
+  EXPECT_EQ(ierr, 2);
   EXPECT_EQ(eqc_testing::countAtLevel(-1), 1);
 }
 

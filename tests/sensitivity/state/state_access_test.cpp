@@ -234,20 +234,41 @@ TEST_F(StateAccess, EigenSensitivitiesSurviveARestartInModeOrder) {
     EXPECT_EQ(gotValues, values);
     EXPECT_EQ(state().eigenBuffer, nullptr);
   }
-  // Nothing stored: n = 0 and nothing copied; a stride below m + 1 is refused.
+  // Nothing stored: n = 0 and nothing copied.
   Int n = 5, mode = 42;
-  const Int m = 2, shortStride = 2, one = 1;
+  const Int m = 2, one = 1;
   Real value = 42;
   DSA_RESTARTEIGENSENS(&mode, &value, &n, &m);
   EXPECT_EQ(n, 0);
   EXPECT_EQ(mode, 42);
+  // A stride below m + 1 reads the records as they lie, overlapping; the values come back as
+  // the n·m reals after the mode numbers, whatever m the restart asks for.
   std::vector<Real> a(8);
-  DSA_STOREEIGENSENS(a.data(), &one, &m, &shortStride);
+  for (int k = 0; k < 8; ++k) a[static_cast<std::size_t>(k)] = 10.0 + k;
+  rec::setSlotI(&a[0], 1, 7);
+  rec::setSlotI(&a[1], 1, 9);
+  const Int two = 2;
+  DSA_STOREEIGENSENS(a.data(), &two, &m, &one);  // records at reals 0 and 1, each a mode and 2 values
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  ASSERT_EQ(state().eigenModes, 2);
+  Int gotModes[2] = {};
+  Real gotValues[6] = {0, 0, 0, 0, 0, 0};
+  const Int three = 3;
+  DSA_RESTARTEIGENSENS(gotModes, gotValues, &n, &one);
+  EXPECT_EQ(n, 2);
+  EXPECT_EQ(gotModes[0], 7);
+  EXPECT_EQ(gotModes[1], 9);
+  EXPECT_EQ(std::vector<Real>(gotValues, gotValues + 3), (std::vector<Real>{a[1], a[2], 0}));  // n·1 reals
+  DSA_STOREEIGENSENS(a.data(), &two, &m, &one);
+  DSA_RESTARTEIGENSENS(gotModes, gotValues, &n, &three);  // no further than the 4 reals stored
+  EXPECT_EQ(std::vector<Real>(gotValues, gotValues + 6), (std::vector<Real>{a[1], a[2], a[2], a[3], 0, 0}));
+  // A record before the array is refused.
+  const Int backwards = -1;
+  DSA_STOREEIGENSENS(a.data(), &two, &m, &backwards);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DSA_STOREEIGENSENS"));
   EXPECT_EQ(state().eigenModes, 0);
   // Counts no array can hold are refused before anything is allocated or read; the buffer
   // held so far stays.
-  const Int two = 2, three = 3;
   DSA_STOREEIGENSENS(a.data(), &two, &one, &three);
   for (const auto& [hugeN, hugeM] : {std::pair{INT_MAX, INT_MAX - 1}, std::pair{1 << 30, 1 << 20}}) {
     const Int hugeStride = hugeM + 1;

@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "runtime/address_space.h"
 #include "siblings/dm2/testing.h"
@@ -97,7 +98,9 @@ TEST_F(SurfaceRegistry, EmptySurfaceTakesTwoWordsAndOpenOfUnknownKeepsOpen) {
   EXPECT_EQ(count(), 0);
   EXPECT_EQ(db()->nextFreeWord(), 2);
   EXPECT_EQ(open("NOSUCH"), -1);
+  EXPECT_EQ(open("EMPTY0000"), -1);  // longer than a surface name: no such surface either
   EXPECT_EQ(db()->openIndex(), 0);
+  EXPECT_TRUE(eqc_testing::messages().empty());
   Int op = 7, n = 5;
   EXPECT_EQ(SHR_ACCESSSURFACE(&op, &n), 0);
   EXPECT_EQ(n, 0);
@@ -203,6 +206,19 @@ TEST_F(SurfaceRegistry, AllocationFailureIsReportedWithTheWordsAskedFor) {
             "SYSTEM ERROR IN ModelSurfaceDb::ModelSurfaceDb - UNABLE TO ALLOCATE 2147483647 WORDS");
   EXPECT_EQ(dm2_testing::liveAllocations(), liveBefore);
   EXPECT_EQ(add("B", 0), 1);
+
+  // A negative size cannot be had either: the same report, with the words asked for.
+  for (const auto& [model, slots, pool, text] : {std::tuple{"slots", -1, 10, "UNABLE TO ALLOCATE -4 WORDS"},
+                                                 std::tuple{"pools", 2, -7, "UNABLE TO ALLOCATE -7 WORDS"}}) {
+    SHR_MKMODELSURFACEDBCURRENT(model, 5);
+    eqc_testing::clearMessages();
+    makeDb(slots, pool);
+    ASSERT_EQ(eqc_testing::messages().size(), 1u);
+    EXPECT_EQ(eqc_testing::messages().back().level, -3);
+    EXPECT_EQ(eqc_testing::messages().back().text, std::string("SYSTEM ERROR IN ModelSurfaceDb::ModelSurfaceDb - ") + text);
+    EXPECT_EQ(add("C", 0), 1);
+  }
+  EXPECT_EQ(dm2_testing::liveAllocations(), liveBefore);
 }
 
 TEST_F(SurfaceRegistry, ListWordsGoStaleWhenTheRegistryEnds) {

@@ -131,7 +131,7 @@ TEST_F(ScratchManager, OpeningABadOrMissingHeaderFailsCleanly) {
     unsigned offset;
     std::uint32_t value;
   };
-  const Case cases[] = {{"first word", 0, 2},          {"header size past the page", 4, page + 4096},
+  const Case cases[] = {{"header size past the page", 4, page + 4096},
                         {"header size too small", 4, 100}, {"issue capacity", 724, 4000},
                         {"partitions used", 232, 21},  {"folders used", 56, 11}};
   EXPECT_EQ(sdb_Manager::OpenSdb(), sdb_Manager_CannotOpen);  // no header file at all
@@ -153,19 +153,49 @@ TEST_F(ScratchManager, OpeningABadOrMissingHeaderFailsCleanly) {
   EXPECT_NE(newtheSdbManager(), nullptr);
 }
 
+// The first word is written as 1 and never tested: a header holding 0 or 2 there opens, and Lock
+// takes it over, with everything the header holds.
+TEST_F(ScratchManager, AHeaderWhoseFirstWordIsNotOneIsTaken) {
+  create();
+  EXPECT_EQ(gettheSdbManager()->CreatePartition(sdb_FolderNames::opr), 0);
+  deletetheSdbManager();
+  const std::vector<unsigned char> clean = fileBytes("job.sdb");
+  for (const std::uint32_t first : {0u, 2u}) {
+    std::vector<unsigned char> file = clean;
+    std::memcpy(file.data(), &first, 4);
+    writeFile("job.sdb", file);
+    eqc_testing::clearMessages();
+    ASSERT_EQ(sdb_Manager::OpenSdb(), sdb_Manager_Opened) << first;
+    EXPECT_EQ(headerWord(0), first);
+    EXPECT_EQ(headerWord(24), 1u);  // the partition created before
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 0) << first;
+
+    // Another program of the job moves folder scr on and leaves the same first word.
+    gettheSdbManager()->ReleaseLock();
+    std::vector<unsigned char> turned = fileBytes("job.sdb");
+    const std::uint32_t moved = 1 << 20;
+    std::memcpy(turned.data() + 68 + 16 * 3 + 4, &moved, 4);
+    writeFile("job.sdb", turned);
+    gettheSdbManager()->Lock();
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 0) << first;
+    EXPECT_EQ(folder(sdb_FolderNames::scr)->NextFree().Value(), moved) << first;
+    deletetheSdbManager();
+  }
+}
+
 TEST_F(ScratchManager, SpillListsAndSizesComeFromTheEnvironment) {
   const std::string a = path("a"), b = path("b") + "/";
   std::filesystem::create_directories(a);
   std::filesystem::create_directories(b);
   ::setenv("SPILL_LIST_OPR", ("  " + a + "  " + b + " ").c_str(), 1);
   ::setenv("SPLIT_OPR", "65536", 1);
-  utl_testing::setCommandLine("tmpdir", path("tmp"));  // no separator: one is appended
+  utl_testing::setCommandLine("tmpdir", path("tmp"));  // taken as given: no separator is appended
   std::filesystem::create_directories(path("tmp"));
   sdb_Manager* manager = create();
   ASSERT_EQ(manager->DirectoryCount(sdb_FolderNames::opr), 2u);
   EXPECT_EQ(std::string(manager->Directory(sdb_FolderNames::opr, 0)), a + "/");
   EXPECT_EQ(std::string(manager->Directory(sdb_FolderNames::opr, 1)), b);
-  EXPECT_EQ(std::string(manager->Directory(sdb_FolderNames::scr, 0)), path("tmp") + "/");
+  EXPECT_EQ(std::string(manager->Directory(sdb_FolderNames::scr, 0)), path("tmp"));
   EXPECT_EQ(manager->SizeCount(sdb_FolderNames::scr), 1u);
   EXPECT_EQ(manager->SpillSize(sdb_FolderNames::scr, 0), 2147483647u);
 
@@ -179,7 +209,9 @@ TEST_F(ScratchManager, SpillListsAndSizesComeFromTheEnvironment) {
   EXPECT_TRUE(std::filesystem::exists(a + "/job.opr"));
   EXPECT_TRUE(std::filesystem::exists(b + "job.opr.1"));
   EXPECT_TRUE(std::filesystem::exists(b + "job.opr.2"));
-  EXPECT_TRUE(std::filesystem::exists(path("tmp/job.sdb")));  // the header lives in the sdb folder
+  // The header lives in the first spill file of folder sdb: the "tmpdir" value, then the job.
+  EXPECT_TRUE(std::filesystem::exists(path("tmpjob.sdb")));
+  EXPECT_FALSE(std::filesystem::exists(path("tmp/job.sdb")));
 }
 
 TEST_F(ScratchManager, WithoutListsAnAllocationPastFileZeroStartsFileOneNamedWithItsNumber) {
@@ -202,9 +234,12 @@ TEST_F(ScratchManager, ARequestNoFileOfTheSizeListCanHoldIsRefused) {
   EXPECT_TRUE(eqc_testing::printed(
       "After 2 spill files have been created, there is no file size in the size list for file sol that can satisfy "
       "the minimum required file size of 3145728 bytes"));
-  EXPECT_EQ(sol->NextFree().Value(), 0u);  // nothing of the folder moved
-  EXPECT_EQ(sol->Allocate(kMiB + 1, 1).Value(), kMiB);        // file 1
-  EXPECT_EQ(sol->Allocate(2 * kMiB, 1).Value(), 3 * kMiB);    // file 2, the last size again
+  // Files 0 and 1 were passed over: the folder, and its record in the header, stand at file 2.
+  EXPECT_EQ(sol->NextFree().Value(), 3 * kMiB);
+  EXPECT_EQ(headerWord(68 + 16 * 5 + 4), 3 * kMiB);   // next free address, low word
+  EXPECT_EQ(headerWord(68 + 16 * 5 + 12), 3 * kMiB);  // start of the current file, low word
+  EXPECT_EQ(sol->Allocate(kMiB + 1, 1).Value(), 3 * kMiB);  // file 2
+  EXPECT_EQ(sol->Allocate(2 * kMiB, 1).Value(), 5 * kMiB);  // file 3, the last size again
 }
 
 TEST_F(ScratchManager, AllocationAlignsInsideTheCurrentFile) {
