@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 
+#include "siblings/eqc/bounded_reads.h"
 #include "zmx/geometry/bspline.h"
 #include "zmx/numerics/sorting.h"
 #include "zmx/storage/db_units.h"
@@ -18,10 +19,11 @@ constexpr Real kNoDistance = -1e36;
 constexpr Real kNone = 1e36;
 constexpr Real kFlat = 2.22e-16;
 
-// Sort keys and candidate numbers. DBCORE is asked for the room whenever the caller's size is
-// smaller, as callers of the search expect (the size and the run's core tally grow). The caller's
-// array is known to hold only the size it gave, so after a raise the keys go to scratch of the
-// routine's own that is kept from call to call (the searches run one at a time).
+// Sort keys and candidate numbers, in the caller's work array. DBCORE is asked for the room
+// whenever the caller's size is smaller; after a raise the host has made room for the array to
+// grow. An array that lies in a block of the address space known to be shorter than the need is
+// never written: the keys then go to scratch of the routine's own, kept from call to call (the
+// searches run one at a time).
 class Ranking {
  public:
   // false when no storage could be had (DBCORE has then reported the memory failure).
@@ -31,11 +33,12 @@ class Ranking {
     const Int held = *size;
     Int words = static_cast<Int>(need);
     DBCORE(&words, size);
-    if (need <= held) {
+    if (need > held && *size == held) return false;
+    const long long room = eqc::knownRoom(work);
+    if (room < 0 || room >= need) {
       keys_ = work;
       return true;
     }
-    if (*size == held) return false;
     if (need > capacity_) {
       void* grown = std::realloc(scratch_, static_cast<std::size_t>(need) * sizeof(Real));
       if (grown == nullptr) return false;
