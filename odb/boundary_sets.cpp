@@ -229,10 +229,8 @@ void ODBBCSETSSUPER(void* record, Int* work, void* /*partBuffer*/, const Int* /*
   const long long c = static_cast<long long>(addresses.size());
   const Int nodes = std::max<Int>(rec::i(CGN, kNodeCount), 0);
   const long long need = static_cast<long long>(m) * (nodes + 1) + 3 * c + 2;
-  if (need > *workSize) {
-    report(-3, "MEMORY FAILURE.");
-    return;
-  }
+  Int size = *workSize;
+  if (!raiseCore(need, &size, writableRoom(work, *workSize, 2))) return;
   std::copy(addresses.begin(), addresses.end(), work);
   std::copy(slots.begin(), slots.end(), work + c);
   std::fill_n(work + 2 * c, c, 1);

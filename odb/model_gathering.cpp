@@ -195,12 +195,8 @@ bool classifyElements(const ClassifyArgs& a) {
     auto found = classes.find(key);
     if (found == classes.end()) {
       const Int c = *a.classCount + 1;
-      Int needed = static_cast<Int>(static_cast<long long>(c) * kClassSlots + kSpareClassSlots);
-      if (needed > *a.coreCount) {
-        memoryFailure();
-        return false;
-      }
-      DBCORE(&needed, a.coreCount);
+      const Int needed = static_cast<Int>(static_cast<long long>(c) * kClassSlots + kSpareClassSlots);
+      if (!raiseCore(needed, a.coreCount, writableRoom(a.classTable, *a.coreCount))) return false;
       *a.classCount = c;
       Int* r = a.classTable + static_cast<long long>(c - 1) * kClassWords;
       std::memset(r, 0, sizeof(Int) * kClassWords);
@@ -357,7 +353,8 @@ struct Block {
 extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, const Real* rotation,
                                      const Real* translation, void* work, Int* coreCount, const char* fileName,
                                      Int fileNameLength) {
-  const long long capacity = *coreCount;
+  // The room that may be written; DBCORE raises the core count within it as the regions need.
+  const long long capacity = writableRoom(work, *coreCount);
   *handle = 0;
   if (capacity >= 1) rec::setSlotI(work, 1, 0);
   const Int nodeDatabase = ADB_GETNDB(analysisDatabase);
@@ -422,7 +419,9 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
     CREATESECTIONMAP(&map, &sections, list);
   }
   Int classes = 0, arraySize = 0;
-  Int classRoom = static_cast<Int>(std::min<long long>(capacity - classTable + 1, std::numeric_limits<Int>::max()));
+  const Int classRoomGiven = static_cast<Int>(std::clamp<long long>(*coreCount - classTable + 1, -(1LL << 30),
+                                                                      std::numeric_limits<Int>::max()));
+  Int classRoom = classRoomGiven;
   bool classified = false;
   guarded([&] {
     classified = classifyElements({slotAt(work, recordBuffer), reinterpret_cast<Int*>(slotAt(work, classTable)), map,
@@ -432,6 +431,9 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
                                    &arraySize});
   });
   SHR_MAPINT2INTDELETE(map);
+  // What DBCORE booked for the class table raises the host's core count as well.
+  *coreCount = static_cast<Int>(std::min<long long>(static_cast<long long>(*coreCount) + classRoom - classRoomGiven,
+                                                    std::numeric_limits<Int>::max()));
   if (!classified) {
     fail();
     return;

@@ -105,6 +105,15 @@ class SetWriter {
 
   // Node sets of the member records, members of the part; with the set service when twin.
   void nodeSets(const Int* nodeLabels, const Int* nodeMap, Int part, bool twin) {
+    memberNodeSets(nodeLabels, nodeMap, part, twin);
+    if (twin) serviceSets(DBNSET, " ALL NODES", true);
+  }
+
+ private:
+  using Service = Int (*)(const Int*, char*, Int, Int*, Int*, Int*);
+
+  // The member records from the first named set's list on, one set each.
+  void memberNodeSets(const Int* nodeLabels, const Int* nodeMap, Int part, bool twin) {
     const Int named = entries(directory_);
     if (named < 1) return;
     long long address = listAddress(rec::i(CSLV, kNodeSetDirectory), entryOffset(directory_, 1), "ODBNSETSUPER");
@@ -137,11 +146,7 @@ class SetWriter {
       traceSet(trace_, "WRITING NODE SET ", name);
       DM2_DEFINENODESET(handle_, first, kNameLength, name, kNameLength, &count, static_cast<Int*>(record_), &flag);
     }
-    if (twin) serviceSets(DBNSET, " ALL NODES", true);
   }
-
- private:
-  using Service = Int (*)(const Int*, char*, Int, Int*, Int*, Int*);
 
   // Notes the coded name when the set service knows the set of that name.
   void noteKnown(const char* code, const char name[kNameLength], Service service) {

@@ -15,14 +15,14 @@ namespace {
 
 constexpr int kNameLength = 80;
 
-// The reference node's pseudo-element (row 0 of the column) and its set "rn..." with the second
-// name "Rigid Reference Node #..."; gives its label, 0 when nothing was written.
-Int writeReferenceNode(PseudoWriter& w, Int column, Int node) {
+// The reference node's pseudo-element (row 0 of the column) and, when asked, its set "rn..." with
+// the second name "Rigid Reference Node #..."; gives its label, 0 when nothing was written.
+Int writeReferenceNode(PseudoWriter& w, Int column, Int node, bool withSet = true) {
   FacetKey key;
   key.nodes = 1;
   key.column = column;
   const Int label = w.write(key, &node, 1, nullptr, false);
-  if (label == 0) return 0;
+  if (label == 0 || !withSet) return label;
   char text[32];
   char first[kNameLength], second[kNameLength];
   std::snprintf(text, sizeof text, "rn%10d", node);
@@ -94,11 +94,11 @@ void ODBRSURFA(void* record, Int* classTable, const void* name, Int* classIndex,
 
 void ODBRSURFUSER(void* record, Int* classTable, const void* /*name*/, const Int* node, const Int* firstClass,
                   Int* classCount, Int* labelCounter, const Int* handle) {
+  // The reference node is always written; its set only for the kinds up to 4 and kind 7.
   const Int kind = rec::slotI(record, 2);
-  if (kind > 4 && kind != 7) return;
   Int none = 0;
   PseudoWriter w(classesOf(record, classTable, firstClass, classCount, handle), labelCounter, &none, 0);
-  writeReferenceNode(w, rec::i(CEOSZ, kDirections), *node);
+  writeReferenceNode(w, rec::i(CEOSZ, kDirections), *node, kind <= 4 || kind == 7);
 }
 
 }  // extern "C"

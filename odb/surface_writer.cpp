@@ -57,8 +57,10 @@ void defineTypeClass(const PseudoClasses& t, Int* r, const FacetKey& key) {
 }  // namespace
 
 bool chooseClass(const PseudoClasses& t, const FacetKey& key, Int* lastIndex, Int* slot) {
-  if (key.nodes < 1 || key.nodes > kMaxFacetNodes || key.column < 1 || key.column > 3 || key.rigidKind < 0 ||
-      key.rigidKind > 4) {
+  // The rigid kind names a type only for a single node outside the gate; elsewhere it is a key.
+  const bool rigidName = !key.cylindrical && !key.gate && key.nodes == 1 && key.rigidKind != 0;
+  if (key.nodes < 1 || key.nodes > kMaxFacetNodes || key.column < 1 || key.column > 3 ||
+      (rigidName && (key.rigidKind < 1 || key.rigidKind > 4))) {
     if (key.nodes < 1 || key.nodes > kMaxFacetNodes)
       report(-3, "SYSTEM ERROR IN ODBCLSURF.  SURFACE CLASS REQUESTS A %I-NODED FACET", key.nodes);
     else

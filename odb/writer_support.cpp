@@ -12,6 +12,7 @@
 #include "siblings/eqc/eqc_services.h"
 #include "siblings/eqc/slide_line_codes.h"
 #include "siblings/eqc/writer_services.h"
+#include "zmx/storage/db_units.h"
 #include "zmx/storage/sets.h"
 
 static_assert(sizeof(CBCODB_t) == 24);
@@ -51,6 +52,21 @@ void decodeName(const void* code, char field[80], Int op) {
   Int moved = 0;
   ACODEC(code, field, 80, &eight, &moved);
   if (op >= 0) DBLABEL(&op, field, 80);
+}
+
+long long writableRoom(const void* p, long long given, int perSlot) {
+  const long long known = eqc::knownRoom(p);
+  return known >= 0 ? known * perSlot : given;
+}
+
+bool raiseCore(long long needed, Int* coreCount, long long writable) {
+  if (needed > writable || needed > std::numeric_limits<Int>::max()) {
+    report(-3, "MEMORY FAILURE.");
+    return false;
+  }
+  const Int n = static_cast<Int>(needed);
+  DBCORE(&n, coreCount);
+  return true;
 }
 
 void systemError(const char* routine) { report(-3, (std::string("SYSTEM ERROR IN ") + routine).c_str()); }

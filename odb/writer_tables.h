@@ -188,6 +188,15 @@ template <class Visit>
 void walkRecords(Int first, Int end, void* buffer, long long capacity, const char* limitText, const char* routine,
                  Visit&& visit);
 
+// Units that may be written from p on, perSlot of them to an 8-byte slot: to the end of its block
+// when the array lies in the address space, else `given`, what the caller says it holds (such an
+// array cannot grow).
+long long writableRoom(const void* p, long long given, int perSlot = 1);
+// Raises the core count to `needed` through DBCORE, which books the memory and reports when it
+// cannot. A need beyond what may be written is refused before DBCORE is asked ("MEMORY FAILURE."
+// at level -3, nothing booked); false then.
+bool raiseCore(long long needed, Int* coreCount, long long writable);
+
 // Reports a system error at level -3: "SYSTEM ERROR IN " and the routine.
 void systemError(const char* routine);
 // Reports a text at a level through KVXERR, with up to two integers and one string.

@@ -39,7 +39,6 @@ void releaseRigidSearchStamps() {
 }  // namespace zmx::contact
 
 namespace {
-
 constexpr Real kUnset = 1e36;
 constexpr Real kEps = 2.22e-16;
 constexpr Real kTiny = 1e-36;
@@ -74,6 +73,8 @@ struct Search {
   const Real* disp;
   Real dispScale;
   bool useDisp;
+  // Three coordinates a node, not displaced: the common case, read without the general steps.
+  bool plain = dim == 3 && !useDisp;
 
   const Int* facet(Int f) const { return facetTable + static_cast<long long>(f - 1) * ldFacet; }
   const Int* edge(Int e) const { return edgeTable + static_cast<long long>(e - 1) * ldEdge; }
@@ -89,6 +90,10 @@ struct Search {
       return;
     }
     const Real* at = coords + (j - 1) * dim;
+    if (plain) {
+      x[0] = at[0], x[1] = at[1], x[2] = at[2];
+      return;
+    }
     x[0] = at[0], x[1] = dim > 1 ? at[1] : 0.0, x[2] = dim > 2 ? at[2] : 0.0;
     if (!useDisp) return;
     const Real* by = disp + (j - 1) * dim;
@@ -111,6 +116,7 @@ struct Search {
     return nn;
   }
   Real distanceTo(const Real* x) const {
+    if (plain) return std::sqrt((p[0] - x[0]) * (p[0] - x[0]) + (p[1] - x[1]) * (p[1] - x[1]) + (p[2] - x[2]) * (p[2] - x[2]));
     Real s = 0.0;
     for (Int i = 0; i < dim; ++i) s += (p[i] - x[i]) * (p[i] - x[i]);
     return std::sqrt(s);
@@ -165,21 +171,34 @@ zmx::contact::SearchStamps::FacetReach reachOfFacet(const Search& s, const Real*
     const Real uu = dot3(u, u), uv = dot3(u, v), vv = dot3(v, v), du = dot3(d, u), dv = dot3(d, v);
     const Real det = uu * vv - uv * uv;
     // A triangle near collapse is left to the projection, which reports it.
-    if (!(det >= 1e-8 * uu * vv)) return {b, kNone, kNone, false};
+    if (!(det >= 1e-8 * uu * vv)) return {b, kNone, kNone, 0.0, false};
     // The plane's distance |n . d| / |n| with n = u x v, |n|^2 = det; the foot's area
     // coordinates times det.
     const Real n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
     const Real plane = std::fabs(dot3(n, d)) / std::sqrt(det);
     const Real xi = du * vv - uv * dv, eta = uu * dv - uv * du;
+    const Real span = std::max({uu, vv, uu + vv - 2.0 * uv});
     if (std::min({xi, eta, det - xi - eta}) >= 1e-9 * det) {
       if (s.extension >= 0.0) c.firstBest = std::min(c.firstBest, plane);
-      return {plane, plane, plane, false};
+      return {plane, plane, plane, span, false};
     }
-    // The exact distance waits until a candidate needs it (see settled).
-    return {b, plane, kNone, true};
+    // The exact distance waits until a candidate needs it (see settled); near is meanwhile the
+    // distance from the point to the plane's part beyond the farthest side line the foot lies
+    // outside (the foot's area coordinate times det over the side's length and sqrt(det) is its
+    // distance from that line), less a rounding allowance; on a thin triangle only the plane's.
+    Real outside = 0.0;
+    if (det >= 1e-4 * uu * vv) {
+      const Real zeta = det - xi - eta;
+      if (xi < 0.0) outside = std::max(outside, xi * xi / vv);
+      if (eta < 0.0) outside = std::max(outside, eta * eta / uu);
+      if (zeta < 0.0) outside = std::max(outside, zeta * zeta / (uu + vv - 2.0 * uv));
+    }
+    const Real across = dot3(n, d), lower = std::sqrt((across * across + outside) / det);
+    const Real near = std::max(plane, lower - slack(s, lower) - 1e-9 * std::sqrt(span));
+    return {near, plane, kNone, span, true};
   }
-  if (!((s.dim == 2 && nn == 2) || (s.dim == 3 && nn == 4))) return {b, kNone, kNone, false};
-  return {std::max(b, zmx::contact::boxDistance(s.p, x, nn, s.dim)), kNone, kNone, false};
+  if (!((s.dim == 2 && nn == 2) || (s.dim == 3 && nn == 4))) return {b, kNone, kNone, 0.0, false};
+  return {std::max(b, zmx::contact::boxDistance(s.p, x, nn, s.dim)), kNone, kNone, 0.0, false};
 }
 
 // What the search noted of candidate f, with the exact distance of a flat triangle whose foot lies
@@ -202,11 +221,38 @@ const zmx::contact::SearchStamps::FacetReach& settled(const Search& s, zmx::cont
   return reach;
 }
 
+// Whether every side of flat triangle f (longest side squared span) lies farther from the point
+// than limit plus 0.005 of its longest side. When the foot on its plane lies outside it, its
+// nearest point lies on a side, so this is whether near less that allowance exceeds limit,
+// without working out near. A point of a side lies within half the side of its nearer end, and
+// its squared distance is at least that end's less a quarter of the side's: nodes within reach
+// or far enough beyond it decide without the sides.
+bool sidesBeyond(const Search& s, Int f, Real limit, Real span) {
+  const Real reach = limit + 0.005 * std::sqrt(span);
+  const Int* column = s.facet(f);
+  Real nearest = kUnset;
+  bool measured = true;
+  for (Int k = 0; k < 3 && measured; ++k) {
+    measured = s.nodeValid(column[7 + k]);
+    if (measured) nearest = std::min(nearest, s.nodeDistance[column[7 + k] - static_cast<long long>(s.offset) - 1]);
+  }
+  if (measured && nearest <= reach) return false;
+  if (measured && nearest * nearest - 0.25 * span > reach * reach * (1.0 + 1e-12)) return true;
+  Real x[27];
+  s.facetNodes(f, x);
+  for (int k = 0; k < 3; ++k)
+    if (zmx::contact::sideWithin(s.p, x + 3 * k, x + 3 * ((k + 1) % 3), reach)) return false;
+  return true;
+}
+
 // Whether candidate f cannot change the result: every distance it can give lies beyond `least`.
 bool beyond(const Search& s, zmx::contact::SearchStamps& stamps, Int f, Real least) {
   const Real limit = least + slack(s, least);
-  if (stamps.reach(f).plane > limit) return true;
-  return settled(s, stamps, f).tight > limit && !onBoundary(s, f);
+  const auto& reach = stamps.reach(f);
+  if (reach.plane > limit) return true;
+  if (!reach.pending) return reach.tight > limit && !onBoundary(s, f);
+  return (reach.near - 0.005 * std::sqrt(reach.span) > limit || sidesBeyond(s, f, limit, reach.span)) &&
+         !onBoundary(s, f);
 }
 
 void addCandidate(const Search& s, zmx::contact::SearchStamps& stamps, Int f, Candidates& c) {
@@ -480,7 +526,11 @@ Int gatherWithinSpread(const Search& s, zmx::contact::SearchStamps& stamps, Real
       if (straight) distances[k] = s.nodeDistance[column[7 + k] - static_cast<long long>(s.offset) - 1];
       if (straight) nearest = std::min(nearest, distances[k]);
     }
-    if (!(nearest <= spread) && !(settled(s, stamps, f).near <= spread)) continue;
+    // A straight-sided facet in three dimensions is left by its sides within the spread (none
+    // when the facet lies beyond it), so a lower bound of its distance beyond the spread is enough
+    // to pass it by; the others need their exact distance within it.
+    if (!(nearest <= spread) && !((straight && s.dim == 3 ? stamps.reach(f) : settled(s, stamps, f)).near <= spread))
+      continue;
     if (!straight) {
       for (Int k = 0; k < nn; ++k) gatherAt(column[7 + k]);
     } else if (s.dim == 2) {
@@ -488,7 +538,8 @@ Int gatherWithinSpread(const Search& s, zmx::contact::SearchStamps& stamps, Real
         if (distances[k] <= spread) gatherAt(column[7 + k]);
     } else {
       const auto corner = [&](Int k, Real* x) { s.node(column[7 + k], x); };
-      const unsigned sides = zmx::contact::sidesWithinMask(s.p, distances, nn, spread, corner);
+      const Real span = stamps.reach(f).span;
+      const unsigned sides = zmx::contact::sidesWithinMask(s.p, distances, nn, spread, corner, span > 0.0 ? span : 1e300);
       for (Int k = 0; k < nn; ++k)
         if ((sides >> k & 1u) != 0) gatherAcross(s, stamps, f, k, nn, c);
     }

@@ -83,14 +83,21 @@ bool sideWithin(const Real* p, const Real* a, const Real* b, Real reach);
 
 // The sides of a facet with straight sides between its corners (their distances from p in
 // distances) whose distance from p does not exceed reach, as bits: bit k for the side from corner k
-// to the next. A side with an end within reach needs no more; for the others corner(k, x) gives the
-// coordinates of corner k (0-based) and the side's own distance decides.
+// to the next. A side with an end within reach needs no more; so does one whose nearer end lies so
+// far beyond reach that no point of the side can come within it (every point of a side lies within
+// half of it from an end, and its squared distance is at least that end's less a quarter of the
+// side's squared length, at most span). For the others corner(k, x) gives the coordinates of corner
+// k (0-based) and the side's own distance decides.
 template <class CornerAt>
-unsigned sidesWithinMask(const Real* p, const Real* distances, Int corners, Real reach, CornerAt corner) {
+unsigned sidesWithinMask(const Real* p, const Real* distances, Int corners, Real reach, CornerAt corner,
+                         Real span = 1e300) {
   unsigned mask = 0;
+  const Real clear = reach * reach * (1.0 + 1e-12) + 0.25 * span;
   for (Int k = 0; k < corners; ++k) {
     const Int next = k + 1 == corners ? 0 : k + 1;
-    if (std::min(distances[k], distances[next]) > reach) {
+    const Real nearer = std::min(distances[k], distances[next]);
+    if (nearer > reach) {
+      if (nearer * nearer > clear) continue;
       Real a[3], b[3];
       corner(k, a), corner(next, b);
       if (!sideWithin(p, a, b, reach)) continue;

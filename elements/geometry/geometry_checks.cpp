@@ -218,7 +218,9 @@ void LC3DG8(Real* out, const Real* table, const void* a3, const void* a4, const 
     for (int c = 0; c < 3; ++c)
       out[k + count * c] = work[3 * c] * table[k + count] + work[3 * c + 1] * table[k + 2 * count] +
                            work[3 * c + 2] * table[k + 3 * count];
-  if (count >= 0) out[3 * count] = work[9];
+  // The scalar goes to position 25, behind the coordinates of eight nodes; a table of more nodes
+  // would have it overwrite a coordinate, so there it goes right behind them.
+  if (count >= 0) out[std::max(24LL, 3 * count)] = work[9];
 }
 
 }  // extern "C"

@@ -8,6 +8,7 @@
 #include "elements/geometry/element_support.h"
 #include "elements/interface/interface_support.h"
 #include "runtime/record.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_job.h"
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/import_services.h"
@@ -25,8 +26,10 @@ enum class Lookup { kMissingRecord, kNoSurface, kDone };
 
 // Finds the surface entry named by the element record's slot 3 and the node in its sorted node
 // list: the node's value goes into info slot 1; a node not listed is reported under -3006. The
-// record holds what lies within both its own length and the buffer's room; an entry, a step or a
-// node list that would run past that ends the walk as if nothing matched (reported at level -3).
+// record ASURFREC found lies whole in the buffer (it reads one only where it fits, the core raised
+// as far as the record needs); it is read within its own length and, where the buffer lies in the
+// address space, its block. An entry, a step or a node list that would run past that ends the
+// walk as if nothing matched (reported at level -3).
 Lookup lookUpNode(const void* record, void* info, const Int* capacity, Int node, const char* systemText) {
   Int address = 0;
   ASURFREC(" INFOSLV", 8, &address, info, capacity);
@@ -34,7 +37,8 @@ Lookup lookUpNode(const void* record, void* info, const Int* capacity, Int node,
     zmx_elements::message(-2, systemText, 0);
     return Lookup::kMissingRecord;
   }
-  const long long length = std::min<long long>(rec::slotI(info, 1), *capacity);
+  const long long room = eqc::knownRoom(info);
+  const long long length = room >= 0 ? std::min<long long>(rec::slotI(info, 1), room) : rec::slotI(info, 1);
   auto damaged = [&] {
     zmx_elements::message(-3, systemText, 0);
     return Lookup::kNoSurface;

@@ -145,6 +145,7 @@ void LSGFLUID(const Real* section, Int* segments, Int* rowsFilled, const Int* L,
   const Int added = ends ? 2 : loop ? n : 0;
   const Int need = std::max(n, added);
   if (*L < static_cast<long long>(need) + m) {
+    if (programKind() != 0) return;
     message(-1,
             "ORIENTATION OF HYDROSTATIC FLUID ELEMENTS WILL ONLY BE PARTIALLY CHECKED BECAUSE OF INSUFFICIENT MEMORY "
             "ALLOCATED TO PROCESS INPUT DATA.  THE MEMORY ALLOCATED FOR THE ANALYSIS PREPROCESSOR SHOULD BE "
@@ -164,7 +165,8 @@ void LSGFLUID(const Real* section, Int* segments, Int* rowsFilled, const Int* L,
 
 void LFLVOL(Real* volume, const Int* user, const Int* type, const Real* f, const Real* X, const Int* ldim,
             const Int* dofWord) {
-  if (*dofWord != 128)
+  // Like the elbow's, the fluid messages are the pre-processor's only.
+  if (*dofWord != 128 && programKind() == 0)
     messageFiled(0,
                  "THE REFERENCE CAVITY NODE %I MAY ONLY BE USED AS THE REFERENCE NODE FOR OTHER FLUID CAVITIES.  ITS "
                  "ONLY ACTIVE DEGREE OF FREEDOM MUST BE FLUID PRESSURE",
@@ -238,10 +240,11 @@ void EQTRNINI(const void* a1, const Int* a2, const Int* element, const Int* rec,
 
 void HELSAX(const void* /*a1*/, const Real* t, const Real* b, const Real* c, const Real* d, Real* S, Real* W,
             Real* R) {
-  const Real inverse = *b * *b <= 1.0e-36 ? 1.0 : 1.0 / *b;
+  // A meridian length of exactly zero has no reciprocal; it takes 1 rather than an infinity.
+  const Real inverse = *b == 0.0 ? 1.0 : 1.0 / *b;
   S[0] = *t * *t * *c;
   S[1] = S[2] = 0.0;
-  S[3] = *d * inverse;
+  S[3] = *b == 0.0 ? *d : *d / *b;
   static constexpr Real kUnit[5] = {1.0, 1.0, 0.0, 0.0, 1.0};
   std::copy_n(kUnit, 5, W);
   R[0] = *t;

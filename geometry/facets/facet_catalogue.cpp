@@ -3,6 +3,7 @@
 // facet labels and label numbers, facet type, facet shape code, the shell test and the
 // sub-triangles of a subdivided triangle.
 
+#include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
 #include <string_view>
@@ -430,6 +431,7 @@ bool shellLike(Int elementClass) {
 constexpr std::string_view kLabels[] = {"S1", "S2", "S3", "S4", "S5", "S6", "SPOS",
                                         "SNEG", "E1", "E2", "E3", "E4", "TWOSIDED"};
 constexpr int kLabelCount = 13;
+constexpr Int kLabelLength = 8;
 constexpr int kSpos = 7;
 constexpr int kFirstEdgeLabel = 9;
 
@@ -450,7 +452,9 @@ extern "C" {
 void GETSURFACEFACETLABEL(const Int* elementClass, const Int* facet, char* label, Int labelLength) {
   int number = 0;
   if (knownClass(elementClass, "GETSURFACEFACETLABEL")) number = labelNumber(*elementClass, std::llabs(*facet));
-  fchar::assign(label, labelLength, number == 0 ? std::string_view{} : kLabels[number - 1]);
+  // A label is always 8 characters: a longer field keeps what stands after them, a shorter one
+  // takes as many as it holds.
+  fchar::assign(label, std::min<Int>(labelLength, kLabelLength), number == 0 ? std::string_view{} : kLabels[number - 1]);
 }
 
 void GETSURFACEFACETNUM(const Int* elementClass, const Int* face, Int* number) {

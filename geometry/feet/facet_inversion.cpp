@@ -197,9 +197,8 @@ bool accepted(const Facet& f, Param p, Int k, Real tol) {
   }
   if (f.cylindrical && f.extent != 0.0)
     return p.eta <= (tol + 1.0) * f.extent && std::fabs(p.xi) <= wide && p.eta >= -tol * f.extent;
-  if (f.triangle())
-    return p.xi >= -tol && p.xi <= 1.0 + tol && p.eta >= -tol && p.eta <= 1.0 + tol &&
-           1.0 - p.xi - p.eta >= -tol;
+  // A plain triangle takes the box of its two coordinates; their sum is not tested.
+  if (f.triangle()) return p.xi >= -tol && p.xi <= 1.0 + tol && p.eta >= -tol && p.eta <= 1.0 + tol;
   return std::fabs(p.xi) <= wide && std::fabs(p.eta) <= wide;
 }
 

@@ -113,7 +113,9 @@ bool triangleInside(Real a, Real b, Real tol, Real& over) {
 bool acceptFoot(const Facet& f, Param p, Int k, Int q, const Evaluation& e, Real gap, Real& over) {
   const Real w = 2.0 * f.tol + 1.0;
   over = 0.0;
-  if (f.cylindrical && std::fabs(f.c) > kFlat) {
+  // A triangle or 4-node quadrilateral is tested as one whatever its class.
+  if (f.n == 3) return triangleInside(p.xi, p.eta, f.tol, over);
+  if (f.cylindrical && f.n != 4 && std::fabs(f.c) > kFlat) {
     if (!(p.eta <= (f.tol + 1.0) * f.c && std::fabs(p.xi) <= w && p.eta >= -f.tol * f.c)) return false;
     if (p.eta <= 1.0000000000000002 * f.c && std::fabs(p.xi) <= kInside && p.eta >= -kFlat * f.c) return true;
     over = excess(p.xi);
@@ -310,8 +312,10 @@ ZMX_EXPORT void FNDNORMALDISTTOSURF(const Real* x, const Int* ldx, const Real* n
   const bool cylinderType = type == 13 || type == 14;
   Facet f{x, nn, *ldx, *ldn, nodes, type == 9 ? kTrue : kFalse,
           cylinderType && (nodes != 9 || std::fabs(*c) > kFlat), *c, 0.0, *tol};
-  const bool supported = f.cylindrical ? (nodes == 6 || nodes == 9)
-                                       : (nodes == 3 || nodes == 4 || nodes == 6 || nodes == 8 || nodes == 9);
+  // Triangles and 4-node quadrilaterals of a cylindrical class (the end faces of its solids) keep
+  // their own starts and functions.
+  const bool supported = nodes == 3 || nodes == 4 ||
+                         (f.cylindrical ? (nodes == 6 || nodes == 9) : (nodes == 6 || nodes == 8 || nodes == 9));
   if (!supported) {
     reportNodeCount("SYSTEM ERROR IN fndNormalDistToSurf - A SURFACE FACET OF MASTER %S CANNOT HAVE %I NODES", name,
                     nameLength, nodes);

@@ -300,15 +300,20 @@ ZMX_EXPORT void CALVECDISTTOSURF1(const Real* x, const Int* ld, const Real* pt, 
     std::fill(tangents, tangents + 6, 0.0);
     std::fill(normal, normal + dim, 0.0);
   };
-  const bool supported = plane ? (nodes == 2 || nodes == 3) : (nodes == 3 || nodes == 4 || nodes == 6 || nodes == 8 || nodes == 9);
+  const bool listed = nodes == 2 || nodes == 3 || nodes == 4 || nodes == 6 || nodes == 8 || nodes == 9;
+  // A segment of more than two nodes is the 3-node one, whose three nodes it holds; a facet the
+  // functions would read past, or one of no functions, is not searched.
+  const bool searched = plane ? nodes >= 2 : (listed && nodes != 2);
   *length = nodes >= 2 ? characteristicLength(f) : 0.0;
-  if (!supported) {
+  if (!listed || !searched)
     reportNodeCount("SYSTEM ERROR IN calVecDistToSurf - A SURFACE FACET OF MASTER %S CANNOT HAVE %I NODES", name,
                     nameLength, nodes);
+  if (!searched) {
     clearOutputs();
     return;
   }
-  if (!(plane && nodes == 3) && !f.subFacets()) f.halves = false;
+  if (plane) f.n = std::min<Int>(nodes, 3);
+  if (!(plane && f.n == 3) && !f.subFacets()) f.halves = false;
 
   // Parts: the halves of a split segment or the corners of a split triangle, else one.
   const Int parts = f.halves ? (plane ? 2 : 3) : 1;

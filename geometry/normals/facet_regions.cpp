@@ -137,10 +137,7 @@ bool locateTriangle(int region, Real d, Real u, Real v, LocalPoint& p) {
 
 }  // namespace
 
-Real clampWidth(Real d) {
-  if (!(d >= kLeastWidth)) return kLeastWidth;
-  return d > 0.5 ? 0.5 : d;
-}
+Real clampWidth(Real d) { return d >= kLeastWidth ? d : kLeastWidth; }
 
 bool usable(Shape shape, int region, Real d) {
   if (region < 1 || region > regionCount(shape)) return false;

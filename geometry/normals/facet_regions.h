@@ -26,7 +26,8 @@ enum class Shape { kLine, kTriangle, kQuadrilateral };
 inline constexpr Real kTolerance = 2.22e-16;
 inline constexpr Real kLeastWidth = 1e-36;
 
-// The band width kept in [1e-36, 0.5].
+// The band width raised to at least 1e-36. A width above 1/2 is kept: the centre and the bands
+// are then empty and the corners overlap, the first in the search order taking the point.
 Real clampWidth(Real d);
 
 // True when the facet defines the region and it has a width (with d = 0.5 the centre and the

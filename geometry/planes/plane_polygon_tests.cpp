@@ -63,8 +63,6 @@ extern "C" {
 
 void PLANEEQUATION(const Real* points, const Int* n, Real* normal, Real* centroid, Real* axes, Logical* xAxisFlag,
                    Real* vectors, const Logical* vectorsWanted) {
-  // No points, no plane: reported as a degenerate polygon, with nothing written.
-  if (*n <= 0) return reportDegeneratePlane();
   const Real zero = 0.0;
   const Int three = 3;
   ASET(normal, &zero, &three);
@@ -83,7 +81,9 @@ void PLANEEQUATION(const Real* points, const Int* n, Real* normal, Real* centroi
       for (int k = 0; k < 3; ++k) vectors[3 * (i - 1) + k] = d[k] - b[k];
     }
   }
-  for (int k = 0; k < 3; ++k) centroid[k] /= count;
+  // No points leave the centroid at zero (and the normal too, which the axes then report).
+  if (count > 0)
+    for (int k = 0; k < 3; ++k) centroid[k] /= count;
 
   Real unit[3];
   ACOPY(normal, unit, &three);

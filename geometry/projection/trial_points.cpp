@@ -192,9 +192,12 @@ Start followCandidate(const Bilinear& b, Real* xi, Real* eta, Int* status) {
 void estimateTrialPoint(const Real* p, Int n, const Real* x, Int ld, Int corner, Real* xi, Real* eta, Int* status) {
   *status = 1;
   *xi = *eta = 0.0;
+  // Any other facet is reported and then taken by its first four nodes, as a quadrilateral; one of
+  // fewer nodes has no four to take.
+  const bool plainCorners = n == 4 || corner < 1;
   if (n != 3 && n != 4 && corner < 1) {
     report(kSystemError, "SYSTEM ERROR IN estimateTrialPoint - NOT CODED FOR OTHER TYPE OF FACETS");
-    return;
+    if (n < 4) return;
   }
   if (n == 3) {
     const Vec x1 = column(x, ld, 1), d = add(x1, {{p[0], p[1], p[2]}}, -1.0);
@@ -209,7 +212,7 @@ void estimateTrialPoint(const Real* p, Int n, const Real* x, Int ld, Int corner,
     return;
   }
   Vec q[4];
-  if (n == 4) {
+  if (plainCorners) {
     for (int j = 0; j < 4; ++j) q[j] = column(x, ld, j + 1);
   } else {
     // Sub-quadrilateral of corner k: corner, following midside node, centre, preceding midside node.
@@ -369,8 +372,10 @@ void COMPUTE_PARAM_EDGE(const Logical* subFacets, const Int* edge, const Real* s
     return;
   }
   if (*kind == 1) {
+    // The message does not end the routine: an edge whose other end is not found still leaves the
+    // first corner along its curved or straight side, as the table gives it.
     const int other = p3 != 0 ? p3 : p2;
-    if (outside(other, 4)) return reportNotAtEdge();
+    if (outside(other, 4)) reportNotAtEdge();
     if (std::fabs(*total) <= 2.22e-16)
       quadrilateralEdge(p1, other, *s, xi, eta);
     else

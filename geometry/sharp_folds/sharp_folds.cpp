@@ -97,7 +97,8 @@ ZMX_EXPORT void CHECKSHARPFOLD1(Int* CODE, Real* DIST2, Real* XI, const Logical*
     t[i] = x.at(i + 1, p) - x.at(i + 1, q);
     u[i] = (x.at(i + 1, q) - x.at(i + 1, r)) / 2.0;
   }
-  const Real uu = std::max(sumOfSquares(u, n), kTiny);
+  // Only a projection over fewer coordinates than the plane's two can leave u without length.
+  const Real squared = sumOfSquares(u, n), uu = squared > 0.0 ? squared : kTiny;
   Real tu = 0.0;
   for (int i = 0; i < n; ++i) tu += t[i] * u[i];
   const Real xi = 1.0 + tu / uu;

@@ -157,11 +157,13 @@ void INQ_RDB_RESTART(Int* steps, Int* numbers, Int* starts) {
 
 void INQ_RDB_STEP(const Int* step, Int* times, Int* increments, Int* count, Int* value, Int* procedure) {
   Request request("INQ_RDB_STEP");
-  *times = *increments = kNoBlock;
   *count = 0;
   selectStep(*step);
   Block stepBlock(request);
-  if (!readStepBlock(request, stepBlock)) return;
+  // A step without step data makes no block and leaves the other outputs as they were.
+  if (!readStepBlock(request, stepBlock) && request.ok()) return;
+  *times = *increments = kNoBlock;  // a failed read hands out no block
+  if (!request.ok()) return;
   const Int bits = stepBlock.i(11), stored = stepBlock.i(51);
   Restart restart(request);
   if (!request.ok() || !readRestart(request, restart, false)) return;

@@ -346,7 +346,9 @@ void DBAL2(const Int* operation, const Int* slot, Int* base, const Int* fileUnit
 Int DBCORE(const Int* n, Int* limit) {
   if (*n <= *limit) return *n;
   Int& tally = rec::i(CSIZE, kCoreGrowth);
-  if (SHR_DBCORE(n) == 0) {
+  // A limit or tally past the largest 32-bit count cannot be booked: nothing is raised.
+  const auto fits = [&](Int word) { return static_cast<long long>(word) + *n <= INT_MAX; };
+  if (!fits(tally) || !fits(*limit) || SHR_DBCORE(n) == 0) {
     systemError("MEMORY FAILURE.");
     return tally;
   }

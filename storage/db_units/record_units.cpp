@@ -386,8 +386,9 @@ void DBND(const Int* operation, void* array, const Int* node) {
   if (rec::i(CDND, kNodeStore) == 0) {
     const Int length = rec::i(CDND, kNodeLength);
     if (length == 0) return;
+    // A node number below 1 (program kind 1) gives an address below 1, which DBRAN reports.
     const long long address = (static_cast<long long>(*node) - 1) * length + 1;
-    if (address < 1 || !recordFits(length, static_cast<Int>(std::min<long long>(address, INT32_MAX)), array)) {
+    if (address < INT32_MIN || !recordFits(length, static_cast<Int>(std::min<long long>(address, INT32_MAX)), array)) {
       damagedLength(kNodeLength_, length);
       return;
     }

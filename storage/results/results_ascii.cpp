@@ -297,10 +297,10 @@ void readRecord(const Line& l, Real* record, Int* status) {
       case Step::Continue: continue;
       case Step::EndOfData: return;
       case Step::RecordComplete:
+        // A record is whatever lies between its "*" and the next "*" or blank; its length item
+        // is not compared with the items read. One without a length and a key is damaged.
         if (items - 1 >= 2) {
-          // The length item obeys the binary form's rule; the record is not taken otherwise.
-          Int length = 0;
-          *status = !acceptableLength(record, kMaxRecordWords, length) ? 1 : skipped ? 2 : 0;
+          *status = skipped ? 2 : 0;
           return;
         }
         reportRecordLength(items - 1, kMaxRecordWords);

@@ -223,7 +223,13 @@ Int ACHINT(Real* word, const char* text, Int textLength, Int* status) {
   *status = 0;
   long long width = 0, value = 0;
   const std::string_view item(text, textLength > 0 ? static_cast<std::size_t>(textLength) : 0);
-  const bool converted = item.size() >= 3 && parseInteger(item.substr(1, 2), width) && width >= 1 && width <= 10 &&
+  // A width of 0 or above 10 stores 0 and passes over its characters, where the text holds them.
+  const bool widthRead = item.size() >= 3 && parseInteger(item.substr(1, 2), width);
+  if (widthRead && (width == 0 || width > 10) && static_cast<std::size_t>(3 + width) <= item.size()) {
+    setIntegerWord(word, 0);
+    return static_cast<Int>(3 + width);
+  }
+  const bool converted = widthRead && width >= 1 && width <= 10 &&
                          item.size() >= static_cast<std::size_t>(3 + width) &&
                          parseInteger(item.substr(3, static_cast<std::size_t>(width)), value) &&
                          value >= std::numeric_limits<Int>::min() && value <= std::numeric_limits<Int>::max();

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "runtime/address_space.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/records.h"
 #include "storage/results/results_internal.h"
@@ -20,6 +21,8 @@ constinit COUTF_t COUTF{};
 
 namespace zmx::results {
 namespace {
+
+constexpr long long kMaxInt = 0x7fffffff;
 
 // The block state of one sequential unit, as DBSEQ sees it.
 struct BlockState {
@@ -141,12 +144,21 @@ void seq(Int op, const BlockState& s, void* buffer, void* data, Int count, Int* 
   DBSEQ(&op, buffer, data, &count, &s.position, &unit, &length, &s.blockCount, &s.state, status);
 }
 
-// Reads one record through the block state: its length word first, then the rest of it.
-void readRecord(const BlockState& s, void* buffer, Real* record, Int* status) {
+// Reads one record through the block state: its length word first, then the rest of it. With
+// the length check on, a length outside 2 to 514 gives status 1 and nothing more is read. A
+// caller's array whose room is known (a block of the address space) is never read past.
+void readRecord(const BlockState& s, void* buffer, Real* record, bool checkLength, Int* status) {
   seq(kRead, s, buffer, record, 1, status);
   if (*status != 0) return;
   Int length = 0;
-  if (!acceptableLength(record, kMaxRecordWords, length)) {
+  const bool integer = integerOfWord(record, length);
+  if (!integer || length < 2 || (checkLength && length > kMaxRecordWords)) {
+    *status = 1;
+    return;
+  }
+  const long long room = eqc::knownRoom(record);
+  if (room >= 0 && length > room) {
+    reportRecordLength(length, static_cast<Int>(std::min<long long>(room, kMaxInt)));
     *status = 1;
     return;
   }
@@ -189,7 +201,7 @@ void binaryUserFile(Int op, Real* record, Int* unit, const char* name, Int nameL
     DBUSRF(&op, unit, &gUserFile.unit, name, nameLength, form, status);
     if (*status != 0) return;
   }
-  if (op == kRead) readRecord(userFileStream(), gUserFile.buffer, record, status);
+  if (op == kRead) readRecord(userFileStream(), gUserFile.buffer, record, true, status);
   if (op == kWrite) writeRecord(userFileStream(), gUserFile.buffer, record, status);
 }
 
@@ -248,7 +260,7 @@ void SHR_DBFILE(const Int* mode, Real* record, Int* status) {
     return;
   }
   switch (*mode) {
-    case kRead: readRecord(s, buffer, record, status); return;
+    case kRead: readRecord(s, buffer, record, rec::i(CDFILE, kLengthCheckOff) != 1, status); return;
     case kWrite: writeRecord(s, buffer, record, status); return;
     case kRewind:
     case kEndPass: seq(*mode, s, buffer, nullptr, 0, status); return;

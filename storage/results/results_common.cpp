@@ -40,13 +40,6 @@ bool unitOpen(Int unit) {
   return unit >= 1 && unit <= static_cast<Int>(rec::words<CBUFFA_t>()) && rec::i(CBUFFA, unit) != 0;
 }
 
-bool acceptableLength(const void* word, Int limit, Int& length) {
-  length = 0;
-  if (integerOfWord(word, length) && length >= 2 && length <= limit) return true;
-  reportRecordLength(length, limit);
-  return false;
-}
-
 void reportRecordLength(Int length, Int limit) {
   message(-2, "RESULTS FILE RECORD LENGTH %I IS OUTSIDE THE RANGE 2 TO %I.  THE RECORD CANNOT BE READ",
           {length, limit});

@@ -34,8 +34,6 @@ void message(int level, std::string_view text, std::initializer_list<Int> intege
 // integer.
 bool integerOfWord(const void* word, Int& value);
 
-// The word as a length in [2, limit]: false, with the length message, for anything else.
-bool acceptableLength(const void* word, Int limit, Int& length);
 // The message of a record whose length lies outside [2, limit]; the record is not read.
 void reportRecordLength(Int length, Int limit);
 

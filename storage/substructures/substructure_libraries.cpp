@@ -14,6 +14,7 @@
 #include "runtime/fortran_chars.h"
 #include "runtime/record.h"
 #include "siblings/dm2/dm2_state.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/eqc_job.h"
 #include "siblings/eqc/eqc_labels.h"
@@ -63,6 +64,15 @@ void message(const std::string& text, const std::vector<Int>& integers = {}, con
 }
 
 void messageWithName(const std::string& text, std::string_view name) { message(text, {}, std::string(name)); }
+
+// False, reported as a memory failure, when the caller's array lies in the address space and
+// holds fewer than words 8-byte words.
+bool roomFor(const void* array, Int words) {
+  const long long room = eqc::knownRoom(array);
+  if (room < 0 || room >= words) return true;
+  message("MEMORY FAILURE.");
+  return false;
+}
 
 // ---- names --------------------------------------------------------------------------------
 
@@ -409,13 +419,17 @@ void DBSUPERLIB(const Int* operation, const Int* request, Int* status, Int* prtF
   }
   // 5. Work space.
   rec::i(CDSUS, kCurrentRow) = programKind() != 0 && *status > 0 ? *row : 0;
-  const Int words = std::min(indexLength(), kIndexRecordWords);
+  const Int words = std::clamp(indexLength(), 0, kIndexRecordWords);  // a damaged length moves nothing
   if (*request == 0) {
     setStores(0);
     if (indexWords != nullptr) ACOPEI(indexWords, &words);
   } else {
     setStores(1);
+    // The work array holds the index words only once DBCORE has grown it (a failure is reported
+    // there); an array whose room is known is never written past.
     DBCORE(&words, limit);
+    if (*limit < words) return;
+    if (indexWords != nullptr && !roomFor(indexWords, words)) return;
     if (indexWords != nullptr) {
       std::vector<Real> slots(static_cast<std::size_t>(words));
       ACOPJD(CDSINX.w, slots.data(), &words);

@@ -93,12 +93,11 @@ void reportOpenFailure(Int op, const std::string& file) {
   else sayString(-3, "CANNOT OPEN OUTPUT FILE %S", file);
 }
 
+// An illegal type is reported and the request goes on: a file found open is used, but none is
+// opened (status 1, since the file asked for is not there).
 void openNamed(Int op, Int unit, Int* outunit, const std::string& name, Int type, Int* status) {
-  if (type != kFormatted && type != kUnformatted) {
-    sayInteger(-3, "ILLEGAL FILE TYPE IN DBUSRF", type);
-    *status = 1;
-    return;
-  }
+  const bool typeKnown = type == kFormatted || type == kUnformatted;
+  if (!typeKnown) sayInteger(-3, "ILLEGAL FILE TYPE IN DBUSRF", type);
   for (Int k = 1; k <= count(); ++k) {
     if (entryName(k) != name) continue;
     if (entryUnit(k) == unit) {
@@ -106,6 +105,10 @@ void openNamed(Int op, Int unit, Int* outunit, const std::string& name, Int type
       return;
     }
     if (entryUnit(k) != -unit) continue;
+    if (!typeKnown) {
+      *status = 1;
+      return;
+    }
     if (!freeUnit(unit, k, outunit, status)) return;
     const std::string file = fullName(name, unit);
     if (file.empty() || openFile(file, unit, op, type, true) != fio::kOk) {
@@ -123,6 +126,10 @@ void openNamed(Int op, Int unit, Int* outunit, const std::string& name, Int type
     *status = 1;
     return;
   }
+  if (!typeKnown) {
+    *status = 1;
+    return;
+  }
   if (!freeUnit(unit, 0, outunit, status)) return;
   const std::string file = fullName(name, unit);
   if (file.empty() || openFile(file, unit, op, type, false) != fio::kOk) {
@@ -137,13 +144,9 @@ void openNamed(Int op, Int unit, Int* outunit, const std::string& name, Int type
   *outunit = unit;
 }
 
+// The first entry that is this name open on the unit, or another name holding the unit, wins;
+// with none, the unit is handed back as it is.
 void rewindNamed(Int unit, Int* outunit, const std::string& name, Int* status) {
-  bool known = false;
-  for (Int k = 1; k <= count(); ++k) known = known || entryName(k) == name;
-  if (!known) {
-    *status = 1;
-    return;
-  }
   for (Int k = 1; k <= count(); ++k) {
     if (entryName(k) == name && entryUnit(k) == unit) {
       fio::rewind(unit);

@@ -4,6 +4,8 @@
 // caller's array of 8-byte words, widening the reals.
 
 #include <cstring>
+#include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,7 @@ constexpr Int kCodedNameLength = 32;
 constexpr int kStateWord = 5;
 constexpr Int kClosed = 0, kOpen = 1, kRead = 2;
 constexpr int kFirstPointWord = 8;
-constexpr long long kMaxValues = 1 << 28;  // a header asking for more is taken as damaged
+constexpr long long kMaxValues = 1 << 28;  // scratch bound when the file size is not known
 
 enum Operation : Int { kOpenFile = 0, kCloseFile = 1, kRewindFile = 2, kReadGrid = 10 };
 
@@ -54,15 +56,29 @@ bool readHeader(Header& h) {
                                      {&h.flag, 4}}) == fio::kOk;
 }
 
-// Reports every check of the header; true when the counts describe a grid that can be read.
-bool checkHeader(const Header& h, Int nz) {
+// Reports every check of the header; none of them stops the read.
+void checkHeader(const Header& h, Int nz) {
   if (h.increment <= 0) sayReal(-3, "ILLEGAL TIME INCREMENT %R FOR WAVE KINEMATICS DATA", h.increment);
   if (h.nx < 1) sayInteger(-3, "ILLEGAL NUMBER OF X GRIDPOINTS %I FOR WAVE KINEMATICS DATA", h.nx);
   if (h.ny < 1) sayInteger(-3, "ILLEGAL NUMBER OF Y GRIDPOINTS %I FOR WAVE KINEMATICS DATA", h.ny);
   if (nz < 1) sayInteger(-3, "ILLEGAL NUMBER OF Z GRIDPOINTS %I FOR WAVE KINEMATICS DATA", nz);
   if (static_cast<long long>(h.ny) + nz < 3) say(-3, "ILLEGAL NUMBER OF GRIDPOINTS DEFINING THE VERTICAL VARIATION OF THE WAVE KINEMATICS");
-  const long long values = 3LL * h.points + h.nx + h.ny + nz;
-  return h.points >= 0 && h.nx >= 1 && h.ny >= 1 && nz >= 1 && values < kMaxValues;
+}
+
+// 4-byte values the open file can hold at most: its size, or a bound on the scratch block when
+// the size is not known.
+long long valuesTheFileHolds() {
+  const std::string file = fio::inquireUnit(kFileUnit).name;
+  std::error_code error;
+  const std::uintmax_t bytes = file.empty() ? 0 : std::filesystem::file_size(file, error);
+  return file.empty() || error ? kMaxValues : static_cast<long long>(bytes / 4);
+}
+
+// True when the counts can be read safely: none negative and no more values than the file holds
+// (a zero count reads zero values).
+bool countsReadable(const Header& h, Int nz, long long gridValues) {
+  if (h.points < 0 || h.nx < 0 || h.ny < 0 || nz < 0) return false;
+  return 3LL * h.points + gridValues <= valuesTheFileHolds();
 }
 
 // Reads the next record of count 4-byte reals into the scratch block and widens them into out.
@@ -80,9 +96,13 @@ Int readGrid(void* array) {
     return 1;
   }
   const Int nz = h.nz == 0 ? 1 : h.nz;
-  if (!checkHeader(h, nz)) return 1;
+  checkHeader(h, nz);
   const bool threeDirectional = nz != 1;
-  const Int gridValues = h.nx + h.ny + (threeDirectional ? nz : 0);
+  const long long gridValues = static_cast<long long>(h.nx) + h.ny + (threeDirectional ? nz : 0);
+  if (!countsReadable(h, nz, gridValues)) {
+    say(-3, kReadFailed);
+    return 1;
+  }
   // The array gets the header words, then the points and the grid (a closing 0 for a grid in
   // two directions). Where its room is known, a file that asks for more is not read into it.
   const long long words = kFirstPointWord - 1 + 3LL * h.points + gridValues + (threeDirectional ? 0 : 1);
@@ -91,10 +111,11 @@ Int readGrid(void* array) {
     sayInteger(-3, "SYSTEM ERROR IN dbPelaControl - THE WAVE KINEMATICS DATA NEED %I WORDS", static_cast<Int>(words));
     return 1;
   }
-  const Int blockWords = std::max(3 * h.points, h.nx + h.ny + nz);
+  const long long blockNeed = std::max(3LL * h.points, static_cast<long long>(h.nx) + h.ny + nz);
+  const Int blockWords = static_cast<Int>(std::min<long long>(blockNeed, std::numeric_limits<Int>::max()));
   const Int take = 1;
-  Int index = 0, status = 0;
-  DBGETM(&take, &blockWords, &index, &status);
+  Int index = 0, status = 1;
+  if (blockNeed == blockWords) DBGETM(&take, &blockWords, &index, &status);
   float* block = status == 0 ? mem32::at<float>(index, static_cast<std::size_t>(blockWords), eqc_job::kScratchBlockTag)
                              : nullptr;
   if (block == nullptr) {
@@ -102,8 +123,8 @@ Int readGrid(void* array) {
     return 1;
   }
   std::vector<double> values;
-  values.reserve(static_cast<std::size_t>(3 * h.points + gridValues + 1));
-  const bool good = readReals(block, 3 * h.points, values) && readReals(block, gridValues, values);
+  values.reserve(static_cast<std::size_t>(3LL * h.points + gridValues + 1));
+  const bool good = readReals(block, 3 * h.points, values) && readReals(block, static_cast<Int>(gridValues), values);
   const Int giveBack = 0;
   DBGETM(&giveBack, &blockWords, &index, &status);
   if (!good) {

@@ -159,6 +159,18 @@ TEST_F(FluidElements, OneCavityOnePairAndTheSegmentRows) {
   EXPECT_EQ(rows, 3);
   EXPECT_EQ(row(3), std::vector<Int>({nodeList[3], nodeList[2], nodeList[0], 50, 3})) << "closing the loop";
   EXPECT_EQ(rec::slotI(cavities.data(), 3), 1004) << "a second cavity";
+  // Outside the pre-processor the fluid messages are not given; the volume still is.
+  rec::i(CPROG, eqc_records::kProgramKind) = 1;
+  eqc_testing::clearMessages();
+  const std::size_t filedBefore = eqc_testing::filed(-3014).size();
+  rows = 4;
+  volume = 0.0;
+  LSGFLUID(section.data(), segments.data(), &rows, &L, cavities.data(), &volume, &element, nodeList.data(),
+           typeWords.data(), X.data(), &ldim, &db);
+  EXPECT_EQ(rows, 4);
+  EXPECT_NE(volume, 0.0);
+  EXPECT_FALSE(eqc_testing::printed("INCREASE BY AT LEAST"));
+  EXPECT_EQ(eqc_testing::filed(-3014).size(), filedBefore);
 }
 
 bool rightHandedOrthonormal(const Real* c1, const Real* c2, const Real* c3) {
@@ -249,6 +261,10 @@ TEST_F(FluidElements, ShellTransformationData) {
   HELSAX(nullptr, &t, &degenerate, &c, &d, S, W, R);
   EXPECT_EQ(R[3], 1.0) << "a vanishing meridian length takes the reciprocal 1";
   EXPECT_EQ(S[3], d);
+  const Real tiny = 1.0e-20;  // short but not zero: the true reciprocal
+  HELSAX(nullptr, &t, &tiny, &c, &d, S, W, R);
+  EXPECT_EQ(R[3], 1.0 / tiny);
+  EXPECT_EQ(S[3], d / tiny);
   std::vector<Int> rec(80, 0);
   rec[57] = 1, rec[3] = 300, rec[19] = 1;
   const Int four = 4, element = 81;

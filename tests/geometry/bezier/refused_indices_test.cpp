@@ -68,18 +68,23 @@ TEST_F(RefusedIndices, EachRoutineFailsOnAnIndexOutsideItsTable) {
     EXPECT_EQ(nodeDistance, std::vector<Real>(s.cornerCount, kUntouched));
   }
 
-  // Plane fit of no points: the degenerate-plane report and nothing written.
+  // Plane fit of no points: a degenerate polygon, reported, and the fit goes on: a zero normal and
+  // centroid, the flag set, the second axis left as it was and no vertex vector written.
   for (const Int count : {0, -4}) {
     eqc_testing::clearMessages();
     const Real point[3] = {1, 2, 3};
-    Real normal[3] = {kUntouched}, centroid[3] = {kUntouched}, axes[6] = {}, vectors[3] = {kUntouched};
+    Real normal[3] = {kUntouched, kUntouched, kUntouched}, centroid[3] = {kUntouched, kUntouched, kUntouched};
+    Real axes[6] = {kUntouched, kUntouched, kUntouched, 0, 1, 0}, vectors[3] = {kUntouched};
     Logical flag = 5;
     const Logical wanted = kTrue;
     PLANEEQUATION(point, &count, normal, centroid, axes, &flag, vectors, &wanted);
     EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
     EXPECT_TRUE(eqc_testing::printed("UNABLE TO DETERMINE PLANE SURFACE"));
-    EXPECT_EQ(std::vector<Real>({normal[0], centroid[0], vectors[0]}), std::vector<Real>(3, kUntouched)) << count;
-    EXPECT_EQ(flag, 5);
+    EXPECT_EQ(std::vector<Real>(normal, normal + 3), std::vector<Real>(3, 0.0)) << count;
+    EXPECT_EQ(std::vector<Real>(centroid, centroid + 3), std::vector<Real>(3, 0.0)) << count;
+    EXPECT_EQ(std::vector<Real>(axes + 3, axes + 6), std::vector<Real>({0, 1, 0}));
+    EXPECT_EQ(vectors[0], kUntouched);
+    EXPECT_EQ(flag, kTrue);
   }
 
   // Facet inversion with fewer than two nodes, from an array of one node: not found.

@@ -211,9 +211,10 @@ TEST_F(FacetCatalogue, LabelsNumbersShapesAndShellTests) {
   EXPECT_EQ(label(50, 9), "        ");
   EXPECT_EQ(label(22, -3), label(22, 3));
   EXPECT_EQ(label(14, 0), "        ");
-  // The caller's length: cut or padded, never more.
+  // Always 8 characters: cut to a shorter field, and a longer one keeps what stands after them.
   EXPECT_EQ(label(14, 13, 3), "TWO");
-  EXPECT_EQ(label(14, 13, 10), "TWOSIDED  ");
+  EXPECT_EQ(label(14, 13, 10), "TWOSIDED##");
+  EXPECT_EQ(label(50, 1, 12), "SPOS    ####");
 
   EXPECT_EQ(faceNumber(14, 4), 4);
   EXPECT_EQ(faceNumber(14, 7), 0);

@@ -186,13 +186,17 @@ TEST(FacetInversion, StartsMessagesAndRejections) {
   EXPECT_EQ(eqct::messages()[0].text, "SYSTEM ERROR IN fndParaCoordOnSurf - the point is not at the edge");
 
   // A point off the facet beyond the tolerance is not found; a triangle point with xi = eta = 0.9
-  // lies beyond the hypotenuse.
+  // lies beyond the hypotenuse, but a triangle takes the box of its two coordinates.
   r = invert(quad, x, {1.5, 0.0}, 3, {}, 0.0);
   EXPECT_EQ(r.result, 1);
   EXPECT_EQ(r.p.xi, 0.0);
   const Kind tri = kinds()[2];
   x = nodesOf(tri);
-  EXPECT_EQ(invert(tri, x, {0.9, 0.9}, 3, {}, 0.0).result, 1);
+  r = invert(tri, x, {0.9, 0.9}, 3, {}, 0.0);
+  EXPECT_EQ(r.result, 0);
+  EXPECT_NEAR(r.p.xi, 0.9, 1e-9);
+  EXPECT_NEAR(r.p.eta, 0.9, 1e-9);
+  EXPECT_EQ(invert(tri, x, {1.02, 0.5}, 3, {}, 0.0).result, 1);
 
   // Sub-region vertex without a marked node: message, k = 1, not found.
   const Kind sub = kinds()[3];

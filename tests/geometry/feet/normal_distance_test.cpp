@@ -108,6 +108,25 @@ TEST(NormalDistance, FlatFacetsGiveTheOrthogonalProjection) {
     if (found) EXPECT_NEAR(f.overshoot, 0.0075, 1e-9);
     else EXPECT_EQ(f.distance, -1e36);
   }
+  // A triangle or 4-node face of a cylindrical class (an end face of its solids) is one like any
+  // other: the same foot, without a message.
+  const Int cylinderClass = classWith([](Int t) { return t == 13; });
+  ASSERT_NE(cylinderClass, 0);
+  eqc_testing::clearMessages();
+  for (Int nodes : {3, 4}) {
+    const bool triangle = nodes == 3;
+    const std::vector<double> x = flatNodes({(triangle ? tri : quad).begin(), (triangle ? tri : quad).begin() + nodes},
+                                            o, e1, e2);
+    const std::vector<double> nn(nn4.begin(), nn4.begin() + 3 * nodes);
+    double p[3];
+    for (int i = 0; i < 3; ++i) p[i] = o[i] + 0.25 * e1[i] + 0.5 * e2[i] + 0.4 * n[i];
+    const Foot f = foot(x, nn, p, nodes, 0.01, cylinderClass);
+    EXPECT_EQ(f.found, kTrue) << nodes;
+    EXPECT_NEAR(f.xi, 0.25, 1e-9);
+    EXPECT_NEAR(f.eta, 0.5, 1e-9);
+    EXPECT_NEAR(f.distance, -0.4, 1e-9);
+  }
+  EXPECT_EQ(eqc_testing::messages().size(), 0u);
 }
 
 // A warped 4-node facet with nodal normals tilted away from its geometric normals.

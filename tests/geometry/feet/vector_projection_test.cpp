@@ -221,6 +221,21 @@ TEST(VectorProjection, MissesOnQuadraticFacetsAndThePullInside) {
   ASSERT_EQ(eqc_testing::messages().size(), 1u);
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
 
+  // In two dimensions a segment of more nodes is searched as the 3-node one: a count of the list
+  // without a message, any other after it.
+  const std::vector<double> segment = {0.0, 0.0, 1.0, 0.2, 2.0, 0.0, 9.0, 9.0, 9.0, 9.0};
+  const double above[2] = {0.7, 1.0}, down[2] = {0.0, -1.0};
+  const Projection three = project(segment, 3, above, down, 2);
+  ASSERT_EQ(three.found, kTrue);
+  for (const Int count : {4, 5}) {
+    eqc_testing::clearMessages();
+    const Projection more = project(segment, count, above, down, 2);
+    EXPECT_EQ(more.found, kTrue) << count;
+    EXPECT_EQ(more.xi, three.xi) << count;
+    EXPECT_EQ(more.t, three.t) << count;
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), count == 5 ? 1 : 0);
+  }
+
   // The pull back inside a margin, with the facet evaluated there.
   const std::vector<double> quad = {-1.0, -1.0, 0.0, 1.0, -1.0, 0.0, 1.0, 1.0, 0.5, -1.0, 1.0, 0.5};
   double xi = 0.9999, eta = -0.3, normal[3], point[3];

@@ -220,9 +220,17 @@ TEST_F(NormalRegions, QuadrilateralCasesAndTheBandFraction) {
   f.width = 0.0;
   interpolate(f, {0.3, 0.3});
   EXPECT_EQ(f.width, 1e-36);
+  // A width above 1/2 is kept: the corners overlap and the first in the order takes the point,
+  // here the corner at node 1 with (s, r) = (0.625, 0.625).
   f.width = 0.8;
-  interpolate(f, {0.3, 0.3});
-  EXPECT_EQ(f.width, 0.5);
+  r = interpolate(f, {0.3, 0.3});
+  EXPECT_EQ(f.width, 0.8);
+  const int overlapping[4] = {kBase + 1, n + 5, n + 1, n + 12};
+  const double share[4] = {0.375 * 0.375 / 4, 1.625 * 0.375 / 4, 1.625 * 1.625 / 4, 1.625 * 0.375 / 4};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(r.index[i], overlapping[i]);
+    EXPECT_NEAR(r.value(i), share[i], 1e-15);
+  }
   EXPECT_EQ(eqc_testing::messages().size(), 0u);
 
   f.width = 0.1;

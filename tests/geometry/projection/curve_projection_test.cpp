@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "runtime/record.h"
+#include "siblings/eqc/testing.h"
 #include "tests/support/host_fixture.h"
 #include "zmx/geometry.h"
 
@@ -273,6 +274,17 @@ TEST_F(CurveProjection, EdgeParametersLandAtTheirFractionOfEveryEdge) {
   const auto c32 = params(record(6), 3, 2, 0.2, false, 1, 0.7);
   EXPECT_EQ(c32[0], 1.0);
   EXPECT_DOUBLE_EQ(c32[1], 0.5);
+
+  // An edge whose other end is not a corner of the cylindrical facet: reported, and the first
+  // corner's row of the table still places the point.
+  eqc_testing::clearMessages();
+  const auto from1 = params(record(6), 1, 10, 0.2, false, 1, 0.7);
+  const auto from3 = params(record(9), 3, 10, 0.2, false, 1, 0.7);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN compute_param_edge - the point is not at the edge"));
+  EXPECT_EQ(std::vector<double>(from1.begin(), from1.end()), std::vector<double>({-1.0, 0.2, 0.0}));
+  EXPECT_DOUBLE_EQ(from3[0], 0.6);
+  EXPECT_DOUBLE_EQ(from3[1], 0.7);
 }
 
 }  // namespace

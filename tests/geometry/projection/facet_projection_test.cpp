@@ -356,6 +356,14 @@ TEST_F(FacetProjection, TrialPointsStartFromTheFootOrSayWhyNot) {
   std::tie(xi, eta, status) = estimate(std::vector<double>(18, 0.0), 6, {0, 0, 0}, 0);
   EXPECT_EQ(status, 1);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN estimateTrialPoint - NOT CODED FOR OTHER TYPE OF FACETS"));
+  // Nor is an 8-node quadrilateral, which is reported and then taken by its four corners.
+  eqc_testing::clearMessages();
+  std::vector<double> eight = {2, 0, 0, 4, 0, 0, 4, 2, 0, 2, 2, 0, 3, 0, 0, 4, 1, 0, 3, 2, 0, 2, 1, 0};
+  std::tie(xi, eta, status) = estimate(eight, 8, {3.2, 0.7, -5}, 0);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  EXPECT_EQ(status, 0);
+  EXPECT_NEAR(xi, 0.2, 1e-15);
+  EXPECT_NEAR(eta, -0.3, 1e-15);
   // The points of a segment and a facet, with the distance along a direction.
   const std::vector<double> segment = {0, 0, 1, 0.5, 2, 0};
   const double v2[2] = {0, 1}, p2[2] = {1, 3};

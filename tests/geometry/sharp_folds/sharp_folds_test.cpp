@@ -109,6 +109,15 @@ TEST(SharpFolds, StraightProjectionMatchesTheClosedForm) {
     EXPECT_NEAR(f.xi, 1.0 - 2.0 * std::cos(alpha) * 2.0, 1e-12);
     EXPECT_EQ(f.dist2, kUnset);
   }
+  // The projection does not depend on the scale, down to segments far shorter than 1e-18.
+  for (double scale : {1e-10, 1e-20, 1e-30}) {
+    Nodes small = uTurn(0.4, false);
+    for (double& c : small.x) c *= scale;
+    const Fold f = fold1(small, true, 0, 1);
+    EXPECT_EQ(f.code, 2) << scale;
+    EXPECT_NEAR(f.xi, -1.0 + std::cos(0.4), 1e-12) << scale;
+    EXPECT_NEAR(f.dist2 / (scale * scale), std::sin(0.4) * std::sin(0.4), 1e-12) << scale;
+  }
   // The third coordinate enters the projection only when asked for.
   Nodes n = uTurn(0.3, false);
   n.set(1, -1.0, 0.0, 0.5);

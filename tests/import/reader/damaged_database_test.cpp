@@ -168,6 +168,7 @@ class DamagedDatabase : public ImportFixture {
     keep(b, false), keep(c, true);
     for (Int step : {1, 3, 4, 7, 1}) {
       Int value = 0, procedure = 0;
+      a = b = kNoBlock;  // a step without step data leaves both as they are
       INQ_RDB_STEP(&step, &a, &b, &c, &value, &procedure);
       keep(a, true), keep(b, false);
       INQ_RDB_ALECLASSNUMBER(&step, &a);

@@ -134,11 +134,11 @@ TEST_F(StepsAndState, StepsProceduresAndTheOpeningOfStepData) {
 
   // A step without a step block, and one without step data: no block, outputs but m kept.
   for (Int s : {four, seven}) {
-    value = procedure = 55;
+    value = procedure = times = increments = 55;
     m = 9;
     INQ_RDB_STEP(&s, &times, &increments, &m, &value, &procedure);
-    EXPECT_EQ(times, kNoBlock);
-    EXPECT_EQ(increments, kNoBlock);
+    EXPECT_EQ(times, 55);
+    EXPECT_EQ(increments, 55);
     EXPECT_EQ(m, 0);
     EXPECT_EQ(value, 55);
     EXPECT_EQ(procedure, 55);

@@ -8,11 +8,14 @@
 #include <vector>
 
 #include "siblings/dm2/node_packages.h"
+#include "siblings/dm2/testing.h"
 #include "siblings/eqc/eqc_services.h"
 #include "siblings/eqc/restart_record.h"
 #include "tests/odb/surfaces/odb_test_support.h"
+#include "tests/support/mapped_array.h"
 #include "tests/support/odb_model_builder.h"
 #include "zmx/odb.h"
+#include "zmx/storage/db_units.h"
 #include "zmx/storage/records.h"
 #include "zmx/storage/sets.h"
 
@@ -31,6 +34,18 @@ std::pair<std::string, std::string> describe(Int slot, Int step, Int part = 0, c
 std::string pad(const std::string& s, std::size_t n) { return (s + std::string(n, ' ')).substr(0, n); }
 
 class SetNames : public zmxtest::HostFixture {};
+
+// A batch part of one element on node 5, which carries a pore-pressure condition of the base state.
+void poreOnOneBatchNode(zmxtest::OdbModelBuilder& b) {
+  const Int n = b.node(5, {0, 0, 0});
+  std::vector<zmxtest::Slot> s(38, I(0));
+  s[0] = I(8);
+  s[1] = I(1);
+  s[37] = I(1);
+  b.boundaryConditions(n, {b.bcRecord(s)});
+  const Int e = b.element(1, b.elementType("T3D2", 2010, 300, 2), {n, n});
+  b.part(" PIBATCH", {e}, {n});
+}
 
 TEST_F(SetNames, EveryKindOfSlotIsNamedAsTheTableSays) {
   rec::i(CBCODB, 2) = 19;
@@ -160,14 +175,7 @@ TEST_F(OdbSets, RestartsChooseTheStepRange) {
                                    {1, 1, 3, 2, {4, 5}},    {0, 0, 0, 0, {}}};
   for (const Case& c : cases) {
     zmxtest::OdbModelBuilder b;
-    const Int n = b.node(5, {0, 0, 0});
-    std::vector<zmxtest::Slot> s(38, I(0));
-    s[0] = I(8);
-    s[1] = I(1);
-    s[37] = I(1);
-    b.boundaryConditions(n, {b.bcRecord(s)});
-    const Int e = b.element(1, b.elementType("T3D2", 2010, 300, 2), {n, n});
-    b.part(" PIBATCH", {e}, {n});
+    poreOnOneBatchNode(b);
     b.steps = c.steps;
     std::vector<double> w(100000, 0.0);
     Int core = 100000, handle = 0;
@@ -187,6 +195,30 @@ TEST_F(OdbSets, RestartsChooseTheStepRange) {
     EXPECT_EQ(steps, c.written) << c.restarted << c.inside << " " << c.from << " " << c.steps;
     rec::clear(CREST);
   }
+}
+
+TEST_F(OdbSets, BoundarySetsGrowAWorkAreaOfKnownRoomThroughDbcore) {
+  poreOnOneBatchNode(builder);
+  builder.steps = 1;
+  const auto* db = write();
+  ASSERT_NE(db, nullptr);
+  const Int handle = dm2_testing::outputDatabases().back();
+  const std::size_t before = db->sets.size();
+  // One set of one node, one pair: 1 x 2 + 3 + 2 integers, asked of a work area said to hold 4.
+  Int bufferSlots = 0;
+  for (int w = 40; w <= 54; ++w) bufferSlots = std::max(bufferSlots, rec::i(CGM, w));
+  std::vector<double> record(static_cast<std::size_t>(bufferSlots));
+  std::vector<Int> flags(static_cast<std::size_t>(rec::i(CBCODB, 5)));
+  zmxtest::MappedArray work(8);
+  const Int part = 1, trace = 0, size = 4, nodeDatabase = dm2_testing::nodeDatabase();
+  const Int tally = rec::i(CSIZE, zmx::units::kCoreGrowth);
+  ODBBCSETSSUPER(record.data(), reinterpret_cast<Int*>(work.data()), nullptr, nullptr, flags.data(), &part, &trace,
+                 &handle, &size, &nodeDatabase);
+  ASSERT_EQ(db->sets.size(), before + 1);
+  EXPECT_EQ(db->sets.back().members, (std::vector<Int>{5}));
+  EXPECT_EQ(rec::i(CSIZE, zmx::units::kCoreGrowth) - tally, 7);
+  EXPECT_TRUE(work.guardsKept());
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 }
 
 TEST_F(OdbSets, ElementAndNodeSetsKeepTheMembersOfEachPart) {
@@ -272,6 +304,14 @@ TEST_F(OdbSets, TwinsAddTheSetServicesSetsOnce) {
       "node SET          1|XIDA 0 [ 101 102 103 104 ]", "node SET          2| ALL NODES 0 [ 103 ]",
       "node NODES2|NODES2 0 [ 102 103 ]"};
   EXPECT_EQ(added, expected);
+  // A node-set directory that names no set: the set service's sets are written all the same.
+  std::vector<double> noSets(8, 0.0), noneWritten(16);
+  rec::setSlotI(noSets.data(), 1, 8);
+  const std::size_t after = db->sets.size();
+  ODBNSET(noSets.data(), record.data(), noneWritten.data(), nodeLabels, nodeMap, &part, &trace, &handle);
+  ASSERT_EQ(db->sets.size(), after + 2);
+  EXPECT_EQ(db->sets[after].firstName, "NODES2");
+  EXPECT_EQ(db->sets[after + 1].firstName, "XIDA");
   op = 1;
   DBESET(&op, field, 80, &count, nullptr, &status);
   DBNSET(&op, field, 80, &count, nullptr, &status);

@@ -54,6 +54,18 @@ class SlideLines : public zmxtest::HostFixture {
   Int handle = 0, first = 1, count = 0, counter = 0, referenceCount = 0;
 };
 
+TEST_F(SlideLines, AUserRigidSurfaceOfKindFiveWritesItsReferenceNodeWithoutASet) {
+  const Int user = store.add({slot(5)});
+  rec::i(CSLV, 7) = rec::i(CSLV, 8) = store.next();
+  reference(2, user, 0);
+  counter = -20;
+  const std::size_t setsBefore = db()->sets.size();
+  run();
+  EXPECT_EQ(labelsOf("RNODE3D"), (std::vector<Int>{-21}));
+  EXPECT_EQ(db()->sets.size(), setsBefore);
+  EXPECT_EQ(referenceSlot(1, 1), 0);
+}
+
 TEST_F(SlideLines, LinesPlanesRigidSurfacesAndReferenceNodesOfAPart) {
   // Slide lines [17, 24), first reference nodes [24, 25), slide planes [25, 32), the pairing list
   // [29, 31) and the second reference nodes [31, 13).

@@ -120,6 +120,14 @@ TEST_F(SurfaceClasses, FacetsOfNoOrTenNodesChooseNoClass) {
     EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBCLSURF.  SURFACE CLASS REQUESTS A"));
   }
   EXPECT_TRUE(dm2_testing::outputDatabase(handle)->classes.empty());
+  // A rigid kind past the four names is refused where it would name the type, and elsewhere is
+  // only a member of the class key.
+  eqc_testing::clearMessages();
+  EXPECT_EQ(choose(1, 3, 0, 0, 0, 5), "");
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  EXPECT_EQ(choose(3, 3, 0, 0, 0, 5), "TSURF1");
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
 }
 
 TEST_F(SurfaceClasses, BeyondTheNineClassesTheLayoutKeepsNothingIsWritten) {

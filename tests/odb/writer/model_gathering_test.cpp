@@ -12,8 +12,10 @@
 #include "siblings/eqc/records.h"
 #include "siblings/eqc/testing.h"
 #include "tests/support/host_fixture.h"
+#include "tests/support/mapped_array.h"
 #include "tests/support/odb_model_builder.h"
 #include "zmx/odb.h"
+#include "zmx/storage/db_units.h"
 #include "zmx/storage/sets.h"
 
 namespace {
@@ -159,22 +161,43 @@ TEST_F(ModelGathering, RandomModelsGroupAsTheRulesSay) {
   }
 }
 
-TEST_F(ModelGathering, ClassTableWithoutRoomReportsAndStops) {
+TEST_F(ModelGathering, ClassTableGrowsThroughDbcoreOnlyWithinARoomItKnows) {
   zmxtest::OdbModelBuilder b;
   const Int n = b.node(1, {0, 0, 0});
   const Int t1 = b.elementType("A", 10, 100, 1), t2 = b.elementType("B", 11, 100, 1);
   b.element(1, t1, {n});
   b.element(2, t2, {n});
   b.build();
-  std::vector<double> buffer(64), names(4);
-  std::vector<Int> classTable(28 * 200), elementTable(8), connectorTable(6);
-  Int classes = 0, core = 14 + 126, arraySize = 0;  // room for one class and the spare block
-  const Int map = 0, zero = 0, adb = 1;
-  ODBCLASS1(buffer.data(), classTable.data(), &map, elementTable.data(), &classes, &core, connectorTable.data(),
-            buffer.data(), names.data(), &zero, &zero, &adb, &arraySize);
-  EXPECT_EQ(classes, 1);
-  EXPECT_EQ(core, 14 + 126);
+  // A core count with room for one class and the spare block; the second class needs 14 more.
+  struct Outcome {
+    Int classes, core, booked;
+  };
+  auto classify = [](Int* classTable) {
+    std::vector<double> buffer(64), names(4);
+    std::vector<Int> elementTable(8), connectorTable(6);
+    Int classes = 0, core = 14 + 126, arraySize = 0;
+    const Int map = 0, zero = 0, adb = 1;
+    const Int tally = rec::i(CSIZE, zmx::units::kCoreGrowth);
+    ODBCLASS1(buffer.data(), classTable, &map, elementTable.data(), &classes, &core, connectorTable.data(),
+              buffer.data(), names.data(), &zero, &zero, &adb, &arraySize);
+    return Outcome{classes, core, rec::i(CSIZE, zmx::units::kCoreGrowth) - tally};
+  };
+  // A table outside the address space cannot grow: the second class is refused, nothing booked.
+  std::vector<Int> unknown(28 * 200);
+  const Outcome refused = classify(unknown.data());
+  EXPECT_EQ(refused.classes, 1);
+  EXPECT_EQ(refused.core, 14 + 126);
+  EXPECT_EQ(refused.booked, 0);
   EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+  // A table whose block holds two classes: DBCORE books the second and raises the core count.
+  eqc_testing::clearMessages();
+  zmxtest::MappedArray known(14 * 2 + 126);
+  const Outcome raised = classify(reinterpret_cast<Int*>(known.data()));
+  EXPECT_EQ(raised.classes, 2);
+  EXPECT_EQ(raised.core, 14 + 126 + 14 * 2 + 126);
+  EXPECT_EQ(raised.booked, 14 * 2 + 126);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  EXPECT_TRUE(known.guardsKept());
 }
 
 }  // namespace

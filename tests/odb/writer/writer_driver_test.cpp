@@ -15,8 +15,10 @@
 #include "siblings/eqc/testing.h"
 #include "siblings/eqc/writer_services.h"
 #include "tests/support/host_fixture.h"
+#include "tests/support/mapped_array.h"
 #include "tests/support/odb_model_builder.h"
 #include "zmx/odb.h"
+#include "zmx/storage/db_units.h"
 
 namespace {
 
@@ -248,6 +250,34 @@ TEST_F(OdbWriter, TooSmallAWorkArrayOpensNoFileAndKeepsTheCoreCount) {
   EXPECT_TRUE(dm2_testing::outputDatabases().empty());
   EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
   EXPECT_EQ(rec::i(CGM, 1), 100);  // put back
+}
+
+TEST_F(OdbWriter, AWorkArrayOfKnownRoomIsGrownThroughDbcoreWithinThatRoom) {
+  unitCube(builder);
+  const Int adb = builder.build();
+  const std::array<Real, 9> g = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  const std::array<Real, 3> t = {0, 0, 0};
+  const std::string name = zmxtest::scratchFolder("odb_known_room") + "/m";
+  for (const std::size_t room : {std::size_t{200000}, std::size_t{60}}) {
+    eqc_testing::clearMessages();
+    zmxtest::MappedArray mapped(room);
+    const Int tally = rec::i(CSIZE, zmx::units::kCoreGrowth);
+    Int core = 60, h = 0;
+    ODB_CREATESUPERMODEL(&adb, &h, g.data(), t.data(), mapped.data(), &core, name.c_str(),
+                         static_cast<Int>(name.size()));
+    EXPECT_TRUE(mapped.guardsKept()) << room;
+    if (room == 60) {  // the model does not fit the array's own room: nothing is booked
+      EXPECT_EQ(h, 0);
+      EXPECT_EQ(core, 60);
+      EXPECT_EQ(rec::i(CSIZE, zmx::units::kCoreGrowth), tally);
+      EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+      continue;
+    }
+    EXPECT_NE(h, 0);
+    EXPECT_GE(core, rec::slotI(mapped.data(), 1));
+    EXPECT_EQ(rec::i(CSIZE, zmx::units::kCoreGrowth) - tally, core - 60);
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  }
 }
 
 TEST_F(OdbWriter, StoredCountsAreUsedWhileWritingAndPutBack) {

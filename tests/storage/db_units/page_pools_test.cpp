@@ -241,6 +241,20 @@ TEST_F(PagePools, CoreExtensionGrowsByTheRequestNotByTheShortfall) {
   EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
   EXPECT_EQ(limit, 201);
   EXPECT_EQ(rec::i(CSIZE, 3), 291);
+
+  // A limit or tally that would pass the largest 32-bit count is a memory failure too.
+  dm2_testing::setStackLimit(1LL << 40);
+  const long long stack = dm2_testing::stackInUse();
+  for (const auto& [tally, before] : {std::pair<Int, Int>{291, 1500000000}, {1000000000, 10}}) {
+    rec::i(CSIZE, 3) = tally;
+    eqc_testing::clearMessages();
+    limit = before, n = 1500000001;
+    DBCORE(&n, &limit);
+    EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+    EXPECT_EQ(limit, before);
+    EXPECT_EQ(rec::i(CSIZE, 3), tally);
+    EXPECT_EQ(dm2_testing::stackInUse(), stack);
+  }
 }
 
 // A reference model of the slot table, written from the allocation rules.

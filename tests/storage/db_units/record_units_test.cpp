@@ -57,6 +57,13 @@ TEST_F(RecordUnits, NodeZeroAndAZeroRecordLengthTransferNothing) {
   EXPECT_EQ(rec::i(CDND, 3), 0);  // no page was loaded
   EXPECT_EQ(rec::i(CDND, 4), 0);
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  // In the pre-processor any node number goes to the unit: node 0 is DBRAN's bad address.
+  rec::i(CPROG, 1) = 1;
+  rec::i(CDND, 24) = 4;
+  node(0, array, 0);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBRAN - ADDRESS -3"));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  EXPECT_EQ(array, std::vector<Real>(4, 3.0));
 }
 
 TEST_F(RecordUnits, NodeRecordsAtRandomNodesReadBackAfterPageEvictions) {

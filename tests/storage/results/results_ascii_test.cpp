@@ -74,7 +74,14 @@ TEST(ResultsAsciiItems, ReadersTakeBackWhatTheWritersWrote) {
     EXPECT_EQ(ACHINT(&word, item.data(), static_cast<Int>(item.size()), &status), static_cast<Int>(item.size()));
     EXPECT_EQ(word, value);
   }
-  for (const char* bad : {"I 0", "I11 12345678901", "I 31 2", "I 2ab", "I 5123"}) {
+  // A width of 0 or above 10 stores 0 over its characters without an error.
+  for (const auto& [wide, used] : {std::pair<std::string, Int>{"I 0", 3}, {"I11 12345678901", 14}}) {
+    word = 7.0;
+    EXPECT_EQ(ACHINT(&word, wide.data(), static_cast<Int>(wide.size()), &status), used) << wide;
+    EXPECT_EQ(status, 0) << wide;
+    EXPECT_EQ(word, 0.0);
+  }
+  for (const char* bad : {"I-1", "I13 12345678901", "I 31 2", "I 2ab", "I 5123"}) {
     eqc_testing::clearMessages();
     ACHINT(&word, bad, static_cast<Int>(std::strlen(bad)), &status);
     EXPECT_EQ(status, 2) << bad;
@@ -375,13 +382,20 @@ TEST_F(ResultsAscii, ReaderSkipsBlankLinesAndRecoversFromADamagedRecord) {
   EXPECT_TRUE(eqc_testing::printed("ATTEMPTING TO SKIP TO START OF NEXT RECORD"));
 }
 
-TEST_F(ResultsAscii, IntegerWidthOutsideOneToTenIsADamagedRecord) {
-  std::ofstream(path("job.fil")) << "*I 13I 15I 0*I 13I 15I 18" << std::string(55, ' ') << "\n"
-                                 << std::string(80, ' ') << "\n";
-  Int status = -1;
-  EXPECT_EQ(read(&status), (Record{3.0, 5.0, 8.0}));
-  EXPECT_EQ(status, 2);
+// An integer width of 0 or above 10 reads as 0 over its characters; a negative width damages
+// the record. The length item is not compared with the items read.
+TEST_F(ResultsAscii, IntegerWidthsOutsideOneToTenAndLengthItems) {
+  const std::string line = "*I 13I 15I 0*I 13I 12I12xxxxxxxxxxxx*I 13I 15I-1*I 13I 15I 18*I 11I 15I 17";
+  std::ofstream(path("job.fil")) << line << std::string(80 - line.size(), ' ') << "\n" << std::string(80, ' ') << "\n";
+  const std::vector<std::pair<Record, Int>> expected = {
+      {{3.0, 5.0, 0.0}, 0}, {{3.0, 2.0, 0.0}, 0}, {{3.0, 5.0, 8.0}, 2}, {{1.0}, 0}};
+  for (const auto& [record, expectedStatus] : expected) {
+    Int status = -1;
+    EXPECT_EQ(read(&status), record);
+    EXPECT_EQ(status, expectedStatus);
+  }
   EXPECT_TRUE(eqc_testing::printed("INCORRECT FORMAT FOR AN INTEGER NUMBER WHEN READING FROM A RESULTS FILE.  3TH ITEM"));
+  Int status = -1;
   read(&status);
   EXPECT_EQ(status, 1);
 }

@@ -108,8 +108,8 @@ TEST_F(ResultsDamage, TruncatedBinaryFileEndsWithStatusOne) {
 
 // ASCII files made by hand: an item before any "*" (a damaged first line, or one after an
 // inserted blank) belongs to no record: it is damage, skipped, and never stored before the
-// caller's record. A length item outside 2 to 514 gives status 1, as the binary form does.
-TEST_F(ResultsDamage, AsciiItemsOutsideARecordAndLengthsOutOfRangeAreDamage) {
+// caller's record. The length item is not compared with the items read.
+TEST_F(ResultsDamage, AsciiItemsOutsideARecordAreDamageAndLengthItemsAreNotCompared) {
   struct Case {
     std::string line;
     Int status;
@@ -120,14 +120,14 @@ TEST_F(ResultsDamage, AsciiItemsOutsideARecordAndLengthsOutOfRangeAreDamage) {
       {"D 1.500000000000000D+00*I 13I 15I 17", 2, {3, 5, 7}},
       {"A12345678*I 13I 15I 17", 2, {3, 5, 7}},
       {"*I 12I 15", 0, {2, 5}},
-      {"*I 10I 15", 1, {}},
-      {"*I 11I 15", 1, {}},
-      {"*I 2-1I 15", 1, {}},
-      {"*I 2-5I 15", 1, {}},
-      {"*I 3999I 15I 17", 1, {}},
-      {"*I 3515I 15", 1, {}},
-      {"*I102147483647I 15", 1, {}},
-      {"*I10-214748364I 15", 1, {}},
+      {"*I 10I 15", 0, {0, 5}},
+      {"*I 11I 15", 0, {1, 5}},
+      {"*I 2-1I 15", 0, {-1, 5}},
+      {"*I 2-5I 15", 0, {-5, 5}},
+      {"*I 3999I 15I 17", 0, {999, 5, 7}},
+      {"*I 3515I 15", 0, {515, 5}},
+      {"*I102147483647I 15", 0, {2147483647, 5}},
+      {"*I10-214748364I 15", 0, {-214748364, 5}},
   };
   rec::i(CWORK, eqc_records::kResultsForm) = 1;
   for (const Case& c : cases) {

@@ -199,6 +199,30 @@ TEST_F(SubstructureLibrary, ALibraryWrittenInOneSessionIsFoundInTheNext) {
   EXPECT_EQ(inp_testing::partMapCalls(), std::vector<std::string>{"MakeCurrent"});
 }
 
+// The index words go to the caller's work array only after DBCORE has grown it to hold them.
+TEST_F(SubstructureLibrary, AWorkArrayThatCannotGrowIsNotWritten) {
+  generate("LIB", 1, 5);
+  restartSession();
+  workingFiles("Z1", {".stt", ".mdl"});
+  Enter e;
+  dm2_testing::setStackLimit(dm2_testing::stackInUse());
+  enter(2, 1, "LIB", e);
+  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+  EXPECT_EQ(e.limit, 0);
+  EXPECT_EQ(e.indexWords, std::vector<Int>(2 * 140, 0));
+  EXPECT_EQ(e.prtFlag, -7);
+
+  // An index record whose length word is damaged (negative) moves no words.
+  dm2_testing::setStackLimit(1LL << 40);
+  Int address = rec::i(CDSMNX, 1) + 1, status = 0;
+  const Int read = 0, write = 1, none = 0;
+  DBSUP(&read, &kIndexKind, &address, CDSINX.w, &none, &status);
+  rec::i(CDSINX, 281) = -5;
+  DBSUP(&write, &kIndexKind, &address, CDSINX.w, &none, &status);
+  enter(2, 1, "LIB", e);
+  EXPECT_EQ(e.indexWords, std::vector<Int>(2 * 140, 0));
+}
+
 TEST_F(SubstructureLibrary, TheSameLibraryStaysOpenAndAnotherRewritesTheIndexOnlyWhenItChanged) {
   generate("A", 1, 2);
   generate("B", 1, 2);

@@ -310,9 +310,22 @@ TEST_F(JobFiles, BlankNamesFailuresAndUnknownNames) {
   EXPECT_EQ(dbusrf(5, 31, "never.txt", 1, &out), 1);
   EXPECT_TRUE(eqc_testing::printed("CANNOT CLOSE FILE " + path("never.txt")));
   EXPECT_EQ(out, 0);
+  // A rewind with an empty table hands the unit back.
   out = 77;
-  EXPECT_EQ(dbusrf(2, 31, "never.txt", 1, &out), 1);
-  EXPECT_EQ(out, 77);
+  EXPECT_EQ(dbusrf(2, 31, "never.txt", 1, &out), 0);
+  EXPECT_EQ(out, 31);
+  // An illegal type is reported, and a file already open under the name is still used.
+  ASSERT_EQ(dbusrf(1, 32, "open.txt", 1, &out), 0);
+  eqc_testing::clearMessages();
+  out = 77;
+  EXPECT_EQ(dbusrf(1, 32, "open.txt", 3, &out), 0);
+  EXPECT_TRUE(eqc_testing::printed("ILLEGAL FILE TYPE IN DBUSRF"));
+  EXPECT_EQ(out, 32);
+  // A rewind of an unknown name frees the unit from the file that holds it.
+  EXPECT_EQ(dbusrf(2, 32, "other.txt", 1, &out), 0);
+  EXPECT_EQ(out, 32);
+  EXPECT_FALSE(fio::isOpen(32));
+  EXPECT_EQ(rec::i(CUSRFN, 3), -32);
   EXPECT_EQ(dbusrf(9, 31, "x", 1, &out), 0);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBUSRF"));
 }

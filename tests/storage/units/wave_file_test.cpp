@@ -122,38 +122,61 @@ void writeWave(const std::string& path, Int n, float dt, Int nx, Int ny, Int nz,
   ASSERT_EQ(fio::open(47, request), fio::kOk);
   const Int flag = 0;
   fio::writeRecord(47, {{&n, 4}, {&dt, 4}, {&nx, 4}, {&ny, 4}, {&nz, 4}, {&flag, 4}});
-  std::vector<float> values(static_cast<std::size_t>(std::max(points, grid)), 1.0f);
+  std::vector<float> values(static_cast<std::size_t>(std::max(points, grid)));
+  for (std::size_t k = 0; k < values.size(); ++k) values[k] = static_cast<float>(k + 1);
   if (points >= 0) fio::writeRecord(47, values.data(), 4 * static_cast<std::size_t>(points));
   if (grid >= 0) fio::writeRecord(47, values.data(), 4 * static_cast<std::size_t>(grid));
   fio::close(47);
 }
 
-TEST_F(WaveFile, InvalidHeaderStopsWithoutTouchingTheArray) {
-  writeWave(folder_ + "/bad.bin", 1, -1.0f, 0, 2, 2, 3, 4);
-  name("bad.bin");
+// Header checks are reported and the read goes on: a zero count reads zero values.
+TEST_F(WaveFile, ZeroGridCountsAreReportedAndTheFileIsStillRead) {
+  writeWave(folder_ + "/nox.bin", 1, -1.0f, 0, 2, 0, 3, 2);
+  name("nox.bin");
   ASSERT_EQ(call(0), 0);
-  const std::vector<double> before = array_;
-  EXPECT_EQ(call(10), 1);
+  EXPECT_EQ(call(10), 0);
   EXPECT_TRUE(eqc_testing::printed("ILLEGAL TIME INCREMENT -1 FOR WAVE KINEMATICS DATA"));
   EXPECT_TRUE(eqc_testing::printed("ILLEGAL NUMBER OF X GRIDPOINTS 0 FOR WAVE KINEMATICS DATA"));
-  EXPECT_EQ(array_, before);
-  EXPECT_EQ(rec::i(CPLDBPT, 5), 1);
+  EXPECT_EQ(rec::i(CPLDBPT, 5), 2);
+  EXPECT_EQ(slotI(3), 0);
+  EXPECT_EQ(slotI(5), 1);
+  const double twoDirectional[] = {1, 2, 3, 1, 2, 0.0};
+  for (int k = 0; k < 6; ++k) EXPECT_EQ(slotR(8 + k), twoDirectional[k]) << k;
+  EXPECT_EQ(slotR(14), -9.0);
+  ASSERT_EQ(call(1), 0);
+
+  writeWave(folder_ + "/noy.bin", 1, 1.0f, 2, 0, 3, 3, 5);
+  array_.assign(64, -9.0);
+  name("noy.bin");
+  eqc_testing::clearMessages();
+  ASSERT_EQ(call(0), 0);
+  EXPECT_EQ(call(10), 0);
+  EXPECT_TRUE(eqc_testing::printed("ILLEGAL NUMBER OF Y GRIDPOINTS 0 FOR WAVE KINEMATICS DATA"));
+  EXPECT_EQ(rec::i(CPLDBPT, 5), 2);
+  EXPECT_EQ(slotI(4), 0);
+  const double threeDirectional[] = {1, 2, 3, 1, 2, 3, 4, 5};
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(slotR(8 + k), threeDirectional[k]) << k;
+  EXPECT_EQ(slotR(16), -9.0);
   EXPECT_EQ(eqc_job_testing::liveScratchBlocks(), 0);
+}
 
-  writeWave(folder_ + "/huge.bin", 2000000000, 1.0f, 2, 2, 2, 0, 0);
-  name("huge.bin");
-  ASSERT_EQ(call(0), 0);
-  const std::vector<double> named = array_;
-  EXPECT_EQ(call(10), 1);
-  EXPECT_EQ(array_, named);
-
-  // Counts whose sum leaves the integer range are refused like any other oversized grid.
-  writeWave(folder_ + "/wide.bin", 1, 1.0f, 2, 2147483647, 5, 0, 0);
-  name("wide.bin");
-  ASSERT_EQ(call(0), 0);
-  const std::vector<double> wide = array_;
-  EXPECT_EQ(call(10), 1);
-  EXPECT_EQ(array_, wide);
+// A negative count, or counts asking for more values than the file holds, stop the read reported.
+TEST_F(WaveFile, CountsTheFileCannotHoldStopTheRead) {
+  struct Header {
+    Int points, nx, ny, nz;
+  };
+  for (const Header h : {Header{2000000000, 2, 2, 2}, Header{1, 2, 2147483647, 5}, Header{1, -1, 2, 2}, Header{-1, 2, 2, 2}}) {
+    writeWave(folder_ + "/bad.bin", h.points, 1.0f, h.nx, h.ny, h.nz, 3, 6);
+    name("bad.bin");
+    ASSERT_EQ(call(0), 0);
+    eqc_testing::clearMessages();
+    const std::vector<double> before = array_;
+    EXPECT_EQ(call(10), 1);
+    EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN dbPelaControl WHEN READING THE WAVE KINEMATICS DATA"));
+    EXPECT_EQ(array_, before);
+    EXPECT_EQ(rec::i(CPLDBPT, 5), 1);
+    EXPECT_EQ(eqc_job_testing::liveScratchBlocks(), 0);
+  }
 }
 
 TEST_F(WaveFile, TruncatedRecordOrNoScratchBlockFailsTheRead) {
