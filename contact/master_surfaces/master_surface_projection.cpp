@@ -867,7 +867,7 @@ bool evaluate(const Surface& s, const Output& o, Int kind, Int entity) {
   Real x[27] = {};
   switch (kind) {
     case 1:
-      if (!s.nodeValid(entity) || s.facetsAt(entity)[0] < 1) return true;
+      if (!s.nodeValid(entity)) return true;
       if (!s.node(entity, x)) return false;
       return vertexResult(s, o, entity, s.distanceTo(x), false);
     case 2: {

@@ -587,7 +587,7 @@ void profileSearch(const Real* x, const Record& r, Int dim, Real* distance, Real
   const Real third = kind == kPlanar || kind == kExtruded ? local[2] : 0.0;
   const bool found = best.distance != -kUnset;
   for (int c = 0; c < 3; ++c) {
-    foot[c] = found ? f.o[c] + f.e1[c] * best.foot.x + f.e2[c] * best.foot.y + f.e3[c] * third : 0.0;
+    foot[c] = f.o[c] + f.e1[c] * best.foot.x + f.e2[c] * best.foot.y + f.e3[c] * third;
     normal[c] = f.e1[c] * best.normal.x + f.e2[c] * best.normal.y;
     tangents[c] = f.e1[c] * best.normal.y - f.e2[c] * best.normal.x;
     tangents[3 + c] = -f.e3[c];

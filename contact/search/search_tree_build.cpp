@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "contact/search/search_tree_checks.h"
 #include "geometry/support/geometry_report.h"
 #include "runtime/address_space.h"
 #include "runtime/record.h"
@@ -73,21 +74,25 @@ class TemporaryArea : public WorkArea {
 class BlockArea : public WorkArea {
  public:
   BlockArea(Real* block, Int* capacity) : capacity_(capacity) { slots = block; }
-  // The block itself is the work area. It grows through DBCORE, which books the words within the
-  // caller's capacity; a need beyond it is refused before any word past the capacity is written.
+  // The block itself is the work area. Whenever it must reach a length, DBCORE is asked for that
+  // length against the capacity, and raises the capacity when it can (a failure it reports
+  // itself). A block whose room is known is never written past that room.
   bool reserve(long long required, long long) override {
-    if (required > *capacity_) {
-      refused = true;
-      return false;
-    }
     if (required > size) {
-      Int words = static_cast<Int>(required);
+      refused = true;
+      if (required > 2147483647LL) return false;
+      const Int words = static_cast<Int>(required);
       DBCORE(&words, capacity_);
+      reported = required > *capacity_;
+      const long long room = zmx::contact::knownBytes(slots);
+      if (reported || (room >= 0 && required > room / static_cast<long long>(sizeof(Real)))) return false;
+      refused = false;
       size = required;
     }
     return true;
   }
-  bool refused = false;
+  bool refused = false;   // the memory could not be had
+  bool reported = false;  // DBCORE has reported it
 
  private:
   Int* capacity_;
@@ -451,10 +456,11 @@ void SHR_CREATESRCHDBDEFVSRIGID(const Int* n, const Int* facets, const Int* face
   const long long finishedAt = build.freePosition;
   ok = ok && area.reserve(finishedAt + static_cast<long long>(kNodeWords) * build.nodes, 0);
   if (!ok) {
-    if (area.refused)
-      zmx::geometry::report(zmx::geometry::kSystemError, "MEMORY FAILURE.");
-    else
+    if (area.refused) {
+      if (!area.reported) zmx::geometry::report(zmx::geometry::kSystemError, "MEMORY FAILURE.");
+    } else {
       reportFailure();
+    }
     return emptyHeader();
   }
   finish(area, build, area, finishedAt);

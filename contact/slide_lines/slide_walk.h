@@ -429,6 +429,7 @@ class SlideWalk {
   bool turnedBack_ = false;
   bool boundKnown_ = false;
   Real bound_ = kUnset;
+  Int boundLast_ = 0;  // the last node as handed in: the bound covers the line before any cut
   Real lref2_ = 0.0;
   Int rslideFirst_ = 0;
   Real saved_[2][3] = {};
@@ -458,6 +459,7 @@ void SlideWalk<Kind>::setUp() {
   L.spare = args_.spare;
   L.first = args_.spare + 1;
   L.last = *args_.last;
+  boundLast_ = L.last;
   L.nseg = args_.nseg;
   L.closed = args_.ident == nullptr;
   L.nu = args_.type > 285 ? 2 : std::clamp<int>(args_.ndir, 2, 3);
@@ -553,7 +555,7 @@ inline Real nodeBound(const Real* x, long ld, long count, const Real* s) {
 template <class Kind>
 void SlideWalk<Kind>::findBound() {
   const Line& L = line_;
-  bound_ = nodeBound(L.column(L.first), L.ld, static_cast<long>(L.last) - L.first + 1, L.s);
+  bound_ = nodeBound(L.column(L.first), L.ld, static_cast<long>(boundLast_) - L.first + 1, L.s);
   boundKnown_ = true;
 }
 
@@ -568,7 +570,7 @@ Real SlideWalk<Kind>::bound() {
 template <class Kind>
 bool SlideWalk<Kind>::exceedsBound(Real d2) {
   const Line& L = line_;
-  const long count = static_cast<long>(L.last) - L.first + 1;
+  const long count = static_cast<long>(boundLast_) - L.first + 1;
   if (!boundKnown_ && !someNodeMayBeNearer(L.column(L.first), L.ld, count, L.s, d2, L.axis)) return false;
   return d2 > bound();
 }

@@ -34,7 +34,6 @@ constexpr std::string_view kShortfall =
 static_assert(kShortfall.size() == 167);
 constexpr std::string_view kWalkLimit = "SYSTEM ERROR IN ASURFREC - LOOP 5 LIMIT EXCEEDED";
 static_assert(kWalkLimit.size() == 48);
-constexpr std::string_view kMemoryFailure = "MEMORY FAILURE.";
 
 void report(std::string_view text, Int value) {
   const Int level = -3;
@@ -42,15 +41,17 @@ void report(std::string_view text, Int value) {
   KVXERR(&level, text.data(), static_cast<Int>(text.size()), &value, &zero, " ", 1);
 }
 
-// A record longer than the buffer is never copied into it: the pre-processor is told by how much
-// its memory must grow, any other program reports what a failed extension reports.
-void reportTooLong(Int length, Int capacity) {
-  if (rec::i(CPROG, eqc_records::kProgramKind) == kPreProcessor) {
-    const long long shortfall = static_cast<long long>(length) - capacity + 1;
-    report(kShortfall, static_cast<Int>(std::min<long long>(shortfall, 2147483647LL)));
-  } else {
-    report(kMemoryFailure, 0);
-  }
+// The pre-processor is told by how much its memory must grow to hold a record.
+void reportShortfall(Int length, Int capacity) {
+  const long long shortfall = static_cast<long long>(length) - capacity + 1;
+  report(kShortfall, static_cast<Int>(std::min<long long>(shortfall, 2147483647LL)));
+}
+
+// Slots the buffer may receive: its known room where it lies in the address space, else the
+// limit its caller works to (the capacity, or what DBCORE has raised it to).
+long long roomOf(const void* buffer, long long limit) {
+  const long long known = eqc::knownRoom(buffer);
+  return known >= 0 ? known : limit;
 }
 
 // A record names a surface only when it is long enough to hold its type and name slots.
@@ -78,17 +79,25 @@ void ASURFREC(const char* NAME, Int NAMELEN, Int* ADDRESS, void* BUFFER, const I
       report(kWalkLimit, 0);
       return;
     }
-    if (length > *CAPACITY) {
-      reportTooLong(length, *CAPACITY);
-    } else if (eqc::readSlideLineRecord(at, BUFFER, *CAPACITY)) {
-      if (rec::i(CPROG, eqc_records::kProgramKind) == kImplicit) {
-        Int limit = *CAPACITY;
-        DBCORE(&length, &limit);
-      }
-      if (namesSurface(BUFFER, length, code)) {
-        *ADDRESS = at;
-        return;
-      }
+    // The implicit program grows its memory to the record's length; the pre-processor reports
+    // the shortfall. Either way the search goes on; a record beyond the buffer's room is not read.
+    long long limit = *CAPACITY;
+    bool reported = false;
+    const Int kind = rec::i(CPROG, eqc_records::kProgramKind);
+    if (kind == kImplicit) {
+      Int raised = *CAPACITY;
+      DBCORE(&length, &raised);
+      reported = raised < length;  // DBCORE has reported the failure
+      limit = raised;
+    } else if (kind == kPreProcessor && length > *CAPACITY) {
+      reportShortfall(length, *CAPACITY);
+      reported = true;
+    }
+    const long long room = roomOf(BUFFER, limit);
+    const bool read = !(reported && length > room) && eqc::readSlideLineRecord(at, BUFFER, room);
+    if (read && namesSurface(BUFFER, length, code)) {
+      *ADDRESS = at;
+      return;
     }
     address += length;
   }

@@ -173,14 +173,16 @@ void clearance(Real* h, Real* xi1, Real* xi2, Real* n, Real* tt, Real* p, const 
   for (int c = 0; c < 6; ++c) tt[c] = 0.0;
   for (Int q = 0; q < 9 * (in.m + 1); ++q) dm[q] = 0.0;
 
+  // The reference frame is read by the rotation and by the master nodes' derivatives; a
+  // degenerate one ends the routine as a degenerate current frame does, where it is read.
   Frame ref, cur;
-  if (!buildFrame(in.w, in.x0, in.ldx, in.m, in.k, ref)) return;
+  if (!buildFrame(in.w, in.x0, in.ldx, in.m, in.k, ref) && (rotate || in.m > 0)) return;
   Real r[3] = {0.0, 0.0, 0.0};
   if (rotate) {
     if (!buildFrame(in.w, in.x, in.ldx, in.m, in.k, cur)) return;
     frameRotation(ref, cur, r);
     derivatives(cur, cur.s[0], cur.s[1], cur.area, in.w, in.m, dm);
-  } else {
+  } else if (in.m > 0) {
     // The current sums enter z(i); a degenerate current frame does not matter here.
     Frame sums;
     buildFrame(in.w, in.x, in.ldx, in.m, in.k, sums);

@@ -31,6 +31,7 @@ struct Setup {
   Int q = 0;
   Int current = 0;  // length of the list after phase 1
   Int r = 0;        // position of the extra code of R2
+  bool lengthSet = false;  // a path that gives the list a length of its own has run
 
   Int& at(Int i) { return dofs[i - 1]; }
   bool readable(Int i) const { return i >= 1 && i <= length; }
@@ -45,6 +46,7 @@ struct Setup {
   void openTail(Int moved, Int shift, Int newLength, Int code) {
     moveUp(n - moved + 1, n, shift);
     current = newLength;
+    lengthSet = true;
     const Int t = newLength - m - (n - w35);
     at(newLength) = at(t + n - w35);
     at(t) = code;
@@ -98,6 +100,7 @@ bool makeRoom(Setup& s) {
     s.moveUp(s.d10 + 1, s.n, s.d10 * m);
     s.r = s.n - s.w29 - 1 + s.d10 * m;
     s.current = s.n + m + s.d10 * m;
+    s.lengthSet = true;
     s.at(s.current) = s.at(s.n + s.d10 * m);
     s.at(s.r) = code;
   } else if (s.type == 294) {
@@ -116,7 +119,8 @@ Int nextOffset(Setup& s) {
   return nearest(s.value(s.b));
 }
 
-// Phase 2: the master nodes' codes; returns the new length.
+// Phase 2: the master nodes' codes. Returns the new length, or the length after phase 1 on the
+// paths that set none (lengthSet then tells whether phase 1 set one).
 Int appendMasters(Setup& s) {
   const Int m = s.m;
   if (s.pairs() && s.w52 <= 0) {
@@ -124,6 +128,7 @@ Int appendMasters(Setup& s) {
       const Int v = nextOffset(s);
       for (Int j = 0; j < s.w33; ++j) s.at(++s.q) = 100 * (c - 1) + 11 + v + j;
     }
+    s.lengthSet = true;
     return s.w33 * m + s.n;
   }
   if (s.pairs()) {
@@ -141,6 +146,7 @@ Int appendMasters(Setup& s) {
       for (Int j = 1; j <= s.d7; ++j) s.at(++s.q) = 100 * (c - 1) + j;
       if (codeFive) s.at(++s.q) = 100 * (c - 1) + 5;
     }
+    s.lengthSet = true;
     return s.d10 * m + s.n;
   }
   const bool list3 = s.w31 > 0;
@@ -153,6 +159,7 @@ Int appendMasters(Setup& s) {
   }
   if (p + 1 == s.current) return s.current;
   s.at(p + 1) = s.at(s.current);
+  s.lengthSet = true;
   return p + 1;
 }
 
@@ -185,7 +192,6 @@ void SHR_SETSMSLIDCONTACT(const Int* lay, Int* dofs, Int* ndofs, Int* nmst) {
   s.n = w(kLengthWord), s.w29 = w(kSwitch29), s.w31 = w(kSwitch31), s.w52 = w(kSwitch52);
   s.w33 = w(kMasterDofsWord), s.w35 = w(kTailWord), s.w53 = w(kTailCountWord);
   s.current = s.n;
-  *ndofs = s.n;
   s.length = rows * columns;
   if (s.length > 0 && dataWord != 0)
     s.v = mem32::at<Real>(dataWord, static_cast<std::size_t>(s.length), dm2::kDataTag);
@@ -197,7 +203,9 @@ void SHR_SETSMSLIDCONTACT(const Int* lay, Int* dofs, Int* ndofs, Int* nmst) {
     makeRoom(s);
   }
   *nmst = s.m;
-  *ndofs = appendMasters(s);
+  const Int length = appendMasters(s);
+  // A list left as it was (no room made, no code moved) keeps the caller's ndofs.
+  if (s.lengthSet) *ndofs = length;
 }
 
 void SLIDEPLANE_GEOM() {}

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "import/state/element_context.h"
 #include "zmx/import/state.h"
@@ -154,6 +155,7 @@ void beamKind(const ClassRequest& r) {
     *r.status = r.point > t.i(first) ? 2 : 1;
     return;
   }
+  *r.direct = *r.shear = 0;
   const long long layout = r.TR(L::kTypeGroupLayouts) - 1;
   const auto GL = [&](int word) { return t.i(layout + word); };
   const long long classVariables = r.TR(L::kTypeVariables);
@@ -201,6 +203,12 @@ void beamKind(const ClassRequest& r) {
   const bool spatial = type == 12802 || type == 12803;
   const auto CV = [&](int word) { return 0LL + t.i(classVariables + word - 1); };
   const auto GV = [&](int word) { return 0LL + t.data()[variables + word - 2]; };
+  // Besides the material routine, the section strain reads P(4) to P(7) and the thermal strain P(3).
+  const Int* F = t.data() + g.flags - 1;
+  const bool sectionStrain = section && (r.key == 4000 || r.key == 4200) && F[105] == 1;
+  const std::vector<int> beamExtra = sectionStrain                  ? std::vector<int>{4, 5, 6, 7}
+                                     : r.key == 2700 && F[17] == 1 ? std::vector<int>{3}
+                                                                   : std::vector<int>{};
   float* out = answer;
   for (Int pass = 0; pass < passes && *r.status == 0; ++pass)
     for (Int segment = 0; segment < blocks.segments && *r.status == 0; ++segment) {
@@ -224,7 +232,7 @@ void beamKind(const ClassRequest& r) {
       s.shearStrains = shared(o502 + CV(9), 2);
       s.pointState = state(point501, 0);
       s.pointShared = shared(point502, 0);
-      const bool materialOk = materialInside(r, blocks, g, segment, point501, 1LL * n * std::max(c, 1));
+      const bool materialOk = materialInside(r, blocks, g, segment, point501, 1LL * n * std::max(c, 1), beamExtra);
       const float* value33000 = state(o501 + CV(8), 1);
       const float* array13 = state(o501 + CV(13), 12);
       const bool arraysOk = s.curvatures && s.moments && s.rotation && s.axialStrain && s.axialForce && s.factors[0] &&

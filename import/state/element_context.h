@@ -3,6 +3,8 @@
 // ordinal, and the answer's place in the temporary package.
 #pragma once
 
+#include <vector>
+
 #include "import/frame/block_views.h"
 
 namespace zmx::imp {
@@ -64,10 +66,17 @@ struct GroupTables {
 bool readGroupTables(const ClassRequest& r, long long layout, GroupTables& g);
 // The number of stored state variables (key 6500) of the group's material.
 Int stateVariableCount(const ClassRequest& r, const GroupTables& g);
-// True when the point's 501 region and every material variable read from it (widest words per
-// variable) lie in segment s.
+// True when the point's 501 region lies in segment s and so does every material variable the
+// material's routine reads for the key (widest words per variable), with the positions in extra
+// read besides.
 bool materialInside(const ClassRequest& r, const ClassBlocks& blocks, const GroupTables& g, Int segment,
-                    long long point501, long long widest);
+                    long long point501, long long widest, const std::vector<int>& extra = {});
+// The positions of the position table P (from 1) that the routine of a material code reads for a
+// key, given its flag table F; none for a code without a routine.
+std::vector<int> materialPositions(Int code, Int key, const Int* F);
+// The keys whose values a point's material routine may form (30000 at points other than 0; 9302
+// only in shells): the only keys that read the material block.
+bool readsMaterial(Int key);
 // Keys 14001, 14002, 14004: component 1, 2 or 4 of a point array times a point factor (1 without).
 void pointProduct(Int key, Int n, const float* values, const float* factor, float* out);
 

@@ -4,7 +4,9 @@
 // routine (continuum, shell, beam) fills an answer in the temporary package.
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "import/reader/restart_data.h"
 #include "import/state/element_context.h"
@@ -72,8 +74,8 @@ bool readGroupTables(const ClassRequest& r, long long layout, GroupTables& g) {
   g.flags = g.own + t.i(g.own + 1) - 1;
   g.positions = t.i(g.material + 4);
   if (t.has(g.own) && t.has(g.flags) && t.has(g.flags + L::kMaterialFlags - 1) && t.has(g.material) &&
-      t.has(g.material + L::kMaterialRecordWords - 1) && t.has(g.positions) &&
-      t.has(g.positions + L::kMaterialPositions - 1) && t.has(g.variables) && t.has(g.variables + 36))
+      t.has(g.material + L::kMaterialRecordWords - 1) && t.has(g.positions) && t.has(g.variables) &&
+      t.has(g.variables + 36))
     return true;
   r.request.damaged("GROUP TABLES OF CLASS " + std::to_string(r.elementClass));
   return false;
@@ -88,10 +90,13 @@ Int stateVariableCount(const ClassRequest& r, const GroupTables& g) {
 }
 
 bool materialInside(const ClassRequest& r, const ClassBlocks& blocks, const GroupTables& g, Int segment,
-                    long long point501, long long widest) {
+                    long long point501, long long widest, const std::vector<int>& extra) {
   const long long region = r.table.i(g.layout + 6), offset = r.table.i(g.material + 2);
   if (offset < 0 || blocks.at(blocks.state, 2, segment, point501, region) == nullptr) return false;
-  for (int i = 1; i <= L::kMaterialPositions; ++i) {
+  std::vector<int> read = materialPositions(r.table.i(g.material), r.key, r.table.data() + g.flags - 1);
+  read.insert(read.end(), extra.begin(), extra.end());
+  for (const int i : read) {
+    if (!r.table.has(g.positions + i - 1)) return false;
     const long long p = r.table.i(g.positions + i - 1);
     if (p < 1 || offset + p - 1 + widest > region) return false;
   }
@@ -126,6 +131,14 @@ float* packageAnswer(const ClassRequest& r, long long words) {
   *r.index = package + fill;
   return words == 0 ? reinterpret_cast<float*>(baseWords(r.request, package + fill, 0))
                     : reinterpret_cast<float*>(baseWords(r.request, package + fill, static_cast<Int>(words)));
+}
+
+bool readsMaterial(Int key) {
+  switch (key) {
+    case 1100: case 5000: case 2200: case 4200: case 4600: case 2300: case 2500: case 2700: case 3000: case 9302:
+    case 4000: case 9200: case 6500: case 30000: return true;
+    default: return false;
+  }
 }
 
 void advancePackage(long long words) { rho(rw::kPackageFill) += static_cast<Int>(words); }
@@ -267,8 +280,7 @@ void classKey(Int kind, const Int* key, const Int* elementClass, const Int* poin
   Request request("ACC_SDB_ELEMKEY1");
   ClassRequest r{request, Words(request, table, *tableLength),
                  Words(request, reinterpret_cast<const Int*>(reals), *realsLength)};
-  *index = kNoBlock;
-  *direct = *shear = 0;
+  // The counts and the index are the kind routine's to write; a class it does not reach leaves them.
   if (!classInRange(r.table, *elementClass)) {
     *status = 1;
     return;
@@ -288,7 +300,6 @@ void classKey(Int kind, const Int* key, const Int* elementClass, const Int* poin
   r.referenceSwitch = *referenceAngleSwitch;
   r.thicknessSwitch = r.table.i(0LL + r.table.i(L::kGlobalTable) + L::kThicknessSwitch - 1);
   elementKey(r);
-  if (*status != 0) *index = kNoBlock;
 }
 
 // A kind routine called with the arguments its entry forms. The class record is found from the
@@ -307,8 +318,6 @@ struct KindArguments {
 
 void kindFromArguments(const char* routine, int kind, const KindArguments& a) {
   Request request(routine);
-  *a.direct = *a.shear = 0;
-  *a.index = kNoBlock;
   *a.status = 1;
   Int tableLength = 0, realsLength = 0;
   if (a.table == nullptr || a.record8 == nullptr || !modelLengths(request, tableLength, realsLength)) return;
@@ -354,7 +363,6 @@ void kindFromArguments(const char* routine, int kind, const KindArguments& a) {
   if (kind == 20) shellKind(r);
   if (kind == 30) beamKind(r);
   if (!request.ok()) *a.status = 1;
-  if (*a.status != 0) *a.index = kNoBlock;
 }
 
 }  // namespace zmx::imp
@@ -365,10 +373,9 @@ void ACC_SDB_ELEMKEY(const Int* step, const Int* increment, const Int* key, cons
                      Int* direct, Int* shear, Int* index, Int* status) {
   using namespace zmx::imp;
   Request request("ACC_SDB_ELEMKEY");
-  *direct = *shear = 0;
-  *index = kNoBlock;
   Int incrementKeyValue = 0;
   *status = incrementKey(request, *step, *increment, incrementKeyValue);
+  if (*status == 2) *index = kNoBlock;
   if (*status != 0) return;
   Model model(request);
   if (!readModel(request, model, true) || !classInRange(model.table.words(), *elementClass)) {
@@ -385,20 +392,16 @@ void ACC_SDB_ELEMKEY(const Int* step, const Int* increment, const Int* key, cons
   Block restart(request);
   const Int noRestart[L::kReferenceAngleSwitch] = {};
   const Int* restartBlock = readRestartBlock(restart) ? restart.data() : noRestart;
-  Int answer = kNoBlock;
   if (request.ok())
-    ACC_SDB_ELEMKEY1(key, elementClass, point, direct, shear, tableAt(t, L::kGlobalTable), &answer,
+    ACC_SDB_ELEMKEY1(key, elementClass, point, direct, shear, tableAt(t, L::kGlobalTable), index,
                      tableAt(t, tableRow(d, L::kNodeEntries)), tableAt(t, tableRow(d, L::kRowNodeLayout)),
                      tableAt(t, tableRow(d, L::kBlockList)), tableAt(t, tableRow(d, L::kGroupOffsets)), status,
                      tableAt(t, L::kClassRecords), t.data(), reinterpret_cast<const float*>(model.reals.data()),
                      restartBlock);
-  if (*status != 0 || !request.ok() || answer == kNoBlock) {
-    *status = *status == 0 ? 1 : *status;
-    *direct = *shear = 0;
-    *index = kNoBlock;
-    return;
-  }
-  *index = answer + indexOffset();
+  if (!request.ok()) *status = 1;
+  // The offset goes onto the index whatever the worker answered; a status other than 0 makes the
+  // index meaningless, and the sum wraps rather than overflow.
+  *index = static_cast<Int>(static_cast<std::uint32_t>(*index) + static_cast<std::uint32_t>(indexOffset()));
 }
 
 void ACC_SDB_ELEMKEY1(const Int* key, const Int* elementClass, const Int* point, Int* direct, Int* shear,
@@ -413,8 +416,6 @@ void ACC_SDB_ELEMKEY1(const Int* key, const Int* elementClass, const Int* point,
   const Words entry = callerWords(request, globalEntry, L::kGlobalTableWords);
   if (!modelLengths(request, tableLength, realsLength) || !restart.has(L::kReferenceAngleSwitch) ||
       !entry.has(L::kThicknessSwitch)) {
-    *direct = *shear = 0;
-    *index = kNoBlock;
     *status = 1;
     return;
   }

@@ -6,7 +6,9 @@
 // status to 1 and to 0 when it serves the key.
 
 #include <algorithm>
+#include <vector>
 
+#include "import/state/element_context.h"
 #include "zmx/import/state.h"
 
 namespace {
@@ -20,6 +22,18 @@ struct Family {
   int thermalFlag, thermalPosition;
   int scalar;
 };
+
+constexpr Family kPlastic{34, 7, 2, 106, 5, 1}, kDuctileFailure{34, 7, 2, 58, 6, 1}, kEosPlastic{34, 7, 2, 0, 0, 1},
+    kPlasticFoam{42, 7, 2, 82, 6, 1}, kGurson{122, 11, 2, 98, 10, 1}, kCrushFoam{50, 6, 2, 82, 5, 1};
+constexpr Family kBrittle{0, 0, 0, 66, 13, 0}, kOrthotropic{0, 0, 0, 74, 3, 0}, kAnisotropic{0, 0, 0, 170, 3, 0},
+    kPolynomial{0, 0, 0, 58, 3, 0}, kOgden{0, 0, 0, 74, 3, 0}, kHyperfoam{0, 0, 0, 74, 3, 0},
+    kViscoelastic{0, 0, 0, 18, 3, 0}, kArrudaBoyce{0, 0, 0, 34, 3, 0}, kVanDerWaals{0, 0, 0, 50, 3, 0};
+
+// The cap model with F(42) = 1 keeps only the strain and the equivalent value.
+Family capFamily(const Int* F) {
+  const bool capOn = F[41] == 1;
+  return Family{42, 12, 0, capOn ? 0 : 90, capOn ? 0 : 11, 1};
+}
 
 struct Call {
   const Int* P;
@@ -77,47 +91,43 @@ void serve(const Call& c, const Family& f) {
 
 }  // namespace
 
-#define ZMX_STRAIN_MATERIAL(NAME, ...)                                                                              \
+#define ZMX_STRAIN_MATERIAL(NAME, FAMILY)                                                                          \
   void NAME(const Int* P, const Int* F, const float* block, const Int* key, float* destination, Int* status,       \
             const Int* n, const Int* m, const Int* j0, const Int* k, const Int* s0, const float* total,            \
             float* result) {                                                                                        \
-    serve(Call{P, F, block, *key, destination, status, *n, *m, *j0, *k, *s0, total, result}, Family{__VA_ARGS__}); \
+    serve(Call{P, F, block, *key, destination, status, *n, *m, *j0, *k, *s0, total, result}, FAMILY);             \
   }
 
-#define ZMX_ELASTIC_MATERIAL(NAME, FLAG, POSITION)                                                                 \
+#define ZMX_ELASTIC_MATERIAL(NAME, FAMILY)                                                                         \
   void NAME(const Int* P, const Int* F, const float* block, const Int* key, float* destination, Int* status,       \
             const Int* n, const Int* m, const Int* j0, const Int* k, const Int* s0) {                              \
-    serve(Call{P, F, block, *key, destination, status, *n, *m, *j0, *k, *s0, nullptr, nullptr},                     \
-          Family{0, 0, 0, FLAG, POSITION, 0});                                                                     \
+    serve(Call{P, F, block, *key, destination, status, *n, *m, *j0, *k, *s0, nullptr, nullptr}, FAMILY);          \
   }
 
 extern "C" {
 
-ZMX_STRAIN_MATERIAL(ACC_SDB_ELEMKEYPLASTIC, 34, 7, 2, 106, 5, 1)
-ZMX_STRAIN_MATERIAL(ACC_SDB_ELEMKEYDUCTILEFAIL, 34, 7, 2, 58, 6, 1)
-ZMX_STRAIN_MATERIAL(ACC_SDB_ELEMKEYEOSPLASTIC, 34, 7, 2, 0, 0, 1)
-ZMX_STRAIN_MATERIAL(ACC_SDB_ELEMKEYPLASTICFOAM, 42, 7, 2, 82, 6, 1)
-ZMX_STRAIN_MATERIAL(ACC_SDB_ELEMKEYGURSON, 122, 11, 2, 98, 10, 1)
-ZMX_STRAIN_MATERIAL(ACC_SDB_ELEMKEYCRUSHFOAM, 50, 6, 2, 82, 5, 1)
+ZMX_STRAIN_MATERIAL(ACC_SDB_ELEMKEYPLASTIC, kPlastic)
+ZMX_STRAIN_MATERIAL(ACC_SDB_ELEMKEYDUCTILEFAIL, kDuctileFailure)
+ZMX_STRAIN_MATERIAL(ACC_SDB_ELEMKEYEOSPLASTIC, kEosPlastic)
+ZMX_STRAIN_MATERIAL(ACC_SDB_ELEMKEYPLASTICFOAM, kPlasticFoam)
+ZMX_STRAIN_MATERIAL(ACC_SDB_ELEMKEYGURSON, kGurson)
+ZMX_STRAIN_MATERIAL(ACC_SDB_ELEMKEYCRUSHFOAM, kCrushFoam)
 
-// The cap model with F(42) = 1 keeps only the strain and the equivalent value.
 void ACC_SDB_ELEMKEYCAP(const Int* P, const Int* F, const float* block, const Int* key, float* destination,
                         Int* status, const Int* n, const Int* m, const Int* j0, const Int* k, const Int* s0,
                         const float* total, float* result) {
-  const bool capOn = F[41] == 1;
-  serve(Call{P, F, block, *key, destination, status, *n, *m, *j0, *k, *s0, total, result},
-        Family{42, 12, 0, capOn ? 0 : 90, capOn ? 0 : 11, 1});
+  serve(Call{P, F, block, *key, destination, status, *n, *m, *j0, *k, *s0, total, result}, capFamily(F));
 }
 
-ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYBRIT, 66, 13)
-ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYORTHO, 74, 3)
-ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYANISO, 170, 3)
-ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYHYPERPOLY, 58, 3)
-ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYHYPEROGDEN, 74, 3)
-ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYHYPERFOAM, 74, 3)
-ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYVISELASTIC, 18, 3)
-ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYHYPERAB, 34, 3)
-ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYHYPERVDW, 50, 3)
+ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYBRIT, kBrittle)
+ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYORTHO, kOrthotropic)
+ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYANISO, kAnisotropic)
+ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYHYPERPOLY, kPolynomial)
+ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYHYPEROGDEN, kOgden)
+ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYHYPERFOAM, kHyperfoam)
+ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYVISELASTIC, kViscoelastic)
+ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYHYPERAB, kArrudaBoyce)
+ZMX_ELASTIC_MATERIAL(ACC_SDB_ELEMKEYHYPERVDW, kVanDerWaals)
 
 // User materials: no flag table; 6500 is the tensor of state variables at P(1), 3000 the value at P(2).
 void ACC_SDB_ELEMKEYVUMAT(const Int* P, const float* block, const Int* key, float* destination, Int* status,
@@ -132,3 +142,39 @@ void ACC_SDB_ELEMKEYVUMAT(const Int* P, const float* block, const Int* key, floa
 }
 
 }  // extern "C"
+
+namespace zmx::imp {
+
+std::vector<int> materialPositions(Int code, Int key, const Int* F) {
+  if (code == 601) return key == 6500 ? std::vector<int>{1} : key == 3000 ? std::vector<int>{2} : std::vector<int>{};
+  Family f{};
+  switch (code) {
+    case 200: case 202: case 203: case 204: case 209: f = kPlastic; break;
+    case 201: f = kDuctileFailure; break;
+    case 303: case 304: case 305: case 306: f = kEosPlastic; break;
+    case 205: f = kPlasticFoam; break;
+    case 206: f = capFamily(F); break;
+    case 207: f = kGurson; break;
+    case 210: f = kCrushFoam; break;
+    case 208: f = kBrittle; break;
+    case 101: case 102: f = kOrthotropic; break;
+    case 103: f = kAnisotropic; break;
+    case 105: case 112: f = kPolynomial; break;
+    case 107: case 114: f = kOgden; break;
+    case 109: case 116: f = kHyperfoam; break;
+    case 111: f = kViscoelastic; break;
+    case 118: case 120: f = kArrudaBoyce; break;
+    case 119: case 121: f = kVanDerWaals; break;
+    default: return {};
+  }
+  const auto on = [F](int flag) { return flag != 0 && F[flag - 1] == 1; };
+  switch (key) {
+    case 3000: return f.scalar != 0 ? std::vector<int>{f.scalar} : std::vector<int>{};
+    case 4000: return f.stress != 0 && on(f.strainFlag) ? std::vector<int>{f.stress} : std::vector<int>{};
+    case 2700: return on(f.thermalFlag) ? std::vector<int>{f.thermalPosition} : std::vector<int>{};
+    case 4200: case 4600: return on(f.strainFlag) ? std::vector<int>{f.strainPosition} : std::vector<int>{};
+    default: return {};
+  }
+}
+
+}  // namespace zmx::imp

@@ -309,6 +309,7 @@ void shellKind(const ClassRequest& r) {
   s.fullDirect = type == kShell || type == kAxisymmetric ? 3 : 0;
   s.fullShear = type == kShell ? 2 : 0;
   *r.status = 0;
+  *r.direct = *r.shear = 0;
   const GroupPick pick = findGroup(r);
   if (pick.group == 0 || !request.ok()) {
     *r.status = 1;
@@ -397,29 +398,27 @@ void shellKind(const ClassRequest& r) {
   Int segmentElements = 0;
   // Columns of a point or group array: the stored width for the key that reads it, else 1.
   const auto width = [&](Int reader) { return r.key == reader ? pointWords : 1; };
-  const bool readsStrain = r.key != 1000 && r.key != 17000 && r.key != 18000 && r.key != 27100;
-  const Int strainWidth = readsStrain ? pointWords : 1;
-  // The node lists of the gathers lie in the segment's integers, for elements of at most 4 nodes.
-  const auto nodeListsInside = [&] {
+  // Only the material keys read the material block, and they and key 2400 the point's strain.
+  const bool toMaterial = readsMaterial(r.key) && !(r.key == 30000 && r.point == 0);
+  const Int strainWidth = toMaterial || r.key == 2400 ? pointWords : 1;
+  // Keys 3100, 9800 and 9900 gather corner coordinates (and 3100 the nodal quaternions) at the
+  // stored local node numbers of the segment: the lists lie in the segment's integers, the
+  // elements have at most 4 nodes (the scratch blocks' room) and every number names a node.
+  const bool corners = r.key == 3100 || r.key == 9800 || r.key == 9900;
+  const auto gathersInside = [&] {
     const long long count = 1LL * segmentElements * nodes;
     for (int k = 0; k < 2; ++k) {
       const long long first = t.i(nodeLists + k);
       if (first < 1 || first - 1 + count > blocks.words[0]) return false;
     }
-    return nodes <= 4;
-  };
-  // Keys 3100, 9800 and 9900 gather corner coordinates (and 3100 the nodal quaternions) at the
-  // stored local node numbers of the segment.
-  const auto gathersInside = [&] {
-    const bool corners = r.key == 3100 || r.key == 9800 || r.key == 9900;
-    const long long count = 1LL * segmentElements * nodes;
+    if (nodes > 4 || s.segmentIntegers == nullptr) return false;
     const Int* first = s.segmentIntegers + (s.nodeLists[0] - 1);
     const Int* second = s.segmentIntegers + (s.nodeLists[1] - 1);
-    return !corners || (gatherInside(r, first, count, r.K2, 3) &&
-                        (r.key != 3100 || gatherInside(r, second, count, r.K2second, 0)));
+    return gatherInside(r, first, count, r.K2, 3) && (r.key != 3100 || gatherInside(r, second, count, r.K2second, 0));
   };
   const auto GV = [&](int word) { return 0LL + t.data()[variables + word - 2]; };
-  for (Int segment = 0; segment < blocks.segments && *r.status == 0; ++segment) {
+  // A key a segment cannot serve sets the status and the walk goes on; damaged arrays end it.
+  for (Int segment = 0; segment < blocks.segments; ++segment) {
     const Int n = std::min(L, N - segment * L);
     if (n <= 0) break;
     s.n = n;
@@ -444,23 +443,23 @@ void shellKind(const ClassRequest& r) {
     s.hourglass2 = state(o501 + CV(11), 2);
     s.transverseStrain = shared(o502 + CV(9), 2);
     s.transverseForce = shared(o502 + CV(26), 2);
-    s.nodalVectors = shared(o502 + CV(21), 3LL * nodes);
+    s.nodalVectors = shared(o502 + CV(21), r.key == 8400 ? 3LL * nodes : 1);
     s.inPlanePairs = domain(CV(40), 2);
     s.transfer = domain(CV(37), 5);
     s.elementFlags = domain(CV(33), 1);
     s.pointState = state(point501, 0);
     s.pointShared = shared(point502, 0);
     s.groupDomain = domain(group202, 0);
-    s.segmentIntegers = reinterpret_cast<const Int*>(blocks.at(blocks.integers, 0, segment, 0, 2LL * L * nodes));
+    s.segmentIntegers = corners ? reinterpret_cast<const Int*>(blocks.at(blocks.integers, 0, segment, 0, 0)) : nullptr;
     // The point's and the group's arrays, and the material block, lie in their segments too.
     const bool arraysOk =
         s.drill && s.quaternions && s.gradient && s.area && s.forces && s.curvatures && s.moments && s.drillMoments &&
         s.hourglass1 && s.hourglass2 && s.transverseStrain && s.transverseForce && s.nodalVectors && s.inPlanePairs &&
-        s.transfer && s.elementFlags && s.pointState && s.pointShared && s.groupDomain && s.segmentIntegers &&
+        s.transfer && s.elementFlags && s.pointState && s.pointShared && s.groupDomain &&
         state(point501 + GV(1), width(1000)) && state(point501 + GV(3), 4) && state(point501 + GV(4), 1) &&
         state(point501 + GV(28), strainWidth) &&
-        materialInside(r, blocks, g, segment, point501, 1LL * n * std::max(pointWords, 1)) &&
-        nodeListsInside() && gathersInside() &&
+        (!toMaterial || materialInside(r, blocks, g, segment, point501, 1LL * n * std::max(pointWords, 1))) &&
+        (!corners || gathersInside()) &&
         shared(point502 + GV(22), 1) && shared(point502 + GV(33), 2) && domain(group202 + GV(15), 2) &&
         domain(group202 + GV(21), 1) && domain(group202 + GV(31), 2) && domain(group202 + GV(32), 1) &&
         domain(group202 + GV(36), width(17000)) && domain(group202 + GV(37), width(18000));

@@ -285,6 +285,7 @@ void solidKind(const ClassRequest& r) {
   const Int type = r.TR(L::kTypeCode), nodes = type & 31;
   const SolidType kind = solidType(type, r.TR(L::kTypeFlags));
   *r.status = 0;
+  *r.direct = *r.shear = 0;
   const GroupPick pick = findGroup(r);
   if (pick.group == 0 || !request.ok()) {
     *r.status = 1;
@@ -337,7 +338,7 @@ void solidKind(const ClassRequest& r) {
   const long long list = r.CR(L::kClassGroupList), realBase = r.CR(L::kClassReals);
   const long long section = realBase + t.i(list + 5) - 1, nodeLists = r.TR(L::kTypeNodeLists);
   if (answer == nullptr || !r.reals.has(section) || !r.reals.has(section + L::kSectionRealWords - 1) ||
-      !t.has(nodeLists + 1) || nodes > 8 || !request.ok()) {
+      !t.has(nodeLists + 1) || !request.ok()) {
     *r.status = 1;
     return;
   }
@@ -359,6 +360,9 @@ void solidKind(const ClassRequest& r) {
   const Int centre = r.CR(L::kClassCentreFlag);
   const Int components = gatheredComponents(type, r.key, pick.point);
   const Int* connectivity = reinterpret_cast<const Int*>(blocks.integers.data());
+  // Only the material keys read the material block; they and the strain key the total strain.
+  const bool toMaterial = readsMaterial(r.key) && r.key != 9302 && !(r.key == 30000 && pick.point == 0);
+  const bool usesTotal = toMaterial || (r.key == 2400 && groupKind != 1);
   for (Int segment = 0; segment < blocks.segments && *r.status == 0; ++segment) {
     const Int n = std::min(L, N - segment * L);
     if (n <= 0) break;
@@ -383,21 +387,24 @@ void solidKind(const ClassRequest& r) {
     s.pointState = state(point501, 0);
     s.pointShared = shared(point502, 0);
     s.groupDomain = domain(group202, 0);
-    s.segmentIntegers = reinterpret_cast<const Int*>(blocks.at(blocks.integers, 0, segment, 0, 2LL * L * nodes));
+    s.segmentIntegers = reinterpret_cast<const Int*>(blocks.integers.data()) + 1LL * segment * blocks.words[0];
     const bool materialOk =
-        materialInside(r, blocks, g, segment, point501, 1LL * n * std::max(pointWords, 1));
+        !toMaterial || materialInside(r, blocks, g, segment, point501, 1LL * n * std::max(pointWords, 1));
     const long long first = t.i(nodeLists);
+    // The strain operators and the corner gathers read the connectivity, at most 8 nodes an
+    // element (the corner block's room).
+    const bool listOk = components == 0 || (nodes <= 8 && first >= 1 && first - 1 + 1LL * n * nodes <= blocks.words[0]);
     const bool arraysOk =
         s.rotation && s.elementArray && s.hourglass && s.drill && s.factor && s.area && s.values9302 && s.value33000 &&
-        s.pointState && s.pointShared && s.groupDomain && s.segmentIntegers && materialOk && first >= 1 &&
-        first - 1 + 1LL * n * nodes <= blocks.words[0] && state(point501 + GV(1), stressColumns(s, pointWords)) &&
-        state(point501 + GV(3), 4) && state(point501 + GV(4), 1) && state(point501 + GV(28), strainWords) &&
+        s.pointState && s.pointShared && s.groupDomain && materialOk && listOk &&
+        state(point501 + GV(1), stressColumns(s, pointWords)) && state(point501 + GV(3), 4) &&
+        state(point501 + GV(4), 1) && state(point501 + GV(28), usesTotal ? strainWords : 1) &&
         shared(point502 + GV(22), 1) && shared(point502 + GV(33), 2) && domain(group202 + GV(21), 1) &&
         domain(group202 + GV(31), 2) && domain(group202 + GV(32), 1) && state(o501 + EV(28), 12);
     // The operators and the corner gathers read coordinates at the stored local node numbers.
     const Int start = segment * blocks.words[0] + first;
     const bool nodesOk =
-        components == 0 || gatherInside(r, connectivity + (start - 1), 1LL * n * nodes, r.K2, components);
+        components == 0 || (arraysOk && gatherInside(r, connectivity + (start - 1), 1LL * n * nodes, r.K2, components));
     if (!arraysOk || !nodesOk || !request.ok()) {
       *r.status = 1;
       break;
@@ -438,7 +445,8 @@ void solidKind(const ClassRequest& r) {
       continue;
     }
     // The total strain: the operators' for their types, the stored one for the others.
-    std::copy_n(operatorType(type) ? s.strain : groupArray(s, s.pointState, 28), 1LL * n * strainWords, s.total);
+    if (usesTotal)
+      std::copy_n(operatorType(type) ? s.strain : groupArray(s, s.pointState, 28), 1LL * n * strainWords, s.total);
     solidSegment(s);
   }
   if (*r.status == 0 && request.ok()) advancePackage(1LL * c * N);

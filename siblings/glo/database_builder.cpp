@@ -447,7 +447,7 @@ class Builder {
       int count = L::kMaterialPositions;
       for (const auto& [i, position] : gs.positions) count = std::max(count, i);
       const int positions = t_.reserve(count);
-      for (int i = 1; i <= count; ++i) t_.at(positions + i - 1) = gs.positions.count(i) != 0 ? gs.positions.at(i) : 1;
+      for (int i = 1; i <= count; ++i) t_.at(positions + i - 1) = gs.positions.count(i) != 0 ? gs.positions.at(i) : group.missingPosition;
       const int material = t_.reserve(5);
       t_.at(l + 7) = material;
       t_.at(material) = group.materialCode;

@@ -114,6 +114,7 @@ struct SectionEntry {
   int materialCode = 0;
   std::vector<std::map<int, Rows>> materialVariables;  // per point: variable i -> rows; P(i) follows
   std::vector<int> flags;                              // the material's flag table F
+  int missingPosition = 1;                             // P(i) of a variable the material does not store
 };
 
 // The element state of a class: its arrays by class-variable word and partition, the same at

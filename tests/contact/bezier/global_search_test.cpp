@@ -305,6 +305,22 @@ TEST_F(GlobalSearch, EqualEdgesFavourTheInnerEdgeAndBoundariesAreNeverChosen) {
   EXPECT_EQ(none.list, std::vector<Int>{1});  // the patches of the nearest vertex, X
 }
 
+// A vertex on the boundary of the surface is a boundary vertex whichever of its patches is met
+// first: here the first patch of the fan round the corner V has neighbours on both its sides at V.
+TEST_F(GlobalSearch, ABoundaryVertexIsNeverChosenWhateverThePatchOrder) {
+  zmxtest::TriangleMesh mesh;
+  mesh.points = {{0, 0, 0}, {1, 1, 0}, {0.5, 2, 0}, {-0.5, 2, 0}, {-1, 1, 0}};
+  const Vec3 below{0, -0.5, 0.1};  // nearest to V, beyond both boundary edges at it
+  for (const bool middleFirst : {true, false}) {
+    mesh.triangles = {{0, 2, 3}, {0, 1, 2}, {0, 3, 4}};
+    if (!middleFirst) std::rotate(mesh.triangles.begin(), mesh.triangles.begin() + 1, mesh.triangles.end());
+    const BezierSurface s = zmxtest::buildBezierSurface(mesh, [](const Vec3& p) { return p; });
+    const Search r = globalSearch(s, below, 0.0, 0.0);
+    EXPECT_EQ(r.kind, 0) << middleFirst;
+    EXPECT_EQ(r.distance, -1e36) << middleFirst;
+  }
+}
+
 // A point no node is nearer than 1e36 to (not a number, or that far), or a surface whose nodes
 // are not numbers, infinite or huge: no vertex is found, and the search reports no contact and
 // reads nothing outside its arguments.

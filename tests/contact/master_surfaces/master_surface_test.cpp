@@ -321,6 +321,23 @@ TEST(MasterSurface, MissingKeysAreReportedAtEachLookup) {
   }
 }
 
+// A node named for evaluation that lies on no facet is still evaluated: it has no normal, so the
+// direction points from it to the point and the distance is negative.
+TEST(MasterSurface, EvaluatedNodeWithoutFacetsGivesItsDirectionToThePoint) {
+  Surface s = plate(2);
+  s.coords.push_back({2.0, 2.0, 0.0});
+  s.build();
+  const Int alone = s.nodes();
+  const Keys keys(s);
+  const Answer a = evaluate(s, keys, Vec{2.0, 2.0, 0.5}, 1, alone);
+  EXPECT_EQ(a.lookupFailed, kFalse);
+  EXPECT_EQ(a.slots[0], 1);
+  EXPECT_EQ(a.slots[1], alone);
+  EXPECT_EQ(a.point(), (Vec{2.0, 2.0, 0.0}));
+  EXPECT_EQ(a.normal(), (Vec{0.0, 0.0, 1.0}));
+  EXPECT_EQ(a.distance(), -0.5);
+}
+
 TEST(MasterSurface, DegenerateFacetIsReportedOnceUnderItsElement) {
   // A good quadrilateral and, beside it, one whose corners lie on a line.
   Surface s;

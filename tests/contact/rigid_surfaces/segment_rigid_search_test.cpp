@@ -150,6 +150,15 @@ TEST_F(RigidProfiles, ExtrusionAndRevolution) {
     EXPECT_NEAR(s.normal[1], 1.0, 1e-15);
     EXPECT_NEAR(s.tangents[5], 1.0, 1e-15);  // tangent 2 = -e3 = b
   }
+  // No closest point: the profile foot is 0, taken back to space like any foot (the origin,
+  // moved along the extrusion to the point's level).
+  const SurfaceRecord shifted = profile(2, {1, 2, 3, 1, 0, 0, 0, 0, 1}, {0, 0}, {{1, 1, 0}});
+  const Result none = find(shifted, {10.0, 2.5, 7.0});
+  EXPECT_EQ(none.distance, -1e36);
+  EXPECT_EQ(none.foot[0], 1.0);
+  EXPECT_EQ(none.foot[1], 2.0);
+  EXPECT_EQ(none.foot[2], 7.0);
+  EXPECT_EQ(none.normal[0], 0.0);
   // Revolved about z: a line parallel to the axis is a cylinder of radius 1.
   const SurfaceRecord cylinder = profile(3, {0, 0, 0, 0, 0, 1}, {1, 1}, {{1, 1, -1}});
   Result s = find(cylinder, {0.6, 0.8, 0.3});  // on the surface

@@ -623,6 +623,30 @@ TEST(SlideSearch, EndToleranceAndCutBackLines) {
   EXPECT_NEAR(qcut.point[0], 1.0, 1e-12);
 }
 
+// The bound of the nearest nodes covers the line as handed in, before the slave node's identity
+// cuts it: the start value at the first node, 5 % above its distance, lies beyond the second
+// node's distance, so nothing is found, RSLIDE is not called, and the point slot keeps the
+// start value's count.
+TEST(SlideSearch, NodeBoundIsTakenBeforeTheIdentityCut) {
+  Options o;
+  o.fold = true;
+  o.prevSeg = 1;
+  o.type = 100;
+  Line straight;
+  straight.nodes = {{0, 0, 0}, {0.02, 0, 0}, {1, 0, 0}, {2, 0, 0}};
+  Line quadratic;
+  quadratic.quadratic = true;
+  quadratic.nodes = {{0, 0, 0}, {0.01, 0, 0}, {0.02, 0, 0}, {1, 0, 0}, {2, 0, 0}};
+  for (const Line* line : {&straight, &quadratic}) {
+    o.cutAt = line->quadratic ? 2 : 1;
+    const Outcome out = search(*line, {0, -1, 0}, o);
+    EXPECT_EQ(out.clearance, -1.0e36) << line->quadratic;
+    EXPECT_EQ(out.point, (Vec{0, 0, 0})) << line->quadratic;
+    EXPECT_EQ(out.m, 1) << line->quadratic;
+    EXPECT_EQ(out.last, line->quadratic ? 3 : 2) << line->quadratic;  // cut at the first node
+  }
+}
+
 TEST(SlideSearch, WrittenBackArgumentsAndCopyBlocks) {
   Line closed;
   closed.closed = true;

@@ -11,7 +11,9 @@
 
 #include "runtime/record.h"
 #include "siblings/eqc/records.h"
+#include "siblings/dm2/dm2_state.h"
 #include "siblings/eqc/testing.h"
+#include "tests/support/mapped_array.h"
 #include "zmx/contact.h"
 #include "zmx/storage/db_units.h"
 
@@ -51,9 +53,10 @@ struct Lookup {
   std::vector<double> buffer;
 };
 
-Lookup lookUp(const std::string& name, Int capacity) {
+// The buffer holds `room` slots (the capacity unless the host's memory is larger), then guards.
+Lookup lookUp(const std::string& name, Int capacity, Int room = 0) {
   Lookup out;
-  out.buffer.assign(static_cast<std::size_t>(capacity) + 4, kGuard);
+  out.buffer.assign(static_cast<std::size_t>(std::max(capacity, room)) + 4, kGuard);
   ASURFREC(name.data(), static_cast<Int>(name.size()), &out.address, out.buffer.data(), &capacity);
   return out;
 }
@@ -87,35 +90,66 @@ TEST(SlaveSurfaceRecord, FoundByCodedNameOnlyAmongSlaveSurfaceRecords) {
   EXPECT_EQ(rec::i(CSIZE, zmx::units::kCoreGrowth), growthBefore);
 }
 
-TEST(SlaveSurfaceRecord, OverLongRecordIsReportedNotCopiedAndTheWalkGoesOn) {
+// A record longer than the capacity: the implicit program grows its memory through DBCORE and
+// reads the record whole; the pre-processor reports the shortfall. The walk goes on in every
+// program, and no record is read past a buffer whose room is known.
+TEST(SlaveSurfaceRecord, OverLongRecordGrowsTheMemoryOrIsReportedAndTheWalkGoesOn) {
   Database db;
   db.add(20, "SIDE", 4);
-  const int big = db.add(kSlaveSurface, "BIG", 9);
+  const int big = db.add(kSlaveSurface, "BIG", 41);
   const int top = db.add(kSlaveSurface, "TOP", 5);
-  const Int capacity = 5;
-  for (int kind : {1, 0, 2}) {
+  const Int capacity = 30;
+
+  db.install(0);
+  Int growth = rec::i(CSIZE, zmx::units::kCoreGrowth);
+  Lookup grown = lookUp("BIG", capacity, 41);  // the host's memory, grown as DBCORE books it
+  EXPECT_EQ(grown.address, big);
+  EXPECT_EQ(rec::slotI(grown.buffer.data(), 1), 41);
+  EXPECT_EQ(grown.buffer[40], 7.5);
+  EXPECT_TRUE(guardsIntact(grown, 41));
+  EXPECT_EQ(rec::i(CSIZE, zmx::units::kCoreGrowth), growth + 41);
+  EXPECT_TRUE(eqc_testing::messages().empty());
+
+  zmxtest::MappedArray mapped(capacity);  // a block of 30 slots: the record is refused there
+  Int address = -1;
+  ASURFREC("TOP", 3, &address, mapped.data(), &capacity);
+  EXPECT_EQ(address, top);
+  EXPECT_TRUE(mapped.guardsKept());
+  ASSERT_EQ(eqc_testing::messages().size(), 1u);
+  EXPECT_EQ(eqc_testing::messages()[0].level, -3);
+
+  eqc_testing::clearMessages();  // a raise that fails is reported by DBCORE, the record skipped
+  growth = rec::i(CSIZE, zmx::units::kCoreGrowth);
+  dm2_testing::setStackLimit(dm2_testing::stackInUse());
+  Lookup failed = lookUp("TOP", capacity);
+  dm2_testing::setStackLimit(1LL << 40);  // the stand-in's own limit
+  EXPECT_EQ(failed.address, top);
+  EXPECT_TRUE(guardsIntact(failed, capacity));
+  EXPECT_EQ(rec::i(CSIZE, zmx::units::kCoreGrowth), growth);
+  ASSERT_EQ(eqc_testing::messages().size(), 1u);
+  EXPECT_EQ(eqc_testing::messages()[0].text, "MEMORY FAILURE.");
+
+  for (int kind : {1, 2}) {
     SCOPED_TRACE(kind);
     db.install(kind);
-    const Int growthBefore = rec::i(CSIZE, zmx::units::kCoreGrowth);
+    growth = rec::i(CSIZE, zmx::units::kCoreGrowth);
     Lookup found = lookUp("TOP", capacity);
     EXPECT_EQ(found.address, top);
     EXPECT_TRUE(guardsIntact(found, capacity));
-    Lookup missed = lookUp("BIG", capacity);
-    EXPECT_EQ(missed.address, 0);
-    EXPECT_TRUE(guardsIntact(missed, capacity));
-    EXPECT_EQ(rec::i(CSIZE, zmx::units::kCoreGrowth), growthBefore);
+    EXPECT_EQ(lookUp("BIG", capacity).address, 0);
+    zmxtest::MappedArray room(41);  // a buffer that holds the record: it is read and compared
+    ASURFREC("BIG", 3, &address, room.data(), &capacity);
+    EXPECT_EQ(address, big);
+    EXPECT_EQ(rec::i(CSIZE, zmx::units::kCoreGrowth), growth);
     const auto messages = eqc_testing::messages();
-    ASSERT_EQ(messages.size(), 2u);  // the long record once per walk past it
+    ASSERT_EQ(messages.size(), kind == 1 ? 3u : 2u);  // the long record once per walk past it
     for (const auto& m : messages) EXPECT_EQ(m.level, -3);
     if (kind == 1) {
       EXPECT_EQ(messages[0].text,
                 "THERE IS NOT ENOUGH MEMORY ALLOCATED TO PROCESS THE SURFACE DATA.  THE pre_memory VARIABLE MUST "
-                "BE INCREASED BY AT LEAST 5 WORDS TO SUCESSFULLY PRE-PROCESS THE MODEL.");
-    } else {
-      EXPECT_EQ(messages[0].text, "MEMORY FAILURE.");
+                "BE INCREASED BY AT LEAST 12 WORDS TO SUCESSFULLY PRE-PROCESS THE MODEL.");
     }
   }
-  (void)big;
 }
 
 TEST(SlaveSurfaceRecord, ZeroLengthRecordEndsTheWalkWithASystemError) {

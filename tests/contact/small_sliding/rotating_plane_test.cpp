@@ -222,6 +222,16 @@ TEST_F(RotatingPlane, DegenerateFramesEndWithThePresets) {
   for (const Real v : r.dm) EXPECT_EQ(v, 0.0);
   x0 = flat;  // a degenerate reference frame, whatever the mode
   EXPECT_EQ(run(flat, zeros(), 0).h, -1e36);
+  // No master node and no rotation: nothing reads the reference frame; the plane of tref through
+  // the origin, and the slave's motion along its normal.
+  m = 0;
+  const Vec slave{0.3, 0.4, -2};
+  const Result none = run(slave, {0, 0, 0.5}, 0);
+  EXPECT_DOUBLE_EQ(none.h, 2.0 - 0.5);
+  EXPECT_DOUBLE_EQ(none.xi1, 0.3);
+  EXPECT_DOUBLE_EQ(none.p[1], 0.4);
+  EXPECT_EQ(none.n[2], 1.0);
+  EXPECT_EQ(run(slave, {0, 0, 0.5}, 1).h, -1e36);  // the current frame is as degenerate
 }
 
 }  // namespace

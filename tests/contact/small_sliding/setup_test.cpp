@@ -98,10 +98,19 @@ TEST_F(SmallSlidingSetup, PlainListAndMissingMasterData) {
   r = run(294, 2, w31, {0, 50, 9, 9, 9, 9}, 1, own, 6);
   EXPECT_EQ(r.dofs, (std::vector<Int>{1, 2, 3, 4, 6, 6}));
   EXPECT_EQ(r.nmst, 0);
-  // Word 29 with no master data: the same with position 2; a list of that length stays.
+  // Word 29 with no master data: the same with position 2; a list of that length stays, and so
+  // does the caller's length, which no path sets here.
   r = run(296, 3, {{25, 2}, {29, 1}}, {0, 2}, 0, {7, 8}, 2);
   EXPECT_EQ(r.dofs, (std::vector<Int>{7, 8}));
-  EXPECT_EQ(r.ndofs, 2);
+  EXPECT_EQ(r.ndofs, -7);
+  r = run(294, 2, {{8, 2}, {10, 2}, {25, 5}, {31, 1}, {35, 3}}, {0, 2}, 0, {1, 2, 3, 4, 5}, 5);
+  EXPECT_EQ(r.dofs, (std::vector<Int>{1, 2, 3, 4, 5}));
+  EXPECT_EQ(r.ndofs, -7);
+  // A pair type with word 52 and no master nodes: list 2 appends nothing and sets no length.
+  r = run(4294, 2, {{8, 2}, {25, 4}, {35, 3}, {52, 1}}, {0, 2}, 0, {1, 2, 3, 4}, 4);
+  EXPECT_EQ(r.dofs, (std::vector<Int>{1, 2, 3, 4}));
+  EXPECT_EQ(r.ndofs, -7);
+  EXPECT_EQ(r.nmst, 0);
   // Other element types make no room and keep the length.
   r = run(123, 2, {{25, 3}}, {0, 2, 9, 9}, 1, {1, 2, 3}, 3);
   EXPECT_EQ(r.dofs, (std::vector<Int>{1, 2, 3}));

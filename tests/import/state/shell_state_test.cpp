@@ -2,6 +2,7 @@
 
 #include <Eigen/Dense>
 #include <cmath>
+#include <set>
 #include <vector>
 
 #include "siblings/eqc/testing.h"
@@ -80,16 +81,25 @@ ClassModel shellClass(int type, int elements) {
 
 class ShellState : public ImportFixture {
  protected:
+  virtual std::vector<ClassModel> classes() const {
+    ClassModel stateless = shellClass(13316, 1);
+    stateless.type = 41;
+    stateless.hasState = false;
+    std::vector<ClassModel> c = {shellClass(13316, 5), shellClass(25090, 3), stateless};
+    c[1].typeWord24 = 2072;  // small-stretch axisymmetric shells
+    return c;
+  }
   void SetUp() override {
     ImportFixture::SetUp();
-    model_.classes = {shellClass(13316, 5), shellClass(25090, 3)};
-    model_.classes[1].typeWord24 = 2072;  // small-stretch axisymmetric shells
+    model_.classes = classes();
     model_.elementSets.clear();
     model_.packageFirstTerm = 2;
     model_.packageSecondTerm = 0;
     startSample();
     EDI_ACC_TEMPORARYPACKAGE();
-    ASSERT_EQ(RHO_MAN_COMMONI.w[19], 16 * 8 + 2);
+    std::size_t shellElements = 0;
+    for (const ClassModel& c : model_.classes) shellElements += c.type == 20 ? c.labels.size() : 0;
+    ASSERT_EQ(RHO_MAN_COMMONI.w[19], static_cast<Int>(16 * shellElements + 2));
   }
   void TearDown() override {
     EDI_REL_TEMPORARYPACKAGE();
@@ -180,18 +190,38 @@ TEST_F(ShellState, RefusalsLeaveTheFillCounterAndOneDomainOpensItsStateOnce) {
   const int opens = opensOf(61, 501);
   ask(30000, 1, 0);
   const Int fill = RHO_MAN_COMMONI.w[2];
-  for (const auto& [key, point] : std::vector<std::pair<Int, Int>>{{1000, 0}, {12345, 1}, {8000, 9}, {6500, 1}}) {
+  Int scratch = 0, offset = 0;
+  const Int one = 1;
+  EDI_MAN_GLOBALSTORE(&scratch, &scratch, &scratch, &scratch, &scratch, &offset, &one);
+  // Refused before the answer is placed: counts 0, and the index only gets the offset.
+  for (const auto& [key, point] : std::vector<std::pair<Int, Int>>{{12345, 1}, {8000, 9}, {6500, 1}}) {
     const Answer a = ask(key, 1, point);
     EXPECT_EQ(a.status, 1) << key;
-    EXPECT_EQ(a.index, kNoBlock);
-    EXPECT_EQ(a.direct, 0);
+    EXPECT_EQ(a.index, offset);
+    EXPECT_EQ(a.direct + a.shear, 0);
     EXPECT_EQ(RHO_MAN_COMMONI.w[2], fill);
   }
+  // Refused inside the segments: the counts and the place of the unclaimed answer stay.
+  const Answer inside = ask(1000, 1, 0);
+  EXPECT_EQ(inside.status, 1);
+  EXPECT_EQ(inside.index, RHO_MAN_COMMONI.w[1] + fill + offset);
+  EXPECT_EQ(inside.direct, 2);
+  EXPECT_EQ(inside.shear, 1);
+  EXPECT_EQ(RHO_MAN_COMMONI.w[2], fill);
+  // A class without element state is not reached by a kind routine: counts and index are not written.
+  const Answer stateless = ask(30000, 3, 0);
+  EXPECT_EQ(stateless.status, 1);
+  EXPECT_EQ(stateless.direct, -1);
+  EXPECT_EQ(stateless.index, offset);
+  const Answer late = ask(30000, 1, 0, 1, 3);
+  EXPECT_EQ(late.status, 2);
+  EXPECT_EQ(late.index, kNoBlock);
+  EXPECT_EQ(late.direct, -1);
   ask(8100, 2, 0);
   EXPECT_EQ(opensOf(61, 501) - opens, 1);  // both classes live in domain 1, one increment
   EXPECT_EQ(ask(30000, 1, 0, 0, 0).status, 2);
   EXPECT_EQ(ask(30000, 1, 0, 1, -1).status, 2);
-  EXPECT_EQ(ask(30000, 3, 0).status, 1);
+  EXPECT_EQ(ask(30000, 4, 0).status, 1);
   // The package holds 130 words: 25 a request, so the sixth request of 30000 does not fit.
   RHO_MAN_COMMONI.w[2] = 0;
   for (int k = 0; k < 5; ++k) EXPECT_EQ(ask(30000, 1, 0).status, 0);
@@ -259,6 +289,93 @@ TEST_F(ShellState, HourglassForcesAndRotationalMeasuresGatherTheRightNodes) {
   const Answer rotational = ask(3100, 1, 0);
   ASSERT_EQ(rotational.status, 0);
   for (int k = 0; k < 10; ++k) EXPECT_FLOAT_EQ(realAt(rotational.index, k + 1), measures[static_cast<std::size_t>(k)]) << k;
+}
+
+}  // namespace
+}  // namespace importtest
+
+namespace importtest {
+namespace {
+
+// Every key of the shell table at the element level and at each point of the group: the keys that
+// read no point data are served whatever the point, and no served key is refused for the room of
+// arrays it does not read.
+TEST_F(ShellState, EveryKeyOfTheTableIsServedWhereItsValuesAreStored) {
+  const std::set<Int> elementLevel = {3100,  7000,  7100,  8000,  8100,  8400,  8500,  9100,  9400,  9500,
+                                      9600,  9700,  9800,  9900,  11000, 15000, 16000, 17000, 18000, 19001,
+                                      19002, 19003, 19005, 19006};
+  const std::set<Int> pointOnly = {1000, 2400, 3000, 4000, 4200, 4600, 14001, 14002, 14004};
+  const std::set<Int> atZero = {8900, 9000, 30000, 31000, 33000};
+  std::set<Int> keys = {1100, 5000, 2200, 2300, 2500, 2700, 9302, 9200, 6500};
+  keys.insert(elementLevel.begin(), elementLevel.end());
+  keys.insert(pointOnly.begin(), pointOnly.end());
+  keys.insert(atZero.begin(), atZero.end());
+  for (const Int point : {0, 1, 2, 3})
+    for (const Int key : keys) {
+      RHO_MAN_COMMONI.w[2] = 0;
+      const bool served = elementLevel.count(key) != 0 || (point == 0 ? atZero.count(key) != 0
+                                                                      : pointOnly.count(key) != 0 || key == 33000);
+      EXPECT_EQ(ask(key, 1, point).status, served ? 0 : 1) << key << " at point " << point;
+    }
+}
+
+}  // namespace
+}  // namespace importtest
+
+namespace importtest {
+namespace {
+
+// A rebar layer in a class of eight-node elements: the rebar keys hold for every type code and
+// read no corner of the elements.
+class EightNodeRebar : public ShellState {
+ protected:
+  std::vector<ClassModel> classes() const override {
+    ClassModel c = shellClass(13316, 3);
+    c.code = 13320;
+    for (auto& nodes : c.nodes) nodes = {1, 2, 3, 4, 4, 3, 2, 1};
+    for (auto& nodes : c.rotationalNodes) nodes = {1, 1, 2, 2, 2, 2, 1, 1};
+    c.sections[0].kind = 1;
+    return {c};
+  }
+};
+
+TEST_F(EightNodeRebar, RebarKeysAreServed) {
+  for (const Int key : {1000, 2400, 4000, 14001, 14002, 14004, 27100, 27000}) {
+    const Answer a = ask(key, 1, 2);
+    EXPECT_EQ(a.status, 0) << key;
+    EXPECT_EQ(a.direct, key == 27000 ? 2 : 1) << key;
+  }
+  const Answer stress = ask(1000, 1, 2);
+  const Rows& stored = model_.classes[0].sections[0].pointState[1].at(1);
+  for (int e = 0; e < 3; ++e) EXPECT_EQ(realAt(stress.index, e + 1), f(stored[static_cast<std::size_t>(e)][0]));
+}
+
+}  // namespace
+}  // namespace importtest
+
+namespace importtest {
+namespace {
+
+// A material whose routine keeps no strain (brittle cracking) still gives key 4600 as the total
+// strain of the point, and reports it served.
+class BrittleShell : public ShellState {
+ protected:
+  std::vector<ClassModel> classes() const override {
+    ClassModel c = shellClass(13316, 5);
+    c.sections[0].materialCode = 208;
+    return {c};
+  }
+};
+
+TEST_F(BrittleShell, TotalStrainIsServed) {
+  const Answer a = ask(4600, 1, 1);
+  ASSERT_EQ(a.status, 0);
+  const Rows& total = shell().sections[0].pointState[0].at(28);
+  for (int e = 0; e < 5; ++e) {
+    const auto& t = total[static_cast<std::size_t>(e)];
+    EXPECT_EQ(reals(a.index + 3 * e, 3), (std::vector<float>{f(t[0]), f(t[1]), 2 * f(t[3])})) << e;
+  }
+  EXPECT_EQ(RHO_MAN_COMMONI.w[2], 15);
 }
 
 }  // namespace

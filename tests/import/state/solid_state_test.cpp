@@ -154,12 +154,14 @@ TEST_F(SolidState, TheWorkerServesAHostThatHandsItTheTables) {
   const Int* record8 = at(12) + 8 - 1;
   const float none[1] = {};
   const Int counts = 1;
+  index = 77;
+  direct = shear = -1;
   ACC_SDB_ELEMKEYSHELL(&key, &point, &direct, &shear, &counts, &index, &status, noRestart, nullptr, nullptr, nullptr,
                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, none, none, none, &counts, &counts,
                        &counts, t, &counts, record8);
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(index, 134217729);
-  EXPECT_EQ(direct + shear, 0);
+  EXPECT_EQ(index, 77);  // nothing reached: counts and index not written
+  EXPECT_EQ(direct + shear, -2);
   DSM_BLO_RELEASE(&two, &realTable);
   DSM_BLO_RELEASE(&one, &table);
   DSM_BLO_RELEASE(&one, &directory);
@@ -240,6 +242,38 @@ TEST_F(SolidState, StressIsCopiedAsStoredForMembranesAndOrientedGroups) {
   ASSERT_EQ(a.status, 0);
   // Point-major, the last two shears exchanged.
   EXPECT_EQ(reals(a.index, 18), (std::vector<float>{10, 20, 30, 1, 3, 2, 11, 20, 30, 1, 3, 2, 12, 20, 30, 1, 3, 2}));
+}
+
+// A rebar layer holds its keys for every element type; a class of twenty-node elements reads no
+// corner for them.
+TEST_F(SolidState, RebarKeysOfATwentyNodeClassAreServed) {
+  A_ = Mat3::Identity();
+  model_ = hexModel(A_, 200, 34, 0);
+  ClassModel& c = model_.classes[0];
+  c.code = 15368 + 12;
+  for (auto& nodes : c.nodes) nodes.resize(20, 1);
+  c.sections[0].kind = 1;
+  for (auto& point : c.sections[0].pointState) point.at(1) = constantRows(3, {7.5});
+  startSample();
+  EDI_ACC_TEMPORARYPACKAGE();
+  for (const Int key : {1000, 2400, 4000, 14001, 14002, 14004, 27100}) {
+    const Answer a = ask(key, 1);
+    EXPECT_EQ(a.status, 0) << key;
+    EXPECT_EQ(a.direct, 1) << key;
+  }
+  EXPECT_EQ(reals(ask(1000, 1).index, 3), (std::vector<float>{7.5F, 7.5F, 7.5F}));
+}
+
+// Only the positions a key reads are taken from the material's position table: a table that
+// names no place for the variables the material does not store serves every key.
+TEST_F(SolidState, PositionsOfVariablesNotStoredAreNotRead) {
+  A_ = Mat3::Identity();
+  model_ = hexModel(A_, 200, 34, 0);
+  model_.classes[0].sections[0].missingPosition = 0;
+  startSample();
+  EDI_ACC_TEMPORARYPACKAGE();
+  for (const Int key : {4600, 4200, 4000, 3000, 1000, 9302}) EXPECT_EQ(ask(key, 1).status, 0) << key;
+  EXPECT_EQ(ask(2700, 1).status, 1);  // F(106) is off
 }
 
 TEST_F(SolidState, PlasticStrainIsTotalMinusPlasticWithDoubledShears) {
