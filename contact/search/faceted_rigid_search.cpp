@@ -166,8 +166,8 @@ zmx::contact::SearchStamps::FacetReach reachOfFacet(const Search& s, const Real*
   using zmx::geometry::dot3;
   constexpr Real kNone = -kUnset;
   if (s.dim == 3 && nn == 3) {
-    Real u[3], v[3], d[3];
-    for (int i = 0; i < 3; ++i) u[i] = x[3 + i] - x[i], v[i] = x[6 + i] - x[i], d[i] = s.p[i] - x[i];
+    const Real u[3] = {x[3] - x[0], x[4] - x[1], x[5] - x[2]}, v[3] = {x[6] - x[0], x[7] - x[1], x[8] - x[2]};
+    const Real d[3] = {s.p[0] - x[0], s.p[1] - x[1], s.p[2] - x[2]};
     const Real uu = dot3(u, u), uv = dot3(u, v), vv = dot3(v, v), du = dot3(d, u), dv = dot3(d, v);
     const Real det = uu * vv - uv * uv;
     // A triangle near collapse is left to the projection, which reports it.
@@ -255,16 +255,49 @@ bool beyond(const Search& s, zmx::contact::SearchStamps& stamps, Int f, Real lea
          !onBoundary(s, f);
 }
 
-void addCandidate(const Search& s, zmx::contact::SearchStamps& stamps, Int f, Candidates& c) {
+// The coordinates of facet f's nodes into x and the least of their distances from the point, each
+// node measured once a search. Plain nodes of a facet with at most 9 of them are read in one pass.
+Real measureNodes(const Search& s, zmx::contact::SearchStamps& stamps, Int f, Real* x, Int& nn, Candidates& c) {
   const Int* column = s.facet(f);
-  Real x[27];
-  const Int nn = s.facetNodes(f, x);
   Real m = kUnset;
+  if (s.plain && column[1] >= 0 && column[1] <= 9) {
+    nn = column[1];
+    for (Int k = 0; k < nn; ++k) {
+      Real* xk = x + 3 * k;
+      const Int n = column[7 + k];
+      const long long j = static_cast<long long>(n) - s.offset;
+      if (j < 1 || j > s.nnode) {
+        xk[0] = xk[1] = xk[2] = 0.0;
+        continue;
+      }
+      const Real* at = s.coords + 3 * (j - 1);
+      xk[0] = at[0], xk[1] = at[1], xk[2] = at[2];
+      Real d;
+      if (stamps.nodeCurrent(j)) {
+        d = s.nodeDistance[j - 1];
+      } else {
+        d = s.distanceTo(xk);
+        s.nodeDistance[j - 1] = d;
+        stamps.markNode(j);
+        if (d < c.dmin) c.dmin = d, c.nearest = n;
+      }
+      m = std::min(m, d);
+    }
+    return m;
+  }
+  nn = s.facetNodes(f, x);
   for (Int k = 0; k < column[1]; ++k) {
     Real y[3];
     if (k >= nn) s.node(column[7 + k], y);
     m = std::min(m, nodeDistance(s, stamps, column[7 + k], k < nn ? x + 3 * k : y, c));
   }
+  return m;
+}
+
+void addCandidate(const Search& s, zmx::contact::SearchStamps& stamps, Int f, Candidates& c) {
+  Real x[27];
+  Int nn = 0;
+  const Real m = measureNodes(s, stamps, f, x, nn, c);
   const Real b = m - s.facetSize[f - 1];
   s.candidates[c.count] = f;
   s.bound[c.count] = b;

@@ -3,7 +3,7 @@
 // to the geometry routine its family code selects.
 //
 // The line, shell, special and interface families have their geometry routines in their own
-// areas; a family whose routine is not part of the library reports a system error with its code.
+// areas; a family code without a row, or whose condition fails, is passed over without a message.
 #include <algorithm>
 #include <cmath>
 #include <string>

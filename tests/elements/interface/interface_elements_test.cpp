@@ -7,6 +7,7 @@
 
 #include "siblings/dm2/element_numbers.h"
 #include "tests/elements/element_model.h"
+#include "tests/support/mapped_array.h"
 #include "zmx/elements/interface.h"
 
 namespace {
@@ -149,6 +150,22 @@ TEST_F(Interfaces, SlaveSurfaceValueOfTheNode) {
   LIGSL2(&n, buffer.data(), addresses.data(), &count, &type281, info.data(), &on, &off, &capacity, X.data(), &ld, &node);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN LIGSL2 - FAILURE TO READ SLAVE SURFACE INFO"));
   EXPECT_EQ(info[0], 4.0);
+}
+
+TEST_F(Interfaces, SlaveSurfaceInfoLongerThanTheCapacityIsReadWhereTheBufferHasRoom) {
+  // A 61-slot record, a capacity of 30 and a buffer whose block holds 80 slots: the core is raised
+  // for the record and the node's value is found past slot 30.
+  const std::vector<Real> X = {0, 0, 1, 0};
+  const Int ld = 2, n = 2, type281 = 281, count = 1, on = 1, off = 0, node = 40, small = 30;
+  eqc_testing::setSlideLineStore({});
+  const std::vector<Int> addresses = {elementRecord("SURF    ", 2, 1.0)};
+  infoRecord("SURF    ", {3, 8, 12, 40}, {5, 6, 7, 9});
+  zmxtest::MappedArray mapped(80);
+  LIGSL2(&n, buffer.data(), addresses.data(), &count, &type281, mapped.data(), &on, &off, &small, X.data(), &ld,
+         &node);
+  EXPECT_EQ(mapped[0], 9.0);
+  EXPECT_EQ(eqc_testing::countAtLevel(-2) + eqc_testing::countAtLevel(-3), 0);
+  EXPECT_TRUE(mapped.guardsKept());
 }
 
 // The " INFOSLV" record with one word damaged (entry step, offset or node count): every routine
