@@ -162,11 +162,21 @@ void nodeKeyDomain(const Words& t, Int d, const Words& global, Int key, Int comp
   const Int nodes = group == Group::kThird ? n.m3 : rotational ? n.mr : n.m;
   const Int comps = group == Group::kThird ? (key == 7000 ? 1 : stepNodeValueCount(request)) : rotational ? n.cr : n.c;
   if (group == Group::kNone) return;
-  const bool always = key == 200 || key == 7000;
-  if (!always && (nodes == 0 || comps == 0)) return;
-  if ((key == 4000 && n.flag1 == 0) || ((key == 4100 || key == 5100) && n.flag2 == 0)) return;
   const DomainReader reader(t, d);
-  if (key == 10000 && reader.thirdSlot(L::kUValues).length <= 0) return;
+  // Passed over, the status left as it was: a domain with neither nodes nor components for the
+  // key; for the flagged keys any of the three at 0; for 10000 no values. 200 and 7000 never.
+  if (key == 4000 || key == 4100 || key == 5100) {
+    if ((key == 4000 ? n.flag1 : n.flag2) == 0 || nodes == 0 || comps == 0) return;
+  } else if (key == 10000) {
+    if (reader.thirdSlot(L::kUValues).length <= 0 || comps <= 0) return;
+  } else if (key != 200 && key != 7000 && nodes == 0 && comps == 0) {
+    return;
+  }
+  // Served, with nothing to write.
+  if (nodes == 0 || comps == 0) {
+    *status = 0;
+    return;
+  }
   openDomainData(d);
   const long long values = 1LL * comps * nodes;
   const float delta = global.r(L::kDomainTimeIncrement);
@@ -324,6 +334,12 @@ void noBlocks(int count, Int* components, Int* blocks, Int* statuses, Int status
   }
 }
 
+// A key no domain served: its block was released, so no index goes out; the count stays.
+void unserved(Int* block, Int* status) {
+  *block = kNoBlock;
+  *status = 1;
+}
+
 }  // namespace
 
 extern "C" {
@@ -360,7 +376,7 @@ void ACC_SDB_NODEKEY(const Int* stepRow, const Int* increment, const Int* stateK
   Int wanted = *components;
   *block = kNoBlock;
   nodeRequest(request, key, 1, stateKey, &wanted, block, status);
-  if (!request.ok() || *status != 0) noBlocks(1, components, block, status, 1);
+  if (!request.ok() || *status != 0) unserved(block, status);
 }
 
 void ACC_SDB_NODEKEYALL(const Int* stepRow, const Int* increment, const Int* stateKeys, Int* components, Int* blocks,
@@ -372,7 +388,7 @@ void ACC_SDB_NODEKEYALL(const Int* stepRow, const Int* increment, const Int* sta
   for (int j = 0; j < kKeys; ++j) blocks[j] = kNoBlock;
   nodeRequest(request, key, kKeys, stateKeys, components, blocks, statuses);
   for (int j = 0; j < kKeys; ++j)
-    if (!request.ok() || statuses[j] != 0) noBlocks(1, &components[j], &blocks[j], &statuses[j], 1);
+    if (!request.ok() || statuses[j] != 0) unserved(&blocks[j], &statuses[j]);
 }
 
 void ACC_SDB_NODEKEY1(const Int* incrementKey, const Int* table, const Int* tableLength, const Int* stateKey,
