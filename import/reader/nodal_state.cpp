@@ -107,14 +107,15 @@ bool tooWide(const Words& t, Int key, Int components, Int nodeValues) {
   return false;
 }
 
-// Rotation vector of one stored quaternion (scalar part first, then cr vector components).
-void rotationVector(const float* q, Int cr, float* out) {
+// The factor that turns the vector part of a stored quaternion into its rotation vector; q(k) is
+// part k, the scalar part first (k = 0), then the cr vector components.
+template <class Part>
+float rotationFactor(Part q, Int cr) {
   float n2 = 0.0F;
-  for (Int k = 1; k <= cr; ++k) n2 += q[k] * q[k];
+  for (Int k = 1; k <= cr; ++k) n2 += q(k) * q(k);
   const float n = std::sqrt(n2);
-  const float angle = 2.0F * std::atan2(n, q[0]);
-  const float factor = n > 0.0F ? angle / n : angle;
-  for (Int k = 1; k <= cr; ++k) out[k - 1] = factor * q[k];
+  const float angle = 2.0F * std::atan2(n, q(0));
+  return n > 0.0F ? angle / n : angle;
 }
 
 // The blocks one domain reads for a key, by group slot.
@@ -254,13 +255,10 @@ void nodeKeyDomain(const Words& t, Int d, const Words& global, Int key, Int comp
     }
     case 2100: {
       if (!reader.read(a, T::kRotational, L::kRQuaternions, (comps + 1LL) * nodes, rw::kState, true)) return;
-      float vector[3];
       for (Int i = 1; i <= nodes && request.ok(); ++i) {
-        if (comps > 3) return request.damaged("ROTATIONAL COMPONENTS " + std::to_string(comps));
-        float q[4];
-        for (Int k = 0; k <= comps; ++k) q[k] = a.r((i - 1LL) * (comps + 1) + k + 1);
-        rotationVector(q, comps, vector);
-        for (Int k = 1; k <= comps; ++k) put(i, k, vector[k - 1]);
+        const auto q = [&](Int k) { return a.r((i - 1LL) * (comps + 1) + k + 1); };
+        const float factor = rotationFactor(q, comps);
+        for (Int k = 1; k <= comps; ++k) put(i, k, factor * q(k));
       }
       break;
     }
@@ -425,11 +423,12 @@ void ACC_SDB_NODEKEYDOM(const Int* domain, const Int* table, const Int* tableLen
 void ACC_SDB_NODEQUATERNION(const Int* count, const Int* components, const Int* stride, const Int* positions,
                             const float* quaternions, float* result) {
   const Int cr = *components;
-  if (cr < 1 || cr > 3) return;
-  float vector[3];
+  if (cr < 1) return;
   for (Int i = 0; i < *count; ++i) {
-    rotationVector(quaternions + static_cast<long long>(i) * (cr + 1), cr, vector);
-    for (Int k = 0; k < cr; ++k) result[(positions[i] - 1LL) * *stride + k] = vector[k];
+    const float* stored = quaternions + static_cast<long long>(i) * (cr + 1);
+    const auto q = [stored](Int k) { return stored[k]; };
+    const float factor = rotationFactor(q, cr);
+    for (Int k = 1; k <= cr; ++k) result[(positions[i] - 1LL) * *stride + k - 1] = factor * q(k);
   }
 }
 

@@ -357,6 +357,16 @@ TEST_F(StepsAndState, QuaternionsTurnIntoRotationVectors) {
   EXPECT_NEAR(result[2], angle, 1e-6);
   EXPECT_EQ(result[0], 0.0F);
   EXPECT_EQ(result[1], 9.0F);
+
+  // Any count of vector components: the vector part scaled by angle over its length.
+  const float wide[5] = {f(std::cos(angle / 2)), 0.0F, f(0.6 * std::sin(angle / 2)), 0.0F, f(0.8 * std::sin(angle / 2))};
+  const Int at = 1, four = 4;
+  float turned[4] = {9.0F, 9.0F, 9.0F, 9.0F};
+  ACC_SDB_NODEQUATERNION(&one, &four, &four, &at, wide, turned);
+  EXPECT_EQ(turned[0], 0.0F);
+  EXPECT_NEAR(turned[1], 0.6 * angle, 1e-6);
+  EXPECT_EQ(turned[2], 0.0F);
+  EXPECT_NEAR(turned[3], 0.8 * angle, 1e-6);
 }
 
 }  // namespace
