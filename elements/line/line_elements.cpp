@@ -161,17 +161,21 @@ void LTHBM2D(Real* X, const Int* ldim, Real* data, const Int* handle, Int* statu
   planarBeam(X, *ldim, data, *handle, status, true);
 }
 
-void LBG102(Real* X, const Int* ldim, Real* /*section*/, const Int* handle, Int* status) {
+void LBG102(Real* X, const Int* ldim, Real* section, const Int* handle, Int* status) {
   Int sectionAddress = 0, scratch = 0;
   ELAYOACCESS(handle, &sectionAddress, &scratch);
   const ElementView e = viewElement(*handle);
   const Int n = word(e.rec, kNodeCount), ld = *ldim;
   if (!beamNodesFit("SYSTEM ERROR IN LBG102: %I NODES", n)) return;
   if (programKind() == 0) {
-    // The record is read into storage of its own: the caller's section array has no stated room.
+    // The record is read into storage of its own, as the caller's section array has no stated
+    // room; it goes on into that array where the array's block in the address space holds it.
     constexpr std::size_t kAxisEnd = 10;  // a = reals 8 to 10
     std::vector<Real> record;
-    eqc::readSlideLineRecord(sectionAddress, record, kAxisEnd);
+    if (eqc::readSlideLineRecord(sectionAddress, record, kAxisEnd)) {
+      const long long length = rec::slotI(record.data(), 1);
+      if (length >= 1 && length <= eqc::knownRoom(section)) std::copy_n(record.data(), length, section);
+    }
     V3 a = load(&record[kAxisEnd - 3]);
     Real p[3];
     if (towardsPoint(X, ld, e.number, p)) {

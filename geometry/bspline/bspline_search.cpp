@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
+#include "siblings/eqc/bounded_reads.h"
 #include "zmx/geometry/bspline.h"
 #include "zmx/numerics/sorting.h"
 #include "zmx/storage/db_units.h"
@@ -17,17 +19,23 @@ constexpr Real kNoDistance = -1e36;
 constexpr Real kNone = 1e36;
 constexpr Real kFlat = 2.22e-16;
 
-// Sort keys and candidate numbers: in the caller's work array when it is large enough, else in
-// scratch of the routine's own that is kept from call to call (the searches run one at a time).
+// Sort keys and candidate numbers, in the caller's work array. DBCORE is asked for the room
+// whenever the caller's size is smaller; after a raise the host has made room for the array to
+// grow. An array that lies in a block of the address space known to be shorter than the need is
+// never written: the keys then go to scratch of the routine's own, kept from call to call (the
+// searches run one at a time).
 class Ranking {
  public:
-  // false when no storage could be had.
-  bool prepare(Real* work, Int* size, Int count) {
+  // false when no storage could be had (DBCORE has then reported the memory failure).
+  bool prepare(Real* work, Int* size, Int count, long long need) {
     count_ = count;
-    const long long need = 2LL * count + 1;
-    if (need <= *size) {
-      Int words = static_cast<Int>(need);
-      DBCORE(&words, size);
+    if (need > std::numeric_limits<Int>::max()) return false;
+    const Int held = *size;
+    Int words = static_cast<Int>(need);
+    DBCORE(&words, size);
+    if (need > held && *size == held) return false;
+    const long long room = eqc::knownRoom(work);
+    if (room < 0 || room >= need) {
       keys_ = work;
       return true;
     }
@@ -104,7 +112,7 @@ ZMX_EXPORT void BSPLINESEARCH2D(const Real* x, const Real* q, const Real* u0, co
   *status = 1;
   const Int n = std::max<Int>(*nseg, 0);
   Ranking order;
-  if (!order.prepare(work, size, n)) return;
+  if (!order.prepare(work, size, n, 2LL * n + 1)) return;
   const Real dmin = rank(order, n, radius, [&](Int c) { return distance(x, q + (c - 1) * *ldq, 2); });
   const Real limit = std::min(3.0 * dmin, dmin + 0.25 * *length);
   Real best = dmin;
@@ -159,9 +167,11 @@ ZMX_EXPORT void BSPLINESEARCH3D(const Real* x, const Real* q, const Int* ldq, co
   reset();
   *status = 1;
   const Int nu = std::max<Int>(*na, 0), nv = std::max<Int>(*nb, 0);
-  const Int n = nu * nv;
+  const long long cells = static_cast<long long>(nu) * nv;
+  if (cells > std::numeric_limits<Int>::max()) return;
+  const Int n = static_cast<Int>(cells);
   Ranking order;
-  if (!order.prepare(work, size, n)) return;
+  if (!order.prepare(work, size, n, 2 * cells)) return;
   const Real dmin = rank(order, n, radius, [&](Int c) {
     const Int a = (c - 1) % nu + 1, b = (c - a) / nu + 1;
     return distance(x, q + ((a - 1) + (b - 1) * static_cast<long long>(nu)) * *ldq, 3);

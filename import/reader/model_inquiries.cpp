@@ -193,7 +193,9 @@ void elementConnectivity(const Words& t, Int k, Target result) {
                        static_cast<long long>(L::kTranslationalSlots) * (d - 1) + L::kTPositions;
   const Int positionsBlock = t.i(0LL + t.i(L::kConnectivityBlockList) + k2 - 1);
   if (!request.ok()) return;
-  if (perGroup < 1 || d < 1 || d > domains(t)) return request.damaged("CONNECTIVITY OF CLASS " + std::to_string(k));
+  // The group size divides only when the class has elements.
+  if ((n > 0 && perGroup < 1) || d < 1 || d > domains(t))
+    return request.damaged("CONNECTIVITY OF CLASS " + std::to_string(k));
   openDomainData(d);
   Block positions(request), local(request);
   if (!readDomain(positions, positionsBlock, m, false) || !readDomain(local, t.i(c.rec(3)), length, false)) return;

@@ -107,14 +107,15 @@ bool tooWide(const Words& t, Int key, Int components, Int nodeValues) {
   return false;
 }
 
-// Rotation vector of one stored quaternion (scalar part first, then cr vector components).
-void rotationVector(const float* q, Int cr, float* out) {
+// The factor that turns the vector part of a stored quaternion into its rotation vector; q(k) is
+// part k, the scalar part first (k = 0), then the cr vector components.
+template <class Part>
+float rotationFactor(Part q, Int cr) {
   float n2 = 0.0F;
-  for (Int k = 1; k <= cr; ++k) n2 += q[k] * q[k];
+  for (Int k = 1; k <= cr; ++k) n2 += q(k) * q(k);
   const float n = std::sqrt(n2);
-  const float angle = 2.0F * std::atan2(n, q[0]);
-  const float factor = n > 0.0F ? angle / n : angle;
-  for (Int k = 1; k <= cr; ++k) out[k - 1] = factor * q[k];
+  const float angle = 2.0F * std::atan2(n, q(0));
+  return n > 0.0F ? angle / n : angle;
 }
 
 // The blocks one domain reads for a key, by group slot.
@@ -162,11 +163,21 @@ void nodeKeyDomain(const Words& t, Int d, const Words& global, Int key, Int comp
   const Int nodes = group == Group::kThird ? n.m3 : rotational ? n.mr : n.m;
   const Int comps = group == Group::kThird ? (key == 7000 ? 1 : stepNodeValueCount(request)) : rotational ? n.cr : n.c;
   if (group == Group::kNone) return;
-  const bool always = key == 200 || key == 7000;
-  if (!always && (nodes == 0 || comps == 0)) return;
-  if ((key == 4000 && n.flag1 == 0) || ((key == 4100 || key == 5100) && n.flag2 == 0)) return;
   const DomainReader reader(t, d);
-  if (key == 10000 && reader.thirdSlot(L::kUValues).length <= 0) return;
+  // Passed over, the status left as it was: a domain with neither nodes nor components for the
+  // key; for the flagged keys any of the three at 0; for 10000 no values. 200 and 7000 never.
+  if (key == 4000 || key == 4100 || key == 5100) {
+    if ((key == 4000 ? n.flag1 : n.flag2) == 0 || nodes == 0 || comps == 0) return;
+  } else if (key == 10000) {
+    if (reader.thirdSlot(L::kUValues).length <= 0 || comps <= 0) return;
+  } else if (key != 200 && key != 7000 && nodes == 0 && comps == 0) {
+    return;
+  }
+  // Served, with nothing to write.
+  if (nodes == 0 || comps == 0) {
+    *status = 0;
+    return;
+  }
   openDomainData(d);
   const long long values = 1LL * comps * nodes;
   const float delta = global.r(L::kDomainTimeIncrement);
@@ -244,13 +255,10 @@ void nodeKeyDomain(const Words& t, Int d, const Words& global, Int key, Int comp
     }
     case 2100: {
       if (!reader.read(a, T::kRotational, L::kRQuaternions, (comps + 1LL) * nodes, rw::kState, true)) return;
-      float vector[3];
       for (Int i = 1; i <= nodes && request.ok(); ++i) {
-        if (comps > 3) return request.damaged("ROTATIONAL COMPONENTS " + std::to_string(comps));
-        float q[4];
-        for (Int k = 0; k <= comps; ++k) q[k] = a.r((i - 1LL) * (comps + 1) + k + 1);
-        rotationVector(q, comps, vector);
-        for (Int k = 1; k <= comps; ++k) put(i, k, vector[k - 1]);
+        const auto q = [&](Int k) { return a.r((i - 1LL) * (comps + 1) + k + 1); };
+        const float factor = rotationFactor(q, comps);
+        for (Int k = 1; k <= comps; ++k) put(i, k, factor * q(k));
       }
       break;
     }
@@ -324,6 +332,12 @@ void noBlocks(int count, Int* components, Int* blocks, Int* statuses, Int status
   }
 }
 
+// A key no domain served: its block was released, so no index goes out; the count stays.
+void unserved(Int* block, Int* status) {
+  *block = kNoBlock;
+  *status = 1;
+}
+
 }  // namespace
 
 extern "C" {
@@ -360,7 +374,7 @@ void ACC_SDB_NODEKEY(const Int* stepRow, const Int* increment, const Int* stateK
   Int wanted = *components;
   *block = kNoBlock;
   nodeRequest(request, key, 1, stateKey, &wanted, block, status);
-  if (!request.ok() || *status != 0) noBlocks(1, components, block, status, 1);
+  if (!request.ok() || *status != 0) unserved(block, status);
 }
 
 void ACC_SDB_NODEKEYALL(const Int* stepRow, const Int* increment, const Int* stateKeys, Int* components, Int* blocks,
@@ -372,7 +386,7 @@ void ACC_SDB_NODEKEYALL(const Int* stepRow, const Int* increment, const Int* sta
   for (int j = 0; j < kKeys; ++j) blocks[j] = kNoBlock;
   nodeRequest(request, key, kKeys, stateKeys, components, blocks, statuses);
   for (int j = 0; j < kKeys; ++j)
-    if (!request.ok() || statuses[j] != 0) noBlocks(1, &components[j], &blocks[j], &statuses[j], 1);
+    if (!request.ok() || statuses[j] != 0) unserved(&blocks[j], &statuses[j]);
 }
 
 void ACC_SDB_NODEKEY1(const Int* incrementKey, const Int* table, const Int* tableLength, const Int* stateKey,
@@ -409,11 +423,12 @@ void ACC_SDB_NODEKEYDOM(const Int* domain, const Int* table, const Int* tableLen
 void ACC_SDB_NODEQUATERNION(const Int* count, const Int* components, const Int* stride, const Int* positions,
                             const float* quaternions, float* result) {
   const Int cr = *components;
-  if (cr < 1 || cr > 3) return;
-  float vector[3];
+  if (cr < 1) return;
   for (Int i = 0; i < *count; ++i) {
-    rotationVector(quaternions + static_cast<long long>(i) * (cr + 1), cr, vector);
-    for (Int k = 0; k < cr; ++k) result[(positions[i] - 1LL) * *stride + k] = vector[k];
+    const float* stored = quaternions + static_cast<long long>(i) * (cr + 1);
+    const auto q = [stored](Int k) { return stored[k]; };
+    const float factor = rotationFactor(q, cr);
+    for (Int k = 1; k <= cr; ++k) result[(positions[i] - 1LL) * *stride + k - 1] = factor * q(k);
   }
 }
 

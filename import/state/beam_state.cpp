@@ -25,6 +25,8 @@ Counts beamCounts(Int key, Int type, bool section) {
     default:
       break;
   }
+  // Rows that read (1, 0) for both kinds of beam hold for every type code.
+  if (!section && (key == 2700 || key == 4000)) return {1, 0};
   if (!spatial && !planar) return {};
   const auto pick = [&](Counts three, Counts two) { return spatial ? three : two; };
   switch (key) {

@@ -9,6 +9,7 @@
 #include <tuple>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "runtime/fortran_types.h"
 
@@ -26,6 +27,14 @@ struct StridedColumn {
   void putHeld(std::size_t k) const { (*this)[k] = held; }
   void move(std::size_t from, std::size_t to) const { (*this)[to] = (*this)[from]; }
   void swap(std::size_t i, std::size_t j) const { std::swap((*this)[i], (*this)[j]); }
+  std::vector<T> save(std::size_t n) const {
+    std::vector<T> saved(n);
+    for (std::size_t k = 0; k < n; ++k) saved[k] = (*this)[k];
+    return saved;
+  }
+  void restore(const std::vector<T>& saved) const {
+    for (std::size_t k = 0; k < saved.size(); ++k) (*this)[k] = saved[k];
+  }
 };
 
 // One value per entry, consecutive (the common case, without the stride multiplication).
@@ -39,6 +48,8 @@ struct Column {
   void putHeld(std::size_t k) const { at[k] = held; }
   void move(std::size_t from, std::size_t to) const { at[to] = at[from]; }
   void swap(std::size_t i, std::size_t j) const { std::swap(at[i], at[j]); }
+  std::vector<T> save(std::size_t n) const { return std::vector<T>(at, at + n); }
+  void restore(const std::vector<T>& saved) const { std::copy(saved.begin(), saved.end(), at); }
 };
 
 // m consecutive reals per entry (a column of a matrix with m rows). The held column lives in
@@ -60,6 +71,8 @@ struct RealBlocks {
   void putHeld(std::size_t k) const { std::copy(held(), held() + m, block(k)); }
   void move(std::size_t from, std::size_t to) const { std::copy(block(from), block(from) + m, block(to)); }
   void swap(std::size_t i, std::size_t j) const { std::swap_ranges(block(i), block(i) + m, block(j)); }
+  std::vector<Real> save(std::size_t n) const { return std::vector<Real>(at, at + n * m); }
+  void restore(const std::vector<Real>& saved) const { std::copy(saved.begin(), saved.end(), at); }
 };
 
 // The key column first, then the companions; every operation applies to all of them.
@@ -90,6 +103,23 @@ struct SortEntries {
   void swap(std::size_t i, std::size_t j) {
     keys.swap(i, j);
     std::apply([i, j](auto&... c) { (c.swap(i, j), ...); }, companions);
+  }
+
+  // A copy of entries 0..n-1 of every column, to put back when a sort is redone (may throw
+  // std::bad_alloc).
+  auto save(std::size_t n) const {
+    return std::apply([&](const auto&... c) { return std::make_tuple(keys.save(n), c.save(n)...); }, companions);
+  }
+  template <class Saved>
+  void restore(const Saved& saved) const {
+    keys.restore(std::get<0>(saved));
+    restoreCompanions(saved, std::index_sequence_for<Companions...>{});
+  }
+
+ private:
+  template <class Saved, std::size_t... I>
+  void restoreCompanions(const Saved& saved, std::index_sequence<I...>) const {
+    (std::get<I>(companions).restore(std::get<I + 1>(saved)), ...);
   }
 };
 

@@ -122,17 +122,20 @@ Index partitionBranchless(Entries& e, Index lo, Index hi) {
 
 // Long ranges of random keys are split fastest without branches; a split that leaves one side
 // nearly empty (many keys equal to the pivot) is redone by the hole partition, which halves them.
+// The order this leaves equal keys in differs from the hole partition's.
 template <class Entries>
-Index split(Entries& e, Index lo, Index hi) {
+Index splitFast(Entries& e, Index lo, Index hi) {
   if (hi - lo < kBranchlessSpan) return partition(e, lo, hi);
   const Index p = partitionBranchless(e, lo, hi);
   if (std::min(p - lo, hi - p) >= (hi - lo) / kLopsidedShare) return p;
   return partition(e, lo, hi);
 }
 
+enum class Split { kHole, kFast };
+
 // Quicksort of entries 0..n-1 by ascending key. Returns false when the stack of pending ranges
 // would overflow (impossible for any count that fits the arrays); the range is then left as is.
-template <class Entries>
+template <Split kSplit, class Entries>
 bool quicksort(Entries& e, std::size_t n) {
   struct Range {
     Index lo, hi;
@@ -149,7 +152,7 @@ bool quicksort(Entries& e, std::size_t n) {
       hi = pending[depth].hi;
       continue;
     }
-    const Index p = split(e, lo, hi);
+    const Index p = kSplit == Split::kFast ? splitFast(e, lo, hi) : partition(e, lo, hi);
     if (depth == kMaxPendingRanges) return false;
     if (p - lo > hi - p) {
       pending[depth++] = {lo, p - 1};
@@ -162,11 +165,36 @@ bool quicksort(Entries& e, std::size_t n) {
 }
 
 template <class Entries>
+bool strictlyAscending(const Entries& e, std::size_t n) {
+  for (std::size_t k = 1; k < n; ++k)
+    if (!(e.key(k - 1) < e.key(k))) return false;
+  return true;
+}
+
+// Equal keys (and their companions) must come out in the order the hole partition leaves them.
+// Keys that all differ have one sorted order whatever the splits, so a long range is sorted by
+// the fast splits and kept when its keys came out strictly ascending; otherwise (equal keys, or a
+// NaN) it is put back and sorted again with the hole partition alone.
+template <class Entries>
+bool quicksortKeepingTieOrder(Entries& e, std::size_t n) {
+  if (n <= static_cast<std::size_t>(kBranchlessSpan)) return quicksort<Split::kHole>(e, n);
+  decltype(e.save(n)) saved;
+  try {
+    saved = e.save(n);
+  } catch (const std::bad_alloc&) {
+    return quicksort<Split::kHole>(e, n);
+  }
+  if (quicksort<Split::kFast>(e, n) && strictlyAscending(e, n)) return true;
+  e.restore(saved);
+  return quicksort<Split::kHole>(e, n);
+}
+
+template <class Entries>
 void quicksortReporting(Entries&& e, const Int* n, Int* status, std::string_view routine) {
   *status = 0;
   const std::size_t count = entryCount(n);
   if (count < 2) return;
-  if (!quicksort(e, count)) reportFixed(kSystemError, routine);
+  if (!quicksortKeepingTieOrder(e, count)) reportFixed(kSystemError, routine);
 }
 
 // Heapsort of entries 0..n-1 by ascending key.

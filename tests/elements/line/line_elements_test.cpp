@@ -119,6 +119,20 @@ TEST_F(LineElements, SpatialBeamSectionDirectionsAreUnitAndOrthogonal) {
     EXPECT_EQ(variable(53, 3, 1), std::vector<Real>({100, 101, 102}));
     EXPECT_EQ(variable(52, 6, 1), std::vector<Real>({200, 201, 202, 203, 204, 205}));
   }
+  // The section record read for a goes on into a section array whose block holds it.
+  {
+    std::vector<double> record(11, 0.0);
+    record[6] = 0.25, record[7] = 0.5, record[8] = 0.75;
+    eqc_testing::setSlideLineStore({});
+    const Int address = eqc_testing::appendSlideLineSlots(record);
+    build({.family = 103, .nodes = {{0, 0, 0, 0, 0, 1}, {1, 0, 0, 0, 0, 1}}, .words = {{14, 0}},
+           .variables = {reals(18, 12)}, .section = address});
+    zmxtest::MappedArray mapped(16);
+    LBG102(X.data(), &ldim, mapped.data(), &handle, &status);
+    EXPECT_EQ(rec::slotI(mapped.data(), 1), 12);
+    EXPECT_EQ(std::vector<Real>(mapped.data() + 7, mapped.data() + 10), std::vector<Real>({0.25, 0.5, 0.75}));
+    EXPECT_TRUE(mapped.guardsKept());
+  }
   // A normal along the axis: coinciding directions, filed once per node under -2016.
   eqc_testing::clearMessages();
   build({.family = 103, .nodes = {{0, 0, 0, 1, 0, 0}, {2, 0, 0, 0, 0, 1}}, .words = {{14, 0}},

@@ -13,7 +13,12 @@
 #include <tuple>
 #include <vector>
 
+#include "runtime/record.h"
+#include "siblings/dm2/dm2_state.h"
+#include "siblings/eqc/testing.h"
+#include "tests/support/mapped_array.h"
 #include "zmx/geometry/bspline.h"
+#include "zmx/storage/db_units.h"
 
 namespace {
 
@@ -409,7 +414,7 @@ TEST(BsplineSearch, CircleEdgeAndCylinderFaceMatchTheirClosedForms) {
   for (int s = 0; s < 100; ++s) {
     const double a = angle(rng), rho = radial(rng) * r;
     const double x[2] = {c[0] + rho * std::cos(a), c[1] + rho * std::sin(a)};
-    // A work size below 2 NSEG + 1: the search uses its own scratch and leaves the array alone.
+    // A work size below 2 NSEG + 1 is raised through DBCORE and the array used as before.
     const bool small = s % 2 == 1;
     std::fill(work.begin(), work.end(), -3.0);
     const EdgeSearch res = search(e, pc, x, 2.0, work, small ? Int(need - 1) : Int(need));
@@ -419,9 +424,6 @@ TEST(BsplineSearch, CircleEdgeAndCylinderFaceMatchTheirClosedForms) {
     EXPECT_NEAR(res.foot[0], c[0] + r * std::cos(a), tol);
     EXPECT_NEAR(res.foot[1], c[1] + r * std::sin(a), tol);
     EXPECT_NEAR(res.curvature, 1.0 / r, 1e-12);
-    if (small) {
-      EXPECT_TRUE(std::all_of(work.begin(), work.end(), [](double v) { return v == -3.0; }));
-    }
     EXPECT_TRUE(std::all_of(work.begin() + need, work.end(), [](double v) { return v == -3.0; }));
   }
 
@@ -436,6 +438,7 @@ TEST(BsplineSearch, CircleEdgeAndCylinderFaceMatchTheirClosedForms) {
     }
   std::copy(pu.u0.begin(), pu.u0.end(), u0.begin());
   std::vector<double> fwork(2 * na * nb);
+  const Int tally = rec::i(CSIZE, 3);
   for (int s = 0; s < 100; ++s) {
     const double a = angle(rng), rho = radial(rng) * r, z = height(rng);
     const double x[3] = {rho * std::cos(a), rho * std::sin(a), z};
@@ -447,6 +450,69 @@ TEST(BsplineSearch, CircleEdgeAndCylinderFaceMatchTheirClosedForms) {
     EXPECT_NEAR(res.foot[1], r * std::sin(a), tol);
     EXPECT_NEAR(res.foot[2], z, tol);
   }
+  EXPECT_EQ(rec::i(CSIZE, 3), tally) << "2 NA NB reals are the whole need of the face search";
+}
+
+// A work size below the need is raised through DBCORE by the whole need (the size and the run's
+// core tally grow) and the keys go to the caller's array, unless it lies in a block known to be
+// shorter, which is never written; a raise the memory cannot give is a memory failure and the
+// search finds nothing.
+TEST(BsplineSearch, WorkSizeBelowTheNeedIsRaisedThroughTheCoreExtension) {
+  const double c[2] = {0.0, 0.0};
+  const Edge e = circle(c, 1.0);
+  const Pieces pc = pieces(16, 2, [&](double u, double* x) { e.point(u, x); });
+  const Int nseg = 16, deg = e.k.degree, ldq = 2, ldim = 2, nk = e.k.nknot(), need = 2 * nseg + 1;
+  const Logical rat = kTrue, per = kOpen;
+  const double lo = 0.0, hi = 1.0, length = 2.0, x[2] = {1.5, 0.2};
+  auto run = [&](Real* work, Int& size) {
+    EdgeSearch r{};
+    BSPLINESEARCH2D(x, pc.q.data(), pc.u0.data(), pc.span.data(), pc.radius.data(), &nseg, &rat, &deg, &ldq,
+                    e.cp.data(), &ldim, e.w.data(), e.k.ours.data(), &nk, &per, &lo, &hi, &length, work, &size,
+                    &r.span, &r.u, &r.distance, r.foot, r.tangent, &r.curvature, &r.status);
+    return r;
+  };
+  const auto untouched = [](const std::vector<Real>& w) {
+    return std::all_of(w.begin(), w.end(), [](Real v) { return v == -3.0; });
+  };
+  const Int tally = rec::i(CSIZE, 3);
+  const long long stack = dm2_testing::stackInUse();
+  std::vector<Real> work(need, -3.0);
+  Int size = need;
+  EXPECT_EQ(run(work.data(), size).status, 0);
+  EXPECT_EQ(size, need) << "a size that holds the need is left as it is";
+  EXPECT_EQ(rec::i(CSIZE, 3), tally);
+
+  size = 10;
+  std::fill(work.begin(), work.end(), -3.0);
+  const EdgeSearch grown = run(work.data(), size);
+  EXPECT_EQ(grown.status, 0);
+  EXPECT_NEAR(grown.distance, std::hypot(1.5, 0.2) - 1.0, 1e-9);
+  EXPECT_EQ(size, 10 + need);
+  EXPECT_EQ(rec::i(CSIZE, 3), tally + need);
+  EXPECT_EQ(dm2_testing::stackInUse(), stack + 8LL * need);
+  EXPECT_FALSE(untouched(work)) << "the keys are kept in the caller's array";
+
+  zmxtest::MappedArray shortBlock(10);  // room for 10 of the 33 reals
+  size = 10;
+  const EdgeSearch aside = run(shortBlock.data(), size);
+  EXPECT_EQ(aside.status, 0);
+  EXPECT_EQ(aside.distance, grown.distance);
+  EXPECT_EQ(size, 10 + need);
+  for (std::size_t k = 0; k < 10; ++k) EXPECT_EQ(shortBlock[k], zmxtest::MappedArray::kGuard) << k;
+  EXPECT_TRUE(shortBlock.guardsKept());
+
+  dm2_testing::setStackLimit(dm2_testing::stackInUse());
+  eqc_testing::clearMessages();
+  size = 10;
+  std::fill(work.begin(), work.end(), -3.0);
+  const EdgeSearch failed = run(work.data(), size);
+  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_EQ(failed.span, 0);
+  EXPECT_EQ(failed.distance, -1e36);
+  EXPECT_EQ(size, 10);
+  EXPECT_EQ(rec::i(CSIZE, 3), tally + 2 * need);
+  EXPECT_TRUE(untouched(work));
 }
 
 TEST(BsplineSearch, RandomEdgesAndFacesFindTheGlobalFootOfDenseSampling) {

@@ -101,6 +101,21 @@ TEST_F(ModelInquiries, ElementLabelsConnectivityAndClassSearch) {
   closeClean();
 }
 
+TEST_F(ModelInquiries, AClassWithoutElementsGivesEmptyBlocks) {
+  ClassModel empty;
+  empty.code = 9220;
+  empty.groupSize = 0;
+  model_.classes.push_back(empty);
+  startSample();
+  Int k = static_cast<Int>(model_.classes.size()), labels = 0, connectivity = 0;
+  ACC_MDB_ELEMMODELDATA(&k, &labels, &connectivity);
+  EXPECT_TRUE(eqc_testing::messages().empty());
+  ASSERT_NE(labels, kNoBlock);
+  ASSERT_NE(connectivity, kNoBlock);
+  release({&labels, &connectivity});
+  closeClean();
+}
+
 TEST_F(ModelInquiries, SetsIncludingEmptyOnesAndSetsOutOfRange) {
   startSample();
   Int sets = 0, names = 0, counts = 0;

@@ -251,20 +251,40 @@ TEST_F(StepsAndState, EveryNodalKeyMatchesThePhysicalModel) {
   EXPECT_EQ(expectedNodal(model_, 1, 0, 1000, 3), expectedNodal(model_, 1, 0, 200, 3));
   checkNodal(1, 0, 1000);
 
-  // Refused keys, and a key wider than the caller's components: no block, no count.
+  // Refused keys lose their count; a key no domain serves (or one wider than the caller's
+  // components) keeps it. Neither hands out a block.
   for (const auto& [key, comps] : std::vector<std::pair<Int, Int>>{{8000, 3}, {11000, 3}, {12000, 3}, {1000, 2}, {2100, 2}, {10000, 1}, {9999, 3}}) {
     const Int row = 1, inc = 1;
     Int components = comps, block = 0, status = -1;
     ACC_SDB_NODEKEY(&row, &inc, &key, &components, &block, &status);
     EXPECT_EQ(status, 1) << key;
     EXPECT_EQ(block, kNoBlock);
-    EXPECT_EQ(components, 0);
+    EXPECT_EQ(components, key == 8000 || key == 11000 || key == 12000 ? 0 : comps) << key;
   }
   const Int row = 9, inc = 0, key = 1000;
   Int components = 3, block = 0, status = -1;
   ACC_SDB_NODEKEY(&row, &inc, &key, &components, &block, &status);
   EXPECT_EQ(status, 2);
   EXPECT_EQ(block, kNoBlock);
+}
+
+TEST_F(StepsAndState, RotationalKeysAreServedWithoutRotatingNodes) {
+  closeClean();
+  for (DomainModel& dm : model_.domains) {
+    dm.rotating.clear();
+    dm.rotatingPositions.clear();
+  }
+  start(model_);
+  // Rotational components but no node with them: served, nothing written.
+  for (Int key : {2100, 3100, 6100}) checkNodal(2, 1, key);
+  // The keys behind an output flag need the nodes as well.
+  for (Int key : {4100, 5100}) {
+    const Int row = 2, inc = 1;
+    Int components = 3, block = 0, status = -1;
+    ACC_SDB_NODEKEY(&row, &inc, &key, &components, &block, &status);
+    EXPECT_EQ(status, 1) << key;
+    EXPECT_EQ(block, kNoBlock);
+  }
 }
 
 TEST_F(StepsAndState, TenKeysInOnePassEqualTenSingleRequests) {
@@ -290,7 +310,7 @@ TEST_F(StepsAndState, TenKeysInOnePassEqualTenSingleRequests) {
       Int comps = 3, block = 0, single = -1;
       ACC_SDB_NODEKEY(&row, &inc, &keys[j], &comps, &block, &single);
       EXPECT_EQ(statuses[j], single) << keys[j];
-      EXPECT_EQ(components[j], comps);
+      EXPECT_EQ(components[j], 3) << keys[j];  // no key is refused beforehand; the count stays
       if (single != 0) {
         EXPECT_EQ(blocks[j], kNoBlock);
         continue;
@@ -337,6 +357,16 @@ TEST_F(StepsAndState, QuaternionsTurnIntoRotationVectors) {
   EXPECT_NEAR(result[2], angle, 1e-6);
   EXPECT_EQ(result[0], 0.0F);
   EXPECT_EQ(result[1], 9.0F);
+
+  // Any count of vector components: the vector part scaled by angle over its length.
+  const float wide[5] = {f(std::cos(angle / 2)), 0.0F, f(0.6 * std::sin(angle / 2)), 0.0F, f(0.8 * std::sin(angle / 2))};
+  const Int at = 1, four = 4;
+  float turned[4] = {9.0F, 9.0F, 9.0F, 9.0F};
+  ACC_SDB_NODEQUATERNION(&one, &four, &four, &at, wide, turned);
+  EXPECT_EQ(turned[0], 0.0F);
+  EXPECT_NEAR(turned[1], 0.6 * angle, 1e-6);
+  EXPECT_EQ(turned[2], 0.0F);
+  EXPECT_NEAR(turned[3], 0.8 * angle, 1e-6);
 }
 
 }  // namespace

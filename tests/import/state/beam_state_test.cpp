@@ -117,3 +117,35 @@ TEST_F(BeamState, PointsBeyondTheGroupAndUnservedKeys) {
 
 }  // namespace
 }  // namespace importtest
+
+namespace importtest {
+namespace {
+
+// The thermal strain and the stress of a plastic beam material read (1, 0) for both kinds of beam
+// without the section flag, so a beam type outside the four known codes is served them too.
+TEST_F(BeamState, KeysOfOneValueServeEveryBeamType) {
+  ClassModel c = beamClass(3);
+  c.code = 12802 + 32;  // two nodes, like 12802
+  SectionEntry& group = c.sections[0];
+  group.materialCode = 200;
+  group.flags[33] = 1;  // F(34): the stress is kept with the strain
+  group.flags[17] = 1;  // F(18): the thermal strain is stored
+  group.materialVariables = {{{2, numbered(7, 1, 40.0)}, {3, numbered(7, 1, 70.0)}},
+                             {{2, numbered(7, 1, 41.0)}, {3, numbered(7, 1, 71.0)}}};
+  model_.classes = {c};
+  model_.elementSets.clear();
+  model_.packageFirstTerm = 500;
+  startSample();
+  EDI_ACC_TEMPORARYPACKAGE();
+  for (const auto& [key, base] : std::vector<std::pair<Int, float>>{{4000, 41.0F}, {2700, 71.0F}}) {
+    const Answer a = ask(key, 2);
+    ASSERT_EQ(a.status, 0) << key;
+    EXPECT_EQ(a.direct, 1);
+    EXPECT_EQ(a.shear, 0);
+    EXPECT_EQ(reals(a.index, 3), (std::vector<float>{base, base + 10, base + 20})) << key;
+  }
+  EXPECT_EQ(ask(7100, 2).status, 1);  // counts that depend on the kind of beam
+}
+
+}  // namespace
+}  // namespace importtest

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <numeric>
 #include <random>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -133,6 +134,83 @@ TEST_F(Sorting, InsertionRangeKeepsEqualKeysInTheirOrder) {
   Int status = 1;
   ASORT10(keys.data(), b.data(), &n, &status);
   EXPECT_EQ(b, (std::vector<Real>{2, 5, 8, 4, 7, 9, 1, 3, 6, 10}));
+}
+
+// Quicksort as a reader of its description would write it, 1-based, with a hole that keeps its
+// stale key and scans bounded by the array's ends, companion b moving with each key.
+void holeQuicksortModel(std::vector<Real>& keys, std::vector<Real>& b) {
+  const long n = static_cast<long>(keys.size());
+  auto key = [&](long i) -> Real& { return keys[static_cast<std::size_t>(i - 1)]; };
+  auto com = [&](long i) -> Real& { return b[static_cast<std::size_t>(i - 1)]; };
+  auto moveTo = [&](long from, long to) { key(to) = key(from), com(to) = com(from); };
+  auto exchange = [&](long i, long j) { std::swap(key(i), key(j)), std::swap(com(i), com(j)); };
+  std::vector<std::pair<long, long>> pending;
+  long lo = 1, hi = n;
+  for (;;) {
+    if (hi - lo < 10) {
+      for (long k = lo + 1; k <= hi; ++k) {
+        const Real held = key(k), heldCom = com(k);
+        long j = k - 1;
+        for (; j >= lo && key(j) > held; --j) moveTo(j, j + 1);
+        key(j + 1) = held, com(j + 1) = heldCom;
+      }
+      if (pending.empty()) return;
+      std::tie(lo, hi) = pending.back();
+      pending.pop_back();
+      continue;
+    }
+    const long mid = (lo + hi) / 2;
+    if (key(mid) < key(lo)) exchange(lo, mid);
+    if (key(hi) < key(mid)) {
+      exchange(mid, hi);
+      if (key(mid) < key(lo)) exchange(lo, mid);
+    }
+    const Real pivot = key(mid), pivotCom = com(mid);
+    moveTo(lo, mid);
+    long i = lo, j = hi, p = 0;
+    for (;;) {
+      while (j > 0 && pivot < key(j)) --j;
+      if (j <= i) {
+        p = i;
+        break;
+      }
+      moveTo(j, i);
+      ++i;
+      while (i < n && key(i) < pivot) ++i;
+      if (i >= j) {
+        p = j;
+        break;
+      }
+      moveTo(i, j);
+      --j;
+    }
+    key(p) = pivot, com(p) = pivotCom;
+    if (p - lo > hi - p) {
+      pending.emplace_back(lo, p - 1);
+      lo = p + 1;
+    } else {
+      pending.emplace_back(p + 1, hi);
+      hi = p - 1;
+    }
+  }
+}
+
+TEST_F(Sorting, EqualKeysComeOutInTheOrderOfTheHolePartitionAtEveryLength) {
+  for (std::size_t n : {11u, 32u, 33u, 57u, 1000u, 20000u})
+    for (int distinct : {2, 3, 50, 0}) {
+      auto keys = randomKeys(n, 5 + static_cast<unsigned>(n), distinct);
+      if (distinct == 0) keys[n / 2] = keys[n / 3];  // a single tie among distinct keys
+      std::vector<Real> b(n);
+      std::iota(b.begin(), b.end(), 1.0);
+      auto modelKeys = keys, modelB = b;
+      holeQuicksortModel(modelKeys, modelB);
+      const Int count = static_cast<Int>(n);
+      Int status = 1;
+      ASORT10(keys.data(), b.data(), &count, &status);
+      EXPECT_EQ(status, 0);
+      ASSERT_EQ(keys, modelKeys) << n << " " << distinct;
+      ASSERT_EQ(b, modelB) << n << " " << distinct;
+    }
 }
 
 TEST_F(Sorting, HeapsortsMatchStdSortAndCarryCompanions) {
