@@ -152,6 +152,17 @@ struct Candidates {
   Real dmin = kUnset;
   Int nearest = 0;
   bool lookupFailed = false;
+  // A bound on the squared length of every side of a facet measured with its corner box (its
+  // diagonal squared), kept by facet in a small direct-mapped table (the candidates are sorted
+  // in between): a facet that lost its slot, or was never measured so, has no bound (1e300).
+  static constexpr Int kSpanSlots = 64;
+  Int spanFacet[kSpanSlots] = {};
+  Real span[kSpanSlots];
+  void keepSpan(Int f, Real squared) {
+    spanFacet[f & (kSpanSlots - 1)] = f;
+    span[f & (kSpanSlots - 1)] = squared;
+  }
+  Real spanOf(Int f) const { return spanFacet[f & (kSpanSlots - 1)] == f ? span[f & (kSpanSlots - 1)] : 1e300; }
 };
 
 // This call's distance of node n: from NODE_DIST when stamped in this call, else measured now.
@@ -243,6 +254,8 @@ bool measureAndAddBoxed(const Surface& s, zmx::contact::SearchStamps& stamps, In
     hx = std::max(hx, x[0]), hy = std::max(hy, x[1]), hz = std::max(hz, x[2]);
   }
   addCandidate(s, f, m, c);
+  const Real wx = hx - lx, wy = hy - ly, wz = hz - lz;
+  c.keepSpan(f, wx * wx + wy * wy + wz * wz);
   const auto gap = [](Real lo, Real p, Real hi) { return std::max(std::max(lo - p, p - hi), 0.0); };
   const Real gx = gap(lx, s.p[0], hx), gy = gap(ly, s.p[1], hy), gz = gap(lz, s.p[2], hz);
   const Real d = std::sqrt(gx * gx + gy * gy + gz * gz) - allowance(s, f);
@@ -831,9 +844,16 @@ void search(const Surface& s, const Output& o, Int kind, Int entity, bool keep) 
         std::copy_n(column + 7, nn, nodes);
         return nn;
       }
+      // A side opens at its nearer end: one already gathered needs no test of the side.
+      unsigned wanted = 0;
+      for (Int k = 0; k < nn; ++k) {
+        const Int next = k + 1 == nn ? 0 : k + 1, end = distances[k] <= distances[next] ? k : next;
+        if (!stamps.gatheredCurrent(s.entry(column[7 + end]))) wanted |= 1u << k;
+      }
+      if (wanted == 0) return 0;
       // The corners were looked up when the facet was measured.
       const auto corner = [&](Int k, Real* x) { s.node(column[7 + k], x); };
-      return zmx::contact::sidesWithin(s.p, column + 7, distances, nn, spread, corner, nodes);
+      return zmx::contact::sidesWithin(s.p, column + 7, distances, nn, spread, corner, nodes, c.spanOf(f), wanted);
     };
     const Int first =
         zmx::contact::spreadWithin(s, stamps, c, openings, [&](Int n) { return gatherFacetsAt(s, stamps, n, c); });
@@ -919,6 +939,10 @@ namespace {
 struct Name8 {
   char text[8];
   Name8(const char* name, Int length) {
+    if (name != nullptr && length >= 8) {
+      std::memcpy(text, name, 8);
+      return;
+    }
     for (Int k = 0; k < 8; ++k) text[k] = name != nullptr && k < length ? name[k] : ' ';
   }
 };

@@ -87,13 +87,14 @@ bool sideWithin(const Real* p, const Real* a, const Real* b, Real reach);
 // far beyond reach that no point of the side can come within it (every point of a side lies within
 // half of it from an end, and its squared distance is at least that end's less a quarter of the
 // side's squared length, at most span). For the others corner(k, x) gives the coordinates of corner
-// k (0-based) and the side's own distance decides.
+// k (0-based) and the side's own distance decides. Only the sides in wanted are looked at.
 template <class CornerAt>
 unsigned sidesWithinMask(const Real* p, const Real* distances, Int corners, Real reach, CornerAt corner,
-                         Real span = 1e300) {
+                         Real span = 1e300, unsigned wanted = ~0u) {
   unsigned mask = 0;
   const Real clear = reach * reach * (1.0 + 1e-12) + 0.25 * span;
   for (Int k = 0; k < corners; ++k) {
+    if ((wanted >> k & 1u) == 0) continue;
     const Int next = k + 1 == corners ? 0 : k + 1;
     const Real nearer = std::min(distances[k], distances[next]);
     if (nearer > reach) {
@@ -109,11 +110,12 @@ unsigned sidesWithinMask(const Real* p, const Real* distances, Int corners, Real
 
 // The openings of a facet with straight sides between its corners (nodes, their distances from
 // p in distances): for every side whose distance from p does not exceed reach, the nearer of its
-// end nodes, through which the facet across that side is reached. Returns their count.
+// end nodes, through which the facet across that side is reached; span bounds the squared length
+// of every side as in sidesWithinMask; only the sides in wanted are looked at. Returns their count.
 template <class CornerAt>
 Int sidesWithin(const Real* p, const Int* nodes, const Real* distances, Int corners, Real reach, CornerAt corner,
-                Int* openings) {
-  const unsigned mask = sidesWithinMask(p, distances, corners, reach, corner);
+                Int* openings, Real span = 1e300, unsigned wanted = ~0u) {
+  const unsigned mask = sidesWithinMask(p, distances, corners, reach, corner, span, wanted);
   Int count = 0;
   for (Int k = 0; k < corners; ++k) {
     if ((mask >> k & 1u) == 0) continue;

@@ -33,6 +33,8 @@ class SearchStamps {
   void markNode(long long j) { node_[static_cast<std::size_t>(j - 1)] = epoch_; }
   // Marks facet f; false when it was marked in this search already.
   bool markFacet(long long f) { return mark(facet_[static_cast<std::size_t>(f - 1)]); }
+  // Whether node entry j was gathered in this search.
+  bool gatheredCurrent(long long j) const { return gathered_[static_cast<std::size_t>(j - 1)] == epoch_; }
   // Marks node entry j as gathered; false when it was in this search already.
   bool markGathered(long long j) { return mark(gathered_[static_cast<std::size_t>(j - 1)]); }
   // What the search noted of facet f's distance from the point when f became a candidate (written
