@@ -152,17 +152,22 @@ struct Candidates {
   Real dmin = kUnset;
   Int nearest = 0;
   bool lookupFailed = false;
-  // A bound on the squared length of every side of a facet measured with its corner box (its
-  // diagonal squared), kept by facet in a small direct-mapped table (the candidates are sorted
-  // in between): a facet that lost its slot, or was never measured so, has no bound (1e300).
-  static constexpr Int kSpanSlots = 64;
-  Int spanFacet[kSpanSlots] = {};
-  Real span[kSpanSlots];
-  void keepSpan(Int f, Real squared) {
-    spanFacet[f & (kSpanSlots - 1)] = f;
-    span[f & (kSpanSlots - 1)] = squared;
+  // What the walk noted of a facet measured with its corner box: a bound on the squared length
+  // of every side (the box's diagonal squared) and the distance of its nearest node. Kept by
+  // facet in a small direct-mapped table (the candidates are sorted in between); a facet that
+  // lost its slot, or was not measured so, has none.
+  struct Boxed {
+    Int facet = 0;
+    Real span, nearest;
+  };
+  static constexpr Int kBoxedSlots = 64;
+  Boxed boxed[kBoxedSlots];
+  void keepBoxed(Int f, Real span, Real nearest) { boxed[f & (kBoxedSlots - 1)] = {f, span, nearest}; }
+  const Boxed* boxedOf(Int f) const {
+    const Boxed& b = boxed[f & (kBoxedSlots - 1)];
+    return b.facet == f ? &b : nullptr;
   }
-  Real spanOf(Int f) const { return spanFacet[f & (kSpanSlots - 1)] == f ? span[f & (kSpanSlots - 1)] : 1e300; }
+  Real spanOf(Int f) const { return boxedOf(f) != nullptr ? boxedOf(f)->span : 1e300; }
 };
 
 // This call's distance of node n: from NODE_DIST when stamped in this call, else measured now.
@@ -255,7 +260,7 @@ bool measureAndAddBoxed(const Surface& s, zmx::contact::SearchStamps& stamps, In
   }
   addCandidate(s, f, m, c);
   const Real wx = hx - lx, wy = hy - ly, wz = hz - lz;
-  c.keepSpan(f, wx * wx + wy * wy + wz * wz);
+  c.keepBoxed(f, wx * wx + wy * wy + wz * wz, m);
   const auto gap = [](Real lo, Real p, Real hi) { return std::max(std::max(lo - p, p - hi), 0.0); };
   const Real gx = gap(lx, s.p[0], hx), gy = gap(ly, s.p[1], hy), gz = gap(lz, s.p[2], hz);
   const Real d = std::sqrt(gx * gx + gy * gy + gz * gz) - allowance(s, f);
@@ -322,6 +327,16 @@ Real exactBound(const Surface& s, Int f, Real bound, const Real* x) {
                   zmx::contact::triangleDistance(s.p, x + 3, x + 6, x + 9)});
   }
   return std::max(bound, d - allowance(s, f));
+}
+
+// Whether candidate f certainly lies within best and limit by its nearest node: no point of the
+// facet that decides its distance lies farther than that node, up to rounding (1e-9 of the node's
+// distance and the facet's extent, far above it), so its exact bound lies within them too.
+bool withinByNode(const Surface& s, const Candidates& c, Int f, Real best, Real limit) {
+  const Candidates::Boxed* b = c.boxedOf(f);
+  if (b == nullptr) return false;
+  const Real above = b->nearest + 1e-9 * (b->nearest + std::sqrt(b->span)) - allowance(s, f);
+  return above <= best && above <= limit;
 }
 
 // The greedy walk: the facets at the current node become candidates, and the walk moves to the
@@ -795,7 +810,7 @@ void search(const Surface& s, const Output& o, Int kind, Int entity, bool keep) 
       if (b > best || b > limit) break;
       Real x[27];  // the facet's 3 x nn coordinates
       if (!s.facetNodes(f, x)) return false;
-      if (kind != 0) {
+      if (kind != 0 && !withinByNode(s, c, f, best, limit)) {
         const Real exact = exactBound(s, f, b, x);
         if (exact > best || exact > limit) continue;
       }
