@@ -126,20 +126,25 @@ void stabilizationAndFriction(Echo& out, Int stabilization, Int friction) {
   }
 }
 
-// The 80-character name of a coded surface name in a slot, expanded through the label store.
-std::string surfaceName(const Real* record, int slot) {
+// The 80-character field of a coded surface name in a slot, as decoded.
+std::string decodedName(const Real* record, int slot) {
   char field[kLabelLength];
   const Int coded = 8;
   Int moved = 0;
   ACODEC(record + (slot - 1), field, kLabelLength, &coded, &moved);
-  const Int expand = 1;
-  DBLABEL(&expand, field, kLabelLength);
   return {field, static_cast<std::size_t>(kLabelLength)};
 }
 
-bool blankName(const Real* record, int slot) {
-  return fchar::trimmed(std::string_view(reinterpret_cast<const char*>(record + (slot - 1)), 8)).empty();
+// The decoded name expanded through the label store.
+std::string surfaceName(const Real* record, int slot) {
+  std::string field = decodedName(record, slot);
+  const Int expand = 1;
+  DBLABEL(&expand, field.data(), kLabelLength);
+  return field;
 }
+
+// Blank as decoded: a slot of zero bytes holds no name either.
+bool blankName(const Real* record, int slot) { return fchar::trimmed(decodedName(record, slot)).empty(); }
 
 // Walks the pair-control records from CSLES word 33 to word 26; visit gets each record. Records
 // are read into storage of the walk's own, sized to the record: the callers' buffers have no

@@ -37,9 +37,14 @@ void ranges(std::string_view rowFormat, const Real* rec, long long N, Int count,
   pagin(count, iprint);
 }
 
+// Where the points stand after nr ranges. Counts come from the record: a negative one forms no
+// position before the ranges and no list of wrapped size.
+long long pointsFrom(long long N, Int nr) { return N + 5 + kRangeSlots * std::max(nr, Int{0}); }
+
 // The count reals from slot first, five a line.
 void points(const Real* rec, long long first, Int count, const Int* iprint) {
-  put(printUnit(iprint), "(10X,5(1P,G12.3))", {fio::outArray(at(rec, first), static_cast<std::size_t>(count))});
+  put(printUnit(iprint), "(10X,5(1P,G12.3))",
+      {fio::outArray(at(rec, first), static_cast<std::size_t>(std::max(count, Int{0})))});
 }
 
 }  // namespace
@@ -61,7 +66,7 @@ void HRRES(const Int* irec, const Real* rec, const Int* n, const Int* istep, con
   const Int na = integerAt(rec, N + 2);
   if (na > 0) {
     put(unit, "(/,/,10X,'ADDITIONAL POINTS',/)");
-    points(rec, N + 5 + kRangeSlots * nr, na, iprint);
+    points(rec, pointsFrom(N, nr), na, iprint);
     pagin((na - 1) / 9 + 2, iprint);
   }
 }
@@ -89,14 +94,14 @@ void HSSRES(const Int* irec, const Real* rec, const Int* n, const Int* istep, co
     ranges("(10X,2(1P,G13.3),I9,4X,1P,G13.3,2X,2A8)", rec, N, nr, iprint);
   }
   const Int ns = integerAt(rec, N + 3);
-  if (integerAt(rec, N + 5 + kRangeSlots * nr + ns) == 1) {
+  if (integerAt(rec, pointsFrom(N, nr) + std::max(ns, Int{0})) == 1) {
     put(unit, "(10X,'INTERVAL WILL BE DIVIDED FIRST USING ',/,/,'EIGENFREQUENCIES.',/)");
     pagin(2, iprint);
   }
   if (ns != 0) {
     put(unit, "(/,/,10X,'SINGLE FREQUENCY POINTS',/)");
     pagin(4, iprint);
-    points(rec, N + 5 + kRangeSlots * nr, ns, iprint);
+    points(rec, pointsFrom(N, nr), ns, iprint);
     pagin((ns - 1) / 9 + 1, iprint);
   }
 }
@@ -114,7 +119,7 @@ void FREQBOUND(const Int* n, const Int* irec, const Real* rec, Real* flow, Real*
     *fhigh = std::max(*fhigh, realAt(rec, first + 1));
   }
   for (Int s = 0; s < ns; ++s) {
-    const Real point = realAt(rec, N + 5 + kRangeSlots * nr + s);
+    const Real point = realAt(rec, pointsFrom(N, nr) + s);
     *flow = std::min(*flow, point);
     *fhigh = std::max(*fhigh, point);
   }

@@ -145,9 +145,11 @@ void ACODEE(const char* text, Int textLength, void* items, const Int* n) {
   constexpr Int kLongest = 132;
   char work[136];
   std::memset(work, ' ', sizeof work);
-  const Int m = std::clamp<Int>(std::min(*n, textLength), 0, kLongest);
+  // The count fixes the items; past the passed text the field stays blank.
+  const Int count = std::clamp<Int>(*n, 0, kLongest);
+  const Int m = std::clamp<Int>(std::min(count, textLength), 0, kLongest);
   if (m > 0) std::memcpy(work, text, static_cast<std::size_t>(m));
-  const Int itemCount = (m - 1) / 8 + 1;  // 8 bytes per item; a count of 0 still gives one blank item
+  const Int itemCount = (count - 1) / 8 + 1;  // 8 bytes per item; a count of 0 still gives one blank item
   std::memcpy(items, work, static_cast<std::size_t>(itemCount) * 8);
 }
 

@@ -40,11 +40,12 @@ struct Pair {
   double tolerances[4] = {10.0, 2.0, 1.0, 2.0};
   int stabilization = 0;
   double patch = 0.0;
+  bool zeroNames = false;  // name slots of zero bytes, as a record without names holds them
 
   std::vector<double> slots() const {
     std::vector<double> s(19, 0.0);  // slots 2 to 20
-    s[0] = chars8(slave);
-    s[1] = chars8(master);
+    s[0] = zeroNames ? 0.0 : chars8(slave);
+    s[1] = zeroNames ? 0.0 : chars8(master);
     s[2] = integerSlot(points);
     s[3] = tensile;
     s[4] = overclosure;
@@ -190,6 +191,9 @@ TEST_F(ContactControls, PairControlsSkipBlankPairsAndEndAtAnUnprintedPatch) {
   automaticPair.tolerances[3] = 1.5;
   Pair blank;
   blank.slave = blank.master = "";
+  Pair unnamed;
+  unnamed.zeroNames = true;
+  unnamed.patch = 0.5;
   Pair limited;
   limited.points = 2;
   limited.tensile = 3.0;
@@ -197,7 +201,7 @@ TEST_F(ContactControls, PairControlsSkipBlankPairsAndEndAtAnUnprintedPatch) {
   limited.friction = 1;
   Pair fixedPatch;
   fixedPatch.patch = 0.75;
-  pairs({automaticPair, blank, limited, fixedPatch});
+  pairs({automaticPair, blank, unnamed, limited, fixedPatch});
   Real buffer[40];
   Int skip = 1;
   HLOCALCONTCTRL(buffer, &skip);

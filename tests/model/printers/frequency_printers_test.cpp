@@ -107,6 +107,22 @@ TEST_F(FrequencyPrinters, SteadyStateDynamicsStoresTheMethodAndPrintsSinglePoint
   EXPECT_EQ(high, -1.0e36);
 }
 
+TEST_F(FrequencyPrinters, NegativeCountsInTheRecordReadNothingBeforeOrBeyondIt) {
+  // A record whose counts are damaged: nothing is read before the ranges or past the record.
+  for (Int rangesWord : {N + 1, N + 2}) {
+    StepRecord rec = frequencyRecord(rangesWord, 0, {});
+    rec.integer(rangesWord, -1000000).integer(N + 2, rangesWord == N + 1 ? 0 : -1000000);
+    rec.integer(N + 3, -7);
+    Int istep = 2;
+    HRRES(rec.ints(), rec.data(), &N, &istep, kPrint);
+    HSSRES(rec.ints(), rec.data(), &N, &istep, kPrint);
+    Real low = 0.0, high = 0.0;
+    FREQBOUND(&N, rec.ints(), rec.data(), &low, &high);
+    EXPECT_EQ(low, 1.0e36);
+    EXPECT_EQ(high, -1.0e36);
+  }
+}
+
 TEST(FrequencyBounds, SinglePointsBeyondTheRangesWiden) {
   StepRecord rec = frequencyRecord(N + 2, 1, {0.25, 5000.0});
   rec.integer(N + 3, 2);

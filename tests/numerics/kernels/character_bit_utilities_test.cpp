@@ -158,6 +158,13 @@ TEST(CharacterFields, AcodeeWritesWholeItemsOnly) {
   ACODEE(longText.c_str(), 200, items, &many);
   EXPECT_EQ(std::string(items, 136), std::string(132, 'x') + "    ");
   EXPECT_EQ(items[136], '#');
+
+  // A count beyond the passed text: the text padded with blanks, items counted from the count.
+  std::memset(items, '#', sizeof items);
+  const int twenty = 20;
+  ACODEE("ABCDEFGHIJ", 10, items, &twenty);
+  EXPECT_EQ(std::string(items, 24), "ABCDEFGHIJ              ");
+  EXPECT_EQ(items[24], '#');
 }
 
 TEST(TerminatedStrings, FieldsCompactionAndStripping) {
