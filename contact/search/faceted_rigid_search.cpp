@@ -39,6 +39,7 @@ void releaseRigidSearchStamps() {
 }  // namespace zmx::contact
 
 namespace {
+
 constexpr Real kUnset = 1e36;
 constexpr Real kEps = 2.22e-16;
 constexpr Real kTiny = 1e-36;
@@ -272,16 +273,7 @@ Real measureNodes(const Search& s, zmx::contact::SearchStamps& stamps, Int f, Re
       }
       const Real* at = s.coords + 3 * (j - 1);
       xk[0] = at[0], xk[1] = at[1], xk[2] = at[2];
-      Real d;
-      if (stamps.nodeCurrent(j)) {
-        d = s.nodeDistance[j - 1];
-      } else {
-        d = s.distanceTo(xk);
-        s.nodeDistance[j - 1] = d;
-        stamps.markNode(j);
-        if (d < c.dmin) c.dmin = d, c.nearest = n;
-      }
-      m = std::min(m, d);
+      m = std::min(m, nodeDistance(s, stamps, n, xk, c));
     }
     return m;
   }

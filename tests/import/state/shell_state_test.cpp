@@ -230,11 +230,6 @@ TEST_F(ShellState, RefusalsLeaveTheFillCounterAndOneDomainOpensItsStateOnce) {
   EXPECT_EQ(RHO_MAN_COMMONI.w[2], 125);
 }
 
-}  // namespace
-}  // namespace importtest
-
-namespace importtest {
-namespace {
 
 // Corner arrays (n, 12) of the shell class's elements from nodal values of domain 1.
 std::vector<float> cornersOf(const glo_testing::ClassModel& c, int elements, const std::vector<glo_testing::Vec3>& x) {
@@ -291,11 +286,6 @@ TEST_F(ShellState, HourglassForcesAndRotationalMeasuresGatherTheRightNodes) {
   for (int k = 0; k < 10; ++k) EXPECT_FLOAT_EQ(realAt(rotational.index, k + 1), measures[static_cast<std::size_t>(k)]) << k;
 }
 
-}  // namespace
-}  // namespace importtest
-
-namespace importtest {
-namespace {
 
 // Every key of the shell table at the element level and at each point of the group: the keys that
 // read no point data are served whatever the point, and no served key is refused for the room of
@@ -319,11 +309,6 @@ TEST_F(ShellState, EveryKeyOfTheTableIsServedWhereItsValuesAreStored) {
     }
 }
 
-}  // namespace
-}  // namespace importtest
-
-namespace importtest {
-namespace {
 
 // A rebar layer in a class of eight-node elements: the rebar keys hold for every type code and
 // read no corner of the elements.
@@ -350,11 +335,6 @@ TEST_F(EightNodeRebar, RebarKeysAreServed) {
   for (int e = 0; e < 3; ++e) EXPECT_EQ(realAt(stress.index, e + 1), f(stored[static_cast<std::size_t>(e)][0]));
 }
 
-}  // namespace
-}  // namespace importtest
-
-namespace importtest {
-namespace {
 
 // A material whose routine keeps no strain (brittle cracking) still gives key 4600 as the total
 // strain of the point, and reports it served.
