@@ -305,8 +305,10 @@ bool gatherFacetsAt(const Surface& s, zmx::contact::SearchStamps& stamps, Int n,
 // it is flat: a triangle, or a 4-node facet flat to 1e-9 of its size, whose distance is its
 // plane's when the foot on the plane lies within its four sides and otherwise that of the nearest
 // of the four triangles of its corners, which cover it. Worked out only for candidates the loop
-// reaches.
-Real exactBound(const Surface& s, Int f, Real bound, const Real* x) {
+// reaches, and only as far as the caller asks: once a triangle lies within enough (less the
+// allowance), the nearest one does too, and the rest are not measured; the bound returned is then
+// that triangle's, within enough as the exact one is.
+Real exactBound(const Surface& s, Int f, Real bound, const Real* x, Real enough) {
   if (!hullBounded(s, f) || hasBoundaryEdge(s, f)) return bound;
   const Real size = s.facetSize[f - 1];
   if (s.nodeCount(f) == 3) return std::max(bound, zmx::contact::triangleDistance(s.p, x, x + 3, x + 6) - allowance(s, f));
@@ -329,9 +331,13 @@ Real exactBound(const Surface& s, Int f, Real bound, const Real* x) {
     const Real to[3] = {s.p[0] - x[0], s.p[1] - x[1], s.p[2] - x[2]};
     d = std::fabs(dot3(to, n)) / area;
   } else {
-    d = std::min({zmx::contact::triangleDistance(s.p, x, x + 3, x + 6), zmx::contact::triangleDistance(s.p, x, x + 6, x + 9),
-                  zmx::contact::triangleDistance(s.p, x, x + 3, x + 9),
-                  zmx::contact::triangleDistance(s.p, x + 3, x + 6, x + 9)});
+    static constexpr int kTriangles[4][3] = {{0, 1, 2}, {0, 2, 3}, {0, 1, 3}, {1, 2, 3}};
+    for (int k = 0; k < 4; ++k) {
+      const int* t = kTriangles[k];
+      const Real e = zmx::contact::triangleDistance(s.p, x + 3 * t[0], x + 3 * t[1], x + 3 * t[2]);
+      if (k == 0 || e < d) d = e;
+      if (d - allowance(s, f) <= enough) break;
+    }
   }
   return std::max(bound, d - allowance(s, f));
 }
@@ -818,7 +824,7 @@ void search(const Surface& s, const Output& o, Int kind, Int entity, bool keep) 
       Real x[27];  // the facet's 3 x nn coordinates
       if (!s.facetNodes(f, x)) return false;
       if (kind != 0 && !withinByNode(s, c, f, best, limit)) {
-        const Real exact = exactBound(s, f, b, x);
+        const Real exact = exactBound(s, f, b, x, std::min(best, limit));
         if (exact > best || exact > limit) continue;
       }
       bool retry = false;
@@ -857,25 +863,36 @@ void search(const Surface& s, const Output& o, Int kind, Int entity, bool keep) 
       const Int f = s.candidates[i], nn = s.nodeCount(f);
       const Int* column = s.facet(f);
       Real distances[4];
+      long long entries[4];
       bool measured = hullBounded(s, f);
       for (Int k = 0; k < nn && measured; ++k) {
         measured = s.nodeValid(column[7 + k]);
-        if (measured) distances[k] = s.nodeDist[s.entry(column[7 + k]) - 1];
+        if (measured) entries[k] = s.entry(column[7 + k]), distances[k] = s.nodeDist[entries[k] - 1];
       }
       if (!measured) {
         std::copy_n(column + 7, nn, nodes);
         return nn;
       }
-      // A side opens at its nearer end: one already gathered needs no test of the side.
-      unsigned wanted = 0;
+      // A side opens at its nearer end, so one whose nearer end is gathered already needs no test.
+      // The others open as in sidesWithinMask: at once with an end within reach, never with the
+      // nearer end beyond the side clearance (formed for the first side that needs it), else by
+      // the side's own distance (the corners were looked up when the facet was measured).
+      Int count = 0;
+      Real clear = -1.0;
       for (Int k = 0; k < nn; ++k) {
         const Int next = k + 1 == nn ? 0 : k + 1, end = distances[k] <= distances[next] ? k : next;
-        if (!stamps.gatheredCurrent(s.entry(column[7 + end]))) wanted |= 1u << k;
+        if (stamps.gatheredCurrent(entries[end])) continue;
+        const Real nearer = std::min(distances[k], distances[next]);
+        if (nearer > spread) {
+          if (clear < 0.0) clear = zmx::contact::sideClearance(spread, c.spanOf(f));
+          if (nearer * nearer > clear) continue;
+          Real a[3], b[3];
+          s.node(column[7 + k], a), s.node(column[7 + next], b);
+          if (!zmx::contact::sideWithin(s.p, a, b, spread)) continue;
+        }
+        nodes[count++] = column[7 + end];
       }
-      if (wanted == 0) return 0;
-      // The corners were looked up when the facet was measured.
-      const auto corner = [&](Int k, Real* x) { s.node(column[7 + k], x); };
-      return zmx::contact::sidesWithin(s.p, column + 7, distances, nn, spread, corner, nodes, c.spanOf(f), wanted);
+      return count;
     };
     const Int first =
         zmx::contact::spreadWithin(s, stamps, c, openings, [&](Int n) { return gatherFacetsAt(s, stamps, n, c); });

@@ -81,20 +81,22 @@ Int spreadWithin(const Surface& s, SearchStamps& stamps, Candidates& c, Openings
 // Whether the segment a b comes within reach of p.
 bool sideWithin(const Real* p, const Real* a, const Real* b, Real reach);
 
+// The squared distance from p beyond which the nearer end of a side lies too far for the side to
+// come within reach: every point of a side lies within half of it from an end, so its squared
+// distance is at least that end's less a quarter of the side's squared length, at most span.
+inline Real sideClearance(Real reach, Real span) { return reach * reach * (1.0 + 1e-12) + 0.25 * span; }
+
 // The sides of a facet with straight sides between its corners (their distances from p in
 // distances) whose distance from p does not exceed reach, as bits: bit k for the side from corner k
-// to the next. A side with an end within reach needs no more; so does one whose nearer end lies so
-// far beyond reach that no point of the side can come within it (every point of a side lies within
-// half of it from an end, and its squared distance is at least that end's less a quarter of the
-// side's squared length, at most span). For the others corner(k, x) gives the coordinates of corner
-// k (0-based) and the side's own distance decides. Only the sides in wanted are looked at.
+// to the next. A side with an end within reach needs no more; so does one whose nearer end lies
+// beyond the side clearance of reach and span. For the others corner(k, x) gives the coordinates of
+// corner k (0-based) and the side's own distance decides.
 template <class CornerAt>
 unsigned sidesWithinMask(const Real* p, const Real* distances, Int corners, Real reach, CornerAt corner,
-                         Real span = 1e300, unsigned wanted = ~0u) {
+                         Real span = 1e300) {
   unsigned mask = 0;
-  const Real clear = reach * reach * (1.0 + 1e-12) + 0.25 * span;
+  const Real clear = sideClearance(reach, span);
   for (Int k = 0; k < corners; ++k) {
-    if ((wanted >> k & 1u) == 0) continue;
     const Int next = k + 1 == corners ? 0 : k + 1;
     const Real nearer = std::min(distances[k], distances[next]);
     if (nearer > reach) {
@@ -106,23 +108,6 @@ unsigned sidesWithinMask(const Real* p, const Real* distances, Int corners, Real
     mask |= 1u << k;
   }
   return mask;
-}
-
-// The openings of a facet with straight sides between its corners (nodes, their distances from
-// p in distances): for every side whose distance from p does not exceed reach, the nearer of its
-// end nodes, through which the facet across that side is reached; span bounds the squared length
-// of every side as in sidesWithinMask; only the sides in wanted are looked at. Returns their count.
-template <class CornerAt>
-Int sidesWithin(const Real* p, const Int* nodes, const Real* distances, Int corners, Real reach, CornerAt corner,
-                Int* openings, Real span = 1e300, unsigned wanted = ~0u) {
-  const unsigned mask = sidesWithinMask(p, distances, corners, reach, corner, span, wanted);
-  Int count = 0;
-  for (Int k = 0; k < corners; ++k) {
-    if ((mask >> k & 1u) == 0) continue;
-    const Int next = k + 1 == corners ? 0 : k + 1;
-    openings[count++] = distances[k] <= distances[next] ? nodes[k] : nodes[next];
-  }
-  return count;
 }
 
 }  // namespace zmx::contact

@@ -74,7 +74,9 @@ struct Evaluation {
 
 bool evaluate(const Facet& f, Int corner, Real xi, Real eta, bool withSecond, Evaluation& e) {
   Int status = 0;
-  if (f.dim == 3) {
+  if (f.dim == 3 && f.n == 4) {
+    zmx::geometry::bilinearProperties(withSecond, false, xi, eta, f.x, f.ld, e.s, e.n, e.t, e.d2, &status);
+  } else if (f.dim == 3) {
     zmx::geometry::facetProperties(withSecond, false, xi, eta, f.n, f.collapsed, corner, f.cylindrical, f.cylinder, f.x,
                                    f.ld, e.s, e.n, e.t, e.d2, &status);
   } else {
