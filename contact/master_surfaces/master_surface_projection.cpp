@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "contact/search/search_core.h"
@@ -155,17 +156,23 @@ struct Candidates {
   // What the walk noted of a facet measured with its corner box: a bound on the squared length
   // of every side (the box's diagonal squared) and the distance of its nearest node. Kept by
   // facet in a small direct-mapped table (the candidates are sorted in between); a facet that
-  // lost its slot, or was not measured so, has none.
+  // lost its slot, or was not measured so, has none. Only the slots marked in filled are read, so
+  // the table needs no clearing per call.
   struct Boxed {
-    Int facet = 0;
+    Int facet;
     Real span, nearest;
   };
   static constexpr Int kBoxedSlots = 64;
+  std::uint64_t filled = 0;
   Boxed boxed[kBoxedSlots];
-  void keepBoxed(Int f, Real span, Real nearest) { boxed[f & (kBoxedSlots - 1)] = {f, span, nearest}; }
+  static Int slotOf(Int f) { return f & (kBoxedSlots - 1); }
+  void keepBoxed(Int f, Real span, Real nearest) {
+    boxed[slotOf(f)] = {f, span, nearest};
+    filled |= std::uint64_t{1} << slotOf(f);
+  }
   const Boxed* boxedOf(Int f) const {
-    const Boxed& b = boxed[f & (kBoxedSlots - 1)];
-    return b.facet == f ? &b : nullptr;
+    const Boxed& b = boxed[slotOf(f)];
+    return (filled >> slotOf(f) & 1u) != 0 && b.facet == f ? &b : nullptr;
   }
   Real spanOf(Int f) const { return boxedOf(f) != nullptr ? boxedOf(f)->span : 1e300; }
 };

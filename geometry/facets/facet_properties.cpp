@@ -78,6 +78,36 @@ bool flatTriangleProperties(bool withSecond, bool pointOnly, Real xi, Real eta, 
   return true;
 }
 
+// The 4-node quadrilateral: the functions of EQC_INTQ4 and their one second derivative that is not
+// zero (the cross one), summed in the same order as for every other facet, without a call per
+// evaluation on the projections' hot path.
+bool bilinearProperties(bool withSecond, bool pointOnly, Real xi, Real eta, const Real* x, Int ld, Real* point,
+                        Real* normal, Real* tangents, Real* second, Int* status) {
+  // The corners are read before anything is written, as the general path does.
+  Real c[4][3];
+  for (int j = 0; j < 4; ++j)
+    for (int i = 0; i < 3; ++i) c[j][i] = x[j * static_cast<long long>(ld) + i];
+  const auto sum = [&](const Real(&w)[4], int i) {
+    return 0.0 + w[0] * c[0][i] + w[1] * c[1][i] + w[2] * c[2][i] + w[3] * c[3][i];
+  };
+  const Real xm = 1.0 - xi, xp = 1.0 + xi, em = 1.0 - eta, ep = 1.0 + eta;
+  const Real value[4] = {0.25 * xm * em, 0.25 * xp * em, 0.25 * xp * ep, 0.25 * xm * ep};
+  for (int i = 0; i < 3; ++i) point[i] = sum(value, i);
+  if (pointOnly) return true;
+  const Real dXi[4] = {-0.25 * em, 0.25 * em, 0.25 * ep, -0.25 * ep};
+  const Real dEta[4] = {-0.25 * xm, -0.25 * xp, 0.25 * xp, 0.25 * xm};
+  for (int i = 0; i < 3; ++i) tangents[i] = sum(dXi, i), tangents[3 + i] = sum(dEta, i);
+  crossNormal(tangents, tangents + 3, normal, status);
+  if (!withSecond) return true;
+  static constexpr Real kNone[4] = {0.0, 0.0, 0.0, 0.0}, kCross[4] = {0.25, -0.25, 0.25, -0.25};
+  for (int i = 0; i < 3; ++i) {
+    second[i] = sum(kNone, i);
+    second[3 + i] = second[6 + i] = sum(kCross, i);
+    second[9 + i] = sum(kNone, i);
+  }
+  return true;
+}
+
 }  // namespace
 
 void lineProperties(bool withSecond, bool pointOnly, Real xi, Int n, bool halves, Int half, const Real* x, Int ld,
@@ -107,6 +137,7 @@ bool facetProperties(bool withSecond, bool pointOnly, Real xi, Real eta, Int n, 
                      Real* tangents, Real* second, Int* status) {
   *status = 0;
   if (n == 3) return flatTriangleProperties(withSecond, pointOnly, xi, eta, x, ld, point, normal, tangents, second, status);
+  if (n == 4) return bilinearProperties(withSecond, pointOnly, xi, eta, x, ld, point, normal, tangents, second, status);
   FacetWeights s;
   facetWeights(s, n, xi, eta, subRegion, k, cylindrical, cylinder, withSecond, true);
   if (pointOnly) {
