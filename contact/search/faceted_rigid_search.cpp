@@ -134,7 +134,8 @@ struct Candidates {
 };
 
 // The distance of node n (at x) from the point: this search's entry of NODE_DIST, else computed once.
-Real nodeDistance(const Search& s, zmx::contact::SearchStamps& stamps, Int n, const Real* x, Candidates& c) {
+[[gnu::always_inline]] inline Real nodeDistance(const Search& s, zmx::contact::SearchStamps& stamps, Int n, const Real* x,
+                                                Candidates& c) {
   const long long j = static_cast<long long>(n) - s.offset;
   if (j < 1 || j > s.nnode) return kUnset;
   if (stamps.nodeCurrent(j)) return s.nodeDistance[j - 1];
