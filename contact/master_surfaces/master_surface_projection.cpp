@@ -222,6 +222,9 @@ inline bool hasBoundaryEdge(const Surface& s, Int f) {
 // distance it gives lies above its distance from the point less this allowance.
 Real allowance(const Surface& s, Int f) { return 0.005 * s.facetSize[f - 1]; }
 
+// Two reals operated on together, element by element, each as it would be alone.
+typedef Real RealPair __attribute__((vector_size(2 * sizeof(Real))));
+
 // Measures the facet's nodes (fresh: again, whatever NODE_DIST holds) and adds it.
 bool measureAndAdd(const Surface& s, zmx::contact::SearchStamps& stamps, Int f, Candidates& c, bool fresh) {
   const Int* column = s.facet(f);
@@ -241,7 +244,10 @@ bool measureAndAddBoxed(const Surface& s, zmx::contact::SearchStamps& stamps, In
   const Int* column = s.facet(f);
   const Int nn = s.nodeCount(f);
   if (!hullBounded(s, f)) return measureAndAdd(s, stamps, f, c, false);
-  Real m = kUnset, lx = kUnset, ly = kUnset, lz = kUnset, hx = -kUnset, hy = -kUnset, hz = -kUnset;
+  // The corner box: x and y side by side, each lane taking its minimum and maximum as std::min
+  // and std::max take them (the earlier value unless the new one is strictly beyond it).
+  Real m = kUnset, lz = kUnset, hz = -kUnset;
+  RealPair lxy = {kUnset, kUnset}, hxy = {-kUnset, -kUnset};
   for (Int k = 0; k < nn; ++k) {
     const Int n = column[7 + k];
     const long long j = s.entry(n);
@@ -262,15 +268,24 @@ bool measureAndAddBoxed(const Surface& s, zmx::contact::SearchStamps& stamps, In
       if (d < c.dmin) c.dmin = d, c.nearest = n;
     }
     m = std::min(m, d);
-    lx = std::min(lx, x[0]), ly = std::min(ly, x[1]), lz = std::min(lz, x[2]);
-    hx = std::max(hx, x[0]), hy = std::max(hy, x[1]), hz = std::max(hz, x[2]);
+    RealPair xy;
+    std::memcpy(&xy, x, sizeof xy);
+    lxy = xy < lxy ? xy : lxy, hxy = hxy < xy ? xy : hxy;
+    lz = std::min(lz, x[2]), hz = std::max(hz, x[2]);
   }
   addCandidate(s, f, m, c);
-  const Real wx = hx - lx, wy = hy - ly, wz = hz - lz;
-  c.keepBoxed(f, wx * wx + wy * wy + wz * wz, m);
-  const auto gap = [](Real lo, Real p, Real hi) { return std::max(std::max(lo - p, p - hi), 0.0); };
-  const Real gx = gap(lx, s.p[0], hx), gy = gap(ly, s.p[1], hy), gz = gap(lz, s.p[2], hz);
-  const Real d = std::sqrt(gx * gx + gy * gy + gz * gz) - allowance(s, f);
+  const RealPair wxy = (hxy - lxy) * (hxy - lxy);
+  const Real wz = hz - lz;
+  c.keepBoxed(f, wxy[0] + wxy[1] + wz * wz, m);
+  // The gap between the point and the box along each axis: std::max(std::max(lo - p, p - hi), 0).
+  RealPair pxy;
+  std::memcpy(&pxy, s.p, sizeof pxy);
+  const RealPair below = lxy - pxy, above = pxy - hxy, zero = {0.0, 0.0};
+  RealPair gxy = below < above ? above : below;
+  gxy = gxy < zero ? zero : gxy;
+  gxy *= gxy;
+  const Real gz = std::max(std::max(lz - s.p[2], s.p[2] - hz), 0.0);
+  const Real d = std::sqrt(gxy[0] + gxy[1] + gz * gz) - allowance(s, f);
   if (d > s.bound[c.count - 1] && !hasBoundaryEdge(s, f)) s.bound[c.count - 1] = d;
   return true;
 }
