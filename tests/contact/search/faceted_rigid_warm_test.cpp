@@ -184,4 +184,18 @@ TEST_F(FacetedRigidWarmSearch, FromTheFloorToTheNearerWall) {
   EXPECT_NEAR(r.foot()[2], 1.0, 1e-12);
 }
 
+// The same floor with a shallow dip just before the wall: the floor facet that rises from the dip
+// to the wall's foot lies with its plane farther from the point than the floor under it, yet the
+// search must pass through it to reach the nearer wall.
+TEST_F(FacetedRigidWarmSearch, FromTheFloorAcrossADipToTheNearerWall) {
+  for (const double dip : {0.02, 0.1}) {
+    SCOPED_TRACE(dip);
+    Surface s = rigid_test::groove(90, 8, 8, 4, 0.25);
+    // The floor's nodes at x = 0.25 (column 1 of 9 + 8 columns of 5 nodes) go down by dip.
+    for (int j = 0; j <= 4; ++j) s.coords[3 * ((1 + 8) * 5 + j) + 2] = -dip;
+    s.finish(0.25);
+    expectWarmFrom(s, {1.3, 0.5, 0.2}, {0.6, 0.5, 1.0}, 0.25);
+  }
+}
+
 }  // namespace
