@@ -107,30 +107,43 @@ TEST(MasterSurface, TorusOfTrianglesMatchesTheExactClosestPoint) {
 
 // Warm searches along free paths of small steps on a cube, inside and outside, near its edges and
 // corners: the walk from the previous contact can stop on one face of an edge while the closest
-// point lies on the other.
+// point lies on the other. The cube lies along the axes, where the corner box of a facet is the
+// facet itself, and turned about a skew axis, where the boxes reach beyond the facets and flat
+// candidates are passed by their exact distances.
 TEST(MasterSurface, WarmAlongPathsOfSmallStepsOnACubeFindsTheExactClosestPoint) {
   const int m = 8;
   const double h = 1.0 / m;
-  Surface s = box(m, 1.0, 1.0, 1.0);
-  s.build();
-  Work w(s);
-  std::mt19937 rng(16);
-  std::uniform_real_distribution<double> d(-1.0, 1.0);
-  int misses = 0;
-  for (int path = 0; path < 150; ++path) {
-    // A start near an edge of the cube, then a free walk of steps 0.2 h.
-    Vec p{0.5 + 0.5 * std::copysign(1.0, d(rng)), 0.5 + 0.5 * std::copysign(1.0, d(rng)), 0.5 + 0.5 * d(rng)};
-    std::rotate(p.begin(), p.begin() + path % 3, p.end());
-    p = p + Vec{0.5 * h * d(rng), 0.5 * h * d(rng), 0.5 * h * d(rng)};
-    Answer warm;
-    for (int step = 0; step < 60; ++step) {
-      const Vec e{d(rng), d(rng), d(rng)};
-      p = p + (0.2 * h / norm(e)) * e;
-      warm = project(s, w, p, warm);
-      const auto agrees = warmAgrees(s, w, p, warm, h);
-      if (!agrees) ++misses;
-      EXPECT_TRUE(agrees) << "path " << path << " step " << step;
-      if (misses > 5) return;
+  const double a = 0.7, b = 0.5, c = 0.3;  // turns about x, y and z
+  const auto turn = [&](const Vec& v) {
+    const Vec x{v[0], std::cos(a) * v[1] - std::sin(a) * v[2], std::sin(a) * v[1] + std::cos(a) * v[2]};
+    const Vec y{std::cos(b) * x[0] + std::sin(b) * x[2], x[1], -std::sin(b) * x[0] + std::cos(b) * x[2]};
+    return Vec{std::cos(c) * y[0] - std::sin(c) * y[1], std::sin(c) * y[0] + std::cos(c) * y[1], y[2]};
+  };
+  for (const bool turned : {false, true}) {
+    SCOPED_TRACE(turned ? "turned" : "along the axes");
+    Surface s = box(m, 1.0, 1.0, 1.0);
+    if (turned)
+      for (Vec& v : s.coords) v = turn(v);
+    s.build();
+    Work w(s);
+    std::mt19937 rng(16);
+    std::uniform_real_distribution<double> d(-1.0, 1.0);
+    int misses = 0;
+    for (int path = 0; path < 150 && misses <= 5; ++path) {
+      // A start near an edge of the cube, then a free walk of steps 0.2 h.
+      Vec p{0.5 + 0.5 * std::copysign(1.0, d(rng)), 0.5 + 0.5 * std::copysign(1.0, d(rng)), 0.5 + 0.5 * d(rng)};
+      std::rotate(p.begin(), p.begin() + path % 3, p.end());
+      p = p + Vec{0.5 * h * d(rng), 0.5 * h * d(rng), 0.5 * h * d(rng)};
+      Answer warm;
+      for (int step = 0; step < 60 && misses <= 5; ++step) {
+        const Vec e{d(rng), d(rng), d(rng)};
+        p = p + (0.2 * h / norm(e)) * e;
+        const Vec q = turned ? turn(p) : p;
+        warm = project(s, w, q, warm);
+        const auto agrees = warmAgrees(s, w, q, warm, h);
+        if (!agrees) ++misses;
+        EXPECT_TRUE(agrees) << "path " << path << " step " << step;
+      }
     }
   }
 }
