@@ -226,9 +226,8 @@ const zmx::contact::SearchStamps::FacetReach& settled(const Search& s, zmx::cont
 // Whether every side of flat triangle f (longest side squared span) lies farther from the point
 // than limit plus 0.005 of its longest side. When the foot on its plane lies outside it, its
 // nearest point lies on a side, so this is whether near less that allowance exceeds limit,
-// without working out near. A point of a side lies within half the side of its nearer end, and
-// its squared distance is at least that end's less a quarter of the side's: nodes within reach
-// or far enough beyond it decide without the sides.
+// without working out near. Nodes within reach, or beyond the side clearance, decide without the
+// sides.
 bool sidesBeyond(const Search& s, Int f, Real limit, Real span) {
   const Real reach = limit + 0.005 * std::sqrt(span);
   const Int* column = s.facet(f);
@@ -239,7 +238,7 @@ bool sidesBeyond(const Search& s, Int f, Real limit, Real span) {
     if (measured) nearest = std::min(nearest, s.nodeDistance[column[7 + k] - static_cast<long long>(s.offset) - 1]);
   }
   if (measured && nearest <= reach) return false;
-  if (measured && nearest * nearest - 0.25 * span > reach * reach * (1.0 + 1e-12)) return true;
+  if (measured && nearest * nearest > zmx::contact::sideClearance(reach, span)) return true;
   Real x[27];
   s.facetNodes(f, x);
   for (int k = 0; k < 3; ++k)
