@@ -212,13 +212,7 @@ const zmx::contact::SearchStamps::FacetReach& settled(const Search& s, zmx::cont
     Real x[27];
     s.facetNodes(f, x);
     reach.near = zmx::contact::triangleDistance(s.p, x, x + 3, x + 6);
-    Real longest = 0.0;
-    for (int k = 0; k < 3; ++k) {
-      const Real* a = x + 3 * k;
-      const Real* b = x + 3 * ((k + 1) % 3);
-      longest = std::max(longest, (b[0] - a[0]) * (b[0] - a[0]) + (b[1] - a[1]) * (b[1] - a[1]) + (b[2] - a[2]) * (b[2] - a[2]));
-    }
-    reach.tight = std::max(reach.plane, reach.near - 0.005 * std::sqrt(longest));
+    reach.tight = std::max(reach.plane, reach.near - 0.005 * std::sqrt(reach.span));
   }
   return reach;
 }
