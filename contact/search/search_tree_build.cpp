@@ -31,8 +31,8 @@ constexpr int kNodeWords = 10;
 constexpr int kHeaderWords = 4;
 
 // The work area: 8-byte words addressed from 1. The deformable build keeps it in temporary
-// blocks (a larger block and a copy when it must grow); the rigid build in memory of its own,
-// every growth checked against the caller's capacity first, and copies the finished block out.
+// blocks (a larger block and a copy when it must grow); the rigid build in the caller's block
+// itself, grown through DBCORE, and moves the finished tree to the block's front.
 class WorkArea {
  public:
   virtual ~WorkArea() = default;
