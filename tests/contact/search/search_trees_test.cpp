@@ -56,6 +56,13 @@ struct Node {
   double box[6];
 };
 
+// Builds the rigid tree of m (three coordinates a node) into block, grown against capacity.
+void buildRigid(const Mesh& m, double margin, double* block, int* capacity) {
+  const int offset = 0, three = 3;
+  SHR_CREATESRCHDBDEFVSRIGID(&m.facets, m.table.data(), &kLd, &offset, m.coords.data(), &three, block,
+                             reinterpret_cast<int*>(block), capacity, &margin);
+}
+
 std::vector<Node> rigidTree(const Mesh& m, double margin, std::vector<double>& block, int d = 3) {
   int capacity = static_cast<int>(block.size());
   const int offset = 0;
@@ -207,15 +214,12 @@ TEST_F(SearchTrees, RandomMeshesKeepTheInvariantsAndBothQueriesMatchBruteForce) 
       // and the tree is built alike; a block whose room is known to be one short is refused.
       std::vector<double> exact(peak + 8, 7.0), grown(peak + 8, 7.0);
       int capacity = static_cast<int>(peak), less = static_cast<int>(peak - 1);
-      const int offset = 0, three = 3;
-      SHR_CREATESRCHDBDEFVSRIGID(&m.facets, m.table.data(), &kLd, &offset, m.coords.data(), &three, exact.data(),
-                                 reinterpret_cast<int*>(exact.data()), &capacity, &margin);
+      buildRigid(m, margin, exact.data(), &capacity);
       EXPECT_EQ(capacity, peak);
       EXPECT_EQ(rec::slotI(exact.data(), 3), count);
       eqc_testing::clearMessages();
       const Int tally = rec::i(CSIZE, zmx::units::kCoreGrowth);
-      SHR_CREATESRCHDBDEFVSRIGID(&m.facets, m.table.data(), &kLd, &offset, m.coords.data(), &three, grown.data(),
-                                 reinterpret_cast<int*>(grown.data()), &less, &margin);
+      buildRigid(m, margin, grown.data(), &less);
       EXPECT_EQ(less, 2 * peak - 1);
       EXPECT_EQ(rec::i(CSIZE, zmx::units::kCoreGrowth), tally + peak);
       EXPECT_TRUE(eqc_testing::messages().empty());
@@ -223,8 +227,7 @@ TEST_F(SearchTrees, RandomMeshesKeepTheInvariantsAndBothQueriesMatchBruteForce) 
       EXPECT_TRUE(std::equal(grown.begin(), grown.begin() + finished, exact.begin()));
       zmxtest::MappedArray small(static_cast<std::size_t>(peak - 1));
       less = static_cast<int>(peak - 1);
-      SHR_CREATESRCHDBDEFVSRIGID(&m.facets, m.table.data(), &kLd, &offset, m.coords.data(), &three, small.data(),
-                                 reinterpret_cast<int*>(small.data()), &less, &margin);
+      buildRigid(m, margin, small.data(), &less);
       EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
       EXPECT_EQ(eqc_testing::messages().size(), 1u);
       EXPECT_EQ(rec::slotI(small.data(), 1), 4);
@@ -292,16 +295,14 @@ TEST_F(SearchTrees, RefusedBlocksAndMalformedTreesEndCleanly) {
   std::vector<double> block(20000, 0.0);
   int capacity = static_cast<int>(block.size());
   dm2_testing::refuseNextBlocks(1);
-  SHR_CREATESRCHDBDEFVSRIGID(&m.facets, m.table.data(), &kLd, &offset, m.coords.data(), &three, block.data(),
-                             reinterpret_cast<int*>(block.data()), &capacity, &margin);
+  buildRigid(m, margin, block.data(), &capacity);
   EXPECT_EQ(rec::slotI(block.data(), 3), 0);
   EXPECT_EQ(dm2_testing::openBlocks(), 0);
   // A facet whose node count does not fit its column.
   Mesh bad = m;
   bad.table[kLd * 5 + 1] = 4;
   eqc_testing::clearMessages();
-  SHR_CREATESRCHDBDEFVSRIGID(&bad.facets, bad.table.data(), &kLd, &offset, bad.coords.data(), &three, block.data(),
-                             reinterpret_cast<int*>(block.data()), &capacity, &margin);
+  buildRigid(bad, margin, block.data(), &capacity);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN pre_createsearchdb - FAILURE TO CREATE SEARCH TREE."));
   EXPECT_EQ(rec::slotI(block.data(), 3), 0);
   // A tree whose root is its own child: the queries stop with the message.
