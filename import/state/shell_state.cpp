@@ -399,7 +399,7 @@ void shellKind(const ClassRequest& r) {
   // Columns of a point or group array: the stored width for the key that reads it, else 1.
   const auto width = [&](Int reader) { return r.key == reader ? pointWords : 1; };
   // Only the material keys read the material block, and they and key 2400 the point's strain.
-  const bool toMaterial = readsMaterial(r.key) && !(r.key == 30000 && r.point == 0);
+  const bool toMaterial = readsMaterial(r.key, r.point);
   const Int strainWidth = toMaterial || r.key == 2400 ? pointWords : 1;
   // Keys 3100, 9800 and 9900 gather corner coordinates (and 3100 the nodal quaternions) at the
   // stored local node numbers of the segment: the lists lie in the segment's integers, the

@@ -361,7 +361,7 @@ void solidKind(const ClassRequest& r) {
   const Int components = gatheredComponents(type, r.key, pick.point);
   const Int* connectivity = reinterpret_cast<const Int*>(blocks.integers.data());
   // Only the material keys read the material block; they and the strain key the total strain.
-  const bool toMaterial = readsMaterial(r.key) && r.key != 9302 && !(r.key == 30000 && pick.point == 0);
+  const bool toMaterial = readsMaterial(r.key, pick.point) && r.key != 9302;
   const bool usesTotal = toMaterial || (r.key == 2400 && groupKind != 1);
   for (Int segment = 0; segment < blocks.segments && *r.status == 0; ++segment) {
     const Int n = std::min(L, N - segment * L);
