@@ -114,18 +114,17 @@ bool facetProperties(bool withSecond, bool pointOnly, Real xi, Real eta, Int n, 
     combine(s, x, ld, 3, 1, point);
     return true;
   }
-  // d2/dxi2, d2/dxi deta, d2/deta dxi, d2/deta2; a flat triangle has none.
-  const bool flatTriangle = n == 3;
+  // d2/dxi2, d2/dxi deta, d2/deta dxi, d2/deta2.
   Real rows[18];
-  combine(s, x, ld, 3, withSecond && !flatTriangle ? 6 : 3, rows);
+  combine(s, x, ld, 3, withSecond ? 6 : 3, rows);
   for (int i = 0; i < 3; ++i) point[i] = rows[i];
   for (int i = 0; i < 6; ++i) tangents[i] = rows[3 + i];
   crossNormal(tangents, tangents + 3, normal, status);
   if (!withSecond) return true;
   for (int i = 0; i < 3; ++i) {
-    second[i] = flatTriangle ? 0.0 : rows[9 + i];
-    second[3 + i] = second[6 + i] = flatTriangle ? 0.0 : rows[12 + i];
-    second[9 + i] = flatTriangle ? 0.0 : rows[15 + i];
+    second[i] = rows[9 + i];
+    second[3 + i] = second[6 + i] = rows[12 + i];
+    second[9 + i] = rows[15 + i];
   }
   return true;
 }

@@ -22,7 +22,7 @@ void lineProperties(bool withSecond, bool pointOnly, Real xi, Int n, bool halves
 // zero (the cross one), summed in the same order as for every other facet, without a call per
 // evaluation on the projections' hot path.
 inline bool bilinearProperties(bool withSecond, bool pointOnly, Real xi, Real eta, const Real* x, Int ld, Real* point,
-                        Real* normal, Real* tangents, Real* second, Int* status) {
+                               Real* normal, Real* tangents, Real* second, Int* status) {
   // The corners are read before anything is written, as the general path does.
   Real c[4][3];
   for (int j = 0; j < 4; ++j)

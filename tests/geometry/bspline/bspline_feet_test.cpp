@@ -368,16 +368,21 @@ struct EdgeSearch {
   double u, distance, foot[2], tangent[2], curvature;
 };
 
-EdgeSearch search(const Edge& e, const Pieces& pc, const double* x, double length, std::vector<double>& work,
-                  Int size) {
+// The search over the whole parameter range; size is read and written as the routine does.
+EdgeSearch search(const Edge& e, const Pieces& pc, const double* x, double length, Real* work, Int* size) {
   EdgeSearch r{};
   const Int nseg = static_cast<Int>(pc.radius.size()), deg = e.k.degree, ldq = 2, ldim = 2, nk = e.k.nknot();
   const Logical rat = e.rational ? kTrue : kFalse, per = kOpen;
   const double lo = 0.0, hi = 1.0;
   BSPLINESEARCH2D(x, pc.q.data(), pc.u0.data(), pc.span.data(), pc.radius.data(), &nseg, &rat, &deg, &ldq,
-                  e.cp.data(), &ldim, e.w.data(), e.k.ours.data(), &nk, &per, &lo, &hi, &length, work.data(), &size,
+                  e.cp.data(), &ldim, e.w.data(), e.k.ours.data(), &nk, &per, &lo, &hi, &length, work, size,
                   &r.span, &r.u, &r.distance, r.foot, r.tangent, &r.curvature, &r.status);
   return r;
+}
+
+EdgeSearch search(const Edge& e, const Pieces& pc, const double* x, double length, std::vector<double>& work,
+                  Int size) {
+  return search(e, pc, x, length, work.data(), &size);
 }
 
 struct FaceSearch {
@@ -460,17 +465,10 @@ TEST(BsplineSearch, CircleEdgeAndCylinderFaceMatchTheirClosedForms) {
 TEST(BsplineSearch, WorkSizeBelowTheNeedIsRaisedThroughTheCoreExtension) {
   const double c[2] = {0.0, 0.0};
   const Edge e = circle(c, 1.0);
-  const Pieces pc = pieces(16, 2, [&](double u, double* x) { e.point(u, x); });
-  const Int nseg = 16, deg = e.k.degree, ldq = 2, ldim = 2, nk = e.k.nknot(), need = 2 * nseg + 1;
-  const Logical rat = kTrue, per = kOpen;
-  const double lo = 0.0, hi = 1.0, length = 2.0, x[2] = {1.5, 0.2};
-  auto run = [&](Real* work, Int& size) {
-    EdgeSearch r{};
-    BSPLINESEARCH2D(x, pc.q.data(), pc.u0.data(), pc.span.data(), pc.radius.data(), &nseg, &rat, &deg, &ldq,
-                    e.cp.data(), &ldim, e.w.data(), e.k.ours.data(), &nk, &per, &lo, &hi, &length, work, &size,
-                    &r.span, &r.u, &r.distance, r.foot, r.tangent, &r.curvature, &r.status);
-    return r;
-  };
+  const Int nseg = 16, need = 2 * nseg + 1;
+  const Pieces pc = pieces(nseg, 2, [&](double u, double* x) { e.point(u, x); });
+  const double x[2] = {1.5, 0.2};
+  auto run = [&](Real* work, Int& size) { return search(e, pc, x, 2.0, work, &size); };
   const auto untouched = [](const std::vector<Real>& w) {
     return std::all_of(w.begin(), w.end(), [](Real v) { return v == -3.0; });
   };
