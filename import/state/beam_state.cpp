@@ -32,8 +32,8 @@ Counts beamCounts(Int key, Int type, bool section) {
   switch (key) {
     case 2400: case 2200: case 1000: case 1100: case 5000: return pick({1, 1}, {1, 0});
     case 4200: return section ? pick({4, 0}, {2, 0}) : pick({1, 1}, {1, 0});
-    case 2700: return section ? pick({3, 0}, {2, 0}) : pick({1, 0}, {1, 0});
-    case 4000: return section ? pick({4, 0}, {2, 0}) : pick({1, 0}, {1, 0});
+    case 2700: return pick({3, 0}, {2, 0});  // with the section flag; without it, (1, 0) above
+    case 4000: return pick({4, 0}, {2, 0});
     case 7000: case 8000: return pick({3, 0}, {2, 0});
     case 8500: return pick({6, 0}, {2, 0});
     case 7100: case 8100: return pick({3, 0}, {1, 0});

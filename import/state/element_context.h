@@ -74,9 +74,9 @@ bool materialInside(const ClassRequest& r, const ClassBlocks& blocks, const Grou
 // The positions of the position table P (from 1) that the routine of a material code reads for a
 // key, given its flag table F; none for a code without a routine.
 std::vector<int> materialPositions(Int code, Int key, const Int* F);
-// The keys whose values a point's material routine may form (30000 at points other than 0; 9302
-// only in shells): the only keys that read the material block.
-bool readsMaterial(Int key);
+// The keys whose values a point's material routine may form at a point ordinal (30000 only at
+// points other than 0; 9302 only in shells): the only keys that read the material block.
+bool readsMaterial(Int key, Int point);
 // Keys 14001, 14002, 14004: component 1, 2 or 4 of a point array times a point factor (1 without).
 void pointProduct(Int key, Int n, const float* values, const float* factor, float* out);
 

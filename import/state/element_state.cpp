@@ -133,10 +133,11 @@ float* packageAnswer(const ClassRequest& r, long long words) {
                     : reinterpret_cast<float*>(baseWords(r.request, package + fill, static_cast<Int>(words)));
 }
 
-bool readsMaterial(Int key) {
+bool readsMaterial(Int key, Int point) {
   switch (key) {
     case 1100: case 5000: case 2200: case 4200: case 4600: case 2300: case 2500: case 2700: case 3000: case 9302:
-    case 4000: case 9200: case 6500: case 30000: return true;
+    case 4000: case 9200: case 6500: return true;
+    case 30000: return point != 0;
     default: return false;
   }
 }

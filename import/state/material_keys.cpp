@@ -48,7 +48,19 @@ struct Call {
 };
 
 const float* variable(const Call& c, int position) { return c.block + (c.P[position - 1] - 1); }
-bool on(const Call& c, int flag) { return c.F[flag - 1] == 1; }
+
+// The stored variable (its position-table entry) a family's routine reads for a key under the
+// flag table F; 0 for none. Keys 4200 and 4600 read the strain only while it is kept.
+int positionRead(const Family& f, Int key, const Int* F) {
+  const auto on = [F](int flag) { return flag != 0 && F[flag - 1] == 1; };
+  switch (key) {
+    case 3000: return f.scalar;
+    case 4000: return on(f.strainFlag) ? f.stress : 0;
+    case 2700: return on(f.thermalFlag) ? f.thermalPosition : 0;
+    case 4200: case 4600: return on(f.strainFlag) ? f.strainPosition : 0;
+    default: return 0;
+  }
+}
 
 void copyTensor(const Call& c, int position) {
   ACC_GDB_COPYR(&c.n, &c.m, &c.k, &c.j0, &c.s0, variable(c, position), c.destination);
@@ -59,23 +71,23 @@ void serve(const Call& c, const Family& f) {
   *c.status = 1;
   switch (c.key) {
     case 3000:
-      if (f.scalar == 0) return;
-      std::copy_n(variable(c, f.scalar), c.n, c.destination);
+    case 4000:
+    case 2700: {
+      const int position = positionRead(f, c.key, c.F);
+      if (position == 0) return;
+      if (c.key != 3000) return copyTensor(c, position);
+      std::copy_n(variable(c, position), c.n, c.destination);
       *c.status = 0;
       return;
-    case 4000:
-      if (f.stress != 0 && f.strainFlag != 0 && on(c, f.strainFlag)) copyTensor(c, f.stress);
-      return;
-    case 2700:
-      if (f.thermalFlag != 0 && on(c, f.thermalFlag)) copyTensor(c, f.thermalPosition);
-      return;
+    }
     case 4200:
     case 4600: {
       if (f.strainFlag == 0 || c.result == nullptr) return;
       const long long words = (0LL + c.j0 + c.s0) * c.n;
       std::fill_n(c.result, words, 0.0F);
-      const bool stored = on(c, f.strainFlag);
-      if (stored) std::copy_n(variable(c, f.strainPosition), words, c.result);
+      const int position = positionRead(f, c.key, c.F);
+      const bool stored = position != 0;
+      if (stored) std::copy_n(variable(c, position), words, c.result);
       if (c.key == 4600) {
         for (long long w = 0; w < words; ++w) c.result[w] = c.total[w] - c.result[w];
         *c.status = 0;
@@ -167,14 +179,8 @@ std::vector<int> materialPositions(Int code, Int key, const Int* F) {
     case 119: case 121: f = kVanDerWaals; break;
     default: return {};
   }
-  const auto on = [F](int flag) { return flag != 0 && F[flag - 1] == 1; };
-  switch (key) {
-    case 3000: return f.scalar != 0 ? std::vector<int>{f.scalar} : std::vector<int>{};
-    case 4000: return f.stress != 0 && on(f.strainFlag) ? std::vector<int>{f.stress} : std::vector<int>{};
-    case 2700: return on(f.thermalFlag) ? std::vector<int>{f.thermalPosition} : std::vector<int>{};
-    case 4200: case 4600: return on(f.strainFlag) ? std::vector<int>{f.strainPosition} : std::vector<int>{};
-    default: return {};
-  }
+  const int position = positionRead(f, key, F);
+  return position != 0 ? std::vector<int>{position} : std::vector<int>{};
 }
 
 }  // namespace zmx::imp

@@ -395,18 +395,17 @@ void shellKind(const ClassRequest& r) {
   s.secondState = r.secondState;
   const Int pointWords = counts.storedDirect + counts.storedShear;
   const auto CV = [&](int word) { return 0LL + t.i(classVariables + word - 1); };
-  Int segmentElements = 0;
   // Columns of a point or group array: the stored width for the key that reads it, else 1.
   const auto width = [&](Int reader) { return r.key == reader ? pointWords : 1; };
   // Only the material keys read the material block, and they and key 2400 the point's strain.
-  const bool toMaterial = readsMaterial(r.key) && !(r.key == 30000 && r.point == 0);
+  const bool toMaterial = readsMaterial(r.key, r.point);
   const Int strainWidth = toMaterial || r.key == 2400 ? pointWords : 1;
   // Keys 3100, 9800 and 9900 gather corner coordinates (and 3100 the nodal quaternions) at the
   // stored local node numbers of the segment: the lists lie in the segment's integers, the
   // elements have at most 4 nodes (the scratch blocks' room) and every number names a node.
   const bool corners = r.key == 3100 || r.key == 9800 || r.key == 9900;
   const auto gathersInside = [&] {
-    const long long count = 1LL * segmentElements * nodes;
+    const long long count = 1LL * s.n * nodes;
     for (int k = 0; k < 2; ++k) {
       const long long first = t.i(nodeLists + k);
       if (first < 1 || first - 1 + count > blocks.words[0]) return false;
@@ -422,7 +421,6 @@ void shellKind(const ClassRequest& r) {
     const Int n = std::min(L, N - segment * L);
     if (n <= 0) break;
     s.n = n;
-    segmentElements = n;
     s.answer = answer + 1LL * segment * L * c;
     const long long o501 = r.TR(L::kTypeStateOffset), o502 = r.TR(L::kTypeSharedOffset);
     const long long point501 = GL(4) + (pick.point > 0 ? pick.point - 1LL : 0LL) * GL(6);

@@ -361,7 +361,7 @@ void solidKind(const ClassRequest& r) {
   const Int components = gatheredComponents(type, r.key, pick.point);
   const Int* connectivity = reinterpret_cast<const Int*>(blocks.integers.data());
   // Only the material keys read the material block; they and the strain key the total strain.
-  const bool toMaterial = readsMaterial(r.key) && r.key != 9302 && !(r.key == 30000 && pick.point == 0);
+  const bool toMaterial = readsMaterial(r.key, pick.point) && r.key != 9302;
   const bool usesTotal = toMaterial || (r.key == 2400 && groupKind != 1);
   for (Int segment = 0; segment < blocks.segments && *r.status == 0; ++segment) {
     const Int n = std::min(L, N - segment * L);
@@ -387,7 +387,7 @@ void solidKind(const ClassRequest& r) {
     s.pointState = state(point501, 0);
     s.pointShared = shared(point502, 0);
     s.groupDomain = domain(group202, 0);
-    s.segmentIntegers = reinterpret_cast<const Int*>(blocks.integers.data()) + 1LL * segment * blocks.words[0];
+    s.segmentIntegers = connectivity + 1LL * segment * blocks.words[0];
     const bool materialOk =
         !toMaterial || materialInside(r, blocks, g, segment, point501, 1LL * n * std::max(pointWords, 1));
     const long long first = t.i(nodeLists);
@@ -404,7 +404,8 @@ void solidKind(const ClassRequest& r) {
     // The operators and the corner gathers read coordinates at the stored local node numbers.
     const Int start = segment * blocks.words[0] + first;
     const bool nodesOk =
-        components == 0 || (arraysOk && gatherInside(r, connectivity + (start - 1), 1LL * n * nodes, r.K2, components));
+        components == 0 ||
+        (arraysOk && gatherInside(r, s.segmentIntegers + (first - 1), 1LL * n * nodes, r.K2, components));
     if (!arraysOk || !nodesOk || !request.ok()) {
       *r.status = 1;
       break;

@@ -198,6 +198,13 @@ ImportFixture::ElementAnswer ImportFixture::askElement(Int key, Int elementClass
   return a;
 }
 
+Int ImportFixture::indexOffset() {
+  Int unused = 0, offset = 0;
+  const Int fetch = 1;
+  EDI_MAN_GLOBALSTORE(&unused, &unused, &unused, &unused, &unused, &offset, &fetch);
+  return offset;
+}
+
 float ImportFixture::realAt(Int index, long long k) const {
   float value;
   std::memcpy(&value, &work_[static_cast<std::size_t>(index - 1 + k - 1)], sizeof value);

@@ -11,6 +11,9 @@
 
 namespace importtest {
 
+// The index the readers hand out where they make no block.
+inline constexpr Int kNoBlock = 134217729;
+
 // Two domains (the second with fewer nodes), five classes, node and element sets, and four
 // stored steps (step numbers 1, 3, 4 and 7; 4 without a step block, 7 without step data).
 glo_testing::ImportModel sampleModel();
@@ -42,6 +45,8 @@ class ImportFixture : public zmxtest::HostFixture {
     Int direct = -1, shear = -1, index = 0, status = -1;
   };
   ElementAnswer askElement(Int key, Int elementClass, Int point, Int row = 1, Int increment = 1);
+  // The offset the readers add to the package positions they hand out as indices.
+  static Int indexOffset();
 
   glo_testing::ImportModel model_ = sampleModel();
   std::string folder_;

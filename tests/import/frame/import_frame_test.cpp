@@ -16,7 +16,6 @@ using glo_testing::outstandingBlocks;
 
 class ImportFrame : public ImportFixture {};
 
-constexpr Int kNoBlock = 134217729;
 const std::string kReleaseText =
     "The previous Explicit analysis was not run using this version of VELTRO. The Standard analysis must be run "
     "using the same version of VELTRO as the Explicit analysis.";

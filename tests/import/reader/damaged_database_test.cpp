@@ -17,8 +17,6 @@ namespace {
 
 using namespace glo_testing;
 
-constexpr Int kNoBlock = 134217729;
-
 std::vector<std::int32_t> load(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::vector<std::int32_t> words(std::filesystem::file_size(path) / 4);

@@ -12,8 +12,6 @@ namespace {
 
 using namespace glo_testing;
 
-constexpr Int kNoBlock = 134217729;
-
 class ModelInquiries : public ImportFixture {
  protected:
   void release(std::initializer_list<Int*> integers, std::initializer_list<Int*> reals = {}) {

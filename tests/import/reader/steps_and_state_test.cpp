@@ -13,8 +13,6 @@ namespace {
 
 using namespace glo_testing;
 
-constexpr Int kNoBlock = 134217729;
-
 float f(double x) { return static_cast<float>(x); }
 
 // What a nodal state key should give, from the physical model: components values per node at

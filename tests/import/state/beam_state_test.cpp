@@ -11,7 +11,6 @@ namespace {
 
 using namespace glo_testing;
 
-
 Rows numbered(int elements, int columns, double base) {
   Rows r;
   for (int e = 0; e < elements; ++e) {
@@ -100,9 +99,7 @@ TEST_F(BeamState, SegmentLengthDoesNotChangeTheAnswer) {
 TEST_F(BeamState, PointsBeyondTheGroupAndUnservedKeys) {
   begin(3);
   const Int fill = RHO_MAN_COMMONI.w[2];
-  Int scratch = 0, offset = 0;
-  const Int one = 1;
-  EDI_MAN_GLOBALSTORE(&scratch, &scratch, &scratch, &scratch, &scratch, &offset, &one);
+  const Int offset = indexOffset();
   // Beyond the group's points nothing else happens: counts and index are not written.
   const Answer beyond = ask(1000, 3);
   EXPECT_EQ(beyond.status, 2);
@@ -114,12 +111,6 @@ TEST_F(BeamState, PointsBeyondTheGroupAndUnservedKeys) {
   }
   EXPECT_EQ(RHO_MAN_COMMONI.w[2], fill);
 }
-
-}  // namespace
-}  // namespace importtest
-
-namespace importtest {
-namespace {
 
 // The thermal strain and the stress of a plastic beam material read (1, 0) for both kinds of beam
 // without the section flag, so a beam type outside the four known codes is served them too.

@@ -14,8 +14,6 @@ namespace {
 
 using namespace glo_testing;
 
-constexpr Int kNoBlock = 134217729;
-
 float f(double x) { return static_cast<float>(x); }
 
 // Rows of values made from the element number and the column, so each is known.
@@ -190,9 +188,7 @@ TEST_F(ShellState, RefusalsLeaveTheFillCounterAndOneDomainOpensItsStateOnce) {
   const int opens = opensOf(61, 501);
   ask(30000, 1, 0);
   const Int fill = RHO_MAN_COMMONI.w[2];
-  Int scratch = 0, offset = 0;
-  const Int one = 1;
-  EDI_MAN_GLOBALSTORE(&scratch, &scratch, &scratch, &scratch, &scratch, &offset, &one);
+  const Int offset = indexOffset();
   // Refused before the answer is placed: counts 0, and the index only gets the offset.
   for (const auto& [key, point] : std::vector<std::pair<Int, Int>>{{12345, 1}, {8000, 9}, {6500, 1}}) {
     const Answer a = ask(key, 1, point);
@@ -229,7 +225,6 @@ TEST_F(ShellState, RefusalsLeaveTheFillCounterAndOneDomainOpensItsStateOnce) {
   EXPECT_EQ(ask(30000, 1, 0).status, 1);
   EXPECT_EQ(RHO_MAN_COMMONI.w[2], 125);
 }
-
 
 // Corner arrays (n, 12) of the shell class's elements from nodal values of domain 1.
 std::vector<float> cornersOf(const glo_testing::ClassModel& c, int elements, const std::vector<glo_testing::Vec3>& x) {
@@ -286,7 +281,6 @@ TEST_F(ShellState, HourglassForcesAndRotationalMeasuresGatherTheRightNodes) {
   for (int k = 0; k < 10; ++k) EXPECT_FLOAT_EQ(realAt(rotational.index, k + 1), measures[static_cast<std::size_t>(k)]) << k;
 }
 
-
 // Every key of the shell table at the element level and at each point of the group: the keys that
 // read no point data are served whatever the point, and no served key is refused for the room of
 // arrays it does not read.
@@ -308,7 +302,6 @@ TEST_F(ShellState, EveryKeyOfTheTableIsServedWhereItsValuesAreStored) {
       EXPECT_EQ(ask(key, 1, point).status, served ? 0 : 1) << key << " at point " << point;
     }
 }
-
 
 // A rebar layer in a class of eight-node elements: the rebar keys hold for every type code and
 // read no corner of the elements.
@@ -334,7 +327,6 @@ TEST_F(EightNodeRebar, RebarKeysAreServed) {
   const Rows& stored = model_.classes[0].sections[0].pointState[1].at(1);
   for (int e = 0; e < 3; ++e) EXPECT_EQ(realAt(stress.index, e + 1), f(stored[static_cast<std::size_t>(e)][0]));
 }
-
 
 // A material whose routine keeps no strain (brittle cracking) still gives key 4600 as the total
 // strain of the point, and reports it served.
