@@ -31,7 +31,7 @@ void freeEigenBuffer() {
 Real* eigenBufferFor(Int n, Int m, Int stride) {
   constexpr long long kAddressableReals = (1LL << 47) / 8;
   if (n < 0 || m < 0 || (n > 1 && stride < 0)) return nullptr;
-  const long long span = (n > 0 ? n - 1LL : 0) * (n > 1 ? stride : 0) + m + 1;
+  const long long span = (n > 1 ? (n - 1LL) * stride : 0) + m + 1;
   const long long words = (m + 1LL) * n + 1;
   if (span > kAddressableReals || words > kAddressableReals) return nullptr;
   return new (std::nothrow) Real[static_cast<std::size_t>(words)];

@@ -209,11 +209,11 @@ shr_ModelSurfaceDb* currentDb(const char* routine) {
   return db;
 }
 
-// A surface name of the caller, trimmed; empty optional when it is longer than a slot holds.
-bool surfaceName(const char* name, Int length, const char* routine, std::string& out) {
+// A new surface's name of the caller, trimmed; false (reported) when it is longer than a slot holds.
+bool newSurfaceName(const char* name, Int length, std::string& out) {
   out = fchar::toString(name, length);
   if (out.size() <= static_cast<std::size_t>(shr_ModelSurfaceDb::kNameLength)) return true;
-  systemError(std::string("SYSTEM ERROR IN ") + routine + " - SURFACE NAME LONGER THAN 8 CHARACTERS");
+  systemError("SYSTEM ERROR IN SHR_ADDSURFACE - SURFACE NAME LONGER THAN 8 CHARACTERS");
   return false;
 }
 
@@ -239,7 +239,7 @@ void SHR_CREATEMODELSURFACEDB(const Int* slots, const Int* poolWords) {
 
 Int SHR_ADDSURFACE(const char* name, Int nameLength, const Int* n) {
   std::string surface;
-  if (!surfaceName(name, nameLength, "SHR_ADDSURFACE", surface)) return 1;
+  if (!newSurfaceName(name, nameLength, surface)) return 1;
   shr_ModelSurfaceDb* db = currentDb("SHR_ADDSURFACE");
   return db == nullptr ? 1 : db->addSurface(surface.c_str(), *n);
 }

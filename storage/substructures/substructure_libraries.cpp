@@ -429,8 +429,8 @@ void DBSUPERLIB(const Int* operation, const Int* request, Int* status, Int* prtF
     // there); an array whose room is known is never written past.
     DBCORE(&words, limit);
     if (*limit < words) return;
-    if (indexWords != nullptr && !roomFor(indexWords, words)) return;
     if (indexWords != nullptr) {
+      if (!roomFor(indexWords, words)) return;
       std::vector<Real> slots(static_cast<std::size_t>(words));
       ACOPJD(CDSINX.w, slots.data(), &words);
       ACOPY1(slots.data(), indexWords, &words);

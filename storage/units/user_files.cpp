@@ -93,11 +93,30 @@ void reportOpenFailure(Int op, const std::string& file) {
   else sayString(-3, "CANNOT OPEN OUTPUT FILE %S", file);
 }
 
+bool typeKnown(Int type) { return type == kFormatted || type == kUnformatted; }
+
+// Opens the named file on the unit for entry k, reopened to append to it, or for a new entry
+// (k = 0), once the unit is freed from any other entry. False (status 1) when it is not opened:
+// an illegal type opens nothing.
+bool openForEntry(Int op, Int unit, Int k, Int* outunit, const std::string& name, Int type, Int* status) {
+  if (!typeKnown(type)) {
+    *status = 1;
+    return false;
+  }
+  if (!freeUnit(unit, k, outunit, status)) return false;
+  const std::string file = fullName(name, unit);
+  if (file.empty() || openFile(file, unit, op, type, k != 0) != fio::kOk) {
+    if (!file.empty()) reportOpenFailure(op, file);
+    *status = 1;
+    return false;
+  }
+  return true;
+}
+
 // An illegal type is reported and the request goes on: a file found open is used, but none is
 // opened (status 1, since the file asked for is not there).
 void openNamed(Int op, Int unit, Int* outunit, const std::string& name, Int type, Int* status) {
-  const bool typeKnown = type == kFormatted || type == kUnformatted;
-  if (!typeKnown) sayInteger(-3, "ILLEGAL FILE TYPE IN DBUSRF", type);
+  if (!typeKnown(type)) sayInteger(-3, "ILLEGAL FILE TYPE IN DBUSRF", type);
   for (Int k = 1; k <= count(); ++k) {
     if (entryName(k) != name) continue;
     if (entryUnit(k) == unit) {
@@ -105,17 +124,7 @@ void openNamed(Int op, Int unit, Int* outunit, const std::string& name, Int type
       return;
     }
     if (entryUnit(k) != -unit) continue;
-    if (!typeKnown) {
-      *status = 1;
-      return;
-    }
-    if (!freeUnit(unit, k, outunit, status)) return;
-    const std::string file = fullName(name, unit);
-    if (file.empty() || openFile(file, unit, op, type, true) != fio::kOk) {
-      if (!file.empty()) reportOpenFailure(op, file);
-      *status = 1;
-      return;
-    }
+    if (!openForEntry(op, unit, k, outunit, name, type, status)) return;
     entryUnit(k) = unit;
     setUseCounter(unit, 1);
     *outunit = unit;
@@ -126,17 +135,7 @@ void openNamed(Int op, Int unit, Int* outunit, const std::string& name, Int type
     *status = 1;
     return;
   }
-  if (!typeKnown) {
-    *status = 1;
-    return;
-  }
-  if (!freeUnit(unit, 0, outunit, status)) return;
-  const std::string file = fullName(name, unit);
-  if (file.empty() || openFile(file, unit, op, type, false) != fio::kOk) {
-    if (!file.empty()) reportOpenFailure(op, file);
-    *status = 1;
-    return;
-  }
+  if (!openForEntry(op, unit, 0, outunit, name, type, status)) return;
   if (Int* counter = useCounter(unit, "DBUSRF")) ++*counter;
   const Int k = count() + 1;
   rec::i(CUSRFN, kCount) = k;

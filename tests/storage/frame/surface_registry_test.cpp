@@ -130,6 +130,8 @@ TEST_F(SurfaceRegistry, BrokenLimitsReturnOneAndChangeNothing) {
             "SYSTEM ERROR IN ModelSurfaceDb::AddSurface - SURFACE DATABASE TOO SMALL");
   // Name longer than 8 characters.
   EXPECT_EQ(add("NINECHARS", 0), 1);
+  EXPECT_EQ(eqc_testing::messages().back().text,
+            "SYSTEM ERROR IN SHR_ADDSURFACE - SURFACE NAME LONGER THAN 8 CHARACTERS");
   // A negative entry count.
   EXPECT_EQ(add("NEG", -1), 1);
   EXPECT_EQ(db()->surfaceCount(), 1);

@@ -30,6 +30,13 @@ class ScratchManager : public ScratchDb {
   }
 
   static sdb_RegularFolder* folder(sdb_FolderNames name) { return gettheSdbManager()->GetFolder(name); }
+
+  // Another program of the job moves folder scr on to nextFree in the header file.
+  static void moveScrInTheFile(std::uint32_t nextFree) {
+    std::vector<unsigned char> file = fileBytes("job.sdb");
+    std::memcpy(file.data() + 68 + 16 * 3 + 4, &nextFree, 4);
+    writeFile("job.sdb", file);
+  }
 };
 
 // The header a new database must have, built here from the table of words.
@@ -110,10 +117,8 @@ TEST_F(ScratchManager, ReleaseLockWritesTheHeaderAndLockReadsItBack) {
   EXPECT_EQ(next, address.Value() + 5000);
 
   // Another program of the job takes its turn and moves the folder on in the file ...
-  std::vector<unsigned char> file = fileBytes("job.sdb");
   const std::uint32_t moved = 1 << 20;
-  std::memcpy(file.data() + 68 + 16 * 3 + 4, &moved, 4);
-  writeFile("job.sdb", file);
+  moveScrInTheFile(moved);
   // ... which Lock takes over.
   gettheSdbManager()->Lock();
   EXPECT_EQ(folder(sdb_FolderNames::scr)->NextFree().Value(), moved);
@@ -172,10 +177,8 @@ TEST_F(ScratchManager, AHeaderWhoseFirstWordIsNotOneIsTaken) {
 
     // Another program of the job moves folder scr on and leaves the same first word.
     gettheSdbManager()->ReleaseLock();
-    std::vector<unsigned char> turned = fileBytes("job.sdb");
     const std::uint32_t moved = 1 << 20;
-    std::memcpy(turned.data() + 68 + 16 * 3 + 4, &moved, 4);
-    writeFile("job.sdb", turned);
+    moveScrInTheFile(moved);
     gettheSdbManager()->Lock();
     EXPECT_EQ(eqc_testing::countAtLevel(-3), 0) << first;
     EXPECT_EQ(folder(sdb_FolderNames::scr)->NextFree().Value(), moved) << first;
