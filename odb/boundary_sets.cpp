@@ -211,8 +211,11 @@ void ODBBCSETSSUPER(void* record, Int* work, void* /*partBuffer*/, const Int* /*
                     const Int* nodeDatabase) {
   const Int r = rowSlots();
   std::fill_n(flagTable, r, 0);
+  const zmx::units::WorkRoom room(work, *workSize, 2);
+  const Int nodes = std::max<Int>(rec::i(CGN, kNodeCount), 0);
+  Int size = *workSize;
   // Pairs of the records with a slot: gathered first, so that the need is known before the work
-  // area is written.
+  // area is written. The work size is grown through DBCORE as the pair lists would fill it.
   std::vector<Int> addresses, slots;
   walkRecords(rec::i(CSLNS, kBcRecordsFirst), rec::i(CSLNS, kBcRecordsEnd), record, recordBufferSlots(), nullptr,
               "ODBBCSETSSUPER", [&](Int address, Int length) {
@@ -220,6 +223,8 @@ void ODBBCSETSSUPER(void* record, Int* work, void* /*partBuffer*/, const Int* /*
                   flagTable[slot - 1] = 1;
                   addresses.push_back(address);
                   slots.push_back(slot);
+                  if (static_cast<long long>(addresses.size()) + size / 3 >= size)
+                    room.grow(static_cast<long long>(size) + nodes, &size);
                 }
                 return true;
               });
@@ -227,10 +232,8 @@ void ODBBCSETSSUPER(void* record, Int* work, void* /*partBuffer*/, const Int* /*
   for (Int s = 0; s < r; ++s)
     if (flagTable[s] != 0) flagTable[s] = ++m;
   const long long c = static_cast<long long>(addresses.size());
-  const Int nodes = std::max<Int>(rec::i(CGN, kNodeCount), 0);
   const long long need = static_cast<long long>(m) * (nodes + 1) + 3 * c + 2;
-  Int size = *workSize;
-  if (!raiseCore(need, &size, writableRoom(work, *workSize, 2))) return;
+  if (!room.growOrRefuse(need, &size)) return;
   std::copy(addresses.begin(), addresses.end(), work);
   std::copy(slots.begin(), slots.end(), work + c);
   std::fill_n(work + 2 * c, c, 1);

@@ -3,16 +3,18 @@
 #pragma once
 
 #include "runtime/fortran_types.h"
+#include "storage/db_units/work_room.h"
 
 namespace zmx::odb {
 
 struct ClassifyArgs {
   void* buffer;            // section record buffer (record-buffer slots)
-  Int* classTable;         // room for coreCount slots
+  Int* classTable;
+  units::WorkRoom classRoom;  // of the class table, in slots
   Int sectionMap;          // container handle, 0 for none
   Int* elementTable;
   Int* classCount;
-  Int* coreCount;          // room of the class table in slots
+  Int* coreCount;          // raised through DBCORE as classes are made
   Int* connectorTable;
   void* connectorBuffer;   // CGM word 44 slots
   void* connectorNames;    // namesPerElement slots per element

@@ -74,8 +74,6 @@ Int elementValue(Int op, Int handle) {
   return ELEMACCESS(&op, &handle, &out);
 }
 
-void memoryFailure() { report(-3, "MEMORY FAILURE."); }
-
 // The key that makes a class: type name words, section key, type code, connector names and
 // representative, and the not-written flag.
 struct ClassKey {
@@ -196,7 +194,7 @@ bool classifyElements(const ClassifyArgs& a) {
     if (found == classes.end()) {
       const Int c = *a.classCount + 1;
       const Int needed = static_cast<Int>(static_cast<long long>(c) * kClassSlots + kSpareClassSlots);
-      if (!raiseCore(needed, a.coreCount, writableRoom(a.classTable, *a.coreCount))) return false;
+      if (!a.classRoom.growOrRefuse(needed, a.coreCount)) return false;
       *a.classCount = c;
       Int* r = a.classTable + static_cast<long long>(c - 1) * kClassWords;
       std::memset(r, 0, sizeof(Int) * kClassWords);
@@ -263,8 +261,9 @@ void ODBCLASS1(void* buffer, Int* classTable, const Int* sectionMap, Int* elemen
                const Int* namesPerElement, const Int* connectorFlag, const Int* /*analysisDatabase*/,
                Int* arraySize) {
   guarded([&] {
-    classifyElements({buffer, classTable, *sectionMap, elementTable, classCount, coreCount, connectorTable,
-                      connectorBuffer, connectorNames, *namesPerElement, *connectorFlag, arraySize});
+    classifyElements({buffer, classTable, zmx::units::WorkRoom(classTable, *coreCount), *sectionMap, elementTable,
+                      classCount, coreCount, connectorTable, connectorBuffer, connectorNames, *namesPerElement,
+                      *connectorFlag, arraySize});
   });
 }
 
@@ -334,7 +333,7 @@ void loadStoredCounts(void* work, long long b, long long room) {
   std::memcpy(&count, at, sizeof count);
   if (count < 1 || count > static_cast<Int>(rec::words<CGM_t>())) return;
   if (count > room) {
-    memoryFailure();
+    zmx::units::reportMemoryFailure();
     return;
   }
   ACOPIE(at, &count);
@@ -353,8 +352,9 @@ struct Block {
 extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, const Real* rotation,
                                      const Real* translation, void* work, Int* coreCount, const char* fileName,
                                      Int fileNameLength) {
-  // The room that may be written; DBCORE raises the core count within it as the regions need.
-  const long long capacity = writableRoom(work, *coreCount);
+  // The room that may be written, found once; DBCORE raises the core count as the regions need.
+  const zmx::units::WorkRoom room(work, *coreCount);
+  const long long capacity = room.units();
   *handle = 0;
   if (capacity >= 1) rec::setSlotI(work, 1, 0);
   const Int nodeDatabase = ADB_GETNDB(analysisDatabase);
@@ -363,7 +363,7 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
   const Int saved = std::clamp<Int>(rec::i(CGM, kCgmCount), 0, static_cast<Int>(rec::words<CGM_t>()));
   const long long b = (saved - 1) / 2 + 2;
   if (b - 1 > capacity) {
-    memoryFailure();
+    zmx::units::reportMemoryFailure();
     return;
   }
   std::memcpy(work, CGM.w, sizeof(Int) * static_cast<std::size_t>(saved));
@@ -398,7 +398,7 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
   const Int sectionList = rec::i(CSLEF, kSectionList);
   const Int sectionLength = sectionList != 0 ? DBSLLENGTH(&sectionList) : 0;
   if (classTable + std::max<Int>(sectionLength, 0) - 1 > capacity) {
-    memoryFailure();
+    zmx::units::reportMemoryFailure();
     fail();
     return;
   }
@@ -424,7 +424,8 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
   Int classRoom = classRoomGiven;
   bool classified = false;
   guarded([&] {
-    classified = classifyElements({slotAt(work, recordBuffer), reinterpret_cast<Int*>(slotAt(work, classTable)), map,
+    classified = classifyElements({slotAt(work, recordBuffer), reinterpret_cast<Int*>(slotAt(work, classTable)),
+                                   room.after(classTable - 1), map,
                                    reinterpret_cast<Int*>(slotAt(work, elementTable)), &classes, &classRoom,
                                    reinterpret_cast<Int*>(slotAt(work, connectorTable)), slotAt(work, connectorRecords),
                                    slotAt(work, connectorNames), static_cast<Int>(namesPer), rec::i(CMATYP, 32),
@@ -464,7 +465,7 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
   const long long labels = refs + kReferenceSlots * static_cast<long long>(referenceCount);
   const long long hourglass = labels + slotsForIntegers(nodes);
   if (hourglass - 1 > capacity) {
-    memoryFailure();
+    zmx::units::reportMemoryFailure();
     fail();
     return;
   }
@@ -478,7 +479,7 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
   const long long partBuffer = hourglass + hourglassCount;
   const long long elementSetSlots = elementSetBufferSlots();
   if (partBuffer + elementSetSlots - 1 > capacity) {
-    memoryFailure();
+    zmx::units::reportMemoryFailure();
     fail();
     return;
   }
@@ -508,13 +509,15 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
                                         {0, kBcRowSlots}}};
   long long resultEnd = 13;
   for (const Block& block : blocks) resultEnd += block.slots;
-  if (std::max(rest - 1 + driverWorkSlots(), resultEnd) > capacity) {
-    memoryFailure();
+  if (!room.growOrRefuse(rest - 1, coreCount)) {
     fail();
     return;
   }
-  Int reach = static_cast<Int>(rest - 1);
-  DBCORE(&reach, coreCount);
+  if (std::max(rest - 1 + driverWorkSlots(), resultEnd) > capacity) {
+    zmx::units::reportMemoryFailure();
+    fail();
+    return;
+  }
   rec::i(CNODE, 6) = static_cast<Int>(bcTable);
 
   const Int m13 = static_cast<Int>(capacity - rest + 1);

@@ -54,21 +54,6 @@ void decodeName(const void* code, char field[80], Int op) {
   if (op >= 0) DBLABEL(&op, field, 80);
 }
 
-long long writableRoom(const void* p, long long given, int perSlot) {
-  const long long known = eqc::knownRoom(p);
-  return known >= 0 ? known * perSlot : given;
-}
-
-bool raiseCore(long long needed, Int* coreCount, long long writable) {
-  if (needed > writable || needed > std::numeric_limits<Int>::max()) {
-    report(-3, "MEMORY FAILURE.");
-    return false;
-  }
-  const Int n = static_cast<Int>(needed);
-  DBCORE(&n, coreCount);
-  return true;
-}
-
 void systemError(const char* routine) { report(-3, (std::string("SYSTEM ERROR IN ") + routine).c_str()); }
 
 void classTypeName(const Int* typeRecord, char name[8]) {

@@ -14,6 +14,7 @@
 #include "runtime/fortran_types.h"
 #include "runtime/record.h"
 #include "siblings/eqc/records.h"
+#include "storage/db_units/work_room.h"
 #include "zmx/odb/writer.h"
 
 namespace zmx::odb {
@@ -188,15 +189,6 @@ template <class Visit>
 void walkRecords(Int first, Int end, void* buffer, long long capacity, const char* limitText, const char* routine,
                  Visit&& visit);
 
-// Units that may be written from p on, perSlot of them to an 8-byte slot: to the end of its block
-// when the array lies in the address space, else `given`, what the caller says it holds (such an
-// array cannot grow).
-long long writableRoom(const void* p, long long given, int perSlot = 1);
-// Raises the core count to `needed` through DBCORE, which books the memory and reports when it
-// cannot. A need beyond what may be written is refused before DBCORE is asked ("MEMORY FAILURE."
-// at level -3, nothing booked); false then.
-bool raiseCore(long long needed, Int* coreCount, long long writable);
-
 // Reports a system error at level -3: "SYSTEM ERROR IN " and the routine.
 void systemError(const char* routine);
 // Reports a text at a level through KVXERR, with up to two integers and one string.
@@ -213,7 +205,7 @@ bool guarded(Body&& body) noexcept {
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
   }
-  report(-3, "MEMORY FAILURE.");
+  units::reportMemoryFailure();
   return false;
 }
 

@@ -8,10 +8,9 @@
 #include <cstring>
 #include <limits>
 
-#include "siblings/eqc/bounded_reads.h"
+#include "storage/db_units/work_room.h"
 #include "zmx/geometry/bspline.h"
 #include "zmx/numerics/sorting.h"
-#include "zmx/storage/db_units.h"
 
 namespace {
 
@@ -20,22 +19,19 @@ constexpr Real kNone = 1e36;
 constexpr Real kFlat = 2.22e-16;
 
 // Sort keys and candidate numbers, in the caller's work array. DBCORE is asked for the room
-// whenever the caller's size is smaller; after a raise the host has made room for the array to
-// grow. An array that lies in a block of the address space known to be shorter than the need is
-// never written: the keys then go to scratch of the routine's own, kept from call to call (the
-// searches run one at a time).
+// whenever the caller's size is smaller. Only the search reads the keys, so where the array
+// cannot hold them they go to scratch of the routine's own, kept from call to call (the searches
+// run one at a time).
 class Ranking {
  public:
   // false when no storage could be had (DBCORE has then reported the memory failure).
   bool prepare(Real* work, Int* size, Int count, long long need) {
+    using zmx::units::Growth;
     count_ = count;
-    if (need > std::numeric_limits<Int>::max()) return false;
-    const Int held = *size;
-    Int words = static_cast<Int>(need);
-    DBCORE(&words, size);
-    if (need > held && *size == held) return false;
-    const long long room = eqc::knownRoom(work);
-    if (room < 0 || room >= need) {
+    const zmx::units::WorkRoom room(work, *size);
+    const Growth growth = room.grow(need, size);
+    if (growth == Growth::kFailed) return false;
+    if (growth == Growth::kInArray) {
       keys_ = work;
       return true;
     }

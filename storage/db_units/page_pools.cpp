@@ -13,6 +13,7 @@
 #include "siblings/eqc/eqc_units.h"
 #include "siblings/eqc/records.h"
 #include "storage/db_units/paged_units.h"
+#include "storage/db_units/work_room.h"
 #include "zmx/storage.h"
 
 namespace {
@@ -349,7 +350,7 @@ Int DBCORE(const Int* n, Int* limit) {
   // A limit or tally past the largest 32-bit count cannot be booked: nothing is raised.
   const auto fits = [&](Int word) { return static_cast<long long>(word) + *n <= INT_MAX; };
   if (!fits(tally) || !fits(*limit) || SHR_DBCORE(n) == 0) {
-    systemError("MEMORY FAILURE.");
+    reportMemoryFailure();
     return tally;
   }
   const Int grow = *n;

@@ -197,28 +197,43 @@ TEST_F(OdbSets, RestartsChooseTheStepRange) {
   }
 }
 
-TEST_F(OdbSets, BoundarySetsGrowAWorkAreaOfKnownRoomThroughDbcore) {
+TEST_F(OdbSets, BoundarySetsGrowTheWorkSizeThroughDbcoreAndWriteOnlyWithinTheRoom) {
   poreOnOneBatchNode(builder);
   builder.steps = 1;
   const auto* db = write();
   ASSERT_NE(db, nullptr);
   const Int handle = dm2_testing::outputDatabases().back();
-  const std::size_t before = db->sets.size();
-  // One set of one node, one pair: 1 x 2 + 3 + 2 integers, asked of a work area said to hold 4.
+  // One set of the one node, one pair: 1 x 2 + 3 + 2 = 7 integers. With a size of 1 the pair
+  // list is full at once and DBCORE is first asked for the size and the node count (2) more.
   Int bufferSlots = 0;
   for (int w = 40; w <= 54; ++w) bufferSlots = std::max(bufferSlots, rec::i(CGM, w));
   std::vector<double> record(static_cast<std::size_t>(bufferSlots));
   std::vector<Int> flags(static_cast<std::size_t>(rec::i(CBCODB, 5)));
-  zmxtest::MappedArray work(8);
-  const Int part = 1, trace = 0, size = 4, nodeDatabase = dm2_testing::nodeDatabase();
-  const Int tally = rec::i(CSIZE, zmx::units::kCoreGrowth);
-  ODBBCSETSSUPER(record.data(), reinterpret_cast<Int*>(work.data()), nullptr, nullptr, flags.data(), &part, &trace,
-                 &handle, &size, &nodeDatabase);
-  ASSERT_EQ(db->sets.size(), before + 1);
-  EXPECT_EQ(db->sets.back().members, (std::vector<Int>{5}));
-  EXPECT_EQ(rec::i(CSIZE, zmx::units::kCoreGrowth) - tally, 7);
-  EXPECT_TRUE(work.guardsKept());
-  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  const Int part = 1, trace = 0, nodeDatabase = dm2_testing::nodeDatabase();
+  auto run = [&](Int* work, Int size) {
+    eqc_testing::clearMessages();
+    const Int tally = rec::i(CSIZE, zmx::units::kCoreGrowth);
+    const std::size_t before = db->sets.size();
+    ODBBCSETSSUPER(record.data(), work, nullptr, nullptr, flags.data(), &part, &trace, &handle, &size, &nodeDatabase);
+    return std::pair{rec::i(CSIZE, zmx::units::kCoreGrowth) - tally, db->sets.size() - before};
+  };
+  for (const Int size : {4, 1}) {
+    zmxtest::MappedArray work(8);  // 16 integers
+    const auto [booked, sets] = run(reinterpret_cast<Int*>(work.data()), size);
+    EXPECT_EQ(booked, size == 4 ? 7 : 2 + 7) << size;
+    ASSERT_EQ(sets, 1u) << size;
+    EXPECT_EQ(db->sets.back().members, (std::vector<Int>{5}));
+    EXPECT_TRUE(work.guardsKept());
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  }
+  // A heap array of the 4 integers passed: DBCORE books the need as asked, the array is not
+  // written past its 4 integers and no set is written.
+  std::vector<Int> heap(4, -1);
+  const auto [booked, sets] = run(heap.data(), 4);
+  EXPECT_EQ(booked, 7);
+  EXPECT_EQ(sets, 0u);
+  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+  EXPECT_EQ(heap, std::vector<Int>(4, -1));
 }
 
 TEST_F(OdbSets, ElementAndNodeSetsKeepTheMembersOfEachPart) {

@@ -98,7 +98,8 @@ TEST_F(NodeReferences, ARigidSurfaceKnownFromItsNodeAndItsSurfaceIsWrittenOnce) 
 
 TEST_F(NodeReferences, AWorkArrayOfAnySizeIsNeverWrittenPast) {
   // Every core count below the one the model needs fails whole: reported, no file, the core
-  // count kept; the array, exactly that large, is never written past.
+  // count changed only by what DBCORE was asked; the array, exactly that large, is never written
+  // past.
   rigidSurfaceKnownTwice(builder);
   const Int adb = builder.build();
   const Real g[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, t[3] = {0, 0, 0};
@@ -115,7 +116,7 @@ TEST_F(NodeReferences, AWorkArrayOfAnySizeIsNeverWrittenPast) {
       EXPECT_LE(given, core);
       break;
     }
-    ASSERT_EQ(given, core);
+    ASSERT_GE(given, core);
     ASSERT_EQ(rec::slotI(work.data(), 1), 0) << core;
     ASSERT_TRUE(eqc_testing::printed("MEMORY FAILURE.")) << core;
     ASSERT_TRUE(dm2_testing::outputDatabases().empty()) << core;
