@@ -18,6 +18,7 @@
 #include "runtime/record.h"
 #include "siblings/dm2/dm2_adb.h"
 #include "siblings/eqc/eqc_messages.h"
+#include "storage/db_units/work_room.h"
 #include "zmx/contact/search.h"
 #include "zmx/storage/db_units.h"
 #include "zmx/storage/sets.h"
@@ -73,29 +74,23 @@ class TemporaryArea : public WorkArea {
 
 class BlockArea : public WorkArea {
  public:
-  BlockArea(Real* block, Int* capacity) : capacity_(capacity) { slots = block; }
+  BlockArea(Real* block, Int* capacity) : capacity_(capacity), room_(block, *capacity) { slots = block; }
   // The block itself is the work area. Whenever it must reach a length, DBCORE is asked for that
-  // length against the capacity, and raises the capacity when it can (a failure it reports
-  // itself). A block whose room is known is never written past that room.
+  // length against the capacity; the block is written only within its room.
   bool reserve(long long required, long long) override {
     if (required > size) {
-      refused = true;
-      if (required > 2147483647LL) return false;
-      const Int words = static_cast<Int>(required);
-      DBCORE(&words, capacity_);
-      reported = required > *capacity_;
-      const long long room = zmx::contact::knownBytes(slots);
-      if (reported || (room >= 0 && required > room / static_cast<long long>(sizeof(Real)))) return false;
-      refused = false;
+      refused = !room_.growOrRefuse(required, capacity_);
+      if (refused) return false;
       size = required;
     }
     return true;
   }
-  bool refused = false;   // the memory could not be had
-  bool reported = false;  // DBCORE has reported it
+  long long room() const { return room_.units(); }
+  bool refused = false;  // the memory could not be had (reported)
 
  private:
   Int* capacity_;
+  zmx::units::WorkRoom room_;
 };
 
 struct Box {
@@ -441,14 +436,14 @@ void SHR_CREATESRCHDBDEFVSRIGID(const Int* n, const Int* facets, const Int* face
                                 const Real* coords, const Int* d, Real* blockReals, Int* blockInts, Int* capacity,
                                 const Real* margin) {
   (void)blockInts;
+  BlockArea area(blockReals, capacity);
   const auto emptyHeader = [&] {
-    if (*capacity < kHeaderWords) return;
+    if (area.room() < kHeaderWords) return;
     const Int header[4] = {kHeaderWords, kNodeWords, 0, kHeaderWords + 1};
     for (int k = 0; k < 4; ++k) rec::setSlotI(blockReals, k + 1, header[k]);
   };
   if (*n <= 0) return emptyHeader();
   const int dim = *d == 2 ? 2 : 3;
-  BlockArea area(blockReals, capacity);
   Build build(area, kHeaderWords, *n);
   const long long start = kHeaderWords + static_cast<long long>(kFacetWords) * *n + 11 + *n;
   bool ok = area.reserve(start, start) &&
@@ -456,11 +451,7 @@ void SHR_CREATESRCHDBDEFVSRIGID(const Int* n, const Int* facets, const Int* face
   const long long finishedAt = build.freePosition;
   ok = ok && area.reserve(finishedAt + static_cast<long long>(kNodeWords) * build.nodes, 0);
   if (!ok) {
-    if (area.refused) {
-      if (!area.reported) zmx::geometry::report(zmx::geometry::kSystemError, "MEMORY FAILURE.");
-    } else {
-      reportFailure();
-    }
+    if (!area.refused) reportFailure();
     return emptyHeader();
   }
   finish(area, build, area, finishedAt);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string_view>
+#include <vector>
 
 #include "runtime/record.h"
 #include "siblings/eqc/eqc_arrays.h"
@@ -13,6 +14,7 @@
 #include "siblings/eqc/import_services.h"
 #include "siblings/eqc/records.h"
 #include "siblings/eqc/slide_line_codes.h"
+#include "storage/db_units/work_room.h"
 #include "zmx/contact/slide_surfaces.h"
 #include "zmx/storage/db_units.h"
 
@@ -47,13 +49,6 @@ void reportShortfall(Int length, Int capacity) {
   report(kShortfall, static_cast<Int>(std::min<long long>(shortfall, 2147483647LL)));
 }
 
-// Slots the buffer may receive: its known room where it lies in the address space, else the
-// limit its caller works to (the capacity, or what DBCORE has raised it to).
-long long roomOf(const void* buffer, long long limit) {
-  const long long known = eqc::knownRoom(buffer);
-  return known >= 0 ? known : limit;
-}
-
 // A record names a surface only when it is long enough to hold its type and name slots.
 bool namesSurface(const void* record, Int length, const char* code) {
   constexpr Int kNameSlots = 3;
@@ -72,6 +67,7 @@ void ASURFREC(const char* NAME, Int NAMELEN, Int* ADDRESS, void* BUFFER, const I
   ACODCE(NAME, NAMELEN, code, &kCodeBytes);
   const long long end = rec::i(CSLV, eqc_records::kSlaveSurfaceEnd);
   long long address = rec::i(CSLV, eqc_records::kSlaveSurfaceFirst);
+  const zmx::units::WorkRoom room(BUFFER, *CAPACITY);
   for (long long visited = 0; address < end; ++visited) {
     Int at = static_cast<Int>(address);
     const Int length = DBSLLENGTH(&at);
@@ -80,22 +76,20 @@ void ASURFREC(const char* NAME, Int NAMELEN, Int* ADDRESS, void* BUFFER, const I
       return;
     }
     // The implicit program grows its memory to the record's length; the pre-processor reports
-    // the shortfall. Either way the search goes on; a record beyond the buffer's room is not read.
-    long long limit = *CAPACITY;
-    bool reported = false;
+    // the shortfall. Either way the search goes on.
     const Int kind = rec::i(CPROG, eqc_records::kProgramKind);
     if (kind == kImplicit) {
       Int raised = *CAPACITY;
-      DBCORE(&length, &raised);
-      reported = raised < length;  // DBCORE has reported the failure
-      limit = raised;
+      room.grow(length, &raised);
     } else if (kind == kPreProcessor && length > *CAPACITY) {
       reportShortfall(length, *CAPACITY);
-      reported = true;
     }
-    const long long room = roomOf(BUFFER, limit);
-    const bool read = !(reported && length > room) && eqc::readSlideLineRecord(at, BUFFER, room);
-    if (read && namesSurface(BUFFER, length, code)) {
+    // Only the search reads the records: one beyond the buffer's room goes to storage of its own.
+    std::vector<Real> own;
+    const bool inBuffer = room.holds(length);
+    const bool read =
+        inBuffer ? eqc::readSlideLineRecord(at, BUFFER, room.units()) : eqc::readSlideLineRecord(at, own);
+    if (read && namesSurface(inBuffer ? BUFFER : own.data(), length, code)) {
       *ADDRESS = at;
       return;
     }

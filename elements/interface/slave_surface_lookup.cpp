@@ -13,6 +13,8 @@
 #include "siblings/eqc/eqc_messages.h"
 #include "siblings/eqc/import_services.h"
 #include "siblings/eqc/records.h"
+#include "siblings/eqc/slide_line_codes.h"
+#include "storage/db_units/work_room.h"
 #include "zmx/contact/slide_surfaces.h"
 #include "zmx/elements/interface.h"
 #include "zmx/numerics/sorting.h"
@@ -25,11 +27,11 @@ using namespace zmx_interface;
 enum class Lookup { kMissingRecord, kNoSurface, kDone };
 
 // Finds the surface entry named by the element record's slot 3 and the node in its sorted node
-// list: the node's value goes into info slot 1; a node not listed is reported under -3006. The
-// record ASURFREC found lies whole in the buffer (it reads one only where it fits, the core raised
-// as far as the record needs); it is read within its own length and, where the buffer lies in the
-// address space, its block. An entry, a step or a node list that would run past that ends the
-// walk as if nothing matched (reported at level -3).
+// list: the node's value goes into info slot 1; a node not listed is reported under -3006.
+// ASURFREC leaves the record it found in the buffer where it fits the buffer's room (to the end
+// of its block in the address space, else the capacity); a longer one is read here into storage
+// of its own. The record is read within its own length and that room. An entry, a step or a
+// node list that would run past that ends the walk as if nothing matched (reported at level -3).
 Lookup lookUpNode(const void* record, void* info, const Int* capacity, Int node, const char* systemText) {
   Int address = 0;
   ASURFREC(" INFOSLV", 8, &address, info, capacity);
@@ -37,32 +39,37 @@ Lookup lookUpNode(const void* record, void* info, const Int* capacity, Int node,
     zmx_elements::message(-2, systemText, 0);
     return Lookup::kMissingRecord;
   }
-  const long long room = eqc::knownRoom(info);
-  const long long length = room >= 0 ? std::min<long long>(rec::slotI(info, 1), room) : rec::slotI(info, 1);
+  const zmx::units::WorkRoom room(info, *capacity);
+  std::vector<Real> own;
+  const bool inBuffer = room.holds(DBSLLENGTH(&address));
+  if (!inBuffer) eqc::readSlideLineRecord(address, own);
+  const void* surfaces = inBuffer ? info : own.data();
+  const long long length = inBuffer ? std::min<long long>(rec::slotI(info, 1), room.units())
+                                    : static_cast<long long>(own.size());
   auto damaged = [&] {
     zmx_elements::message(-3, systemText, 0);
     return Lookup::kNoSurface;
   };
   constexpr long long kFirstEntry = 6;
   if (!rec::spanInside(1, kFirstEntry - 1, length)) return damaged();
-  const Int entries = rec::slotI(info, 4);
-  const long long offset = rec::slotI(info, 5);
+  const Int entries = rec::slotI(surfaces, 4);
+  const long long offset = rec::slotI(surfaces, 5);
   const char* wanted = static_cast<const char*>(record) + 8 * 2;
   long long s = kFirstEntry;
   for (Int k = 1; k <= entries; ++k) {
     if (!rec::spanInside(s, 2, length)) return damaged();
-    const char* name = static_cast<const char*>(info) + 8 * (s);
+    const char* name = static_cast<const char*>(surfaces) + 8 * (s);
     if (BCU_ACOMP(name, 8, wanted, 8) == 0) {
       // The node count sits in slot o + s - 1, the node numbers take n 4-byte words from slot
       // o + s and the values end at slot o + s + 3n - 1.
       if (!rec::spanInside(offset + s - 1, 1, length)) return damaged();
-      const Int n = rec::slotI(info, offset + s - 1);
+      const Int n = rec::slotI(surfaces, offset + s - 1);
       if (n < 0 || !rec::spanInside(offset + s, 3LL * n, length)) return damaged();
-      const Int* nodes = reinterpret_cast<const Int*>(static_cast<const char*>(info) + 8 * (offset + s - 1));
+      const Int* nodes = reinterpret_cast<const Int*>(static_cast<const char*>(surfaces) + 8 * (offset + s - 1));
       Int position = 1, status = 0;
       HUNTI(nodes, &n, &node, &position, &status);
       if (status == 0 && position >= 1 && position <= n) {
-        rec::setSlotR(info, 1, rec::slotI(info, offset + s + 2 * n + position - 1));
+        rec::setSlotR(info, 1, rec::slotI(surfaces, offset + s + 2 * n + position - 1));
       } else {
         char decoded[8];
         const Int eight = 8;
@@ -76,7 +83,7 @@ Lookup lookUpNode(const void* record, void* info, const Int* capacity, Int node,
       }
       return Lookup::kDone;
     }
-    const Int step = rec::slotI(info, s);
+    const Int step = rec::slotI(surfaces, s);
     if (step < 1) return damaged();
     s += step;
   }

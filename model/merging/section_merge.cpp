@@ -21,6 +21,7 @@
 #include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/records.h"
 #include "siblings/inp/solver_parts.h"
+#include "storage/db_units/work_room.h"
 #include "zmx/model/merging.h"
 #include "zmx/storage.h"
 
@@ -204,21 +205,6 @@ Int* integers(Real* slots) { return reinterpret_cast<Int*>(slots); }
 
 long halfUp(long words) { return (words + 1) / 2; }
 
-// A phase of the driver needs slots of the work array: DBCORE grows the capacity to the need,
-// and the caller's array holds it afterwards. Refused before DBCORE, with nothing written and
-// the capacity unchanged, when the need passes a 32-bit count or the array lies in a block of
-// the address space that is shorter than the need; a failed growth is reported by DBCORE.
-bool reserve(const Real* work, long need, Int* capacity) {
-  const long long room = eqc::knownRoom(work);
-  if (need > INT32_MAX || (room >= 0 && need > room)) {
-    zmx::model::report(zmx::model::kSystemError, "MEMORY FAILURE.");
-    return false;
-  }
-  const Int n = static_cast<Int>(need);
-  DBCORE(&n, capacity);
-  return n <= *capacity;
-}
-
 Int elementTypeCode(Int handle) {
   const Int typeOperation = 2;
   Int words = 0;
@@ -331,13 +317,15 @@ void MERGESECTION1(const Int* database, Int* result, Real* work, const Int* n, c
   const long materialWords = std::max<long>(static_cast<long>(materialEnd) - materialFirst, 0);
   const long sectionWords = std::max<long>(static_cast<long>(sectionEnd) - sectionFirst, 0);
   const long listSlots = 2 * sections, mapSlots = halfUp(materialWords);
-  if (!reserve(work, listSlots + mapSlots + materialWords, capacity)) return;
+  // Each phase grows the work array through DBCORE and is refused beyond the array's room.
+  const zmx::units::WorkRoom room(work, *capacity);
+  if (!room.growOrRefuse(listSlots + mapSlots + materialWords, capacity)) return;
   Int* sectionList = integers(work);
   Int* mapm = integers(work + listSlots);
   Real* mirror = work + listSlots + mapSlots;
   MERGEMATERIAL(mapm, mirror, &materialFirst, &materialEnd);
   const long sectionMapSlots = halfUp(sectionWords);
-  if (!reserve(work, listSlots + mapSlots + sectionWords + 2 * sectionMapSlots, capacity)) return;
+  if (!room.growOrRefuse(listSlots + mapSlots + sectionWords + 2 * sectionMapSlots, capacity)) return;
   Int* partMap = integers(mirror + sectionWords);
   Int* flagMap = integers(mirror + sectionWords + sectionMapSlots);
   // The table's first word is not an element's entry: MERGESECTION takes it from its second word on.

@@ -9,9 +9,11 @@ extern "C" {
 
 // Address of the slave-surface record (type 30) whose coded name (slot 3) is NAME's first 8
 // characters, blank-padded; 0 when none. BUFFER (CAPACITY 8-byte slots) receives each record
-// read on the way. A record longer than the buffer is not read: it is reported (pre-processor:
-// by how many words the memory must grow; other programs: "MEMORY FAILURE.") and the walk goes
-// on after it. A record whose length word is below 1 ends the walk with a system error.
+// read on the way. For a record longer than CAPACITY the implicit program asks DBCORE for its
+// length and the pre-processor reports by how many words the memory must grow; a record beyond
+// the buffer's room (to the end of its block in the address space, else CAPACITY) is read into
+// storage of the library's own and compared there. A record whose length word is below 1 ends
+// the walk with a system error.
 ZMX_EXPORT void ASURFREC(const char* NAME, Int NAMELEN, Int* ADDRESS, void* BUFFER, const Int* CAPACITY);
 
 // Looks NODE up in LIST(OFFSET+1 .. OFFSET+N). FOUND = 1 when listed (else 0); at its first

@@ -9,8 +9,10 @@
 extern "C" {
 // Numbers materials (CSLV words 2 to 3) and sections (CSLV word 5 to CSLEF word 49). RESULT is
 // N x 2: each section's address and number, in address order. WORK holds the section list, the
-// material map and a mirror of the records; CAPACITY is its length in 8-byte slots. A need beyond
-// CAPACITY is reported ("MEMORY FAILURE.") and nothing is written. The element list record holds
+// material map and a mirror of the records; CAPACITY is its length in 8-byte slots, which DBCORE
+// raises to each phase's need. A need beyond the array's room (to the end of its block in the
+// address space, else CAPACITY as passed) is reported ("MEMORY FAILURE.") and the routine returns
+// without writing that phase. The element list record holds
 // its entry count in slot 2 and entries from slot 6, two slots apart; the part-number table is
 // read from its second word on.
 ZMX_EXPORT void MERGESECTION1(const Int* database, Int* result, Real* work, const Int* n, const Real* elementList,

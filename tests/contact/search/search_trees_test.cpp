@@ -211,27 +211,33 @@ TEST_F(SearchTrees, RandomMeshesKeepTheInvariantsAndBothQueriesMatchBruteForce) 
     for (int r = 1; r <= count; ++r) peak += 11 + under[r];
     if (n == 300) {
       // The block grows through DBCORE: a capacity one short is raised by the length asked for,
-      // and the tree is built alike; a block whose room is known to be one short is refused.
-      std::vector<double> exact(peak + 8, 7.0), grown(peak + 8, 7.0);
+      // and the tree is built alike in a block whose room holds the peak. A block known to be one
+      // short, or a heap array of exactly the capacity passed, is refused after DBCORE is asked.
+      std::vector<double> exact(peak + 8, 7.0);
       int capacity = static_cast<int>(peak), less = static_cast<int>(peak - 1);
       buildRigid(m, margin, exact.data(), &capacity);
       EXPECT_EQ(capacity, peak);
       EXPECT_EQ(rec::slotI(exact.data(), 3), count);
       eqc_testing::clearMessages();
       const Int tally = rec::i(CSIZE, zmx::units::kCoreGrowth);
+      zmxtest::MappedArray grown(static_cast<std::size_t>(peak));
       buildRigid(m, margin, grown.data(), &less);
       EXPECT_EQ(less, 2 * peak - 1);
       EXPECT_EQ(rec::i(CSIZE, zmx::units::kCoreGrowth), tally + peak);
       EXPECT_TRUE(eqc_testing::messages().empty());
       const long long finished = 4 + 10LL * count;
-      EXPECT_TRUE(std::equal(grown.begin(), grown.begin() + finished, exact.begin()));
+      EXPECT_TRUE(std::equal(grown.data(), grown.data() + finished, exact.begin()));
       zmxtest::MappedArray small(static_cast<std::size_t>(peak - 1));
-      less = static_cast<int>(peak - 1);
-      buildRigid(m, margin, small.data(), &less);
-      EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
-      EXPECT_EQ(eqc_testing::messages().size(), 1u);
-      EXPECT_EQ(rec::slotI(small.data(), 1), 4);
-      EXPECT_EQ(rec::slotI(small.data(), 3), 0);
+      std::vector<double> heap(static_cast<std::size_t>(peak - 1), 7.0);
+      for (double* refused : {small.data(), heap.data()}) {
+        eqc_testing::clearMessages();
+        less = static_cast<int>(peak - 1);
+        buildRigid(m, margin, refused, &less);
+        EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+        EXPECT_EQ(eqc_testing::messages().size(), 1u);
+        EXPECT_EQ(rec::slotI(refused, 1), 4);
+        EXPECT_EQ(rec::slotI(refused, 3), 0);
+      }
       EXPECT_TRUE(small.guardsKept());
     }
     // The deformable tree of the same mesh answers alike; the build leaves only the tree's two

@@ -152,9 +152,10 @@ TEST_F(Interfaces, SlaveSurfaceValueOfTheNode) {
   EXPECT_EQ(info[0], 4.0);
 }
 
-TEST_F(Interfaces, SlaveSurfaceInfoLongerThanTheCapacityIsReadWhereTheBufferHasRoom) {
-  // A 61-slot record, a capacity of 30 and a buffer whose block holds 80 slots: the core is raised
-  // for the record and the node's value is found past slot 30.
+TEST_F(Interfaces, SlaveSurfaceInfoLongerThanTheCapacityIsFoundWithoutWritingPastTheRoom) {
+  // A 61-slot record and a capacity of 30. A buffer whose block holds 80 slots receives the record
+  // and the node's value is found past slot 30; a heap buffer is written only within its 30 slots
+  // and the value is found all the same.
   const std::vector<Real> X = {0, 0, 1, 0};
   const Int ld = 2, n = 2, type281 = 281, count = 1, on = 1, off = 0, node = 40, small = 30;
   eqc_testing::setSlideLineStore({});
@@ -166,6 +167,12 @@ TEST_F(Interfaces, SlaveSurfaceInfoLongerThanTheCapacityIsReadWhereTheBufferHasR
   EXPECT_EQ(mapped[0], 9.0);
   EXPECT_EQ(eqc_testing::countAtLevel(-2) + eqc_testing::countAtLevel(-3), 0);
   EXPECT_TRUE(mapped.guardsKept());
+  std::vector<double> heap(40, -7.0);
+  LIGSL2(&n, buffer.data(), addresses.data(), &count, &type281, heap.data(), &on, &off, &small, X.data(), &ld,
+         &node);
+  EXPECT_EQ(heap[0], 9.0);
+  EXPECT_EQ(eqc_testing::countAtLevel(-2) + eqc_testing::countAtLevel(-3), 0);
+  EXPECT_EQ(std::vector<double>(heap.begin() + 30, heap.end()), std::vector<double>(10, -7.0));
 }
 
 // The " INFOSLV" record with one word damaged (entry step, offset or node count): every routine

@@ -153,26 +153,35 @@ TEST_F(Merging, SectionsFollowMergedMaterialsAndParts) {
   EXPECT_EQ(result[n], 1);
   EXPECT_EQ(result[n + 1], 2);
   // A capacity below a phase's need is grown through DBCORE, which books the growth in the
-  // tally, and the numbering goes on.
-  std::fill(result.begin(), result.end(), -1);
-  Int small = 10;
-  const Int tally = rec::i(CSIZE, 3);
-  MERGESECTION1(&db, result.data(), work.data(), &n, list.s.data(), scratch.s.data(), part, &small);
-  EXPECT_GT(small, 10);
-  EXPECT_EQ(rec::i(CSIZE, 3) - tally, small - 10);
+  // tally. The array is written only within its room: a block of the address space to its end,
+  // any other array the capacity passed. Beyond it the phase is reported and not written.
+  auto merge = [&](double* array, Int capacityPassed) {
+    std::fill(result.begin(), result.end(), -1);
+    eqc_testing::clearMessages();
+    const Int before = rec::i(CSIZE, 3);
+    Int raised = capacityPassed;
+    MERGESECTION1(&db, result.data(), array, &n, list.s.data(), scratch.s.data(), part, &raised);
+    EXPECT_GT(raised, capacityPassed);
+    EXPECT_EQ(rec::i(CSIZE, 3) - before, raised - capacityPassed);
+  };
+  const Int whole = mem32::map(work.data(), work.size() * sizeof(double), mem32::tag("WORK"));
+  merge(work.data(), 10);
+  mem32::unmap(whole);
   EXPECT_EQ((std::vector<Int>(result.begin() + n, result.end())), (std::vector<Int>{1, 1, 2, 3, 4, 4, 5}));
   EXPECT_FALSE(eqc_testing::printed("MEMORY FAILURE."));
-  // A work array that lies in a block shorter than a phase's need: reported, nothing written,
-  // capacity and tally unchanged.
-  std::fill(result.begin(), result.end(), -1);
+
+  std::vector<double> ten(10, -3.0);  // exactly the capacity passed
+  merge(ten.data(), 10);
+  EXPECT_EQ(ten, std::vector<double>(10, -3.0));
+  EXPECT_EQ(result, std::vector<Int>(2 * n, -1));
+  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+
   const Int block = mem32::map(work.data(), 20 * sizeof(double), mem32::tag("WORK"));
-  small = 10;
-  const Int before = rec::i(CSIZE, 3);
-  MERGESECTION1(&db, result.data(), work.data(), &n, list.s.data(), scratch.s.data(), part, &small);
+  std::fill(work.begin(), work.end(), -3.0);
+  merge(work.data(), 10);
   mem32::unmap(block);
-  EXPECT_EQ(small, 10);
-  EXPECT_EQ(rec::i(CSIZE, 3), before);
-  EXPECT_EQ(result[0], -1);
+  EXPECT_EQ(work[0], -3.0);
+  EXPECT_EQ(result, std::vector<Int>(2 * n, -1));
   EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
 }
 
