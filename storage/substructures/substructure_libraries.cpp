@@ -25,6 +25,7 @@
 #include "siblings/glo/output_database.h"
 #include "siblings/utl/utl.h"
 #include "storage/db_units/paged_units.h"
+#include "storage/db_units/work_room.h"
 #include "zmx/storage.h"
 
 namespace {
@@ -64,15 +65,6 @@ void message(const std::string& text, const std::vector<Int>& integers = {}, con
 }
 
 void messageWithName(const std::string& text, std::string_view name) { message(text, {}, std::string(name)); }
-
-// False, reported as a memory failure, when the caller's array lies in the address space and
-// holds fewer than words 8-byte words.
-bool roomFor(const void* array, Int words) {
-  const long long room = eqc::knownRoom(array);
-  if (room < 0 || room >= words) return true;
-  message("MEMORY FAILURE.");
-  return false;
-}
 
 // ---- names --------------------------------------------------------------------------------
 
@@ -425,12 +417,14 @@ void DBSUPERLIB(const Int* operation, const Int* request, Int* status, Int* prtF
     if (indexWords != nullptr) ACOPEI(indexWords, &words);
   } else {
     setStores(1);
-    // The work array holds the index words only once DBCORE has grown it (a failure is reported
-    // there); an array whose room is known is never written past.
-    DBCORE(&words, limit);
-    if (*limit < words) return;
+    // The index words are handed back in the work array, grown through DBCORE to hold them; a
+    // failed growth, or an array without room for them, is refused. With no array only the
+    // growth stands.
+    const zmx::units::WorkRoom room(indexWords, *limit);
+    if (indexWords == nullptr ? room.grow(words, limit) == zmx::units::Growth::kFailed
+                              : !room.growOrRefuse(words, limit))
+      return;
     if (indexWords != nullptr) {
-      if (!roomFor(indexWords, words)) return;
       std::vector<Real> slots(static_cast<std::size_t>(words));
       ACOPJD(CDSINX.w, slots.data(), &words);
       ACOPY1(slots.data(), indexWords, &words);

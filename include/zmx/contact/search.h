@@ -20,7 +20,9 @@ ZMX_EXPORT void SHR_CREATESRCHDBDEFVSDEF(const Int* n, const Int* facets, const 
 // array (blockReals and blockInts the same storage) of capacity words, which is also its work
 // area; the build needs
 // 4 + 10 n + the sum over tree nodes of (11 + facets under the node) + 10 x nodes words at its
-// peak. Beyond the capacity: "MEMORY FAILURE." at level -3, the empty header 4, 10, 0, 5.
+// peak. The capacity is raised through DBCORE as the build needs; the array is written only
+// within its room (to the end of its block in the address space, else the capacity passed).
+// Beyond it: "MEMORY FAILURE." at level -3, the empty header 4, 10, 0, 5.
 ZMX_EXPORT void SHR_CREATESRCHDBDEFVSRIGID(const Int* n, const Int* facets, const Int* facetLd, const Int* offset,
                                            const Real* coords, const Int* d, Real* blockReals, Int* blockInts,
                                            Int* capacity, const Real* margin);

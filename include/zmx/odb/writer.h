@@ -3,8 +3,10 @@
 // pointer, a text followed by its length, arrays indexed from 1 in the arithmetic.
 //
 // The work array is an array of 8-byte slots (an integer in the low 4 bytes of its slot); its
-// size in slots is the core count, which the library cannot extend. A step that would run past
-// it reports "MEMORY FAILURE." at level -3 and writes nothing.
+// size in slots is the core count, which DBCORE raises as the regions need. The array is written
+// only within its room (to the end of its block in the address space, else the core count as
+// passed); a step that would run past it reports "MEMORY FAILURE." at level -3 and writes
+// nothing.
 #pragma once
 
 #include "zmx/record_types.h"

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/address_space.h"
 #include "runtime/fortran_chars.h"
 #include "runtime/record.h"
 #include "siblings/dm2/dm2_state.h"
@@ -127,6 +128,14 @@ class SubstructureLibrary : public UnitFixture {
     Int status = 1, prtFlag = -7, stateHandle = -1, odbHandle = -1, limit = 0;
     std::vector<Int> indexWords = std::vector<Int>(2 * 140, 0);
     std::string second = padded("WORK", 160), third = padded("SUBSTRUCTURE-ONE", 160), fourth = padded("Z1", 160);
+    // The host keeps its work array in the address space, so the growth DBCORE books reaches it.
+    Int block = mem32::map(indexWords.data(), indexWords.size() * sizeof(Int), mem32::tag("TEST"));
+    Enter() = default;
+    Enter(const Enter&) = delete;
+    Enter& operator=(const Enter&) = delete;
+    ~Enter() {
+      if (block != 0) mem32::unmap(block);
+    }
   };
 
   void enter(Int operation, Int request, const std::string& library, Enter& e, Int row = 0) {
@@ -199,7 +208,8 @@ TEST_F(SubstructureLibrary, ALibraryWrittenInOneSessionIsFoundInTheNext) {
   EXPECT_EQ(inp_testing::partMapCalls(), std::vector<std::string>{"MakeCurrent"});
 }
 
-// The index words go to the caller's work array only after DBCORE has grown it to hold them.
+// The index words go to the caller's work array only after DBCORE has grown it to hold them, and
+// only within the array's room: its block in the address space, else the limit passed.
 TEST_F(SubstructureLibrary, AWorkArrayThatCannotGrowIsNotWritten) {
   generate("LIB", 1, 5);
   restartSession();
@@ -212,8 +222,17 @@ TEST_F(SubstructureLibrary, AWorkArrayThatCannotGrowIsNotWritten) {
   EXPECT_EQ(e.indexWords, std::vector<Int>(2 * 140, 0));
   EXPECT_EQ(e.prtFlag, -7);
 
-  // An index record whose length word is damaged (negative) moves no words.
+  // A heap array of the limit passed: DBCORE books the growth, but the array is not written.
   dm2_testing::setStackLimit(1LL << 40);
+  eqc_testing::clearMessages();
+  mem32::unmap(e.block);
+  e.block = 0;
+  enter(2, 1, "LIB", e);
+  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+  EXPECT_EQ(e.limit, 140);
+  EXPECT_EQ(e.indexWords, std::vector<Int>(2 * 140, 0));
+
+  // An index record whose length word is damaged (negative) moves no words.
   Int address = rec::i(CDSMNX, 1) + 1, status = 0;
   const Int read = 0, write = 1, none = 0;
   DBSUP(&read, &kIndexKind, &address, CDSINX.w, &none, &status);
