@@ -80,6 +80,7 @@ Int directoryEntries(const void* directory, Int length) {
   return entries;
 }
 
+// The element's user label (ELEMACCESS operation 0).
 Int elementLabel(Int element) {
   const Int op0 = 0;
   Int label = 0;
@@ -87,15 +88,14 @@ Int elementLabel(Int element) {
   return label;
 }
 
-// The element's type record, or null when the database gives none.
+}  // namespace
+
 const Int* typeRecordOf(Int element) {
   const Int op2 = 2;
   Int length = 0;
   const Int word = ELEMACCESS(&op2, &element, &length);
   return length > 0 ? mem32::at<Int>(word, static_cast<std::size_t>(length), dm2::kDataTag) : nullptr;
 }
-
-}  // namespace
 
 }  // namespace zmx::odb
 
