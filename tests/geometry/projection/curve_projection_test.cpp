@@ -106,6 +106,26 @@ TEST_F(CurveProjection, StraightSegmentsInClosedFormWithTheRecord) {
   EXPECT_EQ(f.found, kFalse);
   EXPECT_EQ(rec::slotI(CDISTTOCURVE.w, 33), 1);
   EXPECT_GT(recordReal(9), 1.0);
+  // A foot the filter dropped (count 0) still leaves its point and the unit tangent in the record,
+  // and no distance.
+  {
+    for (int k = 12; k <= 23; ++k) rec::setR(CDISTTOCURVE, 2 * k - 1, 99.0);
+    const Y segment = {0, 0, 0, 2, 0, 0, 0, 0, 0};
+    const std::array<double, 3> beyond = {3, 1, 0};
+    const double parameters[3] = {1.5, 9, 9}, tolerance = 0.01, angles[2] = {0, 0};
+    const int none = 0;
+    const Logical yes = kTrue, no = kFalse;
+    double distance = 7, lengthTolerance = 0;
+    GETPERPDISTTOCURVE(segment.data(), beyond.data(), parameters, &none, &distance, &tolerance, &lengthTolerance,
+                       &yes, &no, &no, angles);
+    const double wantFoot[3] = {3, 0, 0}, wantTangent[3] = {1, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_DOUBLE_EQ(recordReal(12 + i), wantFoot[i]) << i;
+      EXPECT_DOUBLE_EQ(recordReal(21 + i), wantTangent[i]) << i;
+    }
+    EXPECT_EQ(distance, 7.0);
+    EXPECT_DOUBLE_EQ(lengthTolerance, 0.02);
+  }
   // Two dimensions: the sign tells the side (positive to the right of node 1 -> node 2).
   const Y flat = {0, 0, 0, 2, 0, 0, 0, 0, 0};
   EXPECT_DOUBLE_EQ(feet(flat, {1, -1, 5}, true, true, false).distances[0], 1.0);
