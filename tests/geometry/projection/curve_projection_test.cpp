@@ -305,6 +305,17 @@ TEST_F(CurveProjection, EdgeParametersLandAtTheirFractionOfEveryEdge) {
   EXPECT_EQ(std::vector<double>(from1.begin(), from1.end()), std::vector<double>({-1.0, 0.2, 0.0}));
   EXPECT_DOUBLE_EQ(from3[0], 0.6);
   EXPECT_DOUBLE_EQ(from3[1], 0.7);
+
+  // A first end that is not a corner: reported, and reported again when the other end is not one
+  // either; the point stays at (0, 0) on no sub-facet.
+  for (const auto& [other, reports] : {std::pair{2, 1}, {899, 2}}) {
+    for (const bool sub : {false, true}) {
+      eqc_testing::clearMessages();
+      const auto stray = params(record(sub ? 6 : 4), 900, other, 0.3, sub);
+      EXPECT_EQ(eqc_testing::countAtLevel(-3), reports) << other << sub;
+      EXPECT_EQ(std::vector<double>(stray.begin(), stray.end()), std::vector<double>({0.0, 0.0, 0.0}));
+    }
+  }
 }
 
 }  // namespace
