@@ -363,6 +363,7 @@ TEST_F(Shells, EverySectionPointRuleGivesTheJacobianAtItsPointAndOthersAreReport
     Int a7 = 0, a15 = 0;
     Real a3[4] = {}, a11[4] = {}, a12[4] = {}, a20[4] = {};
     std::vector<Real> values(9 * 4, 0.0);
+    nodeList.resize(9, 0);
     LSG8(X.data(), &ldim, a3, &zero, &nn, &handle, &a7, values.data(), &four, nodeList.data(), a11, a12, &zero, &zero,
          &a15, &zero, &zero, &zero, &zero, a20);
   };
