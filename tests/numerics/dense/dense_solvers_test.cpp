@@ -393,6 +393,27 @@ TEST_F(DenseSolvers, PivotChoiceAndPermutations) {
 }
 
 TEST_F(DenseSolvers, OrderLimits) {
+  {  // Order 0: the parity and the determinant of an empty matrix are 1; nothing else is touched.
+    const int none = 0, ld = 1;
+    double a[1] = {3}, out[1] = {4}, d = 0;
+    int indx[1] = {-5};
+    using Decompose = void (*)(double*, const int*, const int*, int*, double*);
+    using Invert = void (*)(double*, double*, double*, const int*, const int*);
+    for (Decompose decompose : {ALUDCMP, ALUDCMP1}) {
+      d = 0;
+      decompose(a, &none, &ld, indx, &d);
+      EXPECT_EQ(d, 1);
+    }
+    for (Invert invert : {AINV2, AINV3}) {
+      d = 0;
+      invert(a, out, &d, &none, &ld);
+      EXPECT_EQ(d, 1);
+    }
+    EXPECT_EQ(a[0], 3);
+    EXPECT_EQ(out[0], 4);
+    EXPECT_EQ(indx[0], -5);
+    EXPECT_TRUE(eqc_testing::messages().empty());
+  }
   const int hundred = 100, n101 = 101;
   std::vector<double> id(101 * 101, 0.0), inv(101 * 101);
   for (int i = 0; i < 100; ++i) id[101 * i + i] = 1;
