@@ -479,10 +479,10 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
       startEnd += std::sqrt(l.extent) * 1e-8;
       s.clearance[0] = l.clearance;
     }
-    if (ends) {
-      lastTolerance = std::sqrt(extent) * 1e-8;
-      s.clearance[n - 1] = look(r, s.word[n - 1], r.pair(s.word[n - 1] - 2), point, spread).clearance;
-    }
+    // The last segment walked closes the open end, whether the end marker or the record limit
+    // ends the walk; only before the marker does its window reach further.
+    if (!more) lastTolerance = std::sqrt(extent) * 1e-8;
+    if (ends) s.clearance[n - 1] = look(r, s.word[n - 1], r.pair(s.word[n - 1] - 2), point, spread).clearance;
     const auto firstAt = [&](int k) { return firstStretch && k == 0; };
     const auto lastAt = [&](int k) { return ends && k == n - 1; };
     // The second pass, passing over the segments whose results are all farther than the bound or

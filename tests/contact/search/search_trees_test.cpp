@@ -158,6 +158,21 @@ TEST_F(SearchTrees, HandCheckedBlocks) {
   const Mesh flat = randomMesh(50, rng);
   nodes = rigidTree(flat, 0.1, block.size() < 2000 ? (block.resize(4000), block) : block, 2);
   for (const Node& n : nodes) EXPECT_TRUE(n.box[2] == 0.0 && n.box[5] == 0.0);
+  // A deformable facet of no nodes stands as its first node: a box of that point alone, no
+  // margin, beside a triangle that holds it.
+  Mesh bare;
+  bare.facets = 2;
+  bare.table = {0, 3, 0, 0, 0, 0, 0, 1, 2, 3, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0};
+  bare.coords = {0, 0, 0, 10, 0, 0, 0, 10, 10, 1, 1, 1};
+  const int offset = 0, three = 3;
+  const double margin = 0.5;
+  SHR_CREATESRCHDBDEFVSDEF(&bare.facets, bare.table.data(), &kLd, &offset, bare.coords.data(), &three, &margin);
+  int error = -1;
+  const auto atNode = deformableQuery(0, {1, 1, 1}, 2, &error);
+  EXPECT_EQ(std::set<int>(atNode.begin(), atNode.end()), (std::set<int>{1, 2}));
+  EXPECT_EQ(deformableQuery(0, {0, 0, 0}, 2, &error), std::vector<int>{1});
+  EXPECT_EQ(deformableQuery(0, {1, 1, 1 + 1e-9}, 2, &error), std::vector<int>{1});
+  EXPECT_EQ(error, 0);
   // No facets: the empty header, and nothing found.
   Mesh none;
   nodes = rigidTree(none, 0.0, block);
@@ -378,8 +393,8 @@ TEST_F(SearchTrees, CandidateBoundsNeverExceedTheDistanceAndTheNearestNodeIsFoun
     EXPECT_EQ(dmin, best);
     EXPECT_EQ(nearest, first);
   }
-  // An unset point: nothing.
-  const Point3 unset = {1e36, 0, 0};
+  // A point at 1e36 is unset: nothing.
+  const Point3 unset = {0.7, 0.5, 1e36};
   int count = -1, nearest = -1;
   double dmin = -1;
   FIND_CANDIDATE_FACETS(block.data(), &m.facets, m.table.data(), &kLd, size.data(), &nodes, &offset, unset.data(),
@@ -388,6 +403,45 @@ TEST_F(SearchTrees, CandidateBoundsNeverExceedTheDistanceAndTheNearestNodeIsFoun
   EXPECT_EQ(count, 0);
   EXPECT_EQ(dmin, 1e36);
   EXPECT_EQ(nearest, 0);
+}
+
+// Points 1e18 and more from every box, whose squared gaps pass 1e36: the nearest boxes still give
+// candidates, on the rigid and the deformable tree alike. Three triangles along x make a root and
+// three leaves, all as near as rounding tells from (0.7, 0.5, 1.1e18): all three.
+TEST_F(SearchTrees, FarPointsStillFindTheNearestBoxes) {
+  Mesh row;
+  row.facets = 3;
+  for (int j = 0; j < 3; ++j) {
+    row.table.insert(row.table.end(), {0, 3, 0, 0, 0, 0, 0, 3 * j + 1, 3 * j + 2, 3 * j + 3});
+    const double x = 5.0 * j;
+    row.coords.insert(row.coords.end(), {x, 0, 0, x + 1, 0, 0, x, 1, 0});
+  }
+  std::vector<double> block(400, 0.0);
+  ASSERT_EQ(rigidTree(row, 0.1, block).size(), 4u);
+  const int nodes = 9, offset = 0, three = 3;
+  const std::vector<double> size(3, std::sqrt(2.0));
+  std::vector<double> distance(nodes);
+  std::vector<double> bound(3);
+  std::vector<int> candidates(3);
+  const Point3 far = {0.7, 0.5, 1.1e18};
+  int count = -1, nearest = -1;
+  double dmin = -1;
+  FIND_CANDIDATE_FACETS(block.data(), &row.facets, row.table.data(), &kLd, size.data(), &nodes, &offset, far.data(),
+                        row.coords.data(), &three, distance.data(), bound.data(), candidates.data(), &count, &dmin,
+                        &nearest);
+  ASSERT_EQ(count, 3);
+  EXPECT_EQ(std::set<int>(candidates.begin(), candidates.end()), (std::set<int>{1, 2, 3}));
+  EXPECT_EQ(nearest, 1);
+  const double margin = 0.1;
+  SHR_CREATESRCHDBDEFVSDEF(&row.facets, row.table.data(), &kLd, &offset, row.coords.data(), &three, &margin);
+  int error = -1;
+  EXPECT_EQ(deformableQuery(2, far, 3, &error), rigidQuery(2, block, far));
+  // Farther along every axis and in the plane: never without a facet while the gaps are finite.
+  for (const Point3& p : {Point3{-3e18, 0, 0}, Point3{0, 1e30, 0}, Point3{1e150, -1e150, 1e150}}) {
+    EXPECT_FALSE(rigidQuery(2, block, p).empty());
+    EXPECT_FALSE(rigidQuery(2, block, p, 2).empty());
+    EXPECT_FALSE(deformableQuery(2, p, 3, &error).empty());
+  }
 }
 
 }  // namespace
