@@ -347,6 +347,24 @@ TEST_F(SearchTrees, RefusedBlocksAndMalformedTreesEndCleanly) {
 
 namespace {
 
+// What FIND_CANDIDATE_FACETS gives for a point over the rigid tree in block of mesh m.
+struct CandidateList {
+  std::vector<double> distance, bound;
+  std::vector<int> facets;
+  int count = -1, nearest = -1;
+  double dmin = -1;
+};
+
+CandidateList candidatesOf(const std::vector<double>& block, const Mesh& m, const std::vector<double>& size,
+                           const Point3& p) {
+  const int nodes = static_cast<int>(m.coords.size() / 3), offset = 0, three = 3;
+  CandidateList c{std::vector<double>(nodes), std::vector<double>(m.facets), std::vector<int>(m.facets)};
+  FIND_CANDIDATE_FACETS(block.data(), &m.facets, m.table.data(), &kLd, size.data(), &nodes, &offset, p.data(),
+                        m.coords.data(), &three, c.distance.data(), c.bound.data(), c.facets.data(), &c.count, &c.dmin,
+                        &c.nearest);
+  return c;
+}
+
 TEST_F(SearchTrees, CandidateBoundsNeverExceedTheDistanceAndTheNearestNodeIsFoundFirst) {
   std::mt19937 rng(17);
   std::uniform_real_distribution<double> d(-1, 11);
@@ -361,16 +379,10 @@ TEST_F(SearchTrees, CandidateBoundsNeverExceedTheDistanceAndTheNearestNodeIsFoun
       for (int b = 0; b < 3; ++b)
         size[j] = std::max(size[j], std::hypot(x[3 * a] - x[3 * b], x[3 * a + 1] - x[3 * b + 1], x[3 * a + 2] - x[3 * b + 2]));
   }
-  const int nodes = static_cast<int>(m.coords.size() / 3), offset = 0, three = 3;
-  std::vector<double> distance(nodes), bound(m.facets);
-  std::vector<int> candidates(m.facets);
   for (int trial = 0; trial < 50; ++trial) {
     const Point3 p = {d(rng), d(rng), d(rng)};
-    int count = -1, nearest = -1;
-    double dmin = -1;
-    FIND_CANDIDATE_FACETS(block.data(), &m.facets, m.table.data(), &kLd, size.data(), &nodes, &offset, p.data(),
-                          m.coords.data(), &three, distance.data(), bound.data(), candidates.data(), &count, &dmin,
-                          &nearest);
+    const CandidateList c = candidatesOf(block, m, size, p);
+    const auto& [distance, bound, candidates, count, nearest, dmin] = c;
     ASSERT_GT(count, 0);
     auto want = rigidQuery(0, block, p);
     if (want.empty()) want = rigidQuery(2, block, p);
@@ -394,15 +406,10 @@ TEST_F(SearchTrees, CandidateBoundsNeverExceedTheDistanceAndTheNearestNodeIsFoun
     EXPECT_EQ(nearest, first);
   }
   // A point at 1e36 is unset: nothing.
-  const Point3 unset = {0.7, 0.5, 1e36};
-  int count = -1, nearest = -1;
-  double dmin = -1;
-  FIND_CANDIDATE_FACETS(block.data(), &m.facets, m.table.data(), &kLd, size.data(), &nodes, &offset, unset.data(),
-                        m.coords.data(), &three, distance.data(), bound.data(), candidates.data(), &count, &dmin,
-                        &nearest);
-  EXPECT_EQ(count, 0);
-  EXPECT_EQ(dmin, 1e36);
-  EXPECT_EQ(nearest, 0);
+  const CandidateList unset = candidatesOf(block, m, size, {0.7, 0.5, 1e36});
+  EXPECT_EQ(unset.count, 0);
+  EXPECT_EQ(unset.dmin, 1e36);
+  EXPECT_EQ(unset.nearest, 0);
 }
 
 // Points 1e18 and more from every box, whose squared gaps pass 1e36: the nearest boxes still give
@@ -418,20 +425,12 @@ TEST_F(SearchTrees, FarPointsStillFindTheNearestBoxes) {
   }
   std::vector<double> block(400, 0.0);
   ASSERT_EQ(rigidTree(row, 0.1, block).size(), 4u);
-  const int nodes = 9, offset = 0, three = 3;
-  const std::vector<double> size(3, std::sqrt(2.0));
-  std::vector<double> distance(nodes);
-  std::vector<double> bound(3);
-  std::vector<int> candidates(3);
   const Point3 far = {0.7, 0.5, 1.1e18};
-  int count = -1, nearest = -1;
-  double dmin = -1;
-  FIND_CANDIDATE_FACETS(block.data(), &row.facets, row.table.data(), &kLd, size.data(), &nodes, &offset, far.data(),
-                        row.coords.data(), &three, distance.data(), bound.data(), candidates.data(), &count, &dmin,
-                        &nearest);
-  ASSERT_EQ(count, 3);
-  EXPECT_EQ(std::set<int>(candidates.begin(), candidates.end()), (std::set<int>{1, 2, 3}));
-  EXPECT_EQ(nearest, 1);
+  const CandidateList c = candidatesOf(block, row, std::vector<double>(3, std::sqrt(2.0)), far);
+  ASSERT_EQ(c.count, 3);
+  EXPECT_EQ(std::set<int>(c.facets.begin(), c.facets.end()), (std::set<int>{1, 2, 3}));
+  EXPECT_EQ(c.nearest, 1);
+  const int offset = 0, three = 3;
   const double margin = 0.1;
   SHR_CREATESRCHDBDEFVSDEF(&row.facets, row.table.data(), &kLd, &offset, row.coords.data(), &three, &margin);
   int error = -1;
