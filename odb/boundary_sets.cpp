@@ -1,9 +1,11 @@
 // Boundary-condition node sets of the output database: one node set per boundary-condition slot
 // in use and step, named after the slot, with the nodes of the batch parts that carry it.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "odb/writer_tables.h"
@@ -144,11 +146,14 @@ void ODBBCWRITE(Int* setArea, const Int* pairs, void* record, const Int* flagTab
   const Int first = rec::i(CSLNS, kBcRecordsFirst), end = rec::i(CSLNS, kBcRecordsEnd);
   const Int nodes = rec::i(CGN, kNodeCount);
 
+  // The sets gather over every taken part entry of the step: entries of one name add to the same
+  // sets, each user number once.
+  for (Int s = 0; s < m; ++s) setArea[static_cast<long long>(s) * width] = 0;
+  std::unordered_set<std::uint64_t> added;  // ordinal in the high word, user number in the low
   for (Int j = 1; j <= parts; ++j) {
     const Int part = takenPart(static_cast<const char*>(static_cast<void*>(partList.data())) + 8 * (4 + 2LL * (j - 1)),
                                *partMode);
     if (part < 0) continue;
-    for (Int s = 0; s < m; ++s) setArea[static_cast<long long>(s) * width] = 0;
     const Int address = listAddress(directory, rec::slotI(partList.data(), 6 + 2LL * (j - 1)), "ODBBCWRITE");
     const Int length = address != 0 ? readRecord(address, record, bufferSlots) : 0;
     for (Int k = 2; k <= length; ++k) {
@@ -172,8 +177,8 @@ void ODBBCWRITE(Int* setArea, const Int* pairs, void* record, const Int* flagTab
         const Int ordinal = flagTable[slots[position - 1] - 1];
         if (ordinal < 1 || ordinal > m) continue;
         Int* set = setArea + static_cast<long long>(ordinal - 1) * width;
-        if (set[0] > 0 && set[set[0]] == user) continue;
-        if (set[0] + 1 >= width) continue;
+        const std::uint64_t member = static_cast<std::uint64_t>(ordinal) << 32 | static_cast<std::uint32_t>(user);
+        if (set[0] + 1 >= width || !added.insert(member).second) continue;
         set[++set[0]] = user;
       }
     }

@@ -32,6 +32,9 @@ bool gatherHourglassValues(void* buffer, long long capacity, Int* count);
 // Number of parts of the element-set directory read into the buffer.
 Int countParts(void* buffer, long long bufferSlots);
 
+// The type record of an element handle (ELEMACCESS operation 2), or null when it has none.
+const Int* typeRecordOf(Int element);
+
 // True when the 80-character name (after DBLABEL operation 1) names a part.
 bool isPartName(const char name[80]);
 

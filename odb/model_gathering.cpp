@@ -53,14 +53,6 @@ bool notWrittenType(Int typeCode) {
   }
 }
 
-// Type record of an element handle (80 words), or null.
-const Int* typeRecordOf(Int handle) {
-  const Int op = 2;
-  Int length = 0;
-  const Int word = ELEMACCESS(&op, &handle, &length);
-  return length > 0 ? mem32::at<Int>(word, static_cast<std::size_t>(length), dm2::kDataTag) : nullptr;
-}
-
 // The element's record-address list.
 const Int* recordAddressesOf(Int handle, Int& count) {
   const Int op = 4;

@@ -23,7 +23,8 @@ Int writeReferenceNode(PseudoWriter& w, Int column, Int node, bool withSet = tru
   key.column = column;
   const Int label = w.write(key, &node, 1, nullptr, false);
   if (label == 0 || !withSet) return label;
-  char text[32];
+  // Room for the longest name: the 22-character text and an eleven-character label.
+  char text[kNameLength + 1];
   char first[kNameLength], second[kNameLength];
   std::snprintf(text, sizeof text, "rn%10d", node);
   fchar::assign(first, kNameLength, text);
@@ -53,7 +54,7 @@ void writeRigidSurface(const PseudoClasses& t, Int* counter, const void* name, I
   if (!noName(name)) {
     decodeName(name, setName, 11);
   } else {
-    char text[48];
+    char text[kNameLength + 1];
     std::snprintf(text, sizeof text, node <= 99999 ? "Rigid Surface : Node %5d" : "Rigid Surface : Node %10d", node);
     fchar::assign(setName, kNameLength, text);
   }

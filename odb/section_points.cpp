@@ -159,8 +159,8 @@ struct Reader {
       base = i(18);
       stride = 2;
     }
-    if (p.profileCode == 0) return true;
     p.twoCoordinates = i(16);
+    if (p.profileCode == 0) return true;
     if (points < 0 || (points > 0 && !(has(base) && has(base + stride * (points - 1) + 1)))) return failed();
     if (!declare(points)) return false;
     for (Int k = 0; k < p.points; ++k) {

@@ -36,7 +36,10 @@ const char* typeName(const FacetKey& key) {
   return kTypeNames[key.nodes][column];
 }
 
-Int classKey(const FacetKey& key) { return key.cylindrical ? -10 * key.column : -key.column; }
+// Formed in 64 bits: a cylindrical facet's column is any integer the caller gives.
+Int classKey(const FacetKey& key) {
+  return static_cast<Int>(key.cylindrical ? -10LL * key.column : -static_cast<long long>(key.column));
+}
 
 bool matches(const Int* r, const FacetKey& key) {
   return r[kPseudoNodes - 1] == key.nodes && r[kPseudoKey - 1] == classKey(key) &&
@@ -57,9 +60,11 @@ void defineTypeClass(const PseudoClasses& t, Int* r, const FacetKey& key) {
 }  // namespace
 
 bool chooseClass(const PseudoClasses& t, const FacetKey& key, Int* lastIndex, Int* slot) {
-  // The rigid kind names a type only for a single node outside the gate; elsewhere it is a key.
+  // The rigid kind names a type only for a single node outside the gate, and the column only
+  // where a name is taken from the table; elsewhere each is only a member of the key.
   const bool rigidName = !key.cylindrical && !key.gate && key.nodes == 1 && key.rigidKind != 0;
-  if (key.nodes < 1 || key.nodes > kMaxFacetNodes || key.column < 1 || key.column > 3 ||
+  const bool columnName = !key.cylindrical && !rigidName;
+  if (key.nodes < 1 || key.nodes > kMaxFacetNodes || (columnName && (key.column < 1 || key.column > 3)) ||
       (rigidName && (key.rigidKind < 1 || key.rigidKind > 4))) {
     if (key.nodes < 1 || key.nodes > kMaxFacetNodes)
       report(-3, "SYSTEM ERROR IN ODBCLSURF.  SURFACE CLASS REQUESTS A %I-NODED FACET", key.nodes);

@@ -80,7 +80,22 @@ Int directoryEntries(const void* directory, Int length) {
   return entries;
 }
 
+// The element's user label (ELEMACCESS operation 0).
+Int elementLabel(Int element) {
+  const Int op0 = 0;
+  Int label = 0;
+  ELEMACCESS(&op0, &element, &label);
+  return label;
+}
+
 }  // namespace
+
+const Int* typeRecordOf(Int element) {
+  const Int op2 = 2;
+  Int length = 0;
+  const Int word = ELEMACCESS(&op2, &element, &length);
+  return length > 0 ? mem32::at<Int>(word, static_cast<std::size_t>(length), dm2::kDataTag) : nullptr;
+}
 
 }  // namespace zmx::odb
 
@@ -265,7 +280,8 @@ static void writeModel(void* buffer1, void* buffer2, void* buffer3, Int* element
     Int* partRecord = partCount <= *expectedParts ? partTable + static_cast<long long>(partCount - 1) * kPartWords
                                                   : nullptr;
     if (partRecord != nullptr) {
-      std::fill_n(partRecord, kPartWords, 0);
+      partRecord[kPartElements - 1] = 0;
+      partRecord[kPartNodes - 1] = 0;
       const Int eighty = kPartNameLength;
       ACODCE(name, 80, partRecord + kPartName - 1, &eighty);
     }
@@ -306,19 +322,12 @@ static void writeModel(void* buffer1, void* buffer2, void* buffer3, Int* element
       }
       const Int element = ADB_ELEMGET(&e);
       if (element == 0) continue;
-      // Label and type code as the gathering read them; the type record only where it is needed.
-      const Int label = elementWord(elementTable, e, kElementLabel);
-      const Int typeCode = elementWord(elementTable, e, kElementType);
-      const Int* type = nullptr;
-      auto typeRecord = [&]() -> const Int* {
-        if (type != nullptr) return type;
-        const Int op2 = 2;
-        Int typeLength = 0;
-        const Int typeWord = ELEMACCESS(&op2, &element, &typeLength);
-        type = typeLength > 0 ? mem32::at<Int>(typeWord, static_cast<std::size_t>(typeLength), dm2::kDataTag) : nullptr;
-        return type;
-      };
-      if (namesRange && typeRecord() != nullptr && namedConnectorFamily(type[dm2::kFamilyCodeWord - 1])) {
+      // The label and the type record as the database holds them now: a caller's element table
+      // keeps only the class and the part.
+      const Int label = elementLabel(element);
+      const Int* type = typeRecordOf(element);
+      const Int typeCode = type != nullptr ? type[dm2::kTypeCodeWord - 1] : 0;
+      if (namesRange && type != nullptr && namedConnectorFamily(type[dm2::kFamilyCodeWord - 1])) {
         const Int op4 = 4;
         Int n = 0;
         const Int word = ELEMACCESS(&op4, &element, &n);
@@ -347,7 +356,7 @@ static void writeModel(void* buffer1, void* buffer2, void* buffer3, Int* element
       Int* record = classTable + static_cast<long long>(c - 1) * kClassWords;
       if (record[kClassUsed - 1] != 1) {
         record[kClassUsed - 1] = 1;
-        if (typeRecord() == nullptr) continue;
+        if (type == nullptr) continue;
         defineClass({work, std::min<long long>(m, room), record, type, positions,
                      2 * (room - positionOffset - m), counts, 2LL * positionOffset, handle, connectorNames,
                      namesPer, *connectorFlag});

@@ -53,7 +53,7 @@ inline constexpr int kElementWords = 4;
 inline constexpr int kElementClass = 1;  // > 0 written class, < 0 not written, 0 none
 inline constexpr int kElementPart = 2;
 inline constexpr int kElementLabel = 3;
-inline constexpr int kElementType = 4;   // the spare integer: the type code, kept for the driver
+inline constexpr int kElementType = 4;   // the spare integer: the type code the gathering read
 inline Int& elementWord(Int* table, Int e, int w) {
   return table[static_cast<long long>(e - 1) * kElementWords + w - 1];
 }

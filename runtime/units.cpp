@@ -11,10 +11,12 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 
+#include "runtime/report.h"
 #include "runtime/unit_table.h"
 
 namespace fio {
@@ -220,6 +222,17 @@ int open(Int unit, const OpenRequest& request) {
   u->name = u->scratch ? std::string() : name;
   detail::rememberIdentity(*u);
   return kOk;
+}
+
+int openReportingFailure(Int unit, const OpenRequest& request) {
+  errno = 0;
+  const int iostat = open(unit, request);
+  if (iostat == kOk) return iostat;
+  const int error = iostat == kOpenFailed ? errno : 0;
+  std::string text = "I/O ERROR ON UNIT " + std::to_string(unit) + ": CANNOT OPEN FILE " + detail::trimmedName(request.file);
+  if (error != 0) text += ": " + std::string(std::strerror(error));
+  zmxrt::report(-2, text);
+  return iostat;
 }
 
 int close(Int unit, bool deleteFile) {

@@ -61,6 +61,9 @@ ZMX_EXPORT bool parseForm(std::string_view word, Form& form);
 
 // Connects the unit to the file. A unit that is already connected is closed first (kept).
 ZMX_EXPORT int open(Int unit, const OpenRequest& request);
+// The same OPEN for a caller that tests no IOSTAT: the run time reports a failure itself (level
+// -2, with the unit, the file and the system's reason) and the IOSTAT is still returned.
+ZMX_EXPORT int openReportingFailure(Int unit, const OpenRequest& request);
 // Closes the unit; deleteFile removes the file ("DELETE"). A scratch file is always removed.
 // Closing a unit that is not connected is not an error.
 ZMX_EXPORT int close(Int unit, bool deleteFile = false);

@@ -47,13 +47,16 @@ InPlanePoint inPlanePoint(long long m, long long q) {
   return r;
 }
 
-// Through-thickness weight of section point k of n in a layer, on [-1, 1], by Simpson's pattern
-// 2, 8, 4, 8, ..., 2. An even k takes 8 also when it is the last point of an even count: callers
-// rely on the weights as the layered sections have always had them.
+// Through-thickness weight of section point k of n in a layer, on [-1, 1]. An odd count takes
+// Simpson's pattern 2, 8, 4, 8, ..., 8, 2 over 3 (n - 1); an even count the trapezoid rule, 1 / (n - 1)
+// at the ends and 2 / (n - 1) inside, since Simpson's pattern on an even count does not even
+// integrate a constant.
 Real thicknessWeight(long long k, long long n) {
   if (n == 1) return 2.0;
   const Real span = static_cast<Real>(n - 1);
-  const Real simpson = (k % 2 == 0) ? 8.0 : ((k == 1 || k == n) ? 2.0 : 4.0);
+  const bool end = k == 1 || k == n;
+  if (n % 2 == 0) return (end ? 1.0 : 2.0) / span;
+  const Real simpson = end ? 2.0 : (k % 2 == 0 ? 8.0 : 4.0);
   return simpson / (3.0 * span);
 }
 

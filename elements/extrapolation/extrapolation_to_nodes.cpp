@@ -3,8 +3,9 @@
 // ELNEXT applies the matrix to every value set of the element; ELNEXTRB accumulates rebar values
 // with the matrix's first column.
 //
-// ELNEX hands each rule only the nip x max(nodes, 3) reals that ELNEXT's work array holds, so a
-// rule whose own point or node count exceeds what the caller gave drops the entries that do not fit.
+// ELNEX hands each rule only the nip x max(nodes, 3) reals of W that its callers provide (ELNEXT's
+// work array holds that much), so a rule whose own point or node count exceeds what the caller
+// gave drops the entries that do not fit.
 #include <algorithm>
 #include <cstring>
 
@@ -333,8 +334,8 @@ extern "C" {
 
 void ELNEX(Real* W, const Int* flag, const Int* layers, const Int* layerNodes, const Int* nip, const Int* perPlane,
            const Int* type, const Int* nn, const Int* dimension, const Int* selector, const Real* cylinder) {
-  x::elnex(W, x::kUnbounded, *flag, *layers, *layerNodes, *nip, *perPlane, *type, *nn, *dimension, *selector,
-           cylinder);
+  x::elnex(W, workCapacity(*nip, *nn), *flag, *layers, *layerNodes, *nip, *perPlane, *type, *nn, *dimension,
+           *selector, cylinder);
 }
 
 void ELNEXT(const Real* V, Real* O, Real* W, const Int* ld, const Int* ncomp, const Int* nip, const Int* K,

@@ -121,7 +121,8 @@ void TFVMID3DSHLORPLN(const Real* X, Real* F, const Int* nn, const Int* type, co
   } else if (n >= 8) {
     constexpr Triple kQuadrilateral[] = {{1, 5, 2}, {2, 6, 3}, {3, 7, 4}, {1, 8, 4}};
     interpolateAll(X, F, *ld, *ld, n, kQuadrilateral);
-    if (n >= 9 && *type != 2006) interpolate(X, F, *ld, *ld, n, Triple{8, 9, 6});
+    // Only a nine-node quadrilateral has its centre node 9 between the midsides 8 and 6.
+    if (n == 9 && *type != 2006) interpolate(X, F, *ld, *ld, n, Triple{8, 9, 6});
   } else {
     reportNotAvailable(codedName);
   }

@@ -119,16 +119,21 @@ long long listedNode(long long k, Int type, Int base) {
 void fillSelector(const Matrix& w, long long nn, bool toNodes, Int selector, Line line, Int type, Int base) {
   int a = 0, b = 0;
   if (!inPlaneDirections(selector, a, b)) return;
-  const bool cornerOrder = line == Line::Planar5;
+  // The five-point rule's centre point (point 5) gets weight 0 in every column written.
+  const bool fivePoint = line == Line::Planar5;
+  auto column = [&](long long k, const Real* plane) {
+    tensorColumn<2>(w, k, plane, line, fivePoint);
+    if (fivePoint) w.set(5, k, 0.0);
+  };
   if (!toNodes) {
     const Real origin[2] = {0, 0};
-    tensorColumn<2>(w, 1, origin, line, cornerOrder);
+    column(1, origin);
     return;
   }
   for (long long k = 1; k <= nn; ++k) {
     const Point3& x = kBrick27(listedNode(k, type, base));
     const Real plane[2] = {x[a], x[b]};
-    tensorColumn<2>(w, k, plane, line, cornerOrder);
+    column(k, plane);
   }
 }
 
@@ -202,7 +207,6 @@ void lsol3(Real* W, long long capacity, Int type, long long nn, bool toNodes, In
 }
 
 void lsol5(Real* W, long long capacity, Int type, long long nn, bool toNodes, Int selector) {
-  // The five-point rule's centre point gets no weight: only its four corners are written.
   fillSelector(Matrix{W, 5, capacity}, nn, toNodes, selector, Line::Planar5, type, 600);
 }
 

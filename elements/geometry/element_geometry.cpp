@@ -161,7 +161,12 @@ void shell8(const Call& c, Int family) {
   Int noVariable = 0;
   Int* v19 = family == 202 ? zmx_elements::integerVariable(c.layout, 19, 1) : nullptr;
   Int cgn7 = rec::i(CGN, 7), cgn15 = rec::i(CGN, 15);
-  LSG8(c.X, c.ldim, c.a5, v19 != nullptr ? v19 : &noVariable, &w36, c.handle, &flag, c.a2, c.a3, c.nodes, c.a15,
+  // LSG8 reads nine node numbers, the centre node's among them: a shorter node list goes as a copy
+  // padded with 0, which names no node.
+  Int nine[9] = {};
+  if (c.nodes != nullptr) std::copy_n(c.nodes, std::min<Int>(c.nodeCount, 9), nine);
+  const Int* nodes = c.nodeCount >= 9 ? c.nodes : nine;
+  LSG8(c.X, c.ldim, c.a5, v19 != nullptr ? v19 : &noVariable, &w36, c.handle, &flag, c.a2, c.a3, nodes, c.a15,
        c.a16, c.imported, c.a19 != nullptr ? c.a19 : &noVariable, c.status, c.a23, &cgn7, c.a27, &cgn15, c.a24);
 }
 

@@ -29,6 +29,10 @@ void interiorNodeData(const NodalData& d, int interior, const Real* w, int count
   DBND(&write, column, &d.nodeList[interior - 1]);
 
   auto internal = [&](int n) -> long long { return d.nodeList[n - 1]; };
+  // A node number below 1 names no node and has no entry in the per-node arrays.
+  bool named = internal(interior) >= 1;
+  for (int n = 1; n <= count; ++n) named = named && internal(n) >= 1;
+  if (!named) return;
   if (rec::i(CGN, 6) != 0) {
     const long long perNode = (d.blocks + 1) * d.cgn7;
     auto start = [&](int n) { return d.perNodeBlocks + perNode * (internal(n) - 1); };

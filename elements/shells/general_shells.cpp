@@ -115,7 +115,9 @@ void LSG8(const Real* X, const Int* ldim, Real* a3, const Int* a4, const Int* no
     LSGS6(&sum, X, ldim, normals, points, interior, constants);
   }
   EQC_2NDORDER_DISTORTIONCHECK(&e.number, X, ldim, nodes, a15);
-  if (programKind() != 0 || (type != 2006 && type != 2023) || n != 9) return;
+  // The centre node belongs to the type codes 2006 and 2023, whatever node count the caller gives:
+  // the value array and the node list always hold nine nodes.
+  if (programKind() != 0 || (type != 2006 && type != 2023)) return;
   interiorNodeData(NodalData{a8, *a9, nodeList, a16, *cgn7, *a18, *cgn15, a20, nullptr, false}, 9, kCentreWeights, 8,
                    true);
 }

@@ -378,8 +378,9 @@ void SHR_MCYLSURFCONST(const void* surface, const Real* coords, Int* edges, Real
   const Table groupTable{groups, nf};
   Int rows = 0;
   // A facet position the record's steps lead to lies in the record: from word 1, and within its
-  // block when the record lies in the address space; a step moves past the facet's own words.
-  // A damaged one ends the walk, reported.
+  // block when the record lies in the address space. Any step that stays there is followed (a
+  // length of 0 reads the same facet again; the facet count bounds the walk); one that leaves it
+  // ends the walk, reported.
   const long long room = eqc::knownRoom(surface);
   const auto holds = [room](long long first, long long count) {
     return first >= 1 && (room < 0 || rec::spanInside(first, count, room));
@@ -387,7 +388,7 @@ void SHR_MCYLSURFCONST(const void* surface, const Real* coords, Int* edges, Real
   long long p = surfaceWord(surface, kFirstFacetWord), step = 0;
   for (Int f = 1; f <= nf; ++f, p += step) {
     if (holds(p, kLabelsWord)) step = surfaceWord(surface, p);
-    if (!holds(p, kLabelsWord) || (f < nf && step < kLabelsWord) ||
+    if (!holds(p, kLabelsWord) ||
         !holds(p + kLabelsWord, std::clamp(surfaceWord(surface, p + kNodeCountWord), 0, kMostFacetNodes))) {
       zmx::geometry::report(zmx::geometry::kSystemError, "SYSTEM ERROR IN SHR_MCYLSURFCONST - FACET %I OUTSIDE THE RECORD",
                             {f});

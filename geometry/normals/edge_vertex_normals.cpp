@@ -163,18 +163,24 @@ bool addEdgeFacet(const NodeAccess& access, const Int* edge, Real s, const Int* 
   if (p1 == 0) report();
   EdgePoint e;
   bool placed = true;
+  int q = 1, corners = 4;  // the other end, and the corners it may be
   const bool subPath = subFacets && nn == 6;
   if (subPath) {
-    placed = subFacetPoint(p1, p3, s, e);
+    q = p3, corners = 3;
+    placed = subFacetPoint(p1, q, s, e);
   } else if (cylindrical) {
-    placed = cylinderPoint(p1, p3 != 0 ? p3 : p2, s, total, e);
+    q = p3 != 0 ? p3 : p2;
+    placed = cylinderPoint(p1, q, s, total, e);
   } else if (nn == 3 || nn == 6) {
-    placed = trianglePoint(p1, nn == 6 ? p3 : (p2 >= 1 && p2 <= 3 ? p2 : p3), s, e);
+    q = nn == 6 ? p3 : (p2 >= 1 && p2 <= 3 ? p2 : p3), corners = 3;
+    placed = trianglePoint(p1, q, s, e);
   } else if (nn == 4 || nn == 8 || nn == 9) {
-    placed = quadrilateralPoint(p1, nn != 4 ? p3 : (p2 >= 1 && p2 <= 4 ? p2 : p3), s, e);
+    q = nn != 4 ? p3 : (p2 >= 1 && p2 <= 4 ? p2 : p3);
+    placed = quadrilateralPoint(p1, q, s, e);
   }
   if (!placed) {
-    if (p1 != 0) report();
+    // A first end already reported is reported again when the other end is not a corner either.
+    if (p1 != 0 || q < 1 || q > corners) report();
     e = EdgePoint{};
   }
   Real n[3] = {0, 0, 0};

@@ -137,7 +137,8 @@ bool locateTriangle(int region, Real d, Real u, Real v, LocalPoint& p) {
 
 }  // namespace
 
-Real clampWidth(Real d) { return d >= kLeastWidth ? d : kLeastWidth; }
+// Only a width below the least is raised; a NaN is not below it and stays, so no region will hold a point.
+Real clampWidth(Real d) { return d < kLeastWidth ? kLeastWidth : d; }
 
 bool usable(Shape shape, int region, Real d) {
   if (region < 1 || region > regionCount(shape)) return false;

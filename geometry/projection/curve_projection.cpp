@@ -229,17 +229,17 @@ void GETPERPDISTTOCURVE(const Real* y, const Real* p, const Real* parameters, co
     return;
   }
   if (isTrueLowBit(*straightFlag) && !isTrueLowBit(*cylindrical)) {
-    // The one foot and its unit tangent go to the record for the caller; without a foot there
-    // is no parameter to read and no distance to write.
-    const bool hasFoot = *count >= 1;
+    // The point at the first parameter and the unit tangent go to the record for the caller even
+    // when the filter dropped that foot (the parameter array always holds three reals); a distance
+    // is written only for a foot that is counted.
     const Vec y1 = node(y, 1, flat);
     Vec t = combine(1.0, node(y, 2, flat), -1.0, y1);
-    const Vec foot = hasFoot ? combine(1.0, y1, parameters[0], t) : Vec{};
+    const Vec foot = combine(1.0, y1, parameters[0], t);
     const Real l = normalise(t);
     setVector(kFeet, foot);
-    setVector(kTangents, hasFoot ? t : Vec{});
+    setVector(kTangents, t);
     setReal(kTangentLengths, l);
-    if (hasFoot) distances[0] = footDistance(foot, t, p, flat);
+    if (*count >= 1) distances[0] = footDistance(foot, t, p, flat);
     *lengthTolerance = l * *fraction;
     return;
   }

@@ -516,7 +516,9 @@ void reportCount(const Facet& f, const char* surface, Int surfaceLength) {
   static constexpr char kText[] = "SYSTEM ERROR IN fndPerpDistToSurf - A SURFACE FACET OF MASTER %S CANNOT HAVE %I NODES";
   const Int level = -3, count = f.n;
   const Real none = 0.0;
-  KVXERR(&level, kText, static_cast<Int>(sizeof kText - 1), &count, &none, surface, surfaceLength);
+  // Surface names are 8 characters: a longer argument is cut to them, a shorter one gives what it holds.
+  const Int shown = std::clamp<Int>(surfaceLength, 0, 8);
+  KVXERR(&level, kText, static_cast<Int>(sizeof kText - 1), &count, &none, surface, shown);
 }
 
 void store(const Facet& f, const Result& r, Real* xi, Real* eta, Logical* found, Real* distance, Real* tangents,

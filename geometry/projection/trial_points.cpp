@@ -361,14 +361,14 @@ void COMPUTE_PARAM_EDGE(const Logical* subFacets, const Int* edge, const Real* s
     else if (label == edge[2])
       p3 = k;
   }
-  if (p1 == 0) {
-    reportNotAtEdge();
-    return;
-  }
+  // A first end that is not a corner is reported here and again below when the other end is not
+  // one either; the point then stays at (0, 0).
+  if (p1 == 0) reportNotAtEdge();
+  const bool found = p1 != 0;
   const auto outside = [&](int other, int corners) { return p1 > corners || other == 0 || other > corners; };
   if (isTrueLowBit(*subFacets) && nodes == 6) {
     if (outside(p3, 3)) return reportNotAtEdge();
-    subFacetEdge(p1, p3, *s, xi, eta, corner);
+    if (found) subFacetEdge(p1, p3, *s, xi, eta, corner);
     return;
   }
   if (*kind == 1) {
@@ -376,6 +376,7 @@ void COMPUTE_PARAM_EDGE(const Logical* subFacets, const Int* edge, const Real* s
     // first corner along its curved or straight side, as the table gives it.
     const int other = p3 != 0 ? p3 : p2;
     if (outside(other, 4)) reportNotAtEdge();
+    if (!found) return;
     if (std::fabs(*total) <= 2.22e-16)
       quadrilateralEdge(p1, other, *s, xi, eta);
     else
@@ -387,7 +388,7 @@ void COMPUTE_PARAM_EDGE(const Logical* subFacets, const Int* edge, const Real* s
     case 6: {
       const int other = nodes == 6 ? p3 : (p2 != 0 ? p2 : p3);
       if (outside(other, 3)) return reportNotAtEdge();
-      triangleEdge(p1, other, *s, xi, eta);
+      if (found) triangleEdge(p1, other, *s, xi, eta);
       return;
     }
     case 4:
@@ -395,7 +396,7 @@ void COMPUTE_PARAM_EDGE(const Logical* subFacets, const Int* edge, const Real* s
     case 9: {
       const int other = nodes != 4 ? p3 : (p2 != 0 ? p2 : p3);
       if (outside(other, 4)) return reportNotAtEdge();
-      quadrilateralEdge(p1, other, *s, xi, eta);
+      if (found) quadrilateralEdge(p1, other, *s, xi, eta);
       return;
     }
     default:

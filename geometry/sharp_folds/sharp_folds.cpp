@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "zmx/geometry/sharp_folds.h"
 
@@ -63,13 +64,10 @@ PlaneDirection startDifference(const Nodes& x, const Nodes& y, Int from, Int to)
   return {now.x - moved.x, now.y - moved.y};
 }
 
-Real sumOfSquares(const Real* v, int n) {
-  Real s = 0.0;
-  for (int i = 0; i < n; ++i) s += v[i] * v[i];
-  return s;
+// Rows the projection reads: as many as asked, never past a node's column (nor past `most`).
+int coordinateCount(const Int* ncoord, const Int* ldx, int most) {
+  return std::clamp(*ncoord, 0, std::clamp(*ldx, 0, most));
 }
-
-int coordinateCount(const Int* ncoord) { return std::clamp(*ncoord, 0, 3); }
 
 }  // namespace
 
@@ -91,20 +89,19 @@ ZMX_EXPORT void CHECKSHARPFOLD1(Int* CODE, Real* DIST2, Real* XI, const Logical*
   // The segment Q-R carries xi = +1 at Q and -1 at R.
   const bool towards = isTrueLowBit(*TOWARDS);
   const Int p = towards ? *I : *K, q = towards ? *K : *J, r = towards ? *J : *I;
-  const int n = coordinateCount(NCOORD);
-  Real t[3] = {}, u[3] = {};
-  for (int i = 0; i < n; ++i) {
-    t[i] = x.at(i + 1, p) - x.at(i + 1, q);
-    u[i] = (x.at(i + 1, q) - x.at(i + 1, r)) / 2.0;
+  const int n = coordinateCount(NCOORD, LDX, std::numeric_limits<int>::max());
+  Real tt = 0.0, tu = 0.0, uu = 0.0;
+  for (int i = 1; i <= n; ++i) {
+    const Real t = x.at(i, p) - x.at(i, q), u = (x.at(i, q) - x.at(i, r)) / 2.0;
+    tt += t * t, tu += t * u, uu += u * u;
   }
-  // Only a projection over fewer coordinates than the plane's two can leave u without length.
-  const Real squared = sumOfSquares(u, n), uu = squared > 0.0 ? squared : kTiny;
-  Real tu = 0.0;
-  for (int i = 0; i < n; ++i) tu += t[i] * u[i];
+  // A segment without length over the projected rows (fewer than the plane's two) gives no
+  // projection: xi and the distance keep their unset values rather than a NaN.
+  if (uu == 0.0) return;
   const Real xi = 1.0 + tu / uu;
   *XI = xi;
   if (std::fabs(xi) <= 1.0) {
-    *DIST2 = sumOfSquares(t, n) - (1.0 - xi) * (1.0 - xi) * uu;
+    *DIST2 = tt - (1.0 - xi) * (1.0 - xi) * uu;
     if (code == kSharpClockwise) *CODE = kOnSegment;
   }
 }
@@ -129,7 +126,7 @@ ZMX_EXPORT void CHECKSHARPFOLD2(Int* CODE, Real* DIST2, Real* XI, const Logical*
   const bool towards = isTrueLowBit(*TOWARDS);
   const Int a = towards ? *N3 : *N1, m = towards ? *N4 : *N2, b = towards ? *N5 : *N3;
   const Int p = towards ? (middle ? *N2 : *N1) : (middle ? *N4 : *N5);
-  const int n = coordinateCount(NCOORD);
+  const int n = coordinateCount(NCOORD, LDX, 3);
   Real e[3] = {}, f[3] = {}, d[3] = {};
   for (int i = 0; i < n; ++i) {
     e[i] = (x.at(i + 1, b) - x.at(i + 1, a)) / 2.0;

@@ -203,7 +203,12 @@ class Indented {
     put(unit_, "(10X,A," + std::string(edit) + ")", {text, value});
   }
   void real(std::string_view text, Real value) { put(unit_, "(10X,A,1PE12.3)", {text, value}); }
-  void tolerance(std::string_view text, Real value) { put(unit_, "(10X,A49,1PE12.3)", {text, value}); }
+  // A tolerance line's text is a 49-character field, blank-padded on the right, then the value.
+  void tolerance(std::string_view text, Real value) {
+    std::string field(text);
+    field.resize(49, ' ');
+    put(unit_, "(10X,A49,1PE12.3)", {std::string_view(field), value});
+  }
 
  private:
   Int unit_;

@@ -432,12 +432,13 @@ void HSTTOLX(void* icont, Real* rcont, const Int* kproc) {
   for (int j = 1; j <= kExplicitFields; ++j) {
     if (t.icont(12 + j) != 1) continue;
     const std::string lab(rec::chars(CFLDLB, kLabelsFirst + 9 * (j - 1), 9));
-    const std::string nam = std::string(rec::chars(CFLDLB, kNamesFirst + 8 * (j - 1), 8)) + " ";
+    // The 8-character name: in an A9 field it stands right-justified behind one blank.
+    const std::string nam(rec::chars(CFLDLB, kNamesFirst + 8 * (j - 1), 8));
     const auto value = [&](int block) { return t.rcont(L + j + 8 * block); };
     const auto fallback = [&](int block) { return d.fields[block][j - 1]; };
     t.plain("(/,1X,'CONVERGENCE TOLERANCE PARAMETERS FOR ',A9)", {std::string_view(lab)});
     t.realRow("(1X,A4,'CRITERION FOR RESIDUAL ',A9,' ',25X,1P,G12.3)", lab, value(0), fallback(0));
-    t.realRow("(1X,A4,'CRITERION FOR ',A8,' CORRECTIONS ',23X,1P,G12.3)", nam.substr(0, 8), value(1), fallback(1));
+    t.realRow("(1X,A4,'CRITERION FOR ',A8,' CORRECTIONS ',23X,1P,G12.3)", nam, value(1), fallback(1));
     if (value(3) > 0.0) t.markedRow("(1X,A4,'INITIAL VALUE OF TIME AVERAGE ',A9,19X,1P,G12.3)", lab, value(3));
     if (value(2) > 0.0)
       t.markedRow("(1X,A4,'USER DEFINED VALUE OF AVERAGE ',A9,' NORM',14X,1P,G12.3)", lab, value(2));

@@ -86,26 +86,29 @@ void substitute(const ConstMatrix& a, std::size_t n, const Int* indx, Real* b) {
   }
 }
 
+// Rows and columns of an order argument: none for an order below 1.
+std::size_t orderOf(const Int* n) { return *n > 0 ? static_cast<std::size_t>(*n) : 0; }
+
 // Decomposition with an order limit on the row-scale record; reports a row without a nonzero
-// entry when asked.
+// entry when asked. An empty matrix has no row exchange: parity 1.
 template <Int kLimit>
 void decomposeChecked(Real* a, const Int* n, const Int* np, Int* indx, Real* d, bool reportSingular,
                       std::string_view routine) {
-  *d = 0.0;
-  if (*n <= 0) return;
   if (*n > kLimit) {
+    *d = 0.0;
     reportFixed(kSystemError, routine);
     return;
   }
   Real scale[kLimit];
-  *d = decompose({a, static_cast<std::size_t>(*np)}, static_cast<std::size_t>(*n), indx, scale);
+  *d = decompose({a, orderOf(np)}, orderOf(n), indx, scale);
   if (*d == 0.0 && reportSingular) reportFixed(kError, "PROGRAM IS ASKED TO INVERT A SINGULAR MATRIX");
 }
 
 constexpr std::string_view kInverseLimit =
     "THE MATRIX INVERSION ROUTINE AINV2 CAN ONLYBE USED FOR MATRICES OF ORDER 100 OR LESS";
 
-// The inverse through one of the decompositions; d receives the determinant (0 when singular).
+// The inverse through one of the decompositions; d receives the determinant (0 when singular,
+// 1 for an empty matrix: the parity times a product of no pivots).
 template <class Decompose>
 void invert(Real* a, Real* ainv, Real* d, const Int* n, const Int* np, Decompose decomposeWith) {
   *d = 0.0;
@@ -113,15 +116,14 @@ void invert(Real* a, Real* ainv, Real* d, const Int* n, const Int* np, Decompose
     reportFixed(kSystemError, kInverseLimit);
     return;
   }
-  if (*n <= 0) return;
-  const auto order = static_cast<std::size_t>(*n);
-  const Matrix inverse{ainv, static_cast<std::size_t>(*np)};
+  const std::size_t order = orderOf(n);
+  const Matrix inverse{ainv, orderOf(np)};
   for (std::size_t j = 1; j <= order; ++j)
     for (std::size_t i = 1; i <= order; ++i) inverse(i, j) = i == j ? 1.0 : 0.0;
   Int indx[kPivotRecord];
   decomposeWith(a, n, np, indx, d);
   if (*d == 0.0) return;  // the pivot record is not filled
-  const ConstMatrix lu{a, static_cast<std::size_t>(*np)};
+  const ConstMatrix lu{a, orderOf(np)};
   for (std::size_t j = 1; j <= order; ++j) {
     *d *= lu(j, j);
     substitute(lu, order, indx, &inverse(1, j));

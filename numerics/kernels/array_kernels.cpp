@@ -336,6 +336,7 @@ void SHR_SYMPRODRANK(Real* S, const Real* A, const Real* B, const Int* m, const 
 
 void ANORML(Real* v, const Int* n, Real* s, Int* flag) {
   const std::size_t m = count(n);
+  if (m == 0) return;  // no vector: s and the flag stay as they are
   Real squares = 0.0;
   for (std::size_t i = 0; i < m; ++i) squares += v[i] * v[i];
   if (squares >= 1.0e-36) {

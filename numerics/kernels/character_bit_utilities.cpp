@@ -146,11 +146,13 @@ void ACODEE(const char* text, Int textLength, void* items, const Int* n) {
   char work[136];
   std::memset(work, ' ', sizeof work);
   // The count fixes the items; past the passed text the field stays blank.
-  const Int count = std::clamp<Int>(*n, 0, kLongest);
-  const Int m = std::clamp<Int>(std::min(count, textLength), 0, kLongest);
+  const long long count = std::min<long long>(*n, kLongest);
+  const Int m = static_cast<Int>(std::clamp<long long>(std::min<long long>(count, textLength), 0, kLongest));
   if (m > 0) std::memcpy(work, text, static_cast<std::size_t>(m));
-  const Int itemCount = (count - 1) / 8 + 1;  // 8 bytes per item; a count of 0 still gives one blank item
-  std::memcpy(items, work, static_cast<std::size_t>(itemCount) * 8);
+  // 8 bytes per item, the division truncating toward zero: counts from -6 to 0 give one blank
+  // item, counts of -7 and below none.
+  const long long itemCount = (count - 1) / 8 + 1;
+  if (itemCount > 0) std::memcpy(items, work, static_cast<std::size_t>(itemCount) * 8);
 }
 
 }  // extern "C"

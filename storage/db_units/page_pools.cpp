@@ -61,7 +61,7 @@ Int highestSlot(Test test) {
   return 0;
 }
 
-// One pool for the unit (operation 0); false when the request must end.
+// One pool for the unit (operation 0); false when no slot can be found and the request ends.
 bool givePool(Int unit) {
   if (Int slot = lowestSlot([&](Int s) { return owner(s) == unit && inUse(s) == 0; })) {
     inUse(slot) = 1;
@@ -80,10 +80,10 @@ bool givePool(Int unit) {
   owner(slot) = unit;
   inUse(slot) = 1;
   if (notify(kNew, unit, slot) == 2) {
-    // The unit refused a page beyond its maximum: the slot stays free.
+    // The unit refused a page beyond its maximum: the slot stays free, and the request goes on
+    // with its next pool.
     owner(slot) = 0;
     inUse(slot) = 0;
-    return false;
   }
   return true;
 }

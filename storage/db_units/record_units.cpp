@@ -314,22 +314,34 @@ bool readDirectoryEntry(const DirectoryRecord& record, Int e, StepEntry& entry) 
   return entry.flag != 0;
 }
 
-// Walks the directory records from address, handing each entry (up to the first with flag 0
-// in each record) to visit; false when the walk ran past the record limit. A damaged record
-// (reported) ends the walk with what was found before it.
+// Reads a directory record into the caller's array with DBRE, as the lookup's work record. The
+// array holds a record of the layout: the head and CDRW word 12 entries. A longer record is
+// damage and stays out of it; its entries are still looked at one at a time.
+void readIntoArray(void* array, const DirectoryRecord& record) {
+  const long long layout = 3 + 6LL * std::max<Int>(rec::i(CDRW, kStepEntries), 0);
+  if (record.length > layout) return;
+  const Int read = 0;
+  Int address = record.address, status = 0;
+  DBRE(&read, array, &address, &status);
+}
+
+// Walks the directory records from address, reading each into the array and handing each entry
+// (up to the first with flag 0 in each record) to visit; false when the walk ran past the record
+// limit. A damaged record (reported) ends the walk with what was found before it.
 //
 // A chain that never ends loops back on itself. The visitors only overwrite what they keep or
 // take a maximum, so once one whole turn of the loop has been walked, further whole turns change
 // nothing: they are skipped (the loop is found by Brent's method) and only the remainder is
 // walked. The result is that of the full walk, without ten million reads.
 template <class Visit>
-bool walkDirectory(Int address, Visit visit) {
+bool walkDirectory(void* array, Int address, Visit visit) {
   DirectoryRecord record;
   Int turnStart = address;  // where the current turn of the loop search began
   long long turnLength = 0, power = 1;
   bool skipped = false;
   for (long long records = 0; records < kWalkLimit; ++records) {
     if (!readDirectoryHead(address, record)) return true;
+    readIntoArray(array, record);
     StepEntry entry{};
     for (Int e = 0; e < rec::i(CDRW, kStepEntries) && readDirectoryEntry(record, e, entry); ++e) visit(entry);
     address = record.next;
@@ -352,15 +364,53 @@ bool walkDirectory(Int address, Visit visit) {
 
 constinit Real gCmBuffer[kCmBlock] = {};
 
-void cmSequential(Int operation, void* data, Int count, Int* status) {
-  Int* w = CDCM.w;
-  DBSEQ(&operation, gCmBuffer, data, &count, &w[3], &w[1], &w[0], &w[2], &w[4], status);
+// A sequential unit as DBSEQ sees it: its record (block length, file unit and block count in
+// words 1-3, then position and state at words of their own) and its block buffer.
+struct SequentialUnit {
+  Int* words;
+  int positionWord, stateWord;
+  Real* buffer;
+
+  Int& word(int k) const { return words[k - 1]; }
+  void transfer(Int operation, void* data, Int count, Int* status) const {
+    using namespace zmx::units;
+    DBSEQ(&operation, buffer, data, &count, &word(positionWord), &word(kFileUnit), &word(kBlockLength),
+          &word(kBlocks), &word(stateWord), status);
+  }
+};
+
+// CDCM: the block state of words 1-5 and a buffer of its own.
+SequentialUnit cmUnit() { return {CDCM.w, 4, 5, gCmBuffer}; }
+
+// CDM: the buffer is the unit's pool.
+SequentialUnit mUnit() {
+  using namespace zmx::units;
+  return {CDM.w, kPosition, kState, workSpaceWords(rec::i(CDM, kBufferBase), rec::i(CDM, kBlockLength))};
 }
 
-void mSequential(Int operation, void* data, Int count, Int* status) {
-  Int* w = CDM.w;
-  Real* buffer = zmx::units::workSpaceWords(w[3], w[0]);
-  DBSEQ(&operation, buffer, data, &count, &w[4], &w[1], &w[0], &w[2], &w[5], status);
+// Reads count words. The status word is the unit layer's, passed through as DBSEQ passes it: set
+// where a block is read, otherwise left as it came in. Whether the words were read is told apart,
+// since a stale value on entry would hide it.
+bool readWords(const SequentialUnit& unit, void* data, Int count, Int* status) {
+  const Int blocks = unit.word(zmx::units::kBlocks);
+  Int own = 0;
+  unit.transfer(0, data, count, &own);
+  if (own != 0 || unit.word(zmx::units::kBlocks) != blocks) *status = own;
+  return own == 0;
+}
+
+// Reads one record whose word 1 gives its length (its absolute value where the sign marks the
+// record): the length word, then the other length - 1 words behind it. A length the array cannot
+// hold is reported with the text, status 1.
+void readLengthLedRecord(const SequentialUnit& unit, void* array, bool absolute, const char* text, Int* status) {
+  if (!readWords(unit, array, 1, status)) return;
+  const long long length = lengthOf(array, absolute);
+  if (!recordFits(length, 1, array)) {
+    damagedLength(text, length);
+    *status = 1;
+    return;
+  }
+  if (length > 1) unit.transfer(0, static_cast<char*>(array) + 8, static_cast<Int>(length - 1), status);
 }
 
 constexpr int kTraceMlAddresses = 7;  // CTFV
@@ -482,7 +532,7 @@ void DBRE(const Int* operation, void* array, Int* address, Int* status) {
   if (length == 0 || !advance(*address, length)) *status = 1;
 }
 
-void SHR_MRESTSTEPINC(void* /*array*/, const Int* address, Int* step, Int* increment, Int* value1, Int* value2) {
+void SHR_MRESTSTEPINC(void* array, const Int* address, Int* step, Int* increment, Int* value1, Int* value2) {
   *value1 = 0;
   *value2 = -1;
   if (*address == 0) return;
@@ -490,7 +540,7 @@ void SHR_MRESTSTEPINC(void* /*array*/, const Int* address, Int* step, Int* incre
     const bool allSteps = *step == 0;
     const bool lastIncrement = *increment == -1;
     const Int wanted = *step;
-    const bool done = walkDirectory(*address, [&](const StepEntry& e) {
+    const bool done = walkDirectory(array, *address, [&](const StepEntry& e) {
       if (allSteps) {
         *step = e.step;
         if (lastIncrement) *increment = e.increment;
@@ -505,7 +555,7 @@ void SHR_MRESTSTEPINC(void* /*array*/, const Int* address, Int* step, Int* incre
     if (!done) systemError("SYSTEM ERROR IN MRESTSTEPINC-LOOP 1 EXCEEDED");
     return;
   }
-  const bool done = walkDirectory(*address, [&](const StepEntry& e) {
+  const bool done = walkDirectory(array, *address, [&](const StepEntry& e) {
     if (e.increment > 0 && (e.step < *step || (e.step == *step && e.increment <= *increment))) {
       *value1 = e.value1;
       *value2 = e.value2;
@@ -520,34 +570,27 @@ void DBCM(const Int* operation, void* array, const Int* n, Int* status) {
     return;
   }
   if (*operation != 0) {
-    cmSequential(1, array, *n != 0 ? *n : wordValue(array), status);
-    return;
+    cmUnit().transfer(1, array, *n != 0 ? *n : wordValue(array), status);
+  } else if (*n != 0) {
+    cmUnit().transfer(0, array, *n, status);
+  } else {
+    readLengthLedRecord(cmUnit(), array, false, "SYSTEM ERROR IN DBCM - RECORD LENGTH %I", status);
   }
-  if (*n != 0) {
-    cmSequential(0, array, *n, status);
-    return;
-  }
-  cmSequential(0, array, 1, status);
-  if (*status != 0) return;
-  const long long length = lengthOf(array);
-  if (!recordFits(length, 1, array)) {
-    damagedLength("SYSTEM ERROR IN DBCM - RECORD LENGTH %I", length);
-    *status = 1;
-    return;
-  }
-  if (length > 1) cmSequential(0, static_cast<char*>(array) + 8, static_cast<Int>(length - 1), status);
 }
 
 void DBCM1(const Int* operation, void* array, const Int* n, Int* address, const Int* which, Int* status) {
   *status = 0;
   if (*which == 1) {
     if (*address != 0) {
-      if (*operation == 0 && *n == 0)
+      const bool reading = *operation == 0;
+      if (reading && *n == 0)
         readOwnStoreRecord(kKindCmRecords, *address, array, false, "SYSTEM ERROR IN SUBROUTINE DBCM1: RECORD LENGTH %I",
                            status);
       else
         DBSUP(operation, &kKindCmRecords, address, array, n, status);
-      if (*status == 0 && !advance(*address, lengthOf(array))) *status = 1;
+      // A write moves the address past the record whether or not the store took it; a failed
+      // read leaves it, since the array then holds no record whose length could be taken.
+      if ((*status == 0 || !reading) && !advance(*address, lengthOf(array))) *status = 1;
     } else {
       DBCM(operation, array, n, status);
     }
@@ -582,52 +625,42 @@ constexpr const char* kMLength = "SYSTEM ERROR IN DBM - RECORD LENGTH %I";
 
 void SHR_DBM(const Int* operation, void* array, Int* status) {
   Int& storeAddress = rec::i(CDM, zmx::units::kStoreAddress);
-  if (storeAddress == 0) {
-    if (*operation <= 0) {
-      mSequential(0, array, 1, status);
-      if (*status != 0) return;
-      const long long length = lengthOf(array, true);
-      if (!recordFits(length, 1, array)) {
-        damagedLength(kMLength, length);
-        *status = 1;
-        return;
-      }
-      if (length > 1) mSequential(0, static_cast<char*>(array) + 8, static_cast<Int>(length - 1), status);
-    } else {
-      const long long length = lengthOf(array, true);
-      if (length > INT32_MAX) {
-        damagedLength(kMLength, length);
-        *status = 1;
-        return;
-      }
-      mSequential(1, array, static_cast<Int>(length), status);
-    }
+  const bool inStore = storeAddress != 0;
+  const bool reading = *operation <= 0;
+  if (reading && !inStore) {
+    readLengthLedRecord(mUnit(), array, true, kMLength, status);
     return;
   }
-  if (*operation >= 2) {
+  if (inStore && *operation >= 2) {
     storeAddress = 1;
     return;
   }
-  if (*operation <= 0 && rec::i(CDSINX, 74) <= 0) {
-    const Real zero = 0.0;
-    ASET(static_cast<Real*>(array), &zero, &rec::i(CGM, 14));
-    return;
-  }
-  const Int op = *operation <= 0 ? 0 : 1;
-  long long length = 0;
-  if (op == 0) {
-    length = readOwnStoreRecord(kKindMRecords, storeAddress, array, true, kMLength, status);
-  } else {
-    length = lengthOf(array, true);
-    if (length > INT32_MAX) {
-      damagedLength(kMLength, length);
-      *status = 1;
+  if (reading) {
+    if (rec::i(CDSINX, 74) <= 0) {
+      const Real zero = 0.0;
+      ASET(static_cast<Real*>(array), &zero, &rec::i(CGM, 14));
       return;
     }
-    const Int words = static_cast<Int>(length);
-    DBSUP(&op, &kKindMRecords, &storeAddress, array, &words, status);
+    const Int length = readOwnStoreRecord(kKindMRecords, storeAddress, array, true, kMLength, status);
+    if (*status == 0 && !advance(storeAddress, length)) *status = 1;
+    return;
   }
-  if (*status == 0 && !advance(storeAddress, length)) *status = 1;
+  // A write of |word 1| words.
+  const long long length = lengthOf(array, true);
+  if (length > INT32_MAX) {
+    damagedLength(kMLength, length);
+    *status = 1;
+    return;
+  }
+  const Int words = static_cast<Int>(length);
+  if (!inStore) {
+    mUnit().transfer(1, array, words, status);
+    return;
+  }
+  const Int write = 1;
+  DBSUP(&write, &kKindMRecords, &storeAddress, array, &words, status);
+  // The store address moves past the record whether or not the store took it.
+  if (!advance(storeAddress, length)) *status = 1;
 }
 
 }  // extern "C"

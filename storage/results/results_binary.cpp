@@ -92,8 +92,15 @@ void endPass(const BlockState& s, void* buffer, Int* status) {
   resetToStart(s);
 }
 
-bool sane(const BlockState& s, const void* buffer) {
-  return buffer != nullptr && s.blockLength >= 2 && s.position >= 1 && s.position <= s.blockLength + 1;
+// What memory needs of a block state: a buffer that holds a block (room in words, -1 when not
+// known) and a position inside it or past its end (the block is then used up).
+bool sane(const BlockState& s, const void* buffer, long long room) {
+  return buffer != nullptr && s.blockLength >= 1 && s.position >= 1 && (room < 0 || s.blockLength <= room);
+}
+
+// The end record takes at least its length and key words in one block.
+bool holdsEndRecord(const BlockState& s, const void* buffer, long long room) {
+  return sane(s, buffer, room) && s.blockLength >= 2;
 }
 
 void setWords(Real* words, Int n, Int value) { ASETDI(words, &value, &n); }
@@ -222,7 +229,7 @@ extern "C" {
 void DBSEQ(const Int* operation, void* buffer, void* data, const Int* count, Int* position, const Int* unit,
            const Int* blockLength, Int* blockCount, Int* state, Int* status) {
   const BlockState s{*position, *unit, *blockLength, *blockCount, *state};
-  if (!sane(s, buffer)) {
+  if (!sane(s, buffer, eqc::knownRoom(buffer))) {
     *status = 1;
     return;
   }
@@ -255,7 +262,8 @@ void SHR_DBFILE(const Int* mode, Real* record, Int* status) {
     return;
   }
   Real* buffer = firstStreamBuffer();
-  if (buffer == nullptr || !sane(s, buffer)) {
+  const long long room = eqc::knownRoom(buffer);
+  if (*mode >= kEndMode ? !holdsEndRecord(s, buffer, room) : !sane(s, buffer, room)) {
     *status = 1;
     return;
   }
@@ -281,7 +289,7 @@ void SHR_DBFILW(const Int* /*mode*/, Real* record, Int* status) {
     return;
   }
   const BlockState s = secondStream();
-  if (!sane(s, secondStreamBuffer())) {
+  if (ends ? !holdsEndRecord(s, secondStreamBuffer(), kBlockWords) : !sane(s, secondStreamBuffer(), kBlockWords)) {
     *status = 1;
     return;
   }
@@ -294,6 +302,7 @@ void SHR_DBFILW(const Int* /*mode*/, Real* record, Int* status) {
 void DBFILF(const Int* operation, Real* record, Int* unit, const char* name, Int nameLength, const Int* form,
             Int* status) {
   *status = 0;
+  rec::i(CDFILE, kLengthCheckOff) = 0;
   if (*form == kAscii)
     asciiUserFile(*operation, record, unit, name, nameLength, form, status);
   else

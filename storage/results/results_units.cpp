@@ -66,8 +66,9 @@ bool fileName(Int unit, std::string& name) {
   return status == 0;
 }
 
-// Opens the unit on its results file; false when the file name cannot be made. A failing open
-// is left to the unit layer: the unit then stays closed and its reads fail.
+// Opens the unit on its results file and marks it opened; false when the file name cannot be
+// made. A failing open is the run time's to report: the unit is marked all the same, and its
+// reads then fail.
 bool openUnit(Int unit, fio::Form form) {
   std::string name;
   if (!fileName(unit, name)) return false;
@@ -75,7 +76,7 @@ bool openUnit(Int unit, fio::Form form) {
   request.file = name;
   request.status = fio::Status::Unknown;
   request.form = form;
-  if (fio::open(unit, request) != fio::kOk) return true;
+  fio::openReportingFailure(unit, request);
   fio::rewind(unit);
   rec::i(CBUFFA, unit) = 1;
   return true;

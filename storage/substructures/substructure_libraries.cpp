@@ -225,16 +225,21 @@ struct EnterNames {
 };
 
 // Copies the substructure's working files from the library's names to the job's unless the
-// job has them already.
-void copyWorkingFiles(const std::string& from, const std::string& to, Int stateHandle) {
-  if (fileExists(to + ".stt")) return;
+// job has them already. A state file lost from the job is reported and copied again. A failed
+// copy is reported and the next one still tried; false when any failed.
+bool copyWorkingFiles(const std::string& from, const std::string& to, Int stateHandle) {
+  if (fileExists(to + ".stt")) return true;
   if (stateHandle != -1) messageWithName("%S.stt DOES NOT EXIST. THIS FILE HAS BEEN ERASED FROM DISK.", to);
+  bool copied = true;
   for (const char* kind : {".stt", ".mdl", ".prt"}) {
     const std::string source = from + kind, target = to + kind;
     if (std::string(kind) == ".prt" && !fileExists(source)) continue;
-    if (FILECOPY(source.data(), static_cast<Int>(source.size()), target.data(), static_cast<Int>(target.size())) != 0)
+    if (FILECOPY(source.data(), static_cast<Int>(source.size()), target.data(), static_cast<Int>(target.size())) != 0) {
       messageWithName(std::string("CANNOT COPY %S") + kind, from);
+      copied = false;
+    }
   }
+  return copied;
 }
 
 void openStateFile(const std::string& name, Int* stateHandle) {
@@ -247,14 +252,18 @@ void openStateFile(const std::string& name, Int* stateHandle) {
   ADB_SVHDLOP(&open, stateHandle, &steps, &last);
 }
 
-void openOutputDatabase(const std::string& base, Int* odbHandle) {
+// The implicit analysis deletes a substructure's output database, the other programs open it;
+// false when the deletion failed (reported).
+bool openOutputDatabase(const std::string& base, Int* odbHandle) {
   const std::string odb = base + ".odb";
-  if (!fileExists(odb)) return;
+  if (!fileExists(odb)) return true;
   if (programKind() == 0) {
-    if (DELETEFILE(odb.data(), static_cast<Int>(odb.size())) != 0) messageWithName("CANNOT DELETE %S.odb", base);
-    return;
+    if (DELETEFILE(odb.data(), static_cast<Int>(odb.size())) == 0) return true;
+    messageWithName("CANNOT DELETE %S.odb", base);
+    return false;
   }
   EXTC_OPENDDB(odb.data(), static_cast<Int>(odb.size()), odbHandle);
+  return true;
 }
 
 void makeCurrent(const std::string& name) {
@@ -359,6 +368,8 @@ void DBSUPERLIB(const Int* operation, const Int* request, Int* status, Int* prtF
                 Int fourthLength) {
   EnterNames names{field(library, libraryLength, kLibraryNameLength), field(second, secondLength, kLongNameLength),
                    field(third, thirdLength, kLongNameLength), field(fourth, fourthLength, kLongNameLength)};
+  // Every failure is reported at level -3 and ends the call, except that a state file lost from
+  // the job is copied again and a failed copy still lets the next one be tried.
   // 1. The library's file.
   const std::string path = libraryFile(names.library);
   // 2.
@@ -366,6 +377,7 @@ void DBSUPERLIB(const Int* operation, const Int* request, Int* status, Int* prtF
     message("OPERATION FLAG = %I IS NOT SUPPORTED BY dbsuperlib", {*operation});
     return;
   }
+  // A longer name would be cut in the selection's 80 characters and open another file.
   if (*request != 0 && path.size() > static_cast<std::size_t>(kLibraryNameLength)) {
     const Int level = -3, none = 0;
     const Real noReal = 0.0;
@@ -375,18 +387,21 @@ void DBSUPERLIB(const Int* operation, const Int* request, Int* status, Int* prtF
             static_cast<Int>(path.size()), &none, &none);
     return;
   }
-  if (*request != 0 && !fileExists(path)) {
-    messageWithName("THE SUBSTRUCTURE LIBRARY %S CANNOT BE LOCATED. PLEASE CHECK FOR MISPELLED NAME OR MAKE SURE "
-                    "THAT THE FILE EXISTS IN THE PROPER DIRECTORY.",
-                    fchar::trimmed(names.library));
-    return;
-  }
+  // Looked for before the selection opens the file, which would make it; reported once the
+  // selection has switched to it.
+  const bool located = *request == 0 || fileExists(path);
   // 3. The selection.
   const bool isOpen = sel(kSelOpenLibrary) != 0;
   if (isOpen && (*request == 0 || !fchar::equal(openLibraryName(), path))) SUPCLS();
   if (*request != 0 && sel(kSelOpenLibrary) == 0) {
     setLibraryEntry(1, names.library);
     openSelection(1, path);
+  }
+  if (!located) {
+    messageWithName("THE SUBSTRUCTURE LIBRARY %S CANNOT BE LOCATED. PLEASE CHECK FOR MISPELLED NAME OR MAKE SURE "
+                    "THAT THE FILE EXISTS IN THE PROPER DIRECTORY.",
+                    fchar::trimmed(names.library));
+    return;
   }
   // 6. The library's header: its index words and release.
   char releaseText[8];
@@ -416,6 +431,7 @@ void DBSUPERLIB(const Int* operation, const Int* request, Int* status, Int* prtF
                              "SUBSTRUCTURE THAT WILL BE GENERATED OR MODIFIED IN THE SAME INPUT DECK.";
     KVXERR(&level, text.data(), static_cast<Int>(text.size()), &id, &noReal, names.library.data(),
            kLibraryNameLength);
+    return;
   }
   // 5. Work space.
   rec::i(CDSUS, kCurrentRow) = programKind() != 0 && *status > 0 ? *row : 0;
@@ -445,7 +461,9 @@ void DBSUPERLIB(const Int* operation, const Int* request, Int* status, Int* prtF
   if (labelStatus != 0) {
     if (*request == 0) {
       message("SYSTEM ERROR IN dbsuperlib - CAN NOT RETRIEVE GLOBAL LABELS");
-    } else if (release.first >= kReleaseForLabels) {
+      return;
+    }
+    if (release.first >= kReleaseForLabels) {
       const Int capacity = 999;
       std::vector<char> labels(static_cast<std::size_t>(capacity) * kLongNameLength);
       Int count = 0, readStatus = 0;
@@ -470,8 +488,9 @@ void DBSUPERLIB(const Int* operation, const Int* request, Int* status, Int* prtF
   }
   // 9.
   if (*operation == 1 && *prtFlag == 0) {
-    if (programKind() == 0) return;
-    messageWithName("CAN NOT ENTER SUBSTRUCTURE %S WITH RECOVERY=NO", fchar::trimmed(names.fourth));
+    if (programKind() != 0)
+      messageWithName("CAN NOT ENTER SUBSTRUCTURE %S WITH RECOVERY=NO", fchar::trimmed(names.fourth));
+    return;
   }
   // 10.
   if (*request == 0) {
@@ -489,9 +508,9 @@ void DBSUPERLIB(const Int* operation, const Int* request, Int* status, Int* prtF
   }
   // 11. - 14.
   const std::string jobBase = fileBase(names.second, "c");
-  copyWorkingFiles(libraryBase, jobBase, *stateHandle);
+  if (!copyWorkingFiles(libraryBase, jobBase, *stateHandle)) return;
   if (*stateHandle == -1) openStateFile(names.second, stateHandle);
-  if (*odbHandle == -1) openOutputDatabase(libraryBase, odbHandle);
+  if (*odbHandle == -1 && !openOutputDatabase(libraryBase, odbHandle)) return;
   makeCurrent(names.fourth);
   if (programKind() != 0) EXTC_SETCURRENTDDB(odbHandle);
 }

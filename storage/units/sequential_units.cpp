@@ -173,13 +173,12 @@ void DBSASR(const Int* unit, char* text, Int textLength, const Int* width, const
   *endFlag = 0;
   *errorFlag = 0;
   const Int length = std::min(std::max<Int>(*n, 0), textLength);
-  std::string line;
-  const int iostat = fio::readLine(*unit, line);
+  // (Aw) input: a field wider than the text gives its rightmost characters. A width below 1
+  // names no field: the text's own length is read.
+  const std::string format = *width >= 1 ? "(A" + std::to_string(*width) + ")" : "(A)";
+  const int iostat = fio::read(*unit, fio::format(format), {fio::in(text, static_cast<std::size_t>(length))});
   if (iostat == fio::kEnd) *endFlag = 1;
   else if (iostat != fio::kOk) *errorFlag = 1;
-  if (iostat != fio::kOk) return;
-  line.resize(static_cast<std::size_t>(std::max<Int>(*width, 0)), ' ');
-  fchar::assign(text, length, line);
 }
 
 void DBSASC(const Int* unit, char* text, Int textLength, const Int* n, const Int* op, Int* status) {

@@ -97,13 +97,13 @@ bool typeKnown(Int type) { return type == kFormatted || type == kUnformatted; }
 
 // Opens the named file on the unit for entry k, reopened to append to it, or for a new entry
 // (k = 0), once the unit is freed from any other entry. False (status 1) when it is not opened:
-// an illegal type opens nothing.
+// an illegal type frees the unit and opens nothing.
 bool openForEntry(Int op, Int unit, Int k, Int* outunit, const std::string& name, Int type, Int* status) {
+  if (!freeUnit(unit, k, outunit, status)) return false;
   if (!typeKnown(type)) {
     *status = 1;
     return false;
   }
-  if (!freeUnit(unit, k, outunit, status)) return false;
   const std::string file = fullName(name, unit);
   if (file.empty() || openFile(file, unit, op, type, k != 0) != fio::kOk) {
     if (!file.empty()) reportOpenFailure(op, file);

@@ -18,6 +18,7 @@ extern "C" {
 // (nonzero: values constant through the thickness, the selector naming the thickness direction);
 // clears W(1..nip, 1..c) first, c = 3 for codes 1003, 1013, 1103, 1113, else the node count.
 // cylinder: the element's three nodal angles (first, middle, last), for the cylindrical codes.
+// Writes nothing past the first nip x max(nn, 3) reals of W.
 ZMX_EXPORT void ELNEX(Real* W, const Int* nodeFlag, const Int* layers, const Int* layerNodes, const Int* nip,
                       const Int* perPlane, const Int* type, const Int* nn, const Int* dimension, const Int* selector,
                       const Real* cylinder);

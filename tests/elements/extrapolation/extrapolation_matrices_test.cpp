@@ -120,13 +120,18 @@ TEST(ExtrapolationMatrices, SelectorRulesAreConstantThroughTheThickness) {
   const Int eight = 8;
   LSOL2(S.data(), &eight, &kToNodes, &s);
   EXPECT_TRUE(std::equal(S.begin(), S.begin() + 16, S.begin() + 16));
-  auto S5 = zeros(5 * 9);
+  // The five-point rule writes its centre point's weight 0 in every column, whatever W held.
+  auto S5 = sentinel(5 * 9);
   const Int nine = 9;
   LSOL5(&plain, S5.data(), &nine, &kToNodes, &s);
   EXPECT_NEAR(S5[0], 1.8620808233, 1e-9);
   EXPECT_NEAR(S5[1], -0.4975, 1e-9);
   EXPECT_NEAR(S5[2], 0.1329191767, 1e-9);
-  EXPECT_EQ(S5[4], 0.0);  // the centre point carries nothing
+  for (int n = 0; n < 9; ++n) EXPECT_EQ(S5[4 + 5 * n], 0.0) << "node " << n + 1;
+  auto C5 = sentinel(5 * 2);
+  LSOL5(&plain, C5.data(), &nine, &kToCentre, &s);
+  EXPECT_EQ(std::vector<double>(C5.begin(), C5.begin() + 5), std::vector<double>({0.25, 0.25, 0.25, 0.25, 0.0}));
+  EXPECT_TRUE(std::isnan(C5[5])) << "the centre fills column 1 only";
 }
 
 TEST(ExtrapolationMatrices, QuotedTensorWeights) {

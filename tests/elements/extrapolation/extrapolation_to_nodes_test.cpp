@@ -139,8 +139,20 @@ TEST(ElnexDispatch, ConstantPointAndCentreEdges) {
   EXPECT_EQ(O[8 + 9 * 16], 1.0);
   EXPECT_EQ(O[8 + 9 * 17], 1.0);
   EXPECT_EQ(O[0 + 9 * 8], 1.0);  // node 9 takes point 1 (offset 8)
-  // Writes stay within nip x max(nodes, 3) even where a rule's own size is larger: ELNEXT
-  // passes that room, and a three-point line into a one-point array keeps to it.
+  // ELNEX itself writes only within nip x max(nodes, 3), even where a rule's own size is larger:
+  // a three-point line for one point, the 2 x 2 rule for two points, nodes p + nip past the nodes.
+  struct Bounded {
+    Int type, nip, nn, flag, layerNodes;
+  };
+  for (const Bounded b : {Bounded{1, 1, 3, 0, 0}, Bounded{3000, 2, 4, 1, 0}, Bounded{201, 4, 4, 1, 8}}) {
+    const std::size_t room = static_cast<std::size_t>(b.nip) * std::max<Int>(b.nn, 3);
+    auto W = sentinel(room + 64);
+    const Int layers = 0, perPlane = 0, d = 3, noSelector = 0;
+    ELNEX(W.data(), &b.flag, &layers, &b.layerNodes, &b.nip, &perPlane, &b.type, &b.nn, &d, &noSelector, cylinder);
+    EXPECT_NEAR(W[0], b.type == 1 ? 0.0 : (b.type == 201 ? 1.0 : 1.8660254037844386), 1e-9) << b.type;
+    for (std::size_t k = room; k < W.size(); ++k) EXPECT_TRUE(std::isnan(W[k])) << b.type << " entry " << k + 1;
+  }
+  // ELNEXT passes the same room: a three-point line into a one-point array keeps to it.
   std::vector<double> room = sentinel(3 + 8);
   const Int ld = 1, ncomp = 1, nip = 1, K = 1, flag = 1, zero = 0, type = 520, nn = 3, d = 3;
   const Real V[1] = {2.0};

@@ -136,6 +136,13 @@ TEST_F(Midside, EdgesOfTheTriplesAndTheRoutines) {
   const Int coded[2] = {0, 0};
   TFVMID3DSHLORPLN(x.data(), F.data(), &nine, &keep, &ld, coded);
   EXPECT_EQ(F[8], 42.0);
+  // Only nine nodes take the centre triple: ten quadrilateral nodes of another code keep node 9.
+  const Int ten = 10, other = 2007;
+  x.resize(30, 0.0);
+  F = {1, 2, 3, 4, 0, 0, 0, 0, 42, 7};
+  TFVMID3DSHLORPLN(x.data(), F.data(), &ten, &other, &ld, coded);
+  EXPECT_EQ(F[8], 42.0);
+  EXPECT_DOUBLE_EQ(F[4], 1.5);  // the edge midsides are formed
 
   // A 21-node brick: node 21 the mean of its eight corners, no face centres.
   std::vector<double> bx(3 * 21, 0.0), bf(21, 0.0);
@@ -289,15 +296,22 @@ TEST(Lbricpts, QuotedPointsAndWeights) {
     EXPECT_EQ(b.eta, 0.0);
     EXPECT_EQ(b.w1, 0.0133333333333332);
   }
-  // Layers (0.4, 3 points) and (0.6, 2 points): the last point of the even layer is an even k
-  // and weighs 8 / (3 (n - 1)).
+  // Layers (0.4, 3 points) and (0.6, 2 points): the even layer takes the trapezoid rule.
   const Section two(1, {{0.4, 3}, {0.6, 2}});
-  const double z2[5] = {-1, -0.6, -0.2, -0.2, 1}, w2[5] = {0.4 / 3, 1.6 / 3, 0.4 / 3, 0.4, 1.6};
+  const double z2[5] = {-1, -0.6, -0.2, -0.2, 1}, w2[5] = {0.4 / 3, 1.6 / 3, 0.4 / 3, 0.6, 0.6};
   for (Int p = 1; p <= 5; ++p) {
     const auto b = brickPoint(two, p, 5);
     EXPECT_NEAR(b.zeta, z2[p - 1], 1e-15) << p;
     EXPECT_NEAR(b.wt, w2[p - 1], 1e-15) << p;
   }
+  // Through the thickness every layer, odd or even, integrates a linear field exactly.
+  const Section mixed(1, {{0.25, 2}, {0.35, 4}, {0.15, 3}, {0.25, 6}});
+  double integral = 0.0;
+  for (Int p = 1; p <= 15; ++p) {
+    const auto b = brickPoint(mixed, p, 15);
+    integral += b.wt * (3.0 - 2.0 * b.zeta);
+  }
+  EXPECT_NEAR(integral, 6.0, 1e-14);
   const Section mirrored(0, {{0.4, 3}, {0.6, 2}});
   EXPECT_NEAR(brickPoint(mirrored, 2, 5).zeta, 0.6, 1e-15);
   // A section point past the layers' total: weight and coordinate 0.

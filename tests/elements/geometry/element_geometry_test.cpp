@@ -235,6 +235,25 @@ TEST_F(GeometryTest, LineShellSpecialAndInterfaceFamiliesReachTheirRoutines) {
   EXPECT_TRUE(calls().empty());
 }
 
+TEST_F(GeometryTest, EightNodeShellOfACentreCodeFormsItsCentreValueOnly) {
+  // Type 2006 with eight nodes in its list: the centre rule fills column 9 of the value array; the
+  // missing ninth node has no per-node entry, so the per-node blocks stay as they are.
+  rec::i(CPROG, eqc_records::kProgramKind) = 0;
+  rec::i(CNSPRE, 2) = 1, rec::i(CNSPRE, 3) = 2;
+  rec::i(CGN, 6) = 1, rec::i(CGN, 7) = 1;
+  const Real at[8][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+  std::vector<std::vector<Real>> nodes;
+  for (const auto& p : at) nodes.push_back({p[0], p[1], 0, 0, 0, 1});
+  element(203, 2006, nodes, {{14, 1}});
+  for (int k = 0; k < 8; ++k) a2[4 * k] = 1.0 + at[k][0] - at[k][1] + at[k][0] * at[k][0];
+  for (std::size_t k = 0; k < a24.size(); ++k) a24[k] = static_cast<Real>(k);
+  const std::vector<Real> blocks = a24;
+  run();
+  EXPECT_NEAR(a2[4 * 8], 1.0, 1e-14);  // the quadratic field at the centre
+  EXPECT_EQ(a24, blocks);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
 TEST_F(GeometryTest, CharacteristicLengthForEveryScaleFactor) {
   eqc_checks_testing::setMeasures(kMeasure, 10.0);
   struct Scaled {

@@ -248,25 +248,34 @@ TEST_F(Shells, AxisymmetricShearNormalsCountAndOrthogonality) {
 
 TEST_F(Shells, NineNodeCentreTakesTheSerendipityValue) {
   const Real at[9][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {0, -1}, {1, 0}, {0, 1}, {-1, 0}, {0, 0}};
-  Coordinates nodes;
-  for (const auto& p : at) nodes.push_back({p[0], p[1], 0.0, 0, 0, 1});
-  build({.family = 203, .type = 2006, .nodes = nodes, .words = {{14, 4}}});
-  rec::i(CNSPRE, 2) = 2, rec::i(CNSPRE, 3) = 4;
   auto field = [](Real s, Real t, int row) { return row + 1.5 * s - t + s * s + 0.5 * s * t - 2 * t * t + s * s * t - s * t * t; };
-  std::vector<Real> values(4 * 9, 0.0);
-  for (int k = 0; k < 8; ++k)
-    for (int row = 0; row < 4; ++row) values[4 * k + row] = field(at[k][0], at[k][1], row);
-  const Int a9 = 4, zero = 0, cgn7 = 0, cgn15 = 0;
-  Int a7 = 0, a15 = 0;
-  Real a3[4] = {}, a11[4] = {}, a12[4] = {}, a20[4] = {};
-  const Int nine = 9;
-  LSG8(X.data(), &ldim, a3, &zero, &nine, &handle, &a7, values.data(), &a9, nodeList.data(), a11, a12, &zero, &zero,
-       &a15, &zero, &cgn7, &zero, &cgn15, a20);
-  EXPECT_EQ(a7, 1);
-  EXPECT_EQ(values[4 * 8 + 0], 0.0) << "row 1 is not preset";
-  EXPECT_NEAR(values[4 * 8 + 1], 1.0, 1e-14);
-  EXPECT_NEAR(values[4 * 8 + 2], 2.0, 1e-14);
-  EXPECT_EQ(values[4 * 8 + 3], 0.0) << "row 4 is past the preset rows";
+  // The type code and the program kind decide; the node count handed in (9, or the 8 of the type
+  // record) does not.
+  struct Case {
+    Int type, nodes, program;
+    bool centre;
+  };
+  for (const Case c : {Case{2006, 9, 0, true}, Case{2023, 8, 0, true}, Case{2006, 8, 0, true},
+                       Case{2005, 9, 0, false}, Case{2006, 9, 1, false}}) {
+    Coordinates nodes;
+    for (const auto& p : at) nodes.push_back({p[0], p[1], 0.0, 0, 0, 1});
+    build({.family = 203, .type = c.type, .nodes = nodes, .words = {{14, 4}}});
+    rec::i(CPROG, eqc_records::kProgramKind) = c.program;
+    rec::i(CNSPRE, 2) = 2, rec::i(CNSPRE, 3) = 4;
+    std::vector<Real> values(4 * 9, 0.0);
+    for (int k = 0; k < 8; ++k)
+      for (int row = 0; row < 4; ++row) values[4 * k + row] = field(at[k][0], at[k][1], row);
+    const Int a9 = 4, zero = 0, cgn7 = 0, cgn15 = 0;
+    Int a7 = 0, a15 = 0;
+    Real a3[4] = {}, a11[4] = {}, a12[4] = {}, a20[4] = {};
+    LSG8(X.data(), &ldim, a3, &zero, &c.nodes, &handle, &a7, values.data(), &a9, nodeList.data(), a11, a12, &zero,
+         &zero, &a15, &zero, &cgn7, &zero, &cgn15, a20);
+    EXPECT_EQ(a7, 1);
+    EXPECT_EQ(values[4 * 8 + 0], 0.0) << "row 1 is not preset";
+    EXPECT_NEAR(values[4 * 8 + 1], c.centre ? 1.0 : 0.0, 1e-14) << c.type << " " << c.nodes << " " << c.program;
+    EXPECT_NEAR(values[4 * 8 + 2], c.centre ? 2.0 : 0.0, 1e-14) << c.type << " " << c.nodes << " " << c.program;
+    EXPECT_EQ(values[4 * 8 + 3], 0.0) << "row 4 is past the preset rows";
+  }
 }
 
 TEST_F(Shells, EachFamilyWritesItsVariables) {
@@ -286,6 +295,7 @@ TEST_F(Shells, EachFamilyWritesItsVariables) {
       Int a7 = 0, a15 = 0, v19 = 0;
       Real a3[4] = {}, a11[4] = {}, a12[4] = {}, a20[4] = {};
       std::vector<Real> values(9 * 4, 0.0);
+      nodeList.resize(9, 0);  // the node list always has room for the centre node
       const Int four = 4;
       LSG8(X.data(), &ldim, a3, &v19, &nn, &handle, &a7, values.data(), &four, nodeList.data(), a11, a12, &zero, &zero,
            &a15, &zero, &cgn, &zero, &cgn, a20);
@@ -353,6 +363,7 @@ TEST_F(Shells, EverySectionPointRuleGivesTheJacobianAtItsPointAndOthersAreReport
     Int a7 = 0, a15 = 0;
     Real a3[4] = {}, a11[4] = {}, a12[4] = {}, a20[4] = {};
     std::vector<Real> values(9 * 4, 0.0);
+    nodeList.resize(9, 0);
     LSG8(X.data(), &ldim, a3, &zero, &nn, &handle, &a7, values.data(), &four, nodeList.data(), a11, a12, &zero, &zero,
          &a15, &zero, &zero, &zero, &zero, a20);
   };

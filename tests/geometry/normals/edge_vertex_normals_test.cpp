@@ -241,6 +241,19 @@ TEST_F(EdgeVertexNormals, CylindricalEdgesAreRadialAndStrayEdgesAreReported) {
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].level, -2);
   EXPECT_EQ(messages[0].text, "SYSTEM ERROR IN normal_on_edge - the point is not at the edge");
+
+  // Neither end among the corners of an 8-node facet: reported once for the first end and once for
+  // the other; the facet's normal at (0, 0) still comes back.
+  const std::vector<double> square = {-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0, 0, -1, 0, 1, 0, 0, 0, 1, 0, -1, 0, 0};
+  const auto eight = record({1, 2, 3, 4, 5, 6, 7, 8});
+  for (bool sorted : {false, true}) {
+    eqc_testing::clearMessages();
+    EXPECT_NEAR(edge({97, 98, 99}, 0.5, eight, eight, square, 1, sorted)[2], 1.0, 1e-15);
+    const auto stray = eqc_testing::messages();
+    ASSERT_EQ(stray.size(), 2u);
+    EXPECT_EQ(stray[1].text, sorted ? "SYSTEM ERROR IN normal_on_edge_b - the point is not at the edge"
+                                    : "SYSTEM ERROR IN normal_on_edge - the point is not at the edge");
+  }
 }
 
 // A curved 6-node triangle is three bilinear quadrilaterals (a corner, the midside nodes after and

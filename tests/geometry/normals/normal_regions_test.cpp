@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <random>
 #include <set>
@@ -240,6 +241,13 @@ TEST_F(NormalRegions, QuadrilateralCasesAndTheBandFraction) {
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].level, -3);
   EXPECT_EQ(messages[0].text, "SYSTEM ERROR IN compute_normal_interp - FAILURE TO FIND THE REGION ON THE FACET");
+
+  // A NaN width is not below the least width: it is kept, no region holds the point, and that is reported.
+  f.width = std::numeric_limits<double>::quiet_NaN();
+  r = interpolate(f, {0.1, 0.2});
+  EXPECT_EQ(r.m, 0);
+  EXPECT_TRUE(std::isnan(f.width));
+  EXPECT_EQ(eqc_testing::messages().size(), 2u);
 }
 
 }  // namespace

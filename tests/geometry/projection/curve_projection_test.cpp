@@ -106,6 +106,26 @@ TEST_F(CurveProjection, StraightSegmentsInClosedFormWithTheRecord) {
   EXPECT_EQ(f.found, kFalse);
   EXPECT_EQ(rec::slotI(CDISTTOCURVE.w, 33), 1);
   EXPECT_GT(recordReal(9), 1.0);
+  // A foot the filter dropped (count 0) still leaves its point and the unit tangent in the record,
+  // and no distance.
+  {
+    for (int k = 12; k <= 23; ++k) rec::setR(CDISTTOCURVE, 2 * k - 1, 99.0);
+    const Y segment = {0, 0, 0, 2, 0, 0, 0, 0, 0};
+    const std::array<double, 3> beyond = {3, 1, 0};
+    const double parameters[3] = {1.5, 9, 9}, tolerance = 0.01, angles[2] = {0, 0};
+    const int none = 0;
+    const Logical yes = kTrue, no = kFalse;
+    double distance = 7, lengthTolerance = 0;
+    GETPERPDISTTOCURVE(segment.data(), beyond.data(), parameters, &none, &distance, &tolerance, &lengthTolerance,
+                       &yes, &no, &no, angles);
+    const double wantFoot[3] = {3, 0, 0}, wantTangent[3] = {1, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_DOUBLE_EQ(recordReal(12 + i), wantFoot[i]) << i;
+      EXPECT_DOUBLE_EQ(recordReal(21 + i), wantTangent[i]) << i;
+    }
+    EXPECT_EQ(distance, 7.0);
+    EXPECT_DOUBLE_EQ(lengthTolerance, 0.02);
+  }
   // Two dimensions: the sign tells the side (positive to the right of node 1 -> node 2).
   const Y flat = {0, 0, 0, 2, 0, 0, 0, 0, 0};
   EXPECT_DOUBLE_EQ(feet(flat, {1, -1, 5}, true, true, false).distances[0], 1.0);
@@ -285,6 +305,17 @@ TEST_F(CurveProjection, EdgeParametersLandAtTheirFractionOfEveryEdge) {
   EXPECT_EQ(std::vector<double>(from1.begin(), from1.end()), std::vector<double>({-1.0, 0.2, 0.0}));
   EXPECT_DOUBLE_EQ(from3[0], 0.6);
   EXPECT_DOUBLE_EQ(from3[1], 0.7);
+
+  // A first end that is not a corner: reported, and reported again when the other end is not one
+  // either; the point stays at (0, 0) on no sub-facet.
+  for (const auto& [other, reports] : {std::pair{2, 1}, {899, 2}}) {
+    for (const bool sub : {false, true}) {
+      eqc_testing::clearMessages();
+      const auto stray = params(record(sub ? 6 : 4), 900, other, 0.3, sub);
+      EXPECT_EQ(eqc_testing::countAtLevel(-3), reports) << other << sub;
+      EXPECT_EQ(std::vector<double>(stray.begin(), stray.end()), std::vector<double>({0.0, 0.0, 0.0}));
+    }
+  }
 }
 
 }  // namespace

@@ -310,6 +310,23 @@ TEST_F(FacetProjection, UnsupportedCountsAndNaNEndCleanly) {
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0].text, "SYSTEM ERROR IN fndPerpDistToSurf - A SURFACE FACET OF MASTER MASTER CANNOT HAVE 5 NODES");
   EXPECT_EQ(messages[0].level, -3);
+  // The surface name is 8 characters whatever length is passed; a shorter argument gives what it holds.
+  eqc_testing::clearMessages();
+  const int five = 5, ld = 3, dimension = 3;
+  const Logical no = kFalse;
+  const double tolerance = 0.01, cylinder[4] = {};
+  const std::array<double, 3> p = {0, 0, 1};
+  int location, nearest;
+  CALPERPDISTTOSURF(x.data(), &ld, p.data(), &r.xi, &r.eta, &five, &tolerance, &r.found, &r.distance,
+                    r.tangents.data(), "ABCDEFGHIJKL", 12, r.normal.data(), r.foot.data(), &r.outside, &r.corner, &no,
+                    &dimension, &no, cylinder, &r.degenerate);
+  CALPERPDISTTOSURF1(x.data(), &ld, p.data(), &r.xi, &r.eta, &five, &tolerance, &r.found, &r.distance,
+                     r.tangents.data(), "ABCDEFGHIJKL", 3, r.normal.data(), r.foot.data(), &r.outside, &r.corner,
+                     &location, &nearest, &no, &dimension, &no, cylinder, &r.degenerate);
+  const auto named = eqc_testing::messages();
+  ASSERT_EQ(named.size(), 2u);
+  EXPECT_EQ(named[0].text, "SYSTEM ERROR IN fndPerpDistToSurf - A SURFACE FACET OF MASTER ABCDEFGH CANNOT HAVE 5 NODES");
+  EXPECT_EQ(named[1].text, "SYSTEM ERROR IN fndPerpDistToSurf - A SURFACE FACET OF MASTER ABC CANNOT HAVE 5 NODES");
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const std::vector<double> square = {-1, -1, 0, 1, -1, 0, 1, 1, 0.5, -1, 1, 0};
   for (int n : {3, 4}) {

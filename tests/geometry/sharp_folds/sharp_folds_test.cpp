@@ -123,6 +123,27 @@ TEST(SharpFolds, StraightProjectionMatchesTheClosedForm) {
   n.set(1, -1.0, 0.0, 0.5);
   EXPECT_NEAR(fold1(n, true, 0, 1, 2).dist2, std::pow(std::sin(0.3), 2), 1e-12);
   EXPECT_NEAR(fold1(n, true, 0, 1, 3).dist2, std::pow(std::sin(0.3), 2) + 0.25, 1e-12);
+
+  // Rows as the leading dimension and the count allow: a fourth row moves the foot past the segment.
+  // A segment without length over the rows projected gives no projection (and no NaN).
+  const auto column = [](std::vector<double> x, Int ld, Int ncoord) {
+    Fold r{};
+    const Logical towards = kTrue;
+    const Int i = 1, j = 2, k = 3, sharp = 0, crossing = 1;
+    const double tol = 1.0e-10;
+    CHECKSHARPFOLD1(&r.code, &r.dist2, &r.xi, &towards, &i, &j, &k, x.data(), x.data(), &tol, &sharp, &ld, &ld,
+                    &ncoord, &crossing);
+    return r;
+  };
+  Fold wide = column({0, 0, 0, 5, 1, 0, 0, 0, 0, -0.5, 0, 1}, 4, 4);
+  EXPECT_EQ(wide.code, 3);
+  EXPECT_NEAR(wide.xi, 1.0 + 1.875 / 0.5625, 1e-12);
+  EXPECT_EQ(wide.dist2, kUnset);
+  EXPECT_EQ(column({0, 0, 0, 5, 1, 0, 0, 0, 0, -0.5, 0, 1}, 4, 3).code, 2);
+  const Fold flat = column({0.1, 1, 0, 0, 0, 1}, 2, 1);
+  EXPECT_EQ(flat.code, 3);
+  EXPECT_EQ(flat.dist2, kUnset);
+  EXPECT_EQ(flat.xi, 0.0);
 }
 
 // Three-node segments: 1-2-3 along +x into node 3 at the origin, 3-4-5 turning back, bowed.

@@ -292,7 +292,9 @@ TEST_F(ContactControls, OlderLayoutWithItsWarningBlockAndRunawayRecord) {
   e.put("(10X,A,I12)", {C("NUMBER OF ITERACTION BEFORE TIGHT TOLERANCES ARE APPLIED"), I(5)});
   const char* texts[] = {"LOOSE TOLERANCE FOR NEGATIVE CONTACT PRESSURE", "LOOSE TOLERANCE FOR OVERCLOSURE DISTANCE",
                          "TIGHT TOLERANCE FOR NEGATIVE CONTACT PRESSURE", "TIGHT TOLERANCE FOR OVERCLOSURE DISTANCE"};
-  for (int k = 0; k < 4; ++k) e.put("(10X,A49,1PE12.3)", {C(texts[k]), R(automaticPair.tolerances[k])});
+  for (int k = 0; k < 4; ++k)
+    e.put("(10X,A49,1PE12.3)", {C(std::string(texts[k]).append(49 - std::strlen(texts[k]), ' ')),
+                                R(automaticPair.tolerances[k])});
   e.blank();
   EXPECT_EQ(printedText(), e.text());
   EXPECT_EQ(eqc_page_testing::paginCounts(), (std::vector<int>{6, 7, 2, 1, 1, 7}));

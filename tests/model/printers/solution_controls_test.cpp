@@ -305,9 +305,9 @@ TEST_F(ControlTables, ExplicitTablesResetOtherProceduresAndPrintFor18And21) {
   e.put("(1X,A4,'INITIAL VALUE OF TIME AVERAGE ',A9,19X,1P,G12.3)", {C("*** "), C("MOMENT   "), R(0.5)});
   e.put("(1X,A4,'FLUX ACCEPTANCE RELATIVE TO UQBAR ',A9,15X,1P,G12.3)", {C("    "), C("MOMENT   "), R(0.005)});
   e.put("(1X,A4,'FIELD ACCEPTANCE RELATIVE TO ',A9,' CORRECTION',9X,1P,G12.3)",
-        {C("    "), C("ROTATION "), R(0.001)});
+        {C("    "), C("ROTATION"), R(0.001)});
   e.put("(1X,A4,'CRITERION FOR ZERO FLUX FOR ',A9,21X,1P,G12.3)", {C("    "), C("MOMENT   "), R(0.001)});
-  e.put("(1X,A4,'CRITERION FOR ZERO FIELD FOR ',A9,20X,1P,G12.3)", {C("*** "), C("ROTATION "), R(2.0e-6)});
+  e.put("(1X,A4,'CRITERION FOR ZERO FIELD FOR ',A9,20X,1P,G12.3)", {C("*** "), C("ROTATION"), R(2.0e-6)});
   EXPECT_EQ(printedText(), e.text());
   EXPECT_TRUE(eqc_page_testing::paginCounts().empty());
 }

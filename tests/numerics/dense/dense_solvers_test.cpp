@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "siblings/eqc/testing.h"
@@ -393,6 +394,18 @@ TEST_F(DenseSolvers, PivotChoiceAndPermutations) {
 }
 
 TEST_F(DenseSolvers, OrderLimits) {
+  {  // Order 0: the parity and the determinant of an empty matrix are 1; nothing else is touched.
+    const int none = 0, ld = 1;
+    double a[1] = {3}, out[1] = {4}, d[4] = {};
+    int indx[1] = {-5};
+    ALUDCMP(a, &none, &ld, indx, &d[0]);
+    ALUDCMP1(a, &none, &ld, indx, &d[1]);
+    AINV2(a, out, &d[2], &none, &ld);
+    AINV3(a, out, &d[3], &none, &ld);
+    EXPECT_EQ(std::vector<double>(d, d + 4), std::vector<double>(4, 1.0));
+    EXPECT_EQ(std::make_tuple(a[0], out[0], indx[0]), std::make_tuple(3.0, 4.0, -5));
+    EXPECT_TRUE(eqc_testing::messages().empty());
+  }
   const int hundred = 100, n101 = 101;
   std::vector<double> id(101 * 101, 0.0), inv(101 * 101);
   for (int i = 0; i < 100; ++i) id[101 * i + i] = 1;

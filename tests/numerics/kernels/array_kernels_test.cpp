@@ -313,6 +313,13 @@ TEST(TensorKernels, NormalisingAndProjection) {
   EXPECT_EQ(flag, 1);
   EXPECT_EQ(s, 1.0);
   EXPECT_EQ(zero, (Matrix{0, 0, 0}));
+  for (const int none : {0, -3}) {  // no vector: nothing is written
+    s = 7.0;
+    flag = 5;
+    ANORML(zero.data(), &none, &s, &flag);
+    EXPECT_EQ(s, 7.0);
+    EXPECT_EQ(flag, 5);
+  }
 
   const Matrix e = {0, 0, 1};
   Matrix w = {1, 2, 3};

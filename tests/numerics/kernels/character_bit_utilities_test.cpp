@@ -1,6 +1,7 @@
 // Character, bit and number utilities against plain bit operations and 64-bit arithmetic.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -165,6 +166,15 @@ TEST(CharacterFields, AcodeeWritesWholeItemsOnly) {
   ACODEE("ABCDEFGHIJ", 10, items, &twenty);
   EXPECT_EQ(std::string(items, 24), "ABCDEFGHIJ              ");
   EXPECT_EQ(items[24], '#');
+
+  // (n - 1)/8 + 1 items, the division truncating toward zero: one blank item down to n = -6,
+  // none below.
+  for (const int n : {0, -6, -7, -8, -20, INT_MIN}) {
+    std::memset(items, '#', sizeof items);
+    ACODEE("ABCDEFGHIJ", 10, items, &n);
+    EXPECT_EQ(std::string(items, 8), n >= -6 ? std::string(8, ' ') : std::string(8, '#')) << n;
+    EXPECT_EQ(items[8], '#') << n;
+  }
 }
 
 TEST(TerminatedStrings, FieldsCompactionAndStripping) {

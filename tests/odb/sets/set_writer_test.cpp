@@ -166,6 +166,27 @@ TEST_F(OdbSets, RandomBoundaryConditionsGroupByTheirSlotInEveryStep) {
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 }
 
+TEST_F(OdbSets, BatchEntriesOfOneNameGatherIntoTheSameSetsEachNodeOnce) {
+  builder.steps = 1;
+  const int dof1 = condition(1, 1, 0, 0, 1);
+  std::vector<Int> n;
+  for (Int label = 700; label <= 703; ++label) {
+    n.push_back(builder.node(label, {Real(label), 0, 0}));
+    builder.boundaryConditions(n.back(), {dof1});
+  }
+  const Int type = builder.elementType("T3D2", 2010, 300, 2);
+  builder.part(" PIBATCH", {builder.element(1, type, {n[0], n[1]})}, {n[0], n[1], n[0]});
+  builder.part(" PIBATCH", {builder.element(2, type, {n[2], n[3]})}, {n[2], n[3]});
+  const auto* db = write();
+  ASSERT_NE(db, nullptr);
+  // Each of the two written parts writes the step's sets once per batch entry.
+  std::vector<std::vector<Int>> got;
+  for (const auto& set : db->sets)
+    if (set.secondName == "Step    1 Disp dof  1") got.push_back(set.members);
+  const std::vector<Int> first = {700, 701}, both = {700, 701, 702, 703};
+  EXPECT_EQ(got, (std::vector<std::vector<Int>>{first, both, first, both}));
+}
+
 TEST_F(OdbSets, RestartsChooseTheStepRange) {
   struct Case {
     Int restarted, inside, from, steps;

@@ -165,6 +165,30 @@ TEST_F(SlideLines, LinesPlanesRigidSurfacesAndReferenceNodesOfAPart) {
   ASSERT_NE(setNamed(db(), "surface", "Slideline SL2"), nullptr);
 }
 
+TEST_F(SlideLines, EveryRigidSurfaceKindNamesItsReferenceNodeWithAllTheLabelsDigits) {
+  const double noName = 0.0;
+  std::vector<double> user = {slot(2), slot(4)};  // a user surface of kind 4
+  Int classIndex = 0, label = 0, kind = 1;
+  for (Int node : {7, 999999999, 1000000000, 2147483647}) {
+    ODBRSURFS(record.data(), table.data(), &noName, &classIndex, &label, &node, &first, &kind, &count, &counter, &handle);
+    ODBRSURFC(record.data(), table.data(), &noName, &classIndex, &label, &node, &first, &count, &counter, &handle);
+    ODBRSURFA(record.data(), table.data(), &noName, &classIndex, &label, &node, &first, &count, &counter, &handle);
+    ODBRSURFUSER(user.data(), table.data(), &noName, &node, &first, &count, &counter, &handle);
+    const std::string digits = std::to_string(node);
+    const std::string rn = "rn" + std::string(10 - digits.size(), ' ') + digits;
+    int named = 0;
+    for (const auto& s : db()->sets)
+      if (s.firstName == rn) {
+        EXPECT_EQ(s.secondName, "Rigid Reference Node #" + digits);
+        ++named;
+      }
+    EXPECT_EQ(named, 4) << node;
+    const std::string surface = "Rigid Surface : Node " + std::string(node <= 99999 ? 5 - digits.size() : 10 - digits.size(), ' ');
+    EXPECT_NE(setNamed(db(), "surface", surface + digits), nullptr) << node;
+  }
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
 TEST_F(SlideLines, AnalysisTimeRigidSurfacesFindTheirEntriesAndPairings) {
   rec::i(CPROC, zmx::procedure::kAnalysisTimeRigidSurfaces) = 1;
   for (int w : {13, 17, 24, 25, 29, 31, 32}) rec::i(CSLEF, w) = 1;

@@ -107,7 +107,7 @@ TEST_F(SurfaceClasses, EveryRuleOfTheTypeTableChoosesItsNameAndEqualKeysShareOne
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 }
 
-TEST_F(SurfaceClasses, FacetsOfNoOrTenNodesChooseNoClass) {
+TEST_F(SurfaceClasses, NodeCountsColumnsAndRigidKindsOutsideTheTableChooseNoClass) {
   for (Int n : {0, 10}) {
     eqc_testing::clearMessages();
     lastIndex = 3;
@@ -128,6 +128,16 @@ TEST_F(SurfaceClasses, FacetsOfNoOrTenNodesChooseNoClass) {
   EXPECT_EQ(choose(3, 3, 0, 0, 0, 5), "TSURF1");
   EXPECT_EQ(count, 1);
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  // Likewise a column outside 1 to 3 is refused only where it picks from the table: cylindrical
+  // and rigid-kind names take none, and the key keeps it (-10 s for a cylindrical facet).
+  EXPECT_EQ(choose(6, 5, 0, 1, 0, 0), "CYLSURF1");
+  EXPECT_EQ(table[28 * 1 + 2], -50);
+  EXPECT_EQ(choose(1, 5, 0, 0, 0, 4), "ARSR");
+  EXPECT_EQ(count, 3);
+  EXPECT_EQ(choose(3, 5, 0, 0, 0, 0), "");
+  EXPECT_EQ(choose(1, 0, 0, 0, 0, 0), "");
+  EXPECT_EQ(count, 3);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 3);
 }
 
 TEST_F(SurfaceClasses, BeyondTheNineClassesTheLayoutKeepsNothingIsWritten) {

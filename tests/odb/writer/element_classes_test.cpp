@@ -246,6 +246,40 @@ TEST_F(ElementClasses, ElbowPointsLieOnTheirCircles) {
     }
 }
 
+TEST_F(ElementClasses, BeamProfilesTakeTheirPointsAndTheTwoCoordinateFlagFromTheSection) {
+  // Slot 4 the profile, 5 the points, slots 6 + 7 + 5 the first point's two slots (11 slots a
+  // point), 16 the two-coordinate flag.
+  auto beam = [&](Int profile, Int two) {
+    std::vector<Slot> slots(40, I(0));
+    slots[4 - 2] = I(profile);
+    slots[5 - 2] = I(2);
+    slots[6 - 2] = I(10);
+    slots[7 - 2] = I(5);
+    slots[16 - 2] = I(two);
+    slots[20 - 2] = R(1.5);
+    slots[21 - 2] = R(-2.5);
+    slots[31 - 2] = R(3.25);
+    slots[32 - 2] = R(4.75);
+    return builder.record(3, slots);
+  };
+  const int both = beam(5, 1), one = beam(5, 0), none = beam(8, 1);
+  const Points p = position(both, 100);
+  EXPECT_EQ(p.profile, 7);
+  EXPECT_EQ(p.two, 1);
+  EXPECT_EQ(p.first, (std::vector<float>{1.5f, 3.25f}));
+  EXPECT_EQ(p.second, (std::vector<float>{-2.5f, 4.75f}));
+  const Points q = position(one, 100);
+  EXPECT_EQ(q.two, 0);
+  EXPECT_EQ(q.first, (std::vector<float>{-2.5f, 4.75f}));
+  EXPECT_EQ(q.second, (std::vector<float>{0.0f, 0.0f}));
+  // A profile without a code gives no points, yet still hands out the flag.
+  const Points r = position(none, 100);
+  EXPECT_EQ(r.points, 0);
+  EXPECT_EQ(r.profile, 0);
+  EXPECT_EQ(r.two, 1);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
 TEST_F(ElementClasses, SectionPointCountsBeyondTheRoomGiveNoPoints) {
   // The builder's CGM word 80 is 64: room for 128 points. Counts are taken in 64 bits, so a
   // product that wraps in 32 bits (65536 x 65536) is refused as well.

@@ -2,6 +2,7 @@
 // the writer stand-in's view.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include "siblings/dm2/node_packages.h"
 #include "siblings/dm2/output_testing.h"
 #include "siblings/eqc/records.h"
+#include "siblings/eqc/slide_line_codes.h"
 #include "siblings/eqc/testing.h"
 #include "siblings/eqc/writer_services.h"
 #include "tests/support/host_fixture.h"
@@ -304,33 +306,58 @@ TEST_F(OdbWriter, StoredCountsAreUsedWhileWritingAndPutBack) {
   EXPECT_EQ(bcTableSlot(stored), plain);
 }
 
-TEST_F(OdbWriter, PartsNotFoundAreReportedAtLevelMinusTwo) {
-  const Int a = builder.node(1, {0, 0, 0}), b = builder.node(2, {1, 0, 0});
-  const Int type = builder.elementType("T3D2", 2010, 300, 2);
-  const Int e = builder.element(11, type, {a, b});
-  builder.part("XIDONE", {e}, {a, b});
+TEST_F(OdbWriter, TheDriverReadsTheDatabaseForLabelsAndTypesAndReportsPartsNotFound) {
+  std::vector<Int> nodes;
+  for (Int k = 1; k <= 17; ++k) nodes.push_back(builder.node(100 + k, {Real(k), 0, 0}));
+  const Int bar = builder.elementType("T3D2", 2010, 300, 2);
+  const Int e1 = builder.element(11, bar, {nodes[0], nodes[1]});
+  const Int e2 = builder.element(12, builder.elementType("C3D17", 3810, 100, 17), nodes);
+  builder.part("XIDONE", {e1, e2}, nodes);
   const Int adb = builder.build();
-  // The driver alone, told of three parts; the element table gives the element no class.
+  // The driver alone, told of three parts. A caller's tables: element 1 without class and with a
+  // stale label, element 2 of class 1 with the spare word 0; part records filled with 99.
   std::vector<double> b1(64), b2(64), b3(64), work(2000), refs(10), names(4), connectorBuffer(64);
-  std::vector<Int> elementTable(4, 0), classTable(28 * 130), partTable(28 * 3), nodeMap(4), bcTable(40), labels(10);
-  elementTable[2] = 11;
-  const Int nodeLabels[2] = {1, 2};
+  std::vector<Int> elementTable = {0, 0, 999, 0, 1, 0, 12, 0}, classTable(28 * 130), partTable(28 * 3, 99);
+  std::vector<Int> nodeMap(2 * 17), bcTable(40), labels(20);
+  for (Int w : {7, 9}) classTable[static_cast<std::size_t>(w - 1)] = -1;
+  classTable[10] = 1;   // labels from position 1
+  classTable[12] = 2;   // rows from position 2
+  classTable[18] = 1;   // one element
+  classTable[26] = 17;  // of 17 nodes
+  std::vector<Int> nodeLabels;
+  for (Int k = 1; k <= 17; ++k) nodeLabels.push_back(100 + k);
   const Int references = 0, m13 = 2000, m14 = 16, unused = 0, expected = 3, solver = 0, connectorFlag = 0;
-  Int classes = 0, handle = 0;
+  Int classes = 1, handle = 0;
   const std::string path = zmxtest::scratchFolder("odb_parts") + "/m";
   const std::array<Real, 9> g = {1, 0, 0, 0, 1, 0, 0, 0, 1};
   const std::array<Real, 3> t = {0, 0, 0};
-  WRITEMODELODBSUPER(b1.data(), b2.data(), b3.data(), elementTable.data(), work.data(), refs.data(), nodeLabels,
+  WRITEMODELODBSUPER(b1.data(), b2.data(), b3.data(), elementTable.data(), work.data(), refs.data(), nodeLabels.data(),
                      classTable.data(), partTable.data(), nodeMap.data(), bcTable.data(), &references, &m13, &m14,
                      &unused, path.c_str(), static_cast<Int>(path.size()), &expected, &classes, g.data(), t.data(), &adb, &handle, &solver, names.data(),
                      connectorBuffer.data(), &connectorFlag, labels.data());
   EXPECT_TRUE(eqc_testing::printed("CLASS UNKNOWN FOR ELEMENT 11"));
   ASSERT_FALSE(eqc_testing::filed(-2511).empty());
   EXPECT_EQ(eqc_testing::filed(-2511).back(), 11);
+  // Element 2 is placed as type 3810: its ninth node moves to the end of the row.
+  const OutputDatabase* db = dm2_testing::outputDatabase(handle);
+  ASSERT_NE(db, nullptr);
+  ASSERT_EQ(db->classes.size(), 1u);
+  ASSERT_EQ(db->classes[0].elements.size(), 1u);
+  EXPECT_EQ(db->classes[0].elements[0].label, 12);
+  EXPECT_EQ(db->classes[0].elements[0].row,
+            (std::vector<Int>{101, 102, 103, 104, 105, 106, 107, 108, 110, 111, 112, 113, 114, 115, 116, 117, 109}));
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN WRITEODB. UNABLE TO LOCATE PART DATA FOR 2 PARTS"));
   EXPECT_EQ(eqc_testing::countAtLevel(-2), 1);
   EXPECT_EQ(nodeMap[0], 1);  // node 1 written by part 1
+  // Words 1 and 3 and the coded name of the part record; its other words stay.
   EXPECT_EQ(partTable[0], rec::i(CSLV, 8) + 6);  // the element list behind the directory
+  EXPECT_NE(partTable[2], 99);
+  std::vector<Int> coded(20);
+  const Int eighty = 80;
+  ACODCE(("XIDONE" + std::string(74, ' ')).c_str(), 80, coded.data(), &eighty);
+  EXPECT_EQ(std::vector<Int>(partTable.begin() + 4, partTable.begin() + 24), coded);
+  for (std::size_t w : {1, 3, 24, 25, 26, 27}) EXPECT_EQ(partTable[w], 99) << w;
+  EXPECT_TRUE(std::all_of(partTable.begin() + 28, partTable.end(), [](Int w) { return w == 99; }));
 }
 
 }  // namespace

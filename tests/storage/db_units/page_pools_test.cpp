@@ -181,6 +181,13 @@ TEST_F(PagePools, APageBeyondAUnitsMaximumIsRefusedAndThePageTableStaysAsItWas) 
   EXPECT_EQ(owner(9), 0);
   EXPECT_EQ(inUse(9), 0);
 
+  // A request of two more pools tries both: each is refused and told, nothing changes.
+  eqc_testing::clearMessages();
+  op(0, 9, 2);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
+  EXPECT_EQ(std::vector<Int>(before.w, before.w + 50), std::vector<Int>(CDSEL.w, CDSEL.w + 50));
+  EXPECT_EQ(owner(9) + owner(10), 0);
+
   eqc_testing::clearMessages();
   op(0, 23, 1);
   op(0, 23, 1);
@@ -283,7 +290,7 @@ struct SlotModel {
         --pages[owner[slot]];
         owner[slot] = 0;
       }
-      if (pages[unit] >= maxPages(unit)) return;
+      if (pages[unit] >= maxPages(unit)) continue;  // refused: the slot stays free
       owner[slot] = unit;
       inUse[slot] = 1;
       ++pages[unit];

@@ -17,6 +17,7 @@
 #include "siblings/eqc/unit_records.h"
 #include "tests/storage/db_units/unit_fixture.h"
 #include "tests/support/bounded_child.h"
+#include "tests/support/mapped_array.h"
 #include "zmx/storage.h"
 
 namespace {
@@ -289,10 +290,12 @@ class StepDirectory : public RecordUnits {
           &CDIC.w[7], &w[16]);
   }
 
+  // The lookup with a work array of 32 words whose room is known; a write past it fails the test.
   std::array<Int, 4> lookup(Int address, Int step, Int increment) {
-    std::vector<Real> buffer(32);
+    zmxtest::MappedArray buffer(32);
     Int v1 = 99, v2 = 99;
     SHR_MRESTSTEPINC(buffer.data(), &address, &step, &increment, &v1, &v2);
+    EXPECT_TRUE(buffer.guardsKept());
     return {step, increment, v1, v2};
   }
 };
@@ -381,24 +384,30 @@ TEST_F(StepDirectory, ALoopedChainGivesTheResultOfTheFullWalk) {
   check(two, 400);
 }
 
-TEST_F(StepDirectory, RecordsOfAnyLengthStayOutOfTheCallersArray) {
-  // A directory record far longer than the caller's array, and one shorter than the entries
-  // CDRW word 12 gives a record: the lookup reads each whole, and only each.
-  std::vector<Real> longRecord = makeRecord(200, 0.0), shortRecord = makeRecord(9, 0.0);
-  rec::setSlotI(longRecord.data(), 3, 300);
-  for (int w = 0; w < 4; ++w) rec::setSlotI(longRecord.data(), 4 + w, 7 + w);
-  rec::setSlotI(longRecord.data(), 8, 1);
-  for (int w = 0; w < 4; ++w) rec::setSlotI(shortRecord.data(), 4 + w, 3 + w);
-  rec::setSlotI(shortRecord.data(), 8, 1);
-  Int at = 1;
-  restart(1, longRecord, at);
-  at = 300;
-  restart(1, shortRecord, at);
-  std::vector<Real> array(9, -7.0);
+TEST_F(StepDirectory, RecordsOfTheLayoutLandInTheCallersArrayALongerOneStaysOut) {
+  // A sound record (3 + 6 x 3 = 21 words), a shorter one, then one far longer than the layout,
+  // chained 1 -> 30 -> 60. The entries of all three are looked at; the array ends holding the
+  // shorter record over the sound one, and nothing of the longer one.
+  std::vector<Real> sound = makeRecord(21, 2.0), shorter = makeRecord(9, 0.0), longer = makeRecord(200, 0.0);
+  const auto link = [](std::vector<Real>& r, Int next, std::array<Int, 4> entry) {
+    rec::setSlotI(r.data(), 3, next);
+    for (int w = 0; w < 4; ++w) rec::setSlotI(r.data(), 4 + w, entry[static_cast<std::size_t>(w)]);
+    rec::setSlotI(r.data(), 8, 1);
+    if (r.size() > 14) rec::setSlotI(r.data(), 14, 0);
+  };
+  link(sound, 30, {1, 1, 10, 11});
+  link(shorter, 60, {2, 1, 20, 21});
+  link(longer, 0, {3, 4, 5, 6});
+  for (auto [at, record] : {std::pair{1, &sound}, {30, &shorter}, {60, &longer}}) restart(1, *record, at);
+  zmxtest::MappedArray array(32);
   Int address = 1, step = 0, increment = -1, v1 = 0, v2 = 0;
   SHR_MRESTSTEPINC(array.data(), &address, &step, &increment, &v1, &v2);
   EXPECT_EQ((std::array<Int, 4>{step, increment, v1, v2}), (std::array<Int, 4>{3, 4, 5, 6}));
-  EXPECT_EQ(array, std::vector<Real>(9, -7.0));
+  std::vector<Real> expected = sound;
+  std::copy(shorter.begin(), shorter.end(), expected.begin());
+  expected.resize(32, zmxtest::MappedArray::kGuard);
+  EXPECT_EQ(std::vector<Real>(array.data(), array.data() + 32), expected);
+  EXPECT_TRUE(array.guardsKept());
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 }
 
@@ -413,7 +422,8 @@ TEST_F(StepDirectory, ARunawayChainIsReportedInBothWalks) {
 // Damaged length words of a directory record and entry counts of CDRW word 12 near the integer
 // limit: the walk reads the entries the record holds and nothing it does not, without memory of
 // the record's size; a record too short for its next address, or one running past the unit's
-// addresses, is reported. Each round runs in a child limited in memory and time.
+// addresses, is reported, and so is one the layout admits but the work array cannot hold. Each
+// round runs in a child limited in memory and time.
 TEST_F(StepDirectory, DamagedLengthWordsAndEntryCountsReadOnlyTheEntriesTheRecordHolds) {
   constexpr Int kAt = 5;
   const std::vector<std::array<Int, 4>> entries{{1, 1, 10, 11}, {1, 2, 12, 13}, {2, 1, 20, 21}, {2, 5, 22, 23}};
@@ -440,11 +450,12 @@ TEST_F(StepDirectory, DamagedLengthWordsAndEntryCountsReadOnlyTheEntriesTheRecor
         const auto& last = entries[static_cast<std::size_t>(seen - 1)];
         expected = {last[0], last[1], last[2], last[3]};
       }
+      const bool beyondArray = lengthWord > 32 && lengthWord <= 3 + 6LL * entriesWord;
       eqc_testing::clearMessages();
       const int code = zmxtest::runInBoundedChild([&] {
         const bool right = lookup(kAt, 0, -1) == expected;
         const bool reported = eqc_testing::countAtLevel(-3) > 0;
-        return right && reported == damaged ? 0 : 1;
+        return right && reported == (damaged || beyondArray) && !::testing::Test::HasFailure() ? 0 : 1;
       });
       EXPECT_EQ(code, 0) << "length " << lengthWord << " entries " << entriesWord;
     }

@@ -36,20 +36,27 @@ class SequentialUnits : public UnitFixture {
   }
 };
 
+// The status word is no input: a stale 1 on entry changes nothing that is read. It is the unit
+// layer's word, set where a block is read and otherwise left as it came.
 TEST_F(SequentialUnits, CmRecordsAreReadWithTheirOwnLengthAcrossBlocks) {
-  const std::vector<Real> a = makeRecord(5, 10.0), b = makeRecord(600, 20.0);
+  const std::vector<Real> a = makeRecord(5, 10.0), b = makeRecord(600, 20.0), c = makeRecord(3, 30.0);
   OwnStream writer{41};
-  for (std::vector<Real> r : {a, b}) writer.call(1, &r);
+  for (std::vector<Real> r : {a, b, c}) writer.call(1, &r);
   writer.call(3);
   cmUnit(41);
   std::vector<Real> back(700, 0.0);
-  Int status = 0;
+  Int status = 1;
   const Int read = 0, own = 0;
-  DBCM(&read, back.data(), &own, &status);
+  DBCM(&read, back.data(), &own, &status);  // block 1 is read
   EXPECT_EQ(std::vector<Real>(back.begin(), back.begin() + 5), a);
+  EXPECT_EQ(status, 0);
   DBCM(&read, back.data(), &own, &status);
   EXPECT_EQ(std::vector<Real>(back.begin(), back.begin() + 600), b);
   EXPECT_EQ(status, 0);
+  status = 1;
+  DBCM(&read, back.data(), &own, &status);  // within block 2
+  EXPECT_EQ(std::vector<Real>(back.begin(), back.begin() + 3), c);
+  EXPECT_EQ(status, 1);
 }
 
 TEST_F(SequentialUnits, CmWritesTakeTheRecordLengthWhenNoCountIsGiven) {
@@ -132,8 +139,10 @@ TEST_F(SequentialUnits, TheMUnitKeepsItsRecordsThroughPoolMovesAndRewinds) {
   Int code = 2, unit = 6, slot = 4;
   DBAL1(&code, &unit, &slot, &status);  // handed back: rewind
   std::vector<Real> back(8, 0.0);
+  status = 1;  // stale: the record is read whole all the same
   SHR_DBM(&read, back.data(), &status);
   EXPECT_EQ(std::vector<Real>(back.begin(), back.begin() + 3), a);
+  status = 0;
   SHR_DBM(&read, back.data(), &status);
   EXPECT_EQ(std::vector<Real>(back.begin(), back.begin() + 4), b);
   EXPECT_EQ(status, 0);
@@ -167,6 +176,30 @@ TEST_F(SequentialUnits, TheStoreFormOfTheMUnitReadsZerosWithoutARecordAndRewinds
   EXPECT_EQ(array, (std::vector<Real>{0, 0, 0, 0, 0, 7.0}));
   SHR_DBM(&rewind, array.data(), &status);
   EXPECT_EQ(rec::i(CDM, 7), 1);
+}
+
+// A store write that the store refuses (no library open) still moves the address past the record,
+// by the array's word 1 (its absolute value for M records); a failed read leaves it.
+TEST_F(SequentialUnits, StoreWritesMoveTheAddressPastTheRecordEvenWhenRefused) {
+  std::vector<Real> r = makeRecord(4, 1.0);
+  Int address = 10, status = 0;
+  const Int write = 1, read = 0, n = 4, own = 0, store = 1;
+  DBCM1(&write, r.data(), &n, &address, &store, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(address, 14);
+  DBCM1(&read, r.data(), &own, &address, &store, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(address, 14);
+
+  rec::i(CDM, 7) = 40;
+  rec::i(CDSINX, 74) = 1;
+  rec::setSlotI(r.data(), 1, -4);
+  SHR_DBM(&write, r.data(), &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(rec::i(CDM, 7), 44);
+  SHR_DBM(&read, r.data(), &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(rec::i(CDM, 7), 44);
 }
 
 }  // namespace

@@ -223,9 +223,13 @@ TEST_F(ResultsBinary, SecondStreamEndsWithTheStandardEndRecord) {
   EXPECT_EQ(blocks[0][32], 0.0);
 }
 
+// Only the length-check switch of the first stream is set: a user-named file switches the check
+// back on.
 TEST_F(ResultsBinary, UserNamedFileLeavesTheFirstStreamUntouched) {
   ASSERT_EQ(write(counting(1, 50)), 0);
-  const CDFILE_t before = CDFILE;
+  ASSERT_EQ(rec::i(CDFILE, zmx::results::kLengthCheckOff), 1);
+  CDFILE_t before = CDFILE;
+  rec::i(before, zmx::results::kLengthCheckOff) = 0;
   const std::vector<double> buffer(workBuffer(),
                                    workBuffer() + 512);
   const std::string name = "mine.res";
@@ -255,6 +259,57 @@ TEST_F(ResultsBinary, UserNamedFileLeavesTheFirstStreamUntouched) {
     r.resize(static_cast<std::size_t>(r[0]));
     EXPECT_EQ(r, k < 8 ? counting(2, 200, k) : end);
   }
+  // The first stream now refuses a record longer than 514 words.
+  ASSERT_EQ(write(counting(2, 600)), 0);
+  ASSERT_EQ(control(10), 0);
+  ASSERT_EQ(control(2), 0);
+  EXPECT_EQ(read(&status), counting(1, 50));
+  read(&status);
+  EXPECT_EQ(status, 1);
+}
+
+// DBSEQ keeps to what memory needs: a position past the block length means the block is used
+// up, a block may be one word long, and no block may be longer than the buffer holds.
+TEST_F(ResultsBinary, TheBlockLayerTakesAnyPositionPastTheBlockAndShortBlocks) {
+  const Int writeOp = 1, readOp = 0, endPassOp = 3, unit = 40;
+  std::vector<double> buffer(512, 0.0);
+  Record data = {1.5, 2.5, 3.5};
+  Int count = 3, length = 1, position = 2, blocks = 0, state = 0, status = -1;
+  DBSEQ(&writeOp, buffer.data(), data.data(), &count, &position, &unit, &length, &blocks, &state, &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(blocks, 3);
+  EXPECT_EQ(position, 2);
+  length = 512;
+  position = 600;
+  blocks = 0;
+  DBSEQ(&writeOp, buffer.data(), data.data(), &count, &position, &unit, &length, &blocks, &state, &status);
+  EXPECT_EQ(position, 4);
+  DBSEQ(&endPassOp, buffer.data(), nullptr, &count, &position, &unit, &length, &blocks, &state, &status);
+  // Words 1 and 2 went out in one-word blocks, then a block of 512 holding the three words.
+  position = 513;
+  Record back(3, 0.0);
+  count = 1;
+  length = 1;
+  for (double expected : {1.5, 2.5}) {
+    DBSEQ(&readOp, buffer.data(), back.data(), &count, &position, &unit, &length, &blocks, &state, &status);
+    EXPECT_EQ(back[0], expected);
+  }
+  length = 512;
+  position = 600;
+  count = 3;
+  DBSEQ(&readOp, buffer.data(), back.data(), &count, &position, &unit, &length, &blocks, &state, &status);
+  EXPECT_EQ(back, data);
+  EXPECT_EQ(status, 0);
+
+  // A block longer than the buffer's known room is refused before anything moves.
+  zmxtest::MappedArray small(100);
+  length = 101;
+  position = 1;
+  status = 0;
+  DBSEQ(&writeOp, small.data(), data.data(), &count, &position, &unit, &length, &blocks, &state, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(position, 1);
+  EXPECT_TRUE(small.guardsKept());
 }
 
 }  // namespace

@@ -64,6 +64,24 @@ TEST_F(ResultsUnits, InvalidUnitsAreReportedAndTheProgramStopsAfterAllEntries) {
   EXPECT_EQ(rec::i(CBUFFA, 15), 0);
 }
 
+// A results file that cannot be opened is reported by the unit run time; the unit is marked
+// opened all the same, so its reads end at once.
+TEST_F(ResultsUnits, AFileThatCannotBeOpenedIsReportedByTheRunTime) {
+  const std::string name = folder_ + "/no-such-folder/job";
+  const Int count = 1, output = 2;
+  const std::vector<Int> lrunit = {14, 2};
+  const std::size_t exits = eqc_job_testing::exitCodes().size();
+  SHR_INITPF(name.data(), static_cast<Int>(name.size()), &count, lrunit.data(), &output);
+  EXPECT_TRUE(eqc_testing::printed("I/O ERROR ON UNIT 14: CANNOT OPEN FILE " + name));
+  EXPECT_EQ(eqc_testing::countAtLevel(-2), 1);
+  EXPECT_EQ(rec::i(CBUFFA, 14), 1);
+  EXPECT_EQ(eqc_job_testing::exitCodes().size(), exits);  // nothing in error: the program goes on
+  EXPECT_EQ(use(14), 2);
+  Int status = 0;
+  read(&status);
+  EXPECT_EQ(status, 1);
+}
+
 TEST_F(ResultsUnits, UnitEightIsReadableWithoutSwitching) {
   prepare(8, 1, records(11, 3, 6));
   declare({{8, 1}});

@@ -271,16 +271,18 @@ TEST_F(SubstructureLibrary, EnteringCopiesTheWorkingFilesAndOpensTheSubstructure
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_NE(calls[0].find("Z1.prt"), std::string::npos);
 
-  // A second entry finds the job's copies and copies nothing; a lost state file is reported.
+  // A second entry finds the job's copies and copies nothing; a lost state file is reported,
+  // copied again, and the entry goes on to the part map.
   std::filesystem::remove(jobDirectory_ + "WORK_c.mdl");
   enter(1, 1, "LIB", e);
   EXPECT_FALSE(std::filesystem::exists(jobDirectory_ + "WORK_c.mdl"));
   std::filesystem::remove(jobDirectory_ + "WORK_c.stt");
   std::filesystem::remove(jobDirectory_ + "Z1_b.prt");
-  enter(1, 1, "LIB", e);
+  inp_testing::clearPartMapCalls();
+  enter(2, 1, "LIB", e);
   EXPECT_TRUE(eqc_testing::printed(jobDirectory_ + "WORK_c.stt DOES NOT EXIST. THIS FILE HAS BEEN ERASED FROM DISK."));
-  EXPECT_TRUE(eqc_testing::printed("CAN NOT ENTER SUBSTRUCTURE Z1 WITH RECOVERY=NO"));
   EXPECT_TRUE(std::filesystem::exists(jobDirectory_ + "WORK_c.stt"));
+  EXPECT_EQ(inp_testing::partMapCalls().size(), 1u);
 }
 
 TEST_F(SubstructureLibrary, TheImplicitAnalysisDeletesAStaleOutputDatabase) {
@@ -294,9 +296,16 @@ TEST_F(SubstructureLibrary, TheImplicitAnalysisDeletesAStaleOutputDatabase) {
 }
 
 TEST_F(SubstructureLibrary, MissingLibrariesAndSubstructuresBeingModifiedAreReported) {
+  // A missing library is reported once the selection has left the open one for it.
+  generate("A", 1, 2);
   Enter e;
+  enter(2, 1, "A", e);
   enter(2, 1, "NOWHERE", e);
   EXPECT_TRUE(eqc_testing::printed("THE SUBSTRUCTURE LIBRARY NOWHERE CANNOT BE LOCATED."));
+  EXPECT_EQ(rec::i(CDSEL, 41), 1);
+  EXPECT_EQ(fchar::trimmed(rec::chars(CDSELF, 1, 80)), libraryPath("NOWHERE"));
+  EXPECT_EQ(fchar::trimmed(rec::chars(CJBPAR, 2305, 80)), "NOWHERE");
+  SUPCLS();
   enter(2, 1, std::string(81, 'x'), e);
   EXPECT_TRUE(eqc_testing::printed("HAS EXCEEDED 80 CHARACTERS."));
 
@@ -305,6 +314,64 @@ TEST_F(SubstructureLibrary, MissingLibrariesAndSubstructuresBeingModifiedAreRepo
   enter(2, 2, "LIB", e);
   EXPECT_TRUE(eqc_testing::printed("SUBSTRUCTURE ID Z12 IN LIBRARY LIB"));
   EXPECT_TRUE(eqc_testing::printed("HAS BEEN MODIFIED. IT IS NOT ALLOWED TO USE A SUBSTRUCTURE THAT WILL BE GENERATED"));
+}
+
+// After any failure's message nothing more is entered: no store switched, no working file
+// copied, no state file opened, no part map made current.
+TEST_F(SubstructureLibrary, EveryFailureEndsTheCallAfterItsMessage) {
+  const std::string job = jobDirectory_ + "WORK_c";
+  auto expectNothingEntered = [&](const Enter& e, const char* which) {
+    EXPECT_TRUE(inp_testing::partMapCalls().empty()) << which;
+    EXPECT_EQ(e.stateHandle, -1) << which;
+    EXPECT_FALSE(std::filesystem::exists(job + ".stt")) << which;
+    inp_testing::clearPartMapCalls();
+  };
+  inp_testing::clearPartMapCalls();
+  workingFiles("Z1", {".stt", ".mdl", ".prt"});
+
+  generate("BEING-MODIFIED", 1, 2, true);
+  Enter modified;
+  enter(2, 1, "BEING-MODIFIED", modified);
+  EXPECT_TRUE(eqc_testing::printed("HAS BEEN MODIFIED."));
+  EXPECT_EQ(rec::i(CDND, 25), 0);
+  EXPECT_EQ(modified.prtFlag, -7);
+  expectNothingEntered(modified, "modified");
+
+  generate("LIB", 1, 2);
+  std::filesystem::remove(jobDirectory_ + "Z1_b.prt");
+  Enter noRecovery;
+  enter(1, 1, "LIB", noRecovery);
+  EXPECT_TRUE(eqc_testing::printed("CAN NOT ENTER SUBSTRUCTURE Z1 WITH RECOVERY=NO"));
+  expectNothingEntered(noRecovery, "recovery");
+
+  // A failed copy still lets the later copies be made.
+  for (const char* kind : {".stt", ".mdl", ".prt"}) std::filesystem::remove(job + kind);
+  workingFiles("Z1", {".prt"});
+  std::filesystem::remove(jobDirectory_ + "Z1_b.stt");
+  Enter copy;
+  enter(2, 1, "LIB", copy);
+  EXPECT_TRUE(eqc_testing::printed("CANNOT COPY " + jobDirectory_ + "Z1_b.stt"));
+  EXPECT_TRUE(std::filesystem::exists(job + ".mdl"));
+  EXPECT_TRUE(std::filesystem::exists(job + ".prt"));
+  expectNothingEntered(copy, "copy");
+
+  // An output database the implicit analysis cannot delete.
+  workingFiles("Z1", {".stt"});
+  std::filesystem::create_directories(jobDirectory_ + "Z1_b.odb/kept");
+  rec::i(CPROG, 1) = 0;
+  Enter odb;
+  enter(1, 1, "LIB", odb);
+  EXPECT_TRUE(eqc_testing::printed("CANNOT DELETE " + jobDirectory_ + "Z1_b.odb"));
+  EXPECT_TRUE(inp_testing::partMapCalls().empty());
+
+  rec::i(CPROG, 1) = 1;
+  eqc_testing::failLabelRetrieval(true);
+  Enter global;
+  enter(2, 0, "LIB", global);
+  eqc_testing::failLabelRetrieval(false);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN dbsuperlib - CAN NOT RETRIEVE GLOBAL LABELS"));
+  EXPECT_TRUE(inp_testing::partMapCalls().empty());
+  EXPECT_EQ(global.prtFlag, -7);
 }
 
 TEST_F(SubstructureLibrary, LibraryNamesAndTheSelectionContextTravelThroughGetSupLibName) {

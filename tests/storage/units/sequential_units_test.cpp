@@ -163,6 +163,14 @@ TEST_F(JobFiles, TextLinesRoundTripInEightyColumns) {
   EXPECT_EQ(dbsasc(15, back, 4), 0);
   EXPECT_EQ(eqc_testing::countAtLevel(-2), 1);
   EXPECT_EQ(dbsasc(15, back, 7), 0);  // other codes do nothing
+  // A shorter text goes out right-justified in its 80 columns, and comes back from them.
+  std::string word = "HELLO";
+  EXPECT_EQ(dbsasc(16, word, 1), 0);
+  EXPECT_EQ(dbsasc(16, word, 2), 0);
+  std::string shortBack(5, '?');
+  EXPECT_EQ(dbsasc(16, shortBack, 0), 0);
+  EXPECT_EQ(shortBack, "HELLO");
+  EXPECT_EQ(fileText(path("job.016")), std::string(75, ' ') + "HELLO\n");
 }
 
 TEST_F(JobFiles, TextUnitWithoutRuleGivesABlankLine) {
@@ -321,6 +329,20 @@ TEST_F(JobFiles, BlankNamesFailuresAndUnknownNames) {
   EXPECT_EQ(dbusrf(1, 32, "open.txt", 3, &out), 0);
   EXPECT_TRUE(eqc_testing::printed("ILLEGAL FILE TYPE IN DBUSRF"));
   EXPECT_EQ(out, 32);
+  // An illegal type for a new name, or for a closed entry reopened, still closes the file that
+  // holds the unit; nothing is opened in its place.
+  ASSERT_EQ(dbusrf(1, 54, "k.txt", 1, &out), 0);
+  EXPECT_EQ(dbusrf(1, 54, "new.txt", 3, &out), 1);
+  EXPECT_EQ(rec::i(CUSRFN, 4), -54);
+  EXPECT_FALSE(fio::isOpen(54));
+  EXPECT_EQ(rec::i(CBUFFA, 54), 0);
+  EXPECT_EQ(rec::i(CUSRFN, 1), 2);
+  ASSERT_EQ(dbusrf(1, 55, "m.txt", 1, &out), 0);
+  ASSERT_EQ(dbusrf(1, 55, "n.txt", 1, &out), 0);  // m.txt closed, n.txt on 55
+  EXPECT_EQ(dbusrf(1, 55, "m.txt", 3, &out), 1);
+  EXPECT_EQ(rec::i(CUSRFN, 5), -55);
+  EXPECT_EQ(rec::i(CUSRFN, 6), -55);
+  EXPECT_FALSE(fio::isOpen(55));
   // A rewind of an unknown name frees the unit from the file that holds it.
   EXPECT_EQ(dbusrf(2, 32, "other.txt", 1, &out), 0);
   EXPECT_EQ(out, 32);
