@@ -157,10 +157,9 @@ Outcome AsyncFile::Worker::readAll(char* data, std::size_t size, std::uint64_t o
     out.count += static_cast<std::size_t>(n);
     if (direct && out.count < size) break;  // a direct read is short only at the end of the file
   }
-  if (out.error == 0 && out.count < size) {  // past the end of the file: zeros, as in a hole
-    std::memset(data + out.count, 0, size - out.count);
-    out.count = size;
-  }
+  // Bytes past the end of the file read as zeros; the count tells how many the file held, so the
+  // caller sees a read that ran past the end as short.
+  if (out.error == 0 && out.count < size) std::memset(data + out.count, 0, size - out.count);
   return out;
 }
 

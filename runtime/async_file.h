@@ -64,8 +64,8 @@ class ZMX_EXPORT AsyncFile {
   void startWrite(AsyncRequest& request, const void* buffer, std::size_t size, std::uint64_t offset);
 
   // True when the request is complete (after waiting for it when wait is set); count then holds
-  // the bytes moved and error the errno of a failed transfer (0 when none). Bytes past the end
-  // of the file read as zeros, as in a hole.
+  // the bytes moved and error the errno of a failed transfer (0 when none). A read past the end
+  // of the file counts only the bytes the file held; the rest of its buffer is set to zeros.
   bool result(AsyncRequest& request, bool wait, std::size_t& count, int& error);
 
   // Waits for every transfer, closes the file and gives errno of a failed close (0 when none).

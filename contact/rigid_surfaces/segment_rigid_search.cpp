@@ -479,10 +479,7 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
       startEnd += std::sqrt(l.extent) * 1e-8;
       s.clearance[0] = l.clearance;
     }
-    if (ends) {
-      lastTolerance = std::sqrt(extent) * 1e-8;
-      s.clearance[n - 1] = look(r, s.word[n - 1], r.pair(s.word[n - 1] - 2), point, spread).clearance;
-    }
+    if (ends) s.clearance[n - 1] = look(r, s.word[n - 1], r.pair(s.word[n - 1] - 2), point, spread).clearance;
     const auto firstAt = [&](int k) { return firstStretch && k == 0; };
     const auto lastAt = [&](int k) { return ends && k == n - 1; };
     // The second pass, passing over the segments whose results are all farther than the bound or
@@ -504,7 +501,12 @@ Best walkProfile(const Record& r, long first, V2 p, Real beyond, Real& scale) {
     // clearance likely holds the nearest result: its rough distance is tried as the bound, and
     // holds when the walk finds a result as near; otherwise the stretch is walked again.
     Real bound = startEnd;
-    if (!more) bound = std::min(bound, length(p - pointOf(a)) + lastTolerance);
+    if (!more) {
+      // The last segment walked closes the open end, whether the end marker or the record limit
+      // ends the walk.
+      lastTolerance = std::sqrt(extent) * 1e-8;
+      bound = std::min(bound, length(p - pointOf(a)) + lastTolerance);
+    }
     const Real likely = closest >= 0 ? roughDistance(rec, s.word[closest], p) * (1 + 1e-7) + slack : kUnset;
     if (likely < bound) {
       const Walk before = walk;

@@ -311,7 +311,7 @@ bool facetRecords(WorkArea& a, long long base, Int n, const Int* table, Int ld, 
   for (Int j = 1; j <= n; ++j) {
     const Int* column = table + static_cast<long long>(j - 1) * ld;
     const Int c = column[1];
-    if (c > ld - 7 || c < (deformable ? 0 : 1)) return false;
+    if (std::max<Int>(c, 1) > ld - 7 || c < (deformable ? 0 : 1)) return false;
     const long long p = base + static_cast<long long>(kFacetWords) * (j - 1);
     a.setI(p + 1, j);
     Real sum[3] = {0, 0, 0};
@@ -329,12 +329,24 @@ bool facetRecords(WorkArea& a, long long base, Int n, const Int* table, Int ld, 
         b.hi[i] = std::max(b.hi[i], x[i]);
       }
     }
+    // A deformable facet of no nodes still reads its first node, which stands for the facet:
+    // undivided, without the margin, and leaving the overall box as it is.
+    const bool whole = c >= 1;
+    if (!whole) {
+      const long long index = static_cast<long long>(column[7]) - offset;
+      if (index < 1) return false;
+      const Real* x = coords + (index - 1) * coordLd;
+      for (int i = 0; i < dim; ++i) sum[i] = b.lo[i] = b.hi[i] = x[i];
+    }
+    const Real divisor = whole ? c : 1, widen = whole ? margin : 0.0;
     for (int i = 0; i < 3; ++i) {
-      const bool used = c >= 1 && i < dim;
-      a.setR(p + 2 + i, used ? sum[i] / c : 0.0);
-      a.setR(p + 5 + i, used ? b.lo[i] - margin : 0.0);
-      a.setR(p + 8 + i, used ? b.hi[i] + margin : 0.0);
-      if (!used) continue;
+      const bool used = i < dim;
+      a.setR(p + 2 + i, used ? sum[i] / divisor : 0.0);
+      a.setR(p + 5 + i, used ? b.lo[i] - widen : 0.0);
+      a.setR(p + 8 + i, used ? b.hi[i] + widen : 0.0);
+    }
+    if (!whole) continue;
+    for (int i = 0; i < dim; ++i) {
       overall.lo[i] = std::min(overall.lo[i], b.lo[i] - margin);
       overall.hi[i] = std::max(overall.hi[i], b.hi[i] + margin);
     }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "contact/search/search_tree_checks.h"
@@ -21,6 +22,7 @@
 namespace {
 
 constexpr Real kFar = 1e36;
+constexpr Real kNoGap = std::numeric_limits<Real>::infinity();
 
 // A temporary block of 8-byte words and its address word (0: none).
 struct Block {
@@ -221,7 +223,9 @@ bool nearest(const Nodes& t, Int count, const Real* p, Int dimension, Int* queue
   if (q.enter(1)) q.push(1);
   const int axes = dimension >= 3 ? 3 : 2;
   for (Int first = 0, last = q.size; first < last && q.valid; first = last, last = q.size) {
-    Real best = kFar;
+    // The gaps are squared: a point 1e18 or more from every box has gaps of 1e36 and more, and
+    // its nearest box must still be found. A gap that is not finite names no box.
+    Real best = kNoGap;
     Int bestNode = 0;
     for (Int k = first; k < last; ++k) {
       const Int r = q.entries[k];

@@ -2,13 +2,14 @@
 // over the folder's spill files.
 //
 // Consistency rules: a read, a read-ahead and a queued wish that is started all first wait for
-// a pending write of any of their bytes; a write drops the queued wishes and the read-aheads that
-// share bytes with it. So a read always gives the bytes last written.
+// a pending write of any of their bytes (and of bytes after them in the same spill file); a
+// write drops the queued wishes and the read-ahead that share bytes with it. So a read always
+// gives the bytes last written, and a read past the end of a spill file always fails.
 //
 // Streaming: a write copies the caller's bytes, or takes over the caller's whole buffer
 // (WriteHandingOver), so the caller is free at once; handed-over writes run two deep in the one
-// write file, so the file never waits for the caller. Read-ahead runs in two lanes, so the next
-// wish is under way while the one before it is copied out.
+// write file, so the file never waits for the caller. One read-ahead is under way at a time; a
+// hit starts the next wish before its bytes are copied out, from the slot's other buffer.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -167,13 +168,12 @@ shr_sdb_AsyncIOHandler::shr_sdb_AsyncIOHandler(const char* jobName, unsigned dir
 }
 
 shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler() {
-  static constexpr const char* kCountTexts[4] = {
+  static constexpr const char* kCountTexts[kSlotCount] = {
       "shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler - I/O error in write slots - contact your VELTRO agent",
       "shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler - I/O error in read slots - contact your VELTRO agent",
-      "shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler - I/O error in blocking read - contact your VELTRO agent",
-      "shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler - I/O error in read slots - contact your VELTRO agent"};
+      "shr_sdb_AsyncIOHandler::~shr_sdb_AsyncIOHandler - I/O error in blocking read - contact your VELTRO agent"};
   CompleteEarlierWrite(kCountTexts[kWriteSlot]);
-  for (int k = 0; k < 4; ++k) {
+  for (int k = 0; k < kSlotCount; ++k) {
     if (slots_[k].pending != 0 && slots_[k].completed == 0) CompleteSlot(k, kCountTexts[k]);
     CloseSlotFile(k);
     FreeSlot(slots_[k]);
@@ -305,17 +305,27 @@ std::int64_t shr_sdb_AsyncIOHandler::SetFileOffset(sdb_SULong address, std::size
   return checkedOffset(first - start, sectorSize_);
 }
 
+// A read waits for the pending writes of its bytes, and for those after them in the same spill
+// file: they may lengthen the file past the read's bytes, and whether a read of bytes never
+// written comes back whole must not depend on when a write ends. Only a failed write of the
+// read's own bytes fails the read.
 bool shr_sdb_AsyncIOHandler::HandleConflictingWrite(sdb_SULong address, std::size_t size) {
   static constexpr const char* kText =
       "shr_sdb_AsyncIOHandler::HandleConflictingWrite - size error - contact your VELTRO agent";
   shr_sdb_AsyncIOSlot& slot = slots_[kWriteSlot];
-  const bool latest = slot.pending != 0 && slot.completed == 0 &&
-                      overlaps(slot.address.Value(), slot.requestedSize, address.Value(), size);
-  const bool earlier = earlier_.pending != 0 && overlaps(earlier_.address.Value(), earlier_.size, address.Value(), size);
+  const std::uint64_t first = address.Value();
+  const bool sameFile = slot.file != nullptr && first >= slot.fileStart.Value() && first < slot.fileEnd.Value();
+  const auto reaches = [&](std::uint64_t writeAddress, std::size_t writeSize) {
+    return overlaps(writeAddress, writeSize, first, size) || (sameFile && writeAddress + writeSize > first);
+  };
+  const bool latest = slot.pending != 0 && slot.completed == 0 && reaches(slot.address.Value(), slot.requestedSize);
+  const bool earlier = earlier_.pending != 0 && reaches(earlier_.address.Value(), earlier_.size);
   if (!latest && !earlier) return true;
-  bool ok = CompleteEarlierWrite(kText);  // it runs before the latest one
+  const bool earlierShares = earlier && overlaps(earlier_.address.Value(), earlier_.size, first, size);
+  const bool latestShares = latest && overlaps(slot.address.Value(), slot.requestedSize, first, size);
+  bool ok = CompleteEarlierWrite(kText) || !earlierShares;  // it runs before the latest one
   if (latest) {
-    ok = CompleteSlot(kWriteSlot, kText) && ok;
+    ok = (CompleteSlot(kWriteSlot, kText) || !latestShares) && ok;
     slot.pending = 0;
   }
   return ok;
@@ -334,15 +344,10 @@ bool shr_sdb_AsyncIOHandler::CompleteWrite() {
 
 void shr_sdb_AsyncIOHandler::InvalidateReadAhead(sdb_SULong address, std::size_t size) {
   requests_.RemoveOverlapping(address, size);
-  DropReadAhead(kReadAheadSlot, address, size);
-  DropReadAhead(kReadAheadLane, address, size);
-}
-
-void shr_sdb_AsyncIOHandler::DropReadAhead(int k, sdb_SULong address, std::size_t size) {
-  shr_sdb_AsyncIOSlot& slot = slots_[k];
+  shr_sdb_AsyncIOSlot& slot = slots_[kReadAheadSlot];
   if (slot.pending == 0 || !overlaps(slot.address.Value(), slot.requestedSize, address.Value(), size)) return;
   if (slot.completed == 0)  // its bytes are dropped either way
-    CompleteSlot(k, "shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent");
+    CompleteSlot(kReadAheadSlot, "shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent");
   slot.pending = 0;
   slot.completed = 1;
 }
@@ -436,21 +441,17 @@ void shr_sdb_AsyncIOHandler::ReadAhead(sdb_SULong address, std::size_t size) {
 
 void shr_sdb_AsyncIOHandler::ReadAheadPiece(sdb_SULong address, std::size_t size) {
   if (!HandleConflictingWrite(address, size)) return;
-  // A wish for a read-ahead under way in either lane starts no second read of it.
-  for (int k : {kReadAheadSlot, kReadAheadLane}) {
-    const shr_sdb_AsyncIOSlot& slot = slots_[k];
-    if (slot.pending != 0 && slot.address == address) {
-      if (size > slot.requestedSize)
-        report("shr_sdb_AsyncIOHandler::ReadAhead - I/O error in sizes - contact your VELTRO agent");
-      return;
-    }
+  const shr_sdb_AsyncIOSlot& slot = slots_[kReadAheadSlot];
+  if (slot.pending == 0) {
+    requests_.RemoveEntry(address);  // a wish queued earlier is served by this read
+    StartRead(kReadAheadSlot, address, size);
+    return;
   }
-  for (int k : {kReadAheadSlot, kReadAheadLane})
-    if (slots_[k].pending == 0) {
-      requests_.RemoveEntry(address);  // a wish queued earlier is served by this read
-      StartRead(k, address, size);
-      return;
-    }
+  if (slot.address == address) {  // under way already: no second read of it
+    if (size > slot.requestedSize)
+      report("shr_sdb_AsyncIOHandler::ReadAhead - I/O error in sizes - contact your VELTRO agent");
+    return;
+  }
   requests_.AddEntry(address, size);  // a duplicate wish is ignored
 }
 
@@ -467,10 +468,9 @@ std::size_t shr_sdb_AsyncIOHandler::ReadPiece(sdb_SULong address, std::size_t si
   if (!HandleConflictingWrite(address, size)) return 0;
   // A read larger than the read-ahead it meets is reported and served as a miss: the read-ahead
   // holds fewer bytes than the caller asks for.
-  for (int k : {kReadAheadSlot, kReadAheadLane}) {
-    const shr_sdb_AsyncIOSlot& ahead = slots_[k];
-    if (ahead.pending == 0 || ahead.address != address) continue;
-    if (size <= ahead.requestedSize) return TakeReadAhead(k, size, buffer);
+  const shr_sdb_AsyncIOSlot& ahead = slots_[kReadAheadSlot];
+  if (ahead.pending != 0 && ahead.address == address) {
+    if (size <= ahead.requestedSize) return TakeReadAhead(size, buffer);
     report("shr_sdb_AsyncIOHandler::Read - I/O error with read ahead - contact your VELTRO agent");
   }
   requests_.RemoveEntry(address);
@@ -484,47 +484,42 @@ std::size_t shr_sdb_AsyncIOHandler::ReadPiece(sdb_SULong address, std::size_t si
   return size;
 }
 
-// A read that hits a read-ahead: its bytes are taken over, and the next wishes start before
+// A read that hits the read-ahead: its bytes are taken over, and the oldest wish starts before
 // they are copied out.
-std::size_t shr_sdb_AsyncIOHandler::TakeReadAhead(int k, std::size_t size, char* buffer) {
-  shr_sdb_AsyncIOSlot& ahead = slots_[k];
+std::size_t shr_sdb_AsyncIOHandler::TakeReadAhead(std::size_t size, char* buffer) {
+  shr_sdb_AsyncIOSlot& ahead = slots_[kReadAheadSlot];
   bool ok = true;
   if (ahead.completed == 0)
-    ok = CompleteSlot(k, "shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent");
-  // The finished buffer becomes the spare: no later read of this slot lands in it.
+    ok = CompleteSlot(kReadAheadSlot, "shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent");
+  // The finished buffer becomes the spare: the next read-ahead lands in the other one.
   swapBuffers(ahead);
   const char* data = ahead.spareAligned + ahead.lead;
   ahead.pending = 0;
   ahead.completed = 1;
-  // The lane's read-ahead, older than any queued wish, moves up to the read-ahead slot.
-  if (k == kReadAheadSlot && slots_[kReadAheadLane].pending != 0) std::swap(slots_[kReadAheadSlot], slots_[kReadAheadLane]);
-  StartQueuedWishes();
+  StartQueuedWish();
   if (!ok) return 0;
   std::memcpy(buffer, data, size);
   return size;
 }
 
-void shr_sdb_AsyncIOHandler::StartQueuedWishes() {
+// Starts the oldest wish that can be started in the idle read-ahead slot.
+void shr_sdb_AsyncIOHandler::StartQueuedWish() {
   sdb_SULong next;
   std::size_t nextSize = 0;
-  for (int k : {kReadAheadSlot, kReadAheadLane})
-    while (slots_[k].pending == 0 && requests_.GetNextEntry(next, nextSize) != 0)
-      if (HandleConflictingWrite(next, nextSize))
-        StartRead(k, next, nextSize);
+  while (slots_[kReadAheadSlot].pending == 0 && requests_.GetNextEntry(next, nextSize) != 0)
+    if (HandleConflictingWrite(next, nextSize)) StartRead(kReadAheadSlot, next, nextSize);
 }
 
 void shr_sdb_AsyncIOHandler::UseFileCache() {
   useFileCache_ = 1;
-  for (int k : {kReadAheadSlot, kReadAheadLane}) {
-    shr_sdb_AsyncIOSlot& ahead = slots_[k];
-    if (ahead.pending != 0 && ahead.completed == 0)
-      CompleteSlot(k, "shr_sdb_AsyncIOHandler::UseFileCache - I/O error in read slots - contact your VELTRO agent");
-  }
+  shr_sdb_AsyncIOSlot& ahead = slots_[kReadAheadSlot];
+  if (ahead.pending != 0 && ahead.completed == 0)
+    CompleteSlot(kReadAheadSlot, "shr_sdb_AsyncIOHandler::UseFileCache - I/O error in read slots - contact your VELTRO agent");
   shr_sdb_AsyncIOSlot& blocking = slots_[kBlockingSlot];
   if (blocking.pending != 0 && blocking.completed == 0)
     report("shr_sdb_AsyncIOHandler::UseFileCache - I/O error in blocking read - contact your VELTRO agent");
   // A finished read-ahead keeps its bytes; only the files are reopened with the new flags.
-  for (int k : {kReadAheadSlot, kBlockingSlot, kReadAheadLane}) {
+  for (int k : {kReadAheadSlot, kBlockingSlot}) {
     const int pending = slots_[k].pending;
     CloseSlotFile(k);
     slots_[k].pending = pending;

@@ -273,6 +273,10 @@ void sdb_Manager::FillNewHeader() {
 // Reads the first bytes of the header, then the whole header by the size they give; false
 // (reported) when it cannot be read or holds a word out of range.
 bool sdb_Manager::ReadExistingHeader() {
+  if (!fileHoldsHeader(Directory(static_cast<sdb_FolderNames>(1), 0), jobName_, folderName_[1], kHeaderProbe)) {
+    cfi_WriteMessage(-3, kHeaderNotValid);  // too short to hold a header: nothing to read
+    return false;
+  }
   header_ = static_cast<unsigned char*>(folder_[1]->Map(sdb_Read, sdb_SULong(), kHeaderProbe));
   if (header_ == nullptr) return false;
   headerSize_ = kHeaderProbe;

@@ -2,6 +2,7 @@
 // the header, and the issues that map a partition's space into memory whole or window by window.
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "storage/scratch/scratch_support.h"
@@ -107,16 +108,20 @@ void sdb_Partition::AllocateObject(sdb_GenericObjectOid& oid, std::uint32_t coun
   AllocateGeneric(oid, static_cast<std::uint32_t>(words), 4);
 }
 
-// Reserves space for the current size, carrying over what the earlier space held.
+// Reserves space for the current size, carrying over what the earlier space held. The space is
+// written whole, zeros after the carried bytes, so that an issue of any mode finds all of its
+// bytes in the spill file: a read past a file's end fails.
 bool sdb_Partition::ReserveSpace(unsigned alignment) {
   sdb_RegularFolder* folder = Manager()->GetFolder(Folder());
   if (folder == nullptr) return false;
   const std::uint64_t need = Reservation();
   const sdb_SULong address = folder->Allocate(need, alignment);
   if (!address.IsValid()) return false;
-  if (haveSpace_ && reserved_ > 0) {
-    if (void* old = folder->Map(sdb_Read, issueRecord_->address, reserved_))
-      folder->UnMap(sdb_WriteNew, address, reserved_, old);
+  if (need > 0) {
+    void* space = folder->Map(sdb_WriteNew, address, need);
+    std::memset(space, 0, need);
+    if (haveSpace_ && reserved_ > 0) folder->Sync(sdb_Read, issueRecord_->address, std::min(reserved_, need), space);
+    folder->UnMap(sdb_WriteNew, address, need, space);
   }
   issueRecord_->folder = record_->folder;
   issueRecord_->address = address;

@@ -155,9 +155,7 @@ class ZMX_EXPORT shr_sdb_AsyncIOHandler {
   std::size_t SectorSize() const { return sectorSize_; }
 
  private:
-  // The second read-ahead lane lets the next wish run while the read-ahead before it is taken
-  // over, so a streaming reader always has a read under way.
-  enum SlotIndex { kWriteSlot = 0, kReadAheadSlot = 1, kBlockingSlot = 2, kReadAheadLane = 3 };
+  enum SlotIndex { kWriteSlot = 0, kReadAheadSlot = 1, kBlockingSlot = 2, kSlotCount = 3 };
 
   std::size_t ReadPiece(sdb_SULong address, std::size_t size, char* buffer);
   bool WritePiece(sdb_SULong address, std::size_t size, const char* buffer);
@@ -167,9 +165,8 @@ class ZMX_EXPORT shr_sdb_AsyncIOHandler {
   std::int64_t SetFileOffset(sdb_SULong address, std::size_t size, int slot, bool forWriting);
   bool HandleConflictingWrite(sdb_SULong address, std::size_t size);
   void InvalidateReadAhead(sdb_SULong address, std::size_t size);
-  void DropReadAhead(int slot, sdb_SULong address, std::size_t size);
-  std::size_t TakeReadAhead(int slot, std::size_t size, char* buffer);
-  void StartQueuedWishes();
+  std::size_t TakeReadAhead(std::size_t size, char* buffer);
+  void StartQueuedWish();
   void SizeSlotMemory(shr_sdb_AsyncIOSlot& slot, std::size_t size);
   bool StartRead(int slot, sdb_SULong address, std::size_t size);
   void StartWrite(sdb_SULong address, std::size_t size, const void* data, std::int64_t offset);
@@ -195,7 +192,7 @@ class ZMX_EXPORT shr_sdb_AsyncIOHandler {
                 const char* countText);
   bool CompleteEarlierWrite(const char* countText);
 
-  shr_sdb_AsyncIOSlot slots_[4];
+  shr_sdb_AsyncIOSlot slots_[kSlotCount];
   EarlierWrite earlier_;
   shr_sdb_AsyncIORequestList requests_;
   const char* jobName_;

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "siblings/eqc/testing.h"
 #include "tests/support/host_fixture.h"
 #include "zmx/contact/rigid_surfaces.h"
 
@@ -739,6 +740,33 @@ TEST_F(RigidProfiles, BicubicBsplineFaceAgainstSislClosestPoints) {
   freeSurf(surf);
   EXPECT_GT(compared, 20);
   EXPECT_LE(lost, 2);
+}
+
+// A profile of 10,000,000 lines and no end marker: the walk stops at the limit with its message,
+// and the last line walked still closes the open end with its tolerance. The point lies 1 from
+// the first line and 0.999999995 from the last end, which the tolerance 1e-8 of that unit line
+// moves beyond 1: the first line's foot stands.
+TEST_F(RigidProfiles, TheRecordLimitClosesTheOpenEndAtTheLastLineWalked) {
+  constexpr long kLines = 10000000;
+  constexpr Real kLow = -50, kHigh = -1.999999995;
+  SurfaceRecord r;
+  r.words.assign(6 + 3 * kLines + 1, 0.0);  // the word after the last line is no end marker
+  r.integer(2, 1);
+  r.real(5, 0), r.real(6, 1);
+  // Along y = 1, down to kLow, then up and down between kLow and kHigh along x = 5, and last a
+  // unit line up from kHigh.
+  for (long k = 1; k <= kLines; ++k) {
+    const std::size_t w = 7 + 3 * static_cast<std::size_t>(k - 1);
+    const Real y = k == 1 ? 1.0 : k == kLines ? kHigh + 1.0 : k % 2 == 0 ? kLow : kHigh;
+    r.integer(w, 1);
+    r.real(w + 1, k == 1 ? 10.0 : 5.0), r.real(w + 2, y);
+  }
+  eqc_testing::clearMessages();
+  const Result s = find(r, {5.0, 0.0});
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN SegmentRigidSurfSearch - LOOP 100 LIMIT EXCEEDED"));
+  EXPECT_NEAR(s.distance, 1.0, 1e-15);
+  EXPECT_NEAR(s.foot[0], 5.0, 1e-15);
+  EXPECT_NEAR(s.foot[1], 1.0, 1e-15);
 }
 
 // Points and records that are not numbers, infinite or huge: every search ends within its

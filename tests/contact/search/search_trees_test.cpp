@@ -158,6 +158,21 @@ TEST_F(SearchTrees, HandCheckedBlocks) {
   const Mesh flat = randomMesh(50, rng);
   nodes = rigidTree(flat, 0.1, block.size() < 2000 ? (block.resize(4000), block) : block, 2);
   for (const Node& n : nodes) EXPECT_TRUE(n.box[2] == 0.0 && n.box[5] == 0.0);
+  // A deformable facet of no nodes stands as its first node: a box of that point alone, no
+  // margin, beside a triangle that holds it.
+  Mesh bare;
+  bare.facets = 2;
+  bare.table = {0, 3, 0, 0, 0, 0, 0, 1, 2, 3, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0};
+  bare.coords = {0, 0, 0, 10, 0, 0, 0, 10, 10, 1, 1, 1};
+  const int offset = 0, three = 3;
+  const double margin = 0.5;
+  SHR_CREATESRCHDBDEFVSDEF(&bare.facets, bare.table.data(), &kLd, &offset, bare.coords.data(), &three, &margin);
+  int error = -1;
+  const auto atNode = deformableQuery(0, {1, 1, 1}, 2, &error);
+  EXPECT_EQ(std::set<int>(atNode.begin(), atNode.end()), (std::set<int>{1, 2}));
+  EXPECT_EQ(deformableQuery(0, {0, 0, 0}, 2, &error), std::vector<int>{1});
+  EXPECT_EQ(deformableQuery(0, {1, 1, 1 + 1e-9}, 2, &error), std::vector<int>{1});
+  EXPECT_EQ(error, 0);
   // No facets: the empty header, and nothing found.
   Mesh none;
   nodes = rigidTree(none, 0.0, block);
@@ -338,6 +353,24 @@ TEST_F(SearchTrees, RefusedBlocksAndMalformedTreesEndCleanly) {
 
 namespace {
 
+// What FIND_CANDIDATE_FACETS gives for a point over the rigid tree in block of mesh m.
+struct CandidateList {
+  std::vector<double> distance, bound;
+  std::vector<int> facets;
+  int count = -1, nearest = -1;
+  double dmin = -1;
+};
+
+CandidateList candidatesOf(const std::vector<double>& block, const Mesh& m, const std::vector<double>& size,
+                           const Point3& p) {
+  const int nodes = static_cast<int>(m.coords.size() / 3), offset = 0, three = 3;
+  CandidateList c{std::vector<double>(nodes), std::vector<double>(m.facets), std::vector<int>(m.facets)};
+  FIND_CANDIDATE_FACETS(block.data(), &m.facets, m.table.data(), &kLd, size.data(), &nodes, &offset, p.data(),
+                        m.coords.data(), &three, c.distance.data(), c.bound.data(), c.facets.data(), &c.count, &c.dmin,
+                        &c.nearest);
+  return c;
+}
+
 TEST_F(SearchTrees, CandidateBoundsNeverExceedTheDistanceAndTheNearestNodeIsFoundFirst) {
   std::mt19937 rng(17);
   std::uniform_real_distribution<double> d(-1, 11);
@@ -352,16 +385,10 @@ TEST_F(SearchTrees, CandidateBoundsNeverExceedTheDistanceAndTheNearestNodeIsFoun
       for (int b = 0; b < 3; ++b)
         size[j] = std::max(size[j], std::hypot(x[3 * a] - x[3 * b], x[3 * a + 1] - x[3 * b + 1], x[3 * a + 2] - x[3 * b + 2]));
   }
-  const int nodes = static_cast<int>(m.coords.size() / 3), offset = 0, three = 3;
-  std::vector<double> distance(nodes), bound(m.facets);
-  std::vector<int> candidates(m.facets);
   for (int trial = 0; trial < 50; ++trial) {
     const Point3 p = {d(rng), d(rng), d(rng)};
-    int count = -1, nearest = -1;
-    double dmin = -1;
-    FIND_CANDIDATE_FACETS(block.data(), &m.facets, m.table.data(), &kLd, size.data(), &nodes, &offset, p.data(),
-                          m.coords.data(), &three, distance.data(), bound.data(), candidates.data(), &count, &dmin,
-                          &nearest);
+    const CandidateList c = candidatesOf(block, m, size, p);
+    const auto& [distance, bound, candidates, count, nearest, dmin] = c;
     ASSERT_GT(count, 0);
     auto want = rigidQuery(0, block, p);
     if (want.empty()) want = rigidQuery(2, block, p);
@@ -384,16 +411,42 @@ TEST_F(SearchTrees, CandidateBoundsNeverExceedTheDistanceAndTheNearestNodeIsFoun
     EXPECT_EQ(dmin, best);
     EXPECT_EQ(nearest, first);
   }
-  // An unset point: nothing.
-  const Point3 unset = {1e36, 0, 0};
-  int count = -1, nearest = -1;
-  double dmin = -1;
-  FIND_CANDIDATE_FACETS(block.data(), &m.facets, m.table.data(), &kLd, size.data(), &nodes, &offset, unset.data(),
-                        m.coords.data(), &three, distance.data(), bound.data(), candidates.data(), &count, &dmin,
-                        &nearest);
-  EXPECT_EQ(count, 0);
-  EXPECT_EQ(dmin, 1e36);
-  EXPECT_EQ(nearest, 0);
+  // A point at 1e36 is unset: nothing.
+  const CandidateList unset = candidatesOf(block, m, size, {0.7, 0.5, 1e36});
+  EXPECT_EQ(unset.count, 0);
+  EXPECT_EQ(unset.dmin, 1e36);
+  EXPECT_EQ(unset.nearest, 0);
+}
+
+// Points 1e18 and more from every box, whose squared gaps pass 1e36: the nearest boxes still give
+// candidates, on the rigid and the deformable tree alike. Three triangles along x make a root and
+// three leaves, all as near as rounding tells from (0.7, 0.5, 1.1e18): all three.
+TEST_F(SearchTrees, FarPointsStillFindTheNearestBoxes) {
+  Mesh row;
+  row.facets = 3;
+  for (int j = 0; j < 3; ++j) {
+    row.table.insert(row.table.end(), {0, 3, 0, 0, 0, 0, 0, 3 * j + 1, 3 * j + 2, 3 * j + 3});
+    const double x = 5.0 * j;
+    row.coords.insert(row.coords.end(), {x, 0, 0, x + 1, 0, 0, x, 1, 0});
+  }
+  std::vector<double> block(400, 0.0);
+  ASSERT_EQ(rigidTree(row, 0.1, block).size(), 4u);
+  const Point3 far = {0.7, 0.5, 1.1e18};
+  const CandidateList c = candidatesOf(block, row, std::vector<double>(3, std::sqrt(2.0)), far);
+  ASSERT_EQ(c.count, 3);
+  EXPECT_EQ(std::set<int>(c.facets.begin(), c.facets.end()), (std::set<int>{1, 2, 3}));
+  EXPECT_EQ(c.nearest, 1);
+  const int offset = 0, three = 3;
+  const double margin = 0.1;
+  SHR_CREATESRCHDBDEFVSDEF(&row.facets, row.table.data(), &kLd, &offset, row.coords.data(), &three, &margin);
+  int error = -1;
+  EXPECT_EQ(deformableQuery(2, far, 3, &error), rigidQuery(2, block, far));
+  // Farther along every axis and in the plane: never without a facet while the gaps are finite.
+  for (const Point3& p : {Point3{-3e18, 0, 0}, Point3{0, 1e30, 0}, Point3{1e150, -1e150, 1e150}}) {
+    EXPECT_FALSE(rigidQuery(2, block, p).empty());
+    EXPECT_FALSE(rigidQuery(2, block, p, 2).empty());
+    EXPECT_FALSE(deformableQuery(2, p, 3, &error).empty());
+  }
 }
 
 }  // namespace

@@ -310,6 +310,11 @@ TEST_F(ResultsBinary, TheBlockLayerTakesAnyPositionPastTheBlockAndShortBlocks) {
   EXPECT_EQ(status, 1);
   EXPECT_EQ(position, 1);
   EXPECT_TRUE(small.guardsKept());
+
+  // The record routines take the same block states.
+  rec::i(CDFILE, 5) = 600;
+  EXPECT_EQ(write(counting(1, 5)), 0);
+  EXPECT_EQ(rec::i(CDFILE, 5), 6);
 }
 
 }  // namespace

@@ -30,6 +30,13 @@ class ScratchIo : public ScratchDb {
     return bytes;
   }
 
+  // Changes bytes of a spill file behind the handler's back.
+  static void overwrite(const std::string& name, std::uint64_t offset, const std::vector<unsigned char>& bytes) {
+    std::fstream file(name, std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(static_cast<std::streamoff>(offset));
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+
   const char* directories_[1] = {""};
   std::vector<std::uint32_t> sizes_;
 };
@@ -68,20 +75,25 @@ TEST_F(ScratchIo, ReadAheadHitsStartTheNextQueuedWishAndMissesDropTheirs) {
   write(*h, 8192, b);
   write(*h, 16384, c);
   write(*h, 20480, d);
+  ASSERT_TRUE(h->CompleteWrite());
   h->ReadAhead(sdb_SULong(0), 8192);      // under way
-  h->ReadAhead(sdb_SULong(8192), 4096);   // under way behind it
+  h->ReadAhead(sdb_SULong(8192), 4096);   // one read-ahead at a time: queued
   h->ReadAhead(sdb_SULong(16384), 4096);  // queued
   h->ReadAhead(sdb_SULong(16384), 4096);  // a duplicate wish is ignored, the process goes on
-  h->ReadAhead(sdb_SULong(8192), 4096);   // so is a wish for a read-ahead under way
+  h->ReadAhead(sdb_SULong(0), 8192);      // so is a wish for the read-ahead under way
+  EXPECT_EQ(h->Requests().Count(), 2);
+  // A miss drops its wish and reads the file as it is now, changed behind the handler.
+  const auto changed = pattern(8192, 4096, 7);
+  overwrite("job.opr", 8192, changed);
+  EXPECT_EQ(read(*h, 8192, 4096), changed);
   EXPECT_EQ(h->Requests().Count(), 1);
   EXPECT_EQ(read(*h, 0, 8192), a);  // hit; the queued wish starts
   EXPECT_EQ(h->Requests().Count(), 0);
-  h->ReadAhead(sdb_SULong(20480), 4096);  // queued behind b and c
+  h->ReadAhead(sdb_SULong(20480), 4096);  // queued behind c
   EXPECT_EQ(h->Requests().Count(), 1);
   EXPECT_EQ(read(*h, 20480, 4096), d);  // miss: its wish is dropped
   EXPECT_EQ(h->Requests().Count(), 0);
-  EXPECT_EQ(read(*h, 16384, 4096), c);  // the read-aheads under way stay under way
-  EXPECT_EQ(read(*h, 8192, 4096), b);
+  EXPECT_EQ(read(*h, 16384, 4096), c);  // the read-ahead under way stayed under way
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
   h->ReadAhead(sdb_SULong(0), 4096);
   EXPECT_EQ(read(*h, 0, 8192), a);  // larger than the read-ahead it meets: reported, served as a miss
@@ -95,6 +107,7 @@ TEST_F(ScratchIo, AWriteInvalidatesReadAheadsAndWishesOfItsBytes) {
   auto h = handler();
   write(*h, 0, pattern(0, 4096, 1));
   write(*h, 4096, pattern(4096, 4096, 1));
+  write(*h, 8192, pattern(8192, 4096, 1));
   h->ReadAhead(sdb_SULong(0), 4096);
   h->ReadAhead(sdb_SULong(4096), 4096);
   const auto fresh0 = pattern(0, 100, 9), fresh1 = pattern(4096, 4096, 9);
@@ -110,29 +123,27 @@ TEST_F(ScratchIo, AWriteInvalidatesReadAheadsAndWishesOfItsBytes) {
   write(*h, 0, fresh2);
   h->ReadAhead(sdb_SULong(8192), 4096);
   h->ReadAhead(sdb_SULong(0), 4096);
-  EXPECT_EQ(read(*h, 8192, 4096), std::vector<unsigned char>(4096, 0));
+  EXPECT_EQ(read(*h, 8192, 4096), pattern(8192, 4096, 1));
   EXPECT_EQ(read(*h, 0, 4096), fresh2);
 }
 
-TEST_F(ScratchIo, AWishForAReadAheadUnderWayInEitherLaneStartsNoSecondRead) {
+TEST_F(ScratchIo, AWishForTheReadAheadUnderWayStartsNoSecondRead) {
   auto h = handler();
   const auto a = pattern(0, 4096), y = pattern(4096, 4096), x = pattern(8192, 4096), c = pattern(12288, 4096);
   for (std::uint64_t k = 0; k < 4; ++k) write(*h, 4096 * k, pattern(4096 * k, 4096));
-  h->ReadAhead(sdb_SULong(0), 4096);     // first lane
-  h->ReadAhead(sdb_SULong(4096), 4096);  // second lane
+  h->ReadAhead(sdb_SULong(4096), 4096);  // under way
   h->ReadAhead(sdb_SULong(8192), 4096);  // queued
-  write(*h, 0, a);                       // drops the first lane's read-ahead; the other stays
+  write(*h, 0, a);                       // shares no byte with either: both stay
   EXPECT_EQ(h->Requests().Count(), 1);
-  // A read started now would take this fault: the wish for the second lane's bytes starts none.
+  // A read started now would take this fault: the wish for the bytes under way starts none.
   zmxrt_testing::injectTransferFault({false, 0, 0, EIO});
   h->ReadAhead(sdb_SULong(4096), 4096);
   EXPECT_TRUE(read(*h, 12288, 4096).empty());  // the blocking read took the fault
-  EXPECT_EQ(read(*h, 4096, 4096), y);
-  // The queued wish, wished again while a lane is free, starts and leaves the queue.
-  h->ReadAhead(sdb_SULong(8192), 4096);
+  EXPECT_EQ(read(*h, 4096, 4096), y);          // hit: the queued wish starts
   EXPECT_EQ(h->Requests().Count(), 0);
   EXPECT_EQ(read(*h, 8192, 4096), x);
   EXPECT_EQ(read(*h, 12288, 4096), c);
+  EXPECT_EQ(read(*h, 0, 4096), a);
 }
 
 TEST_F(ScratchIo, RequestsEndingAtAFileEndUseThatFileAndTheNextAddressTheNextFile) {
@@ -152,7 +163,8 @@ TEST_F(ScratchIo, RequestsEndingAtAFileEndUseThatFileAndTheNextAddressTheNextFil
   EXPECT_TRUE(eqc_testing::printed("shr_sdb_AsyncIOHandler::SetFileOffset - I/O internal error - contact your VELTRO agent"));
   EXPECT_EQ(read(*h, kMiB - 4096, 4096), pattern(kMiB - 4096, 4096));
   // However far an address lies, its file is found at once: 2^42 bytes on is file 2^22.
-  EXPECT_EQ(read(*h, std::uint64_t{1} << 42, 512), std::vector<unsigned char>(512, 0));
+  write(*h, std::uint64_t{1} << 42, pattern(0, 512));
+  EXPECT_EQ(read(*h, std::uint64_t{1} << 42, 512), pattern(0, 512));
   EXPECT_TRUE(std::filesystem::exists("job.opr." + std::to_string(1u << 22)));
   // A request that would run past the last address is refused.
   EXPECT_TRUE(read(*h, sdb_SULong::Invalid().Value(), 512).empty());
@@ -243,8 +255,10 @@ TEST_F(ScratchIo, EachShortTransferIsReportedWithTheTextOfWhereItIsFound) {
   h->ReadAhead(sdb_SULong(4096), 4096);
   h->UseFileCache();
   expect("UseFileCache - I/O error in read slots");
+  read(*h, 4096, 4096);  // frees the read-ahead slot
+  // A write to the next spill file, which the read-ahead does not wait for.
   zmxrt_testing::injectTransferFault({true, 0, 100, 0});
-  write(*h, 16384, bytes);
+  write(*h, 2147483647, bytes);
   zmxrt_testing::injectTransferFault({false, 0, 100, 0});
   h->ReadAhead(sdb_SULong(0), 4096);
   h.reset();
@@ -259,10 +273,27 @@ TEST_F(ScratchIo, EachShortTransferIsReportedWithTheTextOfWhereItIsFound) {
                                    zmxrt::systemErrorText(ENOENT)));
 }
 
-TEST_F(ScratchIo, BytesNeverWrittenReadAsZeros) {
+// Bytes never written inside a spill file read as zeros; a read that runs past the file's end
+// is short: reported and failed, also when a write that lengthens the file is still under way.
+TEST_F(ScratchIo, AReadPastTheEndOfASpillFileIsReportedAndFails) {
   auto h = handler();
   write(*h, 0, pattern(0, 512));
-  EXPECT_EQ(read(*h, 1024, 2048), std::vector<unsigned char>(2048, 0));
+  write(*h, 8192, pattern(8192, 10));
+  EXPECT_EQ(read(*h, 4096, 2048), std::vector<unsigned char>(2048, 0));
+  EXPECT_EQ(read(*h, 8192, 10), pattern(8192, 10));  // the file ends inside the sector read
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  const char* shortRead = "shr_sdb_AsyncIOHandler::Read - I/O error with blocking read sizes - contact your VELTRO agent";
+  EXPECT_TRUE(read(*h, kMiB, 4096).empty());
+  EXPECT_TRUE(eqc_testing::printed(shortRead));
+  EXPECT_TRUE(read(*h, 8192, 11).empty());
+  h->ReadAhead(sdb_SULong(kMiB), 4096);
+  EXPECT_TRUE(read(*h, kMiB, 4096).empty());
+  EXPECT_TRUE(eqc_testing::printed("shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent"));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 3);
+  // A lingering write after the bytes decides the file's end before they are read.
+  zmxrt_testing::setWriteDelay(20000);
+  write(*h, 2 * kMiB, pattern(0, 512));
+  EXPECT_EQ(read(*h, kMiB, 4096), std::vector<unsigned char>(4096, 0));
 }
 
 TEST_F(ScratchIo, UseFileCacheKeepsAFinishedReadAheadAndReopensTheReadFiles) {

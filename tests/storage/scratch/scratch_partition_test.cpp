@@ -127,6 +127,7 @@ TEST_F(ScratchPartition, APartitionThatGrewMovesToLargerSpaceBeforeALargerIssue)
     const int* kept = issue.AccessInteger(first, base);
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(kept[1023], 5);
+    EXPECT_EQ(issue.AccessInteger(second, base)[4095], 0);  // the new space holds zeros, not nothing
     std::fill_n(issue.AccessInteger(second, base), 4096, 9);
   }
   EXPECT_EQ(partition.Reserved(), 4u * (1024 + 4096));
