@@ -283,7 +283,7 @@ void defineClass(const ClassDefinition& d) {
   }
   if (typeCode >= 2201 && typeCode <= 2302) sp.twoCoordinates = 2;
   if (2LL * sp.points > d.positionRoom || static_cast<long long>(sp.counts.size()) > d.countRoom) {
-    report(-3, "MEMORY FAILURE.");
+    zmx::units::reportMemoryFailure();
     return;
   }
 

@@ -36,7 +36,7 @@ class References {
   // Adds an entry; false (reported) when the list is full.
   bool add(Int node, Int number, Int flag) {
     if (count_ >= capacity_) {
-      report(-3, "MEMORY FAILURE.");
+      zmx::units::reportMemoryFailure();
       return false;
     }
     const long long first = count_ * kReferenceSlots;
@@ -171,7 +171,7 @@ bool gatherHourglassValues(void* buffer, long long capacity, Int* count) {
   bool ok = true;
   auto put = [&](Int value) {
     if (offset + n + 1 > capacity) {
-      if (ok) report(-3, "MEMORY FAILURE.");
+      if (ok) zmx::units::reportMemoryFailure();
       ok = false;
       return false;
     }

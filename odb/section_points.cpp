@@ -57,7 +57,7 @@ struct Reader {
   // room; checked in 64 bits before anything is sized by a count the record holds.
   bool fits(long long points, long long counts) {
     if (points <= room.positions / 2 && counts <= room.counts) return true;
-    report(-3, "MEMORY FAILURE.");
+    zmx::units::reportMemoryFailure();
     p = SectionPoints{};
     outOfRoom = true;
     return false;

@@ -12,6 +12,7 @@
 #include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/import_services.h"
 #include "siblings/eqc/slide_line_codes.h"
+#include "storage/db_units/work_room.h"
 #include "zmx/geometry/facets.h"
 #include "zmx/odb/surfaces.h"
 #include "zmx/storage/sets.h"
@@ -88,7 +89,7 @@ bool chooseClass(const PseudoClasses& t, const FacetKey& key, Int* lastIndex, In
     const bool behindFixed = *t.classCount + 1 >= std::max<Int>(t.firstClass, 1);
     if (!behindFixed || *t.classCount + 1 > t.lastClass) {
       if (behindFixed)
-        report(-3, "MEMORY FAILURE.");
+        zmx::units::reportMemoryFailure();
       else
         systemError("ODBCLSURF");
       *lastIndex = 0;

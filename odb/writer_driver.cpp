@@ -214,7 +214,7 @@ static void writeModel(void* buffer1, void* buffer2, void* buffer3, Int* element
   const Int elements = rec::i(CGN, kElementCount);
   if (elements == 0) return;
   if (*m13 < driverWorkSlots()) {
-    report(-3, "MEMORY FAILURE.");
+    zmx::units::reportMemoryFailure();
     return;
   }
   const Int nodes = std::max<Int>(rec::i(CGN, kNodeCount), 0);

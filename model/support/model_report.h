@@ -5,6 +5,7 @@
 #include <new>
 #include <string_view>
 
+#include "storage/db_units/work_room.h"
 #include "zmx/types.h"
 
 namespace zmx::model {
@@ -27,7 +28,7 @@ bool withMemory(Body&& body) {
     body();
     return true;
   } catch (const std::bad_alloc&) {
-    report(kSystemError, "MEMORY FAILURE.");
+    zmx::units::reportMemoryFailure();
     return false;
   }
 }
