@@ -232,7 +232,7 @@ bool shr_sdb_AsyncIOHandler::TakeOver(zmxrt::AsyncFile& file, zmxrt::AsyncReques
   else if (error != 0)
     report(format("I/O ERROR On SOLVER FILE %s. UNKNOWN ERROR %u ", extension_, static_cast<unsigned>(error)) +
            (writing ? kWriteFailure : kReadFailure));
-  else
+  else if (countText != nullptr)
     report(countText);
   return false;
 }
@@ -386,6 +386,7 @@ void shr_sdb_AsyncIOHandler::StartWrite(sdb_SULong address, std::size_t size, co
   slot.transferSize = size;  // writes go through the page cache: exactly the caller's bytes
   slot.pending = 1;
   slot.completed = 0;
+  ++writesStarted_;
   slot.file->startWrite(*slot.request, data, size, static_cast<std::uint64_t>(offset));
 }
 
@@ -430,6 +431,7 @@ bool shr_sdb_AsyncIOHandler::StartRead(int k, sdb_SULong address, std::size_t si
   slot.transferSize = transfer;
   slot.pending = 1;
   slot.completed = 0;
+  slot.writesBefore = writesStarted_;
   slot.file->startRead(*slot.request, slot.aligned, transfer, static_cast<std::uint64_t>(offset) - lead);
   return true;
 }
@@ -470,8 +472,10 @@ std::size_t shr_sdb_AsyncIOHandler::ReadPiece(sdb_SULong address, std::size_t si
   // holds fewer bytes than the caller asks for.
   const shr_sdb_AsyncIOSlot& ahead = slots_[kReadAheadSlot];
   if (ahead.pending != 0 && ahead.address == address) {
-    if (size <= ahead.requestedSize) return TakeReadAhead(size, buffer);
-    report("shr_sdb_AsyncIOHandler::Read - I/O error with read ahead - contact your VELTRO agent");
+    if (size > ahead.requestedSize)
+      report("shr_sdb_AsyncIOHandler::Read - I/O error with read ahead - contact your VELTRO agent");
+    else if (const std::optional<std::size_t> taken = TakeReadAhead(size, buffer))
+      return *taken;
   }
   requests_.RemoveEntry(address);
   if (!StartRead(kBlockingSlot, address, size)) return 0;
@@ -485,19 +489,23 @@ std::size_t shr_sdb_AsyncIOHandler::ReadPiece(sdb_SULong address, std::size_t si
 }
 
 // A read that hits the read-ahead: its bytes are taken over, and the oldest wish starts before
-// they are copied out.
-std::size_t shr_sdb_AsyncIOHandler::TakeReadAhead(std::size_t size, char* buffer) {
+// they are copied out. A read-ahead that ran past the end of its file while a write started
+// after it could lengthen the file gives nothing, unreported: its bytes are read again, so that
+// what a read gives never depends on which transfer ran first.
+std::optional<std::size_t> shr_sdb_AsyncIOHandler::TakeReadAhead(std::size_t size, char* buffer) {
   shr_sdb_AsyncIOSlot& ahead = slots_[kReadAheadSlot];
   bool ok = true;
+  const bool writtenSince = ahead.writesBefore != writesStarted_;
   if (ahead.completed == 0)
-    ok = CompleteSlot(kReadAheadSlot, "shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent");
+    ok = CompleteSlot(kReadAheadSlot, writtenSince ? nullptr
+                                                   : "shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent");
   // The finished buffer becomes the spare: the next read-ahead lands in the other one.
   swapBuffers(ahead);
   const char* data = ahead.spareAligned + ahead.lead;
   ahead.pending = 0;
   ahead.completed = 1;
   StartQueuedWish();
-  if (!ok) return 0;
+  if (!ok) return writtenSince ? std::nullopt : std::optional<std::size_t>(0);
   std::memcpy(buffer, data, size);
   return size;
 }
@@ -513,8 +521,10 @@ void shr_sdb_AsyncIOHandler::StartQueuedWish() {
 void shr_sdb_AsyncIOHandler::UseFileCache() {
   useFileCache_ = 1;
   shr_sdb_AsyncIOSlot& ahead = slots_[kReadAheadSlot];
-  if (ahead.pending != 0 && ahead.completed == 0)
-    CompleteSlot(kReadAheadSlot, "shr_sdb_AsyncIOHandler::UseFileCache - I/O error in read slots - contact your VELTRO agent");
+  // A read-ahead that failed is dropped: a later read of its bytes reads them again.
+  if (ahead.pending != 0 && ahead.completed == 0 &&
+      !CompleteSlot(kReadAheadSlot, "shr_sdb_AsyncIOHandler::UseFileCache - I/O error in read slots - contact your VELTRO agent"))
+    ahead.pending = 0;
   shr_sdb_AsyncIOSlot& blocking = slots_[kBlockingSlot];
   if (blocking.pending != 0 && blocking.completed == 0)
     report("shr_sdb_AsyncIOHandler::UseFileCache - I/O error in blocking read - contact your VELTRO agent");

@@ -290,10 +290,20 @@ TEST_F(ScratchIo, AReadPastTheEndOfASpillFileIsReportedAndFails) {
   EXPECT_TRUE(read(*h, kMiB, 4096).empty());
   EXPECT_TRUE(eqc_testing::printed("shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent"));
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 3);
-  // A lingering write after the bytes decides the file's end before they are read.
+  // So is a read-ahead that ran short and was finished by the switch to the file cache.
+  h->ReadAhead(sdb_SULong(kMiB), 4096);
+  h->UseFileCache();
+  EXPECT_TRUE(read(*h, kMiB, 4096).empty());
+  // A lingering write after the bytes decides the file's end before they are read, also when a
+  // read-ahead of them ran before the write landed: the bytes are then read again, unreported.
   zmxrt_testing::setWriteDelay(20000);
   write(*h, 2 * kMiB, pattern(0, 512));
   EXPECT_EQ(read(*h, kMiB, 4096), std::vector<unsigned char>(4096, 0));
+  h->ReadAhead(sdb_SULong(3 * kMiB), 4096);
+  write(*h, 4 * kMiB, pattern(0, 512));
+  const int reported = eqc_testing::countAtLevel(-3);
+  EXPECT_EQ(read(*h, 3 * kMiB, 4096), std::vector<unsigned char>(4096, 0));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), reported);
 }
 
 TEST_F(ScratchIo, UseFileCacheKeepsAFinishedReadAheadAndReopensTheReadFiles) {
