@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "runtime/async_file.h"
 #include "storage/scratch/scratch_support.h"
@@ -323,9 +324,14 @@ bool shr_sdb_AsyncIOHandler::HandleConflictingWrite(sdb_SULong address, std::siz
   if (!latest && !earlier) return true;
   const bool earlierShares = earlier && overlaps(earlier_.address.Value(), earlier_.size, first, size);
   const bool latestShares = latest && overlaps(slot.address.Value(), slot.requestedSize, first, size);
-  bool ok = CompleteEarlierWrite(kText) || !earlierShares;  // it runs before the latest one
+  // A failed write of other bytes stays news for the writer's next write.
+  const auto judge = [&](bool written, bool shares) {
+    if (!written && !shares) writeFailed_ = true;
+    return written || !shares;
+  };
+  bool ok = judge(CompleteEarlierWrite(kText), earlierShares);  // it runs before the latest one
   if (latest) {
-    ok = (CompleteSlot(kWriteSlot, kText) || !latestShares) && ok;
+    ok = judge(CompleteSlot(kWriteSlot, kText), latestShares) && ok;
     slot.pending = 0;
   }
   return ok;
@@ -335,7 +341,8 @@ bool shr_sdb_AsyncIOHandler::CompleteWrite() {
   static constexpr const char* kText =
       "shr_sdb_AsyncIOHandler::Write - I/O error with write sizes in clear - contact your VELTRO agent";
   shr_sdb_AsyncIOSlot& slot = slots_[kWriteSlot];
-  bool ok = CompleteEarlierWrite(kText);
+  const bool failedMeanwhile = std::exchange(writeFailed_, false);
+  bool ok = CompleteEarlierWrite(kText) && !failedMeanwhile;
   if (slot.pending == 0 || slot.completed != 0) return ok;
   ok = CompleteSlot(kWriteSlot, kText) && ok;
   slot.pending = 0;
@@ -398,9 +405,11 @@ std::size_t shr_sdb_AsyncIOHandler::WriteHandingOver(sdb_SULong address, std::si
   const bool inOpenFile = slot.file != nullptr && address.Value() >= slot.fileStart.Value() &&
                           address.Value() + size <= slot.fileEnd.Value();
   // Two writes may run: the one before this may go on, the one before that must be done.
-  const bool ok = inOpenFile ? CompleteEarlierWrite(
-                                   "shr_sdb_AsyncIOHandler::Write - I/O error with write sizes in clear - contact your VELTRO agent")
-                             : CompleteWrite();
+  const bool failedMeanwhile = inOpenFile && std::exchange(writeFailed_, false);
+  const bool ok = (inOpenFile ? CompleteEarlierWrite(
+                                    "shr_sdb_AsyncIOHandler::Write - I/O error with write sizes in clear - contact your VELTRO agent")
+                              : CompleteWrite()) &&
+                  !failedMeanwhile;
   const std::int64_t offset = SetFileOffset(address, size, kWriteSlot, true);
   if (offset < 0) return 0;
   // The latest write becomes the earlier one; the caller gets back the allocation whose write

@@ -206,6 +206,7 @@ class ZMX_EXPORT shr_sdb_AsyncIOHandler {
   char extension_[8] = {};  // "." and the folder's three letters
   int useFileCache_ = 0;
   std::uint64_t writesStarted_ = 0;
+  bool writeFailed_ = false;  // a write failed while a read waited for it: the writer's news
 };
 
 class sdb_Folder;
