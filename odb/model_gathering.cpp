@@ -185,8 +185,7 @@ bool classifyElements(const ClassifyArgs& a) {
     auto found = classes.find(key);
     if (found == classes.end()) {
       const Int c = *a.classCount + 1;
-      const Int needed = static_cast<Int>(static_cast<long long>(c) * kClassSlots + kSpareClassSlots);
-      if (!a.classRoom.growOrRefuse(needed, a.coreCount)) return false;
+      if (!a.classRoom.growOrRefuse(static_cast<long long>(c) * kClassSlots, a.coreCount)) return false;
       *a.classCount = c;
       Int* r = a.classTable + static_cast<long long>(c - 1) * kClassWords;
       std::memset(r, 0, sizeof(Int) * kClassWords);
@@ -431,7 +430,13 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
     fail();
     return;
   }
+  // The spare classes the surface writers add follow the classified ones.
   const long long classSlots = static_cast<long long>(classes) * kClassSlots + kSpareClassSlots;
+  if (classTable + classSlots - 1 > capacity) {
+    zmx::units::reportMemoryFailure();
+    fail();
+    return;
+  }
   std::memset(slotAt(work, classTable) + 8 * static_cast<long long>(classes) * kClassSlots, 0,
               8 * static_cast<std::size_t>(kSpareClassSlots));
 

@@ -68,6 +68,8 @@ void ASURFREC(const char* NAME, Int NAMELEN, Int* ADDRESS, void* BUFFER, const I
   const long long end = rec::i(CSLV, eqc_records::kSlaveSurfaceEnd);
   long long address = rec::i(CSLV, eqc_records::kSlaveSurfaceFirst);
   const zmx::units::WorkRoom room(BUFFER, *CAPACITY);
+  // What DBCORE raises the capacity to holds for the rest of the walk.
+  Int raised = *CAPACITY;
   for (long long visited = 0; address < end; ++visited) {
     Int at = static_cast<Int>(address);
     const Int length = DBSLLENGTH(&at);
@@ -79,7 +81,6 @@ void ASURFREC(const char* NAME, Int NAMELEN, Int* ADDRESS, void* BUFFER, const I
     // the shortfall. Either way the search goes on.
     const Int kind = rec::i(CPROG, eqc_records::kProgramKind);
     if (kind == kImplicit) {
-      Int raised = *CAPACITY;
       room.grow(length, &raised);
     } else if (kind == kPreProcessor && length > *CAPACITY) {
       reportShortfall(length, *CAPACITY);

@@ -19,19 +19,17 @@ constexpr Real kNone = 1e36;
 constexpr Real kFlat = 2.22e-16;
 
 // Sort keys and candidate numbers, in the caller's work array. DBCORE is asked for the room
-// whenever the caller's size is smaller. Only the search reads the keys, so where the array
-// cannot hold them they go to scratch of the routine's own, kept from call to call (the searches
-// run one at a time).
+// whenever the caller's size is smaller; a raise it cannot give it reports, and the search goes
+// on. Only the search reads the keys, so where the array cannot hold them they go to scratch of
+// the routine's own, kept from call to call (the searches run one at a time).
 class Ranking {
  public:
-  // false when no storage could be had (DBCORE has then reported the memory failure).
+  // false when no storage could be had.
   bool prepare(Real* work, Int* size, Int count, long long need) {
-    using zmx::units::Growth;
     count_ = count;
     const zmx::units::WorkRoom room(work, *size);
-    const Growth growth = room.grow(need, size);
-    if (growth == Growth::kFailed) return false;
-    if (growth == Growth::kInArray) {
+    room.grow(need, size);
+    if (room.holds(need)) {
       keys_ = work;
       return true;
     }

@@ -428,15 +428,17 @@ void DBSUPERLIB(const Int* operation, const Int* request, Int* status, Int* prtF
   // 5. Work space.
   rec::i(CDSUS, kCurrentRow) = programKind() != 0 && *status > 0 ? *row : 0;
   const Int words = std::clamp(indexLength(), 0, kIndexRecordWords);  // a damaged length moves nothing
+  const zmx::units::WorkRoom room(indexWords, *limit);
   if (*request == 0) {
     setStores(0);
-    if (indexWords != nullptr) ACOPEI(indexWords, &words);
+    // The caller's index words are converted in place, within the array's room.
+    const Int held = static_cast<Int>(std::clamp<long long>(room.units(), 0, words));
+    if (indexWords != nullptr) ACOPEI(indexWords, &held);
   } else {
     setStores(1);
     // The index words are handed back in the work array, grown through DBCORE to hold them; a
     // failed growth, or an array without room for them, is refused. With no array only the
     // growth stands.
-    const zmx::units::WorkRoom room(indexWords, *limit);
     if (indexWords == nullptr ? room.grow(words, limit) == zmx::units::Growth::kFailed
                               : !room.growOrRefuse(words, limit))
       return;

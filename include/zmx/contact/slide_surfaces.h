@@ -10,7 +10,8 @@ extern "C" {
 // Address of the slave-surface record (type 30) whose coded name (slot 3) is NAME's first 8
 // characters, blank-padded; 0 when none. BUFFER (CAPACITY 8-byte slots) receives each record
 // read on the way. For a record longer than CAPACITY the implicit program asks DBCORE for its
-// length and the pre-processor reports by how many words the memory must grow; a record beyond
+// length (the raised capacity holds for the rest of the walk) and the pre-processor reports by
+// how many words the memory must grow; a record beyond
 // the buffer's room (to the end of its block in the address space, else CAPACITY) is read into
 // storage of the library's own and compared there. A record whose length word is below 1 ends
 // the walk with a system error.

@@ -102,9 +102,10 @@ ZMX_EXPORT void DISTTOEDGE3DBSPLINE(Real* distance, const Real* pt, const Int* i
 //
 // Candidates are tried nearest first (distance to the reference point less 2.5 radii) until the
 // key passes the best distance found or min(3 dmin, dmin + L/4). The work array holds 2 NSEG + 1
-// (2 NA NB) reals; when size is smaller, DBCORE grows size by that many (a failed raise: status
-// 1). The keys are written to the array only within its room (to the end of its block in the
-// address space, else size as passed); beyond it they go to storage of the library's own.
+// (2 NA NB) reals; when size is smaller, DBCORE grows size by that many (a failed raise is
+// reported and the search goes on). The keys are written to the array only within its room (to
+// the end of its block in the address space, else size as passed); beyond it they go to storage
+// of the library's own.
 // status 0 found, 1 not (results at their start values).
 ZMX_EXPORT void BSPLINESEARCH2D(const Real* x, const Real* q, const Real* u0, const Int* span0, const Real* radius,
                                 const Int* nseg, const Logical* rational, const Int* p, const Int* ldq,

@@ -33,7 +33,8 @@ ZMX_EXPORT void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
 // gives what the last insertion gives.
 ZMX_EXPORT Int CREATESECTIONMAP(const Int* map, const Int* n, const Int* list);
 // Classifies every element: element table, class table (capacity in slots in coreCount, raised
-// through DBCORE as classes are made), connector table and names; arraySize receives the number
+// through DBCORE to 14 slots a class as classes are made; written only within the table's room),
+// connector table and names; arraySize receives the number
 // of integers of the label and connectivity array.
 ZMX_EXPORT void ODBCLASS1(void* buffer, Int* classTable, const Int* sectionMap, Int* elementTable, Int* classCount,
                           Int* coreCount, Int* connectorTable, void* connectorBuffer, void* connectorNames,

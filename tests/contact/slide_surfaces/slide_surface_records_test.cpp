@@ -128,6 +128,18 @@ TEST(SlaveSurfaceRecord, OverLongRecordIsFoundWhateverTheBufferAndNeverWrittenPa
     }
   }
 
+  // The capacity DBCORE raises holds for the rest of the walk: a second long record fits it.
+  Database twice;
+  twice.add(kSlaveSurface, "BIG1", 41);
+  twice.add(kSlaveSurface, "BIG2", 41);
+  const int last = twice.add(kSlaveSurface, "LAST", 5);
+  twice.install(0);
+  const Int before = rec::i(CSIZE, zmx::units::kCoreGrowth);
+  const Lookup walked = lookUp("LAST", capacity);
+  EXPECT_EQ(walked.address, last);
+  EXPECT_TRUE(guardsIntact(walked, capacity));
+  EXPECT_EQ(rec::i(CSIZE, zmx::units::kCoreGrowth) - before, 41);
+
   db.install(0);  // a raise that fails is reported by DBCORE; the search goes on
   const Int growth = rec::i(CSIZE, zmx::units::kCoreGrowth);
   dm2_testing::setStackLimit(dm2_testing::stackInUse());

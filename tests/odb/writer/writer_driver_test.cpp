@@ -282,6 +282,27 @@ TEST_F(OdbWriter, AWorkArrayOfKnownRoomIsGrownThroughDbcoreWithinThatRoom) {
   }
 }
 
+// The spare classes behind the class table are written only where the array holds them, even
+// when no element makes a class (nothing is then written to the database, but the result record
+// is laid out).
+TEST_F(OdbWriter, AModelWithoutElementsIsNeverWrittenPastItsWorkArray) {
+  builder.node(1, {0, 0, 0});
+  const Int adb = builder.build();
+  const std::array<Real, 9> g = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  const std::array<Real, 3> t = {0, 0, 0};
+  const std::string name = zmxtest::scratchFolder("odb_no_elements") + "/m";
+  auto write = [&](std::size_t room) {
+    zmxtest::MappedArray mapped(room, 200);
+    Int core = static_cast<Int>(room), h = 0;
+    ODB_CREATESUPERMODEL(&adb, &h, g.data(), t.data(), mapped.data(), &core, name.c_str(),
+                         static_cast<Int>(name.size()));
+    EXPECT_TRUE(mapped.guardsKept()) << room;
+    return rec::slotI(mapped.data(), 1);  // the result record's last slot, 0 when refused
+  };
+  for (std::size_t room = 1; room <= 600; ++room) write(room);
+  EXPECT_GT(write(200000), 13);
+}
+
 TEST_F(OdbWriter, StoredCountsAreUsedWhileWritingAndPutBack) {
   unitCube(builder);
   const Int adb = builder.build();

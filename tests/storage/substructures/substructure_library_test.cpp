@@ -240,6 +240,22 @@ TEST_F(SubstructureLibrary, AWorkArrayThatCannotGrowIsNotWritten) {
   DBSUP(&write, &kIndexKind, &address, CDSINX.w, &none, &status);
   enter(2, 1, "LIB", e);
   EXPECT_EQ(e.indexWords, std::vector<Int>(2 * 140, 0));
+
+  // Request 0 converts the caller's index words (the index record's length, 140) in place, only
+  // within the array's room.
+  rec::i(CDSINX, 281) = 140;
+  zmxtest::MappedArray two(2);
+  two[0] = two[1] = 0.0;
+  rec::setSlotI(two.data(), 1, 41);
+  rec::setSlotI(two.data(), 2, 42);
+  Int operation = 2, request = 0, row = 0;
+  const std::string lib = padded("LIB", 80);
+  e.limit = 2;
+  DBSUPERLIB(&operation, &request, &e.status, &e.prtFlag, &row, &e.stateHandle, &e.odbHandle, &e.limit,
+             two.data(), lib.data(), 80, e.second.data(), 160, e.third.data(), 160, e.fourth.data(), 160);
+  EXPECT_TRUE(two.guardsKept());
+  const Int* words = reinterpret_cast<const Int*>(two.data());
+  EXPECT_EQ(std::vector<Int>(words, words + 2), (std::vector<Int>{41, 42}));
 }
 
 TEST_F(SubstructureLibrary, TheSameLibraryStaysOpenAndAnotherRewritesTheIndexOnlyWhenItChanged) {
