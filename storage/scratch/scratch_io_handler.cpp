@@ -353,8 +353,8 @@ void shr_sdb_AsyncIOHandler::InvalidateReadAhead(sdb_SULong address, std::size_t
   requests_.RemoveOverlapping(address, size);
   shr_sdb_AsyncIOSlot& slot = slots_[kReadAheadSlot];
   if (slot.pending == 0 || !overlaps(slot.address.Value(), slot.requestedSize, address.Value(), size)) return;
-  if (slot.completed == 0)  // its bytes are dropped either way
-    CompleteSlot(kReadAheadSlot, "shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent");
+  if (slot.completed == 0)  // its bytes are dropped either way: one past the file's end is no fault
+    CompleteSlot(kReadAheadSlot, nullptr);
   slot.pending = 0;
   slot.completed = 1;
 }
