@@ -311,7 +311,7 @@ bool facetRecords(WorkArea& a, long long base, Int n, const Int* table, Int ld, 
   for (Int j = 1; j <= n; ++j) {
     const Int* column = table + static_cast<long long>(j - 1) * ld;
     const Int c = column[1];
-    if (std::max<Int>(c, 1) > ld - 7 || c < (deformable ? 0 : 1)) return false;
+    if (std::max<Int>(c, 1) > static_cast<long long>(ld) - 7 || c < (deformable ? 0 : 1)) return false;
     const long long p = base + static_cast<long long>(kFacetWords) * (j - 1);
     a.setI(p + 1, j);
     Real sum[3] = {0, 0, 0};

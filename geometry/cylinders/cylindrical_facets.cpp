@@ -385,21 +385,24 @@ void SHR_MCYLSURFCONST(const void* surface, const Real* coords, Int* edges, Real
   const auto holds = [room](long long first, long long count) {
     return first >= 1 && (room < 0 || rec::spanInside(first, count, room));
   };
+  const auto outside = [](Int f) {
+    zmx::geometry::report(zmx::geometry::kSystemError, "SYSTEM ERROR IN SHR_MCYLSURFCONST - FACET %I OUTSIDE THE RECORD",
+                          {f});
+  };
   long long p = surfaceWord(surface, kFirstFacetWord), step = 0;
   for (Int f = 1; f <= nf; ++f, p += step) {
     if (holds(p, kLabelsWord)) step = surfaceWord(surface, p);
     if (!holds(p, kLabelsWord) ||
-        !holds(p + kLabelsWord, std::clamp(surfaceWord(surface, p + kNodeCountWord), 0, kMostFacetNodes))) {
-      zmx::geometry::report(zmx::geometry::kSystemError, "SYSTEM ERROR IN SHR_MCYLSURFCONST - FACET %I OUTSIDE THE RECORD",
-                            {f});
-      return;
-    }
+        !holds(p + kLabelsWord, std::clamp(surfaceWord(surface, p + kNodeCountWord), 0, kMostFacetNodes)))
+      return outside(f);
     groupTable(f, kGroupFacet) = f;
     groupTable(f, kGroupNumber) = 0;
     Int type = 0;
     const Int elementClass = surfaceWord(surface, p + kClassWord);
     GETSURFACEFACETTYPE(&elementClass, &type);
     if (!(type == 14 || (type == 13 && surfaceWord(surface, p + kFacetKindWord) > 2))) continue;
+    // The curved edges read corners 1 to 4 whatever the node count word says.
+    if (!holds(p + kLabelsWord, 4)) return outside(f);
     const Int position = static_cast<Int>(p);
     SHR_MAPINT2INTINSERT(*facetOfRecord, &position, &f);
     if (*size == 0) {

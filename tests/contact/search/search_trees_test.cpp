@@ -326,6 +326,14 @@ TEST_F(SearchTrees, RefusedBlocksAndMalformedTreesEndCleanly) {
   buildRigid(bad, margin, block.data(), &capacity);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN pre_createsearchdb - FAILURE TO CREATE SEARCH TREE."));
   EXPECT_EQ(rec::slotI(block.data(), 3), 0);
+  // A leading dimension far below a column's words: no column fits, in either build.
+  const int tiny = -2147483647 - 1 + 3;
+  eqc_testing::clearMessages();
+  SHR_CREATESRCHDBDEFVSDEF(&m.facets, m.table.data(), &tiny, &offset, m.coords.data(), &three, &margin);
+  SHR_CREATESRCHDBDEFVSRIGID(&m.facets, m.table.data(), &tiny, &offset, m.coords.data(), &three, block.data(),
+                             reinterpret_cast<int*>(block.data()), &capacity, &margin);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
+  EXPECT_EQ(rec::slotI(block.data(), 3), 0);
   // A tree whose root is its own child: the queries stop with the message.
   std::vector<double> loop(14, 0.0);
   rec::setSlotI(loop.data(), 2, 10), rec::setSlotI(loop.data(), 3, 1), rec::setSlotI(loop.data(), 4, 5);

@@ -474,6 +474,24 @@ TEST_F(CylindricalFacets, SurfaceConstantsStopAtAFacetPositionOutsideTheRecord) 
       SHR_MAPINT2INTDELETE(facetMap);
     }
   }
+  // A cylindrical facet whose count word says 2, at the end of its block: its curved edges would
+  // read corners 3 and 4 past the block.
+  Surface s;
+  const auto a = s.level(c, 0, 0.5, 0.25), b = s.level(c, 1, 0.5, 0.25);
+  s.facet6(a, b);
+  const int p = rec::slotI(s.slots.data(), 6), nf = 1, nodeMap = SHR_MAPINT2INTCREATE(), facetMap = SHR_MAPINT2INTCREATE();
+  rec::setSlotI(s.slots.data(), p + 5, 2);
+  zmxtest::MappedArray record(p + 7, 0);
+  std::copy_n(s.slots.begin(), p + 7, record.data());
+  std::vector<int> edges(10), groups(2);
+  std::vector<double> records(4);
+  int size = -1;
+  eqc_testing::clearMessages();
+  SHR_MCYLSURFCONST(record.data(), s.coords.data(), edges.data(), records.data(), &nodeMap, &nf, groups.data(), &facetMap,
+                    &size);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN SHR_MCYLSURFCONST - FACET 1 OUTSIDE THE RECORD"));
+  SHR_MAPINT2INTDELETE(nodeMap);
+  SHR_MAPINT2INTDELETE(facetMap);
 }
 
 }  // namespace
