@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "runtime/async_file.h"
 #include "storage/scratch/scratch_support.h"
@@ -232,7 +233,7 @@ bool shr_sdb_AsyncIOHandler::TakeOver(zmxrt::AsyncFile& file, zmxrt::AsyncReques
   else if (error != 0)
     report(format("I/O ERROR On SOLVER FILE %s. UNKNOWN ERROR %u ", extension_, static_cast<unsigned>(error)) +
            (writing ? kWriteFailure : kReadFailure));
-  else
+  else if (countText != nullptr)
     report(countText);
   return false;
 }
@@ -323,9 +324,14 @@ bool shr_sdb_AsyncIOHandler::HandleConflictingWrite(sdb_SULong address, std::siz
   if (!latest && !earlier) return true;
   const bool earlierShares = earlier && overlaps(earlier_.address.Value(), earlier_.size, first, size);
   const bool latestShares = latest && overlaps(slot.address.Value(), slot.requestedSize, first, size);
-  bool ok = CompleteEarlierWrite(kText) || !earlierShares;  // it runs before the latest one
+  // A failed write of other bytes stays news for the writer's next write.
+  const auto judge = [&](bool written, bool shares) {
+    if (!written && !shares) writeFailed_ = true;
+    return written || !shares;
+  };
+  bool ok = judge(CompleteEarlierWrite(kText), earlierShares);  // it runs before the latest one
   if (latest) {
-    ok = (CompleteSlot(kWriteSlot, kText) || !latestShares) && ok;
+    ok = judge(CompleteSlot(kWriteSlot, kText), latestShares) && ok;
     slot.pending = 0;
   }
   return ok;
@@ -335,7 +341,8 @@ bool shr_sdb_AsyncIOHandler::CompleteWrite() {
   static constexpr const char* kText =
       "shr_sdb_AsyncIOHandler::Write - I/O error with write sizes in clear - contact your VELTRO agent";
   shr_sdb_AsyncIOSlot& slot = slots_[kWriteSlot];
-  bool ok = CompleteEarlierWrite(kText);
+  const bool failedMeanwhile = std::exchange(writeFailed_, false);
+  bool ok = CompleteEarlierWrite(kText) && !failedMeanwhile;
   if (slot.pending == 0 || slot.completed != 0) return ok;
   ok = CompleteSlot(kWriteSlot, kText) && ok;
   slot.pending = 0;
@@ -386,6 +393,7 @@ void shr_sdb_AsyncIOHandler::StartWrite(sdb_SULong address, std::size_t size, co
   slot.transferSize = size;  // writes go through the page cache: exactly the caller's bytes
   slot.pending = 1;
   slot.completed = 0;
+  ++writesStarted_;
   slot.file->startWrite(*slot.request, data, size, static_cast<std::uint64_t>(offset));
 }
 
@@ -397,9 +405,11 @@ std::size_t shr_sdb_AsyncIOHandler::WriteHandingOver(sdb_SULong address, std::si
   const bool inOpenFile = slot.file != nullptr && address.Value() >= slot.fileStart.Value() &&
                           address.Value() + size <= slot.fileEnd.Value();
   // Two writes may run: the one before this may go on, the one before that must be done.
-  const bool ok = inOpenFile ? CompleteEarlierWrite(
-                                   "shr_sdb_AsyncIOHandler::Write - I/O error with write sizes in clear - contact your VELTRO agent")
-                             : CompleteWrite();
+  const bool failedMeanwhile = inOpenFile && std::exchange(writeFailed_, false);
+  const bool ok = (inOpenFile ? CompleteEarlierWrite(
+                                    "shr_sdb_AsyncIOHandler::Write - I/O error with write sizes in clear - contact your VELTRO agent")
+                              : CompleteWrite()) &&
+                  !failedMeanwhile;
   const std::int64_t offset = SetFileOffset(address, size, kWriteSlot, true);
   if (offset < 0) return 0;
   // The latest write becomes the earlier one; the caller gets back the allocation whose write
@@ -430,6 +440,7 @@ bool shr_sdb_AsyncIOHandler::StartRead(int k, sdb_SULong address, std::size_t si
   slot.transferSize = transfer;
   slot.pending = 1;
   slot.completed = 0;
+  slot.writesBefore = writesStarted_;
   slot.file->startRead(*slot.request, slot.aligned, transfer, static_cast<std::uint64_t>(offset) - lead);
   return true;
 }
@@ -470,8 +481,10 @@ std::size_t shr_sdb_AsyncIOHandler::ReadPiece(sdb_SULong address, std::size_t si
   // holds fewer bytes than the caller asks for.
   const shr_sdb_AsyncIOSlot& ahead = slots_[kReadAheadSlot];
   if (ahead.pending != 0 && ahead.address == address) {
-    if (size <= ahead.requestedSize) return TakeReadAhead(size, buffer);
-    report("shr_sdb_AsyncIOHandler::Read - I/O error with read ahead - contact your VELTRO agent");
+    if (size > ahead.requestedSize)
+      report("shr_sdb_AsyncIOHandler::Read - I/O error with read ahead - contact your VELTRO agent");
+    else if (const std::optional<std::size_t> taken = TakeReadAhead(size, buffer))
+      return *taken;
   }
   requests_.RemoveEntry(address);
   if (!StartRead(kBlockingSlot, address, size)) return 0;
@@ -485,19 +498,23 @@ std::size_t shr_sdb_AsyncIOHandler::ReadPiece(sdb_SULong address, std::size_t si
 }
 
 // A read that hits the read-ahead: its bytes are taken over, and the oldest wish starts before
-// they are copied out.
-std::size_t shr_sdb_AsyncIOHandler::TakeReadAhead(std::size_t size, char* buffer) {
+// they are copied out. A read-ahead that ran past the end of its file while a write started
+// after it could lengthen the file gives nothing, unreported: its bytes are read again, so that
+// what a read gives never depends on which transfer ran first.
+std::optional<std::size_t> shr_sdb_AsyncIOHandler::TakeReadAhead(std::size_t size, char* buffer) {
   shr_sdb_AsyncIOSlot& ahead = slots_[kReadAheadSlot];
   bool ok = true;
+  const bool writtenSince = ahead.writesBefore != writesStarted_;
   if (ahead.completed == 0)
-    ok = CompleteSlot(kReadAheadSlot, "shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent");
+    ok = CompleteSlot(kReadAheadSlot, writtenSince ? nullptr
+                                                   : "shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent");
   // The finished buffer becomes the spare: the next read-ahead lands in the other one.
   swapBuffers(ahead);
   const char* data = ahead.spareAligned + ahead.lead;
   ahead.pending = 0;
   ahead.completed = 1;
   StartQueuedWish();
-  if (!ok) return 0;
+  if (!ok) return writtenSince ? std::nullopt : std::optional<std::size_t>(0);
   std::memcpy(buffer, data, size);
   return size;
 }
@@ -513,8 +530,10 @@ void shr_sdb_AsyncIOHandler::StartQueuedWish() {
 void shr_sdb_AsyncIOHandler::UseFileCache() {
   useFileCache_ = 1;
   shr_sdb_AsyncIOSlot& ahead = slots_[kReadAheadSlot];
-  if (ahead.pending != 0 && ahead.completed == 0)
-    CompleteSlot(kReadAheadSlot, "shr_sdb_AsyncIOHandler::UseFileCache - I/O error in read slots - contact your VELTRO agent");
+  // A read-ahead that failed is dropped: a later read of its bytes reads them again.
+  if (ahead.pending != 0 && ahead.completed == 0 &&
+      !CompleteSlot(kReadAheadSlot, "shr_sdb_AsyncIOHandler::UseFileCache - I/O error in read slots - contact your VELTRO agent"))
+    ahead.pending = 0;
   shr_sdb_AsyncIOSlot& blocking = slots_[kBlockingSlot];
   if (blocking.pending != 0 && blocking.completed == 0)
     report("shr_sdb_AsyncIOHandler::UseFileCache - I/O error in blocking read - contact your VELTRO agent");

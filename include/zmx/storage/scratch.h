@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "zmx/types.h"
@@ -84,6 +85,7 @@ struct shr_sdb_AsyncIOSlot {
   std::size_t spareCapacity = 0;
   void* handedOver = nullptr;       // a caller's allocation the write slot holds (WriteHandingOver)
   std::size_t handedOverBytes = 0;
+  std::uint64_t writesBefore = 0;   // writes the handler had started when this transfer started
 };
 
 // Read-ahead wishes not yet started, oldest first: entries linked in one array, with a stack
@@ -165,13 +167,13 @@ class ZMX_EXPORT shr_sdb_AsyncIOHandler {
   std::int64_t SetFileOffset(sdb_SULong address, std::size_t size, int slot, bool forWriting);
   bool HandleConflictingWrite(sdb_SULong address, std::size_t size);
   void InvalidateReadAhead(sdb_SULong address, std::size_t size);
-  std::size_t TakeReadAhead(std::size_t size, char* buffer);
+  std::optional<std::size_t> TakeReadAhead(std::size_t size, char* buffer);
   void StartQueuedWish();
   void SizeSlotMemory(shr_sdb_AsyncIOSlot& slot, std::size_t size);
   bool StartRead(int slot, sdb_SULong address, std::size_t size);
   void StartWrite(sdb_SULong address, std::size_t size, const void* data, std::int64_t offset);
   // Waits for the slot's transfer and marks it complete; a failure is reported with countText
-  // (or the system error's text) and gives false.
+  // (or the system error's text) and gives false. A null countText leaves a short count unreported.
   bool CompleteSlot(int slot, const char* countText);
   bool CloseSlotFile(int slot);
   void FreeSlot(shr_sdb_AsyncIOSlot& slot);
@@ -203,6 +205,8 @@ class ZMX_EXPORT shr_sdb_AsyncIOHandler {
   std::size_t sectorSize_;
   char extension_[8] = {};  // "." and the folder's three letters
   int useFileCache_ = 0;
+  std::uint64_t writesStarted_ = 0;
+  bool writeFailed_ = false;  // a write failed while a read waited for it: the writer's news
 };
 
 class sdb_Folder;

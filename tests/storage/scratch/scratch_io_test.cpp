@@ -208,6 +208,29 @@ TEST_F(ScratchIo, AWriteThatRunsOutOfSpaceHalfwayIsReportedAndCorruptsNothingEls
   const auto next = pattern(0, 4096, 3);
   EXPECT_EQ(h->Write(sdb_SULong(196608), next.size(), next.data()), 0u);  // the failure before it
   EXPECT_EQ(read(*h, 0, 65536), before);
+
+  // A read waits for a write after its bytes in the same file; that write's failure stays news
+  // for the writer.
+  zmxrt_testing::injectTransferFault({true, 0, 100, EDQUOT});
+  write(*h, 262144, pattern(262144, 4096));
+  EXPECT_EQ(read(*h, 0, 65536), before);
+  EXPECT_FALSE(h->CompleteWrite());
+  EXPECT_TRUE(h->CompleteWrite());
+  // The same for a write handed over: the next one hands over the news.
+  std::vector<void*> back;
+  const auto handOver = [&](std::uint64_t at) {
+    void* allocation = std::calloc(1, 4096);
+    std::size_t allocated = 4096;
+    const std::size_t written = h->WriteHandingOver(sdb_SULong::FromValue(at), 4096, allocation, allocation, allocated);
+    back.push_back(allocation);
+    return written;
+  };
+  zmxrt_testing::injectTransferFault({true, 0, 100, EDQUOT});
+  EXPECT_EQ(handOver(327680), 4096u);
+  EXPECT_EQ(read(*h, 0, 65536), before);
+  EXPECT_EQ(handOver(331776), 0u);
+  EXPECT_EQ(back[0], nullptr);
+  for (void* allocation : back) std::free(allocation);
 }
 
 TEST_F(ScratchIo, AShortReadIsReportedAndFails) {
@@ -290,10 +313,20 @@ TEST_F(ScratchIo, AReadPastTheEndOfASpillFileIsReportedAndFails) {
   EXPECT_TRUE(read(*h, kMiB, 4096).empty());
   EXPECT_TRUE(eqc_testing::printed("shr_sdb_AsyncIOHandler::Read - I/O error with read sizes - contact your VELTRO agent"));
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 3);
-  // A lingering write after the bytes decides the file's end before they are read.
+  // So is a read-ahead that ran short and was finished by the switch to the file cache.
+  h->ReadAhead(sdb_SULong(kMiB), 4096);
+  h->UseFileCache();
+  EXPECT_TRUE(read(*h, kMiB, 4096).empty());
+  // A lingering write after the bytes decides the file's end before they are read, also when a
+  // read-ahead of them ran before the write landed: the bytes are then read again, unreported.
   zmxrt_testing::setWriteDelay(20000);
   write(*h, 2 * kMiB, pattern(0, 512));
   EXPECT_EQ(read(*h, kMiB, 4096), std::vector<unsigned char>(4096, 0));
+  h->ReadAhead(sdb_SULong(3 * kMiB), 4096);
+  write(*h, 4 * kMiB, pattern(0, 512));
+  const int reported = eqc_testing::countAtLevel(-3);
+  EXPECT_EQ(read(*h, 3 * kMiB, 4096), std::vector<unsigned char>(4096, 0));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), reported);
 }
 
 TEST_F(ScratchIo, UseFileCacheKeepsAFinishedReadAheadAndReopensTheReadFiles) {
