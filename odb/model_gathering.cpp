@@ -364,6 +364,13 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
     restoreCounts();
     rec::setSlotI(work, 1, 0);
   };
+  // A region that would end past the room fails the gathering as a memory failure.
+  auto beyondRoom = [&](long long lastSlot) {
+    if (lastSlot <= capacity) return false;
+    zmx::units::reportMemoryFailure();
+    fail();
+    return true;
+  };
   loadStoredCounts(work, b, capacity - b + 1);
 
   const Int m14 = recordBufferSlots();
@@ -388,11 +395,7 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
   const long long classTable = connectorNames + namesPer * elements;
   const Int sectionList = rec::i(CSLEF, kSectionList);
   const Int sectionLength = sectionList != 0 ? DBSLLENGTH(&sectionList) : 0;
-  if (classTable + std::max<Int>(sectionLength, 0) - 1 > capacity) {
-    zmx::units::reportMemoryFailure();
-    fail();
-    return;
-  }
+  if (beyondRoom(classTable + std::max<Int>(sectionLength, 0) - 1)) return;
 
   // Section map from the section list record.
   const Int map = SHR_MAPINT2INTCREATE();
@@ -432,11 +435,7 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
   }
   // The spare classes the surface writers add follow the classified ones.
   const long long classSlots = static_cast<long long>(classes) * kClassSlots + kSpareClassSlots;
-  if (classTable + classSlots - 1 > capacity) {
-    zmx::units::reportMemoryFailure();
-    fail();
-    return;
-  }
+  if (beyondRoom(classTable + classSlots - 1)) return;
   std::memset(slotAt(work, classTable) + 8 * static_cast<long long>(classes) * kClassSlots, 0,
               8 * static_cast<std::size_t>(kSpareClassSlots));
 
@@ -461,11 +460,7 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
   const long long refs = table + classSlots;
   const long long labels = refs + kReferenceSlots * static_cast<long long>(referenceCount);
   const long long hourglass = labels + slotsForIntegers(nodes);
-  if (hourglass - 1 > capacity) {
-    zmx::units::reportMemoryFailure();
-    fail();
-    return;
-  }
+  if (beyondRoom(hourglass - 1)) return;
   const Int nodeCount = static_cast<Int>(nodes);
   GETEXT2INTNODE(reinterpret_cast<Int*>(slotAt(work, labels)), &nodeCount, &nodeDatabase);
   Int hourglassCount = 0;
@@ -475,11 +470,7 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
   }
   const long long partBuffer = hourglass + hourglassCount;
   const long long elementSetSlots = elementSetBufferSlots();
-  if (partBuffer + elementSetSlots - 1 > capacity) {
-    zmx::units::reportMemoryFailure();
-    fail();
-    return;
-  }
+  if (beyondRoom(partBuffer + elementSetSlots - 1)) return;
   const Int parts = countParts(slotAt(work, partBuffer), elementSetSlots);
   const long long partTable = partBuffer + std::max<Int>(rec::i(CGM, kCgmPartTableOffset), 0);
   const long long buffer1 = partTable + kPartSlots * static_cast<long long>(parts);
@@ -510,11 +501,7 @@ extern "C" void ODB_CREATESUPERMODEL(const Int* analysisDatabase, Int* handle, c
     fail();
     return;
   }
-  if (std::max(rest - 1 + driverWorkSlots(), resultEnd) > capacity) {
-    zmx::units::reportMemoryFailure();
-    fail();
-    return;
-  }
+  if (beyondRoom(std::max(rest - 1 + driverWorkSlots(), resultEnd))) return;
   rec::i(CNODE, 6) = static_cast<Int>(bcTable);
 
   const Int m13 = static_cast<Int>(capacity - rest + 1);
