@@ -93,12 +93,14 @@ struct AsyncFile::Worker {
 
 // A hand-over between the caller and the worker costs two thread wake-ups; a streaming caller
 // gives the next transfer within microseconds, so each side first looks for a while before it
-// sleeps.
+// sleeps. A caller that waits for a result looks longer: it has nothing else to do, and a wake-up
+// after a transfer leaves the file idle until the caller starts the next one.
 constexpr auto kSpin = std::chrono::microseconds(100);
+constexpr auto kResultSpin = std::chrono::microseconds(2000);
 
 template <class Ready>
-bool spinFor(Ready ready) {
-  const auto until = std::chrono::steady_clock::now() + kSpin;
+bool spinFor(Ready ready, std::chrono::microseconds spin = kSpin) {
+  const auto until = std::chrono::steady_clock::now() + spin;
   do {
     for (int k = 0; k < 64; ++k)
       if (ready()) return true;
@@ -125,7 +127,10 @@ void AsyncFile::Worker::run() {
     request->count_ = out.count;
     request->error_ = out.error;
     request->complete_.store(true, std::memory_order_release);
+    // Woken after the lock is let go: a waiter woken under it would only block on it again.
+    guard.unlock();
     done.notify_all();
+    guard.lock();
   }
 }
 
@@ -193,13 +198,15 @@ void AsyncFile::start(AsyncRequest& request) {
   request.faulted_ = fault.has_value();
   request.faultBytes_ = fault ? fault->bytesMoved : 0;
   request.faultError_ = fault ? fault->error : 0;
-  std::lock_guard guard(worker_->lock);
-  request.complete_.store(false, std::memory_order_relaxed);
-  request.count_ = 0;
-  request.error_ = 0;
-  worker_->queue.push_back(&request);
-  worker_->queued.fetch_add(1, std::memory_order_release);
-  worker_->wake.notify_one();
+  {
+    std::lock_guard guard(worker_->lock);
+    request.complete_.store(false, std::memory_order_relaxed);
+    request.count_ = 0;
+    request.error_ = 0;
+    worker_->queue.push_back(&request);
+    worker_->queued.fetch_add(1, std::memory_order_release);
+  }
+  worker_->wake.notify_one();  // outside the lock, so that the worker does not wake into it
 }
 
 void AsyncFile::startRead(AsyncRequest& request, void* buffer, std::size_t size, std::uint64_t offset) {
@@ -219,7 +226,7 @@ void AsyncFile::startWrite(AsyncRequest& request, const void* buffer, std::size_
 }
 
 bool AsyncFile::result(AsyncRequest& request, bool wait, std::size_t& count, int& error) {
-  if (wait) spinFor([&request] { return request.complete_.load(std::memory_order_acquire); });
+  if (wait) spinFor([&request] { return request.complete_.load(std::memory_order_acquire); }, kResultSpin);
   std::unique_lock guard(worker_->lock);
   if (wait) worker_->done.wait(guard, [&request] { return request.complete_.load(); });
   if (!request.complete_.load()) return false;
