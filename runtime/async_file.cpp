@@ -93,10 +93,11 @@ struct AsyncFile::Worker {
 
 // A hand-over between the caller and the worker costs two thread wake-ups; a streaming caller
 // gives the next transfer within microseconds, so each side first looks for a while before it
-// sleeps. A caller that waits for a result looks longer: it has nothing else to do, and a wake-up
-// after a transfer leaves the file idle until the caller starts the next one.
+// sleeps. A caller that waits for a read looks longer: it has nothing else to do, and a wake-up
+// after a read leaves the file idle until the caller starts the next one. One that waits for a
+// write does not: the write through the page cache needs the processor.
 constexpr auto kSpin = std::chrono::microseconds(100);
-constexpr auto kResultSpin = std::chrono::microseconds(2000);
+constexpr auto kReadResultSpin = std::chrono::microseconds(2000);
 
 template <class Ready>
 bool spinFor(Ready ready, std::chrono::microseconds spin = kSpin) {
@@ -104,6 +105,7 @@ bool spinFor(Ready ready, std::chrono::microseconds spin = kSpin) {
   do {
     for (int k = 0; k < 64; ++k)
       if (ready()) return true;
+    std::this_thread::yield();  // the other side may be waiting for this processor
   } while (std::chrono::steady_clock::now() < until);
   return ready();
 }
@@ -226,7 +228,9 @@ void AsyncFile::startWrite(AsyncRequest& request, const void* buffer, std::size_
 }
 
 bool AsyncFile::result(AsyncRequest& request, bool wait, std::size_t& count, int& error) {
-  if (wait) spinFor([&request] { return request.complete_.load(std::memory_order_acquire); }, kResultSpin);
+  if (wait)
+    spinFor([&request] { return request.complete_.load(std::memory_order_acquire); },
+            request.write_ ? kSpin : kReadResultSpin);
   std::unique_lock guard(worker_->lock);
   if (wait) worker_->done.wait(guard, [&request] { return request.complete_.load(); });
   if (!request.complete_.load()) return false;
