@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <random>
+#include <vector>
 
 namespace cylinder_model {
 
@@ -52,5 +53,26 @@ struct Cylinder {
     return norm(w);
   }
 };
+
+// Node coordinates (3 by n) of a cylindrical facet on the cylinder: the arcs at xi = -1 (and 0)
+// and 1 with their midside angles, all of total angle total, heights h0 + (xi + 1) h.
+inline std::vector<double> facetNodes(const Cylinder& c, int n, double total, const std::vector<double>& middle,
+                                      double h0, double h) {
+  struct Node {
+    double xi, theta;
+  };
+  std::vector<Node> nodes;
+  if (n == 6)
+    nodes = {{-1, 0}, {1, 0}, {1, total}, {-1, total}, {1, middle[1]}, {-1, middle[0]}};
+  else
+    nodes = {{-1, 0},        {1, 0},     {1, total},      {-1, total},   {0, 0},
+             {1, middle[2]}, {0, total}, {-1, middle[0]}, {0, middle[1]}};
+  std::vector<double> x;
+  for (const Node& node : nodes) {
+    const Vec p = c.at(node.theta, h0 + (node.xi + 1) * h);
+    x.insert(x.end(), p.begin(), p.end());
+  }
+  return x;
+}
 
 }  // namespace cylinder_model
