@@ -189,7 +189,8 @@ class Build {
     int axis = 0;
     for (int attempt = 1; attempt <= 3; ++attempt) {
       axis = extent[0] >= std::max(extent[1], extent[2]) ? 0 : extent[1] >= std::max(extent[0], extent[2]) ? 1 : 2;
-      Real sum = 0.0, lo = kFar, hi = -kFar;
+      // The range starts at the first centroid, so that centroids beyond any fixed bound count.
+      Real sum = 0.0, lo = items[0].c[axis], hi = lo;
       for (Int k = 0; k < count; ++k) {
         const Real c = items[k].c[axis];
         sum += c, lo = std::min(lo, c), hi = std::max(hi, c);

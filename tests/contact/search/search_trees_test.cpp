@@ -173,6 +173,17 @@ TEST_F(SearchTrees, HandCheckedBlocks) {
   EXPECT_EQ(deformableQuery(0, {0, 0, 0}, 2, &error), std::vector<int>{1});
   EXPECT_EQ(deformableQuery(0, {1, 1, 1 + 1e-9}, 2, &error), std::vector<int>{1});
   EXPECT_EQ(error, 0);
+  // Centroids all at x = 1e40, beyond the boxes' starting bounds: no spread along x, so both
+  // builds split along y and the point near the first triangle finds it alone.
+  Mesh far;
+  far.facets = 2;
+  far.table = {0, 3, 0, 0, 0, 0, 0, 1, 2, 3, 0, 3, 0, 0, 0, 0, 0, 4, 5, 6};
+  far.coords = {1e40, 0, 0, 1e40, 1, 0, 1e40, 0, 1, 1e40, 10, 0, 1e40, 11, 0, 1e40, 10, 1};
+  rigidTree(far, 0.0, block);
+  EXPECT_EQ(rigidQuery(0, block, {1e40, 0.2, 0.2}), std::vector<int>{1});
+  const double noMargin = 0.0;
+  SHR_CREATESRCHDBDEFVSDEF(&far.facets, far.table.data(), &kLd, &offset, far.coords.data(), &three, &noMargin);
+  EXPECT_EQ(deformableQuery(0, {1e40, 0.2, 0.2}, 2, &error), std::vector<int>{1});
   // No facets: the empty header, and nothing found.
   Mesh none;
   nodes = rigidTree(none, 0.0, block);
