@@ -8,10 +8,12 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <random>
 #include <set>
 #include <vector>
 
 #include "runtime/record.h"
+#include "tests/geometry/cylinders/cylinder_model.h"
 #include "zmx/contact.h"
 #include "zmx/geometry.h"
 
@@ -376,43 +378,128 @@ inline Surface torus(int nu, int nv, double big, double small) {
   return s;
 }
 
-// The open cylinder of radius r about z from z = 0 to z = h: nt x nz cylindrical facets of 6 or 9
-// nodes, straight along z and curved around; every facet's angle record from its nodes.
-inline Surface cylinder(int nt, int nz, double r, double h, int nodesPerFacet) {
+// ---- Curved cylindrical facets ------------------------------------------------------------------
+
+// A closed ring of cylindrical facets of 6 or 9 nodes on the cylinder c between heights 0 and
+// `height`: nt facets around of random angular spans and random midside angles on every arc, nz
+// along the axis (xi running down it, so that the facets' normals point out); then every node is
+// moved off the cylinder by up to `distortion` along each axis. The angle records are those of
+// the ring before the move. A regular ring has equal spans and its midside nodes halfway.
+inline Surface cylinderRing(const cylinder_model::Cylinder& c, int nt, int nz, double height, int nodesPerFacet,
+                            double distortion, std::mt19937& rng, bool regular = false) {
   Surface s;
-  const double pi = std::acos(-1.0);
-  std::map<std::pair<int, int>, Int> number;  // (2 x angle step, 2 x height step)
+  const double jitter = regular ? 0.0 : 1.0;
+  std::uniform_real_distribution<double> spread(1 - 0.25 * jitter, 1 + 0.25 * jitter),
+      middle(0.5 - 0.15 * jitter, 0.5 + 0.15 * jitter), move(-distortion, distortion);
+  std::vector<double> start(static_cast<std::size_t>(nt + 1), 0.0);
+  for (int i = 0; i < nt; ++i) start[static_cast<std::size_t>(i + 1)] = start[static_cast<std::size_t>(i)] + spread(rng);
+  const double pi = std::acos(-1.0), scale = 2 * pi / start.back();
+  for (double& t : start) t *= scale;
+  std::map<std::pair<int, int>, double> midAngle;  // (facet column, height station) -> angle
+  std::map<std::pair<int, int>, Int> number;       // (angle station, height station) -> node
+  const auto angleOf = [&](int ti, int zi) {
+    const int i = (ti / 2) % nt;
+    if (ti % 2 == 0) return start[static_cast<std::size_t>(ti / 2)];
+    auto found = midAngle.find({i, zi});
+    if (found == midAngle.end()) {
+      const double span = start[static_cast<std::size_t>(i + 1)] - start[static_cast<std::size_t>(i)];
+      found = midAngle.emplace(std::make_pair(i, zi), start[static_cast<std::size_t>(i)] + middle(rng) * span).first;
+    }
+    return found->second;
+  };
   const auto node = [&](int ti, int zi) {
-    const auto key = std::make_pair(((ti % (2 * nt)) + 2 * nt) % (2 * nt), zi);
+    const auto key = std::make_pair(ti % (2 * nt), zi);
     auto found = number.find(key);
     if (found != number.end()) return found->second;
-    const double t = pi * key.first / nt;
-    s.coords.push_back({r * std::cos(t), r * std::sin(t), h * zi / (2.0 * nz)});
+    const cylinder_model::Vec x = c.at(angleOf(key.first, zi), height * zi / (2.0 * nz));
+    s.coords.push_back({x[0] + move(rng), x[1] + move(rng), x[2] + move(rng)});
     return number[key] = static_cast<Int>(s.coords.size());
   };
   for (int i = 0; i < nt; ++i) {
     for (int k = 0; k < nz; ++k) {
-      // xi runs down the axis, the angle around it: the facet normal points out.
       const int t0 = 2 * i, t1 = 2 * i + 2, tm = 2 * i + 1, z0 = 2 * k + 2, z1 = 2 * k, zm = 2 * k + 1;
       Facet f;
       f.kind = 1;
+      const double a = angleOf(t0, z0), total = start[static_cast<std::size_t>(i + 1)] - a;
       if (nodesPerFacet == 6) {
         f.nodes = {node(t0, z0), node(t0, z1), node(t1, z1), node(t1, z0), node(tm, z1), node(tm, z0)};
+        f.angles = {total, angleOf(tm, z0) - a, angleOf(tm, z1) - a, 0.0};
       } else {
         f.nodes = {node(t0, z0), node(t0, z1), node(t1, z1), node(t1, z0), node(t0, zm),
                    node(tm, z1), node(t1, zm), node(tm, z0), node(tm, zm)};
+        f.angles = {total, angleOf(tm, z0) - a, angleOf(tm, zm) - a, angleOf(tm, z1) - a};
       }
       s.facets.push_back(f);
     }
   }
-  for (Facet& f : s.facets) {
-    std::vector<double> x;
-    for (Int n : f.nodes) x.insert(x.end(), s.at(n).begin(), s.at(n).end());
-    const Int ld = 3, count = static_cast<Int>(f.nodes.size());
-    Int error = 0;
-    SHR_MCYLNODALANGLES2(x.data(), &ld, &count, f.angles.data(), &error);
-  }
   return s;
+}
+
+// The point of cylindrical facet f at (xi, theta), written out from the facet's description: along
+// each arc the combination of 1, cos and sin that passes through the arc's three nodes at their
+// angles, then linear (6 nodes) or quadratic (9 nodes) in xi across the arcs.
+inline Vec cylindricalPoint(const Surface& s, const Facet& f, double xi, double theta) {
+  const auto arc = [&](int first, int mid, int last, double angle) {
+    // Weights w with sum_j w_j b(theta_j) = b(theta), b = (1, cos, sin): M^T w = b by Cramer's rule.
+    const double t[3] = {0.0, angle, f.angles[0]};
+    double m[3][3], b[3] = {1.0, std::cos(theta), std::sin(theta)};
+    for (int j = 0; j < 3; ++j) m[0][j] = 1.0, m[1][j] = std::cos(t[j]), m[2][j] = std::sin(t[j]);
+    const auto det = [](const double (&a)[3][3]) {
+      return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) - a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+             a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+    };
+    const double d = det(m);
+    Vec q{0, 0, 0};
+    const int nodes[3] = {first, mid, last};
+    for (int j = 0; j < 3; ++j) {
+      double mj[3][3];
+      for (int r = 0; r < 3; ++r)
+        for (int k = 0; k < 3; ++k) mj[r][k] = k == j ? b[r] : m[r][k];
+      q = q + (det(mj) / d) * s.at(f.nodes[static_cast<std::size_t>(nodes[j] - 1)]);
+    }
+    return q;
+  };
+  if (f.nodes.size() == 6) return (0.5 * (1 - xi)) * arc(1, 6, 4, f.angles[1]) + (0.5 * (1 + xi)) * arc(2, 5, 3, f.angles[2]);
+  return (0.5 * xi * (xi - 1)) * arc(1, 8, 4, f.angles[1]) + (1 - xi * xi) * arc(5, 9, 7, f.angles[2]) +
+         (0.5 * xi * (xi + 1)) * arc(2, 6, 3, f.angles[3]);
+}
+
+// The least distance from p to the patch x(u, v) over u in [u0, u1], v in [v0, v1] (with
+// `triangle`, the part with (u - u0) / (u1 - u0) + (v - v0) / (v1 - v0) <= 1): a 16 x 16 sampling,
+// then a shrinking 5 x 5 pattern around the best point. Gives the distance and (u, v) there.
+template <class Patch>
+double patchDistance(const Patch& x, const Vec& p, double u0, double u1, double v0, double v1, bool triangle,
+                     double* uv = nullptr) {
+  const auto clamp = [&](double& u, double& v) {
+    double a = std::clamp((u - u0) / (u1 - u0), 0.0, 1.0), b = std::clamp((v - v0) / (v1 - v0), 0.0, 1.0);
+    if (triangle && a + b > 1) a /= a + b, b = 1 - a;
+    u = u0 + a * (u1 - u0), v = v0 + b * (v1 - v0);
+  };
+  double best = 1e300, bu = u0, bv = v0;
+  const auto consider = [&](double u, double v) {
+    clamp(u, v);
+    const double d = norm(p - x(u, v));
+    if (d < best) best = d, bu = u, bv = v;
+  };
+  for (int i = 0; i <= 16; ++i)
+    for (int k = 0; k <= 16; ++k) consider(u0 + (u1 - u0) * i / 16, v0 + (v1 - v0) * k / 16);
+  for (double h = 1.0 / 16; h > 1e-11; h *= 0.6) {
+    const double cu = bu, cv = bv;
+    for (int i = -2; i <= 2; ++i)
+      for (int k = -2; k <= 2; ++k) consider(cu + i * h * (u1 - u0) / 2, cv + k * h * (v1 - v0) / 2);
+  }
+  if (uv != nullptr) uv[0] = bu, uv[1] = bv;
+  return best;
+}
+
+
+// The open cylinder of radius r about z from z = 0 to z = h: nt x nz cylindrical facets of 6 or 9
+// nodes of equal spans, midside nodes halfway.
+inline Surface cylinder(int nt, int nz, double r, double h, int nodesPerFacet) {
+  std::mt19937 rng(0);
+  cylinder_model::Cylinder c(rng);
+  c.centre = {0, 0, 0}, c.axis = {0, 0, 1}, c.u = {1, 0, 0}, c.v = {0, 1, 0}, c.radius = r, c.origin = 0;
+  return cylinderRing(c, nt, nz, h, nodesPerFacet, 0.0, rng, true);
 }
 
 }  // namespace master_test

@@ -549,3 +549,89 @@ TEST(MasterSurface, SplitSixNodeTrianglesAnswerOnTheirSubQuadrilateralsCentresAn
 }
 
 }  // namespace
+
+namespace {
+
+// Rings of curved 6- and 9-node cylindrical facets on random cylinders, with random spans and
+// midside angles, on the cylinder and with every node moved off it: the three projections, cold
+// with and without the tree, warm, and keyed, against the closest point of the facets written out
+// from their description (and on the cylinder itself against rho - R along the radius). A face
+// answer lies at the facet point of its (xi, eta), which a misread angle record would move.
+TEST(MasterSurface, CurvedCylindricalRingsMatchTheirFacetsWrittenOut) {
+  std::mt19937 rng(54);
+  for (const int nodesPerFacet : {6, 9}) {
+    for (const double off : {0.0, 0.04}) {
+      SCOPED_TRACE(::testing::Message() << nodesPerFacet << " nodes, moved by " << off);
+      const cylinder_model::Cylinder c(rng);
+      const double r = c.radius, height = 2 * r;
+      Surface s = cylinderRing(c, 6, 2, height, nodesPerFacet, off * r, rng);
+      s.quadratic = nodesPerFacet == 9;  // the straight edges of 9-node facets have middle nodes
+      s.build();
+      Work w(s);
+      const Keys keys(s);
+      std::uniform_real_distribution<double> angle(0.0, 2 * std::acos(-1.0)), rho(0.6 * r, 1.4 * r), z(0.1, 0.9);
+      Answer warm;
+      int kinds[6] = {};
+      for (int i = 0; i < 60; ++i) {
+        const double t = angle(rng), rr = rho(rng), zz = (i % 5 == 0 ? 0.5 : z(rng)) * height;
+        const cylinder_model::Vec pc = c.at(t, zz, rr);
+        const Vec p{pc[0], pc[1], pc[2]};
+        double exact = 1e300;
+        for (const Facet& f : s.facets) {
+          const auto x = [&](double xi, double eta) { return cylindricalPoint(s, f, xi, eta); };
+          exact = std::min(exact, patchDistance(x, p, -1, 1, 0, f.angles[0], false));
+        }
+        if (off == 0.0) {
+          EXPECT_NEAR(exact, std::fabs(rr - r), 1e-9 * r) << i;
+        }
+        loadTree(s, 0.5 * r);  // every point lies within the box of its nearest facet
+        const Answer tree = project(s, w, p, Answer{});
+        freeTree();
+        warm = project(s, w, p, warm);
+        const Answer answers[4] = {project(s, w, p, Answer{}), tree, warm, projectKeyed(s, w, keys, p, Answer{})};
+        for (const Answer& a : answers) {
+          ASSERT_NE(a.kind, 0) << i;
+          ++kinds[a.kind];
+          const double d = std::fabs(a.distance());
+          EXPECT_LE(d, exact + 1e-7 * r) << i << " kind " << a.kind << " answer " << (&a - answers);
+          EXPECT_GE(d, exact - (a.kind == 3 ? 2e-3 : 1e-7) * r) << i << " kind " << a.kind;
+          EXPECT_NEAR(norm(p - a.point()), d, 1e-9 * r) << i;
+          if (a.kind == 3) {
+            const Facet& f = s.facets[static_cast<std::size_t>(a.entity - 1)];
+            EXPECT_LT(norm(cylindricalPoint(s, f, a.result[13], a.result[14]) - a.point()), 1e-8 * r) << i;
+          }
+          if (off == 0.0) {
+            const cylinder_model::Vec foot = c.at(t, zz);
+            EXPECT_LT(norm(a.point() - Vec{foot[0], foot[1], foot[2]}), 1e-7 * r) << i << " kind " << a.kind;
+          }
+          // The one entity named: the same answer.
+          const Answer one = evaluate(s, keys, p, a.kind, a.entity);
+          EXPECT_NEAR(one.distance(), a.distance(), 1e-9 * r) << i << " kind " << a.kind;
+          EXPECT_LT(norm(one.point() - a.point()), 1e-9 * r) << i << " kind " << a.kind;
+        }
+        // The shared arcs of the facet holding the cold answer's foot, each named alone: the
+        // nearest point of the arc where it lies within the arc (up to the 5 % window).
+        if (answers[0].kind != 3) continue;
+        const Facet& f = s.facets[static_cast<std::size_t>(answers[0].entity - 1)];
+        for (const int local : {2, 4}) {
+          const Int e = s.facetTable[static_cast<std::size_t>(kFacetRows * (answers[0].entity - 1) + 2 + local)];
+          if (s.edgeTable[static_cast<std::size_t>(4 * (e - 1))] != 2) continue;
+          const double xi = local == 2 ? 1.0 : -1.0, total = f.angles[0];
+          double at[2];
+          const auto x = [&](double, double eta) { return cylindricalPoint(s, f, xi, eta); };
+          const double d = patchDistance(x, p, 0, 1, -0.05 * total, 1.05 * total, false, at);
+          if (!(at[1] > -0.04 * total && at[1] < 1.04 * total)) continue;
+          const Answer arc = evaluate(s, keys, p, 2, e);
+          ++kinds[2];
+          ASSERT_EQ(arc.slots[0], 2) << i;
+          EXPECT_NEAR(std::fabs(arc.distance()), d, 1e-7 * r) << i;
+          EXPECT_LT(norm(arc.point() - x(0, at[1])), 1e-5 * r) << i;  // the foot converges to 1e-6
+        }
+      }
+      EXPECT_GT(kinds[3], 100);
+      EXPECT_GT(kinds[2], 20);
+    }
+  }
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 // The faceted rigid-surface search over curved 4-, 8- and 9-node facets against the closest point
 // found by dense sampling of the same facets (bilinear, serendipity and Lagrange shapes written out
-// here), cold and warm along paths of small steps, over faces, a ridge and a valley.
+// here), cold and warm along paths of small steps, over faces, a ridge and a valley; and over rings
+// of curved facets on cylinders.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "tests/contact/master_surfaces/master_surface_harness.h"
 #include "tests/support/host_fixture.h"
 #include "zmx/contact.h"
 
@@ -207,6 +209,93 @@ TEST_F(CurvedFacetSearch, FourEightAndNineNodeFacetsAgainstDenseSampling) {
     }
     EXPECT_GT(kinds[3], 60) << nn;
     EXPECT_GT(kinds[2], 2) << nn;  // on the ridge
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The nodes of rings of cylindrical facets (random spans and midside angles on random cylinders,
+// then moved off them) as ordinary curved facets, which this search takes them for: 9-node
+// quadrilaterals, and each 9-node cell as two 6-node triangles. Cold and warm answers against
+// the closest point of the facets' shapes written out here.
+TEST_F(CurvedFacetSearch, RingsOfQuadraticFacetsOnCylindersAgainstTheirShapes) {
+  using namespace master_test;
+  std::mt19937 rng(101);
+  for (const int nn : {6, 9}) {
+    for (const double off : {0.0, 0.04}) {
+      SCOPED_TRACE(::testing::Message() << nn << " nodes, moved by " << off);
+      const cylinder_model::Cylinder c(rng);
+      const double r = c.radius, height = 2 * r;
+      Surface s = cylinderRing(c, 6, 2, height, 9, off * r, rng);
+      std::vector<Facet> facets;
+      for (const Facet& f : s.facets) {
+        const auto& n = f.nodes;
+        if (nn == 9) facets.push_back({n, 0, {}});
+        else facets.push_back({{n[0], n[1], n[2], n[4], n[5], n[8]}, 0, {}}), facets.push_back({{n[0], n[2], n[3], n[8], n[6], n[7]}, 0, {}});
+      }
+      s.facets = facets;
+      s.quadratic = true;
+      s.build();
+      const auto point = [&](const Facet& f, double xi, double eta) {
+        Vec q{0, 0, 0};
+        const double l[3] = {1 - xi - eta, xi, eta};
+        for (int k = 0; k < nn; ++k) {
+          const double w = nn == 9 ? shape(9, k, xi, eta)
+                           : k < 3 ? l[k] * (2 * l[k] - 1) : 4 * l[k - 3] * l[(k - 2) % 3];
+          q = q + w * s.at(f.nodes[static_cast<std::size_t>(k)]);
+        }
+        return q;
+      };
+      const int nf = s.facetCount(), offset = 0, three = 3, ldEdge = 4, ldFacet = kFacetRows;
+      std::vector<double> block(4 + 400 * nf + 1000, 0.0);
+      int capacity = static_cast<int>(block.size());
+      const double margin = 0.5 * r;
+      SHR_CREATESRCHDBDEFVSRIGID(&nf, s.facetTable.data(), &ldFacet, &offset, s.x.data(), &three, block.data(),
+                                 reinterpret_cast<int*>(block.data()), &capacity, &margin);
+      const auto search = [&](const Vec& p, Grid::Result& a) {
+        const int nnode = s.nodes(), split = 0, quadratic = 1, unused = 0, noDisp = 0;
+        std::vector<double> nodeDistance(static_cast<std::size_t>(nnode)), bound(static_cast<std::size_t>(nf));
+        std::vector<int> candidates(static_cast<std::size_t>(nf));
+        const double extension = 0.1, scale = 0.0;
+        FACETEDRIGIDSURFSEARCH(&nf, s.facetElement.data(), s.facetTable.data(), &ldFacet, s.edgeTable.data(), &ldEdge,
+                               s.edgeFacets.data(), s.nodeFacets.data(), s.freeVertices.data(), &s.freeCount,
+                               s.facetSize.data(), &s.surfaceSize, &nnode, &offset, &unused, &s.ldNodeFacets, p.data(),
+                               s.x.data(), &three, nodeDistance.data(), bound.data(), candidates.data(),
+                               a.slots.data(), a.real.data(), &split, &quadratic, "RING    ", 8, &a.kind, &a.entity,
+                               &a.count, &extension, block.data(), &scale, &scale, &noDisp);
+      };
+      std::uniform_real_distribution<double> angle(0.0, 2 * std::acos(-1.0)), rho(0.6 * r, 1.4 * r), z(0.1, 0.9);
+      Grid::Result warm;
+      int faces = 0;
+      for (int i = 0; i < 60; ++i) {
+        const cylinder_model::Vec pc = c.at(angle(rng), z(rng) * height, rho(rng));
+        const Vec p{pc[0], pc[1], pc[2]};
+        double exact = 1e300;
+        for (const Facet& f : s.facets) {
+          const auto x = [&](double xi, double eta) { return point(f, xi, eta); };
+          exact = std::min(exact, nn == 9 ? patchDistance(x, p, -1, 1, -1, 1, false)
+                                          : patchDistance(x, p, 0, 1, 0, 1, true));
+        }
+        Grid::Result cold;
+        search(p, cold);
+        search(p, warm);
+        for (const Grid::Result* a : {&cold, &warm}) {
+          ASSERT_NE(a->kind, 0) << i;
+          const double d = std::fabs(a->real[0]);
+          const Vec foot{a->real[7], a->real[8], a->real[9]};
+          EXPECT_LE(d, exact + 1e-7 * r) << i << " kind " << a->kind;
+          EXPECT_GE(d, exact - (a->kind == 3 ? 2e-3 : 1e-7) * r) << i << " kind " << a->kind;
+          EXPECT_NEAR(norm(p - foot), d, 1e-9 * r) << i;
+          if (a->kind != 3) continue;
+          ++faces;
+          const Facet& f = s.facets[static_cast<std::size_t>(a->entity - 1)];
+          EXPECT_LT(norm(point(f, a->real[42], a->real[43]) - foot), 1e-8 * r) << i;
+        }
+      }
+      EXPECT_GT(faces, 100);
+    }
   }
 }
 
