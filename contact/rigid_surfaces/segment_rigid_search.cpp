@@ -192,13 +192,14 @@ Segment threeNode(V2 p, V2 a, V2 m, V2 e) {
   const Real nodes[9] = {a.x, a.y, 0, m.x, m.y, 0, e.x, e.y, 0};
   const Real point[3] = {p.x, p.y, 0};
   constexpr Logical yes = kTrue, no = kFalse;
-  constexpr Real tolerance = 5e-9, angles = 0.0;
+  constexpr Real tolerance = 5e-9;
+  constexpr Real angles[2] = {0.0, 0.0};  // the pair the curve routines take, though not read here
   Real roots[3] = {}, distances[3] = {}, lengthTolerance = 0;
   Int count = 0;
   Logical found = kFalse;
-  FNDPERPDISTTOCURVE(nodes, point, roots, &count, &no, &tolerance, &yes, &yes, &no, &angles, &found);
+  FNDPERPDISTTOCURVE(nodes, point, roots, &count, &no, &tolerance, &yes, &yes, &no, angles, &found);
   if (found != kFalse) {
-    GETPERPDISTTOCURVE(nodes, point, roots, &count, distances, &tolerance, &lengthTolerance, &no, &yes, &no, &angles);
+    GETPERPDISTTOCURVE(nodes, point, roots, &count, distances, &tolerance, &lengthTolerance, &no, &yes, &no, angles);
     s.xi = 2 * roots[0] - 1;
   } else if (dot(p - a, ts) <= 0) {
     s.xi = -1.00000002;
