@@ -50,6 +50,18 @@ TEST_F(OdbState, DescriptorsAreLaidOutOneBehindTheOther) {
   rec::i(CDWSP, 42) = 99;
   ODBDYN(&lay);
   EXPECT_EQ(rec::i(CDWSP, 42), 99);
+
+  // Words past the largest 4-byte integer: the message gives the capped total, and a first word
+  // out of range is not laid out.
+  rec::i(CDWSP, 1) = 3;
+  for (int i = 202; i <= 204; ++i) rec::i(CDWSP, i) = 2000000000;
+  rec::i(CDWSP, 243) = 5;
+  rec::i(CDWSP, 44) = -7;
+  ODBDYN(&lay);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBDYN. 2147483647 WORDS REQUESTED.  5 WORDS ALLOCATED"));
+  EXPECT_EQ(rec::i(CDWSP, 42), 1);
+  EXPECT_EQ(rec::i(CDWSP, 43), 2000000001);
+  EXPECT_EQ(rec::i(CDWSP, 44), -7);
 }
 
 TEST_F(OdbState, TheSmallestListedKeyIsTheDefault) {
