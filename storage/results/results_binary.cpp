@@ -205,6 +205,9 @@ void binaryUserFile(Int op, Real* record, Int* unit, const char* name, Int nameL
     gUserFile.blockLength = kBlockWords;
     gUserFile.state = kStateIdle;
     gUserFile.blockCount = 0;
+    // The block's words past the last record go to the file too: none of them may come from
+    // another file.
+    std::fill(std::begin(gUserFile.buffer), std::end(gUserFile.buffer), 0.0);
     DBUSRF(&op, unit, &gUserFile.unit, name, nameLength, form, status);
     if (*status != 0) return;
   }
