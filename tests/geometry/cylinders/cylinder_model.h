@@ -122,4 +122,12 @@ inline Shapes facetShapes(int n, double xi, double eta, const double* record) {
   return s;
 }
 
+// The shape-weighted sum of a nodal field held 3 by n.
+inline Vec interpolate(const Shapes& s, int n, const std::vector<double>& field) {
+  Vec v{0, 0, 0};
+  for (int j = 0; j < n; ++j)
+    for (int i = 0; i < 3; ++i) v[i] += s.f[j] * field[3 * j + i];
+  return v;
+}
+
 }  // namespace cylinder_model

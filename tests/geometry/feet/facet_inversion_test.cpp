@@ -13,7 +13,6 @@
 
 #include "siblings/eqc/testing.h"
 #include "tests/geometry/cylinders/cylinder_model.h"
-#include "tests/geometry/feet/cylinder_interpolation.h"
 #include "zmx/geometry/feet.h"
 
 namespace {
@@ -99,7 +98,7 @@ std::vector<Kind> distortedCylinders() {
     std::vector<double> x = cylinder_model::facetNodes(cyl, n, total, {c[1], c[2], c[3]}, h0, h);
     for (double& v : x) v += 0.02 * cyl.radius * (u(rng) - 0.5);
     const auto map = [n, c, x](Param p, double* y) {
-      const auto v = feet_testing::interpolate(feet_testing::cylinderWeights(n, c.data(), p.xi, p.eta), x);
+      const auto v = cylinder_model::interpolate(cylinder_model::facetShapes(n, p.xi, p.eta, c.data()), n, x);
       std::copy(v.begin(), v.end(), y);
     };
     std::vector<Param> nodes = {{-1, 0}, {1, 0}, {1, total}, {-1, total}};

@@ -11,7 +11,6 @@
 
 #include "siblings/eqc/testing.h"
 #include "tests/geometry/cylinders/cylinder_model.h"
-#include "tests/geometry/feet/cylinder_interpolation.h"
 #include "zmx/geometry/facets.h"
 #include "zmx/geometry/feet.h"
 
@@ -313,9 +312,9 @@ TEST(NormalDistance, CylindricalFacetFootIsThePointWhoseSmoothedNormalPassesThro
     if (where == 1) xi = std::copysign(1.0 + 0.8 * tol * u(rng), xi);
     if (where == 2) eta = u(rng) < 0.5 ? -0.8 * tol * total * u(rng) : total * (1.0 + 0.8 * tol * u(rng));
     if (where == 3) eta = u(rng) < 0.5 ? -0.05 * total : 1.05 * total;
-    const std::vector<double> w = feet_testing::cylinderWeights(n, record.data(), xi, eta);
-    const auto at = feet_testing::interpolate(w, x);
-    auto normal = feet_testing::interpolate(w, nn);
+    const cylinder_model::Shapes w = cylinder_model::facetShapes(n, xi, eta, record.data());
+    const auto at = cylinder_model::interpolate(w, n, x);
+    auto normal = cylinder_model::interpolate(w, n, nn);
     const double ln = cylinder_model::norm(normal);
     for (double& v : normal) v /= ln;
     if (!distorted) {  // the facet is the cylinder
@@ -338,8 +337,8 @@ TEST(NormalDistance, CylindricalFacetFootIsThePointWhoseSmoothedNormalPassesThro
     EXPECT_NEAR(f.xi, xi, 2e-6);
     EXPECT_NEAR(f.eta, eta, 2e-6);
     EXPECT_NEAR(f.distance, -off, 2e-6);
-    const std::vector<double> wf = feet_testing::cylinderWeights(n, record.data(), f.xi, f.eta);
-    const auto atFoot = feet_testing::interpolate(wf, x), normalFoot = feet_testing::interpolate(wf, nn);
+    const cylinder_model::Shapes wf = cylinder_model::facetShapes(n, f.xi, f.eta, record.data());
+    const auto atFoot = cylinder_model::interpolate(wf, n, x), normalFoot = cylinder_model::interpolate(wf, n, nn);
     const double lf = cylinder_model::norm(normalFoot);
     cylinder_model::Vec d;
     for (int i = 0; i < 3; ++i) {
