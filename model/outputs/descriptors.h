@@ -3,7 +3,7 @@
 
 #include <initializer_list>
 
-#include "model/outputs/counts.h"
+#include "runtime/counts.h"
 #include "runtime/fortran_types.h"
 
 namespace zmx::descriptors {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/outputs/counts.h"
+#include "runtime/counts.h"
 #include "model/support/model_report.h"
 #include "model/outputs/vocabulary.h"
 #include "runtime/fortran_chars.h"
