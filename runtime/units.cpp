@@ -153,10 +153,14 @@ void turnTo(Unit& u, bool writing) {
   u.lastWasWrite = writing;
 }
 
-// At the normal end of the process, every unit still connected that wrote last ends there.
+// At the normal end of the process, every unit it connected that is still connected and wrote
+// last ends there. A forked child shares the parent's open files and positions, so it leaves the
+// units it inherited alone.
 void cutAllAtExit() {
   if (gTable == nullptr) return;
-  for (Unit& u : gTable->units) cutAfterLastWrite(u);
+  const pid_t self = ::getpid();
+  for (Unit& u : gTable->units)
+    if (u.opener == self) cutAfterLastWrite(u);
 }
 
 // Installed by the first open rather than when the library is loaded.
@@ -243,6 +247,7 @@ int open(Int unit, const OpenRequest& request) {
   u->recl = request.recl;
   u->name = u->scratch ? std::string() : name;
   detail::rememberIdentity(*u);
+  u->opener = ::getpid();
   detail::installExitCut();
   return kOk;
 }

@@ -1,6 +1,8 @@
 // Numbered units: connection rules, positioning, inquiry, failures as IOSTAT values, formatted
 // input, internal files, and files written by gfortran.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -271,6 +273,29 @@ TEST_F(Units, FilesEndAfterTheirLastRecordAsGfortranLeavesThem) {
   fio::readRecord(62, nullptr, 0);
   fio::writeRecord(62, &eight, 4);
   EXPECT_EQ(fio::readRecord(62, nullptr, 0), fio::kEnd);
+
+  // A forked child shares the file and its position: when it ends, it leaves the file whole while
+  // the parent reads it from the start.
+  fio::rewind(62);
+  for (Int k = 0; k < 2000; ++k) fio::writeRecord(62, &k, 4);
+  fio::flush(62);
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    char go = 0;
+    if (::read(ready[0], &go, 1) != 1) std::_Exit(1);
+    std::exit(0);
+  }
+  fio::rewind(62);
+  fio::readRecord(62, nullptr, 0);
+  ASSERT_EQ(::write(ready[1], "x", 1), 1);
+  int childStatus = 0;
+  ::waitpid(child, &childStatus, 0);
+  ::close(ready[0]), ::close(ready[1]);
+  int records = 1;
+  while (fio::readRecord(62, nullptr, 0) == fio::kOk) ++records;
+  EXPECT_EQ(records, 2000);
 }
 
 // Random format texts and random record files: every call returns an IOSTAT and touches

@@ -106,3 +106,58 @@ inline std::array<std::array<double, 9>, 6> facetFunctions(int n, const double* 
 }
 
 }  // namespace cylinder_model
+
+namespace cylinder_model {
+
+// Shape values f and derivatives by xi (fx) and eta (fe) of a cylindrical facet of n (6 or 9)
+// nodes with the angle record {A, middle angles...}, written out from their definition: across
+// the facet the lines (xi = -1, 1 for 6 nodes; -1, 0, 1 for 9) by linear or quadratic factors,
+// along each line the circle-exact functions through the angles (0, its middle angle, A) in
+// closed form. A 6-node record with A = 0 gives the quadratic functions of eta on [-1, 1].
+struct Shapes {
+  double f[9], fx[9], fe[9];
+};
+inline Shapes facetShapes(int n, double xi, double eta, const double* record) {
+  const double a = record[0];
+  const auto along = [&](double m, double* v, double* dv) {
+    if (a == 0) {
+      const double p[3] = {eta * (eta - 1) / 2, 1 - eta * eta, eta * (eta + 1) / 2};
+      const double dp[3] = {eta - 0.5, -2 * eta, eta + 0.5};
+      for (int k = 0; k < 3; ++k) v[k] = p[k], dv[k] = dp[k];
+      return;
+    }
+    const double t[3] = {0, m, a};
+    const double d = std::sin(t[1] - t[0]) + std::sin(t[2] - t[1]) + std::sin(t[0] - t[2]);
+    for (int k = 0; k < 3; ++k) {
+      const double u = t[(k + 1) % 3], w = t[(k + 2) % 3];
+      v[k] = (std::sin(w - u) - std::sin(eta - u) + std::sin(eta - w)) / d;
+      dv[k] = (std::cos(eta - w) - std::cos(eta - u)) / d;
+    }
+  };
+  const int lines = n == 6 ? 2 : 3;
+  const double g6[2] = {(1 - xi) / 2, (1 + xi) / 2}, dg6[2] = {-0.5, 0.5};
+  const double g9[3] = {xi * (xi - 1) / 2, 1 - xi * xi, xi * (xi + 1) / 2}, dg9[3] = {xi - 0.5, -2 * xi, xi + 0.5};
+  // The middle angle of each line, and node j's line and station (0, 1 middle, 2 at A).
+  const double m6[2] = {record[1], record[2]}, m9[3] = {record[1], record[2], n == 9 ? record[3] : 0};
+  static constexpr int line6[6] = {0, 1, 1, 0, 1, 0}, station6[6] = {0, 0, 2, 2, 1, 1};
+  static constexpr int line9[9] = {0, 2, 2, 0, 1, 2, 1, 0, 1}, station9[9] = {0, 0, 2, 2, 0, 1, 2, 1, 1};
+  double v[3][3], dv[3][3];
+  for (int l = 0; l < lines; ++l) along(lines == 2 ? m6[l] : m9[l], v[l], dv[l]);
+  Shapes s{};
+  for (int j = 0; j < n; ++j) {
+    const int l = lines == 2 ? line6[j] : line9[j], k = lines == 2 ? station6[j] : station9[j];
+    const double g = lines == 2 ? g6[l] : g9[l], dg = lines == 2 ? dg6[l] : dg9[l];
+    s.f[j] = v[l][k] * g, s.fx[j] = v[l][k] * dg, s.fe[j] = dv[l][k] * g;
+  }
+  return s;
+}
+
+// The shape-weighted sum of a nodal field held 3 by n.
+inline Vec interpolate(const Shapes& s, int n, const std::vector<double>& field) {
+  Vec v{0, 0, 0};
+  for (int j = 0; j < n; ++j)
+    for (int i = 0; i < 3; ++i) v[i] += s.f[j] * field[3 * j + i];
+  return v;
+}
+
+}  // namespace cylinder_model

@@ -504,6 +504,14 @@ TEST_F(ResultsAscii, UserNamedFilesStartAfreshAfterEveryClose) {
     call(5, "first.txt");
     EXPECT_EQ(call(0, "third.txt")[1], 2001.0) << form;  // written afresh over the first one
     call(5, "third.txt");
+    // A file of more than one block ends with its end record too.
+    const Record big = counting(5, 500, 3.0), small = counting(5, 20, 7.0);
+    for (const Record& r : {big, small, end}) call(1, "fourth.txt", r);
+    call(5, "fourth.txt");
+    for (const Record& want : {big, small, end}) EXPECT_EQ(call(0, "fourth.txt"), want) << form;
+    call(0, "fourth.txt");
+    EXPECT_EQ(status, 1) << form;
+    call(5, "fourth.txt");
   }
 }
 
