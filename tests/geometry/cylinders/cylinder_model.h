@@ -75,21 +75,28 @@ inline std::vector<double> facetNodes(const Cylinder& c, int n, double total, co
   return x;
 }
 
-
 // The functions of a 6- or 9-node cylindrical facet with the angle record c (total, then the
 // midside angles) at (xi, eta), in closed form: rows value, d/dxi, d/deta, d2/dxi2, d2/dxi deta,
 // d2/deta2, one column a node. Each line of nodes along eta is the arc through 0, its midside
 // angle and the total, interpolating 1, cos and sin; across the lines linear (6) or quadratic (9).
+// A record whose total angle is 0 gives the quadratic functions of eta on [-1, 1].
 inline std::array<std::array<double, 9>, 6> facetFunctions(int n, const double* c, double xi, double eta) {
   const double t = c[0];
   const auto arc = [&](double m, int order, int k) {  // node k's weight, derivative `order`
+    // A flat facet: quadratic along eta through -1, 0 and 1.
+    if (t == 0) {
+      const double q[3][3] = {
+          {0.5 * eta * (eta - 1), 1 - eta * eta, 0.5 * eta * (eta + 1)}, {eta - 0.5, -2 * eta, eta + 0.5}, {1, -2, 1}};
+      return q[order][k];
+    }
     const double th[3] = {0.0, m, t}, d = std::sin(m) + std::sin(t - m) - std::sin(t);
     const double ti = th[(k + 1) % 3], tj = th[(k + 2) % 3], a = eta - tj, b = eta - ti;
     if (order == 0) return (std::sin(tj - ti) + std::sin(a) - std::sin(b)) / d;
     return (order == 1 ? std::cos(a) - std::cos(b) : std::sin(b) - std::sin(a)) / d;
   };
   const bool six = n == 6;
-  const double g[3][3] = {{0.5 * xi * (xi - 1), 1 - xi * xi, 0.5 * xi * (xi + 1)}, {xi - 0.5, -2 * xi, xi + 0.5}, {1, -2, 1}};
+  const double g[3][3] = {
+      {0.5 * xi * (xi - 1), 1 - xi * xi, 0.5 * xi * (xi + 1)}, {xi - 0.5, -2 * xi, xi + 0.5}, {1, -2, 1}};
   const double g6[3][3] = {{0.5 * (1 - xi), 0, 0.5 * (1 + xi)}, {-0.5, 0, 0.5}, {0, 0, 0}};
   // Node j: line (0 at xi = -1, 1 the centre, 2 at xi = 1) and station on the arc.
   const int line9[9] = {0, 2, 2, 0, 1, 2, 1, 0, 1}, station9[9] = {0, 0, 2, 2, 0, 1, 2, 1, 1};
@@ -105,50 +112,14 @@ inline std::array<std::array<double, 9>, 6> facetFunctions(int n, const double* 
   return r;
 }
 
-}  // namespace cylinder_model
-
-namespace cylinder_model {
-
-// Shape values f and derivatives by xi (fx) and eta (fe) of a cylindrical facet of n (6 or 9)
-// nodes with the angle record {A, middle angles...}, written out from their definition: across
-// the facet the lines (xi = -1, 1 for 6 nodes; -1, 0, 1 for 9) by linear or quadratic factors,
-// along each line the circle-exact functions through the angles (0, its middle angle, A) in
-// closed form. A 6-node record with A = 0 gives the quadratic functions of eta on [-1, 1].
+// The values f and first derivatives by xi (fx) and eta (fe) alone.
 struct Shapes {
   double f[9], fx[9], fe[9];
 };
 inline Shapes facetShapes(int n, double xi, double eta, const double* record) {
-  const double a = record[0];
-  const auto along = [&](double m, double* v, double* dv) {
-    if (a == 0) {
-      const double p[3] = {eta * (eta - 1) / 2, 1 - eta * eta, eta * (eta + 1) / 2};
-      const double dp[3] = {eta - 0.5, -2 * eta, eta + 0.5};
-      for (int k = 0; k < 3; ++k) v[k] = p[k], dv[k] = dp[k];
-      return;
-    }
-    const double t[3] = {0, m, a};
-    const double d = std::sin(t[1] - t[0]) + std::sin(t[2] - t[1]) + std::sin(t[0] - t[2]);
-    for (int k = 0; k < 3; ++k) {
-      const double u = t[(k + 1) % 3], w = t[(k + 2) % 3];
-      v[k] = (std::sin(w - u) - std::sin(eta - u) + std::sin(eta - w)) / d;
-      dv[k] = (std::cos(eta - w) - std::cos(eta - u)) / d;
-    }
-  };
-  const int lines = n == 6 ? 2 : 3;
-  const double g6[2] = {(1 - xi) / 2, (1 + xi) / 2}, dg6[2] = {-0.5, 0.5};
-  const double g9[3] = {xi * (xi - 1) / 2, 1 - xi * xi, xi * (xi + 1) / 2}, dg9[3] = {xi - 0.5, -2 * xi, xi + 0.5};
-  // The middle angle of each line, and node j's line and station (0, 1 middle, 2 at A).
-  const double m6[2] = {record[1], record[2]}, m9[3] = {record[1], record[2], n == 9 ? record[3] : 0};
-  static constexpr int line6[6] = {0, 1, 1, 0, 1, 0}, station6[6] = {0, 0, 2, 2, 1, 1};
-  static constexpr int line9[9] = {0, 2, 2, 0, 1, 2, 1, 0, 1}, station9[9] = {0, 0, 2, 2, 0, 1, 2, 1, 1};
-  double v[3][3], dv[3][3];
-  for (int l = 0; l < lines; ++l) along(lines == 2 ? m6[l] : m9[l], v[l], dv[l]);
+  const auto r = facetFunctions(n, record, xi, eta);
   Shapes s{};
-  for (int j = 0; j < n; ++j) {
-    const int l = lines == 2 ? line6[j] : line9[j], k = lines == 2 ? station6[j] : station9[j];
-    const double g = lines == 2 ? g6[l] : g9[l], dg = lines == 2 ? dg6[l] : dg9[l];
-    s.f[j] = v[l][k] * g, s.fx[j] = v[l][k] * dg, s.fe[j] = dv[l][k] * g;
-  }
+  for (int j = 0; j < n; ++j) s.f[j] = r[0][j], s.fx[j] = r[1][j], s.fe[j] = r[2][j];
   return s;
 }
 
