@@ -2,9 +2,9 @@
 // the default nodal output key of the run kept in CODB.
 #include <algorithm>
 #include <array>
-#include <limits>
 
 #include "odb/writer_tables.h"
+#include "runtime/counts.h"
 #include "runtime/fortran_chars.h"
 #include "zmx/model/outputs.h"
 #include "zmx/odb/state.h"
@@ -32,10 +32,6 @@ bool takesDefault(Int key) {
   return kept == 0 || key < kept;
 }
 
-Int clampToInt(long long value) {
-  return static_cast<Int>(std::clamp<long long>(value, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max()));
-}
-
 }  // namespace
 
 extern "C" {
@@ -52,12 +48,12 @@ void ODBDYN(const Int* operation) {
   long long total = 0;
   for (Int i = 1; i <= count; ++i) total += rec::i(CDWSP, kWordCounts + i);
   if (total > rec::i(CDWSP, kWordsAllocated))
-    zmx::odb::report(-3, "SYSTEM ERROR IN ODBDYN. %I WORDS REQUESTED.  %I WORDS ALLOCATED", clampToInt(total),
+    zmx::odb::report(-3, "SYSTEM ERROR IN ODBDYN. %I WORDS REQUESTED.  %I WORDS ALLOCATED", zmx::counts::capped(total),
                      rec::i(CDWSP, kWordsAllocated));
   // The first words run on in 64 bits; one that leaves the range of a word is not laid out.
   long long first = 1;
   for (Int i = 1; i <= count; ++i) {
-    if (first == clampToInt(first)) rec::i(CDWSP, kFirstWords + i) = static_cast<Int>(first);
+    if (first == zmx::counts::capped(first)) rec::i(CDWSP, kFirstWords + i) = static_cast<Int>(first);
     first += rec::i(CDWSP, kWordCounts + i);
   }
 }

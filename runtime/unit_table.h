@@ -23,6 +23,7 @@ struct Unit {
   std::string name;
   dev_t device = 0;
   ino_t inode = 0;
+  pid_t opener = 0;  // the process that connected the unit; only it cuts the file at its exit
 };
 
 // The unit, connecting a standard stream to units 5, 6 and 0 when nothing else is; null for a

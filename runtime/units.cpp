@@ -2,7 +2,9 @@
 //
 // Unformatted records are framed as gfortran frames them: a 4-byte little-endian length, the
 // bytes, the same length again. Sequential files end after the last record written: a unit that
-// wrote and then rewinds or closes cuts the file at its position.
+// wrote cuts the file at its position once it stops writing - when it turns to reading, rewinds
+// or closes, or when the process ends normally with the unit still connected, as a Fortran run
+// time closes every unit at the end of the program.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +14,7 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -104,7 +107,9 @@ std::FILE* openNamed(const std::string& name, Status status) {
   return nullptr;
 }
 
-// A sequential file ends after its last record written.
+// A sequential file ends after its last record written. The file is cut only when the unit stops
+// writing, not where writing starts, so that a file written again to its old length is
+// overwritten in place.
 void cutAfterLastWrite(Unit& u) {
   if (!u.lastWasWrite || u.file == nullptr || !u.ownsFile) return;
   std::fflush(u.file);
@@ -141,8 +146,29 @@ void rememberIdentity(Unit& u) {
 // Makes the stream ready to change direction: C streams need a positioning call between a
 // write and a read.
 void turnTo(Unit& u, bool writing) {
-  if (u.lastWasWrite != writing && u.ownsFile) std::fseek(u.file, 0, SEEK_CUR);
+  if (u.lastWasWrite != writing && u.ownsFile) {
+    cutAfterLastWrite(u);  // a read after a write finds the end of the file
+    std::fseek(u.file, 0, SEEK_CUR);
+  }
   u.lastWasWrite = writing;
+}
+
+// At the normal end of the process, every unit it connected that is still connected and wrote
+// last ends there. A forked child shares the parent's open files and positions, so it leaves the
+// units it inherited alone.
+void cutAllAtExit() {
+  if (gTable == nullptr) return;
+  const pid_t self = ::getpid();
+  for (Unit& u : gTable->units)
+    if (u.opener == self) cutAfterLastWrite(u);
+}
+
+// Installed by the first open rather than when the library is loaded.
+constinit bool gExitCutInstalled = false;
+
+void installExitCut() {
+  if (gExitCutInstalled) return;
+  gExitCutInstalled = std::atexit(cutAllAtExit) == 0;
 }
 
 }  // namespace
@@ -221,6 +247,8 @@ int open(Int unit, const OpenRequest& request) {
   u->recl = request.recl;
   u->name = u->scratch ? std::string() : name;
   detail::rememberIdentity(*u);
+  u->opener = ::getpid();
+  detail::installExitCut();
   return kOk;
 }
 

@@ -36,7 +36,8 @@ struct Facet {
   Int ldx, ldn, n;
   Logical subRegion;  // the element class's facets are 6-node triangles worked in sub-regions
   bool cylindrical;
-  Real c;
+  const Real* record;  // the caller's angle record of a cylindrical facet, handed on whole
+  Real c;              // its first word, the extent along eta
   Real length;
   Real tol;
 
@@ -51,11 +52,10 @@ struct Evaluation {
 
 bool evaluate(const Facet& f, Int mode, Real xi, Real eta, Int k, Evaluation& e) {
   const Logical cyl = f.cylindrical ? kTrue : kFalse;
-  const Real c = f.c;
   Int status = 0;
-  FACET_3D_FACE_PROP(&mode, &xi, &eta, &f.n, &f.subRegion, &k, &cyl, &c, f.x, &f.ldx, f.nn, &f.ldn, referenceNormal,
-                     firstDirection, secondDirection, e.point, e.tangents, e.normal, e.dn, e.directions, e.curvature,
-                     &status);
+  FACET_3D_FACE_PROP(&mode, &xi, &eta, &f.n, &f.subRegion, &k, &cyl, f.record, f.x, &f.ldx, f.nn, &f.ldn,
+                     referenceNormal, firstDirection, secondDirection, e.point, e.tangents, e.normal, e.dn,
+                     e.directions, e.curvature, &status);
   return status == 0;
 }
 
@@ -311,7 +311,7 @@ ZMX_EXPORT void FNDNORMALDISTTOSURF(const Real* x, const Int* ldx, const Real* n
   const Int nodes = *n;
   const bool cylinderType = type == 13 || type == 14;
   Facet f{x, nn, *ldx, *ldn, nodes, type == 9 ? kTrue : kFalse,
-          cylinderType && (nodes != 9 || std::fabs(*c) > kFlat), *c, 0.0, *tol};
+          cylinderType && (nodes != 9 || std::fabs(*c) > kFlat), c, *c, 0.0, *tol};
   // Triangles and 4-node quadrilaterals of a cylindrical class (the end faces of its solids) keep
   // their own starts and functions.
   const bool supported = nodes == 3 || nodes == 4 ||

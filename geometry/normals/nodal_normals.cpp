@@ -189,11 +189,12 @@ Point nodePoint(Family family, Int n, Int m, const Real* data) {
       if (n == 6 && m == 6) return {-1.0, 0.0};
       return m <= 9 ? kSquareNodes[m - 1] : Point{0.0, 0.0};
     default: {
+      // A 6-node facet's record holds three reals: the fourth is read for 9 nodes only.
       const Real theta = data[0];
-      const Point six56[2] = {{1.0, data[2]}, {-1.0, data[1]}};
-      const Point nine56[2] = {{0.0, 0.0}, {1.0, data[3]}};
-      const Point curved[9] = {{-1.0, 0.0}, {1.0, 0.0}, {1.0, theta}, {-1.0, theta}, n == 6 ? six56[0] : nine56[0],
-                               n == 6 ? six56[1] : nine56[1], {0.0, theta}, {-1.0, data[1]}, {0.0, data[2]}};
+      if (n == 6 && (m == 5 || m == 6)) return m == 5 ? Point{1.0, data[2]} : Point{-1.0, data[1]};
+      if (m == 6) return {1.0, data[3]};
+      const Point curved[9] = {{-1.0, 0.0}, {1.0, 0.0}, {1.0, theta}, {-1.0, theta}, {0.0, 0.0},
+                               {0.0, 0.0},  {0.0, theta}, {-1.0, data[1]}, {0.0, data[2]}};
       return m <= 9 ? curved[m - 1] : Point{0.0, 0.0};
     }
   }

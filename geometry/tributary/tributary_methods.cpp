@@ -320,13 +320,19 @@ void buildCylinder(Real* table, Int nnode, Int npt, const Real* coords, const Re
   for (Int k = 0; k < nnode; ++k)
     for (int c = 0; c < 3; ++c) rule.nodeNormal[k][c] = rule.nodeT1[k][c] = rule.nodeT2[k][c] = 0.0;
   if (!rule.curved) return;
-  // Facet coordinates (xi, eta) of the nodes.
+  // Facet coordinates (xi, eta) of the nodes; the record of a 6-node facet holds three angles.
   const Real a = cylpar[0];
-  const Real six[6][2] = {{-1, 0}, {1, 0}, {1, a}, {-1, a}, {1, cylpar[2]}, {-1, cylpar[1]}};
-  const Real nineNodes[9][2] = {{-1, 0}, {1, 0},         {1, a},          {-1, a},        {0, 0},
-                                {1, cylpar[3]}, {0, a}, {-1, cylpar[1]}, {0, cylpar[2]}};
+  Real nodeAt[kMostNodes][2];
+  if (nine) {
+    const Real at[9][2] = {{-1, 0},        {1, 0}, {1, a},          {-1, a},       {0, 0},
+                           {1, cylpar[3]}, {0, a}, {-1, cylpar[1]}, {0, cylpar[2]}};
+    std::copy_n(&at[0][0], 18, &nodeAt[0][0]);
+  } else {
+    const Real at[6][2] = {{-1, 0}, {1, 0}, {1, a}, {-1, a}, {1, cylpar[2]}, {-1, cylpar[1]}};
+    std::copy_n(&at[0][0], 12, &nodeAt[0][0]);
+  }
   for (Int k = 0; k < nnode; ++k) {
-    const Real* at = nine ? nineNodes[k] : six[k];
+    const Real* at = nodeAt[k];
     Real derivatives[2 * kMostNodes];
     shapes(&at[0], &at[1], cylpar, derivatives, &derivativesOnly);
     Real t1[3] = {0.0, 0.0, 0.0}, t2[3] = {0.0, 0.0, 0.0}, normal[3];

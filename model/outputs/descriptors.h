@@ -3,6 +3,7 @@
 
 #include <initializer_list>
 
+#include "runtime/counts.h"
 #include "runtime/fortran_types.h"
 
 namespace zmx::descriptors {
@@ -15,11 +16,15 @@ inline constexpr int kElementWord = 242;
 inline constexpr int kWorkSpaceWord = 243;
 inline constexpr Int kMaxEntries = 40;
 
-// Starts a fill: the element flag, the work-space difference, no entries, words 2 to 201 zero.
-void clearForFill(Int isElement, Int workSpaceDifference);
-// Adds one entry with its three sizes; count is the running number of entries (word 1 follows
-// it). An entry beyond the 40 slots of each size column writes no size and gives false.
-bool addEntry(Int& count, Int first, Int second, Int third);
+using counts::Wide;
+
+// Starts a fill: the element flag, the work-space difference (capped to a word), no entries,
+// words 2 to 201 zero.
+void clearForFill(Int isElement, Wide workSpaceDifference);
+// Adds one entry with its three sizes, each held within 0 and the largest 4-byte integer; count is
+// the running number of entries (word 1 follows it). An entry beyond the 40 slots of each size
+// column writes no size and gives false.
+bool addEntry(Int& count, Wide first, Wide second, Wide third);
 // The first size of a vector entry: 2 in a two-dimensional model (CEOSZ word 12 at most 2), else 3.
 Int vectorSize();
 Int cldof(int word);

@@ -15,12 +15,14 @@ namespace {
 
 namespace ds = zmx::descriptors;
 using ds::among;
+using ds::Wide;
+using zmx::counts::times;
 
 constexpr int kLastTensorTypeWord = 4;  // CODB
 constexpr int kBlockEndWord = 17;       // CELGI: end of the element's output-database block
 constexpr int kBlockStartWord = 106;    // CELGI
 
-// The request record's slots that the descriptors read.
+// The request record's slots that the descriptors read; slot numbers are summed in 64 bits.
 struct Request {
   const void* rec;
   Int kind;      // slot 2
@@ -31,8 +33,8 @@ struct Request {
   Int count;     // slot 29
   Int elementClass;  // slot 23
 
-  Int slot(int k) const { return rec::slotI(rec, k); }
-  Int key(Int s) const { return slot(list + sections + s); }
+  Int slot(Wide k) const { return rec::slotI(rec, k); }
+  Int key(Wide s) const { return slot(Wide{list} + sections + s); }
 };
 
 // Keys whose values come per node (forces, fluxes, currents).
@@ -67,22 +69,23 @@ Int tensorType(const Request& q, Int key) {
   return type;
 }
 
-void tensorEntries(const Request& q, Int key, Int m, Int s, Int& count) {
+void tensorEntries(const Request& q, Int key, Wide m, Int s, Int& count) {
   Int sizes[2];
   if (!tensorPair(tensorType(q, key), sizes)) return;
-  for (Int first : sizes) ds::addEntry(count, first, m * first, s * m * first);
+  for (Int first : sizes) ds::addEntry(count, first, times(m, first), times(s, m, first));
 }
 
-Int components(const Request& q, Int key) {
+Wide components(const Request& q, Int key) {
   if (key >= 1000) return 1;
   const Int ndi = q.slot(19);
   const Int nshr = q.slot(20);
-  const Int ntens = ndi + nshr;
+  const Int ntens = zmx::counts::capped(Wide{ndi} + nshr);
   const Int x7 = q.slot(31), x8 = q.slot(32), x9 = q.slot(15), x10 = q.slot(26), x11 = q.slot(34);
   const Int etype = q.slot(17);
-  Int c = 0;
+  Int n = 0;
   Int ok = 0;
-  ELOPS1(&key, &c, &ok, &ndi, &nshr, &ntens, &x7, &x8, &x9, &x10, &x11, &etype);
+  ELOPS1(&key, &n, &ok, &ndi, &nshr, &ntens, &x7, &x8, &x9, &x10, &x11, &etype);
+  Wide c = n;
   const bool halved = rec::i(CONTRO, 59) != 0 || rec::i(CONTRO, 50) == 3;
   if (halved && c != 1 &&
       among(key, {11, 21, 62, 65, 88, 101, 103, 110, 13, 29, 162, 164, 163, 83, 149, 175, 152, 153, 155, 156, 159,
@@ -92,14 +95,15 @@ Int components(const Request& q, Int key) {
   return c;
 }
 
-// The entries of the variable with key k; false when its type is not one the database takes.
+// The entries of the variable with key k. Sizes are products of the caller's counts, worked out
+// in 64 bits; addEntry holds each within a word.
 void variableEntries(const Request& q, Int k, Int nval, Int npt, Int s, Int& count) {
-  const Int m = nval * npt;
+  const Wide m = times(nval, npt);
   const bool byClass = q.elementClass == 1 || q.elementClass == 4;
   if (q.position == 2) {
     const Int base = k >= 1000 ? k / 1000 : k;
-    const Int first = perNode(base) ? nval * q.count : byClass ? m : nval;
-    ds::addEntry(count, first, first, s * first);
+    const Wide first = perNode(base) ? times(nval, q.count) : byClass ? m : nval;
+    ds::addEntry(count, first, first, times(s, first));
     return;
   }
   Int type = 1;
@@ -118,19 +122,19 @@ void variableEntries(const Request& q, Int k, Int nval, Int npt, Int s, Int& cou
     case 2:
     case 4: {
       const Int first = ds::vectorSize();
-      const Int second = perNode(k) ? first * nval * q.count : first * m;
-      ds::addEntry(count, first, second, s * second);
+      const Wide second = perNode(k) ? times(first, nval, q.count) : times(first, m);
+      ds::addEntry(count, first, second, times(s, second));
       break;
     }
     case 7: {
       const Int first = q.slot(17) < 1101 ? 2 : 4;
-      ds::addEntry(count, first, first * nval, first * nval);
+      ds::addEntry(count, first, times(first, nval), times(first, nval));
       break;
     }
     case 1: {
-      const Int c = components(q, k);
-      const Int first = byClass ? m : perNode(k) ? nval * q.count : nval;
-      ds::addEntry(count, first, first * c, s * first * c);
+      const Wide c = components(q, k);
+      const Wide first = byClass ? m : perNode(k) ? times(nval, q.count) : nval;
+      ds::addEntry(count, first, times(first, c), times(s, first, c));
       break;
     }
     case 6: {
@@ -144,7 +148,7 @@ void variableEntries(const Request& q, Int k, Int nval, Int npt, Int s, Int& cou
         zmx::model::report(zmx::model::kSystemError, "INVALID TENSOR TYPE IN EJODBO");
         break;
       }
-      ds::addEntry(count, first, first * m, s * first * m);
+      ds::addEntry(count, first, times(first, m), times(s, first, m));
       break;
     }
     default:
@@ -156,28 +160,28 @@ void variableEntries(const Request& q, Int k, Int nval, Int npt, Int s, Int& cou
 }  // namespace
 
 extern "C" void EJODBO(const Int* npt, const Int* nval, Int* nsp, const void* rec, const Int* start) {
-  ds::clearForFill(1, 2 * (rec::i(CELGI, kBlockEndWord) - rec::i(CELGI, kBlockStartWord)));
+  ds::clearForFill(1, 2 * (Wide{rec::i(CELGI, kBlockEndWord)} - rec::i(CELGI, kBlockStartWord)));
   Request q{rec, rec::slotI(rec, 2), 0, 0, 0, 0, 0, 0};
   if ((q.kind == 202 || q.kind == 203) && q.slot(12) != 0) return;
   rec::i(CODB, kLastTensorTypeWord) = 0;
   q.list = q.slot(7);
   q.last = q.slot(q.list);
-  q.sections = q.slot(q.list - 1);
+  q.sections = q.slot(Wide{q.list} - 1);
   q.position = q.slot(10);
   q.count = q.slot(29);
   q.elementClass = q.slot(23);
   *nsp = q.sections;
   const Int s = std::max<Int>(q.sections, 1);
-  const Int final = std::min(*start + 3, q.last);
+  const Wide final = std::min<Wide>(Wide{*start} + 3, q.last);
   if (q.kind == 206 || q.kind == 207 || ((q.kind == 326 || q.kind == 226 || q.kind == 227) && q.elementClass == 3)) {
     rec::i(CDWSP, ds::kThirdSizeWord + 1) = 0;
-    for (Int position = *start; position <= final; ++position)
+    for (Wide position = *start; position <= final; ++position)
       if (q.key(position) != 0) rec::i(CDWSP, ds::kCountWord) = 1;
     return;
   }
   Int count = 0;
   for (Int j = 1; j <= 4; ++j) {
-    const Int position = *start + j - 1;
+    const Wide position = Wide{*start} + j - 1;
     if (position > final) break;
     const Int k = q.key(position);
     if (k == 0 || k == 98 || k == 83) continue;

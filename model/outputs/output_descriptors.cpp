@@ -33,22 +33,23 @@ Int highestActive(int first, int last) {
   return 0;
 }
 
-void clearForFill(Int isElement, Int workSpaceDifference) {
+void clearForFill(Int isElement, Wide workSpaceDifference) {
   rec::i(CDWSP, kElementWord) = isElement;
-  rec::i(CDWSP, kWorkSpaceWord) = workSpaceDifference;
+  rec::i(CDWSP, kWorkSpaceWord) = counts::capped(workSpaceDifference);
   rec::i(CDWSP, kCountWord) = 0;
   for (int w = 2; w <= 201; ++w) rec::i(CDWSP, w) = 0;
 }
 
-bool addEntry(Int& count, Int first, Int second, Int third) {
+bool addEntry(Int& count, Wide first, Wide second, Wide third) {
   ++count;
   rec::i(CDWSP, kCountWord) = count;
   if (count > kMaxEntries) return false;
   // A size is never negative: a variable with no component (no active degree of freedom) makes
-  // an entry of size 0, and the writer sizes its work space from these words.
-  rec::i(CDWSP, kFirstSizeWord + count) = std::max<Int>(first, 0);
-  rec::i(CDWSP, kSecondSizeWord + count) = std::max<Int>(second, 0);
-  rec::i(CDWSP, kThirdSizeWord + count) = std::max<Int>(third, 0);
+  // an entry of size 0, and the writer sizes its work space from these words. A size beyond a
+  // word is held at the largest word, which no work space meets.
+  rec::i(CDWSP, kFirstSizeWord + count) = counts::capped(std::max<Wide>(first, 0));
+  rec::i(CDWSP, kSecondSizeWord + count) = counts::capped(std::max<Wide>(second, 0));
+  rec::i(CDWSP, kThirdSizeWord + count) = counts::capped(std::max<Wide>(third, 0));
   return true;
 }
 
@@ -62,6 +63,7 @@ namespace {
 
 using ds::among;
 using ds::within;
+using ds::Wide;
 
 Int elementOutputType(Int key) {
   if (key > 1000) return 1;
@@ -170,7 +172,7 @@ struct ComponentArguments {
 // The count of an element variable's components before doubling, and whether the count doubles;
 // ok false for a key the table does not hold.
 struct Count {
-  Int n;
+  Wide n;
   bool doubles;
   bool ok = true;
 };
@@ -208,7 +210,7 @@ Count componentCount(Int key, const ComponentArguments& a) {
     return {a.ntens, among(key, {11, 21, 62, 65, 88})};
   if (within(key, 101, 112))
     return {(a.nshr != 0 && a.ndi == 1) ? 2 : a.ndi, among(key, {101, 103, 110})};
-  if (key == 13 || key == 29) return {a.x10 + a.x9, true};
+  if (key == 13 || key == 29) return {Wide{a.x10} + a.x9, true};
   if (key == 162 || key == 164) return {a.etype == 3651 ? 2 : 4, true};
   if (key == 163) return {a.etype == 3651 ? 4 : 6, true};
   if (key == 83) return {a.x9, true};
@@ -216,7 +218,7 @@ Count componentCount(Int key, const ComponentArguments& a) {
   if (among(key, {152, 153, 155, 156, 159, 160, 166})) return {4, true};
   if (key == 167) return {std::max<Int>(3, ds::highestActive(1, 6)) + 1, true};
   if (key == 42 || key == 47) {
-    const Int sum = a.x10 + a.x9;
+    const Wide sum = Wide{a.x10} + a.x9;
     if (a.etype % 10 == 3) return {sum, false};
     return {sum > 3 ? sum - 2 : sum - 1, false};
   }
@@ -225,13 +227,13 @@ Count componentCount(Int key, const ComponentArguments& a) {
   if (key == 20) return {9, false};
   if (key == 15) return {ds::highestActive(1, 6) + 1, true};
   if (key == 17) return {std::max<Int>(a.ntens, 4), false};
-  if (key == 22 || key == 23) return {a.ntens + 3, false};
-  if (key == 26) return {a.ndi * a.ndi, false};
+  if (key == 22 || key == 23) return {Wide{a.ntens} + 3, false};
+  if (key == 26) return {Wide{a.ndi} * a.ndi, false};
   if (key == 28) return {a.x7, false};
   if (key == 39 && contro27 == 0) return {a.x7, false};
   if (key == 97) return {a.x11, false};
-  if (key == 30) return {a.nshr + a.ntens, false};
-  if (key == 32) return {2 * a.ntens, false};
+  if (key == 30) return {Wide{a.nshr} + a.ntens, false};
+  if (key == 32) return {2 * Wide{a.ntens}, false};
   if (key == 45) return {8, false};
   if (key == 48) return {2, true};
   if (key == 81 || key == 82) return {1, false};
@@ -239,7 +241,7 @@ Count componentCount(Int key, const ComponentArguments& a) {
   if (among(key, {46, 49, 50, 51, 125})) return {a.x8, true};
   if (among(key, {39, 94, 95, 96}) && contro27 != 0) return {1, true};
   if (within(key, 195, 223)) return {a.etype == 3491 ? 6 : 3, true};
-  if (key == 226) return {a.ntens + 1, false};
+  if (key == 226) return {Wide{a.ntens} + 1, false};
   return {0, false, false};
 }
 
@@ -322,7 +324,7 @@ void ELOPS1(const Int* key, Int* ncomp, Int* ok, const Int* ndi, const Int* nshr
   const ComponentArguments a{*ndi, *nshr, *ntens, *x7, *x8, *x9, *x10, *x11, *etype};
   const Count c = componentCount(*key, a);
   *ok = c.ok ? 1 : 0;
-  *ncomp = c.doubles && countDoubles(*key) ? 2 * c.n : c.n;
+  *ncomp = zmx::counts::capped(c.doubles && countDoubles(*key) ? 2 * c.n : c.n);
 }
 
 void GETNDCOMP(const Int* key, void* list, Int* ncomp, const Int* mode) {
@@ -383,7 +385,7 @@ void ELDBTEN1(Real* out, const Real* in, const Int* etype, const Int* na, const 
 }
 
 void NJODBO(const void* rec, const Int* nval, const Int* mode, const Int* start) {
-  ds::clearForFill(0, 2 * (rec::i(CNOGI, 16) - rec::i(CNOGI, 15)));
+  ds::clearForFill(0, 2 * (Wide{rec::i(CNOGI, 16)} - rec::i(CNOGI, 15)));
   const Int listSlot = *mode == 0 ? rec::slotI(rec, 7) : 1;
   const Int last = rec::slotI(rec, listSlot);
   const bool onePerVariable = *mode == 0 && rec::slotI(rec, 12) == 2;
@@ -403,16 +405,16 @@ void NJODBO(const void* rec, const Int* nval, const Int* mode, const Int* start)
     } else if (type == 2) {
       for (Int m = 1; m <= n; ++m) {
         const Int size = (singleRotation && m == 2) ? 1 : ds::vectorSize();
-        ds::addEntry(count, size, *nval * size, *nval * size);
+        ds::addEntry(count, size, Wide{*nval} * size, Wide{*nval} * size);
       }
     } else if (type == 4) {
       const Int size = ds::vectorSize();
-      ds::addEntry(count, size, *nval * size, *nval * size);
+      ds::addEntry(count, size, Wide{*nval} * size, Wide{*nval} * size);
     } else if (type == 1) {
       Int components = 0;
       const Int noList = 0;
       GETNDCOMP(&key, nullptr, &components, &noList);
-      ds::addEntry(count, *nval, 0, *nval * components);
+      ds::addEntry(count, *nval, 0, Wide{*nval} * components);
     } else {
       continue;
     }

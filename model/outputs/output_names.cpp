@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/counts.h"
 #include "model/support/model_report.h"
 #include "model/outputs/vocabulary.h"
 #include "runtime/fortran_chars.h"
@@ -76,9 +77,9 @@ bool programQuiet() {
 
 // Load-type name at position p (1-based), or an empty view outside the list.
 std::string_view loadTypeName(Int key) {
-  const Int p = key - 3010;
+  const zmx::counts::Wide p = zmx::counts::Wide{key} - 3010;
   if (p < 1 || p > voc::kLoadTypes) return {};
-  return fchar::trimmed(tableName(voc::kLoadTypeNames, kN, p));
+  return fchar::trimmed(tableName(voc::kLoadTypeNames, kN, static_cast<Int>(p)));
 }
 
 // The eight element variables stored under an internal name and their plain names.
@@ -316,7 +317,7 @@ Next oneNameToKey(const NameRequest& q, const std::string& name, Int* key, Int* 
         reportNames(zmx::model::kError, kUnidentified, name.data(), kN);
       return Next::Name;
     }
-    *key = q.stemBases[k - 1] + number;
+    *key = zmx::counts::capped(zmx::counts::Wide{q.stemBases[k - 1]} + number);
     return Next::Name;
   }
   unidentified(q, name, lastStem, ok);

@@ -383,9 +383,13 @@ void asciiUserFile(Int op, Real* record, Int* unit, const char* name, Int nameLe
     // What was written since the last full line goes out before the file is rewound or left.
     Int pendingStatus = 0;
     if (saneLine(activeLine())) finish(activeLine(), kEndMode, &pendingStatus);
+    // Nothing of a line read or written before carries over: a state left at "reading" would
+    // keep the next file's writer from ever writing out its last line.
     rec::i(CDAFLE, kLineLengthWord) = kLineLength;
     rec::i(CDAFLE, kLinePosition) = 1;
     rec::i(CDAFLE, kLineLast) = 0;
+    rec::i(CDAFLE, kLineState) = kStateIdle;
+    std::memset(activeBuffer(), ' ', kLineBuffer);
     DBUSRF(&op, unit, &rec::i(CDAFLE, kLineUnit), name, nameLength, form, status);
   }
   if (*status == 0 && (op == kRead || op == kWrite)) DBFILA(&op, record, status);

@@ -199,8 +199,14 @@ BlockState userFileStream() {
 void binaryUserFile(Int op, Real* record, Int* unit, const char* name, Int nameLength, const Int* form,
                     Int* status) {
   if (op >= kRewind || !unitOpen(*unit)) {
-    // Words written since the last full block go out before the file is rewound or left.
-    if (gUserFile.state == kStateModified) seq(kEndPass, userFileStream(), gUserFile.buffer, nullptr, 0, status);
+    // Words written since the last full block go out before the file is rewound or left. The
+    // block's words past the last record go to the file too: they are zeros, not what an
+    // earlier block or file left in the buffer.
+    if (gUserFile.state == kStateModified) {
+      const Int used = std::clamp<Int>(gUserFile.position - 1, 0, kBlockWords);
+      std::fill(std::begin(gUserFile.buffer) + used, std::end(gUserFile.buffer), 0.0);
+      seq(kEndPass, userFileStream(), gUserFile.buffer, nullptr, 0, status);
+    }
     gUserFile.position = kBlockWords + 1;
     gUserFile.blockLength = kBlockWords;
     gUserFile.state = kStateIdle;

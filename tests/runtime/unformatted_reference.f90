@@ -6,6 +6,7 @@ program unformatted_reference
   integer :: k
   double precision :: block(512)
   real :: points(6), grid(7)
+  character(len=5), parameter :: seq(3) = (/ 'a.seq', 'b.seq', 'c.seq' /)
 
   call get_command_argument(1, folder)
 
@@ -35,4 +36,25 @@ program unformatted_reference
   write(22) points(1:3)
   write(22) grid(1:4)
   close(22)
+
+  ! Writing a record makes it the last one. These units stay open: the end of the program closes
+  ! them. A file written over a longer one; a file read, rewound, read in part and written on; a
+  ! file only read.
+  do k = 1, 3
+    open(22 + k, file=trim(folder)//'/'//seq(k), form='unformatted', status='replace')
+    write(22 + k) 1, 1.5d0
+    write(22 + k) 2, 2.5d0, 3.5d0
+    write(22 + k) 3
+    close(22 + k)
+  end do
+  open(23, file=trim(folder)//'/'//seq(1), form='unformatted', status='unknown')
+  write(23) 9
+  open(24, file=trim(folder)//'/'//seq(2), form='unformatted', status='old')
+  read(24)
+  read(24)
+  rewind(24)
+  read(24)
+  write(24) 8, 8.5d0
+  open(25, file=trim(folder)//'/'//seq(3), form='unformatted', status='unknown')
+  read(25)
 end program unformatted_reference

@@ -1,6 +1,8 @@
 // Numbered units: connection rules, positioning, inquiry, failures as IOSTAT values, formatted
 // input, internal files, and files written by gfortran.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -14,6 +16,7 @@
 
 #include "runtime/format.h"
 #include "runtime/units.h"
+#include "tests/support/bounded_child.h"
 #include "tests/support/host_fixture.h"
 
 namespace {
@@ -229,6 +232,70 @@ TEST_F(Units, GfortranUnformattedFilesReadBackAndWriteAlike) {
   fio::writeRecord(51, {{&seven, 4}, {"ABCDEFGH", 8}});
   fio::close(51);
   EXPECT_EQ(fileText(path("mine.bin")), fileText(path("records.bin")));
+}
+
+// Writing a record makes it the last one: a file written over a longer one, a file read,
+// rewound, read in part and written on, and a file only read hold what the gfortran program
+// leaves in them when it ends with their units still connected; so do ours after a process that
+// ends by exit.
+TEST_F(Units, FilesEndAfterTheirLastRecordAsGfortranLeavesThem) {
+  ASSERT_EQ(std::system((std::string(UNFORMATTED_REFERENCE) + " " + folder_).c_str()), 0);
+  const std::string names[3] = {"a.seq", "b.seq", "c.seq"};
+  const Int one = 1, two = 2, three = 3, nine = 9, eight = 8;
+  const double first = 1.5, second[2] = {2.5, 3.5}, last = 8.5;
+  auto connect = [&](Int unit, fio::Status status) {
+    return fio::open(unit, request(path("mine." + names[unit - 60]), status, fio::Form::Unformatted));
+  };
+  const int code = zmxtest::runInBoundedChild([&]() -> int {
+    for (Int unit : {60, 61, 62}) {
+      connect(unit, fio::Status::Replace);
+      fio::writeRecord(unit, {{&one, 4}, {&first, 8}});
+      fio::writeRecord(unit, {{&two, 4}, {second, 16}});
+      fio::writeRecord(unit, &three, 4);
+      fio::close(unit);
+    }
+    std::string record;
+    connect(60, fio::Status::Unknown);
+    fio::writeRecord(60, &nine, 4);
+    connect(61, fio::Status::Old);
+    for (int k = 0; k < 2; ++k) fio::readWholeRecord(61, record);
+    fio::rewind(61);
+    fio::readWholeRecord(61, record);
+    fio::writeRecord(61, {{&eight, 4}, {&last, 8}});
+    connect(62, fio::Status::Unknown);
+    fio::readWholeRecord(62, record);
+    std::exit(0);
+  });
+  EXPECT_EQ(code, 0);
+  for (const std::string& name : names) EXPECT_EQ(fileText(path("mine." + name)), fileText(path(name))) << name;
+  // Turning to read after a write finds the end of the file.
+  ASSERT_EQ(connect(62, fio::Status::Old), fio::kOk);
+  fio::readRecord(62, nullptr, 0);
+  fio::writeRecord(62, &eight, 4);
+  EXPECT_EQ(fio::readRecord(62, nullptr, 0), fio::kEnd);
+
+  // A forked child shares the file and its position: when it ends, it leaves the file whole while
+  // the parent reads it from the start.
+  fio::rewind(62);
+  for (Int k = 0; k < 2000; ++k) fio::writeRecord(62, &k, 4);
+  fio::flush(62);
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    char go = 0;
+    if (::read(ready[0], &go, 1) != 1) std::_Exit(1);
+    std::exit(0);
+  }
+  fio::rewind(62);
+  fio::readRecord(62, nullptr, 0);
+  ASSERT_EQ(::write(ready[1], "x", 1), 1);
+  int childStatus = 0;
+  ::waitpid(child, &childStatus, 0);
+  ::close(ready[0]), ::close(ready[1]);
+  int records = 1;
+  while (fio::readRecord(62, nullptr, 0) == fio::kOk) ++records;
+  EXPECT_EQ(records, 2000);
 }
 
 // Random format texts and random record files: every call returns an IOSTAT and touches

@@ -1,6 +1,7 @@
 // Facet coordinates of points on facets: round trips over every facet kind, the point built from a
-// map the facet's shape functions reproduce exactly (an exact cylinder for cylindrical facets),
-// inverted as a vertex, as an edge point and as a point anywhere.
+// map the facet's shape functions reproduce exactly (an exact cylinder, or the shape functions
+// themselves on distorted curved cylindrical facets), inverted as a vertex, as an edge point and
+// as a point anywhere.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "siblings/eqc/testing.h"
+#include "tests/geometry/cylinders/cylinder_model.h"
 #include "zmx/geometry/feet.h"
 
 namespace {
@@ -81,6 +83,34 @@ std::vector<Kind> kinds() {
   };
 }
 
+// Curved cylindrical facets with a midside angle of their own on every line, nodes moved off the
+// cylinder: the facet is the map of its own shape functions.
+std::vector<Kind> distortedCylinders() {
+  std::mt19937 rng(31);
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  std::vector<Kind> out;
+  for (int trial = 0; trial < 16; ++trial) {
+    const int n = trial % 2 ? 9 : 6;
+    const cylinder_model::Cylinder cyl(rng);
+    const double total = 0.3 + 1.2 * u(rng), h0 = u(rng) - 0.5, h = 0.3 + u(rng);
+    std::vector<double> c = {total, 0, 0, 0};
+    for (int l = 1; l <= (n == 6 ? 2 : 3); ++l) c[l] = total * (0.3 + 0.4 * u(rng));
+    std::vector<double> x = cylinder_model::facetNodes(cyl, n, total, {c[1], c[2], c[3]}, h0, h);
+    for (double& v : x) v += 0.02 * cyl.radius * (u(rng) - 0.5);
+    const auto map = [n, c, x](Param p, double* y) {
+      const auto v = cylinder_model::interpolate(cylinder_model::facetShapes(n, p.xi, p.eta, c.data()), n, x);
+      std::copy(v.begin(), v.end(), y);
+    };
+    std::vector<Param> nodes = {{-1, 0}, {1, 0}, {1, total}, {-1, total}};
+    if (n == 6)
+      nodes.insert(nodes.end(), {{1, c[2]}, {-1, c[1]}});
+    else
+      nodes.insert(nodes.end(), {{0, 0}, {1, c[3]}, {0, total}, {-1, c[1]}, {0, c[2]}});
+    out.push_back({"distorted cyl" + std::to_string(n) + " " + std::to_string(trial), n, false, true, c, nodes, map});
+  }
+  return out;
+}
+
 std::vector<double> nodesOf(const Kind& kind) {
   std::vector<double> x;
   for (const Param& p : kind.nodes) {
@@ -126,7 +156,9 @@ Result invert(const Kind& kind, const std::vector<double>& x, Param target, int 
 TEST(FacetInversion, RoundTripsOnEveryFacetKindInEveryMode) {
   std::mt19937 rng(5);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
-  for (const Kind& kind : kinds()) {
+  std::vector<Kind> all = kinds();
+  for (Kind& k : distortedCylinders()) all.push_back(std::move(k));
+  for (const Kind& kind : all) {
     SCOPED_TRACE(kind.name);
     const std::vector<double> x = nodesOf(kind);
     const double extent = kind.cylindrical ? kind.c[0] : 0.0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "siblings/eqc/testing.h"
+#include "tests/geometry/cylinders/cylinder_model.h"
 #include "zmx/geometry/facets.h"
 #include "zmx/geometry/feet.h"
 
@@ -36,13 +37,16 @@ struct Foot {
   Int k, degenerate;
 };
 
+// The angle record of a cylindrical facet: total angle, then the midside angles.
+using Record = std::array<double, 4>;
+
 Foot foot(const std::vector<double>& x, const std::vector<double>& nn, const double* p, Int n, double tol, Int cls,
-          double c = 0.0) {
+          const Record& c = {}) {
   Foot f{};
   f.k = 0;
   const Int ld = 3;
   FNDNORMALDISTTOSURF(x.data(), &ld, nn.data(), &ld, p, &f.xi, &f.eta, &n, &tol, &f.found, &f.distance, f.t,
-                      "MASTER", 6, f.normal, f.x, &f.overshoot, &f.k, &cls, &c, &f.degenerate);
+                      "MASTER", 6, f.normal, f.x, &f.overshoot, &f.k, &cls, c.data(), &f.degenerate);
   return f;
 }
 
@@ -249,6 +253,132 @@ TEST(NormalDistance, QuarterWalkDegenerateNormalsAndUnsupportedCounts) {
   EXPECT_EQ(eqc_testing::messages()[0].level, -3);
   EXPECT_EQ(eqc_testing::messages()[0].text,
             "SYSTEM ERROR IN fndNormalDistToSurf - A SURFACE FACET OF MASTER MASTER CANNOT HAVE 5 NODES");
+}
+
+// Curved cylindrical facets on exact and on distorted cylinders (nodes moved off the cylinder,
+// nodal normals tilted, every midside angle its own): a point set off along the smoothed normal
+// of a chosen facet point has that point as its foot, with the overshoot a little beyond the
+// facet's sides and no foot further out. Flat cylindrical facets (total angle 0) still give the
+// orthogonal projection.
+TEST(NormalDistance, CylindricalFacetFootIsThePointWhoseSmoothedNormalPassesThroughIt) {
+  const Int cls = classWith([](Int t) { return t == 13; });
+  ASSERT_NE(cls, 0);
+  // Radius 1 about the z axis, angles 0 to 1, heights -1 and 1: a point half a radius out over
+  // the middle has its foot at the first start.
+  std::vector<double> x, nn;
+  for (auto [t, z] : {std::pair{0.0, -1.0}, {0.0, 1.0}, {1.0, 1.0}, {1.0, -1.0}, {0.5, 1.0}, {0.5, -1.0}}) {
+    x.insert(x.end(), {std::cos(t), std::sin(t), z});
+    nn.insert(nn.end(), {std::cos(t), std::sin(t), 0.0});
+  }
+  const double p[3] = {1.5 * std::cos(0.5), 1.5 * std::sin(0.5), 0.0};
+  Foot f = foot(x, nn, p, 6, 0.01, cls, {1.0, 0.5, 0.5, 0.5});
+  EXPECT_EQ(f.found, kTrue);
+  EXPECT_EQ(f.xi, 0.0);
+  EXPECT_EQ(f.eta, 0.5);
+  EXPECT_NEAR(f.distance, -0.5, 1e-15);
+  EXPECT_EQ(f.overshoot, 0.0);
+  f = foot(x, std::vector<double>(18, 0.0), p, 6, 0.01, cls, {1.0, 0.5, 0.5, 0.5});
+  EXPECT_EQ(f.degenerate, 1);
+  EXPECT_EQ(f.found, kFalse);
+  EXPECT_EQ(f.distance, -1e36);
+
+  std::mt19937 rng(54);
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  const double tol = 0.01;
+  int found = 0;
+  for (int trial = 0; trial < 400; ++trial) {
+    SCOPED_TRACE(trial);
+    const int n = trial % 2 ? 9 : 6;
+    const bool distorted = trial % 4 >= 2;
+    const cylinder_model::Cylinder c(rng);
+    const double total = 0.3 + 1.2 * u(rng), h0 = u(rng) - 0.5, h = 0.3 + u(rng);
+    Record record{total, 0, 0, 0};
+    for (int l = 1; l <= (n == 6 ? 2 : 3); ++l) record[l] = total * (0.3 + 0.4 * u(rng));
+    x = cylinder_model::facetNodes(c, n, total, {record[1], record[2], record[3]}, h0, h);
+    nn.clear();
+    for (int j = 0; j < n; ++j) {
+      cylinder_model::Vec r;
+      for (int i = 0; i < 3; ++i) r[i] = x[3 * j + i] - c.centre[i];
+      const double along = cylinder_model::dot(r, c.axis);
+      for (int i = 0; i < 3; ++i) r[i] = (r[i] - along * c.axis[i]) / c.radius;
+      if (distorted)
+        for (int i = 0; i < 3; ++i) r[i] += 0.1 * (u(rng) - 0.5), x[3 * j + i] += 0.08 * c.radius * (u(rng) - 0.5);
+      const double l = cylinder_model::norm(r);
+      for (int i = 0; i < 3; ++i) nn.push_back(r[i] / l);
+    }
+    // The chosen point: inside, a little beyond a side (within the tolerance), or well beyond.
+    const int where = trial / 4 % 5;
+    double xi = 1.96 * u(rng) - 0.98, eta = total * (0.02 + 0.96 * u(rng));
+    if (where == 1) xi = std::copysign(1.0 + 0.8 * tol * u(rng), xi);
+    if (where == 2) eta = u(rng) < 0.5 ? -0.8 * tol * total * u(rng) : total * (1.0 + 0.8 * tol * u(rng));
+    if (where == 3) eta = u(rng) < 0.5 ? -0.05 * total : 1.05 * total;
+    const cylinder_model::Shapes w = cylinder_model::facetShapes(n, xi, eta, record.data());
+    const auto at = cylinder_model::interpolate(w, n, x);
+    auto normal = cylinder_model::interpolate(w, n, nn);
+    const double ln = cylinder_model::norm(normal);
+    for (double& v : normal) v /= ln;
+    if (!distorted) {  // the facet is the cylinder
+      const auto exact = c.at(eta, h0 + (xi + 1) * h);
+      for (int i = 0; i < 3; ++i) ASSERT_NEAR(at[i], exact[i], 1e-12);
+    }
+    const double off = c.radius * (0.6 * u(rng) - 0.3);
+    double q[3];
+    for (int i = 0; i < 3; ++i) q[i] = at[i] + off * normal[i];
+    f = foot(x, nn, q, n, tol, cls, record);
+    if (where == 3) {
+      EXPECT_EQ(f.found, kFalse);
+      EXPECT_EQ(f.distance, -1e36);
+      continue;
+    }
+    ASSERT_EQ(f.found, kTrue);
+    ++found;
+    // The foot is the chosen point to the search's convergence (tangential residual 1e-6 of the
+    // distance); position and normal are the facet's there, exactly.
+    EXPECT_NEAR(f.xi, xi, 2e-6);
+    EXPECT_NEAR(f.eta, eta, 2e-6);
+    EXPECT_NEAR(f.distance, -off, 2e-6);
+    const cylinder_model::Shapes wf = cylinder_model::facetShapes(n, f.xi, f.eta, record.data());
+    const auto atFoot = cylinder_model::interpolate(wf, n, x), normalFoot = cylinder_model::interpolate(wf, n, nn);
+    const double lf = cylinder_model::norm(normalFoot);
+    cylinder_model::Vec d;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_NEAR(f.x[i], atFoot[i], 1e-12);
+      EXPECT_NEAR(f.normal[i], normalFoot[i] / lf, 1e-12);
+      d[i] = q[i] - f.x[i];
+    }
+    EXPECT_LE(cylinder_model::norm(cylinder_model::cross(d, {f.normal[0], f.normal[1], f.normal[2]})),
+              1.5e-6 * cylinder_model::norm(d) + 1e-13);  // each of two components within 1e-6
+    EXPECT_NEAR(f.distance, -cylinder_model::dot(d, {f.normal[0], f.normal[1], f.normal[2]}), 1e-12);
+    const double over = std::max({std::fabs(f.xi) > 1 ? 0.5 * (std::fabs(f.xi) - 1) : 0.0,
+                                  f.eta > total ? (f.eta - total) / total : 0.0, f.eta < 0 ? -f.eta / total : 0.0});
+    EXPECT_NEAR(f.overshoot, over, 1e-15);
+  }
+  EXPECT_GT(found, 300);
+
+  // Flat cylindrical facets: a 6-node facet with eta in [-1, 1] along the cylinder's functions, a
+  // 9-node one as a 9-node quadrilateral.
+  const double o[3] = {0.3, -0.2, 0.5}, e1[3] = {1.2, 0.2, 0.1}, e2[3] = {-0.1, 0.9, 0.3};
+  double normal[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0]};
+  const double ln = std::sqrt(dot(normal, normal));
+  for (double& v : normal) v /= ln;
+  const std::vector<std::array<double, 2>> six = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {1, 0}, {-1, 0}};
+  const std::vector<std::array<double, 2>> nine = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {0, -1},
+                                                   {1, 0},   {0, 1},  {-1, 0}, {0, 0}};
+  for (Int n : {6, 9}) {
+    x = flatNodes(n == 6 ? six : nine, o, e1, e2);
+    nn.clear();
+    for (Int j = 0; j < n; ++j) nn.insert(nn.end(), normal, normal + 3);
+    for (int s = 0; s < 20; ++s) {
+      const double a = 2 * u(rng) - 1, b = 2 * u(rng) - 1, off = u(rng) - 0.5;
+      double q[3];
+      for (int i = 0; i < 3; ++i) q[i] = o[i] + a * e1[i] + b * e2[i] + off * normal[i];
+      f = foot(x, nn, q, n, tol, cls);
+      ASSERT_EQ(f.found, kTrue) << n;
+      EXPECT_NEAR(f.xi, a, 1e-9);
+      EXPECT_NEAR(f.eta, b, 1e-9);
+      EXPECT_NEAR(f.distance, -off, 1e-9);
+    }
+  }
 }
 
 }  // namespace

@@ -309,4 +309,104 @@ TEST_F(EdgeVertexNormals, InternalEdgeNormalsMatchFiniteDifferencesOfTheSubQuadr
   expectNormal(2, 1.0, 1.0, unit({a[0] + b[0] + c[0], a[1] + b[1] + c[1], a[2] + b[2] + c[2]}));
 }
 
+// Curved 6- and 9-node cylindrical facets off their cylinder, every midside angle its own: at every
+// vertex and at random points of every edge (straight ones by fraction, curved ones by angle) the
+// normal is the sum of the facets' unit normals t1 x t2 from the closed-form arc functions of their
+// records, at the facet point found from the corners' own coordinates. A facet's record for the
+// edge routines holds its own reals only (three for 6 nodes).
+TEST_F(EdgeVertexNormals, CurvedCylindricalFacetsSumTheNormalsOfTheirArcFunctions) {
+  std::mt19937 rng(54);
+  std::uniform_real_distribution<double> d(0, 1);
+  for (int trial = 0; trial < 60; ++trial) {
+    const cylinder_model::Cylinder c(rng);
+    const int n = trial % 2 == 0 ? 6 : 9;
+    // Facet A has nodes 1..n; facet B shares A's curved edge 2-3 as its own edge 1-4 (with its
+    // midside node) and has nodes of its own beyond n.
+    std::vector<double> x;
+    std::vector<std::vector<double>> records;
+    for (int f = 0; f < 2; ++f) {
+      const double total = 0.2 + 2 * d(rng);
+      records.push_back({total, total * (0.2 + 0.6 * d(rng)), total * (0.2 + 0.6 * d(rng))});
+      if (n == 9) records[f].push_back(total * (0.2 + 0.6 * d(rng)));
+      const auto nodes = cylinder_model::facetNodes(c, n, total, {records[f].begin() + 1, records[f].end()}, d(rng), 1);
+      x.insert(x.end(), nodes.begin(), nodes.end());
+    }
+    for (double& v : x) v += 0.2 * (d(rng) - 0.5);
+    std::vector<int> labels[2];
+    for (int j = 1; j <= n; ++j) labels[0].push_back(j), labels[1].push_back(n + j);
+    labels[1][0] = 2, labels[1][3] = 3, labels[1][n == 6 ? 5 : 7] = n == 6 ? 5 : 6;
+    const auto corner = [&](int f, int j, double (&at)[2]) {  // facet coordinates of node j
+      const auto& r = records[f];
+      const double six[6][2] = {{-1, 0}, {1, 0}, {1, r[0]}, {-1, r[0]}, {1, r[2]}, {-1, r[1]}};
+      const double nine[9][2] = {{-1, 0}, {1, 0}, {1, r[0]}, {-1, r[0]}, {0, 0}, {1, n == 9 ? r[3] : 0}, {0, r[0]}, {-1, r[1]}, {0, r[2]}};
+      at[0] = n == 6 ? six[j - 1][0] : nine[j - 1][0], at[1] = n == 6 ? six[j - 1][1] : nine[j - 1][1];
+    };
+    const auto normalOf = [&](int f, double xi, double eta) {
+      const auto w = cylinder_model::facetFunctions(n, records[f].data(), xi, eta);
+      cylinder_model::Vec t1{}, t2{};
+      for (int j = 0; j < n; ++j)
+        for (int i = 0; i < 3; ++i) {
+          const double xj = x[3 * (labels[f][j] - 1) + i];
+          t1[i] += w[1][j] * xj, t2[i] += w[2][j] * xj;
+        }
+      const V3 m = unit(cylinder_model::cross(t1, t2));
+      return m;
+    };
+    const auto expectNear = [&](const V3& got, const V3& want, const char* what) {
+      for (int i = 0; i < 3; ++i) EXPECT_NEAR(got[i], want[i], 1e-11) << what << " trial " << trial;
+    };
+    const std::vector<int> a = record(labels[0]), b = record(labels[1]);
+    // Every edge of A from either end: the triple (first corner, midside node or 0, other corner).
+    const int corners[8][2] = {{1, 2}, {2, 1}, {2, 3}, {3, 2}, {3, 4}, {4, 3}, {4, 1}, {1, 4}};
+    for (const auto& e : corners) {
+      double from[2], to[2];
+      corner(0, e[0], from), corner(0, e[1], to);
+      const bool curved = from[0] == to[0];
+      const double total = records[0][0], s = curved ? total * d(rng) : d(rng);
+      const double xi = curved ? from[0] : from[0] + s * (to[0] - from[0]);
+      const double eta = curved ? (from[1] == 0 ? s : total - s) : from[1];
+      const int side = !curved ? (from[1] == 0 ? 5 : 7) : from[0] > 0 ? (n == 6 ? 5 : 6) : (n == 6 ? 6 : 8);
+      const std::vector<int> triple = {e[0], n == 6 && !curved ? e[1] : side, n == 6 && !curved ? 0 : e[1]};
+      for (bool sorted : {false, true}) expectNear(edge(triple, s, a, a, x, 1, sorted, 1, records[0].data(), 1, nullptr), normalOf(0, xi, eta), "edge");
+    }
+    // A's edge 2-3 is B's edge 1-4: both facets' normals.
+    const double s = records[0][0] * d(rng);
+    const V3 na = normalOf(0, 1, s), nb = normalOf(1, -1, s);
+    const V3 both = unit({na[0] + nb[0], na[1] + nb[1], na[2] + nb[2]});
+    for (bool sorted : {false, true})
+      expectNear(edge({2, n == 6 ? 5 : 6, 3}, s, a, b, x, 2, sorted, 1, records[0].data(), 1, records[1].data()), both, "shared edge");
+    // Vertices: every node of A alone, and node 2 of A, which is node 1 of B.
+    const int ld = 16, three = 3, offset = 0;
+    std::vector<int> table(a), kinds = {1, 1};
+    table.insert(table.end(), b.begin(), b.end());
+    std::vector<double> angles(8, 0.0), values = {0.5, 1.5};
+    for (int f = 0; f < 2; ++f) std::copy(records[f].begin(), records[f].end(), angles.begin() + 4 * f);
+    const Keys keys(2 * n);
+    const int count = 2 * n;
+    const Logical no = kFalse, yes = kTrue;
+    for (int p = 0; p <= n; ++p) {
+      const std::vector<int> vertex = p == 0 ? std::vector<int>{2, 1, 2, 2, 1} : std::vector<int>{1, 1, p};
+      double at[2];
+      corner(0, p == 0 ? 2 : p, at);
+      V3 want = normalOf(0, at[0], at[1]);
+      if (p == 0) {
+        const V3 other = normalOf(1, -1, 0);
+        want = unit({want[0] + other[0], want[1] + other[1], want[2] + other[2]});
+      }
+      V3 got, gotB;
+      double mean = 0, meanB = 0;
+      Logical failed = 7;
+      NORMAL_ON_VERTEX(vertex.data(), table.data(), &ld, &no, x.data(), &three, &offset, got.data(), values.data(), &mean,
+                       &yes, kinds.data(), angles.data());
+      NORMAL_ON_VERTEX_B(vertex.data(), table.data(), &ld, &no, x.data(), &three, gotB.data(), keys.map.data(),
+                         keys.keys.data(), keys.columns.data(), &count, &failed, values.data(), &meanB, kinds.data(),
+                         angles.data());
+      expectNear(got, want, "vertex");
+      expectNear(gotB, want, "vertex, sorted lookup");
+      EXPECT_EQ(mean, p == 0 ? 1.0 : 0.5);
+      EXPECT_EQ(failed, kFalse);
+    }
+  }
+}
+
 }  // namespace

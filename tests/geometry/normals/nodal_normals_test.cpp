@@ -174,10 +174,11 @@ TEST_F(NodalNormals, TangentPointsLieAtTheNodesAndOnTheLines) {
     std::vector<P2> nodes;
     for (int j = 1; j <= c.n; ++j) nodes.push_back(nodePoint(c.kind, j, c.n, cyl));
     const int facet[2] = {c.family, c.n};
+    const std::vector<double> record(cyl.data, cyl.data + (c.n == 6 ? 3 : 4));  // a 6-node facet's reals only
     for (int m = 1; m <= c.n + c.lines + 1; ++m) {
       const double t = m == c.n + 5 ? 0.5 : param(rng);
       std::vector<double> d(2 * c.n + 1, 7.0);
-      TANGENTINTER_AT_POINT(facet, &m, &t, &cylindrical, cyl.data, d.data());
+      TANGENTINTER_AT_POINT(facet, &m, &t, &cylindrical, record.data(), d.data());
       EXPECT_EQ(d[2 * c.n], 7.0);  // nothing past the 2n derivatives
       const P2 want = m <= c.n ? nodePoint(c.kind, m, c.n, cyl)
                                : normalPoint(c.kind, std::min(m - c.n, c.lines), t, cyl, c.n);

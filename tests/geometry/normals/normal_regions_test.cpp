@@ -56,7 +56,8 @@ Interp interpolate(Facet& f, P2 p, int k = 0) {
   const auto rec = f.record();
   double w = f.width;
   const int cyl = f.cylindrical();
-  COMPUTE_NORMAL_INTERP(&p.x, &p.y, &k, rec.data(), &w, &r.m, r.shape, r.index, &cyl, f.cylinder.data);
+  const std::vector<double> angles(f.cylinder.data, f.cylinder.data + (f.nn == 6 ? 3 : 4));  // the facet's reals only
+  COMPUTE_NORMAL_INTERP(&p.x, &p.y, &k, rec.data(), &w, &r.m, r.shape, r.index, &cyl, angles.data());
   f.width = w;
   return r;
 }

@@ -11,6 +11,7 @@
 
 #include "runtime/record.h"
 #include "siblings/eqc/testing.h"
+#include "tests/geometry/cylinders/cylinder_model.h"
 #include "tests/support/host_fixture.h"
 #include "zmx/geometry.h"
 
@@ -294,6 +295,18 @@ TEST_F(CurveProjection, EdgeParametersLandAtTheirFractionOfEveryEdge) {
   const auto c32 = params(record(6), 3, 2, 0.2, false, 1, 0.7);
   EXPECT_EQ(c32[0], 1.0);
   EXPECT_DOUBLE_EQ(c32[1], 0.5);
+  // Every side from either end, curved (angle) and flat (fraction of the square's side).
+  for (const double total : {0.7, 0.0})
+    for (int a = 1; a <= 4; ++a)
+      for (const int b : {a % 4 + 1, (a + 2) % 4 + 1}) {
+        const double lo = total == 0 ? -1.0 : 0.0, hi = total == 0 ? 1.0 : total;
+        const double corners[4][2] = {{-1, lo}, {1, lo}, {1, hi}, {-1, hi}};
+        const double *from = corners[a - 1], *to = corners[b - 1];
+        const bool arc = total != 0 && from[0] == to[0];
+        const auto c = params(record(9), a, b, 0.2, false, 1, total);
+        EXPECT_DOUBLE_EQ(c[0], arc ? from[0] : from[0] + 0.2 * (to[0] - from[0])) << a << b << total;
+        EXPECT_DOUBLE_EQ(c[1], arc ? (from[1] == 0 ? 0.2 : total - 0.2) : from[1] + 0.2 * (to[1] - from[1])) << a << b;
+      }
 
   // An edge whose other end is not a corner of the cylindrical facet: reported, and the first
   // corner's row of the table still places the point.
@@ -316,6 +329,81 @@ TEST_F(CurveProjection, EdgeParametersLandAtTheirFractionOfEveryEdge) {
       EXPECT_EQ(std::vector<double>(stray.begin(), stray.end()), std::vector<double>({0.0, 0.0, 0.0}));
     }
   }
+}
+
+// Arcs whose nodes lie off their circle: the feet against the angle Newton iteration written out
+// here over the closed-form arc functions (same start, tests and limit of 11 passes), the
+// distance from the last point evaluated, the hand-over record, the inclusive filter window and
+// the edge point at an angle.
+TEST_F(CurveProjection, DistortedArcsFollowTheAngleIteration) {
+  std::mt19937 rng(54);
+  std::uniform_real_distribution<double> d(0, 1);
+  int found = 0;
+  for (int trial = 0; trial < 400; ++trial) {
+    const double total = 0.2 + 2.5 * d(rng), mid = total * (0.2 + 0.6 * d(rng));
+    Y y;
+    const double angle[3] = {0, mid, total};
+    for (int j = 0; j < 3; ++j)
+      y[3 * j] = std::cos(angle[j]) + 0.2 * (d(rng) - 0.5), y[3 * j + 1] = std::sin(angle[j]) + 0.2 * (d(rng) - 0.5),
+                 y[3 * j + 2] = 0.3 * (d(rng) - 0.5);
+    // The arc's point and first and second derivatives by the angle, from the 6-node facet's
+    // functions along its side xi = -1 (nodes 1, 6, 4).
+    const double record[3] = {total, mid, mid};
+    const auto at = [&](double theta, int order) {
+      const auto w = cylinder_model::facetFunctions(6, record, -1, theta);
+      const int row = order == 0 ? 0 : order == 1 ? 2 : 5;
+      std::array<double, 3> v{};
+      for (int i = 0; i < 3; ++i) v[i] = w[row][0] * y[i] + w[row][5] * y[3 + i] + w[row][3] * y[6 + i];
+      return v;
+    };
+    const std::array<double, 3> q = {2 * (d(rng) - 0.5) + 1.5 * std::cos(total / 2), 1.5 * std::sin(total / 2) + d(rng) - 0.5,
+                                     d(rng) - 0.5};
+    double theta = total / 2, last = theta;
+    bool converged = false;
+    const auto diff = [](const std::array<double, 3>& a, const std::array<double, 3>& b) {
+      return std::array<double, 3>{a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+    };
+    const double length = cylinder_model::norm(diff({y[3], y[4], y[5]}, {y[0], y[1], y[2]})) +
+                          cylinder_model::norm(diff({y[6], y[7], y[8]}, {y[3], y[4], y[5]}));
+    for (int pass = 1; pass <= 11 && !converged; ++pass) {
+      last = theta;
+      const auto r = diff(q, at(theta, 0)), t = at(theta, 1);
+      const double g = cylinder_model::dot(r, t), h = cylinder_model::dot(r, at(theta, 2)) - cylinder_model::dot(t, t);
+      if (cylinder_model::norm(r) <= 1e-8 * length || std::fabs(g) <= 1e-6 * cylinder_model::norm(r) * cylinder_model::norm(t)) {
+        converged = true;
+        break;
+      }
+      if (std::fabs(h) <= 1e-36) break;
+      theta += -g / h;
+      converged = std::fabs(g / h) <= 1e-8 * total;
+    }
+    const double tolerance = 0.05;
+    const bool inside = theta >= -tolerance * total && theta <= (1 + tolerance) * total;
+    for (const bool filter : {false, true}) {
+      const Feet f = feet(y, q, false, false, filter, true, {total, mid}, tolerance);
+      const bool want = converged && (!filter || inside);
+      ASSERT_EQ(f.count, want ? 1 : 0) << trial;
+      EXPECT_EQ(f.found, toLogical(want));
+      if (!want) continue;
+      ++found;
+      EXPECT_NEAR(f.s[0], theta, 1e-9 * total) << trial;
+      const auto foot = at(last, 0), tangent = at(last, 1);
+      for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(recordReal(12 + i), foot[i], 1e-12);
+        EXPECT_NEAR(recordReal(21 + i), tangent[i], 1e-11);
+      }
+      EXPECT_NEAR(f.distances[0], cylinder_model::norm(diff(foot, q)), 1e-12);
+      EXPECT_NEAR(f.lengthTolerance, length * tolerance, 1e-15);
+    }
+    double point[3];
+    const int ld = 3;
+    const Logical no = kFalse, yes = kTrue;
+    const double s = total * (1.2 * d(rng) - 0.1), pair[2] = {total, mid};
+    COORDS_ON_EDGE(point, &s, y.data(), &no, &no, &yes, pair, &ld);
+    const auto want = at(s, 0);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(point[i], want[i], 1e-12);
+  }
+  EXPECT_GT(found, 400);
 }
 
 }  // namespace

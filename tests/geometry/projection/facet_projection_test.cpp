@@ -1,7 +1,8 @@
 // Projection of a point onto one facet against independent oracles: the exact closest point of
 // flat facets, round trips P = S(xi, eta) + h N on curved facets whose interpolation is the
 // surface itself, an exact cylinder, and the classification against the textbook closest point of
-// triangles and flat quadrilaterals.
+// triangles and flat quadrilaterals; curved cylindrical facets moved off their cylinder against
+// their functions written out in the test.
 
 #include <gtest/gtest.h>
 
@@ -155,6 +156,137 @@ TEST_F(FacetProjection, CollapsedTrianglesAndCylindricalFacetsInvertTheirPoints)
     const auto foot = c.at(theta, height);
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(r.foot[i], foot[i], 1e-9 * c.radius);
   }
+}
+
+// Curved 6- and 9-node cylindrical facets with their nodes moved off the cylinder and unequal
+// midside angles (a flat 6-node record too), each angle record exactly as long as the facet
+// reads it: a point P = S + h N built from the facet's functions written out in the test comes
+// back to (xi, eta), S, N, the tangents and distance -h in both projections; a foot just past the
+// angle A within the tolerance is accepted with its outside amount, one beyond it is not. Arcs
+// of such facets, moved off their circle, give their foot and distance the same way.
+TEST_F(FacetProjection, CurvedCylindricalFacetsOffTheCylinderInvertTheirPoints) {
+  std::mt19937 rng(54);
+  std::uniform_real_distribution<double> d(0, 1);
+  const double tolerance = 0.01;
+  for (int trial = 0; trial < 240; ++trial) {
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    const cylinder_model::Cylinder c(rng);
+    const int n = trial % 2 == 0 ? 6 : 9;
+    const bool flat = n == 6 && trial % 8 == 0;
+    const double total = 0.3 + 1.5 * d(rng);
+    std::vector<double> middle;
+    for (int k = 0; k < n / 3; ++k) middle.push_back(total * (0.3 + 0.4 * d(rng)));
+    const double length = c.radius * total * (0.5 + d(rng));
+    std::vector<double> x = cylinder_model::facetNodes(c, n, total, middle, 0, length / 2);
+    for (double& v : x) v += 0.04 * c.radius * total * (2 * d(rng) - 1);
+    std::vector<double> record(n == 6 ? 3 : 4, 0.0);  // on the heap, as long as the facet reads
+    if (!flat) {
+      record[0] = total;
+      std::copy(middle.begin(), middle.end(), record.begin() + 1);
+    }
+    const double span = flat ? 2 : total, low = flat ? -1 : 0;
+    const auto surface = [&](double xi, double eta, V3& s, V3& t1, V3& t2) {
+      const auto f = cylinder_model::facetShapes(n, xi, eta, record.data());
+      s = t1 = t2 = {0, 0, 0};
+      for (int j = 0; j < n; ++j)
+        for (int i = 0; i < 3; ++i)
+          s[i] += f.f[j] * x[3 * j + i], t1[i] += f.fx[j] * x[3 * j + i], t2[i] += f.fe[j] * x[3 * j + i];
+    };
+    // Inside, just past A within the tolerance, and beyond it.
+    const int where = trial % 6 < 4 ? 0 : trial % 6 == 4 ? 1 : 2;
+    const double xi = 1.6 * d(rng) - 0.8;
+    const double eta = where == 0 ? low + span * (0.1 + 0.8 * d(rng))
+                                  : low + span * (1 + tolerance * (where == 1 ? 0.2 + 0.7 * d(rng) : 1.5));
+    V3 s, t1, t2;
+    surface(xi, eta, s, t1, t2);
+    V3 normal = cross(t1, t2);
+    normal = add({0, 0, 0}, normal, 1 / norm(normal));
+    const double h = 0.2 * c.radius * total * (2 * d(rng) - 1);
+    const V3 p = add(s, normal, h);
+    Options o;
+    o.tolerance = tolerance;
+    o.cylindrical = true;
+    const int ld = 3, dimension = 3;
+    const Logical no = kFalse, yes = kTrue;
+    for (const bool classify : {false, true}) {
+      Projection r;
+      r.foot = {9, 9, 9};
+      if (classify)
+        CALPERPDISTTOSURF1(x.data(), &ld, p.data(), &r.xi, &r.eta, &n, &tolerance, &r.found, &r.distance,
+                           r.tangents.data(), "MASTER  ", 8, r.normal.data(), r.foot.data(), &r.outside, &r.corner,
+                           &r.location, &r.nearest, &no, &dimension, &yes, record.data(), &r.degenerate);
+      else
+        CALPERPDISTTOSURF(x.data(), &ld, p.data(), &r.xi, &r.eta, &n, &tolerance, &r.found, &r.distance,
+                          r.tangents.data(), "MASTER  ", 8, r.normal.data(), r.foot.data(), &r.outside, &r.corner,
+                          &no, &dimension, &yes, record.data(), &r.degenerate);
+      EXPECT_EQ(r.degenerate, 0);
+      if (where == 2) {
+        EXPECT_EQ(r.found, kFalse);
+        EXPECT_EQ(r.distance, -1e36);
+        continue;
+      }
+      ASSERT_EQ(r.found, kTrue) << classify;
+      // The search stops at |F| <= 1e-10 |det|: the coordinates to about 1e-10 |T|^2.
+      const double reach = norm(t1) + norm(t2), slack = 1e-9 * (1 + reach * reach);
+      EXPECT_NEAR(r.xi, xi, slack);
+      EXPECT_NEAR(r.eta, eta, slack);
+      EXPECT_NEAR(r.distance, -h, 1e-10 * c.radius);
+      for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(r.foot[i], s[i], slack * reach);
+        EXPECT_NEAR(r.tangents[i], t1[i], slack * reach);
+        EXPECT_NEAR(r.tangents[3 + i], t2[i], slack * reach);
+      }
+      EXPECT_NEAR(dot(r.normal, normal), 1.0, 1e-12);
+      // Past the angle the outside amount is the excess over A in units of A; a flat facet takes
+      // the quadrilateral rule.
+      const double outside = where == 0 ? 0.0 : flat ? (eta - 1) / 2 : (eta - total) / total;
+      EXPECT_NEAR(r.outside, outside, 1e-8);
+      if (!classify) continue;
+      // The classifying twin names the nearest node; cylindrical facets are classified only inside.
+      int nearest = 0;
+      double best = 1e300;
+      for (int j = 0; j < n; ++j)
+        if (norm(sub(node(x, j), s)) < best) best = norm(sub(node(x, j), s)), nearest = j + 1;
+      EXPECT_EQ(r.nearest, nearest);
+      EXPECT_EQ(r.location, where == 0 ? 3 : 0);
+    }
+    if (flat) continue;
+    // The arc 1-(6 or 8)-4 of the facet as a curve segment with the edge's angle pair.
+    const std::vector<double> pair = {total, middle[0]};  // on the heap, two reals
+    double y[9];
+    const int arcNodes[3] = {0, n == 6 ? 5 : 7, 3};
+    for (int k = 0; k < 3; ++k)
+      for (int i = 0; i < 3; ++i) y[3 * k + i] = x[3 * arcNodes[k] + i];
+    const double theta = total * (0.1 + 0.8 * d(rng));
+    V3 onArc, unused1, along;
+    surface(-1, theta, onArc, unused1, along);
+    V3 off = cross(along, {d(rng) - 0.5, d(rng) - 0.5, d(rng) - 0.5});
+    off = add({0, 0, 0}, off, h / norm(off));
+    const V3 q = add(onArc, off);
+    double at, distance, work, foot[3];
+    CALPERPDISTTOCURVE(y, q.data(), &at, &distance, &no, &tolerance, &no, &no, &yes, &work, foot, &yes, pair.data());
+    EXPECT_NEAR(at, theta, 1e-5 * total);
+    EXPECT_NEAR(distance, std::fabs(h), 1e-8 * c.radius);
+    V3 expected, unused2, unused3;
+    surface(-1, at, expected, unused2, unused3);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(foot[i], expected[i], 1e-12 * c.radius);
+  }
+  // A 6-node facet on the unit cylinder about z, t from 0 to 1 and z from -1 to 1, and the point
+  // 1.5 (cos 0.5, sin 0.5, 0): the first start is the foot. The normal d/dxi x d/deta = z x e_theta
+  // points to the axis, so the point lies 0.5 behind it.
+  std::vector<double> x;
+  for (const auto& [t, z] : {std::pair{0.0, -1.0}, {0.0, 1.0}, {1.0, 1.0}, {1.0, -1.0}, {0.5, 1.0}, {0.5, -1.0}})
+    x.insert(x.end(), {std::cos(t), std::sin(t), z});
+  Options o;
+  o.cylindrical = true;
+  o.cylinder = {1, 0.5, 0.5, 0};
+  const Projection r = project(x, 6, {1.5 * std::cos(0.5), 1.5 * std::sin(0.5), 0}, o);
+  EXPECT_EQ(r.found, kTrue);
+  EXPECT_NEAR(r.xi, 0.0, 1e-12);
+  EXPECT_NEAR(r.eta, 0.5, 1e-12);
+  EXPECT_NEAR(r.distance, 0.5, 1e-12);
+  EXPECT_NEAR(r.normal[0], -std::cos(0.5), 1e-12);
+  EXPECT_NEAR(r.normal[1], -std::sin(0.5), 1e-12);
 }
 
 TEST_F(FacetProjection, LinesInTwoDimensionsAndTheAcceptanceEdges) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -194,6 +195,95 @@ TEST_F(FacetProperties, TheNormalFieldOfACylinderIsRadial) {
   EXPECT_EQ(status, 0);
   EXPECT_EQ(normal[0], 0.0);
   EXPECT_EQ(normal[2], 1.0);
+}
+
+// Curved 6- and 9-node cylindrical facets, their nodes moved off the cylinder, with every midside
+// angle its own: the point, derivatives, normal and smoothed normal field of FACET_DERIV,
+// FACET_3D_FACETFACE_PROP and FACET_3D_FACE_PROP against the closed-form arc functions of the
+// record. A 6-node facet's record holds its three reals only.
+TEST_F(FacetProperties, CurvedCylindricalFacetsFollowTheArcsOfTheirAngleRecord) {
+  std::mt19937 rng(54);
+  std::uniform_real_distribution<double> d(0, 1);
+  using cylinder_model::dot;
+  for (int trial = 0; trial < 300; ++trial) {
+    const cylinder_model::Cylinder c(rng);
+    const int n = trial % 2 == 0 ? 6 : 9, ld = 3, mode = 0, k = 0;
+    const double total = 0.2 + 2.4 * d(rng);
+    std::vector<double> record = {total, total * (0.2 + 0.6 * d(rng)), total * (0.2 + 0.6 * d(rng))};
+    if (n == 9) record.push_back(total * (0.2 + 0.6 * d(rng)));
+    std::vector<double> x = cylinder_model::facetNodes(c, n, total, {record.begin() + 1, record.end()}, d(rng), 1);
+    for (double& v : x) v += 0.2 * (d(rng) - 0.5);
+    const double xi = 2 * d(rng) - 1, eta = total * (1.2 * d(rng) - 0.1);
+    const auto f = cylinder_model::facetFunctions(n, record.data(), xi, eta);
+    double want[18] = {}, w[9] = {}, scale = 1;  // rows of f times x; w the same over the normals
+    std::vector<double> v(3 * n);
+    for (double& e : v) e = d(rng) - 0.5;
+    for (int j = 0; j < n; ++j) v[3 * j] += 2;  // the normals lean one way
+    for (int r = 0; r < 6; ++r)
+      for (int j = 0; j < n; ++j)
+        for (int i = 0; i < 3; ++i) {
+          want[3 * r + i] += f[r][j] * x[3 * j + i];
+          if (r < 3) w[3 * r + i] += f[r][j] * v[3 * j + i];
+        }
+    for (double e : x) scale = std::max(scale, std::fabs(e));
+    const double tol = 1e-11 * scale / std::min(1.0, total * total);
+    double rows[18];
+    const Logical yes = kTrue, no = kFalse;
+    FACET_DERIV(x.data(), &n, &xi, &eta, rows, &k, &yes, record.data());
+    for (int i = 0; i < 18; ++i) ASSERT_NEAR(rows[i], want[i], tol) << trial << " " << i;
+    Props p{};
+    FACET_3D_FACETFACE_PROP(&mode, &xi, &eta, &n, &no, &k, &yes, record.data(), x.data(), &ld, p.point, p.normal, p.t,
+                            p.d2, &p.status);
+    const std::array<double, 3> t1 = {want[3], want[4], want[5]}, t2 = {want[6], want[7], want[8]};
+    const auto normal = cylinder_model::cross(t1, t2);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_NEAR(p.point[i], want[i], tol);
+      EXPECT_NEAR(p.t[i], want[3 + i], tol);
+      EXPECT_NEAR(p.t[3 + i], want[6 + i], tol);
+      EXPECT_NEAR(p.normal[i], normal[i] / cylinder_model::norm(normal), 1e-10);
+      EXPECT_NEAR(p.d2[i], want[9 + i], tol);
+      EXPECT_NEAR(p.d2[3 + i], want[12 + i], tol);
+      EXPECT_NEAR(p.d2[6 + i], want[12 + i], tol);
+      EXPECT_NEAR(p.d2[9 + i], want[15 + i], tol);
+    }
+    // The smoothed normal: m = w / |w|, dm = (dw - (m . dw) m) / |w|; the reference directions
+    // turned about reference x m by the angle between them; curvature terms -(d . dm) m.
+    double reference[3] = {c.axis[0], c.axis[1], c.axis[2]}, d1[3] = {c.u[0], c.u[1], c.u[2]};
+    const double d2[3] = {c.v[0], c.v[1], c.v[2]};
+    const std::array<double, 3> ref = {reference[0], reference[1], reference[2]};
+    double point[3], tangents[6], m[3], dm[6], directions[6], curvature[12];
+    int status = 9;
+    FACET_3D_FACE_PROP(&mode, &xi, &eta, &n, &no, &k, &yes, record.data(), x.data(), &ld, v.data(), &ld, reference, d1,
+                       d2, point, tangents, m, dm, directions, curvature, &status);
+    ASSERT_EQ(status, 0);
+    const double lw = std::sqrt(w[0] * w[0] + w[1] * w[1] + w[2] * w[2]);
+    std::array<double, 3> unit = {w[0] / lw, w[1] / lw, w[2] / lw};
+    auto axis = cylinder_model::cross(ref, unit);
+    const double sine = cylinder_model::norm(axis), cosine = dot(ref, unit);
+    for (double& e : axis) e /= sine;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_NEAR(point[i], want[i], tol);
+      EXPECT_NEAR(tangents[i], want[3 + i], tol);
+      EXPECT_NEAR(tangents[3 + i], want[6 + i], tol);
+      EXPECT_NEAR(m[i], unit[i], 1e-12);
+    }
+    for (int a = 0; a < 2; ++a) {
+      const double* dw = w + 3 * (a + 1);
+      const double along = unit[0] * dw[0] + unit[1] * dw[1] + unit[2] * dw[2];
+      for (int i = 0; i < 3; ++i) EXPECT_NEAR(dm[3 * a + i], (dw[i] - along * unit[i]) / lw, 1e-10 * scale / total);
+      const std::array<double, 3> r = a == 0 ? std::array<double, 3>{c.u[0], c.u[1], c.u[2]}
+                                             : std::array<double, 3>{c.v[0], c.v[1], c.v[2]};
+      const auto ar = cylinder_model::cross(axis, r);
+      for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(directions[3 * a + i], r[i] * cosine + ar[i] * sine + axis[i] * dot(axis, r) * (1 - cosine), 1e-10);
+    }
+    for (int a = 0; a < 2; ++a)
+      for (int b = 0; b < 2; ++b) {
+        double along = 0;
+        for (int i = 0; i < 3; ++i) along += directions[3 * b + i] * dm[3 * a + i];
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR(curvature[3 * (2 * a + b) + i], -along * m[i], 1e-12);
+      }
+  }
 }
 
 }  // namespace

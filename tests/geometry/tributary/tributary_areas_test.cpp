@@ -1,6 +1,7 @@
 // Nodal tributary areas against independent integrals: a 5 x 5 Gauss rule (collapsed on
 // triangles) of N_i dA on flat facets of every shape, Pappus' theorem on axisymmetric lines,
-// refined sphere meshes, an exact cylinder; the table kept in WORK against fresh calls.
+// refined sphere meshes, an exact cylinder, curved cylindrical facets off their cylinder against
+// the cylindrical rule written out; the table kept in WORK against fresh calls.
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,10 @@
 #include <random>
 #include <vector>
 
+#include "siblings/eqc/circular_arcs.h"
 #include "siblings/eqc/facet_shapes.h"
 #include "siblings/eqc/testing.h"
+#include "tests/geometry/cylinders/cylinder_model.h"
 #include "zmx/geometry/tributary.h"
 
 namespace {
@@ -558,6 +561,136 @@ TEST(CylindricalTributaryAreas, CylinderBranchAndThePlainTableAfterIt) {
                  &even, c.cylpar);
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
   EXPECT_EQ(shares[0], 0.0);
+}
+
+
+// The cylindrical rule written out from its definition for a facet of n nodes and angle record
+// rec: per point (xi fastest; along eta the circumferential points and weights of the first
+// edge's arc) the weight, the shape values, the area element and the unit normal and tangents;
+// per node the unit normal and tangents, zero where the normal has no length.
+struct CylinderRuleOracle {
+  int n = 0;
+  double w[9] = {}, f[9][9] = {}, da[9] = {};
+  double point[3][9][3] = {}, node[3][9][3] = {};  // [normal, d/dxi, d/deta][point or node][component]
+
+  CylinderRuleOracle(int nodes, const Coords& x, const std::vector<double>& rec) : n(nodes) {
+    const auto frame = [&](double xi, double eta, double* f, double* area, double (*unit)[9][3], int at) {
+      const auto s = cylinder_model::facetShapes(n, xi, eta, rec.data());
+      double t[3][3] = {};
+      for (int j = 0; j < n; ++j)
+        for (int c = 0; c < 3; ++c) t[1][c] += s.fx[j] * x[3 * j + c], t[2][c] += s.fe[j] * x[3 * j + c];
+      for (int c = 0, a = 1, b = 2; c < 3; ++c, a = (a + 1) % 3, b = (b + 1) % 3)
+        t[0][c] = t[1][a] * t[2][b] - t[1][b] * t[2][a];
+      const double normal = std::sqrt(t[0][0] * t[0][0] + t[0][1] * t[0][1] + t[0][2] * t[0][2]);
+      if (f != nullptr) std::copy(s.f, s.f + n, f), *area = normal;
+      for (int v = 0; v < 3; ++v) {
+        const double l = std::sqrt(t[v][0] * t[v][0] + t[v][1] * t[v][1] + t[v][2] * t[v][2]);
+        for (int c = 0; c < 3; ++c) unit[v][at][c] = normal > 0 && l > 0 ? t[v][c] / l : 0.0;
+      }
+    };
+    const bool nine = n == 9;
+    const double g[3] = {-0.77459666924148, 0.0, 0.77459666924148}, gw[3] = {5.0 / 9, 8.0 / 9, 5.0 / 9};
+    const double g2[2] = {-0.57735026918963, 0.57735026918963};
+    double etaWeights[3], etaPoints[3];
+    const double arc[3] = {0, rec[1], rec[0]};
+    EQC_CCYLWEIGHTS(etaWeights, etaPoints, arc);
+    const int across = nine ? 3 : 2;
+    for (int p = 0; p < n; ++p) {
+      const int i = p % across, j = p / across;
+      w[p] = (nine ? gw[i] : 1.0) * etaWeights[j];
+      frame(nine ? g[i] : g2[i], etaPoints[j], f[p], &da[p], point, p);
+    }
+    const double a = rec[0];
+    const double six[6][2] = {{-1, 0}, {1, 0}, {1, a}, {-1, a}, {1, rec[2]}, {-1, rec[1]}};
+    for (int k = 0; k < n; ++k) {
+      const double nineAt[9][2] = {{-1, 0}, {1, 0}, {1, a},       {-1, a},     {0, 0},
+                                   {1, nine ? rec[3] : 0}, {0, a}, {-1, rec[1]}, {0, rec[2]}};
+      const double* at = nine ? nineAt[k] : six[k];
+      frame(at[0], at[1], nullptr, nullptr, node, k);
+    }
+  }
+  // Node k's share with the vectors v (0 normal, 1 d/dxi, 2 d/deta): the sum over the points of
+  // N_k W DA times the point's unit vector, projected on the node's.
+  double share(int k, int v) const {
+    double sum = 0.0;
+    for (int c = 0; c < 3; ++c) {
+      double along = 0.0;
+      for (int p = 0; p < n; ++p) along += f[p][k] * w[p] * da[p] * point[v][p][c];
+      sum += along * node[v][k][c];
+    }
+    return sum;
+  }
+};
+
+// Curved 6- and 9-node cylindrical facets with their nodes moved off the cylinder and unequal
+// midside angles, each angle record on the heap exactly as long as the facet reads it: every
+// routine that takes the record gives the rule written out above.
+TEST(CylindricalTributaryAreas, CurvedFacetsOffTheCylinderFollowTheRuleWrittenOut) {
+  std::mt19937 rng(54);
+  std::uniform_real_distribution<double> d(0, 1);
+  for (int trial = 0; trial < 60; ++trial) {
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    const cylinder_model::Cylinder c(rng);
+    const int n = trial % 2 == 0 ? 6 : 9;
+    const double total = 0.3 + 1.5 * d(rng);
+    std::vector<double> rec = {total};
+    for (int k = 0; k < n / 3; ++k) rec.push_back(total * (0.3 + 0.4 * d(rng)));
+    const double height = c.radius * total * (0.5 + d(rng));
+    Coords x = cylinder_model::facetNodes(c, n, total, {rec.begin() + 1, rec.end()}, 0, height / 2);
+    for (double& v : x) v += 0.04 * c.radius * total * (2 * d(rng) - 1);
+    const CylinderRuleOracle o(n, x, rec);
+    const double scale = c.radius * total * height * 1e-12;
+
+    std::vector<double> table(243), shares(27), da(9), nodevec(3 * n), one(9);
+    const int elementClass = n == 6 ? 169 : 170;
+    int lastClass = 0;
+    BAREA3DSURFACE_CYL(table.data(), &n, &n, x.data(), shares.data(), da.data(), &elementClass, &lastClass,
+                       rec.data(), nodevec.data());
+    const int odd = 1, rule = 2;
+    std::vector<double> work(243), oneDa(9);
+    BAREA3DSURFACE(work.data(), &n, &n, &rule, x.data(), one.data(), oneDa.data(), &elementClass, &lastClass, &odd,
+                   rec.data());
+    double sum = 0.0;
+    for (int p = 0; p < n; ++p) {
+      EXPECT_NEAR(da[p], o.da[p], 1e-12 * c.radius * height);
+      EXPECT_NEAR(oneDa[p], o.da[p], 1e-12 * c.radius * height);
+    }
+    for (int k = 0; k < n; ++k) {
+      for (int v = 0; v < 3; ++v) EXPECT_NEAR(shares[k + 9 * v], o.share(k, v), scale) << k << " " << v;
+      for (int i = 0; i < 3; ++i) EXPECT_NEAR(nodevec[3 * k + i], o.node[2][k][i], 1e-12);
+      EXPECT_NEAR(one[k], o.share(k, 0), scale) << k;
+      sum += o.share(k, 0);
+    }
+
+    // The drivers on a cylindrical class (facet type 13 or 14): node k is node number n + 1 - k.
+    const int driverClass = trial % 4 < 2 ? elementClass : n == 6 ? 171 : 172, face = trial % 4 < 2 ? 3 : 1;
+    std::vector<int> nodes(n);
+    for (int k = 0; k < n; ++k) nodes[k] = n - k;
+    std::vector<double> area(n, 0.0), area3(3 * n, 0.0), vec3(3 * n, 0.0);
+    double total1 = 0.0, total3 = 0.0;
+    int count1 = 0, count3 = 0, lc = 0, lf = 0, lc3 = 0, lf3 = 0;
+    BTRIBUTARY(&driverClass, &face, &n, x.data(), area.data(), work.data(), &total1, &count1, &lc, &lf, nodes.data(),
+               rec.data());
+    BTRIBUTARY_CYL(&driverClass, &face, &n, x.data(), area3.data(), vec3.data(), &total3, &count3, &lc3, &lf3,
+                   nodes.data(), rec.data());
+    for (int k = 0; k < n; ++k) {
+      const int at = n - 1 - k;
+      EXPECT_NEAR(area[at], o.share(k, 0), scale) << k;
+      for (int v = 0; v < 3; ++v) EXPECT_NEAR(area3[3 * at + v], o.share(k, v), scale) << k << " " << v;
+      for (int i = 0; i < 3; ++i) EXPECT_NEAR(vec3[3 * at + i], o.node[2][k][i], 1e-12);
+    }
+    EXPECT_NEAR(total1, std::sqrt(sum), 1e-12 * std::sqrt(c.radius * total * height));
+    EXPECT_NEAR(total3, std::sqrt(sum), 1e-12 * std::sqrt(c.radius * total * height));
+    EXPECT_EQ(count1, 1);
+    EXPECT_EQ(count3, 1);
+    // Taken as linear the facet is refused and adds nothing.
+    eqc_testing::setEcho(false);
+    eqc_testing::clearMessages();
+    const std::vector<double> before = area;
+    BTRIBUTARYLINEAR(&driverClass, &face, &n, x.data(), area.data(), work.data(), &lc, &lf, nodes.data(), rec.data());
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+    EXPECT_EQ(area, before);
+  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
+#include <utility>
 #include <vector>
 
 #include "runtime/record.h"
@@ -158,6 +160,80 @@ TEST_F(Descriptors, NodalDisplacementWithSixDegreesOfFreedom) {
   NJODBO(rec.data(), &nval, &mode, &one);
   EXPECT_EQ(entries()[1], (Entry{1, 2, 2}));
   EXPECT_EQ(entries()[0], (Entry{2, 4, 4}));
+}
+
+// Counts whose products leave the range of a 4-byte word: the work-space difference and every size
+// are worked out exactly and stored capped at the largest (smallest) 4-byte integer, sizes at 0
+// from below. Values just within range come out exact.
+TEST_F(Descriptors, ProductsBeyondAFourByteWordAreCapped) {
+  constexpr Int kMax = std::numeric_limits<Int>::max(), kMin = std::numeric_limits<Int>::min();
+  rec::i(CNOGI, 16) = 2'000'000'000;
+  rec::i(CNOGI, 15) = 0;
+  for (int d : {1, 2, 3, 11, 12}) rec::i(CLDOF, d) = 1;
+  std::vector<double> nodal(8, 0.0);
+  rec::setSlotI(nodal.data(), 1, 1);
+  rec::setSlotI(nodal.data(), 2, 107);
+  rec::setSlotI(nodal.data(), 3, 101);
+  rec::setSlotI(nodal.data(), 4, 201);
+  const Int huge = 1'500'000'000, one = 1;
+  NJODBO(nodal.data(), &huge, &one, &one);
+  EXPECT_EQ(rec::i(CDWSP, 243), kMax);
+  EXPECT_EQ(entries(), (std::vector<Entry>{{3, kMax, kMax}}));
+  rec::setSlotI(nodal.data(), 1, 3);
+  NJODBO(nodal.data(), &huge, &one, &one);
+  EXPECT_EQ(entries(), (std::vector<Entry>{{3, kMax, kMax}, {3, kMax, kMax}, {huge, 0, kMax}}));
+  std::swap(rec::i(CNOGI, 15), rec::i(CNOGI, 16));
+  NJODBO(nodal.data(), &one, &one, &one);
+  EXPECT_EQ(rec::i(CDWSP, 243), kMin);
+  EXPECT_EQ(entries(), (std::vector<Entry>{{3, 3, 3}, {3, 3, 3}, {1, 0, 2}}));
+
+  rec::i(CELGI, 17) = 2'000'000'000;
+  rec::i(CELGI, 106) = 0;
+  // NVAL x NPT is 3e9, NVAL x the per-node count of key 10 too, and NSP = 7 multiplies the rest.
+  Request element(21, 7, {11, 2, 85, 28, 189, 10});
+  element.element(1200, 3, 3, 3).set(29, 3);
+  const Int npt = 3, nval = 1'000'000'000, first = 1, fifth = 5;
+  Int nsp = 0;
+  EJODBO(&npt, &nval, &nsp, element.slots.data(), &first);
+  EXPECT_EQ(rec::i(CDWSP, 243), kMax);
+  EXPECT_EQ(entries(), (std::vector<Entry>{{2, kMax, kMax}, {4, kMax, kMax}, {nval, nval, kMax}, {4, kMax, kMax},
+                                            {3, kMax, kMax}}));
+  EJODBO(&npt, &nval, &nsp, element.slots.data(), &fifth);
+  EXPECT_EQ(entries(), (std::vector<Entry>{{4, kMax, kMax}, {kMax, kMax, kMax}}));
+  element.set(10, 2);
+  EJODBO(&npt, &nval, &nsp, element.slots.data(), &fifth);
+  EXPECT_EQ(entries(), (std::vector<Entry>{{nval, nval, kMax}, {kMax, kMax, kMax}}));
+
+  // A stress pair of sizes 3 and 4 times M: M = 2^29 - 1 fits both, M = 256,999 x 2,090 only the first.
+  rec::i(CELGI, 17) = 1'073'741'823;
+  Request stress(21, 0, {11});
+  stress.element(8, 3, 3, 3);
+  const Int points = 256'999, values = 2'089, more = 2'090;
+  EJODBO(&points, &values, &nsp, stress.slots.data(), &first);
+  EXPECT_EQ(rec::i(CDWSP, 243), 2'147'483'646);
+  EXPECT_EQ(entries(), (std::vector<Entry>{{3, 1'610'612'733, 1'610'612'733}, {4, 2'147'483'644, 2'147'483'644}}));
+  EJODBO(&points, &more, &nsp, stress.slots.data(), &first);
+  EXPECT_EQ(entries(), (std::vector<Entry>{{3, 1'611'383'730, 1'611'383'730}, {4, kMax, kMax}}));
+
+  // Sums of the caller's words: a component count, the last position treated, a numbered key and
+  // a load-type key.
+  const Int sf = 13, big = 2'000'000'000;
+  Int n = 0, ok = 0;
+  ELOPS1(&sf, &n, &ok, &one, &one, &one, &one, &one, &big, &big, &one, &one);
+  EXPECT_EQ(n, kMax);
+  Request section(206, 0, {7});
+  EJODBO(&npt, &nval, &nsp, section.slots.data(), &kMax);
+  EXPECT_EQ(rec::i(CDWSP, 1), 0);
+  const Int stemLength = 3, base = kMax - 5, rows = 0, kind = 21;
+  Int key = 0;
+  ENMID2(&key, "SDV12   ", 8, &one, &kind, nullptr, 8, nullptr, "SDV     ", 8, &stemLength, &base, &one, &one, &rows,
+         &one, &ok);
+  EXPECT_EQ(key, kMax);
+  char name[8];
+  key = kMin;
+  const Int toName = 0;
+  ENMLD(name, 8, &key, &toName, &ok);
+  EXPECT_EQ(ok, 0);
 }
 
 TEST(OutputTypes, ElementAndNodalKeyListsHaveTheirSizes) {

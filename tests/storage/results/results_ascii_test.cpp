@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -462,6 +463,55 @@ TEST_F(ResultsAscii, UserNamedFileWritesOutItsLastLineBeforeItIsRewound) {
     EXPECT_EQ(status, 0);
     r.resize(want.size());
     EXPECT_EQ(r, want);
+  }
+}
+
+// A user-named file starts afresh after every close, whatever was done on the unit before: each
+// file holds what was written to it, and each read starts at its first record. Both forms.
+TEST_F(ResultsAscii, UserNamedFilesStartAfreshAfterEveryClose) {
+  for (Int form : {1, 2}) {
+    Int unit = 20, status = -1;
+    auto call = [&](Int op, const std::string& name, Record r = Record(514, 0.0)) {
+      const std::string file = (form == 1 ? "text_" : "binary_") + name;
+      DBFILF(&op, r.data(), &unit, file.data(), static_cast<Int>(file.size()), &form, &status);
+      r.resize(static_cast<std::size_t>(std::clamp(r[0], 1.0, 514.0)));
+      return r;
+    };
+    const Record first = record(5, {1.5}), end = {2.0, 2001.0};
+    call(1, "first.txt", first);
+    call(1, "first.txt", end);
+    call(5, "first.txt");
+    EXPECT_EQ(call(0, "first.txt"), first) << form;
+    call(5, "first.txt");
+    call(1, "second.txt", end);
+    call(5, "second.txt");
+    if (form == 1) {
+      EXPECT_EQ(linesOf(path("text_second.txt")),
+                (std::vector<std::string>{"*I 12I 42001" + std::string(68, ' '), std::string(80, ' ')}));
+    }
+    // Write, close, write; read, close, read. A binary block is padded with zeros, not with
+    // what the buffer held of another file, so a read past the end record ends there too.
+    const Record third = counting(11, 9);
+    call(1, "third.txt", third);
+    call(5, "third.txt");
+    call(1, "third.txt", end);
+    call(5, "third.txt");
+    EXPECT_EQ(call(0, "second.txt")[1], 2001.0) << form;
+    call(0, "second.txt");
+    EXPECT_EQ(status, 1) << form;
+    call(5, "second.txt");
+    for (const Record& want : {first, end}) EXPECT_EQ(call(0, "first.txt"), want) << form;
+    call(5, "first.txt");
+    EXPECT_EQ(call(0, "third.txt")[1], 2001.0) << form;  // written afresh over the first one
+    call(5, "third.txt");
+    // A file of more than one block ends with its end record too.
+    const Record big = counting(5, 500, 3.0), small = counting(5, 20, 7.0);
+    for (const Record& r : {big, small, end}) call(1, "fourth.txt", r);
+    call(5, "fourth.txt");
+    for (const Record& want : {big, small, end}) EXPECT_EQ(call(0, "fourth.txt"), want) << form;
+    call(0, "fourth.txt");
+    EXPECT_EQ(status, 1) << form;
+    call(5, "fourth.txt");
   }
 }
 

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "tests/storage/results/results_support.h"
+#include "tests/support/bounded_child.h"
 
 namespace {
 
@@ -168,6 +171,51 @@ TEST_F(ResultsUnits, HeapBlocksAreAddressWords) {
   EXPECT_EQ(mem32::blockBytes(word), 400u);
   const Int negative = -1;
   EXPECT_EQ(SHR_DBGETM(&negative), 0);
+}
+
+// Jobs in one folder, each a process of its own that leaves its results unit open and ends by
+// exit or by the orderly exit. A shorter file written over a longer one ends after its own end
+// record, in both forms: it is byte for byte the file the same job writes into an empty folder,
+// and reading it ends there. A job that only reads the file leaves it whole.
+TEST_F(ResultsUnits, ResultsFilesEndAfterTheirLastRecordWhenTheJobEnds) {
+  const std::string alone = folder_ + "/alone";
+  std::filesystem::create_directories(alone);
+  auto job = [&](Int form, int count, bool orderly, const std::string& folder) {
+    rec::setChars(CJBPAR, eqc_records::kJobDirectoryFirst, eqc_records::kJobStringLength, folder + "/");
+    const int code = zmxtest::runInBoundedChild([&]() -> int {
+      rec::i(CWORK, eqc_records::kResultsForm) = form;
+      Int status = 0;
+      if (count < 0) read(&status);  // a reading job
+      for (const Record& r : records(5, count, 50)) write(r);
+      if (count >= 0) control(10);
+      eqc_job_testing::interceptExit(false);
+      if (orderly) SHR_XIT();
+      std::exit(0);
+    });
+    EXPECT_EQ(code, 0);
+  };
+  for (Int form : {1, 2}) {
+    std::filesystem::remove(path("job.fil"));
+    job(form, 12, false, folder_);
+    job(form, 2, true, folder_);
+    job(form, 2, false, alone);
+    job(form, -1, true, folder_);
+    const std::vector<char> bytes = fileBytes(path("job.fil"));
+    EXPECT_TRUE(bytes == fileBytes(alone + "/job.fil")) << form << ": " << bytes.size() << " bytes";
+    if (form == 2) {
+      EXPECT_EQ(bytes.size(), 4096u + 8u);
+    }
+    rec::setChars(CJBPAR, eqc_records::kJobDirectoryFirst, eqc_records::kJobStringLength, folder_ + "/");
+    INITF();
+    rec::i(CWORK, eqc_records::kResultsForm) = form;
+    std::vector<Int> statuses;
+    EXPECT_EQ(readAll(&statuses).size(), 3u) << form;
+    Int status = 0;
+    read(&status);
+    EXPECT_EQ(status, 1) << form;
+    fio::close(8);
+    rec::clear(CBUFFA);
+  }
 }
 
 }  // namespace
