@@ -435,41 +435,23 @@ inline Surface cylinderRing(const cylinder_model::Cylinder& c, int nt, int nz, d
   return s;
 }
 
-// The point of cylindrical facet f at (xi, theta), written out from the facet's description: along
-// each arc the combination of 1, cos and sin that passes through the arc's three nodes at their
-// angles, then linear (6 nodes) or quadratic (9 nodes) in xi across the arcs.
+// The point of cylindrical facet f at (xi, theta), from the cylinder model's written-out facet
+// functions and the facet's nodes.
 inline Vec cylindricalPoint(const Surface& s, const Facet& f, double xi, double theta) {
-  const auto arc = [&](int first, int mid, int last, double angle) {
-    // Weights w with sum_j w_j b(theta_j) = b(theta), b = (1, cos, sin): M^T w = b by Cramer's rule.
-    const double t[3] = {0.0, angle, f.angles[0]};
-    double m[3][3], b[3] = {1.0, std::cos(theta), std::sin(theta)};
-    for (int j = 0; j < 3; ++j) m[0][j] = 1.0, m[1][j] = std::cos(t[j]), m[2][j] = std::sin(t[j]);
-    const auto det = [](const double (&a)[3][3]) {
-      return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) - a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
-             a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
-    };
-    const double d = det(m);
-    Vec q{0, 0, 0};
-    const int nodes[3] = {first, mid, last};
-    for (int j = 0; j < 3; ++j) {
-      double mj[3][3];
-      for (int r = 0; r < 3; ++r)
-        for (int k = 0; k < 3; ++k) mj[r][k] = k == j ? b[r] : m[r][k];
-      q = q + (det(mj) / d) * s.at(f.nodes[static_cast<std::size_t>(nodes[j] - 1)]);
-    }
-    return q;
-  };
-  if (f.nodes.size() == 6) return (0.5 * (1 - xi)) * arc(1, 6, 4, f.angles[1]) + (0.5 * (1 + xi)) * arc(2, 5, 3, f.angles[2]);
-  return (0.5 * xi * (xi - 1)) * arc(1, 8, 4, f.angles[1]) + (1 - xi * xi) * arc(5, 9, 7, f.angles[2]) +
-         (0.5 * xi * (xi + 1)) * arc(2, 6, 3, f.angles[3]);
+  const auto n = static_cast<int>(f.nodes.size());
+  const auto w = cylinder_model::facetFunctions(n, f.angles.data(), xi, theta);
+  Vec q{0, 0, 0};
+  for (int j = 0; j < n; ++j) q = q + w[0][static_cast<std::size_t>(j)] * s.at(f.nodes[static_cast<std::size_t>(j)]);
+  return q;
 }
 
 // The least distance from p to the patch x(u, v) over u in [u0, u1], v in [v0, v1] (with
 // `triangle`, the part with (u - u0) / (u1 - u0) + (v - v0) / (v1 - v0) <= 1): a 16 x 16 sampling,
-// then a shrinking 5 x 5 pattern around the best point. Gives the distance and (u, v) there.
+// then a shrinking 5 x 5 pattern around the best point, unless the sampling stays beyond `within`.
+// Gives the distance and (u, v) there.
 template <class Patch>
 double patchDistance(const Patch& x, const Vec& p, double u0, double u1, double v0, double v1, bool triangle,
-                     double* uv = nullptr) {
+                     double* uv = nullptr, double within = 1e300) {
   const auto clamp = [&](double& u, double& v) {
     double a = std::clamp((u - u0) / (u1 - u0), 0.0, 1.0), b = std::clamp((v - v0) / (v1 - v0), 0.0, 1.0);
     if (triangle && a + b > 1) a /= a + b, b = 1 - a;
@@ -483,7 +465,7 @@ double patchDistance(const Patch& x, const Vec& p, double u0, double u1, double 
   };
   for (int i = 0; i <= 16; ++i)
     for (int k = 0; k <= 16; ++k) consider(u0 + (u1 - u0) * i / 16, v0 + (v1 - v0) * k / 16);
-  for (double h = 1.0 / 16; h > 1e-11; h *= 0.6) {
+  for (double h = 1.0 / 16; h > 1e-10 && best <= within; h *= 0.5) {
     const double cu = bu, cv = bv;
     for (int i = -2; i <= 2; ++i)
       for (int k = -2; k <= 2; ++k) consider(cu + i * h * (u1 - u0) / 2, cv + k * h * (v1 - v0) / 2);
@@ -491,7 +473,6 @@ double patchDistance(const Patch& x, const Vec& p, double u0, double u1, double 
   if (uv != nullptr) uv[0] = bu, uv[1] = bv;
   return best;
 }
-
 
 // The open cylinder of radius r about z from z = 0 to z = h: nt x nz cylindrical facets of 6 or 9
 // nodes of equal spans, midside nodes halfway.

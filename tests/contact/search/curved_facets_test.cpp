@@ -275,8 +275,8 @@ TEST_F(CurvedFacetSearch, RingsOfQuadraticFacetsOnCylindersAgainstTheirShapes) {
         double exact = 1e300;
         for (const Facet& f : s.facets) {
           const auto x = [&](double xi, double eta) { return point(f, xi, eta); };
-          exact = std::min(exact, nn == 9 ? patchDistance(x, p, -1, 1, -1, 1, false)
-                                          : patchDistance(x, p, 0, 1, 0, 1, true));
+          exact = std::min(exact, nn == 9 ? patchDistance(x, p, -1, 1, -1, 1, false, nullptr, exact + 0.3 * r)
+                                          : patchDistance(x, p, 0, 1, 0, 1, true, nullptr, exact + 0.3 * r));
         }
         Grid::Result cold;
         search(p, cold);
