@@ -324,10 +324,10 @@ bool facetRecords(WorkArea& a, long long base, Int n, const Int* table, Int ld, 
         continue;  // later nodes below the offset add nothing
       }
       const Real* x = coords + (index - 1) * coordLd;
-      for (int i = 0; i < dim; ++i) {
+      for (int i = 0; i < dim; ++i) {  // the box starts at the first node, whatever its size
         sum[i] += x[i];
-        b.lo[i] = std::min(b.lo[i], x[i]);
-        b.hi[i] = std::max(b.hi[i], x[i]);
+        b.lo[i] = k == 0 ? x[i] : std::min(b.lo[i], x[i]);
+        b.hi[i] = k == 0 ? x[i] : std::max(b.hi[i], x[i]);
       }
     }
     // A deformable facet of no nodes still reads its first node, which stands for the facet:

@@ -27,6 +27,16 @@ void clearForFill(Int isElement, Wide workSpaceDifference);
 bool addEntry(Int& count, Wide first, Wide second, Wide third);
 // The first size of a vector entry: 2 in a two-dimensional model (CEOSZ word 12 at most 2), else 3.
 Int vectorSize();
+// The caller's counts an element variable's component count is made of; NTENS in 64 bits, since
+// EJODBO forms it as NDI + NSHR.
+struct ComponentArguments {
+  Int ndi, nshr;
+  Wide ntens;
+  Int x7, x8, x9, x10, x11, etype;
+};
+// The component count of element variable `key` as ELOPS1 gives it (doubled where the run asks),
+// in 64 bits before it is held within a word.
+Wide elementComponents(Int key, const ComponentArguments& a, bool* ok = nullptr);
 Int cldof(int word);
 Int highestActive(int first, int last);
 bool among(Int key, std::initializer_list<Int> keys);

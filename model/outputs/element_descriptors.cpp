@@ -77,15 +77,10 @@ void tensorEntries(const Request& q, Int key, Wide m, Int s, Int& count) {
 
 Wide components(const Request& q, Int key) {
   if (key >= 1000) return 1;
-  const Int ndi = q.slot(19);
-  const Int nshr = q.slot(20);
-  const Int ntens = zmx::counts::capped(Wide{ndi} + nshr);
+  // ELOPS1's count, kept in 64 bits: a count beyond a word is halved from its true value.
+  const Int ndi = q.slot(19), nshr = q.slot(20);
   const Int x7 = q.slot(31), x8 = q.slot(32), x9 = q.slot(15), x10 = q.slot(26), x11 = q.slot(34);
-  const Int etype = q.slot(17);
-  Int n = 0;
-  Int ok = 0;
-  ELOPS1(&key, &n, &ok, &ndi, &nshr, &ntens, &x7, &x8, &x9, &x10, &x11, &etype);
-  Wide c = n;
+  Wide c = ds::elementComponents(key, {ndi, nshr, Wide{ndi} + nshr, x7, x8, x9, x10, x11, q.slot(17)});
   const bool halved = rec::i(CONTRO, 59) != 0 || rec::i(CONTRO, 50) == 3;
   if (halved && c != 1 &&
       among(key, {11, 21, 62, 65, 88, 101, 103, 110, 13, 29, 162, 164, 163, 83, 149, 175, 152, 153, 155, 156, 159,

@@ -63,6 +63,7 @@ namespace {
 
 using ds::among;
 using ds::within;
+using ds::ComponentArguments;
 using ds::Wide;
 
 Int elementOutputType(Int key) {
@@ -165,10 +166,6 @@ Int tensorType(const void* rec, Int key) {
   return d == 5 ? 10 : 8;
 }
 
-struct ComponentArguments {
-  Int ndi, nshr, ntens, x7, x8, x9, x10, x11, etype;
-};
-
 // The count of an element variable's components before doubling, and whether the count doubles;
 // ok false for a key the table does not hold.
 struct Count {
@@ -226,14 +223,14 @@ Count componentCount(Int key, const ComponentArguments& a) {
   if (key == 19 || key == 98) return {contro17 != 0 ? 1 : 9, false};
   if (key == 20) return {9, false};
   if (key == 15) return {ds::highestActive(1, 6) + 1, true};
-  if (key == 17) return {std::max<Int>(a.ntens, 4), false};
-  if (key == 22 || key == 23) return {Wide{a.ntens} + 3, false};
+  if (key == 17) return {std::max<Wide>(a.ntens, 4), false};
+  if (key == 22 || key == 23) return {a.ntens + 3, false};
   if (key == 26) return {Wide{a.ndi} * a.ndi, false};
   if (key == 28) return {a.x7, false};
   if (key == 39 && contro27 == 0) return {a.x7, false};
   if (key == 97) return {a.x11, false};
-  if (key == 30) return {Wide{a.nshr} + a.ntens, false};
-  if (key == 32) return {2 * Wide{a.ntens}, false};
+  if (key == 30) return {a.nshr + a.ntens, false};
+  if (key == 32) return {2 * a.ntens, false};
   if (key == 45) return {8, false};
   if (key == 48) return {2, true};
   if (key == 81 || key == 82) return {1, false};
@@ -307,6 +304,12 @@ int nodalComponents(Int key, Int cls, Int* dofs) {
 
 }  // namespace
 
+Wide ds::elementComponents(Int key, const ComponentArguments& a, bool* ok) {
+  const Count c = componentCount(key, a);
+  if (ok != nullptr) *ok = c.ok;
+  return c.doubles && countDoubles(key) ? 2 * c.n : c.n;
+}
+
 extern "C" {
 
 void GETEOTYP(const Int* key, Int* type) { *type = elementOutputType(*key); }
@@ -322,9 +325,9 @@ void ETENSOR(const void* rec, const Int* key, Int* ttype) { *ttype = tensorType(
 void ELOPS1(const Int* key, Int* ncomp, Int* ok, const Int* ndi, const Int* nshr, const Int* ntens, const Int* x7,
             const Int* x8, const Int* x9, const Int* x10, const Int* x11, const Int* etype) {
   const ComponentArguments a{*ndi, *nshr, *ntens, *x7, *x8, *x9, *x10, *x11, *etype};
-  const Count c = componentCount(*key, a);
-  *ok = c.ok ? 1 : 0;
-  *ncomp = zmx::counts::capped(c.doubles && countDoubles(*key) ? 2 * c.n : c.n);
+  bool known = true;
+  *ncomp = zmx::counts::capped(ds::elementComponents(*key, a, &known));
+  *ok = known ? 1 : 0;
 }
 
 void GETNDCOMP(const Int* key, void* list, Int* ncomp, const Int* mode) {

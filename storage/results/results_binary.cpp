@@ -84,6 +84,15 @@ void rewind(const BlockState& s, void* buffer, Int* status) {
   resetToStart(s);
 }
 
+// A block that goes to the file at a rewind or the end of a pass holds zeros past its last
+// record, not what an earlier block or file left in the buffer, so a read past that record finds
+// no record there.
+void clearPastLastRecord(const BlockState& s, Real* buffer) {
+  if (s.state != kStateModified) return;
+  const long long used = std::clamp<long long>(s.position - 1LL, 0, s.blockLength);
+  std::fill(buffer + used, buffer + s.blockLength, 0.0);
+}
+
 void endPass(const BlockState& s, void* buffer, Int* status) {
   if (s.blockCount == 0) return;
   if (s.state == kStateModified) transferBlock(s, buffer, kWrite, status);
@@ -199,12 +208,9 @@ BlockState userFileStream() {
 void binaryUserFile(Int op, Real* record, Int* unit, const char* name, Int nameLength, const Int* form,
                     Int* status) {
   if (op >= kRewind || !unitOpen(*unit)) {
-    // Words written since the last full block go out before the file is rewound or left. The
-    // block's words past the last record go to the file too: they are zeros, not what an
-    // earlier block or file left in the buffer.
+    // Words written since the last full block go out before the file is rewound or left.
     if (gUserFile.state == kStateModified) {
-      const Int used = std::clamp<Int>(gUserFile.position - 1, 0, kBlockWords);
-      std::fill(std::begin(gUserFile.buffer) + used, std::end(gUserFile.buffer), 0.0);
+      clearPastLastRecord(userFileStream(), gUserFile.buffer);
       seq(kEndPass, userFileStream(), gUserFile.buffer, nullptr, 0, status);
     }
     gUserFile.position = kBlockWords + 1;
@@ -277,7 +283,10 @@ void SHR_DBFILE(const Int* mode, Real* record, Int* status) {
     case kRead: readRecord(s, buffer, record, rec::i(CDFILE, kLengthCheckOff) != 1, status); return;
     case kWrite: writeRecord(s, buffer, record, status); return;
     case kRewind:
-    case kEndPass: seq(*mode, s, buffer, nullptr, 0, status); return;
+    case kEndPass:
+      clearPastLastRecord(s, buffer);
+      seq(*mode, s, buffer, nullptr, 0, status);
+      return;
     default:
       writeEndRecord(s, buffer, status);
       DBFIN(&s.unit);

@@ -184,6 +184,14 @@ TEST_F(SearchTrees, HandCheckedBlocks) {
   const double noMargin = 0.0;
   SHR_CREATESRCHDBDEFVSDEF(&far.facets, far.table.data(), &kLd, &offset, far.coords.data(), &three, &noMargin);
   EXPECT_EQ(deformableQuery(0, {1e40, 0.2, 0.2}, 2, &error), std::vector<int>{1});
+  // A facet's own box starts at its first node too: with a margin of 1e38 it reaches from
+  // 1e40 - 1e38, far from the origin.
+  far.facets = 1;
+  rigidTree(far, 1e38, block);
+  EXPECT_TRUE(rigidQuery(0, block, {0, 0.2, 0.2}).empty());
+  const double wide = 1e38;
+  SHR_CREATESRCHDBDEFVSDEF(&far.facets, far.table.data(), &kLd, &offset, far.coords.data(), &three, &wide);
+  EXPECT_TRUE(deformableQuery(0, {0, 0.2, 0.2}, 2, &error).empty());
   // No facets: the empty header, and nothing found.
   Mesh none;
   nodes = rigidTree(none, 0.0, block);

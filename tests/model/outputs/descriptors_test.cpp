@@ -215,6 +215,21 @@ TEST_F(Descriptors, ProductsBeyondAFourByteWordAreCapped) {
   EJODBO(&points, &more, &nsp, stress.slots.data(), &first);
   EXPECT_EQ(entries(), (std::vector<Entry>{{3, 1'611'383'730, 1'611'383'730}, {4, kMax, kMax}}));
 
+  // A doubled count beyond a word is halved from its true value: NDI + NSHR = 3,166,083,979, and
+  // twice X8 = 4e9.
+  rec::i(CELGI, 17) = 120;
+  Request halved(21, 0, {62});
+  halved.element(8, 3, 2'000'000'000, 1'166'083'979);
+  rec::i(CONTRO, 59) = 1;
+  EJODBO(&one, &one, &nsp, halved.slots.data(), &first);
+  EXPECT_EQ(entries(), (std::vector<Entry>{{1, 1'583'041'989, 1'583'041'989}}));
+  Request pairs(21, 0, {46});
+  pairs.element(8, 3, 3, 3).set(32, 2'000'000'000);
+  rec::i(CONTRO, 59) = 0, rec::i(CONTRO, 50) = 3;
+  EJODBO(&one, &one, &nsp, pairs.slots.data(), &first);
+  EXPECT_EQ(entries(), (std::vector<Entry>{{1, 2'000'000'000, 2'000'000'000}}));
+  rec::i(CONTRO, 50) = 0;
+
   // Sums of the caller's words: a component count, the last position treated, a numbered key and
   // a load-type key.
   const Int sf = 13, big = 2'000'000'000;
