@@ -84,9 +84,10 @@ void rewind(const BlockState& s, void* buffer, Int* status) {
   resetToStart(s);
 }
 
-// A block that goes to the file at a rewind or the end of a pass holds zeros past its last
-// record, not what an earlier block or file left in the buffer, so a read past that record finds
-// no record there.
+// A user-named file's block that goes to the file at its close or rewind holds zeros past its
+// last record, not what an earlier block or file left in the buffer, so a read past that record
+// finds no record there. Only a write leaves the block modified between the file's rewinds, so
+// the position is where the last write ended.
 void clearPastLastRecord(const BlockState& s, Real* buffer) {
   if (s.state != kStateModified) return;
   const long long used = std::clamp<long long>(s.position - 1LL, 0, s.blockLength);
@@ -283,10 +284,7 @@ void SHR_DBFILE(const Int* mode, Real* record, Int* status) {
     case kRead: readRecord(s, buffer, record, rec::i(CDFILE, kLengthCheckOff) != 1, status); return;
     case kWrite: writeRecord(s, buffer, record, status); return;
     case kRewind:
-    case kEndPass:
-      clearPastLastRecord(s, buffer);
-      seq(*mode, s, buffer, nullptr, 0, status);
-      return;
+    case kEndPass: seq(*mode, s, buffer, nullptr, 0, status); return;
     default:
       writeEndRecord(s, buffer, status);
       DBFIN(&s.unit);
