@@ -21,14 +21,14 @@ inline std::set<std::string> listedLines(const char* path) {
 
 // Symbols that the tool chain adds to every shared object, or that belong to the standard
 // library's templates instantiated inside ours, or that AddressSanitizer adds beside exported
-// variables (their one-definition indicators).
+// variables (their one-definition indicators), or that gcov's run-time brings into a coverage build.
 inline bool belongsToTheToolChain(const std::string& name) {
   static const char* const kPrefixes[] = {"std::",          "__gnu_cxx::",          "typeinfo for std::",
                                           "typeinfo name for std::", "vtable for std::", "guard variable for std::",
                                           "_init",          "_fini",                "_edata",
                                           "_end",           "__bss_start",          "operator new",
                                           "operator delete", "void std::",           "__cxx",
-                                          "__odr_asan"};
+                                          "__odr_asan",     "__gcov_"};
   for (const char* prefix : kPrefixes)
     if (name.rfind(prefix, 0) == 0) return true;
   return false;
