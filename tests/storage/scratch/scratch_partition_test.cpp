@@ -19,6 +19,13 @@ class ScratchPartition : public ScratchDb {
 
   sdb_PartitionRecord* record(sdb_PartitionId id) { return gettheSdbManager()->OpenPartition(id); }
 
+  // The first and last integer of the array as the issue gives them; (-1, -1) when it gives none.
+  static std::pair<int, int> ends(sdb_Issue& issue, const sdb_IntegerOid& oid) {
+    sdb_DbBasePter base;
+    const int* values = issue.AccessInteger(oid, base);
+    return values == nullptr ? std::make_pair(-1, -1) : std::make_pair(values[0], values[oid.count - 1]);
+  }
+
   std::uint32_t page_ = 0;
 };
 
@@ -160,13 +167,8 @@ TEST_F(ScratchPartition, APartitionThatGrewAfterItsLastIssueMovesWhenItCloses) {
   EXPECT_EQ(reopened.Size(), 4u * (1024 + 2048));
   sdb_MMapPartition::Issue issue(reopened, sdb_Read);
   EXPECT_NE(issue.Address(), oldAddress);
-  sdb_DbBasePter base;
-  const int* kept = issue.AccessInteger(first, base);
-  ASSERT_NE(kept, nullptr);
-  EXPECT_EQ(kept[0], 7);
-  EXPECT_EQ(kept[1023], 7);
-  ASSERT_NE(issue.AccessInteger(second, base), nullptr);
-  EXPECT_EQ(issue.AccessInteger(second, base)[2047], 0);
+  EXPECT_EQ(ends(issue, first), std::make_pair(7, 7));
+  EXPECT_EQ(ends(issue, second), std::make_pair(0, 0));
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 }
 
@@ -187,12 +189,8 @@ TEST_F(ScratchPartition, APartitionThatGrewUnderAnOpenIssueGivesNoSecondIssueUnt
     std::fill_n(open.AccessInteger(first, base), 1024, 3);  // written to the space when it closes
   }
   sdb_MMapPartition::Issue later(partition, sdb_Modify);  // now the space moves, with its bytes
-  sdb_DbBasePter base;
-  const int* kept = later.AccessInteger(first, base);
-  ASSERT_NE(kept, nullptr);
-  EXPECT_EQ(kept[0], 3);
-  EXPECT_EQ(kept[1023], 3);
-  EXPECT_NE(later.AccessInteger(second, base), nullptr);
+  EXPECT_EQ(ends(later, first), std::make_pair(3, 3));
+  EXPECT_NE(ends(later, second).first, -1);
 }
 
 TEST_F(ScratchPartition, SegmentedIssuesMoveAWindowThroughTheSpace) {
