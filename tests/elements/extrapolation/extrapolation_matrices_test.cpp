@@ -344,6 +344,10 @@ TEST(ExtrapolationMatrices, WedgesReproduceLinearInPlaneTimesTheirThicknessDegre
     LXTP2R(W.data(), &six, &kToNodes);
     const Field f = [](const Pt& x) { return 0.3 - 1.7 * x[3]; };
     expectReproduces(W, 2, {{0, 0, 0, -kG2}, {0, 0, 0, kG2}}, wedgeNodes(6), f, "LXTP2R");
+    auto C = zeros(12);
+    LXTP2R(C.data(), &six, &kToCentre);
+    expectReproduces(C, 2, {{0, 0, 0, -kG2}, {0, 0, 0, kG2}}, {centre}, f, "LXTP2R centre");
+    EXPECT_EQ(std::count(C.begin() + 2, C.end(), 0.0), 10) << "column 1 only";
   }
   const auto tri3 = symmetricOrbit(3, 2.0 / 3.0);
   check("LXTP2", 6, wedgePoints(tri3, gauss2()), 6, 1, LXTP2, true);

@@ -303,6 +303,13 @@ TEST(Tetradii, AgainstAnIndependentSolve) {
   TETRADII(flat, &rin, &rout);
   EXPECT_EQ(rin, 0.0);
   EXPECT_EQ(rout, 1e36);
+  // A unit square with one corner lifted by 1e-20: a volume above 1e-36, but the edge products
+  // of the four nearly cocircular corners leave no circumscribed radius above 2.22e-16 times the
+  // shortest edge, so the element counts as flat.
+  const double lifted[12] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 1e-20};
+  TETRADII(lifted, &rin, &rout);
+  EXPECT_EQ(rin, 0.0);
+  EXPECT_EQ(rout, 1e36);
 }
 
 // ---- layered brick points ----
