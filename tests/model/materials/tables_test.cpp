@@ -112,6 +112,31 @@ TEST(Tables, MultilinearGridsAreReproducedWithTheirPartials) {
           EXPECT_NEAR(dval2[k + m * v], dm, 1e-10 * (1 + std::fabs(dm))) << "d = " << d << " variable " << m;
         }
       }
+      // The workers on the run table of each value, twice over the same rows: they agree with
+      // their parents and leave the rows as given.
+      for (int k = 0; k < v; ++k) {
+        std::vector<double> sub;
+        for (long row = 0; row < g.rows(); ++row) {
+          const double* at = g.record.s.data() + d + 3 + row * (v + d);
+          sub.push_back(at[k]);
+          sub.insert(sub.end(), at + v, at + v + d);
+        }
+        const std::vector<double> given = sub;
+        const Int dd = d, vv = v, r = static_cast<Int>(g.rows()), kk = k + 1;
+        std::vector<double> scratch1(work.size(), -7.0), scratch2(work.size()), scratch3(work.size());
+        for (int call = 0; call < 2; ++call) {
+          double one = 0, slope = 0;
+          std::vector<double> some(v, -1.0), slopes(v * d, -1.0);
+          TABINT1(sub.data(), &one, x.data(), &dd, &r, &slope, g.record.asIntegers(), scratch1.data());
+          TABINT2(sub.data(), some.data(), x.data(), &dd, &vv, &r, slopes.data(), &kk, g.record.asIntegers(),
+                  scratch1.data(), scratch2.data(), scratch3.data());
+          EXPECT_EQ(one, val[k]) << "call " << call;
+          EXPECT_EQ(slope, dval[k]) << "call " << call;
+          EXPECT_EQ(some[k], val2[k]) << "call " << call;
+          for (int m = 0; m < d; ++m) EXPECT_EQ(slopes[k + m * v], dval2[k + m * v]) << "call " << call;
+          EXPECT_EQ(sub, given);
+        }
+      }
       if (d < 2) continue;
       // The bare-row form: value 2 with the flags from IVARS slots 7 onward.
       Slots ivars;
@@ -179,6 +204,29 @@ TEST(Tables, IrregularRunsInterpolateRunByRun) {
         EXPECT_NEAR(dval[1], d2, 1e-13) << x1 << " " << x2;
       }
     }
+}
+
+TEST(Tables, WorkersReadTheirRowsWithoutChangingThem) {
+  // Two rows at the same second variable, which is skipped: below the first abscissa the value
+  // of row 1 with no slope, and the same again from the same rows.
+  std::vector<double> sub = {4.40483, 0.200584, -1.25631, 4.52595, 1.38019, -1.25631};
+  const std::vector<double> given = sub;
+  Slots itab;
+  for (const Int w : {2, 1, 0}) itab.integer(w);
+  const double x[2] = {0.00101, -1.25631};
+  const Int d = 2, r = 2, v = 1, k = 1;
+  double work[6], s2[6], s3[6];
+  for (int call = 0; call < 2; ++call) {
+    double val = 0, dval = -1, dval2[2] = {-1, -1};
+    TABINT1(sub.data(), &val, x, &d, &r, &dval, itab.asIntegers(), work);
+    EXPECT_EQ(val, 4.40483) << "call " << call;
+    EXPECT_EQ(dval, 0.0) << "call " << call;
+    TABINT2(sub.data(), &val, x, &d, &v, &r, dval2, &k, itab.asIntegers(), work, s2, s3);
+    EXPECT_EQ(val, 4.40483) << "call " << call;
+    EXPECT_EQ(dval2[0], 0.0) << "call " << call;
+    EXPECT_EQ(dval2[1], 0.0) << "call " << call;
+    EXPECT_EQ(sub, given);
+  }
 }
 
 TEST(Tables, OneVariableEdges) {

@@ -335,6 +335,30 @@ TEST_F(Descriptors, ComponentCountsAndNodalComponents) {
   EXPECT_EQ(n, 6);  // only the first three of four rotations
   GETNDCOMP(&key, list.data(), &n, &withList);
   EXPECT_EQ(n, 7);
+  // Counts of the run beyond 30 degrees of freedom: every component, in the caller's list only,
+  // and MODE 0 counts without writing.
+  const Int kept[3] = {rec::i(CGN, 6), rec::i(CGM, 27), rec::i(CGN, 9)};
+  rec::i(CGN, 6) = 1;
+  rec::i(CGM, 27) = 35;
+  rec::i(CGN, 9) = 33;
+  const struct {
+    Int key, first, count;
+  } ranges[] = {{201, 201011, 35}, {107, 107001, 33}, {237, 237001, 33}};
+  for (const auto& range : ranges)
+    for (const Int mode : {0, 1}) {
+      std::vector<double> many(40, -1.0);
+      GETNDCOMP(&range.key, many.data(), &n, &mode);
+      EXPECT_EQ(n, range.count) << range.key << " mode " << mode;
+      for (int c = 1; c <= 40; ++c) {
+        if (mode == 1 && c <= range.count)
+          EXPECT_EQ(rec::slotI(many.data(), c), range.first + c - 1) << range.key << " slot " << c;
+        else
+          EXPECT_EQ(many[c - 1], -1.0) << range.key << " mode " << mode << " slot " << c;
+      }
+    }
+  rec::i(CGN, 6) = kept[0];
+  rec::i(CGM, 27) = kept[1];
+  rec::i(CGN, 9) = kept[2];
   eqc_testing::clearMessages();
   const Int unknown = 150;
   GETNDCOMP(&unknown, list.data(), &n, &withList);
