@@ -17,6 +17,7 @@
 #include "siblings/eqc/eqc_services.h"
 #include "siblings/eqc/records.h"
 #include "siblings/eqc/testing.h"
+#include "tests/odb/surfaces/odb_test_support.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/odb_model_builder.h"
 #include "zmx/odb.h"
@@ -24,6 +25,7 @@
 
 namespace {
 
+using odbtest::longLabelToken;
 using zmxtest::A;
 using zmxtest::I;
 using zmxtest::N;
@@ -220,12 +222,7 @@ TEST_F(ElementClasses, ANamedRecordLongerThanTheLayoutsBufferIsNotRead) {
 }
 
 TEST_F(ElementClasses, ElsetNameIsCutToKeepTheCategoryWithin80) {
-  std::string label = "A_VERY_LONG_ELEMENT_SET_NAME_THAT_RUNS_ON_AND_ON";
-  label.resize(80, ' ');
-  const Int op = 0;
-  const Int entry = DBLABEL(&op, label.data(), 80);
-  char token[9];
-  std::snprintf(token, sizeof token, " L%6d", entry);
+  const std::string token = longLabelToken("A_VERY_LONG_ELEMENT_SET_NAME_THAT_RUNS_ON_AND_ON");
   const int general = builder.record(3, {N(token), I(0), I(106)});
   // "beam general < rectangular > " is 29 characters; "< elset = " and " > " take 13 more.
   EXPECT_EQ(category(general, 100), "beam general < rectangular > < elset = A_VERY_LONG_ELEMENT_SET_NAME_THAT_RUNS >");
@@ -392,12 +389,8 @@ std::vector<Int> classRecord(Int section, Int value, Int names = 0) {
 // ODBCLASS tells the writer the type name, the category, the section reference and points, the
 // orientation kind, the connector names with their kind and, for family 417, the connector class.
 TEST_F(ElementClasses, ClassDefinitionsAsTheWriterIsTold) {
-  std::string label = "A_CONNECTOR_NAME_LONGER_THAN_EIGHT";
-  label.resize(80, ' ');
-  const Int op = 0;
-  const Int entry = DBLABEL(&op, label.data(), 80);
-  char token[9];
-  std::snprintf(token, sizeof token, " L%6d", entry);
+  const std::string label = "A_CONNECTOR_NAME_LONGER_THAN_EIGHT";
+  const std::string token = longLabelToken(label);
   const int material = builder.record(2, {N("STEEL")});
   const int solid = builder.record(2, {I(0), A(material), I(7)});  // slot 4 set: orientation kind 2
   const int behaviour = builder.record(41, {N("BEHAV")});
@@ -428,7 +421,7 @@ TEST_F(ElementClasses, ClassDefinitionsAsTheWriterIsTold) {
   const std::string blank;
   const std::vector<Case> cases = {
       {typeRecord(100, "CONN3D", 419), classRecord(0, 8, 2), 1, "CONN3D", "unknown category", 2, 2, 0,
-       {"HINGE", label.substr(0, label.find_last_not_of(' ') + 1)}},
+       {"HINGE", label}},
       {typeRecord(100, "CONN3D", 213), classRecord(0, 8, 1), 1, "CONN3D", "unknown category", 1, 1, 0, {"HINGE"}},
       {typeRecord(100, "CONN3D", 213), classRecord(0, 8, 1), 0, "CONN3D", "unknown category", 0, 0, 0, {}},
       {typeRecord(3008, "C3D8", 100), classRecord(solidAddress, 4), 0, "C3D8", "solid < STEEL >", 0, 0, 2, {}},

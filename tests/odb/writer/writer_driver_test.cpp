@@ -160,6 +160,60 @@ TEST_F(OdbWriter, UnitCubeIsWrittenWithItsFileFieldsNodesClassesAndRows) {
       << first;
 }
 
+// Connector names read by the driver reach the writer with the class (names kind 2 for family
+// 419, one point per name); names in another order make another class; a name beyond the room
+// of an element is reported and not kept. A node's first record of the node-record range goes to
+// its node map entry beside its part. An element whose type has no rebar or layer words takes the
+// last of its records in the rebar-section range as its section.
+TEST_F(OdbWriter, ConnectorNamesNodeRecordsAndRecordSectionsReachTheWriter) {
+  builder.connectorNames = 2;
+  builder.connectorFlag = 1;
+  const int solid = builder.record(2, {I(0), I(0)}, 1);
+  const int r1 = builder.nodeRecord(4, {I(0)}), r2 = builder.nodeRecord(4, {I(0)});
+  const Int a = builder.node(1, {0, 0, 0}, 4, {solid, r2, r1}), b = builder.node(2, {1, 0, 0}, 4, {solid});
+  const int n1 = builder.record(15, {I(0), I(0), N("FIRST")}), n2 = builder.record(15, {I(0), I(0), N("SECOND")});
+  const int n3 = builder.record(15, {I(0), I(0), N("THIRD")});
+  const int rebar = builder.record(31, {I(0), I(a)}, 2);  // slot 3: a reference node to the slide-line writer
+  const Int joint = builder.elementType("JOINT", 3000, 419, 2);
+  const Int bar = builder.elementType("T3D2", 2010, 300, 2);
+  const Int e1 = builder.element(11, joint, {a, b}, 0, {n1, n2});
+  const Int e2 = builder.element(12, joint, {a, b}, 0, {n1, n2});
+  const Int e3 = builder.element(13, joint, {b, a}, 0, {n2, n1});
+  const Int e4 = builder.element(14, joint, {a, b}, 0, {n1, n3, n2});
+  const Int e5 = builder.element(15, bar, {a, b}, solid, {rebar, solid});
+  builder.part("XIDJOINTS", {e1, e2, e3, e4, e5}, {a, b});
+  const Int handle = write();
+  const OutputDatabase* db = dm2_testing::outputDatabase(handle);
+  ASSERT_NE(db, nullptr);
+  ASSERT_EQ(db->classes.size(), 5u);
+  EXPECT_EQ(db->classes[4].typeName, "RNODE2D");  // the reference node of the rebar-section record
+  const std::vector<std::vector<std::string>> names = {{"FIRST", "SECOND"}, {"SECOND", "FIRST"}, {"FIRST", "THIRD"}};
+  const std::vector<std::vector<Int>> labels = {{11, 12}, {13}, {14}};
+  for (std::size_t c = 0; c < 3; ++c) {
+    const auto& k = db->classes[c];
+    EXPECT_EQ(k.typeName, "JOINT") << c;
+    EXPECT_EQ(k.namesKind, 2) << c;
+    EXPECT_EQ(k.points, 2) << c;
+    EXPECT_EQ(std::vector<std::string>(k.names.begin(), k.names.begin() + 2), names[c]) << c;
+    std::vector<Int> written;
+    for (const auto& e : k.elements) written.push_back(e.label);
+    EXPECT_EQ(written, labels[c]) << c;
+  }
+  char reference[16];
+  std::snprintf(reference, sizeof reference, "S%9d", builder.address(rebar));
+  EXPECT_EQ(db->classes[3].sectionReference, reference);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBCLASS1. TOO MANY CONNECTOR NAMES FOR ELEMENT 4"));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  // The node map: part 1 for both nodes; node 1's first record in the range is r2, node 2 has none.
+  const Int map = resultSlot(10);
+  for (const auto& [node, record] : std::vector<std::pair<Int, Int>>{{1, builder.address(r2)}, {2, 0}}) {
+    Int words[2];
+    std::memcpy(words, &work[static_cast<std::size_t>(map + node - 2)], sizeof words);
+    EXPECT_EQ(words[0], 1) << node;
+    EXPECT_EQ(words[1], record) << node;
+  }
+}
+
 TEST_F(OdbWriter, ModelWithoutElementsOpensNothing) {
   builder.node(1, {0, 0, 0});
   const Int handle = write();
