@@ -84,6 +84,21 @@ class OdbSets : public zmxtest::HostFixture {
     s[37] = I(row);
     return builder.bcRecord(s);
   }
+  // The set directories, and the writer's tables as the gathering left them in the work array.
+  struct Tables {
+    std::vector<double> elementDirectory, nodeDirectory;
+    const Int *elementTable, *nodeLabels, *nodeMap;
+  };
+  Tables tables() const {
+    Tables t{std::vector<double>(64), std::vector<double>(64), at(5), at(8), at(10)};
+    const Int read = 0, elementAt = rec::i(CSLV, 8), nodeAt = rec::i(CSLV, 9);
+    DBSL(&read, t.elementDirectory.data(), &elementAt);
+    DBSL(&read, t.nodeDirectory.data(), &nodeAt);
+    return t;
+  }
+  const Int* at(int resultSlot) const {
+    return reinterpret_cast<const Int*>(work.data() + rec::slotI(work.data(), resultSlot) - 1);
+  }
   zmxtest::OdbModelBuilder builder;
   std::vector<double> work;
 };
@@ -341,17 +356,11 @@ TEST_F(OdbSets, NumberedPartLabelsAndTracedSets) {
   EXPECT_EQ(fio::memoryText(kUnit), lines);
 
   // The element and node sets of part 1 at trace level 2.
-  std::vector<double> elementDirectory(64), nodeDirectory(64);
-  const Int read = 0, elementAt = rec::i(CSLV, 8), nodeAt = rec::i(CSLV, 9);
-  DBSL(&read, elementDirectory.data(), &elementAt);
-  DBSL(&read, nodeDirectory.data(), &nodeAt);
-  const Int* elementTable = reinterpret_cast<const Int*>(work.data() + rec::slotI(work.data(), 5) - 1);
-  const Int* nodeLabels = reinterpret_cast<const Int*>(work.data() + rec::slotI(work.data(), 8) - 1);
-  const Int* nodeMap = reinterpret_cast<const Int*>(work.data() + rec::slotI(work.data(), 10) - 1);
+  const Tables t = tables();
   ASSERT_EQ(fio::openMemory(kUnit), fio::kOk);
   const Int part = 1, traceSets = 2;
-  ODBELSETSUPER(elementDirectory.data(), record.data(), elementTable, &part, &traceSets, &handle);
-  ODBNSETSUPER(nodeDirectory.data(), record.data(), nodeLabels, nodeMap, &part, &traceSets, &handle);
+  ODBELSETSUPER(t.elementDirectory.data(), record.data(), t.elementTable, &part, &traceSets, &handle);
+  ODBNSETSUPER(t.nodeDirectory.data(), record.data(), t.nodeLabels, t.nodeMap, &part, &traceSets, &handle);
   // The node set of the numbered label holds nodes 201 and 202 of part 1 too.
   EXPECT_EQ(fio::memoryText(kUnit), "WRITING ELEMENT SET " + pad("XIDA", 80) + "\nWRITING NODE SET " + pad("XIDA", 80) +
                                         "\nWRITING NODE SET " + pad(" P       3 PIBATCH", 80) + "\n");
@@ -390,14 +399,11 @@ TEST_F(OdbSets, TwinsAddTheSetServicesSetsOnce) {
   add(false, "NODES2", {102, 103});
   add(false, "", {104});           // blank: " ALL NODES", a blank first name and flag 0
 
-  // The directories and the tables as the writer left them.
-  std::vector<double> elementDirectory(64), nodeDirectory(64), record(64), written(16);
-  const Int read = 0, elementAt = rec::i(CSLV, 8), nodeAt = rec::i(CSLV, 9);
-  DBSL(&read, elementDirectory.data(), &elementAt);
-  DBSL(&read, nodeDirectory.data(), &nodeAt);
-  const Int* elementTable = reinterpret_cast<const Int*>(work.data() + rec::slotI(work.data(), 5) - 1);
-  const Int* nodeLabels = reinterpret_cast<const Int*>(work.data() + rec::slotI(work.data(), 8) - 1);
-  const Int* nodeMap = reinterpret_cast<const Int*>(work.data() + rec::slotI(work.data(), 10) - 1);
+  const Tables t = tables();
+  const std::vector<double>& elementDirectory = t.elementDirectory;
+  const std::vector<double>& nodeDirectory = t.nodeDirectory;
+  const Int *elementTable = t.elementTable, *nodeLabels = t.nodeLabels, *nodeMap = t.nodeMap;
+  std::vector<double> record(64), written(16);
   const Int part = 1, trace = 0;
   ODBELSET(elementDirectory.data(), record.data(), written.data(), elementTable, &part, &trace, &handle);
   ODBNSET(nodeDirectory.data(), record.data(), written.data(), nodeLabels, nodeMap, &part, &trace, &handle);
