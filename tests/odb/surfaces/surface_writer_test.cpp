@@ -280,6 +280,8 @@ TEST_F(Surfaces, AnalysisTimeSurfacesCollapseQuadrilateralsAndSkipSlaveSurfaceNa
   builder.analysisRecord({I(130), N("AXI"), I(2), I(0), I(10), I(0), I(0), I(8), I(1), I(0), I(1), I(2)});
   builder.analysisRecord({I(132), N("POINTS"), I(0), I(6), I(2), I(3), I(4)});
   builder.analysisRecord({I(132), N("NONE"), I(0), I(6), I(0)});
+  const std::string longName = "AN_ANALYSIS_SURFACE_OF_A_LONG_NAME";
+  builder.analysisRecord({I(132), N(longLabelToken(longName)), I(0), I(6), I(1), I(1)});
   const auto* db = write();
   ASSERT_NE(db, nullptr);
   const std::size_t setsBefore = db->sets.size();
@@ -302,13 +304,15 @@ TEST_F(Surfaces, AnalysisTimeSurfacesCollapseQuadrilateralsAndSkipSlaveSurfaceNa
   EXPECT_EQ(axi->elements[0].row, (std::vector<Int>{102, 101}));  // two nodes swapped
   const auto* points = classNamed(db, "PSURF1");
   ASSERT_NE(points, nullptr);
-  EXPECT_EQ(points->elements.size(), 2u);
+  EXPECT_EQ(points->elements.size(), 3u);  // two of POINTS, one of the long name
   EXPECT_EQ(points->elements[1].row, (std::vector<Int>{104}));
   EXPECT_EQ(setNamed(db, "surface", "SLAVE"), nullptr);
   EXPECT_EQ(setNamed(db, "surface", "NONE"), nullptr);
-  EXPECT_EQ(db->sets.size(), setsBefore + 3);
+  ASSERT_NE(setNamed(db, "surface", longName), nullptr);  // a long label's token is expanded
+  EXPECT_EQ(setNamed(db, "surface", longName)->members, (std::vector<Int>{-16}));
+  EXPECT_EQ(db->sets.size(), setsBefore + 4);
   EXPECT_EQ(count, 4);  // three classes behind the one element class
-  EXPECT_EQ(counter, -15);
+  EXPECT_EQ(counter, -16);
 }
 
 TEST_F(Surfaces, AWalkThatMeetsAZeroLengthRecordStopsWithItsMessage) {

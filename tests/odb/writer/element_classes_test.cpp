@@ -326,6 +326,60 @@ TEST_F(ElementClasses, BeamProfilesTakeTheirPointsAndTheTwoCoordinateFlagFromThe
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 }
 
+// A general beam takes its points from slot 18 on, two slots each, with profile code 10; a shell
+// of layers by slot 12 has three points a layer spread over each layer; a surface section has one
+// point at 0; layers of no thickness give no points; a beam record too short for its slot 16 is
+// reported.
+TEST_F(ElementClasses, GeneralBeamsLayerShellsAndSurfaceSections) {
+  std::vector<Slot> general(30, I(0));
+  general[4 - 2] = I(105);
+  general[16 - 2] = I(1);
+  general[18 - 2] = I(20);
+  general[19 - 2] = I(2);
+  general[20 - 2] = R(1.5);
+  general[21 - 2] = R(-2.5);
+  general[22 - 2] = R(3.25);
+  general[23 - 2] = R(4.75);
+  auto layerShell = [&](Real t1, Real t2) {
+    std::vector<Slot> slots(30, I(0));
+    slots[12 - 2] = I(t2 < 0 ? 1 : 2);
+    slots[13 - 2] = I(20);
+    slots[20 - 2] = R(t1);
+    slots[23 - 2] = R(t2);
+    return builder.record(4, slots);
+  };
+  const int beam = builder.record(3, general), shell = layerShell(1, 3), thin = layerShell(0, -1);
+  const int surface = builder.record(45, {I(0)}), none = builder.record(4, std::vector<Slot>(20, I(0)));
+  const int shortBeam = builder.record(3, {I(0), I(5), I(2)});
+
+  const Points b = position(beam, 100);
+  EXPECT_EQ(b.profile, 10);
+  EXPECT_EQ(b.two, 1);
+  EXPECT_EQ(b.first, (std::vector<float>{1.5f, 3.25f}));
+  EXPECT_EQ(b.second, (std::vector<float>{-2.5f, 4.75f}));
+  const Points l = position(shell, 100);
+  EXPECT_EQ(l.points, 6);
+  EXPECT_EQ(l.layered, 1);
+  EXPECT_EQ(l.several, 1);
+  EXPECT_EQ(l.first, (std::vector<float>{-0.5f, -0.375f, -0.25f, -0.25f, 0.125f, 0.5f}));
+  EXPECT_EQ(l.counts, (std::vector<Int>{3, 6}));
+  const Points t = position(thin, 100);
+  EXPECT_EQ(t.points, 0);
+  EXPECT_EQ(t.counts, std::vector<Int>{});
+  const Points n = position(none, 100);
+  EXPECT_EQ(n.points, 0);
+  EXPECT_EQ(n.layered, 1);
+  const Points f = position(surface, 100);
+  EXPECT_EQ(f.points, 1);
+  EXPECT_EQ(f.first, std::vector<float>{0.0f});
+  EXPECT_EQ(f.counts, std::vector<Int>{1});
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  const Points s = position(shortBeam, 100);
+  EXPECT_EQ(s.points, 0);
+  EXPECT_EQ(s.profile, 0);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN GETPOSITION"));
+}
+
 TEST_F(ElementClasses, SectionPointCountsBeyondTheRoomGiveNoPoints) {
   // The builder's CGM word 80 is 64: room for 128 points. Counts are taken in 64 bits, so a
   // product that wraps in 32 bits (65536 x 65536) is refused as well.
