@@ -506,3 +506,70 @@ TEST_F(Shells, LineShellsAndThickShellWrappersCallTheLineCheckForThreeNodes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The centre frame of a four-node shell: area, unit normal, an in-plane frame and the derivatives
+// with respect to the frame's axes, against closed forms of planar quadrilaterals.
+TEST(ThickShellCentreFrame, AreaNormalFrameAndDerivativesAgree) {
+  struct Case {
+    const char* what;
+    std::vector<Real> X;  // four columns of 3
+    Real area;            // half the cross product of the diagonals (0 for a point)
+    std::array<Real, 3> normal;
+    std::array<Real, 4> d1, d2;  // when the frame is the global one (normal along z): -1 marks "not checked"
+  };
+  const Real h = 2.0e-10, d = 0.25 / (0.5 * h);
+  const std::vector<Case> cases = {
+      {"a square of side 2e-10 (|g1 x g2| = 1e-20)", {0, 0, 0, h, 0, 0, h, h, 0, 0, h, 0}, 4e-20, {0, 0, 1},
+       {-d, d, d, -d}, {-d, -d, d, d}},
+      {"a 3 by 2 rectangle", {1, 1, 5, 4, 1, 5, 4, 3, 5, 1, 3, 5}, 6.0, {0, 0, 1},
+       {-1.0 / 6, 1.0 / 6, 1.0 / 6, -1.0 / 6}, {-0.25, -0.25, 0.25, 0.25}},
+      {"a trapezoid in a tilted plane", {}, 0.0, {-0.8, 0.0, 0.6}, {-1, 0, 0, 0}, {}},
+      {"all four nodes at one point", {1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3}, 0.0, {0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}},
+  };
+  for (Case c : cases) {
+    if (c.X.empty()) {  // trapezoid (0,0), (4,0), (3,2), (1,2) on the axes (0.6, 0, 0.8) and (0, 1, 0)
+      const Real local[4][2] = {{0, 0}, {4, 0}, {3, 2}, {1, 2}};
+      for (const auto& p : local) c.X.insert(c.X.end(), {0.6 * p[0], p[1], 0.8 * p[0]});
+      c.area = 6.0;
+    }
+    const Int ld = 3, four = 4;
+    Real area = -1.0, frame[9], derivatives[18];
+    std::fill_n(derivatives, 18, 7.0);
+    S4TSGEOM(&area, frame, derivatives, c.X.data(), &ld, &four);
+    SCOPED_TRACE(c.what);
+    EXPECT_NEAR(area, c.area, 1e-12 * std::max(c.area, 1e-300));
+    for (int r = 0; r < 3; ++r) EXPECT_NEAR(frame[6 + r], c.normal[r], 1e-15);
+    for (int w : {4, 5, 6, 7, 8, 13, 14, 15, 16, 17}) EXPECT_EQ(derivatives[w], 0.0) << "word " << w + 1;
+    if (c.area == 0.0) {
+      for (int w = 0; w < 18; ++w) EXPECT_EQ(derivatives[w], 0.0);
+      continue;
+    }
+    // An orthonormal right-handed frame whose third axis is the normal.
+    const Real* e1 = &frame[0];
+    const Real* e2 = &frame[3];
+    auto dot = [](const Real* a, const Real* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+    EXPECT_NEAR(dot(e1, e1), 1.0, 1e-15);
+    EXPECT_NEAR(dot(e2, e2), 1.0, 1e-15);
+    EXPECT_NEAR(dot(e1, e2), 0.0, 1e-15);
+    const Real e3[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0]};
+    EXPECT_NEAR(dot(e3, &frame[6]), 1.0, 1e-15);
+    // The derivatives differentiate the position along the frame's axes: sum_k d1_k x_k = e1 and
+    // sum_k d2_k x_k = e2 for a planar element.
+    for (int r = 0; r < 3; ++r) {
+      Real s1 = 0.0, s2 = 0.0;
+      for (int k = 0; k < 4; ++k) s1 += derivatives[k] * c.X[3 * k + r], s2 += derivatives[9 + k] * c.X[3 * k + r];
+      const Real scale = 1e-12 / std::sqrt(c.area);
+      EXPECT_NEAR(s1, frame[r], scale) << r;
+      EXPECT_NEAR(s2, frame[3 + r], scale) << r;
+    }
+    if (c.d1[0] != -1)
+      for (int k = 0; k < 4; ++k) {
+        EXPECT_NEAR(derivatives[k], c.d1[k], 1e-15 * std::fabs(c.d1[k]));
+        EXPECT_NEAR(derivatives[9 + k], c.d2[k], 1e-15 * std::fabs(c.d2[k]));
+      }
+  }
+}
+
+}  // namespace
