@@ -67,6 +67,13 @@ TEST_F(NodeReferences, NodeRecordsAndRigidSurfaceRecordsGiveEntriesOnce) {
   EXPECT_EQ(references(), (std::vector<Entry>{{second, 55, 1}, {1, 91, 0}}));
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN NODRFN"));
+  // A surface record of length 0 ends the walk over them with the routine's system error.
+  std::vector<double> store = eqc_testing::slideLineStore();
+  rec::setSlotI(store.data() + rec::i(CSLV, 7) - 1, 1, 0);
+  eqc_testing::setSlideLineStore(store);
+  eqc_testing::clearMessages();
+  EXPECT_EQ(references(), (std::vector<Entry>{{second, 55, 1}}));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
 }
 
 // A rigid surface known twice: from its reference node's record and from the named surface of
