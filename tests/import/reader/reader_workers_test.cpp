@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -115,214 +116,266 @@ class ReaderWorkers : public ImportFixture {
   }
 
   std::size_t classLabels(Int k) const {
-    return k >= 1 && k <= static_cast<Int>(model_.classes.size()) ? model_.classes[static_cast<std::size_t>(k - 1)].labels.size() : 0;
+    return k >= 1 && k <= static_cast<Int>(model_.classes.size())
+               ? model_.classes[static_cast<std::size_t>(k - 1)].labels.size()
+               : 0;
   }
   std::size_t classNodes(Int k) const {
-    return k >= 1 && k <= static_cast<Int>(model_.classes.size()) ? model_.classes[static_cast<std::size_t>(k - 1)].code & 31 : 0;
+    return k >= 1 && k <= static_cast<Int>(model_.classes.size())
+               ? model_.classes[static_cast<std::size_t>(k - 1)].code & 31
+               : 0;
   }
-};
 
-// Every model-database worker on the host's own copy of the model table (and of the real table)
-// answers as its parent on the same database; the "DOM" workers each give their domain's part.
-TEST_F(ReaderWorkers, ModelWorkersOnTheHostsTableAnswerAsTheirParents) {
-  const std::vector<Int> table = modelTable(), realTable = modelTable(true);
-  const Int* t = table.data();
-  const Int n = static_cast<Int>(table.size()), nr = static_cast<Int>(realTable.size());
-  const auto* reals = reinterpret_cast<const float*>(realTable.data());
-  const Int nodes = model_.nodes, classes = static_cast<Int>(model_.classes.size());
-  // Answers of the element-set readers; the class-entry block holds count + 2n words.
-  const auto setClasses = [&](Int count, Int block, bool made) {
-    Answer a{{count}};
-    take(a, block, count + 2 * classes, false, made);
-    return a;
-  };
-  const auto setData = [&](Int number, Int names, Int counts, bool made) {
-    Answer a{{number}};
-    take(a, names, 2 * number, false, made);
-    take(a, counts, number, false, made);
-    return a;
-  };
-  const auto members = [&](Int count, Int block, bool made) {
-    Answer a{{count}};
-    take(a, block, count, false, made);
-    return a;
-  };
-  // The node blocks a worker fills, made zeroed beforehand.
-  const auto nodeBlocks = [&](const std::function<void(Int, Int)>& fill) {
-    const Int labels = fresh(nodes, false), coordinates = fresh(3 * nodes, true);
-    fill(labels, coordinates);
-    Answer a;
-    take(a, labels, nodes, false, true);
-    take(a, coordinates, 3LL * nodes, true, true);
-    return a;
-  };
-  const Answer allNodes = [&] {
-    Int labels = 0, coordinates = 0;
-    ACC_MDB_NODEMODELDATA(&labels, &coordinates);
-    Answer a;
-    take(a, labels, nodes);
-    take(a, coordinates, 3LL * nodes, true);
-    return a;
-  }();
-  const auto rotating = [&](Int flag) {
-    Int block = 0;
-    ACC_MDB_ROTNODEMODELDATA(&flag, &block);
-    Answer a;
-    take(a, block, nodes);
-    return a;
-  };
-  const auto rotatingFilled = [&](const std::function<void(Int)>& fill) {
-    const Int block = fresh(nodes, false);
-    fill(block);
-    Answer a;
-    take(a, block, nodes, false, true);
-    return a;
-  };
-  // INQ_PDB_CLASS's 13 results, the three blocks r8 to r10 replaced by their words.
-  const auto classAnswer = [&](const Int* r, Int k, bool made) {
-    Answer a{{r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[10], r[11], r[12]}};
-    const std::size_t v = k >= 1 && k <= classes && !model_.classes[static_cast<std::size_t>(k - 1)].sections.empty()
-                              ? model_.classes[static_cast<std::size_t>(k - 1)].sections[0].values.size()
-                              : 0;
-    for (int b = 7; b <= 9; ++b)
-      take(a, r[b], b == 8 ? r[3] * static_cast<Int>(v) : r[3], b == 9, made);
-    return a;
-  };
-
+  // The model-database readers by family: the parent and the worker on the table in table_ (its
+  // first length_ words) and the real table, each for its table of arguments.
   struct Family {
     const char* name;
     std::vector<Int> arguments;
     Reader parent, worker;
   };
-  const std::vector<Family> families = {
-      {"element labels and connectivity", {0, 1, 2, 3, 4, 5, 6},
-       [&](Int k) {
-         Int labels = 0, connectivity = 0;
-         ACC_MDB_ELEMMODELDATA(&k, &labels, &connectivity);
-         Answer a;
-         take(a, labels, static_cast<long long>(classLabels(k)));
-         take(a, connectivity, static_cast<long long>(classLabels(k) * classNodes(k)));
-         return a;
-       },
-       [&](Int k) {
-         Int labels = 0, connectivity = 0;
-         ACC_MDB_ELEMMODELDATA1(t, &n, &k, &labels);
-         ACC_MDB_ELEMMODELDATA2(t, &n, &k, &connectivity);
-         Answer a;
-         take(a, labels, static_cast<long long>(classLabels(k)), false, true);
-         take(a, connectivity, static_cast<long long>(classLabels(k) * classNodes(k)), false, true);
-         return a;
-       }},
-      {"element set classes", {0, 1, 2, 3},
-       [&](Int s) {
-         Int count = 0, block = 0;
-         ACC_MDB_ELEMSETCLASSES(&s, &count, &block);
-         return setClasses(count, block, false);
-       },
-       [&](Int s) {
-         Int count = 0, block = 0;
-         ACC_MDB_ELEMSETCLASSES1(t, &n, &s, &count, &block);
-         return setClasses(count, block, true);
-       }},
-      {"element set members of a class (10 x set + class)", {11, 12, 14, 15, 16, 10, 21, 31},
-       [&](Int sk) {
-         const Int s = sk / 10, k = sk % 10;
-         Int count = 0, block = 0;
-         ACC_MDB_ELSETCLASSMEMBERS(&s, &k, &count, &block);
-         return members(count, block, false);
-       },
-       [&](Int sk) {
-         const Int s = sk / 10, k = sk % 10;
-         Int count = 0, block = 0;
-         ACC_MDB_ELSETCLASSMEMBERS1(t, &n, &s, &k, &count, &block);
-         return members(count, block, true);
-       }},
-      {"element and node set data (0 element, 1 node)", {0, 1},
-       [&](Int node) {
-         Int number = 0, names = 0, counts = 0;
-         (node != 0 ? ACC_MDB_NODESETDATA : ACC_MDB_ELEMSETDATA)(&number, &names, &counts);
-         return setData(number, names, counts, false);
-       },
-       [&](Int node) {
-         Int number = 0, names = 0, counts = 0;
-         (node != 0 ? ACC_MDB_NODESETDATA1 : ACC_MDB_ELEMSETDATA1)(t, &n, &number, &names, &counts);
-         return setData(number, names, counts, true);
-       }},
-      {"node set members", {0, 1, 2, 3},
-       [&](Int s) {
-         Int count = 0, block = 0;
-         ACC_MDB_NODESETMEMBERS(&s, &count, &block);
-         return members(count, block, false);
-       },
-       [&](Int s) {
-         Int count = 0, block = 0;
-         ACC_MDB_NODESETMEMBERS1(t, &n, &s, &count, &block);
-         return members(count, block, true);
-       }},
-      // 0: all domains; d: the nodes of domain d only.
-      {"node labels and coordinates", {0, 1, 2},
-       [&](Int d) {
-         if (d == 0) return allNodes;
-         Answer labels = onlyAt(allNodes, positionsOf(d, 't'), 1, 0, static_cast<std::size_t>(nodes));
-         return onlyAt(labels, positionsOf(d, 't'), 3, static_cast<std::size_t>(nodes));
-       },
-       [&](Int d) {
-         return nodeBlocks([&](Int labels, Int coordinates) {
-           if (d == 0)
-             ACC_MDB_NODEMODELDATA1(t, &n, &labels, &coordinates);
-           else
-             ACC_MDB_NODEMODELDATADOM(t, &n, &d, &labels, &coordinates);
-         });
-       }},
-      // Flag 0 and 1 over all domains, then domains 1 and 2 (as 11 and 12) with the flag set.
-      {"nodes with rotations", {0, 1, 11, 12},
-       [&](Int flag) { return flag < 10 ? rotating(flag) : onlyAt(rotating(1), positionsOf(flag - 10, 'r'), 1); },
-       [&](Int flag) {
-         return rotatingFilled([&](Int block) {
-           const Int d = flag - 10;
-           if (flag < 10)
-             ACC_MDB_ROTNODEMODELDATA1(t, &n, &flag, &block);
-           else
-             ACC_MDB_ROTNODEMODELDATADOM(t, &n, &d, &block);
-         });
-       }},
-      {"node label search", {101, 104, 201, 202, 901, 999},
-       [&](Int label) {
-         Int answer = -1;
-         INQ_MDB_NODEID(&label, &answer);
-         return Answer{{answer}};
-       },
-       [&](Int label) {
-         Int answer = -1;
-         INQ_MDB_NODEID1(t, &n, &label, &answer);
-         return Answer{{answer}};
-       }},
-      {"element label search", {11, 13, 21, 22, 31, 41, 51, 999},
-       [&](Int label) {
-         Int k = -1;
-         INQ_MDB_WHICHCLASS(&label, &k);
-         return Answer{{k}};
-       },
-       [&](Int label) {
-         Int k = -1;
-         INQ_MDB_WHICHCLASS1(t, &n, &label, &k);
-         return Answer{{k}};
-       }},
-      {"class description", {1, 2, 3, 4, 5, 0, 6},
-       [&](Int k) {
-         Int r[13];
-         INQ_PDB_CLASS(&k, &r[0], &r[1], &r[2], &r[3], &r[4], &r[5], &r[6], &r[7], &r[8], &r[9], &r[10], &r[11], &r[12]);
-         return classAnswer(r, k, false);
-       },
-       [&](Int k) {
-         // The workers leave what they do not give as the caller set it.
-         Int r[13] = {0, 0, 0, 0, 0, 0, 0, kNoBlock, kNoBlock, kNoBlock, 0, 0, 0};
-         INQ_PDB_CLASS1(t, &n, reals, &nr, &k, r);
-         INQ_PDB_CLASS2(t, &n, reals, &nr, &k, r);
-         return classAnswer(r, k, true);
-       }},
-  };
-  for (const Family& f : families)
+  std::vector<Family> modelFamilies() {
+    const Int nodes = model_.nodes, classes = static_cast<Int>(model_.classes.size());
+    // Answers of the element-set readers; the class-entry block holds count + 2n words.
+    const auto setClasses = [=, this](Int count, Int block, bool made) {
+      Answer a{{count}};
+      take(a, block, count + 2 * classes, false, made);
+      return a;
+    };
+    const auto setData = [=, this](Int number, Int names, Int counts, bool made) {
+      Answer a{{number}};
+      take(a, names, 2 * number, false, made);
+      take(a, counts, number, false, made);
+      return a;
+    };
+    const auto members = [=, this](Int count, Int block, bool made) {
+      Answer a{{count}};
+      take(a, block, count, false, made);
+      return a;
+    };
+    // The node blocks a worker fills, made zeroed beforehand.
+    const auto nodeBlocks = [=, this](const std::function<void(Int, Int)>& fill) {
+      const Int labels = fresh(nodes, false), coordinates = fresh(3 * nodes, true);
+      fill(labels, coordinates);
+      Answer a;
+      take(a, labels, nodes, false, true);
+      take(a, coordinates, 3LL * nodes, true, true);
+      return a;
+    };
+    const auto allNodes = [=, this] {
+      Int labels = 0, coordinates = 0;
+      ACC_MDB_NODEMODELDATA(&labels, &coordinates);
+      Answer a;
+      take(a, labels, nodes);
+      take(a, coordinates, 3LL * nodes, true);
+      return a;
+    };
+    const auto rotating = [=, this](Int flag) {
+      Int block = 0;
+      ACC_MDB_ROTNODEMODELDATA(&flag, &block);
+      Answer a;
+      take(a, block, nodes);
+      return a;
+    };
+    const auto rotatingFilled = [=, this](const std::function<void(Int)>& fill) {
+      const Int block = fresh(nodes, false);
+      fill(block);
+      Answer a;
+      take(a, block, nodes, false, true);
+      return a;
+    };
+    // INQ_PDB_CLASS's 13 results, the three blocks r8 to r10 replaced by their words.
+    const auto classAnswer = [=, this](const Int* r, Int k, bool made) {
+      Answer a{{r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[10], r[11], r[12]}};
+      const std::size_t v = k >= 1 && k <= classes && !model_.classes[static_cast<std::size_t>(k - 1)].sections.empty()
+                                ? model_.classes[static_cast<std::size_t>(k - 1)].sections[0].values.size()
+                                : 0;
+      for (int b = 7; b <= 9; ++b) take(a, r[b], b == 8 ? r[3] * static_cast<Int>(v) : r[3], b == 9, made);
+      return a;
+    };
+
+    // The nodal state of a key at increment 1 of the first step: the status, and the block when served.
+    const Int incrementKey = 1 + restartBlock(3)[3];
+    const auto nodal = [=, this](Int status, Int block, bool made) {
+      Answer a{{status}};
+      if (status != 0 && made) take(a, block, 0, true, true);
+      take(a, status == 0 ? block : kNoBlock, 3LL * nodes, true, made);
+      return a;
+    };
+
+    return {
+        {"nodal state",
+         {1000, 2100, 7000, 10000, 8000, 9999},
+         [=](Int key) {
+           const Int row = 1, increment = 1;
+           Int components = 3, block = 0, status = -1;
+           ACC_SDB_NODEKEY(&row, &increment, &key, &components, &block, &status);
+           return nodal(status, block, false);
+         },
+         [=, this](Int key) {
+           const Int components = 3, block = fresh(3 * nodes, true);
+           Int status = -1;
+           ACC_SDB_NODEKEY1(&incrementKey, t(), &length_, &key, &components, &block, &status);
+           return nodal(status, block, true);
+         }},
+        {"element labels and connectivity",
+         {0, 1, 2, 3, 4, 5, 6},
+         [=, this](Int k) {
+           Int labels = 0, connectivity = 0;
+           ACC_MDB_ELEMMODELDATA(&k, &labels, &connectivity);
+           Answer a;
+           take(a, labels, static_cast<long long>(classLabels(k)));
+           take(a, connectivity, static_cast<long long>(classLabels(k) * classNodes(k)));
+           return a;
+         },
+         [=, this](Int k) {
+           Int labels = 0, connectivity = 0;
+           ACC_MDB_ELEMMODELDATA1(t(), &length_, &k, &labels);
+           ACC_MDB_ELEMMODELDATA2(t(), &length_, &k, &connectivity);
+           Answer a;
+           take(a, labels, static_cast<long long>(classLabels(k)), false, true);
+           take(a, connectivity, static_cast<long long>(classLabels(k) * classNodes(k)), false, true);
+           return a;
+         }},
+        {"element set classes",
+         {0, 1, 2, 3},
+         [=, this](Int s) {
+           Int count = 0, block = 0;
+           ACC_MDB_ELEMSETCLASSES(&s, &count, &block);
+           return setClasses(count, block, false);
+         },
+         [=, this](Int s) {
+           Int count = 0, block = 0;
+           ACC_MDB_ELEMSETCLASSES1(t(), &length_, &s, &count, &block);
+           return setClasses(count, block, true);
+         }},
+        {"element set members of a class (10 x set + class)",
+         {11, 12, 14, 15, 16, 10, 21, 31},
+         [=, this](Int sk) {
+           const Int s = sk / 10, k = sk % 10;
+           Int count = 0, block = 0;
+           ACC_MDB_ELSETCLASSMEMBERS(&s, &k, &count, &block);
+           return members(count, block, false);
+         },
+         [=, this](Int sk) {
+           const Int s = sk / 10, k = sk % 10;
+           Int count = 0, block = 0;
+           ACC_MDB_ELSETCLASSMEMBERS1(t(), &length_, &s, &k, &count, &block);
+           return members(count, block, true);
+         }},
+        {"element and node set data (0 element, 1 node)",
+         {0, 1},
+         [=, this](Int node) {
+           Int number = 0, names = 0, counts = 0;
+           (node != 0 ? ACC_MDB_NODESETDATA : ACC_MDB_ELEMSETDATA)(&number, &names, &counts);
+           return setData(number, names, counts, false);
+         },
+         [=, this](Int node) {
+           Int number = 0, names = 0, counts = 0;
+           (node != 0 ? ACC_MDB_NODESETDATA1 : ACC_MDB_ELEMSETDATA1)(t(), &length_, &number, &names, &counts);
+           return setData(number, names, counts, true);
+         }},
+        {"node set members",
+         {0, 1, 2, 3},
+         [=, this](Int s) {
+           Int count = 0, block = 0;
+           ACC_MDB_NODESETMEMBERS(&s, &count, &block);
+           return members(count, block, false);
+         },
+         [=, this](Int s) {
+           Int count = 0, block = 0;
+           ACC_MDB_NODESETMEMBERS1(t(), &length_, &s, &count, &block);
+           return members(count, block, true);
+         }},
+        // 0: all domains; d: the nodes of domain d only.
+        {"node labels and coordinates",
+         {0, 1, 2},
+         [=, this](Int d) {
+           if (d == 0) return allNodes();
+           Answer labels = onlyAt(allNodes(), positionsOf(d, 't'), 1, 0, static_cast<std::size_t>(nodes));
+           return onlyAt(labels, positionsOf(d, 't'), 3, static_cast<std::size_t>(nodes));
+         },
+         [=, this](Int d) {
+           return nodeBlocks([&](Int labels, Int coordinates) {
+             if (d == 0)
+               ACC_MDB_NODEMODELDATA1(t(), &length_, &labels, &coordinates);
+             else
+               ACC_MDB_NODEMODELDATADOM(t(), &length_, &d, &labels, &coordinates);
+           });
+         }},
+        // Flag 0 and 1 over all domains, then domains 1 and 2 (as 11 and 12) with the flag set.
+        {"nodes with rotations",
+         {0, 1, 11, 12},
+         [=, this](Int flag) {
+           return flag < 10 ? rotating(flag) : onlyAt(rotating(1), positionsOf(flag - 10, 'r'), 1);
+         },
+         [=, this](Int flag) {
+           return rotatingFilled([&](Int block) {
+             const Int d = flag - 10;
+             if (flag < 10)
+               ACC_MDB_ROTNODEMODELDATA1(t(), &length_, &flag, &block);
+             else
+               ACC_MDB_ROTNODEMODELDATADOM(t(), &length_, &d, &block);
+           });
+         }},
+        {"node label search",
+         {101, 104, 201, 202, 901, 999},
+         [=, this](Int label) {
+           Int answer = -1;
+           INQ_MDB_NODEID(&label, &answer);
+           return Answer{{answer}};
+         },
+         [=, this](Int label) {
+           Int answer = -1;
+           INQ_MDB_NODEID1(t(), &length_, &label, &answer);
+           return Answer{{answer}};
+         }},
+        {"element label search",
+         {11, 13, 21, 22, 31, 41, 51, 999},
+         [=, this](Int label) {
+           Int k = -1;
+           INQ_MDB_WHICHCLASS(&label, &k);
+           return Answer{{k}};
+         },
+         [=, this](Int label) {
+           Int k = -1;
+           INQ_MDB_WHICHCLASS1(t(), &length_, &label, &k);
+           return Answer{{k}};
+         }},
+        {"class description",
+         {0, 1, 2, 3, 4, 5, 6},
+         [=, this](Int k) {
+           Int r[13];
+           INQ_PDB_CLASS(&k, &r[0], &r[1], &r[2], &r[3], &r[4], &r[5], &r[6], &r[7], &r[8], &r[9], &r[10], &r[11],
+                         &r[12]);
+           return classAnswer(r, k, false);
+         },
+         [=, this](Int k) {
+           // The workers leave what they do not give as the caller set it.
+           Int r[13] = {0, 0, 0, 0, 0, 0, 0, kNoBlock, kNoBlock, kNoBlock, 0, 0, 0};
+           INQ_PDB_CLASS1(t(), &length_, reals(), &realLength_, &k, r);
+           INQ_PDB_CLASS2(t(), &length_, reals(), &realLength_, &k, r);
+           return classAnswer(r, k, true);
+         }},
+    };
+  }
+
+  const Int* t() const { return table_.data(); }
+  const float* reals() const { return reinterpret_cast<const float*>(realTable_.data()); }
+  std::vector<Int> table_, realTable_;
+  Int length_ = 0, realLength_ = 0;
+};
+
+// Every model-database worker, and the nodal-state loop, on the host's own copy of the model table
+// (and of the real table) answers as its parent on the same database; the "DOM" workers each give
+// their domain's part.
+TEST_F(ReaderWorkers, WorkersOnTheHostsTableAnswerAsTheirParents) {
+  table_ = modelTable();
+  realTable_ = modelTable(true);
+  length_ = static_cast<Int>(table_.size());
+  realLength_ = static_cast<Int>(realTable_.size());
+  const Int* t = table_.data();
+  const Int n = length_;
+  for (const Family& f : modelFamilies())
     for (Int argument : f.arguments) EXPECT_EQ(f.worker(argument), f.parent(argument)) << f.name << ": " << argument;
 
   // The domain workers on their own: each domain's node labels are found in it and only there.
@@ -339,7 +392,6 @@ TEST_F(ReaderWorkers, ModelWorkersOnTheHostsTableAnswerAsTheirParents) {
     INQ_MDB_NODEIDDOM(t, &n, &d, &label, &answer);
     EXPECT_EQ(answer, 1);
   }
-  EXPECT_EQ(allNodes.words[6], 901);  // the second group's node sits at its position
   EXPECT_TRUE(eqc_testing::messages().empty());
 }
 
@@ -383,9 +435,9 @@ TEST_F(ReaderWorkers, TimeWorkersAnswerAsTheirParent) {
     Int count, position, increment;
     float inStep;
   };
-  for (const Case& c : {Case{1.0F, 3, 1, 4, 0.25F}, Case{1.25F, 3, 1, 4, 0.25F}, Case{1.3F, 3, 2, 7, 0.5F},
-                        Case{1.6F, 3, 0, 0, 0.0F}, Case{1.3F, 1, 0, 0, 0.0F}, Case{0.0F, 0, 0, 0, 0.0F},
-                        Case{0.0F, -2, 0, 0, 0.0F}}) {
+  for (const Case& c :
+       {Case{1.0F, 3, 1, 4, 0.25F}, Case{1.25F, 3, 1, 4, 0.25F}, Case{1.3F, 3, 2, 7, 0.5F}, Case{1.6F, 3, 0, 0, 0.0F},
+        Case{1.3F, 1, 0, 0, 0.0F}, Case{0.0F, 0, 0, 0, 0.0F}, Case{0.0F, -2, 0, 0, 0.0F}}) {
     Int position = -1, increment = -1;
     float inStep = -1.0F;
     INQ_RDB_TIMESTEP(&c.time, &start, &c.count, times, increments, &position, &increment, &inStep);
@@ -439,8 +491,7 @@ TEST_F(ReaderWorkers, NodalWorkersAnswerAsTheirParents) {
                                            .states[static_cast<std::size_t>(increment)]
                                            .domains[static_cast<std::size_t>(d - 1)]
                                            .timeIncrement);
-        const Answer one =
-            filled([&](Int b, Int* s) { ACC_SDB_NODEKEYDOM(&d, t, &n, global, &key, &three, &b, s); });
+        const Answer one = filled([&](Int b, Int* s) { ACC_SDB_NODEKEYDOM(&d, t, &n, global, &key, &three, &b, s); });
         const char group = key == 7000 || key == 10000 ? 'u' : key % 1000 == 100 ? 'r' : 't';
         const int width = key == 7000 ? 1 : key == 10000 ? 2 : 3;
         EXPECT_EQ(one, onlyAt(one, positionsOf(d, group), width, 1)) << d;
@@ -471,6 +522,162 @@ TEST_F(ReaderWorkers, NodalWorkersAnswerAsTheirParents) {
     }
   }
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+
+  // A block that is not one, fewer components than a domain fills, or a negative count: reported
+  // at level -3 with status 1, and nothing written past the caller's block.
+  const Int incrementKey = 1 + steps[3], key = 1000, guarded = fresh(nodes + 1, true);
+  for (const auto& [block, components] : std::vector<std::pair<Int, Int>>{{0, 3}, {guarded, 1}, {guarded, -1}}) {
+    eqc_testing::clearMessages();
+    Int status = -7;
+    ACC_SDB_NODEKEY1(&incrementKey, t, &n, &key, &components, &block, &status);
+    EXPECT_EQ(status, 1) << block << " " << components;
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 1) << block << " " << components;
+    EXPECT_EQ(realAt(guarded + indexOffset(), nodes + 1), 0.0F);
+  }
+  Answer discard;
+  take(discard, guarded, 0, true, true);
+  eqc_testing::clearMessages();
+}
+
+// The model table cut short at every length gives every worker's whole answer or a report at level
+// -3, never a wrong answer in silence, and leaves no block held.
+TEST_F(ReaderWorkers, ADamagedTableGivesTheWholeAnswerOrAReport) {
+  table_ = modelTable();
+  realTable_ = modelTable(true);
+  realLength_ = static_cast<Int>(realTable_.size());
+  const std::vector<Int> pristine = table_;
+  const auto whole = static_cast<Int>(pristine.size());
+  const std::vector<Family> families = modelFamilies();
+  eqc_testing::setEcho(false);
+  const auto answers = [&](const std::vector<Answer>* expected) {
+    eqc_testing::clearMessages();
+    std::vector<Answer> out;
+    for (const Family& f : families)
+      for (Int argument : f.arguments) {
+        const int before = eqc_testing::countAtLevel(-3);
+        out.push_back(f.worker(argument));
+        if (expected != nullptr && !(out.back() == (*expected)[out.size() - 1])) {
+          EXPECT_GT(eqc_testing::countAtLevel(-3), before) << f.name << " " << argument << " cut at " << length_;
+        }
+      }
+    EXPECT_EQ(outstandingBlocks(), 0);
+    return out;
+  };
+  length_ = whole;
+  const std::vector<Answer> full = answers(nullptr);
+  for (length_ = 0; length_ < whole; ++length_) answers(&full);
+  // Class 1's domain (record word 18) out of range, or its group size (type-record word 4) below
+  // 1: no connectivity, and the damage reported.
+  length_ = whole;
+  const Int record = pristine[11], k = 1;
+  for (const auto& [word, value] :
+       std::vector<std::pair<Int, Int>>{{record + 17, 3}, {record + 17, 0}, {pristine[record] + 3, 0}}) {
+    table_ = pristine;
+    table_[static_cast<std::size_t>(word - 1)] = value;
+    eqc_testing::clearMessages();
+    Int connectivity = 0;
+    ACC_MDB_ELEMMODELDATA2(t(), &length_, &k, &connectivity);
+    EXPECT_EQ(connectivity, kNoBlock) << word;
+    EXPECT_TRUE(eqc_testing::printed("CONNECTIVITY OF CLASS 1")) << word;
+  }
+  EXPECT_EQ(outstandingBlocks(), 0);
+  eqc_testing::clearMessages();
+  eqc_testing::setEcho(true);
+}
+
+// A store with room for only so many more words, from none up to what the reader needs: every
+// reader gives its whole answer or reports at level -3 and hands out no block, and holds none.
+TEST_F(ReaderWorkers, AStoreShortOfRoomGivesTheWholeAnswerOrNone) {
+  // A first step of three increments, so that its lists outgrow the room its directory leaves.
+  closeClean();
+  StepModel& first = model_.steps[0];
+  first.increments.push_back(3);
+  first.times.push_back(1.0);
+  first.states.push_back(first.states.back());
+  start(model_);
+  std::vector<std::pair<std::string, std::function<Answer()>>> readers;
+  for (const Family& f : modelFamilies())
+    readers.emplace_back(f.name, [parent = f.parent, argument = f.arguments[1]] { return parent(argument); });
+  const auto nodal = [this](Int key) {
+    const Int row = 2, increment = 1;
+    Int components = 3, block = 0, status = -1;
+    ACC_SDB_NODEKEY(&row, &increment, &key, &components, &block, &status);
+    Answer a{{status}};
+    take(a, block, 3LL * model_.nodes, true);
+    return a;
+  };
+  for (Int key : {1000, 2000, 3000, 6000, 2100, 7000, 10000})
+    readers.emplace_back("nodal key " + std::to_string(key), [=] { return nodal(key); });
+  readers.emplace_back("ten nodal keys", [this] {
+    const Int row = 2, increment = 1;
+    Int keys[10] = {200, 1000, 2000, 3000, 4000, 5000, 6000, 2100, 7000, 10000}, components[10], blocks[10],
+        statuses[10];
+    std::fill(components, components + 10, 3);
+    ACC_SDB_NODEKEYALL(&row, &increment, keys, components, blocks, statuses);
+    Answer a{{statuses, statuses + 10}};
+    for (Int block : blocks) take(a, block, 3LL * model_.nodes, true);
+    return a;
+  });
+  readers.emplace_back("global key", [] {
+    const Int row = 2, increment = 1, key = 98;
+    float value = -1.0F;
+    Int status = -1;
+    ACC_SDB_GLOBKEY(&row, &increment, &key, &value, &status);
+    Int bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return Answer{{status, bits}};
+  });
+  readers.emplace_back("restart", [this] {
+    Int steps = 0, numbers = 0, starts = 0;
+    INQ_RDB_RESTART(&steps, &numbers, &starts);
+    Answer a{{steps}};
+    take(a, numbers, steps);
+    take(a, starts, steps, true);
+    return a;
+  });
+  readers.emplace_back("step", [this] {
+    const Int step = 1;
+    Int times = 0, increments = 0, m = 0, value = 0, procedure = 0;
+    INQ_RDB_STEP(&step, &times, &increments, &m, &value, &procedure);
+    Answer a{{m, value, procedure}};
+    take(a, times, m, true);
+    take(a, increments, m);
+    return a;
+  });
+  readers.emplace_back("time", [] {
+    const float time = 1.3F;
+    Int step = 0, position = 0, increment = 0;
+    float start = 0.0F, inStep = 0.0F;
+    INQ_RDB_TIME(&time, &step, &position, &increment, &start, &inStep);
+    return Answer{{step, position, increment, static_cast<Int>(1000 * start), static_cast<Int>(1000 * inStep)}};
+  });
+  readers.emplace_back("temporary package", [] {
+    EDI_ACC_TEMPORARYPACKAGE();
+    Answer a{{RHO_MAN_COMMONI.w[1] != 0 ? RHO_MAN_COMMONI.w[19] : kNone}};
+    a.blocks = RHO_MAN_COMMONI.w[1] != 0 ? 1 : 0;
+    EDI_REL_TEMPORARYPACKAGE();
+    return a;
+  });
+  const auto capacity = static_cast<Int>(mem32::bytesFrom(RHO_MAN_COMMONI.w[0]) / 4);
+  eqc_testing::setEcho(false);
+  for (const auto& [name, read] : readers) {
+    const Answer whole = read();
+    ASSERT_EQ(outstandingBlocks(), 0) << name;
+    for (Int room = 0; room < capacity; ++room) {
+      const Int fill = capacity - room;
+      Int filler = 0;
+      ACC_TMP_INTGMEMORY(&fill, &filler);
+      eqc_testing::clearMessages();
+      const Answer a = read();
+      REL_GDB_INTG(&filler);
+      ASSERT_EQ(outstandingBlocks(), 0) << name << " with room for " << room;
+      if (a == whole) break;
+      EXPECT_EQ(a.blocks, 0) << name << " with room for " << room;
+      EXPECT_GT(eqc_testing::countAtLevel(-3), 0) << name << " with room for " << room;
+    }
+  }
+  eqc_testing::clearMessages();
+  eqc_testing::setEcho(true);
 }
 
 }  // namespace
