@@ -255,6 +255,25 @@ TEST(NormalDistance, QuarterWalkDegenerateNormalsAndUnsupportedCounts) {
             "SYSTEM ERROR IN fndNormalDistToSurf - A SURFACE FACET OF MASTER MASTER CANNOT HAVE 5 NODES");
 }
 
+// The position and unit normal of a cylindrical facet's foot are the facet's own at its (xi, eta),
+// exactly, and P lies on the normal's line to the search's convergence (each of the two tangential
+// components within 1e-6 of the distance). Gives P - x.
+cylinder_model::Vec expectOnNormalLine(const Foot& f, int n, const std::vector<double>& x, const std::vector<double>& nn,
+                                       const Record& record, const double* p) {
+  const cylinder_model::Shapes w = cylinder_model::facetShapes(n, f.xi, f.eta, record.data());
+  const auto at = cylinder_model::interpolate(w, n, x), normal = cylinder_model::interpolate(w, n, nn);
+  const double ln = cylinder_model::norm(normal);
+  cylinder_model::Vec d;
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(f.x[i], at[i], 1e-12);
+    EXPECT_NEAR(f.normal[i], normal[i] / ln, 1e-12);
+    d[i] = p[i] - f.x[i];
+  }
+  EXPECT_LE(cylinder_model::norm(cylinder_model::cross(d, {f.normal[0], f.normal[1], f.normal[2]})),
+            1.5e-6 * cylinder_model::norm(d) + 1e-13);
+  return d;
+}
+
 // Curved cylindrical facets on exact and on distorted cylinders (nodes moved off the cylinder,
 // nodal normals tilted, every midside angle its own): a point set off along the smoothed normal
 // of a chosen facet point has that point as its foot, with the overshoot a little beyond the
@@ -337,23 +356,38 @@ TEST(NormalDistance, CylindricalFacetFootIsThePointWhoseSmoothedNormalPassesThro
     EXPECT_NEAR(f.xi, xi, 2e-6);
     EXPECT_NEAR(f.eta, eta, 2e-6);
     EXPECT_NEAR(f.distance, -off, 2e-6);
-    const cylinder_model::Shapes wf = cylinder_model::facetShapes(n, f.xi, f.eta, record.data());
-    const auto atFoot = cylinder_model::interpolate(wf, n, x), normalFoot = cylinder_model::interpolate(wf, n, nn);
-    const double lf = cylinder_model::norm(normalFoot);
-    cylinder_model::Vec d;
-    for (int i = 0; i < 3; ++i) {
-      EXPECT_NEAR(f.x[i], atFoot[i], 1e-12);
-      EXPECT_NEAR(f.normal[i], normalFoot[i] / lf, 1e-12);
-      d[i] = q[i] - f.x[i];
-    }
-    EXPECT_LE(cylinder_model::norm(cylinder_model::cross(d, {f.normal[0], f.normal[1], f.normal[2]})),
-              1.5e-6 * cylinder_model::norm(d) + 1e-13);  // each of two components within 1e-6
+    const cylinder_model::Vec d = expectOnNormalLine(f, n, x, nn, record, q);
     EXPECT_NEAR(f.distance, -cylinder_model::dot(d, {f.normal[0], f.normal[1], f.normal[2]}), 1e-12);
     const double over = std::max({std::fabs(f.xi) > 1 ? 0.5 * (std::fabs(f.xi) - 1) : 0.0,
                                   f.eta > total ? (f.eta - total) / total : 0.0, f.eta < 0 ? -f.eta / total : 0.0});
     EXPECT_NEAR(f.overshoot, over, 1e-15);
   }
   EXPECT_GT(found, 300);
+
+  // A 9-node facet on the unit cylinder about z, its nodal normals turned about the axis in
+  // proportion to xi and tilted along it: none of the six cylindrical starts converges inside, and
+  // the foot is found from the starts of the quarters (quarter 3 here), tested as the cylindrical
+  // facet it is.
+  {
+    const double a = 1.1304320838124802, turn = 0.45532005326657388;
+    const double nodes9[9][2] = {{-1, 0}, {1, 0}, {1, a}, {-1, a}, {0, 0}, {1, a / 2}, {0, a}, {-1, a / 2}, {0, a / 2}};
+    x.clear(), nn.clear();
+    for (auto [z, t] : nodes9) {
+      x.insert(x.end(), {std::cos(t), std::sin(t), z});
+      double v[3] = {std::cos(t + turn * z), std::sin(t + turn * z), -0.56957744374803054 * z - 0.17703305755596943};
+      const double l = std::sqrt(dot(v, v));
+      nn.insert(nn.end(), {v[0] / l, v[1] / l, v[2] / l});
+    }
+    const double q[3] = {0.73143546654197, 2.6032293405363895, -0.24711390083111962};
+    const Record record{a, a / 2, a / 2, a / 2};
+    f = foot(x, nn, q, 9, 0.01, cls, record);
+    ASSERT_EQ(f.found, kTrue);
+    EXPECT_NEAR(f.xi, 0.6490186353, 1e-9);
+    EXPECT_NEAR(f.eta, 1.127612554, 1e-9);
+    EXPECT_NEAR(f.distance, -1.945271547, 1e-9);
+    EXPECT_EQ(f.overshoot, 0.0);
+    expectOnNormalLine(f, 9, x, nn, record, q);
+  }
 
   // Flat cylindrical facets: a 6-node facet with eta in [-1, 1] along the cylinder's functions, a
   // 9-node one as a 9-node quadrilateral.

@@ -207,6 +207,54 @@ TEST_F(ResultsAscii, HostDrivesTheLineLayerAndItemsDirectly) {
   EXPECT_EQ(std::string(buffer, 6), "xxxxx ");
 }
 
+// Runs of items into the active line: integers from the next item to the last integer item,
+// then reals from there to the last real item, whichever of the two ends first.
+TEST_F(ResultsAscii, ItemRunsWriteIntegersThenRealsFromTheNextItem) {
+  const std::string five = "D 5.000000000000000D+00";
+  struct Case {
+    Int lastInteger, lastReal, next;
+    std::string text;
+    Int nextAfter;
+  };
+  const Case cases[] = {
+      {3, 2, 1, "I 13I 15I 19", 4},  // the reals end below the last integer
+      {1, 3, 1, "I 13" + five + "D 9.000000000000000D+00", 4},
+      {2, 3, 2, "I 15D 9.000000000000000D+00", 4},
+      {0, 2, 1, "D 3.000000000000000D+00" + five, 3},
+      {2, 2, 3, "", 3},
+  };
+  const Int operation = 1;
+  for (const Case& c : cases) {
+    INITF();
+    double words[] = {3.0, 5.0, 9.0};
+    Int next = c.next, status = -1;
+    AFILCH(&operation, &c.lastInteger, &c.lastReal, &next, words, &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(next, c.nextAfter) << c.text;
+    const Int position = rec::i(CDAFLE, zmx::results::kLinePosition);
+    EXPECT_EQ(rec::chars(CDFLAS, 1, position - 1), c.text);
+  }
+  // Before each item a line that is used up is written out first.
+  INITF();
+  rec::setChars(CDFLAS, 1, 80, std::string(80, 'x'));
+  rec::i(CDAFLE, zmx::results::kLinePosition) = 81;
+  double words[] = {2.0, 1e40};
+  Int next = 1, status = -1;
+  const Int lastInteger = 1, lastReal = 2;
+  AFILCH(&operation, &lastInteger, &lastReal, &next, words, &status);
+  EXPECT_EQ(next, 3);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(rec::chars(CDFLAS, 1, 27), "I 12D 1.000000000000000D+40");
+  EXPECT_EQ(lines(), std::vector<std::string>{std::string(80, 'x')});
+  // An item that does not convert is replaced and the run reports it.
+  words[0] = 2e9;
+  next = 1;
+  AFILCH(&operation, &lastInteger, &lastInteger, &next, words, &status);
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(next, 2);
+  EXPECT_EQ(rec::chars(CDFLAS, 28, 4), "I 10");
+}
+
 TEST_F(ResultsAscii, EndKeyWrittenAsARecordIsTheEndRecord) {
   Record end = {40.0, 2001.0, 3.0};
   const Int mode = 1;
