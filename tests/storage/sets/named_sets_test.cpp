@@ -291,7 +291,7 @@ TEST_F(Sets, ConvertingOneSetAgreesWithNumberingTheWholeList) {
       reinterpret_cast<ConvertToInternal>(dlsym(RTLD_DEFAULT, "_ZN9SetRecord17ConvertToInternalEPKiibb"));
   ASSERT_NE(convert, nullptr);
   const std::vector<std::string> sets = {"SORTED", "UNSORTED", "DISJOINT", "EMPTY"};
-  add(false, "SORTED", {7, 1, 40, 3, 3});
+  add(false, "SORTED", {7, 1, 40, 3, 3, 4});  // 4 is not among the labels
   add(false, "UNSORTED", {40, 5, 7, 5}, 3);
   add(false, "DISJOINT", {100, 200});
   add(false, "EMPTY", {});
