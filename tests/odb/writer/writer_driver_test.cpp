@@ -238,7 +238,8 @@ TEST_F(OdbWriter, DamagedListsAndRecordsAreReportedAndPassedOver) {
       {rec::i(CSLV, 8), 2, 1000, "SYSTEM ERROR IN WRITEMODELODBSUPER"},
       {listOf(9), 3, 99, "SYSTEM ERROR IN ODBNODES. NODE 99 OUTSIDE THE MODEL"},
       {listOf(8), 2, 99, "SYSTEM ERROR IN WRITEMODELODBSUPER. ELEMENT 99 OUTSIDE THE MODEL"},
-      {rec::i(CSLV, 3), 1, 9, "SYSTEM ERROR IN SHR_ODBORIENTATION"}};
+      {rec::i(CSLV, 3), 1, 9, "SYSTEM ERROR IN SHR_ODBORIENTATION"},
+      {rec::i(CSLEF, 49), 2, 1000, "SYSTEM ERROR IN ODB_CREATESUPERMODEL"}};
   for (const Damage& d : damages) {
     std::vector<double> store = intact;
     rec::setSlotI(store.data() + d.address - 1, d.slot, d.value);
