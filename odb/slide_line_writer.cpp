@@ -171,16 +171,17 @@ class SlideWriter {
                 [&](Int, Int length) {
                   if (length < 4 || !sameName(slotBytes(pairing.data(), 4), name)) return true;
                   bool found = false;
+                  auto partner = [&](Int, Int n) {
+                    if (n >= 4 && rec::slotI(surface.data(), 2) == 30 &&
+                        sameName(slotBytes(surface.data(), 3), slotBytes(pairing.data(), 3))) {
+                      found = true;
+                      flag = rec::slotI(surface.data(), 4) == 4 ? 1 : 0;
+                      return false;
+                    }
+                    return true;
+                  };
                   walkRecords(rec::i(CSLV, kSlaveSurfacesFirst), rec::i(CSLV, kSlaveSurfacesEnd), surface.data(),
-                              slots(), nullptr, "ODBSLIDE", [&](Int, Int n) {
-                                if (n >= 4 && rec::slotI(surface.data(), 2) == 30 &&
-                                    sameName(slotBytes(surface.data(), 3), slotBytes(pairing.data(), 3))) {
-                                  found = true;
-                                  flag = rec::slotI(surface.data(), 4) == 4 ? 1 : 0;
-                                  return false;
-                                }
-                                return true;
-                              });
+                              slots(), nullptr, "ODBSLIDE", partner);
                   return !found;
                 });
     return flag;

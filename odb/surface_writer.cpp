@@ -54,8 +54,10 @@ void defineTypeClass(const PseudoClasses& t, Int* r, const FacetKey& key) {
   Int type[4] = {0, 0, 0, 0};
   const Int eight = 8;
   ACODCE(name, 8, type + 1, &eight);
-  defineClass({t.record, 0, r, type, static_cast<float*>(t.record), 0, static_cast<Int*>(t.record), 0, t.handle,
-               t.record, 0, 2});
+  // No section: the record buffer stands in for the arrays, none of which is written.
+  ClassDefinition d{t.record, 0, r, type, static_cast<float*>(t.record), 0, static_cast<Int*>(t.record), 0, t.handle,
+                    t.record, 0, 2};
+  defineClass(d);
 }
 
 }  // namespace
