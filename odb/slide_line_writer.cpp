@@ -56,7 +56,8 @@ class SlideWriter {
  private:
   void* record() const { return c_.surface.classes.record; }
   long long slots() const { return c_.surface.recordSlots; }
-  Int label(Int n) const { return nodeLabelOf(c_.nodeLabels, n, "ODBSLIDE"); }
+  // User label of internal node n, which every caller has found inside the model.
+  Int label(Int n) const { return c_.nodeLabels[n - 1]; }
   bool inThisPart(Int n) const { return inPart(c_.nodeMap, n, c_.part); }
   Int reference(Int entry, int slot) const {
     return rec::slotI(c_.references, static_cast<long long>(entry - 1) * kReferenceSlots + slot);

@@ -139,14 +139,6 @@ void PseudoWriter::defineSet(const char* name, Int length) {
   DM2_DEFINESURFACESET(t_.handle, name, length, name, length, &listed_, labels_, &zero);
 }
 
-Int nodeLabelOf(const Int* nodeLabels, Int n, const char* routine) {
-  if (n < 1 || n > rec::i(CGN, kNodeCount)) {
-    report(-3, (std::string("SYSTEM ERROR IN ") + routine + ". NODE %I OUTSIDE THE MODEL").c_str(), n);
-    return 0;
-  }
-  return nodeLabels[n - 1];
-}
-
 bool inPart(const Int* nodeMap, Int n, Int part) {
   return n >= 1 && n <= rec::i(CGN, kNodeCount) && nodeMap[kNodeMapWords * static_cast<long long>(n - 1)] == part;
 }
