@@ -237,10 +237,12 @@ TEST(NormalDistance, QuarterWalkDegenerateNormalsAndUnsupportedCounts) {
 
   // Zero nodal normals: the evaluator fails at the first start, which lies inside.
   const std::vector<double> zero(24, 0.0);
-  f = foot(x, zero, p, 8, 0.01, cls);
-  EXPECT_EQ(f.degenerate, 1);
-  EXPECT_EQ(f.found, kFalse);
-  EXPECT_EQ(f.overshoot, 1e36);
+  for (Int n : {8, 3}) {  // the triangle's first start lies inside it as well
+    f = foot(x, zero, p, n, 0.01, cls);
+    EXPECT_EQ(f.degenerate, 1) << n;
+    EXPECT_EQ(f.found, kFalse);
+    EXPECT_EQ(f.overshoot, 1e36);
+  }
 
   // A 6-node triangle of facet type 9 worked as sub-quadrilaterals: a point over the corner-2
   // region is found there after sub-region 1 rejects its foot (argument 18 advanced to 2).
