@@ -233,9 +233,13 @@ void evaluateRuns(const Rows& t, long j, long a, long b, const double* x, double
   // before it is searched for.
   const long highEnd = runEnd(t, j, p, b), guess = p - (highEnd - p);
   const bool guessed = guess >= a && t.at(guess, j) == xl && (guess == a || t.at(guess - 1, j) != xl);
-  // The search leaves x(p - 1) < X(j) <= x(p), so the interval between the two units has a length.
   double low[kDirectVariables + 1];
   evaluateRuns(t, j - 1, guessed ? guess : runStart(t, j, p - 1, a), p, x, low);
+  if (xi == xl) {
+    std::copy_n(low, j, out);
+    out[j] = 0.0;
+    return;
+  }
   double high[kDirectVariables + 1];
   evaluateRuns(t, j - 1, p, highEnd, x, high);
   Bracket br;
