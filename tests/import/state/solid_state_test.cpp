@@ -216,6 +216,71 @@ ImportModel membraneModel(int orientation) {
   return m;
 }
 
+// The hexahedra's class made a class of three plane quadrilaterals (type 9220) with the given type
+// flags, each turned by its stored pair (sin, cos of half of 0.4, 0.6, 0.8), element e (from 0)
+// holding the stress (10.5 + e, 20.5 + e, 30.5 + e, 40.5 + e) as 11, 22, 33, 12 at its one point.
+ImportModel quadModel(int flags) {
+  ImportModel m = hexModel(Mat3::Identity(), 200, 34, 0);
+  ClassModel& c = m.classes[0];
+  c.code = 9220;
+  c.flags = flags;
+  const auto node = [](int slice, int k) { return 4 * slice + k + 1; };
+  for (int e = 0; e < 3; ++e) c.nodes[static_cast<std::size_t>(e)] = {node(e, 0), node(e + 1, 0), node(e + 1, 1), node(e, 1)};
+  Rows pairs, stress;
+  for (int e = 0; e < 3; ++e) {
+    const double phi = 0.4 + 0.2 * e;
+    pairs.push_back({std::sin(phi / 2), std::cos(phi / 2)});
+    stress.push_back({10.5 + e, 20.5 + e, 30.5 + e, 40.5 + e});
+  }
+  c.classState.state = {{2, pairs}, {3, constantRows(3, {1, 1, 1, 0, 0})}};
+  c.sections[0].pointState = {{{1, stress}, {28, constantRows(3, {0, 0, 0, 0})}}};
+  return m;
+}
+
+// With the reduced-direct flag the stress of a plane quadrilateral is its in-plane tensor
+// (11, 22, 12) turned by the element's rotation: the entry and the segment worker called on the
+// same arrays give T11 = c^2 S11 - 2cs S12 + s^2 S22, T22 = s^2 S11 + 2cs S12 + c^2 S22,
+// T12 = (c^2 - s^2) S12 - cs (S22 - S11), with c = cos(phi), s = sin(phi).
+TEST_F(SolidState, ReducedPlaneStressIsTheTurnedInPlaneTensor) {
+  model_ = quadModel(2162688);
+  startSample();
+  EDI_ACC_TEMPORARYPACKAGE();
+  std::vector<double> want;
+  for (int e = 0; e < 3; ++e) {
+    const double phi = 0.4 + 0.2 * e, c = std::cos(phi), s = std::sin(phi);
+    const double s11 = 10.5 + e, s22 = 20.5 + e, s12 = 40.5 + e;
+    want.push_back(c * c * s11 - 2 * c * s * s12 + s * s * s22);
+    want.push_back(s * s * s11 + 2 * c * s * s12 + c * c * s22);
+    want.push_back((c * c - s * s) * s12 - c * s * (s22 - s11));
+  }
+  EXPECT_NEAR(want[0], -17.04, 0.005);
+  EXPECT_NEAR(want[1], 48.04, 0.005);
+  EXPECT_NEAR(want[2], 24.63, 0.005);
+  const Answer a = ask(1000, 1);
+  ASSERT_EQ(a.status, 0);
+  EXPECT_EQ(a.direct, 2);
+  EXPECT_EQ(a.shear, 1);
+  for (int k = 0; k < 9; ++k) EXPECT_NEAR(realAt(a.index, k + 1), want[static_cast<std::size_t>(k)], 2e-5) << k;
+
+  // The worker alone, its work array full of a value nothing should read.
+  const Int key = 1000, n = 3, point = 1, direct = 2, shear = 1, storedDirect = 3, storedShear = 1, type = 9220;
+  const Int reduced = 1, zero = 0, nodes = 4, K = 3;
+  std::vector<float> pairs, stress(12), work(18, -555.5F), answer(9, 0.0F);
+  for (int e = 0; e < 3; ++e) pairs.push_back(static_cast<float>(std::sin((0.4 + 0.2 * e) / 2)));
+  for (int e = 0; e < 3; ++e) pairs.push_back(static_cast<float>(std::cos((0.4 + 0.2 * e) / 2)));
+  for (int col = 0; col < 4; ++col)
+    for (int e = 0; e < 3; ++e) stress[static_cast<std::size_t>(3 * col + e)] = 10.5F + 10.0F * col + e;
+  const Int groupVariables[40] = {};  // the stress at offset 0 of the point's data
+  Int status = 0;
+  ACC_SDB_ELEMKEYSOLIDSEG(&key, &n, &point, &direct, &shear, &storedDirect, &storedShear, &type, &reduced, &status,
+                          &zero, &zero, &zero, &zero, &nodes, &K, &K, nullptr, pairs.data(), nullptr, nullptr, nullptr,
+                          nullptr, nullptr, nullptr, nullptr, stress.data(), nullptr, nullptr, groupVariables, nullptr,
+                          nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, pairs.data(), nullptr,
+                          nullptr, nullptr, work.data(), answer.data());
+  EXPECT_EQ(status, 0);
+  for (int k = 0; k < 9; ++k) EXPECT_NEAR(answer[static_cast<std::size_t>(k)], want[static_cast<std::size_t>(k)], 2e-5) << k;
+}
+
 // A stress is turned into the element's axes only where none of the three exemptions holds: the
 // membrane keeps its stored axes with either orientation flag, and a group that carries its own
 // orientation keeps them for the hexahedra too.
