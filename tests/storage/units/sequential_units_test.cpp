@@ -1,6 +1,5 @@
 // Sequential job units (DBSA, DBSASC, DBFLTP) and user-named files (DBUSRF).
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,6 +13,7 @@
 #include "siblings/eqc/job_testing.h"
 #include "siblings/eqc/records.h"
 #include "siblings/eqc/testing.h"
+#include "tests/storage/units/lost_descriptor.h"
 #include "tests/support/host_fixture.h"
 #include "zmx/storage.h"
 
@@ -353,14 +353,6 @@ TEST_F(JobFiles, BlankNamesFailuresAndUnknownNames) {
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBUSRF"));
 }
 
-// Closes the descriptor of an open file behind the run time's back, so that its close fails.
-void loseDescriptor(const std::string& file) {
-  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-    std::error_code error;
-    if (std::filesystem::read_symlink(entry.path(), error) == file) ::close(std::stoi(entry.path().filename()));
-  }
-}
-
 // A file that cannot be opened for output is reported; a close that fails is reported with its
 // unit and ends the request with status 1, whether the close frees the unit for another name,
 // rewinds, closes one name or closes them all.
@@ -381,7 +373,7 @@ TEST_F(JobFiles, FailedOpensAndClosesAreReported) {
   };
   for (const Case c : {Case{1, "other.txt", 6}, Case{2, "other.txt", 0}, Case{5, "held.txt", 0}, Case{6, " ", 0}}) {
     ASSERT_EQ(dbusrf(1, 35, "held.txt", 1, &out), 0) << c.op;
-    loseDescriptor(path("held.txt"));
+    zmxtest::loseDescriptor(path("held.txt"));
     eqc_testing::clearMessages();
     out = 77;
     EXPECT_EQ(dbusrf(c.op, 35, c.name, 1, &out), 1) << c.op;
