@@ -235,6 +235,14 @@ TEST_F(PagePools, RetiredUnitsAndMissingPagesAreSystemErrors) {
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBAL3"));
   EXPECT_EQ(count, 0);
   EXPECT_EQ(bases, (std::array<Int, 4>{}));
+  // A page table of the host's own has no maximum of a unit: pages are added as asked.
+  const Int add = 0;
+  for (Int k = 1; k <= 3; ++k)
+    DBAL3(&add, &slot, bases.data(), &fileUnit, &pageLength, records.data(), modified.data(), ages.data(), &count,
+          &oldSlot, &highest, &status);
+  EXPECT_EQ(count, 3);
+  EXPECT_EQ(ages, (std::array<Int, 4>{-1, -2, -3, 0}));
+  EXPECT_EQ(status, 0);
   // A code the single-buffer form does not know does nothing.
   eqc_testing::clearMessages();
   Int base = 5, blocks = 1, state = 1, position = 3;
@@ -243,6 +251,11 @@ TEST_F(PagePools, RetiredUnitsAndMissingPagesAreSystemErrors) {
   EXPECT_EQ((std::array<Int, 4>{base, blocks, state, position}), (std::array<Int, 4>{5, 1, 1, 3}));
   EXPECT_EQ(status, 0);
   EXPECT_TRUE(eqc_testing::messages().empty());
+  // A buffer whose base word lies before the work space is not copied from when it moves.
+  base = 0;
+  DBAL2(&move, &slot, &base, &fileUnit, &blockLength, &blocks, &state, &position, &status);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR - POOL OUTSIDE THE WORK SPACE"));
+  EXPECT_EQ(base, rec::i(CDBPP, 20 + slot));  // the slot's base word
 }
 
 TEST_F(PagePools, CoreExtensionGrowsByTheRequestNotByTheShortfall) {
