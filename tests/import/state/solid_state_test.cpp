@@ -2,6 +2,7 @@
 
 #include <Eigen/Dense>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include "siblings/eqc/testing.h"
@@ -411,6 +412,261 @@ TEST_F(SolidState, DirectorsAndHourglassForcesOfTheHexahedra) {
   ASSERT_EQ(forces.status, 0);
   EXPECT_EQ(forces.direct, 24);
   for (int k = 0; k < 72; ++k) EXPECT_NEAR(realAt(forces.index, k + 1), want[static_cast<std::size_t>(k)], 2e-5) << k;
+}
+
+}  // namespace
+}  // namespace importtest
+
+namespace importtest {
+namespace {
+
+// Rows of three elements whose values name the array (base), the element and the column.
+Rows valueRows(int columns, double base) {
+  Rows r;
+  for (int e = 0; e < 3; ++e) {
+    std::vector<double> row;
+    for (int c = 0; c < columns; ++c) row.push_back(base + 10.0 * e + c);
+    r.push_back(row);
+  }
+  return r;
+}
+
+// A continuum class of three elements in segments of two on the hexahedra's nodes, of the given
+// type code and flags, each element turned about z by 0.4, 0.6, 0.8; every array a key reads is
+// stored, with values that name the array, the element and the column, and the material stores
+// its variables 1 to 13.
+ClassModel solidClass(int code, int flags, int materialCode) {
+  ClassModel c = hexModel(Mat3::Identity(), materialCode, 34, 0).classes[0];
+  c.code = code;
+  c.flags = flags;
+  const int nodes = code & 31;
+  const auto node = [](int slice, int k) { return 4 * slice + k + 1; };
+  for (int e = 0; e < 3; ++e) {
+    auto& list = c.nodes[static_cast<std::size_t>(e)];
+    if (nodes == 4) list = {node(e, 0), node(e + 1, 0), node(e + 1, 1), node(e, 1)};
+    if (nodes == 2) list = {node(e, 0), node(e + 1, 0)};
+    if (nodes == 0) list.clear();
+  }
+  const bool spatial = code == 15368 || code == 13316;
+  Rows rotation, gradient;
+  for (int e = 0; e < 3; ++e) {
+    const double phi = 0.4 + 0.2 * e;
+    rotation.push_back(spatial ? std::vector<double>{0, 0, std::sin(phi / 2), std::cos(phi / 2)}
+                               : std::vector<double>{std::sin(phi / 2), std::cos(phi / 2)});
+    gradient.push_back(code == 15368 ? std::vector<double>{1, 1, 1, 0, 0, 0, 0, 0, 0}
+                                     : std::vector<double>{1, 1, 0.9 + 0.05 * e, 0, 0});
+  }
+  ClassState& s = c.classState;
+  s.sectionThickness = 0.25;
+  s.state = {{2, rotation},         {3, gradient},           {10, valueRows(12, 1)}, {11, valueRows(2, 2)},
+             {16, valueRows(1, 3)}, {28, valueRows(12, 400)}, {29, constantRows(3, {1.25})}};
+  s.shared = {{20, Rows{{-1.0}, {3.0}, {-2.0}}}, {22, valueRows(1, 500)}};
+  SectionEntry& g = c.sections[0];
+  const int width = code == 15368 ? 6 : 4;
+  g.pointState = {{{1, valueRows(width, 100)}, {3, valueRows(4, 600)}, {4, valueRows(1, 2)}, {28, valueRows(width, 0.5)}}};
+  g.pointShared = {{{22, valueRows(1, 800)}, {33, valueRows(2, 900)}}};
+  g.domainArrays = {{21, valueRows(1, 0.5)}, {31, valueRows(2, 1)}, {32, valueRows(1, 0.125)}};
+  std::map<int, Rows> variables;
+  for (int i = 1; i <= 13; ++i) variables[i] = valueRows(width, 1000.0 * i);
+  g.materialVariables = {variables};
+  for (const int flag : {34, 42, 50, 58, 66, 74, 82, 98, 106, 122, 170, 18}) g.flags[static_cast<std::size_t>(flag - 1)] = 1;
+  return c;
+}
+
+class SolidKeys : public SolidState {
+ protected:
+  void beginClasses(std::vector<ClassModel> classes) {
+    model_ = hexModel(Mat3::Identity(), 200, 34, 0);
+    model_.classes = std::move(classes);
+    model_.packageFirstTerm = 400;
+    startSample();
+    EDI_ACC_TEMPORARYPACKAGE();
+  }
+  Answer askClass(Int key, Int elementClass, Int point) {
+    RHO_MAN_COMMONI.w[2] = 0;
+    return askElement(key, elementClass, point);
+  }
+  const Rows& state(int c, int word) const { return model_.classes[static_cast<std::size_t>(c - 1)].classState.state.at(word); }
+  const SectionEntry& group(int c) const { return model_.classes[static_cast<std::size_t>(c - 1)].sections[0]; }
+};
+
+// The counts of every key for every continuum type, at the element level and at the group's
+// point, and where the key is served: the type table, the key table and the segment rules.
+TEST_F(SolidKeys, EveryKeyOfEveryTypeHasTheCountsOfItsTypeAndIsServedWhereItsValuesAre) {
+  const int codes[8][2] = {{9220, 2162688}, {9220, 0}, {25604, 0}, {15368, 0}, {13316, 0}, {25090, 0}, {8706, 0}, {256, 0}};
+  std::vector<ClassModel> classes;
+  for (const auto& [code, flags] : codes) classes.push_back(solidClass(code, flags, 200));
+  beginClasses(classes);
+  // Served: E at the element level and at the point, Z at point 0 only, P at the point only, N never.
+  struct Row {
+    Int key;
+    char where;
+    Int counts[8][2];
+  };
+  const Row rows[] = {
+      {30000, 'Z', {{3, 2}, {3, 2}, {3, 2}, {3, 6}, {3, 2}, {0, 0}, {2, 0}, {0, 0}}},
+      {1000, 'P', {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}},
+      {2400, 'P', {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}},
+      {4200, 'P', {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}},
+      {4600, 'P', {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}},
+      {2200, 'N', {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}},
+      {1100, 'N', {{2, 0}, {3, 0}, {3, 0}, {3, 0}, {2, 0}, {2, 0}, {1, 0}, {0, 0}}},
+      {5000, 'N', {{2, 0}, {3, 0}, {3, 0}, {3, 0}, {2, 0}, {2, 0}, {1, 0}, {0, 0}}},
+      {11000, 'E', {{3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {0, 0}, {3, 0}}},
+      {3000, 'P', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {4000, 'P', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {9200, 'N', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {33000, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {9302, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {2700, 'P', {{3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}}},
+      {8900, 'Z', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {9000, 'Z', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {19001, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {19006, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {31000, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {14002, 'P', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {9800, 'E', {{8, 0}, {8, 0}, {8, 0}, {24, 0}, {12, 0}, {0, 0}, {0, 0}, {0, 0}}},
+      {6500, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
+      {27000, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
+      {27100, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
+      {8000, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
+      {2500, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
+  };
+  for (const Row& row : rows)
+    for (Int c = 1; c <= 8; ++c)
+      for (const Int point : {0, 1}) {
+        const Answer a = askClass(row.key, c, point);
+        const Int* want = row.counts[c - 1];
+        const bool counted = want[0] + want[1] > 0 && !(point == 1 && (row.key == 8900 || row.key == 9000));
+        bool served = counted && (row.where == 'E' || (row.where == 'Z' && point == 0) || (row.where == 'P' && point == 1));
+        // The directors of types without an element frame, and the factor key of reduced types
+        // (which takes the thickness) at a point.
+        if (row.key == 11000 && (c == 6 || c == 8)) served = false;
+        if (row.key == 31000 && (c == 1 || c == 5) && point == 1) served = false;
+        EXPECT_EQ(a.status, served ? 0 : 1) << row.key << " class " << c << " point " << point;
+        if (counted) {
+          EXPECT_EQ(a.direct, want[0]) << row.key << " class " << c;
+          EXPECT_EQ(a.shear, want[1]) << row.key << " class " << c;
+        }
+      }
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
+
+double at(const Rows& rows, int e, int column) { return rows[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]; }
+
+// Column-major n-row array of the rows first .. first + n - 1.
+std::vector<float> segmentOf(const Rows& rows, int first, int n) {
+  std::vector<float> out;
+  for (std::size_t c = 0; c < rows.front().size(); ++c)
+    for (int i = first; i < first + n; ++i) out.push_back(static_cast<float>(rows[static_cast<std::size_t>(i)][c]));
+  return out;
+}
+
+// The arrays the continuum worker receives for one segment of a membrane class, laid out as the
+// entry lays them: the point's arrays and material block at offsets of the group variable table.
+struct MembraneSegment {
+  MembraneSegment(const ClassModel& c, int first, int count) : n(count) {
+    const ClassState& s = c.classState;
+    const SectionEntry& g = c.sections[0];
+    rotation = segmentOf(s.state.at(2), first, n), elementArray = segmentOf(s.state.at(3), first, n);
+    hourglass = segmentOf(s.state.at(10), first, n), drill = segmentOf(s.state.at(11), first, n);
+    factor = segmentOf(s.state.at(16), first, n), area = segmentOf(s.state.at(29), first, n);
+    values9302 = segmentOf(s.shared.at(20), first, n), value33000 = segmentOf(s.shared.at(22), first, n);
+    const auto lay = [&](std::vector<float>& block, int word, const Rows& rows) {
+      groupVariables[static_cast<std::size_t>(word - 1)] = static_cast<Int>(block.size());
+      const std::vector<float> array = segmentOf(rows, first, n);
+      block.insert(block.end(), array.begin(), array.end());
+    };
+    for (const int word : {1, 3, 4, 28}) lay(pointState, word, g.pointState[0].at(word));
+    for (const int word : {22, 33}) lay(pointShared, word, g.pointShared[0].at(word));
+    for (const int word : {21, 31, 32}) lay(groupDomain, word, g.domainArrays.at(word));
+    total = segmentOf(g.pointState[0].at(28), first, n);
+    material = {g.materialCode, 0, static_cast<Int>(pointState.size()), 0, 1};
+    for (const auto& [i, rows] : g.materialVariables[0]) {
+      positions.push_back(static_cast<Int>(pointState.size()) - material[2] + 1);
+      const std::vector<float> array = segmentOf(rows, first, n);
+      pointState.insert(pointState.end(), array.begin(), array.end());
+    }
+    ownTable = {0, 3};
+    ownTable.insert(ownTable.end(), g.flags.begin(), g.flags.end());
+    section[9] = static_cast<float>(s.sectionThickness);
+  }
+  Int n;
+  std::vector<float> rotation, elementArray, hourglass, drill, factor, area, values9302, value33000, total;
+  std::vector<float> pointState, pointShared, groupDomain;
+  std::vector<Int> groupVariables = std::vector<Int>(40, 0), material, positions, ownTable;
+  float section[20] = {};
+};
+
+// The continuum worker, called on a segment's arrays, answers each key as the entry does for that
+// segment, and both answer as the tables say: the section's or the element's own thickness, that
+// thickness times F33 (and times the stored factor), the mean of the positive values, the point's
+// products, strain, stress and material values of a membrane, which keeps its own axes.
+TEST_F(SolidKeys, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
+  ClassModel own = solidClass(13316, 0, 200);
+  own.sections[0].thicknessFlag = 1;
+  beginClasses({solidClass(13316, 0, 200), own});
+  struct Case {
+    Int key, point;
+    std::function<std::vector<double>(int c, int e)> want;  // the values of element e of class c
+  };
+  const auto thickness = [&](int c, int e) { return c == 1 ? 0.25 : at(group(c).domainArrays.at(21), e, 0); };
+  const auto F33 = [&](int c, int e) { return at(state(c, 3), e, 2); };
+  const auto point = [&](int c, int word, int e, int column) { return at(group(c).pointState[0].at(word), e, column); };
+  const auto variable = [&](int c, int i, int e, int column) { return at(group(c).materialVariables[0].at(i), e, column); };
+  const std::vector<Case> cases = {
+      {8900, 0, [&](int c, int e) { return std::vector<double>{thickness(c, e)}; }},
+      {9000, 0, [&](int c, int e) { return std::vector<double>{thickness(c, e) * F33(c, e)}; }},
+      {31000, 0, [&](int c, int e) { return std::vector<double>{thickness(c, e) * F33(c, e) * at(state(c, 16), e, 0)}; }},
+      {9302, 0, [&](int, int e) { return std::vector<double>{e < 2 ? 1.5 : 0.0}; }},
+      {33000, 1, [&](int c, int e) { return std::vector<double>{at(group(c).pointShared[0].at(22), e, 0)}; }},
+      {14001, 1, [&](int c, int e) { return std::vector<double>{point(c, 3, e, 0) * point(c, 4, e, 0)}; }},
+      {14002, 1, [&](int c, int e) { return std::vector<double>{point(c, 3, e, 1) * point(c, 4, e, 0)}; }},
+      {14004, 1, [&](int c, int e) { return std::vector<double>{point(c, 3, e, 3) * point(c, 4, e, 0)}; }},
+      {2400, 1, [&](int c, int e) { return std::vector<double>{point(c, 28, e, 0), point(c, 28, e, 1), 2 * point(c, 28, e, 3)}; }},
+      {1000, 1, [&](int c, int e) { return std::vector<double>{point(c, 1, e, 0), point(c, 1, e, 1), point(c, 1, e, 3)}; }},
+      {3000, 1, [&](int c, int e) { return std::vector<double>{variable(c, 1, e, 0)}; }},
+      {4000, 1, [&](int c, int e) { return std::vector<double>{variable(c, 2, e, 0)}; }},
+      {2700, 1, [&](int c, int e) { return std::vector<double>{variable(c, 5, e, 0), variable(c, 5, e, 1), variable(c, 5, e, 2)}; }},
+      {4600, 1, [&](int c, int e) {
+         return std::vector<double>{point(c, 28, e, 0) - variable(c, 7, e, 0), point(c, 28, e, 1) - variable(c, 7, e, 1),
+                                    2 * (point(c, 28, e, 3) - variable(c, 7, e, 3))};
+       }},
+      {11000, 0, nullptr},
+  };
+  for (const Case& k : cases)
+    for (const int c : {1, 2}) {
+      const Answer a = askClass(k.key, c, k.point);
+      ASSERT_EQ(a.status, 0) << k.key << " class " << c;
+      const Int values = k.key == 11000 ? 9 : a.direct + a.shear;
+      for (int first = 0; first < 3; first += 2) {
+        MembraneSegment w(model_.classes[static_cast<std::size_t>(c - 1)], first, std::min(2, 3 - first));
+        const Int type = 13316, reduced = 1, storedDirect = 3, storedShear = 1, zero = 0, nodes = 4, K = 3;
+        const Int thicknessFlag = group(c).thicknessFlag;
+        std::vector<float> answer(static_cast<std::size_t>(values * w.n), -1.0F), result(24), work(24);
+        Int status = 0;
+        ACC_SDB_ELEMKEYSOLIDSEG(&k.key, &w.n, &k.point, &a.direct, &a.shear, &storedDirect, &storedShear, &type, &reduced,
+                                &status, &zero, &zero, &thicknessFlag, &zero, &nodes, &K, &K, w.section,
+                                w.rotation.data(), w.elementArray.data(), w.hourglass.data(), w.drill.data(),
+                                w.factor.data(), w.area.data(), w.values9302.data(), w.value33000.data(),
+                                w.pointState.data(), w.pointShared.data(), w.groupDomain.data(), w.groupVariables.data(),
+                                w.material.data(), w.positions.data(), w.ownTable.data(), nullptr, nullptr, nullptr,
+                                nullptr, nullptr, nullptr, nullptr, nullptr, w.total.data(), result.data(), work.data(),
+                                answer.data());
+        EXPECT_EQ(status, 0) << k.key;
+        for (int i = 0; i < w.n; ++i) {
+          const int e = first + i;
+          for (int v = 0; v < values; ++v) {
+            const float got = answer[static_cast<std::size_t>(values * i + v)];
+            EXPECT_EQ(got, realAt(a.index, values * e + v + 1)) << k.key << " class " << c << " element " << e;
+            if (k.want) {
+              EXPECT_FLOAT_EQ(got, static_cast<float>(k.want(c, e)[static_cast<std::size_t>(v)])) << k.key << " " << e;
+            }
+          }
+        }
+      }
+    }
 }
 
 }  // namespace
