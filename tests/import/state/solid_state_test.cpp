@@ -553,6 +553,7 @@ TEST_F(SolidKeys, EveryKeyOfEveryTypeHasTheCountsOfItsTypeAndIsServedWhereItsVal
 }
 
 
+float f(double x) { return static_cast<float>(x); }
 double at(const Rows& rows, int e, int column) { return rows[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]; }
 
 // Column-major n-row array of the rows first .. first + n - 1.
@@ -667,6 +668,113 @@ TEST_F(SolidKeys, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
         }
       }
     }
+}
+
+
+// Each material code reaches its family's routine: the equivalent value (3000), the thermal strain
+// (2700) and the total strain less the kept strain (4600) come from the variables of its row; a
+// code without a routine gives the total strain for 4600 alone; the user material serves 3000 from
+// P(2) and its state variables (6500, their count F(1) here) from P(1).
+TEST_F(SolidKeys, MaterialCodesReachTheirFamiliesRoutines) {
+  struct Row {
+    int code, scalar, thermal, strain;  // variables read; strain -1: the total strain alone
+  };
+  const Row rows[] = {{200, 1, 5, 7},  {201, 1, 6, 7},  {303, 1, 0, 7},  {205, 1, 6, 7},  {206, 1, 0, 12},
+                      {207, 1, 10, 11}, {210, 1, 5, 6}, {208, 0, 13, 0}, {101, 0, 3, 0},  {103, 0, 3, 0},
+                      {105, 0, 3, 0},  {107, 0, 3, 0},  {109, 0, 3, 0},  {111, 0, 3, 0},  {118, 0, 3, 0},
+                      {119, 0, 3, 0},  {601, 2, 0, 0},  {106, 0, 0, -1}, {999, 0, 0, 0}};
+  std::vector<ClassModel> classes;
+  for (const Row& row : rows) {
+    classes.push_back(solidClass(13316, 0, row.code));
+    classes.back().sections[0].flags[0] = 3;  // F(1): the user material's state variable count
+  }
+  beginClasses(classes);
+  for (Int c = 1; c <= static_cast<Int>(std::size(rows)); ++c) {
+    const Row& row = rows[c - 1];
+    const auto variable = [&](int i, int e, int column) { return f(at(group(c).materialVariables[0].at(i), e, column)); };
+    const auto total = [&](int e, int column) { return f(at(group(c).pointState[0].at(28), e, column)); };
+    const Answer scalar = askClass(3000, c, 1);
+    EXPECT_EQ(scalar.status, row.scalar != 0 ? 0 : 1) << row.code;
+    for (int e = 0; e < 3 && row.scalar != 0; ++e) EXPECT_EQ(realAt(scalar.index, e + 1), variable(row.scalar, e, 0)) << row.code;
+    const Answer thermal = askClass(2700, c, 1);
+    EXPECT_EQ(thermal.status, row.thermal != 0 ? 0 : 1) << row.code;
+    for (int e = 0; e < 3 && row.thermal != 0; ++e)
+      for (int k = 0; k < 3; ++k) EXPECT_EQ(realAt(thermal.index, 3 * e + k + 1), variable(row.thermal, e, k)) << row.code;
+    const Answer strain = askClass(4600, c, 1);
+    EXPECT_EQ(strain.status, row.strain != 0 ? 0 : 1) << row.code;
+    for (int e = 0; e < 3 && row.strain != 0; ++e) {
+      const auto kept = [&](int column) { return row.strain > 0 ? variable(row.strain, e, column) : 0.0F; };
+      EXPECT_EQ(reals(strain.index + 3 * e, 3),
+                (std::vector<float>{total(e, 0) - kept(0), total(e, 1) - kept(1), 2 * (total(e, 3) - kept(3))}))
+          << row.code;
+    }
+    const Answer stateVariables = askClass(6500, c, 1);
+    EXPECT_EQ(stateVariables.status, row.code == 601 ? 0 : 1) << row.code;
+    if (row.code == 601) {
+      EXPECT_EQ(stateVariables.direct, 3);
+      for (int e = 0; e < 3; ++e)
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(realAt(stateVariables.index, 3 * e + k + 1), variable(1, e, k));
+    }
+  }
+}
+
+// A rebar layer of membranes: its angles are the stored reference angle and the current angle of
+// the layer's direction in the element's frame (the direction weights (1, 0) take the element's
+// first centre derivative, (0.5, 0.025) here, turned back by the element's rotation); keys outside
+// the rebar table are not served. A point beyond the last group, and an answer that does not fit
+// in the package, are refused.
+TEST_F(SolidKeys, RebarAnglesOfMembranesAndRefusedPointsAndAnswers) {
+  ClassModel rebar = solidClass(13316, 0, 200);
+  rebar.sections[0].kind = 1;
+  rebar.sections[0].pointShared[0].at(33) = constantRows(3, {1.0, 0.0});
+  beginClasses({rebar});
+  const Answer a = askClass(27000, 1, 1);
+  ASSERT_EQ(a.status, 0);
+  EXPECT_EQ(a.direct, 2);
+  for (int e = 0; e < 3; ++e) {
+    EXPECT_FLOAT_EQ(realAt(a.index, 2 * e + 1), f(at(group(1).domainArrays.at(32), e, 0)));
+    EXPECT_NEAR(realAt(a.index, 2 * e + 2), std::atan2(0.025, 0.5) - (0.4 + 0.2 * e), 2e-6) << e;
+  }
+  const Answer other = askClass(3000, 1, 1);
+  EXPECT_EQ(other.status, 1);
+  EXPECT_EQ(other.direct + other.shear, 0);
+  EXPECT_EQ(askClass(27100, 1, 2).status, 1);  // one point in the group
+  RHO_MAN_COMMONI.w[2] = RHO_MAN_COMMONI.w[19] - 5;
+  Answer late;
+  const Int step = 1, increment = 1, key = 27000, elementClass = 1, point = 1;
+  ACC_SDB_ELEMKEY(&step, &increment, &key, &elementClass, &point, &late.direct, &late.shear, &late.index, &late.status);
+  EXPECT_EQ(late.status, 1);  // six words, five left
+  EXPECT_EQ(RHO_MAN_COMMONI.w[2], RHO_MAN_COMMONI.w[19] - 5);
+}
+
+// Without the reduced-direct flag the stress of plane and axisymmetric quadrilaterals is turned
+// whole: the in-plane part by the element's rotation, S33 as stored; a worker handed a type
+// without hourglass forces or directors serves neither.
+TEST_F(SolidKeys, PlaneAndAxisymmetricStressIsTurnedWithS33Kept) {
+  beginClasses({solidClass(9220, 0, 200), solidClass(25604, 0, 200)});
+  for (Int c = 1; c <= 2; ++c) {
+    const Answer a = askClass(1000, c, 1);
+    ASSERT_EQ(a.status, 0);
+    for (int e = 0; e < 3; ++e) {
+      const double phi = 0.4 + 0.2 * e, cs = std::cos(phi), sn = std::sin(phi);
+      const auto S = [&](int column) { return at(group(c).pointState[0].at(1), e, column); };
+      const double want[4] = {cs * cs * S(0) - 2 * cs * sn * S(3) + sn * sn * S(1),
+                              sn * sn * S(0) + 2 * cs * sn * S(3) + cs * cs * S(1), S(2),
+                              (cs * cs - sn * sn) * S(3) - cs * sn * (S(1) - S(0))};
+      for (int k = 0; k < 4; ++k) EXPECT_NEAR(realAt(a.index, 4 * e + k + 1), want[k], 1e-4) << c << " " << e << " " << k;
+    }
+  }
+  const Int n = 1, zero = 0, one = 1, nine = 9, type = 25090;
+  for (const Int key : {9800, 11000}) {
+    Int status = 0;
+    float answer[9] = {};
+    ACC_SDB_ELEMKEYSOLIDSEG(&key, &n, &zero, &nine, &zero, &nine, &zero, &type, &zero, &status, &zero, &zero, &zero,
+                            &zero, &zero, &one, &one, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            answer);
+    EXPECT_EQ(status, 1) << key;
+  }
 }
 
 }  // namespace
