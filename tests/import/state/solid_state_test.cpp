@@ -8,6 +8,7 @@
 #include "siblings/eqc/testing.h"
 #include "siblings/glo/block_store.h"
 #include "tests/import/import_fixture.h"
+#include "tests/import/state/segment_arrays.h"
 #include "zmx/import.h"
 
 namespace importtest {
@@ -473,18 +474,10 @@ ClassModel solidClass(int code, int flags, int materialCode) {
   return c;
 }
 
-class SolidKeys : public SolidState {
+class SolidKeys : public ClassKeys<SolidState> {
  protected:
   void beginClasses(std::vector<ClassModel> classes) {
-    model_ = hexModel(Mat3::Identity(), 200, 34, 0);
-    model_.classes = std::move(classes);
-    model_.packageFirstTerm = 400;
-    startSample();
-    EDI_ACC_TEMPORARYPACKAGE();
-  }
-  Answer askClass(Int key, Int elementClass, Int point) {
-    RHO_MAN_COMMONI.w[2] = 0;
-    return askElement(key, elementClass, point);
+    ClassKeys::beginClasses(hexModel(Mat3::Identity(), 200, 34, 0), std::move(classes), 400);
   }
   const Rows& state(int c, int word) const { return model_.classes[static_cast<std::size_t>(c - 1)].classState.state.at(word); }
   const SectionEntry& group(int c) const { return model_.classes[static_cast<std::size_t>(c - 1)].sections[0]; }
@@ -556,47 +549,19 @@ TEST_F(SolidKeys, EveryKeyOfEveryTypeHasTheCountsOfItsTypeAndIsServedWhereItsVal
 float f(double x) { return static_cast<float>(x); }
 double at(const Rows& rows, int e, int column) { return rows[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]; }
 
-// Column-major n-row array of the rows first .. first + n - 1.
-std::vector<float> segmentOf(const Rows& rows, int first, int n) {
-  std::vector<float> out;
-  for (std::size_t c = 0; c < rows.front().size(); ++c)
-    for (int i = first; i < first + n; ++i) out.push_back(static_cast<float>(rows[static_cast<std::size_t>(i)][c]));
-  return out;
-}
-
-// The arrays the continuum worker receives for one segment of a membrane class, laid out as the
-// entry lays them: the point's arrays and material block at offsets of the group variable table.
-struct MembraneSegment {
-  MembraneSegment(const ClassModel& c, int first, int count) : n(count) {
+// The arrays the continuum worker receives for one segment of a membrane class.
+struct MembraneSegment : PointArrays {
+  MembraneSegment(const ClassModel& c, int first, int count) : PointArrays(c.sections[0], first, count), n(count) {
     const ClassState& s = c.classState;
-    const SectionEntry& g = c.sections[0];
     rotation = segmentOf(s.state.at(2), first, n), elementArray = segmentOf(s.state.at(3), first, n);
     hourglass = segmentOf(s.state.at(10), first, n), drill = segmentOf(s.state.at(11), first, n);
     factor = segmentOf(s.state.at(16), first, n), area = segmentOf(s.state.at(29), first, n);
     values9302 = segmentOf(s.shared.at(20), first, n), value33000 = segmentOf(s.shared.at(22), first, n);
-    const auto lay = [&](std::vector<float>& block, int word, const Rows& rows) {
-      groupVariables[static_cast<std::size_t>(word - 1)] = static_cast<Int>(block.size());
-      const std::vector<float> array = segmentOf(rows, first, n);
-      block.insert(block.end(), array.begin(), array.end());
-    };
-    for (const int word : {1, 3, 4, 28}) lay(pointState, word, g.pointState[0].at(word));
-    for (const int word : {22, 33}) lay(pointShared, word, g.pointShared[0].at(word));
-    for (const int word : {21, 31, 32}) lay(groupDomain, word, g.domainArrays.at(word));
-    total = segmentOf(g.pointState[0].at(28), first, n);
-    material = {g.materialCode, 0, static_cast<Int>(pointState.size()), 0, 1};
-    for (const auto& [i, rows] : g.materialVariables[0]) {
-      positions.push_back(static_cast<Int>(pointState.size()) - material[2] + 1);
-      const std::vector<float> array = segmentOf(rows, first, n);
-      pointState.insert(pointState.end(), array.begin(), array.end());
-    }
-    ownTable = {0, 3};
-    ownTable.insert(ownTable.end(), g.flags.begin(), g.flags.end());
+    total = segmentOf(c.sections[0].pointState[0].at(28), first, n);
     section[9] = static_cast<float>(s.sectionThickness);
   }
   Int n;
   std::vector<float> rotation, elementArray, hourglass, drill, factor, area, values9302, value33000, total;
-  std::vector<float> pointState, pointShared, groupDomain;
-  std::vector<Int> groupVariables = std::vector<Int>(40, 0), material, positions, ownTable;
   float section[20] = {};
 };
 

@@ -1,0 +1,72 @@
+// The arrays a segment worker receives for one segment of a class of the builder's model, laid
+// out as the entries lay them: n-row column-major arrays, and the point's arrays and material
+// block at the offsets of a group variable table.
+#pragma once
+
+#include <vector>
+
+#include "runtime/fortran_types.h"
+#include "siblings/glo/testing.h"
+#include "tests/import/import_fixture.h"
+#include "zmx/import.h"
+
+namespace importtest {
+
+// Column-major n-row array of the rows first .. first + n - 1.
+inline std::vector<float> segmentOf(const glo_testing::Rows& rows, int first, int n) {
+  std::vector<float> out;
+  for (std::size_t c = 0; c < rows.front().size(); ++c)
+    for (int i = first; i < first + n; ++i) out.push_back(static_cast<float>(rows[static_cast<std::size_t>(i)][c]));
+  return out;
+}
+
+// The first point of a group: its 501 and 502 arrays and the group's 202 arrays, each at the
+// offset its group-variable word names, the material block after the 501 arrays with the
+// position table P of its variables, the material record and the group's own table with F.
+struct PointArrays {
+  PointArrays(const glo_testing::SectionEntry& g, int first, int n) {
+    const auto lay = [&](std::vector<float>& block, const std::map<int, glo_testing::Rows>& arrays) {
+      for (const auto& [word, rows] : arrays) {
+        groupVariables[static_cast<std::size_t>(word - 1)] = static_cast<Int>(block.size());
+        const std::vector<float> array = segmentOf(rows, first, n);
+        block.insert(block.end(), array.begin(), array.end());
+      }
+    };
+    lay(pointState, g.pointState[0]);
+    if (!g.pointShared.empty()) lay(pointShared, g.pointShared[0]);
+    lay(groupDomain, g.domainArrays);
+    material = {g.materialCode, 0, static_cast<Int>(pointState.size()), 0, 1};
+    for (const auto& [i, rows] : g.materialVariables[0]) {
+      positions.resize(static_cast<std::size_t>(i), 1);
+      positions[static_cast<std::size_t>(i - 1)] = static_cast<Int>(pointState.size()) - material[2] + 1;
+      const std::vector<float> array = segmentOf(rows, first, n);
+      pointState.insert(pointState.end(), array.begin(), array.end());
+    }
+    pointState.resize(pointState.size() + 8 * static_cast<std::size_t>(n));  // room as the builder leaves
+    ownTable = {0, 3};
+    ownTable.insert(ownTable.end(), g.flags.begin(), g.flags.end());
+  }
+  std::vector<float> pointState, pointShared, groupDomain;
+  std::vector<Int> groupVariables = std::vector<Int>(40, 0), material, positions, ownTable;
+};
+
+// A fixture that starts a model made of the given classes with a temporary package, and asks each
+// key with the package's fill at 0 (every answer at the package's start).
+template <class Base>
+class ClassKeys : public Base {
+ protected:
+  void beginClasses(glo_testing::ImportModel model, std::vector<glo_testing::ClassModel> classes, int package) {
+    this->model_ = std::move(model);
+    this->model_.classes = std::move(classes);
+    this->model_.elementSets.clear();
+    this->model_.packageFirstTerm = package;
+    this->startSample();
+    EDI_ACC_TEMPORARYPACKAGE();
+  }
+  ImportFixture::ElementAnswer askClass(Int key, Int elementClass, Int point) {
+    RHO_MAN_COMMONI.w[2] = 0;
+    return this->askElement(key, elementClass, point);
+  }
+};
+
+}  // namespace importtest
