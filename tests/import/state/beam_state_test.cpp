@@ -366,5 +366,12 @@ TEST_F(BeamKeys, MaterialCodesReachTheirRoutines) {
   }
 }
 
+// A store that runs out of room at any block of a beam request refuses the request and keeps none
+// of its blocks.
+TEST_F(BeamKeys, RoomRunningOutAtAnyBlockRefusesTheRequest) {
+  beginClasses({beamKeysClass(12802, false, 200)});
+  runOutOfRoom(4200, 1, 1);
+}
+
 }  // namespace
 }  // namespace importtest

@@ -5,7 +5,10 @@
 
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "runtime/fortran_types.h"
+#include "siblings/eqc/testing.h"
 #include "siblings/glo/testing.h"
 #include "tests/import/import_fixture.h"
 #include "zmx/import.h"
@@ -66,6 +69,40 @@ class ClassKeys : public Base {
   ImportFixture::ElementAnswer askClass(Int key, Int elementClass, Int point) {
     RHO_MAN_COMMONI.w[2] = 0;
     return this->askElement(key, elementClass, point);
+  }
+  // Asks a key with the store's free room growing word by word from none, so that each block the
+  // request makes in turn finds no room: every such request is refused (status 1) and keeps no
+  // block; with room enough it is served as with all the room there is.
+  void runOutOfRoom(Int key, Int elementClass, Int point) {
+    const ImportFixture::ElementAnswer full = askClass(key, elementClass, point);
+    ASSERT_EQ(full.status, 0);
+    const std::vector<float> answer = this->reals(full.index, full.direct + full.shear);
+    Int room = 0;  // the largest block the store can make, found by halving
+    for (Int step = 1 << 20; step > 0; step /= 2) {
+      Int index = 0;
+      const Int words = room + step;
+      ACC_TMP_REALMEMORY(&words, &index);
+      if (index == kNoBlock) continue;
+      REL_GDB_REAL(&index);
+      room = words;
+    }
+    eqc_testing::clearMessages();
+    for (Int left = 0; left <= room; ++left) {
+      Int hold = 0;
+      const Int words = room - left;
+      ACC_TMP_REALMEMORY(&words, &hold);
+      const int before = glo_testing::outstandingBlocks();
+      const ImportFixture::ElementAnswer a = askClass(key, elementClass, point);
+      EXPECT_EQ(glo_testing::outstandingBlocks(), before) << left;
+      REL_GDB_REAL(&hold);
+      if (a.status == 0) {
+        EXPECT_EQ(this->reals(a.index, a.direct + a.shear), answer);
+        EXPECT_GT(left, 0);
+        break;
+      }
+      EXPECT_EQ(a.status, 1) << left;
+    }
+    eqc_testing::clearMessages();
   }
 };
 

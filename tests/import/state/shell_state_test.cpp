@@ -79,7 +79,7 @@ ClassModel shellClass(int type, int elements) {
   return c;
 }
 
-class ShellState : public ImportFixture {
+class ShellState : public ClassKeys<ImportFixture> {
  protected:
   virtual std::vector<ClassModel> classes() const {
     ClassModel stateless = shellClass(13316, 1);
@@ -550,6 +550,10 @@ TEST_F(OrientedShells, OrientationTurnsTheStrainAndSectionArraysNeedAPlainSectio
   EXPECT_EQ(angles.direct, 2);
   EXPECT_EQ(ask(3000, 4, 1).status, 1);  // not a key of rebar layers
 }
+
+// A store that runs out of room at any block of a shell request refuses the request and keeps none
+// of its blocks.
+TEST_F(ShellState, RoomRunningOutAtAnyBlockRefusesTheRequest) { runOutOfRoom(4600, 1, 1); }
 
 }  // namespace
 }  // namespace importtest

@@ -742,5 +742,12 @@ TEST_F(SolidKeys, PlaneAndAxisymmetricStressIsTurnedWithS33Kept) {
   }
 }
 
+// A store that runs out of room at any block of a continuum request refuses the request and keeps
+// none of its blocks.
+TEST_F(SolidKeys, RoomRunningOutAtAnyBlockRefusesTheRequest) {
+  beginClasses({solidClass(15368, 0, 200)});
+  runOutOfRoom(4600, 1, 1);
+}
+
 }  // namespace
 }  // namespace importtest
