@@ -228,6 +228,7 @@ TEST_F(BeamKeys, EveryKeyHasTheCountsOfItsBeamAndIsServedWhereItsValuesAre) {
         }
       }
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  refusedBeyondThePackage(8500, 1, 0, 17);  // eighteen words, seventeen left
 }
 
 // The arrays the beam worker receives for one segment of a beam class.

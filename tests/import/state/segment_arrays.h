@@ -11,6 +11,7 @@
 #include "siblings/eqc/testing.h"
 #include "siblings/glo/testing.h"
 #include "tests/import/import_fixture.h"
+#include "siblings/glo/block_store.h"
 #include "zmx/import.h"
 
 namespace importtest {
@@ -53,6 +54,33 @@ struct PointArrays {
   std::vector<Int> groupVariables = std::vector<Int>(40, 0), material, positions, ownTable;
 };
 
+// The model tables a host holds, read from the open database: the integer model table copied, so
+// that a test can damage words of it, and the real model table.
+struct HostTables {
+  explicit HostTables(const Int* work) {
+    const Int integers = 17, realKind = 18, one = 1, directoryWords = 4;
+    DSM_BLO_ACCESS(&integers, &RHO_MAN_COMMONI.w[8], &one, &directoryWords, &directory);
+    const Int* d = work + directory - 1;
+    DSM_BLO_ACCESS(&integers, &RHO_MAN_COMMONI.w[8], &d[2], &d[0], &tableBlock);
+    DSM_BLO_ACCESS(&realKind, &RHO_MAN_COMMONI.w[8], &d[3], &d[1], &realBlock);
+    table.assign(work + tableBlock - 1, work + tableBlock - 1 + d[0]);
+    reals = reinterpret_cast<const float*>(work + realBlock - 1);
+  }
+  ~HostTables() {
+    const Int one = 1, two = 2;
+    DSM_BLO_RELEASE(&two, &realBlock);
+    DSM_BLO_RELEASE(&one, &tableBlock);
+    DSM_BLO_RELEASE(&one, &directory);
+  }
+  // Word w of class c's record, and word w of its type record (positions from 1).
+  Int& classWord(int c, int w) { return table[static_cast<std::size_t>(table[11] + 19 * (c - 1) + w - 2)]; }
+  Int& typeWord(int c, int w) { return table[static_cast<std::size_t>(classWord(c, 2) + w - 2)]; }
+  const float* classReals(int c) { return reals + classWord(c, 6) - 1; }
+  Int directory = 0, tableBlock = 0, realBlock = 0;
+  std::vector<Int> table;
+  const float* reals = nullptr;
+};
+
 // A fixture that starts a model made of the given classes with a temporary package, and asks each
 // key with the package's fill at 0 (every answer at the package's start).
 template <class Base>
@@ -69,6 +97,14 @@ class ClassKeys : public Base {
   ImportFixture::ElementAnswer askClass(Int key, Int elementClass, Int point) {
     RHO_MAN_COMMONI.w[2] = 0;
     return this->askElement(key, elementClass, point);
+  }
+  // Asks a key with only `left` words of the package free: a longer answer is refused and the
+  // fill counter stays where it was.
+  void refusedBeyondThePackage(Int key, Int elementClass, Int point, Int left) {
+    const Int fill = RHO_MAN_COMMONI.w[19] - left;
+    RHO_MAN_COMMONI.w[2] = fill;
+    EXPECT_EQ(this->askElement(key, elementClass, point).status, 1) << key;
+    EXPECT_EQ(RHO_MAN_COMMONI.w[2], fill);
   }
   // Asks a key with the store's free room growing word by word from none, so that each block the
   // request makes in turn finds no room: every such request is refused (status 1) and keeps no

@@ -555,5 +555,26 @@ TEST_F(OrientedShells, OrientationTurnsTheStrainAndSectionArraysNeedAPlainSectio
 // of its blocks.
 TEST_F(ShellState, RoomRunningOutAtAnyBlockRefusesTheRequest) { runOutOfRoom(4600, 1, 1); }
 
+// A host whose class variable table puts the element array of the column keys beyond the segment
+// is refused, and told so.
+TEST_F(ShellState, AHostTableDamagedAtTheColumnArrayIsRefused) {
+  ASSERT_EQ(ask(19002, 1, 0).status, 0);  // the class's increment is open
+  HostTables host(work());
+  const std::vector<float> nodes(16, 0.0F);
+  const Int K = 1, key = 19002, point = 0, zero = 0, noRestart[51] = {};
+  const auto askHost = [&] {
+    Int direct = -1, shear = -1, index = 0, status = -1;
+    ACC_SDB_ELEMKEYSHELL(&key, &point, &direct, &shear, &zero, &index, &status, noRestart, nullptr, nullptr, nullptr,
+                         nullptr, host.classReals(1), nullptr, nullptr, nullptr, nullptr, nodes.data(), nodes.data(),
+                         nodes.data(), &K, &K, &K, host.table.data(), &zero, &host.classWord(1, 8));
+    return status;
+  };
+  EXPECT_EQ(askHost(), 0);
+  host.table[static_cast<std::size_t>(host.typeWord(1, 8) + 28 - 2)] = 1 << 28;
+  EXPECT_EQ(askHost(), 1);
+  EXPECT_GT(eqc_testing::countAtLevel(-3), 0);
+  eqc_testing::clearMessages();
+}
+
 }  // namespace
 }  // namespace importtest

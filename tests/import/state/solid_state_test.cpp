@@ -163,6 +163,22 @@ TEST_F(SolidState, TheWorkerServesAHostThatHandsItTheTables) {
   EXPECT_EQ(status, 1);
   EXPECT_EQ(index, 77);  // nothing reached: counts and index not written
   EXPECT_EQ(direct + shear, -2);
+  // A class beyond the class table, a missing global-table entry, and a class record address that
+  // is no class record's word 8 are refused alike.
+  const Int beyond = 99;
+  const float* reals0 = reinterpret_cast<const float*>(work() + realTable - 1);
+  ACC_SDB_ELEMKEY1(&key, &beyond, &point, &direct, &shear, at(33), &index, at(5), at(4), at(9), at(6), &status, at(12), t,
+                   reals0, noRestart);
+  EXPECT_EQ(status, 1);
+  status = 0;
+  ACC_SDB_ELEMKEY1(&key, &elementClass, &point, &direct, &shear, nullptr, &index, at(5), at(4), at(9), at(6), &status,
+                   at(12), t, reals0, noRestart);
+  EXPECT_EQ(status, 1);
+  status = 0;
+  ACC_SDB_ELEMKEYSOLID(t, &key, &point, &direct, &shear, &index, &status, noRestart, nullptr, nullptr, nullptr, nullptr,
+                       reals0, nullptr, nullptr, nullptr, nullptr, none, none, &counts, &counts, t, &counts, t, &counts);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(index, 77);
   DSM_BLO_RELEASE(&two, &realTable);
   DSM_BLO_RELEASE(&one, &table);
   DSM_BLO_RELEASE(&one, &directory);
@@ -704,12 +720,7 @@ TEST_F(SolidKeys, RebarAnglesOfMembranesAndRefusedPointsAndAnswers) {
   EXPECT_EQ(other.status, 1);
   EXPECT_EQ(other.direct + other.shear, 0);
   EXPECT_EQ(askClass(27100, 1, 2).status, 1);  // one point in the group
-  RHO_MAN_COMMONI.w[2] = RHO_MAN_COMMONI.w[19] - 5;
-  Answer late;
-  const Int step = 1, increment = 1, key = 27000, elementClass = 1, point = 1;
-  ACC_SDB_ELEMKEY(&step, &increment, &key, &elementClass, &point, &late.direct, &late.shear, &late.index, &late.status);
-  EXPECT_EQ(late.status, 1);  // six words, five left
-  EXPECT_EQ(RHO_MAN_COMMONI.w[2], RHO_MAN_COMMONI.w[19] - 5);
+  refusedBeyondThePackage(27000, 1, 1, 5);  // six words, five left
 }
 
 // Without the reduced-direct flag the stress of plane and axisymmetric quadrilaterals is turned
@@ -747,6 +758,43 @@ TEST_F(SolidKeys, PlaneAndAxisymmetricStressIsTurnedWithS33Kept) {
 TEST_F(SolidKeys, RoomRunningOutAtAnyBlockRefusesTheRequest) {
   beginClasses({solidClass(15368, 0, 200)});
   runOutOfRoom(4600, 1, 1);
+}
+
+// Hexahedra on nodes of two coordinates have no third one to gather: the request is refused and
+// reported, not read beyond the nodes' values.
+TEST_F(SolidKeys, HexahedraOnPlanarNodesAreRefused) {
+  ImportModel m = hexModel(Mat3::Identity(), 200, 34, 0);
+  m.domains[0].components = 2;
+  ClassKeys::beginClasses(m, {solidClass(15368, 0, 200)}, 400);
+  EXPECT_EQ(askClass(1000, 1, 1).status, 1);
+  EXPECT_GT(eqc_testing::countAtLevel(-3), 0);
+  eqc_testing::clearMessages();
+}
+
+// A host whose table names a class variable table running past the table's end, or fewer segments
+// than the class's elements need, is refused.
+TEST_F(SolidKeys, AHostTableDamagedAtTheClassIsRefused) {
+  beginClasses({solidClass(13316, 0, 200)});
+  ASSERT_EQ(askClass(1000, 1, 1).status, 0);  // the class's increment is open
+  HostTables host(work());
+  const std::vector<float> nodes(48, 0.0F);
+  const Int K1 = 3, K2 = 16, key = 1000, point = 1, zero = 0, noRestart[51] = {};
+  const auto ask = [&] {
+    Int direct = -1, shear = -1, index = 0, status = -1;
+    ACC_SDB_ELEMKEYSOLID(&zero, &key, &point, &direct, &shear, &index, &status, noRestart, nullptr, nullptr, nullptr,
+                         nullptr, host.classReals(1), nullptr, nullptr, nullptr, nullptr, nodes.data(), nodes.data(), &K1,
+                         &K2, host.table.data(), &zero, &host.classWord(1, 8), &zero);
+    return status;
+  };
+  EXPECT_EQ(ask(), 0);
+  const Int variables = host.typeWord(1, 8);
+  host.typeWord(1, 8) = static_cast<Int>(host.table.size()) - 10;
+  EXPECT_EQ(ask(), 1);
+  EXPECT_GT(eqc_testing::countAtLevel(-3), 0);
+  host.typeWord(1, 8) = variables;
+  host.classWord(1, 8) = 1;  // one segment of two for three elements
+  EXPECT_EQ(ask(), 1);
+  eqc_testing::clearMessages();
 }
 
 }  // namespace
