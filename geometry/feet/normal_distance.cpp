@@ -90,16 +90,12 @@ bool insideExtended(const Facet& f, Param p) {  // test E
   return zmx::geometry::insideTriangle(p.xi, p.eta, f.tol);
 }
 
-bool withinWideBounds(const Facet& f, Param p) {  // test W
+// Test W. Only the starts of a step cap above ten reach it: those of curved 6-node triangles (whole
+// or in sub-regions) and of the quarters of curved 8- and 9-node quadrilaterals.
+bool withinWideBounds(const Facet& f, Param p) {
+  if (f.n == 6 && !f.split6()) return zmx::geometry::insideTriangle(p.xi, p.eta, 3.0 * f.tol);
   const Real w6 = 6.0 * f.tol + 1.0;
-  if (f.cylindrical) {
-    if (std::fabs(f.c) > kFlat)
-      return p.eta <= 6.0 * (f.tol + 1.0) * f.c && std::fabs(p.xi) <= w6 && p.eta >= -6.0 * f.tol * f.c;
-    return std::fabs(p.xi) <= w6 && std::fabs(p.eta) <= w6;
-  }
-  if (f.n == 8 || f.n == 9 || f.split6()) return std::fabs(p.xi) <= w6 && std::fabs(p.eta) <= w6;
-  if (f.n == 6) return zmx::geometry::insideTriangle(p.xi, p.eta, 3.0 * f.tol);
-  return false;
+  return std::fabs(p.xi) <= w6 && std::fabs(p.eta) <= w6;
 }
 
 Real excess(Real v) { return std::fabs(v) > kInside ? 0.5 * (std::fabs(v) - 1.0) : 0.0; }

@@ -186,6 +186,19 @@ TEST_F(Shells, LineShellMeasuresSumToTheFrustumArea) {
     EXPECT_NEAR(surfaceSum, want, 1e-12) << n;
     EXPECT_NEAR(withWord60, want, 1e-12) << n;
   }
+  // Word 9 other than the node count: J (1 + (z - z_ref)/24) with the reference point in column
+  // n + 1. The chord from (1, 0) to (3, 2) has J = sqrt(2) and z = 1 -+ 1/sqrt(3) at its points;
+  // with z_ref = -1 the two points sum to sqrt(2) (2 + 4/24).
+  const std::vector<Real> withReference = {r1, z1, r2, z2, 0.0, -1.0};
+  rec.assign(80, 0);
+  rec[35] = 2, rec[8] = 5, rec[13] = 2;
+  Real total = 0.0;
+  for (Int p = 1; p <= 2; ++p) {
+    Real m = 0.0;
+    LSG001SURF(&m, withReference.data(), &p, &ld, rec.data());
+    total += m;
+  }
+  EXPECT_NEAR(total, std::sqrt(2.0) * (2.0 + 4.0 / 24.0), 1e-14);
 }
 
 TEST_F(Shells, EdgeShearNormalsOfAFlatSquare) {
@@ -244,6 +257,17 @@ TEST_F(Shells, AxisymmetricShearNormalsCountAndOrthogonality) {
   const Int on = 1;
   ELAYINT(&on, &c1, &c2, &p1, &p2);
   EXPECT_EQ(std::vector<Int>({p1, c1, p2, c2}), std::vector<Int>({5, 5, 3, 9}));
+  // The other families: the continuum shell, then by node count.
+  struct Shear {
+    Int nodes, family, count, perEdge;
+  };
+  for (const Shear c : {Shear{8, 216, 4, 2}, Shear{4, 203, 4, 2}, Shear{3, 203, 3, 3}, Shear{6, 202, 6, 3},
+                        Shear{9, 203, 12, 3}, Shear{8, 203, 0, 0}}) {
+    Int got = -1, edge = -1;
+    const Int k = 3;
+    SETNUMSHEARPOINT(&c.nodes, &k, &c.family, &got, &edge);
+    EXPECT_EQ(std::vector<Int>({got, edge}), std::vector<Int>({c.count, c.perEdge})) << c.family << " " << c.nodes;
+  }
 }
 
 TEST_F(Shells, NineNodeCentreTakesTheSerendipityValue) {
@@ -569,6 +593,75 @@ TEST(ThickShellCentreFrame, AreaNormalFrameAndDerivativesAgree) {
         EXPECT_NEAR(derivatives[k], c.d1[k], 1e-15 * std::fabs(c.d1[k]));
         EXPECT_NEAR(derivatives[9 + k], c.d2[k], 1e-15 * std::fabs(c.d2[k]));
       }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Shells, TheFourNodeCentreFrameServesTypeTwentyTwentyTwoOnly) {
+  // A trapezoid in a tilted plane whose nodal normals all point along z: type 2022 takes area,
+  // frame and derivatives from the centre frame, type 2021 keeps the interpolated nodal normal.
+  const Real local[4][2] = {{0, 0}, {4, 0}, {3, 2}, {1, 2}};
+  Coordinates nodes;
+  for (const auto& p : local) nodes.push_back({0.6 * p[0], p[1], 0.8 * p[0]});
+  Real table[4 * 3];
+  ASSERT_TRUE(shapeTable(4, 1, table));
+  std::vector<Real> normals(12, 0.0);
+  for (int k = 0; k < 4; ++k) normals[3 * k + 2] = 1.0;
+  for (const Int type : {2022, 2021}) {
+    build({.family = 203, .type = type, .nodes = nodes, .words = {{14, 1}, {48, 0}}});
+    Real area = 0.0, point[9], matrix[4], curvature[4], a13[2], a14[2], a15[2], a16[2], d[18], a18[4], a19[4], a20[4],
+         a21, a22[2], a23[4];
+    const Int flag = 0, zero = 0, four = 4, one = 1;
+    LHSG02GEOM(X.data(), &ldim, table, &four, &one, normals.data(), &flag, &handle, &area, point, matrix, curvature, a13,
+               a14, a15, a16, d, a18, a19, a20, &a21, a22, a23, &zero, &zero);
+    Real frameArea = 0.0, frame[9], frameDerivatives[18];
+    S4TSGEOM(&frameArea, frame, frameDerivatives, X.data(), &ldim, &four);
+    if (type == 2022) {
+      EXPECT_EQ(area, frameArea);
+      EXPECT_NEAR(area, 6.0, 1e-14);
+      EXPECT_EQ(std::vector<Real>(point, point + 9), std::vector<Real>(frame, frame + 9));
+      EXPECT_EQ(std::vector<Real>(d, d + 18), std::vector<Real>(frameDerivatives, frameDerivatives + 18));
+      // LSG45 then works with that area: its derivative vector b sums to zero, and a flat
+      // element gives the projected area of the centre tangents.
+      EXPECT_NEAR(a18[0] + a18[1] + a18[2] + a18[3], 0.0, 1e-14);
+      EXPECT_NEAR(a21, 6.0, 1e-14) << "the projected area of the centre tangents";
+    } else {
+      EXPECT_EQ(std::vector<Real>(point + 6, point + 9), std::vector<Real>({0, 0, 1}));
+      EXPECT_NE(std::vector<Real>(point, point + 3), std::vector<Real>(frame, frame + 3));
+    }
+  }
+}
+
+TEST_F(Shells, AxisymmetricShellPointsFillEverySubLayoutOfTheirStation) {
+  // A straight three-node meridian from r = 1 to r = 3 at z = 0: J = 1 and r = 2 + xi at the two
+  // meridional points. Word 14 = 4 sub-layouts, two per point: point i fills sub-layouts i and
+  // i + 2 with S = (r^2 (J r), 0, 0, d / J), W = (1, 1, 0, 0, 1), R = (r, 0, 0, 1 / J).
+  const Real g = 0.57735026918963;
+  for (const Int n : {3, 2}) {
+    eqc_checks_testing::clearCalls();
+    Coordinates nodes = n == 3 ? Coordinates{{1, 0}, {2, 0}, {3, 0}} : Coordinates{{1, 0}, {3, 0}};
+    std::vector<std::vector<dm2_testing::Variable>> subs(4, {reals(17, 4), reals(29, 5), reals(36, 4)});
+    build({.family = 210, .nodes = nodes, .words = {{14, 4}, {48, 1}, {49, 2}}, .variables = {reals(22, 3 * 2 * (n - 1))},
+           .sublayouts = subs});
+    const Int points = 2, a6 = 0, a13 = 0;
+    const Real d = 0.75;
+    Int a9 = 0, a14 = 0;
+    Real a11[4] = {}, a12[4] = {};
+    LSGSAX(&handle, X.data(), &ldim, &n, &points, &a6, &d, typeWords.data(), &a9, &handle, a11, a12, &a13, &a14);
+    const Real J = 1.0;
+    for (Int sub = 1; sub <= 4; ++sub) {
+      const Real r = 2.0 + ((sub - 1) % 2 == 0 ? -g : g);
+      const auto S = variable(17, 4, sub), R = variable(36, 4, sub);
+      EXPECT_NEAR(S[0], r * r * J * r, 1e-12) << n << " nodes, sub-layout " << sub;
+      EXPECT_EQ(S[3], d / J);
+      EXPECT_EQ(variable(29, 5, sub), std::vector<Real>({1, 1, 0, 0, 1}));
+      EXPECT_NEAR(R[0], r, 1e-12);
+      EXPECT_EQ(R[3], 1.0 / J);
+    }
+    EXPECT_EQ(callsNamed("EQC_3NLINE_ERRWARN").size(), n == 3 ? 1u : 0u);
   }
 }
 
