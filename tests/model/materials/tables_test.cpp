@@ -9,6 +9,7 @@
 
 #include "runtime/record.h"
 #include "siblings/eqc/records.h"
+#include "siblings/eqc/testing.h"
 #include "tests/model/model_support.h"
 #include "zmx/import.h"
 #include "zmx/model.h"
@@ -235,6 +236,20 @@ TEST(Tables, WorkersReadTheirRowsWithoutChangingThem) {
     EXPECT_EQ(dval2[1], 0.0) << "call " << call;
     EXPECT_EQ(sub, given);
   }
+}
+
+TEST(Tables, ABareRowTableTooLargeToReduceIsAMemoryFailure) {
+  // Counts whose run table could never be held: reported, nothing read or written.
+  eqc_testing::clearMessages();
+  Slots ivars;
+  for (int s = 0; s < 8; ++s) ivars.integer(1);
+  const double rows[] = {3.0, 4.0};
+  const Int r = 2147483647, width = 2, values = 1, k = 1, d = 2147483647, unused = 0;
+  const double x[2] = {0.5, 0.5};
+  double val = -3.0;
+  TABVAL3(ivars.s.data(), &unused, rows, &r, &width, &val, &k, &values, x, &d);
+  EXPECT_EQ(val, -3.0);
+  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
 }
 
 TEST(Tables, OneVariableEdges) {
