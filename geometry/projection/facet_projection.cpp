@@ -141,12 +141,14 @@ bool accept(const Facet& f, Int corner, Real xi, Real eta, Real& outside) {
     if (f.cylindrical)
       return std::fabs(f.theta) <= kFlat ? quadrilateralRule(f, xi, eta, outside) : cylinderRule(f, xi, eta, outside);
     if (f.n == 4 || f.n == 8 || f.n == 9) return quadrilateralRule(f, xi, eta, outside);
-    if (!f.collapsed) return areaRule(f, 1.0 - xi - eta, xi, eta, outside);
-    // A 6-node triangle in sub-quadrilaterals: the only facet left.
-    if (xi > 1.001 || eta > 1.001) return false;
-    Real l2, l3;
-    collapsedArea(corner, xi, eta, l2, l3);
-    return areaRule(f, 1.0 - l2 - l3, l2, l3, outside);
+    if (f.n == 6 && !f.collapsed) return areaRule(f, 1.0 - xi - eta, xi, eta, outside);
+    if (f.n == 6) {
+      if (xi > 1.001 || eta > 1.001) return false;
+      Real l2, l3;
+      collapsedArea(corner, xi, eta, l2, l3);
+      return areaRule(f, 1.0 - l2 - l3, l2, l3, outside);
+    }
+    return true;
   }
   if (!f.collapsed || f.n != 3) {
     if (std::fabs(xi) > e) return false;
