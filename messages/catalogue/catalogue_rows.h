@@ -30,12 +30,6 @@ constexpr bool sortedByKey(std::span<const Row> rows) {
          rows.end();
 }
 
-// Every row names a node set, an element set or no set: the drain makes its sets by these three.
-constexpr bool knownSetTypes(std::span<const Row> rows) {
-  return std::all_of(rows.begin(), rows.end(),
-                     [](const Row& r) { return r.setType == kNodeSet || r.setType == kElementSet || r.setType == kNoSet; });
-}
-
 // The row of the key, or null.
 const Row* findRow(std::span<const Row> rows, int key);
 

@@ -420,7 +420,7 @@ constexpr Row kPreRows[] = {
     {-1001, "ErrNodeMissingCoords", -2, kNodeSet,
      "%I nodes are missing coordinates. The nodes have been identified in node set %S."},
 };
-static_assert(sortedByKey(kPreRows) && knownSetTypes(kPreRows));
+static_assert(sortedByKey(kPreRows));
 
 // Checks shared by the pre-processor and the solvers.
 constexpr Row kShrRows[] = {
@@ -442,7 +442,7 @@ constexpr Row kShrRows[] = {
      "%I nodes on reactivated axisymmetric elements have negative radial current coordinate values. These "
      "values are assumed small enough to be taken as zero. The nodes have been identified in node set %S."},
 };
-static_assert(sortedByKey(kShrRows) && knownSetTypes(kShrRows));
+static_assert(sortedByKey(kShrRows));
 
 // The implicit solver; labels get the step and increment appended.
 constexpr Row kStdRows[] = {
@@ -531,7 +531,7 @@ constexpr Row kStdRows[] = {
      "The absolute pressure in one or more cavities filled with a pneumatic fluid is negative.  The associated "
      "cavity reference nodes have been identified in node set %S."},
 };
-static_assert(sortedByKey(kStdRows) && knownSetTypes(kStdRows));
+static_assert(sortedByKey(kStdRows));
 
 }  // namespace
 

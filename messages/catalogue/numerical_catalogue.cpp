@@ -3,9 +3,6 @@
 // the degree of freedom d; label and text are made from the band and d rather than stored per
 // key. Every other key gets the fallback entry, so the drain always ends with an entry.
 
-#include <algorithm>
-#include <iterator>
-
 #include "messages/catalogue/catalogue_rows.h"
 #include "siblings/utl/utl.h"
 #include "zmx/messages/catalogue.h"
@@ -39,9 +36,6 @@ constexpr Band kBands[] = {
      "Solver problem. Numerical singularity at D.O.F. ",
      " at one or more of the internal nodes of %I elements. The elements have been identified in element set %S."},
 };
-
-static_assert(std::all_of(std::begin(kBands), std::end(kBands),
-                          [](const Band& b) { return b.setType == zmx::kNodeSet || b.setType == zmx::kElementSet; }));
 
 }  // namespace
 

@@ -31,6 +31,8 @@ constexpr int kAddSet = 2;
 constexpr int kElementKind = 1;  // kinds of the analysis's named-set store
 constexpr int kNodeKind = 0;
 
+constexpr const char* kNoSetTypeText = "**** No set type specified for message %I with label:j_%S";
+
 // The catalogue entry of one key, with the values the drain starts from.
 struct Entry {
   cow_String label{"   "};
@@ -68,28 +70,32 @@ Entry lookUp(int key, const Phase& phase) {
   return e;
 }
 
-// Every catalogue entry with a set names a node set or an element set (checked where the
-// catalogues are built), so the set is made as one or the other.
-
 // Pre-processor: the label padded to at least 80 characters, registered as a long label, then
-// the set added under it.
-void addToSetLists(Entry& e, int* entities, int n) {
+// the set added under it. Returns false when the entry names no set type.
+bool addToSetLists(Entry& e, int* entities, int n) {
   if (e.label.Length() < kSetNameLength) e.label.Append(kSetNameLength - e.label.Length(), ' ');
   std::string name(e.label.CStr(), e.label.Length());
   const Int operation = kRegisterLabel;
   DBLABEL(&operation, name.data(), static_cast<Int>(name.size()));
   int count = n, status = 0;
-  if (e.setType == zmx::kElementSet)
-    dbesetC(kAddSet, name.data(), count, entities, status);
-  else
-    dbnsetC(kAddSet, name.data(), count, entities, status);
+  switch (e.setType) {
+    case zmx::kElementSet: dbesetC(kAddSet, name.data(), count, entities, status); return true;
+    case zmx::kNodeSet: dbnsetC(kAddSet, name.data(), count, entities, status); return true;
+    default: return false;
+  }
 }
 
 // Analysis: the set stored in the running analysis under the unpadded label.
-void addToAnalysis(const Entry& e, int* entities, int n) {
-  const int kind = e.setType == zmx::kElementSet ? kElementKind : kNodeKind;
+bool addToAnalysis(const Entry& e, int* entities, int n) {
+  int kind = 0;
+  switch (e.setType) {
+    case zmx::kElementSet: kind = kElementKind; break;
+    case zmx::kNodeSet: kind = kNodeKind; break;
+    default: return false;
+  }
   int count = n;
   thr_ThreadSingleton<extC_DdbAccess>::Instance()->WriteNodeElemSet(entities, count, e.label.CStr(), kind);
+  return true;
 }
 
 void drainKey(int key, const Phase& phase) {
@@ -97,14 +103,16 @@ void drainKey(int key, const Phase& phase) {
   int* entities = msgaccessC(kEntitiesOfKey, &n, key);
   if (n == 0 || entities == nullptr) return;
   Entry e = lookUp(key, phase);
+  bool keyForCount = e.isFallback();
   if (e.setType != zmx::kNoSet) {
-    if (phase.analysisFlag == 0)
-      addToSetLists(e, entities, n);
-    else
-      addToAnalysis(e, entities, n);
+    const bool made = phase.analysisFlag == 0 ? addToSetLists(e, entities, n) : addToAnalysis(e, entities, n);
+    if (!made) {
+      e.text = cow_String(kNoSetTypeText);
+      keyForCount = true;
+    }
   }
   if (phase.printFlag == kNoPrint) return;
-  const int count = e.isFallback() ? key : n;
+  const int count = keyForCount ? key : n;
   const double noReal = 0.0;
   kvxerrC(e.severity, e.text.CStr(), &count, &noReal, e.label.CStr());
 }

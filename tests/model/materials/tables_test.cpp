@@ -9,6 +9,7 @@
 
 #include "runtime/record.h"
 #include "siblings/eqc/records.h"
+#include "siblings/eqc/testing.h"
 #include "tests/model/model_support.h"
 #include "zmx/import.h"
 #include "zmx/model.h"
@@ -77,6 +78,13 @@ struct Grid {
   long rows() const { return record.integerAt(static_cast<long>(flags.size()) + 2); }
 };
 
+// n ascending abscissae from lo to hi.
+std::vector<double> fine(int n, double lo, double hi) {
+  std::vector<double> axis;
+  for (int i = 0; i < n; ++i) axis.push_back(lo + (hi - lo) * i / (n - 1));
+  return axis;
+}
+
 TEST(Tables, MultilinearGridsAreReproducedWithTheirPartials) {
   std::mt19937 rng(11);
   std::uniform_real_distribution<double> u(0.0, 1.0);
@@ -87,7 +95,8 @@ TEST(Tables, MultilinearGridsAreReproducedWithTheirPartials) {
   };
   const Shape shapes[] = {{{a1}, {1}}, {{a1, a2}, {1, 1}}, {{a1, a2, a3}, {1, 1, 1}},
                           {{a1, {0.7}, a3}, {1, 0, 1}},  // the middle variable skipped
-                          {{{0.4}, a2}, {0, 1}}};        // the first variable skipped
+                          {{{0.4}, a2}, {0, 1}},         // the first variable skipped
+                          {{fine(60, -1.0, 2.0), fine(30, 0.0, 3.0)}, {1, 1}}};  // more rows than the stack holds
   for (const Shape& shape : shapes) {
     const int d = static_cast<int>(shape.axes.size()), v = 3;
     Grid g(shape.axes, shape.flags, v, rng);
@@ -229,6 +238,20 @@ TEST(Tables, WorkersReadTheirRowsWithoutChangingThem) {
   }
 }
 
+TEST(Tables, ABareRowTableTooLargeToReduceIsAMemoryFailure) {
+  // Counts whose run table could never be held: reported, nothing read or written.
+  eqc_testing::clearMessages();
+  Slots ivars;
+  for (int s = 0; s < 8; ++s) ivars.integer(1);
+  const double rows[] = {3.0, 4.0};
+  const Int r = 2147483647, width = 2, values = 1, k = 1, d = 2147483647, unused = 0;
+  const double x[2] = {0.5, 0.5};
+  double val = -3.0;
+  TABVAL3(ivars.s.data(), &unused, rows, &r, &width, &val, &k, &values, x, &d);
+  EXPECT_EQ(val, -3.0);
+  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+}
+
 TEST(Tables, OneVariableEdges) {
   // Rows (value, x): x = 1, 2, 2, 4.
   const double tab[] = {10, 1, 20, 2, 30, 2, 50, 4};
@@ -267,6 +290,16 @@ TEST(Tables, OneVariableEdges) {
   EXPECT_EQ(two[0], 3.0);
   EXPECT_EQ(two[1], 4.0);
   EXPECT_EQ(slopes[1], 0.0);
+  // The bare-row form with one row, or with no variable: value K of row 1.
+  Slots ivars;
+  for (int s = 0; s < 8; ++s) ivars.integer(1);
+  const double rows[] = {3.0, 4.0, 100.0, 5.0, 6.0, 200.0};
+  for (const auto& [r, d] : {std::pair<Int, Int>{1, 1}, {2, 0}}) {
+    const Int width = 3, values = 2, k = 2, unused = 0;
+    double one = 0;
+    TABVAL3(ivars.s.data(), &unused, rows, &r, &width, &one, &k, &values, &x, &d);
+    EXPECT_EQ(one, 4.0) << r << " " << d;
+  }
 }
 
 class OptionTable : public ::testing::Test {

@@ -94,6 +94,33 @@ TEST_F(Merging, MaterialsNumberedByFirstAppearance) {
   EXPECT_EQ(same, 0);
 }
 
+TEST_F(Merging, OptionValuesComparedByTheirCode) {
+  // Pairs of one-option materials: the flags must agree; codes of integer data compare the low
+  // words of their slots (1.5 and 3.0 both have a zero low word); the last value of each row of
+  // codes 1152 to 1157 compares bit for bit; other values within 2.22e-16 relative.
+  const double up = std::nextafter(1.5, 2.0), last = std::nextafter(2.0, 3.0);
+  struct Pair {
+    modeltest::Option a, b;
+    Int same;
+  };
+  const Pair pairs[] = {
+      {{10, {1, 0}, 1, {{1.5, 0.0, 0.0}}}, {10, {1, 1}, 1, {{1.5, 0.0, 0.0}}}, 0},
+      {{10, {1, 0}, 1, {{1.5, 0.0, 0.0}}}, {10, {1, 0}, 1, {{up, 0.0, 0.0}}}, 1},
+      {{10, {}, 1, {{1.5}}}, {10, {}, 1, {{3.0}}}, 0},
+      {{67, {}, 1, {{1.5}}}, {67, {}, 1, {{3.0}}}, 1},
+      {{67, {}, 1, {{1.5}}}, {67, {}, 1, {{up}}}, 0},
+      {{1152, {}, 2, {{1.5, 2.0}}}, {1152, {}, 2, {{up, 2.0}}}, 1},
+      {{1152, {}, 2, {{1.5, 2.0}}}, {1152, {}, 2, {{1.5, last}}}, 0},
+      {{1170, {}, 2, {{1.5, 2.0}, {1.5, 2.0}}}, {1170, {}, 2, {{1.5, 2.0}, {1.5, last}}}, 0},
+  };
+  for (const Pair& p : pairs) {
+    const Slots a = modeltest::material({p.a}), b = modeltest::material({p.b});
+    Int same = -1;
+    COMPAREMATERIAL(&same, a.s.data(), b.s.data());
+    EXPECT_EQ(same, p.same) << "code " << p.a.code;
+  }
+}
+
 TEST_F(Merging, SectionsFollowMergedMaterialsAndParts) {
   const auto m = materials({materialWith(1.0), materialWith(1.0), materialWith(2.0), materialWith(3.0)});
   // Kind 8 (CSLEF words 27 to 28): compared by the material of slot 3 alone.

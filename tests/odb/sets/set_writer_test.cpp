@@ -354,6 +354,26 @@ TEST_F(OdbSets, NumberedPartLabelsAndTracedSets) {
     if (label == 208 || label == 210) lines += "\n";
   }
   EXPECT_EQ(fio::memoryText(kUnit), lines);
+  // A part list longer than the record buffer, or a node list naming a node outside the model,
+  // is reported.
+  const std::vector<double> intact = eqc_testing::slideLineStore();
+  std::vector<double> store = intact;
+  const double* directory = intact.data() + rec::i(CSLV, 9) - 1;
+  const Int numberedList = rec::i(CSLV, 9) + rec::slotI(directory, 8) - 1;  // the second entry's list
+  rec::setSlotI(store.data() + numberedList - 1, 4, 999);
+  eqc_testing::setSlideLineStore(store);
+  eqc_testing::clearMessages();
+  ODBBCWRITE(area.data(), pairs, record.data(), flags.data(), &step, &width, &one, &one, &none, &handle, &mode,
+             &nodeDatabase, nullptr, &none);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBBCWRITE. NODE 999 OUTSIDE THE MODEL"));
+  EXPECT_EQ(db->sets.back().members.size(), 9u);
+  eqc_testing::setSlideLineStore(intact);
+  const std::vector<Int> buffers(CGM.w + 39, CGM.w + 54);
+  for (int w = 40; w <= 54; ++w) rec::i(CGM, w) = 2;
+  ODBBCWRITE(area.data(), pairs, record.data(), flags.data(), &step, &width, &one, &one, &none, &handle, &mode,
+             &nodeDatabase, nullptr, &none);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBBCWRITE"));
+  std::copy(buffers.begin(), buffers.end(), CGM.w + 39);
 
   // The element and node sets of part 1 at trace level 2.
   const Tables t = tables();
@@ -365,6 +385,13 @@ TEST_F(OdbSets, NumberedPartLabelsAndTracedSets) {
   EXPECT_EQ(fio::memoryText(kUnit), "WRITING ELEMENT SET " + pad("XIDA", 80) + "\nWRITING NODE SET " + pad("XIDA", 80) +
                                         "\nWRITING NODE SET " + pad(" P       3 PIBATCH", 80) + "\n");
   EXPECT_EQ(eqc_job_testing::pagingCalls(), (std::vector<int>{1, 1, 1}));
+  // A node-set member record of length 0 ends the node sets with the routine's system error.
+  std::vector<double> damaged = intact;
+  rec::setSlotI(damaged.data() + numberedList - 1, 1, 0);
+  eqc_testing::setSlideLineStore(damaged);
+  eqc_testing::clearMessages();
+  ODBNSETSUPER(t.nodeDirectory.data(), record.data(), t.nodeLabels, t.nodeMap, &part, &traceSets, &handle);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBNSETSUPER"));
   fio::close(kUnit);
   rec::i(CLINES, eqc_records::kPrintUnit) = 0;
 }

@@ -172,6 +172,15 @@ TEST_F(SurfaceClasses, BeyondTheNineClassesTheLayoutKeepsNothingIsWritten) {
   for (const auto& c : dm2_testing::outputDatabase(handle)->classes) EXPECT_TRUE(c.elements.empty());
   EXPECT_TRUE(dm2_testing::outputDatabase(handle)->sets.empty());
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+
+  // A class count short of the classes before the first pseudo-element class is refused.
+  restart(3);
+  count = 1;
+  eqc_testing::clearMessages();
+  EXPECT_EQ(choose(3, 3, 0, 0, 0, 0), "");
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(slot, -1);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBCLSURF"));
 }
 
 // Element classes of the facet catalogue with the facet type and order asked for (0 when none).

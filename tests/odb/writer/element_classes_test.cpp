@@ -115,6 +115,11 @@ TEST_F(ElementClasses, CategoryWordsAndTheirAppendedParts) {
   // slot 4, which holds no named record.
   EXPECT_EQ(category(shellPoints, 100), "shell < 5 section points >");
   EXPECT_EQ(category(shellPoints, 100, {"RB"}), "shell with rebar< 5 section points >  <RB>");
+  // A kind slot past the record (slot 10 + 2 = 52) is reported and names nothing.
+  const int shellFar = builder.record(4, {N("SP"), I(5), I(0), I(0), I(0), I(0), I(0), I(0), I(50), I(1)});
+  EXPECT_EQ(category(shellFar, 100), "shell < 5 section points >");
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN GETCATEGORY"));
+  eqc_testing::clearMessages();
   EXPECT_EQ(category(spring, 100), "spring");
   EXPECT_EQ(category(coupling, 100), "coupling");
   EXPECT_EQ(category(surface, 100), "surface section");
@@ -546,6 +551,31 @@ TEST_F(ElementClasses, ClassDefinitionsAsTheWriterIsTold) {
   EXPECT_EQ(db->connectorClasses[0].connectors[0].node1, 0);
   EXPECT_EQ(db->connectorClasses[0].connectors[0].node2, 504);
   EXPECT_TRUE(dm2_testing::writerErrors().empty());
+
+  // Refused, each reported and nothing defined: a section address no record has; more connector
+  // names than the position array holds points for (128 here). An element node outside the model
+  // is reported and written as label 0.
+  const std::size_t defined = db->classes.size();
+  eqc_testing::clearMessages();
+  std::vector<Int> lost = classRecord(999999, 8);
+  ODBCLASS(sectionBuffer.data(), lost.data(), cases[3].type.data(), positions.data(), &handle, counts.data(),
+           names.data(), &maxNames, &cases[3].flag);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBCLASS"));
+  const Int many = 129, on = 1;
+  const std::vector<double> manyNames(129, zmxtest::nameSlot("N"));
+  std::vector<Int> crowded = classRecord(0, 8, many);
+  ODBCLASS(sectionBuffer.data(), crowded.data(), cases[0].type.data(), positions.data(), &handle, counts.data(),
+           manyNames.data(), &many, &on);
+  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+  EXPECT_EQ(dm2_testing::outputDatabase(handle)->classes.size(), defined);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
+  const Int stray = builder.element(33, builder.elementType("T3D2", 2010, 300, 2), {nodes[0], 40});
+  builder.build();
+  std::vector<Int> row3(2, -1);
+  Int label3 = 0;
+  ODBELEMENT(&stray, labels.data(), classTable.data(), variableType.data(), &one, &label3, row3.data(), &two, &handle);
+  EXPECT_EQ(row3, (std::vector<Int>{501, 0}));
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBELEMENT. NODE 40 OUTSIDE THE MODEL"));
 }
 
 TEST_F(ElementClasses, ExpandedConnectivityGivesTheListBackWithoutItsZeros) {

@@ -238,7 +238,8 @@ TEST_F(OdbWriter, DamagedListsAndRecordsAreReportedAndPassedOver) {
       {rec::i(CSLV, 8), 2, 1000, "SYSTEM ERROR IN WRITEMODELODBSUPER"},
       {listOf(9), 3, 99, "SYSTEM ERROR IN ODBNODES. NODE 99 OUTSIDE THE MODEL"},
       {listOf(8), 2, 99, "SYSTEM ERROR IN WRITEMODELODBSUPER. ELEMENT 99 OUTSIDE THE MODEL"},
-      {rec::i(CSLV, 3), 1, 9, "SYSTEM ERROR IN SHR_ODBORIENTATION"}};
+      {rec::i(CSLV, 3), 1, 9, "SYSTEM ERROR IN SHR_ODBORIENTATION"},
+      {rec::i(CSLEF, 49), 2, 1000, "SYSTEM ERROR IN ODB_CREATESUPERMODEL"}};
   for (const Damage& d : damages) {
     std::vector<double> store = intact;
     rec::setSlotI(store.data() + d.address - 1, d.slot, d.value);
@@ -341,13 +342,20 @@ TEST_F(OdbWriter, ElementOfLabelZeroHasNoClassAndIsFiledUnderItsKey) {
 TEST_F(OdbWriter, TooSmallAWorkArrayOpensNoFileAndKeepsTheCoreCount) {
   unitCube(builder);
   builder.storeCounts = true;
-  const Int handle = write({1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}, 60);
-  EXPECT_EQ(handle, 0);
-  EXPECT_EQ(coreCount, 60);
-  EXPECT_EQ(resultSlot(1), 0);
-  EXPECT_TRUE(dm2_testing::outputDatabases().empty());
-  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
-  EXPECT_EQ(rec::i(CGM, 1), 100);  // put back
+  // 60 slots: the stored CGM (100 integers from slot 51) does not fit; 110: its integers fit
+  // packed but not one to a slot.
+  for (const Int core : {60, 110}) {
+    eqc_testing::clearMessages();
+    const Int handle = write({1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}, core);
+    EXPECT_EQ(handle, 0);
+    if (core == 60) {
+      EXPECT_EQ(coreCount, core);  // nothing booked before the stored copy is refused
+    }
+    EXPECT_EQ(resultSlot(1), 0);
+    EXPECT_TRUE(dm2_testing::outputDatabases().empty());
+    EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+    EXPECT_EQ(rec::i(CGM, 1), 100);  // put back
+  }
 }
 
 TEST_F(OdbWriter, AWorkArrayOfKnownRoomIsGrownThroughDbcoreWithinThatRoom) {

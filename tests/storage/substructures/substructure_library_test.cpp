@@ -587,6 +587,17 @@ TEST_F(SubstructureLibrary, CompactionDropsModifiedSubstructuresAndPacksTheBlock
   std::vector<Int> records(3 * 140), entries(3 * 29 * 3);
   std::vector<Real> buffer(5);
   const Int blocks = 29, bufferLength = 5;
+  // Arrays whose room the routine knows and that cannot hold the kept records or their entries.
+  for (const auto& [recordRoom, entryRoom] : {std::pair<std::size_t, std::size_t>{70, 3 * 29 * 3},
+                                              std::pair<std::size_t, std::size_t>{3 * 70, 29 * 3 / 2}}) {
+    eqc_testing::clearMessages();
+    zmxtest::MappedArray small(recordRoom), smallEntries(entryRoom);  // 8-byte words: 2 ints each
+    DBSUPC(reinterpret_cast<Int*>(small.data()), reinterpret_cast<Int*>(smallEntries.data()), buffer.data(), &blocks,
+           &bufferLength);
+    EXPECT_TRUE(eqc_testing::printed("SIZE OF WORKSPACE IS NOT SUFFICIENT")) << recordRoom;
+    EXPECT_TRUE(small.guardsKept());
+    EXPECT_TRUE(smallEntries.guardsKept());
+  }
   DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &bufferLength);
   EXPECT_EQ(rec::i(CDSMNX, 3), 2);
   EXPECT_EQ(records[0], 2);
@@ -711,12 +722,15 @@ TEST_F(SubstructureLibrary, DamagedRecordLengthsInTheLibraryAreRefused) {
   const Int eight = 8;
   DBSUP(&write, &cm, &at, record.data(), &eight, &status);
   const auto refused = [](const std::function<Int(Real*)>& call) {
-    return zmxtest::runInBoundedChild([&] {
+    const auto attempt = [&] {
       eqc_testing::clearMessages();
       zmxtest::MappedArray array(8);
       const Int status = call(array.data());
       return (status != 1 ? 1 : 0) | (eqc_testing::countAtLevel(-3) == 0 ? 2 : 0) | (array.guardsKept() ? 0 : 4);
-    });
+    };
+    const int code = zmxtest::runInBoundedChild(attempt);
+    // A damage the child met safely is met in this process too, so that its guard counts as run.
+    return code != 0 ? code : attempt();
   };
   for (const Int length : kDamagedLengths) {
     std::vector<Real> word1(1);
@@ -770,34 +784,43 @@ TEST_F(SubstructureLibrary, CompactionOfADamagedLibraryMovesNothing) {
     int word;  // of the second index record, or 0 for the header's index-area word
     Int value;
   };
-  const std::vector<Damage> damages{{4, INT_MAX}, {4, INT_MAX - 3}, {4, -1}, {4, INT_MIN}, {4, 1 << 28},
+  // Each damage stays in the file for the rounds after it.
+  const std::vector<Damage> damages{{3, rec::i(CDSMNX, 1) + 1 + 140 + 1},  // inside the first record's block
+                                    {4, INT_MAX}, {4, INT_MAX - 3}, {4, -1}, {4, INT_MIN}, {4, 1 << 28},
                                     {3, -1},      {3, INT_MIN},     {3, INT_MAX}, {3, 17},  // onto the first record
                                     {0, INT_MAX}, {0, INT_MAX - 100}, {0, INT_MIN}};
   for (const Damage& d : damages) {
+    const auto attempt = [&] {
+      Int status = 0, address = second;
+      const Int read = 0, write = 1, none = 0;
+      const Int base = rec::i(CDSMNX, 1);
+      if (d.word == 0) {
+        rec::i(CDSMNX, 1) = d.value;
+      } else {
+        DBSUP(&read, &kIndexKind, &address, CDSINX.w, &none, &status);
+        rec::i(CDSINX, d.word) = d.value;
+        DBSUP(&write, &kIndexKind, &address, CDSINX.w, &none, &status);
+      }
+      eqc_testing::clearMessages();
+      std::vector<Int> records(2 * 140), entries(2 * 29 * 3, -5);
+      std::vector<Real> buffer(5);
+      const Int blocks = 29, bufferLength = 5;
+      const Int count = rec::i(CDSMNX, 3);
+      DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &bufferLength);
+      rec::i(CDSMNX, 1) = base;  // a damaged header word stays in memory, never reaches the file
+      SUPCLS();
+      const bool unchanged = entries == std::vector<Int>(2 * 29 * 3, -5) && rec::i(CDSMNX, 3) == count;
+      const bool grown = std::filesystem::file_size(libraryPath("LIB")) > sizeBefore + 4096;
+      return (unchanged ? 0 : 1) | (eqc_testing::countAtLevel(-3) == 0 ? 2 : 0) | (grown ? 4 : 0);
+    };
     const int code = zmxtest::runInBoundedChild(
-        [&] {
-          Int status = 0, address = second;
-          const Int read = 0, write = 1, none = 0;
-          if (d.word == 0) {
-            rec::i(CDSMNX, 1) = d.value;
-          } else {
-            DBSUP(&read, &kIndexKind, &address, CDSINX.w, &none, &status);
-            rec::i(CDSINX, d.word) = d.value;
-            DBSUP(&write, &kIndexKind, &address, CDSINX.w, &none, &status);
-          }
-          eqc_testing::clearMessages();
-          std::vector<Int> records(2 * 140), entries(2 * 29 * 3, -5);
-          std::vector<Real> buffer(5);
-          const Int blocks = 29, bufferLength = 5;
-          const Int count = rec::i(CDSMNX, 3);
-          DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &bufferLength);
-          SUPCLS();
-          const bool unchanged = entries == std::vector<Int>(2 * 29 * 3, -5) && rec::i(CDSMNX, 3) == count;
-          const bool grown = std::filesystem::file_size(libraryPath("LIB")) > sizeBefore + 4096;
-          return (unchanged ? 0 : 1) | (eqc_testing::countAtLevel(-3) == 0 ? 2 : 0) | (grown ? 4 : 0);
-        },
-        {.extraAddressSpace = std::size_t{512} << 20, .fileBytes = std::size_t{64} << 20, .seconds = 20});
+        attempt, {.extraAddressSpace = std::size_t{512} << 20, .fileBytes = std::size_t{64} << 20, .seconds = 20});
     EXPECT_EQ(code, 0) << "word " << d.word << " = " << d.value << " (1 moved, 2 no message, 4 file grew)";
+    // A damage the child met safely is met in this process too, so that the guard counts as run;
+    // the selection the attempt closed is opened again for the next round.
+    if (code != 0) continue;
+    EXPECT_EQ(attempt(), 0) << "word " << d.word << " = " << d.value << ", in this process";
+    enter(2, 1, "LIB", e);
   }
 }
 
