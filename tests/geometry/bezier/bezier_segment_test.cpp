@@ -153,6 +153,23 @@ TEST_F(BezierSegments, NewtonFootMatchesDenseSampling) {
         << trial;
   }
   EXPECT_GT(converged, 100);
+
+  // A point so far above the U that the second derivative of the squared distance passes 1e13:
+  // g and h are both taken as 1e13, so every step is an unguarded -1, and no start ends on the
+  // segment.
+  {
+    const std::vector<Point> u = {{0, 0}, {0, 3}, {4, 3}, {4, 0}};
+    const Chain chain(u);
+    const Point far{2.0, 1e14};
+    Real k[8], t = -5.0;
+    Int positions[4], status = -1;
+    const Int one = 1;
+    COEF2D(chain.nodes.data(), chain.records.data(), &one, k, positions);
+    const Real step = 1e-10, tolerance = 4.0 * 2.22e-16;
+    UNEWT2(&step, &tolerance, chain.nodes.data(), positions, far.data(), k, &t, &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_FALSE(t > -1e-7 && t < 1.0000001);
+  }
 }
 
 TEST_F(BezierSegments, EdgeCases) {
