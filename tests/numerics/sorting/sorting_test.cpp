@@ -1,8 +1,11 @@
 // Sorts and ordered searches against std::sort / std::lower_bound models.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <numeric>
 #include <random>
@@ -123,6 +126,77 @@ TEST_F(Sorting, QuicksortFamilyMovesRealColumnsAndIntegersWithTheKeys) {
       }
     }
   }
+}
+
+// Runs body with the address space capped a little above what the process maps now, so that a
+// large allocation fails; the cap is lifted again afterwards. Requests above 32 MB always map
+// fresh memory, so no free heap memory can serve them. Not under AddressSanitizer, whose shadow
+// memory does not fit a cap.
+template <class Body>
+void withAddressSpaceCapped(Body body) {
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_AS, &saved), 0);
+  unsigned long pages = 0;
+  std::FILE* statm = std::fopen("/proc/self/statm", "r");
+  ASSERT_NE(statm, nullptr);
+  ASSERT_EQ(std::fscanf(statm, "%lu", &pages), 1);
+  std::fclose(statm);
+  const rlimit capped{pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (rlim_t{16} << 20), saved.rlim_max};
+  ASSERT_EQ(::setrlimit(RLIMIT_AS, &capped), 0);
+  body();
+  ASSERT_EQ(::setrlimit(RLIMIT_AS, &saved), 0);
+}
+
+TEST_F(Sorting, QuicksortFamilyWithoutMemoryToSpare) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address-space cap does not fit the sanitizer's shadow memory";
+#else
+  // No copy of a long range to redo it with: the hole partition alone, whose order of equal keys
+  // is the one the redo would give (compared with the same sort run uncapped).
+  const std::size_t n = 500000, m = 9;  // 36 MB of columns
+  const auto keys = randomKeys(n, 17, 1000);
+  std::vector<Real> v(n * m);
+  std::vector<Int> ib(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    ib[k] = static_cast<Int>(k + 1);
+    for (std::size_t r = 0; r < m; ++r) v[m * k + r] = static_cast<Real>(k + 1) + 0.1 * static_cast<Real>(r);
+  }
+  const Int count = static_cast<Int>(n), rows = static_cast<Int>(m);
+  auto freeKeys = keys, cappedKeys = keys;
+  auto freeV = v, cappedV = v;
+  auto freeIb = ib, cappedIb = ib;
+  Int status = 5;
+  ASORT13(freeKeys.data(), freeV.data(), freeIb.data(), &rows, &count, &status);
+  withAddressSpaceCapped([&] { ASORT13(cappedKeys.data(), cappedV.data(), cappedIb.data(), &rows, &count, &status); });
+  EXPECT_EQ(status, 0);
+  expectSortedWithCompanions(keys, cappedKeys, cappedIb);
+  EXPECT_EQ(cappedIb, freeIb);
+  EXPECT_EQ(cappedV, freeV);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+
+  // Not even room to hold one column of 2^26 reals aside: the system error, arrays untouched.
+  const Int huge = Int{1} << 26, none = 0;
+  Real key = 1, column = 2;
+  Int first = 3, second = 4;
+  for (int routine = 13; routine <= 14; ++routine) {
+    status = 5;
+    withAddressSpaceCapped([&] {
+      if (routine == 13)
+        ASORT13(&key, &column, &first, &huge, &none, &status);
+      else
+        ASORT14(&key, &column, &first, &second, &huge, &none, &status);
+    });
+    EXPECT_EQ(status, 0);
+  }
+  EXPECT_EQ(std::vector<Real>({key, column}), (std::vector<Real>{1, 2}));
+  EXPECT_EQ(std::vector<Int>({first, second}), (std::vector<Int>{3, 4}));
+  const auto log = eqc_testing::messages();
+  ASSERT_EQ(log.size(), 2u);
+  for (const auto& message : log) {
+    EXPECT_EQ(message.level, -3);
+    EXPECT_EQ(message.text, "SYSTEM ERROR IN ASORT4");
+  }
+#endif
 }
 
 TEST_F(Sorting, InsertionRangeKeepsEqualKeysInTheirOrder) {
@@ -422,6 +496,12 @@ TEST_F(Sorting, HuntfFindsEntriesWithinTheRelativeTolerance) {
   HUNTF(descending.data(), &three, &x, &position, &found, &two);
   EXPECT_EQ(position, 2);
   EXPECT_EQ(found, 1);
+  // An empty table (the table is not read): position 0, not found.
+  const Int none = 0;
+  position = 3, found = 7;
+  HUNTF(nullptr, &none, &x, &position, &found, &ld);
+  EXPECT_EQ(position, 0);
+  EXPECT_EQ(found, 0);
 }
 
 TEST_F(Sorting, SubsetMapsInBothDirections) {
