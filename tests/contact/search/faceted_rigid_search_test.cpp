@@ -417,3 +417,44 @@ TEST_F(FacetedRigidSearch, ASplitSixNodeTriangleAnswersFromItsSubFacets) {
 }
 
 }  // namespace
+
+namespace {
+
+// One 3-node line in two dimensions, from (0, 0) through (1, 0) to (2, 0), split into its two
+// halves: a point just beyond either free end, within the tolerance of the half there, projects
+// onto that half (its local coordinate beyond -1 or 1) and the face contact stands.
+TEST_F(FacetedRigidSearch, ASplitThreeNodeLineInTwoDimensionsStandsBeyondItsFreeEnds) {
+  const std::vector<double> coords = {0, 0, 1, 0, 2, 0};
+  const int nf = 1, nodes = 3, ldFacet = 10, ldEdge = 4, ldNodeFacets = 3, offset = 0, two = 2, unused = 0;
+  std::vector<int> facets(ldFacet, 0);
+  facets[0] = 2, facets[1] = 3, facets[3] = 1, facets[4] = 2, facets[7] = 1, facets[8] = 2, facets[9] = 3;
+  const std::vector<int> edges = {1, 1, 0, 0, 1, 3, 0, 0}, edgeFacets = {1, 0, 1, 0};
+  const std::vector<int> nodeFacets = {1, 1, 1, 1, 1, 2, 1, 1, 3};
+  const std::vector<int> freeVertices = {1, 3}, elements = {9};
+  const int nfree = 2, split = 1, quadratic = 1, noDisp = 0;
+  const std::vector<double> size = {2.0};
+  const double surfaceSize = 2.0, margin = 0.5, extension = 0.1, scale = 0.0;
+  std::vector<double> block(1000, 0.0);
+  int capacity = 1000;
+  SHR_CREATESRCHDBDEFVSRIGID(&nf, facets.data(), &ldFacet, &offset, coords.data(), &two, block.data(),
+                             reinterpret_cast<int*>(block.data()), &capacity, &margin);
+  for (const auto& [x, half] : {std::pair{-0.05, 1}, {2.05, 2}}) {
+    const double p[2] = {x, 0.3};
+    std::vector<double> nodeDistance(nodes), bound(nf), real(44, 0.0), slots(48, 0.0);
+    std::vector<int> candidates(nf);
+    int kind = 0, entity = 0, count = 0;
+    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facets.data(), &ldFacet, edges.data(), &ldEdge, edgeFacets.data(),
+                           nodeFacets.data(), freeVertices.data(), &nfree, size.data(), &surfaceSize, &nodes, &offset,
+                           &unused, &ldNodeFacets, p, coords.data(), &two, nodeDistance.data(), bound.data(),
+                           candidates.data(), slots.data(), real.data(), &split, &quadratic, "L3      ", 8, &kind,
+                           &entity, &count, &extension, block.data(), &scale, &scale, &noDisp);
+    EXPECT_EQ(std::make_pair(kind, entity), std::make_pair(3, 1)) << x;
+    EXPECT_EQ(rec::slotI(slots.data(), 47), half);
+    EXPECT_NEAR(real[0], -0.3, 1e-12);
+    EXPECT_NEAR(real[7], x, 1e-12);
+    EXPECT_NEAR(real[8], 0.0, 1e-12);
+    EXPECT_NEAR(std::fabs(real[42]), 1.1, 1e-12);
+  }
+}
+
+}  // namespace
