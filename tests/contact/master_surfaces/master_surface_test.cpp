@@ -698,7 +698,7 @@ TEST(MasterSurface, EvaluatedCurvedEdgeTakesTheNearestOfItsFeet) {
   s.build();
   const Keys keys(s);
   const Int e = edgeBetween(s, 1, 2);
-  for (const double x : {0.9, 1.1}) {
+  for (const double x : {0.97, 1.03}) {  // within 0.069 of the axis three feet
     const Vec p{x, 0.3, 0.2};
     double best = 1e300;
     for (int i = 0; i <= 200000; ++i) {

@@ -189,6 +189,13 @@ TEST_F(FacetedRigidSearch, ADegenerateFacetIsReportedWithItsElement) {
             "A FACET OF SURFACE RIGID WITH UNDERLYING ELEMENT 1001 HAS A ZERO NORMAL VECTOR OR COINCIDENT TANGENT "
             "VECTORS. CHECK CONNECTIVITY OF THE UNDERLYING ELEMENT.");
   EXPECT_EQ(eqc_testing::filed(-2124), std::vector<int>{1001});
+  // A point on node 3, which only the degenerate facet holds: no face takes it, its free edge
+  // from node 2 does, at distance 0 with the point itself as its foot.
+  Surface::Result on;
+  s.search({2.0, 0.0, 0.0}, on);
+  EXPECT_EQ(std::make_pair(on.kind, on.entity), std::make_pair(2, 2));
+  EXPECT_EQ(on.distance(), 0.0);
+  EXPECT_EQ(on.foot(), (Point3{2.0, 0.0, 0.0}));
 }
 
 TEST_F(FacetedRigidSearch, StampsSurviveTheirEpochWrapping) {
@@ -367,6 +374,18 @@ TEST_F(FacetedRigidSearch, NonFiniteAndHugeInputStaysWithinTheArguments) {
       Surface::Result r;
       if (warm > 0) r.kind = 3, r.entity = 7;
       s.search(p, r);
+      EXPECT_TRUE(named(r.kind, r.entity, facets, nodes, edges)) << round;
+    }
+    // Facets near the point naming nodes beyond the node count or below the offset, read with
+    // plain and with displaced coordinates, cold and warm: nothing is read for those nodes.
+    Surface s = good;
+    s.facetTable[Surface::kLdFacet * 2 + 8] = nodes + 3;
+    s.facetTable[Surface::kLdFacet * 3 + 8] = 0;
+    const std::vector<double> disp(good.coords.size(), 0.01);
+    for (int round = 0; round < 4; ++round) {
+      Surface::Result r;
+      if (round % 2 == 1) r.kind = 3, r.entity = 3;
+      s.search({0.1, 0.05, 1.05}, r, 0.1, round < 2 ? nullptr : &disp, 1.0);
       EXPECT_TRUE(named(r.kind, r.entity, facets, nodes, edges)) << round;
     }
   }

@@ -308,6 +308,39 @@ TEST_F(SearchTrees, RandomMeshesKeepTheInvariantsAndBothQueriesMatchBruteForce) 
   }
 }
 
+// Node numbers at or below the offset: a deformable facet leaves its later ones out of its box
+// (facet 2 spans x = 5 only, not back to node 0's place); a first one, or any one in a rigid build,
+// is a facet the build cannot take.
+TEST_F(SearchTrees, NodesAtOrBelowTheOffset) {
+  Mesh m;
+  m.facets = 2;
+  m.coords = {0, 0, 0, 1, 0, 0, 0, 1, 0, 5, 0, 0, 5, 1, 0};
+  m.table.assign(2 * kLd, 0);
+  m.table[1] = 3, m.table[7] = 1, m.table[8] = 2, m.table[9] = 3;
+  m.table[kLd + 1] = 3, m.table[kLd + 7] = 4, m.table[kLd + 8] = 0, m.table[kLd + 9] = 5;
+  const int offset = 0, three = 3;
+  const double margin = 0.1;
+  eqc_testing::clearMessages();
+  SHR_CREATESRCHDBDEFVSDEF(&m.facets, m.table.data(), &kLd, &offset, m.coords.data(), &three, &margin);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  int error = -1;
+  EXPECT_EQ(deformableQuery(0, {5.05, 0.5, 0.0}, 2, &error), std::vector<int>{2});
+  EXPECT_EQ(error, 0);
+  EXPECT_TRUE(deformableQuery(0, {3.0, 0.5, 0.0}, 2, &error).empty());
+
+  std::vector<double> block(2000, 0.0);
+  int capacity = static_cast<int>(block.size());
+  buildRigid(m, margin, block.data(), &capacity);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN pre_createsearchdb - FAILURE TO CREATE SEARCH TREE."));
+  EXPECT_EQ(rec::slotI(block.data(), 3), 0);
+  eqc_testing::clearMessages();
+  std::swap(m.table[kLd + 7], m.table[kLd + 8]);  // the first node of facet 2 is 0
+  SHR_CREATESRCHDBDEFVSDEF(&m.facets, m.table.data(), &kLd, &offset, m.coords.data(), &three, &margin);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN pre_createsearchdb - FAILURE TO CREATE SEARCH TREE."));
+  EXPECT_TRUE(deformableQuery(0, {5.05, 0.5, 0.0}, 2, &error).empty());
+  EXPECT_EQ(error, 1);
+}
+
 TEST_F(SearchTrees, RefusedBlocksAndMalformedTreesEndCleanly) {
   std::mt19937 rng(3);
   const Mesh m = randomMesh(40, rng);

@@ -518,6 +518,18 @@ TEST(SlideSearch, UnsmoothedExtendedEndIsTheFirstNodeWithTheLinesDirection) {
     EXPECT_NEAR(norm(t), 1.0, 1e-12);
     EXPECT_NEAR(norm(b), 1.0, 1e-12);
     EXPECT_NEAR(dot(b, line.nodes[1] - line.nodes[0]), 0.0, 1e-12);
+    // The same at the last end: the last node itself, with the last segment's direction.
+    Options last;
+    last.ndir = 3;
+    last.ext2 = {0, 0, 1};
+    const Outcome end = search(line, {2.6, 0.5, 0.5}, last);
+    ASSERT_EQ(end.m, 1) << quadratic;
+    EXPECT_EQ(end.nodes[0], first + 4);
+    EXPECT_EQ(end.point, line.nodes[4]);
+    const Vec te{end.result[6], end.result[7], end.result[8]}, be{end.result[9], end.result[10], end.result[11]};
+    EXPECT_NEAR(norm(te), 1.0, 1e-12);
+    EXPECT_NEAR(norm(be), 1.0, 1e-12);
+    EXPECT_NEAR(dot(be, line.nodes[4] - line.nodes[3]), 0.0, 1e-12);
   }
 }
 
@@ -588,6 +600,11 @@ TEST(SlideSearch, ShortAndDegenerateLinesAreHandledSafely) {
   EXPECT_EQ(none.m, 0);
   single.closed = true;
   EXPECT_EQ(search(single, {1.0, 1.0, 0}, Options{}).last, 0);
+  // A closed quadratic line of one node has no segment: nothing, and its last node comes back 0.
+  single.quadratic = true;
+  const Outcome closedNone = search(single, {1.0, 1.0, 0}, Options{});
+  EXPECT_FALSE(closedNone.found());
+  EXPECT_EQ(closedNone.last, 0);
 }
 
 TEST(SlideSearch, EndToleranceAndCutBackLines) {
@@ -606,6 +623,13 @@ TEST(SlideSearch, EndToleranceAndCutBackLines) {
   EXPECT_EQ(cut.m, 1);
   EXPECT_NEAR(cut.point[0], 1.0, 1e-12);
   EXPECT_EQ(cut.clearance, 1.0e36);  // the new last node is an end node
+  // The slave node shares its identity with the first line node: the line starts after it, and
+  // the nearest point beyond the first segment is found as on the whole line.
+  o.cutAt = 0;
+  const Outcome start = search(line, {2.5, 0.2, 0}, o);
+  EXPECT_EQ(start.m, 2);
+  EXPECT_NEAR(start.point[0], 2.5, 1e-12);
+  EXPECT_NEAR(start.clearance, 0.2, 1e-12);
   // On a long line the cut lies far before the slave node's nearest segment.
   Line longLine;
   for (int k = 0; k <= 12; ++k) longLine.nodes.push_back({1.0 * k, 0.1 * (k % 2), 0.0});
