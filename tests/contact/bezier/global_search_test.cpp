@@ -260,6 +260,24 @@ TEST_F(GlobalSearch, AVertexOfMoreThanTenPatchesListsTheTenOfSmallestBound) {
   EXPECT_GT(near.length, 10);  // within reach: every patch whose bound reaches the distance
 }
 
+// Patch edges that do not match the edge records (every patch naming one of the first 11 edges,
+// fewer than half the patches): the ten smallest bounds are still sorted aside, without the room
+// of the work array, which holds two reals per edge.
+TEST_F(GlobalSearch, PatchEdgesBeyondTheEdgeCountSortTheBoundsAside) {
+  BezierSurface s = zmxtest::buildBezierSurface(zmxtest::bipyramidMesh(12), [](const Vec3& p) { return p; });
+  s.edgeCount = 11;
+  for (Int& e : s.patchEdges) e = (e - 1) % s.edgeCount + 1;
+  ASSERT_LT(2 * s.edgeCount, s.patchCount);
+  const Search far = globalSearch(s, {0.8, 0.3, 2.5}, 1.0, 0.0);
+  ASSERT_EQ(far.length, 10);
+  std::vector<Real> smallest = far.bounds, listed;
+  std::sort(smallest.begin(), smallest.end());
+  smallest.resize(10);
+  for (Int patch : far.list) listed.push_back(far.bounds[patch - 1]);
+  EXPECT_EQ(listed, smallest);
+  EXPECT_EQ(std::set<Int>(far.list.begin(), far.list.end()).size(), 10u);
+}
+
 TEST_F(GlobalSearch, ACandidateListOnEntryRestrictsTheWork) {
   const BezierSurface s = sphere(1);
   const Vec3 c1 = corner(s, 3, 0), c2 = corner(s, 3, 1), c3 = corner(s, 3, 2);

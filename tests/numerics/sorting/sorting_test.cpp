@@ -1,11 +1,8 @@
 // Sorts and ordered searches against std::sort / std::lower_bound models.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <numeric>
 #include <random>
@@ -14,6 +11,7 @@
 #include <vector>
 
 #include "siblings/eqc/testing.h"
+#include "tests/support/capped_address_space.h"
 #include "tests/support/host_fixture.h"
 #include "zmx/numerics.h"
 
@@ -128,29 +126,9 @@ TEST_F(Sorting, QuicksortFamilyMovesRealColumnsAndIntegersWithTheKeys) {
   }
 }
 
-// Runs body with the address space capped a little above what the process maps now, so that a
-// large allocation fails; the cap is lifted again afterwards. Requests above 32 MB always map
-// fresh memory, so no free heap memory can serve them. Not under AddressSanitizer, whose shadow
-// memory does not fit a cap.
-template <class Body>
-void withAddressSpaceCapped(Body body) {
-  rlimit saved{};
-  ASSERT_EQ(::getrlimit(RLIMIT_AS, &saved), 0);
-  unsigned long pages = 0;
-  std::FILE* statm = std::fopen("/proc/self/statm", "r");
-  ASSERT_NE(statm, nullptr);
-  ASSERT_EQ(std::fscanf(statm, "%lu", &pages), 1);
-  std::fclose(statm);
-  const rlimit capped{pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (rlim_t{16} << 20), saved.rlim_max};
-  ASSERT_EQ(::setrlimit(RLIMIT_AS, &capped), 0);
-  body();
-  ASSERT_EQ(::setrlimit(RLIMIT_AS, &saved), 0);
-}
-
 TEST_F(Sorting, QuicksortFamilyWithoutMemoryToSpare) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "the address-space cap does not fit the sanitizer's shadow memory";
-#else
+  if (!zmxtest::kAddressSpaceCappable) GTEST_SKIP() << "the address-space cap does not fit the sanitizer";
+  using zmxtest::withAddressSpaceCapped;
   // No copy of a long range to redo it with: the hole partition alone, whose order of equal keys
   // is the one the redo would give (compared with the same sort run uncapped).
   const std::size_t n = 500000, m = 9;  // 36 MB of columns
@@ -196,7 +174,6 @@ TEST_F(Sorting, QuicksortFamilyWithoutMemoryToSpare) {
     EXPECT_EQ(message.level, -3);
     EXPECT_EQ(message.text, "SYSTEM ERROR IN ASORT4");
   }
-#endif
 }
 
 TEST_F(Sorting, InsertionRangeKeepsEqualKeysInTheirOrder) {
