@@ -458,6 +458,20 @@ TEST(SlideSearch, TurningBackClockwiseFindsNothingUnlessTheTurnWoundRound) {
   o.increments.clear();
   o.fold = false;
   EXPECT_TRUE(search(line, slave, o).found());  // the full walk finds it
+  // The same line of straight 3-node segments (middle nodes halfway) turns alike.
+  Line quadratic;
+  quadratic.quadratic = true;
+  for (std::size_t k = 0; k < line.nodes.size(); ++k) {
+    if (k > 0) quadratic.nodes.push_back(0.5 * (line.nodes[k - 1] + line.nodes[k]));
+    quadratic.nodes.push_back(line.nodes[k]);
+  }
+  o.fold = true;
+  for (const Int sharp : {1, 0}) {
+    o.sharp = sharp;
+    EXPECT_FALSE(search(quadratic, slave, o).found()) << sharp;
+  }
+  o.fold = false;
+  EXPECT_TRUE(search(quadratic, slave, o).found());
 }
 
 // ---- Extensions, cut-back, written-back arguments, copy blocks ---------------------------------

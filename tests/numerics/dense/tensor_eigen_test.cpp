@@ -261,6 +261,7 @@ TEST_F(TensorAndEigen, PrincipalValuesEdgeCases) {
   SHR_SPRINC(planeStrain, ps, &strain, &two, &one);
   EXPECT_NEAR(ps[0], 1 - r, 1e-14);
   double an[9];
+  const int none = 0;
   SHR_SPRIND(planeStrain, ps, an, &strain, &two, &one);
   EXPECT_NEAR(ps[1], 1 + r, 1e-14);
   expectOrthonormalRows(an);
@@ -268,9 +269,24 @@ TEST_F(TensorAndEigen, PrincipalValuesEdgeCases) {
   // Row 1 is the direction of the smaller value: A n = ps(1) n.
   EXPECT_NEAR(3 * an[0] + 2 * an[3], ps[0] * an[0], 1e-13);
 
+  // No shear: the stored values and identity directions. One direct component with its shear:
+  // mean S1 / 2, radius sqrt((S1 / 2)^2 + tau^2). One shear below 2.22e-12 of the half
+  // difference, or three below that of the deviator: the stored values.
+  SHR_SPRIND(diagonal, ps, an, &stress, &three, &none);
+  EXPECT_EQ(std::vector<double>(ps, ps + 3), (std::vector<double>{5, -2, 9}));
+  EXPECT_EQ(std::vector<double>(an, an + 9), (std::vector<double>{1, 0, 0, 0, 1, 0, 0, 0, 1}));
+  const double axialShear[2] = {4, 3};
+  SHR_SPRINC(axialShear, ps, &stress, &one, &one);
+  EXPECT_NEAR(ps[0], 2 - std::sqrt(13.0), 1e-14);
+  EXPECT_NEAR(ps[1], 2 + std::sqrt(13.0), 1e-14);
+  const double faintPlane[3] = {5, -2, 1e-12}, faintSpace[6] = {5, -2, 9, 1e-12, 0, 0};
+  SHR_SPRINC(faintPlane, ps, &stress, &two, &one);
+  EXPECT_EQ(std::vector<double>(ps, ps + 3), (std::vector<double>{5, -2, 0}));
+  SHR_SPRINC(faintSpace, ps, &stress, &three, &three);
+  EXPECT_EQ(std::vector<double>(ps, ps + 3), (std::vector<double>{5, -2, 9}));
+
   // A shear alone (no direct component): the values -tau and tau, tau halved for a strain.
   const double pureShear[1] = {3};
-  const int none = 0;
   for (const int kind : {stress, strain}) {
     const double tau = kind == stress ? 3 : 1.5;
     SHR_SPRINC(pureShear, ps, &kind, &none, &one);
