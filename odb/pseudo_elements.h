@@ -75,9 +75,7 @@ inline Int pseudoClassLimit(Int firstClass) {
                                               std::numeric_limits<Int>::max()));
 }
 
-// User label of internal node n, 0 (reported) when n lies outside the model.
-Int nodeLabelOf(const Int* nodeLabels, Int n, const char* routine);
-// True when internal node n was written by part (node map word 1).
+// True when internal node n lies in the model and was written by part (node map word 1).
 bool inPart(const Int* nodeMap, Int n, Int part);
 // True when the 8 bytes of a coded name are all zero (no name).
 bool noName(const void* code);

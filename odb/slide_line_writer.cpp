@@ -56,7 +56,8 @@ class SlideWriter {
  private:
   void* record() const { return c_.surface.classes.record; }
   long long slots() const { return c_.surface.recordSlots; }
-  Int label(Int n) const { return nodeLabelOf(c_.nodeLabels, n, "ODBSLIDE"); }
+  // User label of internal node n, which every caller has found inside the model.
+  Int label(Int n) const { return c_.nodeLabels[n - 1]; }
   bool inThisPart(Int n) const { return inPart(c_.nodeMap, n, c_.part); }
   Int reference(Int entry, int slot) const {
     return rec::slotI(c_.references, static_cast<long long>(entry - 1) * kReferenceSlots + slot);
@@ -171,16 +172,17 @@ class SlideWriter {
                 [&](Int, Int length) {
                   if (length < 4 || !sameName(slotBytes(pairing.data(), 4), name)) return true;
                   bool found = false;
+                  auto partner = [&](Int, Int n) {
+                    if (n >= 4 && rec::slotI(surface.data(), 2) == 30 &&
+                        sameName(slotBytes(surface.data(), 3), slotBytes(pairing.data(), 3))) {
+                      found = true;
+                      flag = rec::slotI(surface.data(), 4) == 4 ? 1 : 0;
+                      return false;
+                    }
+                    return true;
+                  };
                   walkRecords(rec::i(CSLV, kSlaveSurfacesFirst), rec::i(CSLV, kSlaveSurfacesEnd), surface.data(),
-                              slots(), nullptr, "ODBSLIDE", [&](Int, Int n) {
-                                if (n >= 4 && rec::slotI(surface.data(), 2) == 30 &&
-                                    sameName(slotBytes(surface.data(), 3), slotBytes(pairing.data(), 3))) {
-                                  found = true;
-                                  flag = rec::slotI(surface.data(), 4) == 4 ? 1 : 0;
-                                  return false;
-                                }
-                                return true;
-                              });
+                              slots(), nullptr, "ODBSLIDE", partner);
                   return !found;
                 });
     return flag;

@@ -54,8 +54,10 @@ void defineTypeClass(const PseudoClasses& t, Int* r, const FacetKey& key) {
   Int type[4] = {0, 0, 0, 0};
   const Int eight = 8;
   ACODCE(name, 8, type + 1, &eight);
-  defineClass({t.record, 0, r, type, static_cast<float*>(t.record), 0, static_cast<Int*>(t.record), 0, t.handle,
-               t.record, 0, 2});
+  // No section: the record buffer stands in for the arrays, none of which is written.
+  ClassDefinition d{t.record, 0, r, type, static_cast<float*>(t.record), 0, static_cast<Int*>(t.record), 0, t.handle,
+                    t.record, 0, 2};
+  defineClass(d);
 }
 
 }  // namespace
@@ -135,14 +137,6 @@ void PseudoWriter::defineSet(const char* name, Int length) {
   if (listed_ == 0) return;
   const Int zero = 0;
   DM2_DEFINESURFACESET(t_.handle, name, length, name, length, &listed_, labels_, &zero);
-}
-
-Int nodeLabelOf(const Int* nodeLabels, Int n, const char* routine) {
-  if (n < 1 || n > rec::i(CGN, kNodeCount)) {
-    report(-3, (std::string("SYSTEM ERROR IN ") + routine + ". NODE %I OUTSIDE THE MODEL").c_str(), n);
-    return 0;
-  }
-  return nodeLabels[n - 1];
 }
 
 bool inPart(const Int* nodeMap, Int n, Int part) {

@@ -66,9 +66,9 @@ InPlane inPlaneOf(CylinderShape shape) {
     case CylinderShape::Triangle1:
       return {1, true};
     case CylinderShape::Triangle3:
-      return {3, true};
+      break;
   }
-  return {1, false};
+  return {3, true};
 }
 
 // In-plane factor of point i at in-plane position `position`.

@@ -26,9 +26,9 @@ inline Real factor(Line line, int index, Real x) {
     case Line::Brick14:
       return linearFactor(kBrick14Corner, index == 1 ? -1 : 1, x);
     case Line::Planar5:
-      return linearFactor(kPlanar5Corner, index == 1 ? -1 : 1, x);
+      break;
   }
-  return 0.0;
+  return linearFactor(kPlanar5Corner, index == 1 ? -1 : 1, x);
 }
 
 // Point numbers of the two-point corners in element-node order ((-,-), (+,-), (+,+), (-,+), then

@@ -224,7 +224,7 @@ void LSGSAXSURF(const Int* p, const Int* nodes, const Int* flag, const Real* X, 
   }
   Real J = std::sqrt(dr * dr + dz * dz);
   // The Gauss weights apply to the three-point rule only; the two-point weights are 1.
-  if (*flag == 2 && n == 3) J *= gaussWeight(3, *p);
+  if (*flag == 2 && n == 3) J *= gauss3Weight(*p);
   *measure = J * kTwoPi * r;
 }
 

@@ -223,11 +223,11 @@ void LSG001SURF(Real* measure, const Real* X, const Int* p, const Int* ldim, con
   Real J = std::sqrt(dr * dr + dz * dz);
   // The Gauss weights apply to the three-point rule only; the two-point weights are 1.
   if (word(rec, 60) == 1) {
-    if (n == 3) J *= gaussWeight(3, *p);
+    if (n == 3) J *= gauss3Weight(*p);
     *measure = J * kTwoPi * r;
     return;
   }
-  if (word(rec, kPoints) == 2 && n == 3) J *= gaussWeight(3, *p);
+  if (word(rec, kPoints) == 2 && n == 3) J *= gauss3Weight(*p);
   if (word(rec, kRadialNodes) == n)
     *measure = J * kTwoPi * r;
   else

@@ -17,10 +17,7 @@ Real gaussAbscissa(int n, int p) {
   return p == 1 ? -kGauss2 : kGauss2;
 }
 
-Real gaussWeight(int n, int p) {
-  if (n == 3) return p == 2 ? 8.0 / 9.0 : 5.0 / 9.0;
-  return 1.0;
-}
+Real gauss3Weight(int p) { return p == 2 ? 8.0 / 9.0 : 5.0 / 9.0; }
 
 }  // namespace zmx_shells
 

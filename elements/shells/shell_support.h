@@ -14,9 +14,10 @@ inline constexpr int kMaxShellNodes = 9;
 
 // Line shape functions of 2 or 3 nodes (middle node second for 3) and their derivatives at xi.
 void lineShape(int n, Real xi, Real* N, Real* dN);
-// Abscissa and weight of point p (from 1) of the n-point Gauss rule (n = 2 or 3).
+// Abscissa of point p (from 1) of the n-point Gauss rule (n = 2 or 3), and the weight of point p
+// of the three-point rule (the two-point weights are 1).
 Real gaussAbscissa(int n, int p);
-Real gaussWeight(int n, int p);
+Real gauss3Weight(int p);
 
 }  // namespace zmx_shells
 

@@ -270,8 +270,10 @@ void S4TSGEOM(Real* area, Real* frame, Real* derivatives, const Real* X, const I
   std::fill_n(frame, 9, 0.0);
   AXPRD(G1, G2, &frame[6]);
   V3 n = load(&frame[6]);
+  // The length itself (not its square) decides, so a small element that has an area also has a
+  // normal and a frame.
   *area = norm(n);
-  n = dot(n, n) <= 1.0e-36 ? V3{} : (1.0 / *area) * n;
+  n = *area <= 1.0e-36 ? V3{} : (1.0 / *area) * n;
   store(n, &frame[6]);
   *area *= 4.0;
   if (*area > 1.0e-36) ALOCAL(frame);

@@ -8,6 +8,7 @@
 #include "runtime/address_space.h"
 #include "runtime/record.h"
 #include "siblings/dm2/dm2_adb.h"
+#include "siblings/eqc/bounded_reads.h"
 #include "siblings/eqc/element_checks.h"
 #include "siblings/eqc/eqc_arrays.h"
 #include "siblings/eqc/eqc_messages.h"
@@ -32,9 +33,12 @@ Int dofWordOf(Int node) {
   return words != nullptr ? words[0] : 0;
 }
 
-// Adds the element's volume to the cavity of its reference node in the table of pairs.
+// Adds the element's volume to the cavity of its reference node in the table of pairs. A table
+// whose room is known (it lies in the address space) is scanned no further than its last pair.
 void addToCavity(void* cavities, Int user, const Real* volume) {
-  for (long long i = 1; i <= kCavityPairLimit; ++i) {
+  const long long room = eqc::knownRoom(cavities);
+  const long long pairs = room >= 0 ? std::min(kCavityPairLimit, room / 2) : kCavityPairLimit;
+  for (long long i = 1; i <= pairs; ++i) {
     const Int owner = rec::slotI(cavities, 2 * i - 1);
     if (owner == 0) {
       rec::setSlotI(cavities, 2 * i - 1, user);

@@ -1,7 +1,8 @@
 // The point of a facet whose smoothed normal passes through a given point: damped Newton steps on
 // the tangential components of x(xi, eta) - P in the local directions of the interpolated nodal
-// normal field, from a fixed set of starts per facet shape (and per quarter of a curved 8- or
-// 9-node facet, or per sub-region of a 6-node triangle worked as sub-quadrilaterals).
+// normal field, from a fixed set of starts per facet shape (then per quarter of an 8- or 9-node
+// facet, cylindrical ones included, or per sub-region of a 6-node triangle worked as
+// sub-quadrilaterals).
 
 #include <algorithm>
 #include <cmath>
@@ -43,6 +44,9 @@ struct Facet {
 
   bool split6() const { return n == 6 && isTrueLowBit(subRegion); }
   bool quadratic8or9() const { return !cylindrical && (n == 8 || n == 9); }
+  // The facets whose search goes on over the quarters once their own starts fail: 8- and 9-node
+  // quadrilaterals, and 9-node cylindrical facets (which keep their own step cap and inside test).
+  bool walksQuarters() const { return n == 8 || n == 9; }
 };
 
 // Everything the iteration needs at one point of the facet.
@@ -86,16 +90,12 @@ bool insideExtended(const Facet& f, Param p) {  // test E
   return zmx::geometry::insideTriangle(p.xi, p.eta, f.tol);
 }
 
-bool withinWideBounds(const Facet& f, Param p) {  // test W
+// Test W. Only the starts of a step cap above ten reach it: those of curved 6-node triangles (whole
+// or in sub-regions) and of the quarters of curved 8- and 9-node quadrilaterals.
+bool withinWideBounds(const Facet& f, Param p) {
+  if (f.n == 6 && !f.split6()) return zmx::geometry::insideTriangle(p.xi, p.eta, 3.0 * f.tol);
   const Real w6 = 6.0 * f.tol + 1.0;
-  if (f.cylindrical) {
-    if (std::fabs(f.c) > kFlat)
-      return p.eta <= 6.0 * (f.tol + 1.0) * f.c && std::fabs(p.xi) <= w6 && p.eta >= -6.0 * f.tol * f.c;
-    return std::fabs(p.xi) <= w6 && std::fabs(p.eta) <= w6;
-  }
-  if (f.n == 8 || f.n == 9 || f.split6()) return std::fabs(p.xi) <= w6 && std::fabs(p.eta) <= w6;
-  if (f.n == 6) return zmx::geometry::insideTriangle(p.xi, p.eta, 3.0 * f.tol);
-  return false;
+  return std::fabs(p.xi) <= w6 && std::fabs(p.eta) <= w6;
 }
 
 Real excess(Real v) { return std::fabs(v) > kInside ? 0.5 * (std::fabs(v) - 1.0) : 0.0; }
@@ -408,8 +408,9 @@ ZMX_EXPORT void FNDNORMALDISTTOSURF(const Real* x, const Int* ldx, const Real* n
       ++*k;
       s = splitStarts(flat);
       start = s.first, remaining = s.count;
-    } else if (f.quadratic8or9() && q < 4) {
+    } else if (f.walksQuarters() && q < 4) {
       s = quarterStarts(++q, flat);
+      if (f.cylindrical) s.cap = kPlainSteps;
       start = s.first, remaining = s.count;
     } else {
       notFound(xi, eta, found, distance, t, normal, foot, overshoot);

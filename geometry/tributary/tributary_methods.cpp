@@ -167,13 +167,11 @@ Real lineShares(const Choice& choice, const FacetClass& f, const Real* coords, I
     case Method::point:
       for (Int k = 0; k < std::min<Int>(nnode, kMostNodes); ++k) s[k] = 1.0;
       return 0.0;
-    case Method::unsupported:
+    default:  // no method for the class (the surface methods never come here)
       geometry::report(geometry::kError, "SYSTEM - UNDERLYING ELEMENT OF CLASS %I IS NOT CURRENTLY SUPPORTED",
                        {f.elementClass});
       // A facet of fewer than three nodes has no triangle to fall back on.
       if (nnode >= 3) BTRIBUTARYTRI(coords, coords + 3, coords + 6, &s[0], &s[1], &s[2]);
-      return 0.0;
-    default:
       return 0.0;
   }
 }
@@ -236,7 +234,6 @@ void buildTable(Int rule, Real* table) {
       for (int p = 0; p < 9; ++p) EQC_INTQ8(&kGauss3Points[p % 3], &kGauss3Points[p / 3], table + 24 * p, &valuesFirst);
       break;
     case 5: EQC_INTTC9(table, &three); break;
-    default: break;
   }
 }
 

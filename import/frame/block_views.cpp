@@ -59,12 +59,6 @@ Int* baseWords(Request& request, Int index, Int length) {
   return mem32::at<Int>(static_cast<Int>(word), static_cast<std::size_t>(length));
 }
 
-Block::Block(Block&& other) noexcept
-    : request_(other.request_), index_(other.index_), length_(other.length_), kind_(other.kind_), data_(other.data_) {
-  other.index_ = 0;
-  other.data_ = nullptr;
-}
-
 bool Block::read(Int handle, Int number, Int length, bool real) {
   release();
   if (!request_->ok()) return false;

@@ -95,7 +95,6 @@ class Target {
 class Block {
  public:
   explicit Block(Request& request) : request_(&request) {}
-  Block(Block&& other) noexcept;
   Block& operator=(Block&&) = delete;
   Block(const Block&) = delete;
   ~Block() { release(); }

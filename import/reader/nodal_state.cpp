@@ -273,8 +273,6 @@ void nodeKeyDomain(const Words& t, Int d, const Words& global, Int key, Int comp
         if (const Int g = positionOf(i))
           for (Int k = 1; k <= comps; ++k) target.setR((g - 1LL) * comps + k, a.r((i - 1LL) * comps + k));
       break;
-    default:
-      return;
   }
   if (request.ok()) *status = 0;
 }
@@ -288,11 +286,13 @@ void nodeKeys(const Words& t, Int key, int count, const Int* keys, const Int* co
     openStatePair(key, d);
     const long long entry = 0LL + t.i(tableRow(d, L::kRowDomainEntry)) + L::kDomainGlobalBlock - 1;
     Block global(request);
-    if (!global.read(rho(rw::kState), t.i(entry), L::kDomainGlobalWords, true)) return;
+    if (!global.read(rho(rw::kState), t.i(entry), L::kDomainGlobalWords, true)) break;
     for (int j = 0; j < count && request.ok(); ++j)
       if (targets[j].bound())
         nodeKeyDomain(t, d, global.words(), keys[j], components[j], targets[j], &statuses[j]);
   }
+  // A failed read or a write out of a block leaves no key served, whatever earlier domains gave.
+  if (!request.ok()) std::fill(statuses, statuses + count, 1);
 }
 
 bool refused(Int key) { return key == 8000 || key == 11000 || key == 12000; }

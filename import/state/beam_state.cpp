@@ -121,8 +121,8 @@ void beamSegment(const BeamSegment& s) {
       std::copy_n(groupArray(s, 22, true), n, out);
       return;
     case 2400:
-      std::copy_n(groupArray(s, 28), n, out);
-      return;
+      // The point's stored strain, every component the counts name (a spatial beam's shear too).
+      return ACC_GDB_COPYR(&s.n, &s.direct, &s.shear, &s.direct, &s.shear, groupArray(s, 28), out);
     case 14001:
     case 14002:
     case 14004:

@@ -241,12 +241,10 @@ void callKind(ClassRequest& r) {
                            blockNumbers, blockWords, groupLayouts, classVariables, r.summed, r.firstRead,
                            r.secondState, &r.K1, &r.K2, &r.K2second, t.data(), &product, record8);
       return;
-    case 30:
+    default:  // 30: elementKey hands on no other kind
       ACC_SDB_ELEMKEYBEAM(&r.key, &r.point, r.direct, r.shear, r.index, r.status, groupList, groupRecords,
                           typeRecord, classReals, blockNumbers, blockWords, groupLayouts, classVariables, t.data(),
                           &product, record8);
-      return;
-    default: *r.status = 1;
   }
 }
 
@@ -274,8 +272,8 @@ bool classInRange(const Words& t, Int c) {
 
 }  // namespace
 
-// One class's key with its domain state open; kind 0 serves every kind, else only that kind.
-void classKey(Int kind, const Int* key, const Int* elementClass, const Int* point, Int* direct, Int* shear, Int* index,
+// One class's key with its domain state open.
+void classKey(const Int* key, const Int* elementClass, const Int* point, Int* direct, Int* shear, Int* index,
               Int* status, const Int* table, const Int* tableLength, const float* reals, const Int* realsLength,
               const Int* referenceAngleSwitch) {
   Request request("ACC_SDB_ELEMKEY1");
@@ -288,10 +286,6 @@ void classKey(Int kind, const Int* key, const Int* elementClass, const Int* poin
   }
   r.elementClass = *elementClass;
   r.record = r.table.i(L::kClassRecords) + static_cast<long long>(L::kClassRecordWords) * (*elementClass - 1);
-  if (kind != 0 && r.CR(1) != kind) {
-    *status = 1;
-    return;
-  }
   r.key = *key;
   r.point = *point;
   r.direct = direct;
@@ -421,7 +415,7 @@ void ACC_SDB_ELEMKEY1(const Int* key, const Int* elementClass, const Int* point,
     return;
   }
   const Int referenceAngleSwitch = restart.i(L::kReferenceAngleSwitch);
-  classKey(0, key, elementClass, point, direct, shear, index, status, table, &tableLength, reals, &realsLength,
+  classKey(key, elementClass, point, direct, shear, index, status, table, &tableLength, reals, &realsLength,
            &referenceAngleSwitch);
 }
 

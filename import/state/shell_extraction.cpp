@@ -2,6 +2,7 @@
 // curvatures and strains, transverse forces and strains, thinning, membrane stretch, in-plane
 // rotation, element and local directions, and mid-side normals.
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -153,7 +154,10 @@ void ACC_SDB_EXTRACTSHELLSECTFORCE(const Int* n, const Int* type, const Int* sma
         t[0] = q2, t[1] = q1;
       }
     } else {
-      for (Int j = 1; j <= *direct; ++j) out(i, j) = at(forces, m, i, j);
+      // A shell row's values 4 and 5 are its transverse forces: only its three membrane forces
+      // are stored, and read.
+      const Int stored = *type == kShell ? std::min<Int>(*direct, 3) : *direct;
+      for (Int j = 1; j <= stored; ++j) out(i, j) = at(forces, m, i, j);
       if (*type == kShell) t[0] = q1, t[1] = q2;
     }
     if (*type == kShell) {

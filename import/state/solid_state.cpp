@@ -95,8 +95,7 @@ bool stressTurned(const SolidSegment& s) { return s.type != kMembrane && s.orien
 // Columns of the stored stress that key 1000 reads: the stored ones, or those its rotation reads.
 Int stressColumns(const SolidSegment& s, Int stored) {
   if (s.key != 1000 || s.groupKind == 1 || !stressTurned(s)) return stored;
-  const Int turned = s.type == kHexahedron ? 6 : s.type != kAxisymmetric && s.reduced != 0 ? 3 : 4;
-  return std::max(stored, turned);
+  return std::max(stored, s.type == kHexahedron ? 6 : 4);
 }
 
 const float* groupArray(const SolidSegment& s, const float* base, int word) { return base + s.groupVariables[word - 1]; }
@@ -264,10 +263,17 @@ void solidSegment(const SolidSegment& s) {
           ACC_GDB_SYMROTS33S33(&s.n, &inverse, s.computedRotation, stress, s.work);
         else if (s.type == kAxisymmetric)
           ACC_GDB_SYMROTS31S31(&s.n, &inverse, s.computedRotation, stress, s.work);
-        else if (s.reduced != 0)
-          ACC_GDB_SYMROTS21S21(&s.n, &inverse, planar, stress, s.work);
-        else
+        else if (s.reduced == 0)
           ACC_GDB_SYMROTS31S31(&s.n, &inverse, planar, stress, s.work);
+        else {
+          // The in-plane tensor (11, 22, 12) of the stored (11, 22, 33, 12), turned in place and
+          // copied with its two direct components.
+          std::copy_n(stress, 2LL * n, s.work);
+          std::copy_n(stress + 3LL * n, n, s.work + 2LL * n);
+          ACC_GDB_SYMROTS21S21(&s.n, &inverse, planar, s.work, s.work);
+          const Int inPlane = 2;
+          return ACC_GDB_COPYR(&s.n, &s.direct, &s.shear, &inPlane, &s.storedShear, s.work, out);
+        }
         source = s.work;
       }
       return ACC_GDB_COPYR(&s.n, &s.direct, &s.shear, &s.storedDirect, &s.storedShear, source, out);

@@ -8,8 +8,9 @@
 // Several variables are reduced one at a time: the rows that share the values of all later
 // variables form a run; each run is interpolated in the current variable and compacted into one
 // row that carries the value, the derivatives found so far (interpolated in the later variables
-// like the value) and the later variables. The rows are compacted in place, front to back, so the
-// reduction needs no storage beyond one row per run.
+// like the value) and the later variables. The first pass reads the caller's rows and writes one
+// compacted row per run into the scratch the caller gives; later passes compact the scratch in
+// place, front to back. The caller's rows are only read.
 
 #include <algorithm>
 #include <vector>
@@ -343,19 +344,20 @@ void TABINT(const Real* tab, Real* val, const Real* xx, const Int* w, const Int*
 }
 
 void TABINT1(Real* sub, Real* val, const Real* x, const Int* d, const Int* r, Real* dval, const Int* itab,
-             Real* /*work*/) {
+             Real* work) {
   const long variables = std::max<Int>(*d, 0);
   if (*r < 1) return;
-  const Reduction red{variables, 1, x, sub};
+  const Reduction red{variables, 1, x, work};
   const Rows source{sub, variables + 1, 0, 1};
   reduce(source, *r, red, [itab](long j) { return rec::slotI(itab, j + 1) != 0; }, val, dval, 1);
 }
 
 void TABINT2(Real* sub, Real* val, const Real* x, const Int* d, const Int* v, const Int* r, Real* dval,
-             const Int* k, const Int* itab, Real* /*scratch1*/, Real* /*scratch2*/, Real* /*scratch3*/) {
+             const Int* k, const Int* itab, Real* scratch1, Real* /*scratch2*/, Real* /*scratch3*/) {
   const long variables = std::max<Int>(*d, 0);
   if (*r < 1 || *k < 1) return;
-  const Reduction red{variables, variables, x, sub};
+  // The run tables of every pass fit in the first scratch area; the other two are not needed.
+  const Reduction red{variables, variables, x, scratch1};
   const Rows source{sub, variables + 1, 0, 1};
   reduce(source, *r, red, [itab](long j) { return rec::slotI(itab, j + 1) != 0; }, &val[*k - 1], &dval[*k - 1],
          *v);

@@ -84,14 +84,12 @@ class SectionComparison {
     ok_ = ok_ && condition;
     return *this;
   }
-  // Material reference in slot k (of A) and slot m (of B): equal addresses pass; otherwise the
-  // merge numbers decide. 'final' is set when that decided the whole comparison.
-  bool materialsMatch(long k, long m, bool& mapped) {
-    mapped = false;
-    if (!ok_ || !a_.holds(k) || !b_.holds(m)) return ok_ = false;
-    const Int x = a_.integer(k), y = b_.integer(m);
+  // Material reference in slot k of both records: equal addresses pass; otherwise the merge
+  // numbers decide.
+  bool materialsMatch(long k) {
+    if (!ok_ || !a_.holds(k) || !b_.holds(k)) return ok_ = false;
+    const Int x = a_.integer(k), y = b_.integer(k);
     if (x == y) return true;
-    mapped = true;
     return ok_ = sameMaterialNumber(x, y);
   }
 
@@ -114,18 +112,16 @@ class SectionComparison {
 
 // The tests end with the material of slot k: equal addresses pass every test, merged materials
 // decide the comparison.
-bool endWithMaterial(SectionComparison& c, long k) {
-  bool mapped = false;
-  return c.ok() && c.materialsMatch(k, k, mapped);
-}
+bool endWithMaterial(SectionComparison& c, long k) { return c.ok() && c.materialsMatch(k); }
 
 // Entry loops of kinds 1 and 3: each entry's integer, zero-or-not flag and material must match.
+// Every entry is compared, also after a merged material: sections whose later entries name
+// different materials are different sections.
 bool entriesMatch(SectionComparison& c, long count, long first, long keySlot, long flagSlot, long materialSlot) {
   for (long e = 0; e < count && c.ok(); ++e) {
     const long base = first + 4 * e;
     c.exact(base + keySlot).alike(base + flagSlot);
-    bool mapped = false;
-    if (c.ok()) c.materialsMatch(base + materialSlot, base + materialSlot, mapped);
+    if (c.ok()) c.materialsMatch(base + materialSlot);
   }
   return c.ok();
 }

@@ -40,26 +40,10 @@ struct Request {
 // Keys whose values come per node (forces, fluxes, currents).
 bool perNode(Int key) { return among(key, {127, 15, 10}); }
 
-// The first sizes of a tensor pair by tensor type; false for a type the database does not know.
-bool tensorPair(Int type, Int sizes[2]) {
-  switch (type) {
-    case 7:
-    case 8:
-      sizes[0] = 3, sizes[1] = 4;
-      return true;
-    case 9:
-      sizes[0] = 2, sizes[1] = 4;
-      return true;
-    case 10:
-      sizes[0] = 3, sizes[1] = 2;
-      return true;
-    case 11:
-      sizes[0] = 2, sizes[1] = 2;
-      return true;
-    default:
-      zmx::model::report(zmx::model::kSystemError, "INVALID TENSOR TYPE IN EJODBO");
-      return false;
-  }
+// The first sizes of a tensor pair by tensor type (ETENSOR gives 7 to 11).
+void tensorPair(Int type, Int sizes[2]) {
+  sizes[0] = type == 9 || type == 11 ? 2 : 3;
+  sizes[1] = type == 10 || type == 11 ? 2 : 4;
 }
 
 Int tensorType(const Request& q, Int key) {
@@ -71,7 +55,7 @@ Int tensorType(const Request& q, Int key) {
 
 void tensorEntries(const Request& q, Int key, Wide m, Int s, Int& count) {
   Int sizes[2];
-  if (!tensorPair(tensorType(q, key), sizes)) return;
+  tensorPair(tensorType(q, key), sizes);
   for (Int first : sizes) ds::addEntry(count, first, times(m, first), times(s, m, first));
 }
 
@@ -133,16 +117,7 @@ void variableEntries(const Request& q, Int k, Int nval, Int npt, Int s, Int& cou
       break;
     }
     case 6: {
-      const Int t = tensorType(q, k);
-      Int first = 0;
-      if (t >= 7 && t <= 9) {
-        first = 4;
-      } else if (t == 10 || t == 11) {
-        first = 2;
-      } else {
-        zmx::model::report(zmx::model::kSystemError, "INVALID TENSOR TYPE IN EJODBO");
-        break;
-      }
+      const Int first = tensorType(q, k) <= 9 ? 4 : 2;  // ETENSOR gives 7 to 11
       ds::addEntry(count, first, times(first, m), times(s, first, m));
       break;
     }

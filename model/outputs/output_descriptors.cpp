@@ -261,45 +261,63 @@ Int nodalClass(Int key) {
   return 0;
 }
 
-// The degrees of freedom of the components of a whole nodal key, in order.
-int nodalComponents(Int key, Int cls, Int* dofs) {
-  int n = 0;
+// The component keys of one nodal variable as they are found: counted, and written into the
+// caller's list when there is one. A range of degrees of freedom given by a count of the run is
+// counted without a walk when nothing is written.
+struct Components {
+  void* list;
+  Wide base;
+  Wide n = 0;
+
+  void add(Wide d) {
+    ++n;
+    if (list != nullptr) rec::setSlotI(list, n, static_cast<Int>(base + d));
+  }
+  void addRange(Wide first, Wide last) {
+    if (list == nullptr) {
+      n += std::max<Wide>(last - first + 1, 0);
+      return;
+    }
+    for (Wide d = first; d <= last; ++d) add(d);
+  }
+};
+
+// The components of a whole nodal key, in the order of their degrees of freedom.
+void nodalComponents(Int key, Int cls, Components& out) {
   switch (cls) {
     case -1: {
       for (int d = 1; d <= 3; ++d)
-        if (ds::cldof(d) != 0) dofs[n++] = d;
-      int rotations[4];
-      int r = 0;
-      for (int d = 4; d <= 7; ++d)
-        if (ds::cldof(d) != 0) rotations[r++] = d;
-      if (r == 4 && !among(key, {101, 104, 106})) r = 3;
-      for (int k = 0; k < r; ++k) dofs[n++] = rotations[k];
+        if (ds::cldof(d) != 0) out.add(d);
+      int rotations = 0;
+      for (int d = 4; d <= 7; ++d) rotations += ds::cldof(d) != 0;
+      const int kept = rotations == 4 && !among(key, {101, 104, 106}) ? 3 : rotations;
+      for (int d = 4, k = 0; d <= 7 && k < kept; ++d)
+        if (ds::cldof(d) != 0) {
+          out.add(d);
+          ++k;
+        }
       break;
     }
     case -2:
       if (key == 201 && rec::i(CGN, 6) != 0 && ds::cldof(11) == 0) {
-        const Int count = std::min<Int>(rec::i(CGM, 27), 30);
-        for (int d = 11; d <= 10 + count; ++d) dofs[n++] = d;
+        out.addRange(11, 10 + Wide{rec::i(CGM, 27)});
       } else {
-        for (int d = 11; d <= 30 && ds::cldof(d) != 0; ++d) dofs[n++] = d;
+        for (int d = 11; d <= 30 && ds::cldof(d) != 0; ++d) out.add(d);
       }
       break;
     case -3:
-      if (ds::cldof(8) != 0) dofs[n++] = 8;
+      if (ds::cldof(8) != 0) out.add(8);
       break;
     case -105:
-      if (ds::cldof(9) != 0) dofs[n++] = among(key, {105, 138, 139}) ? 9 : 1;
+      if (ds::cldof(9) != 0) out.add(among(key, {105, 138, 139}) ? 9 : 1);
       break;
-    case -100: {
-      const Int count = std::min<Int>(rec::i(CGN, 9), 30);
-      for (int d = 1; d <= count; ++d) dofs[n++] = d;
+    case -100:
+      out.addRange(1, rec::i(CGN, 9));
       break;
-    }
     default:
-      for (int d = 1; d <= cls; ++d) dofs[n++] = d;
+      out.addRange(1, cls);
       break;
   }
-  return n;
 }
 
 }  // namespace
@@ -331,12 +349,9 @@ void ELOPS1(const Int* key, Int* ncomp, Int* ok, const Int* ndi, const Int* nshr
 }
 
 void GETNDCOMP(const Int* key, void* list, Int* ncomp, const Int* mode) {
-  Int dofs[32];
-  int n = 0;
-  Int base = *key;
+  Components out{*mode == 1 ? list : nullptr, 0};
   if (*key > 1000) {
-    n = 1;
-    dofs[0] = 0;
+    out.add(*key);
   } else {
     const Int cls = nodalClass(*key);
     if (cls == 0) {
@@ -344,12 +359,10 @@ void GETNDCOMP(const Int* key, void* list, Int* ncomp, const Int* mode) {
       *ncomp = 0;
       return;
     }
-    n = nodalComponents(*key, cls, dofs);
-    base = *key * 1000;
+    out.base = Wide{*key} * 1000;
+    nodalComponents(*key, cls, out);
   }
-  *ncomp = n;
-  if (*mode != 1 || list == nullptr) return;
-  for (int k = 0; k < n; ++k) rec::setSlotI(list, k + 1, base + dofs[k]);
+  *ncomp = static_cast<Int>(out.n);
 }
 
 void ELDBTEN1(Real* out, const Real* in, const Int* etype, const Int* na, const Int* nb, Int* dims, Int* kinds) {

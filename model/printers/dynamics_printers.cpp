@@ -167,8 +167,7 @@ CyclicModes cyclicModes() {
     return value;
   };
   constexpr std::size_t kRequestSlots = 5;  // words 1 to 9
-  bool ended = false;
-  for (long long count = 0; count < kRecordLimit && !ended; ++count) {
+  for (long long count = 0; count < kRecordLimit; ++count) {
     if (address >= end) return modes;
     eqc::readSlideLineRecord(address, record, kRequestSlots);
     const Int length = word(1) < 0 ? -word(1) : word(1);

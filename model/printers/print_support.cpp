@@ -32,8 +32,4 @@ Int integerAt(const void* rec, long long k) {
   return value;
 }
 
-std::string_view charsAt(const void* rec, long long k) {
-  return {static_cast<const char*>(rec) + 8 * (k - 1), 8};
-}
-
 }  // namespace zmx::printing

@@ -28,9 +28,6 @@ const Int* controlRecord();
 Real realAt(const void* rec, long long k);
 Int integerAt(const void* rec, long long k);
 
-// The 8 characters of slot k.
-std::string_view charsAt(const void* rec, long long k);
-
 inline constexpr Real kNotGiven = 1.0e36;
 
 }  // namespace zmx::printing

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <new>
+#include <stdexcept>
 #include <string_view>
 
 #include "storage/db_units/work_room.h"
@@ -20,17 +21,18 @@ void report(Int level, std::string_view text, Int first, Int second = 0);
 // The text with the items of a character array (itemLength characters each) for its "%S".
 void reportNames(Int level, std::string_view text, const char* items, Int itemLength);
 
-// Runs body; when memory runs out reports "MEMORY FAILURE." (level -3) and returns false, so that
-// no exception leaves the library.
+// Runs body; when memory runs out, or a size asked for is beyond any that can be held, reports
+// "MEMORY FAILURE." (level -3) and returns false, so that no exception leaves the library.
 template <class Body>
 bool withMemory(Body&& body) {
   try {
     body();
     return true;
   } catch (const std::bad_alloc&) {
-    zmx::units::reportMemoryFailure();
-    return false;
+  } catch (const std::length_error&) {
   }
+  zmx::units::reportMemoryFailure();
+  return false;
 }
 
 }  // namespace zmx::model

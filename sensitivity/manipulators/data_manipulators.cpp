@@ -79,10 +79,6 @@ inline bool dsa_DataManip::spanAt(const Layout& layout, const dsa_VarPlace& plac
 }
 
 bool dsa_DataManip::span(const Layout& layout, Int id, int copy, Span& out) const {
-  if (current_ != nullptr) {
-    for (const dsa_VarPlace& p : current_->place)
-      if (p.id == id) return spanAt(layout, p, copy, out);
-  }
   dsa_VarPlace found;
   dsa_LocateVar(layout, id, found);
   return spanAt(layout, found, copy, out);
@@ -250,7 +246,6 @@ void dsaWalk(M& m) {
       else
         m.M::manip(layout, var.classes[k], var.ids[k], var.descriptors[k], vb);
     }
-    m.current_ = nullptr;
   };
   auto mats = [&block](const auto& layout, const std::vector<dsa_MatVar>& vars) {
     const Int n = std::min<Int>(layout.NumMatPoints(), static_cast<Int>(vars.size()));
@@ -269,6 +264,7 @@ void dsaWalk(M& m) {
   }
   const Int rebars = std::min<Int>(e.NumRebars(), static_cast<Int>(storage->rebars.size()));
   for (Int r = 1; r <= rebars; ++r) mats(*e.Rebar(r), storage->rebars[static_cast<std::size_t>(r - 1)].mats);
+  m.current_ = nullptr;
 }
 
 void dsa_DataManip::visit(const Layout& layout, const dsa_Var& var) {

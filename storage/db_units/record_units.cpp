@@ -474,7 +474,10 @@ void DBSUPS(const Int* operation, const Int* kind, Int* index, void* array, cons
     return;
   }
   Int* words = tableRow(*row);
-  if (words == nullptr) return;
+  if (words == nullptr) {  // reported; a read then has nothing to give
+    *status = 1;
+    return;
+  }
   const Row r{words};
   switch (*operation) {
     case 0:

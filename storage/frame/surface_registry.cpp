@@ -9,6 +9,18 @@
 #include "siblings/eqc/eqc_messages.h"
 #include "zmx/storage.h"
 
+template <>
+shr_SurfaceDb* omi_Singleton<shr_SurfaceDb>::Instance() {
+  if (instance == nullptr) instance = new shr_SurfaceDb();
+  return instance;
+}
+
+template <>
+void omi_SingletonBase<shr_SurfaceDb>::Finalize() {
+  delete instance;
+  instance = nullptr;
+}
+
 template class omi_SingletonBase<shr_SurfaceDb>;
 template class omi_Singleton<shr_SurfaceDb>;
 
@@ -185,12 +197,9 @@ shr_ModelSurfaceDb* shr_SurfaceDb::getCurrentModelSurfaceDb() const {
   return current_ == nullptr ? nullptr : current_->getModelSurfaceDb();
 }
 
+// The list always holds "global", made with the registry.
 void shr_SurfaceDb::appendDbEntry(shr_SurfaceDbEntry* entry) {
   entry->setNext(nullptr);
-  if (first_ == nullptr) {
-    first_ = entry;
-    return;
-  }
   shr_SurfaceDbEntry* last = first_;
   while (last->getNext() != nullptr) last = last->getNext();
   last->setNext(entry);

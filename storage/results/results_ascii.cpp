@@ -425,10 +425,11 @@ void AFILCH(const Int* /*operation*/, const Int* lastInteger, const Int* lastRea
             Int* status) {
   *status = 0;
   const Line l = activeLine();
-  for (; *next <= *lastReal; ++*next) {
-    const char tag = *next <= *lastInteger ? kIntegerTag : kRealTag;
-    if (!putItem(tag, record + *next - 1, l, status)) *status = 2;
-  }
+  // The integers run to their own last item even when the reals end before it.
+  for (; *next <= *lastInteger; ++*next)
+    if (!putItem(kIntegerTag, record + *next - 1, l, status)) *status = 2;
+  for (; *next <= *lastReal; ++*next)
+    if (!putItem(kRealTag, record + *next - 1, l, status)) *status = 2;
 }
 
 }  // extern "C"

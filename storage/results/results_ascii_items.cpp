@@ -54,11 +54,9 @@ bool formatReal(Real value, char* out) {
     tail[0] = 'D';
     tail[1] = sign;
     std::memcpy(tail + 2, e + 2, 2);
-  } else if (exponentDigits == 3) {
+  } else {  // a double's decimal exponent has two or three digits
     tail[0] = sign;
     std::memcpy(tail + 1, e + 2, 3);
-  } else {
-    return false;
   }
   return true;
 }

@@ -141,10 +141,8 @@ char itemTag(Int key, int keyClass, Int length, Int item, const Real* record) {
     case 2: return item <= 3 ? I : D;
     case 3: return I;
     case 4: return item == 3 ? A : D;
-    case 5: return item <= 5 ? I : D;
-    case 6: return item <= 3 ? I : (item == 4 ? A : D);
     case 7: return item <= 3 ? I : (item == length ? A : D);
-    default: return ownLayoutTag(key, length, item, record);
+    default: return ownLayoutTag(key, length, item, record);  // class 0: no key has class 5 or 6
   }
 }
 

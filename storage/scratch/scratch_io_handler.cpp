@@ -192,10 +192,6 @@ void shr_sdb_AsyncIOHandler::FreeSlot(shr_sdb_AsyncIOSlot& slot) {
   slot.capacity = slot.spareCapacity = 0;
 }
 
-std::uint64_t shr_sdb_AsyncIOHandler::FileSize(std::uint64_t k) const {
-  return zmx::scratch::spillFileSize(sizes_, sizeCount_, k);
-}
-
 const char* shr_sdb_AsyncIOHandler::Directory(std::uint64_t k) const {
   if (directoryCount_ == 0) return "";
   return directories_[std::min<std::uint64_t>(k, directoryCount_ - 1)];
@@ -282,14 +278,10 @@ std::int64_t shr_sdb_AsyncIOHandler::SetFileOffset(sdb_SULong address, std::size
     report("shr_sdb_AsyncIOHandler::SetFileOffset - I/O internal error - contact your VELTRO agent");
     return -1;  // it would spill into bytes that belong to the next file
   }
-  if (slot.file != nullptr) {
-    bool ok = k != kWriteSlot ||
-              CompleteEarlierWrite("shr_sdb_AsyncIOHandler::SetFileOffset - size error - contact your VELTRO agent");
-    if (slot.pending != 0 && slot.completed == 0)
-      ok = CompleteSlot(k, "shr_sdb_AsyncIOHandler::SetFileOffset - size error - contact your VELTRO agent") && ok;
-    CloseSlotFile(k);
-    if (!ok && k == kWriteSlot) return -1;  // the failed write is this caller's news
-  }
+  // Every caller has taken over the slot's transfers before it moves the slot to another file
+  // (a write completes the writes before it, a read-ahead starts only in an idle or finished
+  // slot, a blocking read is finished where it starts), so the file closes with nothing under way.
+  CloseSlotFile(k);
   int error = 0;
   auto file = zmxrt::AsyncFile::open(FileName(index), forWriting, useFileCache_ == 0, error);
   if (!file) {
@@ -534,9 +526,7 @@ void shr_sdb_AsyncIOHandler::UseFileCache() {
   if (ahead.pending != 0 && ahead.completed == 0 &&
       !CompleteSlot(kReadAheadSlot, "shr_sdb_AsyncIOHandler::UseFileCache - I/O error in read slots - contact your VELTRO agent"))
     ahead.pending = 0;
-  shr_sdb_AsyncIOSlot& blocking = slots_[kBlockingSlot];
-  if (blocking.pending != 0 && blocking.completed == 0)
-    report("shr_sdb_AsyncIOHandler::UseFileCache - I/O error in blocking read - contact your VELTRO agent");
+  // A blocking read is finished where it starts, so none is under way here.
   // A finished read-ahead keeps its bytes; only the files are reopened with the new flags.
   for (int k : {kReadAheadSlot, kBlockingSlot}) {
     const int pending = slots_[k].pending;

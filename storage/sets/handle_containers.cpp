@@ -137,13 +137,7 @@ Int withContainer(Int handle, Int fallback, Body&& body) {
 
 template <class Object>
 Int copyHandle(Int source) {
-  const Object* object = resolve<Object>(source);
-  if (object == nullptr) return 0;
-  try {
-    return createHandle<Object>(*object);
-  } catch (const std::bad_alloc&) {
-    return 0;
-  }
+  return withContainer<Object>(source, 0, [](Object& object) { return createHandle<Object>(object); });
 }
 
 std::string_view keyOf(const char* key, Int keyLength) { return fchar::view(key, keyLength); }

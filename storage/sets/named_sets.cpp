@@ -648,11 +648,9 @@ int serve(const SetKind& kind, int operation, char* nameArg, int& count, int* me
       if (record == nullptr) status = 1;
       return 0;
     }
-    case 14:
-      return deleteSet(list, name, nameArg, count);
-    default:
-      return 0;
   }
+  // Operation 14, the one code left after the checks above.
+  return deleteSet(list, name, nameArg, count);
 }
 
 int serveGuarded(const SetKind& kind, int operation, char* name, int& count, int* members, int& status) {

@@ -271,20 +271,17 @@ struct Block {
 
 // Moves length words from one library address to another through the buffer; false when the
 // move needs more pieces than allowed.
-bool moveBlock(Real* buffer, Int bufferLength, Int from, Int to, Int length) {
-  // Without room for a word the move never ends (and a read of length 0 would take a whole record).
-  if (length > 0 && bufferLength < 1) return false;
+// The blocks were checked before anything moves (blocksAreSound): each move ends within the
+// piece limit and the buffer holds a word.
+void moveBlock(Real* buffer, Int bufferLength, Int from, Int to, Int length) {
   const Int read = 0, write = 1;
   Int status = 0;
-  long long pieces = 0;
   for (Int done = 0; done < length; done += bufferLength) {
-    if (++pieces > kPieceLimit) return false;
     Int piece = std::min(bufferLength, length - done);
     Int source = from + done, target = to + done;
     DBSUP(&read, &kDataKind, &source, buffer, &piece, &status);
     DBSUP(&write, &kDataKind, &target, buffer, &piece, &status);
   }
-  return true;
 }
 
 // Pieces a move of length words through a buffer of bufferLength words takes.
@@ -666,10 +663,7 @@ void DBSUPC(Int* indexRecords, Int* entries, Real* buffer, const Int* blockCount
       message("SYSTEM ERROR IN DBSUPC - DATA BLOCK AT INDEX WORD %I IS DAMAGED", {block.position});
       return;
     }
-    if (!moveBlock(buffer, *bufferLength, block.address, target, block.length)) {
-      message("SYSTEM ERROR IN DBSUPC - LOOP 210 LIMIT EXCEEDED");
-      return;
-    }
+    moveBlock(buffer, *bufferLength, block.address, target, block.length);
     block.address = target;
     indexRecords[block.position - 1] = target;
     sel(kSelWordsInUse) = std::max(sel(kSelWordsInUse), target + block.length - 1);
@@ -685,10 +679,7 @@ void DBSUPC(Int* indexRecords, Int* entries, Real* buffer, const Int* blockCount
     if (lowest < 0) break;
     Block& block = blocks[static_cast<std::size_t>(lowest)];
     placed[static_cast<std::size_t>(lowest)] = true;
-    if (block.address != next && !moveBlock(buffer, *bufferLength, block.address, next, block.length)) {
-      message("SYSTEM ERROR IN DBSUPC - LOOP 330 LIMIT EXCEEDED");
-      return;
-    }
+    if (block.address != next) moveBlock(buffer, *bufferLength, block.address, next, block.length);
     block.address = next;
     indexRecords[block.position - 1] = next;
     next += block.length;

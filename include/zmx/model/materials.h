@@ -65,12 +65,12 @@ ZMX_EXPORT void PSIMATASCE(const Int* isoil, const Int* idir, const Int* loc, Re
 // One variable: rows W apart, V values then the variable.
 ZMX_EXPORT void TABINT(const Real* tab, Real* val, const Real* xx, const Int* w, const Int* v, const Int* r,
                        Real* dval);
-// One value in D variables (rows of the value and the D variables; SUB is scratch and may be
-// reduced in place), with its derivative in the first variable.
+// One value in D variables (rows of the value and the D variables; SUB is only read), with its
+// derivative in the first variable. WORK holds one row of D + 1 reals per row of SUB at most.
 ZMX_EXPORT void TABINT1(Real* sub, Real* val, const Real* x, const Int* d, const Int* r, Real* dval, const Int* itab,
                         Real* work);
-// Value K in D variables (SUB is scratch, as for TABINT1), with DVAL(K, j) for every variable
-// (V x D).
+// Value K in D variables (SUB is only read; SCRATCH1 holds one row of D + 1 reals per row of SUB
+// at most), with DVAL(K, j) for every variable (V x D).
 ZMX_EXPORT void TABINT2(Real* sub, Real* val, const Real* x, const Int* d, const Int* v, const Int* r, Real* dval,
                         const Int* k, const Int* itab, Real* scratch1, Real* scratch2, Real* scratch3);
 // Every value of a table record with its derivative in the first variable; WORK holds one row of

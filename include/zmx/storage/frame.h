@@ -126,6 +126,12 @@ class ZMX_EXPORT shr_SurfaceDb {
   shr_SurfaceDbEntry* current_ = nullptr;
 };
 
+// The registry's single object belongs to this library, which defines these two members: every
+// library that reaches the registry goes through the one exported copy of each.
+template <>
+shr_SurfaceDb* omi_Singleton<shr_SurfaceDb>::Instance();
+template <>
+void omi_SingletonBase<shr_SurfaceDb>::Finalize();
 extern template class omi_SingletonBase<shr_SurfaceDb>;
 extern template class omi_Singleton<shr_SurfaceDb>;
 

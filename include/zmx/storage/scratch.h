@@ -178,7 +178,6 @@ class ZMX_EXPORT shr_sdb_AsyncIOHandler {
   bool CloseSlotFile(int slot);
   void FreeSlot(shr_sdb_AsyncIOSlot& slot);
   std::string FileName(std::uint64_t fileIndex) const;
-  std::uint64_t FileSize(std::uint64_t fileIndex) const;
   const char* Directory(std::uint64_t fileIndex) const;
 
   // A handed-over write that still runs while the latest one queues behind it.

@@ -82,6 +82,15 @@ TEST(CylindricalRules, CircularTimesInPlaneFieldsReachTheNodes) {
   SHR_LX22THETA(C.data(), &twelve, data, &toCentre);
   const double sum = weights[0] + weights[1] + weights[2];
   for (int p = 0; p < 12; ++p) EXPECT_NEAR(C[p], 0.25 * weights[p / 4] / sum, 1e-15) << p;
+  // A node past the layout's stations (node 25 of the 24-node layout) sits at no station: its
+  // column is left as it was.
+  auto P = sentinel(12 * 25);
+  const Int past = 25;
+  SHR_LX22THETA(P.data(), &past, data, &toNodes);
+  for (int p = 0; p < 12; ++p) {
+    EXPECT_TRUE(std::isnan(P[p + 12 * 24])) << p;
+    EXPECT_FALSE(std::isnan(P[p + 12 * 23])) << p;
+  }
 }
 
 TEST(CylindricalRules, ElnexSendsTheCylindricalCodesToTheirRules) {

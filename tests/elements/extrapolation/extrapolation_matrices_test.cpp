@@ -344,6 +344,10 @@ TEST(ExtrapolationMatrices, WedgesReproduceLinearInPlaneTimesTheirThicknessDegre
     LXTP2R(W.data(), &six, &kToNodes);
     const Field f = [](const Pt& x) { return 0.3 - 1.7 * x[3]; };
     expectReproduces(W, 2, {{0, 0, 0, -kG2}, {0, 0, 0, kG2}}, wedgeNodes(6), f, "LXTP2R");
+    auto C = zeros(12);
+    LXTP2R(C.data(), &six, &kToCentre);
+    expectReproduces(C, 2, {{0, 0, 0, -kG2}, {0, 0, 0, kG2}}, {centre}, f, "LXTP2R centre");
+    EXPECT_EQ(std::count(C.begin() + 2, C.end(), 0.0), 10) << "column 1 only";
   }
   const auto tri3 = symmetricOrbit(3, 2.0 / 3.0);
   check("LXTP2", 6, wedgePoints(tri3, gauss2()), 6, 1, LXTP2, true);
@@ -404,6 +408,16 @@ TEST(ExtrapolationMatrices, LayeredRulesSendPlanesToNodeLayers) {
   for (int l = 0; l < 3; ++l)
     for (double x : {-1.0, 0.0, 1.0}) nodeCoords.push_back({x});
   expectReproduces(A, 12, points, nodeCoords, tensorField(1, 1, 9), "LXSAXA");
+  // One point per plane of a line layer: both nodes of the layer take the plane's point, the
+  // middle layer half of each of planes 3 and 4.
+  const Int one = 1, pairs = 6;
+  auto S = zeros(6 * 6);
+  LXSAXA(S.data(), &nip, &kToNodes, &layers, &pairs, &nip, &one);
+  for (int p = 0; p < 6; ++p)
+    for (int n = 0; n < 6; ++n) {
+      const double want = (p == 0 && n < 2) || (p == 5 && n >= 4) ? 1.0 : ((p == 2 || p == 3) && n / 2 == 1 ? 0.5 : 0.0);
+      EXPECT_EQ(S[p + 6 * n], want) << "point " << p + 1 << " node " << n + 1;
+    }
 }
 
 TEST(ExtrapolationMatrices, CopyMaps) {
@@ -421,6 +435,9 @@ TEST(ExtrapolationMatrices, CopyMaps) {
   const Int wedge = 4141;
   LX222N(Nw.data(), &six, &kToNodes, &wedge, &six);
   for (int n = 0; n < 6; ++n) EXPECT_EQ(Nw[n + 6 * n], 1.0);
+  auto N1 = zeros(8);
+  LX222N(N1.data(), &eight, &kToNodes, &brick, &one);
+  EXPECT_EQ(N1, std::vector<double>(8, 1.0)) << "one point: every node takes it";
   auto Nm = zeros(64);
   LX222N(Nm.data(), &eight, &kToCentre, &brick, &nip8);
   EXPECT_NEAR(columnSum(Nm, 8, 1), 1.0, 1e-15);
@@ -445,6 +462,19 @@ TEST(ExtrapolationMatrices, CopyMaps) {
   auto G3 = zeros(9);
   LXTGASKET(G3.data(), &six, &three, &kToCentre, &gasket3);
   EXPECT_EQ(G3[1], 1.0);
+  // The other centre rules of the gasket: one point, or the mean of all points.
+  struct Centre {
+    Int nip, type;
+    std::vector<double> column;
+  };
+  for (const Centre& c : {Centre{1, 3801, {1}}, Centre{3, 3801, {1.0 / 3, 1.0 / 3, 1.0 / 3}},
+                          Centre{4, 3805, {0.25, 0.25, 0.25, 0.25}}}) {
+    auto Gk = zeros(static_cast<std::size_t>(c.nip) * 8);
+    LXTGASKET(Gk.data(), &eight, &c.nip, &kToCentre, &c.type);
+    std::vector<double> want = zeros(Gk.size());
+    std::copy(c.column.begin(), c.column.end(), want.begin());
+    EXPECT_EQ(Gk, want) << c.nip << " points, type " << c.type;
+  }
 
   auto R = zeros(9);
   LXTR3N(R.data(), &three, &kToNodes);

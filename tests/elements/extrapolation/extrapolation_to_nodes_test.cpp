@@ -99,6 +99,13 @@ TEST(ElnexDispatch, EachBranchCallsItsRule) {
       {"wedge codes 70-77", 72, 9, 15, 3, 0, 1, [](double* w) { const Int nn = 15, f = 1, T = 72; LXTP9R(w, &nn, &T, &f); }},
       {"one point per node", 201, 4, 8, 3, 0, 1,
        [](double* w) { for (int p = 0; p < 4; ++p) w[p + 4 * p] = w[p + 4 * (p + 4)] = 1.0; }},
+      {"one point per node, centre, one point", 201, 1, 8, 3, 0, 0, [](double* w) { w[0] = 1.0; }},
+      {"one point per node, centre, three points", 230, 3, 6, 3, 0, 0, [](double* w) { w[1] = 1.0; }},
+      {"one point per node, centre, nine points", 4250, 9, 18, 3, 0, 0, [](double* w) { w[8] = 1.0; }},
+      {"one point per node, centre, four points", 299, 4, 8, 3, 0, 0,
+       [](double* w) { for (int p = 0; p < 4; ++p) w[p] = 0.25; }},
+      {"3651 to the nodes", 3651, 3, 3, 3, 0, 1, [](double* w) { for (int n = 0; n < 3; ++n) w[n + 3 * n] = 1.0; }},
+      {"planar, one point", 30, 1, 4, 2, 0, 1, [](double* w) { constant(w, 1, 4); }},
       {"planar, two points, three nodes", 30, 2, 3, 2, 0, 1,
        [](double* w) { const Int n = 3, nip = 2, f = 1; LX2(w, &n, &nip, &f); }},
       {"planar infinite, four points", 85, 4, 5, 2, 0, 1,
@@ -165,27 +172,35 @@ TEST(ElnexDispatch, ConstantPointAndCentreEdges) {
 class Elnext : public zmxtest::HostFixture {};
 
 TEST_F(Elnext, CarriesEveryValueSetToTheNodesAndLeavesOtherRowsAlone) {
-  // Twenty-node brick, 2 x 2 x 2 points, K = 3 value sets of 4 components in rows of 6.
-  const Int ld = 6, ncomp = 4, nip = 8, K = 3, flag = 1, zero = 0, type = 520, nn = 20, d = 3;
-  const auto points = lattice(3, gauss2());
-  const auto nodes = brickNodes();
-  std::vector<double> V(ld * K * nip), O = sentinel(ld * K * nn), W(nip * nn);
-  auto field = [](int i, int k, const Pt& x) { return 0.5 + i - 2.0 * k * x[0] + 0.25 * (i + 1) * x[1] + k * x[2] * x[0]; };
-  for (int p = 0; p < nip; ++p)
-    for (int k = 0; k < K; ++k)
-      for (int i = 0; i < ld; ++i) V[i + ld * (k + K * p)] = i < ncomp ? field(i, k, points[p]) : 99.0;
-  const Real cylinder[3] = {0, 0, 0};
-  ELNEXT(V.data(), O.data(), W.data(), &ld, &ncomp, &nip, &K, &flag, &zero, &zero, &zero, &type, &nn, &d, &zero,
-         &zero, &zero, cylinder);
-  for (int m = 0; m < nn; ++m)
-    for (int k = 0; k < K; ++k)
-      for (int i = 0; i < ld; ++i) {
-        const double got = O[i + ld * (k + K * m)];
-        if (i < ncomp)
-          EXPECT_NEAR(got, field(i, k, nodes[m]), 1e-12) << "node " << m + 1 << " set " << k + 1;
-        else
-          EXPECT_TRUE(std::isnan(got)) << "row " << i + 1 << " must stay";
-      }
+  // Twenty-node brick, 2 x 2 x 2 points, K value sets of ncomp components in rows of ld: fewer
+  // components than rows, rows filled by the components, and more than eight components.
+  struct Shape {
+    Int ld, ncomp, K;
+  };
+  for (const Shape s : {Shape{6, 4, 3}, Shape{3, 3, 3}, Shape{10, 9, 1}, Shape{11, 11, 2}}) {
+    const Int ld = s.ld, ncomp = s.ncomp, nip = 8, K = s.K, flag = 1, zero = 0, type = 520, nn = 20, d = 3;
+    const auto points = lattice(3, gauss2());
+    const auto nodes = brickNodes();
+    std::vector<double> V(ld * K * nip), O = sentinel(ld * K * nn), W(nip * nn);
+    auto field = [](int i, int k, const Pt& x) {
+      return 0.5 + i - 2.0 * k * x[0] + 0.25 * (i + 1) * x[1] + k * x[2] * x[0];
+    };
+    for (int p = 0; p < nip; ++p)
+      for (int k = 0; k < K; ++k)
+        for (int i = 0; i < ld; ++i) V[i + ld * (k + K * p)] = i < ncomp ? field(i, k, points[p]) : 99.0;
+    const Real cylinder[3] = {0, 0, 0};
+    ELNEXT(V.data(), O.data(), W.data(), &ld, &ncomp, &nip, &K, &flag, &zero, &zero, &zero, &type, &nn, &d, &zero,
+           &zero, &zero, cylinder);
+    for (int m = 0; m < nn; ++m)
+      for (int k = 0; k < K; ++k)
+        for (int i = 0; i < ld; ++i) {
+          const double got = O[i + ld * (k + K * m)];
+          if (i < ncomp)
+            EXPECT_NEAR(got, field(i, k, nodes[m]), 1e-12) << ld << "/" << ncomp << " node " << m + 1 << " set " << k + 1;
+          else
+            EXPECT_TRUE(std::isnan(got)) << "row " << i + 1 << " must stay";
+        }
+  }
 }
 
 TEST_F(Elnext, CentreOutputsAndThePointThreeCodes) {

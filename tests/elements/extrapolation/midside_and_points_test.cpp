@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -172,6 +173,53 @@ TEST_F(Midside, EdgesOfTheTriplesAndTheRoutines) {
   EXPECT_EQ(messages[0].text, "INTERPOLATION FOR THE MIDSIDE NODE IS CURRENTLY NOT AVAILABLE FOR ELEMENT TYPE CPE4");
 }
 
+TEST_F(Midside, EachCaseHandsTheElementToItsRoutine) {
+  // The same element through TFVMIDELEM and through the routine its case names, on the same data.
+  using Routine = std::function<void(const double*, double*, const Int*)>;
+  const Int coded[2] = {0, 0};
+  const Routine beam = [](const double* X, double* F, const Int* ld) { const Int n = 3; TFVMIDBEAM(X, F, &n, ld); };
+  const Routine shell = [&](const double* X, double* F, const Int* ld) {
+    const Int n = 8, type = 2007;
+    TFVMID3DSHLORPLN(X, F, &n, &type, ld, coded);
+  };
+  const Routine solid = [](const double* X, double* F, const Int* ld) { const Int n = 10; TFVMID3DSOL(X, F, &n, ld); };
+  const Routine nothing = [](const double*, double*, const Int*) {};
+  struct Case {
+    const char* what;
+    Int dimension, k1, k2, k3, kind, type, nn;
+    Routine routine;
+  };
+  const std::vector<Case> cases = {
+      {"planar, K1", 2, 1, 0, 0, 2, 2007, 3, beam},
+      {"planar, K2", 2, 0, 1, 0, 2, 2007, 3, beam},
+      {"planar, line kind", 2, 0, 0, 0, 1, 2007, 3, beam},
+      {"planar, K3", 2, 0, 0, 1, 2, 2007, 4, shell},
+      {"planar, more than four nodes", 2, 0, 0, 0, 2, 2007, 8, shell},
+      {"spatial, K1", 3, 1, 1, 1, 3, 2007, 3, beam},
+      {"spatial, K2", 3, 0, 1, 1, 3, 2007, 8, shell},
+      {"spatial, solid kind", 3, 0, 0, 1, 3, 2007, 10, solid},
+      {"spatial, shell kind", 3, 0, 0, 0, 2, 2007, 8, shell},
+      {"spatial, type below 200", 3, 0, 0, 0, 0, 150, 3, beam},
+      {"spatial, type above 300", 3, 0, 0, 0, 0, 301, 3, beam},
+      {"spatial, type 200 to 300", 3, 0, 0, 0, 0, 250, 3, nothing},
+  };
+  std::mt19937 rng(4);
+  std::uniform_real_distribution<double> u(-1, 1);
+  const Int ld = 2;
+  rec::i(CGN, 7) = ld;
+  std::vector<double> X(3 * 10), F(ld * 10);
+  for (double& v : X) v = u(rng);
+  for (double& v : F) v = u(rng);
+  for (const Case& c : cases) {
+    std::vector<double> got = F, want = F;
+    const Int shellNodes = 8;
+    TFVMIDELEM(coded, X.data(), got.data(), &c.type, &c.nn, &c.k1, &c.dimension, &c.kind, &c.k3, &c.k2, &shellNodes);
+    c.routine(X.data(), want.data(), &ld);
+    EXPECT_EQ(got, want) << c.what;
+    EXPECT_EQ(got != F, c.what != std::string("spatial, type 200 to 300")) << c.what;
+  }
+}
+
 TEST(MidsideOrder, FirstMatchingLineDecides) {
   auto order = [](Int dimension, Int k1, Int k2, Int nn, Int kind, Int k3, Int type) {
     Int o = -1;
@@ -183,6 +231,8 @@ TEST(MidsideOrder, FirstMatchingLineDecides) {
   EXPECT_EQ(order(2, 0, 0, 4, 2, 1, 0), 1);
   EXPECT_EQ(order(2, 0, 0, 4, 2, 0, 0), 0);
   EXPECT_EQ(order(2, 0, 0, 8, 2, 0, 0), 2);
+  EXPECT_EQ(order(3, 1, 1, 2, 3, 1, 250), 1);
+  EXPECT_EQ(order(3, 1, 0, 3, 3, 0, 250), 2);
   EXPECT_EQ(order(3, 0, 1, 4, 0, 0, 0), 1);
   EXPECT_EQ(order(3, 0, 0, 8, 3, 0, 0), 1);
   EXPECT_EQ(order(3, 0, 0, 10, 3, 0, 0), 2);
@@ -251,6 +301,13 @@ TEST(Tetradii, AgainstAnIndependentSolve) {
   EXPECT_NEAR(rout, 0.6124, 1e-4);
   const double flat[12] = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0};
   TETRADII(flat, &rin, &rout);
+  EXPECT_EQ(rin, 0.0);
+  EXPECT_EQ(rout, 1e36);
+  // A unit square with one corner lifted by 1e-20: a volume above 1e-36, but the edge products
+  // of the four nearly cocircular corners leave no circumscribed radius above 2.22e-16 times the
+  // shortest edge, so the element counts as flat.
+  const double lifted[12] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 1e-20};
+  TETRADII(lifted, &rin, &rout);
   EXPECT_EQ(rin, 0.0);
   EXPECT_EQ(rout, 1e36);
 }

@@ -223,7 +223,7 @@ TEST_F(GeometryTest, LineShellSpecialAndInterfaceFamiliesReachTheirRoutines) {
   // Codes outside the rows do nothing at all.
   eqc_testing::clearMessages();
   eqc_checks_testing::clearCalls();
-  for (Int family : {0, 99, 100, 106, 199, 200, 299, 300, 399, 400, 499, 500}) {
+  for (Int family : {0, 50, 99, 100, 106, 199, 200, 250, 299, 300, 350, 399, 400, 450, 499, 500}) {
     element(family, 1, solidNodes(2));
     run();
   }
@@ -233,6 +233,37 @@ TEST_F(GeometryTest, LineShellSpecialAndInterfaceFamiliesReachTheirRoutines) {
   }
   EXPECT_TRUE(eqc_testing::messages().empty());
   EXPECT_TRUE(calls().empty());
+}
+
+TEST_F(GeometryTest, SmallSlidingInterfacesMeasureTheirRecordOnlyWithVariable99) {
+  // The element's record (slot 14 the length 2.5) on its interface list; variable 99 of the
+  // second sub-layout present as reals, absent, or held as integers.
+  eqc_testing::setSlideLineStore({});
+  std::vector<double> slots(14, 0.0);
+  slots[12] = 2.5;
+  const Int address = eqc_testing::appendSlideLineSlots(slots);
+  rec::clear(CSLEF);
+  rec::i(CSLEF, 29) = 1, rec::i(CSLEF, 31) = address + 15;
+  recordAddresses = {address};
+  struct Case {
+    Int family;
+    std::vector<dm2_testing::Variable> variables;
+    int measured;
+  };
+  const std::vector<Case> cases = {{305, {{99, false, {0, 1}}}, 1},
+                                   {306, {{99, false, {0, 1, 0}}}, 1},
+                                   {305, {}, 0},
+                                   {306, {{99, true, {}, {0, 1}}}, 0}};
+  for (const Case& c : cases) {
+    rec::clear(CPHCON);
+    element(c.family, 294, solidNodes(2), {}, c.variables);
+    run();
+    EXPECT_EQ(rec::i(CPHCON, 2), c.measured) << c.family << " with " << c.variables.size() << " variables";
+    EXPECT_EQ(cphconReal(17), 2.5 * c.measured);
+    EXPECT_EQ(rec::i(CPHCON, 1), 0) << "no structural measure";
+  }
+  recordAddresses.clear();
+  rec::clear(CSLEF);
 }
 
 TEST_F(GeometryTest, EightNodeShellOfACentreCodeFormsItsCentreValueOnly) {
@@ -331,6 +362,23 @@ TEST_F(GeometryTest, TooManyNodesForTheLocalCopyIsASystemError) {
   run();
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN SHR_LACIN2D"));
   EXPECT_TRUE(calls().empty());
+  // Node counts in the type record beyond what a shell, a beam or a line spring has room for.
+  struct Damaged {
+    Int family, nodes;
+    const char* text;
+  };
+  for (const Damaged d : {Damaged{201, 12, "SYSTEM ERROR IN LSG002: 12 NODES"},
+                          Damaged{103, 4, "SYSTEM ERROR IN LBG102: 4 NODES"},
+                          Damaged{208, 10, "SYSTEM ERROR IN LSGLS: 10 NODES"},
+                          Damaged{203, 5, "SYSTEM ERROR IN LSG8: 5 NODES"}}) {
+    eqc_testing::clearMessages();
+    eqc_checks_testing::clearCalls();
+    element(d.family, 1, std::vector<std::vector<Real>>(d.nodes, std::vector<Real>(6, 0.0)), {{14, 1}});
+    run();
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 1) << d.text;
+    EXPECT_TRUE(eqc_testing::printed(d.text)) << d.text;
+    EXPECT_TRUE(calls().empty()) << d.text;
+  }
 }
 
 // ---- radial coordinates ----

@@ -61,6 +61,7 @@ class GeometryTest : public zmxtest::HostFixture {
     e.userNumber = userElement;
     e.type = dm2_testing::addElementType(t);
     e.nodes = nodes;
+    e.recordAddresses = recordAddresses;
     dm2_testing::Layout second;
     second.variables = variables;
     e.layout.sublayouts.push_back(dm2_testing::Layout{{}, {second}});
@@ -86,6 +87,7 @@ class GeometryTest : public zmxtest::HostFixture {
   std::vector<Real> a15 = std::vector<Real>(8, 0.0), a16 = std::vector<Real>(8, 0.0);
   std::vector<Real> a24 = std::vector<Real>(256, 0.0), a25 = std::vector<Real>(32, 0.0), a28 = std::vector<Real>(4, 0.0);
   std::vector<Int> nodeList;
+  std::vector<Int> recordAddresses;  // the element's slide-line record addresses (its interface list)
   // Fluid segment table (segmentRows x 5), its rows filled, the cavity table and record buffers.
   Int segmentRows = 8, rowsFilled = 0, a19 = 0, infoCapacity = 64;
   std::vector<Int> segments = std::vector<Int>(40, 0);

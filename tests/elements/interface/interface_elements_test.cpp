@@ -267,6 +267,25 @@ TEST_F(Interfaces, SmallSlidingEntriesFromBitLengths) {
   LIGSMALLSLID(v99.data(), &s, buffer.data(), plainList.data(), &count, typeWords.data(), &first, &db,
                nodeList.data());
   EXPECT_EQ(v99, before);
+  // Pore pressure (kind 4, type 296): s = 11, k0 = 1, c = (11 - 1) / 5 = 2 nodes from position 5
+  // into entries 9 and 10, entry 11 for node 1. Node 5 (b = 10 < 11) takes min(b - 8, 0); node 6
+  // (b = 12, q > 0) b - 11; node 1 b - 8 when 8 <= b < 11, and below 8 it is reported (-3005)
+  // and keeps its entry.
+  eqc_testing::setSlideLineStore({});
+  const std::vector<Int> poreList = {elementRecord("SURF    ", 4, 0.0)};
+  typeWords[0] = 296;
+  const Int eleven = 11;
+  for (const Int node1 : {256, 64}) {
+    dm2_testing::setNodeFlags({node1, 256, 64, 1024, 512, 2048});
+    const auto filedBefore = eqc_testing::filed(-3005);
+    v99 = {0, 1, 0, 0, 0, 0, 0, 0, 5, 3, 4};
+    LIGSMALLSLID(v99.data(), &eleven, buffer.data(), poreList.data(), &count, typeWords.data(), &first, &db,
+                 nodeList.data());
+    EXPECT_EQ(v99, std::vector<Real>({0, 1, 0, 0, 0, 0, 0, 0, 0, 1, node1 == 256 ? 1.0 : 4.0})) << node1;
+    auto filed = filedBefore;
+    if (node1 == 64) filed.push_back(1001);
+    EXPECT_EQ(eqc_testing::filed(-3005), filed) << node1;
+  }
 }
 
 TEST_F(Interfaces, StoredNormalsLaterRecordsReplaceEarlier) {
@@ -353,6 +372,24 @@ TEST_F(Interfaces, DamagedSensitivityListsLeaveTheRecordWhole) {
       EXPECT_EQ(eqc_testing::countAtLevel(-3), reported ? 1 : 0) << w.what << " " << value;
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Interfaces, TheEmptyEntriesChangeNothing) {
+  rec::i(CPHCON, 2) = 3;
+  rec::setR(CPHCON, 17, 1.5);
+  const auto messagesBefore = eqc_testing::messages().size();
+  LIG001();
+  LIGSLP();
+  LINCOMPMODEEL();
+  EXPECT_EQ(rec::i(CPHCON, 2), 3);
+  EXPECT_EQ(rec::r(CPHCON, 17), 1.5);
+  EXPECT_EQ(rec::i(CPHCON, 1), 0);
+  EXPECT_EQ(eqc_testing::messages().size(), messagesBefore);
+  EXPECT_TRUE(eqc_checks_testing::calls().empty());
 }
 
 }  // namespace

@@ -146,6 +146,26 @@ TEST_F(LineElements, SpatialBeamSectionDirectionsAreUnitAndOrthogonal) {
   EXPECT_NEAR(stored[7], 1.0, 1e-15) << "node 2: b = N x T = z x x = y";
 }
 
+TEST_F(LineElements, SpatialBeamOrientationPointOutranksTheSectionDirection) {
+  // Axis along x. The section record's direction (0, 1, 0) gives m = t x a = z, which turns no
+  // normal in the x-y plane; the orientation point (0, 0, 5) gives a = z and m = x x z = -y, so a
+  // normal along +y is turned and one along -y kept.
+  std::vector<double> record(11, 0.0);
+  record[7] = 1.0;
+  eqc_testing::setSlideLineStore({});
+  const Int address = eqc_testing::appendSlideLineSlots(record);
+  for (const bool point : {false, true}) {
+    orientationPoints(point ? std::vector<std::pair<int, std::array<Real, 3>>>{{501, {0, 0, 5}}}
+                            : std::vector<std::pair<int, std::array<Real, 3>>>{});
+    build({.family = 103, .nodes = {{0, 0, 0, 0, 1, 0}, {2, 0, 0, 0, -1, 0}}, .words = {{14, 0}},
+           .variables = {reals(18, 12)}, .section = address});
+    std::vector<Real> section(16, 0.0);
+    LBG102(X.data(), &ldim, section.data(), &handle, &status);
+    EXPECT_EQ(x(5, 1), point ? -1.0 : 1.0) << point;
+    EXPECT_EQ(x(5, 2), -1.0) << point;
+  }
+}
+
 TEST_F(LineElements, ThickBeamAndFrameUseTheOrientationPoint) {
   // LTHBM: point (0, 5, 0) off an axis along x; normals opposite y get reversed.
   orientationPoints({{501, {0, 5, 0}}});
@@ -165,6 +185,27 @@ TEST_F(LineElements, ThickBeamAndFrameUseTheOrientationPoint) {
   const auto turned = variable(18, 12);
   EXPECT_NEAR(turned[1], 1.0 / std::sqrt(2.0), 1e-15);
   EXPECT_NEAR(turned[2], -1.0 / std::sqrt(2.0), 1e-15);
+
+  // Without a usable orientation the normal cannot be formed: the point on node 1, or no point
+  // and a section direction of zero length. Each names its cause once, at level -2, and the
+  // routine goes on to store its axes.
+  struct Missing {
+    bool point;
+    const char* cause;
+  };
+  for (const Missing m : {Missing{true, "CHECK THE COORDINATES OF THE NODE USED TO DEFINE THE BEAM SECTION ORIENTATION"},
+                          Missing{false, "CHECK THE INPUT GIVEN UNDER *BEAM SECTION OR *BEAM GENERAL SECTION"}}) {
+    orientationPoints(m.point ? std::vector<std::pair<int, std::array<Real, 3>>>{{501, {1, 1, 1}}}
+                              : std::vector<std::pair<int, std::array<Real, 3>>>{});
+    eqc_testing::clearMessages();
+    build({.family = 104, .nodes = {{1, 1, 1, 0, 0, 1}, {3, 1, 1, 0, 0, 1}, {0, 0, 0, 0, 0, 0}},
+           .words = {{14, 0}, {8, 2}, {36, 2}}, .variables = {reals(18, 12)}});
+    std::vector<Real> none(16, 0.0);
+    LTHBM(none.data(), X.data(), &ldim, data.data(), &handle, &status);
+    ASSERT_EQ(eqc_testing::countAtLevel(-2), 1) << m.cause;
+    EXPECT_TRUE(eqc_testing::printed(std::string("THE NORMAL TO ELEMENT 501 CANNOT BE CALCULATED. ") + m.cause));
+    EXPECT_EQ(variable(18, 12)[5], 1.0) << "the normals are still stored";
+  }
 
   // Frame: the orientation at right angles to the axis, in the plane of axis and point.
   orientationPoints({{501, {1, 3, 4}}});

@@ -186,6 +186,19 @@ TEST_F(Shells, LineShellMeasuresSumToTheFrustumArea) {
     EXPECT_NEAR(surfaceSum, want, 1e-12) << n;
     EXPECT_NEAR(withWord60, want, 1e-12) << n;
   }
+  // Word 9 other than the node count: J (1 + (z - z_ref)/24) with the reference point in column
+  // n + 1. The chord from (1, 0) to (3, 2) has J = sqrt(2) and z = 1 -+ 1/sqrt(3) at its points;
+  // with z_ref = -1 the two points sum to sqrt(2) (2 + 4/24).
+  const std::vector<Real> withReference = {r1, z1, r2, z2, 0.0, -1.0};
+  rec.assign(80, 0);
+  rec[35] = 2, rec[8] = 5, rec[13] = 2;
+  Real total = 0.0;
+  for (Int p = 1; p <= 2; ++p) {
+    Real m = 0.0;
+    LSG001SURF(&m, withReference.data(), &p, &ld, rec.data());
+    total += m;
+  }
+  EXPECT_NEAR(total, std::sqrt(2.0) * (2.0 + 4.0 / 24.0), 1e-14);
 }
 
 TEST_F(Shells, EdgeShearNormalsOfAFlatSquare) {
@@ -244,6 +257,17 @@ TEST_F(Shells, AxisymmetricShearNormalsCountAndOrthogonality) {
   const Int on = 1;
   ELAYINT(&on, &c1, &c2, &p1, &p2);
   EXPECT_EQ(std::vector<Int>({p1, c1, p2, c2}), std::vector<Int>({5, 5, 3, 9}));
+  // The other families: the continuum shell, then by node count.
+  struct Shear {
+    Int nodes, family, count, perEdge;
+  };
+  for (const Shear c : {Shear{8, 216, 4, 2}, Shear{4, 203, 4, 2}, Shear{3, 203, 3, 3}, Shear{6, 202, 6, 3},
+                        Shear{9, 203, 12, 3}, Shear{8, 203, 0, 0}}) {
+    Int got = -1, edge = -1;
+    const Int k = 3;
+    SETNUMSHEARPOINT(&c.nodes, &k, &c.family, &got, &edge);
+    EXPECT_EQ(std::vector<Int>({got, edge}), std::vector<Int>({c.count, c.perEdge})) << c.family << " " << c.nodes;
+  }
 }
 
 TEST_F(Shells, NineNodeCentreTakesTheSerendipityValue) {
@@ -502,6 +526,142 @@ TEST_F(Shells, LineShellsAndThickShellWrappersCallTheLineCheckForThreeNodes) {
     Real a4[2] = {};
     LHSG01(&handle, X.data(), &ldim, a4, &w8, &type, &w14, &a10);
     EXPECT_EQ(callsNamed("EQC_3NLINE_ERRWARN").size(), n == 3 ? 2u : 0u);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The centre frame of a four-node shell: area, unit normal, an in-plane frame and the derivatives
+// with respect to the frame's axes, against closed forms of planar quadrilaterals.
+TEST(ThickShellCentreFrame, AreaNormalFrameAndDerivativesAgree) {
+  struct Case {
+    const char* what;
+    std::vector<Real> X;  // four columns of 3
+    Real area;            // half the cross product of the diagonals (0 for a point)
+    std::array<Real, 3> normal;
+    std::array<Real, 4> d1, d2;  // when the frame is the global one (normal along z): -1 marks "not checked"
+  };
+  const Real h = 2.0e-10, d = 0.25 / (0.5 * h);
+  const std::vector<Case> cases = {
+      {"a square of side 2e-10 (|g1 x g2| = 1e-20)", {0, 0, 0, h, 0, 0, h, h, 0, 0, h, 0}, 4e-20, {0, 0, 1},
+       {-d, d, d, -d}, {-d, -d, d, d}},
+      {"a 3 by 2 rectangle", {1, 1, 5, 4, 1, 5, 4, 3, 5, 1, 3, 5}, 6.0, {0, 0, 1},
+       {-1.0 / 6, 1.0 / 6, 1.0 / 6, -1.0 / 6}, {-0.25, -0.25, 0.25, 0.25}},
+      {"a trapezoid in a tilted plane", {}, 0.0, {-0.8, 0.0, 0.6}, {-1, 0, 0, 0}, {}},
+      {"all four nodes at one point", {1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3}, 0.0, {0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}},
+  };
+  for (Case c : cases) {
+    if (c.X.empty()) {  // trapezoid (0,0), (4,0), (3,2), (1,2) on the axes (0.6, 0, 0.8) and (0, 1, 0)
+      const Real local[4][2] = {{0, 0}, {4, 0}, {3, 2}, {1, 2}};
+      for (const auto& p : local) c.X.insert(c.X.end(), {0.6 * p[0], p[1], 0.8 * p[0]});
+      c.area = 6.0;
+    }
+    const Int ld = 3, four = 4;
+    Real area = -1.0, frame[9], derivatives[18];
+    std::fill_n(derivatives, 18, 7.0);
+    S4TSGEOM(&area, frame, derivatives, c.X.data(), &ld, &four);
+    SCOPED_TRACE(c.what);
+    EXPECT_NEAR(area, c.area, 1e-12 * std::max(c.area, 1e-300));
+    for (int r = 0; r < 3; ++r) EXPECT_NEAR(frame[6 + r], c.normal[r], 1e-15);
+    for (int w : {4, 5, 6, 7, 8, 13, 14, 15, 16, 17}) EXPECT_EQ(derivatives[w], 0.0) << "word " << w + 1;
+    if (c.area == 0.0) {
+      for (int w = 0; w < 18; ++w) EXPECT_EQ(derivatives[w], 0.0);
+      continue;
+    }
+    // An orthonormal right-handed frame whose third axis is the normal.
+    const Real* e1 = &frame[0];
+    const Real* e2 = &frame[3];
+    auto dot = [](const Real* a, const Real* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+    EXPECT_NEAR(dot(e1, e1), 1.0, 1e-15);
+    EXPECT_NEAR(dot(e2, e2), 1.0, 1e-15);
+    EXPECT_NEAR(dot(e1, e2), 0.0, 1e-15);
+    const Real e3[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0]};
+    EXPECT_NEAR(dot(e3, &frame[6]), 1.0, 1e-15);
+    // The derivatives differentiate the position along the frame's axes: sum_k d1_k x_k = e1 and
+    // sum_k d2_k x_k = e2 for a planar element.
+    for (int r = 0; r < 3; ++r) {
+      Real s1 = 0.0, s2 = 0.0;
+      for (int k = 0; k < 4; ++k) s1 += derivatives[k] * c.X[3 * k + r], s2 += derivatives[9 + k] * c.X[3 * k + r];
+      const Real scale = 1e-12 / std::sqrt(c.area);
+      EXPECT_NEAR(s1, frame[r], scale) << r;
+      EXPECT_NEAR(s2, frame[3 + r], scale) << r;
+    }
+    if (c.d1[0] != -1)
+      for (int k = 0; k < 4; ++k) {
+        EXPECT_NEAR(derivatives[k], c.d1[k], 1e-15 * std::fabs(c.d1[k]));
+        EXPECT_NEAR(derivatives[9 + k], c.d2[k], 1e-15 * std::fabs(c.d2[k]));
+      }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Shells, TheFourNodeCentreFrameServesTypeTwentyTwentyTwoOnly) {
+  // A trapezoid in a tilted plane whose nodal normals all point along z: type 2022 takes area,
+  // frame and derivatives from the centre frame, type 2021 keeps the interpolated nodal normal.
+  const Real local[4][2] = {{0, 0}, {4, 0}, {3, 2}, {1, 2}};
+  Coordinates nodes;
+  for (const auto& p : local) nodes.push_back({0.6 * p[0], p[1], 0.8 * p[0]});
+  Real table[4 * 3];
+  ASSERT_TRUE(shapeTable(4, 1, table));
+  std::vector<Real> normals(12, 0.0);
+  for (int k = 0; k < 4; ++k) normals[3 * k + 2] = 1.0;
+  for (const Int type : {2022, 2021}) {
+    build({.family = 203, .type = type, .nodes = nodes, .words = {{14, 1}, {48, 0}}});
+    Real area = 0.0, point[9], matrix[4], curvature[4], a13[2], a14[2], a15[2], a16[2], d[18], a18[4], a19[4], a20[4],
+         a21, a22[2], a23[4];
+    const Int flag = 0, zero = 0, four = 4, one = 1;
+    LHSG02GEOM(X.data(), &ldim, table, &four, &one, normals.data(), &flag, &handle, &area, point, matrix, curvature, a13,
+               a14, a15, a16, d, a18, a19, a20, &a21, a22, a23, &zero, &zero);
+    Real frameArea = 0.0, frame[9], frameDerivatives[18];
+    S4TSGEOM(&frameArea, frame, frameDerivatives, X.data(), &ldim, &four);
+    if (type == 2022) {
+      EXPECT_EQ(area, frameArea);
+      EXPECT_NEAR(area, 6.0, 1e-14);
+      EXPECT_EQ(std::vector<Real>(point, point + 9), std::vector<Real>(frame, frame + 9));
+      EXPECT_EQ(std::vector<Real>(d, d + 18), std::vector<Real>(frameDerivatives, frameDerivatives + 18));
+      // LSG45 then works with that area: its derivative vector b sums to zero, and a flat
+      // element gives the projected area of the centre tangents.
+      EXPECT_NEAR(a18[0] + a18[1] + a18[2] + a18[3], 0.0, 1e-14);
+      EXPECT_NEAR(a21, 6.0, 1e-14) << "the projected area of the centre tangents";
+    } else {
+      EXPECT_EQ(std::vector<Real>(point + 6, point + 9), std::vector<Real>({0, 0, 1}));
+      EXPECT_NE(std::vector<Real>(point, point + 3), std::vector<Real>(frame, frame + 3));
+    }
+  }
+}
+
+TEST_F(Shells, AxisymmetricShellPointsFillEverySubLayoutOfTheirStation) {
+  // A straight three-node meridian from r = 1 to r = 3 at z = 0: J = 1 and r = 2 + xi at the two
+  // meridional points. Word 14 = 4 sub-layouts, two per point: point i fills sub-layouts i and
+  // i + 2 with S = (r^2 (J r), 0, 0, d / J), W = (1, 1, 0, 0, 1), R = (r, 0, 0, 1 / J).
+  const Real g = 0.57735026918963;
+  for (const Int n : {3, 2}) {
+    eqc_checks_testing::clearCalls();
+    Coordinates nodes = n == 3 ? Coordinates{{1, 0}, {2, 0}, {3, 0}} : Coordinates{{1, 0}, {3, 0}};
+    std::vector<std::vector<dm2_testing::Variable>> subs(4, {reals(17, 4), reals(29, 5), reals(36, 4)});
+    build({.family = 210, .nodes = nodes, .words = {{14, 4}, {48, 1}, {49, 2}}, .variables = {reals(22, 3 * 2 * (n - 1))},
+           .sublayouts = subs});
+    const Int points = 2, a6 = 0, a13 = 0;
+    const Real d = 0.75;
+    Int a9 = 0, a14 = 0;
+    Real a11[4] = {}, a12[4] = {};
+    LSGSAX(&handle, X.data(), &ldim, &n, &points, &a6, &d, typeWords.data(), &a9, &handle, a11, a12, &a13, &a14);
+    const Real J = 1.0;
+    for (Int sub = 1; sub <= 4; ++sub) {
+      const Real r = 2.0 + ((sub - 1) % 2 == 0 ? -g : g);
+      const auto S = variable(17, 4, sub), R = variable(36, 4, sub);
+      EXPECT_NEAR(S[0], r * r * J * r, 1e-12) << n << " nodes, sub-layout " << sub;
+      EXPECT_EQ(S[3], d / J);
+      EXPECT_EQ(variable(29, 5, sub), std::vector<Real>({1, 1, 0, 0, 1}));
+      EXPECT_NEAR(R[0], r, 1e-12);
+      EXPECT_EQ(R[3], 1.0 / J);
+    }
+    EXPECT_EQ(callsNamed("EQC_3NLINE_ERRWARN").size(), n == 3 ? 1u : 0u);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "tests/elements/element_model.h"
+#include "tests/support/mapped_array.h"
 #include "zmx/elements/special.h"
 
 namespace {
@@ -217,6 +218,41 @@ TEST_F(FluidElements, ElbowTriadAndItsMessages) {
   LEG300PGEOM(&element, &one, rec.data(), straight.data(), &ldim, section.data(), &length, &inverse, triad, &flag);
   EXPECT_EQ(eqc_testing::filed(-2023), std::vector<int>({61}));
   for (Real v : triad) EXPECT_TRUE(std::isfinite(v));
+  // A two-node elbow: the axis from node 1 to node 2 with weights (-h/2, h/2), so |T| = chord h/2
+  // and T along the chord; a is the tangency point's part at right angles to it.
+  section[4] = 0.3, section[5] = 2.0, section[6] = 0.1, section[19] = 0.5;
+  rec[0] = 2301;
+  const std::vector<Real> two = {0, 0, 0, 1, 0, 0.2};
+  const Real chord = std::sqrt(1.04);
+  LEG300PGEOM(&element, &one, rec.data(), two.data(), &ldim, section.data(), &length, &inverse, triad, &flag);
+  EXPECT_NEAR(length, 2.0 * std::asin(0.25 * chord), 1e-15);
+  EXPECT_NEAR(inverse, 2.0 * length / chord, 1e-13);
+  for (int r = 0; r < 3; ++r) EXPECT_NEAR(triad[6 + r], two[3 + r] / chord, 1e-15);
+  const Real a[3] = {0.3, 2.0, 0.1}, along = (a[0] * 1.0 + a[2] * 0.2) / 1.04;
+  const Real normal[3] = {a[0] - along, a[1], a[2] - 0.2 * along};
+  const Real size = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
+  for (int r = 0; r < 3; ++r) EXPECT_NEAR(triad[3 + r], normal[r] / size, 1e-15);
+  EXPECT_TRUE(rightHandedOrthonormal(&triad[0], &triad[3], &triad[6]));
+}
+
+TEST_F(FluidElements, AFullCavityTableIsASystemErrorAndStaysAsItWas) {
+  // Four pairs, all taken by other reference nodes, in a table whose room is known.
+  zmxtest::MappedArray cavities(8);
+  for (int i = 0; i < 4; ++i) rec::setSlotI(cavities.data(), 2 * i + 1, 2001 + i), rec::setSlotR(cavities.data(), 2 * i + 2, 1.0);
+  const std::vector<Real> before(cavities.data(), cavities.data() + 8);
+  build({.family = 408, .type = 3411, .nodes = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, .words = {{8, 4}, {9, 3}}});
+  std::vector<Real> section(8, 0.0);
+  std::vector<Int> segments(5 * 6, 0);
+  Int rows = 0;
+  const Int L = 6, element = 70, db = dm2_testing::nodeDatabase();
+  Real volume = 0.0;
+  LSGFLUID(section.data(), segments.data(), &rows, &L, cavities.data(), &volume, &element, nodeList.data(),
+           typeWords.data(), X.data(), &ldim, &db);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN LSGFLUID - LOOP 20 EXCEEDED"));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  EXPECT_EQ(std::vector<Real>(cavities.data(), cavities.data() + 8), before);
+  EXPECT_TRUE(cavities.guardsKept());
+  EXPECT_NEAR(volume, -1.0 / 6.0, 1e-15) << "the element's own volume is still formed";
 }
 
 TEST_F(FluidElements, GapFrameIsRightHandedAroundTheGapDirection) {

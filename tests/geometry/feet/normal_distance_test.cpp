@@ -131,6 +131,17 @@ TEST(NormalDistance, FlatFacetsGiveTheOrthogonalProjection) {
     EXPECT_NEAR(f.distance, -0.4, 1e-9);
   }
   EXPECT_EQ(eqc_testing::messages().size(), 0u);
+
+  // A facet facing the x axis takes its first tangent from the z axis: t1 = z, t2 = n x z.
+  const std::vector<double> yz = {0, -1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1};
+  std::vector<double> nx;
+  for (int j = 0; j < 4; ++j) nx.insert(nx.end(), {1.0, 0.0, 0.0});
+  const double px[3] = {0.5, 0.2, -0.3};
+  const Foot fx = foot(yz, nx, px, 4, 0.01, cls);
+  ASSERT_EQ(fx.found, kTrue);
+  EXPECT_NEAR(fx.distance, -0.5, 1e-12);
+  const double tangents[6] = {0, 0, 1, 0, -1, 0};
+  for (int i = 0; i < 6; ++i) EXPECT_NEAR(fx.t[i], tangents[i], 1e-15);
 }
 
 // A warped 4-node facet with nodal normals tilted away from its geometric normals.
@@ -226,10 +237,12 @@ TEST(NormalDistance, QuarterWalkDegenerateNormalsAndUnsupportedCounts) {
 
   // Zero nodal normals: the evaluator fails at the first start, which lies inside.
   const std::vector<double> zero(24, 0.0);
-  f = foot(x, zero, p, 8, 0.01, cls);
-  EXPECT_EQ(f.degenerate, 1);
-  EXPECT_EQ(f.found, kFalse);
-  EXPECT_EQ(f.overshoot, 1e36);
+  for (Int n : {8, 3}) {  // the triangle's first start lies inside it as well
+    f = foot(x, zero, p, n, 0.01, cls);
+    EXPECT_EQ(f.degenerate, 1) << n;
+    EXPECT_EQ(f.found, kFalse);
+    EXPECT_EQ(f.overshoot, 1e36);
+  }
 
   // A 6-node triangle of facet type 9 worked as sub-quadrilaterals: a point over the corner-2
   // region is found there after sub-region 1 rejects its foot (argument 18 advanced to 2).
@@ -253,6 +266,92 @@ TEST(NormalDistance, QuarterWalkDegenerateNormalsAndUnsupportedCounts) {
   EXPECT_EQ(eqc_testing::messages()[0].level, -3);
   EXPECT_EQ(eqc_testing::messages()[0].text,
             "SYSTEM ERROR IN fndNormalDistToSurf - A SURFACE FACET OF MASTER MASTER CANNOT HAVE 5 NODES");
+}
+
+// Curved quadratic facets on the paraboloid z = a x^2 + b y^2 (node (x, y) at facet coordinates
+// (x, y), so the facet is the paraboloid exactly) with nodal normals of a sheared field: points
+// whose Newton steps run past the plain ten, within the wide bounds (a 6-node triangle, the
+// sub-regions of a split one, 8- and 9-node quarters), up to the cap of fifteen. The foot lies on
+// the paraboloid, P on its normal line; a triangle's normal is its vertex normals' interpolation
+// at the foot's area coordinates.
+TEST(NormalDistance, LongSearchesOnCurvedQuadraticFacetsEndOnTheirFoot) {
+  const Int plain = plainClass(), split = classWith([](Int t) { return t == 9; });
+  struct Case {
+    Int n;
+    bool split;
+    double a, b, tilt, p[3];
+  };
+  const Case cases[] = {
+      {6, false, -0.37174117214578439, 1.2174321608283063, 0.12265386163941172,
+       {0.59155431793862046, -0.025009154694909996, 1.0044603923130451}},
+      {6, true, -1.4732619595747076, 0.016391792480038192, 0.2077767349541281,
+       {0.28306855053650204, 0.69051711841066532, 0.63061941780618147}},
+      {8, false, -1.0141863014364092, 1.3469310479104024, -0.52866110903081653,
+       {0.9275987617290733, 0.17842613436479207, -0.72691864029830811}},
+      {9, false, -0.69299685092469132, 0.99507776898991118, 0.061589926581149076,
+       {-1.0318044120460808, -0.066059900537688065, 1.4565889627725854}},
+  };
+  const double tri[6][2] = {{0, 0}, {1, 0}, {0, 1}, {0.5, 0}, {0.5, 0.5}, {0, 0.5}};
+  const double quad[9][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {0, -1}, {1, 0}, {0, 1}, {-1, 0}, {0, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.n);
+    std::vector<double> x, nn;
+    for (Int j = 0; j < c.n; ++j) {
+      const double X = c.n == 6 ? tri[j][0] : quad[j][0], Y = c.n == 6 ? tri[j][1] : quad[j][1];
+      x.insert(x.end(), {X, Y, c.a * X * X + c.b * Y * Y});
+      double v[3] = {-2 * c.a * X + c.tilt * Y, -2 * c.b * Y - c.tilt * X, 1};
+      const double l = std::sqrt(dot(v, v));
+      nn.insert(nn.end(), {v[0] / l, v[1] / l, v[2] / l});
+    }
+    const Foot f = foot(x, nn, c.p, c.n, 0.01, c.split ? split : plain);
+    ASSERT_EQ(f.found, kTrue);
+    // A split triangle's sub-regions are bilinear: its foot is off the paraboloid, and its area
+    // coordinates come from the sub-region's map.
+    double u = f.x[0], v = f.x[1];
+    if (c.split) {
+      const double s = (5 * f.xi + 5 - f.eta - f.xi * f.eta) / 24, r = (5 * f.eta + 5 - f.xi - f.xi * f.eta) / 24,
+                   m = (7 - 2 * f.xi - 2 * f.eta + f.xi * f.eta) / 12;
+      const double area[3][2] = {{s, r}, {m, s}, {r, m}};
+      ASSERT_TRUE(f.k >= 1 && f.k <= 3);
+      u = area[f.k - 1][0], v = area[f.k - 1][1];
+    } else {
+      EXPECT_NEAR(f.x[2], c.a * f.x[0] * f.x[0] + c.b * f.x[1] * f.x[1], 1e-12);
+      EXPECT_NEAR(f.x[0], f.xi, 1e-12);
+      EXPECT_NEAR(f.x[1], f.eta, 1e-12);
+    }
+    const double d[3] = {c.p[0] - f.x[0], c.p[1] - f.x[1], c.p[2] - f.x[2]};
+    const double cr[3] = {d[1] * f.normal[2] - d[2] * f.normal[1], d[2] * f.normal[0] - d[0] * f.normal[2],
+                          d[0] * f.normal[1] - d[1] * f.normal[0]};
+    EXPECT_LE(std::sqrt(dot(cr, cr)), 1.5e-6 * std::sqrt(dot(d, d)));
+    EXPECT_NEAR(f.distance, -dot(d, f.normal), 1e-12);
+    if (c.n == 6) {
+      const double w[3] = {1 - u - v, u, v};
+      double m[3] = {0, 0, 0};
+      for (int j = 0; j < 3; ++j)
+        for (int i = 0; i < 3; ++i) m[i] += w[j] * nn[3 * j + i];
+      const double l = std::sqrt(dot(m, m));
+      for (int i = 0; i < 3; ++i) EXPECT_NEAR(f.normal[i], m[i] / l, 1e-12);
+    }
+  }
+}
+
+// The position and unit normal of a cylindrical facet's foot are the facet's own at its (xi, eta),
+// exactly, and P lies on the normal's line to the search's convergence (each of the two tangential
+// components within 1e-6 of the distance). Gives P - x.
+cylinder_model::Vec expectOnNormalLine(const Foot& f, int n, const std::vector<double>& x, const std::vector<double>& nn,
+                                       const Record& record, const double* p) {
+  const cylinder_model::Shapes w = cylinder_model::facetShapes(n, f.xi, f.eta, record.data());
+  const auto at = cylinder_model::interpolate(w, n, x), normal = cylinder_model::interpolate(w, n, nn);
+  const double ln = cylinder_model::norm(normal);
+  cylinder_model::Vec d;
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(f.x[i], at[i], 1e-12);
+    EXPECT_NEAR(f.normal[i], normal[i] / ln, 1e-12);
+    d[i] = p[i] - f.x[i];
+  }
+  EXPECT_LE(cylinder_model::norm(cylinder_model::cross(d, {f.normal[0], f.normal[1], f.normal[2]})),
+            1.5e-6 * cylinder_model::norm(d) + 1e-13);
+  return d;
 }
 
 // Curved cylindrical facets on exact and on distorted cylinders (nodes moved off the cylinder,
@@ -337,23 +436,38 @@ TEST(NormalDistance, CylindricalFacetFootIsThePointWhoseSmoothedNormalPassesThro
     EXPECT_NEAR(f.xi, xi, 2e-6);
     EXPECT_NEAR(f.eta, eta, 2e-6);
     EXPECT_NEAR(f.distance, -off, 2e-6);
-    const cylinder_model::Shapes wf = cylinder_model::facetShapes(n, f.xi, f.eta, record.data());
-    const auto atFoot = cylinder_model::interpolate(wf, n, x), normalFoot = cylinder_model::interpolate(wf, n, nn);
-    const double lf = cylinder_model::norm(normalFoot);
-    cylinder_model::Vec d;
-    for (int i = 0; i < 3; ++i) {
-      EXPECT_NEAR(f.x[i], atFoot[i], 1e-12);
-      EXPECT_NEAR(f.normal[i], normalFoot[i] / lf, 1e-12);
-      d[i] = q[i] - f.x[i];
-    }
-    EXPECT_LE(cylinder_model::norm(cylinder_model::cross(d, {f.normal[0], f.normal[1], f.normal[2]})),
-              1.5e-6 * cylinder_model::norm(d) + 1e-13);  // each of two components within 1e-6
+    const cylinder_model::Vec d = expectOnNormalLine(f, n, x, nn, record, q);
     EXPECT_NEAR(f.distance, -cylinder_model::dot(d, {f.normal[0], f.normal[1], f.normal[2]}), 1e-12);
     const double over = std::max({std::fabs(f.xi) > 1 ? 0.5 * (std::fabs(f.xi) - 1) : 0.0,
                                   f.eta > total ? (f.eta - total) / total : 0.0, f.eta < 0 ? -f.eta / total : 0.0});
     EXPECT_NEAR(f.overshoot, over, 1e-15);
   }
   EXPECT_GT(found, 300);
+
+  // A 9-node facet on the unit cylinder about z, its nodal normals turned about the axis in
+  // proportion to xi and tilted along it: none of the six cylindrical starts converges inside, and
+  // the foot is found from the starts of the quarters (quarter 3 here), tested as the cylindrical
+  // facet it is.
+  {
+    const double a = 1.1304320838124802, turn = 0.45532005326657388;
+    const double nodes9[9][2] = {{-1, 0}, {1, 0}, {1, a}, {-1, a}, {0, 0}, {1, a / 2}, {0, a}, {-1, a / 2}, {0, a / 2}};
+    x.clear(), nn.clear();
+    for (auto [z, t] : nodes9) {
+      x.insert(x.end(), {std::cos(t), std::sin(t), z});
+      double v[3] = {std::cos(t + turn * z), std::sin(t + turn * z), -0.56957744374803054 * z - 0.17703305755596943};
+      const double l = std::sqrt(dot(v, v));
+      nn.insert(nn.end(), {v[0] / l, v[1] / l, v[2] / l});
+    }
+    const double q[3] = {0.73143546654197, 2.6032293405363895, -0.24711390083111962};
+    const Record record{a, a / 2, a / 2, a / 2};
+    f = foot(x, nn, q, 9, 0.01, cls, record);
+    ASSERT_EQ(f.found, kTrue);
+    EXPECT_NEAR(f.xi, 0.6490186353, 1e-9);
+    EXPECT_NEAR(f.eta, 1.127612554, 1e-9);
+    EXPECT_NEAR(f.distance, -1.945271547, 1e-9);
+    EXPECT_EQ(f.overshoot, 0.0);
+    expectOnNormalLine(f, 9, x, nn, record, q);
+  }
 
   // Flat cylindrical facets: a 6-node facet with eta in [-1, 1] along the cylinder's functions, a
   // 9-node one as a 9-node quadrilateral.

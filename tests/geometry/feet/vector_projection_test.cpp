@@ -190,6 +190,101 @@ TEST(VectorProjection, CurvedFacetsAndSegmentsSatisfyTheLineEquation) {
   }
 }
 
+// A flat 6-node triangle searched whole and as three sub-facets, the two halves of a straight
+// 3-node segment, a 2-D miss and facets with no normal.
+TEST(VectorProjection, TrianglesBySubFacetsSegmentHalvesAndDegenerateFacets) {
+  // The triangle (0,0), (2,0), (0,2) at height 1 with its midside nodes; along -z the hit is the
+  // point below, with area coordinates half its (x, y) when searched whole.
+  const std::vector<double> six = {0, 0, 1, 2, 0, 1, 0, 2, 1, 1, 0, 1, 1, 1, 1, 0, 1, 1};
+  const double down[3] = {0.0, 0.0, -1.0};
+  for (bool split : {false, true}) {
+    for (auto [x, y] : {std::pair{0.3, 0.4}, {1.2, 0.5}, {0.2, 1.5}}) {
+      const double p[3] = {x, y, 1.7};
+      const Projection r = project(six, 6, p, down, 3, split);
+      ASSERT_EQ(r.found, kTrue) << split << x;
+      // The sub-facets' map is bilinear: converged to 1e-5 L in the residual.
+      const double tol = split ? 1e-5 * r.length : 1e-12;
+      EXPECT_NEAR(r.point[0], x, tol);
+      EXPECT_NEAR(r.point[1], y, tol);
+      EXPECT_NEAR(r.t, -0.7, tol);
+      EXPECT_EQ(r.location, 3);
+      if (split) {
+        // The sub-facet of the nearest corner holds the point.
+        const int corner = x + y < 1.0 ? 1 : x > y ? 2 : 3;
+        EXPECT_EQ(r.corner, corner) << x;
+      } else {
+        EXPECT_NEAR(r.xi, x / 2, 1e-12);
+        EXPECT_NEAR(r.eta, y / 2, 1e-12);
+      }
+    }
+    // Missed beyond the hypotenuse: its foot, found by the sub-facets' estimate when split.
+    const double p[3] = {2.0, 1.0, 1.7};
+    const Projection r = project(six, 6, p, down, 3, split);
+    EXPECT_EQ(r.found, kFalse);
+    EXPECT_EQ(r.location, 2);
+    EXPECT_NEAR(r.point[0], 1.5, 1e-12);
+    EXPECT_NEAR(r.point[1], 0.5, 1e-12);
+    EXPECT_NEAR(r.normal[2], 1.0, 1e-12);
+    if (split) {
+      EXPECT_GE(r.corner, 1);
+      EXPECT_LE(r.corner, 3);
+    } else {
+      EXPECT_NEAR(r.xi, 0.75, 1e-9);
+      EXPECT_NEAR(r.eta, 0.25, 1e-9);
+    }
+  }
+
+  // The straight segment (-1, 0), (0, 0), (1, 0) (end, middle, end) in two halves, hit along -y:
+  // half 1 covers x in [-1, 0] with xi = 2 x + 1, half 2 x in [0, 1] with xi = 2 x - 1; each takes
+  // the band beyond its outer end only.
+  const std::vector<double> segment = {-1.0, 0.0, 0.0, 0.0, 1.0, 0.0};
+  const double below[2] = {0.0, -1.0};
+  struct Case {
+    double x;
+    bool found;
+    Int half;
+    double xi, overshoot;
+  };
+  for (const Case& c : {Case{-0.5, true, 1, 0.0, 0.0}, Case{0.25, true, 2, -0.5, 0.0},
+                        Case{-1.005, true, 1, -1.01, 0.005}, Case{1.005, true, 2, 1.01, 0.005},
+                        Case{1.5, false, 0, 0.0, 1e36}}) {
+    const double p[2] = {c.x, 0.6};
+    const Projection r = project(segment, 3, p, below, 2, true);
+    ASSERT_EQ(r.found, c.found ? kTrue : kFalse) << c.x;
+    EXPECT_EQ(r.corner, c.half) << c.x;
+    EXPECT_NEAR(r.xi, c.xi, 1e-12) << c.x;
+    EXPECT_NEAR(r.overshoot, c.overshoot, 1e-12) << c.x;
+    if (c.found) {
+      EXPECT_NEAR(r.t, -0.6, 1e-12);
+      EXPECT_NEAR(r.point[0], c.x, 1e-12);
+    } else {
+      // A 2-D miss keeps the point itself, with its nearest node.
+      EXPECT_EQ(r.t, -1e36);
+      EXPECT_EQ(r.point[0], c.x);
+      EXPECT_EQ(r.point[1], 0.6);
+      EXPECT_EQ(r.nearest, 3);
+    }
+  }
+
+  // No normal at a start inside the facet: the degenerate flag with the markers. A quadrilateral
+  // and a triangle with their nodes on one line, and a segment of one point.
+  struct Degenerate {
+    std::vector<double> x;
+    Int n, dim;
+  };
+  const double p[3] = {0.3, 0.2, 1.0}, v[3] = {0.0, 0.0, -1.0};
+  for (const Degenerate& d : {Degenerate{{0, 0, 0, 1, 0, 0, 2, 0, 0, 3, 0, 0}, 4, 3},
+                              Degenerate{{0, 0, 0, 1, 0, 0, 2, 0, 0}, 3, 3}, Degenerate{{1, 1, 1, 1}, 2, 2}}) {
+    const Projection r = project(d.x, d.n, p, v, d.dim);
+    EXPECT_EQ(r.degenerate, 1) << d.n;
+    EXPECT_EQ(r.found, kFalse);
+    EXPECT_EQ(r.t, -1e36);
+    EXPECT_EQ(r.overshoot, 1e36);
+    EXPECT_EQ(r.normal[0], 0.0);
+    EXPECT_EQ(r.tangents[0], 0.0);
+  }
+}
+
 TEST(VectorProjection, MissesOnQuadraticFacetsAndThePullInside) {
   // A flat 8-node facet missed beyond a side: the side foot, location 2, and no message.
   std::vector<double> x;

@@ -409,4 +409,38 @@ TEST_F(EdgeVertexNormals, CurvedCylindricalFacetsSumTheNormalsOfTheirArcFunction
   }
 }
 
+// Flat cylindrical facets (total angle 0) on the surface z = 0.3 xi eta + 0.2 eta^2 over (xi, eta),
+// which their functions (linear or quadratic across, quadratic along eta in [-1, 1]) reproduce:
+// the vertex normal at each node is the surface's unit normal (-0.3 eta, -0.3 xi - 0.4 eta, 1)
+// there.
+TEST_F(EdgeVertexNormals, FlatCylindricalFacetVerticesTakeTheSurfaceNormal) {
+  for (int n : {6, 9}) {
+    const double six[6][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {1, 0}, {-1, 0}};
+    const double nine[9][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {0, -1}, {1, 0}, {0, 1}, {-1, 0}, {0, 0}};
+    std::vector<double> x;
+    std::vector<int> labels;
+    for (int j = 0; j < n; ++j) {
+      const double xi = n == 6 ? six[j][0] : nine[j][0], eta = n == 6 ? six[j][1] : nine[j][1];
+      x.insert(x.end(), {xi, eta, 0.3 * xi * eta + 0.2 * eta * eta});
+      labels.push_back(j + 1);
+    }
+    const std::vector<int> table = record(labels);
+    const int ld = 16, three = 3, offset = 0;
+    const std::vector<int> kinds = {1};
+    const std::vector<double> angles(4, 0.0), values = {2.0};
+    const Logical no = kFalse, yes = kTrue;
+    for (int p = 1; p <= n; ++p) {
+      const std::vector<int> vertex = {1, 1, p};
+      const double xi = x[3 * p - 3], eta = x[3 * p - 2];
+      const V3 want = unit({-0.3 * eta, -0.3 * xi - 0.4 * eta, 1.0});
+      V3 got{9, 9, 9};
+      double mean = 0.0;
+      NORMAL_ON_VERTEX(vertex.data(), table.data(), &ld, &no, x.data(), &three, &offset, got.data(), values.data(), &mean,
+                       &yes, kinds.data(), angles.data());
+      for (int i = 0; i < 3; ++i) EXPECT_NEAR(got[i], want[i], 1e-14) << n << " node " << p;
+      EXPECT_EQ(mean, 2.0);
+    }
+  }
+}
+
 }  // namespace

@@ -255,6 +255,21 @@ TEST_F(NodalNormals, SegmentsAndFlatFacets) {
   EXPECT_EQ(cyl.add({1, 2, 3, 4, 5, 6}, 3, kFalse, kCylinderClass), 1);
   EXPECT_EQ(cyl.add({1, 2, 4, 3}, 3, kFalse, kQuadClass), 1);
   EXPECT_EQ(cyl.a, std::vector<double>(18, 0.0));
+
+  // Facets with no normal anywhere add nothing and say so: a segment of one node or of one point,
+  // a curved segment of two nodes, a split 6-node triangle (class 99) and an 8-node facet on one
+  // line.
+  std::vector<double> onLine;
+  for (int j = 0; j < 8; ++j) onLine.insert(onLine.end(), {double(j), 0.0, 0.0});
+  Arrays none(onLine);
+  none.x[3] = 0.0;  // node 2 on node 1
+  EXPECT_EQ(none.add({1}, 2, kTrue), 1);
+  EXPECT_EQ(none.add({1, 2}, 2, kTrue), 1);
+  EXPECT_EQ(none.add({1, 3}, 2, kFalse), 1);
+  none.x[3] = 1.0;
+  EXPECT_EQ(none.add({1, 2, 3, 4, 5, 6}, 3, kFalse, kSplitTriangleClass), 1);
+  EXPECT_EQ(none.add({1, 2, 3, 4, 5, 6, 7, 8}, 3, kFalse, kQuadClass), 1);
+  EXPECT_EQ(none.a, std::vector<double>(24, 0.0));
 }
 
 }  // namespace

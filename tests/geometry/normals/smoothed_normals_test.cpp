@@ -269,6 +269,26 @@ TEST_F(SmoothedNormals, CandidateOrderWidthAndFailures) {
   EXPECT_EQ(messages[0].text, "SYSTEM ERROR IN normal_on_faceted_surf - FAILURE TO FIND THE REGION ON THE FACET");
   EXPECT_NEAR(std::hypot(std::hypot(r.n[0], r.n[1]), r.n[2]), 1.0, 1e-14);
 
+  // A list of numbers no facet kind defines tries nothing: reported, and the first corner region
+  // at its local origin answers, where the stored (x, y, 1) average over its four points (two on
+  // a line) to the closed forms below.
+  for (Facet g : facets()) {
+    eqc_testing::clearMessages();
+    g.width = 0.2;
+    storePositions(g);
+    std::fill(g.candidates.begin(), g.candidates.end(), 0);
+    r = evaluate(g, {0.4, 0.3});
+    const double d = g.width;
+    const P2 centre = g.kind == Kind::kLine       ? P2{d - 1, 0}
+                      : g.kind == Kind::kTriangle ? P2{5 * d / 12, 5 * d / 12}
+                                                  : P2{d - 1, d - 1};
+    EXPECT_EQ(r.region, g.kind == Kind::kLine ? 2 : g.kind == Kind::kTriangle ? 5 : 6) << name(g);
+    ASSERT_EQ(eqc_testing::messages().size(), 1u);
+    const Oracle o = oracle(g.kind == Kind::kLine, centre);
+    for (int c = 0; c < g.dim(); ++c) EXPECT_NEAR(r.n[c], o.n[c], 1e-14) << name(g);
+  }
+  eqc_testing::clearMessages();
+
   // Zero stored normals: reported, and the unscaled zero vector comes back.
   eqc_testing::clearMessages();
   Facet q(Kind::kQuad, 4);

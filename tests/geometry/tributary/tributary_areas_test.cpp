@@ -694,3 +694,81 @@ TEST(CylindricalTributaryAreas, CurvedFacetsOffTheCylinderFollowTheRuleWrittenOu
 }
 
 }  // namespace
+
+namespace {
+
+// The classes of contact facets (facet types 9 and 12) take the contact-area routines: their
+// 3-node lines LCONTACTAREA6C (revolved in the axisymmetric class 98) and their 6-node triangles
+// LCONTACTAREA10C. The cylindrical driver gives every method but the cylinder's one share that
+// all three columns take, equal to the plain driver's. A facet of fewer nodes than its method
+// reads is reported and adds nothing.
+TEST(TributaryAreas, ContactClassesTakeTheContactAreaRoutinesAndTheCylindricalDriverAgrees) {
+  const Coords line = {1, 0, 0, 2, 1, 0, 4, 1, 0};
+  const Coords triangle = {0, 0, 0, 2, 0, 0.1, 0, 2, 0.2, 1, 0, 0.05, 1, 1, 0.15, 0, 1, 0.1};
+  const Coords quad = {0, 0, 0, 2, 0, 0, 2, 1, 0, 0, 1, 0};
+  struct Case {
+    int elementClass;
+    const Coords& x;
+    int n;
+  };
+  for (const Case& c : {Case{97, line, 3}, Case{98, line, 3}, Case{99, triangle, 6}, Case{14, quad, 4}}) {
+    SCOPED_TRACE(c.elementClass);
+    double expected[6] = {}, length = 0.0;
+    const int ld = 3, axisymmetric = c.elementClass == 98 ? 1 : 0;
+    if (c.n == 3) LCONTACTAREA6C(c.x.data(), &ld, &axisymmetric, expected, &length);
+    if (c.n == 6) LCONTACTAREA10C(c.x.data(), &ld, expected);
+    if (c.n == 4) std::fill_n(expected, 4, 0.5);
+    double sum = 0.0;
+    for (int k = 0; k < c.n; ++k) sum += expected[k];
+    Surface s(c.n);
+    s.add(c.elementClass, 1, c.x, numbered(c.n));
+    for (int k = 0; k < c.n; ++k) EXPECT_NEAR(s.area[k + 1], expected[k], 1e-14) << k;
+    // The size sum: the length of an axisymmetric line, the share sum of a plane one, else its root.
+    const double size = c.elementClass == 98 ? length : c.elementClass == 97 ? sum : std::sqrt(sum);
+    EXPECT_NEAR(s.total, size, 1e-14);
+    EXPECT_EQ(s.count, 1);
+
+    std::vector<double> area3(3 * c.n, 0.0), vec3(3 * c.n, 0.0);
+    double total = 0.0;
+    int count = 0, lastClass = 0, lastFace = 0, face = 1, n = c.n;
+    const std::vector<int> nodes = numbered(c.n);
+    BTRIBUTARY_CYL(&c.elementClass, &face, &n, c.x.data(), area3.data(), vec3.data(), &total, &count, &lastClass,
+                   &lastFace, nodes.data(), s.cylpar);
+    for (int k = 0; k < c.n; ++k)
+      for (int v = 0; v < 3; ++v) EXPECT_NEAR(area3[3 * k + v], expected[k], 1e-14) << k;
+    EXPECT_NEAR(total, size, 1e-14);
+  }
+  eqc_testing::setEcho(false);
+  eqc_testing::clearMessages();
+  Surface few(3);
+  few.add(99, 1, triangle, numbered(3));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  EXPECT_EQ(few.area, std::vector<double>(4, 0.0));
+  EXPECT_EQ(few.count, 0);
+
+  // A flat cylindrical facet (total angle 0) by either surface routine: the plain shares of the
+  // cylinder's rule. Counts the cylinder's rule does not
+  // have are reported and give zeros.
+  const Coords flat = {0, 0, 0, 2, 0, 0, 2, 1, 0, 0, 1, 0, 2, 0.5, 0, 0, 0.5, 0};
+  const double none[4] = {0, 0, 0, 0};
+  std::vector<double> work(243), table(243), shares(27, 9.0), one(9, 9.0), da(9), vec(18);
+  int six = 6, rule = 2, cyl = 1, elementClass = 169, lastClass = 0, other = 0;
+  BAREA3DSURFACE(work.data(), &six, &six, &rule, flat.data(), one.data(), da.data(), &elementClass, &lastClass, &cyl,
+                 none);
+  BAREA3DSURFACE_CYL(table.data(), &six, &six, flat.data(), shares.data(), da.data(), &elementClass, &other, none,
+                     vec.data());
+  // Linear across, quadratic along: the area 2 times 1/2 times 1/6 (corners) or 2/3 (midsides).
+  const double exact[6] = {1.0 / 6, 1.0 / 6, 1.0 / 6, 1.0 / 6, 2.0 / 3, 2.0 / 3};
+  for (int k = 0; k < 6; ++k) {
+    EXPECT_NEAR(one[k], exact[k], 1e-14) << k;
+    EXPECT_NEAR(shares[k], exact[k], 1e-14) << k;
+  }
+  eqc_testing::clearMessages();
+  int five = 5;
+  BAREA3DSURFACE_CYL(table.data(), &six, &five, flat.data(), shares.data(), da.data(), &elementClass, &other, none,
+                     vec.data());
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  EXPECT_EQ(std::vector<double>(shares.begin(), shares.end()), std::vector<double>(27, 0.0));
+}
+
+}  // namespace

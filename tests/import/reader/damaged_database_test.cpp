@@ -83,6 +83,16 @@ std::vector<std::size_t> dataWords(const std::vector<std::int32_t>& file, std::i
   return at;
 }
 
+// Position in the file of word k (from 1) of block b of the first partition with this number.
+std::size_t blockWord(const std::vector<std::int32_t>& file, int partition, int b, int k) {
+  for (std::size_t p = 0; p < static_cast<std::size_t>(file[3]); ++p) {
+    const std::int32_t* entry = &file[glo_store::kHeaderWords + glo_store::kEntryWords * p];
+    if (entry[0] == partition)
+      return static_cast<std::size_t>(file[static_cast<std::size_t>(entry[4] + 2 * (b - 1))] + k - 1);
+  }
+  return 0;
+}
+
 class DamagedDatabase : public ImportFixture {
  protected:
   // Status is 0, 1 or 2, and a block index is either "no block" or a block it gives back.
@@ -281,6 +291,40 @@ TEST_F(DamagedDatabase, FlippedClassDataReachesEveryElementReaderWithoutACrash) 
     eqc_testing::clearMessages();
   }
   for (std::size_t c = 5; c < changed.size(); ++c) EXPECT_TRUE(changed[c]) << "class " << c + 1;
+}
+
+// The temporary package counts the elements of the shell classes through the model table: a
+// class count, a class record or a shell's type record out of the table, or a size no block can
+// have, is reported and makes no package.
+TEST_F(DamagedDatabase, APackageOfADamagedModelTableIsNotMade) {
+  writeFiles(model_);
+  const std::vector<std::int32_t> pristine = load(modelFile_);
+  const std::size_t directory = blockWord(pristine, 201, 1, 1);
+  const int tableBlock = pristine[directory + 2], tableWords = pristine[directory];
+  const auto word = [&](int k) { return blockWord(pristine, 201, tableBlock, k); };
+  // The sample's shell class is class 2: its record starts 19 words after the first record.
+  const std::size_t shellRecord = word(pristine[word(12)] + 19);
+  const struct {
+    std::size_t at;
+    std::int32_t value;
+    const char* report;
+  } cases[] = {{word(11), -1, "CLASS COUNT -1"},
+               {word(12), tableWords - 19, "CLASS RECORDS"},
+               {shellRecord + 1, tableWords - 1, "TYPE RECORD OF CLASS 2"},
+               {word(14), 134217729, "PACKAGE SIZE"}};
+  for (const auto& c : cases) {
+    std::vector<std::int32_t> damaged = pristine;
+    damaged[c.at] = c.value;
+    save(modelFile_, damaged, damaged.size() * 4);
+    glo_testing::resetStore();
+    IMPINITIALIZE(work());
+    eqc_testing::clearMessages();
+    EDI_ACC_TEMPORARYPACKAGE();
+    EXPECT_EQ(RHO_MAN_COMMONI.w[1], 0) << c.report;
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), 1) << c.report;
+    EXPECT_TRUE(eqc_testing::printed(c.report)) << c.report;
+    closeClean();
+  }
 }
 
 }  // namespace

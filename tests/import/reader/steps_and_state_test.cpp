@@ -272,6 +272,8 @@ TEST_F(StepsAndState, RotationalKeysAreServedWithoutRotatingNodes) {
     dm.rotating.clear();
     dm.rotatingPositions.clear();
   }
+  // The second domain has no rotational components either: it is passed over.
+  model_.domains[1].rotComponents = 0;
   start(model_);
   // Rotational components but no node with them: served, nothing written.
   for (Int key : {2100, 3100, 6100}) checkNodal(2, 1, key);

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
 #include <vector>
 
 #include "siblings/eqc/testing.h"
 #include "tests/import/import_fixture.h"
+#include "tests/import/state/segment_arrays.h"
 #include "zmx/import.h"
 
 namespace importtest {
@@ -136,6 +139,239 @@ TEST_F(BeamState, KeysOfOneValueServeEveryBeamType) {
     EXPECT_EQ(reals(a.index, 3), (std::vector<float>{base, base + 10, base + 20})) << key;
   }
   EXPECT_EQ(ask(7100, 2).status, 1);  // counts that depend on the kind of beam
+}
+
+
+// A beam class of three elements in segments of two, one group of two points, with every array a
+// key reads stored (values that name the array, the element and the column), a material of the
+// given code that stores its variables 1 to 13, and the flags F(18), F(34), F(42), F(106), F(122).
+ClassModel beamKeysClass(int code, bool section, int materialCode) {
+  ClassModel c;
+  c.type = 30;
+  c.code = code;
+  c.flags = section ? 12713984 : 0;
+  c.groupSize = 2;
+  c.typeWord5 = 1;
+  c.hasState = true;
+  const bool spatial = code != 8706;
+  for (int e = 0; e < 3; ++e) {
+    c.labels.push_back(900 + e);
+    c.nodes.push_back({1, 3});
+  }
+  Rows rotation;
+  for (int e = 0; e < 3; ++e) {
+    const double phi = 0.4 + 0.2 * e;
+    rotation.push_back(spatial ? std::vector<double>{std::sin(phi / 2), 0, 0, std::cos(phi / 2)}
+                               : std::vector<double>{std::cos(phi), std::sin(phi)});
+  }
+  c.classState.state = {{3, numbered(3, 3, 1)},  {4, numbered(3, 3, 2)},   {5, rotation},          {6, numbered(3, 1, 3)},
+                        {7, numbered(3, 1, 4)},  {8, numbered(3, 1, 5)},   {13, numbered(3, 12, 6)}, {14, numbered(3, 1, 7)},
+                        {15, numbered(3, 1, 8)}, {16, numbered(3, 1, 0.5)}, {29, Rows(3, {2.0, 3.0})}, {30, numbered(3, 4, 9)}};
+  c.classState.shared = {{9, numbered(3, 2, 0.25)}};
+  SectionEntry group(2, {}, 0.0);
+  std::map<int, Rows> variables;
+  for (int i = 1; i <= 13; ++i) variables[i] = numbered(3, 4, 1000.0 * i);
+  for (int p = 0; p < 2; ++p) {
+    group.pointState.push_back({{1, numbered(3, 2, 100 + 50 * p)}, {3, numbered(3, 4, 600)}, {4, numbered(3, 1, 2)},
+                                {28, numbered(3, 4, 300)}});
+    group.pointShared.push_back({{22, numbered(3, 1, 800 + 50 * p)}});
+    group.materialVariables.push_back(variables);
+  }
+  group.materialCode = materialCode;
+  group.flags.assign(200, 0);
+  for (const int flag : {18, 34, 42, 106, 122}) group.flags[static_cast<std::size_t>(flag - 1)] = 1;
+  c.sections = {group};
+  return c;
+}
+
+class BeamKeys : public ClassKeys<BeamState> {
+ protected:
+  void beginClasses(std::vector<ClassModel> classes) { ClassKeys::beginClasses(model_, std::move(classes), 500); }
+};
+
+// The counts of every key for spatial and planar beams with and without the section flag, and for
+// a beam type outside the four codes, and where each key is served: the element-level keys at
+// any point, 33000 at both, the point's keys at the point only.
+TEST_F(BeamKeys, EveryKeyHasTheCountsOfItsBeamAndIsServedWhereItsValuesAre) {
+  beginClasses({beamKeysClass(12802, false, 200), beamKeysClass(12802, true, 200), beamKeysClass(8706, false, 200),
+                beamKeysClass(8706, true, 200), beamKeysClass(12802 + 32, false, 200)});
+  struct Row {
+    Int key;
+    char where;  // E element level, P point only, N never
+    Int counts[5][2];
+  };
+  const Row rows[] = {
+      {2400, 'P', {{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}},  {2200, 'N', {{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}},
+      {1000, 'P', {{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}},  {1100, 'N', {{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}},
+      {5000, 'N', {{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}},  {4200, 'P', {{1, 1}, {4, 0}, {1, 0}, {2, 0}, {0, 0}}},
+      {2700, 'P', {{1, 0}, {3, 0}, {1, 0}, {2, 0}, {1, 0}}},  {4000, 'P', {{1, 0}, {4, 0}, {1, 0}, {2, 0}, {1, 0}}},
+      {33000, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}}, {3000, 'P', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {31000, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}}, {9200, 'N', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {19001, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}}, {19005, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {14004, 'P', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}}, {7000, 'E', {{3, 0}, {3, 0}, {2, 0}, {2, 0}, {0, 0}}},
+      {8000, 'E', {{3, 0}, {3, 0}, {2, 0}, {2, 0}, {0, 0}}},  {8500, 'E', {{6, 0}, {6, 0}, {2, 0}, {2, 0}, {0, 0}}},
+      {7100, 'E', {{3, 0}, {3, 0}, {1, 0}, {1, 0}, {0, 0}}},  {8100, 'E', {{3, 0}, {3, 0}, {1, 0}, {1, 0}, {0, 0}}},
+      {6500, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},  {11000, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
+      {4600, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},  {2500, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
+  };
+  for (const Row& row : rows)
+    for (Int c = 1; c <= 5; ++c)
+      for (const Int point : {0, 1}) {
+        const Answer a = askClass(row.key, c, point);
+        const Int* want = row.counts[c - 1];
+        const bool counted = want[0] + want[1] > 0;
+        const bool served = counted && (row.where == 'E' || (row.where == 'P' && point == 1));
+        EXPECT_EQ(a.status, served ? 0 : 1) << row.key << " class " << c << " point " << point;
+        if (counted) {
+          EXPECT_EQ(a.direct, want[0]) << row.key << " class " << c;
+          EXPECT_EQ(a.shear, want[1]) << row.key << " class " << c;
+        }
+      }
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  refusedBeyondThePackage(8500, 1, 0, 17);  // eighteen words, seventeen left
+}
+
+// The arrays the beam worker receives for one segment of a beam class.
+struct BeamArrays : PointArrays {
+  BeamArrays(const ClassModel& c, int first, int count) : PointArrays(c.sections[0], first, count) {
+    const auto& s = c.classState.state;
+    for (const int word : {3, 4, 5, 6, 7, 14, 15, 16, 29, 30}) arrays[word] = segmentOf(s.at(word), first, count);
+    shearStrains = segmentOf(c.classState.shared.at(9), first, count);
+  }
+  std::map<int, std::vector<float>> arrays;
+  std::vector<float> shearStrains;
+  float sectionReal[20] = {};
+};
+
+// The beam worker, called on a segment's arrays, answers each key as the entry does, and both as
+// the extraction rules and the material's row say (the section factors are 0 in the builder's
+// section record, so the section forces keep only the axial force).
+TEST_F(BeamKeys, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
+  beginClasses({beamKeysClass(12802, false, 200), beamKeysClass(12802, true, 200), beamKeysClass(8706, false, 200),
+                beamKeysClass(8706, true, 200)});
+  const auto value = [&](int c, int word, int e, int column) {
+    return static_cast<float>(model_.classes[static_cast<std::size_t>(c - 1)].classState.state.at(word)[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]);
+  };
+  const auto point = [&](int c, int word, int e, int column) {
+    return static_cast<float>(model_.classes[static_cast<std::size_t>(c - 1)].sections[0].pointState[0].at(word)[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]);
+  };
+  const auto variable = [](int i, int e, int column) { return static_cast<float>(1000.0 * i + 10.0 * e + column); };
+  const auto spatial = [](int c) { return c <= 2; };
+  const auto section = [](int c) { return c % 2 == 0; };
+  struct Case {
+    Int key, point;
+    std::function<std::vector<float>(int c, int e)> want;
+  };
+  const std::vector<Case> cases = {
+      {31000, 0, [&](int c, int e) { return std::vector<float>{value(c, 14, e, 0) * value(c, 15, e, 0) * value(c, 16, e, 0) * value(c, 16, e, 0)}; }},
+      {8000, 0, [&](int c, int e) {
+         return spatial(c) ? std::vector<float>{value(c, 6, e, 0), value(c, 4, e, 1), value(c, 4, e, 0)}
+                           : std::vector<float>{value(c, 6, e, 0), value(c, 4, e, 0)};
+       }},
+      {7000, 0, [&](int c, int e) {
+         return spatial(c) ? std::vector<float>{value(c, 7, e, 0), 0, 0} : std::vector<float>{value(c, 7, e, 0), 0};
+       }},
+      {8500, 0, [&](int c, int e) {
+         const double phi = 0.4 + 0.2 * e;
+         if (!spatial(c)) return std::vector<float>{static_cast<float>(std::cos(phi)), static_cast<float>(std::sin(phi))};
+         return std::vector<float>{0, static_cast<float>(std::cos(phi)), static_cast<float>(std::sin(phi)), 0,
+                                   static_cast<float>(-std::sin(phi)), static_cast<float>(std::cos(phi))};
+       }},
+      {33000, 1, [&](int, int e) { return std::vector<float>{800.0F + 10.0F * e}; }},
+      {2400, 1, [&](int c, int e) {
+         return spatial(c) ? std::vector<float>{point(c, 28, e, 0), point(c, 28, e, 1)} : std::vector<float>{point(c, 28, e, 0)};
+       }},
+      {14001, 1, [&](int c, int e) { return std::vector<float>{point(c, 3, e, 0) * (section(c) ? 1.0F : point(c, 4, e, 0))}; }},
+      {1000, 1, [&](int c, int e) {
+         return spatial(c) ? std::vector<float>{point(c, 1, e, 0), point(c, 1, e, 1)} : std::vector<float>{point(c, 1, e, 0)};
+       }},
+      {3000, 1, [&](int, int e) { return std::vector<float>{variable(1, e, 0)}; }},
+      {2700, 1, [&](int c, int e) {
+         const int columns = !section(c) ? 1 : spatial(c) ? 3 : 2;
+         std::vector<float> out;
+         for (int k = 0; k < columns; ++k) out.push_back(variable(3, e, k));
+         return out;
+       }},
+      {4000, 1, [&](int c, int e) {
+         if (!section(c)) return std::vector<float>{variable(2, e, 0)};
+         return spatial(c) ? std::vector<float>{variable(4, e, 0), variable(5, e, 0), variable(6, e, 0), variable(7, e, 0)}
+                           : std::vector<float>{variable(4, e, 0), variable(5, e, 0)};
+       }},
+      {4200, 1, [&](int c, int e) {
+         if (section(c))
+           return spatial(c) ? std::vector<float>{variable(4, e, 0), variable(5, e, 0), variable(6, e, 0), variable(7, e, 0)}
+                             : std::vector<float>{variable(4, e, 0), variable(5, e, 0)};
+         return spatial(c) ? std::vector<float>{variable(7, e, 0), 2 * variable(7, e, 1)} : std::vector<float>{variable(7, e, 0)};
+       }},
+  };
+  for (const Case& k : cases)
+    for (Int c = 1; c <= 4; ++c) {
+      const Answer a = askClass(k.key, c, k.point);
+      ASSERT_EQ(a.status, 0) << k.key << " class " << c;
+      const Int values = a.direct + a.shear;
+      const Int type = spatial(c) ? 12802 : 8706, flag = section(c) ? 1 : 0;
+      for (int first = 0; first < 3; first += 2) {
+        const Int n = std::min(2, 3 - first);
+        BeamArrays w(model_.classes[static_cast<std::size_t>(c - 1)], first, n);
+        std::vector<float> answer(static_cast<std::size_t>(values * n), -1.0F), work(32);
+        Int status = 0;
+        ACC_SDB_ELEMKEYBEAMSEG(&k.key, &n, &k.point, &a.direct, &a.shear, &type, &flag, &status, w.arrays[4].data(),
+                               w.arrays[3].data(), w.arrays[5].data(), w.arrays[6].data(), w.arrays[7].data(),
+                               w.arrays[14].data(), w.arrays[15].data(), w.arrays[16].data(), w.arrays[29].data(),
+                               w.arrays[30].data(), w.shearStrains.data(), w.sectionReal, w.pointState.data(),
+                               w.pointShared.data(), w.groupVariables.data(), w.material.data(), w.positions.data(),
+                               w.ownTable.data(), work.data(), answer.data());
+        EXPECT_EQ(status, 0) << k.key;
+        for (int i = 0; i < n; ++i) {
+          const int e = first + i;
+          const std::vector<float> want = k.want(c, e);
+          for (int v = 0; v < values; ++v) {
+            const float got = answer[static_cast<std::size_t>(values * i + v)];
+            EXPECT_EQ(got, realAt(a.index, values * e + v + 1)) << k.key << " class " << c << " element " << e;
+            EXPECT_NEAR(got, want[static_cast<std::size_t>(v)], 1e-6 * (1 + std::fabs(got))) << k.key << " class " << c << " " << e;
+          }
+        }
+      }
+    }
+}
+
+// Each material code of a beam reaches its routine: the plastic families pass key 4200's strain
+// point-major with doubled shears, the foam, cap and porous families hand it over as they keep it
+// (column-major), the user material serves 3000 from P(2); the elastic codes serve nothing here.
+TEST_F(BeamKeys, MaterialCodesReachTheirRoutines) {
+  struct Row {
+    int code, scalar, strain;  // the variables read; 0 none
+    bool pointMajor;
+  };
+  const Row rows[] = {{200, 1, 7, true}, {201, 1, 7, true}, {205, 1, 7, false}, {206, 1, 12, false},
+                      {207, 1, 11, false}, {601, 2, 0, false}, {101, 0, 0, false}};
+  std::vector<ClassModel> classes;
+  for (const Row& row : rows) classes.push_back(beamKeysClass(12802, false, row.code));
+  beginClasses(classes);
+  const auto variable = [](int i, int e, int column) { return static_cast<float>(1000.0 * i + 10.0 * e + column); };
+  for (Int c = 1; c <= static_cast<Int>(std::size(rows)); ++c) {
+    const Row& row = rows[c - 1];
+    const Answer scalar = askClass(3000, c, 1);
+    EXPECT_EQ(scalar.status, row.scalar != 0 ? 0 : 1) << row.code;
+    for (int e = 0; e < 3 && row.scalar != 0; ++e) EXPECT_EQ(realAt(scalar.index, e + 1), variable(row.scalar, e, 0));
+    const Answer strain = askClass(4200, c, 1);
+    EXPECT_EQ(strain.status, row.strain != 0 ? 0 : 1) << row.code;
+    if (row.strain == 0) continue;
+    // Segments of two and one element: (11, 12) of each element, or the two columns as stored.
+    const std::vector<float> want =
+        row.pointMajor ? std::vector<float>{variable(row.strain, 0, 0), 2 * variable(row.strain, 0, 1), variable(row.strain, 1, 0),
+                                            2 * variable(row.strain, 1, 1), variable(row.strain, 2, 0), 2 * variable(row.strain, 2, 1)}
+                       : std::vector<float>{variable(row.strain, 0, 0), variable(row.strain, 1, 0), variable(row.strain, 0, 1),
+                                            variable(row.strain, 1, 1), variable(row.strain, 2, 0), variable(row.strain, 2, 1)};
+    EXPECT_EQ(reals(strain.index, 6), want) << row.code;
+  }
+}
+
+// A store that runs out of room at any block of a beam request refuses the request and keeps none
+// of its blocks.
+TEST_F(BeamKeys, RoomRunningOutAtAnyBlockRefusesTheRequest) {
+  beginClasses({beamKeysClass(12802, false, 200)});
+  runOutOfRoom(4200, 1, 1);
 }
 
 }  // namespace

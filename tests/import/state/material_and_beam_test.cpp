@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <Eigen/Dense>
 #include <cmath>
 #include <vector>
 
@@ -107,6 +108,26 @@ TEST(StrainCopies, OneShearDoublesTheLastWordAndPlanarStrainTurns) {
   ACC_GDB_SYMROTS31S31(&n, &zero, pairs.data(), stored.data(), turned.data());
   EXPECT_FLOAT_EQ(out[0], turned[0]);
   EXPECT_FLOAT_EQ(out[2], 2 * turned[6]);
+}
+
+// A hexahedron's strain turns by its quaternion into R S R^T, point-major with the second and
+// third shears exchanged and doubled; any no-rotation flag keeps it as stored.
+TEST(StrainCopies, HexahedronStrainTurnsByItsQuaternion) {
+  const Eigen::Quaterniond q(Eigen::AngleAxisd(0.7, Eigen::Vector3d(1, -2, 0.5).normalized()));
+  const V rotation{static_cast<float>(q.x()), static_cast<float>(q.y()), static_cast<float>(q.z()), static_cast<float>(q.w())};
+  const V stored{0.01F, -0.02F, 0.03F, 0.004F, 0.005F, -0.006F};  // 11, 22, 33, 12, 23, 13
+  Eigen::Matrix3d S;
+  S << 0.01, 0.004, -0.006, 0.004, -0.02, 0.005, -0.006, 0.005, 0.03;
+  const Eigen::Matrix3d T = q.toRotationMatrix() * S * q.toRotationMatrix().transpose();
+  const Int n = 1, three = 3, zero = 0, one = 1, hexahedron = 15368;
+  V out(6), work(6);
+  ACC_SDB_MODIFYSTRAIN(&n, &zero, &zero, &three, &three, &three, &three, &hexahedron, &zero, rotation.data(), out.data(),
+                       stored.data(), work.data());
+  const double want[6] = {T(0, 0), T(1, 1), T(2, 2), 2 * T(0, 1), 2 * T(0, 2), 2 * T(1, 2)};
+  for (int k = 0; k < 6; ++k) EXPECT_NEAR(out[static_cast<std::size_t>(k)], want[k], 1e-8) << k;
+  ACC_SDB_MODIFYSTRAIN(&n, &zero, &one, &three, &three, &three, &three, &hexahedron, &zero, rotation.data(), out.data(),
+                       stored.data(), work.data());
+  EXPECT_EQ(out, (V{0.01F, -0.02F, 0.03F, 0.008F, -0.012F, 0.01F}));
 }
 
 TEST(BeamExtraction, DirectionsStrainsForcesCurvaturesAndMoments) {

@@ -174,3 +174,30 @@ TEST(ShellExtraction, MidSideNormalsAndTheTwoByTwoEigenproblem) {
 }
 
 }  // namespace
+
+namespace {
+
+// Small-stretch shells: the stretch is (F11, F22, F33, mean of F12 and F21); without the in-plane
+// rotation the section strain first turns it by the element's transfer (coefficients c^2, s^2, cs
+// make the tensor turn by the angle) and is the matrix logarithm of the turned in-plane stretch;
+// the membrane stretch is not turned.
+TEST(ShellExtraction, SmallStretchShellsTakeTheMeanShearAndTheTransfer) {
+  const Int one = 1, five = 5, three = 3, zero = 0, small = 1, shell = kShell;
+  const V G{1.2F, 0.9F, 0.95F, 0.1F, 0.3F}, D{0, 1}, E{0.01F, -0.02F}, R{0, 1};
+  const double angle = 0.3, c = std::cos(angle), s = std::sin(angle);
+  const V P{0, 0, static_cast<float>(c * c), static_cast<float>(s * s), static_cast<float>(c * s)};
+  V W(4), out(5);
+  ACC_SDB_EXTRACTSHELLMEMJACOBIAN(&one, &five, &zero, &three, &shell, &small, G.data(), D.data(), W.data(), out.data());
+  expectNear(out, {1.2F, 0.9F, 0.2F, 0.2F, 0.95F});
+  ACC_SDB_EXTRACTSHELLSECTSTRAIN(&one, &five, &zero, &shell, &small, G.data(), D.data(), E.data(), R.data(), W.data(),
+                                 out.data(), &zero, P.data());
+  Eigen::Matrix2d U, T;
+  U << 1.2, 0.2, 0.2, 0.9;
+  T << c, s, -s, c;  // the turn of the tensor rule: y11 = c^2 x11 + s^2 x22 + 2cs x12
+  Eigen::SelfAdjointEigenSolver<Eigen::Matrix2d> solver(T * U * T.transpose());
+  const Eigen::Matrix2d e = solver.eigenvectors() * solver.eigenvalues().array().log().matrix().asDiagonal() *
+                            solver.eigenvectors().transpose();
+  expectNear(out, {static_cast<float>(e(0, 0)), static_cast<float>(e(1, 1)), static_cast<float>(2 * e(0, 1)), 0.01F, -0.02F});
+}
+
+}  // namespace

@@ -2,11 +2,13 @@
 
 #include <Eigen/Dense>
 #include <cmath>
+#include <functional>
 #include <set>
 #include <vector>
 
 #include "siblings/eqc/testing.h"
 #include "tests/import/import_fixture.h"
+#include "tests/import/state/segment_arrays.h"
 #include "zmx/import.h"
 
 namespace importtest {
@@ -77,7 +79,7 @@ ClassModel shellClass(int type, int elements) {
   return c;
 }
 
-class ShellState : public ImportFixture {
+class ShellState : public ClassKeys<ImportFixture> {
  protected:
   virtual std::vector<ClassModel> classes() const {
     ClassModel stateless = shellClass(13316, 1);
@@ -348,6 +350,230 @@ TEST_F(BrittleShell, TotalStrainIsServed) {
     EXPECT_EQ(reals(a.index + 3 * e, 3), (std::vector<float>{f(t[0]), f(t[1]), 2 * f(t[3])})) << e;
   }
   EXPECT_EQ(RHO_MAN_COMMONI.w[2], 15);
+}
+
+
+// The arrays the shell worker receives for one segment of a shell class.
+struct ShellArrays : PointArrays {
+  ShellArrays(const ClassModel& c, int first, int count) : PointArrays(c.sections[0], first, count) {
+    for (const auto* arrays : {&c.classState.state, &c.classState.shared, &c.classState.domain})
+      for (const auto& [word, rows] : *arrays) (arrays == &c.classState.state ? state : arrays == &c.classState.shared ? shared : domain)[word] = segmentOf(rows, first, count);
+    section[9] = static_cast<float>(c.classState.sectionThickness);
+    coordinates = c.sections[0].coordinates;
+  }
+  std::map<int, std::vector<float>> state, shared, domain;
+  float section[20] = {};
+  std::vector<double> coordinates;
+};
+
+// The shell worker, called on a segment's arrays, answers each key as the entry does for that
+// segment, and both answer as the tables say where the value is formed here: the thickness keys,
+// the nodal vectors node by node, the point's product, stress and value.
+TEST_F(ShellState, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
+  const ClassModel& c = shell();
+  const auto state = [&](int word, int e, int column) { return f(c.classState.state.at(word)[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]); };
+  const auto point = [&](int word, int e, int column) { return f(c.sections[0].pointState[0].at(word)[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]); };
+  struct Case {
+    Int key, point, storedDirect, storedShear;
+    std::function<std::vector<float>(int e)> want;
+  };
+  const std::vector<Case> cases = {
+      {8900, 0, 1, 0, [&](int) { return std::vector<float>{0.25F}; }},
+      {9000, 0, 1, 0, [&](int e) { return std::vector<float>{0.25F * state(3, e, 2)}; }},
+      {31000, 0, 1, 0, [&](int e) { return std::vector<float>{0.25F * state(3, e, 2) * state(29, e, 0)}; }},
+      {8400, 0, 12, 0, [&](int e) {
+         std::vector<float> out;
+         for (int j = 0; j < 4; ++j)
+           for (int k = 0; k < 3; ++k) out.push_back(f(c.classState.shared.at(21)[static_cast<std::size_t>(e)][static_cast<std::size_t>(j + 4 * k)]));
+         return out;
+       }},
+      {14002, 1, 1, 0, [&](int e) { return std::vector<float>{point(3, e, 1) * point(4, e, 0)}; }},
+      {1000, 1, 2, 1, [&](int e) { return std::vector<float>{point(1, e, 0), point(1, e, 1), point(1, e, 2)}; }},
+      {33000, 1, 1, 0, [&](int e) { return std::vector<float>{f(c.sections[0].pointShared[0].at(22)[static_cast<std::size_t>(e)][0])}; }},
+      {9100, 0, 12, 0, nullptr}, {8100, 0, 3, 0, nullptr},  {7100, 0, 3, 0, nullptr},
+      {9400, 0, 1, 0, nullptr},  {9700, 0, 5, 0, nullptr},  {9600, 0, 2, 0, nullptr},  {9500, 0, 6, 0, nullptr},
+      {8500, 0, 6, 0, nullptr},  {7000, 0, 5, 0, nullptr},  {15000, 0, 2, 0, nullptr}, {16000, 0, 2, 0, nullptr},
+      {17000, 0, 10, 0, nullptr}, {18000, 0, 2, 0, nullptr}, {11000, 0, 3, 0, nullptr}, {2400, 1, 3, 1, nullptr},
+      {3000, 1, 1, 0, nullptr},  {4600, 1, 3, 1, nullptr},  {4000, 1, 1, 0, nullptr},
+  };
+  for (const Case& k : cases) {
+    RHO_MAN_COMMONI.w[2] = 0;
+    const Answer a = ask(k.key, 1, k.point);
+    ASSERT_EQ(a.status, 0) << k.key;
+    const Int values = k.key == 11000 ? 9 : a.direct + a.shear;
+    for (int first = 0; first < 5; first += 2) {
+      const Int n = std::min(2, 5 - first);
+      ShellArrays w(c, first, n);
+      const Int zero = 0, three = 3, two = 2, nodes = 4, type = 13316, K1 = 3, K2 = 4, flag = 0;
+      const Int nodeLists[2] = {1, 1};
+      const Int segmentIntegers[8] = {1, 1, 2, 2, 3, 3, 4, 4};
+      const float coordinates[3] = {f(w.coordinates[0]), f(w.coordinates[1]), f(w.coordinates[2])};
+      std::vector<float> answer(static_cast<std::size_t>(values * n), -1.0F), scratch(64 * 4, 0.0F), second(16, 0.0F);
+      Int status = 0;
+      ACC_SDB_ELEMKEYSHELLSEG(&k.key, &n, &zero, &a.direct, &k.storedDirect, &a.shear, &k.storedShear, &three, &two, &k.point,
+                              &type, &status, &zero, &zero, w.state[2].data(), w.state[5].data(), w.state[3].data(),
+                              w.state[29].data(), w.shared[9].data(), w.shared[26].data(), w.state[7].data(),
+                              w.state[4].data(), w.state[8].data(), w.state[18].data(), w.shared[21].data(), &flag,
+                              w.domain[40].data(), w.domain[37].data(), w.state[10].data(), w.state[11].data(), &nodes,
+                              &K1, &K2, &K2, coordinates, nodeLists, w.section, w.pointShared.data(),
+                              w.pointState.data(), w.groupVariables.data(), w.material.data(), answer.data(),
+                              w.positions.data(), &zero, w.groupDomain.data(), segmentIntegers, scratch.data(),
+                              second.data(), scratch.data() + 64, nullptr, nullptr, &zero, &zero, scratch.data() + 128,
+                              scratch.data() + 192, w.ownTable.data(), w.ownTable.data(), w.domain[33].data());
+      EXPECT_EQ(status, 0) << k.key;
+      for (int i = 0; i < n; ++i) {
+        const int e = first + i;
+        for (int v = 0; v < values; ++v) {
+          const float got = answer[static_cast<std::size_t>(values * i + v)];
+          EXPECT_EQ(got, realAt(a.index, values * e + v + 1)) << k.key << " element " << e << " value " << v;
+          if (k.want) {
+            EXPECT_FLOAT_EQ(got, k.want(e)[static_cast<std::size_t>(v)]) << k.key << " element " << e;
+          }
+        }
+      }
+    }
+  }
+  // A type without directors is not served them by the worker.
+  const Int key = 11000, n = 1, zero = 0, three = 3, other = 15368;
+  Int status = 0;
+  float answer[9] = {};
+  ACC_SDB_ELEMKEYSHELLSEG(&key, &n, &zero, &three, &three, &zero, &zero, &three, &zero, &zero, &other, &status, &zero,
+                          &zero, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          nullptr, &zero, nullptr, nullptr, nullptr, nullptr, &zero, &zero, &zero, &zero, nullptr, nullptr,
+                          nullptr, nullptr, nullptr, nullptr, nullptr, answer, nullptr, &zero, nullptr, nullptr, nullptr,
+                          nullptr, nullptr, nullptr, nullptr, &zero, &zero, nullptr, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(status, 1);
+}
+
+// Shells of each material code: the strain families give the total strain less the kept strain
+// and the kept strain itself, the elastic families serve their thermal strain and give the total
+// strain for 4600, the hyperelastic codes the total strain for 4200 and 4600, the equation-of-state
+// codes for 4600 alone, the user material 3000 from P(2); an unknown code serves nothing.
+class ShellMaterials : public ShellState {
+ protected:
+  struct Row {
+    int code, scalar, thermal, kept;  // variables read (0 none); kept -1: 4200 is the total strain
+    bool totalFor4600;
+  };
+  static constexpr Row kRows[] = {{200, 1, 5, 7, false},   {201, 1, 6, 7, false},  {205, 1, 6, 7, false},
+                                  {206, 1, 0, 12, false},  {207, 1, 10, 11, false}, {208, 0, 13, 0, true},
+                                  {101, 0, 3, 0, true},    {103, 0, 3, 0, true},    {111, 0, 3, 0, true},
+                                  {105, 0, 0, -1, true},   {121, 0, 0, -1, true},   {301, 0, 0, 0, true},
+                                  {601, 2, 0, 0, true},    {999, 0, 0, 0, false}};
+  std::vector<ClassModel> classes() const override {
+    std::vector<ClassModel> out;
+    for (const Row& row : kRows) {
+      ClassModel c = shellClass(13316, 3);
+      SectionEntry& g = c.sections[0];
+      g.materialCode = row.code;
+      for (auto& variables : g.materialVariables)
+        for (int i = 1; i <= 13; ++i) variables[i] = rows(3, 4, 1000.0 * i);
+      for (const int flag : {34, 42, 58, 66, 74, 82, 98, 106, 122, 170, 18}) g.flags[static_cast<std::size_t>(flag - 1)] = 1;
+      out.push_back(c);
+    }
+    return out;
+  }
+};
+
+TEST_F(ShellMaterials, EachCodeReachesItsRoutineAndStrains) {
+  for (Int c = 1; c <= static_cast<Int>(std::size(kRows)); ++c) {
+    const Row& row = kRows[c - 1];
+    const SectionEntry& g = model_.classes[static_cast<std::size_t>(c - 1)].sections[0];
+    const auto variable = [&](int i, int e, int column) { return f(g.materialVariables[0].at(i)[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]); };
+    const auto total = [&](int e, int column) { return f(g.pointState[0].at(28)[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]); };
+    const auto ask1 = [&](Int key) {
+      RHO_MAN_COMMONI.w[2] = 0;
+      return ask(key, c, 1);
+    };
+    const Answer scalar = ask1(3000);
+    EXPECT_EQ(scalar.status, row.scalar != 0 ? 0 : 1) << row.code;
+    for (int e = 0; e < 3 && row.scalar != 0; ++e) EXPECT_EQ(realAt(scalar.index, e + 1), variable(row.scalar, e, 0)) << row.code;
+    const Answer thermal = ask1(2700);
+    EXPECT_EQ(thermal.status, row.thermal != 0 ? 0 : 1) << row.code;
+    for (int e = 0; e < 3 && row.thermal != 0; ++e)
+      for (int k = 0; k < 3; ++k) EXPECT_EQ(realAt(thermal.index, 3 * e + k + 1), variable(row.thermal, e, k)) << row.code;
+    // Point-major (11, 22, 2 x 12) of the total strain less what is subtracted.
+    const auto strainOf = [&](int e, const std::function<float(int)>& less) {
+      return std::vector<float>{total(e, 0) - less(0), total(e, 1) - less(1), 2 * (total(e, 3) - less(3))};
+    };
+    const Answer strain = ask1(4600);
+    const bool served4600 = row.kept > 0 || row.totalFor4600;
+    EXPECT_EQ(strain.status, served4600 ? 0 : 1) << row.code;
+    for (int e = 0; e < 3 && served4600; ++e)
+      EXPECT_EQ(reals(strain.index + 3 * e, 3), strainOf(e, [&](int k) { return row.kept > 0 ? variable(row.kept, e, k) : 0.0F; }))
+          << row.code;
+    const Answer kept = ask1(4200);
+    EXPECT_EQ(kept.status, row.kept != 0 ? 0 : 1) << row.code;
+    for (int e = 0; e < 3 && row.kept > 0; ++e)
+      EXPECT_EQ(reals(kept.index + 3 * e, 3),
+                (std::vector<float>{variable(row.kept, e, 0), variable(row.kept, e, 1), 2 * variable(row.kept, e, 3)}))
+          << row.code;
+    for (int e = 0; e < 3 && row.kept < 0; ++e)
+      EXPECT_EQ(reals(kept.index + 3 * e, 3), strainOf(e, [](int) { return 0.0F; })) << row.code;
+  }
+}
+
+// A group with its own orientation turns the point's strain back by its orientation pair before
+// the copy; the section-array keys are refused for a material 104 and a section whose word 12 is
+// not 0; the rebar angles are refused at the element level.
+class OrientedShells : public ShellState {
+ protected:
+  std::vector<ClassModel> classes() const override {
+    ClassModel oriented = shellClass(13316, 3), material104 = shellClass(13316, 3), word12 = shellClass(13316, 3),
+               rebar = shellClass(13316, 3);
+    oriented.sections[0].orientation = 1;
+    oriented.sections[0].domainArrays.at(15) = Rows(3, {std::sin(0.35), std::cos(0.35)});
+    material104.sections[0].materialCode = 104;
+    word12.classState.sectionWord12 = 1.0;
+    rebar.sections[0].kind = 1;
+    return {oriented, material104, word12, rebar};
+  }
+};
+
+TEST_F(OrientedShells, OrientationTurnsTheStrainAndSectionArraysNeedAPlainSection) {
+  const Answer a = ask(2400, 1, 2);
+  ASSERT_EQ(a.status, 0);
+  const double c = std::cos(0.7), s = -std::sin(0.7);  // the inverse turn
+  for (int e = 0; e < 3; ++e) {
+    const auto S = [&](int column) { return model_.classes[0].sections[0].pointState[1].at(28)[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]; };
+    const double want[3] = {c * c * S(0) - 2 * c * s * S(3) + s * s * S(1), s * s * S(0) + 2 * c * s * S(3) + c * c * S(1),
+                            2 * ((c * c - s * s) * S(3) - c * s * (S(1) - S(0)))};
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(realAt(a.index, 3 * e + k + 1), want[k], 1e-6) << e << " " << k;
+  }
+  EXPECT_EQ(ask(17000, 1, 0).status, 0);
+  for (const Int key : {17000, 18000}) {
+    EXPECT_EQ(ask(key, 2, 0).status, 1) << key;
+    EXPECT_EQ(ask(key, 3, 0).status, 1) << key;
+  }
+  const Answer angles = ask(27000, 4, 0);
+  EXPECT_EQ(angles.status, 1);
+  EXPECT_EQ(angles.direct, 2);
+  EXPECT_EQ(ask(3000, 4, 1).status, 1);  // not a key of rebar layers
+}
+
+// A store that runs out of room at any block of a shell request refuses the request and keeps none
+// of its blocks.
+TEST_F(ShellState, RoomRunningOutAtAnyBlockRefusesTheRequest) { runOutOfRoom(4600, 1, 1); }
+
+// A host whose class variable table puts the element array of the column keys beyond the segment
+// is refused, and told so.
+TEST_F(ShellState, AHostTableDamagedAtTheColumnArrayIsRefused) {
+  ASSERT_EQ(ask(19002, 1, 0).status, 0);  // the class's increment is open
+  HostTables host(work());
+  const std::vector<float> nodes(16, 0.0F);
+  const Int K = 1, key = 19002, point = 0, zero = 0, noRestart[51] = {};
+  const auto askHost = [&] {
+    Int direct = -1, shear = -1, index = 0, status = -1;
+    ACC_SDB_ELEMKEYSHELL(&key, &point, &direct, &shear, &zero, &index, &status, noRestart, nullptr, nullptr, nullptr,
+                         nullptr, host.classReals(1), nullptr, nullptr, nullptr, nullptr, nodes.data(), nodes.data(),
+                         nodes.data(), &K, &K, &K, host.table.data(), &zero, &host.classWord(1, 8));
+    return status;
+  };
+  EXPECT_EQ(askHost(), 0);
+  host.table[static_cast<std::size_t>(host.typeWord(1, 8) + 28 - 2)] = 1 << 28;
+  EXPECT_EQ(askHost(), 1);
+  EXPECT_GT(eqc_testing::countAtLevel(-3), 0);
+  eqc_testing::clearMessages();
 }
 
 }  // namespace

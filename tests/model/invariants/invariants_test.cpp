@@ -89,6 +89,17 @@ TEST(StrainMeasures, DiagonalAndRotatedTensors) {
   EXPECT_NEAR(e[2], std::log(0.8), 1e-12);
   for (int k = 3; k < 6; ++k) EXPECT_NEAR(e[k], 0.0, 1e-12);
   EXPECT_EQ(neg, 0);
+  // X8 nonzero: only the in-plane block of ROT is taken, as it stands, with a unit third row and
+  // column. A tensor turned about the 3-axis comes back diagonal whatever the rest of ROT holds.
+  const Eigen::Matrix3d z = Eigen::AngleAxisd(0.4, Eigen::Vector3d::UnitZ()).toRotationMatrix();
+  const Eigen::Matrix3d cz = z * stretch2.asDiagonal() * z.transpose();
+  const double tz[6] = {cz(0, 0), cz(1, 1), cz(2, 2), cz(0, 1), cz(0, 2), cz(1, 2)};
+  double inPlane[9];
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) inPlane[i + 3 * j] = i < 2 && j < 2 ? z(j, i) : 7.0;
+  ELOTDG2(tz, prin, e, inPlane, &six, &shears, &one, &one, &two, &neg);
+  const double back[6] = {std::log(1.5), std::log(1.1), std::log(0.8), 0, 0, 0};
+  for (int k = 0; k < 6; ++k) EXPECT_NEAR(e[k], back[k], 1e-12) << k;
 }
 
 TEST(StrainMeasures, NegativeAndZeroTensors) {

@@ -6,6 +6,7 @@
 #include <Eigen/Dense>
 #include <cmath>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "runtime/record.h"
@@ -182,6 +183,14 @@ TEST_F(ShortFibre, EquivalentMeasures) {
   EXPECT_DOUBLE_EQ(result, std::fabs(eps));
   EQUIVP(three, &n3, &n0, &result);
   EXPECT_NEAR(result, std::fabs(eps), 1e-15);
+  // Two direct components: the third is -(EP1 + EP2), as with all three given.
+  const Int n2 = 2, n1shear = 1;
+  for (const auto& [a, b, g] : {std::tuple{1e-3, 4e-4, 0.0}, std::tuple{-2e-3, 5e-4, 3e-3}}) {
+    double two[3] = {a, b, g}, all[4] = {a, b, -(a + b), g}, twoResult = 0;
+    EQUIVP(two, &n2, &n1shear, &twoResult);
+    EQUIVP(all, &n3, &n1shear, &result);
+    EXPECT_NEAR(twoResult, result, 1e-15);
+  }
   // Hill with 0.5 and 1.5 is Mises on random stresses.
   std::mt19937 rng(3);
   std::uniform_real_distribution<double> u(-100.0, 100.0);

@@ -125,4 +125,33 @@ TEST_F(Joint, DebugPrintNamesEveryField) {
   EXPECT_LT(text.find("csec(icsec_vi)"), text.find("csec(icsec_thetar)"));
 }
 
+TEST_F(Joint, ConicalClayAndTheMembraneAndClayDumps) {
+  const Int unit = 61;
+  ASSERT_EQ(fio::openMemory(unit), 0);
+  rec::i(CDWFIL, 1) = unit;
+  sectionIntegers[8] = 1;
+  sectionIntegers[20] = 1;
+  // Clay under a conical footing: VC = (V - cc) / (aa + bb V) with its derivative.
+  setUp(modeltest::material({{1032, {}, 2, {{3.0, 4.0}}}, {1042, {}, 4, {{1.0, 2.0, 0.5, 0.1}}}}));
+  for (const double v : {0.0, 3.0}) {
+    double vc = 0, dvc = 0;
+    MATEPJSETVC(&vc, &dvc, &v, flags, csec, soil);
+    const double r = 1.0 / (2.0 + 0.5 * v);
+    EXPECT_DOUBLE_EQ(vc, (v - 0.1) * r);
+    EXPECT_DOUBLE_EQ(dvc, r - (v - 0.1) * 0.5 * r * r);
+  }
+  EXPECT_NE(fio::memoryText(unit).find(" CLAY: Su,aa,bb,cc : "), std::string::npos);
+  // The membrane law: three values and the fourth as a whole number.
+  ASSERT_EQ(fio::openMemory(unit), 0);
+  setUp(modeltest::material({{1043, {}, 4, {{1.5, 2.5, 3.5, 42.75}}}}));
+  const std::string text = fio::memoryText(unit);
+  rec::i(CDWFIL, 1) = -1;
+  const std::size_t at = text.find(" MEMBR: Vcmemb, Vtmemb, Hu, Mu: ");
+  ASSERT_NE(at, std::string::npos);
+  const std::string line = text.substr(at, text.find('\n', at) - at);
+  EXPECT_NE(line.find("1.50000000000000E+00"), std::string::npos) << line;
+  EXPECT_NE(line.find("3.50000000000000E+00"), std::string::npos) << line;
+  EXPECT_EQ(line.substr(line.size() - 12), std::string(10, ' ') + "42") << line;
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "runtime/record.h"
 #include "siblings/eqc/records.h"
+#include "siblings/eqc/testing.h"
 #include "tests/model/model_support.h"
 #include "zmx/import.h"
 #include "zmx/model.h"
@@ -77,6 +78,13 @@ struct Grid {
   long rows() const { return record.integerAt(static_cast<long>(flags.size()) + 2); }
 };
 
+// n ascending abscissae from lo to hi.
+std::vector<double> fine(int n, double lo, double hi) {
+  std::vector<double> axis;
+  for (int i = 0; i < n; ++i) axis.push_back(lo + (hi - lo) * i / (n - 1));
+  return axis;
+}
+
 TEST(Tables, MultilinearGridsAreReproducedWithTheirPartials) {
   std::mt19937 rng(11);
   std::uniform_real_distribution<double> u(0.0, 1.0);
@@ -87,7 +95,8 @@ TEST(Tables, MultilinearGridsAreReproducedWithTheirPartials) {
   };
   const Shape shapes[] = {{{a1}, {1}}, {{a1, a2}, {1, 1}}, {{a1, a2, a3}, {1, 1, 1}},
                           {{a1, {0.7}, a3}, {1, 0, 1}},  // the middle variable skipped
-                          {{{0.4}, a2}, {0, 1}}};        // the first variable skipped
+                          {{{0.4}, a2}, {0, 1}},         // the first variable skipped
+                          {{fine(60, -1.0, 2.0), fine(30, 0.0, 3.0)}, {1, 1}}};  // more rows than the stack holds
   for (const Shape& shape : shapes) {
     const int d = static_cast<int>(shape.axes.size()), v = 3;
     Grid g(shape.axes, shape.flags, v, rng);
@@ -110,6 +119,31 @@ TEST(Tables, MultilinearGridsAreReproducedWithTheirPartials) {
         for (int m = 0; m < d; ++m) {
           const double dm = shape.flags[m] != 0 ? g.f[k].partial(x, m) : 0.0;
           EXPECT_NEAR(dval2[k + m * v], dm, 1e-10 * (1 + std::fabs(dm))) << "d = " << d << " variable " << m;
+        }
+      }
+      // The workers on the run table of each value, twice over the same rows: they agree with
+      // their parents and leave the rows as given.
+      for (int k = 0; k < v; ++k) {
+        std::vector<double> sub;
+        for (long row = 0; row < g.rows(); ++row) {
+          const double* at = g.record.s.data() + d + 3 + row * (v + d);
+          sub.push_back(at[k]);
+          sub.insert(sub.end(), at + v, at + v + d);
+        }
+        const std::vector<double> given = sub;
+        const Int dd = d, vv = v, r = static_cast<Int>(g.rows()), kk = k + 1;
+        std::vector<double> scratch1(work.size(), -7.0), scratch2(work.size()), scratch3(work.size());
+        for (int call = 0; call < 2; ++call) {
+          double one = 0, slope = 0;
+          std::vector<double> some(v, -1.0), slopes(v * d, -1.0);
+          TABINT1(sub.data(), &one, x.data(), &dd, &r, &slope, g.record.asIntegers(), scratch1.data());
+          TABINT2(sub.data(), some.data(), x.data(), &dd, &vv, &r, slopes.data(), &kk, g.record.asIntegers(),
+                  scratch1.data(), scratch2.data(), scratch3.data());
+          EXPECT_EQ(one, val[k]) << "call " << call;
+          EXPECT_EQ(slope, dval[k]) << "call " << call;
+          EXPECT_EQ(some[k], val2[k]) << "call " << call;
+          for (int m = 0; m < d; ++m) EXPECT_EQ(slopes[k + m * v], dval2[k + m * v]) << "call " << call;
+          EXPECT_EQ(sub, given);
         }
       }
       if (d < 2) continue;
@@ -181,6 +215,43 @@ TEST(Tables, IrregularRunsInterpolateRunByRun) {
     }
 }
 
+TEST(Tables, WorkersReadTheirRowsWithoutChangingThem) {
+  // Two rows at the same second variable, which is skipped: below the first abscissa the value
+  // of row 1 with no slope, and the same again from the same rows.
+  std::vector<double> sub = {4.40483, 0.200584, -1.25631, 4.52595, 1.38019, -1.25631};
+  const std::vector<double> given = sub;
+  Slots itab;
+  for (const Int w : {2, 1, 0}) itab.integer(w);
+  const double x[2] = {0.00101, -1.25631};
+  const Int d = 2, r = 2, v = 1, k = 1;
+  double work[6], s2[6], s3[6];
+  for (int call = 0; call < 2; ++call) {
+    double val = 0, dval = -1, dval2[2] = {-1, -1};
+    TABINT1(sub.data(), &val, x, &d, &r, &dval, itab.asIntegers(), work);
+    EXPECT_EQ(val, 4.40483) << "call " << call;
+    EXPECT_EQ(dval, 0.0) << "call " << call;
+    TABINT2(sub.data(), &val, x, &d, &v, &r, dval2, &k, itab.asIntegers(), work, s2, s3);
+    EXPECT_EQ(val, 4.40483) << "call " << call;
+    EXPECT_EQ(dval2[0], 0.0) << "call " << call;
+    EXPECT_EQ(dval2[1], 0.0) << "call " << call;
+    EXPECT_EQ(sub, given);
+  }
+}
+
+TEST(Tables, ABareRowTableTooLargeToReduceIsAMemoryFailure) {
+  // Counts whose run table could never be held: reported, nothing read or written.
+  eqc_testing::clearMessages();
+  Slots ivars;
+  for (int s = 0; s < 8; ++s) ivars.integer(1);
+  const double rows[] = {3.0, 4.0};
+  const Int r = 2147483647, width = 2, values = 1, k = 1, d = 2147483647, unused = 0;
+  const double x[2] = {0.5, 0.5};
+  double val = -3.0;
+  TABVAL3(ivars.s.data(), &unused, rows, &r, &width, &val, &k, &values, x, &d);
+  EXPECT_EQ(val, -3.0);
+  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+}
+
 TEST(Tables, OneVariableEdges) {
   // Rows (value, x): x = 1, 2, 2, 4.
   const double tab[] = {10, 1, 20, 2, 30, 2, 50, 4};
@@ -219,6 +290,16 @@ TEST(Tables, OneVariableEdges) {
   EXPECT_EQ(two[0], 3.0);
   EXPECT_EQ(two[1], 4.0);
   EXPECT_EQ(slopes[1], 0.0);
+  // The bare-row form with one row, or with no variable: value K of row 1.
+  Slots ivars;
+  for (int s = 0; s < 8; ++s) ivars.integer(1);
+  const double rows[] = {3.0, 4.0, 100.0, 5.0, 6.0, 200.0};
+  for (const auto& [r, d] : {std::pair<Int, Int>{1, 1}, {2, 0}}) {
+    const Int width = 3, values = 2, k = 2, unused = 0;
+    double one = 0;
+    TABVAL3(ivars.s.data(), &unused, rows, &r, &width, &one, &k, &values, &x, &d);
+    EXPECT_EQ(one, 4.0) << r << " " << d;
+  }
 }
 
 class OptionTable : public ::testing::Test {
@@ -278,6 +359,125 @@ TEST_F(OptionTable, LocationsAndSummaryWords) {
   EXPECT_EQ(f[1303], 2);
 }
 
+TEST_F(OptionTable, SummaryWordsOfEveryCodeRule) {
+  // Options in list order, the CONTRO switches 13, 24 and 83, and the summary words 1301 to 1317
+  // that are not 0 afterwards.
+  struct Case {
+    std::vector<Int> codes;
+    Int analysis, switch24, switch83;
+    std::vector<std::pair<int, Int>> words;
+  };
+  std::vector<Case> cases = {
+      {{4}, 0, 0, 0, {{1302, 4}}},
+      {{6}, 0, 0, 0, {{1302, 6}}},
+      {{8}, 0, 0, 0, {{1301, 8}}},
+      {{10}, 0, 0, 0, {{1301, 10}}},
+      {{11}, 0, 0, 0, {{1303, 11}}},
+      {{17}, 0, 0, 0, {{1303, 17}}},
+      {{20}, 0, 0, 0, {{1304, 3}, {1305, 2}}},
+      {{26}, 0, 0, 0, {{1304, 6}}},
+      {{24}, 0, 0, 0, {{1304, 4}, {1303, 24}}},
+      {{41, 43}, 0, 0, 0, {{1307, 4}, {1308, 1}}},
+      {{42, 43}, 0, 0, 0, {{1307, 2}, {1308, 1}}},
+      {{82}, 1, 0, 0, {{1309, 1}}},
+      {{82}, 0, 0, 0, {}},
+      {{108}, 1, 0, 0, {{1311, 1}}},
+      {{110}, 1, 0, 1, {{1309, 1}, {1311, 1}}},
+      {{110}, 1, 0, 0, {{1311, 1}}},
+      {{110}, 0, 0, 1, {}},
+      {{127}, 0, 0, 0, {{1302, 127}}},
+      {{303}, 0, 0, 0, {{1302, 1}}},
+      {{342}, 0, 0, 0, {{1304, 2}}},
+      {{411}, 1, 0, 0, {{1313, 1}, {1309, 1}}},
+      {{421}, 1, 0, 0, {{1304, 11}, {1309, 1}}},
+      {{423}, 0, 0, 0, {{1304, 21}, {1309, 1}}},
+      {{427}, 1, 0, 0, {{1304, 427}, {1303, 427}, {1309, 1}}},
+      {{429}, 1, 0, 0, {{1303, 429}, {1309, 1}}},
+      {{415}, 1, 0, 0, {{1309, 1}}},
+      {{415}, 0, 0, 0, {}},
+      {{433}, 1, 0, 0, {{1304, 430}, {1309, 1}}},
+      {{442}, 1, 0, 0, {{1309, 1}}},
+      {{456}, 0, 0, 0, {{1315, 456}}},
+      {{502}, 0, 0, 0, {{1313, 2}, {1301, 502}}},
+      {{522}, 0, 0, 0, {{1314, 1}}},
+      {{540}, 0, 0, 0, {{1314, 2}}},
+      {{523}, 0, 0, 0, {{1314, 3}}},
+      {{986, 987}, 1, 0, 0, {}},
+      {{1018}, 0, 0, 0, {{1303, 1018}}},
+      {{1071}, 1, 0, 0, {{1304, 2}, {1309, 1}}},
+      {{1074}, 0, 0, 0, {{1304, 2}, {1303, 1074}}},
+      {{1075}, 1, 0, 0, {{1304, 1}, {1309, 1}}},
+      {{23, 1075}, 0, 0, 0, {{1304, 3}}},
+      {{1076}, 0, 0, 0, {{1304, 7}}},
+      {{24, 1076}, 0, 0, 0, {{1304, 8}, {1303, 24}}},
+      {{1086}, 1, 0, 0, {{1309, 1}}},
+      {{1086}, 1, 1, 0, {}},
+      {{1094}, 1, 0, 0, {{1309, 1}}},
+      {{1268}, 0, 0, 0, {{1301, 1268}}},
+      {{1269}, 0, 0, 0, {{1302, 1269}}},
+      {{1290}, 0, 0, 0, {{1304, 1}, {1317, 1}}},
+      // Word 1316: hardening without its companion option, with a law that needs it.
+      {{33, 21}, 0, 0, 0, {{1306, 1}, {1304, 1}, {1316, 1}}},
+      {{33, 21, 12}, 0, 0, 0, {{1306, 1}, {1304, 1}}},
+      {{44, 422}, 0, 0, 0, {{1307, 5}, {1316, 1}}},
+      {{45, 43, 427}, 0, 0, 0, {{1307, 6}, {1308, 1}, {1304, 427}, {1303, 427}}},
+  };
+  // Codes with one word each, by the rule's value.
+  const std::pair<Int, Int> hardening[] = {{31, 3}, {32, 2}, {33, 1}, {35, 4}, {36, 5}};
+  for (const auto& [code, value] : hardening) cases.push_back({{code}, 0, 0, 0, {{1306, value}}});
+  const std::pair<Int, Int> plastic[] = {{41, 1}, {42, 2}, {44, 5}, {45, 6}, {46, 7}, {49, 8}};
+  for (const auto& [code, value] : plastic) cases.push_back({{code}, 0, 0, 0, {{1307, value}}});
+  for (const Int code : {107, 109, 112}) cases.push_back({{code}, 1, 0, 0, {{1311, 1}}});
+  for (const Int code : {211, 212, 213, 214, 217, 218, 221, 222}) cases.push_back({{code}, 0, 0, 0, {{1312, 1}}});
+  for (const Int code : {1000, 1009, 1088, 1099}) cases.push_back({{code}, 1, 0, 0, {{1309, 1}}});
+  for (const Case& c : cases) {
+    rec::i(CONTRO, 13) = c.analysis;
+    rec::i(CONTRO, 24) = c.switch24;
+    rec::i(CONTRO, 83) = c.switch83;
+    std::vector<modeltest::Option> options;
+    for (const Int code : c.codes) options.push_back(option(code));
+    const std::vector<Int> f = flags(options);
+    std::vector<Int> want(17, 0);
+    for (const auto& [word, value] : c.words) want[static_cast<std::size_t>(word - 1301)] = value;
+    EXPECT_EQ(std::vector<Int>(f.begin() + 1300, f.begin() + 1317), want) << "first code " << c.codes.front();
+  }
+  // The integer three slots into the data of options 601, 651 and 1271.
+  for (const Int code : {601, 651, 1271}) {
+    Slots m = modeltest::material({option(code)});
+    m.setInteger(m.integerAt(7) + 3, 17);
+    std::vector<Int> f(1400);
+    MATFLAGSET(m.s.data(), f.data());
+    EXPECT_EQ(f[1308], 17) << code;
+  }
+  // Outside the pre-processor: each of these keeps the law.
+  rec::i(CONTRO, 13) = 0;
+  rec::i(CONTRO, 24) = 0;
+  rec::i(CONTRO, 83) = 0;
+  rec::i(CPROG, 1) = 1;
+  const auto kept = [&](std::vector<Int> codes) {
+    std::vector<modeltest::Option> options;
+    for (const Int code : codes) options.push_back(option(code));
+    return flags(options)[1303];
+  };
+  EXPECT_EQ(kept({21}), 0);
+  EXPECT_EQ(kept({21, 430}), 430);
+  rec::i(CONTRO, 24) = 1;
+  EXPECT_EQ(kept({21}), 0);
+  EXPECT_EQ(kept({421, 21}), 1);
+  rec::i(CONTRO, 24) = 0;
+  rec::i(CONTRO, 83) = 1;
+  EXPECT_EQ(kept({21}), 1);
+  rec::i(CONTRO, 83) = 0;
+  rec::i(CWORK, 39) = 1;
+  EXPECT_EQ(kept({21}), 1);
+  rec::i(CWORK, 39) = 0;
+  rec::i(COUNT, 1) = 1;
+  rec::i(COUNT, 27) = 1;
+  EXPECT_EQ(kept({21}), 0);
+  rec::i(COUNT, 27) = 2;
+  EXPECT_EQ(kept({21}), 1);
+}
+
 TEST_F(OptionTable, FailureIndices) {
   const double xt = 1500, xc = -1200, yt = 50, yc = -200, s = 70, fs = -0.5, sb = 0;
   const Slots m = modeltest::material({{986, {}, 7, {{xt, xc, yt, yc, s, fs, sb}}},
@@ -331,6 +531,22 @@ TEST_F(OptionTable, SoilConstants) {
   PSIMATASCE(&clay, &three, &loc, r, m.s.data(), x, work, dval);
   EXPECT_DOUBLE_EQ(r[0], 2.0 * 1.5 * 5.0);
   EXPECT_EQ(r[2], 0.25);
+  // The table's values t1 = 2, t3 = 5, t4 = 3, t7 = 7 and the caller's c1 ... on entry.
+  const struct {
+    Int soil, dir;
+    double want[4];
+  } rows[] = {
+      {3, 1, {3.14159265358979 * 1.5 * 0.2 * 4.0, 3.14159265358979 * 1.5 * 0.2 * 4.0, 2.0, 2.0}},
+      {3, 2, {2.0 * 1.5 * 5.0, 2.0 * 0.2 * 5.0, 4.0, 2.0}},
+      {4, 3, {2.0 * 7.0 * 1.5 * 3.0, 2.0 * 7.0 * 1.5 * 3.0, 0.2, 0.2}},
+      {5, 2, {0, 0, 0, 0}},
+      {3, 4, {0, 0, 0, 0}},
+  };
+  for (const auto& row : rows) {
+    double c[8] = {1.5, 0.2, 4.0, 2.0, 9.0, 8.0, 0.5, 0};
+    PSIMATASCE(&row.soil, &row.dir, &loc, c, m.s.data(), x, work, dval);
+    for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(c[i], row.want[i]) << row.soil << " " << row.dir << " " << i;
+  }
 }
 
 }  // namespace

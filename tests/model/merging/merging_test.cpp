@@ -1,6 +1,10 @@
 // Merging of materials and sections read from the slide-line database.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/address_space.h"
@@ -88,6 +92,33 @@ TEST_F(Merging, MaterialsNumberedByFirstAppearance) {
   b.setInteger(1, 10);  // shorter than its options claim
   COMPAREMATERIAL(&same, a.s.data(), b.s.data());
   EXPECT_EQ(same, 0);
+}
+
+TEST_F(Merging, OptionValuesComparedByTheirCode) {
+  // Pairs of one-option materials: the flags must agree; codes of integer data compare the low
+  // words of their slots (1.5 and 3.0 both have a zero low word); the last value of each row of
+  // codes 1152 to 1157 compares bit for bit; other values within 2.22e-16 relative.
+  const double up = std::nextafter(1.5, 2.0), last = std::nextafter(2.0, 3.0);
+  struct Pair {
+    modeltest::Option a, b;
+    Int same;
+  };
+  const Pair pairs[] = {
+      {{10, {1, 0}, 1, {{1.5, 0.0, 0.0}}}, {10, {1, 1}, 1, {{1.5, 0.0, 0.0}}}, 0},
+      {{10, {1, 0}, 1, {{1.5, 0.0, 0.0}}}, {10, {1, 0}, 1, {{up, 0.0, 0.0}}}, 1},
+      {{10, {}, 1, {{1.5}}}, {10, {}, 1, {{3.0}}}, 0},
+      {{67, {}, 1, {{1.5}}}, {67, {}, 1, {{3.0}}}, 1},
+      {{67, {}, 1, {{1.5}}}, {67, {}, 1, {{up}}}, 0},
+      {{1152, {}, 2, {{1.5, 2.0}}}, {1152, {}, 2, {{up, 2.0}}}, 1},
+      {{1152, {}, 2, {{1.5, 2.0}}}, {1152, {}, 2, {{1.5, last}}}, 0},
+      {{1170, {}, 2, {{1.5, 2.0}, {1.5, 2.0}}}, {1170, {}, 2, {{1.5, 2.0}, {1.5, last}}}, 0},
+  };
+  for (const Pair& p : pairs) {
+    const Slots a = modeltest::material({p.a}), b = modeltest::material({p.b});
+    Int same = -1;
+    COMPAREMATERIAL(&same, a.s.data(), b.s.data());
+    EXPECT_EQ(same, p.same) << "code " << p.a.code;
+  }
 }
 
 TEST_F(Merging, SectionsFollowMergedMaterialsAndParts) {
@@ -223,6 +254,143 @@ TEST_F(Merging, SectionPartsComeFromTheTableEntryOfEachElement) {
   EXPECT_EQ(parts, (std::vector<Int>{1, 2, 1, 2}));
   // Only sections of the same part merge.
   EXPECT_EQ((std::vector<Int>(result.begin() + n, result.end())), (std::vector<Int>{1, 2, 1, 2}));
+}
+
+// Section comparison kind by kind. Each case names what its kind tests in each slot; every slot is
+// then changed in a copy of the record in the ways that test can and cannot see:
+//   E exact integer, Z zero-or-not, R real within 2.22e-16 relative, B all 8 bytes, M material
+//   reference (materials 100 and 101 were merged, 102 was not), X a real also compared exactly,
+//   N must stay below 1, . not tested, - held at its value (it steers the comparison).
+struct SlotClasses {
+  char cls;
+  long first, last;
+};
+struct SectionCase {
+  Int kind, flag;
+  long length;
+  std::vector<SlotClasses> classes;
+  std::vector<std::pair<long, Int>> fixed;
+};
+
+TEST(SectionComparison, EveryKindTestsTheSlotsItNames) {
+  const Int materialFirst = 100, materialEnd = 103, mapm[3] = {1, 1, 2};
+  std::vector<SectionCase> cases = {
+      {1, 0, 18, {{'N', 3, 3}, {'Z', 4, 4}, {'E', 6, 8}, {'E', 10, 10}, {'M', 11, 11}, {'Z', 12, 12},
+                  {'E', 14, 14}, {'M', 15, 15}, {'Z', 16, 16}}, {{3, 0}, {7, 2}}},
+      {1, 0, 8, {{'M', 3, 3}, {'Z', 4, 4}, {'E', 6, 6}}, {}},
+      {2, 0, 20, {{'M', 3, 3}, {'E', 4, 5}, {'E', 16, 19}}, {}},
+      {2, 0, 20, {{'M', 3, 3}, {'E', 4, 5}, {'E', 16, 18}}, {{4, 50}}},  // slot 19 only above 100
+      {2, 1, 24, {{'E', 3, 3}, {'R', 4, 7}, {'E', 11, 11}, {'E', 13, 13}, {'M', 15, 15}, {'R', 17, 20},
+                  {'E', 21, 23}}, {}},
+      {3, 0, 12, {{'-', 3, 3}, {'M', 10, 10}, {'Z', 11, 11}}, {{3, 0}}},
+      {3, 0, 27, {{'-', 3, 3}, {'-', 10, 10}, {'E', 11, 11}, {'Z', 13, 13}, {'E', 18, 18}, {'E', 20, 20},
+                  {'M', 22, 22}, {'Z', 23, 23}, {'E', 24, 24}, {'M', 26, 26}, {'Z', 27, 27}},
+       {{3, 1}, {10, 20}, {11, 2}}},
+      {8, 0, 6, {{'M', 3, 3}}, {}},
+      {9, 0, 6, {{'M', 3, 3}, {'E', 4, 4}, {'R', 5, 5}}, {}},
+      {10, 0, 6, {{'E', 3, 6}}, {}},
+      {11, 0, 6, {{'M', 3, 3}, {'Z', 4, 4}}, {}},
+      {12, 0, 6, {{'M', 3, 3}}, {}},
+      {14, 0, 5, {{'E', 3, 5}}, {}},
+  };
+  for (const Int kind : {4, 5, 6, 7}) cases.push_back({kind, 0, 8, {{'M', 3, 3}, {'Z', 4, 4}, {'E', 5, 8}}, {}});
+  // Kind 13 by subtype s and record length.
+  const auto kind13 = [&](Int s, long length, std::vector<SlotClasses> bySubtype) {
+    bySubtype.insert(bySubtype.begin(), {{'M', 3, 3}, {'B', 4, 4}, {'E', 5, 5}});
+    cases.push_back({13, 0, length, bySubtype, {{5, s}}});
+  };
+  kind13(20, 29, {{'R', 6, 9}, {'E', 10, 10}, {'R', 12, 12}});
+  kind13(20, 77, {{'R', 6, 9}, {'E', 10, 11}});
+  kind13(20, 30, {});
+  kind13(21, 29, {{'R', 6, 9}, {'E', 10, 10}, {'R', 11, 14}});
+  kind13(21, 77, {{'R', 6, 9}, {'E', 10, 10}, {'R', 11, 14}});
+  kind13(22, 11, {{'R', 6, 7}, {'X', 8, 8}, {'E', 9, 10}});
+  kind13(22, 18, {{'R', 6, 7}, {'X', 8, 8}, {'E', 9, 10}});
+  kind13(22, 12, {});
+  kind13(10, 14, {{'R', 6, 7}, {'X', 8, 8}, {'E', 9, 10}});
+  kind13(11, 16, {{'R', 6, 9}, {'E', 13, 14}});
+  kind13(12, 16, {{'R', 6, 10}, {'E', 14, 14}});
+  kind13(30, 12, {{'R', 6, 7}, {'E', 8, 9}});
+  kind13(31, 14, {{'R', 6, 8}, {'E', 12, 13}});
+  for (const Int s : {211, 212, 215}) kind13(s, 12, {{'R', 6, 8}, {'E', 9, 10}});
+  for (const Int s : {221, 222, 224, 225}) kind13(s, 12, {{'R', 6, 9}, {'E', 10, 11}});
+  kind13(99, 12, {});
+
+  for (const SectionCase& c : cases) {
+    std::string classes(static_cast<std::size_t>(c.length) + 1, '.');
+    for (const SlotClasses& sc : c.classes)
+      for (long k = sc.first; k <= sc.last; ++k) classes[static_cast<std::size_t>(k)] = sc.cls;
+    std::vector<double> a(static_cast<std::size_t>(c.length));
+    rec::setSlotI(a.data(), 1, static_cast<Int>(c.length));
+    for (long k = 2; k <= c.length; ++k) {
+      const char cls = classes[static_cast<std::size_t>(k)];
+      if (cls == 'R' || cls == 'X')
+        a[static_cast<std::size_t>(k - 1)] = 1.5 + k / 256.0;  // in [1.5, 2): one unit in the last place is within
+      else
+        rec::setSlotI(a.data(), k, cls == 'M' ? materialFirst : 1000 + static_cast<Int>(k));
+    }
+    for (const auto& [k, v] : c.fixed) rec::setSlotI(a.data(), k, v);
+    const auto compare = [&](const std::vector<double>& b) {
+      Int same = -1;
+      COMPARESECTION(&c.kind, a.data(), b.data(), &same, mapm, &materialFirst, &materialEnd, &c.flag);
+      return same;
+    };
+    const std::string where = "kind " + std::to_string(c.kind) + " length " + std::to_string(c.length) + " slot ";
+    EXPECT_EQ(compare(a), 1) << where << "-";
+    std::vector<double> b = a;
+    rec::setSlotI(b.data(), 1, static_cast<Int>(c.length - 1));
+    EXPECT_EQ(compare(b), 0) << where << "1";
+    for (long k = 2; k <= c.length; ++k) {
+      const char cls = classes[static_cast<std::size_t>(k)];
+      const double given = a[static_cast<std::size_t>(k - 1)];
+      const auto probe = [&](auto change, Int expected, const char* how) {
+        b = a;
+        change(b[static_cast<std::size_t>(k - 1)]);
+        EXPECT_EQ(compare(b), expected) << where << k << " (" << cls << ") " << how;
+      };
+      const auto setInteger = [](Int v) { return [v](double& slot) { rec::setSlotI(&slot, 1, v); }; };
+      const Int value = rec::slotI(a.data(), k);
+      switch (cls) {
+        case 'E':
+        case 'Z':
+        case '.':
+          probe(setInteger(value + 1), cls == 'E' ? 0 : 1, "another value");
+          probe(setInteger(0), cls == '.' ? 1 : 0, "zero");
+          break;
+        case 'N':
+          probe(setInteger(-5), 1, "another value below 1");
+          probe(setInteger(1), 0, "1");
+          break;
+        case 'B':
+          probe(setInteger(value + 1), 0, "another value");
+          probe([](double& slot) { std::memset(reinterpret_cast<char*>(&slot) + 4, 1, 1); }, 0, "the high word");
+          break;
+        case 'M':
+          probe(setInteger(materialFirst + 1), 1, "a merged material");
+          probe(setInteger(materialFirst + 2), 0, "another material");
+          probe(setInteger(0), 0, "no material");
+          break;
+        case 'R':
+        case 'X':
+          probe([&](double& slot) { slot = std::nextafter(given, 3.0); }, cls == 'R' ? 1 : 0, "one unit");
+          probe([&](double& slot) { slot = given * (1 + 1e-15); }, 0, "1e-15 relative");
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  // Kinds outside 1 to 14: 0, 15 and 16 never compare equal, any other always does.
+  std::vector<double> a(4), b(6);
+  rec::setSlotI(a.data(), 1, 4);
+  rec::setSlotI(b.data(), 1, 6);
+  for (const auto& [kind, same] : std::vector<std::pair<Int, Int>>{{0, 0}, {15, 0}, {16, 0}, {17, 1}, {-1, 1}})
+    for (const auto* other : {&a, &b}) {
+      Int out = -1;
+      const Int flag = 0;
+      COMPARESECTION(&kind, a.data(), other->data(), &out, mapm, &materialFirst, &materialEnd, &flag);
+      EXPECT_EQ(out, same) << "kind " << kind;
+    }
 }
 
 }  // namespace

@@ -87,6 +87,29 @@ TEST_F(Descriptors, StressOnSolidAndPlaneElementsAndSectionForcePairs) {
   EXPECT_EQ(rec::i(CODB, 4), 10);
 }
 
+TEST_F(Descriptors, TensorSizesByTensorTypeAndTheOtherOutputTypes) {
+  const Int npt = 2, nval = 5, start = 1;  // M = 10, S = 1
+  Int nsp = 0;
+  const auto fill = [&](Request r) {
+    EJODBO(&npt, &nval, &nsp, r.slots.data(), &start);
+    return entries();
+  };
+  // Stress pairs of tensor types 9 and 11; the key-85 entry of types 10 and 7.
+  EXPECT_EQ(fill(Request(21, 0, {11}).element(166, 3, 3, 3)), (std::vector<Entry>{{2, 20, 20}, {4, 40, 40}}));
+  EXPECT_EQ(rec::i(CODB, 4), 9);
+  EXPECT_EQ(fill(Request(21, 0, {11}).element(50, 2, 1, 0)), (std::vector<Entry>{{2, 20, 20}, {2, 20, 20}}));
+  EXPECT_EQ(rec::i(CODB, 4), 11);
+  EXPECT_EQ(fill(Request(21, 0, {85}).element(50, 2, 2, 1)), (std::vector<Entry>{{2, 20, 20}}));
+  EXPECT_EQ(fill(Request(21, 0, {85}).element(8, 3, 3, 3)), (std::vector<Entry>{{4, 40, 40}}));
+  // Request kinds 226 and 326 take every key as one-valued: NTENS components of NVAL.
+  EXPECT_EQ(fill(Request(226, 0, {11}).element(8, 3, 3, 3)), (std::vector<Entry>{{5, 30, 30}}));
+  // A key of output type -1 makes no entry and is reported.
+  eqc_testing::clearMessages();
+  EXPECT_EQ(fill(Request(21, 0, {3, 2}).element(8, 3, 3, 3)), (std::vector<Entry>{{5, 5, 5}}));
+  EXPECT_EQ(firstEntries(), (std::vector<int>{0, 1, 0, 0}));
+  EXPECT_TRUE(eqc_testing::printed("INVALID OUTPUT TYPE IN EJODBO"));
+}
+
 TEST_F(Descriptors, ASecondCallOverwritesTheRecordAndKeepsOlderThirdSizesBeyondIt) {
   Request request(21, 0, {11, 11, 11, 11, 2, 0});
   request.element(8, 3, 3, 3);
@@ -160,6 +183,14 @@ TEST_F(Descriptors, NodalDisplacementWithSixDegreesOfFreedom) {
   NJODBO(rec.data(), &nval, &mode, &one);
   EXPECT_EQ(entries()[1], (Entry{1, 2, 2}));
   EXPECT_EQ(entries()[0], (Entry{2, 4, 4}));
+  // A key without a nodal type makes no entry; slot 12 = 2 makes one entry per variable.
+  rec::setSlotI(rec.data(), 23, 500);
+  NJODBO(rec.data(), &nval, &mode, &one);
+  EXPECT_EQ(firstEntries(), (std::vector<int>{1, 3, 0, 0}));
+  rec::setSlotI(rec.data(), 12, 2);
+  NJODBO(rec.data(), &nval, &mode, &one);
+  EXPECT_EQ(entries(), (std::vector<Entry>{{2, 0, 2}, {2, 0, 2}, {2, 0, 2}}));
+  EXPECT_EQ(firstEntries(), (std::vector<int>{1, 2, 3, 0}));
 }
 
 // Counts whose products leave the range of a 4-byte word: the work-space difference and every size
@@ -295,6 +326,18 @@ TEST_F(Descriptors, TensorTypesFollowTheElementFamily) {
   EXPECT_EQ(type(13001, 2101, 3, 1, 1, 0), 11);
   EXPECT_EQ(type(85, 800, 5, 3, 3), 9);
   EXPECT_EQ(type(11, 3900, 2, 3, 3), 10);
+  // The remaining rules, one row each: key, E, D, NDI, NSHR and the type.
+  const int rows[][6] = {
+      {11, 50, 2, 3, 0, 7},      {11, 50, 2, 2, 1, 10},   {11, 50, 3, 3, 1, 8},  {21, 50, 3, 3, 1, 9},
+      {11, 50, 3, 3, 3, 7},      {11, 50, 3, 2, 1, 9},    {21, 50, 3, 2, 0, 8},  {11, 250, 3, 3, 3, 7},
+      {11, 160, 3, 3, 3, 8},     {11, 166, 3, 3, 3, 9},   {11, 5000, 3, 3, 3, 7}, {13, 2611, 3, 3, 3, 8},
+      {29, 2300, 3, 3, 3, 7},    {13001, 2620, 3, 1, 1, 9}, {11, 2250, 3, 3, 3, 9}, {11, 2400, 5, 3, 3, 10},
+      {11, 2400, 3, 3, 3, 8},    {11, 3200, 3, 3, 3, 9},  {11, 3200, 2, 3, 3, 11}, {11, 3611, 3, 3, 3, 10},
+      {11, 3605, 3, 3, 3, 7},    {11, 3810, 3, 3, 3, 7},  {11, 3900, 3, 3, 3, 8}, {85, 800, 3, 3, 3, 9},
+      {85, 50, 4, 3, 3, 7},      {85, 50, 2, 3, 3, 10},
+  };
+  for (const auto& r : rows)
+    EXPECT_EQ(type(r[0], r[1], r[2], r[3], r[4]), r[5]) << "key " << r[0] << " element " << r[1] << " D " << r[2];
   eqc_testing::clearMessages();
   EXPECT_EQ(type(12, 8, 3, 3, 3), 7);
   EXPECT_TRUE(eqc_testing::printed("ETENSOR: UNKNOWN KEY 12"));
@@ -335,6 +378,47 @@ TEST_F(Descriptors, ComponentCountsAndNodalComponents) {
   EXPECT_EQ(n, 6);  // only the first three of four rotations
   GETNDCOMP(&key, list.data(), &n, &withList);
   EXPECT_EQ(n, 7);
+  // Counts of the run beyond 30 degrees of freedom: every component, in the caller's list only,
+  // and MODE 0 counts without writing.
+  const Int kept[3] = {rec::i(CGN, 6), rec::i(CGM, 27), rec::i(CGN, 9)};
+  rec::i(CGN, 6) = 1;
+  rec::i(CGM, 27) = 35;
+  rec::i(CGN, 9) = 33;
+  const struct {
+    Int key, first, count;
+  } ranges[] = {{201, 201011, 35}, {107, 107001, 33}, {237, 237001, 33}};
+  for (const auto& range : ranges)
+    for (const Int mode : {0, 1}) {
+      std::vector<double> many(40, -1.0);
+      GETNDCOMP(&range.key, many.data(), &n, &mode);
+      EXPECT_EQ(n, range.count) << range.key << " mode " << mode;
+      for (int c = 1; c <= 40; ++c) {
+        if (mode == 1 && c <= range.count)
+          EXPECT_EQ(rec::slotI(many.data(), c), range.first + c - 1) << range.key << " slot " << c;
+        else
+          EXPECT_EQ(many[c - 1], -1.0) << range.key << " mode " << mode << " slot " << c;
+      }
+    }
+  // One row per remaining class: key, the CLDOF words set, and the component keys.
+  const struct {
+    Int key;
+    std::vector<int> active;
+    std::vector<Int> components;
+  } classes[] = {{108, {8}, {108008}},  {108, {}, {}},          {105, {9}, {105009}}, {117, {9}, {117001}},
+                 {139, {}, {}},         {110, {}, {110001}},    {233, {}, {233001}},  {5003, {}, {5003}},
+                 {204, {11, 12, 14}, {204011, 204012}}};
+  for (const auto& c : classes) {
+    rec::clear(CLDOF);
+    for (const int d : c.active) rec::i(CLDOF, d) = 1;
+    std::vector<double> one(4, -1.0);
+    GETNDCOMP(&c.key, one.data(), &n, &withList);
+    std::vector<Int> got;
+    for (int k = 1; k <= n && k <= 4; ++k) got.push_back(rec::slotI(one.data(), k));
+    EXPECT_EQ(got, c.components) << c.key;
+  }
+  rec::i(CGN, 6) = kept[0];
+  rec::i(CGM, 27) = kept[1];
+  rec::i(CGN, 9) = kept[2];
   eqc_testing::clearMessages();
   const Int unknown = 150;
   GETNDCOMP(&unknown, list.data(), &n, &withList);

@@ -449,6 +449,34 @@ TEST_F(Vocab, RequestEdges) {
   EXPECT_EQ(nodalKeys[0], 201011);
   EXPECT_EQ(nodalKeys[1], 0);
   EXPECT_EQ(ok, 0);
+  // Kind 205 with flag 1 takes numbered names; kind 125 has the stem but no numbered names.
+  const Int k205 = 205, k125 = 125, flagOne = 1;
+  nodalKeys[0] = nodalKeys[1] = -7;
+  NDVRID(nodalKeys, nodal.data(), 8, &one, &k205, &ok, &flagOne);
+  EXPECT_EQ(nodalKeys[0], 201011);
+  EXPECT_EQ(ok, 1);
+  eqc_testing::clearMessages();
+  NDVRID(nodalKeys, nodal.data(), 8, &one, &k125, &ok, &zero);
+  EXPECT_EQ(ok, 0);
+  EXPECT_TRUE(eqc_testing::printed("OUTPUT REQUEST NT11 IS NOT AVAILABLE FOR THIS OPTION"));
+  // A name that is no row and begins with no stem.
+  eqc_testing::clearMessages();
+  EXPECT_EQ(elementKeys({"QQQ", "S"}, 21, 0, &ok), (std::vector<Int>{-7, 11}));
+  EXPECT_EQ(ok, 0);
+  EXPECT_TRUE(eqc_testing::printed("UNIDENTIFIED OUTPUT REQUEST QQQ"));
+  // Kinds no table serves do nothing (NDVRID still clears OK).
+  nodalKeys[0] = -7;
+  const Int unknown = 999;
+  ok = 5;
+  NDVRID(nodalKeys, nodal.data(), 8, &one, &unknown, &ok, &zero);
+  EXPECT_EQ(nodalKeys[0], -7);
+  EXPECT_EQ(ok, 0);
+  ok = 5;
+  NMVRID(nodalKeys, nodal.data(), 8, &one, &unknown, &ok);
+  EXPECT_EQ(nodalKeys[0], -7);
+  EXPECT_EQ(ok, 5);
+  EXPECT_EQ(elementKeys({"S"}, 999, 0, &ok)[0], -7);
+  EXPECT_EQ(ok, 5);
 }
 
 TEST_F(Vocab, SubstitutionsAndTheDefaultElementKey) {

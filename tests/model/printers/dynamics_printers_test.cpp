@@ -283,4 +283,118 @@ TEST_F(DynamicsPrinters, OutputSettingsOfImplicitAndExplicitSteps) {
   EXPECT_EQ(eqc_page_testing::paginCounts(), (std::vector<int>{2, 2, 2}));
 }
 
+TEST_F(DynamicsPrinters, ExplicitIncrementationAndDiagnosticChoices) {
+  // Fixed incrementation with summary overclosure diagnostics, then automatic with the adaptive
+  // meshing levels 0 to 2; each block counts as the text gives.
+  Int kproc = 17, istep = 5, unused = 0, expl = 0;
+  rec.real(N + 19, 0.8).integer(N + 14, 3);
+  const std::string_view adaptive[] = {
+      "(/,10X,'DIAGNOSTICS FOR ADAPTIVE MESHING ARE OFF')",
+      "(/,10X,'SUMMARY DIAGNOSTICS ARE REQUESTED FOR ADAPTIVE MESHING')",
+      "(/,10X,'DETAILED DIAGNOSTICS ARE REQUESTED FOR ADAPTIVE MESHING')"};
+  for (int level = 0; level < 3; ++level) {
+    const bool fixedSteps = level == 0;
+    rec.integer(N + 17, fixedSteps ? 1 : 0).integer(N + 13, fixedSteps ? 1 : 0).integer(N + 23, level);
+    HSTEPD(rec.data(), &N, &unused, &kproc, &istep, kPrint, &expl);
+    e.put("(/,/,24X,'S T E P',3X,I5,5X,'E X P L I C I T   D Y N A M I C   A N A L Y S I S')", {I(5)});
+    e.put(fixedSteps ? "(/,/,5X,'FIXED TIME INCREMENTATION WILL BE USED:',/,/,5X,'     TIME PERIOD IS',31X,1P,G12.3,"
+                       "/,5X,'     SCALING FACTOR IS ',25X,1P,G12.3,/)"
+                     : "(/,/,5X,'AUTOMATIC TIME INCREMENTATION WILL BE USED:',/,/,5X,'     TIME PERIOD IS',31X,1P,"
+                       "G12.3,/,5X,'     SCALING FACTOR IS ',25X,1P,G12.3,/)",
+          {R(at(N + 1)), R(0.8)});
+    e.put("(/,5X,'DIAGNOSTICS:')");
+    if (fixedSteps) e.put("(/,10X,'SUMMARY DIAGNOSTICS ARE REQUESTED FOR INITIAL',' CONTACT OVERCLOSURE')");
+    e.put(adaptive[level]);
+  }
+  EXPECT_EQ(printedText(), e.text());
+  EXPECT_EQ(pages(), (std::vector<int>{3, 3, 2, 2, 2, 3, 3, 2, 2, 3, 3, 2, 2}));
+}
+
+TEST_F(DynamicsPrinters, BucklingByLanczosAndAnUnreadableStepRecord) {
+  // The cyclic walk meets an address past the last record before the range ends: the runaway
+  // message, and the modes found so far.
+  eqc_testing::setSlideLineStore({});
+  rec::i(CSLV, 15) = eqc_testing::appendSlideLineRecord({153, 1, 5, 0});
+  rec::i(CSLV, 16) = static_cast<int>(eqc_testing::slideLineStore().size()) + 50;
+  rec::i(CPHCON, 3) = 6;
+  rec.integer(N, 3).real(N + 1, 40.0).integer(N + 2, 20).integer(N + 3, 9).real(N + 4, 0.0).real(N + 6, -2.5);
+  Int kproc = 42, istep = 2, unsym = 0, lcase = 0, lanczos = 1;
+  std::vector<Real> buf(40);
+  HSTEPE(rec.ints(), rec.data(), &N, &kproc, &istep, kPrint, &unsym, &lcase, &lanczos, buf.data());
+  EXPECT_EQ(lcase, 1);
+  eigenHead(e, "(/,44X,'F O R   B U C K L I N G   P R E D I C T I O N',/)");
+  description();
+  e.put("(/,5X,'THE LANCZOS EIGENSOLVER IS USED FOR THIS ANALYSIS')");
+  e.put("(5X,'CYCLIC SYMMETRY MODEL IS SOLVED')");
+  e.put("(5X,'LOWEST NUMBER OF CYCLIC SYMMETRY MODE',2X,I5)", {I(1)});
+  e.put("(5X,'HIGHEST NUMBER OF CYCLIC SYMMETRY MODE',1X,I5)", {I(5)});
+  e.put("(5X,'NUMBER OF EIGENVALUES',18X,I5)", {I(3)});
+  e.put("(5X,'LARGEST EIGENVALUE OF INTEREST  ',3X,1P,G12.5)", {R(40.0)});
+  e.put("(5X,'SMALLEST EIGENVALUE OF INTEREST ',3X,1P,G12.5)", {R(-2.5)});
+  e.put("(5X,'MAXIMUM NUMBER OF STEPS WITHIN RUN',5X,I5)", {I(20)});
+  e.put("(5X,'BLOCK SIZE FOR LANCZOS PROCEDURE',7X,I5)", {I(6)});
+  EXPECT_EQ(printedText(), e.text());
+  EXPECT_EQ(pages(), (std::vector<int>{3, 3, 3, 2, 1, 2, 2, 1, 1}));
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN HSTEPE - LOOP 150 LIMIT EXCEEDED"));
+}
+
+TEST_F(DynamicsPrinters, OutputSettingsChoicesOfEachBranch) {
+  const Real values[4] = {};
+  StepRecord s(60);
+  Int nrst = 0, nint = 0, ipflag = 1;
+  // Procedure 92 prints the increment limit even in a perturbation step; extrapolation 1 and none.
+  rec::i(CWORK, 28) = 1;
+  s.integer(5, 92).integer(27, 1).integer(28, 40).integer(30, 1).integer(34, 2);
+  HSTEPT(s.data(), values, &nrst, &nint, &ipflag);
+  s.integer(5, 1).integer(27, 0).integer(30, 5);
+  HSTEPT(s.data(), values, &nrst, &nint, &ipflag);
+  rec::i(CWORK, 28) = 0;
+  const char* perturbation =
+      "(/,5X,'THIS IS A LINEAR PERTURBATION STEP.',/,5X,'ALL LOADS ARE DEFINED AS CHANGE IN LOAD TO THE "
+      "REFERENCE STATE')";
+  const char* increments = "(/,5X,'THE MAXIMUM NUMBER OF INCREMENTS IN THIS STEP IS',17X,I7)";
+  const char* every = "(/,5X,'PRINT OF INCREMENT NUMBER, TIME, ETC., EVERY',I6,'  INCREMENTS')";
+  const char* plotfile = "(/,5X,'THE NEUTRAL PLOTFILE WILL BE WRITTEN IN CARD IMAGE',' FORMAT')";
+  e.put(increments, {I(40)});
+  e.put(perturbation);  // CLINES words 13 and 14 name the same unit here
+  e.put("(/,5X,'LINEAR EXTRAPOLATION WILL BE USED')");
+  e.put(every, {I(2)});
+  e.put(plotfile);
+  e.put(increments, {I(40)});
+  e.put("(/,5X,'EXTRAPOLATION WILL NOT BE USED')");
+  e.put(every, {I(2)});
+  e.put(plotfile);
+  EXPECT_EQ(printedText(), e.text());
+
+  // Explicit: the latest restart only; restart at the increment after the timemarks; history at
+  // every increment; file output a number of times; a large-displacement procedure 18.
+  const auto explicitStep = [&](Int restart, Int flag, Real history, Int output, Int adjusted) {
+    nint = restart;
+    ipflag = flag;
+    s.integer(5, 18).integer(26, 1).real(42, history).integer(43, output).integer(48, adjusted).integer(49, 0);
+    HSTEPT(s.data(), values, &nrst, &nint, &ipflag);
+  };
+  startPrinting();
+  e = Expected();
+  explicitStep(-3, 0, 0.0, 4, 0);
+  explicitStep(2, 1, -1.0, 6, 1);
+  const char* intervals = "(/,5X,'RESTART FILE WILL BE WRITTEN AT',I6,' EVENLY ','SPACED INTERVALS DURING THIS STEP')";
+  e.put(intervals, {I(3)});
+  e.put("(/,5X,'ONLY THE LATEST INCREMENT WILL BE RETAINED')");
+  e.put("(/,5X,'HISTORY OUTPUT WILL BE WRITTEN AT EVERY INCREMENT')");
+  e.put("(/,5X,'FILE OUTPUT WILL BE WRITTEN  ',I6,' TIMES DURING THIS STEP')", {I(4)});
+  e.put("(/,10X,'LARGE DISPLACEMENT THEORY WILL BE USED')");
+  e.put(intervals, {I(2)});
+  e.put(
+      "(10X,'THE RESTART FILE WILL BE WRITTEN AT THE ','INCREMENT FOLLOWING THE TIMEMARKS',/,10X,'OF THE "
+      "EVENLY SPACED INTERVALS.')");
+  e.put("(/,5X,'FILE OUTPUT WILL BE WRITTEN AT',I6,' EVENLY ',' SPACED INTERVALS DURING THIS STEP')", {I(6)});
+  e.put(
+      "(10X,'THE TIME INCREMENTATION WILL BE ADJUSTED SO THAT',' THE OUTPUT FILE WILL ',/,10X,'BE WRITTEN AT THE "
+      "EXACT ','TIMEMARKS OF THE EVENLY SPACED INTERVALS. ')");
+  e.put("(/,10X,'LARGE DISPLACEMENT THEORY WILL BE USED')");
+  EXPECT_EQ(printedText(), e.text());
+  EXPECT_EQ(pages(), (std::vector<int>{2, 2, 2, 2, 2, 2, 2}));
+}
+
 }  // namespace

@@ -69,6 +69,20 @@ TEST_F(FrequencyPrinters, RandomResponseWithRangesAndAdditionalPoints) {
   EXPECT_EQ(eqc_page_testing::paginCounts(), (std::vector<int>{3, 3, 1, 4, 2, 2}));
 }
 
+TEST_F(FrequencyPrinters, AScalingCodeWithoutANameLeavesItsColumnsBlank) {
+  StepRecord rec = frequencyRecord(N + 1, 1, {});
+  rec.integer(N + 5 + 4, 7);
+  Int istep = 2;
+  HRRES(rec.ints(), rec.data(), &N, &istep, kPrint);
+  Expected e;
+  e.put("(/,/,24X,'S T E P',3X,I5,5X,'R A N D O M    R E S P O N S E   A N A L Y S I S         ')", {I(2)});
+  e.description(rec);
+  e.put("(10X,'THE VARIANCE WILL BE COMPUTED NUMERICALLY  ')").put(kRangeHeader);
+  e.put("(18X,2(1P,G10.3),I6,5X,1P,G13.3,2X,2A8)",
+        {R(1.5), R(1000.0), I(20), R(0.5), C("        "), C("        ")});
+  EXPECT_EQ(printedText(), e.text());
+}
+
 TEST_F(FrequencyPrinters, SteadyStateDynamicsStoresTheMethodAndPrintsSinglePoints) {
   const std::vector<double> points = {5.0, 6.0, 8.0, 13.0, 21.0, 34.0};
   StepRecord rec = frequencyRecord(N + 2, 2, points);

@@ -205,32 +205,17 @@ void fieldRows(Expected& e, Controls& c, int j, const std::string& label, const 
         {m(false), C(label), C(label), v(8)});
 }
 
-TEST_F(ControlTables, ConvergenceTolerancesWithTimeAveragesAndCopiedLabels) {
-  c.setInt(13, 1);  // field 1 active
-  c.setInt(15, 1);  // field 3 active, takes the labels of field 5
-  c.tolerance(1, 3) = 0.4;          // initial time average given: always marked
-  c.tolerance(3, 3) = -2.0;         // from the previous step
-  c.tolerance(3, 5) = off(1.0e-5);  // marks rows 5 and 6 and sets the flag of field 3
-  Int kproc = 1, averageAsValue = 0, copy3 = 1, copy4 = 0;
-  HSTTOL(c.icont.data(), c.rcont.data(), &averageAsValue, kPrint, &copy3, &copy4, &kproc);
-  const auto head = [&](const std::string& label, const std::string& name, int j) {
-    e.put("(/,1X,'CONVERGENCE TOLERANCE PARAMETERS FOR ',A9)", {C(label)});
-    e.put("(1X,A4,'CRITERION FOR RESIDUAL ',A9,' FOR A NONLINEAR ','PROBLEM',7X,1P,G12.3)",
-          {C("    "), C(label), R(c.tolerance(j, 0))});
-    e.put("(1X,A4,'CRITERION FOR ',A8,' CORRECTION IN A NONLINEAR',' PROBLEM',7X,1P,G12.3)",
-          {C("    "), C(name), R(c.tolerance(j, 1))});
-  };
-  head("FORCE    ", "DISPLACE", 1);
-  e.put("(1X,A4,'INITIAL VALUE OF TIME AVERAGE ',A9,19X,1P,G12.3)", {C("*** "), C("FORCE    "), R(0.4)});
-  e.put("(5X,'AVERAGE ',A9,' IS TIME AVERAGE ',A9)", {C("FORCE    "), C("FORCE    ")});
-  fieldRows(e, c, 1, "FORCE    ", "DISPLACE", false);
-  e.put("(1X,A4,'CRITERION FOR ZERO ',A8,' RELATIVE TO ','CHARACTERISTIC LENGTH',2X,1P,G12.3)",
-        {C("    "), C("DISPLACE"), R(c.real(34))});
-  head("CONCENTR ", "CONCENTR", 3);
-  e.put("(5X,'INIT. VALUE OF TIME AVG. ',A9,' IS TIME AVG. ',A9,' IN PREVIOUS STEP')",
-        {C("CONCENTR "), C("CONCENTR ")});
-  e.put("(5X,'AVERAGE ',A9,' IS TIME AVERAGE ',A9)", {C("CONCENTR "), C("CONCENTR ")});
-  fieldRows(e, c, 3, "CONCENTR ", "CONCENTR", true);
+// The first three rows of a field's tolerances.
+void fieldHead(Expected& e, Controls& c, const std::string& label, const std::string& name, int j) {
+  e.put("(/,1X,'CONVERGENCE TOLERANCE PARAMETERS FOR ',A9)", {C(label)});
+  e.put("(1X,A4,'CRITERION FOR RESIDUAL ',A9,' FOR A NONLINEAR ','PROBLEM',7X,1P,G12.3)",
+        {C("    "), C(label), R(c.tolerance(j, 0))});
+  e.put("(1X,A4,'CRITERION FOR ',A8,' CORRECTION IN A NONLINEAR',' PROBLEM',7X,1P,G12.3)",
+        {C("    "), C(name), R(c.tolerance(j, 1))});
+}
+
+// The compatibility tolerances at their defaults, then the note on marked rows.
+void compatibilityRowsAndNote(Expected& e, Controls& c) {
   const char* compat[] = {
       "(/,1X,A4,'VOLUMETRIC STRAIN COMPATIBILITY TOLERANCE FOR ','HYBRID SOLIDS',4X,1P,G12.3)",
       "(1X,A4,'AXIAL STRAIN COMPATIBILITY TOLERANCE FOR HYBRID',' BEAMS',10X,1P,G12.3)",
@@ -242,6 +227,47 @@ TEST_F(ControlTables, ConvergenceTolerancesWithTimeAveragesAndCopiedLabels) {
   const int compatM[] = {1, 2, 3, 30, 31, 32, 33};
   for (int k = 0; k < 7; ++k) e.put(compat[k], {C("    "), R(c.real(compatM[k]))});
   e.put("(/,1X,'*** INDICATES USE OF NON-DEFAULT CONVERGENCE ','TOLERANCE PARAMETER',/,5X,'SELECTED WITH *CONTROLS')");
+}
+
+TEST_F(ControlTables, AUserAverageAndAnInitialAverageTakenAsAValue) {
+  c.setInt(14, 1);  // field 2: a user-defined average norm, always marked
+  c.setInt(16, 1);  // field 4: the initial average from the caller's value, unmarked
+  c.tolerance(2, 2) = 0.3;
+  c.tolerance(4, 3) = -2.0;
+  Int kproc = 1, averageAsValue = 1, copy = 0;
+  HSTTOL(c.icont.data(), c.rcont.data(), &averageAsValue, kPrint, &copy, &copy, &kproc);
+  fieldHead(e, c, "MOMENT   ", "ROTATION", 2);
+  e.put("(1X,A4,'USER DEFINED VALUE OF AVERAGE ',A9,' NORM',14X,1P,G12.3)", {C("*** "), C("MOMENT   "), R(0.3)});
+  fieldRows(e, c, 2, "MOMENT   ", "ROTATION", false);
+  fieldHead(e, c, "CHARGE   ", "POTENTIA", 4);
+  e.put("(1X,A4,'INITIAL VALUE OF TIME AVERAGE ',A9,19X,1P,G12.3)", {C("    "), C("CHARGE   "), R(2.0)});
+  e.put("(5X,'AVERAGE ',A9,' IS TIME AVERAGE ',A9)", {C("CHARGE   "), C("CHARGE   ")});
+  fieldRows(e, c, 4, "CHARGE   ", "POTENTIA", false);
+  compatibilityRowsAndNote(e, c);
+  EXPECT_EQ(printedText(), e.text());
+}
+
+TEST_F(ControlTables, ConvergenceTolerancesWithTimeAveragesAndCopiedLabels) {
+  c.setInt(13, 1);  // field 1 active
+  c.setInt(15, 1);  // field 3 active, takes the labels of field 5
+  c.tolerance(1, 3) = 0.4;          // initial time average given: always marked
+  c.tolerance(3, 3) = -2.0;         // from the previous step
+  c.tolerance(3, 5) = off(1.0e-5);  // marks rows 5 and 6 and sets the flag of field 3
+  Int kproc = 1, averageAsValue = 0, copy3 = 1, copy4 = 0;
+  HSTTOL(c.icont.data(), c.rcont.data(), &averageAsValue, kPrint, &copy3, &copy4, &kproc);
+  const auto head = [&](const std::string& label, const std::string& name, int j) { fieldHead(e, c, label, name, j); };
+  head("FORCE    ", "DISPLACE", 1);
+  e.put("(1X,A4,'INITIAL VALUE OF TIME AVERAGE ',A9,19X,1P,G12.3)", {C("*** "), C("FORCE    "), R(0.4)});
+  e.put("(5X,'AVERAGE ',A9,' IS TIME AVERAGE ',A9)", {C("FORCE    "), C("FORCE    ")});
+  fieldRows(e, c, 1, "FORCE    ", "DISPLACE", false);
+  e.put("(1X,A4,'CRITERION FOR ZERO ',A8,' RELATIVE TO ','CHARACTERISTIC LENGTH',2X,1P,G12.3)",
+        {C("    "), C("DISPLACE"), R(c.real(34))});
+  head("CONCENTR ", "CONCENTR", 3);
+  e.put("(5X,'INIT. VALUE OF TIME AVG. ',A9,' IS TIME AVG. ',A9,' IN PREVIOUS STEP')",
+        {C("CONCENTR "), C("CONCENTR ")});
+  e.put("(5X,'AVERAGE ',A9,' IS TIME AVERAGE ',A9)", {C("CONCENTR "), C("CONCENTR ")});
+  fieldRows(e, c, 3, "CONCENTR ", "CONCENTR", true);
+  compatibilityRowsAndNote(e, c);
   EXPECT_EQ(printedText(), e.text());
   EXPECT_EQ(eqc_page_testing::paginCounts(), (std::vector<int>{10, 10, 6, 3}));
   EXPECT_EQ(rec::i(CTOLM, 85), 1);
@@ -265,6 +291,7 @@ TEST_F(ControlTables, ExplicitTablesResetOtherProceduresAndPrintFor18And21) {
 
   c.setInt(14, 1);              // field 2 active
   c.tolerance(2, 3) = 0.5;      // initial average: printed, marked
+  c.tolerance(2, 2) = 0.7;      // user-defined average: printed, marked
   c.tolerance(2, 7) = 2.0e-6;   // zero field criterion off its default
   c.setInt(7, 2);               // contact track
   Int explicitCode = 21;
@@ -303,6 +330,7 @@ TEST_F(ControlTables, ExplicitTablesResetOtherProceduresAndPrintFor18And21) {
   e.put("(1X,A4,'CRITERION FOR RESIDUAL ',A9,' ',25X,1P,G12.3)", {C("    "), C("MOMENT   "), R(0.005)});
   e.put("(1X,A4,'CRITERION FOR ',A8,' CORRECTIONS ',23X,1P,G12.3)", {C("    "), C("ROTATION"), R(0.01)});
   e.put("(1X,A4,'INITIAL VALUE OF TIME AVERAGE ',A9,19X,1P,G12.3)", {C("*** "), C("MOMENT   "), R(0.5)});
+  e.put("(1X,A4,'USER DEFINED VALUE OF AVERAGE ',A9,' NORM',14X,1P,G12.3)", {C("*** "), C("MOMENT   "), R(0.7)});
   e.put("(1X,A4,'FLUX ACCEPTANCE RELATIVE TO UQBAR ',A9,15X,1P,G12.3)", {C("    "), C("MOMENT   "), R(0.005)});
   e.put("(1X,A4,'FIELD ACCEPTANCE RELATIVE TO ',A9,' CORRECTION',9X,1P,G12.3)",
         {C("    "), C("ROTATION"), R(0.001)});

@@ -268,6 +268,35 @@ TEST_F(StepPrinters, TransportCountsEightLinesWhateverItPrints) {
   EXPECT_EQ(pages(), (std::vector<int>{3, 3, 2, 2, 8, 3, 3, 2, 4, 2, 8}));
 }
 
+TEST_F(StepPrinters, FixedIncrementsOfMassDiffusionAndCoupledStepsAndTheOtherViscoelasticTexts) {
+  Int fixedDiffusion = 35, fixedCoupled = 72, transport = 85, istep = 6;
+  rec.real(N + 4, 0.0).integer(N + 6, 1).real(N + 8, 0.0).real(N + 9, 0.0);
+  HMDIF(rec.data(), &N, &fixedDiffusion, &istep, kPrint);
+  heading("T R A N S I E N T   M A S S   D I F F U S I O N", 6);
+  description();
+  fixed();
+  HSTPTD(rec.data(), &N, &fixedCoupled, &istep, kPrint);
+  heading("C O U P L E D - T E M P E R A T U R E - D I S P L A C E M E N T   A N A L Y S I S", 6);
+  description();
+  fixed();
+  const char* texts[] = {
+      "(/,5X,'VISCOELASTIC MATERIAL EFFECTS ARE INCLUDED IN ','THIS STEP. THE VISCOUS ',/,5X,'STRESSES WILL BE "
+      "','APPLIED INSTANTANEOUSLY AT THE BEGINNING OF THE STEP.',/,/)",
+      "(/,5X,'MATERIAL CONVECTION IN THE VISCOELASTIC MATERIAL IS',' IGNORED IN THIS STEP. ',/,5X,'THE FULLY "
+      "RELAXED LONG-TERM SOLUTION WILL BE COMPUTED.',/,/)"};
+  for (const int choice : {1, 2}) {
+    rec.integer(N + 4, 0).integer(N + 5, 0).integer(N + 7, choice);
+    HSSTRANS(rec.data(), &N, &transport, &istep, kPrint);
+    heading("S T E A D Y   S T A T E   T R A N S P O R T   A N A L Y S I S", 6, 18);
+    description();
+    automatic();
+    expected.put("(/,5X,'INERTIA EFFECTS ARE IGNORED IN THIS STEP.')");
+    expected.put(texts[choice - 1]);
+  }
+  expectPrinted();
+  EXPECT_EQ(pages(), (std::vector<int>{3, 3, 2, 2, 3, 3, 2, 2, 3, 3, 2, 4, 8, 3, 3, 2, 4, 8}));
+}
+
 TEST_F(StepPrinters, ModalDynamicsAndResponseSpectrum) {
   Int istep = 11;
   rec.integer(N + 2, 1);

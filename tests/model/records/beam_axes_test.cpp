@@ -113,4 +113,33 @@ TEST_F(BeamAxes, PlaneBeamsAndNodeRecords) {
   EXPECT_EQ((std::vector<double>(bsax, bsax + 4)), (std::vector<double>{1, 0, 0, -1}));
 }
 
+TEST_F(BeamAxes, SpaceBeamsFromTheNodeRecordsTurnTwice) {
+  // Each node's reference vectors turned by its solution rotation, then by its stored rotation;
+  // averaged, with the second axis the product of the two.
+  rec::i(CGN, 4) = 6;
+  const Eigen::Vector3d a(1, 0, 0), b(0, 0.6, 0.8);
+  const Eigen::Vector3d r1[2] = {{0.3, -0.2, 0.5}, {0.0, 0.1, 0.0}}, r2[2] = {{-0.1, 0.4, 0.2}, {0.2, 0.0, -0.3}};
+  Int nodes[2];
+  for (int k = 0; k < 2; ++k) {
+    nodes[k] = dm2_testing::addNode(dm2_testing::Node{});
+    dm2_testing::setNodeVariable(nodes[k], 12, {0, 0, 0, r2[k][0], r2[k][1], r2[k][2]});
+  }
+  const double reference[12] = {a[0], a[1], a[2], b[0], b[1], b[2], a[0], a[1], a[2], b[0], b[1], b[2]};
+  const double u[12] = {0, 0, 0, r1[0][0], r1[0][1], r1[0][2], 0, 0, 0, r1[1][0], r1[1][1], r1[1][2]};
+  const Int two = 2, type = 1200, nv = 3, ld = 6, offset = 0, db = dm2_testing::nodeDatabase();
+  double bsax[6], slrec[16];
+  Int iflags[6], ilast = 0;
+  SHR_BSECTMOD(&two, &type, &nv, &ld, &offset, bsax, u, slrec, &ilast, reference, iflags, nodes, &db);
+  Eigen::Vector3d s1 = Eigen::Vector3d::Zero(), s2 = Eigen::Vector3d::Zero();
+  for (int k = 0; k < 2; ++k) {
+    s1 += turned(r2[k], turned(r1[k], a)) / 2;
+    s2 += turned(r2[k], turned(r1[k], b)) / 2;
+  }
+  const Eigen::Vector3d third = s1.cross(s2);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(bsax[i], s2[i], 1e-12);
+    EXPECT_NEAR(bsax[3 + i], third[i], 1e-12);
+  }
+}
+
 }  // namespace

@@ -235,6 +235,12 @@ TEST_F(NodeRecords, ConnectorLoadCaseAndMassFlags) {
   EXPECT_EQ(std::memcmp(&loadCases[0], "CASE-ONE", 8), 0);
   EXPECT_EQ(std::memcmp(&loadCases[1], "        ", 8), 0);
   EXPECT_EQ(dm2_testing::openBlocks(), 0);
+  // A block with no room: the names stay blank and the block is closed again.
+  rec::i(CGM, 54) = dm2_testing::addGlobalBlock(0);
+  loadCases[0] = 1.0;
+  SHR_LOADCASENAMES(loadCases, &three);
+  EXPECT_EQ(std::memcmp(&loadCases[0], "        ", 8), 0);
+  EXPECT_EQ(dm2_testing::openBlocks(), 0);
   // Mass-reading flags.
   rec::clear(CSLEF);
   rec::clear(CSUP);
@@ -382,6 +388,24 @@ TEST_F(NodeRecords, ArcPointsLieOnTheCircle) {
   BCIR(p1, far, pc, xout, &xi, &none, &evaluate, &ierr);
   EXPECT_EQ(ierr, 2);
   EXPECT_EQ(eqc_testing::countAtLevel(-1), 1);
+  // A given normal: along e1 x r2 the short way, against it the long way, and coincident end
+  // points a full circle.
+  const struct {
+    double end[3], normal[3], angle;
+  } arcs[] = {{{0, 1, 0}, {0, 0, 2}, M_PI / 2}, {{0, 1, 0}, {0, 0, -1}, 6.28318530717958 - M_PI / 2},
+              {{1, 0, 0}, {0, 0, 1}, 6.28318530717958}};
+  for (const auto& arc : arcs) {
+    double end[6] = {arc.end[0], arc.end[1], arc.end[2], 0, 0, 0};
+    double centre[6] = {0, 0, 0, arc.normal[0], arc.normal[1], arc.normal[2]};
+    BCIR(p1, end, centre, xout, &xi, &none, &setUp, &ierr);
+    EXPECT_EQ(ierr, 0);
+    EXPECT_NEAR(rec::r(CIRGEN, 21), arc.angle, 1e-12);
+    const double quarter = -0.5;  // a quarter of the way round from the first end point
+    BCIR(p1, end, centre, xout, &quarter, &none, &evaluate, &ierr);
+    const double t = 0.25 * arc.angle, turn = arc.normal[2] > 0 ? 1.0 : -1.0;
+    EXPECT_NEAR(xout[0], std::cos(t), 1e-12);
+    EXPECT_NEAR(xout[1], turn * std::sin(t), 1e-12);
+  }
 }
 
 }  // namespace

@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "runtime/units.h"
 #include "siblings/dm2/node_packages.h"
 #include "siblings/dm2/testing.h"
 #include "siblings/eqc/eqc_services.h"
+#include "siblings/eqc/job_testing.h"
 #include "siblings/eqc/restart_record.h"
 #include "tests/odb/surfaces/odb_test_support.h"
 #include "tests/support/mapped_array.h"
@@ -81,6 +83,21 @@ class OdbSets : public zmxtest::HostFixture {
     s[12] = I(driven);
     s[37] = I(row);
     return builder.bcRecord(s);
+  }
+  // The set directories, and the writer's tables as the gathering left them in the work array.
+  struct Tables {
+    std::vector<double> elementDirectory, nodeDirectory;
+    const Int *elementTable, *nodeLabels, *nodeMap;
+  };
+  Tables tables() const {
+    Tables t{std::vector<double>(64), std::vector<double>(64), at(5), at(8), at(10)};
+    const Int read = 0, elementAt = rec::i(CSLV, 8), nodeAt = rec::i(CSLV, 9);
+    DBSL(&read, t.elementDirectory.data(), &elementAt);
+    DBSL(&read, t.nodeDirectory.data(), &nodeAt);
+    return t;
+  }
+  const Int* at(int resultSlot) const {
+    return reinterpret_cast<const Int*>(work.data() + rec::slotI(work.data(), resultSlot) - 1);
   }
   zmxtest::OdbModelBuilder builder;
   std::vector<double> work;
@@ -287,6 +304,98 @@ TEST_F(OdbSets, ElementAndNodeSetsKeepTheMembersOfEachPart) {
   EXPECT_EQ(written, expected);
 }
 
+// In a part-label mode above 1 a part entry is taken when its expanded label reads " P", an
+// eight-column part number and " PIBATCH"; the set is named with that part number. With tracing,
+// the gathering prints its heading, each set's name and its node labels eight to a line in ten
+// columns; the set writers at a trace level above 1 print each set's name and call PAGING(1).
+TEST_F(OdbSets, NumberedPartLabelsAndTracedSets) {
+  const int dof1 = condition(1, 1, 0, 0, 1);
+  std::vector<Int> numbered, other;
+  for (Int label = 201; label <= 210; ++label) {
+    numbered.push_back(builder.node(label, {Real(label), 0, 0}));
+    builder.boundaryConditions(numbered.back(), {dof1});
+  }
+  for (Int label : {301, 302, 303}) {
+    other.push_back(builder.node(label, {Real(label), 1, 0}));
+    builder.boundaryConditions(other.back(), {dof1});
+  }
+  const Int e = builder.element(1, builder.elementType("T3D2", 2010, 300, 2), {numbered[0], numbered[1]});
+  builder.part("XIDA", {e}, {numbered[0], numbered[1]});
+  builder.nodeSet(longLabelToken(" P       3 PIBATCH"), numbered);
+  builder.nodeSet(longLabelToken(" P      1X PIBATCH"), {other[0]});
+  builder.nodeSet(longLabelToken(" Q       4 PIBATCH"), {other[1]});
+  builder.nodeSet(" PIBATCH", {other[2]});
+  const auto* db = write();
+  ASSERT_NE(db, nullptr);
+  const Int handle = dm2_testing::outputDatabases().back();
+
+  constexpr Int kUnit = 66;
+  ASSERT_EQ(fio::openMemory(kUnit), fio::kOk);
+  rec::i(CLINES, eqc_records::kPrintUnit) = kUnit;
+  eqc_job_testing::resetPaging();
+  const Int nodes = rec::i(CGN, 2), width = nodes + 1, one = 1, step = 1, trace = 1, mode = 2, none = 0;
+  const Int pairs[3] = {builder.address(dof1), 1, 1};
+  std::vector<Int> flags(static_cast<std::size_t>(rec::i(CBCODB, 5)), 0), area(static_cast<std::size_t>(width));
+  flags[0] = 1;
+  std::vector<double> record(64);
+  const Int nodeDatabase = dm2_testing::nodeDatabase();
+  const std::size_t before = db->sets.size();
+  ODBBCWRITE(area.data(), pairs, record.data(), flags.data(), &step, &width, &one, &one, &trace, &handle, &mode,
+             &nodeDatabase, nullptr, &none);
+  ASSERT_EQ(db->sets.size(), before + 1);
+  const std::string name = describe(1, 1, 3).first;
+  EXPECT_EQ(db->sets.back().firstName, "Step    1 Part        3 Disp dof  1");
+  EXPECT_EQ(db->sets.back().members, (std::vector<Int>{201, 202, 203, 204, 205, 206, 207, 208, 209, 210}));
+  std::string lines = "Nodes with boundary conditions: \n" + name + "\n";
+  char text[16];
+  for (Int label = 201; label <= 210; ++label) {
+    std::snprintf(text, sizeof text, "%10d", label);
+    lines += text;
+    if (label == 208 || label == 210) lines += "\n";
+  }
+  EXPECT_EQ(fio::memoryText(kUnit), lines);
+  // A part list longer than the record buffer, or a node list naming a node outside the model,
+  // is reported.
+  const std::vector<double> intact = eqc_testing::slideLineStore();
+  std::vector<double> store = intact;
+  const double* directory = intact.data() + rec::i(CSLV, 9) - 1;
+  const Int numberedList = rec::i(CSLV, 9) + rec::slotI(directory, 8) - 1;  // the second entry's list
+  rec::setSlotI(store.data() + numberedList - 1, 4, 999);
+  eqc_testing::setSlideLineStore(store);
+  eqc_testing::clearMessages();
+  ODBBCWRITE(area.data(), pairs, record.data(), flags.data(), &step, &width, &one, &one, &none, &handle, &mode,
+             &nodeDatabase, nullptr, &none);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBBCWRITE. NODE 999 OUTSIDE THE MODEL"));
+  EXPECT_EQ(db->sets.back().members.size(), 9u);
+  eqc_testing::setSlideLineStore(intact);
+  const std::vector<Int> buffers(CGM.w + 39, CGM.w + 54);
+  for (int w = 40; w <= 54; ++w) rec::i(CGM, w) = 2;
+  ODBBCWRITE(area.data(), pairs, record.data(), flags.data(), &step, &width, &one, &one, &none, &handle, &mode,
+             &nodeDatabase, nullptr, &none);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBBCWRITE"));
+  std::copy(buffers.begin(), buffers.end(), CGM.w + 39);
+
+  // The element and node sets of part 1 at trace level 2.
+  const Tables t = tables();
+  ASSERT_EQ(fio::openMemory(kUnit), fio::kOk);
+  const Int part = 1, traceSets = 2;
+  ODBELSETSUPER(t.elementDirectory.data(), record.data(), t.elementTable, &part, &traceSets, &handle);
+  ODBNSETSUPER(t.nodeDirectory.data(), record.data(), t.nodeLabels, t.nodeMap, &part, &traceSets, &handle);
+  // The node set of the numbered label holds nodes 201 and 202 of part 1 too.
+  EXPECT_EQ(fio::memoryText(kUnit), "WRITING ELEMENT SET " + pad("XIDA", 80) + "\nWRITING NODE SET " + pad("XIDA", 80) +
+                                        "\nWRITING NODE SET " + pad(" P       3 PIBATCH", 80) + "\n");
+  EXPECT_EQ(eqc_job_testing::pagingCalls(), (std::vector<int>{1, 1, 1}));
+  // A node-set member record of length 0 ends the node sets with the routine's system error.
+  std::vector<double> damaged = intact;
+  rec::setSlotI(damaged.data() + numberedList - 1, 1, 0);
+  eqc_testing::setSlideLineStore(damaged);
+  eqc_testing::clearMessages();
+  ODBNSETSUPER(t.nodeDirectory.data(), record.data(), t.nodeLabels, t.nodeMap, &part, &traceSets, &handle);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBNSETSUPER"));
+  fio::close(kUnit);
+  rec::i(CLINES, eqc_records::kPrintUnit) = 0;
+}
+
 TEST_F(OdbSets, TwinsAddTheSetServicesSetsOnce) {
   std::vector<Int> nodes;
   for (Int k = 1; k <= 4; ++k) nodes.push_back(builder.node(100 + k, {Real(k), 0, 0}));
@@ -315,15 +424,13 @@ TEST_F(OdbSets, TwinsAddTheSetServicesSetsOnce) {
   add(false, "XIDA", {101});
   add(false, " BOUNDRY", {101});   // never written
   add(false, "NODES2", {102, 103});
+  add(false, "", {104});           // blank: " ALL NODES", a blank first name and flag 0
 
-  // The directories and the tables as the writer left them.
-  std::vector<double> elementDirectory(64), nodeDirectory(64), record(64), written(16);
-  const Int read = 0, elementAt = rec::i(CSLV, 8), nodeAt = rec::i(CSLV, 9);
-  DBSL(&read, elementDirectory.data(), &elementAt);
-  DBSL(&read, nodeDirectory.data(), &nodeAt);
-  const Int* elementTable = reinterpret_cast<const Int*>(work.data() + rec::slotI(work.data(), 5) - 1);
-  const Int* nodeLabels = reinterpret_cast<const Int*>(work.data() + rec::slotI(work.data(), 8) - 1);
-  const Int* nodeMap = reinterpret_cast<const Int*>(work.data() + rec::slotI(work.data(), 10) - 1);
+  const Tables t = tables();
+  const std::vector<double>& elementDirectory = t.elementDirectory;
+  const std::vector<double>& nodeDirectory = t.nodeDirectory;
+  const Int *elementTable = t.elementTable, *nodeLabels = t.nodeLabels, *nodeMap = t.nodeMap;
+  std::vector<double> record(64), written(16);
   const Int part = 1, trace = 0;
   ODBELSET(elementDirectory.data(), record.data(), written.data(), elementTable, &part, &trace, &handle);
   ODBNSET(nodeDirectory.data(), record.data(), written.data(), nodeLabels, nodeMap, &part, &trace, &handle);
@@ -338,16 +445,17 @@ TEST_F(OdbSets, TwinsAddTheSetServicesSetsOnce) {
   const std::vector<std::string> expected = {
       "element XIDA|XIDA 0 [ 11 ]", "element | ALL ELEMENTS 0 [ 11 ]", "element EXTRA|EXTRA 0 [ 11 12 ]",
       "node SET          1|XIDA 0 [ 101 102 103 104 ]", "node SET          2| ALL NODES 0 [ 103 ]",
-      "node NODES2|NODES2 0 [ 102 103 ]"};
+      "node | ALL NODES 0 [ 104 ]", "node NODES2|NODES2 0 [ 102 103 ]"};
   EXPECT_EQ(added, expected);
   // A node-set directory that names no set: the set service's sets are written all the same.
   std::vector<double> noSets(8, 0.0), noneWritten(16);
   rec::setSlotI(noSets.data(), 1, 8);
   const std::size_t after = db->sets.size();
   ODBNSET(noSets.data(), record.data(), noneWritten.data(), nodeLabels, nodeMap, &part, &trace, &handle);
-  ASSERT_EQ(db->sets.size(), after + 2);
-  EXPECT_EQ(db->sets[after].firstName, "NODES2");
-  EXPECT_EQ(db->sets[after + 1].firstName, "XIDA");
+  ASSERT_EQ(db->sets.size(), after + 3);
+  EXPECT_EQ(db->sets[after].secondName, " ALL NODES");
+  EXPECT_EQ(db->sets[after + 1].firstName, "NODES2");
+  EXPECT_EQ(db->sets[after + 2].firstName, "XIDA");
   op = 1;
   DBESET(&op, field, 80, &count, nullptr, &status);
   DBNSET(&op, field, 80, &count, nullptr, &status);

@@ -2,6 +2,7 @@
 // out by hand, and lookups in the writer stand-in's view.
 #pragma once
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "tests/support/host_fixture.h"
 #include "tests/support/odb_model_builder.h"
 #include "zmx/odb/writer.h"
+#include "zmx/storage/sets.h"
 
 namespace odbtest {
 
@@ -32,6 +34,16 @@ struct Store {
   }
   void install() const { eqc_testing::setSlideLineStore(slots); }
 };
+
+// Registers a long label and gives the 8-character token that stands for it in a coded name.
+inline std::string longLabelToken(std::string label) {
+  label.resize(80, ' ');
+  const Int op = 0;
+  const Int entry = DBLABEL(&op, label.data(), 80);
+  char token[9];
+  std::snprintf(token, sizeof token, " L%6d", entry);
+  return token;
+}
 
 // Forgets earlier databases and messages, sets record buffers of 64 slots and opens a database.
 inline Int openDatabase(const std::string& folder) {

@@ -197,8 +197,11 @@ TEST_F(SlideLines, AnalysisTimeRigidSurfacesFindTheirEntriesAndPairings) {
   const Int named = store.add({slot(138), nameSlot("CYL"), slot(0), slot(3), slot(6), slot(1)});
   const Int orphan = store.add({slot(138), nameSlot("LOST"), slot(0), slot(3), slot(6), slot(2)});
   const Int axi = store.add({slot(130), nameSlot("AXI"), slot(0), slot(0), slot(0), slot(0), slot(0), slot(8)});
+  const Int flat = store.add({slot(130), nameSlot("FLAT"), slot(0), slot(0), slot(0), slot(0), slot(0), slot(4)});
+  store.add({slot(131), slot(0), slot(0), slot(0), slot(0), slot(0), slot(0), slot(named), slot(flat)});
   store.add({slot(131), slot(0), slot(0), slot(0), slot(0), slot(0), slot(0), slot(axi), slot(named)});
   const Int wrongKind = store.add({slot(138), nameSlot("ODD"), slot(0), slot(3), slot(6), slot(5)});
+  store.add({slot(138), nameSlot("BADP"), slot(0), slot(3), slot(60), slot(1)});  // p past the record: reported
   rec::i(CSLV, 16) = store.next();
   (void)orphan;
   reference(1, named, 0);
@@ -207,10 +210,36 @@ TEST_F(SlideLines, AnalysisTimeRigidSurfacesFindTheirEntriesAndPairings) {
   EXPECT_EQ(labelsOf("ARSSS"), (std::vector<Int>{-1}));
   EXPECT_EQ(referenceSlot(1, 5), -1);
   ASSERT_NE(setNamed(db(), "surface", "CYL"), nullptr);
-  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR 3 IN ODBSLIDE"));
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBSLIDE"));
   EXPECT_EQ(referenceSlot(2, 5), 0);  // a rigid kind outside 1 to 3 writes nothing
   EXPECT_EQ(counter, -2);
+}
+
+// Counts and indices that point past their records, a rigid-surface record too short to hold
+// its kind, and a reference node outside the model: each reported and passed over.
+TEST_F(SlideLines, DamagedRecordsAreReportedAndPassedOver) {
+  rec::i(CSLEF, 17) = rec::i(CSLEF, 24) = store.next();
+  store.add({slot(0), slot(99)});  // reference node 99 of 6
+  rec::i(CSLEF, 25) = store.next();
+  store.add({slot(0), nameSlot("BAD1"), slot(5), slot(4)});  // five facets of four nodes in 5 slots
+  // One facet of entries 1 and 9 into a node list of one node (node 1).
+  store.add({slot(0), nameSlot("BAD2"), slot(1), slot(2), slot(1), slot(9), slot(1)});
+  rec::i(CSLEF, 32) = store.next();
+  const Int tooShort = store.add({});
+  reference(2, tooShort, 0);
+  run();
+  EXPECT_EQ(labelsOf("RNODE3D"), (std::vector<Int>{-1}));
+  ASSERT_NE(setNamed(db(), "surface", "Slideplane BAD2"), nullptr);
+  EXPECT_EQ(setNamed(db(), "surface", "Slideplane BAD2")->members, (std::vector<Int>{-1}));
+  EXPECT_EQ(setNamed(db(), "surface", "Slideplane BAD1"), nullptr);
+  EXPECT_EQ(counter, -1);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 4);
+  for (const char* text : {"SYSTEM ERROR IN ODBSLIDE. FACETS OUTSIDE THE RECORD",
+                           "SYSTEM ERROR IN ODBSLIDE. FACET NODE OUTSIDE THE RECORD",
+                           "SYSTEM ERROR IN ODBSLIDE. NODE 99 OUTSIDE THE MODEL"})
+    EXPECT_TRUE(eqc_testing::printed(text)) << text;
 }
 
 class SlideLinesOfParts : public zmxtest::HostFixture {};

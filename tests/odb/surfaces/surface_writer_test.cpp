@@ -172,6 +172,15 @@ TEST_F(SurfaceClasses, BeyondTheNineClassesTheLayoutKeepsNothingIsWritten) {
   for (const auto& c : dm2_testing::outputDatabase(handle)->classes) EXPECT_TRUE(c.elements.empty());
   EXPECT_TRUE(dm2_testing::outputDatabase(handle)->sets.empty());
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+
+  // A class count short of the classes before the first pseudo-element class is refused.
+  restart(3);
+  count = 1;
+  eqc_testing::clearMessages();
+  EXPECT_EQ(choose(3, 3, 0, 0, 0, 0), "");
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(slot, -1);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBCLSURF"));
 }
 
 // Element classes of the facet catalogue with the facet type and order asked for (0 when none).
@@ -270,6 +279,38 @@ TEST_F(Surfaces, SlaveSurfacesAreWrittenAsPseudoElementsWithTheirSets) {
   EXPECT_TRUE(dm2_testing::writerErrors().empty());
 }
 
+// A first facet entry past the record, a class outside the facet table and a step of 0 before the
+// last facet are reported; the facets before them are written. An analysis-time facet on a node
+// outside the model is reported and written with user number 0.
+TEST_F(Surfaces, DamagedFacetEntriesAreReported) {
+  const Int linear = catalogueClass([](Int type, bool first) { return type != 13 && type != 14 && first; });
+  std::vector<zmxtest::Slot> far = slaveSurface("FAR", 3, 0, "", {{1, linear, 1, {101, 102, 103}}});
+  far[7 - 2] = I(99);  // slot 7: the first entry
+  std::vector<zmxtest::Slot> stop =
+      slaveSurface("STOP", 3, 0, "", {{1, linear, 1, {101, 102, 103}}, {1, linear, 1, {104, 105, 106}}});
+  stop[10 - 2] = I(0);  // the first entry's step
+  builder.surfaceRecord(far);
+  builder.surfaceRecord(slaveSurface("ODD", 3, 0, "", {{1, 999, 1, {101, 102, 103}}}));
+  builder.surfaceRecord(stop);
+  builder.analysisRecord({I(132), N("OUTSIDE"), I(0), I(6), I(1), I(99)});
+  const auto* db = write();
+  ASSERT_NE(db, nullptr);
+  EXPECT_EQ(setNamed(db, "surface", "FAR"), nullptr);
+  EXPECT_EQ(setNamed(db, "surface", "ODD"), nullptr);
+  ASSERT_NE(setNamed(db, "surface", "STOP"), nullptr);
+  EXPECT_EQ(setNamed(db, "surface", "STOP")->members.size(), 1u);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 3);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBSURFACE. FACET ENTRY OUTSIDE THE RECORD"));
+  std::vector<Int> table(28 * 130, 0), labels(64, 0);
+  std::vector<double> record(64, 0.0);
+  Int first = 2, count = 1, counter = -10, handle = dm2_testing::outputDatabases().back();
+  const Int adb = 1, nodeDatabase = ADB_GETNDB(&adb);
+  ODBSURFACEEXP(record.data(), labels.data(), table.data(), &first, &count, &counter, &handle, &nodeDatabase);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBSURFACEEXP. NODE 99 OUTSIDE THE MODEL"));
+  ASSERT_NE(setNamed(db, "surface", "OUTSIDE"), nullptr);
+  EXPECT_EQ(classNamed(db, "PSURF1")->elements.back().row, (std::vector<Int>{0}));
+}
+
 TEST_F(Surfaces, AnalysisTimeSurfacesCollapseQuadrilateralsAndSkipSlaveSurfaceNames) {
   builder.pseudoLabelStart = 10;
   builder.surfaceRecord(slaveSurface("SLAVE", 3, 0, "", {}));
@@ -280,6 +321,8 @@ TEST_F(Surfaces, AnalysisTimeSurfacesCollapseQuadrilateralsAndSkipSlaveSurfaceNa
   builder.analysisRecord({I(130), N("AXI"), I(2), I(0), I(10), I(0), I(0), I(8), I(1), I(0), I(1), I(2)});
   builder.analysisRecord({I(132), N("POINTS"), I(0), I(6), I(2), I(3), I(4)});
   builder.analysisRecord({I(132), N("NONE"), I(0), I(6), I(0)});
+  const std::string longName = "AN_ANALYSIS_SURFACE_OF_A_LONG_NAME";
+  builder.analysisRecord({I(132), N(longLabelToken(longName)), I(0), I(6), I(1), I(1)});
   const auto* db = write();
   ASSERT_NE(db, nullptr);
   const std::size_t setsBefore = db->sets.size();
@@ -302,13 +345,15 @@ TEST_F(Surfaces, AnalysisTimeSurfacesCollapseQuadrilateralsAndSkipSlaveSurfaceNa
   EXPECT_EQ(axi->elements[0].row, (std::vector<Int>{102, 101}));  // two nodes swapped
   const auto* points = classNamed(db, "PSURF1");
   ASSERT_NE(points, nullptr);
-  EXPECT_EQ(points->elements.size(), 2u);
+  EXPECT_EQ(points->elements.size(), 3u);  // two of POINTS, one of the long name
   EXPECT_EQ(points->elements[1].row, (std::vector<Int>{104}));
   EXPECT_EQ(setNamed(db, "surface", "SLAVE"), nullptr);
   EXPECT_EQ(setNamed(db, "surface", "NONE"), nullptr);
-  EXPECT_EQ(db->sets.size(), setsBefore + 3);
+  ASSERT_NE(setNamed(db, "surface", longName), nullptr);  // a long label's token is expanded
+  EXPECT_EQ(setNamed(db, "surface", longName)->members, (std::vector<Int>{-16}));
+  EXPECT_EQ(db->sets.size(), setsBefore + 4);
   EXPECT_EQ(count, 4);  // three classes behind the one element class
-  EXPECT_EQ(counter, -15);
+  EXPECT_EQ(counter, -16);
 }
 
 TEST_F(Surfaces, AWalkThatMeetsAZeroLengthRecordStopsWithItsMessage) {

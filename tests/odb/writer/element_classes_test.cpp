@@ -11,10 +11,13 @@
 
 #include "runtime/fortran_chars.h"
 #include "runtime/record.h"
+#include "siblings/dm2/output_testing.h"
+#include "siblings/dm2/output_writer.h"
 #include "siblings/eqc/eqc_labels.h"
 #include "siblings/eqc/eqc_services.h"
 #include "siblings/eqc/records.h"
 #include "siblings/eqc/testing.h"
+#include "tests/odb/surfaces/odb_test_support.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/odb_model_builder.h"
 #include "zmx/odb.h"
@@ -22,6 +25,7 @@
 
 namespace {
 
+using odbtest::longLabelToken;
 using zmxtest::A;
 using zmxtest::I;
 using zmxtest::N;
@@ -111,6 +115,11 @@ TEST_F(ElementClasses, CategoryWordsAndTheirAppendedParts) {
   // slot 4, which holds no named record.
   EXPECT_EQ(category(shellPoints, 100), "shell < 5 section points >");
   EXPECT_EQ(category(shellPoints, 100, {"RB"}), "shell with rebar< 5 section points >  <RB>");
+  // A kind slot past the record (slot 10 + 2 = 52) is reported and names nothing.
+  const int shellFar = builder.record(4, {N("SP"), I(5), I(0), I(0), I(0), I(0), I(0), I(0), I(50), I(1)});
+  EXPECT_EQ(category(shellFar, 100), "shell < 5 section points >");
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN GETCATEGORY"));
+  eqc_testing::clearMessages();
   EXPECT_EQ(category(spring, 100), "spring");
   EXPECT_EQ(category(coupling, 100), "coupling");
   EXPECT_EQ(category(surface, 100), "surface section");
@@ -139,6 +148,53 @@ TEST_F(ElementClasses, EveryRangeHasItsWord) {
     const Int max = 0;
     GETCATEGORY(buffer.data(), type, field.data(), 132, &address, &count, nullptr, 80, &max);
     EXPECT_EQ(fchar::view(field.data(), 132), words[k].second) << words[k].first;
+  }
+}
+
+TEST_F(ElementClasses, BeamProfilesAreNamedByTheirNumber) {
+  const std::vector<std::string> profiles = {"general", "pipe",  "box", "circular", "I-section", "rectangular",
+                                             "hexagonal", "",    "",    "trapezoidal", "L-section", "", ""};
+  std::vector<std::pair<int, std::string>> beams;
+  for (Int p = 1; p <= 13; ++p) {
+    const std::string& name = profiles[static_cast<std::size_t>(p - 1)];
+    const std::string part = name.empty() ? "" : "< " + name + " > ";
+    beams.emplace_back(builder.record(3, {N("B"), I(0), I(p)}), "beam " + part + "< elset = B >");
+    beams.emplace_back(builder.record(3, {N("B"), I(0), I(100 + p)}), "beam general " + part + "< elset = B >");
+  }
+  for (const auto& [section, text] : beams) EXPECT_EQ(category(section, 100), text);
+}
+
+// The orientation kind by the section's range, its slot 4 and the type code; the largest beam
+// class counts the classes whose section lies in the beam range.
+TEST_F(ElementClasses, OrientationKindsAndTheLargestBeamClass) {
+  struct Case {
+    int word;
+    Int slot4, typeCode, kind;
+  };
+  const std::vector<Case> cases = {{2, 0, 100, 0},  {2, 5, 100, 2},  {2, 0, 4301, 2}, {2, 0, 4302, 2}, {30, 0, 100, 2},
+                                   {3, 5, 100, 0},  {36, 5, 100, 0}, {4, 0, 100, 2},  {5, 0, 100, 0},  {5, 1, 100, 2},
+                                   {21, 1, 100, 2}, {23, 0, 100, 0}, {23, 1, 100, 2}, {42, 1, 100, 2}, {35, 0, 100, 2},
+                                   {45, 0, 100, 2}, {12, 0, 100, 0}, {9, 1, 100, 0},  {38, 1, 100, 0}};
+  std::vector<int> records;
+  for (const Case& c : cases) records.push_back(builder.record(c.word, {I(0), I(0), I(c.slot4)}));
+  for (std::size_t k = 0; k < cases.size(); ++k) {
+    const Int address = load(records[k]);
+    Int kind = -1;
+    GETORIENT(buffer.data(), &address, &kind, &cases[k].typeCode);
+    EXPECT_EQ(kind, cases[k].kind) << cases[k].word << " " << cases[k].slot4 << " " << cases[k].typeCode;
+  }
+  // Classes on a beam section (5 elements), a frame section (9) and a solid section (20).
+  std::vector<Int> table(3 * 28, 0);
+  const int sections[3] = {records[5], records[6], records[0]};
+  const Int elements[3] = {5, 9, 20};
+  for (int c = 0; c < 3; ++c) {
+    table[static_cast<std::size_t>(28 * c + 2)] = builder.address(sections[c]);
+    table[static_cast<std::size_t>(28 * c + 18)] = elements[c];
+  }
+  for (const auto& [count, largest] : std::vector<std::pair<Int, Int>>{{0, 0}, {1, 5}, {3, 9}}) {
+    Int maximum = -1;
+    ODBMAXBEAM(table.data(), &count, &maximum);
+    EXPECT_EQ(maximum, largest) << count;
   }
 }
 
@@ -171,12 +227,7 @@ TEST_F(ElementClasses, ANamedRecordLongerThanTheLayoutsBufferIsNotRead) {
 }
 
 TEST_F(ElementClasses, ElsetNameIsCutToKeepTheCategoryWithin80) {
-  std::string label = "A_VERY_LONG_ELEMENT_SET_NAME_THAT_RUNS_ON_AND_ON";
-  label.resize(80, ' ');
-  const Int op = 0;
-  const Int entry = DBLABEL(&op, label.data(), 80);
-  char token[9];
-  std::snprintf(token, sizeof token, " L%6d", entry);
+  const std::string token = longLabelToken("A_VERY_LONG_ELEMENT_SET_NAME_THAT_RUNS_ON_AND_ON");
   const int general = builder.record(3, {N(token), I(0), I(106)});
   // "beam general < rectangular > " is 29 characters; "< elset = " and " > " take 13 more.
   EXPECT_EQ(category(general, 100), "beam general < rectangular > < elset = A_VERY_LONG_ELEMENT_SET_NAME_THAT_RUNS >");
@@ -280,6 +331,60 @@ TEST_F(ElementClasses, BeamProfilesTakeTheirPointsAndTheTwoCoordinateFlagFromThe
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 }
 
+// A general beam takes its points from slot 18 on, two slots each, with profile code 10; a shell
+// of layers by slot 12 has three points a layer spread over each layer; a surface section has one
+// point at 0; layers of no thickness give no points; a beam record too short for its slot 16 is
+// reported.
+TEST_F(ElementClasses, GeneralBeamsLayerShellsAndSurfaceSections) {
+  std::vector<Slot> general(30, I(0));
+  general[4 - 2] = I(105);
+  general[16 - 2] = I(1);
+  general[18 - 2] = I(20);
+  general[19 - 2] = I(2);
+  general[20 - 2] = R(1.5);
+  general[21 - 2] = R(-2.5);
+  general[22 - 2] = R(3.25);
+  general[23 - 2] = R(4.75);
+  auto layerShell = [&](Real t1, Real t2) {
+    std::vector<Slot> slots(30, I(0));
+    slots[12 - 2] = I(t2 < 0 ? 1 : 2);
+    slots[13 - 2] = I(20);
+    slots[20 - 2] = R(t1);
+    slots[23 - 2] = R(t2);
+    return builder.record(4, slots);
+  };
+  const int beam = builder.record(3, general), shell = layerShell(1, 3), thin = layerShell(0, -1);
+  const int surface = builder.record(45, {I(0)}), none = builder.record(4, std::vector<Slot>(20, I(0)));
+  const int shortBeam = builder.record(3, {I(0), I(5), I(2)});
+
+  const Points b = position(beam, 100);
+  EXPECT_EQ(b.profile, 10);
+  EXPECT_EQ(b.two, 1);
+  EXPECT_EQ(b.first, (std::vector<float>{1.5f, 3.25f}));
+  EXPECT_EQ(b.second, (std::vector<float>{-2.5f, 4.75f}));
+  const Points l = position(shell, 100);
+  EXPECT_EQ(l.points, 6);
+  EXPECT_EQ(l.layered, 1);
+  EXPECT_EQ(l.several, 1);
+  EXPECT_EQ(l.first, (std::vector<float>{-0.5f, -0.375f, -0.25f, -0.25f, 0.125f, 0.5f}));
+  EXPECT_EQ(l.counts, (std::vector<Int>{3, 6}));
+  const Points t = position(thin, 100);
+  EXPECT_EQ(t.points, 0);
+  EXPECT_EQ(t.counts, std::vector<Int>{});
+  const Points n = position(none, 100);
+  EXPECT_EQ(n.points, 0);
+  EXPECT_EQ(n.layered, 1);
+  const Points f = position(surface, 100);
+  EXPECT_EQ(f.points, 1);
+  EXPECT_EQ(f.first, std::vector<float>{0.0f});
+  EXPECT_EQ(f.counts, std::vector<Int>{1});
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  const Points s = position(shortBeam, 100);
+  EXPECT_EQ(s.points, 0);
+  EXPECT_EQ(s.profile, 0);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN GETPOSITION"));
+}
+
 TEST_F(ElementClasses, SectionPointCountsBeyondTheRoomGiveNoPoints) {
   // The builder's CGM word 80 is 64: room for 128 points. Counts are taken in 64 bits, so a
   // product that wraps in 32 bits (65536 x 65536) is refused as well.
@@ -317,6 +422,160 @@ TEST_F(ElementClasses, SectionPointCountsBeyondTheRoomGiveNoPoints) {
     EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE.")) << r.section;
     EXPECT_EQ(eqc_testing::countAtLevel(-3), 1) << r.section;
   }
+}
+
+// A type record: type code, the 8-character name in words 2 and 3, family, connector kind.
+std::vector<Int> typeRecord(Int typeCode, const std::string& name, Int family, Int connectorKind = 0) {
+  std::vector<Int> t(64, 0);
+  t[0] = typeCode;
+  const std::string eight = (name + std::string(8, ' ')).substr(0, 8);
+  std::memcpy(&t[1], eight.data(), 8);
+  t[3] = family;
+  t[45] = connectorKind;
+  return t;
+}
+
+// A class record as the gathering leaves it: section address, slots -1, word 17, the names.
+std::vector<Int> classRecord(Int section, Int value, Int names = 0) {
+  std::vector<Int> r(28, 0);
+  r[2] = section;
+  r[6] = r[8] = -1;
+  r[16] = value;
+  r[20] = names;
+  return r;
+}
+
+// ODBCLASS tells the writer the type name, the category, the section reference and points, the
+// orientation kind, the connector names with their kind and, for family 417, the connector class.
+TEST_F(ElementClasses, ClassDefinitionsAsTheWriterIsTold) {
+  const std::string label = "A_CONNECTOR_NAME_LONGER_THAN_EIGHT";
+  const std::string token = longLabelToken(label);
+  const int material = builder.record(2, {N("STEEL")});
+  const int solid = builder.record(2, {I(0), A(material), I(7)});  // slot 4 set: orientation kind 2
+  const int behaviour = builder.record(41, {N("BEHAV")});
+  const int connector = builder.record(41, {N("CSECT"), A(behaviour), I(0), I(0), I(0), I(21), I(22)});
+  std::vector<Int> nodes;
+  for (Int k = 1; k <= 17; ++k) nodes.push_back(builder.node(500 + k, {0, 0, 0}));
+  const Int grounded = builder.element(31, builder.elementType("CONN", 3491, 417, 2, {{46, 33}}), {0, nodes[3]});
+  const Int variable = builder.element(32, builder.elementType("C3D15V", 72, 100, 18), nodes);
+  builder.build();
+  const std::string path = zmxtest::scratchFolder("odb_classes") + "/classes.odb";
+  const Int three = 3;
+  char title[80], solver[24], release[8];
+  std::memset(title, ' ', 80);
+  std::memset(solver, ' ', 24);
+  std::memset(release, ' ', 8);
+  dm2_testing::resetOutputWriter();
+  const Int handle =
+      DM2_OPENNEWFILE(path.c_str(), static_cast<Int>(path.size()), &three, title, 80, solver, 24, release, 8);
+  const std::vector<double> names = {zmxtest::nameSlot("HINGE"), zmxtest::nameSlot(token), zmxtest::nameSlot("X")};
+  struct Case {
+    std::vector<Int> type, record;
+    Int flag;
+    std::string typeName, category;
+    Int points, namesKind, orientation;
+    std::vector<std::string> names;
+  };
+  const Int solidAddress = builder.address(solid), connectorAddress = builder.address(connector);
+  const std::string blank;
+  const std::vector<Case> cases = {
+      {typeRecord(100, "CONN3D", 419), classRecord(0, 8, 2), 1, "CONN3D", "unknown category", 2, 2, 0,
+       {"HINGE", label}},
+      {typeRecord(100, "CONN3D", 213), classRecord(0, 8, 1), 1, "CONN3D", "unknown category", 1, 1, 0, {"HINGE"}},
+      {typeRecord(100, "CONN3D", 213), classRecord(0, 8, 1), 0, "CONN3D", "unknown category", 0, 0, 0, {}},
+      {typeRecord(3008, "C3D8", 100), classRecord(solidAddress, 4), 0, "C3D8", "solid < STEEL >", 0, 0, 2, {}},
+      {typeRecord(2403, "M3D4", 100), classRecord(solidAddress, 4), 0, "M3D4", "solid < STEEL >", 0, 0, 0, {}},
+      {typeRecord(10001, "R3D4", 100), classRecord(0, 5), 0, "RNODE3D", "unknown category", 0, 0, 0, {}},
+      {typeRecord(3491, "CONN", 417, 33), classRecord(connectorAddress, 6), 0, "CONN3D2G", "connector", 0, 0, 0, {}}};
+  std::vector<float> positions(256, -1.0f);
+  std::vector<Int> counts(128, -1);
+  std::vector<double> sectionBuffer(static_cast<std::size_t>(rec::i(CGM, 40)));
+  const Int maxNames = 3;
+  for (const Case& c : cases) {
+    std::vector<Int> record = c.record;
+    ODBCLASS(sectionBuffer.data(), record.data(), c.type.data(), positions.data(), &handle, counts.data(), names.data(),
+             &maxNames, &c.flag);
+    const dm2_testing::OutputDatabase* db = dm2_testing::outputDatabase(handle);
+    ASSERT_NE(db, nullptr);
+    const dm2_testing::OdbClass& k = db->classes.back();
+    SCOPED_TRACE(c.typeName + " " + std::to_string(c.type[3]));
+    EXPECT_EQ(record[6], k.id);
+    EXPECT_EQ(k.typeName, c.typeName);
+    EXPECT_EQ(k.category, c.category);
+    EXPECT_EQ(k.points, c.points);
+    EXPECT_EQ(k.first, std::vector<float>(static_cast<std::size_t>(c.points), 0.0f));
+    EXPECT_EQ(k.namesKind, c.namesKind);
+    EXPECT_EQ(k.orientationKind, c.orientation);
+    EXPECT_EQ(record[14], c.record[2] > 0 ? c.orientation : 0);
+    EXPECT_EQ(k.classValue, c.record[16]);
+    EXPECT_EQ(k.one, 1);
+    std::vector<std::string> given;
+    for (const auto& n : k.names)
+      if (!n.empty()) given.push_back(n);
+    EXPECT_EQ(given, c.names);
+    char reference[16];
+    std::snprintf(reference, sizeof reference, "S%9d", c.record[2]);
+    EXPECT_EQ(k.sectionReference, c.record[2] > 0 ? std::string(reference) : blank);
+  }
+  const dm2_testing::OutputDatabase* db = dm2_testing::outputDatabase(handle);
+  ASSERT_EQ(db->connectorClasses.size(), 1u);
+  EXPECT_EQ(db->connectorClasses[0].names[0], "CSECT");
+  EXPECT_EQ(db->connectorClasses[0].names[1], "BEHAV");
+  EXPECT_EQ(db->connectorClasses[0].first, 21);
+  EXPECT_EQ(db->connectorClasses[0].second, 22);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+
+  // ODBELEMENT: the label and row of each element; a grounded connector of the class just defined
+  // goes to its connector class with its first node 0; type code 72 opens zeros for its absent
+  // optional nodes 1 and 3.
+  std::vector<Int> classTable = cases.back().record;
+  classTable[8] = db->connectorClasses[0].id;
+  std::vector<Int> labels(30);
+  for (Int k = 0; k < 30; ++k) labels[static_cast<std::size_t>(k)] = 501 + k;
+  const std::vector<Int> connectorType = typeRecord(3491, "CONN", 417, 33), variableType = typeRecord(72, "C3D15V", 100);
+  Int label1 = 0, label2 = 0;
+  std::vector<Int> row1(2, -1), row2(18, -1);
+  const Int one = 1, two = 2, eighteen = 18;
+  ODBELEMENT(&grounded, labels.data(), classTable.data(), connectorType.data(), &one, &label1, row1.data(), &two, &handle);
+  ODBELEMENT(&variable, labels.data(), classTable.data(), variableType.data(), &one, &label2, row2.data(), &eighteen,
+             &handle);
+  EXPECT_EQ(label1, 31);
+  EXPECT_EQ(row1, (std::vector<Int>{504, 0}));
+  EXPECT_EQ(label2, 32);
+  std::vector<Int> want(labels.begin(), labels.begin() + 15);
+  for (Int v : {0, 516, 0}) want.push_back(v);
+  EXPECT_EQ(row2, want);
+  db = dm2_testing::outputDatabase(handle);
+  ASSERT_EQ(db->connectorClasses[0].connectors.size(), 1u);
+  EXPECT_EQ(db->connectorClasses[0].connectors[0].label, 31);
+  EXPECT_EQ(db->connectorClasses[0].connectors[0].node1, 0);
+  EXPECT_EQ(db->connectorClasses[0].connectors[0].node2, 504);
+  EXPECT_TRUE(dm2_testing::writerErrors().empty());
+
+  // Refused, each reported and nothing defined: a section address no record has; more connector
+  // names than the position array holds points for (128 here). An element node outside the model
+  // is reported and written as label 0.
+  const std::size_t defined = db->classes.size();
+  eqc_testing::clearMessages();
+  std::vector<Int> lost = classRecord(999999, 8);
+  ODBCLASS(sectionBuffer.data(), lost.data(), cases[3].type.data(), positions.data(), &handle, counts.data(),
+           names.data(), &maxNames, &cases[3].flag);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBCLASS"));
+  const Int many = 129, on = 1;
+  const std::vector<double> manyNames(129, zmxtest::nameSlot("N"));
+  std::vector<Int> crowded = classRecord(0, 8, many);
+  ODBCLASS(sectionBuffer.data(), crowded.data(), cases[0].type.data(), positions.data(), &handle, counts.data(),
+           manyNames.data(), &many, &on);
+  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+  EXPECT_EQ(dm2_testing::outputDatabase(handle)->classes.size(), defined);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
+  const Int stray = builder.element(33, builder.elementType("T3D2", 2010, 300, 2), {nodes[0], 40});
+  builder.build();
+  std::vector<Int> row3(2, -1);
+  Int label3 = 0;
+  ODBELEMENT(&stray, labels.data(), classTable.data(), variableType.data(), &one, &label3, row3.data(), &two, &handle);
+  EXPECT_EQ(row3, (std::vector<Int>{501, 0}));
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBELEMENT. NODE 40 OUTSIDE THE MODEL"));
 }
 
 TEST_F(ElementClasses, ExpandedConnectivityGivesTheListBackWithoutItsZeros) {

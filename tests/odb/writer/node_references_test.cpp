@@ -52,7 +52,8 @@ class NodeReferences : public zmxtest::HostFixture {
 TEST_F(NodeReferences, NodeRecordsAndRigidSurfaceRecordsGiveEntriesOnce) {
   const int nodeRecord = builder.nodeRecord(11, {I(55), I(1)});
   builder.node(7, {0, 0, 0});
-  const Int second = builder.node(8, {1, 0, 0}, 4, {nodeRecord});
+  const int shortRecord = builder.nodeRecord(11, {I(56)});  // too short for its slot 3: reported
+  const Int second = builder.node(8, {1, 0, 0}, 4, {shortRecord, nodeRecord});
   // Surfaces of rigid surfaces on the node labelled 7: kept once; a blank name, another kind, a
   // surface not of a rigid surface and an unknown label give nothing.
   const int rigid = builder.surfaceRecord({I(30), N("RIGID"), I(0), I(2), I(0), I(0), I(0), I(91), I(0), I(7)});
@@ -64,7 +65,15 @@ TEST_F(NodeReferences, NodeRecordsAndRigidSurfaceRecordsGiveEntriesOnce) {
   builder.build();
   (void)rigid;
   EXPECT_EQ(references(), (std::vector<Entry>{{second, 55, 1}, {1, 91, 0}}));
-  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN NODRFN"));
+  // A surface record of length 0 ends the walk over them with the routine's system error.
+  std::vector<double> store = eqc_testing::slideLineStore();
+  rec::setSlotI(store.data() + rec::i(CSLV, 7) - 1, 1, 0);
+  eqc_testing::setSlideLineStore(store);
+  eqc_testing::clearMessages();
+  EXPECT_EQ(references(), (std::vector<Entry>{{second, 55, 1}}));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
 }
 
 // A rigid surface known twice: from its reference node's record and from the named surface of
@@ -144,6 +153,12 @@ TEST_F(NodeReferences, AnalysisTimeRigidSurfacesFindTheirReferenceRecords) {
 TEST_F(NodeReferences, HourglassValuesAndPartsAreCounted) {
   builder.record(10, {I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(7)});
   builder.record(10, {I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(3)});
+  builder.record(10, {I(0)});  // too short for its slot 14: reported
+  // Records of the second range: slot 8 values taken every third slot from slot (slot 9) + 1.
+  builder.record(28, {I(0), I(0), I(0), I(0), I(0), I(0), I(2), I(10), I(0), I(5), I(0), I(0), I(7)});
+  builder.record(28, {I(0), I(0), I(0), I(0), I(0), I(0), I(0), I(10)});
+  builder.record(28, {I(0)});                                                   // too short: reported
+  builder.record(28, {I(0), I(0), I(0), I(0), I(0), I(0), I(3), I(10), I(0)});  // values past it: reported
   builder.elementSet("XIDA", {});
   builder.elementSet("XIDB", {});
   builder.elementSet(" PIC", {});
@@ -155,14 +170,29 @@ TEST_F(NodeReferences, HourglassValuesAndPartsAreCounted) {
   std::vector<double> buffer(40);
   Int count = 0;
   HMATI(buffer.data(), &count);
-  ASSERT_EQ(count, 2);
+  ASSERT_EQ(count, 3);
   const Int* values = reinterpret_cast<const Int*>(buffer.data());
-  EXPECT_EQ(values[0], 3);
-  EXPECT_EQ(values[1], 7);
+  EXPECT_EQ(std::vector<Int>(values, values + 3), (std::vector<Int>{3, 5, 7}));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 3);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN HMATI"));
   Int parts = 0;
   buffer.assign(static_cast<std::size_t>(rec::i(CGM, 47)), 0.0);  // the element-set buffer of the layout
   ODBGETNPART(buffer.data(), &parts);
   EXPECT_EQ(parts, 3);
+  // A directory that does not fit the buffer, or names more entries than it holds, is reported.
+  eqc_testing::clearMessages();
+  const Int room = rec::i(CGM, 47);
+  rec::i(CGM, 47) = 1;
+  ODBGETNPART(buffer.data(), &parts);
+  EXPECT_EQ(parts, 0);
+  rec::i(CGM, 47) = room;
+  std::vector<double> store = eqc_testing::slideLineStore();
+  rec::setSlotI(store.data() + rec::i(CSLV, 8) - 1, 2, 1000);
+  eqc_testing::setSlideLineStore(store);
+  ODBGETNPART(buffer.data(), &parts);
+  EXPECT_EQ(parts, 3);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBGETNPART"));
 }
 
 }  // namespace

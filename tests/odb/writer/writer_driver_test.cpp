@@ -160,6 +160,103 @@ TEST_F(OdbWriter, UnitCubeIsWrittenWithItsFileFieldsNodesClassesAndRows) {
       << first;
 }
 
+// Connector names read by the driver reach the writer with the class (names kind 2 for family
+// 419, one point per name); names in another order make another class; a name beyond the room
+// of an element is reported and not kept. A node's first record of the node-record range goes to
+// its node map entry beside its part. An element whose type has no rebar or layer words takes the
+// last of its records in the rebar-section range as its section.
+TEST_F(OdbWriter, ConnectorNamesNodeRecordsAndRecordSectionsReachTheWriter) {
+  builder.connectorNames = 2;
+  builder.connectorFlag = 1;
+  const int solid = builder.record(2, {I(0), I(0)}, 1);
+  const int r1 = builder.nodeRecord(4, {I(0)}), r2 = builder.nodeRecord(4, {I(0)});
+  const Int a = builder.node(1, {0, 0, 0}, 4, {solid, r2, r1}), b = builder.node(2, {1, 0, 0}, 4, {solid});
+  const int n1 = builder.record(15, {I(0), I(0), N("FIRST")}), n2 = builder.record(15, {I(0), I(0), N("SECOND")});
+  const int n3 = builder.record(15, {I(0), I(0), N("THIRD")});
+  const int rebar = builder.record(31, {I(0), I(a)}, 2);  // slot 3: a reference node to the slide-line writer
+  const Int joint = builder.elementType("JOINT", 3000, 419, 2);
+  const Int bar = builder.elementType("T3D2", 2010, 300, 2);
+  const Int e1 = builder.element(11, joint, {a, b}, 0, {n1, n2});
+  const int shortName = builder.record(15, {I(0)});  // too short to hold a name: reported, passed over
+  const Int e2 = builder.element(12, joint, {a, b}, 0, {shortName, n1, n2});
+  const Int e3 = builder.element(13, joint, {b, a}, 0, {n2, n1});
+  const Int e4 = builder.element(14, joint, {a, b}, 0, {n1, n3, n2});
+  const Int e5 = builder.element(15, bar, {a, b}, solid, {rebar, solid});
+  builder.part("XIDJOINTS", {e1, e2, e3, e4, e5}, {a, b});
+  const Int handle = write();
+  const OutputDatabase* db = dm2_testing::outputDatabase(handle);
+  ASSERT_NE(db, nullptr);
+  ASSERT_EQ(db->classes.size(), 5u);
+  EXPECT_EQ(db->classes[4].typeName, "RNODE2D");  // the reference node of the rebar-section record
+  const std::vector<std::vector<std::string>> names = {{"FIRST", "SECOND"}, {"SECOND", "FIRST"}, {"FIRST", "THIRD"}};
+  const std::vector<std::vector<Int>> labels = {{11, 12}, {13}, {14}};
+  for (std::size_t c = 0; c < 3; ++c) {
+    const auto& k = db->classes[c];
+    EXPECT_EQ(k.typeName, "JOINT") << c;
+    EXPECT_EQ(k.namesKind, 2) << c;
+    EXPECT_EQ(k.points, 2) << c;
+    EXPECT_EQ(std::vector<std::string>(k.names.begin(), k.names.begin() + 2), names[c]) << c;
+    std::vector<Int> written;
+    for (const auto& e : k.elements) written.push_back(e.label);
+    EXPECT_EQ(written, labels[c]) << c;
+  }
+  char reference[16];
+  std::snprintf(reference, sizeof reference, "S%9d", builder.address(rebar));
+  EXPECT_EQ(db->classes[3].sectionReference, reference);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBCLASS1. TOO MANY CONNECTOR NAMES FOR ELEMENT 4"));
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ODBCLASS1"));
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN WRITEMODELODBSUPER"));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 3);
+  // The node map: part 1 for both nodes; node 1's first record in the range is r2, node 2 has none.
+  const Int map = resultSlot(10);
+  for (const auto& [node, record] : std::vector<std::pair<Int, Int>>{{1, builder.address(r2)}, {2, 0}}) {
+    Int words[2];
+    std::memcpy(words, &work[static_cast<std::size_t>(map + node - 2)], sizeof words);
+    EXPECT_EQ(words[0], 1) << node;
+    EXPECT_EQ(words[1], record) << node;
+  }
+}
+
+// Damaged records of the slide-line database, each in turn: a directory that names more entries
+// than it holds, a node or element list naming a number outside the model, an orientation record
+// too short for its fields. Each is reported and the rest written.
+TEST_F(OdbWriter, DamagedListsAndRecordsAreReportedAndPassedOver) {
+  unitCube(builder);
+  builder.build();
+  const std::vector<double> intact = eqc_testing::slideLineStore();
+  auto listOf = [&](int directoryWord) {
+    const Int directory = rec::i(CSLV, directoryWord);
+    return directory + rec::slotI(intact.data() + directory - 1, 6) - 1;
+  };
+  struct Damage {
+    Int address;
+    int slot;
+    Int value;
+    std::string text;
+  };
+  const std::vector<Damage> damages = {
+      {rec::i(CSLV, 8), 2, 1000, "SYSTEM ERROR IN WRITEMODELODBSUPER"},
+      {listOf(9), 3, 99, "SYSTEM ERROR IN ODBNODES. NODE 99 OUTSIDE THE MODEL"},
+      {listOf(8), 2, 99, "SYSTEM ERROR IN WRITEMODELODBSUPER. ELEMENT 99 OUTSIDE THE MODEL"},
+      {rec::i(CSLV, 3), 1, 9, "SYSTEM ERROR IN SHR_ODBORIENTATION"},
+      {rec::i(CSLEF, 49), 2, 1000, "SYSTEM ERROR IN ODB_CREATESUPERMODEL"}};
+  for (const Damage& d : damages) {
+    std::vector<double> store = intact;
+    rec::setSlotI(store.data() + d.address - 1, d.slot, d.value);
+    eqc_testing::setSlideLineStore(store);
+    eqc_testing::clearMessages();
+    work.assign(200000, 0.0);
+    Int core = 200000, handle = 0;
+    const Int adb = 1;
+    const std::string name = zmxtest::scratchFolder("odb_damaged") + "/model";
+    const Real g[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, t[3] = {0, 0, 0};
+    ODB_CREATESUPERMODEL(&adb, &handle, g, t, work.data(), &core, name.c_str(), static_cast<Int>(name.size()));
+    EXPECT_TRUE(eqc_testing::printed(d.text)) << d.text;
+    ASSERT_NE(dm2_testing::outputDatabase(handle), nullptr) << d.text;
+    EXPECT_FALSE(dm2_testing::outputDatabase(handle)->classes.empty()) << d.text;
+  }
+}
+
 TEST_F(OdbWriter, ModelWithoutElementsOpensNothing) {
   builder.node(1, {0, 0, 0});
   const Int handle = write();
@@ -245,13 +342,20 @@ TEST_F(OdbWriter, ElementOfLabelZeroHasNoClassAndIsFiledUnderItsKey) {
 TEST_F(OdbWriter, TooSmallAWorkArrayOpensNoFileAndKeepsTheCoreCount) {
   unitCube(builder);
   builder.storeCounts = true;
-  const Int handle = write({1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}, 60);
-  EXPECT_EQ(handle, 0);
-  EXPECT_EQ(coreCount, 60);
-  EXPECT_EQ(resultSlot(1), 0);
-  EXPECT_TRUE(dm2_testing::outputDatabases().empty());
-  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
-  EXPECT_EQ(rec::i(CGM, 1), 100);  // put back
+  // 60 slots: the stored CGM (100 integers from slot 51) does not fit; 110: its integers fit
+  // packed but not one to a slot.
+  for (const Int core : {60, 110}) {
+    eqc_testing::clearMessages();
+    const Int handle = write({1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}, core);
+    EXPECT_EQ(handle, 0);
+    if (core == 60) {
+      EXPECT_EQ(coreCount, core);  // nothing booked before the stored copy is refused
+    }
+    EXPECT_EQ(resultSlot(1), 0);
+    EXPECT_TRUE(dm2_testing::outputDatabases().empty());
+    EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+    EXPECT_EQ(rec::i(CGM, 1), 100);  // put back
+  }
 }
 
 TEST_F(OdbWriter, AWorkArrayOfKnownRoomIsGrownThroughDbcoreWithinThatRoom) {
@@ -379,6 +483,25 @@ TEST_F(OdbWriter, TheDriverReadsTheDatabaseForLabelsAndTypesAndReportsPartsNotFo
   EXPECT_EQ(std::vector<Int>(partTable.begin() + 4, partTable.begin() + 24), coded);
   for (std::size_t w : {1, 3, 24, 25, 26, 27}) EXPECT_EQ(partTable[w], 99) << w;
   EXPECT_TRUE(std::all_of(partTable.begin() + 28, partTable.end(), [](Int w) { return w == 99; }));
+
+  // A class table without label positions for a class of the part: reported, the element not
+  // placed. A work array smaller than the record buffer and the count array: nothing opened.
+  auto again = [&](Int room) {
+    eqc_testing::clearMessages();
+    const std::size_t databases = dm2_testing::outputDatabases().size();
+    WRITEMODELODBSUPER(b1.data(), b2.data(), b3.data(), elementTable.data(), work.data(), refs.data(),
+                       nodeLabels.data(), classTable.data(), partTable.data(), nodeMap.data(), bcTable.data(),
+                       &references, &room, &m14, &unused, path.c_str(), static_cast<Int>(path.size()), &expected,
+                       &classes, g.data(), t.data(), &adb, &handle, &solver, names.data(), connectorBuffer.data(),
+                       &connectorFlag, labels.data());
+    return dm2_testing::outputDatabases().size() - databases;
+  };
+  classTable[10] = 0;
+  EXPECT_EQ(again(m13), 1u);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN WRITEMODELODBSUPER"));
+  EXPECT_TRUE(dm2_testing::outputDatabase(handle)->classes.at(0).elements.empty());
+  EXPECT_EQ(again(1), 0u);
+  EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
 }
 
 }  // namespace

@@ -209,7 +209,7 @@ TEST_F(Drivers, ElementInitialisationExtendsTheRecordFromItsNodes) {
   rec::i(CSLNS, 22) = secondRecord;
   rec::i(CSLNS, 15) = secondRecord + 1;
   const Int n1 = dm2_testing::addNode({1, {0, 0, 0}, {5, nodeRecord}, {}});
-  const Int n2 = dm2_testing::addNode({2, {0, 0, 0}, {}, {secondRecord}});
+  const Int n2 = dm2_testing::addNode({2, {0, 0, 0}, {5}, {secondRecord}});  // 5: outside the range
   const Int type = dm2_testing::addElementType({3, 100, 3, 2});
   dm2_testing::Element el;
   el.type = type;
@@ -286,6 +286,7 @@ class ElementSetUp : public Drivers {
     std::vector<Int> edof;
     std::vector<Int> dmap;
     std::vector<Int> work;
+    std::vector<Real> x;
   };
   Result setUp(Int family, std::vector<std::pair<int, Int>> words, Int nodeCount, std::vector<Int> entries,
                std::vector<dm2_testing::Variable> variables = {}) {
@@ -296,13 +297,18 @@ class ElementSetUp : public Drivers {
     for (Int j = 0; j < nodeCount; ++j) el.nodes.push_back(dm2_testing::addNode({j + 1, {0, 0, 0}}));
     el.dofEntries = entries;
     el.layout.variables = variables;
+    el.section = section_;
+    el.slideLineAddresses = slideLines_;
     const Int element = dm2_testing::addElement(el);
     const Int db = dm2_testing::nodeDatabase();
     Result r;
     r.edof.assign(64, 0);
     r.dmap.assign(6 * 12, -1);
     r.work.assign(15, 0);
-    std::vector<Real> x(4 * 12), E(12), E2(12), w(12);
+    std::vector<Real> E(12), E2(12), w(12);
+    std::vector<Real>& x = r.x;
+    x = nodeArray_;
+    x.resize(4 * 12);
     const Int n = 6, len = 1;
     SHR_ELSET(x.data(), r.edof.data(), r.dmap.data(), &n, E.data(), E2.data(), &element, r.work.data(), w.data(), &len,
               &db, &db);
@@ -325,6 +331,9 @@ class ElementSetUp : public Drivers {
     return map;
   }
   Int sharedCount = 0;
+  Int section_ = 0;                // the element's section address
+  std::vector<Int> slideLines_;    // its slide-line addresses
+  std::vector<Real> nodeArray_;    // the node array it starts from (zeros beyond)
 };
 
 TEST_F(ElementSetUp, ShellFamilyListsSixPerNodeInItsOwnCopyOfTheTypeRecord) {
@@ -374,6 +383,61 @@ TEST_F(ElementSetUp, SelectedFamilyCountsCode8AsFirstKindWhereOthersSwitch) {
   EXPECT_EQ((std::vector<Int>(plain.work.begin(), plain.work.begin() + 4)), (std::vector<Int>{2, 1, 1, 1}));
   const Result contact = setUp(20, {{25, 7}, {36, 5}, {8, 1}, {62, 1}}, 1, entries);
   EXPECT_EQ((std::vector<Int>(contact.work.begin(), contact.work.begin() + 4)), (std::vector<Int>{2, 0, 1, 2}));
+}
+
+// A section address in the element-record range marks work(13) by the type record's words 31 and
+// 29 (not for family 410); a slide-line address of the read kind gives work(14) its record's second
+// slot; a code 8 of a family above 99 switches the element and counts as kind 2.
+TEST_F(ElementSetUp, SectionAndSlideLineRecordsMarkTheLastCounts) {
+  eqc_testing::setSlideLineStore({slot(3), slot(77), slot(0)});  // one record at address 1
+  rec::i(CSLEF, 31) = 10;
+  rec::i(CSLEF, 13) = 20;
+  rec::i(CSLES, 54) = 1;
+  rec::i(CSLES, 57) = 2;
+  struct Case {
+    Int family, section, word31, word29, slideLine, work13, work14;
+  };
+  for (const Case& c : std::vector<Case>{{300, 15, 0, 0, 1, 1, 77},
+                                         {300, 10, 1, 0, 1, 2, 77},
+                                         {300, 19, 0, 3, 5, 2, 0},
+                                         {300, 20, 0, 0, 1, 0, 77},
+                                         {410, 15, 0, 0, 1, 0, 77}}) {
+    section_ = c.section;
+    slideLines_ = {c.slideLine};
+    const Result r = setUp(c.family, {{25, 3}, {36, 1}, {8, 1}, {13, 1}, {31, c.word31}, {29, c.word29}}, 1, {1, 8, 3});
+    EXPECT_EQ(r.work[12], c.work13) << c.family << " " << c.section;
+    EXPECT_EQ(r.work[13], c.work14) << c.slideLine;
+    EXPECT_EQ((std::vector<Int>(r.work.begin(), r.work.begin() + 4)), (std::vector<Int>{1, 2, 0, 0}));
+  }
+  rec::i(CSLES, 57) = 1;  // the read kind is empty
+  slideLines_ = {1};
+  EXPECT_EQ(setUp(20, {{25, 1}, {36, 1}, {8, 1}}, 1, {1}).work[13], 0);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
+// With the node update on, each node's first array goes into its second wherever the map names a
+// degree of freedom of that node, and the first is cleared there.
+TEST_F(ElementSetUp, NodeUpdateAfterSetUpFollowsTheMap) {
+  rec::i(CGM, 37) = 12;
+  rec::i(CNS, 2) = 1;
+  rec::i(CNS, 3) = 7;
+  for (Int k = 0; k < 24; ++k) nodeArray_.push_back(0.5 * k + 1);
+  const std::vector<Int> entries = {1, 3, 6, 102, 105};
+  const Result before = setUp(20, {{25, 5}, {36, 2}, {8, 2}}, 2, entries);
+  EXPECT_EQ(std::vector<Real>(before.x.begin(), before.x.begin() + 24), nodeArray_);
+  rec::i(CDSAFLAGS, 5) = 1;
+  const Result after = setUp(20, {{25, 5}, {36, 2}, {8, 2}}, 2, entries);
+  std::vector<Real> want = nodeArray_;
+  for (Int j = 0; j < 2; ++j)
+    for (Int i = 0; i < 6; ++i)
+      if (after.dmap[static_cast<std::size_t>(6 * j + i)] != 0) {
+        want[static_cast<std::size_t>(12 * j + 6 + i)] += want[static_cast<std::size_t>(12 * j + i)];
+        want[static_cast<std::size_t>(12 * j + i)] = 0;
+      }
+  EXPECT_EQ(after.dmap, before.dmap);
+  EXPECT_EQ(std::vector<Real>(after.x.begin(), after.x.begin() + 24), want);
+  EXPECT_EQ(std::count(want.begin(), want.end(), 0.0), 5);
+  EXPECT_EQ(dm2_testing::openBlocks(), 0);
 }
 
 // ---- the verification loop ----

@@ -2,7 +2,9 @@
 // written from the rule tables, over a layout with every storage class.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <map>
 #include <random>
 #include <tuple>
@@ -374,6 +376,92 @@ TEST_F(Manipulators, EveryManipulatorFollowsItsRuleTable) {
   EXPECT_EQ(Snapshot(layouts).data, before.data);
 }
 
+// Each manipulator's operation on one variable does what its rule table says, called through the
+// id-list walk (places looked up in the layout) and through visit() over the formed storage (the
+// places found when it was formed). The elout perturbation, which no entry builds, is checked here.
+TEST_F(Manipulators, IdListWalksAndVisitsOfEveryManipulatorFollowItsRuleTable) {
+  addParameters(kParameters);
+  ElementPlan plan;
+  plan.block = block(0, kElementVars, kParameters, 2, 3);
+  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
+  const Int word = e->Word();
+  ELDSAFORMSTORAGE(&word);
+  const auto* tree = static_cast<const dsa_VarStorage*>(state().varStorage);
+  ASSERT_NE(tree, nullptr);
+  std::vector<Int> ids;
+  for (const Var& v : kElementVars) ids.push_back(v.id);
+  std::map<std::string, Rules> all = rules();
+  all["elout"] = [](Int cls, Int, const Settings&) -> std::vector<Move> {
+    if (cls == 0 || cls == 1 || cls == 3 || cls == 9) return {{kAdd, kSelf, 0, false, 2, 0, true}};
+    if (cls == 4) return {{kAdd, kSelf, 0, false, 1, 0, true}};
+    return {};
+  };
+  std::mt19937 random(41);
+  const Real factor = 0.5;
+  for (const auto& [name, rule] : all)
+    for (Int mode : {1, 2})
+      for (Int abc = 0; abc < 8; ++abc)
+        for (Int flags = 0; flags < 4; ++flags)
+          for (bool viaVisit : {false, true}) {
+            const Settings s{mode, abc & 1, (abc >> 1) & 1, (abc >> 2) & 1, flags & 1, flags & 1, flags >> 1, flags >> 1};
+            state().model.perturbationMode = s.mode;
+            Int c1[13] = {}, c2[8] = {};
+            c1[0] = s.c1first;
+            c1[10] = s.c1eleventh;
+            c1[12] = s.c1thirteenth;
+            c2[7] = kP;
+            std::unique_ptr<dsa_DataManip> m;
+            if (name == "perturb") m = std::make_unique<dsa_Perturb>(e, c1, c2, factor);
+            if (name == "elout") m = std::make_unique<dsa_PerturbElout>(e, c1, c2, factor);
+            if (name == "sigin") m = std::make_unique<dsa_PerturbSigin>(e, c1, c2, factor);
+            if (name == "finitediff") m = std::make_unique<dsa_FiniteDiff>(e, c1, c2, s.a, s.b, s.c, factor);
+            if (name == "initderiv") m = std::make_unique<dsa_InitDeriv>(e, c1, c2, s.a, s.b, s.c, factor);
+            if (name == "zeroup") m = std::make_unique<dsa_Init>(e, c1, c2);
+            if (name == "store") m = std::make_unique<dsa_StoreInitState>(e, c1, c2);
+            if (name == "restore") m = std::make_unique<dsa_RestoreInitState>(e);
+            if (name == "transfer") m = std::make_unique<dsa_Transfer>(e, c1, c2, s.direction);
+            randomFill({e}, random);
+            Snapshot want({e});
+            applyReference(want, {e}, rule, s, factor);
+            if (viaVisit)
+              m->visit(*e, tree->var);
+            else
+              m->doManip(ids.data(), kElementVarBlock, static_cast<Int>(ids.size()));
+            ASSERT_EQ(Snapshot({e}).data, want.data) << name << (viaVisit ? " visit" : " ids") << " mode " << mode
+                                                     << " abc " << abc << " flags " << flags;
+          }
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  dsa_RestoreInitState(e).manip();
+  ASSERT_EQ(eqc_testing::messages().size(), 1u);
+  EXPECT_EQ(eqc_testing::messages()[0].level, 1);
+  EXPECT_TRUE(eqc_testing::printed("dsa_RestoreInitState::manip()"));
+}
+
+// The debug level follows the first character of DSA_DBG_PRINT; verification of element vectors
+// prints nothing and leaves its arrays alone.
+TEST_F(Manipulators, DebugLevelAndElementVectorVerification) {
+  for (const auto& [text, level] : std::vector<std::pair<const char*, Int>>{
+           {nullptr, 0}, {"1", 1}, {"2", 2}, {"27", 2}, {"0", 1}, {"x", 1}, {"", 1}}) {
+    if (text == nullptr)
+      ::unsetenv("DSA_DBG_PRINT");
+    else
+      ::setenv("DSA_DBG_PRINT", text, 1);
+    EXPECT_EQ(dsa_Init(nullptr, nullptr, nullptr).DebugLevel(), level) << (text ? text : "unset");
+  }
+  ::unsetenv("DSA_DBG_PRINT");
+  const std::vector<Real> first = {1, 2, 3}, second = {4, 5, 6};
+  std::vector<Real> a = first, b = second;
+  const Int i1 = 1, i2 = 2, i3 = 3, i4 = 4;
+  DSA_STDVERIFELVECTOR(a.data(), b.data(), &i1, &i2, &i3, &i4, "ELEMENT VECTOR", 14);
+  dsa_VerifElVector v(a.data(), b.data(), i1, i2, i3, i4, "FORCES", 6);
+  v.elVecPrint();
+  v.varPrint();
+  v.dVarPrint();
+  EXPECT_EQ(a, first);
+  EXPECT_EQ(b, second);
+  EXPECT_TRUE(eqc_testing::messages().empty());
+}
+
 TEST_F(Manipulators, ParameterThreeOfFourPointsOfSixValuesWritesReals48To71) {
   addParameters(4);
   ElementPlan plan;
@@ -481,6 +569,32 @@ TEST_F(Manipulators, MissingCompanionsAndBlocksOutsideTheStoreAreReportedAndSkip
   EXPECT_EQ(Snapshot({e}).data, before.data);
 }
 
+// An initial-state companion smaller than its variable, or a design parameter beyond the blocks of
+// a store, is reported by the manipulators that copy or clear whole blocks; nothing changes.
+TEST_F(Manipulators, CompanionsAndBlocksTooSmallForTheVariableAreReported) {
+  addParameters(2);
+  ElementPlan plan;
+  plan.block = block(0, {{3, 3, 2, 2}, {5, 0, 1, 1}}, 2);
+  dm2_dsa_testing::setVarID(0, 3, {{5, zmxtest::dsa::companion(0, 3, 1), zmxtest::dsa::companion(0, 3, 2), -1}});
+  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
+  const Int word = e->Word();
+  ELDSAFORMSTORAGE(&word);
+  std::mt19937 random(12);
+  randomFill({e}, random);
+  const Snapshot before({e});
+  Int c1[13] = {}, c2[8] = {};
+  DSASTOREINITSTATE(&word, c1, c2);  // d0 of variable 3 is variable 5: one value for four
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  c2[7] = 3;
+  const Int zero = 0;
+  const Real factor = 1;
+  ELDSAINITDERIV(&word, c1, c2, &zero, &zero, &zero, &factor);  // variables 3 and 5: no block 3
+  EXPECT_EQ(Snapshot({e}).data, before.data);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 3);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DSASTOREINITSTATE"));
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN ELDSAINITDERIV"));
+}
+
 // A storage formed for another element: the tree's variables of 5000 and 4000 values do not fit
 // the walked element's 3 and 2, so every entry over the stored places reports and changes nothing.
 TEST_F(Manipulators, AStorageFormedForAnotherElementIsReportedAndChangesNothing) {
@@ -540,6 +654,13 @@ TEST_F(Manipulators, MassStoreAndContactPerturbationAddressTheirVariables) {
     t[1] += add;
   }
   EXPECT_EQ(Snapshot(layouts).data, want.data);
+  // A value j beyond variable 887's three values is reported at each section point.
+  eqc_testing::clearMessages();
+  j = 4;
+  DSA_PERTCONTCTA(&word, &count, &j, &count, &dv);
+  EXPECT_EQ(Snapshot(layouts).data, want.data);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DSA_PERTCONTCTA"));
 }
 
 }  // namespace

@@ -65,22 +65,27 @@ class DamagedRecordLengths : public zmxtest::UnitFixture {
   // status 1, a level -3 message, the address unchanged and nothing past the array.
   void sweep(const std::string& what, const std::function<void(Int)>& prepare,
              const std::function<Int(Real*, Int&)>& read, const std::vector<Int>& lengths = kDamagedLengths) {
+    const auto attempt = [&] {
+      eqc_testing::clearMessages();
+      zmxtest::MappedArray array(kRoom);
+      Int address = kAt;
+      const Int status = read(array.data(), address);
+      int faults = 0;
+      if (status != 1) faults |= 1;
+      if (eqc_testing::countAtLevel(-3) == 0) faults |= 2;
+      if (address != kAt) faults |= 4;
+      if (!array.guardsKept()) faults |= 8;
+      return faults;
+    };
     for (const Int lengthWord : lengths) {
       prepare(lengthWord);
-      const int code = zmxtest::runInBoundedChild([&] {
-        eqc_testing::clearMessages();
-        zmxtest::MappedArray array(kRoom);
-        Int address = kAt;
-        const Int status = read(array.data(), address);
-        int faults = 0;
-        if (status != 1) faults |= 1;
-        if (eqc_testing::countAtLevel(-3) == 0) faults |= 2;
-        if (address != kAt) faults |= 4;
-        if (!array.guardsKept()) faults |= 8;
-        return faults;
-      });
+      const int code = zmxtest::runInBoundedChild(attempt);
       EXPECT_EQ(code, 0) << what << " with length word " << lengthWord
                          << " (1 status, 2 no message, 4 address moved, 8 written past)";
+      if (code != 0) continue;
+      // A damage the child met safely is met in this process too, so that its guard counts as run.
+      prepare(lengthWord);
+      EXPECT_EQ(attempt(), 0) << what << " with length word " << lengthWord << ", in this process";
     }
   }
 };

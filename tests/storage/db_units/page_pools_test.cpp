@@ -224,6 +224,38 @@ TEST_F(PagePools, RetiredUnitsAndMissingPagesAreSystemErrors) {
   code = 1, unit = 18, slot = 2;
   DBAL1(&code, &unit, &slot, &status);  // unit 18 has no page in slot 2
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBAL3"));
+
+  // A move of a page the unit does not hold changes nothing of its table.
+  eqc_testing::clearMessages();
+  std::array<Int, 4> bases{}, records{}, modified{}, ages{};
+  Int count = 0, highest = 0;
+  const Int move = 3, fileUnit = 40, pageLength = 8, oldSlot = 2;
+  DBAL3(&move, &slot, bases.data(), &fileUnit, &pageLength, records.data(), modified.data(), ages.data(), &count,
+        &oldSlot, &highest, &status);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBAL3"));
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(bases, (std::array<Int, 4>{}));
+  // A page table of the host's own has no maximum of a unit: pages are added as asked.
+  const Int add = 0;
+  for (Int k = 1; k <= 3; ++k)
+    DBAL3(&add, &slot, bases.data(), &fileUnit, &pageLength, records.data(), modified.data(), ages.data(), &count,
+          &oldSlot, &highest, &status);
+  EXPECT_EQ(count, 3);
+  EXPECT_EQ(ages, (std::array<Int, 4>{-1, -2, -3, 0}));
+  EXPECT_EQ(status, 0);
+  // A code the single-buffer form does not know does nothing.
+  eqc_testing::clearMessages();
+  Int base = 5, blocks = 1, state = 1, position = 3;
+  const Int unknown = 6, blockLength = 8;
+  DBAL2(&unknown, &slot, &base, &fileUnit, &blockLength, &blocks, &state, &position, &status);
+  EXPECT_EQ((std::array<Int, 4>{base, blocks, state, position}), (std::array<Int, 4>{5, 1, 1, 3}));
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(eqc_testing::messages().empty());
+  // A buffer whose base word lies before the work space is not copied from when it moves.
+  base = 0;
+  DBAL2(&move, &slot, &base, &fileUnit, &blockLength, &blocks, &state, &position, &status);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR - POOL OUTSIDE THE WORK SPACE"));
+  EXPECT_EQ(base, rec::i(CDBPP, 20 + slot));  // the slot's base word
 }
 
 TEST_F(PagePools, CoreExtensionGrowsByTheRequestNotByTheShortfall) {

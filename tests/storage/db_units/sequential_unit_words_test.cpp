@@ -118,6 +118,34 @@ TEST_F(SequentialUnits, TracedMlAddressesArePrintedRelative) {
   const Int write = 1, block = 1, own = 0;
   DBMLRL(&write, &block, &own, r.data(), r.data(), &relative, &status);
   EXPECT_EQ(fio::memoryText(61), "\n  DBMLRL: RELATIVE ADDRESS =            9\n");
+  // Other operations go to the ML store as they are: no trace, the address left relative.
+  const Int other = 3, before = relative;
+  DBMLRL(&other, &block, &own, r.data(), r.data(), &relative, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(relative, before);
+  EXPECT_EQ(fio::memoryText(61), "\n  DBMLRL: RELATIVE ADDRESS =            9\n");
+}
+
+// A read of a count the caller gives takes that many words; DBCM1 at address 0 reads the CM unit
+// with the record's own length.
+TEST_F(SequentialUnits, CountedCmReadsAndTheCmUnitThroughDbcm1) {
+  const std::vector<Real> a = makeRecord(5, 10.0), b = makeRecord(4, 20.0);
+  OwnStream writer{47};
+  for (std::vector<Real> r : {a, b}) writer.call(1, &r);
+  writer.call(3);
+  cmUnit(47);
+  std::vector<Real> back(8, -1.0);
+  Int status = 1, address = 0;
+  const Int read = 0, three = 3, two = 2, own = 0, cm = 1;
+  DBCM(&read, back.data(), &three, &status);
+  EXPECT_EQ(std::vector<Real>(back.begin(), back.begin() + 4), (std::vector<Real>{a[0], a[1], a[2], -1.0}));
+  DBCM(&read, back.data(), &two, &status);  // the rest of the record
+  EXPECT_EQ(back[0], a[3]);
+  EXPECT_EQ(back[1], a[4]);
+  DBCM1(&read, back.data(), &own, &address, &cm, &status);
+  EXPECT_EQ(std::vector<Real>(back.begin(), back.begin() + 4), b);
+  EXPECT_EQ(address, 0);
+  EXPECT_EQ(status, 0);
 }
 
 TEST_F(SequentialUnits, TheMUnitKeepsItsRecordsThroughPoolMovesAndRewinds) {

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "runtime/module_log.h"
+#include "siblings/eqc/testing.h"
 #include "zmx/import.h"
 #include "zmx/sensitivity.h"
 #include "zmx/storage.h"
@@ -140,6 +142,35 @@ TEST(ModuleFrame, ProcessWideSwitches) {
   shr_signalHandler(-1);
   EXPECT_EQ(zmx::signalReceived(), 1);
   EXPECT_EQ(shr_getMemoryTallyInPre(), -7);
+}
+
+// The empty entries: the place-holders of other platforms and the new-handler that the library
+// never installs. Each returns and leaves every process-wide state as it was.
+TEST(ModuleFrame, EmptyEntriesChangeNothing) {
+  void (*const entries[])() = {MemoryExhaustedHandler,     dummy_nec_shr_abubblesort, dummy_nec_shr_aqsort2,
+                               dummy_rs6000_shr_sysparams, dummy_vpp_shr_vmemcpy_1,   dummy_vpp_shr_vmemcpy_2,
+                               dummy_vpp_shr_vmemset};
+  int counter = 0;
+  shr_initialize(counter);
+  eqc_testing::clearMessages();
+  zmxrt::clearModuleCalls();
+  const std::new_handler handler = std::get_new_handler();
+  const int tally = shr_getMemoryTallyInPre();
+  const int signal = zmx::signalReceived();
+  for (auto* entry : entries) {
+    entry();
+    EXPECT_EQ(std::get_new_handler(), handler);
+    EXPECT_NE(std::get_new_handler(), MemoryExhaustedHandler);
+    EXPECT_EQ(shr_getMemoryTallyInPre(), tally);
+    EXPECT_EQ(zmx::signalReceived(), signal);
+    EXPECT_EQ(omi_SingletonBase<shr_SurfaceDb>::instance, nullptr);
+    EXPECT_TRUE(routines().empty());
+    EXPECT_TRUE(eqc_testing::messages().empty());
+  }
+  // The use count is untouched too: one finalise still takes the library down.
+  shr_finalize(counter);
+  EXPECT_EQ(counter, 0);
+  EXPECT_EQ(routines(), kModulesDown);
 }
 
 }  // namespace

@@ -132,6 +132,10 @@ TEST_F(SurfaceRegistry, BrokenLimitsReturnOneAndChangeNothing) {
   EXPECT_EQ(add("NINECHARS", 0), 1);
   EXPECT_EQ(eqc_testing::messages().back().text,
             "SYSTEM ERROR IN SHR_ADDSURFACE - SURFACE NAME LONGER THAN 8 CHARACTERS");
+  // The same name handed to the model's database directly.
+  EXPECT_EQ(db()->addSurface("NINECHARS", 0), 1);
+  EXPECT_EQ(eqc_testing::messages().back().text,
+            "SYSTEM ERROR IN ModelSurfaceDb::AddSurface - SURFACE NAME LONGER THAN 8 CHARACTERS");
   // A negative entry count.
   EXPECT_EQ(add("NEG", -1), 1);
   EXPECT_EQ(db()->surfaceCount(), 1);
@@ -142,7 +146,7 @@ TEST_F(SurfaceRegistry, BrokenLimitsReturnOneAndChangeNothing) {
   EXPECT_EQ(db()->nextFreeWord(), 12);
   EXPECT_EQ(add("THIRD", 0), 1);  // no slot left
   EXPECT_EQ(db()->surfaceCount(), 2);
-  EXPECT_EQ(eqc_testing::countAtLevel(-3), 4);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 5);
 
   // The registered surfaces are intact.
   ASSERT_EQ(open("FIRST"), 0);

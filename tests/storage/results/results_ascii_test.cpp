@@ -67,6 +67,37 @@ TEST(ResultsAsciiItems, RealsAndTexts) {
   EXPECT_TRUE(eqc_testing::printed("A POSSIBLE NON-PRINTABLE CHARACTER  WAS FOUND IN STRING AB\tDEFGH."));
 }
 
+// A writer given less room than its item writes nothing past the room and reports status 2;
+// an integer writes its failed item "I 10" where that fits. A text reader short of its nine
+// characters gives a blank word.
+TEST(ResultsAsciiItems, ItemsWithoutRoomAreRefused) {
+  using Writer = Int (*)(Real*, char*, Int, Int*);
+  struct Case {
+    Writer writer;
+    double word;
+    Int room, used;
+    std::string written;
+  };
+  const Case cases[] = {{AINTCH, 12345.0, 7, 4, "I 10"}, {AINTCH, 12345.0, 3, 4, ""},
+                        {ADRLCH, 1.5, 22, 0, ""}, {ARCHCH, textWord("ABCDEFGH"), 8, 0, ""}};
+  for (const Case& c : cases) {
+    char text[32];
+    std::memset(text, '#', sizeof text);
+    double word = c.word;
+    Int status = -1;
+    EXPECT_EQ(c.writer(&word, text, c.room, &status), c.used);
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(std::string(text, c.written.size()), c.written);
+    EXPECT_EQ(std::string(text + c.written.size(), sizeof text - c.written.size()),
+              std::string(sizeof text - c.written.size(), '#'));
+  }
+  double word = 1.0;
+  Int status = -1;
+  EXPECT_EQ(ACHRCH(&word, "AXYZ", 4, &status), 9);
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(word, textWord("        "));
+}
+
 TEST(ResultsAsciiItems, ReadersTakeBackWhatTheWritersWrote) {
   Int status = -1;
   double word = 0;
@@ -207,6 +238,54 @@ TEST_F(ResultsAscii, HostDrivesTheLineLayerAndItemsDirectly) {
   EXPECT_EQ(std::string(buffer, 6), "xxxxx ");
 }
 
+// Runs of items into the active line: integers from the next item to the last integer item,
+// then reals from there to the last real item, whichever of the two ends first.
+TEST_F(ResultsAscii, ItemRunsWriteIntegersThenRealsFromTheNextItem) {
+  const std::string five = "D 5.000000000000000D+00";
+  struct Case {
+    Int lastInteger, lastReal, next;
+    std::string text;
+    Int nextAfter;
+  };
+  const Case cases[] = {
+      {3, 2, 1, "I 13I 15I 19", 4},  // the reals end below the last integer
+      {1, 3, 1, "I 13" + five + "D 9.000000000000000D+00", 4},
+      {2, 3, 2, "I 15D 9.000000000000000D+00", 4},
+      {0, 2, 1, "D 3.000000000000000D+00" + five, 3},
+      {2, 2, 3, "", 3},
+  };
+  const Int operation = 1;
+  for (const Case& c : cases) {
+    INITF();
+    double words[] = {3.0, 5.0, 9.0};
+    Int next = c.next, status = -1;
+    AFILCH(&operation, &c.lastInteger, &c.lastReal, &next, words, &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(next, c.nextAfter) << c.text;
+    const Int position = rec::i(CDAFLE, zmx::results::kLinePosition);
+    EXPECT_EQ(rec::chars(CDFLAS, 1, position - 1), c.text);
+  }
+  // Before each item a line that is used up is written out first.
+  INITF();
+  rec::setChars(CDFLAS, 1, 80, std::string(80, 'x'));
+  rec::i(CDAFLE, zmx::results::kLinePosition) = 81;
+  double words[] = {2.0, 1e40};
+  Int next = 1, status = -1;
+  const Int lastInteger = 1, lastReal = 2;
+  AFILCH(&operation, &lastInteger, &lastReal, &next, words, &status);
+  EXPECT_EQ(next, 3);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(rec::chars(CDFLAS, 1, 27), "I 12D 1.000000000000000D+40");
+  EXPECT_EQ(lines(), std::vector<std::string>{std::string(80, 'x')});
+  // An item that does not convert is replaced and the run reports it.
+  words[0] = 2e9;
+  next = 1;
+  AFILCH(&operation, &lastInteger, &lastInteger, &next, words, &status);
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(next, 2);
+  EXPECT_EQ(rec::chars(CDFLAS, 28, 4), "I 10");
+}
+
 TEST_F(ResultsAscii, EndKeyWrittenAsARecordIsTheEndRecord) {
   Record end = {40.0, 2001.0, 3.0};
   const Int mode = 1;
@@ -308,6 +387,9 @@ TEST_F(ResultsAscii, EveryLayoutWritesItsItemsWithTheirTags) {
       {45, 10, "I 1-2, D 3, A 4, D 5, A 6, D 7, A 8, D 9, A 10"},
       {463, 16, "I 1-2, D 3..L-2, A L-1, A L"},
       {473, 4, "I 1-2, D 3, A 4"},
+      {473, 6, "I 1-2, D 3, A 4"},              // items past the layout are reals
+      {1995, 16, "I 1-2, D 3..L"},              // class 0 without a layout of its own
+      {1996, 16, "I 1-2, D 3..L"},
       {499, 16, "I 1-2, A 3..L"},
       {1922, 16, "I 1-2, A 3..L"},
       {1001, 16, "I 1-3, A 4, I 5..L"},
@@ -381,6 +463,66 @@ TEST_F(ResultsAscii, ReaderSkipsBlankLinesAndRecoversFromADamagedRecord) {
   EXPECT_EQ(statuses[1], 0);
   EXPECT_TRUE(eqc_testing::printed("INCORRECT RECORD LENGTH IN ASCII RESULTS FILE OUTPUT ERROR IS AT LOCATION 33"));
   EXPECT_TRUE(eqc_testing::printed("ATTEMPTING TO SKIP TO START OF NEXT RECORD"));
+}
+
+// Damage the reader drops: a record of fewer than two items (the next record comes back with
+// status 2); a text item the data end inside (status 1, nothing more to find); and a damaged
+// record followed by no "*" within the scan limit.
+TEST_F(ResultsAscii, DamageTheReaderDropsOrCannotGetPast) {
+  const auto lineOf = [](const std::string& text) { return text + std::string(80 - text.size(), ' ') + "\n"; };
+  std::ofstream(path("job.fil")) << lineOf("*I 13*I 13I 15I 17");
+  Int status = -1;
+  EXPECT_EQ(read(&status), (Record{3.0, 5.0, 7.0}));
+  EXPECT_EQ(status, 2);
+  EXPECT_TRUE(eqc_testing::printed("RESULTS FILE RECORD LENGTH 1 IS OUTSIDE THE RANGE 2 TO"));
+  std::string cut = "*";
+  for (int k = 0; k < 18; ++k) cut += "I 11";
+  std::ofstream(path("job.fil")) << lineOf("*I 13I 15I 17") << cut << "AXYZ123";  // the data end at column 80
+  ASSERT_EQ(control(2), 0);
+  EXPECT_EQ(read(&status), (Record{3.0, 5.0, 7.0}));
+  read(&status);
+  EXPECT_EQ(status, 1);
+  EXPECT_TRUE(eqc_testing::printed("INCORRECT FORMAT FOR A CHARACTER STRING WHEN READING RESULTS FILE.  19TH ITEM"));
+  EXPECT_TRUE(eqc_testing::printed("COULD NOT FIND THE START OF A NEW RECORD"));
+
+  {
+    std::ofstream file(path("job.fil"));
+    file << lineOf("*I 13X");
+    const std::string filler = lineOf(std::string(80, 'x'));
+    for (int k = 0; k < 10000000 / 80 + 2; ++k) file << filler;
+    file << lineOf("*I 13I 15I 17");
+  }
+  ASSERT_EQ(control(2), 0);
+  eqc_testing::clearMessages();
+  read(&status);
+  EXPECT_EQ(status, 1);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBFILA - LOOP 1010 LIMIT EXCEEDED"));
+}
+
+// A line state that is not sane (no room for a line and the refill margin, a position outside
+// the buffer) is refused with status 1; other operations of the line layer go to the unit.
+TEST_F(ResultsAscii, TheLineLayerRefusesALineStateThatIsNotSane) {
+  Record r = record(5, {1.5, 2.5});
+  const Record before = r;
+  rec::i(CDAFLE, zmx::results::kLineLengthWord) = 100;
+  Int status = -1;
+  const Int write = 1;
+  DBFILA(&write, r.data(), &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(r, before);
+  INITF();
+  char buffer[128];
+  std::memset(buffer, ' ', sizeof buffer);
+  Int position = 0, last = 0, state = 0;
+  const Int unit = 8, lineLength = 80, report = 4;
+  DBSEQA(&write, buffer, 128, &position, &unit, &lineLength, &last, &state, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(std::string(buffer, 128), std::string(128, ' '));
+  position = 1;
+  DBSEQA(&report, buffer, 128, &position, &unit, &lineLength, &last, &state, &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(eqc_testing::printed("SEQUENTIAL I/O ERROR ON UNIT 8"));
+  EXPECT_TRUE(lines().empty());
 }
 
 // An integer width of 0 or above 10 reads as 0 over its characters; a negative width damages

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -206,6 +207,33 @@ TEST_F(ResultsBinary, StepBackModesFailWithTheUnitMessageAndMoveNothing) {
     EXPECT_TRUE(eqc_testing::printed("SEQUENTIAL I/O ERROR ON UNIT 8"));
     EXPECT_EQ(std::memcmp(&before, &CDFILE, sizeof before), 0);
   }
+}
+
+// A mode below 0, a record whose length word is no integer and block descriptors that cannot
+// hold a record are refused with status 1, and no file is written.
+TEST_F(ResultsBinary, RefusedModesRecordsAndDescriptorsWriteNothing) {
+  EXPECT_EQ(control(-1), 1);
+  Record r = counting(1, 10);
+  r[0] = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(write(r), 1);
+  using zmx::results::kBlockLength;
+  for (const Int length : {0, -3}) {
+    rec::i(CDFILE, kBlockLength) = length;
+    EXPECT_EQ(write(counting(1, 10)), 1) << length;
+    EXPECT_EQ(control(10), 1) << length;
+  }
+  INITF();
+  rec::i(CDFILR, zmx::results::kSecondBlockLength) = 1;  // no room for the end record's two words
+  Record end = {2.0, 2001.0};
+  Int status = -1;
+  SHR_DBFILW(nullptr, end.data(), &status);
+  EXPECT_EQ(status, 1);
+  rec::i(CDFILR, zmx::results::kSecondBlockLength) = 0;
+  Record data = counting(7, 5);
+  SHR_DBFILW(nullptr, data.data(), &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_FALSE(std::filesystem::exists(path("job.fil")));
+  EXPECT_FALSE(std::filesystem::exists(path("job.sel")));
 }
 
 TEST_F(ResultsBinary, AsciiFormSwitchLeavesTheBinaryDescriptorAlone) {

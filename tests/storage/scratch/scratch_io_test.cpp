@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "tests/storage/scratch/scratch_fixture.h"
+#include "tests/storage/units/lost_descriptor.h"
 
 namespace {
 
@@ -341,6 +342,22 @@ TEST_F(ScratchIo, UseFileCacheKeepsAFinishedReadAheadAndReopensTheReadFiles) {
   EXPECT_EQ(read(*h, 0, 4096), pattern(0, 4096));
   EXPECT_EQ(read(*h, 4096, 4096), pattern(4096, 4096));
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
+// A spill file whose close fails is reported with the folder, the directory and the system's
+// text, when the read files are switched to the file cache and when the handler goes.
+TEST_F(ScratchIo, AFailedCloseOfASpillFileIsReported) {
+  auto h = handler();
+  write(*h, 0, pattern(0, 4096));
+  ASSERT_TRUE(h->CompleteWrite());
+  ASSERT_EQ(read(*h, 0, 4096), pattern(0, 4096));
+  zmxtest::loseDescriptor(path("job.opr"));  // the write slot's and the read slot's
+  const std::string text = "Async I/O ERROR WHEN CLOSING SOLVER FILE .opr IN DIRECTORY : " + zmxrt::systemErrorText(EBADF);
+  h->UseFileCache();
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  EXPECT_TRUE(eqc_testing::printed(text));
+  h.reset();
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
 }
 
 TEST_F(ScratchIo, TheHandlerFinishesItsWriteBeforeItGoes) {

@@ -139,6 +139,7 @@ TEST_F(ScratchManager, OpeningABadOrMissingHeaderFailsCleanly) {
   const Case cases[] = {{"header size past the page", 4, page + 4096},
                         {"header size too small", 4, 100}, {"issue capacity", 724, 4000},
                         {"partitions used", 232, 21},  {"folders used", 56, 11}};
+  EXPECT_EQ(sdb_Manager::SetJump(), 0);  // armed: the open's status comes back from OpenSdb
   EXPECT_EQ(sdb_Manager::OpenSdb(), sdb_Manager_CannotOpen);  // no header file at all
   EXPECT_EQ(gettheSdbManager(), nullptr);
   EXPECT_EQ(newtheSdbManager(), nullptr);
@@ -331,6 +332,17 @@ TEST_F(ScratchManager, TablesRefuseEntriesPastTheirCapacity) {
   EXPECT_EQ(manager->AssignFolder(sdb_FolderNames::eig), nullptr);  // an 11th folder record
   EXPECT_EQ(headerWord(56), 10u);
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 4);
+  // Folder slots outside the manager's nine: refused and reported, nothing built or declared.
+  for (const unsigned slot : {0u, 9u, 12u}) {
+    const auto folder = static_cast<sdb_FolderNames>(slot);
+    eqc_testing::clearMessages();
+    EXPECT_EQ(manager->GetFolder(folder), nullptr) << slot;
+    EXPECT_EQ(manager->OpenFolder(folder) == nullptr, slot != 0) << slot;  // slot 0's record is in the table
+    manager->AssignFolderName(folder, "xyz", sizeof(sdb_RegularFolder), sdb_RegularFolder::Construct);
+    EXPECT_EQ(eqc_testing::countAtLevel(-3), slot == 0 ? 2 : 3) << slot;
+  }
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN sdb_Manager::AssignFolderName - FOLDER LIMIT EXCEEDED"));
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN sdb_Manager::OpenFolder - FOLDER TABLE LIMIT EXCEEDED"));
 }
 
 TEST_F(ScratchManager, MappedBuffersKeepTheTallyAndWriteBackByMode) {

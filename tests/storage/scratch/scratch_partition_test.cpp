@@ -19,6 +19,13 @@ class ScratchPartition : public ScratchDb {
 
   sdb_PartitionRecord* record(sdb_PartitionId id) { return gettheSdbManager()->OpenPartition(id); }
 
+  // The first and last integer of the array as the issue gives them; (-1, -1) when it gives none.
+  static std::pair<int, int> ends(sdb_Issue& issue, const sdb_IntegerOid& oid) {
+    sdb_DbBasePter base;
+    const int* values = issue.AccessInteger(oid, base);
+    return values == nullptr ? std::make_pair(-1, -1) : std::make_pair(values[0], values[oid.count - 1]);
+  }
+
   std::uint32_t page_ = 0;
 };
 
@@ -137,6 +144,34 @@ TEST_F(ScratchPartition, APartitionThatGrewMovesToLargerSpaceBeforeALargerIssue)
   opr->UnMap(sdb_Read, neighbour, 4096, buffer);
 }
 
+// A partition that grew after its last issue moves to space that holds all of it when it closes,
+// so that a later program opening it by its id finds its whole size with the bytes it had.
+TEST_F(ScratchPartition, APartitionThatGrewAfterItsLastIssueMovesWhenItCloses) {
+  sdb_PartitionId id = -1;
+  sdb_IntegerOid first, second;
+  sdb_SULong oldAddress;
+  {
+    sdb_MMapPartition partition(sdb_FolderNames::opr);
+    id = partition.Id();
+    partition.AllocateInteger(first, 1024);
+    {
+      sdb_MMapPartition::Issue issue(partition, sdb_WriteNew);
+      oldAddress = issue.Address();
+      sdb_DbBasePter base;
+      std::fill_n(issue.AccessInteger(first, base), 1024, 7);
+    }
+    partition.AllocateInteger(second, 2048);
+  }
+  EXPECT_EQ(record(id)->size, 4u * (1024 + 2048));
+  sdb_MMapPartition reopened(id);
+  EXPECT_EQ(reopened.Size(), 4u * (1024 + 2048));
+  sdb_MMapPartition::Issue issue(reopened, sdb_Read);
+  EXPECT_NE(issue.Address(), oldAddress);
+  EXPECT_EQ(ends(issue, first), std::make_pair(7, 7));
+  EXPECT_EQ(ends(issue, second), std::make_pair(0, 0));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
 TEST_F(ScratchPartition, APartitionThatGrewUnderAnOpenIssueGivesNoSecondIssueUntilItCloses) {
   sdb_MMapPartition partition(sdb_FolderNames::opr);
   sdb_IntegerOid first, second;
@@ -154,12 +189,8 @@ TEST_F(ScratchPartition, APartitionThatGrewUnderAnOpenIssueGivesNoSecondIssueUnt
     std::fill_n(open.AccessInteger(first, base), 1024, 3);  // written to the space when it closes
   }
   sdb_MMapPartition::Issue later(partition, sdb_Modify);  // now the space moves, with its bytes
-  sdb_DbBasePter base;
-  const int* kept = later.AccessInteger(first, base);
-  ASSERT_NE(kept, nullptr);
-  EXPECT_EQ(kept[0], 3);
-  EXPECT_EQ(kept[1023], 3);
-  EXPECT_NE(later.AccessInteger(second, base), nullptr);
+  EXPECT_EQ(ends(later, first), std::make_pair(3, 3));
+  EXPECT_NE(ends(later, second).first, -1);
 }
 
 TEST_F(ScratchPartition, SegmentedIssuesMoveAWindowThroughTheSpace) {
@@ -250,6 +281,60 @@ TEST_F(ScratchPartition, FlushedSegmentsTakeWholePagesAndReadBack) {
   issue.AccessSegment(c);
   EXPECT_EQ(data[10 * page_ - 1], 3);
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+}
+
+// Object arrays lie in units of 4 bytes after what was allocated before them; a segmented
+// partition opened again by its id keeps its window size and gives its objects back. A segment
+// larger than the window, or a flush beyond it, is refused and moves nothing.
+TEST_F(ScratchPartition, AReopenedSegmentedPartitionGivesItsObjectsBack) {
+  struct Triple {
+    std::int32_t a, b, c;
+  };
+  sdb_PartitionId id = -1;
+  sdb_IntegerOid ints;
+  sdb_GenericObjectOid objects;
+  {
+    sdb_SGMMapPartition partition(sdb_FolderNames::scr, page_);
+    id = partition.Id();
+    partition.AllocateInteger(ints, 5);
+    partition.AllocateObject(objects, 10, sizeof(Triple), 0);
+    EXPECT_EQ(objects.offset, 5u);
+    EXPECT_EQ(objects.count, 30u);
+    objects.callerWord = 41;
+    const std::uint32_t size = partition.Size();
+    sdb_GenericObjectOid tooMany;
+    partition.AllocateObject(tooMany, 0xFFFFFFFFu, 0xFFFFFFFFu, 0);
+    EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN sdb_Partition::AllocateObject - PARTITION SIZE LIMIT EXCEEDED"));
+    EXPECT_EQ(partition.Size(), size);
+    EXPECT_EQ(partition.ObjectCount(), 2);
+    sdb_SGMMapPartition::Issue issue(partition, sdb_WriteNew);
+    sdb_DbBasePter base;
+    auto* written = static_cast<Triple*>(issue.AccessObject(objects, base, sizeof(Triple)));
+    ASSERT_EQ(static_cast<void*>(written), static_cast<char*>(issue.Data()) + 20);
+    EXPECT_EQ(base.issue, &issue);
+    EXPECT_EQ(base.callerWord, 41);
+    for (int k = 0; k < 10; ++k) written[k] = {k, -k, 100 * k};
+  }
+  sdb_SGMMapPartition reopened(id, page_);
+  EXPECT_EQ(reopened.FixedIssueSize(), page_);
+  EXPECT_EQ(reopened.Size(), 20u + 10 * sizeof(Triple));
+  sdb_SGMMapPartition::Issue issue(reopened, sdb_Read);
+  sdb_DbBasePter base;
+  const auto* back = static_cast<const Triple*>(issue.AccessObject(objects, base, sizeof(Triple)));
+  ASSERT_NE(back, nullptr);
+  for (int k = 0; k < 10; ++k) {
+    EXPECT_EQ(back[k].a, k);
+    EXPECT_EQ(back[k].b, -k);
+    EXPECT_EQ(back[k].c, 100 * k);
+  }
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+  char* data = static_cast<char*>(issue.Data());
+  issue.AccessSegment({sdb_SULong(0), 2 * page_});
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN sdb_SGMMapPartition::Issue::AccessSegment - WINDOW LIMIT EXCEEDED"));
+  EXPECT_EQ(issue.FlushSegment(data + page_ + 1).size, 0u);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN sdb_SGMMapPartition::Issue::FlushSegment - WINDOW LIMIT EXCEEDED"));
+  EXPECT_EQ(issue.WindowOffset().Value(), 0u);
+  EXPECT_EQ(back[9].c, 900);
 }
 
 TEST_F(ScratchPartition, ASegmentedIssueNeedsAWholeNumberOfPages) {

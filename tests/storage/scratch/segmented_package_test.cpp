@@ -124,6 +124,46 @@ TEST_F(SegmentedPackage, ReadingBackwardsReadsTheSegmentBeforeAhead) {
   EXPECT_TRUE(eqc_testing::printed("I/O ERROR On SOLVER FILE .opr. UNKNOWN ERROR 5 DURING READ."));
 }
 
+// Switching a package, or its folder, to the file cache waits for the read-ahead under way; one
+// that came back short is reported and dropped, and the reads after the switch are whole.
+TEST_F(SegmentedPackage, SwitchingToTheFileCacheWaitsForTheReadAheadAndReadsOnWhole) {
+  static constexpr const char* kShortReadAhead =
+      "shr_sdb_AsyncIOHandler::UseFileCache - I/O error in read slots - contact your VELTRO agent";
+  opr_DoubleSegmentedPkg_Rcd record;
+  record.Allocate(4, 1000);
+  {
+    opr_DoubleSegmentedPkg package(record, sdb_FolderNames::opr, opr_SegmentedPkg::writing);
+    writeSegments(package, {1000, 2000, 3000});
+  }
+  opr_DoubleSegmentedPkg forward(record, sdb_FolderNames::opr, opr_SegmentedPkg::reading);
+  // The table is read first; the read-ahead of segment 1 comes back short.
+  zmxrt_testing::injectTransferFault({false, 1, 100, 0});
+  forward.AccessSegment();
+  ASSERT_NE(forward.SegmentData(), nullptr);
+  EXPECT_EQ(forward.SegmentData()[999], value(0, 999));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  forward.UseFileCache();
+  EXPECT_TRUE(eqc_testing::printed(kShortReadAhead));
+  EXPECT_EQ(readAll(forward, 3), (Visits{{1, 2000}, {2, 3000}}));
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
+
+  sdb_RegularFolder* folder = gettheSdbManager()->GetFolder(sdb_FolderNames::scr);
+  const sdb_SULong address = folder->Allocate(page_, page_);
+  const auto bytes = pattern(address.Value(), page_);
+  void* buffer = folder->Map(sdb_WriteNew, address, page_);
+  std::memcpy(buffer, bytes.data(), page_);
+  folder->UnMap(sdb_WriteNew, address, page_, buffer);
+  zmxrt_testing::injectTransferFault({false, 0, 100, 0});
+  folder->ReadAhead(address, page_);
+  folder->UseFileCache();
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
+  buffer = folder->Map(sdb_Read, address, page_);
+  ASSERT_NE(buffer, nullptr);
+  EXPECT_EQ(std::memcmp(buffer, bytes.data(), page_), 0);
+  folder->UnMap(sdb_Read, address, page_, buffer);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
+}
+
 TEST_F(SegmentedPackage, AWriterThatTurnsReadsItsOwnSegmentsAndStillStoresItsTotals) {
   opr_DoubleSegmentedPkg_Rcd record;
   record.Allocate(2, 100);
@@ -234,6 +274,10 @@ TEST_F(SegmentedPackage, AnUnreadablePackageOrAWriteOnAReaderIsRefused) {
   EXPECT_EQ(reader.SegmentData(), nullptr);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN opr_SegmentedPkg::CreateSegment - THE PACKAGE IS NOT WRITING"));
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN opr_SegmentedPkg::AccessSegment - THE PACKAGE HAS NOT BEEN STORED"));
+  // A segment longer than any a folder's 32-bit sizes can hold.
+  opr_DoubleSegmentedPkg writer(record, sdb_FolderNames::opr, opr_SegmentedPkg::writing);
+  EXPECT_EQ(writer.CreateSegment(0xFFFFFFFFu), nullptr);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN opr_SegmentedPkg::CreateSegment - SEGMENT LENGTH LIMIT EXCEEDED"));
 }
 
 // A stored package whose record words or stored table are damaged: the table and every segment
@@ -266,6 +310,12 @@ TEST_F(SegmentedPackage, ADamagedStoredPackageIsRefusedBeforeAnythingIsMapped) {
       return refused(record);
     });
     EXPECT_EQ(code, 0) << "record word " << d.word << " = " << d.value << " (1 mapped, 2 no message)";
+  }
+  {  // more index entries in use than the table holds, also refused in this process
+    opr_DoubleSegmentedPkg_Rcd record = stored;
+    record.w[1] = 6;
+    EXPECT_EQ(refused(record), 0);
+    EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN opr_SegmentedPkg::AccessSegment - THE STORED PACKAGE IS DAMAGED"));
   }
   // Table words 10 to 18 hold the entries (address high, low, length) of the three segments.
   sdb_RegularFolder* folder = gettheSdbManager()->GetFolder(sdb_FolderNames::opr);

@@ -282,6 +282,64 @@ TEST_F(Containers, IntegerPairSetAgreesWithAMultimap) {
   SHR_INTEGERPAIRSETDELETE(set);
 }
 
+// Every family empties in place: CLEAR gives 0, the handle stays valid, ISEMPTY and ISMEMBER
+// follow what the container holds, and a key inserted after the clear is new again.
+TEST_F(Containers, EveryFamilyClearsInPlaceAndTellsEmptinessAndMembership) {
+  struct Family {
+    const char* name;
+    Int (*create)();
+    Int (*insert)(Int);  // inserts the key 7 (pair 7, 1); 0 when the key was new
+    Int (*isMember)(Int, Int);
+    Int (*isEmpty)(Int);
+    Int (*clear)(Int);
+    Int (*remove)(Int);
+  };
+  static const Int one = 1;
+  static const Real real = 2.5;
+  static const std::string keyText[] = {"K0", "K1", "K2", "K3", "K4", "K5", "K6", "K7", "K8"};
+  const Family families[] = {
+      {"INT2INT", SHR_MAPINT2INTCREATE, [](Int h) { const Int k = 7; return SHR_MAPINT2INTINSERT(h, &k, &one); },
+       [](Int h, Int k) { return SHR_MAPINT2INTISMEMBER(h, &k); }, SHR_MAPINT2INTISEMPTY, SHR_MAPINT2INTCLEAR,
+       SHR_MAPINT2INTDELETE},
+      {"STRING2INT", SHR_MAPSTRING2INTCREATE, [](Int h) { return SHR_MAPSTRING2INTINSERT(h, "K7  ", 4, &one); },
+       [](Int h, Int k) { return SHR_MAPSTRING2INTISMEMBER(h, keyText[k].data(), 2); }, SHR_MAPSTRING2INTISEMPTY,
+       SHR_MAPSTRING2INTCLEAR, SHR_MAPSTRING2INTDELETE},
+      {"INT2FINT", SHR_MAPINT2FINTCREATE, [](Int h) { const Int k = 7; return SHR_MAPINT2FINTINSERT(h, &k, &one, &one); },
+       [](Int h, Int k) { return SHR_MAPINT2FINTISMEMBER(h, &k); }, SHR_MAPINT2FINTISEMPTY, SHR_MAPINT2FINTCLEAR,
+       SHR_MAPINT2FINTDELETE},
+      {"INT2FDBL", SHR_MAPINT2FDBLCREATE,
+       [](Int h) { const Int k = 7; return SHR_MAPINT2FDBLINSERT(h, &k, &real, &one); },
+       [](Int h, Int k) { return SHR_MAPINT2FDBLISMEMBER(h, &k); }, SHR_MAPINT2FDBLISEMPTY, SHR_MAPINT2FDBLCLEAR,
+       SHR_MAPINT2FDBLDELETE},
+      {"STR2FDBL", SHR_MAPSTR2FDBLCREATE, [](Int h) { return SHR_MAPSTR2FDBLINSERT(h, "K7", 2, &real, &one); },
+       [](Int h, Int k) { return SHR_MAPSTR2FDBLISMEMBER(h, (keyText[k] + "   ").data(), 5); },
+       SHR_MAPSTR2FDBLISEMPTY, SHR_MAPSTR2FDBLCLEAR, SHR_MAPSTR2FDBLDELETE},
+      {"INTEGERPAIRSET", SHR_INTEGERPAIRSETCREATE,
+       [](Int h) { const Int k = 7; return SHR_INTEGERPAIRSETINSERTUNIQUE(h, &k, &one); },
+       [](Int h, Int k) { return SHR_INTEGERPAIRSETISMEMBER(h, &k, &one); }, SHR_INTEGERPAIRSETISEMPTY,
+       SHR_INTEGERPAIRSETCLEAR, SHR_INTEGERPAIRSETDELETE},
+  };
+  for (const Family& f : families) {
+    SCOPED_TRACE(f.name);
+    const Int handle = f.create();
+    ASSERT_NE(handle, 0);
+    EXPECT_EQ(f.isEmpty(handle), 1);
+    EXPECT_EQ(f.isMember(handle, 7), 0);
+    EXPECT_EQ(f.insert(handle), 0);
+    EXPECT_EQ(f.insert(handle), 1);
+    EXPECT_EQ(f.isEmpty(handle), 0);
+    EXPECT_EQ(f.isMember(handle, 7), 1);
+    EXPECT_EQ(f.isMember(handle, 8), 0);
+    EXPECT_EQ(f.clear(handle), 0);
+    EXPECT_EQ(f.isEmpty(handle), 1);
+    EXPECT_EQ(f.isMember(handle, 7), 0);
+    EXPECT_EQ(f.insert(handle), 0);
+    EXPECT_EQ(f.isMember(handle, 7), 1);
+    EXPECT_EQ(f.remove(handle), 0);
+  }
+  EXPECT_EQ(eqc_testing::messages().size(), 0u);
+}
+
 TEST_F(Containers, BadHandlesAreReportedAndNeverUsed) {
   const Int ints = SHR_MAPINT2INTCREATE();
   const Int pairs = SHR_INTEGERPAIRSETCREATE();

@@ -1,3 +1,4 @@
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -217,6 +218,16 @@ TEST_F(Sets, IterationGoesBucketByBucketAndChainsInOrderOfAddition) {
   EXPECT_EQ(last.count, 2);
   EXPECT_EQ(last.name, chain[2]);
   EXPECT_EQ(call(true, 14, "NOT A SET").count, 2);
+
+  // A name of the chain's bucket that is not a set is missing; a list destroyed with a chain in
+  // it releases every set of the chain.
+  EXPECT_EQ(call(true, 5, chain[0]).status, 1);
+  add(true, chain[0], {5, 6});
+  const Answer chained = call(true, 5, chain[0]);
+  ASSERT_TRUE(mem32::valid(chained.result, 8, kSetArrays));
+  call(true, 1, "");
+  EXPECT_FALSE(mem32::valid(chained.result, 8, kSetArrays));
+  call(true, 0, "");
 }
 
 TEST_F(Sets, NamesWithHighBytesCanBeAddedFoundAndDeleted) {
@@ -269,6 +280,55 @@ std::vector<int> bruteInternal(const std::vector<int>& setMembers, const std::ve
     if (it != labels.end()) out.push_back(static_cast<int>(it - labels.begin()) + 1);
   }
   return out;
+}
+
+// SetRecord::ConvertToInternal numbers one set; hosts reach it through the library's export
+// table, as this test does. On the same sets and labels it agrees with the oracle and with the
+// numbering of the whole list (operations 11 and 13), with and without the sorted copy.
+TEST_F(Sets, ConvertingOneSetAgreesWithNumberingTheWholeList) {
+  using ConvertToInternal = void (*)(SetRecord*, const int*, int, bool, bool);
+  const auto convert =
+      reinterpret_cast<ConvertToInternal>(dlsym(RTLD_DEFAULT, "_ZN9SetRecord17ConvertToInternalEPKiibb"));
+  ASSERT_NE(convert, nullptr);
+  const std::vector<std::string> sets = {"SORTED", "UNSORTED", "DISJOINT", "EMPTY"};
+  add(false, "SORTED", {7, 1, 40, 3, 3, 4});  // 4 is not among the labels
+  add(false, "UNSORTED", {40, 5, 7, 5}, 3);
+  add(false, "DISJOINT", {100, 200});
+  add(false, "EMPTY", {});
+  struct Case {
+    std::vector<Int> labels;
+    bool general;
+  };
+  const Case cases[] = {{{1, 2, 3, 5, 7, 9, 40}, false},  // ascending: the walk over both lists
+                        {{40, 9, 7, 5, 3, 2, 1}, true},
+                        {{5, 3, 5, 7, 1}, true},  // a label listed twice keeps its first position
+                        {{}, true}};
+  for (const Case& c : cases) {
+    const std::vector<int> labels(c.labels.begin(), c.labels.end());
+    const Int n = static_cast<Int>(c.labels.size());
+    std::map<std::string, std::vector<int>> worker;
+    for (const bool sortedCopy : {false, true}) {
+      for (const std::string& name : sets) {
+        SetRecord* record = nslist->GetSet(name.c_str());
+        ASSERT_NE(record, nullptr) << name;
+        convert(record, c.labels.data(), n, sortedCopy, c.general);
+        const std::vector<int> got(record->Internal(), record->Internal() + record->InternalCount());
+        const std::vector<int> expected = bruteInternal(members(false, name), labels);
+        EXPECT_EQ(got, expected) << name << " general " << c.general;
+        std::vector<int> sorted = expected;
+        std::sort(sorted.begin(), sorted.end());
+        if (sortedCopy && !sorted.empty()) {
+          EXPECT_EQ(std::vector<int>(record->SortedInternal(), record->SortedInternal() + record->InternalCount()),
+                    sorted)
+              << name;
+        }
+        worker[name] = got;
+      }
+    }
+    std::vector<Int> listLabels = c.labels;
+    call(false, c.general ? 13 : 11, "", n, listLabels.data());
+    for (const std::string& name : sets) EXPECT_EQ(internal(false, name), worker[name]) << name;
+  }
 }
 
 TEST_F(Sets, FastNumberingRemovesInternalSetMembersAndNumbersEverySet) {

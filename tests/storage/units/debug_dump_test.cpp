@@ -175,6 +175,12 @@ TEST_F(DebugDump, WordDumpShowsRealsIntegersAndText) {
   std::memcpy(nanWords, &nan, 8);
   dwgp(&nan, nanWords, reinterpret_cast<const char*>(nanWords), text, &length);
   EXPECT_EQ(std::string(text).substr(0, 14), "       *      ");
+  // A real of the ordinary range keeps its %12g text.
+  const double plain = -1.5;
+  int plainWords[2];
+  std::memcpy(plainWords, &plain, 8);
+  dwgp(&plain, plainWords, reinterpret_cast<const char*>(plainWords), text, &length);
+  EXPECT_EQ(std::string(text).substr(0, 14), "          -1.5");
 }
 
 TEST_F(DebugDump, WordDumpWarnsAboveTheLimitAndWrapsPositions) {

@@ -13,6 +13,7 @@
 #include "siblings/eqc/job_testing.h"
 #include "siblings/eqc/records.h"
 #include "siblings/eqc/testing.h"
+#include "tests/storage/units/lost_descriptor.h"
 #include "tests/support/host_fixture.h"
 #include "zmx/storage.h"
 
@@ -350,6 +351,38 @@ TEST_F(JobFiles, BlankNamesFailuresAndUnknownNames) {
   EXPECT_EQ(rec::i(CUSRFN, 3), -32);
   EXPECT_EQ(dbusrf(9, 31, "x", 1, &out), 0);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBUSRF"));
+}
+
+// A file that cannot be opened for output is reported; a close that fails is reported with its
+// unit and ends the request with status 1, whether the close frees the unit for another name,
+// rewinds, closes one name or closes them all.
+TEST_F(JobFiles, FailedOpensAndClosesAreReported) {
+  Int out = 0;
+  std::ofstream(path("plain.txt")) << "a file, not a folder";
+  rec::setChars(CJBPAR, 1537, 256, path("plain.txt") + "/");  // the job directory is a file
+  EXPECT_EQ(dbusrf(1, 31, "x.dat", 1, &out), 1);
+  EXPECT_TRUE(eqc_testing::printed("CANNOT OPEN OUTPUT FILE " + path("plain.txt/x.dat")));
+  EXPECT_EQ(out, 6);
+  EXPECT_EQ(rec::i(CUSRFN, 1), 0);
+  rec::setChars(CJBPAR, 1537, 256, folder_ + "/");
+
+  struct Case {
+    Int op;
+    const char* name;
+    Int out;
+  };
+  for (const Case c : {Case{1, "other.txt", 6}, Case{2, "other.txt", 0}, Case{5, "held.txt", 0}, Case{6, " ", 0}}) {
+    ASSERT_EQ(dbusrf(1, 35, "held.txt", 1, &out), 0) << c.op;
+    zmxtest::loseDescriptor(path("held.txt"));
+    eqc_testing::clearMessages();
+    out = 77;
+    EXPECT_EQ(dbusrf(c.op, 35, c.name, 1, &out), 1) << c.op;
+    EXPECT_EQ(out, c.out) << c.op;
+    EXPECT_TRUE(eqc_testing::printed("CANNOT CLOSE FILE UNIT 35")) << c.op;
+    EXPECT_FALSE(fio::isOpen(35)) << c.op;
+    EXPECT_FALSE(std::filesystem::exists(path("other.txt"))) << c.op;
+    dbusrf(4, 0, " ", 0, &out);
+  }
 }
 
 TEST_F(JobFiles, RewindCloseAndForget) {

@@ -12,6 +12,7 @@
 #include "siblings/eqc/job_testing.h"
 #include "siblings/eqc/records.h"
 #include "siblings/eqc/testing.h"
+#include "tests/storage/units/lost_descriptor.h"
 #include "tests/support/bounded_child.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/mapped_array.h"
@@ -111,6 +112,12 @@ TEST_F(WaveFile, MissingFileAndOtherOperations) {
   EXPECT_EQ(call(10), 1);
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN dbPelaControl WHEN READING THE WAVE KINEMATICS DATA"));
   EXPECT_EQ(slotR(5), -9.0);
+  // A close that fails is reported, with status 1.
+  name("wave2d.bin");
+  ASSERT_EQ(call(0), 0);
+  zmxtest::loseDescriptor(folder_ + "/wave2d.bin");
+  EXPECT_EQ(call(1), 1);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN dbPelaControl.  CANNOT CLOSE THE WAVE KINEMATICS DATA FILE"));
 }
 
 // Writes a wave file of the given header with this run-time (its framing is gfortran's).

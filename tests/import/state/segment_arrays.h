@@ -1,0 +1,145 @@
+// The arrays a segment worker receives for one segment of a class of the builder's model, laid
+// out as the entries lay them: n-row column-major arrays, and the point's arrays and material
+// block at the offsets of a group variable table.
+#pragma once
+
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "runtime/fortran_types.h"
+#include "siblings/eqc/testing.h"
+#include "siblings/glo/testing.h"
+#include "tests/import/import_fixture.h"
+#include "siblings/glo/block_store.h"
+#include "zmx/import.h"
+
+namespace importtest {
+
+// Column-major n-row array of the rows first .. first + n - 1.
+inline std::vector<float> segmentOf(const glo_testing::Rows& rows, int first, int n) {
+  std::vector<float> out;
+  for (std::size_t c = 0; c < rows.front().size(); ++c)
+    for (int i = first; i < first + n; ++i) out.push_back(static_cast<float>(rows[static_cast<std::size_t>(i)][c]));
+  return out;
+}
+
+// The first point of a group: its 501 and 502 arrays and the group's 202 arrays, each at the
+// offset its group-variable word names, the material block after the 501 arrays with the
+// position table P of its variables, the material record and the group's own table with F.
+struct PointArrays {
+  PointArrays(const glo_testing::SectionEntry& g, int first, int n) {
+    const auto lay = [&](std::vector<float>& block, const std::map<int, glo_testing::Rows>& arrays) {
+      for (const auto& [word, rows] : arrays) {
+        groupVariables[static_cast<std::size_t>(word - 1)] = static_cast<Int>(block.size());
+        const std::vector<float> array = segmentOf(rows, first, n);
+        block.insert(block.end(), array.begin(), array.end());
+      }
+    };
+    lay(pointState, g.pointState[0]);
+    if (!g.pointShared.empty()) lay(pointShared, g.pointShared[0]);
+    lay(groupDomain, g.domainArrays);
+    material = {g.materialCode, 0, static_cast<Int>(pointState.size()), 0, 1};
+    for (const auto& [i, rows] : g.materialVariables[0]) {
+      positions.resize(static_cast<std::size_t>(i), 1);
+      positions[static_cast<std::size_t>(i - 1)] = static_cast<Int>(pointState.size()) - material[2] + 1;
+      const std::vector<float> array = segmentOf(rows, first, n);
+      pointState.insert(pointState.end(), array.begin(), array.end());
+    }
+    pointState.resize(pointState.size() + 8 * static_cast<std::size_t>(n));  // room as the builder leaves
+    ownTable = {0, 3};
+    ownTable.insert(ownTable.end(), g.flags.begin(), g.flags.end());
+  }
+  std::vector<float> pointState, pointShared, groupDomain;
+  std::vector<Int> groupVariables = std::vector<Int>(40, 0), material, positions, ownTable;
+};
+
+// The model tables a host holds, read from the open database: the integer model table copied, so
+// that a test can damage words of it, and the real model table.
+struct HostTables {
+  explicit HostTables(const Int* work) {
+    const Int integers = 17, realKind = 18, one = 1, directoryWords = 4;
+    DSM_BLO_ACCESS(&integers, &RHO_MAN_COMMONI.w[8], &one, &directoryWords, &directory);
+    const Int* d = work + directory - 1;
+    DSM_BLO_ACCESS(&integers, &RHO_MAN_COMMONI.w[8], &d[2], &d[0], &tableBlock);
+    DSM_BLO_ACCESS(&realKind, &RHO_MAN_COMMONI.w[8], &d[3], &d[1], &realBlock);
+    table.assign(work + tableBlock - 1, work + tableBlock - 1 + d[0]);
+    reals = reinterpret_cast<const float*>(work + realBlock - 1);
+  }
+  ~HostTables() {
+    const Int one = 1, two = 2;
+    DSM_BLO_RELEASE(&two, &realBlock);
+    DSM_BLO_RELEASE(&one, &tableBlock);
+    DSM_BLO_RELEASE(&one, &directory);
+  }
+  // Word w of class c's record, and word w of its type record (positions from 1).
+  Int& classWord(int c, int w) { return table[static_cast<std::size_t>(table[11] + 19 * (c - 1) + w - 2)]; }
+  Int& typeWord(int c, int w) { return table[static_cast<std::size_t>(classWord(c, 2) + w - 2)]; }
+  const float* classReals(int c) { return reals + classWord(c, 6) - 1; }
+  Int directory = 0, tableBlock = 0, realBlock = 0;
+  std::vector<Int> table;
+  const float* reals = nullptr;
+};
+
+// A fixture that starts a model made of the given classes with a temporary package, and asks each
+// key with the package's fill at 0 (every answer at the package's start).
+template <class Base>
+class ClassKeys : public Base {
+ protected:
+  void beginClasses(glo_testing::ImportModel model, std::vector<glo_testing::ClassModel> classes, int package) {
+    this->model_ = std::move(model);
+    this->model_.classes = std::move(classes);
+    this->model_.elementSets.clear();
+    this->model_.packageFirstTerm = package;
+    this->startSample();
+    EDI_ACC_TEMPORARYPACKAGE();
+  }
+  ImportFixture::ElementAnswer askClass(Int key, Int elementClass, Int point) {
+    RHO_MAN_COMMONI.w[2] = 0;
+    return this->askElement(key, elementClass, point);
+  }
+  // Asks a key with only `left` words of the package free: a longer answer is refused and the
+  // fill counter stays where it was.
+  void refusedBeyondThePackage(Int key, Int elementClass, Int point, Int left) {
+    const Int fill = RHO_MAN_COMMONI.w[19] - left;
+    RHO_MAN_COMMONI.w[2] = fill;
+    EXPECT_EQ(this->askElement(key, elementClass, point).status, 1) << key;
+    EXPECT_EQ(RHO_MAN_COMMONI.w[2], fill);
+  }
+  // Asks a key with the store's free room growing word by word from none, so that each block the
+  // request makes in turn finds no room: every such request is refused (status 1) and keeps no
+  // block; with room enough it is served as with all the room there is.
+  void runOutOfRoom(Int key, Int elementClass, Int point) {
+    const ImportFixture::ElementAnswer full = askClass(key, elementClass, point);
+    ASSERT_EQ(full.status, 0);
+    const std::vector<float> answer = this->reals(full.index, full.direct + full.shear);
+    Int room = 0;  // the largest block the store can make, found by halving
+    for (Int step = 1 << 20; step > 0; step /= 2) {
+      Int index = 0;
+      const Int words = room + step;
+      ACC_TMP_REALMEMORY(&words, &index);
+      if (index == kNoBlock) continue;
+      REL_GDB_REAL(&index);
+      room = words;
+    }
+    eqc_testing::clearMessages();
+    for (Int left = 0; left <= room; ++left) {
+      Int hold = 0;
+      const Int words = room - left;
+      ACC_TMP_REALMEMORY(&words, &hold);
+      const int before = glo_testing::outstandingBlocks();
+      const ImportFixture::ElementAnswer a = askClass(key, elementClass, point);
+      EXPECT_EQ(glo_testing::outstandingBlocks(), before) << left;
+      REL_GDB_REAL(&hold);
+      if (a.status == 0) {
+        EXPECT_EQ(this->reals(a.index, a.direct + a.shear), answer);
+        EXPECT_GT(left, 0);
+        break;
+      }
+      EXPECT_EQ(a.status, 1) << left;
+    }
+    eqc_testing::clearMessages();
+  }
+};
+
+}  // namespace importtest
