@@ -255,18 +255,16 @@ void reportNotAtEdge() {
   zmx::geometry::report(zmx::geometry::kSystemError, "SYSTEM ERROR IN compute_param_edge - the point is not at the edge");
 }
 
-// Facet coordinates at fraction s from corner `from` to corner `to` of a triangle; false when the
-// pair is not a side.
-bool triangleEdge(int from, int to, Real s, Real* xi, Real* eta) {
-  const int pair = 10 * from + to;
-  switch (pair) {
-    case 12: *xi = s, *eta = 0.0; return true;
-    case 13: *xi = 0.0, *eta = s; return true;
-    case 21: *xi = 1.0 - s, *eta = 0.0; return true;
-    case 23: *xi = 1.0 - s, *eta = s; return true;
-    case 31: *xi = 0.0, *eta = 1.0 - s; return true;
-    case 32: *xi = s, *eta = 1.0 - s; return true;
-    default: return false;
+// Facet coordinates at fraction s from corner `from` to corner `to` (two distinct corners, so a
+// side) of a triangle.
+void triangleEdge(int from, int to, Real s, Real* xi, Real* eta) {
+  switch (10 * from + to) {
+    case 12: *xi = s, *eta = 0.0; break;
+    case 13: *xi = 0.0, *eta = s; break;
+    case 21: *xi = 1.0 - s, *eta = 0.0; break;
+    case 23: *xi = 1.0 - s, *eta = s; break;
+    case 31: *xi = 0.0, *eta = 1.0 - s; break;
+    case 32: *xi = s, *eta = 1.0 - s; break;
   }
 }
 
@@ -285,7 +283,7 @@ void quadrilateralEdge(int from, int to, Real s, Real* xi, Real* eta) {
   }
 }
 
-// Along the curved edges s is an angle; along the straight ones a fraction.
+// Along the curved edges s is an angle; along the straight ones a fraction. `from` is a corner.
 void cylindricalEdge(int from, int to, Real s, Real total, Real* xi, Real* eta) {
   const Real a = 2.0 * s - 1.0, b = 2.0 * (1.0 - s) - 1.0;
   switch (from) {
@@ -293,7 +291,6 @@ void cylindricalEdge(int from, int to, Real s, Real total, Real* xi, Real* eta) 
     case 2: to == 1 ? (*xi = b, *eta = 0.0) : (*xi = 1.0, *eta = s); break;
     case 3: to == 2 ? (*xi = 1.0, *eta = total - s) : (*xi = b, *eta = total); break;
     case 4: to == 1 ? (*xi = -1.0, *eta = total - s) : (*xi = a, *eta = total); break;
-    default: break;
   }
 }
 

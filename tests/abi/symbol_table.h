@@ -28,7 +28,8 @@ inline bool belongsToTheToolChain(const std::string& name) {
                                           "_init",          "_fini",                "_edata",
                                           "_end",           "__bss_start",          "operator new",
                                           "operator delete", "void std::",           "__cxx",
-                                          "__odr_asan",     "__gcov_"};
+                                          "__odr_asan",     "__gcov_",              "mangle_path",
+                                          "int __gnu_cxx::"};
   for (const char* prefix : kPrefixes)
     if (name.rfind(prefix, 0) == 0) return true;
   return false;

@@ -45,11 +45,11 @@ class ZMX_EXPORT dsa_DataManip {
   // The variable (which = kSelf) or its companion d[which] in copy, from the places found when
   // the storage was formed (or looked up when the walk has none).
   static constexpr int kSelf = -1;
-  bool span(const Layout& layout, Int id, const adb_dsaVars& vars, int which, int copy, Span& out) const;
-  bool spanAt(const Layout& layout, const dsa_VarPlace& place, int copy, Span& out) const;
+  inline bool span(const Layout& layout, Int id, const adb_dsaVars& vars, int which, int copy, Span& out) const;
+  inline bool spanAt(const Layout& layout, const dsa_VarPlace& place, int copy, Span& out) const;
   // Block p of a derivative store shaped like the variable; null (reported) when the block lies
   // outside the store.
-  Real* block(const Span& store, const Span& variable, Int p) const;
+  inline Real* block(const Span& store, const Span& variable, Int p) const;
   // The whole companion, which must hold at least the variable's values; null (reported) else.
   Real* whole(const Span& store, const Span& variable) const;
   void report() const;
@@ -78,7 +78,7 @@ class ZMX_EXPORT dsa_FiniteDiff : public dsa_DataManip {
  protected:
   // The store T (companion and copy) and the copy of S of the difference rules; false when the
   // class takes no part.
-  bool choose(Int storageClass, Int id, int& companion, int& storeCopy, int& sourceCopy) const;
+  inline bool choose(Int storageClass, Int id, int& companion, int& storeCopy, int& sourceCopy) const;
   Int a_, b_, c_;
   friend struct dsa_WalkRules;
 };

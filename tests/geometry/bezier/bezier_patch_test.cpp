@@ -118,6 +118,12 @@ TEST_F(BezierPatches, EvaluationAndCoefficientsMatchDeCasteljau) {
       Real x[3], frame[12], d;
       DSTNCE(p, coefficients, uv, x, frame, &d);
       EXPECT_LT(zmxtest::distance(at(x), nets[t].point(u, v)), 1e-12);
+      // The same net gathered as a quartic patch from the samples by its offsets.
+      Real quartic[45], q[3];
+      const Int four = 4, unused = 0;
+      INITBZ(&four, &unused, nullptr, nullptr, samples.data(), table_ + 15 * t, quartic);
+      BEZIER(&four, quartic, &u, &v, q);
+      EXPECT_LT(zmxtest::distance(at(q), nets[t].point(u, v)), 1e-12);
     }
   }
 }

@@ -185,6 +185,38 @@ TEST(BsplineFeet, CircleEdgeGivesRadialFootSignedDistanceAndCurvature) {
   }
 }
 
+// A cubic edge with three coordinates: the foot is found in its first two, the distance is the
+// unsigned one in space and there is no curvature. The straight line from (0, 0, 1) to (3, 0, 4)
+// with control points at thirds (u = x / 3): P = (1.2, 0.7, 3) has its foot at x = 1.2. An edge of
+// one point has no tangent there: its error flag is the normalisation's.
+TEST(BsplineFeet, SpaceEdgesGiveTheUnsignedDistanceAndPointEdgesNoTangent) {
+  const Knots k = clamped(3, {});
+  const std::vector<double> line = {0, 0, 1, 1, 0, 2, 2, 0, 3, 3, 0, 4}, dot(12, 0.5), w(4, 1.0);
+  const Int deg = 3, nk = k.nknot(), ldim = 3, ndim = 3;
+  const Logical rat = kFalse, per = kOpen;
+  const double lo = 0.0, hi = 1.0, dtol = 1e-14, ptol = 1e-12, p[3] = {1.2, 0.7, 3.0};
+  struct Foot {
+    Int ierr, span = 1;
+    double u = 0.5, distance, x[3], t[3], curvature = 9;
+  };
+  Foot f;
+  FNDDISTTOBSPLINE(p, &rat, &deg, &nk, k.ours.data(), line.data(), &ldim, &ndim, w.data(), &f.span, &per, &lo, &hi,
+                   &dtol, &ptol, &f.u, &f.distance, f.x, f.t, &f.curvature, &f.ierr);
+  ASSERT_EQ(f.ierr, 0);
+  EXPECT_NEAR(f.u, 0.4, 1e-12);
+  const double foot[3] = {1.2, 0.0, 2.2}, r2 = 1.0 / std::numbers::sqrt2;
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(f.x[i], foot[i], 1e-12);
+  EXPECT_NEAR(f.distance, std::hypot(0.7, 0.8), 1e-12);
+  EXPECT_NEAR(f.t[0], r2, 1e-12);
+  EXPECT_NEAR(f.t[2], r2, 1e-12);
+  EXPECT_EQ(f.curvature, 0.0);
+
+  Foot g;
+  FNDDISTTOBSPLINE(p, &rat, &deg, &nk, k.ours.data(), dot.data(), &ldim, &ndim, w.data(), &g.span, &per, &lo, &hi, &dtol,
+                   &ptol, &g.u, &g.distance, g.x, g.t, &g.curvature, &g.ierr);
+  EXPECT_NE(g.ierr, 0);
+}
+
 TEST(BsplineFeet, CylinderFaceGivesRadialFootNormalAndCurvatures) {
   std::mt19937 rng(7);
   // Away from the seam: a Newton step past the end of the open face ends with the evaluator's error.

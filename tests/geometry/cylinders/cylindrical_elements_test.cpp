@@ -236,6 +236,41 @@ TEST_F(CylindricalElements, IntegrationPointsTakeTheirStationsAngleAndBadRecords
     EXPECT_TRUE(eqc_testing::printed(
         "SYSTEM ERROR IN SHR_CYLANORMI1 - NO CIRCUMFERENTIAL RULE FOR AN ELEMENT OF 10 NODES."));
     for (double v : radial) EXPECT_EQ(v, 0.0);
+
+    // Records the routines cannot weight by are reported and change nothing: a node count with
+    // no angular stations, no points per station, a negative offset of equal point counts.
+    struct Bad {
+      int nodes, perStation, second, offset;
+      const char* message;
+    };
+    for (const Bad& b :
+         {Bad{25, 1, 3, 0, "SYSTEM ERROR IN SHR_CYLANORMI1 - NO ANGULAR STATIONS FOR AN ELEMENT OF 25 NODES."},
+          Bad{12, 0, 3, 0, "SYSTEM ERROR IN SHR_CYLANORMI1 - 0 INTEGRATION POINTS PER ANGULAR STATION."},
+          Bad{12, 1, 3, -1, "SYSTEM ERROR IN SHR_CYLANORMI1 - INTEGRATION POINT OFFSET -1."}}) {
+      eqc_testing::clearMessages();
+      element[13] = 3, element[14] = b.second, element[35] = b.nodes, element[48] = b.perStation,
+      element[55] = b.offset;
+      const auto before = filled(3, 48);
+      values = before;
+      SHR_CYLANORMI1(values.data(), angles, radial, axisData, radii, axial, x.data(), element.data(), &ld);
+      EXPECT_EQ(values, before) << b.message;
+      EXPECT_TRUE(eqc_testing::printed(b.message)) << b.message;
+    }
+    eqc_testing::clearMessages();
+    element[35] = 10, element[48] = 1;
+    auto values5 = filled(3, 30);
+    const auto before5 = values5;
+    SHR_MCYLANORMIT1(values5.data(), angles, nullptr, element.data(), nullptr);
+    EXPECT_EQ(values5, before5);
+    EXPECT_TRUE(
+        eqc_testing::printed("SYSTEM ERROR IN SHR_MCYLANORMIT1 - NO ANGULAR STATIONS FOR AN ELEMENT OF 10 NODES."));
+    const int ten = 10;
+    const Logical no = kFalse;
+    const double theta = 0.4;
+    SHR_CCYLANORMIT(values5.data(), angles, &ten, nullptr, &no, &theta);
+    EXPECT_EQ(values5, before5);
+    EXPECT_TRUE(
+        eqc_testing::printed("SYSTEM ERROR IN SHR_CCYLANORMIT - NO ANGULAR STATIONS FOR AN ELEMENT OF 10 NODES."));
   }
 }
 

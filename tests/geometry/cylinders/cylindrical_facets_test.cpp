@@ -136,6 +136,18 @@ TEST_F(CylindricalFacets, TheSeriesMeetsTheClosedFormAndDegenerateArcsGiveZeros)
       }
     }
   }
+  // A half span whose square is below 1e-36: the quadratic functions of s = theta / a - 1 with
+  // their first derivatives, and second derivatives of zero rather than of a square's overflow.
+  {
+    const double span = 1e-20, s = 0.4;
+    const Arc got = arc(0, span, 2 * span, (1 + s) * span);
+    const double n[3] = {s * (s - 1) / 2, 1 - s * s, s * (s + 1) / 2}, dn[3] = {s - 0.5, -2 * s, s + 0.5};
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_NEAR(got.n[k], n[k], 1e-15);
+      EXPECT_NEAR(got.dn[k] * span, dn[k], 1e-15);
+      EXPECT_EQ(got.d2n[k], 0.0);
+    }
+  }
   // Second derivatives are written only when asked for.
   Arc a{};
   a.d2n[0] = 42;
@@ -285,14 +297,20 @@ TEST_F(CylindricalFacets, SurfaceConstantsGroupFacetsLikeAUnionFindOverSharedCur
     const Cylinder c(rng);
     Surface s;
     std::vector<int> isolated;
-    // Strips of random length; level angles vary, so groups must be brought to one angle.
+    // Strips of random length; level angles vary, so groups must be brought to one angle. The
+    // levels of odd strips get their node labels in a shuffled order, so that their edges come
+    // up for joining out of order along the strip: a facet joins a group from either side and
+    // two groups merge.
     for (int strip = 0; strip < 4; ++strip) {
       const int length = 1 + static_cast<int>(rng() % 4);
       const double base = 0.3 + d(rng);
-      std::vector<Surface::Level> levels;
-      for (int k = 0; k <= length; ++k) {
+      std::vector<int> order(length + 1);
+      std::iota(order.begin(), order.end(), 0);
+      if (strip % 2 == 1) std::shuffle(order.begin(), order.end(), rng);
+      std::vector<Surface::Level> levels(length + 1);
+      for (int k : order) {
         const double total = base * (1 + 0.1 * d(rng));
-        levels.push_back(s.level(c, 2.0 * strip + 0.4 * k, total, total * (0.3 + 0.4 * d(rng))));
+        levels[k] = s.level(c, 2.0 * strip + 0.4 * k, total, total * (0.3 + 0.4 * d(rng)));
       }
       int previous = 0;
       for (int k = 0; k < length; ++k) {

@@ -63,17 +63,23 @@ TEST(CurveNormalDistance, StraightSegmentsGiveTheOrthogonalProjection) {
     EXPECT_NEAR(f.t[0], 3.0 / len, 1e-12);
     EXPECT_EQ(f.part, -5);  // not a split segment: left alone
   }
-  // Beyond the end within the window: accepted with its overshoot; beyond the window: not found.
-  const double within[2] = {2.0 + 1.5 * 1.01, 1.5 + 0.5 * 1.01};
-  Foot f = foot(x, nn, within, true, 0.01);
-  EXPECT_EQ(f.found, kTrue);
-  EXPECT_NEAR(f.overshoot, 0.005, 1e-9);
-  const double beyond[2] = {2.0 + 1.5 * 1.05, 1.5 + 0.5 * 1.05};
-  f = foot(x, nn, beyond, true, 0.01);
-  EXPECT_EQ(f.found, kFalse);
-  EXPECT_EQ(f.distance, -1e36);
-  EXPECT_EQ(f.overshoot, 1e36);
-  EXPECT_EQ(f.t[0], 0.0);
+  // Beyond either end within the window: accepted with its overshoot; beyond the window: not
+  // found.
+  Foot f;
+  for (const double side : {1.0, -1.0}) {
+    const double within[2] = {2.0 + 1.5 * 1.01 * side, 1.5 + 0.5 * 1.01 * side};
+    f = foot(x, nn, within, true, 0.01);
+    EXPECT_EQ(f.found, kTrue);
+    EXPECT_NEAR(f.xi, 1.01 * side, 1e-9);
+    EXPECT_NEAR(f.overshoot, 0.005, 1e-9);
+    const double beyond[2] = {2.0 + 1.5 * 1.05 * side, 1.5 + 0.5 * 1.05 * side};
+    f = foot(x, nn, beyond, true, 0.01);
+    EXPECT_EQ(f.found, kFalse);
+    EXPECT_EQ(f.distance, -1e36);
+    EXPECT_EQ(f.overshoot, 1e36);
+    EXPECT_EQ(f.xi, 0.0);
+    EXPECT_EQ(f.t[0], 0.0);
+  }
 
   // Opposite nodal normals: the interpolated normal vanishes at the middle.
   const double opposite[4] = {0.0, 1.0, 0.0, -1.0};

@@ -240,6 +240,31 @@ TEST(FacetInversion, StartsMessagesAndRejections) {
   ASSERT_EQ(eqct::messages().size(), 1u);
   EXPECT_EQ(eqct::messages()[0].text,
             "SYSTEM ERROR IN fndParaCoordOnSurf - the point is not at the vertex");
+
+  // An edge whose other end is not a corner: the message at level -3 on a cylindrical facet (-2
+  // elsewhere), and the search from the nearest node still finds the point.
+  for (const int which : {6, 1}) {
+    const Kind kind = kinds()[which];
+    x = nodesOf(kind);
+    eqct::clearMessages();
+    const Param at = which == 6 ? Param{0.2, 0.4 * kA} : Param{0.2, 0.4};
+    r = invert(kind, x, at, 2, {1, 0, 0, 0}, 0.5);
+    EXPECT_EQ(r.result, 0) << kind.name;
+    EXPECT_NEAR(r.p.xi, at.xi, 1e-9) << kind.name;
+    EXPECT_NEAR(r.p.eta, at.eta, 1e-9) << kind.name;
+    ASSERT_EQ(eqct::messages().size(), 1u);
+    EXPECT_EQ(eqct::messages()[0].level, which == 6 ? -3 : -2) << kind.name;
+  }
+
+  // A facet of a node count no facet has: not found, at once.
+  Kind five = quad;
+  five.n = 5;
+  five.nodes.push_back({0.0, -1.0});
+  x = nodesOf(five);
+  r = invert(five, x, {0.1, 0.2}, 3, {}, 0.0);
+  EXPECT_EQ(r.result, 1);
+  EXPECT_EQ(r.p.xi, 0.0);
+  EXPECT_EQ(r.p.eta, 0.0);
 }
 
 }  // namespace

@@ -131,6 +131,39 @@ TEST_F(EdgeVertexNormals, PlanarFacetsAtAKnownAngleAndFans) {
     EXPECT_EQ(failed, kFalse);
     EXPECT_EQ(nb, n);
     EXPECT_EQ(meanB, mean);
+    if (k != 3) continue;
+    // A node missing from the sorted keys: failure at once, the mean holding the sum so far.
+    const int fewer = 2;  // keys of nodes 1 and 2 only; facet 1 needs node 3
+    NORMAL_ON_VERTEX_B(vertex.data(), table.data(), &ld, &no, x.data(), &three, nb.data(), keys.map.data(),
+                       keys.keys.data(), keys.columns.data(), &fewer, &failed, values.data(), &meanB, kinds.data(),
+                       cylinders.data());
+    EXPECT_EQ(failed, kTrue);
+    EXPECT_EQ(meanB, values[0]);
+    // Records of node counts no facet has (5 nodes; 8 on a cylindrical facet) add no normal, only
+    // their value to the mean.
+    std::vector<int> more(table);
+    for (const int count : {5, 8}) {
+      std::vector<int> r = record({1, 2, 3, 4, 5, 6, 7, 8});
+      r[1] = count;
+      more.insert(more.end(), r.begin(), r.end());
+    }
+    std::vector<int> wider = {k + 2};
+    for (int i = 1; i <= k + 2; ++i) wider.push_back(i);
+    for (int i = 1; i <= k + 2; ++i) wider.push_back(1);
+    std::vector<int> wideKinds(kinds);
+    wideKinds.insert(wideKinds.end(), {0, 1});
+    std::vector<double> wideValues(values), wideCylinders(cylinders);
+    wideValues.insert(wideValues.end(), {5.0, 7.0});
+    wideCylinders.insert(wideCylinders.end(), {0.5, 0.2, 0.3, 0.25, 0.5, 0.2, 0.3, 0.25});
+    const Logical yes = kTrue;
+    std::vector<double> xx(x);
+    xx.resize(3 * 8, 0.5);
+    V3 nw;
+    double meanW = 0;
+    NORMAL_ON_VERTEX(wider.data(), more.data(), &ld, &no, xx.data(), &three, &offset, nw.data(), wideValues.data(),
+                     &meanW, &yes, wideKinds.data(), wideCylinders.data());
+    for (int j = 0; j < 3; ++j) EXPECT_NEAR(nw[j], want[j], 1e-14);
+    EXPECT_NEAR(meanW, (std::accumulate(values.begin(), values.end(), 0.0) + 12.0) / (k + 2), 1e-15);
   }
   // Two dimensions: two segments meeting at node 2, the sum of (-t_y, t_x) turned normals.
   const std::vector<double> polyline = {0, 0, 1, 0, 2, 1};

@@ -288,6 +288,30 @@ TEST_F(CurveProjection, EdgeParametersLandAtTheirFractionOfEveryEdge) {
         }
       }
     }
+  // An edge of two nodes may name its other corner in the middle place: the same point.
+  {
+    const int kind = 0;
+    const double total = 0.0, at = 0.25;
+    const Logical no = kFalse;
+    for (const int nodes : {3, 4}) {
+      const int edge[3] = {101, 102, 0};  // corners 2 and 3
+      double xi = 9, eta = 9;
+      int corner = 9;
+      COMPUTE_PARAM_EDGE(&no, edge, &at, record(nodes).data(), &xi, &eta, &corner, &kind, &total);
+      const auto want = params(record(nodes), 2, 3, at, false);
+      EXPECT_EQ(xi, want[0]) << nodes;
+      EXPECT_EQ(eta, want[1]) << nodes;
+    }
+    // A facet of a node count no facet has: reported, the point at (0, 0).
+    eqc_testing::clearMessages();
+    const int edge[3] = {100, 0, 101};
+    double xi = 9, eta = 9;
+    int corner = 9;
+    COMPUTE_PARAM_EDGE(&no, edge, &at, record(5).data(), &xi, &eta, &corner, &kind, &total);
+    EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN compute_param_edge - facet is not currently supported."));
+    EXPECT_EQ(xi, 0.0);
+    EXPECT_EQ(eta, 0.0);
+  }
   // Cylindrical facets: along the curved edges the parameter is the angle.
   const auto c14 = params(record(6), 1, 4, 0.2, false, 1, 0.7);
   EXPECT_EQ(c14[0], -1.0);

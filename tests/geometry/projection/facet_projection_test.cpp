@@ -126,6 +126,29 @@ TEST_F(FacetProjection, CollapsedTrianglesAndCylindricalFacetsInvertTheirPoints)
     EXPECT_NEAR(r.eta, eta, 1e-8);
     EXPECT_NEAR(r.distance, -h, 1e-10);
   }
+  {
+    // Missed beyond the hypotenuse of a flat one, classified: the side's foot, and the facet
+    // coordinates there in the sub-quadrilateral that holds it.
+    const std::vector<double> x = {0, 0, 0, 2, 0, 0, 0, 2, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
+    Options o;
+    o.collapsed = true;
+    const Projection r = project(x, 6, {2.0, 1.0, 0.5}, o, true);
+    EXPECT_EQ(r.found, kFalse);
+    EXPECT_EQ(r.location, 2);
+    EXPECT_NEAR(r.distance, std::sqrt(0.25 + 0.25 + 0.25), 1e-12);
+    const V3 foot = {1.5, 0.5, 0.0};
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(r.foot[i], foot[i], 1e-12);
+    ASSERT_TRUE(r.corner >= 1 && r.corner <= 3);
+    const int n = 6, mode = 1, ld = 3;
+    const Logical yes = kTrue, no = kFalse;
+    V3 at, normal;
+    double t[6], second[12];
+    int status = 0;
+    FACET_3D_FACETFACE_PROP(&mode, &r.xi, &r.eta, &n, &yes, &r.corner, &no, o.cylinder.data(), x.data(), &ld, at.data(),
+                            normal.data(), t, second, &status);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(at[i], foot[i], 1e-9);
+    EXPECT_NEAR(r.normal[2], 1.0, 1e-12);
+  }
   for (int trial = 0; trial < 30; ++trial) {
     // Cylindrical facets on an exact cylinder: the foot is radial and |distance| = |rho - R|.
     const cylinder_model::Cylinder c(rng);
@@ -336,6 +359,31 @@ TEST_F(FacetProjection, LinesInTwoDimensionsAndTheAcceptanceEdges) {
         if (d < best) best = d, nearest = j + 1;
       }
       EXPECT_EQ(classified.nearest, nearest) << nodes << " " << q[0];
+    }
+  }
+  // The straight 3-node line (-1, 0), (0, 0), (1, 0) (end, middle, end) in two halves: half 1
+  // takes x in [-1, 0] with xi = 2 x + 1, half 2 x in [0, 1] with xi = 2 x - 1; each accepts the
+  // band beyond its outer end only, the first half a foot up to 1.001 on its inner side.
+  const std::vector<double> halves = {-1, 0, 0, 0, 1, 0};
+  Options two = plane;
+  two.collapsed = true;
+  struct Half {
+    double x;
+    bool found;
+    int corner;
+    double xi, outside;
+  };
+  for (const Half& h : {Half{-0.5, true, 1, 0.0, 0.0}, Half{0.0004, true, 1, 1.0008, 0.0}, Half{0.25, true, 2, -0.5, 0.0},
+                        Half{-1.005, true, 1, -1.01, 0.005}, Half{1.005, true, 2, 1.01, 0.005},
+                        Half{1.5, false, 0, 0.0, 1e36}}) {
+    r = project(halves, 3, {h.x, 0.6, 0}, two);
+    ASSERT_EQ(r.found, h.found ? kTrue : kFalse) << h.x;
+    EXPECT_NEAR(r.xi, h.xi, 1e-12) << h.x;
+    EXPECT_NEAR(r.outside, h.outside, 1e-12) << h.x;
+    if (h.found) {
+      EXPECT_EQ(r.corner, h.corner) << h.x;
+      EXPECT_NEAR(r.distance, -0.6, 1e-12) << h.x;
+      EXPECT_NEAR(r.foot[0], h.x, 1e-12) << h.x;
     }
   }
   // Quadrilateral bounds: 1 + 4.4e-16 is inside, 1 + tol is accepted with tol / 2 outside,

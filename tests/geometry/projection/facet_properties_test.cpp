@@ -25,9 +25,9 @@ struct Props {
 };
 
 Props props(const std::vector<double>& x, int n, double xi, double eta, bool sub, int k, bool cyl,
-            const std::array<double, 4>& c) {
+            const std::array<double, 4>& c, int ld = 3) {
   Props p{};
-  const int mode = 0, ld = 3;
+  const int mode = 0;
   const Logical s = toLogical(sub), cy = toLogical(cyl);
   FACET_3D_FACETFACE_PROP(&mode, &xi, &eta, &n, &s, &k, &cy, c.data(), x.data(), &ld, p.point, p.normal, p.t, p.d2,
                           &p.status);
@@ -59,6 +59,13 @@ TEST_F(FacetProperties, TangentsNormalsAndSecondDerivativesMatchDifferences) {
       const int k = 1 + trial % 3;
       const Props p = props(x, kind.n, xi, eta, kind.sub, k, kind.cyl, kind.c);
       ASSERT_EQ(p.status, 0);
+      // The same nodes held with a leading dimension of 4, a fourth row that must not be read.
+      std::vector<double> x4;
+      for (int j = 0; j < kind.n; ++j) x4.insert(x4.end(), {x[3 * j], x[3 * j + 1], x[3 * j + 2], 1e300});
+      const Props q = props(x4, kind.n, xi, eta, kind.sub, k, kind.cyl, kind.c, 4);
+      EXPECT_EQ(std::vector<double>(q.point, q.point + 3), std::vector<double>(p.point, p.point + 3));
+      EXPECT_EQ(std::vector<double>(q.t, q.t + 6), std::vector<double>(p.t, p.t + 6));
+      EXPECT_EQ(std::vector<double>(q.d2, q.d2 + 12), std::vector<double>(p.d2, p.d2 + 12));
       const double h = 1e-6;
       const Props px = props(x, kind.n, xi + h, eta, kind.sub, k, kind.cyl, kind.c);
       const Props mx = props(x, kind.n, xi - h, eta, kind.sub, k, kind.cyl, kind.c);
@@ -77,6 +84,20 @@ TEST_F(FacetProperties, TangentsNormalsAndSecondDerivativesMatchDifferences) {
       const double l = std::sqrt(c[0] * c[0] + c[1] * c[1] + c[2] * c[2]);
       for (int i = 0; i < 3; ++i) EXPECT_NEAR(p.normal[i], c[i] / l, 1e-14);
     }
+  }
+  // A node count of no facet takes the 9-node functions in the facet-point routine.
+  {
+    std::vector<double> x(27);
+    for (int j = 0; j < 9; ++j) x[3 * j] = d(rng) + j, x[3 * j + 1] = d(rng) + j % 3, x[3 * j + 2] = 0.3 * d(rng);
+    const int mode = 0, ld = 3, k = 0, nine = 9, seven = 7;
+    const Logical no = kFalse;
+    const double xi = 0.3, eta = -0.6;
+    double a[12], b[12];
+    int status = 7;
+    FACET_3D_LINETOFACE_PROP(&mode, &xi, &eta, &nine, &no, &k, x.data(), &ld, a, a + 3, a + 6, &status);
+    FACET_3D_LINETOFACE_PROP(&mode, &xi, &eta, &seven, &no, &k, x.data(), &ld, b, b + 3, b + 6, &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(std::vector<double>(b, b + 12), std::vector<double>(a, a + 12));
   }
   // Two dimensions: a straight 3-node line through its quadratic functions or either half.
   const std::vector<double> line = {0, 0, 1, 1, 2, 2};
