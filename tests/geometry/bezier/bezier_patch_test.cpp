@@ -443,6 +443,15 @@ TEST_F(BezierPatches, SurfaceSearchCutOffs) {
   EXPECT_EQ(distance, -1e36);
   EXPECT_EQ(patch, 0);
   EXPECT_EQ(at(foot), (Vec3{0, 0, 0}));
+  // Just above that node, with bounds that let every patch be searched: a foot is found, but on
+  // the positive side and farther than the node, so it is dropped as well.
+  std::vector<Real> wide(s.patchCount, 10.0);
+  const Vec3 above{below[0], below[1], below[2] + 0.01};
+  BEZIERSEARCH3D(s.nodes.data(), s.patches.data(), wide.data(), nodeDistance.data(), work.data(), &s.patchCount,
+                 &s.nodeCount, table_, above.data(), foot, frame, &distance, &patch, &length, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(distance, -1e36);
+  EXPECT_EQ(patch, 0);
 }
 
 TEST_F(BezierPatches, ParabolaThroughThreePoints) {
