@@ -870,8 +870,8 @@ void search(const Surface& s, const Output& o, Int kind, Int entity, bool keep) 
     // flatter, and so does every facet and side on the way from the one foot to the other: the
     // spread goes across the sides within that distance of the facets within it (by their bounds,
     // which never exceed their distances); a curved facet opens at all its nodes.
-    const Real reach = std::min({std::fabs(face.distance), fb.edgeDistance, c.dmin, fb.centreDistance,
-                                 fb.internalDistance});
+    const Real faceReach = std::fabs(face.distance);
+    const Real reach = std::min({faceReach, fb.edgeDistance, c.dmin, fb.centreDistance, fb.internalDistance});
     const Real spread = std::sqrt(2.0) * reach * (1.0 + 1e-9);
     const auto openings = [&](Int i, Int* nodes) -> Int {
       if (!(s.bound[i] <= spread)) return 0;

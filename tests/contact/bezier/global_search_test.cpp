@@ -236,6 +236,18 @@ TEST_F(GlobalSearch, RenumberedPatchesGiveTheSameResult) {
   }
 }
 
+// The list holds ten distinct patches of the ten smallest bounds (ties may fall either way), in
+// order; gives those bounds.
+std::vector<Real> expectTenSmallestBounds(const Search& r) {
+  std::vector<Real> smallest = r.bounds, listed;
+  std::sort(smallest.begin(), smallest.end());
+  smallest.resize(10);
+  for (Int patch : r.list) listed.push_back(r.bounds[patch - 1]);
+  EXPECT_EQ(listed, smallest);
+  EXPECT_EQ(std::set<Int>(r.list.begin(), r.list.end()).size(), 10u);
+  return smallest;
+}
+
 TEST_F(GlobalSearch, AVertexOfMoreThanTenPatchesListsTheTenOfSmallestBound) {
   const BezierSurface s = zmxtest::buildBezierSurface(zmxtest::bipyramidMesh(12), [](const Vec3& p) { return p; });
   // Beside the pole, which has twelve patches, farther than the radius: with the radius the
@@ -246,18 +258,25 @@ TEST_F(GlobalSearch, AVertexOfMoreThanTenPatchesListsTheTenOfSmallestBound) {
   ASSERT_EQ(far.kind, 1);
   EXPECT_NEAR(far.distance, -std::sqrt(0.64 + 0.09 + 2.25), 1e-14);
   ASSERT_EQ(far.length, 10);
-  // The list holds patches of the ten smallest bounds (ties may fall either way), in order.
-  std::vector<Real> smallest = far.bounds, listed;
-  std::sort(smallest.begin(), smallest.end());
-  smallest.resize(10);
-  for (Int patch : far.list) listed.push_back(far.bounds[patch - 1]);
-  EXPECT_EQ(listed, smallest);
-  EXPECT_EQ(std::set<Int>(far.list.begin(), far.list.end()).size(), 10u);
+  const std::vector<Real> smallest = expectTenSmallestBounds(far);
   EXPECT_LT(smallest.front(), smallest.back());  // the bounds differ, so the choice is tested
   // Every patch keeps its own bound: the same as when nothing is sorted.
   const Search near = globalSearch(s, p, radius, 10.0);
   EXPECT_EQ(far.bounds, near.bounds);
   EXPECT_GT(near.length, 10);  // within reach: every patch whose bound reaches the distance
+}
+
+// Patch edges that do not match the edge records (every patch naming one of the first 11 edges,
+// fewer than half the patches): the ten smallest bounds are still sorted aside, without the room
+// of the work array, which holds two reals per edge.
+TEST_F(GlobalSearch, PatchEdgesBeyondTheEdgeCountSortTheBoundsAside) {
+  BezierSurface s = zmxtest::buildBezierSurface(zmxtest::bipyramidMesh(12), [](const Vec3& p) { return p; });
+  s.edgeCount = 11;
+  for (Int& e : s.patchEdges) e = (e - 1) % s.edgeCount + 1;
+  ASSERT_LT(2 * s.edgeCount, s.patchCount);
+  const Search far = globalSearch(s, {0.8, 0.3, 2.5}, 1.0, 0.0);
+  ASSERT_EQ(far.length, 10);
+  expectTenSmallestBounds(far);
 }
 
 TEST_F(GlobalSearch, ACandidateListOnEntryRestrictsTheWork) {

@@ -169,6 +169,8 @@ struct Options {
   Int split = 0;
   double extension = 0.1;
   Logical keepBoundary = 0;
+  const char* name = "SURF-A  ";  // the surface name for messages, and its length
+  Int nameLength = 8;
 };
 
 constexpr int kStateSlots = 24;
@@ -201,7 +203,7 @@ inline Answer project(const Surface& s, Work& w, const Vec& p, const Answer& pre
                 s.nodeFacets.data(), s.freeVertices.data(), &s.freeCount, s.facetSize.data(), &s.surfaceSize, &nn,
                 &s.offset, &unused, &s.ldNodeFacets, p.data(), s.x.data(), &s.ldCoord, w.nodeDist.data(),
                 w.bound.data(), w.candidates.data(), a.state.data(), a.result.data(), &o.split, &quadratic,
-                "SURF-A  ", 8, &a.kind, &a.entity, &a.count, &o.extension, &o.keepBoundary, s.facetKind.data(),
+                o.name, o.nameLength, &a.kind, &a.entity, &a.count, &o.extension, &o.keepBoundary, s.facetKind.data(),
                 s.facetAngles.data());
   readState(a);
   return a;
@@ -239,7 +241,7 @@ inline Answer projectKeyed(const Surface& s, Work& w, const Keys& k, const Vec& 
                   s.nodeFacets.data(), s.freeVertices.data(), &s.freeCount, s.facetSize.data(), &s.surfaceSize, &nn,
                   &s.offset, &unused, &s.ldNodeFacets, p.data(), s.x.data(), &s.ldCoord, w.nodeDist.data(),
                   w.bound.data(), w.candidates.data(), a.state.data(), a.result.data(), &o.split, &quadratic,
-                  "SURF-A  ", 8, &a.kind, &a.entity, &a.count, &o.extension, k.nodeKey.data(), k.keyList.data(),
+                  o.name, o.nameLength, &a.kind, &a.entity, &a.count, &o.extension, k.nodeKey.data(), k.keyList.data(),
                   k.keyColumn.data(), &nkey, &a.lookupFailed, s.facetKind.data(), s.facetAngles.data());
   readState(a);
   return a;
@@ -257,7 +259,7 @@ inline Answer evaluate(const Surface& s, const Keys& k, const Vec& p, Int kind, 
   RSLID_SURFACE_NOSEARCH(&nf, s.facetElement.data(), s.facetTable.data(), &ldFacet, s.edgeTable.data(),
                          s.edgeFacets.data(), s.nodeFacets.data(), s.freeVertices.data(), &s.freeCount,
                          s.facetSize.data(), &unused, &s.ldNodeFacets, p.data(), s.x.data(), &s.ldCoord,
-                         a.state.data(), a.result.data(), &o.split, &quadratic, "SURF-A  ", 8, &a.kind, &a.entity,
+                         a.state.data(), a.result.data(), &o.split, &quadratic, o.name, o.nameLength, &a.kind, &a.entity,
                          k.nodeKey.data(), k.keyList.data(), k.keyColumn.data(), &nkey, &o.extension,
                          &a.lookupFailed, s.facetKind.data(), s.facetAngles.data());
   readState(a);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <map>
 #include <random>
+#include <string>
 #include <tuple>
 
 #include "siblings/eqc/eqc_messages.h"
@@ -279,6 +280,12 @@ TEST(MasterSurface, BoundaryEdgesStandWithinTheExtensionOnly) {
   EXPECT_EQ(std::make_pair(a.slots[0], a.slots[1]), std::make_pair(2, e));
   EXPECT_NEAR(a.distance(), -0.3 * h, 1e-14);
   EXPECT_LT(norm(a.point() - Vec{-0.5 * h, 1.5 * h, 0.0}), 1e-14);
+  // So has a free vertex: the point's foot along the vertex normal.
+  a = evaluate(s, keys, Vec{-0.5 * h, -0.5 * h, 0.3 * h}, 1, 1);
+  EXPECT_EQ(std::make_pair(a.slots[0], a.slots[1]), std::make_pair(1, 1));
+  EXPECT_NEAR(a.distance(), -0.3 * h, 1e-14);
+  EXPECT_LT(norm(a.point() - Vec{-0.5 * h, -0.5 * h, 0.0}), 1e-14);
+  EXPECT_LT(norm(a.normal() - Vec{0, 0, 1}), 1e-14);
 }
 
 TEST(MasterSurface, EvaluatedEdgeReachesFivePercentBeyondItsEnds) {
@@ -351,6 +358,21 @@ TEST(MasterSurface, EvaluatedNodeWithoutFacetsGivesItsDirectionToThePoint) {
   EXPECT_EQ(a.distance(), -0.5);
 }
 
+// A point on the evaluated node or edge itself has no direction to it: the entity's normal and
+// the distance 0 are returned.
+TEST(MasterSurface, PointOnTheEvaluatedEntityTakesItsNormal) {
+  const Surface s = plate(2);  // node 5 at (0.5, 0.5), edge 4-5 along y = 0.5
+  const Keys keys(s);
+  const Int e = edgeBetween(s, 4, 5);
+  for (const auto& [kind, entity, p] : {std::tuple<Int, Int, Vec>{1, 5, {0.5, 0.5, 0.0}}, {2, e, {0.2, 0.5, 0.0}}}) {
+    const Answer a = evaluate(s, keys, p, kind, entity);
+    EXPECT_EQ(std::make_pair(a.slots[0], a.slots[1]), std::make_pair(kind, entity));
+    EXPECT_EQ(a.distance(), 0.0);
+    EXPECT_LT(norm(a.normal() - Vec{0, 0, 1}), 1e-14) << kind;
+    EXPECT_LT(norm(a.point() - p), 1e-15) << kind;
+  }
+}
+
 TEST(MasterSurface, DegenerateFacetIsReportedOnceUnderItsElement) {
   // A good quadrilateral and, beside it, one whose corners lie on a line.
   Surface s;
@@ -360,16 +382,92 @@ TEST(MasterSurface, DegenerateFacetIsReportedOnceUnderItsElement) {
   Work w(s);
   eqc_testing::clearMessages();
   eqc_testing::setEcho(false);
-  const Answer a = project(s, w, Vec{0.9, 0.5, 0.3}, Answer{});
-  EXPECT_EQ(std::make_pair(a.kind, a.entity), std::make_pair(3, 1));
-  EXPECT_EQ(eqc_testing::countAtLevel(-2), 1);
-  EXPECT_EQ(eqc_testing::filed(-2124), std::vector<int>{5002});
-  EXPECT_TRUE(eqc_testing::filed(-2123).empty());
-  EXPECT_TRUE(eqc_testing::printed("A FACET OF SURFACE SURF-A WITH UNDERLYING ELEMENT 5002 HAS A ZERO NORMAL"));
+  // The surface name is printed as its first 8 characters, a shorter one as it is.
+  const std::tuple<const char*, Int, const char*> names[] = {
+      {"SURF-A  ", 8, "SURF-A"}, {"SURF-B", 6, "SURF-B"}, {"SURF-LONGER", 11, "SURF-LON"}};
+  for (const auto& [name, length, printed] : names) {
+    Options o;
+    o.name = name, o.nameLength = length;
+    const Answer a = project(s, w, Vec{0.9, 0.5, 0.3}, Answer{}, o);
+    EXPECT_EQ(std::make_pair(a.kind, a.entity), std::make_pair(3, 1));
+    EXPECT_EQ(eqc_testing::countAtLevel(-2), 1);
+    EXPECT_EQ(eqc_testing::filed(-2124), std::vector<int>{5002});
+    EXPECT_TRUE(eqc_testing::filed(-2123).empty());
+    EXPECT_TRUE(eqc_testing::printed(std::string("A FACET OF SURFACE ") + printed +
+                                     " WITH UNDERLYING ELEMENT 5002 HAS A ZERO NORMAL"));
+    int none = 0;
+    msgaccessC(4, &none, 0);
+    eqc_testing::clearMessages();
+  }
   eqc_testing::setEcho(true);
-  int none = 0;
-  msgaccessC(4, &none, 0);  // leave the accumulator empty for the next test in this process
+}
+
+// With middle nodes a facet without a normal is projected again on its corner nodes. An 8-node
+// quadrilateral whose middle nodes of edges 2 and 4 meet at its centre has no normal there, where
+// the search starts; its corners are the unit square, on which the retry finds the face without a
+// message and marks it in slot 19. Corners on a line fail the retry too: the second message.
+TEST(MasterSurface, QuadraticFacetWithoutNormalIsRetriedOnItsCorners) {
   eqc_testing::clearMessages();
+  eqc_testing::setEcho(false);
+  for (const bool collinear : {false, true}) {
+    Surface s;
+    if (collinear) {
+      s.coords = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0.5, 0, 0}, {1, 0.5, 0}, {0.5, 1, 0}, {0, 0.5, 0},
+                  {1.2, 0, 0}, {1.4, 0, 0}, {1.6, 0, 0}, {1.8, 0, 0}, {1.3, 0, 0}, {1.5, 0, 0}, {1.7, 0, 0}, {1.5, 0, 0}};
+      s.facets = {{{1, 2, 3, 4, 5, 6, 7, 8}}, {{9, 10, 11, 12, 13, 14, 15, 16}}};
+    } else {
+      s.coords = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0.5, 0, 0}, {0.5, 0.5, 0}, {0.5, 1, 0}, {0.5, 0.5, 0}};
+      s.facets = {{{1, 2, 3, 4, 5, 6, 7, 8}}};
+    }
+    s.quadratic = true;
+    s.build();
+    Work w(s);
+    const Answer a = project(s, w, Vec{collinear ? 0.9 : 0.25, 0.5, 0.3}, Answer{});
+    EXPECT_EQ(std::make_pair(a.kind, a.entity), std::make_pair(3, 1)) << collinear;
+    EXPECT_NEAR(a.distance(), -0.3, 1e-14);
+    if (collinear) {
+      EXPECT_EQ(a.slots[3], 0);  // the good facet wins
+      EXPECT_EQ(eqc_testing::filed(-2123), std::vector<int>{5002});
+      EXPECT_TRUE(eqc_testing::filed(-2124).empty());
+      EXPECT_TRUE(eqc_testing::printed("A FACET OF SURFACE SURF-A WITH UNDERLYING ELEMENT 5002 HAS A ZERO TANGENT VECTOR"));
+    } else {
+      EXPECT_EQ(a.slots[3], 1);
+      EXPECT_NEAR(a.result[13], -0.5, 1e-12);  // (xi, eta) on the corner quadrilateral
+      EXPECT_NEAR(a.result[14], 0.0, 1e-12);
+      EXPECT_TRUE(eqc_testing::messages().empty());
+    }
+    int none = 0;
+    msgaccessC(4, &none, 0);
+    eqc_testing::clearMessages();
+  }
+  eqc_testing::setEcho(true);
+}
+
+// Nothing to measure: a walk from a node without facets, or from a previous contact the surface
+// does not have, ends with the cleared result, no distance and every counter 0.
+TEST(MasterSurface, WalkWithoutFacetsFindsNothing) {
+  Surface s = plate(2);
+  s.coords.push_back({2.0, 2.0, 0.0});
+  s.build();
+  const Int alone = s.nodes();
+  Work w(s);
+  const Keys keys(s);
+  const Vec p{0.3, 0.3, 0.2};
+  for (const auto& [kind, entity] : {std::pair<Int, Int>{1, alone}, {3, s.facetCount() + 1}, {1, 0}}) {
+    Answer previous;
+    previous.kind = kind, previous.entity = entity, previous.count = 9;
+    for (const bool keyed : {false, true}) {
+      const Answer a = keyed ? projectKeyed(s, w, keys, p, previous) : project(s, w, p, previous);
+      std::array<double, 15> cleared{};
+      cleared[12] = -1e36;
+      EXPECT_EQ(a.result, cleared) << kind << " " << entity;
+      EXPECT_EQ(a.slots, (std::array<Int, 4>{0, 0, 0, 0}));
+      EXPECT_EQ(std::make_tuple(a.kind, a.entity, a.count), std::make_tuple(0, 0, 0));
+      if (keyed) {
+        EXPECT_EQ(a.lookupFailed, kFalse);
+      }
+    }
+  }
 }
 
 // An exact cylinder: every answer at |r - R| along the radius, over faces and curved edges.
@@ -546,6 +644,72 @@ TEST(MasterSurface, SplitSixNodeTrianglesAnswerOnTheirSubQuadrilateralsCentresAn
   }
   EXPECT_GT(kinds[3], 0);
   EXPECT_GT(kinds[4] + kinds[5], 0);
+}
+
+// A 6-node triangle whose middle nodes lie below the plane of its corners, split: above its centre
+// no sub-facet has a foot and every internal edge leads away from the point (t < 0), so the centre
+// is the contact, and evaluated alone it gives the same answer. A missing key of the facet is a
+// failed lookup.
+TEST(MasterSurface, SplitTriangleCentreAndInternalEdgesFromTheSearchAndEvaluatedAlone) {
+  Surface s;
+  s.coords = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0.5, 0, -0.2}, {0.5, 0.5, -0.2}, {0, 0.5, -0.2}};
+  s.facets = {{{1, 2, 3, 4, 5, 6}}};
+  s.quadratic = true;
+  s.build();
+  Work w(s);
+  const Keys keys(s), missing(s, 5);
+  Options o;
+  o.split = 1;
+  const auto subs = subQuadrilaterals(facetNodes(s, s.facets[0]));
+  const Vec centre = subs[0][2];  // (1/3, 1/3, -0.15)
+  const Vec above = centre + Vec{0, 0, 0.1};
+  Answer a = project(s, w, above, Answer{}, o);
+  EXPECT_EQ(std::make_pair(a.kind, a.entity), std::make_pair(4, 1));
+  EXPECT_LT(norm(a.point() - centre), 1e-15);
+  EXPECT_NEAR(std::fabs(a.distance()), 0.1, 1e-15);
+  const Answer c = evaluate(s, keys, above, 4, 1, o);
+  EXPECT_EQ(c.result, a.result);
+  EXPECT_EQ(c.slots, a.slots);
+  EXPECT_EQ(evaluate(s, missing, above, 4, 1, o).lookupFailed, kTrue);
+
+  // An internal edge evaluated alone: the foot on the segment from the centre to its midside node
+  // (node 5, code 15).
+  const Vec mid = s.at(5);
+  const Vec p = centre + 0.4 * (mid - centre) + Vec{0.05, -0.05, 0.1};
+  const double t = dot(p - centre, mid - centre) / dot(mid - centre, mid - centre);
+  a = evaluate(s, keys, p, 5, 15, o);
+  EXPECT_EQ(std::make_pair(a.slots[0], a.slots[1]), std::make_pair(5, 15));
+  EXPECT_NEAR(a.result[13], t, 1e-14);
+  EXPECT_LT(norm(centre + t * (mid - centre) - a.point()), 1e-14);
+  EXPECT_NEAR(std::fabs(a.distance()), norm(p - a.point()), 1e-14);
+  EXPECT_EQ(evaluate(s, missing, p, 5, 15, o).lookupFailed, kTrue);
+  // Leading away from the point (t < -0.05) it is outside its window: the cleared result.
+  EXPECT_EQ(evaluate(s, keys, above, 5, 15, o).distance(), -1e36);
+}
+
+// The feet of a point on the concave side of a strongly curved edge: the nearest of the three.
+TEST(MasterSurface, EvaluatedCurvedEdgeTakesTheNearestOfItsFeet) {
+  // Edge 1-4-2, shared by two 6-node triangles, bulges to the parabola y = x (2 - x) through (1, 1).
+  Surface s;
+  s.coords = {{0, 0, 0}, {2, 0, 0}, {1, -2, 0}, {1, 1, 0}, {1.5, -1, 0}, {0.5, -1, 0},
+              {1, 3, 0}, {0.5, 1.5, 0}, {1.5, 1.5, 0}};
+  s.facets = {{{1, 2, 3, 4, 5, 6}}, {{2, 1, 7, 4, 8, 9}}};
+  s.quadratic = true;
+  s.build();
+  const Keys keys(s);
+  const Int e = edgeBetween(s, 1, 2);
+  for (const double x : {0.97, 1.03}) {  // within 0.069 of the axis three feet
+    const Vec p{x, 0.3, 0.2};
+    double best = 1e300;
+    for (int i = 0; i <= 200000; ++i) {
+      const double t = 2.0 * i / 200000;
+      best = std::min(best, norm(p - Vec{t, t * (2 - t), 0}));
+    }
+    const Answer a = evaluate(s, keys, p, 2, e);
+    EXPECT_EQ(std::make_pair(a.slots[0], a.slots[1]), std::make_pair(2, e));
+    EXPECT_NEAR(std::fabs(a.distance()), best, 1e-9) << x;
+    EXPECT_NEAR(a.point()[1], a.point()[0] * (2 - a.point()[0]), 1e-12) << x;
+  }
 }
 
 }  // namespace

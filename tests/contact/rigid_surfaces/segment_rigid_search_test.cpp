@@ -115,7 +115,9 @@ TEST_F(RigidProfiles, LinesArcsVerticesAndOpenEnds) {
 }
 
 TEST_F(RigidProfiles, DegenerateSegmentsArePassedOver) {
-  const SurfaceRecord r = profile(1, {}, {0, 0}, {{1, 1, 0}, {1, 1, 0}, {2, 1, 0, 1, 0}, {1, 2, 0}});
+  // A line, an arc and a 3-node segment of zero length at (1, 0), between two lines.
+  const SurfaceRecord r =
+      profile(1, {}, {0, 0}, {{1, 1, 0}, {1, 1, 0}, {2, 1, 0, 1, 0}, {3, 1, 0, 1, 0}, {1, 2, 0}});
   for (const Real x : {0.5, 1.0, 1.5}) {
     const Result s = find(r, {x, 0.5});
     EXPECT_NEAR(s.distance, -0.5, 1e-15) << x;

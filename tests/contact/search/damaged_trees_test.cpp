@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <random>
 #include <vector>
 
 #include "runtime/record.h"
 #include "siblings/eqc/testing.h"
 #include "tests/support/host_fixture.h"
+#include "tests/support/mapped_array.h"
 #include "zmx/contact.h"
 
 namespace {
@@ -215,6 +217,27 @@ TEST_F(DamagedTrees, CandidateFacetsRefuseHeadersAndLeavesOutsideTheBlock) {
     eqc_testing::clearMessages();
     EXPECT_EQ(findCandidates(s, p).count, 0);
     EXPECT_TRUE(eqc_testing::printed(kInvalidRigid));
+  }
+  // A facet table laid in the address space has known room: a leaf facet within the node count
+  // but past the table's last column is refused.
+  {
+    Surface s = surface(8);
+    ASSERT_LT(s.facets, s.nodes());
+    rec::setSlotI(s.record(leafHolding(s, p)), 10, s.facets + 1);
+    zmxtest::MappedArray table(static_cast<std::size_t>(s.facets) * kLd / 2);
+    std::memcpy(table.data(), s.table.data(), s.table.size() * sizeof(int));
+    std::vector<double> size(static_cast<std::size_t>(s.built), 1.5);
+    const int points = static_cast<int>(s.coords.size() / 3), offset = 0, three = 3;
+    std::vector<double> distance(static_cast<std::size_t>(points)), bound(static_cast<std::size_t>(s.facets));
+    std::vector<int> candidates(static_cast<std::size_t>(s.facets));
+    Candidates c;
+    eqc_testing::clearMessages();
+    FIND_CANDIDATE_FACETS(s.block.data(), &s.facets, reinterpret_cast<const int*>(table.data()), &kLd, size.data(),
+                          &points, &offset, p.data(), s.coords.data(), &three, distance.data(), bound.data(),
+                          candidates.data(), &c.count, &c.dmin, &c.nearest);
+    EXPECT_EQ(c.count, 0);
+    EXPECT_TRUE(eqc_testing::printed(kInvalidRigid));
+    EXPECT_TRUE(table.guardsKept());
   }
   for (const int facetNodes : {4, big, -1}) {
     Surface s = surface(8);

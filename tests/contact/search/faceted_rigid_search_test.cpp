@@ -189,6 +189,13 @@ TEST_F(FacetedRigidSearch, ADegenerateFacetIsReportedWithItsElement) {
             "A FACET OF SURFACE RIGID WITH UNDERLYING ELEMENT 1001 HAS A ZERO NORMAL VECTOR OR COINCIDENT TANGENT "
             "VECTORS. CHECK CONNECTIVITY OF THE UNDERLYING ELEMENT.");
   EXPECT_EQ(eqc_testing::filed(-2124), std::vector<int>{1001});
+  // A point on node 3, which only the degenerate facet holds: no face takes it, its free edge
+  // from node 2 does, at distance 0 with the point itself as its foot.
+  Surface::Result on;
+  s.search({2.0, 0.0, 0.0}, on);
+  EXPECT_EQ(std::make_pair(on.kind, on.entity), std::make_pair(2, 2));
+  EXPECT_EQ(on.distance(), 0.0);
+  EXPECT_EQ(on.foot(), (Point3{2.0, 0.0, 0.0}));
 }
 
 TEST_F(FacetedRigidSearch, StampsSurviveTheirEpochWrapping) {
@@ -369,6 +376,18 @@ TEST_F(FacetedRigidSearch, NonFiniteAndHugeInputStaysWithinTheArguments) {
       s.search(p, r);
       EXPECT_TRUE(named(r.kind, r.entity, facets, nodes, edges)) << round;
     }
+    // Facets near the point naming nodes beyond the node count or below the offset, read with
+    // plain and with displaced coordinates, cold and warm: nothing is read for those nodes.
+    Surface s = good;
+    s.facetTable[Surface::kLdFacet * 2 + 8] = nodes + 3;
+    s.facetTable[Surface::kLdFacet * 3 + 8] = 0;
+    const std::vector<double> disp(good.coords.size(), 0.01);
+    for (int round = 0; round < 4; ++round) {
+      Surface::Result r;
+      if (round % 2 == 1) r.kind = 3, r.entity = 3;
+      s.search({0.1, 0.05, 1.05}, r, 0.1, round < 2 ? nullptr : &disp, 1.0);
+      EXPECT_TRUE(named(r.kind, r.entity, facets, nodes, edges)) << round;
+    }
   }
 }
 
@@ -413,6 +432,47 @@ TEST_F(FacetedRigidSearch, ASplitSixNodeTriangleAnswersFromItsSubFacets) {
     if (corner != 0) {
       EXPECT_EQ(rec::slotI(slots.data(), 47), corner);
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// One 3-node line in two dimensions, from (0, 0) through (1, 0) to (2, 0), split into its two
+// halves: a point just beyond either free end, within the tolerance of the half there, projects
+// onto that half (its local coordinate beyond -1 or 1) and the face contact stands.
+TEST_F(FacetedRigidSearch, ASplitThreeNodeLineInTwoDimensionsStandsBeyondItsFreeEnds) {
+  const std::vector<double> coords = {0, 0, 1, 0, 2, 0};
+  const int nf = 1, nodes = 3, ldFacet = 10, ldEdge = 4, ldNodeFacets = 3, offset = 0, two = 2, unused = 0;
+  std::vector<int> facets(ldFacet, 0);
+  facets[0] = 2, facets[1] = 3, facets[3] = 1, facets[4] = 2, facets[7] = 1, facets[8] = 2, facets[9] = 3;
+  const std::vector<int> edges = {1, 1, 0, 0, 1, 3, 0, 0}, edgeFacets = {1, 0, 1, 0};
+  const std::vector<int> nodeFacets = {1, 1, 1, 1, 1, 2, 1, 1, 3};
+  const std::vector<int> freeVertices = {1, 3}, elements = {9};
+  const int nfree = 2, split = 1, quadratic = 1, noDisp = 0;
+  const std::vector<double> size = {2.0};
+  const double surfaceSize = 2.0, margin = 0.5, extension = 0.1, scale = 0.0;
+  std::vector<double> block(1000, 0.0);
+  int capacity = 1000;
+  SHR_CREATESRCHDBDEFVSRIGID(&nf, facets.data(), &ldFacet, &offset, coords.data(), &two, block.data(),
+                             reinterpret_cast<int*>(block.data()), &capacity, &margin);
+  for (const auto& [x, half] : {std::pair{-0.05, 1}, {2.05, 2}}) {
+    const double p[2] = {x, 0.3};
+    std::vector<double> nodeDistance(nodes), bound(nf), real(44, 0.0), slots(48, 0.0);
+    std::vector<int> candidates(nf);
+    int kind = 0, entity = 0, count = 0;
+    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facets.data(), &ldFacet, edges.data(), &ldEdge, edgeFacets.data(),
+                           nodeFacets.data(), freeVertices.data(), &nfree, size.data(), &surfaceSize, &nodes, &offset,
+                           &unused, &ldNodeFacets, p, coords.data(), &two, nodeDistance.data(), bound.data(),
+                           candidates.data(), slots.data(), real.data(), &split, &quadratic, "L3      ", 8, &kind,
+                           &entity, &count, &extension, block.data(), &scale, &scale, &noDisp);
+    EXPECT_EQ(std::make_pair(kind, entity), std::make_pair(3, 1)) << x;
+    EXPECT_EQ(rec::slotI(slots.data(), 47), half);
+    EXPECT_NEAR(real[0], -0.3, 1e-12);
+    EXPECT_NEAR(real[7], x, 1e-12);
+    EXPECT_NEAR(real[8], 0.0, 1e-12);
+    EXPECT_NEAR(std::fabs(real[42]), 1.1, 1e-12);
   }
 }
 

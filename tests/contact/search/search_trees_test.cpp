@@ -204,10 +204,11 @@ TEST_F(SearchTrees, HandCheckedBlocks) {
 TEST_F(SearchTrees, RandomMeshesKeepTheInvariantsAndBothQueriesMatchBruteForce) {
   std::mt19937 rng(9);
   std::uniform_real_distribution<double> d(-2, 12);
-  for (int n : {7, 300, 10000}) {
+  // 30000 facets need item arrays of more than 2 MB, which the build takes in large pages.
+  for (int n : {7, 300, 30000}) {
     const Mesh m = randomMesh(n, rng);
     const double margin = 0.05;
-    std::vector<double> block(4 + 10 * n + 40 * n * 20 + 1000, 0.0);
+    std::vector<double> block(4 + 100 * static_cast<std::size_t>(n) + 1000, 0.0);
     const auto nodes = rigidTree(m, margin, block);
     const int count = static_cast<int>(nodes.size());
     std::vector<int> leafOf(n + 1, 0);
@@ -273,6 +274,15 @@ TEST_F(SearchTrees, RandomMeshesKeepTheInvariantsAndBothQueriesMatchBruteForce) 
         EXPECT_EQ(rec::slotI(refused, 3), 0);
       }
       EXPECT_TRUE(small.guardsKept());
+      // Room for the facets and half the build records: refused while the nodes are split.
+      const long long half = 4 + 10LL * n + (peak - 4 - 10LL * n) / 2;
+      zmxtest::MappedArray midway(static_cast<std::size_t>(half));
+      eqc_testing::clearMessages();
+      less = static_cast<int>(half);
+      buildRigid(m, margin, midway.data(), &less);
+      EXPECT_TRUE(eqc_testing::printed("MEMORY FAILURE."));
+      EXPECT_EQ(rec::slotI(midway.data(), 3), 0);
+      EXPECT_TRUE(midway.guardsKept());
     }
     // The deformable tree of the same mesh answers alike; the build leaves only the tree's two
     // arrays behind.
@@ -306,6 +316,39 @@ TEST_F(SearchTrees, RandomMeshesKeepTheInvariantsAndBothQueriesMatchBruteForce) 
       EXPECT_NE(std::find(near.begin(), near.end(), nearest), near.end()) << "n " << n << " trial " << trial;
     }
   }
+}
+
+// Node numbers at or below the offset: a deformable facet leaves its later ones out of its box
+// (facet 2 spans x = 5 only, not back to node 0's place); a first one, or any one in a rigid build,
+// is a facet the build cannot take.
+TEST_F(SearchTrees, NodesAtOrBelowTheOffset) {
+  Mesh m;
+  m.facets = 2;
+  m.coords = {0, 0, 0, 1, 0, 0, 0, 1, 0, 5, 0, 0, 5, 1, 0};
+  m.table.assign(2 * kLd, 0);
+  m.table[1] = 3, m.table[7] = 1, m.table[8] = 2, m.table[9] = 3;
+  m.table[kLd + 1] = 3, m.table[kLd + 7] = 4, m.table[kLd + 8] = 0, m.table[kLd + 9] = 5;
+  const int offset = 0, three = 3;
+  const double margin = 0.1;
+  eqc_testing::clearMessages();
+  SHR_CREATESRCHDBDEFVSDEF(&m.facets, m.table.data(), &kLd, &offset, m.coords.data(), &three, &margin);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+  int error = -1;
+  EXPECT_EQ(deformableQuery(0, {5.05, 0.5, 0.0}, 2, &error), std::vector<int>{2});
+  EXPECT_EQ(error, 0);
+  EXPECT_TRUE(deformableQuery(0, {3.0, 0.5, 0.0}, 2, &error).empty());
+
+  std::vector<double> block(2000, 0.0);
+  int capacity = static_cast<int>(block.size());
+  buildRigid(m, margin, block.data(), &capacity);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN pre_createsearchdb - FAILURE TO CREATE SEARCH TREE."));
+  EXPECT_EQ(rec::slotI(block.data(), 3), 0);
+  eqc_testing::clearMessages();
+  std::swap(m.table[kLd + 7], m.table[kLd + 8]);  // the first node of facet 2 is 0
+  SHR_CREATESRCHDBDEFVSDEF(&m.facets, m.table.data(), &kLd, &offset, m.coords.data(), &three, &margin);
+  EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN pre_createsearchdb - FAILURE TO CREATE SEARCH TREE."));
+  EXPECT_TRUE(deformableQuery(0, {5.05, 0.5, 0.0}, 2, &error).empty());
+  EXPECT_EQ(error, 1);
 }
 
 TEST_F(SearchTrees, RefusedBlocksAndMalformedTreesEndCleanly) {
@@ -353,6 +396,20 @@ TEST_F(SearchTrees, RefusedBlocksAndMalformedTreesEndCleanly) {
                              reinterpret_cast<int*>(block.data()), &capacity, &margin);
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 2);
   EXPECT_EQ(rec::slotI(block.data(), 3), 0);
+  // Records loaded (operation 1) while their arrays are refused: no tree, nothing left behind.
+  {
+    std::vector<double> tree(20000, 0.0);
+    const int built = static_cast<int>(rigidTree(m, margin, tree).size());
+    const int load = 1, length = 10;
+    int items = 0, count = -1;
+    error = -1;
+    dm2_testing::refuseNextBlocks(1);
+    SHR_CONTACTSRCHDBDEFVSDEF(&load, tree.data() + 4, &length, &built, tree.data(), &three, &items, &count, &error);
+    dm2_testing::refuseNextBlocks(0);
+    EXPECT_TRUE(deformableQuery(0, {5, 5, 5}, 40, &error).empty());
+    EXPECT_EQ(error, 1);
+    EXPECT_EQ(dm2_testing::temporaryBlocks(), 0);
+  }
   // A tree whose root is its own child: the queries stop with the message.
   std::vector<double> loop(14, 0.0);
   rec::setSlotI(loop.data(), 2, 10), rec::setSlotI(loop.data(), 3, 1), rec::setSlotI(loop.data(), 4, 5);

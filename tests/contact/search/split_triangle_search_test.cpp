@@ -12,9 +12,12 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "runtime/record.h"
+#include "siblings/eqc/eqc_messages.h"
+#include "siblings/eqc/testing.h"
 #include "tests/support/host_fixture.h"
 #include "zmx/contact.h"
 
@@ -81,7 +84,7 @@ struct SplitTriangle {
     V3 normal() const { return {real[10], real[11], real[12]}; }
   };
 
-  Result search(const V3& p, double extension) const {
+  Result search(const V3& p, double extension, int split = 1) const {
     std::vector<double> coords;
     for (const V3& n : x) coords.insert(coords.end(), n.begin(), n.end());
     const int nf = 1, nodes = 6, ldFacet = 16, ldEdge = 4, ldNodeFacets = 3, offset = 0, three = 3, unused = 0;
@@ -101,7 +104,7 @@ struct SplitTriangle {
       freeVertices.push_back(n);
     }
     const std::vector<int> elements = {7};
-    const int nfree = nodes, split = 1, quadratic = 1, noDisp = 0;
+    const int nfree = nodes, quadratic = 1, noDisp = 0;
     const std::vector<double> size = {4.0};
     const double surfaceSize = 4.0, margin = 0.5, scale = 0.0;
     std::vector<double> block(1000, 0.0);
@@ -215,6 +218,57 @@ TEST_F(SplitTriangleSearch, InternalEdgesAndTheCentreAnswerWithTheSmoothedSurfac
       }
     }
   }
+}
+
+// Beside a free edge of the flat split triangle a half of the edge answers, extended along the
+// normal within the extension (the facet size 4 times it: 0.4 for 0.1, which keeps the face
+// itself within 0.1 of its sub-facets) and cleared beyond it; so is a free vertex beyond it.
+TEST_F(SplitTriangleSearch, FreeEdgesAndVerticesStandWithinTheExtension) {
+  const SplitTriangle f = shaped([](double, double) { return 0.0; }, 1);  // normal +z
+  const double r3 = std::sqrt(3.0);
+  // Beside edge 1 (x = 1, from vertex 1 through node 4 to vertex 2): its second half at 0.4 / r3.
+  const V3 beside{1.3, 0.4, 0.2};
+  auto r = f.search(beside, 0.1);
+  EXPECT_EQ(std::make_pair(r.kind, r.entity), std::make_pair(2, 1));
+  EXPECT_EQ(rec::slotI(r.slots.data(), 45), 2);
+  EXPECT_NEAR(r.real[0], -0.2, 1e-14);
+  EXPECT_NEAR(r.real[42], 0.5 + 0.5 * 0.4 / r3, 1e-14);
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(r.foot()[i], i < 2 ? beside[i] : 0.0, 1e-14);
+  // Without an extension: beside the edge, and beyond vertex 1 (1, -r3) off both its edges.
+  for (const V3& p : {beside, V3{1.3, -r3 - 0.3, 0.2}}) {
+    r = f.search(p, 0.0);
+    EXPECT_EQ(std::make_tuple(r.kind, r.entity, r.count), std::make_tuple(0, 0, 0));
+    EXPECT_EQ(r.real[0], -1e36);
+    EXPECT_EQ(rec::slotI(r.slots.data(), 45), 0);
+    EXPECT_EQ(rec::slotI(r.slots.data(), 46), 0);
+  }
+}
+
+// Unsplit, a 6-node triangle without a normal at its centroid (where the projection starts:
+// x5 - x6 = (x1 - x2) / 4 makes the first tangent vanish there) is projected again on its corner
+// nodes, which find the face without a message and mark it in slot 48. Corners on a line fail
+// that too: the second facet message.
+TEST_F(SplitTriangleSearch, UnsplitQuadraticFacetWithoutNormalIsRetriedOnItsCorners) {
+  SplitTriangle f;
+  f.x = {V3{0, 0, 0}, V3{1, 0, 0}, V3{0, 1, 0}, V3{0.5, 0, 0}, V3{0.5, 0.5, 0}, V3{0.75, 0.5, 0}};
+  eqc_testing::clearMessages();
+  eqc_testing::setEcho(false);
+  auto r = f.search({0.2, 0.2, 0.3}, 0.1, 0);
+  EXPECT_EQ(std::make_pair(r.kind, r.entity), std::make_pair(3, 1));
+  EXPECT_NEAR(r.real[0], -0.3, 1e-14);
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(r.foot()[i], i < 2 ? 0.2 : 0.0, 1e-14);
+  EXPECT_EQ(rec::slotI(r.slots.data(), 48), 1);
+  EXPECT_TRUE(eqc_testing::messages().empty());
+
+  SplitTriangle line;
+  line.x = {V3{0, 0, 0}, V3{1, 0, 0}, V3{2, 0, 0}, V3{0.5, 0, 0}, V3{1.5, 0, 0}, V3{1, 0, 0}};
+  r = line.search({0.5, 0.2, 0.3}, 0.1, 0);
+  EXPECT_EQ(eqc_testing::filed(-2123), std::vector<int>{7});
+  EXPECT_TRUE(eqc_testing::printed("A FACET OF SURFACE T6 WITH UNDERLYING ELEMENT 7 HAS A ZERO TANGENT VECTOR"));
+  int none = 0;
+  msgaccessC(4, &none, 0);
+  eqc_testing::clearMessages();
+  eqc_testing::setEcho(true);
 }
 
 }  // namespace

@@ -458,6 +458,20 @@ TEST(SlideSearch, TurningBackClockwiseFindsNothingUnlessTheTurnWoundRound) {
   o.increments.clear();
   o.fold = false;
   EXPECT_TRUE(search(line, slave, o).found());  // the full walk finds it
+  // The same line of straight 3-node segments (middle nodes halfway) turns alike.
+  Line quadratic;
+  quadratic.quadratic = true;
+  for (std::size_t k = 0; k < line.nodes.size(); ++k) {
+    if (k > 0) quadratic.nodes.push_back(0.5 * (line.nodes[k - 1] + line.nodes[k]));
+    quadratic.nodes.push_back(line.nodes[k]);
+  }
+  o.fold = true;
+  for (const Int sharp : {1, 0}) {
+    o.sharp = sharp;
+    EXPECT_FALSE(search(quadratic, slave, o).found()) << sharp;
+  }
+  o.fold = false;
+  EXPECT_TRUE(search(quadratic, slave, o).found());
 }
 
 // ---- Extensions, cut-back, written-back arguments, copy blocks ---------------------------------
@@ -518,6 +532,18 @@ TEST(SlideSearch, UnsmoothedExtendedEndIsTheFirstNodeWithTheLinesDirection) {
     EXPECT_NEAR(norm(t), 1.0, 1e-12);
     EXPECT_NEAR(norm(b), 1.0, 1e-12);
     EXPECT_NEAR(dot(b, line.nodes[1] - line.nodes[0]), 0.0, 1e-12);
+    // The same at the last end: the last node itself, with the last segment's direction.
+    Options last;
+    last.ndir = 3;
+    last.ext2 = {0, 0, 1};
+    const Outcome end = search(line, {2.6, 0.5, 0.5}, last);
+    ASSERT_EQ(end.m, 1) << quadratic;
+    EXPECT_EQ(end.nodes[0], first + 4);
+    EXPECT_EQ(end.point, line.nodes[4]);
+    const Vec te{end.result[6], end.result[7], end.result[8]}, be{end.result[9], end.result[10], end.result[11]};
+    EXPECT_NEAR(norm(te), 1.0, 1e-12);
+    EXPECT_NEAR(norm(be), 1.0, 1e-12);
+    EXPECT_NEAR(dot(be, line.nodes[4] - line.nodes[3]), 0.0, 1e-12);
   }
 }
 
@@ -588,6 +614,11 @@ TEST(SlideSearch, ShortAndDegenerateLinesAreHandledSafely) {
   EXPECT_EQ(none.m, 0);
   single.closed = true;
   EXPECT_EQ(search(single, {1.0, 1.0, 0}, Options{}).last, 0);
+  // A closed quadratic line of one node has no segment: nothing, and its last node comes back 0.
+  single.quadratic = true;
+  const Outcome closedNone = search(single, {1.0, 1.0, 0}, Options{});
+  EXPECT_FALSE(closedNone.found());
+  EXPECT_EQ(closedNone.last, 0);
 }
 
 TEST(SlideSearch, EndToleranceAndCutBackLines) {
@@ -606,6 +637,13 @@ TEST(SlideSearch, EndToleranceAndCutBackLines) {
   EXPECT_EQ(cut.m, 1);
   EXPECT_NEAR(cut.point[0], 1.0, 1e-12);
   EXPECT_EQ(cut.clearance, 1.0e36);  // the new last node is an end node
+  // The slave node shares its identity with the first line node: the line starts after it, and
+  // the nearest point beyond the first segment is found as on the whole line.
+  o.cutAt = 0;
+  const Outcome start = search(line, {2.5, 0.2, 0}, o);
+  EXPECT_EQ(start.m, 2);
+  EXPECT_NEAR(start.point[0], 2.5, 1e-12);
+  EXPECT_NEAR(start.clearance, 0.2, 1e-12);
   // On a long line the cut lies far before the slave node's nearest segment.
   Line longLine;
   for (int k = 0; k <= 12; ++k) longLine.nodes.push_back({1.0 * k, 0.1 * (k % 2), 0.0});

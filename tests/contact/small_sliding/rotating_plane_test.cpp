@@ -181,6 +181,34 @@ void expectSpin(RotatingPlane* f, const Vec& x, const Vec& dm, Real tolerance,
   (void)f;
 }
 
+// Flat facets turned by an exact half turn about an axis in their plane: the current normal is
+// exactly the reference normal reversed, their cross product exactly zero, and the aligning turn
+// takes the axis normal to the reference normal (for a normal along x, the one in the x-y plane).
+TEST_F(RotatingPlane, ExactHalfTurnsOfFlatFacets) {
+  struct Case {
+    Vec x, tref;
+    Mat q;
+  };
+  const Case cases[] = {
+      {{0.1, 0.2, 0.7, 0, 0, 0, 1, 0.1, 0, 1.1, 0.9, 0, -0.1, 1, 0}, {1, 0, 0, 0, 1, 0}, {1, 0, 0, 0, -1, 0, 0, 0, -1}},
+      {{0.7, 0.1, 0.2, 0, 0, 0, 0, 1, 0.1, 0, 1.1, 0.9, 0, -0.1, 1}, {0, 1, 0, 0, 0, 1}, {-1, 0, 0, 0, 1, 0, 0, 0, -1}},
+  };
+  const Real shift[3] = {0.3, -0.2, 1.0};
+  for (const Case& c : cases) {
+    x0 = c.x;
+    tref = c.tref;
+    const Result before = run(x0, zeros(), 1);
+    const Result t = run(turned(x0, c.q, shift), zeros(), 1);
+    for (int j = 0; j < 2; ++j) {
+      const Real* a = &tref[3 * j];
+      for (int i = 0; i < 3; ++i) EXPECT_NEAR(t.tt[3 * j + i], c.q[i] * a[0] + c.q[3 + i] * a[1] + c.q[6 + i] * a[2], 1e-14);
+    }
+    for (int i = 0; i < 3; ++i)
+      EXPECT_NEAR(t.n[i], c.q[i] * before.n[0] + c.q[3 + i] * before.n[1] + c.q[6 + i] * before.n[2], 1e-14);
+    EXPECT_NEAR(t.h, before.h, 1e-14);
+  }
+}
+
 TEST_F(RotatingPlane, DerivativesAreTheSpinOfThePlane) {
   auto rotationAt = [&](const Vec& x) { return rotation(run(x, zeros(), 1)); };
   std::mt19937 rng(7);

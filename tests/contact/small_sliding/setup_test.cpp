@@ -87,6 +87,12 @@ TEST_F(SmallSlidingSetup, PlainListAndMissingMasterData) {
   EXPECT_EQ(r.dofs, (std::vector<Int>{1, 2, 5, 301, 302, 305, 401, 402, 405, 101, 102, 105}));
   EXPECT_EQ(r.ndofs, 12);
   EXPECT_EQ(r.nmst, 2);
+  // 296 without switches: groups of 3 reals, (8 - 2 + 1) / 3 = 2 masters; dofs 4-6 copied past
+  // the masters' d7 codes each, the list d10 m + N long.
+  r = run(296, 3, {{10, 3}, {25, 6}}, {0, 2, 9, 9, 9, 9, 9, 9}, 1, {1, 2, 3, 101, 102, 103}, 12);
+  EXPECT_EQ(r.dofs, (std::vector<Int>{1, 2, 3, 301, 302, 303, 401, 402, 403, 101, 102, 103}));
+  EXPECT_EQ(r.ndofs, 12);
+  EXPECT_EQ(r.nmst, 2);
   // F = 0 with word 31: no master nodes; the last entry moves to w35 + 2.
   const Words w31{{8, 2}, {10, 2}, {25, 6}, {31, 1}, {35, 3}};
   const std::vector<Int> own{1, 2, 3, 4, 5, 6};

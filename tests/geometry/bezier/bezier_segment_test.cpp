@@ -129,6 +129,47 @@ TEST_F(BezierSegments, NewtonFootMatchesDenseSampling) {
     ++compared;
   }
   EXPECT_GT(compared, 200);
+
+  // Cubics bent into a U with the point inside it, near its centre of curvature: the full Newton
+  // steps overshoot and are cut back. A converged foot is a foot: X - P meets the tangent at a
+  // right angle to 1e-6, at a parameter of the segment.
+  int converged = 0;
+  for (int trial = 0; trial < 200; ++trial) {
+    std::vector<Point> q = {{0, 0}, {0.3 * unit(rng), 3.0}, {4.0 + 0.3 * unit(rng), 3.0}, {4.0, 0}};
+    const Chain chain(q);
+    const Point p{2.0 + 0.8 * unit(rng), 1.2 + 0.6 * unit(rng)};
+    Real k[8], t = -5.0;
+    Int positions[4], status = -1;
+    const Int one = 1;
+    COEF2D(chain.nodes.data(), chain.records.data(), &one, k, positions);
+    const Real step = 1e-10, tolerance = 4.0 * 2.22e-16;
+    UNEWT2(&step, &tolerance, chain.nodes.data(), positions, p.data(), k, &t, &status);
+    if (status != 0) continue;
+    ++converged;
+    const Point x = bernstein(q, t), tangent = bernsteinTangent(q, t);
+    const Real d[2] = {x[0] - p[0], x[1] - p[1]};
+    EXPECT_LE(std::fabs(d[0] * tangent[0] + d[1] * tangent[1]),
+              1e-6 * std::hypot(d[0], d[1]) * std::hypot(tangent[0], tangent[1]) + 1e-12)
+        << trial;
+  }
+  EXPECT_GT(converged, 100);
+
+  // A point so far above the U that the second derivative of the squared distance passes 1e13:
+  // g and h are both taken as 1e13, so every step is an unguarded -1, and no start ends on the
+  // segment.
+  {
+    const std::vector<Point> u = {{0, 0}, {0, 3}, {4, 3}, {4, 0}};
+    const Chain chain(u);
+    const Point far{2.0, 1e14};
+    Real k[8], t = -5.0;
+    Int positions[4], status = -1;
+    const Int one = 1;
+    COEF2D(chain.nodes.data(), chain.records.data(), &one, k, positions);
+    const Real step = 1e-10, tolerance = 4.0 * 2.22e-16;
+    UNEWT2(&step, &tolerance, chain.nodes.data(), positions, far.data(), k, &t, &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_FALSE(t > -1e-7 && t < 1.0000001);
+  }
 }
 
 TEST_F(BezierSegments, EdgeCases) {

@@ -488,6 +488,36 @@ TEST(BsplineSearch, CircleEdgeAndCylinderFaceMatchTheirClosedForms) {
     EXPECT_NEAR(res.foot[2], z, tol);
   }
   EXPECT_EQ(rec::i(CSIZE, 3), tally) << "2 NA NB reals are the whole need of the face search";
+
+  // A reference point off the curve, nearer to the point than the foot on its positive side: the
+  // running best starts at that distance, so the foot found is not accepted and the results go
+  // back to their start values.
+  {
+    Pieces moved = pc;
+    const double a = 2 * std::numbers::pi * (3.5 / 16), x[2] = {c[0] + 1.5 * std::cos(a), c[1] + 1.5 * std::sin(a)};
+    moved.q[6] = c[0] + 1.3 * std::cos(a), moved.q[7] = c[1] + 1.3 * std::sin(a);
+    const EdgeSearch plain = search(e, pc, x, 2.0, work, Int(need));
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_NEAR(plain.distance, 0.5, 1e-9);
+    const EdgeSearch res = search(e, moved, x, 2.0, work, Int(need));
+    EXPECT_EQ(res.status, 1);
+    EXPECT_EQ(res.distance, -1e36);
+    EXPECT_EQ(res.span, 0);
+    EXPECT_EQ(res.u, 1e36);
+    EXPECT_EQ(res.foot[0], 0.0);
+    // The same inside the cylinder, whose inside is its positive side.
+    std::vector<double> movedQ(q);
+    const int k = 3;  // patch (4, 1): u around 3.5 / 8, v = 0.25
+    const double b = 2 * std::numbers::pi * (3.5 / 8), y[3] = {0.5 * std::cos(b), 0.5 * std::sin(b), 0.5};
+    movedQ[3 * k] = 0.7 * std::cos(b), movedQ[3 * k + 1] = 0.7 * std::sin(b), movedQ[3 * k + 2] = 0.5;
+    const FaceSearch inside = search(f, q, radius, u0, v0, y, 2.0, fwork);
+    EXPECT_EQ(inside.status, 0);
+    EXPECT_NEAR(inside.distance, 0.5, 1e-9);
+    const FaceSearch face = search(f, movedQ, radius, u0, v0, y, 2.0, fwork);
+    EXPECT_EQ(face.status, 1);
+    EXPECT_EQ(face.distance, -1e36);
+    EXPECT_EQ(face.foot[0], 0.0);
+  }
 }
 
 // A work size below the need is raised through DBCORE by the whole need (the size and the run's

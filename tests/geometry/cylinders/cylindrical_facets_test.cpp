@@ -298,15 +298,16 @@ TEST_F(CylindricalFacets, SurfaceConstantsGroupFacetsLikeAUnionFindOverSharedCur
     Surface s;
     std::vector<int> isolated;
     // Strips of random length; level angles vary, so groups must be brought to one angle. The
-    // levels of odd strips get their node labels in a shuffled order, so that their edges come
-    // up for joining out of order along the strip: a facet joins a group from either side and
-    // two groups merge.
+    // levels of odd strips (four facets) get their node labels out of order, so that their edges
+    // come up for joining out of order along the strip: from the top down (a facet joins the group
+    // above it), and with the middle level last (two groups merge).
     for (int strip = 0; strip < 4; ++strip) {
-      const int length = 1 + static_cast<int>(rng() % 4);
+      const int length = strip % 2 == 1 ? 4 : 1 + static_cast<int>(rng() % 4);
       const double base = 0.3 + d(rng);
       std::vector<int> order(length + 1);
       std::iota(order.begin(), order.end(), 0);
-      if (strip % 2 == 1) std::shuffle(order.begin(), order.end(), rng);
+      if (strip == 1) std::reverse(order.begin(), order.end());
+      if (strip == 3) std::rotate(order.begin() + length / 2, order.begin() + length / 2 + 1, order.end());
       std::vector<Surface::Level> levels(length + 1);
       for (int k : order) {
         const double total = base * (1 + 0.1 * d(rng));

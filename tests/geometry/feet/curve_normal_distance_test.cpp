@@ -147,6 +147,17 @@ TEST(CurveNormalDistance, SplitSegmentsReportTheirPart) {
   ASSERT_EQ(f.found, kTrue);
   EXPECT_EQ(f.part, 1);
   EXPECT_GT(f.distance, 0.0);  // below the first part, behind its normals
+
+  // Just beyond the first node, within the window of the first part, where the second part has
+  // no foot: the first part's foot is kept and taken, with its overshoot.
+  const double up[6] = {0.0, 1.0, 0.0, 1.0, -0.5 / l, 1.0 / l};
+  const double beyond[2] = {-0.005, 0.1};
+  f = foot(x, up, beyond, false, 0.01, split);
+  ASSERT_EQ(f.found, kTrue);
+  EXPECT_EQ(f.part, 1);
+  EXPECT_NEAR(f.xi, -1.01, 1e-9);
+  EXPECT_NEAR(f.overshoot, 0.005, 1e-9);
+  EXPECT_NEAR(f.distance, -0.1, 1e-9);
 }
 
 }  // namespace

@@ -98,6 +98,28 @@ TEST_F(FacetProperties, TangentsNormalsAndSecondDerivativesMatchDifferences) {
     FACET_3D_LINETOFACE_PROP(&mode, &xi, &eta, &seven, &no, &k, x.data(), &ld, b, b + 3, b + 6, &status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(std::vector<double>(b, b + 12), std::vector<double>(a, a + 12));
+    // The smoothed-normal evaluator of a triangle and a quadrilateral with nodes and normals held
+    // with a leading dimension of 4: the same bits as with 3.
+    for (const int nodes : {3, 4}) {
+      std::vector<double> x4, v3, v4;
+      for (int j = 0; j < nodes; ++j) {
+        const double normal[3] = {0.1 * j, -0.05 * j, 1.0};
+        x4.insert(x4.end(), {x[3 * j], x[3 * j + 1], x[3 * j + 2], 1e300});
+        v3.insert(v3.end(), normal, normal + 3);
+        v4.insert(v4.end(), {normal[0], normal[1], normal[2], 1e300});
+      }
+      const double c4[4] = {}, at[2] = {0.2, 0.3};
+      double out[2][39];
+      for (const int width : {3, 4}) {
+        double reference[3] = {0, 0, 1}, d1[3] = {1, 0, 0}, d2[3] = {0, 1, 0};
+        double* o = out[width - 3];
+        FACET_3D_FACE_PROP(&mode, &at[0], &at[1], &nodes, &no, &k, &no, c4, width == 3 ? x.data() : x4.data(), &width,
+                           width == 3 ? v3.data() : v4.data(), &width, reference, d1, d2, o, o + 3, o + 9, o + 12,
+                           o + 18, o + 24, &status);
+        EXPECT_EQ(status, 0);
+      }
+      EXPECT_EQ(std::vector<double>(out[1], out[1] + 36), std::vector<double>(out[0], out[0] + 36)) << nodes;
+    }
   }
   // Two dimensions: a straight 3-node line through its quadratic functions or either half.
   const std::vector<double> line = {0, 0, 1, 1, 2, 2};

@@ -329,6 +329,12 @@ TEST_F(DenseSolvers, SingularMatrices) {
   int ierr = 0;
   GAUSSJORDAN(s2.data(), &two, &two, rhs.data(), &m, &ierr);
   EXPECT_EQ(ierr, -1);
+  // A damaged matrix (NaN left after the first stage) offers no pivot at all: IERR = -1 too.
+  std::vector<double> damaged = {2, std::nan(""), 1, std::nan("")};
+  rhs = {1, 1};
+  ierr = 0;
+  GAUSSJORDAN(damaged.data(), &two, &two, rhs.data(), &m, &ierr);
+  EXPECT_EQ(ierr, -1);
   std::vector<double> s3 = {1, 2, 3, 2, 4, 6, 0, 1, 1}, out(9);
   double det = 5;
   int sign = 5;

@@ -277,6 +277,37 @@ TEST_F(SkylineAndRoots, CyclicTridiagonalMatchesDenseSolve) {
   EXPECT_EQ(r, (std::vector<double>{1, 1}));
 }
 
+// A pivot at or below 1e-36, at the first row or met during the elimination, stops both solvers
+// with IERR = 1 and R untouched; an empty system is solved at once with IERR = 0.
+TEST_F(SkylineAndRoots, TridiagonalZeroPivotsStopWithRUntouched) {
+  struct Case {
+    bool cyclic;
+    int n;
+    std::vector<double> sub, diag, super;
+    int ierr;
+  };
+  const std::vector<Case> cases = {
+      {false, 0, {9}, {9}, {9}, 0},
+      {false, 3, {0, 1, 1}, {0, 2, 2}, {1, 1, 0}, 1},          // DIAG(1) = 0
+      {false, 3, {0, 1, 1}, {1, 1, 2}, {1, 1, 0}, 1},          // DIAG(2) - 1 * 1 = 0
+      {false, 4, {0, 1, 2, 1}, {2, 2.5, 1, 3}, {1, 1, 0.5, 0}, 1},  // DIAG(3) - 1 * 1 = 0
+      {true, 4, {0, 1, 1, 1}, {1, 1, 3, 3}, {1, 1, 1, 0}, 1},  // DIAG(2) - 1 * 1 = 0
+      {true, 3, {0, 1, 1}, {0, 3, 3}, {1, 1, 0}, 1},           // DIAG(1) = 0
+  };
+  for (const Case& c : cases) {
+    auto sub = c.sub, diag = c.diag, super = c.super;
+    std::vector<double> u(4, 0.25), v(4, -0.5), r = {1, 2, 3, 4};
+    const int ldr = 4, nrhs = 1;
+    int ierr = 7;
+    if (c.cyclic)
+      TRIDIAGONAL_SPECIAL(sub.data(), diag.data(), super.data(), u.data(), v.data(), r.data(), &ldr, &nrhs, &c.n, &ierr);
+    else
+      TRIDIAGONAL_SYSTEM(sub.data(), diag.data(), super.data(), r.data(), &ldr, &nrhs, &c.n, &ierr);
+    EXPECT_EQ(ierr, c.ierr) << c.cyclic << " " << c.n;
+    EXPECT_EQ(r, (std::vector<double>{1, 2, 3, 4})) << c.cyclic << " " << c.n;
+  }
+}
+
 TEST_F(SkylineAndRoots, TridiagonalOfOrderOneSolvesTheScalarEquation) {
   // Only DIAG(1) and R(1) exist: SUB(2) and SUPER(0) must not be touched (the sanitizers watch).
   std::vector<double> sub(1, 9), diag(1, 4), super(1, 9), r(1, 2);

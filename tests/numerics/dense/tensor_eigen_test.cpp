@@ -98,6 +98,15 @@ TEST_F(TensorAndEigen, EigenEdgeCases) {
     EXPECT_NEAR(z[2 * k + 1], low ? -z[2 * k] : z[2 * k], 1e-14);
   }
 
+  // A damaged tridiagonal form (a NaN on the diagonal) never splits: the iteration limit of the
+  // first eigenvalue is reached and reported through IERR.
+  d = {1, 2, std::nan("")};
+  e = {0, 0.5, 0.5};
+  z = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  n = 3;
+  AQR(d.data(), e.data(), z.data(), &n, &ierr);
+  EXPECT_EQ(ierr, 1);
+
   const double one = 4.5;
   n = 1;
   AHOUS(&one, d.data(), e.data(), z.data(), &n);
@@ -147,6 +156,13 @@ TEST_F(TensorAndEigen, InvariantsAndDeviator) {
     const int oneShear = 1;
     SHR_SINV(plane, &i1, &i2, &two, &oneShear);
     EXPECT_NEAR(i2, vonMises({s[0], s[1], 0, s[3], 0, 0}), 1e-11);
+    double planeDev[3];
+    SSINV(plane, planeDev, &i1, &i2, &two, &oneShear);
+    EXPECT_NEAR(i1, (s[0] + s[1]) / 3, 1e-12);
+    EXPECT_NEAR(i2, vonMises({s[0], s[1], 0, s[3], 0, 0}), 1e-11);
+    EXPECT_NEAR(planeDev[0], s[0] - (s[0] + s[1]) / 3, 1e-12);
+    EXPECT_NEAR(planeDev[1], s[1] - (s[0] + s[1]) / 3, 1e-12);
+    EXPECT_EQ(planeDev[2], s[3]);
   }
 }
 
@@ -245,12 +261,55 @@ TEST_F(TensorAndEigen, PrincipalValuesEdgeCases) {
   SHR_SPRINC(planeStrain, ps, &strain, &two, &one);
   EXPECT_NEAR(ps[0], 1 - r, 1e-14);
   double an[9];
+  const int none = 0;
   SHR_SPRIND(planeStrain, ps, an, &strain, &two, &one);
   EXPECT_NEAR(ps[1], 1 + r, 1e-14);
   expectOrthonormalRows(an);
   EXPECT_EQ(an[8], 1.0);
   // Row 1 is the direction of the smaller value: A n = ps(1) n.
   EXPECT_NEAR(3 * an[0] + 2 * an[3], ps[0] * an[0], 1e-13);
+
+  // No shear: the stored values and identity directions. One direct component with its shear:
+  // mean S1 / 2, radius sqrt((S1 / 2)^2 + tau^2). One shear below 2.22e-12 of the half
+  // difference, or three below that of the deviator: the stored values.
+  SHR_SPRIND(diagonal, ps, an, &stress, &three, &none);
+  EXPECT_EQ(std::vector<double>(ps, ps + 3), (std::vector<double>{5, -2, 9}));
+  EXPECT_EQ(std::vector<double>(an, an + 9), (std::vector<double>{1, 0, 0, 0, 1, 0, 0, 0, 1}));
+  const double axialShear[2] = {4, 3};
+  SHR_SPRINC(axialShear, ps, &stress, &one, &one);
+  EXPECT_NEAR(ps[0], 2 - std::sqrt(13.0), 1e-14);
+  EXPECT_NEAR(ps[1], 2 + std::sqrt(13.0), 1e-14);
+  const double faintPlane[3] = {5, -2, 1e-12}, faintSpace[6] = {5, -2, 9, 1e-12, 0, 0};
+  SHR_SPRINC(faintPlane, ps, &stress, &two, &one);
+  EXPECT_EQ(std::vector<double>(ps, ps + 3), (std::vector<double>{5, -2, 0}));
+  SHR_SPRINC(faintSpace, ps, &stress, &three, &three);
+  EXPECT_EQ(std::vector<double>(ps, ps + 3), (std::vector<double>{5, -2, 9}));
+
+  // A shear alone (no direct component): the values -tau and tau, tau halved for a strain.
+  const double pureShear[1] = {3};
+  for (const int kind : {stress, strain}) {
+    const double tau = kind == stress ? 3 : 1.5;
+    SHR_SPRINC(pureShear, ps, &kind, &none, &one);
+    EXPECT_EQ(std::vector<double>(ps, ps + 3), (std::vector<double>{-tau, tau, 0}));
+    SHR_SPRIND(pureShear, ps, an, &kind, &none, &one);
+    EXPECT_NEAR(ps[0], -tau, 1e-15);
+    EXPECT_NEAR(ps[1], tau, 1e-15);
+    expectOrthonormalRows(an);
+  }
+  // One in-plane shear below 2.22e-12 of the half difference: the stored values, identity rows.
+  const double slightPlane[3] = {5, -2, 1e-12}, slightShear[4] = {5, -2, 7, 1e-12};
+  for (const int ndi : {2, 3}) {
+    SHR_SPRIND(ndi == 2 ? slightPlane : slightShear, ps, an, &stress, &ndi, &one);
+    EXPECT_EQ(std::vector<double>(ps, ps + 3), (std::vector<double>{5, -2, ndi == 3 ? 7.0 : 0.0}));
+    EXPECT_EQ(std::vector<double>(an, an + 9), (std::vector<double>{1, 0, 0, 0, 1, 0, 0, 0, 1}));
+  }
+
+  // A shear below 1e-36 that is not negligible beside the direct components: zero values and
+  // the in-plane identity.
+  const double vanishing[3] = {0, 0, 1e-40};
+  SHR_SPRIND(vanishing, ps, an, &stress, &two, &one);
+  EXPECT_EQ(std::vector<double>(ps, ps + 3), (std::vector<double>{0, 0, 0}));
+  EXPECT_EQ(std::vector<double>(an, an + 9), (std::vector<double>{1, 0, 0, 0, 1, 0, 0, 0, 1}));
 
   // Repeated values still give orthonormal directions; zero tensor gives the identity.
   const double repeated[6] = {1, 1, 4, 0, 0, 1e-20};
@@ -385,6 +444,31 @@ TEST_F(TensorAndEigen, RigidBodyAxis) {
   SHR_ELORBB(a.data(), zero, &three, &istat);
   EXPECT_EQ(istat, 1);
   EXPECT_EQ(eqc_testing::messages().size(), 0u);
+
+  // An operator so large that H^T H overflows: the eigen-solution fails and H x = 0 is solved
+  // with x(ic) = 1 by the row pairs whose minor is large enough. H (zero diagonal, A3 = H^T) has
+  // every row orthogonal to w = (1, 2, -1), its first row 1e200 long.
+  const double big = 1e200;
+  const double hBig[3][3] = {{0, big, 2 * big}, {1, 0, 1}, {2, -1, 0}};
+  std::array<double, 27> huge{};
+  for (int k = 0; k < 3; ++k)
+    for (int i = 0; i < 3; ++i) huge[(6 + k) * 3 + i] = hBig[k][i];
+  double v5[3] = {1, 1, 1};
+  SHR_ELORBB(huge.data(), v5, &three, &istat);
+  EXPECT_EQ(istat, 0);
+  const double wBig[3] = {1, 2, -1};
+  for (int k = 0; k < 3; ++k) EXPECT_NEAR(v5[k], wBig[k] / 3, 1e-15);  // (w.v / |w|^2) w
+  // Only one non-zero row: no row pair has a minor, the axis stays V and is not completed.
+  huge.fill(0.0);
+  huge[(6 + 1) * 3 + 0] = big;
+  double v6[3] = {1, 1, 0};
+  SHR_ELORBB(huge.data(), v6, &three, &istat);
+  EXPECT_EQ(istat, 2);
+  EXPECT_NEAR(v6[0], 1, 1e-15);
+  EXPECT_NEAR(v6[1], 1, 1e-15);
+  EXPECT_EQ(v6[2], 0);
+  EXPECT_EQ(eqc_testing::countAtLevel(-1), 1);
+  eqc_testing::clearMessages();
 
   const int two = 2;
   double v4[3] = {1, 0, 0};

@@ -190,11 +190,15 @@ TEST_F(MaterialOrientation, ReversedRebarFilesEachTimeAndWarnsOnce) {
                                    "OPPOSITE DIRECTION TO THE ELEMENT NORMAL."));
 }
 
-TEST_F(MaterialOrientation, ReversedGasketMaterialUsesTheFirstDirectionText) {
-  Ori ori = orientation({0, 0, -1}, {1, 0, 0}, 3);  // type 5: d3 = a = -z against the normal
-  int type = 5;
-  run(ori, type, kGasket);
-  EXPECT_EQ(eqc_testing::filed(-2129), std::vector<int>{42});
+TEST_F(MaterialOrientation, ReversedGasketMaterialUsesTheFirstDirectionTextOnce) {
+  for (int point = 3; point <= 4; ++point) {
+    Ori ori = orientation({0, 0, -1}, {1, 0, 0}, 3);  // type 5: d3 = a = -z against the normal
+    int type = 5;
+    pointNumber_ = point;
+    run(ori, type, kGasket);
+  }
+  EXPECT_EQ(eqc_testing::filed(-2129), (std::vector<int>{42, 42}));
+  EXPECT_EQ(eqc_testing::countAtLevel(-1), 1);
   EXPECT_TRUE(eqc_testing::printed("THE 1-DIRECTION OF ELEMENT 42 POINT 3 AS DEFINED IN *ORIENTATION"));
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -306,6 +307,15 @@ TEST_F(Rotations, CalquatOfIdentityAndHalfTurn) {
   EXPECT_EQ(q[1], 0.0);
   EXPECT_EQ(q[2], 0.0);
   EXPECT_EQ(q[3], 0.0);
+  // A damaged matrix whose trace is the largest of the four and at most -1 (only a diagonal of
+  // -infinity gives that) is the first system error.
+  const double inf = std::numeric_limits<double>::infinity();
+  const double damaged[9] = {-inf, 0, 0, 0, -inf, 0, 0, 0, -inf};
+  CALQUAT(q, damaged, &even);
+  const auto log = eqc_testing::messages();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].level, -3);
+  EXPECT_EQ(log[0].text, "SYSTEM ERROR 1 IN CALQUAT");
 }
 
 TEST_F(Rotations, QuatmGivesTheRelativeRotation) {

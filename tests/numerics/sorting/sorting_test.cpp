@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "siblings/eqc/testing.h"
+#include "tests/support/capped_address_space.h"
 #include "tests/support/host_fixture.h"
 #include "zmx/numerics.h"
 
@@ -122,6 +123,56 @@ TEST_F(Sorting, QuicksortFamilyMovesRealColumnsAndIntegersWithTheKeys) {
         }
       }
     }
+  }
+}
+
+TEST_F(Sorting, QuicksortFamilyWithoutMemoryToSpare) {
+  if (!zmxtest::kAddressSpaceCappable) GTEST_SKIP() << "the address-space cap does not fit the sanitizer";
+  using zmxtest::withAddressSpaceCapped;
+  // No copy of a long range to redo it with: the hole partition alone, whose order of equal keys
+  // is the one the redo would give (compared with the same sort run uncapped).
+  const std::size_t n = 500000, m = 9;  // 36 MB of columns
+  const auto keys = randomKeys(n, 17, 1000);
+  std::vector<Real> v(n * m);
+  std::vector<Int> ib(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    ib[k] = static_cast<Int>(k + 1);
+    for (std::size_t r = 0; r < m; ++r) v[m * k + r] = static_cast<Real>(k + 1) + 0.1 * static_cast<Real>(r);
+  }
+  const Int count = static_cast<Int>(n), rows = static_cast<Int>(m);
+  auto freeKeys = keys, cappedKeys = keys;
+  auto freeV = v, cappedV = v;
+  auto freeIb = ib, cappedIb = ib;
+  Int status = 5;
+  ASORT13(freeKeys.data(), freeV.data(), freeIb.data(), &rows, &count, &status);
+  withAddressSpaceCapped([&] { ASORT13(cappedKeys.data(), cappedV.data(), cappedIb.data(), &rows, &count, &status); });
+  EXPECT_EQ(status, 0);
+  expectSortedWithCompanions(keys, cappedKeys, cappedIb);
+  EXPECT_EQ(cappedIb, freeIb);
+  EXPECT_EQ(cappedV, freeV);
+  EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
+
+  // Not even room to hold one column of 2^26 reals aside: the system error, arrays untouched.
+  const Int huge = Int{1} << 26, none = 0;
+  Real key = 1, column = 2;
+  Int first = 3, second = 4;
+  for (int routine = 13; routine <= 14; ++routine) {
+    status = 5;
+    withAddressSpaceCapped([&] {
+      if (routine == 13)
+        ASORT13(&key, &column, &first, &huge, &none, &status);
+      else
+        ASORT14(&key, &column, &first, &second, &huge, &none, &status);
+    });
+    EXPECT_EQ(status, 0);
+  }
+  EXPECT_EQ(std::vector<Real>({key, column}), (std::vector<Real>{1, 2}));
+  EXPECT_EQ(std::vector<Int>({first, second}), (std::vector<Int>{3, 4}));
+  const auto log = eqc_testing::messages();
+  ASSERT_EQ(log.size(), 2u);
+  for (const auto& message : log) {
+    EXPECT_EQ(message.level, -3);
+    EXPECT_EQ(message.text, "SYSTEM ERROR IN ASORT4");
   }
 }
 
@@ -422,6 +473,12 @@ TEST_F(Sorting, HuntfFindsEntriesWithinTheRelativeTolerance) {
   HUNTF(descending.data(), &three, &x, &position, &found, &two);
   EXPECT_EQ(position, 2);
   EXPECT_EQ(found, 1);
+  // An empty table (the table is not read): position 0, not found.
+  const Int none = 0;
+  position = 3, found = 7;
+  HUNTF(nullptr, &none, &x, &position, &found, &ld);
+  EXPECT_EQ(position, 0);
+  EXPECT_EQ(found, 0);
 }
 
 TEST_F(Sorting, SubsetMapsInBothDirections) {
