@@ -227,9 +227,8 @@ class Build {
   // A child record of the node at `parent` (record number `parentNumber`) with the items from
   // `first` and the box given; linked in, by position in the build records and by number for the
   // finished ones. Of its facets only the first is written: a leaf's one facet is all that is
-  // read back. Each node is split once, so its first child is the one that finds its child word
-  // 0, and every later one has the child before it.
-  void child(long long parent, Int parentNumber, std::size_t first, Int count, const Box& box, long long& previous) {
+  // read back.
+  bool child(long long parent, Int parentNumber, std::size_t first, Int count, const Box& box, long long& previous) {
     const long long p = freePosition;
     a_.setI(p + 1, 11 + count);
     a_.setI(p + 2, static_cast<Int>(parent)), a_.setI(p + 3, 0), a_.setI(p + 4, 0);
@@ -243,6 +242,8 @@ class Build {
     if (a_.i(parent + 4) == 0) {
       a_.setI(parent + 4, static_cast<Int>(p));
       up.child = number;
+    } else if (previous == 0) {  // a parent split a second time: never by this build's own walk
+      return failed = true, false;
     } else {
       a_.setI(previous + 3, static_cast<Int>(p));
       links_[static_cast<std::size_t>(number - 2)].sibling = number;
@@ -250,6 +251,7 @@ class Build {
     links_.push_back({parentNumber, 0, 0});
     previous = p;
     ++nodes;
+    return true;
   }
 
   void split(long long p, Int number, std::size_t first) {
@@ -266,7 +268,8 @@ class Build {
       const int h = sizes[0] == 0 ? 1 : 0;
       const Int s = sizes[h];
       if (!a_.reserve(freePosition + 12LL * s, 12LL * n_ + freePosition)) return fail();
-      for (Int k = 0; k < s; ++k) child(p, number, first + static_cast<std::size_t>(k), 1, halfBox[h], previous);
+      for (Int k = 0; k < s; ++k)
+        if (!child(p, number, first + static_cast<std::size_t>(k), 1, halfBox[h], previous)) return;
       return;
     }
     std::size_t halfFirst = first;
@@ -282,7 +285,7 @@ class Build {
         const Int t = subSizes[s];
         if (t < 1) continue;
         if (!a_.reserve(freePosition + t + 11, freePosition + 100LL * t + 1100)) return fail();
-        child(p, number, subFirst, t, subBox[s], previous);
+        if (!child(p, number, subFirst, t, subBox[s], previous)) return;
         subFirst += static_cast<std::size_t>(t);
       }
       halfFirst += static_cast<std::size_t>(count);

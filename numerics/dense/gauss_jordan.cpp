@@ -121,15 +121,15 @@ void invertSmall(const ConstMatrix& a, const Matrix& b, std::size_t n) {
   b(3, 3) = (a(1, 1) * a(2, 2) - a(1, 2) * a(2, 1)) / det;
 }
 
-// GAUSSJORDAN's pivot choice: the largest entry in the rows and columns not yet used (a column is
-// chosen only while unused, so none is ever chosen twice). Returns false when no entry qualifies,
-// as in a matrix of NaN.
+// GAUSSJORDAN's pivot choice: the largest entry in the rows and columns not yet used. Returns
+// false when a column was chosen twice or no entry qualifies.
 bool choosePivot(const Matrix& a, std::size_t n, const Int* uses, std::size_t& row, std::size_t& column) {
   Real big = 0.0;
   row = column = 0;
   for (std::size_t j = 1; j <= n; ++j) {
     if (uses[j - 1] == 1) continue;
     for (std::size_t k = 1; k <= n; ++k) {
+      if (uses[k - 1] > 1) return false;
       if (uses[k - 1] == 0 && std::fabs(a(j, k)) >= big) {
         big = std::fabs(a(j, k));
         row = j;

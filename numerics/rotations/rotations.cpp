@@ -279,20 +279,20 @@ void CALQUAT(Real* Q, const Real* R, const Int* IFLAG) {
   for (Real candidate : {at(3, 3), at(1, 1), t})
     if (candidate > g) g = candidate;
   Real q[4];  // q0 (scalar), q1, q2, q3
-  // The trace is at least every diagonal entry only when each pair of them sums to 0 or more, so
-  // at or below -1 only for a diagonal of -infinity; otherwise 1 + t >= 1 and q0 >= 1/2.
   if (t == g) {
     if (t <= -1.0) return systemError("SYSTEM ERROR 1 IN CALQUAT");
     q[0] = std::sqrt(1.0 + t) / 2.0;
+    // For a finite matrix the trace here is at least 0, so this and the check of the other branch
+    // never fire; they stay as the routine's own reports.
+    if (q[0] <= kNegligible) return systemError("SYSTEM ERROR 2 IN CALQUAT");
     const Real d = 4.0 * q[0];
     q[1] = (at(3, 2) - at(2, 3)) / d;
     q[2] = (at(1, 3) - at(3, 1)) / d;
     q[3] = (at(2, 1) - at(1, 2)) / d;
   } else {
-    // With Rkk the largest diagonal entry above the trace, the other two sum below 0 and
-    // 1 - t + 2 Rkk exceeds 1: the square is never negative.
     const int k = g == at(3, 3) ? 3 : g == at(2, 2) ? 2 : 1;
     const Real squared = (1.0 - t) / 4.0 + at(k, k) / 2.0;
+    if (squared < 0.0) return systemError("SYSTEM ERROR 3 IN CALQUAT");
     q[k] = std::sqrt(squared);
     const Real d = 4.0 * q[k];
     if (k == 1) {

@@ -278,10 +278,14 @@ std::int64_t shr_sdb_AsyncIOHandler::SetFileOffset(sdb_SULong address, std::size
     report("shr_sdb_AsyncIOHandler::SetFileOffset - I/O internal error - contact your VELTRO agent");
     return -1;  // it would spill into bytes that belong to the next file
   }
-  // Every caller has taken over the slot's transfers before it moves the slot to another file
-  // (a write completes the writes before it, a read-ahead starts only in an idle or finished
-  // slot, a blocking read is finished where it starts), so the file closes with nothing under way.
-  CloseSlotFile(k);
+  if (slot.file != nullptr) {
+    bool ok = k != kWriteSlot ||
+              CompleteEarlierWrite("shr_sdb_AsyncIOHandler::SetFileOffset - size error - contact your VELTRO agent");
+    if (slot.pending != 0 && slot.completed == 0)
+      ok = CompleteSlot(k, "shr_sdb_AsyncIOHandler::SetFileOffset - size error - contact your VELTRO agent") && ok;
+    CloseSlotFile(k);
+    if (!ok && k == kWriteSlot) return -1;  // the failed write is this caller's news
+  }
   int error = 0;
   auto file = zmxrt::AsyncFile::open(FileName(index), forWriting, useFileCache_ == 0, error);
   if (!file) {
@@ -526,7 +530,9 @@ void shr_sdb_AsyncIOHandler::UseFileCache() {
   if (ahead.pending != 0 && ahead.completed == 0 &&
       !CompleteSlot(kReadAheadSlot, "shr_sdb_AsyncIOHandler::UseFileCache - I/O error in read slots - contact your VELTRO agent"))
     ahead.pending = 0;
-  // A blocking read is finished where it starts, so none is under way here.
+  shr_sdb_AsyncIOSlot& blocking = slots_[kBlockingSlot];
+  if (blocking.pending != 0 && blocking.completed == 0)
+    report("shr_sdb_AsyncIOHandler::UseFileCache - I/O error in blocking read - contact your VELTRO agent");
   // A finished read-ahead keeps its bytes; only the files are reopened with the new flags.
   for (int k : {kReadAheadSlot, kBlockingSlot}) {
     const int pending = slots_[k].pending;
