@@ -283,8 +283,8 @@ TEST_F(OdbWriter, TwoDimensionalNodesOfAClearFlagGetZeroDepth) {
   again.part("XIDBEAM", {e}, {n1, n2});
   work.assign(100000, 0.0);
   Int core = 100000;
-  const Int h = superModel(again.build(), work.data(), core, zmxtest::scratchFolder("odb_writer2d") + "/beam", kIdentity,
-                           {0, 0, 5});
+  const std::string name = zmxtest::scratchFolder("odb_writer2d") + "/beam";
+  const Int h = superModel(again.build(), work.data(), core, name, kIdentity, {0, 0, 5});
   const OutputDatabase* d2 = dm2_testing::outputDatabase(h);
   ASSERT_NE(d2, nullptr);
   ASSERT_EQ(d2->nodes.size(), 2u);
