@@ -174,12 +174,6 @@ class SubstructureLibrary : public UnitFixture {
   static constexpr Int kIndexKind = 1, kNodeKind = 9;
 };
 
-// Runs attempt in a bounded child and, when the child meets it safely, once more in this process
-// so that the guards it passes count as run: the child's code, else this process's.
-int inChildThenHere(const std::function<int()>& attempt) {
-  const int code = zmxtest::runInBoundedChild(attempt);
-  return code != 0 ? code : attempt();
-}
 
 TEST_F(SubstructureLibrary, AnUnsupportedOperationIsReportedAndChangesNothing) {
   Enter e;
@@ -727,7 +721,7 @@ TEST_F(SubstructureLibrary, DamagedRecordLengthsInTheLibraryAreRefused) {
   const Int eight = 8;
   DBSUP(&write, &cm, &at, record.data(), &eight, &status);
   const auto refused = [](const std::function<Int(Real*)>& call) {
-    return inChildThenHere([&] {
+    return zmxtest::runInBoundedChildThenHere([&] {
       eqc_testing::clearMessages();
       zmxtest::MappedArray array(8);
       const Int status = call(array.data());
@@ -792,7 +786,7 @@ TEST_F(SubstructureLibrary, CompactionOfADamagedLibraryMovesNothing) {
                                     {3, -1},      {3, INT_MIN},     {3, INT_MAX}, {3, 17},  // onto the first record
                                     {0, INT_MAX}, {0, INT_MAX - 100}, {0, INT_MIN}};
   for (const Damage& d : damages) {
-    const int code = inChildThenHere([&] {
+    const int code = zmxtest::runInBoundedChildThenHere([&] {
       Int status = 0, address = second;
       const Int read = 0, write = 1, none = 0;
       const Int base = rec::i(CDSMNX, 1);
