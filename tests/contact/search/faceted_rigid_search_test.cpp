@@ -445,17 +445,10 @@ struct SplitFacet {
 
 // One flat 6-node triangle searched through its three sub-quadrilaterals.
 TEST_F(FacetedRigidSearch, ASplitSixNodeTriangleAnswersFromItsSubFacets) {
-  SplitFacet t{.coords = {0, 0, 0, 2, 0, 0, 0, 2, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0},
-               .dim = 3,
-               .ldFacet = 16,
-               .edges = {1, 1, 4, 2, 1, 2, 5, 3, 1, 3, 6, 1},
-               .edgeFacets = {1, 0, 1, 0, 1, 0},
-               .freeVertices = {1, 2, 3, 4, 5, 6},
-               .elements = {7},
-               .size = {3.0},
-               .name = "T6      ",
-               .realWords = 50,
-               .slotWords = 50};
+  SplitFacet t{.coords = {0, 0, 0, 2, 0, 0, 0, 2, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}, .dim = 3, .ldFacet = 16,
+               .edges = {1, 1, 4, 2, 1, 2, 5, 3, 1, 3, 6, 1}, .edgeFacets = {1, 0, 1, 0, 1, 0},
+               .freeVertices = {1, 2, 3, 4, 5, 6}, .elements = {7}, .size = {3.0}, .name = "T6      ",
+               .realWords = 50, .slotWords = 50};
   t.create();
   for (const auto& [x, y, corner] : {std::tuple{0.3, 0.3, 1}, {1.5, 0.2, 2}, {0.2, 1.5, 3}, {2.0 / 3, 2.0 / 3, 0}}) {
     const double p[3] = {x, y, 0.4};
@@ -474,17 +467,9 @@ TEST_F(FacetedRigidSearch, ASplitSixNodeTriangleAnswersFromItsSubFacets) {
 // halves: a point just beyond either free end, within the tolerance of the half there, projects
 // onto that half (its local coordinate beyond -1 or 1) and the face contact stands.
 TEST_F(FacetedRigidSearch, ASplitThreeNodeLineInTwoDimensionsStandsBeyondItsFreeEnds) {
-  SplitFacet l{.coords = {0, 0, 1, 0, 2, 0},
-               .dim = 2,
-               .ldFacet = 10,
-               .edges = {1, 1, 0, 0, 1, 3, 0, 0},
-               .edgeFacets = {1, 0, 1, 0},
-               .freeVertices = {1, 3},
-               .elements = {9},
-               .size = {2.0},
-               .name = "L3      ",
-               .realWords = 44,
-               .slotWords = 48};
+  SplitFacet l{.coords = {0, 0, 1, 0, 2, 0}, .dim = 2, .ldFacet = 10, .edges = {1, 1, 0, 0, 1, 3, 0, 0},
+               .edgeFacets = {1, 0, 1, 0}, .freeVertices = {1, 3}, .elements = {9}, .size = {2.0},
+               .name = "L3      ", .realWords = 44, .slotWords = 48};
   l.create();
   for (const auto& [x, half] : {std::pair{-0.05, 1}, {2.05, 2}}) {
     const double p[2] = {x, 0.3};
