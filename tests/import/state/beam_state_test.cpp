@@ -45,22 +45,11 @@ ClassModel beamClass(int segment) {
   return c;
 }
 
-class BeamState : public ImportFixture {
+// The sample model made of the given beam classes, the package from word 500.
+class BeamState : public ClassKeys<PackageFixture> {
  protected:
-  void begin(int segment) {
-    model_.classes = {beamClass(segment)};
-    model_.elementSets.clear();
-    model_.packageFirstTerm = 500;
-    startSample();
-    EDI_ACC_TEMPORARYPACKAGE();
-  }
-  void TearDown() override {
-    EDI_REL_TEMPORARYPACKAGE();
-    closeClean();
-    ImportFixture::TearDown();
-  }
-  using Answer = ElementAnswer;
-  Answer ask(Int key, Int point) { return askElement(key, 1, point); }
+  void beginClasses(std::vector<ClassModel> classes) { ClassKeys::beginClasses(model_, std::move(classes), 500); }
+  void begin(int segment) { beginClasses({beamClass(segment)}); }
 };
 
 TEST_F(BeamState, DirectionsMomentsAndStressOfSpatialBeams) {
@@ -92,8 +81,7 @@ TEST_F(BeamState, SegmentLengthDoesNotChangeTheAnswer) {
   begin(2);
   const Answer shortSegments = ask(7100, 0);
   const std::vector<float> first = reals(shortSegments.index, 21);
-  EDI_REL_TEMPORARYPACKAGE();
-  closeClean();
+  closePackage();
   begin(7);
   const Answer oneSegment = ask(7100, 0);
   EXPECT_EQ(reals(oneSegment.index, 21), first);
@@ -126,11 +114,7 @@ TEST_F(BeamState, KeysOfOneValueServeEveryBeamType) {
   group.flags[17] = 1;  // F(18): the thermal strain is stored
   group.materialVariables = {{{2, numbered(7, 1, 40.0)}, {3, numbered(7, 1, 70.0)}},
                              {{2, numbered(7, 1, 41.0)}, {3, numbered(7, 1, 71.0)}}};
-  model_.classes = {c};
-  model_.elementSets.clear();
-  model_.packageFirstTerm = 500;
-  startSample();
-  EDI_ACC_TEMPORARYPACKAGE();
+  beginClasses({c});
   for (const auto& [key, base] : std::vector<std::pair<Int, float>>{{4000, 41.0F}, {2700, 71.0F}}) {
     const Answer a = ask(key, 2);
     ASSERT_EQ(a.status, 0) << key;
@@ -184,10 +168,7 @@ ClassModel beamKeysClass(int code, bool section, int materialCode) {
   return c;
 }
 
-class BeamKeys : public ClassKeys<BeamState> {
- protected:
-  void beginClasses(std::vector<ClassModel> classes) { ClassKeys::beginClasses(model_, std::move(classes), 500); }
-};
+class BeamKeys : public BeamState {};
 
 // The counts of every key for spatial and planar beams with and without the section flag, and for
 // a beam type outside the four codes, and where each key is served: the element-level keys at
@@ -195,38 +176,18 @@ class BeamKeys : public ClassKeys<BeamState> {
 TEST_F(BeamKeys, EveryKeyHasTheCountsOfItsBeamAndIsServedWhereItsValuesAre) {
   beginClasses({beamKeysClass(12802, false, 200), beamKeysClass(12802, true, 200), beamKeysClass(8706, false, 200),
                 beamKeysClass(8706, true, 200), beamKeysClass(12802 + 32, false, 200)});
-  struct Row {
-    Int key;
-    char where;  // E element level, P point only, N never
-    Int counts[5][2];
-  };
-  const Row rows[] = {
-      {2400, 'P', {{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}},  {2200, 'N', {{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}},
-      {1000, 'P', {{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}},  {1100, 'N', {{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}},
-      {5000, 'N', {{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}},  {4200, 'P', {{1, 1}, {4, 0}, {1, 0}, {2, 0}, {0, 0}}},
-      {2700, 'P', {{1, 0}, {3, 0}, {1, 0}, {2, 0}, {1, 0}}},  {4000, 'P', {{1, 0}, {4, 0}, {1, 0}, {2, 0}, {1, 0}}},
-      {33000, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}}, {3000, 'P', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {31000, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}}, {9200, 'N', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {19001, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}}, {19005, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {14004, 'P', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}}, {7000, 'E', {{3, 0}, {3, 0}, {2, 0}, {2, 0}, {0, 0}}},
-      {8000, 'E', {{3, 0}, {3, 0}, {2, 0}, {2, 0}, {0, 0}}},  {8500, 'E', {{6, 0}, {6, 0}, {2, 0}, {2, 0}, {0, 0}}},
-      {7100, 'E', {{3, 0}, {3, 0}, {1, 0}, {1, 0}, {0, 0}}},  {8100, 'E', {{3, 0}, {3, 0}, {1, 0}, {1, 0}, {0, 0}}},
-      {6500, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},  {11000, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
-      {4600, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},  {2500, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
-  };
-  for (const Row& row : rows)
-    for (Int c = 1; c <= 5; ++c)
-      for (const Int point : {0, 1}) {
-        const Answer a = askClass(row.key, c, point);
-        const Int* want = row.counts[c - 1];
-        const bool counted = want[0] + want[1] > 0;
-        const bool served = counted && (row.where == 'E' || (row.where == 'P' && point == 1));
-        EXPECT_EQ(a.status, served ? 0 : 1) << row.key << " class " << c << " point " << point;
-        if (counted) {
-          EXPECT_EQ(a.direct, want[0]) << row.key << " class " << c;
-          EXPECT_EQ(a.shear, want[1]) << row.key << " class " << c;
-        }
-      }
+  using Counts = std::vector<std::array<Int, 2>>;
+  expectCounts({{{{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}, {{2400, 'P'}, {2200, 'N'}, {1000, 'P'}, {1100, 'N'}, {5000, 'N'}}},
+                {{{1, 1}, {4, 0}, {1, 0}, {2, 0}, {0, 0}}, {{4200, 'P'}}},
+                {{{1, 0}, {3, 0}, {1, 0}, {2, 0}, {1, 0}}, {{2700, 'P'}}},
+                {{{1, 0}, {4, 0}, {1, 0}, {2, 0}, {1, 0}}, {{4000, 'P'}}},
+                {Counts(5, {1, 0}),
+                 {{33000, 'E'}, {3000, 'P'}, {31000, 'E'}, {9200, 'N'}, {19001, 'E'}, {19005, 'E'}, {14004, 'P'}}},
+                {{{3, 0}, {3, 0}, {2, 0}, {2, 0}, {0, 0}}, {{7000, 'E'}, {8000, 'E'}}},
+                {{{6, 0}, {6, 0}, {2, 0}, {2, 0}, {0, 0}}, {{8500, 'E'}}},
+                {{{3, 0}, {3, 0}, {1, 0}, {1, 0}, {0, 0}}, {{7100, 'E'}, {8100, 'E'}}},
+                {{}, {{6500, 'N'}, {11000, 'N'}, {4600, 'N'}, {2500, 'N'}}}},
+               5);
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
   refusedBeyondThePackage(8500, 1, 0, 17);  // eighteen words, seventeen left
 }

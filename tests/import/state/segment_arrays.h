@@ -3,6 +3,9 @@
 // block at the offsets of a group variable table.
 #pragma once
 
+#include <array>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -81,22 +84,73 @@ struct HostTables {
   const float* reals = nullptr;
 };
 
+// A fixture whose tests start a model with a temporary package held; closePackage gives the
+// package back and closes the database, as every test's end does.
+class PackageFixture : public ImportFixture {
+ protected:
+  void startWithPackage(glo_testing::ImportModel model) {
+    model_ = std::move(model);
+    startSample();
+    EDI_ACC_TEMPORARYPACKAGE();
+  }
+  void closePackage() {
+    EDI_REL_TEMPORARYPACKAGE();
+    closeClean();
+  }
+  void TearDown() override {
+    closePackage();
+    ImportFixture::TearDown();
+  }
+  using Answer = ElementAnswer;
+  // A key of the first class.
+  Answer ask(Int key, Int point) { return askElement(key, 1, point); }
+};
+
 // A fixture that starts a model made of the given classes with a temporary package, and asks each
 // key with the package's fill at 0 (every answer at the package's start).
 template <class Base>
 class ClassKeys : public Base {
  protected:
   void beginClasses(glo_testing::ImportModel model, std::vector<glo_testing::ClassModel> classes, int package) {
-    this->model_ = std::move(model);
-    this->model_.classes = std::move(classes);
-    this->model_.elementSets.clear();
-    this->model_.packageFirstTerm = package;
-    this->startSample();
-    EDI_ACC_TEMPORARYPACKAGE();
+    model.classes = std::move(classes);
+    model.elementSets.clear();
+    model.packageFirstTerm = package;
+    this->startWithPackage(std::move(model));
   }
   ImportFixture::ElementAnswer askClass(Int key, Int elementClass, Int point) {
     RHO_MAN_COMMONI.w[2] = 0;
     return this->askElement(key, elementClass, point);
+  }
+  // Keys with the same counts (direct, shear) in each class, none given meaning 0 in every class;
+  // each key with where it is served: E at the element level and at the point, Z at point 0 only,
+  // P at the point only, N never.
+  struct SameCounts {
+    std::vector<std::array<Int, 2>> counts;
+    std::vector<std::pair<Int, char>> keys;
+  };
+  // Asks every key of the table of each class at points 0 and 1: status 0 where it is served and
+  // 1 elsewhere, and its counts wherever it has any. `uncounted` names the further points where
+  // a key has none, `refused` the further places where a counted key is not served.
+  void expectCounts(const std::vector<SameCounts>& table, Int classes,
+                    const std::function<bool(Int key, Int point)>& uncounted = {},
+                    const std::function<bool(Int key, Int c, Int point)>& refused = {}) {
+    for (const SameCounts& same : table)
+      for (const auto& [key, where] : same.keys)
+        for (Int c = 1; c <= classes; ++c)
+          for (const Int point : {0, 1}) {
+            const ImportFixture::ElementAnswer a = askClass(key, c, point);
+            const std::array<Int, 2> want =
+                same.counts.empty() ? std::array<Int, 2>{0, 0} : same.counts[static_cast<std::size_t>(c - 1)];
+            const bool counted = want[0] + want[1] > 0 && !(uncounted && uncounted(key, point));
+            const bool served = counted &&
+                                (where == 'E' || (where == 'Z' && point == 0) || (where == 'P' && point == 1)) &&
+                                !(refused && refused(key, c, point));
+            EXPECT_EQ(a.status, served ? 0 : 1) << key << " class " << c << " point " << point;
+            if (counted) {
+              EXPECT_EQ(a.direct, want[0]) << key << " class " << c;
+              EXPECT_EQ(a.shear, want[1]) << key << " class " << c;
+            }
+          }
   }
   // Asks a key with only `left` words of the package free: a longer answer is refused and the
   // fill counter stays where it was.

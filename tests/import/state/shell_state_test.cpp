@@ -79,7 +79,7 @@ ClassModel shellClass(int type, int elements) {
   return c;
 }
 
-class ShellState : public ClassKeys<ImportFixture> {
+class ShellState : public ClassKeys<PackageFixture> {
  protected:
   virtual std::vector<ClassModel> classes() const {
     ClassModel stateless = shellClass(13316, 1);
@@ -95,19 +95,11 @@ class ShellState : public ClassKeys<ImportFixture> {
     model_.elementSets.clear();
     model_.packageFirstTerm = 2;
     model_.packageSecondTerm = 0;
-    startSample();
-    EDI_ACC_TEMPORARYPACKAGE();
+    startWithPackage(model_);
     std::size_t shellElements = 0;
     for (const ClassModel& c : model_.classes) shellElements += c.type == 20 ? c.labels.size() : 0;
     ASSERT_EQ(RHO_MAN_COMMONI.w[19], static_cast<Int>(16 * shellElements + 2));
   }
-  void TearDown() override {
-    EDI_REL_TEMPORARYPACKAGE();
-    closeClean();
-    ImportFixture::TearDown();
-  }
-
-  using Answer = ElementAnswer;
   Answer ask(Int key, Int elementClass, Int point, Int row = 2, Int increment = 1) {
     return askElement(key, elementClass, point, row, increment);
   }

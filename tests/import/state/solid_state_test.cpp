@@ -99,21 +99,12 @@ ImportModel hexModel(const Mat3& A, int materialCode, int flagIndex, int centreF
   return m;
 }
 
-class SolidState : public ImportFixture {
+class SolidState : public PackageFixture {
  protected:
   void begin(int materialCode, int flagIndex, int centre) {
     A_ << 1.1, 0.2, -0.05, 0.03, 0.95, 0.1, -0.02, 0.04, 1.05;
-    model_ = hexModel(A_, materialCode, flagIndex, centre);
-    startSample();
-    EDI_ACC_TEMPORARYPACKAGE();
+    startWithPackage(hexModel(A_, materialCode, flagIndex, centre));
   }
-  void TearDown() override {
-    EDI_REL_TEMPORARYPACKAGE();
-    closeClean();
-    ImportFixture::TearDown();
-  }
-  using Answer = ElementAnswer;
-  Answer ask(Int key, Int point) { return askElement(key, 1, point); }
   Mat3 rotationOf(int e) const {
     const auto& q = model_.classes[0].classState.state.at(2)[static_cast<std::size_t>(e)];
     return Eigen::Quaterniond(q[3], q[0], q[1], q[2]).toRotationMatrix();
@@ -196,8 +187,7 @@ TEST_F(SolidState, AffineMotionGivesTheGradientWithTheCentreFlagOffAndOn) {
     for (int e = 0; e < 3; ++e)
       for (int k = 0; k < 9; ++k)
         EXPECT_NEAR(realAt(a.index, 9 * e + k + 1), A_(order[k][0], order[k][1]), 2e-5) << centre << " " << e;
-    EDI_REL_TEMPORARYPACKAGE();
-    closeClean();
+    closePackage();
     eqc_testing::clearMessages();
   }
   begin(200, 34, 0);  // for the fixture's closing
@@ -260,9 +250,7 @@ ImportModel quadModel(int flags) {
 // same arrays give T11 = c^2 S11 - 2cs S12 + s^2 S22, T22 = s^2 S11 + 2cs S12 + c^2 S22,
 // T12 = (c^2 - s^2) S12 - cs (S22 - S11), with c = cos(phi), s = sin(phi).
 TEST_F(SolidState, ReducedPlaneStressIsTheTurnedInPlaneTensor) {
-  model_ = quadModel(2162688);
-  startSample();
-  EDI_ACC_TEMPORARYPACKAGE();
+  startWithPackage(quadModel(2162688));
   std::vector<double> want;
   for (int e = 0; e < 3; ++e) {
     const double phi = 0.4 + 0.2 * e, c = std::cos(phi), s = std::sin(phi);
@@ -304,22 +292,18 @@ TEST_F(SolidState, ReducedPlaneStressIsTheTurnedInPlaneTensor) {
 // orientation keeps them for the hexahedra too.
 TEST_F(SolidState, StressIsCopiedAsStoredForMembranesAndOrientedGroups) {
   for (const int orientation : {0, 1}) {
-    model_ = membraneModel(orientation);
-    startSample();
-    EDI_ACC_TEMPORARYPACKAGE();
+    startWithPackage(membraneModel(orientation));
     const Answer a = ask(1000, 1);
     ASSERT_EQ(a.status, 0) << orientation;
     EXPECT_EQ(a.direct, 2);
     EXPECT_EQ(a.shear, 1);
     EXPECT_EQ(reals(a.index, 6), (std::vector<float>{10, 20, 4, 11, 21, 5})) << orientation;
-    EDI_REL_TEMPORARYPACKAGE();
-    closeClean();
+    closePackage();
   }
   A_ = Mat3::Identity();
   model_ = hexModel(A_, 200, 34, 0);
   model_.classes[0].sections[0].orientation = 1;
-  startSample();
-  EDI_ACC_TEMPORARYPACKAGE();
+  startWithPackage(model_);
   const Answer a = ask(1000, 1);
   ASSERT_EQ(a.status, 0);
   // Point-major, the last two shears exchanged.
@@ -336,8 +320,7 @@ TEST_F(SolidState, RebarKeysOfATwentyNodeClassAreServed) {
   for (auto& nodes : c.nodes) nodes.resize(20, 1);
   c.sections[0].kind = 1;
   for (auto& point : c.sections[0].pointState) point.at(1) = constantRows(3, {7.5});
-  startSample();
-  EDI_ACC_TEMPORARYPACKAGE();
+  startWithPackage(model_);
   for (const Int key : {1000, 2400, 4000, 14001, 14002, 14004, 27100}) {
     const Answer a = ask(key, 1);
     EXPECT_EQ(a.status, 0) << key;
@@ -352,8 +335,7 @@ TEST_F(SolidState, PositionsOfVariablesNotStoredAreNotRead) {
   A_ = Mat3::Identity();
   model_ = hexModel(A_, 200, 34, 0);
   model_.classes[0].sections[0].missingPosition = 0;
-  startSample();
-  EDI_ACC_TEMPORARYPACKAGE();
+  startWithPackage(model_);
   for (const Int key : {4600, 4200, 4000, 3000, 1000, 9302}) EXPECT_EQ(ask(key, 1).status, 0) << key;
   EXPECT_EQ(ask(2700, 1).status, 1);  // F(106) is off
 }
@@ -378,15 +360,13 @@ TEST_F(SolidState, PlasticStrainIsTotalMinusPlasticWithDoubledShears) {
       const double want[6] = {stored[0], stored[1], stored[2], 2 * stored[3], 2 * stored[5], 2 * stored[4]};
       for (int k = 0; k < 6; ++k) EXPECT_NEAR(realAt(a.index, 6 * e + k + 1), want[k], 3e-6) << flag << " " << e << " " << k;
     }
-    EDI_REL_TEMPORARYPACKAGE();
-    closeClean();
+    closePackage();
   }
   begin(200, 34, 0);
   const Answer mean = ask(9302, 1);
   ASSERT_EQ(mean.status, 0);
   EXPECT_EQ(reals(mean.index, 3), (std::vector<float>{1.5F, 1.5F, 0.0F}));  // 3 / (2 x 1), then none
-  EDI_REL_TEMPORARYPACKAGE();
-  closeClean();
+  closePackage();
   begin(206, 42, 0);  // the cap model with F(42) = 1 refuses the thermal strain
   EXPECT_EQ(ask(2700, 1).status, 1);
   EXPECT_EQ(ask(3000, 1).status, 0);
@@ -506,58 +486,24 @@ TEST_F(SolidKeys, EveryKeyOfEveryTypeHasTheCountsOfItsTypeAndIsServedWhereItsVal
   std::vector<ClassModel> classes;
   for (const auto& [code, flags] : codes) classes.push_back(solidClass(code, flags, 200));
   beginClasses(classes);
-  // Served: E at the element level and at the point, Z at point 0 only, P at the point only, N never.
-  struct Row {
-    Int key;
-    char where;
-    Int counts[8][2];
-  };
-  const Row rows[] = {
-      {30000, 'Z', {{3, 2}, {3, 2}, {3, 2}, {3, 6}, {3, 2}, {0, 0}, {2, 0}, {0, 0}}},
-      {1000, 'P', {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}},
-      {2400, 'P', {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}},
-      {4200, 'P', {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}},
-      {4600, 'P', {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}},
-      {2200, 'N', {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}},
-      {1100, 'N', {{2, 0}, {3, 0}, {3, 0}, {3, 0}, {2, 0}, {2, 0}, {1, 0}, {0, 0}}},
-      {5000, 'N', {{2, 0}, {3, 0}, {3, 0}, {3, 0}, {2, 0}, {2, 0}, {1, 0}, {0, 0}}},
-      {11000, 'E', {{3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {0, 0}, {3, 0}}},
-      {3000, 'P', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {4000, 'P', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {9200, 'N', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {33000, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {9302, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {2700, 'P', {{3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}}},
-      {8900, 'Z', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {9000, 'Z', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {19001, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {19006, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {31000, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {14002, 'P', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {9800, 'E', {{8, 0}, {8, 0}, {8, 0}, {24, 0}, {12, 0}, {0, 0}, {0, 0}, {0, 0}}},
-      {6500, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
-      {27000, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
-      {27100, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
-      {8000, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
-      {2500, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
-  };
-  for (const Row& row : rows)
-    for (Int c = 1; c <= 8; ++c)
-      for (const Int point : {0, 1}) {
-        const Answer a = askClass(row.key, c, point);
-        const Int* want = row.counts[c - 1];
-        const bool counted = want[0] + want[1] > 0 && !(point == 1 && (row.key == 8900 || row.key == 9000));
-        bool served = counted && (row.where == 'E' || (row.where == 'Z' && point == 0) || (row.where == 'P' && point == 1));
-        // The directors of types without an element frame, and the factor key of reduced types
-        // (which takes the thickness) at a point.
-        if (row.key == 11000 && (c == 6 || c == 8)) served = false;
-        if (row.key == 31000 && (c == 1 || c == 5) && point == 1) served = false;
-        EXPECT_EQ(a.status, served ? 0 : 1) << row.key << " class " << c << " point " << point;
-        if (counted) {
-          EXPECT_EQ(a.direct, want[0]) << row.key << " class " << c;
-          EXPECT_EQ(a.shear, want[1]) << row.key << " class " << c;
-        }
-      }
+  using Counts = std::vector<std::array<Int, 2>>;
+  const Counts tensor = {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}};
+  expectCounts({{{{3, 2}, {3, 2}, {3, 2}, {3, 6}, {3, 2}, {0, 0}, {2, 0}, {0, 0}}, {{30000, 'Z'}}},
+                {tensor, {{1000, 'P'}, {2400, 'P'}, {4200, 'P'}, {4600, 'P'}, {2200, 'N'}}},
+                {{{2, 0}, {3, 0}, {3, 0}, {3, 0}, {2, 0}, {2, 0}, {1, 0}, {0, 0}}, {{1100, 'N'}, {5000, 'N'}}},
+                {{{3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {0, 0}, {3, 0}}, {{11000, 'E'}}},
+                {Counts(8, {1, 0}),
+                 {{3000, 'P'}, {4000, 'P'}, {9200, 'N'}, {33000, 'E'}, {9302, 'E'}, {8900, 'Z'}, {9000, 'Z'}, {19001, 'E'},
+                  {19006, 'E'}, {31000, 'E'}, {14002, 'P'}}},
+                {Counts(8, {3, 0}), {{2700, 'P'}}},
+                {{{8, 0}, {8, 0}, {8, 0}, {24, 0}, {12, 0}, {0, 0}, {0, 0}, {0, 0}}, {{9800, 'E'}}},
+                {{}, {{6500, 'N'}, {27000, 'N'}, {27100, 'N'}, {8000, 'N'}, {2500, 'N'}}}},
+               8, [](Int key, Int point) { return point == 1 && (key == 8900 || key == 9000); },
+               // The directors of types without an element frame, and the factor key of reduced
+               // types (which takes the thickness) at a point.
+               [](Int key, Int c, Int point) {
+                 return (key == 11000 && (c == 6 || c == 8)) || (key == 31000 && (c == 1 || c == 5) && point == 1);
+               });
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 }
 
