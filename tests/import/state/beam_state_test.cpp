@@ -269,30 +269,25 @@ TEST_F(BeamKeys, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
     for (Int c = 1; c <= 4; ++c) {
       const Answer a = askClass(k.key, c, k.point);
       ASSERT_EQ(a.status, 0) << k.key << " class " << c;
-      const Int values = a.direct + a.shear;
       const Int type = spatial(c) ? 12802 : 8706, flag = section(c) ? 1 : 0;
-      for (int first = 0; first < 3; first += 2) {
-        const Int n = std::min(2, 3 - first);
-        BeamArrays w(model_.classes[static_cast<std::size_t>(c - 1)], first, n);
-        std::vector<float> answer(static_cast<std::size_t>(values * n), -1.0F), work(32);
-        Int status = 0;
-        ACC_SDB_ELEMKEYBEAMSEG(&k.key, &n, &k.point, &a.direct, &a.shear, &type, &flag, &status, w.arrays[4].data(),
-                               w.arrays[3].data(), w.arrays[5].data(), w.arrays[6].data(), w.arrays[7].data(),
-                               w.arrays[14].data(), w.arrays[15].data(), w.arrays[16].data(), w.arrays[29].data(),
-                               w.arrays[30].data(), w.shearStrains.data(), w.sectionReal, w.pointState.data(),
-                               w.pointShared.data(), w.groupVariables.data(), w.material.data(), w.positions.data(),
-                               w.ownTable.data(), work.data(), answer.data());
-        EXPECT_EQ(status, 0) << k.key;
-        for (int i = 0; i < n; ++i) {
-          const int e = first + i;
-          const std::vector<float> want = k.want(c, e);
-          for (int v = 0; v < values; ++v) {
-            const float got = answer[static_cast<std::size_t>(values * i + v)];
-            EXPECT_EQ(got, realAt(a.index, values * e + v + 1)) << k.key << " class " << c << " element " << e;
-            EXPECT_NEAR(got, want[static_cast<std::size_t>(v)], 1e-6 * (1 + std::fabs(got))) << k.key << " class " << c << " " << e;
-          }
-        }
-      }
+      const std::string what = std::to_string(k.key) + " class " + std::to_string(c);
+      expectWorkerAsEntry(
+          what, a.index, a.direct + a.shear, 3,
+          [&](int first, Int n, float* answer) {
+            BeamArrays w(model_.classes[static_cast<std::size_t>(c - 1)], first, n);
+            std::vector<float> work(32);
+            Int status = 0;
+            ACC_SDB_ELEMKEYBEAMSEG(&k.key, &n, &k.point, &a.direct, &a.shear, &type, &flag, &status, w.arrays[4].data(),
+                                   w.arrays[3].data(), w.arrays[5].data(), w.arrays[6].data(), w.arrays[7].data(),
+                                   w.arrays[14].data(), w.arrays[15].data(), w.arrays[16].data(), w.arrays[29].data(),
+                                   w.arrays[30].data(), w.shearStrains.data(), w.sectionReal, w.pointState.data(),
+                                   w.pointShared.data(), w.groupVariables.data(), w.material.data(), w.positions.data(),
+                                   w.ownTable.data(), work.data(), answer);
+            return status;
+          },
+          [&](float got, int e, int v) {
+            EXPECT_NEAR(got, k.want(c, e)[static_cast<std::size_t>(v)], 1e-6 * (1 + std::fabs(got))) << what << " " << e;
+          });
     }
 }
 

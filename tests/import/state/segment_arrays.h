@@ -3,8 +3,10 @@
 // block at the offsets of a group variable table.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -151,6 +153,27 @@ class ClassKeys : public Base {
               EXPECT_EQ(a.shear, want[1]) << key << " class " << c;
             }
           }
+  }
+  // The segment worker on each segment (first, n) of `elements` elements in segments of two:
+  // `call(first, n, answer)` runs it on the segment's arrays into answer (n rows of `values` words)
+  // and gives its status, which must be 0; each value it gives is the entry's at index, and
+  // `check(got, e, v)`, where given, checks value v of element e further.
+  void expectWorkerAsEntry(const std::string& what, Int index, Int values, int elements,
+                           const std::function<Int(int first, Int n, float* answer)>& call,
+                           const std::function<void(float got, int e, int v)>& check) {
+    for (int first = 0; first < elements; first += 2) {
+      const Int n = std::min(2, elements - first);
+      std::vector<float> answer(static_cast<std::size_t>(values * n), -1.0F);
+      EXPECT_EQ(call(first, n, answer.data()), 0) << what;
+      for (int i = 0; i < n; ++i) {
+        const int e = first + i;
+        for (int v = 0; v < values; ++v) {
+          const float got = answer[static_cast<std::size_t>(values * i + v)];
+          EXPECT_EQ(got, this->realAt(index, values * e + v + 1)) << what << " element " << e << " value " << v;
+          if (check) check(got, e, v);
+        }
+      }
+    }
   }
   // Asks a key with only `left` words of the package free: a longer answer is refused and the
   // fill counter stays where it was.

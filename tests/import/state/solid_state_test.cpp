@@ -567,33 +567,30 @@ TEST_F(SolidKeys, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
     for (const int c : {1, 2}) {
       const Answer a = askClass(k.key, c, k.point);
       ASSERT_EQ(a.status, 0) << k.key << " class " << c;
-      const Int values = k.key == 11000 ? 9 : a.direct + a.shear;
-      for (int first = 0; first < 3; first += 2) {
-        MembraneSegment w(model_.classes[static_cast<std::size_t>(c - 1)], first, std::min(2, 3 - first));
-        const Int type = 13316, reduced = 1, storedDirect = 3, storedShear = 1, zero = 0, nodes = 4, K = 3;
-        const Int thicknessFlag = group(c).thicknessFlag;
-        std::vector<float> answer(static_cast<std::size_t>(values * w.n), -1.0F), result(24), work(24);
-        Int status = 0;
-        ACC_SDB_ELEMKEYSOLIDSEG(&k.key, &w.n, &k.point, &a.direct, &a.shear, &storedDirect, &storedShear, &type, &reduced,
-                                &status, &zero, &zero, &thicknessFlag, &zero, &nodes, &K, &K, w.section,
-                                w.rotation.data(), w.elementArray.data(), w.hourglass.data(), w.drill.data(),
-                                w.factor.data(), w.area.data(), w.values9302.data(), w.value33000.data(),
-                                w.pointState.data(), w.pointShared.data(), w.groupDomain.data(), w.groupVariables.data(),
-                                w.material.data(), w.positions.data(), w.ownTable.data(), nullptr, nullptr, nullptr,
-                                nullptr, nullptr, nullptr, nullptr, nullptr, w.total.data(), result.data(), work.data(),
-                                answer.data());
-        EXPECT_EQ(status, 0) << k.key;
-        for (int i = 0; i < w.n; ++i) {
-          const int e = first + i;
-          for (int v = 0; v < values; ++v) {
-            const float got = answer[static_cast<std::size_t>(values * i + v)];
-            EXPECT_EQ(got, realAt(a.index, values * e + v + 1)) << k.key << " class " << c << " element " << e;
+      const std::string what = std::to_string(k.key) + " class " + std::to_string(c);
+      expectWorkerAsEntry(
+          what, a.index, k.key == 11000 ? 9 : a.direct + a.shear, 3,
+          [&](int first, Int n, float* answer) {
+            MembraneSegment w(model_.classes[static_cast<std::size_t>(c - 1)], first, n);
+            const Int type = 13316, reduced = 1, storedDirect = 3, storedShear = 1, zero = 0, nodes = 4, K = 3;
+            const Int thicknessFlag = group(c).thicknessFlag;
+            std::vector<float> result(24), work(24);
+            Int status = 0;
+            ACC_SDB_ELEMKEYSOLIDSEG(&k.key, &w.n, &k.point, &a.direct, &a.shear, &storedDirect, &storedShear, &type,
+                                    &reduced, &status, &zero, &zero, &thicknessFlag, &zero, &nodes, &K, &K, w.section,
+                                    w.rotation.data(), w.elementArray.data(), w.hourglass.data(), w.drill.data(),
+                                    w.factor.data(), w.area.data(), w.values9302.data(), w.value33000.data(),
+                                    w.pointState.data(), w.pointShared.data(), w.groupDomain.data(),
+                                    w.groupVariables.data(), w.material.data(), w.positions.data(), w.ownTable.data(),
+                                    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                    w.total.data(), result.data(), work.data(), answer);
+            return status;
+          },
+          [&](float got, int e, int v) {
             if (k.want) {
-              EXPECT_FLOAT_EQ(got, static_cast<float>(k.want(c, e)[static_cast<std::size_t>(v)])) << k.key << " " << e;
+              EXPECT_FLOAT_EQ(got, static_cast<float>(k.want(c, e)[static_cast<std::size_t>(v)])) << what << " " << e;
             }
-          }
-        }
-      }
+          });
     }
 }
 
