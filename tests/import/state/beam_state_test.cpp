@@ -14,16 +14,6 @@ namespace {
 
 using namespace glo_testing;
 
-Rows numbered(int elements, int columns, double base) {
-  Rows r;
-  for (int e = 0; e < elements; ++e) {
-    std::vector<double> row;
-    for (int c = 0; c < columns; ++c) row.push_back(base + 10.0 * e + c);
-    r.push_back(row);
-  }
-  return r;
-}
-
 // A spatial beam class of seven elements on domain 1, one group of two points.
 ClassModel beamClass(int segment) {
   ClassModel c;
@@ -192,6 +182,9 @@ TEST_F(BeamKeys, EveryKeyHasTheCountsOfItsBeamAndIsServedWhereItsValuesAre) {
   refusedBeyondThePackage(8500, 1, 0, 17);  // eighteen words, seventeen left
 }
 
+// Column `column` of element e of material variable i of beamKeysClass.
+float variable(int i, int e, int column) { return f(1000.0 * i + 10.0 * e + column); }
+
 // The arrays the beam worker receives for one segment of a beam class.
 struct BeamArrays : PointArrays {
   BeamArrays(const ClassModel& c, int first, int count) : PointArrays(c.sections[0], first, count) {
@@ -210,13 +203,11 @@ struct BeamArrays : PointArrays {
 TEST_F(BeamKeys, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
   beginClasses({beamKeysClass(12802, false, 200), beamKeysClass(12802, true, 200), beamKeysClass(8706, false, 200),
                 beamKeysClass(8706, true, 200)});
-  const auto value = [&](int c, int word, int e, int column) {
-    return static_cast<float>(model_.classes[static_cast<std::size_t>(c - 1)].classState.state.at(word)[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]);
-  };
+  const auto classOf = [&](int c) -> const ClassModel& { return model_.classes[static_cast<std::size_t>(c - 1)]; };
+  const auto value = [&](int c, int word, int e, int column) { return f(at(classOf(c).classState.state.at(word), e, column)); };
   const auto point = [&](int c, int word, int e, int column) {
-    return static_cast<float>(model_.classes[static_cast<std::size_t>(c - 1)].sections[0].pointState[0].at(word)[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]);
+    return f(at(classOf(c).sections[0].pointState[0].at(word), e, column));
   };
-  const auto variable = [](int i, int e, int column) { return static_cast<float>(1000.0 * i + 10.0 * e + column); };
   const auto spatial = [](int c) { return c <= 2; };
   const auto section = [](int c) { return c % 2 == 0; };
   struct Case {
@@ -304,12 +295,9 @@ TEST_F(BeamKeys, MaterialCodesReachTheirRoutines) {
   std::vector<ClassModel> classes;
   for (const Row& row : rows) classes.push_back(beamKeysClass(12802, false, row.code));
   beginClasses(classes);
-  const auto variable = [](int i, int e, int column) { return static_cast<float>(1000.0 * i + 10.0 * e + column); };
   for (Int c = 1; c <= static_cast<Int>(std::size(rows)); ++c) {
     const Row& row = rows[c - 1];
-    const Answer scalar = askClass(3000, c, 1);
-    EXPECT_EQ(scalar.status, row.scalar != 0 ? 0 : 1) << row.code;
-    for (int e = 0; e < 3 && row.scalar != 0; ++e) EXPECT_EQ(realAt(scalar.index, e + 1), variable(row.scalar, e, 0));
+    expectVariable(askClass(3000, c, 1), row.scalar, 1, variable, row.code);
     const Answer strain = askClass(4200, c, 1);
     EXPECT_EQ(strain.status, row.strain != 0 ? 0 : 1) << row.code;
     if (row.strain == 0) continue;

@@ -21,6 +21,22 @@
 
 namespace importtest {
 
+// Rows of values that name the array (base), the element (tens) and the column (units).
+inline glo_testing::Rows numbered(int elements, int columns, double base) {
+  glo_testing::Rows r;
+  for (int e = 0; e < elements; ++e) {
+    std::vector<double> row;
+    for (int c = 0; c < columns; ++c) row.push_back(base + 10.0 * e + c);
+    r.push_back(row);
+  }
+  return r;
+}
+// Value (e, column) of rows, and a value as the float the worker reads.
+inline double at(const glo_testing::Rows& rows, int e, int column) {
+  return rows[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)];
+}
+inline float f(double x) { return static_cast<float>(x); }
+
 // Column-major n-row array of the rows first .. first + n - 1.
 inline std::vector<float> segmentOf(const glo_testing::Rows& rows, int first, int n) {
   std::vector<float> out;
@@ -153,6 +169,16 @@ class ClassKeys : public Base {
               EXPECT_EQ(a.shear, want[1]) << key << " class " << c;
             }
           }
+  }
+  // An answer for three elements served exactly where material variable i is named (not 0), and
+  // then holding each element's first `columns` columns of it, value(i, e, column); code names
+  // the material in a failure.
+  void expectVariable(const ImportFixture::ElementAnswer& a, int i, int columns,
+                      const std::function<float(int i, int e, int column)>& value, int code) {
+    EXPECT_EQ(a.status, i != 0 ? 0 : 1) << code;
+    for (int e = 0; e < 3 && i != 0; ++e)
+      for (int k = 0; k < columns; ++k)
+        EXPECT_EQ(this->realAt(a.index, columns * e + k + 1), value(i, e, k)) << code << " " << e << " " << k;
   }
   // The segment worker on each segment (first, n) of `elements` elements in segments of two:
   // `call(first, n, answer)` runs it on the segment's arrays into answer (n rows of `values` words)

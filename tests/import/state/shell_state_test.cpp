@@ -16,8 +16,6 @@ namespace {
 
 using namespace glo_testing;
 
-float f(double x) { return static_cast<float>(x); }
-
 // Rows of values made from the element number and the column, so each is known.
 Rows rows(int elements, int columns, double scale, double shift = 0.0) {
   Rows r;
@@ -471,13 +469,8 @@ TEST_F(ShellMaterials, EachCodeReachesItsRoutineAndStrains) {
       RHO_MAN_COMMONI.w[2] = 0;
       return ask(key, c, 1);
     };
-    const Answer scalar = ask1(3000);
-    EXPECT_EQ(scalar.status, row.scalar != 0 ? 0 : 1) << row.code;
-    for (int e = 0; e < 3 && row.scalar != 0; ++e) EXPECT_EQ(realAt(scalar.index, e + 1), variable(row.scalar, e, 0)) << row.code;
-    const Answer thermal = ask1(2700);
-    EXPECT_EQ(thermal.status, row.thermal != 0 ? 0 : 1) << row.code;
-    for (int e = 0; e < 3 && row.thermal != 0; ++e)
-      for (int k = 0; k < 3; ++k) EXPECT_EQ(realAt(thermal.index, 3 * e + k + 1), variable(row.thermal, e, k)) << row.code;
+    expectVariable(ask1(3000), row.scalar, 1, variable, row.code);
+    expectVariable(ask1(2700), row.thermal, 3, variable, row.code);
     // Point-major (11, 22, 2 x 12) of the total strain less what is subtracted.
     const auto strainOf = [&](int e, const std::function<float(int)>& less) {
       return std::vector<float>{total(e, 0) - less(0), total(e, 1) - less(1), 2 * (total(e, 3) - less(3))};

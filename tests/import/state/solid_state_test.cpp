@@ -372,11 +372,6 @@ TEST_F(SolidState, PlasticStrainIsTotalMinusPlasticWithDoubledShears) {
   EXPECT_EQ(ask(3000, 1).status, 0);
 }
 
-}  // namespace
-}  // namespace importtest
-
-namespace importtest {
-namespace {
 
 TEST_F(SolidState, DirectorsAndHourglassForcesOfTheHexahedra) {
   begin(200, 34, 0);
@@ -411,22 +406,6 @@ TEST_F(SolidState, DirectorsAndHourglassForcesOfTheHexahedra) {
   for (int k = 0; k < 72; ++k) EXPECT_NEAR(realAt(forces.index, k + 1), want[static_cast<std::size_t>(k)], 2e-5) << k;
 }
 
-}  // namespace
-}  // namespace importtest
-
-namespace importtest {
-namespace {
-
-// Rows of three elements whose values name the array (base), the element and the column.
-Rows valueRows(int columns, double base) {
-  Rows r;
-  for (int e = 0; e < 3; ++e) {
-    std::vector<double> row;
-    for (int c = 0; c < columns; ++c) row.push_back(base + 10.0 * e + c);
-    r.push_back(row);
-  }
-  return r;
-}
 
 // A continuum class of three elements in segments of two on the hexahedra's nodes, of the given
 // type code and flags, each element turned about z by 0.4, 0.6, 0.8; every array a key reads is
@@ -455,16 +434,16 @@ ClassModel solidClass(int code, int flags, int materialCode) {
   }
   ClassState& s = c.classState;
   s.sectionThickness = 0.25;
-  s.state = {{2, rotation},         {3, gradient},           {10, valueRows(12, 1)}, {11, valueRows(2, 2)},
-             {16, valueRows(1, 3)}, {28, valueRows(12, 400)}, {29, constantRows(3, {1.25})}};
-  s.shared = {{20, Rows{{-1.0}, {3.0}, {-2.0}}}, {22, valueRows(1, 500)}};
+  s.state = {{2, rotation},         {3, gradient},           {10, numbered(3, 12, 1)}, {11, numbered(3, 2, 2)},
+             {16, numbered(3, 1, 3)}, {28, numbered(3, 12, 400)}, {29, constantRows(3, {1.25})}};
+  s.shared = {{20, Rows{{-1.0}, {3.0}, {-2.0}}}, {22, numbered(3, 1, 500)}};
   SectionEntry& g = c.sections[0];
   const int width = code == 15368 ? 6 : 4;
-  g.pointState = {{{1, valueRows(width, 100)}, {3, valueRows(4, 600)}, {4, valueRows(1, 2)}, {28, valueRows(width, 0.5)}}};
-  g.pointShared = {{{22, valueRows(1, 800)}, {33, valueRows(2, 900)}}};
-  g.domainArrays = {{21, valueRows(1, 0.5)}, {31, valueRows(2, 1)}, {32, valueRows(1, 0.125)}};
+  g.pointState = {{{1, numbered(3, width, 100)}, {3, numbered(3, 4, 600)}, {4, numbered(3, 1, 2)}, {28, numbered(3, width, 0.5)}}};
+  g.pointShared = {{{22, numbered(3, 1, 800)}, {33, numbered(3, 2, 900)}}};
+  g.domainArrays = {{21, numbered(3, 1, 0.5)}, {31, numbered(3, 2, 1)}, {32, numbered(3, 1, 0.125)}};
   std::map<int, Rows> variables;
-  for (int i = 1; i <= 13; ++i) variables[i] = valueRows(width, 1000.0 * i);
+  for (int i = 1; i <= 13; ++i) variables[i] = numbered(3, width, 1000.0 * i);
   g.materialVariables = {variables};
   for (const int flag : {34, 42, 50, 58, 66, 74, 82, 98, 106, 122, 170, 18}) g.flags[static_cast<std::size_t>(flag - 1)] = 1;
   return c;
@@ -508,8 +487,6 @@ TEST_F(SolidKeys, EveryKeyOfEveryTypeHasTheCountsOfItsTypeAndIsServedWhereItsVal
 }
 
 
-float f(double x) { return static_cast<float>(x); }
-double at(const Rows& rows, int e, int column) { return rows[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]; }
 
 // The arrays the continuum worker receives for one segment of a membrane class.
 struct MembraneSegment : PointArrays {
@@ -617,13 +594,8 @@ TEST_F(SolidKeys, MaterialCodesReachTheirFamiliesRoutines) {
     const Row& row = rows[c - 1];
     const auto variable = [&](int i, int e, int column) { return f(at(group(c).materialVariables[0].at(i), e, column)); };
     const auto total = [&](int e, int column) { return f(at(group(c).pointState[0].at(28), e, column)); };
-    const Answer scalar = askClass(3000, c, 1);
-    EXPECT_EQ(scalar.status, row.scalar != 0 ? 0 : 1) << row.code;
-    for (int e = 0; e < 3 && row.scalar != 0; ++e) EXPECT_EQ(realAt(scalar.index, e + 1), variable(row.scalar, e, 0)) << row.code;
-    const Answer thermal = askClass(2700, c, 1);
-    EXPECT_EQ(thermal.status, row.thermal != 0 ? 0 : 1) << row.code;
-    for (int e = 0; e < 3 && row.thermal != 0; ++e)
-      for (int k = 0; k < 3; ++k) EXPECT_EQ(realAt(thermal.index, 3 * e + k + 1), variable(row.thermal, e, k)) << row.code;
+    expectVariable(askClass(3000, c, 1), row.scalar, 1, variable, row.code);
+    expectVariable(askClass(2700, c, 1), row.thermal, 3, variable, row.code);
     const Answer strain = askClass(4600, c, 1);
     EXPECT_EQ(strain.status, row.strain != 0 ? 0 : 1) << row.code;
     for (int e = 0; e < 3 && row.strain != 0; ++e) {
@@ -633,11 +605,9 @@ TEST_F(SolidKeys, MaterialCodesReachTheirFamiliesRoutines) {
           << row.code;
     }
     const Answer stateVariables = askClass(6500, c, 1);
-    EXPECT_EQ(stateVariables.status, row.code == 601 ? 0 : 1) << row.code;
+    expectVariable(stateVariables, row.code == 601 ? 1 : 0, 3, variable, row.code);
     if (row.code == 601) {
       EXPECT_EQ(stateVariables.direct, 3);
-      for (int e = 0; e < 3; ++e)
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(realAt(stateVariables.index, 3 * e + k + 1), variable(1, e, k));
     }
   }
 }
