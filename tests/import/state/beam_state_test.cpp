@@ -115,7 +115,6 @@ TEST_F(BeamState, KeysOfOneValueServeEveryBeamType) {
   EXPECT_EQ(ask(7100, 2).status, 1);  // counts that depend on the kind of beam
 }
 
-
 // A beam class of three elements in segments of two, one group of two points, with every array a
 // key reads stored (values that name the array, the element and the column), a material of the
 // given code that stores its variables 1 to 13, and the flags F(18), F(34), F(42), F(106), F(122).

@@ -342,7 +342,6 @@ TEST_F(BrittleShell, TotalStrainIsServed) {
   EXPECT_EQ(RHO_MAN_COMMONI.w[2], 15);
 }
 
-
 // The arrays the shell worker receives for one segment of a shell class.
 struct ShellArrays : PointArrays {
   ShellArrays(const ClassModel& c, int first, int count) : PointArrays(c.sections[0], first, count) {

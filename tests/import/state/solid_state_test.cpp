@@ -17,7 +17,6 @@ namespace {
 using namespace glo_testing;
 using Mat3 = Eigen::Matrix3d;
 
-
 Rows constantRows(int elements, std::vector<double> row) { return Rows(static_cast<std::size_t>(elements), row); }
 
 // Three hexahedra in a row (16 nodes), in segments of two, moved at increment 1 by x = A X; one
@@ -372,7 +371,6 @@ TEST_F(SolidState, PlasticStrainIsTotalMinusPlasticWithDoubledShears) {
   EXPECT_EQ(ask(3000, 1).status, 0);
 }
 
-
 TEST_F(SolidState, DirectorsAndHourglassForcesOfTheHexahedra) {
   begin(200, 34, 0);
   const Answer triads = ask(11000, 0);
@@ -405,7 +403,6 @@ TEST_F(SolidState, DirectorsAndHourglassForcesOfTheHexahedra) {
   EXPECT_EQ(forces.direct, 24);
   for (int k = 0; k < 72; ++k) EXPECT_NEAR(realAt(forces.index, k + 1), want[static_cast<std::size_t>(k)], 2e-5) << k;
 }
-
 
 // A continuum class of three elements in segments of two on the hexahedra's nodes, of the given
 // type code and flags, each element turned about z by 0.4, 0.6, 0.8; every array a key reads is
@@ -485,8 +482,6 @@ TEST_F(SolidKeys, EveryKeyOfEveryTypeHasTheCountsOfItsTypeAndIsServedWhereItsVal
                });
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 }
-
-
 
 // The arrays the continuum worker receives for one segment of a membrane class.
 struct MembraneSegment : PointArrays {
@@ -570,7 +565,6 @@ TEST_F(SolidKeys, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
           });
     }
 }
-
 
 // Each material code reaches its family's routine: the equivalent value (3000), the thermal strain
 // (2700) and the total strain less the kept strain (4600) come from the variables of its row; a
