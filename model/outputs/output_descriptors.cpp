@@ -362,7 +362,7 @@ void GETNDCOMP(const Int* key, void* list, Int* ncomp, const Int* mode) {
     out.base = Wide{*key} * 1000;
     nodalComponents(*key, cls, out);
   }
-  *ncomp = static_cast<Int>(out.n);
+  *ncomp = zmx::counts::capped(out.n);
 }
 
 void ELDBTEN1(Real* out, const Real* in, const Int* etype, const Int* na, const Int* nb, Int* dims, Int* kinds) {

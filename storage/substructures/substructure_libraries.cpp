@@ -269,10 +269,9 @@ struct Block {
   Int address, length, position;  // position: 1-based word of the address in the index records
 };
 
-// Moves length words from one library address to another through the buffer; false when the
-// move needs more pieces than allowed.
-// The blocks were checked before anything moves (blocksAreSound): each move ends within the
-// piece limit and the buffer holds a word.
+// Moves length words from one library address to another through the buffer. The blocks were
+// checked before anything moves (blocksAreSound): each move ends within the piece limit and the
+// buffer holds a word.
 void moveBlock(Real* buffer, Int bufferLength, Int from, Int to, Int length) {
   const Int read = 0, write = 1;
   Int status = 0;

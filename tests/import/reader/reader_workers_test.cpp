@@ -135,22 +135,29 @@ class ReaderWorkers : public ImportFixture {
   };
   std::vector<Family> modelFamilies() {
     const Int nodes = model_.nodes, classes = static_cast<Int>(model_.classes.size());
-    // Answers of the element-set readers; the class-entry block holds count + 2n words.
-    const auto setClasses = [=, this](Int count, Int block, bool made) {
-      Answer a{{count}};
-      take(a, block, count + 2 * classes, false, made);
-      return a;
+    // A family whose parent (made false) and worker (made true) are one call apart and answer
+    // alike: the call gives the answer for the argument.
+    const auto pair = [](const char* name, std::vector<Int> arguments, const std::function<Answer(Int, bool)>& read) {
+      return Family{name, std::move(arguments), [=](Int x) { return read(x, false); }, [=](Int x) { return read(x, true); }};
     };
-    const auto setData = [=, this](Int number, Int names, Int counts, bool made) {
-      Answer a{{number}};
-      take(a, names, 2 * number, false, made);
-      take(a, counts, number, false, made);
-      return a;
+    // A pair whose call gives a count and a block of count + extra words.
+    using CountCall = std::function<void(Int, bool, Int*, Int*)>;
+    const auto counted = [=, this](const char* name, std::vector<Int> arguments, Int extra, const CountCall& call) {
+      return pair(name, std::move(arguments), [=, this](Int x, bool made) {
+        Int count = 0, block = 0;
+        call(x, made, &count, &block);
+        Answer a{{count}};
+        take(a, block, count + extra, false, made);
+        return a;
+      });
     };
-    const auto members = [=, this](Int count, Int block, bool made) {
-      Answer a{{count}};
-      take(a, block, count, false, made);
-      return a;
+    // A pair whose call gives one word.
+    const auto oneWord = [=](const char* name, std::vector<Int> arguments, const std::function<void(Int, bool, Int*)>& call) {
+      return pair(name, std::move(arguments), [=](Int x, bool made) {
+        Int answer = -1;
+        call(x, made, &answer);
+        return Answer{{answer}};
+      });
     };
     // The node blocks a worker fills, made zeroed beforehand.
     const auto nodeBlocks = [=, this](const std::function<void(Int, Int)>& fill) {
@@ -217,75 +224,55 @@ class ReaderWorkers : public ImportFixture {
            ACC_SDB_NODEKEY1(&incrementKey, t(), &length_, &key, &components, &block, &status);
            return nodal(status, block, true);
          }},
-        {"element labels and connectivity",
-         {0, 1, 2, 3, 4, 5, 6},
-         [=, this](Int k) {
-           Int labels = 0, connectivity = 0;
-           ACC_MDB_ELEMMODELDATA(&k, &labels, &connectivity);
-           Answer a;
-           take(a, labels, static_cast<long long>(classLabels(k)));
-           take(a, connectivity, static_cast<long long>(classLabels(k) * classNodes(k)));
-           return a;
-         },
-         [=, this](Int k) {
-           Int labels = 0, connectivity = 0;
-           ACC_MDB_ELEMMODELDATA1(t(), &length_, &k, &labels);
-           ACC_MDB_ELEMMODELDATA2(t(), &length_, &k, &connectivity);
-           Answer a;
-           take(a, labels, static_cast<long long>(classLabels(k)), false, true);
-           take(a, connectivity, static_cast<long long>(classLabels(k) * classNodes(k)), false, true);
-           return a;
-         }},
-        {"element set classes",
-         {0, 1, 2, 3},
-         [=, this](Int s) {
-           Int count = 0, block = 0;
-           ACC_MDB_ELEMSETCLASSES(&s, &count, &block);
-           return setClasses(count, block, false);
-         },
-         [=, this](Int s) {
-           Int count = 0, block = 0;
-           ACC_MDB_ELEMSETCLASSES1(t(), &length_, &s, &count, &block);
-           return setClasses(count, block, true);
-         }},
-        {"element set members of a class (10 x set + class)",
-         {11, 12, 14, 15, 16, 10, 21, 31},
-         [=, this](Int sk) {
-           const Int s = sk / 10, k = sk % 10;
-           Int count = 0, block = 0;
-           ACC_MDB_ELSETCLASSMEMBERS(&s, &k, &count, &block);
-           return members(count, block, false);
-         },
-         [=, this](Int sk) {
-           const Int s = sk / 10, k = sk % 10;
-           Int count = 0, block = 0;
-           ACC_MDB_ELSETCLASSMEMBERS1(t(), &length_, &s, &k, &count, &block);
-           return members(count, block, true);
-         }},
-        {"element and node set data (0 element, 1 node)",
-         {0, 1},
-         [=, this](Int node) {
-           Int number = 0, names = 0, counts = 0;
-           (node != 0 ? ACC_MDB_NODESETDATA : ACC_MDB_ELEMSETDATA)(&number, &names, &counts);
-           return setData(number, names, counts, false);
-         },
-         [=, this](Int node) {
-           Int number = 0, names = 0, counts = 0;
-           (node != 0 ? ACC_MDB_NODESETDATA1 : ACC_MDB_ELEMSETDATA1)(t(), &length_, &number, &names, &counts);
-           return setData(number, names, counts, true);
-         }},
-        {"node set members",
-         {0, 1, 2, 3},
-         [=, this](Int s) {
-           Int count = 0, block = 0;
-           ACC_MDB_NODESETMEMBERS(&s, &count, &block);
-           return members(count, block, false);
-         },
-         [=, this](Int s) {
-           Int count = 0, block = 0;
-           ACC_MDB_NODESETMEMBERS1(t(), &length_, &s, &count, &block);
-           return members(count, block, true);
-         }},
+        pair("element labels and connectivity", {0, 1, 2, 3, 4, 5, 6},
+             [this](Int k, bool made) {
+               Int labels = 0, connectivity = 0;
+               if (made) {
+                 ACC_MDB_ELEMMODELDATA1(t(), &length_, &k, &labels);
+                 ACC_MDB_ELEMMODELDATA2(t(), &length_, &k, &connectivity);
+               } else {
+                 ACC_MDB_ELEMMODELDATA(&k, &labels, &connectivity);
+               }
+               Answer a;
+               take(a, labels, static_cast<long long>(classLabels(k)), false, made);
+               take(a, connectivity, static_cast<long long>(classLabels(k) * classNodes(k)), false, made);
+               return a;
+             }),
+        // The class-entry block holds count + 2n words.
+        counted("element set classes", {0, 1, 2, 3}, 2 * classes,
+                [this](Int s, bool made, Int* count, Int* block) {
+                  if (made)
+                    ACC_MDB_ELEMSETCLASSES1(t(), &length_, &s, count, block);
+                  else
+                    ACC_MDB_ELEMSETCLASSES(&s, count, block);
+                }),
+        counted("element set members of a class (10 x set + class)", {11, 12, 14, 15, 16, 10, 21, 31}, 0,
+                [this](Int sk, bool made, Int* count, Int* block) {
+                  const Int s = sk / 10, k = sk % 10;
+                  if (made)
+                    ACC_MDB_ELSETCLASSMEMBERS1(t(), &length_, &s, &k, count, block);
+                  else
+                    ACC_MDB_ELSETCLASSMEMBERS(&s, &k, count, block);
+                }),
+        pair("element and node set data (0 element, 1 node)", {0, 1},
+             [this](Int node, bool made) {
+               Int number = 0, names = 0, counts = 0;
+               if (made)
+                 (node != 0 ? ACC_MDB_NODESETDATA1 : ACC_MDB_ELEMSETDATA1)(t(), &length_, &number, &names, &counts);
+               else
+                 (node != 0 ? ACC_MDB_NODESETDATA : ACC_MDB_ELEMSETDATA)(&number, &names, &counts);
+               Answer a{{number}};
+               take(a, names, 2 * number, false, made);
+               take(a, counts, number, false, made);
+               return a;
+             }),
+        counted("node set members", {0, 1, 2, 3}, 0,
+                [this](Int s, bool made, Int* count, Int* block) {
+                  if (made)
+                    ACC_MDB_NODESETMEMBERS1(t(), &length_, &s, count, block);
+                  else
+                    ACC_MDB_NODESETMEMBERS(&s, count, block);
+                }),
         // 0: all domains; d: the nodes of domain d only.
         {"node labels and coordinates",
          {0, 1, 2},
@@ -317,30 +304,20 @@ class ReaderWorkers : public ImportFixture {
                ACC_MDB_ROTNODEMODELDATADOM(t(), &length_, &d, &block);
            });
          }},
-        {"node label search",
-         {101, 104, 201, 202, 901, 999},
-         [=, this](Int label) {
-           Int answer = -1;
-           INQ_MDB_NODEID(&label, &answer);
-           return Answer{{answer}};
-         },
-         [=, this](Int label) {
-           Int answer = -1;
-           INQ_MDB_NODEID1(t(), &length_, &label, &answer);
-           return Answer{{answer}};
-         }},
-        {"element label search",
-         {11, 13, 21, 22, 31, 41, 51, 999},
-         [=, this](Int label) {
-           Int k = -1;
-           INQ_MDB_WHICHCLASS(&label, &k);
-           return Answer{{k}};
-         },
-         [=, this](Int label) {
-           Int k = -1;
-           INQ_MDB_WHICHCLASS1(t(), &length_, &label, &k);
-           return Answer{{k}};
-         }},
+        oneWord("node label search", {101, 104, 201, 202, 901, 999},
+                [this](Int label, bool made, Int* answer) {
+                  if (made)
+                    INQ_MDB_NODEID1(t(), &length_, &label, answer);
+                  else
+                    INQ_MDB_NODEID(&label, answer);
+                }),
+        oneWord("element label search", {11, 13, 21, 22, 31, 41, 51, 999},
+                [this](Int label, bool made, Int* k) {
+                  if (made)
+                    INQ_MDB_WHICHCLASS1(t(), &length_, &label, k);
+                  else
+                    INQ_MDB_WHICHCLASS(&label, k);
+                }),
         {"class description",
          {0, 1, 2, 3, 4, 5, 6},
          [=, this](Int k) {

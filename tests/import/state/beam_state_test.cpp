@@ -14,16 +14,6 @@ namespace {
 
 using namespace glo_testing;
 
-Rows numbered(int elements, int columns, double base) {
-  Rows r;
-  for (int e = 0; e < elements; ++e) {
-    std::vector<double> row;
-    for (int c = 0; c < columns; ++c) row.push_back(base + 10.0 * e + c);
-    r.push_back(row);
-  }
-  return r;
-}
-
 // A spatial beam class of seven elements on domain 1, one group of two points.
 ClassModel beamClass(int segment) {
   ClassModel c;
@@ -45,22 +35,11 @@ ClassModel beamClass(int segment) {
   return c;
 }
 
-class BeamState : public ImportFixture {
+// The sample model made of the given beam classes, the package from word 500.
+class BeamState : public ClassKeys<PackageFixture> {
  protected:
-  void begin(int segment) {
-    model_.classes = {beamClass(segment)};
-    model_.elementSets.clear();
-    model_.packageFirstTerm = 500;
-    startSample();
-    EDI_ACC_TEMPORARYPACKAGE();
-  }
-  void TearDown() override {
-    EDI_REL_TEMPORARYPACKAGE();
-    closeClean();
-    ImportFixture::TearDown();
-  }
-  using Answer = ElementAnswer;
-  Answer ask(Int key, Int point) { return askElement(key, 1, point); }
+  void beginClasses(std::vector<ClassModel> classes) { ClassKeys::beginClasses(model_, std::move(classes), 500); }
+  void begin(int segment) { beginClasses({beamClass(segment)}); }
 };
 
 TEST_F(BeamState, DirectionsMomentsAndStressOfSpatialBeams) {
@@ -92,8 +71,7 @@ TEST_F(BeamState, SegmentLengthDoesNotChangeTheAnswer) {
   begin(2);
   const Answer shortSegments = ask(7100, 0);
   const std::vector<float> first = reals(shortSegments.index, 21);
-  EDI_REL_TEMPORARYPACKAGE();
-  closeClean();
+  closePackage();
   begin(7);
   const Answer oneSegment = ask(7100, 0);
   EXPECT_EQ(reals(oneSegment.index, 21), first);
@@ -126,11 +104,7 @@ TEST_F(BeamState, KeysOfOneValueServeEveryBeamType) {
   group.flags[17] = 1;  // F(18): the thermal strain is stored
   group.materialVariables = {{{2, numbered(7, 1, 40.0)}, {3, numbered(7, 1, 70.0)}},
                              {{2, numbered(7, 1, 41.0)}, {3, numbered(7, 1, 71.0)}}};
-  model_.classes = {c};
-  model_.elementSets.clear();
-  model_.packageFirstTerm = 500;
-  startSample();
-  EDI_ACC_TEMPORARYPACKAGE();
+  beginClasses({c});
   for (const auto& [key, base] : std::vector<std::pair<Int, float>>{{4000, 41.0F}, {2700, 71.0F}}) {
     const Answer a = ask(key, 2);
     ASSERT_EQ(a.status, 0) << key;
@@ -140,7 +114,6 @@ TEST_F(BeamState, KeysOfOneValueServeEveryBeamType) {
   }
   EXPECT_EQ(ask(7100, 2).status, 1);  // counts that depend on the kind of beam
 }
-
 
 // A beam class of three elements in segments of two, one group of two points, with every array a
 // key reads stored (values that name the array, the element and the column), a material of the
@@ -184,10 +157,7 @@ ClassModel beamKeysClass(int code, bool section, int materialCode) {
   return c;
 }
 
-class BeamKeys : public ClassKeys<BeamState> {
- protected:
-  void beginClasses(std::vector<ClassModel> classes) { ClassKeys::beginClasses(model_, std::move(classes), 500); }
-};
+class BeamKeys : public BeamState {};
 
 // The counts of every key for spatial and planar beams with and without the section flag, and for
 // a beam type outside the four codes, and where each key is served: the element-level keys at
@@ -195,41 +165,24 @@ class BeamKeys : public ClassKeys<BeamState> {
 TEST_F(BeamKeys, EveryKeyHasTheCountsOfItsBeamAndIsServedWhereItsValuesAre) {
   beginClasses({beamKeysClass(12802, false, 200), beamKeysClass(12802, true, 200), beamKeysClass(8706, false, 200),
                 beamKeysClass(8706, true, 200), beamKeysClass(12802 + 32, false, 200)});
-  struct Row {
-    Int key;
-    char where;  // E element level, P point only, N never
-    Int counts[5][2];
-  };
-  const Row rows[] = {
-      {2400, 'P', {{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}},  {2200, 'N', {{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}},
-      {1000, 'P', {{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}},  {1100, 'N', {{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}},
-      {5000, 'N', {{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}},  {4200, 'P', {{1, 1}, {4, 0}, {1, 0}, {2, 0}, {0, 0}}},
-      {2700, 'P', {{1, 0}, {3, 0}, {1, 0}, {2, 0}, {1, 0}}},  {4000, 'P', {{1, 0}, {4, 0}, {1, 0}, {2, 0}, {1, 0}}},
-      {33000, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}}, {3000, 'P', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {31000, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}}, {9200, 'N', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {19001, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}}, {19005, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {14004, 'P', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}}, {7000, 'E', {{3, 0}, {3, 0}, {2, 0}, {2, 0}, {0, 0}}},
-      {8000, 'E', {{3, 0}, {3, 0}, {2, 0}, {2, 0}, {0, 0}}},  {8500, 'E', {{6, 0}, {6, 0}, {2, 0}, {2, 0}, {0, 0}}},
-      {7100, 'E', {{3, 0}, {3, 0}, {1, 0}, {1, 0}, {0, 0}}},  {8100, 'E', {{3, 0}, {3, 0}, {1, 0}, {1, 0}, {0, 0}}},
-      {6500, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},  {11000, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
-      {4600, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},  {2500, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
-  };
-  for (const Row& row : rows)
-    for (Int c = 1; c <= 5; ++c)
-      for (const Int point : {0, 1}) {
-        const Answer a = askClass(row.key, c, point);
-        const Int* want = row.counts[c - 1];
-        const bool counted = want[0] + want[1] > 0;
-        const bool served = counted && (row.where == 'E' || (row.where == 'P' && point == 1));
-        EXPECT_EQ(a.status, served ? 0 : 1) << row.key << " class " << c << " point " << point;
-        if (counted) {
-          EXPECT_EQ(a.direct, want[0]) << row.key << " class " << c;
-          EXPECT_EQ(a.shear, want[1]) << row.key << " class " << c;
-        }
-      }
+  using Counts = std::vector<std::array<Int, 2>>;
+  expectCounts({{{{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}, {{2400, 'P'}, {2200, 'N'}, {1000, 'P'}, {1100, 'N'}, {5000, 'N'}}},
+                {{{1, 1}, {4, 0}, {1, 0}, {2, 0}, {0, 0}}, {{4200, 'P'}}},
+                {{{1, 0}, {3, 0}, {1, 0}, {2, 0}, {1, 0}}, {{2700, 'P'}}},
+                {{{1, 0}, {4, 0}, {1, 0}, {2, 0}, {1, 0}}, {{4000, 'P'}}},
+                {Counts(5, {1, 0}),
+                 {{33000, 'E'}, {3000, 'P'}, {31000, 'E'}, {9200, 'N'}, {19001, 'E'}, {19005, 'E'}, {14004, 'P'}}},
+                {{{3, 0}, {3, 0}, {2, 0}, {2, 0}, {0, 0}}, {{7000, 'E'}, {8000, 'E'}}},
+                {{{6, 0}, {6, 0}, {2, 0}, {2, 0}, {0, 0}}, {{8500, 'E'}}},
+                {{{3, 0}, {3, 0}, {1, 0}, {1, 0}, {0, 0}}, {{7100, 'E'}, {8100, 'E'}}},
+                {{}, {{6500, 'N'}, {11000, 'N'}, {4600, 'N'}, {2500, 'N'}}}},
+               5);
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
   refusedBeyondThePackage(8500, 1, 0, 17);  // eighteen words, seventeen left
 }
+
+// Column `column` of element e of material variable i of beamKeysClass.
+float variable(int i, int e, int column) { return f(1000.0 * i + 10.0 * e + column); }
 
 // The arrays the beam worker receives for one segment of a beam class.
 struct BeamArrays : PointArrays {
@@ -249,13 +202,11 @@ struct BeamArrays : PointArrays {
 TEST_F(BeamKeys, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
   beginClasses({beamKeysClass(12802, false, 200), beamKeysClass(12802, true, 200), beamKeysClass(8706, false, 200),
                 beamKeysClass(8706, true, 200)});
-  const auto value = [&](int c, int word, int e, int column) {
-    return static_cast<float>(model_.classes[static_cast<std::size_t>(c - 1)].classState.state.at(word)[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]);
-  };
+  const auto classOf = [&](int c) -> const ClassModel& { return model_.classes[static_cast<std::size_t>(c - 1)]; };
+  const auto value = [&](int c, int word, int e, int column) { return f(at(classOf(c).classState.state.at(word), e, column)); };
   const auto point = [&](int c, int word, int e, int column) {
-    return static_cast<float>(model_.classes[static_cast<std::size_t>(c - 1)].sections[0].pointState[0].at(word)[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]);
+    return f(at(classOf(c).sections[0].pointState[0].at(word), e, column));
   };
-  const auto variable = [](int i, int e, int column) { return static_cast<float>(1000.0 * i + 10.0 * e + column); };
   const auto spatial = [](int c) { return c <= 2; };
   const auto section = [](int c) { return c % 2 == 0; };
   struct Case {
@@ -308,30 +259,25 @@ TEST_F(BeamKeys, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
     for (Int c = 1; c <= 4; ++c) {
       const Answer a = askClass(k.key, c, k.point);
       ASSERT_EQ(a.status, 0) << k.key << " class " << c;
-      const Int values = a.direct + a.shear;
       const Int type = spatial(c) ? 12802 : 8706, flag = section(c) ? 1 : 0;
-      for (int first = 0; first < 3; first += 2) {
-        const Int n = std::min(2, 3 - first);
-        BeamArrays w(model_.classes[static_cast<std::size_t>(c - 1)], first, n);
-        std::vector<float> answer(static_cast<std::size_t>(values * n), -1.0F), work(32);
-        Int status = 0;
-        ACC_SDB_ELEMKEYBEAMSEG(&k.key, &n, &k.point, &a.direct, &a.shear, &type, &flag, &status, w.arrays[4].data(),
-                               w.arrays[3].data(), w.arrays[5].data(), w.arrays[6].data(), w.arrays[7].data(),
-                               w.arrays[14].data(), w.arrays[15].data(), w.arrays[16].data(), w.arrays[29].data(),
-                               w.arrays[30].data(), w.shearStrains.data(), w.sectionReal, w.pointState.data(),
-                               w.pointShared.data(), w.groupVariables.data(), w.material.data(), w.positions.data(),
-                               w.ownTable.data(), work.data(), answer.data());
-        EXPECT_EQ(status, 0) << k.key;
-        for (int i = 0; i < n; ++i) {
-          const int e = first + i;
-          const std::vector<float> want = k.want(c, e);
-          for (int v = 0; v < values; ++v) {
-            const float got = answer[static_cast<std::size_t>(values * i + v)];
-            EXPECT_EQ(got, realAt(a.index, values * e + v + 1)) << k.key << " class " << c << " element " << e;
-            EXPECT_NEAR(got, want[static_cast<std::size_t>(v)], 1e-6 * (1 + std::fabs(got))) << k.key << " class " << c << " " << e;
-          }
-        }
-      }
+      const std::string what = std::to_string(k.key) + " class " + std::to_string(c);
+      expectWorkerAsEntry(
+          what, a.index, a.direct + a.shear, 3,
+          [&](int first, Int n, float* answer) {
+            BeamArrays w(model_.classes[static_cast<std::size_t>(c - 1)], first, n);
+            std::vector<float> work(32);
+            Int status = 0;
+            ACC_SDB_ELEMKEYBEAMSEG(&k.key, &n, &k.point, &a.direct, &a.shear, &type, &flag, &status, w.arrays[4].data(),
+                                   w.arrays[3].data(), w.arrays[5].data(), w.arrays[6].data(), w.arrays[7].data(),
+                                   w.arrays[14].data(), w.arrays[15].data(), w.arrays[16].data(), w.arrays[29].data(),
+                                   w.arrays[30].data(), w.shearStrains.data(), w.sectionReal, w.pointState.data(),
+                                   w.pointShared.data(), w.groupVariables.data(), w.material.data(), w.positions.data(),
+                                   w.ownTable.data(), work.data(), answer);
+            return status;
+          },
+          [&](float got, int e, int v) {
+            EXPECT_NEAR(got, k.want(c, e)[static_cast<std::size_t>(v)], 1e-6 * (1 + std::fabs(got))) << what << " " << e;
+          });
     }
 }
 
@@ -348,12 +294,9 @@ TEST_F(BeamKeys, MaterialCodesReachTheirRoutines) {
   std::vector<ClassModel> classes;
   for (const Row& row : rows) classes.push_back(beamKeysClass(12802, false, row.code));
   beginClasses(classes);
-  const auto variable = [](int i, int e, int column) { return static_cast<float>(1000.0 * i + 10.0 * e + column); };
   for (Int c = 1; c <= static_cast<Int>(std::size(rows)); ++c) {
     const Row& row = rows[c - 1];
-    const Answer scalar = askClass(3000, c, 1);
-    EXPECT_EQ(scalar.status, row.scalar != 0 ? 0 : 1) << row.code;
-    for (int e = 0; e < 3 && row.scalar != 0; ++e) EXPECT_EQ(realAt(scalar.index, e + 1), variable(row.scalar, e, 0));
+    expectVariable(askClass(3000, c, 1), row.scalar, 1, variable, row.code);
     const Answer strain = askClass(4200, c, 1);
     EXPECT_EQ(strain.status, row.strain != 0 ? 0 : 1) << row.code;
     if (row.strain == 0) continue;

@@ -3,6 +3,11 @@
 // block at the offsets of a group variable table.
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -15,6 +20,22 @@
 #include "zmx/import.h"
 
 namespace importtest {
+
+// Rows of values that name the array (base), the element (tens) and the column (units).
+inline glo_testing::Rows numbered(int elements, int columns, double base) {
+  glo_testing::Rows r;
+  for (int e = 0; e < elements; ++e) {
+    std::vector<double> row;
+    for (int c = 0; c < columns; ++c) row.push_back(base + 10.0 * e + c);
+    r.push_back(row);
+  }
+  return r;
+}
+// Value (e, column) of rows, and a value as the float the worker reads.
+inline double at(const glo_testing::Rows& rows, int e, int column) {
+  return rows[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)];
+}
+inline float f(double x) { return static_cast<float>(x); }
 
 // Column-major n-row array of the rows first .. first + n - 1.
 inline std::vector<float> segmentOf(const glo_testing::Rows& rows, int first, int n) {
@@ -81,22 +102,104 @@ struct HostTables {
   const float* reals = nullptr;
 };
 
+// A fixture whose tests start a model with a temporary package held; closePackage gives the
+// package back and closes the database, as every test's end does.
+class PackageFixture : public ImportFixture {
+ protected:
+  void startWithPackage(glo_testing::ImportModel model) {
+    model_ = std::move(model);
+    startSample();
+    EDI_ACC_TEMPORARYPACKAGE();
+  }
+  void closePackage() {
+    EDI_REL_TEMPORARYPACKAGE();
+    closeClean();
+  }
+  void TearDown() override {
+    closePackage();
+    ImportFixture::TearDown();
+  }
+  using Answer = ElementAnswer;
+  // A key of the first class.
+  Answer ask(Int key, Int point) { return askElement(key, 1, point); }
+};
+
 // A fixture that starts a model made of the given classes with a temporary package, and asks each
 // key with the package's fill at 0 (every answer at the package's start).
 template <class Base>
 class ClassKeys : public Base {
  protected:
   void beginClasses(glo_testing::ImportModel model, std::vector<glo_testing::ClassModel> classes, int package) {
-    this->model_ = std::move(model);
-    this->model_.classes = std::move(classes);
-    this->model_.elementSets.clear();
-    this->model_.packageFirstTerm = package;
-    this->startSample();
-    EDI_ACC_TEMPORARYPACKAGE();
+    model.classes = std::move(classes);
+    model.elementSets.clear();
+    model.packageFirstTerm = package;
+    this->startWithPackage(std::move(model));
   }
   ImportFixture::ElementAnswer askClass(Int key, Int elementClass, Int point) {
     RHO_MAN_COMMONI.w[2] = 0;
     return this->askElement(key, elementClass, point);
+  }
+  // Keys with the same counts (direct, shear) in each class, none given meaning 0 in every class;
+  // each key with where it is served: E at the element level and at the point, Z at point 0 only,
+  // P at the point only, N never.
+  struct SameCounts {
+    std::vector<std::array<Int, 2>> counts;
+    std::vector<std::pair<Int, char>> keys;
+  };
+  // Asks every key of the table of each class at points 0 and 1: status 0 where it is served and
+  // 1 elsewhere, and its counts wherever it has any. `uncounted` names the further points where
+  // a key has none, `refused` the further places where a counted key is not served.
+  void expectCounts(const std::vector<SameCounts>& table, Int classes,
+                    const std::function<bool(Int key, Int point)>& uncounted = {},
+                    const std::function<bool(Int key, Int c, Int point)>& refused = {}) {
+    for (const SameCounts& same : table)
+      for (const auto& [key, where] : same.keys)
+        for (Int c = 1; c <= classes; ++c)
+          for (const Int point : {0, 1}) {
+            const ImportFixture::ElementAnswer a = askClass(key, c, point);
+            const std::array<Int, 2> want =
+                same.counts.empty() ? std::array<Int, 2>{0, 0} : same.counts[static_cast<std::size_t>(c - 1)];
+            const bool counted = want[0] + want[1] > 0 && !(uncounted && uncounted(key, point));
+            const bool served = counted &&
+                                (where == 'E' || (where == 'Z' && point == 0) || (where == 'P' && point == 1)) &&
+                                !(refused && refused(key, c, point));
+            EXPECT_EQ(a.status, served ? 0 : 1) << key << " class " << c << " point " << point;
+            if (counted) {
+              EXPECT_EQ(a.direct, want[0]) << key << " class " << c;
+              EXPECT_EQ(a.shear, want[1]) << key << " class " << c;
+            }
+          }
+  }
+  // An answer for three elements served exactly where material variable i is named (not 0), and
+  // then holding each element's first `columns` columns of it, value(i, e, column); code names
+  // the material in a failure.
+  void expectVariable(const ImportFixture::ElementAnswer& a, int i, int columns,
+                      const std::function<float(int i, int e, int column)>& value, int code) {
+    EXPECT_EQ(a.status, i != 0 ? 0 : 1) << code;
+    for (int e = 0; e < 3 && i != 0; ++e)
+      for (int k = 0; k < columns; ++k)
+        EXPECT_EQ(this->realAt(a.index, columns * e + k + 1), value(i, e, k)) << code << " " << e << " " << k;
+  }
+  // The segment worker on each segment (first, n) of `elements` elements in segments of two:
+  // `call(first, n, answer)` runs it on the segment's arrays into answer (n rows of `values` words)
+  // and gives its status, which must be 0; each value it gives is the entry's at index, and
+  // `check(got, e, v)`, where given, checks value v of element e further.
+  void expectWorkerAsEntry(const std::string& what, Int index, Int values, int elements,
+                           const std::function<Int(int first, Int n, float* answer)>& call,
+                           const std::function<void(float got, int e, int v)>& check) {
+    for (int first = 0; first < elements; first += 2) {
+      const Int n = std::min(2, elements - first);
+      std::vector<float> answer(static_cast<std::size_t>(values * n), -1.0F);
+      EXPECT_EQ(call(first, n, answer.data()), 0) << what;
+      for (int i = 0; i < n; ++i) {
+        const int e = first + i;
+        for (int v = 0; v < values; ++v) {
+          const float got = answer[static_cast<std::size_t>(values * i + v)];
+          EXPECT_EQ(got, this->realAt(index, values * e + v + 1)) << what << " element " << e << " value " << v;
+          if (check) check(got, e, v);
+        }
+      }
+    }
   }
   // Asks a key with only `left` words of the package free: a longer answer is refused and the
   // fill counter stays where it was.

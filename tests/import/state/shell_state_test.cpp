@@ -16,8 +16,6 @@ namespace {
 
 using namespace glo_testing;
 
-float f(double x) { return static_cast<float>(x); }
-
 // Rows of values made from the element number and the column, so each is known.
 Rows rows(int elements, int columns, double scale, double shift = 0.0) {
   Rows r;
@@ -79,7 +77,7 @@ ClassModel shellClass(int type, int elements) {
   return c;
 }
 
-class ShellState : public ClassKeys<ImportFixture> {
+class ShellState : public ClassKeys<PackageFixture> {
  protected:
   virtual std::vector<ClassModel> classes() const {
     ClassModel stateless = shellClass(13316, 1);
@@ -95,19 +93,11 @@ class ShellState : public ClassKeys<ImportFixture> {
     model_.elementSets.clear();
     model_.packageFirstTerm = 2;
     model_.packageSecondTerm = 0;
-    startSample();
-    EDI_ACC_TEMPORARYPACKAGE();
+    startWithPackage(model_);
     std::size_t shellElements = 0;
     for (const ClassModel& c : model_.classes) shellElements += c.type == 20 ? c.labels.size() : 0;
     ASSERT_EQ(RHO_MAN_COMMONI.w[19], static_cast<Int>(16 * shellElements + 2));
   }
-  void TearDown() override {
-    EDI_REL_TEMPORARYPACKAGE();
-    closeClean();
-    ImportFixture::TearDown();
-  }
-
-  using Answer = ElementAnswer;
   Answer ask(Int key, Int elementClass, Int point, Int row = 2, Int increment = 1) {
     return askElement(key, elementClass, point, row, increment);
   }
@@ -352,7 +342,6 @@ TEST_F(BrittleShell, TotalStrainIsServed) {
   EXPECT_EQ(RHO_MAN_COMMONI.w[2], 15);
 }
 
-
 // The arrays the shell worker receives for one segment of a shell class.
 struct ShellArrays : PointArrays {
   ShellArrays(const ClassModel& c, int first, int count) : PointArrays(c.sections[0], first, count) {
@@ -400,15 +389,14 @@ TEST_F(ShellState, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
     RHO_MAN_COMMONI.w[2] = 0;
     const Answer a = ask(k.key, 1, k.point);
     ASSERT_EQ(a.status, 0) << k.key;
-    const Int values = k.key == 11000 ? 9 : a.direct + a.shear;
-    for (int first = 0; first < 5; first += 2) {
-      const Int n = std::min(2, 5 - first);
+    const std::string what = std::to_string(k.key);
+    const auto segment = [&](int first, Int n, float* answer) {
       ShellArrays w(c, first, n);
       const Int zero = 0, three = 3, two = 2, nodes = 4, type = 13316, K1 = 3, K2 = 4, flag = 0;
       const Int nodeLists[2] = {1, 1};
       const Int segmentIntegers[8] = {1, 1, 2, 2, 3, 3, 4, 4};
       const float coordinates[3] = {f(w.coordinates[0]), f(w.coordinates[1]), f(w.coordinates[2])};
-      std::vector<float> answer(static_cast<std::size_t>(values * n), -1.0F), scratch(64 * 4, 0.0F), second(16, 0.0F);
+      std::vector<float> scratch(64 * 4, 0.0F), second(16, 0.0F);
       Int status = 0;
       ACC_SDB_ELEMKEYSHELLSEG(&k.key, &n, &zero, &a.direct, &k.storedDirect, &a.shear, &k.storedShear, &three, &two, &k.point,
                               &type, &status, &zero, &zero, w.state[2].data(), w.state[5].data(), w.state[3].data(),
@@ -416,22 +404,17 @@ TEST_F(ShellState, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
                               w.state[4].data(), w.state[8].data(), w.state[18].data(), w.shared[21].data(), &flag,
                               w.domain[40].data(), w.domain[37].data(), w.state[10].data(), w.state[11].data(), &nodes,
                               &K1, &K2, &K2, coordinates, nodeLists, w.section, w.pointShared.data(),
-                              w.pointState.data(), w.groupVariables.data(), w.material.data(), answer.data(),
+                              w.pointState.data(), w.groupVariables.data(), w.material.data(), answer,
                               w.positions.data(), &zero, w.groupDomain.data(), segmentIntegers, scratch.data(),
                               second.data(), scratch.data() + 64, nullptr, nullptr, &zero, &zero, scratch.data() + 128,
                               scratch.data() + 192, w.ownTable.data(), w.ownTable.data(), w.domain[33].data());
-      EXPECT_EQ(status, 0) << k.key;
-      for (int i = 0; i < n; ++i) {
-        const int e = first + i;
-        for (int v = 0; v < values; ++v) {
-          const float got = answer[static_cast<std::size_t>(values * i + v)];
-          EXPECT_EQ(got, realAt(a.index, values * e + v + 1)) << k.key << " element " << e << " value " << v;
-          if (k.want) {
-            EXPECT_FLOAT_EQ(got, k.want(e)[static_cast<std::size_t>(v)]) << k.key << " element " << e;
-          }
-        }
+      return status;
+    };
+    expectWorkerAsEntry(what, a.index, k.key == 11000 ? 9 : a.direct + a.shear, 5, segment, [&](float got, int e, int v) {
+      if (k.want) {
+        EXPECT_FLOAT_EQ(got, k.want(e)[static_cast<std::size_t>(v)]) << what << " element " << e;
       }
-    }
+    });
   }
   // A type without directors is not served them by the worker.
   const Int key = 11000, n = 1, zero = 0, three = 3, other = 15368;
@@ -485,13 +468,8 @@ TEST_F(ShellMaterials, EachCodeReachesItsRoutineAndStrains) {
       RHO_MAN_COMMONI.w[2] = 0;
       return ask(key, c, 1);
     };
-    const Answer scalar = ask1(3000);
-    EXPECT_EQ(scalar.status, row.scalar != 0 ? 0 : 1) << row.code;
-    for (int e = 0; e < 3 && row.scalar != 0; ++e) EXPECT_EQ(realAt(scalar.index, e + 1), variable(row.scalar, e, 0)) << row.code;
-    const Answer thermal = ask1(2700);
-    EXPECT_EQ(thermal.status, row.thermal != 0 ? 0 : 1) << row.code;
-    for (int e = 0; e < 3 && row.thermal != 0; ++e)
-      for (int k = 0; k < 3; ++k) EXPECT_EQ(realAt(thermal.index, 3 * e + k + 1), variable(row.thermal, e, k)) << row.code;
+    expectVariable(ask1(3000), row.scalar, 1, variable, row.code);
+    expectVariable(ask1(2700), row.thermal, 3, variable, row.code);
     // Point-major (11, 22, 2 x 12) of the total strain less what is subtracted.
     const auto strainOf = [&](int e, const std::function<float(int)>& less) {
       return std::vector<float>{total(e, 0) - less(0), total(e, 1) - less(1), 2 * (total(e, 3) - less(3))};

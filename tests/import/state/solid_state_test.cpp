@@ -17,7 +17,6 @@ namespace {
 using namespace glo_testing;
 using Mat3 = Eigen::Matrix3d;
 
-
 Rows constantRows(int elements, std::vector<double> row) { return Rows(static_cast<std::size_t>(elements), row); }
 
 // Three hexahedra in a row (16 nodes), in segments of two, moved at increment 1 by x = A X; one
@@ -99,21 +98,12 @@ ImportModel hexModel(const Mat3& A, int materialCode, int flagIndex, int centreF
   return m;
 }
 
-class SolidState : public ImportFixture {
+class SolidState : public PackageFixture {
  protected:
   void begin(int materialCode, int flagIndex, int centre) {
     A_ << 1.1, 0.2, -0.05, 0.03, 0.95, 0.1, -0.02, 0.04, 1.05;
-    model_ = hexModel(A_, materialCode, flagIndex, centre);
-    startSample();
-    EDI_ACC_TEMPORARYPACKAGE();
+    startWithPackage(hexModel(A_, materialCode, flagIndex, centre));
   }
-  void TearDown() override {
-    EDI_REL_TEMPORARYPACKAGE();
-    closeClean();
-    ImportFixture::TearDown();
-  }
-  using Answer = ElementAnswer;
-  Answer ask(Int key, Int point) { return askElement(key, 1, point); }
   Mat3 rotationOf(int e) const {
     const auto& q = model_.classes[0].classState.state.at(2)[static_cast<std::size_t>(e)];
     return Eigen::Quaterniond(q[3], q[0], q[1], q[2]).toRotationMatrix();
@@ -196,8 +186,7 @@ TEST_F(SolidState, AffineMotionGivesTheGradientWithTheCentreFlagOffAndOn) {
     for (int e = 0; e < 3; ++e)
       for (int k = 0; k < 9; ++k)
         EXPECT_NEAR(realAt(a.index, 9 * e + k + 1), A_(order[k][0], order[k][1]), 2e-5) << centre << " " << e;
-    EDI_REL_TEMPORARYPACKAGE();
-    closeClean();
+    closePackage();
     eqc_testing::clearMessages();
   }
   begin(200, 34, 0);  // for the fixture's closing
@@ -260,9 +249,7 @@ ImportModel quadModel(int flags) {
 // same arrays give T11 = c^2 S11 - 2cs S12 + s^2 S22, T22 = s^2 S11 + 2cs S12 + c^2 S22,
 // T12 = (c^2 - s^2) S12 - cs (S22 - S11), with c = cos(phi), s = sin(phi).
 TEST_F(SolidState, ReducedPlaneStressIsTheTurnedInPlaneTensor) {
-  model_ = quadModel(2162688);
-  startSample();
-  EDI_ACC_TEMPORARYPACKAGE();
+  startWithPackage(quadModel(2162688));
   std::vector<double> want;
   for (int e = 0; e < 3; ++e) {
     const double phi = 0.4 + 0.2 * e, c = std::cos(phi), s = std::sin(phi);
@@ -304,22 +291,18 @@ TEST_F(SolidState, ReducedPlaneStressIsTheTurnedInPlaneTensor) {
 // orientation keeps them for the hexahedra too.
 TEST_F(SolidState, StressIsCopiedAsStoredForMembranesAndOrientedGroups) {
   for (const int orientation : {0, 1}) {
-    model_ = membraneModel(orientation);
-    startSample();
-    EDI_ACC_TEMPORARYPACKAGE();
+    startWithPackage(membraneModel(orientation));
     const Answer a = ask(1000, 1);
     ASSERT_EQ(a.status, 0) << orientation;
     EXPECT_EQ(a.direct, 2);
     EXPECT_EQ(a.shear, 1);
     EXPECT_EQ(reals(a.index, 6), (std::vector<float>{10, 20, 4, 11, 21, 5})) << orientation;
-    EDI_REL_TEMPORARYPACKAGE();
-    closeClean();
+    closePackage();
   }
   A_ = Mat3::Identity();
   model_ = hexModel(A_, 200, 34, 0);
   model_.classes[0].sections[0].orientation = 1;
-  startSample();
-  EDI_ACC_TEMPORARYPACKAGE();
+  startWithPackage(model_);
   const Answer a = ask(1000, 1);
   ASSERT_EQ(a.status, 0);
   // Point-major, the last two shears exchanged.
@@ -336,8 +319,7 @@ TEST_F(SolidState, RebarKeysOfATwentyNodeClassAreServed) {
   for (auto& nodes : c.nodes) nodes.resize(20, 1);
   c.sections[0].kind = 1;
   for (auto& point : c.sections[0].pointState) point.at(1) = constantRows(3, {7.5});
-  startSample();
-  EDI_ACC_TEMPORARYPACKAGE();
+  startWithPackage(model_);
   for (const Int key : {1000, 2400, 4000, 14001, 14002, 14004, 27100}) {
     const Answer a = ask(key, 1);
     EXPECT_EQ(a.status, 0) << key;
@@ -352,8 +334,7 @@ TEST_F(SolidState, PositionsOfVariablesNotStoredAreNotRead) {
   A_ = Mat3::Identity();
   model_ = hexModel(A_, 200, 34, 0);
   model_.classes[0].sections[0].missingPosition = 0;
-  startSample();
-  EDI_ACC_TEMPORARYPACKAGE();
+  startWithPackage(model_);
   for (const Int key : {4600, 4200, 4000, 3000, 1000, 9302}) EXPECT_EQ(ask(key, 1).status, 0) << key;
   EXPECT_EQ(ask(2700, 1).status, 1);  // F(106) is off
 }
@@ -378,25 +359,17 @@ TEST_F(SolidState, PlasticStrainIsTotalMinusPlasticWithDoubledShears) {
       const double want[6] = {stored[0], stored[1], stored[2], 2 * stored[3], 2 * stored[5], 2 * stored[4]};
       for (int k = 0; k < 6; ++k) EXPECT_NEAR(realAt(a.index, 6 * e + k + 1), want[k], 3e-6) << flag << " " << e << " " << k;
     }
-    EDI_REL_TEMPORARYPACKAGE();
-    closeClean();
+    closePackage();
   }
   begin(200, 34, 0);
   const Answer mean = ask(9302, 1);
   ASSERT_EQ(mean.status, 0);
   EXPECT_EQ(reals(mean.index, 3), (std::vector<float>{1.5F, 1.5F, 0.0F}));  // 3 / (2 x 1), then none
-  EDI_REL_TEMPORARYPACKAGE();
-  closeClean();
+  closePackage();
   begin(206, 42, 0);  // the cap model with F(42) = 1 refuses the thermal strain
   EXPECT_EQ(ask(2700, 1).status, 1);
   EXPECT_EQ(ask(3000, 1).status, 0);
 }
-
-}  // namespace
-}  // namespace importtest
-
-namespace importtest {
-namespace {
 
 TEST_F(SolidState, DirectorsAndHourglassForcesOfTheHexahedra) {
   begin(200, 34, 0);
@@ -431,23 +404,6 @@ TEST_F(SolidState, DirectorsAndHourglassForcesOfTheHexahedra) {
   for (int k = 0; k < 72; ++k) EXPECT_NEAR(realAt(forces.index, k + 1), want[static_cast<std::size_t>(k)], 2e-5) << k;
 }
 
-}  // namespace
-}  // namespace importtest
-
-namespace importtest {
-namespace {
-
-// Rows of three elements whose values name the array (base), the element and the column.
-Rows valueRows(int columns, double base) {
-  Rows r;
-  for (int e = 0; e < 3; ++e) {
-    std::vector<double> row;
-    for (int c = 0; c < columns; ++c) row.push_back(base + 10.0 * e + c);
-    r.push_back(row);
-  }
-  return r;
-}
-
 // A continuum class of three elements in segments of two on the hexahedra's nodes, of the given
 // type code and flags, each element turned about z by 0.4, 0.6, 0.8; every array a key reads is
 // stored, with values that name the array, the element and the column, and the material stores
@@ -475,16 +431,16 @@ ClassModel solidClass(int code, int flags, int materialCode) {
   }
   ClassState& s = c.classState;
   s.sectionThickness = 0.25;
-  s.state = {{2, rotation},         {3, gradient},           {10, valueRows(12, 1)}, {11, valueRows(2, 2)},
-             {16, valueRows(1, 3)}, {28, valueRows(12, 400)}, {29, constantRows(3, {1.25})}};
-  s.shared = {{20, Rows{{-1.0}, {3.0}, {-2.0}}}, {22, valueRows(1, 500)}};
+  s.state = {{2, rotation},         {3, gradient},           {10, numbered(3, 12, 1)}, {11, numbered(3, 2, 2)},
+             {16, numbered(3, 1, 3)}, {28, numbered(3, 12, 400)}, {29, constantRows(3, {1.25})}};
+  s.shared = {{20, Rows{{-1.0}, {3.0}, {-2.0}}}, {22, numbered(3, 1, 500)}};
   SectionEntry& g = c.sections[0];
   const int width = code == 15368 ? 6 : 4;
-  g.pointState = {{{1, valueRows(width, 100)}, {3, valueRows(4, 600)}, {4, valueRows(1, 2)}, {28, valueRows(width, 0.5)}}};
-  g.pointShared = {{{22, valueRows(1, 800)}, {33, valueRows(2, 900)}}};
-  g.domainArrays = {{21, valueRows(1, 0.5)}, {31, valueRows(2, 1)}, {32, valueRows(1, 0.125)}};
+  g.pointState = {{{1, numbered(3, width, 100)}, {3, numbered(3, 4, 600)}, {4, numbered(3, 1, 2)}, {28, numbered(3, width, 0.5)}}};
+  g.pointShared = {{{22, numbered(3, 1, 800)}, {33, numbered(3, 2, 900)}}};
+  g.domainArrays = {{21, numbered(3, 1, 0.5)}, {31, numbered(3, 2, 1)}, {32, numbered(3, 1, 0.125)}};
   std::map<int, Rows> variables;
-  for (int i = 1; i <= 13; ++i) variables[i] = valueRows(width, 1000.0 * i);
+  for (int i = 1; i <= 13; ++i) variables[i] = numbered(3, width, 1000.0 * i);
   g.materialVariables = {variables};
   for (const int flag : {34, 42, 50, 58, 66, 74, 82, 98, 106, 122, 170, 18}) g.flags[static_cast<std::size_t>(flag - 1)] = 1;
   return c;
@@ -506,64 +462,26 @@ TEST_F(SolidKeys, EveryKeyOfEveryTypeHasTheCountsOfItsTypeAndIsServedWhereItsVal
   std::vector<ClassModel> classes;
   for (const auto& [code, flags] : codes) classes.push_back(solidClass(code, flags, 200));
   beginClasses(classes);
-  // Served: E at the element level and at the point, Z at point 0 only, P at the point only, N never.
-  struct Row {
-    Int key;
-    char where;
-    Int counts[8][2];
-  };
-  const Row rows[] = {
-      {30000, 'Z', {{3, 2}, {3, 2}, {3, 2}, {3, 6}, {3, 2}, {0, 0}, {2, 0}, {0, 0}}},
-      {1000, 'P', {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}},
-      {2400, 'P', {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}},
-      {4200, 'P', {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}},
-      {4600, 'P', {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}},
-      {2200, 'N', {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}},
-      {1100, 'N', {{2, 0}, {3, 0}, {3, 0}, {3, 0}, {2, 0}, {2, 0}, {1, 0}, {0, 0}}},
-      {5000, 'N', {{2, 0}, {3, 0}, {3, 0}, {3, 0}, {2, 0}, {2, 0}, {1, 0}, {0, 0}}},
-      {11000, 'E', {{3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {0, 0}, {3, 0}}},
-      {3000, 'P', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {4000, 'P', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {9200, 'N', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {33000, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {9302, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {2700, 'P', {{3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}}},
-      {8900, 'Z', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {9000, 'Z', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {19001, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {19006, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {31000, 'E', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {14002, 'P', {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-      {9800, 'E', {{8, 0}, {8, 0}, {8, 0}, {24, 0}, {12, 0}, {0, 0}, {0, 0}, {0, 0}}},
-      {6500, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
-      {27000, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
-      {27100, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
-      {8000, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
-      {2500, 'N', {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
-  };
-  for (const Row& row : rows)
-    for (Int c = 1; c <= 8; ++c)
-      for (const Int point : {0, 1}) {
-        const Answer a = askClass(row.key, c, point);
-        const Int* want = row.counts[c - 1];
-        const bool counted = want[0] + want[1] > 0 && !(point == 1 && (row.key == 8900 || row.key == 9000));
-        bool served = counted && (row.where == 'E' || (row.where == 'Z' && point == 0) || (row.where == 'P' && point == 1));
-        // The directors of types without an element frame, and the factor key of reduced types
-        // (which takes the thickness) at a point.
-        if (row.key == 11000 && (c == 6 || c == 8)) served = false;
-        if (row.key == 31000 && (c == 1 || c == 5) && point == 1) served = false;
-        EXPECT_EQ(a.status, served ? 0 : 1) << row.key << " class " << c << " point " << point;
-        if (counted) {
-          EXPECT_EQ(a.direct, want[0]) << row.key << " class " << c;
-          EXPECT_EQ(a.shear, want[1]) << row.key << " class " << c;
-        }
-      }
+  using Counts = std::vector<std::array<Int, 2>>;
+  const Counts tensor = {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}};
+  expectCounts({{{{3, 2}, {3, 2}, {3, 2}, {3, 6}, {3, 2}, {0, 0}, {2, 0}, {0, 0}}, {{30000, 'Z'}}},
+                {tensor, {{1000, 'P'}, {2400, 'P'}, {4200, 'P'}, {4600, 'P'}, {2200, 'N'}}},
+                {{{2, 0}, {3, 0}, {3, 0}, {3, 0}, {2, 0}, {2, 0}, {1, 0}, {0, 0}}, {{1100, 'N'}, {5000, 'N'}}},
+                {{{3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {0, 0}, {3, 0}}, {{11000, 'E'}}},
+                {Counts(8, {1, 0}),
+                 {{3000, 'P'}, {4000, 'P'}, {9200, 'N'}, {33000, 'E'}, {9302, 'E'}, {8900, 'Z'}, {9000, 'Z'}, {19001, 'E'},
+                  {19006, 'E'}, {31000, 'E'}, {14002, 'P'}}},
+                {Counts(8, {3, 0}), {{2700, 'P'}}},
+                {{{8, 0}, {8, 0}, {8, 0}, {24, 0}, {12, 0}, {0, 0}, {0, 0}, {0, 0}}, {{9800, 'E'}}},
+                {{}, {{6500, 'N'}, {27000, 'N'}, {27100, 'N'}, {8000, 'N'}, {2500, 'N'}}}},
+               8, [](Int key, Int point) { return point == 1 && (key == 8900 || key == 9000); },
+               // The directors of types without an element frame, and the factor key of reduced
+               // types (which takes the thickness) at a point.
+               [](Int key, Int c, Int point) {
+                 return (key == 11000 && (c == 6 || c == 8)) || (key == 31000 && (c == 1 || c == 5) && point == 1);
+               });
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 }
-
-
-float f(double x) { return static_cast<float>(x); }
-double at(const Rows& rows, int e, int column) { return rows[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]; }
 
 // The arrays the continuum worker receives for one segment of a membrane class.
 struct MembraneSegment : PointArrays {
@@ -621,36 +539,32 @@ TEST_F(SolidKeys, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
     for (const int c : {1, 2}) {
       const Answer a = askClass(k.key, c, k.point);
       ASSERT_EQ(a.status, 0) << k.key << " class " << c;
-      const Int values = k.key == 11000 ? 9 : a.direct + a.shear;
-      for (int first = 0; first < 3; first += 2) {
-        MembraneSegment w(model_.classes[static_cast<std::size_t>(c - 1)], first, std::min(2, 3 - first));
-        const Int type = 13316, reduced = 1, storedDirect = 3, storedShear = 1, zero = 0, nodes = 4, K = 3;
-        const Int thicknessFlag = group(c).thicknessFlag;
-        std::vector<float> answer(static_cast<std::size_t>(values * w.n), -1.0F), result(24), work(24);
-        Int status = 0;
-        ACC_SDB_ELEMKEYSOLIDSEG(&k.key, &w.n, &k.point, &a.direct, &a.shear, &storedDirect, &storedShear, &type, &reduced,
-                                &status, &zero, &zero, &thicknessFlag, &zero, &nodes, &K, &K, w.section,
-                                w.rotation.data(), w.elementArray.data(), w.hourglass.data(), w.drill.data(),
-                                w.factor.data(), w.area.data(), w.values9302.data(), w.value33000.data(),
-                                w.pointState.data(), w.pointShared.data(), w.groupDomain.data(), w.groupVariables.data(),
-                                w.material.data(), w.positions.data(), w.ownTable.data(), nullptr, nullptr, nullptr,
-                                nullptr, nullptr, nullptr, nullptr, nullptr, w.total.data(), result.data(), work.data(),
-                                answer.data());
-        EXPECT_EQ(status, 0) << k.key;
-        for (int i = 0; i < w.n; ++i) {
-          const int e = first + i;
-          for (int v = 0; v < values; ++v) {
-            const float got = answer[static_cast<std::size_t>(values * i + v)];
-            EXPECT_EQ(got, realAt(a.index, values * e + v + 1)) << k.key << " class " << c << " element " << e;
+      const std::string what = std::to_string(k.key) + " class " + std::to_string(c);
+      expectWorkerAsEntry(
+          what, a.index, k.key == 11000 ? 9 : a.direct + a.shear, 3,
+          [&](int first, Int n, float* answer) {
+            MembraneSegment w(model_.classes[static_cast<std::size_t>(c - 1)], first, n);
+            const Int type = 13316, reduced = 1, storedDirect = 3, storedShear = 1, zero = 0, nodes = 4, K = 3;
+            const Int thicknessFlag = group(c).thicknessFlag;
+            std::vector<float> result(24), work(24);
+            Int status = 0;
+            ACC_SDB_ELEMKEYSOLIDSEG(&k.key, &w.n, &k.point, &a.direct, &a.shear, &storedDirect, &storedShear, &type,
+                                    &reduced, &status, &zero, &zero, &thicknessFlag, &zero, &nodes, &K, &K, w.section,
+                                    w.rotation.data(), w.elementArray.data(), w.hourglass.data(), w.drill.data(),
+                                    w.factor.data(), w.area.data(), w.values9302.data(), w.value33000.data(),
+                                    w.pointState.data(), w.pointShared.data(), w.groupDomain.data(),
+                                    w.groupVariables.data(), w.material.data(), w.positions.data(), w.ownTable.data(),
+                                    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                    w.total.data(), result.data(), work.data(), answer);
+            return status;
+          },
+          [&](float got, int e, int v) {
             if (k.want) {
-              EXPECT_FLOAT_EQ(got, static_cast<float>(k.want(c, e)[static_cast<std::size_t>(v)])) << k.key << " " << e;
+              EXPECT_FLOAT_EQ(got, static_cast<float>(k.want(c, e)[static_cast<std::size_t>(v)])) << what << " " << e;
             }
-          }
-        }
-      }
+          });
     }
 }
-
 
 // Each material code reaches its family's routine: the equivalent value (3000), the thermal strain
 // (2700) and the total strain less the kept strain (4600) come from the variables of its row; a
@@ -674,13 +588,8 @@ TEST_F(SolidKeys, MaterialCodesReachTheirFamiliesRoutines) {
     const Row& row = rows[c - 1];
     const auto variable = [&](int i, int e, int column) { return f(at(group(c).materialVariables[0].at(i), e, column)); };
     const auto total = [&](int e, int column) { return f(at(group(c).pointState[0].at(28), e, column)); };
-    const Answer scalar = askClass(3000, c, 1);
-    EXPECT_EQ(scalar.status, row.scalar != 0 ? 0 : 1) << row.code;
-    for (int e = 0; e < 3 && row.scalar != 0; ++e) EXPECT_EQ(realAt(scalar.index, e + 1), variable(row.scalar, e, 0)) << row.code;
-    const Answer thermal = askClass(2700, c, 1);
-    EXPECT_EQ(thermal.status, row.thermal != 0 ? 0 : 1) << row.code;
-    for (int e = 0; e < 3 && row.thermal != 0; ++e)
-      for (int k = 0; k < 3; ++k) EXPECT_EQ(realAt(thermal.index, 3 * e + k + 1), variable(row.thermal, e, k)) << row.code;
+    expectVariable(askClass(3000, c, 1), row.scalar, 1, variable, row.code);
+    expectVariable(askClass(2700, c, 1), row.thermal, 3, variable, row.code);
     const Answer strain = askClass(4600, c, 1);
     EXPECT_EQ(strain.status, row.strain != 0 ? 0 : 1) << row.code;
     for (int e = 0; e < 3 && row.strain != 0; ++e) {
@@ -690,11 +599,9 @@ TEST_F(SolidKeys, MaterialCodesReachTheirFamiliesRoutines) {
           << row.code;
     }
     const Answer stateVariables = askClass(6500, c, 1);
-    EXPECT_EQ(stateVariables.status, row.code == 601 ? 0 : 1) << row.code;
+    expectVariable(stateVariables, row.code == 601 ? 1 : 0, 3, variable, row.code);
     if (row.code == 601) {
       EXPECT_EQ(stateVariables.direct, 3);
-      for (int e = 0; e < 3; ++e)
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(realAt(stateVariables.index, 3 * e + k + 1), variable(1, e, k));
     }
   }
 }
