@@ -1,11 +1,13 @@
-// The arrays a segment worker receives for one segment of a class of the builder's model, laid
-// out as the entries lay them: n-row column-major arrays, and the point's arrays and material
-// block at the offsets of a group variable table.
+// What the element-state suites share: the arrays a segment worker receives for one segment of a
+// class of the builder's model, laid out as the entries lay them (n-row column-major arrays, and
+// the point's arrays and material block at the offsets of a group variable table), the host's
+// model tables, and the fixtures that start a model with a temporary package and check keys.
 #pragma once
 
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
