@@ -47,4 +47,9 @@ int runInBoundedChild(const std::function<int()>& body, const ChildLimits& limit
   return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
 }
 
+int runInBoundedChildThenHere(const std::function<int()>& body, const ChildLimits& limits) {
+  const int code = runInBoundedChild(body, limits);
+  return code != 0 ? code : body();
+}
+
 }  // namespace zmxtest

@@ -18,4 +18,9 @@ struct ChildLimits {
 // shadow memory does not fit one; there the sanitizer's own report of a huge request fails.
 int runInBoundedChild(const std::function<int()>& body, const ChildLimits& limits = {});
 
+// body under runInBoundedChild and, when the child met it safely (code 0), once more in this
+// process, so that the guards it passes count as run here too: the child's code, else this
+// process's.
+int runInBoundedChildThenHere(const std::function<int()>& body, const ChildLimits& limits = {});
+
 }  // namespace zmxtest

@@ -44,6 +44,23 @@ void expectClosest(const Surface& s, const Vec& p, const Answer& a, double h) {
   }
 }
 
+// A surface of the nodes and facets given, built; quadratic when its edges carry middle nodes.
+Surface built(std::vector<Vec> coords, std::vector<Facet> facets, bool quadratic = false) {
+  Surface s;
+  s.coords = std::move(coords);
+  s.facets = std::move(facets);
+  s.quadratic = quadratic;
+  s.build();
+  return s;
+}
+
+// Empties the message log and the message accumulator, for the next case or test in this process.
+void clearAllMessages() {
+  int none = 0;
+  msgaccessC(4, &none, 0);
+  eqc_testing::clearMessages();
+}
+
 // Points within half an edge length of the surface: a random point of a random facet moved along
 // a random direction.
 std::vector<Vec> nearPoints(const Surface& s, std::mt19937& rng, int count, double reach) {
@@ -187,6 +204,14 @@ Surface plate(int m) {
   for (int k = 0; k < m; ++k) {
     for (int i = 0; i < m; ++i) s.facets.push_back({{node(i, k), node(i + 1, k), node(i + 1, k + 1), node(i, k + 1)}});
   }
+  s.build();
+  return s;
+}
+
+// The 2 by 2 plate with one more node, at (2, 2, 0) on no facet: the last node.
+Surface plateWithLoneNode() {
+  Surface s = plate(2);
+  s.coords.push_back({2.0, 2.0, 0.0});
   s.build();
   return s;
 }
@@ -344,9 +369,7 @@ TEST(MasterSurface, MissingKeysAreReportedAtEachLookup) {
 // A node named for evaluation that lies on no facet is still evaluated: it has no normal, so the
 // direction points from it to the point and the distance is negative.
 TEST(MasterSurface, EvaluatedNodeWithoutFacetsGivesItsDirectionToThePoint) {
-  Surface s = plate(2);
-  s.coords.push_back({2.0, 2.0, 0.0});
-  s.build();
+  const Surface s = plateWithLoneNode();
   const Int alone = s.nodes();
   const Keys keys(s);
   const Answer a = evaluate(s, keys, Vec{2.0, 2.0, 0.5}, 1, alone);
@@ -375,10 +398,8 @@ TEST(MasterSurface, PointOnTheEvaluatedEntityTakesItsNormal) {
 
 TEST(MasterSurface, DegenerateFacetIsReportedOnceUnderItsElement) {
   // A good quadrilateral and, beside it, one whose corners lie on a line.
-  Surface s;
-  s.coords = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {1.2, 0, 0}, {1.4, 0, 0}, {1.6, 0, 0}, {1.8, 0, 0}};
-  s.facets = {{{1, 2, 3, 4}}, {{5, 6, 7, 8}}};
-  s.build();
+  const Surface s = built({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {1.2, 0, 0}, {1.4, 0, 0}, {1.6, 0, 0}, {1.8, 0, 0}},
+                          {{{1, 2, 3, 4}}, {{5, 6, 7, 8}}});
   Work w(s);
   eqc_testing::clearMessages();
   eqc_testing::setEcho(false);
@@ -395,9 +416,7 @@ TEST(MasterSurface, DegenerateFacetIsReportedOnceUnderItsElement) {
     EXPECT_TRUE(eqc_testing::filed(-2123).empty());
     EXPECT_TRUE(eqc_testing::printed(std::string("A FACET OF SURFACE ") + printed +
                                      " WITH UNDERLYING ELEMENT 5002 HAS A ZERO NORMAL"));
-    int none = 0;
-    msgaccessC(4, &none, 0);
-    eqc_testing::clearMessages();
+    clearAllMessages();
   }
   eqc_testing::setEcho(true);
 }
@@ -410,17 +429,12 @@ TEST(MasterSurface, QuadraticFacetWithoutNormalIsRetriedOnItsCorners) {
   eqc_testing::clearMessages();
   eqc_testing::setEcho(false);
   for (const bool collinear : {false, true}) {
-    Surface s;
-    if (collinear) {
-      s.coords = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0.5, 0, 0}, {1, 0.5, 0}, {0.5, 1, 0}, {0, 0.5, 0},
-                  {1.2, 0, 0}, {1.4, 0, 0}, {1.6, 0, 0}, {1.8, 0, 0}, {1.3, 0, 0}, {1.5, 0, 0}, {1.7, 0, 0}, {1.5, 0, 0}};
-      s.facets = {{{1, 2, 3, 4, 5, 6, 7, 8}}, {{9, 10, 11, 12, 13, 14, 15, 16}}};
-    } else {
-      s.coords = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0.5, 0, 0}, {0.5, 0.5, 0}, {0.5, 1, 0}, {0.5, 0.5, 0}};
-      s.facets = {{{1, 2, 3, 4, 5, 6, 7, 8}}};
-    }
-    s.quadratic = true;
-    s.build();
+    const Surface s =
+        collinear ? built({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0.5, 0, 0}, {1, 0.5, 0}, {0.5, 1, 0}, {0, 0.5, 0},
+                           {1.2, 0, 0}, {1.4, 0, 0}, {1.6, 0, 0}, {1.8, 0, 0}, {1.3, 0, 0}, {1.5, 0, 0}, {1.7, 0, 0}, {1.5, 0, 0}},
+                          {{{1, 2, 3, 4, 5, 6, 7, 8}}, {{9, 10, 11, 12, 13, 14, 15, 16}}}, true)
+                  : built({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0.5, 0, 0}, {0.5, 0.5, 0}, {0.5, 1, 0}, {0.5, 0.5, 0}},
+                          {{{1, 2, 3, 4, 5, 6, 7, 8}}}, true);
     Work w(s);
     const Answer a = project(s, w, Vec{collinear ? 0.9 : 0.25, 0.5, 0.3}, Answer{});
     EXPECT_EQ(std::make_pair(a.kind, a.entity), std::make_pair(3, 1)) << collinear;
@@ -436,9 +450,7 @@ TEST(MasterSurface, QuadraticFacetWithoutNormalIsRetriedOnItsCorners) {
       EXPECT_NEAR(a.result[14], 0.0, 1e-12);
       EXPECT_TRUE(eqc_testing::messages().empty());
     }
-    int none = 0;
-    msgaccessC(4, &none, 0);
-    eqc_testing::clearMessages();
+    clearAllMessages();
   }
   eqc_testing::setEcho(true);
 }
@@ -446,9 +458,7 @@ TEST(MasterSurface, QuadraticFacetWithoutNormalIsRetriedOnItsCorners) {
 // Nothing to measure: a walk from a node without facets, or from a previous contact the surface
 // does not have, ends with the cleared result, no distance and every counter 0.
 TEST(MasterSurface, WalkWithoutFacetsFindsNothing) {
-  Surface s = plate(2);
-  s.coords.push_back({2.0, 2.0, 0.0});
-  s.build();
+  const Surface s = plateWithLoneNode();
   const Int alone = s.nodes();
   Work w(s);
   const Keys keys(s);
@@ -603,12 +613,9 @@ std::vector<std::vector<Vec>> subQuadrilaterals(const std::vector<Vec>& x) {
 
 TEST(MasterSurface, SplitSixNodeTrianglesAnswerOnTheirSubQuadrilateralsCentresAndInternalEdges) {
   // A ridge of two 6-node triangles whose midside nodes stand above the plane of their corners.
-  Surface s;
-  s.coords = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0.5, 0, 0.3}, {1, 0.5, 0.3},
-              {0.5, 0.5, 0.4}, {0.5, 1, 0.3}, {0, 0.5, 0.3}};
-  s.facets = {{{1, 2, 3, 5, 6, 7}}, {{1, 3, 4, 7, 8, 9}}};
-  s.quadratic = true;
-  s.build();
+  const Surface s = built({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0.5, 0, 0.3}, {1, 0.5, 0.3},
+                           {0.5, 0.5, 0.4}, {0.5, 1, 0.3}, {0, 0.5, 0.3}},
+                          {{{1, 2, 3, 5, 6, 7}}, {{1, 3, 4, 7, 8, 9}}}, true);
   Work w(s);
   Options o;
   o.split = 1;
@@ -651,11 +658,8 @@ TEST(MasterSurface, SplitSixNodeTrianglesAnswerOnTheirSubQuadrilateralsCentresAn
 // is the contact, and evaluated alone it gives the same answer. A missing key of the facet is a
 // failed lookup.
 TEST(MasterSurface, SplitTriangleCentreAndInternalEdgesFromTheSearchAndEvaluatedAlone) {
-  Surface s;
-  s.coords = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0.5, 0, -0.2}, {0.5, 0.5, -0.2}, {0, 0.5, -0.2}};
-  s.facets = {{{1, 2, 3, 4, 5, 6}}};
-  s.quadratic = true;
-  s.build();
+  const Surface s = built({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0.5, 0, -0.2}, {0.5, 0.5, -0.2}, {0, 0.5, -0.2}},
+                          {{{1, 2, 3, 4, 5, 6}}}, true);
   Work w(s);
   const Keys keys(s), missing(s, 5);
   Options o;
@@ -690,12 +694,9 @@ TEST(MasterSurface, SplitTriangleCentreAndInternalEdgesFromTheSearchAndEvaluated
 // The feet of a point on the concave side of a strongly curved edge: the nearest of the three.
 TEST(MasterSurface, EvaluatedCurvedEdgeTakesTheNearestOfItsFeet) {
   // Edge 1-4-2, shared by two 6-node triangles, bulges to the parabola y = x (2 - x) through (1, 1).
-  Surface s;
-  s.coords = {{0, 0, 0}, {2, 0, 0}, {1, -2, 0}, {1, 1, 0}, {1.5, -1, 0}, {0.5, -1, 0},
-              {1, 3, 0}, {0.5, 1.5, 0}, {1.5, 1.5, 0}};
-  s.facets = {{{1, 2, 3, 4, 5, 6}}, {{2, 1, 7, 4, 8, 9}}};
-  s.quadratic = true;
-  s.build();
+  const Surface s = built({{0, 0, 0}, {2, 0, 0}, {1, -2, 0}, {1, 1, 0}, {1.5, -1, 0}, {0.5, -1, 0},
+                           {1, 3, 0}, {0.5, 1.5, 0}, {1.5, 1.5, 0}},
+                          {{{1, 2, 3, 4, 5, 6}}, {{2, 1, 7, 4, 8, 9}}}, true);
   const Keys keys(s);
   const Int e = edgeBetween(s, 1, 2);
   for (const double x : {0.97, 1.03}) {  // within 0.069 of the axis three feet

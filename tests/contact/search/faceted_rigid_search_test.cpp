@@ -395,84 +395,91 @@ TEST_F(FacetedRigidSearch, NonFiniteAndHugeInputStaysWithinTheArguments) {
 
 namespace {
 
+// One split quadratic facet held in the caller's arrays: its column names its edges 1, 2, ... and
+// its nodes 1, 2, ..., each node lies on facet 1 as its own local node, and the search block is
+// made at once. A search gives the contact's kind and entity, its real results and its slots.
+struct SplitFacet {
+  static constexpr int nf = 1, ldEdge = 4, ldNodeFacets = 3, offset = 0, unused = 0, split = 1, quadratic = 1,
+                       noDisp = 0;
+  static constexpr double margin = 0.5, extension = 0.1, scale = 0.0;
+  std::vector<double> coords;
+  int dim, ldFacet;
+  std::vector<int> edges, edgeFacets, freeVertices, elements;
+  std::vector<double> size;
+  const char* name;
+  std::size_t realWords, slotWords;
+  int nodes = static_cast<int>(coords.size()) / dim, nfree = static_cast<int>(freeVertices.size());
+  std::vector<int> facets = {}, nodeFacets = {};
+  std::vector<double> block = std::vector<double>(1000, 0.0);
+
+  struct Found {
+    int kind = 0, entity = 0;
+    std::vector<double> real, slots;
+  };
+
+  void create() {
+    const int edgeCount = static_cast<int>(edgeFacets.size()) / 2;
+    facets.assign(ldFacet, 0);
+    facets[0] = edgeCount, facets[1] = nodes;
+    for (int k = 0; k < edgeCount; ++k) facets[3 + k] = k + 1;
+    for (int k = 0; k < nodes; ++k) facets[7 + k] = k + 1;
+    for (int n = 1; n <= nodes; ++n) nodeFacets.insert(nodeFacets.end(), {1, 1, n});
+    int capacity = 1000;
+    SHR_CREATESRCHDBDEFVSRIGID(&nf, facets.data(), &ldFacet, &offset, coords.data(), &dim, block.data(),
+                               reinterpret_cast<int*>(block.data()), &capacity, &margin);
+  }
+
+  Found search(const double* p) {
+    Found f{0, 0, std::vector<double>(realWords, 0.0), std::vector<double>(slotWords, 0.0)};
+    std::vector<double> nodeDistance(nodes), bound(nf);
+    std::vector<int> candidates(nf);
+    int count = 0;
+    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facets.data(), &ldFacet, edges.data(), &ldEdge, edgeFacets.data(),
+                           nodeFacets.data(), freeVertices.data(), &nfree, size.data(), &size[0], &nodes, &offset,
+                           &unused, &ldNodeFacets, p, coords.data(), &dim, nodeDistance.data(), bound.data(),
+                           candidates.data(), f.slots.data(), f.real.data(), &split, &quadratic, name, 8, &f.kind,
+                           &f.entity, &count, &extension, block.data(), &scale, &scale, &noDisp);
+    return f;
+  }
+};
+
 // One flat 6-node triangle searched through its three sub-quadrilaterals.
 TEST_F(FacetedRigidSearch, ASplitSixNodeTriangleAnswersFromItsSubFacets) {
-  const std::vector<double> coords = {0, 0, 0, 2, 0, 0, 0, 2, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
-  const int nf = 1, nodes = 6, ldFacet = 16, ldEdge = 4, ldNodeFacets = 3, offset = 0, three = 3, unused = 0;
-  std::vector<int> facets(ldFacet, 0);
-  facets[0] = 3, facets[1] = 6, facets[3] = 1, facets[4] = 2, facets[5] = 3;
-  for (int k = 0; k < 6; ++k) facets[7 + k] = k + 1;
-  const std::vector<int> edges = {1, 1, 4, 2, 1, 2, 5, 3, 1, 3, 6, 1}, edgeFacets = {1, 0, 1, 0, 1, 0};
-  std::vector<int> nodeFacets(ldNodeFacets * nodes, 0);
-  for (int n = 1; n <= nodes; ++n) nodeFacets[ldNodeFacets * (n - 1)] = 1, nodeFacets[ldNodeFacets * (n - 1) + 1] = 1,
-                                   nodeFacets[ldNodeFacets * (n - 1) + 2] = n;
-  const std::vector<int> freeVertices = {1, 2, 3, 4, 5, 6}, elements = {7};
-  const int nfree = 6, split = 1, quadratic = 1, noDisp = 0;
-  const std::vector<double> size = {3.0};
-  const double surfaceSize = 3.0, margin = 0.5, extension = 0.1, scale = 0.0;
-  std::vector<double> block(1000, 0.0);
-  int capacity = 1000;
-  const int ten = ldFacet;
-  SHR_CREATESRCHDBDEFVSRIGID(&nf, facets.data(), &ten, &offset, coords.data(), &three, block.data(),
-                             reinterpret_cast<int*>(block.data()), &capacity, &margin);
+  SplitFacet t{.coords = {0, 0, 0, 2, 0, 0, 0, 2, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}, .dim = 3, .ldFacet = 16,
+               .edges = {1, 1, 4, 2, 1, 2, 5, 3, 1, 3, 6, 1}, .edgeFacets = {1, 0, 1, 0, 1, 0},
+               .freeVertices = {1, 2, 3, 4, 5, 6}, .elements = {7}, .size = {3.0}, .name = "T6      ",
+               .realWords = 50, .slotWords = 50};
+  t.create();
   for (const auto& [x, y, corner] : {std::tuple{0.3, 0.3, 1}, {1.5, 0.2, 2}, {0.2, 1.5, 3}, {2.0 / 3, 2.0 / 3, 0}}) {
     const double p[3] = {x, y, 0.4};
-    std::vector<double> nodeDistance(nodes), bound(nf), real(50, 0.0), slots(50, 0.0);
-    std::vector<int> candidates(nf);
-    int kind = 0, entity = 0, count = 0;
-    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facets.data(), &ldFacet, edges.data(), &ldEdge, edgeFacets.data(),
-                           nodeFacets.data(), freeVertices.data(), &nfree, size.data(), &surfaceSize, &nodes, &offset,
-                           &unused, &ldNodeFacets, p, coords.data(), &three, nodeDistance.data(), bound.data(),
-                           candidates.data(), slots.data(), real.data(), &split, &quadratic, "T6      ", 8, &kind,
-                           &entity, &count, &extension, block.data(), &scale, &scale, &noDisp);
-    EXPECT_EQ(kind, 3);
-    EXPECT_NEAR(real[0], -0.4, 1e-12);
-    EXPECT_NEAR(real[7], x, 1e-12);
-    EXPECT_NEAR(real[8], y, 1e-12);
+    const SplitFacet::Found f = t.search(p);
+    EXPECT_EQ(f.kind, 3);
+    EXPECT_NEAR(f.real[0], -0.4, 1e-12);
+    EXPECT_NEAR(f.real[7], x, 1e-12);
+    EXPECT_NEAR(f.real[8], y, 1e-12);
     if (corner != 0) {
-      EXPECT_EQ(rec::slotI(slots.data(), 47), corner);
+      EXPECT_EQ(rec::slotI(f.slots.data(), 47), corner);
     }
   }
 }
-
-}  // namespace
-
-namespace {
 
 // One 3-node line in two dimensions, from (0, 0) through (1, 0) to (2, 0), split into its two
 // halves: a point just beyond either free end, within the tolerance of the half there, projects
 // onto that half (its local coordinate beyond -1 or 1) and the face contact stands.
 TEST_F(FacetedRigidSearch, ASplitThreeNodeLineInTwoDimensionsStandsBeyondItsFreeEnds) {
-  const std::vector<double> coords = {0, 0, 1, 0, 2, 0};
-  const int nf = 1, nodes = 3, ldFacet = 10, ldEdge = 4, ldNodeFacets = 3, offset = 0, two = 2, unused = 0;
-  std::vector<int> facets(ldFacet, 0);
-  facets[0] = 2, facets[1] = 3, facets[3] = 1, facets[4] = 2, facets[7] = 1, facets[8] = 2, facets[9] = 3;
-  const std::vector<int> edges = {1, 1, 0, 0, 1, 3, 0, 0}, edgeFacets = {1, 0, 1, 0};
-  const std::vector<int> nodeFacets = {1, 1, 1, 1, 1, 2, 1, 1, 3};
-  const std::vector<int> freeVertices = {1, 3}, elements = {9};
-  const int nfree = 2, split = 1, quadratic = 1, noDisp = 0;
-  const std::vector<double> size = {2.0};
-  const double surfaceSize = 2.0, margin = 0.5, extension = 0.1, scale = 0.0;
-  std::vector<double> block(1000, 0.0);
-  int capacity = 1000;
-  SHR_CREATESRCHDBDEFVSRIGID(&nf, facets.data(), &ldFacet, &offset, coords.data(), &two, block.data(),
-                             reinterpret_cast<int*>(block.data()), &capacity, &margin);
+  SplitFacet l{.coords = {0, 0, 1, 0, 2, 0}, .dim = 2, .ldFacet = 10, .edges = {1, 1, 0, 0, 1, 3, 0, 0},
+               .edgeFacets = {1, 0, 1, 0}, .freeVertices = {1, 3}, .elements = {9}, .size = {2.0},
+               .name = "L3      ", .realWords = 44, .slotWords = 48};
+  l.create();
   for (const auto& [x, half] : {std::pair{-0.05, 1}, {2.05, 2}}) {
     const double p[2] = {x, 0.3};
-    std::vector<double> nodeDistance(nodes), bound(nf), real(44, 0.0), slots(48, 0.0);
-    std::vector<int> candidates(nf);
-    int kind = 0, entity = 0, count = 0;
-    FACETEDRIGIDSURFSEARCH(&nf, elements.data(), facets.data(), &ldFacet, edges.data(), &ldEdge, edgeFacets.data(),
-                           nodeFacets.data(), freeVertices.data(), &nfree, size.data(), &surfaceSize, &nodes, &offset,
-                           &unused, &ldNodeFacets, p, coords.data(), &two, nodeDistance.data(), bound.data(),
-                           candidates.data(), slots.data(), real.data(), &split, &quadratic, "L3      ", 8, &kind,
-                           &entity, &count, &extension, block.data(), &scale, &scale, &noDisp);
-    EXPECT_EQ(std::make_pair(kind, entity), std::make_pair(3, 1)) << x;
-    EXPECT_EQ(rec::slotI(slots.data(), 47), half);
-    EXPECT_NEAR(real[0], -0.3, 1e-12);
-    EXPECT_NEAR(real[7], x, 1e-12);
-    EXPECT_NEAR(real[8], 0.0, 1e-12);
-    EXPECT_NEAR(std::fabs(real[42]), 1.1, 1e-12);
+    const SplitFacet::Found f = l.search(p);
+    EXPECT_EQ(std::make_pair(f.kind, f.entity), std::make_pair(3, 1)) << x;
+    EXPECT_EQ(rec::slotI(f.slots.data(), 47), half);
+    EXPECT_NEAR(f.real[0], -0.3, 1e-12);
+    EXPECT_NEAR(f.real[7], x, 1e-12);
+    EXPECT_NEAR(f.real[8], 0.0, 1e-12);
+    EXPECT_NEAR(std::fabs(f.real[42]), 1.1, 1e-12);
   }
 }
 

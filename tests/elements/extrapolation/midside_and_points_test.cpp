@@ -177,12 +177,15 @@ TEST_F(Midside, EachCaseHandsTheElementToItsRoutine) {
   // The same element through TFVMIDELEM and through the routine its case names, on the same data.
   using Routine = std::function<void(const double*, double*, const Int*)>;
   const Int coded[2] = {0, 0};
-  const Routine beam = [](const double* X, double* F, const Int* ld) { const Int n = 3; TFVMIDBEAM(X, F, &n, ld); };
+  // A routine of (X, F, nn, ld) with its node count fixed.
+  const auto withNodes = [](auto* routine, Int n) -> Routine {
+    return [routine, n](const double* X, double* F, const Int* ld) { routine(X, F, &n, ld); };
+  };
+  const Routine beam = withNodes(TFVMIDBEAM, 3), solid = withNodes(TFVMID3DSOL, 10);
   const Routine shell = [&](const double* X, double* F, const Int* ld) {
     const Int n = 8, type = 2007;
     TFVMID3DSHLORPLN(X, F, &n, &type, ld, coded);
   };
-  const Routine solid = [](const double* X, double* F, const Int* ld) { const Int n = 10; TFVMID3DSOL(X, F, &n, ld); };
   const Routine nothing = [](const double*, double*, const Int*) {};
   struct Case {
     const char* what;
@@ -299,17 +302,16 @@ TEST(Tetradii, AgainstAnIndependentSolve) {
   TETRADII(regular, &rin, &rout);
   EXPECT_NEAR(rin, 0.2041, 1e-4);
   EXPECT_NEAR(rout, 0.6124, 1e-4);
-  const double flat[12] = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0};
-  TETRADII(flat, &rin, &rout);
-  EXPECT_EQ(rin, 0.0);
-  EXPECT_EQ(rout, 1e36);
-  // A unit square with one corner lifted by 1e-20: a volume above 1e-36, but the edge products
-  // of the four nearly cocircular corners leave no circumscribed radius above 2.22e-16 times the
-  // shortest edge, so the element counts as flat.
-  const double lifted[12] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 1e-20};
-  TETRADII(lifted, &rin, &rout);
-  EXPECT_EQ(rin, 0.0);
-  EXPECT_EQ(rout, 1e36);
+  // Flat: four corners in a plane, and a unit square with one corner lifted by 1e-20 (a volume
+  // above 1e-36, but the edge products of the four nearly cocircular corners leave no
+  // circumscribed radius above 2.22e-16 times the shortest edge).
+  const std::array<double, 12> flats[] = {{0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0},
+                                          {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 1e-20}};
+  for (const auto& flat : flats) {
+    TETRADII(flat.data(), &rin, &rout);
+    EXPECT_EQ(rin, 0.0) << flat[11];
+    EXPECT_EQ(rout, 1e36) << flat[11];
+  }
 }
 
 // ---- layered brick points ----

@@ -34,6 +34,15 @@ bool shapeTable(int n, int points, Real* table) {
   return true;
 }
 
+// The trapezoid (0,0), (4,0), (3,2), (1,2) of area 6 on the axes (0.6, 0, 0.8) and (0, 1, 0): one
+// node per entry.
+Coordinates tiltedTrapezoid() {
+  const Real local[4][2] = {{0, 0}, {4, 0}, {3, 2}, {1, 2}};
+  Coordinates nodes;
+  for (const auto& p : local) nodes.push_back({0.6 * p[0], p[1], 0.8 * p[0]});
+  return nodes;
+}
+
 // A random planar, convex-ish quadrilateral in a tilted plane, columns of 3.
 std::vector<Real> planarQuad(std::mt19937& random) {
   std::uniform_real_distribution<Real> u(-0.3, 0.3);
@@ -167,38 +176,36 @@ TEST_F(Shells, LineShellMeasuresSumToTheFrustumArea) {
   const Int ld = 2;
   const std::vector<Real> two = {r1, z1, r2, z2}, three = {r1, z1, 0.5 * (r1 + r2), 0.5 * (z1 + z2), r2, z2};
   std::vector<Int> rec(80, 0);
+  // LSG001SURF summed over the points 1 to n of X under the record as it stands.
+  auto surfaceSum = [&](const std::vector<Real>& X, Int n) {
+    Real total = 0.0;
+    for (Int p = 1; p <= n; ++p) {
+      Real m = 0.0;
+      LSG001SURF(&m, X.data(), &p, &ld, rec.data());
+      total += m;
+    }
+    return total;
+  };
   for (const auto& [X, n] : {std::pair{two, 2}, std::pair{three, 3}}) {
     const Int nodes = n, flag = 2;
-    Real sum = 0.0, surfaceSum = 0.0, withWord60 = 0.0;
-    rec[35] = n;
+    Real sum = 0.0;
     for (Int p = 1; p <= n; ++p) {
       Real m = 0.0;
       LSGSAXSURF(&p, &nodes, &flag, X.data(), &ld, &m);
       sum += m;
-      rec[59] = 0, rec[13] = 2, rec[8] = n;
-      LSG001SURF(&m, X.data(), &p, &ld, rec.data());
-      surfaceSum += m;
-      rec[59] = 1;
-      LSG001SURF(&m, X.data(), &p, &ld, rec.data());
-      withWord60 += m;
     }
     EXPECT_NEAR(sum, want, 1e-12) << n;
-    EXPECT_NEAR(surfaceSum, want, 1e-12) << n;
-    EXPECT_NEAR(withWord60, want, 1e-12) << n;
+    rec[35] = n, rec[59] = 0, rec[13] = 2, rec[8] = n;
+    EXPECT_NEAR(surfaceSum(X, n), want, 1e-12) << n;
+    rec[59] = 1;
+    EXPECT_NEAR(surfaceSum(X, n), want, 1e-12) << n << " with word 60";
   }
   // Word 9 other than the node count: J (1 + (z - z_ref)/24) with the reference point in column
   // n + 1. The chord from (1, 0) to (3, 2) has J = sqrt(2) and z = 1 -+ 1/sqrt(3) at its points;
   // with z_ref = -1 the two points sum to sqrt(2) (2 + 4/24).
-  const std::vector<Real> withReference = {r1, z1, r2, z2, 0.0, -1.0};
   rec.assign(80, 0);
   rec[35] = 2, rec[8] = 5, rec[13] = 2;
-  Real total = 0.0;
-  for (Int p = 1; p <= 2; ++p) {
-    Real m = 0.0;
-    LSG001SURF(&m, withReference.data(), &p, &ld, rec.data());
-    total += m;
-  }
-  EXPECT_NEAR(total, std::sqrt(2.0) * (2.0 + 4.0 / 24.0), 1e-14);
+  EXPECT_NEAR(surfaceSum({r1, z1, r2, z2, 0.0, -1.0}, 2), std::sqrt(2.0) * (2.0 + 4.0 / 24.0), 1e-14);
 }
 
 TEST_F(Shells, EdgeShearNormalsOfAFlatSquare) {
@@ -459,10 +466,6 @@ TEST_F(Shells, ContinuumShellDirectorsAndThicknessMessage) {
   EXPECT_NEAR(std::fabs(thickness), 0.5, 1e-15);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(ShellTying, SixAndNineNodeShearPoints) {
   // A flat six-node triangle with normals along z: no tilt, 1/|t| from the edge lengths.
   const std::vector<Real> six = {0, 0, 0, 2, 0, 0, 0, 2, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
@@ -505,10 +508,6 @@ TEST(ShellTying, SixAndNineNodeShearPoints) {
   EXPECT_LT(tying[1], 1e3);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(Shells, LineShellsAndThickShellWrappersCallTheLineCheckForThreeNodes) {
   for (const Int n : {2, 3}) {
     eqc_checks_testing::clearCalls();
@@ -528,10 +527,6 @@ TEST_F(Shells, LineShellsAndThickShellWrappersCallTheLineCheckForThreeNodes) {
     EXPECT_EQ(callsNamed("EQC_3NLINE_ERRWARN").size(), n == 3 ? 2u : 0u);
   }
 }
-
-}  // namespace
-
-namespace {
 
 // The centre frame of a four-node shell: area, unit normal, an in-plane frame and the derivatives
 // with respect to the frame's axes, against closed forms of planar quadrilaterals.
@@ -553,9 +548,8 @@ TEST(ThickShellCentreFrame, AreaNormalFrameAndDerivativesAgree) {
       {"all four nodes at one point", {1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3}, 0.0, {0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}},
   };
   for (Case c : cases) {
-    if (c.X.empty()) {  // trapezoid (0,0), (4,0), (3,2), (1,2) on the axes (0.6, 0, 0.8) and (0, 1, 0)
-      const Real local[4][2] = {{0, 0}, {4, 0}, {3, 2}, {1, 2}};
-      for (const auto& p : local) c.X.insert(c.X.end(), {0.6 * p[0], p[1], 0.8 * p[0]});
+    if (c.X.empty()) {  // the tilted trapezoid
+      for (const auto& node : tiltedTrapezoid()) c.X.insert(c.X.end(), node.begin(), node.end());
       c.area = 6.0;
     }
     const Int ld = 3, four = 4;
@@ -596,16 +590,10 @@ TEST(ThickShellCentreFrame, AreaNormalFrameAndDerivativesAgree) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(Shells, TheFourNodeCentreFrameServesTypeTwentyTwentyTwoOnly) {
   // A trapezoid in a tilted plane whose nodal normals all point along z: type 2022 takes area,
   // frame and derivatives from the centre frame, type 2021 keeps the interpolated nodal normal.
-  const Real local[4][2] = {{0, 0}, {4, 0}, {3, 2}, {1, 2}};
-  Coordinates nodes;
-  for (const auto& p : local) nodes.push_back({0.6 * p[0], p[1], 0.8 * p[0]});
+  const Coordinates nodes = tiltedTrapezoid();
   Real table[4 * 3];
   ASSERT_TRUE(shapeTable(4, 1, table));
   std::vector<Real> normals(12, 0.0);

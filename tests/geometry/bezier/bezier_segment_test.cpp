@@ -89,6 +89,22 @@ Real nearestParameter(const std::vector<Point>& q, const Point& p) {
   return 0.5 * (a + b);
 }
 
+// The one-segment chain's coefficients, then UNEWT2's Newton foot of p from its own starts.
+struct Foot {
+  Real t;
+  Int status;
+};
+
+Foot newtonFoot(const Chain& chain, const Point& p) {
+  Real k[8], t = -5.0;
+  Int positions[4], status = -1;
+  const Int one = 1;
+  COEF2D(chain.nodes.data(), chain.records.data(), &one, k, positions);
+  const Real step = 1e-10, tolerance = 4.0 * 2.22e-16;
+  UNEWT2(&step, &tolerance, chain.nodes.data(), positions, p.data(), k, &t, &status);
+  return {t, status};
+}
+
 TEST_F(BezierSegments, NewtonFootMatchesDenseSampling) {
   std::mt19937 rng(5);
   std::uniform_real_distribution<Real> unit(-1.0, 1.0), along(0.05, 0.95), offset(-0.3, 0.3);
@@ -101,19 +117,14 @@ TEST_F(BezierSegments, NewtonFootMatchesDenseSampling) {
     const Point p{onCurve[0] + offset(rng), onCurve[1] + offset(rng)};
     const Real tStar = nearestParameter(q, p);
     if (tStar < 0.01 || tStar > 0.99) continue;
-    Real k[8], t = -5.0;
-    Int positions[4], status = -1;
-    const Int one = 1;
-    COEF2D(chain.nodes.data(), chain.records.data(), &one, k, positions);
-    const Real step = 1e-10, tolerance = 4.0 * 2.22e-16;
-    UNEWT2(&step, &tolerance, chain.nodes.data(), positions, p.data(), k, &t, &status);
+    const auto [t, status] = newtonFoot(chain, p);
     ASSERT_EQ(status, 0) << trial;
     // Newton stops once the angle between X - P and the tangent is within 1e-6 of a right angle:
     // the foot is that close relative to the distance, the distance to second order.
     const Real r = gap(p, bernstein(q, tStar));
     EXPECT_NEAR(t, tStar, 1e-6 * r + 1e-12) << trial;
     Real distance, x[2], frame[10];
-    const Int mode = 1, count = 2;
+    const Int mode = 1, count = 2, one = 1;
     Real recomputed[8] = {};
     DSTN2D(chain.records.data(), chain.nodes.data(), p.data(), recomputed, &t, &distance, x, frame, &mode, &one, &count);
     const Point foot = bernstein(q, tStar);
@@ -138,12 +149,7 @@ TEST_F(BezierSegments, NewtonFootMatchesDenseSampling) {
     std::vector<Point> q = {{0, 0}, {0.3 * unit(rng), 3.0}, {4.0 + 0.3 * unit(rng), 3.0}, {4.0, 0}};
     const Chain chain(q);
     const Point p{2.0 + 0.8 * unit(rng), 1.2 + 0.6 * unit(rng)};
-    Real k[8], t = -5.0;
-    Int positions[4], status = -1;
-    const Int one = 1;
-    COEF2D(chain.nodes.data(), chain.records.data(), &one, k, positions);
-    const Real step = 1e-10, tolerance = 4.0 * 2.22e-16;
-    UNEWT2(&step, &tolerance, chain.nodes.data(), positions, p.data(), k, &t, &status);
+    const auto [t, status] = newtonFoot(chain, p);
     if (status != 0) continue;
     ++converged;
     const Point x = bernstein(q, t), tangent = bernsteinTangent(q, t);
@@ -157,19 +163,9 @@ TEST_F(BezierSegments, NewtonFootMatchesDenseSampling) {
   // A point so far above the U that the second derivative of the squared distance passes 1e13:
   // g and h are both taken as 1e13, so every step is an unguarded -1, and no start ends on the
   // segment.
-  {
-    const std::vector<Point> u = {{0, 0}, {0, 3}, {4, 3}, {4, 0}};
-    const Chain chain(u);
-    const Point far{2.0, 1e14};
-    Real k[8], t = -5.0;
-    Int positions[4], status = -1;
-    const Int one = 1;
-    COEF2D(chain.nodes.data(), chain.records.data(), &one, k, positions);
-    const Real step = 1e-10, tolerance = 4.0 * 2.22e-16;
-    UNEWT2(&step, &tolerance, chain.nodes.data(), positions, far.data(), k, &t, &status);
-    EXPECT_EQ(status, 1);
-    EXPECT_FALSE(t > -1e-7 && t < 1.0000001);
-  }
+  const Foot far = newtonFoot(Chain({{0, 0}, {0, 3}, {4, 3}, {4, 0}}), {2.0, 1e14});
+  EXPECT_EQ(far.status, 1);
+  EXPECT_FALSE(far.t > -1e-7 && far.t < 1.0000001);
 }
 
 TEST_F(BezierSegments, EdgeCases) {

@@ -52,6 +52,12 @@ Foot foot(const std::vector<double>& x, const std::vector<double>& nn, const dou
 
 double dot(const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
+// Appends v made a unit vector to a list of nodal normals.
+void appendUnit(std::vector<double>& nn, const double (&v)[3]) {
+  const double l = std::sqrt(dot(v, v));
+  nn.insert(nn.end(), {v[0] / l, v[1] / l, v[2] / l});
+}
+
 // Nodes of a flat facet in the plane through o spanned by e1, e2, at the facet coordinates given.
 std::vector<double> flatNodes(const std::vector<std::array<double, 2>>& at, const double* o, const double* e1,
                               const double* e2) {
@@ -176,10 +182,7 @@ TEST(NormalDistance, WarpedFacetFootMatchesAGridScanOfTheNormalResidual) {
     const double corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
     for (int j = 0; j < 4; ++j) {
       w.x.insert(w.x.end(), {corners[j][0], corners[j][1], 0.15 * (unit(rng) - 0.5)});
-      double v[3] = {0.15 * (unit(rng) - 0.5), 0.15 * (unit(rng) - 0.5), 1.0};
-      const double l = std::sqrt(dot(v, v));
-      for (double& c : v) c /= l;
-      w.nn.insert(w.nn.end(), v, v + 3);
+      appendUnit(w.nn, {0.15 * (unit(rng) - 0.5), 0.15 * (unit(rng) - 0.5), 1.0});
     }
     const double p[3] = {1.2 * (unit(rng) - 0.5), 1.2 * (unit(rng) - 0.5), 0.6 * (unit(rng) - 0.5)};
     // Grid scan, then local refinement of the residual's minimum.
@@ -221,9 +224,7 @@ TEST(NormalDistance, QuarterWalkDegenerateNormalsAndUnsupportedCounts) {
   for (auto [a, b] : at) {
     const double z = 0.1 * (a * a + b * b);
     x.insert(x.end(), {a, b, z});
-    double v[3] = {-0.2 * a, -0.2 * b, 1.0};
-    const double l = std::sqrt(dot(v, v));
-    nn.insert(nn.end(), {v[0] / l, v[1] / l, v[2] / l});
+    appendUnit(nn, {-0.2 * a, -0.2 * b, 1.0});
   }
   const double p[3] = {0.5, 0.4, 0.5};
   Foot f = foot(x, nn, p, 8, 0.01, cls);
@@ -299,9 +300,7 @@ TEST(NormalDistance, LongSearchesOnCurvedQuadraticFacetsEndOnTheirFoot) {
     for (Int j = 0; j < c.n; ++j) {
       const double X = c.n == 6 ? tri[j][0] : quad[j][0], Y = c.n == 6 ? tri[j][1] : quad[j][1];
       x.insert(x.end(), {X, Y, c.a * X * X + c.b * Y * Y});
-      double v[3] = {-2 * c.a * X + c.tilt * Y, -2 * c.b * Y - c.tilt * X, 1};
-      const double l = std::sqrt(dot(v, v));
-      nn.insert(nn.end(), {v[0] / l, v[1] / l, v[2] / l});
+      appendUnit(nn, {-2 * c.a * X + c.tilt * Y, -2 * c.b * Y - c.tilt * X, 1});
     }
     const Foot f = foot(x, nn, c.p, c.n, 0.01, c.split ? split : plain);
     ASSERT_EQ(f.found, kTrue);
@@ -454,9 +453,7 @@ TEST(NormalDistance, CylindricalFacetFootIsThePointWhoseSmoothedNormalPassesThro
     x.clear(), nn.clear();
     for (auto [z, t] : nodes9) {
       x.insert(x.end(), {std::cos(t), std::sin(t), z});
-      double v[3] = {std::cos(t + turn * z), std::sin(t + turn * z), -0.56957744374803054 * z - 0.17703305755596943};
-      const double l = std::sqrt(dot(v, v));
-      nn.insert(nn.end(), {v[0] / l, v[1] / l, v[2] / l});
+      appendUnit(nn, {std::cos(t + turn * z), std::sin(t + turn * z), -0.56957744374803054 * z - 0.17703305755596943});
     }
     const double q[3] = {0.73143546654197, 2.6032293405363895, -0.24711390083111962};
     const Record record{a, a / 2, a / 2, a / 2};

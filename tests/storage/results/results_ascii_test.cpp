@@ -157,6 +157,8 @@ class ResultsAscii : public ResultsFile {
     rec::i(CWORK, eqc_records::kResultsForm) = 1;
   }
   std::vector<std::string> lines() { return linesOf(path("job.fil")); }
+  // A line of the file: the text padded with blanks to 80 characters.
+  static std::string lineOf(const std::string& text) { return text + std::string(80 - text.size(), ' ') + "\n"; }
   std::string text() {
     std::string all;
     for (const auto& line : lines()) all += line;
@@ -450,11 +452,9 @@ TEST_F(ResultsAscii, RecordsRoundTripThroughTheText) {
 }
 
 TEST_F(ResultsAscii, ReaderSkipsBlankLinesAndRecoversFromADamagedRecord) {
-  std::ofstream(path("job.fil")) << std::string(80, ' ') << "\n"
-                                 << "*I 14I 15D 1.500000000000000D+00X-2.000000000000000D+00*I 13I 15I 17"
-                                 << std::string(80 - 68, ' ') << "\n"
-                                 << "*I 12I 42001" << std::string(68, ' ') << "\n"
-                                 << std::string(80, ' ') << "\n";
+  std::ofstream(path("job.fil")) << lineOf("")
+                                 << lineOf("*I 14I 15D 1.500000000000000D+00X-2.000000000000000D+00*I 13I 15I 17")
+                                 << lineOf("*I 12I 42001") << lineOf("");
   std::vector<Int> statuses;
   const auto back = readAll(&statuses);
   ASSERT_EQ(back.size(), 2u);
@@ -469,7 +469,6 @@ TEST_F(ResultsAscii, ReaderSkipsBlankLinesAndRecoversFromADamagedRecord) {
 // status 2); a text item the data end inside (status 1, nothing more to find); and a damaged
 // record followed by no "*" within the scan limit.
 TEST_F(ResultsAscii, DamageTheReaderDropsOrCannotGetPast) {
-  const auto lineOf = [](const std::string& text) { return text + std::string(80 - text.size(), ' ') + "\n"; };
   std::ofstream(path("job.fil")) << lineOf("*I 13*I 13I 15I 17");
   Int status = -1;
   EXPECT_EQ(read(&status), (Record{3.0, 5.0, 7.0}));
@@ -529,7 +528,7 @@ TEST_F(ResultsAscii, TheLineLayerRefusesALineStateThatIsNotSane) {
 // the record. The length item is not compared with the items read.
 TEST_F(ResultsAscii, IntegerWidthsOutsideOneToTenAndLengthItems) {
   const std::string line = "*I 13I 15I 0*I 13I 12I12xxxxxxxxxxxx*I 13I 15I-1*I 13I 15I 18*I 11I 15I 17";
-  std::ofstream(path("job.fil")) << line << std::string(80 - line.size(), ' ') << "\n" << std::string(80, ' ') << "\n";
+  std::ofstream(path("job.fil")) << lineOf(line) << lineOf("");
   const std::vector<std::pair<Record, Int>> expected = {
       {{3.0, 5.0, 0.0}, 0}, {{3.0, 2.0, 0.0}, 0}, {{3.0, 5.0, 8.0}, 2}, {{1.0}, 0}};
   for (const auto& [record, expectedStatus] : expected) {
@@ -548,12 +547,8 @@ TEST_F(ResultsAscii, OverlongRecordIsNeverStoredPastTheArray) {
   std::ostringstream file;
   for (int k = 0; k < 600; ++k) line += "I 11";
   line += "*I 13I 15I 19";
-  for (std::size_t at = 0; at < line.size(); at += 80) {
-    std::string piece = line.substr(at, 80);
-    piece.resize(80, ' ');
-    file << piece << "\n";
-  }
-  file << std::string(80, ' ') << "\n" << std::string(80, ' ') << "\n";
+  for (std::size_t at = 0; at < line.size(); at += 80) file << lineOf(line.substr(at, 80));
+  file << lineOf("") << lineOf("");
   std::ofstream(path("job.fil")) << file.str();
   Record r(514, 0.0);
   const Int mode = 0;

@@ -289,6 +289,7 @@ TEST_F(ScratchPartition, FlushedSegmentsTakeWholePagesAndReadBack) {
 TEST_F(ScratchPartition, AReopenedSegmentedPartitionGivesItsObjectsBack) {
   struct Triple {
     std::int32_t a, b, c;
+    bool operator==(const Triple&) const = default;
   };
   sdb_PartitionId id = -1;
   sdb_IntegerOid ints;
@@ -322,11 +323,7 @@ TEST_F(ScratchPartition, AReopenedSegmentedPartitionGivesItsObjectsBack) {
   sdb_DbBasePter base;
   const auto* back = static_cast<const Triple*>(issue.AccessObject(objects, base, sizeof(Triple)));
   ASSERT_NE(back, nullptr);
-  for (int k = 0; k < 10; ++k) {
-    EXPECT_EQ(back[k].a, k);
-    EXPECT_EQ(back[k].b, -k);
-    EXPECT_EQ(back[k].c, 100 * k);
-  }
+  for (int k = 0; k < 10; ++k) EXPECT_EQ(back[k], (Triple{k, -k, 100 * k})) << k;
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 1);
   char* data = static_cast<char*>(issue.Data());
   issue.AccessSegment({sdb_SULong(0), 2 * page_});

@@ -153,8 +153,27 @@ class SubstructureLibrary : public UnitFixture {
     DBSUP(&write, &kIndexKind, &address, CDSINX.w, &none, &status);
   }
 
+  // Compacts the open library through a buffer of 5 words into the caller's kept records and
+  // moved entries.
+  static void compact(Int* records, Int* entries, Int blocks = 29) {
+    std::vector<Real> buffer(5);
+    const Int bufferLength = 5;
+    DBSUPC(records, entries, buffer.data(), &blocks, &bufferLength);
+  }
+
+  // The node block at `at`, read back whole, is substructure s's: its first and last words.
+  static void expectNodeBlock(Int at, Int s) {
+    std::vector<Real> words(4 * kNodeWords);
+    Int length = 4 * kNodeWords, status = 0;
+    const Int read = 0, cm = 14;
+    DBSUP(&read, &cm, &at, words.data(), &length, &status);
+    EXPECT_EQ(words[0], s * 1000.0 + 11) << "substructure " << s;
+    EXPECT_EQ(words.back(), s * 1000.0 + 43) << "substructure " << s;
+  }
+
   static constexpr Int kIndexKind = 1, kNodeKind = 9;
 };
+
 
 TEST_F(SubstructureLibrary, AnUnsupportedOperationIsReportedAndChangesNothing) {
   Enter e;
@@ -468,9 +487,13 @@ TEST_F(SubstructureLibrary, ThePlainCallFormAgreesWithTheUpperCaseEntry) {
   };
   generate("LIB", 1, 2);
   workingFiles("Z1", {".stt", ".mdl", ".prt"});
-  for (const Int status : {-1, 1}) {
+  // Each form starts without the working copies and with no part map read.
+  const auto fresh = [this] {
     for (const char* kind : {".stt", ".mdl", ".prt"}) std::filesystem::remove(jobDirectory_ + "WORK_c" + kind);
     inp_testing::clearPartMapCalls();
+  };
+  for (const Int status : {-1, 1}) {
+    fresh();
     Enter e;
     e.status = status;
     enter(2, 1, "LIB", e, 3);
@@ -479,8 +502,7 @@ TEST_F(SubstructureLibrary, ThePlainCallFormAgreesWithTheUpperCaseEntry) {
                                    e.indexWords);
 
     SUPCLS();
-    for (const char* kind : {".stt", ".mdl", ".prt"}) std::filesystem::remove(jobDirectory_ + "WORK_c" + kind);
-    inp_testing::clearPartMapCalls();
+    fresh();
     Enter plain;
     int plainStatus = status, prtFlag = -7, stateHandle = -1, odbHandle = -1, limit = 0;
     cow_String library("LIB"), second("WORK"), third("SUBSTRUCTURE-ONE"), fourth("Z1");
@@ -581,24 +603,18 @@ TEST_F(SubstructureLibrary, CompactionDropsModifiedSubstructuresAndPacksTheBlock
   Enter e;
   enter(2, 1, "LIB", e);
   markFirstBeingModified();  // its blocks leave the file
-  Int status = 0;
-  const Int read = 0;
-
   std::vector<Int> records(3 * 140), entries(3 * 29 * 3);
-  std::vector<Real> buffer(5);
-  const Int blocks = 29, bufferLength = 5;
   // Arrays whose room the routine knows and that cannot hold the kept records or their entries.
   for (const auto& [recordRoom, entryRoom] : {std::pair<std::size_t, std::size_t>{70, 3 * 29 * 3},
                                               std::pair<std::size_t, std::size_t>{3 * 70, 29 * 3 / 2}}) {
     eqc_testing::clearMessages();
     zmxtest::MappedArray small(recordRoom), smallEntries(entryRoom);  // 8-byte words: 2 ints each
-    DBSUPC(reinterpret_cast<Int*>(small.data()), reinterpret_cast<Int*>(smallEntries.data()), buffer.data(), &blocks,
-           &bufferLength);
+    compact(reinterpret_cast<Int*>(small.data()), reinterpret_cast<Int*>(smallEntries.data()));
     EXPECT_TRUE(eqc_testing::printed("SIZE OF WORKSPACE IS NOT SUFFICIENT")) << recordRoom;
     EXPECT_TRUE(small.guardsKept());
     EXPECT_TRUE(smallEntries.guardsKept());
   }
-  DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &bufferLength);
+  compact(records.data(), entries.data());
   EXPECT_EQ(rec::i(CDSMNX, 3), 2);
   EXPECT_EQ(records[0], 2);
   EXPECT_EQ(records[140], 3);
@@ -609,23 +625,15 @@ TEST_F(SubstructureLibrary, CompactionDropsModifiedSubstructuresAndPacksTheBlock
   EXPECT_EQ(entries[0], 16 + 140 + 4 * kNodeWords + 140 + 1);  // where the block was
   EXPECT_EQ(entries[1], 4 * kNodeWords);
   EXPECT_EQ(entries[2], 3);
-  for (Int s = 0; s < 2; ++s) {
-    std::vector<Real> words(4 * kNodeWords);
-    Int at = records[static_cast<std::size_t>(140 * s + 2)], length = 4 * kNodeWords;
-    const Int cm = 14;
-    DBSUP(&read, &cm, &at, words.data(), &length, &status);
-    EXPECT_EQ(words[0], (s + 2) * 1000.0 + 11);
-    EXPECT_EQ(words.back(), (s + 2) * 1000.0 + 43);
-  }
-  const Int wrongCount = 28;
-  DBSUPC(records.data(), entries.data(), buffer.data(), &wrongCount, &bufferLength);
+  for (Int s = 0; s < 2; ++s) expectNodeBlock(records[static_cast<std::size_t>(140 * s + 2)], s + 2);
+  compact(records.data(), entries.data(), 28);  // a wrong count of blocks
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN DBSUPC - SIZE OF WORKSPACE IS NOT SUFFICIENT TO PROCESS DATA."));
   // An index length the records cannot have is refused before anything is read.
   for (const Int length : {1000, 80}) {
     eqc_testing::clearMessages();
     rec::i(CDSINX, 281) = length;
     const std::vector<Int> before = records;
-    DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &bufferLength);
+    compact(records.data(), entries.data());
     EXPECT_TRUE(eqc_testing::printed("SIZE OF WORKSPACE IS NOT SUFFICIENT"));
     EXPECT_EQ(records, before);
   }
@@ -640,9 +648,7 @@ TEST_F(SubstructureLibrary, CompactionMovesBlocksOutOfTheIndexAreaFirst) {
   eqc_testing::clearMessages();
   const Int wordsBefore = rec::i(CDSEL, 27);
   std::vector<Int> records(3 * 140), entries(3 * 29 * 3);
-  std::vector<Real> buffer(5);
-  const Int blocks = 29, bufferLength = 5;
-  DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &bufferLength);
+  compact(records.data(), entries.data());
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
   EXPECT_EQ(rec::i(CDSMNX, 3), 2);
   const Int indexEnd = rec::i(CDSMNX, 1) + 2 * 140;
@@ -652,14 +658,7 @@ TEST_F(SubstructureLibrary, CompactionMovesBlocksOutOfTheIndexAreaFirst) {
   // Substructure 2's block is then the lowest and comes down first; substructure 1's follows.
   EXPECT_EQ(records[140 + 2], indexEnd + 1);
   EXPECT_EQ(records[2], indexEnd + 1 + 4 * kNodeWords);
-  for (Int s = 0; s < 2; ++s) {
-    std::vector<Real> words(4 * kNodeWords);
-    Int at = records[static_cast<std::size_t>(140 * s + 2)], length = 4 * kNodeWords, status = 0;
-    const Int read = 0, cm = 14;
-    DBSUP(&read, &cm, &at, words.data(), &length, &status);
-    EXPECT_EQ(words[0], (s + 1) * 1000.0 + 11);
-    EXPECT_EQ(words.back(), (s + 1) * 1000.0 + 43);
-  }
+  for (Int s = 0; s < 2; ++s) expectNodeBlock(records[static_cast<std::size_t>(140 * s + 2)], s + 1);
 }
 
 TEST_F(SubstructureLibrary, ACompactionBufferWithoutRoomEndsAtTheLoopLimitAtOnce) {
@@ -722,15 +721,12 @@ TEST_F(SubstructureLibrary, DamagedRecordLengthsInTheLibraryAreRefused) {
   const Int eight = 8;
   DBSUP(&write, &cm, &at, record.data(), &eight, &status);
   const auto refused = [](const std::function<Int(Real*)>& call) {
-    const auto attempt = [&] {
+    return zmxtest::runInBoundedChildThenHere([&] {
       eqc_testing::clearMessages();
       zmxtest::MappedArray array(8);
       const Int status = call(array.data());
       return (status != 1 ? 1 : 0) | (eqc_testing::countAtLevel(-3) == 0 ? 2 : 0) | (array.guardsKept() ? 0 : 4);
-    };
-    const int code = zmxtest::runInBoundedChild(attempt);
-    // A damage the child met safely is met in this process too, so that its guard counts as run.
-    return code != 0 ? code : attempt();
+    });
   };
   for (const Int length : kDamagedLengths) {
     std::vector<Real> word1(1);
@@ -773,7 +769,7 @@ TEST_F(SubstructureLibrary, DamagedRecordLengthsInTheLibraryAreRefused) {
 
 // Compaction of a library whose index records or header are damaged: the fault is found before
 // anything moves, so nothing is written and the file does not grow. Each round runs in a child
-// limited in file size and time.
+// limited in file size and time, then, met safely there, in this process.
 TEST_F(SubstructureLibrary, CompactionOfADamagedLibraryMovesNothing) {
   generate("LIB", 2, 4);
   const auto sizeBefore = std::filesystem::file_size(libraryPath("LIB"));
@@ -790,7 +786,7 @@ TEST_F(SubstructureLibrary, CompactionOfADamagedLibraryMovesNothing) {
                                     {3, -1},      {3, INT_MIN},     {3, INT_MAX}, {3, 17},  // onto the first record
                                     {0, INT_MAX}, {0, INT_MAX - 100}, {0, INT_MIN}};
   for (const Damage& d : damages) {
-    const auto attempt = [&] {
+    const int code = zmxtest::runInBoundedChildThenHere([&] {
       Int status = 0, address = second;
       const Int read = 0, write = 1, none = 0;
       const Int base = rec::i(CDSMNX, 1);
@@ -803,24 +799,16 @@ TEST_F(SubstructureLibrary, CompactionOfADamagedLibraryMovesNothing) {
       }
       eqc_testing::clearMessages();
       std::vector<Int> records(2 * 140), entries(2 * 29 * 3, -5);
-      std::vector<Real> buffer(5);
-      const Int blocks = 29, bufferLength = 5;
       const Int count = rec::i(CDSMNX, 3);
-      DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &bufferLength);
+      compact(records.data(), entries.data());
       rec::i(CDSMNX, 1) = base;  // a damaged header word stays in memory, never reaches the file
       SUPCLS();
       const bool unchanged = entries == std::vector<Int>(2 * 29 * 3, -5) && rec::i(CDSMNX, 3) == count;
       const bool grown = std::filesystem::file_size(libraryPath("LIB")) > sizeBefore + 4096;
       return (unchanged ? 0 : 1) | (eqc_testing::countAtLevel(-3) == 0 ? 2 : 0) | (grown ? 4 : 0);
-    };
-    const int code = zmxtest::runInBoundedChild(
-        attempt, {.extraAddressSpace = std::size_t{512} << 20, .fileBytes = std::size_t{64} << 20, .seconds = 20});
+    });
     EXPECT_EQ(code, 0) << "word " << d.word << " = " << d.value << " (1 moved, 2 no message, 4 file grew)";
-    // A damage the child met safely is met in this process too, so that the guard counts as run;
-    // the selection the attempt closed is opened again for the next round.
-    if (code != 0) continue;
-    EXPECT_EQ(attempt(), 0) << "word " << d.word << " = " << d.value << ", in this process";
-    enter(2, 1, "LIB", e);
+    if (code == 0) enter(2, 1, "LIB", e);  // the selection the attempt closed, opened again
   }
 }
 
@@ -878,9 +866,7 @@ TEST_F(SubstructureLibrary, ATruncatedLibraryIsReadAsFarAsItReachesOrRefused) {
       DBSUPL(labels.data(), 160, &capacity, &count, &status);
       if (status == 0 && (count < 0 || count > capacity)) faults |= 4;
       std::vector<Int> records(2 * 140), entries(2 * 29 * 3);
-      std::vector<Real> buffer(5);
-      const Int blocks = 29, bufferLength = 5;
-      DBSUPC(records.data(), entries.data(), buffer.data(), &blocks, &bufferLength);
+      compact(records.data(), entries.data());
       SUPCLS();
       if (std::filesystem::file_size(file) > size + 4096) faults |= 16;
       return faults;
