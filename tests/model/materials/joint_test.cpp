@@ -31,6 +31,14 @@ class Joint : public zmxtest::HostFixture {
     MATEPJSET(&ltab, flags, csec, soil, foot, dsoil, dfoot, m.s.data(), m.asIntegers(), sectionReals.data(),
               sectionIntegers.data(), work, x, &vi, &element);
   }
+  // Sends the debug print to the memory unit 61, with the debug flags in the section integers.
+  void startDebugPrint() {
+    ASSERT_EQ(fio::openMemory(kDebugUnit), 0);
+    rec::i(CDWFIL, 1) = kDebugUnit;
+    sectionIntegers[8] = 1;
+    sectionIntegers[20] = 1;
+  }
+  static constexpr Int kDebugUnit = 61;
   static modeltest::Slots sandFooting(Int footingCode = 1031) {
     return modeltest::material({{footingCode, {}, 2, {{3.0, 4.0}}}, {1041, {}, 5, {{1.0, 2.0, 3.0, 30.0, 9.0}}}});
   }
@@ -110,11 +118,8 @@ TEST_F(Joint, FlatFootingClayAndFailures) {
 }
 
 TEST_F(Joint, DebugPrintNamesEveryField) {
-  const Int unit = 61;
-  ASSERT_EQ(fio::openMemory(unit), 0);
-  rec::i(CDWFIL, 1) = unit;
-  sectionIntegers[8] = 1;
-  sectionIntegers[20] = 1;
+  const Int unit = kDebugUnit;
+  ASSERT_NO_FATAL_FAILURE(startDebugPrint());
   setUp(sandFooting(1034));
   const std::string text = fio::memoryText(unit);
   rec::i(CDWFIL, 1) = -1;
@@ -126,11 +131,8 @@ TEST_F(Joint, DebugPrintNamesEveryField) {
 }
 
 TEST_F(Joint, ConicalClayAndTheMembraneAndClayDumps) {
-  const Int unit = 61;
-  ASSERT_EQ(fio::openMemory(unit), 0);
-  rec::i(CDWFIL, 1) = unit;
-  sectionIntegers[8] = 1;
-  sectionIntegers[20] = 1;
+  const Int unit = kDebugUnit;
+  ASSERT_NO_FATAL_FAILURE(startDebugPrint());
   // Clay under a conical footing: VC = (V - cc) / (aa + bb V) with its derivative.
   setUp(modeltest::material({{1032, {}, 2, {{3.0, 4.0}}}, {1042, {}, 4, {{1.0, 2.0, 0.5, 0.1}}}}));
   for (const double v : {0.0, 3.0}) {

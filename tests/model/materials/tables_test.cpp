@@ -78,6 +78,13 @@ struct Grid {
   long rows() const { return record.integerAt(static_cast<long>(flags.size()) + 2); }
 };
 
+// IVARS of the bare-row form with every flag slot set.
+Slots allFlagsSet() {
+  Slots ivars;
+  for (int s = 0; s < 8; ++s) ivars.integer(1);
+  return ivars;
+}
+
 // n ascending abscissae from lo to hi.
 std::vector<double> fine(int n, double lo, double hi) {
   std::vector<double> axis;
@@ -241,8 +248,7 @@ TEST(Tables, WorkersReadTheirRowsWithoutChangingThem) {
 TEST(Tables, ABareRowTableTooLargeToReduceIsAMemoryFailure) {
   // Counts whose run table could never be held: reported, nothing read or written.
   eqc_testing::clearMessages();
-  Slots ivars;
-  for (int s = 0; s < 8; ++s) ivars.integer(1);
+  const Slots ivars = allFlagsSet();
   const double rows[] = {3.0, 4.0};
   const Int r = 2147483647, width = 2, values = 1, k = 1, d = 2147483647, unused = 0;
   const double x[2] = {0.5, 0.5};
@@ -260,21 +266,16 @@ TEST(Tables, OneVariableEdges) {
   const auto at = [&](double xx) {
     TABINT(tab, &val, &xx, &w, &v, &r, &dval);
   };
-  at(1.0);  // the first abscissa: row 1 with the slope of the first interval
-  EXPECT_EQ(val, 10.0);
-  EXPECT_EQ(dval, 10.0);
-  at(0.5);  // below: row 1, no slope
-  EXPECT_EQ(val, 10.0);
-  EXPECT_EQ(dval, 0.0);
-  at(9.0);  // above: the last row, no slope
-  EXPECT_EQ(val, 50.0);
-  EXPECT_EQ(dval, 0.0);
-  at(2.0);  // an interior breakpoint takes the left interval
-  EXPECT_EQ(val, 20.0);
-  EXPECT_EQ(dval, 10.0);
-  at(3.0);
-  EXPECT_EQ(val, 40.0);
-  EXPECT_EQ(dval, 10.0);
+  // X, the value and the slope: the first abscissa gives row 1 with the slope of the first
+  // interval; below, row 1 and above, the last row, with no slope; an interior breakpoint takes
+  // the left interval.
+  const double points[][3] = {
+      {1.0, 10.0, 10.0}, {0.5, 10.0, 0.0}, {9.0, 50.0, 0.0}, {2.0, 20.0, 10.0}, {3.0, 40.0, 10.0}};
+  for (const auto& [xx, want, slope] : points) {
+    at(xx);
+    EXPECT_EQ(val, want) << xx;
+    EXPECT_EQ(dval, slope) << xx;
+  }
   // A zero-length interval at the point: the left row, derivative 0, never NaN.
   const double flat[] = {7, 1, 9, 1, 11, 3};
   const Int three = 3;
@@ -291,8 +292,7 @@ TEST(Tables, OneVariableEdges) {
   EXPECT_EQ(two[1], 4.0);
   EXPECT_EQ(slopes[1], 0.0);
   // The bare-row form with one row, or with no variable: value K of row 1.
-  Slots ivars;
-  for (int s = 0; s < 8; ++s) ivars.integer(1);
+  const Slots ivars = allFlagsSet();
   const double rows[] = {3.0, 4.0, 100.0, 5.0, 6.0, 200.0};
   for (const auto& [r, d] : {std::pair<Int, Int>{1, 1}, {2, 0}}) {
     const Int width = 3, values = 2, k = 2, unused = 0;
@@ -319,6 +319,12 @@ class OptionTable : public ::testing::Test {
     return f;
   }
   static modeltest::Option option(Int code) { return {code, {}, 1, {{0.0}}}; }
+  // The flags of a material of one-value options of the codes, in that order.
+  std::vector<Int> flagsOf(const std::vector<Int>& codes) {
+    std::vector<modeltest::Option> options;
+    for (const Int code : codes) options.push_back(option(code));
+    return flags(options);
+  }
 };
 
 TEST_F(OptionTable, LocationsAndSummaryWords) {
@@ -434,9 +440,7 @@ TEST_F(OptionTable, SummaryWordsOfEveryCodeRule) {
     rec::i(CONTRO, 13) = c.analysis;
     rec::i(CONTRO, 24) = c.switch24;
     rec::i(CONTRO, 83) = c.switch83;
-    std::vector<modeltest::Option> options;
-    for (const Int code : c.codes) options.push_back(option(code));
-    const std::vector<Int> f = flags(options);
+    const std::vector<Int> f = flagsOf(c.codes);
     std::vector<Int> want(17, 0);
     for (const auto& [word, value] : c.words) want[static_cast<std::size_t>(word - 1301)] = value;
     EXPECT_EQ(std::vector<Int>(f.begin() + 1300, f.begin() + 1317), want) << "first code " << c.codes.front();
@@ -454,11 +458,7 @@ TEST_F(OptionTable, SummaryWordsOfEveryCodeRule) {
   rec::i(CONTRO, 24) = 0;
   rec::i(CONTRO, 83) = 0;
   rec::i(CPROG, 1) = 1;
-  const auto kept = [&](std::vector<Int> codes) {
-    std::vector<modeltest::Option> options;
-    for (const Int code : codes) options.push_back(option(code));
-    return flags(options)[1303];
-  };
+  const auto kept = [&](const std::vector<Int>& codes) { return flagsOf(codes)[1303]; };
   EXPECT_EQ(kept({21}), 0);
   EXPECT_EQ(kept({21, 430}), 430);
   rec::i(CONTRO, 24) = 1;

@@ -75,6 +75,32 @@ class Merging : public zmxtest::HostFixture {
     return s;
   }
 
+  // Element `user` of the section filed under the key, and an element-list record naming the key;
+  // with `before` given, CSLV word 8 is set that many slots ahead of the record. Gives the
+  // record's offset from CSLV word 8.
+  static Int listedElement(Int user, Int section, Int key, Int before = -1) {
+    dm2_testing::Element e;
+    e.userNumber = user;
+    e.section = section;
+    e.type = dm2_testing::addElementType({3, 3, 3, 2, {}});
+    dm2_testing::mapElementEntry(key, dm2_testing::addElement(e));
+    const Int address = eqc_testing::appendSlideLineRecord({key});
+    if (before >= 0) rec::i(CSLV, 8) = address - before;
+    return address - rec::i(CSLV, 8) + 1;
+  }
+  // A part's element list: the count in slot 2, three zeros, then each entry's offset and a 0.
+  static Slots elementList(const std::vector<Int>& entries) {
+    Slots list;
+    list.integer(0);
+    list.integer(static_cast<Int>(entries.size()));
+    for (int k = 0; k < 3; ++k) list.integer(0);
+    for (Int entry : entries) {
+      list.integer(entry);
+      list.integer(0);
+    }
+    return list;
+  }
+
   Int first_ = 0, end_ = 0;
   std::vector<Int> addresses_;
 };
@@ -159,25 +185,8 @@ TEST_F(Merging, SectionsFollowMergedMaterialsAndParts) {
   EXPECT_EQ(result[0], s1);
   // Several solver parts: equal sections of elements in different parts stay apart. Each entry
   // holds the offset, from CSLV word 8, of an element-list record whose slot 2 is the element.
-  std::vector<Int> entries;
-  for (int j = 0; j < 2; ++j) {
-    dm2_testing::Element e;
-    e.userNumber = j + 1;
-    e.section = result[j];
-    e.type = dm2_testing::addElementType({3, 3, 3, 2, {}});
-    dm2_testing::mapElementEntry(100 + j, dm2_testing::addElement(e));
-    const Int address = eqc_testing::appendSlideLineRecord({100 + j});
-    if (j == 0) rec::i(CSLV, 8) = address - 5;  // the offsets need not start at 1
-    entries.push_back(address - rec::i(CSLV, 8) + 1);
-  }
-  Slots parted;
-  parted.integer(0);
-  parted.integer(2);
-  for (int k = 0; k < 3; ++k) parted.integer(0);
-  for (Int entry : entries) {
-    parted.integer(entry);
-    parted.integer(0);
-  }
+  // The offsets need not start at 1.
+  Slots parted = elementList({listedElement(1, result[0], 100, 5), listedElement(2, result[1], 101)});
   inp_testing::setSolverParts(2, {{50, 1}, {60, 2}});
   Int table[3] = {0, 50, 60};
   MERGESECTION1(&db, result.data(), work.data(), &n, parted.s.data(), scratch.s.data(), table, &capacity);
@@ -224,21 +233,10 @@ TEST_F(Merging, SectionPartsComeFromTheTableEntryOfEachElement) {
   const Int first = sections[0], end = static_cast<Int>(eqc_testing::slideLineStore().size()) + 1;
   rec::i(CSLEF, 27) = first;
   rec::i(CSLEF, 28) = end;
-  Slots list;
-  list.integer(0);
-  list.integer(4);
-  for (int k = 0; k < 3; ++k) list.integer(0);
-  for (int j = 0; j < 4; ++j) {
-    dm2_testing::Element e;
-    e.userNumber = j + 1;
-    e.section = sections[static_cast<std::size_t>(j)];
-    e.type = dm2_testing::addElementType({3, 3, 3, 2, {}});
-    dm2_testing::mapElementEntry(200 + j, dm2_testing::addElement(e));
-    const Int address = eqc_testing::appendSlideLineRecord({200 + j});
-    if (j == 0) rec::i(CSLV, 8) = address;
-    list.integer(address - rec::i(CSLV, 8) + 1);
-    list.integer(0);
-  }
+  std::vector<Int> entries;
+  for (Int j = 0; j < 4; ++j)
+    entries.push_back(listedElement(j + 1, sections[static_cast<std::size_t>(j)], 200 + j, j == 0 ? 0 : -1));
+  Slots list = elementList(entries);
   inp_testing::setSolverParts(2, {{50, 1}, {60, 2}});
   // Exactly four entries, so a read past the table is caught under the sanitizers.
   const std::vector<Int> table{50, 60, 50, 60};

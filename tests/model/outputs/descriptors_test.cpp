@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -47,6 +48,13 @@ std::vector<Entry> entries() {
   for (int i = 1; i <= rec::i(CDWSP, 1); ++i)
     list.push_back({rec::i(CDWSP, 121 + i), rec::i(CDWSP, 161 + i), rec::i(CDWSP, 201 + i)});
   return list;
+}
+
+// A record of n slots, zero but for the given integer slots.
+std::vector<double> integerSlots(std::size_t n, std::initializer_list<std::pair<int, Int>> slots) {
+  std::vector<double> r(n, 0.0);
+  for (const auto& [slot, value] : slots) rec::setSlotI(r.data(), slot, value);
+  return r;
 }
 
 std::vector<int> firstEntries() { return {rec::i(CDWSP, 2), rec::i(CDWSP, 3), rec::i(CDWSP, 4), rec::i(CDWSP, 5)}; }
@@ -161,12 +169,7 @@ TEST_F(Descriptors, NodalDisplacementWithSixDegreesOfFreedom) {
   for (int d = 1; d <= 6; ++d) rec::i(CLDOF, d) = 1;
   rec::i(CNOGI, 15) = 10;
   rec::i(CNOGI, 16) = 25;
-  std::vector<double> rec(60, 0.0);
-  rec::setSlotI(rec.data(), 7, 20);
-  rec::setSlotI(rec.data(), 20, 3);
-  rec::setSlotI(rec.data(), 21, 101);
-  rec::setSlotI(rec.data(), 22, 107);
-  rec::setSlotI(rec.data(), 23, 201);
+  std::vector<double> rec = integerSlots(60, {{7, 20}, {20, 3}, {21, 101}, {22, 107}, {23, 201}});
   rec::i(CLDOF, 11) = 1;
   rec::i(CLDOF, 12) = 1;
   const Int nval = 2, mode = 0, start = 1;
@@ -201,11 +204,7 @@ TEST_F(Descriptors, ProductsBeyondAFourByteWordAreCapped) {
   rec::i(CNOGI, 16) = 2'000'000'000;
   rec::i(CNOGI, 15) = 0;
   for (int d : {1, 2, 3, 11, 12}) rec::i(CLDOF, d) = 1;
-  std::vector<double> nodal(8, 0.0);
-  rec::setSlotI(nodal.data(), 1, 1);
-  rec::setSlotI(nodal.data(), 2, 107);
-  rec::setSlotI(nodal.data(), 3, 101);
-  rec::setSlotI(nodal.data(), 4, 201);
+  std::vector<double> nodal = integerSlots(8, {{1, 1}, {2, 107}, {3, 101}, {4, 201}});
   const Int huge = 1'500'000'000, one = 1;
   NJODBO(nodal.data(), &huge, &one, &one);
   EXPECT_EQ(rec::i(CDWSP, 243), kMax);
@@ -313,21 +312,13 @@ TEST_F(Descriptors, TensorTypesFollowTheElementFamily) {
     ETENSOR(r.slots.data(), &k, &t);
     return t;
   };
-  EXPECT_EQ(type(11, 8, 3, 3, 3), 7);
-  EXPECT_EQ(type(21, 7008, 3, 2, 1), 8);   // 7008 is taken as 8 after the check of the listed solids
-  EXPECT_EQ(type(21, 50, 2, 2, 0), 10);    // class -2, plane
-  EXPECT_EQ(type(11, 50, 2, 2, 0), 11);
-  EXPECT_EQ(type(11, 1050, 2, 1, 1), 11);
-  EXPECT_EQ(type(11, 1200, 3, 1, 1), 9);
-  EXPECT_EQ(type(164, 3651, 3, 1, 1), 10);
-  EXPECT_EQ(type(11, 3652, 3, 1, 1), 9);
-  EXPECT_EQ(type(13, 2101, 3, 1, 1), 10);
-  EXPECT_EQ(type(13001, 2101, 3, 1, 1, 3), 9);
-  EXPECT_EQ(type(13001, 2101, 3, 1, 1, 0), 11);
-  EXPECT_EQ(type(85, 800, 5, 3, 3), 9);
-  EXPECT_EQ(type(11, 3900, 2, 3, 3), 10);
-  // The remaining rules, one row each: key, E, D, NDI, NSHR and the type.
-  const int rows[][6] = {
+  // One rule a row: key, E, D, NDI, NSHR, the type and slot 26. 7008 is taken as 8 after the check
+  // of the listed solids; element 50 with key 21 in two dimensions is class -2, plane.
+  const int rows[][7] = {
+      {11, 8, 3, 3, 3, 7},       {21, 7008, 3, 2, 1, 8},  {21, 50, 2, 2, 0, 10}, {11, 50, 2, 2, 0, 11},
+      {11, 1050, 2, 1, 1, 11},   {11, 1200, 3, 1, 1, 9},  {164, 3651, 3, 1, 1, 10}, {11, 3652, 3, 1, 1, 9},
+      {13, 2101, 3, 1, 1, 10},   {13001, 2101, 3, 1, 1, 9, 3}, {13001, 2101, 3, 1, 1, 11}, {85, 800, 5, 3, 3, 9},
+      {11, 3900, 2, 3, 3, 10},
       {11, 50, 2, 3, 0, 7},      {11, 50, 2, 2, 1, 10},   {11, 50, 3, 3, 1, 8},  {21, 50, 3, 3, 1, 9},
       {11, 50, 3, 3, 3, 7},      {11, 50, 3, 2, 1, 9},    {21, 50, 3, 2, 0, 8},  {11, 250, 3, 3, 3, 7},
       {11, 160, 3, 3, 3, 8},     {11, 166, 3, 3, 3, 9},   {11, 5000, 3, 3, 3, 7}, {13, 2611, 3, 3, 3, 8},
@@ -337,7 +328,7 @@ TEST_F(Descriptors, TensorTypesFollowTheElementFamily) {
       {85, 50, 4, 3, 3, 7},      {85, 50, 2, 3, 3, 10},
   };
   for (const auto& r : rows)
-    EXPECT_EQ(type(r[0], r[1], r[2], r[3], r[4]), r[5]) << "key " << r[0] << " element " << r[1] << " D " << r[2];
+    EXPECT_EQ(type(r[0], r[1], r[2], r[3], r[4], r[6]), r[5]) << "key " << r[0] << " element " << r[1] << " D " << r[2];
   eqc_testing::clearMessages();
   EXPECT_EQ(type(12, 8, 3, 3, 3), 7);
   EXPECT_TRUE(eqc_testing::printed("ETENSOR: UNKNOWN KEY 12"));
@@ -350,20 +341,19 @@ TEST_F(Descriptors, ComponentCountsAndNodalComponents) {
     ELOPS1(&k, &n, ok, &ndi, &nshr, &ntens, &x7, &x8, &x9, &x10, &x11, &etype);
     return n;
   };
+  // Key, NDI, NSHR, element type, CONTRO word 50, the count and the flag (-1: not checked).
+  const int counts[][7] = {{11, 3, 3, 8, 0, 6, 1},      {13, 3, 3, 8, 0, 19, -1},    {102, 1, 1, 8, 0, 2, -1},
+                           {163, 3, 3, 3651, 0, 4, -1}, {42, 3, 3, 13, 0, 19, -1},   {42, 3, 3, 12, 0, 17, -1},
+                           {11, 3, 3, 8, 3, 12, -1},    {24, 3, 3, 8, 3, 6, -1},     {163, 3, 3, 3651, 3, 8, -1},
+                           {500, 3, 3, 8, 3, 0, 0}};
   Int ok = 0;
-  EXPECT_EQ(count(11, 3, 3, 8, &ok), 6);
-  EXPECT_EQ(ok, 1);
-  EXPECT_EQ(count(13, 3, 3, 8, &ok), 19);
-  EXPECT_EQ(count(102, 1, 1, 8, &ok), 2);
-  EXPECT_EQ(count(163, 3, 3, 3651, &ok), 4);
-  EXPECT_EQ(count(42, 3, 3, 13, &ok), 19);
-  EXPECT_EQ(count(42, 3, 3, 12, &ok), 17);
-  rec::i(CONTRO, 50) = 3;
-  EXPECT_EQ(count(11, 3, 3, 8, &ok), 12);
-  EXPECT_EQ(count(24, 3, 3, 8, &ok), 6);
-  EXPECT_EQ(count(163, 3, 3, 3651, &ok), 8);
-  EXPECT_EQ(count(500, 3, 3, 8, &ok), 0);
-  EXPECT_EQ(ok, 0);
+  for (const auto& c : counts) {
+    rec::i(CONTRO, 50) = c[4];
+    EXPECT_EQ(count(c[0], c[1], c[2], c[3], &ok), c[5]) << "key " << c[0] << " element " << c[3];
+    if (c[6] >= 0) {
+      EXPECT_EQ(ok, c[6]) << "key " << c[0];
+    }
+  }
 
   for (int d : {1, 2, 3, 4, 5, 6}) rec::i(CLDOF, d) = 1;
   std::vector<double> list(10, 0.0);

@@ -52,11 +52,36 @@ class DynamicsPrinters : public zmxtest::HostFixture {
         {R(at(N)), R(at(N + 1)), R(at(N + 2)), R(at(N + 3))});
   }
   std::vector<int> pages() const { return eqc_page_testing::paginCounts(); }
+  // Runs the eigenvalue echo of step 2; the load case it sets stays for the next call.
+  void eigen(Int kproc, Int unsym, Int lanczos) {
+    Int istep = 2;
+    std::vector<Real> buf(40);
+    HSTEPE(rec.ints(), rec.data(), &N, &kproc, &istep, kPrint, &unsym, &lcase, &lanczos, buf.data());
+  }
+  void eigenHead(std::string_view kind) {
+    e.put("(/,/,24X,'S T E P',3X,I5,5X,'C A L C U L A T I O N   O F   E I G E N V A L U E S')", {I(2)});
+    e.put(kind);
+    description();
+  }
+  // The Lanczos solver on a cyclic-symmetry model: its mode range and the eigenvalue count.
+  void lanczosCyclic(Int lowest, Int highest, Int eigenvalues) {
+    e.put("(/,5X,'THE LANCZOS EIGENSOLVER IS USED FOR THIS ANALYSIS')");
+    e.put("(5X,'CYCLIC SYMMETRY MODEL IS SOLVED')");
+    e.put("(5X,'LOWEST NUMBER OF CYCLIC SYMMETRY MODE',2X,I5)", {I(lowest)});
+    e.put("(5X,'HIGHEST NUMBER OF CYCLIC SYMMETRY MODE',1X,I5)", {I(highest)});
+    e.put("(5X,'NUMBER OF EIGENVALUES',18X,I5)", {I(eigenvalues)});
+  }
 
   StepRecord rec{120};
   Expected e;
+  Int lcase = 0;
 };
 
+constexpr const char* kPerturbation =
+    "(/,5X,'THIS IS A LINEAR PERTURBATION STEP.',/,5X,'ALL LOADS ARE DEFINED AS CHANGE IN LOAD TO THE "
+    "REFERENCE STATE')";
+constexpr const char* kLargeDisplacement = "(/,10X,'LARGE DISPLACEMENT THEORY WILL BE USED')";
+constexpr const char* kUnsymmetric = "(/,10X,'UNSYMMETRIC MATRIX STORAGE AND SOLUTION WILL ','BE USED')";
 constexpr const char* kImplicit = "D Y N A M I C   A N A L Y S I S - I M P L I C I T  I N T E G R A T I O N";
 constexpr const char* kBulk =
     "(10X,'LINEAR BULK VISCOSITY PARAMETER IS',7X,1P,G12.3,/,10X,'QUADRATIC BULK VISCOSITY PARAMETER "
@@ -123,7 +148,7 @@ TEST_F(DynamicsPrinters, SubspaceAndExplicitDynamicsPrintNoDescription) {
       "5X,'     MAXIMUM TIME INCREMENT IS',20X,1P,G12.3,/,5X,'     SCALING FACTOR IS ',26X,1P,G12.3,/)",
       {R(at(N + 1)), R(at(N + 3)), R(0.9)});
   e.put(kBulk, {R(0.06), R(0.0)});
-  e.put("(/,10X,'LARGE DISPLACEMENT THEORY WILL BE USED')");
+  e.put(kLargeDisplacement);
   e.put("(/,10X,'ADIABATIC STRESS ANALYSIS WILL BE PERFORMED ',/)");
   e.put("(/,5X,'DIAGNOSTICS:')");
   e.put("(/,10X,'DETAILED DIAGNOSTICS ARE REQUESTED FOR INITIAL',' CONTACT OVERCLOSURE')");
@@ -149,11 +174,6 @@ TEST_F(DynamicsPrinters, SubspaceAndExplicitDynamicsPrintNoDescription) {
   EXPECT_EQ(pages(), (std::vector<int>{3, 2, 2, 3, 3, 3, 2, 2, 2, 2, 4, 2, 3, 3, 2, 2}));
 }
 
-void eigenHead(Expected& e, std::string_view kind) {
-  e.put("(/,/,24X,'S T E P',3X,I5,5X,'C A L C U L A T I O N   O F   E I G E N V A L U E S')", {I(2)});
-  e.put(kind);
-}
-
 TEST_F(DynamicsPrinters, EigenvaluesWithCyclicSymmetry) {
   eqc_testing::setSlideLineStore({});
   const int first = eqc_testing::appendSlideLineRecord({0, 7});
@@ -162,17 +182,10 @@ TEST_F(DynamicsPrinters, EigenvaluesWithCyclicSymmetry) {
   rec::i(CPHCON, 3) = 7;
   rec.integer(N, 10).real(N + 1, 500.0).integer(N + 2, 30).integer(N + 3, 18).real(N + 4, 0.0);
   rec.integer(N + 5, 2).real(N + 6, 1.0).integer(N + 7, 1).real(N + 9, -1.0);
-  Int kproc = 41, istep = 2, unsym = 0, lcase = 0, lanczos = 1;
-  std::vector<Real> buf(40);
-  HSTEPE(rec.ints(), rec.data(), &N, &kproc, &istep, kPrint, &unsym, &lcase, &lanczos, buf.data());
+  eigen(41, 0, 1);
   EXPECT_EQ(lcase, 2);
-  eigenHead(e, "(/,44X,'F O R   N A T U R A L   F R E Q U E N C I E S',/)");
-  description();
-  e.put("(/,5X,'THE LANCZOS EIGENSOLVER IS USED FOR THIS ANALYSIS')");
-  e.put("(5X,'CYCLIC SYMMETRY MODEL IS SOLVED')");
-  e.put("(5X,'LOWEST NUMBER OF CYCLIC SYMMETRY MODE',2X,I5)", {I(0)});
-  e.put("(5X,'HIGHEST NUMBER OF CYCLIC SYMMETRY MODE',1X,I5)", {I(3)});
-  e.put("(5X,'NUMBER OF EIGENVALUES',18X,I5)", {I(10)});
+  eigenHead("(/,44X,'F O R   N A T U R A L   F R E Q U E N C I E S',/)");
+  lanczosCyclic(0, 3, 10);
   e.put("(5X,'HIGHEST FREQUENCY OF INTEREST',3X,E12.5)", {R(500.0)});
   e.put("(5X,'LOWEST FREQUENCY OF INTEREST ',3X,E12.5)", {R(1.0)});
   e.put("(5X,'MAXIMUM NUMBER OF STEPS WITHIN RUN',5X,I5)", {I(30)});
@@ -186,7 +199,7 @@ TEST_F(DynamicsPrinters, EigenvaluesWithCyclicSymmetry) {
   const auto modes = [&](int sectors) {
     startPrinting();
     rec::i(CPHCON, 3) = sectors;
-    HSTEPE(rec.ints(), rec.data(), &N, &kproc, &istep, kPrint, &unsym, &lcase, &lanczos, buf.data());
+    eigen(41, 0, 1);
     return printedText();
   };
   EXPECT_NE(modes(8).find("HIGHEST NUMBER OF CYCLIC SYMMETRY MODE     4"), std::string::npos);
@@ -201,12 +214,9 @@ TEST_F(DynamicsPrinters, EigenvaluesWithCyclicSymmetry) {
 TEST_F(DynamicsPrinters, BucklingBySubspaceIterationAndANonSymmetricRequest) {
   rec.integer(N, 4).real(N + 1, 1.0e20).integer(N + 2, 25).integer(N + 3, 8).real(N + 4, 2.5);
   rec.integer(N + 5, 1);
-  Int kproc = 42, istep = 2, unsym = 1, lcase = 0, lanczos = 0;
-  std::vector<Real> buf(40);
-  HSTEPE(rec.ints(), rec.data(), &N, &kproc, &istep, kPrint, &unsym, &lcase, &lanczos, buf.data());
+  eigen(42, 1, 0);
   EXPECT_EQ(lcase, 2);
-  eigenHead(e, "(/,44X,'F O R   B U C K L I N G   P R E D I C T I O N',/)");
-  description();
+  eigenHead("(/,44X,'F O R   B U C K L I N G   P R E D I C T I O N',/)");
   e.put("(/,5X,'THE SUBSPACE ITERATION METHOD IS USED FOR THIS ANALYSIS')");
   e.put("(5X,'NUMBER OF EIGENVALUES',18X,I5)", {I(4)});
   e.put("(5X,'MAXIMUM NUMBER OF ITERATIONS',11X,I5)", {I(25)});
@@ -236,14 +246,11 @@ TEST_F(DynamicsPrinters, OutputSettingsOfImplicitAndExplicitSteps) {
   s.integer(33, 4).integer(35, 1 + 8 + 64).integer(34, 3);
   rec::i(CWORK, 26) = 1;
   HSTEPT(s.data(), values, &nrst, &nint, &ipflag);
-  const char* perturbation =
-      "(/,5X,'THIS IS A LINEAR PERTURBATION STEP.',/,5X,'ALL LOADS ARE DEFINED AS CHANGE IN LOAD TO THE "
-      "REFERENCE STATE')";
   e.put("(/,5X,'RESTART FILE WILL BE WRITTEN EVERY',I6,2X,'INCREMENTS')", {I(5)});
   e.put("(/,5X,'ONLY THE LATEST INCREMENT WILL BE RETAINED')");
-  e.put(perturbation);
-  e.put("(/,10X,'LARGE DISPLACEMENT THEORY WILL BE USED')");
-  e.put("(/,10X,'UNSYMMETRIC MATRIX STORAGE AND SOLUTION WILL ','BE USED')");
+  e.put(kPerturbation);
+  e.put(kLargeDisplacement);
+  e.put(kUnsymmetric);
   e.put("(/,5X,'PARABOLIC EXTRAPOLATION WILL BE USED')");
   e.put("(/,5X,'CHARACTERISTIC ELEMENT LENGTH  ',1P,G12.3)", {R(0.125)});
   e.put("(/,5X,'TORQUE PRINTOUT FLAGGED FOR EVERY',I6,' INCREMENTS OF THIS STEP')", {I(4)});
@@ -253,9 +260,9 @@ TEST_F(DynamicsPrinters, OutputSettingsOfImplicitAndExplicitSteps) {
   e.put("(/,5X,'FILE OUTPUT WILL BE WRITTEN IN CARD IMAGE',' FORMAT')");
   EXPECT_EQ(printedText(), e.text());
   Expected other;
-  other.put(perturbation);
-  other.put("(/,10X,'LARGE DISPLACEMENT THEORY WILL BE USED')");
-  other.put("(/,10X,'UNSYMMETRIC MATRIX STORAGE AND SOLUTION WILL ','BE USED')");
+  other.put(kPerturbation);
+  other.put(kLargeDisplacement);
+  other.put(kUnsymmetric);
   EXPECT_EQ(fio::memoryText(second), other.text());
   const auto calls = eqc_page_testing::paginCalls();
   ASSERT_EQ(calls.size(), 14u);
@@ -318,17 +325,10 @@ TEST_F(DynamicsPrinters, BucklingByLanczosAndAnUnreadableStepRecord) {
   rec::i(CSLV, 16) = static_cast<int>(eqc_testing::slideLineStore().size()) + 50;
   rec::i(CPHCON, 3) = 6;
   rec.integer(N, 3).real(N + 1, 40.0).integer(N + 2, 20).integer(N + 3, 9).real(N + 4, 0.0).real(N + 6, -2.5);
-  Int kproc = 42, istep = 2, unsym = 0, lcase = 0, lanczos = 1;
-  std::vector<Real> buf(40);
-  HSTEPE(rec.ints(), rec.data(), &N, &kproc, &istep, kPrint, &unsym, &lcase, &lanczos, buf.data());
+  eigen(42, 0, 1);
   EXPECT_EQ(lcase, 1);
-  eigenHead(e, "(/,44X,'F O R   B U C K L I N G   P R E D I C T I O N',/)");
-  description();
-  e.put("(/,5X,'THE LANCZOS EIGENSOLVER IS USED FOR THIS ANALYSIS')");
-  e.put("(5X,'CYCLIC SYMMETRY MODEL IS SOLVED')");
-  e.put("(5X,'LOWEST NUMBER OF CYCLIC SYMMETRY MODE',2X,I5)", {I(1)});
-  e.put("(5X,'HIGHEST NUMBER OF CYCLIC SYMMETRY MODE',1X,I5)", {I(5)});
-  e.put("(5X,'NUMBER OF EIGENVALUES',18X,I5)", {I(3)});
+  eigenHead("(/,44X,'F O R   B U C K L I N G   P R E D I C T I O N',/)");
+  lanczosCyclic(1, 5, 3);
   e.put("(5X,'LARGEST EIGENVALUE OF INTEREST  ',3X,1P,G12.5)", {R(40.0)});
   e.put("(5X,'SMALLEST EIGENVALUE OF INTEREST ',3X,1P,G12.5)", {R(-2.5)});
   e.put("(5X,'MAXIMUM NUMBER OF STEPS WITHIN RUN',5X,I5)", {I(20)});
@@ -349,14 +349,11 @@ TEST_F(DynamicsPrinters, OutputSettingsChoicesOfEachBranch) {
   s.integer(5, 1).integer(27, 0).integer(30, 5);
   HSTEPT(s.data(), values, &nrst, &nint, &ipflag);
   rec::i(CWORK, 28) = 0;
-  const char* perturbation =
-      "(/,5X,'THIS IS A LINEAR PERTURBATION STEP.',/,5X,'ALL LOADS ARE DEFINED AS CHANGE IN LOAD TO THE "
-      "REFERENCE STATE')";
   const char* increments = "(/,5X,'THE MAXIMUM NUMBER OF INCREMENTS IN THIS STEP IS',17X,I7)";
   const char* every = "(/,5X,'PRINT OF INCREMENT NUMBER, TIME, ETC., EVERY',I6,'  INCREMENTS')";
   const char* plotfile = "(/,5X,'THE NEUTRAL PLOTFILE WILL BE WRITTEN IN CARD IMAGE',' FORMAT')";
   e.put(increments, {I(40)});
-  e.put(perturbation);  // CLINES words 13 and 14 name the same unit here
+  e.put(kPerturbation);  // CLINES words 13 and 14 name the same unit here
   e.put("(/,5X,'LINEAR EXTRAPOLATION WILL BE USED')");
   e.put(every, {I(2)});
   e.put(plotfile);
@@ -383,7 +380,7 @@ TEST_F(DynamicsPrinters, OutputSettingsChoicesOfEachBranch) {
   e.put("(/,5X,'ONLY THE LATEST INCREMENT WILL BE RETAINED')");
   e.put("(/,5X,'HISTORY OUTPUT WILL BE WRITTEN AT EVERY INCREMENT')");
   e.put("(/,5X,'FILE OUTPUT WILL BE WRITTEN  ',I6,' TIMES DURING THIS STEP')", {I(4)});
-  e.put("(/,10X,'LARGE DISPLACEMENT THEORY WILL BE USED')");
+  e.put(kLargeDisplacement);
   e.put(intervals, {I(2)});
   e.put(
       "(10X,'THE RESTART FILE WILL BE WRITTEN AT THE ','INCREMENT FOLLOWING THE TIMEMARKS',/,10X,'OF THE "
@@ -392,7 +389,7 @@ TEST_F(DynamicsPrinters, OutputSettingsChoicesOfEachBranch) {
   e.put(
       "(10X,'THE TIME INCREMENTATION WILL BE ADJUSTED SO THAT',' THE OUTPUT FILE WILL ',/,10X,'BE WRITTEN AT THE "
       "EXACT ','TIMEMARKS OF THE EVENLY SPACED INTERVALS. ')");
-  e.put("(/,10X,'LARGE DISPLACEMENT THEORY WILL BE USED')");
+  e.put(kLargeDisplacement);
   EXPECT_EQ(printedText(), e.text());
   EXPECT_EQ(pages(), (std::vector<int>{2, 2, 2, 2, 2, 2, 2}));
 }

@@ -41,6 +41,23 @@ void ranges(Expected& e, const char* format, int count) {
     e.put(format, {R(1.5 * (r + 1)), R(1000.0 * (r + 1)), I(20 + r), R(0.5 + r), C(scaling[r][0]), C(scaling[r][1])});
 }
 
+// The random-response echo up to its range header: step line, description, variance method.
+Expected randomResponseHead(const StepRecord& rec, int step) {
+  Expected e;
+  e.put("(/,/,24X,'S T E P',3X,I5,5X,'R A N D O M    R E S P O N S E   A N A L Y S I S         ')", {I(step)});
+  e.description(rec);
+  e.put("(10X,'THE VARIANCE WILL BE COMPUTED NUMERICALLY  ')").put(kRangeHeader);
+  return e;
+}
+
+// A titled list of frequency points, five to a line.
+void pointLines(Expected& e, const char* title, const std::vector<double>& points) {
+  e.put(title);
+  std::vector<Item> values;
+  for (double p : points) values.push_back(R(p));
+  e.put("(10X,5(1P,G12.3))", values);
+}
+
 class FrequencyPrinters : public zmxtest::HostFixture {
  protected:
   void SetUp() override {
@@ -55,15 +72,9 @@ TEST_F(FrequencyPrinters, RandomResponseWithRangesAndAdditionalPoints) {
   rec.integer(N + 2, static_cast<int>(points.size()));
   Int istep = 6;
   HRRES(rec.ints(), rec.data(), &N, &istep, kPrint);
-  Expected e;
-  e.put("(/,/,24X,'S T E P',3X,I5,5X,'R A N D O M    R E S P O N S E   A N A L Y S I S         ')", {I(6)});
-  e.description(rec);
-  e.put("(10X,'THE VARIANCE WILL BE COMPUTED NUMERICALLY  ')").put(kRangeHeader);
+  Expected e = randomResponseHead(rec, 6);
   ranges(e, "(18X,2(1P,G10.3),I6,5X,1P,G13.3,2X,2A8)", 2);
-  e.put("(/,/,10X,'ADDITIONAL POINTS',/)");
-  std::vector<Item> values;
-  for (double p : points) values.push_back(R(p));
-  e.put("(10X,5(1P,G12.3))", values);
+  pointLines(e, "(/,/,10X,'ADDITIONAL POINTS',/)", points);
   EXPECT_EQ(printedText(), e.text());
   // The points are counted nine to a line, plus two.
   EXPECT_EQ(eqc_page_testing::paginCounts(), (std::vector<int>{3, 3, 1, 4, 2, 2}));
@@ -74,10 +85,7 @@ TEST_F(FrequencyPrinters, AScalingCodeWithoutANameLeavesItsColumnsBlank) {
   rec.integer(N + 5 + 4, 7);
   Int istep = 2;
   HRRES(rec.ints(), rec.data(), &N, &istep, kPrint);
-  Expected e;
-  e.put("(/,/,24X,'S T E P',3X,I5,5X,'R A N D O M    R E S P O N S E   A N A L Y S I S         ')", {I(2)});
-  e.description(rec);
-  e.put("(10X,'THE VARIANCE WILL BE COMPUTED NUMERICALLY  ')").put(kRangeHeader);
+  Expected e = randomResponseHead(rec, 2);
   e.put("(18X,2(1P,G10.3),I6,5X,1P,G13.3,2X,2A8)",
         {R(1.5), R(1000.0), I(20), R(0.5), C("        "), C("        ")});
   EXPECT_EQ(printedText(), e.text());
@@ -97,10 +105,7 @@ TEST_F(FrequencyPrinters, SteadyStateDynamicsStoresTheMethodAndPrintsSinglePoint
   e.put("(10X,'SUBSPACE CALCULATION WITH REAL MATRICES ONLY',/)").put(kRangeHeader);
   ranges(e, "(10X,2(1P,G13.3),I9,4X,1P,G13.3,2X,2A8)", 2);
   e.put("(10X,'INTERVAL WILL BE DIVIDED FIRST USING ',/,/,'EIGENFREQUENCIES.',/)");
-  e.put("(/,/,10X,'SINGLE FREQUENCY POINTS',/)");
-  std::vector<Item> values;
-  for (double p : points) values.push_back(R(p));
-  e.put("(10X,5(1P,G12.3))", values);
+  pointLines(e, "(/,/,10X,'SINGLE FREQUENCY POINTS',/)", points);
   EXPECT_EQ(printedText(), e.text());
   EXPECT_EQ(eqc_page_testing::paginCounts(), (std::vector<int>{3, 3, 2, 2, 2, 2, 4, 1}));
 

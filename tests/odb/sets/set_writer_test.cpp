@@ -35,6 +35,18 @@ std::pair<std::string, std::string> describe(Int slot, Int step, Int part = 0, c
 
 std::string pad(const std::string& s, std::size_t n) { return (s + std::string(n, ' ')).substr(0, n); }
 
+// The database's sets from the index `from` on, a line each: kind, both names, flag and members.
+std::vector<std::string> setLines(const dm2_testing::OutputDatabase& db, std::size_t from = 0) {
+  std::vector<std::string> lines;
+  for (std::size_t k = from; k < db.sets.size(); ++k) {
+    const auto& s = db.sets[k];
+    std::string line = s.kind + " " + s.firstName + "|" + s.secondName + " " + std::to_string(s.flag) + " [";
+    for (Int m : s.members) line += " " + std::to_string(m);
+    lines.push_back(line + " ]");
+  }
+  return lines;
+}
+
 class SetNames : public zmxtest::HostFixture {};
 
 // A batch part of one element on node 5, which carries a pore-pressure condition of the base state.
@@ -95,6 +107,13 @@ class OdbSets : public zmxtest::HostFixture {
     DBSL(&read, t.elementDirectory.data(), &elementAt);
     DBSL(&read, t.nodeDirectory.data(), &nodeAt);
     return t;
+  }
+  // Part XIDA of nodes 101 to 104 (on the x axis) and the bar 11 on the first two; gives the bar.
+  Int partOfFourNodes(std::vector<Int>& nodes) {
+    for (Int k = 1; k <= 4; ++k) nodes.push_back(builder.node(100 + k, {Real(k), 0, 0}));
+    const Int e1 = builder.element(11, builder.elementType("T3D2", 2010, 300, 2), {nodes[0], nodes[1]});
+    builder.part("XIDA", {e1}, nodes);
+    return e1;
   }
   const Int* at(int resultSlot) const {
     return reinterpret_cast<const Int*>(work.data() + rec::slotI(work.data(), resultSlot) - 1);
@@ -215,15 +234,12 @@ TEST_F(OdbSets, RestartsChooseTheStepRange) {
     zmxtest::OdbModelBuilder b;
     poreOnOneBatchNode(b);
     b.steps = c.steps;
-    std::vector<double> w(100000, 0.0);
-    Int core = 100000, handle = 0;
+    std::vector<double> w;
     const Int adb = b.build();
     rec::i(CREST, 10) = c.restarted;
     rec::i(CREST, 11) = c.inside;
     rec::i(CREST, 12) = c.from;
-    const std::string name = zmxtest::scratchFolder("odb_sets") + "/steps";
-    const Real g[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, t[3] = {0, 0, 0};
-    ODB_CREATESUPERMODEL(&adb, &handle, g, t, w.data(), &core, name.c_str(), static_cast<Int>(name.size()));
+    const Int handle = superModel(adb, w, 100000, "odb_sets", "steps");
     std::vector<Int> steps;
     for (const auto& set : dm2_testing::outputDatabase(handle)->sets)
       if (set.secondName.rfind("Step", 0) == 0) {
@@ -288,12 +304,7 @@ TEST_F(OdbSets, ElementAndNodeSetsKeepTheMembersOfEachPart) {
   builder.nodeSet("", {nodes[1], nodes[5]});
   const auto* db = write();
   ASSERT_NE(db, nullptr);
-  std::vector<std::string> written;
-  for (const auto& s : db->sets) {
-    std::string line = s.kind + " " + s.firstName + "|" + s.secondName + " " + std::to_string(s.flag) + " [";
-    for (Int m : s.members) line += " " + std::to_string(m);
-    written.push_back(line + " ]");
-  }
+  const std::vector<std::string> written = setLines(*db);
   const std::vector<std::string> expected = {
       "element XIDA|XIDA 0 [ 11 ]",          "element ESET|ESET 0 [ 11 ]",
       "node SET          1|XIDA 0 [ 101 102 103 104 ]", "node SET          3|NSET 0 [ 101 ]",
@@ -398,10 +409,7 @@ TEST_F(OdbSets, NumberedPartLabelsAndTracedSets) {
 
 TEST_F(OdbSets, TwinsAddTheSetServicesSetsOnce) {
   std::vector<Int> nodes;
-  for (Int k = 1; k <= 4; ++k) nodes.push_back(builder.node(100 + k, {Real(k), 0, 0}));
-  const Int type = builder.elementType("T3D2", 2010, 300, 2);
-  const Int e1 = builder.element(11, type, {nodes[0], nodes[1]});
-  builder.part("XIDA", {e1}, nodes);
+  const Int e1 = partOfFourNodes(nodes);
   builder.elementSet("", {e1});
   builder.nodeSet("", {nodes[2]});
   const auto* db = write();
@@ -435,13 +443,7 @@ TEST_F(OdbSets, TwinsAddTheSetServicesSetsOnce) {
   ODBELSET(elementDirectory.data(), record.data(), written.data(), elementTable, &part, &trace, &handle);
   ODBNSET(nodeDirectory.data(), record.data(), written.data(), nodeLabels, nodeMap, &part, &trace, &handle);
 
-  std::vector<std::string> added;
-  for (std::size_t k = before; k < db->sets.size(); ++k) {
-    const auto& s = db->sets[k];
-    std::string line = s.kind + " " + s.firstName + "|" + s.secondName + " " + std::to_string(s.flag) + " [";
-    for (Int m : s.members) line += " " + std::to_string(m);
-    added.push_back(line + " ]");
-  }
+  const std::vector<std::string> added = setLines(*db, before);
   const std::vector<std::string> expected = {
       "element XIDA|XIDA 0 [ 11 ]", "element | ALL ELEMENTS 0 [ 11 ]", "element EXTRA|EXTRA 0 [ 11 12 ]",
       "node SET          1|XIDA 0 [ 101 102 103 104 ]", "node SET          2| ALL NODES 0 [ 103 ]",
@@ -471,14 +473,9 @@ TEST_F(OdbSets, DirectoryOffsetsPastTheAddressesAreReportedNotFollowed) {
       for (int entry = 1;; ++entry) {
         builder = zmxtest::OdbModelBuilder();
         std::vector<Int> nodes;
-        for (Int k = 1; k <= 4; ++k) nodes.push_back(builder.node(100 + k, {Real(k), 0, 0}));
-        const Int type = builder.elementType("T3D2", 2010, 300, 2);
-        const Int e1 = builder.element(11, type, {nodes[0], nodes[1]});
-        builder.part("XIDA", {e1}, nodes);
+        const Int e1 = partOfFourNodes(nodes);
         builder.elementSet("ESET", {e1});
         builder.nodeSet("NSET", {nodes[0]});
-        work.assign(200000, 0.0);
-        Int core = 200000, handle = 0;
         const Int adb = builder.build();
         std::vector<double> store = eqc_testing::slideLineStore();
         double* directory = store.data() + (rec::i(CSLV, directoryWord) - 1);
@@ -486,9 +483,7 @@ TEST_F(OdbSets, DirectoryOffsetsPastTheAddressesAreReportedNotFollowed) {
         rec::setSlotI(directory, 6 + 2 * (entry - 1), value);
         eqc_testing::setSlideLineStore(store);
         eqc_testing::clearMessages();
-        const std::string name = zmxtest::scratchFolder("odb_sets_damaged") + "/model";
-        const Real g[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, t[3] = {0, 0, 0};
-        ODB_CREATESUPERMODEL(&adb, &handle, g, t, work.data(), &core, name.c_str(), static_cast<Int>(name.size()));
+        superModel(adb, work, 200000, "odb_sets_damaged");
         EXPECT_GE(eqc_testing::countAtLevel(-3), 1) << directoryWord << " " << entry << " " << value;
         EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN")) << directoryWord << " " << entry << " " << value;
       }

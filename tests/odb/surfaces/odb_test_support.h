@@ -2,6 +2,7 @@
 // out by hand, and lookups in the writer stand-in's view.
 #pragma once
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -60,16 +61,28 @@ inline Int openDatabase(const std::string& folder) {
   return DM2_OPENNEWFILE(path.c_str(), static_cast<Int>(path.size()), &three, title, 80, solver, 24, release, 8);
 }
 
+inline constexpr std::array<Real, 9> kIdentity = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+
+// Gathers the model `adb` into the work array w of `core` slots and writes it under the file
+// name with the rotation g (by columns) and translation t; gives the handle (`handle` is what the
+// caller's variable held before).
+inline Int superModel(Int adb, double* w, Int& core, const std::string& name, const std::array<Real, 9>& g = kIdentity,
+                      const std::array<Real, 3>& t = {0, 0, 0}, Int handle = 0) {
+  ODB_CREATESUPERMODEL(&adb, &handle, g.data(), t.data(), w, &core, name.c_str(), static_cast<Int>(name.size()));
+  return handle;
+}
+
+// Gathers the model `adb` into `work`, resized to `core` zeros, under the scratch folder's file.
+inline Int superModel(Int adb, std::vector<double>& work, Int core, const std::string& folder,
+                      const std::string& file = "model") {
+  work.assign(static_cast<std::size_t>(core), 0.0);
+  return superModel(adb, work.data(), core, zmxtest::scratchFolder(folder) + "/" + file);
+}
+
 // Writes the builder's model through the gathering into a work array of 200,000 slots.
 inline const dm2_testing::OutputDatabase* writeModel(zmxtest::OdbModelBuilder& builder, std::vector<double>& work,
                                                      const std::string& folder) {
-  work.assign(200000, 0.0);
-  Int core = 200000, handle = 0;
-  const Int adb = builder.build();
-  const std::string name = zmxtest::scratchFolder(folder) + "/model";
-  const Real g[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, t[3] = {0, 0, 0};
-  ODB_CREATESUPERMODEL(&adb, &handle, g, t, work.data(), &core, name.c_str(), static_cast<Int>(name.size()));
-  return dm2_testing::outputDatabase(handle);
+  return dm2_testing::outputDatabase(superModel(builder.build(), work, 200000, folder));
 }
 
 inline const dm2_testing::OdbClass* classNamed(const dm2_testing::OutputDatabase* db, const std::string& type) {

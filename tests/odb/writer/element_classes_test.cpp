@@ -75,6 +75,23 @@ class ElementClasses : public zmxtest::HostFixture {
     return p;
   }
 
+  // An elbow section: points through the thickness 0.2 and around the mid-surface radius 1.
+  int elbow(Int around, Int through) {
+    std::vector<Slot> slots(20, I(0));
+    slots[3 - 2] = I(through);
+    slots[14 - 2] = R(0.2);
+    slots[17 - 2] = R(1.0);
+    slots[21 - 2] = I(around);
+    return builder.record(3, slots);
+  }
+  // The two points (1.5, -2.5) and (3.25, 4.75) of a beam section with both coordinates.
+  static void expectTwoBeamPoints(const Points& p, Int profile) {
+    EXPECT_EQ(p.profile, profile);
+    EXPECT_EQ(p.two, 1);
+    EXPECT_EQ(p.first, (std::vector<float>{1.5f, 3.25f}));
+    EXPECT_EQ(p.second, (std::vector<float>{-2.5f, 4.75f}));
+  }
+
   zmxtest::OdbModelBuilder builder;
   std::vector<double> buffer;
   std::vector<float> positions;
@@ -277,13 +294,7 @@ TEST_F(ElementClasses, ShellGaussRuleMatchesGslNodes) {
 }
 
 TEST_F(ElementClasses, ElbowPointsLieOnTheirCircles) {
-  std::vector<Slot> slots(20, I(0));
-  slots[3 - 2] = I(3);     // through the thickness
-  slots[14 - 2] = R(0.2);  // thickness
-  slots[17 - 2] = R(1.0);  // mid-surface radius
-  slots[21 - 2] = I(8);    // around
-  const int section = builder.record(3, slots);
-  const Points p = position(section, 2250);
+  const Points p = position(elbow(8, 3), 2250);
   ASSERT_EQ(p.points, 24);
   EXPECT_EQ(p.profile, 2);
   EXPECT_EQ(p.two, 1);
@@ -314,11 +325,7 @@ TEST_F(ElementClasses, BeamProfilesTakeTheirPointsAndTheTwoCoordinateFlagFromThe
     return builder.record(3, slots);
   };
   const int both = beam(5, 1), one = beam(5, 0), none = beam(8, 1);
-  const Points p = position(both, 100);
-  EXPECT_EQ(p.profile, 7);
-  EXPECT_EQ(p.two, 1);
-  EXPECT_EQ(p.first, (std::vector<float>{1.5f, 3.25f}));
-  EXPECT_EQ(p.second, (std::vector<float>{-2.5f, 4.75f}));
+  expectTwoBeamPoints(position(both, 100), 7);
   const Points q = position(one, 100);
   EXPECT_EQ(q.two, 0);
   EXPECT_EQ(q.first, (std::vector<float>{-2.5f, 4.75f}));
@@ -357,11 +364,7 @@ TEST_F(ElementClasses, GeneralBeamsLayerShellsAndSurfaceSections) {
   const int surface = builder.record(45, {I(0)}), none = builder.record(4, std::vector<Slot>(20, I(0)));
   const int shortBeam = builder.record(3, {I(0), I(5), I(2)});
 
-  const Points b = position(beam, 100);
-  EXPECT_EQ(b.profile, 10);
-  EXPECT_EQ(b.two, 1);
-  EXPECT_EQ(b.first, (std::vector<float>{1.5f, 3.25f}));
-  EXPECT_EQ(b.second, (std::vector<float>{-2.5f, 4.75f}));
+  expectTwoBeamPoints(position(beam, 100), 10);
   const Points l = position(shell, 100);
   EXPECT_EQ(l.points, 6);
   EXPECT_EQ(l.layered, 1);
@@ -388,14 +391,6 @@ TEST_F(ElementClasses, GeneralBeamsLayerShellsAndSurfaceSections) {
 TEST_F(ElementClasses, SectionPointCountsBeyondTheRoomGiveNoPoints) {
   // The builder's CGM word 80 is 64: room for 128 points. Counts are taken in 64 bits, so a
   // product that wraps in 32 bits (65536 x 65536) is refused as well.
-  auto elbow = [&](Int around, Int through) {
-    std::vector<Slot> slots(20, I(0));
-    slots[3 - 2] = I(through);
-    slots[14 - 2] = R(0.2);
-    slots[17 - 2] = R(1.0);
-    slots[21 - 2] = I(around);
-    return builder.record(3, slots);
-  };
   const int fits = elbow(8, 16);
   struct Refused {
     int section;

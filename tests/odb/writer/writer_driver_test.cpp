@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -16,6 +17,7 @@
 #include "siblings/eqc/slide_line_codes.h"
 #include "siblings/eqc/testing.h"
 #include "siblings/eqc/writer_services.h"
+#include "tests/odb/surfaces/odb_test_support.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/mapped_array.h"
 #include "tests/support/odb_model_builder.h"
@@ -25,6 +27,8 @@
 namespace {
 
 using dm2_testing::OutputDatabase;
+using odbtest::kIdentity;
+using odbtest::superModel;
 using zmxtest::A;
 using zmxtest::I;
 using zmxtest::N;
@@ -33,16 +37,11 @@ using zmxtest::R;
 class OdbWriter : public zmxtest::HostFixture {
  protected:
   // Runs the gathering with the rotation G (by columns) and translation t; gives the handle.
-  Int write(const std::array<Real, 9>& g = {1, 0, 0, 0, 1, 0, 0, 0, 1}, const std::array<Real, 3>& t = {0, 0, 0},
-            Int core = 200000) {
+  Int write(const std::array<Real, 9>& g = kIdentity, const std::array<Real, 3>& t = {0, 0, 0}, Int core = 200000) {
     work.assign(static_cast<std::size_t>(core), 0.0);
     coreCount = core;
-    Int handle = -7;
-    const Int adb = builder.build();
-    const std::string name = zmxtest::scratchFolder("odb_writer") + "/model";
-    ODB_CREATESUPERMODEL(&adb, &handle, g.data(), t.data(), work.data(), &coreCount, name.c_str(),
-                         static_cast<Int>(name.size()));
-    return handle;
+    return superModel(builder.build(), work.data(), coreCount, zmxtest::scratchFolder("odb_writer") + "/model", g, t,
+                      -7);
   }
   Int resultSlot(int k) const { return rec::slotI(work.data(), k); }
 
@@ -283,12 +282,9 @@ TEST_F(OdbWriter, TwoDimensionalNodesOfAClearFlagGetZeroDepth) {
   const Int e = again.element(9, type, {n1, n2});
   again.part("XIDBEAM", {e}, {n1, n2});
   work.assign(100000, 0.0);
-  Int core = 100000, h = 0;
-  const Int adb = again.build();
-  const std::array<Real, 9> g = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-  const std::array<Real, 3> t = {0, 0, 5};
+  Int core = 100000;
   const std::string name = zmxtest::scratchFolder("odb_writer2d") + "/beam";
-  ODB_CREATESUPERMODEL(&adb, &h, g.data(), t.data(), work.data(), &core, name.c_str(), static_cast<Int>(name.size()));
+  const Int h = superModel(again.build(), work.data(), core, name, kIdentity, {0, 0, 5});
   const OutputDatabase* d2 = dm2_testing::outputDatabase(h);
   ASSERT_NE(d2, nullptr);
   ASSERT_EQ(d2->nodes.size(), 2u);
@@ -327,13 +323,7 @@ TEST_F(OdbWriter, ElementOfLabelZeroHasNoClassAndIsFiledUnderItsKey) {
   const Int e1 = builder.element(11, type, {a, b});
   const Int e2 = builder.element(0, type, {a, b});  // label 0: not classified
   builder.part("XIDONE", {e1, e2}, {a, b});
-  work.assign(100000, 0.0);
-  Int core = 100000, handle = 0;
-  const Int adb = builder.build();
-  const std::array<Real, 9> g = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-  const std::array<Real, 3> t = {0, 0, 0};
-  const std::string name = zmxtest::scratchFolder("odb_label_zero") + "/m";
-  ODB_CREATESUPERMODEL(&adb, &handle, g.data(), t.data(), work.data(), &core, name.c_str(), static_cast<Int>(name.size()));
+  superModel(builder.build(), work, 100000, "odb_label_zero", "m");
   EXPECT_TRUE(eqc_testing::printed("CLASS UNKNOWN FOR ELEMENT 0"));
   ASSERT_FALSE(eqc_testing::filed(-2511).empty());
   EXPECT_EQ(eqc_testing::filed(-2511).back(), 0);
@@ -361,16 +351,13 @@ TEST_F(OdbWriter, TooSmallAWorkArrayOpensNoFileAndKeepsTheCoreCount) {
 TEST_F(OdbWriter, AWorkArrayOfKnownRoomIsGrownThroughDbcoreWithinThatRoom) {
   unitCube(builder);
   const Int adb = builder.build();
-  const std::array<Real, 9> g = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-  const std::array<Real, 3> t = {0, 0, 0};
   const std::string name = zmxtest::scratchFolder("odb_known_room") + "/m";
   for (const std::size_t room : {std::size_t{200000}, std::size_t{60}}) {
     eqc_testing::clearMessages();
     zmxtest::MappedArray mapped(room);
     const Int tally = rec::i(CSIZE, zmx::units::kCoreGrowth);
-    Int core = 60, h = 0;
-    ODB_CREATESUPERMODEL(&adb, &h, g.data(), t.data(), mapped.data(), &core, name.c_str(),
-                         static_cast<Int>(name.size()));
+    Int core = 60;
+    const Int h = superModel(adb, mapped.data(), core, name);
     EXPECT_TRUE(mapped.guardsKept()) << room;
     if (room == 60) {  // the model does not fit the array's own room: nothing is booked
       EXPECT_EQ(h, 0);
@@ -392,14 +379,11 @@ TEST_F(OdbWriter, AWorkArrayOfKnownRoomIsGrownThroughDbcoreWithinThatRoom) {
 TEST_F(OdbWriter, AModelWithoutElementsIsNeverWrittenPastItsWorkArray) {
   builder.node(1, {0, 0, 0});
   const Int adb = builder.build();
-  const std::array<Real, 9> g = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-  const std::array<Real, 3> t = {0, 0, 0};
   const std::string name = zmxtest::scratchFolder("odb_no_elements") + "/m";
   auto write = [&](std::size_t room) {
     zmxtest::MappedArray mapped(room, 200);
-    Int core = static_cast<Int>(room), h = 0;
-    ODB_CREATESUPERMODEL(&adb, &h, g.data(), t.data(), mapped.data(), &core, name.c_str(),
-                         static_cast<Int>(name.size()));
+    Int core = static_cast<Int>(room);
+    superModel(adb, mapped.data(), core, name);
     EXPECT_TRUE(mapped.guardsKept()) << room;
     return rec::slotI(mapped.data(), 1);  // the result record's last slot, 0 when refused
   };
@@ -415,11 +399,8 @@ TEST_F(OdbWriter, StoredCountsAreUsedWhileWritingAndPutBack) {
   auto bcTableSlot = [&](const std::vector<Int>& stored) {
     eqc_testing::setStoredModelCounts(stored);
     std::vector<double> w(200000);
-    Int core = 200000, h = 0;
-    const std::array<Real, 9> g = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-    const std::array<Real, 3> t = {0, 0, 0};
-    const std::string name = zmxtest::scratchFolder("odb_stored") + "/m";
-    ODB_CREATESUPERMODEL(&adb, &h, g.data(), t.data(), w.data(), &core, name.c_str(), static_cast<Int>(name.size()));
+    Int core = 200000;
+    superModel(adb, w.data(), core, zmxtest::scratchFolder("odb_stored") + "/m");
     EXPECT_EQ(std::vector<Int>(CGM.w, CGM.w + 100), model);
     return rec::i(CNODE, 6);
   };
@@ -454,7 +435,7 @@ TEST_F(OdbWriter, TheDriverReadsTheDatabaseForLabelsAndTypesAndReportsPartsNotFo
   const Int references = 0, m13 = 2000, m14 = 16, unused = 0, expected = 3, solver = 0, connectorFlag = 0;
   Int classes = 1, handle = 0;
   const std::string path = zmxtest::scratchFolder("odb_parts") + "/m";
-  const std::array<Real, 9> g = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  const std::array<Real, 9> g = kIdentity;
   const std::array<Real, 3> t = {0, 0, 0};
   WRITEMODELODBSUPER(b1.data(), b2.data(), b3.data(), elementTable.data(), work.data(), refs.data(), nodeLabels.data(),
                      classTable.data(), partTable.data(), nodeMap.data(), bcTable.data(), &references, &m13, &m14,

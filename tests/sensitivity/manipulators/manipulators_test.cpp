@@ -291,6 +291,18 @@ void randomFill(const std::vector<const Layout*>& layouts, std::mt19937& random)
         for (Real& v : dm2_dsa_testing::copyData(*l, c, k)) v = static_cast<Real>(random() % 2000) / 16 - 60;
 }
 
+// An element of the one block with its storage formed; `setUp` runs before the layout is built
+// (to change the variable ids the block registered).
+ElementLayout* formedElement(const dm2_dsa_testing::BlockPlan& blockPlan, const std::function<void()>& setUp = {}) {
+  ElementPlan plan;
+  plan.block = blockPlan;
+  if (setUp) setUp();
+  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
+  const Int word = e->Word();
+  ELDSAFORMSTORAGE(&word);
+  return e;
+}
+
 void applyReference(Snapshot& s, const std::vector<const Layout*>& layouts, const Rules& rule, const Settings& set,
                     Real factor) {
   for (const Layout* l : layouts) {
@@ -381,11 +393,7 @@ TEST_F(Manipulators, EveryManipulatorFollowsItsRuleTable) {
 // places found when it was formed). The elout perturbation, which no entry builds, is checked here.
 TEST_F(Manipulators, IdListWalksAndVisitsOfEveryManipulatorFollowItsRuleTable) {
   addParameters(kParameters);
-  ElementPlan plan;
-  plan.block = block(0, kElementVars, kParameters, 2, 3);
-  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
-  const Int word = e->Word();
-  ELDSAFORMSTORAGE(&word);
+  ElementLayout* e = formedElement(block(0, kElementVars, kParameters, 2, 3));
   const auto* tree = static_cast<const dsa_VarStorage*>(state().varStorage);
   ASSERT_NE(tree, nullptr);
   std::vector<Int> ids;
@@ -464,11 +472,8 @@ TEST_F(Manipulators, DebugLevelAndElementVectorVerification) {
 
 TEST_F(Manipulators, ParameterThreeOfFourPointsOfSixValuesWritesReals48To71) {
   addParameters(4);
-  ElementPlan plan;
-  plan.block = block(0, {{9, 4, 4, 6}}, 4, 1, 0);
-  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
+  ElementLayout* e = formedElement(block(0, {{9, 4, 4, 6}}, 4, 1, 0));
   const Int word = e->Word();
-  ELDSAFORMSTORAGE(&word);
   for (Real& v : dm2_dsa_testing::copyData(*e, 4, 2)) v = 1;
   Int c1[13] = {}, c2[8] = {};
   c2[7] = 3;
@@ -485,11 +490,8 @@ TEST_F(Manipulators, ParameterThreeOfFourPointsOfSixValuesWritesReals48To71) {
 
 TEST_F(Manipulators, InitialiseMoveAndDifferenceRecoverTheDirection) {
   addParameters(2);
-  ElementPlan plan;
-  plan.block = block(0, {{3, 0, 3, 2}}, 2, 2, 1);
-  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
+  ElementLayout* e = formedElement(block(0, {{3, 0, 3, 2}}, 2, 2, 1));
   const Int word = e->Word();
-  ELDSAFORMSTORAGE(&word);
   std::mt19937 random(23);
   for (int trial = 0; trial < 20; ++trial) {
     Snapshot view({e});
@@ -515,11 +517,8 @@ TEST_F(Manipulators, InitialiseMoveAndDifferenceRecoverTheDirection) {
 
 TEST_F(Manipulators, StoredStateMeetsTheRestoreAfterAnIncrementsEnd) {
   addParameters(1);
-  ElementPlan plan;
-  plan.block = block(0, {{3, 3, 2, 2}, {6, 9, 1, 3}}, 1);
-  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
+  ElementLayout* e = formedElement(block(0, {{3, 3, 2, 2}, {6, 9, 1, 3}}, 1));
   const Int word = e->Word();
-  ELDSAFORMSTORAGE(&word);
   auto place = [e](Int id, int copy) {
     const Snapshot s({e});
     const VarBlock::Entry* entry = e->Block().Find(id);
@@ -546,12 +545,9 @@ TEST_F(Manipulators, StoredStateMeetsTheRestoreAfterAnIncrementsEnd) {
 
 TEST_F(Manipulators, MissingCompanionsAndBlocksOutsideTheStoreAreReportedAndSkipped) {
   addParameters(2);
-  ElementPlan plan;
-  plan.block = block(0, {{3, 3, 2, 2}, {5, 3, 1, 1}}, 2);
-  dm2_dsa_testing::setVarID(0, 5, {{-1, 999, -1, -1}});
-  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
+  ElementLayout* e = formedElement(block(0, {{3, 3, 2, 2}, {5, 3, 1, 1}}, 2),
+                                   [] { dm2_dsa_testing::setVarID(0, 5, {{-1, 999, -1, -1}}); });
   const Int word = e->Word();
-  ELDSAFORMSTORAGE(&word);
   std::mt19937 random(9);
   randomFill({e}, random);
   const Snapshot before({e});
@@ -573,12 +569,10 @@ TEST_F(Manipulators, MissingCompanionsAndBlocksOutsideTheStoreAreReportedAndSkip
 // a store, is reported by the manipulators that copy or clear whole blocks; nothing changes.
 TEST_F(Manipulators, CompanionsAndBlocksTooSmallForTheVariableAreReported) {
   addParameters(2);
-  ElementPlan plan;
-  plan.block = block(0, {{3, 3, 2, 2}, {5, 0, 1, 1}}, 2);
-  dm2_dsa_testing::setVarID(0, 3, {{5, zmxtest::dsa::companion(0, 3, 1), zmxtest::dsa::companion(0, 3, 2), -1}});
-  ElementLayout* e = dm2_dsa_testing::buildElementLayout(plan);
+  ElementLayout* e = formedElement(block(0, {{3, 3, 2, 2}, {5, 0, 1, 1}}, 2), [] {
+    dm2_dsa_testing::setVarID(0, 3, {{5, zmxtest::dsa::companion(0, 3, 1), zmxtest::dsa::companion(0, 3, 2), -1}});
+  });
   const Int word = e->Word();
-  ELDSAFORMSTORAGE(&word);
   std::mt19937 random(12);
   randomFill({e}, random);
   const Snapshot before({e});
