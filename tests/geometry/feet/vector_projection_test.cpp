@@ -38,6 +38,14 @@ Projection project(const std::vector<double>& x, Int n, const double* p, const d
 
 double dot(const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
+// A miss beyond a side: not found, location 2, the side foot at (x, y).
+void expectSideFoot(const Projection& r, double x, double y) {
+  EXPECT_EQ(r.found, kFalse);
+  EXPECT_EQ(r.location, 2);
+  EXPECT_NEAR(r.point[0], x, 1e-12);
+  EXPECT_NEAR(r.point[1], y, 1e-12);
+}
+
 // Nearest point of the corner polygon's boundary to p, and whether it is a corner.
 struct Boundary {
   double point[3];
@@ -220,10 +228,7 @@ TEST(VectorProjection, TrianglesBySubFacetsSegmentHalvesAndDegenerateFacets) {
     // Missed beyond the hypotenuse: its foot, found by the sub-facets' estimate when split.
     const double p[3] = {2.0, 1.0, 1.7};
     const Projection r = project(six, 6, p, down, 3, split);
-    EXPECT_EQ(r.found, kFalse);
-    EXPECT_EQ(r.location, 2);
-    EXPECT_NEAR(r.point[0], 1.5, 1e-12);
-    EXPECT_NEAR(r.point[1], 0.5, 1e-12);
+    expectSideFoot(r, 1.5, 0.5);
     EXPECT_NEAR(r.normal[2], 1.0, 1e-12);
     if (split) {
       EXPECT_GE(r.corner, 1);
@@ -293,10 +298,7 @@ TEST(VectorProjection, MissesOnQuadraticFacetsAndThePullInside) {
   eqc_testing::clearMessages();
   const double p[3] = {3.0, 0.2, 1.0}, v[3] = {0.0, 0.0, 1.0};
   Projection r = project(x, 8, p, v);
-  EXPECT_EQ(r.found, kFalse);
-  EXPECT_EQ(r.location, 2);
-  EXPECT_NEAR(r.point[0], 1.0, 1e-12);
-  EXPECT_NEAR(r.point[1], 0.2, 1e-12);
+  expectSideFoot(r, 1.0, 0.2);
   EXPECT_NEAR(r.xi, 1.0, 1e-9);
   EXPECT_NEAR(r.eta, 0.2, 1e-9);
   EXPECT_NEAR(r.normal[2], 1.0, 1e-12);

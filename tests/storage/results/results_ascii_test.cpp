@@ -256,14 +256,17 @@ TEST_F(ResultsAscii, ItemRunsWriteIntegersThenRealsFromTheNextItem) {
       {0, 2, 1, "D 3.000000000000000D+00" + five, 3},
       {2, 2, 3, "", 3},
   };
-  const Int operation = 1;
+  // One run from item `next` over the words: the item next after it, and the run's status.
+  const auto run = [](Int lastInteger, Int lastReal, Int next, double* words) {
+    const Int operation = 1;
+    Int status = -1;
+    AFILCH(&operation, &lastInteger, &lastReal, &next, words, &status);
+    return std::make_pair(next, status);
+  };
   for (const Case& c : cases) {
     INITF();
     double words[] = {3.0, 5.0, 9.0};
-    Int next = c.next, status = -1;
-    AFILCH(&operation, &c.lastInteger, &c.lastReal, &next, words, &status);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(next, c.nextAfter) << c.text;
+    EXPECT_EQ(run(c.lastInteger, c.lastReal, c.next, words), std::make_pair(c.nextAfter, 0)) << c.text;
     const Int position = rec::i(CDAFLE, zmx::results::kLinePosition);
     EXPECT_EQ(rec::chars(CDFLAS, 1, position - 1), c.text);
   }
@@ -272,19 +275,12 @@ TEST_F(ResultsAscii, ItemRunsWriteIntegersThenRealsFromTheNextItem) {
   rec::setChars(CDFLAS, 1, 80, std::string(80, 'x'));
   rec::i(CDAFLE, zmx::results::kLinePosition) = 81;
   double words[] = {2.0, 1e40};
-  Int next = 1, status = -1;
-  const Int lastInteger = 1, lastReal = 2;
-  AFILCH(&operation, &lastInteger, &lastReal, &next, words, &status);
-  EXPECT_EQ(next, 3);
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(run(1, 2, 1, words), std::make_pair(3, 0));
   EXPECT_EQ(rec::chars(CDFLAS, 1, 27), "I 12D 1.000000000000000D+40");
   EXPECT_EQ(lines(), std::vector<std::string>{std::string(80, 'x')});
   // An item that does not convert is replaced and the run reports it.
   words[0] = 2e9;
-  next = 1;
-  AFILCH(&operation, &lastInteger, &lastInteger, &next, words, &status);
-  EXPECT_EQ(status, 2);
-  EXPECT_EQ(next, 2);
+  EXPECT_EQ(run(1, 1, 1, words), std::make_pair(2, 2));
   EXPECT_EQ(rec::chars(CDFLAS, 28, 4), "I 10");
 }
 

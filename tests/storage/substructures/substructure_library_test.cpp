@@ -87,13 +87,7 @@ class SubstructureLibrary : public UnitFixture {
     Int previous = 0;
     for (Int s = 1; s <= substructures; ++s) {
       Int address = rec::i(CDSEL, 27) + 1;
-      if (previous != 0) {  // link the previous index record to this one
-        Int at = previous;
-        const Int read = 0;
-        DBSUP(&read, &kIndexKind, &at, CDSINX.w, &none, &status);
-        rec::i(CDSINX, 65) = address;
-        DBSUP(&write, &kIndexKind, &at, CDSINX.w, &none, &status);
-      }
+      if (previous != 0) setIndexWord(previous, 65, address);  // link the previous index record to this one
       std::fill(CDSINX.w, CDSINX.w + 140, 0);
       rec::i(CDSINX, 1) = lastBeingModified && s == substructures ? 0 : s;
       rec::i(CDSINX, 2) = kNodeWords;
@@ -145,11 +139,14 @@ class SubstructureLibrary : public UnitFixture {
   }
 
   // Marks the first substructure of the open library as being generated or modified.
-  void markFirstBeingModified() {
-    Int address = rec::i(CDSMNX, 1) + 1, status = 0;
+  void markFirstBeingModified() { setIndexWord(rec::i(CDSMNX, 1) + 1, 1, 0); }
+
+  // Rewrites one word of the index record at `address` of the open library.
+  static void setIndexWord(Int address, Int word, Int value) {
+    Int status = 0;
     const Int read = 0, write = 1, none = 0;
     DBSUP(&read, &kIndexKind, &address, CDSINX.w, &none, &status);
-    rec::i(CDSINX, 1) = 0;
+    rec::i(CDSINX, word) = value;
     DBSUP(&write, &kIndexKind, &address, CDSINX.w, &none, &status);
   }
 
@@ -252,11 +249,7 @@ TEST_F(SubstructureLibrary, AWorkArrayThatCannotGrowIsNotWritten) {
   EXPECT_EQ(e.indexWords, std::vector<Int>(2 * 140, 0));
 
   // An index record whose length word is damaged (negative) moves no words.
-  Int address = rec::i(CDSMNX, 1) + 1, status = 0;
-  const Int read = 0, write = 1, none = 0;
-  DBSUP(&read, &kIndexKind, &address, CDSINX.w, &none, &status);
-  rec::i(CDSINX, 281) = -5;
-  DBSUP(&write, &kIndexKind, &address, CDSINX.w, &none, &status);
+  setIndexWord(rec::i(CDSMNX, 1) + 1, 281, -5);
   enter(2, 1, "LIB", e);
   EXPECT_EQ(e.indexWords, std::vector<Int>(2 * 140, 0));
 
@@ -787,15 +780,11 @@ TEST_F(SubstructureLibrary, CompactionOfADamagedLibraryMovesNothing) {
                                     {0, INT_MAX}, {0, INT_MAX - 100}, {0, INT_MIN}};
   for (const Damage& d : damages) {
     const int code = zmxtest::runInBoundedChildThenHere([&] {
-      Int status = 0, address = second;
-      const Int read = 0, write = 1, none = 0;
       const Int base = rec::i(CDSMNX, 1);
       if (d.word == 0) {
         rec::i(CDSMNX, 1) = d.value;
       } else {
-        DBSUP(&read, &kIndexKind, &address, CDSINX.w, &none, &status);
-        rec::i(CDSINX, d.word) = d.value;
-        DBSUP(&write, &kIndexKind, &address, CDSINX.w, &none, &status);
+        setIndexWord(second, d.word, d.value);
       }
       eqc_testing::clearMessages();
       std::vector<Int> records(2 * 140), entries(2 * 29 * 3, -5);
