@@ -159,37 +159,6 @@ class ReaderWorkers : public ImportFixture {
         return Answer{{answer}};
       });
     };
-    // The node blocks a worker fills, made zeroed beforehand.
-    const auto nodeBlocks = [=, this](const std::function<void(Int, Int)>& fill) {
-      const Int labels = fresh(nodes, false), coordinates = fresh(3 * nodes, true);
-      fill(labels, coordinates);
-      Answer a;
-      take(a, labels, nodes, false, true);
-      take(a, coordinates, 3LL * nodes, true, true);
-      return a;
-    };
-    const auto allNodes = [=, this] {
-      Int labels = 0, coordinates = 0;
-      ACC_MDB_NODEMODELDATA(&labels, &coordinates);
-      Answer a;
-      take(a, labels, nodes);
-      take(a, coordinates, 3LL * nodes, true);
-      return a;
-    };
-    const auto rotating = [=, this](Int flag) {
-      Int block = 0;
-      ACC_MDB_ROTNODEMODELDATA(&flag, &block);
-      Answer a;
-      take(a, block, nodes);
-      return a;
-    };
-    const auto rotatingFilled = [=, this](const std::function<void(Int)>& fill) {
-      const Int block = fresh(nodes, false);
-      fill(block);
-      Answer a;
-      take(a, block, nodes, false, true);
-      return a;
-    };
     // INQ_PDB_CLASS's 13 results, the three blocks r8 to r10 replaced by their words.
     const auto classAnswer = [=, this](const Int* r, Int k, bool made) {
       Answer a{{r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[10], r[11], r[12]}};
@@ -200,30 +169,24 @@ class ReaderWorkers : public ImportFixture {
       return a;
     };
 
-    // The nodal state of a key at increment 1 of the first step: the status, and the block when served.
+    // The nodal state of a key at increment 1 of the first step: the status, and the block when
+    // served; a worker is handed a zeroed block beforehand.
     const Int incrementKey = 1 + restartBlock(3)[3];
-    const auto nodal = [=, this](Int status, Int block, bool made) {
-      Answer a{{status}};
-      if (status != 0 && made) take(a, block, 0, true, true);
-      take(a, status == 0 ? block : kNoBlock, 3LL * nodes, true, made);
-      return a;
-    };
 
     return {
-        {"nodal state",
-         {1000, 2100, 7000, 10000, 8000, 9999},
-         [=](Int key) {
-           const Int row = 1, increment = 1;
-           Int components = 3, block = 0, status = -1;
-           ACC_SDB_NODEKEY(&row, &increment, &key, &components, &block, &status);
-           return nodal(status, block, false);
-         },
-         [=, this](Int key) {
-           const Int components = 3, block = fresh(3 * nodes, true);
-           Int status = -1;
-           ACC_SDB_NODEKEY1(&incrementKey, t(), &length_, &key, &components, &block, &status);
-           return nodal(status, block, true);
-         }},
+        pair("nodal state", {1000, 2100, 7000, 10000, 8000, 9999},
+             [=, this](Int key, bool made) {
+               const Int row = 1, increment = 1;
+               Int components = 3, block = made ? fresh(3 * nodes, true) : 0, status = -1;
+               if (made)
+                 ACC_SDB_NODEKEY1(&incrementKey, t(), &length_, &key, &components, &block, &status);
+               else
+                 ACC_SDB_NODEKEY(&row, &increment, &key, &components, &block, &status);
+               Answer a{{status}};
+               if (status != 0 && made) take(a, block, 0, true, true);
+               take(a, status == 0 ? block : kNoBlock, 3LL * nodes, true, made);
+               return a;
+             }),
         pair("element labels and connectivity", {0, 1, 2, 3, 4, 5, 6},
              [this](Int k, bool made) {
                Int labels = 0, connectivity = 0;
@@ -273,37 +236,39 @@ class ReaderWorkers : public ImportFixture {
                   else
                     ACC_MDB_NODESETMEMBERS(&s, count, block);
                 }),
-        // 0: all domains; d: the nodes of domain d only.
-        {"node labels and coordinates",
-         {0, 1, 2},
-         [=, this](Int d) {
-           if (d == 0) return allNodes();
-           Answer labels = onlyAt(allNodes(), positionsOf(d, 't'), 1, 0, static_cast<std::size_t>(nodes));
-           return onlyAt(labels, positionsOf(d, 't'), 3, static_cast<std::size_t>(nodes));
-         },
-         [=, this](Int d) {
-           return nodeBlocks([&](Int labels, Int coordinates) {
-             if (d == 0)
-               ACC_MDB_NODEMODELDATA1(t(), &length_, &labels, &coordinates);
-             else
-               ACC_MDB_NODEMODELDATADOM(t(), &length_, &d, &labels, &coordinates);
-           });
-         }},
+        // 0: all domains; d: the nodes of domain d only (the parent's answer kept at them). A worker
+        // fills blocks made zeroed beforehand.
+        pair("node labels and coordinates", {0, 1, 2},
+             [=, this](Int d, bool made) {
+               Int labels = made ? fresh(nodes, false) : 0, coordinates = made ? fresh(3 * nodes, true) : 0;
+               if (!made)
+                 ACC_MDB_NODEMODELDATA(&labels, &coordinates);
+               else if (d == 0)
+                 ACC_MDB_NODEMODELDATA1(t(), &length_, &labels, &coordinates);
+               else
+                 ACC_MDB_NODEMODELDATADOM(t(), &length_, &d, &labels, &coordinates);
+               Answer a;
+               take(a, labels, nodes, false, made);
+               take(a, coordinates, 3LL * nodes, true, made);
+               if (made || d == 0) return a;
+               const std::vector<int> at = positionsOf(d, 't');
+               return onlyAt(onlyAt(a, at, 1, 0, static_cast<std::size_t>(nodes)), at, 3, static_cast<std::size_t>(nodes));
+             }),
         // Flag 0 and 1 over all domains, then domains 1 and 2 (as 11 and 12) with the flag set.
-        {"nodes with rotations",
-         {0, 1, 11, 12},
-         [=, this](Int flag) {
-           return flag < 10 ? rotating(flag) : onlyAt(rotating(1), positionsOf(flag - 10, 'r'), 1);
-         },
-         [=, this](Int flag) {
-           return rotatingFilled([&](Int block) {
-             const Int d = flag - 10;
-             if (flag < 10)
-               ACC_MDB_ROTNODEMODELDATA1(t(), &length_, &flag, &block);
-             else
-               ACC_MDB_ROTNODEMODELDATADOM(t(), &length_, &d, &block);
-           });
-         }},
+        pair("nodes with rotations", {0, 1, 11, 12},
+             [=, this](Int flag, bool made) {
+               const Int d = flag - 10, allFlag = flag < 10 ? flag : 1;
+               Int block = made ? fresh(nodes, false) : 0;
+               if (!made)
+                 ACC_MDB_ROTNODEMODELDATA(&allFlag, &block);
+               else if (flag < 10)
+                 ACC_MDB_ROTNODEMODELDATA1(t(), &length_, &flag, &block);
+               else
+                 ACC_MDB_ROTNODEMODELDATADOM(t(), &length_, &d, &block);
+               Answer a;
+               take(a, block, nodes, false, made);
+               return made || flag < 10 ? a : onlyAt(a, positionsOf(d, 'r'), 1);
+             }),
         oneWord("node label search", {101, 104, 201, 202, 901, 999},
                 [this](Int label, bool made, Int* answer) {
                   if (made)

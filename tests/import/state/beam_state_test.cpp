@@ -165,7 +165,6 @@ class BeamKeys : public BeamState {};
 TEST_F(BeamKeys, EveryKeyHasTheCountsOfItsBeamAndIsServedWhereItsValuesAre) {
   beginClasses({beamKeysClass(12802, false, 200), beamKeysClass(12802, true, 200), beamKeysClass(8706, false, 200),
                 beamKeysClass(8706, true, 200), beamKeysClass(12802 + 32, false, 200)});
-  using Counts = std::vector<std::array<Int, 2>>;
   expectCounts({{{{1, 1}, {1, 1}, {1, 0}, {1, 0}, {0, 0}}, {{2400, 'P'}, {2200, 'N'}, {1000, 'P'}, {1100, 'N'}, {5000, 'N'}}},
                 {{{1, 1}, {4, 0}, {1, 0}, {2, 0}, {0, 0}}, {{4200, 'P'}}},
                 {{{1, 0}, {3, 0}, {1, 0}, {2, 0}, {1, 0}}, {{2700, 'P'}}},
@@ -202,11 +201,8 @@ struct BeamArrays : PointArrays {
 TEST_F(BeamKeys, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
   beginClasses({beamKeysClass(12802, false, 200), beamKeysClass(12802, true, 200), beamKeysClass(8706, false, 200),
                 beamKeysClass(8706, true, 200)});
-  const auto classOf = [&](int c) -> const ClassModel& { return model_.classes[static_cast<std::size_t>(c - 1)]; };
-  const auto value = [&](int c, int word, int e, int column) { return f(at(classOf(c).classState.state.at(word), e, column)); };
-  const auto point = [&](int c, int word, int e, int column) {
-    return f(at(classOf(c).sections[0].pointState[0].at(word), e, column));
-  };
+  const auto value = [&](int c, int word, int e, int column) { return f(at(state(c, word), e, column)); };
+  const auto point = [&](int c, int word, int e, int column) { return f(at(group(c).pointState[0].at(word), e, column)); };
   const auto spatial = [](int c) { return c <= 2; };
   const auto section = [](int c) { return c % 2 == 0; };
   struct Case {
@@ -264,7 +260,7 @@ TEST_F(BeamKeys, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
       expectWorkerAsEntry(
           what, a.index, a.direct + a.shear, 3,
           [&](int first, Int n, float* answer) {
-            BeamArrays w(model_.classes[static_cast<std::size_t>(c - 1)], first, n);
+            BeamArrays w(classOf(c), first, n);
             std::vector<float> work(32);
             Int status = 0;
             ACC_SDB_ELEMKEYBEAMSEG(&k.key, &n, &k.point, &a.direct, &a.shear, &type, &flag, &status, w.arrays[4].data(),

@@ -1,11 +1,13 @@
-// The arrays a segment worker receives for one segment of a class of the builder's model, laid
-// out as the entries lay them: n-row column-major arrays, and the point's arrays and material
-// block at the offsets of a group variable table.
+// What the element-state suites share: the arrays a segment worker receives for one segment of a
+// class of the builder's model, laid out as the entries lay them (n-row column-major arrays, and
+// the point's arrays and material block at the offsets of a group variable table), the host's
+// model tables, and the fixtures that start a model with a temporary package and check keys.
 #pragma once
 
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -122,6 +124,10 @@ class PackageFixture : public ImportFixture {
   using Answer = ElementAnswer;
   // A key of the first class.
   Answer ask(Int key, Int point) { return askElement(key, 1, point); }
+  // Class c of the model (from 1), its class-level state array of record word w and its group.
+  const glo_testing::ClassModel& classOf(int c) const { return model_.classes[static_cast<std::size_t>(c - 1)]; }
+  const glo_testing::Rows& state(int c, int word) const { return classOf(c).classState.state.at(word); }
+  const glo_testing::SectionEntry& group(int c) const { return classOf(c).sections[0]; }
 };
 
 // A fixture that starts a model made of the given classes with a temporary package, and asks each
@@ -142,8 +148,9 @@ class ClassKeys : public Base {
   // Keys with the same counts (direct, shear) in each class, none given meaning 0 in every class;
   // each key with where it is served: E at the element level and at the point, Z at point 0 only,
   // P at the point only, N never.
+  using Counts = std::vector<std::array<Int, 2>>;
   struct SameCounts {
-    std::vector<std::array<Int, 2>> counts;
+    Counts counts;
     std::vector<std::pair<Int, char>> keys;
   };
   // Asks every key of the table of each class at points 0 and 1: status 0 where it is served and

@@ -461,7 +461,7 @@ class ShellMaterials : public ShellState {
 TEST_F(ShellMaterials, EachCodeReachesItsRoutineAndStrains) {
   for (Int c = 1; c <= static_cast<Int>(std::size(kRows)); ++c) {
     const Row& row = kRows[c - 1];
-    const SectionEntry& g = model_.classes[static_cast<std::size_t>(c - 1)].sections[0];
+    const SectionEntry& g = group(c);
     const auto variable = [&](int i, int e, int column) { return f(g.materialVariables[0].at(i)[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]); };
     const auto total = [&](int e, int column) { return f(g.pointState[0].at(28)[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]); };
     const auto ask1 = [&](Int key) {

@@ -392,9 +392,9 @@ TEST_F(SolidState, DirectorsAndHourglassForcesOfTheHexahedra) {
       for (int dim = 0; dim < 3; ++dim) corners[static_cast<std::size_t>(e + 3 * (8 * dim + k))] = static_cast<float>(x[dim]);
     }
     for (int k = 0; k < 12; ++k)
-      components[static_cast<std::size_t>(e + 3 * k)] = static_cast<float>(c.classState.state.at(10)[static_cast<std::size_t>(e)][static_cast<std::size_t>(k)]);
+      components[static_cast<std::size_t>(e + 3 * k)] = f(at(c.classState.state.at(10), e, k));
     for (int k = 0; k < 4; ++k)
-      quaternions[static_cast<std::size_t>(e + 3 * k)] = static_cast<float>(c.classState.state.at(2)[static_cast<std::size_t>(e)][static_cast<std::size_t>(k)]);
+      quaternions[static_cast<std::size_t>(e + 3 * k)] = f(at(c.classState.state.at(2), e, k));
   }
   const Int n = 3;
   EDI_UTI_C3DH8HGFORCE(&n, components.data(), corners.data(), volume.data(), want.data(), quaternions.data());
@@ -451,8 +451,6 @@ class SolidKeys : public ClassKeys<SolidState> {
   void beginClasses(std::vector<ClassModel> classes) {
     ClassKeys::beginClasses(hexModel(Mat3::Identity(), 200, 34, 0), std::move(classes), 400);
   }
-  const Rows& state(int c, int word) const { return model_.classes[static_cast<std::size_t>(c - 1)].classState.state.at(word); }
-  const SectionEntry& group(int c) const { return model_.classes[static_cast<std::size_t>(c - 1)].sections[0]; }
 };
 
 // The counts of every key for every continuum type, at the element level and at the group's
@@ -462,10 +460,8 @@ TEST_F(SolidKeys, EveryKeyOfEveryTypeHasTheCountsOfItsTypeAndIsServedWhereItsVal
   std::vector<ClassModel> classes;
   for (const auto& [code, flags] : codes) classes.push_back(solidClass(code, flags, 200));
   beginClasses(classes);
-  using Counts = std::vector<std::array<Int, 2>>;
-  const Counts tensor = {{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}};
   expectCounts({{{{3, 2}, {3, 2}, {3, 2}, {3, 6}, {3, 2}, {0, 0}, {2, 0}, {0, 0}}, {{30000, 'Z'}}},
-                {tensor, {{1000, 'P'}, {2400, 'P'}, {4200, 'P'}, {4600, 'P'}, {2200, 'N'}}},
+                {{{2, 1}, {3, 1}, {3, 1}, {3, 3}, {2, 1}, {2, 0}, {1, 0}, {0, 0}}, {{1000, 'P'}, {2400, 'P'}, {4200, 'P'}, {4600, 'P'}, {2200, 'N'}}},
                 {{{2, 0}, {3, 0}, {3, 0}, {3, 0}, {2, 0}, {2, 0}, {1, 0}, {0, 0}}, {{1100, 'N'}, {5000, 'N'}}},
                 {{{3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {3, 0}, {0, 0}, {3, 0}}, {{11000, 'E'}}},
                 {Counts(8, {1, 0}),
@@ -543,7 +539,7 @@ TEST_F(SolidKeys, TheWorkerAnswersAsTheEntryOnTheSameArrays) {
       expectWorkerAsEntry(
           what, a.index, k.key == 11000 ? 9 : a.direct + a.shear, 3,
           [&](int first, Int n, float* answer) {
-            MembraneSegment w(model_.classes[static_cast<std::size_t>(c - 1)], first, n);
+            MembraneSegment w(classOf(c), first, n);
             const Int type = 13316, reduced = 1, storedDirect = 3, storedShear = 1, zero = 0, nodes = 4, K = 3;
             const Int thicknessFlag = group(c).thicknessFlag;
             std::vector<float> result(24), work(24);
