@@ -38,6 +38,13 @@ struct Request {
   Request& element(int e, int d, int ndi, int nshr) { return set(17, e).set(25, d).set(19, ndi).set(20, nshr); }
 };
 
+// Runs EJODBO on the request from variable `start` on; gives the section-point count it sets.
+Int describe(const Request& r, Int npt, Int nval, Int start = 1) {
+  Int nsp = 0;
+  EJODBO(&npt, &nval, &nsp, r.slots.data(), &start);
+  return nsp;
+}
+
 struct Entry {
   int first, second, third;
   bool operator==(const Entry&) const = default;
@@ -73,12 +80,7 @@ class Descriptors : public zmxtest::HostFixture {
 };
 
 TEST_F(Descriptors, StressOnSolidAndPlaneElementsAndSectionForcePairs) {
-  Request solid(21, 3, {11, 98, 13, 83});
-  solid.element(8, 3, 3, 3);
-  const Int npt = 2, nval = 5, start = 1;
-  Int nsp = 0;
-  EJODBO(&npt, &nval, &nsp, solid.slots.data(), &start);
-  EXPECT_EQ(nsp, 3);
+  EXPECT_EQ(describe(Request(21, 3, {11, 98, 13, 83}).element(8, 3, 3, 3), 2, 5), 3);
   EXPECT_EQ(rec::i(CDWSP, 242), 1);
   EXPECT_EQ(rec::i(CDWSP, 243), 40);
   // M = 10, S = 3: a tensor pair, then two pairs for SF (13 and 13100); 98 and 83 are skipped.
@@ -87,19 +89,14 @@ TEST_F(Descriptors, StressOnSolidAndPlaneElementsAndSectionForcePairs) {
   EXPECT_EQ(firstEntries(), (std::vector<int>{1, 0, 3, 0}));
   EXPECT_EQ(rec::i(CODB, 4), 7);
 
-  Request plane(21, 0, {11});
-  plane.element(50, 2, 2, 1);
-  EJODBO(&npt, &nval, &nsp, plane.slots.data(), &start);
-  EXPECT_EQ(nsp, 0);
+  EXPECT_EQ(describe(Request(21, 0, {11}).element(50, 2, 2, 1), 2, 5), 0);
   EXPECT_EQ(entries(), (std::vector<Entry>{{3, 30, 30}, {2, 20, 20}}));
   EXPECT_EQ(rec::i(CODB, 4), 10);
 }
 
 TEST_F(Descriptors, TensorSizesByTensorTypeAndTheOtherOutputTypes) {
-  const Int npt = 2, nval = 5, start = 1;  // M = 10, S = 1
-  Int nsp = 0;
-  const auto fill = [&](Request r) {
-    EJODBO(&npt, &nval, &nsp, r.slots.data(), &start);
+  const auto fill = [&](const Request& r) {
+    describe(r, 2, 5);  // M = 10, S = 1
     return entries();
   };
   // Stress pairs of tensor types 9 and 11; the key-85 entry of types 10 and 7.
@@ -121,12 +118,9 @@ TEST_F(Descriptors, TensorSizesByTensorTypeAndTheOtherOutputTypes) {
 TEST_F(Descriptors, ASecondCallOverwritesTheRecordAndKeepsOlderThirdSizesBeyondIt) {
   Request request(21, 0, {11, 11, 11, 11, 2, 0});
   request.element(8, 3, 3, 3);
-  const Int npt = 1, nval = 4;
-  Int nsp = 0, start = 1;
-  EJODBO(&npt, &nval, &nsp, request.slots.data(), &start);
+  describe(request, 1, 4);
   EXPECT_EQ(rec::i(CDWSP, 1), 8);
-  start = 5;
-  EJODBO(&npt, &nval, &nsp, request.slots.data(), &start);
+  describe(request, 1, 4, 5);
   EXPECT_EQ(entries(), (std::vector<Entry>{{4, 4, 4}}));  // TEMP: one component per value
   EXPECT_EQ(firstEntries(), (std::vector<int>{1, 0, 0, 0}));
   EXPECT_EQ(rec::i(CDWSP, 121 + 2), 0);
@@ -136,11 +130,7 @@ TEST_F(Descriptors, ASecondCallOverwritesTheRecordAndKeepsOlderThirdSizesBeyondI
 TEST_F(Descriptors, SizesAreNeverNegative) {
   // Nodal forces (key 10) of an element with no active degree of freedom: no component, so the
   // entry has size 0 where the per-node count would otherwise go below zero.
-  Request request(21, 2, {10, 11});
-  request.element(8, 3, 3, 3).set(29, 3);
-  const Int npt = 1, nval = 4, start = 1;
-  Int nsp = 0;
-  EJODBO(&npt, &nval, &nsp, request.slots.data(), &start);
+  describe(Request(21, 2, {10, 11}).element(8, 3, 3, 3).set(29, 3), 1, 4);
   const auto all = entries();
   ASSERT_FALSE(all.empty());
   EXPECT_EQ(all[0], (Entry{12, 0, 0}));
@@ -148,20 +138,13 @@ TEST_F(Descriptors, SizesAreNeverNegative) {
 }
 
 TEST_F(Descriptors, PositionCodeTwoAndRequestsThatMakeOneEntry) {
-  Request request(21, 2, {15, 2001});
-  request.set(10, 2).set(29, 8).set(23, 2);
-  const Int npt = 3, nval = 2, start = 1;
-  Int nsp = 0;
-  EJODBO(&npt, &nval, &nsp, request.slots.data(), &start);
+  describe(Request(21, 2, {15, 2001}).set(10, 2).set(29, 8).set(23, 2), 3, 2);
   EXPECT_EQ(entries(), (std::vector<Entry>{{16, 16, 32}, {2, 2, 4}}));
-  Request section(206, 0, {0, 7});
-  EJODBO(&npt, &nval, &nsp, section.slots.data(), &start);
+  describe(Request(206, 0, {0, 7}), 3, 2);
   EXPECT_EQ(rec::i(CDWSP, 1), 1);
   EXPECT_EQ(rec::i(CDWSP, 202), 0);
-  Request stopped(202, 0, {11});
-  stopped.set(12, 1);
   rec::i(CDWSP, 1) = 9;
-  EJODBO(&npt, &nval, &nsp, stopped.slots.data(), &start);
+  describe(Request(202, 0, {11}).set(12, 1), 3, 2);
   EXPECT_EQ(rec::i(CDWSP, 1), 0);
 }
 

@@ -52,6 +52,12 @@ class DynamicsPrinters : public zmxtest::HostFixture {
         {R(at(N)), R(at(N + 1)), R(at(N + 2)), R(at(N + 3))});
   }
   std::vector<int> pages() const { return eqc_page_testing::paginCounts(); }
+  // Runs the dynamics echo of the procedure; gives the explicit flag it sets.
+  Int dynamics(Int kproc, Int istep) {
+    Int unused = 0, expl = 9;
+    HSTEPD(rec.data(), &N, &unused, &kproc, &istep, kPrint, &expl);
+    return expl;
+  }
   // Runs the eigenvalue echo of step 2; the load case it sets stays for the next call.
   void eigen(Int kproc, Int unsym, Int lanczos) {
     Int istep = 2;
@@ -91,9 +97,7 @@ TEST_F(DynamicsPrinters, ImplicitDynamicsWithEveryOptionalLine) {
   rec.real(N + 4, -0.05).real(N + 5, 0.1).integer(N + 7, 1).integer(N + 8, 1).integer(N + 11, 1);
   rec.real(N + 9, 0.06).real(N + 10, 1.2);
   rec::i(CTOLP, 14) = 1;
-  Int kproc = 14, istep = 3, unused = 0, expl = 9;
-  HSTEPD(rec.data(), &N, &unused, &kproc, &istep, kPrint, &expl);
-  EXPECT_EQ(expl, 0);
+  EXPECT_EQ(dynamics(14, 3), 0);
   heading(kImplicit);
   description();
   e.put("(/,5X,'THE DOUBLY ASYMPTOTIC APPROXIMATION WILL BE USED ','FOR FLUID-SOLID INTERACTION MODELING.')");
@@ -117,8 +121,7 @@ TEST_F(DynamicsPrinters, ImplicitDynamicsWithEveryOptionalLine) {
   eqc_testing::clearMessages();
   rec::i(CPHCON, 1) = 4;
   rec.integer(N + 6, 1).integer(N + 7, 0).integer(N + 8, 0).integer(N + 11, 0).real(N + 9, 0.0).real(N + 10, 0.0);
-  kproc = 12;
-  HSTEPD(rec.data(), &N, &unused, &kproc, &istep, kPrint, &expl);
+  dynamics(12, 3);
   heading(kImplicit);
   description();
   fixed();
@@ -129,16 +132,13 @@ TEST_F(DynamicsPrinters, ImplicitDynamicsWithEveryOptionalLine) {
 }
 
 TEST_F(DynamicsPrinters, SubspaceAndExplicitDynamicsPrintNoDescription) {
-  Int kproc = 13, istep = 4, unused = 0, expl = 9;
-  HSTEPD(rec.data(), &N, &unused, &kproc, &istep, kPrint, &expl);
+  dynamics(13, 4);
   heading("D Y N A M I C   A N A L Y S I S - S U B S P A C E   I N T E G R A T I O N", 4);
   fixed();
   rec.integer(N + 16, 0).integer(N + 18, 1).real(N + 19, 0.9).real(N + 5, 0.06).integer(26, 1);
   rec.integer(N + 7, 1).integer(N + 13, 2).integer(N + 14, 1).real(N + 20, 0.4).real(N + 15, 1.0);
   rec.integer(N + 23, 3);
-  kproc = 74;
-  HSTEPD(rec.data(), &N, &unused, &kproc, &istep, kPrint, &expl);
-  EXPECT_EQ(expl, 1);
+  EXPECT_EQ(dynamics(74, 4), 1);
   e.put(
       "(/,/,12X,'S T E P',2X,I5,10X,'E X P L I C I T   D Y N A M I C',/,/,15X,'C O U P L E D  ','T E M P E R A T U "
       "R E - D I S P L A C E M E N T  ','A N A L Y S I S')",
@@ -161,8 +161,7 @@ TEST_F(DynamicsPrinters, SubspaceAndExplicitDynamicsPrintNoDescription) {
   // Direct incrementation takes precedence; the explicit heading of procedure 17.
   rec.integer(N + 16, 1).integer(N + 17, 1).real(N + 5, 0.0).integer(26, 0).integer(N + 7, 0);
   rec.integer(N + 13, 0).integer(N + 14, 0).integer(N + 23, 7);
-  kproc = 17;
-  HSTEPD(rec.data(), &N, &unused, &kproc, &istep, kPrint, &expl);
+  dynamics(17, 4);
   e.put("(/,/,24X,'S T E P',3X,I5,5X,'E X P L I C I T   D Y N A M I C   A N A L Y S I S')", {I(4)});
   e.put(
       "(/,/,5X,'DIRECT TIME INCREMENTATION WILL BE USED:',/,/,5X,'     TIME INCREMENT IS',28X,1P,G12.3,/,5X,'     "
@@ -293,7 +292,6 @@ TEST_F(DynamicsPrinters, OutputSettingsOfImplicitAndExplicitSteps) {
 TEST_F(DynamicsPrinters, ExplicitIncrementationAndDiagnosticChoices) {
   // Fixed incrementation with summary overclosure diagnostics, then automatic with the adaptive
   // meshing levels 0 to 2; each block counts as the text gives.
-  Int kproc = 17, istep = 5, unused = 0, expl = 0;
   rec.real(N + 19, 0.8).integer(N + 14, 3);
   const std::string_view adaptive[] = {
       "(/,10X,'DIAGNOSTICS FOR ADAPTIVE MESHING ARE OFF')",
@@ -302,7 +300,7 @@ TEST_F(DynamicsPrinters, ExplicitIncrementationAndDiagnosticChoices) {
   for (int level = 0; level < 3; ++level) {
     const bool fixedSteps = level == 0;
     rec.integer(N + 17, fixedSteps ? 1 : 0).integer(N + 13, fixedSteps ? 1 : 0).integer(N + 23, level);
-    HSTEPD(rec.data(), &N, &unused, &kproc, &istep, kPrint, &expl);
+    dynamics(17, 5);
     e.put("(/,/,24X,'S T E P',3X,I5,5X,'E X P L I C I T   D Y N A M I C   A N A L Y S I S')", {I(5)});
     e.put(fixedSteps ? "(/,/,5X,'FIXED TIME INCREMENTATION WILL BE USED:',/,/,5X,'     TIME PERIOD IS',31X,1P,G12.3,"
                        "/,5X,'     SCALING FACTOR IS ',25X,1P,G12.3,/)"
