@@ -110,7 +110,7 @@ class OdbSets : public zmxtest::HostFixture {
   }
   // Part XIDA of nodes 101 to 104 (on the x axis) and the bar 11 on the first two; gives the bar.
   Int partOfFourNodes(std::vector<Int>& nodes) {
-    for (Int k = 1; k <= 4; ++k) nodes.push_back(builder.node(100 + k, {Real(k), 0, 0}));
+    nodes = nodesOnXAxis(builder, 4);
     const Int e1 = builder.element(11, builder.elementType("T3D2", 2010, 300, 2), {nodes[0], nodes[1]});
     builder.part("XIDA", {e1}, nodes);
     return e1;
@@ -291,8 +291,7 @@ TEST_F(OdbSets, BoundarySetsGrowTheWorkSizeThroughDbcoreAndWriteOnlyWithinTheRoo
 }
 
 TEST_F(OdbSets, ElementAndNodeSetsKeepTheMembersOfEachPart) {
-  std::vector<Int> nodes;
-  for (Int k = 1; k <= 8; ++k) nodes.push_back(builder.node(100 + k, {Real(k), 0, 0}));
+  const std::vector<Int> nodes = nodesOnXAxis(builder, 8);
   const Int type = builder.elementType("T3D2", 2010, 300, 2);
   const Int e1 = builder.element(11, type, {nodes[0], nodes[1]});
   const Int e2 = builder.element(12, type, {nodes[4], nodes[5]});

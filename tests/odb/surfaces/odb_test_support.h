@@ -1,6 +1,8 @@
-// Helpers of the surface and set writer tests: an open output database, a slide-line store laid
-// out by hand, and lookups in the writer stand-in's view.
+// Helpers of the output-database writer tests: an open output database, the gathering run, a
+// slide-line store laid out by hand, and lookups in the writer stand-in's view.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <array>
 #include <cstdio>
@@ -46,19 +48,30 @@ inline std::string longLabelToken(std::string label) {
   return token;
 }
 
-// Forgets earlier databases and messages, sets record buffers of 64 slots and opens a database.
-inline Int openDatabase(const std::string& folder) {
-  dm2_testing::resetOutputWriter();
-  eqc_testing::clearMessages();
-  rec::clear(CGM);
-  for (int w = 40; w <= 54; ++w) rec::i(CGM, w) = 64;
-  const std::string path = zmxtest::scratchFolder(folder) + "/surfaces.odb";
+// Opens a new database of three directions and blank title, solver and release at the path.
+inline Int openNewFile(const std::string& path) {
   const Int three = 3;
   char title[80], solver[24], release[8];
   std::memset(title, ' ', 80);
   std::memset(solver, ' ', 24);
   std::memset(release, ' ', 8);
   return DM2_OPENNEWFILE(path.c_str(), static_cast<Int>(path.size()), &three, title, 80, solver, 24, release, 8);
+}
+
+// Forgets earlier databases and messages, sets record buffers of 64 slots and opens a database.
+inline Int openDatabase(const std::string& folder) {
+  dm2_testing::resetOutputWriter();
+  eqc_testing::clearMessages();
+  rec::clear(CGM);
+  for (int w = 40; w <= 54; ++w) rec::i(CGM, w) = 64;
+  return openNewFile(zmxtest::scratchFolder(folder) + "/surfaces.odb");
+}
+
+// Nodes labelled from `first` on, at x = 1, 2, ... on the x axis; gives their addresses.
+inline std::vector<Int> nodesOnXAxis(zmxtest::OdbModelBuilder& b, Int count, Int first = 101) {
+  std::vector<Int> nodes;
+  for (Int k = 1; k <= count; ++k) nodes.push_back(b.node(first + k - 1, {Real(k), 0, 0}));
+  return nodes;
 }
 
 inline constexpr std::array<Real, 9> kIdentity = {1, 0, 0, 0, 1, 0, 0, 0, 1};
@@ -83,6 +96,15 @@ inline Int superModel(Int adb, std::vector<double>& work, Int core, const std::s
 inline const dm2_testing::OutputDatabase* writeModel(zmxtest::OdbModelBuilder& builder, std::vector<double>& work,
                                                      const std::string& folder) {
   return dm2_testing::outputDatabase(superModel(builder.build(), work, 200000, folder));
+}
+
+// A connector class of the section and behaviour names and the section's two integers.
+inline void expectConnectorClass(const dm2_testing::OdbConnectorClass& c, const std::string& section,
+                                 const std::string& behaviour, Int first, Int second) {
+  EXPECT_EQ(c.names[0], section);
+  EXPECT_EQ(c.names[1], behaviour);
+  EXPECT_EQ(c.first, first);
+  EXPECT_EQ(c.second, second);
 }
 
 inline const dm2_testing::OdbClass* classNamed(const dm2_testing::OutputDatabase* db, const std::string& type) {

@@ -43,8 +43,11 @@ class ElementClasses : public zmxtest::HostFixture {
     DBSL(&read, buffer.data(), &address);
     return address;
   }
-  std::string category(int section, Int typeCode, std::vector<std::string> names = {}) {
-    const Int address = load(section);
+  std::string category(int section, Int typeCode, const std::vector<std::string>& names = {}) {
+    return categoryOf(load(section), typeCode, names);
+  }
+  // The category of the section record in the buffer at the address.
+  std::string categoryOf(Int address, Int typeCode, const std::vector<std::string>& names = {}) {
     const Int type[4] = {typeCode, 0, 0, 0};
     std::string field(132, '?');
     std::string nameFields;
@@ -153,19 +156,8 @@ TEST_F(ElementClasses, EveryRangeHasItsWord) {
       {12, "unknown category"}};
   std::vector<int> records;
   for (const auto& [word, text] : words) records.push_back(builder.record(word, {N("G")}));
-  builder.build();
-  for (std::size_t k = 0; k < words.size(); ++k) {
-    const Int address = builder.address(records[k]);
-    const Int read = 0;
-    buffer.assign(64, 0.0);
-    DBSL(&read, buffer.data(), &address);
-    const Int type[4] = {100, 0, 0, 0};
-    std::string field(132, '?');
-    Int count = 0;
-    const Int max = 0;
-    GETCATEGORY(buffer.data(), type, field.data(), 132, &address, &count, nullptr, 80, &max);
-    EXPECT_EQ(fchar::view(field.data(), 132), words[k].second) << words[k].first;
-  }
+  for (std::size_t k = 0; k < words.size(); ++k)
+    EXPECT_EQ(category(records[k], 100), words[k].second) << words[k].first;
 }
 
 TEST_F(ElementClasses, BeamProfilesAreNamedByTheirNumber) {
@@ -234,12 +226,7 @@ TEST_F(ElementClasses, ANamedRecordLongerThanTheLayoutsBufferIsNotRead) {
   const int membrane = builder.record(30, {I(0), A(builder.record(2, material))});
   const Int address = load(membrane);
   for (int w = 40; w <= 54; ++w) rec::i(CGM, w) = 20;  // every record buffer of the layout: 20 slots
-  const Int type[4] = {100, 0, 0, 0};
-  std::string field(132, '?');
-  Int count = 0;
-  const Int max = 0;
-  GETCATEGORY(buffer.data(), type, field.data(), 132, &address, &count, nullptr, 80, &max);
-  EXPECT_EQ(fchar::view(field.data(), 132), "membrane");
+  EXPECT_EQ(categoryOf(address, 100), "membrane");
   EXPECT_TRUE(eqc_testing::printed("SYSTEM ERROR IN GETCATEGORY"));
 }
 
@@ -454,15 +441,8 @@ TEST_F(ElementClasses, ClassDefinitionsAsTheWriterIsTold) {
   const Int grounded = builder.element(31, builder.elementType("CONN", 3491, 417, 2, {{46, 33}}), {0, nodes[3]});
   const Int variable = builder.element(32, builder.elementType("C3D15V", 72, 100, 18), nodes);
   builder.build();
-  const std::string path = zmxtest::scratchFolder("odb_classes") + "/classes.odb";
-  const Int three = 3;
-  char title[80], solver[24], release[8];
-  std::memset(title, ' ', 80);
-  std::memset(solver, ' ', 24);
-  std::memset(release, ' ', 8);
   dm2_testing::resetOutputWriter();
-  const Int handle =
-      DM2_OPENNEWFILE(path.c_str(), static_cast<Int>(path.size()), &three, title, 80, solver, 24, release, 8);
+  const Int handle = odbtest::openNewFile(zmxtest::scratchFolder("odb_classes") + "/classes.odb");
   const std::vector<double> names = {zmxtest::nameSlot("HINGE"), zmxtest::nameSlot(token), zmxtest::nameSlot("X")};
   struct Case {
     std::vector<Int> type, record;
@@ -514,10 +494,7 @@ TEST_F(ElementClasses, ClassDefinitionsAsTheWriterIsTold) {
   }
   const dm2_testing::OutputDatabase* db = dm2_testing::outputDatabase(handle);
   ASSERT_EQ(db->connectorClasses.size(), 1u);
-  EXPECT_EQ(db->connectorClasses[0].names[0], "CSECT");
-  EXPECT_EQ(db->connectorClasses[0].names[1], "BEHAV");
-  EXPECT_EQ(db->connectorClasses[0].first, 21);
-  EXPECT_EQ(db->connectorClasses[0].second, 22);
+  odbtest::expectConnectorClass(db->connectorClasses[0], "CSECT", "BEHAV", 21, 22);
   EXPECT_EQ(eqc_testing::countAtLevel(-3), 0);
 
   // ODBELEMENT: the label and row of each element; a grounded connector of the class just defined

@@ -125,10 +125,7 @@ TEST_F(OdbWriter, UnitCubeIsWrittenWithItsFileFieldsNodesClassesAndRows) {
   ASSERT_EQ(conn.elements.size(), 1u);
   EXPECT_EQ(conn.elements[0].row, (std::vector<Int>{107, 0}));
   ASSERT_EQ(db->connectorClasses.size(), 1u);
-  EXPECT_EQ(db->connectorClasses[0].names[0], "CONNSECT");
-  EXPECT_EQ(db->connectorClasses[0].names[1], "BEHAV");
-  EXPECT_EQ(db->connectorClasses[0].first, 11);
-  EXPECT_EQ(db->connectorClasses[0].second, 12);
+  odbtest::expectConnectorClass(db->connectorClasses[0], "CONNSECT", "BEHAV", 11, 12);
   ASSERT_EQ(db->connectorClasses[0].connectors.size(), 1u);
   EXPECT_EQ(db->connectorClasses[0].connectors[0].node1, 0);
   EXPECT_EQ(db->connectorClasses[0].connectors[0].node2, 107);
@@ -244,12 +241,7 @@ TEST_F(OdbWriter, DamagedListsAndRecordsAreReportedAndPassedOver) {
     rec::setSlotI(store.data() + d.address - 1, d.slot, d.value);
     eqc_testing::setSlideLineStore(store);
     eqc_testing::clearMessages();
-    work.assign(200000, 0.0);
-    Int core = 200000, handle = 0;
-    const Int adb = 1;
-    const std::string name = zmxtest::scratchFolder("odb_damaged") + "/model";
-    const Real g[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, t[3] = {0, 0, 0};
-    ODB_CREATESUPERMODEL(&adb, &handle, g, t, work.data(), &core, name.c_str(), static_cast<Int>(name.size()));
+    const Int handle = superModel(1, work, 200000, "odb_damaged");
     EXPECT_TRUE(eqc_testing::printed(d.text)) << d.text;
     ASSERT_NE(dm2_testing::outputDatabase(handle), nullptr) << d.text;
     EXPECT_FALSE(dm2_testing::outputDatabase(handle)->classes.empty()) << d.text;
@@ -413,8 +405,7 @@ TEST_F(OdbWriter, StoredCountsAreUsedWhileWritingAndPutBack) {
 }
 
 TEST_F(OdbWriter, TheDriverReadsTheDatabaseForLabelsAndTypesAndReportsPartsNotFound) {
-  std::vector<Int> nodes;
-  for (Int k = 1; k <= 17; ++k) nodes.push_back(builder.node(100 + k, {Real(k), 0, 0}));
+  const std::vector<Int> nodes = odbtest::nodesOnXAxis(builder, 17);
   const Int bar = builder.elementType("T3D2", 2010, 300, 2);
   const Int e1 = builder.element(11, bar, {nodes[0], nodes[1]});
   const Int e2 = builder.element(12, builder.elementType("C3D17", 3810, 100, 17), nodes);

@@ -90,29 +90,28 @@ TEST_F(Manipulators, TreesHoldThePresentIdsAndWalksFollowTheLayout) {
     ELDSAFORMSTORAGE(&word);
     const auto* tree = static_cast<const dsa_VarStorage*>(state().varStorage);
     ASSERT_NE(tree, nullptr);
-    expectVar(tree->var, *e, plan.block, kElementIds, 0);
-    ASSERT_EQ(tree->sects.size(), plan.sects.size());
-    ASSERT_EQ(tree->rebars.size(), plan.rebars.size());
     std::vector<std::pair<const Layout*, Int>> walk;
     auto visit = [&](const Layout& l, const BlockPlan& b, Int ids) {
       for (Int id : presentIds(b, ids)) walk.emplace_back(&l, id);
     };
-    visit(*e, plan.block, kElementIds);
+    // The tree's variable of the layout holds the plan's present ids; the walk visits them.
+    auto held = [&](const dsa_Var& var, const Layout& l, const BlockPlan& b, Int ids, Int kind) {
+      expectVar(var, l, b, ids, kind);
+      visit(l, b, ids);
+    };
+    held(tree->var, *e, plan.block, kElementIds, 0);
+    ASSERT_EQ(tree->sects.size(), plan.sects.size());
+    ASSERT_EQ(tree->rebars.size(), plan.rebars.size());
     for (Int s = 1; s <= e->NumSectPoints(); ++s) {
       const auto& ss = plan.sects[static_cast<std::size_t>(s - 1)];
       const SectIntLayout& sl = *e->SectPoint(s);
-      expectVar(tree->sects[s - 1].var, sl, ss.block, kSectionIds, 1);
-      visit(sl, ss.block, kSectionIds);
+      held(tree->sects[s - 1].var, sl, ss.block, kSectionIds, 1);
       for (Int r = 1; r <= sl.NumRebars(); ++r)
-        for (Int m = 1; m <= sl.Rebar(r)->NumMatPoints(); ++m) {
-          expectVar(tree->sects[s - 1].rebars[r - 1].mats[m - 1].var, *sl.Rebar(r)->MatPoint(m),
-                    ss.rebars[r - 1].mats[m - 1], kMatIds, 3);
-          visit(*sl.Rebar(r)->MatPoint(m), ss.rebars[r - 1].mats[m - 1], kMatIds);
-        }
-      for (Int m = 1; m <= sl.NumMatPoints(); ++m) {
-        expectVar(tree->sects[s - 1].mats[m - 1].var, *sl.MatPoint(m), ss.mats[m - 1], kMatIds, 3);
-        visit(*sl.MatPoint(m), ss.mats[m - 1], kMatIds);
-      }
+        for (Int m = 1; m <= sl.Rebar(r)->NumMatPoints(); ++m)
+          held(tree->sects[s - 1].rebars[r - 1].mats[m - 1].var, *sl.Rebar(r)->MatPoint(m),
+               ss.rebars[r - 1].mats[m - 1], kMatIds, 3);
+      for (Int m = 1; m <= sl.NumMatPoints(); ++m)
+        held(tree->sects[s - 1].mats[m - 1].var, *sl.MatPoint(m), ss.mats[m - 1], kMatIds, 3);
     }
     for (Int r = 1; r <= e->NumRebars(); ++r)
       for (Int m = 1; m <= e->Rebar(r)->NumMatPoints(); ++m) {
