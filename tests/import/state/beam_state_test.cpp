@@ -14,18 +14,25 @@ namespace {
 
 using namespace glo_testing;
 
-// A spatial beam class of seven elements on domain 1, one group of two points.
-ClassModel beamClass(int segment) {
+// A beam class of the given type code with state, in one pass and segments of the given length,
+// its elements (labels from firstLabel on) on nodes 1 and 3 of domain 1.
+ClassModel beamOf(int code, int elements, int firstLabel, int segment) {
   ClassModel c;
   c.type = 30;
-  c.code = 12802;
+  c.code = code;
   c.groupSize = segment;
   c.typeWord5 = 1;  // one pass
   c.hasState = true;
-  for (int e = 0; e < 7; ++e) {
-    c.labels.push_back(800 + e);
+  for (int e = 0; e < elements; ++e) {
+    c.labels.push_back(firstLabel + e);
     c.nodes.push_back({1, 3});
   }
+  return c;
+}
+
+// A spatial beam class of seven elements on domain 1, one group of two points.
+ClassModel beamClass(int segment) {
+  ClassModel c = beamOf(12802, 7, 800, segment);
   c.classState.state = {{3, numbered(7, 3, 1.0)}, {4, numbered(7, 3, 1.0)}, {5, Rows(7, {0, 0, 0, 1})}, {8, numbered(7, 1, 500.0)},
                         {29, Rows(7, {2.0, 3.0})}};
   SectionEntry group(2, {}, 0.0);
@@ -119,18 +126,9 @@ TEST_F(BeamState, KeysOfOneValueServeEveryBeamType) {
 // key reads stored (values that name the array, the element and the column), a material of the
 // given code that stores its variables 1 to 13, and the flags F(18), F(34), F(42), F(106), F(122).
 ClassModel beamKeysClass(int code, bool section, int materialCode) {
-  ClassModel c;
-  c.type = 30;
-  c.code = code;
+  ClassModel c = beamOf(code, 3, 900, 2);
   c.flags = section ? 12713984 : 0;
-  c.groupSize = 2;
-  c.typeWord5 = 1;
-  c.hasState = true;
   const bool spatial = code != 8706;
-  for (int e = 0; e < 3; ++e) {
-    c.labels.push_back(900 + e);
-    c.nodes.push_back({1, 3});
-  }
   Rows rotation;
   for (int e = 0; e < 3; ++e) {
     const double phi = 0.4 + 0.2 * e;

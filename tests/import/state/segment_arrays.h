@@ -128,6 +128,14 @@ class PackageFixture : public ImportFixture {
   const glo_testing::ClassModel& classOf(int c) const { return model_.classes[static_cast<std::size_t>(c - 1)]; }
   const glo_testing::Rows& state(int c, int word) const { return classOf(c).classState.state.at(word); }
   const glo_testing::SectionEntry& group(int c) const { return classOf(c).sections[0]; }
+  // Column `column` of element e of material variable i of group c's first point.
+  float materialVariable(int c, int i, int e, int column) const { return f(at(group(c).materialVariables[0].at(i), e, column)); }
+  // Point-major (11, 22, 2 x 12) of element e of the total strain (word 28) at group c's first
+  // point, less less(column).
+  std::vector<float> strainLess(int c, int e, const std::function<float(int column)>& less) const {
+    const glo_testing::Rows& total = group(c).pointState[0].at(28);
+    return {f(at(total, e, 0)) - less(0), f(at(total, e, 1)) - less(1), 2 * (f(at(total, e, 3)) - less(3))};
+  }
 };
 
 // A fixture that starts a model made of the given classes with a temporary package, and asks each

@@ -461,24 +461,18 @@ class ShellMaterials : public ShellState {
 TEST_F(ShellMaterials, EachCodeReachesItsRoutineAndStrains) {
   for (Int c = 1; c <= static_cast<Int>(std::size(kRows)); ++c) {
     const Row& row = kRows[c - 1];
-    const SectionEntry& g = group(c);
-    const auto variable = [&](int i, int e, int column) { return f(g.materialVariables[0].at(i)[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]); };
-    const auto total = [&](int e, int column) { return f(g.pointState[0].at(28)[static_cast<std::size_t>(e)][static_cast<std::size_t>(column)]); };
+    const auto variable = [&](int i, int e, int column) { return materialVariable(c, i, e, column); };
     const auto ask1 = [&](Int key) {
       RHO_MAN_COMMONI.w[2] = 0;
       return ask(key, c, 1);
     };
     expectVariable(ask1(3000), row.scalar, 1, variable, row.code);
     expectVariable(ask1(2700), row.thermal, 3, variable, row.code);
-    // Point-major (11, 22, 2 x 12) of the total strain less what is subtracted.
-    const auto strainOf = [&](int e, const std::function<float(int)>& less) {
-      return std::vector<float>{total(e, 0) - less(0), total(e, 1) - less(1), 2 * (total(e, 3) - less(3))};
-    };
     const Answer strain = ask1(4600);
     const bool served4600 = row.kept > 0 || row.totalFor4600;
     EXPECT_EQ(strain.status, served4600 ? 0 : 1) << row.code;
     for (int e = 0; e < 3 && served4600; ++e)
-      EXPECT_EQ(reals(strain.index + 3 * e, 3), strainOf(e, [&](int k) { return row.kept > 0 ? variable(row.kept, e, k) : 0.0F; }))
+      EXPECT_EQ(reals(strain.index + 3 * e, 3), strainLess(c, e, [&](int k) { return row.kept > 0 ? variable(row.kept, e, k) : 0.0F; }))
           << row.code;
     const Answer kept = ask1(4200);
     EXPECT_EQ(kept.status, row.kept != 0 ? 0 : 1) << row.code;
@@ -487,7 +481,7 @@ TEST_F(ShellMaterials, EachCodeReachesItsRoutineAndStrains) {
                 (std::vector<float>{variable(row.kept, e, 0), variable(row.kept, e, 1), 2 * variable(row.kept, e, 3)}))
           << row.code;
     for (int e = 0; e < 3 && row.kept < 0; ++e)
-      EXPECT_EQ(reals(kept.index + 3 * e, 3), strainOf(e, [](int) { return 0.0F; })) << row.code;
+      EXPECT_EQ(reals(kept.index + 3 * e, 3), strainLess(c, e, [](int) { return 0.0F; })) << row.code;
   }
 }
 
